@@ -1,0 +1,59 @@
+#include "platform/Backend.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/headless/HeadlessBackend.h"
+#include "platform/sdl/SdlBackend.h"
+
+namespace orrivel::platform {
+namespace {
+
+Backend* g_backend = nullptr;
+
+}  // namespace
+
+std::string Backend::RuntimeFolder() {
+  const char* folder = std::getenv("XDG_RUNTIME_DIR");
+  if (folder && *folder) return folder;
+  return "/tmp";
+}
+
+Backend& CurrentBackend() {
+  if (g_backend) return *g_backend;
+  static HeadlessBackend fallback;
+  return fallback;
+}
+
+Backend* SetBackend(Backend* backend) {
+  Backend* previous = g_backend;
+  g_backend = backend;
+  return previous;
+}
+
+bool HeadlessRequested(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (argv[i] && std::strcmp(argv[i], "--headless") == 0) return true;
+  }
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return !(x11 && *x11) && !(wayland && *wayland);
+}
+
+std::unique_ptr<Backend> CreateBackend(bool headless, std::string* why) {
+  if (!headless) {
+    std::string error;
+    if (auto sdl = SdlBackend::Create(&error)) {
+      if (why) *why = "SDL display";
+      return sdl;
+    }
+    if (why) *why = "headless (the display could not be opened: " + error + ")";
+  } else if (why) {
+    *why = "headless (no display, or --headless given)";
+  }
+  auto backend = std::make_unique<HeadlessBackend>();
+  backend->SetEchoMessageBoxes(true);
+  return backend;
+}
+
+}  // namespace orrivel::platform

@@ -1,0 +1,62 @@
+#pragma once
+// The machine as the engine sees it: windows and their queue, message boxes,
+// display facts and the system settings a run may switch off. Two back ends:
+// SDL2 for a real display, headless (in memory) for tests and for machines
+// without a display. Chosen once at start-up.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Display.h"
+#include "platform/MessageBox.h"
+#include "platform/WindowSystem.h"
+
+namespace orrivel::platform {
+
+class Backend : public WindowSystem, public MessageBoxService {
+ public:
+  virtual const char* Name() const = 0;
+  virtual bool IsHeadless() const = 0;
+
+  // The current desktop mode of the primary display.
+  virtual DisplayMode DesktopMode() = 0;
+  // False when the monitor information cannot be read.
+  virtual bool EnumerateMonitors(std::vector<MonitorDesc>& out) = 0;
+  // The kind of drive that holds the path (always fixed on this system,
+  // unless a test says otherwise).
+  virtual DriveKind GetDriveKind(const std::string& path) = 0;
+
+  virtual bool GetPowerSetting(PowerSetting setting) = 0;
+  virtual void SetPowerSetting(PowerSetting setting, bool active) = 0;
+  // Keeps the system awake while `state` is non-zero; returns the old state.
+  virtual uint32_t SetExecutionState(uint32_t state) = 0;
+
+  // Folder for per-user run-time files ($XDG_RUNTIME_DIR, else /tmp).
+  virtual std::string RuntimeFolder();
+};
+
+// The back end in use. When none was set, a headless one is made on first use.
+Backend& CurrentBackend();
+// Installs a back end (not owned); nullptr returns to the default. Returns the
+// previous one.
+Backend* SetBackend(Backend* backend);
+
+class ScopedBackend {
+ public:
+  explicit ScopedBackend(Backend& backend) : previous_(SetBackend(&backend)) {}
+  ~ScopedBackend() { SetBackend(previous_); }
+  ScopedBackend(const ScopedBackend&) = delete;
+  ScopedBackend& operator=(const ScopedBackend&) = delete;
+
+ private:
+  Backend* previous_;
+};
+
+// True when the command line holds "--headless" or no display is reachable.
+bool HeadlessRequested(int argc, const char* const* argv);
+// Makes the SDL back end, or the headless one when asked or when SDL cannot
+// open the display; `why` tells which and why.
+std::unique_ptr<Backend> CreateBackend(bool headless, std::string* why);
+
+}  // namespace orrivel::platform

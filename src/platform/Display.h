@@ -1,0 +1,52 @@
+#pragma once
+// Facts about the screens and the machine that start-up checks: the desktop
+// mode, the monitors, and what kind of drive the program runs from.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orrivel::platform {
+
+struct Rect {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+
+  int32_t Width() const { return right - left; }
+  int32_t Height() const { return bottom - top; }
+  bool operator==(const Rect&) const = default;
+};
+
+struct DisplayMode {
+  int32_t width = 0;
+  int32_t height = 0;
+  uint8_t depth = 0;     // bits per pixel
+  uint16_t refresh = 0;  // Hz, 0 when unknown
+};
+
+struct MonitorDesc {
+  Rect bounds;
+  Rect workArea;
+  uint8_t depth = 0;
+  uint16_t refresh = 0;
+  std::string deviceName;    // UTF-8
+  std::string description;   // UTF-8
+  bool isPrimary = false;
+};
+
+enum class DriveKind { Unknown, Fixed, Removable, Network, CdRom, RamDisk };
+
+// Window frame sizes that turn a client size into an outer size. A back end
+// whose window manager draws the frame outside our rectangle reports zeros.
+struct FrameMetrics {
+  int32_t captionHeight = 0;
+  int32_t dialogFrameX = 0;
+  int32_t dialogFrameY = 0;
+  int32_t menuHeight = 0;
+};
+
+// System settings that a run may switch off and must give back at exit.
+enum class PowerSetting { ScreenSaver, LowPower, PowerOff };
+
+}  // namespace orrivel::platform

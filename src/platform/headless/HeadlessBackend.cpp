@@ -1,0 +1,84 @@
+#include "platform/headless/HeadlessBackend.h"
+
+#include <cstdio>
+
+#include "platform/TextCodec.h"
+
+namespace orrivel::platform {
+
+HeadlessBackend::HeadlessBackend() {
+  SetDesktop(DisplayMode{1280, 1024, 32, 60});
+  power_[PowerSetting::ScreenSaver] = true;
+  power_[PowerSetting::LowPower] = true;
+  power_[PowerSetting::PowerOff] = true;
+}
+
+void HeadlessBackend::SetDesktop(const DisplayMode& mode) {
+  desktop_ = mode;
+  MonitorDesc monitor;
+  monitor.bounds = Rect{0, 0, mode.width, mode.height};
+  monitor.workArea = monitor.bounds;
+  monitor.depth = mode.depth;
+  monitor.refresh = mode.refresh;
+  monitor.deviceName = "headless-0";
+  monitor.description = "Headless display";
+  monitor.isPrimary = true;
+  monitors_ = {monitor};
+}
+
+bool HeadlessBackend::EnumerateMonitors(std::vector<MonitorDesc>& out) {
+  out.clear();
+  if (failMonitors_) return false;
+  out = monitors_;
+  return true;
+}
+
+DriveKind HeadlessBackend::GetDriveKind(const std::string&) { return driveKind_; }
+
+bool HeadlessBackend::GetPowerSetting(PowerSetting setting) { return power_[setting]; }
+
+void HeadlessBackend::SetPowerSetting(PowerSetting setting, bool active) { power_[setting] = active; }
+
+uint32_t HeadlessBackend::SetExecutionState(uint32_t state) {
+  uint32_t previous = executionState_;
+  executionState_ = state;
+  return previous;
+}
+
+std::string HeadlessBackend::RuntimeFolder() {
+  return runtimeFolder_.empty() ? Backend::RuntimeFolder() : runtimeFolder_;
+}
+
+int HeadlessBackend::ShowMessageBox(const MessageBoxRequest& request) {
+  boxes_.push_back(request);
+  if (echo_) {
+    std::fprintf(stderr, "[message box] %s: %s\n", Cp932ToUtf8Lossy(request.caption).c_str(),
+                 Cp932ToUtf8Lossy(request.text).c_str());
+  }
+  if (!answers_.empty()) {
+    int answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  return request.buttons == MessageBoxButtons::YesNo ? IDYES : IDOK;
+}
+
+void HeadlessBackend::FillClient(WindowId window, const Rect&, uint32_t rgb) {
+  lastFill_[window] = rgb;
+  ++fills_;
+}
+
+uint32_t HeadlessBackend::LastFill(WindowId window) const {
+  auto it = lastFill_.find(window);
+  return it == lastFill_.end() ? 0xFFFFFFFFu : it->second;
+}
+
+std::vector<uint32_t> HeadlessBackend::DeliveredTo(WindowId window) const {
+  std::vector<uint32_t> messages;
+  for (const Message& m : transcript_) {
+    if (m.window == window) messages.push_back(m.message);
+  }
+  return messages;
+}
+
+}  // namespace orrivel::platform

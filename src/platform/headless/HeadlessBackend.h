@@ -1,0 +1,81 @@
+#pragma once
+// A machine in memory: windows without pixels on screen, a queue that tests
+// fill by hand, a transcript of every message that reached a window, message
+// boxes that answer from a script, and display facts and faults that a test
+// sets. Also the back end of a real run where no display exists.
+#include <deque>
+#include <map>
+#include <vector>
+
+#include "platform/Backend.h"
+
+namespace orrivel::platform {
+
+class HeadlessBackend : public Backend {
+ public:
+  HeadlessBackend();
+
+  const char* Name() const override { return "headless"; }
+  bool IsHeadless() const override { return true; }
+  DisplayMode DesktopMode() override { return desktop_; }
+  bool EnumerateMonitors(std::vector<MonitorDesc>& out) override;
+  DriveKind GetDriveKind(const std::string& path) override;
+  bool GetPowerSetting(PowerSetting setting) override;
+  void SetPowerSetting(PowerSetting setting, bool active) override;
+  uint32_t SetExecutionState(uint32_t state) override;
+  int ShowMessageBox(const MessageBoxRequest& request) override;
+  std::string RuntimeFolder() override;
+  void FillClient(WindowId window, const Rect& area, uint32_t rgb) override;
+
+  // Display facts. Setting the desktop also makes it the one monitor.
+  void SetDesktop(const DisplayMode& mode);
+  void SetMonitors(std::vector<MonitorDesc> monitors) { monitors_ = std::move(monitors); }
+  void SetDriveKind(DriveKind kind) { driveKind_ = kind; }
+  void SetRuntimeFolder(std::string folder) { runtimeFolder_ = std::move(folder); }
+
+  // Faults.
+  void FailRegisterClass(bool fail) { failRegisterClass_ = fail; }
+  void FailCreateWindow(bool fail) { failCreateWindow_ = fail; }
+  void FailMonitorEnumeration(bool fail) { failMonitors_ = fail; }
+  using WindowSystem::FailGetMessage;
+
+  // Message boxes: answers are taken in order; when none is left, the first
+  // button answers (OK or Yes). With echo on, each box is also written to
+  // standard error so that a run without a display still says what it shows.
+  void QueueMessageBoxAnswer(int answer) { answers_.push_back(answer); }
+  const std::vector<MessageBoxRequest>& MessageBoxes() const { return boxes_; }
+  void SetEchoMessageBoxes(bool echo) { echo_ = echo; }
+
+  // Every message that reached a window procedure, in order.
+  const std::vector<Message>& Transcript() const { return transcript_; }
+  void ClearTranscript() { transcript_.clear(); }
+  std::vector<uint32_t> DeliveredTo(WindowId window) const;
+
+  // Colour of the last fill of each window's client area.
+  uint32_t LastFill(WindowId window) const;
+  int FillCount() const { return fills_; }
+
+ protected:
+  bool NativeRegisterClass(const WindowClass&) override { return !failRegisterClass_; }
+  bool NativeCreate(WindowRecord&) override { return !failCreateWindow_; }
+  void OnDeliver(const Message& message) override { transcript_.push_back(message); }
+
+ private:
+  DisplayMode desktop_;
+  std::vector<MonitorDesc> monitors_;
+  DriveKind driveKind_ = DriveKind::Fixed;
+  std::string runtimeFolder_;
+  bool failRegisterClass_ = false;
+  bool failCreateWindow_ = false;
+  bool failMonitors_ = false;
+  std::map<PowerSetting, bool> power_;
+  uint32_t executionState_ = 0;
+  std::deque<int> answers_;
+  std::vector<MessageBoxRequest> boxes_;
+  bool echo_ = false;
+  std::vector<Message> transcript_;
+  std::map<WindowId, uint32_t> lastFill_;
+  int fills_ = 0;
+};
+
+}  // namespace orrivel::platform

@@ -1,0 +1,407 @@
+#include "platform/sdl/SdlBackend.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+
+#include "platform/TextCodec.h"
+
+namespace orrivel::platform {
+namespace {
+
+SDL_Window* AsSdl(void* native) { return static_cast<SDL_Window*>(native); }
+
+uint32_t VirtualKeyFromSdl(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return uint32_t('A' + (key - SDLK_a));
+  if (key >= SDLK_0 && key <= SDLK_9) return uint32_t('0' + (key - SDLK_0));
+  if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + uint32_t(key - SDLK_F1);
+  switch (key) {
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
+    case SDLK_PAUSE: return VK_PAUSE;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    case SDLK_END: return VK_END;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_INSERT: return VK_INSERT;
+    case SDLK_DELETE: return VK_DELETE;
+    case SDLK_LGUI: return VK_LWIN;
+    case SDLK_RGUI: return VK_RWIN;
+    default: return 0;
+  }
+}
+
+intptr_t PackPoint(int32_t x, int32_t y) { return intptr_t(uint32_t(uint16_t(x)) | (uint32_t(uint16_t(y)) << 16)); }
+
+uintptr_t MouseKeyState() {
+  uint32_t buttons = SDL_GetMouseState(nullptr, nullptr);
+  SDL_Keymod mod = SDL_GetModState();
+  uintptr_t state = 0;
+  if (buttons & SDL_BUTTON_LMASK) state |= MK_LBUTTON;
+  if (buttons & SDL_BUTTON_RMASK) state |= MK_RBUTTON;
+  if (buttons & SDL_BUTTON_MMASK) state |= MK_MBUTTON;
+  if (mod & KMOD_SHIFT) state |= MK_SHIFT;
+  if (mod & KMOD_CTRL) state |= MK_CONTROL;
+  return state;
+}
+
+}  // namespace
+
+std::unique_ptr<SdlBackend> SdlBackend::Create(std::string* error) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (error) *error = SDL_GetError();
+    return nullptr;
+  }
+  SDL_StopTextInput();
+  return std::unique_ptr<SdlBackend>(new SdlBackend());
+}
+
+SdlBackend::~SdlBackend() {
+  SDL_EnableScreenSaver();
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+DisplayMode SdlBackend::DesktopMode() {
+  SDL_DisplayMode mode;
+  DisplayMode result;
+  if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+    result.width = mode.w;
+    result.height = mode.h;
+    result.depth = uint8_t(SDL_BITSPERPIXEL(mode.format) == 24 && SDL_BYTESPERPIXEL(mode.format) == 4
+                               ? 32
+                               : SDL_BITSPERPIXEL(mode.format));
+    result.refresh = uint16_t(mode.refresh_rate < 2 ? 0 : mode.refresh_rate);
+  }
+  return result;
+}
+
+bool SdlBackend::EnumerateMonitors(std::vector<MonitorDesc>& out) {
+  out.clear();
+  int count = SDL_GetNumVideoDisplays();
+  if (count < 1) return false;
+  for (int i = 0; i < count; ++i) {
+    MonitorDesc monitor;
+    SDL_Rect bounds, usable;
+    if (SDL_GetDisplayBounds(i, &bounds) != 0) return false;
+    if (SDL_GetDisplayUsableBounds(i, &usable) != 0) usable = bounds;
+    monitor.bounds = Rect{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
+    monitor.workArea = Rect{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
+    SDL_DisplayMode mode;
+    if (SDL_GetCurrentDisplayMode(i, &mode) == 0) {
+      int bits = SDL_BITSPERPIXEL(mode.format);
+      monitor.depth = uint8_t(bits == 24 && SDL_BYTESPERPIXEL(mode.format) == 4 ? 32 : bits);
+      monitor.refresh = uint16_t(mode.refresh_rate < 2 ? 0 : mode.refresh_rate);
+    }
+    const char* name = SDL_GetDisplayName(i);
+    monitor.deviceName = "display-" + std::to_string(i);
+    monitor.description = name ? name : "";
+    monitor.isPrimary = i == 0;
+    out.push_back(monitor);
+  }
+  return true;
+}
+
+// Screen saver, display power saving and "keep awake" all map onto SDL's one
+// switch: the screen stays on while any of them asks for it.
+void SdlBackend::UpdateScreenSaver() {
+  if (screenSaverOn_ && lowPowerOn_ && powerOffOn_ && executionState_ == 0) {
+    SDL_EnableScreenSaver();
+  } else {
+    SDL_DisableScreenSaver();
+  }
+}
+
+bool SdlBackend::GetPowerSetting(PowerSetting setting) {
+  switch (setting) {
+    case PowerSetting::ScreenSaver: return screenSaverOn_;
+    case PowerSetting::LowPower: return lowPowerOn_;
+    case PowerSetting::PowerOff: return powerOffOn_;
+  }
+  return false;
+}
+
+void SdlBackend::SetPowerSetting(PowerSetting setting, bool active) {
+  switch (setting) {
+    case PowerSetting::ScreenSaver: screenSaverOn_ = active; break;
+    case PowerSetting::LowPower: lowPowerOn_ = active; break;
+    case PowerSetting::PowerOff: powerOffOn_ = active; break;
+  }
+  UpdateScreenSaver();
+}
+
+uint32_t SdlBackend::SetExecutionState(uint32_t state) {
+  uint32_t previous = executionState_;
+  executionState_ = state;
+  UpdateScreenSaver();
+  return previous;
+}
+
+int SdlBackend::ShowMessageBox(const MessageBoxRequest& request) {
+  std::string text = Cp932ToUtf8Lossy(request.text);
+  std::string caption = Cp932ToUtf8Lossy(request.caption);
+  SDL_MessageBoxData data{};
+  switch (request.icon) {
+    case MessageBoxIcon::Stop: data.flags = SDL_MESSAGEBOX_ERROR; break;
+    case MessageBoxIcon::Exclamation: data.flags = SDL_MESSAGEBOX_WARNING; break;
+    case MessageBoxIcon::Information: case MessageBoxIcon::Question: data.flags = SDL_MESSAGEBOX_INFORMATION; break;
+    default: data.flags = 0; break;
+  }
+  SDL_MessageBoxButtonData buttons[2];
+  int count = 0;
+  switch (request.buttons) {
+    case MessageBoxButtons::Ok:
+      buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"};
+      break;
+    case MessageBoxButtons::YesNo:
+      buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "はい"};
+      buttons[count++] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "いいえ"};
+      break;
+    case MessageBoxButtons::OkCancel:
+      buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDOK, "OK"};
+      buttons[count++] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "キャンセル"};
+      break;
+  }
+  WindowRecord* owner = nullptr;
+  if (request.owner != kNoWindow && request.owner != kDesktopWindow) {
+    std::lock_guard lock(mutex_);
+    owner = Find(request.owner);
+  }
+  data.window = owner ? AsSdl(owner->native) : nullptr;
+  data.title = caption.c_str();
+  data.message = text.c_str();
+  data.numbuttons = count;
+  data.buttons = buttons;
+  int answer = 0;
+  if (SDL_ShowMessageBox(&data, &answer) != 0 || answer < 0) {
+    // No box could be shown: the cancelling answer.
+    return request.buttons == MessageBoxButtons::Ok ? IDOK
+           : request.buttons == MessageBoxButtons::YesNo ? IDNO : IDCANCEL;
+  }
+  return answer;
+}
+
+void SdlBackend::FillClient(WindowId window, const Rect& area, uint32_t rgb) {
+  SDL_Window* sdl = nullptr;
+  {
+    std::lock_guard lock(mutex_);
+    if (WindowRecord* record = Find(window)) sdl = AsSdl(record->native);
+  }
+  if (!sdl) return;
+  SDL_Surface* surface = SDL_GetWindowSurface(sdl);
+  if (!surface) return;
+  SDL_Rect rect{area.left, area.top, area.Width(), area.Height()};
+  SDL_FillRect(surface, &rect, SDL_MapRGB(surface->format, uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)));
+  SDL_UpdateWindowSurface(sdl);
+}
+
+bool SdlBackend::NativeCreate(WindowRecord& record) {
+  // Owned windows (the full-screen menu strip) have nothing to show without a
+  // native menu bar; they stay in memory.
+  if (record.parent != kNoWindow) return true;
+  std::string title = Cp932ToUtf8Lossy(record.text);
+  int x = record.rect.left < 0 ? int(SDL_WINDOWPOS_CENTERED) : record.rect.left;
+  int y = record.rect.top < 0 ? int(SDL_WINDOWPOS_CENTERED) : record.rect.top;
+  SDL_Window* window = SDL_CreateWindow(title.c_str(), x, y, std::max(1, record.rect.Width()),
+                                        std::max(1, record.rect.Height()), SDL_WINDOW_HIDDEN);
+  if (!window) return false;
+  SDL_SetWindowData(window, "orrivel", reinterpret_cast<void*>(uintptr_t(record.id)));
+  record.native = window;
+  if (record.rect.left < 0 || record.rect.top < 0) {
+    int wx = 0, wy = 0;
+    SDL_GetWindowPosition(window, &wx, &wy);
+    int32_t width = record.rect.Width(), height = record.rect.Height();
+    record.rect = Rect{wx, wy, wx + width, wy + height};
+  }
+  return true;
+}
+
+void SdlBackend::NativeDestroy(WindowRecord& record) {
+  if (record.native) SDL_DestroyWindow(AsSdl(record.native));
+  record.native = nullptr;
+}
+
+void SdlBackend::NativeShow(WindowRecord& record, int32_t command) {
+  if (!record.native) return;
+  SDL_Window* window = AsSdl(record.native);
+  switch (command) {
+    case SW_HIDE: SDL_HideWindow(window); break;
+    case SW_MINIMIZE: SDL_MinimizeWindow(window); break;
+    case SW_RESTORE: SDL_RestoreWindow(window); SDL_ShowWindow(window); break;
+    default: SDL_ShowWindow(window); break;
+  }
+}
+
+void SdlBackend::NativeSetText(WindowRecord& record) {
+  if (record.native) SDL_SetWindowTitle(AsSdl(record.native), Cp932ToUtf8Lossy(record.text).c_str());
+}
+
+void SdlBackend::NativeMove(WindowRecord& record) {
+  if (!record.native) return;
+  SDL_SetWindowPosition(AsSdl(record.native), record.rect.left, record.rect.top);
+  SDL_SetWindowSize(AsSdl(record.native), std::max(1, record.rect.Width()), std::max(1, record.rect.Height()));
+}
+
+void SdlBackend::NativeSetFullScreen(WindowRecord& record) {
+  if (record.native) {
+    SDL_SetWindowFullscreen(AsSdl(record.native), record.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  }
+}
+
+void SdlBackend::NativeRaise(WindowRecord& record) {
+  if (record.native) SDL_RaiseWindow(AsSdl(record.native));
+}
+
+void SdlBackend::NativeSetTextInput(WindowRecord& record) {
+  textInputUsers_ += record.textInput ? 1 : -1;
+  textInputUsers_ = std::max(0, textInputUsers_);
+  if (textInputUsers_ > 0) SDL_StartTextInput(); else SDL_StopTextInput();
+}
+
+WindowId SdlBackend::WindowFromSdl(uint32_t sdlWindowId) {
+  SDL_Window* window = SDL_GetWindowFromID(sdlWindowId);
+  if (!window) return kNoWindow;
+  return WindowId(reinterpret_cast<uintptr_t>(SDL_GetWindowData(window, "orrivel")));
+}
+
+void SdlBackend::PumpNativeEvents() {
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) TranslateEvent(&event);
+}
+
+void SdlBackend::WaitForActivity(uint32_t ms) {
+  {
+    std::lock_guard lock(mutex_);
+    if (HasWork()) return;
+  }
+  // Short slices, so that posts and sends from other threads are seen soon.
+  SDL_WaitEventTimeout(nullptr, int(std::min<uint32_t>(ms, 10)));
+}
+
+void SdlBackend::TranslateEvent(const void* raw) {
+  const SDL_Event& event = *static_cast<const SDL_Event*>(raw);
+  SDL_Keymod mod = SDL_GetModState();
+  SetModifierState(mod & KMOD_SHIFT, mod & KMOD_CTRL, mod & KMOD_ALT);
+  switch (event.type) {
+    case SDL_WINDOWEVENT: {
+      WindowId window = WindowFromSdl(event.window.windowID);
+      if (!window) return;
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+          // The close button: the system command that ends in WM_CLOSE.
+          Deliver(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+          break;
+        case SDL_WINDOWEVENT_EXPOSED:
+          InvalidateWindow(window);
+          break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          ActivateWindow(window);
+          break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          if (GetActiveWindow() == window) ActivateWindow(kNoWindow);
+          break;
+        case SDL_WINDOWEVENT_MINIMIZED: {
+          std::lock_guard lock(mutex_);
+          if (WindowRecord* record = Find(window)) record->minimized = true;
+          break;
+        }
+        case SDL_WINDOWEVENT_RESTORED: {
+          {
+            std::lock_guard lock(mutex_);
+            if (WindowRecord* record = Find(window)) record->minimized = false;
+          }
+          InvalidateWindow(window);
+          break;
+        }
+        case SDL_WINDOWEVENT_MOVED: {
+          {
+            std::lock_guard lock(mutex_);
+            if (WindowRecord* record = Find(window)) {
+              int32_t w = record->rect.Width(), h = record->rect.Height();
+              record->rect = Rect{event.window.data1, event.window.data2, event.window.data1 + w,
+                                  event.window.data2 + h};
+            }
+          }
+          Deliver(window, WM_MOVE, 0, PackPoint(event.window.data1, event.window.data2));
+          break;
+        }
+        default:
+          break;
+      }
+      return;
+    }
+    case SDL_DISPLAYEVENT: {
+      DisplayMode mode = DesktopMode();
+      WindowId window = GetActiveWindow();
+      if (window) PostMessage(window, WM_DISPLAYCHANGE, mode.depth, PackPoint(mode.width, mode.height));
+      return;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      WindowId window = WindowFromSdl(event.key.windowID);
+      uint32_t key = VirtualKeyFromSdl(event.key.keysym.sym);
+      if (!window || !key) return;
+      bool down = event.type == SDL_KEYDOWN;
+      bool alt = (mod & KMOD_ALT) != 0;
+      // Alt chords and F10 are system keys, as the window expects.
+      bool system = alt || key == VK_F10 || key == VK_MENU;
+      uint32_t lParam = 1u | (uint32_t(event.key.keysym.scancode & 0xFF) << 16);
+      if (alt) lParam |= KF_ALTDOWN_BIT;
+      if (!down) lParam |= KF_REPEAT_BIT | KF_UP_BIT;
+      else if (event.key.repeat) lParam |= KF_REPEAT_BIT;
+      uint32_t message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+      PostMessage(window, message, key, intptr_t(lParam));
+      return;
+    }
+    case SDL_TEXTINPUT: {
+      WindowId window = WindowFromSdl(event.text.windowID);
+      if (!window) return;
+      for (unsigned char byte : Utf8ToCp932Lossy(event.text.text)) PostMessage(window, WM_CHAR, byte, 1);
+      return;
+    }
+    case SDL_MOUSEMOTION: {
+      WindowId window = WindowFromSdl(event.motion.windowID);
+      if (window) PostMessage(window, WM_MOUSEMOVE, MouseKeyState(), PackPoint(event.motion.x, event.motion.y));
+      return;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      WindowId window = WindowFromSdl(event.button.windowID);
+      if (!window) return;
+      bool down = event.type == SDL_MOUSEBUTTONDOWN;
+      uint32_t message = 0;
+      switch (event.button.button) {
+        case SDL_BUTTON_LEFT: message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP; break;
+        case SDL_BUTTON_RIGHT: message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; break;
+        case SDL_BUTTON_MIDDLE: message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; break;
+        default: return;
+      }
+      PostMessage(window, message, MouseKeyState(), PackPoint(event.button.x, event.button.y));
+      return;
+    }
+    case SDL_MOUSEWHEEL: {
+      WindowId window = WindowFromSdl(event.wheel.windowID);
+      if (!window) return;
+      int32_t delta = event.wheel.y * WHEEL_DELTA;
+      if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) delta = -delta;
+      int x = 0, y = 0;
+      SDL_GetGlobalMouseState(&x, &y);
+      PostMessage(window, WM_MOUSEWHEEL, (uintptr_t(uint16_t(int16_t(delta))) << 16) | MouseKeyState(),
+                  PackPoint(x, y));
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+}  // namespace orrivel::platform

@@ -1,0 +1,53 @@
+#pragma once
+// The back end for a real display: each top-level window is an SDL window,
+// and SDL's events become the engine's messages.
+#include <memory>
+#include <string>
+
+#include "platform/Backend.h"
+
+namespace orrivel::platform {
+
+class SdlBackend : public Backend {
+ public:
+  // Nullptr (with the reason) when the video system cannot start.
+  static std::unique_ptr<SdlBackend> Create(std::string* error);
+  ~SdlBackend() override;
+
+  const char* Name() const override { return "sdl"; }
+  bool IsHeadless() const override { return false; }
+  DisplayMode DesktopMode() override;
+  bool EnumerateMonitors(std::vector<MonitorDesc>& out) override;
+  DriveKind GetDriveKind(const std::string&) override { return DriveKind::Fixed; }
+  bool GetPowerSetting(PowerSetting setting) override;
+  void SetPowerSetting(PowerSetting setting, bool active) override;
+  uint32_t SetExecutionState(uint32_t state) override;
+  int ShowMessageBox(const MessageBoxRequest& request) override;
+  void FillClient(WindowId window, const Rect& area, uint32_t rgb) override;
+
+ protected:
+  bool NativeCreate(WindowRecord& record) override;
+  void NativeDestroy(WindowRecord& record) override;
+  void NativeShow(WindowRecord& record, int32_t command) override;
+  void NativeSetText(WindowRecord& record) override;
+  void NativeMove(WindowRecord& record) override;
+  void NativeSetFullScreen(WindowRecord& record) override;
+  void NativeRaise(WindowRecord& record) override;
+  void NativeSetTextInput(WindowRecord& record) override;
+  void PumpNativeEvents() override;
+  void WaitForActivity(uint32_t ms) override;
+
+ private:
+  SdlBackend() = default;
+  void TranslateEvent(const void* event);
+  WindowId WindowFromSdl(uint32_t sdlWindowId);
+  void UpdateScreenSaver();
+
+  bool screenSaverOn_ = true;
+  bool lowPowerOn_ = true;
+  bool powerOffOn_ = true;
+  uint32_t executionState_ = 0;
+  int textInputUsers_ = 0;
+};
+
+}  // namespace orrivel::platform
