@@ -1,0 +1,36 @@
+#pragma once
+// Internal paths keep the Windows form the game data and scripts use
+// ("Z:\\home\\user\\GAME\\SCRIPT\\A.SOB", CP932 bytes). The machine's root is
+// shown to the engine as the pseudo drive Z:, so the engine's own rules for
+// absolute names (a colon, or a leading "\\\\") hold unchanged. This layer
+// turns such a path into a name on disk: each component is matched
+// case-insensitively (ASCII letters of single-byte characters only) against
+// the UTF-8 names in the folder, so a game copied with any letter case is
+// found.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orrivel::platform {
+
+// The drive letter that stands for the machine's root folder.
+constexpr char kRootDrive = 'Z';
+
+enum class ResolveMode {
+  Existing,  // every component must exist
+  Create,    // folders must exist; a missing last component is taken as given
+};
+
+// Host (UTF-8) path for an internal path, or nullopt when a component is
+// missing (Existing), cannot be converted, or the path names a drive other
+// than the root drive or a network share. '\\' and '/' both separate; "."
+// and ".." components are applied. A relative path stays relative to the
+// current folder.
+std::optional<std::string> ResolveHostPath(std::string_view internalPath, ResolveMode mode);
+
+// Internal form of a host path: "/a/b" becomes "Z:\\a\\b" in CP932; a
+// relative host path keeps its components with backslashes. Nullopt when a
+// name has no CP932 form.
+std::optional<std::string> ToInternalPath(std::string_view hostPath);
+
+}  // namespace orrivel::platform

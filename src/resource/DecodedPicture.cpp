@@ -1,0 +1,63 @@
+#include "resource/DecodedPicture.h"
+
+#include <utility>
+
+namespace orrivel {
+
+DecodedPicture::DecodedPicture(PictureBlock info, PictureBlock pixels, std::uint64_t totalBytes,
+                               std::uint32_t pitch)
+    : info_(std::move(info)), pixels_(std::move(pixels)), totalBytes_(totalBytes), pitch_(pitch) {}
+
+DecodedPicture::~DecodedPicture() = default;
+
+void DecodedPicture::SetOffset(std::int32_t x, std::int32_t y) {
+  offsetX_ = x;
+  offsetY_ = y;
+}
+
+std::int32_t DecodedPicture::GetOffsetX() const { return offsetX_; }
+std::int32_t DecodedPicture::GetOffsetY() const { return offsetY_; }
+
+void DecodedPicture::SetExtraData(PictureBlock data) { extraData_ = std::move(data); }
+
+PictureBlock DecodedPicture::DetachExtraData(bool detach) {
+  if (detach) {
+    PictureBlock out = std::move(extraData_);
+    extraData_.Reset();
+    return out;
+  }
+  PictureBlock copy;
+  if (!extraData_.Empty()) copy.Assign(extraData_.Data(), extraData_.Size());
+  return copy;
+}
+
+std::uint64_t DecodedPicture::GetExtraSize() const { return extraData_.Size(); }
+
+void DecodedPicture::Release(DecodedPicture* picture) {
+  if (!picture) return;
+  if (picture->extraHolders_ != 0) {
+    --picture->extraHolders_;
+  } else {
+    delete picture;
+  }
+}
+
+BitmapInfoHeader DecodedPicture::Header() const {
+  if (info_.Size() < BitmapInfoHeader::kSize) return BitmapInfoHeader();
+  return BitmapInfoHeader::Read(info_.Data());
+}
+
+std::uint32_t DecodedPicture::PaletteEntries() const {
+  if (info_.Size() < BitmapInfoHeader::kSize) return 0;
+  BitmapInfoHeader h = Header();
+  if (h.bitCount > 8) return 0;
+  std::uint64_t room = (info_.Size() - BitmapInfoHeader::kSize) / 4;
+  std::uint64_t entries = h.colorsUsed ? h.colorsUsed : (std::uint64_t(1) << h.bitCount);
+  return std::uint32_t(entries < room ? entries : room);
+}
+
+const std::uint8_t* DecodedPicture::Palette() const {
+  return PaletteEntries() ? info_.Data() + BitmapInfoHeader::kSize : nullptr;
+}
+
+}  // namespace orrivel

@@ -1,0 +1,473 @@
+#include "resource/ElgUnpack.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace orrivel {
+namespace {
+
+// Where the items of a plane lie: item (row, col) is at
+// base + row * rowStep + col * stride.
+struct Plane {
+  std::uint8_t* base;
+  std::int64_t rowStep;
+  std::uint64_t width;
+  std::uint64_t height;
+};
+
+inline std::uint32_t Load32(const std::uint8_t* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+inline void Store32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
+
+// Forward copy of bytes where the source may overlap what is being written:
+// each byte is read after the bytes before it were written, so a short
+// distance repeats a pattern.
+inline void CopyForward(std::uint8_t* d, const std::uint8_t* s, std::uint64_t bytes) {
+  if (d - s == 1) {
+    std::memset(d, s[0], bytes);
+    return;
+  }
+  for (std::uint64_t i = 0; i < bytes; ++i) d[i] = s[i];
+}
+
+// Item writers: how the items of a stream land in memory. kSource is the
+// bytes one item takes in the stream, kStride the bytes between items in
+// memory.
+struct ByteItems {
+  static constexpr std::uint64_t kSource = 1;
+  static constexpr std::uint64_t kStride = 1;
+  void Literal(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n) const {
+    std::memcpy(d, s, n);
+  }
+  void Fill(std::uint8_t* d, const std::uint8_t* v, std::uint64_t n) const {
+    std::memset(d, *v, n);
+  }
+  void Copy(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n, bool overlap) const {
+    if (overlap) {
+      CopyForward(d, s, n);
+    } else {
+      std::memcpy(d, s, n);
+    }
+  }
+};
+
+// One byte into the fourth byte of 4-byte pixels (the plane's base points at
+// that byte).
+struct AlphaItems {
+  static constexpr std::uint64_t kSource = 1;
+  static constexpr std::uint64_t kStride = 4;
+  void Literal(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n) const {
+    for (std::uint64_t i = 0; i < n; ++i) d[i * 4] = s[i];
+  }
+  void Fill(std::uint8_t* d, const std::uint8_t* v, std::uint64_t n) const {
+    for (std::uint64_t i = 0; i < n; ++i) d[i * 4] = *v;
+  }
+  void Copy(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n, bool) const {
+    for (std::uint64_t i = 0; i < n; ++i) d[i * 4] = s[i * 4];
+  }
+};
+
+// Words copied forward, overlapping or not.
+inline void CopyWords(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n, bool overlap) {
+  if (!overlap) {
+    std::memcpy(d, s, n * 4);
+    return;
+  }
+  for (std::uint64_t i = 0; i < n; ++i) Store32(d + i * 4, Load32(s + i * 4));
+}
+
+// Palette indices into 4-byte pixels.
+struct Indexed32Items {
+  static constexpr std::uint64_t kSource = 1;
+  static constexpr std::uint64_t kStride = 4;
+  std::uint32_t words[256];
+  Indexed32Items(const std::uint8_t* palette, std::uint8_t alpha) {
+    for (int i = 0; i < 256; ++i) {
+      words[i] = (Load32(palette + i * 4) & 0x00FFFFFFu) | std::uint32_t(alpha) << 24;
+    }
+  }
+  void Literal(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n) const {
+    for (std::uint64_t i = 0; i < n; ++i) Store32(d + i * 4, words[s[i]]);
+  }
+  void Fill(std::uint8_t* d, const std::uint8_t* v, std::uint64_t n) const {
+    const std::uint32_t w = words[*v];
+    for (std::uint64_t i = 0; i < n; ++i) Store32(d + i * 4, w);
+  }
+  void Copy(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n, bool overlap) const {
+    CopyWords(d, s, n, overlap);
+  }
+};
+
+inline std::uint32_t PixelWord(const std::uint8_t* s) {
+  return std::uint32_t(s[0]) | std::uint32_t(s[1]) << 8 | std::uint32_t(s[2]) << 16;
+}
+
+// 3-byte pixels packed as they come.
+struct Bgr24Items {
+  static constexpr std::uint64_t kSource = 3;
+  static constexpr std::uint64_t kStride = 3;
+  void Literal(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n) const {
+    std::memcpy(d, s, n * 3);
+  }
+  void Fill(std::uint8_t* d, const std::uint8_t* v, std::uint64_t n) const {
+    for (std::uint64_t i = 0; i < n; ++i, d += 3) {
+      d[0] = v[0];
+      d[1] = v[1];
+      d[2] = v[2];
+    }
+  }
+  void Copy(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n, bool overlap) const {
+    if (overlap) {
+      CopyForward(d, s, n * 3);
+    } else {
+      std::memcpy(d, s, n * 3);
+    }
+  }
+};
+
+// 3-byte pixels widened to 4-byte words with a zero top byte.
+struct Bgr32Items {
+  static constexpr std::uint64_t kSource = 3;
+  static constexpr std::uint64_t kStride = 4;
+  void Literal(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n) const {
+    for (std::uint64_t i = 0; i < n; ++i) Store32(d + i * 4, PixelWord(s + i * 3));
+  }
+  void Fill(std::uint8_t* d, const std::uint8_t* v, std::uint64_t n) const {
+    const std::uint32_t w = PixelWord(v);
+    for (std::uint64_t i = 0; i < n; ++i) Store32(d + i * 4, w);
+  }
+  void Copy(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n, bool overlap) const {
+    CopyWords(d, s, n, overlap);
+  }
+};
+
+// 3-byte pixels reduced to luma bytes.
+struct GrayItems {
+  static constexpr std::uint64_t kSource = 3;
+  static constexpr std::uint64_t kStride = 1;
+  void Literal(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n) const {
+    for (std::uint64_t i = 0; i < n; ++i, s += 3) d[i] = ElgLuma(s[0], s[1], s[2]);
+  }
+  void Fill(std::uint8_t* d, const std::uint8_t* v, std::uint64_t n) const {
+    std::memset(d, ElgLuma(v[0], v[1], v[2]), n);
+  }
+  void Copy(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n, bool overlap) const {
+    ByteItems().Copy(d, s, n, overlap);
+  }
+};
+
+// Walks a plane item by item in picture order, splitting every command at
+// row ends, and refuses anything that would leave the plane or read an item
+// not yet written.
+template <class Items>
+class PlaneCursor {
+ public:
+  PlaneCursor(const Plane& plane, const Items& items)
+      : plane_(plane), items_(items), total_(plane.width * plane.height) {}
+
+  bool Literal(const std::uint8_t* source, std::uint64_t n) {
+    if (n > total_ - pos_) return false;
+    while (n) {
+      const std::uint64_t chunk = std::min(n, plane_.width - col_);
+      items_.Literal(At(row_, col_), source, chunk);
+      source += chunk * Items::kSource;
+      Advance(chunk);
+      n -= chunk;
+    }
+    return true;
+  }
+
+  bool Fill(const std::uint8_t* value, std::uint64_t n) {
+    if (n > total_ - pos_) return false;
+    while (n) {
+      const std::uint64_t chunk = std::min(n, plane_.width - col_);
+      items_.Fill(At(row_, col_), value, chunk);
+      Advance(chunk);
+      n -= chunk;
+    }
+    return true;
+  }
+
+  bool BackCopy(std::uint64_t distance, std::uint64_t n) {
+    if (distance == 0 || distance > pos_ || n > total_ - pos_) return false;
+    std::uint64_t sourceRow = row_;
+    std::uint64_t sourceCol = col_ - distance;
+    if (distance > col_) {
+      const std::uint64_t sourcePos = pos_ - distance;
+      sourceRow = sourcePos / plane_.width;
+      sourceCol = sourcePos % plane_.width;
+    }
+    while (n) {
+      const std::uint64_t chunk =
+          std::min({n, plane_.width - col_, plane_.width - sourceCol});
+      const bool overlap = sourceRow == row_ && distance < chunk;
+      items_.Copy(At(row_, col_), At(sourceRow, sourceCol), chunk, overlap);
+      Advance(chunk);
+      n -= chunk;
+      sourceCol += chunk;
+      if (sourceCol == plane_.width) {
+        sourceCol = 0;
+        ++sourceRow;
+      }
+    }
+    return true;
+  }
+
+  // Copies the pixel `rows` rows above, `dx` columns aside (-1, 0 or 1).
+  bool RowAbove(std::uint64_t rows, int dx) {
+    if (pos_ >= total_ || rows > row_) return false;
+    if (dx < 0 && col_ == 0) return false;
+    if (dx > 0 && col_ + 1 >= plane_.width) return false;
+    items_.Copy(At(row_, col_), At(row_ - rows, col_ + dx), 1, false);
+    Advance(1);
+    return true;
+  }
+
+  bool Complete() const { return pos_ == total_; }
+
+ private:
+  std::uint8_t* At(std::uint64_t row, std::uint64_t col) const {
+    return plane_.base + std::int64_t(row) * plane_.rowStep + std::int64_t(col * Items::kStride);
+  }
+  void Advance(std::uint64_t n) {
+    pos_ += n;
+    col_ += n;
+    if (col_ == plane_.width) {
+      col_ = 0;
+      ++row_;
+    }
+  }
+
+  Plane plane_;
+  Items items_;
+  std::uint64_t total_;
+  std::uint64_t pos_ = 0;
+  std::uint64_t row_ = 0;
+  std::uint64_t col_ = 0;
+};
+
+constexpr std::uint8_t kEndOfStream = 0xFF;
+
+// Byte-form commands (palettes, indices, alpha).
+template <class Cursor>
+const std::uint8_t* RunByteForm(const std::uint8_t* s, const std::uint8_t* end, Cursor& cursor) {
+  if (!s) return nullptr;
+  while (s < end) {
+    const unsigned c = *s++;
+    const std::uint64_t left = std::uint64_t(end - s);
+    bool ok;
+    if (c < 0x20) {
+      const std::uint64_t n = (c & 0x1F) + 1;
+      if (left < n) return nullptr;
+      ok = cursor.Literal(s, n);
+      s += n;
+    } else if (c < 0x40) {
+      if (left < 1) return nullptr;
+      const std::uint64_t n = (c & 0x1F) * 256u + s[0] + 33;
+      if (left - 1 < n) return nullptr;
+      ok = cursor.Literal(s + 1, n);
+      s += 1 + n;
+    } else if (c < 0x60) {
+      if (left < 1) return nullptr;
+      ok = cursor.Fill(s, (c & 0x1F) + 3);
+      s += 1;
+    } else if (c < 0x80) {
+      if (left < 2) return nullptr;
+      ok = cursor.Fill(s + 1, (c & 0x1F) * 256u + s[0] + 35);
+      s += 2;
+    } else if (c < 0x90) {
+      if (left < 1) return nullptr;
+      ok = cursor.BackCopy(s[0] + 2u, (c & 0x0F) + 2u);
+      s += 1;
+    } else if (c < 0xA0) {
+      if (left < 2) return nullptr;
+      ok = cursor.BackCopy((c & 0x0F) * 256u + s[0] + 3, s[1] + 4u);
+      s += 2;
+    } else if (c < 0xC0) {
+      if (left < 1) return nullptr;
+      ok = cursor.BackCopy((c & 0x0F) * 256u + s[0] + 3, c < 0xB0 ? 3 : 4);
+      s += 1;
+    } else if (c < 0xE0) {
+      ok = cursor.BackCopy((c & 0x1F) + 1u, 1);
+    } else if (c < kEndOfStream) {
+      ok = cursor.BackCopy((c & 0x1F) + 2u, 2);
+    } else {
+      return cursor.Complete() ? s : nullptr;
+    }
+    if (!ok) return nullptr;
+  }
+  return nullptr;
+}
+
+// Pixel-form commands (colour planes).
+template <class Cursor>
+const std::uint8_t* RunPixelForm(const std::uint8_t* s, const std::uint8_t* end,
+                                 Cursor& cursor) {
+  if (!s) return nullptr;
+  while (s < end) {
+    const unsigned c = *s++;
+    const std::uint64_t left = std::uint64_t(end - s);
+    bool ok;
+    if (c < 0x20) {
+      const std::uint64_t n = (c & 0x1F) + 1;
+      if (left < n * 3) return nullptr;
+      ok = cursor.Literal(s, n);
+      s += n * 3;
+    } else if (c < 0x40) {
+      if (left < 1) return nullptr;
+      const std::uint64_t n = (c & 0x1F) * 256u + s[0] + 33;
+      if (left - 1 < n * 3) return nullptr;
+      ok = cursor.Literal(s + 1, n);
+      s += 1 + n * 3;
+    } else if (c < 0x60) {
+      if (left < 3) return nullptr;
+      ok = cursor.Fill(s, (c & 0x1F) + 2);
+      s += 3;
+    } else if (c < 0x80) {
+      if (left < 4) return nullptr;
+      ok = cursor.Fill(s + 1, (c & 0x1F) * 256u + s[0] + 34);
+      s += 4;
+    } else if (c < 0x90) {
+      if (left < 1) return nullptr;
+      ok = cursor.BackCopy(s[0] + 2u, (c & 0x0F) + 1u);
+      s += 1;
+    } else if (c < 0xA0) {
+      if (left < 2) return nullptr;
+      ok = cursor.BackCopy((c & 0x0F) * 256u + s[0] + 2, s[1] + 1u);
+      s += 2;
+    } else if (c < 0xB0) {
+      if (left < 3) return nullptr;
+      ok = cursor.BackCopy(((c & 0x0F) * 256u + s[0]) * 256u + s[1] + 4098, s[2] + 1u);
+      s += 3;
+    } else if (c < 0xB8) {
+      ok = cursor.BackCopy((c & 0x07) + 2u, 1);
+    } else if (c < 0xC0) {
+      if (left < 1) return nullptr;
+      ok = cursor.BackCopy((c & 0x07) * 256u + s[0] + 10, 1);
+      s += 1;
+    } else if (c < 0xCC) {
+      if (left < 1) return nullptr;
+      const int dx = c < 0xC4 ? 0 : (c < 0xC8 ? -1 : 1);
+      ok = cursor.RowAbove((c & 0x03) * 256u + s[0] + 16, dx);
+      s += 1;
+    } else if (c < 0xD0) {
+      if (left < 1) return nullptr;
+      ok = cursor.BackCopy((c & 0x03) * 256u + s[0] + 2058, 1);
+      s += 1;
+    } else if (c < 0xE0) {
+      ok = cursor.RowAbove((c & 0x0F) + 1u, 0);
+    } else if (c < 0xF0) {
+      ok = cursor.RowAbove((c & 0x0F) + 1u, -1);
+    } else if (c < kEndOfStream) {
+      ok = cursor.RowAbove((c & 0x0F) + 1u, 1);
+    } else {
+      return cursor.Complete() ? s : nullptr;
+    }
+    if (!ok) return nullptr;
+  }
+  return nullptr;
+}
+
+Plane TopDown(std::uint8_t* destination, std::uint64_t width, std::uint64_t height,
+              std::uint64_t pitch) {
+  return Plane{destination, std::int64_t(pitch), width, height};
+}
+
+Plane BottomUp(std::uint8_t* destination, std::uint64_t width, std::uint64_t height,
+               std::uint64_t pitch) {
+  std::uint8_t* row0 = height ? destination + (height - 1) * pitch : destination;
+  return Plane{row0, -std::int64_t(pitch), width, height};
+}
+
+template <class Items>
+const std::uint8_t* ByteForm(const std::uint8_t* stream, const std::uint8_t* end,
+                             const Plane& plane, const Items& items) {
+  PlaneCursor<Items> cursor(plane, items);
+  return RunByteForm(stream, end, cursor);
+}
+
+template <class Items>
+const std::uint8_t* PixelForm(const std::uint8_t* stream, const std::uint8_t* end,
+                              const Plane& plane, const Items& items) {
+  PlaneCursor<Items> cursor(plane, items);
+  return RunPixelForm(stream, end, cursor);
+}
+
+}  // namespace
+
+const std::uint8_t* ElgUnpack8(const std::uint8_t* stream, const std::uint8_t* end,
+                               std::uint8_t* destination, std::uint64_t count) {
+  return ByteForm(stream, end, TopDown(destination, count, 1, count), ByteItems());
+}
+
+const std::uint8_t* ElgUnpack8Rows(const std::uint8_t* stream, const std::uint8_t* end,
+                                   std::uint8_t* destination, std::uint32_t width,
+                                   std::uint32_t height, std::uint64_t pitch) {
+  return ByteForm(stream, end, BottomUp(destination, width, height, pitch), ByteItems());
+}
+
+const std::uint8_t* ElgUnpack8Strided(const std::uint8_t* stream, const std::uint8_t* end,
+                                      std::uint8_t* destination, std::uint32_t width,
+                                      std::uint32_t height, std::uint64_t pitch) {
+  return ByteForm(stream, end, TopDown(destination, width, height, pitch), ByteItems());
+}
+
+const std::uint8_t* ElgUnpack24Rows(const std::uint8_t* stream, const std::uint8_t* end,
+                                    std::uint8_t* destination, std::uint32_t width,
+                                    std::uint32_t height, std::uint64_t pitch) {
+  return PixelForm(stream, end, BottomUp(destination, width, height, pitch), Bgr24Items());
+}
+
+const std::uint8_t* ElgUnpack32Rows(const std::uint8_t* stream, const std::uint8_t* end,
+                                    std::uint8_t* destination, std::uint32_t width,
+                                    std::uint32_t height) {
+  return PixelForm(stream, end, BottomUp(destination, width, height, std::uint64_t(width) * 4),
+                   Bgr32Items());
+}
+
+const std::uint8_t* ElgUnpackAlphaBottomUp(const std::uint8_t* stream, const std::uint8_t* end,
+                                           std::uint8_t* destination, std::uint32_t width,
+                                           std::uint32_t height) {
+  Plane plane = BottomUp(destination, width, height, std::uint64_t(width) * 4);
+  plane.base += 3;
+  return ByteForm(stream, end, plane, AlphaItems());
+}
+
+const std::uint8_t* ElgUnpackRgb32(const std::uint8_t* stream, const std::uint8_t* end,
+                                   std::uint8_t* destination, std::uint32_t width,
+                                   std::uint32_t height, std::uint64_t pitch) {
+  return PixelForm(stream, end, TopDown(destination, width, height, pitch), Bgr32Items());
+}
+
+const std::uint8_t* ElgUnpackAlpha(const std::uint8_t* stream, const std::uint8_t* end,
+                                   std::uint8_t* destination, std::uint32_t width,
+                                   std::uint32_t height, std::uint64_t pitch) {
+  Plane plane = TopDown(destination, width, height, pitch);
+  plane.base += 3;
+  return ByteForm(stream, end, plane, AlphaItems());
+}
+
+const std::uint8_t* ElgUnpackIndexed32(const std::uint8_t* stream, const std::uint8_t* end,
+                                       std::uint8_t* destination, std::uint32_t width,
+                                       std::uint32_t height, std::uint64_t pitch,
+                                       const std::uint8_t* palette, std::uint8_t alpha) {
+  return ByteForm(stream, end, TopDown(destination, width, height, pitch),
+                  Indexed32Items(palette, alpha));
+}
+
+const std::uint8_t* ElgUnpackGray(const std::uint8_t* stream, const std::uint8_t* end,
+                                  std::uint8_t* destination, std::uint32_t width,
+                                  std::uint32_t height) {
+  return PixelForm(stream, end, TopDown(destination, width, height, width), GrayItems());
+}
+
+const std::uint8_t* ElgUnpackStrided(const std::uint8_t* stream, const std::uint8_t* end,
+                                     std::uint8_t* destination, std::uint32_t width,
+                                     std::uint32_t height, std::uint64_t pitch) {
+  return PixelForm(stream, end, TopDown(destination, width, height, pitch), GrayItems());
+}
+
+}  // namespace orrivel

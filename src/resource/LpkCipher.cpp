@@ -1,0 +1,76 @@
+#include "resource/LpkCipher.h"
+
+#include <bit>
+#include <string>
+
+#include "base/Cp932.h"
+#include "resource/LpkConstants.h"
+#include "resource/Paths.h"
+
+namespace orrivel::lpk {
+
+bool MakeNameKey(std::string_view archivePath, NameKey* key) {
+  std::string stem = SplitPathName(archivePath, false);
+  RemoveFileExtension(stem, nullptr);
+  if (stem.empty()) return false;
+  cp932::ToUpperAscii(stem.data(), stem.size());
+  uint32_t first = kNameSeed1;
+  uint32_t second = kNameSeed2;
+  const size_t n = stem.size();
+  for (size_t i = 0; i < n; ++i) {
+    first ^= uint8_t(stem[n - 1 - i]);
+    first = std::rotr(first, 7);
+    second ^= uint8_t(stem[i]);
+    second = std::rotl(second, 7);
+  }
+  key->first = first;
+  key->second = second;
+  return true;
+}
+
+uint32_t ReadLe32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+uint16_t ReadLe16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+
+void WriteLe32(uint8_t* p, uint32_t value) {
+  p[0] = uint8_t(value);
+  p[1] = uint8_t(value >> 8);
+  p[2] = uint8_t(value >> 16);
+  p[3] = uint8_t(value >> 24);
+}
+
+void ScrambleDirectory(uint8_t* data, size_t size, uint32_t headerKey) {
+  uint32_t key = headerKey;
+  uint32_t counter = kRotationSeed;
+  for (size_t i = 0; i + 4 <= size; i += 4) {
+    counter = std::rotl(counter, 4);
+    WriteLe32(data + i, ReadLe32(data + i) ^ key);
+    key = std::rotr(key, int(counter & 31));
+  }
+}
+
+void ScrambleHeadWords(uint8_t* data, size_t wordCount, uint32_t memberKey) {
+  uint32_t key = memberKey;
+  uint32_t counter = kRotationSeed;
+  for (size_t i = 0; i < wordCount; ++i) {
+    counter = std::rotr(counter, 4);
+    WriteLe32(data + 4 * i, ReadLe32(data + 4 * i) ^ key);
+    key = std::rotl(key, int(counter & 31));
+  }
+}
+
+uint8_t UnscrambleByte(uint8_t b) {
+  return uint8_t((((b & 0x0F) ^ kByteC1) << 4) | ((b >> 4) ^ kByteC2));
+}
+
+uint8_t ScrambleByte(uint8_t p) {
+  return uint8_t((((p & 0x0F) ^ kByteC2) << 4) | ((p >> 4) ^ kByteC1));
+}
+
+void UnscrambleBytes(uint8_t* data, size_t size) {
+  for (size_t i = 0; i < size; ++i) data[i] = UnscrambleByte(data[i]);
+}
+
+}  // namespace orrivel::lpk

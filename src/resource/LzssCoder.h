@@ -1,0 +1,61 @@
+#pragma once
+// The LZSS coder of every packed block: a 4096-byte ring, zero-filled, with
+// writing starting at 4078, 18-byte look-ahead, eight items behind each flag
+// byte (bit 1 = literal, read from the least significant bit up) and
+// references naming absolute ring positions (12 bits) with lengths 3..18.
+// Packed data carry no header; callers store the sizes beside them.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace orrivel {
+
+constexpr uint32_t kLzssRingSize = 4096;
+constexpr uint32_t kLzssMaxMatch = 18;
+constexpr uint32_t kLzssMinMatch = 3;
+constexpr uint32_t kLzssStart = kLzssRingSize - kLzssMaxMatch;  // 4078
+
+// Decoding results.
+enum LzssResult : int {
+  kLzssOk = 0,
+  kLzssNoOutput = 1,     // decode: output size 0; encode: input too short or does not shrink
+  kLzssNoMemory = 2,     // out of memory or no output buffer
+  kLzssInputEnded = 3,   // the packed data ended before the output was full
+};
+
+// The encoder's state: ring and match trees. Large (about 50 KB); one
+// object serves one thread at a time.
+class LzssCoder {
+ public:
+  LzssCoder();
+  // Packs input. 0 with the packed bytes in output (when write is true) and
+  // their count in packedSize; 1 when the input is 8 bytes or shorter or
+  // the packed form would not be shorter than inputSize - 8; 2 out of
+  // memory. With write false only the size is measured.
+  int Encode(const uint8_t* input, uint32_t inputSize, std::vector<uint8_t>* output, uint32_t* packedSize,
+             bool write);
+
+ private:
+  void InitTree();
+  void InsertNode(int r);
+  void DeleteNode(int p);
+
+  uint8_t ring_[kLzssRingSize + kLzssMaxMatch - 1];
+  int left_[kLzssRingSize + 1];
+  int right_[kLzssRingSize + 257];
+  int parent_[kLzssRingSize + 1];
+  int matchPosition_ = 0;
+  int matchLength_ = 0;
+};
+
+int LzssEncode(const uint8_t* input, uint32_t inputSize, std::vector<uint8_t>* output, uint32_t* packedSize,
+               bool write);
+
+// Unpacks exactly outputSize bytes from inputSize bytes of packed data into
+// output. 0; 1 when outputSize is 0; 2 when there is no output buffer; 3
+// when the input ends first. Never reads or writes outside the buffers.
+int LzssDecode(const uint8_t* input, size_t inputSize, uint8_t* output, uint32_t outputSize);
+// The same into a vector resized to outputSize (2 when out of memory).
+int LzssDecode(const uint8_t* input, size_t inputSize, std::vector<uint8_t>& output, uint32_t outputSize);
+
+}  // namespace orrivel

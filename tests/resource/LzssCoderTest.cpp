@@ -1,0 +1,90 @@
+#include "resource/LzssCoder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace orrivel {
+namespace {
+
+std::vector<uint8_t> Decode(const std::vector<uint8_t>& packed, uint32_t size, int* code) {
+  std::vector<uint8_t> out;
+  *code = LzssDecode(packed.data(), packed.size(), out, size);
+  return out;
+}
+
+TEST(LzssCoderTest, DecodesHandMadeStreams) {
+  int code = 0;
+  // Literals only.
+  EXPECT_EQ(Decode({0xFF, 'H', 'e', 'l', 'l', 'o', ',', ' ', 'W', 0xFF, 'o', 'r', 'l', 'd'}, 12, &code),
+            std::vector<uint8_t>({'H', 'e', 'l', 'l', 'o', ',', ' ', 'W', 'o', 'r', 'l', 'd'}));
+  EXPECT_EQ(code, kLzssOk);
+  // A reference to 4078 right at the start copies cleared ring bytes.
+  EXPECT_EQ(Decode({0x00, 0xEE, 0xF2}, 5, &code), std::vector<uint8_t>(5, 0));
+  EXPECT_EQ(code, kLzssOk);
+  // One literal, then 18 bytes from one position behind the write position.
+  EXPECT_EQ(Decode({0x01, 'Z', 0xEE, 0xFF}, 19, &code), std::vector<uint8_t>(19, 'Z'));
+  // Stopping inside a reference.
+  EXPECT_EQ(Decode({0x01, 'Z', 0xEE, 0xFF}, 7, &code), std::vector<uint8_t>(7, 'Z'));
+  EXPECT_EQ(code, kLzssOk);
+}
+
+TEST(LzssCoderTest, RefusesShortInputAndEmptyOutput) {
+  const std::vector<std::vector<uint8_t>> truncated = {
+      {}, {0xFF}, {0xFF, 'A'}, {0x00, 0xEE}, {0x01, 'Z', 0xEE}};
+  for (const auto& input : truncated) {
+    int code = 0;
+    Decode(input, 5, &code);
+    EXPECT_EQ(code, kLzssInputEnded) << input.size();
+  }
+  uint8_t out[4];
+  EXPECT_EQ(LzssDecode(nullptr, 0, out, 0), kLzssNoOutput);
+  EXPECT_EQ(LzssDecode(out, 4, static_cast<uint8_t*>(nullptr), 4), kLzssNoMemory);
+}
+
+TEST(LzssCoderTest, EncodeRoundTripsAndMeasures) {
+  std::mt19937 random(7);
+  std::vector<std::vector<uint8_t>> inputs;
+  inputs.push_back(std::vector<uint8_t>(100, 0));
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += "line " + std::to_string(i % 97) + " of the script\r\n";
+  inputs.emplace_back(text.begin(), text.end());
+  std::vector<uint8_t> mixed(70000);
+  for (size_t i = 0; i < mixed.size(); ++i) mixed[i] = (i / 300) % 2 ? uint8_t(random() % 4) : uint8_t(i * 7);
+  inputs.push_back(mixed);
+  for (const auto& input : inputs) {
+    std::vector<uint8_t> packed;
+    uint32_t packedSize = 0, measured = 0;
+    ASSERT_EQ(LzssEncode(input.data(), uint32_t(input.size()), &packed, &packedSize, true), kLzssOk);
+    EXPECT_EQ(packed.size(), packedSize);
+    EXPECT_LT(packedSize, input.size() - 8);
+    EXPECT_EQ(LzssEncode(input.data(), uint32_t(input.size()), nullptr, &measured, false), kLzssOk);
+    EXPECT_EQ(measured, packedSize);
+    int code = 0;
+    EXPECT_EQ(Decode(packed, uint32_t(input.size()), &code), input);
+    EXPECT_EQ(code, kLzssOk);
+    // Every truncation of the packed data fails cleanly.
+    for (size_t cut = 0; cut < packed.size(); cut += 1 + packed.size() / 50) {
+      std::vector<uint8_t> shorter(packed.begin(), packed.begin() + std::ptrdiff_t(cut));
+      Decode(shorter, uint32_t(input.size()), &code);
+      EXPECT_EQ(code, kLzssInputEnded);
+    }
+  }
+}
+
+TEST(LzssCoderTest, EncodeRefusesWhatDoesNotShrink) {
+  const uint8_t varied[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+  std::vector<uint8_t> packed;
+  uint32_t size = 0;
+  EXPECT_EQ(LzssEncode(varied, 9, &packed, &size, true), kLzssNoOutput);
+  EXPECT_EQ(LzssEncode(varied, 8, &packed, &size, true), kLzssNoOutput);
+  std::mt19937 random(1);
+  std::vector<uint8_t> noise(5000);
+  for (auto& b : noise) b = uint8_t(random());
+  EXPECT_EQ(LzssEncode(noise.data(), uint32_t(noise.size()), &packed, &size, true), kLzssNoOutput);
+  EXPECT_EQ(LzssEncode(noise.data(), uint32_t(noise.size()), nullptr, &size, false), kLzssNoOutput);
+}
+
+}  // namespace
+}  // namespace orrivel
