@@ -1,0 +1,128 @@
+#pragma once
+
+// Pixel moves between the layouts the engine meets: device-independent
+// bitmaps of 1 to 32 bits, 8- and 32-bit images, the surface formats named by
+// their format code, coverage planes and plain 8-bit rows. None allocates.
+
+#include <cstdint>
+
+#include "raster/Rect.h"
+#include "raster/StretchStep.h"
+
+namespace orrivel {
+
+// The 40-byte header of a device-independent bitmap, field for field.
+struct BitmapInfoHeader {
+  uint32_t size = 40;
+  int32_t width = 0;
+  int32_t height = 0;  // positive: rows stored bottom-up
+  uint16_t planes = 1;
+  uint16_t bitCount = 0;
+  uint32_t compression = 0;
+  uint32_t sizeImage = 0;
+  int32_t xPelsPerMeter = 0;
+  int32_t yPelsPerMeter = 0;
+  uint32_t colorsUsed = 0;
+  uint32_t colorsImportant = 0;
+};
+
+inline constexpr uint32_t kBitmapCompressionRgb = 0;
+
+// A bitmap as the converters read it: the header, its colour table (entries
+// blue, green, red, reserved as 32-bit words) with the number of entries that
+// are really there, the bits and the bytes per stored row.
+struct DibSource {
+  const BitmapInfoHeader* header = nullptr;
+  const uint32_t* colors = nullptr;
+  uint32_t colorCount = 0;
+  const void* bits = nullptr;
+  int32_t stride = 0;
+};
+
+struct Point {
+  int32_t x = 0;
+  int32_t y = 0;
+};
+
+// Bitmap converters: copy the destination rectangle's size from the source
+// origin (top-down terms). False (nothing written) for a depth other than 1,
+// 4, 8, 16, 24 or 32, a compressed 4- or 8-bit source, or an area outside the
+// bitmap. Indices past the colour table read as black.
+bool ConvertDibToArgb(void* dst, const Rect& dstRect, int dstPitch, const DibSource& source,
+                      Point origin);
+bool ConvertDibTo32(void* dst, const Rect& dstRect, int dstPitch, const DibSource& source,
+                    Point origin);
+bool ConvertDibTo8(void* dst, const Rect& dstRect, int dstPitch, const DibSource& source,
+                   Point origin);
+bool ConvertDibTo4444(void* dst, const Rect& dstRect, int dstPitch, const DibSource& source,
+                      Point origin);
+
+// Surface-format writers by format code (4, 8, 16, 32, 64, 128, 256); false
+// for any other code. Destination (x, y) in pixels.
+bool ExpandIndexedToSurface(uint32_t formatCode, void* dst, int x, int y, int dstPitch,
+                            const uint8_t* src, int srcPitch, int width, int height,
+                            const uint32_t* palette);
+bool ExpandIndexedToSurfaceAlt(uint32_t formatCode, void* dst, int x, int y, int dstPitch,
+                               const uint32_t* src, int srcPitch, int width, int height);
+
+// Writes only the alpha bits of a 16-bit (codes 64, 128) or 32-bit (256)
+// surface from an 8-bit plane; other codes change nothing.
+void SetAlphaBitsFromPlane(uint32_t formatCode, void* dst, int x, int y, int width, int height,
+                           int dstPitch, const uint8_t* plane, int planeX, int planeY,
+                           int planePitch);
+
+// Turns groups of four supersampled 32-bit rows into one row of coverage
+// bytes, written in place at the start of the group's row.
+void FoldPixelBytes32(void* buffer, int pitch, int width, int groupCount);
+
+// Coverage blends into 32-bit rows: the level map turns a coverage byte into
+// a level, OpacityMultiplierTable the level into a multiplier. The ...ToSurface
+// members blend the colour and keep alpha; the ...To8 members composite colour
+// and alpha through CompositeWeightTable and CompositeAlphaTable. Colours come
+// one per column (shared by all rows) or, for the members noted, one per row.
+using CoverageBlend = void (*)(void* dst, const uint8_t* coverage, int dstPitch, int coveragePitch,
+                               int width, int height, const uint32_t* colors,
+                               const uint8_t* levelMap);
+void BlendIndexedToSurface(void* dst, const uint8_t* coverage, int dstPitch, int coveragePitch,
+                           int width, int height, const uint32_t* colors, const uint8_t* levelMap);
+void BlendIndexedToSurfaceMmx(void* dst, const uint8_t* coverage, int dstPitch, int coveragePitch,
+                              int width, int height, const uint32_t* colors,
+                              const uint8_t* levelMap);
+// One colour per row:
+void BlendIndexedToSurfaceB(void* dst, const uint8_t* coverage, int dstPitch, int coveragePitch,
+                            int width, int height, const uint32_t* colors, const uint8_t* levelMap);
+void BlendIndexedToSurfaceMmxB(void* dst, const uint8_t* coverage, int dstPitch, int coveragePitch,
+                               int width, int height, const uint32_t* colors,
+                               const uint8_t* levelMap);
+// One colour per row:
+void BlendIndexedTo8Keyed(void* dst, const uint8_t* coverage, int dstPitch, int coveragePitch,
+                          int width, int height, const uint32_t* colors, const uint8_t* levelMap);
+void BlendIndexedTo8Mmx(void* dst, const uint8_t* coverage, int dstPitch, int coveragePitch,
+                        int width, int height, const uint32_t* colors, const uint8_t* levelMap);
+// One colour per column:
+void BlendIndexedTo8B(void* dst, const uint8_t* coverage, int dstPitch, int coveragePitch, int width,
+                      int height, const uint32_t* colors, const uint8_t* levelMap);
+void BlendIndexedTo8(void* dst, const uint8_t* coverage, int dstPitch, int coveragePitch, int width,
+                     int height, const uint32_t* colors, const uint8_t* levelMap);
+
+// 8-bit rows. A negative direction reads each source row right to left from
+// the source address (the rightmost byte of the first row).
+void CopyRows8(void* dst, const void* src, int dstSkip, int srcSkip, int direction, int width,
+               int height);
+void CopyRows8Keyed(void* dst, const void* src, int dstSkip, int srcSkip, int direction, int width,
+                    int height, uint8_t key);
+void StretchCopyRows8(void* dst, const void* src, int dstSkip, int srcPitch, int width, int height,
+                      const StretchStep& step);
+void StretchCopyRows8Keyed(void* dst, const void* src, int dstSkip, int srcPitch, int width,
+                           int height, const StretchStep& step, uint8_t key);
+// Mirrored: the source address is just after the rightmost byte of the first row.
+void StretchCopyRows8Mirrored(void* dst, const void* src, int dstSkip, int srcPitch, int width,
+                              int height, const StretchStep& step);
+void StretchCopyRows8MirroredKeyed(void* dst, const void* src, int dstSkip, int srcPitch, int width,
+                                   int height, const StretchStep& step, uint8_t key);
+// Bilinear scaling; reads the byte right of each position and the next row,
+// so the caller keeps both inside the source.
+void ScaleBilinear8(void* dst, const void* src, int dstSkip, int srcPitch, int width, int height,
+                    const ScaleStep& step);
+
+}  // namespace orrivel
