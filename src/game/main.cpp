@@ -1,15 +1,51 @@
-// The program's entry point. Until the game shell exists it reports what of
-// the start-up it could do, so that `make run` says plainly what happened.
+// The program's entry point: chooses the back end (a real window, or memory
+// when there is no display or --headless is given), builds the game's
+// application and runs it. A run without a display has no one to close its
+// window, so it closes it itself after a fixed number of frames.
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "game/GameApplication.h"
+#include "platform/Backend.h"
+#include "platform/Messages.h"
+
+namespace {
+
+constexpr uint32_t kHeadlessFrames = 60;
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  std::string base = ".";
+  using namespace orrivel;
+  std::string why;
+  bool headless = platform::HeadlessRequested(argc, argv);
+  auto backend = platform::CreateBackend(headless, &why);
+  platform::ScopedBackend useBackend(*backend);
+
+  // The command line as one string, without the program name and without
+  // the options that are ours alone.
+  std::string commandLine;
   for (int i = 1; i < argc; ++i) {
-    if ((argv[i][0] == '/' || argv[i][0] == '-') && (argv[i][1] == 'L' || argv[i][1] == 'l')) base = argv[i] + 2;
+    if (std::strcmp(argv[i], "--headless") == 0) continue;
+    if (!commandLine.empty()) commandLine += ' ';
+    commandLine += argv[i];
   }
-  std::printf("orrivel: game folder %s\n", base.c_str());
-  std::printf("orrivel: the start-up steps are not built yet; nothing to play.\n");
-  return 0;
+
+  int result;
+  {
+    GameApplication app;
+    if (backend->IsHeadless()) app.frameLimit = kHeadlessFrames;
+    std::printf("orrivel: %s\n", why.c_str());
+    result = app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL);
+    if (result != 0) {
+      std::printf("orrivel: start-up refused (code %d)\n", result);
+    } else if (app.closedByLimit) {
+      std::printf("orrivel: no game to play yet; ran %u frames without a display, closed the window, exit 0\n",
+                  app.framesRun);
+    } else {
+      std::printf("orrivel: window closed after %u frames, exit 0\n", app.framesRun);
+    }
+  }
+  return result;
 }

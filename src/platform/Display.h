@@ -5,18 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Rect.h"
+
 namespace orrivel::platform {
 
-struct Rect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-
-  int32_t Width() const { return right - left; }
-  int32_t Height() const { return bottom - top; }
-  bool operator==(const Rect&) const = default;
-};
 
 struct DisplayMode {
   int32_t width = 0;

@@ -1,0 +1,26 @@
+#pragma once
+// The game shell's application. For now it reads the game folder from the
+// command line and runs a placeholder frame pump: it keeps the window alive,
+// painting and answering messages, until the window is closed; a run without
+// a display closes its window by itself after a fixed number of frames.
+#include <cstdint>
+
+#include "base/Application.h"
+
+namespace orrivel {
+
+class GameApplication : public Application {
+ public:
+  GameApplication();
+
+  int Configure() override;
+  void MainLoop() override;
+
+  // Frames after which the pump closes its own window (0: never).
+  uint32_t frameLimit = 0;
+  // What the run did, for the closing line.
+  uint32_t framesRun = 0;
+  bool closedByLimit = false;
+};
+
+}  // namespace orrivel
