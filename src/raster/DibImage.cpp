@@ -1,0 +1,181 @@
+#include "raster/DibImage.h"
+
+#include <cstring>
+#include <new>
+
+#include "raster/ImageSize.h"
+
+namespace orrivel {
+
+DibImage::~DibImage() { Free(); }
+
+uint8_t* DibImage::GetScanLine(int32_t y) {
+  if (pixels_ == nullptr || uint32_t(y) >= uint32_t(height_)) return nullptr;
+  return pixels_ + size_t(pitch_) * size_t(y);
+}
+
+int DibImage::SetColorKeyRgb(uint8_t red, uint8_t green, uint8_t blue) {
+  if (bitsPerPixel_ == 8) {
+    colorKey_ = uint32_t(FindPaletteIndex(red, green, blue));
+  } else {
+    colorKey_ = uint32_t(red) << 16 | uint32_t(green) << 8 | blue;
+  }
+  return colorKey_ == kNoColorKey ? 1 : 0;
+}
+
+int DibImage::SetColorKeyAt(int32_t x, int32_t y) {
+  colorKey_ = GetPixel(x, y);
+  return colorKey_ == kNoColorKey ? 1 : 0;
+}
+
+int DibImage::ClearColorKey() {
+  colorKey_ = kNoColorKey;
+  return 0;
+}
+
+int DibImage::Create(int32_t width, int32_t height, uint8_t bitsPerPixel, bool useSection) {
+  Free();
+  if (width < 1 || height < 1 || bitsPerPixel < 8) return 1;
+  const ImageSize size = ComputeImageSize(width, height, bitsPerPixel, 7);
+  if (!size.fits) return 2;
+  // Row 0 starts on an 8-byte boundary; the 7 spare bytes make room for that.
+  const uint64_t allocation = size.pixelBytes + 7;
+  buffer_.reset(new (std::nothrow) uint8_t[size_t(allocation)]);
+  if (!buffer_) return 2;
+  const uintptr_t address = reinterpret_cast<uintptr_t>(buffer_.get());
+  pixels_ = buffer_.get() + ((8 - (address & 7)) & 7);
+  bufferSize_ = useSection ? 0 : uint32_t(allocation);
+  isSection_ = useSection;
+  bitsPerPixel_ = bitsPerPixel;
+  width_ = width;
+  height_ = height;
+  pitch_ = int32_t(size.pitch);
+  GetBounds(&clipRect_);
+  return 0;
+}
+
+void DibImage::Free() {
+  buffer_.reset();
+  pixels_ = nullptr;
+  palette_.reset();
+  width_ = 0;
+  bufferSize_ = 0;
+  colorKey_ = kNoColorKey;
+}
+
+int DibImage::Resize(int32_t width, int32_t height) {
+  if (pixels_ == nullptr || width < 1 || height < 1) return 1;
+  if (width == width_ && height == height_) return 0;
+  if (isSection_) return Create(width, height, bitsPerPixel_, true);
+  const ImageSize size = ComputeImageSize(width, height, bitsPerPixel_, 7);
+  if (size.fits && size.pixelBytes + 7 <= bufferSize_) {
+    // The block is kept as it is: old rows reappear under the new pitch.
+    height_ = height;
+    pitch_ = int32_t(size.pitch);
+    width_ = width;
+    GetBounds(&clipRect_);
+    return 0;
+  }
+  return Create(width, height, bitsPerPixel_, false);
+}
+
+bool DibImage::EnsurePalette() {
+  if (!palette_) {
+    palette_.reset(new (std::nothrow) uint32_t[256]);
+    if (!palette_) return false;
+    std::memset(palette_.get(), 0, 256 * sizeof(uint32_t));
+  }
+  return true;
+}
+
+int DibImage::SetPalette(const uint32_t* table, size_t tableEntries, int32_t count, int32_t first) {
+  if (bitsPerPixel_ != 8) return 1;
+  if (!EnsurePalette()) return 2;
+  if (table == nullptr) {
+    for (uint32_t i = 0; i < 256; ++i) palette_[i] = i * 0x010101u;
+    return 0;
+  }
+  const int64_t begin = first < 0 ? 0 : first;
+  int64_t end = int64_t(first) + (count < 0 ? 0 : count);
+  if (end > 256) end = 256;
+  if (end > int64_t(tableEntries)) end = int64_t(tableEntries);
+  for (int64_t i = begin; i < end; ++i) palette_[size_t(i)] = table[size_t(i)];
+  return 0;
+}
+
+bool DibImage::SetPaletteEntry(int32_t index, uint32_t color, bool /*push*/) {
+  if (!palette_) return false;
+  palette_[uint32_t(index) & 0xFF] = color;
+  return true;
+}
+
+bool DibImage::FillPalette(uint32_t color, bool /*push*/) {
+  if (!palette_) return false;
+  for (uint32_t i = 0; i < 256; ++i) palette_[i] = color;
+  return true;
+}
+
+int32_t DibImage::FindPaletteIndex(uint8_t red, uint8_t green, uint8_t blue) const {
+  if (!palette_) return -1;
+  const uint32_t wanted = uint32_t(red) << 16 | uint32_t(green) << 8 | blue;
+  for (int32_t i = 0; i < 256; ++i) {
+    if ((palette_[i] & 0x00FFFFFFu) == wanted) return i;
+  }
+  return -1;
+}
+
+uint32_t DibImage::GetPixel(int32_t x, int32_t y) const {
+  if (pixels_ == nullptr || uint32_t(x) >= uint32_t(width_) || uint32_t(y) >= uint32_t(height_)) {
+    return kNoColorKey;
+  }
+  const uint8_t* row = pixels_ + size_t(pitch_) * size_t(y);
+  if (bitsPerPixel_ == 8) return row[x];
+  if (bitsPerPixel_ == 32) {
+    uint32_t v;
+    std::memcpy(&v, row + size_t(x) * 4, 4);
+    return v;
+  }
+  return kNoColorKey;
+}
+
+void DibImage::FillRect32(const Rect& r, uint32_t value) {
+  for (int32_t y = r.top; y < r.bottom; ++y) {
+    uint32_t* p = reinterpret_cast<uint32_t*>(pixels_ + size_t(pitch_) * size_t(y)) + r.left;
+    for (int32_t x = r.left; x < r.right; ++x) *p++ = value;
+  }
+}
+
+bool DibImage::FillRgb(uint8_t red, uint8_t green, uint8_t blue, const Rect* rect, Rect* out) {
+  if (pixels_ == nullptr) return false;
+  if (bitsPerPixel_ != 8 && bitsPerPixel_ != 32) return false;
+  Rect r = clipRect_;
+  if (rect != nullptr) {
+    r = *rect;
+    if (!ClipToClipRect(&r)) return false;
+  }
+  if (r.IsEmpty()) return false;
+  if (bitsPerPixel_ == 8) {
+    for (int32_t y = r.top; y < r.bottom; ++y) {
+      std::memset(pixels_ + size_t(pitch_) * size_t(y) + r.left, red, size_t(r.right - r.left));
+    }
+  } else {
+    FillRect32(r, uint32_t(red) << 16 | uint32_t(green) << 8 | blue);
+  }
+  if (out) *out = r;
+  return true;
+}
+
+bool DibImage::FillColor(uint32_t value, const Rect* rect, Rect* out) {
+  if (pixels_ == nullptr || bitsPerPixel_ != 32) return false;
+  Rect r;
+  GetBounds(&r);
+  if (rect != nullptr) {
+    r = *rect;
+    if (!ClipToClipRect(&r)) return false;
+  }
+  FillRect32(r, value);
+  if (out) *out = r;
+  return true;
+}
+
+}  // namespace orrivel
