@@ -15,20 +15,26 @@ namespace {
 using packed::Vec;
 
 // Weight w = a (256 at a = 255) on the source, 256 - w on the destination,
-// each product shifted down on its own, summed with saturation; alpha 0.
-inline Vec BlendHalf(Vec d16, Vec s16) {
-  Vec a = _mm_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3));
+// each product shifted down on its own, summed; alpha 0. The channels are
+// unpacked into the high byte of each lane so that the high half of the
+// 16-bit product is already (c * w) >> 8. The sum never exceeds 255.
+inline Vec Weights(Vec s16High) {
+  Vec a = _mm_srli_epi16(s16High, 8);
+  a = _mm_shufflelo_epi16(a, _MM_SHUFFLE(3, 3, 3, 3));
   a = _mm_shufflehi_epi16(a, _MM_SHUFFLE(3, 3, 3, 3));
-  const Vec w = _mm_sub_epi16(a, _mm_cmpeq_epi16(a, _mm_set1_epi16(255)));
+  return _mm_sub_epi16(a, _mm_cmpeq_epi16(a, _mm_set1_epi16(255)));
+}
+
+inline Vec BlendHalf(Vec d16High, Vec s16High) {
+  const Vec w = Weights(s16High);
   const Vec v = _mm_sub_epi16(_mm_set1_epi16(256), w);
-  return _mm_adds_epu16(_mm_srli_epi16(_mm_mullo_epi16(s16, w), 8),
-                        _mm_srli_epi16(_mm_mullo_epi16(d16, v), 8));
+  return _mm_add_epi16(_mm_mulhi_epu16(s16High, w), _mm_mulhi_epu16(d16High, v));
 }
 
 constexpr auto kBlendVec = [](Vec d, Vec s) {
   const Vec z = _mm_setzero_si128();
-  const Vec lo = BlendHalf(_mm_unpacklo_epi8(d, z), _mm_unpacklo_epi8(s, z));
-  const Vec hi = BlendHalf(_mm_unpackhi_epi8(d, z), _mm_unpackhi_epi8(s, z));
+  const Vec lo = BlendHalf(_mm_unpacklo_epi8(z, d), _mm_unpacklo_epi8(z, s));
+  const Vec hi = BlendHalf(_mm_unpackhi_epi8(z, d), _mm_unpackhi_epi8(z, s));
   return _mm_and_si128(_mm_packus_epi16(lo, hi), _mm_set1_epi32(0x00FFFFFF));
 };
 

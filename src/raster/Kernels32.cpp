@@ -37,6 +37,14 @@ void CopyPixels32(void* dst, const void* src, int dstSkip, int srcSkip, int widt
   const uint8_t* s = static_cast<const uint8_t*>(src);
   uint8_t* d = static_cast<uint8_t*>(dst);
   const size_t rowBytes = size_t(width) * 4;
+  if (dstSkip == 0 && srcSkip == 0) {  // contiguous rows: one block
+    const size_t n = rowBytes * size_t(height);
+    if (d + n <= s || s + n <= d)
+      std::memcpy(d, s, n);
+    else
+      std::memmove(d, s, n);
+    return;
+  }
   for (int y = 0; y < height; ++y) {
     std::memmove(d, s, rowBytes);
     d += ptrdiff_t(rowBytes) + dstSkip;

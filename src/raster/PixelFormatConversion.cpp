@@ -1,6 +1,7 @@
 #include "raster/PixelFormatConversion.h"
 
 #include <cstddef>
+#include <cstring>
 
 #include "raster/BlendTables.h"
 #include "raster/KernelLoops.h"
@@ -112,10 +113,45 @@ bool ConvertDib(void* dst, const Rect& dstRect, int dstPitch, const DibSource& s
   return true;
 }
 
+// 24-bit rows are the common case of decoded pictures: four pixels are
+// taken from three little-endian words at a time.
+void Convert24Rows(void* dst, const Rect& dstRect, int dstPitch, const DibSource& source,
+                   Point origin, uint32_t alpha) {
+  const int w = dstRect.Width(), ht = dstRect.Height();
+  uint8_t* drow = static_cast<uint8_t*>(dst) + ptrdiff_t(dstRect.top) * dstPitch +
+                  ptrdiff_t(dstRect.left) * 4;
+  for (int y = 0; y < ht; ++y) {
+    const uint8_t* s = SourceRow(source, origin.y + y) + ptrdiff_t(origin.x) * 3;
+    uint32_t* d = reinterpret_cast<uint32_t*>(drow);
+    int x = 0;
+    for (; x + 4 <= w; x += 4, s += 12) {
+      uint32_t w0, w1, w2;
+      std::memcpy(&w0, s, 4);
+      std::memcpy(&w1, s + 4, 4);
+      std::memcpy(&w2, s + 8, 4);
+      d[x] = (w0 & 0x00FFFFFFu) | alpha;
+      d[x + 1] = (w0 >> 24) | ((w1 & 0xFFFFu) << 8) | alpha;
+      d[x + 2] = (w1 >> 16) | ((w2 & 0xFFu) << 16) | alpha;
+      d[x + 3] = (w2 >> 8) | alpha;
+    }
+    for (; x < w; ++x, s += 3) d[x] = uint32_t(s[0]) | (uint32_t(s[1]) << 8) | (uint32_t(s[2]) << 16) | alpha;
+    drow += dstPitch;
+  }
+}
+
+bool Accepts(void* dst, const Rect& dstRect, const DibSource& source, Point origin) {
+  return dst != nullptr && source.header != nullptr && source.bits != nullptr &&
+         AreaInside(*source.header, dstRect, origin);
+}
+
 }  // namespace
 
 bool ConvertDibToArgb(void* dst, const Rect& dstRect, int dstPitch, const DibSource& source,
                       Point origin) {
+  if (source.header != nullptr && source.header->bitCount == 24 && Accepts(dst, dstRect, source, origin)) {
+    Convert24Rows(dst, dstRect, dstPitch, source, origin, 0xFF000000u);
+    return true;
+  }
   return ConvertDib<uint32_t>(dst, dstRect, dstPitch, source, origin, [](const SourcePixel& p) {
     if (p.indexed || p.depth == 24) return 0xFF000000u | (p.entry & 0x00FFFFFFu);
     if (p.depth == 16) return 0xFF000000u + (p.r5 << 19) + (p.g5 << 11) + (p.b5 << 3);
@@ -125,6 +161,10 @@ bool ConvertDibToArgb(void* dst, const Rect& dstRect, int dstPitch, const DibSou
 
 bool ConvertDibTo32(void* dst, const Rect& dstRect, int dstPitch, const DibSource& source,
                     Point origin) {
+  if (source.header != nullptr && source.header->bitCount == 24 && Accepts(dst, dstRect, source, origin)) {
+    Convert24Rows(dst, dstRect, dstPitch, source, origin, 0);
+    return true;
+  }
   return ConvertDib<uint32_t>(dst, dstRect, dstPitch, source, origin, [](const SourcePixel& p) {
     if (p.indexed) return p.entry;
     if (p.depth == 16) return (p.r5 << 19) + (p.g5 << 11) + (p.b5 << 3);
