@@ -346,6 +346,21 @@ void Application::Exit(int code) {
       backend.DispatchMessage(message);
     }
   }
+  // A job that still runs (the blocking loop ended early) would go on using
+  // what the next steps release: stop it, answering its messages until it
+  // has ended.
+  if (threadMode && worker.IsRunning()) {
+    worker.RequestStop();
+    Message message;
+    while (worker.IsRunning()) {
+      if (backend.PeekMessage(message, true)) {
+        if (message.message != WM_QUIT) backend.DispatchMessage(message);
+      } else {
+        backend.WaitMessage(10);
+      }
+    }
+    worker.Join();
+  }
   // 2.
   ReleaseDevices(code);
   // 3-5. Give back the system settings.
