@@ -1,14 +1,18 @@
 #include "script/ScriptFile.h"
 
+#include "resource/FileObject.h"
+
 namespace orrivel {
 
-// Game files are reached through the resource subsystem (loose files and
-// archive members). Until it is wired here, nothing opens: the loaders then
-// behave as for missing files, and callers that have bytes use a reader of
-// their own.
+// Game files come through the resource subsystem: a loose file first, then
+// the mounted archives.
 ScriptFileBytes ReadScriptFile(const std::string& path) {
-  (void)path;
-  return std::nullopt;
+  FileObject file;
+  if (file.Open(path) != kFileObjectOk) return std::nullopt;
+  const auto* data = static_cast<const uint8_t*>(file.GetData());
+  const uint32_t size = file.GetSize();
+  if (!data && size) return std::nullopt;
+  return std::vector<uint8_t>(data, data + size);
 }
 
 }  // namespace orrivel
