@@ -94,10 +94,14 @@ inline std::vector<std::uint8_t> PlantedPixels(std::uint32_t width, std::uint32_
   Lcg rng(12345);
   for (auto& b : p) b = rng.Next();
   auto at = [&](std::size_t row, std::size_t col) { return row * width + col; };
+  const std::size_t count = std::size_t(width) * height;
+  // Features that do not fit a small picture are left out.
   auto copy = [&](std::size_t to, std::size_t from, std::size_t n) {
+    if (to + n > count || from >= to) return;
     for (std::size_t k = 0; k < n; ++k) std::memcpy(&p[(to + k) * 3], &p[(from + k) * 3], 3);
   };
   auto fill = [&](std::size_t to, std::size_t n) {
+    if (to + n > count) return;
     for (std::size_t k = 1; k < n; ++k) std::memcpy(&p[(to + k) * 3], &p[to * 3], 3);
   };
   fill(at(2, 10), 10);                   // fill
@@ -122,12 +126,15 @@ inline std::vector<std::uint8_t> PlantedBytes(std::size_t count) {
   std::vector<std::uint8_t> b(count);
   Lcg rng(777);
   for (auto& v : b) v = rng.Next();
+  // Features that do not fit a small plane are left out.
   auto copy = [&](std::size_t to, std::size_t from, std::size_t n) {
+    if (to + n + 1 > count) return;
     for (std::size_t k = 0; k < n; ++k) b[to + k] = b[from + k];
     b[to + n] = std::uint8_t(b[from + n] ^ 0x55);  // the match ends here
   };
-  for (std::size_t k = 100; k < 110; ++k) b[k] = 7;  // fill
-  for (std::size_t k = 200; k < 300; ++k) b[k] = 9;  // long fill
+  for (std::size_t k = 100; k < 110 && k < count; ++k) b[k] = 7;  // fill
+  for (std::size_t k = 130; k < 135 && k < count; ++k) b[k] = 3;  // after a short literal
+  for (std::size_t k = 200; k < 300 && k < count; ++k) b[k] = 9;  // long fill
   copy(500, 400, 10);    // short copy
   copy(510, 505, 1);     // one byte, right after a command
   copy(600, 590, 2);     // two bytes
