@@ -1,0 +1,27 @@
+#include "platform/SystemFacts.h"
+
+#include <gtest/gtest.h>
+
+namespace orrivel::platform {
+namespace {
+
+TEST(SystemFactsTest, ReadsThisMachine) {
+  const SystemFacts f = ReadSystemFacts();
+  EXPECT_EQ(f.systemName, "Linux");
+  EXPECT_FALSE(f.release.empty());
+  EXPECT_FALSE(f.machine.empty());
+  EXPECT_GT(f.totalMemory, 0u);
+  EXPECT_LE(f.availableMemory, f.totalMemory);
+  EXPECT_GE(f.processorCount, 1u);
+}
+
+TEST(SystemFactsTest, DiskSpace) {
+  uint64_t freeBytes = 0, totalBytes = 0;
+  ASSERT_TRUE(GetDiskSpace(ORRIVEL_BINARY_DIR, &freeBytes, &totalBytes));
+  EXPECT_GT(totalBytes, 0u);
+  EXPECT_LE(freeBytes, totalBytes);
+  EXPECT_FALSE(GetDiskSpace("/no/such/folder/anywhere", &freeBytes, &totalBytes));
+}
+
+}  // namespace
+}  // namespace orrivel::platform
