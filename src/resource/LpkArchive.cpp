@@ -8,34 +8,7 @@
 #include <span>
 
 #include "base/Cp932.h"
-#if __has_include("base/TrieLookup.h")
 #include "base/TrieLookup.h"
-#else
-// TEMPORARY until the shared name-tree look-up lands in base.
-namespace orrivel {
-static int64_t TrieLookup(std::span<const uint8_t> tree, bool wide, const char* name, int) {
-  const size_t vs = wide ? 4 : 2;
-  size_t node = 0;
-  for (size_t i = 0;; ++i) {
-    if (node >= tree.size()) return -1;
-    const uint8_t c = uint8_t(name[i]);
-    size_t n = tree[node], pos = node + 1;
-    if (n * (1 + vs) > tree.size() - pos) return -1;
-    bool found = false;
-    for (size_t k = 0; k < n; ++k, pos += 1 + vs) {
-      if (tree[pos] != c) continue;
-      const uint32_t v = wide ? uint32_t(tree[pos + 1] | tree[pos + 2] << 8 | tree[pos + 3] << 16 | uint32_t(tree[pos + 4]) << 24)
-                              : uint32_t(tree[pos + 1] | tree[pos + 2] << 8);
-      if (c == 0) return v;
-      node = pos + 1 + vs + v;
-      found = true;
-      break;
-    }
-    if (!found) return -1;
-  }
-}
-}  // namespace orrivel
-#endif
 #include "resource/LpkCipher.h"
 #include "resource/LpkConstants.h"
 #include "resource/LpkMemberStream.h"
