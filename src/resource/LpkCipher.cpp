@@ -1,5 +1,6 @@
 #include "resource/LpkCipher.h"
 
+#include <array>
 #include <bit>
 #include <string>
 
@@ -70,7 +71,12 @@ uint8_t ScrambleByte(uint8_t p) {
 }
 
 void UnscrambleBytes(uint8_t* data, size_t size) {
-  for (size_t i = 0; i < size; ++i) data[i] = UnscrambleByte(data[i]);
+  static const auto table = [] {
+    std::array<uint8_t, 256> t{};
+    for (int b = 0; b < 256; ++b) t[size_t(b)] = UnscrambleByte(uint8_t(b));
+    return t;
+  }();
+  for (size_t i = 0; i < size; ++i) data[i] = table[data[i]];
 }
 
 }  // namespace orrivel::lpk
