@@ -2,8 +2,15 @@
 
 #include <cstring>
 
+#include "base/StartupHooks.h"
 #include "platform/Backend.h"
+#include "raster/BlendTables.h"
+#include "raster/KernelFlags.h"
 #include "resource/BaseFolder.h"
+#if __has_include("base/ProcessorInfo.h")
+#include "base/ProcessorInfo.h"
+#define ORRIVEL_HAS_PROCESSOR_INFO 1
+#endif
 
 namespace orrivel {
 
@@ -12,6 +19,23 @@ using namespace platform;
 GameApplication::GameApplication() {
   InitBaseFolder();
   baseFolder = BaseFolder();
+  // The start-up steps that live in the libraries above the framework.
+  StartupHooks& hooks = GetStartupHooks();
+  hooks.buildBlendTables = [] { BuildBlendTables(); };
+#ifdef ORRIVEL_HAS_PROCESSOR_INFO
+  hooks.identifyProcessor = [] { IdentifyProcessor(); };
+  hooks.maskProcessorFeatures = [](bool cmov, bool mmx, bool sse, bool sse2) {
+    ProcessorInfo& cpu = Processor();
+    if (!cmov) cpu.cmov = false;
+    if (!mmx) cpu.mmx = cpu.mmxPlus = false;
+    if (!sse) cpu.sse = cpu.integerSse = false;
+    if (!sse2) cpu.sse2 = false;
+    SetMmxFlag(cpu.mmx);
+  };
+#else
+  // Until the processor record exists, the packed kernels stay off.
+  hooks.maskProcessorFeatures = [](bool, bool, bool, bool) { SetMmxFlag(false); };
+#endif
 }
 
 int GameApplication::Configure() {

@@ -69,6 +69,8 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string* error) {
 SdlBackend::~SdlBackend() {
   SDL_EnableScreenSaver();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  // Also ends SDL's desktop-bus connection, which would otherwise outlive us.
+  SDL_Quit();
 }
 
 DisplayMode SdlBackend::DesktopMode() {
