@@ -2,11 +2,11 @@
 // The scene table of "SOB_INIT.DAT": one entry per scene with its two flag
 // arrays. The last entry doubles as the entry shared by every scene.
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "script/SceneFlagBits.h"
+#include "base/BitArray.h"
 
 namespace orrivel {
 
@@ -14,8 +14,8 @@ struct SceneFlagEntry {
   std::string name;        // the name bytes as stored, terminating zero included
   uint8_t nameLength = 0;  // L, as stored
   uint8_t matched = 0;     // used while a flag file is read
-  SceneFlagBits a;
-  SceneFlagBits b;
+  BitArray a;
+  BitArray b;
 
   // The name up to its terminating zero.
   std::string_view SceneName() const {
@@ -25,7 +25,8 @@ struct SceneFlagEntry {
 };
 
 struct SceneFlagTable {
-  std::vector<SceneFlagEntry> entries;
+  // A deque: bit arrays are not movable, and entries never move once made.
+  std::deque<SceneFlagEntry> entries;
 
   bool Exists() const { return !entries.empty(); }
   size_t Count() const { return entries.size(); }

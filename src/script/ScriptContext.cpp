@@ -1,8 +1,10 @@
 #include "script/ScriptContext.h"
 
 #include <new>
+#include <utility>
 
 #include "base/Cp932.h"
+#include "script/SceneFlagFile.h"
 #include "script/SobCursor.h"
 
 namespace orrivel {
@@ -20,13 +22,15 @@ struct Relocation {
 }  // namespace
 
 ScriptContext::ScriptContext(uint32_t addressSpaceLimit)
-    : space_(addressSpaceLimit), machine_(space_, &natives_), reader_(ReadScriptFile) {
+    : space_(addressSpaceLimit), machine_(space_, &natives_), reader_(ReadScriptFile), writer_(WriteScriptFile) {
   machine_.AllocateStack(kDefaultStackWords);
   AddOwnedExternalVariable("retTgsExp");
 }
 
 ScriptContext::~ScriptContext() {
-  // Code, images and external storage live in space_, which goes with us.
+  // The flags read so far survive the run. Code, images and external
+  // storage live in space_, which goes with us.
+  if (!flagFileName_.empty()) SaveSceneFlags(nullptr);
 }
 
 uint32_t ScriptContext::RegisterNative(ScriptNative native) {
@@ -54,6 +58,64 @@ int32_t ScriptContext::FindVariable(uint32_t address) const {
 
 ScriptFileBytes ScriptContext::ReadFile(const std::string& path) const {
   return reader_ ? reader_(path) : std::nullopt;
+}
+
+bool ScriptContext::WriteFile(const std::string& path, std::span<const uint8_t> data) const {
+  return writer_ && writer_(path, data);
+}
+
+const BitArray* ScriptContext::FlagArray(bool arrayB, bool shared) const {
+  if (!sceneTable_.Exists() || currentScene_ < 0 || size_t(currentScene_) >= sceneTable_.Count()) return nullptr;
+  const SceneFlagEntry& entry = shared ? sceneTable_.entries.back() : sceneTable_.entries[size_t(currentScene_)];
+  return arrayB ? &entry.b : &entry.a;
+}
+
+BitArray* ScriptContext::FlagArray(bool arrayB, bool shared) {
+  return const_cast<BitArray*>(std::as_const(*this).FlagArray(arrayB, shared));
+}
+
+bool ScriptContext::TestSceneFlagA(uint32_t bit, bool shared) const {
+  const BitArray* bits = FlagArray(false, shared);
+  return bits && bits->Test(bit);
+}
+
+bool ScriptContext::TestSceneFlagB(uint32_t bit, bool shared) const {
+  const BitArray* bits = FlagArray(true, shared);
+  return bits && bits->Test(bit);
+}
+
+int ScriptContext::SetSceneFlagA(uint32_t bit, bool shared) {
+  BitArray* bits = FlagArray(false, shared);
+  return bits ? bits->Set(bit, 1) : 0;
+}
+
+int ScriptContext::SetSceneFlagB(uint32_t bit, bool shared) {
+  BitArray* bits = FlagArray(true, shared);
+  return bits ? bits->Set(bit, 1) : 0;
+}
+
+bool ScriptContext::SetFlagFileName(const char* name) {
+  if (!name) return false;
+  flagFileName_ = name;
+  return true;
+}
+
+int ScriptContext::SaveSceneFlags(const char* name) {
+  const std::string fileName = name ? std::string(name) : flagFileName_;
+  if (fileName.empty()) return 1;
+  if (!sceneTable_.Exists()) return 2;
+  std::vector<uint8_t> file;
+  if (SceneFlagFile::Write(sceneTable_, file) != SceneFlagFile::kOk) return 3;
+  return WriteFile(SavePath(fileName), file) ? 0 : 1;
+}
+
+int ScriptContext::LoadSceneFlags(const char* name) {
+  const std::string fileName = name ? std::string(name) : flagFileName_;
+  if (fileName.empty()) return 1;
+  if (!sceneTable_.Exists()) return 0;
+  ScriptFileBytes file = ReadFile(SavePath(fileName));
+  if (!file) return 1;
+  return SceneFlagFile::Read(file->data(), file->size(), sceneTable_) == SceneFlagFile::kOk ? 0 : 2;
 }
 
 std::string ScriptContext::SceneNameOfPath(std::string_view path) {
@@ -127,12 +189,16 @@ int ScriptContext::LoadSceneTable(Bytes data, SceneFlagTable& table) const {
   SobCursor cursor(data.data(), data.size());
   uint16_t count = cursor.U16();
   if (!cursor.Ok()) return 2;
-  try {
-    table.entries.resize(count);
-  } catch (const std::bad_alloc&) {
-    return 2;
-  }
-  for (SceneFlagEntry& entry : table.entries) {
+  // Each entry takes at least 6 bytes, so a count the file cannot hold is
+  // refused before anything is made.
+  if (uint64_t(count) * 6 > cursor.Remaining()) return 2;
+  for (uint16_t i = 0; i < count; ++i) {
+    try {
+      table.entries.emplace_back();
+    } catch (const std::bad_alloc&) {
+      return 2;
+    }
+    SceneFlagEntry& entry = table.entries.back();
     uint8_t length = cursor.U8();
     // A name of length 0 has no terminating zero; the table is damaged.
     const uint8_t* name = cursor.Take(length);
@@ -141,7 +207,8 @@ int ScriptContext::LoadSceneTable(Bytes data, SceneFlagTable& table) const {
     if (!cursor.Ok() || length == 0) return 2;
     entry.name.assign(reinterpret_cast<const char*>(name), length);
     entry.nameLength = length;
-    if (!entry.a.Resize(bitsA) || !entry.b.Resize(bitsB)) return 2;
+    // Resize answers 1 for a count of 0, which leaves the array empty.
+    if (entry.a.Resize(bitsA) == 2 || entry.b.Resize(bitsB) == 2) return 2;
   }
   return 0;
 }

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "script/ByteWriter.h"
 #include "script/ExternalVariable.h"
 #include "script/NativeArgs.h"
 #include "script/SceneFlagTable.h"
@@ -22,6 +23,7 @@
 #include "script/ScriptFile.h"
 #include "script/ScriptMachine.h"
 #include "script/ScriptModule.h"
+#include "script/SobCursor.h"
 #include "script/VariableImage.h"
 
 namespace orrivel {
@@ -83,6 +85,61 @@ class ScriptContext {
   // Index of the live record whose address equals address, -1 when none.
   int32_t FindVariable(uint32_t address) const;
   void SetFileReader(ScriptFileReader reader) { reader_ = std::move(reader); }
+  void SetFileWriter(ScriptFileWriter writer) { writer_ = std::move(writer); }
+
+  // Bulk operations on the variables. scopeFilter: 0 every scope, 1 normal,
+  // 2 Save, 3 AutoSave. kindFilter: 0 every kind, 1 int, 2 STR, 3 PSTR; any
+  // other value of either selects nothing. STR variables are reached through
+  // their string cells on both sides.
+  void ClearVariables(uint32_t scopeFilter, uint32_t kindFilter);
+  // Initial values -> live; 1 when the initial values were not kept, else 0.
+  int ResetVariables(uint32_t scopeFilter, uint32_t kindFilter);
+  // Live -> snapshot and back; 1 without a snapshot image, else 0.
+  int StoreSnapshot(uint32_t scopeFilter, uint32_t kindFilter);
+  int RestoreSnapshot(uint32_t scopeFilter, uint32_t kindFilter);
+  // The one variable at address, live -> snapshot: 0; 1 without a snapshot
+  // image; 2 when no live record has that address.
+  int StoreVariableSnapshot(uint32_t address);
+  // Appends the record index of the variable at address to the pending list:
+  // 0; 1 without a snapshot image; 2 when not found.
+  int QueueVariable(uint32_t address);
+  const std::vector<uint32_t>& PendingVariables() const { return pending_; }
+
+  // Save selector: 0 the Save scope, 1 the AutoSave scope, any other value
+  // every scope. Only int and STR variables are ever serialised.
+  static bool SelectorSelects(const VariableRecord& record, uint8_t selector);
+  // Bytes SerializeVariables writes: 1 + the sum of (size + 1) over the
+  // selected variables; 0 when fromSnapshot is set without a snapshot image.
+  uint64_t GetSerializedSize(uint8_t selector, bool fromSnapshot) const;
+  // The selector byte, then per selected variable its kind byte and bytes:
+  // 0; 1 the cursor has no buffer; 2 fromSnapshot without a snapshot image;
+  // 3 the buffer is too small (nothing useful written).
+  int SerializeVariables(ByteWriter& cursor, uint8_t selector, bool fromSnapshot) const;
+  // Reads what SerializeVariables wrote into the live variables: 0; 1 a kind
+  // byte does not match its variable; 2 the stream ends before every
+  // selected variable is filled. The stream is checked whole before anything
+  // is copied, so a refused stream changes no variable. The cursor moves
+  // past the stream only on success.
+  int DeserializeVariables(SobCursor& cursor);
+
+  // Scene flags of the current scene's entry (shared false) or of the last
+  // entry (shared true); a current scene entry must exist either way.
+  bool TestSceneFlagA(uint32_t bit, bool shared) const;
+  bool TestSceneFlagB(uint32_t bit, bool shared) const;
+  // Sets the bit (never clears it): the bit array's code (0, 1 no storage,
+  // 2 out of range), or 0 when there is no table or no current entry.
+  int SetSceneFlagA(uint32_t bit, bool shared);
+  int SetSceneFlagB(uint32_t bit, bool shared);
+  // Keeps a copy of the flag file name; false when name is null.
+  bool SetFlagFileName(const char* name);
+  const std::string& FlagFileName() const { return flagFileName_; }
+  // The "TLOG" file at save folder + name (the stored name when null):
+  // 0; 1 no name or the file cannot be written; 2 no scene table; 3 no memory.
+  int SaveSceneFlags(const char* name);
+  // 0 (also without a scene table); 1 no name or the file cannot be opened;
+  // 2 wrong magic, a body that does not unpack, or a damaged body. A refused
+  // file changes no bit.
+  int LoadSceneFlags(const char* name);
 
   // The upper-cased file name of a path, without folder and extension.
   static std::string SceneNameOfPath(std::string_view path);
@@ -113,12 +170,30 @@ class ScriptContext {
 
   VariableImage& Image(ImageSlot slot) { return images_[slot]; }
   ScriptFileBytes ReadFile(const std::string& path) const;
+  bool WriteFile(const std::string& path, std::span<const uint8_t> data) const;
+  // Save folder + name: the path of a file this context writes or reads back.
+  std::string SavePath(const std::string& name) const { return saveFolder_ + name; }
+  // Host view of record index's bytes in an image (through the cell for
+  // STR); nullptr when the image is not kept or the bytes are out of reach.
+  uint8_t* VariableBytes(ImageSlot slot, size_t index);
+  const uint8_t* VariableBytes(ImageSlot slot, size_t index) const;
+  // Appends the kind byte and bytes of every variable the selector selects.
+  void AppendVariables(std::vector<uint8_t>& out, uint8_t selector, ImageSlot from) const;
+  // Walks kind bytes and variable bytes of the selector's variables (no
+  // leading selector byte) and, when apply is set, copies them into live
+  // storage. 0; 1 kind mismatch; 2 the stream ends first.
+  int ReadVariableBytes(SobCursor& cursor, uint8_t selector, bool apply);
+  // Checks the whole stream, then applies it; the cursor moves only on success.
+  int CheckAndReadVariableBytes(SobCursor& cursor, uint8_t selector);
   // Frees every scene module, keeping the library.
   void DropSceneModules();
 
  private:
   int LoadSceneTable(Bytes data, SceneFlagTable& table) const;
   int LoadVariables(Bytes data, bool keepInitial, bool keepSnapshot);
+  void CopyVariables(ImageSlot from, ImageSlot to, uint32_t scopeFilter, uint32_t kindFilter);
+  BitArray* FlagArray(bool arrayB, bool shared);
+  const BitArray* FlagArray(bool arrayB, bool shared) const;
   void FreeVariables();
   void RefreshCurrentCode();
 
@@ -136,6 +211,9 @@ class ScriptContext {
   bool loaded_ = false;
   std::string saveFolder_;
   ScriptFileReader reader_;
+  ScriptFileWriter writer_;
+  std::vector<uint32_t> pending_;
+  std::string flagFileName_;
 };
 
 }  // namespace orrivel

@@ -1,11 +1,13 @@
 #pragma once
 // The one way the script subsystem reads a file by its engine path (for
-// example "SCRIPT\\SOB_INIT.DAT"). Loaders parse bytes; only this function
-// knows where bytes come from, so tests and tools can put their own reader in
-// its place (ScriptContext::SetFileReader).
+// example "SCRIPT\\SOB_INIT.DAT") and writes its own files (variable, state
+// and scene-flag files). Loaders parse bytes; only these functions know where
+// bytes come from and go, so tests and tools can put their own in their place
+// (ScriptContext::SetFileReader, ScriptContext::SetFileWriter).
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,8 +15,15 @@ namespace orrivel {
 
 using ScriptFileBytes = std::optional<std::vector<uint8_t>>;
 using ScriptFileReader = std::function<ScriptFileBytes(const std::string& path)>;
+// True when the whole file was written.
+using ScriptFileWriter = std::function<bool(const std::string& path, std::span<const uint8_t> data)>;
 
 // The whole file, or nullopt when it cannot be opened.
 ScriptFileBytes ReadScriptFile(const std::string& path);
+
+// Writes data as the file at path (made absolute against the base folder):
+// first to a temporary file in the same folder, flushed, then renamed over
+// the old file, so a failed write leaves the old file as it was.
+bool WriteScriptFile(const std::string& path, std::span<const uint8_t> data);
 
 }  // namespace orrivel
