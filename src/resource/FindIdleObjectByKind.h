@@ -1,0 +1,20 @@
+#pragma once
+// Finds a timed task that is already running: the first task of a list, in
+// list order, whose type id is the one asked for and that has not finished.
+// The music ducking task uses it to take over from one already under way.
+#include <cstdint>
+
+#include "base/TimedTask.h"
+
+namespace orrivel {
+
+// Tasks is any range of TimedTask pointers (null entries are passed over).
+template <typename Tasks>
+TimedTask* FindIdleObjectByKind(const Tasks& tasks, std::int32_t typeId) {
+  for (TimedTask* task : tasks) {
+    if (task && !task->IsFinished() && task->GetTypeId() == typeId) return task;
+  }
+  return nullptr;
+}
+
+}  // namespace orrivel

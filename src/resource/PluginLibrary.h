@@ -1,0 +1,37 @@
+#pragma once
+// Shared pieces of every plug-in manager: opening a library found in the
+// plug-in folder, looking its entry points up by name, and scanning a folder
+// for one kind of library.
+//
+// A library is held through a shared pointer: each object whose code lives
+// in the library (a decoder, an archive it opened, a stream) keeps one, so
+// the library is unloaded only once nothing made from it is left.
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/SharedLibrary.h"
+
+namespace orrivel {
+
+using PluginLibraryPtr = std::shared_ptr<platform::SharedLibrary>;
+
+// Loads the library at an absolute internal path; null when the file is
+// missing or the loader refuses it.
+PluginLibraryPtr OpenPluginLibrary(std::string_view internalPath);
+
+// The entry point `name` as a function of type F, or null when missing.
+template <typename F>
+F PluginEntry(const platform::SharedLibrary& library, const char* name) {
+  return reinterpret_cast<F>(library.Symbol(name));
+}
+
+// Calls load (absolute internal path) for each file of the folder that
+// matches the pattern (letter case ignored), in the order the folder lists
+// them, and counts the non-zero answers. -1 when the folder cannot be made
+// absolute; 0 when it does not exist.
+int ScanPluginFolder(std::string_view folder, std::string_view pattern,
+                     const std::function<int(const std::string& path)>& load);
+
+}  // namespace orrivel
