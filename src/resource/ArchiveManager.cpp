@@ -10,6 +10,7 @@
 #include "resource/LpkDecoder.h"
 #include "resource/LpkSettings.h"
 #include "resource/MemoryStream.h"
+#include "resource/PluginArchiveDecoder.h"
 #include "resource/Paths.h"
 
 namespace orrivel {
@@ -495,10 +496,14 @@ void ArchiveManager::RegisterLpkDecoder() {
 }
 
 int ArchiveManager::LoadPlugin(std::string_view path) {
-  std::string full;
-  if (MakeFullPath(full, path) == 0) return kAdlBadPath;
-  // Decoder plug-in libraries are not loaded on this platform yet.
-  return kAdlLoadFailed;
+  ArchiveDecoderRecord record;
+  if (const int code = LoadAdlPlugin(path, &record); code != kAdlOk) return code;
+  try {
+    decoders_.push_back(std::move(record));
+  } catch (const std::bad_alloc&) {
+    return kAdlOtherFailure;
+  }
+  return kAdlOk;
 }
 
 int ArchiveManager::LoadPlugins(std::string_view folder) {

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "base/Cp932.h"
 #include "platform/FileSystem.h"
 #include "platform/PathResolver.h"
 #include "resource/Paths.h"
@@ -14,6 +15,19 @@ PluginLibraryPtr OpenPluginLibrary(std::string_view internalPath) {
   auto library = std::make_shared<platform::SharedLibrary>();
   if (!library->Open(*host)) return nullptr;
   return library;
+}
+
+std::vector<std::string> ReadExtensionList(const char* list) {
+  std::vector<std::string> extensions;
+  if (!list) return extensions;
+  while (extensions.size() < kMaxPluginExtensions && *list) {
+    std::size_t length = 0;
+    while (length < kMaxPluginExtension && list[length]) ++length;
+    if (list[length]) break;  // no end within the bound: the list is cut here
+    extensions.push_back(cp932::ToUpper(std::string_view(list, length)));
+    list += length + 1;
+  }
+  return extensions;
 }
 
 int ScanPluginFolder(std::string_view folder, std::string_view pattern,

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/SharedLibrary.h"
 
@@ -26,6 +27,14 @@ template <typename F>
 F PluginEntry(const platform::SharedLibrary& library, const char* name) {
   return reinterpret_cast<F>(library.Symbol(name));
 }
+
+// A plug-in's extension list ("EXT1\0EXT2\0\0") as texts, upper-cased
+// (ASCII letters of single-byte characters). Reading stops at the empty
+// text, and after kMaxPluginExtensions texts of at most kMaxPluginExtension
+// bytes each, so a list that lacks its end cannot run on without bound.
+constexpr std::size_t kMaxPluginExtensions = 256;
+constexpr std::size_t kMaxPluginExtension = 255;
+std::vector<std::string> ReadExtensionList(const char* list);
 
 // Calls load (absolute internal path) for each file of the folder that
 // matches the pattern (letter case ignored), in the order the folder lists
