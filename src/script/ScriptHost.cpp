@@ -1,5 +1,7 @@
 #include "script/ScriptHost.h"
 
+#include <cstring>
+
 namespace orrivel {
 
 ScriptHost::ScriptHost(ScriptRequestState* state, uint32_t addressSpaceLimit)
@@ -16,10 +18,15 @@ ScriptHost::ScriptHost(ScriptRequestState* state, uint32_t addressSpaceLimit)
   appProc_ = AddOwnedExternalVariable("retAppProc");
 }
 
-ScriptHost::~ScriptHost() = default;
+ScriptHost::~ScriptHost() {
+  // The AutoSave variables and voice settings outlive the run.
+  if (!variableFileName_.empty()) SaveVariableFile(nullptr);
+}
 
 uint32_t ScriptHost::RequestScene(NativeArgs& args, ScriptRequest request) {
-  std::string name = args.String(0);
+  // A name the pending-scene buffer cannot hold whole is refused, and the
+  // step ends as invalid code rather than loading a cut name.
+  std::string name = args.String(0, ScriptRequestState::kSceneNameBytes - 1);
   if (args.Failed()) return 0;
   state_->request = request;
   state_->SetPendingScene(name.data(), name.size());
@@ -27,8 +34,10 @@ uint32_t ScriptHost::RequestScene(NativeArgs& args, ScriptRequest request) {
 }
 
 int ScriptHost::LoadScriptFile(const char* name, ScriptMachine* machine) {
+  const char* scene = name ? name : state_->pendingScene;
+  if (std::strlen(scene) >= ScriptRequestState::kSceneNameBytes) return 1;
   std::string path = "SCRIPT\\";
-  path += name ? name : state_->pendingScene;
+  path += scene;
   path += ".SOB";
   return ScriptContext::LoadScript(path, machine);
 }
@@ -58,7 +67,13 @@ int ScriptHost::Step() {
         continue;
       case ScriptRequest::kCall:
         if (!yielded) return kStepBadScript;
-        if (!machine.PushProgramCounter()) return kStepBadScript;
+        // The stack bounds the nesting: the caller's resume point and the
+        // called scene's sentinel must both fit, else the call fails like a
+        // load and the caller stays where it yielded.
+        if (!machine.HasRoom(2) || !machine.PushProgramCounter()) {
+          state_->request = ScriptRequest::kNone;
+          return kStepCallFailed;
+        }
         if (LoadScript(std::string(), nullptr) != 0) {
           machine.PopProgramCounter();
           state_->request = ScriptRequest::kNone;

@@ -189,8 +189,7 @@ TEST(SceneFlagFileTest, ContextSavesAndLoadsItsFlagFile) {
     EXPECT_EQ(f.disk.files.count("Z:\\save\\OTHER.DAT"), 1u);
     EXPECT_EQ(f.disk.files.count("Z:\\save\\FLAGS.DAT"), 0u);
     // The destructor writes the flag file under the stored name.
-    f.host.~ScriptHost();
-    new (&f.host) ScriptHost(&f.state);
+    f.Restart();
     saved = f.disk.files.at("Z:\\save\\FLAGS.DAT");
   }
   HostWithDisk g(kScenes);

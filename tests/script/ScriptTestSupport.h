@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -42,7 +43,7 @@ struct MemoryDisk {
 
 // A host over an assembled project, system loaded with both images kept.
 struct HostWithDisk {
-  explicit HostWithDisk(const char* text, bool keepImages = true) : host(&state) {
+  explicit HostWithDisk(const char* text, bool keepImages = true) : host(slot.emplace(&state)) {
     disk.AddProject(text);
     disk.Attach(host);
     EXPECT_EQ(host.LoadSystem("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", keepImages,
@@ -72,9 +73,18 @@ struct HostWithDisk {
     EXPECT_TRUE(host.Space().WriteBytes(StrBuffer(i), text.c_str(), text.size() + 1));
   }
 
+  // Destroys the host (which writes the files it writes at exit) and puts
+  // a fresh one, with nothing loaded, in its place on the same disk.
+  void Restart() {
+    slot.reset();
+    slot.emplace(&state);
+    disk.Attach(host);
+  }
+
   MemoryDisk disk;
   ScriptRequestState state;
-  ScriptHost host;
+  std::optional<ScriptHost> slot;
+  ScriptHost& host;  // stays bound across Restart: the slot does not move
 };
 
 }  // namespace orrivel::testing
