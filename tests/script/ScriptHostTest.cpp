@@ -187,5 +187,91 @@ TEST(ScriptHostTest, ResetKeepsTheLibraryAndLongNamesAreCut) {
   EXPECT_EQ(std::string(f.state.pendingScene).size(), ScriptRequestState::kSceneNameBytes - 1);
 }
 
+constexpr const char* kNesting = R"(
+vars
+  int hops
+library
+  ret
+scene DEEP
+  native !0 @name @x
+  yield
+  native !3 @back @x
+  ret
+data
+x: word 0
+name: word @deep
+back: word @s
+deep: string "DEEP"
+s: string "b"
+scene HOP
+  inc $hops
+  mov $hops @test.1
+test:
+  lt 0 100 @go.1
+go:
+  bz 0 @done
+  native !1 @name @x
+  ret
+done:
+  native !3 @msg @x
+  ret
+data
+x: word 0
+name: word @hop
+msg: word @s
+hop: string "HOP"
+s: string "done"
+)";
+
+TEST(ScriptHostTest, CallsNestUntilTheStackIsFullAndJumpsDoNotNest) {
+  HostFixture f(kNesting);
+  ASSERT_EQ(f.host.LoadScriptFile("DEEP", nullptr), 0);
+  ScriptMachine& machine = f.host.Machine();
+  // The first scene's sentinel, then per call the caller's resume point and
+  // the called scene's sentinel: 8191 calls fill 16383 of the 16384 words.
+  const uint32_t deepest = (ScriptContext::kDefaultStackWords - 1) / 2;
+  EXPECT_EQ(f.host.Step(), ScriptHost::kStepCallFailed);
+  EXPECT_EQ(f.state.callDepth, deepest);
+  EXPECT_EQ(f.state.request, ScriptRequest::kNone);
+  EXPECT_EQ(f.host.Modules().size(), deepest + 2);  // the library, DEEP and every called copy
+  EXPECT_EQ(machine.StackPointer(), machine.StackEnd() - 4);
+  // The deepest scene goes on after its yield; every caller returns in turn.
+  EXPECT_EQ(f.host.Step(), ScriptHost::kStepEnded);
+  EXPECT_EQ(f.log.size(), 2 * (deepest + 1));
+  EXPECT_EQ(f.state.callDepth, 0u);
+  EXPECT_EQ(f.host.Modules().size(), 2u);
+  EXPECT_EQ(machine.StackPointer(), machine.StackBase());
+
+  HostFixture hops(kNesting);
+  ASSERT_EQ(hops.host.LoadScriptFile("HOP", nullptr), 0);
+  EXPECT_EQ(hops.host.Step(), ScriptHost::kStepEnded);
+  EXPECT_EQ(hops.log, "done;");
+  uint32_t count = 0;
+  hops.host.Space().Read32(hops.host.LiveRecords()[0].address, count);
+  EXPECT_EQ(count, 100u);
+  EXPECT_EQ(hops.host.Modules().size(), 2u);
+  EXPECT_EQ(hops.host.Machine().StackPointer(), hops.host.Machine().StackBase());
+}
+
+TEST(ScriptHostTest, SceneNamesTooLongForTheBufferAreRefused) {
+  const std::string longName(ScriptRequestState::kSceneNameBytes, 'A');
+  const std::string text = std::string(R"(
+scene MAIN
+  native !0 @name @x
+  yield
+  ret
+data
+x: word 0
+name: word @long
+long: string ")") + longName + "\"\n";
+  HostFixture f(text.c_str());
+  EXPECT_EQ(f.host.LoadScriptFile(longName.c_str(), nullptr), 1);
+  ASSERT_EQ(f.host.LoadScriptFile("MAIN", nullptr), 0);
+  EXPECT_EQ(f.host.Step(), ScriptHost::kStepBadScript);
+  EXPECT_EQ(f.host.Machine().Fault(), ScriptFault::kNativeFailed);
+  EXPECT_EQ(f.state.request, ScriptRequest::kNone);
+  EXPECT_EQ(f.state.pendingScene[0], '\0');
+}
+
 }  // namespace
 }  // namespace orrivel

@@ -1,0 +1,100 @@
+#include "script/ScriptFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "SobAssembler.h"
+#include "resource/ArchiveManager.h"
+#include "resource/BaseFolder.h"
+#include "resource/TempFolder.h"
+#include "script/ScriptHost.h"
+
+namespace orrivel {
+namespace {
+
+// Game files and save files on a real disk, through the resource layer.
+class ScriptFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    oldBase_ = SetBaseFolderForTest(folder_.Internal());
+    oldManager_ = SetArchiveManager(&manager_);
+  }
+  void TearDown() override {
+    SetArchiveManager(oldManager_);
+    SetBaseFolderForTest(oldBase_);
+  }
+  std::vector<std::string> FolderNames(const std::string& relative) const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.HostPath(relative)))
+      names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+  testing::TempFolder folder_;
+  ArchiveManager manager_;
+  std::string oldBase_;
+  ArchiveManager* oldManager_ = nullptr;
+};
+
+TEST_F(ScriptFileTest, WritesGoThroughATemporaryFileAndReplaceTheOldOne) {
+  folder_.Write("save/keep.txt", std::string("x"));
+  const std::vector<uint8_t> first = {1, 2, 3}, second = {9, 8};
+  ASSERT_TRUE(WriteScriptFile("SAVE\\STATE.DAT", first));
+  EXPECT_EQ(ReadScriptFile("save\\state.dat"), first);
+  ASSERT_TRUE(WriteScriptFile("SAVE\\STATE.DAT", second));
+  EXPECT_EQ(ReadScriptFile("SAVE\\STATE.DAT"), second);
+  ASSERT_TRUE(WriteScriptFile("SAVE\\EMPTY.DAT", {}));
+  EXPECT_EQ(std::filesystem::file_size(folder_.HostPath("save/EMPTY.DAT")), 0u);
+  // Only the files themselves are left, no temporary file beside them.
+  auto names = FolderNames("save");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"EMPTY.DAT", "STATE.DAT", "keep.txt"}));
+
+  EXPECT_FALSE(WriteScriptFile("NOFOLDER\\STATE.DAT", first));
+  EXPECT_FALSE(ReadScriptFile("NOFOLDER\\STATE.DAT"));
+  EXPECT_FALSE(ReadScriptFile("SAVE\\MISSING.DAT"));
+}
+
+TEST_F(ScriptFileTest, HostReadsItsGameAndWritesItsSavesOnDisk) {
+  sob::Project project;
+  std::string error;
+  ASSERT_TRUE(sob::Assemble(R"(
+vars
+  int level autosave = 3
+scene MAIN flags 8 8
+  ret
+)",
+                            project, error))
+      << error;
+  for (auto& [name, bytes] : sob::ProjectFiles(project)) folder_.Write("script/" + name, bytes);
+  folder_.Write("save/.keep", std::string());
+  const std::string saveFolder = folder_.Internal() + "save\\";
+  {
+    ScriptRequestState state;
+    ScriptHost host(&state);
+    ASSERT_EQ(host.LoadSystem("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", true, true),
+              0);
+    ASSERT_EQ(host.LoadScriptFile("MAIN", nullptr), 0);
+    host.SetSaveFolder(saveFolder);
+    host.SetFlagFileName("FLAGS.DAT");
+    host.SetVariableFileName("USER.DAT");
+    host.SetSceneFlagA(6, false);
+    host.Space().Write32(host.LiveRecords()[0].address, 77);
+    // Both files are written by the destructors.
+  }
+  ScriptRequestState state;
+  ScriptHost host(&state);
+  ASSERT_EQ(host.LoadSystem("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", true, true), 0);
+  host.SetSaveFolder(saveFolder);
+  ASSERT_EQ(host.LoadSceneFlags("FLAGS.DAT"), 0);
+  ASSERT_EQ(host.LoadVariableFile("USER.DAT"), 0);
+  EXPECT_TRUE(host.SceneTable().entries[0].a.Test(6));
+  uint32_t level = 0;
+  host.Space().Read32(host.LiveRecords()[0].address, level);
+  EXPECT_EQ(level, 77u);
+}
+
+}  // namespace
+}  // namespace orrivel
