@@ -4,12 +4,14 @@
 //   sob build INPUT.sas OUTDIR         write SOB_INIT.DAT, USER_VAR.SOB, FUNC_LIB.SOB, <SCENE>.SOB
 //   sob run (DIR | INPUT.sas) [--scene NAME] [--steps N] [--budget N]
 //   sob bundle (DIR | INPUT.sas) SCENE OUTFILE   one file for the script-loading fuzz target
+//   sob savefiles (DIR | INPUT.sas) OUTDIR       the save files of MAIN's final state
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <span>
 #include <string>
 
 #include "SobAssembler.h"
@@ -188,15 +190,71 @@ int Bundle(const std::string& source, const std::string& scene, const std::strin
   return file ? 0 : 2;
 }
 
+// Runs the project's MAIN to its end, then writes the engine's own save
+// files of that state into OUTDIR: the scene flags ("TLOG"), the variable
+// file and two state files (every variable with the first int and STR as
+// header; the Save scope without header). Seeds for the file-reader fuzz
+// targets come from here.
+int SaveFiles(const std::string& source, const std::string& outDir) {
+  std::map<std::string, Bytes> files;
+  if (!LoadFiles(source, files)) return 2;
+  orrivel::ScriptRequestState state;
+  orrivel::ScriptHost host(&state);
+  host.SetFileReader([&files](const std::string& path) -> orrivel::ScriptFileBytes {
+    auto it = files.find(FileKey(path));
+    if (it == files.end()) return std::nullopt;
+    return it->second;
+  });
+  fs::create_directories(outDir);
+  host.SetFileWriter([&outDir](const std::string& path, std::span<const uint8_t> data) {
+    std::ofstream out(fs::path(outDir) / path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+    return bool(out);
+  });
+  for (uint32_t n = 3; n < kRecordingNatives; ++n) host.RegisterNative([](orrivel::NativeArgs&) { return 0u; });
+  host.Machine().SetInstructionBudget(10'000'000);
+  if (host.LoadSystem("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", true, true) != 0 ||
+      host.LoadScriptFile("MAIN", nullptr) != 0) {
+    std::fprintf(stderr, "sob: cannot load %s\n", source.c_str());
+    return 1;
+  }
+  for (int step = 0; step < 1000 && host.Step() == orrivel::ScriptHost::kStepYielded; ++step) {
+  }
+  // Scripts set flags through the game's natives; mark a pattern here so the
+  // flag file carries bits.
+  for (orrivel::SceneFlagEntry& entry : host.SceneTable().entries) {
+    for (uint32_t bit = 0; bit < entry.a.BitCount(); bit += 3) entry.a.Set(bit, 1);
+    for (uint32_t bit = 1; bit < entry.b.BitCount(); bit += 5) entry.b.Set(bit, 1);
+  }
+  uint32_t headerInt = 0, headerStr = 0;
+  for (const orrivel::VariableRecord& record : host.LiveRecords()) {
+    if (record.kind == orrivel::kVariableInt && !headerInt) headerInt = record.address;
+    if (record.kind == orrivel::kVariableStr && !headerStr) headerStr = record.address;
+  }
+  const int codes[] = {
+      host.SaveSceneFlags("FLAGS.TLOG"),
+      host.SaveVariableFile("VARIABLES.DAT"),
+      host.WriteStateFile("STATE.DAT", 2, headerInt, headerStr, false),
+      host.WriteStateFile("STATE-SAVE.DAT", 0, 0, 0, true),
+  };
+  int failed = 0;
+  for (int code : codes) failed += code != 0;
+  if (failed) std::fprintf(stderr, "sob: %d of the files were not written (%d %d %d %d)\n", failed, codes[0],
+                           codes[1], codes[2], codes[3]);
+  return failed ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc >= 4 && !std::strcmp(argv[1], "build")) return Build(argv[2], argv[3]);
   if (argc >= 3 && !std::strcmp(argv[1], "run")) return Run(argc, argv);
   if (argc >= 5 && !std::strcmp(argv[1], "bundle")) return Bundle(argv[2], argv[3], argv[4]);
+  if (argc >= 4 && !std::strcmp(argv[1], "savefiles")) return SaveFiles(argv[2], argv[3]);
   std::fprintf(stderr,
                "usage: sob build INPUT.sas OUTDIR\n"
                "       sob run (DIR | INPUT.sas) [--scene NAME] [--steps N] [--budget N]\n"
-               "       sob bundle (DIR | INPUT.sas) SCENE OUTFILE\n");
+               "       sob bundle (DIR | INPUT.sas) SCENE OUTFILE\n"
+               "       sob savefiles (DIR | INPUT.sas) OUTDIR\n");
   return 2;
 }
