@@ -12,6 +12,7 @@
 #include "resource/ElgDecoder.h"
 #include "resource/FileObject.h"
 #include "resource/Paths.h"
+#include "resource/PluginPictureDecoder.h"
 
 namespace orrivel {
 namespace {
@@ -58,8 +59,9 @@ ImageLoaderManager::~ImageLoaderManager() {
 std::string ImageLoaderManager::CacheKey(std::string_view name) { return cp932::ToLower(name); }
 
 void ImageLoaderManager::RemoveRecord(std::size_t index) {
+  // A plug-in's decoder keeps its library loaded and frees it with its last
+  // holder.
   PictureDecoder::Release(records_[index].decoder);
-  // Plug-in libraries would be freed here; no plug-in is loaded yet.
   records_.erase(records_.begin() + std::ptrdiff_t(index));
 }
 
@@ -97,10 +99,15 @@ void ImageLoaderManager::RegisterBuiltInDecoders() {
 }
 
 std::int32_t ImageLoaderManager::LoadPlugin(std::string_view path) {
-  std::string full;
-  if (MakeFullPath(full, path) == 0) return kGllLoadBadPath;
-  // Picture plug-in libraries are not loaded on this platform yet.
-  return kGllLoadFailed;
+  PictureDecoderRecord record;
+  if (const std::int32_t code = LoadGllPlugin(path, &record); code != kGllLoadOk) return code;
+  try {
+    records_.push_back(std::move(record));
+  } catch (const std::bad_alloc&) {
+    PictureDecoder::Release(record.decoder);
+    return kGllLoadNoDecoder;
+  }
+  return kGllLoadOk;
 }
 
 std::int32_t ImageLoaderManager::LoadPlugins(std::string_view folder) {
