@@ -1,0 +1,54 @@
+#pragma once
+// The input method as a window sees it: an input context per window, its
+// open state (the back end's text input for that window) and the text being
+// composed. The back end (SDL's text-editing events) or a test feeds the
+// composition; readers get it as CP932 with byte positions. What this system
+// does not tell (conversion modes, clauses) answers as unknown.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "platform/Messages.h"
+
+namespace orrivel::platform {
+
+class ImeService {
+ public:
+  // A window's input context (0 when the window does not exist).
+  uint32_t GetContext(WindowId window);
+  void ReleaseContext(WindowId window, uint32_t context);
+
+  bool SetOpenStatus(uint32_t context, bool open);
+  bool GetOpenStatus(uint32_t context);
+  // Always false: conversion and sentence modes cannot be read here.
+  bool GetConversionStatus(uint32_t context, uint32_t* conversion, uint32_t* sentence);
+
+  // The composition of a context: its CP932 text (empty when none), the
+  // cursor and the first byte that changed with the last update. False
+  // without a context.
+  bool GetCompositionText(uint32_t context, std::string& text);
+  int32_t GetCompositionCursor(uint32_t context);
+  int32_t GetCompositionDeltaStart(uint32_t context);
+
+  // A new composition for a window: UTF-8 text with the cursor counted in
+  // characters. Empty text ends (or cancels) the composition.
+  void SetComposition(WindowId window, std::string_view utf8, int32_t cursorChars);
+  // Forgets every composition (tests).
+  void Reset() { compositions_.clear(); }
+
+ private:
+  struct Composition {
+    std::string text;  // CP932
+    int32_t cursor = 0;
+    int32_t deltaStart = 0;
+  };
+  const Composition* Find(uint32_t context) const;
+
+  std::map<WindowId, Composition> compositions_;
+};
+
+// The one input-method service of the process.
+ImeService& Ime();
+
+}  // namespace orrivel::platform
