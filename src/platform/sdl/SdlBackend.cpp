@@ -4,42 +4,14 @@
 
 #include <algorithm>
 
+#include "platform/ImeService.h"
 #include "platform/TextCodec.h"
+#include "platform/sdl/SdlKeyMap.h"
 
 namespace orrivel::platform {
 namespace {
 
 SDL_Window* AsSdl(void* native) { return static_cast<SDL_Window*>(native); }
-
-uint32_t VirtualKeyFromSdl(SDL_Keycode key) {
-  if (key >= SDLK_a && key <= SDLK_z) return uint32_t('A' + (key - SDLK_a));
-  if (key >= SDLK_0 && key <= SDLK_9) return uint32_t('0' + (key - SDLK_0));
-  if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + uint32_t(key - SDLK_F1);
-  switch (key) {
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
-    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
-    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
-    case SDLK_PAUSE: return VK_PAUSE;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_END: return VK_END;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    case SDLK_LGUI: return VK_LWIN;
-    case SDLK_RGUI: return VK_RWIN;
-    default: return 0;
-  }
-}
 
 intptr_t PackPoint(int32_t x, int32_t y) { return intptr_t(uint32_t(uint16_t(x)) | (uint32_t(uint16_t(y)) << 16)); }
 
@@ -58,6 +30,8 @@ uintptr_t MouseKeyState() {
 }  // namespace
 
 std::unique_ptr<SdlBackend> SdlBackend::Create(std::string* error) {
+  // Whole compositions in one event, however long.
+  SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     if (error) *error = SDL_GetError();
     return nullptr;
@@ -350,7 +324,7 @@ void SdlBackend::TranslateEvent(const void* raw) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
       WindowId window = WindowFromSdl(event.key.windowID);
-      uint32_t key = VirtualKeyFromSdl(event.key.keysym.sym);
+      uint32_t key = VirtualKeyFromSdlKey(event.key.keysym.scancode, event.key.keysym.sym);
       if (!window || !key) return;
       bool down = event.type == SDL_KEYDOWN;
       bool alt = (mod & KMOD_ALT) != 0;
@@ -368,6 +342,20 @@ void SdlBackend::TranslateEvent(const void* raw) {
       WindowId window = WindowFromSdl(event.text.windowID);
       if (!window) return;
       for (unsigned char byte : Utf8ToCp932Lossy(event.text.text)) PostMessage(window, WM_CHAR, byte, 1);
+      return;
+    }
+    case SDL_TEXTEDITING: {
+      // The input method's composition, as it changes; empty when it ends.
+      if (WindowId window = WindowFromSdl(event.edit.windowID)) {
+        Ime().SetComposition(window, event.edit.text, event.edit.start);
+      }
+      return;
+    }
+    case SDL_TEXTEDITING_EXT: {
+      if (WindowId window = WindowFromSdl(event.editExt.windowID)) {
+        Ime().SetComposition(window, event.editExt.text ? event.editExt.text : "", event.editExt.start);
+      }
+      SDL_free(event.editExt.text);
       return;
     }
     case SDL_MOUSEMOTION: {
