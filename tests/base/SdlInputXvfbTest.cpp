@@ -1,0 +1,144 @@
+// Keys typed on a real X display reach the action map through the SDL back
+// end, in both the message and the polled flavour. The test runs itself
+// again under a virtual X server; it is skipped where xvfb-run or xdotool
+// is not installed.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "base/ActionMap.h"
+#include "base/DefaultActionBindings.h"
+#include "base/InputManager.h"
+#include "platform/sdl/SdlBackend.h"
+
+namespace orrivel {
+namespace {
+
+constexpr const char* kChildVariable = "ORRIVEL_XVFB_CHILD";
+constexpr const char* kTitle = "OrrivelXvfbInput";
+
+bool OnPath(const char* program) {
+  std::string command = std::string("command -v ") + program + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
+bool RunXdotool(const std::string& arguments) {
+  std::string command = std::string("timeout 10 xdotool search --sync --name '^") + kTitle +
+                        "$' windowfocus --sync " + arguments + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
+// Forwards the window's key messages to the input manager in use.
+class KeyForwarder : public platform::WindowClient {
+ public:
+  intptr_t WindowProcedure(platform::WindowId window, uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+    if (input && (message == platform::WM_KEYDOWN || message == platform::WM_SYSKEYDOWN)) input->OnKeyDown(wParam, lParam);
+    if (input && (message == platform::WM_KEYUP || message == platform::WM_SYSKEYUP)) input->OnKeyUp(wParam, lParam);
+    return platform::CurrentBackend().DefWindowProc(window, message, wParam, lParam);
+  }
+  InputManager* input = nullptr;
+};
+
+// Pumps the window's messages and reads a frame until the condition holds
+// (at most two seconds).
+bool FramesUntil(platform::Backend& backend, InputManager& input, const std::function<bool()>& condition) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (std::chrono::steady_clock::now() < deadline) {
+    platform::Message message;
+    while (backend.PeekMessage(message, true)) backend.DispatchMessage(message);
+    input.Update();
+    if (condition()) return true;
+    backend.WaitMessage(10);
+  }
+  return false;
+}
+
+void RunUnderTheDisplay() {
+  std::string error;
+  auto backend = platform::SdlBackend::Create(&error);
+  if (!backend) GTEST_SKIP() << "NO-DISPLAY " << error;
+  platform::ScopedBackend scoped(*backend);
+  KeyForwarder client;
+  ASSERT_TRUE(backend->RegisterClass(platform::WindowClass{"XvfbInput"}));
+  platform::WindowCreateParams params;
+  params.className = "XvfbInput";
+  params.text = kTitle;
+  params.style = platform::WS_CAPTION;
+  params.width = 160;
+  params.height = 120;
+  params.client = &client;
+  platform::WindowId window = backend->CreateWindow(params);
+  ASSERT_NE(window, platform::kNoWindow);
+  backend->ShowWindow(window, platform::SW_SHOW);
+
+  {
+    SCOPED_TRACE("window messages");
+    InputManager input;
+    client.input = &input;
+    ASSERT_EQ(input.CreateDevices(2), 0);
+    input.Activate();
+    ActionMap* map = nullptr;
+    ASSERT_EQ(input.CreateActionMap(20, &map), 0);
+    InstallDefaultBindings(*map);
+    ASSERT_TRUE(RunXdotool("key Return"));
+    // Pressed for exactly one frame, and released by then.
+    ASSERT_TRUE(FramesUntil(*backend, input, [&] { return map->IsPressed(4); }));
+    EXPECT_TRUE(FramesUntil(*backend, input, [&] { return !map->IsPressed(4) && !map->IsDown(4); }));
+    ASSERT_TRUE(RunXdotool("keydown Left"));
+    EXPECT_TRUE(FramesUntil(*backend, input, [&] { return map->FindHeldAction(0, 0) == 2; }));
+    ASSERT_TRUE(RunXdotool("keyup Left"));
+    EXPECT_TRUE(FramesUntil(*backend, input, [&] { return map->FindHeldAction(0, 0) == -1; }));
+    client.input = nullptr;
+  }
+  {
+    SCOPED_TRACE("polled keyboard state");
+    InputManager input;
+    ASSERT_EQ(input.CreateDevices(1), 0);
+    input.Activate();
+    ActionMap* map = nullptr;
+    ASSERT_EQ(input.CreateActionMap(20, &map), 0);
+    InstallDefaultBindings(*map);
+    ASSERT_TRUE(RunXdotool("keydown Escape"));
+    EXPECT_TRUE(FramesUntil(*backend, input, [&] { return map->IsDown(5); }));
+    ASSERT_TRUE(RunXdotool("keyup Escape keydown KP_Enter"));
+    EXPECT_TRUE(FramesUntil(*backend, input, [&] { return !map->IsDown(5) && map->IsDown(4); }));
+    ASSERT_TRUE(RunXdotool("keyup KP_Enter"));
+    EXPECT_TRUE(FramesUntil(*backend, input, [&] { return !map->IsDown(4); }));
+  }
+  backend->DestroyWindow(window);
+}
+
+TEST(SdlInputXvfbTest, TypedKeysReachTheActionMap) {
+  if (std::getenv(kChildVariable)) {
+    RunUnderTheDisplay();
+    return;
+  }
+  if (!OnPath("xvfb-run") || !OnPath("xdotool") || !OnPath("timeout")) {
+    GTEST_SKIP() << "xvfb-run or xdotool is not installed";
+  }
+  auto log = std::filesystem::temp_directory_path() / ("orrivel-xvfb-" + std::to_string(getpid()) + ".log");
+  std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  // The X and SDL libraries keep what they allocate until the process ends.
+  std::string command = "timeout 60 xvfb-run -a -s '-screen 0 640x480x24' env " + std::string(kChildVariable) +
+                        "=1 ASAN_OPTIONS=detect_leaks=0 '" + self +
+                        "' --gtest_filter=SdlInputXvfbTest.TypedKeysReachTheActionMap > '" + log.string() + "' 2>&1";
+  int status = std::system(command.c_str());
+  std::ifstream in(log);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::filesystem::remove(log);
+  if (text.str().find("NO-DISPLAY") != std::string::npos) GTEST_SKIP() << "the virtual display did not open";
+  EXPECT_EQ(status, 0) << text.str();
+  EXPECT_NE(text.str().find("[  PASSED  ] 1 test"), std::string::npos) << text.str();
+}
+
+}  // namespace
+}  // namespace orrivel
