@@ -1,0 +1,308 @@
+// Pictures into surfaces: the loader callbacks, loading a picture as a new
+// surface (through the image cache when it holds the picture), and drawing a
+// picture into an existing surface.
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "raster/Surface.h"
+#include "resource/ArchiveManager.h"
+#include "resource/DecodedPicture.h"
+#include "resource/DibRows.h"
+#include "resource/ElgDecoder.h"
+#include "resource/FileObject.h"
+#include "resource/ImageLoaderManager.h"
+#include "resource/Paths.h"
+
+namespace orrivel {
+
+namespace {
+
+ImageLoaderManager* g_loaderManager = nullptr;
+
+constexpr size_t kPaletteBytes = 1024;
+
+// The rows of a decoded picture, top-down.
+DibRows RowsOf(const DecodedPicture& picture) {
+  DibRows rows;
+  const int32_t height = picture.Height();
+  rows.bits = picture.Pixels().Data();
+  rows.stride = picture.Pitch();
+  rows.width = uint32_t(picture.Width());
+  rows.height = uint32_t(height < 0 ? -int64_t(height) : height);
+  rows.bottomUp = height > 0;
+  rows.bitCount = picture.BitCount();
+  rows.colors = picture.Palette();
+  rows.colorCount = picture.PaletteEntries();
+  return rows;
+}
+
+// A decoded picture whose header and pixel block agree with each other.
+bool PictureIsSound(const DecodedPicture& picture) {
+  const DibRows rows = RowsOf(picture);
+  if (rows.bits == nullptr || rows.width == 0 || rows.height == 0) return false;
+  const uint64_t rowBytes = (uint64_t(rows.width) * rows.bitCount + 7) / 8;
+  return rows.stride >= rowBytes && rows.stride * rows.height <= picture.Pixels().Size() &&
+         rows.width <= 0x7FFFFFFF && rows.height <= 0x7FFFFFFF;
+}
+
+// The cache key of a picture name: its resolved path, as the manager keys
+// the pictures it caches. False when the name does not resolve.
+bool CacheNameOf(const char* name, std::string* key) {
+  ArchiveManager* archives = GetArchiveManager();
+  if (archives == nullptr) return false;
+  std::string full;
+  const int found = archives->FindFileOrMember(&full, name, nullptr);
+  if (found > 0) return false;
+  if (found < 0 && MakeFullPath(full, name) == 0) full.assign(name);
+  *key = full;
+  return true;
+}
+
+// Holds one holder of a picture and gives it back.
+struct PictureHolder {
+  DecodedPicture* picture = nullptr;
+  ~PictureHolder() {
+    if (picture) DecodedPicture::Release(picture);
+  }
+};
+
+// The context of a direct ELG decode into the surface's own rows.
+struct DirectTarget {
+  uint8_t* bits = nullptr;
+  int32_t pitch = 0;
+  uint8_t* palette = nullptr;
+};
+
+uint8_t* HandOutRows(int32_t, int32_t, int32_t, bool, int32_t* pitch, uint8_t** palette,
+                     void* user) {
+  auto* target = static_cast<DirectTarget*>(user);
+  *pitch = target->pitch;
+  if (palette != nullptr) *palette = target->palette;
+  return target->bits;
+}
+
+}  // namespace
+
+ImageLoaderManager* Surface::SetLoaderManager(ImageLoaderManager* manager) {
+  ImageLoaderManager* old = g_loaderManager;
+  g_loaderManager = manager;
+  return old;
+}
+
+ImageLoaderManager* Surface::LoaderManager() { return g_loaderManager; }
+
+uint8_t* Surface::AllocForLoader(int32_t width, int32_t height, int32_t bitCount, bool hasAlpha,
+                                 int32_t* pitch, uint8_t** palette, void* context) {
+  auto* ctx = static_cast<SurfaceLoaderContext*>(context);
+  if (ctx == nullptr || ctx->surface == nullptr || pitch == nullptr) return nullptr;
+  Surface* s = ctx->surface;
+  if (bitCount != 8 && bitCount != 32) return nullptr;
+  if (s->Create(width, height, uint8_t(bitCount), ctx->flags) != 0) return nullptr;
+  s->hasAlpha_ = hasAlpha ? 1 : 0;
+  if (palette != nullptr) {
+    ctx->palette.reset(new (std::nothrow) uint8_t[kPaletteBytes]);
+    if (!ctx->palette) return nullptr;
+    std::memset(ctx->palette.get(), 0, kPaletteBytes);
+    *palette = ctx->palette.get();
+  }
+  *pitch = s->GetPitch();
+  return s->GetBits();
+}
+
+void Surface::FreeForLoader(void* context) {
+  auto* ctx = static_cast<SurfaceLoaderContext*>(context);
+  if (ctx == nullptr) return;
+  if (ctx->surface != nullptr) ctx->surface->FreeBuffers();
+  ctx->palette.reset();
+}
+
+bool Surface::SetAttachedData(const uint8_t* data, uint64_t size) {
+  attachedData_.reset();
+  attachedSize_ = 0;
+  if (data == nullptr || size == 0) return true;
+  attachedData_.reset(new (std::nothrow) uint8_t[size_t(size)]);
+  if (!attachedData_) return false;
+  std::memcpy(attachedData_.get(), data, size_t(size));
+  attachedSize_ = size;
+  return true;
+}
+
+int Surface::LoadImage(const char* name, const uint8_t* data, uint64_t size, uint8_t flags) {
+  return LoadImageAs(name, data, size, flags, false);
+}
+
+int Surface::LoadImageIndexed(const char* name, const uint8_t* data, uint64_t size,
+                              uint8_t flags) {
+  return LoadImageAs(name, data, size, flags, true);
+}
+
+int Surface::LoadImageAs(const char* name, const uint8_t* data, uint64_t size, uint8_t flags,
+                         bool indexed) {
+  ImageLoaderManager* manager = g_loaderManager;
+  if (manager == nullptr) return 1;
+  SurfaceLoaderContext ctx;
+  ctx.surface = this;
+  ctx.flags = flags;
+  PictureBlock extra;
+  int32_t code;
+  if (name == nullptr) {
+    code = manager->LoadIntoFromMemory(data, size, AllocForLoader, FreeForLoader, &ctx, indexed,
+                                       nullptr, nullptr, nullptr, &userValue1_, &userValue2_,
+                                       &extra);
+  } else {
+    if (manager->Cache().Enabled()) {
+      std::string key;
+      if (!CacheNameOf(name, &key)) return 4;
+      PictureHolder cached{manager->FindCachedImage(key)};
+      if (cached.picture != nullptr) return FillFromCached(*cached.picture, flags, indexed);
+    }
+    code = manager->LoadInto(name, AllocForLoader, FreeForLoader, &ctx, indexed, nullptr, nullptr,
+                             &userValue1_, &userValue2_, &extra);
+  }
+  if (code != 0) return code;
+  if (GetBits() == nullptr) return kGllOutOfMemory;
+  if (ctx.palette && GetBitsPerPixel() == 8) {
+    DibImage::SetPalette(reinterpret_cast<const uint32_t*>(ctx.palette.get()), 256, 256, 0);
+  }
+  SetAttachedData(extra.Data(), extra.Size());
+  MarkAllDirty();
+  return 0;
+}
+
+int Surface::FillFromCached(const DecodedPicture& picture, uint8_t flags, bool indexed) {
+  if (!PictureIsSound(picture)) return 10;
+  const DibRows rows = RowsOf(picture);
+  if (Create(int32_t(rows.width), int32_t(rows.height), indexed ? 8 : 32, flags) != 0) return 6;
+  bool converted;
+  if (indexed) {
+    uint32_t table[256] = {};
+    const uint32_t entries = rows.colorCount < 256 ? rows.colorCount : 256;
+    if (rows.colors != nullptr) std::memcpy(table, rows.colors, size_t(entries) * 4);
+    if (DibImage::SetPalette(table, 256, int32_t(entries), 0) != 0) return 6;
+    converted = DibRowsTo8(rows, GetBits(), uint64_t(pitch_));
+  } else {
+    converted = DibRowsTo32(rows, GetBits(), uint64_t(pitch_));
+    if (rows.bitCount == 32) hasAlpha_ = 1;
+  }
+  if (!converted) return 9;
+  userValue1_ = picture.GetOffsetX();
+  userValue2_ = picture.GetOffsetY();
+  PictureBlock extra = const_cast<DecodedPicture&>(picture).DetachExtraData(false);
+  if (!SetAttachedData(extra.Data(), extra.Size())) return 10;
+  MarkAllDirty();
+  return 0;
+}
+
+// --- drawing a picture into the surface ---------------------------------------------------------
+
+int Surface::LoadByName(const char* name, const uint8_t* data, uint64_t size, int32_t x, int32_t y,
+                        bool keepPalette) {
+  if (GetBits() == nullptr) return 1;
+  ImageLoaderManager* manager = g_loaderManager;
+  if (manager == nullptr) return 3;
+  if (name == nullptr && data == nullptr) return 2;
+  FileObject file;
+  if (name != nullptr) {
+    if (manager->Cache().Enabled()) {
+      std::string key;
+      if (!CacheNameOf(name, &key)) return 2;
+      PictureHolder cached{manager->FindCachedImage(key)};
+      if (cached.picture != nullptr) return DrawPicture(*cached.picture, x, y, keepPalette);
+    }
+    if (file.Open(name) != 0 || file.GetData() == nullptr) return 2;
+    data = static_cast<const uint8_t*>(file.GetData());
+    size = file.GetSize();
+  }
+  if (x == 0 && y == 0) {
+    bool handled = false;
+    const int code = DrawElgDirect(data, size, keepPalette, &handled);
+    if (handled) return code;
+  }
+  PictureDecoder* decoder = nullptr;
+  if (name != nullptr) decoder = manager->FindDecoderByExtension(name, false);
+  PictureHolder decoded{manager->DecodeToPicture(data, size, decoder)};
+  if (decoded.picture == nullptr && decoder != nullptr) {
+    decoded.picture = manager->DecodeToPicture(data, size, nullptr);
+  }
+  if (decoded.picture == nullptr) return 3;
+  if (name != nullptr) {
+    std::string key;
+    if (CacheNameOf(name, &key)) manager->CacheImage(decoded.picture, key);
+  }
+  return DrawPicture(*decoded.picture, x, y, keepPalette);
+}
+
+// An ELG block that starts at the surface's top-left corner, as wide as the
+// surface and not higher, is decoded straight into the rows. The header is
+// read by the ELG decoder itself, so every header variant is understood and
+// a damaged file is refused before a row is written.
+int Surface::DrawElgDirect(const uint8_t* data, uint64_t size, bool keepPalette, bool* handled) {
+  *handled = false;
+  if (data == nullptr || size < 3 || std::memcmp(data, "ELG", 3) != 0) return 0;
+  ElgDecoder::Header header;
+  if (ElgDecoder::ParseHeader(data, size, &header) != kGllOk) {
+    *handled = true;
+    return 3;
+  }
+  if (int64_t(header.width) != width_ || int64_t(header.height) > height_) return 0;
+  *handled = true;
+  const bool to32 = GetBitsPerPixel() == 32;
+  if (!to32 && GetBitsPerPixel() != 8) return 3;
+  if (header.depth != 8 && header.depth != 24 && header.depth != 32) return 3;
+  uint8_t scratch[kPaletteBytes] = {};
+  DirectTarget target{GetBits(), pitch_, scratch};
+  ElgDecoder decoder;
+  if (decoder.DecodeInto(data, size, HandOutRows, &target, !to32, nullptr, nullptr) != kGllOk) {
+    return 3;
+  }
+  if (!to32 && header.depth == 8 && keepPalette) {
+    if (DibImage::SetPalette(reinterpret_cast<const uint32_t*>(scratch), 256, 256, 0) != 0) {
+      return 4;
+    }
+    savedPalette_.reset();
+  }
+  MarkDirty(Rect{0, 0, int32_t(header.width), int32_t(header.height)});
+  return 0;
+}
+
+int Surface::DrawPicture(const DecodedPicture& picture, int32_t x, int32_t y, bool keepPalette) {
+  if (!PictureIsSound(picture)) return 5;
+  const DibRows rows = RowsOf(picture);
+  const Rect whole{0, 0, int32_t(rows.width), int32_t(rows.height)};
+  if (ClipBlit(nullptr, x, y, &whole, nullptr, nullptr, nullptr) != 0) return -1;
+  const bool to32 = GetBitsPerPixel() == 32;
+  if (!to32 && GetBitsPerPixel() != 8) return 5;
+  if (!to32 && keepPalette && rows.bitCount <= 8) {
+    uint32_t table[256] = {};
+    const uint32_t entries = rows.colorCount < 256 ? rows.colorCount : 256;
+    if (rows.colors != nullptr) std::memcpy(table, rows.colors, size_t(entries) * 4);
+    if (DibImage::SetPalette(table, 256, 256, 0) != 0) return 3;
+    savedPalette_.reset();
+  }
+  // Convert the visible rows whole, then copy the visible columns.
+  const int bytes = to32 ? 4 : 1;
+  const int32_t w = blitDest_.Width(), h = blitDest_.Height();
+  DibRows band = rows;
+  band.height = uint32_t(h);
+  band.bits = rows.bottomUp
+                  ? rows.bits + (uint64_t(rows.height) - uint64_t(blitSource_.top) - uint64_t(h)) * rows.stride
+                  : rows.bits + uint64_t(blitSource_.top) * rows.stride;
+  const uint64_t bandPitch = uint64_t(rows.width) * uint64_t(bytes);
+  std::unique_ptr<uint8_t[]> converted(new (std::nothrow) uint8_t[size_t(bandPitch * uint64_t(h))]);
+  if (!converted) return 5;
+  if (!(to32 ? DibRowsTo32(band, converted.get(), bandPitch) : DibRowsTo8(band, converted.get(), bandPitch))) {
+    return 4;
+  }
+  for (int32_t row = 0; row < h; ++row) {
+    std::memcpy(GetBits() + ptrdiff_t(blitDest_.top + row) * pitch_ + ptrdiff_t(blitDest_.left) * bytes,
+                converted.get() + uint64_t(row) * bandPitch + uint64_t(blitSource_.left) * uint64_t(bytes),
+                size_t(w) * size_t(bytes));
+  }
+  MarkDirty(blitDest_);
+  return 0;
+}
+
+}  // namespace orrivel
