@@ -141,11 +141,12 @@ int Application::Init() {
   SystemReport report;
   ReportScope reportScope{report_};
   if (writeReport) {
-    std::string path = "SYS_LOG.TXT";
-    if (reportInProgramFolder != 1) {
-      const char* folder = GetSaveFolder();
-      path = std::string(folder ? folder : "") + "SYS_LOG.TXT";
-    }
+    // Into the save-data folder once the game names one; until then beside
+    // the game data.
+    const char* saveFolder = reportInProgramFolder != 1 ? GetSaveFolder() : nullptr;
+    std::string folder = saveFolder && *saveFolder ? saveFolder : baseFolder;
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    std::string path = folder + "SYS_LOG.TXT";
     if (!report.Open(path)) {
       ShowMessageBox(Text("ログファイルの作成に失敗"), kIconStop, kDesktopWindow);
       return kInitReportFailed;
@@ -158,7 +159,7 @@ int Application::Init() {
     const char* title = GetTitle();
     report.WriteHead(title ? title : "", versionMajor, versionMinor, versionLetter, lines);
     report.WriteSystem();
-    report.WriteCpu();
+    report.WriteCpu(measureCpuClock != 0);
   }
   // 10.
   if (hooks.maskProcessorFeatures) hooks.maskProcessorFeatures(allowCmov, allowMmx, allowSse, allowSse2);
@@ -262,7 +263,7 @@ int Application::Init() {
   if (hooks.publishRasterSetting) hooks.publishRasterSetting(extraSettingsB[5]);
   if (hooks.buildBlendTables) hooks.buildBlendTables();
   // 23.
-  if (report_) report.WriteDisplay();
+  if (report_) report.WriteDisplay(useDirect3D != 0);
   // 24.
   if (CreateDevices() != 0) return kInitDevicesFailed;
   // 25. Thread mode: the game runs as the worker's job.

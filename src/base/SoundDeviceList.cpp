@@ -1,5 +1,8 @@
 #include "base/SoundDeviceList.h"
 
+#include "platform/AudioDevices.h"
+#include "platform/TextCodec.h"
+
 namespace orrivel {
 
 std::vector<SoundDeviceRecord>& SoundDevices() {
@@ -7,7 +10,17 @@ std::vector<SoundDeviceRecord>& SoundDevices() {
   return devices;
 }
 
-void EnumSoundDevices() {}
+void EnumSoundDevices() {
+  std::vector<SoundDeviceRecord>& devices = SoundDevices();
+  devices.clear();
+  for (const platform::AudioDeviceDesc& d : platform::ListAudioOutputDevices()) {
+    SoundDeviceRecord record;
+    record.hasIdentifier = true;
+    record.description = platform::Utf8ToCp932Lossy(d.name);
+    record.driverModule = platform::Utf8ToCp932Lossy(d.driver);
+    devices.push_back(std::move(record));
+  }
+}
 
 void FreeSoundDeviceList() { SoundDevices().clear(); }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The process-wide list of sound output devices, built at start-up only for
-// the report. The list is empty until the sound subsystem fills it.
+// the report and by the information dialog's text when it is still empty.
 #include <string>
 #include <vector>
 
@@ -13,6 +13,8 @@ struct SoundDeviceRecord {
 };
 
 std::vector<SoundDeviceRecord>& SoundDevices();
+// Lists the machine's sound output devices into the list (replacing what
+// it held).
 void EnumSoundDevices();
 void FreeSoundDeviceList();
 

@@ -6,6 +6,7 @@
 
 #include "platform/ImeService.h"
 #include "platform/TextCodec.h"
+#include "platform/sdl/SdlFileDrop.h"
 #include "platform/sdl/SdlKeyMap.h"
 
 namespace orrivel::platform {
@@ -387,6 +388,15 @@ void SdlBackend::TranslateEvent(const void* raw) {
       SDL_GetGlobalMouseState(&x, &y);
       PostMessage(window, WM_MOUSEWHEEL, (uintptr_t(uint16_t(int16_t(delta))) << 16) | MouseKeyState(),
                   PackPoint(x, y));
+      return;
+    }
+    case SDL_DROPBEGIN:
+    case SDL_DROPFILE:
+    case SDL_DROPTEXT:
+    case SDL_DROPCOMPLETE: {
+      WindowId window = event.drop.windowID ? WindowFromSdl(event.drop.windowID) : GetActiveWindow();
+      CollectSdlDropEvent(*this, window, event.type, event.type == SDL_DROPFILE ? event.drop.file : nullptr);
+      if (event.drop.file) SDL_free(event.drop.file);
       return;
     }
     default:
