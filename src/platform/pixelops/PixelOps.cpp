@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/pixelops/Entries.h"
 #include "raster/PixelOpAbi.h"
 #include "raster/Rect.h"
 
@@ -23,6 +24,11 @@ struct Kernels {
 Kernels gKernels;
 Rect gChangedRect;
 
+template <typename Fn>
+void Put(PixelOpLibraryTable* table, int entry, Fn fn) {
+  table->words[entry - 1] = reinterpret_cast<void*>(fn);
+}
+
 void DestroyTable(void* self) { delete static_cast<PixelOpLibraryTable*>(self); }
 
 const PixelOpLibraryVtable kVtable = {&DestroyTable};
@@ -33,10 +39,19 @@ PixelOpLibraryTable* MakeTable() {
   table->vtable = &kVtable;
   std::memset(table->words, 0, sizeof table->words);
   table->words[orrivel::kPixelOpChangedRect - 1] = &gChangedRect;
+  Put(table, orrivel::kPixelOpStretchDrawImage, &pixelops::StretchDraw);
+  Put(table, orrivel::kPixelOpTransformDrawImage, &pixelops::TransformDraw);
+  Put(table, orrivel::kPixelOpEntry13, &pixelops::ClearRect);
+  Put(table, orrivel::kPixelOpMirrorA32, &pixelops::MirrorLeftRight32);
+  Put(table, orrivel::kPixelOpMirrorA8, &pixelops::MirrorLeftRight8);
+  Put(table, orrivel::kPixelOpMirrorB32, &pixelops::MirrorUpsideDown32);
+  Put(table, orrivel::kPixelOpMirrorB8, &pixelops::MirrorUpsideDown8);
   return table;
 }
 
 }  // namespace
+
+orrivel::Rect& pixelops::ChangedRect() { return gChangedRect; }
 
 extern "C" {
 

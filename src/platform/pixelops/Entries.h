@@ -1,0 +1,24 @@
+#pragma once
+// Operations of the pixel-operation library, placed into its table by
+// PixelOps.cpp. Each leaves what it changed in ChangedRect().
+#include "raster/PixelOpEntries.h"
+
+namespace pixelops {
+
+orrivel::Rect& ChangedRect();
+
+int32_t StretchDraw(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
+                    int32_t destX, int32_t destY, int32_t destWidth, int32_t destHeight,
+                    int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight);
+int32_t TransformDraw(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
+                      double x0, double y0, double x1, double y1, double x2, double y2,
+                      const orrivel::Rect* sourceRect, int32_t mode, int32_t reserved,
+                      int32_t opacity, int32_t r1, int32_t r2, int32_t r3, int32_t r4);
+int32_t ClearRect(const orrivel::PixelOpImage* target, int32_t left, int32_t top, int32_t right,
+                  int32_t bottom);
+int32_t MirrorLeftRight32(const orrivel::PixelOpImage* target, int32_t reserved);
+int32_t MirrorLeftRight8(const orrivel::PixelOpImage* target, int32_t reserved);
+int32_t MirrorUpsideDown32(const orrivel::PixelOpImage* target, int32_t reserved);
+int32_t MirrorUpsideDown8(const orrivel::PixelOpImage* target, int32_t reserved);
+
+}  // namespace pixelops

@@ -1,0 +1,65 @@
+#pragma once
+// Surface operations that exist only through the pixel-operation library.
+// Each checks, in this order: the target has pixels; every source is given
+// and has pixels; every image is 32 bits; a current library provides the
+// entry. It then calls the entry with the target first, the sources next
+// and its other words as listed, and after a success records the library's
+// changed rectangle in the target's region and sets its changed flag.
+//
+// Codes: 0 done; 1 the target has no pixels, or a source is missing or has
+// no pixels; 2 another bit count or no library; 3 the library reported
+// failure. The words a1 ... a16 are passed through untouched.
+#include <cstdint>
+
+#include "raster/Image.h"
+
+namespace orrivel {
+
+class Surface;
+
+// Level 0 does nothing and answers 0 before the library is looked at; a
+// target that is not 32 bits gives 1.
+int ApplyPixelOp5(Surface* target, int32_t a1, uint8_t level, int32_t a3, int32_t a4);
+// a1 is cut to its low 8 bits; a target that is not 32 bits gives 1.
+int ApplyPixelOp7(Surface* target, int32_t a1, int32_t a2);
+int DrawImageOp(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t a4, int32_t a5,
+                int32_t a6, int32_t a7);
+// Source rectangle a2..a5 (x, y, width, height) drawn averaged into the
+// destination rectangle a6..a9, as for save thumbnails.
+int StretchDrawImageOp(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t a4,
+                       int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9);
+// a2..a7: the top-left, top-right and bottom-left corners (x, y) of the
+// parallelogram, a8 the mode, a9 a word passed on, a10 the opacity. The
+// library takes the corners as doubles and no source rectangle.
+int TransformDrawImageOp(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t a4,
+                         int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9, int32_t a10);
+int ApplyPixelOp12(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t a4, int32_t a5,
+                   int32_t a6, int32_t a7, int32_t a8, int32_t a9, int32_t a10);
+// A target that is not 32 bits gives 2.
+int ApplyPixelOp13(Surface* target, int32_t a1, int32_t a2, int32_t a3, int32_t a4);
+// Left-right mirror, for 32- and 8-bit targets. 0; 1 no pixels or no
+// library; 2 the library refused.
+int MirrorImageA(Surface* target, int32_t a1);
+// Upside-down mirror; results as MirrorImageA.
+int MirrorImageB(Surface* target, int32_t a1);
+// True when done; false for every failure.
+bool ApplyPixelOp21(Surface* target, uint8_t flag);
+bool ApplyPixelOp23(Surface* target, int32_t a1);
+bool ApplyPixelOp24(Surface* target, int32_t a1);
+int ApplyPixelOp25(Surface* target, Image* source1, Image* source2, int32_t a3, int32_t a4,
+                   int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9, int32_t a10,
+                   int32_t a11, int32_t a12);
+int ApplyPixelOp26(Surface* target, Image* source1, Image* source2, int32_t a3, int32_t a4,
+                   int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9, int32_t a10,
+                   int32_t a11, int32_t a12, int32_t a13, int32_t a14, int32_t a15, int32_t a16);
+
+// The plain view of an image that library entries receive; bitsPerPixel is
+// 0 for images without a known depth.
+struct PixelOpImage;
+PixelOpImage ViewForLibrary(Image* image);
+// The entry when a current library provides it, else null.
+void* LibraryEntry(int entry);
+// After a library success: the changed rectangle into the region, changed set.
+void RecordLibraryChange(Surface* target);
+
+}  // namespace orrivel
