@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/DefaultActionBindings.h"
 #include "base/StartupHooks.h"
 #include "platform/Backend.h"
 #include "raster/BlendTables.h"
@@ -49,6 +50,17 @@ int GameApplication::Configure() {
   return 0;
 }
 
+int GameApplication::CreateDevices() {
+  InputManager& input = Input();
+  if (input.CreateActionMap(20, &actions) == 0) InstallDefaultBindings(*actions);
+  input.SetJoysticksEnabled(useJoystick != 0);
+  if (MouseDevice* mouse = input.Mouse()) {
+    mouse->SetCursorShape(0, 0, 0);
+    if (!keepSystemCursor) mouse->SetCursorState(0, kNoWindow, 0);
+  }
+  return 0;
+}
+
 void GameApplication::MainLoop() {
   Backend& backend = CurrentBackend();
   constexpr uint32_t kFrameMs = 16;
@@ -56,6 +68,7 @@ void GameApplication::MainLoop() {
     if (PumpMessages(false) == 1 || quitSeen || errorCode != 0) break;
     if (!mainWindow.IsValid()) break;
     ++framesRun;
+    Input().Update();
     if (frameLimit != 0 && framesRun == frameLimit) {
       closedByLimit = true;
       mainWindow.PostWindowMessage(WM_CLOSE, 0, 0);

@@ -5,6 +5,7 @@
 // a display closes its window by itself after a fixed number of frames.
 #include <cstdint>
 
+#include "base/ActionMap.h"
 #include "base/Application.h"
 
 namespace orrivel {
@@ -14,7 +15,13 @@ class GameApplication : public Application {
   GameApplication();
 
   int Configure() override;
+  int CreateDevices() override;
   void MainLoop() override;
+
+  // The game's actions (20 of them), with the default bindings.
+  ActionMap* actions = nullptr;
+  // Until the game draws its own cursor, the system one stays shown.
+  bool keepSystemCursor = true;
 
   // Frames after which the pump closes its own window (0: never).
   uint32_t frameLimit = 0;
