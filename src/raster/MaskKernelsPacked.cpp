@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 #include "raster/KernelFlags.h"
@@ -40,6 +41,26 @@ inline Vec Lanes(uint32_t m0, uint32_t m1) {
 inline Vec BlendLanes(Vec d, Vec s, Vec m) {
   const Vec keep = _mm_sub_epi16(_mm_set1_epi16(256), m);
   return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(d, keep), _mm_mullo_epi16(s, m)), 8);
+}
+
+// Lane multipliers of every value of a level map, built once per call so the
+// pixel loop takes two loads instead of a look-up chain and a multiply.
+struct LaneTable {
+  alignas(16) uint64_t lanes[256];
+  explicit LaneTable(const uint8_t* levelMap) {
+    for (int v = 0; v < 256; ++v) lanes[v] = Multiplier(levelMap[v]) * kColourLanes;
+  }
+  Vec Pair(uint32_t a, uint32_t b) const {
+    return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const Vec*>(&lanes[a])),
+                              _mm_loadl_epi64(reinterpret_cast<const Vec*>(&lanes[b])));
+  }
+};
+
+inline Vec BlendPairs(Vec d, Vec s, Vec mlo, Vec mhi) {
+  const Vec zero = _mm_setzero_si128();
+  const Vec lo = BlendLanes(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi8(s, zero), mlo);
+  const Vec hi = BlendLanes(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(s, zero), mhi);
+  return _mm_packus_epi16(lo, hi);
 }
 
 // blend of four pixels, each with its own multiplier; the alpha lanes keep d.
@@ -121,7 +142,8 @@ void ColourByMask(void* dst, const uint8_t* mask, int dstSkip, int maskSkip, int
   const bool zeroSkips = levelMap[0] == 0 && kOp != ColourOp::Composite;
   const bool fullIsColour = levelMap[255] == 255 && kOp == ColourOp::Blend;
   const Vec colour = _mm_set1_epi32(static_cast<int>(color));
-  auto vop = [=](uint32_t* d, const uint8_t* mb) {
+  const LaneTable table(levelMap);
+  auto vop = [=, &table](uint32_t* d, const uint8_t* mb) {
     uint32_t group;
     std::memcpy(&group, mb, 4);
     if (group == 0 && zeroSkips) return;
@@ -130,10 +152,13 @@ void ColourByMask(void* dst, const uint8_t* mask, int dstSkip, int maskSkip, int
       Store(d, _mm_or_si128(_mm_and_si128(dv, kAlphaMask), colour));
       return;
     }
+    if constexpr (kOp == ColourOp::Blend) {
+      Store(d, BlendPairs(dv, colour, table.Pair(mb[0], mb[1]), table.Pair(mb[2], mb[3])));
+      return;
+    }
     uint32_t m[4];
     for (int i = 0; i < 4; ++i) m[i] = kOp == ColourOp::Composite ? levelMap[mb[i]]
                                                                    : Multiplier(levelMap[mb[i]]);
-    if constexpr (kOp == ColourOp::Blend) Store(d, Blend4(dv, colour, m));
     if constexpr (kOp == ColourOp::Add) Store(d, _mm_adds_epu8(dv, Scale4(colour, m)));
     if constexpr (kOp == ColourOp::Sub) Store(d, _mm_subs_epu8(dv, Scale4(colour, m)));
     if constexpr (kOp == ColourOp::Composite) Store(d, Composite4(dv, colour, m));
@@ -179,7 +204,13 @@ auto ByAlphaOps(const uint8_t* levelMap) {
   const bool opaqueCopies =
       levelMap[255] == 255 && (kOp == ImageOp::Blend || kOp == ImageOp::Composite);
   const bool clearSkips = levelMap[0] == 0 && kOp != ImageOp::Composite;
-  auto vop = [levelMap, opaqueCopies, clearSkips](Vec d, Vec s) {
+  // Blend: the multiplier of each source alpha. Composite: the same for an
+  // opaque destination, whose weight row is fixed and whose alpha stays 255.
+  std::array<uint8_t, 256> opaqueRow;
+  for (int v = 0; v < 256; ++v)
+    opaqueRow[size_t(v)] = kOp == ImageOp::Composite ? CompositeWeightTable[255][levelMap[v]] : levelMap[v];
+  auto table = std::make_shared<LaneTable>(opaqueRow.data());
+  auto vop = [levelMap, opaqueCopies, clearSkips, table](Vec d, Vec s) {
     if (opaqueCopies && AllAlphaIs(s, 255)) {
       // Blend keeps the destination alpha; the composite makes it 255.
       return kOp == ImageOp::Blend ? _mm_or_si128(_mm_and_si128(d, kAlphaMask),
@@ -189,6 +220,9 @@ auto ByAlphaOps(const uint8_t* levelMap) {
     if (clearSkips && AllAlphaIs(s, 0)) return d;
     uint32_t a[4];
     Alphas(s, a);
+    if (kOp == ImageOp::Blend || (kOp == ImageOp::Composite && AllAlphaIs(d, 255))) {
+      return BlendPairs(d, s, table->Pair(a[0], a[1]), table->Pair(a[2], a[3]));
+    }
     for (uint32_t& v : a) v = levelMap[v];
     return ImageVec<kOp>(d, s, a);
   };
