@@ -8,7 +8,7 @@ FUZZ_BUILD  ?= build-fuzz
 FUZZ_SECONDS ?= 30
 CMAKE_GEN   := -G Ninja
 
-.PHONY: all deps build run test bench fuzz clean
+.PHONY: all deps build run test bench fuzz clean tsan
 
 all: build
 
@@ -50,6 +50,17 @@ fuzz: deps
 	        -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$name- $(FUZZ_BUILD)/corpus/$$name 2>$(FUZZ_BUILD)/fuzz-$$name.log \
 	      || { tail -40 $(FUZZ_BUILD)/fuzz-$$name.log; exit 1; }; \
 	done
+
+# The thread tests and the preloader under ThreadSanitizer.
+TSAN_BUILD  ?= build-tsan
+TSAN_TESTS  ?= Preloader|WorkerThread|Event|CriticalSection|ScopedLock|ComThread|JobHandle|Thread
+tsan: deps
+	@cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+	    -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
+	    -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread" -DORRIVEL_BENCH=OFF >/dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_base test_resource
+	@cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	    ctest -j $(JOBS) --output-on-failure --timeout 300 -R '$(TSAN_TESTS)'
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
