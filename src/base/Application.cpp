@@ -657,7 +657,10 @@ int Application::OnMButtonDown(MessageRecord& r) { input->OnMiddleButtonDown(r.w
 int Application::OnMButtonUp(MessageRecord& r) { input->OnMiddleButtonUp(r.wParam, r.lParam); return 0; }
 
 int Application::OnModalNotify(MessageRecord& record) {
-  if (input->HasMouse()) input->ShowSystemCursor(record.wParam != 0);
+  if (input->HasMouse()) {
+    input->ShowSystemCursor(record.wParam != 0);
+    systemCursorShown = record.wParam != 0;
+  }
   return 0;
 }
 
@@ -779,12 +782,20 @@ void Application::EnterModalState() {
     OnModalBegin();
   }
   if (mainWindow.IsValid()) mainWindow.SendWindowMessage(WM_APP_MODAL_NOTIFY, 1, 0);
-  if (screen->exclusive) screen->BeginGdiDialog();
+  if (screen->exclusive) {
+    SuspendScreenSaver();
+    screen->BeginGdiDialog();
+  }
 }
 
 int Application::LeaveModalState() {
-  if (screen->exclusive) screen->EndGdiDialog();
-  if (input->HasMouse() && mainWindow.IsValid()) mainWindow.SendWindowMessage(WM_APP_MODAL_NOTIFY, 0, 0);
+  if (screen->exclusive) {
+    screen->EndGdiDialog();
+    ResumeScreenSaver();
+  }
+  if (input->HasMouse() && !MouseInImageCursorMode() && mainWindow.IsValid()) {
+    mainWindow.SendWindowMessage(WM_APP_MODAL_NOTIFY, 0, 0);
+  }
   if (!threadMode) {
     canPaint = true;
     OnModalEnd();
@@ -821,6 +832,7 @@ int Application::ApplyScreenMode(uint8_t mode, uint8_t depth, uint8_t force) {
   if (!mainWindow.IsValid()) return 1;
   Backend& backend = CurrentBackend();
   WindowId window = mainWindow.GetHandle();
+  Point rememberedCursor{cursorX, cursorY};
   OnScreenModeChanging();
   modeChanging = true;
   if (screen->mode == 2) {
@@ -875,6 +887,7 @@ int Application::ApplyScreenMode(uint8_t mode, uint8_t depth, uint8_t force) {
     systemKeyFlags |= 0x08;
     screenMode = screen->mode;
     screenDepth = screenMode == 1 ? depth : 3;
+    if (centreCursorAfterModeChange) PlaceCursorAfterModeChange(rememberedCursor);
   } else {
     result = result > 0 ? result + 1 : result;
     screenMode = oldMode;

@@ -4,6 +4,7 @@
 // shut-down (Exit) in their fixed order, and handles the main window's
 // messages. The game derives from it and fills in the overridable steps.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -135,8 +136,26 @@ class Application : public AppFramework, public MainWindowHost {
   // -1 already shown (re-shown), 0 shown, 1 cancelled by the game, 2 failed.
   int ShowFullScreenMenu();
   // 0 installed or not needed, 1 failed, -1 no low-level keyboard hooks here.
-  int InstallKeyboardHook() { return -1; }
-  void RemoveKeyboardHook() { keyboardHook = 0; }
+  int InstallKeyboardHook();
+  void RemoveKeyboardHook();
+  // Window services, on the window thread. Once a frame: where the cursor
+  // is in game coordinates (cursorX, cursorY, cursorZone), and the
+  // full-screen menu bar that opens when the cursor rests on the top row.
+  // True while the position is valid for the game.
+  bool UpdateWindowState();
+  // Game coordinates to desktop coordinates.
+  void GameToScreen(platform::Point& point);
+  void SetCursorClientPos(int32_t x, int32_t y);
+  // Whether the cursor is at the game point, as far as the screen can tell
+  // points apart.
+  bool IsCursorAt(int32_t x, int32_t y);
+  // The main window's client area in desktop coordinates.
+  void GetClientScreenRect(platform::Rect& out);
+  // Over the main window when the window has a visible parent, else in the
+  // middle of the work area and on top.
+  void CenterWindowOnParent(platform::WindowId window);
+  void SuspendScreenSaver();
+  void ResumeScreenSaver();
   void SetImeEnabled(bool enable);
   // Replaces the screen device (before Init).
   void SetScreenDevice(std::unique_ptr<ScreenDevice> device);
@@ -161,9 +180,11 @@ class Application : public AppFramework, public MainWindowHost {
   bool isActive = false;
   bool modeChanging = false;
   uint8_t pendingDisplayRestore = 0;
-  bool canPaint = true;
+  // Written by the job thread around its message boxes, read by the window
+  // thread's painting.
+  std::atomic<bool> canPaint{true};
   bool sizeMoving = false;
-  bool waitingForWorker = false;
+  std::atomic<bool> waitingForWorker{false};
   uint32_t savedScreenSaver = 0;
   uint32_t savedLowPower = 0;
   uint32_t savedPowerOff = 0;
@@ -237,12 +258,25 @@ class Application : public AppFramework, public MainWindowHost {
   bool modalBoxOpen = false;
   bool screenSaverSuspended = false;
   uint32_t menuClosedAt = 0;
+  uint32_t menuHoverStart = 0;  // 0 while the cursor is off the top row
+  bool systemCursorShown = true;
   bool childRepaint = false;
   bool imeStatusOpen = true;
   bool candidateListOpen = false;
   CriticalSection secondLock;
 
  protected:
+  // What the window services ask of the mouse device.
+  virtual bool MouseInImageCursorMode() const { return false; }
+  // A cursor that leaves the window: a mouse device fed by window messages
+  // forgets the buttons it still thinks are held.
+  virtual void ResetMouseDevice() {}
+  // After a screen-mode switch: back where the game had the cursor, else
+  // where it is, inside the window.
+  void PlaceCursorAfterModeChange(platform::Point remembered);
+  // The size the game picture is shown at in window mode.
+  platform::Size DisplayedSize();
+
   // Init step 6: the main window's message map.
   void RegisterMessageHandlers();
   // The text of a start-up message (UTF-8 literal) as CP932.

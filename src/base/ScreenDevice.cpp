@@ -15,7 +15,11 @@ ScreenDevice* g_screenDevice = nullptr;
 ScreenDevice* CurrentScreenDevice() { return g_screenDevice; }
 void SetCurrentScreenDevice(ScreenDevice* device) { g_screenDevice = device; }
 
-int ScreenDevice::EnumMonitors(MonitorList& monitors, int32_t, int32_t) { return monitors.Refresh() ? 0 : 1; }
+int ScreenDevice::EnumMonitors(MonitorList& monitors, int32_t, int32_t) {
+  if (!monitors.Refresh()) return 1;
+  monitors.ReadDeviceNames();
+  return 0;
+}
 
 void ScreenDevice::SetContentSize(int32_t width, int32_t height) {
   contentWidth = std::max(1, width);
@@ -37,14 +41,11 @@ void ScreenDevice::SetScreenImage(uint32_t image, int flag) {
 int ScreenDevice::SetScreenMode(platform::WindowId window, bool windowed, bool, bool) {
   platform::Backend& backend = platform::CurrentBackend();
   if (!backend.IsWindow(window)) return -1;
+  // The monitor is the one the window is on when the switch begins: full
+  // screen covers that monitor, and the window returns onto it.
+  MonitorList monitors;
+  monitors.GetMonitorRect(monitorRect, monitors.MonitorFromRect(backend.GetWindowRect(window)));
   backend.SetFullScreen(window, !windowed);
-  std::vector<platform::MonitorDesc> monitors;
-  if (backend.EnumerateMonitors(monitors) && !monitors.empty()) {
-    monitorRect = monitors.front().bounds;
-  } else {
-    platform::DisplayMode desktop = backend.DesktopMode();
-    monitorRect = platform::Rect{0, 0, desktop.width, desktop.height};
-  }
   mode = windowed ? 2 : 1;
   hasDeviceObject = true;
   return 0;

@@ -62,6 +62,12 @@ class ScreenDevice {
   platform::Rect monitorRect;
   bool letterbox = false;
   platform::Rect letterboxBars[2];
+  // Where the picture is shown: in window mode, stretched over displayRect
+  // (client coordinates; empty means the whole client area) when `stretched`;
+  // in full screen, inside displayRect (relative to the monitor) when
+  // `letterbox`.
+  bool stretched = false;
+  platform::Rect displayRect;
   StoredMode storedModes[2];
   uint8_t modeSelector = 0;
   int32_t contentWidth = 0;

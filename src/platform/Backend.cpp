@@ -19,6 +19,32 @@ std::string Backend::RuntimeFolder() {
   return "/tmp";
 }
 
+bool Backend::EnumerateDisplayDevices(std::vector<DisplayDeviceDesc>& out) {
+  out.clear();
+  std::vector<MonitorDesc> monitors;
+  if (!EnumerateMonitors(monitors)) return false;
+  for (const MonitorDesc& monitor : monitors) {
+    DisplayDeviceDesc device;
+    device.deviceName = monitor.deviceName;
+    device.description = monitor.description;
+    device.isPrimary = monitor.isPrimary;
+    out.push_back(device);
+  }
+  return true;
+}
+
+Rect Backend::SystemWorkArea() {
+  std::vector<MonitorDesc> monitors;
+  if (EnumerateMonitors(monitors)) {
+    for (const MonitorDesc& monitor : monitors) {
+      if (monitor.isPrimary) return monitor.workArea;
+    }
+    if (!monitors.empty()) return monitors.front().workArea;
+  }
+  DisplayMode desktop = DesktopMode();
+  return Rect{0, 0, desktop.width, desktop.height};
+}
+
 Backend& CurrentBackend() {
   if (g_backend) return *g_backend;
   static HeadlessBackend fallback;

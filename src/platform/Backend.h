@@ -23,6 +23,19 @@ class Backend : public WindowSystem, public MessageBoxService {
   virtual DisplayMode DesktopMode() = 0;
   // False when the monitor information cannot be read.
   virtual bool EnumerateMonitors(std::vector<MonitorDesc>& out) = 0;
+  // The display outputs, in the system's order; by default one per monitor,
+  // named and described as the monitor is.
+  virtual bool EnumerateDisplayDevices(std::vector<DisplayDeviceDesc>& out);
+  // The rectangle of the desktop not taken by panels and docks on the
+  // primary monitor (the whole desktop when the system cannot tell).
+  virtual Rect SystemWorkArea();
+
+  // The pointer in desktop coordinates. False when it cannot be read (then
+  // the point is left as it was).
+  virtual bool GetCursorPos(Point& out) = 0;
+  // Moves the pointer; false when the system refuses.
+  virtual bool SetCursorPos(Point to) = 0;
+
   // The kind of drive that holds the path (always fixed on this system,
   // unless a test says otherwise).
   virtual DriveKind GetDriveKind(const std::string& path) = 0;

@@ -27,6 +27,16 @@ struct MonitorDesc {
   bool isPrimary = false;
 };
 
+// One display adapter output as the system names it. Monitors refer to it by
+// deviceName; several outputs may share one description.
+struct DisplayDeviceDesc {
+  std::string deviceName;   // UTF-8
+  std::string description;  // UTF-8
+  bool attachedToDesktop = true;
+  bool isPrimary = false;
+  bool modesPruned = false;
+};
+
 enum class DriveKind { Unknown, Fixed, Removable, Network, CdRom, RamDisk };
 
 // Window frame sizes that turn a client size into an outer size. A back end

@@ -238,6 +238,20 @@ Rect WindowSystem::GetClientRect(WindowId window) const {
   return Rect{0, 0, width, height};
 }
 
+Point WindowSystem::ClientToScreen(WindowId window, Point point) const {
+  std::lock_guard lock(mutex_);
+  const WindowRecord* record = Find(window);
+  if (!record) return point;
+  Rect frame = AdjustWindowRect(Rect{0, 0, 0, 0}, record->style, record->exStyle, record->menuId != 0);
+  return Point{point.x + record->rect.left - frame.left, point.y + record->rect.top - frame.top};
+}
+
+Point WindowSystem::ScreenToClient(WindowId window, Point point) const {
+  Point origin = ClientToScreen(window, Point{0, 0});
+  if (!IsWindow(window)) return point;
+  return Point{point.x - origin.x, point.y - origin.y};
+}
+
 bool WindowSystem::MoveWindow(WindowId window, const Rect& outer) {
   WindowRecord* record;
   {
@@ -270,6 +284,18 @@ bool WindowSystem::SetFullScreen(WindowId window, bool fullScreen) {
   }
   NativeSetFullScreen(*record);
   return true;
+}
+
+bool WindowSystem::IsFullScreen(WindowId window) const {
+  std::lock_guard lock(mutex_);
+  const WindowRecord* record = Find(window);
+  return record && record->fullScreen;
+}
+
+bool WindowSystem::IsTopMost(WindowId window) const {
+  std::lock_guard lock(mutex_);
+  const WindowRecord* record = Find(window);
+  return record && record->topMost;
 }
 
 bool WindowSystem::EnableWindow(WindowId window, bool enable) {

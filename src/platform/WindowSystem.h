@@ -81,9 +81,16 @@ class WindowSystem {
   Rect GetWindowRect(WindowId window) const;
   // (0, 0, client width, client height).
   Rect GetClientRect(WindowId window) const;
+  // Between client and desktop coordinates: the client area starts inside
+  // the frame that the window's styles and menu give it. An unknown window
+  // leaves the point as it is.
+  Point ClientToScreen(WindowId window, Point point) const;
+  Point ScreenToClient(WindowId window, Point point) const;
   bool MoveWindow(WindowId window, const Rect& outer);
   bool SetTopMost(WindowId window, bool topMost);
   bool SetFullScreen(WindowId window, bool fullScreen);
+  bool IsFullScreen(WindowId window) const;
+  bool IsTopMost(WindowId window) const;
   bool EnableWindow(WindowId window, bool enable);
   bool IsWindowEnabled(WindowId window) const;
   bool SetForegroundWindow(WindowId window);

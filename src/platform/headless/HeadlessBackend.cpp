@@ -33,6 +33,25 @@ bool HeadlessBackend::EnumerateMonitors(std::vector<MonitorDesc>& out) {
   return true;
 }
 
+bool HeadlessBackend::EnumerateDisplayDevices(std::vector<DisplayDeviceDesc>& out) {
+  if (!ownDevices_) return Backend::EnumerateDisplayDevices(out);
+  out = devices_;
+  return true;
+}
+
+bool HeadlessBackend::GetCursorPos(Point& out) {
+  if (failCursor_) return false;
+  out = cursor_;
+  return true;
+}
+
+bool HeadlessBackend::SetCursorPos(Point to) {
+  if (failCursor_) return false;
+  cursor_ = to;
+  cursorMoves_.push_back(to);
+  return true;
+}
+
 DriveKind HeadlessBackend::GetDriveKind(const std::string&) { return driveKind_; }
 
 bool HeadlessBackend::GetPowerSetting(PowerSetting setting) { return power_[setting]; }
@@ -51,6 +70,7 @@ std::string HeadlessBackend::RuntimeFolder() {
 
 int HeadlessBackend::ShowMessageBox(const MessageBoxRequest& request) {
   boxes_.push_back(request);
+  if (boxObserver_) boxObserver_(request);
   if (echo_) {
     std::fprintf(stderr, "[message box] %s: %s\n", Cp932ToUtf8Lossy(request.caption).c_str(),
                  Cp932ToUtf8Lossy(request.text).c_str());

@@ -4,6 +4,7 @@
 // boxes that answer from a script, and display facts and faults that a test
 // sets. Also the back end of a real run where no display exists.
 #include <deque>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -19,6 +20,9 @@ class HeadlessBackend : public Backend {
   bool IsHeadless() const override { return true; }
   DisplayMode DesktopMode() override { return desktop_; }
   bool EnumerateMonitors(std::vector<MonitorDesc>& out) override;
+  bool EnumerateDisplayDevices(std::vector<DisplayDeviceDesc>& out) override;
+  bool GetCursorPos(Point& out) override;
+  bool SetCursorPos(Point to) override;
   DriveKind GetDriveKind(const std::string& path) override;
   bool GetPowerSetting(PowerSetting setting) override;
   void SetPowerSetting(PowerSetting setting, bool active) override;
@@ -30,6 +34,15 @@ class HeadlessBackend : public Backend {
   // Display facts. Setting the desktop also makes it the one monitor.
   void SetDesktop(const DisplayMode& mode);
   void SetMonitors(std::vector<MonitorDesc> monitors) { monitors_ = std::move(monitors); }
+  // Display outputs apart from the monitors (by default one per monitor).
+  void SetDisplayDevices(std::vector<DisplayDeviceDesc> devices) {
+    devices_ = std::move(devices);
+    ownDevices_ = true;
+  }
+  // The pointer: where it is, and every position the program moved it to.
+  void PlaceCursor(Point at) { cursor_ = at; }
+  const std::vector<Point>& CursorMoves() const { return cursorMoves_; }
+  void FailCursor(bool fail) { failCursor_ = fail; }
   void SetDriveKind(DriveKind kind) { driveKind_ = kind; }
   void SetRuntimeFolder(std::string folder) { runtimeFolder_ = std::move(folder); }
 
@@ -45,6 +58,11 @@ class HeadlessBackend : public Backend {
   void QueueMessageBoxAnswer(int answer) { answers_.push_back(answer); }
   const std::vector<MessageBoxRequest>& MessageBoxes() const { return boxes_; }
   void SetEchoMessageBoxes(bool echo) { echo_ = echo; }
+  // Called while each box is open, before it answers (tests look at the
+  // program's state behind the box).
+  void SetMessageBoxObserver(std::function<void(const MessageBoxRequest&)> observer) {
+    boxObserver_ = std::move(observer);
+  }
 
   // Every message that reached a window procedure, in order.
   const std::vector<Message>& Transcript() const { return transcript_; }
@@ -68,6 +86,12 @@ class HeadlessBackend : public Backend {
   bool failRegisterClass_ = false;
   bool failCreateWindow_ = false;
   bool failMonitors_ = false;
+  std::vector<DisplayDeviceDesc> devices_;
+  bool ownDevices_ = false;
+  Point cursor_;
+  std::vector<Point> cursorMoves_;
+  bool failCursor_ = false;
+  std::function<void(const MessageBoxRequest&)> boxObserver_;
   std::map<PowerSetting, bool> power_;
   uint32_t executionState_ = 0;
   std::deque<int> answers_;

@@ -18,6 +18,8 @@ class SdlBackend : public Backend {
   bool IsHeadless() const override { return false; }
   DisplayMode DesktopMode() override;
   bool EnumerateMonitors(std::vector<MonitorDesc>& out) override;
+  bool GetCursorPos(Point& out) override;
+  bool SetCursorPos(Point to) override;
   DriveKind GetDriveKind(const std::string&) override { return DriveKind::Fixed; }
   bool GetPowerSetting(PowerSetting setting) override;
   void SetPowerSetting(PowerSetting setting, bool active) override;
