@@ -6,8 +6,8 @@
 
 #include "platform/ImeService.h"
 #include "platform/TextCodec.h"
-#include "platform/sdl/SdlFileDrop.h"
 #include "platform/sdl/SdlKeyMap.h"
+#include "platform/sdl/SdlFileDrop.h"
 
 namespace orrivel::platform {
 namespace {
@@ -87,6 +87,15 @@ bool SdlBackend::EnumerateMonitors(std::vector<MonitorDesc>& out) {
   }
   return true;
 }
+
+bool SdlBackend::GetCursorPos(Point& out) {
+  int x = 0, y = 0;
+  SDL_GetGlobalMouseState(&x, &y);
+  out = Point{x, y};
+  return true;
+}
+
+bool SdlBackend::SetCursorPos(Point to) { return SDL_WarpMouseGlobal(to.x, to.y) == 0; }
 
 // Screen saver, display power saving and "keep awake" all map onto SDL's one
 // switch: the screen stays on while any of them asks for it.
@@ -223,7 +232,9 @@ void SdlBackend::NativeSetText(WindowRecord& record) {
 }
 
 void SdlBackend::NativeMove(WindowRecord& record) {
-  if (!record.native) return;
+  // A full-screen window covers its display whatever its rectangle says;
+  // moving it would only overwrite the size SDL gives back on leaving.
+  if (!record.native || record.fullScreen) return;
   SDL_SetWindowPosition(AsSdl(record.native), record.rect.left, record.rect.top);
   SDL_SetWindowSize(AsSdl(record.native), std::max(1, record.rect.Width()), std::max(1, record.rect.Height()));
 }
