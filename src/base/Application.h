@@ -266,11 +266,13 @@ class Application : public AppFramework, public MainWindowHost {
   CriticalSection secondLock;
 
  protected:
-  // What the window services ask of the mouse device.
-  virtual bool MouseInImageCursorMode() const { return false; }
+  // What the window services ask of the mouse device: an image cursor
+  // stands in for the system cursor.
+  bool MouseInImageCursorMode() const;
   // A cursor that leaves the window: a mouse device fed by window messages
-  // forgets the buttons it still thinks are held.
-  virtual void ResetMouseDevice() {}
+  // forgets the buttons it still thinks are held (no button-up arrives
+  // outside the window).
+  void ResetMouseDevice();
   // After a screen-mode switch: back where the game had the cursor, else
   // where it is, inside the window.
   void PlaceCursorAfterModeChange(platform::Point remembered);

@@ -35,6 +35,15 @@ int32_t Scale(int32_t value, int32_t to, int32_t from) {
 
 }  // namespace
 
+bool Application::MouseInImageCursorMode() const {
+  return input->Mouse() && input->Mouse()->ImageCursor() != nullptr;
+}
+
+void Application::ResetMouseDevice() {
+  MouseDevice* mouse = input->Mouse();
+  if (mouse && mouse->GetKind() == kInputWindowMessages) mouse->Reset();
+}
+
 Size Application::DisplayedSize() {
   if (!screen->displayRect.IsEmpty()) return Size{screen->displayRect.Width(), screen->displayRect.Height()};
   Rect client = CurrentBackend().GetClientRect(mainWindow.GetHandle());
@@ -71,7 +80,7 @@ bool Application::UpdateWindowState() {
       }
       if (cursorZone == 0) {
         cursorZone = ZoneOutside(cursor, client);
-        if (input->HasMouse()) ResetMouseDevice();
+        ResetMouseDevice();
       }
       cursorX = cursorY = -1;
       return false;
