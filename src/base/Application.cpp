@@ -223,7 +223,8 @@ int Application::Init() {
     if (!backend.LoadAccelerators(acceleratorId, accelerators)) accelerators.clear();
     acceleratorWindow = mainWindow.GetHandle();
   }
-  // 17.
+  // 17. The input method: bound to the main window, off until a text field asks.
+  ime.Attach(mainWindow.GetHandle());
   SetImeEnabled(false);
   // 18. Input devices.
   if (inputMethod == 0 && input->InitDirectInput() != 0) inputMethod = 1;
@@ -338,6 +339,7 @@ void Application::Exit(int code) {
   // 1. Destroy the window and take what its end leaves in the queue. The
   // drain stops once the queue is empty: the WM_QUIT of the window's end is
   // already queued by then, and a window that posts none must not hang here.
+  ime.Free();
   if (!threadMode && mainWindow.IsValid()) {
     backend.DestroyWindow(mainWindow.GetHandle());
     Message message;

@@ -12,6 +12,7 @@
 
 #include "base/AppFramework.h"
 #include "base/CriticalSection.h"
+#include "base/ImeContext.h"
 #include "base/InputManager.h"
 #include "base/MainWindow.h"
 #include "base/MonitorList.h"
@@ -195,6 +196,7 @@ class Application : public AppFramework, public MainWindowHost {
   std::unique_ptr<ScreenDevice> screen;
   CriticalSection displayLock;
   std::unique_ptr<InputManager> input;
+  ImeContext ime;  // the main window's input-method context
   WorkerThread worker;
   uint16_t desktopWidth = 0;
   uint16_t desktopHeight = 0;
