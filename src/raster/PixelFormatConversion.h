@@ -8,23 +8,9 @@
 
 #include "raster/Rect.h"
 #include "raster/StretchStep.h"
+#include "resource/BitmapInfoHeader.h"
 
 namespace orrivel {
-
-// The 40-byte header of a device-independent bitmap, field for field.
-struct BitmapInfoHeader {
-  uint32_t size = 40;
-  int32_t width = 0;
-  int32_t height = 0;  // positive: rows stored bottom-up
-  uint16_t planes = 1;
-  uint16_t bitCount = 0;
-  uint32_t compression = 0;
-  uint32_t sizeImage = 0;
-  int32_t xPelsPerMeter = 0;
-  int32_t yPelsPerMeter = 0;
-  uint32_t colorsUsed = 0;
-  uint32_t colorsImportant = 0;
-};
 
 inline constexpr uint32_t kBitmapCompressionRgb = 0;
 
