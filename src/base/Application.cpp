@@ -516,7 +516,8 @@ int Application::OnActivate(MessageRecord& record) {
 
 int Application::OnDisplayChange(MessageRecord& record) {
   if (screenMode == 1) return 0;
-  monitors.Refresh();
+  // The outputs' names go with the records; read them again.
+  if (monitors.Refresh()) monitors.ReadDeviceNames();
   desktopDepth = uint8_t(record.wParam);
   desktopWidth = uint16_t(uint32_t(record.lParam) & 0xFFFF);
   desktopHeight = uint16_t((uint32_t(record.lParam) >> 16) & 0xFFFF);

@@ -169,5 +169,25 @@ TEST_F(ScreenModeTest, CursorReturnsToTheGamePointOrIntoTheWindow) {
   app.Exit(0);
 }
 
+TEST_F(ScreenModeTest, DisplayChangeInAWindowReadsTheMonitorsAgain) {
+  RecordingApp app;
+  Start(app);
+  std::vector<MonitorDesc> monitors(2);
+  for (int i = 0; i < 2; ++i) {
+    monitors[i].bounds = Rect{i * 1920, 0, (i + 1) * 1920, 1080};
+    monitors[i].workArea = monitors[i].bounds;
+    monitors[i].deviceName = "display-" + std::to_string(i);
+    monitors[i].description = "Panel";
+  }
+  backend.SetMonitors(monitors);
+  app.mainWindow.SendWindowMessage(WM_DISPLAYCHANGE, 24, intptr_t(1920 | (1080 << 16)));
+  ASSERT_EQ(app.monitors.GetCount(), 2u);
+  EXPECT_EQ(app.monitors[0].deviceString, "Panel[1]");
+  EXPECT_EQ(app.monitors[1].deviceString, "Panel[2]");
+  EXPECT_EQ(app.desktopWidth, 1920);
+  EXPECT_EQ(app.desktopDepth, 24);
+  app.Exit(0);
+}
+
 }  // namespace
 }  // namespace orrivel::test

@@ -118,6 +118,30 @@ TEST_F(WindowSystemTest, MessageBoxesAnswerFromTheScriptThenTheFirstButton) {
   EXPECT_EQ(backend.MessageBoxes().size(), 3u);
 }
 
+TEST_F(WindowSystemTest, ClientPointsMapInsideTheFrame) {
+  backend.SetMetrics(FrameMetrics{20, 3, 4, 19});
+  backend.RegisterMenuResource(5, Menu());
+  EchoClient client;
+  WindowId window = Make(client);
+  backend.SetStyle(window, WS_CAPTION | WS_SYSMENU);
+  backend.MoveWindow(window, Rect{100, 200, 400, 500});
+  struct Case {
+    uint16_t menu;
+    Point client, screen;
+  };
+  // Caption and frame above, frame at the side; the menu bar adds its row.
+  for (const Case& c : {Case{0, Point{0, 0}, Point{103, 224}}, Case{5, Point{0, 0}, Point{103, 243}},
+                        Case{0, Point{-5, 7}, Point{98, 231}}}) {
+    backend.SetMenu(window, c.menu);
+    EXPECT_EQ(backend.ClientToScreen(window, c.client), c.screen);
+    EXPECT_EQ(backend.ScreenToClient(window, c.screen), c.client);
+  }
+  // A window that is gone leaves the point alone.
+  backend.DestroyWindow(window);
+  EXPECT_EQ(backend.ClientToScreen(window, Point{1, 2}), (Point{1, 2}));
+  EXPECT_EQ(backend.ScreenToClient(window, Point{1, 2}), (Point{1, 2}));
+}
+
 TEST(InstanceLockTest, SecondHolderIsRefusedUntilTheFirstLetsGo) {
   auto folder = std::filesystem::temp_directory_path() / ("orrivel-lock-" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
