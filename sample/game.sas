@@ -1,0 +1,43 @@
+# The bundled sample game's scripts. It uses only what the engine itself
+# provides to every game: scene calls (native 0), jumps (native 1) and the
+# end of the scripts (native 2), with save variables and the function library.
+vars
+  int  visits save = 0
+  int  score save = 1
+  str  title autosave size 32 = "ORRIVEL sample"
+
+library
+double:                         # score <- score + score
+  mov $score @doubleAdd.1
+  mov $score @doubleAdd.2
+doubleAdd:
+  add 0 0 $score
+  ret
+
+scene MAIN flags 16 8
+  add $visits 1 $visits
+  call lib:double
+  native !0 @callRoom @scratch  # visit ROOM, come back here
+  yield
+  call lib:double
+  native !1 @jumpEnd @scratch   # leave MAIN for good
+  ret
+data
+scratch:  word 0
+callRoom: word @roomName
+jumpEnd:  word @endName
+roomName: string "ROOM"
+endName:  string "ENDING"
+
+scene ROOM
+  add $visits 1 $visits
+  ret
+data
+scratch: word 0
+
+scene ENDING
+  set 1 ext:retAppProc
+  native !2 @scratch @scratch   # the story is over
+  ret
+data
+scratch: word 0
