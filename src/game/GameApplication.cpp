@@ -5,9 +5,12 @@
 #include "base/DefaultActionBindings.h"
 #include "base/StartupHooks.h"
 #include "platform/Backend.h"
+#include "platform/PathResolver.h"
 #include "raster/BlendTables.h"
 #include "raster/KernelFlags.h"
+#include "base/TickSource.h"
 #include "resource/BaseFolder.h"
+#include "resource/SpiPluginLoader.h"
 #if __has_include("base/ProcessorInfo.h")
 #include "base/ProcessorInfo.h"
 #define ORRIVEL_HAS_PROCESSOR_INFO 1
@@ -39,15 +42,79 @@ GameApplication::GameApplication() {
 #endif
 }
 
+GameApplication::~GameApplication() {
+  scripts.reset();
+  if (GetArchiveManager() == archives.get()) SetArchiveManager(nullptr);
+}
+
+namespace {
+
+// Icon kind of the start-up and script failure boxes.
+constexpr uint8_t kIconStop = 4;
+
+// The game's archives: the patches over the game folder (the numbered ones
+// in front, so the newest wins), then the scripts as the folder "SCRIPT\".
+// A game without archives runs from loose files, so nothing here is fatal.
+void MountGameArchives(ArchiveManager& archives) {
+  if (archives.Mount("PATCH.LPK", kNoMountId, false, true, nullptr) == 0) {
+    for (int n = 2;; ++n) {
+      const std::string name = "PATCH" + std::to_string(n) + ".LPK";
+      if (archives.Mount(name, kNoMountId, false, false, nullptr) != 0) break;
+    }
+  }
+  archives.Mount("SCRIPT.LPK", kNoMountId, true, true, nullptr);
+}
+
+}  // namespace
+
 int GameApplication::Configure() {
   if (int result = Application::Configure(); result != 0) return result;
   appInfo[0] = "ORRIVEL";
-  // "/Lfolder" names the game folder.
+  // "/Lfolder" names the game folder. A folder given in the machine's own
+  // form ("/home/...") is turned into the engine's path form first.
   if (commandLine && commandLine[0] == '/' && (commandLine[1] == 'L' || commandLine[1] == 'l')) {
-    SetBaseFolder(commandLine + 2);
+    const char* folder = commandLine + 2;
+    const std::optional<std::string> internal =
+        folder[0] == '/' ? ToInternalPath(folder) : std::optional<std::string>(folder);
+    if (internal) SetBaseFolder(*internal);
     baseFolder = BaseFolder();
   }
+  archives = std::make_unique<ArchiveManager>();
+  SetArchiveManager(archives.get());
+  archives->RegisterLpkDecoder();
+  archives->LoadPlugins("plugin");
+  MountGameArchives(*archives);
+  // Picture plug-ins need the image loader, which the drawing side brings;
+  // archive plug-ins are usable now.
+  ScanSpiPlugins("plugin", archives.get(), nullptr, true, false);
   return 0;
+}
+
+int GameApplication::BootScripts() {
+  scripts = std::make_unique<ScriptHost>();
+  if (const char* folder = GetSaveFolder()) scripts->SetSaveFolder(folder);
+  if (scripts->LoadSystem("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", true, true) !=
+      0) {
+    ShowMessageBox(Text("スクリプト初期化ファイルのロードに失敗"), kIconStop);
+    return 2;
+  }
+  scripts->LoadVoiceInfo("SCRIPT\\VOICEINF.DAT");
+  const int loaded = scripts->LoadScript("MAIN", nullptr);
+  switch (loaded) {
+    case 0:
+      return 0;
+    case 1:
+      ShowMessageBox(Text("メインスクリプトを開けません"), kIconStop);
+      return 3;
+    case 2:
+      ShowMessageBox(Text("メインスクリプトが不正です"), kIconStop);
+      return 4;
+    case 3:
+      ShowMessageBox(Text("デバッグモード用のスクリプトです"), kIconStop);
+      return 5;
+    default:
+      return loaded + 2;
+  }
 }
 
 int GameApplication::CreateDevices() {
@@ -62,18 +129,49 @@ int GameApplication::CreateDevices() {
 }
 
 void GameApplication::MainLoop() {
+  if (BootScripts() != 0) {
+    scripts.reset();
+    return;
+  }
   Backend& backend = CurrentBackend();
-  constexpr uint32_t kFrameMs = 16;
   for (;;) {
     if (PumpMessages(false) == 1 || quitSeen || errorCode != 0) break;
     if (!mainWindow.IsValid()) break;
+    if (!limiter.IsFrameDue()) {
+      backend.WaitMessage(limiter.SleepHintMs());
+      continue;
+    }
     ++framesRun;
     Input().Update();
+    const uint32_t now = CurrentTickMs();
+    for (TimerList& list : timerLists) list.Step(now);
     if (frameLimit != 0 && framesRun == frameLimit) {
       closedByLimit = true;
       mainWindow.PostWindowMessage(WM_CLOSE, 0, 0);
     }
-    backend.WaitMessage(kFrameMs);
+    if (scriptResult == -1 || scriptResult == ScriptHost::kStepYielded) {
+      scriptResult = scripts->Step();
+      ++scriptSteps;
+      if (!ReportScriptStep(scriptResult)) break;
+    }
+  }
+}
+
+bool GameApplication::ReportScriptStep(int result) {
+  switch (result) {
+    case ScriptHost::kStepYielded:
+      return true;
+    case ScriptHost::kStepEnded:
+      return false;
+    case ScriptHost::kStepJumpFailed:
+      ShowMessageBox(Text("Jump命令でスクリプトのロードに失敗"), kIconStop);
+      return false;
+    case ScriptHost::kStepCallFailed:
+      ShowMessageBox(Text("Call命令でスクリプトのロードに失敗"), kIconStop);
+      return false;
+    default:
+      ShowMessageBox(Text("不正なスクリプトを実行しました"), kIconStop);
+      return false;
   }
 }
 

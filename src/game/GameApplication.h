@@ -1,12 +1,20 @@
 #pragma once
-// The game shell's application. For now it reads the game folder from the
-// command line and runs a placeholder frame pump: it keeps the window alive,
-// painting and answering messages, until the window is closed; a run without
-// a display closes its window by itself after a fixed number of frames.
+// The game shell's application. It reads the game folder from the command
+// line, mounts the game's archives, boots the compiled scripts and runs the
+// frame pump with the script steps until the scripts end or the window is
+// closed. Drawing, sound and the game's own natives come with the
+// subsystems that provide them; a run without a display closes its window by
+// itself after a fixed number of frames.
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "base/ActionMap.h"
 #include "base/Application.h"
+#include "base/FrameRateLimiter.h"
+#include "base/TimerList.h"
+#include "resource/ArchiveManager.h"
+#include "script/ScriptHost.h"
 
 namespace orrivel {
 
@@ -14,9 +22,31 @@ class GameApplication : public Application {
  public:
   GameApplication();
 
+  ~GameApplication() override;
+
   int Configure() override;
   int CreateDevices() override;
   void MainLoop() override;
+
+  // Builds the script host, loads the system scripts and the voice table and
+  // loads "MAIN". 0 done; 1 no host, 2 system files, 3 to 5 "MAIN" missing,
+  // damaged or a debug build, others the loader's code + 2. Each failure has
+  // shown its message.
+  int BootScripts();
+  // Shows the message of a step result that ends the run; false when the
+  // run ends (the scripts' end or a failure).
+  bool ReportScriptStep(int result);
+
+  std::unique_ptr<ArchiveManager> archives;
+  std::unique_ptr<ScriptHost> scripts;
+  // The game's two timer lists, stepped once a frame.
+  TimerList timerLists[2];
+  FrameRateLimiter limiter{60, false};
+
+  // How the scripts ended: -1 not booted (or boot failed), else the last
+  // ScriptHost::Step result (0 when they reached their end).
+  int scriptResult = -1;
+  uint32_t scriptSteps = 0;
 
   // The game's actions (20 of them), with the default bindings.
   ActionMap* actions = nullptr;

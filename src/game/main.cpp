@@ -40,11 +40,17 @@ int main(int argc, char** argv) {
     result = app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL);
     if (result != 0) {
       std::printf("orrivel: start-up refused (code %d)\n", result);
-    } else if (app.closedByLimit) {
-      std::printf("orrivel: no game to play yet; ran %u frames without a display, closed the window, exit 0\n",
-                  app.framesRun);
+    } else if (app.scriptResult == -1) {
+      std::printf("orrivel: the game's scripts could not be booted; nothing to play\n");
+    } else if (app.scriptResult == ScriptHost::kStepEnded) {
+      std::printf("orrivel: the game's scripts ran to their end in %u steps over %u frames, exit 0\n",
+                  app.scriptSteps, app.framesRun);
+    } else if (app.scriptResult == ScriptHost::kStepYielded) {
+      std::printf("orrivel: %s after %u frames while the scripts were running (%u steps), exit 0\n",
+                  app.closedByLimit ? "closed its window" : "window closed", app.framesRun, app.scriptSteps);
     } else {
-      std::printf("orrivel: window closed after %u frames, exit 0\n", app.framesRun);
+      std::printf("orrivel: the scripts stopped with result %d after %u steps\n", app.scriptResult,
+                  app.scriptSteps);
     }
   }
   return result;

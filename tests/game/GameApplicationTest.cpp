@@ -1,0 +1,197 @@
+// The game shell's main road, headless: the game folder's archives are
+// mounted, the compiled scripts boot from them and run to their end, and each
+// way a boot or a script step can fail shows its message and ends the run.
+#include "game/GameApplication.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "base/StartupHooks.h"
+#include "platform/TextCodec.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "resource/BaseFolder.h"
+#include "SobAssembler.h"
+#include "lpk/LpkWriter.h"
+
+namespace orrivel {
+namespace {
+
+// MAIN calls ROOM, comes back, then jumps to ENDING, which ends the scripts.
+constexpr const char* kGame = R"(
+vars
+  int visits save = 0
+scene MAIN
+  add $visits 1 $visits
+  native !0 @callRoom @scratch
+  yield
+  native !1 @jumpEnd @scratch
+  ret
+data
+scratch:  word 0
+callRoom: word @roomName
+jumpEnd:  word @endName
+roomName: string "ROOM"
+endName:  string "ENDING"
+scene ROOM
+  add $visits 1 $visits
+  ret
+scene ENDING
+  native !2 @scratch @scratch
+  ret
+data
+scratch: word 0
+)";
+
+constexpr const char* kDividesByZero = R"(
+vars
+  int n save = 0
+scene MAIN
+  div 1 0 $n
+  ret
+)";
+
+constexpr const char* kJumpsNowhere = R"(
+scene MAIN
+  native !1 @jump @scratch
+  ret
+data
+scratch: word 0
+jump:    word @name
+name:    string "NOWHERE"
+)";
+
+constexpr const char* kCallsNowhere = R"(
+scene MAIN
+  native !0 @call @scratch
+  yield
+  ret
+data
+scratch: word 0
+call:    word @name
+name:    string "NOWHERE"
+)";
+
+// Scripts in an archive: every file of the project but the one left out,
+// and the damaged one replaced by bytes of no known kind.
+std::vector<uint8_t> ScriptArchive(const char* text, const std::string& leaveOut = "",
+                                   const std::string& damaged = "") {
+  sob::Project project;
+  std::string error;
+  EXPECT_TRUE(sob::Assemble(text, project, error)) << error;
+  std::vector<tools::LpkWriterMember> members;
+  for (auto& [name, bytes] : sob::ProjectFiles(project)) {
+    if (name == leaveOut) continue;
+    members.push_back({name, name == damaged ? std::vector<uint8_t>{'X', 'X', 'X', 'X', 0, 0, 0, 0} : bytes,
+                       true, true});
+  }
+  tools::LpkWriterOptions options;
+  options.secondSize = true;
+  std::vector<uint8_t> archive;
+  EXPECT_TRUE(tools::BuildLpk("SCRIPT.LPK", options, members, &archive, &error)) << error;
+  return archive;
+}
+
+class GameApplicationTest : public ::testing::Test {
+ protected:
+  GameApplicationTest() : scoped_(backend_) {
+    folder_ = std::filesystem::temp_directory_path() / ("orrivel-game-" + std::to_string(::getpid()) + "-" +
+                                                        std::to_string(counter_++));
+    std::filesystem::create_directories(folder_);
+    backend_.SetRuntimeFolder(folder_.string());
+    savedBase_ = SetBaseFolderForTest("");
+  }
+  ~GameApplicationTest() override {
+    ResetStartupHooks();
+    SetBaseFolderForTest(savedBase_);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  void WriteGameFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(folder_ / name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  }
+
+  // Runs the program on the folder; the messages shown, as UTF-8.
+  std::vector<std::string> Run(GameApplication& app) {
+    app.frameLimit = 600;  // a safety net: these games end long before
+    const std::string commandLine = "/L" + folder_.string();
+    EXPECT_EQ(app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), 0);
+    std::vector<std::string> texts;
+    for (const auto& box : backend_.MessageBoxes()) texts.push_back(platform::Cp932ToUtf8Lossy(box.text));
+    return texts;
+  }
+
+  platform::HeadlessBackend backend_;
+  std::filesystem::path folder_;
+
+ private:
+  platform::ScopedBackend scoped_;
+  std::string savedBase_;
+  static inline int counter_ = 0;
+};
+
+TEST_F(GameApplicationTest, ScriptsFromTheArchiveRunToTheirEnd) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  GameApplication app;
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_EQ(app.scriptResult, ScriptHost::kStepEnded);
+  EXPECT_FALSE(app.closedByLimit);
+}
+
+TEST_F(GameApplicationTest, LooseScriptsNeedNoArchive) {
+  sob::Project project;
+  std::string error;
+  ASSERT_TRUE(sob::Assemble(kGame, project, error)) << error;
+  std::filesystem::create_directories(folder_ / "script");
+  for (auto& [name, bytes] : sob::ProjectFiles(project)) WriteGameFile("script/" + name, bytes);
+  GameApplication app;
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_EQ(app.scriptResult, ScriptHost::kStepEnded);
+}
+
+struct FailureCase {
+  const char* name;
+  const char* scripts;  // nullptr: no scripts at all
+  const char* leaveOut;
+  const char* damaged;
+  int scriptResult;
+  const char* message;
+};
+
+class GameFailureTest : public GameApplicationTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(GameFailureTest, ShowsItsMessageAndEnds) {
+  const FailureCase& c = GetParam();
+  if (c.scripts) WriteGameFile("SCRIPT.LPK", ScriptArchive(c.scripts, c.leaveOut, c.damaged));
+  GameApplication app;
+  const std::vector<std::string> messages = Run(app);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], c.message);
+  EXPECT_EQ(app.scriptResult, c.scriptResult);
+  EXPECT_FALSE(app.closedByLimit);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boot, GameFailureTest,
+    ::testing::Values(
+        // System files that cannot be opened are skipped; MAIN is then missing.
+        FailureCase{"NoScripts", nullptr, "", "", -1, "メインスクリプトを開けません"},
+        FailureCase{"DamagedVariables", kGame, "", "USER_VAR.SOB", -1, "スクリプト初期化ファイルのロードに失敗"},
+        FailureCase{"NoMain", kGame, "MAIN.SOB", "", -1, "メインスクリプトを開けません"},
+        FailureCase{"DamagedMain", kGame, "", "MAIN.SOB", -1, "メインスクリプトが不正です"},
+        FailureCase{"InvalidCode", kDividesByZero, "", "", ScriptHost::kStepBadScript,
+                    "不正なスクリプトを実行しました"},
+        FailureCase{"JumpToMissingScene", kJumpsNowhere, "", "", ScriptHost::kStepJumpFailed,
+                    "Jump命令でスクリプトのロードに失敗"},
+        FailureCase{"CallToMissingScene", kCallsNowhere, "", "", ScriptHost::kStepCallFailed,
+                    "Call命令でスクリプトのロードに失敗"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace orrivel
