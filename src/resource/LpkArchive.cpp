@@ -256,6 +256,9 @@ int LpkArchive::LoadMemberByIndex(uint32_t index, BlockAlloc alloc, MemoryBlock*
   const uint32_t dataSize = DataSize(entry);
   const uint64_t bytesInFile = packed ? entry.storedSize : dataSize;
   if (bytesInFile > fileSize_ - entry.offset) return kLpkReadFailed;
+  // A size the packed bytes could never fill is damage, not a reason to
+  // reserve gigabytes.
+  if (packed && dataSize > LzssMaxUnpackedSize(entry.storedSize)) return kLpkBadPacked;
 
   uint8_t* out = static_cast<uint8_t*>(alloc(entry.fullSize, block, nullptr));
   if (!out) return kLpkNoMemory;

@@ -241,6 +241,7 @@ int LzssDecode(const uint8_t* input, size_t inputSize, uint8_t* output, uint32_t
 
 int LzssDecode(const uint8_t* input, size_t inputSize, std::vector<uint8_t>& output, uint32_t outputSize) {
   if (outputSize == 0) return kLzssNoOutput;
+  if (outputSize > LzssMaxUnpackedSize(inputSize)) return kLzssInputEnded;
   try {
     output.resize(outputSize);
   } catch (const std::bad_alloc&) {

@@ -51,11 +51,21 @@ class LzssCoder {
 int LzssEncode(const uint8_t* input, uint32_t inputSize, std::vector<uint8_t>* output, uint32_t* packedSize,
                bool write);
 
+// The most bytes packedSize bytes of packed data can unpack to: one flag
+// byte and eight two-byte references give at most 8 x 18 bytes, so no block
+// unpacks to more than 144 / 17 times its size (plus one group's worth for a
+// partial last group). Readers refuse larger claimed sizes before they
+// allocate anything.
+constexpr uint64_t LzssMaxUnpackedSize(uint64_t packedSize) {
+  return packedSize * (kLzssMaxMatch * 8) / 17 + kLzssMaxMatch * 8;
+}
+
 // Unpacks exactly outputSize bytes from inputSize bytes of packed data into
 // output. 0; 1 when outputSize is 0; 2 when there is no output buffer; 3
 // when the input ends first. Never reads or writes outside the buffers.
 int LzssDecode(const uint8_t* input, size_t inputSize, uint8_t* output, uint32_t outputSize);
-// The same into a vector resized to outputSize (2 when out of memory).
+// The same into a vector resized to outputSize (2 when out of memory; 3,
+// without allocating, when the input could never fill outputSize).
 int LzssDecode(const uint8_t* input, size_t inputSize, std::vector<uint8_t>& output, uint32_t outputSize);
 
 }  // namespace orrivel

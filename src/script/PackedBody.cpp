@@ -6,15 +6,6 @@
 
 namespace orrivel {
 
-namespace {
-
-// One flag byte and eight two-byte references give at most 8 x 18 bytes, so
-// no packed block unpacks to more than 144 / 17 times its size.
-constexpr uint64_t kMaxExpansionNumerator = kLzssMaxMatch * 8;
-constexpr uint64_t kMaxExpansionDenominator = 17;
-
-}  // namespace
-
 bool PackBody(const std::vector<uint8_t>& body, PackedBody& out) {
   try {
     out.stored.clear();
@@ -40,8 +31,6 @@ bool UnpackBody(const uint8_t* stored, uint64_t storedSize, uint32_t unpackedSiz
       body.assign(stored, stored + storedSize);
       return true;
     }
-    const uint64_t most = storedSize * kMaxExpansionNumerator / kMaxExpansionDenominator + kMaxExpansionNumerator;
-    if (unpackedSize > most) return false;
     return LzssDecode(stored, storedSize, body, unpackedSize) == kLzssOk;
   } catch (const std::bad_alloc&) {
     return false;

@@ -43,6 +43,26 @@ TEST(LzssCoderTest, RefusesShortInputAndEmptyOutput) {
   EXPECT_EQ(LzssDecode(out, 4, static_cast<uint8_t*>(nullptr), 4), kLzssNoMemory);
 }
 
+TEST(LzssCoderTest, ClaimedSizesBeyondTheDensestStreamAreRefusedUnallocated) {
+  // The densest packing: flag bytes of eight 18-byte references.
+  std::vector<uint8_t> dense;
+  for (int group = 0; group < 100; ++group) {
+    dense.push_back(0x00);
+    for (int item = 0; item < 8; ++item) dense.insert(dense.end(), {0xEE, 0xFF});
+  }
+  const uint32_t densest = 100 * 8 * kLzssMaxMatch;
+  ASSERT_LE(densest, LzssMaxUnpackedSize(dense.size()));
+  int code = -1;
+  EXPECT_EQ(Decode(dense, densest, &code).size(), densest);
+  EXPECT_EQ(code, kLzssOk);
+  // A header claiming gigabytes for a few packed bytes: refused before any
+  // memory is reserved.
+  std::vector<uint8_t> out;
+  EXPECT_EQ(LzssDecode(dense.data(), dense.size(), out, 0xD59C5030u), kLzssInputEnded);
+  EXPECT_TRUE(out.empty());
+  EXPECT_EQ(out.capacity(), 0u);
+}
+
 TEST(LzssCoderTest, EncodeRoundTripsAndMeasures) {
   std::mt19937 random(7);
   std::vector<std::vector<uint8_t>> inputs;
