@@ -170,13 +170,13 @@ int Encode(int argc, char** argv) {
       image.offsetX = std::int16_t(x);
       image.offsetY = std::int16_t(y);
     } else if (a == "--chunk" && i + 1 < argc) {
-      const std::string spec = argv[++i];
-      const std::size_t colon = spec.find(':');
+      const std::string chunkArg = argv[++i];
+      const std::size_t colon = chunkArg.find(':');
       if (colon == std::string::npos) return Usage();
       ElgChunk chunk;
-      chunk.type = std::uint8_t(std::stoul(spec.substr(0, colon)));
-      if (chunk.type == 0 || !ReadFile(spec.substr(colon + 1), &chunk.data)) {
-        std::fprintf(stderr, "elg: bad chunk %s\n", spec.c_str());
+      chunk.type = std::uint8_t(std::stoul(chunkArg.substr(0, colon)));
+      if (chunk.type == 0 || !ReadFile(chunkArg.substr(colon + 1), &chunk.data)) {
+        std::fprintf(stderr, "elg: bad chunk %s\n", chunkArg.c_str());
         return 1;
       }
       image.chunks.push_back(std::move(chunk));
