@@ -15,21 +15,7 @@
 namespace orrivel {
 namespace {
 
-class FileObjectTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    oldBase_ = SetBaseFolderForTest(folder_.Internal());
-    oldManager_ = SetArchiveManager(&manager_);
-  }
-  void TearDown() override {
-    SetArchiveManager(oldManager_);
-    SetBaseFolderForTest(oldBase_);
-  }
-  testing::TempFolder folder_;
-  ArchiveManager manager_;
-  std::string oldBase_;
-  ArchiveManager* oldManager_ = nullptr;
-};
+using FileObjectTest = testing::GameFolderTest;
 
 TEST_F(FileObjectTest, ReadLineTable) {
   folder_.Write("lines.txt", std::string("AB\r\nZ"));

@@ -27,21 +27,6 @@ inline std::vector<uint8_t> MakeElgPicture(uint16_t width, uint16_t height) {
   return tools::EncodeElg(image, tools::ElgHeaderVariant::kDepthOnly);
 }
 
-class LayoutFolderTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    oldBase_ = SetBaseFolderForTest(folder_.Internal());
-    oldManager_ = SetArchiveManager(&manager_);
-  }
-  void TearDown() override {
-    SetArchiveManager(oldManager_);
-    SetBaseFolderForTest(oldBase_);
-  }
-
-  TempFolder folder_;
-  ArchiveManager manager_;
-  std::string oldBase_;
-  ArchiveManager* oldManager_ = nullptr;
-};
+class LayoutFolderTest : public GameFolderTest {};
 
 }  // namespace orrivel::testing

@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/PathResolver.h"
+#include "resource/ArchiveManager.h"
+#include "resource/BaseFolder.h"
 
 namespace orrivel::testing {
 
@@ -43,5 +47,26 @@ class TempFolder {
 };
 
 inline std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+// A test whose game folder is a fresh temporary folder, made the base folder
+// for the test, with an archive manager of its own as the process-wide one.
+class GameFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    oldBase_ = SetBaseFolderForTest(folder_.Internal());
+    oldManager_ = SetArchiveManager(&manager_);
+  }
+  void TearDown() override {
+    SetArchiveManager(oldManager_);
+    SetBaseFolderForTest(oldBase_);
+  }
+
+  TempFolder folder_;
+  ArchiveManager manager_;
+
+ private:
+  std::string oldBase_;
+  ArchiveManager* oldManager_ = nullptr;
+};
 
 }  // namespace orrivel::testing

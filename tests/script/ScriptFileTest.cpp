@@ -15,27 +15,14 @@ namespace orrivel {
 namespace {
 
 // Game files and save files on a real disk, through the resource layer.
-class ScriptFileTest : public ::testing::Test {
+class ScriptFileTest : public testing::GameFolderTest {
  protected:
-  void SetUp() override {
-    oldBase_ = SetBaseFolderForTest(folder_.Internal());
-    oldManager_ = SetArchiveManager(&manager_);
-  }
-  void TearDown() override {
-    SetArchiveManager(oldManager_);
-    SetBaseFolderForTest(oldBase_);
-  }
   std::vector<std::string> FolderNames(const std::string& relative) const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder_.HostPath(relative)))
       names.push_back(entry.path().filename().string());
     return names;
   }
-
-  testing::TempFolder folder_;
-  ArchiveManager manager_;
-  std::string oldBase_;
-  ArchiveManager* oldManager_ = nullptr;
 };
 
 TEST_F(ScriptFileTest, WritesGoThroughATemporaryFileAndReplaceTheOldOne) {
