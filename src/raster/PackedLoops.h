@@ -3,7 +3,10 @@
 // Row walkers of the packed (SIMD) kernel twins: four 32-bit pixels per step
 // through a vector operation, the tail pixels through the matching scalar
 // operation. On processors without SSE2 every pixel takes the scalar
-// operation, which gives the same results. Internal to the kernel files.
+// operation, which gives the same results. The wide walkers take eight pixels
+// per step in 256-bit vectors; they and their operations are compiled for
+// AVX2 alone (between ORRIVEL_BEGIN_AVX2 and ORRIVEL_END_AVX2) and run only
+// when PackedVectorBytes() is 32. Internal to the kernel files.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +18,25 @@
 #define ORRIVEL_HAVE_SSE2 1
 #else
 #define ORRIVEL_HAVE_SSE2 0
+#endif
+
+// The 256-bit paths need a compiler that can build single functions for a
+// wider instruction set than the rest of the program.
+#if ORRIVEL_HAVE_SSE2 && defined(__GNUC__) && !defined(__clang__)
+#include <immintrin.h>
+#define ORRIVEL_HAVE_AVX2_PATH 1
+#define ORRIVEL_BEGIN_AVX2 _Pragma("GCC push_options") _Pragma("GCC target(\"avx2\")")
+#define ORRIVEL_END_AVX2 _Pragma("GCC pop_options")
+#elif ORRIVEL_HAVE_SSE2 && defined(__clang__)
+#include <immintrin.h>
+#define ORRIVEL_HAVE_AVX2_PATH 1
+#define ORRIVEL_BEGIN_AVX2 \
+  _Pragma("clang attribute push(__attribute__((target(\"avx2\"))), apply_to = function)")
+#define ORRIVEL_END_AVX2 _Pragma("clang attribute pop")
+#else
+#define ORRIVEL_HAVE_AVX2_PATH 0
+#define ORRIVEL_BEGIN_AVX2
+#define ORRIVEL_END_AVX2
 #endif
 
 namespace orrivel::packed_loops {
@@ -102,5 +124,74 @@ inline void Stretched(void* dst, const void* src, int dstSkip, int srcPitch, int
     drow += ptrdiff_t(width) * 4 + dstSkip;
   });
 }
+
+#if ORRIVEL_HAVE_AVX2_PATH
+ORRIVEL_BEGIN_AVX2
+namespace wide {
+
+using Vec = __m256i;
+
+inline Vec Load(const uint32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const Vec*>(p)); }
+inline void Store(uint32_t* p, Vec v) { _mm256_storeu_si256(reinterpret_cast<Vec*>(p), v); }
+inline Vec Reverse(Vec v) { return _mm256_permutevar8x32_epi32(v, _mm256_set_epi32(0, 1, 2, 3, 4, 5, 6, 7)); }
+
+template <typename VecOp, typename ScalarOp>
+inline void Straight(void* dst, const void* src, int dstSkip, int srcSkip, int width, int height,
+                     VecOp vop, ScalarOp sop) {
+  for (int y = 0; y < height; ++y) {
+    uint32_t* d = static_cast<uint32_t*>(dst);
+    const uint32_t* s = static_cast<const uint32_t*>(src);
+    int x = 0;
+    for (; x + 8 <= width; x += 8) Store(d + x, vop(Load(d + x), Load(s + x)));
+    for (; x < width; ++x) sop(d[x], s[x]);
+    dst = Advance(dst, ptrdiff_t(width) * 4 + dstSkip);
+    src = Advance(src, ptrdiff_t(width) * 4 + srcSkip);
+  }
+}
+
+template <typename VecOp, typename ScalarOp>
+inline void Mirrored(void* dst, const void* src, int dstSkip, int srcSkip, int width, int height,
+                     VecOp vop, ScalarOp sop) {
+  for (int y = 0; y < height; ++y) {
+    uint32_t* d = static_cast<uint32_t*>(dst);
+    const uint32_t* s = static_cast<const uint32_t*>(src);
+    int x = 0;
+    for (; x + 8 <= width; x += 8) Store(d + x, vop(Load(d + x), Reverse(Load(s - x - 8))));
+    for (; x < width; ++x) sop(d[x], s[-1 - x]);
+    dst = Advance(dst, ptrdiff_t(width) * 4 + dstSkip);
+    src = Advance(src, -ptrdiff_t(width) * 4 + srcSkip);
+  }
+}
+
+template <bool kMirrored, typename VecOp, typename ScalarOp>
+inline void Stretched(void* dst, const void* src, int dstSkip, int srcPitch, int width, int height,
+                      const StretchStep& step, VecOp vop, ScalarOp sop) {
+  uint8_t* drow = static_cast<uint8_t*>(dst);
+  const uint32_t rem = static_cast<uint32_t>(step.xRemainder);
+  const uint32_t den = static_cast<uint32_t>(step.xDenominator);
+  kernel_loops::ForEachStretchRow(src, srcPitch, height, step, [&](int, const uint8_t* row) {
+    uint32_t* d = reinterpret_cast<uint32_t*>(drow);
+    const uint32_t* s = reinterpret_cast<const uint32_t*>(row);
+    uint32_t error = static_cast<uint32_t>(step.xError);
+    ptrdiff_t offset = 0;
+    auto next = [&]() {
+      const uint32_t p = kMirrored ? s[-1 - offset] : s[offset];
+      offset += step.xStep + StepCarry(error, rem, den);
+      return static_cast<int>(p);
+    };
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+      const int p0 = next(), p1 = next(), p2 = next(), p3 = next();
+      const int p4 = next(), p5 = next(), p6 = next(), p7 = next();
+      Store(d + x, vop(Load(d + x), _mm256_setr_epi32(p0, p1, p2, p3, p4, p5, p6, p7)));
+    }
+    for (; x < width; ++x) sop(d[x], static_cast<uint32_t>(next()));
+    drow += ptrdiff_t(width) * 4 + dstSkip;
+  });
+}
+
+}  // namespace wide
+ORRIVEL_END_AVX2
+#endif
 
 }  // namespace orrivel::packed_loops

@@ -30,7 +30,8 @@ uint32_t RefBlend(uint32_t d, uint32_t s) {
 
 template <typename D, typename S>
 void CheckWalks(const char* name, const std::map<Walk, test::KernelCall<D, S>>& calls,
-                std::function<D(D, S)> ref, std::optional<uint32_t> key = std::nullopt) {
+                std::function<D(D, S)> ref, std::optional<uint32_t> key = std::nullopt,
+                std::function<void(Block<S>&, std::mt19937&)> shapeSource = nullptr) {
   std::mt19937 rng(42);
   for (const auto& [walk, call] : calls)
     for (const auto& shape : test::kShapes) {
@@ -38,6 +39,7 @@ void CheckWalks(const char* name, const std::map<Walk, test::KernelCall<D, S>>& 
       Block<S> src(stretched ? shape.sw : shape.dw, stretched ? shape.sh : shape.dh);
       Block<D> dst(shape.dw, shape.dh);
       test::FillRandom(src, rng, key);
+      if (shapeSource) shapeSource(src, rng);
       test::FillRandom(dst, rng);
       Block<D> expected = dst;
       test::ReferenceWalk<D, S>(walk, expected, src, ref);
@@ -72,11 +74,18 @@ TEST_F(CompositeKernels32Test, AlphaBlendFamiliesOverEveryWalk) {
                              {Walk::Stretched, St<U, U>(&StretchBlendByAlpha32)},
                              {Walk::StretchedMirrored, St<U, U>(&StretchBlendByAlpha32Mirrored)}},
                    RefBlend<false>);
-  CheckWalks<U, U>("blend mmx", {{Walk::Straight, P<U, U>(&BlendByAlpha32Mmx)},
-                                 {Walk::Mirrored, P<U, U>(&BlendByAlpha32MirroredMmx)},
-                                 {Walk::Stretched, St<U, U>(&StretchBlendByAlpha32Mmx)},
-                                 {Walk::StretchedMirrored, St<U, U>(&StretchBlendByAlpha32MirroredMmx)}},
-                   RefBlend<true>);
+  // The packed twins at every vector width, on uniform alpha and on runs of
+  // clear and opaque pixels (the wide path's shortcuts).
+  test::ForEachVectorWidth([](int bytes) {
+    SCOPED_TRACE(testing::Message() << "vector bytes " << bytes);
+    const std::map<Walk, test::KernelCall<U, U>> mmx = {
+        {Walk::Straight, P<U, U>(&BlendByAlpha32Mmx)},
+        {Walk::Mirrored, P<U, U>(&BlendByAlpha32MirroredMmx)},
+        {Walk::Stretched, St<U, U>(&StretchBlendByAlpha32Mmx)},
+        {Walk::StretchedMirrored, St<U, U>(&StretchBlendByAlpha32MirroredMmx)}};
+    CheckWalks<U, U>("blend mmx", mmx, RefBlend<true>);
+    CheckWalks<U, U>("blend mmx runs", mmx, RefBlend<true>, std::nullopt, test::MakeAlphaRuns);
+  });
 }
 
 TEST_F(CompositeKernels32Test, BlendTwinsDifferExactlyAsDocumented) {

@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "raster/KernelFlags.h"
 #include "raster/StretchStep.h"
 
 namespace orrivel::test {
@@ -40,6 +41,35 @@ void FillRandom(Block<T>& b, std::mt19937& rng, std::optional<uint32_t> key = st
   std::uniform_int_distribution<uint32_t> any;
   std::uniform_int_distribution<int> pick(0, 3);
   for (auto& p : b.pixels) p = static_cast<T>(key && pick(rng) == 0 ? *key : any(rng));
+}
+
+// Sprite-like alpha: runs of 1 to 20 pixels made wholly clear, wholly opaque
+// or left random, so the packed twins meet whole groups of either and groups
+// that mix them.
+inline void MakeAlphaRuns(Block<uint32_t>& b, std::mt19937& rng) {
+  for (size_t i = 0; i < b.pixels.size();) {
+    const size_t run = 1 + rng() % 20;
+    const uint32_t kind = rng() % 3;
+    for (size_t j = i; j < i + run && j < b.pixels.size(); ++j) {
+      if (kind == 0) b.pixels[j] &= 0x00FFFFFFu;
+      if (kind == 1) b.pixels[j] |= 0xFF000000u;
+    }
+    i += run;
+  }
+}
+
+// Runs fn once under every vector width the packed twins can take on this
+// processor (16 bytes always, 32 where AVX2 is present), then restores the
+// widest.
+template <typename Fn>
+void ForEachVectorWidth(Fn fn) {
+  const int widest = SetPackedVectorBytes(32);
+  for (int bytes : {16, 32}) {
+    if (bytes > widest) break;
+    SetPackedVectorBytes(bytes);
+    fn(bytes);
+  }
+  SetPackedVectorBytes(widest);
 }
 
 // Stepping as the blit set-up builds it for a source of sw over a
