@@ -170,6 +170,10 @@ class Surface : public DibImage {
 
   // --- state --------------------------------------------------------------------------------
   const uint32_t* SavedPalette() const { return savedPalette_.get(); }
+  // Forgets the palette kept for brightness changes, so the next
+  // SetBrightness starts from the palette as it is now. Palette operations
+  // that replace the colours call this.
+  void ReleaseSavedPalette() { savedPalette_.reset(); }
   bool HasAlpha() const { return hasAlpha_ != 0; }
   void SetHasAlpha(bool value) { hasAlpha_ = value ? 1 : 0; }
   bool Changed() const { return changed_ != 0; }

@@ -73,8 +73,10 @@ void RecolourPalette(Surface* s, Op op) {
   s->SetPalette(table, 256, 256, 0);
 }
 
-// After a palette change the whole surface looks different.
+// After a palette change the whole surface looks different, and a later
+// brightness change must start from the new colours, not the kept ones.
 void FinishPalette(Surface* s) {
+  s->ReleaseSavedPalette();
   s->ClearColorKey();
   s->MarkAllDirty();
 }

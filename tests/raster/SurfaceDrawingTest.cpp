@@ -193,6 +193,36 @@ TEST_F(SurfaceDrawingTest, EightBitPaletteOperations) {
   EXPECT_TRUE(narrow.Changed());
 }
 
+// A brightness change keeps the palette it started from; a palette
+// operation replaces the colours, so the next brightness change must start
+// from the new ones.
+TEST_F(SurfaceDrawingTest, PaletteOperationsDropTheBrightnessPalette) {
+  struct Case {
+    const char* name;
+    int (*op)(Surface*);
+  };
+  const Case cases[] = {
+      {"grey", [](Surface* s) { return GrayScale(s, nullptr); }},
+      {"tone", [](Surface* s) { return Tone(s, 64, 200, 128, 30, -20, 0, nullptr); }},
+      {"negate", [](Surface* s) { return Negate(s, 0, nullptr); }},
+  };
+  uint32_t palette[256];
+  for (int i = 0; i < 256; ++i) palette[i] = uint32_t(i) << 16 | uint32_t(i / 2) << 8 | uint32_t(255 - i);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(narrow.SetPalette(palette, 256, 256, 0), 0);
+    ASSERT_TRUE(narrow.SetBrightness(128, nullptr));
+    ASSERT_NE(narrow.SavedPalette(), nullptr);
+    ASSERT_EQ(c.op(&narrow), 0);
+    EXPECT_EQ(narrow.SavedPalette(), nullptr);
+    const std::vector<uint32_t> after(narrow.GetPalette(), narrow.GetPalette() + 256);
+    // Level 255 gives back the palette the brightness change starts from.
+    ASSERT_TRUE(narrow.SetBrightness(255, nullptr));
+    EXPECT_EQ(std::vector<uint32_t>(narrow.GetPalette(), narrow.GetPalette() + 256), after);
+    narrow.ReleaseSavedPalette();
+  }
+}
+
 TEST_F(SurfaceDrawingTest, EightBitBlurMatchesTheNeighbourRule) {
   const auto old = Bytes(narrow);
   auto o = [&](int x, int y) { return int(old[size_t(y * 16 + x)]); };
