@@ -110,4 +110,26 @@ int SurfaceMapQuadTextureAlt(Surface* dest, Surface* source, const Point destPoi
   return 0;
 }
 
+int Surface::MapQuad(Surface* source, const Point destPoints[4], const Rect* sourceRect,
+                     const Rect* destClip) {
+  return SurfaceMapQuad(this, source, destPoints, sourceRect, destClip, false);
+}
+
+int Surface::MapQuadFlagged(Surface* source, const Point destPoints[4], const Rect* sourceRect,
+                            const Rect* destClip) {
+  return SurfaceMapQuad(this, source, destPoints, sourceRect, destClip, true);
+}
+
+int Surface::MapQuadTexture(Surface* source, const Point destPoints[4],
+                            const Point sourcePoints[4], const Rect* destClip, uint8_t spanFlag) {
+  return SurfaceMapQuadTexture(this, source, destPoints, sourcePoints, destClip, spanFlag);
+}
+
+int Surface::MapQuadTextureAlt(Surface* source, const Point destPoints[4],
+                               const Point sourcePoints[4], uint8_t opacity, const Rect* destClip,
+                               uint8_t spanFlag) {
+  return SurfaceMapQuadTextureAlt(this, source, destPoints, sourcePoints, opacity, destClip,
+                                  spanFlag);
+}
+
 }  // namespace orrivel

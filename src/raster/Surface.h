@@ -168,6 +168,24 @@ class Surface : public DibImage {
   // Filtered when the destination is more than half the source both ways.
   int ScaleCopy(Surface* source, const Size* size, int32_t x, int32_t y, const Rect* sourceRect);
 
+  // --- quadrilateral mapping (QuadMapper.cpp) ------------------------------------------------------
+  // Draws the source onto the convex area of four destination points (Z
+  // order: top-left, top-right, bottom-left, bottom-right); see QuadMapper.h
+  // for the codes and the damage. MapQuad maps the source rectangle (null:
+  // the source's clip rectangle) from its corners; MapQuadFlagged does the
+  // same with the span flag set. MapQuadTextureAlt blends by texel alpha at
+  // an opacity.
+  int MapQuad(Surface* source, const platform::Point destPoints[4], const Rect* sourceRect,
+              const Rect* destClip);
+  int MapQuadFlagged(Surface* source, const platform::Point destPoints[4], const Rect* sourceRect,
+                     const Rect* destClip);
+  int MapQuadTexture(Surface* source, const platform::Point destPoints[4],
+                     const platform::Point sourcePoints[4], const Rect* destClip,
+                     uint8_t spanFlag);
+  int MapQuadTextureAlt(Surface* source, const platform::Point destPoints[4],
+                        const platform::Point sourcePoints[4], uint8_t opacity,
+                        const Rect* destClip, uint8_t spanFlag);
+
   // --- state --------------------------------------------------------------------------------
   const uint32_t* SavedPalette() const { return savedPalette_.get(); }
   // Forgets the palette kept for brightness changes, so the next

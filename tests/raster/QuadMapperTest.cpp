@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -199,6 +200,66 @@ TEST_F(QuadMapperTest, CoordinatesFarOutsideTheFixedPointRangeStaySafe) {
   Point wild[4] = {{INT32_MAX, INT32_MIN}, {INT32_MIN, 0}, {0, INT32_MAX}, {-1, -1}};
   EXPECT_EQ(SurfaceMapQuadTexture(&dst, &src, extreme.p, wild, nullptr, 0), 0);
   EXPECT_EQ(SurfaceMapQuadTexture(&dst, &src, extreme.p, wild, nullptr, 1), 0);
+}
+
+// The surface's own mapping operations draw, answer and mark damage exactly
+// as the mapper they lead to.
+TEST_F(QuadMapperTest, SurfaceOperationsMatchTheMapper) {
+  Surface src, keyed;
+  MakeSource(src, 12, 9);
+  MakeSource(keyed, 12, 9);
+  ASSERT_EQ(keyed.SetColorKeyAt(3, 2), 0);
+  const Quad turned{{{9, 1}, {27, 6}, {4, 19}, {22, 25}}};
+  const Rect sourceRect{2, 1, 11, 8};
+  const Rect clip{3, 2, 26, 22};
+  Point texels[4];
+  QuadCornersOf(sourceRect, texels);
+  using Draw = std::function<int(Surface&, Surface&)>;
+  struct Case {
+    const char* name;
+    Surface* source;
+    Draw member;
+    Draw mapper;
+  };
+  const Case cases[] = {
+      {"quad", &keyed,
+       [&](Surface& d, Surface& s) { return d.MapQuad(&s, turned.p, &sourceRect, &clip); },
+       [&](Surface& d, Surface& s) {
+         return SurfaceMapQuad(&d, &s, turned.p, &sourceRect, &clip, false);
+       }},
+      {"flagged", &src,
+       [&](Surface& d, Surface& s) { return d.MapQuadFlagged(&s, turned.p, nullptr, nullptr); },
+       [&](Surface& d, Surface& s) {
+         return SurfaceMapQuad(&d, &s, turned.p, nullptr, nullptr, true);
+       }},
+      {"texture", &keyed,
+       [&](Surface& d, Surface& s) { return d.MapQuadTexture(&s, turned.p, texels, &clip, 1); },
+       [&](Surface& d, Surface& s) {
+         return SurfaceMapQuadTexture(&d, &s, turned.p, texels, &clip, 1);
+       }},
+      {"blend", &src,
+       [&](Surface& d, Surface& s) {
+         return d.MapQuadTextureAlt(&s, turned.p, texels, 140, nullptr, 0);
+       },
+       [&](Surface& d, Surface& s) {
+         return SurfaceMapQuadTextureAlt(&d, &s, turned.p, texels, 140, nullptr, 0);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Surface a, b, indexed;
+    MakeDest(a, 30, 28);
+    MakeDest(b, 30, 28);
+    ASSERT_EQ(c.member(a, *c.source), 0);
+    ASSERT_EQ(c.mapper(b, *c.source), 0);
+    EXPECT_GT(CountWritten(a), 0);
+    for (int y = 0; y < 28; ++y)
+      for (int x = 0; x < 30; ++x) ASSERT_EQ(Pixel(a, x, y), Pixel(b, x, y)) << x << "," << y;
+    EXPECT_TRUE(a.Changed());
+    EXPECT_EQ(a.Region()->Rects(), b.Region()->Rects());
+    ASSERT_EQ(indexed.Create(4, 4, 8, 0), 0);
+    EXPECT_EQ(c.member(a, indexed), 2);
+  }
 }
 
 TEST_F(QuadMapperTest, RefusesMissingPixelsAndOtherDepths) {
