@@ -54,6 +54,10 @@ class TimerList {
   virtual void StepCatchUp(uint32_t now);
 
   size_t Size() const { return size_; }
+  // The tasks in list order, for look-ups that only read. Finished tasks stay
+  // until a step removes them; while a pass runs, entries of removed tasks
+  // are null until the pass ends.
+  const std::vector<TimedTask*>& Tasks() const { return tasks_; }
 
  private:
   TimedTask* FindFirst(uint32_t handle) const;

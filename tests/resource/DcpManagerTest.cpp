@@ -193,5 +193,32 @@ TEST(FindIdleObjectByKindTest, FindsTheFirstUnfinishedTaskOfTheType) {
   EXPECT_EQ(FindIdleObjectByKind(tasks, 10003), nullptr);
 }
 
+TEST(FindIdleObjectByKindTest, LooksThroughATimerList) {
+  TimerList list;
+  auto* music = new KindTask(10000);
+  auto* duckA = new KindTask(10003);
+  auto* duckB = new KindTask(10003);
+  for (TimedTask* task : {static_cast<TimedTask*>(music), static_cast<TimedTask*>(duckA),
+                          static_cast<TimedTask*>(duckB)}) {
+    ASSERT_EQ(list.Add(task, 0, 10, 0), 0);
+  }
+  EXPECT_EQ(FindIdleObjectByKind(list, 10003), duckA);
+  EXPECT_EQ(FindIdleObjectByKind(list, 10000), music);
+  EXPECT_EQ(FindIdleObjectByKind(list, 12000), nullptr);
+  ASSERT_TRUE(list.Stop(duckA->Handle()));
+  EXPECT_EQ(FindIdleObjectByKind(list, 10003), duckB);
+  // A step removes the stopped task; a ducking task added later is found
+  // only while it is the first unfinished one of its type.
+  list.Step(1);
+  ASSERT_EQ(list.Tasks().size(), 2u);
+  auto* duckC = new KindTask(10003);
+  ASSERT_EQ(list.Add(duckC, 0, 10, 0), 0);
+  EXPECT_EQ(FindIdleObjectByKind(list, 10003), duckB);
+  ASSERT_TRUE(list.Stop(duckB->Handle()));
+  EXPECT_EQ(FindIdleObjectByKind(list, 10003), duckC);
+  list.Clear();
+  EXPECT_EQ(FindIdleObjectByKind(list, 10003), nullptr);
+}
+
 }  // namespace
 }  // namespace orrivel
