@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "raster/KernelFlags.h"
 #include "raster/MaskKernelLoops.h"
@@ -383,53 +384,198 @@ bool BlendMaskedColorAtMmx(int x, int y, uint8_t red, uint8_t green, uint8_t blu
 }
 
 // --- bilinear scaling -------------------------------------------------------------------
+//
+// Every destination row mixes two horizontally filtered source rows, and
+// every row restarts x at the same fraction, so the horizontal pass of a
+// source row is the same whichever destination rows use it. The walk keeps
+// the last two filtered rows and filters each source row once; the vertical
+// pass then runs over whole rows. The arithmetic and its order (across, then
+// down) are those of the per-pixel form, so the bytes are the same.
+// lerp(a, b, f) = a + (((b - a) * f) >> 8) is computed as
+// (a * (256 - f) + b * f) >> 8, the same value within 16 unsigned bits.
 
 namespace {
 
 #if ORRIVEL_HAVE_SSE2
-// lerp of the two pixels in the low and high halves of a lane vector.
-inline Vec LerpHalves(Vec pair, uint32_t f) {
-  const Vec w = _mm_set_epi16(short(f), short(f), short(f), short(f), short(256 - f),
-                              short(256 - f), short(256 - f), short(256 - f));
-  const Vec p = _mm_mullo_epi16(pair, w);
-  return _mm_srli_epi16(_mm_add_epi16(p, _mm_srli_si128(p, 8)), 8);
+// Filters one source row across: out[x] = lerp(p[ix], p[ix + 1], fx), two
+// destination pixels per step. pairAt(row, ix) gives the pixels ix and
+// ix + 1 in the low 64 bits.
+template <typename Pair>
+void FilterAcross(uint32_t* out, const uint8_t* row, int width, const ScaleStep& step,
+                  Pair pairAt) {
+  const Vec zero = _mm_setzero_si128();
+  const Vec full = _mm_set1_epi16(256);
+  uint64_t xPos = step.xFraction;
+  int x = 0;
+  for (; x + 2 <= width; x += 2) {
+    const ptrdiff_t i0 = ptrdiff_t(xPos >> 32);
+    const uint32_t f0 = uint32_t(xPos >> 24) & 0xFF;
+    xPos += step.xIncrement;
+    const ptrdiff_t i1 = ptrdiff_t(xPos >> 32);
+    const uint32_t f1 = uint32_t(xPos >> 24) & 0xFF;
+    xPos += step.xIncrement;
+    // [left 0, left 1, right 0, right 1]
+    const Vec both = _mm_unpacklo_epi32(pairAt(row, i0), pairAt(row, i1));
+    Vec f = _mm_cvtsi32_si128(static_cast<int>(f0 | f1 << 16));
+    f = _mm_unpacklo_epi16(f, f);
+    f = _mm_unpacklo_epi32(f, f);
+    const Vec mixed = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(both, zero), _mm_sub_epi16(full, f)),
+                                    _mm_mullo_epi16(_mm_unpackhi_epi8(both, zero), f));
+    const Vec pixels = _mm_srli_epi16(mixed, 8);
+    _mm_storel_epi64(reinterpret_cast<Vec*>(out + x), _mm_packus_epi16(pixels, pixels));
+  }
+  for (; x < width; ++x) {
+    const ptrdiff_t ix = ptrdiff_t(xPos >> 32);
+    const uint32_t fx = uint32_t(xPos >> 24) & 0xFF;
+    alignas(16) uint32_t pair[4];
+    _mm_store_si128(reinterpret_cast<Vec*>(pair), pairAt(row, ix));
+    out[x] = ops::Lerp(pair[0], pair[1], fx);
+    xPos += step.xIncrement;
+  }
+}
+
+// d[x] = lerp(top[x], bottom[x], f), four pixels per step.
+void FilterDown(uint32_t* d, const uint32_t* top, const uint32_t* bottom, int width, uint32_t f) {
+  const Vec zero = _mm_setzero_si128();
+  const Vec down = _mm_set1_epi16(static_cast<short>(f));
+  const Vec keep = _mm_set1_epi16(static_cast<short>(256 - f));
+  auto half = [&](Vec t, Vec b) {
+    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(t, keep), _mm_mullo_epi16(b, down)), 8);
+  };
+  int x = 0;
+  for (; x + 4 <= width; x += 4) {
+    const Vec t = Load(top + x), b = Load(bottom + x);
+    Store(d + x, _mm_packus_epi16(half(_mm_unpacklo_epi8(t, zero), _mm_unpacklo_epi8(b, zero)),
+                                  half(_mm_unpackhi_epi8(t, zero), _mm_unpackhi_epi8(b, zero))));
+  }
+  for (; x < width; ++x) d[x] = ops::Lerp(top[x], bottom[x], f);
 }
 #endif
 
+}  // namespace
+
+#if ORRIVEL_HAVE_AVX2_PATH
+ORRIVEL_BEGIN_AVX2
+namespace {
+
+using Wide = __m256i;
+
+// FilterAcross with four destination pixels per step.
+template <typename Pair>
+void WideFilterAcross(uint32_t* out, const uint8_t* row, int width, const ScaleStep& step,
+                      Pair pairAt) {
+  const Wide zero = _mm256_setzero_si256();
+  const Wide full = _mm256_set1_epi16(256);
+  // Spreads the fractions of pixels 0, 1 (low half) and 2, 3 (high half),
+  // 16 bits each, over their four lanes.
+  const Wide spread = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3,
+                                       4, 5, 4, 5, 4, 5, 4, 5, 6, 7, 6, 7, 6, 7, 6, 7);
+  uint64_t xPos = step.xFraction;
+  int x = 0;
+  for (; x + 4 <= width; x += 4) {
+    ptrdiff_t i[4];
+    uint32_t f[4];
+    for (int k = 0; k < 4; ++k) {
+      i[k] = ptrdiff_t(xPos >> 32);
+      f[k] = uint32_t(xPos >> 24) & 0xFF;
+      xPos += step.xIncrement;
+    }
+    const Vec low = _mm_unpacklo_epi32(pairAt(row, i[0]), pairAt(row, i[1]));
+    const Vec high = _mm_unpacklo_epi32(pairAt(row, i[2]), pairAt(row, i[3]));
+    const Wide both = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
+    const Vec fractions = _mm_set_epi32(0, 0, static_cast<int>(f[2] | f[3] << 16),
+                                        static_cast<int>(f[0] | f[1] << 16));
+    const Wide fw = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(fractions), spread);
+    const Wide mixed = _mm256_add_epi16(
+        _mm256_mullo_epi16(_mm256_unpacklo_epi8(both, zero), _mm256_sub_epi16(full, fw)),
+        _mm256_mullo_epi16(_mm256_unpackhi_epi8(both, zero), fw));
+    const Wide pixels = _mm256_srli_epi16(mixed, 8);
+    // Pixels 0, 1 sit in the low 64 bits of the low half, 2, 3 in the high half.
+    const Wide packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(pixels, pixels), 0x08);
+    _mm_storeu_si128(reinterpret_cast<Vec*>(out + x), _mm256_castsi256_si128(packed));
+  }
+  for (; x < width; ++x) {
+    const ptrdiff_t ix = ptrdiff_t(xPos >> 32);
+    const uint32_t fx = uint32_t(xPos >> 24) & 0xFF;
+    alignas(16) uint32_t pair[4];
+    _mm_store_si128(reinterpret_cast<Vec*>(pair), pairAt(row, ix));
+    out[x] = ops::Lerp(pair[0], pair[1], fx);
+    xPos += step.xIncrement;
+  }
+}
+
+// FilterDown with eight pixels per step.
+void WideFilterDown(uint32_t* d, const uint32_t* top, const uint32_t* bottom, int width,
+                    uint32_t f) {
+  const Wide zero = _mm256_setzero_si256();
+  const Wide down = _mm256_set1_epi16(static_cast<short>(f));
+  const Wide keep = _mm256_set1_epi16(static_cast<short>(256 - f));
+  int x = 0;
+  for (; x + 8 <= width; x += 8) {
+    const Wide t = _mm256_loadu_si256(reinterpret_cast<const Wide*>(top + x));
+    const Wide b = _mm256_loadu_si256(reinterpret_cast<const Wide*>(bottom + x));
+    const Wide lo = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(t, zero), keep),
+                         _mm256_mullo_epi16(_mm256_unpacklo_epi8(b, zero), down)), 8);
+    const Wide hi = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(t, zero), keep),
+                         _mm256_mullo_epi16(_mm256_unpackhi_epi8(b, zero), down)), 8);
+    _mm256_storeu_si256(reinterpret_cast<Wide*>(d + x), _mm256_packus_epi16(lo, hi));
+  }
+  for (; x < width; ++x) d[x] = ops::Lerp(top[x], bottom[x], f);
+}
+
+}  // namespace
+ORRIVEL_END_AVX2
+#endif
+
+namespace {
+
+#if ORRIVEL_HAVE_SSE2
 template <typename Pair>
 void BilinearPacked(void* dst, const void* src, int dstSkip, int srcPitch, int width, int height,
                     const ScaleStep& step, Pair pairAt) {
-#if ORRIVEL_HAVE_SSE2
+  auto across = [&](uint32_t* out, const uint8_t* row) {
+#if ORRIVEL_HAVE_AVX2_PATH
+    if (PackedVectorBytes() >= 32) return WideFilterAcross(out, row, width, step, pairAt);
+#endif
+    FilterAcross(out, row, width, step, pairAt);
+  };
+  auto down = [&](uint32_t* d, const uint32_t* top, const uint32_t* bottom, uint32_t f) {
+#if ORRIVEL_HAVE_AVX2_PATH
+    if (PackedVectorBytes() >= 32) return WideFilterDown(d, top, bottom, width, f);
+#endif
+    FilterDown(d, top, bottom, width, f);
+  };
+  // The two filtered source rows held and the source row each came from.
+  std::vector<uint32_t> held(size_t(width) * 2);
+  uint32_t* upper = held.data();
+  uint32_t* lower = upper + width;
+  ptrdiff_t upperRow = -1, lowerRow = -1;
   uint8_t* drow = static_cast<uint8_t*>(dst);
   const uint8_t* base = static_cast<const uint8_t*>(src);
-  const Vec zero = _mm_setzero_si128();
   uint64_t yPos = step.yFraction;
   for (int y = 0; y < height; ++y) {
-    const uint8_t* row0 = base + ptrdiff_t(yPos >> 32) * srcPitch;
-    const uint8_t* row1 = row0 + srcPitch;
-    const uint32_t fy = uint32_t(yPos >> 24) & 0xFF;
-    uint32_t* d = reinterpret_cast<uint32_t*>(drow);
-    uint64_t xPos = step.xFraction;
-    for (int x = 0; x < width; ++x) {
-      const ptrdiff_t ix = ptrdiff_t(xPos >> 32);
-      const uint32_t fx = uint32_t(xPos >> 24) & 0xFF;
-      const Vec top = LerpHalves(_mm_unpacklo_epi8(pairAt(row0, ix), zero), fx);
-      const Vec bottom = LerpHalves(_mm_unpacklo_epi8(pairAt(row1, ix), zero), fx);
-      const Vec mixed = LerpHalves(_mm_unpacklo_epi64(top, bottom), fy);
-      d[x] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(mixed, zero)));
-      xPos += step.xIncrement;
+    const ptrdiff_t r = ptrdiff_t(yPos >> 32);
+    if (upperRow != r) {
+      if (lowerRow == r) {
+        std::swap(upper, lower);
+        std::swap(upperRow, lowerRow);
+      } else {
+        across(upper, base + r * srcPitch);
+        upperRow = r;
+      }
     }
+    if (lowerRow != r + 1) {
+      across(lower, base + (r + 1) * srcPitch);
+      lowerRow = r + 1;
+    }
+    down(reinterpret_cast<uint32_t*>(drow), upper, lower, uint32_t(yPos >> 24) & 0xFF);
     yPos += step.yIncrement;
     drow += ptrdiff_t(width) * 4 + dstSkip;
   }
-#else
-  (void)pairAt;
-  mask_loops::Bilinear(dst, src, dstSkip, srcPitch, width, height, step,
-                       [](const uint8_t* row, ptrdiff_t x) {
-                         return reinterpret_cast<const uint32_t*>(row)[x];
-                       });
-#endif
 }
+#endif
 
 }  // namespace
 

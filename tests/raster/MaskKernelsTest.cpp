@@ -270,9 +270,12 @@ uint32_t RefLerp(uint32_t a, uint32_t b, uint32_t f) {
   return out;
 }
 
+// The packed twins filter each source row once and reuse it for the next
+// destination rows; the steps below repeat rows, advance one row and skip
+// rows, across widths that leave tails at both vector widths.
 TEST_F(MaskKernelsTest, BilinearScalingMatchesReferenceAndTwins) {
   std::mt19937 rng(23);
-  const int sw = 9, sh = 7;
+  const int sw = 40, sh = 12;
   Block<uint32_t> src(sw, sh);
   test::FillRandom(src, rng);
   Block<uint8_t> indexed(sw, sh, 3);
@@ -291,28 +294,36 @@ TEST_F(MaskKernelsTest, BilinearScalingMatchesReferenceAndTwins) {
       {0x12345678u, 0x9ABCDEF0u, 0x0000000080000000ull, 0x00000000A0000000ull},
       {0, 0x40000000u, 0x0000000155555555ull, 0x0000000100000000ull},
       {0xFF000000u, 0xFF000000u, 0x00000000C0000000ull, 0x0000000060000000ull},
+      {0x80000000u, 0x10000000u, 0x00000001C0000000ull, 0x0000000280000000ull},
   };
   for (const ScaleStep& step : steps) {
-    const int w = 6, h = 5;
-    auto sample = [&](auto fetch, int x, int y) {
-      const uint64_t xp = step.xFraction + uint64_t(x) * step.xIncrement;
-      const uint64_t yp = step.yFraction + uint64_t(y) * step.yIncrement;
-      const int ix = int(xp >> 32), iy = int(yp >> 32);
-      const uint32_t fx = uint32_t(xp >> 24) & 0xFF, fy = uint32_t(yp >> 24) & 0xFF;
-      return RefLerp(RefLerp(fetch(ix, iy), fetch(ix + 1, iy), fx), RefLerp(fetch(ix, iy + 1), fetch(ix + 1, iy + 1), fx), fy);
-    };
-    Block<uint32_t> plain(w, h), packed(w, h), ip(w, h), ipPacked(w, h);
-    ScaleBilinear32(plain.pixels.data(), src.pixels.data(), plain.SkipBytes(), src.PitchBytes(), w, h, step);
-    ScaleBilinear32Mmx(packed.pixels.data(), src.pixels.data(), plain.SkipBytes(), src.PitchBytes(), w, h, step);
-    ScaleBilinearIndexed(ip.pixels.data(), indexed.pixels.data(), ip.SkipBytes(), indexed.PitchBytes(), palette.data(), w, h, step);
-    ScaleBilinearIndexedMmx(ipPacked.pixels.data(), indexed.pixels.data(), ip.SkipBytes(), indexed.PitchBytes(), palette.data(), w, h, step);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        ASSERT_EQ(plain.At(x, y), sample([&](int a, int b) { return src.At(a, b); }, x, y));
-        ASSERT_EQ(ip.At(x, y), sample([&](int a, int b) { return palette[indexed.At(a, b)]; }, x, y));
-      }
-    EXPECT_EQ(packed.pixels, plain.pixels);
-    EXPECT_EQ(ipPacked.pixels, ip.pixels);
+    for (const int w : {1, 6, 13, 21}) {
+      const int h = 4;
+      SCOPED_TRACE(testing::Message() << "x step " << step.xIncrement << " y step " << step.yIncrement << " width " << w);
+      auto sample = [&](auto fetch, int x, int y) {
+        const uint64_t xp = step.xFraction + uint64_t(x) * step.xIncrement;
+        const uint64_t yp = step.yFraction + uint64_t(y) * step.yIncrement;
+        const int ix = int(xp >> 32), iy = int(yp >> 32);
+        const uint32_t fx = uint32_t(xp >> 24) & 0xFF, fy = uint32_t(yp >> 24) & 0xFF;
+        return RefLerp(RefLerp(fetch(ix, iy), fetch(ix + 1, iy), fx), RefLerp(fetch(ix, iy + 1), fetch(ix + 1, iy + 1), fx), fy);
+      };
+      Block<uint32_t> plain(w, h), ip(w, h);
+      ScaleBilinear32(plain.pixels.data(), src.pixels.data(), plain.SkipBytes(), src.PitchBytes(), w, h, step);
+      ScaleBilinearIndexed(ip.pixels.data(), indexed.pixels.data(), ip.SkipBytes(), indexed.PitchBytes(), palette.data(), w, h, step);
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+          ASSERT_EQ(plain.At(x, y), sample([&](int a, int b) { return src.At(a, b); }, x, y));
+          ASSERT_EQ(ip.At(x, y), sample([&](int a, int b) { return palette[indexed.At(a, b)]; }, x, y));
+        }
+      test::ForEachVectorWidth([&](int bytes) {
+        SCOPED_TRACE(testing::Message() << "vector bytes " << bytes);
+        Block<uint32_t> packed(w, h), ipPacked(w, h);
+        ScaleBilinear32Mmx(packed.pixels.data(), src.pixels.data(), packed.SkipBytes(), src.PitchBytes(), w, h, step);
+        ScaleBilinearIndexedMmx(ipPacked.pixels.data(), indexed.pixels.data(), ipPacked.SkipBytes(), indexed.PitchBytes(), palette.data(), w, h, step);
+        EXPECT_EQ(packed.pixels, plain.pixels);
+        EXPECT_EQ(ipPacked.pixels, ip.pixels);
+      });
+    }
   }
 }
 
