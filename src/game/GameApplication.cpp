@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/DefaultActionBindings.h"
+#include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
 #include "platform/Backend.h"
 #include "platform/PathResolver.h"
@@ -11,10 +12,6 @@
 #include "base/TickSource.h"
 #include "resource/BaseFolder.h"
 #include "resource/SpiPluginLoader.h"
-#if __has_include("base/ProcessorInfo.h")
-#include "base/ProcessorInfo.h"
-#define ORRIVEL_HAS_PROCESSOR_INFO 1
-#endif
 
 namespace orrivel {
 
@@ -26,7 +23,6 @@ GameApplication::GameApplication() {
   // The start-up steps that live in the libraries above the framework.
   StartupHooks& hooks = GetStartupHooks();
   hooks.buildBlendTables = [] { BuildBlendTables(); };
-#ifdef ORRIVEL_HAS_PROCESSOR_INFO
   hooks.identifyProcessor = [] { IdentifyProcessor(); };
   hooks.maskProcessorFeatures = [](bool cmov, bool mmx, bool sse, bool sse2) {
     ProcessorInfo& cpu = Processor();
@@ -36,10 +32,6 @@ GameApplication::GameApplication() {
     if (!sse2) cpu.sse2 = false;
     SetMmxFlag(cpu.mmx);
   };
-#else
-  // Until the processor record exists, the packed kernels stay off.
-  hooks.maskProcessorFeatures = [](bool, bool, bool, bool) { SetMmxFlag(false); };
-#endif
 }
 
 GameApplication::~GameApplication() {

@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
 #include "platform/TextCodec.h"
 #include "platform/headless/HeadlessBackend.h"
+#include "raster/KernelFlags.h"
 #include "resource/BaseFolder.h"
 #include "SobAssembler.h"
 #include "lpk/LpkWriter.h"
@@ -153,6 +155,31 @@ TEST_F(GameApplicationTest, LooseScriptsNeedNoArchive) {
   GameApplication app;
   EXPECT_TRUE(Run(app).empty());
   EXPECT_EQ(app.scriptResult, ScriptHost::kStepEnded);
+}
+
+// The shell fills the processor hooks: identification, and the settings
+// switching features off, which also decides the packed pixel kernels.
+TEST_F(GameApplicationTest, ProcessorHooksMaskTheFeaturesAndTheKernelFlag) {
+  GameApplication app;
+  StartupHooks& hooks = GetStartupHooks();
+  ASSERT_TRUE(hooks.identifyProcessor);
+  ASSERT_TRUE(hooks.maskProcessorFeatures);
+  ResetProcessorInfoForTest();
+  hooks.identifyProcessor();
+  ProcessorInfo& cpu = Processor();
+  EXPECT_TRUE(cpu.identified);
+  cpu.cmov = cpu.mmx = cpu.mmxPlus = cpu.sse = cpu.integerSse = cpu.sse2 = true;
+  hooks.maskProcessorFeatures(true, true, true, true);
+  EXPECT_TRUE(cpu.cmov && cpu.mmx && cpu.sse && cpu.sse2);
+  EXPECT_TRUE(MmxFlag());
+  hooks.maskProcessorFeatures(false, false, true, false);
+  EXPECT_FALSE(cpu.cmov || cpu.mmx || cpu.mmxPlus || cpu.sse2);
+  EXPECT_TRUE(cpu.sse && cpu.integerSse);
+  EXPECT_FALSE(MmxFlag());
+  hooks.maskProcessorFeatures(true, true, false, true);
+  EXPECT_FALSE(cpu.sse || cpu.integerSse);
+  ResetProcessorInfoForTest();
+  SetMmxFlag(false);
 }
 
 struct FailureCase {
