@@ -82,6 +82,18 @@ int GameApplication::Configure() {
   return 0;
 }
 
+int GameApplication::CreateWindowResources() {
+  // The main window is made after this step, so it has the handler from
+  // its first message on.
+  mainWindow.RegisterMessageHandler(WM_DROPFILES, this, &GameApplication::OnDropFiles);
+  return 0;
+}
+
+int GameApplication::OnDropFiles(MessageRecord& record) {
+  dropTarget.OnDropFiles(record.wParam);
+  return 0;
+}
+
 int GameApplication::BootScripts() {
   scripts = std::make_unique<ScriptHost>();
   if (const char* folder = GetSaveFolder()) scripts->SetSaveFolder(folder);

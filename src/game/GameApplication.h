@@ -11,6 +11,7 @@
 
 #include "base/ActionMap.h"
 #include "base/Application.h"
+#include "base/DropTarget.h"
 #include "base/FrameRateLimiter.h"
 #include "base/TimerList.h"
 #include "resource/ArchiveManager.h"
@@ -25,6 +26,8 @@ class GameApplication : public Application {
   ~GameApplication() override;
 
   int Configure() override;
+  // Registers the game's own main-window handlers (dropped files).
+  int CreateWindowResources() override;
   int CreateDevices() override;
   void MainLoop() override;
 
@@ -36,12 +39,16 @@ class GameApplication : public Application {
   // Shows the message of a step result that ends the run; false when the
   // run ends (the scripts' end or a failure).
   bool ReportScriptStep(int result);
+  // WM_DROPFILES: the names go to the drop target for the scripts.
+  int OnDropFiles(MessageRecord& record);
 
   std::unique_ptr<ArchiveManager> archives;
   std::unique_ptr<ScriptHost> scripts;
   // The game's two timer lists, stepped once a frame.
   TimerList timerLists[2];
   FrameRateLimiter limiter{60, false};
+  // Files dropped on the main window, waiting for the scripts.
+  DropTarget dropTarget;
 
   // How the scripts ended: -1 not booted (or boot failed), else the last
   // ScriptHost::Step result (0 when they reached their end).

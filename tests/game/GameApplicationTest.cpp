@@ -13,6 +13,7 @@
 
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
+#include "platform/FileDrop.h"
 #include "platform/TextCodec.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "raster/KernelFlags.h"
@@ -155,6 +156,32 @@ TEST_F(GameApplicationTest, LooseScriptsNeedNoArchive) {
   GameApplication app;
   EXPECT_TRUE(Run(app).empty());
   EXPECT_EQ(app.scriptResult, ScriptHost::kStepEnded);
+}
+
+// A game whose window takes drops and gets two files dropped on it once
+// its devices exist, before the frame pump runs.
+class DroppingGame : public GameApplication {
+ public:
+  int CreateDevices() override {
+    if (const int result = GameApplication::CreateDevices(); result != 0) return result;
+    dropTarget.Enable(mainWindow.GetHandle(), 1);
+    posted = platform::PostDroppedFiles(platform::CurrentBackend(), mainWindow.GetHandle(), names);
+    return 0;
+  }
+  const std::vector<std::string> names = {"Z:\\save\\a.dat", "Z:\\b.txt"};
+  bool posted = false;
+};
+
+TEST_F(GameApplicationTest, FilesDroppedOnTheWindowWaitForTheScripts) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  const size_t pendingBefore = platform::PendingDropCount();
+  DroppingGame app;
+  EXPECT_TRUE(Run(app).empty());
+  ASSERT_TRUE(app.posted);
+  EXPECT_EQ(app.dropTarget.GetCount(), 2);
+  EXPECT_EQ(app.dropTarget.GetFile(0), app.names[0]);
+  EXPECT_EQ(app.dropTarget.GetFile(1), app.names[1]);
+  EXPECT_EQ(platform::PendingDropCount(), pendingBefore);  // the drop was finished
 }
 
 // The shell fills the processor hooks: identification, and the settings
