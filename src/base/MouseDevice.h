@@ -64,6 +64,11 @@ class MouseDevice : public InputDevice {
   bool ImageCursorVisible() const { return imageCursorVisible_; }
   int32_t CurrentFrame() const { return currentFrame_; }
 
+  // The axis and button counts the device reports (0 where the source
+  // cannot tell).
+  uint32_t AxisCount() const { return axisCount_; }
+  uint32_t ButtonCount() const { return buttonCount_; }
+
  protected:
   struct State {
     int32_t x = 0;
@@ -83,6 +88,8 @@ class MouseDevice : public InputDevice {
   std::array<State, 2> records_{};
   uint32_t writeIndex_ = 0;
   int32_t pendingWheel_ = 0;
+  uint32_t axisCount_ = 0;
+  uint32_t buttonCount_ = 0;
 
  private:
   void SwitchImageCursorOff();

@@ -5,6 +5,7 @@
 
 #include "base/Application.h"
 #include "base/CpuClock.h"
+#include "base/InputManager.h"
 #include "platform/Backend.h"
 #include "platform/MachineInfo.h"
 #include "platform/SystemFacts.h"
@@ -62,9 +63,8 @@ class MachineSystemInfo : public SystemInfoProvider {
   uint32_t CpuClockMhz() override { return uint32_t(MeasureCpuClock()); }
 
   InputFacts Input() override {
-    InputFacts facts;
-    if (Application* app = CurrentApplication()) facts.method = app->Input().Method();
-    return facts;
+    if (Application* app = CurrentApplication()) return InputFactsOf(app->Input());
+    return InputFacts{};
   }
 
   DisplayFacts Display() override {
@@ -135,6 +135,24 @@ std::mutex g_mutex;
 SystemInfoProvider* g_installed = nullptr;
 
 }  // namespace
+
+InputFacts InputFactsOf(const InputManager& input) {
+  InputFacts facts;
+  facts.method = input.Method();
+  if (const KeyboardDevice* keyboard = input.Keyboard()) facts.keyboardKeys = keyboard->KeyCount();
+  if (const MouseDevice* mouse = input.Mouse()) {
+    facts.mouseAxes = mouse->AxisCount();
+    facts.mouseButtons = mouse->ButtonCount();
+  }
+  if (const JoystickDevice* joystick = input.GetJoystick(0)) {
+    JoystickFacts& j = facts.joystick.emplace();
+    j.number = uint32_t(joystick->DeviceNumber());
+    j.name = joystick->Name();
+    j.axes = joystick->AxisCount();
+    j.buttons = joystick->ButtonCount();
+  }
+  return facts;
+}
 
 SystemInfoProvider& CurrentSystemInfoProvider() {
   {

@@ -130,6 +130,13 @@ struct DriveFacts {
   bool holdsSystemFolder = false;
 };
 
+class InputManager;
+
+// The facts of the manager's devices: the method they were made with, the
+// keyboard's key count, the mouse's axis and button counts and the first
+// joystick (none when no joystick was opened).
+InputFacts InputFactsOf(const InputManager& input);
+
 class SystemInfoProvider {
  public:
   virtual ~SystemInfoProvider() = default;

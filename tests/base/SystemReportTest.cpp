@@ -12,9 +12,12 @@
 
 #include "base/AppTestSupport.h"
 #include "base/FakeSystemInfo.h"
+#include "base/InputManager.h"
+#include "base/JoystickSlots.h"
 #include "base/SoundDeviceList.h"
 #include "base/SystemTextFormat.h"
 #include "platform/AudioDevices.h"
+#include "platform/headless/HeadlessInput.h"
 
 namespace orrivel::test {
 namespace {
@@ -149,6 +152,38 @@ TEST_F(SystemReportTest, InputBlockByMethod) {
     else fake.input.joystick = JoystickFacts{1, "Gamepad F310", 6, 10};
     EXPECT_EQ(Render([&](SystemReport& r) { r.WriteInput(c.method); }), c.expected) << int(c.method);
   }
+}
+
+// The machine's own input facts are those of the running application's
+// devices: the method they were made with and the first joystick opened.
+TEST_F(SystemReportTest, InputFactsComeFromTheApplicationsDevices) {
+  JoystickSlots::Reset();
+  platform::HeadlessInput source;
+  platform::ScopedInputSource useSource(source);
+  RecordingApp app;
+  InputManager& input = app.Input();
+  for (uint8_t method : {1, 2}) {
+    ASSERT_EQ(input.CreateDevices(method), 0);
+    const InputFacts facts = CurrentSystemInfoProvider().Input();
+    EXPECT_EQ(facts.method, method);
+    EXPECT_EQ(facts.keyboardKeys, 0u);  // only a DirectInput keyboard tells
+    EXPECT_FALSE(facts.joystick.has_value());
+  }
+  platform::JoystickCaps pad;
+  pad.axes = 6;
+  pad.buttons = 10;
+  pad.name = "Gamepad F310";
+  source.PlugJoystick(3, pad);
+  source.PlugJoystick(5, platform::JoystickCaps{});  // reports no name
+  ASSERT_EQ(input.AddJoystick(-1), 3);
+  ASSERT_EQ(input.AddJoystick(-1), 5);
+  fake.input = CurrentSystemInfoProvider().Input();
+  EXPECT_EQ(Render([](SystemReport& r) { r.WriteInput(2); }),
+            "[ Input Window Message ]\r\nJoyStick: No.3 / Gamepad F310 / 6 Axes / 10 Button\r\n\r\n\r\n");
+  // Once the devices are gone, no joystick is reported.
+  input.ReleaseDevices();
+  EXPECT_FALSE(CurrentSystemInfoProvider().Input().joystick.has_value());
+  JoystickSlots::Reset();
 }
 
 TEST_F(SystemReportTest, DisplayBlockVariants) {
