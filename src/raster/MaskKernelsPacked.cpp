@@ -233,10 +233,104 @@ auto ByAlphaOps(const uint8_t* levelMap) {
   return std::make_pair(vop, sop);
 }
 
+// True when the blend (or the composite over an opaque destination) takes
+// source alpha a at level a itself, the map of full opacity: the multiplier
+// is then a + 1 (0 for a = 0) and needs no table.
+template <ImageOp kOp>
+bool LevelIsSourceAlpha(const uint8_t* levelMap) {
+  if (levelMap[0] != 0 || levelMap[255] != 255) return false;
+  for (int v = 0; v < 256; ++v) {
+    const uint32_t level = kOp == ImageOp::Composite ? CompositeWeightTable[255][levelMap[v]] : levelMap[v];
+    if (level != uint32_t(v)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+#if ORRIVEL_HAVE_AVX2_PATH
+ORRIVEL_BEGIN_AVX2
+namespace {
+
+// Blend or composite by source alpha at full opacity, eight pixels per step:
+// opaque groups are copied, clear groups (blend) kept, and the multipliers
+// come from the alpha bytes by arithmetic. A composite group whose
+// destination is not wholly opaque goes through the 128-bit operation.
+template <ImageOp kOp, typename NarrowOp>
+struct WideByAlphaOp {
+  NarrowOp narrow;
+  __m256i operator()(__m256i d, __m256i s) const {
+    const __m256i alphaBits = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    if (_mm256_testc_si256(s, alphaBits)) {
+      return kOp == ImageOp::Blend ? _mm256_blendv_epi8(s, d, alphaBits) : _mm256_or_si256(s, alphaBits);
+    }
+    if (kOp == ImageOp::Blend && _mm256_testz_si256(s, alphaBits)) return d;
+    if (kOp == ImageOp::Composite && !_mm256_testc_si256(d, alphaBits)) {
+      const Vec lo = narrow(_mm256_castsi256_si128(d), _mm256_castsi256_si128(s));
+      const Vec hi = narrow(_mm256_extracti128_si256(d, 1), _mm256_extracti128_si256(s, 1));
+      return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
+    }
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i one = _mm256_set1_epi16(1);
+    const __m256i full = _mm256_set1_epi16(256);
+    // Alpha of the low (high) two pixels of each 128-bit half in their
+    // colour lanes; the alpha lane stays 0, so the destination alpha is kept.
+    const __m256i pickLow = _mm256_setr_epi8(3, -1, 3, -1, 3, -1, -1, -1, 7, -1, 7, -1, 7, -1, -1, -1,
+                                             3, -1, 3, -1, 3, -1, -1, -1, 7, -1, 7, -1, 7, -1, -1, -1);
+    const __m256i pickHigh = _mm256_setr_epi8(11, -1, 11, -1, 11, -1, -1, -1, 15, -1, 15, -1, 15, -1, -1, -1,
+                                              11, -1, 11, -1, 11, -1, -1, -1, 15, -1, 15, -1, 15, -1, -1, -1);
+    auto half = [&](__m256i d16, __m256i s16, __m256i a) {
+      const __m256i m = _mm256_add_epi16(_mm256_add_epi16(a, one), _mm256_cmpeq_epi16(a, zero));
+      const __m256i mixed = _mm256_add_epi16(_mm256_mullo_epi16(d16, _mm256_sub_epi16(full, m)),
+                                             _mm256_mullo_epi16(s16, m));
+      return _mm256_srli_epi16(mixed, 8);
+    };
+    const __m256i lo = half(_mm256_unpacklo_epi8(d, zero), _mm256_unpacklo_epi8(s, zero),
+                            _mm256_shuffle_epi8(s, pickLow));
+    const __m256i hi = half(_mm256_unpackhi_epi8(d, zero), _mm256_unpackhi_epi8(s, zero),
+                            _mm256_shuffle_epi8(s, pickHigh));
+    return _mm256_packus_epi16(lo, hi);
+  }
+};
+
+template <ImageOp kOp, typename NarrowOp, typename ScalarOp>
+void WideByAlpha(void* dst, const void* src, int dstSkip, int srcSkip, int width, int height,
+                 NarrowOp vop, ScalarOp sop) {
+  packed_loops::wide::Straight(dst, src, dstSkip, srcSkip, width, height,
+                               WideByAlphaOp<kOp, NarrowOp>{vop}, sop);
+}
+
+template <ImageOp kOp, typename NarrowOp, typename ScalarOp>
+void WideByAlphaStretched(void* dst, const void* src, int dstSkip, int srcPitch, int width,
+                          int height, const StretchStep& step, NarrowOp vop, ScalarOp sop) {
+  packed_loops::wide::Stretched<false>(dst, src, dstSkip, srcPitch, width, height, step,
+                                       WideByAlphaOp<kOp, NarrowOp>{vop}, sop);
+}
+
+}  // namespace
+ORRIVEL_END_AVX2
+#endif
+
+namespace {
+
+template <ImageOp kOp>
+bool UseWideByAlpha([[maybe_unused]] const uint8_t* levelMap) {
+#if ORRIVEL_HAVE_AVX2_PATH
+  return (kOp == ImageOp::Blend || kOp == ImageOp::Composite) && PackedVectorBytes() >= 32 &&
+         LevelIsSourceAlpha<kOp>(levelMap);
+#else
+  return false;
+#endif
+}
+
 template <ImageOp kOp>
 void ByAlpha(void* dst, const void* src, int dstSkip, int srcSkip, int width, int height,
              const uint8_t* levelMap) {
   auto [vop, sop] = ByAlphaOps<kOp>(levelMap);
+#if ORRIVEL_HAVE_AVX2_PATH
+  if (UseWideByAlpha<kOp>(levelMap))
+    return WideByAlpha<kOp>(dst, src, dstSkip, srcSkip, width, height, vop, sop);
+#endif
   packed_loops::Straight(dst, src, dstSkip, srcSkip, width, height, vop, sop);
 }
 
@@ -244,6 +338,10 @@ template <ImageOp kOp>
 void ByAlphaStretched(void* dst, const void* src, int dstSkip, int srcPitch, int width, int height,
                       const StretchStep& step, const uint8_t* levelMap) {
   auto [vop, sop] = ByAlphaOps<kOp>(levelMap);
+#if ORRIVEL_HAVE_AVX2_PATH
+  if (UseWideByAlpha<kOp>(levelMap))
+    return WideByAlphaStretched<kOp>(dst, src, dstSkip, srcPitch, width, height, step, vop, sop);
+#endif
   packed_loops::Stretched<false>(dst, src, dstSkip, srcPitch, width, height, step, vop, sop);
 }
 

@@ -125,8 +125,9 @@ using StretchImageKernel = void (*)(void*, const void*, int, int, int, int, cons
                                     const uint8_t*);
 
 // Image kernels by source alpha in straight and stretched walks, plain and
-// packed, against the per-channel reference; sources carry runs of alpha 0
-// and 255 so the packed shortcuts are taken too.
+// packed at every vector width, against the per-channel reference; sources
+// carry pixels and runs of alpha 0 and 255 so the packed shortcuts are taken
+// too, over random and over opaque destinations (the composite's fast case).
 TEST_F(MaskKernelsTest, ImageByAlphaKernelsMatchReferenceAndTwins) {
   struct Family {
     const char* name;
@@ -144,43 +145,58 @@ TEST_F(MaskKernelsTest, ImageByAlphaKernelsMatchReferenceAndTwins) {
        CompositeImageStretched32Mmx, [](uint32_t d, uint32_t s, uint32_t l) { return RefComposite(d, s, l); }},
   };
   std::mt19937 rng(3);
-  for (const auto& f : families) {
-    for (int opacity : {255, 77}) {
-      for (const auto& shape : test::kShapes) {
-        SCOPED_TRACE(testing::Message() << f.name << " " << opacity << " " << shape.dw << "x" << shape.dh
-                                        << " from " << shape.sw << "x" << shape.sh);
-        const uint8_t* map = ProductTable[opacity];
-        for (test::Walk walk : {test::Walk::Straight, test::Walk::Stretched}) {
-          const bool stretched = walk == test::Walk::Stretched;
-          Block<uint32_t> src(stretched ? shape.sw : shape.dw, stretched ? shape.sh : shape.dh);
-          test::FillRandom(src, rng);
-          for (auto& p : src.pixels) {
-            const int pick = int(rng() % 3);
-            if (pick == 0) p |= 0xFF000000u;
-            if (pick == 1) p &= 0x00FFFFFFu;
+  test::ForEachVectorWidth([&](int bytes) {
+    for (const auto& f : families) {
+      for (int opacity : {255, 77}) {
+        for (const auto& shape : test::kShapes) {
+          for (const bool runs : {false, true}) {
+            SCOPED_TRACE(testing::Message()
+                         << f.name << " " << opacity << " " << shape.dw << "x" << shape.dh
+                         << " from " << shape.sw << "x" << shape.sh << " vector bytes " << bytes
+                         << (runs ? " runs over opaque" : ""));
+            const uint8_t* map = ProductTable[opacity];
+            for (test::Walk walk : {test::Walk::Straight, test::Walk::Stretched}) {
+              const bool stretched = walk == test::Walk::Stretched;
+              Block<uint32_t> src(stretched ? shape.sw : shape.dw, stretched ? shape.sh : shape.dh);
+              test::FillRandom(src, rng);
+              if (runs) {
+                test::MakeAlphaRuns(src, rng);
+              } else {
+                for (auto& p : src.pixels) {
+                  const int pick = int(rng() % 3);
+                  if (pick == 0) p |= 0xFF000000u;
+                  if (pick == 1) p &= 0x00FFFFFFu;
+                }
+              }
+              Block<uint32_t> dst(shape.dw, shape.dh);
+              test::FillRandom(dst, rng);
+              if (runs)
+                for (auto& p : dst.pixels) p |= 0xFF000000u;
+              auto want = dst, plain = dst, packed = dst;
+              test::ReferenceWalk<uint32_t, uint32_t>(walk, want, src, [&](uint32_t d, uint32_t s) {
+                return f.ref(d, s, map[s >> 24]);
+              });
+              auto call = [&](ImageKernel k,
+                              StretchImageKernel sk) -> test::KernelCall<uint32_t, uint32_t> {
+                return [=](void* d, const void* s, int ds, int ss, int w, int h,
+                           const StretchStep& st) {
+                  if (stretched)
+                    sk(d, s, ds, ss, w, h, st, map);
+                  else
+                    k(d, s, ds, ss, w, h, map);
+                };
+              };
+              test::RunWalk<uint32_t, uint32_t>(walk, plain, src, call(f.plain, f.stretched));
+              test::RunWalk<uint32_t, uint32_t>(walk, packed, src,
+                                                call(f.packed, f.stretchedPacked));
+              ASSERT_EQ(plain.pixels, want.pixels);
+              ASSERT_EQ(packed.pixels, want.pixels);
+            }
           }
-          Block<uint32_t> dst(shape.dw, shape.dh);
-          test::FillRandom(dst, rng);
-          auto want = dst, plain = dst, packed = dst;
-          test::ReferenceWalk<uint32_t, uint32_t>(walk, want, src, [&](uint32_t d, uint32_t s) {
-            return f.ref(d, s, map[s >> 24]);
-          });
-          auto call = [&](ImageKernel k, StretchImageKernel sk) -> test::KernelCall<uint32_t, uint32_t> {
-            return [=](void* d, const void* s, int ds, int ss, int w, int h, const StretchStep& st) {
-              if (stretched)
-                sk(d, s, ds, ss, w, h, st, map);
-              else
-                k(d, s, ds, ss, w, h, map);
-            };
-          };
-          test::RunWalk<uint32_t, uint32_t>(walk, plain, src, call(f.plain, f.stretched));
-          test::RunWalk<uint32_t, uint32_t>(walk, packed, src, call(f.packed, f.stretchedPacked));
-          ASSERT_EQ(plain.pixels, want.pixels);
-          ASSERT_EQ(packed.pixels, want.pixels);
         }
       }
     }
-  }
+  });
 }
 
 TEST_F(MaskKernelsTest, LevelAndMaskImageKernelsMatchReferenceAndTwins) {
