@@ -202,11 +202,27 @@ TEST(SceneFlagFileTest, ContextSavesAndLoadsItsFlagFile) {
   g.disk.files["BAD.DAT"] = {'T', 'L', 'O', 'X'};
   EXPECT_EQ(g.host.LoadSceneFlags("BAD.DAT"), 2);
 
-  // Without a scene table nothing is written and loading does nothing.
+  // Without a scene table (no "SOB_INIT.DAT", or one that counts 0 entries)
+  // nothing is written and loading does nothing.
   HostWithDisk empty("vars\n  int a\n");
   empty.disk.files["FLAGS.DAT"] = saved;
   EXPECT_EQ(empty.host.SaveSceneFlags("FLAGS2.DAT"), 2);
   EXPECT_EQ(empty.host.LoadSceneFlags("FLAGS.DAT"), 0);
+  ScriptContext zero;
+  const std::vector<uint8_t> noEntries = sob::WriteSceneTable({});
+  ScriptContext::SystemFiles system;
+  system.init = ScriptContext::Bytes(noEntries);
+  ASSERT_EQ(zero.LoadSystemFromFiles(system, false, false), 0);
+  EXPECT_FALSE(zero.SceneTable().Exists());
+  std::map<std::string, std::vector<uint8_t>> written;
+  zero.SetFileWriter([&written](const std::string& path, std::span<const uint8_t> data) {
+    written[path].assign(data.begin(), data.end());
+    return true;
+  });
+  EXPECT_EQ(zero.SaveSceneFlags("FLAGS.DAT"), 2);
+  EXPECT_TRUE(written.empty());
+  zero.SetFileReader([&saved](const std::string&) -> ScriptFileBytes { return saved; });
+  EXPECT_EQ(zero.LoadSceneFlags("FLAGS.DAT"), 0);
 }
 
 }  // namespace
