@@ -201,7 +201,6 @@ std::int32_t ImageLoaderManager::ConvertPath(PictureDecoder* decoder, const std:
                                              PictureBlock* extraData) {
   DecodedPicture* picture = DecodeToPicture(data, size, decoder);
   if (!picture) return 1;
-  if (cache_.Enabled() && name && *name) cache_.Add(CacheKey(name), picture);
   const BitmapInfoHeader h = picture->Header();
   DibRows rows;
   rows.bits = picture->Pixels().Data();
@@ -213,6 +212,14 @@ std::int32_t ImageLoaderManager::ConvertPath(PictureDecoder* decoder, const std:
   rows.colors = picture->Palette();
   rows.colorCount = picture->PaletteEntries();
   const bool hasAlpha = h.bitCount == 32;
+  // A plug-in's decoder may describe more rows, or wider ones, than its
+  // pixel block holds; such a picture is not read at all.
+  const std::uint64_t storedRowBytes = (std::uint64_t(rows.width) * rows.bitCount + 7) / 8;
+  if (storedRowBytes > rows.stride || rows.stride * rows.height > picture->Pixels().Size()) {
+    DecodedPicture::Release(picture);
+    return 1;
+  }
+  if (cache_.Enabled() && name && *name) cache_.Add(CacheKey(name), picture);
 
   std::int32_t code = kGllOk;
   std::int32_t pitch = 0;

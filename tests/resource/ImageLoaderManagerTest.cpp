@@ -9,6 +9,7 @@
 #include "elg/ElgWriter.h"
 #include "resource/ArchiveManager.h"
 #include "resource/BaseFolder.h"
+#include "resource/BitmapInfoHeader.h"
 #include "resource/BmpDecoder.h"
 #include "resource/ElgDecoder.h"
 #include "resource/PictureTestSupport.h"
@@ -48,6 +49,30 @@ class CountingDecoder : public ElgDecoder {
   std::int32_t intoResult = 0;
   int decodes = 0;
   int decodeIntos = 0;
+};
+
+// A decoder without DecodeInto whose pictures promise more rows than their
+// pixel block holds, as a faulty plug-in might give them.
+class ShortRowsDecoder : public PictureDecoder {
+ public:
+  bool IsSupported(const std::uint8_t*, std::uint64_t size, const char*) override { return size == 3; }
+  std::int32_t Decode(const std::uint8_t*, std::uint64_t, PictureBlock* info, PictureBlock* pixels,
+                      PictureProgressFn, void*) override {
+    BitmapInfoHeader header;
+    header.width = 4;
+    header.height = 4;
+    header.bitCount = 24;
+    if (!info_.Allocate(BitmapInfoHeader::kSize + 4, true) || !pixels_.Allocate(pitchBytes * rows, true)) {
+      return kGllOutOfMemory;
+    }
+    header.Write(info_.Data());
+    pitch_ = pitchBytes;
+    totalBytes_ = info_.Size() + pixels_.Size();
+    HandOver(info, pixels);
+    return 0;
+  }
+  std::uint32_t pitchBytes = 12;
+  std::uint32_t rows = 4;
 };
 
 // A flat 24-bit picture: its decoded size is 44 + pitch * height bytes.
@@ -353,6 +378,63 @@ TEST_F(ImageLoaderManagerTest, DecoderWithoutDecodeIntoGoesThroughAPicture) {
   EXPECT_EQ(loader_.LoadIntoFromMemory(junk.data(), junk.size(), &TestCanvas::Allocate, &TestCanvas::Release,
                                        &refusing, false, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
             1);
+}
+
+TEST_F(ImageLoaderManagerTest, PictureWhoseRowsOverrunItsPixelsIsNotConverted) {
+  auto* decoder = new ShortRowsDecoder();
+  ASSERT_EQ(loader_.RegisterDecoder(decoder, {"SRD"}, "short rows", 11, nullptr, nullptr, nullptr), 0);
+  loader_.SetCacheLimit(8);
+  const Bytes data = {1, 2, 3};
+  struct Case {
+    const char* name;
+    std::uint32_t pitch, rows;
+    std::int32_t code;
+  };
+  const Case cases[] = {
+      {"whole", 12, 4, 0},
+      {"rows missing", 12, 3, 1},
+      {"pitch below the row", 8, 6, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    decoder->pitchBytes = c.pitch;
+    decoder->rows = c.rows;
+    TestCanvas canvas;
+    const std::string key = std::string(c.name) + ".srd";
+    EXPECT_EQ(loader_.LoadIntoFromMemory(data.data(), data.size(), &TestCanvas::Allocate, &TestCanvas::Release,
+                                         &canvas, false, nullptr, nullptr, key.c_str(), nullptr, nullptr, nullptr),
+              c.code);
+    EXPECT_EQ(canvas.allocations, c.code == 0 ? 1 : 0);
+    DecodedPicture* cached = loader_.FindCachedImage(key);
+    EXPECT_EQ(cached != nullptr, c.code == 0);  // a refused picture is not cached either
+    DecodedPicture::Release(cached);
+  }
+}
+
+TEST_F(ImageLoaderManagerTest, CacheKeysFoldOnlySingleByteLetters) {
+  loader_.SetCacheLimit(8);
+  RegisterCounting({"ELG"});
+  const Bytes elg = FlatElg(2, 2, 1);
+  DecodedPicture* own = loader_.DecodeToPicture(elg.data(), elg.size(), nullptr);
+  ASSERT_NE(own, nullptr);
+  // "\x83\x41" is one two-byte character whose trail byte looks like "A";
+  // folding it would make it another character.
+  ASSERT_EQ(loader_.CacheImage(own, "Dir\\\x83\x41.ELG"), 0);
+  struct Case {
+    const char* name;
+    bool found;
+  };
+  const Case cases[] = {
+      {"dir\\\x83\x41.elg", true},
+      {"DIR\\\x83\x41.Elg", true},
+      {"dir\\\x83\x61.elg", false},
+  };
+  for (const Case& c : cases) {
+    DecodedPicture* found = loader_.FindCachedImage(c.name);
+    EXPECT_EQ(found == own, c.found) << c.name;
+    DecodedPicture::Release(found);
+  }
+  DecodedPicture::Release(own);
 }
 
 TEST_F(ImageLoaderManagerTest, SavePictureWritesThroughASavingDecoder) {
