@@ -309,6 +309,8 @@ std::int32_t BmpDecoder::DecodeInto(const std::uint8_t* data, std::uint64_t size
     const std::uint32_t step = bits / 8;
     for (std::uint32_t r = 0; r < l.height; ++r) {
       const std::uint8_t* s = stored + std::uint64_t(r) * l.sourcePitch;
+      // Stored rows follow the file's height sign, as on every other path: a
+      // top-down file is not turned upside down.
       const std::uint32_t y = l.bottomUp ? l.height - 1 - r : r;
       std::uint8_t* d = buffer + std::uint64_t(y) * std::uint64_t(pitch);
       for (std::uint32_t x = 0; x < l.width; ++x, s += step) {

@@ -213,6 +213,21 @@ TEST(BmpDecoderTest, BitFieldsGiveTwentyFourBits) {
   TestCanvas grey;
   ASSERT_EQ(decoder.DecodeInto(file.data(), file.size(), &TestCanvas::Allocate, &grey, true, nullptr, nullptr), 0);
   EXPECT_EQ(grey.pixels[0], std::uint8_t((29 * 8 + 150 * 0 + 77 * 248) >> 8));
+
+  // Two stored rows, blue 1 then blue 2: into a buffer the first stored row
+  // is the bottom row of a bottom-up file and the top row of a top-down one.
+  for (std::int32_t height : {2, -2}) {
+    SCOPED_TRACE(height);
+    tools::BmpFile rows = f;
+    rows.width = 1;
+    rows.height = height;
+    rows.data = {0x01, 0x00, 0, 0, 0x02, 0x00, 0, 0};
+    const Bytes two = tools::WriteBmpFile(rows);
+    TestCanvas tall;
+    ASSERT_EQ(decoder.DecodeInto(two.data(), two.size(), &TestCanvas::Allocate, &tall, false, nullptr, nullptr), 0);
+    EXPECT_EQ(tall.Row(0)[0], height > 0 ? 16 : 8);
+    EXPECT_EQ(tall.Row(1)[0], height > 0 ? 8 : 16);
+  }
 }
 
 TEST(BmpDecoderTest, IndexedAndSixteenBitFilesIntoBuffers) {
