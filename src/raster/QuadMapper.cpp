@@ -66,7 +66,10 @@ void MarkQuadBox(Surface* dest, const Point destPoints[4], const Rect& clip) {
     box.right = std::max(box.right, destPoints[i].x);
     box.bottom = std::max(box.bottom, destPoints[i].y);
   }
-  if (IntersectRects(&box, box, clip)) dest->MarkDirty(box);
+  // The mapper draws only inside the clip cut to the destination, so the
+  // damage never leaves the surface either.
+  const Rect bounds{0, 0, dest->GetWidth(), dest->GetHeight()};
+  if (IntersectRects(&box, box, clip) && IntersectRects(&box, box, bounds)) dest->MarkDirty(box);
 }
 
 const Rect& ClipOf(Surface* dest, const Rect* destClip) {

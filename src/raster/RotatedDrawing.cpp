@@ -119,4 +119,16 @@ int DrawRotatedAlt(Surface* dest, Surface* source, uint8_t anchor, int32_t x, in
   return SurfaceMapQuadTextureAlt(dest, source, corners, texels, opacity, destClip, 0);
 }
 
+int Surface::DrawRotated(Surface* source, uint8_t anchor, int32_t x, int32_t y, int32_t angle,
+                         int32_t scale, const Rect* sourceRect, const Rect* destClip) {
+  return orrivel::DrawRotated(this, source, anchor, x, y, angle, scale, sourceRect, destClip);
+}
+
+int Surface::DrawRotatedAlt(Surface* source, uint8_t anchor, int32_t x, int32_t y, int32_t angle,
+                            int32_t scale, uint8_t opacity, const Rect* sourceRect,
+                            const Rect* destClip) {
+  return orrivel::DrawRotatedAlt(this, source, anchor, x, y, angle, scale, opacity, sourceRect,
+                                 destClip);
+}
+
 }  // namespace orrivel

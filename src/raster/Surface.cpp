@@ -1,5 +1,7 @@
 #include "raster/Surface.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -17,6 +19,19 @@ int Surface::SetColorKeyRgb(uint8_t red, uint8_t green, uint8_t blue) {
 }
 
 int Surface::SetColorKeyAt(int32_t x, int32_t y) { return DibImage::SetColorKeyAt(x, y); }
+
+namespace {
+
+// The box (x, y, x + width, y + height), its far edges held to the 32-bit
+// range so that far-off boxes from scripts cannot wrap.
+Rect BoxAt(int32_t x, int32_t y, int32_t width, int32_t height) {
+  auto edge = [](int32_t at, int32_t extent) {
+    return int32_t(std::clamp<int64_t>(int64_t(at) + extent, INT32_MIN, INT32_MAX));
+  };
+  return Rect{x, y, edge(x, width), edge(y, height)};
+}
+
+}  // namespace
 
 void Surface::MarkDirty(const Rect& rect) {
   if (region_ != nullptr) region_->AddRect(rect);
@@ -86,7 +101,18 @@ int Surface::BuildRowTable() {
   rowTable_.reset(new (std::nothrow) uint8_t*[size_t(height_)]);
   if (!rowTable_) return 2;
   for (int32_t y = 0; y < height_; ++y) rowTable_[size_t(y)] = bits + size_t(y) * size_t(pitch_);
+  rowTableBits_ = bits;
+  rowTablePitch_ = pitch_;
+  rowTableHeight_ = height_;
   return 0;
+}
+
+uint8_t* const* Surface::RowTable() {
+  if (!rowTable_ || rowTableBits_ != GetBits() || rowTablePitch_ != pitch_ ||
+      rowTableHeight_ != height_) {
+    return nullptr;
+  }
+  return rowTable_.get();
 }
 
 // --- fills and palette ------------------------------------------------------------------
@@ -100,7 +126,7 @@ bool Surface::FillRgb(uint8_t red, uint8_t green, uint8_t blue, const Rect* rect
 
 bool Surface::FillRgbBox(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t red,
                          uint8_t green, uint8_t blue) {
-  const Rect r{x, y, x + width, y + height};
+  const Rect r = BoxAt(x, y, width, height);
   return FillRgb(red, green, blue, &r);
 }
 
@@ -114,7 +140,7 @@ bool Surface::FillRect(uint32_t value, const Rect* rect) {
 }
 
 bool Surface::FillBox(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t value) {
-  const Rect r{x, y, x + width, y + height};
+  const Rect r = BoxAt(x, y, width, height);
   return FillRect(value, &r);
 }
 

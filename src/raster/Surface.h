@@ -186,6 +186,13 @@ class Surface : public DibImage {
                         const platform::Point sourcePoints[4], uint8_t opacity,
                         const Rect* destClip, uint8_t spanFlag);
 
+  // --- rotated drawing (RotatedDrawing.cpp; see RotatedDrawing.h) ----------------------------------
+  int DrawRotated(Surface* source, uint8_t anchor, int32_t x, int32_t y, int32_t angle,
+                  int32_t scale, const Rect* sourceRect, const Rect* destClip);
+  int DrawRotatedAlt(Surface* source, uint8_t anchor, int32_t x, int32_t y, int32_t angle,
+                     int32_t scale, uint8_t opacity, const Rect* sourceRect,
+                     const Rect* destClip);
+
   // --- state --------------------------------------------------------------------------------
   const uint32_t* SavedPalette() const { return savedPalette_.get(); }
   // Forgets the palette kept for brightness changes, so the next
@@ -201,7 +208,9 @@ class Surface : public DibImage {
   // set here is never deleted by the surface.
   void SetRegion(DirtyRegion* region) { region_ = region; }
   DirtyRegion* OwnedRegion() const { return ownedRegion_.get(); }
-  uint8_t* const* RowTable() const { return rowTable_.get(); }
+  // The row addresses, or null when none were built for the pixels the
+  // surface holds now (a resize or re-creation moves the rows).
+  uint8_t* const* RowTable();
   const uint8_t* AttachedData() const { return attachedData_.get(); }
   uint64_t AttachedSize() const { return attachedSize_; }
   const Rect& BlitSource() const { return blitSource_; }
@@ -251,6 +260,10 @@ class Surface : public DibImage {
   std::unique_ptr<DirtyRegion> ownedRegion_;
   DirtyRegion* region_ = nullptr;
   std::unique_ptr<uint8_t*[]> rowTable_;
+  // The pixels the row table was built for.
+  const uint8_t* rowTableBits_ = nullptr;
+  int32_t rowTablePitch_ = 0;
+  int32_t rowTableHeight_ = 0;
   std::unique_ptr<uint8_t[]> attachedData_;
   uint64_t attachedSize_ = 0;
   Rect blitSource_;

@@ -95,6 +95,36 @@ TEST_F(QuadMapperTest, NonConvexQuadDrawsNothingButMarksItsBox) {
   EXPECT_EQ(dst.Region()->Rects(), (std::vector<Rect>{{10, 5, 30, 25}}));
 }
 
+// A source whose pixels move after a first mapping (a resize that grows it,
+// or a re-creation) must not be read through the old row addresses.
+TEST_F(QuadMapperTest, SourceResizedAfterAMappingIsReadAtItsNewRows) {
+  for (const bool recreate : {false, true}) {
+    Surface src, dst;
+    MakeSource(src, 4, 4);
+    MakeDest(dst, 40, 40);
+    ASSERT_EQ(SurfaceMapQuad(&dst, &src, Box(0, 0, 4, 4).p, nullptr, nullptr), 0);
+    ASSERT_NE(src.RowTable(), nullptr);
+    if (recreate) {
+      ASSERT_EQ(src.DibImage::Create(16, 12, 32, false), 0);
+    } else {
+      ASSERT_EQ(src.Resize(16, 12), 0);
+    }
+    EXPECT_EQ(src.RowTable(), nullptr);
+    for (int y = 0; y < 12; ++y)
+      for (int x = 0; x < 16; ++x) Pixel(src, x, y) = 0xFF000000u | uint32_t(y) << 8 | uint32_t(x);
+    Fill(dst, kUntouched);
+    ASSERT_EQ(SurfaceMapQuad(&dst, &src, Box(2, 3, 16, 12).p, nullptr, nullptr), 0);
+    // The same picture from a source that was never mapped before.
+    Surface fresh, want;
+    MakeSource(fresh, 16, 12);
+    MakeDest(want, 40, 40);
+    ASSERT_EQ(SurfaceMapQuad(&want, &fresh, Box(2, 3, 16, 12).p, nullptr, nullptr), 0);
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 40; ++x) ASSERT_EQ(Pixel(dst, x, y), Pixel(want, x, y)) << x << "," << y;
+    EXPECT_EQ(Pixel(dst, 2 + 15, 3) & 0xFF, 15u) << recreate;
+  }
+}
+
 TEST_F(QuadMapperTest, ClipRectanglesOfBothSidesAreHonoured) {
   Surface src, dst;
   MakeSource(src, 10, 10);
@@ -116,6 +146,12 @@ TEST_F(QuadMapperTest, ClipRectanglesOfBothSidesAreHonoured) {
     }
   EXPECT_EQ(Pixel(dst, 8, 5), 0xFF000003u);
   EXPECT_EQ(dst.Region()->Rects(), (std::vector<Rect>{{8, 5, 15, 12}}));
+  // A clip reaching past the destination: the damage stays on the surface.
+  dst.Region()->Reset();
+  const Rect wide{-50, -50, 100, 100};
+  const Quad beyond = Box(20, 25, 10, 10);
+  ASSERT_EQ(SurfaceMapQuadTexture(&dst, &src, beyond.p, corners, &wide, 0), 0);
+  EXPECT_EQ(dst.Region()->Rects(), (std::vector<Rect>{{20, 25, 30, 30}}));
 }
 
 TEST_F(QuadMapperTest, KeyedSourceLeavesHoles) {

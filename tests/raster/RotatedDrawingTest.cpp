@@ -69,7 +69,7 @@ TEST_F(RotatedDrawingTest, AngleZeroIsAPlainPlacementOnBothPaths) {
   for (bool withLibrary : {false, true}) {
     if (withLibrary) Bind();
     ResetDest();
-    ASSERT_EQ(DrawRotated(&dest, &source, 0, 10, 12, 0, 65536, nullptr, nullptr), 0);
+    ASSERT_EQ(dest.DrawRotated(&source, 0, 10, 12, 0, 65536, nullptr, nullptr), 0);
     for (int y = 0; y < 40; ++y)
       for (int x = 0; x < 40; ++x) {
         const bool inside = x >= 10 && x < 10 + kN && y >= 12 && y < 12 + kN;
@@ -160,6 +160,7 @@ TEST_F(RotatedDrawingTest, Refusals) {
   EXPECT_EQ(DrawRotatedAlt(&indexed, &source, 0, 0, 0, 0, 65536, 9, nullptr, nullptr), 2);
   EXPECT_EQ(DrawRotated(&dest, &source, 5, 0, 0, 0, 65536, nullptr, nullptr), 3);
   EXPECT_EQ(DrawRotatedAlt(&dest, &source, 255, 0, 0, 0, 65536, 9, nullptr, nullptr), 3);
+  EXPECT_EQ(indexed.DrawRotatedAlt(&source, 0, 0, 0, 0, 65536, 9, nullptr, nullptr), 2);
   SetMathTables(nullptr);
   EXPECT_EQ(DrawRotated(&dest, &source, 0, 0, 0, 0, 65536, nullptr, nullptr), 1);
   EXPECT_EQ(Picture(), std::vector<uint32_t>(1600, kUntouched));

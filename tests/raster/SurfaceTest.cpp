@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 #include "../resource/TempFolder.h"
@@ -87,6 +88,11 @@ TEST_F(SurfaceTest, FillsPixelsAndPaletteMarkWhatChanged) {
   const Rect away{8, 8, 9, 9};
   EXPECT_FALSE(s.FillColorKeepAlpha(1, 1, 1, &away));
   EXPECT_FALSE(s.FillBox(20, 20, 2, 2, 5));
+  // Boxes whose far edge lies beyond the 32-bit range hold it there.
+  EXPECT_FALSE(s.FillBox(INT32_MAX - 1, 0, 10, 2, 5));
+  s.SetClipRect(nullptr);
+  EXPECT_TRUE(s.FillRgbBox(-4, 7, INT32_MAX, INT32_MAX, 9, 9, 9));
+  EXPECT_EQ(s.GetPixel(9, 7), 0x090909u);
   // Pixels: only inside, only 8 and 32 bits.
   s.Region()->Reset();
   EXPECT_EQ(s.SetPixel(9, 7, 0x12345678u), 1);
