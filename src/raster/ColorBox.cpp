@@ -1,12 +1,24 @@
 #include "raster/ColorBox.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "raster/BlendTables.h"
 #include "raster/Surface.h"
 #include "raster/SurfaceDrawing.h"
 
 namespace orrivel {
+
+namespace {
+
+// at + extent held to the 32-bit range: boxes placed far off by scripts
+// stay far off instead of wrapping round.
+int32_t Edge(int32_t at, int32_t extent) {
+  return int32_t(std::clamp<int64_t>(int64_t(at) + extent, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
 
 void ColorBox::Reset() {
   opacity_ = 255;
@@ -16,8 +28,8 @@ void ColorBox::Reset() {
 }
 
 void ColorBox::RecomputeRect() {
-  rect_ = {x_, y_, x_ + (drawWidth_ != 0 ? drawWidth_ : width_),
-           y_ + (drawHeight_ != 0 ? drawHeight_ : height_)};
+  rect_ = {x_, y_, Edge(x_, drawWidth_ != 0 ? drawWidth_ : width_),
+           Edge(y_, drawHeight_ != 0 ? drawHeight_ : height_)};
 }
 
 int ColorBox::SetMode(uint8_t mode) {
@@ -48,8 +60,8 @@ bool ColorBox::SetPosition(int32_t x, int32_t y) {
 
 bool ColorBox::MoveBy(int32_t dx, int32_t dy) {
   if (dx == 0 && dy == 0) return false;
-  x_ += dx;
-  y_ += dy;
+  x_ = Edge(x_, dx);
+  y_ = Edge(y_, dy);
   RecomputeRect();
   SetChanged(1);
   return true;
@@ -79,7 +91,8 @@ bool ColorBox::InvalidateRect(Rect* rect) {
   rect->right = std::min(rect->right, w);
   rect->bottom = std::min(rect->bottom, h);
   if (rect->IsEmpty()) return false;
-  *rect = {rect->left + x_, rect->top + y_, rect->right + x_, rect->bottom + y_};
+  *rect = {Edge(rect->left, x_), Edge(rect->top, y_), Edge(rect->right, x_),
+           Edge(rect->bottom, y_)};
   SpriteList::AddDirty(list_, rect);
   return true;
 }
@@ -150,7 +163,7 @@ int ColorBox::Init(int32_t width, int32_t height, uint32_t argb, int32_t x, int3
   y_ = y;
   opacity_ = uint8_t(argb >> 24);
   color_ = argb & 0xFFFFFFu;
-  rect_ = {x, y, x + width, y + height};
+  rect_ = {x, y, Edge(x, width), Edge(y, height)};
   SetChanged(1);
   return 0;
 }
@@ -179,7 +192,7 @@ bool ColorBox::SetSize(int32_t width, int32_t height) {
   width_ = width;
   height_ = height;
   drawWidth_ = drawHeight_ = 0;
-  rect_ = {x_, y_, x_ + width, y_ + height};
+  rect_ = {x_, y_, Edge(x_, width), Edge(y_, height)};
   SetChanged(1);
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 #include "raster/BlendTables.h"
@@ -96,6 +97,13 @@ TEST_F(ColorBoxTest, StateAndGeometry) {
   EXPECT_FALSE(box.HitTest(0, 0));
   other.SetPosition(0, 0);
   EXPECT_FALSE(box.Overlaps(&other));
+  // Far-off boxes keep their far edges at the end of the 32-bit range.
+  ColorBox far;
+  far.Init(20, 10, 0xFF000000u, INT32_MAX - 5, INT32_MIN);
+  EXPECT_EQ(*far.GetRectPtr(), (Rect{INT32_MAX - 5, INT32_MIN, INT32_MAX, INT32_MIN + 10}));
+  EXPECT_TRUE(far.MoveBy(10, -1));
+  EXPECT_EQ(*far.GetRectPtr(), (Rect{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN + 10}));
+  EXPECT_FALSE(far.HitTest(INT32_MAX, INT32_MIN));
 }
 
 TEST_F(ColorBoxTest, NothingToDrawAndRefusals) {
