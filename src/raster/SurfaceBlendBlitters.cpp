@@ -1,5 +1,6 @@
 // The blending blits of Surface: constant opacity, per-channel factors,
 // blend modes and levels, and the filtered scaled copy.
+#include <climits>
 #include <cstdlib>
 #include <utility>
 
@@ -175,8 +176,14 @@ int Surface::ScaleCopy(Surface* source, const Size* size, int32_t x, int32_t y,
     if (sr.left > sr.right) std::swap(sr.left, sr.right);
     if (sr.top > sr.bottom) std::swap(sr.top, sr.bottom);
   }
-  const int32_t sw = sr.Width(), sh = sr.Height();
   const Size ds = size != nullptr ? *size : Size{width_, height_};
+  // Far-off rectangles, whose edges would not fit 32 bits, show nothing.
+  auto fits = [](int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; };
+  if (!fits(int64_t(sr.right) - sr.left) || !fits(int64_t(sr.bottom) - sr.top) ||
+      !fits(int64_t(x) + ds.width) || !fits(int64_t(y) + ds.height)) {
+    return 0;
+  }
+  const int32_t sw = sr.Width(), sh = sr.Height();
 
   // The unfiltered paths draw without the source's colour key.
   auto withoutKey = [&](auto draw) {

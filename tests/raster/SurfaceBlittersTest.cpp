@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <functional>
 #include <optional>
 #include <random>
@@ -444,6 +445,11 @@ TEST_F(SurfaceBlittersTest, ScaleCopyChoosesItsPath) {
   const Size eight{8, 8};
   EXPECT_EQ(d8.ScaleCopy(&s8, &eight, 0, 0, nullptr), 0);
   EXPECT_EQ(d8.ScaleCopy(&src, &eight, 0, 0, nullptr), 2);
+  // Placements and rectangles whose edges leave the 32-bit range show nothing.
+  const Rect huge{INT32_MIN, 0, INT32_MAX, 10};
+  EXPECT_EQ(same.ScaleCopy(&src, &filtered, INT32_MAX - 5, 0, nullptr), 0);
+  EXPECT_EQ(same.ScaleCopy(&src, &filtered, 0, 0, &huge), 0);
+  EXPECT_EQ(Pixels(same), Pixels(src));
 }
 
 }  // namespace
