@@ -75,6 +75,12 @@ class Surface : public DibImage {
   // 5 any other failure; -1 nothing visible.
   int LoadByName(const char* name, const uint8_t* data, uint64_t size, int32_t x, int32_t y,
                  bool keepPalette);
+  // Writes the surface's pixels (rows top-down, with the palette of an
+  // 8-bit surface) to the picture file name through the image loader
+  // manager's picture writer: mode is the writer's save mode, option the
+  // writer's type (0: chosen by the name's extension). -4 no pixels; 1 no
+  // manager or no name; otherwise the manager's code (0 written).
+  int DecodeWithLoader(const char* name, int32_t mode, int32_t option);
   static uint8_t* AllocForLoader(int32_t width, int32_t height, int32_t bitCount, bool hasAlpha,
                                  int32_t* pitch, uint8_t** palette, void* context);
   static void FreeForLoader(void* context);

@@ -94,6 +94,15 @@ ImageLoaderManager* Surface::SetLoaderManager(ImageLoaderManager* manager) {
 
 ImageLoaderManager* Surface::LoaderManager() { return g_loaderManager; }
 
+int Surface::DecodeWithLoader(const char* name, int32_t mode, int32_t option) {
+  if (GetBits() == nullptr) return -4;
+  ImageLoaderManager* manager = g_loaderManager;
+  if (manager == nullptr || name == nullptr) return 1;
+  return manager->SavePicture(name, mode, GetBits(), width_, height_, GetBitsPerPixel(), pitch_,
+                              reinterpret_cast<const uint8_t*>(GetPalette()), option, nullptr,
+                              nullptr);
+}
+
 uint8_t* Surface::AllocForLoader(int32_t width, int32_t height, int32_t bitCount, bool hasAlpha,
                                  int32_t* pitch, uint8_t** palette, void* context) {
   auto* ctx = static_cast<SurfaceLoaderContext*>(context);

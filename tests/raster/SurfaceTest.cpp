@@ -326,6 +326,42 @@ TEST_F(SurfaceLoadingTest, PicturesFromAMountedArchive) {
   EXPECT_EQ(m.LoadByName(nullptr, bytes.data(), bytes.size(), 0, 0, false), 3);
 }
 
+TEST_F(SurfaceLoadingTest, WrittenPicturesLoadBackAsTheyWere) {
+  Surface s;
+  ASSERT_EQ(s.Create(5, 3, 32, 0), 0);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) s.SetPixel(x, y, 0x80000000u | uint32_t(y * 40 + x * 7) * 0x010203u);
+  // Mode 1 keeps the 32-bit rows, alpha included; top row stays on top.
+  ASSERT_EQ(s.DecodeWithLoader("SHOT.BMP", 1, 0), 0);
+  Surface back;
+  ASSERT_EQ(back.LoadImage("SHOT.BMP", nullptr, 0, 0), 0);
+  ASSERT_EQ(back.GetWidth(), 5);
+  ASSERT_EQ(back.GetHeight(), 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) ASSERT_EQ(back.GetPixel(x, y), s.GetPixel(x, y)) << x << "," << y;
+  // An 8-bit surface writes its indices and palette.
+  Surface p;
+  ASSERT_EQ(p.Create(3, 2, 8, 0), 0);
+  const uint32_t pal[3] = {0x00102030u, 0x00405060u, 0x00708090u};
+  p.SetPalette(pal, 3, 3, 0);
+  p.SetPixel(2, 0, 1);
+  p.SetPixel(0, 1, 2);
+  ASSERT_EQ(p.DecodeWithLoader("SHOT8.BMP", 0, 0), 0);
+  Surface back8;
+  ASSERT_EQ(back8.LoadImageIndexed("SHOT8.BMP", nullptr, 0, 0), 0);
+  EXPECT_EQ(back8.GetPixel(2, 0), 1u);
+  EXPECT_EQ(back8.GetPixel(0, 1), 2u);
+  ASSERT_NE(back8.GetPalette(), nullptr);
+  EXPECT_EQ(back8.GetPalette()[2] & 0x00FFFFFFu, pal[2]);
+  // Refusals: no pixels, no name, no writer for the name, no manager.
+  Surface empty;
+  EXPECT_EQ(empty.DecodeWithLoader("NONE.BMP", 0, 0), -4);
+  EXPECT_EQ(s.DecodeWithLoader(nullptr, 0, 0), 1);
+  EXPECT_EQ(s.DecodeWithLoader("SHOT.ELG", 0, 0), 1);
+  Surface::SetLoaderManager(nullptr);
+  EXPECT_EQ(s.DecodeWithLoader("SHOT.BMP", 0, 0), 1);
+}
+
 TEST_F(SurfaceLoadingTest, DrawIntoAnExistingSurface) {
   // Every header variant takes the direct path into a surface as wide as
   // the picture and at least as high.
