@@ -25,9 +25,29 @@ bool IntersectRects(Rect* out, const Rect& a, const Rect& b) {
 namespace {
 
 // Moves a source side by the overhang d of its destination side, scaled by
-// source/destination length (truncating toward zero).
-int32_t ScaledShift(int64_t d, int64_t sourceLength, int64_t destLength) {
-  return int32_t(d * sourceLength / destLength);
+// source/destination length (truncating toward zero). Both factors may span
+// the whole 32-bit range, so the product is taken in 128 bits; a shift held to
+// 2^40 still empties any rectangle of 32-bit sides.
+int64_t ScaledShift(int64_t d, int64_t sourceLength, int64_t destLength) {
+  constexpr __int128 kLimit = __int128(1) << 40;
+  __int128 v = __int128(d) * sourceLength / destLength;
+  if (v > kLimit) v = kLimit;
+  if (v < -kLimit) v = -kLimit;
+  return int64_t(v);
+}
+
+// Sides worked in 64 bits: placements come from scripts, and a position near
+// the ends of the 32-bit range must not wrap into a rectangle that looks
+// non-empty and points outside the source.
+struct Sides {
+  int64_t left, top, right, bottom;
+  bool IsEmpty() const { return left >= right || top >= bottom; }
+};
+
+Sides SidesOf(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+Rect Store(const Sides& s) {
+  return Rect{int32_t(s.left), int32_t(s.top), int32_t(s.right), int32_t(s.bottom)};
 }
 
 }  // namespace
@@ -35,58 +55,45 @@ int32_t ScaledShift(int64_t d, int64_t sourceLength, int64_t destLength) {
 int MapClipRectScaled(int32_t x, int32_t y, Rect* source, Rect* dest, const Rect* clip,
                       const Size* size) {
   if (clip == nullptr) return 1;
-  const int64_t sw = int64_t(source->right) - source->left;
-  const int64_t sh = int64_t(source->bottom) - source->top;
-  if (size == nullptr) {
-    *dest = Rect{x, y, int32_t(x + sw), int32_t(y + sh)};
-    const int64_t overLeft = int64_t(clip->left) - x;
-    if (overLeft >= 1) {
-      source->left += int32_t(overLeft);
-      dest->left = clip->left;
-    }
-    const int64_t overRight = int64_t(dest->right) - clip->right;
-    if (overRight > 0) {
-      source->right -= int32_t(overRight);
-      dest->right = clip->right;
-    }
-    const int64_t overTop = int64_t(clip->top) - y;
-    if (overTop >= 1) {
-      source->top += int32_t(overTop);
-      dest->top = clip->top;
-    }
-    const int64_t overBottom = int64_t(dest->bottom) - clip->bottom;
-    if (overBottom > 0) {
-      source->bottom -= int32_t(overBottom);
-      dest->bottom = clip->bottom;
-    }
-    return source->IsEmpty() ? -1 : 0;
+  Sides src = SidesOf(*source);
+  const int64_t sw = src.right - src.left;
+  const int64_t sh = src.bottom - src.top;
+  const int64_t dw = size != nullptr ? size->width : sw;
+  const int64_t dh = size != nullptr ? size->height : sh;
+  Sides dst{x, y, x + dw, y + dh};
+  if (size != nullptr && (dw == 0 || dh == 0)) {
+    *dest = Store(dst);
+    return -1;
   }
-
-  *dest = Rect{x, y, x + size->width, y + size->height};
-  const int64_t dw = size->width;
-  const int64_t dh = size->height;
-  if (dw == 0 || dh == 0) return -1;
+  // Unscaled, a source side moves by the overhang itself; scaled, by the
+  // overhang times source/destination length.
+  auto shift = [size](int64_t d, int64_t sourceLength, int64_t destLength) {
+    return size == nullptr ? d : ScaledShift(d, sourceLength, destLength);
+  };
   const int64_t overLeft = int64_t(clip->left) - x;
   if (overLeft >= 1) {
-    source->left += ScaledShift(overLeft, sw, dw);
-    dest->left = clip->left;
+    src.left += shift(overLeft, sw, dw);
+    dst.left = clip->left;
   }
-  const int64_t overRight = int64_t(dest->right) - clip->right;
+  const int64_t overRight = dst.right - clip->right;
   if (overRight > 0) {
-    source->right -= ScaledShift(overRight, sw, dw);
-    dest->right = clip->right;
+    src.right -= shift(overRight, sw, dw);
+    dst.right = clip->right;
   }
   const int64_t overTop = int64_t(clip->top) - y;
   if (overTop >= 1) {
-    source->top += ScaledShift(overTop, sh, dh);
-    dest->top = clip->top;
+    src.top += shift(overTop, sh, dh);
+    dst.top = clip->top;
   }
-  const int64_t overBottom = int64_t(dest->bottom) - clip->bottom;
+  const int64_t overBottom = dst.bottom - clip->bottom;
   if (overBottom > 0) {
-    source->bottom -= ScaledShift(overBottom, sh, dh);
-    dest->bottom = clip->bottom;
+    src.bottom -= shift(overBottom, sh, dh);
+    dst.bottom = clip->bottom;
   }
-  return (source->IsEmpty() || dest->IsEmpty()) ? -1 : 0;
+  *source = Store(src);
+  *dest = Store(dst);
+  const bool empty = size == nullptr ? src.IsEmpty() : (src.IsEmpty() || dst.IsEmpty());
+  return empty ? -1 : 0;
 }
 
 }  // namespace orrivel

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace orrivel {
 namespace {
 
@@ -77,6 +79,33 @@ TEST(MapClipRectScaledTest, Table) {
   Rect source{0, 0, 10, 10};
   Rect dest{1, 1, 1, 1};
   EXPECT_EQ(MapClipRectScaled(0, 0, &source, &dest, nullptr, nullptr), 1);
+}
+
+TEST(MapClipRectScaledTest, PlacementsAtTheEndsOfTheRangeLeaveNothing) {
+  constexpr int32_t kMin = INT32_MIN;
+  constexpr int32_t kMax = INT32_MAX;
+  const Rect clip{0, 0, 640, 480};
+  struct Hostile {
+    const char* name;
+    int32_t x, y;
+    Rect source;
+    bool scaled;
+    Size size;
+  };
+  const Hostile cases[] = {
+      {"unscaled far left of a source with an inset", kMin + 5, 0, {10, 0, 110, 50}, false, {}},
+      {"unscaled far right", kMax - 5, 0, {0, 0, 100, 50}, false, {}},
+      {"unscaled far below", 0, kMax - 1, {0, 0, 100, 50}, false, {}},
+      {"scaled far right", kMax - 5, 0, {0, 0, 100, 100}, true, {100, 100}},
+      {"scaled far left, huge source over one pixel", kMin, 0, {kMin, 0, kMax, 10}, true, {1, 10}},
+      {"scaled far up, huge source over one row", 0, kMin, {0, kMin, 10, kMax}, true, {10, 1}},
+  };
+  for (const Hostile& c : cases) {
+    SCOPED_TRACE(c.name);
+    Rect source = c.source;
+    Rect dest;
+    EXPECT_EQ(MapClipRectScaled(c.x, c.y, &source, &dest, &clip, c.scaled ? &c.size : nullptr), -1);
+  }
 }
 
 }  // namespace
