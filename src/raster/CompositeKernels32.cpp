@@ -142,10 +142,13 @@ void SetAlphaRows32(void* bits, int pitch, int width, int height, uint8_t alpha)
 
 // Rows are walked through the pitch: images whose rows carry padding (pitch
 // above width * 4) must not have their padding or the next rows' pixels
-// shifted into the walk.
+// shifted into the walk. Only 32-bit images qualify; rows shorter than
+// width * 4 bytes belong to a narrower image, whose pixels the walk would
+// overrun, so such an image is left alone.
 void SetImageAlpha(Image& image, uint8_t alpha) {
   uint8_t* bits = image.GetBits();
   if (bits == nullptr || image.GetWidth() <= 0 || image.GetHeight() <= 0) return;
+  if (int64_t(image.GetPitch()) < int64_t(image.GetWidth()) * 4) return;
   SetAlphaRows32(bits, image.GetPitch(), image.GetWidth(), image.GetHeight(), alpha);
 }
 

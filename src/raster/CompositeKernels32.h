@@ -89,7 +89,8 @@ void StretchCopyAlphaKeepColor32Mmx(void* dst, const void* src, int dstSkip, int
 // Sets the alpha byte of every pixel of a 32-bit row block, row by row through
 // the pitch (rows may carry padding).
 void SetAlphaRows32(void* bits, int pitch, int width, int height, uint8_t alpha);
-// Sets the alpha byte of every pixel of a 32-bit image; nothing without pixels.
+// Sets the alpha byte of every pixel of a 32-bit image; nothing without pixels
+// or when the rows are too short to hold 32-bit pixels.
 void SetImageAlpha(Image& image, uint8_t alpha);
 
 }  // namespace orrivel

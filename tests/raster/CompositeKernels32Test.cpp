@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 
 #include "raster/BlendTables.h"
+#include "raster/DibImage.h"
 #include "raster/Image.h"
 #include "raster/KernelTestRows.h"
 
@@ -203,6 +205,15 @@ TEST_F(CompositeKernels32Test, SetImageAlphaWalksRowsByPitch) {
   SetImageAlpha(image, 0x7F);
   EXPECT_EQ(image.pixels_[3 * 5 + 2], 0x7F123456u);
   EXPECT_EQ(image.pixels_[3 * 5 + 3], 0xFF123456u);
+
+  // An 8-bit image's rows are too short for 32-bit words: left alone rather
+  // than written past its last row.
+  DibImage indexed;
+  ASSERT_EQ(indexed.Create(3, 2, 8, false), 0);
+  std::memset(indexed.GetBits(), 0x11, size_t(indexed.GetPitch()) * 2);
+  SetImageAlpha(indexed, 0);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(indexed.GetPixel(x, y), 0x11u) << x << "," << y;
 }
 
 }  // namespace
