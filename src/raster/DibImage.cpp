@@ -4,6 +4,7 @@
 #include <new>
 
 #include "raster/ImageSize.h"
+#include "resource/BitmapInfoHeader.h"
 
 namespace orrivel {
 
@@ -176,6 +177,21 @@ bool DibImage::FillColor(uint32_t value, const Rect* rect, Rect* out) {
   FillRect32(r, value);
   if (out) *out = r;
   return true;
+}
+
+std::vector<uint8_t> MakeBitmapInfo(int32_t width, int32_t height, uint8_t bitsPerPixel) {
+  const bool indexed = bitsPerPixel == 8;
+  std::vector<uint8_t> block(BitmapInfoHeader::kSize + (indexed ? 256 * 4 : 4), 0);
+  BitmapInfoHeader header;
+  header.width = width;
+  // Negated in 64 bits: the most negative height has no positive twin.
+  header.height = int32_t(-int64_t(height));
+  header.planes = 1;
+  header.bitCount = bitsPerPixel;
+  header.compression = BitmapInfoHeader::kCompressionRgb;
+  header.colorsUsed = indexed ? 256 : 0;
+  header.Write(block.data());
+  return block;
 }
 
 }  // namespace orrivel

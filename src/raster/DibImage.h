@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "raster/ClippedImage.h"
 
@@ -80,5 +81,12 @@ class DibImage : public ClippedImage {
   uint32_t bufferSize_ = 0;
   bool isSection_ = false;
 };
+
+// The bitmap information block that describes an image of this layout to
+// the platform's bitmap calls: the 40-byte header (rows top-down, so the
+// height is stored negated; uncompressed; 256 colours used for 8 bits),
+// followed by a zeroed table of 256 colours for 8 bits or one zeroed word
+// otherwise. The caller owns the block.
+std::vector<uint8_t> MakeBitmapInfo(int32_t width, int32_t height, uint8_t bitsPerPixel);
 
 }  // namespace orrivel

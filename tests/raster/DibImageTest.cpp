@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "resource/BitmapInfoHeader.h"
+
 namespace orrivel {
 namespace {
 
@@ -213,6 +215,29 @@ TEST(DibImageTest, ResizeKeepsPlainBlocksAndRenewsSections) {
   EXPECT_EQ(section.GetPalette(), nullptr);
   EXPECT_EQ(section.GetColorKey(), kNoColorKey);
   EXPECT_EQ(section.GetWidth(), 6);
+}
+
+TEST(MakeBitmapInfoTest, HeaderAndColourTableByDepth) {
+  const struct {
+    int32_t w, h;
+    uint8_t bits;
+    size_t size;
+    uint32_t colorsUsed;
+  } cases[] = {{5, 2, 8, 1064, 256}, {5, 2, 32, 44, 0}, {640, 480, 32, 44, 0}};
+  for (const auto& c : cases) {
+    const std::vector<uint8_t> block = MakeBitmapInfo(c.w, c.h, c.bits);
+    ASSERT_EQ(block.size(), c.size);
+    const BitmapInfoHeader h = BitmapInfoHeader::Read(block.data());
+    EXPECT_EQ(h.size, 40u);
+    EXPECT_EQ(h.width, c.w);
+    EXPECT_EQ(h.height, -c.h);  // top-down
+    EXPECT_EQ(h.planes, 1);
+    EXPECT_EQ(h.bitCount, c.bits);
+    EXPECT_EQ(h.compression, BitmapInfoHeader::kCompressionRgb);
+    EXPECT_EQ(h.colorsUsed, c.colorsUsed);
+    EXPECT_EQ(h.imageSize, 0u);
+    for (size_t i = 40; i < block.size(); ++i) ASSERT_EQ(block[i], 0) << i;
+  }
 }
 
 }  // namespace
