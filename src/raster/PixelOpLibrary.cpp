@@ -60,6 +60,17 @@ PixelOpLibrary::~PixelOpLibrary() {
   module_.Close();
 }
 
+std::unique_ptr<PixelOpLibrary> BindPixelOpLibrary(const void* processorInfo, bool mmxPresent) {
+  auto binding = std::make_unique<PixelOpLibrary>(
+      platform::SharedLibrary::ProgramFolder() + "tvpgl.dll", processorInfo, mmxPresent);
+  if (!binding->HasModule()) {
+    SetCurrentPixelOpLibrary(nullptr);
+    return nullptr;
+  }
+  SetCurrentPixelOpLibrary(binding.get());
+  return binding;
+}
+
 void SetCurrentPixelOpLibrary(PixelOpLibrary* binding) {
   gCurrent.store(binding != nullptr && binding->HasModule() ? binding : nullptr);
 }

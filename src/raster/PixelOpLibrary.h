@@ -4,6 +4,7 @@
 // supported state: every operation that has an engine kernel uses it, and
 // the library-only operations report that no library is there.
 
+#include <memory>
 #include <string>
 
 #include "platform/SharedLibrary.h"
@@ -31,6 +32,11 @@ class PixelOpLibrary {
   PixelOpLibraryTable* table_ = nullptr;
   std::string error_;
 };
+
+// The game's device step: binds "tvpgl.dll" from the program's folder and,
+// when it bound, makes it the current library and returns it. Null when the
+// library is missing or refused; the current library is then none.
+std::unique_ptr<PixelOpLibrary> BindPixelOpLibrary(const void* processorInfo, bool mmxPresent);
 
 // The library in use, or none. A binding without a module makes it none.
 void SetCurrentPixelOpLibrary(PixelOpLibrary* binding);

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "raster/CompositeKernels32.h"
+#include "raster/Kernels32.h"
+
 namespace orrivel {
 namespace {
 
@@ -27,6 +32,41 @@ TEST_F(PixelOpLibraryTest, OurLibraryBindsAndPublishesItsEntries) {
     EXPECT_EQ(CurrentPixelOpLibrary(), nullptr);
     EXPECT_EQ(PixelOpEntryAddress(kPixelOpChangedRect), nullptr);
   }
+}
+
+TEST_F(PixelOpLibraryTest, HandsOverTheKernelsAndTheRecordAndCopiesEveryWord) {
+  const int record = 7;
+  struct Kernels {
+    bool mmx;
+    PixelOpCopyKernel copy, colorOnly, alphaOnly;
+  };
+  const Kernels cases[] = {
+      {false, &CopyPixels32, &CopyColorKeepAlpha32, &CopyAlphaKeepColor32},
+      {true, &CopyPixels32Packed, &CopyColorKeepAlpha32Mmx, &CopyAlphaKeepColor32Mmx},
+  };
+  for (const Kernels& c : cases) {
+    SCOPED_TRACE(c.mmx ? "packed" : "plain");
+    PixelOpLibrary binding("tvpgl_recording.dll", &record, c.mmx);
+    ASSERT_TRUE(binding.HasModule()) << binding.Error();
+    EXPECT_EQ(PixelOpEntryAddress(2), reinterpret_cast<void*>(c.copy));
+    EXPECT_EQ(PixelOpEntryAddress(3), reinterpret_cast<void*>(c.colorOnly));
+    EXPECT_EQ(PixelOpEntryAddress(4), reinterpret_cast<void*>(c.alphaOnly));
+    EXPECT_EQ(PixelOpEntryAddress(5), &record);
+    ASSERT_NE(PixelOpEntryAddress(6), nullptr);
+    EXPECT_EQ(*static_cast<const int32_t*>(PixelOpEntryAddress(6)), 0);
+    ASSERT_NE(PixelOpEntryAddress(kPixelOpEntryCount), nullptr);
+    EXPECT_EQ(*static_cast<const int32_t*>(PixelOpEntryAddress(kPixelOpEntryCount)), 234);
+  }
+}
+
+TEST_F(PixelOpLibraryTest, StartUpBindsOurLibraryFromTheProgramFolder) {
+  int record = 0;
+  std::unique_ptr<PixelOpLibrary> binding = BindPixelOpLibrary(&record, true);
+  ASSERT_NE(binding, nullptr);
+  EXPECT_EQ(CurrentPixelOpLibrary(), binding.get());
+  EXPECT_NE(PixelOpEntryAddress(kPixelOpChangedRect), nullptr);
+  binding.reset();
+  EXPECT_EQ(CurrentPixelOpLibrary(), nullptr);
 }
 
 TEST_F(PixelOpLibraryTest, AbsentOrFailingLibrariesLeaveNoneCurrent) {
