@@ -54,8 +54,9 @@ int FileObject::Open(std::string_view name) {
     Close();
     return code;
   }
-  name_ = std::move(resolved);
-  return AttachBlock(block, stream_, size_);
+  const int attached = AttachBlock(block, stream_, size_);
+  if (attached == kFileObjectOk) name_ = std::move(resolved);
+  return attached;
 }
 
 int FileObject::OpenArchiveMember(int32_t archiveId, int32_t memberIndex, std::string_view memberName) {
@@ -70,8 +71,9 @@ int FileObject::OpenArchiveMember(int32_t archiveId, int32_t memberIndex, std::s
     Close();
     return code;
   }
-  name_ = std::move(resolved);
-  return AttachBlock(block, stream_, size_);
+  const int attached = AttachBlock(block, stream_, size_);
+  if (attached == kFileObjectOk) name_ = std::move(resolved);
+  return attached;
 }
 
 int FileObject::OpenStream(std::string_view name) {
