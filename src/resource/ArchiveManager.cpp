@@ -539,4 +539,10 @@ AdlAssistFunc2 ArchiveManager::FindAssistFunc2(int32_t type) const {
   return nullptr;
 }
 
+int ArchiveManager::PassDecoderSettings(int32_t type, const int32_t* arguments, uint32_t count) const {
+  const AdlAssistFunc2 assist2 = FindAssistFunc2(type);
+  if (!assist2) return -2;
+  return assist2(arguments, count);
+}
+
 }  // namespace orrivel

@@ -128,6 +128,10 @@ class ArchiveManager {
   virtual ArchiveDecoder* FindDecoderByExtension(std::string_view path) const;
 
   AdlAssistFunc2 FindAssistFunc2(int32_t type) const;
+  // The scripts' decoder settings: an assist command (arguments[0]) and its
+  // arguments go to the second assist routine of the first decoder of that
+  // type. -2 when there is no such routine, else the routine's answer.
+  int PassDecoderSettings(int32_t type, const int32_t* arguments, uint32_t count) const;
   bool HasMember(std::string_view path) const;
   // Registers the built-in LPK decoder.
   void RegisterLpkDecoder();

@@ -6,6 +6,7 @@
 #include "lpk/LpkWriter.h"
 #include "resource/BaseFolder.h"
 #include "resource/FileObject.h"
+#include "resource/FileUtilities.h"
 #include "base/Cp932.h"
 #include "resource/LpkDecoder.h"
 #include "resource/LpkSettings.h"
@@ -197,6 +198,33 @@ TEST_F(ArchiveManagerTest, MountGroupsAndUnmount) {
   EXPECT_NE(manager_.GetMountArchive(-1, -1), nullptr);
   manager_.UnmountAll();
   EXPECT_EQ(manager_.GetMountCount(), 0u);
+
+  // Insertion before a mount standing alone and at the end of a group, and
+  // the repairs when a group's last or first leaves.
+  struct Step {
+    const char* mount;  // null: unmount by id
+    int32_t id;
+    bool atEnd;
+    std::vector<int32_t> lengths;
+  } steps[] = {
+      {"aa\\X.LPK", 1, false, {0}},
+      {"ab\\X.LPK", 2, false, {int32_t(base + 1), -1}},
+      {"b\\X.LPK", 4, true, {int32_t(base), 0, -1}},
+      {"ac\\X.LPK", 3, true, {int32_t(base), 0, 0, -1}},
+      {nullptr, 3, false, {int32_t(base), 0, -1}},
+      {nullptr, 2, false, {int32_t(base), -1}},
+      {nullptr, 4, false, {0}},
+  };
+  for (const Step& step : steps) {
+    if (step.mount) {
+      ASSERT_EQ(manager_.Mount(step.mount, step.id, false, step.atEnd, nullptr), 0) << step.mount;
+    } else {
+      EXPECT_EQ(manager_.Unmount(std::nullopt, step.id, 0), 0) << step.id;
+    }
+    EXPECT_EQ(lengths(), step.lengths) << step.id;
+  }
+  EXPECT_EQ(manager_.Mounts()[0].id, 1);
+  EXPECT_EQ(Load("aa\\M.TXT", &code), "m");
 }
 
 // A decoder that claims no extension but opens anything.
@@ -215,6 +243,22 @@ TEST_F(ArchiveManagerTest, DecodersAndAssist) {
   EXPECT_EQ(manager_.FindAssistFunc2(1)(keys, 3), 0);
   EXPECT_EQ(GetLpkSettings().keyWord1, 0x55u);
   EXPECT_EQ(manager_.FindAssistFunc2(2), nullptr);
+  // The scripts' decoder-settings call: listing flag (command 0), key
+  // words (command 1), -2 for a type without a second assist routine.
+  struct Settings {
+    int32_t type;
+    std::vector<int32_t> arguments;
+    int result;
+  } settings[] = {
+      {1, {0, 1}, 0}, {1, {1, 0x77, int32_t(0x88888888)}, 0}, {1, {9}, 5}, {1, {1, 2}, 5}, {2, {0, 1}, -2},
+  };
+  for (const Settings& c : settings) {
+    EXPECT_EQ(manager_.PassDecoderSettings(c.type, c.arguments.data(), uint32_t(c.arguments.size())), c.result)
+        << c.type << " " << c.arguments[0];
+  }
+  EXPECT_TRUE(GetLpkSettings().listing);
+  EXPECT_EQ(GetLpkSettings().keyWord1, 0x77u);
+  EXPECT_EQ(GetLpkSettings().keyWord2, 0x88888888u);
   EXPECT_NE(manager_.FindDecoderByExtension("x.lpk"), nullptr);
   EXPECT_EQ(manager_.FindDecoderByExtension("x.dat"), nullptr);
   ResetLpkSettings();
@@ -237,6 +281,9 @@ TEST(ArchiveManagerGlobalTest, NoManagerAnswers) {
   EXPECT_EQ(file.Open("X"), 1);
   EXPECT_EQ(file.OpenStream("X"), 1);
   EXPECT_EQ(file.OpenArchiveMember(0, 0, ""), 1);
+  EXPECT_EQ(GetLooseFileSize("X"), -1);
+  EXPECT_FALSE(LooseFileExists("X"));
+  EXPECT_EQ(FileTimeToLocalSystemTime("X", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), 3);
   SetArchiveManager(old);
 }
 
