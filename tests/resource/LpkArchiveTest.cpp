@@ -362,6 +362,44 @@ TEST_F(LpkArchiveTest, CorruptArchivesGiveCodes) {
   }
 }
 
+// Hand-laid archive in 2048-byte units: a header word of 1 gives a
+// directory of 2040 bytes, a stored offset of 3 the file offset 6144.
+TEST_F(LpkArchiveTest, UnitOffsetsAndEmptyMembersFromARawArchive) {
+  // Names "a" -> 0 and "b" -> 1 (16-bit links: distances from the end of
+  // each child entry to its node).
+  const std::vector<uint8_t> tree = {2, 'a', 3, 0, 'b', 4, 0, 1, 0, 0, 0, 1, 0, 1, 0};
+  std::vector<uint8_t> directory = Directory(2, "", tree, {{3, 4}, {3, 0}});
+  ASSERT_LE(directory.size(), 2040u);
+  directory.resize(2040);
+  std::vector<uint8_t> tail(4096, 0xEE);
+  tail.insert(tail.end(), {'D', 'A', 'T', 'A'});
+  folder_.Write("UNITS.LPK", RawArchive("UNITS.LPK", 1, lpk::kFlagUnitOffsets | lpk::kFlagNameTree, directory, tail));
+  SetLpkKeyWords(kKey1, kKey2);
+  SetLpkListing(true);
+  platform::File none;
+  int code = -1;
+  ArchivePtr archive(LpkArchive::Open(folder_.Internal() + "UNITS.LPK", none, &code));
+  ASSERT_TRUE(archive) << code;
+  EXPECT_EQ(archive->GetCount(), 2u);
+  EXPECT_EQ(LoadByName(*archive, "A", &code), Bytes("DATA"));
+  EXPECT_EQ(code, kLpkOk);
+  const ArchiveEntryRecord* record = archive->FindListEntry("a");
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->fileOffset, 6144u);
+  EXPECT_EQ(record->hasSecondSize, 0);
+  StreamPtr stream(archive->OpenMemberStream("a", &code));
+  ASSERT_TRUE(stream);
+  EXPECT_EQ(ReadStream(*stream), Bytes("DATA"));
+  // A stored size of 0: nothing to load, nothing to stream.
+  LoadByName(*archive, "b", &code);
+  EXPECT_EQ(code, kLpkEmptyMember);
+  stream.reset(archive->OpenMemberStream("b", &code));
+  EXPECT_FALSE(stream);
+  EXPECT_EQ(code, kLpkNotStreamable);
+  MemoryBlock block;
+  EXPECT_EQ(archive->LoadMemberByIndex(0, nullptr, &block, nullptr, nullptr), kLpkNoPath);  // no allocator
+}
+
 TEST_F(LpkArchiveTest, TruncationsBadMagicAndWrongKeysFail) {
   LpkWriterOptions options;
   options.secondSize = true;
@@ -408,6 +446,25 @@ TEST_F(LpkArchiveTest, TruncationsBadMagicAndWrongKeysFail) {
   EXPECT_NE(Load(*archive, 4, &code), members[4].data);
   // The key ignores the letter case of the archive's name.
   EXPECT_EQ(tryOpen(bytes, "good.lpk", kKey1, kKey2), 0);
+}
+
+// The name key comes from the archive's file name alone: folder and
+// extension cut with two-byte characters kept whole, ASCII letters of
+// single-byte characters upper-cased.
+TEST(LpkNameKeyTest, KeyOfTheFileNameStem) {
+  auto key = [](std::string_view path) {
+    lpk::NameKey k;
+    EXPECT_TRUE(lpk::MakeNameKey(path, &k)) << path;
+    return std::pair(k.first, k.second);
+  };
+  EXPECT_EQ(key("SCRIPT.LPK"), key("Z:\\game\\script.lpk"));
+  EXPECT_EQ(key("NAME"), key("E:\\A.B\\name.LPK"));
+  EXPECT_EQ(key(kSo + ".LPK"), key("E:\\DIR/" + kSo + ".lpk"));  // trail byte 0x5C is no separator
+  EXPECT_NE(key("\x83\x61.LPK"), key("\x83\x41.LPK"));          // trail bytes keep their case
+  EXPECT_NE(key("AB.LPK"), key("BA.LPK"));
+  lpk::NameKey k;
+  EXPECT_FALSE(lpk::MakeNameKey("E:\\GAME\\.LPK", &k));
+  EXPECT_FALSE(lpk::MakeNameKey("E:\\GAME\\", &k));
 }
 
 TEST(LpkSettingsTest, AssistCommands) {
