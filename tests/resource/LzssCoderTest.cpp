@@ -30,6 +30,49 @@ TEST(LzssCoderTest, DecodesHandMadeStreams) {
   EXPECT_EQ(code, kLzssOk);
 }
 
+// The decoder works on its output instead of a ring; this plain ring
+// decoder is its twin on arbitrary streams, where references land on every
+// ring position (the write position itself, never-written bytes, overlaps).
+std::vector<uint8_t> RingDecode(const std::vector<uint8_t>& input, uint32_t size) {
+  std::vector<uint8_t> ring(kLzssRingSize, 0), out;
+  uint32_t write = kLzssStart;
+  size_t in = 0;
+  auto put = [&](uint8_t byte) {
+    out.push_back(byte);
+    ring[write] = byte;
+    write = (write + 1) & (kLzssRingSize - 1);
+  };
+  while (out.size() < size) {
+    const uint8_t flags = input.at(in++);
+    for (int bit = 0; bit < 8 && out.size() < size; ++bit) {
+      if (flags >> bit & 1) {
+        put(input.at(in++));
+        continue;
+      }
+      const uint32_t position = input.at(in) | (input.at(in + 1) & 0xF0) << 4;
+      const uint32_t length = (input.at(in + 1) & 0x0F) + kLzssMinMatch;
+      in += 2;
+      for (uint32_t k = 0; k < length && out.size() < size; ++k) put(ring[(position + k) & (kLzssRingSize - 1)]);
+    }
+  }
+  return out;
+}
+
+TEST(LzssCoderTest, MatchesAPlainRingDecoderOnRandomStreams) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 40; ++round) {
+    // Mostly references, so that the ring wraps many times.
+    std::vector<uint8_t> packed(20000);
+    for (auto& b : packed) b = uint8_t(random());
+    for (size_t i = 0; i < packed.size(); i += 17) packed[i] &= uint8_t(random());
+    const uint32_t size = 5000 + uint32_t(random() % 20000);
+    int code = -1;
+    const auto expected = RingDecode(packed, size);
+    EXPECT_EQ(Decode(packed, size, &code), expected) << round;
+    EXPECT_EQ(code, kLzssOk);
+  }
+}
+
 TEST(LzssCoderTest, RefusesShortInputAndEmptyOutput) {
   const std::vector<std::vector<uint8_t>> truncated = {
       {}, {0xFF}, {0xFF, 'A'}, {0x00, 0xEE}, {0x01, 'Z', 0xEE}};
