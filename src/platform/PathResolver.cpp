@@ -75,6 +75,11 @@ std::string FindNoCase(const std::string& folder, const std::string& wanted) {
   return found;
 }
 
+// A relative path made only of ".." steps has no parent to cut: it grows.
+bool IsParentSteps(const std::string& hostPath) {
+  return hostPath == ".." || (hostPath.size() >= 3 && hostPath.compare(hostPath.size() - 3, 3, "/..") == 0);
+}
+
 std::string ParentOf(const std::string& hostPath) {
   if (hostPath == "/" || hostPath.empty()) return hostPath;
   const size_t slash = hostPath.find_last_of('/');
@@ -114,7 +119,7 @@ std::optional<std::string> ResolveHostPath(std::string_view internalPath, Resolv
     const std::string& part = parts[i];
     if (part.empty() || part == ".") continue;
     if (part == "..") {
-      host = host.empty() ? std::string("..") : ParentOf(host);
+      host = host.empty() ? std::string("..") : IsParentSteps(host) ? host + "/.." : ParentOf(host);
       continue;
     }
     const auto utf8 = Cp932ToUtf8(part);

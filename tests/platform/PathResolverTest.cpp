@@ -49,6 +49,9 @@ TEST_F(PathResolverTest, FindsAnyLetterCaseAndCp932Names) {
   EXPECT_EQ(ResolveHostPath(internal_ + "Script\\..\\SCRIPT\\.\\sob_init.dat", ResolveMode::Existing),
             host_ + "/Script/Sob_Init.dat");
   EXPECT_EQ(*ToInternalPath("/a/b"), "Z:\\a\\b");
+  // Relative paths: ".." steps above the current folder add up.
+  EXPECT_EQ(ResolveHostPath("..\\..", ResolveMode::Existing), "../..");
+  EXPECT_EQ(ResolveHostPath("../../..", ResolveMode::Existing), "../../..");
 
   // Created files keep the name as given, or reuse one in another case.
   File created = File::Open(internal_ + "Save\\..\\NewFile.DAT", File::Access::Write, File::Disposition::CreateAlways);
