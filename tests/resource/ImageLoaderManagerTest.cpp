@@ -7,11 +7,13 @@
 
 #include "TempFolder.h"
 #include "elg/ElgWriter.h"
+#include "lpk/LpkWriter.h"
 #include "resource/ArchiveManager.h"
 #include "resource/BaseFolder.h"
 #include "resource/BitmapInfoHeader.h"
 #include "resource/BmpDecoder.h"
 #include "resource/ElgDecoder.h"
+#include "resource/LpkSettings.h"
 #include "resource/PictureTestSupport.h"
 
 namespace orrivel {
@@ -241,6 +243,29 @@ TEST_F(ImageLoaderManagerTest, SecondLoadAnswersTheSamePicture) {
   EXPECT_EQ(loader_.Cache().Count(), 3u);
   EXPECT_EQ(loader_.Cache().Newest()->value->Width(), 3);
   EXPECT_EQ(loader_.Cache().Newest()->value->ExtraHolders(), 0u);
+}
+
+TEST_F(ImageLoaderManagerTest, ArchiveMemberIsCachedUnderItsFullName) {
+  ResetLpkSettings();
+  archives_.RegisterLpkDecoder();
+  std::string error;
+  ASSERT_TRUE(tools::WriteLpkFile(folder_.HostPath("CG.LPK"), tools::LpkWriterOptions(),
+                                  {{"Face.ELG", FlatElg(6, 2, 0x51), false, false}}, &error))
+      << error;
+  ASSERT_EQ(archives_.Mount("CG.LPK", kNoMountId, true, true, nullptr), 0);
+  CountingDecoder* elg = RegisterCounting({"ELG"});
+  loader_.SetCacheLimit(16);
+  DecodedPicture* a = loader_.LoadPicture("CG\\face.elg");
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->Width(), 6);
+  DecodedPicture* b = loader_.LoadPicture("cg\\FACE.ELG");
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(elg->decodes, 1);
+  DecodedPicture* found = loader_.FindCachedImage(folder_.Internal() + "cg\\face.elg");
+  EXPECT_EQ(found, a);
+  for (DecodedPicture* p : {a, b, found}) DecodedPicture::Release(p);
+  EXPECT_EQ(loader_.LoadPicture("cg\\none.elg"), nullptr);
+  ResetLpkSettings();
 }
 
 TEST_F(ImageLoaderManagerTest, EvictsTheLeastRecentlyUsedUnderTheLimit) {
