@@ -124,7 +124,7 @@ void BM_ConvertDib24ToArgb(benchmark::State& state) {
   header.width = kWidth;
   header.height = -kHeight;  // top-down, as pixman reads its rows
   header.bitCount = 24;
-  const orrivel::DibSource source{&header, nullptr, 0, f.rgb.data(), f.rgbStride};
+  const orrivel::DibSource source{&header, nullptr, 0, f.rgb.data(), f.rgbStride, f.rgb.size()};
   const orrivel::Rect rect{0, 0, kWidth, kHeight};
   for (auto _ : state) {
     orrivel::ConvertDibToArgb(f.dst.data(), rect, kWidth * 4, source, {});

@@ -35,13 +35,23 @@ bool DepthSupported(const BitmapInfoHeader& h) {
   }
 }
 
-// The area to read must lie inside the bitmap: a hostile header or origin
-// must not walk the reads off the bits.
-bool AreaInside(const BitmapInfoHeader& h, const Rect& r, Point origin) {
-  const int64_t w = r.right - r.left, hgt = r.bottom - r.top;
+// The area to read must lie inside the bitmap, and every byte of it inside
+// the bits handed over: a hostile header, stride or origin must not walk the
+// reads off the bits.
+bool AreaInside(const DibSource& s, const Rect& r, Point origin) {
+  const BitmapInfoHeader& h = *s.header;
+  const int64_t w = int64_t(r.right) - r.left, hgt = int64_t(r.bottom) - r.top;
   const int64_t bw = h.width, bh = h.height < 0 ? -int64_t(h.height) : int64_t(h.height);
-  return w > 0 && hgt > 0 && origin.x >= 0 && origin.y >= 0 && origin.x + w <= bw &&
-         origin.y + hgt <= bh;
+  if (!(w > 0 && hgt > 0 && origin.x >= 0 && origin.y >= 0 && origin.x + w <= bw &&
+        origin.y + hgt <= bh)) {
+    return false;
+  }
+  // Bytes of a stored row up to the last pixel read, and the highest stored
+  // row read (rows are bottom-up for a positive height).
+  const int64_t rowBytes = (int64_t(h.bitCount) * (origin.x + w) + 7) / 8;
+  if (s.stride < rowBytes) return false;
+  const int64_t lastRow = h.height > 0 ? bh - 1 - origin.y : origin.y + hgt - 1;
+  return uint64_t(lastRow) * uint64_t(s.stride) + uint64_t(rowBytes) <= s.bitsSize;
 }
 
 const uint8_t* SourceRow(const DibSource& s, int topDownRow) {
@@ -100,7 +110,7 @@ bool ConvertDib(void* dst, const Rect& dstRect, int dstPitch, const DibSource& s
   if (source.header == nullptr || source.bits == nullptr) return false;
   const BitmapInfoHeader& h = *source.header;
   if (h.bitCount == 0 || h.bitCount > 32 || !DepthSupported(h)) return false;
-  if (!AreaInside(h, dstRect, origin)) return false;
+  if (!AreaInside(source, dstRect, origin)) return false;
   const int w = dstRect.Width(), ht = dstRect.Height();
   uint8_t* drow = static_cast<uint8_t*>(dst) + ptrdiff_t(dstRect.top) * dstPitch +
                   ptrdiff_t(dstRect.left) * ptrdiff_t(sizeof(T));
@@ -141,7 +151,7 @@ void Convert24Rows(void* dst, const Rect& dstRect, int dstPitch, const DibSource
 
 bool Accepts(void* dst, const Rect& dstRect, const DibSource& source, Point origin) {
   return dst != nullptr && source.header != nullptr && source.bits != nullptr &&
-         AreaInside(*source.header, dstRect, origin);
+         AreaInside(source, dstRect, origin);
 }
 
 }  // namespace

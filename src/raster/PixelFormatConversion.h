@@ -16,13 +16,15 @@ inline constexpr uint32_t kBitmapCompressionRgb = 0;
 
 // A bitmap as the converters read it: the header, its colour table (entries
 // blue, green, red, reserved as 32-bit words) with the number of entries that
-// are really there, the bits and the bytes per stored row.
+// are really there, the bits with the bytes per stored row, and the number of
+// bytes the bits really hold.
 struct DibSource {
   const BitmapInfoHeader* header = nullptr;
   const uint32_t* colors = nullptr;
   uint32_t colorCount = 0;
   const void* bits = nullptr;
   int32_t stride = 0;
+  uint64_t bitsSize = 0;
 };
 
 struct Point {
@@ -32,8 +34,9 @@ struct Point {
 
 // Bitmap converters: copy the destination rectangle's size from the source
 // origin (top-down terms). False (nothing written) for a depth other than 1,
-// 4, 8, 16, 24 or 32, a compressed 4- or 8-bit source, or an area outside the
-// bitmap. Indices past the colour table read as black.
+// 4, 8, 16, 24 or 32, a compressed 4- or 8-bit source, an area outside the
+// bitmap, or rows that the stride and bitsSize say are not all there.
+// Indices past the colour table read as black.
 bool ConvertDibToArgb(void* dst, const Rect& dstRect, int dstPitch, const DibSource& source,
                       Point origin);
 bool ConvertDibTo32(void* dst, const Rect& dstRect, int dstPitch, const DibSource& source,

@@ -16,7 +16,8 @@ struct OneRowDib {
   std::vector<uint8_t> bits;
   std::vector<uint32_t> colors;
   DibSource Source() const {
-    return {&header, colors.data(), uint32_t(colors.size()), bits.data(), int32_t(bits.size())};
+    return {&header,     colors.data(),         uint32_t(colors.size()),
+            bits.data(), int32_t(bits.size()), bits.size()};
   }
 };
 
@@ -97,6 +98,41 @@ TEST(PixelFormatConversionTest, BitmapRowsOriginAndRefusals) {
   EXPECT_FALSE(ConvertDibTo32(&cell, Rect{0, 0, 1, 1}, 4, src, {3, 0}));
   EXPECT_FALSE(ConvertDibTo32(&cell, Rect{0, 0, 1, 1}, 4, src, {0, 3}));
   EXPECT_EQ(cell, sentinel);
+}
+
+TEST(PixelFormatConversionTest, RowsTheBitsDoNotHoldAreRefused) {
+  // 2 x 2 pixels of 24 bits, bottom-up, 6 bytes a row: 12 bytes in all.
+  OneRowDib dib = MakeDib(24, std::vector<uint8_t>(12, 0x40), 2);
+  dib.header.height = 2;
+  struct Case {
+    const char* what;
+    int32_t stride;
+    uint64_t size;
+    Rect rect;
+    Point origin;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"whole picture", 6, 12, {0, 0, 2, 2}, {0, 0}, true},
+      {"one byte short", 6, 11, {0, 0, 2, 2}, {0, 0}, false},
+      {"stride shorter than a row", 5, 12, {0, 0, 2, 2}, {0, 0}, false},
+      {"negative stride", -6, 12, {0, 0, 2, 2}, {0, 0}, false},
+      // The bottom row is stored first, so it alone needs only 6 bytes.
+      {"bottom row only", 6, 6, {0, 0, 2, 1}, {0, 1}, true},
+      {"top row needs the second stored row", 6, 6, {0, 0, 2, 1}, {0, 0}, false},
+      {"left pixel of the top row", 6, 9, {0, 0, 1, 1}, {0, 0}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DibSource source = dib.Source();
+    source.stride = c.stride;
+    source.bitsSize = c.size;
+    uint32_t out[4] = {1, 1, 1, 1};
+    uint8_t grey[4] = {1, 1, 1, 1};
+    EXPECT_EQ(ConvertDibToArgb(out, c.rect, 8, source, c.origin), c.accepted);
+    EXPECT_EQ(ConvertDibTo8(grey, c.rect, 2, source, c.origin), c.accepted);
+    EXPECT_EQ(out[0], c.accepted ? 0xFF404040u : 1u);
+  }
 }
 
 TEST(PixelFormatConversionTest, IndicesPastAShortColourTableReadAsBlack) {
