@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "lpk/ExtractPath.h"
 #include "lpk/LpkWriter.h"
 #include "platform/PathResolver.h"
 #include "platform/TextCodec.h"
@@ -111,18 +112,24 @@ int Extract(const std::string& hostPath, const std::string& folder) {
   if (!archive) return 1;
   int failures = 0;
   for (const ArchiveListEntry& entry : *archive->GetEntryList()) {
+    const auto relative = tools::ExtractPath(entry.name, entry.record.index);
+    if (!relative) {
+      std::fprintf(stderr, "lpk: member %u: the name %s leaves the folder\n", entry.record.index,
+                   platform::Cp932ToUtf8Lossy(entry.name).c_str());
+      ++failures;
+      continue;
+    }
     MemoryBlock block;
     const int code = archive->LoadMemberByIndex(entry.record.index, ArchiveManagerAlloc, &block, nullptr, nullptr);
-    std::string relative = platform::Cp932ToUtf8Lossy(entry.name);
-    std::replace(relative.begin(), relative.end(), '\\', '/');
     if (code != 0) {
-      std::fprintf(stderr, "lpk: %s: code %d\n", relative.c_str(), code);
+      std::fprintf(stderr, "lpk: %s: code %d\n", relative->c_str(), code);
       ArchiveManagerFree(&block);
       ++failures;
       continue;
     }
-    const fs::path target = fs::path(folder) / relative;
-    fs::create_directories(target.parent_path());
+    const fs::path target = fs::path(folder) / *relative;
+    std::error_code made;
+    fs::create_directories(target.parent_path(), made);
     std::ofstream out(target, std::ios::binary);
     out.write(static_cast<const char*>(block.pointer), block.size);
     ArchiveManagerFree(&block);
