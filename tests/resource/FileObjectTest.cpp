@@ -113,6 +113,38 @@ TEST_F(FileObjectTest, DetachTempFilesAndWriting) {
   EXPECT_GE(year, 2020);
 }
 
+TEST_F(FileObjectTest, ClosedObjectsAndFailedOpensAnswerQuietly) {
+  FileObject file;
+  char buffer[4];
+  EXPECT_EQ(file.Tell(), -1);
+  EXPECT_FALSE(file.IsEof());
+  EXPECT_EQ(file.SeekSet(1), kFileObjectCannotOpen);
+  EXPECT_EQ(file.SeekCurrent(1), kFileObjectCannotOpen);
+  EXPECT_EQ(file.SeekEnd(1), kFileObjectCannotOpen);
+  EXPECT_EQ(file.Read(buffer, 4), 0u);
+  EXPECT_EQ(file.Write("x", 1), 0u);
+  EXPECT_EQ(file.GetData(), nullptr);
+  EXPECT_EQ(file.DetachData(), nullptr);
+  EXPECT_EQ(file.ReadLine(buffer, 4), 0);
+  EXPECT_EQ(file.Open("missing.txt"), kFileNotFound);
+  EXPECT_EQ(file.GetName(), "");
+  EXPECT_EQ(file.OpenExisting("missing.txt"), kFileObjectCannotOpen);
+  EXPECT_EQ(file.OpenForWrite(std::string(kMaxPath, 'A'), true), kFileObjectBadPath);
+  EXPECT_EQ(file.OpenForWrite("no-such-folder\\x.txt", true), kFileObjectCannotOpen);
+  EXPECT_EQ(file.GetName(), "");
+  EXPECT_EQ(file.OpenAsTempFile("missing.txt"), kFileNotFound);
+
+  // A disk file: seeks move the file pointer, reads fall back to the handle.
+  folder_.Write("disk.txt", std::string("0123456789"));
+  ASSERT_EQ(file.OpenExisting("disk.txt"), 0);
+  EXPECT_EQ(file.SeekEnd(4), 0);
+  EXPECT_EQ(file.Tell(), 6);
+  EXPECT_EQ(file.Read(buffer, 4), 4u);
+  EXPECT_TRUE(file.IsEof());
+  EXPECT_EQ(file.SeekEnd(40), kFileObjectSeekFailed);
+  EXPECT_EQ(file.ReadLine(buffer, 4), 0);  // nothing loaded
+}
+
 TEST_F(FileObjectTest, CopyAndCompareTimes) {
   folder_.Write("src.txt", std::string("new data"));
   const int64_t old = 1000;
