@@ -1,5 +1,6 @@
 #include "script/ScriptMachine.h"
 
+#include <array>
 #include <climits>
 #include <cstring>
 
@@ -15,6 +16,14 @@ constexpr uint8_t kOperandWords[ScriptMachine::kOperationCount] = {
     2, 2, 2, 2, 2, 2, 2, 2, 2, 2,  // 30-39
     2, 3, 3, 3, 3, 3, 3,           // 40-46
 };
+
+// Bytes of each instruction: the operation word and its operand words.
+constexpr auto kInstructionBytes = [] {
+  std::array<uint8_t, ScriptMachine::kOperationCount> bytes{};
+  for (uint32_t op = 0; op < ScriptMachine::kOperationCount; ++op) bytes[op] = uint8_t(4 + 4 * kOperandWords[op]);
+  return bytes;
+}();
+constexpr uint64_t kLongestInstruction = 16;
 
 inline uint32_t Word(const uint8_t* p) {
   uint32_t v;
@@ -144,17 +153,31 @@ int ScriptMachine::Run() {
       --budget;
     }
     start = pc;
-    if (!inArena(pc)) ORV_FAIL(ScriptFault::kBadCodeAddress, pc);
-    const uint32_t op = Word(mem + pc);
-    if (op >= kOperationCount) ORV_FAIL(ScriptFault::kBadOperation, 0);
-    const uint32_t words = kOperandWords[op];
-    if (uint64_t(pc) + 4 + uint64_t(words) * 4 > size) ORV_FAIL(ScriptFault::kBadCodeAddress, pc);
-    const uint8_t* w = mem + pc + 4;
-    pc += 4 + words * 4;
+    uint32_t op, o0, o1, o2;
+    if (pc >= ScriptAddressSpace::kGuardBytes && uint64_t(pc) + kLongestInstruction <= size) [[likely]] {
+      // The longest instruction fits before the arena's end, so one check
+      // covers the operation word and every operand word. Words past this
+      // instruction's own operands are read too but never used.
+      const uint8_t* w = mem + pc;
+      op = Word(w);
+      o0 = Word(w + 4);
+      o1 = Word(w + 8);
+      o2 = Word(w + 12);
+      if (op >= kOperationCount) ORV_FAIL(ScriptFault::kBadOperation, 0);
+    } else {
+      // Near the end of the arena each word is checked on its own.
+      if (!inArena(pc)) ORV_FAIL(ScriptFault::kBadCodeAddress, pc);
+      op = Word(mem + pc);
+      if (op >= kOperationCount) ORV_FAIL(ScriptFault::kBadOperation, 0);
+      const uint32_t words = kOperandWords[op];
+      if (uint64_t(pc) + 4 + uint64_t(words) * 4 > size) ORV_FAIL(ScriptFault::kBadCodeAddress, pc);
+      const uint8_t* w = mem + pc + 4;
+      o0 = words > 0 ? Word(w) : 0;
+      o1 = words > 1 ? Word(w + 4) : 0;
+      o2 = words > 2 ? Word(w + 8) : 0;
+    }
+    pc += kInstructionBytes[op];
     ++executed;
-    const uint32_t o0 = words > 0 ? Word(w) : 0;
-    const uint32_t o1 = words > 1 ? Word(w + 4) : 0;
-    const uint32_t o2 = words > 2 ? Word(w + 8) : 0;
 
     switch (op) {
       case 0:  // yield
@@ -350,6 +373,7 @@ int ScriptMachine::Run() {
       case 44: ORV_STORE(o2, int32_t(o0) >= int32_t(o1) ? 1u : 0u); break;
       case 45: ORV_STORE(o2, o0 == o1 ? 1u : 0u); break;
       case 46: ORV_STORE(o2, o0 != o1 ? 1u : 0u); break;
+      default: __builtin_unreachable();  // op < kOperationCount was checked above
     }
   }
 #undef ORV_FAIL

@@ -244,6 +244,35 @@ TEST(ScriptMachineTest, PushesPastTheStackAndCodePastTheArenaFault) {
   f.machine.SetProgramCounter(tail + 12);
   EXPECT_EQ(f.machine.Execute(), ScriptMachine::kFaulted);
   EXPECT_EQ(f.machine.Fault(), ScriptFault::kBadCodeAddress);
+
+  // Instructions in the arena's last words run when they fit whole.
+  struct TailCase {
+    const char* name;
+    std::vector<uint32_t> words;  // placed so that the last one ends the arena
+    int outcome;
+    uint32_t data0;
+    uint32_t pcFromEnd;  // program counter afterwards, in bytes before the end
+  };
+  const TailCase tails[] = {
+      {"set then yield in the last word", {31, 9, f.data, 0}, ScriptMachine::kYielded, 9, 0},
+      {"yield alone in the last word", {0}, ScriptMachine::kYielded, 0, 0},
+      {"add ending the arena, then nothing", {13, 2, 3, f.data}, ScriptMachine::kFaulted, 5, 0},
+      {"set cut by the end", {31, 9}, ScriptMachine::kFaulted, 0, 8},
+      {"jump ending the arena", {6, tail + 12, 0, 6}, ScriptMachine::kFaulted, 0, 4},
+  };
+  for (const TailCase& c : tails) {
+    SCOPED_TRACE(c.name);
+    f.space.Write32(f.data, 0);
+    const uint32_t at = uint32_t(f.space.Size() - 4 * c.words.size());
+    for (size_t k = 0; k < c.words.size(); ++k) f.space.Write32(at + 4 * uint32_t(k), c.words[k]);
+    f.machine.SetProgramCounter(at);
+    EXPECT_EQ(f.machine.Execute(), c.outcome);
+    EXPECT_EQ(f.Data(0), c.data0);
+    EXPECT_EQ(f.machine.ProgramCounter(), f.space.Size() - c.pcFromEnd);
+    if (c.outcome == ScriptMachine::kFaulted) {
+      EXPECT_EQ(f.machine.Fault(), ScriptFault::kBadCodeAddress);
+    }
+  }
 }
 
 TEST(ScriptMachineTest, BudgetPausesALoopAndNativesMayGrowTheArena) {
