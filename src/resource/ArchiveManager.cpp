@@ -153,7 +153,13 @@ Stream* ArchiveManager::OpenStream(std::string_view name, std::string* resolvedN
         *error = kFileNoMemory;
         return true;
       }
-      stream->Attach(std::move(file));
+      // A file whose size cannot be read or held in 32 bits is refused, as
+      // LoadFile refuses it, rather than handed out as an empty stream.
+      if (stream->Attach(std::move(file)) != 0) {
+        stream->Release();
+        *error = kFileSizeFailed;
+        return true;
+      }
       result = stream;
       if (resolvedName) *resolvedName = path;
       *error = kFileOk;

@@ -77,8 +77,9 @@ class ArchiveManager {
   ArchiveManager& operator=(const ArchiveManager&) = delete;
   virtual ~ArchiveManager();
 
-  // Codes 0, 3, 5, 8, 14 through error. With loadWhole, a member that
-  // cannot be streamed is loaded whole into a memory stream.
+  // Codes 0, 3, 5, 8, 10 (a loose file of 4 GiB or more), 14 through
+  // error. With loadWhole, a member that cannot be streamed is loaded whole
+  // into a memory stream.
   virtual Stream* OpenStream(std::string_view name, std::string* resolvedName, int* error, bool loadWhole);
   // 0 with the data in block (made with alloc), or 3, 5, 7, 8, 10, 14.
   virtual int LoadFile(std::string_view name, BlockAlloc alloc, BlockFree free, MemoryBlock* block,
