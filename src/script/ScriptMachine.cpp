@@ -115,10 +115,19 @@ int ScriptMachine::Run() {
   uint32_t badAddress = 0;
   int outcome = kFaulted;
 
-  auto inArena = [&](uint32_t a) {
-    return a >= ScriptAddressSpace::kGuardBytes && uint64_t(a) + 4 <= size;
+  // One comparison per check: an address below the guard wraps to a value
+  // far above any limit. The limits are negative while the arena holds no
+  // word past the guard, so then nothing passes.
+  constexpr uint32_t kGuard = ScriptAddressSpace::kGuardBytes;
+  int64_t wordLimit = 0, fetchLimit = 0;
+  auto setLimits = [&] {
+    wordLimit = int64_t(size) - kGuard - 4;
+    fetchLimit = int64_t(size) - kGuard - int64_t(kLongestInstruction);
   };
-  auto inStack = [&](uint32_t a) { return a >= stackLo && uint64_t(a) + 4 <= stackHi; };
+  setLimits();
+  auto inArena = [&](uint32_t a) { return int64_t(uint32_t(a - kGuard)) <= wordLimit; };
+  const int64_t stackWordLimit = int64_t(stackHi) - int64_t(stackLo) - 4;
+  auto inStack = [&](uint32_t a) { return int64_t(uint32_t(a - stackLo)) <= stackWordLimit; };
 
 #define ORV_FAIL(kind, address) \
   do {                          \
@@ -154,7 +163,7 @@ int ScriptMachine::Run() {
     }
     start = pc;
     uint32_t op, o0, o1, o2;
-    if (pc >= ScriptAddressSpace::kGuardBytes && uint64_t(pc) + kLongestInstruction <= size) [[likely]] {
+    if (int64_t(uint32_t(pc - kGuard)) <= fetchLimit) [[likely]] {
       // The longest instruction fits before the arena's end, so one check
       // covers the operation word and every operand word. Words past this
       // instruction's own operands are read too but never used.
@@ -217,6 +226,7 @@ int ScriptMachine::Run() {
         uint32_t value = (*natives_)[index](args);
         mem = space_.Data();
         size = space_.Size();
+        setLimits();
         pc = pc_;
         sp = sp_;
         if (args.Failed()) ORV_FAIL(ScriptFault::kNativeFailed, o1);

@@ -275,6 +275,47 @@ TEST(ScriptMachineTest, PushesPastTheStackAndCodePastTheArenaFault) {
   }
 }
 
+// Stores to the first and last words of the arena and of the stack pass; one
+// byte further out they fault.
+TEST(ScriptMachineTest, AccessesAtTheEdgesOfTheArenaAndTheStack) {
+  MachineFixture f;
+  const uint32_t guard = ScriptAddressSpace::kGuardBytes;
+  const uint32_t end = uint32_t(f.space.Size());
+  const uint32_t lo = f.machine.StackBase(), hi = f.machine.StackEnd();
+  struct Case {
+    const char* name;
+    uint32_t op, operand, at;  // op 31 stores at an address, op 34 at a stack offset
+    bool passes;
+  };
+  // The stack pointer stays at the stack's base, so offset s names lo - s.
+  const Case cases[] = {
+      {"first arena word", 31, guard, guard, true},
+      {"word across the guard", 31, guard - 1, guard - 1, false},
+      {"last arena word", 31, end - 4, end - 4, true},
+      {"word across the end", 31, end - 3, end - 3, false},
+      {"last address", 31, 0xFFFFFFFF, 0xFFFFFFFF, false},
+      {"bottom stack word", 34, 0, lo, true},
+      {"below the stack", 34, 1, lo - 1, false},
+      {"top stack word", 34, lo - (hi - 4), hi - 4, true},
+      {"across the stack's top", 34, lo - (hi - 3), hi - 3, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    f.Code({c.op, 0x5A5A5A5A, c.operand});
+    f.machine.SetProgramCounter(f.code);
+    EXPECT_EQ(f.machine.Execute(), c.passes ? ScriptMachine::kYielded : ScriptMachine::kFaulted);
+    if (c.passes) {
+      uint32_t stored = 0;
+      EXPECT_TRUE(f.space.Read32(c.at, stored));
+      EXPECT_EQ(stored, 0x5A5A5A5Au);
+      f.space.Write32(c.at, 0);
+    } else {
+      EXPECT_EQ(f.machine.Fault(), c.op == 31 ? ScriptFault::kBadAddress : ScriptFault::kBadStackOffset);
+      EXPECT_EQ(f.machine.FaultAddress(), c.at);
+    }
+  }
+}
+
 TEST(ScriptMachineTest, BudgetPausesALoopAndNativesMayGrowTheArena) {
   MachineFixture f;
   f.natives.push_back([&f](NativeArgs&) { return f.space.Allocate(1 << 20); });
