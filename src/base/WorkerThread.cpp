@@ -14,8 +14,13 @@ thread_local const WorkerThread* t_runningWorker = nullptr;
 }  // namespace
 
 WorkerThread::~WorkerThread() {
-  // A body that destroys its own thread object cannot wait for itself.
-  if (Join() == 2) thread_.detach();
+  // A body that destroys its own thread object cannot wait for itself: the
+  // thread is let go, and told that this object is gone so that it touches
+  // nothing of it once the body returns.
+  if (Join() == 2) {
+    thread_.detach();
+    t_runningWorker = nullptr;
+  }
   ScopedLock guard(lock_);
   job_.Reset();
 }
@@ -68,6 +73,7 @@ void WorkerThread::ThreadProc(WorkerThread* self) {
   } else {
     self->Run();
   }
+  if (t_runningWorker != self) return;  // the body destroyed its own object
   self->RequestStop();
   self->runningEvent_.Reset();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 
 #include "platform/ThreadId.h"
 
@@ -71,6 +72,32 @@ TEST(WorkerThread, BodyCannotJoinOrRestartItself) {
   EXPECT_EQ(thread.joinResult.load(), 2);
   EXPECT_EQ(thread.canContinue.load(), 0);  // the refused join still asked for a stop
   EXPECT_EQ(thread.restartResult.load(), 1);
+}
+
+// Destroys its own thread object from its body, once the starter has let go.
+class SelfDeletingThread : public WorkerThread {
+ public:
+  void Run() override {
+    while (!go) std::this_thread::yield();
+    delete this;
+    // Set when this thread has ended, after everything that ran past the body.
+    thread_local ThreadEndMarker marker;
+    (void)marker;
+  }
+  static inline std::atomic<bool> go{false};
+  static inline std::atomic<bool> ended{false};
+
+ private:
+  struct ThreadEndMarker {
+    ~ThreadEndMarker() { ended = true; }
+  };
+};
+
+TEST(WorkerThread, BodyThatDestroysItsOwnObjectEndsWithoutTouchingIt) {
+  auto* thread = new SelfDeletingThread;
+  ASSERT_EQ(thread->Start(), 0);
+  SelfDeletingThread::go = true;
+  while (!SelfDeletingThread::ended) std::this_thread::yield();
 }
 
 struct Job {
