@@ -9,10 +9,15 @@
 namespace orrivel {
 namespace {
 
+// Where the system's initialise and uninitialise would go; both succeed.
+bool InitializeComponentLibrary() { return true; }
+void UninitializeComponentLibrary() {}
+
 struct ComCounts {
   CriticalSection lock;
   // Entries are made on first look-up and never erased.
   std::map<uint32_t, int32_t> byThread;
+  ComLibraryCalls library{&InitializeComponentLibrary, &UninitializeComponentLibrary};
 };
 
 ComCounts& Counts() {
@@ -20,17 +25,13 @@ ComCounts& Counts() {
   return counts;
 }
 
-// Where the system's initialise and uninitialise would go; both succeed.
-bool InitializeComponentLibrary() { return true; }
-void UninitializeComponentLibrary() {}
-
 }  // namespace
 
 int32_t ComInitThread() {
   ComCounts& counts = Counts();
   ScopedLock guard(counts.lock);
   int32_t& count = counts.byThread[platform::CurrentThreadId()];
-  if (count == 0 && !InitializeComponentLibrary()) return 1;
+  if (count == 0 && !counts.library.initialize()) return 1;
   ++count;
   return 0;
 }
@@ -40,7 +41,7 @@ int32_t ComUninitThread() {
   ScopedLock guard(counts.lock);
   int32_t& count = counts.byThread[platform::CurrentThreadId()];
   if (count == 0) return 1;
-  if (count == 1) UninitializeComponentLibrary();
+  if (count == 1) counts.library.uninitialize();
   --count;
   return 0;
 }
@@ -49,6 +50,12 @@ int32_t ComThreadCount() {
   ComCounts& counts = Counts();
   ScopedLock guard(counts.lock);
   return counts.byThread[platform::CurrentThreadId()];
+}
+
+void SetComLibraryCallsForTest(const ComLibraryCalls* calls) {
+  ComCounts& counts = Counts();
+  ScopedLock guard(counts.lock);
+  counts.library = calls ? *calls : ComLibraryCalls{&InitializeComponentLibrary, &UninitializeComponentLibrary};
 }
 
 }  // namespace orrivel

@@ -14,4 +14,13 @@ int32_t ComUninitThread();
 // The calling thread's count.
 int32_t ComThreadCount();
 
+// The two calls that would reach the system's component library. Tests put
+// their own in place to count the calls and to make initialisation fail;
+// null restores the defaults, which always succeed.
+struct ComLibraryCalls {
+  bool (*initialize)();
+  void (*uninitialize)();
+};
+void SetComLibraryCallsForTest(const ComLibraryCalls* calls);
+
 }  // namespace orrivel
