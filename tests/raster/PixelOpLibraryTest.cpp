@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "raster/CompositeKernels32.h"
 #include "raster/Kernels32.h"
+#include "raster/PixelOpEntries.h"
 
 namespace orrivel {
 namespace {
@@ -67,6 +72,24 @@ TEST_F(PixelOpLibraryTest, StartUpBindsOurLibraryFromTheProgramFolder) {
   EXPECT_NE(PixelOpEntryAddress(kPixelOpChangedRect), nullptr);
   binding.reset();
   EXPECT_EQ(CurrentPixelOpLibrary(), nullptr);
+}
+
+TEST_F(PixelOpLibraryTest, TransformedDrawTakesSourceRectanglesOfAnyWidth) {
+  PixelOpLibrary binding("tvpgl.dll", nullptr, false);
+  ASSERT_TRUE(binding.HasModule()) << binding.Error();
+  auto draw = PixelOpEntryAs<PixelOpTransformDrawFn>(kPixelOpTransformDrawImage);
+  ASSERT_NE(draw, nullptr);
+  std::vector<uint32_t> target(16, 0), source(16, 0xFF112233u);
+  const PixelOpImage t{reinterpret_cast<uint8_t*>(target.data()), 4, 4, 16, 32};
+  const PixelOpImage s{reinterpret_cast<uint8_t*>(source.data()), 4, 4, 16, 32};
+  const Rect rects[] = {{INT32_MIN, 0, INT32_MAX, 4}, {0, INT32_MIN, 4, INT32_MAX}, {0, 0, 4, 4}};
+  for (const Rect& r : rects) {
+    std::fill(target.begin(), target.end(), 0u);
+    EXPECT_EQ(draw(&t, &s, 0, 0, 4, 0, 0, 4, &r, 0, 0, 255, 0, 0, 0, 0), 0);
+    // Texels outside the source are skipped; those inside are copied.
+    for (uint32_t p : target) EXPECT_TRUE(p == 0u || p == 0xFF112233u) << std::hex << p;
+  }
+  EXPECT_EQ(target[5], 0xFF112233u);
 }
 
 TEST_F(PixelOpLibraryTest, AbsentOrFailingLibrariesLeaveNoneCurrent) {

@@ -111,7 +111,9 @@ int32_t TransformDraw(const PixelOpImage* target, const PixelOpImage* source, do
   span(x0, x1, x2, x3, target->width, &box.left, &box.right);
   span(y0, y1, y2, y3, target->height, &box.top, &box.bottom);
   if (box.IsEmpty()) return kDone;
-  const int64_t w = area.Width(), h = area.Height();
+  // In 64 bits: a source rectangle spanning most of the 32-bit range is
+  // refused texel by texel below, not wrapped here.
+  const int64_t w = int64_t(area.right) - area.left, h = int64_t(area.bottom) - area.top;
   const int32_t level = std::clamp(opacity, 0, 255);
   for (int32_t py = box.top; py < box.bottom; ++py) {
     uint32_t* out = Row(target, py);
