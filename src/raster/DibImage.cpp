@@ -43,6 +43,14 @@ int DibImage::Create(int32_t width, int32_t height, uint8_t bitsPerPixel, bool u
   const uint64_t allocation = size.pixelBytes + 7;
   buffer_.reset(new (std::nothrow) uint8_t[size_t(allocation)]);
   if (!buffer_) return 2;
+  if (useSection && bitsPerPixel == 8) {
+    sectionColors_.reset(new (std::nothrow) uint32_t[256]);
+    if (!sectionColors_) {
+      buffer_.reset();
+      return 2;
+    }
+    for (uint32_t i = 0; i < 256; ++i) sectionColors_[i] = i * 0x010101u;
+  }
   const uintptr_t address = reinterpret_cast<uintptr_t>(buffer_.get());
   pixels_ = buffer_.get() + ((8 - (address & 7)) & 7);
   bufferSize_ = useSection ? 0 : uint32_t(allocation);
@@ -57,6 +65,7 @@ int DibImage::Create(int32_t width, int32_t height, uint8_t bitsPerPixel, bool u
 
 void DibImage::Free() {
   buffer_.reset();
+  sectionColors_.reset();
   pixels_ = nullptr;
   palette_.reset();
   width_ = 0;
@@ -94,6 +103,7 @@ int DibImage::SetPalette(const uint32_t* table, size_t tableEntries, int32_t cou
   if (!EnsurePalette()) return 2;
   if (table == nullptr) {
     for (uint32_t i = 0; i < 256; ++i) palette_[i] = i * 0x010101u;
+    PushPalette();
     return 0;
   }
   const int64_t begin = first < 0 ? 0 : first;
@@ -101,18 +111,27 @@ int DibImage::SetPalette(const uint32_t* table, size_t tableEntries, int32_t cou
   if (end > 256) end = 256;
   if (end > int64_t(tableEntries)) end = int64_t(tableEntries);
   for (int64_t i = begin; i < end; ++i) palette_[size_t(i)] = table[size_t(i)];
+  PushPalette();
   return 0;
 }
 
-bool DibImage::SetPaletteEntry(int32_t index, uint32_t color, bool /*push*/) {
+void DibImage::PushPalette() {
+  if (sectionColors_ && palette_) std::memcpy(sectionColors_.get(), palette_.get(), 256 * sizeof(uint32_t));
+}
+
+bool DibImage::SetPaletteEntry(int32_t index, uint32_t color, bool push) {
   if (!palette_) return false;
-  palette_[uint32_t(index) & 0xFF] = color;
+  uint32_t& entry = palette_[uint32_t(index) & 0xFF];
+  if (entry == color) return true;
+  entry = color;
+  if (push) PushPalette();
   return true;
 }
 
-bool DibImage::FillPalette(uint32_t color, bool /*push*/) {
+bool DibImage::FillPalette(uint32_t color, bool push) {
   if (!palette_) return false;
   for (uint32_t i = 0; i < 256; ++i) palette_[i] = color;
+  if (push) PushPalette();
   return true;
 }
 

@@ -6,7 +6,9 @@
 // into; on this platform both kinds are plain memory with the same layout,
 // and they differ only where callers can see it: a section is re-created on
 // every resize (contents, palette and key lost) while a plain buffer keeps
-// its block when the new size fits.
+// its block when the new size fits, and an 8-bit section carries the colour
+// table that device-context transfers read (a grey ramp until a palette is
+// pushed to it).
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -46,12 +48,17 @@ class DibImage : public ClippedImage {
   // tableEntries are never read. A null table sets the grey ramp.
   // 0 done; 1 not 8 bits; 2 no memory.
   int SetPalette(const uint32_t* table, size_t tableEntries, int32_t count, int32_t first);
-  // False when there is no palette. index is taken modulo 256.
+  // False when there is no palette. index is taken modulo 256. push also
+  // sends the whole palette to an 8-bit section's colour table.
   bool SetPaletteEntry(int32_t index, uint32_t color, bool push);
   bool FillPalette(uint32_t color, bool push);
   // First index whose red, green and blue match; -1 when none or no palette.
   int32_t FindPaletteIndex(uint8_t red, uint8_t green, uint8_t blue) const;
   const uint32_t* GetPalette() const { return palette_.get(); }
+  // The 256 colours that device-context transfers from an 8-bit section
+  // read: the grey ramp from creation, then what SetPalette and pushed entry
+  // changes send. Null for plain buffers and other depths.
+  const uint32_t* GetSectionColors() const { return sectionColors_.get(); }
 
   // The index (8 bits) or the word (32 bits); kNoColorKey outside, without
   // pixels or at another depth.
@@ -72,12 +79,14 @@ class DibImage : public ClippedImage {
 
  private:
   bool EnsurePalette();
+  void PushPalette();
   void FillRect32(const Rect& r, uint32_t value);
 
   std::unique_ptr<uint8_t[]> buffer_;
   uint8_t* pixels_ = nullptr;  // row 0: the buffer rounded up to 8 bytes
   uint8_t bitsPerPixel_ = 0;
   std::unique_ptr<uint32_t[]> palette_;  // 256 entries 0x00RRGGBB when present
+  std::unique_ptr<uint32_t[]> sectionColors_;  // 8-bit sections only
   uint32_t bufferSize_ = 0;
   bool isSection_ = false;
 };

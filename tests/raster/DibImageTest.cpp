@@ -217,6 +217,47 @@ TEST(DibImageTest, ResizeKeepsPlainBlocksAndRenewsSections) {
   EXPECT_EQ(section.GetWidth(), 6);
 }
 
+TEST(DibImageTest, SectionColourTableFollowsPushedPalettes) {
+  DibImage section;
+  ASSERT_EQ(section.Create(4, 2, 8, true), 0);
+  const uint32_t* colours = section.GetSectionColors();
+  ASSERT_NE(colours, nullptr);
+  EXPECT_EQ(section.GetPalette(), nullptr);
+  EXPECT_EQ(colours[0], 0u);
+  EXPECT_EQ(colours[0x80], 0x808080u);  // grey ramp from creation
+  EXPECT_EQ(colours[255], 0xFFFFFFu);
+
+  const uint32_t table[256] = {0x112233, 0x445566};
+  ASSERT_EQ(section.SetPalette(nullptr, 0, 0, 0), 0);
+  ASSERT_EQ(section.SetPalette(table, 256, 2, 0), 0);  // always sent
+  EXPECT_EQ(colours[1], 0x445566u);
+  EXPECT_EQ(colours[2], 0x020202u);
+
+  ASSERT_TRUE(section.SetPaletteEntry(3, 0xABCDEF, false));  // kept back
+  EXPECT_EQ(colours[3], 0x030303u);
+  ASSERT_TRUE(section.SetPaletteEntry(4, 0x123456, true));  // sends every entry
+  EXPECT_EQ(colours[3], 0xABCDEFu);
+  EXPECT_EQ(colours[4], 0x123456u);
+  ASSERT_TRUE(section.FillPalette(0x00FF00, false));
+  EXPECT_EQ(colours[0], 0x112233u);
+  ASSERT_TRUE(section.FillPalette(0x00FF00, true));
+  EXPECT_EQ(colours[0], 0x00FF00u);
+
+  // A resized section is new: grey again.
+  ASSERT_EQ(section.Resize(8, 8), 0);
+  ASSERT_NE(section.GetSectionColors(), nullptr);
+  EXPECT_EQ(section.GetSectionColors()[0x40], 0x404040u);
+
+  // Plain buffers and 32-bit sections have no colour table.
+  DibImage plain, deep;
+  ASSERT_EQ(plain.Create(4, 2, 8, false), 0);
+  ASSERT_EQ(deep.Create(4, 2, 32, true), 0);
+  EXPECT_EQ(plain.GetSectionColors(), nullptr);
+  EXPECT_EQ(deep.GetSectionColors(), nullptr);
+  section.Free();
+  EXPECT_EQ(section.GetSectionColors(), nullptr);
+}
+
 TEST(MakeBitmapInfoTest, HeaderAndColourTableByDepth) {
   const struct {
     int32_t w, h;
