@@ -13,6 +13,9 @@ std::atomic<MathTables*> g_mathTables{nullptr};
 
 constexpr double kStep = std::numbers::pi / 256.0;
 
+// False for NaN too.
+bool FitsInt32(double value) { return value >= -2147483648.0 && value <= 2147483647.0; }
+
 }  // namespace
 
 MathTables::MathTables() {
@@ -85,10 +88,18 @@ bool BuildRotationTransform(double* quad, int32_t baseX, int32_t baseY, int32_t 
   const double maxX = *std::max_element(x, x + 4);
   const double minY = *std::min_element(y, y + 4);
   const double maxY = *std::max_element(y, y + 4);
-  if (outWidth) *outWidth = int32_t(maxX - minX);
-  if (outHeight) *outHeight = int32_t(maxY - minY);
-  const int32_t positionX = int32_t(pivotX - px + minX + 0.5) + baseX;
-  const int32_t positionY = int32_t(pivotY - py + minY + 0.5) + baseY;
+  const double boxWidth = maxX - minX;
+  const double boxHeight = maxY - minY;
+  // Summed in double: the base plus the offset may not fit 32 bits.
+  const double placedX = std::trunc(pivotX - px + minX + 0.5) + baseX;
+  const double placedY = std::trunc(pivotY - py + minY + 0.5) + baseY;
+  // An infinite or huge scale or size gives a box that no 32-bit coordinate
+  // holds; refuse it rather than convert out of range.
+  if (!FitsInt32(boxWidth) || !FitsInt32(boxHeight) || !FitsInt32(placedX) || !FitsInt32(placedY)) return false;
+  if (outWidth) *outWidth = int32_t(boxWidth);
+  if (outHeight) *outHeight = int32_t(boxHeight);
+  const int32_t positionX = int32_t(placedX);
+  const int32_t positionY = int32_t(placedY);
   if (outX) *outX = positionX;
   if (outY) *outY = positionY;
   for (int i = 0; i < 4; ++i) {

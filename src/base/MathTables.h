@@ -48,7 +48,8 @@ MathTables* SetMathTables(MathTables* tables);
 // given the quad's x (y) values are relative to it, otherwise absolute. Every
 // out argument may be null. False when quad is null, no tables are
 // published, scale is 0 or not a number, nothing would change (angle a whole
-// turn, base 0 and scale 1), or the double table cannot be built.
+// turn, base 0 and scale 1), the double table cannot be built, or the box or
+// the position would not fit 32 bits (an infinite or huge scale or size).
 bool BuildRotationTransform(double* quad, int32_t baseX, int32_t baseY, int32_t angle, double scale, int32_t width,
                             int32_t height, int32_t pivotX, int32_t pivotY, int32_t* outWidth, int32_t* outHeight,
                             int32_t* outX, int32_t* outY);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <limits>
 
@@ -104,6 +105,31 @@ TEST_F(RotationTest, Refusals) {
   EXPECT_FALSE(BuildRotationTransform(quad, 0, 0, 0, 1.0, 4, 4, 0, 0, nullptr, nullptr, nullptr, nullptr));
   EXPECT_FALSE(BuildRotationTransform(quad, 0, 0, 512, 1.0, 4, 4, 0, 0, nullptr, nullptr, nullptr, nullptr));
   EXPECT_TRUE(BuildRotationTransform(quad, 0, 0, 1, 1.0, 4, 4, 0, 0, nullptr, nullptr, nullptr, nullptr));
+  // Boxes and positions that no 32-bit coordinate holds; nothing is written.
+  struct Huge {
+    int32_t baseX;
+    int32_t angle;
+    double scale;
+    int32_t width;
+  };
+  const double inf = std::numeric_limits<double>::infinity();
+  const Huge huge[] = {
+      {0, 0, inf, 4},         {0, 0, -inf, 4}, {0, 0, 1e300, 4}, {0, 0, 4.0, 0x7FFFFFFF}, {0, 0, inf, 0},
+      {INT32_MIN, 256, 1.0, 4},  // half a turn puts the box 3 to the left of the lowest base
+  };
+  for (const Huge& h : huge) {
+    SCOPED_TRACE(testing::Message() << h.baseX << " " << h.angle << " " << h.scale << " " << h.width);
+    int32_t outWidth = -7;
+    int32_t outX = -7;
+    EXPECT_FALSE(BuildRotationTransform(quad, h.baseX, 0, h.angle, h.scale, h.width, 4, 0, 0, &outWidth, nullptr,
+                                        &outX, nullptr));
+    EXPECT_EQ(outWidth, -7);
+    EXPECT_EQ(outX, -7);
+  }
+  // The lowest base that still holds the turned box is placed.
+  int32_t outX = 0;
+  EXPECT_TRUE(BuildRotationTransform(quad, INT32_MIN + 3, 0, 256, 1.0, 4, 4, 0, 0, nullptr, nullptr, &outX, nullptr));
+  EXPECT_EQ(outX, INT32_MIN);
   // No published tables.
   MathTables* mine = SetMathTables(nullptr);
   EXPECT_EQ(mine, &tables_);
