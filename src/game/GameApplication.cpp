@@ -146,6 +146,9 @@ void GameApplication::MainLoop() {
       continue;
     }
     ++framesRun;
+    // Where the pointer is in game coordinates: the mouse reports nothing
+    // while that position is unknown.
+    UpdateWindowState();
     Input().Update();
     const uint32_t now = CurrentTickMs();
     for (TimerList& list : timerLists) list.Step(now);

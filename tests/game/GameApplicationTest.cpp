@@ -184,6 +184,31 @@ TEST_F(GameApplicationTest, FilesDroppedOnTheWindowWaitForTheScripts) {
   EXPECT_EQ(platform::PendingDropCount(), pendingBefore);  // the drop was finished
 }
 
+// A game that puts the pointer over its picture once the window is shown.
+class PointingGame : public GameApplication {
+ public:
+  int CreateDevices() override {
+    if (const int result = GameApplication::CreateDevices(); result != 0) return result;
+    platform::Rect client;
+    GetClientScreenRect(client);
+    static_cast<platform::HeadlessBackend&>(platform::CurrentBackend())
+        .PlaceCursor(platform::Point{client.left + 10, client.top + 20});
+    return 0;
+  }
+};
+
+// Each frame reads where the pointer is before the devices: the mouse
+// reports nothing while that position is unknown.
+TEST_F(GameApplicationTest, FramesFollowThePointerInGameCoordinates) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  PointingGame app;
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_GT(app.framesRun, 0u);
+  EXPECT_EQ(app.cursorX, 10);
+  EXPECT_EQ(app.cursorY, 20);
+  EXPECT_EQ(app.cursorZone, 0);
+}
+
 // The shell fills the processor hooks: identification, and the settings
 // switching features off, which also decides the packed pixel kernels.
 TEST_F(GameApplicationTest, ProcessorHooksMaskTheFeaturesAndTheKernelFlag) {
