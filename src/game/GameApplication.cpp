@@ -122,6 +122,9 @@ int GameApplication::BootScripts() {
 }
 
 int GameApplication::CreateDevices() {
+  // A full-screen start that fell back to a window is not a run-time error:
+  // the game goes on in the window.
+  if (errorCode == 2) errorCode = 0;
   InputManager& input = Input();
   if (input.CreateActionMap(20, &actions) == 0) InstallDefaultBindings(*actions);
   input.SetJoysticksEnabled(useJoystick != 0);

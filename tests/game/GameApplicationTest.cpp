@@ -209,6 +209,31 @@ TEST_F(GameApplicationTest, FramesFollowThePointerInGameCoordinates) {
   EXPECT_EQ(app.cursorZone, 0);
 }
 
+// A display that cannot take the full screen.
+class NoFullScreen : public ScreenDevice {
+ public:
+  int SetScreenMode(platform::WindowId window, bool windowed, bool flagB, bool zBuffer) override {
+    if (!windowed) {
+      hasDeviceObject = true;
+      return 3;
+    }
+    return ScreenDevice::SetScreenMode(window, windowed, flagB, zBuffer);
+  }
+};
+
+// The fall-back to a window is passed to the game's device step, which
+// takes it; the run goes on and ends without an error box.
+TEST_F(GameApplicationTest, FullScreenStartThatFallsBackToAWindowRunsOn) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  GameApplication app;
+  app.SetScreenDevice(std::make_unique<NoFullScreen>());
+  app.screenMode = 1;
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_EQ(app.screenMode, 2);
+  EXPECT_EQ(app.errorCode, 0);
+  EXPECT_EQ(app.scriptResult, ScriptHost::kStepEnded);
+}
+
 // The shell fills the processor hooks: identification, and the settings
 // switching features off, which also decides the packed pixel kernels.
 TEST_F(GameApplicationTest, ProcessorHooksMaskTheFeaturesAndTheKernelFlag) {
