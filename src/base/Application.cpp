@@ -372,6 +372,8 @@ void Application::Exit(int code) {
     if (savedLowPower) backend.SetPowerSetting(PowerSetting::LowPower, true);
     if (savedPowerOff) backend.SetPowerSetting(PowerSetting::PowerOff, true);
   }
+  // The state held before the run is given back even when it was 0 (nothing
+  // held): here 0 is a state like any other, not a failed call.
   if (keepSystemAwake) backend.SetExecutionState(savedExecutionState);
   // 6.
   screen->ReleaseDevice();
@@ -590,6 +592,7 @@ int Application::OnMouseWheel(MessageRecord& record) {
 
 int Application::OnSetCursor(MessageRecord& record) {
   if ((uint32_t(record.lParam) & 0xFFFF) != HTCLIENT) return 1;
+  if (MouseDevice* mouse = input->Mouse()) mouse->ShowCurrentCursor();
   return 0;
 }
 
@@ -616,7 +619,8 @@ int Application::OnEnterMenuLoop(MessageRecord&) {
 
 int Application::OnExitMenuLoop(MessageRecord&) {
   if (screenMode == 1) {
-    input->ShowSystemCursor(false);
+    // An image cursor keeps the system cursor as the game left it.
+    if (!MouseInImageCursorMode()) input->ShowSystemCursor(false);
     if (menuBarShown) {
       menuBarShown = false;
       mainWindow.SendWindowMessage(WM_APP_HIDE_FULLSCREEN_MENU, 0, 0);
@@ -855,6 +859,11 @@ int Application::ApplyScreenMode(uint8_t mode, uint8_t depth, uint8_t force) {
       backend.ShowWindow(window, SW_SHOW);
       backend.MoveWindow(window, screen->monitorRect);
       backend.SetTopMost(window, fullScreenTopMost);
+      // A child window over the game (a movie, a dialog) repaints over the
+      // newly styled window.
+      if (childRepaint) {
+        if (WindowId child = backend.GetTopChild(window)) backend.InvalidateWindow(child);
+      }
       OnEnteredFullScreen();
       InstallKeyboardHook();
       imeStatusOpen = false;

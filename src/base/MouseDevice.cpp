@@ -71,6 +71,8 @@ int32_t MouseDevice::SetCursorShape(int32_t shape, uintptr_t, uint32_t resourceI
   return 0;
 }
 
+void MouseDevice::ShowCurrentCursor() const { platform::CurrentInputSource().SetCursor(cursorHandle_); }
+
 void MouseDevice::ShowSystemCursor(bool show) {
   platform::InputSource& source = platform::CurrentInputSource();
   // The system keeps a display count; step it until it is on the right side

@@ -45,6 +45,9 @@ class MouseDevice : public InputDevice {
   void SetCursorState(uint32_t state, platform::WindowId window, uint32_t message);
   // As SetCursorState, or the image cursor's visibility while there is one.
   void ApplyCursorState(uint32_t state, platform::WindowId window, uint32_t message);
+  // Shows the current cursor shape (the main window's set-cursor message
+  // over the client area).
+  void ShowCurrentCursor() const;
   uint32_t CursorHandle() const { return cursorHandle_; }
   int32_t CursorShape() const { return cursorShape_; }
   uint32_t CursorState() const { return cursorState_; }
