@@ -620,7 +620,7 @@ int Application::OnEnterMenuLoop(MessageRecord&) {
 int Application::OnExitMenuLoop(MessageRecord&) {
   if (screenMode == 1) {
     // An image cursor keeps the system cursor as the game left it.
-    if (!MouseInImageCursorMode()) input->ShowSystemCursor(false);
+    if (!MouseInImageCursorMode() && GameHidesSystemCursor()) input->ShowSystemCursor(false);
     if (menuBarShown) {
       menuBarShown = false;
       mainWindow.SendWindowMessage(WM_APP_HIDE_FULLSCREEN_MENU, 0, 0);
@@ -665,8 +665,12 @@ int Application::OnMButtonUp(MessageRecord& r) { input->OnMiddleButtonUp(r.wPara
 
 int Application::OnModalNotify(MessageRecord& record) {
   if (input->HasMouse()) {
-    input->ShowSystemCursor(record.wParam != 0);
-    systemCursorShown = record.wParam != 0;
+    const bool show = record.wParam != 0;
+    // Hidden again only when the game hid it: a game that keeps the system
+    // cursor would otherwise lose it over its window and after every box.
+    if (!show && !GameHidesSystemCursor()) return 0;
+    input->ShowSystemCursor(show);
+    systemCursorShown = show;
   }
   return 0;
 }

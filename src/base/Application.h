@@ -271,6 +271,9 @@ class Application : public AppFramework, public MainWindowHost {
   // What the window services ask of the mouse device: an image cursor
   // stands in for the system cursor.
   bool MouseInImageCursorMode() const;
+  // The game asked for the system cursor to be hidden (it draws its own):
+  // only then is it hidden over the game, after boxes and after menus.
+  bool GameHidesSystemCursor() const;
   // A cursor that leaves the window: a mouse device fed by window messages
   // forgets the buttons it still thinks are held (no button-up arrives
   // outside the window).

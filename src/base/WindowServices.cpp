@@ -39,6 +39,10 @@ bool Application::MouseInImageCursorMode() const {
   return input->Mouse() && input->Mouse()->ImageCursor() != nullptr;
 }
 
+bool Application::GameHidesSystemCursor() const {
+  return input->Mouse() && input->Mouse()->CursorState() == 0;
+}
+
 void Application::ResetMouseDevice() {
   MouseDevice* mouse = input->Mouse();
   if (mouse && mouse->GetKind() == kInputWindowMessages) mouse->Reset();

@@ -304,5 +304,30 @@ TEST_F(ApplicationHandlersTest, SetCursorShowsTheMouseCursorOverTheClientAreaOnl
   app.Exit(0);
 }
 
+// The system cursor goes over the game, after boxes and after menus only
+// when the game hid it (it draws its own); outside the window it is back.
+TEST_F(ApplicationHandlersTest, SystemCursorIsHiddenOverTheGameOnlyWhenTheGameHidIt) {
+  HeadlessInput source;
+  ScopedInputSource scopedSource(source);
+  MenuApp app;
+  ASSERT_EQ(app.Init(), 0);
+  Rect client;
+  app.GetClientScreenRect(client);
+  const Point inside{client.left + 5, client.top + 5}, outside{client.left - 5, client.top + 5};
+
+  backend.PlaceCursor(inside);
+  EXPECT_TRUE(app.UpdateWindowState());
+  app.ShowMessageBox("text", 0);
+  EXPECT_GE(source.CursorCount(), 0);
+
+  app.Input().Mouse()->SetCursorState(0, kNoWindow, 0);
+  for (const auto& [at, shown] : {std::pair{inside, false}, std::pair{outside, true}, std::pair{inside, false}}) {
+    backend.PlaceCursor(at);
+    app.UpdateWindowState();
+    EXPECT_EQ(source.CursorCount() >= 0, shown) << at.x;
+  }
+  app.Exit(0);
+}
+
 }  // namespace
 }  // namespace orrivel::test
