@@ -169,7 +169,10 @@ class Application : public AppFramework, public MainWindowHost {
 
   // MainWindowHost.
   bool IsFullScreen() const override { return screenMode == 1; }
-  void SetCandidateListOpen(bool open) override { candidateListOpen = open; }
+  void SetCandidateListOpen(bool open) override {
+    if (open) ime.PlaceCandidateWindow();
+    candidateListOpen = open;
+  }
 
   // --- State ------------------------------------------------------------
   bool instanceMutex = false;

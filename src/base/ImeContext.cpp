@@ -64,6 +64,16 @@ const char* ImeContext::FetchString() {
   return compositionString_->c_str();
 }
 
+void ImeContext::SetCandidatePos(int32_t x, int32_t y) {
+  candidateX_ = x;
+  candidateY_ = y;
+  PlaceCandidateWindow();
+}
+
+void ImeContext::PlaceCandidateWindow() const {
+  if (context_ != 0) platform::Ime().SetCandidateWindow(context_, candidateX_, candidateY_);
+}
+
 int32_t ImeContext::GetCompositionClause() const { return 0; }
 
 int32_t ImeContext::GetCursorPos() const { return platform::Ime().GetCompositionCursor(context_); }

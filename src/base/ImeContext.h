@@ -40,10 +40,12 @@ class ImeContext {
   // The composition cursor and the first changed byte, in bytes.
   int32_t GetCursorPos() const;
   int32_t GetDeltaStart() const;
-  void SetCandidatePos(int32_t x, int32_t y) {
-    candidateX_ = x;
-    candidateY_ = y;
-  }
+  // Stores where the text-entry control wants the candidate list. This
+  // system sends no notice when the list opens, so an attached context
+  // places the list at once as well.
+  void SetCandidatePos(int32_t x, int32_t y);
+  // Puts the candidate list at the stored position (the list opens).
+  void PlaceCandidateWindow() const;
   int32_t CandidateX() const { return candidateX_; }
   int32_t CandidateY() const { return candidateY_; }
 

@@ -52,6 +52,12 @@ bool ImeService::GetOpenStatus(uint32_t context) {
 
 bool ImeService::GetConversionStatus(uint32_t, uint32_t*, uint32_t*) { return false; }
 
+bool ImeService::SetCandidateWindow(uint32_t context, int32_t x, int32_t y) {
+  if (context == 0 || !CurrentBackend().IsWindow(context)) return false;
+  CurrentBackend().SetTextInputSpot(context, Rect{x, y, x, y});
+  return true;
+}
+
 const ImeService::Composition* ImeService::Find(uint32_t context) const {
   auto it = compositions_.find(context);
   return it == compositions_.end() ? nullptr : &it->second;

@@ -23,6 +23,9 @@ class ImeService {
   bool GetOpenStatus(uint32_t context);
   // Always false: conversion and sentence modes cannot be read here.
   bool GetConversionStatus(uint32_t context, uint32_t* conversion, uint32_t* sentence);
+  // Places the candidate list of the context's window at the point (client
+  // coordinates). False without a context.
+  bool SetCandidateWindow(uint32_t context, int32_t x, int32_t y);
 
   // The composition of a context: its CP932 text (empty when none), the
   // cursor and the first byte that changed with the last update. False

@@ -700,6 +700,23 @@ void WindowSystem::SetTextInputEnabled(WindowId window, bool enabled) {
   NativeSetTextInput(*record);
 }
 
+void WindowSystem::SetTextInputSpot(WindowId window, const Rect& spot) {
+  WindowRecord* record;
+  {
+    std::lock_guard lock(mutex_);
+    record = Find(window);
+    if (!record) return;
+    record->textInputSpot = spot;
+  }
+  NativeSetTextInputSpot(*record);
+}
+
+Rect WindowSystem::TextInputSpot(WindowId window) const {
+  std::lock_guard lock(mutex_);
+  const WindowRecord* record = Find(window);
+  return record ? record->textInputSpot : Rect{};
+}
+
 bool WindowSystem::IsTextInputEnabled(WindowId window) const {
   std::lock_guard lock(mutex_);
   const WindowRecord* record = Find(window);

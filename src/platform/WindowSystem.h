@@ -149,6 +149,10 @@ class WindowSystem {
   // Text input (the IME's role): when on, typed text arrives as WM_CHAR.
   virtual void SetTextInputEnabled(WindowId window, bool enabled);
   bool IsTextInputEnabled(WindowId window) const;
+  // Where the input method puts its candidate list (client coordinates); the
+  // list keeps clear of the rectangle.
+  void SetTextInputSpot(WindowId window, const Rect& spot);
+  Rect TextInputSpot(WindowId window) const;
 
  protected:
   struct WindowRecord {
@@ -171,6 +175,7 @@ class WindowSystem {
     bool enabled = true;
     bool invalid = false;
     bool textInput = false;
+    Rect textInputSpot;
     bool destroying = false;
     uint64_t order = 0;
     void* native = nullptr;  // the back end's window
@@ -186,6 +191,7 @@ class WindowSystem {
   virtual void NativeSetFullScreen(WindowRecord&) {}
   virtual void NativeRaise(WindowRecord&) {}
   virtual void NativeSetTextInput(WindowRecord&) {}
+  virtual void NativeSetTextInputSpot(WindowRecord&) {}
   // Turns waiting native events into messages; never blocks.
   virtual void PumpNativeEvents() {}
   // Blocks up to ms for native events or queue activity.

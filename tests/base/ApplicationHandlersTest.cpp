@@ -304,6 +304,22 @@ TEST_F(ApplicationHandlersTest, SetCursorShowsTheMouseCursorOverTheClientAreaOnl
   app.Exit(0);
 }
 
+// The candidate list of the input method goes where the text field asked
+// when it opens; the main window keeps the open state for the field.
+TEST_F(ApplicationHandlersTest, CandidateListOpensAtTheTextFieldsPosition) {
+  MenuApp app;
+  ASSERT_EQ(app.Init(), 0);
+  WindowId window = app.mainWindow.GetHandle();
+  app.ime.SetCandidatePos(100, 200);
+  backend.SetTextInputSpot(window, Rect{});
+  Send(app, WM_IME_NOTIFY, IMN_OPENCANDIDATE);
+  EXPECT_TRUE(app.candidateListOpen);
+  EXPECT_EQ(backend.TextInputSpot(window), (Rect{100, 200, 100, 200}));
+  Send(app, WM_IME_NOTIFY, IMN_CLOSECANDIDATE);
+  EXPECT_FALSE(app.candidateListOpen);
+  app.Exit(0);
+}
+
 // The system cursor goes over the game, after boxes and after menus only
 // when the game hid it (it draws its own); outside the window it is back.
 TEST_F(ApplicationHandlersTest, SystemCursorIsHiddenOverTheGameOnlyWhenTheGameHidIt) {

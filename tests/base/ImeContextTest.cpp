@@ -102,6 +102,11 @@ TEST_F(ImeContextTest, PositionsOpenStateAndWhatCannotBeKnown) {
   ime.SetCandidatePos(12, -3);
   EXPECT_EQ(ime.CandidateX(), 12);
   EXPECT_EQ(ime.CandidateY(), -3);
+  // The candidate list goes there at once, and again when it opens.
+  EXPECT_EQ(backend.TextInputSpot(window), (platform::Rect{12, -3, 12, -3}));
+  backend.SetTextInputSpot(window, platform::Rect{});
+  ime.PlaceCandidateWindow();
+  EXPECT_EQ(backend.TextInputSpot(window), (platform::Rect{12, -3, 12, -3}));
 
   ImeContext detached;
   EXPECT_TRUE(detached.Attach(platform::kNoWindow));
@@ -109,6 +114,8 @@ TEST_F(ImeContextTest, PositionsOpenStateAndWhatCannotBeKnown) {
   EXPECT_FALSE(detached.GetOpen());
   EXPECT_EQ(detached.FetchString(), nullptr);
   EXPECT_EQ(detached.GetCursorPos(), 0);
+  detached.SetCandidatePos(5, 6);  // kept, placed nowhere
+  EXPECT_EQ(detached.CandidateX(), 5);
   ImeContext gone;
   gone.Attach(0x7777);  // no such window
   EXPECT_EQ(gone.Context(), 0u);

@@ -255,6 +255,12 @@ void SdlBackend::NativeSetTextInput(WindowRecord& record) {
   if (textInputUsers_ > 0) SDL_StartTextInput(); else SDL_StopTextInput();
 }
 
+void SdlBackend::NativeSetTextInputSpot(WindowRecord& record) {
+  SDL_Rect spot{record.textInputSpot.left, record.textInputSpot.top, record.textInputSpot.Width(),
+                record.textInputSpot.Height()};
+  SDL_SetTextInputRect(&spot);
+}
+
 WindowId SdlBackend::WindowFromSdl(uint32_t sdlWindowId) {
   SDL_Window* window = SDL_GetWindowFromID(sdlWindowId);
   if (!window) return kNoWindow;

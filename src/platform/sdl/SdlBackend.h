@@ -36,6 +36,7 @@ class SdlBackend : public Backend {
   void NativeSetFullScreen(WindowRecord& record) override;
   void NativeRaise(WindowRecord& record) override;
   void NativeSetTextInput(WindowRecord& record) override;
+  void NativeSetTextInputSpot(WindowRecord& record) override;
   void PumpNativeEvents() override;
   void WaitForActivity(uint32_t ms) override;
 
