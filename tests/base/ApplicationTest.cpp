@@ -45,7 +45,7 @@ TEST_F(ApplicationTest, InitBuildsTheMainWindowAsConfigured) {
   RecordingApp app;
   backend.SetMetrics(FrameMetrics{20, 3, 3, 19});
   app.menuId = 7;
-  backend.RegisterMenuResource(7, Menu({MenuItem{100, "File"}}));
+  backend.RegisterMenuResource(7, Menu({MenuItem{100, "File", false, true, {}}}));
   backend.RegisterAcceleratorResource(9, {Accelerator{FVIRTKEY, 'Q', 100}});
   app.acceleratorId = 9;
   ASSERT_EQ(app.Init(), 0);

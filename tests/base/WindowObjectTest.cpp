@@ -192,7 +192,7 @@ TEST_F(PumpTest, AcceleratorsTurnKeysIntoCommands) {
   RecordingApp app;
   app.menuId = 3;
   app.acceleratorId = 4;
-  backend.RegisterMenuResource(3, Menu({MenuItem{100, "Quit"}, MenuItem{101, "Save"}}));
+  backend.RegisterMenuResource(3, Menu({MenuItem{100, "Quit", false, true, {}}, MenuItem{101, "Save", false, true, {}}}));
   backend.RegisterAcceleratorResource(4, {Accelerator{FVIRTKEY | FCONTROL, 'Q', 100},
                                           Accelerator{FVIRTKEY, VK_F12, 101}});
   ASSERT_EQ(app.Init(), 0);
