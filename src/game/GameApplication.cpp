@@ -18,6 +18,7 @@ namespace orrivel {
 using namespace platform;
 
 GameApplication::GameApplication() {
+  SetMathTables(&mathTables);
   InitBaseFolder();
   baseFolder = BaseFolder();
   // The start-up steps that live in the libraries above the framework.
@@ -37,6 +38,7 @@ GameApplication::GameApplication() {
 GameApplication::~GameApplication() {
   scripts.reset();
   if (GetArchiveManager() == archives.get()) SetArchiveManager(nullptr);
+  if (GetMathTables() == &mathTables) SetMathTables(nullptr);
 }
 
 namespace {

@@ -13,6 +13,7 @@
 #include "base/Application.h"
 #include "base/DropTarget.h"
 #include "base/FrameRateLimiter.h"
+#include "base/MathTables.h"
 #include "base/TimerList.h"
 #include "resource/ArchiveManager.h"
 #include "script/ScriptHost.h"
@@ -42,6 +43,9 @@ class GameApplication : public Application {
   // WM_DROPFILES: the names go to the drop target for the scripts.
   int OnDropFiles(MessageRecord& record);
 
+  // The one set of trigonometric tables, published for rotated drawing
+  // before anything is drawn.
+  MathTables mathTables;
   std::unique_ptr<ArchiveManager> archives;
   std::unique_ptr<ScriptHost> scripts;
   // The game's two timer lists, stepped once a frame.

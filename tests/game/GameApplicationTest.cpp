@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/MathTables.h"
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
 #include "platform/FileDrop.h"
@@ -145,6 +146,15 @@ TEST_F(GameApplicationTest, ScriptsFromTheArchiveRunToTheirEnd) {
   EXPECT_TRUE(Run(app).empty());
   EXPECT_EQ(app.scriptResult, ScriptHost::kStepEnded);
   EXPECT_FALSE(app.closedByLimit);
+}
+
+TEST_F(GameApplicationTest, MathTablesArePublishedForTheGamesLifetime) {
+  {
+    GameApplication app;
+    EXPECT_EQ(GetMathTables(), &app.mathTables);
+    EXPECT_EQ(app.mathTables.Cos(0), 65536);
+  }
+  EXPECT_EQ(GetMathTables(), nullptr);
 }
 
 TEST_F(GameApplicationTest, LooseScriptsNeedNoArchive) {
