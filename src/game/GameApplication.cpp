@@ -44,6 +44,7 @@ GameApplication::~GameApplication() {
 namespace {
 
 // Icon kind of the start-up and script failure boxes.
+constexpr uint8_t kIconQuestion = 3;
 constexpr uint8_t kIconStop = 4;
 
 // The game's archives: the patches over the game folder (the numbered ones
@@ -89,6 +90,13 @@ int GameApplication::CreateWindowResources() {
   // its first message on.
   mainWindow.RegisterMessageHandler(WM_DROPFILES, this, &GameApplication::OnDropFiles);
   return 0;
+}
+
+int GameApplication::OnClose(MessageRecord& record) {
+  const char* title = GetTitle();
+  const std::string question = Text("『") + (title ? title : "") + Text("』\nを終了しますか？");
+  if (!AskYesNo(question, kIconQuestion)) return 0;
+  return Application::OnClose(record);
 }
 
 int GameApplication::OnDropFiles(MessageRecord& record) {
@@ -158,8 +166,9 @@ void GameApplication::MainLoop() {
     const uint32_t now = CurrentTickMs();
     for (TimerList& list : timerLists) list.Step(now);
     if (frameLimit != 0 && framesRun == frameLimit) {
+      // Nobody is there to answer the question of a close: end at once.
       closedByLimit = true;
-      mainWindow.PostWindowMessage(WM_CLOSE, 0, 0);
+      backend.DestroyWindow(mainWindow.GetHandle());
     }
     if (scriptResult == -1 || scriptResult == ScriptHost::kStepYielded) {
       scriptResult = scripts->Step();

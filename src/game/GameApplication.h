@@ -40,6 +40,8 @@ class GameApplication : public Application {
   // Shows the message of a step result that ends the run; false when the
   // run ends (the scripts' end or a failure).
   bool ReportScriptStep(int result);
+  // WM_CLOSE: asks the player whether to end the game, and closes on yes.
+  int OnClose(MessageRecord& record) override;
   // WM_DROPFILES: the names go to the drop target for the scripts.
   int OnDropFiles(MessageRecord& record);
 

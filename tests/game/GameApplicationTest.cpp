@@ -219,6 +219,42 @@ TEST_F(GameApplicationTest, FramesFollowThePointerInGameCoordinates) {
   EXPECT_EQ(app.cursorZone, 0);
 }
 
+// A player who closes the window before the first frame.
+class ClosingGame : public GameApplication {
+ public:
+  explicit ClosingGame(std::string name) : title(std::move(name)) {}
+  // Each run registers its own window class under its title.
+  int Configure() override {
+    const int result = GameApplication::Configure();
+    appInfo[0] = title;
+    return result;
+  }
+  int CreateDevices() override {
+    if (const int result = GameApplication::CreateDevices(); result != 0) return result;
+    mainWindow.PostWindowMessage(platform::WM_CLOSE, 0, 0);
+    return 0;
+  }
+  const std::string title;
+};
+
+// Closing asks first: "no" lets the game play on to its end, "yes" ends it
+// before any script step.
+TEST_F(GameApplicationTest, ClosingTheWindowAsksTheQuestion) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  for (const bool yes : {false, true}) {
+    SCOPED_TRACE(yes);
+    const size_t before = backend_.MessageBoxes().size();
+    backend_.QueueMessageBoxAnswer(yes ? platform::IDYES : platform::IDNO);
+    ClosingGame app(yes ? "Yes" : "No");
+    const std::vector<std::string> messages = Run(app);
+    ASSERT_EQ(messages.size(), before + 1);
+    EXPECT_EQ(messages.back(), yes ? "『Yes』\nを終了しますか？" : "『No』\nを終了しますか？");
+    EXPECT_EQ(backend_.MessageBoxes().back().icon, platform::MessageBoxIcon::Question);
+    EXPECT_EQ(backend_.MessageBoxes().back().buttons, platform::MessageBoxButtons::YesNo);
+    EXPECT_EQ(app.scriptResult, yes ? -1 : ScriptHost::kStepEnded);
+  }
+}
+
 // A display that cannot take the full screen.
 class NoFullScreen : public ScreenDevice {
  public:
