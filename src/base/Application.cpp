@@ -523,6 +523,7 @@ int Application::OnDisplayChange(MessageRecord& record) {
   desktopDepth = uint8_t(record.wParam);
   desktopWidth = uint16_t(uint32_t(record.lParam) & 0xFFFF);
   desktopHeight = uint16_t((uint32_t(record.lParam) >> 16) & 0xFFFF);
+  systemInfo.ReadRefreshRate();
   if (threadMode && screen) {
     ScopedLock lock(displayLock);
     if (screen->RestoreLostSurfaces() > 1) errorCode = 1;
@@ -869,6 +870,7 @@ int Application::ApplyScreenMode(uint8_t mode, uint8_t depth, uint8_t force) {
         if (WindowId child = backend.GetTopChild(window)) backend.InvalidateWindow(child);
       }
       OnEnteredFullScreen();
+      systemInfo.ReadRefreshRate();
       InstallKeyboardHook();
       imeStatusOpen = false;
     }
@@ -893,6 +895,7 @@ int Application::ApplyScreenMode(uint8_t mode, uint8_t depth, uint8_t force) {
         backend.MoveWindow(window, Rect{where.x, where.y, where.x + where.width, where.y + where.height});
         backend.SetTopMost(window, false);
         OnEnteredWindow();
+        systemInfo.ReadRefreshRate();
         imeStatusOpen = true;
       }
       RemoveKeyboardHook();

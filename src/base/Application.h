@@ -17,6 +17,7 @@
 #include "base/MainWindow.h"
 #include "base/MonitorList.h"
 #include "base/ScreenDevice.h"
+#include "base/SystemInfo.h"
 #include "base/SystemReport.h"
 #include "base/WorkerThread.h"
 #include "platform/InstanceLock.h"
@@ -201,6 +202,9 @@ class Application : public AppFramework, public MainWindowHost {
   std::unique_ptr<InputManager> input;
   ImeContext ime;  // the main window's input-method context
   WorkerThread worker;
+  // The machine's facts; the refresh rate is read again after display
+  // changes and screen-mode switches.
+  SystemInfo systemInfo;
   uint16_t desktopWidth = 0;
   uint16_t desktopHeight = 0;
   uint8_t desktopDepth = 0;

@@ -179,8 +179,10 @@ TEST_F(ScreenModeTest, DisplayChangeInAWindowReadsTheMonitorsAgain) {
     monitors[i].deviceName = "display-" + std::to_string(i);
     monitors[i].description = "Panel";
   }
+  backend.SetDesktop(DisplayMode{1920, 1080, 24, 75});
   backend.SetMonitors(monitors);
   app.mainWindow.SendWindowMessage(WM_DISPLAYCHANGE, 24, intptr_t(1920 | (1080 << 16)));
+  EXPECT_EQ(app.systemInfo.Facts().screenRefresh, 75);
   ASSERT_EQ(app.monitors.GetCount(), 2u);
   EXPECT_EQ(app.monitors[0].deviceString, "Panel[1]");
   EXPECT_EQ(app.monitors[1].deviceString, "Panel[2]");
