@@ -84,12 +84,13 @@ void MouseDevice::ShowSystemCursor(bool show) {
 }
 
 void MouseDevice::SetCursorState(uint32_t state, platform::WindowId window, uint32_t message) {
+  // Stored first: the window's handler of the message reads it.
+  cursorState_ = state;
   if (message == 0) {
     ShowSystemCursor(state != 0);
   } else {
     platform::CurrentBackend().SendMessage(window, message, state, 0);
   }
-  cursorState_ = state;
 }
 
 void MouseDevice::ApplyCursorState(uint32_t state, platform::WindowId window, uint32_t message) {

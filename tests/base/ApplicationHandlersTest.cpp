@@ -342,6 +342,12 @@ TEST_F(ApplicationHandlersTest, SystemCursorIsHiddenOverTheGameOnlyWhenTheGameHi
     app.UpdateWindowState();
     EXPECT_EQ(source.CursorCount() >= 0, shown) << at.x;
   }
+  // Asked through the window's own message, the hiding is the game's too.
+  MouseDevice* mouse = app.Input().Mouse();
+  mouse->SetCursorState(1, app.mainWindow.GetHandle(), WM_APP_MODAL_NOTIFY);
+  EXPECT_GE(source.CursorCount(), 0);
+  mouse->SetCursorState(0, app.mainWindow.GetHandle(), WM_APP_MODAL_NOTIFY);
+  EXPECT_LT(source.CursorCount(), 0);
   app.Exit(0);
 }
 
