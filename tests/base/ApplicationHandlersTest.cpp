@@ -131,6 +131,37 @@ TEST_F(ApplicationHandlersTest, AltOpensTheFullScreenMenuButNotRightAfterItClose
   app.Exit(0);
 }
 
+// A menu loop of the window's own menu bar is modal for the game; in full
+// screen the loop first opens the full-screen menu.
+TEST_F(ApplicationHandlersTest, MenuLoopIsModalAndOpensTheFullScreenMenu) {
+  MenuApp app;
+  ASSERT_EQ(app.Init(), 0);
+  app.calls.clear();
+  Send(app, WM_ENTERMENULOOP, 0);
+  EXPECT_TRUE(app.menuLoopActive);
+  EXPECT_FALSE(app.canPaint);
+  EXPECT_FALSE(app.menuBarShown);
+  Send(app, WM_EXITMENULOOP, 0);
+  EXPECT_FALSE(app.menuLoopActive);
+  EXPECT_TRUE(app.canPaint);
+  EXPECT_EQ(app.calls, (std::vector<std::string>{"OnModalBegin", "OnModalEnd"}));
+  app.Exit(0);
+
+  MenuApp full;
+  full.title = "Full";
+  ExclusiveScreen& screen = StartFullScreen(full);
+  Send(full, WM_ENTERMENULOOP, 0);
+  EXPECT_TRUE(full.menuBarShown);
+  EXPECT_FALSE(full.menuLoopActive);  // the menu window's own loop marks it
+  EXPECT_EQ(screen.gdiDialogs, 1);
+  EXPECT_TRUE(full.fullScreenMenuWindow.IsValid());
+  Send(full, WM_EXITMENULOOP, 0);
+  EXPECT_FALSE(full.menuBarShown);
+  EXPECT_EQ(screen.gdiDialogs, 0);
+  EXPECT_FALSE(backend.IsVisible(full.fullScreenMenuWindow.GetHandle()));
+  full.Exit(0);
+}
+
 TEST_F(ApplicationHandlersTest, AltIsLeftAloneWhereNoMenuCanOpen) {
   struct Case {
     const char* name;
