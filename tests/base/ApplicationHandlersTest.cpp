@@ -162,6 +162,50 @@ TEST_F(ApplicationHandlersTest, MenuLoopIsModalAndOpensTheFullScreenMenu) {
   full.Exit(0);
 }
 
+// A paint message paints through the screen device only when the frame
+// loop will not present by itself; letterbox bars are filled black.
+TEST_F(ApplicationHandlersTest, PaintFillsInOnlyWhenTheFrameLoopDoesNot) {
+  struct Case {
+    const char* name;
+    bool deviceObject, sizeMoving, active, pauseWhenInactive, waiting, letterbox, childRepaint;
+    uint8_t screenMode;
+    int fills;  // PaintWindow's own fill plus one per bar
+  };
+  const Case cases[] = {
+      {"presentation object", true, false, true, false, false, false, false, 2, 1},
+      {"the frame loop presents", false, false, true, false, false, false, false, 2, 0},
+      {"inactive but presenting", false, false, false, false, false, false, false, 2, 0},
+      {"size move", false, true, true, false, false, false, false, 2, 1},
+      {"paused while inactive", false, false, false, true, false, false, false, 2, 1},
+      {"waiting for the job", false, false, true, false, true, false, false, 2, 1},
+      {"letterbox bars", true, false, true, false, false, true, false, 2, 3},
+      {"child repaints in full screen", false, true, true, false, false, false, true, 1, 0},
+  };
+  MenuApp app;
+  ASSERT_EQ(app.Init(), 0);
+  ScreenDevice& screen = app.Screen();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    screen.hasDeviceObject = c.deviceObject;
+    app.sizeMoving = c.sizeMoving;
+    app.isActive = c.active;
+    app.pauseWhenInactive = c.pauseWhenInactive;
+    app.waitingForWorker = c.waiting;
+    screen.letterbox = c.letterbox;
+    screen.letterboxBars[0] = Rect{0, 0, 640, 40};
+    screen.letterboxBars[1] = Rect{0, 440, 640, 480};
+    app.childRepaint = c.childRepaint;
+    app.screenMode = c.screenMode;
+    const int before = backend.FillCount();
+    MessageRecord paint{&app.mainWindow, WM_PAINT, 0, 0, 0};
+    EXPECT_EQ(app.OnPaint(paint), 0);
+    EXPECT_EQ(backend.FillCount() - before, c.fills);
+  }
+  app.screenMode = 2;
+  app.waitingForWorker = false;
+  app.Exit(0);
+}
+
 TEST_F(ApplicationHandlersTest, AltIsLeftAloneWhereNoMenuCanOpen) {
   struct Case {
     const char* name;
