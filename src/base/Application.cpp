@@ -612,10 +612,32 @@ int Application::OnEnterMenuLoop(MessageRecord&) {
     mainWindow.SendWindowMessage(WM_APP_SHOW_FULLSCREEN_MENU, 0, 0);
   }
   input->ShowSystemCursor(true);
-  // Moving the cursor onto the menu bar needs the system cursor position,
-  // which this system does not let a program set outside its window.
-  (void)wasOpen;
+  if (centreCursorAfterModeChange && wasOpen) MoveCursorOntoMenuBar();
   return 0;
+}
+
+void Application::MoveCursorOntoMenuBar() {
+  Backend& backend = CurrentBackend();
+  WindowId window = mainWindow.GetHandle();
+  Point cursor;
+  if (!backend.IsWindow(window) || !backend.GetCursorPos(cursor)) return;
+  // Only a cursor over the game picture is taken to the menu.
+  Rect client;
+  GetClientScreenRect(client);
+  int32_t width = gameWidth, height = gameHeight;
+  const ScreenDevice::StoredMode& stored = screen->storedModes[screen->modeSelector ? 1 : 0];
+  if (screenMode == 1 && stored.width > 0 && stored.height > 0) {
+    width = stored.width;
+    height = stored.height;
+  }
+  const bool overGame = cursor.x >= client.left && cursor.x < client.left + width && cursor.y >= client.top &&
+                        cursor.y < client.top + height;
+  if (!overGame) return;
+  const Rect outer = backend.GetWindowRect(window);
+  const int32_t menuHeight = backend.Metrics().menuHeight;
+  Point target{outer.left + 8 + (menuId != 0 ? 20 : 0), 0};
+  target.y = screenMode == 1 ? outer.top + nonClientHeight - menuHeight : client.top - 1;
+  backend.SetCursorPos(target);
 }
 
 int Application::OnExitMenuLoop(MessageRecord&) {

@@ -288,6 +288,9 @@ class Application : public AppFramework, public MainWindowHost {
   // After a screen-mode switch: back where the game had the cursor, else
   // where it is, inside the window.
   void PlaceCursorAfterModeChange(platform::Point remembered);
+  // A menu opened from the keyboard or the top edge: the cursor goes onto
+  // the menu bar when it was over the game.
+  void MoveCursorOntoMenuBar();
   // The size the game picture is shown at in window mode.
   platform::Size DisplayedSize();
 

@@ -150,11 +150,23 @@ TEST_F(ApplicationHandlersTest, MenuLoopIsModalAndOpensTheFullScreenMenu) {
   MenuApp full;
   full.title = "Full";
   ExclusiveScreen& screen = StartFullScreen(full);
+  const Rect monitor = screen.monitorRect;
+  backend.PlaceCursor(Point{monitor.left + 300, monitor.top + 200});
   Send(full, WM_ENTERMENULOOP, 0);
   EXPECT_TRUE(full.menuBarShown);
   EXPECT_FALSE(full.menuLoopActive);  // the menu window's own loop marks it
   EXPECT_EQ(screen.gdiDialogs, 1);
   EXPECT_TRUE(full.fullScreenMenuWindow.IsValid());
+  Point cursor;
+  backend.GetCursorPos(cursor);
+  EXPECT_EQ(cursor.x, monitor.left + 300);  // the menu was not open yet: stays
+  // The menu window's loop, with the menu open: the cursor goes onto the bar.
+  full.nonClientHeight = 19 + 20 + 2 * 3;
+  Send(full, WM_ENTERMENULOOP, 0);
+  EXPECT_TRUE(full.menuLoopActive);
+  backend.GetCursorPos(cursor);
+  EXPECT_EQ(cursor.x, monitor.left + 8 + 20);
+  EXPECT_EQ(cursor.y, monitor.top + 20 + 2 * 3);
   Send(full, WM_EXITMENULOOP, 0);
   EXPECT_FALSE(full.menuBarShown);
   EXPECT_EQ(screen.gdiDialogs, 0);
