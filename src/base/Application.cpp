@@ -9,6 +9,7 @@
 #include "platform/Backend.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/InputSource.h"
 #include "platform/TextCodec.h"
 #include "platform/ThreadId.h"
 
@@ -611,7 +612,13 @@ int Application::OnEnterMenuLoop(MessageRecord&) {
     menuBarShown = true;
     mainWindow.SendWindowMessage(WM_APP_SHOW_FULLSCREEN_MENU, 0, 0);
   }
-  input->ShowSystemCursor(true);
+  if (input->HasMouse()) {
+    input->ShowSystemCursor(true);
+  } else {
+    // No mouse device to ask: raise the system's display count directly.
+    for (int i = 0; i < 1024 && CurrentInputSource().ShowCursor(true) < 0; ++i) {
+    }
+  }
   if (centreCursorAfterModeChange && wasOpen) MoveCursorOntoMenuBar();
   return 0;
 }

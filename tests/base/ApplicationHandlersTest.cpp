@@ -435,6 +435,15 @@ TEST_F(ApplicationHandlersTest, SystemCursorIsHiddenOverTheGameOnlyWhenTheGameHi
   EXPECT_GE(source.CursorCount(), 0);
   mouse->SetCursorState(0, app.mainWindow.GetHandle(), WM_APP_MODAL_NOTIFY);
   EXPECT_LT(source.CursorCount(), 0);
+  // A menu shows it, with or without a mouse device.
+  Send(app, WM_ENTERMENULOOP, 0);
+  EXPECT_GE(source.CursorCount(), 0);
+  Send(app, WM_EXITMENULOOP, 0);
+  app.Input().ReleaseDevices();
+  for (int i = 0; i < 3; ++i) source.ShowCursor(false);
+  Send(app, WM_ENTERMENULOOP, 0);
+  EXPECT_EQ(source.CursorCount(), 0);
+  Send(app, WM_EXITMENULOOP, 0);
   app.Exit(0);
 }
 
