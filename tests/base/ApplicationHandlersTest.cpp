@@ -371,6 +371,32 @@ TEST_F(ApplicationHandlersTest, FullScreenDeactivationGivesTheDisplayBackUntilRe
   app.Exit(0);
 }
 
+// A display change is ignored in full screen; in a window it reads the new
+// mode, and in thread mode it restores the surfaces, a failure of which is
+// run-time error 1.
+TEST_F(ApplicationHandlersTest, DisplayChangeRestoresSurfacesInThreadModeOnly) {
+  MenuApp app;
+  ExclusiveScreen& screen = StartFullScreen(app);
+  screen.restoreResult = 2;
+  Send(app, WM_DISPLAYCHANGE, 16, intptr_t(800 | (600 << 16)));
+  EXPECT_EQ(app.desktopDepth, 32);
+  EXPECT_EQ(app.errorCode, 0);
+
+  app.screenMode = 2;
+  Send(app, WM_DISPLAYCHANGE, 16, intptr_t(800 | (600 << 16)));
+  EXPECT_EQ(app.desktopDepth, 16);
+  EXPECT_EQ(app.desktopWidth, 800);
+  EXPECT_EQ(app.desktopHeight, 600);
+  EXPECT_EQ(app.errorCode, 0);  // normal mode: the frame loop restores
+
+  app.threadMode = 1;
+  Send(app, WM_DISPLAYCHANGE, 24, intptr_t(1024 | (768 << 16)));
+  EXPECT_EQ(app.errorCode, 1);
+  app.threadMode = 0;
+  app.errorCode = 0;
+  app.Exit(0);
+}
+
 TEST_F(ApplicationHandlersTest, SetCursorShowsTheMouseCursorOverTheClientAreaOnly) {
   HeadlessInput source;
   ScopedInputSource scopedSource(source);
