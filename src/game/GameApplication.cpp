@@ -135,6 +135,8 @@ int GameApplication::CreateDevices() {
   // A full-screen start that fell back to a window is not a run-time error:
   // the game goes on in the window.
   if (errorCode == 2) errorCode = 0;
+  // Without the library the engine's own kernels do everything.
+  pixelOps = BindPixelOpLibrary(&Processor(), Processor().mmx);
   InputManager& input = Input();
   if (input.CreateActionMap(20, &actions) == 0) InstallDefaultBindings(*actions);
   input.SetJoysticksEnabled(useJoystick != 0);

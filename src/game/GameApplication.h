@@ -15,6 +15,7 @@
 #include "base/FrameRateLimiter.h"
 #include "base/MathTables.h"
 #include "base/TimerList.h"
+#include "raster/PixelOpLibrary.h"
 #include "resource/ArchiveManager.h"
 #include "script/ScriptHost.h"
 
@@ -49,6 +50,8 @@ class GameApplication : public Application {
   // before anything is drawn.
   MathTables mathTables;
   std::unique_ptr<ArchiveManager> archives;
+  // The pixel-operation library, when the program's folder has one.
+  std::unique_ptr<PixelOpLibrary> pixelOps;
   std::unique_ptr<ScriptHost> scripts;
   // The game's two timer lists, stepped once a frame.
   TimerList timerLists[2];

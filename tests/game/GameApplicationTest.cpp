@@ -148,6 +148,21 @@ TEST_F(GameApplicationTest, ScriptsFromTheArchiveRunToTheirEnd) {
   EXPECT_FALSE(app.closedByLimit);
 }
 
+TEST_F(GameApplicationTest, DeviceStepBindsThePixelOperationLibraryBesideTheProgram) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  {
+    GameApplication app;
+    Run(app);
+    // The test program sits in the folder the build puts the library in.
+    ASSERT_NE(app.pixelOps, nullptr);
+    EXPECT_EQ(CurrentPixelOpLibrary(), app.pixelOps.get());
+    EXPECT_NE(PixelOpEntryAddress(14), nullptr);
+  }
+  // Gone with the application: nothing points into the unloaded module.
+  EXPECT_EQ(CurrentPixelOpLibrary(), nullptr);
+  EXPECT_EQ(PixelOpEntryAddress(14), nullptr);
+}
+
 TEST_F(GameApplicationTest, MathTablesArePublishedForTheGamesLifetime) {
   {
     GameApplication app;
