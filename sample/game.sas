@@ -1,6 +1,7 @@
 # The bundled sample game's scripts. It uses only what the engine itself
-# provides to every game: scene calls (native 0), jumps (native 1) and the
-# end of the scripts (native 2), with save variables and the function library.
+# provides to every game: scene calls (native 0) and jumps (native 1), with
+# save variables and the function library. Its last scene waits, a frame at
+# a time, until the player closes the window.
 vars
   int  visits save = 0
   int  score save = 1
@@ -37,7 +38,6 @@ scratch: word 0
 
 scene ENDING
   set 1 ext:retAppProc
-  native !2 @scratch @scratch   # the story is over
-  ret
-data
-scratch: word 0
+wait:
+  yield                         # one frame
+  jmp @wait

@@ -33,6 +33,10 @@ uintptr_t MouseKeyState() {
 std::unique_ptr<SdlBackend> SdlBackend::Create(std::string* error) {
   // Whole compositions in one event, however long.
   SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
+  // The close button goes through the window's own close handling (which
+  // may ask the player first); a quit event then only comes from outside:
+  // an interrupt or termination signal, or the session ending.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     if (error) *error = SDL_GetError();
     return nullptr;
@@ -286,6 +290,11 @@ void SdlBackend::TranslateEvent(const void* raw) {
   SDL_Keymod mod = SDL_GetModState();
   SetModifierState(mod & KMOD_SHIFT, mod & KMOD_CTRL, mod & KMOD_ALT);
   switch (event.type) {
+    case SDL_QUIT:
+      // Asked from outside to stop: end the message loop so the program
+      // exits in order (settings saved) without asking anyone.
+      PostQuitMessage(0);
+      break;
     case SDL_WINDOWEVENT: {
       WindowId window = WindowFromSdl(event.window.windowID);
       if (!window) return;
