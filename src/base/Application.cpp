@@ -756,29 +756,28 @@ int Application::OnJobFinished(MessageRecord& record) {
 // ---------------------------------------------------------------------------
 // Services
 
-int Application::ShowMessageBox(const std::string& text, uint8_t iconKind, WindowId owner, const char* caption) {
+MessageBoxRequest Application::MakeBoxRequest(const std::string& text, uint8_t iconKind, WindowId owner,
+                                              const char* caption, MessageBoxButtons buttons) {
   MessageBoxRequest request;
   request.text = text;
   const char* title = caption ? caption : GetTitle();
   request.caption = title ? title : "";
   request.icon = IconFromKind(iconKind);
-  request.buttons = MessageBoxButtons::Ok;
+  request.buttons = buttons;
   request.owner = owner != kNoWindow ? owner : (mainWindow.IsValid() ? mainWindow.GetHandle() : kDesktopWindow);
   request.systemModal = request.owner == kDesktopWindow;
+  return request;
+}
+
+int Application::ShowMessageBox(const std::string& text, uint8_t iconKind, WindowId owner, const char* caption) {
+  const MessageBoxRequest request = MakeBoxRequest(text, iconKind, owner, caption, MessageBoxButtons::Ok);
   EnterModalState();
   CurrentBackend().ShowMessageBox(request);
   return LeaveModalState();
 }
 
 bool Application::AskYesNo(const std::string& text, uint8_t iconKind, WindowId owner, const char* caption) {
-  MessageBoxRequest request;
-  request.text = text;
-  const char* title = caption ? caption : GetTitle();
-  request.caption = title ? title : "";
-  request.icon = IconFromKind(iconKind);
-  request.buttons = MessageBoxButtons::YesNo;
-  request.owner = owner != kNoWindow ? owner : (mainWindow.IsValid() ? mainWindow.GetHandle() : kDesktopWindow);
-  request.systemModal = request.owner == kDesktopWindow;
+  const MessageBoxRequest request = MakeBoxRequest(text, iconKind, owner, caption, MessageBoxButtons::YesNo);
   EnterModalState();
   int answer = CurrentBackend().ShowMessageBox(request);
   LeaveModalState();
@@ -786,14 +785,7 @@ bool Application::AskYesNo(const std::string& text, uint8_t iconKind, WindowId o
 }
 
 bool Application::AskOkCancel(const std::string& text, uint8_t iconKind, WindowId owner, const char* caption) {
-  MessageBoxRequest request;
-  request.text = text;
-  const char* title = caption ? caption : GetTitle();
-  request.caption = title ? title : "";
-  request.icon = IconFromKind(iconKind);
-  request.buttons = MessageBoxButtons::OkCancel;
-  request.owner = owner != kNoWindow ? owner : (mainWindow.IsValid() ? mainWindow.GetHandle() : kDesktopWindow);
-  request.systemModal = request.owner == kDesktopWindow;
+  const MessageBoxRequest request = MakeBoxRequest(text, iconKind, owner, caption, MessageBoxButtons::OkCancel);
   EnterModalState();
   int answer = CurrentBackend().ShowMessageBox(request);
   LeaveModalState();

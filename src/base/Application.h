@@ -300,6 +300,10 @@ class Application : public AppFramework, public MainWindowHost {
   static std::string Text(const char* utf8);
 
  private:
+  // The request of every box: the caption defaults to the title, the owner
+  // to the main window (the desktop, system-modal, before it exists).
+  platform::MessageBoxRequest MakeBoxRequest(const std::string& text, uint8_t iconKind, platform::WindowId owner,
+                                             const char* caption, platform::MessageBoxButtons buttons);
   bool RegisterFullScreenMenuClass();
   int SystemCommandFilter(MessageRecord& record);
 
