@@ -21,10 +21,6 @@ namespace {
 
 Application* g_application = nullptr;
 
-constexpr uint8_t kIconExclamation = 1;
-constexpr uint8_t kIconInformation = 2;
-constexpr uint8_t kIconStop = 4;
-
 MessageBoxIcon IconFromKind(uint8_t kind) {
   switch (kind) {
     case 1: return MessageBoxIcon::Exclamation;

@@ -115,8 +115,12 @@ class Application : public AppFramework, public MainWindowHost {
   virtual int HandleTextInputMessage(MessageRecord&) { return 1; }
 
   // --- Services -----------------------------------------------------------
-  // Message boxes: icon kinds 1 exclamation, 2 information, 3 question,
-  // 4 stop, others none. Owner none means the main window (the desktop
+  // Icon kinds of the message boxes.
+  static constexpr uint8_t kIconExclamation = 1;
+  static constexpr uint8_t kIconInformation = 2;
+  static constexpr uint8_t kIconQuestion = 3;
+  static constexpr uint8_t kIconStop = 4;
+  // Message boxes: icon kinds as above, others none. Owner none means the main window (the desktop
   // before it exists); the desktop makes the box system-modal.
   int ShowMessageBox(const std::string& text, uint8_t iconKind, platform::WindowId owner = platform::kNoWindow,
                      const char* caption = nullptr);

@@ -43,10 +43,6 @@ GameApplication::~GameApplication() {
 
 namespace {
 
-// Icon kind of the start-up and script failure boxes.
-constexpr uint8_t kIconQuestion = 3;
-constexpr uint8_t kIconStop = 4;
-
 // The game's archives: the patches over the game folder (the numbered ones
 // in front, so the newest wins), then the scripts as the folder "SCRIPT\".
 // A game without archives runs from loose files, so nothing here is fatal.
