@@ -121,6 +121,9 @@ class ScriptContext {
   // is copied, so a refused stream changes no variable. The cursor moves
   // past the stream only on success.
   int DeserializeVariables(SobCursor& cursor);
+  // Checks a stream as DeserializeVariables would and moves the cursor past
+  // it on success, without touching any variable.
+  int SkipVariables(SobCursor& cursor);
 
   // Scene flags of the current scene's entry (shared false) or of the last
   // entry (shared true); a current scene entry must exist either way.

@@ -151,6 +151,15 @@ int ScriptContext::CheckAndReadVariableBytes(SobCursor& cursor, uint8_t selector
   return ReadVariableBytes(cursor, selector, true);
 }
 
+int ScriptContext::SkipVariables(SobCursor& cursor) {
+  SobCursor work = cursor;
+  const uint8_t selector = work.U8();
+  if (!work.Ok()) return 2;
+  if (int code = ReadVariableBytes(work, selector, false)) return code;
+  cursor = work;
+  return 0;
+}
+
 int ScriptContext::DeserializeVariables(SobCursor& cursor) {
   SobCursor work = cursor;
   const uint8_t selector = work.U8();

@@ -80,7 +80,7 @@ int ScriptHost::LoadVariableFile(const char* name) {
   if (!cursor.Ok()) return 2;
   // The variables must fit exactly before anything changes.
   SobCursor variables = cursor;
-  if (DeserializeVariables(variables) != 0 || variables.Remaining() != 0) return 2;
+  if (SkipVariables(variables) != 0 || variables.Remaining() != 0) return 2;
   DeserializeVariables(cursor);
   // Voice settings of another table are skipped; the variables still count.
   if (voiceCount == voices_.Entries().size()) {

@@ -5,6 +5,7 @@
 
 #include "ScriptTestSupport.h"
 #include "VoiceInfoWriter.h"
+#include "script/PackedBody.h"
 #include "script/SobCursor.h"
 
 namespace orrivel {
@@ -152,6 +153,22 @@ TEST(ScriptHostFilesTest, VariableFileKeepsVoicesAndAutoSaveVariables) {
   longer.push_back(0);
   k.disk.files["LONG.VAR"] = longer;
   EXPECT_EQ(k.host.LoadVariableFile("LONG.VAR"), 2);
+  // Variables that read whole but leave bytes over in the body: refused
+  // before any variable changes.
+  {
+    SobCursor header(saved.data(), saved.size());
+    const uint32_t storedSize = header.U32();
+    const uint32_t unpackedSize = header.U32();
+    std::vector<uint8_t> body;
+    ASSERT_TRUE(UnpackBody(header.Take(storedSize), storedSize, unpackedSize, body));
+    body.push_back(0);
+    std::vector<uint8_t> trailing;
+    for (uint32_t word : {uint32_t(body.size()), 0u})
+      for (int i = 0; i < 4; ++i) trailing.push_back(uint8_t(word >> (8 * i)));
+    trailing.insert(trailing.end(), body.begin(), body.end());
+    k.disk.files["TRAIL.VAR"] = trailing;
+    EXPECT_EQ(k.host.LoadVariableFile("TRAIL.VAR"), 2);
+  }
   HostWithDisk other("vars\n  int x autosave\n  int y autosave\n");
   other.disk.files["USER.VAR"] = saved;
   EXPECT_EQ(other.host.LoadVariableFile("USER.VAR"), 2);
