@@ -1,6 +1,5 @@
 #include "script/ScriptMachine.h"
 
-#include <array>
 #include <climits>
 #include <cstring>
 
@@ -17,12 +16,6 @@ constexpr uint8_t kOperandWords[ScriptMachine::kOperationCount] = {
     2, 3, 3, 3, 3, 3, 3,           // 40-46
 };
 
-// Bytes of each instruction: the operation word and its operand words.
-constexpr auto kInstructionBytes = [] {
-  std::array<uint8_t, ScriptMachine::kOperationCount> bytes{};
-  for (uint32_t op = 0; op < ScriptMachine::kOperationCount; ++op) bytes[op] = uint8_t(4 + 4 * kOperandWords[op]);
-  return bytes;
-}();
 constexpr uint64_t kLongestInstruction = 16;
 
 inline uint32_t Word(const uint8_t* p) {
@@ -92,14 +85,30 @@ int ScriptMachine::RunAt(uint32_t address) {
   return Execute();
 }
 
-int ScriptMachine::Execute() { return budget_ ? Run<true>() : Run<false>(); }
+int ScriptMachine::Execute() {
+#if ORRIVEL_SCRIPT_LABEL_DISPATCH
+  if (!portableDispatch_) return budget_ ? Run<true, true>() : Run<false, true>();
+#endif
+  return budget_ ? Run<true, false>() : Run<false, false>();
+}
 
 int ScriptMachine::SetNativeMode(bool on) { return on ? 2 : 0; }
 
 // The inner loop keeps the program counter, stack pointer and a view of the
 // arena in locals. The view is refreshed after each native call, the only
 // place where the arena can grow during a run.
-template <bool kBounded>
+//
+// Each operation has its own block that reads its operands from the code,
+// steps the program counter by its own constant length and, with label
+// dispatch, fetches and jumps to the next operation itself. So the next
+// fetch never waits for a length looked up from the operation word, and
+// each block's jump is predicted on its own. The portable build sends every
+// block back to one switch instead; the blocks are the same.
+//
+// While a block runs, pc is the address of its operation word: a fault
+// reports it as it is. Nothing is decoded ahead: the code patches its own
+// operand words, so every operand is read from the arena when it is used.
+template <bool kBounded, bool kLabels>
 int ScriptMachine::Run() {
   if (fault_ != ScriptFault::kNone) return kFaulted;
   uint8_t* mem = space_.Data();
@@ -110,7 +119,7 @@ int ScriptMachine::Run() {
   const uint32_t stackHi = stackEnd_;
   uint64_t budget = budget_;
   uint64_t executed = 0;
-  uint32_t start = pc;
+  uint32_t op = 0;
   ScriptFault fault = ScriptFault::kNone;
   uint32_t badAddress = 0;
   int outcome = kFaulted;
@@ -128,7 +137,62 @@ int ScriptMachine::Run() {
   auto inArena = [&](uint32_t a) { return int64_t(uint32_t(a - kGuard)) <= wordLimit; };
   const int64_t stackWordLimit = int64_t(stackHi) - int64_t(stackLo) - 4;
   auto inStack = [&](uint32_t a) { return int64_t(uint32_t(a - stackLo)) <= stackWordLimit; };
+  auto canPush = [&] { return sp >= stackLo && uint64_t(sp) + 4 <= stackHi; };
+  auto canPop = [&] { return sp <= stackHi && uint64_t(sp) >= uint64_t(stackLo) + 4; };
+  // Operand word k of the current instruction (1 is the first operand). The
+  // fetch made sure the whole instruction lies in the arena.
+  auto operand = [&](uint32_t k) { return Word(mem + pc + 4 * k); };
 
+#if ORRIVEL_SCRIPT_LABEL_DISPATCH
+  static const void* const kTargets[kOperationCount] = {
+      &&op0,  &&op1,  &&op2,  &&op3,  &&op4,  &&op5,  &&op6,  &&op7,  &&op8,  &&op9,  &&op10, &&op11,
+      &&op12, &&op13, &&op14, &&op15, &&op16, &&op17, &&op18, &&op19, &&op20, &&op21, &&op22, &&op23,
+      &&op24, &&op25, &&op26, &&op27, &&op28, &&op29, &&op30, &&op31, &&op32, &&op33, &&op34, &&op35,
+      &&op36, &&op37, &&op38, &&op39, &&op40, &&op41, &&op42, &&op43, &&op44, &&op45, &&op46,
+  };
+#define ORV_JUMP_TO_OPERATION() \
+  do {                          \
+    if constexpr (kLabels)      \
+      goto* kTargets[op];       \
+    else                        \
+      goto dispatch;            \
+  } while (0)
+#else
+#define ORV_JUMP_TO_OPERATION() goto dispatch
+#endif
+  // Some builds of the loop never reach the switch or run out of budget.
+#if defined(__GNUC__)
+#define ORV_LABEL_MAY_GO_UNUSED __attribute__((unused))
+#else
+#define ORV_LABEL_MAY_GO_UNUSED
+#endif
+
+  // The budget, then the fetch: away from the arena's end one check covers
+  // the longest instruction, so the block may read any of its operands.
+#define ORV_FETCH_AND_JUMP()                                                   \
+  do {                                                                         \
+    if constexpr (kBounded) {                                                  \
+      if (budget == 0) goto outOfBudget;                                       \
+      --budget;                                                                \
+    }                                                                          \
+    if (int64_t(uint32_t(pc - kGuard)) > fetchLimit) [[unlikely]]              \
+      goto fetchNearEnd;                                                       \
+    op = Word(mem + pc);                                                       \
+    if (op >= kOperationCount) [[unlikely]]                                    \
+      ORV_FAIL(ScriptFault::kBadOperation, 0);                                 \
+    ++executed;                                                                \
+    ORV_JUMP_TO_OPERATION();                                                   \
+  } while (0)
+#define ORV_NEXT(bytes)    \
+  do {                     \
+    pc += (bytes);         \
+    ORV_FETCH_AND_JUMP();  \
+  } while (0)
+#define ORV_JUMP(target)   \
+  do {                     \
+    pc = (target);         \
+    ORV_FETCH_AND_JUMP();  \
+  } while (0)
 #define ORV_FAIL(kind, address) \
   do {                          \
     fault = (kind);             \
@@ -152,245 +216,330 @@ int ScriptMachine::Run() {
     (at) = sp - (s);                                                    \
     if (!inStack(at)) ORV_FAIL(ScriptFault::kBadStackOffset, (at));     \
   } while (0)
-
-  for (;;) {
-    if constexpr (kBounded) {
-      if (budget == 0) {
-        outcome = kOutOfBudget;
-        break;
-      }
-      --budget;
-    }
-    start = pc;
-    uint32_t op, o0, o1, o2;
-    if (int64_t(uint32_t(pc - kGuard)) <= fetchLimit) [[likely]] {
-      // The longest instruction fits before the arena's end, so one check
-      // covers the operation word and every operand word. Words past this
-      // instruction's own operands are read too but never used.
-      const uint8_t* w = mem + pc;
-      op = Word(w);
-      o0 = Word(w + 4);
-      o1 = Word(w + 8);
-      o2 = Word(w + 12);
-      if (op >= kOperationCount) ORV_FAIL(ScriptFault::kBadOperation, 0);
-    } else {
-      // Near the end of the arena each word is checked on its own.
-      if (!inArena(pc)) ORV_FAIL(ScriptFault::kBadCodeAddress, pc);
-      op = Word(mem + pc);
-      if (op >= kOperationCount) ORV_FAIL(ScriptFault::kBadOperation, 0);
-      const uint32_t words = kOperandWords[op];
-      if (uint64_t(pc) + 4 + uint64_t(words) * 4 > size) ORV_FAIL(ScriptFault::kBadCodeAddress, pc);
-      const uint8_t* w = mem + pc + 4;
-      o0 = words > 0 ? Word(w) : 0;
-      o1 = words > 1 ? Word(w + 4) : 0;
-      o2 = words > 2 ? Word(w + 8) : 0;
-    }
-    pc += kInstructionBytes[op];
-    ++executed;
-
-    switch (op) {
-      case 0:  // yield
-        outcome = kYielded;
-        goto done;
-      case 1:    // return
-      case 2: {  // return with value
-        if (sp > stackHi || uint64_t(sp) < uint64_t(stackLo) + 4) ORV_FAIL(ScriptFault::kStackUnderflow, sp);
-        sp -= 4;
-        uint32_t address = Word(mem + sp);
-        if (address == 0) {
-          outcome = kEnded;
-          goto done;
-        }
-        if (op == 2) result_ = o0;
-        pc = address;
-        break;
-      }
-      case 3:
-        ORV_STORE(o0, result_);
-        break;
-      case 4:  // call
-        if (sp < stackLo || uint64_t(sp) + 4 > stackHi) ORV_FAIL(ScriptFault::kStackOverflow, sp);
-        PutWord(mem + sp, pc);
-        sp += 4;
-        pc = o0;
-        break;
-      case 5: {  // native call: [a] <- fn(arg), a read after the call
-        uint32_t index = o0 - kNativeAddressBase;
-        if (o0 < kNativeAddressBase || !natives_ || index >= natives_->size() || !(*natives_)[index])
-          ORV_FAIL(ScriptFault::kBadNative, o0);
-        pc_ = start + 12;
-        sp_ = sp;
-        executed_ += executed;
-        executed = 0;
-        NativeArgs args(space_, this, o1);
-        uint32_t value = (*natives_)[index](args);
-        mem = space_.Data();
-        size = space_.Size();
-        setLimits();
-        pc = pc_;
-        sp = sp_;
-        if (args.Failed()) ORV_FAIL(ScriptFault::kNativeFailed, o1);
-        uint32_t target;
-        ORV_LOAD(pc, target);
-        ORV_STORE(target, value);
-        pc += 4;
-        break;
-      }
-      case 6:
-        pc = o0;
-        break;
-      case 7: {  // switch: targets follow the index, ended by 0xFFFFFFFF
-        const uint32_t index = o0;
-        const uint64_t list = uint64_t(start) + 8;
-        if (list + uint64_t(index) * 4 + 4 > size) ORV_FAIL(ScriptFault::kBadSwitch, index);
-        uint32_t target = kSwitchEnd;
-        for (uint64_t k = 0; k <= index; ++k) {
-          target = Word(mem + list + k * 4);
-          if (target == kSwitchEnd) ORV_FAIL(ScriptFault::kBadSwitch, index);
-        }
-        pc = target;
-        break;
-      }
-      case 8:
-      case 9: {  // push i / push [a]
-        uint32_t value = o0;
-        if (op == 9) ORV_LOAD(o0, value);
-        if (sp < stackLo || uint64_t(sp) + 4 > stackHi) ORV_FAIL(ScriptFault::kStackOverflow, sp);
-        PutWord(mem + sp, value);
-        sp += 4;
-        break;
-      }
-      case 10: {  // pop into [a]
-        if (sp > stackHi || uint64_t(sp) < uint64_t(stackLo) + 4) ORV_FAIL(ScriptFault::kStackUnderflow, sp);
-        uint32_t value = Word(mem + sp - 4);
-        ORV_STORE(o0, value);
-        sp -= 4;
-        break;
-      }
-      case 11:
-      case 12: {  // stack pointer +/- i bytes
-        uint32_t next = op == 11 ? sp + o0 : sp - o0;
-        bool up = op == 11 ? int32_t(o0) >= 0 : int32_t(o0) < 0;
-        if (next < stackLo || next > stackHi)
-          ORV_FAIL(up ? ScriptFault::kStackOverflow : ScriptFault::kStackUnderflow, next);
-        sp = next;
-        break;
-      }
-      case 13: ORV_STORE(o2, o0 + o1); break;
-      case 14: ORV_STORE(o2, o0 - o1); break;
-      case 15: ORV_STORE(o2, o0 * o1); break;  // low 32 bits, same for signed
-      case 16:
-      case 17:
-      case 18: {
-        const int32_t a = int32_t(o0), b = int32_t(o1);
-        if (b == 0) ORV_FAIL(ScriptFault::kDivideByZero, 0);
-        uint32_t value;
-        if (a == INT_MIN && b == -1) {
-          // The quotient does not fit; the remainder is exactly 0.
-          if (op == 16) ORV_FAIL(ScriptFault::kDivideOverflow, 0);
-          value = 0;
-        } else if (op == 16) {
-          value = uint32_t(a / b);
-        } else {
-          int32_t r = a % b;
-          value = uint32_t(r);
-          if (op == 18 && r < 0) value += uint32_t(b);
-        }
-        ORV_STORE(o2, value);
-        break;
-      }
-      case 19: ORV_STORE(o2, o0 & o1); break;
-      case 20: ORV_STORE(o2, o0 | o1); break;
-      case 21: ORV_STORE(o2, o0 ^ o1); break;
-      case 22: ORV_STORE(o1, ~o0); break;
-      case 23: ORV_STORE(o1, o0 == 0 ? 1u : 0u); break;
-      case 24: ORV_STORE(o2, uint32_t(int32_t(o0) >> (o1 & 31))); break;
-      case 25: ORV_STORE(o2, o0 << (o1 & 31)); break;
-      case 26:
-      case 27: {
-        uint32_t value;
-        ORV_LOAD(o0, value);
-        ORV_STORE(o0, op == 26 ? value + 1 : value - 1);
-        break;
-      }
-      case 28:
-      case 29: {
-        uint32_t at;
-        ORV_STACK(o0, at);
-        PutWord(mem + at, Word(mem + at) + (op == 28 ? 1u : ~0u));
-        break;
-      }
-      case 30:
-        if (o0 == 0) pc = o1;
-        break;
-      case 31: ORV_STORE(o1, o0); break;
-      case 32: {
-        uint32_t value;
-        ORV_LOAD(o0, value);
-        ORV_STORE(o1, value);
-        break;
-      }
-      case 33: {
-        uint32_t pointer;
-        ORV_LOAD(o1, pointer);
-        ORV_STORE(pointer, o0);
-        break;
-      }
-      case 34: {
-        uint32_t at;
-        ORV_STACK(o1, at);
-        PutWord(mem + at, o0);
-        break;
-      }
-      case 35: {
-        uint32_t at;
-        ORV_STACK(o0, at);
-        ORV_STORE(o1, Word(mem + at));
-        break;
-      }
-      case 36: {
-        uint32_t at, value;
-        ORV_LOAD(o0, value);
-        ORV_STACK(o1, at);
-        PutWord(mem + at, value);
-        break;
-      }
-      case 37: {
-        uint32_t from, to;
-        ORV_STACK(o0, from);
-        ORV_STACK(o1, to);
-        PutWord(mem + to, Word(mem + from));
-        break;
-      }
-      case 38: {
-        uint32_t at, value;
-        ORV_STACK(o0, at);
-        ORV_LOAD(Word(mem + at), value);
-        ORV_STORE(o1, value);
-        break;
-      }
-      case 39: {
-        uint32_t pointer, value;
-        ORV_LOAD(o0, pointer);
-        ORV_LOAD(pointer, value);
-        ORV_STORE(o1, value);
-        break;
-      }
-      case 40: ORV_STORE(o1, sp - o0); break;
-      case 41: ORV_STORE(o2, int32_t(o0) < int32_t(o1) ? 1u : 0u); break;
-      case 42: ORV_STORE(o2, int32_t(o0) <= int32_t(o1) ? 1u : 0u); break;
-      case 43: ORV_STORE(o2, int32_t(o0) > int32_t(o1) ? 1u : 0u); break;
-      case 44: ORV_STORE(o2, int32_t(o0) >= int32_t(o1) ? 1u : 0u); break;
-      case 45: ORV_STORE(o2, o0 == o1 ? 1u : 0u); break;
-      case 46: ORV_STORE(o2, o0 != o1 ? 1u : 0u); break;
-      default: __builtin_unreachable();  // op < kOperationCount was checked above
-    }
+  // [a] <- f(i1, i2) for the three-operand arithmetic and comparisons.
+#define ORV_BINARY(n, expr)                      \
+  op##n : {                                      \
+    const uint32_t x = operand(1);               \
+    const uint32_t y = operand(2);               \
+    ORV_STORE(operand(3), (expr));               \
+    ORV_NEXT(16);                                \
   }
+
+  ORV_FETCH_AND_JUMP();
+
+  // Near the end of the arena each word is checked on its own.
+fetchNearEnd:
+  if (!inArena(pc)) ORV_FAIL(ScriptFault::kBadCodeAddress, pc);
+  op = Word(mem + pc);
+  if (op >= kOperationCount) ORV_FAIL(ScriptFault::kBadOperation, 0);
+  if (uint64_t(pc) + 4 + uint64_t(kOperandWords[op]) * 4 > size) ORV_FAIL(ScriptFault::kBadCodeAddress, pc);
+  ++executed;
+  ORV_JUMP_TO_OPERATION();
+
+dispatch:
+  ORV_LABEL_MAY_GO_UNUSED;
+  switch (op) {
+    case 0: goto op0;
+    case 1: goto op1;
+    case 2: goto op2;
+    case 3: goto op3;
+    case 4: goto op4;
+    case 5: goto op5;
+    case 6: goto op6;
+    case 7: goto op7;
+    case 8: goto op8;
+    case 9: goto op9;
+    case 10: goto op10;
+    case 11: goto op11;
+    case 12: goto op12;
+    case 13: goto op13;
+    case 14: goto op14;
+    case 15: goto op15;
+    case 16: goto op16;
+    case 17: goto op17;
+    case 18: goto op18;
+    case 19: goto op19;
+    case 20: goto op20;
+    case 21: goto op21;
+    case 22: goto op22;
+    case 23: goto op23;
+    case 24: goto op24;
+    case 25: goto op25;
+    case 26: goto op26;
+    case 27: goto op27;
+    case 28: goto op28;
+    case 29: goto op29;
+    case 30: goto op30;
+    case 31: goto op31;
+    case 32: goto op32;
+    case 33: goto op33;
+    case 34: goto op34;
+    case 35: goto op35;
+    case 36: goto op36;
+    case 37: goto op37;
+    case 38: goto op38;
+    case 39: goto op39;
+    case 40: goto op40;
+    case 41: goto op41;
+    case 42: goto op42;
+    case 43: goto op43;
+    case 44: goto op44;
+    case 45: goto op45;
+    case 46: goto op46;
+    default: ORV_FAIL(ScriptFault::kBadOperation, 0);  // the fetch already refused it
+  }
+
+op0:  // yield
+  pc += 4;
+  outcome = kYielded;
+  goto done;
+op1:  // return
+op2: {  // return with value
+  if (!canPop()) ORV_FAIL(ScriptFault::kStackUnderflow, sp);
+  const uint32_t value = op == 2 ? operand(1) : 0;
+  sp -= 4;
+  const uint32_t address = Word(mem + sp);
+  if (address == 0) {
+    pc += op == 2 ? 8 : 4;
+    outcome = kEnded;
+    goto done;
+  }
+  if (op == 2) result_ = value;
+  ORV_JUMP(address);
+}
+op3:
+  ORV_STORE(operand(1), result_);
+  ORV_NEXT(8);
+op4: {  // call
+  const uint32_t target = operand(1);
+  if (!canPush()) ORV_FAIL(ScriptFault::kStackOverflow, sp);
+  PutWord(mem + sp, pc + 8);
+  sp += 4;
+  ORV_JUMP(target);
+}
+op5: {  // native call: [a] <- fn(arg), a read after the call
+  const uint32_t fn = operand(1);
+  const uint32_t arg = operand(2);
+  const uint32_t index = fn - kNativeAddressBase;
+  if (fn < kNativeAddressBase || !natives_ || index >= natives_->size() || !(*natives_)[index])
+    ORV_FAIL(ScriptFault::kBadNative, fn);
+  const uint32_t start = pc;
+  pc_ = start + 12;
+  sp_ = sp;
+  executed_ += executed;
+  executed = 0;
+  NativeArgs args(space_, this, arg);
+  const uint32_t value = (*natives_)[index](args);
+  mem = space_.Data();
+  size = space_.Size();
+  setLimits();
+  // The native may have moved the program counter and the stack pointer;
+  // a fault still names the call.
+  const uint32_t resume = pc_;
+  sp = sp_;
+  if (args.Failed()) ORV_FAIL(ScriptFault::kNativeFailed, arg);
+  uint32_t target;
+  ORV_LOAD(resume, target);
+  ORV_STORE(target, value);
+  ORV_JUMP(resume + 4);
+}
+op6:
+  ORV_JUMP(operand(1));
+op7: {  // switch: targets follow the index, ended by 0xFFFFFFFF
+  const uint32_t index = operand(1);
+  const uint64_t list = uint64_t(pc) + 8;
+  if (list + uint64_t(index) * 4 + 4 > size) ORV_FAIL(ScriptFault::kBadSwitch, index);
+  uint32_t target = kSwitchEnd;
+  for (uint64_t k = 0; k <= index; ++k) {
+    target = Word(mem + list + k * 4);
+    if (target == kSwitchEnd) ORV_FAIL(ScriptFault::kBadSwitch, index);
+  }
+  ORV_JUMP(target);
+}
+op8: {  // push i
+  const uint32_t value = operand(1);
+  if (!canPush()) ORV_FAIL(ScriptFault::kStackOverflow, sp);
+  PutWord(mem + sp, value);
+  sp += 4;
+  ORV_NEXT(8);
+}
+op9: {  // push [a]
+  uint32_t value;
+  ORV_LOAD(operand(1), value);
+  if (!canPush()) ORV_FAIL(ScriptFault::kStackOverflow, sp);
+  PutWord(mem + sp, value);
+  sp += 4;
+  ORV_NEXT(8);
+}
+op10: {  // pop into [a]
+  if (!canPop()) ORV_FAIL(ScriptFault::kStackUnderflow, sp);
+  ORV_STORE(operand(1), Word(mem + sp - 4));
+  sp -= 4;
+  ORV_NEXT(8);
+}
+op11: {  // stack pointer += i bytes
+  const uint32_t bytes = operand(1);
+  const uint32_t next = sp + bytes;
+  if (next < stackLo || next > stackHi)
+    ORV_FAIL(int32_t(bytes) >= 0 ? ScriptFault::kStackOverflow : ScriptFault::kStackUnderflow, next);
+  sp = next;
+  ORV_NEXT(8);
+}
+op12: {  // stack pointer -= i bytes
+  const uint32_t bytes = operand(1);
+  const uint32_t next = sp - bytes;
+  if (next < stackLo || next > stackHi)
+    ORV_FAIL(int32_t(bytes) < 0 ? ScriptFault::kStackOverflow : ScriptFault::kStackUnderflow, next);
+  sp = next;
+  ORV_NEXT(8);
+}
+  ORV_BINARY(13, x + y)
+  ORV_BINARY(14, x - y)
+  ORV_BINARY(15, x * y)  // low 32 bits, same for signed
+op16:
+op17:
+op18: {
+  const int32_t a = int32_t(operand(1)), b = int32_t(operand(2));
+  const uint32_t to = operand(3);
+  if (b == 0) ORV_FAIL(ScriptFault::kDivideByZero, 0);
+  uint32_t value;
+  if (a == INT_MIN && b == -1) {
+    // The quotient does not fit; the remainder is exactly 0.
+    if (op == 16) ORV_FAIL(ScriptFault::kDivideOverflow, 0);
+    value = 0;
+  } else if (op == 16) {
+    value = uint32_t(a / b);
+  } else {
+    int32_t r = a % b;
+    value = uint32_t(r);
+    if (op == 18 && r < 0) value += uint32_t(b);
+  }
+  ORV_STORE(to, value);
+  ORV_NEXT(16);
+}
+  ORV_BINARY(19, x & y)
+  ORV_BINARY(20, x | y)
+  ORV_BINARY(21, x ^ y)
+op22: {
+  const uint32_t x = operand(1);
+  ORV_STORE(operand(2), ~x);
+  ORV_NEXT(12);
+}
+op23: {
+  const uint32_t x = operand(1);
+  ORV_STORE(operand(2), x == 0 ? 1u : 0u);
+  ORV_NEXT(12);
+}
+  ORV_BINARY(24, uint32_t(int32_t(x) >> (y & 31)))
+  ORV_BINARY(25, x << (y & 31))
+op26:
+op27: {
+  const uint32_t at = operand(1);
+  uint32_t value;
+  ORV_LOAD(at, value);
+  ORV_STORE(at, op == 26 ? value + 1 : value - 1);
+  ORV_NEXT(8);
+}
+op28:
+op29: {
+  uint32_t at;
+  ORV_STACK(operand(1), at);
+  PutWord(mem + at, Word(mem + at) + (op == 28 ? 1u : ~0u));
+  ORV_NEXT(8);
+}
+op30:  // branch when zero
+  if (operand(1) == 0) ORV_JUMP(operand(2));
+  ORV_NEXT(12);
+op31: {
+  const uint32_t value = operand(1);
+  ORV_STORE(operand(2), value);
+  ORV_NEXT(12);
+}
+op32: {
+  const uint32_t to = operand(2);
+  uint32_t value;
+  ORV_LOAD(operand(1), value);
+  ORV_STORE(to, value);
+  ORV_NEXT(12);
+}
+op33: {
+  const uint32_t value = operand(1);
+  uint32_t pointer;
+  ORV_LOAD(operand(2), pointer);
+  ORV_STORE(pointer, value);
+  ORV_NEXT(12);
+}
+op34: {
+  const uint32_t value = operand(1);
+  uint32_t at;
+  ORV_STACK(operand(2), at);
+  PutWord(mem + at, value);
+  ORV_NEXT(12);
+}
+op35: {
+  const uint32_t to = operand(2);
+  uint32_t at;
+  ORV_STACK(operand(1), at);
+  ORV_STORE(to, Word(mem + at));
+  ORV_NEXT(12);
+}
+op36: {
+  const uint32_t offset = operand(2);
+  uint32_t at, value;
+  ORV_LOAD(operand(1), value);
+  ORV_STACK(offset, at);
+  PutWord(mem + at, value);
+  ORV_NEXT(12);
+}
+op37: {
+  const uint32_t offset = operand(2);
+  uint32_t from, to;
+  ORV_STACK(operand(1), from);
+  ORV_STACK(offset, to);
+  PutWord(mem + to, Word(mem + from));
+  ORV_NEXT(12);
+}
+op38: {
+  const uint32_t to = operand(2);
+  uint32_t at, value;
+  ORV_STACK(operand(1), at);
+  ORV_LOAD(Word(mem + at), value);
+  ORV_STORE(to, value);
+  ORV_NEXT(12);
+}
+op39: {
+  const uint32_t to = operand(2);
+  uint32_t pointer, value;
+  ORV_LOAD(operand(1), pointer);
+  ORV_LOAD(pointer, value);
+  ORV_STORE(to, value);
+  ORV_NEXT(12);
+}
+op40: {
+  const uint32_t offset = operand(1);
+  ORV_STORE(operand(2), sp - offset);
+  ORV_NEXT(12);
+}
+  ORV_BINARY(41, int32_t(x) < int32_t(y) ? 1u : 0u)
+  ORV_BINARY(42, int32_t(x) <= int32_t(y) ? 1u : 0u)
+  ORV_BINARY(43, int32_t(x) > int32_t(y) ? 1u : 0u)
+  ORV_BINARY(44, int32_t(x) >= int32_t(y) ? 1u : 0u)
+  ORV_BINARY(45, x == y ? 1u : 0u)
+  ORV_BINARY(46, x != y ? 1u : 0u)
+
+#undef ORV_JUMP_TO_OPERATION
+#undef ORV_FETCH_AND_JUMP
+#undef ORV_NEXT
+#undef ORV_JUMP
 #undef ORV_FAIL
 #undef ORV_LOAD
 #undef ORV_STORE
 #undef ORV_STACK
+#undef ORV_BINARY
 
+outOfBudget:
+  ORV_LABEL_MAY_GO_UNUSED;
+  outcome = kOutOfBudget;
 done:
   pc_ = pc;
   sp_ = sp;
@@ -398,16 +547,21 @@ done:
   return outcome;
 
 stop:
-  pc_ = start;
+  pc_ = pc;
   sp_ = sp;
   executed_ += executed;
   fault_ = fault;
-  faultPc_ = start;
+  faultPc_ = pc;
   faultAddress_ = badAddress;
   return kFaulted;
+#undef ORV_LABEL_MAY_GO_UNUSED
 }
 
-template int ScriptMachine::Run<true>();
-template int ScriptMachine::Run<false>();
+template int ScriptMachine::Run<true, false>();
+template int ScriptMachine::Run<false, false>();
+#if ORRIVEL_SCRIPT_LABEL_DISPATCH
+template int ScriptMachine::Run<true, true>();
+template int ScriptMachine::Run<false, true>();
+#endif
 
 }  // namespace orrivel

@@ -14,6 +14,14 @@
 #include "script/ScriptAddressSpace.h"
 #include "script/ScriptFault.h"
 
+// GCC and Clang can jump through a table of label addresses; elsewhere the
+// interpreter dispatches through a switch.
+#if defined(__GNUC__) && !defined(ORRIVEL_SCRIPT_LABEL_DISPATCH)
+#define ORRIVEL_SCRIPT_LABEL_DISPATCH 1
+#elif !defined(ORRIVEL_SCRIPT_LABEL_DISPATCH)
+#define ORRIVEL_SCRIPT_LABEL_DISPATCH 0
+#endif
+
 namespace orrivel {
 
 class ScriptMachine {
@@ -86,8 +94,13 @@ class ScriptMachine {
   // Instructions executed since construction (for benchmarks and tools).
   uint64_t InstructionCount() const { return executed_; }
 
+  // Dispatch through the portable switch even where jumping through a table
+  // of labels is available. Both behave alike; tests compare them.
+  void SetPortableDispatch(bool on) { portableDispatch_ = on; }
+  bool PortableDispatch() const { return portableDispatch_ || !ORRIVEL_SCRIPT_LABEL_DISPATCH; }
+
  private:
-  template <bool kBounded>
+  template <bool kBounded, bool kLabels>
   int Run();
 
   ScriptAddressSpace& space_;
@@ -102,6 +115,7 @@ class ScriptMachine {
   ScriptFault fault_ = ScriptFault::kNone;
   uint32_t faultPc_ = 0;
   uint32_t faultAddress_ = 0;
+  bool portableDispatch_ = false;
 };
 
 }  // namespace orrivel
