@@ -121,7 +121,11 @@ int ScriptMachine::Run() {
   if (fault_ != ScriptFault::kNone) return kFaulted;
   uint8_t* mem = space_.Data();
   uint64_t size = space_.Size();
-  uint32_t pc = pc_;
+  // The program counter is held in 64 bits so that it indexes the arena
+  // without widening. It always fits in 32: only instructions that lie in
+  // the arena run, so stepping past one stays below the arena's limit, and
+  // jumps take 32-bit targets.
+  uint64_t pc = pc_;
   uint32_t sp = sp_;
   const uint32_t stackLo = stackBase_;
   const uint32_t stackHi = stackEnd_;
@@ -136,10 +140,15 @@ int ScriptMachine::Run() {
   // far above any limit. The limits are negative while the arena holds no
   // word past the guard, so then nothing passes.
   constexpr uint32_t kGuard = ScriptAddressSpace::kGuardBytes;
-  int64_t wordLimit = 0, fetchLimit = 0;
+  int64_t wordLimit = 0;
+  // Program counters in [kGuard, fetchEnd) have room for the longest
+  // instruction before the arena's end; fetchSpan counts them.
+  uint64_t fetchSpan = 0, fetchEnd = 0;
   auto setLimits = [&] {
     wordLimit = int64_t(size) - kGuard - 4;
-    fetchLimit = int64_t(size) - kGuard - int64_t(kLongestInstruction);
+    const int64_t fetchLimit = int64_t(size) - kGuard - int64_t(kLongestInstruction);
+    fetchSpan = fetchLimit >= 0 ? uint64_t(fetchLimit) + 1 : 0;
+    fetchEnd = kGuard + fetchSpan;
   };
   setLimits();
   auto inArena = [&](uint32_t a) { return int64_t(uint32_t(a - kGuard)) <= wordLimit; };
@@ -163,7 +172,10 @@ int ScriptMachine::Run() {
 #define ORV_JUMP_TO_OPERATION() \
   do {                          \
     if constexpr (kLabels)      \
-      goto* kTargets[op < kOperationCount ? op : kOperationCount]; \
+    {                           \
+      if (op >= kOperationCount) [[unlikely]] goto badOperation; \
+      goto* kTargets[op];       \
+    }                           \
     else                        \
       goto dispatch;            \
   } while (0)
@@ -179,27 +191,29 @@ int ScriptMachine::Run() {
 
   // The budget, then the fetch: away from the arena's end one check covers
   // the longest instruction, so the block may read any of its operands.
-#define ORV_FETCH_AND_JUMP()                                                   \
+  // Stepping on from an instruction that ran cannot fall below the guard,
+  // so then only the end needs checking; a jump target needs both.
+#define ORV_FETCH_AND_JUMP(outsideFastRange)                                   \
   do {                                                                         \
     if constexpr (kBounded) {                                                  \
       if (budget == 0) goto outOfBudget;                                       \
       --budget;                                                                \
     }                                                                          \
-    if (int64_t(uint32_t(pc - kGuard)) > fetchLimit) [[unlikely]]              \
+    if (outsideFastRange) [[unlikely]]                                         \
       goto fetchNearEnd;                                                       \
     op = Word(mem + pc);                                                       \
     ++executed;                                                                \
     ORV_JUMP_TO_OPERATION();                                                   \
   } while (0)
-#define ORV_NEXT(bytes)    \
-  do {                     \
-    pc += (bytes);         \
-    ORV_FETCH_AND_JUMP();  \
+#define ORV_NEXT(bytes)                      \
+  do {                                       \
+    pc += (bytes);                           \
+    ORV_FETCH_AND_JUMP(pc >= fetchEnd);      \
   } while (0)
-#define ORV_JUMP(target)   \
-  do {                     \
-    pc = (target);         \
-    ORV_FETCH_AND_JUMP();  \
+#define ORV_JUMP(target)                           \
+  do {                                             \
+    pc = (target);                                 \
+    ORV_FETCH_AND_JUMP(pc - kGuard >= fetchSpan);  \
   } while (0)
 #define ORV_FAIL(kind, address) \
   do {                          \
@@ -233,14 +247,14 @@ int ScriptMachine::Run() {
     ORV_NEXT(16);                                \
   }
 
-  ORV_FETCH_AND_JUMP();
+  ORV_FETCH_AND_JUMP(pc - kGuard >= fetchSpan);
 
   // Near the end of the arena each word is checked on its own.
 fetchNearEnd:
-  if (!inArena(pc)) ORV_FAIL(ScriptFault::kBadCodeAddress, pc);
+  if (!inArena(uint32_t(pc))) ORV_FAIL(ScriptFault::kBadCodeAddress, uint32_t(pc));
   op = Word(mem + pc);
   if (op >= kOperationCount) ORV_FAIL(ScriptFault::kBadOperation, 0);
-  if (uint64_t(pc) + 4 + uint64_t(kOperandWords[op]) * 4 > size) ORV_FAIL(ScriptFault::kBadCodeAddress, pc);
+  if (pc + 4 + uint64_t(kOperandWords[op]) * 4 > size) ORV_FAIL(ScriptFault::kBadCodeAddress, uint32_t(pc));
   ++executed;
   ORV_JUMP_TO_OPERATION();
 
@@ -325,7 +339,7 @@ op3:
 op4: {  // call
   const uint32_t target = operand(1);
   if (!canPush()) ORV_FAIL(ScriptFault::kStackOverflow, sp);
-  PutWord(mem + sp, pc + 8);
+  PutWord(mem + sp, uint32_t(pc + 8));
   sp += 4;
   ORV_JUMP(target);
 }
@@ -335,7 +349,7 @@ op5: {  // native call: [a] <- fn(arg), a read after the call
   const uint32_t index = fn - kNativeAddressBase;
   if (fn < kNativeAddressBase || !natives_ || index >= natives_->size() || !(*natives_)[index])
     ORV_FAIL(ScriptFault::kBadNative, fn);
-  const uint32_t start = pc;
+  const uint32_t start = uint32_t(pc);
   pc_ = start + 12;
   sp_ = sp;
   executed_ += executed;
@@ -359,7 +373,7 @@ op6:
   ORV_JUMP(operand(1));
 op7: {  // switch: targets follow the index, ended by 0xFFFFFFFF
   const uint32_t index = operand(1);
-  const uint64_t list = uint64_t(pc) + 8;
+  const uint64_t list = pc + 8;
   if (list + uint64_t(index) * 4 + 4 > size) ORV_FAIL(ScriptFault::kBadSwitch, index);
   uint32_t target = kSwitchEnd;
   for (uint64_t k = 0; k <= index; ++k) {
@@ -553,17 +567,17 @@ outOfBudget:
   ORV_LABEL_MAY_GO_UNUSED;
   outcome = kOutOfBudget;
 done:
-  pc_ = pc;
+  pc_ = uint32_t(pc);
   sp_ = sp;
   executed_ += executed;
   return outcome;
 
 stop:
-  pc_ = pc;
+  pc_ = uint32_t(pc);
   sp_ = sp;
   executed_ += executed;
   fault_ = fault;
-  faultPc_ = pc;
+  faultPc_ = uint32_t(pc);
   faultAddress_ = badAddress;
   return kFaulted;
 #undef ORV_LABEL_MAY_GO_UNUSED
