@@ -152,6 +152,7 @@ void GameApplication::MainLoop() {
   for (;;) {
     if (PumpMessages(false) == 1 || quitSeen || errorCode != 0) break;
     if (!mainWindow.IsValid()) break;
+    ApplyFrameSettings();
     if (!limiter.IsFrameDue()) {
       backend.WaitMessage(limiter.SleepHintMs());
       continue;
@@ -168,12 +169,43 @@ void GameApplication::MainLoop() {
       closedByLimit = true;
       backend.DestroyWindow(mainWindow.GetHandle());
     }
-    if (scriptResult == -1 || scriptResult == ScriptHost::kStepYielded) {
-      scriptResult = scripts->Step();
-      ++scriptSteps;
-      if (!ReportScriptStep(scriptResult)) break;
-    }
+    if (!RunScriptSteps(ScriptStepsForFrame())) break;
   }
+  SetPumpWaiting(false);
+}
+
+void GameApplication::ApplyFrameSettings() {
+  limiter.SetCountMissedPeriods(frameSettings.frameSkip);
+  if (frameSettings.rate == appliedSettings_.rate &&
+      frameSettings.usePerformanceCounter == appliedSettings_.usePerformanceCounter)
+    return;
+  limiter.SetRate(frameSettings.rate, frameSettings.usePerformanceCounter);
+  appliedSettings_ = frameSettings;
+}
+
+int GameApplication::ScriptStepsForFrame() {
+  if (!framePump) return 1;
+  const int asked = framePump();
+  if (asked == 0) return 0;
+  if (asked < 0) return 1;
+  return asked > 4 ? 4 : asked;
+}
+
+bool GameApplication::RunScriptSteps(int count) {
+  if (count == 0) return false;
+  for (int i = 0; i < count; ++i) {
+    scriptResult = scripts->Step();
+    ++scriptSteps;
+    if (!ReportScriptStep(scriptResult)) return false;
+  }
+  return true;
+}
+
+void GameApplication::SetPumpWaiting(bool waiting) {
+  if (waiting == pumpWaiting_) return;
+  pumpWaiting_ = waiting;
+  if (waiting) timerLists[1].PauseAll(-1);
+  else timerLists[1].ResumeAll(-1);
 }
 
 bool GameApplication::ReportScriptStep(int result) {

@@ -6,6 +6,7 @@
 // subsystems that provide them; a run without a display closes its window by
 // itself after a fixed number of frames.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,6 +42,11 @@ class GameApplication : public Application {
   // Shows the message of a step result that ends the run; false when the
   // run ends (the scripts' end or a failure).
   bool ReportScriptStep(int result);
+  // Enters or leaves the pump's waiting state. The second timer list is
+  // paused while the pump waits (its tasks keep their places and due times)
+  // and resumed when it stops waiting; repeating a state does nothing.
+  void SetPumpWaiting(bool waiting);
+  bool PumpWaiting() const { return pumpWaiting_; }
   // WM_CLOSE: asks the player whether to end the game, and closes on yes.
   int OnClose(MessageRecord& record) override;
   // WM_DROPFILES: the names go to the drop target for the scripts.
@@ -56,6 +62,18 @@ class GameApplication : public Application {
   // The game's two timer lists, stepped once a frame.
   TimerList timerLists[2];
   FrameRateLimiter limiter{60, false};
+  // The player's frame settings, read before each frame: a changed rate or
+  // clock goes to the limiter, and frame skip makes the limiter count the
+  // periods a late frame missed.
+  struct FrameSettings {
+    int32_t rate = 60;
+    bool usePerformanceCounter = false;
+    bool frameSkip = false;
+  };
+  FrameSettings frameSettings;
+  // Asked after each frame how many script steps to run: 1 to 4, -1 for one,
+  // 0 to end the run. Without one, every frame runs one step.
+  std::function<int()> framePump;
   // Files dropped on the main window, waiting for the scripts.
   DropTarget dropTarget;
 
@@ -74,6 +92,16 @@ class GameApplication : public Application {
   // What the run did, for the closing line.
   uint32_t framesRun = 0;
   bool closedByLimit = false;
+
+ private:
+  void ApplyFrameSettings();
+  // The steps the pump asks for this frame, within 0 to 4.
+  int ScriptStepsForFrame();
+  // Runs up to count steps; false when the run ends.
+  bool RunScriptSteps(int count);
+
+  bool pumpWaiting_ = false;
+  FrameSettings appliedSettings_;
 };
 
 }  // namespace orrivel

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -234,22 +235,28 @@ TEST_F(GameApplicationTest, FramesFollowThePointerInGameCoordinates) {
   EXPECT_EQ(app.cursorZone, 0);
 }
 
-// A player who closes the window before the first frame.
-class ClosingGame : public GameApplication {
+// Window classes stay registered for the life of the process, as on the
+// desktop, so each run of one test registers its own under its title.
+class TitledGame : public GameApplication {
  public:
-  explicit ClosingGame(std::string name) : title(std::move(name)) {}
-  // Each run registers its own window class under its title.
+  explicit TitledGame(std::string name) : title(std::move(name)) {}
   int Configure() override {
     const int result = GameApplication::Configure();
     appInfo[0] = title;
     return result;
   }
+  const std::string title;
+};
+
+// A player who closes the window before the first frame.
+class ClosingGame : public TitledGame {
+ public:
+  using TitledGame::TitledGame;
   int CreateDevices() override {
     if (const int result = GameApplication::CreateDevices(); result != 0) return result;
     mainWindow.PostWindowMessage(platform::WM_CLOSE, 0, 0);
     return 0;
   }
-  const std::string title;
 };
 
 // Closing asks first: "no" lets the game play on to its end, "yes" ends it
@@ -268,6 +275,86 @@ TEST_F(GameApplicationTest, ClosingTheWindowAsksTheQuestion) {
     EXPECT_EQ(backend_.MessageBoxes().back().buttons, platform::MessageBoxButtons::YesNo);
     EXPECT_EQ(app.scriptResult, yes ? -1 : ScriptHost::kStepEnded);
   }
+}
+
+// Eight waits, then the end.
+constexpr const char* kWaitsEightTimes = R"(
+scene MAIN
+  yield
+  yield
+  yield
+  yield
+  yield
+  yield
+  yield
+  yield
+  ret
+)";
+
+// The pump decides how many steps follow each frame: up to 4, -1 for one,
+// more than 4 counts as 4, and 0 ends the run with the scripts where they are.
+TEST_F(GameApplicationTest, ThePumpSetsTheScriptStepsOfEachFrame) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kWaitsEightTimes));
+  struct Case {
+    std::vector<int> asks;  // the pump's answers, frame by frame
+    uint32_t frames, steps;
+    int result;
+  };
+  const Case cases[] = {
+      {{4}, 3, 9, ScriptHost::kStepEnded},
+      {{9}, 3, 9, ScriptHost::kStepEnded},
+      {{-1}, 9, 9, ScriptHost::kStepEnded},
+      {{2, 3, 0}, 3, 5, ScriptHost::kStepYielded},
+  };
+  for (const Case& c : cases) {
+    const std::string name = "Pump" + std::to_string(&c - cases);
+    SCOPED_TRACE(name);
+    TitledGame app(name);
+    app.frameSettings.rate = 0;  // no pacing: frames follow each other at once
+    size_t frame = 0;
+    app.framePump = [&] { return c.asks[std::min(frame++, c.asks.size() - 1)]; };
+    EXPECT_TRUE(Run(app).empty());
+    EXPECT_EQ(app.framesRun, c.frames);
+    EXPECT_EQ(app.scriptSteps, c.steps);
+    EXPECT_EQ(app.scriptResult, c.result);
+    EXPECT_FALSE(app.closedByLimit);
+  }
+}
+
+TEST_F(GameApplicationTest, FrameSettingsReachTheLimiterBeforeTheFrames) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  GameApplication app;
+  EXPECT_EQ(app.limiter.Rate(), 60);
+  EXPECT_FALSE(app.limiter.CountMissedPeriods());
+  app.frameSettings.rate = 0;
+  app.frameSettings.frameSkip = true;
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_EQ(app.limiter.Rate(), 0);
+  EXPECT_TRUE(app.limiter.CountMissedPeriods());
+}
+
+class CountingTask : public TimedTask {
+ public:
+  int32_t Step(uint32_t) override { return 0; }
+  void Stop() override {}
+};
+
+// Waiting pauses the second timer list once, however often it is asked, and
+// leaves the first one running.
+TEST_F(GameApplicationTest, WaitingPausesTheSecondTimerList) {
+  GameApplication app;
+  auto* first = new CountingTask;
+  auto* second = new CountingTask;
+  ASSERT_EQ(app.timerLists[0].Add(first, 0, 10, 0), 0);
+  ASSERT_EQ(app.timerLists[1].Add(second, 0, 10, 0), 0);
+  app.SetPumpWaiting(true);
+  app.SetPumpWaiting(true);
+  EXPECT_TRUE(app.PumpWaiting());
+  EXPECT_EQ(second->PauseCount(), 1);
+  EXPECT_EQ(first->PauseCount(), 0);
+  app.SetPumpWaiting(false);
+  app.SetPumpWaiting(false);
+  EXPECT_EQ(second->PauseCount(), 0);
 }
 
 // A display that cannot take the full screen.
