@@ -224,19 +224,22 @@ int ScriptMachine::Run() {
 #define ORV_LOAD(a, out)                                                \
   do {                                                                  \
     uint32_t a_ = (a);                                                  \
-    if (!inArena(a_)) ORV_FAIL(ScriptFault::kBadAddress, a_);           \
+    if (!inArena(a_)) [[unlikely]]                                      \
+      ORV_FAIL(ScriptFault::kBadAddress, a_);                           \
     (out) = Word(mem + a_);                                             \
   } while (0)
 #define ORV_STORE(a, v)                                                 \
   do {                                                                  \
     uint32_t a_ = (a);                                                  \
-    if (!inArena(a_)) ORV_FAIL(ScriptFault::kBadAddress, a_);           \
+    if (!inArena(a_)) [[unlikely]]                                      \
+      ORV_FAIL(ScriptFault::kBadAddress, a_);                           \
     PutWord(mem + a_, (v));                                             \
   } while (0)
 #define ORV_STACK(s, at)                                                \
   do {                                                                  \
     (at) = sp - (s);                                                    \
-    if (!inStack(at)) ORV_FAIL(ScriptFault::kBadStackOffset, (at));     \
+    if (!inStack(at)) [[unlikely]]                                      \
+      ORV_FAIL(ScriptFault::kBadStackOffset, (at));                     \
   } while (0)
   // [a] <- f(i1, i2) for the three-operand arithmetic and comparisons.
 #define ORV_BINARY(n, expr)                      \
@@ -251,10 +254,11 @@ int ScriptMachine::Run() {
 
   // Near the end of the arena each word is checked on its own.
 fetchNearEnd:
-  if (!inArena(uint32_t(pc))) ORV_FAIL(ScriptFault::kBadCodeAddress, uint32_t(pc));
+  if (!inArena(uint32_t(pc))) [[unlikely]] ORV_FAIL(ScriptFault::kBadCodeAddress, uint32_t(pc));
   op = Word(mem + pc);
-  if (op >= kOperationCount) ORV_FAIL(ScriptFault::kBadOperation, 0);
-  if (pc + 4 + uint64_t(kOperandWords[op]) * 4 > size) ORV_FAIL(ScriptFault::kBadCodeAddress, uint32_t(pc));
+  if (op >= kOperationCount) [[unlikely]] ORV_FAIL(ScriptFault::kBadOperation, 0);
+  if (pc + 4 + uint64_t(kOperandWords[op]) * 4 > size) [[unlikely]]
+    ORV_FAIL(ScriptFault::kBadCodeAddress, uint32_t(pc));
   ++executed;
   ORV_JUMP_TO_OPERATION();
 
@@ -319,18 +323,28 @@ op0:  // yield
   pc += 4;
   outcome = kYielded;
   goto done;
-op1:  // return
-op2: {  // return with value
-  if (!canPop()) ORV_FAIL(ScriptFault::kStackUnderflow, sp);
-  const uint32_t value = op == 2 ? operand(1) : 0;
+op1: {  // return
+  if (!canPop()) [[unlikely]] ORV_FAIL(ScriptFault::kStackUnderflow, sp);
   sp -= 4;
   const uint32_t address = Word(mem + sp);
   if (address == 0) {
-    pc += op == 2 ? 8 : 4;
+    pc += 4;
     outcome = kEnded;
     goto done;
   }
-  if (op == 2) result_ = value;
+  ORV_JUMP(address);
+}
+op2: {  // return with value; the sentinel leaves the result alone
+  const uint32_t value = operand(1);
+  if (!canPop()) [[unlikely]] ORV_FAIL(ScriptFault::kStackUnderflow, sp);
+  sp -= 4;
+  const uint32_t address = Word(mem + sp);
+  if (address == 0) {
+    pc += 8;
+    outcome = kEnded;
+    goto done;
+  }
+  result_ = value;
   ORV_JUMP(address);
 }
 op3:
@@ -338,7 +352,7 @@ op3:
   ORV_NEXT(8);
 op4: {  // call
   const uint32_t target = operand(1);
-  if (!canPush()) ORV_FAIL(ScriptFault::kStackOverflow, sp);
+  if (!canPush()) [[unlikely]] ORV_FAIL(ScriptFault::kStackOverflow, sp);
   PutWord(mem + sp, uint32_t(pc + 8));
   sp += 4;
   ORV_JUMP(target);
@@ -347,7 +361,7 @@ op5: {  // native call: [a] <- fn(arg), a read after the call
   const uint32_t fn = operand(1);
   const uint32_t arg = operand(2);
   const uint32_t index = fn - kNativeAddressBase;
-  if (fn < kNativeAddressBase || !natives_ || index >= natives_->size() || !(*natives_)[index])
+  if (fn < kNativeAddressBase || !natives_ || index >= natives_->size() || !(*natives_)[index]) [[unlikely]]
     ORV_FAIL(ScriptFault::kBadNative, fn);
   const uint32_t start = uint32_t(pc);
   pc_ = start + 12;
@@ -363,7 +377,7 @@ op5: {  // native call: [a] <- fn(arg), a read after the call
   // a fault still names the call.
   const uint32_t resume = pc_;
   sp = sp_;
-  if (args.Failed()) ORV_FAIL(ScriptFault::kNativeFailed, arg);
+  if (args.Failed()) [[unlikely]] ORV_FAIL(ScriptFault::kNativeFailed, arg);
   uint32_t target;
   ORV_LOAD(resume, target);
   ORV_STORE(target, value);
@@ -374,17 +388,17 @@ op6:
 op7: {  // switch: targets follow the index, ended by 0xFFFFFFFF
   const uint32_t index = operand(1);
   const uint64_t list = pc + 8;
-  if (list + uint64_t(index) * 4 + 4 > size) ORV_FAIL(ScriptFault::kBadSwitch, index);
+  if (list + uint64_t(index) * 4 + 4 > size) [[unlikely]] ORV_FAIL(ScriptFault::kBadSwitch, index);
   uint32_t target = kSwitchEnd;
   for (uint64_t k = 0; k <= index; ++k) {
     target = Word(mem + list + k * 4);
-    if (target == kSwitchEnd) ORV_FAIL(ScriptFault::kBadSwitch, index);
+    if (target == kSwitchEnd) [[unlikely]] ORV_FAIL(ScriptFault::kBadSwitch, index);
   }
   ORV_JUMP(target);
 }
 op8: {  // push i
   const uint32_t value = operand(1);
-  if (!canPush()) ORV_FAIL(ScriptFault::kStackOverflow, sp);
+  if (!canPush()) [[unlikely]] ORV_FAIL(ScriptFault::kStackOverflow, sp);
   PutWord(mem + sp, value);
   sp += 4;
   ORV_NEXT(8);
@@ -392,13 +406,13 @@ op8: {  // push i
 op9: {  // push [a]
   uint32_t value;
   ORV_LOAD(operand(1), value);
-  if (!canPush()) ORV_FAIL(ScriptFault::kStackOverflow, sp);
+  if (!canPush()) [[unlikely]] ORV_FAIL(ScriptFault::kStackOverflow, sp);
   PutWord(mem + sp, value);
   sp += 4;
   ORV_NEXT(8);
 }
 op10: {  // pop into [a]
-  if (!canPop()) ORV_FAIL(ScriptFault::kStackUnderflow, sp);
+  if (!canPop()) [[unlikely]] ORV_FAIL(ScriptFault::kStackUnderflow, sp);
   ORV_STORE(operand(1), Word(mem + sp - 4));
   sp -= 4;
   ORV_NEXT(8);
@@ -406,7 +420,7 @@ op10: {  // pop into [a]
 op11: {  // stack pointer += i bytes
   const uint32_t bytes = operand(1);
   const uint32_t next = sp + bytes;
-  if (next < stackLo || next > stackHi)
+  if (next < stackLo || next > stackHi) [[unlikely]]
     ORV_FAIL(int32_t(bytes) >= 0 ? ScriptFault::kStackOverflow : ScriptFault::kStackUnderflow, next);
   sp = next;
   ORV_NEXT(8);
@@ -414,7 +428,7 @@ op11: {  // stack pointer += i bytes
 op12: {  // stack pointer -= i bytes
   const uint32_t bytes = operand(1);
   const uint32_t next = sp - bytes;
-  if (next < stackLo || next > stackHi)
+  if (next < stackLo || next > stackHi) [[unlikely]]
     ORV_FAIL(int32_t(bytes) < 0 ? ScriptFault::kStackOverflow : ScriptFault::kStackUnderflow, next);
   sp = next;
   ORV_NEXT(8);
@@ -422,24 +436,23 @@ op12: {  // stack pointer -= i bytes
   ORV_BINARY(13, x + y)
   ORV_BINARY(14, x - y)
   ORV_BINARY(15, x * y)  // low 32 bits, same for signed
-op16:
+  // Division: -2147483648 / -1 does not fit; its remainder is exactly 0.
+op16: {
+  const int32_t a = int32_t(operand(1)), b = int32_t(operand(2));
+  const uint32_t to = operand(3);
+  if (b == 0) [[unlikely]] ORV_FAIL(ScriptFault::kDivideByZero, 0);
+  if (a == INT_MIN && b == -1) [[unlikely]] ORV_FAIL(ScriptFault::kDivideOverflow, 0);
+  ORV_STORE(to, uint32_t(a / b));
+  ORV_NEXT(16);
+}
 op17:
 op18: {
   const int32_t a = int32_t(operand(1)), b = int32_t(operand(2));
   const uint32_t to = operand(3);
-  if (b == 0) ORV_FAIL(ScriptFault::kDivideByZero, 0);
-  uint32_t value;
-  if (a == INT_MIN && b == -1) {
-    // The quotient does not fit; the remainder is exactly 0.
-    if (op == 16) ORV_FAIL(ScriptFault::kDivideOverflow, 0);
-    value = 0;
-  } else if (op == 16) {
-    value = uint32_t(a / b);
-  } else {
-    int32_t r = a % b;
-    value = uint32_t(r);
-    if (op == 18 && r < 0) value += uint32_t(b);
-  }
+  if (b == 0) [[unlikely]] ORV_FAIL(ScriptFault::kDivideByZero, 0);
+  const int32_t r = b == -1 ? 0 : a % b;
+  uint32_t value = uint32_t(r);
+  if (op == 18 && r < 0) value += uint32_t(b);
   ORV_STORE(to, value);
   ORV_NEXT(16);
 }
@@ -458,21 +471,28 @@ op23: {
 }
   ORV_BINARY(24, uint32_t(int32_t(x) >> (y & 31)))
   ORV_BINARY(25, x << (y & 31))
-op26:
-op27: {
-  const uint32_t at = operand(1);
-  uint32_t value;
-  ORV_LOAD(at, value);
-  ORV_STORE(at, op == 26 ? value + 1 : value - 1);
-  ORV_NEXT(8);
-}
-op28:
-op29: {
-  uint32_t at;
-  ORV_STACK(operand(1), at);
-  PutWord(mem + at, Word(mem + at) + (op == 28 ? 1u : ~0u));
-  ORV_NEXT(8);
-}
+  // [a] and S(s) step by one; after the load's check the store needs none.
+#define ORV_STEP_WORD(n, delta)            \
+  op##n : {                                \
+    const uint32_t at = operand(1);        \
+    uint32_t value;                        \
+    ORV_LOAD(at, value);                   \
+    PutWord(mem + at, value + (delta));    \
+    ORV_NEXT(8);                           \
+  }
+#define ORV_STEP_STACK_WORD(n, delta)                 \
+  op##n : {                                           \
+    uint32_t at;                                      \
+    ORV_STACK(operand(1), at);                        \
+    PutWord(mem + at, Word(mem + at) + (delta));      \
+    ORV_NEXT(8);                                      \
+  }
+  ORV_STEP_WORD(26, 1u)
+  ORV_STEP_WORD(27, ~0u)
+  ORV_STEP_STACK_WORD(28, 1u)
+  ORV_STEP_STACK_WORD(29, ~0u)
+#undef ORV_STEP_WORD
+#undef ORV_STEP_STACK_WORD
 op30:  // branch when zero
   if (operand(1) == 0) ORV_JUMP(operand(2));
   ORV_NEXT(12);
