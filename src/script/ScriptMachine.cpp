@@ -154,8 +154,10 @@ int ScriptMachine::Run() {
   auto inArena = [&](uint32_t a) { return int64_t(uint32_t(a - kGuard)) <= wordLimit; };
   const int64_t stackWordLimit = int64_t(stackHi) - int64_t(stackLo) - 4;
   auto inStack = [&](uint32_t a) { return int64_t(uint32_t(a - stackLo)) <= stackWordLimit; };
-  auto canPush = [&] { return sp >= stackLo && uint64_t(sp) + 4 <= stackHi; };
-  auto canPop = [&] { return sp <= stackHi && uint64_t(sp) >= uint64_t(stackLo) + 4; };
+  // A push needs the word at sp, a pop the word below it. The stack lies
+  // below every native pseudo-address, so sp - 4 wrapping below 0 fails too.
+  auto canPush = [&] { return inStack(sp); };
+  auto canPop = [&] { return inStack(sp - 4); };
   // Operand word k of the current instruction (1 is the first operand). The
   // fetch made sure the whole instruction lies in the arena.
   auto operand = [&](uint32_t k) { return Word(mem + pc + 4 * k); };
