@@ -126,12 +126,12 @@ int ScriptMachine::Run() {
   // the arena run, so stepping past one stays below the arena's limit, and
   // jumps take 32-bit targets.
   uint64_t pc = pc_;
-  uint32_t sp = sp_;
+  uint64_t sp = sp_;  // widened like pc; between checks it stays inside the stack
   const uint32_t stackLo = stackBase_;
   const uint32_t stackHi = stackEnd_;
   uint64_t budget = budget_;
   uint64_t executed = 0;
-  uint32_t op = 0;
+  uint64_t op = 0;  // the operation number, widened once for the table
   ScriptFault fault = ScriptFault::kNone;
   uint32_t badAddress = 0;
   int outcome = kFaulted;
@@ -156,8 +156,8 @@ int ScriptMachine::Run() {
   auto inStack = [&](uint32_t a) { return int64_t(uint32_t(a - stackLo)) <= stackWordLimit; };
   // A push needs the word at sp, a pop the word below it. The stack lies
   // below every native pseudo-address, so sp - 4 wrapping below 0 fails too.
-  auto canPush = [&] { return inStack(sp); };
-  auto canPop = [&] { return inStack(sp - 4); };
+  auto canPush = [&] { return inStack(uint32_t(sp)); };
+  auto canPop = [&] { return inStack(uint32_t(sp - 4)); };
   // Operand word k of the current instruction (1 is the first operand). The
   // fetch made sure the whole instruction lies in the arena.
   auto operand = [&](uint32_t k) { return Word(mem + pc + 4 * k); };
@@ -239,7 +239,7 @@ int ScriptMachine::Run() {
   } while (0)
 #define ORV_STACK(s, at)                                                \
   do {                                                                  \
-    (at) = sp - (s);                                                    \
+    (at) = uint32_t(sp - (s));                                          \
     if (!inStack(at)) [[unlikely]]                                      \
       ORV_FAIL(ScriptFault::kBadStackOffset, (at));                     \
   } while (0)
@@ -326,7 +326,7 @@ op0:  // yield
   outcome = kYielded;
   goto done;
 op1: {  // return
-  if (!canPop()) [[unlikely]] ORV_FAIL(ScriptFault::kStackUnderflow, sp);
+  if (!canPop()) [[unlikely]] ORV_FAIL(ScriptFault::kStackUnderflow, uint32_t(sp));
   sp -= 4;
   const uint32_t address = Word(mem + sp);
   if (address == 0) {
@@ -338,7 +338,7 @@ op1: {  // return
 }
 op2: {  // return with value; the sentinel leaves the result alone
   const uint32_t value = operand(1);
-  if (!canPop()) [[unlikely]] ORV_FAIL(ScriptFault::kStackUnderflow, sp);
+  if (!canPop()) [[unlikely]] ORV_FAIL(ScriptFault::kStackUnderflow, uint32_t(sp));
   sp -= 4;
   const uint32_t address = Word(mem + sp);
   if (address == 0) {
@@ -354,7 +354,7 @@ op3:
   ORV_NEXT(8);
 op4: {  // call
   const uint32_t target = operand(1);
-  if (!canPush()) [[unlikely]] ORV_FAIL(ScriptFault::kStackOverflow, sp);
+  if (!canPush()) [[unlikely]] ORV_FAIL(ScriptFault::kStackOverflow, uint32_t(sp));
   PutWord(mem + sp, uint32_t(pc + 8));
   sp += 4;
   ORV_JUMP(target);
@@ -367,7 +367,7 @@ op5: {  // native call: [a] <- fn(arg), a read after the call
     ORV_FAIL(ScriptFault::kBadNative, fn);
   const uint32_t start = uint32_t(pc);
   pc_ = start + 12;
-  sp_ = sp;
+  sp_ = uint32_t(sp);
   executed_ += executed;
   executed = 0;
   NativeArgs args(space_, this, arg);
@@ -400,7 +400,7 @@ op7: {  // switch: targets follow the index, ended by 0xFFFFFFFF
 }
 op8: {  // push i
   const uint32_t value = operand(1);
-  if (!canPush()) [[unlikely]] ORV_FAIL(ScriptFault::kStackOverflow, sp);
+  if (!canPush()) [[unlikely]] ORV_FAIL(ScriptFault::kStackOverflow, uint32_t(sp));
   PutWord(mem + sp, value);
   sp += 4;
   ORV_NEXT(8);
@@ -408,20 +408,20 @@ op8: {  // push i
 op9: {  // push [a]
   uint32_t value;
   ORV_LOAD(operand(1), value);
-  if (!canPush()) [[unlikely]] ORV_FAIL(ScriptFault::kStackOverflow, sp);
+  if (!canPush()) [[unlikely]] ORV_FAIL(ScriptFault::kStackOverflow, uint32_t(sp));
   PutWord(mem + sp, value);
   sp += 4;
   ORV_NEXT(8);
 }
 op10: {  // pop into [a]
-  if (!canPop()) [[unlikely]] ORV_FAIL(ScriptFault::kStackUnderflow, sp);
+  if (!canPop()) [[unlikely]] ORV_FAIL(ScriptFault::kStackUnderflow, uint32_t(sp));
   ORV_STORE(operand(1), Word(mem + sp - 4));
   sp -= 4;
   ORV_NEXT(8);
 }
 op11: {  // stack pointer += i bytes
   const uint32_t bytes = operand(1);
-  const uint32_t next = sp + bytes;
+  const uint32_t next = uint32_t(sp + bytes);
   if (next < stackLo || next > stackHi) [[unlikely]]
     ORV_FAIL(int32_t(bytes) >= 0 ? ScriptFault::kStackOverflow : ScriptFault::kStackUnderflow, next);
   sp = next;
@@ -429,7 +429,7 @@ op11: {  // stack pointer += i bytes
 }
 op12: {  // stack pointer -= i bytes
   const uint32_t bytes = operand(1);
-  const uint32_t next = sp - bytes;
+  const uint32_t next = uint32_t(sp - bytes);
   if (next < stackLo || next > stackHi) [[unlikely]]
     ORV_FAIL(int32_t(bytes) < 0 ? ScriptFault::kStackOverflow : ScriptFault::kStackUnderflow, next);
   sp = next;
@@ -565,7 +565,7 @@ op39: {
 }
 op40: {
   const uint32_t offset = operand(1);
-  ORV_STORE(operand(2), sp - offset);
+  ORV_STORE(operand(2), uint32_t(sp - offset));
   ORV_NEXT(12);
 }
   ORV_BINARY(41, int32_t(x) < int32_t(y) ? 1u : 0u)
@@ -590,13 +590,13 @@ outOfBudget:
   outcome = kOutOfBudget;
 done:
   pc_ = uint32_t(pc);
-  sp_ = sp;
+  sp_ = uint32_t(sp);
   executed_ += executed;
   return outcome;
 
 stop:
   pc_ = uint32_t(pc);
-  sp_ = sp;
+  sp_ = uint32_t(sp);
   executed_ += executed;
   fault_ = fault;
   faultPc_ = uint32_t(pc);
