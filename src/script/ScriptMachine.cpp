@@ -163,23 +163,20 @@ int ScriptMachine::Run() {
   auto operand = [&](uint32_t k) { return Word(mem + pc + 4 * k); };
 
 #if ORRIVEL_SCRIPT_LABEL_DISPATCH
-  // One entry past the operations catches every bad operation number, so
-  // the fetch ends in the jump alone and each block keeps its own jump.
-  static const void* const kTargets[kOperationCount + 1] = {
+  static const void* const kTargets[kOperationCount] = {
       &&op0,  &&op1,  &&op2,  &&op3,  &&op4,  &&op5,  &&op6,  &&op7,  &&op8,  &&op9,  &&op10, &&op11,
       &&op12, &&op13, &&op14, &&op15, &&op16, &&op17, &&op18, &&op19, &&op20, &&op21, &&op22, &&op23,
       &&op24, &&op25, &&op26, &&op27, &&op28, &&op29, &&op30, &&op31, &&op32, &&op33, &&op34, &&op35,
-      &&op36, &&op37, &&op38, &&op39, &&op40, &&op41, &&op42, &&op43, &&op44, &&op45, &&op46, &&badOperation,
+      &&op36, &&op37, &&op38, &&op39, &&op40, &&op41, &&op42, &&op43, &&op44, &&op45, &&op46,
   };
-#define ORV_JUMP_TO_OPERATION() \
-  do {                          \
-    if constexpr (kLabels)      \
-    {                           \
-      if (op >= kOperationCount) [[unlikely]] goto badOperation; \
-      goto* kTargets[op];       \
-    }                           \
-    else                        \
-      goto dispatch;            \
+#define ORV_JUMP_TO_OPERATION()                                   \
+  do {                                                            \
+    if constexpr (kLabels) {                                      \
+      if (op >= kOperationCount) [[unlikely]] goto badOperation;  \
+      goto* kTargets[op];                                         \
+    } else {                                                      \
+      goto dispatch;                                              \
+    }                                                             \
   } while (0)
 #else
 #define ORV_JUMP_TO_OPERATION() goto dispatch
