@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -31,6 +32,12 @@ class ModelMachine {
   void SetStack(uint32_t base, uint32_t end) {
     stackLo = sp = base;
     stackHi = end;
+  }
+  bool Push(uint32_t value) {
+    if (sp < stackLo || uint64_t(sp) + 4 > stackHi) return false;
+    space_.Write32(sp, value);
+    sp += 4;
+    return true;
   }
 
   // As ScriptMachine::Execute with a budget (0: none).
@@ -122,13 +129,14 @@ class ModelMachine {
         const uint32_t index = o[0] - ScriptMachine::kNativeAddressBase;
         if (o[0] < ScriptMachine::kNativeAddressBase || index >= natives_.size() || !natives_[index])
           return Fail(start, F::kBadNative, o[0]);
+        pc = start + 12;  // the word that names where the result goes
         NativeArgs args(space_, nullptr, o[1]);
         const uint32_t value = natives_[index](args);
         if (args.Failed()) return Fail(start, F::kNativeFailed, o[1]);
-        pc = start + 12;
+        const uint32_t resume = pc;
         uint32_t target;
-        if (!load(pc, target) || !store(target, value)) return ScriptMachine::kFaulted;
-        pc += 4;
+        if (!load(resume, target) || !store(target, value)) return ScriptMachine::kFaulted;
+        pc = resume + 4;
         return kGoOn;
       }
       case 6: pc = o[0]; return kGoOn;
@@ -259,24 +267,37 @@ class ModelMachine {
   const NativeTable& natives_;
 };
 
-// Natives that read their cells, fail, and grow the arena (which moves it).
-NativeTable TestNatives(ScriptAddressSpace& space) {
-  NativeTable natives;
-  natives.push_back([](NativeArgs& args) { return args.Cell(0) + 3 * args.Cell(1); });
-  natives.push_back([](NativeArgs& args) { return args.Store(args.Block(), 0x1234) ? 7u : 0u; });
-  natives.push_back([&space](NativeArgs&) { return space.Allocate(64); });
-  natives.push_back(nullptr);  // a hole in the table
-  return natives;
-}
-
 // One arena laid out the same way for the machine and the model: data, the
 // stack, then code at the very end so that runs off the end are common.
 struct World {
   ScriptAddressSpace space{1u << 20};
-  NativeTable natives = TestNatives(space);
+  // How natives reach the registers of whichever runs them: push a word,
+  // and move the program counter (which names the result's address word).
+  std::function<bool(uint32_t)> push;
+  std::function<void()> skipWord;
+  NativeTable natives = MakeNatives();
   uint32_t data = space.Allocate(4 * kDataWords);
   uint32_t stack = 0;
   uint32_t code = 0;
+
+  // Natives that read their cells, fail, grow the arena (which moves it),
+  // and change the stack and the program counter under the call.
+  NativeTable MakeNatives() {
+    NativeTable table;
+    table.push_back([](NativeArgs& args) { return args.Cell(0) + 3 * args.Cell(1); });
+    table.push_back([](NativeArgs& args) { return args.Store(args.Block(), 0x1234) ? 7u : 0u; });
+    table.push_back([this](NativeArgs&) { return space.Allocate(64); });
+    table.push_back(nullptr);  // a hole in the table
+    table.push_back([this](NativeArgs& args) {
+      if (!push(0x70)) args.Fail();
+      return 1u;
+    });
+    table.push_back([this](NativeArgs&) {
+      skipWord();
+      return 2u;
+    });
+    return table;
+  }
 };
 
 // Operand kinds per operation: i immediate, a address, s stack offset,
@@ -340,7 +361,7 @@ class ProgramGenerator {
       case 's': return 4 * (1 + Pick(8));
       case 'd': return uint32_t(4 * (int32_t(Pick(5)) - 2));
       case 'j': return starts[Pick(uint32_t(starts.size()))];
-      case 'n': return ScriptMachine::NativeAddress(Pick(4));
+      case 'n': return ScriptMachine::NativeAddress(Pick(6));
       case 'e': return ScriptMachine::kSwitchEnd;
       default: return Value(w);
     }
@@ -364,7 +385,7 @@ class ProgramGenerator {
                                 0xFFFFFFFC,
                                 4 * kStackWords + 4,
                                 33,
-                                ScriptMachine::NativeAddress(Pick(6)),
+                                ScriptMachine::NativeAddress(Pick(8)),
                                 w.code + 4 * Pick(kCodeWords) + Pick(4),
                                 starts[Pick(uint32_t(starts.size()))] + 4,
                                 w.stack + 4 * kStackWords - Pick(4)};
@@ -399,6 +420,10 @@ void RunRandomPrograms(bool portableDispatch) {
     ScriptMachine machine(mw.space, &mw.natives);
     machine.SetPortableDispatch(portableDispatch);
     ModelMachine model(xw.space, xw.natives);
+    mw.push = [&machine](uint32_t v) { return machine.Push(v); };
+    mw.skipWord = [&machine] { machine.SetProgramCounter(machine.ProgramCounter() + 4); };
+    xw.push = [&model](uint32_t v) { return model.Push(v); };
+    xw.skipWord = [&model] { model.pc += 4; };
     ASSERT_EQ(machine.AllocateStack(kStackWords), 0);
     mw.stack = machine.StackBase();
     xw.stack = xw.space.Allocate(4 * kStackWords);
