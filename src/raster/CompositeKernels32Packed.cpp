@@ -17,28 +17,85 @@ namespace {
 using packed::Vec;
 
 // Weight w = a (256 at a = 255) on the source, 256 - w on the destination,
-// each product shifted down on its own, summed; alpha 0. The channels are
-// unpacked into the high byte of each lane so that the high half of the
-// 16-bit product is already (c * w) >> 8. The sum never exceeds 255.
-inline Vec Weights(Vec s16High) {
-  Vec a = _mm_srli_epi16(s16High, 8);
-  a = _mm_shufflelo_epi16(a, _MM_SHUFFLE(3, 3, 3, 3));
-  a = _mm_shufflehi_epi16(a, _MM_SHUFFLE(3, 3, 3, 3));
-  return _mm_sub_epi16(a, _mm_cmpeq_epi16(a, _mm_set1_epi16(255)));
-}
+// each product shifted down on its own, summed; alpha 0. The sum never
+// exceeds 255, so no lane carries into the next.
+//
+// The channels are split by masks rather than byte unpacking, which keeps the
+// shuffle unit free: blue and red sit in the low bytes of the two 16-bit
+// halves of each pixel, where a 16-bit multiply by w (at most 255 * 256)
+// followed by >> 8 gives the floor of the product; green stays in the high
+// byte of the low half, where the high half of the multiply is already
+// (g * w) >> 8, and the alpha half is masked to zero. The weights come from
+// the alpha by shifts, one copy in each 16-bit half.
 
-inline Vec BlendHalf(Vec d16High, Vec s16High) {
-  const Vec w = Weights(s16High);
-  const Vec v = _mm_sub_epi16(_mm_set1_epi16(256), w);
-  return _mm_add_epi16(_mm_mulhi_epu16(s16High, w), _mm_mulhi_epu16(d16High, v));
-}
-
-constexpr auto kBlendVec = [](Vec d, Vec s) {
-  const Vec z = _mm_setzero_si128();
-  const Vec lo = BlendHalf(_mm_unpacklo_epi8(z, d), _mm_unpacklo_epi8(z, s));
-  const Vec hi = BlendHalf(_mm_unpackhi_epi8(z, d), _mm_unpackhi_epi8(z, s));
-  return _mm_and_si128(_mm_packus_epi16(lo, hi), _mm_set1_epi32(0x00FFFFFF));
+// Per pixel (32-bit lane): all ones where alpha is 255, and the weight w.
+struct Weights {
+  Vec opaque;
+  Vec w;
 };
+
+inline Weights WeightsOf(Vec s) {
+  const Vec a = _mm_srli_epi32(s, 24);
+  const Vec opaque = _mm_cmpeq_epi32(a, _mm_set1_epi32(255));
+  return {opaque, _mm_sub_epi32(a, opaque)};
+}
+
+// Bits 0, 4, 8 and 12 are set for the pixels whose weight is 0 or 256: the
+// low byte of the weight is zero.
+inline int WholeBits(Vec zeroLowBytes) { return _mm_movemask_epi8(zeroLowBytes) & 0x1111; }
+inline Vec ZeroBytes(Vec w) { return _mm_cmpeq_epi8(w, _mm_setzero_si128()); }
+
+// Pixels of weight 0 or 256 take one side whole: the source colour where
+// opaque, the destination colour where clear.
+inline Vec TakeWhole(Vec d, Vec s, Vec opaque) {
+  return _mm_and_si128(_mm_or_si128(_mm_and_si128(opaque, s), _mm_andnot_si128(opaque, d)),
+                       _mm_set1_epi32(0x00FFFFFF));
+}
+
+inline Vec Mix(Vec d, Vec s, Vec w) {
+  const Vec w2 = _mm_or_si128(w, _mm_slli_epi32(w, 16));
+  const Vec v2 = _mm_sub_epi16(_mm_set1_epi16(256), w2);
+  const Vec blueRed = _mm_set1_epi32(0x00FF00FF);
+  const Vec green = _mm_set1_epi32(0x0000FF00);
+  const Vec br = _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(_mm_and_si128(s, blueRed), w2), 8),
+                               _mm_srli_epi16(_mm_mullo_epi16(_mm_and_si128(d, blueRed), v2), 8));
+  const Vec g = _mm_add_epi16(_mm_mulhi_epu16(_mm_and_si128(s, green), w2),
+                              _mm_mulhi_epu16(_mm_and_si128(d, green), v2));
+  return _mm_or_si128(br, _mm_slli_epi32(g, 8));
+}
+
+// One group of four, for the stretched walks.
+struct BlendOp {
+  Vec operator()(Vec d, Vec s) const {
+    const Weights k = WeightsOf(s);
+    if (WholeBits(ZeroBytes(k.w)) == 0x1111) return TakeWhole(d, s, k.opaque);
+    return Mix(d, s, k.w);
+  }
+};
+constexpr BlendOp kBlendVec{};
+
+// Straight and mirrored rows go eight pixels a step and test both groups
+// at once, so sprite rows (mostly clear or opaque) skip the multiplies.
+template <bool kMirrored>
+void BlendRow(uint32_t* d, packed::SourceRow<kMirrored> src, int width) {
+  int x = 0;
+  for (; x + 8 <= width; x += 8) {
+    const Vec s0 = src.Group(x), s1 = src.Group(x + 4);
+    const Weights k0 = WeightsOf(s0), k1 = WeightsOf(s1);
+    if (WholeBits(_mm_and_si128(ZeroBytes(k0.w), ZeroBytes(k1.w))) == 0x1111) {
+      packed::Store(d + x, TakeWhole(packed::Load(d + x), s0, k0.opaque));
+      packed::Store(d + x + 4, TakeWhole(packed::Load(d + x + 4), s1, k1.opaque));
+    } else {
+      packed::Store(d + x, Mix(packed::Load(d + x), s0, k0.w));
+      packed::Store(d + x + 4, Mix(packed::Load(d + x + 4), s1, k1.w));
+    }
+  }
+  if (x + 4 <= width) {
+    packed::Store(d + x, kBlendVec(packed::Load(d + x), src.Group(x)));
+    x += 4;
+  }
+  for (; x < width; ++x) d[x] = ops::BlendByAlpha<true>(d[x], src.Pixel(x));
+}
 
 constexpr auto kColorKeepAlphaVec = [](Vec d, Vec s) {
   const Vec high = _mm_set1_epi32(static_cast<int>(0xFF000000u));
@@ -66,6 +123,19 @@ constexpr auto kColorKeepAlphaScalar = [](uint32_t& d, uint32_t s) {
 constexpr auto kAlphaKeepColorScalar = [](uint32_t& d, uint32_t s) {
   d = (s & 0xFF000000u) | (d & 0x00FFFFFFu);
 };
+
+template <bool kMirrored>
+void BlendRows(void* dst, const void* src, int dstSkip, int srcSkip, int width, int height) {
+#if ORRIVEL_HAVE_SSE2
+  packed::Rows<kMirrored>(dst, src, dstSkip, srcSkip, width, height,
+                          [](uint32_t* d, packed::SourceRow<kMirrored> s, int w) { BlendRow(d, s, w); });
+#else
+  if constexpr (kMirrored)
+    packed::Mirrored(dst, src, dstSkip, srcSkip, width, height, kBlendVec, kBlendScalar);
+  else
+    packed::Straight(dst, src, dstSkip, srcSkip, width, height, kBlendVec, kBlendScalar);
+#endif
+}
 
 }  // namespace
 
@@ -141,7 +211,7 @@ ORRIVEL_END_AVX2
 
 void BlendByAlpha32Mmx(void* dst, const void* src, int dstSkip, int srcSkip, int width, int height) {
   ORRIVEL_WIDE(WideBlendByAlpha(dst, src, dstSkip, srcSkip, width, height));
-  packed::Straight(dst, src, dstSkip, srcSkip, width, height, kBlendVec, kBlendScalar);
+  BlendRows<false>(dst, src, dstSkip, srcSkip, width, height);
 }
 
 void StretchBlendByAlpha32Mmx(void* dst, const void* src, int dstSkip, int srcPitch, int width,
@@ -153,7 +223,7 @@ void StretchBlendByAlpha32Mmx(void* dst, const void* src, int dstSkip, int srcPi
 void BlendByAlpha32MirroredMmx(void* dst, const void* src, int dstSkip, int srcSkip, int width,
                                int height) {
   ORRIVEL_WIDE(WideBlendByAlphaMirrored(dst, src, dstSkip, srcSkip, width, height));
-  packed::Mirrored(dst, src, dstSkip, srcSkip, width, height, kBlendVec, kBlendScalar);
+  BlendRows<true>(dst, src, dstSkip, srcSkip, width, height);
 }
 
 void StretchBlendByAlpha32MirroredMmx(void* dst, const void* src, int dstSkip, int srcPitch,

@@ -93,6 +93,32 @@ inline void Mirrored(void* dst, const void* src, int dstSkip, int srcSkip, int w
   }
 }
 
+// One source row as a row operation reads it: pixel x and the group of four
+// from x on, in destination order (mirrored rows read leftwards from just
+// after their rightmost pixel).
+template <bool kMirrored>
+struct SourceRow {
+  const uint32_t* p;
+  uint32_t Pixel(int x) const { return kMirrored ? p[-1 - x] : p[x]; }
+#if ORRIVEL_HAVE_SSE2
+  Vec Group(int x) const { return kMirrored ? Reverse(Load(p - x - 4)) : Load(p + x); }
+#endif
+};
+
+// Walks the rows and hands each whole row to fn(destination row, SourceRow,
+// width), for operations that look ahead along the row rather than one
+// group at a time.
+template <bool kMirrored, typename RowFn>
+inline void Rows(void* dst, const void* src, int dstSkip, int srcSkip, int width, int height,
+                 RowFn fn) {
+  const ptrdiff_t srcStep = (kMirrored ? -ptrdiff_t(width) : ptrdiff_t(width)) * 4 + srcSkip;
+  for (int y = 0; y < height; ++y) {
+    fn(static_cast<uint32_t*>(dst), SourceRow<kMirrored>{static_cast<const uint32_t*>(src)}, width);
+    dst = Advance(dst, ptrdiff_t(width) * 4 + dstSkip);
+    src = Advance(src, srcStep);
+  }
+}
+
 // Stretched rows gather four source pixels by the stepping rule, then run the
 // vector operation on them.
 template <bool kMirrored, typename VecOp, typename ScalarOp>

@@ -163,12 +163,13 @@ inline const Walk kAllWalks[] = {Walk::Straight, Walk::Mirrored, Walk::Stretched
                                  Walk::StretchedMirrored};
 
 // Destination and source sizes used for every family: odd widths exercise
-// the packed tails, stretched sizes shrink and grow.
+// the packed tails, stretched sizes shrink and grow; 12 and 15 leave one
+// group of four after the eight-pixel steps.
 struct Shape {
   int dw, dh, sw, sh;
 };
-inline const Shape kShapes[] = {{1, 1, 1, 1},   {3, 2, 7, 5},   {4, 3, 2, 2},
-                                {5, 4, 13, 9},  {17, 3, 17, 3}, {64, 5, 23, 11},
-                                {33, 2, 100, 7}};
+inline const Shape kShapes[] = {{1, 1, 1, 1},   {3, 2, 7, 5},     {4, 3, 2, 2},
+                                {5, 4, 13, 9},  {12, 3, 29, 4},   {15, 2, 6, 3},
+                                {17, 3, 17, 3}, {64, 5, 23, 11},  {33, 2, 100, 7}};
 
 }  // namespace orrivel::test
