@@ -2,6 +2,8 @@
 // alpha blend also in AVX2, eight pixels per step).
 
 #include "raster/CompositeKernels32.h"
+
+#include <cstdint>
 #include "raster/KernelFlags.h"
 #include "raster/PackedLoops.h"
 #include "raster/PixelOps32.h"
@@ -74,24 +76,65 @@ struct BlendOp {
 };
 constexpr BlendOp kBlendVec{};
 
+inline Vec LoadAligned(const uint32_t* p) { return _mm_load_si128(reinterpret_cast<const Vec*>(p)); }
+inline void StoreAligned(uint32_t* p, Vec v) { _mm_store_si128(reinterpret_cast<Vec*>(p), v); }
+
+// Alpha bytes of eight pixels all 0, or all 255.
+inline bool AllClear(Vec s0, Vec s1) {
+  const Vec zero = _mm_setzero_si128();
+  return (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(s0, s1), zero)) & 0x8888) == 0x8888;
+}
+inline bool AllOpaque(Vec s0, Vec s1) {
+  const Vec ones = _mm_set1_epi32(-1);
+  return (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(s0, s1), ones)) & 0x8888) == 0x8888;
+}
+
 // Straight and mirrored rows go eight pixels a step and test both groups
-// at once, so sprite rows (mostly clear or opaque) skip the multiplies.
+// at once, so sprite rows skip the multiplies: a run of clear pixels only
+// clears the destination alpha, a run of opaque pixels copies the source
+// colour, and eight pixels that mix the two take each side whole.
 template <bool kMirrored>
-void BlendRow(uint32_t* d, packed::SourceRow<kMirrored> src, int width) {
-  int x = 0;
-  for (; x + 8 <= width; x += 8) {
+void BlendRow(uint32_t* d, packed::SourceRow<kMirrored> src, int rowWidth) {
+  const Vec colour = _mm_set1_epi32(0x00FFFFFF);
+  const ptrdiff_t width = rowWidth;
+  ptrdiff_t x = 0;
+  // Single pixels up to a 16-byte boundary of the destination: its loads and
+  // stores then never straddle a cache line, and loads fold into the
+  // operations that use them.
+  for (; x < width && (reinterpret_cast<uintptr_t>(d + x) & 15) != 0; ++x)
+    d[x] = ops::BlendByAlpha<true>(d[x], src.Pixel(x));
+  while (x + 8 <= width) {
     const Vec s0 = src.Group(x), s1 = src.Group(x + 4);
     const Weights k0 = WeightsOf(s0), k1 = WeightsOf(s1);
-    if (WholeBits(_mm_and_si128(ZeroBytes(k0.w), ZeroBytes(k1.w))) == 0x1111) {
-      packed::Store(d + x, TakeWhole(packed::Load(d + x), s0, k0.opaque));
-      packed::Store(d + x + 4, TakeWhole(packed::Load(d + x + 4), s1, k1.opaque));
+    if (WholeBits(_mm_and_si128(ZeroBytes(k0.w), ZeroBytes(k1.w))) != 0x1111) {
+      StoreAligned(d + x, Mix(LoadAligned(d + x), s0, k0.w));
+      StoreAligned(d + x + 4, Mix(LoadAligned(d + x + 4), s1, k1.w));
+      x += 8;
+    } else if (AllClear(s0, s1)) {
+      do {
+        StoreAligned(d + x, _mm_and_si128(LoadAligned(d + x), colour));
+        StoreAligned(d + x + 4, _mm_and_si128(LoadAligned(d + x + 4), colour));
+        x += 8;
+      } while (x + 8 <= width && AllClear(src.Group(x), src.Group(x + 4)));
+    } else if (AllOpaque(s0, s1)) {
+      Vec o0 = s0, o1 = s1;
+      for (;;) {
+        StoreAligned(d + x, _mm_and_si128(o0, colour));
+        StoreAligned(d + x + 4, _mm_and_si128(o1, colour));
+        x += 8;
+        if (x + 8 > width) break;
+        o0 = src.Group(x);
+        o1 = src.Group(x + 4);
+        if (!AllOpaque(o0, o1)) break;
+      }
     } else {
-      packed::Store(d + x, Mix(packed::Load(d + x), s0, k0.w));
-      packed::Store(d + x + 4, Mix(packed::Load(d + x + 4), s1, k1.w));
+      StoreAligned(d + x, TakeWhole(LoadAligned(d + x), s0, k0.opaque));
+      StoreAligned(d + x + 4, TakeWhole(LoadAligned(d + x + 4), s1, k1.opaque));
+      x += 8;
     }
   }
   if (x + 4 <= width) {
-    packed::Store(d + x, kBlendVec(packed::Load(d + x), src.Group(x)));
+    StoreAligned(d + x, kBlendVec(LoadAligned(d + x), src.Group(x)));
     x += 4;
   }
   for (; x < width; ++x) d[x] = ops::BlendByAlpha<true>(d[x], src.Pixel(x));

@@ -99,9 +99,9 @@ inline void Mirrored(void* dst, const void* src, int dstSkip, int srcSkip, int w
 template <bool kMirrored>
 struct SourceRow {
   const uint32_t* p;
-  uint32_t Pixel(int x) const { return kMirrored ? p[-1 - x] : p[x]; }
+  uint32_t Pixel(ptrdiff_t x) const { return kMirrored ? p[-1 - x] : p[x]; }
 #if ORRIVEL_HAVE_SSE2
-  Vec Group(int x) const { return kMirrored ? Reverse(Load(p - x - 4)) : Load(p + x); }
+  Vec Group(ptrdiff_t x) const { return kMirrored ? Reverse(Load(p - x - 4)) : Load(p + x); }
 #endif
 };
 
