@@ -42,4 +42,19 @@ struct BlitRows {
   }
 };
 
+// Binds trailing arguments (key, palette, level) to a row kernel, so it fits
+// the Run slots above.
+#define ORRIVEL_BIND_ROWS(fn, ...)                                  \
+  [&](void* d_, const void* s_, int ds_, int ss_, int w_, int h_) { \
+    fn(d_, s_, ds_, ss_, w_, h_, __VA_ARGS__);                      \
+  }
+#define ORRIVEL_BIND_STRETCH(fn, ...)                                                        \
+  [&](void* d_, const void* s_, int ds_, int sp_, int w_, int h_, const StretchStep& st_) { \
+    fn(d_, s_, ds_, sp_, w_, h_, st_, __VA_ARGS__);                                          \
+  }
+
+// Slots for walks an operation does not have.
+inline constexpr auto kNoRows = [](void*, const void*, int, int, int, int) {};
+inline constexpr auto kNoStretch = [](void*, const void*, int, int, int, int, const StretchStep&) {};
+
 }  // namespace orrivel

@@ -14,19 +14,6 @@ namespace orrivel {
 
 namespace {
 
-// Binds a trailing argument (key, palette) to a row kernel.
-#define ORRIVEL_BIND_ROWS(fn, ...)                                          \
-  [&](void* d_, const void* s_, int ds_, int ss_, int w_, int h_) {         \
-    fn(d_, s_, ds_, ss_, w_, h_, __VA_ARGS__);                              \
-  }
-#define ORRIVEL_BIND_STRETCH(fn, ...)                                                    \
-  [&](void* d_, const void* s_, int ds_, int sp_, int w_, int h_, const StretchStep& st_) { \
-    fn(d_, s_, ds_, sp_, w_, h_, st_, __VA_ARGS__);                                      \
-  }
-
-constexpr auto kNoRows = [](void*, const void*, int, int, int, int) {};
-constexpr auto kNoStretch = [](void*, const void*, int, int, int, int, const StretchStep&) {};
-
 bool Is32(Surface* s) { return s->GetBitsPerPixel() == 32; }
 bool Is8(Surface* s) { return s->GetBitsPerPixel() == 8; }
 
