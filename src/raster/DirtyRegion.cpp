@@ -310,6 +310,23 @@ void DirtyRegion::AddRect(const Rect& r) {
   InsertSorted(r);
 }
 
+void DirtyRegion::SplitAtSharedBand(RectNode* a, RectNode* b) {
+  Rect below;
+  if (b->bottom < a->bottom) {
+    below = {a->left, b->bottom, a->right, a->bottom};
+  } else {
+    below = {b->left, a->bottom, b->right, b->bottom};
+  }
+  const Rect band{std::min(a->left, b->left), b->top, std::max(a->right, b->right),
+                  std::min(a->bottom, b->bottom)};
+  a->bottom = b->top;
+  Unlink(b);
+  cursor_ = a;
+  InsertSorted(band);
+  cursor_ = a;  // the band sorts after a and never absorbs it
+  InsertSorted(below);
+}
+
 void DirtyRegion::Coalesce() {
   if (count_ < 2) return;
 
@@ -327,21 +344,7 @@ void DirtyRegion::Coalesce() {
           b = nextB;
           continue;
         }
-        Rect below;
-        if (b->bottom < a->bottom) {
-          below = {a->left, b->bottom, a->right, a->bottom};
-        } else {
-          below = {b->left, a->bottom, b->right, b->bottom};
-          b->bottom = a->bottom;
-        }
-        a->bottom = b->top;
-        b->right = a->right;
-        const Rect band = RectOf(b);
-        Unlink(b);
-        cursor_ = a;
-        InsertSorted(band);
-        cursor_ = a;  // the band sorts after a and never absorbs it
-        InsertSorted(below);
+        SplitAtSharedBand(a, b);
         restart = true;
         break;
       }
@@ -370,21 +373,7 @@ void DirtyRegion::Coalesce() {
           break;
         }
         if (a->bottom != b->bottom) {
-          Rect below;
-          if (b->bottom < a->bottom) {
-            below = {a->left, b->bottom, a->right, a->bottom};
-          } else {
-            below = {b->left, a->bottom, b->right, b->bottom};
-            b->bottom = a->bottom;
-          }
-          a->bottom = b->top;
-          b->left = a->left;
-          const Rect band = RectOf(b);
-          Unlink(b);
-          cursor_ = a;
-          InsertSorted(band);
-          cursor_ = a;
-          InsertSorted(below);
+          SplitAtSharedBand(a, b);
           restart = true;
           break;
         }

@@ -54,6 +54,10 @@ class DirtyRegion {
   void LinkAfter(RectNode* at, RectNode* node);
   void LinkBefore(RectNode* at, RectNode* node);
   RectNode* NodeAt(int32_t index) const;
+  // a and b sit side by side, b starting lower and ending at another row: a
+  // keeps the rows above b, the shared rows become one rectangle across both,
+  // and the rows below the shorter one a rectangle of their own.
+  void SplitAtSharedBand(RectNode* a, RectNode* b);
 
   RectNodePool* pool_;
   RectNode* first_ = nullptr;
