@@ -68,30 +68,40 @@ pixman_image_t* Wrap(pixman_format_code_t format, void* bits, int stride) {
 
 void Finish(benchmark::State& state) { state.SetItemsProcessed(int64_t(state.iterations()) * kPixels); }
 
+// Times one pass of body over the whole frame.
+template <typename Body>
+void Loop(benchmark::State& state, Body body) {
+  for (auto _ : state) {
+    body();
+    benchmark::ClobberMemory();
+  }
+  Finish(state);
+}
+
+// Times pixman compositing the frame src (in format, stride bytes a row) onto
+// the destination frame.
+void RunPixman(benchmark::State& state, pixman_op_t op, pixman_format_code_t format, void* src,
+               int stride) {
+  pixman_image_t* s = Wrap(format, src, stride);
+  pixman_image_t* d = Wrap(PIXMAN_a8r8g8b8, Data().dst.data(), kWidth * 4);
+  Loop(state, [&] {
+    pixman_image_composite32(op, s, nullptr, d, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
+  });
+  pixman_image_unref(s);
+  pixman_image_unref(d);
+}
+
 void RunBlendByAlpha32Mmx(benchmark::State& state, const std::vector<uint32_t>& src) {
   auto& f = Data();
   if (orrivel::SetPackedVectorBytes(int(state.range(0))) != state.range(0)) {
     state.SkipWithError("vector width not available");
     return;
   }
-  for (auto _ : state) {
-    orrivel::BlendByAlpha32Mmx(f.dst.data(), src.data(), 0, 0, kWidth, kHeight);
-    benchmark::ClobberMemory();
-  }
-  Finish(state);
+  Loop(state, [&] { orrivel::BlendByAlpha32Mmx(f.dst.data(), src.data(), 0, 0, kWidth, kHeight); });
 }
 
 void RunPixmanOver(benchmark::State& state, std::vector<uint32_t>& src) {
-  auto& f = Data();
-  pixman_image_t* s = Wrap(PIXMAN_a8r8g8b8, src.data(), kWidth * 4);
-  pixman_image_t* d = Wrap(PIXMAN_a8r8g8b8, f.dst.data(), kWidth * 4);
-  for (auto _ : state) {
-    pixman_image_composite32(PIXMAN_OP_OVER, s, nullptr, d, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
-    benchmark::ClobberMemory();
-  }
-  pixman_image_unref(s);
-  pixman_image_unref(d);
-  Finish(state);
+  RunPixman(state, PIXMAN_OP_OVER, PIXMAN_a8r8g8b8, src.data(), kWidth * 4);
 }
 
 void BM_BlendByAlpha32Mmx(benchmark::State& state) { RunBlendByAlpha32Mmx(state, Data().src); }
@@ -110,45 +120,24 @@ BENCHMARK(BM_PixmanOverSprite);
 
 void BM_CopyPixels32(benchmark::State& state) {
   auto& f = Data();
-  for (auto _ : state) {
-    orrivel::CopyPixels32(f.dst.data(), f.src.data(), 0, 0, kWidth, kHeight);
-    benchmark::ClobberMemory();
-  }
-  Finish(state);
+  Loop(state, [&f] { orrivel::CopyPixels32(f.dst.data(), f.src.data(), 0, 0, kWidth, kHeight); });
 }
 BENCHMARK(BM_CopyPixels32);
 
 void BM_Memcpy(benchmark::State& state) {
   auto& f = Data();
-  for (auto _ : state) {
-    std::memcpy(f.dst.data(), f.src.data(), size_t(kPixels) * 4);
-    benchmark::ClobberMemory();
-  }
-  Finish(state);
+  Loop(state, [&f] { std::memcpy(f.dst.data(), f.src.data(), size_t(kPixels) * 4); });
 }
 BENCHMARK(BM_Memcpy);
 
 void BM_AddSaturate32Packed(benchmark::State& state) {
   auto& f = Data();
-  for (auto _ : state) {
-    orrivel::AddSaturate32Packed(f.dst.data(), f.src.data(), 0, 0, kWidth, kHeight);
-    benchmark::ClobberMemory();
-  }
-  Finish(state);
+  Loop(state, [&f] { orrivel::AddSaturate32Packed(f.dst.data(), f.src.data(), 0, 0, kWidth, kHeight); });
 }
 BENCHMARK(BM_AddSaturate32Packed);
 
 void BM_PixmanAdd(benchmark::State& state) {
-  auto& f = Data();
-  pixman_image_t* s = Wrap(PIXMAN_a8r8g8b8, f.src.data(), kWidth * 4);
-  pixman_image_t* d = Wrap(PIXMAN_a8r8g8b8, f.dst.data(), kWidth * 4);
-  for (auto _ : state) {
-    pixman_image_composite32(PIXMAN_OP_ADD, s, nullptr, d, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
-    benchmark::ClobberMemory();
-  }
-  pixman_image_unref(s);
-  pixman_image_unref(d);
-  Finish(state);
+  RunPixman(state, PIXMAN_OP_ADD, PIXMAN_a8r8g8b8, Data().src.data(), kWidth * 4);
 }
 BENCHMARK(BM_PixmanAdd);
 
@@ -160,25 +149,12 @@ void BM_ConvertDib24ToArgb(benchmark::State& state) {
   header.bitCount = 24;
   const orrivel::DibSource source{&header, nullptr, 0, f.rgb.data(), f.rgbStride, f.rgb.size()};
   const orrivel::Rect rect{0, 0, kWidth, kHeight};
-  for (auto _ : state) {
-    orrivel::ConvertDibToArgb(f.dst.data(), rect, kWidth * 4, source, {});
-    benchmark::ClobberMemory();
-  }
-  Finish(state);
+  Loop(state, [&] { orrivel::ConvertDibToArgb(f.dst.data(), rect, kWidth * 4, source, {}); });
 }
 BENCHMARK(BM_ConvertDib24ToArgb);
 
 void BM_PixmanSrc24To32(benchmark::State& state) {
-  auto& f = Data();
-  pixman_image_t* s = Wrap(PIXMAN_r8g8b8, f.rgb.data(), f.rgbStride);
-  pixman_image_t* d = Wrap(PIXMAN_a8r8g8b8, f.dst.data(), kWidth * 4);
-  for (auto _ : state) {
-    pixman_image_composite32(PIXMAN_OP_SRC, s, nullptr, d, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
-    benchmark::ClobberMemory();
-  }
-  pixman_image_unref(s);
-  pixman_image_unref(d);
-  Finish(state);
+  RunPixman(state, PIXMAN_OP_SRC, PIXMAN_r8g8b8, Data().rgb.data(), Frames::rgbStride);
 }
 BENCHMARK(BM_PixmanSrc24To32);
 
