@@ -11,20 +11,6 @@ MessageKeyboard::MessageKeyboard() {
   for (const platform::KeyTableRow& row : platform::KeyTable()) keyCodes_[row.virtualKey] = row.code;
 }
 
-int32_t MessageKeyboard::FirstDown() const {
-  for (int32_t code = 0; code < 256; ++code) {
-    if (IsDown(uint8_t(code))) return code;
-  }
-  return -1;
-}
-
-int32_t MessageKeyboard::FirstPressed() const {
-  for (int32_t code = 0; code < 256; ++code) {
-    if (IsPressed(uint8_t(code))) return code;
-  }
-  return -1;
-}
-
 bool MessageKeyboard::OnKeyDown(uint32_t virtualKey, intptr_t lParam) {
   uint8_t code = KeyCodeOf(virtualKey);
   if (code == 0) return false;

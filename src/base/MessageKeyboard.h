@@ -20,8 +20,6 @@ class MessageKeyboard : public KeyboardDevice {
   bool IsDown(uint8_t code) const override { return (tables_[1][code] & 0x80) != 0; }
   bool IsPressed(uint8_t code) const override { return (ReadNibble(code) & 1) != 0; }
   bool IsRepeated(uint8_t code) const override { return (ReadNibble(code) & 2) != 0; }
-  int32_t FirstDown() const override;
-  int32_t FirstPressed() const override;
   int32_t GetKind() const override { return kInputWindowMessages; }
   int32_t Poll() override;
 
