@@ -4,6 +4,7 @@
 
 #include "base/Application.h"
 #include "base/Cp932.h"
+#include "base/SystemTextFormat.h"
 #include "platform/FileSystem.h"
 #include "platform/MachineInfo.h"
 #include "platform/PathResolver.h"
@@ -42,16 +43,6 @@ size_t NameStart(const std::string& path) {
 // byte of a two-byte character.
 bool EndsWithSeparator(const std::string& path) {
   return !path.empty() && NameStart(path) == path.size();
-}
-
-std::string CutToRoom(const std::string& text, size_t room) {
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t step = (cp932::IsLeadByte(uint8_t(text[at])) && at + 1 < text.size()) ? 2 : 1;
-    if (at + step > room - 1) break;
-    at += step;
-  }
-  return text.substr(0, at);
 }
 
 }  // namespace
@@ -135,7 +126,9 @@ int FileDialog::Run(platform::FileDialogKind kind, platform::WindowId owner, con
   request.owner = owner;
   request.title = title ? title : "";
   request.initialFolder = initialFolder_;
-  if (file) request.proposedName = CutToRoom(std::string(file, strnlen(file, kDialogPathRoom)), kDialogPathRoom);
+  if (file) {
+    request.proposedName = CutAtCharacter(std::string(file, strnlen(file, kDialogPathRoom)), kDialogPathRoom - 1);
+  }
   request.filters = SplitFilterList(filter, filterLength);
   request.filterIndex = record_.filterIndex;
   request.defaultExtension = defaultExtension ? defaultExtension : "";
@@ -145,7 +138,7 @@ int FileDialog::Run(platform::FileDialogKind kind, platform::WindowId owner, con
   if (!answer.chosen || !CopyFitting(file, kDialogPathRoom, answer.path)) return 0;
   if (fileTitle) {
     const std::string name = answer.path.substr(NameStart(answer.path));
-    const std::string cut = CutToRoom(name, kDialogTitleRoom);
+    const std::string cut = CutAtCharacter(name, kDialogTitleRoom - 1);
     std::memcpy(fileTitle, cut.c_str(), cut.size() + 1);
   }
   if (answer.filterIndex) record_.filterIndex = answer.filterIndex;
