@@ -5,6 +5,7 @@
 #include <mutex>
 #include <set>
 
+#include "base/Cp932.h"
 #include "platform/WindowSystem.h"
 
 namespace orrivel::platform {
@@ -22,14 +23,12 @@ DropTable& Table() {
   return table;
 }
 
-bool IsLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 // The longest prefix of at most limit bytes that does not split a two-byte
 // character.
 size_t CutAtCharacter(const std::string& text, size_t limit) {
   size_t at = 0;
   while (at < text.size()) {
-    size_t step = (IsLead(static_cast<unsigned char>(text[at])) && at + 1 < text.size()) ? 2 : 1;
+    size_t step = (cp932::IsLeadByte(text[at]) && at + 1 < text.size()) ? 2 : 1;
     if (at + step > limit) break;
     at += step;
   }

@@ -2,19 +2,18 @@
 
 #include <algorithm>
 
+#include "base/Cp932.h"
 #include "platform/Backend.h"
 #include "platform/TextCodec.h"
 
 namespace orrivel::platform {
 namespace {
 
-bool IsCp932Lead(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
-
 // The first byte where two CP932 strings differ, on a character boundary.
 int32_t FirstDifference(const std::string& a, const std::string& b) {
   size_t i = 0;
   while (i < a.size() && i < b.size()) {
-    size_t length = IsCp932Lead(static_cast<unsigned char>(a[i])) ? 2 : 1;
+    size_t length = cp932::IsLeadByte(a[i]) ? 2 : 1;
     if (a.compare(i, length, b, i, length) != 0) break;
     i += length;
   }
