@@ -80,13 +80,15 @@ Vec Lanes16(uint32_t bytes) {
   return _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(bytes)), _mm_setzero_si128());
 }
 
-// (s * sf + d * df) saturated at 65535, then >> 8, per byte.
-auto FactorsVec(uint32_t df, uint32_t sf) {
-  const Vec dfv = Lanes16(df), sfv = Lanes16(sf);
+// (s * sf + d * df) >> 8 per byte, with 16-bit factor lanes; the sum is
+// held at 65535 when kSaturate.
+template <bool kSaturate>
+auto MixVec(Vec dfv, Vec sfv) {
   return [dfv, sfv](Vec d, Vec s) {
     const Vec z = _mm_setzero_si128();
     auto half = [&](Vec d16, Vec s16) {
-      return _mm_srli_epi16(_mm_adds_epu16(_mm_mullo_epi16(s16, sfv), _mm_mullo_epi16(d16, dfv)), 8);
+      const Vec sp = _mm_mullo_epi16(s16, sfv), dp = _mm_mullo_epi16(d16, dfv);
+      return _mm_srli_epi16(kSaturate ? _mm_adds_epu16(sp, dp) : _mm_add_epi16(sp, dp), 8);
     };
     const Vec lo = half(_mm_unpacklo_epi8(d, z), _mm_unpacklo_epi8(s, z));
     const Vec hi = half(_mm_unpackhi_epi8(d, z), _mm_unpackhi_epi8(s, z));
@@ -94,22 +96,15 @@ auto FactorsVec(uint32_t df, uint32_t sf) {
   };
 }
 
+auto FactorsVec(uint32_t df, uint32_t sf) { return MixVec<true>(Lanes16(df), Lanes16(sf)); }
+
 // d + floor((s - d) * M / 256) is computed as (s * M + d * (256 - M)) >> 8,
 // which is the same value and stays within unsigned 16-bit lanes.
 auto OpacityVec(uint8_t opacity) {
   const OpacityLanes& m = OpacityMultiplierTable[opacity];
   const Vec mv = _mm_set_epi16(short(m.alpha), short(m.red), short(m.green), short(m.blue),
                                short(m.alpha), short(m.red), short(m.green), short(m.blue));
-  const Vec iv = _mm_sub_epi16(_mm_set1_epi16(256), mv);
-  return [mv, iv](Vec d, Vec s) {
-    const Vec z = _mm_setzero_si128();
-    auto half = [&](Vec d16, Vec s16) {
-      return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(s16, mv), _mm_mullo_epi16(d16, iv)), 8);
-    };
-    const Vec lo = half(_mm_unpacklo_epi8(d, z), _mm_unpacklo_epi8(s, z));
-    const Vec hi = half(_mm_unpackhi_epi8(d, z), _mm_unpackhi_epi8(s, z));
-    return _mm_packus_epi16(lo, hi);
-  };
+  return MixVec<false>(_mm_sub_epi16(_mm_set1_epi16(256), mv), mv);
 }
 #else
 auto FactorsVec(uint32_t, uint32_t) { return [](Vec, Vec s) { return s; }; }
