@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace orrivel {
 
@@ -45,5 +46,10 @@ class ByteWriter {
   uint64_t pos_ = 0;
   bool ok_ = true;
 };
+
+// Appends value little-endian, for files built in a growing buffer.
+inline void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(uint8_t(value >> (8 * i)));
+}
 
 }  // namespace orrivel

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "script/ByteWriter.h"
 #include "script/PackedBody.h"
 #include "script/SobCursor.h"
 
@@ -15,13 +16,9 @@ constexpr uint64_t kHeaderSize = 16;
 // L, the two bit counts and the two byte counts of one record.
 constexpr uint64_t kRecordFixedBytes = 17;
 
-void PutU32(std::vector<uint8_t>& out, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out.push_back(uint8_t(value >> (8 * i)));
-}
-
 void PutArray(std::vector<uint8_t>& out, const BitArray& bits) {
-  PutU32(out, bits.BitCount());
-  PutU32(out, bits.ByteCount());
+  AppendU32(out, bits.BitCount());
+  AppendU32(out, bits.ByteCount());
   if (bits.ByteCount()) out.insert(out.end(), bits.Bytes(), bits.Bytes() + bits.ByteCount());
 }
 
@@ -78,9 +75,9 @@ int SceneFlagFile::Write(const SceneFlagTable& table, std::vector<uint8_t>& file
     file.clear();
     file.reserve(size_t(kHeaderSize) + packed.stored.size());
     file.insert(file.end(), kMagic, kMagic + 4);
-    PutU32(file, uint32_t(packed.stored.size()));
-    PutU32(file, packed.unpackedSize);
-    PutU32(file, uint32_t(table.entries.size()));
+    AppendU32(file, uint32_t(packed.stored.size()));
+    AppendU32(file, packed.unpackedSize);
+    AppendU32(file, uint32_t(table.entries.size()));
     file.insert(file.end(), packed.stored.begin(), packed.stored.end());
     return kOk;
   } catch (const std::bad_alloc&) {

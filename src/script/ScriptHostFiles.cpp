@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "script/ByteWriter.h"
 #include "script/PackedBody.h"
 #include "script/ScriptHost.h"
 
@@ -13,10 +14,6 @@ namespace {
 // Level, enabled and unheard of one voice entry in the variable file.
 constexpr uint64_t kVoiceRecordBytes = 6;
 constexpr uint8_t kAutoSaveSelector = 1;
-
-void PutU32(std::vector<uint8_t>& out, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out.push_back(uint8_t(value >> (8 * i)));
-}
 
 }  // namespace
 
@@ -42,9 +39,9 @@ int ScriptHost::SaveVariableFile(const char* name) {
   std::vector<uint8_t> file;
   try {
     std::vector<uint8_t> body;
-    PutU32(body, uint32_t(voices_.Entries().size()));
+    AppendU32(body, uint32_t(voices_.Entries().size()));
     for (const VoiceEntry& entry : voices_.Entries()) {
-      PutU32(body, entry.level);
+      AppendU32(body, entry.level);
       body.push_back(entry.enabled);
       body.push_back(entry.unheard);
     }
@@ -52,8 +49,8 @@ int ScriptHost::SaveVariableFile(const char* name) {
     AppendVariables(body, kAutoSaveSelector, kLive);
     PackedBody packed;
     if (!PackBody(body, packed)) return 2;
-    PutU32(file, uint32_t(packed.stored.size()));
-    PutU32(file, packed.unpackedSize);
+    AppendU32(file, uint32_t(packed.stored.size()));
+    AppendU32(file, packed.unpackedSize);
     file.insert(file.end(), packed.stored.begin(), packed.stored.end());
   } catch (const std::bad_alloc&) {
     return 2;
@@ -121,26 +118,26 @@ int ScriptHost::WriteStateFile(const char* name, uint8_t selector, uint32_t head
     AppendVariables(body, selector, fromSnapshot ? kSnapshot : kLive);
     PackedBody packed;
     if (!PackBody(body, packed)) return 3;
-    PutU32(file, uint32_t(packed.stored.size()));
-    PutU32(file, packed.unpackedSize);
+    AppendU32(file, uint32_t(packed.stored.size()));
+    AppendU32(file, packed.unpackedSize);
     if (intIndex >= 0) {
       const uint32_t size = records[size_t(intIndex)].size;
       const uint8_t* bytes = VariableBytes(kLive, size_t(intIndex));
-      PutU32(file, size);
+      AppendU32(file, size);
       if (bytes) file.insert(file.end(), bytes, bytes + size);
       else file.insert(file.end(), size, 0);
     } else {
-      PutU32(file, 0);
+      AppendU32(file, 0);
     }
     if (strIndex >= 0 && records[size_t(strIndex)].size > 0) {
       const uint32_t length = StrLength(size_t(strIndex));
       const uint8_t* bytes = VariableBytes(kLive, size_t(strIndex));
-      PutU32(file, length + 1);
+      AppendU32(file, length + 1);
       if (bytes) file.insert(file.end(), bytes, bytes + length);
       else file.insert(file.end(), length, 0);
       file.push_back(0);
     } else {
-      PutU32(file, 0);
+      AppendU32(file, 0);
     }
     file.push_back(selector);
     uint8_t checksum = 0;
