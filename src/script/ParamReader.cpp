@@ -23,27 +23,22 @@ int DigitValue(char c, int base) {
   return value >= 0 && value < base ? value : -1;
 }
 
+// Moves position past the bytes `skipped` takes; the byte it stops at (0
+// without text). Single bytes only: none of the skipped bytes is a lead byte.
+template <typename Skipped>
+int SkipWhile(const char*& position, Skipped skipped) {
+  if (!position) return 0;
+  while (skipped(*position)) ++position;
+  return uint8_t(*position);
+}
+
 }  // namespace
 
 size_t ParamReader::CharBytes(const char* p) { return cp932::IsLeadByte(*p) && p[1] != '\0' ? 2 : 1; }
 
-int ParamReader::SkipSeparators() {
-  if (!position_) return 0;
-  while (IsSeparator(*position_)) ++position_;
-  return uint8_t(*position_);
-}
-
-int ParamReader::SkipBlanksCommas() {
-  if (!position_) return 0;
-  while (IsBlank(*position_) || *position_ == ',') ++position_;
-  return uint8_t(*position_);
-}
-
-int ParamReader::SkipBlanks() {
-  if (!position_) return 0;
-  while (IsBlank(*position_)) ++position_;
-  return uint8_t(*position_);
-}
+int ParamReader::SkipSeparators() { return SkipWhile(position_, IsSeparator); }
+int ParamReader::SkipBlanksCommas() { return SkipWhile(position_, [](char c) { return IsBlank(c) || c == ','; }); }
+int ParamReader::SkipBlanks() { return SkipWhile(position_, IsBlank); }
 
 int ParamReader::SkipWord() {
   if (!position_) return 0;
