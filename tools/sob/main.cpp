@@ -81,6 +81,15 @@ std::string FileKey(const std::string& path) {
   return orrivel::cp932::ToUpper(name);
 }
 
+// The host reads its game files from the project's files.
+void ReadFrom(const std::map<std::string, Bytes>& files, orrivel::ScriptHost& host) {
+  host.SetFileReader([&files](const std::string& path) -> orrivel::ScriptFileBytes {
+    auto it = files.find(FileKey(path));
+    if (it == files.end()) return std::nullopt;
+    return it->second;
+  });
+}
+
 std::string Cells(orrivel::ScriptAddressSpace& space, uint32_t block, int count) {
   std::string text;
   for (int i = 0; i < count; ++i) {
@@ -108,11 +117,7 @@ int Run(int argc, char** argv) {
 
   orrivel::ScriptRequestState state;
   orrivel::ScriptHost host(&state);
-  host.SetFileReader([&files](const std::string& path) -> orrivel::ScriptFileBytes {
-    auto it = files.find(FileKey(path));
-    if (it == files.end()) return std::nullopt;
-    return it->second;
-  });
+  ReadFrom(files, host);
   // Natives 3 and up record their calls: 3 prints the string in cell 0, 4
   // prints the integer in cell 0, the others print four cells; each returns
   // its cell 0 (0 when there is none).
@@ -200,11 +205,7 @@ int SaveFiles(const std::string& source, const std::string& outDir) {
   if (!LoadFiles(source, files)) return 2;
   orrivel::ScriptRequestState state;
   orrivel::ScriptHost host(&state);
-  host.SetFileReader([&files](const std::string& path) -> orrivel::ScriptFileBytes {
-    auto it = files.find(FileKey(path));
-    if (it == files.end()) return std::nullopt;
-    return it->second;
-  });
+  ReadFrom(files, host);
   fs::create_directories(outDir);
   host.SetFileWriter([&outDir](const std::string& path, std::span<const uint8_t> data) {
     std::ofstream out(fs::path(outDir) / path, std::ios::binary);
