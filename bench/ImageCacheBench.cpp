@@ -33,18 +33,35 @@ DecodedPicture* SmallPicture() {
   return new DecodedPicture(orrivel::PictureBlock(), orrivel::PictureBlock(), 1024, 4);
 }
 
-}  // namespace
-
-static void BM_LoaderCacheHit(benchmark::State& state) {
-  orrivel::ImageLoaderManager loader;
+// A scene's pictures in the loader's cache, one under each name.
+void FillCache(orrivel::ImageLoaderManager& loader, const std::vector<std::string>& names) {
   loader.SetPhysicalMemorySource([] { return std::uint64_t(8) << 30; });
   loader.SetCacheLimit(64);
-  const std::vector<std::string> names = Names();
   for (const std::string& name : names) {
     DecodedPicture* picture = SmallPicture();
     loader.CacheImage(picture, name);
     DecodedPicture::Release(picture);
   }
+}
+
+// The same pictures in a standard hash map under the lower-cased names;
+// released with the map.
+struct PeerMap {
+  explicit PeerMap(const std::vector<std::string>& names) {
+    for (const std::string& name : names) map.emplace(orrivel::cp932::ToLower(name), SmallPicture());
+  }
+  ~PeerMap() {
+    for (const auto& [name, picture] : map) DecodedPicture::Release(picture);
+  }
+  std::unordered_map<std::string, DecodedPicture*> map;
+};
+
+}  // namespace
+
+static void BM_LoaderCacheHit(benchmark::State& state) {
+  orrivel::ImageLoaderManager loader;
+  const std::vector<std::string> names = Names();
+  FillCache(loader, names);
   std::size_t i = 0;
   for (auto _ : state) {
     DecodedPicture* found = loader.FindCachedImage(names[i]);
@@ -59,14 +76,8 @@ BENCHMARK(BM_LoaderCacheHit);
 
 static void BM_LoaderCacheMiss(benchmark::State& state) {
   orrivel::ImageLoaderManager loader;
-  loader.SetPhysicalMemorySource([] { return std::uint64_t(8) << 30; });
-  loader.SetCacheLimit(64);
   const std::vector<std::string> names = Names();
-  for (const std::string& name : names) {
-    DecodedPicture* picture = SmallPicture();
-    loader.CacheImage(picture, name);
-    DecodedPicture::Release(picture);
-  }
+  FillCache(loader, names);
   const std::string missing = "Z:\\GAME\\CG\\NOT_THERE.ELG";
   for (auto _ : state) {
     DecodedPicture* found = loader.FindCachedImage(missing);
@@ -78,36 +89,24 @@ BENCHMARK(BM_LoaderCacheMiss);
 
 // The peer: the same lower-casing, then a standard hash map.
 static void BM_UnorderedMapHit(benchmark::State& state) {
-  std::unordered_map<std::string, DecodedPicture*> map;
   const std::vector<std::string> names = Names();
-  std::vector<DecodedPicture*> pictures;
-  for (const std::string& name : names) {
-    pictures.push_back(SmallPicture());
-    map.emplace(orrivel::cp932::ToLower(name), pictures.back());
-  }
+  const PeerMap peer(names);
   std::size_t i = 0;
   for (auto _ : state) {
-    const auto found = map.find(orrivel::cp932::ToLower(names[i]));
+    const auto found = peer.map.find(orrivel::cp932::ToLower(names[i]));
     benchmark::DoNotOptimize(static_cast<const DecodedPicture*>(found->second));
     i = (i + 7) % names.size();
   }
-  for (DecodedPicture* picture : pictures) DecodedPicture::Release(picture);
 }
 BENCHMARK(BM_UnorderedMapHit);
 
 static void BM_UnorderedMapMiss(benchmark::State& state) {
-  std::unordered_map<std::string, DecodedPicture*> map;
   const std::vector<std::string> names = Names();
-  std::vector<DecodedPicture*> pictures;
-  for (const std::string& name : names) {
-    pictures.push_back(SmallPicture());
-    map.emplace(orrivel::cp932::ToLower(name), pictures.back());
-  }
+  const PeerMap peer(names);
   const std::string missing = "Z:\\GAME\\CG\\NOT_THERE.ELG";
   for (auto _ : state) {
-    const bool found = map.find(orrivel::cp932::ToLower(missing)) != map.end();
+    const bool found = peer.map.find(orrivel::cp932::ToLower(missing)) != peer.map.end();
     benchmark::DoNotOptimize(found);
   }
-  for (DecodedPicture* picture : pictures) DecodedPicture::Release(picture);
 }
 BENCHMARK(BM_UnorderedMapMiss);
