@@ -102,33 +102,24 @@ void TimerList::SetDelay(uint32_t handle, uint32_t delayMs) {
   }
 }
 
-bool TimerList::PauseTask(uint32_t handle) {
+bool TimerList::ApplyToTask(uint32_t handle, PauseStep step) {
   TimedTask* task = FindFirst(handle);
   if (!task) return false;
-  task->Pause(CurrentTickMs());
+  (task->*step)(CurrentTickMs());
   return true;
 }
 
-void TimerList::PauseAll(int32_t typeId) {
+void TimerList::ApplyToType(int32_t typeId, PauseStep step) {
   const uint32_t now = CurrentTickMs();
   for (size_t i = 0; i < tasks_.size(); ++i) {
-    if (tasks_[i] && MatchesType(tasks_[i], typeId)) tasks_[i]->Pause(now);
+    if (tasks_[i] && MatchesType(tasks_[i], typeId)) (tasks_[i]->*step)(now);
   }
 }
 
-bool TimerList::ResumeTask(uint32_t handle) {
-  TimedTask* task = FindFirst(handle);
-  if (!task) return false;
-  task->Resume(CurrentTickMs());
-  return true;
-}
-
-void TimerList::ResumeAll(int32_t typeId) {
-  const uint32_t now = CurrentTickMs();
-  for (size_t i = 0; i < tasks_.size(); ++i) {
-    if (tasks_[i] && MatchesType(tasks_[i], typeId)) tasks_[i]->Resume(now);
-  }
-}
+bool TimerList::PauseTask(uint32_t handle) { return ApplyToTask(handle, &TimedTask::Pause); }
+void TimerList::PauseAll(int32_t typeId) { ApplyToType(typeId, &TimedTask::Pause); }
+bool TimerList::ResumeTask(uint32_t handle) { return ApplyToTask(handle, &TimedTask::Resume); }
+void TimerList::ResumeAll(int32_t typeId) { ApplyToType(typeId, &TimedTask::Resume); }
 
 void TimerList::CountDown(TimedTask* task) {
   if (task->remaining_ != 0 && --task->remaining_ == 0) task->finished_ = true;

@@ -61,6 +61,11 @@ class TimerList {
 
  private:
   TimedTask* FindFirst(uint32_t handle) const;
+  // Pause or Resume, on the first task with the handle or on every task of
+  // the type.
+  using PauseStep = void (TimedTask::*)(uint32_t now);
+  bool ApplyToTask(uint32_t handle, PauseStep step);
+  void ApplyToType(int32_t typeId, PauseStep step);
   void StopTask(TimedTask* task);
   // What a step does after the task's own Step returned 0.
   static void CountDown(TimedTask* task);
