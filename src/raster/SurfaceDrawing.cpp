@@ -381,24 +381,20 @@ int ScaleSmooth(Surface* s, int32_t direction, uint32_t from, uint32_t to, const
   Rect r;
   if (!AreaOf(s, rect, &r)) return kDone;
   const Area a = RowsOf(s, r);
-  auto* ramp = new RampBuffer;
+  RampBuffer ramp;
   const uint32_t n = uint32_t(direction == 0 ? a.width : a.height);
-  if (RampBufferBuild(ramp, n, from, to, s->GetBitsPerPixel()) != 0) {
-    RampBufferRelease(ramp);
-    return kWrongDepth;
-  }
+  if (RampBufferBuild(&ramp, n, from, to, s->GetBitsPerPixel()) != 0) return kWrongDepth;
   const int bytes = s->GetBitsPerPixel() / 8;
   for (int y = 0; y < a.height; ++y) {
     uint8_t* row = a.first + ptrdiff_t(y) * a.pitch;
     if (direction == 0) {
-      std::memcpy(row, ramp->values, size_t(a.width) * size_t(bytes));
+      std::memcpy(row, ramp.values, size_t(a.width) * size_t(bytes));
     } else if (bytes == 1) {
-      std::memset(row, ramp->Bytes()[y], size_t(a.width));
+      std::memset(row, ramp.Bytes()[y], size_t(a.width));
     } else {
-      std::fill_n(reinterpret_cast<uint32_t*>(row), a.width, ramp->Words()[y]);
+      std::fill_n(reinterpret_cast<uint32_t*>(row), a.width, ramp.Words()[y]);
     }
   }
-  RampBufferRelease(ramp);
   s->ClearColorKey();
   s->MarkDirty(r);
   return kDone;
