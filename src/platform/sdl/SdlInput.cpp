@@ -124,7 +124,7 @@ bool SdlInput::JoystickCapabilities(uint32_t device, JoystickCaps& caps) {
     caps.buttons = uint32_t(std::size(kPadButtons));
     caps.axes = 2;
   } else {
-    caps.buttons = uint32_t(std::min(SDL_JoystickNumButtons(joystick), 32));
+    caps.buttons = uint32_t(std::clamp(SDL_JoystickNumButtons(joystick), 0, 32));  // negative on error
     caps.axes = uint32_t(std::max(SDL_JoystickNumAxes(joystick), 0));
   }
   const char* name = stick->controller ? SDL_GameControllerName(static_cast<SDL_GameController*>(stick->controller))
