@@ -1,5 +1,6 @@
 #include "resource/DecodedPicture.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace orrivel {
@@ -51,9 +52,13 @@ std::uint32_t DecodedPicture::PaletteEntries() const {
   if (info_.Size() < BitmapInfoHeader::kSize) return 0;
   BitmapInfoHeader h = Header();
   if (h.bitCount > 8) return 0;
-  std::uint64_t room = (info_.Size() - BitmapInfoHeader::kSize) / 4;
-  std::uint64_t entries = h.colorsUsed ? h.colorsUsed : (std::uint64_t(1) << h.bitCount);
-  return std::uint32_t(entries < room ? entries : room);
+  // A table longer than the depth can index (a plug-in's header may claim
+  // one) is cut to what the indices reach: callers copy it into palettes of
+  // 1 << bitCount entries.
+  const std::uint64_t indexable = std::uint64_t(1) << h.bitCount;
+  const std::uint64_t room = (info_.Size() - BitmapInfoHeader::kSize) / 4;
+  const std::uint64_t entries = h.colorsUsed ? std::min<std::uint64_t>(h.colorsUsed, indexable) : indexable;
+  return std::uint32_t(std::min(entries, room));
 }
 
 const std::uint8_t* DecodedPicture::Palette() const {

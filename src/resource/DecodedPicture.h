@@ -37,7 +37,8 @@ class DecodedPicture {
   // Rows as stored: positive means bottom-up.
   std::int32_t Height() const { return Header().height; }
   std::uint16_t BitCount() const { return Header().bitCount; }
-  // Colour-table entries that follow the header (0 above 8 bits).
+  // Colour-table entries that follow the header (0 above 8 bits), never more
+  // than the block holds or the depth can index.
   std::uint32_t PaletteEntries() const;
   const std::uint8_t* Palette() const;
   const PictureBlock& Info() const { return info_; }

@@ -77,6 +77,31 @@ class ShortRowsDecoder : public PictureDecoder {
   std::uint32_t rows = 4;
 };
 
+// A decoder without DecodeInto whose 8-bit pictures carry a colour table
+// longer than 256 entries, as a faulty plug-in might hand one back.
+class LongTableDecoder : public PictureDecoder {
+ public:
+  bool IsSupported(const std::uint8_t*, std::uint64_t size, const char*) override { return size == 5; }
+  std::int32_t Decode(const std::uint8_t*, std::uint64_t, PictureBlock* info, PictureBlock* pixels,
+                      PictureProgressFn, void*) override {
+    BitmapInfoHeader header;
+    header.width = 4;
+    header.height = 1;
+    header.bitCount = 8;
+    header.colorsUsed = kEntries;
+    if (!info_.Allocate(BitmapInfoHeader::kSize + 4 * kEntries, true) || !pixels_.Allocate(4, true)) {
+      return kGllOutOfMemory;
+    }
+    header.Write(info_.Data());
+    std::memset(info_.Data() + BitmapInfoHeader::kSize, 0x77, 4 * kEntries);
+    pitch_ = 4;
+    totalBytes_ = info_.Size() + pixels_.Size();
+    HandOver(info, pixels);
+    return 0;
+  }
+  static constexpr std::uint32_t kEntries = 600;
+};
+
 // A flat 24-bit picture: its decoded size is 44 + pitch * height bytes.
 Bytes FlatElg(std::uint16_t width, std::uint16_t height, std::uint8_t shade, std::uint32_t depth = 24) {
   tools::ElgImage image;
@@ -434,6 +459,18 @@ TEST_F(ImageLoaderManagerTest, PictureWhoseRowsOverrunItsPixelsIsNotConverted) {
     EXPECT_EQ(cached != nullptr, c.code == 0);  // a refused picture is not cached either
     DecodedPicture::Release(cached);
   }
+}
+
+TEST_F(ImageLoaderManagerTest, ColourTableLongerThanTheDepthFillsOnlyThePalette) {
+  ASSERT_EQ(loader_.RegisterDecoder(new LongTableDecoder(), {"LTD"}, "long table", 12, nullptr, nullptr, nullptr),
+            0);
+  const Bytes data = {1, 2, 3, 4, 5};
+  TestCanvas canvas;
+  ASSERT_EQ(loader_.LoadIntoFromMemory(data.data(), data.size(), &TestCanvas::Allocate, &TestCanvas::Release,
+                                       &canvas, true, nullptr, nullptr, "long.ltd", nullptr, nullptr, nullptr),
+            0);
+  EXPECT_TRUE(canvas.paletteAsked);
+  EXPECT_EQ(canvas.palette, Bytes(1024, 0x77));
 }
 
 TEST_F(ImageLoaderManagerTest, CacheKeysFoldOnlySingleByteLetters) {
