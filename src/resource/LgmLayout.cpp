@@ -8,7 +8,6 @@ namespace orrivel {
 
 void LgmLayout::Clear() {
   baseSurface_ = nullptr;
-  partCount_ = 0;
   partSurfaces_.clear();
   partSprites_.clear();
   partSizes_.clear();
@@ -59,10 +58,9 @@ int LgmLayout::LoadFromMemory(ScreenDevicePort* device, SpriteCanvasPort* canvas
 
 int LgmLayout::PlaceParts(ScreenDevicePort* device, SpriteCanvasPort* canvas, const LgmFile& file,
                           std::string_view fileName, uint32_t order, bool toOverlay) {
-  partCount_ = uint32_t(file.parts.size());
-  partSurfaces_.reserve(partCount_);
-  partSprites_.reserve(partCount_);
-  partSizes_.reserve(partCount_);
+  partSurfaces_.reserve(file.parts.size());
+  partSprites_.reserve(file.parts.size());
+  partSizes_.reserve(file.parts.size());
   for (const LgmPart& part : file.parts) {
     SurfacePort* surface = nullptr;
     const int made = device->CreateSurfaceFromFile(&surface, ResolveLgmName(fileName, part.name), 0, 0, 0);

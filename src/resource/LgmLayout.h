@@ -46,7 +46,7 @@ class LgmLayout {
   virtual void Clear();
 
   SurfacePort* BaseSurface() const { return baseSurface_; }
-  uint32_t PartCount() const { return partCount_; }
+  uint32_t PartCount() const { return uint32_t(partSizes_.size()); }
   const std::vector<SurfacePort*>& PartSurfaces() const { return partSurfaces_; }
   const std::vector<ImageSpritePort*>& PartSprites() const { return partSprites_; }
   const std::vector<LgmPartSize>& PartSizes() const { return partSizes_; }
@@ -57,7 +57,6 @@ class LgmLayout {
   void Undo(ScreenDevicePort* device, SpriteCanvasPort* canvas);
 
   SurfacePort* baseSurface_ = nullptr;
-  uint32_t partCount_ = 0;
   std::vector<SurfacePort*> partSurfaces_;
   std::vector<ImageSpritePort*> partSprites_;
   std::vector<LgmPartSize> partSizes_;

@@ -45,7 +45,6 @@ KindRule RuleFor(uint8_t kind) {
 void LgmSpriteLayout::Clear() {
   baseSurface_ = nullptr;
   baseCanvas_ = nullptr;
-  partCount_ = 0;
   partControls_.clear();
   partSizes_.clear();
 }
@@ -106,9 +105,8 @@ int LgmSpriteLayout::MakeControls(ControlFactoryPort* factory, ControlHostPort* 
   const int32_t value = indexed ? 0 : 2;
   const int32_t keyValue = indexed ? 0xFF00 : -1;
   constexpr int32_t kNext = -1;
-  partCount_ = uint32_t(file.parts.size());
-  partControls_.reserve(partCount_);
-  partSizes_.reserve(partCount_);
+  partControls_.reserve(file.parts.size());
+  partSizes_.reserve(file.parts.size());
   ControlPort* leader = nullptr;
   int previousKind = -1;
   for (const LgmPart& part : file.parts) {

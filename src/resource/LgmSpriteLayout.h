@@ -42,7 +42,7 @@ class LgmSpriteLayout {
   virtual void Clear();
 
   SurfacePort* BaseSurface() const { return baseSurface_; }
-  uint32_t PartCount() const { return partCount_; }
+  uint32_t PartCount() const { return uint32_t(partSizes_.size()); }
   const std::vector<ControlPort*>& PartControls() const { return partControls_; }
   const std::vector<LgmPartSize>& PartSizes() const { return partSizes_; }
 
@@ -55,7 +55,6 @@ class LgmSpriteLayout {
 
   SurfacePort* baseSurface_ = nullptr;
   SpriteCanvasPort* baseCanvas_ = nullptr;
-  uint32_t partCount_ = 0;
   std::vector<ControlPort*> partControls_;
   std::vector<LgmPartSize> partSizes_;
 };
