@@ -26,22 +26,22 @@ void FileObject::Close() {
   size_ = 0;
 }
 
-namespace {
-
-// Wraps a loaded block in a memory stream; 8 when that cannot be made.
-int AttachBlock(MemoryBlock& block, StreamPtr& stream, uint32_t& size) {
+int FileObject::TakeLoaded(int code, MemoryBlock& block, std::string& resolved) {
+  if (code != 0) {
+    Close();
+    return code;
+  }
   auto* memory = new (std::nothrow) MemoryStream();
   if (!memory) {
     ArchiveManagerFree(&block);
     return kFileObjectNoMemory;
   }
   memory->Attach(block.pointer, block.size);
-  stream.reset(memory);
-  size = block.size;
+  stream_.reset(memory);
+  size_ = block.size;
+  name_ = std::move(resolved);
   return kFileObjectOk;
 }
-
-}  // namespace
 
 int FileObject::Open(std::string_view name) {
   ArchiveManager* manager = GetArchiveManager();
@@ -49,14 +49,8 @@ int FileObject::Open(std::string_view name) {
   Close();
   MemoryBlock block;
   std::string resolved;
-  const int code = manager->LoadFile(name, ArchiveManagerAlloc, ArchiveManagerFree, &block, &resolved);
-  if (code != 0) {
-    Close();
-    return code;
-  }
-  const int attached = AttachBlock(block, stream_, size_);
-  if (attached == kFileObjectOk) name_ = std::move(resolved);
-  return attached;
+  return TakeLoaded(manager->LoadFile(name, ArchiveManagerAlloc, ArchiveManagerFree, &block, &resolved), block,
+                    resolved);
 }
 
 int FileObject::OpenArchiveMember(int32_t archiveId, int32_t memberIndex, std::string_view memberName) {
@@ -65,15 +59,9 @@ int FileObject::OpenArchiveMember(int32_t archiveId, int32_t memberIndex, std::s
   Close();
   MemoryBlock block;
   std::string resolved;
-  const int code = manager->OpenMember(archiveId, memberIndex, memberName, ArchiveManagerAlloc,
-                                       ArchiveManagerFree, &block, &resolved);
-  if (code != 0) {
-    Close();
-    return code;
-  }
-  const int attached = AttachBlock(block, stream_, size_);
-  if (attached == kFileObjectOk) name_ = std::move(resolved);
-  return attached;
+  return TakeLoaded(manager->OpenMember(archiveId, memberIndex, memberName, ArchiveManagerAlloc,
+                                        ArchiveManagerFree, &block, &resolved),
+                    block, resolved);
 }
 
 int FileObject::OpenStream(std::string_view name) {

@@ -14,6 +14,8 @@
 
 namespace orrivel {
 
+struct MemoryBlock;
+
 class FileInterface {
  public:
   virtual ~FileInterface() = default;
@@ -74,6 +76,10 @@ class FileObject : public FileInterface {
   bool IsTemporary() const { return isTemporary_; }
 
  private:
+  // Wraps a block the archive manager loaded in a memory stream, or passes
+  // the manager's failure code on.
+  int TakeLoaded(int code, MemoryBlock& block, std::string& resolved);
+
   std::string name_;
   uint32_t size_ = 0;
   StreamPtr stream_;
