@@ -24,12 +24,6 @@ int FileStream::MoveTo(uint32_t position) {
   return 0;
 }
 
-int FileStream::SeekSet(uint32_t offset) { return MoveTo(std::min(offset, size_)); }
-
-int FileStream::SeekCurrent(int32_t offset) { return MoveTo(ClampForward(position_, size_, offset)); }
-
-int FileStream::SeekEnd(uint32_t offset) { return MoveTo(offset <= size_ ? size_ - offset : 0); }
-
 uint32_t FileStream::Read(void* buffer, uint32_t count) {
   if (!file_.IsOpen() || !buffer) return 0;
   const int64_t got = file_.Read(buffer, count);

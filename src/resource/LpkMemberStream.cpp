@@ -9,19 +9,14 @@ namespace orrivel {
 
 LpkMemberStream::LpkMemberStream(platform::File file, uint64_t dataOffset, uint32_t size, std::vector<uint8_t> head,
                                  bool scrambledBytes)
-    : file_(std::move(file)), dataOffset_(dataOffset), size_(size), head_(std::move(head)),
-      scrambledBytes_(scrambledBytes) {}
+    : file_(std::move(file)), dataOffset_(dataOffset), head_(std::move(head)), scrambledBytes_(scrambledBytes) {
+  size_ = size;
+}
 
 int LpkMemberStream::MoveTo(uint32_t position) {
   position_ = position;
   return file_.IsOpen() ? 0 : 1;
 }
-
-int LpkMemberStream::SeekSet(uint32_t offset) { return MoveTo(std::min(offset, size_)); }
-
-int LpkMemberStream::SeekCurrent(int32_t offset) { return MoveTo(ClampForward(position_, size_, offset)); }
-
-int LpkMemberStream::SeekEnd(uint32_t offset) { return MoveTo(offset <= size_ ? size_ - offset : 0); }
 
 uint32_t LpkMemberStream::Read(void* buffer, uint32_t count) {
   if (!buffer || position_ >= size_) return 0;

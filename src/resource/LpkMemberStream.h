@@ -10,26 +10,18 @@
 
 namespace orrivel {
 
-class LpkMemberStream final : public Stream {
+class LpkMemberStream final : public PositionedStream {
  public:
   LpkMemberStream(platform::File file, uint64_t dataOffset, uint32_t size, std::vector<uint8_t> head,
                   bool scrambledBytes);
 
-  uint32_t GetSize() const override { return size_; }
-  uint32_t Tell() const override { return position_; }
-  bool IsEof() const override { return position_ == size_; }
-  int SeekSet(uint32_t offset) override;
-  int SeekCurrent(int32_t offset) override;
-  int SeekEnd(uint32_t offset) override;
   uint32_t Read(void* buffer, uint32_t count) override;
 
  private:
-  int MoveTo(uint32_t position);
+  int MoveTo(uint32_t position) override;
 
   platform::File file_;
-  uint32_t position_ = 0;
   uint64_t dataOffset_;  // file offset of the byte after the head
-  uint32_t size_;
   std::vector<uint8_t> head_;
   bool scrambledBytes_;
 };

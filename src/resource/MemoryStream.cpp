@@ -17,21 +17,9 @@ int MemoryStream::Attach(void* block, uint32_t size) {
   return 0;
 }
 
-int MemoryStream::SeekSet(uint32_t offset) {
+int MemoryStream::MoveTo(uint32_t position) {
   if (!base_) return 1;
-  position_ = std::min(offset, size_);
-  return 0;
-}
-
-int MemoryStream::SeekCurrent(int32_t offset) {
-  if (!base_) return 1;
-  position_ = ClampForward(position_, size_, offset);
-  return 0;
-}
-
-int MemoryStream::SeekEnd(uint32_t offset) {
-  if (!base_) return 1;
-  position_ = offset <= size_ ? size_ - offset : 0;
+  position_ = position;
   return 0;
 }
 
