@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -53,53 +54,36 @@ class CountingDecoder : public ElgDecoder {
   int decodeIntos = 0;
 };
 
-// A decoder without DecodeInto whose pictures promise more rows than their
-// pixel block holds, as a faulty plug-in might give them.
-class ShortRowsDecoder : public PictureDecoder {
+// A decoder without DecodeInto that hands back whatever header it is told,
+// as a faulty plug-in might: more rows than its pixel block holds, or a
+// colour table (filled with 0x77) longer than its depth can index.
+class FakeHeaderDecoder : public PictureDecoder {
  public:
-  bool IsSupported(const std::uint8_t*, std::uint64_t size, const char*) override { return size == 3; }
+  bool IsSupported(const std::uint8_t*, std::uint64_t size, const char*) override { return size == claimedSize; }
   std::int32_t Decode(const std::uint8_t*, std::uint64_t, PictureBlock* info, PictureBlock* pixels,
                       PictureProgressFn, void*) override {
     BitmapInfoHeader header;
     header.width = 4;
     header.height = 4;
-    header.bitCount = 24;
-    if (!info_.Allocate(BitmapInfoHeader::kSize + 4, true) || !pixels_.Allocate(pitchBytes * rows, true)) {
+    header.bitCount = bitCount;
+    header.colorsUsed = colorsUsed;
+    const std::uint64_t tableBytes = 4ull * std::max<std::uint32_t>(colorsUsed, 1);
+    if (!info_.Allocate(BitmapInfoHeader::kSize + tableBytes, true) ||
+        !pixels_.Allocate(pitchBytes * std::uint64_t(rows), true)) {
       return kGllOutOfMemory;
     }
     header.Write(info_.Data());
+    if (colorsUsed) std::memset(info_.Data() + BitmapInfoHeader::kSize, 0x77, tableBytes);
     pitch_ = pitchBytes;
     totalBytes_ = info_.Size() + pixels_.Size();
     HandOver(info, pixels);
     return 0;
   }
+  std::uint64_t claimedSize = 3;
+  std::uint16_t bitCount = 24;
+  std::uint32_t colorsUsed = 0;
   std::uint32_t pitchBytes = 12;
-  std::uint32_t rows = 4;
-};
-
-// A decoder without DecodeInto whose 8-bit pictures carry a colour table
-// longer than 256 entries, as a faulty plug-in might hand one back.
-class LongTableDecoder : public PictureDecoder {
- public:
-  bool IsSupported(const std::uint8_t*, std::uint64_t size, const char*) override { return size == 5; }
-  std::int32_t Decode(const std::uint8_t*, std::uint64_t, PictureBlock* info, PictureBlock* pixels,
-                      PictureProgressFn, void*) override {
-    BitmapInfoHeader header;
-    header.width = 4;
-    header.height = 1;
-    header.bitCount = 8;
-    header.colorsUsed = kEntries;
-    if (!info_.Allocate(BitmapInfoHeader::kSize + 4 * kEntries, true) || !pixels_.Allocate(4, true)) {
-      return kGllOutOfMemory;
-    }
-    header.Write(info_.Data());
-    std::memset(info_.Data() + BitmapInfoHeader::kSize, 0x77, 4 * kEntries);
-    pitch_ = 4;
-    totalBytes_ = info_.Size() + pixels_.Size();
-    HandOver(info, pixels);
-    return 0;
-  }
-  static constexpr std::uint32_t kEntries = 600;
+  std::uint32_t rows = 4;  // rows the pixel block holds; the header says 4
 };
 
 // A flat 24-bit picture: its decoded size is 44 + pitch * height bytes.
@@ -431,7 +415,7 @@ TEST_F(ImageLoaderManagerTest, DecoderWithoutDecodeIntoGoesThroughAPicture) {
 }
 
 TEST_F(ImageLoaderManagerTest, PictureWhoseRowsOverrunItsPixelsIsNotConverted) {
-  auto* decoder = new ShortRowsDecoder();
+  auto* decoder = new FakeHeaderDecoder();
   ASSERT_EQ(loader_.RegisterDecoder(decoder, {"SRD"}, "short rows", 11, nullptr, nullptr, nullptr), 0);
   loader_.SetCacheLimit(8);
   const Bytes data = {1, 2, 3};
@@ -462,8 +446,12 @@ TEST_F(ImageLoaderManagerTest, PictureWhoseRowsOverrunItsPixelsIsNotConverted) {
 }
 
 TEST_F(ImageLoaderManagerTest, ColourTableLongerThanTheDepthFillsOnlyThePalette) {
-  ASSERT_EQ(loader_.RegisterDecoder(new LongTableDecoder(), {"LTD"}, "long table", 12, nullptr, nullptr, nullptr),
-            0);
+  auto* decoder = new FakeHeaderDecoder();
+  decoder->claimedSize = 5;
+  decoder->bitCount = 8;
+  decoder->colorsUsed = 600;
+  decoder->pitchBytes = 4;
+  ASSERT_EQ(loader_.RegisterDecoder(decoder, {"LTD"}, "long table", 12, nullptr, nullptr, nullptr), 0);
   const Bytes data = {1, 2, 3, 4, 5};
   TestCanvas canvas;
   ASSERT_EQ(loader_.LoadIntoFromMemory(data.data(), data.size(), &TestCanvas::Allocate, &TestCanvas::Release,
