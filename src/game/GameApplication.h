@@ -50,8 +50,8 @@ class GameApplication : public Application {
   // and resumed when it stops waiting; repeating a state does nothing.
   void SetPumpWaiting(bool waiting);
   bool PumpWaiting() const { return pumpWaiting_; }
-  // A message box, a menu or a wait for the worker holds the pump: the pump
-  // waits until the outermost one ends.
+  // A message box or a menu holds the pump: the pump waits until the
+  // outermost one ends.
   void OnModalBegin() override;
   void OnModalEnd() override;
   // Drops on the main window, switched by the scripts. A screen-mode switch
