@@ -14,6 +14,17 @@ int32_t TransformDraw(const orrivel::PixelOpImage* target, const orrivel::PixelO
                       double x0, double y0, double x1, double y1, double x2, double y2,
                       const orrivel::Rect* sourceRect, int32_t mode, int32_t reserved,
                       int32_t opacity, int32_t r1, int32_t r2, int32_t r3, int32_t r4);
+int32_t SpriteBlend(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
+                    int32_t x, int32_t y, const orrivel::Rect* sourceRect, int32_t mode,
+                    int32_t opacity, int32_t reserved);
+int32_t SpriteStretch(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
+                      const orrivel::Rect* destRect, int32_t r1, int32_t r2,
+                      const orrivel::Rect* sourceRect, int32_t mode, int32_t resampling,
+                      int32_t opacity, int32_t r3);
+int32_t SpriteRotate(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
+                     const orrivel::PixelOpCorners* corners, const orrivel::Rect* sourceRect,
+                     int32_t mode, int32_t resampling, int32_t opacity, int32_t r1, int32_t fill,
+                     uint32_t color, const orrivel::Rect* destRect);
 int32_t ClearRect(const orrivel::PixelOpImage* target, int32_t left, int32_t top, int32_t right,
                   int32_t bottom);
 int32_t MirrorLeftRight32(const orrivel::PixelOpImage* target, int32_t reserved);
