@@ -61,7 +61,8 @@ void ImageSprite::RecomputeBounds() {
   } else if (displayWidth_ != 0) {
     bounds_ = {x_, y_, ClampedEdge(x_, displayWidth_), ClampedEdge(y_, displayHeight_)};
   } else {
-    bounds_ = {x_, y_, ClampedEdge(x_, sourceRect_.Width()), ClampedEdge(y_, sourceRect_.Height())};
+    bounds_ = {x_, y_, ClampedEdge(x_, int64_t{sourceRect_.right} - sourceRect_.left),
+               ClampedEdge(y_, int64_t{sourceRect_.bottom} - sourceRect_.top)};
   }
   SetChanged(1);
 }

@@ -160,8 +160,8 @@ int32_t SpriteBlend(const PixelOpImage* target, const PixelOpImage* source, int3
   const Rect area = CutTo(source, sourceRect);
   if (area.IsEmpty()) return kDone;
   // Where the cut source lands, in 64 bits so far placements cannot wrap.
-  const int64_t left = int64_t{x} + (area.left - (sourceRect ? sourceRect->left : 0));
-  const int64_t top = int64_t{y} + (area.top - (sourceRect ? sourceRect->top : 0));
+  const int64_t left = int64_t{x} + area.left - (sourceRect ? int64_t{sourceRect->left} : 0);
+  const int64_t top = int64_t{y} + area.top - (sourceRect ? int64_t{sourceRect->top} : 0);
   const int64_t l = std::max<int64_t>(left, 0), t = std::max<int64_t>(top, 0);
   const int64_t r = std::min<int64_t>(left + area.Width(), target->width);
   const int64_t b = std::min<int64_t>(top + area.Height(), target->height);
