@@ -1,7 +1,6 @@
 #include "raster/ColorBox.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 
 #include "raster/BlendTables.h"
@@ -9,7 +8,6 @@
 #include "raster/SurfaceDrawing.h"
 
 namespace orrivel {
-
 
 void ColorBox::Reset() {
   opacity_ = 255;
