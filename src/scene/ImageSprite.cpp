@@ -6,6 +6,7 @@
 #include "raster/PixelOpLibrary.h"
 #include "raster/SpriteList.h"
 #include "raster/SurfaceDrawing.h"
+#include "scene/AnchorPoint.h"
 
 namespace orrivel {
 
@@ -129,18 +130,10 @@ int ImageSprite::SetSourceRect(const Rect* rect) {
 }
 
 bool ImageSprite::SetAnchor(int32_t code, int32_t x, int32_t y) {
-  const int32_t w = sourceRect_.Width(), h = sourceRect_.Height();
-  switch (code) {
-    case 0: x = 0, y = 0; break;
-    case 1: x = w, y = 0; break;
-    case 2: x = 0, y = h; break;
-    case 3: x = w, y = h; break;
-    case 4: x = w / 2, y = h / 2; break;
-    default: break;
-  }
-  if (x == centreX_ && y == centreY_) return false;
-  centreX_ = x;
-  centreY_ = y;
+  const platform::Point at = AnchorPoint(code, sourceRect_.Width(), sourceRect_.Height(), x, y);
+  if (at.x == centreX_ && at.y == centreY_) return false;
+  centreX_ = at.x;
+  centreY_ = at.y;
   return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "scene/AnchorPoint.h"
+
 namespace orrivel {
 
 namespace {
@@ -83,17 +85,10 @@ void SpriteCanvas::SetBackgroundOffsets(int32_t x, int32_t y) {
 
 int SpriteCanvas::SetBackgroundPivot(int32_t code, int32_t x, int32_t y) {
   if (background_ == nullptr) return 0;
-  const int32_t w = background_->GetWidth(), h = background_->GetHeight();
-  switch (code) {
-    case 0: x = 0, y = 0; break;
-    case 1: x = w, y = 0; break;
-    case 2: x = 0, y = h; break;
-    case 3: x = w, y = h; break;
-    case 4: x = w / 2, y = h / 2; break;
-    default: break;
-  }
-  pivotX_ = x;
-  pivotY_ = y;
+  const platform::Point at =
+      AnchorPoint(code, background_->GetWidth(), background_->GetHeight(), x, y);
+  pivotX_ = at.x;
+  pivotY_ = at.y;
   return 1;
 }
 

@@ -7,6 +7,20 @@ namespace pixelops {
 
 orrivel::Rect& ChangedRect();
 
+// Results of the entries that answer 0 on success.
+inline constexpr int32_t kDone = 0;
+inline constexpr int32_t kRefused = 1;
+
+// A 32-bit image with pixels, a size and rows long enough for it.
+inline bool Usable32(const orrivel::PixelOpImage* image) {
+  return image != nullptr && image->bits != nullptr && image->bitsPerPixel == 32 &&
+         image->width > 0 && image->height > 0 && int64_t{image->pitch} >= int64_t{image->width} * 4;
+}
+
+inline uint32_t* Row32(const orrivel::PixelOpImage* image, int64_t y) {
+  return reinterpret_cast<uint32_t*>(image->bits + y * image->pitch);
+}
+
 int32_t StretchDraw(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
                     int32_t destX, int32_t destY, int32_t destWidth, int32_t destHeight,
                     int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight);

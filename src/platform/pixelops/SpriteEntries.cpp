@@ -15,18 +15,6 @@ using orrivel::Rect;
 
 namespace {
 
-constexpr int32_t kDone = 0;
-constexpr int32_t kRefused = 1;
-
-bool Usable32(const PixelOpImage* image) {
-  return image != nullptr && image->bits != nullptr && image->bitsPerPixel == 32 &&
-         image->width > 0 && image->height > 0 && int64_t{image->pitch} >= int64_t{image->width} * 4;
-}
-
-uint32_t* Row(const PixelOpImage* image, int64_t y) {
-  return reinterpret_cast<uint32_t*>(image->bits + y * image->pitch);
-}
-
 Rect Whole(const PixelOpImage* image) { return {0, 0, image->width, image->height}; }
 
 // The rectangle (null: the whole image) cut to the image; empty when
@@ -78,8 +66,8 @@ void EachRow(const PixelOpImage* target, const PixelOpImage* source, const Rect&
              int32_t sx, int32_t sy, Op op) {
   const int32_t w = dest.Width();
   for (int32_t j = 0; j < dest.Height(); ++j) {
-    uint32_t* out = Row(target, dest.top + j) + dest.left;
-    const uint32_t* in = Row(source, sy + j) + sx;
+    uint32_t* out = Row32(target, dest.top + j) + dest.left;
+    const uint32_t* in = Row32(source, sy + j) + sx;
     op(out, in, w);
   }
 }
@@ -127,7 +115,7 @@ uint32_t Sample(const PixelOpImage* source, const Rect& area, double u, double v
   if (!smooth) {
     const int64_t col = std::clamp<int64_t>(int64_t(std::floor(u)), area.left, area.right - 1);
     const int64_t row = std::clamp<int64_t>(int64_t(std::floor(v)), area.top, area.bottom - 1);
-    return Row(source, row)[col];
+    return Row32(source, row)[col];
   }
   const double fu = u - 0.5, fv = v - 0.5;
   const double bu = std::floor(fu), bv = std::floor(fv);
@@ -137,8 +125,8 @@ uint32_t Sample(const PixelOpImage* source, const Rect& area, double u, double v
     return std::clamp<int64_t>(int64_t(c), area.left, area.right - 1);
   };
   auto row = [&](double r) { return std::clamp<int64_t>(int64_t(r), area.top, area.bottom - 1); };
-  const uint32_t* r0 = Row(source, row(bv));
-  const uint32_t* r1 = Row(source, row(bv + 1));
+  const uint32_t* r0 = Row32(source, row(bv));
+  const uint32_t* r1 = Row32(source, row(bv + 1));
   const uint32_t p[4] = {r0[col(bu)], r0[col(bu + 1)], r1[col(bu)], r1[col(bu + 1)]};
   uint32_t out = 0;
   for (int shift = 0; shift <= 24; shift += 8) {
@@ -189,7 +177,7 @@ int32_t SpriteStretch(const PixelOpImage* target, const PixelOpImage* source, co
   const double su = double(area.Width()) / (int64_t{place.right} - place.left);
   const double sv = double(area.Height()) / (int64_t{place.bottom} - place.top);
   for (int32_t py = dest.top; py < dest.bottom; ++py) {
-    uint32_t* out = Row(target, py);
+    uint32_t* out = Row32(target, py);
     const double v = area.top + (py - int64_t{place.top} + 0.5) * sv;
     for (int32_t px = dest.left; px < dest.right; ++px) {
       const double u = area.left + (px - int64_t{place.left} + 0.5) * su;
@@ -215,7 +203,7 @@ int32_t SpriteRotate(const PixelOpImage* target, const PixelOpImage* source,
   if (dest.IsEmpty()) return kDone;
   if (fill != 0)
     for (int32_t py = dest.top; py < dest.bottom; ++py)
-      std::fill(Row(target, py) + dest.left, Row(target, py) + dest.right, color);
+      std::fill(Row32(target, py) + dest.left, Row32(target, py) + dest.right, color);
   const double x0 = corners->points[0][0], y0 = corners->points[0][1];
   const double ax = corners->points[1][0] - x0, ay = corners->points[1][1] - y0;
   const double bx = corners->points[2][0] - x0, by = corners->points[2][1] - y0;
@@ -223,7 +211,7 @@ int32_t SpriteRotate(const PixelOpImage* target, const PixelOpImage* source,
   const bool smooth = (resampling & 0x0F) != 0;
   if (det != 0.0) {
     for (int32_t py = dest.top; py < dest.bottom; ++py) {
-      uint32_t* out = Row(target, py);
+      uint32_t* out = Row32(target, py);
       for (int32_t px = dest.left; px < dest.right; ++px) {
         const double cx = px + 0.5 - x0, cy = py + 0.5 - y0;
         const double s = (cx * by - cy * bx) / det;
