@@ -1,6 +1,7 @@
 #include "scene/SpriteCanvas.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "scene/AnchorPoint.h"
 
@@ -170,18 +171,19 @@ void SpriteCanvas::ResetChanges() {
 }
 
 void SpriteCanvas::CollectDirty(SpriteList::Node** mainTail, SpriteList::Node** overlayTail) {
-  auto collect = [this](SpriteList* list) -> SpriteList::Node* {
+  std::vector<Rect> damage;
+  auto collect = [this, &damage](SpriteList* list) -> SpriteList::Node* {
     SpriteList::Node* last = nullptr;
-    EachNode(list, [this, &last](SpriteList::Node* n) {
+    EachNode(list, [this, &last, &damage](SpriteList::Node* n) {
       last = n;
       Drawable* d = n->drawable;
       if (!d->IsChanged()) return;
-      if (n->HasLastDrawn()) region_.AddRect(n->lastDrawn);
+      if (n->HasLastDrawn()) damage.push_back(n->lastDrawn);
       Rect bounds;
       d->GetBounds(&bounds);
       d->SetChanged(0);
       if (target_ != nullptr && target_->ClipToClipRect(&bounds)) {
-        region_.AddRect(bounds);
+        damage.push_back(bounds);
         n->lastDrawn = bounds;
       } else {
         n->lastDrawn = {-1, 0, 0, 0};
@@ -193,7 +195,52 @@ void SpriteCanvas::CollectDirty(SpriteList::Node** mainTail, SpriteList::Node** 
   SpriteList::Node* o = collect(overlay_);
   if (mainTail != nullptr) *mainTail = m;
   if (overlayTail != nullptr) *overlayTail = o;
+  AddDamage(damage);
   if (gCoalesceAfterCollect) region_.Coalesce();
+}
+
+void SpriteCanvas::AddDamage(const std::vector<Rect>& damage) {
+  if (damage.size() <= kExactDamageLimit) {
+    for (const Rect& r : damage) region_.AddRect(r);
+    return;
+  }
+  // Cutting thousands of scattered rectangles against each other costs far
+  // more than repainting a little around them: mark the tiles they touch
+  // and record runs of marked tiles, cut to the rectangles' bounding box
+  // (which lies inside the clip rectangle, as every rectangle does).
+  Rect box = damage.front();
+  for (const Rect& r : damage) {
+    box.left = std::min(box.left, r.left);
+    box.top = std::min(box.top, r.top);
+    box.right = std::max(box.right, r.right);
+    box.bottom = std::max(box.bottom, r.bottom);
+  }
+  const int64_t columns = (int64_t{box.right} - box.left + kDamageTile - 1) / kDamageTile;
+  const int64_t rows = (int64_t{box.bottom} - box.top + kDamageTile - 1) / kDamageTile;
+  std::vector<uint8_t> tiles(size_t(columns * rows), 0);
+  for (const Rect& r : damage) {
+    const int64_t c0 = (int64_t{r.left} - box.left) / kDamageTile;
+    const int64_t c1 = (int64_t{r.right} - 1 - box.left) / kDamageTile;
+    const int64_t r0 = (int64_t{r.top} - box.top) / kDamageTile;
+    const int64_t r1 = (int64_t{r.bottom} - 1 - box.top) / kDamageTile;
+    for (int64_t y = r0; y <= r1; ++y)
+      std::fill(tiles.begin() + y * columns + c0, tiles.begin() + y * columns + c1 + 1, 1);
+  }
+  for (int64_t y = 0; y < rows; ++y) {
+    const int32_t top = int32_t(box.top + y * kDamageTile);
+    const int32_t bottom = int32_t(std::min<int64_t>(int64_t{top} + kDamageTile, box.bottom));
+    for (int64_t x = 0; x < columns;) {
+      if (tiles[size_t(y * columns + x)] == 0) {
+        ++x;
+        continue;
+      }
+      const int64_t start = x;
+      while (x < columns && tiles[size_t(y * columns + x)] != 0) ++x;
+      const int32_t left = int32_t(box.left + start * kDamageTile);
+      const int32_t right = int32_t(std::min<int64_t>(box.left + x * kDamageTile, box.right));
+      region_.AddRect(Rect{left, top, right, bottom});
+    }
+  }
 }
 
 int32_t SpriteCanvas::BandHeight(int32_t width) {

@@ -8,6 +8,7 @@
 // Main thread only.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "raster/DirtyRegion.h"
 #include "raster/SpriteList.h"
@@ -96,10 +97,17 @@ class SpriteCanvas : public SpriteListOwner {
 
   const DirtyRegion& Region() const { return region_; }
 
+  // Up to this many changed rectangles in one collection are recorded
+  // exactly; beyond it they are rounded out to tiles of this size.
+  static constexpr size_t kExactDamageLimit = 64;
+  static constexpr int32_t kDamageTile = 16;
+
   // Rows per band when painting a rectangle of this width.
   static int32_t BandHeight(int32_t width);
 
  protected:
+  // Records the rectangles collected in one pass.
+  void AddDamage(const std::vector<Rect>& damage);
   // The background of one rectangle: the copy or picture, else the fill.
   void PaintBackground(const Rect& rect);
   // The drawables of a list from tail to head, each cut by clip.

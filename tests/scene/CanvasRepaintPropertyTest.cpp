@@ -150,3 +150,49 @@ TEST_F(CanvasRepaintPropertyTest, BandedSimpleAndFullRepaintAgree) {
 
 }  // namespace
 }  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// Hundreds of boxes moving at once: their damage is recorded by tiles, and
+// the repaint must still equal a full one.
+TEST_F(CanvasRepaintPropertyTest, CrowdsOfMovingDrawablesStillRepaintExactly) {
+  constexpr int kBoxes = 300;
+  std::mt19937 rng(99);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  auto crowdTarget = MakeSolid32(kWidth, kHeight, 0xFF000000u);
+  auto modelTarget = MakeSolid32(kWidth, kHeight, 0xFF000000u);
+  std::vector<ColorBox> crowd(kBoxes), model(kBoxes);
+  SpriteCanvas canvas;
+  SpriteList modelOrder;
+  ASSERT_EQ(canvas.SetTarget(crowdTarget.get(), 0), 0);
+  canvas.SetBackgroundValue(0xFF334455u, 1);
+  for (int i = 0; i < kBoxes; ++i) {
+    const uint32_t argb = 0x60000000u | uint32_t(i) * 0x010307u;
+    const uint8_t mode = uint8_t(i % 3 == 1 ? 2 : 0);
+    for (auto* set : {&crowd, &model}) {
+      (*set)[size_t(i)].Init(5, 4, argb, i % kWidth, (i * 7) % kHeight);
+      (*set)[size_t(i)].SetDrawMode(mode);
+    }
+    canvas.MainList().Add(&crowd[size_t(i)], uint32_t(i % 17), 0);
+    modelOrder.Add(&model[size_t(i)], uint32_t(i % 17), 0);
+  }
+  for (int frame = 0; frame < 6; ++frame) {
+    for (int i = 0; i < kBoxes; ++i) {
+      if (pick(0, 3) == 0) continue;
+      const int dx = pick(-3, 3), dy = pick(-3, 3);
+      crowd[size_t(i)].MoveBy(dx, dy);
+      model[size_t(i)].MoveBy(dx, dy);
+    }
+    SpriteCanvas::SetBandedRendering(frame % 2 == 0);
+    canvas.Render(nullptr, nullptr, 0, 0);
+    modelTarget->FillRect(0xFF334455u, nullptr);
+    for (SpriteList::Node* n = modelOrder.Tail(); n != nullptr; n = n->prev)
+      n->drawable->DrawTo(modelTarget.get());
+    ASSERT_EQ(Bytes(*crowdTarget), Bytes(*modelTarget)) << "frame " << frame;
+  }
+  modelOrder.Clear();
+}
+
+}  // namespace
+}  // namespace orrivel

@@ -32,15 +32,17 @@ inline uint32_t Div255(uint32_t x) {
   return (x + (x >> 8)) >> 8;
 }
 
-// Colour channels of d moved toward s by k / 255; alpha of d kept.
+// Colour channels of d moved toward s by k / 255, rounded; alpha of d kept.
+// Red and blue share one word: each 16-bit lane holds at most 255 * 255 +
+// 128 + 254, so no lane carries into the next and every channel rounds
+// exactly as Div255 does.
 inline uint32_t Mix(uint32_t d, uint32_t s, uint32_t k) {
   const uint32_t inv = 255 - k;
-  uint32_t out = d & 0xFF000000u;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    const uint32_t dc = (d >> shift) & 0xFF, sc = (s >> shift) & 0xFF;
-    out |= Div255(sc * k + dc * inv) << shift;
-  }
-  return out;
+  uint32_t rb = (s & 0xFF00FFu) * k + (d & 0xFF00FFu) * inv + 0x00800080u;
+  rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+  uint32_t g = ((s >> 8) & 0xFF) * k + ((d >> 8) & 0xFF) * inv + 0x80u;
+  g = ((g + (g >> 8)) >> 8) & 0xFF;
+  return (d & 0xFF000000u) | rb | g << 8;
 }
 
 inline uint32_t AddScaled(uint32_t d, uint32_t s, uint32_t k) {
