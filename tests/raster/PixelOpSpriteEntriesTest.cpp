@@ -5,8 +5,10 @@
 #include <climits>
 #include <cmath>
 #include <memory>
+#include <random>
 #include <vector>
 
+#include "platform/pixelops/BlendRows.h"
 #include "raster/PixelOpEntries.h"
 #include "raster/PixelOpLibrary.h"
 
@@ -134,6 +136,28 @@ TEST_F(PixelOpSpriteEntriesTest, RotateFillsThenDrawsTheParallelogram) {
   const PixelOpCorners bad{{{NAN, 0}, {1, 0}, {0, 1}, {1, 1}}};
   EXPECT_EQ(rotate(&target.view, &source.view, &bad, nullptr, 0, 0, 255, 0, 1, 0, nullptr), 1);
   EXPECT_EQ(rotate(&target.view, &source.view, nullptr, nullptr, 0, 0, 255, 0, 1, 0, nullptr), 1);
+}
+
+// The packed alpha blend against its plain twin on random rows: clear and
+// opaque runs, mixed alpha, every width up to a few steps and odd opacities.
+TEST(PixelOpBlendRowsTest, PackedTwinMatchesThePlainRow) {
+  std::mt19937 rng(2024);
+  for (int round = 0; round < 400; ++round) {
+    const int32_t width = int32_t(rng() % 40);
+    std::vector<uint32_t> source(size_t(width) + 1), plain(size_t(width) + 1);
+    for (auto& p : source) {
+      const uint32_t kind = rng() % 4;
+      const uint32_t a = kind == 0 ? 0 : kind == 1 ? 255 : rng() % 256;
+      p = a << 24 | (rng() & 0xFFFFFFu);
+    }
+    for (auto& p : plain) p = rng();
+    std::vector<uint32_t> packed = plain;
+    const uint32_t opacities[] = {255, 254, 128, 1, 0};
+    const uint32_t opacity = opacities[rng() % 5];
+    pixelops::BlendAlphaRow(plain.data(), source.data(), width, opacity);
+    pixelops::BlendAlphaRowPacked(packed.data(), source.data(), width, opacity);
+    ASSERT_EQ(packed, plain) << "width " << width << " opacity " << opacity;
+  }
 }
 
 }  // namespace

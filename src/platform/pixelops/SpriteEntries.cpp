@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/pixelops/BlendRows.h"
 #include "platform/pixelops/Entries.h"
 
 namespace pixelops {
@@ -24,25 +25,6 @@ Rect CutTo(const PixelOpImage* image, const Rect* rect) {
   Rect r{std::max(rect->left, 0), std::max(rect->top, 0), std::min(rect->right, image->width),
          std::min(rect->bottom, image->height)};
   return r.IsEmpty() ? Rect{} : r;
-}
-
-// x / 255 rounded, exact for 0 <= x <= 255 * 255.
-inline uint32_t Div255(uint32_t x) {
-  x += 128;
-  return (x + (x >> 8)) >> 8;
-}
-
-// Colour channels of d moved toward s by k / 255, rounded; alpha of d kept.
-// Red and blue share one word: each 16-bit lane holds at most 255 * 255 +
-// 128 + 254, so no lane carries into the next and every channel rounds
-// exactly as Div255 does.
-inline uint32_t Mix(uint32_t d, uint32_t s, uint32_t k) {
-  const uint32_t inv = 255 - k;
-  uint32_t rb = (s & 0xFF00FFu) * k + (d & 0xFF00FFu) * inv + 0x00800080u;
-  rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-  uint32_t g = ((s >> 8) & 0xFF) * k + ((d >> 8) & 0xFF) * inv + 0x80u;
-  g = ((g + (g >> 8)) >> 8) & 0xFF;
-  return (d & 0xFF000000u) | rb | g << 8;
 }
 
 inline uint32_t AddScaled(uint32_t d, uint32_t s, uint32_t k) {
@@ -89,13 +71,7 @@ void BlendRows(const PixelOpImage* target, const PixelOpImage* source, const Rec
       return;
     case 2:
       EachRow(target, source, dest, sx, sy, [k](uint32_t* out, const uint32_t* in, int32_t w) {
-        for (int32_t i = 0; i < w; ++i) {
-          const uint32_t a = k == 255 ? in[i] >> 24 : Div255((in[i] >> 24) * k);
-          if (a == 255)
-            out[i] = (out[i] & 0xFF000000u) | (in[i] & 0xFFFFFFu);
-          else if (a != 0)
-            out[i] = Mix(out[i], in[i], a);
-        }
+        BlendAlphaRowPacked(out, in, w, k);
       });
       return;
     case 4:
