@@ -1,7 +1,6 @@
 #include "sound/ExportSoundAsWave.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -14,36 +13,14 @@
 namespace orrivel {
 namespace {
 
-void Put32(uint8_t* out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[i] = uint8_t(v >> (8 * i));
-}
-
 bool WriteAll(FileObject& file, const void* data, uint32_t bytes) { return file.Write(data, bytes) == bytes; }
-
-bool WriteSizeAt(FileObject& file, uint32_t offset, uint32_t value) {
-  uint8_t bytes[4];
-  Put32(bytes, value);
-  return file.SeekSet(offset) == 0 && WriteAll(file, bytes, 4);
-}
-
-// Header with both sizes 0; they are written once the data is in.
-void BuildHeader(const platform::WaveFormat& decoded, uint8_t out[kExportHeaderBytes]) {
-  std::memcpy(out, "RIFF\0\0\0\0WAVEfmt ", 16);
-  Put32(out + 16, platform::kWaveFormatRecordSize);
-  platform::WaveFormat format = decoded;
-  // The record is written whole, so it carries no further bytes: a decoder
-  // that counts its own record size there would make readers look past the
-  // chunk.
-  format.extraSize = 0;
-  format.WriteRecord(out + 20);
-  std::memcpy(out + 38, "data\0\0\0\0", 8);
-}
 
 int32_t WriteWave(SoundDecoder& decoder, FileObject& file) {
   const platform::WaveFormat* format = decoder.GetFormat();
   if (!format) return kExportNoDecoder;
   uint8_t header[kExportHeaderBytes];
-  BuildHeader(*format, header);
+  // Sizes of 0 until the data is in.
+  platform::BuildWaveHeader(*format, 0, header);
   if (!WriteAll(file, header, kExportHeaderBytes)) return kExportWriteFailed;
   std::unique_ptr<uint8_t[]> piece(new (std::nothrow) uint8_t[kExportPieceBytes]);
   if (!piece) return kExportNoMemory;
@@ -59,10 +36,8 @@ int32_t WriteWave(SoundDecoder& decoder, FileObject& file) {
     if (!WriteAll(file, piece.get(), put)) return kExportWriteFailed;
     written += put;
   }
-  const uint32_t data = uint32_t(written);
-  if (!WriteSizeAt(file, 4, kExportHeaderBytes - 8 + data) || !WriteSizeAt(file, 42, data)) {
-    return kExportWriteFailed;
-  }
+  platform::BuildWaveHeader(*format, uint32_t(written), header);
+  if (file.SeekSet(0) != 0 || !WriteAll(file, header, kExportHeaderBytes)) return kExportWriteFailed;
   return kExportOk;
 }
 

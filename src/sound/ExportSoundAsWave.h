@@ -2,6 +2,8 @@
 // Writes any sound a codec can decode as a RIFF WAVE file.
 #include <cstdint>
 
+#include "platform/audio/WaveFormat.h"
+
 namespace orrivel {
 
 class SllManager;
@@ -14,9 +16,7 @@ enum ExportWaveCode : int32_t {
   kExportNoMemory = 4,
 };
 
-// The WAVE header: "RIFF", size, "WAVE", "fmt ", 18, the 18-byte format
-// record, "data", size.
-constexpr uint32_t kExportHeaderBytes = 46;
+constexpr uint32_t kExportHeaderBytes = platform::kWaveHeaderBytes;
 constexpr uint32_t kExportPieceBytes = 32768;
 
 // The manager defaults to the process-wide one. The file is written beside

@@ -313,14 +313,14 @@ TEST_F(SoundBufferTest, CaptureIsWrittenAsAWaveFile) {
   std::ifstream in(path, std::ios::binary);
   std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::remove(path.c_str());
-  ASSERT_EQ(file.size(), 44u + 882 * 4);
+  ASSERT_EQ(file.size(), kWaveHeaderBytes + 882 * 4);
   EXPECT_EQ(std::memcmp(file.data(), "RIFF", 4), 0);
-  EXPECT_EQ(std::memcmp(file.data() + 36, "data", 4), 0);
+  EXPECT_EQ(std::memcmp(file.data() + 38, "data", 4), 0);
   const WaveFormat format = WaveFormat::ReadRecord(file.data() + 20);
   EXPECT_EQ(format.samplesPerSec, 44100u);
   EXPECT_EQ(format.channels, 2u);
   int16_t first;
-  std::memcpy(&first, file.data() + 44, 2);
+  std::memcpy(&first, file.data() + kWaveHeaderBytes, 2);
   EXPECT_EQ(first, RampSample(0));
   EXPECT_EQ(device.FramesMixed(), 882u);
 }

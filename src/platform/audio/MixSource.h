@@ -31,10 +31,9 @@ void ReadPcmFrame(const uint8_t* frame, const WaveFormat& format, int32_t& left,
 int32_t AttenuationToGain(int32_t hundredthsDb);
 
 // Scales a sample by a 16.16 gain, rounding halves up:
-// (sample * gain + 32768) >> 16.
-inline int32_t ScaleSample(int32_t sample, int32_t gain) {
-  return int32_t((int64_t(sample) * gain + 32768) >> 16);
-}
+// (sample * gain + 32768) >> 16. Samples stay in the 16-bit range and gains
+// at most 65536, so the product fits 32 bits.
+inline int32_t ScaleSample(int32_t sample, int32_t gain) { return (sample * gain + 32768) >> 16; }
 
 // Adds one scaled frame into acc at the output's channel count (stereo
 // frames are averaged for a mono output).

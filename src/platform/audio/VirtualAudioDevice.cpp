@@ -1,16 +1,12 @@
 #include "platform/audio/VirtualAudioDevice.h"
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 
 namespace orrivel::platform {
 namespace {
 
 uint32_t Bit(AudioFailPoint point) { return 1u << static_cast<int>(point); }
-
-void Put32(uint8_t* out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[i] = uint8_t(v >> (8 * i));
-}
 
 }  // namespace
 
@@ -63,16 +59,10 @@ void VirtualAudioDevice::AdvanceMs(uint32_t ms) {
 }
 
 bool VirtualAudioDevice::WriteCaptureWave(const std::string& hostPath) const {
-  const WaveFormat format = PrimaryFormat();
   const uint64_t dataBytes = uint64_t(capture_.size()) * 2;
-  if (dataBytes > 0xFFFFFFFFull - 36) return false;
-  uint8_t head[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0};
-  Put32(head + 4, uint32_t(36 + dataBytes));
-  uint8_t record[kWaveFormatRecordSize];
-  format.WriteRecord(record);
-  std::copy(record, record + 16, head + 20);
-  std::copy_n("data", 4, head + 36);
-  Put32(head + 40, uint32_t(dataBytes));
+  if (dataBytes > 0xFFFFFFFFull - kWaveHeaderBytes) return false;
+  uint8_t head[kWaveHeaderBytes];
+  BuildWaveHeader(PrimaryFormat(), uint32_t(dataBytes), head);
   const std::string temp = hostPath + ".tmp";
   std::FILE* file = std::fopen(temp.c_str(), "wb");
   if (!file) return false;

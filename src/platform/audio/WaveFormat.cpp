@@ -1,5 +1,7 @@
 #include "platform/audio/WaveFormat.h"
 
+#include <cstring>
+
 namespace orrivel::platform {
 namespace {
 
@@ -52,6 +54,18 @@ WaveFormat WaveFormat::ReadRecord(const uint8_t in[kWaveFormatRecordSize]) {
   f.bitsPerSample = Get16(in + 14);
   f.extraSize = Get16(in + 16);
   return f;
+}
+
+void BuildWaveHeader(const WaveFormat& format, uint32_t dataBytes, uint8_t out[kWaveHeaderBytes]) {
+  std::memcpy(out, "RIFF", 4);
+  Put32(out + 4, kWaveHeaderBytes - 8 + dataBytes);
+  std::memcpy(out + 8, "WAVEfmt ", 8);
+  Put32(out + 16, kWaveFormatRecordSize);
+  WaveFormat whole = format;
+  whole.extraSize = 0;
+  whole.WriteRecord(out + 20);
+  std::memcpy(out + 38, "data", 4);
+  Put32(out + 42, dataBytes);
 }
 
 }  // namespace orrivel::platform

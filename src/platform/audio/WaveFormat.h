@@ -30,4 +30,11 @@ struct WaveFormat {
   bool operator==(const WaveFormat&) const = default;
 };
 
+// The head of a RIFF WAVE file: "RIFF", size, "WAVE", "fmt ", 18, the
+// 18-byte record, "data", size. The record is written whole, so its extra
+// size is written as 0 whatever the format says: a format that counts its
+// own record there would make readers look past the chunk.
+constexpr uint32_t kWaveHeaderBytes = 46;
+void BuildWaveHeader(const WaveFormat& format, uint32_t dataBytes, uint8_t out[kWaveHeaderBytes]);
+
 }  // namespace orrivel::platform
