@@ -191,5 +191,55 @@ TEST_F(SllManagerTest, ExportWritesAnEighteenByteFormatAndTheDecodedData) {
   EXPECT_FALSE(std::filesystem::exists(folder_.HostPath("x.wav")));
 }
 
+// Delivers `piece` bytes of 0x11 on every read, without end, and claims
+// 1000 bytes of 8 kHz 8-bit mono in all.
+class EndlessDecoder final : public SoundDecoder {
+ public:
+  explicit EndlessDecoder(uint32_t piece) : piece_(piece) {}
+  uint32_t GetLengthMs() override { return 125; }
+  uint32_t GetTotalBytes() override { return 1000; }
+  int32_t SeekMs(uint32_t) override { return 0; }
+  uint32_t TellMs() override { return 0; }
+  bool IsEnd() override { return false; }
+  uint32_t Read(void* buffer, uint32_t bytes) override {
+    std::memset(buffer, 0x11, std::min(bytes, piece_));
+    return piece_;
+  }
+  const platform::WaveFormat* GetFormat() override { return &format_; }
+
+ private:
+  uint32_t piece_;
+  platform::WaveFormat format_ = platform::WaveFormat::Pcm(8000, 1, 8);
+};
+
+class EndlessCodec final : public SoundCodec {
+ public:
+  explicit EndlessCodec(uint32_t piece) : piece_(piece) {}
+  SoundDecoder* CreateDecoder(const std::shared_ptr<FileObject>&, int32_t*) override {
+    return new EndlessDecoder(piece_);
+  }
+
+ private:
+  uint32_t piece_;
+};
+
+TEST_F(SllManagerTest, ExportStopsADecoderThatNeverEndsOrDeliversTooMuch) {
+  folder_.Write("any.snd", std::string("x"));
+  const struct {
+    uint32_t piece;
+    uint32_t dataBytes;
+  } cases[] = {
+      {700, 1000 + 8000},          // cut a second past the announced length
+      {kExportPieceBytes + 1, 0},  // more than asked: nothing is trusted
+  };
+  for (const auto& c : cases) {
+    SllManager local;
+    local.RegisterBuiltIn(new EndlessCodec(c.piece), "SND\0", "Endless", 50, nullptr, nullptr, nullptr);
+    ASSERT_EQ(ExportSoundAsWave("any.snd", "any.wav", &local), kExportOk);
+    EXPECT_EQ(std::filesystem::file_size(folder_.HostPath("any.wav")), kExportHeaderBytes + c.dataBytes)
+        << c.piece;
+  }
+}
+
 }  // namespace
 }  // namespace orrivel
