@@ -300,6 +300,7 @@ TEST_F(ReportStartupTest, StartupWritesTheReportBesideTheGameDataOrIntoTheSaveFo
     app.measureCpuClock = 1;
     app.useDirect3D = 0;
     app.reportInProgramFolder = saveFolderChosen ? 0 : 1;
+    app.reportProcessPaths = saveFolderChosen ? 1 : 0;  // processes by path or by name
     app.saveFolder = saveFolderChosen ? saveFolder.c_str() : nullptr;
     app.mainLoop = [](RecordingApp&) {};
     std::vector<int> blocksBeforeDisplay;
@@ -321,6 +322,7 @@ TEST_F(ReportStartupTest, StartupWritesTheReportBesideTheGameDataOrIntoTheSaveFo
       if (found != std::string::npos) at = found;
     }
     EXPECT_EQ(text.find("< Direct3D >"), std::string::npos);  // the settings do not ask for 3D
+    EXPECT_EQ(fake.askedFullPaths, saveFolderChosen);
     app.Exit(0);
   }
 }
