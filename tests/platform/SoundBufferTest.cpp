@@ -303,6 +303,19 @@ TEST_F(SoundBufferTest, PcmStreamPlaysWhatIsQueuedThenSilence) {
   EXPECT_EQ(stream->QueuedBytes(), 2u);
 }
 
+TEST_F(SoundBufferTest, PrimaryFormatSetsTheRateAndChannelsOfTheMix) {
+  EXPECT_EQ(device.SetPrimaryFormat(WaveFormat::Pcm(44100, 3, 16)), kAudioBadFormat);
+  ASSERT_EQ(device.SetPrimaryFormat(WaveFormat::Pcm(22050, 1, 8)), kAudioOk);
+  EXPECT_EQ(device.PrimaryFormat(), WaveFormat::Pcm(22050, 1, 16));  // the mix is always 16-bit
+  auto buffer = MakeRampBuffer(1000);  // 44.1 kHz: every second frame is heard
+  device.StartCapture();
+  buffer->Play(0);
+  device.Advance(500);
+  EXPECT_FALSE(buffer->IsPlaying());
+  ASSERT_EQ(device.Capture().size(), 500u);
+  for (uint32_t i = 0; i < 500; ++i) ASSERT_EQ(device.Capture()[i], RampSample(2 * i));
+}
+
 TEST_F(SoundBufferTest, CaptureIsWrittenAsAWaveFile) {
   auto buffer = MakeRampBuffer(441);
   device.StartCapture();
