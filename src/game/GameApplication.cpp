@@ -41,6 +41,8 @@ GameApplication::GameApplication() {
 
 GameApplication::~GameApplication() {
   scripts.reset();
+  if (GetSoundDevice() == sound.get()) SetSoundDevice(nullptr);
+  sound.reset();
   if (Surface::LoaderManager() == &images) Surface::SetLoaderManager(nullptr);
   if (GetArchiveManager() == archives.get()) SetArchiveManager(nullptr);
   if (GetMathTables() == &mathTables) SetMathTables(nullptr);
@@ -152,6 +154,7 @@ int GameApplication::CreateDevices() {
   if (errorCode == 2) errorCode = 0;
   // Without the library the engine's own kernels do everything.
   pixelOps = BindPixelOpLibrary(&Processor(), Processor().mmx);
+  OpenSoundOutput();
   InputManager& input = Input();
   if (input.CreateActionMap(20, &actions) == 0) InstallDefaultBindings(*actions);
   input.SetJoysticksEnabled(useJoystick != 0);
@@ -160,6 +163,15 @@ int GameApplication::CreateDevices() {
     if (!keepSystemCursor) mouse->SetCursorState(0, kNoWindow, 0);
   }
   return 0;
+}
+
+void GameApplication::OpenSoundOutput() {
+  sound = std::make_unique<SoundDevice>();
+  if (sound->Create(nullptr, false, false, nullptr) == kSoundDeviceOk) {
+    SetSoundDevice(sound.get());
+  } else {
+    sound.reset();
+  }
 }
 
 void GameApplication::MainLoop() {

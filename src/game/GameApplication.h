@@ -22,6 +22,7 @@
 #include "resource/ImageLoaderManager.h"
 #include "resource/TcpManager.h"
 #include "script/ScriptHost.h"
+#include "sound/SoundDevice.h"
 
 namespace orrivel {
 
@@ -86,6 +87,9 @@ class GameApplication : public Application {
   // The pixel-operation library, when the program's folder has one.
   std::unique_ptr<PixelOpLibrary> pixelOps;
   std::unique_ptr<ScriptHost> scripts;
+  // The sound output, published while it is open (a run without one is
+  // silent). Headless runs get the virtual device.
+  std::unique_ptr<SoundDevice> sound;
   // The game's two timer lists, stepped once a frame.
   TimerList timerLists[2];
   FrameRateLimiter limiter{60, false};
@@ -121,6 +125,9 @@ class GameApplication : public Application {
   bool closedByLimit = false;
 
  private:
+  // Opens the default sound output; the game goes on without sound when it
+  // cannot.
+  void OpenSoundOutput();
   void ApplyFrameSettings();
   // The steps the pump asks for this frame, within 0 to 4.
   int ScriptStepsForFrame();

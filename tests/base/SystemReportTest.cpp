@@ -271,8 +271,9 @@ TEST_F(SystemReportTest, SoundBlockListsTheMachinesOutputDevices) {
   platform::SetHeadlessAudioDevices({{"Built-in Audio", "pulseaudio"}, {"USB ヘッドセット", "pulseaudio"}});
   EnumSoundDevices();
   EnumSoundDevices();  // a second listing replaces the first
-  ASSERT_EQ(SoundDevices().size(), 2u);
-  EXPECT_EQ(SoundDevices()[1].description, Sjis("USB ヘッドセット"));
+  ASSERT_EQ(SoundDevices().size(), 3u);  // the default output first
+  EXPECT_FALSE(SoundDevices()[0].hasIdentifier);
+  EXPECT_EQ(SoundDevices()[2].description, Sjis("USB ヘッドセット"));
   EXPECT_EQ(Render([](SystemReport& r) { r.WriteSound(); }),
             Sjis("[ DirectSound ]\r\n<Device 1>\r\nDriver Name: Built-in Audio\r\nDriver File: pulseaudio\r\n"
                  "<Device 2>\r\nDriver Name: USB ヘッドセット\r\nDriver File: pulseaudio\r\n\r\n\r\n"));
