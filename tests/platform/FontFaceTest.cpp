@@ -172,8 +172,8 @@ TEST(FontFaceTest, VerticalFacesStandWideCharactersUpright) {
   const Bitmap plain = Render(*flat, 0x82A0, GlyphFormat::kGray8);
   EXPECT_EQ(upright.bytes, plain.bytes);
   EXPECT_EQ(upright.metrics.blackBoxX, plain.metrics.blackBoxX);
-  const int32_t ascent = flat->Metrics().ascent, descent = flat->Metrics().descent;
-  EXPECT_EQ(upright.metrics.originX, plain.metrics.originX - descent);
+  const int32_t ascent = flat->Metrics().ascent, below = 32 - ascent;
+  EXPECT_EQ(upright.metrics.originX, plain.metrics.originX - below);
   EXPECT_EQ(upright.metrics.originY, plain.metrics.originY - ascent);
 
   const Bitmap dashVertical = Render(*vertical, 0x815B, GlyphFormat::kGray8);  // ー
@@ -184,7 +184,7 @@ TEST(FontFaceTest, VerticalFacesStandWideCharactersUpright) {
   const Bitmap comma = Render(*vertical, 0x8141, GlyphFormat::kGray8);  // 、
   const Bitmap flatComma = Render(*flat, 0x8141, GlyphFormat::kGray8);
   EXPECT_EQ(comma.bytes, flatComma.bytes);
-  EXPECT_GT(comma.metrics.originX - (flatComma.metrics.originX - descent), 32 / 2);
+  EXPECT_GT(comma.metrics.originX - (flatComma.metrics.originX - below), 32 / 2);
   EXPECT_GT(comma.metrics.originY - (flatComma.metrics.originY - ascent), 32 / 2);
 }
 

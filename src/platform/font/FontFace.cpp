@@ -363,8 +363,11 @@ uint32_t FontFace::GetGlyph(uint16_t code, GlyphFormat format, int scale, GlyphM
     FT_Outline_Transform(outline, &turn);
   }
   if (placement.form != VerticalForm::kSideways) {
+    // Turned a quarter, the em box lies across the column from -ascent to
+    // em - ascent; it moves to 0..em along the column and to the line's
+    // em-high band (ascent - em up to ascent) across it.
     FT_Pos dx = FT_Pos(metrics_.ascent) * scale * 64;
-    FT_Pos dy = -FT_Pos(metrics_.descent) * scale * 64;
+    FT_Pos dy = FT_Pos(metrics_.ascent - pixelHeight_) * scale * 64;
     Rotate(Rotation(impl_->escapement), &dx, &dy);
     FT_Outline_Translate(outline, dx, dy);
   }
