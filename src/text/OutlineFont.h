@@ -38,6 +38,10 @@ class OutlineFont : public Font {
   void SetAntialias(uint8_t level) override;
   int MeasureText(const char* text, Size* size, int32_t* left, int32_t* top, bool withEffect,
                   int32_t* characters) override;
+  // Draws onto a 32-bit image in the text colour with shadow or outline
+  // (no gradient yet); 1 when the font was never made or the image is not a
+  // 32-bit image with pixels. Bounds get the drawn area cut to the image,
+  // end the pen after the last character.
   int DrawText(Image* image, int32_t x, int32_t y, const char* text, Rect* bounds, Point* end) override;
   int DrawTextClipped(Image* image, int32_t x, int32_t y, const char* text, Rect* bounds, Point* end) override;
 
@@ -59,6 +63,9 @@ class OutlineFont : public Font {
   Point LineStep() const;
   // An offset given for upright text (the shadow offset), turned.
   Point TurnOffset(int32_t dx, int32_t dy) const;
+  // The shadow offset as drawn: turned like the text, except at 2700 where
+  // it stays as set.
+  Point ShadowOffset() const;
   // Gradient direction: 0 rows (angle 0), 1 columns (angle 2700), -1 none.
   int GradientDirection() const;
   // The ramp entry for a pixel at (dx, dy) from the pen: its distance from
