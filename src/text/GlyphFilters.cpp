@@ -18,6 +18,14 @@ std::unique_ptr<uint8_t[]> NewMap(int32_t pitch, int32_t height) {
 
 bool BitAt(const uint8_t* row, int32_t x) { return row[x >> 3] & (0x80 >> (x & 7)); }
 
+// The glyph takes a new map of its new size.
+void AdoptMap(Glyph* glyph, std::unique_ptr<uint8_t[]> map, int32_t width, int32_t height, int32_t pitch) {
+  glyph->map = std::move(map);
+  glyph->width = width;
+  glyph->height = height;
+  glyph->pitch = pitch;
+}
+
 void MakeBlank(Glyph* glyph) {
   glyph->map.reset();
   glyph->width = glyph->height = glyph->pitch = 0;
@@ -46,43 +54,46 @@ int32_t EdgeWeight(int32_t radius) {
 
 int32_t BoldSmearWidth(int32_t pixelHeight) { return std::min(std::abs(pixelHeight) / 50 + 1, 8); }
 
-void SmearBitMap(Glyph* glyph, int32_t n) {
+namespace {
+
+// Widens the map by n pixels to the right, each new row made from the old
+// one by smearRow(source, destination, new width); the origin moves left by
+// n / 2 so the glyph stays centred on its stem.
+template <typename SmearRow>
+void Smear(Glyph* glyph, int32_t n, int32_t (*pitchOf)(int32_t), SmearRow smearRow) {
   if (glyph->IsBlank() || n <= 0) return;
   const int32_t width = glyph->width + n;
-  const int32_t pitch = BitPitch(width);
+  const int32_t pitch = pitchOf(width);
   auto map = NewMap(pitch, glyph->height);
-  for (int32_t y = 0; y < glyph->height; ++y) {
-    const uint8_t* src = glyph->Row(y);
-    uint8_t* dst = map.get() + int64_t(y) * pitch;
-    for (int32_t x = 0; x < glyph->width; ++x) {
-      if (!BitAt(src, x)) continue;
-      for (int32_t s = 0; s <= n; ++s) dst[(x + s) >> 3] |= uint8_t(0x80 >> ((x + s) & 7));
-    }
-  }
-  glyph->map = std::move(map);
-  glyph->width = width;
-  glyph->pitch = pitch;
+  for (int32_t y = 0; y < glyph->height; ++y) smearRow(glyph->Row(y), map.get() + int64_t(y) * pitch, width);
+  AdoptMap(glyph, std::move(map), width, glyph->height, pitch);
   glyph->originX -= n / 2;
 }
 
+int32_t BitPitchOf(int32_t width) { return BitPitch(width); }
+int32_t CoveragePitchOf(int32_t width) { return CoveragePitch(width); }
+
+}  // namespace
+
+void SmearBitMap(Glyph* glyph, int32_t n) {
+  const int32_t sourceWidth = glyph->width;
+  Smear(glyph, n, BitPitchOf, [&](const uint8_t* src, uint8_t* dst, int32_t) {
+    for (int32_t x = 0; x < sourceWidth; ++x) {
+      if (!BitAt(src, x)) continue;
+      for (int32_t s = 0; s <= n; ++s) dst[(x + s) >> 3] |= uint8_t(0x80 >> ((x + s) & 7));
+    }
+  });
+}
+
 void SmearCoverageMap(Glyph* glyph, int32_t n) {
-  if (glyph->IsBlank() || n <= 0) return;
-  const int32_t width = glyph->width + n;
-  const int32_t pitch = CoveragePitch(width);
-  auto map = NewMap(pitch, glyph->height);
-  for (int32_t y = 0; y < glyph->height; ++y) {
-    const uint8_t* src = glyph->Row(y);
-    uint8_t* dst = map.get() + int64_t(y) * pitch;
+  const int32_t sourceWidth = glyph->width;
+  Smear(glyph, n, CoveragePitchOf, [&](const uint8_t* src, uint8_t* dst, int32_t width) {
     for (int32_t x = 0; x < width; ++x) {
       uint8_t m = 0;
-      for (int32_t s = std::max(0, x - n); s <= std::min(x, glyph->width - 1); ++s) m = std::max(m, src[s]);
+      for (int32_t s = std::max(0, x - n); s <= std::min(x, sourceWidth - 1); ++s) m = std::max(m, src[s]);
       dst[x] = m;
     }
-  }
-  glyph->map = std::move(map);
-  glyph->width = width;
-  glyph->pitch = pitch;
-  glyph->originX -= n / 2;
+  });
 }
 
 void ExpandBitMap(Glyph* glyph) {
@@ -94,8 +105,7 @@ void ExpandBitMap(Glyph* glyph) {
     uint8_t* dst = map.get() + int64_t(y) * pitch;
     for (int32_t x = 0; x < glyph->width; ++x) dst[x] = BitAt(src, x) ? 255 : 0;
   }
-  glyph->map = std::move(map);
-  glyph->pitch = pitch;
+  AdoptMap(glyph, std::move(map), glyph->width, glyph->height, pitch);
 }
 
 void ReduceOversampled(Glyph* glyph, int32_t factor) {
@@ -113,10 +123,7 @@ void ReduceOversampled(Glyph* glyph, int32_t factor) {
       }
     }
   }
-  glyph->map = std::move(map);
-  glyph->width = width;
-  glyph->height = height;
-  glyph->pitch = pitch;
+  AdoptMap(glyph, std::move(map), width, height, pitch);
 }
 
 void ScaleCoverage(Glyph* glyph, int32_t multiplier) {
@@ -145,10 +152,7 @@ void DilateTwoLevel(Glyph* glyph, int32_t radius) {
       }
     }
   }
-  glyph->map = std::move(map);
-  glyph->width = width;
-  glyph->height = height;
-  glyph->pitch = pitch;
+  AdoptMap(glyph, std::move(map), width, height, pitch);
   glyph->originX -= r;
   glyph->originY -= r;
 }
@@ -183,10 +187,7 @@ void WeightedOutline(Glyph* glyph, int32_t strength, int32_t radius, int32_t wei
       }
     }
   }
-  glyph->map = std::move(map);
-  glyph->width = width;
-  glyph->height = height;
-  glyph->pitch = pitch;
+  AdoptMap(glyph, std::move(map), width, height, pitch);
   glyph->originX -= r;
   glyph->originY -= r;
 }

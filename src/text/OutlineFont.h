@@ -61,11 +61,9 @@ class OutlineFont : public Font {
   // Turned steps shared by measuring and drawing, all in the glyphs' sense.
   // One line down: abs(height) + line spacing.
   Point LineStep() const;
-  // An offset given for upright text (the shadow offset), turned.
+  // An offset given for upright text, turned (the shadow offset is drawn
+  // turned, so a shadow stays inside the turned measure at every angle).
   Point TurnOffset(int32_t dx, int32_t dy) const;
-  // The shadow offset as drawn: turned like the text, except at 2700 where
-  // it stays as set.
-  Point ShadowOffset() const;
   // Gradient direction: 0 rows (angle 0), 1 columns (angle 2700), -1 none.
   int GradientDirection() const;
   // The ramp entry for a pixel at (dx, dy) from the pen: its distance from

@@ -37,18 +37,13 @@ void BlendGlyph(const Target& t, const Glyph& g, int32_t x, int32_t y, uint8_t r
 
 }  // namespace
 
-Point OutlineFont::ShadowOffset() const {
-  if (logFont_.escapement == 2700) return {shadowX, shadowY};
-  return TurnOffset(shadowX, shadowY);
-}
-
 int OutlineFont::DrawText(Image* image, int32_t x, int32_t y, const char* text, Rect* bounds, Point* end) {
   auto* dib = dynamic_cast<DibImage*>(image);
   if (!face_ || !dib || !dib->GetBits() || dib->GetBitsPerPixel() != 32) return 1;
   const Target target{dib->GetBits(), dib->GetWidth(), dib->GetHeight(), dib->GetPitch()};
   const int32_t height = PixelHeight();
   const bool bold = logFont_.weight >= 700, italic = logFont_.italic != 0, twoLevel = antialias == 0;
-  const Point shadow = ShadowOffset();
+  const Point shadow = TurnOffset(shadowX, shadowY);
   const Point step = LineStep();
   Rect drawn{x, y, x, y};
   Point pen{x, y}, lineStart{x, y};

@@ -2,6 +2,9 @@
 // bounds and inside the measured box turned with the font, at each angle.
 #include <gtest/gtest.h>
 
+#include "text/FontTestSupport.h"
+
+#include <cstring>
 #include <string>
 
 #include "base/MathTables.h"
@@ -14,19 +17,7 @@
 namespace orrivel {
 namespace {
 
-std::string Sjis(const char* utf8) { return platform::Utf8ToCp932(utf8).value(); }
-
-class OutlineDrawingTest : public ::testing::TestWithParam<int32_t> {
- protected:
-  void SetUp() override {
-    BuildBlendTables();
-    ResetFontSettings();
-    previous_ = SetMathTables(&tables_);
-  }
-  void TearDown() override { SetMathTables(previous_); }
-  MathTables tables_;
-  MathTables* previous_ = nullptr;
-};
+using OutlineDrawingTest = FontFixture<::testing::TestWithParam<int32_t>>;
 
 Rect InkBounds(DibImage& image) {
   Rect ink{image.GetWidth(), image.GetHeight(), 0, 0};
@@ -61,6 +52,7 @@ TEST_P(OutlineDrawingTest, DrawnPixelsStayInsideTheTurnedMeasure) {
       font.lineSpacing = 2;
       DibImage image;
       ASSERT_EQ(image.Create(240, 240, 32, false), 0);
+      for (int32_t y = 0; y < 240; ++y) std::memset(image.GetScanLine(y), 0, 240 * 4);
       const Point pen{120, 120};
       Rect drawn;
       Point end;

@@ -1,6 +1,8 @@
 // The outline font's glyphs through its cache, measuring and bad input.
 #include <gtest/gtest.h>
 
+#include "text/FontTestSupport.h"
+
 #include <string>
 #include <vector>
 
@@ -16,33 +18,10 @@
 namespace orrivel {
 namespace {
 
-std::string Sjis(const char* utf8) { return platform::Utf8ToCp932(utf8).value(); }
-
-class OutlineGlyphTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    BuildBlendTables();
-    ResetFontSettings();
-    previous_ = SetMathTables(&tables_);
-  }
-  void TearDown() override {
-    SetMathTables(previous_);
-    ResetFontSettings();
-    platform::SetFontFilesUnavailable(false);
-    platform::SetFontLogSink(nullptr);
-  }
-  std::unique_ptr<OutlineFont> Made(int32_t height) {
-    auto font = std::make_unique<OutlineFont>();
-    EXPECT_EQ(font->SetFont(height, 0, 0, Sjis("ＭＳ ゴシック").c_str()), 0);
-    return font;
-  }
-
-  MathTables tables_;
-  MathTables* previous_ = nullptr;
-};
+using OutlineGlyphTest = FontTest;
 
 TEST_F(OutlineGlyphTest, ASpaceIsABlankGlyphWithAnAdvance) {
-  auto font = Made(16);
+  auto font = Gothic(16);
   const Glyph* g = font->RenderGlyph(' ', 16, false, false, false, false);
   ASSERT_NE(g, nullptr);
   EXPECT_TRUE(g->IsBlank());
@@ -60,7 +39,7 @@ TEST_F(OutlineGlyphTest, EdgeWidthZeroScalesByStrength) {
     bool halved;
   } cases[] = {{128, true}, {255, false}};
   for (const auto& c : cases) {
-    auto font = Made(24);
+    auto font = Gothic(24);
     font->SetEdge(c.strength, 0);
     const Glyph* plain = font->RenderGlyph(0x82A0, 24, false, false, false, false);
     const Glyph* edge = font->RenderGlyph(0x82A0, 24, true, false, false, false);
@@ -79,7 +58,7 @@ TEST_F(OutlineGlyphTest, EdgeWidthZeroScalesByStrength) {
 }
 
 TEST_F(OutlineGlyphTest, AnEdgeGlyphGrowsByTheRadius) {
-  auto font = Made(24);
+  auto font = Gothic(24);
   const Glyph* plain = font->RenderGlyph('H', 24, false, false, false, false);
   const Glyph* edge = font->RenderGlyph('H', 24, true, false, false, false);
   ASSERT_TRUE(plain && edge);
@@ -100,7 +79,7 @@ TEST_F(OutlineGlyphTest, AnEdgeGlyphGrowsByTheRadius) {
 }
 
 TEST_F(OutlineGlyphTest, TheGlyphPastCapacityEvictsTheLeastRecentlyUsed) {
-  auto font = Made(16);
+  auto font = Gothic(16);
   ASSERT_EQ(font->Cache().Capacity(), 512u);
   // 512 keys: one character at 512 key heights (the height is only a key here).
   for (int32_t h = 1; h <= 512; ++h) ASSERT_NE(font->RenderGlyph('A', h, false, false, false, false), nullptr);
@@ -121,7 +100,7 @@ TEST_F(OutlineGlyphTest, TheGlyphPastCapacityEvictsTheLeastRecentlyUsed) {
 // watches this test).
 TEST_F(OutlineGlyphTest, CapacityZeroHandsEveryGlyphToTheCaller) {
   SetGlyphCacheCapacityWord(0);
-  auto font = Made(16);
+  auto font = Gothic(16);
   for (int round = 0; round < 2; ++round) {
     Glyph* g = font->RenderGlyph(0x82A0, 16, round == 1, false, false, false);
     ASSERT_NE(g, nullptr);
@@ -133,12 +112,12 @@ TEST_F(OutlineGlyphTest, CapacityZeroHandsEveryGlyphToTheCaller) {
 }
 
 TEST_F(OutlineGlyphTest, PictureNumbersDrawNothingWithoutAPictureSet) {
-  auto font = Made(16);
+  auto font = Gothic(16);
   EXPECT_EQ(font->RenderGlyph(3, 16, false, false, false, true), nullptr);
 }
 
 TEST_F(OutlineGlyphTest, MeasuringFollowsTheTextConventions) {
-  auto font = Made(16);
+  auto font = Gothic(16);
   const int32_t a = font->Face()->MeasureText("a").width;
   const int32_t at = font->Face()->MeasureText("@").width;
   const int32_t wide = 16;
@@ -169,7 +148,7 @@ TEST_F(OutlineGlyphTest, MeasuringFollowsTheTextConventions) {
 }
 
 TEST_F(OutlineGlyphTest, MeasuringAddsItalicSlantAndEffects) {
-  auto font = Made(24);
+  auto font = Gothic(24);
   Size upright, size;
   font->MeasureText("ab", &upright, nullptr, nullptr, true, nullptr);
   ASSERT_EQ(font->SetBoldItalic(0, 1), 0);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "text/FontTestSupport.h"
+
 #include <algorithm>
 #include <string>
 
@@ -19,32 +21,7 @@
 namespace orrivel {
 namespace {
 
-std::string Sjis(const char* utf8) { return platform::Utf8ToCp932(utf8).value(); }
-
-class OutlineFontTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    BuildBlendTables();
-    ResetFontSettings();
-    previous_ = SetMathTables(&tables_);
-  }
-  void TearDown() override {
-    SetMathTables(previous_);
-    ResetFontSettings();
-    platform::SetGrayGlyphsUnavailable(false);
-    platform::SetFontFilesUnavailable(false);
-  }
-
-  // A font of the Gothic face at a height, made and ready.
-  std::unique_ptr<OutlineFont> Gothic(int32_t height, const char* face = "ＭＳ ゴシック") {
-    auto font = std::make_unique<OutlineFont>();
-    EXPECT_EQ(font->SetFont(height, 0, 0, Sjis(face).c_str()), 0);
-    return font;
-  }
-
-  MathTables tables_;
-  MathTables* previous_ = nullptr;
-};
+using OutlineFontTest = FontTest;
 
 // What the platform reports for the IPA Gothic face that stands in for
 // "ＭＳ ゴシック"; a change here moves every line of text.
