@@ -63,6 +63,9 @@ Glyph* OutlineFont::RasteriseGlyph(uint16_t code, int32_t height, bool edge, boo
   int scale = 1, shift = 0;
   bool oversampled = false;
   platform::GlyphMetrics metrics;
+  // Measured first: the size query and the fetch below then share one
+  // rendering in the platform face.
+  const int32_t w = CharacterAdvance(code, bold);
   auto sourceFor = [&](bool smear) { return smear && companion_ ? companion_.get() : face_.get(); };
   platform::FontFace* source = sourceFor(bold && !NativeBold());
   uint32_t size = source->GetGlyph(code, format, scale, &metrics, nullptr, 0);
@@ -77,7 +80,6 @@ Glyph* OutlineFont::RasteriseGlyph(uint16_t code, int32_t height, bool edge, boo
   if (size == platform::kGlyphError) return nullptr;
 
   auto glyph = std::make_unique<Glyph>();
-  const int32_t w = CharacterAdvance(code, bold);
   const MathTables* tables = GetMathTables();
   const int32_t o = logFont_.orientation;
   if (o == 0 || !tables) {

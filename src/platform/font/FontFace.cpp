@@ -201,6 +201,10 @@ struct FontFace::Impl {
   bool bold = false;
   bool italic = false;
   std::unordered_map<uint16_t, int32_t> advances;
+  // The glyph the slot holds, so the fetch that follows a size query does
+  // not load and render it again; -1 when the slot holds none.
+  int64_t renderedKey = -1;
+  FT_Pos advance = 0;  // of the rendered glyph, before turning
 
   ~Impl() {
     if (face) {
@@ -285,6 +289,7 @@ bool FontFace::Load(const FontRequest& request) {
 
 bool FontFace::SelectScale(int scale) {
   if (impl_->scale == scale) return true;
+  impl_->renderedKey = -1;
   if (FT_Set_Pixel_Sizes(impl_->face, FT_UInt(impl_->xPixels * scale), FT_UInt(impl_->yPixels * scale)) != 0) {
     impl_->scale = 0;
     return false;
@@ -319,6 +324,7 @@ TextExtent FontFace::MeasureText(std::string_view text) const {
     }
     auto [it, fresh] = impl_->advances.try_emplace(code, 0);
     if (fresh) {
+      impl_->renderedKey = -1;  // measuring may load into the glyph slot
       const FT_UInt index = FT_Get_Char_Index(impl_->face, Cp932CodeToUnicode(code));
       FT_Fixed advance = 0;
       if (FT_Get_Advance(impl_->face, index, FT_LOAD_NO_BITMAP, &advance) == 0) {
@@ -330,19 +336,15 @@ TextExtent FontFace::MeasureText(std::string_view text) const {
   return extent;
 }
 
-uint32_t FontFace::GetGlyph(uint16_t code, GlyphFormat format, int scale, GlyphMetrics* metrics,
-                            uint8_t* buffer, uint32_t bufferSize) {
-  if (format != GlyphFormat::kBitmap && gGrayUnavailable.load()) return kGlyphError;
-  if ((scale != 1 && scale != 4 && scale != 8) || !SelectScale(scale)) return kGlyphError;
+bool FontFace::RenderToSlot(char32_t character, bool wide, GlyphFormat format, int scale) {
   FT_Face face = impl_->face;
-  const char32_t character = Cp932CodeToUnicode(code);
   const FT_UInt index = FT_Get_Char_Index(face, character);
-  if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP) != 0) return kGlyphError;
+  if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP) != 0) return false;
   FT_GlyphSlot slot = face->glyph;
-  if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return kGlyphError;
+  if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;
   FT_Outline* outline = &slot->outline;
   const FT_Pos em = FT_Pos(impl_->yPixels) * scale * 64;  // 26.6
-  const FT_Pos advance = slot->advance.x;
+  impl_->advance = slot->advance.x;
 
   if (impl_->bold) FT_Outline_EmboldenXY(outline, em / 24, 0);
   if (impl_->italic) {
@@ -352,7 +354,7 @@ uint32_t FontFace::GetGlyph(uint16_t code, GlyphFormat format, int scale, GlyphM
   // A vertical face stands wide characters upright: a quarter turn more than
   // the column, moved so the glyph's em box fills the column's cell.
   const VerticalPlacement placement =
-      vertical_ ? VerticalPlacementOf(character, code > 0xFF) : VerticalPlacement{VerticalForm::kSideways};
+      vertical_ ? VerticalPlacementOf(character, wide) : VerticalPlacement{VerticalForm::kSideways};
   int32_t angle = impl_->escapement;
   if (placement.form != VerticalForm::kSideways) {
     FT_Outline_Translate(outline, em * placement.shiftRight / 64, em * placement.shiftUp / 64);
@@ -371,12 +373,25 @@ uint32_t FontFace::GetGlyph(uint16_t code, GlyphFormat format, int scale, GlyphM
     Rotate(Rotation(impl_->escapement), &dx, &dy);
     FT_Outline_Translate(outline, dx, dy);
   }
-  if (FT_Render_Glyph(slot, format == GlyphFormat::kBitmap ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) {
-    return kGlyphError;
+  return FT_Render_Glyph(slot, format == GlyphFormat::kBitmap ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) == 0;
+}
+
+uint32_t FontFace::GetGlyph(uint16_t code, GlyphFormat format, int scale, GlyphMetrics* metrics,
+                            uint8_t* buffer, uint32_t bufferSize) {
+  if (format != GlyphFormat::kBitmap && gGrayUnavailable.load()) return kGlyphError;
+  if ((scale != 1 && scale != 4 && scale != 8) || !SelectScale(scale)) return kGlyphError;
+  FT_Face face = impl_->face;
+  const char32_t character = Cp932CodeToUnicode(code);
+  const int64_t renderKey = int64_t(code) | int64_t(format) << 16 | int64_t(scale) << 24;
+  FT_GlyphSlot slot = face->glyph;
+  if (impl_->renderedKey != renderKey) {
+    impl_->renderedKey = -1;
+    if (!RenderToSlot(character, code > 0xFF, format, scale)) return kGlyphError;
+    impl_->renderedKey = renderKey;
   }
   const FT_Bitmap& bitmap = slot->bitmap;
   GlyphMetrics m;
-  FT_Pos incX = advance, incY = 0;
+  FT_Pos incX = impl_->advance, incY = 0;
   Rotate(Rotation(impl_->escapement), &incX, &incY);
   m.cellIncX = int32_t((incX + 32) >> 6);
   m.cellIncY = int32_t((incY + 32) >> 6);

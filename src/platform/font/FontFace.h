@@ -107,6 +107,7 @@ class FontFace {
   FontFace();
   bool Load(const FontRequest& request);
   bool SelectScale(int scale);
+  bool RenderToSlot(char32_t character, bool wide, GlyphFormat format, int scale);
 
   std::unique_ptr<Impl> impl_;
   TextMetrics metrics_;
