@@ -42,7 +42,7 @@ Rect* Font::GetRotatedBounds(Rect* out, int32_t x, int32_t y, int32_t width, int
   }
   // The sense the glyphs are drawn in: a step along the text goes to
   // (c, -s), a step down the text to (s, c), anticlockwise on screen.
-  const int32_t k = logFont_.escapement * 512 / 3600;
+  const int32_t k = EscapementIndex(logFont_.escapement);
   const int64_t c = tables->Cos(k), s = tables->Sin(k);
   const int32_t x0 = int32_t((c * x + s * y) >> 16);
   const int32_t y0 = int32_t((c * y - s * x) >> 16);

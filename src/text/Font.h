@@ -34,6 +34,10 @@ struct LogFont {
   char faceName[32] = {};  // CP932, NUL-terminated
 };
 
+// The cosine-table index of an angle in tenths of a degree (toward zero);
+// computed wide so any angle a script passes is safe.
+constexpr int32_t EscapementIndex(int32_t tenths) { return int32_t(int64_t(tenths) * 512 / 3600); }
+
 enum FontKind : int { kFontKindDevice = 0, kFontKindOutline = 1 };
 
 enum FontEffect : uint8_t { kEffectNone = 0, kEffectShadow = 1, kEffectOutline = 2 };

@@ -62,7 +62,7 @@ int OutlineFont::CreateGdiFont() {
   if (metrics.internalLeading > 0 && face_->GetOutlineMetrics(&outline)) ascent_ = outline.ascent;
 
   const MathTables* tables = GetMathTables();
-  const int32_t k = logFont_.orientation * 512 / 3600;
+  const int32_t k = EscapementIndex(logFont_.orientation);
   if (k == 0 || !tables) {
     baselineX_ = 0;
     baselineY_ = ascent_;
@@ -161,7 +161,7 @@ Point OutlineFont::LineStep() const {
 Point OutlineFont::TurnOffset(int32_t dx, int32_t dy) const {
   const MathTables* tables = GetMathTables();
   if (!tables || logFont_.escapement == 0) return {dx, dy};
-  const int32_t k = logFont_.escapement * 512 / 3600;
+  const int32_t k = EscapementIndex(logFont_.escapement);
   const int64_t c = tables->Cos(k), s = tables->Sin(k);
   return {int32_t((c * dx + s * dy) >> 16), int32_t((c * dy - s * dx) >> 16)};
 }

@@ -87,7 +87,7 @@ Glyph* OutlineFont::RasteriseGlyph(uint16_t code, int32_t height, bool edge, boo
   } else if (o == 2700) {
     glyph->advanceY = w;
   } else {
-    const int32_t k = o * 512 / 3600;
+    const int32_t k = EscapementIndex(o);
     glyph->advanceX = int32_t((int64_t(tables->Cos(k)) * w) >> 16);
     glyph->advanceY = int32_t(-(int64_t(tables->Sin(k)) * w) >> 16);
   }

@@ -3,6 +3,7 @@
 
 #include "text/FontTestSupport.h"
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -170,6 +171,19 @@ TEST_F(OutlineGlyphTest, MeasuringAddsItalicSlantAndEffects) {
   EXPECT_EQ(size, (Size{upright.width + 4, upright.height + 4}));
   EXPECT_EQ(left, -2);
   EXPECT_EQ(top, -2);
+}
+
+TEST_F(OutlineGlyphTest, ExtremeAnglesStayWellDefined) {
+  for (int32_t angle : {INT32_MAX, INT32_MIN, -900, 3600 + 2700}) {
+    auto font = Gothic(16);
+    ASSERT_EQ(font->SetAngle(angle), 0);
+    Rect box;
+    font->GetRotatedBounds(&box, 0, 0, 40, 16);
+    EXPECT_FALSE(box.IsEmpty());
+    const Glyph* g = font->RenderGlyph(0x82A0, 16, false, false, false, false);
+    ASSERT_NE(g, nullptr);
+    EXPECT_FALSE(g->IsBlank());
+  }
 }
 
 TEST_F(OutlineGlyphTest, BadInputGetsItsCodes) {

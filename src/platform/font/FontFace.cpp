@@ -355,7 +355,7 @@ bool FontFace::RenderToSlot(char32_t character, bool wide, GlyphFormat format, i
   // the column, moved so the glyph's em box fills the column's cell.
   const VerticalPlacement placement =
       vertical_ ? VerticalPlacementOf(character, wide) : VerticalPlacement{VerticalForm::kSideways};
-  int32_t angle = impl_->escapement;
+  int32_t angle = impl_->escapement % 3600;
   if (placement.form != VerticalForm::kSideways) {
     FT_Outline_Translate(outline, em * placement.shiftRight / 64, em * placement.shiftUp / 64);
     angle += 900;
