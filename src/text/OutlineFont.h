@@ -38,8 +38,8 @@ class OutlineFont : public Font {
   void SetAntialias(uint8_t level) override;
   int MeasureText(const char* text, Size* size, int32_t* left, int32_t* top, bool withEffect,
                   int32_t* characters) override;
-  // Draws onto a 32-bit image in the text colour with shadow or outline
-  // (no gradient yet); 1 when the font was never made or the image is not a
+  // Draws onto a 32-bit image in the text colour or the gradient, with
+  // shadow or outline; 1 when the font was never made or the image is not a
   // 32-bit image with pixels. Bounds get the drawn area cut to the image,
   // end the pen after the last character.
   int DrawText(Image* image, int32_t x, int32_t y, const char* text, Rect* bounds, Point* end) override;
@@ -90,6 +90,10 @@ class OutlineFont : public Font {
   void FlushCache();
   int32_t CharacterAdvance(uint16_t code, bool bold) const;
   Glyph* RasteriseGlyph(uint16_t code, int32_t height, bool edge, bool bold);
+  // Blends a glyph at the pen through the gradient ramp, the entry of each
+  // pixel by GradientEntry; grows bounds by the pixels drawn.
+  void BlendGradientGlyph(uint8_t* bits, int32_t width, int32_t height, int32_t pitch, const Glyph& glyph,
+                          Point pen, Rect* bounds) const;
 
   GlyphCache cache_;
   uint32_t gradientTop_ = 0xFFFFFF;

@@ -99,3 +99,38 @@ TEST(OutlineDrawingRefusals, OnlyMadeFontsDrawOnto32BitPixels) {
 
 }  // namespace
 }  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// The gradient runs from the top of the glyphs to their bottom: down the
+// rows upright, and from the pen's column leftwards at 2700, where every
+// column of the glyphs takes an entry inside the ramp.
+TEST_F(FontTest, GradientTextRunsFromTheGlyphTopsAtZeroAndAt2700) {
+  for (int32_t angle : {0, 2700}) {
+    SCOPED_TRACE(angle);
+    auto font = Gothic(32, angle ? "@ＭＳ ゴシック" : "ＭＳ ゴシック");
+    ASSERT_EQ(font->SetAngle(angle), 0);
+    ASSERT_EQ(font->SetGradient(1, 0xFF0000, 0x0000FF, 1), 0);
+    DibImage image;
+    ASSERT_EQ(image.Create(80, 80, 32, false), 0);
+    for (int32_t y = 0; y < 80; ++y) std::memset(image.GetScanLine(y), 0, 80 * 4);
+    const Point pen = angle ? Point{60, 8} : Point{8, 8};
+    Rect drawn;
+    ASSERT_EQ(font->DrawText(&image, pen.x, pen.y, Sjis("■").c_str(), &drawn, nullptr), 0);
+    ASSERT_FALSE(drawn.IsEmpty()) << "gradient text is visible";
+    // Sample the solid square near its top edge and near its bottom edge.
+    auto pixel = [&](int32_t x, int32_t y) { return reinterpret_cast<const uint32_t*>(image.GetScanLine(y))[x]; };
+    const uint32_t nearTop = angle ? pixel(drawn.right - 2, (drawn.top + drawn.bottom) / 2)
+                                   : pixel((drawn.left + drawn.right) / 2, drawn.top + 1);
+    const uint32_t nearBottom = angle ? pixel(drawn.left + 1, (drawn.top + drawn.bottom) / 2)
+                                      : pixel((drawn.left + drawn.right) / 2, drawn.bottom - 2);
+    EXPECT_GT((nearTop >> 16) & 0xFF, 160u) << std::hex << nearTop;
+    EXPECT_LT(nearTop & 0xFF, 96u) << std::hex << nearTop;
+    EXPECT_GT(nearBottom & 0xFF, 96u) << std::hex << nearBottom;
+    EXPECT_LT((nearBottom >> 16) & 0xFF, 160u) << std::hex << nearBottom;
+  }
+}
+
+}  // namespace
+}  // namespace orrivel
