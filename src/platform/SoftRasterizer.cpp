@@ -67,7 +67,7 @@ class Sampler {
   }
 
   // The filtered texel at (u, v); keyed is set when the colour key removed
-  // the texel (point) or every texel that met (linear).
+  // the texel (point) or the texels holding most of the weight (linear).
   uint32_t Sample(float u, float v, bool* keyed) const {
     const int w = lock_.width, h = lock_.height;
     if (!linear_) {
@@ -83,14 +83,29 @@ class Sampler {
     bool k[4];
     const uint32_t t[4] = {Fetch(x0, y0, &k[0]), Fetch(x1, y0, &k[1]), Fetch(x0, y1, &k[2]),
                            Fetch(x1, y1, &k[3])};
-    const int wt[4] = {(256 - fx) * (256 - fy), fx * (256 - fy), (256 - fx) * fy, fx * fy};
+    int wt[4] = {(256 - fx) * (256 - fy), fx * (256 - fy), (256 - fx) * fy, fx * fy};
+    // Keyed texels drop out of the filter: the pixel goes when they hold
+    // most of the weight, else the others share it, so that a keyed edge
+    // neither darkens nor grows.
+    int keyedWeight = 0;
+    for (int i = 0; i < 4; ++i) keyedWeight += k[i] ? wt[i] : 0;
+    *keyed = keyedWeight * 2 >= 65536;
+    if (*keyed) return 0;
     uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-      uint32_t sum = 0;
-      for (int i = 0; i < 4; ++i) sum += (t[i] >> shift & 0xFF) * uint32_t(wt[i]);
-      out |= ((sum + 32768) >> 16) << shift;
+    if (keyedWeight == 0) {
+      for (int shift = 0; shift < 32; shift += 8) {
+        uint32_t sum = 0;
+        for (int i = 0; i < 4; ++i) sum += (t[i] >> shift & 0xFF) * uint32_t(wt[i]);
+        out |= ((sum + 32768) >> 16) << shift;
+      }
+      return out;
     }
-    *keyed = k[0] && k[1] && k[2] && k[3];
+    const int total = 65536 - keyedWeight;
+    for (int shift = 0; shift < 32; shift += 8) {
+      uint64_t sum = 0;
+      for (int i = 0; i < 4; ++i) sum += k[i] ? 0 : uint64_t(t[i] >> shift & 0xFF) * uint32_t(wt[i]);
+      out |= uint32_t((sum + uint64_t(total / 2)) / uint64_t(total)) << shift;
+    }
     return out;
   }
 
@@ -234,7 +249,7 @@ struct Pipeline {
     bool keyed = false;
     Color texel;
     if (sampler != nullptr && hasTexCoords) texel = FromArgb(sampler->Sample(u, v, &keyed));
-    if (keyed && s.render[kRsColorKeyEnable] != 0) return;
+    if (keyed) return;
     const Color factor = FromArgb(s.render[kRsTextureFactor]);
     Color out = diffuse;
     const uint32_t colorOp = s.stage[kTssColorOp];
@@ -383,7 +398,9 @@ int RasterizePrimitive(SoftSurface* target, const RasterState& state, uint32_t t
     }
   }
   ColorKey key;
-  const bool keyed = texture != nullptr && texture->GetColorKey(&key) == kSurfaceOk;
+  // The texture's key only counts while colour keying is on.
+  const bool keyed = texture != nullptr && state.render[kRsColorKeyEnable] != 0 &&
+                     texture->GetColorKey(&key) == kSurfaceOk;
   const PixelLayout textureLayout(textureLock.format, texture ? texture->Palette() : nullptr);
   const Sampler sampler(textureLock, textureLayout, state, keyed, key);
 
