@@ -60,6 +60,10 @@ class PixelLayout {
         break;
     }
   }
+  // Whole rows: count pixels between this layout and 0xAARRGGBB words.
+  void UnpackRow(uint32_t* argb, const uint8_t* src, int32_t count) const;
+  void PackRow(uint8_t* dst, const uint32_t* argb, int32_t count) const;
+
   uint32_t ReadArgb(const uint8_t* p) const { return Unpack(Load(p)); }
   void WriteArgb(uint8_t* p, uint32_t argb) const { Store(p, Pack(argb)); }
 
@@ -72,6 +76,7 @@ class PixelLayout {
 
   Channel channels_[4];  // red, green, blue, alpha
   uint32_t bytes_ = 4;
+  bool argb32_ = false;  // 0xAARRGGBB or 0x00RRGGBB words: no shifting needed
   const uint32_t* palette_ = nullptr;
 };
 

@@ -322,6 +322,13 @@ struct Pipeline {
     const Edge e12 = edge(x1, y1, x2, y2), e20 = edge(x2, y2, x0, y0), e01 = edge(x0, y0, x1, y1);
     const float inv = 1.0f / float(area);
     const float q0 = v0.rhw, q1 = v1.rhw, q2 = v2.rhw;
+    // Equal rhw (every flat picture) needs no division per pixel: the
+    // weights already add up to one.
+    const bool affine = q0 == q1 && q1 == q2;
+    // One colour at every corner needs no interpolation either.
+    const bool oneColor = v0.r == v1.r && v1.r == v2.r && v0.g == v1.g && v1.g == v2.g &&
+                          v0.b == v1.b && v1.b == v2.b && v0.a == v1.a && v1.a == v2.a;
+    const bool interpolateColor = gouraud && !oneColor;
     for (int32_t py = minY; py <= maxY; ++py) {
       const int64_t fy = int64_t(py) * kOne;
       int64_t w0 = e12.At(int64_t(minX) * kOne, fy), w1 = e20.At(int64_t(minX) * kOne, fy);
@@ -329,11 +336,21 @@ struct Pipeline {
       const int64_t s0 = -e12.dy * kOne, s1 = -e20.dy * kOne, s2 = -e01.dy * kOne;
       for (int32_t px = minX; px <= maxX; ++px, w0 += s0, w1 += s1, w2 += s2) {
         if (w0 + e12.bias < 0 || w1 + e20.bias < 0 || w2 + e01.bias < 0) continue;
-        const float b0 = float(w0) * inv * q0, b1 = float(w1) * inv * q1, b2 = float(w2) * inv * q2;
-        const float norm = 1.0f / (b0 + b1 + b2);
+        float b0, b1, b2, norm;
+        if (affine) {
+          b0 = float(w0) * inv;
+          b1 = float(w1) * inv;
+          b2 = float(w2) * inv;
+          norm = 1.0f;
+        } else {
+          b0 = float(w0) * inv * q0;
+          b1 = float(w1) * inv * q1;
+          b2 = float(w2) * inv * q2;
+          norm = 1.0f / (b0 + b1 + b2);
+        }
         auto lerp = [&](float a, float b, float c) { return (a * b0 + b * b1 + c * b2) * norm; };
         Color diffuse = flat;
-        if (gouraud) {
+        if (interpolateColor) {
           diffuse = {Clamp255(int(lerp(v0.r, v1.r, v2.r) + 0.5f)), Clamp255(int(lerp(v0.g, v1.g, v2.g) + 0.5f)),
                      Clamp255(int(lerp(v0.b, v1.b, v2.b) + 0.5f)), Clamp255(int(lerp(v0.a, v1.a, v2.a) + 0.5f))};
         }

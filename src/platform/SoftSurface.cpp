@@ -120,9 +120,16 @@ int SoftSurface::ColorFill(const Rect* rect, uint32_t value) {
   const uint32_t bytes = format_.bitCount / 8;
   uint8_t pixel[4];
   for (uint32_t i = 0; i < 4; ++i) pixel[i] = uint8_t(value >> (8 * i));
-  for (int32_t y = r.top; y < r.bottom; ++y) {
-    uint8_t* p = pixels_.data() + size_t(y) * size_t(pitch_) + size_t(r.left) * bytes;
-    for (int32_t x = r.left; x < r.right; ++x, p += bytes) std::memcpy(p, pixel, bytes);
+  // The first row is filled pixel by pixel, the others copied from it.
+  uint8_t* first = pixels_.data() + size_t(r.top) * size_t(pitch_) + size_t(r.left) * bytes;
+  const size_t rowBytes = size_t(r.Width()) * bytes;
+  if (bytes == 4) {
+    for (size_t i = 0; i < rowBytes; i += 4) std::memcpy(first + i, &value, 4);
+  } else {
+    for (size_t i = 0; i < rowBytes; i += bytes) std::memcpy(first + i, pixel, bytes);
+  }
+  for (int32_t y = r.top + 1; y < r.bottom; ++y) {
+    std::memcpy(pixels_.data() + size_t(y) * size_t(pitch_) + size_t(r.left) * bytes, first, rowBytes);
   }
   return kSurfaceOk;
 }
@@ -184,6 +191,18 @@ int SoftSurface::BltChecks(SoftSurface* src, const Rect& d, const Rect& s, uint3
   return kSurfaceOk;
 }
 
+namespace {
+
+void CopyRowKeyed32(uint8_t* out, const uint8_t* in, int32_t width, ColorKey key) {
+  for (int32_t x = 0; x < width; ++x) {
+    uint32_t v;
+    std::memcpy(&v, in + size_t(x) * 4, 4);
+    if (v - key.low > key.high - key.low) std::memcpy(out + size_t(x) * 4, &v, 4);
+  }
+}
+
+}  // namespace
+
 int SoftSurface::Blt(const Rect* dstRect, SoftSurface* src, const Rect* srcRect, uint32_t flags) {
   if (src == nullptr) return kSurfaceInvalidParams;
   const Rect d = dstRect ? *dstRect : Rect{0, 0, width_, height_};
@@ -192,13 +211,18 @@ int SoftSurface::Blt(const Rect* dstRect, SoftSurface* src, const Rect* srcRect,
 
   const uint32_t bytes = format_.bitCount / 8;
   const int32_t sw = s.Width(), sh = s.Height(), dw = d.Width(), dh = d.Height();
-  // The source area is taken aside first so that a blit within one surface
-  // reads what was there before it started.
-  std::vector<uint8_t> copy(size_t(sw) * sh * bytes);
-  for (int32_t y = 0; y < sh; ++y) {
-    std::memcpy(copy.data() + size_t(y) * sw * bytes,
-                src->pixels_.data() + size_t(s.top + y) * src->pitch_ + size_t(s.left) * bytes,
-                size_t(sw) * bytes);
+  // Within one surface the source area is taken aside first, so that the
+  // blit reads what was there before it started.
+  std::vector<uint8_t> aside;
+  const uint8_t* from = src->pixels_.data() + size_t(s.top) * src->pitch_ + size_t(s.left) * bytes;
+  size_t fromPitch = size_t(src->pitch_);
+  if (src == this) {
+    aside.resize(size_t(sw) * sh * bytes);
+    for (int32_t y = 0; y < sh; ++y) {
+      std::memcpy(aside.data() + size_t(y) * sw * bytes, from + size_t(y) * fromPitch, size_t(sw) * bytes);
+    }
+    from = aside.data();
+    fromPitch = size_t(sw) * bytes;
   }
   const PixelLayout layout(format_);
   const bool keyed = (flags & kBltKeySrc) != 0;
@@ -206,20 +230,22 @@ int SoftSurface::Blt(const Rect* dstRect, SoftSurface* src, const Rect* srcRect,
   const bool stretched = sw != dw || sh != dh;
   for (int32_t y = 0; y < dh; ++y) {
     const int32_t sy = stretched ? int32_t(int64_t(y) * sh / dh) : y;
-    const uint8_t* in = copy.data() + size_t(sy) * sw * bytes;
+    const uint8_t* in = from + size_t(sy) * fromPitch;
     uint8_t* out = pixels_.data() + size_t(d.top + y) * pitch_ + size_t(d.left) * bytes;
     if (!keyed && !stretched) {
       std::memcpy(out, in, size_t(dw) * bytes);
-      continue;
-    }
-    for (int32_t x = 0; x < dw; ++x, out += bytes) {
-      const int32_t sx = stretched ? int32_t(int64_t(x) * sw / dw) : x;
-      const uint8_t* p = in + size_t(sx) * bytes;
-      if (keyed) {
-        const uint32_t v = layout.Load(p);
-        if (v >= key.low && v <= key.high) continue;
+    } else if (bytes == 4 && !stretched) {
+      CopyRowKeyed32(out, in, dw, key);
+    } else {
+      for (int32_t x = 0; x < dw; ++x, out += bytes) {
+        const int32_t sx = stretched ? int32_t(int64_t(x) * sw / dw) : x;
+        const uint8_t* p = in + size_t(sx) * bytes;
+        if (keyed) {
+          const uint32_t v = layout.Load(p);
+          if (v >= key.low && v <= key.high) continue;
+        }
+        std::memcpy(out, p, bytes);
       }
-      std::memcpy(out, p, bytes);
     }
   }
   return kSurfaceOk;
@@ -270,16 +296,16 @@ bool DcBitBlt(const SurfaceDc& dst, int32_t x, int32_t y, int32_t width, int32_t
   const PixelLayout in(src.format, src.palette);
   const PixelLayout out(dst.format, dst.palette);
   const bool same = src.format == dst.format && src.format.bitCount != 8;
-  for (int32_t row = 0; row < height; ++row) {
-    const uint8_t* s = src.bits + size_t(sy + row) * src.pitch + size_t(sx) * in.BytesPerPixel();
-    uint8_t* d = dst.bits + size_t(y + row) * dst.pitch + size_t(x) * out.BytesPerPixel();
+  std::vector<uint32_t> row(same ? 0 : size_t(width));
+  for (int32_t r = 0; r < height; ++r) {
+    const uint8_t* s = src.bits + size_t(sy + r) * src.pitch + size_t(sx) * in.BytesPerPixel();
+    uint8_t* d = dst.bits + size_t(y + r) * dst.pitch + size_t(x) * out.BytesPerPixel();
     if (same) {
       std::memmove(d, s, size_t(width) * in.BytesPerPixel());
       continue;
     }
-    for (int32_t col = 0; col < width; ++col) {
-      out.WriteArgb(d + size_t(col) * out.BytesPerPixel(), in.ReadArgb(s + size_t(col) * in.BytesPerPixel()));
-    }
+    in.UnpackRow(row.data(), s, width);
+    out.PackRow(d, row.data(), width);
   }
   return true;
 }
