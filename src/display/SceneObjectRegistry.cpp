@@ -59,28 +59,28 @@ void SceneObjectRegistry::RemoveByPriority(uint32_t priority) {
   }
 }
 
-bool SceneObjectRegistry::SetPriority(SceneObject* object, uint32_t priority, bool onlyIfChanged) {
+bool SceneObjectRegistry::Move(SceneObject* object, uint32_t priority, bool onlyIfChanged,
+                               bool beforeEquals) {
   if (object == nullptr || object->registry_ != this) return false;
   const auto it = Find(object);
   if (it == nodes_.end()) return false;
   if (onlyIfChanged && it->priority == priority) return false;
-  const uint8_t flag = it->flag;
-  nodes_.erase(it);
-  object->registry_ = nullptr;
-  Insert(object, priority, flag, false);
+  // The node is moved, not freed and made again, so a move cannot fail.
+  auto at = nodes_.begin();
+  while (at != nodes_.end() && (at == it || (beforeEquals ? at->priority > priority : at->priority >= priority))) {
+    ++at;
+  }
+  it->priority = priority;
+  nodes_.splice(at, nodes_, it);
   return true;
 }
 
+bool SceneObjectRegistry::SetPriority(SceneObject* object, uint32_t priority, bool onlyIfChanged) {
+  return Move(object, priority, onlyIfChanged, false);
+}
+
 bool SceneObjectRegistry::SetPriorityFirst(SceneObject* object, uint32_t priority, bool onlyIfChanged) {
-  if (object == nullptr || object->registry_ != this) return false;
-  const auto it = Find(object);
-  if (it == nodes_.end()) return false;
-  if (onlyIfChanged && it->priority == priority) return false;
-  const uint8_t flag = it->flag;
-  nodes_.erase(it);
-  object->registry_ = nullptr;
-  Insert(object, priority, flag, true);
-  return true;
+  return Move(object, priority, onlyIfChanged, true);
 }
 
 void SceneObjectRegistry::SetVisibleWhere(bool visible, uint32_t priority, int32_t flag) {

@@ -53,6 +53,7 @@ class SceneObjectRegistry {
     uint8_t flag;
   };
   int Insert(SceneObject* object, uint32_t priority, uint8_t flag, bool beforeEquals);
+  bool Move(SceneObject* object, uint32_t priority, bool onlyIfChanged, bool beforeEquals);
   std::list<Node>::iterator Find(const SceneObject* object);
 
   std::list<Node> nodes_;
