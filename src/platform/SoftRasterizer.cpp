@@ -70,6 +70,10 @@ class Sampler {
   // the texel (point) or the texels holding most of the weight (linear).
   uint32_t Sample(float u, float v, bool* keyed) const {
     const int w = lock_.width, h = lock_.height;
+    // Far-away coordinates address like nearby ones but keep the texel
+    // index inside int.
+    u = std::isnan(u) ? 0.0f : std::clamp(u, -4096.0f, 4096.0f);
+    v = std::isnan(v) ? 0.0f : std::clamp(v, -4096.0f, 4096.0f);
     if (!linear_) {
       const int x = Address(int(std::floor(u * float(w))), w, addrU_);
       const int y = Address(int(std::floor(v * float(h))), h, addrV_);
@@ -121,7 +125,9 @@ class Sampler {
   }
   uint32_t Fetch(int x, int y, bool* keyed) const {
     const uint8_t* p = lock_.bits + size_t(y) * lock_.pitch + size_t(x) * layout_.BytesPerPixel();
-    const uint32_t raw = layout_.Load(p);
+    uint32_t raw;
+    if (fast32_) std::memcpy(&raw, p, 4);
+    else raw = layout_.Load(p);
     *keyed = keyed_ && raw >= key_.low && raw <= key_.high;
     if (*keyed) return 0;  // a keyed texel is transparent black
     if (fast32_) return opaque_ ? raw | 0xFF000000u : raw;

@@ -282,30 +282,32 @@ int SoftSurface::ReleaseDC(const SurfaceDc& dc) {
   return kSurfaceOk;
 }
 
-bool DcBitBlt(const SurfaceDc& dst, int32_t x, int32_t y, int32_t width, int32_t height,
-              const SurfaceDc& src, int32_t sx, int32_t sy) {
+bool DcBitBlt(const SurfaceDc& dst, int32_t x32, int32_t y32, int32_t width32, int32_t height32,
+              const SurfaceDc& src, int32_t sx32, int32_t sy32) {
   if (dst.bits == nullptr || src.bits == nullptr) return false;
-  // Cut the area to both contexts, moving the other side with each cut.
+  // Cut the area to both contexts, moving the other side with each cut;
+  // in 64 bits so that no offset can overflow.
+  int64_t x = x32, y = y32, width = width32, height = height32, sx = sx32, sy = sy32;
   if (x < 0) { sx -= x; width += x; x = 0; }
   if (y < 0) { sy -= y; height += y; y = 0; }
   if (sx < 0) { x -= sx; width += sx; sx = 0; }
   if (sy < 0) { y -= sy; height += sy; sy = 0; }
-  width = std::min({width, dst.width - x, src.width - sx});
-  height = std::min({height, dst.height - y, src.height - sy});
+  width = std::min({width, int64_t(dst.width) - x, int64_t(src.width) - sx});
+  height = std::min({height, int64_t(dst.height) - y, int64_t(src.height) - sy});
   if (width <= 0 || height <= 0) return true;
   const PixelLayout in(src.format, src.palette);
   const PixelLayout out(dst.format, dst.palette);
   const bool same = src.format == dst.format && src.format.bitCount != 8;
   std::vector<uint32_t> row(same ? 0 : size_t(width));
-  for (int32_t r = 0; r < height; ++r) {
+  for (int64_t r = 0; r < height; ++r) {
     const uint8_t* s = src.bits + size_t(sy + r) * src.pitch + size_t(sx) * in.BytesPerPixel();
     uint8_t* d = dst.bits + size_t(y + r) * dst.pitch + size_t(x) * out.BytesPerPixel();
     if (same) {
       std::memmove(d, s, size_t(width) * in.BytesPerPixel());
       continue;
     }
-    in.UnpackRow(row.data(), s, width);
-    out.PackRow(d, row.data(), width);
+    in.UnpackRow(row.data(), s, int32_t(width));
+    out.PackRow(d, row.data(), int32_t(width));
   }
   return true;
 }

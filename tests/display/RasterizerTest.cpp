@@ -248,6 +248,17 @@ TEST(RasterizerTest, AlphaTestCullingAndClipping) {
   // Far outside, huge or not-a-number vertices draw nothing and do not fail.
   const TexVertex wild[3] = {{-1e9f, 0, 0, 1, 0xFFFF0000, 0, 0}, {1e9f, 5, 0, 1, 0xFFFF0000, 0, 0}, {NAN, 9, 0, 1, 0xFFFF0000, 0, 0}};
   EXPECT_EQ(d.DrawPrimitive(kPrimTriangleList, kQuadFvf, wild, 3), 0);
+  // Texture coordinates far outside the texture address it without overflow.
+  SoftSurface texture;
+  ASSERT_EQ(texture.Create(4, 4, SurfaceFormat::A8R8G8B8), kSurfaceOk);
+  d.SetTexture(&texture);
+  d.SetAlphaTestEnable(0);
+  TexVertex far[3];
+  std::memcpy(far, cw, sizeof far);
+  far[1].u = 3e38f;
+  far[2].v = -3e38f;
+  EXPECT_EQ(d.DrawPrimitive(kPrimTriangleList, kQuadFvf, far, 3), 0);
+  d.SetTexture(nullptr);
   EXPECT_EQ(d.DrawPrimitive(kPrimTriangleStrip, kFvfDiffuse, wild, 3), kRenderInvalid);
   EXPECT_EQ(d.DrawPrimitive(9, kQuadFvf, wild, 3), kRenderInvalid);
   d.EndScene();
