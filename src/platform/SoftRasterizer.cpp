@@ -144,7 +144,7 @@ class Sampler {
   bool opaque_ = false;
 };
 
-Color Argument(uint32_t arg, const Color& diffuse, const Color& texel, const Color& factor) {
+[[gnu::always_inline]] inline Color Argument(uint32_t arg, const Color& diffuse, const Color& texel, const Color& factor) {
   Color c;
   switch (arg & 0x0F) {
     case kTaDiffuse:
@@ -166,7 +166,7 @@ Color Argument(uint32_t arg, const Color& diffuse, const Color& texel, const Col
   return c;
 }
 
-int Operate(uint32_t op, int a1, int a2, int current, int diffuseAlpha, int textureAlpha) {
+[[gnu::always_inline]] inline int Operate(uint32_t op, int a1, int a2, int current, int diffuseAlpha, int textureAlpha) {
   switch (op) {
     case kTopSelectArg1:
       return a1;
