@@ -83,7 +83,8 @@ class D3DDevice : public DisplayDevice {
   int SetAlphaRef(uint8_t value);
   int SetAlphaFunc(uint8_t value);
   int SetTextureFactor(uint32_t value);
-  // The texture of stage 0, cached like the states (null: none).
+  // The texture of stage 0, cached like the states (null: none). The device
+  // reads the surface at every draw: set null before the surface goes.
   int SetTexture(platform::SoftSurface* texture);
   // Sends every held state again (after the device was re-created); the
   // last non-zero setter result, else 0.
