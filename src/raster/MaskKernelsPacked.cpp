@@ -381,23 +381,17 @@ inline __m256i WideBlendByLanes(__m256i d, __m256i s, __m256i m32) {
 template <typename Multipliers, typename ScalarOp>
 void WideThroughMask(void* dst, const void* src, const uint8_t* mask, int dstSkip, int srcSkip,
                      int maskSkip, int width, int height, Multipliers multipliers, ScalarOp sop) {
-  uint8_t* drow = static_cast<uint8_t*>(dst);
-  const uint8_t* srow = static_cast<const uint8_t*>(src);
-  for (int y = 0; y < height; ++y) {
-    uint32_t* d = reinterpret_cast<uint32_t*>(drow);
-    const uint32_t* s = reinterpret_cast<const uint32_t*>(srow);
+  mask_loops::SourceAndMaskRows(dst, src, mask, dstSkip, srcSkip, maskSkip, width, height,
+                                [&](uint32_t* d, const uint32_t* s, const uint8_t* mb) {
     int x = 0;
     for (; x + 8 <= width; x += 8) {
       __m256i m;
-      if (!multipliers(mask + x, s + x, &m)) continue;
+      if (!multipliers(mb + x, s + x, &m)) continue;
       packed_loops::wide::Store(d + x, WideBlendByLanes(packed_loops::wide::Load(d + x),
                                                         packed_loops::wide::Load(s + x), m));
     }
-    for (; x < width; ++x) sop(d[x], s[x], mask[x]);
-    drow += ptrdiff_t(width) * 4 + dstSkip;
-    srow += ptrdiff_t(width) * 4 + srcSkip;
-    mask += ptrdiff_t(width) + maskSkip;
-  }
+    for (; x < width; ++x) sop(d[x], s[x], mb[x]);
+  });
 }
 
 // The level comes from the mask byte alone: one table of multipliers per
@@ -505,25 +499,19 @@ void AtLevel(void* dst, const void* src, int dstSkip, int srcSkip, int width, in
 template <typename Level>
 void ThroughMask(void* dst, const void* src, const uint8_t* mask, int dstSkip, int srcSkip,
                  int maskSkip, int width, int height, Level levelOf) {
-  uint8_t* drow = static_cast<uint8_t*>(dst);
-  const uint8_t* srow = static_cast<const uint8_t*>(src);
-  for (int y = 0; y < height; ++y) {
-    uint32_t* d = reinterpret_cast<uint32_t*>(drow);
-    const uint32_t* s = reinterpret_cast<const uint32_t*>(srow);
+  mask_loops::SourceAndMaskRows(dst, src, mask, dstSkip, srcSkip, maskSkip, width, height,
+                                [&](uint32_t* d, const uint32_t* s, const uint8_t* mb) {
     int x = 0;
 #if ORRIVEL_HAVE_SSE2
     for (; x + 4 <= width; x += 4) {
       uint32_t m[4];
-      for (int i = 0; i < 4; ++i) m[i] = Multiplier(levelOf(mask[x + i], s[x + i]));
+      for (int i = 0; i < 4; ++i) m[i] = Multiplier(levelOf(mb[x + i], s[x + i]));
       if ((m[0] | m[1] | m[2] | m[3]) == 0) continue;
       Store(d + x, Blend4(Load(d + x), Load(s + x), m));
     }
 #endif
-    for (; x < width; ++x) d[x] = ops::BlendKeepAlpha(d[x], s[x], Multiplier(levelOf(mask[x], s[x])));
-    drow += ptrdiff_t(width) * 4 + dstSkip;
-    srow += ptrdiff_t(width) * 4 + srcSkip;
-    mask += ptrdiff_t(width) + maskSkip;
-  }
+    for (; x < width; ++x) d[x] = ops::BlendKeepAlpha(d[x], s[x], Multiplier(levelOf(mb[x], s[x])));
+  });
 }
 
 }  // namespace
