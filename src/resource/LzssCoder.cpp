@@ -26,6 +26,10 @@ constexpr int kTailPadding = 32;
 // below this depth packs at least as tightly as a full longest-match search
 // with greedy parsing.
 constexpr int kChainDepth = 256;
+// Matches shorter than this are put off when the next position starts a
+// longer one; longer matches are taken as they are, which saves the second
+// search where it rarely pays.
+constexpr int kLazyBelow = 8;
 constexpr int32_t kNoPosition = -1;
 
 uint32_t Hash3(const uint8_t* p) {
@@ -161,7 +165,7 @@ int LzssCoder::Encode(const uint8_t* input, uint32_t inputSize, std::vector<uint
       if (p < end) current = FindLongest(t, p, limitAt(p));
       continue;
     }
-    if (current.length < kMaxMatch && p + 1 < end) {
+    if (current.length < kLazyBelow && p + 1 < end) {
       const Match next = FindLongest(t, p + 1, limitAt(p + 1));
       if (next.length > current.length) {
         ok = writer.Literal(t[p]);
