@@ -4,9 +4,6 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <immintrin.h>
-#endif
 #include <string>
 
 #include "base/Cp932.h"
@@ -106,38 +103,26 @@ size_t UnscrambleWords(uint8_t* data, size_t size) {
   return i;
 }
 
-#if defined(__SSE2__)
-size_t UnscrambleVectors(uint8_t* data, size_t size) {
-  const __m128i low = _mm_set1_epi8(0x0F);
-  const __m128i flip = _mm_set1_epi8(char(kUnscrambleXor));
+#if defined(__GNUC__) && defined(__x86_64__)
+// One form for every vector width: the compiler's vector types shift each
+// byte on its own, as the word form above does by masking.
+template <size_t kBytes>
+[[gnu::always_inline]] inline size_t UnscrambleVectorsOf(uint8_t* data, size_t size) {
+  typedef uint8_t Bytes __attribute__((vector_size(kBytes)));
   size_t i = 0;
-  for (; i + 16 <= size; i += 16) {
-    auto* p = reinterpret_cast<__m128i*>(data + i);
-    const __m128i v = _mm_loadu_si128(p);
-    const __m128i swapped = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(v, low), 4),
-                                         _mm_and_si128(_mm_srli_epi16(v, 4), low));
-    _mm_storeu_si128(p, _mm_xor_si128(swapped, flip));
+  for (; i + kBytes <= size; i += kBytes) {
+    Bytes v;
+    std::memcpy(&v, data + i, kBytes);
+    v = ((v << 4) | (v >> 4)) ^ kUnscrambleXor;
+    std::memcpy(data + i, &v, kBytes);
   }
   return i;
 }
-#else
-size_t UnscrambleVectors(uint8_t*, size_t) { return 0; }
-#endif
 
-#if defined(__SSE2__) && defined(__GNUC__)
 #define ORRIVEL_LPK_WIDE 1
+size_t UnscrambleVectors(uint8_t* data, size_t size) { return UnscrambleVectorsOf<16>(data, size); }
 __attribute__((target("avx2"))) size_t UnscrambleWideVectors(uint8_t* data, size_t size) {
-  const __m256i low = _mm256_set1_epi8(0x0F);
-  const __m256i flip = _mm256_set1_epi8(char(kUnscrambleXor));
-  size_t i = 0;
-  for (; i + 32 <= size; i += 32) {
-    auto* p = reinterpret_cast<__m256i*>(data + i);
-    const __m256i v = _mm256_loadu_si256(p);
-    const __m256i swapped = _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(v, low), 4),
-                                            _mm256_and_si256(_mm256_srli_epi16(v, 4), low));
-    _mm256_storeu_si256(p, _mm256_xor_si256(swapped, flip));
-  }
-  return i;
+  return UnscrambleVectorsOf<32>(data, size);
 }
 
 bool HasWideVectors() {
@@ -146,6 +131,7 @@ bool HasWideVectors() {
 }
 #else
 #define ORRIVEL_LPK_WIDE 0
+size_t UnscrambleVectors(uint8_t*, size_t) { return 0; }
 #endif
 
 }  // namespace
