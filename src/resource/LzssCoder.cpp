@@ -22,9 +22,9 @@ constexpr int kMinMatch = int(kLzssMinMatch);
 // whole words.
 constexpr int kTailPadding = 32;
 // Candidates tried per search. The chains of repetitive text are hundreds
-// long and the longest match often lies deep in them; with the lazy step
-// below this depth packs at least as tightly as a full longest-match search
-// with greedy parsing.
+// long and the longest match often lies deep in them; on script text this
+// depth with the lazy step below packs a little tighter than a full
+// longest-match search with greedy parsing.
 constexpr int kChainDepth = 256;
 // Matches shorter than this are put off when the next position starts a
 // longer one; longer matches are taken as they are, which saves the second
