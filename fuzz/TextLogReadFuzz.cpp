@@ -3,10 +3,10 @@
 // read writes and reads back.
 #include <cstdint>
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "TgsMemoryFiles.h"
 #include "frame/TgsModule.h"
 #include "script/ScriptAddressSpace.h"
 
@@ -30,26 +30,18 @@ std::vector<uint8_t> ScriptTable() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  orrivel::fuzz::TgsMemoryFiles disk;
   orrivel::ScriptAddressSpace space;
   orrivel::TgsModule module(space);
-  std::map<std::string, std::vector<uint8_t>> files;
-  files["TGS_INIT.DAT"] = ScriptTable();
-  files["TEXT_LOG.DAT"].assign(data, data + size);
-  module.SetFileReader([&files](const std::string& path) -> orrivel::ScriptFileBytes {
-    auto it = files.find(path);
-    if (it == files.end()) return std::nullopt;
-    return it->second;
-  });
-  module.SetFileWriter([&files](const std::string& path, std::span<const uint8_t> bytes) {
-    files[path].assign(bytes.begin(), bytes.end());
-    return true;
-  });
+  disk.files["TGS_INIT.DAT"] = ScriptTable();
+  disk.files["TEXT_LOG.DAT"].assign(data, data + size);
+  disk.Attach(module);
   if (module.LoadInit("TGS_INIT.DAT") != 0) std::abort();
   if (module.LoadReadFlags("TEXT_LOG.DAT") != 0) return 0;
   const uint32_t read = module.CountReadMessages(std::nullopt);
   if (module.SaveReadFlags("COPY.DAT") != 0) std::abort();
   orrivel::TgsModule again(space);
-  again.SetFileReader([&files](const std::string& path) -> orrivel::ScriptFileBytes { return files[path]; });
+  disk.Attach(again);
   if (again.LoadInit("TGS_INIT.DAT") != 0 || again.LoadReadFlags("COPY.DAT") != 0) std::abort();
   if (again.CountReadMessages(std::nullopt) != read) std::abort();
   return 0;

@@ -151,6 +151,12 @@ TEST(TgsModuleUnload, ResidentModules) {
   SobCursor in(state.data(), state.size());
   ASSERT_EQ(f.module.LoadState(in), 0);
   EXPECT_EQ(f.CurrentName(), "R2");
+  // Named only by a frame, no longer current: still in use.
+  ASSERT_NE(f.module.Call("MAIN", std::nullopt, 0), 0u);
+  EXPECT_EQ(f.CurrentName(), "MAIN");
+  EXPECT_EQ(f.module.UnloadScript("R2"), 3);
+  EXPECT_EQ(f.module.UnloadScript("R1"), 0);
+  EXPECT_EQ(f.module.CallStack().back().moduleIndex, 0);
 }
 
 TEST(TgsModuleReadFlags, WithoutScriptTable) {

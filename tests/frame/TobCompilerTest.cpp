@@ -24,7 +24,7 @@ label again:
   set 1 ext:retTgsExp
   ret
 ]
-[7 @sub_entry "SUB"][8 if {set 0 ext:retTgsExp | ret} @again]
+[7 "sub_entry" "SUB"][8 if {set 0 ext:retTgsExp | ret} @again]
 label done:
 [12 2]
 module sub tob0 messages 9
@@ -62,7 +62,7 @@ TEST(TobCompiler, CompilesModulesAndTheirTable) {
   // Labels point at message 1's block; string arguments are CP932.
   ASSERT_EQ(main.labels.size(), 2u);
   EXPECT_EQ(main.labels[0].offset, main.resumePoints[1]);
-  const std::string cp932Text = "\x82\xA0\x82\xA2";
+  const std::vector<uint8_t> cp932Text = {0x82, 0xA0, 0x82, 0xA2};
   EXPECT_NE(std::search(main.text.begin(), main.text.end(), cp932Text.begin(), cp932Text.end()), main.text.end());
 
   // The files load through the engine's module holder.
