@@ -61,6 +61,18 @@ bool CheckText(const uint8_t* text, uint64_t size) {
   return at == last;
 }
 
+// The five relocation lists fill exactly `bytes` bytes: each a count (u8 or
+// u32) and that many 8-byte entries.
+bool ListsFit(const uint8_t* lists, uint64_t bytes, bool wideCounts) {
+  SobCursor cursor(lists, bytes);
+  for (int list = 0; list < 5; ++list) {
+    const uint64_t count = wideCounts ? cursor.U32() : cursor.U8();
+    if (!cursor.Ok() || count * 8 > cursor.Remaining()) return false;
+    cursor.Take(count * 8);
+  }
+  return cursor.Remaining() == 0;
+}
+
 }  // namespace
 
 uint64_t TobImage::InlineBlockSize(const uint8_t* block, uint64_t size) {
@@ -75,7 +87,8 @@ uint64_t TobImage::InlineBlockSize(const uint8_t* block, uint64_t size) {
       cursor.U8();
       const uint16_t lists = cursor.U16();
       if (lists < 2) return 0;
-      cursor.Take(lists - 2);
+      const uint8_t* entries = cursor.Take(lists - 2);
+      if (!entries || !ListsFit(entries, lists - 2, false)) return 0;
       break;
     }
     default: return 0;
@@ -92,8 +105,9 @@ uint64_t TobImage::ScriptBlockSize(const uint8_t* block, uint64_t size) {
   cursor.U8();
   const uint32_t lists = cursor.U32();
   if (!cursor.Ok() || lists < 4) return 0;
-  cursor.Take(lists - 4);
-  return cursor.Ok() ? cursor.Position() : 0;
+  const uint8_t* entries = cursor.Take(lists - 4);
+  if (!entries || !ListsFit(entries, lists - 4, true)) return 0;
+  return cursor.Position();
 }
 
 int32_t TobImage::Parse(const uint8_t* data, size_t size, TobLayout& layout) {

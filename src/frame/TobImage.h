@@ -11,7 +11,10 @@
 // block is walked the way the text reader walks it (characters, "[ " inline
 // command blocks and "[s" script blocks), so a module that passes never lets
 // the reader step outside its text: blocks fit, a lead byte always has its
-// trail byte before the final NUL, and the text ends with a NUL.
+// trail byte before the final NUL, the relocation lists of expressions and
+// script blocks fill exactly their stated size, and the text ends with a NUL.
+// What the entries name (offsets inside the code, table indexes) is checked
+// when a block is bound.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -47,7 +50,8 @@ class TobImage {
 
   // Bytes taken by the inline command block that starts right after "[ ",
   // or by the script block right after "[s"; 0 when it does not fit in
-  // `size` bytes or its layout is unknown.
+  // `size` bytes, its relocation lists do not fill their size, or its
+  // layout is unknown.
   static uint64_t InlineBlockSize(const uint8_t* block, uint64_t size);
   static uint64_t ScriptBlockSize(const uint8_t* block, uint64_t size);
 };

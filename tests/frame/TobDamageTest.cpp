@@ -76,6 +76,7 @@ TEST(TobDamage, RefusedModules) {
       {"lone lead byte before the final NUL", [](auto& b) { b[b.size() - 2] = 0x82; }},
       {"inline block past the text", [&](auto& b) { PutU32At(b, inlineR, 0x1000); }},
       {"unknown condition kind", [&](auto& b) { b[inlineR - 1] = 7; }},
+      {"relocation list count past its lists", [](auto& b) { b[b.size() - 2 - 8 - 4 - 4] = 2; }},
       {"script block past the text", [](auto& b) { PutU32At(b, b.size() - 2 - kScriptBlockBytes, 0x7FFFFFFF); }},
   };
   for (const Case& c : cases) {
