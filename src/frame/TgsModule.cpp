@@ -66,8 +66,11 @@ int32_t TgsModule::LoadInit(std::string_view name) {
   } catch (const std::bad_alloc&) {
     return 2;
   }
+  // Modules already loaded keep pointing at entries of the new table, never
+  // at positions of the old one.
+  for (const ModulePtr& module : runStack_) module->scriptIndex = table_.Find(cp932::ToUpper(module->name));
+  for (const ModulePtr& module : resident_) module->scriptIndex = table_.Find(cp932::ToUpper(module->name));
   currentEntry_ = -1;
-  if (current_) current_->scriptIndex = table_.Find(cp932::ToUpper(current_->name));
   return 0;
 }
 
@@ -399,13 +402,13 @@ int32_t TgsModule::LoadReadFlags(TgsName name) {
 }
 
 bool TgsModule::IsMessageRead(int32_t id) const {
-  if (currentEntry_ < 0 || id < 0) return false;
+  if (currentEntry_ < 0 || size_t(currentEntry_) >= table_.Count() || id < 0) return false;
   const BitArray& bits = table_.entries[size_t(currentEntry_)].a;
   return uint32_t(id) < bits.BitCount() && bits.Test(uint32_t(id));
 }
 
 int32_t TgsModule::MarkMessageRead(int32_t id) {
-  if (currentEntry_ < 0) return -1;
+  if (currentEntry_ < 0 || size_t(currentEntry_) >= table_.Count()) return -1;
   return table_.entries[size_t(currentEntry_)].a.Set(uint32_t(id), 1);
 }
 

@@ -59,6 +59,23 @@ TEST(TgsModuleLoad, NamesAndLabels) {
   EXPECT_EQ(f.module.RunStackSize(), 1u);
 }
 
+TEST(TgsModuleLoad, NewTableWhileModulesAreLoaded) {
+  TgsFixture f;
+  f.AddTable({{"A", 1, 0}, {"B", 1, 0}, {"C", 4, 0}});
+  for (const char* name : {"A", "B", "C"}) f.AddModule(name, name);
+  ASSERT_EQ(f.module.LoadScriptByName("A"), 0);
+  ASSERT_EQ(f.module.PreloadScript("C"), 0);
+  // A smaller table: C's old entry 2 is gone, it is now entry 0.
+  f.disk.Put("SCRIPT\\SMALL.DAT", tob::WriteScriptTable({{"C", 8, 0}}));
+  ASSERT_EQ(f.module.LoadInit("SMALL.DAT"), 0);
+  EXPECT_EQ(f.module.CurrentEntryIndex(), -1);
+  EXPECT_EQ(f.module.MarkMessageRead(0), -1);
+  ASSERT_NE(f.module.FindScript("C"), nullptr);
+  EXPECT_EQ(f.module.CurrentEntryIndex(), 0);
+  EXPECT_EQ(f.module.MarkMessageRead(7), 0);
+  EXPECT_EQ(f.module.CountReadMessages("C"), 1u);
+}
+
 TEST(TgsModuleCalls, ReturnOffsets) {
   struct Case {
     int32_t offset;

@@ -198,23 +198,30 @@ TEST_F(TgsReadFlagsOnDisk, WriteKilledAtRandomPoints) {
   Prepare(module);
   ASSERT_EQ(module.SaveReadFlags("TEXT_LOG.DAT"), 0);
   std::mt19937 random(58);
+  uint32_t previous = 0;
   for (int round = 0; round < 12; ++round) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      // Keeps rewriting the file with one more message read each time.
-      for (int32_t id = 0;; id = (id + 1) % 40) {
-        module.MarkMessageRead(id);
+      // Marks the next message and rewrites the file, over and over: every
+      // file it finishes holds messages 0 to k-1 read.
+      for (uint32_t id = previous; id < 40; ++id) {
+        module.MarkMessageRead(int32_t(id));
         module.SaveReadFlags("TEXT_LOG.DAT");
       }
+      for (;;) module.SaveReadFlags("TEXT_LOG.DAT");
     }
     ::usleep(useconds_t(random() % 3000));
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
-    // Whatever the moment, the file loads whole.
-    const uint32_t count = LoadedCount();
-    EXPECT_LE(count, 40u) << round;
+    // Whatever the moment, the file loads whole: one of the files the child
+    // finished, or the one before them.
+    ASSERT_EQ(module.LoadReadFlags("TEXT_LOG.DAT"), 0) << round;
+    const uint32_t count = module.CountReadMessages("MAIN");
+    EXPECT_GE(count, previous) << round;
+    for (uint32_t id = 0; id < 40; ++id) EXPECT_EQ(module.IsMessageRead(int32_t(id)), id < count) << round << " " << id;
+    previous = count;
   }
   for (const auto& entry : std::filesystem::directory_iterator(folder_.Host()))
     if (entry.path().extension() == ".TMP") std::filesystem::remove(entry.path());

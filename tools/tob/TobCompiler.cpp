@@ -167,7 +167,7 @@ struct Compiler {
     return tokens;
   }
 
-  Operand Argument(const std::string& token, int line, size_t textAt) {
+  Operand Argument(const std::string& token, int line) {
     Operand operand;
     if (token == "_") return operand;
     if (token.front() == '"') {
@@ -180,7 +180,7 @@ struct Compiler {
     if (token.front() == '@') {
       operand.kind = Operand::Kind::kConstant;
       operand.tag = kTextOffsetTag;
-      pending.push_back({textAt, token.substr(1), line});
+      pending.push_back({0, token.substr(1), line});  // Command finds where it lands
       return operand;
     }
     if (token.front() == '=') {
@@ -228,7 +228,7 @@ struct Compiler {
     std::vector<size_t> offsetArguments;
     for (size_t i = next; i < tokens.size(); ++i) {
       const size_t before = pending.size();
-      arguments.push_back(Argument(tokens[i], line, 0));
+      arguments.push_back(Argument(tokens[i], line));
       if (pending.size() != before) offsetArguments.push_back(arguments.size() - 1);
     }
     if (opcode == kMessageOpcode && !arguments.empty() && arguments[0].kind == Operand::Kind::kConstant) {
