@@ -15,6 +15,7 @@
 #include "resource/BaseFolder.h"
 #include "resource/Paths.h"
 #include "resource/SpiPluginLoader.h"
+#include "script/ScriptFile.h"
 
 namespace orrivel {
 
@@ -139,7 +140,12 @@ int GameApplication::OnDropFiles(MessageRecord& record) {
 
 int GameApplication::BootScripts() {
   scripts = std::make_unique<ScriptHost>();
-  if (const char* folder = GetSaveFolder()) scripts->SetSaveFolder(folder);
+  // What saves cut short by a crash left behind goes before the next ones.
+  RemoveStaleTempFiles(BaseFolder(), kSaveTempPrefix);
+  if (const char* folder = GetSaveFolder()) {
+    RemoveStaleTempFiles(folder, kSaveTempPrefix);
+    scripts->SetSaveFolder(folder);
+  }
   if (scripts->LoadSystem("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", true, true) !=
       0) {
     ShowMessageBox(Text("スクリプト初期化ファイルのロードに失敗"), kIconStop);

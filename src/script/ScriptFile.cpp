@@ -20,7 +20,7 @@ ScriptFileBytes ReadScriptFile(const std::string& path) {
 bool WriteScriptFile(const std::string& path, std::span<const uint8_t> data) {
   std::string full;
   if (MakeFullPath(full, path) == 0) return false;
-  return platform::ReplaceFileContents(full, data, "VQF");
+  return platform::ReplaceFileContents(full, data, kSaveTempPrefix);
 }
 
 }  // namespace orrivel

@@ -26,5 +26,7 @@ ScriptFileBytes ReadScriptFile(const std::string& path);
 // the old file, so a failed write leaves the old file as it was. A file
 // the player made read-only is not replaced (false).
 bool WriteScriptFile(const std::string& path, std::span<const uint8_t> data);
+// The name prefix of WriteScriptFile's temporary files.
+inline constexpr const char* kSaveTempPrefix = "VQF";
 
 }  // namespace orrivel

@@ -1,0 +1,28 @@
+#pragma once
+// A picture header may claim a large size in a few bytes, and every decoder
+// then fills the whole claimed buffer. Fuzz targets skip such inputs, so
+// that each run stays fast and the time goes to the parsers themselves.
+#include <cstddef>
+#include <cstdint>
+
+#include "resource/BmpDecoder.h"
+#include "resource/ElgDecoder.h"
+
+namespace orrivel::fuzz {
+
+constexpr uint64_t kMaxFuzzPixels = 1u << 16;
+
+// False when the bytes, read as a BMP or ELG header, claim more pixels.
+inline bool PictureWithinFuzzSize(const uint8_t* data, size_t size) {
+  BmpDecoder::Layout layout;
+  if (BmpDecoder::ReadLayout(data, size, &layout) == 0 &&
+      uint64_t(layout.width) * layout.height > kMaxFuzzPixels)
+    return false;
+  ElgDecoder::Header header;
+  if (ElgDecoder::ParseHeader(data, size, &header) == 0 &&
+      uint64_t(header.width) * header.height > kMaxFuzzPixels)
+    return false;
+  return true;
+}
+
+}  // namespace orrivel::fuzz
