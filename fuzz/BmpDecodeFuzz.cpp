@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "PictureSizeGuard.h"
+#include "FuzzPictures.h"
 #include "resource/BmpDecoder.h"
 
 namespace {

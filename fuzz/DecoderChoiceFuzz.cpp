@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "PictureSizeGuard.h"
+#include "FuzzPictures.h"
 #include "resource/DecodedPicture.h"
 #include "resource/ImageLoaderManager.h"
 
@@ -31,16 +31,6 @@ struct Buffer {
   static void Release(void* user) { ++static_cast<Buffer*>(user)->released; }
 };
 
-ImageLoaderManager& Manager() {
-  static ImageLoaderManager* manager = [] {
-    auto* made = new ImageLoaderManager();
-    made->SetCacheLimit(0);
-    made->RegisterBuiltInDecoders();
-    return made;
-  }();
-  return *manager;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -50,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ++data;
   --size;
   if (!fuzz::PictureWithinFuzzSize(data, size)) return 0;
-  ImageLoaderManager& manager = Manager();
+  ImageLoaderManager& manager = fuzz::BuiltInLoaderManager();
   PictureDecoder* byData = manager.FindDecoderForData(data, size, name);
   if (name) manager.FindDecoderByExtension(name, false);
   for (const bool as8bit : {false, true}) {

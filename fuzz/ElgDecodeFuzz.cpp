@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "PictureSizeGuard.h"
+#include "FuzzPictures.h"
 #include "resource/BitmapInfoHeader.h"
 #include "resource/ElgDecoder.h"
 

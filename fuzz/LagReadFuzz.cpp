@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "PictureSizeGuard.h"
+#include "FuzzPictures.h"
 #include "resource/BmpDecoder.h"
 #include "resource/ElgDecoder.h"
 #include "resource/LagAnimation.h"

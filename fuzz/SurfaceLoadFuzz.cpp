@@ -4,33 +4,18 @@
 // choose (partly outside included).
 #include <cstdint>
 
-#include "PictureSizeGuard.h"
+#include "FuzzPictures.h"
 #include "raster/Surface.h"
 #include "resource/ImageLoaderManager.h"
 
-namespace {
-
-using namespace orrivel;
-
-ImageLoaderManager& Manager() {
-  static ImageLoaderManager* manager = [] {
-    auto* made = new ImageLoaderManager();
-    made->SetCacheLimit(0);
-    made->RegisterBuiltInDecoders();
-    return made;
-  }();
-  return *manager;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace orrivel;
   if (size < 2 || size > 65536) return 0;
   const int32_t x = int8_t(data[0]), y = int8_t(data[1]);
   data += 2;
   size -= 2;
   if (!fuzz::PictureWithinFuzzSize(data, size)) return 0;
-  ImageLoaderManager* old = Surface::SetLoaderManager(&Manager());
+  ImageLoaderManager* old = Surface::SetLoaderManager(&fuzz::BuiltInLoaderManager());
   {
     Surface wide, narrow;
     wide.LoadImage(nullptr, data, size, 0);
