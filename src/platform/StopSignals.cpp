@@ -1,13 +1,17 @@
 #include "platform/StopSignals.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace orrivel::platform {
 namespace {
 
-volatile std::sig_atomic_t g_stopRequested = 0;
+// Lock-free, so the handler may set it; atomic, because any thread that
+// reads messages may take it.
+std::atomic<int> g_stopRequested{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-void NoteStopSignal(int) { g_stopRequested = 1; }
+void NoteStopSignal(int) { g_stopRequested.store(1); }
 
 }  // namespace
 
@@ -20,12 +24,8 @@ void InstallStopSignalHandlers() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
-bool TakeStopRequest() {
-  if (!g_stopRequested) return false;
-  g_stopRequested = 0;
-  return true;
-}
+bool TakeStopRequest() { return g_stopRequested.load() != 0 && g_stopRequested.exchange(0) != 0; }
 
-bool StopRequestPending() { return g_stopRequested != 0; }
+bool StopRequestPending() { return g_stopRequested.load() != 0; }
 
 }  // namespace orrivel::platform
