@@ -1,7 +1,9 @@
 // Reads arbitrary bytes as a state file (header and whole) and as the
 // variable file, against the variables of tools/sob/savefiles.sas: int Save,
 // STR Save (16 bytes), int AutoSave, STR AutoSave (8 bytes), PSTR AutoSave.
-// A refused file must leave every variable as it was.
+// A refused header or variable file must leave every variable as it was; a
+// state file may restore the variables before the point where its body stops
+// matching, but never the PSTR, which is never saved.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +46,13 @@ std::vector<uint8_t> Snapshot(orrivel::ScriptHost& host) {
   return bytes;
 }
 
+// The PSTR variable's bytes (the last record, at offset 32 of the image).
+std::vector<uint8_t> PstrBytes(const std::vector<uint8_t>& image) {
+  if (image.size() < 36) return {};
+  return std::vector<uint8_t>(image.begin() + 32, image.begin() + 36);
+}
+std::vector<uint8_t> PstrBytes(orrivel::ScriptHost& host) { return PstrBytes(Snapshot(host)); }
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -63,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (host.ReadStateFileInfo("F", records[0].address, records[1].address) != 0 && Snapshot(host) != before)
     std::abort();
   const std::vector<uint8_t> afterInfo = Snapshot(host);
-  if (host.ReadStateFile("F") != 0 && Snapshot(host) != afterInfo) std::abort();
+  host.ReadStateFile("F");
+  if (PstrBytes(host) != PstrBytes(afterInfo)) std::abort();
   const std::vector<uint8_t> afterState = Snapshot(host);
   if (host.LoadVariableFile("F") != 0 && Snapshot(host) != afterState) std::abort();
   return 0;

@@ -10,7 +10,9 @@
 #include "platform/PathResolver.h"
 #include "platform/TextCodec.h"
 #include "raster/BlendTables.h"
+#include "raster/DrawSettingByte.h"
 #include "raster/KernelFlags.h"
+#include "raster/Surface.h"
 #include "base/TickSource.h"
 #include "resource/BaseFolder.h"
 #include "resource/Paths.h"
@@ -25,9 +27,11 @@ GameApplication::GameApplication() {
   SetMathTables(&mathTables);
   InitBaseFolder();
   baseFolder = BaseFolder();
+  Surface::SetLoaderManager(&images);
   // The start-up steps that live in the libraries above the framework.
   StartupHooks& hooks = GetStartupHooks();
   hooks.buildBlendTables = [] { BuildBlendTables(); };
+  hooks.publishRasterSetting = [](uint8_t value) { SetDrawSettingByte(value); };
   hooks.identifyProcessor = [] { IdentifyProcessor(); };
   hooks.maskProcessorFeatures = [](bool cmov, bool mmx, bool sse, bool sse2) {
     ProcessorInfo& cpu = Processor();
@@ -41,6 +45,9 @@ GameApplication::GameApplication() {
 
 GameApplication::~GameApplication() {
   scripts.reset();
+  if (GetSoundDevice() == sound.get()) SetSoundDevice(nullptr);
+  sound.reset();
+  if (Surface::LoaderManager() == &images) Surface::SetLoaderManager(nullptr);
   if (GetArchiveManager() == archives.get()) SetArchiveManager(nullptr);
   if (GetMathTables() == &mathTables) SetMathTables(nullptr);
 }
@@ -113,10 +120,24 @@ int GameApplication::Configure() {
   archives->RegisterLpkDecoder();
   archives->LoadPlugins("plugin");
   scriptArchiveCode = MountGameArchives(*archives);
-  // Picture plug-ins need the image loader, which the drawing side brings;
-  // archive plug-ins are usable now.
-  ScanSpiPlugins("plugin", archives.get(), nullptr, true, false);
+  LoadPictureDecodersAndPlugins();
   return 0;
+}
+
+void GameApplication::LoadPictureDecodersAndPlugins() {
+  // Built-in decoders first: a plug-in that claims the same extension
+  // comes after them.
+  images.RegisterBuiltInDecoders();
+  images.LoadPlugins("plugin");
+  ScanSpiPlugins("plugin", archives.get(), &images, true, true);
+  images.SetCacheLimit(ImageCacheMegabytes(imageCacheSetting));
+  dcpObjects.LoadPlugins("plugin");
+  tcpObjects.LoadPlugins("plugin");
+}
+
+int32_t GameApplication::ImageCacheMegabytes(uint8_t setting) {
+  if (setting == 0) return -1;
+  return (int32_t(setting) - 1) * 4;
 }
 
 int GameApplication::CreateWindowResources() {
@@ -176,6 +197,7 @@ int GameApplication::CreateDevices() {
   if (errorCode == 2) errorCode = 0;
   // Without the library the engine's own kernels do everything.
   pixelOps = BindPixelOpLibrary(&Processor(), Processor().mmx);
+  OpenSoundOutput();
   InputManager& input = Input();
   if (input.CreateActionMap(20, &actions) == 0) InstallDefaultBindings(*actions);
   input.SetJoysticksEnabled(useJoystick != 0);
@@ -184,6 +206,15 @@ int GameApplication::CreateDevices() {
     if (!keepSystemCursor) mouse->SetCursorState(0, kNoWindow, 0);
   }
   return 0;
+}
+
+void GameApplication::OpenSoundOutput() {
+  sound = std::make_unique<SoundDevice>();
+  if (sound->Create(nullptr, false, false, nullptr) == kSoundDeviceOk) {
+    SetSoundDevice(sound.get());
+  } else {
+    sound.reset();
+  }
 }
 
 std::string GameApplication::DescribeFailure() const {
@@ -261,6 +292,27 @@ bool GameApplication::RunScriptSteps(int count) {
     if (!ReportScriptStep(scriptResult)) return false;
   }
   return true;
+}
+
+void GameApplication::OnModalBegin() {
+  if (modalDepth_++ == 0) SetPumpWaiting(true);
+}
+
+void GameApplication::OnModalEnd() {
+  if (modalDepth_ > 0 && --modalDepth_ == 0) SetPumpWaiting(false);
+}
+
+void GameApplication::EnableFileDrop(bool enable) {
+  fileDropOn_ = enable;
+  dropTarget.Enable(mainWindow.GetHandle(), enable ? 1 : 0);
+}
+
+void GameApplication::OnEnteredFullScreen() {
+  if (fileDropOn_) dropTarget.Enable(mainWindow.GetHandle(), 1);
+}
+
+void GameApplication::OnEnteredWindow() {
+  if (fileDropOn_) dropTarget.Enable(mainWindow.GetHandle(), 1);
 }
 
 void GameApplication::SetPumpWaiting(bool waiting) {

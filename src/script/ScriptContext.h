@@ -115,15 +115,14 @@ class ScriptContext {
   // 0; 1 the cursor has no buffer; 2 fromSnapshot without a snapshot image;
   // 3 the buffer is too small (nothing useful written).
   int SerializeVariables(ByteWriter& cursor, uint8_t selector, bool fromSnapshot) const;
-  // Reads what SerializeVariables wrote into the live variables: 0; 1 a kind
-  // byte does not match its variable; 2 the stream ends before every
-  // selected variable is filled. The stream is checked whole before anything
-  // is copied, so a refused stream changes no variable. The cursor moves
-  // past the stream only on success.
+  // Reads what SerializeVariables wrote into the live variables, in record
+  // order, as far as the stream matches: 0 every selected variable restored;
+  // 1 a kind byte that differs from its variable, or a stream that ends
+  // before a variable's bytes, stopped the restore there (the variables
+  // before it stay restored, the others keep their values). Bytes after the
+  // last selected variable are left unread. The cursor ends after the last
+  // variable restored.
   int DeserializeVariables(SobCursor& cursor);
-  // Checks a stream as DeserializeVariables would and moves the cursor past
-  // it on success, without touching any variable.
-  int SkipVariables(SobCursor& cursor);
 
   // Scene flags of the current scene's entry (shared false) or of the last
   // entry (shared true); a current scene entry must exist either way.
@@ -182,12 +181,10 @@ class ScriptContext {
   const uint8_t* VariableBytes(ImageSlot slot, size_t index) const;
   // Appends the kind byte and bytes of every variable the selector selects.
   void AppendVariables(std::vector<uint8_t>& out, uint8_t selector, ImageSlot from) const;
-  // Walks kind bytes and variable bytes of the selector's variables (no
-  // leading selector byte) and, when apply is set, copies them into live
-  // storage. 0; 1 kind mismatch; 2 the stream ends first.
-  int ReadVariableBytes(SobCursor& cursor, uint8_t selector, bool apply);
-  // Checks the whole stream, then applies it; the cursor moves only on success.
-  int CheckAndReadVariableBytes(SobCursor& cursor, uint8_t selector);
+  // Copies the kind bytes and variable bytes of the selector's variables (no
+  // leading selector byte) into live storage, as DeserializeVariables does:
+  // 0 all restored; 1 stopped at the first variable that does not match.
+  int RestoreVariableBytes(SobCursor& cursor, uint8_t selector);
   // Frees every scene module, keeping the library.
   void DropSceneModules();
 

@@ -130,43 +130,28 @@ int ScriptContext::SerializeVariables(ByteWriter& cursor, uint8_t selector, bool
   return cursor.Ok() ? 0 : 3;
 }
 
-int ScriptContext::ReadVariableBytes(SobCursor& cursor, uint8_t selector, bool apply) {
+int ScriptContext::RestoreVariableBytes(SobCursor& cursor, uint8_t selector) {
   const auto& records = images_[kLive].records;
   for (size_t i = 0; i < records.size(); ++i) {
     if (!SelectorSelects(records[i], selector)) continue;
-    const uint8_t kind = cursor.U8();
-    if (!cursor.Ok()) return 2;
-    if (kind != records[i].kind) return 1;
-    const uint8_t* bytes = cursor.Take(records[i].size);
-    if (!bytes) return 2;
-    if (!apply) continue;
+    // Records carry no lengths, so the first variable whose kind byte or
+    // bytes are not there ends the restore; the variables before it keep
+    // what they got. A game that added variables at the end still finds
+    // every older one in a file saved before the change.
+    SobCursor work = cursor;
+    const uint8_t kind = work.U8();
+    const uint8_t* bytes = work.Take(records[i].size);
+    if (!work.Ok() || kind != records[i].kind) return 1;
     if (uint8_t* target = VariableBytes(kLive, i)) std::memcpy(target, bytes, records[i].size);
+    cursor = work;
   }
   return 0;
 }
 
-int ScriptContext::CheckAndReadVariableBytes(SobCursor& cursor, uint8_t selector) {
-  SobCursor check = cursor;
-  if (int code = ReadVariableBytes(check, selector, false)) return code;
-  return ReadVariableBytes(cursor, selector, true);
-}
-
-int ScriptContext::SkipVariables(SobCursor& cursor) {
-  SobCursor work = cursor;
-  const uint8_t selector = work.U8();
-  if (!work.Ok()) return 2;
-  if (int code = ReadVariableBytes(work, selector, false)) return code;
-  cursor = work;
-  return 0;
-}
-
 int ScriptContext::DeserializeVariables(SobCursor& cursor) {
-  SobCursor work = cursor;
-  const uint8_t selector = work.U8();
-  if (!work.Ok()) return 2;
-  if (int code = CheckAndReadVariableBytes(work, selector)) return code;
-  cursor = work;
-  return 0;
+  const uint8_t selector = cursor.U8();
+  if (!cursor.Ok()) return 1;
+  return RestoreVariableBytes(cursor, selector);
 }
 
 }  // namespace orrivel

@@ -55,8 +55,11 @@ class ScriptHost : public ScriptContext {
   // null): the voice settings and the AutoSave variables.
   // 0; 1 no name; 2 no memory; 3 the file cannot be written.
   int SaveVariableFile(const char* name);
-  // 0; 1 no name or the file cannot be opened; 2 the file does not unpack
-  // or does not fit the current variables (then nothing changes).
+  // 0; 1 no name or the file cannot be opened; 2 the file is damaged: its
+  // sizes do not fit it, its body does not unpack or ends inside the voice
+  // fields (then nothing changes). Voice settings are taken only when the
+  // file's count equals the voice table's; the variables are restored as far
+  // as they match the current ones (DeserializeVariables), still 0.
   int LoadVariableFile(const char* name);
 
   // A state file: a header int and a header string (given by the addresses
@@ -74,8 +77,11 @@ class ScriptHost : public ScriptContext {
   // header runs past the end of the file. Nothing changes unless 0.
   int ReadStateFileInfo(const char* name, uint32_t headerInt, uint32_t headerStr);
   // Restores the file's variables. 0; 1 no name or the file cannot be
-  // opened; 2 bad checksum, a body that does not unpack, a damaged file or
-  // a kind mismatch (then nothing changes).
+  // opened; 2 bad checksum, a body that does not unpack or sizes that do
+  // not fit the file (then nothing changes), or a body that stops matching
+  // the current variables (a kind that differs, or the body ends first):
+  // the variables before that point stay restored. Bytes after the last
+  // variable are ignored.
   int ReadStateFile(const char* name);
   static constexpr int kStateFileDamaged = 4;
 

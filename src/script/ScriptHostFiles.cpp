@@ -75,10 +75,6 @@ int ScriptHost::LoadVariableFile(const char* name) {
   const uint32_t voiceCount = cursor.U32();
   const uint8_t* voiceFields = cursor.Take(uint64_t(voiceCount) * kVoiceRecordBytes);
   if (!cursor.Ok()) return 2;
-  // The variables must fit exactly before anything changes.
-  SobCursor variables = cursor;
-  if (SkipVariables(variables) != 0 || variables.Remaining() != 0) return 2;
-  DeserializeVariables(cursor);
   // Voice settings of another table are skipped; the variables still count.
   if (voiceCount == voices_.Entries().size()) {
     SobCursor fields(voiceFields, uint64_t(voiceCount) * kVoiceRecordBytes);
@@ -88,6 +84,9 @@ int ScriptHost::LoadVariableFile(const char* name) {
       entry.unheard = fields.U8();
     }
   }
+  // A file from before the game's variables changed restores what still
+  // matches; the rest keep their values.
+  DeserializeVariables(cursor);
   return 0;
 }
 
@@ -228,11 +227,10 @@ int ScriptHost::ReadStateFile(const char* name) {
   if (checksum != layout.checksum) return 2;
   std::vector<uint8_t> body;
   if (!UnpackBody(layout.stored, layout.storedSize, layout.unpackedSize, body)) return 2;
-  SobCursor check(body.data(), body.size());
-  if (ReadVariableBytes(check, layout.selector, false) != 0 || check.Remaining() != 0) return 2;
+  // As far as the body matches the current variables; a mismatch is
+  // reported, the variables before it stay restored.
   SobCursor cursor(body.data(), body.size());
-  ReadVariableBytes(cursor, layout.selector, true);
-  return 0;
+  return RestoreVariableBytes(cursor, layout.selector) == 0 ? 0 : 2;
 }
 
 int ScriptHost::GetVariableSizes(uint32_t intAddress, uint32_t strAddress, uint32_t* outIntSize,

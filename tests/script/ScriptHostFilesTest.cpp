@@ -38,6 +38,36 @@ voiceinf::File Voices() {
   return file;
 }
 
+// The unpacked body of a saved file whose body starts at bodyStart, after
+// its two u32 sizes and the header fields between them and the body.
+std::vector<uint8_t> UnpackedBody(const std::vector<uint8_t>& file, size_t bodyStart) {
+  SobCursor header(file.data(), file.size());
+  const uint32_t storedSize = header.U32();
+  const uint32_t unpackedSize = header.U32();
+  std::vector<uint8_t> body;
+  EXPECT_TRUE(UnpackBody(file.data() + bodyStart, storedSize, unpackedSize, body));
+  return body;
+}
+
+// A saved file holding body and then extra as is: the two sizes, the header
+// fields, then (for a state file, whose header ends with the selector) the
+// checksum, and the body.
+std::vector<uint8_t> StoredFile(const std::vector<uint8_t>& header, std::vector<uint8_t> body,
+                                const std::vector<uint8_t>& extra = {}) {
+  body.insert(body.end(), extra.begin(), extra.end());
+  std::vector<uint8_t> file;
+  for (uint32_t word : {uint32_t(body.size()), 0u})
+    for (int i = 0; i < 4; ++i) file.push_back(uint8_t(word >> (8 * i)));
+  file.insert(file.end(), header.begin(), header.end());
+  if (!header.empty()) {
+    uint8_t checksum = 0;
+    for (uint8_t byte : body) checksum = uint8_t(checksum + byte);
+    file.push_back(checksum);
+  }
+  file.insert(file.end(), body.begin(), body.end());
+  return file;
+}
+
 TEST(ScriptHostFilesTest, VoiceTableIsReadWithItsPrefixes) {
   HostWithDisk f(kGame);
   f.disk.files["SCRIPT\\VOICEINF.DAT"] = voiceinf::Write(Voices());
@@ -143,7 +173,7 @@ TEST(ScriptHostFilesTest, VariableFileKeepsVoicesAndAutoSaveVariables) {
   EXPECT_EQ(h.host.Voices().Entries()[1].level, 256u);
   EXPECT_EQ(h.Int(kU), 1234u);
 
-  // Every cut, a longer file and a body for other variables are refused whole.
+  // Every cut and a longer file are refused whole: their sizes do not fit.
   HostWithDisk k(kGame);
   for (size_t length = 0; length < saved.size(); ++length) {
     k.disk.files["CUT.VAR"].assign(saved.begin(), saved.begin() + std::ptrdiff_t(length));
@@ -153,28 +183,79 @@ TEST(ScriptHostFilesTest, VariableFileKeepsVoicesAndAutoSaveVariables) {
   longer.push_back(0);
   k.disk.files["LONG.VAR"] = longer;
   EXPECT_EQ(k.host.LoadVariableFile("LONG.VAR"), 2);
-  // Variables that read whole but leave bytes over in the body: refused
-  // before any variable changes.
-  {
-    SobCursor header(saved.data(), saved.size());
-    const uint32_t storedSize = header.U32();
-    const uint32_t unpackedSize = header.U32();
-    std::vector<uint8_t> body;
-    ASSERT_TRUE(UnpackBody(header.Take(storedSize), storedSize, unpackedSize, body));
-    body.push_back(0);
-    std::vector<uint8_t> trailing;
-    for (uint32_t word : {uint32_t(body.size()), 0u})
-      for (int i = 0; i < 4; ++i) trailing.push_back(uint8_t(word >> (8 * i)));
-    trailing.insert(trailing.end(), body.begin(), body.end());
-    k.disk.files["TRAIL.VAR"] = trailing;
-    EXPECT_EQ(k.host.LoadVariableFile("TRAIL.VAR"), 2);
-  }
-  HostWithDisk other("vars\n  int x autosave\n  int y autosave\n");
-  other.disk.files["USER.VAR"] = saved;
-  EXPECT_EQ(other.host.LoadVariableFile("USER.VAR"), 2);
-  EXPECT_EQ(other.Int(0), 0u);
+  // A body that ends inside the voice fields.
+  k.disk.files["VOICES.VAR"] = StoredFile({}, {3, 0, 0, 0, 1, 2, 3, 4, 5, 6});
+  EXPECT_EQ(k.host.LoadVariableFile("VOICES.VAR"), 2);
   EXPECT_EQ(k.Int(kU), 33u);
   EXPECT_EQ(k.Str(kV), "auto");
+}
+
+// Every live variable of a host: ints as numbers, STR as their text, PSTR as *.
+std::string Describe(const HostWithDisk& f) {
+  std::string text;
+  for (size_t i = 0; i < f.host.LiveRecords().size(); ++i) {
+    const uint8_t kind = f.host.LiveRecords()[i].kind;
+    if (!text.empty()) text += ' ';
+    text += kind == kVariableInt ? std::to_string(f.Int(i)) : kind == kVariableStr ? f.Str(i) : "*";
+  }
+  return text;
+}
+
+// The same saved variables read by games whose variables changed since.
+TEST(ScriptHostFilesTest, SavedVariablesRestoreAsFarAsTheyMatch) {
+  HostWithDisk writer(kGame);
+  writer.SetInt(kA, 1);
+  writer.SetInt(kS, 2);
+  writer.SetStr(kT, "two");
+  writer.SetInt(kU, 3);
+  writer.SetStr(kV, "three");
+  writer.SetInt(kBig, 4);
+  ASSERT_EQ(writer.host.SaveVariableFile("USER.VAR"), 0);
+  ASSERT_EQ(writer.host.WriteStateFile("STATE.DAT", 2, 0, 0, false), 0);
+  const std::vector<uint8_t> variableFile = writer.disk.files.at("USER.VAR");
+  const std::vector<uint8_t> stateFile = writer.disk.files.at("STATE.DAT");
+  // The same bodies with bytes after their last variable.
+  const std::vector<uint8_t> longerVariableFile = StoredFile({}, UnpackedBody(variableFile, 8), {7, 7});
+  const std::vector<uint8_t> longerStateFile =
+      StoredFile({0, 0, 0, 0, 0, 0, 0, 0, 2}, UnpackedBody(stateFile, 18), {7, 7});
+
+  const std::string same = kGame;
+  const auto replaced = [&same](const std::string& from, const std::string& to) {
+    std::string text = same;
+    text.replace(text.find(from), from.size(), to);
+    return text;
+  };
+  const std::string bigLine = "  int  big autosave size 8 = 44\n";
+  const std::string oneMore = replaced(bigLine, bigLine + "  int  extra autosave = 5\n");
+  const std::string oneFewer = replaced(bigLine, "");
+  const std::string kindChanged = replaced("str  v autosave size 12 = \"auto\"", "int  v autosave size 12");
+  struct Case {
+    const char* what;
+    std::string game;
+    bool leftOver;  // the body gets bytes after its last variable
+    // What the variable file (AutoSave: u v big) restores; it always answers 0.
+    const char* variableFileGives;  // a s t u v p big [extra]
+    int stateCode;                  // the state file holds every scope
+    const char* stateFileGives;
+  };
+  const Case cases[] = {
+      {"same variables", same, false, "11 22 save 3 three * 4", 0, "1 2 two 3 three * 4"},
+      {"one more at the end", oneMore, false, "11 22 save 3 three * 4 5", 2, "1 2 two 3 three * 4 5"},
+      {"one fewer at the end", oneFewer, false, "11 22 save 3 three *", 0, "1 2 two 3 three *"},
+      {"a kind changed in the middle", kindChanged, false, "11 22 save 3 0 * 44", 2, "1 2 two 3 0 * 44"},
+      {"bytes left over", same, true, "11 22 save 3 three * 4", 0, "1 2 two 3 three * 4"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HostWithDisk reader(c.game.c_str());
+    reader.disk.files["USER.VAR"] = c.leftOver ? longerVariableFile : variableFile;
+    reader.disk.files["STATE.DAT"] = c.leftOver ? longerStateFile : stateFile;
+    EXPECT_EQ(reader.host.LoadVariableFile("USER.VAR"), 0);
+    EXPECT_EQ(Describe(reader), c.variableFileGives);
+    reader.host.ResetVariables(0, 0);
+    EXPECT_EQ(reader.host.ReadStateFile("STATE.DAT"), c.stateCode);
+    EXPECT_EQ(Describe(reader), c.stateFileGives);
+  }
 }
 
 TEST(ScriptHostFilesTest, StateFilesRoundTripWithTheirHeader) {

@@ -158,24 +158,50 @@ TEST(ScriptVariablesTest, SerialisationRoundTripsIntAndStrButNeverPstr) {
   EXPECT_EQ(Untouched(f), "---uv-w");
 }
 
-TEST(ScriptVariablesTest, DamagedStreamsChangeNoVariable) {
+TEST(ScriptVariablesTest, StreamsRestoreAsFarAsTheyMatch) {
   HostWithDisk f(kVariables);
   std::vector<uint8_t> all = Serialize(f.host, 2);
-  f.host.ClearVariables(0, 0);
-  const std::string cleared = Untouched(f);
+  // Where each selected variable's bytes end in the stream (a, s, t, u, v, w).
+  const size_t ends[] = {6, 11, 20, 25, 38, 47};
+  ASSERT_EQ(all.size(), 47u);
+  const std::string full = "astuv-w";  // the PSTR is never in the stream
 
-  // Every cut of the stream is refused.
-  for (size_t length = 0; length < all.size(); ++length) {
+  // A cut stream restores every variable it holds whole, and stops at the
+  // first one it ends inside; the cursor stays after the last one restored.
+  for (size_t length = 0; length <= all.size(); ++length) {
+    SCOPED_TRACE(length);
+    f.host.ClearVariables(0, 0);
     SobCursor cursor(all.data(), length);
-    EXPECT_EQ(f.host.DeserializeVariables(cursor), 2) << length;
-    EXPECT_EQ(cursor.Position(), 0u);
+    std::string expected = "-------";
+    size_t restoredEnd = length == 0 ? 0 : 1;
+    for (size_t i = 0, letter = 0; i < std::size(ends); ++i, ++letter) {
+      if (full[letter] == '-') ++letter;
+      if (ends[i] > length) break;
+      expected[letter] = full[letter];
+      restoredEnd = ends[i];
+    }
+    EXPECT_EQ(f.host.DeserializeVariables(cursor), length == all.size() ? 0 : 1);
+    EXPECT_EQ(Untouched(f), expected);
+    EXPECT_EQ(cursor.Position(), restoredEnd);
   }
-  // A kind byte late in the stream that does not match its variable.
+
+  // A kind byte in the middle that does not match its variable (u's) stops
+  // the restore there; the ones before it stay restored.
   std::vector<uint8_t> wrongKind = all;
-  wrongKind[all.size() - 9] = kVariableStr;  // w's kind byte
+  wrongKind[20] = kVariableStr;
+  f.host.ClearVariables(0, 0);
   SobCursor cursor(wrongKind.data(), wrongKind.size());
   EXPECT_EQ(f.host.DeserializeVariables(cursor), 1);
-  EXPECT_EQ(Untouched(f), cleared);
+  EXPECT_EQ(Untouched(f), "ast----");
+
+  // Bytes after the last variable are left unread.
+  std::vector<uint8_t> longer = all;
+  longer.insert(longer.end(), {1, 2, 3});
+  f.host.ClearVariables(0, 0);
+  SobCursor longCursor(longer.data(), longer.size());
+  EXPECT_EQ(f.host.DeserializeVariables(longCursor), 0);
+  EXPECT_EQ(Untouched(f), full);
+  EXPECT_EQ(longCursor.Remaining(), 3u);
 
   // Writer errors.
   ByteWriter none(nullptr, 100);

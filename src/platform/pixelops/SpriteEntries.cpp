@@ -1,0 +1,207 @@
+// The drawing entries of sprites and the canvas background: a blend by draw
+// mode and opacity, a resampled stretch and a turned draw by corner data.
+// Every rectangle is cut to the images before a pixel is read or written.
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/pixelops/BlendRows.h"
+#include "platform/pixelops/Entries.h"
+
+namespace pixelops {
+
+using orrivel::PixelOpCorners;
+using orrivel::PixelOpImage;
+using orrivel::Rect;
+
+namespace {
+
+Rect Whole(const PixelOpImage* image) { return {0, 0, image->width, image->height}; }
+
+// The rectangle (null: the whole image) cut to the image; empty when
+// nothing is left.
+Rect CutTo(const PixelOpImage* image, const Rect* rect) {
+  if (rect == nullptr) return Whole(image);
+  Rect r{std::max(rect->left, 0), std::max(rect->top, 0), std::min(rect->right, image->width),
+         std::min(rect->bottom, image->height)};
+  return r.IsEmpty() ? Rect{} : r;
+}
+
+inline uint32_t AddScaled(uint32_t d, uint32_t s, uint32_t k) {
+  uint32_t out = d & 0xFF000000u;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const uint32_t sum = ((d >> shift) & 0xFF) + Div255(((s >> shift) & 0xFF) * k);
+    out |= std::min<uint32_t>(sum, 255) << shift;
+  }
+  return out;
+}
+
+inline uint32_t SubScaled(uint32_t d, uint32_t s, uint32_t k) {
+  uint32_t out = d & 0xFF000000u;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const int32_t rest = int32_t((d >> shift) & 0xFF) - int32_t(Div255(((s >> shift) & 0xFF) * k));
+    out |= uint32_t(std::max(rest, 0)) << shift;
+  }
+  return out;
+}
+
+template <typename Op>
+void EachRow(const PixelOpImage* target, const PixelOpImage* source, const Rect& dest,
+             int32_t sx, int32_t sy, Op op) {
+  const int32_t w = dest.Width();
+  for (int32_t j = 0; j < dest.Height(); ++j) {
+    uint32_t* out = Row32(target, dest.top + j) + dest.left;
+    const uint32_t* in = Row32(source, sy + j) + sx;
+    op(out, in, w);
+  }
+}
+
+void BlendRows(const PixelOpImage* target, const PixelOpImage* source, const Rect& dest, int32_t sx,
+               int32_t sy, int32_t mode, uint32_t k) {
+  switch (mode) {
+    case 0:
+      if (k == 255) {
+        EachRow(target, source, dest, sx, sy,
+                [](uint32_t* out, const uint32_t* in, int32_t w) { std::copy(in, in + w, out); });
+      } else {
+        EachRow(target, source, dest, sx, sy, [k](uint32_t* out, const uint32_t* in, int32_t w) {
+          for (int32_t i = 0; i < w; ++i) out[i] = Mix(out[i], in[i], k);
+        });
+      }
+      return;
+    case 2:
+      EachRow(target, source, dest, sx, sy, [k](uint32_t* out, const uint32_t* in, int32_t w) {
+        BlendAlphaRowPacked(out, in, w, k);
+      });
+      return;
+    case 4:
+      EachRow(target, source, dest, sx, sy, [k](uint32_t* out, const uint32_t* in, int32_t w) {
+        for (int32_t i = 0; i < w; ++i) out[i] = AddScaled(out[i], in[i], k);
+      });
+      return;
+    default:
+      EachRow(target, source, dest, sx, sy, [k](uint32_t* out, const uint32_t* in, int32_t w) {
+        for (int32_t i = 0; i < w; ++i) out[i] = SubScaled(out[i], in[i], k);
+      });
+      return;
+  }
+}
+
+// The texel at source position (u, v) in source pixels, read from inside
+// area only: nearest, or the four nearest weighted by distance.
+uint32_t Sample(const PixelOpImage* source, const Rect& area, double u, double v, bool smooth) {
+  if (!smooth) {
+    const int64_t col = std::clamp<int64_t>(int64_t(std::floor(u)), area.left, area.right - 1);
+    const int64_t row = std::clamp<int64_t>(int64_t(std::floor(v)), area.top, area.bottom - 1);
+    return Row32(source, row)[col];
+  }
+  const double fu = u - 0.5, fv = v - 0.5;
+  const double bu = std::floor(fu), bv = std::floor(fv);
+  const uint32_t wx = uint32_t(std::clamp((fu - bu) * 256.0, 0.0, 256.0));
+  const uint32_t wy = uint32_t(std::clamp((fv - bv) * 256.0, 0.0, 256.0));
+  auto col = [&](double c) {
+    return std::clamp<int64_t>(int64_t(c), area.left, area.right - 1);
+  };
+  auto row = [&](double r) { return std::clamp<int64_t>(int64_t(r), area.top, area.bottom - 1); };
+  const uint32_t* r0 = Row32(source, row(bv));
+  const uint32_t* r1 = Row32(source, row(bv + 1));
+  const uint32_t p[4] = {r0[col(bu)], r0[col(bu + 1)], r1[col(bu)], r1[col(bu + 1)]};
+  uint32_t out = 0;
+  for (int shift = 0; shift <= 24; shift += 8) {
+    const uint32_t c0 = (p[0] >> shift) & 0xFF, c1 = (p[1] >> shift) & 0xFF;
+    const uint32_t c2 = (p[2] >> shift) & 0xFF, c3 = (p[3] >> shift) & 0xFF;
+    const uint32_t top = c0 * (256 - wx) + c1 * wx, bottom = c2 * (256 - wx) + c3 * wx;
+    out |= ((top * (256 - wy) + bottom * wy + 32768) >> 16) << shift;
+  }
+  return out;
+}
+
+}  // namespace
+
+int32_t SpriteBlend(const PixelOpImage* target, const PixelOpImage* source, int32_t x, int32_t y,
+                    const Rect* sourceRect, int32_t mode, int32_t opacity, int32_t) {
+  if (!Usable32(target) || !Usable32(source)) return kRefused;
+  if (mode != 0 && mode != 2 && mode != 4 && mode != 5) return kRefused;
+  ChangedRect() = {};
+  const Rect area = CutTo(source, sourceRect);
+  if (area.IsEmpty()) return kDone;
+  // Where the cut source lands, in 64 bits so far placements cannot wrap.
+  const int64_t left = int64_t{x} + area.left - (sourceRect ? int64_t{sourceRect->left} : 0);
+  const int64_t top = int64_t{y} + area.top - (sourceRect ? int64_t{sourceRect->top} : 0);
+  const int64_t l = std::max<int64_t>(left, 0), t = std::max<int64_t>(top, 0);
+  const int64_t r = std::min<int64_t>(left + area.Width(), target->width);
+  const int64_t b = std::min<int64_t>(top + area.Height(), target->height);
+  const uint32_t k = uint32_t(std::clamp(opacity, 0, 255));
+  if (l >= r || t >= b || k == 0) return kDone;
+  const Rect dest{int32_t(l), int32_t(t), int32_t(r), int32_t(b)};
+  BlendRows(target, source, dest, int32_t(area.left + (l - left)), int32_t(area.top + (t - top)),
+            mode, k);
+  ChangedRect() = dest;
+  return kDone;
+}
+
+int32_t SpriteStretch(const PixelOpImage* target, const PixelOpImage* source, const Rect* destRect,
+                      int32_t, int32_t, const Rect* sourceRect, int32_t, int32_t resampling,
+                      int32_t opacity, int32_t) {
+  if (!Usable32(target) || !Usable32(source)) return kRefused;
+  const Rect place = destRect != nullptr ? *destRect : Whole(target);
+  const Rect area = CutTo(source, sourceRect);
+  if (place.IsEmpty() || area.IsEmpty()) return kRefused;
+  ChangedRect() = {};
+  const Rect dest = CutTo(target, &place);
+  const uint32_t k = uint32_t(std::clamp(opacity, 0, 255));
+  if (dest.IsEmpty() || k == 0) return kDone;
+  const bool smooth = (resampling & 0x0F) != 0;
+  const double su = double(area.Width()) / (int64_t{place.right} - place.left);
+  const double sv = double(area.Height()) / (int64_t{place.bottom} - place.top);
+  for (int32_t py = dest.top; py < dest.bottom; ++py) {
+    uint32_t* out = Row32(target, py);
+    const double v = area.top + (py - int64_t{place.top} + 0.5) * sv;
+    for (int32_t px = dest.left; px < dest.right; ++px) {
+      const double u = area.left + (px - int64_t{place.left} + 0.5) * su;
+      const uint32_t texel = Sample(source, area, u, v, smooth);
+      out[px] = k == 255 ? texel : Mix(out[px], texel, k);
+    }
+  }
+  ChangedRect() = dest;
+  return kDone;
+}
+
+int32_t SpriteRotate(const PixelOpImage* target, const PixelOpImage* source,
+                     const PixelOpCorners* corners, const Rect* sourceRect, int32_t,
+                     int32_t resampling, int32_t, int32_t, int32_t fill, uint32_t color,
+                     const Rect* destRect) {
+  if (!Usable32(target) || !Usable32(source) || corners == nullptr) return kRefused;
+  const Rect area = CutTo(source, sourceRect);
+  if (area.IsEmpty()) return kRefused;
+  for (const auto& p : corners->points)
+    if (!std::isfinite(p[0]) || !std::isfinite(p[1])) return kRefused;
+  ChangedRect() = {};
+  const Rect dest = CutTo(target, destRect);
+  if (dest.IsEmpty()) return kDone;
+  if (fill != 0)
+    for (int32_t py = dest.top; py < dest.bottom; ++py)
+      std::fill(Row32(target, py) + dest.left, Row32(target, py) + dest.right, color);
+  const double x0 = corners->points[0][0], y0 = corners->points[0][1];
+  const double ax = corners->points[1][0] - x0, ay = corners->points[1][1] - y0;
+  const double bx = corners->points[2][0] - x0, by = corners->points[2][1] - y0;
+  const double det = ax * by - ay * bx;
+  const bool smooth = (resampling & 0x0F) != 0;
+  if (det != 0.0) {
+    for (int32_t py = dest.top; py < dest.bottom; ++py) {
+      uint32_t* out = Row32(target, py);
+      for (int32_t px = dest.left; px < dest.right; ++px) {
+        const double cx = px + 0.5 - x0, cy = py + 0.5 - y0;
+        const double s = (cx * by - cy * bx) / det;
+        const double t = (ax * cy - ay * cx) / det;
+        if (!(s >= 0.0 && s < 1.0 && t >= 0.0 && t < 1.0)) continue;
+        out[px] = Sample(source, area, area.left + s * area.Width(), area.top + t * area.Height(),
+                         smooth);
+      }
+    }
+  }
+  ChangedRect() = dest;
+  return kDone;
+}
+
+}  // namespace pixelops
