@@ -118,8 +118,10 @@ TEST_F(PixelOpSpriteEntriesTest, StretchNearestAndSmooth) {
 TEST_F(PixelOpSpriteEntriesTest, RotateFillsThenDrawsTheParallelogram) {
   Image32 source(4, 2, 0xFF00FF00u);
   Image32 target(6, 6, 0);
-  // A quarter turn: the 4 x 2 picture stands as 2 x 4 at (1, 1).
-  const PixelOpCorners corners{{{1, 5}, {1, 1}, {3, 5}, {3, 1}}};
+  // A quarter turn: the 4 x 2 picture stands as 2 x 4 at (1, 1). Pixel
+  // centres lie on whole numbers, so the picture's edges are half a pixel
+  // out from the centres of its outer pixels.
+  const PixelOpCorners corners{{{0.5, 4.5}, {0.5, 0.5}, {2.5, 4.5}, {2.5, 0.5}}};
   ASSERT_EQ(rotate(&target.view, &source.view, &corners, nullptr, 0, 0, 255, 0, 1, 0xFF0000FFu,
                    nullptr),
             0);

@@ -87,8 +87,17 @@ void BlendRows(const PixelOpImage* target, const PixelOpImage* source, const Rec
   }
 }
 
-// The texel at source position (u, v) in source pixels, read from inside
-// area only: nearest, or the four nearest weighted by distance.
+// a + (b - a) * w / 256 on each byte, two bytes a step (w 0 to 256).
+inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t w) {
+  const uint32_t rb = (((a & 0x00FF00FFu) * (256 - w) + (b & 0x00FF00FFu) * w) >> 8) & 0x00FF00FFu;
+  const uint32_t ag = ((((a >> 8) & 0x00FF00FFu) * (256 - w) + ((b >> 8) & 0x00FF00FFu) * w)) &
+                      0xFF00FF00u;
+  return rb | ag;
+}
+
+// The texel at source position (u, v) in source pixels (texel k covers k
+// to k + 1), read from inside area only: nearest, or the four nearest
+// weighted by distance.
 uint32_t Sample(const PixelOpImage* source, const Rect& area, double u, double v, bool smooth) {
   if (!smooth) {
     const int64_t col = std::clamp<int64_t>(int64_t(std::floor(u)), area.left, area.right - 1);
@@ -105,15 +114,22 @@ uint32_t Sample(const PixelOpImage* source, const Rect& area, double u, double v
   auto row = [&](double r) { return std::clamp<int64_t>(int64_t(r), area.top, area.bottom - 1); };
   const uint32_t* r0 = Row32(source, row(bv));
   const uint32_t* r1 = Row32(source, row(bv + 1));
-  const uint32_t p[4] = {r0[col(bu)], r0[col(bu + 1)], r1[col(bu)], r1[col(bu + 1)]};
-  uint32_t out = 0;
-  for (int shift = 0; shift <= 24; shift += 8) {
-    const uint32_t c0 = (p[0] >> shift) & 0xFF, c1 = (p[1] >> shift) & 0xFF;
-    const uint32_t c2 = (p[2] >> shift) & 0xFF, c3 = (p[3] >> shift) & 0xFF;
-    const uint32_t top = c0 * (256 - wx) + c1 * wx, bottom = c2 * (256 - wx) + c3 * wx;
-    out |= ((top * (256 - wy) + bottom * wy + 32768) >> 16) << shift;
+  const int64_t c0 = col(bu), c1 = col(bu + 1);
+  return Lerp(Lerp(r0[c0], r0[c1], wx), Lerp(r1[c0], r1[c1], wx), wy);
+}
+
+// The columns i (from 0) of a row where lo <= f0 + i * df < hi may hold,
+// widened by one on each side so that rounding never loses a pixel; the
+// caller still tests each one.
+void NarrowSpan(double f0, double df, double lo, double hi, int64_t* first, int64_t* last) {
+  if (df == 0.0) {
+    if (!(f0 >= lo && f0 < hi)) *last = *first - 1;
+    return;
   }
-  return out;
+  double a = (lo - f0) / df, b = (hi - f0) / df;
+  if (a > b) std::swap(a, b);
+  if (a > double(*first)) *first = std::max(*first, int64_t(std::floor(a)) - 1);
+  if (b < double(*last)) *last = std::min(*last, int64_t(std::ceil(b)) + 1);
 }
 
 }  // namespace
@@ -182,21 +198,30 @@ int32_t SpriteRotate(const PixelOpImage* target, const PixelOpImage* source,
   if (fill != 0)
     for (int32_t py = dest.top; py < dest.bottom; ++py)
       std::fill(Row32(target, py) + dest.left, Row32(target, py) + dest.right, color);
+  // Corner data place pixel centres on whole numbers: the picture's
+  // top-left corner lies half a pixel up and left of the first centre it
+  // covers at scale 1.
   const double x0 = corners->points[0][0], y0 = corners->points[0][1];
   const double ax = corners->points[1][0] - x0, ay = corners->points[1][1] - y0;
   const double bx = corners->points[2][0] - x0, by = corners->points[2][1] - y0;
   const double det = ax * by - ay * bx;
   const bool smooth = (resampling & 0x0F) != 0;
-  if (det != 0.0) {
+  if (det != 0.0 && std::isfinite(det)) {
+    // (s, t): the point's place across the picture, 0 to 1 on each side.
+    const double dsx = by / det, dsy = -bx / det;
+    const double dtx = -ay / det, dty = ax / det;
+    const double w = area.Width(), h = area.Height();
     for (int32_t py = dest.top; py < dest.bottom; ++py) {
-      uint32_t* out = Row32(target, py);
-      for (int32_t px = dest.left; px < dest.right; ++px) {
-        const double cx = px + 0.5 - x0, cy = py + 0.5 - y0;
-        const double s = (cx * by - cy * bx) / det;
-        const double t = (ax * cy - ay * cx) / det;
+      const double cx = dest.left - x0, cy = py - y0;
+      const double s0 = cx * dsx + cy * dsy, t0 = cx * dtx + cy * dty;
+      int64_t first = 0, last = int64_t{dest.right} - dest.left - 1;
+      NarrowSpan(s0, dsx, 0.0, 1.0, &first, &last);
+      NarrowSpan(t0, dtx, 0.0, 1.0, &first, &last);
+      uint32_t* out = Row32(target, py) + dest.left;
+      for (int64_t i = first; i <= last; ++i) {
+        const double s = s0 + double(i) * dsx, t = t0 + double(i) * dtx;
         if (!(s >= 0.0 && s < 1.0 && t >= 0.0 && t < 1.0)) continue;
-        out[px] = Sample(source, area, area.left + s * area.Width(), area.top + t * area.Height(),
-                         smooth);
+        out[i] = Sample(source, area, area.left + s * w, area.top + t * h, smooth);
       }
     }
   }
