@@ -95,7 +95,8 @@ class ImageSprite : public Drawable {
   // 1 shows the picture directly. Ends a stretch. False without a 32-bit
   // source, when borrowing, unchanged, for a scale of 0, NaN or infinity,
   // or a turned size that no copy can hold (the state then stays as it
-  // was).
+  // was); also when the library cannot draw the turn, which leaves the
+  // picture shown directly rather than a copy of the wrong size.
   bool SetRotation(int32_t angle, double scale);
   // Carries the source's own dirty region over to the owning list (a
   // transformed copy is built again instead). reset empties that region and

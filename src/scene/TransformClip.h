@@ -4,7 +4,6 @@
 // moved cell of a strip, a script's rectangle); the part that is there is
 // drawn where it would lie in the whole mapping, so the picture is neither
 // shifted nor squeezed, and the rest of the destination keeps its fill.
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 

@@ -249,11 +249,15 @@ int32_t SpriteRotate(const PixelOpImage* target, const PixelOpImage* source,
   const double bx = corners->points[2][0] - x0, by = corners->points[2][1] - y0;
   const double det = ax * by - ay * bx;
   const bool smooth = (resampling & 0x0F) != 0;
-  if (det != 0.0 && std::isfinite(det)) {
-    // (s, t): the point's place across the picture, 0 to 1 on each side.
-    const double dsx = by / det, dsy = -bx / det;
-    const double dtx = -ay / det, dty = ax / det;
-    const double w = area.Width(), h = area.Height();
+  // (s, t): the point's place across the picture, 0 to 1 on each side.
+  const double dsx = by / det, dsy = -bx / det;
+  const double dtx = -ay / det, dty = ax / det;
+  const double w = area.Width(), h = area.Height();
+  // A picture squeezed to a speck (millions of texels a pixel) shows
+  // nothing, and its steps would not fit the fixed-point positions.
+  constexpr double kStepLimit = 1 << 24;
+  if (det != 0.0 && std::isfinite(det) && std::fabs(dsx * w) < kStepLimit &&
+      std::fabs(dtx * h) < kStepLimit) {
     // Source positions step linearly along a row.
     const int64_t stepU = ToFixed(dsx * w), stepV = ToFixed(dtx * h);
     const int64_t left = int64_t{area.left} << 16, right = int64_t{area.right} << 16;
