@@ -7,6 +7,7 @@
 #include "display/DisplayDevice.h"
 #include "raster/DibImage.h"
 #include "raster/PixelFormat.h"
+#include "raster/PixelBuffer.h"
 #include "raster/PixelFormatConversion.h"
 #include "raster/Surface.h"
 #include "resource/DecodedPicture.h"
@@ -201,7 +202,7 @@ int SurfaceImage::LoadBytes(const std::string* name, const uint8_t* data, uint64
     ElgDecoder::Header header;
     if (ElgDecoder::ParseHeader(data, size, &header) != kGllOk) return 2;
     if (header.width == 0 || header.height == 0 || header.width > 0xFFFF ||
-        header.height > 0xFFFF) {
+        header.height > 0xFFFF || !ElgDecoder::StreamsCanHold(data, size, header)) {
       return 2;
     }
     SetUserValue1(header.offsetX);
@@ -503,10 +504,19 @@ int SurfaceImage::CopyToImageAlt(platform::SoftSurface* destination, uint32_t fo
   s.left += d.left - placed.left;
   s.top += d.top - placed.top;
   auto* dib = dynamic_cast<DibImage*>(source);
-  const uint8_t depth = dib != nullptr ? dib->GetBitsPerPixel() : 0;
+  auto* buffer = dynamic_cast<PixelBuffer*>(source);
+  const uint8_t depth = dib != nullptr      ? dib->GetBitsPerPixel()
+                        : buffer != nullptr ? buffer->GetBitsPerPixel()
+                                            : 0;
   if (depth != 8 && depth != 32) return 3;
-  if (depth == 8 && dib->GetPalette() == nullptr && dib->SetPalette(nullptr, 0, 256, 0) != 0) {
-    return 2;
+  // An 8-bit source without a palette reads as the grey ramp.
+  uint32_t greys[256];
+  const uint32_t* palette = greys;
+  if (depth == 8 && dib != nullptr) {
+    if (dib->GetPalette() == nullptr && dib->SetPalette(nullptr, 0, 256, 0) != 0) return 2;
+    palette = dib->GetPalette();
+  } else if (depth == 8) {
+    for (uint32_t i = 0; i < 256; ++i) greys[i] = i * 0x010101u;
   }
   SurfaceLockGuard ownLock(destination);
   platform::SurfaceLock target;
@@ -523,7 +533,7 @@ int SurfaceImage::CopyToImageAlt(platform::SoftSurface* destination, uint32_t fo
                                       reinterpret_cast<const uint32_t*>(from), source->GetPitch(),
                                       d.Width(), d.Height())
           : ExpandIndexedToSurface(formatCode, target.bits, d.left, d.top, target.pitch, from,
-                                   source->GetPitch(), d.Width(), d.Height(), dib->GetPalette());
+                                   source->GetPitch(), d.Width(), d.Height(), palette);
   return copied ? 0 : 3;
 }
 
