@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "display/BoxFont.h"
 #include "display/DdSurface.h"
 #include "display/SurfaceImageRig.h"
 #include "raster/DibImage.h"
@@ -14,52 +15,8 @@
 namespace orrivel {
 namespace {
 
+using testing::BoxFont;
 using testing::SurfaceRgb;
-
-// A font that measures every text as a fixed box and draws it as a block
-// of the text colour two pixels in from the drawing position.
-class BoxFont : public Font {
- public:
-  BoxFont(int kind, int32_t width, int32_t height) : kind_(kind), width_(width), height_(height) {}
-  int GetKind() const override { return kind_; }
-  void ReleaseGdiObjects() override {}
-  int SetFont(int32_t, int32_t, int32_t, const char*) override { return 0; }
-  int CreateGdiFont() override { return 0; }
-  int SetFaceName(const char*) override { return 0; }
-  int SetHeight(int32_t) override { return 0; }
-  int SetBoldItalic(int32_t, int32_t) override { return 0; }
-  int SetAngle(int32_t) override { return 0; }
-  void SetAntialias(uint8_t level) override { antialias = level; }
-  int MeasureText(const char* text, Size* size, int32_t* left, int32_t* top, bool, int32_t*) override {
-    if (text == nullptr) return 0;
-    if (size != nullptr) *size = Size{width_, height_};
-    if (left != nullptr) *left = 1;
-    if (top != nullptr) *top = 0;
-    return 1;
-  }
-  int DrawText(Image* image, int32_t x, int32_t y, const char*, Rect*, Point*) override {
-    ++draws;
-    seenBackgroundMode = backgroundMode;
-    auto* dib = dynamic_cast<DibImage*>(image);
-    if (failDraw || dib == nullptr) return 1;
-    const Rect block{x + 2, y + 2, x + 6, y + 6};
-    dib->FillRgb(textRed, textGreen, textBlue, &block, nullptr);
-    return 0;
-  }
-  int DrawTextClipped(Image* image, int32_t x, int32_t y, const char* text, Rect* bounds,
-                      Point* end) override {
-    return DrawText(image, x, y, text, bounds, end);
-  }
-
-  int draws = 0;
-  bool failDraw = false;
-  uint8_t seenBackgroundMode = 255;
-
- private:
-  int kind_;
-  int32_t width_;
-  int32_t height_;
-};
 
 class DdSurfaceTest : public testing::SurfaceImageRig {
  protected:
