@@ -211,14 +211,7 @@ int DdSurface::Restore(uint8_t checkLost) {
   const int32_t keyX = keyX_;
   const int32_t keyY = keyY_;
   if (Upload() != 0) return 1;
-  if (rgbKey != kNoColorKey) {
-    if (SurfaceImage::SetColorKeyRgb(uint8_t(rgbKey >> 16), uint8_t(rgbKey >> 8), uint8_t(rgbKey)) != 0) {
-      return 5;
-    }
-  } else if (keyX >= 0) {
-    if (SetColorKeyAt(keyX, keyY) != 0) return 6;
-  }
-  return 0;
+  return RestoreKey(rgbKey, keyX, keyY);
 }
 
 }  // namespace orrivel

@@ -463,8 +463,14 @@ int SurfaceImage::Restore(uint8_t checkLost) {
       fillColor_ = fill;
     }
   }
+  return RestoreKey(rgbKey, keyX, keyY);
+}
+
+int SurfaceImage::RestoreKey(uint32_t rgbKey, int32_t keyX, int32_t keyY) {
   if (rgbKey != kNone) {
-    if (SetColorKeyRgb(uint8_t(rgbKey >> 16), uint8_t(rgbKey >> 8), uint8_t(rgbKey)) != 0) return 5;
+    if (SurfaceImage::SetColorKeyRgb(uint8_t(rgbKey >> 16), uint8_t(rgbKey >> 8), uint8_t(rgbKey)) != 0) {
+      return 5;
+    }
   } else if (keyX >= 0) {
     if (SetColorKeyAt(keyX, keyY) != 0) return 6;
   }

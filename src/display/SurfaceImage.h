@@ -106,6 +106,9 @@ class SurfaceImage : public ClippedImage {
  protected:
   // Releases the surface and the three key fields.
   void DropSurface();
+  // Sets a saved key again: the colour when there was one (failure 5),
+  // else the pixel at the key position (failure 6).
+  int RestoreKey(uint32_t rgbKey, int32_t keyX, int32_t keyY);
   // Sets the source key on the surface; false when refused.
   bool ApplySurfaceKey(uint32_t value);
   // Creates a display surface of the request; 0, else a kDd result.
