@@ -2,6 +2,7 @@
 // the surface blitters; a canvas hands over the surface it composes; a
 // display surface is read through its device context, as the system copies
 // between a device surface and a memory bitmap.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/SoftSurface.h"
@@ -37,16 +38,24 @@ bool CopyIntoScratch(DibImage* image, Surface* scratch) {
   image->GetClipRect(&clip);
   scratch->SetClipRect(&clip);
   if (image->GetColorKey() != kNoColorKey) {
-    const uint32_t key = image->GetColorKey();
+    // An 8-bit key is an index: the scratch copy is keyed by its colour.
+    uint32_t key = image->GetColorKey();
+    if (image->GetBitsPerPixel() == 8 && image->GetPalette() != nullptr) {
+      key = image->GetPalette()[key & 0xFF];
+    }
     scratch->DibImage::SetColorKeyRgb(uint8_t(key >> 16), uint8_t(key >> 8), uint8_t(key));
   }
   return true;
 }
 
 // The source rectangle on a display surface: the given one cut to the
-// surface, or the whole surface. False when nothing is left.
-bool DisplaySourceRect(platform::SoftSurface* source, const Rect* sourceRect, Rect* out) {
-  const Rect whole{0, 0, source->Width(), source->Height()};
+// image, or the whole image, never beyond the surface (which may be a
+// column wider than the image). False when nothing is left.
+bool DisplaySourceRect(Image* image, platform::SoftSurface* source, const Rect* sourceRect,
+                       Rect* out) {
+  Rect whole{0, 0, image->GetWidth(), image->GetHeight()};
+  whole.right = std::min(whole.right, source->Width());
+  whole.bottom = std::min(whole.bottom, source->Height());
   if (sourceRect == nullptr) {
     *out = whole;
     return !whole.IsEmpty();
@@ -54,10 +63,10 @@ bool DisplaySourceRect(platform::SoftSurface* source, const Rect* sourceRect, Re
   return IntersectRects(out, *sourceRect, whole);
 }
 
-int CopyFromDisplaySurface(Surface* s, platform::SoftSurface* source, int32_t x, int32_t y,
-                           const Rect* sourceRect) {
+int CopyFromDisplaySurface(Surface* s, Image* image, platform::SoftSurface* source, int32_t x,
+                           int32_t y, const Rect* sourceRect) {
   Rect area;
-  if (!DisplaySourceRect(source, sourceRect, &area)) return kDone;
+  if (!DisplaySourceRect(image, source, sourceRect, &area)) return kDone;
   if (s->ClipBlit(nullptr, x, y, &area, nullptr, nullptr, nullptr) != 0) return kDone;
   platform::SurfaceDc dc;
   if (source->GetDC(&dc) != platform::kSurfaceOk) return kNoDeviceContext;
@@ -71,10 +80,10 @@ int CopyFromDisplaySurface(Surface* s, platform::SoftSurface* source, int32_t x,
 
 // Stretching goes through a scratch copy of the area at the destination's
 // depth, then the surface's own stretched copy.
-int StretchFromDisplaySurface(Surface* s, platform::SoftSurface* source, const Size* size,
-                              int32_t x, int32_t y, const Rect* sourceRect) {
+int StretchFromDisplaySurface(Surface* s, Image* image, platform::SoftSurface* source,
+                              const Size* size, int32_t x, int32_t y, const Rect* sourceRect) {
   Rect area;
-  if (!DisplaySourceRect(source, sourceRect, &area)) return kDone;
+  if (!DisplaySourceRect(image, source, sourceRect, &area)) return kDone;
   Surface scratch;
   if (scratch.Create(area.Width(), area.Height(), s->GetBitsPerPixel(), 0) != 0) return kNoPixels;
   if (s->GetPalette() != nullptr &&
@@ -102,8 +111,8 @@ int TransferFrom(Surface* s, Image* source, const Size* size, int32_t x, int32_t
   if (kind <= kImageKindTextImage) {
     platform::SoftSurface* display = source->GetDisplaySurface();
     if (display == nullptr || !display->HasPixels()) return kNoPixels;
-    return size != nullptr ? StretchFromDisplaySurface(s, display, size, x, y, sourceRect)
-                           : CopyFromDisplaySurface(s, display, x, y, sourceRect);
+    return size != nullptr ? StretchFromDisplaySurface(s, source, display, size, x, y, sourceRect)
+                           : CopyFromDisplaySurface(s, source, display, x, y, sourceRect);
   }
   if (kind == kImageKindDib) {
     if (auto* surface = dynamic_cast<Surface*>(source)) return copyFrom(surface);
