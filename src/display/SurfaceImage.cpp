@@ -83,6 +83,22 @@ std::vector<uint32_t> PictureAsArgb(const PictureDib& dib) {
   return rows;
 }
 
+// The 32-bit layouts take the words as they are: the screen's common case
+// runs at memory speed. Without alpha the top byte is cleared.
+void CopyRows32(bool clearAlpha, uint8_t* bits, const Rect& d, int32_t pitch, const uint8_t* from,
+                int32_t fromPitch) {
+  const size_t width = size_t(d.Width());
+  for (int32_t y = 0; y < d.Height(); ++y) {
+    auto* out = reinterpret_cast<uint32_t*>(bits + ptrdiff_t(d.top + y) * pitch) + d.left;
+    const auto* in = reinterpret_cast<const uint32_t*>(from + ptrdiff_t(y) * fromPitch);
+    if (!clearAlpha) {
+      std::memcpy(out, in, width * 4);
+      continue;
+    }
+    for (size_t x = 0; x < width; ++x) out[x] = in[x] & 0x00FFFFFFu;
+  }
+}
+
 }  // namespace
 
 SurfaceImage::SurfaceImage(DisplayDevice* device) {
@@ -533,6 +549,11 @@ int SurfaceImage::CopyToImageAlt(platform::SoftSurface* destination, uint32_t fo
     target = ownLock.Get();
   }
   const uint8_t* from = source->GetScanLine(s.top) + ptrdiff_t(s.left) * (depth / 8);
+  if (depth == 32 && (formatCode == kPixelFormatX8R8G8B8 || formatCode == kPixelFormatA8R8G8B8)) {
+    CopyRows32(formatCode == kPixelFormatX8R8G8B8, target.bits, d, target.pitch, from,
+               source->GetPitch());
+    return 0;
+  }
   const bool copied =
       depth == 32
           ? ExpandIndexedToSurfaceAlt(formatCode, target.bits, d.left, d.top, target.pitch,
