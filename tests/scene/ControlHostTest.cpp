@@ -10,12 +10,7 @@
 #include <vector>
 
 #include "ControlTestSupport.h"
-#include "base/ActionMap.h"
-#include "base/DefaultActionBindings.h"
-#include "base/InputManager.h"
-#include "platform/Clock.h"
 #include "platform/KeyTable.h"
-#include "platform/headless/HeadlessInput.h"
 
 namespace orrivel {
 namespace {
@@ -24,17 +19,9 @@ using test::LoggingControl;
 using test::RecordingHost;
 using Log = std::vector<std::string>;
 
-class ControlHostTest : public ::testing::Test {
+class ControlHostTest : public ::testing::Test, protected test::HeadlessControlInput {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(input.CreateDevices(1), 0);
-    input.Activate();
-    ASSERT_EQ(input.CreateActionMap(8, &actions), 0);
-    InstallDefaultBindings(*actions);  // the stick bindings need a joystick; keys are enough
-    host.actions = actions;
-    host.keyboard = input.Keyboard();
-    host.pointer = input.Mouse();
-  }
+  void SetUp() override { Connect(host); }
   // Three controls side by side, listed A, B, C.
   void AddThree() {
     for (const char* id : {"A", "B", "C"}) {
@@ -49,23 +36,12 @@ class ControlHostTest : public ::testing::Test {
   }
   // One frame with these keys held (key codes).
   int32_t Frame(std::initializer_list<uint8_t> keys = {}) {
-    source.ReleaseAllKeys();
-    for (uint8_t k : keys) source.SetKey(k, true);
-    input.Update();
+    Poll(keys);
     return host.Update(clock.TickMs());
   }
   // A frame with nothing held, so that the next one can press again.
-  void Idle() {
-    source.ReleaseAllKeys();
-    input.Update();
-  }
+  void Idle() { Poll(); }
 
-  platform::HeadlessInput source;
-  platform::ScopedInputSource scopedSource{source};
-  platform::ManualClock clock{5000};
-  platform::ScopedClock scopedClock{clock};
-  InputManager input;
-  ActionMap* actions = nullptr;
   RecordingHost host;
   std::vector<std::unique_ptr<LoggingControl>> controls;
 };
@@ -222,11 +198,9 @@ TEST_F(ControlHostTest, PointerFromAToBInOrder) {
   Frame();
   EXPECT_EQ(host.TakeLog(), (Log{"B move 7,4"}));
   // A click goes to the hovered control and ends the frame with 1.
-  source.SetMouseButtons(1);
-  input.Update();
+  Poll({}, 1);
   EXPECT_EQ(host.Update(clock.TickMs()), 1);
   EXPECT_EQ(host.TakeLog(), (Log{"B click"}));
-  source.SetMouseButtons(0);
   // Off the controls: B leaves.
   host.pointerX = 300;
   Frame();

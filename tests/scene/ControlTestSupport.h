@@ -9,7 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/ActionMap.h"
+#include "base/DefaultActionBindings.h"
 #include "base/InputDevice.h"
+#include "base/InputManager.h"
+#include "platform/Clock.h"
+#include "platform/headless/HeadlessInput.h"
 #include "scene/Control.h"
 #include "scene/ControlHost.h"
 
@@ -149,6 +154,37 @@ class LoggingControl : public Control {
   RecordingHost* log_;
   int32_t x_, y_, w_, h_;
   bool visible_ = true;
+};
+
+// The engine's own input path in memory: a headless source, polled
+// keyboard and mouse devices, the default action bindings on the keys, and
+// a manual clock. Tests hold keys and buttons, then run a frame.
+struct HeadlessControlInput {
+  HeadlessControlInput() {
+    input.CreateDevices(1);
+    input.Activate();
+    input.CreateActionMap(8, &actions);
+    InstallDefaultBindings(*actions);  // the stick bindings need a joystick; keys are enough
+  }
+  void Connect(RecordingHost& host) {
+    host.actions = actions;
+    host.keyboard = input.Keyboard();
+    host.pointer = input.Mouse();
+  }
+  // Polls the devices with these keys (key codes) and mouse buttons held.
+  void Poll(std::initializer_list<uint8_t> keys = {}, uint32_t buttons = 0) {
+    source.ReleaseAllKeys();
+    for (uint8_t k : keys) source.SetKey(k, true);
+    source.SetMouseButtons(buttons);
+    input.Update();
+  }
+
+  platform::HeadlessInput source;
+  platform::ScopedInputSource scopedSource{source};
+  platform::ManualClock clock{5000};
+  platform::ScopedClock scopedClock{clock};
+  InputManager input;
+  ActionMap* actions = nullptr;
 };
 
 }  // namespace orrivel::test
