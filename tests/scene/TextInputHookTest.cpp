@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ControlTestSupport.h"
 #include "platform/Backend.h"
 #include "platform/KeyTable.h"
 #include "platform/headless/HeadlessBackend.h"
@@ -191,6 +192,30 @@ TEST_F(TextInputHookTest, AttachingForgetsInputAndTheWindowsEndUnhooks) {
   EXPECT_EQ(hook.HookedWindow(), platform::kNoWindow);
   // The window's own procedure still heard of its end.
   EXPECT_EQ(procedure.messages.back(), platform::WM_NCDESTROY);
+}
+
+// As the game's host: the focused control takes the typed text once a frame.
+class TypingHost : public test::RecordingHost {
+ public:
+  explicit TypingHost(TextInputHook& hook) : hook_(hook) {}
+  bool DeliverTypedText(Control* focused) override { return hook_.TakeTypedText(focused); }
+
+ private:
+  TextInputHook& hook_;
+};
+
+TEST_F(TextInputHookTest, TheHostHandsTypedTextToTheFocusedControl) {
+  TypingHost host(hook);
+  ASSERT_EQ(host.AddControl(&entry, -1), 0u);
+  ASSERT_EQ(host.SetFocus(&entry), 0u);
+  backend.PostMessage(window, platform::WM_KEYDOWN, platform::VK_BACK, 1);
+  backend.PostTextInput(window, "ok");
+  Pump();
+  EXPECT_EQ(host.Update(1000), ControlHost::kUpdateTyped);
+  EXPECT_EQ(host.Update(1001), ControlHost::kUpdateTyped);
+  EXPECT_EQ(host.Update(1002), ControlHost::kUpdateIdle);
+  EXPECT_EQ(entry.got, (Got{"key 8", "ok"}));
+  host.RemoveControl(&entry);
 }
 
 }  // namespace
