@@ -120,12 +120,8 @@ int32_t ButtonControl::CellOfState(uint8_t state) const {
 
 int32_t ButtonControl::SetState(uint8_t state) {
   state_ = state;
-  if (sprite_.GetSource() != nullptr) {
-    // Moving the source rectangle by whole cells keeps the sprite's place.
-    const int32_t left = CellOfState(state) * int32_t(width_);
-    const Rect cell{left, 0, left + int32_t(width_), int32_t(height_)};
-    sprite_.SetSourceRect(&cell);
-  }
+  // The source rectangle moves by whole cells; the sprite keeps its place.
+  sprite_.SetSourceOffset(CellOfState(state) * int32_t(width_), 0);
   return 0;
 }
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "ControlTestSupport.h"
-#include "GoldenPicture.h"
+#include "GoldenSupport.h"
 #include "SceneTestSupport.h"
 #include "platform/KeyTable.h"
 #include "raster/SpriteList.h"

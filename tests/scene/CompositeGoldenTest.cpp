@@ -1,9 +1,10 @@
 // Small composed scenes checked against pictures our renderer made once and
 // that were reviewed by eye: every draw mode at full and half opacity, with
-// and without a colour key, on 32- and 8-bit targets.
+// and without a colour key, on 32- and 8-bit targets. Set
+// ORRIVEL_UPDATE_GOLDEN=1 to write them again after a deliberate change.
 #include <gtest/gtest.h>
 
-#include "GoldenPicture.h"
+#include "GoldenSupport.h"
 #include "SceneTestSupport.h"
 #include "raster/ColorBox.h"
 #include "scene/ImageSprite.h"
@@ -12,9 +13,10 @@
 namespace orrivel {
 namespace {
 
-using test::ExpectGolden;
 using test::MakeSurface32;
 using test::MakeSurface8;
+
+using test::ExpectGolden;
 
 class CompositeGoldenTest : public test::SceneTest {};
 

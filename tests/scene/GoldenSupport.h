@@ -1,7 +1,8 @@
 #pragma once
-// Golden pictures of the scene tests: a surface compared with a PNG our
-// renderer made once and that was reviewed by eye. Set
-// ORRIVEL_UPDATE_GOLDEN=1 to write them again after a deliberate change.
+// Checking composed pictures against golden PNG files that our renderer made
+// once and that were reviewed by eye. Set ORRIVEL_UPDATE_GOLDEN=1 to write
+// them again after a deliberate change; a missing file is written and the
+// test skipped until it is reviewed and committed.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,6 +18,8 @@ inline std::string GoldenPath(const std::string& name) {
   return std::string(ORRIVEL_SOURCE_DIR) + "/tests/scene/golden/" + name + ".png";
 }
 
+// The surface as a PNG picture: 8-bit surfaces with their palette, 32-bit
+// ones by colour only (alpha written as opaque).
 inline tools::PngPicture Picture(Surface& s) {
   tools::PngPicture p;
   p.width = uint32_t(s.GetWidth());
