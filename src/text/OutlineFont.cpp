@@ -117,6 +117,7 @@ int OutlineFont::SetAngle(int32_t tenths) {
   FlushCache();
   logFont_.orientation = tenths;
   logFont_.escapement = tenths;
+  if (pictures_) pictures_->SetAngle(tenths);
   return CreateGdiFont();
 }
 
@@ -151,6 +152,31 @@ void OutlineFont::SetEdge(int32_t strength, int32_t width) {
   edgeStrength_ = strength;
   edgeWidth_ = width;
   edgeWeight_ = EdgeWeight(width);
+  if (pictures_) pictures_->SetEdge(edgeStrength_, edgeWidth_, edgeWeight_);
+}
+
+int OutlineFont::LoadPictureGlyphs(const char* name, int32_t count, int32_t cellWidth, int32_t cellHeight,
+                                   int32_t which) {
+  if (!pictures_) {
+    pictures_ = std::make_unique<PictureGlyphSet>();
+    pictures_->SetAngle(logFont_.orientation);
+    pictures_->SetEdge(edgeStrength_, edgeWidth_, edgeWeight_);
+  }
+  return pictures_->Load(name, count, cellWidth, cellHeight, which);
+}
+
+int OutlineFont::LoadPictureGlyphs(Surface& strip, int32_t count, int32_t cellWidth, int32_t cellHeight,
+                                   int32_t which) {
+  if (!pictures_) {
+    pictures_ = std::make_unique<PictureGlyphSet>();
+    pictures_->SetAngle(logFont_.orientation);
+    pictures_->SetEdge(edgeStrength_, edgeWidth_, edgeWeight_);
+  }
+  return pictures_->Cut(strip, count, cellWidth, cellHeight, which);
+}
+
+Glyph* OutlineFont::PictureGlyph(uint32_t number, bool edge) {
+  return pictures_ ? pictures_->GetGlyph(number, antialias, edge) : nullptr;
 }
 
 Point OutlineFont::LineStep() const {

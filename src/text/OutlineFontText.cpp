@@ -23,8 +23,9 @@ int OutlineFont::MeasureText(const char* text, Size* size, int32_t* left, int32_
       ++lines;
       continue;
     }
-    // Picture glyphs measure as nothing while no picture set is attached.
+    // A picture glyph measures its cell width (nothing while no set is attached).
     if (unit.kind == TextUnit::kCharacter) line += CharacterAdvance(uint16_t(unit.code), bold);
+    else if (pictures_) line += pictures_->CellWidth();
     ++count;
   }
   width = std::max(width, line);
