@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "raster/BlendTables.h"
+#include "raster/CompositeKernels32.h"
 #include "raster/DibImage.h"
 #include "raster/Kernels32.h"
 #include "raster/MaskKernels.h"
@@ -82,16 +83,30 @@ bool PaintCoverage(const PaintTarget& t, const CoverageMap& c, int32_t x, int32_
   return true;
 }
 
-bool UniteCoverageIntoAlpha(const PaintTarget& t, const CoverageMap& c, int32_t x, int32_t y, Rect* bounds) {
+namespace {
+
+// Runs a plane-to-alpha kernel over the placed coverage cut to the target.
+template <typename Kernel>
+bool CoverageIntoAlpha(const PaintTarget& t, const CoverageMap& c, int32_t x, int32_t y, Rect* bounds,
+                       Kernel kernel) {
   if (t.bitsPerPixel != 32 || !c.map || c.width <= 0 || c.height <= 0) return false;
   const Rect r = Placed(t, c, x, y);
   if (r.IsEmpty()) return false;
-  ForCovered(t, c, x, y, r, [](uint8_t* row, int32_t px, uint8_t m) {
-    uint32_t& d = reinterpret_cast<uint32_t*>(row)[px];
-    d = (d & 0x00FFFFFFu) | uint32_t(CompositeAlphaTable[d >> 24][m]) << 24;
-  });
+  kernel(t.bits + int64_t(r.top) * t.pitch + int64_t(r.left) * 4,
+         c.map + int64_t(r.top - y) * c.pitch + (r.left - x), t.pitch - r.Width() * 4, c.pitch - r.Width(),
+         r.Width(), r.Height());
   if (bounds) GrowBounds(bounds, r);
   return true;
+}
+
+}  // namespace
+
+bool UniteCoverageIntoAlpha(const PaintTarget& t, const CoverageMap& c, int32_t x, int32_t y, Rect* bounds) {
+  return CoverageIntoAlpha(t, c, x, y, bounds, CombineAlphaWithPlane);
+}
+
+bool CopyCoverageIntoAlpha(const PaintTarget& t, const CoverageMap& c, int32_t x, int32_t y, Rect* bounds) {
+  return CoverageIntoAlpha(t, c, x, y, bounds, CopyPlaneToAlpha);
 }
 
 void FillColorKeepingAlpha(const PaintTarget& t, const Rect& rect, uint32_t color) {

@@ -49,6 +49,9 @@ bool PaintCoverage(const PaintTarget& target, const CoverageMap& coverage, int32
 // coverage placed at (x, y); colours stay.
 bool UniteCoverageIntoAlpha(const PaintTarget& target, const CoverageMap& coverage, int32_t x,
                             int32_t y, Rect* bounds);
+// 32-bit images: alpha := c under the coverage placed at (x, y).
+bool CopyCoverageIntoAlpha(const PaintTarget& target, const CoverageMap& coverage, int32_t x,
+                           int32_t y, Rect* bounds);
 
 // 32-bit images: the colour channels of the rectangle (cut to the image)
 // become the colour; alpha stays.

@@ -83,12 +83,6 @@ class OutlineFont : public Font {
   // Picture `number` of the attached set (null without one or past its count).
   Glyph* PictureGlyph(uint32_t number, bool edge);
 
-  // Turned steps shared by measuring and drawing, all in the glyphs' sense.
-  // One line down: abs(height) + line spacing.
-  Point LineStep() const;
-  // An offset given for upright text, turned (the shadow offset is drawn
-  // turned, so a shadow stays inside the turned measure at every angle).
-  Point TurnOffset(int32_t dx, int32_t dy) const;
   // Gradient direction: 0 rows (angle 0), 1 columns (angle 2700), -1 none.
   int GradientDirection() const;
   // The ramp entry for a pixel at (dx, dy) from the pen: its distance from

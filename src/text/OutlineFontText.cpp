@@ -1,6 +1,5 @@
 // Measuring text with the outline font.
 #include <algorithm>
-#include <cstdlib>
 
 #include "text/OutlineFont.h"
 #include "text/TextWalker.h"
@@ -32,16 +31,7 @@ int OutlineFont::MeasureText(const char* text, Size* size, int32_t* left, int32_
   height += pixels;
   if (logFont_.italic) width += pixels / 3;
   int32_t offsetX = 0, offsetY = 0;
-  if (withEffect && effectMode == kEffectShadow) {
-    width += std::abs(shadowX);
-    height += std::abs(shadowY);
-    if (shadowX < 0) offsetX = shadowX;
-    if (shadowY < 0) offsetY = shadowY;
-  } else if (withEffect && effectMode == kEffectOutline) {
-    width += 2 * edgeWidth_;
-    height += 2 * edgeWidth_;
-    offsetX = offsetY = -edgeWidth_;
-  }
+  if (withEffect) AddEffectToMeasure(edgeWidth_, &width, &height, &offsetX, &offsetY);
   if (size) *size = Size{width, height};
   if (left) *left = offsetX;
   if (top) *top = offsetY;
