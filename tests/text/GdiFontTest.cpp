@@ -221,12 +221,7 @@ TEST_F(GdiFontTest, EffectsMatchTheirGoldenPicture) {
   for (int row = 0; row < 4; ++row) {
     auto font = Device(20);
     font->SetAntialias(row == 3 ? 0 : 2);
-    font->textRed = 250;
-    font->textGreen = 240;
-    font->textBlue = 200;
-    font->effectRed = 20;
-    font->effectGreen = 30;
-    font->effectBlue = 160;
+    test::UseGoldenColours(*font);
     font->effectMode = row == 0 ? kEffectShadow : row == 2 ? kEffectNone : kEffectOutline;
     font->shadowX = font->shadowY = 2;
     ASSERT_EQ(font->DrawText(&image, 4, 2 + row * 24, Sjis("文g字").c_str(), nullptr, nullptr), 0);

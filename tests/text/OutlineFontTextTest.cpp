@@ -221,12 +221,7 @@ TEST_F(OutlineTextTest, EffectsMatchTheirGoldenPictures) {
     for (int row = 0; row < 3; ++row) {
       auto font = Gothic(20, angle ? "@ＭＳ ゴシック" : "ＭＳ ゴシック");
       ASSERT_EQ(font->SetAngle(angle), 0);
-      font->textRed = 250;
-      font->textGreen = 240;
-      font->textBlue = 200;
-      font->effectRed = 20;
-      font->effectGreen = 30;
-      font->effectBlue = 160;
+      test::UseGoldenColours(*font);
       if (row == 0) {
         font->effectMode = kEffectShadow;
         font->shadowX = 2;

@@ -10,8 +10,19 @@
 
 #include "elg/PngFile.h"
 #include "raster/DibImage.h"
+#include "text/Font.h"
 
 namespace orrivel::test {
+
+// Light text over a dark blue effect, the colours every golden text uses.
+inline void UseGoldenColours(Font& font) {
+  font.textRed = 250;
+  font.textGreen = 240;
+  font.textBlue = 200;
+  font.effectRed = 20;
+  font.effectGreen = 30;
+  font.effectBlue = 160;
+}
 
 // The colour channels of a 32-bit image (alpha read as opaque).
 inline tools::PngPicture TextPicture(DibImage& image) {
