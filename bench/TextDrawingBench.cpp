@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "PeerReport.h"
 #include "platform/TextCodec.h"
 #include "raster/BlendTables.h"
 #include "raster/Surface.h"
@@ -149,3 +150,7 @@ void BM_DeviceAntialiasedLine(benchmark::State& state) {
 BENCHMARK(BM_DeviceAntialiasedLine);
 
 }  // namespace
+
+ORRIVEL_BENCH_MAIN_WITH_PEERS({"BM_OutlineLineFromCache", "BM_PixmanCompositeGlyphs"},
+                              {"BM_OutlineLineFromCache", "BM_TouchedAreaBandwidthFloor"},
+                              {"BM_DeviceAntialiasedLine", "BM_OutlineLineFromCache"})

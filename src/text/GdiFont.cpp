@@ -216,8 +216,8 @@ int GdiFont::MakePlanes(const char* text, Plane* plane) {
     return kGdiNoPlane;
   }
   platform::DeviceContext dc;
-  dc.SelectTarget(platform::PixelTarget{samples.data(), int32_t(scaledWidth), int32_t(scaledHeight),
-                                        int32_t(scaledPitch), 8, nullptr});
+  dc.SelectTarget(platform::MemoryDc(samples.data(), int32_t(scaledWidth), int32_t(scaledHeight),
+                                     int32_t(scaledPitch), 8, nullptr));
   const int32_t penX = -box.left * scale, penY = -box.top * scale;
   if (sampler.DrawToDc(&dc, penX, penY, text) != 0) return kGdiPlaneFailed;
 

@@ -21,9 +21,9 @@ Rect CutTo(const Surface& surface, const Rect& r) {
 // The region ignores an empty rectangle; the changed flag is set anyway.
 void Record(Surface* surface, const Rect& drawn) { surface->MarkDirty(CutTo(*surface, drawn)); }
 
-platform::PixelTarget TargetOf(Surface* surface) {
-  return platform::PixelTarget{surface->GetBits(), surface->GetWidth(), surface->GetHeight(), surface->GetPitch(),
-                               surface->GetBitsPerPixel(), surface->GetPalette()};
+platform::SurfaceDc TargetOf(Surface* surface) {
+  return platform::MemoryDc(surface->GetBits(), surface->GetWidth(), surface->GetHeight(), surface->GetPitch(),
+                            surface->GetBitsPerPixel(), surface->GetPalette());
 }
 
 }  // namespace

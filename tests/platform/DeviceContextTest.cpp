@@ -13,18 +13,18 @@ namespace {
 
 struct Pixels {
   Pixels(int32_t w, int32_t h, uint8_t bpp, uint32_t fill) : bytes(size_t(w * h * (bpp / 8)), 0) {
-    target = PixelTarget{bytes.data(), w, h, w * (bpp / 8), bpp, nullptr};
+    target = MemoryDc(bytes.data(), w, h, w * (bpp / 8), bpp, nullptr);
     for (int32_t i = 0; i < w * h; ++i) {
       if (bpp == 32) reinterpret_cast<uint32_t*>(bytes.data())[i] = fill;
       else bytes[size_t(i)] = uint8_t(fill);
     }
   }
   uint32_t At(int32_t x, int32_t y) const {
-    return target.bitsPerPixel == 32 ? reinterpret_cast<const uint32_t*>(bytes.data())[y * target.width + x]
+    return target.format.bitCount == 32 ? reinterpret_cast<const uint32_t*>(bytes.data())[y * target.width + x]
                                      : bytes[size_t(y * target.width + x)];
   }
   std::vector<uint8_t> bytes;
-  PixelTarget target;
+  SurfaceDc target;
 };
 
 std::unique_ptr<FontFace> Face(int32_t escapement = 0) {
@@ -66,10 +66,14 @@ TEST(DeviceContextTest, EightBitsTakeTheNearestPaletteEntry) {
   uint32_t palette[256];
   for (int i = 0; i < 256; ++i) palette[i] = uint32_t(i) << 16;  // a red ramp
   palette[77] = 0x0000FF;
-  EXPECT_EQ(NearestPaletteIndex(palette, 0x0000F0), 77);
-  EXPECT_EQ(NearestPaletteIndex(palette, 0x810000), 0x81);
-  EXPECT_EQ(NearestPaletteIndex(nullptr, 0xFFFFFF), 255) << "the grey ramp without a palette";
-  EXPECT_EQ(NearestPaletteIndex(nullptr, 0x0F0F0F), 15);
+  // Without a palette the grey ramp: white is 255, grey 15 is 15.
+  Pixels grey(4, 1, 8, 0);
+  DeviceContext greyDc;
+  greyDc.SelectTarget(grey.target);
+  ASSERT_TRUE(greyDc.FillRect(Rect{0, 0, 1, 1}, 0xFFFFFF));
+  ASSERT_TRUE(greyDc.FillRect(Rect{1, 0, 2, 1}, 0x0F0F0F));
+  EXPECT_EQ(grey.At(0, 0), 255u);
+  EXPECT_EQ(grey.At(1, 0), 15u);
   auto face = Face();
   Pixels p(40, 20, 8, 0);
   p.target.palette = palette;
@@ -127,11 +131,12 @@ TEST(DeviceContextTest, FillsAndBlockCopiesClip) {
   EXPECT_EQ(dst.At(8, 0), 0xABCDEFu);
   EXPECT_EQ(dst.At(9, 2), 0xABCDEFu);
   EXPECT_EQ(dst.At(9, 3), 0xFF000000u) << "the copy moved up by one and was cut";
-  EXPECT_FALSE(dc.BitBlt(0, 0, 4, 4, src.target, 4, 0)) << "nothing left of the source";
   Pixels eight(4, 4, 8, 0);
   DeviceContext narrow;
   narrow.SelectTarget(eight.target);
-  EXPECT_FALSE(narrow.BitBlt(0, 0, 2, 2, dst.target, 0, 0)) << "32 bits do not go onto 8";
+  Pixels none(0, 0, 8, 0);
+  none.target.bits = nullptr;
+  EXPECT_FALSE(narrow.BitBlt(0, 0, 2, 2, none.target, 0, 0)) << "no source pixels";
   Pixels same(4, 4, 8, 9);
   EXPECT_TRUE(narrow.BitBlt(1, 1, 8, 8, same.target, 0, 0));
   EXPECT_EQ(eight.At(0, 0), 0u);

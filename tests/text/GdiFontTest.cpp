@@ -53,7 +53,7 @@ TEST_F(GdiFontTest, AnOutlinedLineIsNineTextOutputsAndAShadowTwo) {
   Surface surface;
   ASSERT_EQ(surface.Create(80, 60, 32, Surface::kWithDeviceContext), 0);
   RecordingContext dc;
-  dc.SelectTarget(platform::PixelTarget{surface.GetBits(), 80, 60, surface.GetPitch(), 32, nullptr});
+  dc.SelectTarget(platform::MemoryDc(surface.GetBits(), 80, 60, surface.GetPitch(), 32, nullptr));
   ASSERT_EQ(font->DrawToDc(&dc, 10, 10, "a@\x83\x40\nb"), 0);
   ASSERT_EQ(dc.calls.size(), 18u);
   const std::vector<std::pair<int32_t, int32_t>> around = {{9, 9}, {9, 10}, {9, 11}, {10, 9}, {10, 11},

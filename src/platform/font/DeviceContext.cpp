@@ -5,10 +5,10 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/PixelLayout.h"
+
 namespace orrivel::platform {
 namespace {
-
-int32_t Channel(uint32_t color, int shift) { return int32_t((color >> shift) & 0xFF); }
 
 // The turn of the line: a step along the text goes to (c, -s) on screen and
 // a step down the cell to (s, c), anticlockwise as the escapement counts.
@@ -31,39 +31,19 @@ int32_t Round(double v) { return int32_t(std::lround(v)); }
 
 }  // namespace
 
-uint8_t NearestPaletteIndex(const uint32_t* palette, uint32_t color) {
-  if (!palette) {
-    return uint8_t((Channel(color, 16) * 299 + Channel(color, 8) * 587 + Channel(color, 0) * 114 + 500) / 1000);
-  }
-  int best = 0;
-  int64_t bestDistance = INT64_MAX;
-  for (int i = 0; i < 256; ++i) {
-    int64_t d = 0;
-    for (int shift : {16, 8, 0}) {
-      const int64_t delta = Channel(palette[i], shift) - Channel(color, shift);
-      d += delta * delta;
-    }
-    if (d < bestDistance) {
-      bestDistance = d;
-      best = i;
-      if (d == 0) break;
-    }
-  }
-  return uint8_t(best);
+SurfaceDc MemoryDc(uint8_t* bits, int32_t width, int32_t height, int32_t pitch, uint8_t bitsPerPixel,
+                   const uint32_t* palette) {
+  SurfaceDc dc;
+  dc.bits = bits;
+  dc.width = width;
+  dc.height = height;
+  dc.pitch = pitch;
+  dc.format = DescribeSurfaceFormat(bitsPerPixel == 8 ? SurfaceFormat::Indexed8 : SurfaceFormat::X8R8G8B8);
+  dc.palette = palette;
+  return dc;
 }
 
 DeviceContext::~DeviceContext() = default;
-
-uint32_t DeviceContext::PixelValue(uint32_t color) const {
-  return target_.bitsPerPixel == 8 ? NearestPaletteIndex(target_.palette, color) : (color & 0xFFFFFF);
-}
-
-void DeviceContext::PutPixel(int32_t x, int32_t y, uint32_t value) {
-  if (x < 0 || y < 0 || x >= target_.width || y >= target_.height) return;
-  uint8_t* row = target_.bits + int64_t(y) * target_.pitch;
-  if (target_.bitsPerPixel == 8) row[x] = uint8_t(value);
-  else reinterpret_cast<uint32_t*>(row)[x] = value;
-}
 
 TextExtent DeviceContext::GetTextExtent(const uint16_t* codes, size_t count) const {
   TextExtent extent;
@@ -78,14 +58,11 @@ bool DeviceContext::FillRect(const Rect& rect, uint32_t color) {
   const Rect r{std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, target_.width),
                std::min(rect.bottom, target_.height)};
   if (r.IsEmpty()) return false;
-  const uint32_t value = PixelValue(color);
+  const PixelLayout layout(target_.format, target_.palette);
+  const uint32_t value = layout.Pack(color);
   for (int32_t y = r.top; y < r.bottom; ++y) {
-    uint8_t* row = target_.bits + int64_t(y) * target_.pitch;
-    if (target_.bitsPerPixel == 8) {
-      std::memset(row + r.left, int(value), size_t(r.Width()));
-    } else {
-      std::fill(reinterpret_cast<uint32_t*>(row) + r.left, reinterpret_cast<uint32_t*>(row) + r.right, value);
-    }
+    uint8_t* p = target_.bits + int64_t(y) * target_.pitch + int64_t(r.left) * layout.BytesPerPixel();
+    for (int32_t x = r.left; x < r.right; ++x, p += layout.BytesPerPixel()) layout.Store(p, value);
   }
   return true;
 }
@@ -104,7 +81,12 @@ bool DeviceContext::TextOut(int32_t x, int32_t y, const uint16_t* codes, size_t 
              backgroundColor_);
   }
   const int32_t ascent = face_->Metrics().ascent;
-  const uint32_t value = PixelValue(textColor_);
+  const PixelLayout layout(target_.format, target_.palette);
+  const uint32_t value = layout.Pack(textColor_);
+  auto put = [&](int32_t px, int32_t py) {
+    if (px < 0 || py < 0 || px >= target_.width || py >= target_.height) return;
+    layout.Store(target_.bits + int64_t(py) * target_.pitch + int64_t(px) * layout.BytesPerPixel(), value);
+  };
   std::vector<uint8_t> bits;
   double along = 0;  // pixels along the line so far
   for (size_t i = 0; i < count; ++i) {
@@ -120,43 +102,16 @@ bool DeviceContext::TextOut(int32_t x, int32_t y, const uint16_t* codes, size_t 
     for (uint32_t r = 0; r < m.blackBoxY; ++r) {
       const uint8_t* row = bits.data() + size_t(r) * pitch;
       for (uint32_t b = 0; b < m.blackBoxX; ++b) {
-        if (row[b >> 3] & (0x80 >> (b & 7))) PutPixel(left + int32_t(b), top + int32_t(r), value);
+        if (row[b >> 3] & (0x80 >> (b & 7))) put(left + int32_t(b), top + int32_t(r));
       }
     }
   }
   return true;
 }
 
-bool DeviceContext::BitBlt(int32_t x, int32_t y, int32_t width, int32_t height, const PixelTarget& source,
-                           int32_t sx, int32_t sy) {
-  if (!target_.bits || !source.bits) return false;
-  if (source.bitsPerPixel == 32 && target_.bitsPerPixel == 8) return false;
-  // Cut against the source, then the destination, moving both corners.
-  auto cut = [&](int32_t& a, int32_t& b, int32_t& extent, int32_t limitA, int32_t limitB) {
-    const int32_t lead = std::max({0, -a, -b});
-    a += lead;
-    b += lead;
-    extent -= lead;
-    extent = std::min({extent, limitA - a, limitB - b});
-  };
-  cut(x, sx, width, target_.width, source.width);
-  cut(y, sy, height, target_.height, source.height);
-  if (width <= 0 || height <= 0) return false;
-  for (int32_t r = 0; r < height; ++r) {
-    const uint8_t* from = source.bits + int64_t(sy + r) * source.pitch;
-    uint8_t* to = target_.bits + int64_t(y + r) * target_.pitch;
-    if (source.bitsPerPixel == target_.bitsPerPixel) {
-      const int bytes = target_.bitsPerPixel / 8;
-      std::memmove(to + int64_t(x) * bytes, from + int64_t(sx) * bytes, size_t(width) * size_t(bytes));
-      continue;
-    }
-    uint32_t* out = reinterpret_cast<uint32_t*>(to) + x;
-    for (int32_t i = 0; i < width; ++i) {
-      const uint8_t index = from[sx + i];
-      out[i] = source.palette ? (source.palette[index] & 0xFFFFFF) : (uint32_t(index) * 0x010101u);
-    }
-  }
-  return true;
+bool DeviceContext::BitBlt(int32_t x, int32_t y, int32_t width, int32_t height, const SurfaceDc& source, int32_t sx,
+                           int32_t sy) {
+  return DcBitBlt(target_, x, y, width, height, source, sx, sy);
 }
 
 }  // namespace orrivel::platform

@@ -2,31 +2,23 @@
 // A device context over the engine's memory images: text output with a
 // selected face, rectangle fills and bit-block copies, with the meaning the
 // engine's device-drawn text expects. Text is drawn without antialiasing
-// (one-bit glyphs); an 8-bit image takes the palette index nearest the
-// colour; on a 32-bit image every pixel written gets alpha 0, as device
-// drawing leaves it.
+// (one-bit glyphs). Colours are written through the target's pixel layout:
+// an 8-bit image takes the palette index nearest the colour, a 32-bit
+// image (X8R8G8B8) gets alpha 0 in every pixel written, as device drawing
+// leaves it.
 #include <cstddef>
 #include <cstdint>
 
 #include "platform/Rect.h"
+#include "platform/SoftSurface.h"
 #include "platform/font/FontFace.h"
 
 namespace orrivel::platform {
 
-// Pixels in memory, rows top-down.
-struct PixelTarget {
-  uint8_t* bits = nullptr;
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t pitch = 0;
-  uint8_t bitsPerPixel = 32;  // 8 or 32
-  // 256 entries 0x00RRGGBB for 8 bits; null reads as the grey ramp.
-  const uint32_t* palette = nullptr;
-};
-
-// The palette index nearest a colour (0x00RRGGBB); the grey level nearest
-// it without a palette.
-uint8_t NearestPaletteIndex(const uint32_t* palette, uint32_t color);
+// A context over plain memory pixels: 8-bit indexed (palette of 256
+// entries 0x00RRGGBB; null reads as the grey ramp) or 32-bit 0x00RRGGBB.
+SurfaceDc MemoryDc(uint8_t* bits, int32_t width, int32_t height, int32_t pitch, uint8_t bitsPerPixel,
+                   const uint32_t* palette);
 
 class DeviceContext {
  public:
@@ -35,8 +27,8 @@ class DeviceContext {
   DeviceContext(const DeviceContext&) = delete;
   DeviceContext& operator=(const DeviceContext&) = delete;
 
-  void SelectTarget(const PixelTarget& target) { target_ = target; }
-  const PixelTarget& Target() const { return target_; }
+  void SelectTarget(const SurfaceDc& target) { target_ = target; }
+  const SurfaceDc& Target() const { return target_; }
   // The face text is drawn and measured with (not owned).
   void SelectFont(FontFace* face) { face_ = face; }
   FontFace* SelectedFont() const { return face_; }
@@ -57,17 +49,13 @@ class DeviceContext {
   // nothing was filled.
   bool FillRect(const Rect& rect, uint32_t color);
   // Copies width x height pixels from (sx, sy) of the source to (x, y),
-  // both cut to their images. Same depths copy; an 8-bit source onto 32
-  // bits goes through its palette (alpha 0). False when nothing was copied
-  // or the depths cannot meet (32 onto 8).
-  bool BitBlt(int32_t x, int32_t y, int32_t width, int32_t height, const PixelTarget& source, int32_t sx,
+  // cut to both and converted between their formats (DcBitBlt). False
+  // when either holds no pixels.
+  bool BitBlt(int32_t x, int32_t y, int32_t width, int32_t height, const SurfaceDc& source, int32_t sx,
               int32_t sy);
 
  private:
-  void PutPixel(int32_t x, int32_t y, uint32_t value);
-  uint32_t PixelValue(uint32_t color) const;
-
-  PixelTarget target_;
+  SurfaceDc target_;
   FontFace* face_ = nullptr;
   uint32_t textColor_ = 0;
   uint32_t backgroundColor_ = 0xFFFFFF;
