@@ -141,24 +141,23 @@ void OutlineFont::SetEdge(int32_t strength, int32_t width) {
   if (pictures_) pictures_->SetEdge(edgeStrength_, edgeWidth_, edgeWeight_);
 }
 
-int OutlineFont::LoadPictureGlyphs(const char* name, int32_t count, int32_t cellWidth, int32_t cellHeight,
-                                   int32_t which) {
+PictureGlyphSet& OutlineFont::PictureSet() {
   if (!pictures_) {
     pictures_ = std::make_unique<PictureGlyphSet>();
     pictures_->SetAngle(logFont_.orientation);
     pictures_->SetEdge(edgeStrength_, edgeWidth_, edgeWeight_);
   }
-  return pictures_->Load(name, count, cellWidth, cellHeight, which);
+  return *pictures_;
+}
+
+int OutlineFont::LoadPictureGlyphs(const char* name, int32_t count, int32_t cellWidth, int32_t cellHeight,
+                                   int32_t which) {
+  return PictureSet().Load(name, count, cellWidth, cellHeight, which);
 }
 
 int OutlineFont::LoadPictureGlyphs(Surface& strip, int32_t count, int32_t cellWidth, int32_t cellHeight,
                                    int32_t which) {
-  if (!pictures_) {
-    pictures_ = std::make_unique<PictureGlyphSet>();
-    pictures_->SetAngle(logFont_.orientation);
-    pictures_->SetEdge(edgeStrength_, edgeWidth_, edgeWeight_);
-  }
-  return pictures_->Cut(strip, count, cellWidth, cellHeight, which);
+  return PictureSet().Cut(strip, count, cellWidth, cellHeight, which);
 }
 
 Glyph* OutlineFont::PictureGlyph(uint32_t number, bool edge) {

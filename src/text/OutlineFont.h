@@ -107,6 +107,8 @@ class OutlineFont : public Font {
 
  private:
   void FlushCache();
+  // The picture set, made on first use at the font's angle and edge.
+  PictureGlyphSet& PictureSet();
   int32_t CharacterAdvance(uint16_t code, bool bold) const;
   Glyph* RasteriseGlyph(uint16_t code, int32_t height, bool edge, bool bold);
   enum class TextPass : uint8_t { kSurface, kImage, kAlphaMask };

@@ -66,7 +66,6 @@ int PictureGlyphSet::Cut(Surface& strip, int32_t count, int32_t cellWidth, int32
   auto fill = [&](Array& array) {
     array.glyphs.clear();
     array.edges.clear();
-    array.edges.resize(size_t(count));
     for (int32_t i = 0; i < count; ++i) {
       if (x + cellWidth > stripWidth) {
         x = 0;
@@ -78,6 +77,8 @@ int PictureGlyphSet::Cut(Surface& strip, int32_t count, int32_t cellWidth, int32
       array.glyphs.push_back(std::move(glyph));
       x += cellWidth;
     }
+    // Outline versions are made on demand; the slots only once every cell fitted.
+    array.edges.resize(array.glyphs.size());
     return 0;
   };
   cellWidth_ = cellWidth;

@@ -72,6 +72,7 @@ TEST_F(PictureGlyphTest, BadStripsAreRefused) {
   EXPECT_EQ(set.Cut(*strip, 1, 8, 21, kPictureFirstArray), kPictureStripShort) << "a cell taller than the strip";
   EXPECT_EQ(set.Cut(*strip, 2, 8, 10, kPictureFirstArray | kPictureSecondArray), 0);
   EXPECT_EQ(set.Cut(*strip, 3, 8, 10, kPictureFirstArray | kPictureSecondArray), kPictureStripShort);
+  EXPECT_EQ(set.Cut(*strip, 0x7FFFFFFF, 8, 10, kPictureFirstArray), kPictureStripShort) << "a hostile count";
   Surface wide;
   ASSERT_EQ(wide.Create(16, 16, 32, 0), 0);
   EXPECT_EQ(set.Cut(wide, 1, 8, 8, kPictureFirstArray), kPictureNoImage);
