@@ -64,11 +64,11 @@ class Playback {
   void PlayToEnd() {
     pipeline.Run();
     ASSERT_TRUE(pipeline.WaitForIdle(20000));
-    clock.AdvanceMs(10);
+    Step(10);
     for (int step = 0; step < 1000 && !pipeline.IsEndOfStream(); ++step) {
       ASSERT_TRUE(pipeline.WaitForIdle(20000));
       if (pipeline.IsEndOfStream()) break;
-      clock.AdvanceMs(100);
+      Step(100);
     }
     EXPECT_TRUE(pipeline.IsEndOfStream());
   }
@@ -76,9 +76,14 @@ class Playback {
   // Advances one picture time and waits for the next picture's number.
   int32_t NextPicture() {
     const size_t n = renderer.Count() + 1;
-    clock.AdvanceMs(100);
+    Step(100);
     if (!renderer.WaitForCount(n)) return -2;
     return renderer.Numbers()[n - 1];
+  }
+
+  void Step(int64_t ms) {
+    clock.AdvanceMs(ms);
+    pipeline.ClockChanged();
   }
 
   int32_t LastNumber() const {
@@ -215,18 +220,18 @@ TEST(MoviePipelineTest, PauseShowsThePrerollPictureAndHoldsTheClock) {
   EXPECT_EQ(play.renderer.Fronts(), std::vector<uint8_t>{1});
 
   // Paused time does not count: after a long pause the next picture is 1.
-  play.clock.AdvanceMs(5000);
+  play.Step(5000);
   play.pipeline.Run();
   EXPECT_TRUE(play.pipeline.GetState(20000, &state));
   EXPECT_EQ(state, PipelineState::kRunning);
-  play.clock.AdvanceMs(10);
+  play.Step(10);
   EXPECT_EQ(play.NextPicture(), 1);
   EXPECT_EQ(play.pipeline.DroppedCount(), 0u);
 
   // Pausing a running movie holds its position.
   play.pipeline.Pause();
   const int64_t held = play.pipeline.GetCurrentPosition();
-  play.clock.AdvanceMs(3000);
+  play.Step(3000);
   EXPECT_EQ(play.pipeline.GetCurrentPosition(), held);
   play.pipeline.Run();
   EXPECT_EQ(play.NextPicture(), 2);
@@ -252,9 +257,9 @@ TEST(MoviePipelineTest, EndOfStreamMarkIsSetAtTheEndAndClearedByStopAndSeek) {
   // Running on from the start plays the whole movie again.
   ASSERT_TRUE(play.renderer.WaitForCount(before + 1));
   EXPECT_EQ(play.LastNumber(), 0);
-  play.clock.AdvanceMs(10);
+  play.Step(10);
   for (int step = 0; step < 100 && !play.pipeline.IsEndOfStream(); ++step) {
-    play.clock.AdvanceMs(100);
+    play.Step(100);
     ASSERT_TRUE(play.pipeline.WaitForIdle(20000));
   }
   EXPECT_EQ(play.renderer.Count(), before + 15);
@@ -268,7 +273,7 @@ TEST(MoviePipelineTest, SeeksWhileRunningPausedAndStopped) {
     ASSERT_EQ(play.OpenFile(name), PipelineOpenResult::kOk);
     play.pipeline.Run();
     ASSERT_TRUE(play.renderer.WaitForCount(1));
-    play.clock.AdvanceMs(10);
+    play.Step(10);
     EXPECT_EQ(play.NextPicture(), 1);
     EXPECT_EQ(play.NextPicture(), 2);
 
@@ -279,7 +284,7 @@ TEST(MoviePipelineTest, SeeksWhileRunningPausedAndStopped) {
     PipelineState state;
     EXPECT_TRUE(play.pipeline.GetState(20000, &state));
     EXPECT_EQ(state, PipelineState::kRunning);
-    play.clock.AdvanceMs(10);
+    play.Step(10);
     EXPECT_EQ(play.NextPicture(), 11);
 
     // Paused: the new position's picture is shown and held.
@@ -289,7 +294,10 @@ TEST(MoviePipelineTest, SeeksWhileRunningPausedAndStopped) {
     EXPECT_EQ(play.LastNumber(), 5);
     EXPECT_TRUE(play.pipeline.GetState(20000, &state));
     EXPECT_EQ(state, PipelineState::kPaused);
-    if (play.pipeline.GetDuration() >= kSecond) EXPECT_EQ(play.pipeline.GetCurrentPosition(), kSecond / 2);
+    // Positions are clamped to the length, which MPEG files only estimate.
+    if (play.pipeline.GetDuration() >= kSecond) {
+      EXPECT_EQ(play.pipeline.GetCurrentPosition(), kSecond / 2);
+    }
 
     // Stopped: nothing is shown until the movie is paused or run again.
     play.pipeline.Stop();
@@ -299,7 +307,7 @@ TEST(MoviePipelineTest, SeeksWhileRunningPausedAndStopped) {
     ASSERT_TRUE(play.renderer.WaitForCount(7));
     EXPECT_EQ(play.LastNumber(), 2);
     play.pipeline.Run();
-    play.clock.AdvanceMs(10);
+    play.Step(10);
     EXPECT_EQ(play.NextPicture(), 3);
   }
 }
@@ -310,7 +318,7 @@ TEST(MoviePipelineTest, LatePicturesAreDroppedAndOrderKept) {
   play.pipeline.Run();
   ASSERT_TRUE(play.renderer.WaitForCount(1));
   // 810 ms late: pictures more than 400 ms behind (1 to 4) are dropped.
-  play.clock.AdvanceMs(810);
+  play.Step(810);
   ASSERT_TRUE(play.renderer.WaitForCount(5));
   EXPECT_EQ(play.renderer.Numbers(), (std::vector<int32_t>{0, 5, 6, 7, 8}));
   EXPECT_EQ(play.pipeline.DroppedCount(), 4u);
@@ -326,10 +334,10 @@ TEST(MoviePipelineTest, RateScalesTheClock) {
   play.pipeline.Run();
   ASSERT_TRUE(play.renderer.WaitForCount(1));
   ASSERT_TRUE(play.pipeline.SetRate(2.0));
-  play.clock.AdvanceMs(55);
+  play.Step(55);
   ASSERT_TRUE(play.renderer.WaitForCount(2));
   EXPECT_EQ(play.LastNumber(), 1);
-  play.clock.AdvanceMs(50);
+  play.Step(50);
   ASSERT_TRUE(play.renderer.WaitForCount(3));
   EXPECT_EQ(play.LastNumber(), 2);
 }

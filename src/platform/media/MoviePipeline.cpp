@@ -665,6 +665,11 @@ int64_t MoviePipeline::GetCurrentPosition() const {
   return m.duration > 0 ? std::min(now, m.duration) : now;
 }
 
+void MoviePipeline::ClockChanged() {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->WakeLocked();
+}
+
 bool MoviePipeline::WaitForIdle(uint32_t timeoutMs) {
   Impl& m = *impl_;
   std::unique_lock<std::mutex> lock(m.mutex);

@@ -65,6 +65,9 @@ class MoviePipeline {
   // changing after timeoutMs (state then holds the state asked for).
   bool GetState(uint32_t timeoutMs, PipelineState* state);
 
+  // Tells the presentation thread that the clock was stepped, so that it
+  // looks at it now rather than at its next check a few ms later.
+  void ClockChanged();
   // True once the presentation thread has nothing left to do until the
   // clock moves on or a command comes; false after timeoutMs. Lets a caller
   // that steps the clock by hand know that a step has been fully acted on.
