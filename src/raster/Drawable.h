@@ -3,6 +3,7 @@
 // fields a drawable carries and the rectangle query, and the sprite list
 // that owns drawables and forwards damage to its canvas. The scene layer
 // extends both.
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -21,10 +22,12 @@ class Drawable {
   Drawable(const Drawable&) = delete;
   Drawable& operator=(const Drawable&) = delete;
 
-  bool IsVisible() const { return visible_ != 0; }
-  void SetVisible(bool visible) { visible_ = visible ? 1 : 0; }
-  bool IsChanged() const { return changed_ != 0; }
-  void SetChanged(uint8_t flag) { changed_ = flag; }
+  // The two flags may be set from another thread (a movie's pictures
+  // arrive on the movie's own thread) while the canvas reads them.
+  bool IsVisible() const { return visible_.load(std::memory_order_acquire) != 0; }
+  void SetVisible(bool visible) { visible_.store(visible ? 1 : 0, std::memory_order_release); }
+  bool IsChanged() const { return changed_.load(std::memory_order_acquire) != 0; }
+  void SetChanged(uint8_t flag) { changed_.store(flag, std::memory_order_release); }
   int32_t GetX() const { return x_; }
   int32_t GetY() const { return y_; }
   uint8_t GetMode() const { return mode_; }
@@ -35,8 +38,8 @@ class Drawable {
   virtual Rect* GetRect(Rect* out) const = 0;
 
  protected:
-  uint8_t visible_ = 1;
-  uint8_t changed_ = 0;
+  std::atomic<uint8_t> visible_{1};
+  std::atomic<uint8_t> changed_{0};
   int32_t x_ = 0;
   int32_t y_ = 0;
   uint8_t mode_ = 0;

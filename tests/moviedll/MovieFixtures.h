@@ -3,6 +3,7 @@
 // temporary folder, and the recording ends a pipeline plays into: a renderer
 // over a real image pair that reads each stored picture's number back, and
 // an audio sink that keeps what it is given.
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
@@ -85,7 +86,9 @@ class RecordingAudioSink final : public media::AudioSink {
   void SetRunning(bool running) override;
   void Flush() override;
   void SetVolume(int32_t hundredthsDb) override;
-  int64_t PlayedMicroseconds() override { return -1; }
+  // -1 (no clock) until a test sets the played position.
+  int64_t PlayedMicroseconds() override { return played_.load(); }
+  void SetPlayedMicroseconds(int64_t played) { played_ = played; }
 
   media::AudioFormat Format() const;
   std::vector<Chunk> Chunks() const;
@@ -102,6 +105,7 @@ class RecordingAudioSink final : public media::AudioSink {
   uint32_t flushes_ = 0;
   int16_t peak_ = 0;
   bool running_ = false;
+  std::atomic<int64_t> played_{-1};
 };
 
 }  // namespace orrivel::testing

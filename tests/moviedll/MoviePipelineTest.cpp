@@ -33,7 +33,8 @@ std::vector<int32_t> Sequence(int32_t from, int32_t to) {
 // A pipeline over a recording renderer and sink on a clock the test steps.
 class Playback {
  public:
-  explicit Playback(bool withSound = false) : pipeline(renderer, withSound ? &sound : nullptr, clock) {}
+  explicit Playback(bool withSound = false)
+      : renderer(&notify), pipeline(renderer, withSound ? &sound : nullptr, clock) {}
   ~Playback() {
     pipeline.Close();
     if (stream) stream->Release();
@@ -67,6 +68,8 @@ class Playback {
     Step(10);
     for (int step = 0; step < 1000 && !pipeline.IsEndOfStream(); ++step) {
       ASSERT_TRUE(pipeline.WaitForIdle(20000));
+      // As a canvas does after repainting: taken back while pictures arrive.
+      notify.SetChanged(0);
       if (pipeline.IsEndOfStream()) break;
       Step(100);
     }
@@ -91,6 +94,7 @@ class Playback {
     return numbers.empty() ? -2 : numbers.back();
   }
 
+  testing::FlagDrawable notify;
   testing::RecordingRenderer renderer;
   testing::RecordingAudioSink sound;
   media::ManualMediaClock clock;
@@ -134,6 +138,7 @@ TEST(MoviePipelineTest, EveryMovieLandsUprightInOrderAlternatingTheFront) {
     const auto fronts = play.renderer.Fronts();
     for (size_t i = 0; i < fronts.size(); ++i) EXPECT_EQ(fronts[i], i % 2 == 0 ? 1 : 0) << i;
     EXPECT_EQ(play.pipeline.DroppedCount(), 0u);
+    EXPECT_TRUE(play.notify.IsVisible());
     // Only the indexed containers know their length exactly.
     if (c.kind == kMovieKindAvi || c.kind == kMovieKindQuickTime) {
       EXPECT_NEAR(double(play.pipeline.GetDuration()), double(c.pictures) * kSecond / 10, kSecond / 10);
@@ -384,6 +389,24 @@ TEST(MoviePipelineTest, SoundReachesTheSinkAtItsVolume) {
   ASSERT_EQ(noSink.OpenFile("SOUND.MPG"), PipelineOpenResult::kOk);
   EXPECT_FALSE(noSink.pipeline.HasAudio());
   EXPECT_FALSE(noSink.pipeline.GetVolume(&volume));
+}
+
+TEST(MoviePipelineTest, PicturesFollowTheSoundClockWhileThereIsSound) {
+  Playback play(true);
+  ASSERT_EQ(play.OpenFile("SOUND.MPG"), PipelineOpenResult::kOk);
+  play.sound.SetPlayedMicroseconds(0);
+  play.pipeline.Run();
+  ASSERT_TRUE(play.renderer.WaitForCount(1));
+  // The machine clock moving on does not move the pictures.
+  play.Step(1000);
+  ASSERT_TRUE(play.pipeline.WaitForIdle(20000));
+  EXPECT_EQ(play.renderer.Count(), 1u);
+  // The sound having played 0.35 s does.
+  play.sound.SetPlayedMicroseconds(350000);
+  play.pipeline.ClockChanged();
+  ASSERT_TRUE(play.pipeline.WaitForIdle(20000));
+  EXPECT_EQ(play.renderer.Numbers(), Sequence(0, 3));
+  EXPECT_EQ(play.pipeline.DroppedCount(), 0u);
 }
 
 TEST(MoviePipelineTest, ArchiveMemberPlaysThroughTheStreamAdapter) {

@@ -1,6 +1,7 @@
 #include "platform/media/MoviePipeline.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -119,6 +120,9 @@ struct MoviePipeline::Impl {
   bool endOfStream = false;
   bool delivering = false;
   int64_t heldPosition = 0;  // while not running
+  int64_t soundBaseStream = 0;  // movie time of the sink's played position 0
+  std::atomic<int64_t> audioWrittenUs{0};  // sound written since the last flush
+  std::atomic<bool> soundComplete{false};  // all of it is written
   int64_t runBaseStream = 0;
   int64_t runBaseClock = 0;
   double rate = 1.0;
@@ -321,7 +325,10 @@ struct MoviePipeline::Impl {
           uint8_t* out[1] = {reinterpret_cast<uint8_t*>(audioBuffer.data())};
           const int n = swr_convert(resampler, out, outMax, const_cast<const uint8_t**>(frame->extended_data),
                                     frame->nb_samples);
-          if (n > 0) audio->Write(audioBuffer.data(), uint32_t(n));
+          if (n > 0) {
+            audio->Write(audioBuffer.data(), uint32_t(n));
+            audioWrittenUs.fetch_add(int64_t(n) * 1000000 / audioFormat.sampleRate, std::memory_order_release);
+          }
         }
       }
       av_frame_unref(frame);
@@ -344,6 +351,7 @@ struct MoviePipeline::Impl {
       demuxEnded = true;
       avcodec_send_packet(videoDecoder, nullptr);
       if (audioOpen) DecodeSound(nullptr);
+      soundComplete.store(true, std::memory_order_release);
       return StepResult::kContinue;
     }
     if (packet->stream_index == videoIndex) {
@@ -372,8 +380,10 @@ struct MoviePipeline::Impl {
       avcodec_flush_buffers(audioDecoder);
       swr_init(resampler);
       audio->Flush();
+      audioWrittenUs.store(0, std::memory_order_release);
     }
     demuxEnded = false;
+    soundComplete.store(false, std::memory_order_release);
     lastPictureTime = -1;
   }
 
@@ -381,9 +391,15 @@ struct MoviePipeline::Impl {
 
   int64_t StreamNowLocked() const {
     if (target != PipelineState::kRunning || !prerolled) return heldPosition;
+    // The sound's clock leads while there is sound left to play; a movie
+    // whose sound ends early runs on by the clock.
     if (audioOpen && rate == 1.0) {
       const int64_t played = audio->PlayedMicroseconds();
-      if (played >= 0) return runBaseStream + played * 10;
+      const bool soundLeft = !soundComplete.load(std::memory_order_acquire) ||
+                             played < audioWrittenUs.load(std::memory_order_acquire);
+      if (played >= 0 && soundLeft) {
+        return soundBaseStream + played * 10;
+      }
     }
     const int64_t elapsed = clock.NowMicroseconds() - runBaseClock;
     return runBaseStream + int64_t(double(elapsed) * 10.0 * rate);
@@ -414,6 +430,7 @@ struct MoviePipeline::Impl {
         Reposition(seekTarget);
         lock.lock();
         skipUntil = seekTarget - frameDuration / 2;
+        soundBaseStream = seekTarget;
         seekPending = false;
         havePicture = false;
         prerolled = false;
@@ -537,7 +554,9 @@ struct MoviePipeline::Impl {
     quit = false;
     target = PipelineState::kStopped;
     seekPending = havePicture = prerolled = endReached = endOfStream = delivering = false;
-    heldPosition = skipUntil = 0;
+    heldPosition = skipUntil = soundBaseStream = 0;
+    audioWrittenUs = 0;
+    soundComplete = false;
     rate = 1.0;
     delivered = dropped = 0;
   }
