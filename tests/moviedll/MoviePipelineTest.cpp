@@ -376,6 +376,15 @@ TEST(MoviePipelineTest, SoundReachesTheSinkAtItsVolume) {
   EXPECT_NEAR(double(frames), 1.5 * 44100, 2 * 1152);
   EXPECT_GT(play.sound.Peak(), 8000);
 
+  // At twice the rate the same sound takes half the samples.
+  Playback fast(true);
+  ASSERT_EQ(fast.OpenFile("SOUND.MPG"), PipelineOpenResult::kOk);
+  ASSERT_TRUE(fast.pipeline.SetRate(2.0));
+  fast.PlayToEnd();
+  uint64_t fastFrames = 0;
+  for (const auto& chunk : fast.sound.Chunks()) fastFrames += chunk.frames;
+  EXPECT_NEAR(double(fastFrames), 0.75 * 44100, 2 * 1152);
+
   const uint32_t flushes = play.sound.Flushes();
   play.pipeline.SetPosition(0);
   EXPECT_EQ(play.sound.Flushes(), flushes + 1);

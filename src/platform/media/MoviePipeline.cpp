@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -96,6 +97,8 @@ struct MoviePipeline::Impl {
   bool elementaryVideo = false;  // a bare video stream with no container
   bool demuxEnded = false;
   AudioFormat audioFormat;
+  double resamplerRate = 1.0;
+  std::atomic<double> soundRate{1.0};  // the rate the sound should play at
   std::vector<int16_t> audioBuffer;
   std::vector<uint8_t> picture;  // the pending picture, bottom-up rows
   int64_t pictureTime = 0;
@@ -265,12 +268,7 @@ struct MoviePipeline::Impl {
     audioStart = as->start_time == AV_NOPTS_VALUE ? 0 : as->start_time;
     audioFormat.sampleRate = uint32_t(audioDecoder->sample_rate);
     audioFormat.channels = audioDecoder->ch_layout.nb_channels >= 2 ? 2 : 1;
-    AVChannelLayout outLayout;
-    av_channel_layout_default(&outLayout, audioFormat.channels);
-    if (swr_alloc_set_opts2(&resampler, &outLayout, AV_SAMPLE_FMT_S16, int(audioFormat.sampleRate),
-                            &audioDecoder->ch_layout, audioDecoder->sample_fmt, audioDecoder->sample_rate, 0,
-                            nullptr) < 0 ||
-        swr_init(resampler) < 0 || !audio->Open(audioFormat)) {
+    if (!ConfigureResampler(1.0) || !audio->Open(audioFormat)) {
       swr_free(&resampler);
       audioIndex = -1;
       return;
@@ -309,7 +307,25 @@ struct MoviePipeline::Impl {
     return sws_scale(scaler, f->data, f->linesize, 0, f->height, dst, dstStride) == height;
   }
 
+  // At a playback rate r the sound is resampled as if it had been
+  // recorded at r times its rate: it plays r times faster, pitch and all,
+  // as a sound card played at a changed frequency would.
+  bool ConfigureResampler(double playbackRate) {
+    swr_free(&resampler);
+    AVChannelLayout outLayout;
+    av_channel_layout_default(&outLayout, audioFormat.channels);
+    const double inRate = double(audioDecoder->sample_rate) * playbackRate;
+    if (inRate < 1.0 || inRate > 1e7) return false;
+    resamplerRate = playbackRate;
+    return swr_alloc_set_opts2(&resampler, &outLayout, AV_SAMPLE_FMT_S16, int(audioFormat.sampleRate),
+                               &audioDecoder->ch_layout, audioDecoder->sample_fmt, int(std::lround(inRate)), 0,
+                               nullptr) >= 0 &&
+           swr_init(resampler) >= 0;
+  }
+
   void DecodeSound(const AVPacket* p) {
+    const double wanted = soundRate.load(std::memory_order_acquire);
+    if (wanted != resamplerRate && !ConfigureResampler(wanted)) ConfigureResampler(1.0);
     if (avcodec_send_packet(audioDecoder, p) < 0) return;
     while (avcodec_receive_frame(audioDecoder, frame) == 0) {
       int64_t t = frame->best_effort_timestamp;
@@ -558,6 +574,8 @@ struct MoviePipeline::Impl {
     audioWrittenUs = 0;
     soundComplete = false;
     rate = 1.0;
+    soundRate = 1.0;
+    resamplerRate = 1.0;
     delivered = dropped = 0;
   }
 };
@@ -716,6 +734,7 @@ bool MoviePipeline::SetRate(double rate) {
   std::lock_guard<std::mutex> lock(m.mutex);
   if (m.target == PipelineState::kRunning && m.prerolled) m.StartRunClockLocked(m.StreamNowLocked());
   m.rate = rate;
+  m.soundRate.store(rate, std::memory_order_release);
   m.WakeLocked();
   return true;
 }
