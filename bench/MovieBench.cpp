@@ -64,7 +64,7 @@ void BM_PipelineDecodeConvertStore(benchmark::State& state) {
   state.counters["pictures/s"] = benchmark::Counter(double(pictures), benchmark::Counter::kIsRate);
   state.counters["x real time"] = benchmark::Counter(double(pictures) / 30.0, benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_PipelineDecodeConvertStore)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PipelineDecodeConvertStore)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PlainDecodeConvert_Peer(benchmark::State& state) {
   int64_t pictures = 0;
@@ -79,7 +79,7 @@ void BM_PlainDecodeConvert_Peer(benchmark::State& state) {
   state.counters["pictures/s"] = benchmark::Counter(double(pictures), benchmark::Counter::kIsRate);
   state.counters["x real time"] = benchmark::Counter(double(pictures) / 30.0, benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_PlainDecodeConvert_Peer)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainDecodeConvert_Peer)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 std::vector<uint8_t>& Picture() {
   static std::vector<uint8_t> bytes(size_t(kWidth) * 4 * kHeight, 0x5A);
