@@ -118,6 +118,10 @@ int Application::Init() {
       return kInitAlreadyRunning;
     }
     instanceMutex = result == InstanceLock::Result::Acquired;
+    if (!instanceMutex) {
+      std::fprintf(stderr, "orrivel: single-instance guard off: no lock in the run-time folder \"%s\"\n",
+                   backend.RuntimeFolder().c_str());
+    }
   }
   // 6.
   RegisterMessageHandlers();
@@ -260,6 +264,7 @@ int Application::Init() {
   SetCurrentScreenDevice(screen.get());
   if (hooks.publishRasterSetting) hooks.publishRasterSetting(extraSettingsB[5]);
   if (hooks.buildBlendTables) hooks.buildBlendTables();
+  SetNtFamilyFlag(systemInfo.IsNtFamily());
   // 23.
   if (report_) report.WriteDisplay(useDirect3D != 0);
   // 24.
@@ -273,7 +278,7 @@ int Application::Init() {
   if (report_) {
     report.WriteDrives();
     report.WriteApplications();
-    report.WriteProcesses();
+    report.WriteProcesses(reportProcessPaths != 0);
     report.WriteTail();
   }
   // 27-29. Keep the screen on for the run.

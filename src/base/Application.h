@@ -247,6 +247,8 @@ class Application : public AppFramework, public MainWindowHost {
   uint8_t restoreDisplayOnActivate = 1;
   uint8_t writeReport = 0;
   uint8_t measureCpuClock = 0;
+  // The report lists processes by their full program path, not their name.
+  uint8_t reportProcessPaths = 0;
   uint8_t inputMethod = 2;
   uint8_t useJoystick = 1;
   std::array<uint8_t, 6> extraSettingsB{1, 0, 1, 2, 1, 1};

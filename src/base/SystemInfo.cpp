@@ -1,5 +1,7 @@
 #include "base/SystemInfo.h"
 
+#include <atomic>
+
 #include "base/SoundDeviceList.h"
 #include "base/SystemReport.h"
 #include "base/SystemTextFormat.h"
@@ -275,5 +277,13 @@ void SystemInfo::FillText(std::string& text, bool measureClock, const AppInforma
   text += FormatCp932("MMX命令         : %s\r\n", Uses(p.mmx).c_str());
   text += FormatCp932("SSE命令         : %s\r\n", Uses(p.sse).c_str());
 }
+
+namespace {
+std::atomic<bool> g_ntFamily{false};
+}  // namespace
+
+void SetNtFamilyFlag(bool ntFamily) { g_ntFamily = ntFamily; }
+
+bool NtFamilyFlag() { return g_ntFamily; }
 
 }  // namespace orrivel

@@ -34,6 +34,7 @@ class SystemInfo {
   explicit SystemInfo(SystemInfoProvider* provider = nullptr);
 
   const MachineFacts& Facts() const { return facts_; }
+  bool IsNtFamily() const { return facts_.ntFamily; }
   // Width, height and depth of the desktop again (after mode changes).
   void ReadScreen();
   // The desktop's refresh rate (0 when unknown or below 2).
@@ -54,5 +55,10 @@ class SystemInfo {
   SystemInfoProvider* provider_;
   MachineFacts facts_;
 };
+
+// The NT-family flag of the machine, copied by start-up for the code that
+// has no SystemInfo at hand.
+void SetNtFamilyFlag(bool ntFamily);
+bool NtFamilyFlag();
 
 }  // namespace orrivel

@@ -29,8 +29,12 @@ class MachineSystemInfo : public SystemInfoProvider {
   MachineFacts Machine() override {
     MachineFacts m;
     platform::SystemFacts facts = platform::ReadSystemFacts();
-    m.osName = platform::Utf8ToCp932Lossy(facts.systemName.empty() ? "Unknown" : facts.systemName);
-    m.osVersion = platform::Utf8ToCp932Lossy(facts.release);
+    // The distribution's name where the system gives one, with the kernel
+    // and its release as the version; Windows names do not exist here.
+    const std::string kernel = facts.systemName.empty() ? "Unknown" : facts.systemName;
+    m.osName = platform::Utf8ToCp932Lossy(facts.distribution.empty() ? kernel : facts.distribution);
+    m.osVersion = platform::Utf8ToCp932Lossy(facts.distribution.empty() ? facts.release
+                                                                         : kernel + " " + facts.release);
     m.language = platform::Utf8ToCp932Lossy(platform::SystemLanguageName());
     m.totalMemory = facts.totalMemory;
     m.availableMemory = facts.availableMemory;

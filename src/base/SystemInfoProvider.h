@@ -29,6 +29,10 @@ struct MachineFacts {
   // The graphics-library version as (a << 16 | b) and (c << 16 | d) of its
   // dotted text a.b.c.d; both 0 when there is none.
   uint32_t directXVersion[2] = {0, 0};
+  // The system offers what the start-up code asks of the NT family (a
+  // refresh rate to read, 64-bit disk sizes, low-level keyboard hooks
+  // where the window system has them). Every Linux system does.
+  bool ntFamily = true;
   std::string programPath;
   std::string baseFolder;
   std::string systemFolder;  // the folder of the system's own programs

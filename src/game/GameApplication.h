@@ -18,7 +18,11 @@
 #include "base/TimerList.h"
 #include "raster/PixelOpLibrary.h"
 #include "resource/ArchiveManager.h"
+#include "resource/DcpManager.h"
+#include "resource/ImageLoaderManager.h"
+#include "resource/TcpManager.h"
 #include "script/ScriptHost.h"
+#include "sound/SoundDevice.h"
 
 namespace orrivel {
 
@@ -47,6 +51,19 @@ class GameApplication : public Application {
   // and resumed when it stops waiting; repeating a state does nothing.
   void SetPumpWaiting(bool waiting);
   bool PumpWaiting() const { return pumpWaiting_; }
+  // A message box or a menu holds the pump: the pump waits until the
+  // outermost one ends.
+  void OnModalBegin() override;
+  void OnModalEnd() override;
+  // Drops on the main window, switched by the scripts. A screen-mode switch
+  // makes a new window frame, so drops are enabled on it again.
+  void EnableFileDrop(bool enable);
+  bool FileDropEnabled() const { return fileDropOn_; }
+  void OnEnteredFullScreen() override;
+  void OnEnteredWindow() override;
+  // The image cache size for the cache setting byte: 0 automatic (by the
+  // machine's memory, -1), 1 off (0), s above 1 (s - 1) x 4 megabytes.
+  static int32_t ImageCacheMegabytes(uint8_t setting);
   // WM_CLOSE: asks the player whether to end the game, and closes on yes.
   int OnClose(MessageRecord& record) override;
   // WM_DROPFILES: the names go to the drop target for the scripts.
@@ -56,9 +73,23 @@ class GameApplication : public Application {
   // before anything is drawn.
   MathTables mathTables;
   std::unique_ptr<ArchiveManager> archives;
+  // The picture decoders with the image cache, published for the surfaces
+  // for the application's whole life; start-up adds the built-in decoders
+  // and the picture plug-ins.
+  ImageLoaderManager images;
+  // The image cache setting byte (see ImageCacheMegabytes).
+  uint8_t imageCacheSetting = 0;
+  // The named layer actions and effects, and the named transitions and
+  // screen filters: the built-in entries come with their subsystems, the
+  // plug-ins of the "plugin" folder are added once at start-up.
+  DcpManager dcpObjects;
+  TcpManager tcpObjects;
   // The pixel-operation library, when the program's folder has one.
   std::unique_ptr<PixelOpLibrary> pixelOps;
   std::unique_ptr<ScriptHost> scripts;
+  // The sound output, published while it is open (a run without one is
+  // silent). Headless runs get the virtual device.
+  std::unique_ptr<SoundDevice> sound;
   // The game's two timer lists, stepped once a frame.
   TimerList timerLists[2];
   FrameRateLimiter limiter{60, false};
@@ -81,6 +112,14 @@ class GameApplication : public Application {
   // ScriptHost::Step result (0 when they reached their end).
   int scriptResult = -1;
   uint32_t scriptSteps = 0;
+  // ArchiveManager::Mount's result for "SCRIPT.LPK" (-1 before it) and
+  // BootScripts' result, for the failure report.
+  int scriptArchiveCode = -1;
+  int bootResult = 0;
+  // One line for whoever runs the program when the scripts could not boot or
+  // stopped in a fault: the game folder, the script archive's mount result
+  // and the failure's code. Empty when the run ended normally.
+  std::string DescribeFailure() const;
 
   // The game's actions (20 of them), with the default bindings.
   ActionMap* actions = nullptr;
@@ -94,13 +133,21 @@ class GameApplication : public Application {
   bool closedByLimit = false;
 
  private:
+  // Opens the default sound output; the game goes on without sound when it
+  // cannot.
+  void OpenSoundOutput();
   void ApplyFrameSettings();
   // The steps the pump asks for this frame, within 0 to 4.
   int ScriptStepsForFrame();
   // Runs up to count steps; false when the run ends.
   bool RunScriptSteps(int count);
 
+  // The picture decoders, then the plug-ins of every kind in "plugin".
+  void LoadPictureDecodersAndPlugins();
+
   bool pumpWaiting_ = false;
+  int modalDepth_ = 0;
+  bool fileDropOn_ = false;
   FrameSettings appliedSettings_;
 };
 

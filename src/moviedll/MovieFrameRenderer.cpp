@@ -69,7 +69,7 @@ MediaResult MovieFrameRenderer::DoRenderSample(media::MediaSample& sample) {
   }
   if (notify_ != nullptr) {
     notify_->SetChanged(1);
-    notify_->SetVisible(true);
+    notify_->SetVisible(1);
   }
   return kMediaOk;
 }

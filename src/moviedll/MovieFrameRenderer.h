@@ -5,7 +5,9 @@
 // image the front one, and tells the program's drawable.
 //
 // CheckMediaType and SetMediaType run on the thread that opens the movie,
-// DoRenderSample on the presentation thread. A picture is written only
+// DoRenderSample on the presentation thread; so do the drawable's
+// SetChanged and SetVisible, which a drawable that plays movies must make
+// safe to call from there. A picture is written only
 // under the lock of the image it goes to, and resizing takes both locks,
 // so the program, which holds the front image's lock while drawing it,
 // never sees an image change under it.

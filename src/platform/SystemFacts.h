@@ -11,6 +11,9 @@ struct SystemFacts {
   std::string release;     // kernel release
   std::string version;     // kernel build text
   std::string machine;     // e.g. "x86_64"
+  // The distribution's own name ("Debian GNU/Linux 12 (bookworm)"), empty
+  // when the system does not say.
+  std::string distribution;
   uint64_t totalMemory = 0;      // bytes of physical memory
   uint64_t availableMemory = 0;  // bytes free for use
   uint32_t processorCount = 0;
@@ -18,6 +21,10 @@ struct SystemFacts {
 
 // Reads the facts; fields that cannot be read stay empty or 0.
 SystemFacts ReadSystemFacts();
+
+// The PRETTY_NAME value of an os-release text (quotes and backslash escapes
+// removed), else its NAME, else empty.
+std::string OsReleaseName(const std::string& text);
 
 // Free bytes available to this user and total bytes of the file system
 // holding path. False when the path cannot be queried.

@@ -1,7 +1,6 @@
 #include "raster/ColorBox.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 
 #include "raster/BlendTables.h"
@@ -9,16 +8,6 @@
 #include "raster/SurfaceDrawing.h"
 
 namespace orrivel {
-
-namespace {
-
-// at + extent held to the 32-bit range: boxes placed far off by scripts
-// stay far off instead of wrapping round.
-int32_t Edge(int32_t at, int32_t extent) {
-  return int32_t(std::clamp<int64_t>(int64_t(at) + extent, INT32_MIN, INT32_MAX));
-}
-
-}  // namespace
 
 void ColorBox::Reset() {
   opacity_ = 255;
@@ -28,22 +17,14 @@ void ColorBox::Reset() {
 }
 
 void ColorBox::RecomputeRect() {
-  rect_ = {x_, y_, Edge(x_, drawWidth_ != 0 ? drawWidth_ : width_),
-           Edge(y_, drawHeight_ != 0 ? drawHeight_ : height_)};
+  rect_ = {x_, y_, ClampedEdge(x_, drawWidth_ != 0 ? drawWidth_ : width_),
+           ClampedEdge(y_, drawHeight_ != 0 ? drawHeight_ : height_)};
 }
 
-int ColorBox::SetMode(uint8_t mode) {
+int ColorBox::SetDrawMode(uint8_t mode) {
   if (mode > 3) return 1;
   if (mode != mode_) {
     mode_ = mode;
-    SetChanged(1);
-  }
-  return 0;
-}
-
-int ColorBox::SetAlpha(uint8_t opacity) {
-  if (opacity != opacity_) {
-    opacity_ = opacity;
     SetChanged(1);
   }
   return 0;
@@ -60,14 +41,14 @@ bool ColorBox::SetPosition(int32_t x, int32_t y) {
 
 bool ColorBox::MoveBy(int32_t dx, int32_t dy) {
   if (dx == 0 && dy == 0) return false;
-  x_ = Edge(x_, dx);
-  y_ = Edge(y_, dy);
+  x_ = ClampedEdge(x_, dx);
+  y_ = ClampedEdge(y_, dy);
   RecomputeRect();
   SetChanged(1);
   return true;
 }
 
-bool ColorBox::SetDrawSize(int32_t width, int32_t height) {
+bool ColorBox::SetDisplaySize(int32_t width, int32_t height) {
   if (width == drawWidth_ && height == drawHeight_) return false;
   drawWidth_ = width;
   drawHeight_ = height;
@@ -77,12 +58,12 @@ bool ColorBox::SetDrawSize(int32_t width, int32_t height) {
 }
 
 bool ColorBox::SetDrawSizeAndPosition(int32_t width, int32_t height, int32_t x, int32_t y) {
-  const bool sized = SetDrawSize(width, height);
+  const bool sized = SetDisplaySize(width, height);
   const bool moved = SetPosition(x, y);
   return sized || moved;
 }
 
-bool ColorBox::InvalidateRect(Rect* rect) {
+bool ColorBox::InvalidateSourceRect(Rect* rect) {
   if (list_ == nullptr || rect == nullptr) return false;
   const int32_t w = drawWidth_ != 0 ? drawWidth_ : width_;
   const int32_t h = drawHeight_ != 0 ? drawHeight_ : height_;
@@ -91,13 +72,13 @@ bool ColorBox::InvalidateRect(Rect* rect) {
   rect->right = std::min(rect->right, w);
   rect->bottom = std::min(rect->bottom, h);
   if (rect->IsEmpty()) return false;
-  *rect = {Edge(rect->left, x_), Edge(rect->top, y_), Edge(rect->right, x_),
-           Edge(rect->bottom, y_)};
-  SpriteList::AddDirty(list_, rect);
+  *rect = {ClampedEdge(rect->left, x_), ClampedEdge(rect->top, y_), ClampedEdge(rect->right, x_),
+           ClampedEdge(rect->bottom, y_)};
+  list_->AddDirty(rect);
   return true;
 }
 
-bool ColorBox::HitTest(int32_t x, int32_t y) const {
+bool ColorBox::HitTest(int32_t x, int32_t y, uint8_t) {
   if (width_ == 0) return false;
   return x >= rect_.left && x < rect_.right && y >= rect_.top && y < rect_.bottom;
 }
@@ -105,20 +86,13 @@ bool ColorBox::HitTest(int32_t x, int32_t y) const {
 bool ColorBox::Overlaps(const Drawable* other) const {
   if (width_ == 0 || other == nullptr) return false;
   Rect theirs;
-  other->GetRect(&theirs);
+  other->GetBounds(&theirs);
   return IntersectRects(nullptr, rect_, theirs);
 }
 
-Rect* ColorBox::GetRect(Rect* out) const {
+Rect* ColorBox::GetBounds(Rect* out) const {
   *out = rect_;
   return out;
-}
-
-int ColorBox::DrawTo(Surface* surface) {
-  const uint8_t changed = changed_;
-  const int result = Draw(surface, nullptr);
-  changed_ = changed;
-  return result;
 }
 
 int ColorBox::Fill(Surface* surface, const Rect& area) {
@@ -135,7 +109,7 @@ int ColorBox::Fill(Surface* surface, const Rect& area) {
   }
 }
 
-int ColorBox::Draw(Surface* surface, Rect* out) {
+int ColorBox::DrawTo(Surface* surface, Rect* out) {
   if (!IsVisible() || opacity_ == 0 || width_ == 0) return 0;
   if (surface == nullptr) return 1;
   const int result = Fill(surface, rect_);
@@ -148,7 +122,7 @@ int ColorBox::Draw(Surface* surface, Rect* out) {
   return 0;
 }
 
-int ColorBox::DrawClipped(Surface* surface, const Rect& clip) {
+int ColorBox::Draw(Surface* surface, const Rect& clip) {
   Rect area;
   if (surface == nullptr || !IntersectRects(&area, rect_, clip)) return 0;
   const int result = Fill(surface, area);
@@ -163,7 +137,7 @@ int ColorBox::Init(int32_t width, int32_t height, uint32_t argb, int32_t x, int3
   y_ = y;
   opacity_ = uint8_t(argb >> 24);
   color_ = argb & 0xFFFFFFu;
-  rect_ = {x, y, Edge(x, width), Edge(y, height)};
+  rect_ = {x, y, ClampedEdge(x, width), ClampedEdge(y, height)};
   SetChanged(1);
   return 0;
 }
@@ -192,7 +166,7 @@ bool ColorBox::SetSize(int32_t width, int32_t height) {
   width_ = width;
   height_ = height;
   drawWidth_ = drawHeight_ = 0;
-  rect_ = {x_, y_, Edge(x_, width), Edge(y_, height)};
+  rect_ = {x_, y_, ClampedEdge(x_, width), ClampedEdge(y_, height)};
   SetChanged(1);
   return true;
 }

@@ -1,8 +1,6 @@
 #include "raster/Drawable.h"
 
-#include <algorithm>
-
-#include "raster/DirtyRegion.h"
+#include "raster/SpriteList.h"
 
 namespace orrivel {
 
@@ -10,32 +8,40 @@ Drawable::~Drawable() {
   if (list_ != nullptr) list_->Remove(this);
 }
 
-SpriteList::~SpriteList() {
-  for (const Node& n : nodes_) n.drawable->list_ = nullptr;
+void Drawable::SetVisible(uint8_t visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  SetChanged(1);
 }
 
-int SpriteList::AddAfterEqual(Drawable* drawable, uint32_t order, uint32_t) {
-  if (drawable == nullptr) return 1;
-  if (drawable->list_ != nullptr) return 2;
-  const auto at = std::find_if(nodes_.begin(), nodes_.end(),
-                               [order](const Node& n) { return n.order > order; });
-  nodes_.insert(at, Node{order, drawable});
-  items_.clear();
-  for (const Node& n : nodes_) items_.push_back(n.drawable);
-  drawable->list_ = this;
-  drawable->SetChanged(1);
+int Drawable::SetDrawMode(uint8_t mode) {
+  if (mode > 31) return 1;
+  if (mode != mode_) {
+    mode_ = mode;
+    SetChanged(1);
+  }
   return 0;
 }
 
-void SpriteList::Remove(Drawable* drawable) {
-  std::erase_if(nodes_, [drawable](const Node& n) { return n.drawable == drawable; });
-  std::erase(items_, drawable);
-  if (drawable != nullptr && drawable->list_ == this) drawable->list_ = nullptr;
+int Drawable::SetOpacity(uint8_t opacity) {
+  if (opacity != opacity_) {
+    opacity_ = opacity;
+    SetChanged(1);
+  }
+  return 0;
 }
 
-void SpriteList::AddDirty(SpriteList* list, const Rect* rect) {
-  if (list == nullptr || list->damage_ == nullptr) return;
-  list->damage_->AddRect(rect != nullptr ? *rect : list->target_);
+bool Drawable::MoveAndResize(int32_t x, int32_t y, int32_t width, int32_t height) {
+  const bool moved = SetPosition(x, y);
+  const bool sized = SetDisplaySize(width, height);
+  return moved || sized;
+}
+
+int Drawable::DrawTo(Surface* target) {
+  const uint8_t changed = changed_;
+  const int result = DrawTo(target, nullptr);
+  changed_ = changed;
+  return result;
 }
 
 }  // namespace orrivel

@@ -1,82 +1,87 @@
 #pragma once
-// The least of the scene's drawable objects that raster code needs: the
-// fields a drawable carries and the rectangle query, and the sprite list
-// that owns drawables and forwards damage to its canvas. The scene layer
-// extends both.
-#include <atomic>
+// The base of everything a SpriteList orders and a canvas paints: it carries
+// a tag, visibility, a changed mark, a position, a draw mode, an opacity and
+// the list that holds it. Every change of what the drawable shows marks it
+// changed; the canvas repaints only changed drawables.
 #include <cstdint>
-#include <vector>
 
 #include "raster/Rect.h"
 
 namespace orrivel {
 
-class DirtyRegion;
 class SpriteList;
+class Surface;
 
 class Drawable {
  public:
+  // Draw modes: 0 copy (colour key honoured), 2 blend by per-pixel alpha,
+  // 4 add, 5 subtract.
+  static constexpr uint8_t kModeCopy = 0;
+  static constexpr uint8_t kModeAlpha = 2;
+  static constexpr uint8_t kModeAdd = 4;
+  static constexpr uint8_t kModeSubtract = 5;
+
   Drawable() = default;
-  // Takes the drawable out of its owning list.
+  // Leaves the owning list, which dirties the last drawn rectangle.
   virtual ~Drawable();
   Drawable(const Drawable&) = delete;
   Drawable& operator=(const Drawable&) = delete;
 
-  // The two flags may be set from another thread (a movie's pictures
-  // arrive on the movie's own thread) while the canvas reads them.
-  bool IsVisible() const { return visible_.load(std::memory_order_acquire) != 0; }
-  void SetVisible(bool visible) { visible_.store(visible ? 1 : 0, std::memory_order_release); }
-  bool IsChanged() const { return changed_.load(std::memory_order_acquire) != 0; }
-  void SetChanged(uint8_t flag) { changed_.store(flag, std::memory_order_release); }
-  int32_t GetX() const { return x_; }
-  int32_t GetY() const { return y_; }
-  uint8_t GetMode() const { return mode_; }
-  uint8_t GetOpacity() const { return opacity_; }
+  uint32_t GetTag() const { return tag_; }
+  void SetTag(uint32_t tag) { tag_ = tag; }
   SpriteList* OwningList() const { return list_; }
 
-  // Fills out with the area the drawable covers; returns out.
-  virtual Rect* GetRect(Rect* out) const = 0;
+  virtual bool IsVisible() const { return visible_ != 0; }
+  // Marks the drawable changed when the value differs.
+  virtual void SetVisible(uint8_t visible);
+  virtual bool IsChanged() const { return changed_ != 0; }
+  virtual void SetChanged(uint8_t flag) { changed_ = flag; }
+  virtual int32_t GetX() const { return x_; }
+  virtual int32_t GetY() const { return y_; }
+  virtual uint8_t GetDrawMode() const { return mode_; }
+  virtual uint8_t GetOpacity() const { return opacity_; }
+  // The size of what is shown before any stretch.
+  virtual int32_t GetWidth() const = 0;
+  virtual int32_t GetHeight() const = 0;
+  virtual int32_t GetKind() const { return 0; }
+  // 1 when the mode is above 31; stores it and marks changed when it differs.
+  virtual int SetDrawMode(uint8_t mode);
+  virtual int SetOpacity(uint8_t opacity);
+  // False when nothing changed.
+  virtual bool SetPosition(int32_t x, int32_t y) = 0;
+  virtual bool MoveBy(int32_t dx, int32_t dy) = 0;
+  virtual bool SetDisplaySize(int32_t width, int32_t height) = 0;
+  // Position then size; true when either changed.
+  virtual bool MoveAndResize(int32_t x, int32_t y, int32_t width, int32_t height);
+  // The shown picture changed inside rect (its own coordinates); reports the
+  // area on the target to the owning list. rect receives that area.
+  virtual bool InvalidateSourceRect(Rect* rect) = 0;
+  virtual bool HitTest(int32_t x, int32_t y, uint8_t testPixels) = 0;
+  virtual bool Overlaps(const Drawable* other) const = 0;
+  virtual const Rect* GetBoundsPtr() const = 0;
+  // The rectangle covered on the target; returns out.
+  virtual Rect* GetBounds(Rect* out) const = 0;
+  // Draws the whole drawable, clipped by the target. out (when given): what
+  // was drawn cut by the target's clip rectangle, left -1 when nothing.
+  virtual int DrawTo(Surface* target, Rect* out) = 0;
+  // The canvas's repaint of the part of the drawable inside clip.
+  virtual int Draw(Surface* target, const Rect& clip) = 0;
+
+  // DrawTo without an out rectangle, the changed mark left as it was.
+  int DrawTo(Surface* target);
 
  protected:
-  std::atomic<uint8_t> visible_{1};
-  std::atomic<uint8_t> changed_{0};
+  uint32_t tag_ = 0;
+  uint8_t visible_ = 1;
+  uint8_t changed_ = 0;
   int32_t x_ = 0;
   int32_t y_ = 0;
   uint8_t mode_ = 0;
-  uint8_t opacity_ = 0;
+  uint8_t opacity_ = 255;
   SpriteList* list_ = nullptr;
 
  private:
   friend class SpriteList;
-};
-
-class SpriteList {
- public:
-  // damage receives what AddDirty reports; target is the whole canvas area.
-  SpriteList(DirtyRegion* damage, const Rect& target) : damage_(damage), target_(target) {}
-  ~SpriteList();
-  SpriteList(const SpriteList&) = delete;
-  SpriteList& operator=(const SpriteList&) = delete;
-
-  // Inserts after the nodes whose order equals `order` (orders compared
-  // unsigned) and marks the drawable changed. 0 done, 1 no drawable, 2 it
-  // already belongs to a list.
-  int AddAfterEqual(Drawable* drawable, uint32_t order, uint32_t flags);
-  void Remove(Drawable* drawable);
-  // Forwards the rectangle (null: the whole target) to the canvas's region.
-  static void AddDirty(SpriteList* list, const Rect* rect);
-
-  const std::vector<Drawable*>& Items() const { return items_; }
-
- private:
-  struct Node {
-    uint32_t order;
-    Drawable* drawable;
-  };
-  std::vector<Node> nodes_;
-  std::vector<Drawable*> items_;
-  DirtyRegion* damage_;
-  Rect target_;
 };
 
 }  // namespace orrivel

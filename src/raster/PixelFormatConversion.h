@@ -1,50 +1,17 @@
 #pragma once
 
 // Pixel moves between the layouts the engine meets: device-independent
-// bitmaps of 1 to 32 bits, 8- and 32-bit images, the surface formats named by
-// their format code, coverage planes and plain 8-bit rows. None allocates.
+// bitmaps of 1 to 32 bits (resource/DibConversion.h, shared with the picture
+// decoders), 8- and 32-bit images, the surface formats named by their format
+// code, coverage planes and plain 8-bit rows. None allocates.
 
 #include <cstdint>
 
 #include "raster/Rect.h"
 #include "raster/StretchStep.h"
-#include "resource/BitmapInfoHeader.h"
+#include "resource/DibConversion.h"
 
 namespace orrivel {
-
-inline constexpr uint32_t kBitmapCompressionRgb = 0;
-
-// A bitmap as the converters read it: the header, its colour table (entries
-// blue, green, red, reserved as 32-bit words) with the number of entries that
-// are really there, the bits with the bytes per stored row, and the number of
-// bytes the bits really hold.
-struct DibSource {
-  const BitmapInfoHeader* header = nullptr;
-  const uint32_t* colors = nullptr;
-  uint32_t colorCount = 0;
-  const void* bits = nullptr;
-  int32_t stride = 0;
-  uint64_t bitsSize = 0;
-};
-
-struct Point {
-  int32_t x = 0;
-  int32_t y = 0;
-};
-
-// Bitmap converters: copy the destination rectangle's size from the source
-// origin (top-down terms). False (nothing written) for a depth other than 1,
-// 4, 8, 16, 24 or 32, a compressed 4- or 8-bit source, an area outside the
-// bitmap, or rows that the stride and bitsSize say are not all there.
-// Indices past the colour table read as black.
-bool ConvertDibToArgb(void* dst, const Rect& dstRect, int dstPitch, const DibSource& source,
-                      Point origin);
-bool ConvertDibTo32(void* dst, const Rect& dstRect, int dstPitch, const DibSource& source,
-                    Point origin);
-bool ConvertDibTo8(void* dst, const Rect& dstRect, int dstPitch, const DibSource& source,
-                   Point origin);
-bool ConvertDibTo4444(void* dst, const Rect& dstRect, int dstPitch, const DibSource& source,
-                      Point origin);
 
 // Surface-format writers by format code (4, 8, 16, 32, 64, 128, 256); false
 // for any other code. Destination (x, y) in pixels.

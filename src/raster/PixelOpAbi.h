@@ -45,6 +45,11 @@ enum PixelOpEntry : int {
   kPixelOpMirrorA8 = 15,
   kPixelOpMirrorB32 = 16,
   kPixelOpMirrorB8 = 17,
+  // The drawing entries of sprites and the canvas background: pictures,
+  // rectangles and corner data cross by address.
+  kPixelOpSpriteBlend = 40,
+  kPixelOpSpriteStretch = 41,
+  kPixelOpSpriteRotate = 42,
 };
 
 }  // namespace orrivel

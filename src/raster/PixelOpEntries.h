@@ -67,6 +67,40 @@ using PixelOpEntry26Fn = int32_t (*)(const PixelOpImage* target, const PixelOpIm
                                      int32_t a10, int32_t a11, int32_t a12, int32_t a13,
                                      int32_t a14, int32_t a15, int32_t a16);
 
+// Entry 40: the source rectangle (null: the whole source) drawn with its
+// top-left at (x, y): mode 0 copies (opacity below 255 blends toward the
+// source at that opacity), 2 blends by source alpha times opacity, 4 adds
+// and 5 subtracts the source scaled by opacity, saturating. The colour
+// channels change; mode 0 at 255 copies the alpha byte too, the others
+// keep the destination's. Both images 32 bits; 0 on success, 1 refused.
+using PixelOpSpriteBlendFn = int32_t (*)(const PixelOpImage* target, const PixelOpImage* source,
+                                         int32_t x, int32_t y, const Rect* sourceRect,
+                                         int32_t mode, int32_t opacity, int32_t reserved);
+// Entry 41: the source rectangle (null: whole) stretched onto the
+// destination rectangle (null: whole), pixels outside the destination
+// skipped. Resampling low nibble 0 takes the nearest texel, other values
+// interpolate between the four nearest. Opacity 255 copies, lower blends
+// the colour. 0 on success, 1 refused.
+using PixelOpSpriteStretchFn = int32_t (*)(const PixelOpImage* target, const PixelOpImage* source,
+                                           const Rect* destRect, int32_t r1, int32_t r2,
+                                           const Rect* sourceRect, int32_t mode,
+                                           int32_t resampling, int32_t opacity, int32_t r3);
+// Corner data of a turned picture: (x, y) of the top-left, top-right,
+// bottom-left and bottom-right corners on the destination.
+struct PixelOpCorners {
+  double points[4][2];
+};
+// Entry 42: the source rectangle (null: whole) drawn onto the parallelogram
+// of the corner data inside the destination rectangle (null: whole). With
+// fill set, the destination rectangle is first filled with colour (0xAARRGGBB),
+// so what the picture does not cover holds it. Texels are copied; the
+// resampling low nibble chooses nearest (0) or interpolated texels.
+using PixelOpSpriteRotateFn = int32_t (*)(const PixelOpImage* target, const PixelOpImage* source,
+                                          const PixelOpCorners* corners, const Rect* sourceRect,
+                                          int32_t mode, int32_t resampling, int32_t opacity,
+                                          int32_t r1, int32_t fill, uint32_t color,
+                                          const Rect* destRect);
+
 inline constexpr int kPixelOpEntry21 = 21;
 inline constexpr int kPixelOpEntry22 = 22;
 inline constexpr int kPixelOpEntry23 = 23;

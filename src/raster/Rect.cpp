@@ -1,8 +1,13 @@
 #include "raster/Rect.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace orrivel {
+
+int32_t ClampedEdge(int32_t at, int64_t extent) {
+  return int32_t(std::clamp<int64_t>(int64_t{at} + extent, INT32_MIN, INT32_MAX));
+}
 
 bool IntersectRectInPlace(Rect* rect, const Rect* clip) {
   if (clip == nullptr) return false;

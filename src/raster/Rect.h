@@ -7,6 +7,10 @@ namespace orrivel {
 using platform::Rect;
 using platform::Size;
 
+// at + extent held to the 32-bit range: things placed far off by scripts
+// stay far off instead of wrapping round.
+int32_t ClampedEdge(int32_t at, int64_t extent);
+
 // Cuts rect by clip: left and right first; when nothing is left across, top
 // and bottom stay as they were. True when something is left. A null clip
 // gives false and leaves rect alone.

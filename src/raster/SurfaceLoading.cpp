@@ -10,7 +10,6 @@
 #include "raster/Surface.h"
 #include "resource/ArchiveManager.h"
 #include "resource/DecodedPicture.h"
-#include "resource/DibRows.h"
 #include "resource/ElgDecoder.h"
 #include "resource/FileObject.h"
 #include "resource/ImageLoaderManager.h"
@@ -23,30 +22,6 @@ namespace {
 ImageLoaderManager* g_loaderManager = nullptr;
 
 constexpr size_t kPaletteBytes = 1024;
-
-// The rows of a decoded picture, top-down.
-DibRows RowsOf(const DecodedPicture& picture) {
-  DibRows rows;
-  const int32_t height = picture.Height();
-  rows.bits = picture.Pixels().Data();
-  rows.stride = picture.Pitch();
-  rows.width = uint32_t(picture.Width());
-  rows.height = uint32_t(height < 0 ? -int64_t(height) : height);
-  rows.bottomUp = height > 0;
-  rows.bitCount = picture.BitCount();
-  rows.colors = picture.Palette();
-  rows.colorCount = picture.PaletteEntries();
-  return rows;
-}
-
-// A decoded picture whose header and pixel block agree with each other.
-bool PictureIsSound(const DecodedPicture& picture) {
-  const DibRows rows = RowsOf(picture);
-  if (rows.bits == nullptr || rows.width == 0 || rows.height == 0) return false;
-  const uint64_t rowBytes = (uint64_t(rows.width) * rows.bitCount + 7) / 8;
-  return rows.stride >= rowBytes && rows.stride * rows.height <= picture.Pixels().Size() &&
-         rows.width <= 0x7FFFFFFF && rows.height <= 0x7FFFFFFF;
-}
 
 // The cache key of a picture name: its resolved path, as the manager keys
 // the pictures it caches. False when the name does not resolve.
@@ -182,21 +157,17 @@ int Surface::LoadImageAs(const char* name, const uint8_t* data, uint64_t size, u
 }
 
 int Surface::FillFromCached(const DecodedPicture& picture, uint8_t flags, bool indexed) {
-  if (!PictureIsSound(picture)) return 10;
-  const DibRows rows = RowsOf(picture);
-  if (Create(int32_t(rows.width), int32_t(rows.height), indexed ? 8 : 32, flags) != 0) return 6;
-  bool converted;
+  const PictureDib dib(picture);
+  if (!dib.IsSound()) return 10;
+  if (Create(dib.Width(), dib.Rows(), indexed ? 8 : 32, flags) != 0) return 6;
   if (indexed) {
     uint32_t table[256] = {};
-    const uint32_t entries = rows.colorCount < 256 ? rows.colorCount : 256;
-    if (rows.colors != nullptr) std::memcpy(table, rows.colors, size_t(entries) * 4);
-    if (DibImage::SetPalette(table, 256, int32_t(entries), 0) != 0) return 6;
-    converted = DibRowsTo8(rows, GetBits(), uint64_t(pitch_));
-  } else {
-    converted = DibRowsTo32(rows, GetBits(), uint64_t(pitch_));
-    if (rows.bitCount == 32) hasAlpha_ = 1;
+    std::memcpy(table, dib.colors, size_t(dib.source.colorCount) * 4);
+    if (DibImage::SetPalette(table, 256, int32_t(dib.source.colorCount), 0) != 0) return 6;
+  } else if (dib.header.bitCount == 32) {
+    hasAlpha_ = 1;
   }
-  if (!converted) return 9;
+  if (!ConvertWholeDibForCaller(GetBits(), pitch_, dib.source, indexed)) return 9;
   userValue1_ = picture.GetOffsetX();
   userValue2_ = picture.GetOffsetY();
   PictureBlock extra = const_cast<DecodedPicture&>(picture).DetachExtraData(false);
@@ -278,37 +249,22 @@ int Surface::DrawElgDirect(const uint8_t* data, uint64_t size, bool keepPalette,
 }
 
 int Surface::DrawPicture(const DecodedPicture& picture, int32_t x, int32_t y, bool keepPalette) {
-  if (!PictureIsSound(picture)) return 5;
-  const DibRows rows = RowsOf(picture);
-  const Rect whole{0, 0, int32_t(rows.width), int32_t(rows.height)};
+  const PictureDib dib(picture);
+  if (!dib.IsSound()) return 5;
+  const Rect whole{0, 0, dib.Width(), dib.Rows()};
   if (ClipBlit(nullptr, x, y, &whole, nullptr, nullptr, nullptr) != 0) return -1;
   const bool to32 = GetBitsPerPixel() == 32;
   if (!to32 && GetBitsPerPixel() != 8) return 5;
-  if (!to32 && keepPalette && rows.bitCount <= 8) {
+  if (!to32 && keepPalette && dib.header.bitCount <= 8) {
     uint32_t table[256] = {};
-    const uint32_t entries = rows.colorCount < 256 ? rows.colorCount : 256;
-    if (rows.colors != nullptr) std::memcpy(table, rows.colors, size_t(entries) * 4);
+    std::memcpy(table, dib.colors, size_t(dib.source.colorCount) * 4);
     if (DibImage::SetPalette(table, 256, 256, 0) != 0) return 3;
     savedPalette_.reset();
   }
-  // Convert the visible rows whole, then copy the visible columns.
-  const int bytes = to32 ? 4 : 1;
-  const int32_t w = blitDest_.Width(), h = blitDest_.Height();
-  DibRows band = rows;
-  band.height = uint32_t(h);
-  band.bits = rows.bottomUp
-                  ? rows.bits + (uint64_t(rows.height) - uint64_t(blitSource_.top) - uint64_t(h)) * rows.stride
-                  : rows.bits + uint64_t(blitSource_.top) * rows.stride;
-  const uint64_t bandPitch = uint64_t(rows.width) * uint64_t(bytes);
-  std::unique_ptr<uint8_t[]> converted(new (std::nothrow) uint8_t[size_t(bandPitch * uint64_t(h))]);
-  if (!converted) return 5;
-  if (!(to32 ? DibRowsTo32(band, converted.get(), bandPitch) : DibRowsTo8(band, converted.get(), bandPitch))) {
+  // The visible part straight into the surface's rows.
+  if (!ConvertDibForCaller(GetBits(), blitDest_, pitch_, dib.source, Point{blitSource_.left, blitSource_.top},
+                           !to32)) {
     return 4;
-  }
-  for (int32_t row = 0; row < h; ++row) {
-    std::memcpy(GetBits() + ptrdiff_t(blitDest_.top + row) * pitch_ + ptrdiff_t(blitDest_.left) * bytes,
-                converted.get() + uint64_t(row) * bandPitch + uint64_t(blitSource_.left) * uint64_t(bytes),
-                size_t(w) * size_t(bytes));
   }
   MarkDirty(blitDest_);
   return 0;

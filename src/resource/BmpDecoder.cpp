@@ -1,10 +1,11 @@
 #include "resource/BmpDecoder.h"
 
+#include <algorithm>
 #include <bit>
 #include <climits>
 #include <cstring>
 
-#include "resource/DibRows.h"
+#include "resource/DibConversion.h"
 
 namespace orrivel {
 namespace {
@@ -329,13 +330,18 @@ std::int32_t BmpDecoder::DecodeInto(const std::uint8_t* data, std::uint64_t size
     return kGllOk;
   }
 
-  DibRows rows;
-  rows.width = l.width;
-  rows.height = l.height;
-  rows.bottomUp = l.bottomUp;
-  rows.bitCount = bits;
-  rows.colors = data + kHeadersBytes;
-  rows.colorCount = l.colorsInUse;
+  // The colour table as words: it sits 54 bytes into the file.
+  std::uint32_t colors[256] = {};
+  const std::uint32_t colorCount = std::min<std::uint32_t>(l.colorsInUse, 256);
+  if (colorCount != 0) std::memcpy(colors, data + kHeadersBytes, 4ull * colorCount);
+  BitmapInfoHeader header = l.header;
+  header.width = std::int32_t(l.width);
+  header.height = l.bottomUp ? std::int32_t(l.height) : -std::int32_t(l.height);
+  header.compression = BitmapInfoHeader::kCompressionRgb;
+  DibSource source;
+  source.header = &header;
+  source.colors = colors;
+  source.colorCount = colorCount;
   PictureBlock expanded;
   const std::uint32_t compression = l.header.compression;
   if (compression == BitmapInfoHeader::kCompressionRle8 ||
@@ -346,14 +352,15 @@ std::int32_t BmpDecoder::DecodeInto(const std::uint8_t* data, std::uint64_t size
             ? ExpandRle8(expanded.Data(), l.width, l.height, l.pitch, stored, size - l.offBits)
             : ExpandRle4(expanded.Data(), l.width, l.height, l.pitch, stored, size - l.offBits);
     if (!ok) return kGllBadArgument;
-    rows.bits = expanded.Data();
-    rows.stride = l.pitch;
+    source.bits = expanded.Data();
+    source.stride = std::int32_t(l.pitch);
+    source.bitsSize = expanded.Size();
   } else {
-    rows.bits = stored;
-    rows.stride = l.sourcePitch;
+    source.bits = stored;
+    source.stride = std::int32_t(l.sourcePitch);
+    source.bitsSize = size - l.offBits;
   }
-  const bool converted = as8bit ? DibRowsTo8(rows, buffer, std::uint64_t(pitch))
-                                : DibRowsTo32(rows, buffer, std::uint64_t(pitch));
+  const bool converted = ConvertWholeDibForCaller(buffer, pitch, source, as8bit);
   return converted ? kGllOk : kGllConversionFailed;
 }
 

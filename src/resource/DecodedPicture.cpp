@@ -1,6 +1,8 @@
 #include "resource/DecodedPicture.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
 #include <utility>
 
 namespace orrivel {
@@ -63,6 +65,22 @@ std::uint32_t DecodedPicture::PaletteEntries() const {
 
 const std::uint8_t* DecodedPicture::Palette() const {
   return PaletteEntries() ? info_.Data() + BitmapInfoHeader::kSize : nullptr;
+}
+
+PictureDib::PictureDib(const DecodedPicture& picture) : header(picture.Header()) {
+  const std::uint32_t entries = picture.PaletteEntries();
+  if (entries != 0) std::memcpy(colors, picture.Palette(), std::uint64_t(entries < 256 ? entries : 256) * 4);
+  const std::uint64_t pitch = picture.Pitch();
+  const std::int64_t rows = header.height < 0 ? -std::int64_t(header.height) : std::int64_t(header.height);
+  const std::uint64_t rowBytes = (std::uint64_t(header.width > 0 ? header.width : 0) * header.bitCount + 7) / 8;
+  sound = picture.Pixels().Data() != nullptr && header.width > 0 && rows > 0 && rows <= INT32_MAX &&
+          pitch >= rowBytes && pitch <= INT32_MAX && pitch * std::uint64_t(rows) <= picture.Pixels().Size();
+  source.header = &header;
+  source.colors = colors;
+  source.colorCount = entries < 256 ? entries : 256;
+  source.bits = picture.Pixels().Data();
+  source.stride = std::int32_t(pitch <= INT32_MAX ? pitch : 0);
+  source.bitsSize = picture.Pixels().Size();
 }
 
 }  // namespace orrivel

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "resource/BitmapInfoHeader.h"
+#include "resource/DibConversion.h"
 #include "resource/PictureBlock.h"
 
 namespace orrivel {
@@ -55,6 +56,26 @@ class DecodedPicture {
   std::int32_t offsetX_ = 0;
   std::int32_t offsetY_ = 0;
   PictureBlock extraData_;
+};
+
+// A picture's pixels as the bitmap converters read them. The header and the
+// colour table are copies held here (a plug-in's block need not be aligned
+// for words), so the record must outlive the conversion and must not move.
+struct PictureDib {
+  explicit PictureDib(const DecodedPicture& picture);
+  PictureDib(const PictureDib&) = delete;
+  PictureDib& operator=(const PictureDib&) = delete;
+
+  // Header and pixel block agree: rows of at least one pixel, each stored
+  // row wide enough for its pixels, and every row inside the block.
+  bool IsSound() const { return sound; }
+  std::int32_t Width() const { return header.width; }
+  std::int32_t Rows() const { return header.height < 0 ? -header.height : header.height; }
+
+  BitmapInfoHeader header;
+  std::uint32_t colors[256] = {};
+  DibSource source;
+  bool sound = false;
 };
 
 }  // namespace orrivel

@@ -1,6 +1,7 @@
 #include "resource/ImageLoaderManager.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "base/Cp932.h"
@@ -8,7 +9,7 @@
 #include "platform/SystemFacts.h"
 #include "resource/ArchiveManager.h"
 #include "resource/BmpDecoder.h"
-#include "resource/DibRows.h"
+#include "resource/DibConversion.h"
 #include "resource/ElgDecoder.h"
 #include "resource/FileObject.h"
 #include "resource/Paths.h"
@@ -201,40 +202,27 @@ std::int32_t ImageLoaderManager::ConvertPath(PictureDecoder* decoder, const std:
                                              PictureBlock* extraData) {
   DecodedPicture* picture = DecodeToPicture(data, size, decoder);
   if (!picture) return 1;
-  const BitmapInfoHeader h = picture->Header();
-  DibRows rows;
-  rows.bits = picture->Pixels().Data();
-  rows.stride = picture->Pitch();
-  rows.width = std::uint32_t(h.width > 0 ? h.width : 0);
-  rows.bottomUp = h.height > 0;
-  rows.height = std::uint32_t(h.height > 0 ? h.height : -std::int64_t(h.height));
-  rows.bitCount = h.bitCount;
-  rows.colors = picture->Palette();
-  rows.colorCount = picture->PaletteEntries();
-  const bool hasAlpha = h.bitCount == 32;
   // A plug-in's decoder may describe more rows, or wider ones, than its
   // pixel block holds; such a picture is not read at all.
-  const std::uint64_t storedRowBytes = (std::uint64_t(rows.width) * rows.bitCount + 7) / 8;
-  if (storedRowBytes > rows.stride || rows.stride * rows.height > picture->Pixels().Size()) {
+  const PictureDib dib(*picture);
+  if (!dib.IsSound()) {
     DecodedPicture::Release(picture);
     return 1;
   }
   if (cache_.Enabled() && name && *name) cache_.Add(CacheKey(name), picture);
 
+  const std::uint32_t colorCount = dib.source.colorCount;
   std::int32_t code = kGllOk;
   std::int32_t pitch = 0;
   std::uint8_t* palette = nullptr;
-  std::uint8_t* buffer =
-      allocate(std::int32_t(rows.width), std::int32_t(rows.height), as8bit ? 8 : 32, hasAlpha,
-               &pitch, as8bit && rows.colorCount ? &palette : nullptr, user);
-  const std::uint64_t rowBytes = std::uint64_t(rows.width) * (as8bit ? 1 : 4);
+  std::uint8_t* buffer = allocate(dib.Width(), dib.Rows(), as8bit ? 8 : 32, dib.header.bitCount == 32, &pitch,
+                                  as8bit && colorCount ? &palette : nullptr, user);
+  const std::uint64_t rowBytes = std::uint64_t(dib.Width()) * (as8bit ? 1 : 4);
   if (!buffer || pitch < 0 || std::uint64_t(pitch) < rowBytes) {
     code = kGllOutOfMemory;
   } else {
-    if (palette) std::copy(rows.colors, rows.colors + 4ull * rows.colorCount, palette);
-    const bool converted = as8bit ? DibRowsTo8(rows, buffer, std::uint64_t(pitch))
-                                  : DibRowsTo32(rows, buffer, std::uint64_t(pitch));
-    if (!converted) code = kGllConversionFailed;
+    if (palette) std::memcpy(palette, dib.colors, 4ull * colorCount);
+    if (!ConvertWholeDibForCaller(buffer, pitch, dib.source, as8bit)) code = kGllConversionFailed;
   }
   if (code == kGllOk) {
     ReportOffset(picture->GetOffsetX(), picture->GetOffsetY(), offsetX, offsetY);

@@ -17,14 +17,15 @@ PluginLibraryPtr OpenPluginLibrary(std::string_view internalPath) {
   return library;
 }
 
-std::vector<std::string> ReadExtensionList(const char* list) {
+std::vector<std::string> ReadExtensionList(const char* list, bool upperCase) {
   std::vector<std::string> extensions;
   if (!list) return extensions;
   while (extensions.size() < kMaxPluginExtensions && *list) {
     std::size_t length = 0;
     while (length < kMaxPluginExtension && list[length]) ++length;
     if (list[length]) break;  // no end within the bound: the list is cut here
-    extensions.push_back(cp932::ToUpper(std::string_view(list, length)));
+    const std::string_view extension(list, length);
+    extensions.push_back(upperCase ? cp932::ToUpper(extension) : std::string(extension));
     list += length + 1;
   }
   return extensions;

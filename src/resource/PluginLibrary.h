@@ -29,12 +29,14 @@ F PluginEntry(const platform::SharedLibrary& library, const char* name) {
 }
 
 // A plug-in's extension list ("EXT1\0EXT2\0\0") as texts, upper-cased
-// (ASCII letters of single-byte characters). Reading stops at the empty
-// text, and after kMaxPluginExtensions texts of at most kMaxPluginExtension
-// bytes each, so a list that lacks its end cannot run on without bound.
+// (ASCII letters of single-byte characters) unless upperCase is false, for
+// managers that match only what a list states in upper case. Reading stops
+// at the empty text, and after kMaxPluginExtensions texts of at most
+// kMaxPluginExtension bytes each, so a list that lacks its end cannot run
+// on without bound.
 constexpr std::size_t kMaxPluginExtensions = 256;
 constexpr std::size_t kMaxPluginExtension = 255;
-std::vector<std::string> ReadExtensionList(const char* list);
+std::vector<std::string> ReadExtensionList(const char* list, bool upperCase = true);
 
 // Calls load (absolute internal path) for each file of the folder that
 // matches the pattern (letter case ignored), in the order the folder lists

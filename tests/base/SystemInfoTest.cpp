@@ -103,7 +103,7 @@ TEST_F(SystemInfoTest, SoundDevicesAreListedWhenTheListIsEmpty) {
   const std::string text = Fill();
   EXPECT_TRUE(Has(text, "サウンドカード  : Built-in Audio\r\nドライバファイル: pulseaudio\r\n\r\n"));
   EXPECT_FALSE(Has(text, "※複数"));
-  EXPECT_EQ(SoundDevices().size(), 1u);
+  EXPECT_EQ(SoundDevices().size(), 2u);  // the default output and the device
 }
 
 TEST_F(SystemInfoTest, FullScreenTextureAndDeviceTables) {

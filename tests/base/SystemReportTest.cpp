@@ -271,8 +271,9 @@ TEST_F(SystemReportTest, SoundBlockListsTheMachinesOutputDevices) {
   platform::SetHeadlessAudioDevices({{"Built-in Audio", "pulseaudio"}, {"USB ヘッドセット", "pulseaudio"}});
   EnumSoundDevices();
   EnumSoundDevices();  // a second listing replaces the first
-  ASSERT_EQ(SoundDevices().size(), 2u);
-  EXPECT_EQ(SoundDevices()[1].description, Sjis("USB ヘッドセット"));
+  ASSERT_EQ(SoundDevices().size(), 3u);  // the default output first
+  EXPECT_FALSE(SoundDevices()[0].hasIdentifier);
+  EXPECT_EQ(SoundDevices()[2].description, Sjis("USB ヘッドセット"));
   EXPECT_EQ(Render([](SystemReport& r) { r.WriteSound(); }),
             Sjis("[ DirectSound ]\r\n<Device 1>\r\nDriver Name: Built-in Audio\r\nDriver File: pulseaudio\r\n"
                  "<Device 2>\r\nDriver Name: USB ヘッドセット\r\nDriver File: pulseaudio\r\n\r\n\r\n"));
@@ -299,6 +300,7 @@ TEST_F(ReportStartupTest, StartupWritesTheReportBesideTheGameDataOrIntoTheSaveFo
     app.measureCpuClock = 1;
     app.useDirect3D = 0;
     app.reportInProgramFolder = saveFolderChosen ? 0 : 1;
+    app.reportProcessPaths = saveFolderChosen ? 1 : 0;  // processes by path or by name
     app.saveFolder = saveFolderChosen ? saveFolder.c_str() : nullptr;
     app.mainLoop = [](RecordingApp&) {};
     std::vector<int> blocksBeforeDisplay;
@@ -320,6 +322,7 @@ TEST_F(ReportStartupTest, StartupWritesTheReportBesideTheGameDataOrIntoTheSaveFo
       if (found != std::string::npos) at = found;
     }
     EXPECT_EQ(text.find("< Direct3D >"), std::string::npos);  // the settings do not ask for 3D
+    EXPECT_EQ(fake.askedFullPaths, saveFolderChosen);
     app.Exit(0);
   }
 }

@@ -6,7 +6,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -16,12 +22,18 @@
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
 #include "platform/FileDrop.h"
+#include "platform/StopSignals.h"
 #include "platform/TextCodec.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "raster/KernelFlags.h"
 #include "resource/BaseFolder.h"
 #include "SobAssembler.h"
+#include "base/SystemInfo.h"
+#include "elg/BmpWriter.h"
+#include "elg/ElgWriter.h"
 #include "lpk/LpkWriter.h"
+#include "raster/DrawSettingByte.h"
+#include "raster/Surface.h"
 
 namespace orrivel {
 namespace {
@@ -82,9 +94,11 @@ name:    string "NOWHERE"
 )";
 
 // Scripts in an archive: every file of the project but the one left out,
-// and the damaged one replaced by bytes of no known kind.
+// and the damaged one replaced by bytes of no known kind, then the further
+// members given.
 std::vector<uint8_t> ScriptArchive(const char* text, const std::string& leaveOut = "",
-                                   const std::string& damaged = "") {
+                                   const std::string& damaged = "",
+                                   const std::vector<tools::LpkWriterMember>& further = {}) {
   sob::Project project;
   std::string error;
   EXPECT_TRUE(sob::Assemble(text, project, error)) << error;
@@ -94,6 +108,7 @@ std::vector<uint8_t> ScriptArchive(const char* text, const std::string& leaveOut
     members.push_back({name, name == damaged ? std::vector<uint8_t>{'X', 'X', 'X', 'X', 0, 0, 0, 0} : bytes,
                        true, true});
   }
+  members.insert(members.end(), further.begin(), further.end());
   tools::LpkWriterOptions options;
   options.secondSize = true;
   std::vector<uint8_t> archive;
@@ -122,10 +137,11 @@ class GameApplicationTest : public ::testing::Test {
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   }
 
-  // Runs the program on the folder; the messages shown, as UTF-8.
-  std::vector<std::string> Run(GameApplication& app) {
+  // Runs the program on the folder (or the one given); the messages shown,
+  // as UTF-8.
+  std::vector<std::string> Run(GameApplication& app, const std::string& folder = "") {
     app.frameLimit = 600;  // a safety net: these games end long before
-    const std::string commandLine = "/L" + folder_.string();
+    const std::string commandLine = "/L" + (folder.empty() ? folder_.string() : folder);
     EXPECT_EQ(app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), 0);
     std::vector<std::string> texts;
     for (const auto& box : backend_.MessageBoxes()) texts.push_back(platform::Cp932ToUtf8Lossy(box.text));
@@ -407,6 +423,218 @@ TEST_F(GameApplicationTest, ProcessorHooksMaskTheFeaturesAndTheKernelFlag) {
   SetMmxFlag(false);
 }
 
+// A 2 x 2 picture of 32 bits whose pixels are (blue, green, red, alpha).
+std::vector<uint8_t> TwoByTwoElg(uint32_t first) {
+  tools::ElgImage image;
+  image.width = 2;
+  image.height = 2;
+  for (uint32_t pixel : {first, 0x80112233u, 0xFF445566u, 0x40778899u}) {
+    for (int shift = 0; shift < 32; shift += 8) image.pixels.push_back(uint8_t(pixel >> shift));
+  }
+  return tools::EncodeElg(image, tools::ElgHeaderVariant::kDepthOnly);
+}
+
+// A 2 x 1 bitmap of 24 bits (stored bottom-up, rows padded to 4 bytes).
+std::vector<uint8_t> TwoPixelBmp(uint8_t blue, uint8_t green, uint8_t red) {
+  tools::BmpFile file;
+  file.width = 2;
+  file.height = 1;
+  file.bitCount = 24;
+  file.data = {blue, green, red, 0x10, 0x20, 0x30, 0, 0};
+  return tools::WriteBmpFile(file);
+}
+
+uint32_t PixelAt(Surface& surface, int x, int y) {
+  const uint8_t* row = surface.GetBits() + ptrdiff_t(y) * surface.GetPitch();
+  uint32_t value;
+  std::memcpy(&value, row + x * 4, 4);
+  return value;
+}
+
+// The program loads pictures by name with no help from a test: the ELG and
+// the BMP in the script archive come through the archive manager and the
+// built-in decoders, and a loose file of the same name wins over the member.
+TEST_F(GameApplicationTest, PicturesLoadByNameFromTheArchiveAndLooseFilesWin) {
+  WriteGameFile("SCRIPT.LPK",
+                ScriptArchive(kGame, "", "",
+                              {{"PIC.ELG", TwoByTwoElg(0xFF0000FFu), true, true},
+                               {"PIC.BMP", TwoPixelBmp(1, 2, 3), true, false},
+                               {"OVER.BMP", TwoPixelBmp(4, 5, 6), false, false}}));
+  std::filesystem::create_directories(folder_ / "script");
+  WriteGameFile("script/OVER.BMP", TwoPixelBmp(7, 8, 9));
+  GameApplication app;
+  EXPECT_EQ(Surface::LoaderManager(), &app.images);
+  EXPECT_TRUE(Run(app).empty());
+  ASSERT_GE(app.images.Records().size(), 2u);
+  EXPECT_EQ(app.images.Records()[0].type, ImageLoaderManager::kElgType);
+  EXPECT_EQ(app.images.Records()[1].type, ImageLoaderManager::kBmpType);
+  EXPECT_TRUE(app.images.Cache().Enabled());  // the automatic limit
+
+  struct Case {
+    const char* name;
+    int width, height;
+    uint32_t firstPixel;
+  };
+  const Case cases[] = {
+      {"SCRIPT\\PIC.ELG", 2, 2, 0xFF0000FFu},
+      {"script\\pic.bmp", 2, 1, 0x00030201u},
+      {"SCRIPT\\OVER.BMP", 2, 1, 0x00090807u},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // Twice: the second load comes from the image cache.
+    for (int pass = 0; pass < 2; ++pass) {
+      Surface surface;
+      ASSERT_EQ(surface.LoadImage(c.name, nullptr, 0, 0), 0);
+      EXPECT_EQ(surface.GetWidth(), c.width);
+      EXPECT_EQ(surface.GetHeight(), c.height);
+      EXPECT_EQ(PixelAt(surface, 0, 0) & (c.height == 2 ? 0xFFFFFFFFu : 0x00FFFFFFu), c.firstPixel);
+    }
+  }
+  Surface missing;
+  EXPECT_NE(missing.LoadImage("SCRIPT\\NONE.ELG", nullptr, 0, 0), 0);
+}
+
+TEST_F(GameApplicationTest, TheLoaderManagerIsPublishedForTheApplicationsLifetime) {
+  {
+    GameApplication app;
+    EXPECT_EQ(Surface::LoaderManager(), &app.images);
+  }
+  EXPECT_EQ(Surface::LoaderManager(), nullptr);
+}
+
+// The cache setting byte: automatic, off, and steps of 4 megabytes.
+TEST_F(GameApplicationTest, ImageCacheSettingGivesTheLimit) {
+  const std::pair<uint8_t, int32_t> cases[] = {{0, -1}, {1, 0}, {2, 4}, {6, 20}, {255, 1016}};
+  for (const auto& [setting, megabytes] : cases) {
+    EXPECT_EQ(GameApplication::ImageCacheMegabytes(setting), megabytes) << int(setting);
+  }
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  GameApplication app;
+  app.imageCacheSetting = 1;
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_FALSE(app.images.Cache().Enabled());
+}
+
+// Plug-ins of every kind in the game's "plugin" folder are found once at
+// start-up and reachable by name: effects, transitions, picture decoders
+// of both interfaces.
+TEST_F(GameApplicationTest, PluginFolderIsScannedForEveryKind) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  std::filesystem::create_directories(folder_ / "plugin");
+  for (const char* file : {"TEST.DCP", "TEST.TCP", "TEST.GLL", "PICTURE.SPI"}) {
+    std::filesystem::copy_file(std::string(ORRIVEL_TEST_PLUGIN_DIR) + file, folder_ / "plugin" / file);
+  }
+  GameApplication app;
+  EXPECT_TRUE(Run(app).empty());
+  int32_t index = -1;
+  EXPECT_NE(app.dcpObjects.FindObject("plug_snow", &index), nullptr);
+  EXPECT_EQ(index, 1);
+  EXPECT_NE(app.tcpObjects.FindObject("plug_spin", &index), nullptr);
+  EXPECT_EQ(index, 1);
+  EXPECT_EQ(app.dcpObjects.Modules().Count(), 1u);
+  EXPECT_EQ(app.tcpObjects.Modules().Count(), 1u);
+  // The built-in decoders come first and keep their extensions.
+  EXPECT_EQ(app.images.FindDecoderByExtension("A.ELG", false), app.images.Records()[0].decoder);
+  EXPECT_NE(app.images.FindDecoderByExtension("A.TPC", false), nullptr);
+  EXPECT_NE(app.images.FindDecoderByExtension("A.SPC", false), nullptr);
+  EXPECT_EQ(app.images.Records().size(), 4u);
+}
+
+// The start-up hooks that publish settings for the drawing code and the
+// system's family run, and the report can list process paths.
+TEST_F(GameApplicationTest, StartupPublishesTheDrawSettingAndTheSystemFamily) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  SetNtFamilyFlag(false);
+  GameApplication app;
+  app.extraSettingsB[5] = 7;
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_EQ(DrawSettingByte(), 7);
+  EXPECT_TRUE(NtFamilyFlag());
+  SetDrawSettingByte(1);
+}
+
+// Boxes and menus hold the pump, nested ones until the outermost ends, so
+// the second timer list pauses once and resumes once.
+TEST_F(GameApplicationTest, ModalStatesHoldThePumpUntilTheOutermostEnds) {
+  GameApplication app;
+  auto* task = new CountingTask;
+  ASSERT_EQ(app.timerLists[1].Add(task, 0, 10, 0), 0);
+  app.OnModalBegin();
+  app.OnModalBegin();
+  EXPECT_TRUE(app.PumpWaiting());
+  EXPECT_EQ(task->PauseCount(), 1);
+  app.OnModalEnd();
+  EXPECT_TRUE(app.PumpWaiting());
+  app.OnModalEnd();
+  EXPECT_FALSE(app.PumpWaiting());
+  EXPECT_EQ(task->PauseCount(), 0);
+  app.OnModalEnd();  // one end too many changes nothing
+  EXPECT_FALSE(app.PumpWaiting());
+}
+
+// A game that shows a box once its devices exist: the pump waits while the
+// box is open and runs on afterwards.
+class BoxShowingGame : public GameApplication {
+ public:
+  int CreateDevices() override {
+    if (const int result = GameApplication::CreateDevices(); result != 0) return result;
+    auto* task = new CountingTask;
+    timerLists[1].Add(task, 0, 10, 0);
+    watched = task;
+    ShowMessageBox("box", kIconInformation);
+    afterBox = PumpWaiting();
+    return 0;
+  }
+  void OnModalBegin() override {
+    GameApplication::OnModalBegin();
+    pausedDuringBox = watched && watched->PauseCount() == 1;
+  }
+  CountingTask* watched = nullptr;
+  bool pausedDuringBox = false;
+  bool afterBox = true;
+};
+
+TEST_F(GameApplicationTest, MessageBoxesPauseTheSecondTimerList) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  BoxShowingGame app;
+  EXPECT_EQ(Run(app).size(), 1u);
+  EXPECT_TRUE(app.pausedDuringBox);
+  EXPECT_FALSE(app.afterBox);
+  EXPECT_EQ(app.scriptResult, ScriptHost::kStepEnded);
+}
+
+// Drops switched on by the game reach the window, and stay on across a
+// screen-mode switch that made the window frame anew.
+class DropEnablingGame : public GameApplication {
+ public:
+  int CreateDevices() override {
+    if (const int result = GameApplication::CreateDevices(); result != 0) return result;
+    const platform::WindowId window = mainWindow.GetHandle();
+    EnableFileDrop(true);
+    acceptedAfterEnable = platform::AcceptsDroppedFiles(window) && dropTarget.accepting == 1;
+    platform::DragAcceptFiles(window, false);  // as a new frame would
+    ApplyScreenMode(2, screenDepth, 1);
+    acceptedAfterSwitch = platform::AcceptsDroppedFiles(window);
+    EnableFileDrop(false);
+    acceptedAfterDisable = platform::AcceptsDroppedFiles(window);
+    return 0;
+  }
+  bool acceptedAfterEnable = false;
+  bool acceptedAfterSwitch = false;
+  bool acceptedAfterDisable = true;
+};
+
+TEST_F(GameApplicationTest, FileDropStaysOnAcrossScreenModeSwitches) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  DropEnablingGame app;
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_TRUE(app.acceptedAfterEnable);
+  EXPECT_TRUE(app.acceptedAfterSwitch);
+  EXPECT_FALSE(app.acceptedAfterDisable);
+  EXPECT_FALSE(app.FileDropEnabled());
+}
+
 struct FailureCase {
   const char* name;
   const char* scripts;  // nullptr: no scripts at all
@@ -444,6 +672,137 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"CallToMissingScene", kCallsNowhere, "", "", ScriptHost::kStepCallFailed,
                     "Call命令でスクリプトのロードに失敗"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// Each way the script archive can be unusable is told apart in the line for
+// whoever runs the program, with the folder; a pipe in its place is refused
+// at once instead of blocking the start.
+TEST_F(GameApplicationTest, BootFailuresNameTheFolderTheArchiveAndTheCode) {
+  const std::vector<uint8_t> archive = ScriptArchive(kGame);
+  struct Case {
+    const char* name;
+    std::function<void(const std::filesystem::path&)> make;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"Missing", [](const std::filesystem::path&) {}, "SCRIPT.LPK not found (mount code 5)"},
+      {"Truncated",
+       [&](const std::filesystem::path& at) {
+         std::ofstream(at, std::ios::binary).write(reinterpret_cast<const char*>(archive.data()), 20);
+       },
+       "(mount code 1)"},
+      {"Random", [](const std::filesystem::path& at) { std::ofstream(at, std::ios::binary) << "random bytes here"; },
+       "(mount code 1)"},
+      {"Pipe", [](const std::filesystem::path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0); },
+       "(mount code 3)"},
+      {"Folder", [](const std::filesystem::path& at) { std::filesystem::create_directory(at); }, "(mount code 5)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::filesystem::path at = folder_ / "SCRIPT.LPK";
+    std::filesystem::remove_all(at);
+    c.make(at);
+    TitledGame app(std::string("Boot") + c.name);
+    const size_t before = backend_.MessageBoxes().size();
+    const std::vector<std::string> messages = Run(app);
+    ASSERT_EQ(messages.size(), before + 1);
+    EXPECT_EQ(messages.back(), "メインスクリプトを開けません");
+    EXPECT_EQ(app.bootResult, 3);
+    const std::string line = app.DescribeFailure();
+    EXPECT_NE(line.find("game folder \"" + folder_.string()), std::string::npos) << line;
+    EXPECT_NE(line.find(c.expected), std::string::npos) << line;
+    EXPECT_NE(line.find("main script MAIN missing (code 3)"), std::string::npos) << line;
+  }
+  std::filesystem::remove_all(folder_ / "SCRIPT.LPK");
+  WriteGameFile("SCRIPT.LPK", archive);
+  TitledGame good("BootGood");
+  const size_t before = backend_.MessageBoxes().size();
+  EXPECT_EQ(Run(good).size(), before);
+  EXPECT_EQ(good.DescribeFailure(), "");
+
+  // A fault while running is reported too.
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kDividesByZero));
+  TitledGame faulty("BootFaulty");
+  Run(faulty);
+  EXPECT_NE(faulty.DescribeFailure().find("SCRIPT.LPK mounted (mount code 0); the scripts stopped with step result 2"),
+            std::string::npos)
+      << faulty.DescribeFailure();
+}
+
+// A relative "/L" folder that is not beside the program is the one under
+// the current folder.
+TEST_F(GameApplicationTest, RelativeGameFolderFallsBackToTheCurrentFolder) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  const std::filesystem::path relative = std::filesystem::relative(folder_, std::filesystem::current_path());
+  ASSERT_TRUE(relative.is_relative());
+  TitledGame app("Relative");
+  EXPECT_TRUE(Run(app, relative.string()).empty());
+  EXPECT_EQ(app.scriptResult, ScriptHost::kStepEnded);
+  EXPECT_EQ(app.bootResult, 0);
+}
+
+// What a save cut short by a crash left in the game folder goes at the
+// next start.
+TEST_F(GameApplicationTest, CrashLeftoversGoAtTheNextStart) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  WriteGameFile("VQF1A2B.TMP", {1, 2});
+  WriteGameFile("OTHER.TMP", {1, 2});
+  for (const char* name : {"VQF1A2B.TMP", "OTHER.TMP"})
+    std::filesystem::last_write_time(folder_ / name,
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+  TitledGame app("Leftovers");
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "VQF1A2B.TMP"));
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "OTHER.TMP"));
+}
+
+// A game that notes its exit-time writes.
+class SavingGame : public TitledGame {
+ public:
+  using TitledGame::TitledGame;
+  void SaveSettings(int code) override {
+    ++saves;
+    TitledGame::SaveSettings(code);
+  }
+  int saves = 0;
+};
+
+// Without a window system, an interrupt or termination signal ends the run
+// like a quit request: the frame loop stops and the exit-time writes happen.
+TEST_F(GameApplicationTest, StopSignalsEndAHeadlessRunInOrder) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kWaitsEightTimes));
+  for (const int signal : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    platform::InstallStopSignalHandlers();
+    SavingGame app("Signal" + std::to_string(signal));
+    app.frameSettings.rate = 0;
+    uint32_t frame = 0;
+    app.framePump = [&] {
+      if (++frame == 2) std::raise(signal);
+      return 1;
+    };
+    Run(app);
+    // The window's end queues one more quit request; it belongs to this run.
+    for (platform::Message left; backend_.PeekMessage(left, true);) {
+    }
+    EXPECT_EQ(app.framesRun, 2u);
+    EXPECT_EQ(app.scriptResult, ScriptHost::kStepYielded);
+    EXPECT_TRUE(app.quitSeen);
+    EXPECT_EQ(app.saves, 1);
+    EXPECT_FALSE(platform::StopRequestPending());
+    EXPECT_EQ(app.DescribeFailure(), "");
+  }
+  // Each handler serves once: the next signal of the kind would end the
+  // program at once.
+  struct sigaction now {};
+  sigaction(SIGTERM, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
 
 }  // namespace
 }  // namespace orrivel

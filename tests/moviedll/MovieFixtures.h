@@ -15,6 +15,7 @@
 #include "platform/media/AudioSink.h"
 #include "platform/media/MoviePipeline.h"
 #include "platform/media/TestMovieWriter.h"
+#include "raster/Drawable.h"
 #include "raster/PixelBuffer.h"
 #include "resource/MemoryStream.h"
 
@@ -33,11 +34,36 @@ std::vector<uint8_t> MovieBytes(const std::string& name);
 // A memory stream over a copy of the bytes; the caller releases it.
 MemoryStream* NewMemoryStream(const std::vector<uint8_t>& bytes);
 
-// A drawable that only carries the flags the renderer sets.
+// A drawable that only carries the two flags the renderer sets, kept as
+// atomics because the movie's thread sets them while the test reads them
+// (the way a movie sprite has to keep them).
 class FlagDrawable final : public Drawable {
  public:
-  FlagDrawable() { visible_ = 0; }
-  Rect* GetRect(Rect* out) const override { return out; }
+  bool IsVisible() const override { return visible_.load(); }
+  void SetVisible(uint8_t visible) override { visible_ = visible; }
+  bool IsChanged() const override { return changed_.load(); }
+  void SetChanged(uint8_t flag) override { changed_ = flag; }
+
+  int32_t GetWidth() const override { return 0; }
+  int32_t GetHeight() const override { return 0; }
+  bool SetPosition(int32_t, int32_t) override { return false; }
+  bool MoveBy(int32_t, int32_t) override { return false; }
+  bool SetDisplaySize(int32_t, int32_t) override { return false; }
+  bool InvalidateSourceRect(Rect*) override { return false; }
+  bool HitTest(int32_t, int32_t, uint8_t) override { return false; }
+  bool Overlaps(const Drawable*) const override { return false; }
+  const Rect* GetBoundsPtr() const override { return &bounds_; }
+  Rect* GetBounds(Rect* out) const override {
+    *out = bounds_;
+    return out;
+  }
+  int DrawTo(Surface*, Rect*) override { return 0; }
+  int Draw(Surface*, const Rect&) override { return 0; }
+
+ private:
+  std::atomic<uint8_t> visible_{0};
+  std::atomic<uint8_t> changed_{0};
+  Rect bounds_;
 };
 
 // Wraps a MovieFrameRenderer over its own image pair and records, after

@@ -15,6 +15,18 @@ TEST(SystemFactsTest, ReadsThisMachine) {
   EXPECT_GE(f.processorCount, 1u);
 }
 
+TEST(SystemFactsTest, DistributionNameFromOsRelease) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nID=debian\n",
+       "Debian GNU/Linux 12 (bookworm)"},
+      {"NAME=Alpine\nID=alpine\n", "Alpine"},
+      {"PRETTY_NAME='Say \\\"hi\\\"'\n", "Say \"hi\""},
+      {"ID=none\n", ""},
+      {"", ""},
+  };
+  for (const auto& [text, name] : cases) EXPECT_EQ(OsReleaseName(text), name) << text;
+}
+
 TEST(SystemFactsTest, DiskSpace) {
   uint64_t freeBytes = 0, totalBytes = 0;
   ASSERT_TRUE(GetDiskSpace(ORRIVEL_BINARY_DIR, &freeBytes, &totalBytes));

@@ -226,13 +226,27 @@ std::vector<BlitCase> AllBlitCases() {
     cases.push_back({std::string("colour keep alpha") + (keyed ? " keyed" : ""), 32, 32, keyed, grow, false, false,
                      [](Surface& d, Surface& s, const Size* z, int x, int y) { return d.StretchCopyColorKeepAlpha(&s, z, x, y, nullptr); },
                      [](uint32_t d, uint32_t s, Surface&, bool) { return (d & 0xFF000000u) | (s & 0x00FFFFFFu); }});
+  for (int mode : {0, 1, 2})
+    cases.push_back({"stretch alpha plane in mirrored " + std::to_string(mode), 32, 8, false, grow, mode != 1, mode != 0,
+                     [mode](Surface& d, Surface& s, const Size* z, int x, int y) { return d.StretchCopyAlphaPlaneMirrored(mode, &s, z, x, y, nullptr); },
+                     [](uint32_t d, uint32_t s, Surface&, bool) { return (d & 0x00FFFFFFu) | (s & 0xFF) << 24; }});
+  const auto alphaKeepColour = [](uint32_t d, uint32_t s, Surface&, bool) { return (s & 0xFF000000u) | (d & 0x00FFFFFFu); };
   cases.push_back({"alpha keep colour", 32, 32, false, none, false, false,
                    [](Surface& d, Surface& s, const Size*, int x, int y) { return d.CopyAlphaKeepColor(&s, x, y, nullptr); },
-                   [](uint32_t d, uint32_t s, Surface&, bool) { return (s & 0xFF000000u) | (d & 0x00FFFFFFu); }});
+                   alphaKeepColour});
+  for (const Size& z : {grow, shrink})
+    cases.push_back({"stretch alpha keep colour " + std::to_string(z.width), 32, 32, false, z, false, false,
+                     [](Surface& d, Surface& s, const Size* z, int x, int y) { return d.StretchCopyAlphaKeepColor(&s, z, x, y, nullptr); },
+                     alphaKeepColour});
   for (bool keyed : {false, true}) {
     const std::string k = keyed ? " keyed" : "";
     cases.push_back({"opacity" + k, 32, 32, keyed, none, false, false,
                      [](Surface& d, Surface& s, const Size*, int x, int y) { return d.BlendOpacity(&s, 100, x, y, nullptr); },
+                     [](uint32_t d, uint32_t s, Surface&, bool p) {
+                       return p ? ops::BlendOpacityPacked(d, s, 100) : ops::BlendFactorsPlain(d, s, 155 * 0x010101u, 100 * 0x010101u);
+                     }});
+    cases.push_back({"stretch opacity" + k, 32, 32, keyed, grow, false, false,
+                     [](Surface& d, Surface& s, const Size* z, int x, int y) { return d.StretchBlendOpacity(&s, 100, z, x, y, nullptr); },
                      [](uint32_t d, uint32_t s, Surface&, bool p) {
                        return p ? ops::BlendOpacityPacked(d, s, 100) : ops::BlendFactorsPlain(d, s, 155 * 0x010101u, 100 * 0x010101u);
                      }});

@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <optional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "raster/BlendTables.h"
 #include "raster/KernelFlags.h"
+#include "raster/KernelTestRows.h"
+#include "raster/PixelFilterOps.h"
 #include "raster/PixelFilters8.h"
 #include "raster/Surface.h"
 
@@ -360,6 +366,129 @@ TEST_F(SurfaceDrawingTest, ImageDrawsClipAndMarkTheirRectangle) {
   EXPECT_EQ(At<uint32_t>(wide, 15, 11) & 0xFF, 0xFFu);
   ASSERT_EQ(BltToDC(&wide, &source, 10, 6, nullptr), 0);
   EXPECT_EQ(At<uint32_t>(wide, 15, 11), 0xFF101010u);
+}
+
+// Where destination pixel (dx, dy) reads from when the whole source of
+// sw x sh is drawn at (x, y), stretched to size when one is given.
+std::optional<std::pair<int, int>> SourceOf(int dx, int dy, int x, int y, int sw, int sh,
+                                            const std::optional<Size>& size) {
+  const int j = dx - x, i = dy - y;
+  const int dw = size ? size->width : sw, dh = size ? size->height : sh;
+  if (j < 0 || i < 0 || j >= dw || i >= dh) return std::nullopt;
+  if (!size) return std::pair{j, i};
+  const StretchStep st = test::MakeStep(sw, dw, sh, dh);
+  return std::pair{test::StretchPositions(dw, st.xError, st.xRemainder, st.xDenominator, st.xStep)[size_t(j)],
+                   test::StretchPositions(dh, st.yError, st.yRemainder, st.yDenominator, st.yStep)[size_t(i)]};
+}
+
+// The stretched copy and the composite draws, plain and packed, placed
+// inside, across the top-left and across the bottom-right edge, against a
+// per-pixel reference; the dirty rectangle is what was drawn.
+TEST_F(SurfaceDrawingTest, ImageDrawsMatchThePlainReference) {
+  using filter_ops::Composite;
+  struct Case {
+    std::string name;
+    std::optional<Size> size;
+    std::function<int(Surface& d, Surface& s, const Size* size, int x, int y)> draw;
+    std::function<uint32_t(uint32_t d, uint32_t s)> ref;
+  };
+  const Size grow{19, 10}, shrink{4, 3};
+  std::vector<Case> cases;
+  for (const Size& z : {grow, shrink})
+    cases.push_back({"stretch to dc " + std::to_string(z.width), z,
+                     [](Surface& d, Surface& s, const Size* z, int x, int y) { return StretchToDC(&d, &s, z, x, y, nullptr); },
+                     [](uint32_t, uint32_t s) { return s; }});
+  for (int level : {255, 128, 1}) {
+    const auto ref = [level](uint32_t d, uint32_t s) { return Composite(d, s, ProductTable[level][s >> 24]); };
+    const std::string l = std::to_string(level);
+    cases.push_back({"composite " + l, std::nullopt,
+                     [level](Surface& d, Surface& s, const Size*, int x, int y) { return DrawComposite(&d, &s, uint8_t(level), x, y, nullptr); },
+                     ref});
+    for (const Size& z : {grow, shrink})
+      cases.push_back({"stretch composite " + l + " " + std::to_string(z.width), z,
+                       [level](Surface& d, Surface& s, const Size* z, int x, int y) {
+                         return StretchDrawComposite(&d, &s, uint8_t(level), z, x, y, nullptr);
+                       },
+                       ref});
+  }
+  const int sw = 9, sh = 6;
+  for (const Case& c : cases) {
+    for (bool packed : {false, true}) {
+      for (auto [x, y] : {std::pair{3, 2}, {-4, -3}, {12, 8}}) {
+        SCOPED_TRACE(testing::Message() << c.name << (packed ? " packed" : "") << " at " << x << "," << y);
+        SetMmxFlag(packed);
+        Surface source;
+        ASSERT_EQ(source.Create(sw, sh, 32, 0), 0);
+        FillRandom(source, 7);
+        Surface onto;
+        ASSERT_EQ(onto.Create(16, 12, 32, Surface::kWithRegion), 0);
+        FillRandom(onto, 8);
+        const auto before = Bytes(onto);
+        ASSERT_EQ(c.draw(onto, source, c.size ? &*c.size : nullptr, x, y), 0);
+        Rect touched{1 << 20, 1 << 20, -1, -1};
+        for (int dy = 0; dy < 12; ++dy)
+          for (int dx = 0; dx < 16; ++dx) {
+            uint32_t want = reinterpret_cast<const uint32_t*>(before.data())[dy * 16 + dx];
+            if (auto at = SourceOf(dx, dy, x, y, sw, sh, c.size)) {
+              want = c.ref(want, At<uint32_t>(source, at->first, at->second));
+              touched = {std::min(touched.left, dx), std::min(touched.top, dy), std::max(touched.right, dx + 1),
+                         std::max(touched.bottom, dy + 1)};
+            }
+            ASSERT_EQ(At<uint32_t>(onto, dx, dy), want) << dx << "," << dy;
+          }
+        const bool drawn = touched.right >= 0;
+        EXPECT_EQ(onto.Changed(), drawn);
+        EXPECT_EQ(onto.Region()->Rects(), drawn ? std::vector<Rect>{touched} : std::vector<Rect>{});
+      }
+    }
+  }
+  // Without a size the stretched copy fills the surface.
+  Surface source;
+  ASSERT_EQ(source.Create(4, 3, 32, 0), 0);
+  FillRandom(source, 9);
+  ASSERT_EQ(StretchToDC(&wide, &source, nullptr, 0, 0, nullptr), 0);
+  EXPECT_EQ(At<uint32_t>(wide, 15, 11), At<uint32_t>(source, 3, 2));
+  EXPECT_EQ(At<uint32_t>(wide, 0, 0), At<uint32_t>(source, 0, 0));
+}
+
+// The blurred alpha draw: each row is averaged over 2 * radius + 1 source
+// pixels (the row's end pixels repeat past its ends), and the blurred colour
+// is drawn by its blurred alpha times the level, keeping the destination's
+// alpha.
+TEST_F(SurfaceDrawingTest, BlurredAlphaDrawMatchesTheBoxReference) {
+  const int sw = 10, sh = 5;
+  Surface source;
+  ASSERT_EQ(source.Create(sw, sh, 32, 0), 0);
+  FillRandom(source, 11);
+  struct Case {
+    int radius, level, x, y;
+  };
+  const Case cases[] = {{1, 255, 3, 2}, {3, 255, -4, -1}, {2, 90, 9, 9}, {200, 200, 0, 0}, {5, 255, 2, 4}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "radius " << c.radius << " level " << c.level << " at " << c.x << "," << c.y);
+    FillRandom(wide, 12);
+    const auto before = Bytes(wide);
+    ASSERT_EQ(DrawBlurredAlpha(&wide, &source, c.radius, uint8_t(c.level), c.x, c.y, nullptr), 0);
+    const int r = std::min(c.radius, 127);
+    const uint32_t weight = 65536u / uint32_t(2 * r + 1);
+    for (int dy = 0; dy < 12; ++dy)
+      for (int dx = 0; dx < 16; ++dx) {
+        uint32_t want = reinterpret_cast<const uint32_t*>(before.data())[dy * 16 + dx];
+        const int sx = dx - c.x, sy = dy - c.y;
+        if (sx >= 0 && sy >= 0 && sx < sw && sy < sh) {
+          uint32_t blurred = 0;
+          for (int channel = 0; channel < 4; ++channel) {
+            uint32_t sum = 0;
+            for (int i = sx - r; i <= sx + r; ++i)
+              sum += (At<uint32_t>(source, std::clamp(i, 0, sw - 1), sy) >> (8 * channel)) & 0xFF;
+            blurred |= uint32_t((uint64_t(sum) * weight + 32768) >> 16) << (8 * channel);
+          }
+          const uint8_t level = ProductTable[c.level][blurred >> 24];
+          want = filter_ops::BlendKeepAlpha(want, blurred, OpacityMultiplierTable[level].blue);
+        }
+        ASSERT_EQ(At<uint32_t>(wide, dx, dy), want) << dx << "," << dy;
+      }
+  }
 }
 
 }  // namespace

@@ -13,18 +13,6 @@ using orrivel::Rect;
 
 namespace {
 
-constexpr int32_t kDone = 0;
-constexpr int32_t kRefused = 1;
-
-bool Usable32(const PixelOpImage* image) {
-  return image != nullptr && image->bits != nullptr && image->bitsPerPixel == 32 &&
-         image->width > 0 && image->height > 0 && int64_t{image->pitch} >= int64_t{image->width} * 4;
-}
-
-uint32_t* Row(const PixelOpImage* image, int64_t y) {
-  return reinterpret_cast<uint32_t*>(image->bits + y * image->pitch);
-}
-
 // d + (((t - d) * m) >> 8) on the colour channels, destination alpha kept.
 uint32_t BlendColour(uint32_t d, uint32_t t, int32_t m) {
   uint32_t out = d & 0xFF000000u;
@@ -65,13 +53,13 @@ int32_t StretchDraw(const PixelOpImage* target, const PixelOpImage* source, int3
   for (int64_t j = j0; j < j1; ++j) {
     int64_t y0, y1;
     Footprint(sourceY, sourceHeight, destHeight, j, &y0, &y1);
-    uint32_t* out = Row(target, destY + j);
+    uint32_t* out = Row32(target, destY + j);
     for (int64_t i = i0; i < i1; ++i) {
       int64_t x0, x1;
       Footprint(sourceX, sourceWidth, destWidth, i, &x0, &x1);
       uint64_t sum[4] = {};
       for (int64_t y = y0; y < y1; ++y) {
-        const uint32_t* in = Row(source, y);
+        const uint32_t* in = Row32(source, y);
         for (int64_t x = x0; x < x1; ++x)
           for (int c = 0; c < 4; ++c) sum[c] += (in[x] >> (8 * c)) & 0xFF;
       }
@@ -116,7 +104,7 @@ int32_t TransformDraw(const PixelOpImage* target, const PixelOpImage* source, do
   const int64_t w = int64_t(area.right) - area.left, h = int64_t(area.bottom) - area.top;
   const int32_t level = std::clamp(opacity, 0, 255);
   for (int32_t py = box.top; py < box.bottom; ++py) {
-    uint32_t* out = Row(target, py);
+    uint32_t* out = Row32(target, py);
     for (int32_t px = box.left; px < box.right; ++px) {
       const double cx = px + 0.5 - x0, cy = py + 0.5 - y0;
       const double s = (cx * by - cy * bx) / det;
@@ -125,7 +113,7 @@ int32_t TransformDraw(const PixelOpImage* target, const PixelOpImage* source, do
       const int64_t col = area.left + std::min<int64_t>(int64_t(s * double(w)), w - 1);
       const int64_t row = area.top + std::min<int64_t>(int64_t(t * double(h)), h - 1);
       if (col < 0 || col >= source->width || row < 0 || row >= source->height) continue;
-      const uint32_t texel = Row(source, row)[col];
+      const uint32_t texel = Row32(source, row)[col];
       if (mode == 0) {
         out[px] = texel;
       } else {
@@ -144,7 +132,7 @@ int32_t ClearRect(const PixelOpImage* target, int32_t left, int32_t top, int32_t
   Rect r{std::max(left, 0), std::max(top, 0), std::min(right, target->width),
          std::min(bottom, target->height)};
   if (r.IsEmpty()) r = {};
-  for (int32_t y = r.top; y < r.bottom; ++y) std::fill(Row(target, y) + r.left, Row(target, y) + r.right, 0u);
+  for (int32_t y = r.top; y < r.bottom; ++y) std::fill(Row32(target, y) + r.left, Row32(target, y) + r.right, 0u);
   ChangedRect() = r;
   return 1;
 }

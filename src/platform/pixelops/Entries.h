@@ -7,6 +7,20 @@ namespace pixelops {
 
 orrivel::Rect& ChangedRect();
 
+// Results of the entries that answer 0 on success.
+inline constexpr int32_t kDone = 0;
+inline constexpr int32_t kRefused = 1;
+
+// A 32-bit image with pixels, a size and rows long enough for it.
+inline bool Usable32(const orrivel::PixelOpImage* image) {
+  return image != nullptr && image->bits != nullptr && image->bitsPerPixel == 32 &&
+         image->width > 0 && image->height > 0 && int64_t{image->pitch} >= int64_t{image->width} * 4;
+}
+
+inline uint32_t* Row32(const orrivel::PixelOpImage* image, int64_t y) {
+  return reinterpret_cast<uint32_t*>(image->bits + y * image->pitch);
+}
+
 int32_t StretchDraw(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
                     int32_t destX, int32_t destY, int32_t destWidth, int32_t destHeight,
                     int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight);
@@ -14,6 +28,17 @@ int32_t TransformDraw(const orrivel::PixelOpImage* target, const orrivel::PixelO
                       double x0, double y0, double x1, double y1, double x2, double y2,
                       const orrivel::Rect* sourceRect, int32_t mode, int32_t reserved,
                       int32_t opacity, int32_t r1, int32_t r2, int32_t r3, int32_t r4);
+int32_t SpriteBlend(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
+                    int32_t x, int32_t y, const orrivel::Rect* sourceRect, int32_t mode,
+                    int32_t opacity, int32_t reserved);
+int32_t SpriteStretch(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
+                      const orrivel::Rect* destRect, int32_t r1, int32_t r2,
+                      const orrivel::Rect* sourceRect, int32_t mode, int32_t resampling,
+                      int32_t opacity, int32_t r3);
+int32_t SpriteRotate(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
+                     const orrivel::PixelOpCorners* corners, const orrivel::Rect* sourceRect,
+                     int32_t mode, int32_t resampling, int32_t opacity, int32_t r1, int32_t fill,
+                     uint32_t color, const orrivel::Rect* destRect);
 int32_t ClearRect(const orrivel::PixelOpImage* target, int32_t left, int32_t top, int32_t right,
                   int32_t bottom);
 int32_t MirrorLeftRight32(const orrivel::PixelOpImage* target, int32_t reserved);

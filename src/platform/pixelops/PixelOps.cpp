@@ -42,6 +42,9 @@ PixelOpLibraryTable* MakeTable() {
   Put(table, orrivel::kPixelOpStretchDrawImage, &pixelops::StretchDraw);
   Put(table, orrivel::kPixelOpTransformDrawImage, &pixelops::TransformDraw);
   Put(table, orrivel::kPixelOpEntry13, &pixelops::ClearRect);
+  Put(table, orrivel::kPixelOpSpriteBlend, &pixelops::SpriteBlend);
+  Put(table, orrivel::kPixelOpSpriteStretch, &pixelops::SpriteStretch);
+  Put(table, orrivel::kPixelOpSpriteRotate, &pixelops::SpriteRotate);
   Put(table, orrivel::kPixelOpMirrorA32, &pixelops::MirrorLeftRight32);
   Put(table, orrivel::kPixelOpMirrorA8, &pixelops::MirrorLeftRight8);
   Put(table, orrivel::kPixelOpMirrorB32, &pixelops::MirrorUpsideDown32);

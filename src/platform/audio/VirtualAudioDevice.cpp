@@ -1,0 +1,78 @@
+#include "platform/audio/VirtualAudioDevice.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace orrivel::platform {
+namespace {
+
+uint32_t Bit(AudioFailPoint point) { return 1u << static_cast<int>(point); }
+
+}  // namespace
+
+void VirtualAudioDevice::InjectFailure(AudioFailPoint point, bool fail) {
+  failures_ = fail ? failures_ | Bit(point) : failures_ & ~Bit(point);
+}
+
+bool VirtualAudioDevice::Fails(AudioFailPoint point) const { return (failures_ & Bit(point)) != 0; }
+
+int32_t VirtualAudioDevice::Initialize(const char*) {
+  return Fails(AudioFailPoint::Initialize) ? kAudioFailed : kAudioOk;
+}
+
+int32_t VirtualAudioDevice::SetCooperativeLevel(void* window, int32_t level) {
+  if ((level == kCooperativePriority && Fails(AudioFailPoint::PriorityLevel)) ||
+      (level == kCooperativeNormal && Fails(AudioFailPoint::NormalLevel))) {
+    return kAudioFailed;
+  }
+  return AudioDevice::SetCooperativeLevel(window, level);
+}
+
+int32_t VirtualAudioDevice::CheckCreate() {
+  return Fails(AudioFailPoint::CreateBuffer) ? kAudioOutOfMemory : kAudioOk;
+}
+
+void VirtualAudioDevice::StartCapture() {
+  capture_.clear();
+  capturing_ = true;
+}
+
+void VirtualAudioDevice::Advance(uint32_t frames) {
+  const WaveFormat output = PrimaryFormat();
+  const uint32_t quantum = std::max<uint32_t>(1, output.samplesPerSec / 100);
+  std::vector<int16_t> block;
+  std::vector<AudioWakeTarget*> woken;
+  while (frames > 0) {
+    const uint32_t now = std::min(frames, quantum);
+    block.resize(size_t(now) * output.channels);
+    woken.clear();
+    Mixer().Mix(block.data(), now, output, &woken);
+    if (capturing_) capture_.insert(capture_.end(), block.begin(), block.end());
+    for (AudioWakeTarget* target : woken) target->WaitSettled(kSettleTimeoutMs);
+    framesMixed_ += now;
+    frames -= now;
+  }
+}
+
+void VirtualAudioDevice::AdvanceMs(uint32_t ms) {
+  Advance(uint32_t(uint64_t(PrimaryFormat().samplesPerSec) * ms / 1000));
+}
+
+bool VirtualAudioDevice::WriteCaptureWave(const std::string& hostPath) const {
+  const uint64_t dataBytes = uint64_t(capture_.size()) * 2;
+  if (dataBytes > 0xFFFFFFFFull - kWaveHeaderBytes) return false;
+  uint8_t head[kWaveHeaderBytes];
+  BuildWaveHeader(PrimaryFormat(), uint32_t(dataBytes), head);
+  const std::string temp = hostPath + ".tmp";
+  std::FILE* file = std::fopen(temp.c_str(), "wb");
+  if (!file) return false;
+  bool ok = std::fwrite(head, 1, sizeof head, file) == sizeof head;
+  // Samples are written little-endian, as the machine holds them.
+  ok = ok && std::fwrite(capture_.data(), 2, capture_.size(), file) == capture_.size();
+  ok = std::fclose(file) == 0 && ok;
+  if (ok && std::rename(temp.c_str(), hostPath.c_str()) == 0) return true;
+  std::remove(temp.c_str());
+  return false;
+}
+
+}  // namespace orrivel::platform

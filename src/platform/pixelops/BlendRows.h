@@ -1,0 +1,85 @@
+#pragma once
+// Rows of the sprite blend by source alpha: the plain form and its packed
+// twin (four pixels a step with SSE2), which writes the same bytes. Only
+// the colour channels change; the destination keeps its alpha.
+#include <emmintrin.h>
+
+#include <cstdint>
+
+namespace pixelops {
+
+// x / 255 rounded, exact for 0 <= x <= 255 * 255.
+inline uint32_t Div255(uint32_t x) {
+  x += 128;
+  return (x + (x >> 8)) >> 8;
+}
+
+// Colour channels of d moved toward s by k / 255, rounded; alpha of d kept.
+// Red and blue share one word: each 16-bit lane holds at most 255 * 255 +
+// 128 + 254, so no lane carries into the next and every channel rounds
+// exactly as Div255 does.
+inline uint32_t Mix(uint32_t d, uint32_t s, uint32_t k) {
+  const uint32_t inv = 255 - k;
+  uint32_t rb = (s & 0xFF00FFu) * k + (d & 0xFF00FFu) * inv + 0x00800080u;
+  rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+  uint32_t g = ((s >> 8) & 0xFF) * k + ((d >> 8) & 0xFF) * inv + 0x80u;
+  g = ((g + (g >> 8)) >> 8) & 0xFF;
+  return (d & 0xFF000000u) | rb | g << 8;
+}
+
+// Each pixel weighted by its alpha times opacity / 255.
+inline void BlendAlphaRow(uint32_t* out, const uint32_t* in, int32_t width, uint32_t opacity) {
+  for (int32_t i = 0; i < width; ++i) {
+    const uint32_t a = opacity == 255 ? in[i] >> 24 : Div255((in[i] >> 24) * opacity);
+    if (a == 255)
+      out[i] = (out[i] & 0xFF000000u) | (in[i] & 0xFFFFFFu);
+    else if (a != 0)
+      out[i] = Mix(out[i], in[i], a);
+  }
+}
+
+// Div255 in eight 16-bit lanes; the same bounds keep every lane exact.
+inline __m128i Div255Lanes(__m128i x) {
+  x = _mm_add_epi16(x, _mm_set1_epi16(128));
+  return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+}
+
+// Two pixels widened to 16-bit lanes, mixed by their own alpha (times the
+// opacity unless it is full). A weight of 0 gives d and 255 gives s
+// exactly, so no pixel needs a branch.
+inline __m128i MixTwoPixels(__m128i d, __m128i s, __m128i opacity, bool full) {
+  __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
+  if (!full) a = Div255Lanes(_mm_mullo_epi16(a, opacity));
+  const __m128i inv = _mm_sub_epi16(_mm_set1_epi16(255), a);
+  return Div255Lanes(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, inv)));
+}
+
+inline void BlendAlphaRowPacked(uint32_t* out, const uint32_t* in, int32_t width,
+                                uint32_t opacity) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i alpha = _mm_set1_epi32(int32_t(0xFF000000u));
+  const __m128i level = _mm_set1_epi16(int16_t(opacity));
+  const bool full = opacity == 255;
+  int32_t i = 0;
+  for (; i + 4 <= width; i += 4) {
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+    const __m128i sourceAlpha = _mm_and_si128(s, alpha);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(sourceAlpha, zero)) == 0xFFFF) continue;
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + i));
+    __m128i mixed;
+    if (full && _mm_movemask_epi8(_mm_cmpeq_epi32(sourceAlpha, alpha)) == 0xFFFF) {
+      mixed = s;
+    } else {
+      const __m128i lo = MixTwoPixels(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi8(s, zero),
+                                      level, full);
+      const __m128i hi = MixTwoPixels(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(s, zero),
+                                      level, full);
+      mixed = _mm_packus_epi16(lo, hi);
+    }
+    mixed = _mm_or_si128(_mm_andnot_si128(alpha, mixed), _mm_and_si128(d, alpha));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), mixed);
+  }
+  BlendAlphaRow(out + i, in + i, width - i, opacity);
+}
+
+}  // namespace pixelops
