@@ -7,7 +7,13 @@ namespace orrivel {
 
 void SoundFadeTask::Finish() {
   ScopedLock guard(sound_.lock_);
-  if (started_ && sound_.level_ != recorded_) sound_.SetVolume(recorded_);
+  if (started_ && sound_.level_ != recorded_) {
+    sound_.SetVolume(recorded_);
+  } else if (!started_) {
+    // A fade-in starts its buffer silent; a fade stopped before its first
+    // step gives the buffer the level the sound still has.
+    sound_.ApplyStoredLevel();
+  }
   sound_.fadeState_ = kSoundNoFade;
 }
 

@@ -22,7 +22,8 @@ class SoundFadeTask : public TimedTask {
   void Stop() override { Finish(); }
 
  protected:
-  // Sets the recorded level back when it differs, and ends the sound's fade.
+  // Sets the recorded level back when it differs (before the first step:
+  // the stored level to the buffer), and ends the sound's fade.
   void Finish();
   // First step: records the start and the sound's level.
   void RecordStart(uint32_t now);

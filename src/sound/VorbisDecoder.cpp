@@ -47,7 +47,7 @@ int32_t VorbisDecoder::Open(std::shared_ptr<FileObject> stream) {
   const vorbis::WuInfo* info = entries_->info(state_, kWholeStream);
   // A stream the output cannot describe is no use as Ogg Vorbis.
   if (!info || info->channels <= 0 || info->channels > 0x7FFF / kWordBytes || info->rate <= 0 ||
-      info->rate > long(UINT32_MAX / 0xFFFF)) {
+      uint64_t(kWordBytes * info->channels) * uint64_t(info->rate) > UINT32_MAX) {
     stream_.reset();
     ForgetState();
     return kVorbisNotVorbis;

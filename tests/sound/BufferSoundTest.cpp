@@ -444,6 +444,9 @@ TEST_F(BufferSoundTest, FadesOfNoLengthOrStoppedEarlyKeepTheLevelSound) {
   EXPECT_EQ(sound.Stop(), 0);
   EXPECT_EQ(sound.GetLevel(), 100);
   EXPECT_FALSE(sound.HasFadeTask());
+  int32_t attenuation = 0;
+  sound.GetBuffer()->GetVolume(&attenuation);
+  EXPECT_EQ(attenuation, BufferSound::LevelToAttenuation(100));  // not left silent
   list.Step(1000);
   EXPECT_EQ(list.Size(), 0u);
 

@@ -155,10 +155,11 @@ TEST_F(VorbisCodecTest, BrokenStreamsFailOrEndCleanly) {
   EXPECT_EQ(error, kSllNoStream);
 }
 
-TEST_F(VorbisCodecTest, AMissingOrIncompleteLibraryLeavesTheCodecUnregistered) {
+TEST_F(VorbisCodecTest, AMissingIncompleteOrTooLargeLibraryLeavesTheCodecUnregistered) {
   const std::string partial = *platform::ToInternalPath(ORRIVEL_TEST_VORBIS_DIR "wuvorbis_partial.dll");
+  const std::string large = *platform::ToInternalPath(ORRIVEL_TEST_VORBIS_DIR "wuvorbis_large.dll");
   const std::string missing = *platform::ToInternalPath(ORRIVEL_TEST_VORBIS_DIR "nothing.dll");
-  for (const std::string& name : {partial, missing}) {
+  for (const std::string& name : {partial, large, missing}) {
     SCOPED_TRACE(name);
     VorbisCodec inactive(name);
     EXPECT_FALSE(inactive.IsActive());
