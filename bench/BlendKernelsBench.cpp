@@ -14,6 +14,7 @@
 #include <random>
 #include <vector>
 
+#include "PeerReport.h"
 #include "raster/BlendTables.h"
 #include "raster/CompositeKernels32.h"
 #include "raster/KernelFlags.h"
@@ -159,3 +160,11 @@ void BM_PixmanSrc24To32(benchmark::State& state) {
 BENCHMARK(BM_PixmanSrc24To32);
 
 }  // namespace
+
+ORRIVEL_BENCH_MAIN_WITH_PEERS({"BM_BlendByAlpha32Mmx/16", "BM_PixmanOver"},
+                              {"BM_BlendByAlpha32Mmx/32", "BM_PixmanOver"},
+                              {"BM_BlendByAlpha32MmxSprite/16", "BM_PixmanOverSprite"},
+                              {"BM_BlendByAlpha32MmxSprite/32", "BM_PixmanOverSprite"},
+                              {"BM_CopyPixels32", "BM_Memcpy"},
+                              {"BM_AddSaturate32Packed", "BM_PixmanAdd"},
+                              {"BM_ConvertDib24ToArgb", "BM_PixmanSrc24To32"})

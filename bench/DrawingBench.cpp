@@ -1,7 +1,9 @@
 // Drawing operations against pixman on the same pixels: the quadrilateral
 // mapper (copy and alpha blend) against pixman's affine transform with the
-// nearest filter, and the rule-mask draw against OVER through an a8 mask.
-// Rates are pixels per second (items processed).
+// nearest filter, and the rule-mask draw against the pixman operation that
+// gives the same pixels: an x8r8g8b8 source OVER through an a8 mask holding
+// the rule's levels. Rates are the pixels each side writes per second
+// (items processed).
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -9,6 +11,7 @@
 #include <numbers>
 #include <random>
 
+#include "PeerReport.h"
 #include "raster/BlendTables.h"
 #include "raster/KernelFlags.h"
 #include "raster/QuadMapper.h"
@@ -38,8 +41,12 @@ void FillRandom(Surface& s, uint32_t seed, uint32_t orMask) {
   }
 }
 
+// The rule draw of the benchmark: level 255, the ramp at 128, 64 wide.
+constexpr int32_t kRulePosition = 128;
+constexpr int32_t kRuleWidth = 64;
+
 struct Scene {
-  Surface texture, dest, frame, mask;
+  Surface texture, dest, frame, mask, ruleLevels;
   Point corners[4];
   Point texels[4];
   pixman_transform_t inverse;
@@ -53,6 +60,12 @@ struct Scene {
     FillRandom(dest, 2, 0xFF000000u);
     FillRandom(frame, 3, 0);
     FillRandom(mask, 4, 0);
+    // The levels the rule gives each mask byte, for the peer.
+    ruleLevels.Create(kDestWidth, kDestHeight, 8, 0);
+    uint8_t map[256];
+    orrivel::BuildRuleMap(map, 255, kRulePosition, kRuleWidth);
+    for (int y = 0; y < kDestHeight; ++y)
+      for (int x = 0; x < kDestWidth; ++x) ruleLevels.GetScanLine(y)[x] = map[mask.GetScanLine(y)[x]];
     // The picture turned by kAngle about the destination's centre.
     const double c = std::cos(kAngle), s = std::sin(kAngle);
     const double cx = kDestWidth / 2.0, cy = kDestHeight / 2.0, half = kSide / 2.0;
@@ -114,9 +127,9 @@ void BM_MapQuadTextureBlend(benchmark::State& state) {
 BENCHMARK(BM_MapQuadTextureBlend<false>);
 BENCHMARK(BM_MapQuadTextureBlend<true>);
 
-// pixman composites the picture's bounding box; pixels outside the turned
-// picture are cheap there (no source sample), so the rate counts the
-// picture's own pixels as for the mapper.
+// pixman composites, and writes, the whole bounding box of the turned
+// picture, so its rate counts the box; the mapper writes the picture's own
+// pixels only.
 void PixmanTransformed(benchmark::State& state, pixman_op_t op) {
   auto& d = Data();
   pixman_image_t* src = Wrap(PIXMAN_a8r8g8b8, d.texture);
@@ -138,7 +151,7 @@ void PixmanTransformed(benchmark::State& state, pixman_op_t op) {
   }
   pixman_image_unref(src);
   pixman_image_unref(dst);
-  FinishQuad(state);
+  state.SetItemsProcessed(int64_t(state.iterations()) * (right - left) * (bottom - top));
 }
 
 void BM_PixmanAffineNearestSrc(benchmark::State& state) { PixmanTransformed(state, PIXMAN_OP_SRC); }
@@ -150,24 +163,30 @@ void FinishFrame(benchmark::State& state) {
   state.SetItemsProcessed(int64_t(state.iterations()) * kDestWidth * kDestHeight);
 }
 
-template <bool kPacked>
+// The argument is the packed vector width in bytes (16 is SSE2, 32 AVX2);
+// 0 runs the plain kernel.
 void BM_DrawMasked(benchmark::State& state) {
   auto& d = Data();
-  orrivel::SetMmxFlag(kPacked);
+  const int bytes = int(state.range(0));
+  if (bytes != 0 && orrivel::SetPackedVectorBytes(bytes) != bytes) {
+    state.SkipWithError("vector width not available");
+    return;
+  }
+  orrivel::SetMmxFlag(bytes != 0);
   for (auto _ : state) {
-    orrivel::DrawMasked(&d.dest, &d.frame, &d.mask, 255, 128, 64, 0, 0, nullptr);
+    orrivel::DrawMasked(&d.dest, &d.frame, &d.mask, 255, kRulePosition, kRuleWidth, 0, 0, nullptr);
     benchmark::ClobberMemory();
   }
   orrivel::SetMmxFlag(false);
+  orrivel::SetPackedVectorBytes(32);
   FinishFrame(state);
 }
-BENCHMARK(BM_DrawMasked<false>);
-BENCHMARK(BM_DrawMasked<true>);
+BENCHMARK(BM_DrawMasked)->Arg(0)->Arg(16)->Arg(32);
 
 void BM_PixmanOverA8Mask(benchmark::State& state) {
   auto& d = Data();
-  pixman_image_t* src = Wrap(PIXMAN_a8r8g8b8, d.frame);
-  pixman_image_t* mask = Wrap(PIXMAN_a8, d.mask);
+  pixman_image_t* src = Wrap(PIXMAN_x8r8g8b8, d.frame);
+  pixman_image_t* mask = Wrap(PIXMAN_a8, d.ruleLevels);
   pixman_image_t* dst = Wrap(PIXMAN_a8r8g8b8, d.dest);
   for (auto _ : state) {
     pixman_image_composite32(PIXMAN_OP_OVER, src, mask, dst, 0, 0, 0, 0, 0, 0, kDestWidth,
@@ -182,3 +201,8 @@ void BM_PixmanOverA8Mask(benchmark::State& state) {
 BENCHMARK(BM_PixmanOverA8Mask);
 
 }  // namespace
+
+ORRIVEL_BENCH_MAIN_WITH_PEERS({"BM_MapQuadTexture", "BM_PixmanAffineNearestSrc"},
+                              {"BM_MapQuadTextureBlend<true>", "BM_PixmanAffineNearestOver"},
+                              {"BM_DrawMasked/16", "BM_PixmanOverA8Mask"},
+                              {"BM_DrawMasked/32", "BM_PixmanOverA8Mask"})

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "PeerReport.h"
 #include "platform/PathResolver.h"
 #include "resource/LpkArchive.h"
 #include "resource/LpkCipher.h"
@@ -115,3 +116,5 @@ void BM_PlainPread(benchmark::State& state) {
 BENCHMARK(BM_PlainPread);
 
 }  // namespace
+
+ORRIVEL_BENCH_MAIN_WITH_PEERS({"BM_LpkLoadMember/0", "BM_PlainPread"}, {"BM_LpkLoadMember/1", "BM_PlainPread"})

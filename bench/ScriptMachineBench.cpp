@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "PeerReport.h"
 #include "script/ScriptMachine.h"
 
 namespace {
@@ -151,6 +152,12 @@ void BM_Lua54Loop(benchmark::State& state) {
   }
   state.SetItemsProcessed(int64_t(state.iterations()) * kIterations);
 }
-BENCHMARK(BM_Lua54Loop)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+// Lua's runs spread widely (each is a new process), so it takes many.
+BENCHMARK(BM_Lua54Loop)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
 
 }  // namespace
+
+ORRIVEL_BENCH_MAIN_WITH_PEERS({"BM_ScriptMachineLoop", "BM_Lua54Loop/iterations:40/manual_time"},
+                              {"BM_ScriptMachineLoopWithBudget", "BM_Lua54Loop/iterations:40/manual_time"},
+                              {"BM_ScriptMachineLoopPortableDispatch", "BM_Lua54Loop/iterations:40/manual_time"},
+                              {"BM_ScriptMachineLoop", "BM_PlainCppLoop"})

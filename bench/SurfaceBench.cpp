@@ -13,6 +13,7 @@
 #include <random>
 #include <vector>
 
+#include "PeerReport.h"
 #include "raster/BlendTables.h"
 #include "raster/KernelFlags.h"
 #include "raster/MaskKernels.h"
@@ -254,3 +255,14 @@ void BM_PixmanBilinearSrc(benchmark::State& state) { PixmanScaled(state, PIXMAN_
 BENCHMARK(BM_PixmanBilinearSrc);
 
 }  // namespace
+
+ORRIVEL_BENCH_MAIN_WITH_PEERS({"BM_SurfaceCopy", "BM_Memcpy"},
+                              {"BM_SurfaceAlphaBlend/16", "BM_PixmanOver"},
+                              {"BM_SurfaceAlphaBlend/32", "BM_PixmanOver"},
+                              {"BM_CompositeImage32/16", "BM_PixmanOver"},
+                              {"BM_CompositeImage32/32", "BM_PixmanOver"},
+                              {"BM_CompositeImage32Plain", "BM_PixmanOver"},
+                              {"BM_BlendColorByMask32", "BM_PixmanOverSolidA8Mask"},
+                              {"BM_SurfaceStretchCopy", "BM_PixmanNearestSrc"},
+                              {"BM_SurfaceScaleCopyFiltered/16", "BM_PixmanBilinearSrc"},
+                              {"BM_SurfaceScaleCopyFiltered/32", "BM_PixmanBilinearSrc"})

@@ -1,8 +1,11 @@
 #pragma once
 // A DirectDraw-style surface kept in plain memory: a pixel format
-// description, lock/unlock and colour fill. Tests can mark it lost or take
-// away its colour-fill support to reach the callers' fallback paths.
+// description, lock/unlock, colour fill, blits (clipped by the caller,
+// source-keyed, stretched), device contexts and flip chains. Tests can mark
+// it lost or busy, or take away its colour-fill support, to reach the
+// callers' fallback paths.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/Rect.h"
@@ -49,6 +52,22 @@ enum SurfaceResult : int32_t {
   kSurfaceAlreadyLocked = 5,
   kSurfaceNotLocked = 6,
   kSurfaceNoPixels = 7,       // never created
+  kSurfaceBusy = 8,           // in use; a call that does not wait answers this
+  kSurfaceNotFlippable = 9,   // not the primary of a flip chain
+  kSurfaceNoColorKey = 10,
+};
+
+// Flags of Blt and BltFast.
+inline constexpr uint32_t kBltWait = 0x1;    // wait out a busy surface instead of answering busy
+inline constexpr uint32_t kBltKeySrc = 0x2;  // skip source pixels inside the source colour key
+inline constexpr uint32_t kBltAsync = 0x4;   // accepted; a software blit is always done at once
+
+// A source colour key: raw pixel values from low to high inclusive are
+// transparent. The engine always sets low = high.
+struct ColorKey {
+  uint32_t low = 0;
+  uint32_t high = 0;
+  friend bool operator==(const ColorKey&, const ColorKey&) = default;
 };
 
 // What a successful Lock hands out: the address of the locked rectangle's
@@ -60,6 +79,26 @@ struct SurfaceLock {
   int32_t height = 0;
   SurfacePixelFormat format;
 };
+
+class SoftSurface;
+
+// A device context taken on a surface: the surface's pixels held for
+// drawing until ReleaseDC. GDI-style copies between contexts convert formats.
+struct SurfaceDc {
+  SoftSurface* surface = nullptr;
+  uint8_t* bits = nullptr;
+  int32_t pitch = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  SurfacePixelFormat format;
+  const uint32_t* palette = nullptr;
+};
+
+// Copies width x height pixels from (sx, sy) of src to (x, y) of dst,
+// converting between the two formats; the area is cut to both contexts.
+// False when either context holds no pixels.
+bool DcBitBlt(const SurfaceDc& dst, int32_t x, int32_t y, int32_t width, int32_t height,
+              const SurfaceDc& src, int32_t sx, int32_t sy);
 
 class SoftSurface {
  public:
@@ -92,14 +131,54 @@ class SoftSurface {
   // 256 entries 0x00RRGGBB for 8-bit surfaces.
   uint32_t* Palette() { return palette_; }
 
-  // Test and device hooks.
-  void SetLost(bool lost) { lost_ = lost; }
+  // Source colour key; null clears it.
+  int SetColorKey(const ColorKey* key);
+  // kSurfaceNoColorKey when none is set.
+  int GetColorKey(ColorKey* out) const;
+
+  // Copies srcRect of src (null: all of it) onto dstRect of this surface
+  // (null: all of it), stretching by nearest pixel when the sizes differ.
+  // Both rectangles must lie inside their surfaces and both surfaces must
+  // have the same bit count. src may be this surface.
+  int Blt(const Rect* dstRect, SoftSurface* src, const Rect* srcRect, uint32_t flags);
+  // Copies srcRect of src (null: all of it) unstretched to (x, y).
+  int BltFast(int32_t x, int32_t y, SoftSurface* src, const Rect* srcRect, uint32_t flags);
+
+  // Holds the surface for drawing through a device context; the surface
+  // counts as locked until ReleaseDC.
+  int GetDC(SurfaceDc* out);
+  int ReleaseDC(const SurfaceDc& dc);
+
+  // Makes this surface a flipping primary with backCount (1 or 2) attached
+  // back buffers of the same size and format.
+  int CreateFlipChain(int32_t width, int32_t height, const SurfacePixelFormat& format,
+                      int backCount);
+  // The first attached back buffer (owned by this surface), or null.
+  SoftSurface* AttachedBackBuffer();
+  int BackBufferCount() const { return int(backBuffers_.size()); }
+  // The primary takes what the first back buffer held, every back buffer
+  // the next one's picture, and the last back buffer the old front picture.
+  int Flip(uint32_t flags);
+  uint32_t FlipCount() const { return flipCount_; }
+
+  // Test and device hooks. A lost surface refuses every pixel operation
+  // until Restore, which gives it back its memory filled with a visible
+  // pattern (lost pixels are gone, so whoever restores must redraw).
+  // Losing a flip chain's primary loses its back buffers too.
+  void SetLost(bool lost);
   bool IsLost() const { return lost_; }
   int Restore();
   void SetColorFillSupported(bool supported) { colorFillSupported_ = supported; }
+  // The next `count` accesses that do not wait (Lock, GetDC, Blt and
+  // BltFast without kBltWait) answer kSurfaceBusy; a waiting blit waits the
+  // busy state out.
+  void SetBusy(int count) { busyCount_ = count; }
 
  private:
   bool RectInside(const Rect& r) const;
+  // kSurfaceOk when the surface can be accessed now; consumes one busy answer.
+  int Access(bool wait);
+  int BltChecks(SoftSurface* src, const Rect& d, const Rect& s, uint32_t flags);
 
   std::vector<uint8_t> pixels_;
   int32_t width_ = 0;
@@ -110,6 +189,11 @@ class SoftSurface {
   bool locked_ = false;
   bool lost_ = false;
   bool colorFillSupported_ = true;
+  bool hasColorKey_ = false;
+  ColorKey colorKey_;
+  int busyCount_ = 0;
+  std::vector<std::unique_ptr<SoftSurface>> backBuffers_;
+  uint32_t flipCount_ = 0;
 };
 
 }  // namespace orrivel::platform

@@ -28,19 +28,28 @@ inline void WithMask(void* dst, const uint8_t* mask, int dstSkip, int maskSkip, 
   }
 }
 
-template <typename Op>
-inline void WithSourceAndMask(void* dst, const void* src, const uint8_t* mask, int dstSkip,
-                              int srcSkip, int maskSkip, int width, int height, Op op) {
+// Walks a destination, a source and a mask plane row by row together;
+// row(destination row, source row, mask row) handles one row of width.
+template <typename RowFn>
+inline void SourceAndMaskRows(void* dst, const void* src, const uint8_t* mask, int dstSkip,
+                              int srcSkip, int maskSkip, int width, int height, RowFn row) {
   uint8_t* drow = static_cast<uint8_t*>(dst);
   const uint8_t* srow = static_cast<const uint8_t*>(src);
   for (int y = 0; y < height; ++y) {
-    uint32_t* d = reinterpret_cast<uint32_t*>(drow);
-    const uint32_t* s = reinterpret_cast<const uint32_t*>(srow);
-    for (int x = 0; x < width; ++x) op(d[x], s[x], mask[x]);
+    row(reinterpret_cast<uint32_t*>(drow), reinterpret_cast<const uint32_t*>(srow), mask);
     drow += ptrdiff_t(width) * 4 + dstSkip;
     srow += ptrdiff_t(width) * 4 + srcSkip;
     mask += ptrdiff_t(width) + maskSkip;
   }
+}
+
+template <typename Op>
+inline void WithSourceAndMask(void* dst, const void* src, const uint8_t* mask, int dstSkip,
+                              int srcSkip, int maskSkip, int width, int height, Op op) {
+  SourceAndMaskRows(dst, src, mask, dstSkip, srcSkip, maskSkip, width, height,
+                    [&](uint32_t* d, const uint32_t* s, const uint8_t* m) {
+                      for (int x = 0; x < width; ++x) op(d[x], s[x], m[x]);
+                    });
 }
 
 // A mask placed on a destination and cut to it.

@@ -246,6 +246,44 @@ bool LevelIsSourceAlpha(const uint8_t* levelMap) {
   return true;
 }
 
+#if ORRIVEL_HAVE_SSE2
+// Blend or composite by source alpha at full opacity, four pixels per step
+// with SSE2 alone: the multipliers come from the alpha bytes by shifts and
+// one unpack rather than by table look-ups through memory. Opaque and clear
+// groups take the same arithmetic (multiplier 256 gives s, 0 gives d):
+// testing for them costs more than it saves on mixed pixels. Only a
+// composite group whose destination is not wholly opaque takes the general
+// operation.
+template <ImageOp kOp, typename GeneralOp>
+struct SourceAlphaOp {
+  GeneralOp general;
+  // Kept out of line: inlined, its table look-ups crowd the registers of
+  // the arithmetic path.
+  [[gnu::noinline]] Vec General(Vec d, Vec s) const { return general(d, s); }
+  Vec operator()(Vec d, Vec s) const {
+    const Vec zero = _mm_setzero_si128();
+    const Vec ones = _mm_cmpeq_epi8(zero, zero);
+    constexpr int kAlphaBytes = 0x8888;
+    if (kOp == ImageOp::Composite && (_mm_movemask_epi8(_mm_cmpeq_epi8(d, ones)) & kAlphaBytes) != kAlphaBytes)
+      [[unlikely]] return General(d, s);
+    // Multipliers a + 1 (0 for a = 0) of the four pixels, spread over the
+    // colour lanes of each pixel by one unpack (the alpha lane takes 0 and
+    // keeps d): shuffles are the scarce operation here, shifts are not.
+    const Vec a = _mm_srli_epi32(s, 24);
+    const Vec m = _mm_add_epi32(a, _mm_min_epi16(a, _mm_set1_epi32(1)));
+    const Vec pairs = _mm_or_si128(m, _mm_slli_epi32(m, 16));
+    // d * 256 + (s - d) * m lies in 0..65280, so its 16-bit wrap-around
+    // form is exact and one multiply does.
+    auto half = [](Vec d16, Vec s16, Vec m16) {
+      return _mm_srli_epi16(_mm_add_epi16(_mm_slli_epi16(d16, 8), _mm_mullo_epi16(_mm_sub_epi16(s16, d16), m16)), 8);
+    };
+    const Vec lo = half(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi32(pairs, m));
+    const Vec hi = half(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi32(pairs, m));
+    return _mm_packus_epi16(lo, hi);
+  }
+};
+#endif
+
 }  // namespace
 
 #if ORRIVEL_HAVE_AVX2_PATH
@@ -311,6 +349,93 @@ void WideByAlphaStretched(void* dst, const void* src, int dstSkip, int srcPitch,
 ORRIVEL_END_AVX2
 #endif
 
+#if ORRIVEL_HAVE_AVX2_PATH
+ORRIVEL_BEGIN_AVX2
+namespace {
+
+// blend(d, s, m) of eight pixels, multiplier i in 32-bit lane i; the alpha
+// lanes take multiplier 0 and so keep d.
+inline __m256i WideBlendByLanes(__m256i d, __m256i s, __m256i m32) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i full = _mm256_set1_epi16(256);
+  // Each 128-bit half unpacks its pixels 0-1 (low) and 2-3 (high) to 16 bits.
+  const __m256i pickLow = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, -1, -1, 4, 5, 4, 5, 4, 5, -1, -1,
+                                           0, 1, 0, 1, 0, 1, -1, -1, 4, 5, 4, 5, 4, 5, -1, -1);
+  const __m256i pickHigh = _mm256_setr_epi8(8, 9, 8, 9, 8, 9, -1, -1, 12, 13, 12, 13, 12, 13, -1, -1,
+                                            8, 9, 8, 9, 8, 9, -1, -1, 12, 13, 12, 13, 12, 13, -1, -1);
+  auto half = [&](__m256i d16, __m256i s16, __m256i m) {
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(d16, _mm256_sub_epi16(full, m)),
+                                              _mm256_mullo_epi16(s16, m)),
+                             8);
+  };
+  const __m256i lo = half(_mm256_unpacklo_epi8(d, zero), _mm256_unpacklo_epi8(s, zero),
+                          _mm256_shuffle_epi8(m32, pickLow));
+  const __m256i hi = half(_mm256_unpackhi_epi8(d, zero), _mm256_unpackhi_epi8(s, zero),
+                          _mm256_shuffle_epi8(m32, pickHigh));
+  return _mm256_packus_epi16(lo, hi);
+}
+
+// Image through a mask plane, eight pixels per step. multipliers(mask
+// bytes, source pixels, lanes) fills the eight multipliers and returns false
+// when all are 0 (the group then stays as it is).
+template <typename Multipliers, typename ScalarOp>
+void WideThroughMask(void* dst, const void* src, const uint8_t* mask, int dstSkip, int srcSkip,
+                     int maskSkip, int width, int height, Multipliers multipliers, ScalarOp sop) {
+  mask_loops::SourceAndMaskRows(dst, src, mask, dstSkip, srcSkip, maskSkip, width, height,
+                                [&](uint32_t* d, const uint32_t* s, const uint8_t* mb) {
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+      __m256i m;
+      if (!multipliers(mb + x, s + x, &m)) continue;
+      packed_loops::wide::Store(d + x, WideBlendByLanes(packed_loops::wide::Load(d + x),
+                                                        packed_loops::wide::Load(s + x), m));
+    }
+    for (; x < width; ++x) sop(d[x], s[x], mb[x]);
+  });
+}
+
+// The level comes from the mask byte alone: one table of multipliers per
+// call, gathered eight at a time; groups of mask bytes that map to 0 are
+// passed over before any look-up.
+void WideDrawThroughMask(void* dst, const void* src, const uint8_t* mask, int dstSkip, int srcSkip,
+                         int maskSkip, int width, int height, const uint8_t* levelMap) {
+  alignas(32) int32_t table[256];
+  for (int v = 0; v < 256; ++v) table[v] = int32_t(Multiplier(levelMap[v]));
+  const bool zeroSkips = table[0] == 0;
+  auto multipliers = [&table, zeroSkips](const uint8_t* mb, const uint32_t*, __m256i* m) {
+    uint64_t bytes;
+    std::memcpy(&bytes, mb, 8);
+    if (bytes == 0 && zeroSkips) return false;
+    *m = _mm256_i32gather_epi32(table, _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(int64_t(bytes))), 4);
+    return true;
+  };
+  auto sop = [&table](uint32_t& d, uint32_t s, uint8_t mb) {
+    d = ops::BlendKeepAlpha(d, s, uint32_t(table[mb]));
+  };
+  WideThroughMask(dst, src, mask, dstSkip, srcSkip, maskSkip, width, height, multipliers, sop);
+}
+
+// The level is the product of the mask's level and the source alpha.
+void WideDrawThroughMaskProduct(void* dst, const void* src, const uint8_t* mask, int dstSkip,
+                                int srcSkip, int maskSkip, int width, int height,
+                                const uint8_t* levelMap) {
+  auto level = [levelMap](uint8_t mb, uint32_t s) { return Multiplier(ProductTable[levelMap[mb]][s >> 24]); };
+  auto multipliers = [level](const uint8_t* mb, const uint32_t* s, __m256i* m) {
+    alignas(32) uint32_t lanes[8];
+    uint32_t any = 0;
+    for (int i = 0; i < 8; ++i) any |= lanes[i] = level(mb[i], s[i]);
+    if (any == 0) return false;
+    *m = _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes));
+    return true;
+  };
+  auto sop = [level](uint32_t& d, uint32_t s, uint8_t mb) { d = ops::BlendKeepAlpha(d, s, level(mb, s)); };
+  WideThroughMask(dst, src, mask, dstSkip, srcSkip, maskSkip, width, height, multipliers, sop);
+}
+
+}  // namespace
+ORRIVEL_END_AVX2
+#endif
+
 namespace {
 
 template <ImageOp kOp>
@@ -331,6 +456,12 @@ void ByAlpha(void* dst, const void* src, int dstSkip, int srcSkip, int width, in
   if (UseWideByAlpha<kOp>(levelMap))
     return WideByAlpha<kOp>(dst, src, dstSkip, srcSkip, width, height, vop, sop);
 #endif
+#if ORRIVEL_HAVE_SSE2
+  if ((kOp == ImageOp::Blend || kOp == ImageOp::Composite) && LevelIsSourceAlpha<kOp>(levelMap)) {
+    return packed_loops::Straight(dst, src, dstSkip, srcSkip, width, height,
+                                  SourceAlphaOp<kOp, decltype(vop)>{vop}, sop);
+  }
+#endif
   packed_loops::Straight(dst, src, dstSkip, srcSkip, width, height, vop, sop);
 }
 
@@ -341,6 +472,12 @@ void ByAlphaStretched(void* dst, const void* src, int dstSkip, int srcPitch, int
 #if ORRIVEL_HAVE_AVX2_PATH
   if (UseWideByAlpha<kOp>(levelMap))
     return WideByAlphaStretched<kOp>(dst, src, dstSkip, srcPitch, width, height, step, vop, sop);
+#endif
+#if ORRIVEL_HAVE_SSE2
+  if ((kOp == ImageOp::Blend || kOp == ImageOp::Composite) && LevelIsSourceAlpha<kOp>(levelMap)) {
+    return packed_loops::Stretched<false>(dst, src, dstSkip, srcPitch, width, height, step,
+                                          SourceAlphaOp<kOp, decltype(vop)>{vop}, sop);
+  }
 #endif
   packed_loops::Stretched<false>(dst, src, dstSkip, srcPitch, width, height, step, vop, sop);
 }
@@ -362,25 +499,19 @@ void AtLevel(void* dst, const void* src, int dstSkip, int srcSkip, int width, in
 template <typename Level>
 void ThroughMask(void* dst, const void* src, const uint8_t* mask, int dstSkip, int srcSkip,
                  int maskSkip, int width, int height, Level levelOf) {
-  uint8_t* drow = static_cast<uint8_t*>(dst);
-  const uint8_t* srow = static_cast<const uint8_t*>(src);
-  for (int y = 0; y < height; ++y) {
-    uint32_t* d = reinterpret_cast<uint32_t*>(drow);
-    const uint32_t* s = reinterpret_cast<const uint32_t*>(srow);
+  mask_loops::SourceAndMaskRows(dst, src, mask, dstSkip, srcSkip, maskSkip, width, height,
+                                [&](uint32_t* d, const uint32_t* s, const uint8_t* mb) {
     int x = 0;
 #if ORRIVEL_HAVE_SSE2
     for (; x + 4 <= width; x += 4) {
       uint32_t m[4];
-      for (int i = 0; i < 4; ++i) m[i] = Multiplier(levelOf(mask[x + i], s[x + i]));
+      for (int i = 0; i < 4; ++i) m[i] = Multiplier(levelOf(mb[x + i], s[x + i]));
       if ((m[0] | m[1] | m[2] | m[3]) == 0) continue;
       Store(d + x, Blend4(Load(d + x), Load(s + x), m));
     }
 #endif
-    for (; x < width; ++x) d[x] = ops::BlendKeepAlpha(d[x], s[x], Multiplier(levelOf(mask[x], s[x])));
-    drow += ptrdiff_t(width) * 4 + dstSkip;
-    srow += ptrdiff_t(width) * 4 + srcSkip;
-    mask += ptrdiff_t(width) + maskSkip;
-  }
+    for (; x < width; ++x) d[x] = ops::BlendKeepAlpha(d[x], s[x], Multiplier(levelOf(mb[x], s[x])));
+  });
 }
 
 }  // namespace
@@ -435,6 +566,10 @@ void DrawThroughMask32Mmx(void* dst, const void* src, const uint8_t* mask, int d
     BlendImageByAlpha32Mmx(dst, src, dstSkip, srcSkip, width, height, levelMap);
     return;
   }
+#if ORRIVEL_HAVE_AVX2_PATH
+  if (PackedVectorBytes() >= 32)
+    return WideDrawThroughMask(dst, src, mask, dstSkip, srcSkip, maskSkip, width, height, levelMap);
+#endif
   ThroughMask(dst, src, mask, dstSkip, srcSkip, maskSkip, width, height,
               [levelMap](uint8_t m, uint32_t) { return levelMap[m]; });
 }
@@ -443,6 +578,10 @@ void DrawThroughMaskProduct32Mmx(void* dst, const void* src, const uint8_t* mask
                                  int srcSkip, int maskSkip, int width, int height,
                                  const uint8_t* levelMap) {
   if (mask == nullptr) return;
+#if ORRIVEL_HAVE_AVX2_PATH
+  if (PackedVectorBytes() >= 32)
+    return WideDrawThroughMaskProduct(dst, src, mask, dstSkip, srcSkip, maskSkip, width, height, levelMap);
+#endif
   ThroughMask(dst, src, mask, dstSkip, srcSkip, maskSkip, width, height,
               [levelMap](uint8_t m, uint32_t s) { return ProductTable[levelMap[m]][s >> 24]; });
 }

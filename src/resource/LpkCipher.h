@@ -28,7 +28,10 @@ void ScrambleHeadWords(uint8_t* data, size_t wordCount, uint32_t memberKey);
 
 uint8_t UnscrambleByte(uint8_t stored);
 uint8_t ScrambleByte(uint8_t plain);
+// Unscrambles a run of member bytes in place; the table form is the plain
+// twin the word form is checked against.
 void UnscrambleBytes(uint8_t* data, size_t size);
+void UnscrambleBytesByTable(uint8_t* data, size_t size);
 
 uint32_t ReadLe32(const uint8_t* p);
 uint16_t ReadLe16(const uint8_t* p);

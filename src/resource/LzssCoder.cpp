@@ -1,5 +1,8 @@
 #include "resource/LzssCoder.h"
 
+#include <algorithm>
+#include <bit>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -7,186 +10,181 @@
 namespace orrivel {
 namespace {
 
-constexpr int N = int(kLzssRingSize);
-constexpr int F = int(kLzssMaxMatch);
-constexpr int kThreshold = 2;  // matches of this length or shorter go out as literals
-constexpr int kNil = N;
+// The encoder sees the input behind the decoder's initial ring: kPrefix
+// zero bytes (the ring positions just before the first write) are match
+// sources like any written byte. References reach back at most
+// kMaxDistance bytes; every distance up to the ring size decodes the same.
+constexpr int kPrefix = int(kLzssMaxMatch);
+constexpr int kMaxDistance = int(kLzssRingSize) - 1;
+constexpr int kMaxMatch = int(kLzssMaxMatch);
+constexpr int kMinMatch = int(kLzssMinMatch);
+// Bytes readable past the end of the copy, so a comparison may always load
+// whole words.
+constexpr int kTailPadding = 32;
+// Candidates tried per search. The chains of repetitive text are hundreds
+// long and the longest match often lies deep in them; on script text this
+// depth with the lazy step below packs a little tighter than a full
+// longest-match search with greedy parsing.
+constexpr int kChainDepth = 256;
+// Matches shorter than this are put off when the next position starts a
+// longer one; longer matches are taken as they are, which saves the second
+// search where it rarely pays.
+constexpr int kLazyBelow = 8;
+constexpr int32_t kNoPosition = -1;
+
+uint32_t Hash3(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return ((v & 0xFFFFFFu) * 2654435761u) >> (32 - LzssCoder::kHashBits);
+}
+
+// Count of equal leading bytes of a and b, at most limit (<= 24).
+int CommonLength(const uint8_t* a, const uint8_t* b, int limit) {
+  for (int i = 0; i < limit; i += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    if (x != y) {
+      const int n = i + std::countr_zero(x ^ y) / 8;
+      return n < limit ? n : limit;
+    }
+  }
+  return limit;
+}
+
+// Collects the flag groups of the packed stream, refusing once the stream
+// would not be shorter than the limit.
+class GroupWriter {
+ public:
+  GroupWriter(uint8_t* output, uint64_t limit) : output_(output), limit_(limit) {}
+  bool Literal(uint8_t value) {
+    group_[0] |= mask_;
+    group_[length_++] = value;
+    return Next();
+  }
+  bool Reference(uint32_t ringPosition, int matchLength) {
+    group_[length_++] = uint8_t(ringPosition);
+    group_[length_++] = uint8_t(((ringPosition >> 4) & 0xF0) | uint32_t(matchLength - kMinMatch));
+    return Next();
+  }
+  bool Finish() { return length_ == 1 || Flush(); }
+  uint64_t packed() const { return packed_; }
+
+ private:
+  bool Next() {
+    mask_ = uint8_t(mask_ << 1);
+    return mask_ != 0 || Flush();
+  }
+  bool Flush() {
+    if (packed_ + uint64_t(length_) >= limit_) return false;
+    if (output_) std::memcpy(output_ + packed_, group_, size_t(length_));
+    packed_ += uint64_t(length_);
+    group_[0] = 0;
+    length_ = 1;
+    mask_ = 1;
+    return true;
+  }
+
+  uint8_t* output_;
+  uint64_t limit_;
+  uint64_t packed_ = 0;
+  uint8_t group_[17] = {0};
+  int length_ = 1;
+  uint8_t mask_ = 1;
+};
 
 }  // namespace
 
-LzssCoder::LzssCoder() { InitTree(); }
+LzssCoder::LzssCoder() = default;
 
-void LzssCoder::InitTree() {
-  for (int i = N + 1; i <= N + 256; ++i) right_[i] = kNil;
-  for (int i = 0; i < N; ++i) parent_[i] = kNil;
+void LzssCoder::Insert(const uint8_t* text, int position) {
+  const uint32_t h = Hash3(text + position);
+  previous_[uint32_t(position) & (kLzssRingSize - 1)] = head_[h];
+  head_[h] = position;
 }
 
-// Inserts the string at ring position r into its tree and leaves the
-// longest match in matchPosition_/matchLength_. A full-length match
-// replaces the old node, which then leaves the tree.
-void LzssCoder::InsertNode(int r) {
-  int cmp = 1;
-  const uint8_t* key = &ring_[r];
-  int p = N + 1 + key[0];
-  right_[r] = left_[r] = kNil;
-  matchLength_ = 0;
-  for (;;) {
-    if (cmp >= 0) {
-      if (right_[p] != kNil) {
-        p = right_[p];
-      } else {
-        right_[p] = r;
-        parent_[r] = p;
-        return;
-      }
-    } else {
-      if (left_[p] != kNil) {
-        p = left_[p];
-      } else {
-        left_[p] = r;
-        parent_[r] = p;
-        return;
+// The longest earlier string (at most limit bytes) equal to the one at
+// position, among the most recent candidates of its hash chain.
+LzssCoder::Match LzssCoder::FindLongest(const uint8_t* text, int position, int limit) const {
+  Match best;
+  if (limit < kMinMatch) return best;
+  const uint8_t* here = text + position;
+  int candidate = head_[Hash3(here)];
+  for (int depth = kChainDepth; depth > 0 && candidate >= 0 && position - candidate <= kMaxDistance; --depth) {
+    const uint8_t* there = text + candidate;
+    // A candidate can only win if it also matches at the byte that would
+    // make it longer than the best so far.
+    if (there[best.length] == here[best.length]) {
+      const int length = CommonLength(there, here, limit);
+      if (length > best.length) {
+        best.length = length;
+        best.position = candidate;
+        if (length >= limit) break;
       }
     }
-    int i = 1;
-    for (; i < F; ++i) {
-      cmp = int(key[i]) - int(ring_[p + i]);
-      if (cmp != 0) break;
-    }
-    if (i > matchLength_) {
-      matchPosition_ = p;
-      matchLength_ = i;
-      if (i >= F) break;
-    }
+    candidate = previous_[uint32_t(candidate) & (kLzssRingSize - 1)];
   }
-  parent_[r] = parent_[p];
-  left_[r] = left_[p];
-  right_[r] = right_[p];
-  parent_[left_[p]] = r;
-  parent_[right_[p]] = r;
-  if (right_[parent_[p]] == p) {
-    right_[parent_[p]] = r;
-  } else {
-    left_[parent_[p]] = r;
-  }
-  parent_[p] = kNil;
+  return best;
 }
 
-void LzssCoder::DeleteNode(int p) {
-  if (parent_[p] == kNil) return;
-  int q;
-  if (right_[p] == kNil) {
-    q = left_[p];
-  } else if (left_[p] == kNil) {
-    q = right_[p];
-  } else {
-    q = left_[p];
-    if (right_[q] != kNil) {
-      do {
-        q = right_[q];
-      } while (right_[q] != kNil);
-      right_[parent_[q]] = left_[q];
-      parent_[left_[q]] = parent_[q];
-      left_[q] = left_[p];
-      parent_[left_[p]] = q;
-    }
-    right_[q] = right_[p];
-    parent_[right_[p]] = q;
-  }
-  parent_[q] = parent_[p];
-  if (right_[parent_[p]] == p) {
-    right_[parent_[p]] = q;
-  } else {
-    left_[parent_[p]] = q;
-  }
-  parent_[p] = kNil;
-}
-
+// Greedy parsing with one step of lazy evaluation: a match is put off by a
+// literal when the next position starts a longer one.
 int LzssCoder::Encode(const uint8_t* input, uint32_t inputSize, std::vector<uint8_t>* output,
                       uint32_t* packedSize, bool write) {
   if (packedSize) *packedSize = 0;
   if (!input || inputSize <= 8) return kLzssNoOutput;
   if (write && !output) return kLzssNoMemory;
+  // Positions are ints; no block the engine packs comes near this.
+  if (inputSize > uint32_t(INT32_MAX - kPrefix - kTailPadding)) return kLzssNoMemory;
   const uint64_t limit = uint64_t(inputSize) - 8;
-  if (write) {
-    try {
-      output->assign(size_t(limit), 0);
-    } catch (const std::bad_alloc&) {
-      return kLzssNoMemory;
-    }
+  std::vector<uint8_t> text;
+  try {
+    if (write) output->assign(size_t(limit), 0);
+    text.assign(size_t(kPrefix) + inputSize + kTailPadding, 0);
+  } catch (const std::bad_alloc&) {
+    if (write) output->clear();
+    return kLzssNoMemory;
   }
+  std::memcpy(text.data() + kPrefix, input, inputSize);
+  std::fill(std::begin(head_), std::end(head_), kNoPosition);
+  const uint8_t* t = text.data();
+  const int end = kPrefix + int(inputSize);
+  for (int p = 0; p < kPrefix; ++p) Insert(t, p);
 
-  InitTree();
-  std::memset(ring_, 0, sizeof ring_);
-  uint32_t inputPos = 0;
-  int s = 0;
-  int r = N - F;
-  int length = 0;
-  for (; length < F && inputPos < inputSize; ++length) ring_[r + length] = input[inputPos++];
-  for (int i = 1; i <= F; ++i) InsertNode(r - i);
-  InsertNode(r);
-
-  uint8_t group[17];
-  group[0] = 0;
-  int groupLength = 1;
-  uint8_t mask = 1;
-  uint64_t packed = 0;
-  auto flushGroup = [&]() -> bool {
-    if (packed + uint64_t(groupLength) >= limit) return false;
-    if (write) std::memcpy(output->data() + packed, group, size_t(groupLength));
-    packed += uint64_t(groupLength);
-    group[0] = 0;
-    groupLength = 1;
-    mask = 1;
-    return true;
-  };
-
-  do {
-    if (matchLength_ > length) matchLength_ = length;
-    if (matchLength_ <= kThreshold) {
-      matchLength_ = 1;
-      group[0] |= mask;
-      group[groupLength++] = ring_[r];
-    } else {
-      group[groupLength++] = uint8_t(matchPosition_);
-      group[groupLength++] = uint8_t(((matchPosition_ >> 4) & 0xF0) | (matchLength_ - (kThreshold + 1)));
+  GroupWriter writer(write ? output->data() : nullptr, limit);
+  auto ringPosition = [](int p) { return uint32_t(int(kLzssStart) + p - kPrefix) & (kLzssRingSize - 1); };
+  auto limitAt = [end](int p) { return end - p < kMaxMatch ? end - p : kMaxMatch; };
+  bool ok = true;
+  int p = kPrefix;
+  Match current = FindLongest(t, p, limitAt(p));
+  while (ok && p < end) {
+    Insert(t, p);
+    if (current.length < kMinMatch) {
+      ok = writer.Literal(t[p]);
+      ++p;
+      if (p < end) current = FindLongest(t, p, limitAt(p));
+      continue;
     }
-    mask = uint8_t(mask << 1);
-    if (mask == 0) {
-      if (!flushGroup()) {
-        if (write) output->clear();
-        return kLzssNoOutput;
+    if (current.length < kLazyBelow && p + 1 < end) {
+      const Match next = FindLongest(t, p + 1, limitAt(p + 1));
+      if (next.length > current.length) {
+        ok = writer.Literal(t[p]);
+        ++p;
+        current = next;
+        continue;
       }
     }
-    const int lastMatchLength = matchLength_;
-    int i = 0;
-    for (; i < lastMatchLength && inputPos < inputSize; ++i) {
-      DeleteNode(s);
-      const uint8_t c = input[inputPos++];
-      ring_[s] = c;
-      if (s < F - 1) ring_[s + N] = c;
-      s = (s + 1) & (N - 1);
-      r = (r + 1) & (N - 1);
-      InsertNode(r);
-    }
-    while (i++ < lastMatchLength) {
-      DeleteNode(s);
-      s = (s + 1) & (N - 1);
-      r = (r + 1) & (N - 1);
-      if (--length) InsertNode(r);
-    }
-  } while (length > 0);
-
-  if (groupLength > 1 && !flushGroup()) {
+    ok = writer.Reference(ringPosition(current.position), current.length);
+    const int matchEnd = p + current.length;
+    for (++p; p < matchEnd; ++p) Insert(t, p);
+    if (p < end) current = FindLongest(t, p, limitAt(p));
+  }
+  if (!ok || !writer.Finish() || writer.packed() >= limit) {
     if (write) output->clear();
     return kLzssNoOutput;
   }
-  if (packed >= limit) {
-    if (write) output->clear();
-    return kLzssNoOutput;
-  }
-  if (write) output->resize(size_t(packed));
-  if (packedSize) *packedSize = uint32_t(packed);
+  if (write) output->resize(size_t(writer.packed()));
+  if (packedSize) *packedSize = uint32_t(writer.packed());
   return kLzssOk;
 }
 

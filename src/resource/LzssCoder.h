@@ -23,7 +23,7 @@ enum LzssResult : int {
   kLzssInputEnded = 3,   // the packed data ended before the output was full
 };
 
-// The encoder's state: ring and match trees. Large (about 50 KB); one
+// The encoder's state: hash chains over the window. About 48 KB; one
 // object serves one thread at a time.
 class LzssCoder {
  public:
@@ -35,17 +35,20 @@ class LzssCoder {
   int Encode(const uint8_t* input, uint32_t inputSize, std::vector<uint8_t>* output, uint32_t* packedSize,
              bool write);
 
- private:
-  void InitTree();
-  void InsertNode(int r);
-  void DeleteNode(int p);
+  static constexpr uint32_t kHashBits = 13;
 
-  uint8_t ring_[kLzssRingSize + kLzssMaxMatch - 1];
-  int left_[kLzssRingSize + 1];
-  int right_[kLzssRingSize + 257];
-  int parent_[kLzssRingSize + 1];
-  int matchPosition_ = 0;
-  int matchLength_ = 0;
+ private:
+  struct Match {
+    int length = 0;
+    int position = 0;  // index into the padded copy of the input
+  };
+  Match FindLongest(const uint8_t* text, int position, int limit) const;
+  void Insert(const uint8_t* text, int position);
+
+  // Most recent position of each hash of three bytes, and for each window
+  // slot the position before it with the same hash.
+  int32_t head_[1u << kHashBits];
+  int32_t previous_[kLzssRingSize];
 };
 
 int LzssEncode(const uint8_t* input, uint32_t inputSize, std::vector<uint8_t>* output, uint32_t* packedSize,

@@ -11,7 +11,6 @@ namespace orrivel {
 
 namespace {
 
-constexpr char kMagic[5] = "TLOG";
 constexpr uint64_t kHeaderSize = 16;
 // L, the two bit counts and the two byte counts of one record.
 constexpr uint64_t kRecordFixedBytes = 17;
@@ -56,7 +55,7 @@ void LoadArray(BitArray& target, const StoredArray& stored) {
 
 }  // namespace
 
-int SceneFlagFile::Write(const SceneFlagTable& table, std::vector<uint8_t>& file) {
+int SceneFlagFile::Write(const SceneFlagTable& table, std::vector<uint8_t>& file, const char (&magic)[5]) {
   try {
     std::vector<uint8_t> body;
     uint64_t bodySize = 0;
@@ -74,7 +73,7 @@ int SceneFlagFile::Write(const SceneFlagTable& table, std::vector<uint8_t>& file
     if (!PackBody(body, packed)) return kNoMemory;
     file.clear();
     file.reserve(size_t(kHeaderSize) + packed.stored.size());
-    file.insert(file.end(), kMagic, kMagic + 4);
+    file.insert(file.end(), magic, magic + 4);
     AppendU32(file, uint32_t(packed.stored.size()));
     AppendU32(file, packed.unpackedSize);
     AppendU32(file, uint32_t(table.entries.size()));
@@ -85,9 +84,9 @@ int SceneFlagFile::Write(const SceneFlagTable& table, std::vector<uint8_t>& file
   }
 }
 
-int SceneFlagFile::Read(const uint8_t* data, size_t size, SceneFlagTable& table) {
+int SceneFlagFile::Read(const uint8_t* data, size_t size, SceneFlagTable& table, const char (&magic)[5]) {
   SobCursor header(data, size);
-  if (!header.Magic(kMagic)) return kDamaged;
+  if (!header.Magic(magic)) return kDamaged;
   const uint32_t storedSize = header.U32();
   const uint32_t unpackedSize = header.U32();
   const uint32_t entryCount = header.U32();

@@ -201,12 +201,14 @@ TEST_F(MaskKernelsTest, ImageByAlphaKernelsMatchReferenceAndTwins) {
 
 TEST_F(MaskKernelsTest, LevelAndMaskImageKernelsMatchReferenceAndTwins) {
   std::mt19937 rng(17);
-  const int w = 13, h = 3;
+  // Wide enough for whole groups of eight and a tail.
+  const int w = 37, h = 3;
   Block<uint32_t> src(w, h), dst(w, h);
   test::FillRandom(src, rng);
   test::FillRandom(dst, rng);
   Block<uint8_t> mask(w, h, 2);
   for (auto& m : mask.pixels) m = uint8_t(rng() % 3 == 0 ? 0 : rng());
+  for (int x = 8; x < 16; ++x) mask.At(x, 1) = 0;  // a whole group left alone
   const uint8_t* map = ProductTable[200];
   struct Case {
     const char* name;
@@ -224,16 +226,18 @@ TEST_F(MaskKernelsTest, LevelAndMaskImageKernelsMatchReferenceAndTwins) {
       {"through mask product", [&](auto& b, bool p) { (p ? DrawThroughMaskProduct32Mmx : DrawThroughMaskProduct32)(b.pixels.data(), src.pixels.data(), mask.pixels.data(), b.SkipBytes(), src.SkipBytes(), mask.SkipBytes(), w, h, map); },
        [&](uint32_t d, uint32_t s, uint8_t m) { return RefBlend(d, s, Mult(Product(map[m], s >> 24))); }},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    auto plain = dst, packed = dst;
-    c.run(plain, false);
-    c.run(packed, true);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x)
-        ASSERT_EQ(plain.At(x, y), c.ref(dst.At(x, y), src.At(x, y), mask.At(x, y))) << x << "," << y;
-    ASSERT_EQ(packed.pixels, plain.pixels);
-  }
+  test::ForEachVectorWidth([&](int bytes) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(testing::Message() << c.name << " vector bytes " << bytes);
+      auto plain = dst, packed = dst;
+      c.run(plain, false);
+      c.run(packed, true);
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+          ASSERT_EQ(plain.At(x, y), c.ref(dst.At(x, y), src.At(x, y), mask.At(x, y))) << x << "," << y;
+      ASSERT_EQ(packed.pixels, plain.pixels);
+    }
+  });
   // Opacity 0 gives an all-zero map: nothing changes.
   auto untouched = dst;
   BlendImageByAlpha32(untouched.pixels.data(), src.pixels.data(), dst.SkipBytes(), src.SkipBytes(), w, h, ProductTable[0]);

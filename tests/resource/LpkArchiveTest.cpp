@@ -467,6 +467,23 @@ TEST(LpkNameKeyTest, KeyOfTheFileNameStem) {
   EXPECT_FALSE(lpk::MakeNameKey("E:\\GAME\\", &k));
 }
 
+// The word-wide unscramble against the table form: every byte value, at
+// every start offset and with tails of every length around a word.
+TEST(LpkByteScrambleTest, WordFormMatchesTheTableForEveryByte) {
+  std::vector<uint8_t> all(256 + 3 * 8);
+  for (size_t i = 0; i < all.size(); ++i) all[i] = uint8_t(i * 167 + 11);
+  for (size_t offset = 0; offset < 8; ++offset) {
+    for (size_t size : {size_t(0), size_t(1), size_t(7), size_t(9), all.size() - offset}) {
+      std::vector<uint8_t> words(all.begin() + ptrdiff_t(offset), all.begin() + ptrdiff_t(offset + size));
+      std::vector<uint8_t> table = words;
+      lpk::UnscrambleBytes(words.data(), words.size());
+      lpk::UnscrambleBytesByTable(table.data(), table.size());
+      ASSERT_EQ(words, table) << offset << " " << size;
+    }
+  }
+  for (int b = 0; b < 256; ++b) EXPECT_EQ(lpk::ScrambleByte(lpk::UnscrambleByte(uint8_t(b))), b);
+}
+
 TEST(LpkSettingsTest, AssistCommands) {
   ResetLpkSettings();
   EXPECT_EQ(LpkAssist(1, int32_t(0x11111111), int32_t(0x22222222)), 0);

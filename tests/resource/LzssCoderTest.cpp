@@ -116,6 +116,17 @@ TEST(LzssCoderTest, EncodeRoundTripsAndMeasures) {
   std::vector<uint8_t> mixed(70000);
   for (size_t i = 0; i < mixed.size(); ++i) mixed[i] = (i / 300) % 2 ? uint8_t(random() % 4) : uint8_t(i * 7);
   inputs.push_back(mixed);
+  // Zeros from the start match the decoder's initial ring; a block that
+  // repeats at the window's far edge; a few-symbol source whose matches
+  // overlap the bytes they produce.
+  inputs.push_back(std::vector<uint8_t>(1 << 20, 0));
+  std::vector<uint8_t> far(4095 * 6);
+  for (size_t i = 0; i < 4095; ++i) far[i] = uint8_t(random());
+  for (size_t i = 4095; i < far.size(); ++i) far[i] = far[i - 4095];
+  inputs.push_back(far);
+  std::vector<uint8_t> few(50000);
+  for (auto& b : few) b = uint8_t("ab"[random() % 2]);
+  inputs.push_back(few);
   for (const auto& input : inputs) {
     std::vector<uint8_t> packed;
     uint32_t packedSize = 0, measured = 0;

@@ -1,0 +1,43 @@
+#pragma once
+// Anything the screen device draws in its Direct3D scene: textured quads,
+// coloured primitives, transition objects and the state sets. The registry
+// it is linked into draws it in priority order; its owner deletes it.
+#include <cstdint>
+
+namespace orrivel {
+
+class D3DDevice;
+class SceneObjectRegistry;
+
+// Kind numbers of the state sets; the drawing kinds add their own.
+inline constexpr int kSceneObjectRenderStateSet = 9;
+inline constexpr int kSceneObjectStageStateSet = 10;
+
+class SceneObject {
+ public:
+  SceneObject() = default;
+  SceneObject(const SceneObject&) = delete;
+  SceneObject& operator=(const SceneObject&) = delete;
+  // Unregisters the object from its registry first.
+  virtual ~SceneObject();
+
+  virtual bool IsVisible() const { return visible_ != 0; }
+  virtual void SetVisible(bool visible) { visible_ = visible ? 1 : 0; }
+  virtual int GetKind() const = 0;
+  // Draws the object; a non-zero result stops the drawing pass and becomes
+  // its result.
+  virtual int Draw(int32_t a, int32_t b, D3DDevice* device) = 0;
+  // Re-creates what a device reset lost; non-zero stops the restore pass.
+  virtual int Restore() { return 0; }
+
+  SceneObjectRegistry* Registry() const { return registry_; }
+
+  uint32_t groupId = 0;  // set by the owner
+
+ private:
+  friend class SceneObjectRegistry;
+  uint8_t visible_ = 1;
+  SceneObjectRegistry* registry_ = nullptr;
+};
+
+}  // namespace orrivel

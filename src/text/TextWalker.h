@@ -1,0 +1,23 @@
+#pragma once
+// The walk over engine text every text operation shares: a lead byte and
+// its trail byte make one character (trail bytes include '@', '[' and
+// '\\'), LF ends a line, "@@" is one "@", and "@" with up to 7 digits is a
+// picture glyph numbered by their value (no digits: 0). A lead byte at the
+// end of the text is half a character and ends the walk.
+#include <cstddef>
+#include <cstdint>
+
+namespace orrivel {
+
+struct TextUnit {
+  enum Kind : uint8_t { kCharacter, kLineEnd, kPicture };
+  Kind kind = kCharacter;
+  uint32_t code = 0;  // the byte, lead x 256 + trail, or the picture number
+};
+
+inline constexpr int kPictureDigits = 7;
+
+// Reads the unit at text[*pos] and moves *pos past it; false at the end.
+bool NextTextUnit(const char* text, size_t* pos, TextUnit* unit);
+
+}  // namespace orrivel
