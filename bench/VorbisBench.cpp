@@ -3,7 +3,8 @@
 // its callbacks) against libvorbisfile's ov_read straight from memory; and
 // the mouth-animation envelope pass over the decoded PCM against a memcpy
 // of the same bytes. Each reports MB/s of PCM; the last runs all four in one
-// pass and reports the ratios.
+// pass and reports the ratios; the table after the run sets each of ours
+// beside its peer.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 #include <vorbis/vorbisfile.h>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "OggFixture.h"
+#include "PeerReport.h"
 #include "platform/PathResolver.h"
 #include "resource/ArchiveManager.h"
 #include "resource/BaseFolder.h"
@@ -186,3 +188,6 @@ void BM_VorbisBesidePeers(benchmark::State& state) {
 BENCHMARK(BM_VorbisBesidePeers)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+ORRIVEL_BENCH_MAIN_WITH_PEERS({"BM_OurCodecDecodesOneMinute", "BM_PeerOvReadFromMemory"},
+                              {"BM_EnvelopePass", "BM_PeerMemcpyOfThePcm"})
