@@ -334,7 +334,6 @@ int MarkupTextBase::SetItems(const uint8_t* record, size_t size) {
           text.size() > kMaxItemLength)
         return kRecordRefused;
       item.owned = std::move(text);
-      item.insertions = true;
     }
     items.push_back(std::move(item));
   }

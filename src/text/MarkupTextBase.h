@@ -192,7 +192,6 @@ class MarkupTextBase {
   struct Item {
     std::optional<std::string> owned;
     size_t offset = 0;
-    bool insertions = false;
   };
 
   // Resolves one insertion value into text; false when refused.

@@ -117,7 +117,7 @@ int MarkupTextBase::RecallHistory(int32_t n) {
   SetPage(entry.name, entry.body, entry.textMode);
   packedItems_ = entry.packedItems;
   items_.clear();
-  for (size_t offset : offsets) items_.push_back(Item{std::nullopt, offset, false});
+  for (size_t offset : offsets) items_.push_back(Item{std::nullopt, offset});
   itemFlagMode_ = entry.itemFlagMode;
   itemFlagBase_ = entry.itemFlagBase;
   itemLimit_ = entry.itemLimit;
