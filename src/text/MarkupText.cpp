@@ -17,6 +17,8 @@ MarkupText::MarkupText(ScriptContext* context)
 
 MarkupText::~MarkupText() = default;
 
+// The mark byte picks the flag entry as the item flag mode does: 0 the
+// current scene's, non-zero the entry shared by every scene.
 bool MarkupText::IsPageRead(uint8_t markByte, uint16_t markNumber) {
   return context_ && context_->TestSceneFlagA(markNumber, markByte != 0);
 }
@@ -203,14 +205,19 @@ size_t MarkupText::GetPlainText(char* buffer, size_t size, bool lineBreaks) cons
 
 // --- item flags and the saved cursor ----------------------------------------------
 
+bool MarkupText::HasItemFlag(int32_t n) const {
+  return context_ && !items_.empty() && itemFlagMode_ != kNoItemFlags && n >= 0 && n < int32_t(itemLimit_);
+}
+
 int MarkupText::SetItemFlag(int32_t n) {
-  if (items_.empty() || itemFlagMode_ == kNoItemFlags || n < 0 || n >= int32_t(itemLimit_) || !context_) return 1;
+  if (!HasItemFlag(n)) return 1;
+  // Flag mode 0 names the current scene's flags, 1 the shared entry's.
   context_->SetSceneFlagB(uint32_t(itemFlagBase_) + uint32_t(n), itemFlagMode_ != 0);
   return 0;
 }
 
 int MarkupText::GetItemFlag(int32_t n) const {
-  if (items_.empty() || itemFlagMode_ == kNoItemFlags || n < 0 || n >= int32_t(itemLimit_) || !context_) return 0;
+  if (!HasItemFlag(n)) return 0;
   return context_->TestSceneFlagB(uint32_t(itemFlagBase_) + uint32_t(n), itemFlagMode_ != 0) ? 1 : 0;
 }
 

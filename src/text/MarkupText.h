@@ -91,6 +91,8 @@ class MarkupText : public MarkupTextBase {
   // false when the font could not draw.
   bool DrawAndReport(Surface* surface, Font* font, int32_t x, int32_t y, const char* text, platform::Point* end);
   void Report(Surface* surface, const Rect& bounds);
+  // Whether item n has a flag: items, a flag mode other than 2, n below the limit.
+  bool HasItemFlag(int32_t n) const;
   int DrawText(Surface* surface, Font* font, uint8_t mode, int32_t x, int32_t y, const char* text);
 
   ScriptContext* context_;
