@@ -43,7 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   text.SetHistoryCapacity(2);
   if (text.SetText(data, size) == 0) {
     WalkTokens(text.Body());
-    while (text.NextToken() > orrivel::kTokenBad && text.ReadCursor() < text.Body().size()) {
+    // Every token but the end moves the cursor on.
+    for (;;) {
+      const size_t before = text.ReadCursor();
+      const int kind = text.NextToken();
+      if (kind == orrivel::kTokenBad || kind == orrivel::kTokenEnd) break;
+      if (text.ReadCursor() <= before) std::abort();
     }
     for (int32_t n = 0; n < 4; ++n) text.GetComponent(n, nullptr, 0);
   }

@@ -201,6 +201,12 @@ bool MarkupTextBase::CopyWithInsertions(const uint8_t* record, size_t size, size
       if (length == 0) return false;
       out.append(text + pos, length);
       pos += length;
+    } else if (!nameOnly && record[pos] == '[' && pos + 1 < size && record[pos + 1] != 0 && record[pos + 1] != '%') {
+      // "[" escapes the character after it, as the tokenizer reads it: "[["
+      // before a block is an escaped "[", not the start of the block.
+      const size_t next = SkipPair(text, size, pos + 1);
+      out.append(text + pos, next - pos);
+      pos = next;
     } else {
       const size_t next = SkipPair(text, size, pos);
       out.append(text + pos, next - pos);
@@ -276,9 +282,14 @@ size_t MarkupTextBase::GetComponent(int32_t n, char* buffer, size_t size) const 
         }
         continue;
       }
-      const size_t block =
-          IsBlockStart(text, length, i) ? BlockLength(reinterpret_cast<const uint8_t*>(text), length, i) : 0;
-      i = block ? i + block : SkipPair(text, length, i);
+      if (IsBlockStart(text, length, i)) {
+        const size_t block = BlockLength(reinterpret_cast<const uint8_t*>(text), length, i);
+        i = block ? i + block : i + 1;
+      } else if (text[i] == '[' && i + 1 < length) {
+        i = SkipPair(text, length, i + 1);  // an escaped character, "\\" too
+      } else {
+        i = SkipPair(text, length, i);
+      }
     }
   }
   if (buffer && size > 0) {

@@ -167,6 +167,14 @@ TEST(MarkupTextRecordTest, NameBodyAndInsertionsThroughScriptAddresses) {
   EXPECT_EQ(text.Body(), "In town" + Block(9) + "!<w>\\x");
   EXPECT_EQ(text.TextMode(), '#');
 
+  // "[[" is an escaped "[": the block after it is still read whole.
+  ASSERT_EQ(Set(text, "[[" + Block(10) + "x"), 0);
+  EXPECT_EQ(text.Body(), "[[" + Block(10) + "x");
+  EXPECT_EQ(text.NextToken(), kTokenCharacter);
+  EXPECT_EQ(text.NextToken(), kTokenBlock);
+  EXPECT_EQ(text.NextToken(), kTokenCharacter);
+  EXPECT_EQ(text.NextToken(), kTokenEnd);
+
   // Without a name part the whole record is the body; it stops at its NUL.
   ASSERT_EQ(Set(text, "plain\0tail"s), 0);
   EXPECT_EQ(text.Name(), "");
@@ -205,13 +213,13 @@ TEST(MarkupTextRecordTest, BadAddressesAndDamagedRecordsAreRefused) {
 TEST(MarkupTextRecordTest, ComponentsSplitOnBackslashesOutsidePairs) {
   MarkupTextBase text;
   EXPECT_EQ(text.GetComponent(0, nullptr, 0), 0u);
-  ASSERT_EQ(Set(text, "ab\\\x83\x5C\x63\\" + Block(10) + "e"), 0);
+  ASSERT_EQ(Set(text, "ab\\\x83\x5C\x63\\" + Block(10) + "e[\\f"), 0);
   char buffer[32];
   struct Case {
     int32_t n;
     std::string part;
   };
-  const Case cases[] = {{1, "ab"}, {2, "\x83\x5C\x63"}, {3, Block(10) + "e"}};
+  const Case cases[] = {{1, "ab"}, {2, "\x83\x5C\x63"}, {3, Block(10) + "e[\\f"}};
   for (const Case& c : cases) {
     EXPECT_EQ(text.GetComponent(c.n, nullptr, 0), c.part.size() + 1) << c.n;
     ASSERT_EQ(text.GetComponent(c.n, buffer, sizeof buffer), c.part.size() + 1);
