@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "FuzzPictures.h"
 #include "resource/BmpDecoder.h"
 
 namespace {
@@ -28,11 +29,9 @@ bool Discard(const uint8_t*, uint64_t, void*) { return true; }
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   orrivel::BmpDecoder decoder;
   orrivel::BmpDecoder::Layout layout;
-  // Run-length pictures may claim a large size from a few bytes; keep runs fast.
-  if (orrivel::BmpDecoder::ReadLayout(data, size, &layout) == 0 &&
-      layout.pitch * layout.height > (16u << 20)) {
-    return 0;
-  }
+  // The guard covers every decode below: Decode and both DecodeInto calls.
+  if (!orrivel::fuzz::PictureWithinFuzzSize(data, size)) return 0;
+  orrivel::BmpDecoder::ReadLayout(data, size, &layout);
   orrivel::PictureBlock info, pixels;
   if (decoder.Decode(data, size, &info, &pixels, nullptr, nullptr) == 0) {
     const orrivel::BitmapInfoHeader h = orrivel::BitmapInfoHeader::Read(info.Data());

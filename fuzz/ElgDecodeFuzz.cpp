@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "FuzzPictures.h"
 #include "resource/BitmapInfoHeader.h"
 #include "resource/ElgDecoder.h"
 
@@ -33,6 +34,8 @@ struct Buffer {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // The guard covers every decode below.
+  if (!orrivel::fuzz::PictureWithinFuzzSize(data, size)) return 0;
   orrivel::ElgDecoder decoder;
   decoder.IsSupported(data, size, nullptr);
   orrivel::PictureBlock info, pixels;

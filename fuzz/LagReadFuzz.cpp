@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "FuzzPictures.h"
 #include "resource/BmpDecoder.h"
 #include "resource/ElgDecoder.h"
 #include "resource/LagAnimation.h"
@@ -19,6 +20,7 @@ class DecodedSurface : public SurfacePort {
   int32_t GetHeight() const override { return height_; }
   int32_t GetBitCount() const override { return 32; }
   int32_t LoadImageFromMemory(const uint8_t* data, uint64_t size, bool indexed) override {
+    if (!fuzz::PictureWithinFuzzSize(data, size_t(size))) return 2;
     ElgDecoder elg;
     BmpDecoder bmp;
     PictureDecoder* decoder = elg.IsSupported(data, size, nullptr)   ? static_cast<PictureDecoder*>(&elg)

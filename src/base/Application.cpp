@@ -118,6 +118,10 @@ int Application::Init() {
       return kInitAlreadyRunning;
     }
     instanceMutex = result == InstanceLock::Result::Acquired;
+    if (!instanceMutex) {
+      std::fprintf(stderr, "orrivel: single-instance guard off: no lock in the run-time folder \"%s\"\n",
+                   backend.RuntimeFolder().c_str());
+    }
   }
   // 6.
   RegisterMessageHandlers();

@@ -6,14 +6,18 @@
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
 #include "platform/Backend.h"
+#include "platform/FileSystem.h"
 #include "platform/PathResolver.h"
+#include "platform/TextCodec.h"
 #include "raster/BlendTables.h"
 #include "raster/DrawSettingByte.h"
 #include "raster/KernelFlags.h"
 #include "raster/Surface.h"
 #include "base/TickSource.h"
 #include "resource/BaseFolder.h"
+#include "resource/Paths.h"
 #include "resource/SpiPluginLoader.h"
+#include "script/ScriptFile.h"
 
 namespace orrivel {
 
@@ -52,15 +56,51 @@ namespace {
 
 // The game's archives: the patches over the game folder (the numbered ones
 // in front, so the newest wins), then the scripts as the folder "SCRIPT\".
-// A game without archives runs from loose files, so nothing here is fatal.
-void MountGameArchives(ArchiveManager& archives) {
+// A game without archives runs from loose files, so nothing here is fatal;
+// the script archive's mount result is kept for the failure report.
+int MountGameArchives(ArchiveManager& archives) {
   if (archives.Mount("PATCH.LPK", kNoMountId, false, true, nullptr) == 0) {
     for (int n = 2;; ++n) {
       const std::string name = "PATCH" + std::to_string(n) + ".LPK";
       if (archives.Mount(name, kNoMountId, false, false, nullptr) != 0) break;
     }
   }
-  archives.Mount("SCRIPT.LPK", kNoMountId, true, true, nullptr);
+  return archives.Mount("SCRIPT.LPK", kNoMountId, true, true, nullptr);
+}
+
+// The "/L" folder in the engine's path form. A folder in the machine's own
+// form ("/home/...") is converted; a relative one is taken against the
+// program's folder, and, when no such folder is there, against the current
+// folder, where whoever started the program is likely to mean it.
+std::optional<std::string> GameFolderFromCommandLine(const char* folder) {
+  if (folder[0] == '/') return ToInternalPath(folder);
+  std::string full;
+  if (folder[0] == '\\' || MakeFullPath(full, folder) != 2 || PathExists(full)) return std::string(folder);
+  const std::optional<std::string> current = CurrentFolder();
+  if (current && MakeFullPath(full, folder, *current) == 2 && PathExists(full)) return full;
+  return std::string(folder);
+}
+
+const char* MountCodeText(int code) {
+  switch (code) {
+    case 0: return "mounted";
+    case 1: return "not an archive any decoder can read";
+    case 3: return "cannot be opened (not a readable regular file)";
+    case 5: return "not found";
+    case 8: return "out of memory";
+    default: return "not mounted";
+  }
+}
+
+const char* BootCodeText(int code) {
+  switch (code) {
+    case 1: return "no memory for the script host";
+    case 2: return "system files SCRIPT\\SOB_INIT.DAT, USER_VAR.SOB or FUNC_LIB.SOB missing or damaged";
+    case 3: return "main script MAIN missing";
+    case 4: return "main script MAIN damaged";
+    case 5: return "main script MAIN is a debug build";
+    default: return "main script MAIN failed to load";
+  }
 }
 
 }  // namespace
@@ -71,17 +111,15 @@ int GameApplication::Configure() {
   // "/Lfolder" names the game folder. A folder given in the machine's own
   // form ("/home/...") is turned into the engine's path form first.
   if (commandLine && commandLine[0] == '/' && (commandLine[1] == 'L' || commandLine[1] == 'l')) {
-    const char* folder = commandLine + 2;
-    const std::optional<std::string> internal =
-        folder[0] == '/' ? ToInternalPath(folder) : std::optional<std::string>(folder);
-    if (internal) SetBaseFolder(*internal);
+    if (const std::optional<std::string> internal = GameFolderFromCommandLine(commandLine + 2))
+      SetBaseFolder(*internal);
     baseFolder = BaseFolder();
   }
   archives = std::make_unique<ArchiveManager>();
   SetArchiveManager(archives.get());
   archives->RegisterLpkDecoder();
   archives->LoadPlugins("plugin");
-  MountGameArchives(*archives);
+  scriptArchiveCode = MountGameArchives(*archives);
   LoadPictureDecodersAndPlugins();
   return 0;
 }
@@ -123,7 +161,12 @@ int GameApplication::OnDropFiles(MessageRecord& record) {
 
 int GameApplication::BootScripts() {
   scripts = std::make_unique<ScriptHost>();
-  if (const char* folder = GetSaveFolder()) scripts->SetSaveFolder(folder);
+  // What saves cut short by a crash left behind goes before the next ones.
+  RemoveStaleTempFiles(BaseFolder(), kSaveTempPrefix);
+  if (const char* folder = GetSaveFolder()) {
+    RemoveStaleTempFiles(folder, kSaveTempPrefix);
+    scripts->SetSaveFolder(folder);
+  }
   if (scripts->LoadSystem("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", true, true) !=
       0) {
     ShowMessageBox(Text("スクリプト初期化ファイルのロードに失敗"), kIconStop);
@@ -174,8 +217,27 @@ void GameApplication::OpenSoundOutput() {
   }
 }
 
+std::string GameApplication::DescribeFailure() const {
+  const std::string& folder = baseFolder.empty() ? BaseFolder() : baseFolder;
+  std::string where = "game folder \"";
+  if (const auto host = ResolveHostPath(folder, ResolveMode::Existing)) where += *host + "\"";
+  else where += Cp932ToUtf8Lossy(folder) + "\" (missing)";
+  where += ": SCRIPT.LPK " + std::string(MountCodeText(scriptArchiveCode)) + " (mount code " +
+           std::to_string(scriptArchiveCode) + ")";
+  if (bootResult != 0) {
+    return where + "; scripts not booted: " + BootCodeText(bootResult) + " (code " + std::to_string(bootResult) +
+           ")";
+  }
+  if (scriptResult > ScriptHost::kStepYielded) {
+    return where + "; the scripts stopped with step result " + std::to_string(scriptResult) + " after " +
+           std::to_string(scriptSteps) + " steps";
+  }
+  return std::string();
+}
+
 void GameApplication::MainLoop() {
-  if (BootScripts() != 0) {
+  bootResult = BootScripts();
+  if (bootResult != 0) {
     scripts.reset();
     return;
   }

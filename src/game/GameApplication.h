@@ -112,6 +112,14 @@ class GameApplication : public Application {
   // ScriptHost::Step result (0 when they reached their end).
   int scriptResult = -1;
   uint32_t scriptSteps = 0;
+  // ArchiveManager::Mount's result for "SCRIPT.LPK" (-1 before it) and
+  // BootScripts' result, for the failure report.
+  int scriptArchiveCode = -1;
+  int bootResult = 0;
+  // One line for whoever runs the program when the scripts could not boot or
+  // stopped in a fault: the game folder, the script archive's mount result
+  // and the failure's code. Empty when the run ended normally.
+  std::string DescribeFailure() const;
 
   // The game's actions (20 of them), with the default bindings.
   ActionMap* actions = nullptr;

@@ -9,10 +9,15 @@
 #include "game/GameApplication.h"
 #include "platform/Backend.h"
 #include "platform/Messages.h"
+#include "platform/StopSignals.h"
+#include "platform/TextCodec.h"
 
 namespace {
 
 constexpr uint32_t kHeadlessFrames = 60;
+// The exit status when the scripts could not boot or stopped in a fault
+// (start-up refusals keep their own codes).
+constexpr int kScriptsFailedStatus = 70;
 
 }  // namespace
 
@@ -32,6 +37,10 @@ int main(int argc, char** argv) {
     commandLine += argv[i];
   }
 
+  // Without a window system nothing turns Ctrl+C or a termination request
+  // into a quit; the headless back end does it from these handlers.
+  if (backend->IsHeadless()) platform::InstallStopSignalHandlers();
+
   int result;
   {
     GameApplication app;
@@ -40,8 +49,12 @@ int main(int argc, char** argv) {
     result = app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL);
     if (result != 0) {
       std::printf("orrivel: start-up refused (code %d)\n", result);
-    } else if (app.scriptResult == -1) {
+      std::fprintf(stderr, "orrivel: start-up refused with code %d (game folder \"%s\")\n", result,
+                   platform::Cp932ToUtf8Lossy(app.baseFolder).c_str());
+    } else if (app.bootResult != 0) {
       std::printf("orrivel: the game's scripts could not be booted; nothing to play\n");
+    } else if (app.scriptResult == -1) {
+      std::printf("orrivel: the game ended before its scripts ran\n");
     } else if (app.scriptResult == ScriptHost::kStepEnded) {
       std::printf("orrivel: the game's scripts ran to their end in %u steps over %u frames, exit 0\n",
                   app.scriptSteps, app.framesRun);
@@ -51,6 +64,15 @@ int main(int argc, char** argv) {
     } else {
       std::printf("orrivel: the scripts stopped with result %d after %u steps\n", app.scriptResult,
                   app.scriptSteps);
+    }
+    // A failure is not a normal end: after the player's message, a line
+    // for whoever started the program, and a status a caller can test.
+    if (result == 0) {
+      const std::string failure = app.DescribeFailure();
+      if (!failure.empty()) {
+        std::fprintf(stderr, "orrivel: %s\n", failure.c_str());
+        result = kScriptsFailedStatus;
+      }
     }
   }
   return result;

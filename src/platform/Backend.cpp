@@ -1,8 +1,13 @@
 #include "platform/Backend.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/FileSystem.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "platform/sdl/SdlBackend.h"
 
@@ -16,7 +21,20 @@ Backend* g_backend = nullptr;
 std::string Backend::RuntimeFolder() {
   const char* folder = std::getenv("XDG_RUNTIME_DIR");
   if (folder && *folder) return folder;
-  return "/tmp";
+  return PrivateRuntimeFolder(HostTempFolder());
+}
+
+std::string PrivateRuntimeFolder(const std::string& root) {
+  // A folder of the user's own under the shared one: files of several
+  // users cannot collide there, and nobody else can plant or hold them.
+  const std::string folder = root + (root.empty() || root.back() != '/' ? "/" : "") + "orrivel-" +
+                             std::to_string(unsigned(::geteuid()));
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return std::string();
+  struct stat info;
+  if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() ||
+      (info.st_mode & 077) != 0)
+    return std::string();
+  return folder;
 }
 
 bool Backend::EnumerateDisplayDevices(std::vector<DisplayDeviceDesc>& out) {

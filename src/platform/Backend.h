@@ -45,10 +45,14 @@ class Backend : public WindowSystem, public MessageBoxService {
   // Keeps the system awake while `state` is non-zero; returns the old state.
   virtual uint32_t SetExecutionState(uint32_t state) = 0;
 
-  // Folder for per-user run-time files ($XDG_RUNTIME_DIR, else /tmp).
+  // Folder for per-user run-time files: $XDG_RUNTIME_DIR, else the user's
+  // own PrivateRuntimeFolder under HostTempFolder(); empty when there is none.
   virtual std::string RuntimeFolder();
 };
 
+// "orrivel-<uid>" under root, made with mode 0700 when missing; empty when
+// it cannot be made or is not a folder of this user's alone.
+std::string PrivateRuntimeFolder(const std::string& root);
 // The back end in use. When none was set, a headless one is made on first use.
 Backend& CurrentBackend();
 // Installs a back end (not owned); nullptr returns to the default. Returns the

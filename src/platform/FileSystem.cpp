@@ -2,10 +2,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstdio>
@@ -92,6 +94,63 @@ std::optional<std::string> InternalFolderOf(const std::string& hostFolder) {
 
 std::atomic<uint32_t> tempCounter{0};
 
+// A temporary file younger than this may still be in the making by a
+// writer that has not locked it yet; older unlocked ones are leftovers.
+constexpr int64_t kStaleTempAgeNs = 5LL * 1000000000;
+
+// Creates prefix + four hex digits + ".TMP" in the host folder with the
+// given mode (before the umask); the descriptor, with the path in out.
+int OpenUniqueTempFile(const std::string& hostFolder, const std::string& hostPrefix, mode_t mode,
+                       std::string& out) {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    const uint32_t unique = (uint32_t(::getpid()) * 2654435761u + tempCounter.fetch_add(1) * 40503u +
+                             uint32_t(std::time(nullptr))) & 0xFFFF;
+    char tail[16];
+    std::snprintf(tail, sizeof tail, "%04X.TMP", unsigned(unique));
+    out = hostFolder + (hostFolder.back() == '/' ? "" : "/") + hostPrefix + tail;
+    const int fd = ::open(out.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode);
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) return -1;
+  }
+  return -1;
+}
+
+bool IsTempFileName(std::string_view name, std::string_view prefix) {
+  if (name.size() != prefix.size() + 8 || name.substr(0, prefix.size()) != prefix) return false;
+  for (size_t i = prefix.size(); i < prefix.size() + 4; ++i) {
+    if (!std::isxdigit(static_cast<unsigned char>(name[i]))) return false;
+  }
+  return name.substr(prefix.size() + 4) == ".TMP";
+}
+
+// Removes the temporary files a crashed write left: plain files named as
+// OpenUniqueTempFile names them, not locked by a writer and not brand new.
+void RemoveStaleHostTempFiles(const std::string& hostFolder, const std::string& hostPrefix) {
+  DIR* dir = ::opendir(hostFolder.c_str());
+  if (!dir) return;
+  const int64_t now = int64_t(std::time(nullptr)) * 1000000000;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (!IsTempFileName(entry->d_name, hostPrefix)) continue;
+    const std::string path = hostFolder + (hostFolder.back() == '/' ? "" : "/") + entry->d_name;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+        now - TimeNs(info) > kStaleTempAgeNs && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      ::unlink(path.c_str());
+    }
+    ::close(fd);
+  }
+  ::closedir(dir);
+}
+
+void SyncFolder(const std::string& hostFolder) {
+  const int fd = ::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 }  // namespace
 
 File& File::operator=(File&& other) noexcept {
@@ -115,11 +174,16 @@ File File::Open(std::string_view internalPath, Access access, Disposition dispos
   }
   if (disposition == Disposition::CreateAlways) flags |= O_CREAT | O_TRUNC;
   if (disposition == Disposition::CreateNew) flags |= O_CREAT | O_EXCL;
-  const int fd = ::open(host->c_str(), flags, 0666);
+  // Opened without blocking, so that a pipe or a device under a game file's
+  // name cannot hang the program waiting for a writer; only a regular file
+  // is kept, and it is switched back to ordinary blocking reads.
+  const int fd = ::open(host->c_str(), flags | O_NONBLOCK | O_NOCTTY, 0666);
   if (fd < 0) return File();
   struct stat info;
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
+    errno = EINVAL;
     return File();
   }
   return File(fd);
@@ -241,10 +305,13 @@ std::optional<std::vector<FileInfo>> ScanFolder(std::string_view internalFolder,
   return found;
 }
 
-std::string TempFolder() {
+std::string HostTempFolder() {
   const char* env = std::getenv("TMPDIR");
-  std::string host = (env && *env) ? env : "/tmp";
-  if (auto internal = InternalFolderOf(host)) return *internal;
+  return (env && *env) ? env : "/tmp";
+}
+
+std::string TempFolder() {
+  if (auto internal = InternalFolderOf(HostTempFolder())) return *internal;
   return std::string(1, kRootDrive) + ":\\tmp\\";
 }
 
@@ -253,21 +320,54 @@ std::optional<std::string> CreateTempFile(std::string_view internalFolder, std::
   if (!hostFolder) return std::nullopt;
   const auto hostPrefix = Cp932ToUtf8(prefix);
   if (!hostPrefix) return std::nullopt;
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    const uint32_t unique = (uint32_t(::getpid()) * 2654435761u + tempCounter.fetch_add(1) * 40503u +
-                             uint32_t(std::time(nullptr))) & 0xFFFF;
-    char tail[16];
-    std::snprintf(tail, sizeof tail, "%04X.TMP", unsigned(unique));
-    const std::string host = *hostFolder + (hostFolder->back() == '/' ? "" : "/") + *hostPrefix + tail;
-    const int fd = ::open(host.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      return std::nullopt;
-    }
-    ::close(fd);
-    return ToInternalPath(host);
+  std::string host;
+  const int fd = OpenUniqueTempFile(*hostFolder, *hostPrefix, 0600, host);
+  if (fd < 0) return std::nullopt;
+  ::close(fd);
+  return ToInternalPath(host);
+}
+
+void RemoveStaleTempFiles(std::string_view internalFolder, std::string_view prefix) {
+  const auto hostFolder = ResolveHostPath(internalFolder, ResolveMode::Existing);
+  const auto hostPrefix = Cp932ToUtf8(prefix);
+  if (hostFolder && hostPrefix) RemoveStaleHostTempFiles(*hostFolder, *hostPrefix);
+}
+
+bool ReplaceFileContents(std::string_view internalPath, std::span<const uint8_t> data, std::string_view tempPrefix) {
+  const auto destination = ResolveHostPath(internalPath, ResolveMode::Create);
+  const auto hostPrefix = Cp932ToUtf8(tempPrefix);
+  if (!destination || !hostPrefix) return false;
+  const size_t slash = destination->rfind('/');
+  const std::string hostFolder = slash == std::string::npos ? "." : destination->substr(0, slash + 1);
+  RemoveStaleHostTempFiles(hostFolder, *hostPrefix);
+  // An existing file keeps its permission bits; one its owner made
+  // read-only (or that is not a plain file) is left alone.
+  struct stat old;
+  const bool replacing = ::lstat(destination->c_str(), &old) == 0;
+  if (replacing && (!S_ISREG(old.st_mode) || (old.st_mode & S_IWUSR) == 0 ||
+                    ::access(destination->c_str(), W_OK) != 0)) {
+    errno = EACCES;
+    return false;
   }
-  return std::nullopt;
+  std::string temp;
+  const int fd = OpenUniqueTempFile(hostFolder, *hostPrefix, 0666, temp);
+  if (fd < 0) return false;
+  // Held while the file is written, so that a sweep by another writer
+  // never takes a live temporary file for a crash's leftover.
+  ::flock(fd, LOCK_EX);
+  File file = File::Adopt(fd);
+  bool ok = data.empty() || file.Write(data.data(), data.size()) == int64_t(data.size());
+  if (ok && replacing) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+  ok = ok && file.Flush();
+  ok = ok && ::rename(temp.c_str(), destination->c_str()) == 0;
+  file.Close();
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  // The new name is only durable once the folder itself is on disk.
+  SyncFolder(hostFolder);
+  return true;
 }
 
 bool RemoveFile(std::string_view internalPath) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,9 +82,23 @@ std::optional<std::vector<FileInfo>> ScanFolder(std::string_view internalFolder,
 
 // The system's folder for temporary files (internal form, ending with '\\').
 std::string TempFolder();
+// The same folder in host form ($TMPDIR, else /tmp).
+std::string HostTempFolder();
 // Makes a new empty file named prefix + a unique part + ".TMP" in the
 // folder and returns its internal path.
 std::optional<std::string> CreateTempFile(std::string_view internalFolder, std::string_view prefix);
+
+// Removes what crashed writes left in the folder: files named as
+// ReplaceFileContents names its temporary files with this prefix that no
+// writer holds and that are more than a few seconds old.
+void RemoveStaleTempFiles(std::string_view internalFolder, std::string_view prefix);
+// Writes a whole file so that the name always holds either the old or the
+// new contents: a temporary file (prefix + unique part + ".TMP") in the same
+// folder, synced, renamed over the name, then the folder synced. The new
+// file keeps an existing file's permission bits; an existing file that is
+// read-only or not a plain file is not replaced (false, errno EACCES).
+// Leftovers of earlier crashed writes in that folder are removed first.
+bool ReplaceFileContents(std::string_view internalPath, std::span<const uint8_t> data, std::string_view tempPrefix);
 
 bool RemoveFile(std::string_view internalPath);
 bool RenameFile(std::string_view fromInternal, std::string_view toInternal);

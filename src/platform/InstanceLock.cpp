@@ -22,6 +22,9 @@ std::string InstanceLock::LockFilePath(const std::string& name, const std::strin
 
 InstanceLock::Result InstanceLock::Acquire(const std::string& name, const std::string& folder) {
   Release();
+  // Without a folder of the user's own, a lock in a shared folder could be
+  // held or blocked by anyone; the guard does not work then.
+  if (folder.empty()) return Result::Failed;
   std::string path = LockFilePath(name, folder);
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) return Result::Failed;

@@ -29,12 +29,16 @@ class ImageSprite : public Drawable {
   int32_t GetHeight() const override { return sourceRect_.Height(); }
   bool SetPosition(int32_t x, int32_t y) override;
   bool MoveBy(int32_t dx, int32_t dy) override;
-  // Stretches the picture into the owned copy; (0, 0) ends the stretch.
-  // False without a source, when borrowing, unchanged or when the copy
-  // cannot be built.
+  // Stretches the picture into the owned copy; (0, 0) ends the stretch and
+  // keeps the copy; a width or height of 0 or less means the source's. Ends
+  // a rotation. False without a source, when borrowing, unchanged or when
+  // the copy cannot be built (the state then stays as it was).
   bool SetDisplaySize(int32_t width, int32_t height) override;
-  // rect in source coordinates: the part of it inside the source rectangle
-  // is reported to the owning list at its place on the target.
+  // rect in source coordinates. Shown directly: the part of it inside the
+  // source rectangle is reported to the owning list at its place on the
+  // target (false outside a list). Stretched or turned: the copy is built
+  // again and rect becomes the bounds. False when rect misses the source
+  // rectangle.
   bool InvalidateSourceRect(Rect* rect) override;
   // Inside the bounds; with testPixels the pixel must count: alpha non-zero
   // on a 32-bit picture without key, not the key on a keyed one, always on
@@ -67,8 +71,47 @@ class ImageSprite : public Drawable {
   // other codes (x, y). False when unchanged.
   bool SetAnchor(int32_t code, int32_t x, int32_t y);
   // Low nibble 0 to 3, high nibble 0x00 or 0x10; false when equal, borrowing
-  // or out of range. Rebuilds a stretched copy.
+  // or out of range. Rebuilds a stretched or turned copy.
   bool SetBlendMode(uint8_t mode);
+
+  // --- transforms -----------------------------------------------------------------
+  // Moves the source rectangle by the change of offset (cells of a strip,
+  // panning) and keeps the bounds; a transformed copy is built again. 1 no
+  // source or borrowing; 0 otherwise.
+  int SetSourceOffset(int32_t x, int32_t y);
+  // Reserves the owned copy at width x height (0 or less: the source's) and
+  // returns to the untransformed state without touching the bounds. 0; 1 no
+  // source or borrowing; 2 the copy could not be made; 3 nor resized.
+  int SetStretchSize(int32_t width, int32_t height);
+  // Reserves a copy that every turn of the source rectangle at a scale up
+  // to largestScale fits (a square of its scaled diagonal), so that an
+  // animation's rotations reuse it; returns to the untransformed state
+  // without touching the bounds. 0; 1 no source or borrowing; 2 the scale is
+  // 0, not finite or too large; 3 the copy could not be made; 4 nor resized.
+  int ReserveRotationBuffer(double largestScale);
+  // Turns the picture by angle (512ths of a turn, positive anticlockwise as
+  // seen) and scales it about the rotation centre into a 32-bit copy; the
+  // centre keeps its place on the target. A whole number of turns at scale
+  // 1 shows the picture directly. Ends a stretch. False without a 32-bit
+  // source, when borrowing, unchanged, for a scale of 0, NaN or infinity,
+  // or a turned size that no copy can hold (the state then stays as it
+  // was); also when the library cannot draw the turn, which leaves the
+  // picture shown directly rather than a copy of the wrong size.
+  bool SetRotation(int32_t angle, double scale);
+  // Carries the source's own dirty region over to the owning list (a
+  // transformed copy is built again instead). reset empties that region and
+  // clears the source's changed flag. False without a source, outside a
+  // list, or when the source keeps no region.
+  bool SyncSourceDirty(uint8_t reset);
+  // Takes every field of other and leaves its own list; a transformed clone
+  // gets a copy of other's picture of its own. The clone is in no list and
+  // unchanged. 1 other null or without a source; 0.
+  int CopyFrom(const ImageSprite* other);
+  // Takes every field of other but its tag and list, and shows other's
+  // owned copy (borrowing it when there is one). A borrower refuses every
+  // change of that copy; it keeps the copy alive after other goes. 1 other
+  // null; 0.
+  int ShareImage(const ImageSprite* other);
 
   Surface* GetSource() const { return source_; }
   Surface* GetOwnedCopy() const { return copy_.get(); }
@@ -78,6 +121,14 @@ class ImageSprite : public Drawable {
   int32_t GetCentreX() const { return centreX_; }
   int32_t GetCentreY() const { return centreY_; }
   uint8_t GetBlendMode() const { return resampling_; }
+  int32_t GetSourceOffsetX() const { return sourceOffsetX_; }
+  int32_t GetSourceOffsetY() const { return sourceOffsetY_; }
+  int32_t GetAngle() const { return angle_; }
+  double GetScale() const { return scale_; }
+  int32_t GetRotatedOffsetX() const { return rotatedOffsetX_; }
+  int32_t GetRotatedOffsetY() const { return rotatedOffsetY_; }
+  int32_t GetRotatedWidth() const { return rotatedWidth_; }
+  int32_t GetRotatedHeight() const { return rotatedHeight_; }
   bool IsRotated() const { return rotatedWidth_ != 0; }
   bool IsStretched() const { return rotatedWidth_ == 0 && displayWidth_ != 0; }
   bool IsBorrowing() const { return borrowed_ != 0; }
@@ -91,9 +142,26 @@ class ImageSprite : public Drawable {
   // stretch failed, 2 the filtered copy failed, 3 the plain stretch failed,
   // 4 the copy could not be made.
   int RebuildStretch();
+  // Makes the owned copy width x height at bits per pixel, keeping its
+  // block when it is large enough. 0; 2 no copy could be made; 3 the copy
+  // could not grow. A failure leaves the copy as it was.
+  int PrepareCopy(int32_t width, int32_t height, uint8_t bits);
+  // Turns the source rectangle into the copy (already width x height) by
+  // corners; what the picture does not cover holds the source's key (or
+  // clear black). 0, or non-zero when the library refused.
+  int RenderRotation(const PixelOpCorners& corners, int32_t width, int32_t height);
+  // Turns again with unchanged parameters (after a change of source
+  // rectangle, resampling or centre).
+  void Rerotate();
+  // Builds the copy again from the source as the transform in force says.
+  void RebuildCopy();
+  // Every field but the tag and the list.
+  void TakeFields(const ImageSprite& other);
 
   Surface* source_ = nullptr;
-  std::unique_ptr<Surface> copy_;
+  // Shared so that a borrower never shows freed pixels when the lender goes
+  // first.
+  std::shared_ptr<Surface> copy_;
   Rect sourceRect_;
   Rect bounds_;
   int32_t sourceOffsetX_ = 0;

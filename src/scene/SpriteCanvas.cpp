@@ -1,9 +1,15 @@
 #include "scene/SpriteCanvas.h"
 
 #include <algorithm>
+#include <cmath>
+#include <new>
 #include <vector>
 
+#include "base/MathTables.h"
+#include "raster/LibraryImageOps.h"
+#include "raster/PixelOpEntries.h"
 #include "scene/AnchorPoint.h"
+#include "scene/TransformClip.h"
 
 namespace orrivel {
 
@@ -110,7 +116,10 @@ int SpriteCanvas::SwapBackground(SpriteCanvas* other, uint8_t redraw) {
   std::swap(offsetY_, other->offsetY_);
   std::swap(backCopy_, other->backCopy_);
   std::swap(resampling_, other->resampling_);
-  std::swap(stretchDest_, other->stretchDest_);
+  std::swap(stretchX_, other->stretchX_);
+  std::swap(stretchY_, other->stretchY_);
+  std::swap(stretchWidth_, other->stretchWidth_);
+  std::swap(stretchHeight_, other->stretchHeight_);
   std::swap(stretchSource_, other->stretchSource_);
   std::swap(angle_, other->angle_);
   std::swap(scale_, other->scale_);
@@ -126,10 +135,129 @@ int SpriteCanvas::SwapBackground(SpriteCanvas* other, uint8_t redraw) {
 
 void SpriteCanvas::ReleaseBackCopy() {
   backCopy_.reset();
-  stretchDest_ = {};
-  stretchSource_ = {};
+  stretchWidth_ = stretchHeight_ = 0;
   angle_ = 0;
   scale_ = 0.0;
+}
+
+int SpriteCanvas::CreateBackgroundCopy(uint8_t recreate) {
+  if (recreate != 0) backCopy_.reset();
+  if (backCopy_ == nullptr) {
+    if (target_ == nullptr) return 1;
+    std::unique_ptr<Surface> made(new (std::nothrow) Surface);
+    if (made == nullptr ||
+        made->Create(target_->GetWidth(), target_->GetHeight(), target_->GetBitsPerPixel(), 0) != 0)
+      return 2;
+    backCopy_ = std::move(made);
+  }
+  stretchWidth_ = stretchHeight_ = 0;
+  angle_ = 0;
+  scale_ = 0.0;
+  return 0;
+}
+
+bool SpriteCanvas::EnsureBackCopy(uint8_t bits) {
+  const int32_t w = target_->GetWidth(), h = target_->GetHeight();
+  // A copy left from another target or depth would be read out of shape.
+  if (backCopy_ != nullptr && backCopy_->GetBits() != nullptr && backCopy_->GetWidth() == w &&
+      backCopy_->GetHeight() == h && backCopy_->GetBitsPerPixel() == bits)
+    return true;
+  std::unique_ptr<Surface> made(new (std::nothrow) Surface);
+  if (made == nullptr || made->Create(w, h, bits, 0) != 0) return false;
+  backCopy_ = std::move(made);
+  return true;
+}
+
+void SpriteCanvas::FillBackCopy() {
+  if (backCopy_->GetBitsPerPixel() == 32)
+    backCopy_->FillRect(color_, nullptr);
+  else
+    backCopy_->FillRgb(uint8_t(color_ >> 16), 0, 0, nullptr);
+}
+
+bool SpriteCanvas::SetBackgroundStretch(int32_t x, int32_t y, int32_t w, int32_t h,
+                                        const Rect* sourceRect) {
+  if (background_ == nullptr || target_ == nullptr) return false;
+  const int32_t tw = target_->GetWidth(), th = target_->GetHeight();
+  const Rect whole{0, 0, background_->GetWidth(), background_->GetHeight()};
+  const Rect from = sourceRect != nullptr ? *sourceRect : whole;
+  if ((w == 0 && h == 0) || (x == 0 && y == 0 && w == tw && h == th && from == whole)) {
+    ReleaseBackCopy();
+    MarkAllChanged();
+    return true;
+  }
+  if (w <= 0) w = tw;
+  if (h <= 0) h = th;
+  if (backCopy_ != nullptr && scale_ == 0.0 && stretchWidth_ != 0 && x == stretchX_ &&
+      y == stretchY_ && w == stretchWidth_ && h == stretchHeight_ && from == stretchSource_)
+    return false;
+  const uint8_t bits = background_->GetBitsPerPixel();
+  if (!EnsureBackCopy(bits)) return false;
+  const Rect dest{x, y, ClampedEdge(x, w), ClampedEdge(y, h)};
+  // Only the part of the source rectangle on the picture is read, placed
+  // where it lies in the whole stretch.
+  Rect cutFrom, cutDest;
+  const bool any = CutStretch(from, whole, dest, &cutFrom, &cutDest);
+  const bool filled = !any || cutDest.left > 0 || cutDest.top > 0 || cutDest.right < tw ||
+                      cutDest.bottom < th;
+  if (filled) FillBackCopy();
+  bool stretched = !any;
+  if (any && bits == 32) {
+    auto stretch = reinterpret_cast<PixelOpSpriteStretchFn>(LibraryEntry(kPixelOpSpriteStretch));
+    const PixelOpImage to = ViewForLibrary(backCopy_.get()), view = ViewForLibrary(background_);
+    stretched = stretch != nullptr &&
+                stretch(&to, &view, &cutDest, 0, 0, &cutFrom, 0, resampling_, 255, 0) == 0;
+  } else if (any) {
+    const Size size{cutDest.Width(), cutDest.Height()};
+    stretched = (resampling_ & 0x0F) != 0
+                    ? backCopy_->ScaleCopy(background_, &size, cutDest.left, cutDest.top,
+                                           &cutFrom) == 0
+                    : backCopy_->StretchCopy(background_, &size, cutDest.left, cutDest.top,
+                                             &cutFrom, false) == 0;
+  }
+  if (!stretched && !filled) FillBackCopy();
+  stretchX_ = x;
+  stretchY_ = y;
+  stretchWidth_ = w;
+  stretchHeight_ = h;
+  stretchSource_ = from;
+  angle_ = 0;
+  scale_ = 0.0;
+  MarkAllChanged();
+  return true;
+}
+
+bool SpriteCanvas::SetBackgroundRotation(int32_t x, int32_t y, int32_t angle, double scale) {
+  if (background_ == nullptr || target_ == nullptr || background_->GetBitsPerPixel() != 32)
+    return false;
+  if (!std::isfinite(scale)) return false;
+  if (backCopy_ != nullptr && scale_ != 0.0 && x == stretchX_ && y == stretchY_ &&
+      angle == angle_ && scale == scale_)
+    return false;
+  const bool identity = (angle & 511) == 0 && x == 0 && y == 0 && scale == 1.0;
+  PixelOpCorners corners;
+  if (identity || scale == 0.0) {
+    ReleaseBackCopy();
+    MarkAllChanged();
+    return true;
+  }
+  if (!BuildRotationTransform(&corners.points[0][0], x, y, angle, scale, background_->GetWidth(),
+                              background_->GetHeight(), pivotX_, pivotY_, nullptr, nullptr,
+                              nullptr, nullptr))
+    return false;
+  if (!EnsureBackCopy(32)) return false;
+  auto rotate = reinterpret_cast<PixelOpSpriteRotateFn>(LibraryEntry(kPixelOpSpriteRotate));
+  const PixelOpImage to = ViewForLibrary(backCopy_.get()), view = ViewForLibrary(background_);
+  if (rotate == nullptr ||
+      rotate(&to, &view, &corners, nullptr, 0, resampling_, 255, 0, 1, color_, nullptr) != 0)
+    FillBackCopy();
+  stretchX_ = x;
+  stretchY_ = y;
+  angle_ = angle;
+  scale_ = scale;
+  stretchWidth_ = stretchHeight_ = 0;
+  MarkAllChanged();
+  return true;
 }
 
 int SpriteCanvas::MarkAllChanged() {
@@ -171,7 +299,8 @@ void SpriteCanvas::ResetChanges() {
 }
 
 void SpriteCanvas::CollectDirty(SpriteList::Node** mainTail, SpriteList::Node** overlayTail) {
-  std::vector<Rect> damage;
+  std::vector<Rect>& damage = damage_;
+  damage.clear();
   auto collect = [this, &damage](SpriteList* list) -> SpriteList::Node* {
     SpriteList::Node* last = nullptr;
     EachNode(list, [this, &last, &damage](SpriteList::Node* n) {
@@ -251,7 +380,7 @@ int32_t SpriteCanvas::BandHeight(int32_t width) {
   return 8;
 }
 
-void SpriteCanvas::PaintBackground(const Rect& rect) {
+void SpriteCanvas::PaintBackground(Surface* into, const Rect& rect) {
   if (noBackground_ != 0) return;
   Surface* picture = backCopy_ != nullptr ? backCopy_.get() : background_;
   if (picture != nullptr) {
@@ -259,25 +388,64 @@ void SpriteCanvas::PaintBackground(const Rect& rect) {
     const int32_t oy = backCopy_ != nullptr ? 0 : offsetY_;
     const Rect from{ClampedEdge(rect.left, ox), ClampedEdge(rect.top, oy),
                     ClampedEdge(rect.right, ox), ClampedEdge(rect.bottom, oy)};
-    target_->Copy(picture, rect.left, rect.top, &from, false);
+    into->Copy(picture, rect.left, rect.top, &from, false);
     return;
   }
-  if (target_->GetBitsPerPixel() == 32)
-    target_->FillRect(color_, &rect);
-  else if (target_->GetBitsPerPixel() == 8)
-    target_->FillRgb(uint8_t(color_ >> 16), 0, 0, &rect);
+  if (into->GetBitsPerPixel() == 32)
+    into->FillRect(color_, &rect);
+  else if (into->GetBitsPerPixel() == 8)
+    into->FillRgb(uint8_t(color_ >> 16), 0, 0, &rect);
 }
 
-void SpriteCanvas::PaintList(SpriteList::Node* tail, const Rect& clip) {
+bool SpriteCanvas::Filter::Passes(const Drawable* d) const {
+  if (!Paintable(d)) return false;
+  switch (mode) {
+    case 0: return true;
+    case 1: return d->GetTag() == tag;
+    case 2: return d->GetTag() != tag;
+    default: return false;
+  }
+}
+
+void SpriteCanvas::PaintList(Surface* into, SpriteList::Node* tail, const Rect& clip,
+                             const Filter& filter) {
   for (SpriteList::Node* n = tail; n != nullptr; n = n->prev)
-    if (Paintable(n->drawable)) n->drawable->Draw(target_, clip);
+    if (filter.Passes(n->drawable)) n->drawable->Draw(into, clip);
 }
 
-void SpriteCanvas::PaintRect(const Rect& rect, SpriteList::Node* mainTail,
-                             SpriteList::Node* overlayTail) {
-  PaintBackground(rect);
-  PaintList(mainTail, rect);
-  PaintList(overlayTail, rect);
+void SpriteCanvas::PaintRect(Surface* into, const Rect& rect, SpriteList::Node* mainTail,
+                             SpriteList::Node* overlayTail, const Filter& filter) {
+  PaintBackground(into, rect);
+  PaintList(into, mainTail, rect, filter);
+  PaintList(into, overlayTail, rect, filter);
+}
+
+int SpriteCanvas::RenderInto(Surface* dest, uint8_t filterMode, uint32_t filterTag,
+                             uint8_t includeOverlay) {
+  if (dest == nullptr || dest->GetBits() == nullptr) return 1;
+  if (target_ == nullptr || dest->GetWidth() != target_->GetWidth() ||
+      dest->GetHeight() != target_->GetHeight())
+    return 2;
+  SpriteList::Node* mainTail = hideMain_ != 0 ? nullptr : main_.Tail();
+  SpriteList::Node* overlayTail =
+      includeOverlay != 0 && overlay_ != nullptr && hideOverlay_ == 0 ? overlay_->Tail() : nullptr;
+  const Filter filter{filterMode, filterTag};
+  const Rect whole{0, 0, dest->GetWidth(), dest->GetHeight()};
+  if (gBandedRendering) {
+    const bool anyList = mainTail != nullptr || overlayTail != nullptr;
+    const int32_t band = anyList ? BandHeight(whole.right) : whole.bottom;
+    for (int32_t top = 0; top < whole.bottom;) {
+      const int32_t bottom = int32_t(std::min<int64_t>(int64_t{top} + band, whole.bottom));
+      PaintRect(dest, Rect{0, top, whole.right, bottom}, mainTail, overlayTail, filter);
+      top = bottom;
+    }
+    return 0;
+  }
+  PaintBackground(dest, whole);
+  for (SpriteList::Node* tail : {mainTail, overlayTail})
+    for (SpriteList::Node* n = tail; n != nullptr; n = n->prev)
+      if (filter.Passes(n->drawable)) n->drawable->DrawTo(dest);
+  return 0;
 }
 
 int SpriteCanvas::Render(DirtyRegion* out, const Rect* clip, int32_t offsetX, int32_t offsetY) {
@@ -292,16 +460,20 @@ int SpriteCanvas::Render(DirtyRegion* out, const Rect* clip, int32_t offsetX, in
   const Rect outClip =
       clip != nullptr ? *clip : Rect{0, 0, target_->GetWidth(), target_->GetHeight()};
   const bool anyList = mainTail != nullptr || overlayTail != nullptr;
-  for (const Rect& rect : region_.Rects()) {
+  const Filter all;
+  // Walked in place: painting touches only the target, never this region.
+  const RectNode* node = region_.First();
+  for (int32_t i = 0; i < region_.Count(); ++i, node = node->next) {
+    const Rect rect{node->left, node->top, node->right, node->bottom};
     if (gBandedRendering) {
       const int32_t band = anyList ? BandHeight(rect.Width()) : rect.Height();
       for (int32_t top = rect.top; top < rect.bottom;) {
         const int32_t bottom = int32_t(std::min<int64_t>(int64_t{top} + band, rect.bottom));
-        PaintRect(Rect{rect.left, top, rect.right, bottom}, mainTail, overlayTail);
+        PaintRect(target_, Rect{rect.left, top, rect.right, bottom}, mainTail, overlayTail, all);
         top = bottom;
       }
     } else {
-      PaintRect(rect, mainTail, overlayTail);
+      PaintRect(target_, rect, mainTail, overlayTail, all);
     }
     if (out != nullptr) {
       Rect moved{ClampedEdge(rect.left, offsetX), ClampedEdge(rect.top, offsetY),

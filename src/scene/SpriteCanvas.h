@@ -67,6 +67,44 @@ class SpriteCanvas : public SpriteListOwner {
   // Deletes the cached copy and resets the transform state.
   void ReleaseBackCopy();
   Surface* BackCopy() const { return backCopy_.get(); }
+  // A plain work copy of the target's size and depth that its user draws
+  // into; it then stands for the background. recreate deletes an existing
+  // copy first, else an existing one is kept. 0; 1 no target; 2 the copy
+  // could not be made.
+  int CreateBackgroundCopy(uint8_t recreate);
+  // Shows the source rectangle of the picture (null: all of it) stretched
+  // into (x, y, w, h) of a cached copy of the target's size, the rest of it
+  // the background colour. w and h 0, or the whole picture onto the whole
+  // target, go back to the picture itself; otherwise 0 or less means the
+  // target's width or height. True when the background changed (everything
+  // is repainted); false without a picture or target, when unchanged, or
+  // when no copy can be made.
+  bool SetBackgroundStretch(int32_t x, int32_t y, int32_t w, int32_t h, const Rect* sourceRect);
+  // Shows the 32-bit picture turned by angle and scaled by scale about the
+  // pivot, moved by (x, y), on a cached copy filled with the background
+  // colour. No turn, no move and scale 1, or scale 0, go back to the
+  // picture itself. True when the background changed; false without a
+  // 32-bit picture or target, when unchanged, for a scale that is not
+  // finite or too large, or when no copy can be made.
+  bool SetBackgroundRotation(int32_t x, int32_t y, int32_t angle, double scale);
+  // Resampling of the stretch and the turn: low nibble 0 nearest, other
+  // values filtered. Applies from the next stretch or turn.
+  void SetBackgroundResampling(uint8_t mode) { resampling_ = mode; }
+  uint8_t BackgroundResampling() const { return resampling_; }
+  int32_t BackgroundAngle() const { return angle_; }
+  double BackgroundScale() const { return scale_; }
+  int32_t StretchWidth() const { return stretchWidth_; }
+  int32_t StretchHeight() const { return stretchHeight_; }
+
+  // --- output ---------------------------------------------------------------------
+  // Composes the whole scene into dest, a surface of the target's size,
+  // without reading or changing the dirty region, the changed marks or the
+  // target: the background, then the main list (unless hidden) and, with
+  // includeOverlay, the overlay list (unless hidden). Drawables pass by
+  // filterMode: 0 all, 1 tag equal to filterTag, 2 tag different, other
+  // modes none. 0 done; 1 dest null or without pixels; 2 no target or a
+  // size other than the target's.
+  int RenderInto(Surface* dest, uint8_t filterMode, uint32_t filterTag, uint8_t includeOverlay);
 
   // --- flags ------------------------------------------------------------------------
   void SetFrozen(bool on) { frozen_ = on ? 1 : 0; }
@@ -108,16 +146,31 @@ class SpriteCanvas : public SpriteListOwner {
  protected:
   // Records the rectangles collected in one pass.
   void AddDamage(const std::vector<Rect>& damage);
-  // The background of one rectangle: the copy or picture, else the fill.
-  void PaintBackground(const Rect& rect);
+  // Which drawables a paint takes (besides being visible and not clear).
+  struct Filter {
+    uint8_t mode = 0;
+    uint32_t tag = 0;
+    bool Passes(const Drawable* d) const;
+  };
+  // The background of one rectangle of into: the copy or picture, else
+  // the fill by into's depth.
+  void PaintBackground(Surface* into, const Rect& rect);
   // The drawables of a list from tail to head, each cut by clip.
-  void PaintList(SpriteList::Node* tail, const Rect& clip);
-  void PaintRect(const Rect& rect, SpriteList::Node* mainTail, SpriteList::Node* overlayTail);
+  void PaintList(Surface* into, SpriteList::Node* tail, const Rect& clip, const Filter& filter);
+  void PaintRect(Surface* into, const Rect& rect, SpriteList::Node* mainTail,
+                 SpriteList::Node* overlayTail, const Filter& filter);
+  // The cached copy at the target's size and bits per pixel: kept when it
+  // already is, else made anew. False when it cannot be made.
+  bool EnsureBackCopy(uint8_t bits);
+  // The copy all in the background colour.
+  void FillBackCopy();
 
   Surface* target_ = nullptr;
   SpriteList main_;
   SpriteList* overlay_ = nullptr;
   DirtyRegion region_;
+  // Reused from frame to frame, so a steady scene allocates nothing.
+  std::vector<Rect> damage_;
   Surface* background_ = nullptr;
   int32_t offsetX_ = 0;
   int32_t offsetY_ = 0;
@@ -129,9 +182,13 @@ class SpriteCanvas : public SpriteListOwner {
   // The background already stretched or turned; used in place of the
   // picture, at offsets (0, 0), while it exists.
   std::unique_ptr<Surface> backCopy_;
-  // Transform state of the cached copy.
+  // Transform state of the cached copy. The stretch's x and y also move a
+  // turn.
   uint8_t resampling_ = 1;
-  Rect stretchDest_;
+  int32_t stretchX_ = 0;
+  int32_t stretchY_ = 0;
+  int32_t stretchWidth_ = 0;
+  int32_t stretchHeight_ = 0;
   Rect stretchSource_;
   int32_t angle_ = 0;
   double scale_ = 0.0;

@@ -20,19 +20,7 @@ ScriptFileBytes ReadScriptFile(const std::string& path) {
 bool WriteScriptFile(const std::string& path, std::span<const uint8_t> data) {
   std::string full;
   if (MakeFullPath(full, path) == 0) return false;
-  std::string folder = full;
-  if (CutToParentFolder(folder) != 0) return false;
-  const auto temp = platform::CreateTempFile(folder, "VQF");
-  if (!temp) return false;
-  platform::File file = platform::File::Open(*temp, platform::File::Access::Write,
-                                             platform::File::Disposition::CreateAlways);
-  bool ok = file.IsOpen();
-  if (ok && !data.empty()) ok = file.Write(data.data(), data.size()) == int64_t(data.size());
-  ok = ok && file.Flush();
-  file.Close();
-  ok = ok && platform::RenameFile(*temp, full);
-  if (!ok) platform::RemoveFile(*temp);
-  return ok;
+  return platform::ReplaceFileContents(full, data, kSaveTempPrefix);
 }
 
 }  // namespace orrivel

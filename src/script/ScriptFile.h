@@ -23,7 +23,10 @@ ScriptFileBytes ReadScriptFile(const std::string& path);
 
 // Writes data as the file at path (made absolute against the base folder):
 // first to a temporary file in the same folder, flushed, then renamed over
-// the old file, so a failed write leaves the old file as it was.
+// the old file, so a failed write leaves the old file as it was. A file
+// the player made read-only is not replaced (false).
 bool WriteScriptFile(const std::string& path, std::span<const uint8_t> data);
+// The name prefix of WriteScriptFile's temporary files.
+inline constexpr const char* kSaveTempPrefix = "VQF";
 
 }  // namespace orrivel

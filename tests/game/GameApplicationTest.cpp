@@ -6,8 +6,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstring>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -17,6 +22,7 @@
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
 #include "platform/FileDrop.h"
+#include "platform/StopSignals.h"
 #include "platform/TextCodec.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "raster/KernelFlags.h"
@@ -131,10 +137,11 @@ class GameApplicationTest : public ::testing::Test {
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   }
 
-  // Runs the program on the folder; the messages shown, as UTF-8.
-  std::vector<std::string> Run(GameApplication& app) {
+  // Runs the program on the folder (or the one given); the messages shown,
+  // as UTF-8.
+  std::vector<std::string> Run(GameApplication& app, const std::string& folder = "") {
     app.frameLimit = 600;  // a safety net: these games end long before
-    const std::string commandLine = "/L" + folder_.string();
+    const std::string commandLine = "/L" + (folder.empty() ? folder_.string() : folder);
     EXPECT_EQ(app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), 0);
     std::vector<std::string> texts;
     for (const auto& box : backend_.MessageBoxes()) texts.push_back(platform::Cp932ToUtf8Lossy(box.text));
@@ -665,6 +672,137 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"CallToMissingScene", kCallsNowhere, "", "", ScriptHost::kStepCallFailed,
                     "Call命令でスクリプトのロードに失敗"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// Each way the script archive can be unusable is told apart in the line for
+// whoever runs the program, with the folder; a pipe in its place is refused
+// at once instead of blocking the start.
+TEST_F(GameApplicationTest, BootFailuresNameTheFolderTheArchiveAndTheCode) {
+  const std::vector<uint8_t> archive = ScriptArchive(kGame);
+  struct Case {
+    const char* name;
+    std::function<void(const std::filesystem::path&)> make;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"Missing", [](const std::filesystem::path&) {}, "SCRIPT.LPK not found (mount code 5)"},
+      {"Truncated",
+       [&](const std::filesystem::path& at) {
+         std::ofstream(at, std::ios::binary).write(reinterpret_cast<const char*>(archive.data()), 20);
+       },
+       "(mount code 1)"},
+      {"Random", [](const std::filesystem::path& at) { std::ofstream(at, std::ios::binary) << "random bytes here"; },
+       "(mount code 1)"},
+      {"Pipe", [](const std::filesystem::path& at) { ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0); },
+       "(mount code 3)"},
+      {"Folder", [](const std::filesystem::path& at) { std::filesystem::create_directory(at); }, "(mount code 5)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::filesystem::path at = folder_ / "SCRIPT.LPK";
+    std::filesystem::remove_all(at);
+    c.make(at);
+    TitledGame app(std::string("Boot") + c.name);
+    const size_t before = backend_.MessageBoxes().size();
+    const std::vector<std::string> messages = Run(app);
+    ASSERT_EQ(messages.size(), before + 1);
+    EXPECT_EQ(messages.back(), "メインスクリプトを開けません");
+    EXPECT_EQ(app.bootResult, 3);
+    const std::string line = app.DescribeFailure();
+    EXPECT_NE(line.find("game folder \"" + folder_.string()), std::string::npos) << line;
+    EXPECT_NE(line.find(c.expected), std::string::npos) << line;
+    EXPECT_NE(line.find("main script MAIN missing (code 3)"), std::string::npos) << line;
+  }
+  std::filesystem::remove_all(folder_ / "SCRIPT.LPK");
+  WriteGameFile("SCRIPT.LPK", archive);
+  TitledGame good("BootGood");
+  const size_t before = backend_.MessageBoxes().size();
+  EXPECT_EQ(Run(good).size(), before);
+  EXPECT_EQ(good.DescribeFailure(), "");
+
+  // A fault while running is reported too.
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kDividesByZero));
+  TitledGame faulty("BootFaulty");
+  Run(faulty);
+  EXPECT_NE(faulty.DescribeFailure().find("SCRIPT.LPK mounted (mount code 0); the scripts stopped with step result 2"),
+            std::string::npos)
+      << faulty.DescribeFailure();
+}
+
+// A relative "/L" folder that is not beside the program is the one under
+// the current folder.
+TEST_F(GameApplicationTest, RelativeGameFolderFallsBackToTheCurrentFolder) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  const std::filesystem::path relative = std::filesystem::relative(folder_, std::filesystem::current_path());
+  ASSERT_TRUE(relative.is_relative());
+  TitledGame app("Relative");
+  EXPECT_TRUE(Run(app, relative.string()).empty());
+  EXPECT_EQ(app.scriptResult, ScriptHost::kStepEnded);
+  EXPECT_EQ(app.bootResult, 0);
+}
+
+// What a save cut short by a crash left in the game folder goes at the
+// next start.
+TEST_F(GameApplicationTest, CrashLeftoversGoAtTheNextStart) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  WriteGameFile("VQF1A2B.TMP", {1, 2});
+  WriteGameFile("OTHER.TMP", {1, 2});
+  for (const char* name : {"VQF1A2B.TMP", "OTHER.TMP"})
+    std::filesystem::last_write_time(folder_ / name,
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+  TitledGame app("Leftovers");
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "VQF1A2B.TMP"));
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "OTHER.TMP"));
+}
+
+// A game that notes its exit-time writes.
+class SavingGame : public TitledGame {
+ public:
+  using TitledGame::TitledGame;
+  void SaveSettings(int code) override {
+    ++saves;
+    TitledGame::SaveSettings(code);
+  }
+  int saves = 0;
+};
+
+// Without a window system, an interrupt or termination signal ends the run
+// like a quit request: the frame loop stops and the exit-time writes happen.
+TEST_F(GameApplicationTest, StopSignalsEndAHeadlessRunInOrder) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kWaitsEightTimes));
+  for (const int signal : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    platform::InstallStopSignalHandlers();
+    SavingGame app("Signal" + std::to_string(signal));
+    app.frameSettings.rate = 0;
+    uint32_t frame = 0;
+    app.framePump = [&] {
+      if (++frame == 2) std::raise(signal);
+      return 1;
+    };
+    Run(app);
+    // The window's end queues one more quit request; it belongs to this run.
+    for (platform::Message left; backend_.PeekMessage(left, true);) {
+    }
+    EXPECT_EQ(app.framesRun, 2u);
+    EXPECT_EQ(app.scriptResult, ScriptHost::kStepYielded);
+    EXPECT_TRUE(app.quitSeen);
+    EXPECT_EQ(app.saves, 1);
+    EXPECT_FALSE(platform::StopRequestPending());
+    EXPECT_EQ(app.DescribeFailure(), "");
+  }
+  // Each handler serves once: the next signal of the kind would end the
+  // program at once.
+  struct sigaction now {};
+  sigaction(SIGTERM, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
 
 }  // namespace
 }  // namespace orrivel

@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -87,6 +94,71 @@ TEST_F(PathResolverTest, PatternsAndScans) {
   ASSERT_TRUE(temp);
   EXPECT_TRUE(PathExists(*temp));
   EXPECT_TRUE(RemoveFile(*temp));
+}
+
+
+TEST_F(PathResolverTest, OnlyRegularFilesOpen) {
+  // A pipe under a game file's name must be refused at once, never waited on.
+  ASSERT_EQ(::mkfifo((host_ + "/SCRIPT.LPK").c_str(), 0600), 0);
+  Touch("folder/x");
+  Touch("plain.dat");
+  EXPECT_FALSE(File::Open(internal_ + "SCRIPT.LPK", File::Access::Read, File::Disposition::OpenExisting).IsOpen());
+  EXPECT_FALSE(File::Open(internal_ + "SCRIPT.LPK", File::Access::Write, File::Disposition::OpenExisting).IsOpen());
+  EXPECT_FALSE(File::Open(internal_ + "folder", File::Access::Read, File::Disposition::OpenExisting).IsOpen());
+  EXPECT_FALSE(File::Open("Z:\dev\null", File::Access::Read, File::Disposition::OpenExisting).IsOpen());
+  File plain = File::Open(internal_ + "PLAIN.DAT", File::Access::Read, File::Disposition::OpenExisting);
+  ASSERT_TRUE(plain.IsOpen());
+  char c = 0;
+  EXPECT_EQ(plain.Read(&c, 1), 1);
+  EXPECT_EQ(c, 'x');
+}
+
+// Replacing a file: its mode is kept, a read-only one stays, and leftovers
+// of crashed writes go while live or brand-new temporary files stay.
+TEST_F(PathResolverTest, ReplacingAFile) {
+  namespace fs = std::filesystem;
+  const std::vector<uint8_t> data = {1, 2, 3};
+  ASSERT_TRUE(ReplaceFileContents(internal_ + "NEW.DAT", data, "VQF"));
+  EXPECT_EQ(fs::file_size(host_ + "/NEW.DAT"), 3u);
+
+  Touch("shared.dat");
+  ::chmod((host_ + "/shared.dat").c_str(), 0640);
+  ASSERT_TRUE(ReplaceFileContents(internal_ + "SHARED.DAT", data, "VQF"));
+  struct stat info;
+  ASSERT_EQ(::stat((host_ + "/shared.dat").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(info.st_size, 3);
+
+  Touch("kept.dat", "older");
+  ::chmod((host_ + "/kept.dat").c_str(), 0444);
+  EXPECT_FALSE(ReplaceFileContents(internal_ + "KEPT.DAT", data, "VQF"));
+  EXPECT_EQ(fs::file_size(host_ + "/kept.dat"), 5u);  // untouched
+  ASSERT_EQ(::stat((host_ + "/kept.dat").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0444u);
+
+  // Leftovers: an old unlocked one goes; a locked one (a writer at work), a
+  // new one, another prefix and a name of another shape stay.
+  for (const char* name : {"VQF1A2B.TMP", "VQF0001.TMP", "VQF0002.TMP", "ABC0003.TMP", "VQFXYZW.TMP"})
+    Touch(name);
+  const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(10);
+  for (const char* name : {"VQF1A2B.TMP", "VQF0001.TMP", "ABC0003.TMP", "VQFXYZW.TMP"})
+    fs::last_write_time(host_ + "/" + name, old);
+  const int held = ::open((host_ + "/VQF0001.TMP").c_str(), O_RDONLY);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  ASSERT_TRUE(ReplaceFileContents(internal_ + "NEW.DAT", data, "VQF"));
+  ::close(held);
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(host_)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"ABC0003.TMP", "NEW.DAT", "VQF0001.TMP", "VQF0002.TMP", "VQFXYZW.TMP",
+                                             "kept.dat", "shared.dat"}));
+  // The sweep alone, as at start-up: the unlocked old one goes now.
+  fs::last_write_time(host_ + "/VQF0002.TMP", old);
+  RemoveStaleTempFiles(internal_, "VQF");
+  EXPECT_FALSE(fs::exists(host_ + "/VQF0001.TMP"));
+  EXPECT_FALSE(fs::exists(host_ + "/VQF0002.TMP"));
+  EXPECT_TRUE(fs::exists(host_ + "/ABC0003.TMP"));
 }
 
 }  // namespace

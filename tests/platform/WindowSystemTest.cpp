@@ -155,6 +155,19 @@ TEST(InstanceLockTest, SecondHolderIsRefusedUntilTheFirstLetsGo) {
   EXPECT_EQ(InstanceLock::LockFilePath("a/b", "/x"), "/x/a_b.lock");
   InstanceLock nowhere;
   EXPECT_EQ(nowhere.Acquire("n", (folder / "missing").string()), InstanceLock::Result::Failed);
+  EXPECT_EQ(nowhere.Acquire("n", ""), InstanceLock::Result::Failed);
+
+  // Without a run-time folder from the session, each user gets a private
+  // one under the shared folder; one that others could write is refused.
+  const std::string own = PrivateRuntimeFolder(folder.string());
+  ASSERT_EQ(own, folder.string() + "/orrivel-" + std::to_string(::geteuid()));
+  EXPECT_EQ(std::filesystem::status(own).permissions(), std::filesystem::perms::owner_all);
+  EXPECT_EQ(PrivateRuntimeFolder(folder.string()), own);
+  std::filesystem::permissions(own, std::filesystem::perms::all);
+  EXPECT_EQ(PrivateRuntimeFolder(folder.string()), "");
+  std::filesystem::remove_all(own);
+  std::filesystem::create_directory_symlink(folder, own);
+  EXPECT_EQ(PrivateRuntimeFolder(folder.string()), "");
   std::filesystem::remove_all(folder);
 }
 

@@ -118,8 +118,10 @@ TEST_F(PixelOpSpriteEntriesTest, StretchNearestAndSmooth) {
 TEST_F(PixelOpSpriteEntriesTest, RotateFillsThenDrawsTheParallelogram) {
   Image32 source(4, 2, 0xFF00FF00u);
   Image32 target(6, 6, 0);
-  // A quarter turn: the 4 x 2 picture stands as 2 x 4 at (1, 1).
-  const PixelOpCorners corners{{{1, 5}, {1, 1}, {3, 5}, {3, 1}}};
+  // A quarter turn: the 4 x 2 picture stands as 2 x 4 at (1, 1). Pixel
+  // centres lie on whole numbers, so the picture's edges are half a pixel
+  // out from the centres of its outer pixels.
+  const PixelOpCorners corners{{{0.5, 4.5}, {0.5, 0.5}, {2.5, 4.5}, {2.5, 0.5}}};
   ASSERT_EQ(rotate(&target.view, &source.view, &corners, nullptr, 0, 0, 255, 0, 1, 0xFF0000FFu,
                    nullptr),
             0);
@@ -133,6 +135,10 @@ TEST_F(PixelOpSpriteEntriesTest, RotateFillsThenDrawsTheParallelogram) {
   EXPECT_EQ(target.At(0, 0), 0u);
   EXPECT_EQ(target.At(5, 5), 7u);  // outside the destination rectangle
   EXPECT_EQ(PixelOpChangedRect(), part);
+  // A picture squeezed to a speck draws nothing but the fill.
+  const PixelOpCorners speck{{{2, 2}, {2 + 1e-12, 2}, {2, 2 + 1e-12}, {2 + 1e-12, 2 + 1e-12}}};
+  ASSERT_EQ(rotate(&target.view, &source.view, &speck, nullptr, 0, 1, 255, 0, 1, 5, nullptr), 0);
+  EXPECT_EQ(target.At(2, 2), 5u);
   const PixelOpCorners bad{{{NAN, 0}, {1, 0}, {0, 1}, {1, 1}}};
   EXPECT_EQ(rotate(&target.view, &source.view, &bad, nullptr, 0, 0, 255, 0, 1, 0, nullptr), 1);
   EXPECT_EQ(rotate(&target.view, &source.view, nullptr, nullptr, 0, 0, 255, 0, 1, 0, nullptr), 1);

@@ -4,12 +4,8 @@
 // ORRIVEL_UPDATE_GOLDEN=1 to write them again after a deliberate change.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-
+#include "GoldenSupport.h"
 #include "SceneTestSupport.h"
-#include "elg/PngFile.h"
 #include "raster/ColorBox.h"
 #include "scene/ImageSprite.h"
 #include "scene/SpriteCanvas.h"
@@ -20,44 +16,7 @@ namespace {
 using test::MakeSurface32;
 using test::MakeSurface8;
 
-std::string GoldenPath(const std::string& name) {
-  return std::string(ORRIVEL_SOURCE_DIR) + "/tests/scene/golden/" + name + ".png";
-}
-
-tools::PngPicture Picture(Surface& s) {
-  tools::PngPicture p;
-  p.width = uint32_t(s.GetWidth());
-  p.height = uint32_t(s.GetHeight());
-  p.indexed = s.GetBitsPerPixel() == 8;
-  const int bytes = s.GetBitsPerPixel() / 8;
-  for (int y = 0; y < s.GetHeight(); ++y)
-    p.pixels.insert(p.pixels.end(), s.GetScanLine(y), s.GetScanLine(y) + s.GetWidth() * bytes);
-  if (p.indexed) {
-    p.palette.assign(1024, 0);
-    for (int i = 0; i < 256; ++i)
-      for (int c = 0; c < 3; ++c) p.palette[size_t(i * 4 + c)] = uint8_t(s.GetPalette()[i] >> (8 * c));
-  } else {
-    for (size_t i = 3; i < p.pixels.size(); i += 4) p.pixels[i] = 0xFF;  // colour only
-  }
-  return p;
-}
-
-void ExpectGolden(Surface& s, const std::string& name) {
-  const tools::PngPicture made = Picture(s);
-  const std::string path = GoldenPath(name);
-  std::string error;
-  const char* update = std::getenv("ORRIVEL_UPDATE_GOLDEN");
-  if ((update != nullptr && update[0] == '1') || !std::filesystem::exists(path)) {
-    ASSERT_TRUE(tools::WritePng(path, made, &error)) << error;
-    GTEST_SKIP() << "wrote " << path << "; review it and commit it";
-  }
-  tools::PngPicture golden;
-  ASSERT_TRUE(tools::ReadPng(path, &golden, &error)) << error;
-  ASSERT_EQ(golden.width, made.width);
-  ASSERT_EQ(golden.height, made.height);
-  ASSERT_EQ(golden.indexed, made.indexed);
-  EXPECT_TRUE(golden.pixels == made.pixels) << name << " differs from its golden picture";
-}
+using test::ExpectGolden;
 
 class CompositeGoldenTest : public test::SceneTest {};
 

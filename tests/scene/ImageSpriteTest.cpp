@@ -191,7 +191,9 @@ TEST_F(ImageSpriteTest, DisplaySizeStretchesIntoTheOwnedCopy) {
   ASSERT_EQ(sprite.SetImage(picture.get(), nullptr, 0, 0), 0);
   EXPECT_TRUE(sprite.SetDisplaySize(8, 4));
   EXPECT_FALSE(sprite.SetDisplaySize(8, 4));
-  EXPECT_FALSE(sprite.SetDisplaySize(-1, 4));
+  EXPECT_TRUE(sprite.SetDisplaySize(-1, 4));  // the source width
+  EXPECT_EQ(*sprite.GetBoundsPtr(), (Rect{0, 0, 4, 4}));
+  EXPECT_TRUE(sprite.SetDisplaySize(8, 4));
   EXPECT_EQ(*sprite.GetBoundsPtr(), (Rect{0, 0, 8, 4}));
   ASSERT_NE(sprite.GetOwnedCopy(), nullptr);
   ASSERT_EQ(sprite.DrawTo(target.get(), nullptr), 0);

@@ -1,6 +1,7 @@
 #pragma once
-// Shared set-up of the scene tests: the blend tables, our pixel-operation
-// library bound as the current one, and small surfaces filled by formula.
+// Shared set-up of the scene tests: the blend tables, the math tables and
+// our pixel-operation library bound as the current ones, and small surfaces
+// filled by formula.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/MathTables.h"
 #include "raster/BlendTables.h"
 #include "raster/PixelOpLibrary.h"
 #include "raster/Surface.h"
@@ -18,6 +20,7 @@ class SceneTest : public ::testing::Test {
  protected:
   void SetUp() override {
     BuildBlendTables();
+    previousTables_ = SetMathTables(&tables_);
     library_ = std::make_unique<PixelOpLibrary>("tvpgl.dll", nullptr, false);
     ASSERT_TRUE(library_->HasModule()) << library_->Error();
     SetCurrentPixelOpLibrary(library_.get());
@@ -25,6 +28,7 @@ class SceneTest : public ::testing::Test {
   void TearDown() override {
     library_.reset();
     ResetPixelOpEntries();
+    SetMathTables(previousTables_);
   }
   void UnbindLibrary() {
     library_.reset();
@@ -33,6 +37,8 @@ class SceneTest : public ::testing::Test {
 
  private:
   std::unique_ptr<PixelOpLibrary> library_;
+  MathTables tables_;
+  MathTables* previousTables_ = nullptr;
 };
 
 inline uint32_t& Pixel32(Surface& s, int x, int y) {

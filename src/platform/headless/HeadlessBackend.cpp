@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/StopSignals.h"
 #include "platform/TextCodec.h"
 
 namespace orrivel::platform {
@@ -62,6 +63,16 @@ uint32_t HeadlessBackend::SetExecutionState(uint32_t state) {
   uint32_t previous = executionState_;
   executionState_ = state;
   return previous;
+}
+
+void HeadlessBackend::PumpNativeEvents() {
+  if (TakeStopRequest()) PostQuitMessage(0);
+}
+
+void HeadlessBackend::WaitForActivity(uint32_t ms) {
+  constexpr uint32_t kStopPollMs = 20;
+  if (StopRequestPending()) return;
+  WindowSystem::WaitForActivity(ms < kStopPollMs ? ms : kStopPollMs);
 }
 
 std::string HeadlessBackend::RuntimeFolder() {

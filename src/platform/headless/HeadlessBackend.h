@@ -74,6 +74,10 @@ class HeadlessBackend : public Backend {
   int FillCount() const { return fills_; }
 
  protected:
+  // A noted stop signal becomes WM_QUIT here; waits are cut into short
+  // slices because a signal handler cannot wake them.
+  void PumpNativeEvents() override;
+  void WaitForActivity(uint32_t ms) override;
   bool NativeRegisterClass(const WindowClass&) override { return !failRegisterClass_; }
   bool NativeCreate(WindowRecord&) override { return !failCreateWindow_; }
   void OnDeliver(const Message& message) override { transcript_.push_back(message); }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "platform/pixelops/BlendRows.h"
 #include "platform/pixelops/Entries.h"
@@ -87,33 +88,60 @@ void BlendRows(const PixelOpImage* target, const PixelOpImage* source, const Rec
   }
 }
 
-// The texel at source position (u, v) in source pixels, read from inside
-// area only: nearest, or the four nearest weighted by distance.
-uint32_t Sample(const PixelOpImage* source, const Rect& area, double u, double v, bool smooth) {
-  if (!smooth) {
-    const int64_t col = std::clamp<int64_t>(int64_t(std::floor(u)), area.left, area.right - 1);
-    const int64_t row = std::clamp<int64_t>(int64_t(std::floor(v)), area.top, area.bottom - 1);
-    return Row32(source, row)[col];
+// a + (b - a) * w / 256 on each byte, two bytes a step (w 0 to 256).
+inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t w) {
+  const uint32_t rb = (((a & 0x00FF00FFu) * (256 - w) + (b & 0x00FF00FFu) * w) >> 8) & 0x00FF00FFu;
+  const uint32_t ag = ((((a >> 8) & 0x00FF00FFu) * (256 - w) + ((b >> 8) & 0x00FF00FFu) * w)) &
+                      0xFF00FF00u;
+  return rb | ag;
+}
+
+// A row of vertically mixed texels, kept from call to call so that a steady
+// animation allocates nothing (the entries run on the main thread only).
+std::vector<uint32_t>& MixedRow() {
+  static std::vector<uint32_t> row;
+  return row;
+}
+
+// Source positions in 16.16 fixed point: texel k covers k to k + 1.
+constexpr double kFixedOne = 65536.0;
+
+inline int64_t ToFixed(double value) { return int64_t(std::llround(value * kFixedOne)); }
+
+inline int64_t Clamp(int64_t value, int64_t low, int64_t high) {
+  return value < low ? low : value > high ? high : value;
+}
+
+// The texel under (fu, fv), read from inside area only.
+inline uint32_t Nearest(const PixelOpImage* source, const Rect& area, int64_t fu, int64_t fv) {
+  return Row32(source, Clamp(fv >> 16, area.top, area.bottom - 1))[Clamp(fu >> 16, area.left, area.right - 1)];
+}
+
+// The four texels nearest to (fu, fv) weighted by distance, read from
+// inside area only (its edge texels repeat outward).
+inline uint32_t Bilinear(const PixelOpImage* source, const Rect& area, int64_t fu, int64_t fv) {
+  fu -= 0x8000;
+  fv -= 0x8000;
+  const int64_t bu = fu >> 16, bv = fv >> 16;
+  const uint32_t wx = uint32_t(fu >> 8) & 0xFF, wy = uint32_t(fv >> 8) & 0xFF;
+  const int64_t c0 = Clamp(bu, area.left, area.right - 1), c1 = Clamp(bu + 1, area.left, area.right - 1);
+  const uint32_t* r0 = Row32(source, Clamp(bv, area.top, area.bottom - 1));
+  const uint32_t* r1 = Row32(source, Clamp(bv + 1, area.top, area.bottom - 1));
+  return Lerp(Lerp(r0[c0], r0[c1], wx), Lerp(r1[c0], r1[c1], wx), wy);
+}
+
+// The columns i (from 0) of a row where lo <= f0 + i * df < hi may hold,
+// widened by one on each side so that rounding never loses a pixel; the
+// caller still tests each one.
+void NarrowSpan(double f0, double df, double lo, double hi, int64_t* first, int64_t* last) {
+  if (df == 0.0) {
+    if (!(f0 >= lo && f0 < hi)) *last = *first - 1;
+    return;
   }
-  const double fu = u - 0.5, fv = v - 0.5;
-  const double bu = std::floor(fu), bv = std::floor(fv);
-  const uint32_t wx = uint32_t(std::clamp((fu - bu) * 256.0, 0.0, 256.0));
-  const uint32_t wy = uint32_t(std::clamp((fv - bv) * 256.0, 0.0, 256.0));
-  auto col = [&](double c) {
-    return std::clamp<int64_t>(int64_t(c), area.left, area.right - 1);
-  };
-  auto row = [&](double r) { return std::clamp<int64_t>(int64_t(r), area.top, area.bottom - 1); };
-  const uint32_t* r0 = Row32(source, row(bv));
-  const uint32_t* r1 = Row32(source, row(bv + 1));
-  const uint32_t p[4] = {r0[col(bu)], r0[col(bu + 1)], r1[col(bu)], r1[col(bu + 1)]};
-  uint32_t out = 0;
-  for (int shift = 0; shift <= 24; shift += 8) {
-    const uint32_t c0 = (p[0] >> shift) & 0xFF, c1 = (p[1] >> shift) & 0xFF;
-    const uint32_t c2 = (p[2] >> shift) & 0xFF, c3 = (p[3] >> shift) & 0xFF;
-    const uint32_t top = c0 * (256 - wx) + c1 * wx, bottom = c2 * (256 - wx) + c3 * wx;
-    out |= ((top * (256 - wy) + bottom * wy + 32768) >> 16) << shift;
-  }
-  return out;
+  double a = (lo - f0) / df, b = (hi - f0) / df;
+  if (a > b) std::swap(a, b);
+  if (a > double(*first)) *first = std::max(*first, int64_t(std::floor(a)) - 1);
+  if (b < double(*last)) *last = std::min(*last, int64_t(std::ceil(b)) + 1);
 }
 
 }  // namespace
@@ -154,13 +182,44 @@ int32_t SpriteStretch(const PixelOpImage* target, const PixelOpImage* source, co
   const bool smooth = (resampling & 0x0F) != 0;
   const double su = double(area.Width()) / (int64_t{place.right} - place.left);
   const double sv = double(area.Height()) / (int64_t{place.bottom} - place.top);
+  // Pixel centres map to source positions; a row's columns are the same
+  // for every row, so only its first position and the step are worked out.
+  const int64_t stepU = ToFixed(su);
+  const int64_t firstU = ToFixed(area.left + (dest.left - int64_t{place.left} + 0.5) * su);
+  const int32_t width = dest.Width();
   for (int32_t py = dest.top; py < dest.bottom; ++py) {
-    uint32_t* out = Row32(target, py);
-    const double v = area.top + (py - int64_t{place.top} + 0.5) * sv;
-    for (int32_t px = dest.left; px < dest.right; ++px) {
-      const double u = area.left + (px - int64_t{place.left} + 0.5) * su;
-      const uint32_t texel = Sample(source, area, u, v, smooth);
-      out[px] = k == 255 ? texel : Mix(out[px], texel, k);
+    uint32_t* out = Row32(target, py) + dest.left;
+    const int64_t fv = ToFixed(area.top + (py - int64_t{place.top} + 0.5) * sv);
+    if (!smooth) {
+      const uint32_t* row = Row32(source, Clamp(fv >> 16, area.top, area.bottom - 1));
+      for (int32_t i = 0; i < width; ++i) {
+        const uint32_t texel = row[Clamp((firstU + i * stepU) >> 16, area.left, area.right - 1)];
+        out[i] = k == 255 ? texel : Mix(out[i], texel, k);
+      }
+      continue;
+    }
+    const int64_t bv = (fv - 0x8000) >> 16;
+    const uint32_t wy = uint32_t((fv - 0x8000) >> 8) & 0xFF;
+    const uint32_t* r0 = Row32(source, Clamp(bv, area.top, area.bottom - 1));
+    const uint32_t* r1 = Row32(source, Clamp(bv + 1, area.top, area.bottom - 1));
+    // The two source rows are mixed once over the columns the row reads,
+    // then each pixel mixes two neighbours of that mixed row.
+    const int64_t low = Clamp((firstU - 0x8000) >> 16, area.left, area.right - 1);
+    const int64_t high = Clamp(((firstU + (width - 1) * stepU - 0x8000) >> 16) + 1, area.left, area.right - 1);
+    const uint32_t* mixed = r0 + low;
+    if (wy != 0) {
+      MixedRow().resize(size_t(high - low + 1));
+      for (int64_t c = low; c <= high; ++c) MixedRow()[size_t(c - low)] = Lerp(r0[c], r1[c], wy);
+      mixed = MixedRow().data();
+    }
+    for (int32_t i = 0; i < width; ++i) {
+      const int64_t fu = firstU + i * stepU - 0x8000;
+      const int64_t bu = fu >> 16;
+      const uint32_t wx = uint32_t(fu >> 8) & 0xFF;
+      const int64_t c0 = Clamp(bu, area.left, area.right - 1) - low;
+      const int64_t c1 = Clamp(bu + 1, area.left, area.right - 1) - low;
+      const uint32_t texel = Lerp(mixed[c0], mixed[c1], wx);
+      out[i] = k == 255 ? texel : Mix(out[i], texel, k);
     }
   }
   ChangedRect() = dest;
@@ -182,21 +241,41 @@ int32_t SpriteRotate(const PixelOpImage* target, const PixelOpImage* source,
   if (fill != 0)
     for (int32_t py = dest.top; py < dest.bottom; ++py)
       std::fill(Row32(target, py) + dest.left, Row32(target, py) + dest.right, color);
+  // Corner data place pixel centres on whole numbers: the picture's
+  // top-left corner lies half a pixel up and left of the first centre it
+  // covers at scale 1.
   const double x0 = corners->points[0][0], y0 = corners->points[0][1];
   const double ax = corners->points[1][0] - x0, ay = corners->points[1][1] - y0;
   const double bx = corners->points[2][0] - x0, by = corners->points[2][1] - y0;
   const double det = ax * by - ay * bx;
   const bool smooth = (resampling & 0x0F) != 0;
-  if (det != 0.0) {
+  // (s, t): the point's place across the picture, 0 to 1 on each side.
+  const double dsx = by / det, dsy = -bx / det;
+  const double dtx = -ay / det, dty = ax / det;
+  const double w = area.Width(), h = area.Height();
+  // A picture squeezed to a speck (millions of texels a pixel) shows
+  // nothing, and its steps would not fit the fixed-point positions.
+  constexpr double kStepLimit = 1 << 24;
+  if (det != 0.0 && std::isfinite(det) && std::fabs(dsx * w) < kStepLimit &&
+      std::fabs(dtx * h) < kStepLimit) {
+    // Source positions step linearly along a row.
+    const int64_t stepU = ToFixed(dsx * w), stepV = ToFixed(dtx * h);
+    const int64_t left = int64_t{area.left} << 16, right = int64_t{area.right} << 16;
+    const int64_t top = int64_t{area.top} << 16, bottom = int64_t{area.bottom} << 16;
     for (int32_t py = dest.top; py < dest.bottom; ++py) {
-      uint32_t* out = Row32(target, py);
-      for (int32_t px = dest.left; px < dest.right; ++px) {
-        const double cx = px + 0.5 - x0, cy = py + 0.5 - y0;
-        const double s = (cx * by - cy * bx) / det;
-        const double t = (ax * cy - ay * cx) / det;
-        if (!(s >= 0.0 && s < 1.0 && t >= 0.0 && t < 1.0)) continue;
-        out[px] = Sample(source, area, area.left + s * area.Width(), area.top + t * area.Height(),
-                         smooth);
+      const double cx = dest.left - x0, cy = py - y0;
+      const double s0 = cx * dsx + cy * dsy, t0 = cx * dtx + cy * dty;
+      int64_t first = 0, last = int64_t{dest.right} - dest.left - 1;
+      NarrowSpan(s0, dsx, 0.0, 1.0, &first, &last);
+      NarrowSpan(t0, dtx, 0.0, 1.0, &first, &last);
+      if (first > last) continue;
+      uint32_t* out = Row32(target, py) + dest.left;
+      const int64_t u0 = ToFixed(area.left + (s0 + double(first) * dsx) * w);
+      const int64_t v0 = ToFixed(area.top + (t0 + double(first) * dtx) * h);
+      for (int64_t i = first; i <= last; ++i) {
+        const int64_t fu = u0 + (i - first) * stepU, fv = v0 + (i - first) * stepV;
+        if (fu < left || fu >= right || fv < top || fv >= bottom) continue;
+        out[i] = smooth ? Bilinear(source, area, fu, fv) : Nearest(source, area, fu, fv);
       }
     }
   }
