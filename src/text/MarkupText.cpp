@@ -8,7 +8,7 @@
 #include "raster/Drawable.h"
 #include "raster/Surface.h"
 #include "script/ScriptContext.h"
-#include "text/Font.h"
+#include "text/OutlineFont.h"
 
 namespace orrivel {
 
@@ -113,17 +113,23 @@ void MarkupText::DrawCharacter(const MarkupToken& token) {
   if (squareCells_ && doubleByte) {
     Size size;
     font_->MeasureText(text.c_str(), &size, nullptr, nullptr, false, nullptr);
-    DrawAndReport(surface_, font_, cursorX_ + (height - size.width) / 2, cursorY_, text.c_str(), &end);
+    DrawAndReport(surface_, font_, outlinePath_, cursorX_ + (height - size.width) / 2, cursorY_, text.c_str(), &end);
     cursorX_ += height + letterSpacing_;
     return;
   }
-  if (!DrawAndReport(surface_, font_, cursorX_, cursorY_, text.c_str(), &end)) end.x = cursorX_;
+  if (!DrawAndReport(surface_, font_, outlinePath_, cursorX_, cursorY_, text.c_str(), &end)) end.x = cursorX_;
   cursorX_ = end.x + letterSpacing_;
 }
 
-bool MarkupText::DrawAndReport(Surface* surface, Font* font, int32_t x, int32_t y, const char* text, Point* end) {
+bool MarkupText::DrawAndReport(Surface* surface, Font* font, uint8_t outlinePath, int32_t x, int32_t y,
+                               const char* text, Point* end) {
   Rect bounds;
-  if (font->DrawText(surface, x, y, text, &bounds, end) != 0) return false;
+  // The outline path is the outline font's own road onto 32-bit surfaces;
+  // any other font, or the path switched off, draws through DrawText.
+  auto* outline = outlinePath && font->GetKind() == kFontKindOutline ? static_cast<OutlineFont*>(font) : nullptr;
+  const int result = outline ? outline->DrawTextToSurface(surface, x, y, text, &bounds, end)
+                             : font->DrawText(surface, x, y, text, &bounds, end);
+  if (result != 0) return false;
   Report(surface, bounds);
   return true;
 }
@@ -138,11 +144,8 @@ void MarkupText::Report(Surface* surface, const Rect& bounds) {
 // --- whole strings ----------------------------------------------------------------
 
 int MarkupText::DrawText(Surface* surface, Font* font, uint8_t mode, int32_t x, int32_t y, const char* text) {
-  // Both drawing paths go through the font's own drawing onto the surface;
-  // the mode only chooses between them where a font offers two.
-  (void)mode;
   Point end;
-  return DrawAndReport(surface, font, x, y, text, &end) ? 0 : 3;
+  return DrawAndReport(surface, font, mode, x, y, text, &end) ? 0 : 3;
 }
 
 int MarkupText::DrawString(int32_t x, int32_t y, int32_t component, Surface* surface, Font* font,

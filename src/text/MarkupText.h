@@ -87,9 +87,11 @@ class MarkupText : public MarkupTextBase {
  private:
   // Draws one character token and moves the cursor.
   void DrawCharacter(const MarkupToken& token);
-  // Draws text at (x, y) with font on surface and reports the rectangle;
-  // false when the font could not draw.
-  bool DrawAndReport(Surface* surface, Font* font, int32_t x, int32_t y, const char* text, platform::Point* end);
+  // Draws text at (x, y) with font on surface (through the outline font's
+  // surface road when outlinePath is set) and reports the rectangle; false
+  // when the font could not draw.
+  bool DrawAndReport(Surface* surface, Font* font, uint8_t outlinePath, int32_t x, int32_t y, const char* text,
+                     platform::Point* end);
   void Report(Surface* surface, const Rect& bounds);
   // Whether item n has a flag: items, a flag mode other than 2, n below the limit.
   bool HasItemFlag(int32_t n) const;

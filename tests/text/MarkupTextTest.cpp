@@ -12,6 +12,7 @@
 #include "raster/Surface.h"
 #include "script/ScriptTestSupport.h"
 #include "text/FontTestSupport.h"
+#include "text/TextGolden.h"
 
 namespace orrivel {
 namespace {
@@ -113,6 +114,24 @@ TEST_F(MarkupTextTest, BackslashStartsANewLineButTrailBytesDoNot) {
   ASSERT_EQ(text.Advance(false), 0);  // "ソ": its trail byte is 0x5C
   EXPECT_EQ(text.GetCursorY(), 6 + 16 + 2);
   EXPECT_EQ(text.Advance(false), kTokenEnd);
+}
+
+// Two lines revealed one character at a time: an escaped "[", a picture-free
+// "@@", square cells for the two-byte characters (one with trail byte 0x5B)
+// and a tag that draws nothing.
+TEST_F(MarkupTextTest, TypewriterPageMatchesItsGoldenPicture) {
+  test::UseGoldenColours(*font_);
+  font_->effectMode = kEffectShadow;
+  font_->shadowX = 1;
+  font_->shadowY = 1;
+  MarkupText text;
+  ASSERT_EQ(text.Setup(&surface_, nullptr, 3, 4, font_.get(), 1, 1, 1), 0);
+  ASSERT_EQ(Set(text, "A[[b<w>\\\\" + Sjis("あー") + "@@x"), 0);
+  int kind = kTokenCharacter;
+  for (int steps = 0; steps < 16 && kind != kTokenEnd; ++steps) kind = text.Advance(false);
+  ASSERT_EQ(kind, kTokenEnd);
+  ExpectInkInsideRegion();
+  test::ExpectTextGolden(surface_, "markup_typewriter");
 }
 
 TEST_F(MarkupTextTest, SkipDrawsTheRunUpToTheNextStop) {
