@@ -7,6 +7,10 @@
 
 namespace orrivel {
 
+namespace platform {
+class SoftSurface;
+}
+
 // A colour key of all ones means "no key".
 inline constexpr uint32_t kNoColorKey = 0xFFFFFFFFu;
 
@@ -54,6 +58,9 @@ class Image {
   virtual int32_t SetUserValue2(int32_t value) { return userValue2_ = value; }
   virtual int32_t SetGroupId(int32_t id) { return groupId_ = id; }
   virtual int32_t GetGroupId() const { return groupId_; }
+  // The display surface that holds the pixels of the display-surface kinds
+  // (0 to 3); null for every other kind and while there is none.
+  virtual platform::SoftSurface* GetDisplaySurface() { return nullptr; }
 
  protected:
   Image() = default;
