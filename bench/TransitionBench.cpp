@@ -12,7 +12,7 @@
 #include "PeerReport.h"
 #include "platform/SoftSurface.h"
 #include "raster/Surface.h"
-#include "transition/BlitSurfaceImage.h"
+#include "transition/OffscreenDisplay.h"
 #include "transition/RunTransition.h"
 
 namespace {
@@ -27,16 +27,15 @@ constexpr uint32_t kMode = 31;
 struct Pictures {
   Surface source;
   Surface destination;
-  platform::SoftSurface blitSource;
-  platform::SoftSurface blitDestination;
-  std::unique_ptr<BlitSurfaceImage> blitSourceImage;
-  std::unique_ptr<BlitSurfaceImage> blitDestinationImage;
+  tools::OffscreenDisplay display;
+  std::unique_ptr<SurfaceImage> blitSource;
+  std::unique_ptr<SurfaceImage> blitDestination;
 
   Pictures() {
     source.Create(kWidth, kHeight, 32, 0);
     destination.Create(kWidth, kHeight, 32, 0);
-    blitSource.Create(kWidth, kHeight, platform::SurfaceFormat::X8R8G8B8);
-    blitDestination.Create(kWidth, kHeight, platform::SurfaceFormat::X8R8G8B8);
+    blitSource = display.MakeImage(kWidth, kHeight, platform::SurfaceFormat::X8R8G8B8);
+    blitDestination = display.MakeImage(kWidth, kHeight, platform::SurfaceFormat::X8R8G8B8);
     std::mt19937 rng(43);
     for (int32_t y = 0; y < kHeight; ++y) {
       auto* s = reinterpret_cast<uint32_t*>(source.GetScanLine(y));
@@ -49,13 +48,12 @@ struct Pictures {
         d[x] = 0xFF000000u | rng();
       }
     }
+    platform::SoftSurface* blits = blitSource->GetDisplaySurface();
     platform::SurfaceLock lock;
-    blitSource.Lock(nullptr, &lock);
+    blits->Lock(nullptr, &lock);
     for (int32_t y = 0; y < kHeight; ++y)
       std::memcpy(lock.bits + size_t(y) * size_t(lock.pitch), source.GetScanLine(y), size_t(kWidth) * 4);
-    blitSource.Unlock();
-    blitSourceImage = std::make_unique<BlitSurfaceImage>(&blitSource);
-    blitDestinationImage = std::make_unique<BlitSurfaceImage>(&blitDestination);
+    blits->Unlock();
   }
 };
 
@@ -90,8 +88,8 @@ BENCHMARK(BM_TransitionLastFrameAlpha);
 void BM_TransitionLastFrameBlit(benchmark::State& state) {
   auto& p = Data();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(RunTransition(kMode, p.blitDestinationImage.get(), p.blitSourceImage.get(), 256, 0,
-                                           0, 0, nullptr));
+    benchmark::DoNotOptimize(
+        RunTransition(kMode, p.blitDestination.get(), p.blitSource.get(), 256, 0, 0, 0, nullptr));
     benchmark::ClobberMemory();
   }
   Finish(state);

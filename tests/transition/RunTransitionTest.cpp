@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "base/ScreenDevice.h"
-#include "transition/BlitSurfaceImage.h"
 #include "transition/PieceRecorder.h"
 #include "transition/TransitionModes.h"
 #include "transition/TransitionRig.h"
@@ -23,13 +22,15 @@ namespace {
 constexpr uint32_t kBackground = 0xFF102030u;
 constexpr uint32_t kModeMinusOne = 0xFFFFFFFFu;
 
-// A blit surface of a format with every pixel at one value, and its image.
+// A display-surface image of a format with every pixel at one value.
 struct BlitPicture {
-  BlitPicture(int32_t width, int32_t height, uint8_t kind = kImageKindSurfaceImage,
-              platform::SurfaceFormat format = platform::SurfaceFormat::X8R8G8B8, uint32_t value = 0) {
-    EXPECT_EQ(surface.Create(width, height, format), platform::kSurfaceOk);
+  BlitPicture(tools::OffscreenDisplay& display, int32_t width, int32_t height,
+              uint8_t kind = kImageKindSurfaceImage,
+              platform::SurfaceFormat format = platform::SurfaceFormat::X8R8G8B8, uint32_t value = 0)
+      : image(display.MakeImage(width, height, format, kind)),
+        surface(image ? *image->GetDisplaySurface() : none) {
+    EXPECT_NE(image, nullptr);
     surface.ColorFill(nullptr, value);
-    image = std::make_unique<BlitSurfaceImage>(&surface, kind);
   }
   uint32_t Pixel(int32_t x, int32_t y) {
     platform::SurfaceLock lock;
@@ -39,8 +40,14 @@ struct BlitPicture {
     surface.Unlock();
     return value;
   }
-  platform::SoftSurface surface;
-  std::unique_ptr<BlitSurfaceImage> image;
+  platform::SoftSurface none;
+  std::unique_ptr<SurfaceImage> image;
+  platform::SoftSurface& surface;
+};
+
+class RunTransitionTest : public testing::Test {
+ protected:
+  tools::OffscreenDisplay display_;
 };
 
 // A 32-bit surface whose pixel (x, y) is 0xFF000000 | y << 8 | x.
@@ -58,7 +65,7 @@ bool Untouched(Surface& surface, uint32_t value) {
   return true;
 }
 
-TEST(RunTransitionTest, ModesPastTheTableGiveMinusOneOnlyAfterTheImagesPass) {
+TEST_F(RunTransitionTest, ModesPastTheTableGiveMinusOneOnlyAfterTheImagesPass) {
   auto destination = MakeSurface32(8, 8, kBackground);
   auto source = CodedSource(4, 4);
   for (uint32_t mode : {87u, 200u, kModeMinusOne}) {
@@ -71,10 +78,10 @@ TEST(RunTransitionTest, ModesPastTheTableGiveMinusOneOnlyAfterTheImagesPass) {
   EXPECT_TRUE(Untouched(*destination, kBackground));
 }
 
-TEST(RunTransitionTest, MissingImagesAndUnsupportedPairsGiveOne) {
+TEST_F(RunTransitionTest, MissingImagesAndUnsupportedPairsGiveOne) {
   auto dib = MakeSurface32(8, 8, kBackground);
   auto dibSource = CodedSource(4, 4);
-  BlitPicture surfaceImage(8, 8), texture(4, 4, kImageKindDdSurface), surfaceSource(4, 4);
+  BlitPicture surfaceImage(display_, 8, 8), texture(display_, 4, 4, kImageKindDdSurface), surfaceSource(display_, 4, 4);
   platform::SoftSurface back;
   ASSERT_EQ(back.Create(8, 8, platform::SurfaceFormat::X8R8G8B8), platform::kSurfaceOk);
   ScreenDevice device;
@@ -110,8 +117,8 @@ TEST(RunTransitionTest, MissingImagesAndUnsupportedPairsGiveOne) {
   }
 }
 
-TEST(RunTransitionTest, ScreenWithoutBackSurfaceFailsAtAnyProgressAboveZero) {
-  BlitPicture source(4, 4);
+TEST_F(RunTransitionTest, ScreenWithoutBackSurfaceFailsAtAnyProgressAboveZero) {
+  BlitPicture source(display_, 4, 4);
   ScreenDevice device;
   device.SetContentSize(16, 16);
   ScreenStandIn screen(device, nullptr);
@@ -124,10 +131,10 @@ TEST(RunTransitionTest, ScreenWithoutBackSurfaceFailsAtAnyProgressAboveZero) {
   }
 }
 
-TEST(RunTransitionTest, ScreenTakesTheSourceIntoItsBackSurfaceClippedToTheContent) {
-  BlitPicture back(32, 24, kImageKindSurfaceImage, platform::SurfaceFormat::X8R8G8B8, kBackground);
-  BlitPicture other(32, 24, kImageKindSurfaceImage, platform::SurfaceFormat::X8R8G8B8, kBackground);
-  BlitPicture source(8, 8);
+TEST_F(RunTransitionTest, ScreenTakesTheSourceIntoItsBackSurfaceClippedToTheContent) {
+  BlitPicture back(display_, 32, 24, kImageKindSurfaceImage, platform::SurfaceFormat::X8R8G8B8, kBackground);
+  BlitPicture other(display_, 32, 24, kImageKindSurfaceImage, platform::SurfaceFormat::X8R8G8B8, kBackground);
+  BlitPicture source(display_, 8, 8);
   {
     platform::SurfaceLock lock;
     ASSERT_EQ(source.surface.Lock(nullptr, &lock), platform::kSurfaceOk);
@@ -154,7 +161,7 @@ TEST(RunTransitionTest, ScreenTakesTheSourceIntoItsBackSurfaceClippedToTheConten
   }
 }
 
-TEST(RunTransitionTest, BlendOneDrawsThroughTheAlphaBackEnd) {
+TEST_F(RunTransitionTest, BlendOneDrawsThroughTheAlphaBackEnd) {
   auto source = MakeSurface32(2, 1, 0x80FFFFFFu);
   source->SetPixel(1, 0, 0x00FF0000u);
   auto viaTransition = MakeSurface32(4, 2, kBackground);
@@ -170,7 +177,7 @@ TEST(RunTransitionTest, BlendOneDrawsThroughTheAlphaBackEnd) {
   EXPECT_EQ(viaTransition->GetPixel(2, 1) & 0xFFFFFFu, kBackground & 0xFFFFFFu);
 }
 
-TEST(RunTransitionTest, BlendZeroCopiesAndHonoursTheColourKey) {
+TEST_F(RunTransitionTest, BlendZeroCopiesAndHonoursTheColourKey) {
   auto source = CodedSource(3, 2);
   source->SetPixel(1, 0, 0x0000FF00u);
   ASSERT_EQ(source->SetColorKeyRgb(0, 255, 0), 0);
@@ -183,7 +190,7 @@ TEST(RunTransitionTest, BlendZeroCopiesAndHonoursTheColourKey) {
 
 // Device-independent images have no blit surface: a blend that names back
 // end 2 draws nothing, as every value outside 0 and 1 does.
-TEST(RunTransitionTest, BlendsOtherThanCopyAndAlphaDrawNothingOnDeviceIndependentImages) {
+TEST_F(RunTransitionTest, BlendsOtherThanCopyAndAlphaDrawNothingOnDeviceIndependentImages) {
   auto source = CodedSource(4, 4);
   auto destination = MakeSurface32(8, 8, kBackground);
   for (int32_t blend : {2, 3, -1, 1000}) {
@@ -200,14 +207,14 @@ TEST(RunTransitionTest, BlendsOtherThanCopyAndAlphaDrawNothingOnDeviceIndependen
   EXPECT_TRUE(Untouched(*destination, kBackground));
 }
 
-TEST(RunTransitionTest, LastFrameIsOneOperationWhoseResultIsReturned) {
+TEST_F(RunTransitionTest, LastFrameIsOneOperationWhoseResultIsReturned) {
   auto source32 = CodedSource(4, 4);
   auto destination32 = MakeSurface32(8, 8, kBackground);
   Surface source8, destination8, empty;
   ASSERT_EQ(source8.Create(4, 4, 8, 0), 0);
   ASSERT_EQ(destination8.Create(8, 8, 8, 0), 0);
-  BlitPicture blitDestination(8, 8), blitSource(4, 4);
-  BlitPicture blitSource16(4, 4, kImageKindSurfaceImage, platform::SurfaceFormat::R5G6B5);
+  BlitPicture blitDestination(display_, 8, 8), blitSource(display_, 4, 4);
+  BlitPicture blitSource16(display_, 4, 4, kImageKindSurfaceImage, platform::SurfaceFormat::R5G6B5);
 
   struct Case {
     const char* what;
@@ -240,9 +247,9 @@ TEST(RunTransitionTest, LastFrameIsOneOperationWhoseResultIsReturned) {
   }
 }
 
-TEST(RunTransitionTest, BlitLastFrameTakesTheSourcesClipRectangleToThePoint) {
-  BlitPicture destination(8, 8, kImageKindSurfaceImage, platform::SurfaceFormat::X8R8G8B8, kBackground);
-  BlitPicture source(4, 4, kImageKindSurfaceImage, platform::SurfaceFormat::X8R8G8B8, 0x00ABCDEFu);
+TEST_F(RunTransitionTest, BlitLastFrameTakesTheSourcesClipRectangleToThePoint) {
+  BlitPicture destination(display_, 8, 8, kImageKindSurfaceImage, platform::SurfaceFormat::X8R8G8B8, kBackground);
+  BlitPicture source(display_, 4, 4, kImageKindSurfaceImage, platform::SurfaceFormat::X8R8G8B8, 0x00ABCDEFu);
   const Rect sourceClip{1, 1, 4, 4};
   ASSERT_TRUE(source.image->SetClipRect(&sourceClip));
   const Rect destinationClip{0, 0, 7, 8};
@@ -255,11 +262,11 @@ TEST(RunTransitionTest, BlitLastFrameTakesTheSourcesClipRectangleToThePoint) {
     }
 }
 
-TEST(RunTransitionTest, RoutinesRefuseTargetsTheirBackEndCannotDrawOn) {
+TEST_F(RunTransitionTest, RoutinesRefuseTargetsTheirBackEndCannotDrawOn) {
   auto source = CodedSource(4, 4);
   DibImage bare;
   ASSERT_EQ(bare.Create(8, 8, 32, false), 0);
-  BlitPicture blitSource(4, 4);
+  BlitPicture blitSource(display_, 4, 4);
   for (int32_t progress : {1, 256}) {
     // Back end 2 without a screen needs the destination's blit surface.
     EXPECT_EQ(RunTransitionRoutine(0, source.get(), blitSource.image.get(), progress, 0, 0, BackendDirectDraw,

@@ -75,6 +75,8 @@ bool Inside(const Rect& r, int32_t x, int32_t y) {
 
 class TransitionInvariantTest : public testing::TestWithParam<uint32_t> {
  protected:
+  tools::OffscreenDisplay display_;
+
   // Checks one frame of one path against the rules that hold on every path.
   void CheckFrame(const Frame& frame, const DrawPath& path, const Size& size, int32_t destWidth,
                   const Rect& clip, int32_t progress, const Position& at) {
@@ -152,7 +154,7 @@ TEST_P(TransitionInvariantTest, FirstAndLastFramesPiecesAndPathsAgree) {
     const Rect clip{kGuard, kGuard, destWidth - kGuard, destHeight - kGuard};
     std::vector<std::unique_ptr<PathPictures>> paths;
     for (const DrawPath& path : kDrawPaths)
-      paths.push_back(std::make_unique<PathPictures>(path, size.width, size.height, destWidth, destHeight, clip));
+      paths.push_back(std::make_unique<PathPictures>(display_, path, size.width, size.height, destWidth, destHeight, clip));
     for (const Position& at : PositionsFor(size, clip)) {
       for (int32_t progress : kProgress) {
         SCOPED_TRACE(testing::Message() << "mode " << mode << ", " << size.width << " x " << size.height

@@ -45,8 +45,8 @@ void MakeSurface(Surface& surface, int32_t width, int32_t height, uint8_t bits) 
 
 }  // namespace
 
-PathPictures::PathPictures(const DrawPath& path, int32_t width, int32_t height, int32_t destWidth,
-                           int32_t destHeight, const Rect& clip)
+PathPictures::PathPictures(tools::OffscreenDisplay& display, const DrawPath& path, int32_t width,
+                           int32_t height, int32_t destWidth, int32_t destHeight, const Rect& clip)
     : path_(path), destWidth_(destWidth), destHeight_(destHeight) {
   if (path.backend == 0) {
     MakeSurface(surfaceSource_, width, height, path.surfaceBits);
@@ -55,13 +55,15 @@ PathPictures::PathPictures(const DrawPath& path, int32_t width, int32_t height, 
     source_ = &surfaceSource_;
     destination_ = &surfaceDestination_;
   } else {
-    EXPECT_EQ(blitSource_.Create(width, height, path.format), platform::kSurfaceOk);
-    EXPECT_EQ(blitDestination_.Create(destWidth, destHeight, path.format), platform::kSurfaceOk);
-    FillBlit(blitSource_, path, true, width);
-    blitSourceImage_ = std::make_unique<BlitSurfaceImage>(&blitSource_);
-    blitDestinationImage_ = std::make_unique<BlitSurfaceImage>(&blitDestination_);
-    source_ = blitSourceImage_.get();
-    destination_ = blitDestinationImage_.get();
+    blitSource_ = display.MakeImage(width, height, path.format);
+    blitDestination_ = display.MakeImage(destWidth, destHeight, path.format);
+    if (!blitSource_ || !blitDestination_) {
+      ADD_FAILURE() << "no surface images of " << path.name;
+      return;
+    }
+    FillBlit(*blitSource_->GetDisplaySurface(), path, true, width);
+    source_ = blitSource_.get();
+    destination_ = blitDestination_.get();
   }
   EXPECT_TRUE(destination_->SetClipRect(&clip));
   ClearDestination();
@@ -69,7 +71,7 @@ PathPictures::PathPictures(const DrawPath& path, int32_t width, int32_t height, 
 
 void PathPictures::ClearDestination() {
   if (path_.backend == 0) FillSurface(surfaceDestination_, path_, false, 0);
-  else FillBlit(blitDestination_, path_, false, 0);
+  else FillBlit(*blitDestination_->GetDisplaySurface(), path_, false, 0);
 }
 
 std::vector<uint32_t> PathPictures::Snapshot() {
@@ -80,14 +82,15 @@ std::vector<uint32_t> PathPictures::Snapshot() {
         out[size_t(y) * size_t(destWidth_) + size_t(x)] = surfaceDestination_.GetPixel(x, y);
     return out;
   }
+  platform::SoftSurface& blits = *blitDestination_->GetDisplaySurface();
   platform::SurfaceLock lock;
-  EXPECT_EQ(blitDestination_.Lock(nullptr, &lock), platform::kSurfaceOk);
+  EXPECT_EQ(blits.Lock(nullptr, &lock), platform::kSurfaceOk);
   const platform::PixelLayout layout(lock.format);
   for (int32_t y = 0; y < destHeight_; ++y)
     for (int32_t x = 0; x < destWidth_; ++x)
       out[size_t(y) * size_t(destWidth_) + size_t(x)] =
           layout.Load(lock.bits + size_t(y) * size_t(lock.pitch) + size_t(x) * layout.BytesPerPixel());
-  blitDestination_.Unlock();
+  blits.Unlock();
   return out;
 }
 

@@ -11,7 +11,8 @@
 
 #include "platform/SoftSurface.h"
 #include "raster/Surface.h"
-#include "transition/BlitSurfaceImage.h"
+#include "display/SurfaceImage.h"
+#include "transition/OffscreenDisplay.h"
 
 namespace orrivel::test {
 
@@ -40,11 +41,12 @@ uint32_t SourceCode(const DrawPath& path, int32_t width, int32_t sx, int32_t sy)
 bool DecodeExact(uint32_t value, int32_t width, int32_t height, int32_t* sx, int32_t* sy);
 
 // A coded source of width x height and a destination of the given size with
-// a clip rectangle, both on one path.
+// a clip rectangle, both on one path. The blit paths make surface images on
+// the display.
 class PathPictures {
  public:
-  PathPictures(const DrawPath& path, int32_t width, int32_t height, int32_t destWidth,
-               int32_t destHeight, const Rect& clip);
+  PathPictures(tools::OffscreenDisplay& display, const DrawPath& path, int32_t width, int32_t height,
+               int32_t destWidth, int32_t destHeight, const Rect& clip);
   const DrawPath& Path() const { return path_; }
   Image* Destination() { return destination_; }
   Image* Source() { return source_; }
@@ -59,10 +61,8 @@ class PathPictures {
   int32_t destHeight_;
   Surface surfaceSource_;
   Surface surfaceDestination_;
-  platform::SoftSurface blitSource_;
-  platform::SoftSurface blitDestination_;
-  std::unique_ptr<BlitSurfaceImage> blitSourceImage_;
-  std::unique_ptr<BlitSurfaceImage> blitDestinationImage_;
+  std::unique_ptr<SurfaceImage> blitSource_;
+  std::unique_ptr<SurfaceImage> blitDestination_;
   Image* source_ = nullptr;
   Image* destination_ = nullptr;
 };

@@ -4,10 +4,11 @@
 #include <climits>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "platform/SoftSurface.h"
-#include "transition/BlitSurfaceImage.h"
+#include "transition/OffscreenDisplay.h"
 #include "transition/RunTransition.h"
 #include "transition/TransitionRandom.h"
 
@@ -45,12 +46,11 @@ struct SurfaceCell {
   Surface cell;
 };
 
-// The same as X8R8G8B8 blit surfaces (back end 2).
+// The same as X8R8G8B8 surface images (back end 2).
 struct BlitCell {
-  platform::SoftSurface sample;
-  platform::SoftSurface cell;
-  std::unique_ptr<BlitSurfaceImage> sampleImage;
-  std::unique_ptr<BlitSurfaceImage> cellImage;
+  OffscreenDisplay display;
+  std::unique_ptr<SurfaceImage> sample;
+  std::unique_ptr<SurfaceImage> cell;
 };
 
 void PaintSurface(Surface& surface, bool sample, bool withAlpha) {
@@ -98,15 +98,13 @@ int RenderSheet(const SheetRequest& request, Surface* sheet) {
   sheet->FillColor(kSheetBackground, nullptr, nullptr);
 
   SurfaceCell surfaces;
-  BlitCell blits;
+  std::optional<BlitCell> blits;
   if (request.backend == 2) {
-    if (blits.sample.Create(request.width, request.height, platform::SurfaceFormat::X8R8G8B8) != 0 ||
-        blits.cell.Create(cellWidth, cellHeight, platform::SurfaceFormat::X8R8G8B8) != 0 ||
-        !PaintBlit(blits.sample, true))
-      return 2;
-    blits.sampleImage = std::make_unique<BlitSurfaceImage>(&blits.sample);
-    blits.cellImage = std::make_unique<BlitSurfaceImage>(&blits.cell);
-    blits.sampleImage->SetColorKeyRgb(0xFF, 0x00, 0xFF);
+    blits.emplace();
+    blits->sample = blits->display.MakeImage(request.width, request.height, platform::SurfaceFormat::X8R8G8B8);
+    blits->cell = blits->display.MakeImage(cellWidth, cellHeight, platform::SurfaceFormat::X8R8G8B8);
+    if (!blits->sample || !blits->cell || !PaintBlit(*blits->sample->GetDisplaySurface(), true)) return 2;
+    blits->sample->SetColorKeyRgb(0xFF, 0x00, 0xFF);
   } else {
     if (surfaces.sample.Create(request.width, request.height, 32, 0) != 0 ||
         surfaces.cell.Create(cellWidth, cellHeight, 32, 0) != 0)
@@ -122,10 +120,11 @@ int RenderSheet(const SheetRequest& request, Surface* sheet) {
       const uint32_t mode = request.modes[size_t(row)];
       const int32_t progress = request.progress[size_t(column)];
       if (request.backend == 2) {
-        if (!PaintBlit(blits.cell, false)) return 2;
-        RunTransition(mode, blits.cellImage.get(), blits.sampleImage.get(), progress, request.margin,
-                      request.margin, 0, nullptr);
-        if (!PlaceBlitCell(blits.cell, sheet, left, top)) return 2;
+        platform::SoftSurface& cell = *blits->cell->GetDisplaySurface();
+        if (!PaintBlit(cell, false)) return 2;
+        RunTransition(mode, blits->cell.get(), blits->sample.get(), progress, request.margin, request.margin, 0,
+                      nullptr);
+        if (!PlaceBlitCell(cell, sheet, left, top)) return 2;
       } else {
         PaintSurface(surfaces.cell, false, false);
         RunTransition(mode, &surfaces.cell, &surfaces.sample, progress, request.margin, request.margin,
