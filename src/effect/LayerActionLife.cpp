@@ -26,7 +26,7 @@ int CreateLayerAction(DcpManager& registry, TimedTask** slot, std::string_view n
   }
   if (lowPriorityOff) action->DropLowPriorityRequest();
   if (action->SetupV(timerList, target, cells) != 0) {
-    action->Release();
+    object->Release();
     return kActionSetupFailed;
   }
   DetachFromSlot(slot);
