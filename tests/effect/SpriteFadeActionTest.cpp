@@ -9,6 +9,7 @@
 #include "base/TimerList.h"
 #include "effect/RecordingDrawable.h"
 #include "platform/Clock.h"
+#include "scene/ImageSprite.h"
 
 namespace orrivel {
 namespace {
@@ -164,6 +165,26 @@ TEST_F(SpriteFade, ControlStartsFadesAndCompletesQueryFollowsTheRun) {
   EXPECT_TRUE(b.IsVisible());
   EXPECT_EQ(b.GetOpacity(), 255);
   EXPECT_EQ(fade->Query({}), 0);
+}
+
+TEST_F(SpriteFade, ImageSpriteIsFadedAndMarkedForRepaint) {
+  SpriteFadeAction* fade = MakeFade(1);
+  ImageSprite sprite;
+  sprite.SetVisible(0);
+  sprite.SetChanged(0);
+  fade->SetTarget(0, &sprite, true, 255, 0, true, 40, 30, 0);
+  EXPECT_EQ(sprite.GetOpacity(), 0);
+  StepAt(kStart);
+  EXPECT_TRUE(sprite.IsVisible());
+  EXPECT_TRUE(sprite.IsChanged());
+  sprite.SetChanged(0);
+  StepAt(kStart + 100);
+  EXPECT_EQ(sprite.GetOpacity(), 100);
+  EXPECT_TRUE(sprite.IsChanged());
+  StepAt(kStart + 255);
+  EXPECT_EQ(sprite.GetOpacity(), 255);
+  EXPECT_EQ(sprite.GetX(), 40);
+  EXPECT_EQ(sprite.GetY(), 30);
 }
 
 TEST_F(SpriteFade, CompleteBeforeTheFirstStepLeavesAFadeInHidden) {
