@@ -82,6 +82,7 @@ constexpr uint32_t WM_APP_SHOW_FULLSCREEN_MENU = 0x9003;
 constexpr uint32_t WM_APP_HIDE_FULLSCREEN_MENU = 0x9004;
 constexpr uint32_t WM_APP_JOB_FINISHED = 0x9005;
 constexpr uint32_t WM_APP_IME_ENABLE = 0x9007;           // wParam: on (non-zero) or off
+constexpr uint32_t WM_APP_IME_OPEN = 0x9008;             // wParam: open (non-zero) or close the IME
 
 // WM_ACTIVATE low word.
 constexpr uint32_t WA_INACTIVE = 0;

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "platform/Clock.h"
+#include "platform/TextCodec.h"
 #include "platform/ThreadId.h"
 
 namespace orrivel::platform {
@@ -134,6 +135,25 @@ void WindowSystem::DestroyRecord(WindowId window) {
 bool WindowSystem::IsWindow(WindowId window) const {
   std::lock_guard lock(mutex_);
   return Find(window) != nullptr;
+}
+
+WindowClient* WindowSystem::GetWindowClient(WindowId window) const {
+  std::lock_guard lock(mutex_);
+  const WindowRecord* record = Find(window);
+  return record ? record->client : nullptr;
+}
+
+WindowClient* WindowSystem::SetWindowClient(WindowId window, WindowClient* client) {
+  std::lock_guard lock(mutex_);
+  WindowRecord* record = Find(window);
+  if (!record) return nullptr;
+  WindowClient* previous = record->client;
+  record->client = client;
+  return previous;
+}
+
+void WindowSystem::PostTextInput(WindowId window, std::string_view utf8) {
+  for (unsigned char byte : Utf8ToCp932Lossy(utf8)) PostMessage(window, WM_CHAR, byte, 1);
 }
 
 bool WindowSystem::ShowWindow(WindowId window, int32_t command) {

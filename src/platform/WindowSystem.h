@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Display.h"
@@ -69,6 +70,11 @@ class WindowSystem {
   // Children first, then WM_DESTROY and WM_NCDESTROY to the window itself.
   bool DestroyWindow(WindowId window);
   bool IsWindow(WindowId window) const;
+  // The procedure of a window, and its replacement: a filter that sees a
+  // window's messages first and hands them on to the procedure it replaced.
+  // Both answer null for an unknown window (which is left as it is).
+  WindowClient* GetWindowClient(WindowId window) const;
+  WindowClient* SetWindowClient(WindowId window, WindowClient* client);
   bool ShowWindow(WindowId window, int32_t command);
   bool IsVisible(WindowId window) const;
   bool IsMinimized(WindowId window) const;
@@ -149,6 +155,9 @@ class WindowSystem {
   // Text input (the IME's role): when on, typed text arrives as WM_CHAR.
   virtual void SetTextInputEnabled(WindowId window, bool enabled);
   bool IsTextInputEnabled(WindowId window) const;
+  // Text the input method committed (UTF-8): posted as one WM_CHAR per CP932
+  // byte, lead and trail bytes in order. Characters CP932 lacks become '?'.
+  void PostTextInput(WindowId window, std::string_view utf8);
   // Where the input method puts its candidate list (client coordinates); the
   // list keeps clear of the rectangle.
   void SetTextInputSpot(WindowId window, const Rect& spot);

@@ -31,7 +31,7 @@ class DibImage : public ClippedImage {
   int SetColorKeyRgb(uint8_t red, uint8_t green, uint8_t blue) override;
   int SetColorKeyAt(int32_t x, int32_t y) override;
   int ClearColorKey() override;
-  int Restore() override { return 0; }  // memory is never lost
+  int Restore(uint8_t) override { return 0; }  // memory is never lost
 
   // 0 done; 1 no pixels or a size below 1; 2 no memory.
   virtual int Resize(int32_t width, int32_t height);

@@ -7,6 +7,11 @@
 
 namespace orrivel {
 
+namespace platform {
+class SoftSurface;
+}
+class Surface;
+
 // A colour key of all ones means "no key".
 inline constexpr uint32_t kNoColorKey = 0xFFFFFFFFu;
 
@@ -14,10 +19,16 @@ inline constexpr uint32_t kNoColorKey = 0xFFFFFFFFu;
 enum ImageKind : uint8_t {
   kImageKindSurfaceImage = 0,
   kImageKindDdSurface = 1,
+  kImageKindMediaImage = 2,
+  kImageKindTextImage = 3,
   kImageKindDib = 4,  // DibImage and Surface
   kImageKindPixelBuffer = 5,
   kImageKindLockedFrameSource = 6,
   kImageKindFirstOther = 7,
+  kImageKindDecodedCanvasA = 7,
+  kImageKindDecodedCanvasB = 8,
+  kImageKindLoadedCanvas = 9,   // canvas draw object loaded for a source
+  kImageKindCreatedCanvas = 10, // canvas draw object created of a size
 };
 
 class Image {
@@ -40,8 +51,9 @@ class Image {
   virtual int SetColorKeyAt(int32_t x, int32_t y) = 0;
   virtual uint32_t GetColorKey() const { return colorKey_; }
   virtual int ClearColorKey() = 0;
-  // Re-creates lost pixels; 0 on success.
-  virtual int Restore() = 0;
+  // Re-creates lost pixels; 0 on success. With checkLost set, an image
+  // whose pixels were not lost changes nothing.
+  virtual int Restore(uint8_t checkLost) = 0;
   // Null resets to the bounds; an empty rectangle is refused (false).
   virtual bool SetClipRect(const Rect* rect) = 0;
   virtual Rect* GetClipRect(Rect* out) const;
@@ -54,6 +66,11 @@ class Image {
   virtual int32_t SetUserValue2(int32_t value) { return userValue2_ = value; }
   virtual int32_t SetGroupId(int32_t id) { return groupId_ = id; }
   virtual int32_t GetGroupId() const { return groupId_; }
+  // The display surface that holds the pixels of the display-surface kinds
+  // (0 to 3); null for every other kind and while there is none.
+  virtual platform::SoftSurface* GetDisplaySurface() { return nullptr; }
+  // The composed surface of the canvas kinds (7 to 10); null otherwise.
+  virtual Surface* GetHeldSurface() { return nullptr; }
 
  protected:
   Image() = default;

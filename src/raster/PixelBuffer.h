@@ -24,7 +24,7 @@ class PixelBuffer : public ClippedImage {
   int SetColorKeyRgb(uint8_t red, uint8_t green, uint8_t blue) override;
   int SetColorKeyAt(int32_t x, int32_t y) override;
   int ClearColorKey() override;
-  int Restore() override { return 0; }
+  int Restore(uint8_t) override { return 0; }
 
   // Keeps the block when the new size fits in it (old bytes stay where they
   // are); otherwise allocates anew and loses pixels and key.

@@ -440,18 +440,6 @@ bool AdjustLevels(Surface* s, int32_t scale, int32_t offset, const Rect* rect) {
 
 // --- another image ----------------------------------------------------------------------------
 
-int BltToDC(Surface* s, Surface* source, int32_t x, int32_t y, const Rect* sourceRect) {
-  if (!HasPixels(s) || !HasPixels(source)) return kNoPixels;
-  return s->Copy(source, x, y, sourceRect, false);
-}
-
-int StretchToDC(Surface* s, Surface* source, const Size* size, int32_t x, int32_t y,
-                const Rect* sourceRect) {
-  if (!HasPixels(s) || !HasPixels(source)) return kNoPixels;
-  const Size own{s->GetWidth(), s->GetHeight()};
-  return s->StretchCopy(source, size != nullptr ? size : &own, x, y, sourceRect, false);
-}
-
 int FillColorMasked(Surface* s, uint8_t mode, Surface* mask, uint8_t level, uint8_t red,
                     uint8_t green, uint8_t blue, int32_t x, int32_t y, const Rect* maskRect) {
   if (!HasPixels(s) || !HasPixels(mask)) return kNoPixels;

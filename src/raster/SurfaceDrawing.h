@@ -20,6 +20,7 @@
 
 namespace orrivel {
 
+class Image;
 class Surface;
 
 // --- one image -------------------------------------------------------------------
@@ -66,11 +67,14 @@ bool AdjustLevels(Surface* surface, int32_t scale, int32_t offset, const Rect* r
 // Sources are 32-bit surfaces placed with their rectangle's top-left at
 // (x, y); a null source rectangle means the source's clip rectangle.
 //
-// Copies a source of any depth Surface::Copy takes (a missing image or
-// pixels: 1).
-int BltToDC(Surface* surface, Surface* source, int32_t x, int32_t y, const Rect* sourceRect);
+// Copies from an image of any kind (ImageTransfer.cpp): memory images
+// (kind 4) through Surface::Copy, the canvas kinds (7 to 10) from the
+// surface they compose, and the display-surface kinds (0 to 3) through
+// their surface's device context (failure: 2). 1 for a missing image,
+// missing pixels or another kind.
+int BltToDC(Surface* surface, Image* source, int32_t x, int32_t y, const Rect* sourceRect);
 // Stretched copy; a null size means the surface's own size.
-int StretchToDC(Surface* surface, Surface* source, const Size* size, int32_t x, int32_t y,
+int StretchToDC(Surface* surface, Image* source, const Size* size, int32_t x, int32_t y,
                 const Rect* sourceRect);
 // A colour through an 8-bit mask: mode 0 blend by ProductTable[level][mask],
 // 1 add, 2 subtract (other modes: 3).

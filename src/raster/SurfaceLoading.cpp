@@ -8,12 +8,10 @@
 #include <vector>
 
 #include "raster/Surface.h"
-#include "resource/ArchiveManager.h"
 #include "resource/DecodedPicture.h"
 #include "resource/ElgDecoder.h"
 #include "resource/FileObject.h"
 #include "resource/ImageLoaderManager.h"
-#include "resource/Paths.h"
 
 namespace orrivel {
 
@@ -22,27 +20,6 @@ namespace {
 ImageLoaderManager* g_loaderManager = nullptr;
 
 constexpr size_t kPaletteBytes = 1024;
-
-// The cache key of a picture name: its resolved path, as the manager keys
-// the pictures it caches. False when the name does not resolve.
-bool CacheNameOf(const char* name, std::string* key) {
-  ArchiveManager* archives = GetArchiveManager();
-  if (archives == nullptr) return false;
-  std::string full;
-  const int found = archives->FindFileOrMember(&full, name, nullptr);
-  if (found > 0) return false;
-  if (found < 0 && MakeFullPath(full, name) == 0) full.assign(name);
-  *key = full;
-  return true;
-}
-
-// Holds one holder of a picture and gives it back.
-struct PictureHolder {
-  DecodedPicture* picture = nullptr;
-  ~PictureHolder() {
-    if (picture) DecodedPicture::Release(picture);
-  }
-};
 
 // The context of a direct ELG decode into the surface's own rows.
 struct DirectTarget {
@@ -139,7 +116,7 @@ int Surface::LoadImageAs(const char* name, const uint8_t* data, uint64_t size, u
   } else {
     if (manager->Cache().Enabled()) {
       std::string key;
-      if (!CacheNameOf(name, &key)) return 4;
+      if (!ImageLoaderManager::ResolveCacheName(name, &key)) return 4;
       PictureHolder cached{manager->FindCachedImage(key)};
       if (cached.picture != nullptr) return FillFromCached(*cached.picture, flags, indexed);
     }
@@ -188,7 +165,7 @@ int Surface::LoadByName(const char* name, const uint8_t* data, uint64_t size, in
   if (name != nullptr) {
     if (manager->Cache().Enabled()) {
       std::string key;
-      if (!CacheNameOf(name, &key)) return 2;
+      if (!ImageLoaderManager::ResolveCacheName(name, &key)) return 2;
       PictureHolder cached{manager->FindCachedImage(key)};
       if (cached.picture != nullptr) return DrawPicture(*cached.picture, x, y, keepPalette);
     }
@@ -210,7 +187,7 @@ int Surface::LoadByName(const char* name, const uint8_t* data, uint64_t size, in
   if (decoded.picture == nullptr) return 3;
   if (name != nullptr) {
     std::string key;
-    if (CacheNameOf(name, &key)) manager->CacheImage(decoded.picture, key);
+    if (ImageLoaderManager::ResolveCacheName(name, &key)) manager->CacheImage(decoded.picture, key);
   }
   return DrawPicture(*decoded.picture, x, y, keepPalette);
 }

@@ -58,6 +58,18 @@ class DecodedPicture {
   PictureBlock extraData_;
 };
 
+// Holds one holder of a picture and gives it back when it goes.
+struct PictureHolder {
+  DecodedPicture* picture = nullptr;
+  PictureHolder() = default;
+  explicit PictureHolder(DecodedPicture* held) : picture(held) {}
+  PictureHolder(const PictureHolder&) = delete;
+  PictureHolder& operator=(const PictureHolder&) = delete;
+  ~PictureHolder() {
+    if (picture) DecodedPicture::Release(picture);
+  }
+};
+
 // A picture's pixels as the bitmap converters read them. The header and the
 // colour table are copies held here (a plug-in's block need not be aligned
 // for words), so the record must outlive the conversion and must not move.

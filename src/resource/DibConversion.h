@@ -26,10 +26,7 @@ struct DibSource {
   uint64_t bitsSize = 0;
 };
 
-struct Point {
-  int32_t x = 0;
-  int32_t y = 0;
-};
+using platform::Point;
 
 // Bitmap converters: copy the destination rectangle's size from the source
 // origin (top-down terms). False (nothing written) for a depth other than 1,

@@ -40,6 +40,12 @@ bool ElgDecoder::IsSupported(const std::uint8_t* data, std::uint64_t size, const
   return data && size >= 4 && HasMagic(data, size);
 }
 
+bool ElgDecoder::StreamsCanHold(const std::uint8_t* data, std::uint64_t size, const Header& header) {
+  if (data == nullptr || header.streamsOffset > size) return false;
+  return StreamCanHold(std::uint64_t(header.width) * header.height, data + header.streamsOffset,
+                       data + size);
+}
+
 std::int32_t ElgDecoder::ParseHeader(const std::uint8_t* data, std::uint64_t size,
                                      Header* h) {
   if (!HasMagic(data, size)) return kGllNotThisFormat;

@@ -38,6 +38,10 @@ class ElgDecoder : public PictureDecoder {
   // Reads the header after the magic: 0 or an EGllErrorCode (1 not ELG,
   // 3 truncated header, chunk list or an unsupported depth).
   static std::int32_t ParseHeader(const std::uint8_t* data, std::uint64_t size, Header* header);
+  // False when the bytes after the header are too few to describe the
+  // picture the header claims: a caller that allocates for the picture
+  // before decoding it asks this first.
+  static bool StreamsCanHold(const std::uint8_t* data, std::uint64_t size, const Header& header);
 
  private:
   // Parses the header, keeps its chunks as extra data and its offset.

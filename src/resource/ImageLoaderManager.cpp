@@ -346,6 +346,17 @@ std::int32_t ImageLoaderManager::CacheImage(DecodedPicture* picture, std::string
   return cache_.Add(CacheKey(name), picture);
 }
 
+bool ImageLoaderManager::ResolveCacheName(const char* name, std::string* fullName) {
+  ArchiveManager* archives = GetArchiveManager();
+  if (archives == nullptr || name == nullptr) return false;
+  std::string full;
+  const int found = archives->FindFileOrMember(&full, name, nullptr);
+  if (found > 0) return false;
+  if (found < 0 && MakeFullPath(full, name) == 0) full.assign(name);
+  *fullName = full;
+  return true;
+}
+
 DecodedPicture* ImageLoaderManager::FindCachedImage(std::string_view name) {
   if (!cache_.Enabled()) return nullptr;
   DecodedPicture* picture = cache_.Lookup(CacheKey(name));

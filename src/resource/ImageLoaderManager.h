@@ -113,6 +113,10 @@ class ImageLoaderManager {
   // The cache key of a name: lower-cased ASCII letters of single-byte
   // characters.
   static std::string CacheKey(std::string_view name);
+  // The name a picture is cached under: its full path as the archive
+  // manager resolves it (a file on disk or an archive member). False when
+  // there is no archive manager or the name does not resolve.
+  static bool ResolveCacheName(const char* name, std::string* fullName);
 
  private:
   std::int32_t ConvertPath(PictureDecoder* decoder, const std::uint8_t* data, std::uint64_t size,

@@ -1,6 +1,7 @@
 #include "text/Font.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "base/MathTables.h"
@@ -10,6 +11,17 @@ namespace orrivel {
 
 Font::Font() = default;
 Font::~Font() = default;
+
+std::unique_ptr<platform::FontFace> Font::OpenFace(int32_t weight) const {
+  platform::FontRequest request;
+  request.height = logFont_.height;
+  request.width = logFont_.width;
+  request.escapement = logFont_.escapement;
+  request.weight = weight;
+  request.italic = logFont_.italic != 0;
+  request.face = logFont_.faceName;
+  return platform::FontFace::Open(request);
+}
 
 void Font::CopyFaceName(const char* face) {
   std::memset(logFont_.faceName, 0, sizeof logFont_.faceName);
@@ -32,6 +44,33 @@ void Font::SetBackground(uint8_t mode, uint8_t red, uint8_t green, uint8_t blue)
   backgroundRed = red;
   backgroundGreen = green;
   backgroundBlue = blue;
+}
+
+void Font::AddEffectToMeasure(int32_t outlineWidth, int32_t* width, int32_t* height, int32_t* left,
+                              int32_t* top) const {
+  if (effectMode == kEffectShadow) {
+    *width += std::abs(shadowX);
+    *height += std::abs(shadowY);
+    if (shadowX < 0) *left = shadowX;
+    if (shadowY < 0) *top = shadowY;
+  } else if (effectMode == kEffectOutline) {
+    *width += 2 * outlineWidth;
+    *height += 2 * outlineWidth;
+    *left = *top = -outlineWidth;
+  }
+}
+
+Point Font::LineStep() const {
+  const int32_t step = PixelHeight() + lineSpacing;
+  return TurnOffset(0, step);
+}
+
+Point Font::TurnOffset(int32_t dx, int32_t dy) const {
+  const MathTables* tables = GetMathTables();
+  if (!tables || logFont_.escapement == 0) return {dx, dy};
+  const int32_t k = EscapementIndex(logFont_.escapement);
+  const int64_t c = tables->Cos(k), s = tables->Sin(k);
+  return {int32_t((c * dx + s * dy) >> 16), int32_t((c * dy - s * dx) >> 16)};
 }
 
 Rect* Font::GetRotatedBounds(Rect* out, int32_t x, int32_t y, int32_t width, int32_t height) const {

@@ -74,6 +74,13 @@ class Font {
   // turned text covers. Unturned without the cosine table or at angle 0.
   Rect* GetRotatedBounds(Rect* out, int32_t x, int32_t y, int32_t width, int32_t height) const;
 
+  // Turned steps shared by measuring and drawing, all in the glyphs' sense.
+  // One line down: abs(height) + line spacing.
+  Point LineStep() const;
+  // An offset given for upright text, turned (the shadow offset is drawn
+  // turned, so a shadow stays inside the turned measure at every angle).
+  Point TurnOffset(int32_t dx, int32_t dy) const;
+
   const LogFont& Logical() const { return logFont_; }
   int32_t PixelHeight() const { return logFont_.height < 0 ? -logFont_.height : logFont_.height; }
   bool HasFont() const { return face_ != nullptr; }
@@ -95,6 +102,12 @@ class Font {
   Font(const Font&) = delete;
   Font& operator=(const Font&) = delete;
 
+  // Grows a measured box by the effect: a shadow by its offset (offsets
+  // take its negative parts), an outline of the given width on every side.
+  void AddEffectToMeasure(int32_t outlineWidth, int32_t* width, int32_t* height, int32_t* left,
+                          int32_t* top) const;
+  // The platform face of the record at a weight (null when none can be made).
+  std::unique_ptr<platform::FontFace> OpenFace(int32_t weight) const;
   // Stores a face name (truncated to the record's 31 bytes); null empties it.
   void CopyFaceName(const char* face);
 

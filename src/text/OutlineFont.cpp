@@ -9,20 +9,6 @@
 #include "text/GlyphFilters.h"
 
 namespace orrivel {
-namespace {
-
-platform::FontRequest RequestOf(const LogFont& font, int32_t weight) {
-  platform::FontRequest request;
-  request.height = font.height;
-  request.width = font.width;
-  request.escapement = font.escapement;
-  request.weight = weight;
-  request.italic = font.italic != 0;
-  request.face = font.faceName;
-  return request;
-}
-
-}  // namespace
 
 OutlineFont::OutlineFont() : cache_(GlyphCacheCapacityWord() & 0xFFFF) { RampBufferInit(&gradient_); }
 
@@ -43,7 +29,7 @@ void OutlineFont::ReleaseGdiObjects() {
 
 int OutlineFont::CreateGdiFont() {
   if (logFont_.weight == 700) {
-    companion_ = platform::FontFace::Open(RequestOf(logFont_, 400));
+    companion_ = OpenFace(400);
     if (!companion_) {
       ReleaseGdiObjects();
       return kFontCompanionFailed;
@@ -51,7 +37,7 @@ int OutlineFont::CreateGdiFont() {
   } else {
     companion_.reset();
   }
-  face_ = platform::FontFace::Open(RequestOf(logFont_, logFont_.weight));
+  face_ = OpenFace(logFont_.weight);
   if (!face_) {
     ReleaseGdiObjects();
     return kFontMainFailed;
@@ -117,6 +103,7 @@ int OutlineFont::SetAngle(int32_t tenths) {
   FlushCache();
   logFont_.orientation = tenths;
   logFont_.escapement = tenths;
+  if (pictures_) pictures_->SetAngle(tenths);
   return CreateGdiFont();
 }
 
@@ -151,19 +138,30 @@ void OutlineFont::SetEdge(int32_t strength, int32_t width) {
   edgeStrength_ = strength;
   edgeWidth_ = width;
   edgeWeight_ = EdgeWeight(width);
+  if (pictures_) pictures_->SetEdge(edgeStrength_, edgeWidth_, edgeWeight_);
 }
 
-Point OutlineFont::LineStep() const {
-  const int32_t step = PixelHeight() + lineSpacing;
-  return TurnOffset(0, step);
+PictureGlyphSet& OutlineFont::PictureSet() {
+  if (!pictures_) {
+    pictures_ = std::make_unique<PictureGlyphSet>();
+    pictures_->SetAngle(logFont_.orientation);
+    pictures_->SetEdge(edgeStrength_, edgeWidth_, edgeWeight_);
+  }
+  return *pictures_;
 }
 
-Point OutlineFont::TurnOffset(int32_t dx, int32_t dy) const {
-  const MathTables* tables = GetMathTables();
-  if (!tables || logFont_.escapement == 0) return {dx, dy};
-  const int32_t k = EscapementIndex(logFont_.escapement);
-  const int64_t c = tables->Cos(k), s = tables->Sin(k);
-  return {int32_t((c * dx + s * dy) >> 16), int32_t((c * dy - s * dx) >> 16)};
+int OutlineFont::LoadPictureGlyphs(const char* name, int32_t count, int32_t cellWidth, int32_t cellHeight,
+                                   int32_t which) {
+  return PictureSet().Load(name, count, cellWidth, cellHeight, which);
+}
+
+int OutlineFont::LoadPictureGlyphs(Surface& strip, int32_t count, int32_t cellWidth, int32_t cellHeight,
+                                   int32_t which) {
+  return PictureSet().Cut(strip, count, cellWidth, cellHeight, which);
+}
+
+Glyph* OutlineFont::PictureGlyph(uint32_t number, bool edge) {
+  return pictures_ ? pictures_->GetGlyph(number, antialias, edge) : nullptr;
 }
 
 int OutlineFont::GradientDirection() const {

@@ -9,8 +9,12 @@
 #include "raster/RampBuffer.h"
 #include "text/Font.h"
 #include "text/GlyphCache.h"
+#include "text/PictureGlyphSet.h"
 
 namespace orrivel {
+
+struct PaintTarget;
+class Surface;
 
 // Results of CreateGdiFont.
 inline constexpr int kFontCompanionFailed = 1;
@@ -38,12 +42,30 @@ class OutlineFont : public Font {
   void SetAntialias(uint8_t level) override;
   int MeasureText(const char* text, Size* size, int32_t* left, int32_t* top, bool withEffect,
                   int32_t* characters) override;
-  // Draws onto a 32-bit image in the text colour or the gradient, with
-  // shadow or outline; 1 when the font was never made or the image is not a
-  // 32-bit image with pixels. Bounds get the drawn area cut to the image,
-  // end the pen after the last character.
+  // Draws onto an 8- or 32-bit image in the text colour (an 8-bit image
+  // takes the red byte as its value) or, on 32 bits, the gradient, with
+  // shadow or outline. At antialias level 0 pixels of coverage 128 and more
+  // are set, other levels blend. 1 when the font was never made or the
+  // image has no 8- or 32-bit pixels. Bounds get the drawn area cut to the
+  // image, end the pen after the last character.
   int DrawText(Image* image, int32_t x, int32_t y, const char* text, Rect* bounds, Point* end) override;
+  // The text as an alpha mask on a 32-bit image: the colour channels under
+  // the text take the text colour (the gradient), its shadow or outline the
+  // effect colour, and each glyph's coverage (with its shadow or outline)
+  // is united into the alpha already there, so overlapping glyphs never
+  // erase each other. 1 when the font was never made or the image is not
+  // 32-bit.
   int DrawTextClipped(Image* image, int32_t x, int32_t y, const char* text, Rect* bounds, Point* end) override;
+  // The main road of game text onto 32-bit images: like DrawText, but level
+  // 0 sets every pixel a glyph covers at all.
+  int DrawTextToSurface(Image* image, int32_t x, int32_t y, const char* text, Rect* bounds, Point* end);
+
+  // Makes the picture-glyph set on first use (at the font's angle and edge
+  // settings) and loads the strip into it; the set's result.
+  int LoadPictureGlyphs(const char* name, int32_t count, int32_t cellWidth, int32_t cellHeight, int32_t which);
+  // The same from a strip already in memory.
+  int LoadPictureGlyphs(Surface& strip, int32_t count, int32_t cellWidth, int32_t cellHeight, int32_t which);
+  PictureGlyphSet* PictureGlyphs() const { return pictures_.get(); }
 
   // 0, or the ramp's error with the gradient switched off.
   int SetGradient(int32_t enable, uint32_t top, uint32_t bottom, int32_t rebuild);
@@ -52,18 +74,15 @@ class OutlineFont : public Font {
   // One character as a glyph: code is a byte or lead x 256 + trail. With the
   // cache on the cache owns the result; with capacity 0 the caller lets go
   // of it with ReleaseUncachedGlyph. Null when the platform cannot make the
-  // glyph (the character is skipped without advancing) or for a picture
-  // number while no picture set is attached.
+  // glyph (the character is skipped without advancing). A picture number
+  // comes from the attached set, which keeps it (null without a set).
   Glyph* RenderGlyph(uint16_t code, int32_t height, bool edge, bool bold, bool italic, bool picture);
   // Releases a glyph RenderGlyph returned when the cache is off.
   void ReleaseUncachedGlyph(Glyph* glyph);
 
-  // Turned steps shared by measuring and drawing, all in the glyphs' sense.
-  // One line down: abs(height) + line spacing.
-  Point LineStep() const;
-  // An offset given for upright text, turned (the shadow offset is drawn
-  // turned, so a shadow stays inside the turned measure at every angle).
-  Point TurnOffset(int32_t dx, int32_t dy) const;
+  // Picture `number` of the attached set (null without one or past its count).
+  Glyph* PictureGlyph(uint32_t number, bool edge);
+
   // Gradient direction: 0 rows (angle 0), 1 columns (angle 2700), -1 none.
   int GradientDirection() const;
   // The ramp entry for a pixel at (dx, dy) from the pen: its distance from
@@ -88,14 +107,24 @@ class OutlineFont : public Font {
 
  private:
   void FlushCache();
+  // The picture set, made on first use at the font's angle and edge.
+  PictureGlyphSet& PictureSet();
   int32_t CharacterAdvance(uint16_t code, bool bold) const;
   Glyph* RasteriseGlyph(uint16_t code, int32_t height, bool edge, bool bold);
-  // Blends a glyph at the pen through the gradient ramp, the entry of each
-  // pixel by GradientEntry; grows bounds by the pixels drawn.
-  void BlendGradientGlyph(uint8_t* bits, int32_t width, int32_t height, int32_t pitch, const Glyph& glyph,
-                          Point pen, Rect* bounds) const;
+  enum class TextPass : uint8_t { kSurface, kImage, kAlphaMask };
+  // The one walk every drawing operation takes.
+  int DrawWalk(const PaintTarget& target, int32_t x, int32_t y, const char* text, TextPass pass, Rect* bounds,
+               Point* end);
+  // Paints a glyph at the pen through the gradient ramp, the entry of each
+  // pixel by GradientEntry: blended by its coverage, set where the coverage
+  // is 128 and more (threshold), or set wherever it covers at all (solid).
+  // Grows bounds by the pixels drawn.
+  enum class RampPaint : uint8_t { kBlend, kThreshold, kSolid };
+  void PaintGradientGlyph(const PaintTarget& target, const Glyph& glyph, Point pen, RampPaint paint,
+                          Rect* bounds) const;
 
   GlyphCache cache_;
+  std::unique_ptr<PictureGlyphSet> pictures_;
   uint32_t gradientTop_ = 0xFFFFFF;
   uint32_t gradientBottom_ = 0;
   RampBuffer gradient_;

@@ -38,8 +38,7 @@ int32_t OutlineFont::CharacterAdvance(uint16_t code, bool bold) const {
 }
 
 Glyph* OutlineFont::RenderGlyph(uint16_t code, int32_t height, bool edge, bool bold, bool italic, bool picture) {
-  // No picture set is attached to this font: picture numbers draw nothing.
-  if (picture) return nullptr;
+  if (picture) return PictureGlyph(code, edge);
   if (!face_) return nullptr;
   const uint32_t pixels = uint32_t(std::abs(height));
   const uint32_t key = MakeGlyphKey(code, pixels, edge, bold, italic);

@@ -1,6 +1,5 @@
 // Measuring text with the outline font.
 #include <algorithm>
-#include <cstdlib>
 
 #include "text/OutlineFont.h"
 #include "text/TextWalker.h"
@@ -23,24 +22,16 @@ int OutlineFont::MeasureText(const char* text, Size* size, int32_t* left, int32_
       ++lines;
       continue;
     }
-    // Picture glyphs measure as nothing while no picture set is attached.
+    // A picture glyph measures its cell width (nothing while no set is attached).
     if (unit.kind == TextUnit::kCharacter) line += CharacterAdvance(uint16_t(unit.code), bold);
+    else if (pictures_) line += pictures_->CellWidth();
     ++count;
   }
   width = std::max(width, line);
   height += pixels;
   if (logFont_.italic) width += pixels / 3;
   int32_t offsetX = 0, offsetY = 0;
-  if (withEffect && effectMode == kEffectShadow) {
-    width += std::abs(shadowX);
-    height += std::abs(shadowY);
-    if (shadowX < 0) offsetX = shadowX;
-    if (shadowY < 0) offsetY = shadowY;
-  } else if (withEffect && effectMode == kEffectOutline) {
-    width += 2 * edgeWidth_;
-    height += 2 * edgeWidth_;
-    offsetX = offsetY = -edgeWidth_;
-  }
+  if (withEffect) AddEffectToMeasure(edgeWidth_, &width, &height, &offsetX, &offsetY);
   if (size) *size = Size{width, height};
   if (left) *left = offsetX;
   if (top) *top = offsetY;

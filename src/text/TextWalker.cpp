@@ -4,7 +4,7 @@
 
 namespace orrivel {
 
-bool NextTextUnit(const char* text, size_t* pos, TextUnit* unit) {
+bool NextTextUnit(const char* text, size_t* pos, TextUnit* unit, AtSign at) {
   if (!text) return false;
   const size_t i = *pos;
   const uint8_t b = uint8_t(text[i]);
@@ -20,7 +20,7 @@ bool NextTextUnit(const char* text, size_t* pos, TextUnit* unit) {
     *pos = i + 1;
     return true;
   }
-  if (b == '@') {
+  if (b == '@' && at == AtSign::kPictures) {
     if (text[i + 1] == '@') {
       *unit = {TextUnit::kCharacter, '@'};
       *pos = i + 2;
@@ -38,6 +38,16 @@ bool NextTextUnit(const char* text, size_t* pos, TextUnit* unit) {
   *unit = {TextUnit::kCharacter, b};
   *pos = i + 1;
   return true;
+}
+
+int32_t CountTextCharacters(const char* text) {
+  int32_t count = 0;
+  size_t pos = 0;
+  TextUnit unit;
+  while (NextTextUnit(text, &pos, &unit)) {
+    if (unit.kind != TextUnit::kLineEnd) ++count;
+  }
+  return count;
 }
 
 }  // namespace orrivel

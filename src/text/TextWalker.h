@@ -17,7 +17,15 @@ struct TextUnit {
 
 inline constexpr int kPictureDigits = 7;
 
+// How "@" reads: picture glyphs for the engine's own fonts; a plain
+// character for device-drawn text, which has no picture glyphs.
+enum class AtSign : uint8_t { kPictures, kPlain };
+
 // Reads the unit at text[*pos] and moves *pos past it; false at the end.
-bool NextTextUnit(const char* text, size_t* pos, TextUnit* unit);
+bool NextTextUnit(const char* text, size_t* pos, TextUnit* unit, AtSign at = AtSign::kPictures);
+
+// The number of characters the walk finds (LF excepted): a two-byte
+// character, "@@" and a picture number each count one; 0 for null text.
+int32_t CountTextCharacters(const char* text);
 
 }  // namespace orrivel

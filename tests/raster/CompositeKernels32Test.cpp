@@ -190,7 +190,7 @@ class PaddedImage : public Image {
   int SetColorKeyRgb(uint8_t, uint8_t, uint8_t) override { return 1; }
   int SetColorKeyAt(int32_t, int32_t) override { return 1; }
   int ClearColorKey() override { return 0; }
-  int Restore() override { return 0; }
+  int Restore(uint8_t) override { return 0; }
   bool SetClipRect(const Rect*) override { return true; }
   bool ClipToClipRect(Rect*) override { return true; }
   std::vector<uint32_t> pixels_;

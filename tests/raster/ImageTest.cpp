@@ -39,7 +39,7 @@ TEST_P(ImageContractTest, KindBoundsAndFreeWords) {
   EXPECT_EQ(image->GetUserValue1(), -7);
   EXPECT_EQ(image->GetUserValue2(), 9);
   EXPECT_EQ(image->GetGroupId(), 3);
-  EXPECT_EQ(image->Restore(), 0);
+  EXPECT_EQ(image->Restore(0), 0);
 }
 
 TEST_P(ImageContractTest, ScanLinesRefuseRowsOutside) {

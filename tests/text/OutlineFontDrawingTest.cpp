@@ -89,7 +89,9 @@ TEST(OutlineDrawingRefusals, OnlyMadeFontsDrawOnto32BitPixels) {
   EXPECT_EQ(font.DrawText(nullptr, 0, 0, "a", nullptr, nullptr), 1);
   DibImage indexed;
   ASSERT_EQ(indexed.Create(8, 8, 8, false), 0);
-  EXPECT_EQ(font.DrawText(&indexed, 0, 0, "a", nullptr, nullptr), 1);
+  EXPECT_EQ(font.DrawTextToSurface(&indexed, 0, 0, "a", nullptr, nullptr), 1);
+  EXPECT_EQ(font.DrawTextClipped(&indexed, 0, 0, "a", nullptr, nullptr), 1);
+  EXPECT_EQ(font.DrawText(&indexed, 0, 0, "a", nullptr, nullptr), 0);
   Rect drawn;
   Point end;
   EXPECT_EQ(font.DrawText(&image, 3, 4, "", &drawn, &end), 0);

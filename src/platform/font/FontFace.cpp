@@ -97,16 +97,21 @@ struct FontFile {
 
 // What fontconfig serves for a family, or nothing when its best match is
 // some other family (fontconfig always answers with something).
-std::optional<FontFile> FindFamily(const std::string& family) {
-  static std::mutex lock;
-  static std::unordered_map<std::string, std::optional<FontFile>> found;
-  // fontconfig keeps its configuration until FcFini, which is called once
-  // at exit so leak checks see everything returned.
+// fontconfig keeps its configuration until FcFini, which is called once
+// at exit so leak checks see everything returned.
+bool FontconfigReady() {
   static const bool initialised = [] {
     const bool ok = FcInit();
     std::atexit([] { FcFini(); });
     return ok;
   }();
+  return initialised;
+}
+
+std::optional<FontFile> FindFamily(const std::string& family) {
+  static std::mutex lock;
+  static std::unordered_map<std::string, std::optional<FontFile>> found;
+  const bool initialised = FontconfigReady();
   std::lock_guard<std::mutex> guard(lock);
   if (auto it = found.find(family); it != found.end()) return it->second;
   if (!initialised) return std::nullopt;
@@ -309,10 +314,23 @@ bool FontFace::GetOutlineMetrics(OutlineMetrics* out) const {
   return true;
 }
 
+int32_t FontFace::Advance(uint16_t code) const {
+  FontFace* self = const_cast<FontFace*>(this);
+  if (!self->SelectScale(1)) return 0;
+  auto [it, fresh] = impl_->advances.try_emplace(code, 0);
+  if (fresh) {
+    impl_->renderedKey = -1;  // measuring may load into the glyph slot
+    const FT_UInt index = FT_Get_Char_Index(impl_->face, Cp932CodeToUnicode(code));
+    FT_Fixed advance = 0;
+    if (FT_Get_Advance(impl_->face, index, FT_LOAD_NO_BITMAP, &advance) == 0) {
+      it->second = int32_t((advance + 0x8000) >> 16) + (impl_->bold ? 1 : 0);
+    }
+  }
+  return it->second;
+}
+
 TextExtent FontFace::MeasureText(std::string_view text) const {
   TextExtent extent{0, metrics_.height};
-  FontFace* self = const_cast<FontFace*>(this);
-  if (!self->SelectScale(1)) return extent;
   for (size_t i = 0; i < text.size();) {
     const uint8_t lead = uint8_t(text[i]);
     uint16_t code = lead;
@@ -322,19 +340,12 @@ TextExtent FontFace::MeasureText(std::string_view text) const {
     } else {
       i += 1;
     }
-    auto [it, fresh] = impl_->advances.try_emplace(code, 0);
-    if (fresh) {
-      impl_->renderedKey = -1;  // measuring may load into the glyph slot
-      const FT_UInt index = FT_Get_Char_Index(impl_->face, Cp932CodeToUnicode(code));
-      FT_Fixed advance = 0;
-      if (FT_Get_Advance(impl_->face, index, FT_LOAD_NO_BITMAP, &advance) == 0) {
-        it->second = int32_t((advance + 0x8000) >> 16) + (impl_->bold ? 1 : 0);
-      }
-    }
-    extent.width += it->second;
+    extent.width += Advance(code);
   }
   return extent;
 }
+
+int32_t FontFace::Escapement() const { return impl_->escapement; }
 
 bool FontFace::RenderToSlot(char32_t character, bool wide, GlyphFormat format, int scale) {
   FT_Face face = impl_->face;
@@ -494,6 +505,76 @@ uint32_t PlainGlyphRenderer::Render(char32_t character) {
   if (FT_Load_Glyph(impl_->face, FT_Get_Char_Index(impl_->face, character), FT_LOAD_NO_BITMAP) != 0) return 0;
   if (FT_Render_Glyph(impl_->face->glyph, FT_RENDER_MODE_NORMAL) != 0) return 0;
   return impl_->face->glyph->bitmap.width * impl_->face->glyph->bitmap.rows;
+}
+
+namespace {
+
+std::mutex gFaceSourceLock;
+std::function<std::vector<FaceRecord>()> gFaceSource;
+
+bool Covers(FcCharSet* set, std::initializer_list<FcChar32> characters) {
+  for (FcChar32 c : characters) {
+    if (!FcCharSetHasChar(set, c)) return false;
+  }
+  return true;
+}
+
+std::vector<FaceRecord> FontconfigFaces() {
+  std::vector<FaceRecord> faces;
+  if (!FontconfigReady()) return faces;
+  FcPattern* pattern = FcPatternCreate();
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_SPACING, FC_FONTFORMAT, FC_CHARSET, nullptr);
+  FcFontSet* set = FcFontList(nullptr, pattern, objects);
+  std::set<std::string> seen;
+  for (int i = 0; set && i < set->nfont; ++i) {
+    FcPattern* font = set->fonts[i];
+    FcChar8* family = nullptr;
+    if (FcPatternGetString(font, FC_FAMILY, 0, &family) != FcResultMatch) continue;
+    const std::optional<std::string> name = Utf8ToCp932(reinterpret_cast<const char*>(family));
+    if (!name || name->empty() || name->size() > 31 || !seen.insert(*name).second) continue;
+    int spacing = FC_PROPORTIONAL;
+    FcPatternGetInteger(font, FC_SPACING, 0, &spacing);
+    FcChar8* format = nullptr;
+    FcPatternGetString(font, FC_FONTFORMAT, 0, &format);
+    const std::string formatName = format ? reinterpret_cast<const char*>(format) : "";
+    FcCharSet* characters = nullptr;
+    FcPatternGetCharSet(font, FC_CHARSET, 0, &characters);
+    FaceRecord record;
+    record.trueType = formatName == "TrueType" || formatName == "CFF";
+    record.pitchAndFamily = spacing == FC_MONO || spacing == FC_CHARCELL ? kFixedPitch : kVariablePitch;
+    record.faceName = *name;
+    if (characters && Covers(characters, {U'A', U'z'})) {
+      record.charSet = kAnsiCharSet;
+      faces.push_back(record);
+    }
+    // JIS X 0208: kana, common kanji and the full-width forms.
+    if (characters && Covers(characters, {0x3042, 0x30A2, 0x4E00, 0x6F22, 0xFF21})) {
+      record.charSet = kShiftJisCharSet;
+      faces.push_back(record);
+      record.faceName = "@" + *name;  // the same face set for vertical text
+      faces.push_back(record);
+    }
+  }
+  if (set) FcFontSetDestroy(set);
+  FcObjectSetDestroy(objects);
+  FcPatternDestroy(pattern);
+  return faces;
+}
+
+}  // namespace
+
+std::vector<FaceRecord> EnumerateFaces() {
+  std::function<std::vector<FaceRecord>()> source;
+  {
+    std::lock_guard<std::mutex> guard(gFaceSourceLock);
+    source = gFaceSource;
+  }
+  return source ? source() : FontconfigFaces();
+}
+
+void SetFaceSource(std::function<std::vector<FaceRecord>()> source) {
+  std::lock_guard<std::mutex> guard(gFaceSourceLock);
+  gFaceSource = std::move(source);
 }
 
 }  // namespace orrivel::platform

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orrivel::platform {
 
@@ -88,6 +89,9 @@ class FontFace {
   // byte at the end counts as a character of its own), the height the
   // metrics' height. Escapement does not turn it.
   TextExtent MeasureText(std::string_view cp932) const;
+  // The advance of one character code in whole pixels, unturned.
+  int32_t Advance(uint16_t code) const;
+  int32_t Escapement() const;
   // Bitmap of one character: code is the byte of a one-byte character or
   // lead x 256 + trail. scale 1 renders at the face's size, 4 and 8 at four
   // or eight times (oversampling; every metric is then in oversampled
@@ -126,6 +130,26 @@ char32_t Cp932CodeToUnicode(uint16_t code);
 // the Japanese system faces map to the IPA fonts, "@" is ignored; empty
 // when fontconfig knows no such face.
 std::string ResolveFaceFamily(std::string_view cp932Face);
+
+// One installed face as the face enumeration reports it: a face is listed
+// once for each character set it covers; faces that cover Shift-JIS also
+// appear with an "@" before the name (the vertical face).
+inline constexpr uint8_t kAnsiCharSet = 0;
+inline constexpr uint8_t kShiftJisCharSet = 128;
+inline constexpr uint8_t kFixedPitch = 1;
+inline constexpr uint8_t kVariablePitch = 2;
+struct FaceRecord {
+  std::string faceName;  // CP932
+  uint8_t charSet = kAnsiCharSet;
+  uint8_t pitchAndFamily = kVariablePitch;
+  bool trueType = true;
+};
+
+// Every installed face, from fontconfig, in its order (names that do not
+// convert to CP932 or do not fit the 31 bytes of a face name are left out).
+std::vector<FaceRecord> EnumerateFaces();
+// Test seam: the faces come from the function instead (null: fontconfig).
+void SetFaceSource(std::function<std::vector<FaceRecord>()> source);
 
 // Test seam: the grey formats fail, as on a font that has none, so the
 // oversampled one-bit path runs.

@@ -368,7 +368,7 @@ void SdlBackend::TranslateEvent(const void* raw) {
     case SDL_TEXTINPUT: {
       WindowId window = WindowFromSdl(event.text.windowID);
       if (!window) return;
-      for (unsigned char byte : Utf8ToCp932Lossy(event.text.text)) PostMessage(window, WM_CHAR, byte, 1);
+      PostTextInput(window, event.text.text);
       return;
     }
     case SDL_TEXTEDITING: {

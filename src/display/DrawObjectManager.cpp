@@ -1,0 +1,133 @@
+#include "display/DrawObjectManager.h"
+
+#include "display/D3DDevice.h"
+#include "display/DdSurface.h"
+#include "display/SurfaceImage.h"
+
+namespace orrivel {
+
+DrawObjectManager::DrawObjectManager(D3DDevice* device) : device_(device) {}
+
+DrawObjectManager::~DrawObjectManager() {
+  DeleteAll();
+  DeleteAllFonts();
+}
+
+uint32_t DrawObjectManager::SetImageGroupId(uint32_t id) {
+  const uint32_t old = imageGroupId_;
+  imageGroupId_ = id;
+  return old;
+}
+
+uint32_t DrawObjectManager::SetSpriteGroupId(uint32_t id) {
+  const uint32_t old = spriteGroupId_;
+  spriteGroupId_ = id;
+  return old;
+}
+
+uint32_t DrawObjectManager::AddImage(std::unique_ptr<Image> image) {
+  if (image) image->SetGroupId(int32_t(imageGroupId_));
+  return images_.Add(std::move(image), imageGroupId_);
+}
+
+uint32_t DrawObjectManager::AddSceneObject(std::unique_ptr<SceneObject> object) {
+  if (object) object->groupId = imageGroupId_;
+  return sceneObjects_.Add(std::move(object), imageGroupId_);
+}
+
+uint32_t DrawObjectManager::AddFont(std::unique_ptr<Font> font) { return fonts_.Add(std::move(font), 0); }
+
+uint32_t DrawObjectManager::AddSprite(std::unique_ptr<Drawable> sprite) {
+  return sprites_.Add(std::move(sprite), spriteGroupId_);
+}
+
+int DrawObjectManager::CreateBlankSurfaceImage(uint32_t* out, int32_t width, int32_t height,
+                                               uint8_t systemMemory, uint8_t texture,
+                                               const platform::SurfacePixelFormat* format) {
+  return CreateImage<SurfaceImage>(out, 5, [&](SurfaceImage& image) {
+    return image.CreateBlank(width, height, systemMemory, texture, format);
+  });
+}
+
+int DrawObjectManager::CreateSurfaceImageFromFile(uint32_t* out, const char* name,
+                                                  const uint8_t* data, uint64_t size,
+                                                  uint8_t systemMemory) {
+  return CreateImage<SurfaceImage>(out, 7, [&](SurfaceImage& image) {
+    return image.LoadFile(name, data, size, systemMemory);
+  });
+}
+
+int DrawObjectManager::CreateDdSurface(uint32_t* out, const char* text, uint32_t fontHandle) {
+  Font* font = fonts_.Get(fontHandle);
+  return CreateImage<DdSurface>(out, 2, [&](DdSurface& image) { return image.SetText(text, font); });
+}
+
+uint32_t DrawObjectManager::GetSpriteGroupId(uint32_t handle) const {
+  const auto* entry = sprites_.Find(handle);
+  return entry != nullptr ? entry->groupId : 0;
+}
+
+namespace {
+
+template <class List>
+int RemoveFrom(List& list, uint32_t handle) {
+  if (handle == 0) return 1;
+  return list.Remove(handle) ? 0 : 2;
+}
+
+template <class List>
+int DeleteThrough(List& list, uint32_t* handle) {
+  if (handle == nullptr) return 1;
+  const int r = RemoveFrom(list, *handle);
+  if (r == 0) *handle = 0;
+  return r;
+}
+
+}  // namespace
+
+int DrawObjectManager::RemoveImage(uint32_t handle) { return RemoveFrom(images_, handle); }
+int DrawObjectManager::RemoveSceneObject(uint32_t handle) { return RemoveFrom(sceneObjects_, handle); }
+int DrawObjectManager::RemoveSprite(uint32_t handle) { return RemoveFrom(sprites_, handle); }
+int DrawObjectManager::DeleteImage(uint32_t* handle) { return DeleteThrough(images_, handle); }
+int DrawObjectManager::DeleteSprite(uint32_t* handle) { return DeleteThrough(sprites_, handle); }
+int DrawObjectManager::RemoveFont(uint32_t* handle) { return DeleteThrough(fonts_, handle); }
+
+void DrawObjectManager::DeleteAll() {
+  sceneObjects_.Clear();
+  DeleteAllSprites();
+  images_.Clear();
+  registry_.Clear();
+}
+
+void DrawObjectManager::DeleteAllSprites() { sprites_.Clear(); }
+
+void DrawObjectManager::DeleteAllFonts() { fonts_.Clear(); }
+
+void DrawObjectManager::DeleteByGroup(uint32_t group, uint32_t flags) {
+  const bool invert = (flags & 2) != 0;
+  sceneObjects_.RemoveIf([&](const auto& entry) { return (entry.object->groupId == group) != invert; });
+  if ((flags & 1) == 0) return;
+  images_.RemoveIf(
+      [&](const auto& entry) { return (uint32_t(entry.object->GetGroupId()) == group) != invert; });
+}
+
+void DrawObjectManager::DeleteSpritesByGroup(uint32_t group, uint8_t invert) {
+  sprites_.RemoveIf([&](const auto& entry) { return (entry.groupId == group) != (invert != 0); });
+}
+
+int DrawObjectManager::RestoreAllObjects(uint8_t checkLost) {
+  // One failing object must not leave the ones after it lost, nor the
+  // device's states stale: everything is tried and the first failure kept.
+  int first = 0;
+  const auto keep = [&first](int code) {
+    if (first == 0) first = code;
+  };
+  for (auto& entry : images_) keep(entry.object->Restore(checkLost));
+  if (device_ != nullptr && device_->HasDevice()) keep(device_->ReapplyStates());
+  for (size_t i = 0; i < registry_.GetCount(); ++i) {
+    if (SceneObject* object = registry_.At(i)) keep(object->Restore());
+  }
+  return first;
+}
+
+}  // namespace orrivel

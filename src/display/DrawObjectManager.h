@@ -1,0 +1,143 @@
+#pragma once
+// The ownership layer of the screen device: every image, scene object,
+// font and sprite that scripts create lives in one of four owned lists and
+// is reached by a 32-bit generation-tagged handle, which is what scripts
+// keep. Images and scene objects take the current image group id, sprites
+// the current sprite group id, fonts none. Objects are deleted one at a
+// time, by group, or all at once (fonts excepted), and after the display
+// surfaces were lost every image and scene object restores itself.
+//
+// Main thread only.
+#include <cstdint>
+#include <memory>
+#include <new>
+
+#include "display/OwnedObjectList.h"
+#include "display/SceneObject.h"
+#include "display/SceneObjectRegistry.h"
+#include "platform/SoftSurface.h"
+#include "raster/Drawable.h"
+#include "raster/Image.h"
+#include "text/Font.h"
+
+namespace orrivel {
+
+class D3DDevice;
+
+class DrawObjectManager {
+ public:
+  // The device whose states are sent again after a restore (may be null).
+  explicit DrawObjectManager(D3DDevice* device = nullptr);
+  DrawObjectManager(const DrawObjectManager&) = delete;
+  DrawObjectManager& operator=(const DrawObjectManager&) = delete;
+  // Deletes everything, fonts included.
+  virtual ~DrawObjectManager();
+
+  void SetDevice(D3DDevice* device) { device_ = device; }
+
+  // --- group ids: each setter returns the previous value ---------------------------------
+  uint32_t SetImageGroupId(uint32_t id);
+  uint32_t ImageGroupId() const { return imageGroupId_; }
+  uint32_t SetSpriteGroupId(uint32_t id);
+  uint32_t SpriteGroupId() const { return spriteGroupId_; }
+
+  // --- adding: the manager takes the object; the handle, or 0 (object deleted) -----------
+  uint32_t AddImage(std::unique_ptr<Image> image);
+  uint32_t AddSceneObject(std::unique_ptr<SceneObject> object);
+  uint32_t AddFont(std::unique_ptr<Font> font);
+  uint32_t AddSprite(std::unique_ptr<Drawable> sprite);
+
+  // The shape of every creation: *out cleared; the object allocated
+  // (allocationFailure when that fails); its create step run with the
+  // object (a non-zero code deletes it and is returned); then listed and
+  // its handle stored through out.
+  template <class T, class Step>
+  int CreateImage(uint32_t* out, int allocationFailure, Step&& step) {
+    return Create<T>(out, allocationFailure, step, [this](std::unique_ptr<T> o) { return AddImage(std::move(o)); });
+  }
+  template <class T, class Step>
+  int CreateSceneObject(uint32_t* out, int allocationFailure, Step&& step) {
+    return Create<T>(out, allocationFailure, step,
+                     [this](std::unique_ptr<T> o) { return AddSceneObject(std::move(o)); });
+  }
+  template <class T, class Step>
+  int CreateFont(uint32_t* out, int allocationFailure, Step&& step) {
+    return Create<T>(out, allocationFailure, step, [this](std::unique_ptr<T> o) { return AddFont(std::move(o)); });
+  }
+  template <class T, class Step>
+  int CreateSprite(uint32_t* out, int allocationFailure, Step&& step) {
+    return Create<T>(out, allocationFailure, step,
+                     [this](std::unique_ptr<T> o) { return AddSprite(std::move(o)); });
+  }
+
+  // The surface images scripts make. Allocation failure: 5 blank, 7 from a
+  // file, 2 text.
+  int CreateBlankSurfaceImage(uint32_t* out, int32_t width, int32_t height, uint8_t systemMemory,
+                              uint8_t texture, const platform::SurfacePixelFormat* format);
+  int CreateSurfaceImageFromFile(uint32_t* out, const char* name, const uint8_t* data,
+                                 uint64_t size, uint8_t systemMemory);
+  int CreateDdSurface(uint32_t* out, const char* text, uint32_t fontHandle);
+
+  // --- look-up: null for 0, stale or forged handles ---------------------------------------
+  Image* GetImage(uint32_t handle) const { return images_.Get(handle); }
+  SceneObject* GetSceneObject(uint32_t handle) const { return sceneObjects_.Get(handle); }
+  Font* GetFont(uint32_t handle) const { return fonts_.Get(handle); }
+  Drawable* GetSprite(uint32_t handle) const { return sprites_.Get(handle); }
+  // The group id a sprite was made in; 0 for an unknown handle.
+  uint32_t GetSpriteGroupId(uint32_t handle) const;
+
+  // --- removal: 1 for handle 0, 2 when no listed object has it, else deleted and 0 --------
+  int RemoveImage(uint32_t handle);
+  int RemoveSceneObject(uint32_t handle);
+  int RemoveSprite(uint32_t handle);
+  // The same through the caller's handle, which is cleared on success.
+  int DeleteImage(uint32_t* handle);
+  int DeleteSprite(uint32_t* handle);
+  int RemoveFont(uint32_t* handle);
+
+  // Scene objects, sprites and images, then the registry is emptied; fonts stay.
+  void DeleteAll();
+  void DeleteAllSprites();
+  void DeleteAllFonts();
+  // Flag bit 1: images too; bit 2: every object NOT of the group. Scene
+  // objects are always examined; sprites and fonts never.
+  void DeleteByGroup(uint32_t group, uint32_t flags);
+  // Sprites of the group, or with invert those of every other group.
+  void DeleteSpritesByGroup(uint32_t group, uint8_t invert);
+
+  // Restores every image (with the argument), sends the device's states
+  // again and restores every registered scene object. Every object is
+  // tried whatever the others answer; the first failure is returned.
+  int RestoreAllObjects(uint8_t checkLost);
+
+  SceneObjectRegistry& Registry() { return registry_; }
+  size_t ImageCount() const { return images_.Count(); }
+  size_t SceneObjectCount() const { return sceneObjects_.Count(); }
+  size_t FontCount() const { return fonts_.Count(); }
+  size_t SpriteCount() const { return sprites_.Count(); }
+
+ private:
+  template <class T, class Step, class Add>
+  static int Create(uint32_t* out, int allocationFailure, Step& step, Add add) {
+    if (out != nullptr) *out = 0;
+    std::unique_ptr<T> object(new (std::nothrow) T());
+    if (!object) return allocationFailure;
+    const int code = step(*object);
+    if (code != 0) return code;
+    const uint32_t handle = add(std::move(object));
+    if (handle == 0) return allocationFailure;
+    if (out != nullptr) *out = handle;
+    return 0;
+  }
+
+  D3DDevice* device_ = nullptr;
+  uint32_t imageGroupId_ = 0;
+  uint32_t spriteGroupId_ = 0;
+  OwnedObjectList<Image> images_;
+  OwnedObjectList<SceneObject> sceneObjects_;
+  OwnedObjectList<Font> fonts_;
+  OwnedObjectList<Drawable> sprites_;
+  SceneObjectRegistry registry_;
+};
+
+}  // namespace orrivel
