@@ -3,10 +3,9 @@
 // the frame itself as the host of a layer (its screen surface and its pages)
 // and the frame's layer objects, whose kinds 7 to 10 carry the background
 // layer interface. The frame implements both; the actions only see these.
-#include "scene/SpriteCanvas.h"
-
 namespace orrivel {
 
+class SpriteCanvas;
 class Surface;
 
 // A layer object of the frame (kinds 7 to 10) as a background layer.

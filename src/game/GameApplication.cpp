@@ -6,6 +6,7 @@
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
 #include "effect/BuiltinEffects.h"
+#include "scene/CanvasDrawObject.h"
 #include "platform/Backend.h"
 #include "platform/FileSystem.h"
 #include "platform/PathResolver.h"
@@ -47,6 +48,7 @@ GameApplication::GameApplication() {
 GameApplication::~GameApplication() {
   scripts.reset();
   if (lowPriority) {
+    CanvasDrawObject::SetLowPriorityHook(nullptr);
     ResetLowPriorityHooks();
     lowPriority->SetEnabled(false);  // restores a thread still lowered
   }
@@ -134,6 +136,9 @@ void GameApplication::RegisterStartupObjects() {
   threadPriority = platform::CreateThreadPriority(platform::CurrentBackend().IsHeadless());
   lowPriority = std::make_unique<LowPriorityNesting>(*threadPriority);
   lowPriority->Install();
+  // Picture objects running a low-priority timed present nest with the
+  // layer actions on the same count.
+  CanvasDrawObject::SetLowPriorityHook([](bool enter) { enter ? EnterLowPriority() : LeaveLowPriority(); });
   RegisterStartupEffects(dcpObjects);
 }
 
