@@ -43,6 +43,7 @@ int32_t SpriteFadeAction::SetupV(TimerList* timerList, void*, const ObjectArgume
   const int32_t count = cells.Cell(0);
   if (!timerList || count < 1) return 1;
   Reset();
+  if (count > kMaxEntries) return -1;
   entries_.reset(new (std::nothrow) Entry[size_t(count)]);
   if (!entries_) return -1;
   entryCount_ = count;

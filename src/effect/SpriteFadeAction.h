@@ -37,6 +37,9 @@ class SpriteFadeAction : public LayerAction {
     double curve = 0;
   };
 
+  // More entries than any scene holds sprites: a larger count from a script
+  // fails like an allocation that cannot be had, without trying one.
+  static constexpr int32_t kMaxEntries = 65536;
   // Control modes.
   static constexpr int32_t kControlFadeIn = 1;
   static constexpr int32_t kControlFadeOut = 2;
@@ -52,7 +55,7 @@ class SpriteFadeAction : public LayerAction {
   // Cells: [0] entry count, [1] release when done, [2] low priority while a
   // run is active. The target is not used. 0 done; 1 no timer list or fewer
   // than one entry; 3 the timer list refused; -1 the entries could not be
-  // made.
+  // made (no memory, or more than kMaxEntries).
   int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
   // [0] mode: 0 or below completes at once; 1 fades in, 2 or more fades out
   // with [1] index, [2] target, [3] full duration, [4] delay, [5] move,

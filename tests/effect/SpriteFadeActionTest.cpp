@@ -232,7 +232,11 @@ TEST_F(SpriteFade, SetupRefusesBadCellsAndAFullList) {
   EXPECT_EQ(fade.Setup(&list_, nullptr, {-3}), 1);
   EXPECT_EQ(fade.Setup(nullptr, nullptr, {1}), 1);
   EXPECT_EQ(fade.Setup(&list_, nullptr, {}), 1) << "an absent count reads as 0";
+  // A hostile count fails as if memory ran out, without a huge allocation.
+  EXPECT_EQ(fade.Setup(&list_, nullptr, {0x7FFFFFFF}), -1);
+  EXPECT_EQ(fade.Setup(&list_, nullptr, {SpriteFadeAction::kMaxEntries + 1}), -1);
   EXPECT_EQ(fade.EntryCount(), 0);
+  EXPECT_EQ(fade.Query({}), 0);
   EXPECT_EQ(list_.Size(), 0u);
   // Already listed elsewhere: the list refuses it.
   TimerList other;
