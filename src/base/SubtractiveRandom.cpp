@@ -39,4 +39,13 @@ int32_t SubtractiveRandom::Next() {
   return words_[static_cast<size_t>(index_)];
 }
 
+SubtractiveRandom& SharedRandom() {
+  static SubtractiveRandom shared(SubtractiveRandom::kSharedSeedRefills);
+  return shared;
+}
+
+int32_t RandomDraw() { return SharedRandom().Next(); }
+
+void ResetSharedRandom() { SharedRandom() = SubtractiveRandom(SubtractiveRandom::kSharedSeedRefills); }
+
 }  // namespace orrivel

@@ -47,4 +47,13 @@ class SubtractiveRandom {
   int seedRefills_;
 };
 
+// The one process-wide shared instance (four seeding refills): the script
+// host seeds it, and the layer effects, the sprite frame steppers and the
+// script natives all draw from this one sequence. Main thread only.
+SubtractiveRandom& SharedRandom();
+// One draw of the shared instance.
+int32_t RandomDraw();
+// Puts the shared instance back in its unseeded state (tests).
+void ResetSharedRandom();
+
 }  // namespace orrivel

@@ -5,6 +5,8 @@
 #include "base/DefaultActionBindings.h"
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
+#include "effect/BuiltinEffects.h"
+#include "scene/CanvasDrawObject.h"
 #include "platform/Backend.h"
 #include "platform/FileSystem.h"
 #include "platform/PathResolver.h"
@@ -45,6 +47,11 @@ GameApplication::GameApplication() {
 
 GameApplication::~GameApplication() {
   scripts.reset();
+  if (lowPriority) {
+    CanvasDrawObject::SetLowPriorityHook(nullptr);
+    ResetLowPriorityHooks();
+    lowPriority->SetEnabled(false);  // restores a thread still lowered
+  }
   if (GetSoundDevice() == sound.get()) SetSoundDevice(nullptr);
   sound.reset();
   if (Surface::LoaderManager() == &images) Surface::SetLoaderManager(nullptr);
@@ -120,8 +127,19 @@ int GameApplication::Configure() {
   archives->RegisterLpkDecoder();
   archives->LoadPlugins("plugin");
   scriptArchiveCode = MountGameArchives(*archives);
+  RegisterStartupObjects();
   LoadPictureDecodersAndPlugins();
   return 0;
+}
+
+void GameApplication::RegisterStartupObjects() {
+  threadPriority = platform::CreateThreadPriority(platform::CurrentBackend().IsHeadless());
+  lowPriority = std::make_unique<LowPriorityNesting>(*threadPriority);
+  lowPriority->Install();
+  // Picture objects running a low-priority timed present nest with the
+  // layer actions on the same count.
+  CanvasDrawObject::SetLowPriorityHook([](bool enter) { enter ? EnterLowPriority() : LeaveLowPriority(); });
+  RegisterStartupEffects(dcpObjects);
 }
 
 void GameApplication::LoadPictureDecodersAndPlugins() {
