@@ -131,6 +131,7 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   void RestoreWindowMode() override;
   int SetDisplayMode(int32_t width, int32_t height, uint8_t depth, uint16_t refresh) override;
   using DisplayDevice::SetDisplayMode;
+  using DisplayDevice::Create;
 
   // --- state -----------------------------------------------------------------------------
   platform::SoftSurface* PrimarySurface() const { return primary_.get(); }

@@ -46,6 +46,7 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string* error) {
 }
 
 SdlBackend::~SdlBackend() {
+  presenter_.ForgetAll();
   SDL_EnableScreenSaver();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   // Also ends SDL's desktop-bus connection, which would otherwise outlive us.

@@ -16,8 +16,11 @@ SDL_Texture* AsTexture(void* p) { return static_cast<SDL_Texture*>(p); }
 
 }  // namespace
 
-SdlPresenter::~SdlPresenter() {
+SdlPresenter::~SdlPresenter() { ForgetAll(); }
+
+void SdlPresenter::ForgetAll() {
   for (auto& [window, view] : views_) Destroy(view);
+  views_.clear();
 }
 
 void SdlPresenter::Destroy(View& view) {

@@ -23,6 +23,8 @@ class SdlPresenter : public Presenter {
               const PresentOptions& options) override;
   bool TakeDeviceReset() override;
   void Forget(WindowId window) override;
+  // Lets go of every renderer (before the video system shuts down).
+  void ForgetAll();
   // True when the window has a renderer (its surface is then not drawn directly).
   bool Owns(WindowId window) const { return views_.count(window) != 0; }
   // Called by the back end for the renderer reset events.
