@@ -12,6 +12,7 @@
 #include "PeerReport.h"
 #include "display/DisplayScreenDevice.h"
 #include "platform/Backend.h"
+#include "platform/DefaultWindowClient.h"
 #include "platform/DisplayMachine.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "scene/CanvasDrawObject.h"
@@ -19,17 +20,6 @@
 namespace {
 
 using namespace orrivel;
-
-class Client : public platform::WindowClient {
- public:
-  explicit Client(platform::Backend& backend) : backend_(backend) {}
-  intptr_t WindowProcedure(platform::WindowId window, uint32_t message, uintptr_t w, intptr_t l) override {
-    return backend_.DefWindowProc(window, message, w, l);
-  }
-
- private:
-  platform::Backend& backend_;
-};
 
 // A headless machine with a 1920 x 1080 desktop, a window and a screen
 // device on the blit route presenting a random picture.
@@ -70,7 +60,7 @@ struct Rig {
   platform::ScopedDisplayMachine machine;
   platform::HeadlessBackend backend;
   platform::ScopedBackend scope;
-  Client client;
+  platform::DefaultWindowClient client;
   platform::WindowId window = 0;
   CanvasDrawObject picture;
   std::unique_ptr<DisplayScreenDevice> device;

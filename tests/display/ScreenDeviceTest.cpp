@@ -9,6 +9,7 @@
 #include "base/MonitorList.h"
 #include "display/DisplayScreenDevice.h"
 #include "platform/Backend.h"
+#include "platform/DefaultWindowClient.h"
 #include "platform/DisplayMachine.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "raster/PixelFormat.h"
@@ -20,17 +21,6 @@ namespace {
 using platform::HeadlessBackend;
 using platform::HeadlessPresenter;
 using platform::SoftSurface;
-
-class QuietClient : public platform::WindowClient {
- public:
-  explicit QuietClient(HeadlessBackend& backend) : backend_(backend) {}
-  intptr_t WindowProcedure(platform::WindowId window, uint32_t message, uintptr_t w, intptr_t l) override {
-    return backend_.DefWindowProc(window, message, w, l);
-  }
-
- private:
-  HeadlessBackend& backend_;
-};
 
 uint32_t Pattern(int32_t x, int32_t y) { return uint32_t((x * 7) ^ (y * 13) ^ (x * y)) & 0xFFFFFF; }
 
@@ -69,6 +59,16 @@ class ScreenRig : public ::testing::Test {
     DisplayDevice::ResetProcessState();
   }
 
+  // The picture in a window through DirectDraw: drawing method 2 blits, 3
+  // draws the texture (sampled by nearest pixel).
+  void StartWindowed(DisplayScreenDevice& device, Picture& picture, uint8_t method) {
+    device.AttachScreenImage(&picture.image);
+    device.SetDrawingMethod(method);
+    device.SetDirectDrawWhenNotEnlarged(true);
+    device.SetSmoothFiltering(false);
+    ASSERT_EQ(device.SetScreenMode(window_, true, false, false), 0);
+  }
+
   const HeadlessPresenter::Frame* Shown() const {
     return const_cast<HeadlessBackend&>(backend_).Frames().LastFrame(window_);
   }
@@ -91,7 +91,7 @@ class ScreenRig : public ::testing::Test {
   platform::ScopedDisplayMachine machine_;
   HeadlessBackend backend_;
   platform::ScopedBackend backendScope_;
-  QuietClient client_;
+  platform::DefaultWindowClient client_;
   platform::WindowId window_ = 0;
   std::unique_ptr<DisplayScreenDevice> device_;
 };
@@ -356,13 +356,18 @@ platform::DisplayMachine ExclusiveModeMachine() {
   return machine;
 }
 
+// Full screen at the content's own mode, which only the exclusive level may set.
+void EnterExclusiveFullScreen(DisplayScreenDevice& device, platform::WindowId window, bool tripleBuffer) {
+  MonitorList monitors = OneMonitor(1280, 800, 32);
+  device.SetContentSize(800, 600);
+  ASSERT_EQ(device.EnumMonitors(&monitors, 800, 600, true), 0);
+  ASSERT_EQ(device.SelectMonitor(true, 0, 0, 32, &monitors), 0);
+  ASSERT_EQ(device.SetScreenMode(window, false, tripleBuffer, false), 0);
+}
+
 TEST_F(ScreenRig, AFlipChainOnlyWhenExclusiveWithoutAScreenImage) {
   platform::ScopedDisplayMachine machine(ExclusiveModeMachine());
-  MonitorList monitors = OneMonitor(1280, 800, 32);
-  device_->SetContentSize(800, 600);
-  ASSERT_EQ(device_->EnumMonitors(&monitors, 800, 600, true), 0);
-  ASSERT_EQ(device_->SelectMonitor(true, 0, 0, 32, &monitors), 0);
-  ASSERT_EQ(device_->SetScreenMode(window_, false, true, false), 0);
+  EnterExclusiveFullScreen(*device_, window_, true);
   EXPECT_TRUE(device_->exclusive);
   EXPECT_TRUE(device_->flipChain);
   EXPECT_TRUE(device_->TripleBuffer());
@@ -387,11 +392,7 @@ TEST_F(ScreenRig, AFlipChainOnlyWhenExclusiveWithoutAScreenImage) {
 
 TEST_F(ScreenRig, VsyncModeTwoBlitsWhileAMessageBoxIsUp) {
   platform::ScopedDisplayMachine machine(ExclusiveModeMachine());
-  MonitorList monitors = OneMonitor(1280, 800, 32);
-  device_->SetContentSize(800, 600);
-  ASSERT_EQ(device_->EnumMonitors(&monitors, 800, 600, true), 0);
-  ASSERT_EQ(device_->SelectMonitor(true, 0, 0, 32, &monitors), 0);
-  ASSERT_EQ(device_->SetScreenMode(window_, false, false, false), 0);
+  EnterExclusiveFullScreen(*device_, window_, false);
   ASSERT_TRUE(device_->flipChain);
   device_->SetVsyncMode(2);
   SoftSurface* primary = device_->PrimarySurface();
@@ -446,11 +447,7 @@ TEST_F(ScreenRig, ASurfaceLostBetweenFramesIsRestoredByTheNextPresent) {
     SCOPED_TRACE(int(which));
     DisplayScreenDevice device;
     Picture picture(800, 600);
-    device.AttachScreenImage(&picture.image);
-    device.SetDrawingMethod(which == kTexture ? 3 : 2);
-    device.SetDirectDrawWhenNotEnlarged(true);
-    device.SetSmoothFiltering(false);
-    ASSERT_EQ(device.SetScreenMode(window_, true, false, false), 0);
+    StartWindowed(device, picture, which == kTexture ? 3 : 2);
     ASSERT_EQ(device.GetPresentMethod(), which == kTexture ? 2 : 1);
     ASSERT_EQ(device.PresentFrame(), 0);
     ASSERT_TRUE(ShowsPicture(0, 0, 800, 600));
@@ -469,10 +466,7 @@ TEST_F(ScreenRig, ASurfaceLostBetweenFramesIsRestoredByTheNextPresent) {
 
 TEST_F(ScreenRig, RestoreLostSurfacesCopiesThePictureWhole) {
   Picture picture(800, 600);
-  device_->AttachScreenImage(&picture.image);
-  device_->SetDrawingMethod(2);
-  device_->SetDirectDrawWhenNotEnlarged(true);
-  ASSERT_EQ(device_->SetScreenMode(window_, true, false, false), 0);
+  StartWindowed(*device_, picture, 2);
   ASSERT_EQ(device_->PresentFrame(), 0);
   EXPECT_EQ(device_->RestoreLostSurfaces(), 0);  // nothing lost
   device_->BackSurface()->SetLost(true);
@@ -490,10 +484,7 @@ TEST_F(ScreenRig, RestoreLostSurfacesCopiesThePictureWhole) {
 
 TEST_F(ScreenRig, ARendererResetRedrawsTheWholeFrame) {
   Picture picture(800, 600);
-  device_->AttachScreenImage(&picture.image);
-  device_->SetDrawingMethod(2);
-  device_->SetDirectDrawWhenNotEnlarged(true);
-  ASSERT_EQ(device_->SetScreenMode(window_, true, false, false), 0);
+  StartWindowed(*device_, picture, 2);
   ASSERT_EQ(device_->PresentFrame(), 0);
   const uint32_t shown = device_->FramesShown();
   ASSERT_EQ(device_->PresentFrame(), 0);  // nothing changed: nothing shown
@@ -507,10 +498,7 @@ TEST_F(ScreenRig, ARendererResetRedrawsTheWholeFrame) {
 
 TEST_F(ScreenRig, APresentThatCannotDrawIsCountedNotTakenAsDrawn) {
   Picture picture(800, 600);
-  device_->AttachScreenImage(&picture.image);
-  device_->SetDrawingMethod(2);
-  device_->SetDirectDrawWhenNotEnlarged(true);
-  ASSERT_EQ(device_->SetScreenMode(window_, true, false, false), 0);
+  StartWindowed(*device_, picture, 2);
   device_->BackSurface()->SetBusy(1);  // the picture's lock is refused once
   picture.image.AddDirty(nullptr);
   EXPECT_EQ(device_->PresentFrame(), 0);
