@@ -765,13 +765,25 @@ int DisplayScreenDevice::PresentFrame() {
     }
     if (quad != platform::kRenderOk) return 3;
   }
-  const Rect source = SourceRect();
-  const Rect destination = DestinationRect();
+  Rect source = SourceRect();
+  Rect destination = DestinationRect();
   if (vsyncMode_ != 0) ++vblankWaits_;
   if (!primary_) {
     // No hardware: the back surface goes to the window as it is.
     ShowFrame(back_, source, nullptr);
     return 0;
+  }
+  // Unscaled, the primary keeps the rest of the last frame: only the
+  // changed part goes across (and up to the window).
+  const Rect changed = screenImage_->LastPresentedBounds();
+  if (!texture_ && source.Width() == destination.Width() && source.Height() == destination.Height() &&
+      !changed.IsEmpty()) {
+    Rect part;
+    if (IntersectRects(&part, changed, source)) {
+      const int32_t dx = destination.left - source.left, dy = destination.top - source.top;
+      source = part;
+      destination = Rect{part.left + dx, part.top + dy, part.right + dx, part.bottom + dy};
+    }
   }
   const int blit = primary_->Blt(&destination, back_, &source, platform::kBltAsync);
   if (LostOrBusy(blit)) {

@@ -5,6 +5,7 @@
 // changed), and to take note that whatever it copied before is gone.
 #include <cstdint>
 
+#include "platform/Rect.h"
 #include "platform/SoftSurface.h"
 
 namespace orrivel {
@@ -32,6 +33,8 @@ class ScreenImage {
   virtual void NotifySurfacesChanged() = 0;
   virtual int32_t ImageWidth() const = 0;
   virtual int32_t ImageHeight() const = 0;
+  // The bounds of what the last present copied (empty when nothing).
+  virtual platform::Rect LastPresentedBounds() const = 0;
 };
 
 }  // namespace orrivel

@@ -59,6 +59,7 @@ class CanvasDrawObject : public ScreenImage {
   void NotifySurfacesChanged() override { AddDirty(nullptr); }
   int32_t ImageWidth() const override { return surface_.GetWidth(); }
   int32_t ImageHeight() const override { return surface_.GetHeight(); }
+  Rect LastPresentedBounds() const override { return presented_; }
 
   // --- canvas operations ---------------------------------------------------------
   Surface* GetSurface() { return &surface_; }
@@ -122,6 +123,7 @@ class CanvasDrawObject : public ScreenImage {
   uint8_t endOption_ = 0;
   uint8_t lowPriority_ = 0;
   uint8_t hideOverlay_ = 0;
+  Rect presented_;  // what the last present copied
 };
 
 }  // namespace orrivel

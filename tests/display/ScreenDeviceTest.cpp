@@ -496,6 +496,21 @@ TEST_F(ScreenRig, ARendererResetRedrawsTheWholeFrame) {
   EXPECT_TRUE(ShowsPicture(0, 0, 800, 600));
 }
 
+TEST_F(ScreenRig, OnlyTheChangedBandGoesToTheScreen) {
+  Picture picture(800, 600);
+  StartWindowed(*device_, picture, 2);
+  ASSERT_EQ(device_->PresentFrame(), 0);
+  const Rect band{0, 500, 800, 524};
+  picture.image.GetSurface()->FillRgb(255, 255, 255, &band);
+  picture.image.AddDirty(&band);
+  ASSERT_EQ(device_->PresentFrame(), 0);
+  const HeadlessPresenter::Frame* frame = Shown();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->lastDirty, band);
+  EXPECT_EQ(frame->pixels[size_t(510) * 800 + 3], 0xFFFFFFu);
+  EXPECT_TRUE(ShowsPicture(0, 0, 800, 500));
+}
+
 TEST_F(ScreenRig, APresentThatCannotDrawIsCountedNotTakenAsDrawn) {
   Picture picture(800, 600);
   StartWindowed(*device_, picture, 2);

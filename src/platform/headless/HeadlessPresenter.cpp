@@ -17,6 +17,18 @@ uint32_t Mix(uint32_t a, uint32_t b, uint32_t weight /* 0..256, of b */) {
   return out;
 }
 
+// The part `part` (area coordinates) of an unscaled area, row by row.
+void CopyRows(const SurfaceLock& lock, const PixelLayout& layout, const Rect& area, const Rect& part,
+              uint32_t* out, int32_t outPitch) {
+  for (int32_t y = part.top; y < part.bottom; ++y) {
+    const uint8_t* src = lock.bits + size_t(area.top + y) * lock.pitch +
+                         size_t(area.left + part.left) * layout.BytesPerPixel();
+    uint32_t* dst = out + size_t(y) * outPitch + part.left;
+    layout.UnpackRow(dst, src, part.Width());
+    for (int32_t x = 0; x < part.Width(); ++x) dst[x] &= 0xFFFFFF;
+  }
+}
+
 }  // namespace
 
 Rect FitRect(int32_t areaWidth, int32_t areaHeight, int32_t width, int32_t height) {
@@ -48,6 +60,11 @@ bool ScaleFrameToRgb(SoftSurface& frame, const Rect& area, int32_t width, int32_
   out->assign(size_t(width) * height, 0);
   const Rect fit = FitRect(aw, ah, width, height);
   const int32_t fw = fit.Width(), fh = fit.Height();
+  if (fw == aw && fh == ah) {
+    CopyRows(lock, layout, area, Rect{0, 0, aw, ah}, out->data() + size_t(fit.top) * width + fit.left, width);
+    frame.Unlock();
+    return true;
+  }
   for (int32_t dy = 0; dy < fh; ++dy) {
     uint32_t* row = out->data() + size_t(fit.top + dy) * width + fit.left;
     if (!linear || (fw == aw && fh == ah)) {
@@ -84,6 +101,25 @@ int HeadlessPresenter::Present(WindowId window, SoftSurface& frame, const Rect& 
   if (auto it = outputSizes_.find(window); it != outputSizes_.end()) {
     width = it->second.first;
     height = it->second.second;
+  }
+  // Unscaled, with the same size as before: only the changed part is read.
+  auto known = frames_.find(window);
+  if (dirty != nullptr && known != frames_.end() && known->second.width == width &&
+      known->second.height == height && width == area.Width() && height == area.Height() &&
+      dirty->left >= area.left && dirty->top >= area.top && dirty->right <= area.right &&
+      dirty->bottom <= area.bottom && area.right <= frame.Width() && area.bottom <= frame.Height() &&
+      area.left >= 0 && area.top >= 0) {
+    SurfaceLock lock;
+    if (frame.Lock(nullptr, &lock) != kSurfaceOk) return kPresentInvalid;
+    const PixelLayout layout(lock.format, frame.Palette());
+    const Rect part{dirty->left - area.left, dirty->top - area.top, dirty->right - area.left,
+                    dirty->bottom - area.top};
+    CopyRows(lock, layout, area, part, known->second.pixels.data(), width);
+    frame.Unlock();
+    known->second.lastDirty = *dirty;
+    known->second.options = options;
+    ++known->second.count;
+    return kPresentOk;
   }
   // A present that fails leaves the last good frame where it was.
   std::vector<uint32_t> pixels;
