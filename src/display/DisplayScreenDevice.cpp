@@ -230,7 +230,8 @@ int DisplayScreenDevice::EnumMonitors(const MonitorList* monitors, int32_t width
       record->modeHeight = chosen;
       record->exact = chosen == height ? 1 : 0;
     }
-    (void)useDirectDraw;  // both lists are the driver's modes here
+    // The settings of the monitor's device and the driver's mode list are
+    // one list here, so useDirectDraw only chooses the mode-change route.
     monitorRecords_.push_back(std::move(record));
   }
   changeResolutionThroughDd_ = useDirectDraw ? 1 : 0;
@@ -658,8 +659,6 @@ void DisplayScreenDevice::ShowFrame(SoftSurface* frame, const Rect& area, const 
 }
 
 int DisplayScreenDevice::PresentToWindow(uint8_t dirtyOnly) {
-  const int32_t width = requestedSizeInUse_ ? requestedWidth_ : contentWidth;
-  const int32_t height = requestedSizeInUse_ ? requestedHeight_ : contentHeight;
   if (!windowFrame_ || windowFrame_->Width() != contentWidth || windowFrame_->Height() != contentHeight) {
     windowFrame_ = std::make_unique<SoftSurface>();
     if (windowFrame_->Create(contentWidth, contentHeight, platform::SurfaceFormat::X8R8G8B8) !=
@@ -669,8 +668,6 @@ int DisplayScreenDevice::PresentToWindow(uint8_t dirtyOnly) {
     }
     screenImage_->NotifySurfacesChanged();
   }
-  (void)width;
-  (void)height;
   WindowFrameDc window(windowFrame_.get(), [this] { ShowFrame(windowFrame_.get(), ContentRect(), nullptr); });
   return screenImage_->PresentImage(&window, nullptr, nullptr, 0, dirtyOnly);
 }
@@ -849,7 +846,7 @@ int DisplayScreenDevice::PresentBackSurface() {
 }
 
 void DisplayScreenDevice::PaintWindow(platform::WindowId window, const platform::Rect& paint) {
-  (void)paint;
+  // The whole frame is shown again: the presenter has no partial repaint.
   ScopedLock lock(lock_);
   if (window != platform::kNoWindow) window_ = window;
   if (back_ == nullptr) {
