@@ -13,6 +13,7 @@
 #include "platform/DisplayMachine.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "raster/PixelFormat.h"
+#include "scene/CanvasDrawImage.h"
 #include "scene/CanvasDrawObject.h"
 
 namespace orrivel {
@@ -519,6 +520,29 @@ TEST_F(ScreenRig, APresentThatCannotDrawIsCountedNotTakenAsDrawn) {
   EXPECT_EQ(device_->PresentFrame(), 0);
   EXPECT_EQ(device_->UndrawnPresents(), 1u);
   EXPECT_EQ(device_->FramesShown(), 0u);
+}
+
+TEST_F(ScreenRig, TheScreenImageIsAListedCanvasUntilScriptsDeleteIt) {
+  uint32_t handle = 7;
+  EXPECT_EQ(device_->CreateCanvasDrawObjectForSource(&handle, 320, 240, 32, 0), 2);  // no creator yet
+  EXPECT_EQ(handle, 0u);
+  DisplayScreenDevice::SetCanvasCreator(&CreateCanvasDrawObjectForSource);
+  ASSERT_EQ(device_->CreateCanvasDrawObjectForSource(&handle, 320, 240, 32, 0), 0);
+  DisplayScreenDevice::SetCanvasCreator(nullptr);
+  device_->SetScreenImage(handle, 0);
+  ASSERT_NE(device_->GetScreenImage(), nullptr);
+  EXPECT_EQ(device_->canvas, handle);
+  EXPECT_EQ(device_->ContentRect(), (Rect{0, 0, 320, 240}));
+  ASSERT_EQ(device_->SetScreenMode(window_, true, false, false), 0);
+  EXPECT_EQ(device_->PresentFrame(), 0);
+  // A deleted screen image is no screen image any more.
+  ASSERT_EQ(device_->RemoveImage(handle), 0);
+  EXPECT_EQ(device_->PresentFrame(), 0);
+  EXPECT_EQ(device_->GetScreenImage(), nullptr);
+  EXPECT_EQ(device_->canvas, 0u);
+  // A handle of something that is no canvas attaches nothing.
+  device_->SetScreenImage(12345, 0);
+  EXPECT_EQ(device_->GetScreenImage(), nullptr);
 }
 
 // --- the headless presenter ------------------------------------------------------------------
