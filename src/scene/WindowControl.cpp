@@ -100,10 +100,7 @@ int32_t WindowControl::AttachToSpriteList(int32_t order, int32_t group, uint8_t 
 void WindowControl::SetPosition(int32_t x, int32_t y) { sprite_.SetPosition(x, y); }
 
 void WindowControl::SetVisible(bool show) {
-  if (!show && GetHost() != nullptr) {
-    if (GetHost()->IsFocused(this)) GetHost()->SetFocus(nullptr);
-    if (GetHost()->IsHovered(this)) GetHost()->ClearHover();
-  }
+  if (!show) GiveUpFocusAndHover();
   sprite_.SetVisible(show ? 1 : 0);
 }
 

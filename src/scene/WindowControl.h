@@ -30,7 +30,6 @@
 
 namespace orrivel {
 
-class Font;
 class SpriteList;
 
 class WindowControl : public WindowControlBase {
