@@ -1,0 +1,774 @@
+#include "platform/media/MoviePipeline.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+namespace orrivel::media {
+namespace {
+
+constexpr AVRational kHundredNs{1, 10000000};
+constexpr int kIoBufferSize = 32768;
+// A picture more than 400 ms late (in 100-ns units) is dropped, not shown.
+constexpr int64_t kLateLimit = 4000000;
+// A forward jump of more than 5 s between two pictures is taken as damage.
+constexpr int64_t kMaxTimeLeap = 50000000;
+
+const char* DemuxerName(ContainerHint hint) {
+  switch (hint) {
+    case ContainerHint::kMpegSystem:
+    case ContainerHint::kVideoCd:
+      return "mpeg";
+    case ContainerHint::kMpegVideo:
+      return "mpegvideo";
+    case ContainerHint::kAvi:
+      return "avi";
+    case ContainerHint::kQuickTime:
+      return "mov";
+  }
+  return nullptr;
+}
+
+enum class StepResult { kPicture, kContinue, kEnd };
+
+bool IsElementaryVideo(const AVInputFormat* demuxer) {
+  if (demuxer->flags & AVFMT_NOTIMESTAMPS) return true;
+  for (const char* name : {"mpegvideo", "m4v", "h261", "h263", "h264", "hevc", "cavsvideo"}) {
+    if (std::strcmp(demuxer->name, name) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void QuietMediaLog() {
+  // Damaged movies are expected input; the codecs' warnings about them are
+  // not the player's to print.
+  static std::once_flag once;
+  std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
+}
+
+namespace {
+
+}  // namespace
+
+struct MoviePipeline::Impl {
+  Impl(VideoRendererSink& v, AudioSink* a, MediaClock& c) : video(v), audio(a), clock(c) {}
+
+  VideoRendererSink& video;
+  AudioSink* audio;
+  MediaClock& clock;
+
+  // Demuxing and decoding: touched by the opening thread before the worker
+  // starts, then only by the worker.
+  AsyncStream* stream = nullptr;
+  int64_t ioPosition = 0;
+  AVIOContext* io = nullptr;
+  AVFormatContext* format = nullptr;
+  AVCodecContext* videoDecoder = nullptr;
+  AVCodecContext* audioDecoder = nullptr;
+  SwsContext* scaler = nullptr;
+  SwrContext* resampler = nullptr;
+  AVPacket* packet = nullptr;
+  AVFrame* frame = nullptr;
+  int videoIndex = -1;
+  int audioIndex = -1;
+  int64_t videoStart = 0;  // stream time base
+  int64_t audioStart = 0;
+  int64_t frameDuration = 1000000;  // 100-ns units
+  int64_t lastPictureTime = -1;
+  // Set once a stream without an index went back to its start: its
+  // pictures are then timed by counting from there.
+  bool countPictures = false;
+  bool elementaryVideo = false;  // a bare video stream with no container
+  bool demuxEnded = false;
+  AudioFormat audioFormat;
+  double resamplerRate = 1.0;
+  std::atomic<double> soundRate{1.0};  // the rate the sound should play at
+  std::vector<int16_t> audioBuffer;
+  std::vector<uint8_t> picture;  // the pending picture, bottom-up rows
+  int64_t pictureTime = 0;
+
+  int32_t width = 0;
+  int32_t height = 0;
+  int64_t duration = 0;
+  bool audioOpen = false;
+
+  // Shared between the caller's thread and the worker, under mutex.
+  mutable std::mutex mutex;
+  std::condition_variable changed;
+  std::thread worker;
+  bool quit = false;
+  PipelineState target = PipelineState::kStopped;
+  bool seekPending = false;
+  int64_t seekTarget = 0;
+  int64_t skipUntil = 0;
+  bool havePicture = false;
+  bool prerolled = false;
+  bool endReached = false;
+  bool endOfStream = false;
+  bool delivering = false;
+  int64_t heldPosition = 0;  // while not running
+  int64_t soundBaseStream = 0;  // movie time of the sink's played position 0
+  std::atomic<int64_t> audioWrittenUs{0};  // sound written since the last flush
+  std::atomic<bool> soundComplete{false};  // all of it is written
+  int64_t runBaseStream = 0;
+  int64_t runBaseClock = 0;
+  double rate = 1.0;
+  int32_t volume = 0;
+  uint64_t delivered = 0;
+  uint64_t dropped = 0;
+  // What the worker is blocked on: nothing, a command, or the clock moving
+  // past idleClock.
+  enum class Idle { kBusy, kForCommand, kForClock } idle = Idle::kBusy;
+  int64_t idleClock = 0;
+
+  // ---- opening -----------------------------------------------------------
+
+  static int ReadPacket(void* opaque, uint8_t* buffer, int size) {
+    Impl* self = static_cast<Impl*>(opaque);
+    if (size <= 0) return AVERROR_EOF;
+    AsyncStream& s = *self->stream;
+    uint32_t got = 0;
+    s.Lock();
+    MediaResult r = s.SetPointer(self->ioPosition);
+    if (MediaSucceeded(r)) r = s.Read(buffer, uint32_t(size), false, &got);
+    s.Unlock();
+    if (!MediaSucceeded(r) || got == 0) return AVERROR_EOF;
+    got = std::min<uint32_t>(got, uint32_t(size));
+    self->ioPosition += got;
+    return int(got);
+  }
+
+  static int64_t SeekStream(void* opaque, int64_t offset, int whence) {
+    Impl* self = static_cast<Impl*>(opaque);
+    int64_t available = 0;
+    const int64_t size = self->stream->Size(&available);
+    whence &= ~AVSEEK_FORCE;
+    if (whence == AVSEEK_SIZE) return size;
+    int64_t target;
+    switch (whence) {
+      case SEEK_SET:
+        target = offset;
+        break;
+      case SEEK_CUR:
+        target = self->ioPosition + offset;
+        break;
+      case SEEK_END:
+        target = size + offset;
+        break;
+      default:
+        return AVERROR(EINVAL);
+    }
+    if (target < 0 || target > size) return AVERROR(EINVAL);
+    self->ioPosition = target;
+    return target;
+  }
+
+  bool OpenDemuxer(const std::string* path, const AVInputFormat* demuxer) {
+    format = avformat_alloc_context();
+    if (!format) return false;
+    if (!path) {
+      ioPosition = 0;
+      avio_seek(io, 0, SEEK_SET);
+      format->pb = io;
+      format->flags |= AVFMT_FLAG_CUSTOM_IO;
+    }
+    if (avformat_open_input(&format, path ? path->c_str() : nullptr, demuxer, nullptr) < 0) {
+      format = nullptr;  // freed by the failed open
+      return false;
+    }
+    if (avformat_find_stream_info(format, nullptr) < 0 ||
+        av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0) < 0) {
+      // A forced demuxer may take bytes it does not understand; let the
+      // caller probe. Without video the probe gives the final answer.
+      return demuxer == nullptr;
+    }
+    return true;
+  }
+
+  void CloseDemuxer() {
+    if (format) avformat_close_input(&format);
+  }
+
+  static AVCodecContext* OpenDecoder(const AVStream* s) {
+    const AVCodec* codec = avcodec_find_decoder(s->codecpar->codec_id);
+    if (!codec) return nullptr;
+    AVCodecContext* c = avcodec_alloc_context3(codec);
+    if (!c) return nullptr;
+    // One thread keeps decoding on the presentation thread alone.
+    c->thread_count = 1;
+    if (avcodec_parameters_to_context(c, s->codecpar) < 0 || avcodec_open2(c, codec, nullptr) < 0) {
+      avcodec_free_context(&c);
+      return nullptr;
+    }
+    return c;
+  }
+
+  PipelineOpenResult OpenStreams() {
+    videoIndex = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (videoIndex < 0) return PipelineOpenResult::kNoVideo;
+    elementaryVideo = IsElementaryVideo(format->iformat);
+    const AVStream* vs = format->streams[videoIndex];
+    width = vs->codecpar->width;
+    height = vs->codecpar->height;
+    if (width < 1 || height < 1 || width > kMaxFrameSide || height > kMaxFrameSide) {
+      return PipelineOpenResult::kTypeRefused;
+    }
+    videoDecoder = OpenDecoder(vs);
+    if (!videoDecoder) return PipelineOpenResult::kNoVideo;
+    videoStart = vs->start_time == AV_NOPTS_VALUE ? 0 : vs->start_time;
+    AVRational fps = av_guess_frame_rate(format, const_cast<AVStream*>(vs), nullptr);
+    if (fps.num > 0 && fps.den > 0) frameDuration = av_rescale_q(1, av_inv_q(fps), kHundredNs);
+    if (frameDuration <= 0) frameDuration = 1000000;
+    if (format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) {
+      duration = 0;  // a guess from the bit rate is no length at all
+    } else if (format->duration != AV_NOPTS_VALUE && format->duration > 0) {
+      duration = av_rescale_q(format->duration, AVRational{1, AV_TIME_BASE}, kHundredNs);
+    } else if (vs->duration != AV_NOPTS_VALUE && vs->duration > 0) {
+      duration = av_rescale_q(vs->duration, vs->time_base, kHundredNs);
+    }
+
+    const MediaType type = MakeRgb32VideoType(width, height);
+    if (video.CheckMediaType(type) != kMediaOk || video.SetMediaType(type) != kMediaOk) {
+      return PipelineOpenResult::kTypeRefused;
+    }
+    picture.assign(size_t(width) * 4 * size_t(height), 0);
+    packet = av_packet_alloc();
+    frame = av_frame_alloc();
+    if (!packet || !frame) return PipelineOpenResult::kUnreadable;
+    OpenSound();
+    return PipelineOpenResult::kOk;
+  }
+
+  void OpenSound() {
+    if (!audio) return;
+    audioIndex = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, videoIndex, nullptr, 0);
+    if (audioIndex < 0) return;
+    const AVStream* as = format->streams[audioIndex];
+    audioDecoder = OpenDecoder(as);
+    if (!audioDecoder || audioDecoder->sample_rate <= 0 || audioDecoder->ch_layout.nb_channels <= 0) {
+      audioIndex = -1;
+      return;
+    }
+    audioStart = as->start_time == AV_NOPTS_VALUE ? 0 : as->start_time;
+    audioFormat.sampleRate = uint32_t(audioDecoder->sample_rate);
+    audioFormat.channels = audioDecoder->ch_layout.nb_channels >= 2 ? 2 : 1;
+    if (!ConfigureResampler(1.0) || !audio->Open(audioFormat)) {
+      swr_free(&resampler);
+      audioIndex = -1;
+      return;
+    }
+    audioOpen = true;
+    audio->SetVolume(volume);
+  }
+
+  // ---- decoding (worker thread) -----------------------------------------
+
+  // The picture's time from the start. Times that run backwards or leap
+  // far ahead (damaged files) continue one picture after the last instead,
+  // so a bad timestamp can neither reorder the pictures nor stall playback.
+  int64_t PictureTime(const AVFrame* f) {
+    const int64_t next = lastPictureTime < 0 ? 0 : lastPictureTime + frameDuration;
+    const int64_t pts = f->best_effort_timestamp;
+    if (countPictures || pts == AV_NOPTS_VALUE) return next;
+    const int64_t t = av_rescale_q(pts - videoStart, format->streams[videoIndex]->time_base, kHundredNs);
+    if (lastPictureTime >= 0 && (t <= lastPictureTime || t > lastPictureTime + kMaxTimeLeap)) return next;
+    return t;
+  }
+
+  bool ConvertPicture(const AVFrame* f) {
+    if (f->width < 1 || f->height < 1 || f->width > kMaxFrameSide || f->height > kMaxFrameSide ||
+        f->format < 0) {
+      return false;
+    }
+    // A size change mid-stream is scaled to the negotiated size.
+    scaler = sws_getCachedContext(scaler, f->width, f->height, AVPixelFormat(f->format), width, height,
+                                  AV_PIX_FMT_BGR0, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!scaler) return false;
+    const int stride = width * 4;
+    // Written from the last row upwards, so the buffer holds bottom-up rows.
+    uint8_t* dst[4] = {picture.data() + size_t(height - 1) * size_t(stride), nullptr, nullptr, nullptr};
+    int dstStride[4] = {-stride, 0, 0, 0};
+    return sws_scale(scaler, f->data, f->linesize, 0, f->height, dst, dstStride) == height;
+  }
+
+  // At a playback rate r the sound is resampled as if it had been
+  // recorded at r times its rate: it plays r times faster, pitch and all,
+  // as a sound card played at a changed frequency would.
+  bool ConfigureResampler(double playbackRate) {
+    swr_free(&resampler);
+    AVChannelLayout outLayout;
+    av_channel_layout_default(&outLayout, audioFormat.channels);
+    const double inRate = double(audioDecoder->sample_rate) * playbackRate;
+    if (inRate < 1.0 || inRate > 1e7) return false;
+    resamplerRate = playbackRate;
+    return swr_alloc_set_opts2(&resampler, &outLayout, AV_SAMPLE_FMT_S16, int(audioFormat.sampleRate),
+                               &audioDecoder->ch_layout, audioDecoder->sample_fmt, int(std::lround(inRate)), 0,
+                               nullptr) >= 0 &&
+           swr_init(resampler) >= 0;
+  }
+
+  void DecodeSound(const AVPacket* p) {
+    const double wanted = soundRate.load(std::memory_order_acquire);
+    if (wanted != resamplerRate && !ConfigureResampler(wanted)) ConfigureResampler(1.0);
+    if (avcodec_send_packet(audioDecoder, p) < 0) return;
+    while (avcodec_receive_frame(audioDecoder, frame) == 0) {
+      int64_t t = frame->best_effort_timestamp;
+      bool early = false;
+      if (t != AV_NOPTS_VALUE) {
+        const int64_t time = av_rescale_q(t - audioStart, format->streams[audioIndex]->time_base, kHundredNs);
+        early = time < skipUntil;
+      }
+      if (!early && frame->nb_samples > 0) {
+        const int outMax = swr_get_out_samples(resampler, frame->nb_samples);
+        if (outMax > 0) {
+          audioBuffer.resize(size_t(outMax) * audioFormat.channels);
+          uint8_t* out[1] = {reinterpret_cast<uint8_t*>(audioBuffer.data())};
+          const int n = swr_convert(resampler, out, outMax, const_cast<const uint8_t**>(frame->extended_data),
+                                    frame->nb_samples);
+          if (n > 0) {
+            audio->Write(audioBuffer.data(), uint32_t(n));
+            audioWrittenUs.fetch_add(int64_t(n) * 1000000 / audioFormat.sampleRate, std::memory_order_release);
+          }
+        }
+      }
+      av_frame_unref(frame);
+    }
+  }
+
+  // One step of demuxing and decoding. kPicture leaves a converted picture
+  // in `picture` at `pictureTime`.
+  StepResult DecodeStep() {
+    const int r = avcodec_receive_frame(videoDecoder, frame);
+    if (r == 0) {
+      const bool ok = ConvertPicture(frame);
+      pictureTime = PictureTime(frame);
+      lastPictureTime = pictureTime;
+      av_frame_unref(frame);
+      return ok ? StepResult::kPicture : StepResult::kContinue;
+    }
+    if (r != AVERROR(EAGAIN) || demuxEnded) return StepResult::kEnd;
+    if (av_read_frame(format, packet) < 0) {
+      demuxEnded = true;
+      avcodec_send_packet(videoDecoder, nullptr);
+      if (audioOpen) DecodeSound(nullptr);
+      soundComplete.store(true, std::memory_order_release);
+      return StepResult::kContinue;
+    }
+    if (packet->stream_index == videoIndex) {
+      avcodec_send_packet(videoDecoder, packet);  // a bad packet is skipped
+    } else if (audioOpen && packet->stream_index == audioIndex) {
+      DecodeSound(packet);
+    }
+    av_packet_unref(packet);
+    return StepResult::kContinue;
+  }
+
+  void Reposition(int64_t target) {
+    const AVStream* vs = format->streams[videoIndex];
+    const int64_t ts = av_rescale_q(target, kHundredNs, vs->time_base) + videoStart;
+    if (!elementaryVideo && av_seek_frame(format, videoIndex, ts, AVSEEK_FLAG_BACKWARD) >= 0) {
+      countPictures = false;
+    } else {
+      // Elementary video carries no times of its own (those FFmpeg makes up
+      // after a jump are a picture off), and a stream that cannot seek has
+      // no other way: go back to the start and decode forward, counting.
+      if (av_seek_frame(format, -1, 0, AVSEEK_FLAG_BYTE) < 0) avio_seek(format->pb, 0, SEEK_SET);
+      countPictures = true;
+    }
+    avcodec_flush_buffers(videoDecoder);
+    if (audioOpen) {
+      avcodec_flush_buffers(audioDecoder);
+      swr_init(resampler);
+      audio->Flush();
+      audioWrittenUs.store(0, std::memory_order_release);
+    }
+    demuxEnded = false;
+    soundComplete.store(false, std::memory_order_release);
+    lastPictureTime = -1;
+  }
+
+  // ---- presentation (worker thread) -------------------------------------
+
+  int64_t StreamNowLocked() const {
+    if (target != PipelineState::kRunning || !prerolled) return heldPosition;
+    // The sound's clock leads while there is sound left to play; a movie
+    // whose sound ends early runs on by the clock.
+    if (audioOpen && rate == 1.0) {
+      const int64_t played = audio->PlayedMicroseconds();
+      const bool soundLeft = !soundComplete.load(std::memory_order_acquire) ||
+                             played < audioWrittenUs.load(std::memory_order_acquire);
+      if (played >= 0 && soundLeft) {
+        return soundBaseStream + played * 10;
+      }
+    }
+    const int64_t elapsed = clock.NowMicroseconds() - runBaseClock;
+    return runBaseStream + int64_t(double(elapsed) * 10.0 * rate);
+  }
+
+  void StartRunClockLocked(int64_t streamPosition) {
+    runBaseStream = streamPosition;
+    runBaseClock = clock.NowMicroseconds();
+  }
+
+  void DeliverLocked(std::unique_lock<std::mutex>& lock) {
+    delivering = true;
+    lock.unlock();
+    BufferSample sample(picture.data(), picture.size(), pictureTime);
+    video.DoRenderSample(sample);
+    lock.lock();
+    delivering = false;
+    havePicture = false;
+    ++delivered;
+    changed.notify_all();
+  }
+
+  void Loop() {
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!quit) {
+      if (seekPending) {
+        lock.unlock();
+        Reposition(seekTarget);
+        lock.lock();
+        skipUntil = seekTarget - frameDuration / 2;
+        soundBaseStream = seekTarget;
+        seekPending = false;
+        havePicture = false;
+        prerolled = false;
+        endReached = false;
+        endOfStream = false;
+        changed.notify_all();
+        continue;
+      }
+      if (target == PipelineState::kStopped) {
+        WaitForCommandLocked(lock);
+        continue;
+      }
+      if (!havePicture) {
+        if (endReached) {
+          if (!endOfStream) {
+            endOfStream = true;
+            if (!prerolled) prerolled = true;  // nothing left to show
+            changed.notify_all();
+          }
+          WaitForCommandLocked(lock);
+          continue;
+        }
+        lock.unlock();
+        const StepResult step = DecodeStep();
+        lock.lock();
+        if (step == StepResult::kPicture) {
+          havePicture = !seekPending;
+        } else if (step == StepResult::kEnd) {
+          endReached = true;
+        }
+        continue;
+      }
+      if (pictureTime < skipUntil) {  // decoded on the way to a new position
+        havePicture = false;
+        continue;
+      }
+      if (!prerolled) {
+        // The clock has run since Run or the new position; it counts from
+        // this first picture's time.
+        heldPosition = std::max(heldPosition, pictureTime);
+        runBaseStream = heldPosition;
+        DeliverLocked(lock);
+        prerolled = true;
+        changed.notify_all();
+        continue;
+      }
+      if (target != PipelineState::kRunning) {
+        WaitForCommandLocked(lock);
+        continue;
+      }
+      const int64_t now = StreamNowLocked();
+      if (pictureTime <= now) {
+        if (now - pictureTime > std::max(kLateLimit, 2 * frameDuration)) {
+          havePicture = false;
+          ++dropped;
+        } else {
+          DeliverLocked(lock);
+        }
+        continue;
+      }
+      // The clock may be stepped by hand, so it is looked at again often.
+      const int64_t waitUs = std::clamp<int64_t>((pictureTime - now) / 10, 100, 5000);
+      idle = Idle::kForClock;
+      idleClock = clock.NowMicroseconds();
+      changed.notify_all();
+      changed.wait_for(lock, std::chrono::microseconds(waitUs));
+      idle = Idle::kBusy;
+    }
+  }
+
+  // A command for the worker: until it has acted, it is not idle.
+  void WakeLocked() {
+    idle = Idle::kBusy;
+    changed.notify_all();
+  }
+
+  void WaitForCommandLocked(std::unique_lock<std::mutex>& lock) {
+    idle = Idle::kForCommand;
+    changed.notify_all();
+    changed.wait(lock);
+    idle = Idle::kBusy;
+  }
+
+  void StartWorker() {
+    quit = false;
+    worker = std::thread([this] { Loop(); });
+  }
+
+  void Release() {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      quit = true;
+    }
+    changed.notify_all();
+    if (worker.joinable()) worker.join();
+    if (audioOpen) {
+      audio->SetRunning(false);
+      audio->Close();
+    }
+    audioOpen = false;
+    sws_freeContext(scaler);
+    scaler = nullptr;
+    swr_free(&resampler);
+    avcodec_free_context(&videoDecoder);
+    avcodec_free_context(&audioDecoder);
+    av_packet_free(&packet);
+    av_frame_free(&frame);
+    CloseDemuxer();
+    if (io) {
+      av_freep(&io->buffer);
+      avio_context_free(&io);
+    }
+    stream = nullptr;
+    videoIndex = audioIndex = -1;
+    width = height = 0;
+    duration = 0;
+    demuxEnded = false;
+    countPictures = false;
+    elementaryVideo = false;
+    lastPictureTime = -1;
+    quit = false;
+    target = PipelineState::kStopped;
+    seekPending = havePicture = prerolled = endReached = endOfStream = delivering = false;
+    heldPosition = skipUntil = soundBaseStream = 0;
+    audioWrittenUs = 0;
+    soundComplete = false;
+    rate = 1.0;
+    soundRate = 1.0;
+    resamplerRate = 1.0;
+    delivered = dropped = 0;
+  }
+};
+
+MoviePipeline::MoviePipeline(VideoRendererSink& video, AudioSink* audio, MediaClock& clock)
+    : impl_(std::make_unique<Impl>(video, audio, clock)) {
+  QuietMediaLog();
+}
+
+MoviePipeline::~MoviePipeline() { Close(); }
+
+PipelineOpenResult MoviePipeline::OpenFile(const std::string& path) {
+  Close();
+  if (!impl_->OpenDemuxer(&path, nullptr)) {
+    Close();
+    return PipelineOpenResult::kUnreadable;
+  }
+  const PipelineOpenResult r = impl_->OpenStreams();
+  if (r != PipelineOpenResult::kOk) {
+    Close();
+    return r;
+  }
+  impl_->StartWorker();
+  return r;
+}
+
+PipelineOpenResult MoviePipeline::OpenStream(AsyncStream& stream, ContainerHint hint) {
+  Close();
+  Impl& m = *impl_;
+  m.stream = &stream;
+  auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
+  if (buffer) m.io = avio_alloc_context(buffer, kIoBufferSize, 0, &m, &Impl::ReadPacket, nullptr, &Impl::SeekStream);
+  if (!m.io) {
+    av_free(buffer);
+    Close();
+    return PipelineOpenResult::kUnreadable;
+  }
+  bool opened = m.OpenDemuxer(nullptr, av_find_input_format(DemuxerName(hint)));
+  if (!opened) {
+    m.CloseDemuxer();
+    opened = m.OpenDemuxer(nullptr, nullptr);
+  }
+  if (!opened) {
+    Close();
+    return PipelineOpenResult::kUnreadable;
+  }
+  const PipelineOpenResult r = m.OpenStreams();
+  if (r != PipelineOpenResult::kOk) {
+    Close();
+    return r;
+  }
+  m.StartWorker();
+  return r;
+}
+
+void MoviePipeline::Close() { impl_->Release(); }
+
+bool MoviePipeline::IsOpen() const { return impl_->format != nullptr; }
+
+void MoviePipeline::Run() {
+  Impl& m = *impl_;
+  std::lock_guard<std::mutex> lock(m.mutex);
+  if (!m.format || m.target == PipelineState::kRunning) return;
+  m.target = PipelineState::kRunning;
+  m.StartRunClockLocked(m.heldPosition);
+  if (m.audioOpen) m.audio->SetRunning(true);
+  m.WakeLocked();
+}
+
+void MoviePipeline::Pause() {
+  Impl& m = *impl_;
+  std::lock_guard<std::mutex> lock(m.mutex);
+  if (!m.format) return;
+  if (m.target == PipelineState::kRunning) m.heldPosition = m.StreamNowLocked();
+  m.target = PipelineState::kPaused;
+  if (m.audioOpen) m.audio->SetRunning(false);
+  m.WakeLocked();
+}
+
+void MoviePipeline::Stop() {
+  Impl& m = *impl_;
+  std::unique_lock<std::mutex> lock(m.mutex);
+  if (!m.format) return;
+  if (m.target == PipelineState::kRunning) m.heldPosition = m.StreamNowLocked();
+  m.target = PipelineState::kStopped;
+  m.prerolled = false;
+  m.endOfStream = false;
+  if (m.audioOpen) m.audio->SetRunning(false);
+  m.WakeLocked();
+  m.changed.wait(lock, [&] { return !m.delivering; });
+}
+
+void MoviePipeline::SetPosition(int64_t position) {
+  Impl& m = *impl_;
+  std::unique_lock<std::mutex> lock(m.mutex);
+  if (!m.format) return;
+  position = std::max<int64_t>(position, 0);
+  m.seekTarget = position;
+  m.seekPending = true;
+  m.heldPosition = position;
+  if (m.target == PipelineState::kRunning) m.StartRunClockLocked(position);
+  m.endOfStream = false;
+  m.WakeLocked();
+  m.changed.wait(lock, [&] { return !m.seekPending; });
+  // The picture at the new position comes first, then the clock runs on.
+}
+
+bool MoviePipeline::GetState(uint32_t timeoutMs, PipelineState* state) {
+  Impl& m = *impl_;
+  std::unique_lock<std::mutex> lock(m.mutex);
+  *state = m.target;
+  if (!m.format) return true;
+  return m.changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+    return m.target == PipelineState::kStopped || (m.prerolled && !m.seekPending);
+  });
+}
+
+int64_t MoviePipeline::GetDuration() const { return impl_->duration; }
+
+int64_t MoviePipeline::GetCurrentPosition() const {
+  Impl& m = *impl_;
+  std::lock_guard<std::mutex> lock(m.mutex);
+  const int64_t now = m.StreamNowLocked();
+  return m.duration > 0 ? std::min(now, m.duration) : now;
+}
+
+void MoviePipeline::ClockChanged() {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->WakeLocked();
+}
+
+bool MoviePipeline::WaitForIdle(uint32_t timeoutMs) {
+  Impl& m = *impl_;
+  std::unique_lock<std::mutex> lock(m.mutex);
+  if (!m.format) return true;
+  return m.changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+    if (m.seekPending) return false;
+    if (m.idle == Impl::Idle::kForCommand) return true;
+    return m.idle == Impl::Idle::kForClock && m.idleClock == m.clock.NowMicroseconds();
+  });
+}
+
+bool MoviePipeline::IsEndOfStream() const {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return impl_->endOfStream;
+}
+
+double MoviePipeline::GetRate() const {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return impl_->rate;
+}
+
+bool MoviePipeline::SetRate(double rate) {
+  Impl& m = *impl_;
+  if (!(rate > 0.0) || rate > 64.0) return false;
+  std::lock_guard<std::mutex> lock(m.mutex);
+  if (m.target == PipelineState::kRunning && m.prerolled) m.StartRunClockLocked(m.StreamNowLocked());
+  m.rate = rate;
+  m.soundRate.store(rate, std::memory_order_release);
+  m.WakeLocked();
+  return true;
+}
+
+bool MoviePipeline::HasAudio() const { return impl_->audioOpen; }
+
+bool MoviePipeline::SetVolume(int32_t hundredthsDb) {
+  Impl& m = *impl_;
+  if (!m.audioOpen) return false;
+  std::lock_guard<std::mutex> lock(m.mutex);
+  m.volume = std::clamp<int32_t>(hundredthsDb, -10000, 0);
+  m.audio->SetVolume(m.volume);
+  return true;
+}
+
+bool MoviePipeline::GetVolume(int32_t* hundredthsDb) const {
+  Impl& m = *impl_;
+  if (!m.audioOpen) return false;
+  std::lock_guard<std::mutex> lock(m.mutex);
+  *hundredthsDb = m.volume;
+  return true;
+}
+
+int32_t MoviePipeline::GetWidth() const { return impl_->width; }
+int32_t MoviePipeline::GetHeight() const { return impl_->height; }
+
+uint64_t MoviePipeline::DeliveredCount() const {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return impl_->delivered;
+}
+
+uint64_t MoviePipeline::DroppedCount() const {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return impl_->dropped;
+}
+
+}  // namespace orrivel::media

@@ -1,0 +1,228 @@
+#include "platform/media/TestMovieWriter.h"
+
+#include "platform/media/MoviePipeline.h"
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libswscale/swscale.h>
+}
+
+namespace orrivel::media {
+namespace {
+
+constexpr int kSoundRate = 44100;
+
+struct Output {
+  AVFormatContext* format = nullptr;
+  AVCodecContext* video = nullptr;
+  AVCodecContext* sound = nullptr;
+  AVStream* videoStream = nullptr;
+  AVStream* soundStream = nullptr;
+  AVFrame* picture = nullptr;
+  AVFrame* samples = nullptr;
+  AVPacket* packet = nullptr;
+  SwsContext* scaler = nullptr;
+
+  ~Output() {
+    sws_freeContext(scaler);
+    av_packet_free(&packet);
+    av_frame_free(&picture);
+    av_frame_free(&samples);
+    avcodec_free_context(&video);
+    avcodec_free_context(&sound);
+    if (format) {
+      if (format->pb) avio_closep(&format->pb);
+      avformat_free_context(format);
+    }
+  }
+};
+
+const char* MuxerName(TestMovieContainer container) {
+  switch (container) {
+    case TestMovieContainer::kMpegSystem:
+      return "mpeg";
+    case TestMovieContainer::kMpegVideo:
+      return "mpeg1video";
+    case TestMovieContainer::kAvi:
+      return "avi";
+    case TestMovieContainer::kMp4:
+      return "mp4";
+  }
+  return "mpeg";
+}
+
+bool Fail(std::string* error, const char* what) {
+  if (error) *error = what;
+  return false;
+}
+
+bool AddVideo(Output& out, const TestMovieSpec& spec, std::string* error) {
+  const bool mpeg1 = spec.container == TestMovieContainer::kMpegSystem ||
+                     spec.container == TestMovieContainer::kMpegVideo;
+  const AVCodec* codec = avcodec_find_encoder(mpeg1 ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG4);
+  if (!codec) return Fail(error, "no video encoder");
+  out.video = avcodec_alloc_context3(codec);
+  AVCodecContext* c = out.video;
+  c->width = spec.width;
+  c->height = spec.height;
+  c->time_base = AVRational{1, spec.framesPerSecond};
+  c->framerate = AVRational{spec.framesPerSecond, 1};
+  c->pix_fmt = AV_PIX_FMT_YUV420P;
+  c->gop_size = 5;
+  c->max_b_frames = 0;
+  c->thread_count = 1;
+  // Rates such as 10 fps are MPEG-1 extensions that FFmpeg reads back.
+  c->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;
+  c->flags |= AV_CODEC_FLAG_QSCALE;
+  c->global_quality = FF_QP2LAMBDA * 2;
+  if (out.format->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  if (avcodec_open2(c, codec, nullptr) < 0) return Fail(error, "video encoder refused the settings");
+  out.videoStream = avformat_new_stream(out.format, nullptr);
+  if (!out.videoStream || avcodec_parameters_from_context(out.videoStream->codecpar, c) < 0) {
+    return Fail(error, "no video stream");
+  }
+  out.videoStream->time_base = c->time_base;
+  out.picture = av_frame_alloc();
+  out.picture->format = c->pix_fmt;
+  out.picture->width = c->width;
+  out.picture->height = c->height;
+  if (av_frame_get_buffer(out.picture, 0) < 0) return Fail(error, "no picture memory");
+  out.scaler = sws_getContext(spec.width, spec.height, AV_PIX_FMT_BGR0, spec.width, spec.height,
+                              AV_PIX_FMT_YUV420P, SWS_POINT, nullptr, nullptr, nullptr);
+  return out.scaler ? true : Fail(error, "no scaler");
+}
+
+bool AddSound(Output& out, std::string* error) {
+  const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MP2);
+  if (!codec) return Fail(error, "no MP2 encoder");
+  out.sound = avcodec_alloc_context3(codec);
+  AVCodecContext* c = out.sound;
+  c->sample_fmt = AV_SAMPLE_FMT_S16;
+  c->sample_rate = kSoundRate;
+  c->bit_rate = 128000;
+  av_channel_layout_default(&c->ch_layout, 2);
+  c->time_base = AVRational{1, kSoundRate};
+  if (out.format->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  if (avcodec_open2(c, codec, nullptr) < 0) return Fail(error, "sound encoder refused the settings");
+  out.soundStream = avformat_new_stream(out.format, nullptr);
+  if (!out.soundStream || avcodec_parameters_from_context(out.soundStream->codecpar, c) < 0) {
+    return Fail(error, "no sound stream");
+  }
+  out.soundStream->time_base = c->time_base;
+  out.samples = av_frame_alloc();
+  out.samples->format = c->sample_fmt;
+  out.samples->nb_samples = c->frame_size;
+  out.samples->sample_rate = c->sample_rate;
+  av_channel_layout_copy(&out.samples->ch_layout, &c->ch_layout);
+  if (av_frame_get_buffer(out.samples, 0) < 0) return Fail(error, "no sample memory");
+  return true;
+}
+
+bool Drain(Output& out, AVCodecContext* c, AVStream* stream, const AVFrame* frame) {
+  if (avcodec_send_frame(c, frame) < 0) return false;
+  while (avcodec_receive_packet(c, out.packet) == 0) {
+    // Without a duration MP4 drops its last picture from the edit list.
+    if (out.packet->duration == 0) out.packet->duration = c == out.video ? 1 : c->frame_size;
+    av_packet_rescale_ts(out.packet, c->time_base, stream->time_base);
+    out.packet->stream_index = stream->index;
+    if (av_interleaved_write_frame(out.format, out.packet) < 0) return false;
+  }
+  return true;
+}
+
+bool EncodePicture(Output& out, const TestMovieSpec& spec, int32_t number) {
+  std::vector<uint8_t> rgb(size_t(spec.width) * 4 * size_t(spec.height));
+  PaintNumberedPicture(rgb.data(), spec.width, spec.height, spec.width * 4, number);
+  if (av_frame_make_writable(out.picture) < 0) return false;
+  const uint8_t* src[1] = {rgb.data()};
+  const int srcStride[1] = {spec.width * 4};
+  sws_scale(out.scaler, src, srcStride, 0, spec.height, out.picture->data, out.picture->linesize);
+  out.picture->pts = number;
+  return Drain(out, out.video, out.videoStream, out.picture);
+}
+
+bool EncodeSamples(Output& out, int64_t* written) {
+  if (av_frame_make_writable(out.samples) < 0) return false;
+  auto* data = reinterpret_cast<int16_t*>(out.samples->data[0]);
+  for (int i = 0; i < out.samples->nb_samples; ++i) {
+    const double t = double(*written + i) / kSoundRate;
+    const auto v = int16_t(std::lround(std::sin(2.0 * M_PI * 440.0 * t) * 12000.0));
+    data[2 * i] = v;
+    data[2 * i + 1] = v;
+  }
+  out.samples->pts = *written;
+  *written += out.samples->nb_samples;
+  return Drain(out, out.sound, out.soundStream, out.samples);
+}
+
+}  // namespace
+
+bool WriteTestMovie(const std::string& path, const TestMovieSpec& spec, std::string* error) {
+  if (spec.width < 16 || spec.height < 16 || spec.framesPerSecond < 1 || spec.frames < 1) {
+    return Fail(error, "bad movie size");
+  }
+  QuietMediaLog();
+  Output out;
+  if (avformat_alloc_output_context2(&out.format, nullptr, MuxerName(spec.container), path.c_str()) < 0) {
+    return Fail(error, "no muxer");
+  }
+  if (spec.withVideo && !AddVideo(out, spec, error)) return false;
+  if (spec.withSound && !AddSound(out, error)) return false;
+  out.packet = av_packet_alloc();
+  if (avio_open(&out.format->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) return Fail(error, "cannot create the file");
+  if (avformat_write_header(out.format, nullptr) < 0) return Fail(error, "muxer refused the header");
+  int64_t samplesWritten = 0;
+  for (int32_t n = 0; n < spec.frames; ++n) {
+    if (spec.withVideo && !EncodePicture(out, spec, n)) return Fail(error, "video encoding failed");
+    // Sound up to the end of this picture, so the muxer interleaves evenly.
+    const int64_t soundEnd = int64_t(n + 1) * kSoundRate / spec.framesPerSecond;
+    while (spec.withSound && samplesWritten < soundEnd) {
+      if (!EncodeSamples(out, &samplesWritten)) return Fail(error, "sound encoding failed");
+    }
+  }
+  if (spec.withVideo && !Drain(out, out.video, out.videoStream, nullptr)) return Fail(error, "video flush failed");
+  if (spec.withSound && !Drain(out, out.sound, out.soundStream, nullptr)) return Fail(error, "sound flush failed");
+  if (av_write_trailer(out.format) < 0) return Fail(error, "muxer refused the trailer");
+  return true;
+}
+
+void PaintNumberedPicture(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, int32_t number) {
+  const int32_t band = height / 6;
+  const int32_t column = width / 8;
+  for (int32_t y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(pixels + size_t(y) * size_t(stride));
+    for (int32_t x = 0; x < width; ++x) {
+      bool white;
+      if (y < band) {
+        white = true;
+      } else if (y >= height - band) {
+        white = false;
+      } else {
+        const int32_t k = x / column;
+        white = k < 8 && ((number >> k) & 1) != 0;
+      }
+      const uint32_t v = white ? 0x00FFFFFFu : 0x00000000u;
+      std::memcpy(&row[x], &v, 4);
+    }
+  }
+}
+
+int32_t ReadPictureNumber(const uint8_t* pixels, int32_t width, int32_t height, int32_t stride) {
+  auto green = [&](int32_t x, int32_t y) { return pixels[size_t(y) * size_t(stride) + size_t(x) * 4 + 1]; };
+  const int32_t band = height / 6;
+  if (green(width / 2, band / 2) < 200 || green(width / 2, height - 1 - band / 2) > 60) return -1;
+  const int32_t column = width / 8;
+  int32_t number = 0;
+  for (int32_t k = 0; k < 8; ++k) {
+    if (green(k * column + column / 2, height / 2) > 128) number |= 1 << k;
+  }
+  return number;
+}
+
+}  // namespace orrivel::media
