@@ -101,6 +101,10 @@ class Control {
   ControlHost* GetHost() const { return host_; }
 
  protected:
+  // A control that goes out of use (hidden or disabled) gives up the
+  // host's focus and hover.
+  void GiveUpFocusAndHover();
+
   int32_t group_ = 0;
 
  private:

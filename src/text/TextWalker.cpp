@@ -4,7 +4,7 @@
 
 namespace orrivel {
 
-bool NextTextUnit(const char* text, size_t* pos, TextUnit* unit, AtSign at) {
+bool NextTextUnit(const char* text, size_t* pos, TextUnit* unit, AtSign at, int maxDigits) {
   if (!text) return false;
   const size_t i = *pos;
   const uint8_t b = uint8_t(text[i]);
@@ -28,7 +28,7 @@ bool NextTextUnit(const char* text, size_t* pos, TextUnit* unit, AtSign at) {
     }
     size_t j = i + 1;
     uint32_t number = 0;
-    for (int digits = 0; digits < kPictureDigits && text[j] >= '0' && text[j] <= '9'; ++digits, ++j) {
+    for (int digits = 0; digits < maxDigits && text[j] >= '0' && text[j] <= '9'; ++digits, ++j) {
       number = number * 10 + uint32_t(text[j] - '0');
     }
     *unit = {TextUnit::kPicture, number};

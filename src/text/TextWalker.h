@@ -22,7 +22,10 @@ inline constexpr int kPictureDigits = 7;
 enum class AtSign : uint8_t { kPictures, kPlain };
 
 // Reads the unit at text[*pos] and moves *pos past it; false at the end.
-bool NextTextUnit(const char* text, size_t* pos, TextUnit* unit, AtSign at = AtSign::kPictures);
+// A picture number takes at most maxDigits digits (the window's layout
+// reads six); the rest is left for the next unit.
+bool NextTextUnit(const char* text, size_t* pos, TextUnit* unit, AtSign at = AtSign::kPictures,
+                  int maxDigits = kPictureDigits);
 
 // The number of characters the walk finds (LF excepted): a two-byte
 // character, "@@" and a picture number each count one; 0 for null text.
