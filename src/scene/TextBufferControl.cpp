@@ -255,6 +255,10 @@ bool TextBufferControl::OnChars(const char* bytes, int32_t count) {
     }
     if (cp932::IsLeadByte(byte)) {
       if (i + 1 >= count) break;  // half a character: nothing to insert
+      if (bytes[i + 1] == '\0') {      // no trail byte: the text ends at a NUL
+        ++i;
+        continue;
+      }
       if (!InsertAtCaret(bytes + i, 2, limit)) break;
       ++i;
       changed = handled = true;

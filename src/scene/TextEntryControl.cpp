@@ -154,6 +154,13 @@ int32_t TextEntryControl::AttachToSpriteList(int32_t order, int32_t group, uint8
   return 0;
 }
 
+void TextEntryControl::OnFocusLost(Control* next) {
+  TextBufferControl::OnFocusLost(next);
+  compositionSprite_.SetVisible(0);
+  shownComposition_.clear();
+  shownCursor_ = -1;
+}
+
 // --- drawing ---------------------------------------------------------------------------------
 
 void TextEntryControl::DrawCharacter(Surface* target, const std::string& text, int32_t along, int32_t across,

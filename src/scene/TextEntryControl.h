@@ -43,6 +43,8 @@ class TextEntryControl : public TextBufferControl {
   int32_t GetOrder() const override { return order_; }
   void SetDrawFlags(uint8_t value) override { textSprite_.SetOpacity(value); }
   uint8_t IsReady() const override { return textSprite_.GetOpacity(); }
+  // Also takes the composition overlay away.
+  void OnFocusLost(Control* next) override;
 
   void Release() override;
   void RedrawText() override;

@@ -4,7 +4,6 @@
 // is not installed.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <string>
 
@@ -32,18 +31,8 @@ class KeyForwarder : public platform::WindowClient {
   InputManager* input = nullptr;
 };
 
-// Pumps the window's messages and reads a frame until the condition holds
-// (at most two seconds).
 bool FramesUntil(platform::Backend& backend, InputManager& input, const std::function<bool()>& condition) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (std::chrono::steady_clock::now() < deadline) {
-    platform::Message message;
-    while (backend.PeekMessage(message, true)) backend.DispatchMessage(message);
-    input.Update();
-    if (condition()) return true;
-    backend.WaitMessage(10);
-  }
-  return false;
+  return test::FramesUntil(backend, [&] { input.Update(); }, condition);
 }
 
 void RunUnderTheDisplay() {

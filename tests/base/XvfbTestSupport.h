@@ -7,11 +7,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
+
+#include "platform/Backend.h"
 
 namespace orrivel::test {
 
@@ -31,6 +35,25 @@ inline bool RunXdotool(const char* title, const std::string& arguments) {
   std::string command = std::string("timeout 10 xdotool search --sync --name '^") + title +
                         "$' windowfocus --sync " + arguments + " >/dev/null 2>&1";
   return std::system(command.c_str()) == 0;
+}
+
+// Pumps the windows' messages as the game's loop does (translated, then
+// dispatched) and runs a frame, until the condition holds (at most two
+// seconds of real time: the display answers in its own time).
+inline bool FramesUntil(platform::Backend& backend, const std::function<void()>& frame,
+                        const std::function<bool()>& condition) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (std::chrono::steady_clock::now() < deadline) {
+    platform::Message message;
+    while (backend.PeekMessage(message, true)) {
+      backend.TranslateMessage(message);
+      backend.DispatchMessage(message);
+    }
+    frame();
+    if (condition()) return true;
+    backend.WaitMessage(10);
+  }
+  return false;
 }
 
 // Runs the one test (Suite.Name) of this program again under the virtual

@@ -63,6 +63,7 @@ TEST_F(TextEntryControlTest, EditingWholeCharacters) {
       {"line feed needs several lines", {Chars("a\nb")}, "ab", 2},
       {"control bytes are not text", {Chars(std::string("a\x01\x7F", 3) + "b")}, "ab", 2},
       {"a lead byte without its trail", {Chars("a"), Chars("\x82")}, "a", 1},
+      {"NUL bytes are never stored", {Chars(std::string("a\0\x82\0b", 5))}, "ab", 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -345,6 +346,12 @@ TEST_F(TextEntryControlTest, TheCompositionShowsAtTheCaretWithItsClause) {
   Frame();
   EXPECT_FALSE(entry->CompositionSprite().IsVisible());
   EXPECT_TRUE(entry->ShownComposition().empty());
+
+  Compose("かな", 1);
+  Frame();
+  EXPECT_TRUE(entry->CompositionSprite().IsVisible());
+  host.SetFocus(nullptr);  // the overlay goes with the focus
+  EXPECT_FALSE(entry->CompositionSprite().IsVisible());
 }
 
 TEST_F(TextEntryControlTest, FocusOpensAndClosesTheInputMethodAndShowsTheIndicator) {

@@ -4,7 +4,6 @@
 // it is skipped where xvfb-run or xdotool is not installed.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <string>
 
@@ -20,21 +19,8 @@ constexpr const char* kTitle = "OrrivelXvfbTextEntry";
 class TextEntryXvfbTest : public test::SceneTest, protected test::HeadlessControlInput {
  protected:
   void RunUnderTheDisplay();
-  // Pumps the window as the game's loop does and runs a host frame until
-  // the condition holds (at most two seconds).
   bool FramesUntil(platform::Backend& backend, const std::function<bool()>& condition) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (std::chrono::steady_clock::now() < deadline) {
-      platform::Message message;
-      while (backend.PeekMessage(message, true)) {
-        backend.TranslateMessage(message);
-        backend.DispatchMessage(message);
-      }
-      host.Update(clock.TickMs());
-      if (condition()) return true;
-      backend.WaitMessage(10);
-    }
-    return false;
+    return test::FramesUntil(backend, [&] { host.Update(clock.TickMs()); }, condition);
   }
 
   struct Procedure : platform::WindowClient {
