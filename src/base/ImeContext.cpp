@@ -74,7 +74,14 @@ void ImeContext::PlaceCandidateWindow() const {
   if (context_ != 0) platform::Ime().SetCandidateWindow(context_, candidateX_, candidateY_);
 }
 
-int32_t ImeContext::GetCompositionClause() const { return 0; }
+int32_t ImeContext::GetCompositionClause() const {
+  std::vector<uint32_t> offsets;
+  return GetCompositionClauses(offsets) && offsets.size() >= 2 ? int32_t(offsets[1]) : 0;
+}
+
+bool ImeContext::GetCompositionClauses(std::vector<uint32_t>& offsets) const {
+  return platform::Ime().GetCompositionClauses(context_, offsets);
+}
 
 int32_t ImeContext::GetCursorPos() const { return platform::Ime().GetCompositionCursor(context_); }
 

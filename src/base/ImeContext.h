@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Messages.h"
 
@@ -35,8 +36,13 @@ class ImeContext {
   // when there is none, which forgets the cached copy). At most 127 bytes,
   // cut before a character that would not fit whole.
   const char* FetchString();
-  // The byte length of the composition's first clause (0: unknown here).
+  // The composition as the last FetchString left it (null when none).
+  const char* CurrentString() const { return compositionString_ ? compositionString_->c_str() : nullptr; }
+  // The byte length of the composition's first clause (0: unknown).
   int32_t GetCompositionClause() const;
+  // The clause table: where each clause starts, then the composition's
+  // length, in bytes. False (empty) when the system does not tell.
+  bool GetCompositionClauses(std::vector<uint32_t>& offsets) const;
   // The composition cursor and the first changed byte, in bytes.
   int32_t GetCursorPos() const;
   int32_t GetDeltaStart() const;

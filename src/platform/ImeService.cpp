@@ -51,6 +51,11 @@ bool ImeService::GetOpenStatus(uint32_t context) {
 
 bool ImeService::GetConversionStatus(uint32_t, uint32_t*, uint32_t*) { return false; }
 
+bool ImeService::GetCompositionClauses(uint32_t, std::vector<uint32_t>& offsets) {
+  offsets.clear();
+  return false;
+}
+
 bool ImeService::SetCandidateWindow(uint32_t context, int32_t x, int32_t y) {
   if (context == 0 || !CurrentBackend().IsWindow(context)) return false;
   CurrentBackend().SetTextInputSpot(context, Rect{x, y, x, y});
@@ -91,9 +96,23 @@ void ImeService::SetComposition(WindowId window, std::string_view utf8, int32_t 
   composition.cursor = cursorChars <= 0 ? 0 : int32_t(Utf8ToCp932Lossy(Utf8Prefix(utf8, cursorChars)).size());
 }
 
-ImeService& Ime() {
+namespace {
+
+ImeService& WindowSystemIme() {
   static ImeService service;
   return service;
+}
+
+ImeService* currentService = nullptr;
+
+}  // namespace
+
+ImeService& Ime() { return currentService != nullptr ? *currentService : WindowSystemIme(); }
+
+ImeService* SetImeService(ImeService* service) {
+  ImeService* previous = currentService != nullptr ? currentService : &WindowSystemIme();
+  currentService = service;
+  return previous;
 }
 
 }  // namespace orrivel::platform

@@ -619,7 +619,20 @@ intptr_t WindowSystem::DispatchMessage(const Message& message) {
   return Deliver(message.window, message.message, message.wParam, message.lParam);
 }
 
-bool WindowSystem::TranslateMessage(const Message&) { return false; }
+bool WindowSystem::TranslateMessage(const Message& message) {
+  // Printable text comes from the back end's text input; the editing keys
+  // never do, so their characters are made here, after the key message.
+  if (message.message != WM_KEYDOWN) return false;
+  switch (message.wParam) {
+    case VK_BACK:
+    case VK_TAB:
+    case VK_RETURN:
+    case VK_ESCAPE:
+      return PostMessage(message.window, WM_CHAR, message.wParam, message.lParam);
+    default:
+      return false;
+  }
+}
 
 void WindowSystem::SetModifierState(bool shift, bool control, bool alt) {
   std::lock_guard lock(mutex_);

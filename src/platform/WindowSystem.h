@@ -136,8 +136,9 @@ class WindowSystem {
   // True when a message is waiting within the time.
   bool WaitMessage(uint32_t timeoutMs);
   intptr_t DispatchMessage(const Message& message);
-  // Characters arrive as WM_CHAR from the back end's text input, so there is
-  // nothing to make from key messages: always false.
+  // Printable characters arrive as WM_CHAR from the back end's text input;
+  // this makes the characters of the editing keys (Backspace 8, Tab 9,
+  // Enter 13, Escape 27) from their WM_KEYDOWN. True when one was posted.
   bool TranslateMessage(const Message& message);
   // Sends WM_COMMAND for a key that the table holds; true when translated.
   bool TranslateAccelerator(WindowId window, const AcceleratorTable& table, const Message& message);

@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/ImeService.h"
 #include "platform/TextCodec.h"
 #include "platform/headless/HeadlessBackend.h"
+#include "scene/FakeImeService.h"
 
 namespace orrivel {
 namespace {
@@ -122,6 +126,35 @@ TEST_F(ImeContextTest, PositionsOpenStateAndWhatCannotBeKnown) {
   ime.Free();
   EXPECT_EQ(ime.Context(), 0u);
   EXPECT_EQ(ime.Window(), platform::kNoWindow);
+}
+
+TEST_F(ImeContextTest, AReplacedServiceTellsClausesAndModes) {
+  test::FakeImeService fake;
+  platform::ScopedImeService scopedIme(fake);
+  EXPECT_EQ(&platform::Ime(), &fake);
+  ImeContext ime;
+  ime.Attach(window);
+  fake.conversion = 0x19;
+  fake.sentence = 0x8;
+  fake.clauses = {0, 4, 10};
+  Compose("かなかんじ", 2);
+  EXPECT_EQ(ime.CurrentString(), nullptr);
+  ASSERT_NE(ime.FetchString(), nullptr);
+  EXPECT_EQ(std::string(ime.CurrentString()), Sjis("かなかんじ"));
+  EXPECT_EQ(ime.FetchString(), nullptr);  // unchanged, still current
+  EXPECT_NE(ime.CurrentString(), nullptr);
+  EXPECT_EQ(ime.GetCompositionClause(), 4);
+  std::vector<uint32_t> offsets;
+  EXPECT_TRUE(ime.GetCompositionClauses(offsets));
+  EXPECT_EQ(offsets, (std::vector<uint32_t>{0, 4, 10}));
+  uint32_t conversion = 0, sentence = 0;
+  EXPECT_TRUE(ime.GetConversion(&conversion, &sentence));
+  EXPECT_EQ(conversion, 0x19u);
+  EXPECT_EQ(sentence, 0x8u);
+  Compose("", 0);
+  EXPECT_EQ(ime.FetchString(), nullptr);
+  EXPECT_EQ(ime.CurrentString(), nullptr);
+  fake.Reset();
 }
 
 }  // namespace

@@ -3,17 +3,11 @@
 // again under a virtual X server; it is skipped where xvfb-run or xdotool
 // is not installed.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
+#include "XvfbTestSupport.h"
 #include "base/ActionMap.h"
 #include "base/DefaultActionBindings.h"
 #include "base/InputManager.h"
@@ -22,19 +16,9 @@
 namespace orrivel {
 namespace {
 
-constexpr const char* kChildVariable = "ORRIVEL_XVFB_CHILD";
 constexpr const char* kTitle = "OrrivelXvfbInput";
 
-bool OnPath(const char* program) {
-  std::string command = std::string("command -v ") + program + " >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
-}
-
-bool RunXdotool(const std::string& arguments) {
-  std::string command = std::string("timeout 10 xdotool search --sync --name '^") + kTitle +
-                        "$' windowfocus --sync " + arguments + " >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
-}
+bool RunXdotool(const std::string& arguments) { return test::RunXdotool(kTitle, arguments); }
 
 // Forwards the window's key messages to the input manager in use.
 class KeyForwarder : public platform::WindowClient {
@@ -47,24 +31,14 @@ class KeyForwarder : public platform::WindowClient {
   InputManager* input = nullptr;
 };
 
-// Pumps the window's messages and reads a frame until the condition holds
-// (at most two seconds).
 bool FramesUntil(platform::Backend& backend, InputManager& input, const std::function<bool()>& condition) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (std::chrono::steady_clock::now() < deadline) {
-    platform::Message message;
-    while (backend.PeekMessage(message, true)) backend.DispatchMessage(message);
-    input.Update();
-    if (condition()) return true;
-    backend.WaitMessage(10);
-  }
-  return false;
+  return test::FramesUntil(backend, [&] { input.Update(); }, condition);
 }
 
 void RunUnderTheDisplay() {
   std::string error;
   auto backend = platform::SdlBackend::Create(&error);
-  if (!backend) GTEST_SKIP() << "NO-DISPLAY " << error;
+  if (!backend) GTEST_SKIP() << test::kNoDisplayMark << " " << error;
   platform::ScopedBackend scoped(*backend);
   KeyForwarder client;
   ASSERT_TRUE(backend->RegisterClass(platform::WindowClass{"XvfbInput"}));
@@ -117,27 +91,11 @@ void RunUnderTheDisplay() {
 }
 
 TEST(SdlInputXvfbTest, TypedKeysReachTheActionMap) {
-  if (std::getenv(kChildVariable)) {
+  if (test::IsXvfbChild()) {
     RunUnderTheDisplay();
     return;
   }
-  if (!OnPath("xvfb-run") || !OnPath("xdotool") || !OnPath("timeout")) {
-    GTEST_SKIP() << "xvfb-run or xdotool is not installed";
-  }
-  auto log = std::filesystem::temp_directory_path() / ("orrivel-xvfb-" + std::to_string(getpid()) + ".log");
-  std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  // The X and SDL libraries keep what they allocate until the process ends.
-  std::string command = "timeout 60 xvfb-run -a -s '-screen 0 640x480x24' env " + std::string(kChildVariable) +
-                        "=1 ASAN_OPTIONS=detect_leaks=0 '" + self +
-                        "' --gtest_filter=SdlInputXvfbTest.TypedKeysReachTheActionMap > '" + log.string() + "' 2>&1";
-  int status = std::system(command.c_str());
-  std::ifstream in(log);
-  std::stringstream text;
-  text << in.rdbuf();
-  std::filesystem::remove(log);
-  if (text.str().find("NO-DISPLAY") != std::string::npos) GTEST_SKIP() << "the virtual display did not open";
-  EXPECT_EQ(status, 0) << text.str();
-  EXPECT_NE(text.str().find("[  PASSED  ] 1 test"), std::string::npos) << text.str();
+  test::RerunUnderXvfb("SdlInputXvfbTest.TypedKeysReachTheActionMap");
 }
 
 }  // namespace

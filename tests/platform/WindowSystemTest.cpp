@@ -55,6 +55,23 @@ TEST_F(WindowSystemTest, PostedMessagesKeepTheirOrderAndQuitEndsGetMessage) {
   EXPECT_FALSE(backend.PostMessage(0x7777, WM_USER, 0, 0));  // no such window
 }
 
+TEST_F(WindowSystemTest, TheEditingKeysAreTranslatedIntoCharacters) {
+  EchoClient client;
+  WindowId window = Make(client);
+  for (uint32_t key : {VK_BACK, VK_TAB, VK_RETURN, VK_ESCAPE}) {
+    EXPECT_TRUE(backend.TranslateMessage(Message{window, WM_KEYDOWN, key, 1}));
+    Message m;
+    ASSERT_TRUE(backend.PeekMessage(m, true));
+    EXPECT_EQ(m.message, WM_CHAR);
+    EXPECT_EQ(m.wParam, key);
+  }
+  // Printable keys get their characters from the text input; key-ups none.
+  EXPECT_FALSE(backend.TranslateMessage(Message{window, WM_KEYDOWN, 'A', 1}));
+  EXPECT_FALSE(backend.TranslateMessage(Message{window, WM_KEYUP, VK_RETURN, 1}));
+  EXPECT_FALSE(backend.TranslateMessage(Message{window, WM_KEYDOWN, VK_LEFT, 1}));
+  EXPECT_EQ(backend.QueuedCount(), 0u);
+}
+
 TEST_F(WindowSystemTest, CrossThreadSendRunsOnTheWindowThreadAndReturnsItsResult) {
   EchoClient client;
   WindowId window = Make(client);
