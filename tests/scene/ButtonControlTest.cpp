@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "BlockFont.h"
 #include "ControlTestSupport.h"
 #include "GoldenSupport.h"
 #include "SceneTestSupport.h"
@@ -23,41 +24,7 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-// A font whose glyphs are solid blocks of 6 x 10 pixels per byte: text
-// placement and colours show without any real typeface.
-class BlockFont : public Font {
- public:
-  static constexpr int32_t kCharWidth = 6, kCharHeight = 10;
-  BlockFont() { logFont_.height = -kCharHeight; }
-  int GetKind() const override { return kFontKindOutline; }
-  void ReleaseGdiObjects() override {}
-  int SetFont(int32_t, int32_t, int32_t, const char*) override { return 0; }
-  int CreateGdiFont() override { return 0; }
-  int SetFaceName(const char*) override { return 0; }
-  int SetHeight(int32_t) override { return 0; }
-  int SetBoldItalic(int32_t, int32_t) override { return 0; }
-  int SetAngle(int32_t) override { return 0; }
-  void SetAntialias(uint8_t) override {}
-  int MeasureText(const char* text, Size* size, int32_t* left, int32_t* top, bool, int32_t*) override {
-    if (size) *size = Size{int32_t(std::string(text).size()) * kCharWidth, kCharHeight};
-    if (left) *left = 0;
-    if (top) *top = 0;
-    return 1;
-  }
-  int DrawText(Image* image, int32_t x, int32_t y, const char* text, Rect*, Point*) override {
-    auto* s = static_cast<Surface*>(image);
-    const int32_t w = int32_t(std::string(text).size()) * kCharWidth - 2;
-    if (effectMode == kEffectShadow)
-      s->FillRgbBox(x + shadowX, y + shadowY, w, kCharHeight, effectRed, effectGreen, effectBlue);
-    s->FillRgbBox(x, y, w, kCharHeight, textRed, textGreen, textBlue);
-    draws.push_back(std::to_string(x) + "," + std::to_string(y));
-    return 0;
-  }
-  int DrawTextClipped(Image* image, int32_t x, int32_t y, const char* text, Rect* b, Point* e) override {
-    return DrawText(image, x, y, text, b, e);
-  }
-  std::vector<std::string> draws;
-};
+using test::BlockFont;
 
 class ButtonControlTest : public test::SceneTest, protected test::HeadlessControlInput {
  protected:
