@@ -14,12 +14,15 @@ namespace orrivel::test {
 class BlockFont : public Font {
  public:
   static constexpr int32_t kCharWidth = 6, kCharHeight = 10;
-  BlockFont() { logFont_.height = -kCharHeight; }
+  explicit BlockFont(int32_t height = kCharHeight) { logFont_.height = -height; }
   int GetKind() const override { return kFontKindOutline; }
   void ReleaseGdiObjects() override {}
   int SetFont(int32_t, int32_t, int32_t, const char*) override { return 0; }
   int CreateGdiFont() override { return 0; }
-  int SetFaceName(const char*) override { return 0; }
+  int SetFaceName(const char* face) override {
+    faces.push_back(face != nullptr ? face : "(null)");
+    return 0;
+  }
   int SetHeight(int32_t) override { return 0; }
   int SetBoldItalic(int32_t, int32_t) override { return 0; }
   int SetAngle(int32_t) override { return 0; }
@@ -43,6 +46,7 @@ class BlockFont : public Font {
     return DrawText(image, x, y, text, b, e);
   }
   std::vector<std::string> draws;
+  std::vector<std::string> faces;
 };
 
 }  // namespace orrivel::test
