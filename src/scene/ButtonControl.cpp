@@ -68,10 +68,7 @@ struct FontColours {
 }  // namespace
 
 void ButtonControl::SetVisible(bool show) {
-  if (!show && GetHost() != nullptr) {
-    if (GetHost()->IsFocused(this)) GetHost()->SetFocus(nullptr);
-    if (GetHost()->IsHovered(this)) GetHost()->ClearHover();
-  }
+  if (!show) GiveUpFocusAndHover();
   sprite_.SetVisible(show ? 1 : 0);
 }
 

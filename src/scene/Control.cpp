@@ -16,12 +16,15 @@ Control::~Control() {
 
 bool Control::SetEnabled(bool enable) {
   if (enabled_ == enable) return false;
-  if (!enable && host_ != nullptr) {
-    if (host_->IsFocused(this)) host_->SetFocus(nullptr);
-    if (host_->IsHovered(this)) host_->ClearHover();
-  }
+  if (!enable) GiveUpFocusAndHover();
   enabled_ = enable;
   return true;
+}
+
+void Control::GiveUpFocusAndHover() {
+  if (host_ == nullptr) return;
+  if (host_->IsFocused(this)) host_->SetFocus(nullptr);
+  if (host_->IsHovered(this)) host_->ClearHover();
 }
 
 void Control::SetName(const char* text) {

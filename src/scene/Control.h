@@ -101,6 +101,10 @@ class Control {
   ControlHost* GetHost() const { return host_; }
 
  protected:
+  // A control that is hidden or disabled gives up the host's focus and
+  // hover (nothing without a host).
+  void GiveUpFocusAndHover();
+
   int32_t group_ = 0;
 
  private:

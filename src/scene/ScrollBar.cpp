@@ -498,11 +498,7 @@ void ScrollBar::SetPosition(int32_t x, int32_t y) {
 }
 
 void ScrollBar::SetVisible(bool show) {
-  ControlHost* host = GetHost();
-  if (!show && host != nullptr) {
-    if (host->IsFocused(this)) host->SetFocus(nullptr);
-    if (host->IsHovered(this)) host->ClearHover();
-  }
+  if (!show) GiveUpFocusAndHover();
   if (back_) back_->SetVisible(show);
   if (forward_) forward_->SetVisible(show);
   if (trackSprite_) trackSprite_->SetVisible(show ? 1 : 0);

@@ -1,5 +1,6 @@
 #include "scene/TextListControl.h"
 
+#include <algorithm>
 #include <new>
 
 #include "raster/SpriteList.h"
@@ -106,11 +107,7 @@ void TextListControl::Relayout() {
 
 void TextListControl::SetVisible(bool show) {
   if (LineCount() == 0) return;
-  ControlHost* host = GetHost();
-  if (!show && host != nullptr) {
-    if (host->IsFocused(this)) host->SetFocus(nullptr);
-    if (host->IsHovered(this)) host->ClearHover();
-  }
+  if (!show) GiveUpFocusAndHover();
   if (headerSprite_) headerSprite_->SetVisible(show ? 1 : 0);
   for (auto& sprite : sprites_) sprite->SetVisible(show ? 1 : 0);
   if (footerSprite_) footerSprite_->SetVisible(show ? 1 : 0);
@@ -520,10 +517,11 @@ int32_t TextListControl::GetLineCentre(int32_t index, int32_t* x, int32_t* y) co
   const ImageSprite* sprite = LineSprite(index);
   if (sprite == nullptr) return 0;
   *y = sprite->GetY() + sprite->GetHeight() / 2;
-  // Beside the text's left edge on a bare list, else just inside the right
-  // margin.
-  *x = frameMode_ == 0 && backAlpha_ == 0 ? sprite->GetX() + marginLeft_ - 8
-                                          : sprite->GetX() + width_ - marginRight_ + marginRight_ / 4 + 1;
+  // Toward the text's left edge on a bare list, else toward the right
+  // margin; kept on the band where the pointer hovers lines, so that the
+  // pointer moved there does hover the line.
+  const int32_t x0 = frameMode_ == 0 && backAlpha_ == 0 ? marginLeft_ - 8 : width_ - marginRight_ + marginRight_ / 4 + 1;
+  *x = sprite->GetX() + std::clamp(x0, marginLeft_, std::max(marginLeft_, width_ - marginRight_));
   return 1;
 }
 

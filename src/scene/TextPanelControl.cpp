@@ -214,11 +214,7 @@ void TextPanelControl::SetPosition(int32_t x, int32_t y) {
 }
 
 void TextPanelControl::SetVisible(bool show) {
-  ControlHost* host = GetHost();
-  if (!show && host != nullptr) {
-    if (host->IsFocused(this)) host->SetFocus(nullptr);
-    if (host->IsHovered(this)) host->ClearHover();
-  }
+  if (!show) GiveUpFocusAndHover();
   sprite_.SetVisible(show ? 1 : 0);
   bar_.SetVisible(show);
 }

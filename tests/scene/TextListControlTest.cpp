@@ -17,6 +17,9 @@
 #include "platform/KeyTable.h"
 #include "raster/SpriteList.h"
 #include "script/ScriptAddressSpace.h"
+#include "text/FontSettings.h"
+#include "text/OutlineFont.h"
+#include "text/FontTestSupport.h"
 
 namespace orrivel {
 namespace {
@@ -54,6 +57,13 @@ class TextListControlTest : public test::SceneTest, protected test::HeadlessCont
   }
   int32_t ShownCell(int32_t line) {
     return list.LineSprite(line)->GetSourceRect().left / list.CellWidth();
+  }
+  // Every line picture, one below the other.
+  void Stack(Surface* out) {
+    const Surface* first = list.LinePicture(0);
+    ASSERT_EQ(out->Create(first->GetWidth(), first->GetHeight() * list.LineCount(), 32, 0), 0);
+    for (int32_t i = 0; i < list.LineCount(); ++i)
+      out->Copy(list.LinePicture(i), 0, i * first->GetHeight(), nullptr, false);
   }
   // The centre of a line on the screen.
   int32_t LineY(int32_t line) { return list.LineSprite(line)->GetY() + 10; }
@@ -381,9 +391,15 @@ TEST_F(TextListControlTest, KeysMoveThePointerInPointerModeOne) {
   ASSERT_EQ(list.GetLineCentre(0, &x, &y), 1);
   EXPECT_EQ(host.pointerX, x);
   EXPECT_EQ(host.pointerY, y);
-  EXPECT_EQ(x, list.GetX() + 60 - 8 + 2 + 1);
+  EXPECT_EQ(x, list.GetX() + 60 - 8);  // at the edge of the band that hovers
   EXPECT_EQ(y, list.LineSprite(0)->GetY() + 10);
   EXPECT_EQ(list.GetHovered(), -1);  // the pointer does the hovering
+  Frame(host.pointerX, host.pointerY);
+  EXPECT_EQ(list.GetHovered(), 0);
+  Frame(host.pointerX, host.pointerY, {DIK_DOWN});
+  EXPECT_EQ(host.pointerY, list.LineSprite(1)->GetY() + 10);
+  Frame(host.pointerX, host.pointerY);
+  EXPECT_EQ(list.GetHovered(), 1);
   EXPECT_EQ(list.GetLineCentre(5, &x, &y), 0);
 }
 
@@ -396,9 +412,7 @@ TEST_F(TextListControlTest, PlainLinePicturesMatchTheirGoldenPicture) {
   ASSERT_EQ(list.AddLine(Line("ab")), 0);
   ASSERT_EQ(list.AddLine(Line("cde", true)), 0);
   Surface both;
-  ASSERT_EQ(both.Create(96, 32, 32, 0), 0);
-  both.Copy(list.LinePicture(0), 0, 0, nullptr, false);
-  both.Copy(list.LinePicture(1), 0, 16, nullptr, false);
+  Stack(&both);
   test::ExpectGolden(both, "textlist_plain_lines");
   // The highlight box keeps to the margins of the hover cell.
   EXPECT_EQ(list.LinePicture(0)->GetPixel(48 + 8, 2), 0xC8000080u);
@@ -428,9 +442,7 @@ TEST_F(TextListControlTest, FramedLinePicturesMatchTheirGoldenPicture) {
   ASSERT_EQ(list.AddLine(Line("go")), 0);
   ASSERT_EQ(list.AddLine(Line("no", true)), 0);
   Surface both;
-  ASSERT_EQ(both.Create(160, 40, 32, 0), 0);
-  both.Copy(list.LinePicture(0), 0, 0, nullptr, false);
-  both.Copy(list.LinePicture(1), 0, 20, nullptr, false);
+  Stack(&both);
   test::ExpectGolden(both, "textlist_framed_lines");
   // The mask cut the corners out of the alpha plane.
   EXPECT_EQ(list.LinePicture(0)->GetPixel(0, 0) >> 24, 0u);
@@ -441,6 +453,35 @@ TEST_F(TextListControlTest, FramedLinePicturesMatchTheirGoldenPicture) {
   EXPECT_EQ(ShownCell(0), 2);
   list.SetEnabled(false);
   EXPECT_EQ(list.LineSprite(0)->GetSourceRect().left, 120);
+}
+
+TEST_F(TextListControlTest, AnOutlineFontDrawsTheListsGradientsAndKeepsItsOwn) {
+  ResetFontSettings();
+  OutlineFont outline;
+  ASSERT_EQ(outline.SetFont(16, 0, 0, Sjis("ＭＳ ゴシック").c_str()), 0);
+  ASSERT_EQ(outline.SetGradient(1, 0x112233, 0x445566, 1), 0);
+  outline.textRed = 1, outline.textGreen = 2, outline.textBlue = 3;
+  ASSERT_EQ(list.Configure(&sprites, 0, 0, 100, 64, 24, 0, &outline, 0), 0);
+  list.SetBackground(1, 0x000000, 255);
+  ASSERT_EQ(list.AddLine(Line("AB")), 0);
+  EXPECT_TRUE(outline.GradientEnabled());
+  EXPECT_EQ(outline.GradientTop(), 0x112233u);
+  EXPECT_EQ(outline.GradientBottom(), 0x445566u);
+  EXPECT_EQ(outline.textRed + outline.textGreen + outline.textBlue, 6);
+  // Both cells carry text in their gradients, whose red is always full.
+  Surface* picture = list.LinePicture(0);
+  for (int cell = 0; cell < 2; ++cell) {
+    int full = 0, drawn = 0;
+    for (int y = 0; y < 24; ++y)
+      for (int x = cell * 64; x < cell * 64 + 64; ++x) {
+        const uint32_t p = picture->GetPixel(x, y) & 0xFFFFFF;
+        if (p != 0 && !(cell == 1 && p == 0x000080)) ++drawn;
+        if ((p >> 16) == 0xFF) ++full;
+      }
+    EXPECT_GT(full, 10) << cell;
+    EXPECT_GT(drawn, full / 2) << cell;
+  }
+  ResetFontSettings();
 }
 
 TEST_F(TextListControlTest, DraggingTheListByItsFrame) {
