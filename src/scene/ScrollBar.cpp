@@ -253,7 +253,8 @@ int32_t ScrollBar::Create(SpriteList* list, int32_t order, int32_t x, int32_t y,
   }
   if (thumb->LoadImage(thumbImage, nullptr, 0, 0) != 0 || thumb->GetBits() == nullptr) return fail(2);
   thumbCell_ = (vertical ? thumb->GetWidth() : thumb->GetHeight()) / cells;
-  const Rect thumbFirst = vertical ? Rect{0, 0, thumbCell_, thumb->GetHeight()} : Rect{0, 0, thumb->GetWidth(), thumbCell_};
+  const Rect thumbFirst =
+      vertical ? Rect{0, 0, thumbCell_, thumb->GetHeight()} : Rect{0, 0, thumb->GetWidth(), thumbCell_};
   if (thumbCell_ <= 0 || thumbSprite_.SetImage(thumb, &thumbFirst, 0, 0) != 0) return fail(2);
   thumbName_ = thumbImage;
   thumbSprite_.SetDrawMode(blend);
@@ -334,9 +335,10 @@ int32_t ScrollBar::SetTrack(int32_t length, int32_t total, int32_t visible, int3
   if (trackSource_ == nullptr) {
     (vertical_ ? height_ : width_) = trackLength;
     const ScrollBarButton* button = back_ ? back_.get() : forward_.get();
-    const int32_t cross = button != nullptr
-                              ? (vertical_ ? button->GetWidth() : button->GetHeight())
-                              : (vertical_ ? thumbSprite_.GetWidth() + 2 * originX_ : thumbSprite_.GetHeight() + 2 * originY_);
+    const int32_t thumbCross =
+        vertical_ ? thumbSprite_.GetWidth() + 2 * originX_ : thumbSprite_.GetHeight() + 2 * originY_;
+    const int32_t cross =
+        button != nullptr ? (vertical_ ? button->GetWidth() : button->GetHeight()) : thumbCross;
     (vertical_ ? width_ : height_) = cross;
   } else {
     if (!ComposeAlong(trackSurface_.get(), trackSource_.get(), trackLength, trackStartCap_, trackEndCap_)) return 2;
@@ -604,7 +606,8 @@ void ScrollBar::OnFocusGained(Control*, int32_t) {
   const uint8_t mode = host != nullptr ? host->GetPointerMode() : 0;
   if (mode == 1) {
     const int32_t backLength = ButtonLength(back_.get());
-    host->SetPointerPos(x_ + (vertical_ ? 0 : backLength) + width_ / 2, y_ + (vertical_ ? backLength : 0) + height_ / 2);
+    host->SetPointerPos(x_ + (vertical_ ? 0 : backLength) + width_ / 2,
+                        y_ + (vertical_ ? backLength : 0) + height_ / 2);
     return;
   }
   if (state_ == kNormal) {

@@ -128,7 +128,7 @@ class ScrollBar : public Control {
   int32_t Step(bool forward);
   // One arrow's step: by keyStep values (> 0), -keyStep pixels (< 0) or one.
   void StepByKey(bool forward);
-  // Part 0 the bar, 1 the back, 2 the forward button. 1 or 2 for a missing
+  // Which piece: 0 the bar, 1 the back, 2 the forward button. 1 or 2 for a missing
   // button; 0.
   int32_t SetState(int32_t part, uint8_t state);
 

@@ -205,7 +205,7 @@ bool TextListControl::PaintLineBackground(Surface* picture) {
   return true;
 }
 
-int32_t TextListControl::AddLine(const TextListLineSpec& line) {
+int32_t TextListControl::AddLine(const TextListLineArgs& line) {
   if (spriteList_ == nullptr || font_ == nullptr || line.text == nullptr) return 1;
   std::unique_ptr<TextListLine> record = MakeRecord(line);
   std::unique_ptr<Surface> picture(new (std::nothrow) Surface);
@@ -391,8 +391,10 @@ int32_t TextListControl::SetLineSize(int32_t lineWidth, int32_t lineHeight, int3
   ReleaseFrame();
   lineWidth_ = lineWidth, lineHeight_ = lineHeight;
   headerHeight_ = headerHeight, footerHeight_ = footerHeight;
-  if (headerHeight > 0 && MakeStrip(lineWidth, headerHeight, &header_, &headerSprite_)) FillPlain(header_.get(), nullptr);
-  if (footerHeight > 0 && MakeStrip(lineWidth, footerHeight, &footer_, &footerSprite_)) FillPlain(footer_.get(), nullptr);
+  if (headerHeight > 0 && MakeStrip(lineWidth, headerHeight, &header_, &headerSprite_))
+    FillPlain(header_.get(), nullptr);
+  if (footerHeight > 0 && MakeStrip(lineWidth, footerHeight, &footer_, &footerSprite_))
+    FillPlain(footer_.get(), nullptr);
   Relayout();
   return 0;
 }
@@ -429,7 +431,8 @@ int32_t TextListControl::SetFrameFiles(int32_t cells, bool hasPressed, bool hasD
     if (name == nullptr) return true;
     std::unique_ptr<Surface> surface(new (std::nothrow) Surface);
     if (!surface) return false;
-    const int result = indexed ? surface->LoadImageIndexed(name, nullptr, 0, 0) : surface->LoadImage(name, nullptr, 0, 0);
+    const int result =
+        indexed ? surface->LoadImageIndexed(name, nullptr, 0, 0) : surface->LoadImage(name, nullptr, 0, 0);
     if (result != 0 || surface->GetBits() == nullptr) return false;
     *field = surface.get();
     part->owned[slot] = std::move(surface);
@@ -478,9 +481,12 @@ int32_t TextListControl::ApplyFrame(int32_t cells, bool hasPressed, bool hasDisa
   disabledOffset_ = hasDisabled ? body->GetWidth() / cells * (cells - 1) : 0;
   lineWidth_ = CellWidth();
   lineHeight_ = body->GetHeight();
-  if (Surface* first = headerFrame_.First(); first != nullptr && MakeStrip(first->GetWidth(), first->GetHeight(), &header_, &headerSprite_))
+  // Header and footer take the size of their pictures.
+  if (Surface* first = headerFrame_.First();
+      first != nullptr && MakeStrip(first->GetWidth(), first->GetHeight(), &header_, &headerSprite_))
     headerHeight_ = first->GetHeight();
-  if (Surface* first = footerFrame_.First(); first != nullptr && MakeStrip(first->GetWidth(), first->GetHeight(), &footer_, &footerSprite_))
+  if (Surface* first = footerFrame_.First();
+      first != nullptr && MakeStrip(first->GetWidth(), first->GetHeight(), &footer_, &footerSprite_))
     footerHeight_ = first->GetHeight();
   RedrawFrame(true, true, true);
   Relayout();
@@ -520,7 +526,8 @@ int32_t TextListControl::GetLineCentre(int32_t index, int32_t* x, int32_t* y) co
   // Toward the text's left edge on a bare list, else toward the right
   // margin; kept on the band where the pointer hovers lines, so that the
   // pointer moved there does hover the line.
-  const int32_t x0 = frameMode_ == 0 && backAlpha_ == 0 ? marginLeft_ - 8 : width_ - marginRight_ + marginRight_ / 4 + 1;
+  const int32_t x0 =
+      frameMode_ == 0 && backAlpha_ == 0 ? marginLeft_ - 8 : width_ - marginRight_ + marginRight_ / 4 + 1;
   *x = sprite->GetX() + std::clamp(x0, marginLeft_, std::max(marginLeft_, width_ - marginRight_));
   return 1;
 }

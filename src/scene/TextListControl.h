@@ -64,7 +64,7 @@ class TextListControl : public TextListControlBase {
   // Builds the line's picture and sprite, appends its record and lays the
   // list out again. 1 not configured (no sprite list or font) or null
   // text; 2 the picture or its sprite cannot be made (earlier lines stay).
-  int32_t AddLine(const TextListLineSpec& line);
+  int32_t AddLine(const TextListLineArgs& line);
   // 1 without a font. Clears the list first.
   int32_t Configure(SpriteList* list, int32_t order, int32_t x, int32_t y, int32_t lineWidth, int32_t lineHeight,
                     int32_t lineSpacing, Font* font, uint32_t spriteFlags);

@@ -44,28 +44,28 @@ bool TextListControlBase::IsValueChosen(int32_t value) const {
   return bit >= 0 && bit <= int64_t(UINT32_MAX) && choiceMemory_->Test(uint32_t(bit));
 }
 
-std::unique_ptr<TextListLine> TextListControlBase::MakeRecord(const TextListLineSpec& spec) {
-  const bool needed = Given(spec.text) || Given(spec.target) || Given(spec.targetLabel) ||
-                      Given(spec.hoverText) || spec.disabled || spec.value >= 0 || spec.targetNumber != -1 ||
-                      spec.activatedFlag.IsSet() || spec.hoverFlag.IsSet() || spec.idleFlag.IsSet();
+std::unique_ptr<TextListLine> TextListControlBase::MakeRecord(const TextListLineArgs& args) {
+  const bool needed = Given(args.text) || Given(args.target) || Given(args.targetLabel) ||
+                      Given(args.hoverText) || args.disabled || args.value >= 0 || args.targetNumber != -1 ||
+                      args.activatedFlag.IsSet() || args.hoverFlag.IsSet() || args.idleFlag.IsSet();
   if (!needed) return nullptr;
   std::unique_ptr<TextListLine> record(new (std::nothrow) TextListLine);
   if (!record) return nullptr;
-  if (Given(spec.text)) record->text = spec.text;
-  record->disabled = spec.disabled;
-  record->value = spec.value;
-  if (Given(spec.target)) record->target = spec.target;
-  record->targetNumber = spec.targetNumber;
-  if (Given(spec.targetLabel)) record->targetLabel = spec.targetLabel;
-  if (Given(spec.hoverText)) record->hoverText = spec.hoverText;
-  record->activatedFlag = spec.activatedFlag;
-  record->hoverFlag = spec.hoverFlag;
-  record->idleFlag = spec.idleFlag;
+  if (Given(args.text)) record->text = args.text;
+  record->disabled = args.disabled;
+  record->value = args.value;
+  if (Given(args.target)) record->target = args.target;
+  record->targetNumber = args.targetNumber;
+  if (Given(args.targetLabel)) record->targetLabel = args.targetLabel;
+  if (Given(args.hoverText)) record->hoverText = args.hoverText;
+  record->activatedFlag = args.activatedFlag;
+  record->hoverFlag = args.hoverFlag;
+  record->idleFlag = args.idleFlag;
   return record;
 }
 
-int32_t TextListControlBase::AppendRecord(const TextListLineSpec& spec) {
-  AppendMadeRecord(MakeRecord(spec));
+int32_t TextListControlBase::AppendRecord(const TextListLineArgs& args) {
+  AppendMadeRecord(MakeRecord(args));
   return 0;
 }
 

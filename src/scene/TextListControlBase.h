@@ -41,7 +41,7 @@ struct TextListLine {
 };
 
 // What AppendRecord and AddLine take.
-struct TextListLineSpec {
+struct TextListLineArgs {
   const char* text = nullptr;
   bool disabled = false;
   int32_t value = -1;
@@ -94,7 +94,7 @@ class TextListControlBase : public Control {
   void SetLocked(bool locked) { locked_ = locked; }
   // Appends the line's record and unlocks the list; the pointer must move
   // before it hovers a line. 0.
-  int32_t AppendRecord(const TextListLineSpec& spec);
+  int32_t AppendRecord(const TextListLineArgs& args);
   // Reports the line (an index out of range reports only the tag and the
   // sound) and locks the list. True.
   bool Activate(int32_t index);
@@ -150,7 +150,7 @@ class TextListControlBase : public Control {
   TextListControlBase() = default;
   ControlHost* Host() const { return GetHost(); }
   // Null for a line that needs no record (or when memory runs out).
-  static std::unique_ptr<TextListLine> MakeRecord(const TextListLineSpec& spec);
+  static std::unique_ptr<TextListLine> MakeRecord(const TextListLineArgs& args);
   void AppendMadeRecord(std::unique_ptr<TextListLine> record);
   // Drops the hover the host holds on the list, with its tooltip.
   void DropHostHover();

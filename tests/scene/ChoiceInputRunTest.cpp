@@ -53,7 +53,7 @@ class ChoiceInputRunTest : public test::SceneTest, protected test::HeadlessContr
     ASSERT_EQ(list.Configure(&sprites, 10, 220, 240, 200, 20, 0, &font, 0), 0);
     const char* texts[] = {"one", "two", "three", "four", "five"};
     for (int i = 0; i < 5; ++i) {
-      TextListLineSpec line;
+      TextListLineArgs line;
       line.text = texts[i];
       line.value = firstValue + i;
       ASSERT_EQ(list.AddLine(line), 0);

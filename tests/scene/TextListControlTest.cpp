@@ -36,15 +36,15 @@ class TextListControlTest : public test::SceneTest, protected test::HeadlessCont
     Connect(host);
   }
   // A configured list of lines 60 x 20 around (100, 100), in the host.
-  void Make(std::vector<TextListLineSpec> lines, int32_t spacing = 0) {
+  void Make(std::vector<TextListLineArgs> lines, int32_t spacing = 0) {
     if (list.GetHost() == nullptr) {
       ASSERT_EQ(host.AddControl(&list, -1), 0u);
     }
     ASSERT_EQ(list.Configure(&sprites, 3, 100, 100, 60, 20, spacing, &font, 0), 0);
     for (const auto& line : lines) ASSERT_EQ(list.AddLine(line), 0);
   }
-  static TextListLineSpec Line(const char* text, bool disabled = false, int32_t value = -1) {
-    TextListLineSpec s;
+  static TextListLineArgs Line(const char* text, bool disabled = false, int32_t value = -1) {
+    TextListLineArgs s;
     s.text = text;
     s.disabled = disabled;
     s.value = value;
@@ -222,7 +222,7 @@ TEST_F(TextListControlTest, RecordsReportTheirCellsEventsAndSounds) {
     space.Read32(cells + offset, v);
     return v;
   };
-  TextListLineSpec line = Line("go");
+  TextListLineArgs line = Line("go");
   line.target = "SCENE";
   line.targetNumber = 7;
   line.targetLabel = "LABEL";
