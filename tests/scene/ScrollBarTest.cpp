@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ControlTestSupport.h"
+#include "GoldenSupport.h"
 #include "PictureFolder.h"
 #include "SceneTestSupport.h"
 #include "platform/KeyTable.h"
@@ -154,6 +155,31 @@ TEST_F(ScrollBarTest, TheDrawnThumbsCellsAndTheDisabledLook) {
   EXPECT_EQ(bar.ThumbSprite().GetSourceRect().left, 0);
   EXPECT_FALSE(bar.BackButton()->IsEnabled());
   EXPECT_FALSE(bar.ForwardButton()->IsEnabled());
+}
+
+TEST_F(ScrollBarTest, TheDrawnArrowsAndThumbMatchTheirGoldenPicture) {
+  // A blue face, so that the grey of the disabled arrow shows.
+  ASSERT_EQ(bar.CreateDrawn(&list, 0, 10, 20, true, 16, 0xFF3060C0, 0xFF202020, 0x80FFFFFF, 0x80000000,
+                            0xFF000000, 0),
+            0);
+  ASSERT_EQ(bar.SetTrack(200, 1000, 100, 0, 0, 1), 0);
+  // The back and forward buttons' strips (normal, hover, pressed, disabled)
+  // and the thumb's three cells, one row each.
+  Surface& back = bar.BackButton()->OwnSurface();
+  Surface& forward = bar.ForwardButton()->OwnSurface();
+  ASSERT_EQ(back.GetWidth(), 64);
+  Surface all;
+  ASSERT_EQ(all.Create(64, 48, 32, 0), 0);
+  all.FillRect(0xFFFFFFFF, nullptr);
+  all.Copy(&back, 0, 0, nullptr, false);
+  all.Copy(&forward, 0, 16, nullptr, false);
+  all.Copy(&bar.ThumbSurface(), 0, 32, nullptr, false);
+  test::ExpectGolden(all, "scrollbar_drawn_parts");
+  // The up arrow's tip is one pixel on top; the down arrow's at the bottom.
+  EXPECT_EQ(back.GetPixel(7, 5) & 0xFFFFFF, 0u);
+  EXPECT_NE(back.GetPixel(6, 5) & 0xFFFFFF, 0u);
+  EXPECT_EQ(forward.GetPixel(7, 10) & 0xFFFFFF, 0u);
+  EXPECT_NE(forward.GetPixel(6, 10) & 0xFFFFFF, 0u);
 }
 
 TEST_F(ScrollBarTest, ArrowsKeysAndTheWheelStepByTheKeyStep) {
