@@ -114,6 +114,7 @@ void ScrollBar::Release() {
   forward_.reset();
   spriteList_ = nullptr;
   drawn_ = false;
+  keyX_ = keyY_ = -1;
   thumbOffset_ = trackLength_ = value_ = -1;
   thumbLength_ = maximum_ = 0;
   dragging_ = false;
@@ -284,14 +285,9 @@ int32_t ScrollBar::Create(SpriteList* list, int32_t order, int32_t x, int32_t y,
                                         blend, drawFlags, keyX, keyY, group);
       result != 0)
     return fail(result);
-  if (keyY >= 0) {
-    thumbSurface_.SetColorKeyAt(keyX, keyY);
-    if (trackSurface_) trackSurface_->SetColorKeyAt(keyX, keyY);
-  } else if (keyX != -1) {
-    const Rgb key = ChannelsOf(uint32_t(keyX));
-    thumbSurface_.SetColorKeyRgb(key.r, key.g, key.b);
-    if (trackSurface_) trackSurface_->SetColorKeyRgb(key.r, key.g, key.b);
-  }
+  keyX_ = keyX, keyY_ = keyY;
+  ApplyKey(&thumbSurface_);
+  ApplyKey(trackSurface_.get());
   x_ = x, y_ = y;
   trackStart_ = vertical ? trackOriginY : trackOriginX;
   originX_ = trackOriginX, originY_ = trackOriginY;
@@ -304,6 +300,16 @@ int32_t ScrollBar::Create(SpriteList* list, int32_t order, int32_t x, int32_t y,
   }
   group_ = group;
   return 0;
+}
+
+void ScrollBar::ApplyKey(Surface* surface) const {
+  if (surface == nullptr || surface->GetBits() == nullptr) return;
+  if (keyY_ >= 0) {
+    surface->SetColorKeyAt(keyX_, keyY_);
+  } else if (keyX_ != -1) {
+    const Rgb key = ChannelsOf(uint32_t(keyX_));
+    surface->SetColorKeyRgb(key.r, key.g, key.b);
+  }
 }
 
 bool ScrollBar::ComposeAlong(Surface* dst, Surface* src, int32_t length, int32_t startCap, int32_t endCap) {
@@ -342,6 +348,8 @@ int32_t ScrollBar::SetTrack(int32_t length, int32_t total, int32_t visible, int3
     (vertical_ ? width_ : height_) = cross;
   } else {
     if (!ComposeAlong(trackSurface_.get(), trackSource_.get(), trackLength, trackStartCap_, trackEndCap_)) return 2;
+    // A composed picture takes the key again; a drawn bar has none.
+    if (!drawn_) ApplyKey(trackSurface_.get());
     const Rect first = vertical_ ? Rect{0, 0, trackCell_, trackLength} : Rect{0, 0, trackLength, trackCell_};
     trackSprite_->SetImage(trackSurface_.get(), &first, 0, 0);
     (vertical_ ? height_ : width_) = trackLength;
@@ -363,6 +371,7 @@ int32_t ScrollBar::SetTrack(int32_t length, int32_t total, int32_t visible, int3
   maximum_ = total - visible;
   if (thumbSource_) {
     if (!ComposeAlong(&thumbSurface_, thumbSource_.get(), thumbLength, thumbStartCap_, thumbEndCap_)) return 3;
+    if (!drawn_) ApplyKey(&thumbSurface_);
     const Rect first = vertical_ ? Rect{0, 0, thumbCell_, thumbLength} : Rect{0, 0, thumbLength, thumbCell_};
     thumbSprite_.SetImage(&thumbSurface_, &first, 0, 0);
   } else {

@@ -172,6 +172,9 @@ class ScrollBar : public Control {
   // Composes dst along the axis from src: the start cap, the middle
   // repeated, the end cap. False when dst cannot be made.
   bool ComposeAlong(Surface* dst, Surface* src, int32_t length, int32_t startCap, int32_t endCap);
+  // The colour key of a bar made from pictures (keyY >= 0: the pixel
+  // (keyX, keyY); else keyX as the colour, -1 none).
+  void ApplyKey(Surface* surface) const;
   int32_t ThumbCellOf(uint8_t state) const;
   void ShowCell(ImageSprite* sprite, int32_t cell, int32_t cellSize);
   void EndDrag();
@@ -211,6 +214,7 @@ class ScrollBar : public Control {
   int32_t order_ = 0;
   bool drawn_ = false;
   bool hasDisabledCell_ = false;
+  int32_t keyX_ = -1, keyY_ = -1;
   int32_t thumbCell_ = 0, trackCell_ = 0;
   Surface thumbSurface_;
   ImageSprite thumbSprite_;

@@ -329,7 +329,7 @@ TEST_F(ScrollBarPictureTest, CapsStretchTheThumbAndTheTrack) {
                        -1, 0),
             1);
   ASSERT_EQ(bar.Create(&list, 0, 0, 0, 0, 1, "THUMB.BMP", 3, 3, "TRACK.BMP", 2, 2, "ARROW.BMP", "ARROW.BMP", true,
-                       false, 0, 255, -1, -1, 0),
+                       false, 0, 255, 0x000302, -1, 0),
             0);
   ASSERT_EQ(bar.SetTrack(116, 400, 100, 0, 0, 1), 0);
   EXPECT_EQ(bar.GetWidth(), 100);  // 116 less two arrows
@@ -346,6 +346,9 @@ TEST_F(ScrollBarPictureTest, CapsStretchTheThumbAndTheTrack) {
   EXPECT_EQ(tr->GetPixel(2, 0) >> 8 & 0xFF, 2u);
   EXPECT_EQ(tr->GetPixel(4, 0) >> 8 & 0xFF, 2u);  // the 2-pixel middle repeats
   EXPECT_EQ(tr->GetPixel(99, 0) >> 8 & 0xFF, 5u);
+  // The key colour holds on the composed pictures too.
+  EXPECT_EQ(tr->GetColorKey(), 0x000302u);
+  EXPECT_EQ(t.GetColorKey(), 0x000302u);
   EXPECT_EQ(bar.BackButton()->GetX(), 0);
   EXPECT_EQ(bar.TrackSprite()->GetX(), 8);
   EXPECT_EQ(bar.ForwardButton()->GetX(), 108);

@@ -12,6 +12,7 @@
 #include "BlockFont.h"
 #include "ControlTestSupport.h"
 #include "GoldenSupport.h"
+#include "PictureFolder.h"
 #include "SceneTestSupport.h"
 #include "base/BitArray.h"
 #include "platform/KeyTable.h"
@@ -482,6 +483,40 @@ TEST_F(TextListControlTest, AnOutlineFontDrawsTheListsGradientsAndKeepsItsOwn) {
     EXPECT_GT(drawn, full / 2) << cell;
   }
   ResetFontSettings();
+}
+
+class TextListPictureTest : public TextListControlTest {
+ protected:
+  test::PictureFolder folder;
+};
+
+TEST_F(TextListPictureTest, FrameFilesAndTheMarkOfChosenLines) {
+  auto frame = test::MakeSolid32(80, 20, 0xFF2040A0u);
+  auto mask = test::MakeSurface8(80, 20, [](int x, int) { return x % 40 == 0 ? 0 : 255; });
+  auto header = test::MakeSolid32(40, 6, 0xFF808080u);
+  auto mark = test::MakeSolid32(4, 4, 0xFFFF0000u);
+  folder.WritePicture(*frame, "FRAME.BMP");
+  folder.WritePicture(*mask, "MASK.BMP");
+  folder.WritePicture(*header, "HEAD.BMP");
+  folder.WritePicture(*mark, "MARK.BMP");
+  ASSERT_EQ(list.SetFrameFiles(2, false, false, {"FRAME.BMP", "MASK.BMP"}, {"HEAD.BMP"}, {}), 0);
+  EXPECT_EQ(list.HeaderHeight(), 6);
+  EXPECT_EQ(list.LoadMarkImage("NONE.BMP"), 1);
+  ASSERT_EQ(list.LoadMarkImage("MARK.BMP"), 0);
+  BitArray bits;
+  ASSERT_EQ(bits.Resize(8), 0);
+  bits.Set(1, 1);
+  list.SetChoiceMemory(&bits, 0, {});
+  list.SetBackground(1, 0, 255);
+  Make({Line("a"), Line("b")});
+  EXPECT_EQ(list.GetHeight(), 6 + 20 + 20);
+  EXPECT_EQ(list.LineSprite(0)->GetY(), list.GetY() + 6);
+  // The mask's column of 0 under the opaque frame picture, the frame's
+  // colour elsewhere, and the mark on the chosen line only.
+  EXPECT_EQ(list.LinePicture(0)->GetPixel(5, 10), 0xFF2040A0u);
+  EXPECT_EQ(list.LinePicture(0)->GetPixel(0, 10), 0xFF2040A0u);
+  EXPECT_EQ(list.LinePicture(1)->GetPixel(1, 1), 0xFFFF0000u);
+  EXPECT_EQ(list.HeaderPicture()->GetPixel(3, 3), 0xFF808080u);
 }
 
 TEST_F(TextListControlTest, DraggingTheListByItsFrame) {
