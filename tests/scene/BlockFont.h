@@ -1,8 +1,11 @@
 #pragma once
 // A font whose glyphs are solid blocks of 6 x 10 pixels per byte: text
-// placement and colours show without any real typeface. Turned by 2700
-// tenths of a degree it draws its blocks downwards from the pen, to the
-// pen's left, the way a turned font covers the box GetRotatedBounds gives.
+// placement and colours show without any real typeface. It draws the text
+// colour (and a shadow in the effect colour) and records where it drew and
+// what. Turned by 2700 tenths of a degree it draws its blocks downwards from
+// the pen, to the pen's left, the way a turned font covers the box
+// GetRotatedBounds gives.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,12 +17,15 @@ namespace orrivel::test {
 class BlockFont : public Font {
  public:
   static constexpr int32_t kCharWidth = 6, kCharHeight = 10;
-  BlockFont() { logFont_.height = -kCharHeight; }
+  explicit BlockFont(int32_t height = kCharHeight) { logFont_.height = -height; }
   int GetKind() const override { return kFontKindOutline; }
   void ReleaseGdiObjects() override {}
   int SetFont(int32_t, int32_t, int32_t, const char*) override { return 0; }
   int CreateGdiFont() override { return 0; }
-  int SetFaceName(const char*) override { return 0; }
+  int SetFaceName(const char* face) override {
+    faces.push_back(face != nullptr ? face : "(null)");
+    return 0;
+  }
   int SetHeight(int32_t) override { return 0; }
   int SetBoldItalic(int32_t, int32_t) override { return 0; }
   int SetAngle(int32_t tenths) override {
@@ -52,6 +58,7 @@ class BlockFont : public Font {
   }
   std::vector<std::string> draws;
   std::vector<std::string> texts;  // as drawn, CP932
+  std::vector<std::string> faces;
 };
 
 }  // namespace orrivel::test

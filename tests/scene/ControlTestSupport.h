@@ -107,10 +107,7 @@ class LoggingControl : public Control {
   int32_t GetHeight() const override { return h_; }
   void SetPosition(int32_t x, int32_t y) override { x_ = x, y_ = y; }
   void SetVisible(bool show) override {
-    if (!show && GetHost() != nullptr) {
-      if (GetHost()->IsFocused(this)) GetHost()->SetFocus(nullptr);
-      if (GetHost()->IsHovered(this)) GetHost()->ClearHover();
-    }
+    if (!show) GiveUpFocusAndHover();
     visible_ = show;
   }
   bool IsVisible() const override { return visible_; }
