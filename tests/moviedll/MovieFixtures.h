@@ -36,13 +36,27 @@ MemoryStream* NewMemoryStream(const std::vector<uint8_t>& bytes);
 
 // A drawable that only carries the two flags the renderer sets, kept as
 // atomics because the movie's thread sets them while the test reads them
-// (the way a movie sprite has to keep them).
+// (the way a movie sprite has to keep them), and can hold the movie's
+// thread in SetChanged.
 class FlagDrawable final : public Drawable {
  public:
   bool IsVisible() const override { return visible_.load(); }
   void SetVisible(uint8_t visible) override { visible_ = visible; }
   bool IsChanged() const override { return changed_.load(); }
-  void SetChanged(uint8_t flag) override { changed_ = flag; }
+  // While held, a picture's notice waits here, so the movie is caught in
+  // the middle of handing over that picture.
+  void SetChanged(uint8_t flag) override {
+    {
+      std::unique_lock<std::mutex> lock(holdMutex_);
+      released_.wait(lock, [&] { return !held_; });
+    }
+    changed_ = flag;
+  }
+  void Hold(bool hold) {
+    std::lock_guard<std::mutex> lock(holdMutex_);
+    held_ = hold;
+    released_.notify_all();
+  }
 
   int32_t GetWidth() const override { return 0; }
   int32_t GetHeight() const override { return 0; }
@@ -63,6 +77,9 @@ class FlagDrawable final : public Drawable {
  private:
   std::atomic<uint8_t> visible_{0};
   std::atomic<uint8_t> changed_{0};
+  std::mutex holdMutex_;
+  std::condition_variable released_;
+  bool held_ = false;
   Rect bounds_;
 };
 

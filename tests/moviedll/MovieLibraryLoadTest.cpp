@@ -1,0 +1,70 @@
+// The movie library as the program meets it: a shared library next to the
+// program, bound by name, checked for its version, and playing a movie
+// into the program's image pair on the machine's own clock.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "MovieFixtures.h"
+#include "base/ScopedLock.h"
+#include "moviedll/MovieControl.h"
+#include "platform/PathResolver.h"
+#include "sound/MovieDll.h"
+
+namespace orrivel {
+namespace {
+
+TEST(MovieLibraryLoadTest, TheProgramBindsTheLibraryByNameAndPlaysIntoItsImages) {
+  MovieDll dll(MovieDll::PathBesideProgram(kWendleDll.fileName), kWendleDll.factoryName, kWendleDll.requiredVersion);
+  ASSERT_TRUE(dll.IsLoaded());
+  EXPECT_EQ(dll.Failure(), 0);
+  EXPECT_EQ(dll.VersionEntry()(), 0x10000);
+  auto factory = reinterpret_cast<GetDShowGdiSpriteCtrlFunc>(dll.FactoryEntry());
+
+  PixelBuffer images[2];
+  testing::FlagDrawable notify;
+  MovieControl* control = nullptr;
+  Stream* stream = testing::NewMemoryStream(testing::MovieBytes("PLAIN.MPG"));
+  EXPECT_EQ(factory(&control, images, &notify, stream, 6, nullptr, 0, 0, 1), 1);
+  ASSERT_EQ(factory(&control, images, &notify, stream, 0, nullptr, 0, 0, 1), 0);
+  EXPECT_EQ(control->GetWidth(), 64);
+  ASSERT_EQ(control->Play(), 0);
+  // Real time here: wait for a few pictures, as the program would.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!control->IsEndOfStream() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(control->IsEndOfStream());
+  EXPECT_TRUE(notify.IsVisible());
+  {
+    PixelBuffer& front = images[control->GetFrontIndex()];
+    ScopedLock lock(front.Lock());
+    ASSERT_NE(front.GetBits(), nullptr);
+    EXPECT_EQ(front.GetWidth(), 64);
+    // Upright and one of the movie's pictures (late ones may be dropped).
+    const int32_t number =
+        media::ReadPictureNumber(front.GetBits(), front.GetWidth(), front.GetHeight(), front.GetPitch());
+    EXPECT_GE(number, 0);
+    EXPECT_LE(number, 14);
+  }
+  control->Release();  // and with it the stream
+  dll.FreeMovieDll();
+  EXPECT_FALSE(dll.IsLoaded());
+}
+
+TEST(MovieLibraryLoadTest, ALibraryOfAnotherVersionOrNoneIsRefused) {
+  const auto other = platform::ToInternalPath(ORRIVEL_TEST_WENDLE_OTHER_DIR "WENDLE.DLL");
+  ASSERT_TRUE(other);
+  MovieDll wrong(*other, kWendleDll.factoryName, kWendleDll.requiredVersion);
+  EXPECT_FALSE(wrong.IsLoaded());
+  EXPECT_EQ(wrong.Failure(), MovieDll::kWrongVersion);
+  MovieDll noFactory(MovieDll::PathBesideProgram(kWendleDll.fileName), "GetDShowPrimCtrl", 0x10000);
+  EXPECT_FALSE(noFactory.IsLoaded());
+  EXPECT_EQ(noFactory.Failure(), MovieDll::kMissingEntry);
+  MovieDll missing(MovieDll::PathBesideProgram("NOSUCH.DLL"), kWendleDll.factoryName, 0x10000);
+  EXPECT_FALSE(missing.IsLoaded());
+}
+
+}  // namespace
+}  // namespace orrivel
