@@ -195,7 +195,7 @@ int32_t TransitionEffect::Step(uint32_t now) {
   const uint32_t elapsed = now - start_;
   const bool end = elapsed >= duration_;
   if (kind_ <= 1) {
-    StepFade(elapsed, now, end);
+    StepFade(now, end);
   } else if (UsesTwoCounts()) {
     StepTwoCounts(end ? height_ / 2 : int32_t(double(elapsed) * (height_ / 2) / duration_),
                   end ? width_ / 2 : int32_t(double(elapsed) * (width_ / 2) / duration_), end);
@@ -217,7 +217,7 @@ int32_t TransitionEffect::Step(uint32_t now) {
   return 1;
 }
 
-void TransitionEffect::StepFade(uint32_t, uint32_t now, bool end) {
+void TransitionEffect::StepFade(uint32_t now, bool end) {
   const uint32_t level = (now * 255u - start_ * 255u) / duration_;
   uint8_t d = uint8_t(level - uint32_t(progress_));
   if (end) {

@@ -100,7 +100,7 @@ class TransitionEffect : public TimedTask {
   void DrawPiece(int32_t left, int32_t top, int32_t right, int32_t bottom);
   void DrawRows(int32_t top, int32_t bottom) { DrawPiece(0, top, width_, bottom); }
   void DrawColumns(int32_t left, int32_t right) { DrawPiece(left, 0, right, height_); }
-  void StepFade(uint32_t elapsed, uint32_t now, bool end);
+  void StepFade(uint32_t now, bool end);
   // Draws units [drawn, n) of the single-count kinds.
   void DrawUnits(int32_t from, int32_t to);
   void StepTwoCounts(int32_t rows, int32_t columns, bool end);

@@ -69,6 +69,13 @@ class NamedTransitionTest : public ::testing::Test {
     return HeldPtr<NamedTransition>(dynamic_cast<NamedTransition*>(made));
   }
   std::intptr_t RuleArg(Image* image) { return reinterpret_cast<std::intptr_t>(image); }
+  // The arguments as given, with the rule image in place for "rule".
+  HeldPtr<NamedTransition> MakeWithRule(const char* name, std::vector<std::intptr_t> args) {
+    if (std::string(name) == "rule") args[1] = RuleArg(&rule);
+    ObjectArguments list{args.data(), args.size()};
+    return HeldPtr<NamedTransition>(dynamic_cast<NamedTransition*>(
+        registry.CreateObjectV(reinterpret_cast<std::intptr_t>(&target), name, list)));
+  }
 
   // One frame as the picture object drives it: update, every band of
   // bandHeight rows, then the finished test. The results of Apply are kept.
@@ -168,11 +175,7 @@ TEST_F(NamedTransitionTest, ProgressFollowsTheTickAcrossTheWrap) {
   };
   for (uint32_t start : {1000u, 0xFFFFFFFFu - 99u}) {
     for (const Case& c : cases) {
-      std::vector<std::intptr_t> args = c.args;
-      if (std::string(c.name) == "rule") args[1] = RuleArg(&rule);
-      ObjectArguments list{args.data(), args.size()};
-      HeldPtr<NamedTransition> t(dynamic_cast<NamedTransition*>(
-          registry.CreateObjectV(reinterpret_cast<std::intptr_t>(&target), c.name, list)));
+      HeldPtr<NamedTransition> t = MakeWithRule(c.name, c.args);
       ASSERT_NE(t, nullptr);
       EXPECT_EQ(t->IsFinished(), 0) << c.name << ": not finished before it starts";
       for (const Probe& p : c.probes) {
@@ -205,11 +208,7 @@ TEST_F(NamedTransitionTest, BandsDrawTheSamePictureAsOneBand) {
   for (const Case& c : cases) {
     std::vector<std::vector<uint32_t>> pictures;
     for (int bandHeight : {kH, 1, 5}) {
-      std::vector<std::intptr_t> args = c.args;
-      if (std::string(c.name) == "rule") args[1] = RuleArg(&rule);
-      ObjectArguments list{args.data(), args.size()};
-      HeldPtr<NamedTransition> t(dynamic_cast<NamedTransition*>(
-          registry.CreateObjectV(reinterpret_cast<std::intptr_t>(&target), c.name, list)));
+      HeldPtr<NamedTransition> t = MakeWithRule(c.name, c.args);
       ASSERT_NE(t, nullptr);
       std::vector<int32_t> results;
       Frame(*t, 50, bandHeight, &results);
