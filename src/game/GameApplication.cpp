@@ -18,6 +18,7 @@
 #include "base/TickSource.h"
 #include "resource/BaseFolder.h"
 #include "resource/Paths.h"
+#include "transition/BuiltinTransitions.h"
 #include "resource/SpiPluginLoader.h"
 #include "script/ScriptFile.h"
 
@@ -115,6 +116,9 @@ const char* BootCodeText(int code) {
 int GameApplication::Configure() {
   if (int result = Application::Configure(); result != 0) return result;
   appInfo[0] = "ORRIVEL";
+  // The built-in named transitions come before any plug-in's, so a plug-in
+  // cannot shadow them.
+  RegisterStartupTransitions(tcpObjects);
   // "/Lfolder" names the game folder. A folder given in the machine's own
   // form ("/home/...") is turned into the engine's path form first.
   if (commandLine && commandLine[0] == '/' && (commandLine[1] == 'L' || commandLine[1] == 'l')) {

@@ -177,17 +177,32 @@ int ApplyPixelOp25(Surface* target, Image* source1, Image* source2, int32_t a3, 
                                                                        a7, a8, a9, a10, a11, a12));
 }
 
-int ApplyPixelOp26(Surface* target, Image* source1, Image* source2, int32_t a3, int32_t a4,
+int ApplyPixelOp26(Surface* target, Image* source1, Image* source2, Image* rule, int32_t a4,
                    int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9, int32_t a10,
                    int32_t a11, int32_t a12, int32_t a13, int32_t a14, int32_t a15, int32_t a16) {
+  if (!HasPixels(rule)) return kNoPixels;
   if (const int code = CheckCommon(target, {source1, source2}, kPixelOpEntry26); code != 0)
     return code;
+  if (DepthOf(rule) != 8) return kWrongDepthOrNoLibrary;
   const PixelOpImage t = ViewForLibrary(target), s1 = ViewForLibrary(source1),
-                     s2 = ViewForLibrary(source2);
+                     s2 = ViewForLibrary(source2), r = ViewForLibrary(rule);
   return FinishZero(target,
-                    Entry<PixelOpEntry26Fn>(kPixelOpEntry26)(&t, &s1, &s2, a3, a4, a5, a6, a7, a8,
+                    Entry<PixelOpEntry26Fn>(kPixelOpEntry26)(&t, &s1, &s2, &r, a4, a5, a6, a7, a8,
                                                              a9, a10, a11, a12, a13, a14, a15,
                                                              a16));
+}
+
+bool FillRectOp(Surface* target, uint32_t color, const Rect& rect) {
+  if (CheckCommon(target, {}, kPixelOpFillRect) != kDone) return false;
+  const PixelOpImage t = ViewForLibrary(target);
+  return FinishTrue(target, Entry<PixelOpFillRectFn>(kPixelOpFillRect)(&t, color, &rect)) == kDone;
+}
+
+bool BlendColorOp(Surface* target, uint32_t color, int32_t level, const Rect& rect) {
+  if (CheckCommon(target, {}, kPixelOpBlendColor) != kDone) return false;
+  const PixelOpImage t = ViewForLibrary(target);
+  return FinishTrue(target, Entry<PixelOpBlendColorFn>(kPixelOpBlendColor)(&t, color, level,
+                                                                           &rect)) == kDone;
 }
 
 }  // namespace orrivel

@@ -49,9 +49,15 @@ bool ApplyPixelOp24(Surface* target, int32_t a1);
 int ApplyPixelOp25(Surface* target, Image* source1, Image* source2, int32_t a3, int32_t a4,
                    int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9, int32_t a10,
                    int32_t a11, int32_t a12);
-int ApplyPixelOp26(Surface* target, Image* source1, Image* source2, int32_t a3, int32_t a4,
+// The rule image is an 8-bit image (another depth gives 2).
+int ApplyPixelOp26(Surface* target, Image* source1, Image* source2, Image* rule, int32_t a4,
                    int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9, int32_t a10,
                    int32_t a11, int32_t a12, int32_t a13, int32_t a14, int32_t a15, int32_t a16);
+
+// Entry 2 (fill with 0x00RRGGBB) and entry 4 (blend the colour at a level)
+// over a rectangle of a 32-bit target; false for every failure.
+bool FillRectOp(Surface* target, uint32_t color, const Rect& rect);
+bool BlendColorOp(Surface* target, uint32_t color, int32_t level, const Rect& rect);
 
 // The plain view of an image that library entries receive; bitsPerPixel is
 // 0 for images without a known depth.

@@ -57,15 +57,36 @@ using PixelOpEntry13Fn = int32_t (*)(const PixelOpImage* target, int32_t a1, int
 using PixelOpMirrorFn = int32_t (*)(const PixelOpImage* target, int32_t a1);
 using PixelOpTargetFn = int32_t (*)(const PixelOpImage* target);
 using PixelOpTargetArgFn = int32_t (*)(const PixelOpImage* target, int32_t a1);
+// The transition entries. Arithmetic (all rounding as x / 255 rounded):
+// - Entry 2 fills the rectangle (cut to the image) with colour 0x00RRGGBB,
+//   keeping each pixel's alpha byte. True on success.
+// - Entry 4 moves the colour channels of the rectangle toward the colour by
+//   level / 255 (0 keeps, 255 is the colour), alpha kept. True on success.
+// - Entry 25 (cross blend) writes, over a band of width x height at
+//   (destX, destY), from + (to - from) * level / 255 per colour channel,
+//   the from pixel's alpha kept; level 0 is the from picture, 255 the to
+//   picture. 0 on success.
+// - Entry 26 (rule blend) does the same with a weight per pixel from the
+//   8-bit rule image read at (areaX + i, areaY + j): with the vague width v
+//   (below 1 taken as 1) and the threshold t = level * (255 + v) / 255, the
+//   weight is clamp((t - rule) * 255 / v, 0, 255), so low rule values turn
+//   first, each over a soft edge v rule steps wide, and level 0 and 255 give
+//   the from and the to picture exactly. 0 on success.
+// The bands of 25 and 26 are cut to every image they touch (the same cut
+// in each); the changed rectangle is what was written on the destination.
+using PixelOpFillRectFn = int32_t (*)(const PixelOpImage* target, uint32_t color,
+                                      const Rect* rect);
+using PixelOpBlendColorFn = int32_t (*)(const PixelOpImage* target, uint32_t color,
+                                        int32_t level, const Rect* rect);
 using PixelOpEntry25Fn = int32_t (*)(const PixelOpImage* target, const PixelOpImage* source1,
                                      const PixelOpImage* source2, int32_t a3, int32_t a4,
                                      int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9,
                                      int32_t a10, int32_t a11, int32_t a12);
 using PixelOpEntry26Fn = int32_t (*)(const PixelOpImage* target, const PixelOpImage* source1,
-                                     const PixelOpImage* source2, int32_t a3, int32_t a4,
-                                     int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9,
-                                     int32_t a10, int32_t a11, int32_t a12, int32_t a13,
-                                     int32_t a14, int32_t a15, int32_t a16);
+                                     const PixelOpImage* source2, const PixelOpImage* rule,
+                                     int32_t a4, int32_t a5, int32_t a6, int32_t a7, int32_t a8,
+                                     int32_t a9, int32_t a10, int32_t a11, int32_t a12,
+                                     int32_t a13, int32_t a14, int32_t a15, int32_t a16);
 
 // Entry 40: the source rectangle (null: the whole source) drawn with its
 // top-left at (x, y): mode 0 copies (opacity below 255 blends toward the
@@ -101,6 +122,8 @@ using PixelOpSpriteRotateFn = int32_t (*)(const PixelOpImage* target, const Pixe
                                           int32_t r1, int32_t fill, uint32_t color,
                                           const Rect* destRect);
 
+inline constexpr int kPixelOpFillRect = 2;
+inline constexpr int kPixelOpBlendColor = 4;
 inline constexpr int kPixelOpEntry21 = 21;
 inline constexpr int kPixelOpEntry22 = 22;
 inline constexpr int kPixelOpEntry23 = 23;

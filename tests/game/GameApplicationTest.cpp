@@ -534,6 +534,10 @@ TEST_F(GameApplicationTest, PluginFolderIsScannedForEveryKind) {
   EXPECT_EQ(index, 1);
   EXPECT_EQ(app.dcpObjects.Modules().Count(), 1u);
   EXPECT_EQ(app.tcpObjects.Modules().Count(), 1u);
+  // The built-in transitions come before the plug-in's.
+  ASSERT_GE(app.tcpObjects.Records().size(), 5u);
+  EXPECT_EQ(app.tcpObjects.Records()[0].name, "cross");
+  EXPECT_EQ(app.tcpObjects.Records()[3].name, "tone");
   // The built-in decoders come first and keep their extensions.
   EXPECT_EQ(app.images.FindDecoderByExtension("A.ELG", false), app.images.Records()[0].decoder);
   EXPECT_NE(app.images.FindDecoderByExtension("A.TPC", false), nullptr);

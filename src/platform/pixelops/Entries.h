@@ -41,6 +41,20 @@ int32_t SpriteRotate(const orrivel::PixelOpImage* target, const orrivel::PixelOp
                      uint32_t color, const orrivel::Rect* destRect);
 int32_t ClearRect(const orrivel::PixelOpImage* target, int32_t left, int32_t top, int32_t right,
                   int32_t bottom);
+int32_t FillRect(const orrivel::PixelOpImage* target, uint32_t color, const orrivel::Rect* rect);
+int32_t BlendColor(const orrivel::PixelOpImage* target, uint32_t color, int32_t level,
+                   const orrivel::Rect* rect);
+int32_t CrossBlend(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* from,
+                   const orrivel::PixelOpImage* to, int32_t level, int32_t reserved, int32_t destX,
+                   int32_t destY, int32_t width, int32_t height, int32_t fromX, int32_t fromY,
+                   int32_t toX, int32_t toY);
+int32_t RuleBlend(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* from,
+                  const orrivel::PixelOpImage* to, const orrivel::PixelOpImage* rule, int32_t level,
+                  int32_t vague, int32_t reserved, int32_t destX, int32_t destY, int32_t width,
+                  int32_t height, int32_t fromX, int32_t fromY, int32_t toX, int32_t toY,
+                  int32_t areaX, int32_t areaY);
+// The weight of each rule value at a level and vague width.
+void RuleWeights(uint8_t weights[256], int32_t level, int32_t vague);
 int32_t MirrorLeftRight32(const orrivel::PixelOpImage* target, int32_t reserved);
 int32_t MirrorLeftRight8(const orrivel::PixelOpImage* target, int32_t reserved);
 int32_t MirrorUpsideDown32(const orrivel::PixelOpImage* target, int32_t reserved);

@@ -6,6 +6,7 @@
 
 #include "platform/pixelops/Entries.h"
 #include "raster/PixelOpAbi.h"
+#include "raster/PixelOpEntries.h"
 #include "raster/Rect.h"
 
 namespace {
@@ -39,6 +40,10 @@ PixelOpLibraryTable* MakeTable() {
   table->vtable = &kVtable;
   std::memset(table->words, 0, sizeof table->words);
   table->words[orrivel::kPixelOpChangedRect - 1] = &gChangedRect;
+  Put(table, orrivel::kPixelOpFillRect, &pixelops::FillRect);
+  Put(table, orrivel::kPixelOpBlendColor, &pixelops::BlendColor);
+  Put(table, orrivel::kPixelOpEntry25, &pixelops::CrossBlend);
+  Put(table, orrivel::kPixelOpEntry26, &pixelops::RuleBlend);
   Put(table, orrivel::kPixelOpStretchDrawImage, &pixelops::StretchDraw);
   Put(table, orrivel::kPixelOpTransformDrawImage, &pixelops::TransformDraw);
   Put(table, orrivel::kPixelOpEntry13, &pixelops::ClearRect);
