@@ -4,9 +4,8 @@
 // when it ends or is stopped.
 //
 // Copy mode redraws a work copy of each shaking page's background from its
-// picture instead of moving the picture's offset, for pages whose offset is
-// used for something else; the bands the shifted picture leaves open get
-// the page's background colour.
+// picture instead of moving the picture's offset; the bands the shifted
+// picture leaves open get the page's background colour.
 //
 // A timed quake scales its amplitude from 1 to the end scale over its
 // duration and ignores stop requests. An endless one stops on request: at

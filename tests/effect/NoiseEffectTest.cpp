@@ -7,12 +7,8 @@
 namespace orrivel {
 namespace {
 
+using testing::RefusingTimerList;
 using testing::TestLayerHost;
-
-class RefusingTimerList : public TimerList {
- public:
-  int32_t Add(TimedTask*, uint32_t, uint32_t, uint32_t) override { return 3; }
-};
 
 class NoiseTest : public testing::OverlayTest {
  protected:
@@ -98,6 +94,12 @@ TEST_F(NoiseTest, WorkPictureIsTheNoiseReadAsOneWrappingRunFromTheDrawnStart) {
   const uint32_t expected[kH][kW] = {{13, 14, 0, 1}, {2, 3, 4, 5}, {6, 7, 8, 9}};
   for (int y = 0; y < kH; ++y)
     for (int x = 0; x < kW; ++x) EXPECT_EQ(Shown(*noise, x, y), expected[y][x]);
+  // A noise picture without pixels has no run: nothing is drawn.
+  Surface empty, work;
+  ASSERT_EQ(work.Create(2, 2, 32, 0), 0);
+  work.FillBox(0, 0, 2, 2, 0xFF010203u);
+  DrawNoiseRun(empty, work, 7);
+  EXPECT_EQ(test::Pixel32(work, 1, 1), 0xFF010203u);
   EXPECT_EQ(noise->Sprite(0).GetOpacity(), 200);
   EXPECT_EQ(noise->Sprite(0).OwningList(), &host_.Page(0).MainList());
   EXPECT_EQ(noise->Sprite(1).OwningList(), &host_.Page(1).MainList());

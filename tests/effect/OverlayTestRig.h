@@ -48,6 +48,12 @@ class TestLayerHost : public LayerHost, public BackgroundLayer {
   bool hasSecond_ = true;
 };
 
+// A timer list that takes no task, as when no handle is left.
+class RefusingTimerList : public TimerList {
+ public:
+  int32_t Add(TimedTask*, uint32_t, uint32_t, uint32_t) override { return 3; }
+};
+
 class OverlayTest : public test::SceneTest {
  protected:
   static constexpr uint32_t kStart = 10000;

@@ -15,12 +15,8 @@
 namespace orrivel {
 namespace {
 
+using testing::RefusingTimerList;
 using testing::TestLayerHost;
-
-class RefusingTimerList : public TimerList {
- public:
-  int32_t Add(TimedTask*, uint32_t, uint32_t, uint32_t) override { return 3; }
-};
 
 struct QuakeCells {
   int32_t swing = 0;

@@ -16,12 +16,8 @@
 namespace orrivel {
 namespace {
 
+using testing::RefusingTimerList;
 using testing::TestLayerHost;
-
-class RefusingTimerList : public TimerList {
- public:
-  int32_t Add(TimedTask*, uint32_t, uint32_t, uint32_t) override { return 3; }
-};
 
 // What each kind must show; the effect's own style table is not read.
 struct KindCase {
