@@ -4,7 +4,10 @@
 
 #include "base/SubtractiveRandom.h"
 #include "effect/LayerAction.h"
+#include "effect/NoiseEffect.h"
+#include "effect/QuakeEffect.h"
 #include "effect/SpriteFadeAction.h"
+#include "effect/WeatherEffect.h"
 #include "resource/DcpManager.h"
 #include "resource/TcpManager.h"
 
@@ -27,8 +30,8 @@ constexpr BuiltinLayerAction kStartupLayerActions[] = {
 };
 
 constexpr BuiltinLayerAction kScriptHostLayerActions[] = {
-    {"quake", A::kOverlayCategory, A::kOverlayEffectType, nullptr, nullptr, nullptr},
-    {"noise", A::kOverlayCategory, A::kOverlayEffectType, nullptr, nullptr, nullptr},
+    {"quake", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<QuakeEffect>, nullptr, nullptr},
+    {"noise", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<NoiseEffect>, nullptr, nullptr},
     {"sp_cfade", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
     {"sp_change", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
     {"sp_parts", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
@@ -38,10 +41,10 @@ constexpr BuiltinLayerAction kScriptHostLayerActions[] = {
     {"sp_loop", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
     {"sp_movie", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
     {"staff", A::kStaffRollCategory, A::kStaffRollType, nullptr, nullptr, nullptr},
-    {"paper", A::kOverlayCategory, A::kOverlayEffectType, nullptr, nullptr, nullptr},
-    {"light", A::kOverlayCategory, A::kOverlayEffectType, nullptr, nullptr, nullptr},
-    {"snow", A::kOverlayCategory, A::kOverlayEffectType, nullptr, nullptr, nullptr},
-    {"rain", A::kOverlayCategory, A::kOverlayEffectType, nullptr, nullptr, nullptr},
+    {"paper", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<PaperEffect>, nullptr, nullptr},
+    {"light", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<LightEffect>, nullptr, nullptr},
+    {"snow", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<SnowEffect>, nullptr, nullptr},
+    {"rain", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<RainEffect>, nullptr, nullptr},
 };
 
 constexpr BuiltinScreenObject kScriptHostScreenObjects[] = {
