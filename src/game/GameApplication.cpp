@@ -18,6 +18,7 @@
 #include "resource/Paths.h"
 #include "resource/SpiPluginLoader.h"
 #include "script/ScriptFile.h"
+#include "sound/VorbisCodec.h"
 
 namespace orrivel {
 
@@ -45,8 +46,12 @@ GameApplication::GameApplication() {
 
 GameApplication::~GameApplication() {
   scripts.reset();
-  if (GetSoundDevice() == sound.get()) SetSoundDevice(nullptr);
-  sound.reset();
+  // The loose sounds go while the output and the codecs they use are still
+  // published.
+  sound.DeleteAllSounds();
+  if (GetSoundDevice() == &sound) SetSoundDevice(nullptr);
+  sound.Release();
+  if (GetSllManager() == &soundCodecs) SetSllManager(nullptr);
   if (Surface::LoaderManager() == &images) Surface::SetLoaderManager(nullptr);
   if (GetArchiveManager() == archives.get()) SetArchiveManager(nullptr);
   if (GetMathTables() == &mathTables) SetMathTables(nullptr);
@@ -121,7 +126,16 @@ int GameApplication::Configure() {
   archives->LoadPlugins("plugin");
   scriptArchiveCode = MountGameArchives(*archives);
   LoadPictureDecodersAndPlugins();
+  LoadSoundCodecs();
   return 0;
+}
+
+void GameApplication::LoadSoundCodecs() {
+  SetSllManager(&soundCodecs);
+  // Without its library the Ogg codec stays out, and Ogg files find no
+  // decoder unless a plug-in reads them.
+  VorbisCodec::Register(soundCodecs, VorbisCodec::DefaultLibraryPath());
+  soundCodecs.LoadPlugins("plugin");
 }
 
 void GameApplication::LoadPictureDecodersAndPlugins() {
@@ -209,12 +223,12 @@ int GameApplication::CreateDevices() {
 }
 
 void GameApplication::OpenSoundOutput() {
-  sound = std::make_unique<SoundDevice>();
-  if (sound->Create(nullptr, false, false, nullptr) == kSoundDeviceOk) {
-    SetSoundDevice(sound.get());
-  } else {
-    sound.reset();
-  }
+  soundOutputCode = sound.Create(nullptr, false, false, nullptr);
+  if (soundOutputCode != kSoundDeviceOk) return;
+  SetSoundDevice(&sound);
+  // 16-bit stereo at 44.1 kHz; an output that keeps its own format (no
+  // priority level) still plays everything.
+  sound.Initialize(nullptr, false, false, nullptr, 2, 44, 16);
 }
 
 std::string GameApplication::DescribeFailure() const {

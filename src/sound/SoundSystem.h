@@ -9,12 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "sound/SoundBase.h"
 #include "sound/SoundDevice.h"
 
 namespace orrivel {
 
 class BufferSound;
-class SoundBase;
 class StreamSound;
 
 enum SoundSystemCode : int32_t {
