@@ -248,8 +248,7 @@ int32_t StreamSound::Prefill() {
   while (fair && got < bytes1 && decoder->IsEnd()) {
     if (decoder == first_.get() && second_) {
       decoder = second_.get();
-    } else if (loop_ && decoder->SeekMs(0) == 0) {
-    } else {
+    } else if (!loop_ || decoder->SeekMs(0) != 0) {
       break;
     }
     uint32_t more = 0;
