@@ -495,6 +495,25 @@ int32_t StreamSound::FillLooping(SoundDecoder* decoder) {
   return result == 1 && loop_ ? 0 : result;
 }
 
+bool StreamSound::FillPart(SoundDecoder* part, uint64_t total, bool& ended) {
+  const bool endedBefore = ended;
+  int32_t result = 0;
+  if (!ended) {
+    result = FillLooping(part);
+    ended = result == 1;
+  }
+  if (ended && playedBytes_ >= total) {
+    StopBuffer(true);
+    return false;
+  }
+  if (endedBefore) result = Fill(nullptr, kFillNormal);
+  if (result >= 2) {
+    StopBuffer(true);
+    return false;
+  }
+  return true;
+}
+
 void StreamSound::RunSingle() {
   bool ended;
   uint64_t total;
@@ -506,28 +525,9 @@ void StreamSound::RunSingle() {
   while (thread_.CanContinue()) {
     ScopedLock guard(lock_);
     CountPlayed();
-    int32_t result;
-    if (ended) {
-      if (playedBytes_ >= total) {
-        StopBuffer(true);
-        return;
-      }
-      result = Fill(nullptr, kFillNormal);
-    } else {
-      playedBytes_ %= total;
-      result = FillLooping(first_.get());
-      if (result == 1) {
-        ended = true;
-        if (playedBytes_ >= total) {
-          StopBuffer(true);
-          return;
-        }
-      }
-    }
-    if (result >= 2) {
-      StopBuffer(true);
-      return;
-    }
+    // While the file repeats, the position wraps with it.
+    if (!ended) playedBytes_ %= total;
+    if (!FillPart(first_.get(), total, ended)) return;
     guard.Unlock();
     if (!WaitForPass()) return;
   }
@@ -545,13 +545,17 @@ void StreamSound::RunIntroLoop() {
   while (thread_.CanContinue()) {
     ScopedLock guard(lock_);
     CountPlayed();
-    int32_t result;
     if (inIntro && playedBytes_ < firstTotal) {
-      result = Fill(first_.get(), kFillKeepGoing);
+      int32_t result = Fill(first_.get(), kFillKeepGoing);
       if (result == 1) {
+        // The second file goes on where the first stopped, without a gap.
         result = Fill(second_.get(), kFillForce);
         inIntro = false;
         ended = !loop_ && second_->IsEnd();
+      }
+      if (result >= 2) {
+        StopBuffer(true);
+        return;
       }
     } else {
       if (inIntro) {
@@ -560,26 +564,7 @@ void StreamSound::RunIntroLoop() {
       }
       // Past the end of the loop, the position wraps into the second file.
       if (!ended && playedBytes_ >= total) playedBytes_ = playedBytes_ % total + firstTotal;
-      if (ended) {
-        if (playedBytes_ >= total) {
-          StopBuffer(true);
-          return;
-        }
-        result = Fill(nullptr, kFillNormal);
-      } else {
-        result = FillLooping(second_.get());
-        if (result == 1) {
-          ended = true;
-          if (playedBytes_ >= total) {
-            StopBuffer(true);
-            return;
-          }
-        }
-      }
-    }
-    if (result >= 2) {
-      StopBuffer(true);
-      return;
+      if (!FillPart(second_.get(), total, ended)) return;
     }
     guard.Unlock();
     if (!WaitForPass()) return;

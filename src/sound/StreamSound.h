@@ -130,6 +130,10 @@ class StreamSound : public SoundBase {
   int32_t Fill(SoundDecoder* decoder, FillMode mode);
   // Fill for the part that repeats: 1 only when not looping.
   int32_t FillLooping(SoundDecoder* decoder);
+  // One pass over the last part: refilled from it, or with silence once it
+  // has ended. False when the thread is done: the sound has played out (its
+  // buffer is stopped) or a refill failed.
+  bool FillPart(SoundDecoder* part, uint64_t total, bool& ended);
   int32_t StopBuffer(bool fromThread);
   // Joins the refill thread with this thread's hold on the lock let go, so
   // that a thread waiting for the lock can finish its pass.
