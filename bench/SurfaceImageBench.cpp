@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "display/DisplayDevice.h"
+#include "display/DisplayScreenDevice.h"
 #include "display/SurfaceImage.h"
 #include "elg/ElgWriter.h"
 #include "platform/DisplayMachine.h"
@@ -48,7 +48,7 @@ struct Rig {
     return m;
   }
   platform::ScopedDisplayMachine scoped;
-  DisplayDevice device;
+  DisplayScreenDevice device;
   ImageLoaderManager loader;
 };
 

@@ -4,7 +4,7 @@
 // may be read or written outside what is there.
 #include <cstdint>
 
-#include "display/DisplayDevice.h"
+#include "display/DisplayScreenDevice.h"
 #include "display/SurfaceImage.h"
 #include "platform/DisplayMachine.h"
 #include "raster/Surface.h"
@@ -23,7 +23,7 @@ struct Display {
     return m;
   }
   orrivel::platform::ScopedDisplayMachine scoped;
-  orrivel::DisplayDevice device;
+  orrivel::DisplayScreenDevice device;
 };
 
 }  // namespace

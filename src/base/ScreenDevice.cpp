@@ -21,9 +21,10 @@ int ScreenDevice::EnumMonitors(MonitorList& monitors, int32_t, int32_t) {
   return 0;
 }
 
-void ScreenDevice::SetContentSize(int32_t width, int32_t height) {
+int ScreenDevice::SetContentSize(int32_t width, int32_t height) {
   contentWidth = std::max(1, width);
   contentHeight = std::max(1, height);
+  return 0;
 }
 
 int ScreenDevice::CreateCanvasDrawObjectForSource(uint32_t* outCanvas, int32_t width, int32_t height, int, int) {

@@ -27,8 +27,8 @@ class ScreenDevice {
   // Fills the monitor list for the game size; non-zero when the monitor
   // information cannot be read.
   virtual int EnumMonitors(MonitorList& monitors, int32_t gameWidth, int32_t gameHeight);
-  // Values below 1 become 1.
-  virtual void SetContentSize(int32_t width, int32_t height);
+  // Values below 1 become 1 here (the display device refuses them with 1); 0.
+  virtual int SetContentSize(int32_t width, int32_t height);
   // Makes the screen canvas of the game size; non-zero on failure.
   virtual int CreateCanvasDrawObjectForSource(uint32_t* outCanvas, int32_t width, int32_t height, int bits, int flag);
   virtual void SetScreenImage(uint32_t canvas, int flag);

@@ -1,6 +1,6 @@
 #include "display/DdSurface.h"
 
-#include "display/DisplayDevice.h"
+#include "display/DisplayScreenDevice.h"
 #include "raster/DibImage.h"
 #include "raster/MemoryDc.h"
 #include "raster/PixelFormat.h"
@@ -33,7 +33,7 @@ class BackgroundKeeper {
 
 }  // namespace
 
-DdSurface::DdSurface(Font* font, DisplayDevice* device) : SurfaceImage(device) {
+DdSurface::DdSurface(Font* font, DisplayScreenDevice* device) : SurfaceImage(device) {
   if (font != nullptr) g_defaultFont = font;
 }
 

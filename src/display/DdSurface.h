@@ -27,7 +27,7 @@ class DdSurface : public SurfaceImage {
                                    const char* text);
 
   // Non-null arguments become the process-wide default font and device.
-  explicit DdSurface(Font* font = nullptr, DisplayDevice* device = nullptr);
+  explicit DdSurface(Font* font = nullptr, DisplayScreenDevice* device = nullptr);
   ~DdSurface() override;
 
   static Font* DefaultFont();

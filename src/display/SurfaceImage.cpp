@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#include "display/DisplayDevice.h"
+#include "display/DisplayScreenDevice.h"
 #include "raster/DibImage.h"
 #include "raster/PixelFormat.h"
 #include "raster/PixelBuffer.h"
@@ -19,7 +19,7 @@ namespace orrivel {
 
 namespace {
 
-DisplayDevice* g_screenDevice = nullptr;
+DisplayScreenDevice* g_screenDevice = nullptr;
 
 constexpr uint32_t kNone = kNoColorKey;
 
@@ -101,16 +101,16 @@ void CopyRows32(bool clearAlpha, uint8_t* bits, const Rect& d, int32_t pitch, co
 
 }  // namespace
 
-SurfaceImage::SurfaceImage(DisplayDevice* device) {
+SurfaceImage::SurfaceImage(DisplayScreenDevice* device) {
   if (device != nullptr) g_screenDevice = device;
   Release();
 }
 
 SurfaceImage::~SurfaceImage() { SurfaceImage::Release(); }
 
-DisplayDevice* SurfaceImage::ScreenDevice() { return g_screenDevice; }
+DisplayScreenDevice* SurfaceImage::ScreenDevice() { return g_screenDevice; }
 
-void SurfaceImage::SetScreenDevice(DisplayDevice* device) { g_screenDevice = device; }
+void SurfaceImage::SetScreenDevice(DisplayScreenDevice* device) { g_screenDevice = device; }
 
 // --- surface ---------------------------------------------------------------------------
 

@@ -23,18 +23,18 @@
 namespace orrivel {
 
 class DecodedPicture;
-class DisplayDevice;
+class DisplayScreenDevice;
 
 class SurfaceImage : public ClippedImage {
  public:
   // A non-null device becomes the process-wide one that every surface
   // image reads its drawing object and display depth from.
-  explicit SurfaceImage(DisplayDevice* device = nullptr);
+  explicit SurfaceImage(DisplayScreenDevice* device = nullptr);
   ~SurfaceImage() override;
 
-  static DisplayDevice* ScreenDevice();
+  static DisplayScreenDevice* ScreenDevice();
   // Sets (or, with null, forgets) the process-wide device; for start-up and tests.
-  static void SetScreenDevice(DisplayDevice* device);
+  static void SetScreenDevice(DisplayScreenDevice* device);
 
   // --- Image -------------------------------------------------------------------------
   uint8_t GetKind() const override { return kImageKindSurfaceImage; }

@@ -5,6 +5,8 @@
 #include "base/DefaultActionBindings.h"
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
+#include "effect/BuiltinEffects.h"
+#include "scene/CanvasDrawObject.h"
 #include "platform/Backend.h"
 #include "platform/FileSystem.h"
 #include "platform/PathResolver.h"
@@ -46,6 +48,11 @@ GameApplication::GameApplication() {
 
 GameApplication::~GameApplication() {
   scripts.reset();
+  if (lowPriority) {
+    CanvasDrawObject::SetLowPriorityHook(nullptr);
+    ResetLowPriorityHooks();
+    lowPriority->SetEnabled(false);  // restores a thread still lowered
+  }
   // The loose sounds go while the output and the codecs they use are still
   // published.
   sound.DeleteAllSounds();
@@ -125,6 +132,7 @@ int GameApplication::Configure() {
   archives->RegisterLpkDecoder();
   archives->LoadPlugins("plugin");
   scriptArchiveCode = MountGameArchives(*archives);
+  RegisterStartupObjects();
   LoadPictureDecodersAndPlugins();
   LoadSoundCodecs();
   return 0;
@@ -136,6 +144,16 @@ void GameApplication::LoadSoundCodecs() {
   // decoder unless a plug-in reads them.
   VorbisCodec::Register(soundCodecs, VorbisCodec::DefaultLibraryPath());
   soundCodecs.LoadPlugins("plugin");
+}
+
+void GameApplication::RegisterStartupObjects() {
+  threadPriority = platform::CreateThreadPriority(platform::CurrentBackend().IsHeadless());
+  lowPriority = std::make_unique<LowPriorityNesting>(*threadPriority);
+  lowPriority->Install();
+  // Picture objects running a low-priority timed present nest with the
+  // layer actions on the same count.
+  CanvasDrawObject::SetLowPriorityHook([](bool enter) { enter ? EnterLowPriority() : LeaveLowPriority(); });
+  RegisterStartupEffects(dcpObjects);
 }
 
 void GameApplication::LoadPictureDecodersAndPlugins() {

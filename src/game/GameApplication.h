@@ -14,6 +14,7 @@
 #include "base/Application.h"
 #include "base/DropTarget.h"
 #include "base/FrameRateLimiter.h"
+#include "base/LowPriority.h"
 #include "base/MathTables.h"
 #include "base/TimerList.h"
 #include "raster/PixelOpLibrary.h"
@@ -22,6 +23,7 @@
 #include "resource/ImageLoaderManager.h"
 #include "resource/TcpManager.h"
 #include "script/ScriptHost.h"
+#include "platform/ThreadPriority.h"
 #include "sound/SllManager.h"
 #include "sound/SoundSystem.h"
 
@@ -85,6 +87,12 @@ class GameApplication : public Application {
   // plug-ins of the "plugin" folder are added once at start-up.
   DcpManager dcpObjects;
   TcpManager tcpObjects;
+  // The main thread's priority, lowered while long effects run; published as
+  // the process-wide low-priority hooks at start-up and withdrawn at the end.
+  // Switched off, it does nothing and new layer actions make no request.
+  std::unique_ptr<platform::ThreadPriority> threadPriority;
+  std::unique_ptr<LowPriorityNesting> lowPriority;
+  bool LowPriorityOff() const { return lowPriority && !lowPriority->Enabled(); }
   // The pixel-operation library, when the program's folder has one.
   std::unique_ptr<PixelOpLibrary> pixelOps;
   std::unique_ptr<ScriptHost> scripts;
@@ -155,6 +163,9 @@ class GameApplication : public Application {
 
   // The picture decoders, then the plug-ins of every kind in "plugin".
   void LoadPictureDecodersAndPlugins();
+  // Publishes the low-priority hooks and registers the built-in layer
+  // actions of the start-up group (before any plug-in).
+  void RegisterStartupObjects();
 
   bool pumpWaiting_ = false;
   int modalDepth_ = 0;

@@ -10,6 +10,7 @@
 
 #include "platform/Display.h"
 #include "platform/MessageBox.h"
+#include "platform/Presenter.h"
 #include "platform/WindowSystem.h"
 
 namespace orrivel::platform {
@@ -48,6 +49,9 @@ class Backend : public WindowSystem, public MessageBoxService {
   // Folder for per-user run-time files: $XDG_RUNTIME_DIR, else the user's
   // own PrivateRuntimeFolder under HostTempFolder(); empty when there is none.
   virtual std::string RuntimeFolder();
+
+  // What shows the screen device's frames in the windows.
+  virtual Presenter& ScreenPresenter() = 0;
 };
 
 // "orrivel-<uid>" under root, made with mode 0700 when missing; empty when

@@ -23,8 +23,8 @@ CanvasDrawObject::PriorityHook g_priorityHook = nullptr;
 class PresentTarget {
  public:
   PresentTarget(WindowDcSource* window, const platform::SurfaceDc* dc,
-                platform::SoftSurface* surface, uint32_t formatCode)
-      : window_(window), given_(dc), surface_(surface), formatCode_(formatCode) {}
+                platform::SoftSurface* surface, uint32_t formatCode, Rect* bounds)
+      : window_(window), given_(dc), surface_(surface), formatCode_(formatCode), bounds_(bounds) {}
   PresentTarget(const PresentTarget&) = delete;
   PresentTarget& operator=(const PresentTarget&) = delete;
   ~PresentTarget() {
@@ -50,6 +50,11 @@ class PresentTarget {
 
   // The rectangle of the picture to the same place on the target.
   void Copy(Surface* from, const Rect& r) {
+    if (!r.IsEmpty()) {
+      *bounds_ = bounds_->IsEmpty() ? r
+                                    : Rect{std::min(bounds_->left, r.left), std::min(bounds_->top, r.top),
+                                           std::max(bounds_->right, r.right), std::max(bounds_->bottom, r.bottom)};
+    }
     if (surface_ != nullptr) {
       SurfaceImage::CopyToImageAlt(surface_, formatCode_, nullptr, from, r.left, r.top, &r, &lock_);
     } else {
@@ -62,6 +67,7 @@ class PresentTarget {
   const platform::SurfaceDc* given_;
   platform::SoftSurface* surface_;
   uint32_t formatCode_;
+  Rect* bounds_;
   platform::SurfaceDc dc_;
   platform::SurfaceLock lock_;
   bool locked_ = false;
@@ -193,6 +199,7 @@ int CanvasDrawObject::ExchangeBackgrounds(CanvasDrawObject* other) {
 int CanvasDrawObject::Present(WindowDcSource* window, const platform::SurfaceDc* dc,
                               platform::SoftSurface* target, uint32_t formatCode,
                               uint8_t dirtyOnly) {
+  presented_ = Rect{};
   if (task_ != nullptr) return RunTimedPresent(window, dc, target, formatCode);
   if (!prepared_ || !canvas_) return PresentPlain(window, dc, target, formatCode, dirtyOnly);
   return PresentCanvas(window, dc, target, formatCode, dirtyOnly);
@@ -204,7 +211,7 @@ int CanvasDrawObject::PresentPlain(WindowDcSource* window, const platform::Surfa
   if (surface_.GetBits() == nullptr) return 1;
   DirtyRegion* region = surface_.Region();
   if (dirtyOnly && (!surface_.Changed() || region == nullptr)) return -1;
-  PresentTarget to(window, dc, target, formatCode);
+  PresentTarget to(window, dc, target, formatCode, &presented_);
   // The region and the changed flag stay as they are when nothing can be drawn.
   const int opened = to.Open(2);
   if (opened != 0) return opened;
@@ -222,7 +229,7 @@ int CanvasDrawObject::PresentPlain(WindowDcSource* window, const platform::Surfa
 int CanvasDrawObject::PresentCanvas(WindowDcSource* window, const platform::SurfaceDc* dc,
                                     platform::SoftSurface* target, uint32_t formatCode,
                                     uint8_t dirtyOnly) {
-  PresentTarget to(window, dc, target, formatCode);
+  PresentTarget to(window, dc, target, formatCode, &presented_);
   const int opened = to.Open(2);
   if (opened != 0) return opened;
   if (!dirtyOnly) canvas_->MarkAllChanged();
@@ -316,7 +323,7 @@ int CanvasDrawObject::RunTimedPresent(WindowDcSource* window, const platform::Su
     }
   }
   {
-    PresentTarget to(window, dc, target, formatCode);
+    PresentTarget to(window, dc, target, formatCode, &presented_);
     const int opened = to.Open(1);
     if (opened != 0) return opened;
     if (work_->GetBitsPerPixel() != 32 && work_->GetPalette() == nullptr &&

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "display/ScreenImage.h"
 #include "platform/SoftSurface.h"
 #include "raster/Surface.h"
 
@@ -18,16 +19,7 @@ class PresentTask;
 class SpriteCanvas;
 class SpriteList;
 
-// A window whose device context a present takes for its drawing.
-class WindowDcSource {
- public:
-  virtual ~WindowDcSource() = default;
-  // False when the window has no context to give.
-  virtual bool GetDC(platform::SurfaceDc* out) = 0;
-  virtual void ReleaseDC(const platform::SurfaceDc& dc) = 0;
-};
-
-class CanvasDrawObject {
+class CanvasDrawObject : public ScreenImage {
  public:
   CanvasDrawObject();
   CanvasDrawObject(const CanvasDrawObject&) = delete;
@@ -57,6 +49,17 @@ class CanvasDrawObject {
   // layout); otherwise it goes to dc, or to a context taken from window.
   int Present(WindowDcSource* window, const platform::SurfaceDc* dc,
               platform::SoftSurface* target, uint32_t formatCode, uint8_t dirtyOnly);
+
+  // --- as the screen image ----------------------------------------------------------
+  int PresentImage(WindowDcSource* window, const platform::SurfaceDc* dc, platform::SoftSurface* target,
+                   uint32_t formatCode, uint8_t dirtyOnly) override {
+    return Present(window, dc, target, formatCode, dirtyOnly);
+  }
+  // The whole picture is to be presented again.
+  void NotifySurfacesChanged() override { AddDirty(nullptr); }
+  int32_t ImageWidth() const override { return surface_.GetWidth(); }
+  int32_t ImageHeight() const override { return surface_.GetHeight(); }
+  Rect LastPresentedBounds() const override { return presented_; }
 
   // --- canvas operations ---------------------------------------------------------
   Surface* GetSurface() { return &surface_; }
@@ -120,6 +123,7 @@ class CanvasDrawObject {
   uint8_t endOption_ = 0;
   uint8_t lowPriority_ = 0;
   uint8_t hideOverlay_ = 0;
+  Rect presented_;  // what the last present copied
 };
 
 }  // namespace orrivel

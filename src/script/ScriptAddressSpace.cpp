@@ -59,6 +59,21 @@ uint32_t ScriptAddressSpace::BlockSize(uint32_t address) const {
   return it == blocks_.end() ? 0 : it->second;
 }
 
+uint64_t ScriptAddressSpace::LiveBytesAt(uint32_t address) const {
+  auto it = blocks_.upper_bound(address);
+  if (it == blocks_.begin()) return 0;
+  --it;
+  const uint64_t end = uint64_t(it->first) + it->second;
+  return address < end ? end - address : 0;
+}
+
+bool ScriptAddressSpace::ReadLiveString(uint32_t address, std::string& out, size_t maxLength) const {
+  out.clear();
+  const uint64_t live = LiveBytesAt(address);
+  if (live == 0) return false;
+  return ReadString(address, out, size_t(std::min<uint64_t>(maxLength, live - 1)));
+}
+
 bool ScriptAddressSpace::ReadString(uint32_t address, std::string& out, size_t maxLength) const {
   out.clear();
   if (!Contains(address, 1)) return false;

@@ -38,6 +38,13 @@ class ScriptAddressSpace {
   void Free(uint32_t address);
   // Size of the live block that starts at address, 0 when none.
   uint32_t BlockSize(uint32_t address) const;
+  // Bytes from address to the end of the live block that holds it; 0 when
+  // no live block does (outside the arena, in the guard, or freed). Values
+  // that engine objects keep as script addresses are checked with it, so a
+  // freed (stale) address is refused even though the arena still holds it.
+  uint64_t LiveBytesAt(uint32_t address) const;
+  // ReadString confined to the live block that holds address.
+  bool ReadLiveString(uint32_t address, std::string& out, size_t maxLength = 1u << 20) const;
 
   // True when [address, address + size) lies inside the arena above the guard.
   bool Contains(uint32_t address, uint64_t size) const {

@@ -428,7 +428,7 @@ int32_t StreamSound::SetVolume(int32_t level) {
 // ---- the refill thread ----
 
 void StreamSound::ThreadRun() {
-  if (threadPriority_ != kNormalPriority) platform::SetCurrentThreadPriority(threadPriority_);
+  if (threadPriority_ != kNormalPriority) platform::SetCurrentThreadStep(threadPriority_);
   bool introLoop;
   {
     ScopedLock guard(lock_);

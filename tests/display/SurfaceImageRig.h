@@ -1,5 +1,5 @@
 #pragma once
-// A display device on a fake machine whose desktop shows a chosen depth,
+// A screen device on a fake machine whose desktop shows a chosen depth,
 // made the surface images' device, with a game folder, an archive manager
 // and an image loader manager with the built-in decoders; and the picture
 // fixtures the surface-image tests load.
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "../resource/TempFolder.h"
-#include "display/DisplayDevice.h"
+#include "display/DisplayScreenDevice.h"
 #include "display/SurfaceImage.h"
 #include "platform/DisplayMachine.h"
 #include "raster/Surface.h"
@@ -47,14 +47,14 @@ class SurfaceImageRig : public GameFolderTest {
     machine_.drivers[0].surfaceBudget = budget;
     scoped_.emplace(machine_);
     DisplayDevice::ResetProcessState();
-    device_ = std::make_unique<DisplayDevice>();
+    device_ = std::make_unique<DisplayScreenDevice>();
     ASSERT_EQ(device_->Create(0, 0, nullptr, nullptr, 0, 0, 0, 0, 0, 1, 0), 0);
     SurfaceImage::SetScreenDevice(device_.get());
   }
 
   platform::DisplayMachine machine_;
   std::optional<platform::ScopedDisplayMachine> scoped_;
-  std::unique_ptr<DisplayDevice> device_;
+  std::unique_ptr<DisplayScreenDevice> device_;
   ImageLoaderManager loader_;
   ImageLoaderManager* oldLoader_ = nullptr;
 };

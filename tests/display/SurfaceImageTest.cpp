@@ -78,7 +78,7 @@ TEST_F(SurfaceImageTest, BlankSurfacesTakeTheirSizeAndFormat) {
   SurfaceImage::SetScreenDevice(nullptr);
   SurfaceImage lonely;
   EXPECT_EQ(lonely.CreateBlank(8, 8, 0, 0, nullptr), 1);
-  DisplayDevice bare;
+  DisplayScreenDevice bare;
   SurfaceImage withBare(&bare);
   EXPECT_EQ(SurfaceImage::ScreenDevice(), &bare);
   EXPECT_EQ(withBare.CreateBlank(8, 8, 0, 0, nullptr), 2);

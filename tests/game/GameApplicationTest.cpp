@@ -560,6 +560,27 @@ TEST_F(GameApplicationTest, PluginFolderIsScannedForEveryKind) {
   EXPECT_EQ(app.images.Records().size(), 4u);
 }
 
+// The low-priority hooks are the game's for its whole life; a headless run
+// records the thread's priority changes instead of making them.
+TEST_F(GameApplicationTest, StartupPublishesTheLowPriorityHooksForTheGamesLifetime) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  {
+    GameApplication app;
+    EXPECT_TRUE(Run(app).empty());
+    ASSERT_TRUE(HasEnterLowPriorityHook());
+    auto* recording = dynamic_cast<platform::RecordingThreadPriority*>(app.threadPriority.get());
+    ASSERT_NE(recording, nullptr);
+    EnterLowPriority();
+    EnterLowPriority();
+    LeaveLowPriority();
+    EXPECT_TRUE(recording->Lowered());
+    LeaveLowPriority();
+    EXPECT_FALSE(recording->Lowered());
+    EXPECT_FALSE(app.LowPriorityOff());
+  }
+  EXPECT_FALSE(HasEnterLowPriorityHook());
+}
+
 // The start-up hooks that publish settings for the drawing code and the
 // system's family run, and the report can list process paths.
 TEST_F(GameApplicationTest, StartupPublishesTheDrawSettingAndTheSystemFamily) {

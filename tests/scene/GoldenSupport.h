@@ -14,8 +14,9 @@
 
 namespace orrivel::test {
 
-inline std::string GoldenPath(const std::string& name) {
-  return std::string(ORRIVEL_SOURCE_DIR) + "/tests/scene/golden/" + name + ".png";
+// Golden pictures live in tests/<folder>/golden/.
+inline std::string GoldenPath(const std::string& name, const std::string& folder = "scene") {
+  return std::string(ORRIVEL_SOURCE_DIR) + "/tests/" + folder + "/golden/" + name + ".png";
 }
 
 // The surface as a PNG picture: 8-bit surfaces with their palette, 32-bit
@@ -38,9 +39,9 @@ inline tools::PngPicture Picture(Surface& s) {
   return p;
 }
 
-inline void ExpectGolden(Surface& s, const std::string& name) {
+inline void ExpectGolden(Surface& s, const std::string& name, const std::string& folder = "scene") {
   const tools::PngPicture made = Picture(s);
-  const std::string path = GoldenPath(name);
+  const std::string path = GoldenPath(name, folder);
   std::string error;
   const char* update = std::getenv("ORRIVEL_UPDATE_GOLDEN");
   if ((update != nullptr && update[0] == '1') || !std::filesystem::exists(path)) {

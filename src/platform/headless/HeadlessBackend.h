@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Backend.h"
+#include "platform/headless/HeadlessPresenter.h"
 
 namespace orrivel::platform {
 
@@ -30,6 +31,8 @@ class HeadlessBackend : public Backend {
   int ShowMessageBox(const MessageBoxRequest& request) override;
   std::string RuntimeFolder() override;
   void FillClient(WindowId window, const Rect& area, uint32_t rgb) override;
+  Presenter& ScreenPresenter() override { return presenter_; }
+  HeadlessPresenter& Frames() { return presenter_; }
 
   // Display facts. Setting the desktop also makes it the one monitor.
   void SetDesktop(const DisplayMode& mode);
@@ -104,6 +107,7 @@ class HeadlessBackend : public Backend {
   std::vector<Message> transcript_;
   std::map<WindowId, uint32_t> lastFill_;
   int fills_ = 0;
+  HeadlessPresenter presenter_;
 };
 
 }  // namespace orrivel::platform

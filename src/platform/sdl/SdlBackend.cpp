@@ -46,6 +46,7 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string* error) {
 }
 
 SdlBackend::~SdlBackend() {
+  presenter_.ForgetAll();
   SDL_EnableScreenSaver();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   // Also ends SDL's desktop-bus connection, which would otherwise outlive us.
@@ -180,7 +181,15 @@ int SdlBackend::ShowMessageBox(const MessageBoxRequest& request) {
   return answer;
 }
 
+void* SdlBackend::NativeWindow(WindowId window) {
+  std::lock_guard lock(mutex_);
+  WindowRecord* record = Find(window);
+  return record ? record->native : nullptr;
+}
+
 void SdlBackend::FillClient(WindowId window, const Rect& area, uint32_t rgb) {
+  // A window the presenter draws through a renderer has no surface of its own.
+  if (presenter_.Fill(window, area, rgb)) return;
   SDL_Window* sdl = nullptr;
   {
     std::lock_guard lock(mutex_);
@@ -216,6 +225,7 @@ bool SdlBackend::NativeCreate(WindowRecord& record) {
 }
 
 void SdlBackend::NativeDestroy(WindowRecord& record) {
+  presenter_.Forget(record.id);
   if (record.native) SDL_DestroyWindow(AsSdl(record.native));
   record.native = nullptr;
 }
@@ -342,6 +352,11 @@ void SdlBackend::TranslateEvent(const void* raw) {
       }
       return;
     }
+    case SDL_RENDER_TARGETS_RESET:
+    case SDL_RENDER_DEVICE_RESET:
+      // The renderer's textures are gone: what the screen showed must be drawn again.
+      presenter_.NoteDeviceReset();
+      return;
     case SDL_DISPLAYEVENT: {
       DisplayMode mode = DesktopMode();
       WindowId window = GetActiveWindow();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Backend.h"
+#include "platform/sdl/SdlPresenter.h"
 
 namespace orrivel::platform {
 
@@ -12,6 +13,8 @@ class SdlBackend : public Backend {
  public:
   // Nullptr (with the reason) when the video system cannot start.
   static std::unique_ptr<SdlBackend> Create(std::string* error);
+  // The SDL window behind a window, or null.
+  void* NativeWindow(WindowId window);
   ~SdlBackend() override;
 
   const char* Name() const override { return "sdl"; }
@@ -26,6 +29,7 @@ class SdlBackend : public Backend {
   uint32_t SetExecutionState(uint32_t state) override;
   int ShowMessageBox(const MessageBoxRequest& request) override;
   void FillClient(WindowId window, const Rect& area, uint32_t rgb) override;
+  Presenter& ScreenPresenter() override { return presenter_; }
 
  protected:
   bool NativeCreate(WindowRecord& record) override;
@@ -51,6 +55,7 @@ class SdlBackend : public Backend {
   bool powerOffOn_ = true;
   uint32_t executionState_ = 0;
   int textInputUsers_ = 0;
+  SdlPresenter presenter_{*this};
 };
 
 }  // namespace orrivel::platform

@@ -6,6 +6,7 @@
 // fallback instead of whatever lies behind the caller's block.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace orrivel {
 
@@ -22,6 +23,15 @@ struct ObjectArguments {
   template <typename T>
   T* Pointer(std::size_t index) const {
     return reinterpret_cast<T*>(Word(index, 0));
+  }
+  // A double passed as two cells, the low word at index and the high word
+  // after it; an absent cell reads as 0.
+  double Double(std::size_t lowIndex) const {
+    const std::uint64_t bits = std::uint64_t(std::uint32_t(Cell(lowIndex))) |
+                               std::uint64_t(std::uint32_t(Cell(lowIndex + 1))) << 32;
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
   }
   // The list without its first `skip` words.
   ObjectArguments Rest(std::size_t skip) const {

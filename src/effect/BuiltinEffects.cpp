@@ -1,0 +1,92 @@
+#include "effect/BuiltinEffects.h"
+
+#include <iterator>
+
+#include "base/SubtractiveRandom.h"
+#include "effect/LayerAction.h"
+#include "effect/SpriteFadeAction.h"
+#include "resource/DcpManager.h"
+#include "resource/TcpManager.h"
+
+namespace orrivel {
+namespace {
+
+using A = LayerAction;
+
+constexpr BuiltinLayerAction kStartupLayerActions[] = {
+    {"bg_zoom", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
+    {"bg_rot", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
+    {"bg_blur", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
+    {"bg_rast", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
+    {"bg_haze", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
+    {"bg_loop", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
+    {"bg_cross", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
+    {"bg_panime", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
+    {"sp_panime", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"bg_anime", A::kBackgroundCategory, A::kBackgroundAnimationType, nullptr, nullptr, nullptr},
+};
+
+constexpr BuiltinLayerAction kScriptHostLayerActions[] = {
+    {"quake", A::kOverlayCategory, A::kOverlayEffectType, nullptr, nullptr, nullptr},
+    {"noise", A::kOverlayCategory, A::kOverlayEffectType, nullptr, nullptr, nullptr},
+    {"sp_cfade", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_change", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_parts", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_fade", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteFadeAction>, nullptr,
+     nullptr},
+    {"sp_gfade", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_loop", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_movie", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"staff", A::kStaffRollCategory, A::kStaffRollType, nullptr, nullptr, nullptr},
+    {"paper", A::kOverlayCategory, A::kOverlayEffectType, nullptr, nullptr, nullptr},
+    {"light", A::kOverlayCategory, A::kOverlayEffectType, nullptr, nullptr, nullptr},
+    {"snow", A::kOverlayCategory, A::kOverlayEffectType, nullptr, nullptr, nullptr},
+    {"rain", A::kOverlayCategory, A::kOverlayEffectType, nullptr, nullptr, nullptr},
+};
+
+constexpr BuiltinScreenObject kScriptHostScreenObjects[] = {
+    {"quake", 2, nullptr},  {"zoomflip", 1, nullptr}, {"rotcenter", 1, nullptr},
+    {"addsub", 0, nullptr}, {"hblur", 1, nullptr},    {"ripple", 0, nullptr},
+};
+
+SubtractiveRandom* gOverlayRandom = nullptr;
+
+}  // namespace
+
+std::span<const BuiltinLayerAction> StartupLayerActions() { return kStartupLayerActions; }
+std::span<const BuiltinLayerAction> ScriptHostLayerActions() { return kScriptHostLayerActions; }
+std::span<const BuiltinScreenObject> ScriptHostScreenObjects() { return kScriptHostScreenObjects; }
+
+int RegisterLayerActions(DcpManager& registry, std::span<const BuiltinLayerAction> rows) {
+  int registered = 0;
+  for (const BuiltinLayerAction& row : rows) {
+    if (!row.create) continue;
+    if (registry.RegisterObject(row.create, row.name, row.category, row.assist, row.assist2, 0) == 0) ++registered;
+  }
+  return registered;
+}
+
+int RegisterScreenObjects(TcpManager& registry, std::span<const BuiltinScreenObject> rows) {
+  int registered = 0;
+  for (const BuiltinScreenObject& row : rows) {
+    if (!row.create) continue;
+    if (registry.RegisterObject(row.create, row.name, row.category, 0, nullptr, nullptr) == 0) ++registered;
+  }
+  return registered;
+}
+
+void RegisterStartupEffects(DcpManager& actions) { RegisterLayerActions(actions, StartupLayerActions()); }
+
+void RegisterScriptHostEffects(TcpManager& screenObjects, DcpManager& actions, uint32_t seed) {
+  SharedRandom().Seed(seed);
+  // The quake filter draws from the shared generator from its first start.
+  BindOverlayEffectRandom(&SharedRandom());
+  RegisterScreenObjects(screenObjects, ScriptHostScreenObjects());
+  RegisterLayerActions(actions, ScriptHostLayerActions());
+}
+
+SubtractiveRandom* OverlayEffectRandom() { return gOverlayRandom; }
+
+void BindOverlayEffectRandom(SubtractiveRandom* random) { gOverlayRandom = random; }
+
+}  // namespace orrivel

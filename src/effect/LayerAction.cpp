@@ -1,0 +1,35 @@
+#include "effect/LayerAction.h"
+
+#include "base/LowPriority.h"
+
+namespace orrivel {
+
+LayerAction::~LayerAction() {
+  if (lowPriority_ == LowPriority::Entered) LeaveLowPriority();
+}
+
+uint32_t LayerAction::Attach(uint32_t) { return 0; }
+
+int32_t LayerAction::Setup(TimerList* timerList, void* target, std::initializer_list<std::intptr_t> cells) {
+  return SetupV(timerList, target, CellList(cells));
+}
+
+int32_t LayerAction::SetupV(const ObjectArguments& arguments) {
+  return SetupV(arguments.Pointer<TimerList>(0), arguments.Pointer<void>(1), arguments.Rest(2));
+}
+
+int32_t LayerAction::ControlV(const ObjectArguments&) { return kNotSupported; }
+
+int32_t LayerAction::Control(std::initializer_list<std::intptr_t> cells) { return ControlV(CellList(cells)); }
+
+int32_t LayerAction::QueryV(const ObjectArguments&) { return kNotSupported; }
+
+int32_t LayerAction::Query(std::initializer_list<std::intptr_t> cells) { return QueryV(CellList(cells)); }
+
+void LayerAction::EnterLowPriority() {
+  if (lowPriority_ != LowPriority::Requested || !HasEnterLowPriorityHook()) return;
+  orrivel::EnterLowPriority();
+  lowPriority_ = LowPriority::Entered;
+}
+
+}  // namespace orrivel

@@ -1,0 +1,87 @@
+#pragma once
+// A named, timed object that animates a background layer, a sprite or the
+// whole screen. Every one is a timed task stepped by a TimerList and is made
+// by its registered name from the DcpManager; this base holds what all of
+// them share: the set-up protocol over argument cells, control and query
+// requests, and the low-priority request.
+//
+// Set-up cells: the registry's list holds the timer list first, the target
+// second and the class's own cells after them. A class reads only the cells
+// it knows; absent trailing cells read as 0. Text cells are pointers to
+// CP932 strings, out-values are pointers, and a double given as two cells
+// stays two cells (low word first), so cell numbers stay the same for every
+// caller.
+//
+// The reference count is the holder count of DcpObject: a release with
+// extra holders only drops one of them.
+#include <cstdint>
+#include <initializer_list>
+
+#include "base/TimedTask.h"
+#include "resource/plugin/DcpObject.h"
+
+namespace orrivel {
+
+class TimerList;
+
+class LayerAction : public TimedTask, public DcpObject {
+ public:
+  // Type ids of the built-in kinds.
+  static constexpr int32_t kBackgroundActionType = 14000;
+  static constexpr int32_t kSpriteActionType = 14001;
+  static constexpr int32_t kStaffRollType = 14002;
+  static constexpr int32_t kOverlayEffectType = 14003;
+  static constexpr int32_t kBackgroundAnimationType = 15000;
+  // Registry categories.
+  static constexpr uint8_t kBackgroundCategory = 0;
+  static constexpr uint8_t kSpriteCategory = 1;
+  static constexpr uint8_t kStaffRollCategory = 2;
+  static constexpr uint8_t kOverlayCategory = 3;
+  // Answer of a class that takes no such request.
+  static constexpr int32_t kNotSupported = -2;
+
+  enum class LowPriority : uint8_t { None = 0, Requested = 1, Entered = 2 };
+
+  LayerAction() = default;
+  // Leaves low priority when this action entered it; the task's destruction
+  // then clears the owner's slot.
+  ~LayerAction() override;
+
+  // The name the class is registered under, and its registry category.
+  virtual const char* GetName() const = 0;
+  virtual uint8_t GetCategory() const = 0;
+  // A value handed to the action after creation; 0 in every built-in class.
+  virtual uint32_t Attach(uint32_t value);
+
+  // Validates the cells, binds the target and adds the action to the timer
+  // list. 0 on success; any other value is a class result code, and the
+  // action is then not in the list.
+  virtual int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) = 0;
+  int32_t Setup(TimerList* timerList, void* target, std::initializer_list<std::intptr_t> cells);
+  // The registry's entry: timer list, target, then the class's cells.
+  int32_t SetupV(const ObjectArguments& arguments) final;
+
+  // Class-specific requests; kNotSupported unless a class takes them.
+  virtual int32_t ControlV(const ObjectArguments& cells);
+  int32_t Control(std::initializer_list<std::intptr_t> cells);
+  virtual int32_t QueryV(const ObjectArguments& cells);
+  int32_t Query(std::initializer_list<std::intptr_t> cells);
+
+  // Enters low priority once, when requested and the hook is installed.
+  void EnterLowPriority();
+  LowPriority GetLowPriority() const { return lowPriority_; }
+  // The creator drops a pending request when the game switched the mode off.
+  void DropLowPriorityRequest() {
+    if (lowPriority_ == LowPriority::Requested) lowPriority_ = LowPriority::None;
+  }
+
+ private:
+  LowPriority lowPriority_ = LowPriority::Requested;
+};
+
+// Reads the list's cells as a list; the pointer stays valid for the call.
+inline ObjectArguments CellList(std::initializer_list<std::intptr_t> cells) {
+  return ObjectArguments{cells.begin(), cells.size()};
+}
+
+}  // namespace orrivel

@@ -1,0 +1,140 @@
+#include "platform/sdl/SdlPresenter.h"
+
+#include <SDL.h>
+
+#include <vector>
+
+#include "platform/PixelLayout.h"
+#include "platform/headless/HeadlessPresenter.h"
+#include "platform/sdl/SdlBackend.h"
+
+namespace orrivel::platform {
+namespace {
+
+SDL_Renderer* AsRenderer(void* p) { return static_cast<SDL_Renderer*>(p); }
+SDL_Texture* AsTexture(void* p) { return static_cast<SDL_Texture*>(p); }
+
+}  // namespace
+
+SdlPresenter::~SdlPresenter() { ForgetAll(); }
+
+void SdlPresenter::ForgetAll() {
+  for (auto& [window, view] : views_) Destroy(view);
+  views_.clear();
+}
+
+void SdlPresenter::Destroy(View& view) {
+  if (view.texture) SDL_DestroyTexture(AsTexture(view.texture));
+  if (view.renderer) SDL_DestroyRenderer(AsRenderer(view.renderer));
+  view = View{};
+}
+
+void SdlPresenter::Forget(WindowId window) {
+  auto it = views_.find(window);
+  if (it == views_.end()) return;
+  Destroy(it->second);
+  views_.erase(it);
+}
+
+SdlPresenter::View* SdlPresenter::Prepare(WindowId window, int32_t width, int32_t height,
+                                          const PresentOptions& options) {
+  SDL_Window* sdl = static_cast<SDL_Window*>(backend_.NativeWindow(window));
+  if (sdl == nullptr) return nullptr;
+  View& view = views_[window];
+  if (view.renderer == nullptr) {
+    // The software renderer as a last resort keeps a frame on any display.
+    SDL_Renderer* renderer = SDL_CreateRenderer(sdl, -1, options.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
+    if (renderer == nullptr) renderer = SDL_CreateRenderer(sdl, -1, SDL_RENDERER_SOFTWARE);
+    if (renderer == nullptr) {
+      views_.erase(window);
+      return nullptr;
+    }
+    view.renderer = renderer;
+    view.vsync = options.vsync;
+  }
+  if (view.vsync != options.vsync) {
+    SDL_RenderSetVSync(AsRenderer(view.renderer), options.vsync ? 1 : 0);
+    view.vsync = options.vsync;
+  }
+  if (view.texture == nullptr || view.width != width || view.height != height) {
+    if (view.texture) SDL_DestroyTexture(AsTexture(view.texture));
+    view.texture = SDL_CreateTexture(AsRenderer(view.renderer), SDL_PIXELFORMAT_ARGB8888,
+                                     SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (view.texture == nullptr) return nullptr;
+    view.width = width;
+    view.height = height;
+    view.linear = !options.linear;  // forces the scale mode below
+  }
+  if (view.linear != options.linear) {
+    SDL_SetTextureScaleMode(AsTexture(view.texture), options.linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    view.linear = options.linear;
+  }
+  return &view;
+}
+
+int SdlPresenter::Present(WindowId window, SoftSurface& frame, const Rect& area, const Rect* dirty,
+                          const PresentOptions& options) {
+  if (area.IsEmpty() || area.left < 0 || area.top < 0 || area.right > frame.Width() ||
+      area.bottom > frame.Height()) {
+    return kPresentInvalid;
+  }
+  const bool fresh = views_.count(window) == 0 || views_[window].width != area.Width() ||
+                     views_[window].height != area.Height();
+  View* view = Prepare(window, area.Width(), area.Height(), options);
+  if (view == nullptr) return kPresentFailed;
+  // A new texture holds nothing yet: the whole area goes up.
+  Rect upload = area;
+  if (dirty != nullptr && !fresh) {
+    upload = Rect{std::max(area.left, dirty->left), std::max(area.top, dirty->top),
+                  std::min(area.right, dirty->right), std::min(area.bottom, dirty->bottom)};
+  }
+  if (!upload.IsEmpty()) {
+    SurfaceLock lock;
+    if (frame.Lock(nullptr, &lock) != kSurfaceOk) return kPresentFailed;
+    const SDL_Rect part{upload.left - area.left, upload.top - area.top, upload.Width(), upload.Height()};
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(AsTexture(view->texture), &part, &pixels, &pitch) != 0) {
+      frame.Unlock();
+      return kPresentFailed;
+    }
+    const PixelLayout layout(lock.format, frame.Palette());
+    for (int32_t y = 0; y < upload.Height(); ++y) {
+      const uint8_t* src = lock.bits + size_t(upload.top + y) * lock.pitch + size_t(upload.left) * layout.BytesPerPixel();
+      uint32_t* dst = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + size_t(y) * pitch);
+      layout.UnpackRow(dst, src, upload.Width());
+      for (int32_t x = 0; x < upload.Width(); ++x) dst[x] |= 0xFF000000u;
+    }
+    SDL_UnlockTexture(AsTexture(view->texture));
+    frame.Unlock();
+  }
+  SDL_Renderer* renderer = AsRenderer(view->renderer);
+  int outW = 0, outH = 0;
+  if (SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0) return kPresentFailed;
+  const Rect fit = FitRect(area.Width(), area.Height(), outW, outH);
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  SDL_RenderClear(renderer);
+  const SDL_Rect to{fit.left, fit.top, fit.Width(), fit.Height()};
+  if (SDL_RenderCopy(renderer, AsTexture(view->texture), nullptr, &to) != 0) return kPresentFailed;
+  SDL_RenderPresent(renderer);
+  return kPresentOk;
+}
+
+bool SdlPresenter::Fill(WindowId window, const Rect& area, uint32_t rgb) {
+  auto it = views_.find(window);
+  if (it == views_.end()) return false;
+  SDL_Renderer* renderer = AsRenderer(it->second.renderer);
+  SDL_SetRenderDrawColor(renderer, uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255);
+  const SDL_Rect rect{area.left, area.top, area.Width(), area.Height()};
+  SDL_RenderFillRect(renderer, &rect);
+  SDL_RenderPresent(renderer);
+  return true;
+}
+
+bool SdlPresenter::TakeDeviceReset() {
+  const bool reset = reset_;
+  reset_ = false;
+  return reset;
+}
+
+}  // namespace orrivel::platform

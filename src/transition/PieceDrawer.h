@@ -1,0 +1,99 @@
+#pragma once
+// The drawing back ends of the transition library. A mode draws every piece
+// of the source through one PieceDrawer: a rectangle of the source (in
+// source coordinates) whose top-left corner lands on a destination point,
+// optionally stretched to a size. The last frame is one Whole operation.
+//
+// Back end 0 copies between surfaces, back end 1 blends by the source's
+// per-pixel alpha, back end 2 blits between blit surfaces clipped to a clip
+// rectangle with the source's colour key. Any other back end draws nothing.
+// Results follow the operation underneath: 0 drawn or nothing visible, 1
+// missing pixels, surface or rectangle, 2 unsupported formats or a failed blit.
+#include <cstdint>
+
+#include "platform/SoftSurface.h"
+#include "raster/Rect.h"
+
+namespace orrivel {
+
+class Surface;
+
+// The values of the back-end argument of a transition routine.
+enum TransitionBackend : int32_t {
+  BackendCopy = 0,
+  BackendAlphaBlend = 1,
+  BackendDirectDraw = 2,
+};
+// A back end that draws nothing (any value other than 0, 1 and 2 does the same).
+inline constexpr int32_t kBackendNone = -1;
+
+class PieceDrawer {
+ public:
+  virtual ~PieceDrawer() = default;
+  // The whole source picture at (x, y).
+  virtual int Whole(int32_t x, int32_t y) = 0;
+  virtual int Piece(const Rect& source, int32_t x, int32_t y) = 0;
+  // The piece scaled to size, its top-left corner at (x, y).
+  virtual int StretchedPiece(const Rect& source, int32_t x, int32_t y, const Size& size) = 0;
+};
+
+// Back ends 0 and 1 on two surfaces.
+class SurfacePieceDrawer final : public PieceDrawer {
+ public:
+  SurfacePieceDrawer(Surface* destination, Surface* source, bool alphaBlend)
+      : destination_(destination), source_(source), alphaBlend_(alphaBlend) {}
+  int Whole(int32_t x, int32_t y) override;
+  int Piece(const Rect& source, int32_t x, int32_t y) override;
+  int StretchedPiece(const Rect& source, int32_t x, int32_t y, const Size& size) override;
+
+ private:
+  Surface* destination_;
+  Surface* source_;
+  bool alphaBlend_;
+};
+
+// Back end 2 on two blit surfaces. The whole picture is the source's own
+// clip rectangle; every piece is cut to the clip rectangle of the target.
+class BlitPieceDrawer final : public PieceDrawer {
+ public:
+  BlitPieceDrawer(platform::SoftSurface* destination, const Rect& clip, platform::SoftSurface* source,
+                  const Rect& sourceClip, int32_t colorKey)
+      : destination_(destination), source_(source), clip_(clip), sourceClip_(sourceClip),
+        colorKey_(colorKey) {}
+  int Whole(int32_t x, int32_t y) override;
+  int Piece(const Rect& source, int32_t x, int32_t y) override;
+  int StretchedPiece(const Rect& source, int32_t x, int32_t y, const Size& size) override;
+
+ private:
+  platform::SoftSurface* destination_;
+  platform::SoftSurface* source_;
+  Rect clip_;
+  Rect sourceClip_;
+  int32_t colorKey_;
+};
+
+// Any other back end.
+class NullPieceDrawer final : public PieceDrawer {
+ public:
+  int Whole(int32_t, int32_t) override { return 0; }
+  int Piece(const Rect&, int32_t, int32_t) override { return 0; }
+  int StretchedPiece(const Rect&, int32_t, int32_t, const Size&) override { return 0; }
+};
+
+// Sits between a mode and its back end: the routine skeleton points it at
+// the back end's drawer, and a watcher (a test's recorder, a profiler)
+// overrides the operations, looks at each piece and passes it on.
+class PieceTap : public PieceDrawer {
+ public:
+  void Attach(PieceDrawer* inner) { inner_ = inner; }
+  int Whole(int32_t x, int32_t y) override { return inner_->Whole(x, y); }
+  int Piece(const Rect& source, int32_t x, int32_t y) override { return inner_->Piece(source, x, y); }
+  int StretchedPiece(const Rect& source, int32_t x, int32_t y, const Size& size) override {
+    return inner_->StretchedPiece(source, x, y, size);
+  }
+
+ private:
+  PieceDrawer* inner_ = nullptr;
+};
+
+}  // namespace orrivel

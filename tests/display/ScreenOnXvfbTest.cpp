@@ -1,0 +1,276 @@
+// A real window on a virtual X server: what the SDL presenter puts on the
+// screen, read back with a screenshot, equals what the headless presenter
+// keeps for the same frame. Skipped where the X server or the screenshot
+// tool is missing.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "display/DisplayScreenDevice.h"
+#include "elg/PngFile.h"
+#include "platform/Backend.h"
+#include "platform/DefaultWindowClient.h"
+#include "platform/DisplayMachine.h"
+#include "platform/headless/HeadlessPresenter.h"
+#include "platform/sdl/SdlBackend.h"
+#include "scene/CanvasDrawObject.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#define ORRIVEL_LEAK_CHECKS_OFF() __lsan_disable()
+#define ORRIVEL_LEAK_CHECKS_ON() __lsan_enable()
+#else
+#define ORRIVEL_LEAK_CHECKS_OFF()
+#define ORRIVEL_LEAK_CHECKS_ON()
+#endif
+
+extern char** environ;
+
+namespace orrivel {
+namespace {
+
+bool OnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string all = path ? path : "/usr/bin:/bin";
+  size_t start = 0;
+  while (start <= all.size()) {
+    const size_t end = all.find(':', start);
+    const std::string folder = all.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!folder.empty() && ::access((folder + "/" + program).c_str(), X_OK) == 0) return true;
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return false;
+}
+
+pid_t Spawn(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : 0;
+}
+
+int RunToEnd(const std::vector<std::string>& args) {
+  const pid_t pid = Spawn(args);
+  if (pid == 0) return -1;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+constexpr const char* kTitle = "orrivel-screen-test";
+
+uint32_t Pattern(int32_t x, int32_t y) { return uint32_t((x * 5) ^ (y * 11) ^ (x * y)) & 0xFFFFFF; }
+
+class XvfbScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!OnPath("Xvfb") || !OnPath("import")) GTEST_SKIP() << "Xvfb or import is not installed";
+    for (int n = 90 + getpid() % 50; n < 250 && server_ == 0; ++n) {
+      struct stat info;
+      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+      if (::stat(socket.c_str(), &info) == 0 || ::access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) == 0) {
+        continue;
+      }
+      display_ = ":" + std::to_string(n);
+      server_ = Spawn({"Xvfb", display_, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+      // The server is up once its socket exists (an outside process: no clock to inject).
+      for (int i = 0; i < 250 && ::stat(socket.c_str(), &info) != 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      if (::stat(socket.c_str(), &info) != 0) GTEST_SKIP() << "Xvfb did not start";
+    }
+    if (server_ == 0) GTEST_SKIP() << "no free display number";
+    setenv("DISPLAY", display_.c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    // Full screen on X needs a window manager to honour it.
+    if (OnPath("openbox")) {
+      manager_ = Spawn({"openbox", "--sm-disable"});
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    std::string error;
+    // The X and desktop-bus client libraries keep allocations of their own
+    // past the video system's shutdown; they are not the engine's.
+    ORRIVEL_LEAK_CHECKS_OFF();
+    leakChecksOff_ = true;
+    backend_ = platform::SdlBackend::Create(&error);
+    if (!backend_) GTEST_SKIP() << "SDL cannot open the virtual display: " << error;
+    scope_ = std::make_unique<platform::ScopedBackend>(*backend_);
+    platform::SetDisplayMachine(nullptr);
+    DisplayDevice::ResetProcessState();
+  }
+  void TearDown() override {
+    scope_.reset();
+    backend_.reset();
+    if (leakChecksOff_) ORRIVEL_LEAK_CHECKS_ON();
+    platform::SetDisplayMachine(nullptr);
+    DisplayDevice::ResetProcessState();
+    if (manager_ != 0) {
+      kill(manager_, SIGTERM);
+      waitpid(manager_, nullptr, 0);
+    }
+    if (server_ != 0) {
+      kill(server_, SIGTERM);
+      waitpid(server_, nullptr, 0);
+    }
+  }
+
+  void Pump() {
+    for (int i = 0; i < 20; ++i) {
+      platform::Message message;
+      while (backend_->PeekMessage(message, true)) backend_->DispatchMessage(message);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+
+  // The window's client area (width x height) as 0x00RRGGBB words.
+  std::vector<uint32_t> Screenshot(int32_t width, int32_t height) {
+    const std::string path = ::testing::TempDir() + "xvfb-shot-" + std::to_string(getpid()) + ".png";
+    const std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+0+0";
+    EXPECT_EQ(RunToEnd({"import", "-display", display_, "-window", kTitle, "-crop", crop, "+repage", "PNG24:" + path}),
+              0);
+    tools::PngPicture picture;
+    std::string error;
+    std::vector<uint32_t> pixels;
+    if (!tools::ReadPng(path, &picture, &error)) {
+      ADD_FAILURE() << error;
+      return pixels;
+    }
+    if (std::getenv("ORRIVEL_KEEP_SHOT") == nullptr) std::remove(path.c_str());
+    EXPECT_EQ(picture.width, uint32_t(width));
+    EXPECT_EQ(picture.height, uint32_t(height));
+    for (size_t i = 0; i + 3 < picture.pixels.size(); i += 4) {
+      pixels.push_back(uint32_t(picture.pixels[i + 2]) << 16 | uint32_t(picture.pixels[i + 1]) << 8 |
+                       picture.pixels[i]);
+    }
+    return pixels;
+  }
+
+  std::string display_;
+  pid_t server_ = 0;
+  pid_t manager_ = 0;
+  bool leakChecksOff_ = false;
+  std::unique_ptr<platform::SdlBackend> backend_;
+  std::unique_ptr<platform::ScopedBackend> scope_;
+};
+
+size_t CountDifferent(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int tolerance) {
+  if (a.size() != b.size()) return a.size() + b.size();
+  size_t count = 0;
+  for (size_t i = 0; i < a.size(); ++i) {
+    for (int shift = 0; shift < 24; shift += 8) {
+      const int d = int((a[i] >> shift) & 0xFF) - int((b[i] >> shift) & 0xFF);
+      if (d > tolerance || d < -tolerance) {
+        ++count;
+        break;
+      }
+    }
+  }
+  return count;
+}
+
+TEST_F(XvfbScreen, TheWindowShowsWhatTheHeadlessPresenterKeeps) {
+  platform::DefaultWindowClient client(*backend_);
+  backend_->RegisterClass(platform::WindowClass{"xvfb"});
+  platform::WindowCreateParams params;
+  params.className = "xvfb";
+  params.text = kTitle;
+  params.width = 800;
+  params.height = 600;
+  params.client = &client;
+  const platform::WindowId window = backend_->CreateWindow(params);
+  ASSERT_NE(window, 0u);
+  backend_->ShowWindow(window, platform::SW_SHOW);
+  Pump();
+
+  CanvasDrawObject picture;
+  ASSERT_EQ(picture.Load(800, 600, 32, 0), 0);
+  for (int32_t y = 0; y < 600; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(picture.GetSurface()->GetScanLine(y));
+    for (int32_t x = 0; x < 800; ++x) row[x] = Pattern(x, y);
+  }
+  platform::SoftSurface expectedFrame;
+  ASSERT_EQ(expectedFrame.Create(800, 600, platform::SurfaceFormat::X8R8G8B8), platform::kSurfaceOk);
+  {
+    platform::SurfaceLock lock;
+    ASSERT_EQ(expectedFrame.Lock(nullptr, &lock), platform::kSurfaceOk);
+    for (int32_t y = 0; y < 600; ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(lock.bits + size_t(y) * lock.pitch);
+      for (int32_t x = 0; x < 800; ++x) row[x] = Pattern(x, y);
+    }
+    expectedFrame.Unlock();
+  }
+
+  DisplayScreenDevice device;
+  device.AttachScreenImage(&picture);
+  device.SetDrawingMethod(2);
+  device.SetDirectDrawWhenNotEnlarged(true);
+  device.SetSmoothFiltering(false);
+
+  struct Step {
+    const char* what;
+    bool windowed;
+    bool linear;
+    int32_t width, height;
+    int tolerance;
+  };
+  // Windowed at the content's size, then full screen over the whole
+  // display (the frame scaled with side borders), by nearest pixel, then linearly.
+  const Step steps[] = {
+      {"window", true, false, 800, 600, 0},
+      {"full screen, nearest pixel", false, false, 1280, 800, 0},
+      {"full screen, linear", false, true, 1280, 800, 8},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    if (!step.windowed && manager_ == 0) {
+      std::fprintf(stderr, "no window manager: the full-screen steps are left out\n");
+      break;
+    }
+    device.SetSmoothFiltering(step.linear);
+    ASSERT_EQ(device.SetScreenMode(window, step.windowed, false, false), 0);
+    Pump();
+    picture.AddDirty(nullptr);
+    ASSERT_EQ(device.PresentFrame(), 0);
+    ASSERT_GT(device.FramesShown(), 0u);
+    Pump();
+    picture.AddDirty(nullptr);
+    ASSERT_EQ(device.PresentFrame(), 0);
+    Pump();
+    // The headless presenter given the same frame for a window of this size.
+    platform::HeadlessPresenter headless;
+    headless.SetOutputSize(window, step.width, step.height);
+    platform::PresentOptions options;
+    options.linear = step.linear;
+    ASSERT_EQ(headless.Present(window, expectedFrame, Rect{0, 0, 800, 600}, nullptr, options), platform::kPresentOk);
+    const std::vector<uint32_t> shot = Screenshot(step.width, step.height);
+    const size_t different = CountDifferent(shot, headless.LastFrame(window)->pixels, step.tolerance);
+    if (step.width == 800) {
+      // Unscaled: every pixel as the frame has it.
+      EXPECT_EQ(different, 0u);
+    } else if (step.tolerance == 0) {
+      // Scaled by nearest pixel: a sample that falls exactly between two
+      // source pixels may be rounded either way by the renderer's floats;
+      // at 4:3 that is at most one column of the output.
+      EXPECT_LE(different, size_t(step.height));
+    } else {
+      // Linear filters round differently at a few edges.
+      EXPECT_LT(different, shot.size() / 100);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orrivel
