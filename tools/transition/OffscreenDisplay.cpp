@@ -7,7 +7,7 @@ namespace orrivel::tools {
 OffscreenDisplay::OffscreenDisplay() : machine_(platform::FakeSingleDisplayMachine(true)) {
   scoped_.emplace(machine_);
   DisplayDevice::ResetProcessState();
-  device_ = std::make_unique<DisplayDevice>();
+  device_ = std::make_unique<DisplayScreenDevice>();
   ready_ = device_->Create(0, 0, nullptr, nullptr, 0, 0, 0, 0, 0, 1, 0) == 0;
   if (ready_) SurfaceImage::SetScreenDevice(device_.get());
 }

@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "display/DisplayDevice.h"
+#include "display/DisplayScreenDevice.h"
 #include "display/SurfaceImage.h"
 #include "platform/DisplayMachine.h"
 #include "platform/SoftSurface.h"
@@ -31,7 +31,7 @@ class OffscreenDisplay {
  private:
   platform::DisplayMachine machine_;
   std::optional<platform::ScopedDisplayMachine> scoped_;
-  std::unique_ptr<DisplayDevice> device_;
+  std::unique_ptr<DisplayScreenDevice> device_;
   bool ready_ = false;
 };
 
