@@ -53,7 +53,7 @@ fuzz: deps
 
 # The thread tests, the preloader and the movie pipeline under ThreadSanitizer.
 TSAN_BUILD  ?= build-tsan
-TSAN_TESTS  ?= Preloader|WorkerThread|Event|CriticalSection|ScopedLock|ComThread|JobHandle|Thread|SoundBuffer|SoundDevice|SdlAudio|PcmAudioSink|Movie
+TSAN_TESTS  ?= Preloader|WorkerThread|Event|CriticalSection|ScopedLock|ComThread|JobHandle|Thread|SoundBuffer|SoundDevice|SdlAudio|PcmAudioSink|Movie|StreamSound|SoundSystem
 tsan: deps
 	@cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
 	    -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \

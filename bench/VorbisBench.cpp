@@ -7,7 +7,6 @@
 // beside its peer.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
-#include <vorbis/vorbisfile.h>
 
 #include <chrono>
 #include <cstdio>
@@ -18,6 +17,7 @@
 #include <vector>
 
 #include "OggFixture.h"
+#include "OggMemoryPeer.h"
 #include "PeerReport.h"
 #include "platform/PathResolver.h"
 #include "resource/ArchiveManager.h"
@@ -31,28 +31,6 @@ namespace {
 constexpr uint32_t kRate = 44100;
 constexpr uint32_t kFrames = kRate * 60;
 constexpr uint32_t kPiece = 32768;
-
-struct Memory {
-  const std::vector<uint8_t>* bytes;
-  size_t position = 0;
-};
-
-size_t MemoryRead(void* out, size_t size, size_t count, void* source) {
-  auto* m = static_cast<Memory*>(source);
-  const size_t n = std::min(size * count, m->bytes->size() - m->position);
-  std::memcpy(out, m->bytes->data() + m->position, n);
-  m->position += n;
-  return n / size;
-}
-int MemorySeek(void* source, ogg_int64_t offset, int whence) {
-  auto* m = static_cast<Memory*>(source);
-  const int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? int64_t(m->position) : int64_t(m->bytes->size());
-  const int64_t to = base + offset;
-  if (to < 0 || to > int64_t(m->bytes->size())) return -1;
-  m->position = size_t(to);
-  return 0;
-}
-long MemoryTell(void* source) { return long(static_cast<Memory*>(source)->position); }
 
 struct Fixture {
   Fixture() {
@@ -96,21 +74,7 @@ struct Fixture {
     pcm.resize(got);
     return pcm;
   }
-  size_t DecodePeer() {
-    Memory memory{&ogg};
-    OggVorbis_File vf;
-    const ov_callbacks callbacks{MemoryRead, MemorySeek, nullptr, MemoryTell};
-    if (ov_open_callbacks(&memory, &vf, nullptr, 0, callbacks) != 0) return 0;
-    size_t got = 0;
-    int section = 0;
-    for (;;) {
-      const long n = ov_read(&vf, reinterpret_cast<char*>(peer.data()), kPiece, 0, 2, 1, &section);
-      if (n <= 0) break;
-      got += size_t(n);
-    }
-    ov_clear(&vf);
-    return got;
-  }
+  size_t DecodePeer() { return orrivel::bench::DecodeOggWithOvRead(ogg, peer); }
   void Envelope() { orrivel::BufferSound::BuildEnvelope(work.data(), uint32_t(work.size()), 16); }
   void Copy() { std::memcpy(copy.data(), decoded.data(), decoded.size()); }
 

@@ -21,6 +21,7 @@
 #include "transition/BuiltinTransitions.h"
 #include "resource/SpiPluginLoader.h"
 #include "script/ScriptFile.h"
+#include "sound/VorbisCodec.h"
 
 namespace orrivel {
 
@@ -53,8 +54,12 @@ GameApplication::~GameApplication() {
     ResetLowPriorityHooks();
     lowPriority->SetEnabled(false);  // restores a thread still lowered
   }
-  if (GetSoundDevice() == sound.get()) SetSoundDevice(nullptr);
-  sound.reset();
+  // The loose sounds go while the output and the codecs they use are still
+  // published.
+  sound.DeleteAllSounds();
+  if (GetSoundDevice() == &sound) SetSoundDevice(nullptr);
+  sound.Release();
+  if (GetSllManager() == &soundCodecs) SetSllManager(nullptr);
   if (Surface::LoaderManager() == &images) Surface::SetLoaderManager(nullptr);
   if (GetArchiveManager() == archives.get()) SetArchiveManager(nullptr);
   if (GetMathTables() == &mathTables) SetMathTables(nullptr);
@@ -133,7 +138,16 @@ int GameApplication::Configure() {
   scriptArchiveCode = MountGameArchives(*archives);
   RegisterStartupObjects();
   LoadPictureDecodersAndPlugins();
+  LoadSoundCodecs();
   return 0;
+}
+
+void GameApplication::LoadSoundCodecs() {
+  SetSllManager(&soundCodecs);
+  // Without its library the Ogg codec stays out, and Ogg files find no
+  // decoder unless a plug-in reads them.
+  VorbisCodec::Register(soundCodecs, VorbisCodec::DefaultLibraryPath());
+  soundCodecs.LoadPlugins("plugin");
 }
 
 void GameApplication::RegisterStartupObjects() {
@@ -231,12 +245,12 @@ int GameApplication::CreateDevices() {
 }
 
 void GameApplication::OpenSoundOutput() {
-  sound = std::make_unique<SoundDevice>();
-  if (sound->Create(nullptr, false, false, nullptr) == kSoundDeviceOk) {
-    SetSoundDevice(sound.get());
-  } else {
-    sound.reset();
-  }
+  soundOutputCode = sound.Create(nullptr, false, false, nullptr);
+  if (soundOutputCode != kSoundDeviceOk) return;
+  SetSoundDevice(&sound);
+  // 16-bit stereo at 44.1 kHz; an output that keeps its own format (no
+  // priority level) still plays everything.
+  sound.Initialize(nullptr, false, false, nullptr, 2, 44, 16);
 }
 
 std::string GameApplication::DescribeFailure() const {

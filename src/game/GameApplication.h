@@ -24,7 +24,8 @@
 #include "resource/TcpManager.h"
 #include "script/ScriptHost.h"
 #include "platform/ThreadPriority.h"
-#include "sound/SoundDevice.h"
+#include "sound/SllManager.h"
+#include "sound/SoundSystem.h"
 
 namespace orrivel {
 
@@ -95,9 +96,17 @@ class GameApplication : public Application {
   // The pixel-operation library, when the program's folder has one.
   std::unique_ptr<PixelOpLibrary> pixelOps;
   std::unique_ptr<ScriptHost> scripts;
-  // The sound output, published while it is open (a run without one is
+  // The sound codecs: the built-in Ogg Vorbis codec when its library loads,
+  // then the "*.SLL" plug-ins of "plugin"; published for every sound from
+  // start-up on. Declared before the sound system, so that it outlives the
+  // decoders of the sounds.
+  SllManager soundCodecs;
+  // The sound system: the output, its primary format and the scripts' loose
+  // sounds, published while the output is open (a run without one is
   // silent). Headless runs get the virtual device.
-  std::unique_ptr<SoundDevice> sound;
+  SoundSystem sound;
+  // SoundDevice::Create's answer at the device step (-1 before it).
+  int32_t soundOutputCode = -1;
   // The game's two timer lists, stepped once a frame.
   TimerList timerLists[2];
   FrameRateLimiter limiter{60, false};
@@ -141,9 +150,11 @@ class GameApplication : public Application {
   bool closedByLimit = false;
 
  private:
-  // Opens the default sound output; the game goes on without sound when it
-  // cannot.
+  // Opens the default sound output at the game's primary format; the game
+  // goes on without sound when it cannot.
   void OpenSoundOutput();
+  // Registers the built-in codec and loads the sound-decoder plug-ins.
+  void LoadSoundCodecs();
   void ApplyFrameSettings();
   // The steps the pump asks for this frame, within 0 to 4.
   int ScriptStepsForFrame();

@@ -25,6 +25,13 @@ bool WriteNice(long thread, int nice) { return setpriority(PRIO_PROCESS, static_
 
 }  // namespace
 
+bool SetCurrentThreadStep(uint8_t step) {
+  // Nice values per step; on Linux a thread's nice value is its own.
+  static constexpr int kStepNice[] = {10, 5, 0, -5, -10};
+  if (step > 4) return false;
+  return WriteNice(KernelThreadId(), kStepNice[step]);
+}
+
 bool NiceLimitAllows(int nice, uint64_t niceLimit, bool privileged) {
   if (privileged || niceLimit == static_cast<uint64_t>(RLIM_INFINITY)) return true;
   // The kernel lets an unprivileged thread reach nice values down to

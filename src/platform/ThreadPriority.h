@@ -55,6 +55,12 @@ class RecordingThreadPriority : public ThreadPriority {
   bool lowered_ = false;
 };
 
+// Sets the calling thread to one of the five steps the engine names: 0
+// lowest, 1 below normal, 2 normal, 3 above normal, 4 highest. Best effort:
+// raising a thread above normal needs privileges here, and without them the
+// thread stays where it is. True when applied.
+bool SetCurrentThreadStep(uint8_t step);
+
 // The system service, or the recording one for a headless run.
 std::unique_ptr<ThreadPriority> CreateThreadPriority(bool headless);
 

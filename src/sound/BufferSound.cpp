@@ -12,11 +12,6 @@
 namespace orrivel {
 namespace {
 
-constexpr uint32_t kFullControl = platform::kBufferCtrlPan | platform::kBufferCtrlVolume |
-                                  platform::kBufferCtrlFrequency;
-
-uint8_t SilenceFor(uint16_t bitsPerSample) { return bitsPerSample == 8 ? 0x80 : 0; }
-
 int32_t Sample16(const uint8_t* at) { return int16_t(uint16_t(at[0] | (at[1] << 8))); }
 
 // Reads until the decoder stops or the room is full; an over-delivering
@@ -38,13 +33,6 @@ BufferSound::BufferSound(SoundDevice* device) {
 }
 
 BufferSound::~BufferSound() { Close(); }
-
-std::shared_ptr<platform::SoundBuffer> BufferSound::CreateBuffer(const platform::WaveFormat& format,
-                                                                 uint32_t flags, uint32_t bytes) {
-  SoundDevice* device = GetSoundDevice();
-  if (!device || !device->Device()) return nullptr;
-  return device->Device()->CreateBuffer(format, flags, bytes, nullptr);
-}
 
 int32_t BufferSound::LockBuffer(platform::SoundBuffer& buffer, void** region, uint32_t* bytes) {
   return buffer.Lock(0, buffer.Size(), region, bytes, nullptr, nullptr, platform::kLockEntireBuffer);
@@ -136,7 +124,7 @@ int32_t BufferSound::OpenDecoded(SoundDecoder& decoder, int32_t mode) {
   if (locked != platform::kAudioOk) return kBufferOpenLockFailed;
   auto* out = static_cast<uint8_t*>(region);
   const uint32_t room = std::min(regionBytes, total);
-  const uint8_t silence = SilenceFor(format.bitsPerSample);
+  const uint8_t silence = SilenceByte(format.bitsPerSample);
   uint32_t delivered = 0;
   try {
     if (mode == kKeepNoSamples || format.bitsPerSample > 16) {

@@ -90,9 +90,7 @@ class BufferSound : public SoundBase {
   static uint16_t BuildEnvelope(uint8_t* samples, uint32_t bytes, uint16_t bitsPerSample);
 
  protected:
-  // Steps of Open that a test can make fail.
-  virtual std::shared_ptr<platform::SoundBuffer> CreateBuffer(const platform::WaveFormat& format, uint32_t flags,
-                                                              uint32_t bytes);
+  // Steps of Open that a test can make fail (CreateBuffer too).
   virtual int32_t LockBuffer(platform::SoundBuffer& buffer, void** region, uint32_t* bytes);
   virtual int32_t UnlockBuffer(platform::SoundBuffer& buffer, void* region, uint32_t bytes);
   virtual void AllocateKept(uint32_t bytes);

@@ -6,6 +6,7 @@
 
 #include "base/ScopedLock.h"
 #include "base/TimerList.h"
+#include "sound/SoundDevice.h"
 #include "sound/SoundFadeTask.h"
 
 namespace orrivel {
@@ -22,6 +23,13 @@ int32_t SoundBase::LevelToAttenuation(int32_t level) {
   if (level <= 0) return platform::kVolumeSilent;
   level = std::min(level, kFullLevel);
   return int32_t(std::trunc(std::log10(level * 0.00390625) * 2000.0));
+}
+
+std::shared_ptr<platform::SoundBuffer> SoundBase::CreateBuffer(const platform::WaveFormat& format, uint32_t flags,
+                                                               uint32_t bytes) {
+  SoundDevice* device = GetSoundDevice();
+  if (!device || !device->Device()) return nullptr;
+  return device->Device()->CreateBuffer(format, flags, bytes, nullptr);
 }
 
 void SoundBase::ApplyStoredLevel() {

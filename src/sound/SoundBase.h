@@ -45,6 +45,10 @@ enum FadeOutCode : int32_t {
 class SoundBase {
  public:
   static constexpr int32_t kFullLevel = 256;
+  // Pan, volume and frequency control: what a sound asks its buffer for
+  // first, before it settles for volume control alone.
+  static constexpr uint32_t kFullControl =
+      platform::kBufferCtrlPan | platform::kBufferCtrlVolume | platform::kBufferCtrlFrequency;
   // The fade tasks step at least this far apart.
   static constexpr uint32_t kMinFadePeriodMs = 20;
 
@@ -95,6 +99,8 @@ class SoundBase {
   // The attenuation in hundredths of a decibel for a level:
   // trunc(log10(level / 256) * 2000), -10000 for 0 and below.
   static int32_t LevelToAttenuation(int32_t level);
+  // The byte that fills silence: 0x80 for 8-bit samples, 0 otherwise.
+  static uint8_t SilenceByte(uint16_t bitsPerSample) { return bitsPerSample == 8 ? 0x80 : 0; }
 
   uint8_t GetFadeState() const { return fadeState_; }
   int32_t GetPauseCount() const { return pauseCount_; }
@@ -102,6 +108,10 @@ class SoundBase {
   CriticalSection& Lock() { return lock_; }
 
  protected:
+  // A buffer from the process-wide sound device; null without one or when
+  // the device refuses. Virtual so that a test can make the step fail.
+  virtual std::shared_ptr<platform::SoundBuffer> CreateBuffer(const platform::WaveFormat& format, uint32_t flags,
+                                                              uint32_t bytes);
   // Stops the running fade task, if any (it restores what it recorded).
   void StopFadeTask();
   // Sets the buffer's attenuation from the stored level.

@@ -79,7 +79,11 @@ uint32_t SoundDevice::ExtraBufferFlags() const {
          (softwareMixing_ ? platform::kBufferSoftware : 0);
 }
 
-uint8_t SoundDevice::ThreadPriority() const { return std::min(threadPriority_, kHighestThreadPriority); }
+uint8_t SoundDevice::ThreadPriority() const {
+  // A value past the table (a hand-edited settings file) is no reason to
+  // raise the refill threads above everything else.
+  return threadPriority_ > kHighestThreadPriority ? kDefaultThreadPriority : threadPriority_;
+}
 
 std::shared_ptr<platform::SoundBuffer> SoundDevice::GuardBuffer() {
   std::lock_guard guard(guardLock_);

@@ -64,7 +64,7 @@ class SoundDevice {
   void* Window() const { return window_; }
   int32_t CooperativeLevel() const { return cooperativeLevel_; }
   // 0 lowest .. 4 highest; a stored value beyond 4 (from a settings file)
-  // reads as 4.
+  // reads as 2, normal.
   uint8_t ThreadPriority() const;
   void SetThreadPriority(uint8_t priority) { threadPriority_ = priority; }
 

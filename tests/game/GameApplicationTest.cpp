@@ -180,6 +180,25 @@ TEST_F(GameApplicationTest, DeviceStepBindsThePixelOperationLibraryBesideTheProg
   EXPECT_EQ(PixelOpEntryAddress(14), nullptr);
 }
 
+TEST_F(GameApplicationTest, StartUpPublishesTheSoundCodecsAndTheSoundSystem) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  {
+    GameApplication app;
+    Run(app);
+    EXPECT_EQ(GetSllManager(), &app.soundCodecs);
+    // The Ogg codec's library sits beside the test program, as beside the game.
+    SoundCodec* ogg = app.soundCodecs.FindByExtension("BGM.OGG");
+    ASSERT_NE(ogg, nullptr);
+    EXPECT_EQ(app.soundCodecs.FindCodecByType(SllManager::kOggType), ogg);
+    EXPECT_EQ(app.soundOutputCode, kSoundDeviceOk);
+    EXPECT_EQ(GetSoundDevice(), &app.sound);
+    EXPECT_TRUE(app.sound.HasPrimaryBuffer());
+    EXPECT_EQ(app.sound.Device()->PrimaryFormat(), platform::WaveFormat::Pcm(44100, 2, 16));
+  }
+  EXPECT_EQ(GetSllManager(), nullptr);
+  EXPECT_EQ(GetSoundDevice(), nullptr);
+}
+
 TEST_F(GameApplicationTest, MathTablesArePublishedForTheGamesLifetime) {
   {
     GameApplication app;

@@ -1,5 +1,6 @@
 // SDL's sound output, opened on SDL's silent "dummy" driver: the device
-// opens the default output, reports what it mixes, and closes with itself.
+// opens the default output, reports what it mixes, opens it again at a new
+// primary format, and closes with itself.
 #include <cstdlib>
 
 #include <gtest/gtest.h>
@@ -19,8 +20,12 @@ TEST(SdlAudioDeviceTest, OpensTheDefaultOutputAndClosesItWithItself) {
   const WaveFormat output = device->PrimaryFormat();
   EXPECT_EQ(output.channels, 2u);
   EXPECT_EQ(output.bitsPerSample, 16u);
-  // The output keeps the format it was opened with.
-  EXPECT_EQ(device->SetPrimaryFormat(WaveFormat::Pcm(22050, 1, 16)), kAudioOk);
+  // A primary format opens the output again at its rate and channel count
+  // (16-bit, whatever the format's width); a refused format changes nothing.
+  EXPECT_EQ(device->SetPrimaryFormat(WaveFormat::Pcm(22050, 1, 8)), kAudioOk);
+  EXPECT_EQ(device->PrimaryFormat(), WaveFormat::Pcm(22050, 1, 16));
+  EXPECT_EQ(device->SetPrimaryFormat(WaveFormat::Pcm(44100, 2, 24)), kAudioBadFormat);
+  EXPECT_EQ(device->SetPrimaryFormat(WaveFormat::Pcm(output.samplesPerSec, 2, 16)), kAudioOk);
   EXPECT_EQ(device->PrimaryFormat(), output);
   int32_t result;
   auto buffer = device->CreateBuffer(WaveFormat::Pcm(44100, 2, 16), 0, 4000, &result);

@@ -150,8 +150,10 @@ TEST_F(SoundDeviceTest, GuardBufferCanBeStartedFromSeveralThreadsWhileTheMixerRu
 TEST_F(SoundDeviceTest, ThreadPriorityReadsInRange) {
   SoundDevice sound;
   EXPECT_EQ(sound.ThreadPriority(), 2);
-  sound.SetThreadPriority(9);  // a hand-edited settings file
+  sound.SetThreadPriority(4);
   EXPECT_EQ(sound.ThreadPriority(), 4);
+  sound.SetThreadPriority(9);  // a hand-edited settings file
+  EXPECT_EQ(sound.ThreadPriority(), 2);
 }
 
 TEST_F(SoundDeviceTest, DeviceListNamesTheDefaultOutputFirstWithoutIdentifier) {

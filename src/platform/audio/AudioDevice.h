@@ -51,6 +51,14 @@ class AudioDevice {
 
   AudioMixer& Mixer() { return mixer_; }
 
+  // Wakes the target once the output has played `ms` more milliseconds.
+  // True when the device keeps that time itself (the virtual device, whose
+  // clock moves only as it mixes); false when the caller must wait on the
+  // wall clock instead. A target with pending wakes cancels them before it
+  // goes.
+  virtual bool WakeAfter(AudioWakeTarget*, uint32_t) { return false; }
+  virtual void CancelWakes(AudioWakeTarget*) {}
+
  protected:
   // Lets a back end refuse buffer creation (the virtual device's injected
   // failures).

@@ -1,6 +1,9 @@
 // SDL2's sound output: the default output (or a named one) opened for
-// 16-bit stereo at 44.1 kHz, mixed in SDL's callback thread.
+// 16-bit stereo at 44.1 kHz until the primary format asks for another rate
+// or channel count, mixed in SDL's callback thread.
 #include <SDL.h>
+
+#include <string>
 
 #include "platform/audio/AudioDevice.h"
 
@@ -10,7 +13,7 @@ namespace {
 class SdlAudioDevice final : public AudioDevice {
  public:
   ~SdlAudioDevice() override {
-    if (device_ != 0) SDL_CloseAudioDevice(device_);
+    Close();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
   }
 
@@ -18,27 +21,23 @@ class SdlAudioDevice final : public AudioDevice {
 
   int32_t Initialize(const char* deviceName) override {
     if (device_ != 0) return kAudioOk;
-    SDL_AudioSpec want{};
-    want.freq = 44100;
-    want.format = AUDIO_S16SYS;
-    want.channels = 2;
-    want.samples = 1024;
-    want.callback = &SdlAudioDevice::Callback;
-    want.userdata = this;
-    SDL_AudioSpec have{};
-    device_ = SDL_OpenAudioDevice(deviceName, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
-    if (device_ == 0) return kAudioFailed;
-    {
-      std::lock_guard guard(formatLock_);
-      primary_ = WaveFormat::Pcm(uint32_t(have.freq), 2, 16);
-    }
-    SDL_PauseAudioDevice(device_, 0);
-    return kAudioOk;
+    named_ = deviceName != nullptr;
+    name_ = deviceName ? deviceName : "";
+    return Open(44100, 2);
   }
 
-  // The output keeps the format it was opened with.
+  // The output is opened again at the format's rate and channel count (the
+  // mixer always writes 16-bit samples); when that fails, the old format
+  // comes back.
   int32_t SetPrimaryFormat(const WaveFormat& format) override {
-    return format.IsPlayablePcm() ? kAudioOk : kAudioBadFormat;
+    if (!format.IsPlayablePcm()) return kAudioBadFormat;
+    if (device_ == 0) return AudioDevice::SetPrimaryFormat(format);
+    const WaveFormat current = PrimaryFormat();
+    if (current.samplesPerSec == format.samplesPerSec && current.channels == format.channels) return kAudioOk;
+    Close();
+    if (Open(format.samplesPerSec, format.channels) == kAudioOk) return kAudioOk;
+    Open(current.samplesPerSec, current.channels);
+    return kAudioFailed;
   }
 
  private:
@@ -49,7 +48,34 @@ class SdlAudioDevice final : public AudioDevice {
     self->Mixer().Mix(reinterpret_cast<int16_t*>(stream), frames, output, nullptr);
   }
 
+  int32_t Open(uint32_t rate, uint16_t channels) {
+    SDL_AudioSpec want{};
+    want.freq = int(rate);
+    want.format = AUDIO_S16SYS;
+    want.channels = uint8_t(channels);
+    want.samples = 1024;
+    want.callback = &SdlAudioDevice::Callback;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    device_ = SDL_OpenAudioDevice(named_ ? name_.c_str() : nullptr, 0, &want, &have,
+                                  SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    if (device_ == 0) return kAudioFailed;
+    {
+      std::lock_guard guard(formatLock_);
+      primary_ = WaveFormat::Pcm(uint32_t(have.freq), channels, 16);
+    }
+    SDL_PauseAudioDevice(device_, 0);
+    return kAudioOk;
+  }
+
+  void Close() {
+    if (device_ != 0) SDL_CloseAudioDevice(device_);
+    device_ = 0;
+  }
+
   SDL_AudioDeviceID device_ = 0;
+  bool named_ = false;
+  std::string name_;
 };
 
 }  // namespace

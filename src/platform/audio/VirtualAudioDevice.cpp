@@ -32,6 +32,31 @@ int32_t VirtualAudioDevice::CheckCreate() {
   return Fails(AudioFailPoint::CreateBuffer) ? kAudioOutOfMemory : kAudioOk;
 }
 
+bool VirtualAudioDevice::WakeAfter(AudioWakeTarget* target, uint32_t ms) {
+  if (!target) return false;
+  const uint64_t frames = uint64_t(PrimaryFormat().samplesPerSec) * ms / 1000;
+  std::lock_guard guard(wakeLock_);
+  wakes_.push_back({framesMixed_.load() + std::max<uint64_t>(frames, 1), target});
+  return true;
+}
+
+void VirtualAudioDevice::CancelWakes(AudioWakeTarget* target) {
+  std::lock_guard guard(wakeLock_);
+  std::erase_if(wakes_, [target](const TimedWake& w) { return w.target == target; });
+}
+
+void VirtualAudioDevice::CollectDueWakes(uint64_t frame, std::vector<AudioWakeTarget*>& woken) {
+  std::lock_guard guard(wakeLock_);
+  for (auto it = wakes_.begin(); it != wakes_.end();) {
+    if (it->frame <= frame) {
+      woken.push_back(it->target);
+      it = wakes_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
 void VirtualAudioDevice::StartCapture() {
   capture_.clear();
   capturing_ = true;
@@ -48,8 +73,11 @@ void VirtualAudioDevice::Advance(uint32_t frames) {
     woken.clear();
     Mixer().Mix(block.data(), now, output, &woken);
     if (capturing_) capture_.insert(capture_.end(), block.begin(), block.end());
-    for (AudioWakeTarget* target : woken) target->WaitSettled(kSettleTimeoutMs);
     framesMixed_ += now;
+    const size_t crossed = woken.size();
+    CollectDueWakes(framesMixed_, woken);
+    for (size_t i = crossed; i < woken.size(); ++i) woken[i]->Wake();
+    for (AudioWakeTarget* target : woken) target->WaitSettled(kSettleTimeoutMs);
     frames -= now;
   }
 }

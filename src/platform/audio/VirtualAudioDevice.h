@@ -4,7 +4,9 @@
 // out as a WAVE file. An advance mixes in quanta of 10 ms and, after each
 // quantum whose notifications woke targets, waits until each woken thread
 // has finished its pass, so a capture never depends on thread timing.
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,11 @@ class VirtualAudioDevice final : public AudioDevice {
 
   void InjectFailure(AudioFailPoint point, bool fail);
 
+  // Timed wakes run on the virtual clock: a wake falls due in the quantum
+  // that reaches its frame and is settled like a notification.
+  bool WakeAfter(AudioWakeTarget* target, uint32_t ms) override;
+  void CancelWakes(AudioWakeTarget* target) override;
+
   void Advance(uint32_t frames);
   void AdvanceMs(uint32_t ms);
   // Output frames mixed since the device was made.
@@ -44,9 +51,18 @@ class VirtualAudioDevice final : public AudioDevice {
 
  private:
   bool Fails(AudioFailPoint point) const;
+  // Moves the wakes due by `frame` into woken.
+  void CollectDueWakes(uint64_t frame, std::vector<AudioWakeTarget*>& woken);
+
+  struct TimedWake {
+    uint64_t frame;
+    AudioWakeTarget* target;
+  };
+  std::mutex wakeLock_;
+  std::vector<TimedWake> wakes_;
 
   uint32_t failures_ = 0;
-  uint64_t framesMixed_ = 0;
+  std::atomic<uint64_t> framesMixed_{0};
   bool capturing_ = false;
   std::vector<int16_t> capture_;
 };
