@@ -97,11 +97,22 @@ int32_t WindowControl::AttachToSpriteList(int32_t order, int32_t group, uint8_t 
   return 0;
 }
 
-void WindowControl::SetPosition(int32_t x, int32_t y) { sprite_.SetPosition(x, y); }
+void WindowControl::SetPosition(int32_t x, int32_t y) {
+  const int32_t dx = x - GetX(), dy = y - GetY();
+  sprite_.SetPosition(x, y);
+  ForEachItemSprite([&](ImageSprite& sprite) { sprite.MoveBy(dx, dy); });
+}
 
 void WindowControl::SetVisible(bool show) {
   if (!show) GiveUpFocusAndHover();
   sprite_.SetVisible(show ? 1 : 0);
+  // The item sprites follow, each in its item's state.
+  for (int32_t i = 0; i < ItemCount(); ++i) ShowItemSprites(i, i == hoverItem_);
+}
+
+void WindowControl::SetDrawFlags(uint8_t value) {
+  sprite_.SetOpacity(value);
+  ForEachItemSprite([&](ImageSprite& sprite) { sprite.SetOpacity(value); });
 }
 
 int32_t WindowControl::SetFonts(Font* font, Font* rubyFont, bool redraw) {
@@ -300,7 +311,13 @@ bool WindowControl::TryNewLine() { return NewLine() ? autoWrap_ : false; }
 
 void WindowControl::FillBackground() {
   const uint32_t fill = backgroundAlpha_ == 0 ? 0 : uint32_t(backgroundAlpha_) << 24 | backgroundRgb_;
-  surface_.FillRect(fill, nullptr);
+  if (framePlacement_.IsEmpty()) {
+    surface_.FillRect(fill, nullptr);
+    return;
+  }
+  surface_.FillRect(0, nullptr);
+  Rect placed = framePlacement_;
+  if (IntersectRects(&placed, placed, Rect{0, 0, width_, height_})) surface_.FillRect(fill, &placed);
 }
 
 void WindowControl::DrawNineSlice() {
@@ -338,7 +355,7 @@ void WindowControl::DrawNineSlice() {
 }
 
 void WindowControl::DrawFrame() {
-  if (!frameImage_->HasAlpha()) surface_.FillRect(0xFF000000u, nullptr);
+  if (!HasItemPictures() && !frameImage_->HasAlpha()) surface_.FillRect(0xFF000000u, nullptr);
   if (tileWidth_ == 0 && tileHeight_ == 0) {
     surface_.Copy(frameImage_, 0, 0, nullptr, false);
     return;

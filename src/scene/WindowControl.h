@@ -66,7 +66,7 @@ class WindowControl : public WindowControlBase {
   // 1 without a sprite list; else 0.
   int32_t AttachToSpriteList(int32_t order, int32_t group, uint8_t option) override;
   int32_t GetOrder() const override { return order_; }
-  void SetDrawFlags(uint8_t value) override { sprite_.SetOpacity(value); }
+  void SetDrawFlags(uint8_t value) override;
   uint8_t IsReady() const override { return sprite_.GetOpacity(); }
   bool HitTest(int32_t x, int32_t y) override;
   void OnPointerMove(int32_t x, int32_t y) override;
@@ -93,7 +93,30 @@ class WindowControl : public WindowControlBase {
   // clear; Create sizes the window to an untiled frame.
   void SetFrameImages(Surface* frame, int32_t tileWidth, int32_t tileHeight, int32_t cornerLeft, int32_t cornerTop,
                       int32_t cornerRight, int32_t cornerBottom);
-  void ClearFrameImages() { SetFrameImages(nullptr, 0, 0, 0, 0, 0, 0); }
+  // Forgets the frame and the item-state pictures (the items of the page
+  // go with their sprites).
+  void ClearFrameImages();
+  // Loads the frame picture and the item-state pictures (normal and
+  // highlighted: window-sized pictures whose part under an item's
+  // rectangles is shown over it) by file name; a null or empty name is
+  // none. 0; 1 the frame, 2 the normal or 3 the highlighted picture failed
+  // to load, with nothing changed. Frame settings as SetFrameImages; the
+  // items of the page are dropped, as their sprites showed the old pictures.
+  int32_t LoadFrameImages(const char* frame, const char* normal, const char* highlighted, int32_t tileWidth,
+                          int32_t tileHeight, int32_t cornerLeft, int32_t cornerTop, int32_t cornerRight,
+                          int32_t cornerBottom);
+  // Without a frame picture the background fills only this rectangle
+  // (window pixels; an empty one is the whole window) at the next page
+  // clear, leaving the rest clear.
+  void SetFrameRect(int32_t left, int32_t top, int32_t right, int32_t bottom);
+  // Re-creates the window with its current settings (an untiled frame
+  // picture gives the size); 3 on failure, the window then released.
+  int32_t Rebuild();
+  // A new size (a tiled frame rounds the inner part to whole tiles, at
+  // least one); the page is cleared. 1 no window or a size below 1; else
+  // Create's result (2 surface, 3 item mask), the window released on
+  // failure.
+  int32_t Resize(int32_t width, int32_t height);
   // -1 unchanged, -2 no surface, else 0 after a page clear.
   virtual int32_t SetBackground(uint8_t mode, uint32_t rgb, uint8_t alpha);
   void SetMargins(int32_t left, int32_t top, int32_t right, int32_t bottom, bool redraw);
@@ -134,6 +157,12 @@ class WindowControl : public WindowControlBase {
   // Vertical writing only (2 otherwise; 3 no font or string): the string
   // upright, centred in the column, advancing one cell. 1 page full.
   int32_t DrawHorizontalRun(const char* text);
+  // A picture file drawn at the cursor as one glyph with its alpha, standing
+  // on the line's bottom as if height pixels tall (the picture's own height
+  // when 0 or less); advances by its length along the line plus the
+  // character gap. 2 no window or the picture cannot be loaded (nothing
+  // drawn), else PutChar's results.
+  int32_t DrawPictureFile(const char* name, int32_t height);
   // Frame alpha at window point (x, y) counts when inside the window,
   // outside the text area and at least the threshold.
   bool IsOpaqueAt(int32_t x, int32_t y);
@@ -200,10 +229,10 @@ class WindowControl : public WindowControlBase {
   const char* CurrentTooltip() const { return currentTooltip_; }
 
  protected:
-  // Places and shows the item-state pictures over an item's rectangles
-  // (highlighted or normal); the plain window has none. A negative index
-  // hides them all.
-  virtual void ShowItemSprites(int32_t, bool) {}
+  // Shows an item's sprites with the highlighted or the normal picture (a
+  // state without a picture hides them). A negative index hides them all.
+  virtual void ShowItemSprites(int32_t index, bool highlighted);
+  bool HasItemPictures() const { return itemPictures_[0] != nullptr || itemPictures_[1] != nullptr; }
   // Draws text with the body or ruby font at (x, y): the outline font's
   // surface road, another font's own drawing. Reports the drawn rectangle
   // as changed and gives the pen after the text.
@@ -227,6 +256,14 @@ class WindowControl : public WindowControlBase {
   bool HasFinishedItems() const;
   void LeaveSelected();
   void PlayItemSound(const std::string& name, int32_t channel, int32_t fallback);
+  // A sprite over rect showing that part of the item-state picture.
+  void AddItemSprite(WindowItemRecord& item, const Rect& rect);
+  template <typename Visit>
+  void ForEachItemSprite(Visit visit) {
+    for (auto& item : items_)
+      for (auto& sprite : item->sprites) visit(*sprite);
+  }
+  int32_t Recreate(int32_t width, int32_t height);
 
   Font* font_ = nullptr;
   Font* rubyFont_ = nullptr;
@@ -275,6 +312,11 @@ class WindowControl : public WindowControlBase {
   int32_t cornerLeft_ = 0, cornerTop_ = 0, cornerRight_ = 0, cornerBottom_ = 0;
   int32_t lineStartPos_ = 0;
   std::unique_ptr<Surface> itemMask_;
+  // Pictures loaded by LoadFrameImages: the frame, then the normal and the
+  // highlighted item-state pictures.
+  std::unique_ptr<Surface> ownFrame_;
+  std::unique_ptr<Surface> itemPictures_[2];
+  Rect framePlacement_{0, 0, 0, 0};
 };
 
 }  // namespace orrivel

@@ -7,6 +7,7 @@
 
 #include "base/ActionMap.h"
 #include "base/InputDevice.h"
+#include "raster/SpriteList.h"
 #include "scene/ControlHost.h"
 #include "scene/WindowControl.h"
 #include "text/Font.h"
@@ -29,6 +30,7 @@ bool WindowControl::HasFinishedItems() const {
 }
 
 void WindowControl::ClearItems() {
+  if (spriteList_ != nullptr) ForEachItemSprite([&](ImageSprite& sprite) { spriteList_->Remove(&sprite); });
   items_.clear();
   itemOpen_ = false;
   segmentOpen_ = false;
@@ -70,6 +72,7 @@ void WindowControl::CloseItemSegment() {
   }
   items_.back()->rects.push_back(rect);
   FillItemMask(rect, uint8_t(items_.size()));
+  AddItemSprite(*items_.back(), rect);
 }
 
 void WindowControl::EndItem() {

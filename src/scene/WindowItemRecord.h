@@ -4,9 +4,11 @@
 // hit rectangles of the text runs it covers (window coordinates).
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 
 #include "raster/Rect.h"
+#include "scene/ImageSprite.h"
 #include "script/ScriptCell.h"
 
 namespace orrivel {
@@ -33,6 +35,8 @@ struct WindowItemRecord {
   // Set when the item's run is finished; only finished items take input.
   bool enabled = false;
   std::deque<Rect> rects;
+  // One per rectangle when the window has item-state pictures.
+  std::deque<std::unique_ptr<ImageSprite>> sprites;
 };
 
 }  // namespace orrivel
