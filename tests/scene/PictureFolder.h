@@ -5,7 +5,9 @@
 // as the surfaces' manager. Pictures are written by our own writer.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "../resource/TempFolder.h"
 #include "raster/Surface.h"
@@ -37,6 +39,9 @@ class PictureFolder {
   void WritePicture(Surface& surface, const std::string& name) {
     ASSERT_EQ(surface.DecodeWithLoader(name.c_str(), surface.GetBitsPerPixel() == 32 ? 1 : 0, 0), 0) << name;
   }
+  // Writes a file of the game folder as it stands (a picture made by a
+  // writer, or a damaged one).
+  void Write(const std::string& name, const std::vector<uint8_t>& bytes) { folder_.Write(name, bytes); }
 
  private:
   testing::TempFolder folder_;

@@ -7,12 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "../resource/TempFolder.h"
+#include "PictureFolder.h"
 #include "SceneTestSupport.h"
 #include "WindowTestSupport.h"
 #include "elg/ElgWriter.h"
 #include "raster/SpriteList.h"
-#include "resource/ImageLoaderManager.h"
 #include "scene/WindowControl.h"
 
 namespace orrivel {
@@ -36,11 +35,6 @@ class WindowPicturesTest : public test::SceneTest {
  protected:
   void SetUp() override {
     test::SceneTest::SetUp();
-    oldBase_ = SetBaseFolderForTest(folder_.Internal());
-    oldArchives_ = SetArchiveManager(&archives_);
-    loader_.RegisterBuiltInDecoders();
-    loader_.SetCacheLimit(0);
-    oldLoader_ = Surface::SetLoaderManager(&loader_);
     folder_.Write("WIN/FRAME.ELG", SolidElg(120, 60, kFrame));
     folder_.Write("WIN/TILES.ELG", SolidElg(30, 30, kFrame));
     folder_.Write("WIN/OFF.ELG", SolidElg(120, 60, kNormal));
@@ -54,9 +48,6 @@ class WindowPicturesTest : public test::SceneTest {
   }
   void TearDown() override {
     window.Release();
-    Surface::SetLoaderManager(oldLoader_);
-    SetArchiveManager(oldArchives_);
-    SetBaseFolderForTest(oldBase_);
     test::SceneTest::TearDown();
   }
   uint32_t At(int32_t x, int32_t y) { return window.GetSurface().GetPixel(x, y); }
@@ -73,12 +64,7 @@ class WindowPicturesTest : public test::SceneTest {
     return sprite.GetSource()->GetPixel(sprite.GetSourceRect().left, sprite.GetSourceRect().top);
   }
 
-  testing::TempFolder folder_;
-  ArchiveManager archives_;
-  ImageLoaderManager loader_;
-  std::string oldBase_;
-  ArchiveManager* oldArchives_ = nullptr;
-  ImageLoaderManager* oldLoader_ = nullptr;
+  test::PictureFolder folder_;
   SpriteList list;
   test::CellFont font{16};
   WindowControl window;
