@@ -1,0 +1,310 @@
+#include "scene/FrameStepper.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <vector>
+
+#include "base/TimerList.h"
+#include "raster/SpriteList.h"
+#include "scene/PlayingVoice.h"
+
+namespace orrivel {
+namespace {
+
+class RecordingOwner final : public SpriteListOwner {
+ public:
+  int AddDirty(const Rect* rect) override {
+    rects.push_back(*rect);
+    return 1;
+  }
+  std::vector<Rect> rects;
+};
+
+// A voice whose loudness follows a script: one amplitude per step, then it
+// stops playing.
+class ScriptedVoice final : public PlayingVoice {
+ public:
+  bool IsLoaded() override { return loaded; }
+  bool GetPlayPosition(uint32_t* outByte) override {
+    if (amplitudes.empty()) return false;
+    *outByte = position;
+    position += 100;
+    return true;
+  }
+  uint32_t GetAmplitudeAt(uint32_t, uint32_t scale) override {
+    const uint32_t a = amplitudes.front();
+    amplitudes.pop_front();
+    scales.push_back(scale);
+    return a;
+  }
+  bool loaded = true;
+  uint32_t position = 0;
+  std::deque<uint32_t> amplitudes;
+  std::vector<uint32_t> scales;
+};
+
+constexpr int32_t kCell = 4;
+
+// A strip of four 4x4 cells, each filled with its own colour, and a target.
+struct StripFixture {
+  StripFixture() {
+    frames.Create(kCell * 4, kCell, 32, 0);
+    for (int i = 0; i < 4; ++i) frames.FillBox(i * kCell, 0, kCell, kCell, 0xFF000000u + 0x10u * static_cast<uint32_t>(i + 1));
+    target.Create(16, 16, 32, 0);
+    target.FillBox(0, 0, 16, 16, 0);
+  }
+  FrameStepperSetup Setup() {
+    FrameStepperSetup s;
+    s.target = &target;
+    s.frames = &frames;
+    s.x = 2;
+    s.y = 3;
+    s.frameWidth = kCell;
+    s.frameHeight = kCell;
+    s.frameCount = 4;
+    s.intervalMs = 100;
+    s.cycleMs = 700;
+    return s;
+  }
+  uint32_t TargetPixel(int32_t x, int32_t y) {
+    return reinterpret_cast<const uint32_t*>(target.RowTable()[y])[x];
+  }
+  Surface frames;
+  Surface target;
+};
+
+TEST(FrameStepperTest, PingPongCycleShowsEachFrameThereAndBack) {
+  StripFixture f;
+  FrameStepper stepper;
+  RecordingOwner owner;
+  stepper.SetListener(&owner);
+  ASSERT_EQ(stepper.Setup(f.Setup(), 1000), 0);
+  std::vector<int32_t> shown;
+  for (uint32_t t = 0; t < 700; t += 50) {
+    ASSERT_EQ(stepper.Step(1000 + t), 0);
+    if (shown.empty() || shown.back() != stepper.CurrentFrame()) shown.push_back(stepper.CurrentFrame());
+  }
+  EXPECT_EQ(shown, (std::vector<int32_t>{0, 1, 2, 3, 2, 1, 0}));
+  // Each drawn frame reported the animation's rectangle once.
+  ASSERT_EQ(owner.rects.size(), 7u);
+  EXPECT_EQ(owner.rects[0].left, 2);
+  EXPECT_EQ(owner.rects[0].top, 3);
+  EXPECT_EQ(owner.rects[0].right, 6);
+  EXPECT_EQ(owner.rects[0].bottom, 7);
+}
+
+TEST(FrameStepperTest, DrawsTheFramesCellAtTheOrigin) {
+  StripFixture f;
+  FrameStepper stepper;
+  ASSERT_EQ(stepper.Setup(f.Setup(), 0), 0);
+  ASSERT_NE(f.target.BuildRowTable(), 1);
+  stepper.Step(250);  // frame 2
+  EXPECT_EQ(f.TargetPixel(2, 3) & 0xFFFFFFu, 0x30u);
+  EXPECT_EQ(f.TargetPixel(5, 6) & 0xFFFFFFu, 0x30u);
+  EXPECT_EQ(f.TargetPixel(6, 3) & 0xFFFFFFu, 0u);
+}
+
+TEST(FrameStepperTest, RepeatOfOneEndsAfterOneCycleOnTheRestingFrame) {
+  StripFixture f;
+  FrameStepperSetup setup = f.Setup();
+  setup.repeat = 1;
+  setup.restingValue = -3;
+  FrameStepper stepper;
+  ASSERT_EQ(stepper.Setup(setup, 0), 0);
+  EXPECT_EQ(stepper.Step(650), 0);
+  EXPECT_EQ(stepper.CurrentFrame(), 0);
+  EXPECT_EQ(stepper.Step(700), 1);
+  ASSERT_NE(f.target.BuildRowTable(), 1);
+  EXPECT_EQ(f.TargetPixel(2, 3) & 0xFFFFFFu, 0x40u);  // cell 3 at rest
+}
+
+TEST(FrameStepperTest, RepeatsWaitTheDelayBetweenCycles) {
+  StripFixture f;
+  FrameStepperSetup setup = f.Setup();
+  setup.repeat = 2;
+  setup.delayMs = 300;
+  FrameStepper stepper;
+  ASSERT_EQ(stepper.Setup(setup, 0), 0);
+  EXPECT_EQ(stepper.Step(350), 0);
+  EXPECT_EQ(stepper.Step(700), 0);  // first cycle ends on frame 0; the wait starts
+  EXPECT_EQ(stepper.CurrentFrame(), 0);
+  EXPECT_EQ(stepper.Step(950), 0);  // still waiting: no new cycle
+  EXPECT_EQ(stepper.CurrentFrame(), 0);
+  EXPECT_EQ(stepper.Step(1000), 0);  // wait over, the cycle restarts at 1000
+  EXPECT_EQ(stepper.Step(1150), 0);
+  EXPECT_EQ(stepper.CurrentFrame(), 1);
+  EXPECT_EQ(stepper.Step(1650), 0);
+  EXPECT_EQ(stepper.Step(1700), 1);
+}
+
+TEST(FrameStepperTest, PauseAndResumeContinueAtTheSameFrame) {
+  StripFixture f;
+  FrameStepper stepper;
+  ASSERT_EQ(stepper.Setup(f.Setup(), 0), 0);
+  stepper.Step(250);
+  ASSERT_EQ(stepper.CurrentFrame(), 2);
+  stepper.RequestPause();
+  stepper.Step(260);
+  stepper.Step(3000);
+  EXPECT_EQ(stepper.CurrentFrame(), 2);
+  stepper.RequestResume();
+  stepper.Step(5260);  // 5 s later: 250 ms into the cycle again
+  EXPECT_EQ(stepper.CurrentFrame(), 2);
+  stepper.Step(5360);
+  EXPECT_EQ(stepper.CurrentFrame(), 3);
+}
+
+TEST(FrameStepperTest, NestedResumeMovesTheStartAndRedrawsTheFrame) {
+  StripFixture f;
+  FrameStepper stepper;
+  RecordingOwner owner;
+  stepper.SetListener(&owner);
+  ASSERT_EQ(stepper.Setup(f.Setup(), 100), 0);
+  stepper.Step(150);
+  stepper.PauseNested(200);
+  stepper.PauseNested(300);
+  stepper.ResumeNested(400);
+  EXPECT_EQ(stepper.StartTime(), 100u);
+  stepper.ResumeNested(700);
+  EXPECT_EQ(stepper.StartTime(), 600u);
+  EXPECT_EQ(stepper.CurrentFrame(), -1);
+  const size_t before = owner.rects.size();
+  stepper.Step(160);  // same frame as before the pause is drawn again
+  EXPECT_EQ(owner.rects.size(), before + 1);
+}
+
+TEST(FrameStepperTest, RandomModeShowsADifferentFrameEachInterval) {
+  StripFixture f;
+  FrameStepperSetup setup = f.Setup();
+  setup.cycleMs = 0;
+  FrameStepper stepper;
+  ASSERT_EQ(stepper.Setup(setup, 0), 0);
+  EXPECT_EQ(stepper.Step(50), 0);
+  EXPECT_EQ(stepper.CurrentFrame(), -1);
+  int32_t last = -1;
+  for (uint32_t t = 100; t <= 1000; t += 100) {
+    stepper.Step(t);
+    EXPECT_GE(stepper.CurrentFrame(), 0);
+    EXPECT_LT(stepper.CurrentFrame(), 4);
+    EXPECT_NE(stepper.CurrentFrame(), last);
+    last = stepper.CurrentFrame();
+  }
+}
+
+TEST(FrameStepperTest, RefusesStripsThatWouldDivideByZeroOrReadPastTheStrip) {
+  struct Case {
+    const char* name;
+    uint32_t interval;
+    int32_t count;
+    int32_t width;
+  };
+  const Case cases[] = {
+      {"interval 0", 0, 4, kCell},
+      {"frame count 0", 100, 0, kCell},
+      {"negative frame count", 100, -1, kCell},
+      {"frame width 0", 100, 4, 0},
+      {"strip too short", 100, 5, kCell},
+  };
+  for (const Case& c : cases) {
+    StripFixture f;
+    FrameStepperSetup setup = f.Setup();
+    setup.intervalMs = c.interval;
+    setup.frameCount = c.count;
+    setup.frameWidth = c.width;
+    FrameStepper stepper;
+    EXPECT_EQ(stepper.Setup(setup, 0), FrameStepper::kSetupBadStrip) << c.name;
+    EXPECT_EQ(stepper.Step(100), 1) << c.name;
+    EXPECT_EQ(stepper.SetOrigin(0, 0, false), 1) << c.name;
+  }
+}
+
+TEST(FrameStepperTest, CycleLongerThanThereAndBackRestsOnTheFirstFrame) {
+  StripFixture f;
+  FrameStepperSetup setup = f.Setup();
+  setup.cycleMs = 2000;
+  FrameStepper stepper;
+  RecordingOwner owner;
+  stepper.SetListener(&owner);
+  ASSERT_EQ(stepper.Setup(setup, 0), 0);
+  for (uint32_t t = 0; t < 2000; t += 100) {
+    stepper.Step(t);
+    EXPECT_GE(stepper.CurrentFrame(), 0);
+    EXPECT_LT(stepper.CurrentFrame(), 4);
+  }
+  for (const Rect& r : owner.rects) EXPECT_EQ(r.Width(), kCell);
+}
+
+TEST(FrameStepperTest, RestingValueOutsideTheStripDrawsNothing) {
+  for (int32_t resting : {1, 5, -4, -100000}) {
+    StripFixture f;
+    FrameStepperSetup setup = f.Setup();
+    setup.repeat = 1;
+    setup.restingValue = resting;
+    FrameStepper stepper;
+    RecordingOwner owner;
+    stepper.SetListener(&owner);
+    ASSERT_EQ(stepper.Setup(setup, 0), 0);
+    stepper.Finish();
+    EXPECT_TRUE(owner.rects.empty()) << resting;
+  }
+}
+
+TEST(FrameStepperTest, SetOriginRestoresTheBackgroundAndSavesTheNewOne) {
+  StripFixture f;
+  FrameStepperSetup setup = f.Setup();
+  setup.keepBackground = true;
+  setup.drawKind = 2;
+  f.target.FillBox(0, 0, 16, 16, 0xFF0000AAu);
+  FrameStepper stepper;
+  ASSERT_EQ(stepper.Setup(setup, 0), 0);
+  ASSERT_EQ(stepper.SaveBackground(nullptr), 0);
+  stepper.Step(0);
+  ASSERT_NE(f.target.BuildRowTable(), 1);
+  EXPECT_EQ(f.TargetPixel(2, 3) & 0xFFFFFFu, 0x10u);
+  ASSERT_EQ(stepper.SetOrigin(8, 8, true), 0);
+  EXPECT_EQ(f.TargetPixel(2, 3) & 0xFFFFFFu, 0xAAu);
+}
+
+TEST(VoiceFrameTaskTest, FollowsTheScriptedAmplitudeAndRestsWhenTheVoiceStops) {
+  StripFixture f;
+  FrameStepper stepper;
+  ASSERT_EQ(stepper.Setup(f.Setup(), 0), 0);
+  RecordingOwner owner;
+  stepper.State()->listeners.push_back(&owner);
+  ScriptedVoice voice;
+  voice.amplitudes = {0, 0, 3, 1, 1};
+  TimerList list;
+  auto* task = new VoiceFrameTask;
+  ASSERT_EQ(task->Start(&list, stepper.State(), &voice), 0);
+  std::vector<int32_t> shown;
+  for (int i = 0; i < 4; ++i) {
+    task->Step(0);
+    shown.push_back(task->CurrentFrame());
+  }
+  EXPECT_EQ(shown, (std::vector<int32_t>{0, 0, 3, 1}));
+  EXPECT_EQ(owner.rects.size(), 3u);  // a repeated frame is not drawn again
+  EXPECT_EQ(voice.scales, (std::vector<uint32_t>{4, 4, 4, 4}));
+  EXPECT_EQ(task->Step(0), 0);
+  EXPECT_EQ(task->Step(0), 1);  // the voice stopped: the resting frame, then the end
+  EXPECT_EQ(owner.rects.size(), 4u);
+}
+
+TEST(VoiceFrameTaskTest, StartRefusesMissingPartsAndAStoppedVoice) {
+  StripFixture f;
+  FrameStepper stepper;
+  ASSERT_EQ(stepper.Setup(f.Setup(), 0), 0);
+  TimerList list;
+  ScriptedVoice voice;
+  VoiceFrameTask task;
+  EXPECT_EQ(task.Start(nullptr, stepper.State(), &voice), 1);
+  EXPECT_EQ(task.Start(&list, nullptr, &voice), 1);
+  EXPECT_EQ(task.Start(&list, stepper.State(), nullptr), 1);
+  voice.loaded = false;
+  EXPECT_EQ(task.Start(&list, stepper.State(), &voice), 1);
+  voice.loaded = true;
+  EXPECT_EQ(task.Start(&list, stepper.State(), &voice), 2);  // nothing playing
+}
+
+}  // namespace
+}  // namespace orrivel
