@@ -2,6 +2,7 @@
 
 #include "display/D3DDevice.h"
 #include "display/DdSurface.h"
+#include "display/MediaImage.h"
 #include "display/SurfaceImage.h"
 
 namespace orrivel {
@@ -55,6 +56,17 @@ int DrawObjectManager::CreateSurfaceImageFromFile(uint32_t* out, const char* nam
   return CreateImage<SurfaceImage>(out, 7, [&](SurfaceImage& image) {
     return image.LoadFile(name, data, size, systemMemory);
   });
+}
+
+int DrawObjectManager::CreateMediaImage(uint32_t* out, uint32_t formatCode, const char* name,
+                                        const uint8_t* data, uint64_t size, uint8_t createFlags) {
+  return CreateImage<MediaImage>(out, 11, [&](MediaImage& image) {
+    return image.Load(formatCode, name, data, size, createFlags);
+  });
+}
+
+TextureSource* DrawObjectManager::GetTextureSource(uint32_t handle) const {
+  return dynamic_cast<TextureSource*>(images_.Get(handle));
 }
 
 int DrawObjectManager::CreateDdSurface(uint32_t* out, const char* text, uint32_t fontHandle) {

@@ -23,6 +23,7 @@
 namespace orrivel {
 
 class D3DDevice;
+class TextureSource;
 
 class DrawObjectManager {
  public:
@@ -77,9 +78,14 @@ class DrawObjectManager {
   int CreateSurfaceImageFromFile(uint32_t* out, const char* name, const uint8_t* data,
                                  uint64_t size, uint8_t systemMemory);
   int CreateDdSurface(uint32_t* out, const char* text, uint32_t fontHandle);
+  // A picture in a texture (MediaImage::Load's codes); 11 when out of memory.
+  int CreateMediaImage(uint32_t* out, uint32_t formatCode, const char* name, const uint8_t* data,
+                       uint64_t size, uint8_t createFlags);
 
   // --- look-up: null for 0, stale or forged handles ---------------------------------------
   Image* GetImage(uint32_t handle) const { return images_.Get(handle); }
+  // The texture of a listed image held in one; null for every other image.
+  TextureSource* GetTextureSource(uint32_t handle) const;
   SceneObject* GetSceneObject(uint32_t handle) const { return sceneObjects_.Get(handle); }
   Font* GetFont(uint32_t handle) const { return fonts_.Get(handle); }
   Drawable* GetSprite(uint32_t handle) const { return sprites_.Get(handle); }

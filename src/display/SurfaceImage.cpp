@@ -185,42 +185,60 @@ int SurfaceImage::CreateBlank(int32_t width, int32_t height, uint8_t systemMemor
 
 // --- pictures ----------------------------------------------------------------------------
 
+int SurfaceImage::OpenPictureSource(const char* name, const uint8_t* data, uint64_t size,
+                                    PictureSource* out) {
+  ImageLoaderManager* manager = Surface::LoaderManager();
+  if (name == nullptr && data == nullptr) return 1;
+  if (name == nullptr) {
+    out->data = data;
+    out->size = size;
+    return 0;
+  }
+  out->path = name;
+  out->named = true;
+  if (manager != nullptr && manager->Cache().Enabled()) {
+    if (!ImageLoaderManager::ResolveCacheName(name, &out->path)) return 1;
+    out->cached.picture = manager->FindCachedImage(out->path);
+    if (out->cached.picture != nullptr) return 0;
+  }
+  if (out->file.Open(out->path) != 0 || out->file.GetData() == nullptr) return 1;
+  out->data = static_cast<const uint8_t*>(out->file.GetData());
+  out->size = out->file.GetSize();
+  return 0;
+}
+
+bool SurfaceImage::ReadElgHeader(const uint8_t* data, uint64_t size, ElgDecoder::Header* header) {
+  // The header is checked against the bytes that are there before
+  // anything is trusted or allocated for it.
+  if (ElgDecoder::ParseHeader(data, size, header) != kGllOk) return false;
+  return header->width != 0 && header->height != 0 && header->width <= 0xFFFF &&
+         header->height <= 0xFFFF && ElgDecoder::StreamsCanHold(data, size, *header);
+}
+
+bool SurfaceImage::IsElg(const uint8_t* data, uint64_t size) {
+  return data != nullptr && size >= 3 && std::memcmp(data, "ELG", 3) == 0;
+}
+
 int SurfaceImage::LoadFile(const char* name, const uint8_t* data, uint64_t size,
                            uint8_t systemMemory) {
-  ImageLoaderManager* manager = Surface::LoaderManager();
-  if (manager == nullptr) return 2;
-  if (name == nullptr && data == nullptr) return 1;
-  if (name == nullptr) return LoadBytes(nullptr, data, size, systemMemory, nullptr);
-  std::string path(name);
-  PictureHolder cached;
-  if (manager->Cache().Enabled()) {
-    if (!ImageLoaderManager::ResolveCacheName(name, &path)) return 1;
-    cached.picture = manager->FindCachedImage(path);
-    if (cached.picture != nullptr) return LoadBytes(&path, nullptr, 0, systemMemory, cached.picture);
-  }
-  FileObject file;
-  if (file.Open(path) != 0 || file.GetData() == nullptr) return 1;
-  return LoadBytes(&path, static_cast<const uint8_t*>(file.GetData()), file.GetSize(),
-                   systemMemory, nullptr);
+  if (Surface::LoaderManager() == nullptr) return 2;
+  PictureSource source;
+  if (OpenPictureSource(name, data, size, &source) != 0) return 1;
+  return LoadBytes(source.named ? &source.path : nullptr, source.data, source.size, systemMemory,
+                   source.cached.picture);
 }
 
 int SurfaceImage::LoadBytes(const std::string* name, const uint8_t* data, uint64_t size,
                             uint8_t systemMemory, DecodedPicture* cached) {
   ImageLoaderManager* manager = Surface::LoaderManager();
-  const bool elg = cached == nullptr && size >= 3 && std::memcmp(data, "ELG", 3) == 0;
+  const bool elg = cached == nullptr && IsElg(data, size);
   PictureHolder decoded;
   const DecodedPicture* picture = cached;
   int32_t width = 0;
   int32_t height = 0;
   if (elg) {
-    // The header is read by the ELG decoder, which checks it against the
-    // bytes that are there before anything is trusted.
     ElgDecoder::Header header;
-    if (ElgDecoder::ParseHeader(data, size, &header) != kGllOk) return 2;
-    if (header.width == 0 || header.height == 0 || header.width > 0xFFFF ||
-        header.height > 0xFFFF || !ElgDecoder::StreamsCanHold(data, size, header)) {
-      return 2;
-    }
+    if (!ReadElgHeader(data, size, &header)) return 2;
     SetUserValue1(header.offsetX);
     SetUserValue2(header.offsetY);
     width = int32_t(header.width);

@@ -19,10 +19,12 @@
 #include "platform/SoftDirectDraw.h"
 #include "platform/SoftSurface.h"
 #include "raster/ClippedImage.h"
+#include "resource/DecodedPicture.h"
+#include "resource/ElgDecoder.h"
+#include "resource/FileObject.h"
 
 namespace orrivel {
 
-class DecodedPicture;
 class DisplayScreenDevice;
 
 class SurfaceImage : public ClippedImage {
@@ -104,6 +106,28 @@ class SurfaceImage : public ClippedImage {
   uint8_t VideoMemory() const { return videoMemory_; }
 
  protected:
+  // Where a picture's bytes come from: a cached decoded picture, a file
+  // read whole (path is then the name the cache knows it by) or the
+  // caller's memory block.
+  struct PictureSource {
+    std::string path;
+    bool named = false;
+    PictureHolder cached;
+    FileObject file;
+    const uint8_t* data = nullptr;
+    uint64_t size = 0;
+  };
+  // 0, or 1 when there is nothing to read, the name cannot be resolved or
+  // the file cannot be read.
+  static int OpenPictureSource(const char* name, const uint8_t* data, uint64_t size,
+                               PictureSource* out);
+  static bool IsElg(const uint8_t* data, uint64_t size);
+  // False when the header is malformed or claims more than the bytes hold.
+  static bool ReadElgHeader(const uint8_t* data, uint64_t size, ElgDecoder::Header* header);
+  // Decodes an ELG picture straight into the locked surface at 32 bits:
+  // 4 lock failed, 2 the decode failed.
+  int DecodeElgDirect(const uint8_t* data, uint64_t size);
+
   // Releases the surface and the three key fields.
   void DropSurface();
   // Sets a saved key again: the colour when there was one (failure 5),
@@ -126,7 +150,6 @@ class SurfaceImage : public ClippedImage {
  private:
   int LoadBytes(const std::string* name, const uint8_t* data, uint64_t size, uint8_t systemMemory,
                 DecodedPicture* cached);
-  int DecodeElgDirect(const uint8_t* data, uint64_t size);
   int PutPicture(const DecodedPicture& picture);
   int PutPictureThroughDc(const DecodedPicture& picture);
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -30,6 +31,7 @@ class SurfaceImageRig : public GameFolderTest {
   void TearDown() override {
     SurfaceImage::SetScreenDevice(nullptr);
     device_.reset();
+    back_.reset();
     scoped_.reset();
     DisplayDevice::ResetProcessState();
     Surface::SetLoaderManager(oldLoader_);
@@ -38,23 +40,44 @@ class SurfaceImageRig : public GameFolderTest {
 
   // A display device whose current depth is bits; budget limits the
   // surfaces it can make (-1: no limit).
-  void Boot(uint32_t bits, int budget = -1) {
+  // adjust, when given, changes the fake machine before it is installed.
+  void Boot(uint32_t bits, int budget = -1,
+            const std::function<void(platform::DisplayMachine&)>& adjust = {}) {
     SurfaceImage::SetScreenDevice(nullptr);
     device_.reset();
+    back_.reset();
     scoped_.reset();
     machine_ = platform::FakeSingleDisplayMachine(true);
     machine_.drivers[0].desktop.depth = bits;
     machine_.drivers[0].surfaceBudget = budget;
+    if (adjust) adjust(machine_);
     scoped_.emplace(machine_);
     DisplayDevice::ResetProcessState();
     device_ = std::make_unique<DisplayScreenDevice>();
-    ASSERT_EQ(device_->Create(0, 0, nullptr, nullptr, 0, 0, 0, 0, 0, 1, 0), 0);
+    ASSERT_EQ(device_->Create(0, direct3d_ ? 1 : 0, nullptr, nullptr, 0, 0, 0, 0, 0, 1, 0), 0);
     SurfaceImage::SetScreenDevice(device_.get());
+    if (direct3d_) AttachDirect3D();
   }
 
+  // A Direct3D device on a back surface of its own, as a screen mode makes.
+  void AttachDirect3D() {
+    platform::SurfaceRequest request;
+    request.caps = platform::kSurfaceOffscreen | platform::kSurface3dDevice;
+    request.width = 64;
+    request.height = 48;
+    request.hasFormat = true;
+    request.format = platform::DescribeSurfaceFormat(platform::SurfaceFormat::X8R8G8B8);
+    ASSERT_EQ(device_->DirectDraw()->CreateSurface(request, &back_), platform::kDdOk);
+    const Rect rect{0, 0, 64, 48};
+    ASSERT_FALSE(D3DDeviceCreationFailed(device_->D3DDevice::CreateDevice(back_.get(), &rect, 0)));
+  }
+
+  // Boot gives the screen device a Direct3D device on its back surface.
+  bool direct3d_ = false;
   platform::DisplayMachine machine_;
   std::optional<platform::ScopedDisplayMachine> scoped_;
   std::unique_ptr<DisplayScreenDevice> device_;
+  std::unique_ptr<platform::SoftSurface> back_;
   ImageLoaderManager loader_;
   ImageLoaderManager* oldLoader_ = nullptr;
 };
