@@ -4,7 +4,9 @@
 #include "raster/DibImage.h"
 #include "raster/MemoryDc.h"
 #include "raster/PixelFormat.h"
+#include "platform/font/DeviceContext.h"
 #include "text/Font.h"
+#include "text/GdiFont.h"
 
 namespace orrivel {
 
@@ -12,6 +14,23 @@ namespace {
 
 Font* g_defaultFont = nullptr;
 DdSurface::DeviceTextDrawer g_deviceTextDrawer = nullptr;
+
+// The device font's own route: its one-bit text output straight into the
+// surface's context, as a device font draws on a real display surface.
+int DrawWithDeviceFont(Font* font, const platform::SurfaceDc& dc, int32_t x, int32_t y, const char* text) {
+  auto* device = dynamic_cast<GdiFont*>(font);
+  if (device == nullptr) return 1;
+  platform::DeviceContext context;
+  context.SelectTarget(dc);
+  return device->DrawToDc(&context, x, y, text);
+}
+
+// A drawer a test installed wins; otherwise device fonts take their own
+// route and any other font goes through a memory image.
+DdSurface::DeviceTextDrawer DrawerFor(Font* font) {
+  if (g_deviceTextDrawer != nullptr) return g_deviceTextDrawer;
+  return dynamic_cast<GdiFont*>(font) != nullptr ? &DrawWithDeviceFont : nullptr;
+}
 
 // The font's background settings, put back when the drawing is done.
 class BackgroundKeeper {
@@ -163,7 +182,8 @@ int DdSurface::DrawDeviceText(Font* font, int32_t width, int32_t height, int32_t
   const uint8_t green = font->backgroundGreen;
   const uint8_t blue = font->backgroundBlue;
   int result = 0;
-  if (font->antialias == 0 && g_deviceTextDrawer != nullptr) {
+  const DeviceTextDrawer drawer = DrawerFor(font);
+  if (font->antialias == 0 && drawer != nullptr) {
     if (BlitConvertFormat(surface_.get(), nullptr, red, green, blue, nullptr, 0xFF) != 0) return 5;
     platform::SurfaceDc dc;
     if (surface_->GetDC(&dc) != platform::kSurfaceOk) return 3;
@@ -171,7 +191,7 @@ int DdSurface::DrawDeviceText(Font* font, int32_t width, int32_t height, int32_t
       BackgroundKeeper keep(font);
       font->SetBackground(1, red, green, blue);
       // A failed line still leaves the surface usable; the result says so.
-      if (g_deviceTextDrawer(font, dc, -x, -y, text_->c_str()) != 0) result = 2;
+      if (drawer(font, dc, -x, -y, text_->c_str()) != 0) result = 2;
     }
     if (surface_->ReleaseDC(dc) != platform::kSurfaceOk) return 4;
   } else {

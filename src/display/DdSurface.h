@@ -32,6 +32,8 @@ class DdSurface : public SurfaceImage {
 
   static Font* DefaultFont();
   static void SetDefaultFont(Font* font);
+  // Null restores the automatic choice: a GdiFont draws through its own
+  // device route, other fonts through a memory image.
   static void SetDeviceTextDrawer(DeviceTextDrawer drawer);
 
   uint8_t GetKind() const override { return kImageKindDdSurface; }

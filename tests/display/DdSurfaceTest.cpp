@@ -11,6 +11,7 @@
 #include "display/SurfaceImageRig.h"
 #include "raster/DibImage.h"
 #include "text/Font.h"
+#include "text/GdiFont.h"
 
 namespace orrivel {
 namespace {
@@ -133,6 +134,29 @@ TEST_F(DdSurfaceTest, DeviceFontsWithoutAntialiasingDrawThroughTheDeviceContext)
   EXPECT_EQ(SurfaceRgb(image.GetDisplaySurface(), 0, 0), 0x00FF00u);
   EXPECT_GT(SurfaceRgb(image.GetDisplaySurface(), 2, 3) >> 16, 190u);
   EXPECT_EQ(image.GetColorKey(), kNoColorKey);
+}
+
+TEST_F(DdSurfaceTest, ARealDeviceFontDrawsThroughItsOwnRoute) {
+  Boot(32);
+  GdiFont font;
+  ASSERT_EQ(font.SetFont(16, 0, 0, "IPAGothic"), 0);
+  font.antialias = 0;
+  font.backgroundMode = 1;
+  font.textRed = 255;
+  font.textGreen = 255;
+  font.textBlue = 255;
+  DdSurface image;
+  ASSERT_EQ(image.SetText("Hi", &font), 0);
+  // One-bit text: every pixel is either the key or the text colour.
+  int textPixels = 0;
+  for (int32_t y = 0; y < image.GetHeight(); ++y) {
+    for (int32_t x = 0; x < image.GetWidth(); ++x) {
+      const uint32_t rgb = SurfaceRgb(image.GetDisplaySurface(), x, y);
+      ASSERT_TRUE(rgb == 0x00FF00u || rgb == 0xFFFFFFu) << x << "," << y << " " << std::hex << rgb;
+      textPixels += rgb == 0xFFFFFFu;
+    }
+  }
+  EXPECT_GT(textPixels, 10);
 }
 
 TEST_F(DdSurfaceTest, RestoreDrawsTheTextAgainWithItsKey) {
