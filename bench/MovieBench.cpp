@@ -36,14 +36,14 @@ constexpr int32_t kPictures = 60;
 const std::string& MoviePath() {
   static const std::string path = [] {
     const std::string p = (std::filesystem::temp_directory_path() / "orrivel-bench-800x600.mpg").string();
-    orrivel::media::TestMovieSpec spec;
-    spec.container = orrivel::media::TestMovieContainer::kMpegSystem;
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.framesPerSecond = 30;
-    spec.frames = kPictures;
+    orrivel::media::TestMovieRecipe recipe;
+    recipe.container = orrivel::media::TestMovieContainer::kMpegSystem;
+    recipe.width = kWidth;
+    recipe.height = kHeight;
+    recipe.framesPerSecond = 30;
+    recipe.frames = kPictures;
     std::string error;
-    if (!orrivel::media::WriteTestMovie(p, spec, &error)) std::fprintf(stderr, "movie: %s\n", error.c_str());
+    if (!orrivel::media::WriteTestMovie(p, recipe, &error)) std::fprintf(stderr, "movie: %s\n", error.c_str());
     return p;
   }();
   return path;

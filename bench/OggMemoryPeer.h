@@ -1,6 +1,6 @@
 #pragma once
 // The peer of the Ogg benchmarks: libvorbisfile's ov_read decoding a whole
-// file held in memory, a piece at a time into one scratch block.
+// file held in memory, a chunk at a time into one scratch block.
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>

@@ -32,7 +32,7 @@ namespace {
 constexpr uint32_t kRate = 44100;
 constexpr uint32_t kSeconds = 60;
 constexpr uint32_t kFrames = kRate * kSeconds;
-constexpr uint32_t kPiece = 32768;
+constexpr uint32_t kChunk = 32768;
 constexpr uint64_t kPcmBytes = uint64_t(kFrames) * 4;
 
 struct Fixture {
@@ -50,7 +50,7 @@ struct Fixture {
     orrivel::SoundDevice::SetDeviceFactory([] { return std::make_unique<orrivel::platform::VirtualAudioDevice>(); });
     device.Create(nullptr, false, false, nullptr);
     orrivel::SetSoundDevice(&device);
-    peer.resize(kPiece);
+    peer.resize(kChunk);
   }
   ~Fixture() {
     orrivel::SetSoundDevice(nullptr);

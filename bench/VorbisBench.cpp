@@ -30,7 +30,7 @@ namespace {
 
 constexpr uint32_t kRate = 44100;
 constexpr uint32_t kFrames = kRate * 60;
-constexpr uint32_t kPiece = 32768;
+constexpr uint32_t kChunk = 32768;
 
 struct Fixture {
   Fixture() {
@@ -67,7 +67,7 @@ struct Fixture {
     std::vector<uint8_t> pcm(decoder ? decoder->GetTotalBytes() : 0);
     uint32_t got = 0;
     while (decoder && got < pcm.size()) {
-      const uint32_t n = decoder->Read(pcm.data() + got, std::min<uint32_t>(kPiece, uint32_t(pcm.size()) - got));
+      const uint32_t n = decoder->Read(pcm.data() + got, std::min<uint32_t>(kChunk, uint32_t(pcm.size()) - got));
       if (n == 0) break;
       got += n;
     }
@@ -82,7 +82,7 @@ struct Fixture {
   orrivel::ArchiveManager archives;
   orrivel::VorbisCodec codec{orrivel::VorbisCodec::DefaultLibraryPath()};
   std::vector<uint8_t> ogg, decoded, work, copy;
-  std::vector<uint8_t> peer = std::vector<uint8_t>(kPiece);
+  std::vector<uint8_t> peer = std::vector<uint8_t>(kChunk);
 };
 
 Fixture& Files() {

@@ -1,6 +1,6 @@
 #pragma once
 // The weather overlays: "paper" (falling scraps of paper), "light" (rising,
-// twinkling specks), "snow" and "rain". Each keeps a fixed number of
+// twinkling motes), "snow" and "rain". Each keeps a fixed number of
 // particles, each a pair of sprites, one in each page of the layer host,
 // and moves every particle once per 80 ms step. The four share one design;
 // a table of kinds holds what differs.

@@ -173,7 +173,7 @@ class WindowControl : public WindowControlBase {
 
   // --- WindowControlBase ---------------------------------------------------------------------
   void ClearItems() override;
-  int32_t AddItem(const WindowItemSpec& spec) override;
+  int32_t AddItem(const WindowItemOptions& options) override;
   void RecordItemGlyph(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
   void CloseItemSegment() override;
   void EndItem() override;

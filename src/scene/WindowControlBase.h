@@ -17,7 +17,7 @@ class WindowControlBase : public Control {
   virtual void ClearItems() = 0;
   // 1 refused (items off, one open, or the item mask full); else 0 and the
   // new item is open.
-  virtual int32_t AddItem(const WindowItemSpec& spec) = 0;
+  virtual int32_t AddItem(const WindowItemOptions& options) = 0;
   virtual void RecordItemGlyph(int32_t left, int32_t top, int32_t right, int32_t bottom) = 0;
   virtual void CloseItemSegment() = 0;
   virtual void EndItem() = 0;

@@ -38,10 +38,10 @@ void WindowControl::ClearItems() {
   currentTooltip_ = nullptr;
 }
 
-int32_t WindowControl::AddItem(const WindowItemSpec& spec) {
+int32_t WindowControl::AddItem(const WindowItemOptions& options) {
   if (!itemsEnabled_ || itemOpen_ || !itemMask_) return 1;
   if (int32_t(items_.size()) >= kMaxItems) return 1;
-  items_.push_back(std::make_unique<WindowItemRecord>(spec));
+  items_.push_back(std::make_unique<WindowItemRecord>(options));
   itemOpen_ = true;
   segmentOpen_ = false;
   return 0;
@@ -112,11 +112,11 @@ void WindowControl::PlayItemSound(const std::string& name, int32_t channel, int3
 
 int32_t WindowControl::EnterItem(int32_t index) {
   if (!IsItemReady(index)) return 0;
-  const WindowItemSpec& spec = items_[size_t(index)]->spec;
-  spec.hoverCell.Write(1);
-  spec.notHoverCell.Write(0);
-  PlayItemSound(spec.enterSound, spec.enterChannel, kSoundEnter);
-  if (!spec.tooltip.empty()) currentTooltip_ = spec.tooltip.c_str();
+  const WindowItemOptions& options = items_[size_t(index)]->options;
+  options.hoverCell.Write(1);
+  options.notHoverCell.Write(0);
+  PlayItemSound(options.enterSound, options.enterChannel, kSoundEnter);
+  if (!options.tooltip.empty()) currentTooltip_ = options.tooltip.c_str();
   ShowItemSprites(index, true);
   return 1;
 }
@@ -124,9 +124,9 @@ int32_t WindowControl::EnterItem(int32_t index) {
 void WindowControl::LeaveItem(int32_t index) {
   const WindowItemRecord* item = Item(index);
   if (item == nullptr) return;
-  item->spec.hoverCell.Write(0);
-  item->spec.notHoverCell.Write(1);
-  PlayItemSound(item->spec.leaveSound, item->spec.leaveChannel, kSoundLeave);
+  item->options.hoverCell.Write(0);
+  item->options.notHoverCell.Write(1);
+  PlayItemSound(item->options.leaveSound, item->options.leaveChannel, kSoundLeave);
   currentTooltip_ = nullptr;
   ShowItemSprites(index, false);
 }
@@ -172,12 +172,12 @@ int32_t WindowControl::ActivateItem(int32_t index) {
   }
   if (!IsItemReady(index)) return 0;
   LockItems(true);
-  const WindowItemSpec& spec = items_[size_t(index)]->spec;
-  PlayItemSound(spec.activateSound, spec.activateChannel, kSoundActivate);
-  spec.activatedCell.Write(1);
-  if (host != nullptr && (!spec.name.empty() || spec.value != 0 || !spec.string2.empty()))
-    host->RunEvent(spec.string2.empty() ? nullptr : spec.string2.c_str(), spec.name.empty() ? nullptr : spec.name.c_str(),
-                   spec.value);
+  const WindowItemOptions& options = items_[size_t(index)]->options;
+  PlayItemSound(options.activateSound, options.activateChannel, kSoundActivate);
+  options.activatedCell.Write(1);
+  if (host != nullptr && (!options.name.empty() || options.value != 0 || !options.string2.empty()))
+    host->RunEvent(options.string2.empty() ? nullptr : options.string2.c_str(), options.name.empty() ? nullptr : options.name.c_str(),
+                   options.value);
   return 1;
 }
 

@@ -14,7 +14,7 @@
 namespace orrivel {
 
 // What a caller gives AddItem. Strings are copied; empty means none.
-struct WindowItemSpec {
+struct WindowItemOptions {
   std::string name;
   int32_t value = 0;
   std::string string2;
@@ -29,9 +29,9 @@ struct WindowItemSpec {
 };
 
 struct WindowItemRecord {
-  explicit WindowItemRecord(const WindowItemSpec& spec) : spec(spec) {}
+  explicit WindowItemRecord(const WindowItemOptions& options) : options(options) {}
 
-  WindowItemSpec spec;
+  WindowItemOptions options;
   // Set when the item's run is finished; only finished items take input.
   bool enabled = false;
   std::deque<Rect> rects;

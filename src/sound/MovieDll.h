@@ -11,14 +11,14 @@
 
 namespace orrivel {
 
-struct MovieDllSpec {
+struct MovieDllEntry {
   const char* fileName;     // formatted with the program's folder
   const char* factoryName;
   int32_t requiredVersion;
 };
 
 // The sprite-movie library.
-inline constexpr MovieDllSpec kWendleDll{"WENDLE.DLL", "GetDShowGdiSpriteCtrl", 0x10000};
+inline constexpr MovieDllEntry kWendleDll{"WENDLE.DLL", "GetDShowGdiSpriteCtrl", 0x10000};
 
 class MovieDll {
  public:

@@ -55,7 +55,7 @@ bool SetUpBlitTarget(TransitionFrame* frame) {
 
 int RunTransitionRoutine(uint32_t mode, Image* destination, Image* source, int32_t progress,
                          int32_t x, int32_t y, int32_t backend, TransitionScreen* screen,
-                         PieceTap* tap) {
+                         FragmentTap* tap) {
   if (progress <= 0) return 0;
   if (mode >= kTransitionModeCount) return -1;
   if (source == nullptr) return 1;
@@ -70,10 +70,10 @@ int RunTransitionRoutine(uint32_t mode, Image* destination, Image* source, int32
   frame.width = source->GetWidth();
   frame.height = source->GetHeight();
 
-  std::optional<SurfacePieceDrawer> surfaces;
-  std::optional<BlitPieceDrawer> blits;
-  NullPieceDrawer nothing;
-  PieceDrawer* drawer = &nothing;
+  std::optional<SurfaceFragmentDrawer> surfaces;
+  std::optional<BlitFragmentDrawer> blits;
+  NullFragmentDrawer nothing;
+  FragmentDrawer* drawer = &nothing;
   const bool known = backend == BackendCopy || backend == BackendAlphaBlend || backend == BackendDirectDraw;
   if (backend == BackendDirectDraw) {
     if (!SetUpBlitTarget(&frame)) return 1;
@@ -97,7 +97,7 @@ int RunTransitionRoutine(uint32_t mode, Image* destination, Image* source, int32
 }
 
 int RunTransition(uint32_t mode, Image* destination, Image* source, int32_t progress, int32_t x,
-                  int32_t y, int32_t blend, TransitionScreen* screen, PieceTap* tap) {
+                  int32_t y, int32_t blend, TransitionScreen* screen, FragmentTap* tap) {
   int32_t backend = kBackendNone;
   if (!ChooseBackend(destination, source, blend, screen, &backend)) return 1;
   if (mode >= kTransitionModeCount) return -1;

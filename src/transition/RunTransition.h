@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "raster/Image.h"
-#include "transition/PieceDrawer.h"
+#include "transition/FragmentDrawer.h"
 
 namespace orrivel {
 
@@ -27,9 +27,9 @@ class TransitionScreen;
 //   or 1) takes back end 2.
 // 1 missing image or unsupported pair of kinds (tested before the mode); -1
 // a mode above 86 (taken unsigned, so negative modes too); otherwise the
-// routine's result. tap, when given, sees every piece on its way.
+// routine's result. tap, when given, sees every fragment on its way.
 int RunTransition(uint32_t mode, Image* destination, Image* source, int32_t progress, int32_t x,
-                  int32_t y, int32_t blend, TransitionScreen* screen, PieceTap* tap = nullptr);
+                  int32_t y, int32_t blend, TransitionScreen* screen, FragmentTap* tap = nullptr);
 
 // The routine of one mode (below 87) with a back end already chosen: the
 // skeleton every mode shares, around the mode's partial frame.
@@ -43,6 +43,6 @@ int RunTransition(uint32_t mode, Image* destination, Image* source, int32_t prog
 // - otherwise the mode's partial frame and its result.
 int RunTransitionRoutine(uint32_t mode, Image* destination, Image* source, int32_t progress,
                          int32_t x, int32_t y, int32_t backend, TransitionScreen* screen,
-                         PieceTap* tap = nullptr);
+                         FragmentTap* tap = nullptr);
 
 }  // namespace orrivel

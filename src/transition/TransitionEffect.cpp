@@ -284,17 +284,17 @@ void TransitionEffect::StepTwoCounts(int32_t rows, int32_t columns, bool end) {
     // The rectangle grows from the centre: strips above and below across
     // its new width, strips left and right along its old height.
     const int32_t cx = w / 2, cy = h / 2;
-    DrawPiece(cx - c1, cy - r1, cx + c1, cy - r0);
-    DrawPiece(cx - c1, cy + r0, cx + c1, cy + r1);
-    DrawPiece(cx - c1, cy - r0, cx - c0, cy + r0);
-    DrawPiece(cx + c0, cy - r0, cx + c1, cy + r0);
+    DrawFragment(cx - c1, cy - r1, cx + c1, cy - r0);
+    DrawFragment(cx - c1, cy + r0, cx + c1, cy + r1);
+    DrawFragment(cx - c1, cy - r0, cx - c0, cy + r0);
+    DrawFragment(cx + c0, cy - r0, cx + c1, cy + r0);
   } else {
     // The frame closes: strips at the top and bottom across the columns
     // open before, at the sides along the rows still open after.
-    DrawPiece(c0, r0, w - c0, r1);
-    DrawPiece(c0, h - r1, w - c0, h - r0);
-    DrawPiece(c0, r1, c1, h - r1);
-    DrawPiece(w - c1, r1, w - c0, h - r1);
+    DrawFragment(c0, r0, w - c0, r1);
+    DrawFragment(c0, h - r1, w - c0, h - r0);
+    DrawFragment(c0, r1, c1, h - r1);
+    DrawFragment(w - c1, r1, w - c0, h - r1);
   }
   progress_ = r1;
   columnsDrawn_ = c1;
@@ -302,9 +302,9 @@ void TransitionEffect::StepTwoCounts(int32_t rows, int32_t columns, bool end) {
   if (kind_ == 4 || kind_ == 10) {
     const int32_t evenRows = h / 2 * 2;
     if (h % 2 != 0) DrawRows(h - 1, h);
-    if (w % 2 != 0) DrawPiece(w - 1, 0, w, evenRows);
+    if (w % 2 != 0) DrawFragment(w - 1, 0, w, evenRows);
   } else {
-    DrawPiece(w / 2, h / 2, w - w / 2, h - h / 2);
+    DrawFragment(w / 2, h / 2, w - w / 2, h - h / 2);
   }
 }
 
@@ -328,17 +328,17 @@ void TransitionEffect::DrawLeftovers() {
   }
 }
 
-void TransitionEffect::DrawPiece(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+void TransitionEffect::DrawFragment(int32_t left, int32_t top, int32_t right, int32_t bottom) {
   if (left >= right || top >= bottom) return;
   Rect drawn;
   if (IsCopyKind()) {
-    const Rect piece{sourceRect_.left + left, sourceRect_.top + top, sourceRect_.left + right,
+    const Rect fragment{sourceRect_.left + left, sourceRect_.top + top, sourceRect_.left + right,
                      sourceRect_.top + bottom};
     drawn = Rect{x_ + left, y_ + top, x_ + right, y_ + bottom};
     if (blend_ != 0)
-      target_->AlphaBlend(source_, drawn.left, drawn.top, &piece, false);
+      target_->AlphaBlend(source_, drawn.left, drawn.top, &fragment, false);
     else
-      target_->Copy(source_, drawn.left, drawn.top, &piece, false);
+      target_->Copy(source_, drawn.left, drawn.top, &fragment, false);
   } else {
     drawn = Rect{area_.left + left, area_.top + top, area_.left + right, area_.top + bottom};
     switch (blend_) {

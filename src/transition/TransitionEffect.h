@@ -24,9 +24,9 @@ inline constexpr int32_t kTransitionEffectKinds = 22;
 
 // Sees every rectangle of the target an effect draws (tests count draws
 // per pixel with it).
-class EffectPieceTap {
+class EffectFragmentTap {
  public:
-  virtual ~EffectPieceTap() = default;
+  virtual ~EffectFragmentTap() = default;
   virtual void Drawn(const Rect& targetRect) = 0;
 };
 
@@ -58,14 +58,14 @@ class TransitionEffectHolder {
   // at their next step without drawing.
   void ForgetImage(const Image* image);
 
-  void SetTap(EffectPieceTap* tap) { tap_ = tap; }
-  EffectPieceTap* Tap() const { return tap_; }
+  void SetTap(EffectFragmentTap* tap) { tap_ = tap; }
+  EffectFragmentTap* Tap() const { return tap_; }
 
  private:
   TransitionEffect* Find(uint32_t handle) const;
 
   TimerList* list_ = nullptr;
-  EffectPieceTap* tap_ = nullptr;
+  EffectFragmentTap* tap_ = nullptr;
 };
 
 // One running effect; made only by TransitionEffectHolder::Create.
@@ -91,10 +91,10 @@ class TransitionEffect : public TimedTask {
   friend class TransitionEffectHolder;
   TransitionEffect() = default;
 
-  // Pieces are rectangles relative to the pattern's W x H extent.
-  void DrawPiece(int32_t left, int32_t top, int32_t right, int32_t bottom);
-  void DrawRows(int32_t top, int32_t bottom) { DrawPiece(0, top, width_, bottom); }
-  void DrawColumns(int32_t left, int32_t right) { DrawPiece(left, 0, right, height_); }
+  // Fragments are rectangles relative to the pattern's W x H extent.
+  void DrawFragment(int32_t left, int32_t top, int32_t right, int32_t bottom);
+  void DrawRows(int32_t top, int32_t bottom) { DrawFragment(0, top, width_, bottom); }
+  void DrawColumns(int32_t left, int32_t right) { DrawFragment(left, 0, right, height_); }
   void StepFade(uint32_t now, bool end);
   // Draws units [drawn, n) of the single-count kinds.
   void DrawUnits(int32_t from, int32_t to);

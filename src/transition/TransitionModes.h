@@ -1,14 +1,14 @@
 #pragma once
 // The 87 numbered transition modes. Each mode is the shared routine
 // skeleton (RunTransitionRoutine) around the partial frame declared here:
-// the picture at a progress from 1 to 255, drawn piece by piece through
+// the picture at a progress from 1 to 255, drawn fragment by fragment through
 // frame.draw. A partial frame that has nothing to draw leaves the
 // destination as it is and returns 0.
 #include <cstdint>
 
 #include "raster/Image.h"
 #include "raster/Rect.h"
-#include "transition/PieceDrawer.h"
+#include "transition/FragmentDrawer.h"
 
 namespace orrivel {
 
@@ -26,8 +26,8 @@ struct TransitionFrame {
   TransitionScreen* screen = nullptr;
   int32_t width = 0;  // W and H: the source's size
   int32_t height = 0;
-  // Every piece goes through here (a NullPieceDrawer for unknown back ends).
-  PieceDrawer* draw = nullptr;
+  // Every fragment goes through here (a NullFragmentDrawer for unknown back ends).
+  FragmentDrawer* draw = nullptr;
   // Back ends 0 and 1: the two surfaces.
   Surface* destinationSurface = nullptr;
   Surface* sourceSurface = nullptr;

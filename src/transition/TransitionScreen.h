@@ -1,6 +1,6 @@
 #pragma once
 // What the transition library reads of the screen device: the back surface
-// it draws into and the content rectangle that clips every piece. A screen
+// it draws into and the content rectangle that clips every fragment. A screen
 // that presents without a back surface answers null, and every frame above
 // progress 0 then fails with 1.
 #include "base/ScreenDevice.h"

@@ -16,14 +16,14 @@ namespace {
 
 using media::TestMovieContainer;
 
-media::TestMovieSpec Spec(TestMovieContainer container, int32_t width, int32_t frames, bool video, bool sound) {
-  media::TestMovieSpec spec;
-  spec.container = container;
-  spec.width = width;
-  spec.frames = frames;
-  spec.withVideo = video;
-  spec.withSound = sound;
-  return spec;
+media::TestMovieRecipe Recipe(TestMovieContainer container, int32_t width, int32_t frames, bool video, bool sound) {
+  media::TestMovieRecipe recipe;
+  recipe.container = container;
+  recipe.width = width;
+  recipe.frames = frames;
+  recipe.withVideo = video;
+  recipe.withSound = sound;
+  return recipe;
 }
 
 // The folder lives as long as the test program.
@@ -49,13 +49,13 @@ FixtureFolder& Folder() {
 
 const std::vector<FixtureMovie>& FixtureMovies() {
   static const std::vector<FixtureMovie> movies = {
-      {"PLAIN.MPG", Spec(TestMovieContainer::kMpegSystem, 64, 15, true, false)},
-      {"PLAIN.MPV", Spec(TestMovieContainer::kMpegVideo, 64, 15, true, false)},
-      {"PLAIN.AVI", Spec(TestMovieContainer::kAvi, 64, 15, true, false)},
-      {"PLAIN.MP4", Spec(TestMovieContainer::kMp4, 64, 15, true, false)},
-      {"ODD.MPG", Spec(TestMovieContainer::kMpegSystem, 161, 12, true, false)},
-      {"SOUND.MPG", Spec(TestMovieContainer::kMpegSystem, 64, 15, true, true)},
-      {"SOUNDONLY.MPG", Spec(TestMovieContainer::kMpegSystem, 64, 10, false, true)},
+      {"PLAIN.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 15, true, false)},
+      {"PLAIN.MPV", Recipe(TestMovieContainer::kMpegVideo, 64, 15, true, false)},
+      {"PLAIN.AVI", Recipe(TestMovieContainer::kAvi, 64, 15, true, false)},
+      {"PLAIN.MP4", Recipe(TestMovieContainer::kMp4, 64, 15, true, false)},
+      {"ODD.MPG", Recipe(TestMovieContainer::kMpegSystem, 161, 12, true, false)},
+      {"SOUND.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 15, true, true)},
+      {"SOUNDONLY.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 10, false, true)},
   };
   return movies;
 }
@@ -68,7 +68,7 @@ std::string MoviePath(const std::string& name) {
   for (const FixtureMovie& movie : FixtureMovies()) {
     if (name != movie.name) continue;
     std::string error;
-    EXPECT_TRUE(media::WriteTestMovie(path, movie.spec, &error)) << name << ": " << error;
+    EXPECT_TRUE(media::WriteTestMovie(path, movie.recipe, &error)) << name << ": " << error;
     return path;
   }
   ADD_FAILURE() << "no fixture movie " << name;

@@ -23,7 +23,7 @@ namespace orrivel::testing {
 
 struct FixtureMovie {
   const char* name;
-  media::TestMovieSpec spec;
+  media::TestMovieRecipe recipe;
 };
 
 // Every movie the tests use; pictures at 10 per second.

@@ -135,9 +135,9 @@ TEST_F(PixelOpSpriteEntriesTest, RotateFillsThenDrawsTheParallelogram) {
   EXPECT_EQ(target.At(0, 0), 0u);
   EXPECT_EQ(target.At(5, 5), 7u);  // outside the destination rectangle
   EXPECT_EQ(PixelOpChangedRect(), part);
-  // A picture squeezed to a speck draws nothing but the fill.
-  const PixelOpCorners speck{{{2, 2}, {2 + 1e-12, 2}, {2, 2 + 1e-12}, {2 + 1e-12, 2 + 1e-12}}};
-  ASSERT_EQ(rotate(&target.view, &source.view, &speck, nullptr, 0, 1, 255, 0, 1, 5, nullptr), 0);
+  // A picture squeezed to a dot draws nothing but the fill.
+  const PixelOpCorners dot{{{2, 2}, {2 + 1e-12, 2}, {2, 2 + 1e-12}, {2 + 1e-12, 2 + 1e-12}}};
+  ASSERT_EQ(rotate(&target.view, &source.view, &dot, nullptr, 0, 1, 255, 0, 1, 5, nullptr), 0);
   EXPECT_EQ(target.At(2, 2), 5u);
   const PixelOpCorners bad{{{NAN, 0}, {1, 0}, {0, 1}, {1, 1}}};
   EXPECT_EQ(rotate(&target.view, &source.view, &bad, nullptr, 0, 0, 255, 0, 1, 0, nullptr), 1);

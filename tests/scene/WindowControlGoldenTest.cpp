@@ -93,8 +93,8 @@ class WindowGoldenTest : public test::SceneTest {
     if (window.IsVertical()) window.DrawHorizontalRun("12");
     else Put(window, "12");
     Put(window, Sjis("月の"));
-    WindowItemSpec spec;
-    ASSERT_EQ(window.AddItem(spec), 0);
+    WindowItemOptions options;
+    ASSERT_EQ(window.AddItem(options), 0);
     Put(window, Sjis("選択肢"));
     window.EndItem();
   }

@@ -45,14 +45,14 @@ class WindowItemsTest : public test::SceneTest, protected test::HeadlessControlI
     const char* p = text.c_str();
     while (*p != '\0') ASSERT_NE(window.PutNext(&p), 1);
   }
-  WindowItemSpec Spec(int i) {
-    WindowItemSpec spec;
-    spec.name = "choice";
-    spec.value = i;
-    spec.activatedCell = {&space, cells + uint32_t(i) * 12};
-    spec.hoverCell = {&space, cells + uint32_t(i) * 12 + 4};
-    spec.notHoverCell = {&space, cells + uint32_t(i) * 12 + 8};
-    return spec;
+  WindowItemOptions ItemOptions(int i) {
+    WindowItemOptions options;
+    options.name = "choice";
+    options.value = i;
+    options.activatedCell = {&space, cells + uint32_t(i) * 12};
+    options.hoverCell = {&space, cells + uint32_t(i) * 12 + 4};
+    options.notHoverCell = {&space, cells + uint32_t(i) * 12 + 8};
+    return options;
   }
   int32_t Cell(int item, int which) {
     uint32_t v = 0;
@@ -62,11 +62,11 @@ class WindowItemsTest : public test::SceneTest, protected test::HeadlessControlI
   // Two finished items: "はい" on the first line (window 10..42 x 10..26)
   // and "いいえ" on the second (10..58 x 26..42).
   void TwoItems() {
-    ASSERT_EQ(window.AddItem(Spec(0)), 0);
+    ASSERT_EQ(window.AddItem(ItemOptions(0)), 0);
     Put("はい");
     window.EndItem();
     window.NewLine();
-    ASSERT_EQ(window.AddItem(Spec(1)), 0);
+    ASSERT_EQ(window.AddItem(ItemOptions(1)), 0);
     Put("いいえ");
     window.EndItem();
   }
@@ -100,7 +100,7 @@ TEST_F(WindowItemsTest, ItemsPaintTheirRunsIntoTheMask) {
   EXPECT_EQ(window.ItemAtMask(500, 30), -1);
   // Insets widen each run; a line break splits an item into two rectangles.
   window.SetItemInsets(2, 1, 3, 4, true);
-  ASSERT_EQ(window.AddItem(Spec(0)), 0);
+  ASSERT_EQ(window.AddItem(ItemOptions(0)), 0);
   Put("あ");
   window.NewLine();
   Put("い");
@@ -141,9 +141,9 @@ TEST_F(WindowItemsTest, TheClickGuardWaitsForThreePixelsOfMovement) {
 
 TEST_F(WindowItemsTest, UnfinishedItemsCanBeNeitherEnteredNorSelected) {
   host.pointerX = 0, host.pointerY = 0;
-  ASSERT_EQ(window.AddItem(Spec(0)), 0);
+  ASSERT_EQ(window.AddItem(ItemOptions(0)), 0);
   Put("はい");
-  EXPECT_EQ(window.AddItem(Spec(1)), 1);  // one is open
+  EXPECT_EQ(window.AddItem(ItemOptions(1)), 1);  // one is open
   EXPECT_EQ(window.EnterItem(0), 0);
   EXPECT_EQ(window.SelectItem(0), 0);
   host.TakeLog();
@@ -158,7 +158,7 @@ TEST_F(WindowItemsTest, UnfinishedItemsCanBeNeitherEnteredNorSelected) {
   EXPECT_EQ(window.SelectItem(5), 0);
   // Items switched off: refused.
   window.SetItemsEnabled(false);
-  EXPECT_EQ(window.AddItem(Spec(0)), 1);
+  EXPECT_EQ(window.AddItem(ItemOptions(0)), 1);
 }
 
 TEST_F(WindowItemsTest, KeysSelectWrapAndActivate) {
@@ -223,11 +223,11 @@ TEST_F(WindowItemsTest, DraggingTheWindowByItsFrame) {
 
 TEST_F(WindowItemsTest, AtMostTwoHundredFiftyFourItems) {
   for (int i = 0; i < WindowControl::kMaxItems; ++i) {
-    ASSERT_EQ(window.AddItem(WindowItemSpec{}), 0) << i;
+    ASSERT_EQ(window.AddItem(WindowItemOptions{}), 0) << i;
     if (i == WindowControl::kMaxItems - 1) Put("あ");
     window.EndItem();
   }
-  EXPECT_EQ(window.AddItem(WindowItemSpec{}), 1);  // would wrap onto the background
+  EXPECT_EQ(window.AddItem(WindowItemOptions{}), 1);  // would wrap onto the background
   EXPECT_EQ(window.ItemAtMask(12, 12), WindowControl::kMaxItems - 1);
   EXPECT_EQ(window.ItemCount(), WindowControl::kMaxItems);
 }

@@ -54,7 +54,7 @@ class WindowPicturesTest : public test::SceneTest {
   // An item over "AB" (window 10..26 x 10..26) when pictures are loaded.
   void OneItem() {
     ASSERT_EQ(window.SetItemsEnabled(true), 0);
-    ASSERT_EQ(window.AddItem(WindowItemSpec{}), 0);
+    ASSERT_EQ(window.AddItem(WindowItemOptions{}), 0);
     const char* text = "AB";
     while (*text != '\0') window.PutNext(&text);
     window.EndItem();

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/ScreenDevice.h"
-#include "transition/PieceRecorder.h"
+#include "transition/FragmentRecorder.h"
 #include "transition/TransitionModes.h"
 #include "transition/TransitionRig.h"
 #include "transition/TransitionScreen.h"
@@ -196,11 +196,11 @@ TEST_F(RunTransitionTest, BlendsOtherThanCopyAndAlphaDrawNothingOnDeviceIndepend
   for (int32_t blend : {2, 3, -1, 1000}) {
     for (uint32_t mode : {0u, 45u, 86u}) {
       for (int32_t progress : {1, 128, 256, 1000}) {
-        PieceRecorder recorder;
+        FragmentRecorder recorder;
         EXPECT_EQ(RunTransition(mode, destination.get(), source.get(), progress, 2, 2, blend, nullptr, &recorder),
                   0)
             << "blend " << blend << ", mode " << mode << ", progress " << progress;
-        EXPECT_TRUE(recorder.pieces.empty());
+        EXPECT_TRUE(recorder.fragments.empty());
       }
     }
   }
@@ -235,12 +235,12 @@ TEST_F(RunTransitionTest, LastFrameIsOneOperationWhoseResultIsReturned) {
   for (const Case& c : cases) {
     for (uint32_t mode : {0u, 27u, 53u, 86u}) {
       for (int32_t progress : {256, 1000}) {
-        PieceRecorder recorder;
+        FragmentRecorder recorder;
         EXPECT_EQ(RunTransition(mode, c.destination, c.source, progress, 3, -1, c.blend, nullptr, &recorder),
                   c.expected)
             << c.what << ", mode " << mode << ", progress " << progress;
-        EXPECT_EQ(recorder.pieces,
-                  (std::vector<RecordedPiece>{{RecordedPiece::kWhole, Rect{}, 3, -1, Size{}}}))
+        EXPECT_EQ(recorder.fragments,
+                  (std::vector<RecordedFragment>{{RecordedFragment::kWhole, Rect{}, 3, -1, Size{}}}))
             << c.what;
       }
     }

@@ -22,15 +22,15 @@ constexpr uint32_t kBackground = 0xFF101010u;
 
 uint32_t& At(Surface& s, int x, int y) { return reinterpret_cast<uint32_t*>(s.GetScanLine(y))[x]; }
 
-class CountingTap : public EffectPieceTap {
+class CountingTap : public EffectFragmentTap {
  public:
   void Drawn(const Rect& r) override {
     for (int y = std::max(r.top, 0); y < std::min(r.bottom, kTH); ++y)
       for (int x = std::max(r.left, 0); x < std::min(r.right, kTW); ++x) ++count[y][x];
-    ++pieces;
+    ++fragments;
   }
   int count[kTH][kTW] = {};
-  int pieces = 0;
+  int fragments = 0;
 };
 
 bool IsCopyKind(int kind) { return (kind >= 2 && kind <= 7) || kind >= 14; }
@@ -215,7 +215,7 @@ TEST_F(TransitionEffectTest, ColourModesDurationZeroAndRefusals) {
     ASSERT_NE(holder.Create(8, 100, &target, nullptr, 0, 0, 4, 4, mode, 255, 255, 255), 0u);
     list.Step(start + 100);
     EXPECT_EQ(list.Size(), 0u);
-    EXPECT_GT(tap.pieces, 0);
+    EXPECT_GT(tap.fragments, 0);
     EXPECT_EQ(At(target, 1, 1), 0xFF000000u | level << 16 | level << 8 | level) << mode;
   }
   // Duration 0 runs as 1 ms.
@@ -240,7 +240,7 @@ TEST_F(TransitionEffectTest, ColourModesDurationZeroAndRefusals) {
   EXPECT_EQ(holder.Create(-1, 100, &target, &source, 0, 0, 0, 0, 0, 4, 4, 0), 0u);
   EXPECT_EQ(holder.Create(14, 100, &target, nullptr, 0, 0, 0, 0, 0, 4, 4, 0), 0u);
   list.Step(clock.TickMs() + 1000);
-  EXPECT_EQ(tap.pieces, 0);
+  EXPECT_EQ(tap.fragments, 0);
   EXPECT_EQ(list.Size(), 0u);
 }
 
@@ -252,12 +252,12 @@ TEST_F(TransitionEffectTest, HandlesCancelLostImagesAndLowPriority) {
   const uint32_t cancelled = Start(16, 160);
   EXPECT_EQ(g_entered, 1);
   list.Step(start + 30);  // three rows of each band
-  const int drawn = tap.pieces;
+  const int drawn = tap.fragments;
   EXPECT_GT(drawn, 0);
   EXPECT_EQ(holder.Cancel(cancelled), 0);
   EXPECT_FALSE(holder.Accepts(cancelled));
   list.Step(start + 200);
-  EXPECT_EQ(tap.pieces, drawn);  // stopped where it was
+  EXPECT_EQ(tap.fragments, drawn);  // stopped where it was
   EXPECT_EQ(g_left, 1);
 
   // A stale handle names nothing, even once its slot is reused.
@@ -268,10 +268,10 @@ TEST_F(TransitionEffectTest, HandlesCancelLostImagesAndLowPriority) {
   EXPECT_TRUE(holder.Accepts(next));
 
   // Its source goes away: the next step ends it without drawing.
-  const int before = tap.pieces;
+  const int before = tap.fragments;
   holder.ForgetImage(&source);
   list.Step(start + 500);
-  EXPECT_EQ(tap.pieces, before);
+  EXPECT_EQ(tap.fragments, before);
   EXPECT_FALSE(holder.Accepts(next));
   EXPECT_EQ(g_left, 2);
   ResetLowPriorityHooks();
@@ -283,10 +283,10 @@ TEST_F(TransitionEffectTest, PausedTimeDoesNotCount) {
   list.Step(start + 20);
   clock.SetTick(start + 20);
   ASSERT_TRUE(list.PauseTask(handle));
-  const int drawn = tap.pieces;
+  const int drawn = tap.fragments;
   clock.SetTick(start + 1000);
   list.Step(start + 1000);
-  EXPECT_EQ(tap.pieces, drawn);
+  EXPECT_EQ(tap.fragments, drawn);
   ASSERT_TRUE(list.ResumeTask(handle));
   list.Step(start + 1010);  // 30 ms of effect time
   EXPECT_TRUE(holder.Accepts(handle));

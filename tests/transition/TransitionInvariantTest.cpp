@@ -4,9 +4,9 @@
 // - the first frame (progress 0 and below) draws nothing and returns 0;
 // - the last frame (256 and above) is one operation that leaves the
 //   picture's area, cut to the clip, equal to the source placed at (x, y);
-// - no piece reads outside the source, nothing lands outside the clip
+// - no fragment reads outside the source, nothing lands outside the clip
 //   rectangle (a guard band round it stays as it was);
-// - all six paths draw the same pieces, cover the same pixels and put the
+// - all six paths draw the same fragments, cover the same pixels and put the
 //   same source pixel on each.
 // The mode families add their partial-frame properties beside these.
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "transition/PieceRecorder.h"
+#include "transition/FragmentRecorder.h"
 #include "transition/RunTransition.h"
 #include "transition/TransitionModes.h"
 #include "transition/TransitionRandom.h"
@@ -32,7 +32,7 @@ constexpr int32_t kGuard = 3;
 constexpr uint32_t kSeed = 20261210;
 
 // Modes whose partial frames work on pixel values (a blend, a mosaic, a
-// negative) rather than placing source pieces: their partial pixels are not
+// negative) rather than placing source fragments: their partial pixels are not
 // source codes and their back ends differ by design, so only the clip and
 // the first and last frames are compared for them.
 bool WorksOnPixelValues(uint32_t mode) { return mode == 53 || (mode >= 68 && mode <= 70); }
@@ -49,10 +49,10 @@ std::vector<Position> PositionsFor(const Size& size, const Rect& clip) {
           {"past the clip", clip.right - size.width / 2, clip.bottom - size.height / 2 + 1}};
 }
 
-// One frame on one path: the pieces asked for, the result and the pixels.
+// One frame on one path: the fragments asked for, the result and the pixels.
 struct Frame {
   int result = 0;
-  std::vector<RecordedPiece> pieces;
+  std::vector<RecordedFragment> fragments;
   std::vector<uint32_t> pixels;
 };
 
@@ -60,11 +60,11 @@ Frame Render(PathPictures& pictures, uint32_t mode, int32_t progress, const Posi
   pictures.ClearDestination();
   // The random modes draw the same numbers on every path.
   TransitionRandom::Instance().Seed(kSeed);
-  PieceRecorder recorder;
+  FragmentRecorder recorder;
   Frame frame;
   frame.result = RunTransition(mode, pictures.Destination(), pictures.Source(), progress, at.x, at.y,
                                BackendCopy, nullptr, &recorder);
-  frame.pieces = std::move(recorder.pieces);
+  frame.fragments = std::move(recorder.fragments);
   frame.pixels = pictures.Snapshot();
   return frame;
 }
@@ -82,18 +82,18 @@ class TransitionInvariantTest : public testing::TestWithParam<uint32_t> {
                   const Rect& clip, int32_t progress, const Position& at) {
     if (progress <= 0) {
       EXPECT_EQ(frame.result, 0);
-      EXPECT_TRUE(frame.pieces.empty());
+      EXPECT_TRUE(frame.fragments.empty());
     }
     if (progress >= 256) {
       EXPECT_EQ(frame.result, 0);
-      ASSERT_EQ(frame.pieces.size(), 1u);
-      EXPECT_EQ(frame.pieces[0], (RecordedPiece{RecordedPiece::kWhole, Rect{}, at.x, at.y, Size{}}));
+      ASSERT_EQ(frame.fragments.size(), 1u);
+      EXPECT_EQ(frame.fragments[0], (RecordedFragment{RecordedFragment::kWhole, Rect{}, at.x, at.y, Size{}}));
     }
-    for (const RecordedPiece& piece : frame.pieces) {
-      if (piece.kind == RecordedPiece::kWhole) continue;
-      EXPECT_TRUE(piece.source.left >= 0 && piece.source.top >= 0 && piece.source.right <= size.width &&
-                  piece.source.bottom <= size.height)
-          << piece << " reads outside the " << size.width << " x " << size.height << " source";
+    for (const RecordedFragment& fragment : frame.fragments) {
+      if (fragment.kind == RecordedFragment::kWhole) continue;
+      EXPECT_TRUE(fragment.source.left >= 0 && fragment.source.top >= 0 && fragment.source.right <= size.width &&
+                  fragment.source.bottom <= size.height)
+          << fragment << " reads outside the " << size.width << " x " << size.height << " source";
     }
     const Rect placed{at.x, at.y, at.x + size.width, at.y + size.height};
     for (size_t i = 0; i < frame.pixels.size(); ++i) {
@@ -112,22 +112,22 @@ class TransitionInvariantTest : public testing::TestWithParam<uint32_t> {
 
   // The exact 32-bit paths name the source pixel of every covered
   // destination pixel; every other path must put the same source pixel
-  // there. Stretched pieces are scaled by each back end's own rule (the
+  // there. Stretched fragments are scaled by each back end's own rule (the
   // surfaces' stepping and the blit surfaces' nearest pixel pick different
-  // source columns), so a frame with stretched pieces compares each path
+  // source columns), so a frame with stretched fragments compares each path
   // with the 32-bit path of its own back end, and the two back ends by the
   // pixels they cover.
   void ComparePaths(const std::vector<std::unique_ptr<PathPictures>>& paths, const std::vector<Frame>& frames,
                     const Size& size) {
     constexpr size_t kSurface32 = 1, kBlit32 = 5;
     bool stretched = false;
-    for (const RecordedPiece& piece : frames[kSurface32].pieces)
-      stretched = stretched || piece.kind == RecordedPiece::kStretched;
+    for (const RecordedFragment& fragment : frames[kSurface32].fragments)
+      stretched = stretched || fragment.kind == RecordedFragment::kStretched;
     for (size_t p = 0; p < paths.size(); ++p) {
       const DrawPath& path = paths[p]->Path();
       const Frame& exact = frames[stretched && path.backend == BackendDirectDraw ? kBlit32 : kSurface32];
       EXPECT_EQ(frames[p].result, exact.result) << path.name;
-      EXPECT_EQ(frames[p].pieces, exact.pieces) << path.name;
+      EXPECT_EQ(frames[p].fragments, exact.fragments) << path.name;
       for (size_t i = 0; i < exact.pixels.size(); ++i) {
         int32_t sx = 0, sy = 0;
         const bool covered = exact.pixels[i] != kDrawPaths[kSurface32].background;
@@ -147,7 +147,7 @@ class TransitionInvariantTest : public testing::TestWithParam<uint32_t> {
   }
 };
 
-TEST_P(TransitionInvariantTest, FirstAndLastFramesPiecesAndPathsAgree) {
+TEST_P(TransitionInvariantTest, FirstAndLastFramesFragmentsAndPathsAgree) {
   const uint32_t mode = GetParam();
   for (const Size& size : kSizes) {
     const int32_t destWidth = size.width + 2 * kMargin, destHeight = size.height + 2 * kMargin;

@@ -62,17 +62,17 @@ bool Fail(std::string* error, const char* what) {
   return false;
 }
 
-bool AddVideo(Output& out, const TestMovieSpec& spec, std::string* error) {
-  const bool mpeg1 = spec.container == TestMovieContainer::kMpegSystem ||
-                     spec.container == TestMovieContainer::kMpegVideo;
+bool AddVideo(Output& out, const TestMovieRecipe& recipe, std::string* error) {
+  const bool mpeg1 = recipe.container == TestMovieContainer::kMpegSystem ||
+                     recipe.container == TestMovieContainer::kMpegVideo;
   const AVCodec* codec = avcodec_find_encoder(mpeg1 ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG4);
   if (!codec) return Fail(error, "no video encoder");
   out.video = avcodec_alloc_context3(codec);
   AVCodecContext* c = out.video;
-  c->width = spec.width;
-  c->height = spec.height;
-  c->time_base = AVRational{1, spec.framesPerSecond};
-  c->framerate = AVRational{spec.framesPerSecond, 1};
+  c->width = recipe.width;
+  c->height = recipe.height;
+  c->time_base = AVRational{1, recipe.framesPerSecond};
+  c->framerate = AVRational{recipe.framesPerSecond, 1};
   c->pix_fmt = AV_PIX_FMT_YUV420P;
   c->gop_size = 5;
   c->max_b_frames = 0;
@@ -93,7 +93,7 @@ bool AddVideo(Output& out, const TestMovieSpec& spec, std::string* error) {
   out.picture->width = c->width;
   out.picture->height = c->height;
   if (av_frame_get_buffer(out.picture, 0) < 0) return Fail(error, "no picture memory");
-  out.scaler = sws_getContext(spec.width, spec.height, AV_PIX_FMT_BGR0, spec.width, spec.height,
+  out.scaler = sws_getContext(recipe.width, recipe.height, AV_PIX_FMT_BGR0, recipe.width, recipe.height,
                               AV_PIX_FMT_YUV420P, SWS_POINT, nullptr, nullptr, nullptr);
   return out.scaler ? true : Fail(error, "no scaler");
 }
@@ -136,13 +136,13 @@ bool Drain(Output& out, AVCodecContext* c, AVStream* stream, const AVFrame* fram
   return true;
 }
 
-bool EncodePicture(Output& out, const TestMovieSpec& spec, int32_t number) {
-  std::vector<uint8_t> rgb(size_t(spec.width) * 4 * size_t(spec.height));
-  PaintNumberedPicture(rgb.data(), spec.width, spec.height, spec.width * 4, number);
+bool EncodePicture(Output& out, const TestMovieRecipe& recipe, int32_t number) {
+  std::vector<uint8_t> rgb(size_t(recipe.width) * 4 * size_t(recipe.height));
+  PaintNumberedPicture(rgb.data(), recipe.width, recipe.height, recipe.width * 4, number);
   if (av_frame_make_writable(out.picture) < 0) return false;
   const uint8_t* src[1] = {rgb.data()};
-  const int srcStride[1] = {spec.width * 4};
-  sws_scale(out.scaler, src, srcStride, 0, spec.height, out.picture->data, out.picture->linesize);
+  const int srcStride[1] = {recipe.width * 4};
+  sws_scale(out.scaler, src, srcStride, 0, recipe.height, out.picture->data, out.picture->linesize);
   out.picture->pts = number;
   return Drain(out, out.video, out.videoStream, out.picture);
 }
@@ -163,31 +163,31 @@ bool EncodeSamples(Output& out, int64_t* written) {
 
 }  // namespace
 
-bool WriteTestMovie(const std::string& path, const TestMovieSpec& spec, std::string* error) {
-  if (spec.width < 16 || spec.height < 16 || spec.framesPerSecond < 1 || spec.frames < 1) {
+bool WriteTestMovie(const std::string& path, const TestMovieRecipe& recipe, std::string* error) {
+  if (recipe.width < 16 || recipe.height < 16 || recipe.framesPerSecond < 1 || recipe.frames < 1) {
     return Fail(error, "bad movie size");
   }
   QuietMediaLog();
   Output out;
-  if (avformat_alloc_output_context2(&out.format, nullptr, MuxerName(spec.container), path.c_str()) < 0) {
+  if (avformat_alloc_output_context2(&out.format, nullptr, MuxerName(recipe.container), path.c_str()) < 0) {
     return Fail(error, "no muxer");
   }
-  if (spec.withVideo && !AddVideo(out, spec, error)) return false;
-  if (spec.withSound && !AddSound(out, error)) return false;
+  if (recipe.withVideo && !AddVideo(out, recipe, error)) return false;
+  if (recipe.withSound && !AddSound(out, error)) return false;
   out.packet = av_packet_alloc();
   if (avio_open(&out.format->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) return Fail(error, "cannot create the file");
   if (avformat_write_header(out.format, nullptr) < 0) return Fail(error, "muxer refused the header");
   int64_t samplesWritten = 0;
-  for (int32_t n = 0; n < spec.frames; ++n) {
-    if (spec.withVideo && !EncodePicture(out, spec, n)) return Fail(error, "video encoding failed");
+  for (int32_t n = 0; n < recipe.frames; ++n) {
+    if (recipe.withVideo && !EncodePicture(out, recipe, n)) return Fail(error, "video encoding failed");
     // Sound up to the end of this picture, so the muxer interleaves evenly.
-    const int64_t soundEnd = int64_t(n + 1) * kSoundRate / spec.framesPerSecond;
-    while (spec.withSound && samplesWritten < soundEnd) {
+    const int64_t soundEnd = int64_t(n + 1) * kSoundRate / recipe.framesPerSecond;
+    while (recipe.withSound && samplesWritten < soundEnd) {
       if (!EncodeSamples(out, &samplesWritten)) return Fail(error, "sound encoding failed");
     }
   }
-  if (spec.withVideo && !Drain(out, out.video, out.videoStream, nullptr)) return Fail(error, "video flush failed");
-  if (spec.withSound && !Drain(out, out.sound, out.soundStream, nullptr)) return Fail(error, "sound flush failed");
+  if (recipe.withVideo && !Drain(out, out.video, out.videoStream, nullptr)) return Fail(error, "video flush failed");
+  if (recipe.withSound && !Drain(out, out.sound, out.soundStream, nullptr)) return Fail(error, "sound flush failed");
   if (av_write_trailer(out.format) < 0) return Fail(error, "muxer refused the trailer");
   return true;
 }

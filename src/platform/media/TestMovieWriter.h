@@ -18,7 +18,7 @@ enum class TestMovieContainer : uint8_t {
   kMp4,          // MPEG-4 part 2 in MP4
 };
 
-struct TestMovieSpec {
+struct TestMovieRecipe {
   TestMovieContainer container = TestMovieContainer::kMpegSystem;
   int32_t width = 64;
   int32_t height = 48;
@@ -29,7 +29,7 @@ struct TestMovieSpec {
 };
 
 // False with a message in *error when an encoder or the muxer fails.
-bool WriteTestMovie(const std::string& path, const TestMovieSpec& spec, std::string* error);
+bool WriteTestMovie(const std::string& path, const TestMovieRecipe& recipe, std::string* error);
 
 // Paints picture `number` into X8R8G8B8 top-down rows.
 void PaintNumberedPicture(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, int32_t number);

@@ -253,7 +253,7 @@ int32_t SpriteRotate(const PixelOpImage* target, const PixelOpImage* source,
   const double dsx = by / det, dsy = -bx / det;
   const double dtx = -ay / det, dty = ax / det;
   const double w = area.Width(), h = area.Height();
-  // A picture squeezed to a speck (millions of texels a pixel) shows
+  // A picture squeezed to a dot (millions of texels a pixel) shows
   // nothing, and its steps would not fit the fixed-point positions.
   constexpr double kStepLimit = 1 << 24;
   if (det != 0.0 && std::isfinite(det) && std::fabs(dsx * w) < kStepLimit &&

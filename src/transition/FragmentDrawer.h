@@ -1,6 +1,6 @@
 #pragma once
-// The drawing back ends of the transition library. A mode draws every piece
-// of the source through one PieceDrawer: a rectangle of the source (in
+// The drawing back ends of the transition library. A mode draws every fragment
+// of the source through one FragmentDrawer: a rectangle of the source (in
 // source coordinates) whose top-left corner lands on a destination point,
 // optionally stretched to a size. The last frame is one Whole operation.
 //
@@ -27,24 +27,24 @@ enum TransitionBackend : int32_t {
 // A back end that draws nothing (any value other than 0, 1 and 2 does the same).
 inline constexpr int32_t kBackendNone = -1;
 
-class PieceDrawer {
+class FragmentDrawer {
  public:
-  virtual ~PieceDrawer() = default;
+  virtual ~FragmentDrawer() = default;
   // The whole source picture at (x, y).
   virtual int Whole(int32_t x, int32_t y) = 0;
-  virtual int Piece(const Rect& source, int32_t x, int32_t y) = 0;
-  // The piece scaled to size, its top-left corner at (x, y).
-  virtual int StretchedPiece(const Rect& source, int32_t x, int32_t y, const Size& size) = 0;
+  virtual int Fragment(const Rect& source, int32_t x, int32_t y) = 0;
+  // The fragment scaled to size, its top-left corner at (x, y).
+  virtual int StretchedFragment(const Rect& source, int32_t x, int32_t y, const Size& size) = 0;
 };
 
 // Back ends 0 and 1 on two surfaces.
-class SurfacePieceDrawer final : public PieceDrawer {
+class SurfaceFragmentDrawer final : public FragmentDrawer {
  public:
-  SurfacePieceDrawer(Surface* destination, Surface* source, bool alphaBlend)
+  SurfaceFragmentDrawer(Surface* destination, Surface* source, bool alphaBlend)
       : destination_(destination), source_(source), alphaBlend_(alphaBlend) {}
   int Whole(int32_t x, int32_t y) override;
-  int Piece(const Rect& source, int32_t x, int32_t y) override;
-  int StretchedPiece(const Rect& source, int32_t x, int32_t y, const Size& size) override;
+  int Fragment(const Rect& source, int32_t x, int32_t y) override;
+  int StretchedFragment(const Rect& source, int32_t x, int32_t y, const Size& size) override;
 
  private:
   Surface* destination_;
@@ -53,16 +53,16 @@ class SurfacePieceDrawer final : public PieceDrawer {
 };
 
 // Back end 2 on two blit surfaces. The whole picture is the source's own
-// clip rectangle; every piece is cut to the clip rectangle of the target.
-class BlitPieceDrawer final : public PieceDrawer {
+// clip rectangle; every fragment is cut to the clip rectangle of the target.
+class BlitFragmentDrawer final : public FragmentDrawer {
  public:
-  BlitPieceDrawer(platform::SoftSurface* destination, const Rect& clip, platform::SoftSurface* source,
+  BlitFragmentDrawer(platform::SoftSurface* destination, const Rect& clip, platform::SoftSurface* source,
                   const Rect& sourceClip, int32_t colorKey)
       : destination_(destination), source_(source), clip_(clip), sourceClip_(sourceClip),
         colorKey_(colorKey) {}
   int Whole(int32_t x, int32_t y) override;
-  int Piece(const Rect& source, int32_t x, int32_t y) override;
-  int StretchedPiece(const Rect& source, int32_t x, int32_t y, const Size& size) override;
+  int Fragment(const Rect& source, int32_t x, int32_t y) override;
+  int StretchedFragment(const Rect& source, int32_t x, int32_t y, const Size& size) override;
 
  private:
   platform::SoftSurface* destination_;
@@ -73,27 +73,27 @@ class BlitPieceDrawer final : public PieceDrawer {
 };
 
 // Any other back end.
-class NullPieceDrawer final : public PieceDrawer {
+class NullFragmentDrawer final : public FragmentDrawer {
  public:
   int Whole(int32_t, int32_t) override { return 0; }
-  int Piece(const Rect&, int32_t, int32_t) override { return 0; }
-  int StretchedPiece(const Rect&, int32_t, int32_t, const Size&) override { return 0; }
+  int Fragment(const Rect&, int32_t, int32_t) override { return 0; }
+  int StretchedFragment(const Rect&, int32_t, int32_t, const Size&) override { return 0; }
 };
 
 // Sits between a mode and its back end: the routine skeleton points it at
 // the back end's drawer, and a watcher (a test's recorder, a profiler)
-// overrides the operations, looks at each piece and passes it on.
-class PieceTap : public PieceDrawer {
+// overrides the operations, looks at each fragment and passes it on.
+class FragmentTap : public FragmentDrawer {
  public:
-  void Attach(PieceDrawer* inner) { inner_ = inner; }
+  void Attach(FragmentDrawer* inner) { inner_ = inner; }
   int Whole(int32_t x, int32_t y) override { return inner_->Whole(x, y); }
-  int Piece(const Rect& source, int32_t x, int32_t y) override { return inner_->Piece(source, x, y); }
-  int StretchedPiece(const Rect& source, int32_t x, int32_t y, const Size& size) override {
-    return inner_->StretchedPiece(source, x, y, size);
+  int Fragment(const Rect& source, int32_t x, int32_t y) override { return inner_->Fragment(source, x, y); }
+  int StretchedFragment(const Rect& source, int32_t x, int32_t y, const Size& size) override {
+    return inner_->StretchedFragment(source, x, y, size);
   }
 
  private:
-  PieceDrawer* inner_ = nullptr;
+  FragmentDrawer* inner_ = nullptr;
 };
 
 }  // namespace orrivel
