@@ -174,6 +174,15 @@ int32_t ButtonControl::CreateFromSurface(SpriteList* list, int32_t order, Surfac
   return 0;
 }
 
+void ButtonControl::ApplyColourKey(Surface* surface, int32_t keyX, int32_t keyY) {
+  if (keyY >= 0) {
+    surface->SetColorKeyAt(keyX, keyY);
+  } else if (keyX != -1) {
+    const Rgb key = ChannelsOf(uint32_t(keyX));
+    surface->SetColorKeyRgb(key.r, key.g, key.b);
+  }
+}
+
 int32_t ButtonControl::CreateFromImage(SpriteList* list, int32_t order, const char* name, bool hasDisabled,
                                        bool hasPressed, int32_t x, int32_t y, uint8_t blend, uint8_t drawFlags,
                                        int32_t keyX, int32_t keyY, int32_t group) {
@@ -183,12 +192,7 @@ int32_t ButtonControl::CreateFromImage(SpriteList* list, int32_t order, const ch
     Release();
     return 2;
   }
-  if (keyY >= 0) {
-    ownSurface_.SetColorKeyAt(keyX, keyY);
-  } else if (keyX != -1) {
-    const Rgb key = ChannelsOf(uint32_t(keyX));
-    ownSurface_.SetColorKeyRgb(key.r, key.g, key.b);
-  }
+  ApplyColourKey(&ownSurface_, keyX, keyY);
   if (ShowStrip(list, order, &ownSurface_, hasDisabled, hasPressed, x, y, blend, drawFlags, group) != 0) {
     Release();
     return 2;
