@@ -59,7 +59,8 @@ int32_t CheckButtonControl::MoveToList(SpriteList* list) {
 }
 
 void CheckButtonControl::Release() {
-  if (spriteList_ != nullptr) spriteList_->Remove(&sprite_);
+  // Through the list that holds it now: a list that went first has let go.
+  if (SpriteList* owner = sprite_.OwningList()) owner->Remove(&sprite_);
   spriteList_ = nullptr;
   sprite_.Reset();
   ownSurface_.FreeBuffers();

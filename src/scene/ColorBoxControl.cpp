@@ -43,7 +43,8 @@ bool ColorBoxControl::SetEnabled(bool enable) {
 }
 
 void ColorBoxControl::Release() {
-  if (spriteList_ != nullptr) spriteList_->Remove(&box_);
+  // Through the list that holds it now: a list that went first has let go.
+  if (SpriteList* owner = box_.OwningList()) owner->Remove(&box_);
   spriteList_ = nullptr;
   box_.Reset();
   width_ = height_ = 0;
