@@ -1,6 +1,7 @@
 #include "scene/ButtonControl.h"
 
 #include "raster/SpriteList.h"
+#include "scene/ListedDrawable.h"
 #include "raster/SurfaceDrawing.h"
 #include "scene/ControlHost.h"
 #include "text/Font.h"
@@ -74,23 +75,13 @@ void ButtonControl::SetVisible(bool show) {
 
 int32_t ButtonControl::AttachToSpriteList(int32_t order, int32_t group, uint8_t option) {
   if (spriteList_ == nullptr) return 1;
-  if (spriteList_->Find(&sprite_) != nullptr) {
-    spriteList_->SetOrder(&sprite_, uint32_t(order), option);
-    order_ = order;
-    return 0;
-  }
-  spriteList_->Add(&sprite_, uint32_t(order), uint32_t(group));
+  if (PlaceInList(*spriteList_, &sprite_, order, group, option)) group_ = group;
   order_ = order;
-  group_ = group;
   return 0;
 }
 
 int32_t ButtonControl::MoveToList(SpriteList* list) {
-  if (spriteList_ == nullptr || list == nullptr || spriteList_->Find(&sprite_) == nullptr) return 1;
-  spriteList_->Remove(&sprite_);
-  spriteList_ = list;
-  spriteList_->Add(&sprite_, uint32_t(order_), uint32_t(group_));
-  return 0;
+  return MoveToOtherList(spriteList_, list, &sprite_, order_, group_);
 }
 
 void ButtonControl::Release() {

@@ -1,6 +1,7 @@
 #include "scene/CheckButtonControl.h"
 
 #include "raster/SpriteList.h"
+#include "scene/ListedDrawable.h"
 #include "scene/ButtonControl.h"
 
 namespace orrivel {
@@ -36,12 +37,7 @@ void CheckButtonControl::ShowState(uint8_t state) {
 
 int32_t CheckButtonControl::AttachToSpriteList(int32_t order, int32_t group, uint8_t option) {
   if (surface_ == nullptr || spriteList_ == nullptr) return 1;
-  if (spriteList_->Find(&sprite_) != nullptr) {
-    spriteList_->SetOrder(&sprite_, uint32_t(order), option);
-  } else {
-    spriteList_->Add(&sprite_, uint32_t(order), uint32_t(group));
-    group_ = group;
-  }
+  if (PlaceInList(*spriteList_, &sprite_, order, group, option)) group_ = group;
   order_ = order;
   for (CheckButtonBase* member : Members()) {
     auto* button = dynamic_cast<CheckButtonControl*>(member);
@@ -51,11 +47,7 @@ int32_t CheckButtonControl::AttachToSpriteList(int32_t order, int32_t group, uin
 }
 
 int32_t CheckButtonControl::MoveToList(SpriteList* list) {
-  if (spriteList_ == nullptr || list == nullptr || spriteList_->Find(&sprite_) == nullptr) return 1;
-  spriteList_->Remove(&sprite_);
-  spriteList_ = list;
-  spriteList_->Add(&sprite_, uint32_t(order_), uint32_t(group_));
-  return 0;
+  return MoveToOtherList(spriteList_, list, &sprite_, order_, group_);
 }
 
 void CheckButtonControl::Release() {

@@ -1,6 +1,7 @@
 #include "scene/ColorBoxControl.h"
 
 #include "raster/SpriteList.h"
+#include "scene/ListedDrawable.h"
 
 namespace orrivel {
 
@@ -17,23 +18,13 @@ void ColorBoxControl::SetVisible(bool show) {
 
 int32_t ColorBoxControl::AttachToSpriteList(int32_t order, int32_t group, uint8_t option) {
   if (spriteList_ == nullptr) return 1;
-  if (spriteList_->Find(&box_) != nullptr) {
-    spriteList_->SetOrder(&box_, uint32_t(order), option);
-    order_ = order;
-    return 0;
-  }
-  spriteList_->Add(&box_, uint32_t(order), uint32_t(group));
+  if (PlaceInList(*spriteList_, &box_, order, group, option)) group_ = group;
   order_ = order;
-  group_ = group;
   return 0;
 }
 
 int32_t ColorBoxControl::MoveToList(SpriteList* list) {
-  if (spriteList_ == nullptr || list == nullptr || spriteList_->Find(&box_) == nullptr) return 1;
-  spriteList_->Remove(&box_);
-  spriteList_ = list;
-  spriteList_->Add(&box_, uint32_t(order_), uint32_t(group_));
-  return 0;
+  return MoveToOtherList(spriteList_, list, &box_, order_, group_);
 }
 
 bool ColorBoxControl::SetEnabled(bool enable) {

@@ -42,15 +42,18 @@ void MarkControlHovered(const PushEvents* events, bool hovered) {
   events->leave.Write(hovered ? 0 : 1);
 }
 
+void RunControlEvent(ControlHost* host, const std::string& name1, int32_t value, const std::string& name2) {
+  if (host == nullptr || (name2.empty() && name1.empty() && value == 0)) return;
+  host->RunEvent(name2.empty() ? nullptr : name2.c_str(), name1.empty() ? nullptr : name1.c_str(), value);
+}
+
 bool ReportControlActivation(ControlHost* host, int32_t tag, const PushEvents* events) {
   if (host == nullptr) return false;
   if (tag >= 0) host->SetSelected(tag);
   PlayControlSound(host, events, ControlMoment::kActivate);
   if (events != nullptr) {
     events->clicked.Write(1);
-    if (!events->eventName2.empty() || !events->eventName1.empty() || events->eventValue != 0)
-      host->RunEvent(events->eventName2.empty() ? nullptr : events->eventName2.c_str(),
-                     events->eventName1.empty() ? nullptr : events->eventName1.c_str(), events->eventValue);
+    RunControlEvent(host, events->eventName1, events->eventValue, events->eventName2);
   }
   return true;
 }

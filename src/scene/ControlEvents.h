@@ -5,6 +5,8 @@
 // and the script. Push buttons, colour boxes, check buttons and hot spots
 // share it.
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "scene/PushControl.h"
 
@@ -24,6 +26,10 @@ void PlayControlSound(ControlHost* host, const PushEvents* events, ControlMoment
 
 // hovered: hover cell 1 and leave cell 0; else the other way round.
 void MarkControlHovered(const PushEvents* events, bool hovered);
+
+// RunEvent(name 2, name 1, value) when any of them is set; empty names go
+// as null.
+void RunControlEvent(ControlHost* host, const std::string& name1, int32_t value, const std::string& name2);
 
 // The tag (when not negative) to SetSelected, the activate sound, the
 // clicked cell set to 1, and the event to RunEvent when it names anything.

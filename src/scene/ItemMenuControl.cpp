@@ -4,6 +4,7 @@
 
 #include "base/ActionMap.h"
 #include "base/InputDevice.h"
+#include "scene/ControlEvents.h"
 #include "scene/ControlHost.h"
 
 namespace orrivel {
@@ -236,9 +237,7 @@ bool ItemMenuControl::Activate(int32_t item) {
   activateSound_.Play(host, kControlSoundActivate);
   if (record != nullptr) {
     record->clicked.Write(1);
-    if (!record->eventName2.empty() || !record->eventName1.empty() || record->eventValue != 0)
-      host->RunEvent(record->eventName2.empty() ? nullptr : record->eventName2.c_str(),
-                     record->eventName1.empty() ? nullptr : record->eventName1.c_str(), record->eventValue);
+    RunControlEvent(host, record->eventName1, record->eventValue, record->eventName2);
   }
   return true;
 }
