@@ -17,12 +17,16 @@ ItemMenuControl::~ItemMenuControl() {
 int32_t ItemMenuControl::Create(const char* mapName, uint8_t count, int32_t x, int32_t y,
                                 uint8_t activationEnabled, int32_t group) {
   if (count == 0) return 1;
+  // The old items go first: a menu whose map failed has none left to hit.
+  ClearItems();
+  entries_.clear();
+  count_ = 0;
+  currentItem_ = hitItem_ = -1;
+  itemState_ = kNone;
   if (mapName == nullptr || map_.LoadImageIndexed(mapName, nullptr, 0, 0) != 0 || map_.GetBitsPerPixel() != 8) {
     map_.FreeBuffers();
     return 2;
   }
-  ClearItems();
-  entries_.clear();
   try {
     entries_.resize(count);
   } catch (const std::bad_alloc&) {
@@ -32,8 +36,6 @@ int32_t ItemMenuControl::Create(const char* mapName, uint8_t count, int32_t x, i
   x_ = x, y_ = y;
   activationEnabled_ = activationEnabled;
   group_ = group;
-  currentItem_ = hitItem_ = -1;
-  itemState_ = kNone;
   return 0;
 }
 

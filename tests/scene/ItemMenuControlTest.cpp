@@ -60,6 +60,10 @@ TEST_F(ItemMenuControlTest, CreationAndTheItemMap) {
   EXPECT_EQ(menu.Select(2), 2);
   EXPECT_EQ(menu.Select(4), 1);
   EXPECT_EQ(menu.SetItem(9, ItemMenuItemRecord{}), 2);
+  // A creation whose map fails leaves no items behind.
+  EXPECT_EQ(menu.Create("NONE.BMP", 4, 100, 50, 1, 6), 2);
+  EXPECT_FALSE(menu.HitTest(100, 50));
+  EXPECT_EQ(menu.SetItem(0, ItemMenuItemRecord{}), 1);
 }
 
 TEST_F(ItemMenuControlTest, PointerItemsCellsAndTooltips) {
