@@ -1,9 +1,9 @@
 #include "scene/ButtonControl.h"
 
 #include "raster/SpriteList.h"
-#include "scene/ListedDrawable.h"
 #include "raster/SurfaceDrawing.h"
 #include "scene/ControlHost.h"
+#include "scene/ListedDrawable.h"
 #include "text/Font.h"
 
 namespace orrivel {
