@@ -207,6 +207,41 @@ TEST_F(CheckButtonControlTest, LockingAGroup) {
   EXPECT_FALSE(member->IsEnabled());  // disabled before the lock
 }
 
+TEST_F(CheckButtonControlTest, ASingleButtonWithItsEventRecord) {
+  Cells cells;
+  auto b = Make(0);
+  PushEvents events;
+  events.eventValue = 5;
+  events.clicked = cells.At(0);
+  events.hover = cells.At(1);
+  events.leave = cells.At(2);
+  events.hoverSound = "in";
+  b->SetEventRecord(events);
+  b->SetTag(3);
+
+  Frame(5, 5);
+  EXPECT_EQ(host.TakeLog(), (Log{"sound in 0"}));
+  EXPECT_EQ(cells.Read(1), 1);
+  Frame(5, 5, {}, 1);
+  host.TakeLog();
+  Frame(5, 5, {}, 0);
+  EXPECT_EQ(host.TakeLog(), (Log{"selected 3", "sound - -4", "event - - 5"}));
+  EXPECT_EQ(cells.Read(0), 1);
+  EXPECT_EQ(b->GetState(), 4);
+  Frame(200, 5);
+  EXPECT_EQ(host.TakeLog(), (Log{"sound - -2"}));
+  EXPECT_EQ(b->GetState(), 3);
+  EXPECT_EQ(cells.Read(2), 1);
+
+  // Without a group SetOn sets the state itself, disabled ones too.
+  EXPECT_EQ(b->SetOn(false), 1);
+  EXPECT_EQ(b->GetState(), 0);
+  b->SetEnabled(false);
+  EXPECT_EQ(b->SetOn(true), 1);
+  EXPECT_EQ(b->GetState(), 7);
+  EXPECT_EQ(b->SelectByIndex(0), 1);  // no group
+}
+
 TEST_F(CheckButtonControlTest, FromAPictureFile) {
   test::PictureFolder folder;
   auto picture = test::MakeSurface32(60, 10, [](int x, int) { return x < 10 ? 0xFF00FF00u : 0xFFFF0000u; });
