@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/MathTables.h"
+#include "game/AppSettings.h"
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
 #include "platform/FileDrop.h"
@@ -124,6 +125,20 @@ class GameApplicationTest : public ::testing::Test {
     std::filesystem::create_directories(folder_);
     backend_.SetRuntimeFolder(folder_.string());
     savedBase_ = SetBaseFolderForTest("");
+    WriteSettingsFiles();
+  }
+
+  // The game's description and the shipped player settings; save-folder
+  // mode 5 keeps everything in the game folder and writes nothing back.
+  void WriteSettingsFiles(const std::function<void(AppSettings&)>& adjust = {}) {
+    AppSettings settings;
+    settings.SetSaveFolderMode(5);
+    settings.info[0] = "ORRIVEL";
+    if (adjust) adjust(settings);
+    std::filesystem::create_directories(folder_ / "script");
+    WriteGameFile("script/VQ_APP.SYS", EncodeSystemFile(settings.system));
+    WriteGameFile("script/VQ_APP.INF", EncodeInfoFile(settings.version, settings.info));
+    WriteGameFile("USER.CFG", EncodeUserConfig(settings));
   }
   ~GameApplicationTest() override {
     ResetStartupHooks();
@@ -529,9 +544,10 @@ TEST_F(GameApplicationTest, ImageCacheSettingGivesTheLimit) {
     EXPECT_EQ(GameApplication::ImageCacheMegabytes(setting), megabytes) << int(setting);
   }
   WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  WriteSettingsFiles([](AppSettings& settings) { settings.boot[10] = 1; });
   GameApplication app;
-  app.imageCacheSetting = 1;
   EXPECT_TRUE(Run(app).empty());
+  EXPECT_EQ(app.imageCacheSetting, 1);
   EXPECT_FALSE(app.images.Cache().Enabled());
 }
 
@@ -590,8 +606,9 @@ TEST_F(GameApplicationTest, StartupPublishesTheLowPriorityHooksForTheGamesLifeti
 TEST_F(GameApplicationTest, StartupPublishesTheDrawSettingAndTheSystemFamily) {
   WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
   SetNtFamilyFlag(false);
+  // The last of the six further settings bytes is user-block byte 23.
+  WriteSettingsFiles([](AppSettings& settings) { settings.user[23] = 7; });
   GameApplication app;
-  app.extraSettingsB[5] = 7;
   EXPECT_TRUE(Run(app).empty());
   EXPECT_EQ(DrawSettingByte(), 7);
   EXPECT_TRUE(NtFamilyFlag());
