@@ -1035,3 +1035,32 @@ TEST_F(GameApplicationTest, ReleasingDevicesAfterFailures) {
 
 }  // namespace
 }  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// A machine whose input devices could not be made: the device step stops
+// the start with its message.
+class NoInputGame : public GameApplication {
+ public:
+  int CreateDevices() override {
+    SetInputManager(std::make_unique<InputManager>());
+    devicesResult = GameApplication::CreateDevices();
+    return devicesResult;
+  }
+  int devicesResult = -1;
+};
+
+TEST_F(GameApplicationTest, MissingInputDevicesEndTheStart) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  NoInputGame app;
+  const std::string commandLine = "/L" + folder_.string();
+  EXPECT_EQ(app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), kInitDevicesFailed);
+  EXPECT_EQ(app.devicesResult, 1);
+  ASSERT_FALSE(backend_.MessageBoxes().empty());
+  EXPECT_EQ(platform::Cp932ToUtf8Lossy(backend_.MessageBoxes().back().text), "入力デバイスの初期化に失敗");
+  EXPECT_EQ(app.scriptResult, -1);
+}
+
+}  // namespace
+}  // namespace orrivel
