@@ -130,7 +130,8 @@ void SoundManager::ApplyChannelLevels(int32_t level, bool onlyPersistent, uint8_
 
 bool SoundManager::IsPlayingPiece(MusicStream& stream, const char* file, const char* intro) {
   if (!file || !stream.file || cp932::CompareNoCase(*stream.file, file) != 0) return false;
-  if (intro && !(stream.intro && *stream.intro == intro)) return false;
+  // An empty intro is no intro, as PlayMusic takes it.
+  if (intro && *intro && !(stream.intro && *stream.intro == intro)) return false;
   return Playing(stream.sound);
 }
 
@@ -196,7 +197,9 @@ void SoundManager::PauseMusic() {
 
 void SoundManager::ResumeMusic() {
   MusicStream& stream = ActiveMusic();
-  --stream.pauseCount;
+  // A resume without a pause must not leave a count that keeps the music
+  // from ever being switched on again.
+  if (stream.pauseCount > 0) --stream.pauseCount;
   stream.sound.Resume();
 }
 

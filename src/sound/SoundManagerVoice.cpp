@@ -56,7 +56,7 @@ int32_t SoundManager::PlayVoice(int32_t channel, const char* cueName, int32_t sp
   }
   const int32_t mode = position >= 0 && lipSync_ ? kKeepEnvelope : kKeepNoSamples;
   if (LoadVoiceFile(channel, VoicePath(cueName, voices_->Extension()), mode) != 0) return kVoiceLoadFailed;
-  SetChannelVolume(channel, -1, int32_t(std::min<uint32_t>(entry.level, kFullLevel)));
+  SetChannelVolume(channel, -1, std::clamp(int32_t(entry.level), 0, kFullLevel));
   return speakerCount > 0 ? position : cue;
 }
 

@@ -85,6 +85,23 @@ TEST_F(SoundManagerTest, MusicSwitchedOffWaitsAndStartsFromTheBeginning) {
   EXPECT_TRUE(sound.IsMusicActive());
 }
 
+TEST_F(SoundManagerTest, PausedMusicWaitsForItsResumeWhateverTheSwitches) {
+  WriteDc("BGM.TPC", 2000);
+  ASSERT_EQ(sound.PlayMusic("BGM.TPC", nullptr, true), 0);
+  Hear(100);
+  sound.PauseMusic();
+  EXPECT_FALSE(sound.IsMusicActive());
+  EXPECT_TRUE(AllEqual(Hear(50), 0));
+  sound.SetMusicEnabled(0, false);
+  EXPECT_EQ(sound.SetMusicEnabled(1, false), 0);
+  EXPECT_FALSE(sound.IsMusicActive());
+  sound.ResumeMusic();
+  EXPECT_TRUE(sound.IsMusicActive());
+  EXPECT_TRUE(AllEqual(Hear(50), kDc));
+  sound.ResumeMusic();  // one too many
+  EXPECT_EQ(sound.ActiveMusic().pauseCount, 0);
+}
+
 TEST_F(SoundManagerTest, KindSwitchesStopOneShotsAndPauseLoopsUntilOnAgain) {
   WriteDc("DC.TPC");
   ASSERT_EQ(sound.SetChannelCount(3), 0);
