@@ -50,6 +50,13 @@ bool MusicTask::Add(TimerList& list, uint8_t fadeState) {
   return true;
 }
 
+int32_t MusicTask::RampStep(uint32_t now, MusicStream& stream, uint32_t duration, int32_t from, int32_t to) {
+  const uint32_t elapsed = Elapsed(now);
+  if (!StreamPlaying(stream) || elapsed >= duration) return End();
+  SetVolume(Ramp(from, to, elapsed, duration));
+  return 0;
+}
+
 void MusicTask::ClearFadeState() { manager_->musicFadeState = kMusicNoFade; }
 
 // ------------------------------------------------------------ music ramp
@@ -66,12 +73,7 @@ int32_t MusicVolumeTask::Start(TimerList* list, SoundManager* manager, MusicStre
   return Add(*list, kMusicVolumeRamp) ? 0 : 2;
 }
 
-int32_t MusicVolumeTask::Step(uint32_t now) {
-  const uint32_t elapsed = Elapsed(now);
-  if (!StreamPlaying(*stream_) || elapsed >= duration_) return End();
-  SetVolume(Ramp(from_, target_, elapsed, duration_));
-  return 0;
-}
+int32_t MusicVolumeTask::Step(uint32_t now) { return RampStep(now, *stream_, duration_, from_, target_); }
 
 void MusicVolumeTask::OnFinish() {
   if (!manager_) return;
@@ -104,12 +106,7 @@ int32_t MusicFadeInTask::Start(TimerList* list, SoundManager* manager, MusicStre
   return 0;
 }
 
-int32_t MusicFadeInTask::Step(uint32_t now) {
-  const uint32_t elapsed = Elapsed(now);
-  if (!StreamPlaying(*stream_) || elapsed >= duration_) return End();
-  SetVolume(Ramp(0, target_, elapsed, duration_));
-  return 0;
-}
+int32_t MusicFadeInTask::Step(uint32_t now) { return RampStep(now, *stream_, duration_, 0, target_); }
 
 void MusicFadeInTask::OnFinish() {
   if (!manager_) return;
@@ -136,12 +133,7 @@ int32_t MusicFadeOutTask::Start(TimerList* list, SoundManager* manager, MusicStr
   return 0;
 }
 
-int32_t MusicFadeOutTask::Step(uint32_t now) {
-  const uint32_t elapsed = Elapsed(now);
-  if (!StreamPlaying(*stream_) || elapsed >= duration_) return End();
-  SetVolume(Ramp(from_, 0, elapsed, duration_));
-  return 0;
-}
+int32_t MusicFadeOutTask::Step(uint32_t now) { return RampStep(now, *stream_, duration_, from_, 0); }
 
 void MusicFadeOutTask::OnFinish() {
   if (!manager_) return;
@@ -279,7 +271,12 @@ void ChannelTask::Release() {
 
 void ChannelTask::SetVolume(int32_t volume) { manager_->SetChannelVolume(channel_, volume, -1); }
 
-bool ChannelTask::Over(uint32_t elapsed) { return elapsed >= duration_ || !manager_->IsChannelPlaying(channel_); }
+int32_t ChannelTask::RampStep(uint32_t now, int32_t from, int32_t to) {
+  const uint32_t elapsed = Elapsed(now);
+  if (elapsed >= duration_ || !manager_->IsChannelPlaying(channel_)) return End();
+  SetVolume(Ramp(from, to, elapsed, duration_));
+  return 0;
+}
 
 ChannelVolumeTask::ChannelVolumeTask(int32_t target, uint32_t durationMs)
     : ChannelTask(durationMs), target_(ClampVolume(target)) {}
@@ -293,12 +290,7 @@ int32_t ChannelVolumeTask::Start(TimerList* list, SoundManager* manager, int32_t
   return Add(*list, *manager, channel, 1) ? 0 : 3;
 }
 
-int32_t ChannelVolumeTask::Step(uint32_t now) {
-  const uint32_t elapsed = Elapsed(now);
-  if (Over(elapsed)) return End();
-  SetVolume(Ramp(from_, target_, elapsed, duration_));
-  return 0;
-}
+int32_t ChannelVolumeTask::Step(uint32_t now) { return RampStep(now, from_, target_); }
 
 void ChannelVolumeTask::OnFinish() {
   if (!manager_) return;
@@ -327,12 +319,7 @@ int32_t ChannelFadeInTask::Start(TimerList* list, SoundManager* manager, const c
   return 0;
 }
 
-int32_t ChannelFadeInTask::Step(uint32_t now) {
-  const uint32_t elapsed = Elapsed(now);
-  if (Over(elapsed)) return End();
-  SetVolume(Ramp(0, target_, elapsed, duration_));
-  return 0;
-}
+int32_t ChannelFadeInTask::Step(uint32_t now) { return RampStep(now, 0, target_); }
 
 void ChannelFadeInTask::OnFinish() {
   if (!manager_) return;
@@ -353,12 +340,7 @@ int32_t ChannelFadeOutTask::Start(TimerList* list, SoundManager* manager, int32_
   return Add(*list, *manager, channel, 3) ? 0 : 3;
 }
 
-int32_t ChannelFadeOutTask::Step(uint32_t now) {
-  const uint32_t elapsed = Elapsed(now);
-  if (Over(elapsed)) return End();
-  SetVolume(Ramp(from_, 0, elapsed, duration_));
-  return 0;
-}
+int32_t ChannelFadeOutTask::Step(uint32_t now) { return RampStep(now, from_, 0); }
 
 void ChannelFadeOutTask::OnFinish() {
   if (!manager_) return;

@@ -57,6 +57,9 @@ class MusicTask : public SoundTask {
   // refused it.
   bool Add(TimerList& list, uint8_t fadeState);
   void ClearFadeState();
+  // One step of a ramp of the music volume; ends when the stream stops
+  // playing or the duration is over.
+  int32_t RampStep(uint32_t now, MusicStream& stream, uint32_t duration, int32_t from, int32_t to);
 
   SoundManager* manager_ = nullptr;
 };
@@ -154,8 +157,9 @@ class ChannelTask : public SoundTask {
   // Ends the fade, clearing the mark and the handle.
   void Release();
   void SetVolume(int32_t volume);
-  // True when the step must end the task.
-  bool Over(uint32_t elapsed);
+  // One step of a ramp of the channel volume; ends when the channel's sound
+  // stops playing or the duration is over.
+  int32_t RampStep(uint32_t now, int32_t from, int32_t to);
 
   SoundManager* manager_ = nullptr;
   int32_t channel_ = 0;
