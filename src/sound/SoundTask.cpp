@@ -239,6 +239,9 @@ int32_t MusicCrossFadeTask::Step(uint32_t now) {
 
 void MusicCrossFadeTask::OnFinish() {
   if (!manager_) return;
+  // Ended before the new piece was due (the old one had stopped, or the
+  // task was stopped): the new piece still starts, at its target volume.
+  if (!started_ && manager_->musicOn && manager_->globalOn) StartNewStream();
   if (oldFading_) EndOldStream();
   if (&manager_->ActiveMusic() != new_) manager_->SwapMusicStreams();
   SetVolume(newVolume_);

@@ -255,6 +255,16 @@ TEST_F(SoundTaskTest, CrossFadeCarriesBothStreamsThenTheNewOne) {
   }
 }
 
+TEST_F(SoundTaskTest, ACrossFadeFromSilenceStillStartsTheNewPiece) {
+  ASSERT_EQ(Start(std::make_unique<MusicCrossFadeTask>(1000, 200), &list, &sound, "NEXT.TPC", nullptr, true, 60), 0);
+  Run(100);
+  EXPECT_EQ(list.Size(), 0u);
+  EXPECT_EQ(sound.ActiveMusic().file, "NEXT.TPC");
+  EXPECT_EQ(sound.ActiveMusic().volume, 60);
+  EXPECT_TRUE(sound.IsMusicActive());
+  EXPECT_EQ(sound.musicFadeState, kMusicNoFade);
+}
+
 TEST_F(SoundTaskTest, ChannelFadesRampTheVolumeAndKeepTheMark) {
   ASSERT_EQ(Start(std::make_unique<ChannelFadeInTask>(1000), &list, &sound, "SE.TPC", 0, true, false), 0);
   EXPECT_EQ(sound.GetChannel(0)->fading, 2);
