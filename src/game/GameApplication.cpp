@@ -1,6 +1,8 @@
 #include "game/GameApplication.h"
 
 #include <array>
+#include <atomic>
+#include <cstdio>
 #include <cstring>
 
 #include "base/DefaultActionBindings.h"
@@ -319,7 +321,16 @@ void GameApplication::SaveSettings(int) { settings.Save(*this); }
 
 void GameApplication::OpenSoundOutput() {
   soundOutputCode = sound.Create(nullptr, false, false, nullptr);
-  if (soundOutputCode != kSoundDeviceOk) return;
+  if (soundOutputCode != kSoundDeviceOk) {
+    // The game goes on silent; said once per run, however often start-up
+    // tries again.
+    static std::atomic<bool> warned{false};
+    if (!warned.exchange(true)) {
+      std::fprintf(stderr, "orrivel: no sound output (device step %d failed); the game runs without sound\n",
+                   int(soundOutputCode));
+    }
+    return;
+  }
   SetSoundDevice(&sound);
   // 16-bit stereo at 44.1 kHz; an output that keeps its own format (no
   // priority level) still plays everything.
