@@ -36,22 +36,50 @@ int DrawBox(const TransitionFrame& frame, Span across, Span down) {
 // S times the extent over 2^shift: the combs' tooth lengths.
 int32_t Tooth(int32_t extent, int32_t progress, int shift) { return int32_t(int64_t(extent) * progress >> shift); }
 
-// Row `row` grown from the left edge by `length`, and row `row` grown from
-// the right edge, which always shows one column more.
-void RowFromLeft(const TransitionFrame& frame, int32_t row, int32_t length) {
-  DrawInPlace(frame, Rect{0, row, std::min(length, frame.width), row + 1});
-}
-void RowFromRight(const TransitionFrame& frame, int32_t row, int32_t length) {
-  DrawInPlace(frame, Rect{std::max(frame.width - length - 1, 0), row, frame.width, row + 1});
-}
-void ColumnFromTop(const TransitionFrame& frame, int32_t column, int32_t length) {
-  DrawInPlace(frame, Rect{column, 0, column + 1, std::min(length, frame.height)});
-}
-void ColumnFromBottom(const TransitionFrame& frame, int32_t column, int32_t length) {
-  DrawInPlace(frame, Rect{column, std::max(frame.height - length - 1, 0), column + 1, frame.height});
+// The combs work on lines: rows, grown along x, or columns, grown along y.
+struct CombLines {
+  const TransitionFrame& frame;
+  bool columns;
+
+  int32_t Along() const { return columns ? frame.height : frame.width; }
+  int32_t Count() const { return columns ? frame.width : frame.height; }
+  void Draw(int32_t line, int32_t from, int32_t to) const {
+    DrawInPlace(frame, columns ? Rect{line, from, line + 1, to} : Rect{from, line, to, line + 1});
+  }
+  // A line grown from the start (left or top) by `length`.
+  void FromStart(int32_t line, int32_t length) const { Draw(line, 0, std::min(length, Along())); }
+  // A line grown from the end, which always shows one pixel more.
+  void FromEnd(int32_t line, int32_t length) const { Draw(line, std::max(Along() - length - 1, 0), Along()); }
+};
+
+// Even lines grow from the start, odd lines from the end.
+int DrawComb(const CombLines& lines, int32_t progress) {
+  const int32_t length = Tooth(lines.Along(), progress, 8);
+  for (int32_t line = 0; line < lines.Count(); line += 2) {
+    lines.FromStart(line, length);
+    lines.FromEnd(line + 1, length);
+  }
+  return 0;
 }
 
 constexpr int32_t kHalfway = 128;
+
+// Lines 4k and 4k + 2 close at double speed in the first half; lines 4k + 1
+// and 4k + 3 fill in at double speed in the second.
+int DrawFourPhaseComb(const CombLines& lines, int32_t progress) {
+  const int32_t first = Tooth(lines.Along(), progress, 7);
+  for (int32_t line = 0; line < lines.Count(); line += 4) {
+    lines.FromStart(line, first);
+    lines.FromEnd(line + 2, first);
+  }
+  if (progress <= kHalfway) return 0;
+  const int32_t second = Tooth(lines.Along(), progress - kHalfway, 7);
+  for (int32_t line = 0; line < lines.Count(); line += 4) {
+    lines.FromStart(line + 1, second);
+    lines.FromEnd(line + 3, second);
+  }
+  return 0;
+}
 
 }  // namespace
 
@@ -82,55 +110,16 @@ int TransitionBoxBottomRight(const TransitionFrame& frame) {
                  CutSpan(frame.height - side, side, frame.height));
 }
 
-// Even rows grow from the left, odd rows from the right.
-int TransitionCombRows(const TransitionFrame& frame) {
-  const int32_t length = Tooth(frame.width, frame.progress, 8);
-  for (int32_t j = 0; j < frame.height; j += 2) {
-    RowFromLeft(frame, j, length);
-    RowFromRight(frame, j + 1, length);
-  }
-  return 0;
-}
+int TransitionCombRows(const TransitionFrame& frame) { return DrawComb(CombLines{frame, false}, frame.progress); }
 
-int TransitionCombColumns(const TransitionFrame& frame) {
-  const int32_t length = Tooth(frame.height, frame.progress, 8);
-  for (int32_t i = 0; i < frame.width; i += 2) {
-    ColumnFromTop(frame, i, length);
-    ColumnFromBottom(frame, i + 1, length);
-  }
-  return 0;
-}
+int TransitionCombColumns(const TransitionFrame& frame) { return DrawComb(CombLines{frame, true}, frame.progress); }
 
-// Rows 4k and 4k + 2 close at double speed in the first half; rows 4k + 1
-// and 4k + 3 fill in at double speed in the second.
 int TransitionCombRows4(const TransitionFrame& frame) {
-  const int32_t first = Tooth(frame.width, frame.progress, 7);
-  for (int32_t j = 0; j < frame.height; j += 4) {
-    RowFromLeft(frame, j, first);
-    RowFromRight(frame, j + 2, first);
-  }
-  if (frame.progress <= kHalfway) return 0;
-  const int32_t second = Tooth(frame.width, frame.progress - kHalfway, 7);
-  for (int32_t j = 0; j < frame.height; j += 4) {
-    RowFromLeft(frame, j + 1, second);
-    RowFromRight(frame, j + 3, second);
-  }
-  return 0;
+  return DrawFourPhaseComb(CombLines{frame, false}, frame.progress);
 }
 
 int TransitionCombColumns4(const TransitionFrame& frame) {
-  const int32_t first = Tooth(frame.height, frame.progress, 7);
-  for (int32_t i = 0; i < frame.width; i += 4) {
-    ColumnFromTop(frame, i, first);
-    ColumnFromBottom(frame, i + 2, first);
-  }
-  if (frame.progress <= kHalfway) return 0;
-  const int32_t second = Tooth(frame.height, frame.progress - kHalfway, 7);
-  for (int32_t i = 0; i < frame.width; i += 4) {
-    ColumnFromTop(frame, i + 1, second);
-    ColumnFromBottom(frame, i + 3, second);
-  }
-  return 0;
+  return DrawFourPhaseComb(CombLines{frame, true}, frame.progress);
 }
 
 }  // namespace orrivel
