@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/MathTables.h"
 #include "elg/PngFile.h"
 #include "transition/TransitionModes.h"
 #include "transition/TransitionSheet.h"
@@ -59,6 +60,9 @@ int main(int argc, char** argv) {
   }
   if (output.empty()) return Usage();
 
+  // The modes that bend or wave the picture read the cosine table.
+  MathTables tables;
+  SetMathTables(&tables);
   Surface sheet;
   if (const int result = tools::RenderSheet(request, &sheet); result != 0) {
     std::fprintf(stderr, "transition-sheet: %s\n", result == 1 ? "bad request" : "out of memory");
