@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/MathTables.h"
 #include "transition/FragmentRecorder.h"
 #include "transition/RunTransition.h"
 #include "transition/TransitionModes.h"
@@ -75,7 +76,13 @@ bool Inside(const Rect& r, int32_t x, int32_t y) {
 
 class TransitionInvariantTest : public testing::TestWithParam<uint32_t> {
  protected:
+  // The turning modes draw partial frames only once the tables are published.
+  void SetUp() override { previousTables_ = SetMathTables(&tables_); }
+  void TearDown() override { SetMathTables(previousTables_); }
+
   tools::OffscreenDisplay display_;
+  MathTables tables_;
+  MathTables* previousTables_ = nullptr;
 
   // Checks one frame of one path against the rules that hold on every path.
   void CheckFrame(const Frame& frame, const DrawPath& path, const Size& size, int32_t destWidth,
