@@ -104,6 +104,14 @@ Offset TurnOffset(const BlockFrame& f, const Block& b) {
   return {f.frame.width / 2 + nx - b.bx, f.frame.height / 2 + ny - b.by};
 }
 
+// Square blocks placed by the turn alone.
+int RotateBlocks(const TransitionFrame& frame, int32_t block) {
+  const int32_t* cosine = TransitionCosineTable();
+  if (cosine == nullptr) return 1;
+  const BlockFrame f = StartBlocks(frame, false, cosine);
+  return DrawBlocks(f, block, block, [&](const Block& b) { return TurnOffset(f, b); });
+}
+
 // Cells drop in from their top: the cell's first `rows` rows show at its
 // bottom and slide down as more come in; a cell starts once (t >> 1) + p
 // reaches 144.
@@ -180,17 +188,6 @@ int TransitionWarpBlocks(const TransitionFrame& frame) {
     return Offset{(b.rx * cx * f.span) >> 24, (b.ry * sy * f.span) >> 24};
   });
 }
-
-namespace {
-
-int RotateBlocks(const TransitionFrame& frame, int32_t block) {
-  const int32_t* cosine = TransitionCosineTable();
-  if (cosine == nullptr) return 1;
-  const BlockFrame f = StartBlocks(frame, false, cosine);
-  return DrawBlocks(f, block, block, [&](const Block& b) { return TurnOffset(f, b); });
-}
-
-}  // namespace
 
 int TransitionRotateBlocks2(const TransitionFrame& frame) { return RotateBlocks(frame, 2); }
 int TransitionRotateBlocks4(const TransitionFrame& frame) { return RotateBlocks(frame, 4); }

@@ -27,7 +27,7 @@ struct CoverageCase {
 bool Nothing(int32_t, int32_t) { return false; }
 bool Everything(int32_t, int32_t) { return true; }
 
-// The rank of unit (row, column) in the spiral orders, for mode 52's check.
+// The two 8-pixel units of each cell that the outward spiral shows second.
 bool SpiralOut8SecondRank(int32_t x, int32_t y) {
   const int32_t row = (y / 8) % 4, column = (x / 8) % 4;
   return row == 1 && (column == 1 || column == 2);
