@@ -12,6 +12,7 @@
 
 #include "base/MathTables.h"
 #include "elg/PngFile.h"
+#include "raster/BlendTables.h"
 #include "transition/TransitionModes.h"
 #include "transition/TransitionSheet.h"
 
@@ -60,7 +61,9 @@ int main(int argc, char** argv) {
   }
   if (output.empty()) return Usage();
 
-  // The modes that bend or wave the picture read the cosine table.
+  // The tables the game builds at start: the blends' products and the
+  // cosines of the turning modes.
+  BuildBlendTables();
   MathTables tables;
   SetMathTables(&tables);
   Surface sheet;
