@@ -30,6 +30,17 @@ class SceneObject {
   // Re-creates what a device reset lost; non-zero stops the restore pass.
   virtual int Restore() { return 0; }
 
+  // Position operations of the drawing kinds; the state sets have none and
+  // ignore them (GetPosition answers false).
+  virtual void SetPosition(int32_t, int32_t) {}
+  virtual void SetSizeAndPosition(int32_t, int32_t, int32_t, int32_t) {}
+  virtual void MoveBy(int32_t, int32_t) {}
+  virtual bool GetPosition(int32_t*, int32_t*) const { return false; }
+  // The alpha of the kinds that carry a colour (its top byte); false and
+  // ignored for the others.
+  virtual bool GetAlpha(uint8_t*) const { return false; }
+  virtual void SetAlpha(uint8_t) {}
+
   SceneObjectRegistry* Registry() const { return registry_; }
 
   uint32_t groupId = 0;  // set by the owner
