@@ -43,6 +43,11 @@ GameApplication::GameApplication() {
   // asked for is a composing canvas of the scene subsystem.
   SetScreenDevice(std::make_unique<DisplayScreenDevice>());
   DisplayScreenDevice::SetCanvasCreator(&CreateCanvasDrawObjectForSource);
+  if (DisplayScreenDevice* display = Display()) {
+    transitionScreen = std::make_unique<DisplayTransitionScreen>(*display);
+    transitionRunner = std::make_unique<LibraryTransitionRunner>(transitionScreen.get());
+    display->SetTransitionRunner(transitionRunner.get());
+  }
   // The start-up steps that live in the libraries above the framework.
   StartupHooks& hooks = GetStartupHooks();
   hooks.buildBlendTables = [] { BuildBlendTables(); };
@@ -66,6 +71,7 @@ GameApplication::~GameApplication() {
     display->SetScreenImage(0, 0);
     display->DeleteAll();
     display->DeleteAllFonts();
+    display->SetTransitionRunner(nullptr);
     if (SurfaceImage::ScreenDevice() == display) SurfaceImage::SetScreenDevice(nullptr);
   }
   if (lowPriority) {

@@ -18,12 +18,14 @@
 #include "base/MathTables.h"
 #include "base/TimerList.h"
 #include "display/DisplayScreenDevice.h"
+#include "game/DisplayTransitionScreen.h"
 #include "game/SettingsStore.h"
 #include "raster/PixelOpLibrary.h"
 #include "resource/ArchiveManager.h"
 #include "resource/DcpManager.h"
 #include "resource/ImageLoaderManager.h"
 #include "resource/TcpManager.h"
+#include "transition/LibraryTransitionRunner.h"
 #include "script/ScriptHost.h"
 #include "platform/ThreadPriority.h"
 #include "sound/SllManager.h"
@@ -97,6 +99,10 @@ class GameApplication : public Application {
   // The one set of trigonometric tables, published for rotated drawing
   // before anything is drawn.
   MathTables mathTables;
+  // The transition library drawing into the display device's back surface,
+  // for the transition objects scripts create.
+  std::unique_ptr<DisplayTransitionScreen> transitionScreen;
+  std::unique_ptr<LibraryTransitionRunner> transitionRunner;
   std::unique_ptr<ArchiveManager> archives;
   // The picture decoders with the image cache, published for the surfaces
   // for the application's whole life; start-up adds the built-in decoders

@@ -1062,5 +1062,35 @@ TEST_F(GameApplicationTest, MissingInputDevicesEndTheStart) {
   EXPECT_EQ(app.scriptResult, -1);
 }
 
+// A game that, once its devices exist, looks at what the transition
+// objects scripts create will draw through: the display device's runner,
+// reading the device's current back surface and content size.
+class TransitioningGame : public GameApplication {
+ public:
+  int CreateDevices() override {
+    if (const int result = GameApplication::CreateDevices(); result != 0) return result;
+    DisplayScreenDevice* display = Display();
+    runnerInstalled = display->GetTransitionRunner() == transitionRunner.get() && transitionRunner != nullptr;
+    // Null on a presentation route without a back surface: frames meant for
+    // the screen then fail with 1, as the library expects.
+    backSurfaceSeen = transitionScreen->BackSurface() == display->BackSurface();
+    const Rect content = transitionScreen->ContentRect();
+    contentMatches = content.right == display->contentWidth && content.bottom == display->contentHeight;
+    return 0;
+  }
+  bool runnerInstalled = false;
+  bool backSurfaceSeen = false;
+  bool contentMatches = false;
+};
+
+TEST_F(GameApplicationTest, TransitionObjectsDrawThroughTheDisplayDevicesBackSurface) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  TransitioningGame app;
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_TRUE(app.runnerInstalled);
+  EXPECT_TRUE(app.backSurfaceSeen);
+  EXPECT_TRUE(app.contentMatches);
+}
+
 }  // namespace
 }  // namespace orrivel
