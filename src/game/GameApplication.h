@@ -22,7 +22,8 @@
 #include "resource/DcpManager.h"
 #include "resource/ImageLoaderManager.h"
 #include "resource/TcpManager.h"
-#include "script/ScriptHost.h"
+#include "game/FramePacing.h"
+#include "natives/GameScriptHost.h"
 #include "platform/ThreadPriority.h"
 #include "sound/SllManager.h"
 #include "sound/SoundSystem.h"
@@ -49,6 +50,12 @@ class GameApplication : public Application {
   // Shows the message of a step result that ends the run; false when the
   // run ends (the scripts' end or a failure).
   bool ReportScriptStep(int result);
+  // The frame pump: the main loop and every wait elsewhere advance the game
+  // one frame with it. The script steps to run (1 to 4), or 0 to end.
+  int PumpFrame();
+  // Restarts MAIN for the pending interrupt and clears it; false (after
+  // its message) when MAIN cannot be loaded.
+  bool StartPendingInterrupt();
   // Enters or leaves the pump's waiting state. The second timer list is
   // paused while the pump waits (its tasks keep their places and due times)
   // and resumed when it stops waiting; repeating a state does nothing.
@@ -95,7 +102,10 @@ class GameApplication : public Application {
   bool LowPriorityOff() const { return lowPriority && !lowPriority->Enabled(); }
   // The pixel-operation library, when the program's folder has one.
   std::unique_ptr<PixelOpLibrary> pixelOps;
-  std::unique_ptr<ScriptHost> scripts;
+  std::unique_ptr<GameScriptHost> scripts;
+  // Builds the script host at boot (a test may put a failing one here);
+  // null: no memory for a host.
+  std::function<std::unique_ptr<GameScriptHost>(GameHostSetup)> makeScriptHost;
   // The sound codecs: the built-in Ogg Vorbis codec when its library loads,
   // then the "*.SLL" plug-ins of "plugin"; published for every sound from
   // start-up on. Declared before the sound system, so that it outlives the
@@ -107,9 +117,22 @@ class GameApplication : public Application {
   SoundSystem sound;
   // SoundDevice::Create's answer at the device step (-1 before it).
   int32_t soundOutputCode = -1;
-  // The game's two timer lists, stepped once a frame.
+  // The game's two timer lists: the system list (fades, cursor glides, the
+  // confirmation box), stepped on every pass of the frame pump, and the
+  // object list (sprite and layer actions, animations, transitions),
+  // stepped once per frame and paused while the pump waits.
   TimerList timerLists[2];
   FrameRateLimiter limiter{60, false};
+  // The vertical-sync and counter switches and their nestings.
+  FramePacing pacing{limiter};
+  // The display presents a scene itself (else the pump draws the scene
+  // objects).
+  bool presentsScene = false;
+  // 0 none, else the number + 1 of the interrupt to start after the
+  // current script step.
+  uint8_t pendingInterrupt = 0;
+  // A command or a lost display asked the run to end.
+  bool endRequested = false;
   // The player's frame settings, read before each frame: a changed rate or
   // clock goes to the limiter, and frame skip makes the limiter count the
   // periods a late frame missed.
@@ -120,7 +143,7 @@ class GameApplication : public Application {
   };
   FrameSettings frameSettings;
   // Asked after each frame how many script steps to run: 1 to 4, -1 for one,
-  // 0 to end the run. Without one, every frame runs one step.
+  // 0 to end the run, in place of the pump's own answer (tests).
   std::function<int()> framePump;
   // Files dropped on the main window, waiting for the scripts.
   DropTarget dropTarget;
@@ -156,8 +179,8 @@ class GameApplication : public Application {
   // Registers the built-in codec and loads the sound-decoder plug-ins.
   void LoadSoundCodecs();
   void ApplyFrameSettings();
-  // The steps the pump asks for this frame, within 0 to 4.
-  int ScriptStepsForFrame();
+  // The steps for the pump's answer (or the override's), within 0 to 4.
+  int ScriptStepsForFrame(int pumped);
   // Runs up to count steps; false when the run ends.
   bool RunScriptSteps(int count);
 

@@ -1,0 +1,54 @@
+#include "game/GameFramePorts.h"
+
+#include "base/LowPriority.h"
+#include "base/TickSource.h"
+#include "game/GameApplication.h"
+#include "platform/Backend.h"
+
+namespace orrivel {
+
+namespace {
+
+// An idle window still wakes now and then, so that a run that cannot see
+// its window's messages (headless) goes on.
+constexpr uint32_t kIdleWaitMs = 50;
+
+}  // namespace
+
+bool GameFramePorts::PumpWindowMessages() {
+  if (app_.PumpMessages(false) == 1 || app_.quitSeen || app_.errorCode != 0) return false;
+  return app_.mainWindow.IsValid();
+}
+
+bool GameFramePorts::EndRequested() { return app_.endRequested; }
+
+void GameFramePorts::RequestEnd() { app_.endRequested = true; }
+
+bool GameFramePorts::InterruptPending() { return app_.pendingInterrupt != 0; }
+
+bool GameFramePorts::WindowIdle() { return !app_.isActive && app_.pauseWhenInactive; }
+
+void GameFramePorts::WaitForMessage() { platform::CurrentBackend().WaitMessage(kIdleWaitMs); }
+
+void GameFramePorts::Sleep(uint32_t ms) { platform::CurrentBackend().WaitMessage(ms); }
+
+uint32_t GameFramePorts::Tick() { return CurrentTickMs(); }
+
+void GameFramePorts::UpdateWindowAndInput() {
+  ++app_.framesRun;
+  // Where the pointer is in game coordinates: the mouse reports nothing
+  // while that position is unknown.
+  app_.UpdateWindowState();
+  app_.Input().Update();
+  if (app_.frameLimit != 0 && app_.framesRun == app_.frameLimit) {
+    // Nobody is there to answer the question of a close: end at once.
+    app_.closedByLimit = true;
+    platform::CurrentBackend().DestroyWindow(app_.mainWindow.GetHandle());
+  }
+}
+
+bool GameFramePorts::VSyncWaitSet() { return app_.pacing.VSyncWaitSet(); }
+
+int GameFramePorts::LowPriorityCount() { return app_.lowPriority ? int(app_.lowPriority->Depth()) : 0; }
+
+}  // namespace orrivel

@@ -1,0 +1,30 @@
+#pragma once
+// The frame pump's view of the game application: its window, input, clocks
+// and display.
+#include "game/FramePump.h"
+
+namespace orrivel {
+
+class GameApplication;
+
+class GameFramePorts final : public FramePumpPorts {
+ public:
+  explicit GameFramePorts(GameApplication& app) : app_(app) {}
+
+  bool PumpWindowMessages() override;
+  bool EndRequested() override;
+  void RequestEnd() override;
+  bool InterruptPending() override;
+  bool WindowIdle() override;
+  void WaitForMessage() override;
+  void Sleep(uint32_t ms) override;
+  uint32_t Tick() override;
+  void UpdateWindowAndInput() override;
+  bool VSyncWaitSet() override;
+  int LowPriorityCount() override;
+
+ private:
+  GameApplication& app_;
+};
+
+}  // namespace orrivel
