@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "natives/NativeCatalog.h"
+#include "natives/ScriptHandles.h"
 #include "script/ScriptHost.h"
 #include "text/MarkupText.h"
 
@@ -85,6 +86,9 @@ class GameScriptHost : public ScriptHost {
   // the value; returns its address, 0 when the arena is full.
   uint32_t HostString(const std::string& slot, const std::string& value);
 
+  // The handles of every engine object the scripts hold.
+  ScriptHandles& Handles() { return handles_; }
+
   TimerList* SystemTimers() const { return setup_.systemTimers; }
   TimerList* ObjectTimers() const { return setup_.objectTimers; }
   GameHostHooks& Hooks() { return setup_.hooks; }
@@ -101,6 +105,7 @@ class GameScriptHost : public ScriptHost {
   GameHostSetup setup_;
   MarkupText message_;
   std::set<uint32_t> memoryBlocks_;
+  ScriptHandles handles_;
   struct OwnedString {
     uint32_t address = 0;
     uint32_t capacity = 0;
