@@ -5,10 +5,34 @@ namespace orrivel {
 namespace {
 
 constexpr uint32_t kVSyncLeadMs = 3;
+// How often a held or idle worker looks again.
+constexpr uint32_t kWorkerPollMs = 50;
+
+// Holds a port's lock for a scope.
+template <void (FramePumpPorts::*Lock)(), void (FramePumpPorts::*Unlock)()>
+class PortLock {
+ public:
+  explicit PortLock(FramePumpPorts& ports) : ports_(ports) { (ports_.*Lock)(); }
+  ~PortLock() { (ports_.*Unlock)(); }
+  PortLock(const PortLock&) = delete;
+  PortLock& operator=(const PortLock&) = delete;
+
+ private:
+  FramePumpPorts& ports_;
+};
+using TimerLock = PortLock<&FramePumpPorts::LockTimers, &FramePumpPorts::UnlockTimers>;
+using DrawingLock = PortLock<&FramePumpPorts::LockDrawing, &FramePumpPorts::UnlockDrawing>;
 
 }  // namespace
 
-int FramePump::Pump(Kind kind) { return kind == Kind::Scene ? PumpScene() : PumpIdle(); }
+int FramePump::Pump(Kind kind) {
+  switch (kind) {
+    case Kind::Scene: return PumpScene();
+    case Kind::Worker: return PumpWorker(false);
+    case Kind::WorkerScene: return PumpWorker(true);
+    default: return PumpIdle();
+  }
+}
 
 int FramePump::FrameResult() {
   // The limiter sets its hint on a due frame only when it counted missed
@@ -77,6 +101,83 @@ int FramePump::PumpScene() {
     }
     objectTimers_.Step(ports_.Tick());
     ports_.PresentFrame();
+  }
+}
+
+bool FramePump::HonourPauseBytes() {
+  switch (ports_.ObjectListPauseByte()) {
+    case 1:
+      objectTimers_.PauseAll(-1);
+      ports_.SetObjectListPauseByte(2);
+      ports_.Sleep(kWorkerPollMs);
+      return true;
+    case 2:
+      ports_.Sleep(kWorkerPollMs);
+      return true;
+    case 3:
+      objectTimers_.ResumeAll(-1);
+      ports_.SetObjectListPauseByte(0);
+      return false;
+    default:
+      return false;
+  }
+}
+
+int FramePump::PumpWorker(bool scene) {
+  if (!scene && !ports_.MovieOwnsDisplay()) {
+    DrawingLock lock(ports_);
+    if (!ports_.RestoreDisplay()) {
+      ports_.RequestEnd();
+      return 0;
+    }
+  }
+  for (;;) {
+    if (ports_.StopRequested()) return 0;
+    if (const uint8_t pause = ports_.PauseByte(); pause != 0) {
+      if (pause == 1) ports_.SetPauseByte(2);
+      ports_.Sleep(kWorkerPollMs);
+      continue;
+    }
+    if (ports_.InterruptPending()) return 0;
+    {
+      TimerLock lock(ports_);
+      systemTimers_.Step(ports_.Tick());
+    }
+    if (HonourPauseBytes()) continue;
+    if (ports_.WindowIdle()) {
+      ports_.Sleep(kWorkerPollMs);
+      continue;
+    }
+    if (ports_.EndRequested()) return 0;
+    if (limiter_.IsFrameDue()) {
+      if (!scene && ports_.VSyncWaitSet()) ports_.Sleep(ports_.ShortWait() ? 0 : kVSyncLeadMs);
+      {
+        DrawingLock lock(ports_);
+        ports_.UpdateWindowAndInput();
+        if (!scene) {
+          DrawFrame();
+        } else if (!ports_.MovieOwnsDisplay()) {
+          objectTimers_.Step(ports_.Tick());
+          ports_.PresentFrame();
+        }
+      }
+      return FrameResult();
+    }
+    if (ports_.LowPriorityCount() == 0) {
+      ports_.Sleep(limiter_.SleepHintMs());
+      continue;
+    }
+    DrawingLock lock(ports_);
+    if (scene) {
+      objectTimers_.Step(ports_.Tick());
+      ports_.PresentFrame();
+    } else {
+      DrawFrame();
+      if (!ports_.MovieOwnsDisplay() && !ports_.RestoreDisplay()) {
+        ports_.RequestEnd();
+        return 0;
+      }
+    }
   }
 }
 

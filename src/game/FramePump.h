@@ -42,6 +42,21 @@ class FramePumpPorts {
   virtual bool ShortWait() { return false; }
   // Non-zero while a long job runs at low priority: frames keep drawing.
   virtual int LowPriorityCount() { return 0; }
+
+  // The worker-thread pumps. The main thread asks the worker to stop, holds
+  // it with the pause byte (1 asked, 2 held) and pauses the object timer list
+  // with its own byte (1 pause asked, 2 paused, 3 resume asked).
+  virtual bool StopRequested() { return false; }
+  virtual uint8_t PauseByte() { return 0; }
+  virtual void SetPauseByte(uint8_t) {}
+  virtual uint8_t ObjectListPauseByte() { return 0; }
+  virtual void SetObjectListPauseByte(uint8_t) {}
+  // The timer lock (the system timer list) and the drawing lock (input,
+  // drawing and presentation), shared with the main thread.
+  virtual void LockTimers() {}
+  virtual void UnlockTimers() {}
+  virtual void LockDrawing() {}
+  virtual void UnlockDrawing() {}
 };
 
 class FramePump {
@@ -49,6 +64,8 @@ class FramePump {
   enum class Kind : uint8_t {
     Idle,   // main thread, drawing the scene objects
     Scene,  // main thread, presenting a scene
+    Worker,       // worker thread, drawing the scene objects
+    WorkerScene,  // worker thread, presenting a scene
   };
 
   FramePump(FramePumpPorts& ports, FrameRateLimiter& limiter, TimerList& systemTimers, TimerList& objectTimers)
@@ -65,6 +82,9 @@ class FramePump {
  private:
   int PumpIdle();
   int PumpScene();
+  int PumpWorker(bool scene);
+  // The pause bytes of the worker pumps: true when the pass must wait.
+  bool HonourPauseBytes();
   // The object timer list and the picture of one frame.
   void DrawFrame();
   int FrameResult();

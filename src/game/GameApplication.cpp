@@ -313,7 +313,9 @@ int GameApplication::PumpFrame() {
   ApplyFrameSettings();
   GameFramePorts ports(*this);
   FramePump pump(ports, limiter, timerLists[0], timerLists[1]);
-  const int steps = pump.Pump(presentsScene ? FramePump::Kind::Scene : FramePump::Kind::Idle);
+  const FramePump::Kind kind = threadMode ? (presentsScene ? FramePump::Kind::WorkerScene : FramePump::Kind::Worker)
+                                          : (presentsScene ? FramePump::Kind::Scene : FramePump::Kind::Idle);
+  const int steps = pump.Pump(kind);
   if (steps == 0) return 0;
   return ScriptStepsForFrame(steps);
 }

@@ -5,6 +5,7 @@
 // closed. Drawing, sound and the game's own natives come with the
 // subsystems that provide them; a run without a display closes its window by
 // itself after a fixed number of frames.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,6 +13,7 @@
 
 #include "base/ActionMap.h"
 #include "base/Application.h"
+#include "base/CriticalSection.h"
 #include "base/DropTarget.h"
 #include "base/FrameRateLimiter.h"
 #include "base/LowPriority.h"
@@ -56,6 +58,15 @@ class GameApplication : public Application {
   // Restarts MAIN for the pending interrupt and clears it; false (after
   // its message) when MAIN cannot be loaded.
   bool StartPendingInterrupt();
+
+  // The worker-thread mode: the scripts boot, step and end on the worker.
+  // JobBegin boots (non-zero: failed); JobStep runs one pass: 0 go on, 1 the
+  // end byte or a stop, -1 the scripts ended, the step result + 1 for a
+  // failed step (after its message), 6 a failed interrupt. JobEnd deletes
+  // the loose sounds.
+  int JobBegin() override;
+  int JobStep() override;
+  void JobEnd() override;
   // Enters or leaves the pump's waiting state. The second timer list is
   // paused while the pump waits (its tasks keep their places and due times)
   // and resumed when it stops waiting; repeating a state does nothing.
@@ -130,9 +141,16 @@ class GameApplication : public Application {
   bool presentsScene = false;
   // 0 none, else the number + 1 of the interrupt to start after the
   // current script step.
-  uint8_t pendingInterrupt = 0;
+  std::atomic<uint8_t> pendingInterrupt{0};
   // A command or a lost display asked the run to end.
-  bool endRequested = false;
+  std::atomic<bool> endRequested{false};
+  // The worker-thread mode's bytes, set by the main thread: the scripts'
+  // pause (1 asked, 2 held) and the object timer list's pause (1 pause
+  // asked, 2 paused, 3 resume asked).
+  std::atomic<uint8_t> scriptPause{0};
+  std::atomic<uint8_t> objectListPause{0};
+  // Held while the worker steps the system timer list.
+  CriticalSection timerLock;
   // The player's frame settings, read before each frame: a changed rate or
   // clock goes to the limiter, and frame skip makes the limiter count the
   // periods a late frame missed.

@@ -28,9 +28,14 @@ bool GameFramePorts::InterruptPending() { return app_.pendingInterrupt != 0; }
 
 bool GameFramePorts::WindowIdle() { return !app_.isActive && app_.pauseWhenInactive; }
 
-void GameFramePorts::WaitForMessage() { platform::CurrentBackend().WaitMessage(kIdleWaitMs); }
+void GameFramePorts::WaitForMessage() { Sleep(kIdleWaitMs); }
 
-void GameFramePorts::Sleep(uint32_t ms) { platform::CurrentBackend().WaitMessage(ms); }
+void GameFramePorts::Sleep(uint32_t ms) {
+  // The worker must not take the main thread's messages; it waits on its
+  // own stop event, which the main thread sets to wake it.
+  if (app_.threadMode) app_.worker.Wait(ms);
+  else platform::CurrentBackend().WaitMessage(ms);
+}
 
 uint32_t GameFramePorts::Tick() { return CurrentTickMs(); }
 
@@ -50,5 +55,23 @@ void GameFramePorts::UpdateWindowAndInput() {
 bool GameFramePorts::VSyncWaitSet() { return app_.pacing.VSyncWaitSet(); }
 
 int GameFramePorts::LowPriorityCount() { return app_.lowPriority ? int(app_.lowPriority->Depth()) : 0; }
+
+bool GameFramePorts::StopRequested() { return app_.threadMode && app_.worker.CanContinue() == 0; }
+
+uint8_t GameFramePorts::PauseByte() { return app_.scriptPause; }
+
+void GameFramePorts::SetPauseByte(uint8_t value) { app_.scriptPause = value; }
+
+uint8_t GameFramePorts::ObjectListPauseByte() { return app_.objectListPause; }
+
+void GameFramePorts::SetObjectListPauseByte(uint8_t value) { app_.objectListPause = value; }
+
+void GameFramePorts::LockTimers() { app_.timerLock.Lock(); }
+
+void GameFramePorts::UnlockTimers() { app_.timerLock.Unlock(); }
+
+void GameFramePorts::LockDrawing() { app_.displayLock.Lock(); }
+
+void GameFramePorts::UnlockDrawing() { app_.displayLock.Unlock(); }
 
 }  // namespace orrivel

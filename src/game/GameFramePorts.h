@@ -22,6 +22,15 @@ class GameFramePorts final : public FramePumpPorts {
   void UpdateWindowAndInput() override;
   bool VSyncWaitSet() override;
   int LowPriorityCount() override;
+  bool StopRequested() override;
+  uint8_t PauseByte() override;
+  void SetPauseByte(uint8_t value) override;
+  uint8_t ObjectListPauseByte() override;
+  void SetObjectListPauseByte(uint8_t value) override;
+  void LockTimers() override;
+  void UnlockTimers() override;
+  void LockDrawing() override;
+  void UnlockDrawing() override;
 
  private:
   GameApplication& app_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,9 @@ class FakePorts : public FramePumpPorts {
   void Sleep(uint32_t ms) override {
     calls.push_back("sleep " + std::to_string(ms));
     clock_.Advance(ms);
+    if (onSleep) onSleep();
   }
+  std::function<void()> onSleep;
   uint32_t Tick() override { return clock_.TickMs(); }
   void UpdateWindowAndInput() override { calls.push_back("input"); }
   void FillBackground() override { calls.push_back("fill"); }
@@ -40,9 +43,22 @@ class FakePorts : public FramePumpPorts {
   void PresentFrame() override { calls.push_back("present"); }
   bool RestoreDisplay() override { return !lost; }
   bool VSyncWaitSet() override { return vsync; }
+  bool StopRequested() override { return stop; }
+  uint8_t PauseByte() override { return pause; }
+  void SetPauseByte(uint8_t value) override { pause = value; }
+  uint8_t ObjectListPauseByte() override { return objectPause; }
+  void SetObjectListPauseByte(uint8_t value) override {
+    calls.push_back("object pause " + std::to_string(value));
+    objectPause = value;
+  }
+  void LockTimers() override { calls.push_back("lock timers"); }
+  void UnlockTimers() override { calls.push_back("unlock timers"); }
+  void LockDrawing() override { calls.push_back("lock drawing"); }
+  void UnlockDrawing() override { calls.push_back("unlock drawing"); }
   int LowPriorityCount() override { return lowPriority; }
 
-  bool quit = false, end = false, interrupt = false, lost = false, vsync = false;
+  bool quit = false, end = false, interrupt = false, lost = false, vsync = false, stop = false;
+  uint8_t pause = 0, objectPause = 0;
   int idleFor = 0, lowPriority = 0, passes = 0;
   uint32_t advancePerPass = 0;
   std::vector<std::string> calls;
@@ -155,6 +171,42 @@ TEST(FramePump, AVSyncWaitLeadsTheDueFrameByThreeMilliseconds) {
   rig.clock.Advance(20);
   EXPECT_EQ(rig.pump.Pump(FramePump::Kind::Idle), -1);
   EXPECT_EQ(rig.ports.calls.front(), "sleep 3");
+}
+
+// The worker pumps: a held worker polls until released, the object list
+// pauses and resumes on the main thread's byte, the system list is stepped
+// under the timer lock and the frame drawn under the drawing lock.
+TEST(FramePump, WorkerPumpsHonourThePauseBytesAndTheLocks) {
+  PumpRig rig;
+  rig.clock.Advance(20);
+  rig.ports.pause = 1;
+  int sleeps = 0;
+  // The held worker is released after one poll; then the object list is
+  // asked to pause on the next pass.
+  rig.ports.calls.clear();
+  rig.ports.onSleep = [&] {
+    ++sleeps;
+    if (rig.ports.pause == 2) {
+      rig.ports.pause = 0;
+      rig.ports.objectPause = 1;
+    } else if (rig.ports.objectPause == 2) {
+      rig.ports.objectPause = 3;
+    }
+  };
+  EXPECT_EQ(rig.pump.Pump(FramePump::Kind::Worker), -1);
+  EXPECT_EQ(sleeps, 2);
+  const std::vector<std::string> expected = {
+      "lock drawing", "unlock drawing",                                  // the device test
+      "sleep 50",                                                        // held
+      "lock timers", "unlock timers", "object pause 2", "sleep 50",      // paused
+      "lock timers", "unlock timers", "object pause 0",                  // resumed
+      "lock drawing", "input", "fill", "draw", "unlock drawing"};
+  EXPECT_EQ(rig.ports.calls, expected);
+  EXPECT_EQ(rig.objectSteps, 1);
+  EXPECT_EQ(rig.systemSteps, 2);
+
+  rig.ports.stop = true;
+  EXPECT_EQ(rig.pump.Pump(FramePump::Kind::WorkerScene), 0);
 }
 
 // The pacing interval table over the mode byte, the interval byte and the

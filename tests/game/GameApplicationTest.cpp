@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/MathTables.h"
@@ -977,6 +978,27 @@ TEST_F(GameApplicationTest, PendingInterruptsRestartMain) {
     EXPECT_EQ(starts, 2u);
     EXPECT_EQ(bootFlag, 1u);
   }
+}
+
+// In the worker-thread mode the scripts boot and step on the worker while
+// the main thread runs the message loop; the worker's end reaches the main
+// window and ends the program.
+TEST_F(GameApplicationTest, WorkerThreadModeRunsTheScriptsOnTheWorker) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kWaitsEightTimes));
+  TitledGame app("Worker");
+  app.threadMode = 1;
+  app.frameSettings.rate = 0;
+  std::thread::id stepper;
+  app.framePump = [&] {
+    stepper = std::this_thread::get_id();
+    return 1;
+  };
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_EQ(app.bootResult, 0);
+  EXPECT_EQ(app.scriptResult, ScriptHost::kStepEnded);
+  EXPECT_EQ(app.scriptSteps, 9u);
+  EXPECT_NE(stepper, std::thread::id());
+  EXPECT_NE(stepper, std::this_thread::get_id());
 }
 
 }  // namespace
