@@ -6,10 +6,10 @@
 // items_per_second (calls); ns per call is 1e9 / items_per_second.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "LuaPeer.h"
 #include "PeerReport.h"
 #include "script/NativeArgs.h"
 #include "script/ScriptMachine.h"
@@ -81,20 +81,8 @@ void BM_ScriptNativeCalls(benchmark::State& state) {
 BENCHMARK(BM_ScriptNativeCalls)->Unit(benchmark::kMillisecond);
 
 void BM_Lua54CFunctionCalls(benchmark::State& state) {
-  const std::string command = "lua5.4 -e \"local f=math.max local t=os.clock() local s=0 for i=0," +
-                              std::to_string(kCalls - 1) + " do s=f(i,s) end io.write(os.clock()-t)\" 2>/dev/null";
-  for (auto _ : state) {
-    FILE* pipe = popen(command.c_str(), "r");
-    double seconds = -1;
-    if (!pipe || std::fscanf(pipe, "%lf", &seconds) != 1) seconds = -1;
-    if (pipe) pclose(pipe);
-    if (seconds < 0) {
-      state.SkipWithError("lua5.4 is not available");
-      break;
-    }
-    state.SetIterationTime(seconds);
-  }
-  state.SetItemsProcessed(int64_t(state.iterations()) * kCalls);
+  orrivel::bench::RunLuaPeer(state, "local f=math.max local s=0",
+                             "for i=0," + std::to_string(kCalls - 1) + " do s=f(i,s) end", kCalls);
 }
 // Each run is a new process, so it takes many.
 BENCHMARK(BM_Lua54CFunctionCalls)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);

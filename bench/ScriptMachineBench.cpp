@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "LuaPeer.h"
 #include "PeerReport.h"
 #include "script/ScriptMachine.h"
 
@@ -136,21 +137,8 @@ void BM_PlainCppLoop(benchmark::State& state) {
 BENCHMARK(BM_PlainCppLoop)->Unit(benchmark::kMillisecond);
 
 void BM_Lua54Loop(benchmark::State& state) {
-  const std::string command =
-      "lua5.4 -e \"local t=os.clock() local s,i=0,0 while i<" + std::to_string(kIterations) +
-      " do s=s+i i=i+1 end io.write(os.clock()-t)\" 2>/dev/null";
-  for (auto _ : state) {
-    FILE* pipe = popen(command.c_str(), "r");
-    double seconds = -1;
-    if (!pipe || std::fscanf(pipe, "%lf", &seconds) != 1) seconds = -1;
-    if (pipe) pclose(pipe);
-    if (seconds < 0) {
-      state.SkipWithError("lua5.4 is not available");
-      break;
-    }
-    state.SetIterationTime(seconds);
-  }
-  state.SetItemsProcessed(int64_t(state.iterations()) * kIterations);
+  orrivel::bench::RunLuaPeer(state, "local s,i=0,0",
+                             "while i<" + std::to_string(kIterations) + " do s=s+i i=i+1 end", kIterations);
 }
 // Lua's runs spread widely (each is a new process), so it takes many.
 BENCHMARK(BM_Lua54Loop)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);

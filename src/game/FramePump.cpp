@@ -27,10 +27,10 @@ using DrawingLock = PortLock<&FramePumpPorts::LockDrawing, &FramePumpPorts::Unlo
 
 int FramePump::Pump(Kind kind) {
   switch (kind) {
-    case Kind::Scene: return PumpScene();
+    case Kind::Scene: return PumpMainThread(true);
     case Kind::Worker: return PumpWorker(false);
     case Kind::WorkerScene: return PumpWorker(true);
-    default: return PumpIdle();
+    default: return PumpMainThread(false);
   }
 }
 
@@ -43,18 +43,26 @@ int FramePump::FrameResult() {
   return StepsForMissedPeriods(missed);
 }
 
-void FramePump::DrawFrame() {
+bool FramePump::KeepDisplay() {
+  if (ports_.MovieOwnsDisplay() || ports_.RestoreDisplay()) return true;
+  ports_.RequestEnd();
+  return false;
+}
+
+void FramePump::Picture(bool scene) {
+  if (scene) {
+    objectTimers_.Step(ports_.Tick());
+    ports_.PresentFrame();
+    return;
+  }
   if (ports_.MovieOwnsDisplay()) return;
   ports_.FillBackground();
   objectTimers_.Step(ports_.Tick());
   ports_.DrawSceneObjects();
 }
 
-int FramePump::PumpIdle() {
-  if (!ports_.MovieOwnsDisplay() && !ports_.RestoreDisplay()) {
-    ports_.RequestEnd();
-    return 0;
-  }
+int FramePump::PumpMainThread(bool scene) {
+  if (!scene && !KeepDisplay()) return 0;
   for (;;) {
     if (!ports_.PumpWindowMessages() || ports_.EndRequested() || ports_.InterruptPending()) return 0;
     systemTimers_.Step(ports_.Tick());
@@ -63,9 +71,10 @@ int FramePump::PumpIdle() {
       continue;
     }
     if (limiter_.IsFrameDue()) {
-      if (ports_.VSyncWaitSet()) ports_.Sleep(ports_.ShortWait() ? 0 : kVSyncLeadMs);
+      // With a scene the presentation itself waits for the sync.
+      if (!scene && ports_.VSyncWaitSet()) ports_.Sleep(ports_.ShortWait() ? 0 : kVSyncLeadMs);
       ports_.UpdateWindowAndInput();
-      DrawFrame();
+      Picture(scene);
       return FrameResult();
     }
     if (ports_.LowPriorityCount() == 0) {
@@ -73,34 +82,8 @@ int FramePump::PumpIdle() {
       continue;
     }
     // A long job runs at low priority: the picture keeps moving meanwhile.
-    DrawFrame();
-    if (!ports_.MovieOwnsDisplay() && !ports_.RestoreDisplay()) {
-      ports_.RequestEnd();
-      return 0;
-    }
-  }
-}
-
-int FramePump::PumpScene() {
-  for (;;) {
-    if (!ports_.PumpWindowMessages() || ports_.EndRequested() || ports_.InterruptPending()) return 0;
-    systemTimers_.Step(ports_.Tick());
-    if (ports_.WindowIdle()) {
-      ports_.WaitForMessage();
-      continue;
-    }
-    if (limiter_.IsFrameDue()) {
-      ports_.UpdateWindowAndInput();
-      objectTimers_.Step(ports_.Tick());
-      ports_.PresentFrame();
-      return FrameResult();
-    }
-    if (ports_.LowPriorityCount() == 0) {
-      ports_.Sleep(limiter_.SleepHintMs());
-      continue;
-    }
-    objectTimers_.Step(ports_.Tick());
-    ports_.PresentFrame();
+    Picture(scene);
+    if (!scene && !KeepDisplay()) return 0;
   }
 }
 
@@ -124,12 +107,9 @@ bool FramePump::HonourPauseBytes() {
 }
 
 int FramePump::PumpWorker(bool scene) {
-  if (!scene && !ports_.MovieOwnsDisplay()) {
+  if (!scene) {
     DrawingLock lock(ports_);
-    if (!ports_.RestoreDisplay()) {
-      ports_.RequestEnd();
-      return 0;
-    }
+    if (!KeepDisplay()) return 0;
   }
   for (;;) {
     if (ports_.StopRequested()) return 0;
@@ -154,12 +134,8 @@ int FramePump::PumpWorker(bool scene) {
       {
         DrawingLock lock(ports_);
         ports_.UpdateWindowAndInput();
-        if (!scene) {
-          DrawFrame();
-        } else if (!ports_.MovieOwnsDisplay()) {
-          objectTimers_.Step(ports_.Tick());
-          ports_.PresentFrame();
-        }
+        // A movie with its own presentation holds a scene's display.
+        if (!scene || !ports_.MovieOwnsDisplay()) Picture(scene);
       }
       return FrameResult();
     }
@@ -168,16 +144,8 @@ int FramePump::PumpWorker(bool scene) {
       continue;
     }
     DrawingLock lock(ports_);
-    if (scene) {
-      objectTimers_.Step(ports_.Tick());
-      ports_.PresentFrame();
-    } else {
-      DrawFrame();
-      if (!ports_.MovieOwnsDisplay() && !ports_.RestoreDisplay()) {
-        ports_.RequestEnd();
-        return 0;
-      }
-    }
+    Picture(scene);
+    if (!scene && !KeepDisplay()) return 0;
   }
 }
 

@@ -80,13 +80,16 @@ class FramePump {
   static int StepsForMissedPeriods(int32_t missed) { return missed >= 1 && missed <= 4 ? missed : -1; }
 
  private:
-  int PumpIdle();
-  int PumpScene();
+  int PumpMainThread(bool scene);
   int PumpWorker(bool scene);
   // The pause bytes of the worker pumps: true when the pass must wait.
   bool HonourPauseBytes();
-  // The object timer list and the picture of one frame.
-  void DrawFrame();
+  // The object timer list and the picture of one frame: presented with a
+  // scene, else filled and drawn unless a movie holds the display.
+  void Picture(bool scene);
+  // Restores a lost display; false (with the end asked for) when it cannot
+  // be. A movie holding the display is left alone.
+  bool KeepDisplay();
   int FrameResult();
 
   FramePumpPorts& ports_;

@@ -206,6 +206,7 @@ int GameApplication::BootScripts() {
   setup.systemTimers = &timerLists[0];
   setup.objectTimers = &timerLists[1];
   setup.hooks.closePacingNestings = [this] { pacing.CloseNestings(); };
+  setup.hooks.pumpFrame = [this] { return PumpFrame(); };
   scripts = makeScriptHost ? makeScriptHost(std::move(setup)) : std::make_unique<GameScriptHost>(std::move(setup));
   if (!scripts) {
     ShowMessageBox(Text("スクリプトを実行するためのメモリを確保出来ません"), kIconStop);

@@ -37,6 +37,9 @@ struct GameHostHooks {
   // StartMainInterrupt: ends every forced vertical sync and millisecond
   // pacing nesting the scripts left open.
   std::function<void()> closePacingNestings;
+  // The game's frame pump, for natives that wait: advances one frame and
+  // answers the script steps (0: the program is closing).
+  std::function<int()> pumpFrame;
 };
 
 struct GameHostSetup {

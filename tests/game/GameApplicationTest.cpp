@@ -1001,5 +1001,21 @@ TEST_F(GameApplicationTest, WorkerThreadModeRunsTheScriptsOnTheWorker) {
   EXPECT_NE(stepper, std::this_thread::get_id());
 }
 
+// The boot byte that switches the low-priority requests off holds from the
+// boot on: a later request changes nothing.
+TEST_F(GameApplicationTest, TheLowPrioritySwitchesCanBeTurnedOffAtBoot) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  for (const bool off : {false, true}) {
+    SCOPED_TRACE(off);
+    TitledGame app(off ? "PriorityOff" : "PriorityOn");
+    PacingBytes bytes;
+    bytes.lowPriorityOff = off ? 1 : 0;
+    app.pacing.SetBytes(bytes);
+    EXPECT_TRUE(Run(app).empty());
+    ASSERT_NE(app.lowPriority, nullptr);
+    EXPECT_EQ(app.lowPriority->Enabled(), !off);
+  }
+}
+
 }  // namespace
 }  // namespace orrivel
