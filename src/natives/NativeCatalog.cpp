@@ -1,7 +1,7 @@
 #include "natives/NativeCatalog.h"
 
 #include <array>
-#include <cstring>
+#include <vector>
 
 namespace orrivel {
 

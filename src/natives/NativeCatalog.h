@@ -10,7 +10,6 @@
 #include <optional>
 #include <span>
 #include <string_view>
-#include <vector>
 
 namespace orrivel {
 
