@@ -11,37 +11,27 @@
 
 #include "LuaPeer.h"
 #include "PeerReport.h"
+#include "ScriptLoop.h"
 #include "script/NativeArgs.h"
 #include "script/ScriptMachine.h"
 
 namespace {
 
 using orrivel::NativeArgs;
-using orrivel::ScriptAddressSpace;
 using orrivel::ScriptMachine;
 
 constexpr int64_t kCalls = 1'000'000;
 
 // s = add(i, s) while ++i < N, compiled the way scripts are: values reach
 // operands and the argument block by stores.
-struct NativeLoop {
-  ScriptAddressSpace space;
-  orrivel::NativeTable natives;
-  ScriptMachine machine{space, &natives};
-  uint32_t code = 0;
-  uint32_t vars = 0;
-  uint32_t args = 0;
-
-  explicit NativeLoop(uint32_t n) {
+struct NativeLoop : orrivel::bench::ScriptLoop {
+  explicit NativeLoop(uint32_t n) : ScriptLoop(32) {
     natives.push_back([](NativeArgs& a) { return uint32_t(a.Int(0)) + uint32_t(a.Int(1)); });
-    machine.AllocateStack(256);
-    vars = space.Allocate(8);
-    args = space.Allocate(8);
-    code = space.Allocate(4 * 32);
-    const uint32_t i = vars, s = vars + 4;
-    auto at = [this](uint32_t word) { return code + 4 * word; };
+    const uint32_t args = space.Allocate(8);
+    const uint32_t i = I(), s = S();
+    auto at = [this](uint32_t word) { return At(word); };
     const uint32_t add = ScriptMachine::kNativeAddressBase + 0;
-    const std::vector<uint32_t> loop = {
+    Load({
         32, i, args,        // 0: mov i -> cell 0
         32, s, args + 4,    // 3: mov s -> cell 1
         5, add, args, s,    // 6: native add(cells) -> s
@@ -51,17 +41,7 @@ struct NativeLoop {
         30, 0, at(24),      // 19: C: bz -> end
         6, at(0),           // 22: jmp loop
         1,                  // 24: end: ret
-    };
-    for (size_t k = 0; k < loop.size(); ++k) space.Write32(at(uint32_t(k)), loop[k]);
-  }
-  uint32_t Run() {
-    space.Write32(vars, 0);
-    space.Write32(vars + 4, 0);
-    machine.SetStackPointer(machine.StackBase());
-    machine.RunAt(code);
-    uint32_t sum = 0;
-    space.Read32(vars + 4, sum);
-    return sum;
+    });
   }
 };
 
