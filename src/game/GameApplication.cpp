@@ -10,6 +10,8 @@
 #include "base/StartupHooks.h"
 #include "display/SurfaceImage.h"
 #include "effect/BuiltinEffects.h"
+#include "game/FramePump.h"
+#include "game/GameFramePorts.h"
 #include "scene/CanvasDrawImage.h"
 #include "scene/CanvasDrawObject.h"
 #include "platform/Backend.h"
@@ -238,7 +240,21 @@ int GameApplication::OnDropFiles(MessageRecord& record) {
 }
 
 int GameApplication::BootScripts() {
-  scripts = std::make_unique<ScriptHost>();
+  scripts.reset();
+  GameHostSetup setup;
+  setup.seed = CurrentTickMs();
+  setup.screenObjects = &tcpObjects;
+  setup.actions = &dcpObjects;
+  setup.systemTimers = &timerLists[0];
+  setup.objectTimers = &timerLists[1];
+  setup.hooks.closePacingNestings = [this] { pacing.CloseNestings(); };
+  setup.hooks.pumpFrame = [this] { return PumpFrame(); };
+  scripts = makeScriptHost ? makeScriptHost(std::move(setup)) : std::make_unique<GameScriptHost>(std::move(setup));
+  if (!scripts) {
+    ShowMessageBox(Text("スクリプトを実行するためのメモリを確保出来ません"), kIconStop);
+    return 1;
+  }
+  if (lowPriority && pacing.Bytes().lowPriorityOff) lowPriority->SetEnabled(false);
   // What saves cut short by a crash left behind goes before the next ones.
   RemoveStaleTempFiles(BaseFolder(), kSaveTempPrefix);
   if (const char* folder = GetSaveFolder()) {
@@ -251,7 +267,7 @@ int GameApplication::BootScripts() {
     return 2;
   }
   scripts->LoadVoiceInfo("SCRIPT\\VOICEINF.DAT");
-  const int loaded = scripts->LoadScript("MAIN", nullptr);
+  const int loaded = scripts->LoadScriptFile("MAIN", nullptr);
   switch (loaded) {
     case 0:
       return 0;
@@ -371,31 +387,42 @@ void GameApplication::MainLoop() {
     scripts.reset();
     return;
   }
-  Backend& backend = CurrentBackend();
   for (;;) {
-    if (PumpMessages(false) == 1 || quitSeen || errorCode != 0) break;
-    if (!mainWindow.IsValid()) break;
-    ApplyFrameSettings();
-    if (!limiter.IsFrameDue()) {
-      backend.WaitMessage(limiter.SleepHintMs());
+    const int steps = PumpFrame();
+    if (steps == 0) {
+      // The return-to-title command sets the pending interrupt while this
+      // pump runs, and the pump ends its call with 0 as for a quit. Only a
+      // quit, an end request or a closed window end the program; an
+      // interrupt restarts MAIN.
+      const bool closing = quitSeen || endRequested || errorCode != 0 || !mainWindow.IsValid();
+      if (pendingInterrupt == 0 || closing) break;
+      if (!StartPendingInterrupt()) break;
       continue;
     }
-    ++framesRun;
-    // Where the pointer is in game coordinates: the mouse reports nothing
-    // while that position is unknown.
-    UpdateWindowState();
-    Input().Update();
-    const uint32_t now = CurrentTickMs();
-    for (TimerList& list : timerLists) list.Step(now);
-    if (frameLimit != 0 && framesRun == frameLimit) {
-      // Nobody is there to answer the question of a close: end at once.
-      closedByLimit = true;
-      backend.DestroyWindow(mainWindow.GetHandle());
-    }
-    if (!RunScriptSteps(ScriptStepsForFrame())) break;
-    if (DisplayScreenDevice* display = Display()) display->PresentFrame();
+    if (!RunScriptSteps(steps)) break;
   }
   SetPumpWaiting(false);
+}
+
+int GameApplication::PumpFrame() {
+  ApplyFrameSettings();
+  GameFramePorts ports(*this);
+  FramePump pump(ports, limiter, timerLists[0], timerLists[1]);
+  const FramePump::Kind kind = threadMode ? (presentsScene ? FramePump::Kind::WorkerScene : FramePump::Kind::Worker)
+                                          : (presentsScene ? FramePump::Kind::Scene : FramePump::Kind::Idle);
+  const int steps = pump.Pump(kind);
+  if (steps == 0) return 0;
+  return ScriptStepsForFrame(steps);
+}
+
+bool GameApplication::StartPendingInterrupt() {
+  const int number = pendingInterrupt - 1;
+  if (scripts->StartMainInterrupt(number != 0) != 0) {
+    ShowMessageBox(Text("スクリプト割り込みに失敗しました"), kIconStop);
+    return false;
+  }
+  pendingInterrupt = 0;
+  return true;
 }
 
 void GameApplication::ApplyFrameSettings() {
@@ -407,9 +434,8 @@ void GameApplication::ApplyFrameSettings() {
   appliedSettings_ = frameSettings;
 }
 
-int GameApplication::ScriptStepsForFrame() {
-  if (!framePump) return 1;
-  const int asked = framePump();
+int GameApplication::ScriptStepsForFrame(int pumped) {
+  const int asked = framePump ? framePump() : pumped;
   if (asked == 0) return 0;
   if (asked < 0) return 1;
   return asked > 4 ? 4 : asked;
@@ -421,6 +447,7 @@ bool GameApplication::RunScriptSteps(int count) {
     scriptResult = scripts->Step();
     ++scriptSteps;
     if (!ReportScriptStep(scriptResult)) return false;
+    if (pendingInterrupt != 0 && !StartPendingInterrupt()) return false;
   }
   return true;
 }
