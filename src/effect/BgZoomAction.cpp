@@ -1,0 +1,204 @@
+#include "effect/BgZoomAction.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <limits>
+
+#include "base/TimerList.h"
+#include "effect/LayerObject.h"
+#include "effect/OverlayTarget.h"
+#include "raster/Surface.h"
+#include "scene/SpriteCanvas.h"
+
+namespace orrivel {
+namespace {
+
+int32_t Trunc(double value) {
+  if (!(value > -2147483648.0)) return std::numeric_limits<int32_t>::min();
+  if (!(value < 2147483647.0)) return std::numeric_limits<int32_t>::max();
+  return int32_t(value);
+}
+
+// One side of the zoom rectangle: at most the picture's extent and inside it.
+void PlaceSide(int32_t centre, int32_t extent, int32_t* at, int32_t* size) {
+  int64_t start = int64_t{centre} - *size / 2;
+  if (start < 0) {
+    start = 0;
+    if (*size > extent) *size = extent;
+  }
+  if (start + *size > extent) {
+    start = int64_t{extent} - *size;
+    if (start < 0) {
+      start = 0;
+      *size = extent;
+    }
+  }
+  *at = int32_t(start);
+}
+
+void Write(int32_t* out, int32_t value) {
+  if (out != nullptr) *out = value;
+}
+
+int32_t Between(int32_t from, int32_t to, double f) { return from + Trunc((double(to) - double(from)) * f); }
+
+}  // namespace
+
+uint32_t EaseElapsed(uint32_t t, uint32_t duration, double curve) {
+  if (duration == 0 || curve == 0.0 || !std::isfinite(curve)) return t;
+  const double d = double(duration), u = double(t) / d;
+  const double eased = curve > 0 ? std::pow(u, curve) * d : (1.0 - std::pow(1.0 - u, -curve)) * d;
+  return uint32_t(std::clamp(eased, 0.0, d));
+}
+
+int32_t ComputeZoomRect(const SpriteCanvas* canvas, int32_t cx, int32_t cy, double m, ZoomRect* out) {
+  // A negative magnification would give a rectangle of negative size.
+  if (canvas == nullptr || !(m > 0.0)) return 1;
+  Surface* picture = BackgroundPicture(*canvas);
+  const Surface* screen = canvas->GetTarget();
+  if (picture == nullptr || screen == nullptr) return 2;
+  ZoomRect rect;
+  rect.w = std::max(0, Trunc(screen->GetWidth() / m));
+  rect.h = std::max(0, Trunc(screen->GetHeight() / m));
+  PlaceSide(cx, picture->GetWidth(), &rect.x, &rect.w);
+  PlaceSide(cy, picture->GetHeight(), &rect.y, &rect.h);
+  *out = rect;
+  return 0;
+}
+
+void ApplyZoomRect(SpriteCanvas& canvas, const ZoomRect& rect) {
+  const Surface* screen = canvas.GetTarget();
+  if (screen == nullptr) return;
+  const Rect source{rect.x, rect.y, ClampedEdge(rect.x, rect.w), ClampedEdge(rect.y, rect.h)};
+  canvas.SetBackgroundStretch(0, 0, screen->GetWidth(), screen->GetHeight(), &source);
+}
+
+int32_t ParseBgZoomArgs(const ObjectArguments& cells) {
+  BackgroundLayer* layer = BackgroundLayerOf(cells.Pointer<LayerObject>(0));
+  if (layer == nullptr) return -1;
+  SpriteCanvas* canvas = layer->GetLayerCanvas();
+  ZoomRect rect;
+  if (const int32_t code = ComputeZoomRect(canvas, cells.Cell(1), cells.Cell(2), DecimalCell(cells, 3, 1.0), &rect);
+      code != 0)
+    return code;
+  Write(cells.Pointer<int32_t>(4), rect.x);
+  Write(cells.Pointer<int32_t>(5), rect.y);
+  Write(cells.Pointer<int32_t>(6), rect.w);
+  Write(cells.Pointer<int32_t>(7), rect.h);
+  ApplyZoomRect(*canvas, rect);
+  return 0;
+}
+
+int32_t ParseBgZoomArgsVariadic(std::intptr_t first, ...) {
+  std::intptr_t words[8] = {first};
+  va_list list;
+  va_start(list, first);
+  for (int i = 1; i < 8; ++i) words[i] = va_arg(list, std::intptr_t);
+  va_end(list);
+  return ParseBgZoomArgs(ObjectArguments{words, 8});
+}
+
+int32_t BgZoomAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
+  canvas_ = CanvasOfTarget(target);
+  const double m = DecimalCell(cells, 2, 1.0);
+  if (timerList == nullptr || canvas_ == nullptr || !(m > 0.0)) return kBadArguments;
+  if (ComputeZoomRect(canvas_, cells.Cell(0), cells.Cell(1), m, &target_) != 0) return kNoRect;
+  curve_ = DecimalCell(cells, 3, 0.0);
+  duration_ = uint32_t(cells.Cell(4));
+  if (canvas_->StretchWidth() != 0) {
+    const Rect& from = canvas_->StretchSource();
+    start_ = {from.left, from.top, from.Width(), from.Height()};
+  } else {
+    int32_t x = 0, y = 0;
+    canvas_->GetBackground(nullptr, &x, &y, nullptr, nullptr, nullptr);
+    start_ = {x, y, canvas_->GetTarget()->GetWidth(), canvas_->GetTarget()->GetHeight()};
+  }
+  started_ = false;
+  if (duration_ == 0) {
+    ApplyAt(1.0);
+    return kAppliedAtOnce;
+  }
+  if (timerList->Add(this, 0, 0, 0) != 0) return kNotListed;
+  EnterLowPriority();
+  return 0;
+}
+
+int32_t BgZoomAction::QueryV(const ObjectArguments& cells) {
+  Write(cells.Pointer<int32_t>(0), target_.x);
+  Write(cells.Pointer<int32_t>(1), target_.y);
+  Write(cells.Pointer<int32_t>(2), target_.w);
+  Write(cells.Pointer<int32_t>(3), target_.h);
+  return 0;
+}
+
+int32_t BgZoomAction::Step(uint32_t now) {
+  if (!started_) {
+    started_ = true;
+    startTick_ = now;
+  }
+  const uint32_t elapsed = now - startTick_;
+  if (elapsed >= duration_) {
+    ApplyAt(1.0);
+    return 1;
+  }
+  double f = double(EaseElapsed(elapsed, duration_, curve_)) / double(duration_);
+  if (f > 0.999 && f < 1.001) f = 1.0;
+  ApplyAt(f);
+  return 0;
+}
+
+void BgZoomAction::ApplyAt(double f) {
+  if (canvas_ == nullptr) return;
+  const ZoomRect rect{Between(start_.x, target_.x, f), Between(start_.y, target_.y, f),
+                      Between(start_.w, target_.w, f), Between(start_.h, target_.h, f)};
+  ApplyZoomRect(*canvas_, rect);
+}
+
+int32_t BgRotAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
+  canvas_ = CanvasOfTarget(target);
+  const double scale = DecimalCell(cells, 3, 1.0);
+  if (timerList == nullptr || canvas_ == nullptr || scale == 0.0 || !std::isfinite(scale)) return kBadArguments;
+  if (BackgroundPicture(*canvas_) == nullptr) return kNoPicture;
+  target_ = Turn{cells.Cell(0), cells.Cell(1), cells.Cell(2), scale};
+  curve_ = DecimalCell(cells, 4, 0.0);
+  duration_ = uint32_t(cells.Cell(5));
+  if (canvas_->BackgroundAngle() != 0 || canvas_->BackgroundScale() != 0.0)
+    start_ = Turn{canvas_->StretchX(), canvas_->StretchY(), canvas_->BackgroundAngle(), canvas_->BackgroundScale()};
+  else
+    start_ = Turn{};
+  started_ = false;
+  if (duration_ == 0) {
+    Apply(target_);
+    return kAppliedAtOnce;
+  }
+  if (timerList->Add(this, 0, 0, 0) != 0) return kNotListed;
+  EnterLowPriority();
+  return 0;
+}
+
+int32_t BgRotAction::Step(uint32_t now) {
+  if (!started_) {
+    started_ = true;
+    startTick_ = now;
+  }
+  const uint32_t elapsed = now - startTick_;
+  if (elapsed >= duration_) {
+    Apply(target_);
+    return 1;
+  }
+  Apply(At(EaseElapsed(elapsed, duration_, curve_)));
+  return 0;
+}
+
+BgRotAction::Turn BgRotAction::At(uint32_t eased) const {
+  const double f = double(eased % duration_) / double(duration_);
+  return Turn{Between(start_.x, target_.x, f), Between(start_.y, target_.y, f),
+              Between(start_.angle, target_.angle, f), start_.scale + (target_.scale - start_.scale) * f};
+}
+
+void BgRotAction::Apply(const Turn& turn) {
+  if (canvas_ != nullptr) canvas_->SetBackgroundRotation(turn.x, turn.y, turn.angle, turn.scale);
+}
+
+}  // namespace orrivel

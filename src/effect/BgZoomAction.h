@@ -1,0 +1,117 @@
+#pragma once
+// "bg_zoom" and "bg_rot": ease the view of a background layer from where it
+// is to a target over a duration and leave it there. The zoom moves the
+// stretched part of the picture to a rectangle centred on a point at a
+// magnification; the turn moves the canvas's rotation (centre, angle,
+// scale). A stop through the timer list jumps to the target.
+#include <cstdint>
+
+#include "effect/BackgroundAction.h"
+#include "raster/Rect.h"
+
+namespace orrivel {
+
+// Easing of an elapsed time t of a duration (t < duration) by the curve c:
+// c > 0 starts slowly ((t ÷ D)^c × D), c < 0 ends slowly
+// ((1 − (1 − t ÷ D)^−c) × D), 0 is linear; truncated to whole ms.
+uint32_t EaseElapsed(uint32_t t, uint32_t duration, double curve);
+
+struct ZoomRect {
+  int32_t x = 0, y = 0, w = 0, h = 0;
+  friend bool operator==(const ZoomRect&, const ZoomRect&) = default;
+};
+
+// The part of the picture that shows it magnified by m about (cx, cy) on
+// the canvas's target, kept inside the picture. 0; 1 no canvas or a
+// magnification that is not above 0; 2 no picture or no target.
+int32_t ComputeZoomRect(const SpriteCanvas* canvas, int32_t cx, int32_t cy, double m, ZoomRect* out);
+
+// Shows the rectangle of the picture stretched over the whole target.
+void ApplyZoomRect(SpriteCanvas& canvas, const ZoomRect& rect);
+
+// The class-level entry of "bg_zoom": [0] a layer object (LayerObject of
+// kinds 7 to 10), [1] centre x, [2] centre y, [3] magnification as decimal
+// text (null 1.0), [4] to [7] out-pointers (int32_t, each may be null) for
+// x, y, w, h. Computes the rectangle, reports it and applies it at once.
+// 0; -1 when [0] is no such object; else ComputeZoomRect's code.
+int32_t ParseBgZoomArgs(const ObjectArguments& cells);
+// The variadic twin: the eight cells as machine words.
+int32_t ParseBgZoomArgsVariadic(std::intptr_t first, ...);
+
+class BgZoomAction : public BackgroundAction {
+ public:
+  static constexpr int32_t kBadArguments = 1;
+  static constexpr int32_t kNoRect = 2;
+  static constexpr int32_t kNotListed = 3;
+  // Set-up with duration 0: the target is shown and the action not started.
+  static constexpr int32_t kAppliedAtOnce = -1;
+
+  const char* GetName() const override { return "bg_zoom"; }
+
+  using LayerAction::SetupV;
+  // Target: a BackgroundLayer. Cells: [0] centre x, [1] centre y in picture
+  // pixels, [2] magnification as decimal text (null 1.0; not above 0 is
+  // refused), [3] curve as decimal text (null 0.0), [4] duration ms.
+  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  // [0] to [3] out-pointers (int32_t, each may be null) for the target's
+  // x, y, w, h; 0.
+  int32_t QueryV(const ObjectArguments& cells) override;
+
+  int32_t Step(uint32_t now) override;
+  void Stop() override { ApplyAt(1.0); }
+
+  const ZoomRect& StartRect() const { return start_; }
+  const ZoomRect& TargetRect() const { return target_; }
+
+ private:
+  // Shows the rectangle a fraction f of the way from start to target.
+  void ApplyAt(double f);
+
+  uint32_t duration_ = 0;
+  double curve_ = 0;
+  bool started_ = false;
+  uint32_t startTick_ = 0;
+  ZoomRect start_;
+  ZoomRect target_;
+};
+
+class BgRotAction : public BackgroundAction {
+ public:
+  static constexpr int32_t kBadArguments = 1;
+  static constexpr int32_t kNoPicture = 2;
+  static constexpr int32_t kNotListed = 3;
+  static constexpr int32_t kAppliedAtOnce = -1;
+
+  struct Turn {
+    int32_t x = 0, y = 0;
+    int32_t angle = 0;  // 512ths of a turn
+    double scale = 1.0;
+  };
+
+  const char* GetName() const override { return "bg_rot"; }
+
+  using LayerAction::SetupV;
+  // Target: a BackgroundLayer. Cells: [0] centre x, [1] centre y, [2]
+  // angle in 512ths of a turn, [3] scale as decimal text (null 1.0; 0 is
+  // refused), [4] curve as decimal text (null 0.0), [5] duration ms.
+  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+
+  int32_t Step(uint32_t now) override;
+  void Stop() override { Apply(target_); }
+
+  const Turn& StartTurn() const { return start_; }
+  const Turn& TargetTurn() const { return target_; }
+
+ private:
+  void Apply(const Turn& turn);
+  Turn At(uint32_t eased) const;
+
+  uint32_t duration_ = 0;
+  double curve_ = 0;
+  bool started_ = false;
+  uint32_t startTick_ = 0;
+  Turn start_;
+  Turn target_;
+};
+
+}  // namespace orrivel
