@@ -41,9 +41,11 @@ void Write(int32_t* out, int32_t value) {
   if (out != nullptr) *out = value;
 }
 
-int32_t Between(int32_t from, int32_t to, double f) { return from + Trunc((double(to) - double(from)) * f); }
-
 }  // namespace
+
+int32_t StepBetween(int32_t from, int32_t to, double f) {
+  return Trunc(double(from) + double(Trunc((double(to) - double(from)) * f)));
+}
 
 uint32_t EaseElapsed(uint32_t t, uint32_t duration, double curve) {
   if (duration == 0 || curve == 0.0 || !std::isfinite(curve)) return t;
@@ -150,55 +152,9 @@ int32_t BgZoomAction::Step(uint32_t now) {
 
 void BgZoomAction::ApplyAt(double f) {
   if (canvas_ == nullptr) return;
-  const ZoomRect rect{Between(start_.x, target_.x, f), Between(start_.y, target_.y, f),
-                      Between(start_.w, target_.w, f), Between(start_.h, target_.h, f)};
+  const ZoomRect rect{StepBetween(start_.x, target_.x, f), StepBetween(start_.y, target_.y, f),
+                      StepBetween(start_.w, target_.w, f), StepBetween(start_.h, target_.h, f)};
   ApplyZoomRect(*canvas_, rect);
-}
-
-int32_t BgRotAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
-  canvas_ = CanvasOfTarget(target);
-  const double scale = DecimalCell(cells, 3, 1.0);
-  if (timerList == nullptr || canvas_ == nullptr || scale == 0.0 || !std::isfinite(scale)) return kBadArguments;
-  if (BackgroundPicture(*canvas_) == nullptr) return kNoPicture;
-  target_ = Turn{cells.Cell(0), cells.Cell(1), cells.Cell(2), scale};
-  curve_ = DecimalCell(cells, 4, 0.0);
-  duration_ = uint32_t(cells.Cell(5));
-  if (canvas_->BackgroundAngle() != 0 || canvas_->BackgroundScale() != 0.0)
-    start_ = Turn{canvas_->StretchX(), canvas_->StretchY(), canvas_->BackgroundAngle(), canvas_->BackgroundScale()};
-  else
-    start_ = Turn{};
-  started_ = false;
-  if (duration_ == 0) {
-    Apply(target_);
-    return kAppliedAtOnce;
-  }
-  if (timerList->Add(this, 0, 0, 0) != 0) return kNotListed;
-  EnterLowPriority();
-  return 0;
-}
-
-int32_t BgRotAction::Step(uint32_t now) {
-  if (!started_) {
-    started_ = true;
-    startTick_ = now;
-  }
-  const uint32_t elapsed = now - startTick_;
-  if (elapsed >= duration_) {
-    Apply(target_);
-    return 1;
-  }
-  Apply(At(EaseElapsed(elapsed, duration_, curve_)));
-  return 0;
-}
-
-BgRotAction::Turn BgRotAction::At(uint32_t eased) const {
-  const double f = double(eased % duration_) / double(duration_);
-  return Turn{Between(start_.x, target_.x, f), Between(start_.y, target_.y, f),
-              Between(start_.angle, target_.angle, f), start_.scale + (target_.scale - start_.scale) * f};
-}
-
-void BgRotAction::Apply(const Turn& turn) {
-  if (canvas_ != nullptr) canvas_->SetBackgroundRotation(turn.x, turn.y, turn.angle, turn.scale);
 }
 
 }  // namespace orrivel

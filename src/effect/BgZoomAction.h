@@ -1,9 +1,8 @@
 #pragma once
-// "bg_zoom" and "bg_rot": ease the view of a background layer from where it
-// is to a target over a duration and leave it there. The zoom moves the
-// stretched part of the picture to a rectangle centred on a point at a
-// magnification; the turn moves the canvas's rotation (centre, angle,
-// scale). A stop through the timer list jumps to the target.
+// "bg_zoom": eases the view of a background layer from where it is to the
+// part of the picture centred on a point at a magnification, over a
+// duration, and leaves it there; a stop through the timer list jumps to the
+// target. The easing is shared with "bg_rot".
 #include <cstdint>
 
 #include "effect/BackgroundAction.h"
@@ -15,6 +14,8 @@ namespace orrivel {
 // c > 0 starts slowly ((t ÷ D)^c × D), c < 0 ends slowly
 // ((1 − (1 − t ÷ D)^−c) × D), 0 is linear; truncated to whole ms.
 uint32_t EaseElapsed(uint32_t t, uint32_t duration, double curve);
+// from + truncate((to − from) × f), held to the 32-bit range.
+int32_t StepBetween(int32_t from, int32_t to, double f);
 
 struct ZoomRect {
   int32_t x = 0, y = 0, w = 0, h = 0;
@@ -73,45 +74,6 @@ class BgZoomAction : public BackgroundAction {
   uint32_t startTick_ = 0;
   ZoomRect start_;
   ZoomRect target_;
-};
-
-class BgRotAction : public BackgroundAction {
- public:
-  static constexpr int32_t kBadArguments = 1;
-  static constexpr int32_t kNoPicture = 2;
-  static constexpr int32_t kNotListed = 3;
-  static constexpr int32_t kAppliedAtOnce = -1;
-
-  struct Turn {
-    int32_t x = 0, y = 0;
-    int32_t angle = 0;  // 512ths of a turn
-    double scale = 1.0;
-  };
-
-  const char* GetName() const override { return "bg_rot"; }
-
-  using LayerAction::SetupV;
-  // Target: a BackgroundLayer. Cells: [0] centre x, [1] centre y, [2]
-  // angle in 512ths of a turn, [3] scale as decimal text (null 1.0; 0 is
-  // refused), [4] curve as decimal text (null 0.0), [5] duration ms.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
-
-  int32_t Step(uint32_t now) override;
-  void Stop() override { Apply(target_); }
-
-  const Turn& StartTurn() const { return start_; }
-  const Turn& TargetTurn() const { return target_; }
-
- private:
-  void Apply(const Turn& turn);
-  Turn At(uint32_t eased) const;
-
-  uint32_t duration_ = 0;
-  double curve_ = 0;
-  bool started_ = false;
-  uint32_t startTick_ = 0;
-  Turn start_;
-  Turn target_;
 };
 
 }  // namespace orrivel
