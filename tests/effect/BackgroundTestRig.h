@@ -24,21 +24,25 @@ class TestBackgroundLayer : public BackgroundLayer, public LayerObject {
     canvas_.SetTarget(&screen_, 0);
     second_.SetTarget(&screen_, 0);
   }
-  SpriteCanvas* GetLayerCanvas() override { return &canvas_; }
+  SpriteCanvas* GetLayerCanvas() override { return withoutScreen_ ? &bare_ : &canvas_; }
   SpriteCanvas* GetSecondPageCanvas() override { return hasSecond_ ? &second_ : nullptr; }
   int GetObjectKind() const override { return kind_; }
   BackgroundLayer* GetBackgroundLayer() override { return this; }
 
-  SpriteCanvas& Canvas() { return canvas_; }
+  SpriteCanvas& Canvas() { return *GetLayerCanvas(); }
   SpriteCanvas& Second() { return second_; }
   Surface& Screen() { return screen_; }
   void SetKind(int kind) { kind_ = kind; }
   void DropSecondPage() { hasSecond_ = false; }
+  // From now on the layer's canvas is one that has no screen to draw on.
+  void UseCanvasWithoutScreen() { withoutScreen_ = true; }
 
  private:
   Surface screen_;
   SpriteCanvas canvas_;
   SpriteCanvas second_;
+  SpriteCanvas bare_;
+  bool withoutScreen_ = false;
   int kind_ = 7;
   bool hasSecond_ = true;
 };
