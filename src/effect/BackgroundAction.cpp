@@ -29,6 +29,12 @@ platform::Point BackgroundSourceOrigin(const SpriteCanvas& canvas, int32_t copyW
   return {std::clamp(x, 0, maxX), std::clamp(y, 0, maxY)};
 }
 
+bool CopyFitsPicture(Surface* copy, Surface* picture) {
+  return copy != nullptr && picture != nullptr && copy->GetBits() != nullptr && picture->GetBits() != nullptr &&
+         copy->GetBitsPerPixel() == 32 && picture->GetBitsPerPixel() == 32 &&
+         copy->GetWidth() <= picture->GetWidth() && copy->GetHeight() <= picture->GetHeight();
+}
+
 void ShiftRow32(uint32_t* dest, const uint32_t* source, int32_t width, int64_t shift, bool fill, uint32_t color) {
   const int64_t s = std::clamp<int64_t>(shift, -int64_t{width}, width);
   const int32_t n = width - int32_t(s < 0 ? -s : s);
@@ -44,14 +50,16 @@ void ShiftRow32(uint32_t* dest, const uint32_t* source, int32_t width, int64_t s
 BackgroundAction::Claim BackgroundAction::ClaimWorkCopy() {
   if (canvas_->BackCopy() != nullptr) return Claim::Held;
   if (canvas_->CreateBackgroundCopy(0) != 0 || canvas_->BackCopy() == nullptr) return Claim::Failed;
-  claimed_ = true;
+  workCopy_ = canvas_->BackCopy();
   return Claim::Made;
 }
 
 void BackgroundAction::ReleaseWorkCopy() {
-  if (!claimed_ || canvas_ == nullptr) return;
-  claimed_ = false;
-  if (canvas_->BackCopy() != nullptr) canvas_->ReleaseBackCopy();
+  if (workCopy_ == nullptr || canvas_ == nullptr) return;
+  const bool ours = canvas_->BackCopy() == workCopy_;
+  workCopy_ = nullptr;
+  if (!ours) return;
+  canvas_->ReleaseBackCopy();
   canvas_->MarkAllChanged();
 }
 

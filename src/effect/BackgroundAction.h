@@ -25,6 +25,11 @@ Surface* BackgroundPicture(const SpriteCanvas& canvas);
 // minus the copy's, so that the source rectangle stays inside the picture.
 platform::Point BackgroundSourceOrigin(const SpriteCanvas& canvas, int32_t copyWidth, int32_t copyHeight);
 
+// True when both are 32-bit images with pixels and the copy fits inside the
+// picture: what a row-by-row redraw of the copy from the picture needs. The
+// canvas can change its picture while an action runs.
+bool CopyFitsPicture(Surface* copy, Surface* picture);
+
 // Copies the source row into the destination row of width pixels so that
 // dest[c] = source[c − shift]. A shift beyond the row counts as the whole
 // row. With fill the pixels no source pixel reaches get color; without it
@@ -48,7 +53,9 @@ class BackgroundAction : public LayerAction {
   void ReleaseWorkCopy();
 
   SpriteCanvas* canvas_ = nullptr;
-  bool claimed_ = false;
+  // The work copy this action made; null when it holds none. Another copy
+  // the canvas may show later is not this action's to release.
+  Surface* workCopy_ = nullptr;
 };
 
 }  // namespace orrivel

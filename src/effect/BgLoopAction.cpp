@@ -55,7 +55,7 @@ int32_t BgLoopAction::Step(uint32_t now) {
 void BgLoopAction::Draw(uint32_t elapsed) {
   Surface* copy = canvas_->BackCopy();
   Surface* picture = BackgroundPicture(*canvas_);
-  if (copy == nullptr || picture == nullptr) return;
+  if (copy == nullptr || copy != workCopy_ || picture == nullptr) return;
   int32_t o = int32_t(uint64_t(uint32_t(length_)) * elapsed / clock_.Period());
   if (o >= length_) o = 0;
   if (o == lastOffset_) return;

@@ -178,6 +178,22 @@ TEST_F(BackgroundWaveTest, ASecondActionOnAHeldWorkCopyIsRefusedAndTheFirstRunsO
   EXPECT_EQ(first->LastLevel(), 2);
 }
 
+TEST_F(BackgroundWaveTest, APictureChangedUnderARunningWaveIsNeitherOverrunNorItsNewCopyReleased) {
+  auto* rast = Start<BgRastAction>({.first = 2});
+  StepAt(kStart);
+  // A smaller picture drops the work copy; another user makes a new one.
+  auto small = MakePicture(kW / 2, kH / 2);
+  layer_.Canvas().SetBackgroundImage(small.get(), 0, 0, 0);
+  ASSERT_EQ(layer_.Canvas().CreateBackgroundCopy(0), 0);
+  Surface* theirs = layer_.Canvas().BackCopy();
+  test::Pixel32(*theirs, 0, 0) = 0xFFABCDEFu;
+  StepAt(kStart + 100);
+  EXPECT_EQ(test::Pixel32(*theirs, 0, 0), 0xFFABCDEFu);
+  list_.Stop(rast->Handle());
+  EXPECT_EQ(layer_.Canvas().BackCopy(), theirs);
+  layer_.Canvas().ReleaseBackCopy();
+}
+
 TEST_F(BackgroundWaveTest, StoppingThroughTheTimerListEndsAtOnce) {
   auto* rast = Start<BgRastAction>({.first = 2, .fadeOut = 1000});
   Hold(rast);
