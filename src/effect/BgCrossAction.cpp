@@ -60,16 +60,6 @@ int32_t BgCrossAction::ControlV(const ObjectArguments&) {
   return 0;
 }
 
-int32_t BgCrossAction::Step(uint32_t now) {
-  uint32_t elapsed = 0;
-  if (!clock_.Advance(now, &elapsed)) {
-    ReleaseWorkCopy();
-    return 1;
-  }
-  Draw(elapsed);
-  return 0;
-}
-
 void BgCrossAction::Draw(uint32_t elapsed) {
   // 0 → 255 → 0 over one period.
   int32_t level = int32_t(uint64_t{elapsed} * 510 / clock_.Period());

@@ -5,12 +5,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "effect/BackgroundAction.h"
-#include "effect/PeriodCounter.h"
+#include "effect/PeriodicBackgroundAction.h"
 
 namespace orrivel {
 
-class BgCrossAction : public BackgroundAction {
+class BgCrossAction : public PeriodicBackgroundAction {
  public:
   // Set-up results.
   static constexpr int32_t kBadArguments = 1;
@@ -37,13 +36,10 @@ class BgCrossAction : public BackgroundAction {
   // Any request asks for the stop at the end of the current cycle; 0.
   int32_t ControlV(const ObjectArguments& cells) override;
 
-  int32_t Step(uint32_t now) override;
-  void Stop() override { ReleaseWorkCopy(); }
-
   int32_t LastLevel() const { return lastLevel_; }
 
  private:
-  void Draw(uint32_t elapsed);
+  void Draw(uint32_t elapsed) override;
 
   SpriteCanvas* second_ = nullptr;
   std::unique_ptr<Surface> snapshot_;
@@ -51,7 +47,6 @@ class BgCrossAction : public BackgroundAction {
   int32_t height_ = 0;
   uint8_t mode_ = kBothLive;
   int32_t lastLevel_ = 0;
-  PeriodCounter clock_;
 };
 
 }  // namespace orrivel

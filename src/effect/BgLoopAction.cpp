@@ -42,16 +42,6 @@ int32_t BgLoopAction::ControlV(const ObjectArguments& cells) {
   return 0;
 }
 
-int32_t BgLoopAction::Step(uint32_t now) {
-  uint32_t elapsed = 0;
-  if (!clock_.Advance(now, &elapsed)) {
-    ReleaseWorkCopy();
-    return 1;
-  }
-  Draw(elapsed);
-  return 0;
-}
-
 void BgLoopAction::Draw(uint32_t elapsed) {
   Surface* copy = canvas_->BackCopy();
   Surface* picture = BackgroundPicture(*canvas_);

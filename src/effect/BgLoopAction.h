@@ -4,12 +4,11 @@
 // without a seam.
 #include <cstdint>
 
-#include "effect/BackgroundAction.h"
-#include "effect/PeriodCounter.h"
+#include "effect/PeriodicBackgroundAction.h"
 
 namespace orrivel {
 
-class BgLoopAction : public BackgroundAction {
+class BgLoopAction : public PeriodicBackgroundAction {
  public:
   // Set-up results.
   static constexpr int32_t kBadArguments = 1;
@@ -29,19 +28,15 @@ class BgLoopAction : public BackgroundAction {
   // [0] 0 asks for the stop at the end of the current loop; 0.
   int32_t ControlV(const ObjectArguments& cells) override;
 
-  int32_t Step(uint32_t now) override;
-  void Stop() override { ReleaseWorkCopy(); }
-
   int32_t LastOffset() const { return lastOffset_; }
 
  private:
   bool Horizontal() const { return direction_ < 2; }
-  void Draw(uint32_t elapsed);
+  void Draw(uint32_t elapsed) override;
 
   uint8_t direction_ = 0;
   int32_t length_ = 0;
   int32_t lastOffset_ = -1;
-  PeriodCounter clock_;
 };
 
 }  // namespace orrivel

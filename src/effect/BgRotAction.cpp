@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "base/TimerList.h"
-#include "effect/BgZoomAction.h"
 #include "effect/OverlayTarget.h"
 #include "scene/SpriteCanvas.h"
 
@@ -15,40 +13,17 @@ int32_t BgRotAction::SetupV(TimerList* timerList, void* target, const ObjectArgu
   if (timerList == nullptr || canvas_ == nullptr || scale == 0.0 || !std::isfinite(scale)) return kBadArguments;
   if (BackgroundPicture(*canvas_) == nullptr) return kNoPicture;
   target_ = Turn{cells.Cell(0), cells.Cell(1), cells.Cell(2), scale};
-  curve_ = DecimalCell(cells, 4, 0.0);
-  duration_ = uint32_t(cells.Cell(5));
   if (canvas_->BackgroundAngle() != 0 || canvas_->BackgroundScale() != 0.0)
     start_ = Turn{canvas_->StretchX(), canvas_->StretchY(), canvas_->BackgroundAngle(), canvas_->BackgroundScale()};
   else
     start_ = Turn{};
-  started_ = false;
-  if (duration_ == 0) {
-    Apply(target_);
-    return kAppliedAtOnce;
-  }
-  if (timerList->Add(this, 0, 0, 0) != 0) return kNotListed;
-  EnterLowPriority();
-  return 0;
+  return Begin(timerList, uint32_t(cells.Cell(5)), DecimalCell(cells, 4, 0.0));
 }
 
-int32_t BgRotAction::Step(uint32_t now) {
-  if (!started_) {
-    started_ = true;
-    startTick_ = now;
-  }
-  const uint32_t elapsed = now - startTick_;
-  if (elapsed >= duration_) {
-    Apply(target_);
-    return 1;
-  }
-  Apply(At(EaseElapsed(elapsed, duration_, curve_)));
-  return 0;
-}
-
-BgRotAction::Turn BgRotAction::At(uint32_t eased) const {
+void BgRotAction::ApplyEased(uint32_t eased) {
   const double f = double(eased % duration_) / double(duration_);
-  return Turn{StepBetween(start_.x, target_.x, f), StepBetween(start_.y, target_.y, f),
-              StepBetween(start_.angle, target_.angle, f), start_.scale + (target_.scale - start_.scale) * f};
+  Apply(Turn{StepBetween(start_.x, target_.x, f), StepBetween(start_.y, target_.y, f),
+             StepBetween(start_.angle, target_.angle, f), start_.scale + (target_.scale - start_.scale) * f});
 }
 
 void BgRotAction::Apply(const Turn& turn) {

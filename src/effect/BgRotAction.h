@@ -4,16 +4,14 @@
 // leaves it there; a stop through the timer list jumps to the target.
 #include <cstdint>
 
-#include "effect/BackgroundAction.h"
+#include "effect/EasedBackgroundAction.h"
 
 namespace orrivel {
 
-class BgRotAction : public BackgroundAction {
+class BgRotAction : public EasedBackgroundAction {
  public:
   static constexpr int32_t kBadArguments = 1;
   static constexpr int32_t kNoPicture = 2;
-  static constexpr int32_t kNotListed = 3;
-  static constexpr int32_t kAppliedAtOnce = -1;
 
   struct Turn {
     int32_t x = 0, y = 0;
@@ -29,20 +27,16 @@ class BgRotAction : public BackgroundAction {
   // refused), [4] curve as decimal text (null 0.0), [5] duration ms.
   int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
 
-  int32_t Step(uint32_t now) override;
-  void Stop() override { Apply(target_); }
-
   const Turn& StartTurn() const { return start_; }
   const Turn& TargetTurn() const { return target_; }
 
+ protected:
+  void ApplyEnd() override { Apply(target_); }
+  void ApplyEased(uint32_t eased) override;
+
  private:
   void Apply(const Turn& turn);
-  Turn At(uint32_t eased) const;
 
-  uint32_t duration_ = 0;
-  double curve_ = 0;
-  bool started_ = false;
-  uint32_t startTick_ = 0;
   Turn start_;
   Turn target_;
 };

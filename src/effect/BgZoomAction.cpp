@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
-#include <limits>
 
-#include "base/TimerList.h"
 #include "effect/LayerObject.h"
 #include "effect/OverlayTarget.h"
 #include "raster/Surface.h"
@@ -13,12 +11,6 @@
 
 namespace orrivel {
 namespace {
-
-int32_t Trunc(double value) {
-  if (!(value > -2147483648.0)) return std::numeric_limits<int32_t>::min();
-  if (!(value < 2147483647.0)) return std::numeric_limits<int32_t>::max();
-  return int32_t(value);
-}
 
 // One side of the zoom rectangle: at most the picture's extent and inside it.
 void PlaceSide(int32_t centre, int32_t extent, int32_t* at, int32_t* size) {
@@ -43,17 +35,6 @@ void Write(int32_t* out, int32_t value) {
 
 }  // namespace
 
-int32_t StepBetween(int32_t from, int32_t to, double f) {
-  return Trunc(double(from) + double(Trunc((double(to) - double(from)) * f)));
-}
-
-uint32_t EaseElapsed(uint32_t t, uint32_t duration, double curve) {
-  if (duration == 0 || curve == 0.0 || !std::isfinite(curve)) return t;
-  const double d = double(duration), u = double(t) / d;
-  const double eased = curve > 0 ? std::pow(u, curve) * d : (1.0 - std::pow(1.0 - u, -curve)) * d;
-  return uint32_t(std::clamp(eased, 0.0, d));
-}
-
 int32_t ComputeZoomRect(const SpriteCanvas* canvas, int32_t cx, int32_t cy, double m, ZoomRect* out) {
   // A negative magnification would give a rectangle of negative size.
   if (canvas == nullptr || !(m > 0.0)) return 1;
@@ -61,8 +42,8 @@ int32_t ComputeZoomRect(const SpriteCanvas* canvas, int32_t cx, int32_t cy, doub
   const Surface* screen = canvas->GetTarget();
   if (picture == nullptr || screen == nullptr) return 2;
   ZoomRect rect;
-  rect.w = std::max(0, Trunc(screen->GetWidth() / m));
-  rect.h = std::max(0, Trunc(screen->GetHeight() / m));
+  rect.w = std::max(0, TruncToInt32(screen->GetWidth() / m));
+  rect.h = std::max(0, TruncToInt32(screen->GetHeight() / m));
   PlaceSide(cx, picture->GetWidth(), &rect.x, &rect.w);
   PlaceSide(cy, picture->GetHeight(), &rect.y, &rect.h);
   *out = rect;
@@ -106,8 +87,6 @@ int32_t BgZoomAction::SetupV(TimerList* timerList, void* target, const ObjectArg
   const double m = DecimalCell(cells, 2, 1.0);
   if (timerList == nullptr || canvas_ == nullptr || !(m > 0.0)) return kBadArguments;
   if (ComputeZoomRect(canvas_, cells.Cell(0), cells.Cell(1), m, &target_) != 0) return kNoRect;
-  curve_ = DecimalCell(cells, 3, 0.0);
-  duration_ = uint32_t(cells.Cell(4));
   if (canvas_->StretchWidth() != 0) {
     const Rect& from = canvas_->StretchSource();
     start_ = {from.left, from.top, from.Width(), from.Height()};
@@ -116,14 +95,7 @@ int32_t BgZoomAction::SetupV(TimerList* timerList, void* target, const ObjectArg
     canvas_->GetBackground(nullptr, &x, &y, nullptr, nullptr, nullptr);
     start_ = {x, y, canvas_->GetTarget()->GetWidth(), canvas_->GetTarget()->GetHeight()};
   }
-  started_ = false;
-  if (duration_ == 0) {
-    ApplyAt(1.0);
-    return kAppliedAtOnce;
-  }
-  if (timerList->Add(this, 0, 0, 0) != 0) return kNotListed;
-  EnterLowPriority();
-  return 0;
+  return Begin(timerList, uint32_t(cells.Cell(4)), DecimalCell(cells, 3, 0.0));
 }
 
 int32_t BgZoomAction::QueryV(const ObjectArguments& cells) {
@@ -134,20 +106,10 @@ int32_t BgZoomAction::QueryV(const ObjectArguments& cells) {
   return 0;
 }
 
-int32_t BgZoomAction::Step(uint32_t now) {
-  if (!started_) {
-    started_ = true;
-    startTick_ = now;
-  }
-  const uint32_t elapsed = now - startTick_;
-  if (elapsed >= duration_) {
-    ApplyAt(1.0);
-    return 1;
-  }
-  double f = double(EaseElapsed(elapsed, duration_, curve_)) / double(duration_);
+void BgZoomAction::ApplyEased(uint32_t eased) {
+  double f = double(eased) / double(duration_);
   if (f > 0.999 && f < 1.001) f = 1.0;
   ApplyAt(f);
-  return 0;
 }
 
 void BgZoomAction::ApplyAt(double f) {

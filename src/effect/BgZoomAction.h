@@ -5,17 +5,10 @@
 // target. The easing is shared with "bg_rot".
 #include <cstdint>
 
-#include "effect/BackgroundAction.h"
+#include "effect/EasedBackgroundAction.h"
 #include "raster/Rect.h"
 
 namespace orrivel {
-
-// Easing of an elapsed time t of a duration (t < duration) by the curve c:
-// c > 0 starts slowly ((t ÷ D)^c × D), c < 0 ends slowly
-// ((1 − (1 − t ÷ D)^−c) × D), 0 is linear; truncated to whole ms.
-uint32_t EaseElapsed(uint32_t t, uint32_t duration, double curve);
-// from + truncate((to − from) × f), held to the 32-bit range.
-int32_t StepBetween(int32_t from, int32_t to, double f);
 
 struct ZoomRect {
   int32_t x = 0, y = 0, w = 0, h = 0;
@@ -39,13 +32,10 @@ int32_t ParseBgZoomArgs(const ObjectArguments& cells);
 // The variadic twin: the eight cells as machine words.
 int32_t ParseBgZoomArgsVariadic(std::intptr_t first, ...);
 
-class BgZoomAction : public BackgroundAction {
+class BgZoomAction : public EasedBackgroundAction {
  public:
   static constexpr int32_t kBadArguments = 1;
   static constexpr int32_t kNoRect = 2;
-  static constexpr int32_t kNotListed = 3;
-  // Set-up with duration 0: the target is shown and the action not started.
-  static constexpr int32_t kAppliedAtOnce = -1;
 
   const char* GetName() const override { return "bg_zoom"; }
 
@@ -58,20 +48,17 @@ class BgZoomAction : public BackgroundAction {
   // x, y, w, h; 0.
   int32_t QueryV(const ObjectArguments& cells) override;
 
-  int32_t Step(uint32_t now) override;
-  void Stop() override { ApplyAt(1.0); }
-
   const ZoomRect& StartRect() const { return start_; }
   const ZoomRect& TargetRect() const { return target_; }
+
+ protected:
+  void ApplyEnd() override { ApplyAt(1.0); }
+  void ApplyEased(uint32_t eased) override;
 
  private:
   // Shows the rectangle a fraction f of the way from start to target.
   void ApplyAt(double f);
 
-  uint32_t duration_ = 0;
-  double curve_ = 0;
-  bool started_ = false;
-  uint32_t startTick_ = 0;
   ZoomRect start_;
   ZoomRect target_;
 };

@@ -64,7 +64,9 @@ TEST_F(BgZoomTest, ZoomRectangleStaysInsideThePicture) {
     layer.Canvas().SetBackgroundImage(c.picture, 0, 0, 0);
     ZoomRect rect;
     EXPECT_EQ(ComputeZoomRect(&layer.Canvas(), c.cx, c.cy, c.m, &rect), c.code);
-    if (c.code == 0) EXPECT_EQ(rect, c.rect);
+    if (c.code == 0) {
+      EXPECT_EQ(rect, c.rect);
+    }
   }
   ZoomRect rect;
   EXPECT_EQ(ComputeZoomRect(nullptr, 0, 0, 1.0, &rect), 1);
