@@ -4,6 +4,8 @@
 // it is linked into draws it in priority order; its owner deletes it.
 #include <cstdint>
 
+#include "raster/Rect.h"
+
 namespace orrivel {
 
 class D3DDevice;
@@ -29,6 +31,23 @@ class SceneObject {
   virtual int Draw(int32_t a, int32_t b, D3DDevice* device) = 0;
   // Re-creates what a device reset lost; non-zero stops the restore pass.
   virtual int Restore() { return 0; }
+
+  // Geometry of the drawing kinds, which scripts move, size and hit-test;
+  // kinds without a place on the screen keep these defaults.
+  virtual int32_t GetX() const { return 0; }
+  virtual int32_t GetY() const { return 0; }
+  virtual void SetPosition(int32_t, int32_t) {}
+  virtual void SetSize(int32_t, int32_t) {}
+  virtual void SetSizeAndPosition(int32_t, int32_t, int32_t, int32_t) {}
+  virtual void MoveBy(int32_t, int32_t) {}
+  // Right and bottom exclusive; precise asks for the picture's own pixels.
+  virtual bool HitTest(int32_t, int32_t, uint8_t) { return false; }
+  // True when the two bounds overlap (strictly on all four sides).
+  virtual bool Overlaps(SceneObject* other);
+  // False when the object has no bounds (yet).
+  virtual bool GetBounds(Rect*) const { return false; }
+  // Back to the state after construction.
+  virtual void Reset() {}
 
   SceneObjectRegistry* Registry() const { return registry_; }
 
