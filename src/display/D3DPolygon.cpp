@@ -12,6 +12,9 @@ bool ReadScriptPoints(const ScriptAddressSpace& space, uint32_t count, uint32_t 
                       uint32_t yArray, std::vector<Point>* out) {
   if (count == 0 || count > kMaxPolygonPoints || xArray == 0 || yArray == 0) return false;
   const uint64_t bytes = uint64_t(count) * 4;
+  // Each array lies inside one live block: a freed (stale) address or an
+  // array running past its block is refused, not read from its neighbour.
+  if (space.LiveBytesAt(xArray) < bytes || space.LiveBytesAt(yArray) < bytes) return false;
   const uint8_t* xs = space.Bytes(xArray, bytes);
   const uint8_t* ys = space.Bytes(yArray, bytes);
   if (xs == nullptr || ys == nullptr) return false;

@@ -1,8 +1,8 @@
 #pragma once
 // A coloured polygon of N points drawn through the Direct3D device. Its
 // points come from the script's address space: two arrays of 32-bit
-// coordinates named by script addresses and a count, read with the arena's
-// bounds checks and copied. The drawing-mode byte chooses how the points
+// coordinates named by script addresses and a count, each array lying
+// inside one live block of the arena, read with its checks and copied. The drawing-mode byte chooses how the points
 // form triangles: 0 a fan (a filled convex polygon), 1 a strip, 2 a list;
 // any other value draws a fan.
 #include <cstdint>
@@ -28,7 +28,7 @@ class D3DPolygon : public D3DPointShape {
   // script addresses, every vertex in the colour (opaque when its alpha is
   // 0xFF, blended otherwise). 1 without the arena or the cosine table, for
   // a null address, a count of 0 or above kMaxPolygonPoints, or arrays that
-  // do not lie wholly inside the arena; 0. With takesArrays the two blocks
+  // do not lie wholly inside a live block of the arena; 0. With takesArrays the two blocks
   // were made for the polygon and are freed whatever the result.
   int Create(ScriptAddressSpace* space, uint32_t count, uint32_t xArray, uint32_t yArray,
              uint32_t argb, uint8_t mode, uint8_t takesArrays);
@@ -53,7 +53,8 @@ class D3DPolygon : public D3DPointShape {
 };
 
 // Reads count 32-bit signed x and y coordinates from two arrays in the
-// arena; false for a null address, a bad count or an array outside it.
+// arena; false for a null address, a bad count or an array that does not
+// lie inside one live block.
 bool ReadScriptPoints(const ScriptAddressSpace& space, uint32_t count, uint32_t xArray,
                       uint32_t yArray, std::vector<Point>* out);
 

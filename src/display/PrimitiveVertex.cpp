@@ -61,7 +61,10 @@ bool ReadRawPixel(platform::SoftSurface* surface, int32_t x, int32_t y, uint32_t
   uint32_t value = 0;
   std::memcpy(&value, lock.bits + ptrdiff_t(y) * lock.pitch + ptrdiff_t(x) * bytes, bytes);
   surface->Unlock();
-  *out = bytes == 4 ? value : value & ((1u << (bytes * 8)) - 1);
+  // Only the colour bits count: a key never holds the unused or alpha bits.
+  const uint32_t colour = lock.format.redMask | lock.format.greenMask | lock.format.blueMask;
+  const uint32_t all = bytes == 4 ? 0xFFFFFFFFu : (1u << (bytes * 8)) - 1;
+  *out = value & (colour != 0 ? colour : all);
   return true;
 }
 

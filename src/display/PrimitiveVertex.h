@@ -68,7 +68,8 @@ Point AnchorOffset(uint32_t mode, int32_t width, int32_t height);
 // on the screen) with the 16.16 table; the corner is rounded first.
 void RotateAbout(const MathTables& tables, int32_t angle, const Point& anchor, float* x, float* y);
 
-// The raw pixel value at (x, y) of a surface, for the precise hit tests
+// The colour bits of the pixel at (x, y) of a surface (all bits of an
+// indexed one), for the precise hit tests
 // against a colour key; false outside or when it cannot be locked.
 bool ReadRawPixel(platform::SoftSurface* surface, int32_t x, int32_t y, uint32_t* out);
 
