@@ -81,6 +81,12 @@ class DrawObjectManager {
   // A picture in a texture (MediaImage::Load's codes); 11 when out of memory.
   int CreateMediaImage(uint32_t* out, uint32_t formatCode, const char* name, const uint8_t* data,
                        uint64_t size, uint8_t createFlags);
+  // A line of text in a texture (TextImage::Create's codes); 2 when out of
+  // memory. Font handle 0 draws with the default font.
+  int CreateTextImage(uint32_t* out, const char* text, uint32_t fontHandle, uint32_t formatCode);
+  // A movie frame surface without its surface yet (LockedFrameSource::Create
+  // makes it); 1 when out of memory.
+  int CreateLockedFrameSource(uint32_t* out);
 
   // --- look-up: null for 0, stale or forged handles ---------------------------------------
   Image* GetImage(uint32_t handle) const { return images_.Get(handle); }
