@@ -29,7 +29,8 @@ class D3DColorBox : public D3DShape {
   bool GetBounds(Rect* out) const override;
 
   int GetKind() const override { return kSceneObjectD3DColorBox; }
-  void Reset() override;
+  // Back to the state after construction.
+  void Reset();
   int32_t DisplayWidth() const { return width_ != 0 ? width_ : createdWidth_; }
   int32_t DisplayHeight() const { return height_ != 0 ? height_ : createdHeight_; }
 

@@ -52,7 +52,8 @@ class D3DImage : public SceneObject {
   void MoveBy(int32_t dx, int32_t dy) override { SetPosition(x_ + dx, y_ + dy); }
   bool HitTest(int32_t x, int32_t y, uint8_t precise) override;
   bool GetBounds(Rect* out) const override;
-  void Reset() override;
+  // Back to the state after construction.
+  void Reset();
 
   const Rect& SourceRect() const { return source_; }
 

@@ -43,7 +43,8 @@ class D3DPolygon : public D3DPointShape {
   uint8_t Mode() const { return mode_; }
 
   int GetKind() const override { return kSceneObjectD3DPolygon; }
-  void Reset() override;
+  // Back to the state after construction.
+  void Reset();
 
  protected:
   uint32_t PrimitiveType() const override;

@@ -47,7 +47,8 @@ class D3DQuad : public SceneObject {
   void MoveBy(int32_t dx, int32_t dy) override;
   bool HitTest(int32_t x, int32_t y, uint8_t precise) override;
   bool GetBounds(Rect* out) const override;
-  void Reset() override;
+  // Back to the state after construction.
+  void Reset();
 
   // --- states and corners --------------------------------------------------------------------
   void SetStage0(uint8_t enable, uint8_t source, uint8_t destination) { blend_ = {enable, source, destination}; }

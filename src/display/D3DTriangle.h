@@ -22,7 +22,8 @@ class D3DTriangle : public D3DPointShape {
   void SetPoints(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
 
   int GetKind() const override { return kSceneObjectD3DTriangle; }
-  void Reset() override;
+  // Back to the state after construction.
+  void Reset();
 
  protected:
   uint32_t PrimitiveType() const override { return platform::kPrimTriangleList; }

@@ -46,8 +46,6 @@ class SceneObject {
   virtual bool Overlaps(SceneObject* other);
   // False when the object has no bounds (yet).
   virtual bool GetBounds(Rect*) const { return false; }
-  // Back to the state after construction.
-  virtual void Reset() {}
 
   SceneObjectRegistry* Registry() const { return registry_; }
 
