@@ -1,6 +1,5 @@
 #include "display/D3DColorBox.h"
 
-#include "base/MathTables.h"
 
 namespace orrivel {
 
@@ -20,16 +19,7 @@ int D3DColorBox::Create(int32_t width, int32_t height, uint32_t argb, int32_t x,
   return 0;
 }
 
-void D3DColorBox::Place() {
-  const float left = float(x_);
-  const float top = float(y_);
-  const float right = float(int64_t(x_) + DisplayWidth());
-  const float bottom = float(int64_t(y_) + DisplayHeight());
-  vertices_[0].x = vertices_[2].x = left;
-  vertices_[1].x = vertices_[3].x = right;
-  vertices_[0].y = vertices_[1].y = top;
-  vertices_[2].y = vertices_[3].y = bottom;
-}
+void D3DColorBox::Place() { PlaceBoxCorners(vertices_.data(), x_, y_, DisplayWidth(), DisplayHeight()); }
 
 void D3DColorBox::SetRect(const Rect& rect) { SetSizeAndPosition(rect.Width(), rect.Height(), rect.left, rect.top); }
 
@@ -52,12 +42,7 @@ bool D3DColorBox::GetBounds(Rect* out) const {
 }
 
 void D3DColorBox::SetAnchor(int32_t angle, uint32_t mode) {
-  Place();
-  const Point offset = AnchorOffset(mode, DisplayWidth(), DisplayHeight());
-  const Point anchor{x_ + offset.x, y_ + offset.y};
-  const MathTables* tables = GetMathTables();
-  if (tables == nullptr) return;
-  for (ColoredVertex& v : vertices_) RotateAbout(*tables, angle, anchor, &v.x, &v.y);
+  PlaceTurnedBox(vertices_.data(), x_, y_, DisplayWidth(), DisplayHeight(), angle, mode);
 }
 
 }  // namespace orrivel

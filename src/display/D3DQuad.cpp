@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/MathTables.h"
 #include "display/D3DDevice.h"
 #include "display/SceneObjectRegistry.h"
 #include "display/TextureSource.h"
@@ -71,16 +70,7 @@ void D3DQuad::MapTexture() {
   vertices_[2].v = vertices_[3].v = bottom;
 }
 
-void D3DQuad::PlaceCorners() {
-  const float left = float(x_);
-  const float top = float(y_);
-  const float right = float(int64_t(x_) + DisplayWidth());
-  const float bottom = float(int64_t(y_) + DisplayHeight());
-  vertices_[0].x = vertices_[2].x = left;
-  vertices_[1].x = vertices_[3].x = right;
-  vertices_[0].y = vertices_[1].y = top;
-  vertices_[2].y = vertices_[3].y = bottom;
-}
+void D3DQuad::PlaceCorners() { PlaceBoxCorners(vertices_, x_, y_, DisplayWidth(), DisplayHeight()); }
 
 void D3DQuad::SetPosition(int32_t x, int32_t y) {
   x_ = x;
@@ -203,12 +193,7 @@ void D3DQuad::SetAddSub(uint8_t subtract, int32_t alpha, int32_t strength) {
 }
 
 void D3DQuad::SetAnchor(int32_t angle, uint32_t mode) {
-  PlaceCorners();
-  const Point offset = AnchorOffset(mode, DisplayWidth(), DisplayHeight());
-  const Point anchor{x_ + offset.x, y_ + offset.y};
-  const MathTables* tables = GetMathTables();
-  if (tables == nullptr) return;
-  for (TexturedVertex& v : vertices_) RotateAbout(*tables, angle, anchor, &v.x, &v.y);
+  PlaceTurnedBox(vertices_, x_, y_, DisplayWidth(), DisplayHeight(), angle, mode);
 }
 
 int D3DQuad::Draw(int32_t, int32_t, D3DDevice* device) {

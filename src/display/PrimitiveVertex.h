@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "base/MathTables.h"
 #include "platform/RenderDevice.h"
 #include "raster/Rect.h"
 
@@ -14,7 +15,6 @@ namespace orrivel {
 using platform::Point;
 
 class D3DDevice;
-class MathTables;
 
 // Position (x, y, z, rhw), diffuse 0xAARRGGBB and one texture pair.
 struct TexturedVertex {
@@ -67,6 +67,33 @@ Point AnchorOffset(uint32_t mode, int32_t width, int32_t height);
 // Turns a corner about the anchor by angle (512ths of a turn, anticlockwise
 // on the screen) with the 16.16 table; the corner is rounded first.
 void RotateAbout(const MathTables& tables, int32_t angle, const Point& anchor, float* x, float* y);
+
+// Places the four corners of a box (top-left, top-right, bottom-left,
+// bottom-right) at (x, y) of the size.
+template <class Vertex>
+void PlaceBoxCorners(Vertex* v, int32_t x, int32_t y, int32_t width, int32_t height) {
+  const float left = float(x);
+  const float top = float(y);
+  const float right = float(int64_t(x) + width);
+  const float bottom = float(int64_t(y) + height);
+  v[0].x = v[2].x = left;
+  v[1].x = v[3].x = right;
+  v[0].y = v[1].y = top;
+  v[2].y = v[3].y = bottom;
+}
+
+// Places the box's corners, then turns them by angle about the anchor of
+// the mode (AnchorOffset); without the cosine table they stay unturned.
+template <class Vertex>
+void PlaceTurnedBox(Vertex* v, int32_t x, int32_t y, int32_t width, int32_t height, int32_t angle,
+                    uint32_t mode) {
+  PlaceBoxCorners(v, x, y, width, height);
+  const Point offset = AnchorOffset(mode, width, height);
+  const Point anchor{x + offset.x, y + offset.y};
+  const MathTables* tables = GetMathTables();
+  if (tables == nullptr) return;
+  for (int i = 0; i < 4; ++i) RotateAbout(*tables, angle, anchor, &v[i].x, &v[i].y);
+}
 
 // The colour bits of the pixel at (x, y) of a surface (all bits of an
 // indexed one), for the precise hit tests

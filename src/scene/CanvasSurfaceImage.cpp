@@ -3,6 +3,7 @@
 #include "display/SurfaceImage.h"
 #include "raster/Surface.h"
 #include "scene/CanvasDrawObject.h"
+#include "scene/SpriteCanvas.h"
 
 namespace orrivel {
 
@@ -17,6 +18,17 @@ bool CanvasDibSections() { return g_dibSections; }
 
 uint8_t ComposedSurfaceFlags(bool withDc) {
   return uint8_t(Surface::kWithRegion | (withDc && g_dibSections ? Surface::kWithDeviceContext : 0));
+}
+
+int RecreateComposedSurface(CanvasDrawObject& canvas, uint8_t depth, bool withDc) {
+  Surface* surface = canvas.GetSurface();
+  if (surface->Create(surface->GetWidth(), surface->GetHeight(), depth, ComposedSurfaceFlags(withDc)) != 0) {
+    return 2;
+  }
+  if (canvas.GetCanvas() != nullptr) canvas.GetCanvas()->SetTarget(surface, 1);
+  // The new surface records its own changes unless the canvas tracks them.
+  canvas.SetPrepared(canvas.IsPrepared());
+  return 0;
 }
 
 int UpdateComposedCopy(CanvasDrawObject& canvas, platform::SoftSurface* target, uint32_t formatCode,

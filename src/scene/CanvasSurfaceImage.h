@@ -21,6 +21,11 @@ bool CanvasDibSections();
 // context when the option is on and the kind allows it.
 uint8_t ComposedSurfaceFlags(bool withDc);
 
+// Makes the composed surface again at its size with the depth (and the
+// creation flags of ComposedSurfaceFlags), binding its canvas to it again.
+// 2 when it cannot be made (the caller then releases everything); 0.
+int RecreateComposedSurface(CanvasDrawObject& canvas, uint8_t depth, bool withDc);
+
 // Copies the composed picture into target (formatCode its layout): a
 // running timed present draws instead; without an active canvas the
 // surface's changed area (dirtyOnly) or all of it; with one, its changed

@@ -37,17 +37,10 @@ int DecodedCanvasObjectA::Update(uint8_t dirtyOnly) {
 }
 
 int DecodedCanvasObjectA::Resize(uint8_t depth) {
-  Surface* surface = CanvasDrawObject::GetSurface();
-  const int32_t width = surface->GetWidth();
-  const int32_t height = surface->GetHeight();
-  if (surface->Create(width, height, depth, ComposedSurfaceFlags(true)) != 0) {
-    Release();
-    Reset();
-    return 2;
-  }
-  if (GetCanvas() != nullptr) GetCanvas()->SetTarget(surface, 1);
-  SetPrepared(IsPrepared());
-  return 0;
+  if (RecreateComposedSurface(*this, depth, true) == 0) return 0;
+  Release();
+  Reset();
+  return 2;
 }
 
 int DecodedCanvasObjectA::SetColorKeyRgb(uint8_t red, uint8_t green, uint8_t blue) {

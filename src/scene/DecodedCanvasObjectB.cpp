@@ -53,17 +53,10 @@ int DecodedCanvasObjectB::Update(uint8_t dirtyOnly) {
 }
 
 int DecodedCanvasObjectB::Resize(uint8_t depth) {
-  Surface* surface = CanvasDrawObject::GetSurface();
-  const int32_t width = surface->GetWidth();
-  const int32_t height = surface->GetHeight();
-  if (surface->Create(width, height, depth, ComposedSurfaceFlags(DcAllowed(requestedFormat_))) != 0) {
-    SurfaceImage::Release();
-    Reset();
-    return 2;
-  }
-  if (GetCanvas() != nullptr) GetCanvas()->SetTarget(surface, 1);
-  SetPrepared(IsPrepared());
-  return 0;
+  if (RecreateComposedSurface(*this, depth, DcAllowed(requestedFormat_)) == 0) return 0;
+  SurfaceImage::Release();
+  Reset();
+  return 2;
 }
 
 int DecodedCanvasObjectB::SetColorKeyRgb(uint8_t red, uint8_t green, uint8_t blue) {
