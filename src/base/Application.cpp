@@ -89,8 +89,9 @@ int Application::Init() {
   Backend& backend = CurrentBackend();
   StartupHooks& hooks = GetStartupHooks();
 
-  // 1. The game's settings.
-  if (Configure() != 0) return kInitConfigureFailed;
+  // 1. The game's settings. Its own failure code (the game's settings
+  // files name theirs) is what the run ends with.
+  if (const int configured = Configure(); configured != 0) return configured;
   // 2-3.
   if (screenModePolicy == 1 && screenMode == 2) screenMode = 0;
   if (clientWidth == 0) {

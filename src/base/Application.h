@@ -25,7 +25,8 @@
 
 namespace orrivel {
 
-// Start-up failure codes of Init.
+// Start-up failure codes of Init (the configuration step's own non-zero
+// codes are passed on as they are).
 enum InitError : int {
   kInitConfigureFailed = 1,
   kInitRemovableStart = 2,

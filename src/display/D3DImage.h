@@ -35,8 +35,13 @@ class D3DImage : public SceneObject {
   // 0 hidden, drawn or wholly clipped away; 1 no target or no surface; 2
   // the stretching blit failed; 3 the copy failed.
   int Draw(int32_t a, int32_t b, D3DDevice* device) override;
-  int32_t GetX() const override { return x_; }
-  int32_t GetY() const override { return y_; }
+  int32_t GetX() const { return x_; }
+  int32_t GetY() const { return y_; }
+  bool GetPosition(int32_t* x, int32_t* y) const override {
+    if (x != nullptr) *x = x_;
+    if (y != nullptr) *y = y_;
+    return true;
+  }
   void SetPosition(int32_t x, int32_t y) override {
     x_ = x;
     y_ = y;

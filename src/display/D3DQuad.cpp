@@ -165,6 +165,11 @@ void D3DQuad::SetAlpha(int32_t alpha) {
   for (TexturedVertex& v : vertices_) v.diffuse = WithAlpha(v.diffuse, alpha);
 }
 
+bool D3DQuad::GetAlpha(uint8_t* alpha) const {
+  if (alpha != nullptr) *alpha = uint8_t(vertices_[0].diffuse >> 24);
+  return true;
+}
+
 void D3DQuad::SetVertexAlphas(const int32_t alpha[4]) {
   for (int i = 0; i < 4; ++i) vertices_[i].diffuse = WithAlpha(vertices_[i].diffuse, alpha[i]);
 }

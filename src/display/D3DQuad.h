@@ -39,8 +39,13 @@ class D3DQuad : public SceneObject {
   // 0 hidden or drawn; 1 no device or texture; 2 no Direct3D device; 3 the
   // texture was refused; 4 the drawing failed.
   int Draw(int32_t a, int32_t b, D3DDevice* device) override;
-  int32_t GetX() const override { return x_; }
-  int32_t GetY() const override { return y_; }
+  int32_t GetX() const { return x_; }
+  int32_t GetY() const { return y_; }
+  bool GetPosition(int32_t* x, int32_t* y) const override {
+    if (x != nullptr) *x = x_;
+    if (y != nullptr) *y = y_;
+    return true;
+  }
   void SetPosition(int32_t x, int32_t y) override;
   void SetSize(int32_t width, int32_t height) override;
   void SetSizeAndPosition(int32_t width, int32_t height, int32_t x, int32_t y) override;
@@ -65,6 +70,9 @@ class D3DQuad : public SceneObject {
   // False for an index outside 0..3.
   bool SetVertexColor(int32_t index, uint32_t rgb);
   void SetAlpha(int32_t alpha);
+  // The alpha of the first corner; the same alpha on every corner.
+  bool GetAlpha(uint8_t* alpha) const override;
+  void SetAlpha(uint8_t alpha) override { SetAlpha(int32_t(alpha)); }
   void SetVertexAlphas(const int32_t alpha[4]);
   bool SetVertexAlpha(int32_t index, int32_t alpha);
   // Additive (or with subtract set, against inverse alpha) drawing at an

@@ -60,6 +60,12 @@ void D3DShape::SetAlpha(int32_t alpha) {
   for (ColoredVertex& v : vertices_) v.diffuse = WithAlpha(v.diffuse, alpha);
 }
 
+bool D3DShape::GetAlpha(uint8_t* alpha) const {
+  if (vertices_.empty()) return false;
+  if (alpha != nullptr) *alpha = uint8_t(vertices_[0].diffuse >> 24);
+  return true;
+}
+
 bool D3DShape::SetVertexAlpha(int32_t index, int32_t alpha) {
   if (index < 0 || size_t(index) >= vertices_.size()) return false;
   vertices_[size_t(index)].diffuse = WithAlpha(vertices_[size_t(index)].diffuse, alpha);

@@ -19,8 +19,13 @@ class D3DShape : public SceneObject {
 
   // 0 hidden or drawn; 1 no device; 2 no Direct3D device; 3 the drawing failed.
   int Draw(int32_t a, int32_t b, D3DDevice* device) override;
-  int32_t GetX() const override { return x_; }
-  int32_t GetY() const override { return y_; }
+  int32_t GetX() const { return x_; }
+  int32_t GetY() const { return y_; }
+  bool GetPosition(int32_t* x, int32_t* y) const override {
+    if (x != nullptr) *x = x_;
+    if (y != nullptr) *y = y_;
+    return true;
+  }
   void SetPosition(int32_t x, int32_t y) override;
   void MoveBy(int32_t dx, int32_t dy) override { SetPosition(x_ + dx, y_ + dy); }
   // The point inside the bounds (right and bottom exclusive).
@@ -32,6 +37,10 @@ class D3DShape : public SceneObject {
   // False for an index outside the vertices.
   bool SetVertexColor(int32_t index, uint32_t rgb);
   void SetAlpha(int32_t alpha);
+  // The alpha of the first vertex (false without vertices); the same alpha
+  // on every vertex.
+  bool GetAlpha(uint8_t* alpha) const override;
+  void SetAlpha(uint8_t alpha) override { SetAlpha(int32_t(alpha)); }
   bool SetVertexAlpha(int32_t index, int32_t alpha);
   // Additive (source alpha against one) or blended drawing, at an alpha.
   void SetBlend(uint8_t additive, int32_t alpha);

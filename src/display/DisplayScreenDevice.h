@@ -74,6 +74,10 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   // 1 when width < 1 and height <= 0; 2 when a side comes out below 1; 0.
   int SetWindowSizeKeepAspect(int32_t width, int32_t height);
   void ClearRequestedSize() { windowSizeRequested_ = 0; }
+  // The size asked for with SetWindowSizeKeepAspect (0 x 0 when none).
+  platform::Size RequestedWindowSize() const {
+    return windowSizeRequested_ ? platform::Size{requestedWidth_, requestedHeight_} : platform::Size{0, 0};
+  }
   void SetVsyncMode(uint8_t mode) { vsyncMode_ = mode; }
   uint8_t VsyncMode() const { return vsyncMode_; }
   void SetSmoothFiltering(bool on) { smoothFiltering_ = on ? 1 : 0; }

@@ -32,14 +32,17 @@ class SceneObject {
   // Re-creates what a device reset lost; non-zero stops the restore pass.
   virtual int Restore() { return 0; }
 
-  // Geometry of the drawing kinds, which scripts move, size and hit-test;
-  // kinds without a place on the screen keep these defaults.
-  virtual int32_t GetX() const { return 0; }
-  virtual int32_t GetY() const { return 0; }
+  // Position operations of the drawing kinds; the state sets have none and
+  // ignore them (GetPosition answers false).
   virtual void SetPosition(int32_t, int32_t) {}
   virtual void SetSize(int32_t, int32_t) {}
   virtual void SetSizeAndPosition(int32_t, int32_t, int32_t, int32_t) {}
   virtual void MoveBy(int32_t, int32_t) {}
+  virtual bool GetPosition(int32_t*, int32_t*) const { return false; }
+  // The alpha of the kinds that carry a colour (its top byte); false and
+  // ignored for the others.
+  virtual bool GetAlpha(uint8_t*) const { return false; }
+  virtual void SetAlpha(uint8_t) {}
   // Right and bottom exclusive; precise asks for the picture's own pixels.
   virtual bool HitTest(int32_t, int32_t, uint8_t) { return false; }
   // True when the two bounds overlap (strictly on all four sides).

@@ -1,14 +1,20 @@
 #include "game/GameApplication.h"
 
+#include <array>
+#include <atomic>
+#include <cstdio>
 #include <cstring>
 
 #include "base/DefaultActionBindings.h"
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
+#include "display/SurfaceImage.h"
 #include "effect/BuiltinEffects.h"
+#include "scene/CanvasDrawImage.h"
 #include "scene/CanvasDrawObject.h"
 #include "platform/Backend.h"
 #include "platform/FileSystem.h"
+#include "platform/InputSource.h"
 #include "platform/PathResolver.h"
 #include "platform/TextCodec.h"
 #include "raster/BlendTables.h"
@@ -22,6 +28,7 @@
 #include "resource/SpiPluginLoader.h"
 #include "script/ScriptFile.h"
 #include "sound/VorbisCodec.h"
+#include "text/FontSettings.h"
 
 namespace orrivel {
 
@@ -32,6 +39,15 @@ GameApplication::GameApplication() {
   InitBaseFolder();
   baseFolder = BaseFolder();
   Surface::SetLoaderManager(&images);
+  // The screen is the display subsystem's device; the screen canvas it is
+  // asked for is a composing canvas of the scene subsystem.
+  SetScreenDevice(std::make_unique<DisplayScreenDevice>());
+  DisplayScreenDevice::SetCanvasCreator(&CreateCanvasDrawObjectForSource);
+  if (DisplayScreenDevice* display = Display()) {
+    transitionScreen = std::make_unique<DisplayTransitionScreen>(*display);
+    transitionRunner = std::make_unique<LibraryTransitionRunner>(transitionScreen.get());
+    display->SetTransitionRunner(transitionRunner.get());
+  }
   // The start-up steps that live in the libraries above the framework.
   StartupHooks& hooks = GetStartupHooks();
   hooks.buildBlendTables = [] { BuildBlendTables(); };
@@ -49,6 +65,15 @@ GameApplication::GameApplication() {
 
 GameApplication::~GameApplication() {
   scripts.reset();
+  // The draw objects go while the decoders and tables they use are alive;
+  // the device itself goes with the base.
+  if (DisplayScreenDevice* display = Display()) {
+    display->SetScreenImage(0, 0);
+    display->DeleteAll();
+    display->DeleteAllFonts();
+    display->SetTransitionRunner(nullptr);
+    if (SurfaceImage::ScreenDevice() == display) SurfaceImage::SetScreenDevice(nullptr);
+  }
   if (lowPriority) {
     CanvasDrawObject::SetLowPriorityHook(nullptr);
     ResetLowPriorityHooks();
@@ -139,7 +164,11 @@ int GameApplication::Configure() {
   RegisterStartupObjects();
   LoadPictureDecodersAndPlugins();
   LoadSoundCodecs();
-  return 0;
+  return settings.Load(*this);
+}
+
+const char* GameApplication::GetSaveFolder() {
+  return settings.loaded ? settings.saveFolder.c_str() : nullptr;
 }
 
 void GameApplication::LoadSoundCodecs() {
@@ -180,6 +209,19 @@ int GameApplication::CreateWindowResources() {
   // The main window is made after this step, so it has the handler from
   // its first message on.
   mainWindow.RegisterMessageHandler(WM_DROPFILES, this, &GameApplication::OnDropFiles);
+  // Ctrl held while the game starts: a window, whatever the settings say.
+  std::array<uint8_t, 256> keys{};
+  platform::CurrentInputSource().ReadKeyboard(keys);
+  if (keys[VK_CONTROL] & 0x80) screenMode = 2;
+  // The screen-size presets: the window shows the game smaller, kept in
+  // its proportions.
+  if (DisplayScreenDevice* display = Display()) {
+    switch (settings.blocks.appConfig[165]) {
+      case 1: display->SetWindowSizeKeepAspect(1024, 576); break;
+      case 2: display->SetWindowSizeKeepAspect(800, 450); break;
+      default: break;
+    }
+  }
   return 0;
 }
 
@@ -231,35 +273,87 @@ int GameApplication::CreateDevices() {
   // A full-screen start that fell back to a window is not a run-time error:
   // the game goes on in the window.
   if (errorCode == 2) errorCode = 0;
+  const AppSettings& blocks = settings.blocks;
+  if (DisplayScreenDevice* display = Display()) SurfaceImage::SetScreenDevice(display);
   // Without the library the engine's own kernels do everything.
   pixelOps = BindPixelOpLibrary(&Processor(), Processor().mmx);
-  OpenSoundOutput();
+  if (blocks.boot[7] != 0 && blocks.user[5] != 0 && loadMovieLibraries) loadMovieLibraries(*this);
   InputManager& input = Input();
-  if (input.CreateActionMap(20, &actions) == 0) InstallDefaultBindings(*actions);
+  if (input.Keyboard() == nullptr || !input.HasMouse()) {
+    ShowMessageBox(Text("入力デバイスの初期化に失敗"), kIconStop, kDesktopWindow);
+    return 1;
+  }
+  if (input.CreateActionMap(20, &actions) != 0 || actions == nullptr) {
+    ShowMessageBox(Text("仮想入力デバイスの作成に失敗"), kIconStop, kDesktopWindow);
+    return 2;
+  }
+  InstallDefaultBindings(*actions);
   input.SetJoysticksEnabled(useJoystick != 0);
+  if (blocks.boot[4] == 0) keepSystemCursor = false;
   if (MouseDevice* mouse = input.Mouse()) {
     mouse->SetCursorShape(0, 0, 0);
     if (!keepSystemCursor) mouse->SetCursorState(0, kNoWindow, 0);
   }
+  OpenSoundOutput();
+  // The game's message dialogs come later; until then a plain notice, which
+  // leaves the player's "warn me" choice as it is.
+  if (soundOutputCode != kSoundDeviceOk && blocks.boot[6] != 0) {
+    soundWarningShown = true;
+    ShowMessageBox(Text("サウンドカードが正常に接続されていないか\n対応していないため、DirectSoundを利用できません。"
+                        "\nサウンドを再生できません。"),
+                   kIconExclamation);
+  }
+  imageCacheSetting = blocks.boot[10];
+  images.SetCacheLimit(ImageCacheMegabytes(imageCacheSetting));
+  SetGlyphCacheCapacityWord(uint32_t(blocks.boot[11] | blocks.boot[12] << 8));
+  // Boot byte 15 switches the lowered thread priority of long effects off.
+  if (lowPriority) lowPriority->SetEnabled(blocks.boot[15] == 0);
   return 0;
 }
 
+void GameApplication::ReleaseDevices(int code) {
+  AppSettings::UserBlock& user = settings.blocks.user;
+  // Start-ups that ended at the window or the screen mode (codes 9 and 12)
+  // must not find these words again next time.
+  if (code == 9 || code == kInitScreenModeFailed) {
+    SetBlockU32(user, 43, 0);
+    SetBlockU32(user, 63, 0);
+  }
+  if (errorCode == 1) ShowMessageBox(Text("描画オブジェクトのリストアに失敗"), kIconStop, kDesktopWindow);
+  else if (errorCode == 2) ShowMessageBox(Text("画面モード切替に失敗"), kIconStop, kDesktopWindow);
+}
+
+void GameApplication::SaveSettings(int) { settings.Save(*this); }
+
 void GameApplication::OpenSoundOutput() {
   soundOutputCode = sound.Create(nullptr, false, false, nullptr);
-  if (soundOutputCode != kSoundDeviceOk) return;
+  if (soundOutputCode != kSoundDeviceOk) {
+    // The game goes on silent; said once per run, however often start-up
+    // tries again.
+    static std::atomic<bool> warned{false};
+    if (!warned.exchange(true)) {
+      std::fprintf(stderr, "orrivel: no sound output (device step %d failed); the game runs without sound\n",
+                   int(soundOutputCode));
+    }
+    return;
+  }
   SetSoundDevice(&sound);
   // 16-bit stereo at 44.1 kHz; an output that keeps its own format (no
   // priority level) still plays everything.
   sound.Initialize(nullptr, false, false, nullptr, 2, 44, 16);
 }
 
-std::string GameApplication::DescribeFailure() const {
+std::string GameApplication::DescribeGameFolder() const {
   const std::string& folder = baseFolder.empty() ? BaseFolder() : baseFolder;
   std::string where = "game folder \"";
   if (const auto host = ResolveHostPath(folder, ResolveMode::Existing)) where += *host + "\"";
   else where += Cp932ToUtf8Lossy(folder) + "\" (missing)";
-  where += ": SCRIPT.LPK " + std::string(MountCodeText(scriptArchiveCode)) + " (mount code " +
-           std::to_string(scriptArchiveCode) + ")";
+  return where + ": SCRIPT.LPK " + std::string(MountCodeText(scriptArchiveCode)) + " (mount code " +
+         std::to_string(scriptArchiveCode) + ")";
+}
+
+std::string GameApplication::DescribeFailure() const {
+  const std::string where = DescribeGameFolder();
   if (bootResult != 0) {
     return where + "; scripts not booted: " + BootCodeText(bootResult) + " (code " + std::to_string(bootResult) +
            ")";
@@ -299,6 +393,7 @@ void GameApplication::MainLoop() {
       backend.DestroyWindow(mainWindow.GetHandle());
     }
     if (!RunScriptSteps(ScriptStepsForFrame())) break;
+    if (DisplayScreenDevice* display = Display()) display->PresentFrame();
   }
   SetPumpWaiting(false);
 }

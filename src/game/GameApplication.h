@@ -17,11 +17,15 @@
 #include "base/LowPriority.h"
 #include "base/MathTables.h"
 #include "base/TimerList.h"
+#include "display/DisplayScreenDevice.h"
+#include "game/DisplayTransitionScreen.h"
+#include "game/SettingsStore.h"
 #include "raster/PixelOpLibrary.h"
 #include "resource/ArchiveManager.h"
 #include "resource/DcpManager.h"
 #include "resource/ImageLoaderManager.h"
 #include "resource/TcpManager.h"
+#include "transition/LibraryTransitionRunner.h"
 #include "script/ScriptHost.h"
 #include "platform/ThreadPriority.h"
 #include "sound/SllManager.h"
@@ -35,11 +39,31 @@ class GameApplication : public Application {
 
   ~GameApplication() override;
 
+  // The configuration step: decoders, plug-ins and the built-in named
+  // objects, the game folder, the archives, then the game's and the
+  // player's settings files with the save folder. 0, or the settings'
+  // start-up code (1 to 4) after its message.
   int Configure() override;
-  // Registers the game's own main-window handlers (dropped files).
+  // The save folder in use, with its trailing separator (null before the
+  // settings were read).
+  const char* GetSaveFolder() override;
+  // Registers the game's own main-window handlers (dropped files); Ctrl
+  // held at start asks for a window; the screen-size preset of the
+  // settings sizes the window.
   int CreateWindowResources() override;
+  // The device step: pixel operations, movie libraries, input devices and
+  // the action map, sound, and the settings that the devices take.
   int CreateDevices() override;
+  // Exit codes 9 and 12 forget the two user-block words that a start may
+  // set; a failed restore or screen-mode change is reported.
+  void ReleaseDevices(int code) override;
+  // Writes USER.CFG and APP_CFG.DAT whenever they were read at start-up,
+  // so the words cleared after a failed start are stored too.
+  void SaveSettings(int code) override;
   void MainLoop() override;
+  // The screen device of the display subsystem, installed at construction
+  // (null when a test put another screen device in its place).
+  DisplayScreenDevice* Display() { return dynamic_cast<DisplayScreenDevice*>(screen.get()); }
 
   // Builds the script host, loads the system scripts and the voice table and
   // loads "MAIN". 0 done; 1 no host, 2 system files, 3 to 5 "MAIN" missing,
@@ -75,6 +99,10 @@ class GameApplication : public Application {
   // The one set of trigonometric tables, published for rotated drawing
   // before anything is drawn.
   MathTables mathTables;
+  // The transition library drawing into the display device's back surface,
+  // for the transition objects scripts create.
+  std::unique_ptr<DisplayTransitionScreen> transitionScreen;
+  std::unique_ptr<LibraryTransitionRunner> transitionRunner;
   std::unique_ptr<ArchiveManager> archives;
   // The picture decoders with the image cache, published for the surfaces
   // for the application's whole life; start-up adds the built-in decoders
@@ -137,10 +165,24 @@ class GameApplication : public Application {
   // stopped in a fault: the game folder, the script archive's mount result
   // and the failure's code. Empty when the run ended normally.
   std::string DescribeFailure() const;
+  // The game folder and the script archive's mount result.
+  std::string DescribeGameFolder() const;
+
+  // The game's and the player's settings blocks, the save folder and the
+  // installation values.
+  SettingsStore settings;
+  // Called by the device step when the boot block asks for movies (byte 7)
+  // and the user block picks the sprite movie library (byte 5): binds the
+  // movie library beside the program. Unset, no movie library is loaded;
+  // the primary-surface and the third library do not exist here.
+  std::function<void(GameApplication&)> loadMovieLibraries;
+  // SoundDevice::Create's failure was noticed at start-up (boot byte 6).
+  bool soundWarningShown = false;
 
   // The game's actions (20 of them), with the default bindings.
   ActionMap* actions = nullptr;
-  // Until the game draws its own cursor, the system one stays shown.
+  // Until the game draws its own cursor, the system one stays shown
+  // (boot byte 4 = 0 hides it at start).
   bool keepSystemCursor = true;
 
   // Frames after which the pump closes its own window (0: never).

@@ -49,8 +49,7 @@ int main(int argc, char** argv) {
     result = app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL);
     if (result != 0) {
       std::printf("orrivel: start-up refused (code %d)\n", result);
-      std::fprintf(stderr, "orrivel: start-up refused with code %d (game folder \"%s\")\n", result,
-                   platform::Cp932ToUtf8Lossy(app.baseFolder).c_str());
+      std::fprintf(stderr, "orrivel: start-up refused with code %d (%s)\n", result, app.DescribeGameFolder().c_str());
     } else if (app.bootResult != 0) {
       std::printf("orrivel: the game's scripts could not be booted; nothing to play\n");
     } else if (app.scriptResult == -1) {

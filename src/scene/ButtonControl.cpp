@@ -3,6 +3,7 @@
 #include "raster/SpriteList.h"
 #include "raster/SurfaceDrawing.h"
 #include "scene/ControlHost.h"
+#include "scene/ListedDrawable.h"
 #include "text/Font.h"
 
 namespace orrivel {
@@ -74,23 +75,13 @@ void ButtonControl::SetVisible(bool show) {
 
 int32_t ButtonControl::AttachToSpriteList(int32_t order, int32_t group, uint8_t option) {
   if (spriteList_ == nullptr) return 1;
-  if (spriteList_->Find(&sprite_) != nullptr) {
-    spriteList_->SetOrder(&sprite_, uint32_t(order), option);
-    order_ = order;
-    return 0;
-  }
-  spriteList_->Add(&sprite_, uint32_t(order), uint32_t(group));
+  if (PlaceInList(*spriteList_, &sprite_, order, group, option)) group_ = group;
   order_ = order;
-  group_ = group;
   return 0;
 }
 
 int32_t ButtonControl::MoveToList(SpriteList* list) {
-  if (spriteList_ == nullptr || list == nullptr || spriteList_->Find(&sprite_) == nullptr) return 1;
-  spriteList_->Remove(&sprite_);
-  spriteList_ = list;
-  spriteList_->Add(&sprite_, uint32_t(order_), uint32_t(group_));
-  return 0;
+  return MoveToOtherList(spriteList_, list, &sprite_, order_, group_);
 }
 
 void ButtonControl::Release() {
@@ -174,6 +165,15 @@ int32_t ButtonControl::CreateFromSurface(SpriteList* list, int32_t order, Surfac
   return 0;
 }
 
+void ButtonControl::ApplyColourKey(Surface* surface, int32_t keyX, int32_t keyY) {
+  if (keyY >= 0) {
+    surface->SetColorKeyAt(keyX, keyY);
+  } else if (keyX != -1) {
+    const Rgb key = ChannelsOf(uint32_t(keyX));
+    surface->SetColorKeyRgb(key.r, key.g, key.b);
+  }
+}
+
 int32_t ButtonControl::CreateFromImage(SpriteList* list, int32_t order, const char* name, bool hasDisabled,
                                        bool hasPressed, int32_t x, int32_t y, uint8_t blend, uint8_t drawFlags,
                                        int32_t keyX, int32_t keyY, int32_t group) {
@@ -183,12 +183,7 @@ int32_t ButtonControl::CreateFromImage(SpriteList* list, int32_t order, const ch
     Release();
     return 2;
   }
-  if (keyY >= 0) {
-    ownSurface_.SetColorKeyAt(keyX, keyY);
-  } else if (keyX != -1) {
-    const Rgb key = ChannelsOf(uint32_t(keyX));
-    ownSurface_.SetColorKeyRgb(key.r, key.g, key.b);
-  }
+  ApplyColourKey(&ownSurface_, keyX, keyY);
   if (ShowStrip(list, order, &ownSurface_, hasDisabled, hasPressed, x, y, blend, drawFlags, group) != 0) {
     Release();
     return 2;

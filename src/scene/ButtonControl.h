@@ -60,6 +60,10 @@ class ButtonControl : public PushControl {
   int32_t CreateWithText(SpriteList* list, int32_t order, const char* text, Font* font, int32_t x, int32_t y,
                          int32_t width, int32_t height, bool hasDisabled, int32_t group);
 
+  // keyY >= 0 takes the key colour from the pixel (keyX, keyY); keyY < 0
+  // uses keyX as the colour; keyX -1 then means no key.
+  static void ApplyColourKey(Surface* surface, int32_t keyX, int32_t keyY);
+
   int32_t CellCount() const { return 2 + (hasPressedCell_ ? 1 : 0) + (hasDisabledCell_ ? 1 : 0); }
   // The cell SetState shows for a state.
   int32_t CellOfState(uint8_t state) const;

@@ -92,6 +92,8 @@ class Control {
   bool IsEnabled() const { return enabled_; }
   const char* GetName() const { return name_ ? name_.get() : nullptr; }
   int32_t GetGroup() const { return group_; }
+  // For a control whose creation takes no group (the factory sets it).
+  void SetGroup(int32_t group) { group_ = group; }
   void SetTag(int32_t tag) { tag_ = tag; }
   int32_t GetTag() const { return tag_; }
 

@@ -33,8 +33,9 @@ int D3DCanvasImage::Draw(int32_t, int32_t, D3DDevice* device) {
   return DrawImage(device);
 }
 
-int CreateD3DImageSubclass(DrawObjectManager& manager, uint32_t* out, Image* image,
+int CreateD3DImageSubclass(DrawObjectManager& manager, uint32_t* out, uint32_t imageHandle,
                            const Rect* source, int32_t x, int32_t y) {
+  Image* image = manager.GetImage(imageHandle);
   return manager.CreateSceneObject<D3DCanvasImage>(
       out, 2, [&](D3DCanvasImage& object) { return object.Create(image, source, x, y); });
 }

@@ -23,8 +23,9 @@ class D3DCanvasImage : public D3DImage {
   int Draw(int32_t a, int32_t b, D3DDevice* device) override;
 };
 
-// The creation of the draw-object manager: allocation failure 2.
-int CreateD3DImageSubclass(DrawObjectManager& manager, uint32_t* out, Image* image,
+// The creation of the draw-object manager over a listed image: allocation
+// failure 2, else Create's code.
+int CreateD3DImageSubclass(DrawObjectManager& manager, uint32_t* out, uint32_t imageHandle,
                            const Rect* source, int32_t x, int32_t y);
 
 }  // namespace orrivel

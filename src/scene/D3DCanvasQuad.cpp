@@ -35,8 +35,9 @@ int D3DCanvasQuad::Draw(int32_t, int32_t, D3DDevice* device) {
   return DrawTextured(device);
 }
 
-int CreateD3DQuadSubclass(DrawObjectManager& manager, uint32_t* out, TextureSource* texture,
+int CreateD3DQuadSubclass(DrawObjectManager& manager, uint32_t* out, uint32_t textureHandle,
                           const Rect* source, int32_t x, int32_t y) {
+  TextureSource* texture = manager.GetTextureSource(textureHandle);
   return manager.CreateSceneObject<D3DCanvasQuad>(
       out, 2, [&](D3DCanvasQuad& object) { return object.Create(texture, source, x, y); });
 }

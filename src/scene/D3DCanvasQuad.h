@@ -21,8 +21,9 @@ class D3DCanvasQuad : public D3DQuad {
   int Draw(int32_t a, int32_t b, D3DDevice* device) override;
 };
 
-// The creation of the draw-object manager: allocation failure 2.
-int CreateD3DQuadSubclass(DrawObjectManager& manager, uint32_t* out, TextureSource* texture,
+// The creation of the draw-object manager over a listed texture image:
+// allocation failure 2, else Create's code.
+int CreateD3DQuadSubclass(DrawObjectManager& manager, uint32_t* out, uint32_t textureHandle,
                           const Rect* source, int32_t x, int32_t y);
 
 }  // namespace orrivel

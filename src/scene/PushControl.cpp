@@ -1,10 +1,9 @@
 #include "scene/PushControl.h"
 
-#include <new>
-
 #include "base/ActionMap.h"
 #include "base/InputDevice.h"
 #include "base/TickSource.h"
+#include "scene/ControlEvents.h"
 #include "scene/ControlHost.h"
 
 namespace orrivel {
@@ -21,44 +20,19 @@ bool PushControl::HitTest(int32_t x, int32_t y) {
   return uint32_t(x - GetX()) < width_ && uint32_t(y - GetY()) < height_;
 }
 
-void PushControl::SetEvents(const PushEvents& events) {
-  ClearEvents();
-  events_.reset(new (std::nothrow) PushEvents(events));
-  if (!events_) return;
-  if (!events_->activateSound.empty()) events_->activateCode = 0;
-  if (!events_->hoverSound.empty()) events_->hoverCode = 0;
-  if (!events_->leaveSound.empty()) events_->leaveCode = 0;
-}
-
-void PushControl::PlayEventSound(const std::string PushEvents::*name, int32_t PushEvents::*code,
-                                 int32_t fallback) {
-  ControlHost* host = GetHost();
-  if (host == nullptr) return;
-  if (!events_ || (*events_).*code < 0) {
-    host->PlaySound(nullptr, fallback, 0, 0);
-    return;
-  }
-  const std::string& text = (*events_).*name;
-  host->PlaySound(text.empty() ? nullptr : text.c_str(), (*events_).*code, 0, 0);
-}
+void PushControl::SetEvents(const PushEvents& events) { events_ = MakeControlEvents(events); }
 
 void PushControl::BecomeHovered() {
   if (state_ != kNormal) return;
   SetState(kHover);
-  if (events_) {
-    events_->hover.Write(1);
-    events_->leave.Write(0);
-  }
-  PlayEventSound(&PushEvents::hoverSound, &PushEvents::hoverCode, kSoundHover);
+  MarkControlHovered(events_.get(), true);
+  PlayControlSound(GetHost(), events_.get(), ControlMoment::kHover);
 }
 
 void PushControl::ReturnToNormal() {
   if (state_ != kHover && state_ != kPressed) return;
   SetState(kNormal);
-  if (events_) {
-    events_->hover.Write(0);
-    events_->leave.Write(1);
-  }
+  MarkControlHovered(events_.get(), false);
 }
 
 void PushControl::OnPointerMove(int32_t, int32_t) {
@@ -68,7 +42,7 @@ void PushControl::OnPointerMove(int32_t, int32_t) {
 void PushControl::OnPointerLeave() {
   if (state_ != kHover && state_ != kPressed) return;
   ReturnToNormal();
-  PlayEventSound(&PushEvents::leaveSound, &PushEvents::leaveCode, kSoundLeave);
+  PlayControlSound(GetHost(), events_.get(), ControlMoment::kLeave);
 }
 
 void PushControl::OnFocusLost(Control*) { ReturnToNormal(); }
@@ -128,18 +102,6 @@ bool PushControl::Update(ActionMap* actions) {
   return false;
 }
 
-bool PushControl::Activate() {
-  ControlHost* host = GetHost();
-  if (host == nullptr) return false;
-  if (GetTag() >= 0) host->SetSelected(GetTag());
-  PlayEventSound(&PushEvents::activateSound, &PushEvents::activateCode, kSoundActivate);
-  if (events_) {
-    events_->clicked.Write(1);
-    if (!events_->eventName2.empty() || !events_->eventName1.empty() || events_->eventValue != 0)
-      host->RunEvent(events_->eventName2.empty() ? nullptr : events_->eventName2.c_str(),
-                     events_->eventName1.empty() ? nullptr : events_->eventName1.c_str(), events_->eventValue);
-  }
-  return true;
-}
+bool PushControl::Activate() { return ReportControlActivation(GetHost(), GetTag(), events_.get()); }
 
 }  // namespace orrivel

@@ -79,8 +79,6 @@ class PushControl : public Control {
  protected:
   void BecomeHovered();
   void ReturnToNormal();
-  // Plays the moment's sound: the record's name and code, else the default.
-  void PlayEventSound(const std::string PushEvents::*name, int32_t PushEvents::*code, int32_t fallback);
 
   uint32_t width_ = 0;
   uint32_t height_ = 0;

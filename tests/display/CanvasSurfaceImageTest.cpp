@@ -232,14 +232,39 @@ TEST_F(CanvasSurfaceImageTest, TheirSceneObjectsBringThePictureUpToDateAsTheyDra
   D3DDevice bare;
   EXPECT_EQ(quad.Draw(0, 0, &bare), D3DQuad::kDrawNoDevice);
   device_->Registry().Clear();
-  // The manager's creations of both.
-  uint32_t handle = 5;
-  EXPECT_EQ(CreateD3DQuadSubclass(*device_, &handle, &picture, nullptr, 0, 0), 1);
+  // The manager's creations over listed images; allocation failures give
+  // their codes and leave the handle cleared.
+  uint32_t offscreenHandle = 0, texturedHandle = 0, pictureHandle = 0, handle = 5;
+  ASSERT_EQ(CreateDecodedCanvasObjectA(*device_, &offscreenHandle, 16, 8, 32, 0), 0);
+  ASSERT_EQ(CreateDecodedCanvasObjectB(*device_, &texturedHandle, kPixelFormatX8R8G8B8, 16, 8, 32, 0), 0);
+  ASSERT_EQ(device_->CreateMediaImage(&pictureHandle, kPixelFormatX8R8G8B8, nullptr, bytes.data(),
+                                      bytes.size(), 0),
+            0);
+  EXPECT_EQ(CreateD3DQuadSubclass(*device_, &handle, pictureHandle, nullptr, 0, 0), 1);
   EXPECT_EQ(handle, 0u);
-  ASSERT_EQ(CreateD3DQuadSubclass(*device_, &handle, &textured, nullptr, 0, 0), 0);
+  ASSERT_EQ(CreateD3DQuadSubclass(*device_, &handle, texturedHandle, nullptr, 0, 0), 0);
   EXPECT_EQ(device_->GetSceneObject(handle)->GetKind(), kSceneObjectD3DQuad);
-  ASSERT_EQ(CreateD3DImageSubclass(*device_, &handle, &offscreen, nullptr, 0, 0), 0);
+  EXPECT_EQ(CreateD3DImageSubclass(*device_, &handle, texturedHandle, nullptr, 0, 0), 1);
+  ASSERT_EQ(CreateD3DImageSubclass(*device_, &handle, offscreenHandle, nullptr, 0, 0), 0);
   EXPECT_EQ(device_->GetSceneObject(handle)->GetKind(), kSceneObjectD3DImage);
+  struct Failure {
+    const char* what;
+    int code;
+    std::function<int(uint32_t*)> create;
+  };
+  const Failure failures[] = {
+      {"off-screen", 4, [&](uint32_t* o) { return CreateDecodedCanvasObjectA(*device_, o, 8, 8, 32, 0); }},
+      {"texture", 4,
+       [&](uint32_t* o) { return CreateDecodedCanvasObjectB(*device_, o, kPixelFormatX8R8G8B8, 8, 8, 32, 0); }},
+      {"quad", 2, [&](uint32_t* o) { return CreateD3DQuadSubclass(*device_, o, texturedHandle, nullptr, 0, 0); }},
+      {"blit", 2, [&](uint32_t* o) { return CreateD3DImageSubclass(*device_, o, offscreenHandle, nullptr, 0, 0); }},
+  };
+  for (const Failure& f : failures) {
+    uint32_t out = 9;
+    device_->FailNextAllocation();
+    EXPECT_EQ(f.create(&out), f.code) << f.what;
+    EXPECT_EQ(out, 0u) << f.what;
+  }
   device_->DeleteAll();
 }
 

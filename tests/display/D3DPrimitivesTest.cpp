@@ -4,15 +4,18 @@
 // each family and the property that drawing stays inside the bounds.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "SurfaceImageRig.h"
 #include "base/MathTables.h"
+#include "display/BoxFont.h"
 #include "display/D3DColorBox.h"
 #include "display/D3DImage.h"
 #include "display/D3DPolygon.h"
 #include "display/D3DQuad.h"
 #include "display/D3DTriangle.h"
+#include "display/DdSurface.h"
 #include "display/DisplayTestSupport.h"
 #include "display/MediaImage.h"
 #include "display/StateSets.h"
@@ -176,6 +179,16 @@ TEST_F(D3DPrimitivesTest, ColourAndAlphaSettersKeepTheOtherHalfAndClamp) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(quad.Vertices()[i].diffuse, c.expected << 24 | 0x123456u);
     EXPECT_EQ(box.Vertices()[3].diffuse, c.expected << 24 | 0x102030u);
     EXPECT_EQ(triangle.Vertices()[2].diffuse, c.expected << 24 | 0x102030u);
+  }
+  // Through the scene-object interface, as sprite actions fade them.
+  for (SceneObject* object : {static_cast<SceneObject*>(&quad), static_cast<SceneObject*>(&box)}) {
+    object->SetAlpha(uint8_t(40));
+    uint8_t alpha = 0;
+    ASSERT_TRUE(object->GetAlpha(&alpha));
+    EXPECT_EQ(alpha, 40);
+    int32_t x = -1, y = -1;
+    EXPECT_TRUE(object->GetPosition(&x, &y));
+    EXPECT_EQ(x, 0);
   }
   EXPECT_TRUE(quad.SetVertexAlpha(2, 1000));
   EXPECT_EQ(quad.Vertices()[2].diffuse >> 24, 255u);
@@ -377,6 +390,67 @@ TEST_F(D3DPrimitivesTest, DrawingStaysInsideTheBounds) {
   ASSERT_TRUE(polygon.SetPoints({Point{3, 30}, Point{20, 28}, Point{25, 44}, Point{8, 46}}));
   polygon.SetColor(0xFFFF00);
   ExpectDrawnInsideBounds(polygon);
+}
+
+TEST_F(D3DPrimitivesTest, TheManagerMakesEachKindOrReportsItsAllocationCode) {
+  ScriptAddressSpace arena(1 << 16);
+  const int32_t coords[3] = {0, 10, 5};
+  uint32_t picture = 0;
+  const auto bytes = FixtureElg(32, 8, 8, false);
+  ASSERT_EQ(device_->CreateMediaImage(&picture, kPixelFormatX8R8G8B8, nullptr, bytes.data(), bytes.size(), 0), 0);
+  uint32_t surface = 0;
+  ASSERT_EQ(device_->CreateSurfaceImageFromFile(&surface, nullptr, bytes.data(), bytes.size(), 1), 0);
+  const auto arrays = [&] {
+    const uint32_t a = arena.Allocate(12);
+    arena.WriteBytes(a, coords, sizeof coords);
+    return a;
+  };
+  struct Case {
+    const char* what;
+    int kind;  // -1: an image
+    int allocationFailure;
+    std::function<int(uint32_t*)> create;
+  };
+  const Case cases[] = {
+      {"quad", kSceneObjectD3DQuad, 2, [&](uint32_t* o) { return device_->CreateD3DQuad(o, picture, nullptr, 1, 2); }},
+      {"image", kSceneObjectD3DImage, 2, [&](uint32_t* o) { return device_->CreateD3DImage(o, surface, nullptr, 1, 2); }},
+      {"triangle", kSceneObjectD3DTriangle, 2,
+       [&](uint32_t* o) { return device_->CreateD3DTriangle(o, 0, 0, 4, 0, 0, 4, 0xFFFFFFFFu, 0, 0); }},
+      {"colour box", kSceneObjectD3DColorBox, 1,
+       [&](uint32_t* o) { return device_->CreateD3DColorBox(o, 4, 4, 0xFFFFFFFFu, 0, 0); }},
+      {"polygon", kSceneObjectD3DPolygon, 2, [&](uint32_t* o) {
+         const uint32_t a = arrays();
+         return device_->CreateD3DPolygon(o, &arena, 3, a, a, 0xFFFFFFFFu, 0, 1);
+       }},
+      {"text", -1, 2, [&](uint32_t* o) { return device_->CreateTextImage(o, "t", 0, kPixelFormatX8R8G8B8); }},
+      {"frame", -1, 1, [&](uint32_t* o) { return device_->CreateLockedFrameSource(o); }},
+  };
+  BoxFont font(kFontKindOutline, 6, 6);
+  DdSurface::SetDefaultFont(&font);
+  for (const Case& c : cases) {
+    uint32_t handle = 0;
+    ASSERT_EQ(c.create(&handle), 0) << c.what;
+    if (c.kind >= 0) {
+      EXPECT_EQ(device_->GetSceneObject(handle)->GetKind(), c.kind) << c.what;
+    } else {
+      EXPECT_NE(device_->GetImage(handle), nullptr) << c.what;
+    }
+    handle = 7;
+    device_->FailNextAllocation();
+    EXPECT_EQ(c.create(&handle), c.allocationFailure) << c.what;
+    EXPECT_EQ(handle, 0u) << c.what;
+  }
+  DdSurface::SetDefaultFont(nullptr);
+  // Arrays handed to a polygon that could not be allocated are freed.
+  const uint32_t handed = arrays();
+  uint32_t none = 0;
+  device_->FailNextAllocation();
+  EXPECT_EQ(device_->CreateD3DPolygon(&none, &arena, 3, handed, handed, 0xFFFFFFFFu, 0, 1), 2);
+  EXPECT_EQ(arena.BlockSize(handed), 0u);
+  // A handle of the wrong kind is a missing texture or image.
+  EXPECT_EQ(device_->CreateD3DQuad(&none, surface, nullptr, 0, 0), 1);
+  EXPECT_EQ(device_->CreateD3DImage(&none, 0, nullptr, 0, 0), 1);
+  device_->DeleteAll();
 }
 
 TEST_F(D3DPrimitivesTest, GoldenQuads) {

@@ -13,12 +13,20 @@
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "base/MathTables.h"
+#include "base/ActionMap.h"
+#include "platform/headless/HeadlessInput.h"
+#include "platform/InputSource.h"
+#include "raster/ColorBox.h"
+#include "scene/CanvasDrawObject.h"
+#include "scene/SpriteCanvas.h"
+#include "game/AppSettings.h"
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
 #include "platform/FileDrop.h"
@@ -124,6 +132,20 @@ class GameApplicationTest : public ::testing::Test {
     std::filesystem::create_directories(folder_);
     backend_.SetRuntimeFolder(folder_.string());
     savedBase_ = SetBaseFolderForTest("");
+    WriteSettingsFiles();
+  }
+
+  // The game's description and the shipped player settings; save-folder
+  // mode 5 keeps everything in the game folder and writes nothing back.
+  void WriteSettingsFiles(const std::function<void(AppSettings&)>& adjust = {}) {
+    AppSettings settings;
+    settings.SetSaveFolderMode(5);
+    settings.info[0] = "ORRIVEL";
+    if (adjust) adjust(settings);
+    std::filesystem::create_directories(folder_ / "script");
+    WriteGameFile("script/VQ_APP.SYS", EncodeSystemFile(settings.system));
+    WriteGameFile("script/VQ_APP.INF", EncodeInfoFile(settings.version, settings.info));
+    WriteGameFile("USER.CFG", EncodeUserConfig(settings));
   }
   ~GameApplicationTest() override {
     ResetStartupHooks();
@@ -529,9 +551,10 @@ TEST_F(GameApplicationTest, ImageCacheSettingGivesTheLimit) {
     EXPECT_EQ(GameApplication::ImageCacheMegabytes(setting), megabytes) << int(setting);
   }
   WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  WriteSettingsFiles([](AppSettings& settings) { settings.boot[10] = 1; });
   GameApplication app;
-  app.imageCacheSetting = 1;
   EXPECT_TRUE(Run(app).empty());
+  EXPECT_EQ(app.imageCacheSetting, 1);
   EXPECT_FALSE(app.images.Cache().Enabled());
 }
 
@@ -590,8 +613,9 @@ TEST_F(GameApplicationTest, StartupPublishesTheLowPriorityHooksForTheGamesLifeti
 TEST_F(GameApplicationTest, StartupPublishesTheDrawSettingAndTheSystemFamily) {
   WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
   SetNtFamilyFlag(false);
+  // The last of the six further settings bytes is user-block byte 23.
+  WriteSettingsFiles([](AppSettings& settings) { settings.user[23] = 7; });
   GameApplication app;
-  app.extraSettingsB[5] = 7;
   EXPECT_TRUE(Run(app).empty());
   EXPECT_EQ(DrawSettingByte(), 7);
   EXPECT_TRUE(NtFamilyFlag());
@@ -846,6 +870,226 @@ TEST_F(GameApplicationTest, StopSignalsEndAHeadlessRunInOrder) {
   struct sigaction now {};
   sigaction(SIGTERM, nullptr, &now);
   EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+}  // namespace
+}  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// A game whose screen canvas holds two coloured boxes from the start.
+class SpriteGame : public GameApplication {
+ public:
+  ~SpriteGame() override {
+    if (canvas) canvas->MainList().Clear();
+  }
+  int CreateDevices() override {
+    if (const int result = GameApplication::CreateDevices(); result != 0) return result;
+    auto* screenImage = dynamic_cast<CanvasDrawObject*>(Display()->GetScreenImage());
+    if (screenImage == nullptr || screenImage->GetCanvas() == nullptr) return 1;
+    canvas = screenImage->GetCanvas();
+    red.Init(40, 30, 0xFFFF0000u, 10, 20);
+    blue.Init(20, 20, 0xFF0000FFu, 100, 50);
+    canvas->MainList().Add(&red, 1, 0);
+    canvas->MainList().Add(&blue, 2, 0);
+    return 0;
+  }
+  SpriteCanvas* canvas = nullptr;
+  ColorBox red, blue;
+};
+
+// The start-up installs the display's screen device with a composing
+// canvas as its picture, and each frame of the pump presents it: the
+// window shows the sprites on the black canvas.
+TEST_F(GameApplicationTest, EachFramePresentsTheComposedCanvasToTheWindow) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kWaitsEightTimes));
+  // User-block byte 5 = 2: the screen canvas composes sprites.
+  WriteSettingsFiles([](AppSettings& settings) { settings.user[5] = 2; });
+  SpriteGame app;
+  std::optional<platform::HeadlessPresenter::Frame> shown;
+  int frames = 0;
+  app.framePump = [&] {
+    if (++frames == 4) {
+      if (const auto* frame = backend_.Frames().LastFrame(app.mainWindow.GetHandle())) shown = *frame;
+    }
+    return 1;
+  };
+  EXPECT_TRUE(Run(app).empty());
+  ASSERT_NE(app.Display(), nullptr);
+  EXPECT_EQ(CurrentScreenDevice(), app.Display());
+  ASSERT_TRUE(shown.has_value());
+  ASSERT_GE(shown->width, 640);
+  ASSERT_GE(shown->height, 480);
+  const auto pixel = [&](int x, int y) { return shown->pixels[size_t(y) * size_t(shown->width) + size_t(x)] & 0xFFFFFF; };
+  EXPECT_EQ(pixel(10, 20), 0xFF0000u);
+  EXPECT_EQ(pixel(49, 49), 0xFF0000u);
+  EXPECT_EQ(pixel(110, 60), 0x0000FFu);
+  EXPECT_EQ(pixel(5, 5), 0u);
+  EXPECT_GE(shown->count, 3u);
+}
+
+// The device step's default bindings on the keyboard (the stick ones need
+// a joystick): the arrows, both Enters and Escape.
+TEST_F(GameApplicationTest, DeviceStepBindsTheDefaultKeys) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  GameApplication app;
+  std::vector<std::vector<uint8_t>> keys(6);
+  app.framePump = [&] {
+    for (uint32_t action = 0; action < 6; ++action) {
+      keys[action].clear();
+      for (uint32_t n = 0; n < app.actions->CountBindings(action, 0); ++n) {
+        uint8_t code = 0;
+        int32_t device = -1;
+        app.actions->GetBinding(action, 0, n, &code, &device);
+        keys[action].push_back(code);
+      }
+    }
+    return 1;
+  };
+  EXPECT_TRUE(Run(app).empty());
+  const std::vector<std::vector<uint8_t>> expected = {{200}, {208}, {203}, {205}, {28, 156}, {1}};
+  EXPECT_EQ(keys, expected);
+}
+
+// Ctrl held while the game starts gives a window over the full screen that
+// the player's settings ask for.
+TEST_F(GameApplicationTest, CtrlHeldAtStartGivesAWindow) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  for (const bool held : {false, true}) {
+    SCOPED_TRACE(held);
+    WriteSettingsFiles([](AppSettings& settings) { settings.window[0] = 1; });
+    platform::HeadlessInput keyboard;
+    keyboard.SetKey(uint8_t(platform::VK_CONTROL), held);
+    platform::ScopedInputSource useKeyboard(keyboard);
+    TitledGame app(held ? "Held" : "Free");
+    uint8_t mode = 0;
+    app.framePump = [&] {
+      mode = app.screenMode;
+      return 1;
+    };
+    Run(app);
+    EXPECT_EQ(mode, held ? 2 : 1);
+  }
+}
+
+// The screen-size presets ask the screen device for a smaller window of the
+// 1280 x 720 game, in its proportions.
+TEST_F(GameApplicationTest, ScreenSizePresetsAskForTheWindowSize) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  const std::array<std::pair<uint8_t, platform::Size>, 3> cases = {
+      {{0, platform::Size{0, 0}}, {1, platform::Size{1024, 576}}, {2, platform::Size{800, 450}}}};
+  for (const auto& [preset, asked] : cases) {
+    SCOPED_TRACE(int(preset));
+    WriteSettingsFiles([](AppSettings& settings) {
+      settings.system[0] = 1280 & 0xFF, settings.system[1] = 1280 >> 8;
+      settings.system[2] = 720 & 0xFF, settings.system[3] = 720 >> 8;
+      settings.window[0] = 2;
+    });
+    AppSettings::AppConfigBlock config = DefaultAppConfigBlock();
+    config[165] = preset;
+    WriteGameFile("APP_CFG.DAT", EncodeAppConfig(config));
+    TitledGame app("Preset" + std::to_string(preset));
+    Run(app);
+    ASSERT_NE(app.Display(), nullptr);
+    EXPECT_EQ(app.Display()->RequestedWindowSize().width, asked.width);
+    EXPECT_EQ(app.Display()->RequestedWindowSize().height, asked.height);
+  }
+}
+
+// Start-ups that ended at the window or the screen mode forget the two
+// user-block words; a failed restore or mode change says so at exit.
+TEST_F(GameApplicationTest, ReleasingDevicesAfterFailures) {
+  struct Case {
+    int code;
+    uint8_t endByte;
+    bool cleared;
+    const char* message;
+  };
+  const Case cases[] = {{0, 0, false, nullptr},
+                        {9, 0, true, nullptr},
+                        {12, 0, true, nullptr},
+                        {13, 0, false, nullptr},
+                        {0, 1, false, "描画オブジェクトのリストアに失敗"},
+                        {0, 2, false, "画面モード切替に失敗"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code * 10 + c.endByte);
+    GameApplication app;
+    SetBlockU32(app.settings.blocks.user, 43, 7);
+    SetBlockU32(app.settings.blocks.user, 63, 8);
+    app.errorCode = c.endByte;
+    const size_t before = backend_.MessageBoxes().size();
+    app.ReleaseDevices(c.code);
+    EXPECT_EQ(BlockU32(app.settings.blocks.user, 43), c.cleared ? 0u : 7u);
+    EXPECT_EQ(BlockU32(app.settings.blocks.user, 63), c.cleared ? 0u : 8u);
+    if (c.message) {
+      ASSERT_EQ(backend_.MessageBoxes().size(), before + 1);
+      EXPECT_EQ(platform::Cp932ToUtf8Lossy(backend_.MessageBoxes().back().text), c.message);
+      EXPECT_EQ(backend_.MessageBoxes().back().owner, platform::kDesktopWindow);
+    } else {
+      EXPECT_EQ(backend_.MessageBoxes().size(), before);
+    }
+    app.errorCode = 0;
+  }
+}
+
+}  // namespace
+}  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// A machine whose input devices could not be made: the device step stops
+// the start with its message.
+class NoInputGame : public GameApplication {
+ public:
+  int CreateDevices() override {
+    SetInputManager(std::make_unique<InputManager>());
+    devicesResult = GameApplication::CreateDevices();
+    return devicesResult;
+  }
+  int devicesResult = -1;
+};
+
+TEST_F(GameApplicationTest, MissingInputDevicesEndTheStart) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  NoInputGame app;
+  const std::string commandLine = "/L" + folder_.string();
+  EXPECT_EQ(app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), kInitDevicesFailed);
+  EXPECT_EQ(app.devicesResult, 1);
+  ASSERT_FALSE(backend_.MessageBoxes().empty());
+  EXPECT_EQ(platform::Cp932ToUtf8Lossy(backend_.MessageBoxes().back().text), "入力デバイスの初期化に失敗");
+  EXPECT_EQ(app.scriptResult, -1);
+}
+
+// A game that, once its devices exist, looks at what the transition
+// objects scripts create will draw through: the display device's runner,
+// reading the device's current back surface and content size.
+class TransitioningGame : public GameApplication {
+ public:
+  int CreateDevices() override {
+    if (const int result = GameApplication::CreateDevices(); result != 0) return result;
+    DisplayScreenDevice* display = Display();
+    runnerInstalled = display->GetTransitionRunner() == transitionRunner.get() && transitionRunner != nullptr;
+    // Null on a presentation route without a back surface: frames meant for
+    // the screen then fail with 1, as the library expects.
+    backSurfaceSeen = transitionScreen->BackSurface() == display->BackSurface();
+    const Rect content = transitionScreen->ContentRect();
+    contentMatches = content.right == display->contentWidth && content.bottom == display->contentHeight;
+    return 0;
+  }
+  bool runnerInstalled = false;
+  bool backSurfaceSeen = false;
+  bool contentMatches = false;
+};
+
+TEST_F(GameApplicationTest, TransitionObjectsDrawThroughTheDisplayDevicesBackSurface) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  TransitioningGame app;
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_TRUE(app.runnerInstalled);
+  EXPECT_TRUE(app.backSurfaceSeen);
+  EXPECT_TRUE(app.contentMatches);
 }
 
 }  // namespace
