@@ -5,7 +5,7 @@
 // offset inside the image. The image is borrowed from the image list.
 #include <cstdint>
 
-#include "display/SceneObject.h"
+#include "display/PlacedSceneObject.h"
 
 namespace orrivel {
 
@@ -13,7 +13,7 @@ class Image;
 
 inline constexpr int kSceneObjectD3DImage = 0;
 
-class D3DImage : public SceneObject {
+class D3DImage : public PlacedSceneObject {
  public:
   // Draw's results.
   enum : int { kDrawNoTarget = 1, kDrawStretchFailed = 2, kDrawCopyFailed = 3 };
@@ -35,13 +35,6 @@ class D3DImage : public SceneObject {
   // 0 hidden, drawn or wholly clipped away; 1 no target or no surface; 2
   // the stretching blit failed; 3 the copy failed.
   int Draw(int32_t a, int32_t b, D3DDevice* device) override;
-  int32_t GetX() const { return x_; }
-  int32_t GetY() const { return y_; }
-  bool GetPosition(int32_t* x, int32_t* y) const override {
-    if (x != nullptr) *x = x_;
-    if (y != nullptr) *y = y_;
-    return true;
-  }
   void SetPosition(int32_t x, int32_t y) override {
     x_ = x;
     y_ = y;
@@ -54,7 +47,6 @@ class D3DImage : public SceneObject {
     SetSize(width, height);
     SetPosition(x, y);
   }
-  void MoveBy(int32_t dx, int32_t dy) override { SetPosition(x_ + dx, y_ + dy); }
   bool HitTest(int32_t x, int32_t y, uint8_t precise) override;
   bool GetBounds(Rect* out) const override;
   // Back to the state after construction.
@@ -73,8 +65,6 @@ class D3DImage : public SceneObject {
   Rect source_;
   int32_t offsetX_ = 0;
   int32_t offsetY_ = 0;
-  int32_t x_ = 0;
-  int32_t y_ = 0;
   int32_t width_ = 0;
   int32_t height_ = 0;
 };

@@ -90,8 +90,6 @@ void D3DQuad::SetSizeAndPosition(int32_t width, int32_t height, int32_t x, int32
   SetPosition(x, y);
 }
 
-void D3DQuad::MoveBy(int32_t dx, int32_t dy) { SetPosition(x_ + dx, y_ + dy); }
-
 bool D3DQuad::GetBounds(Rect* out) const {
   if (texture_ == nullptr || out == nullptr) return false;
   *out = Rect{x_, y_, ClampedEdge(x_, DisplayWidth()), ClampedEdge(y_, DisplayHeight())};

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "display/PrimitiveVertex.h"
-#include "display/SceneObject.h"
+#include "display/PlacedSceneObject.h"
 
 namespace orrivel {
 
@@ -17,7 +17,7 @@ class TextureSource;
 
 inline constexpr int kSceneObjectD3DQuad = 4;
 
-class D3DQuad : public SceneObject {
+class D3DQuad : public PlacedSceneObject {
  public:
   D3DQuad() { D3DQuad::Reset(); }
 
@@ -39,17 +39,9 @@ class D3DQuad : public SceneObject {
   // 0 hidden or drawn; 1 no device or texture; 2 no Direct3D device; 3 the
   // texture was refused; 4 the drawing failed.
   int Draw(int32_t a, int32_t b, D3DDevice* device) override;
-  int32_t GetX() const { return x_; }
-  int32_t GetY() const { return y_; }
-  bool GetPosition(int32_t* x, int32_t* y) const override {
-    if (x != nullptr) *x = x_;
-    if (y != nullptr) *y = y_;
-    return true;
-  }
   void SetPosition(int32_t x, int32_t y) override;
   void SetSize(int32_t width, int32_t height) override;
   void SetSizeAndPosition(int32_t width, int32_t height, int32_t x, int32_t y) override;
-  void MoveBy(int32_t dx, int32_t dy) override;
   bool HitTest(int32_t x, int32_t y, uint8_t precise) override;
   bool GetBounds(Rect* out) const override;
   // Back to the state after construction.
@@ -112,8 +104,6 @@ class D3DQuad : public SceneObject {
   Rect source_;
   int32_t offsetX_ = 0;
   int32_t offsetY_ = 0;
-  int32_t x_ = 0;
-  int32_t y_ = 0;
   int32_t width_ = 0;
   int32_t height_ = 0;
 };

@@ -8,26 +8,18 @@
 #include <vector>
 
 #include "display/PrimitiveVertex.h"
-#include "display/SceneObject.h"
+#include "display/PlacedSceneObject.h"
 
 namespace orrivel {
 
-class D3DShape : public SceneObject {
+class D3DShape : public PlacedSceneObject {
  public:
   // Draw's results.
   enum : int { kDrawNoDevice = 1, kDrawNo3D = 2, kDrawFailed = 3 };
 
   // 0 hidden or drawn; 1 no device; 2 no Direct3D device; 3 the drawing failed.
   int Draw(int32_t a, int32_t b, D3DDevice* device) override;
-  int32_t GetX() const { return x_; }
-  int32_t GetY() const { return y_; }
-  bool GetPosition(int32_t* x, int32_t* y) const override {
-    if (x != nullptr) *x = x_;
-    if (y != nullptr) *y = y_;
-    return true;
-  }
   void SetPosition(int32_t x, int32_t y) override;
-  void MoveBy(int32_t dx, int32_t dy) override { SetPosition(x_ + dx, y_ + dy); }
   // The point inside the bounds (right and bottom exclusive).
   bool HitTest(int32_t x, int32_t y, uint8_t precise) override;
   // The box around the placed vertices; false without vertices.
@@ -61,8 +53,6 @@ class D3DShape : public SceneObject {
 
   std::vector<ColoredVertex> vertices_;
   StateTriple blend_;
-  int32_t x_ = 0;
-  int32_t y_ = 0;
 };
 
 // The triangle and the polygon: points placed under a 16.16 scale. At
