@@ -25,6 +25,7 @@ namespace orrivel {
 class D3DDevice;
 class TextureSource;
 class TransitionRunner;
+class ScriptAddressSpace;
 
 class DrawObjectManager {
  public:
@@ -82,6 +83,12 @@ class DrawObjectManager {
   // A picture in a texture (MediaImage::Load's codes); 11 when out of memory.
   int CreateMediaImage(uint32_t* out, uint32_t formatCode, const char* name, const uint8_t* data,
                        uint64_t size, uint8_t createFlags);
+  // A line of text in a texture (TextImage::Create's codes); 2 when out of
+  // memory. Font handle 0 draws with the default font.
+  int CreateTextImage(uint32_t* out, const char* text, uint32_t fontHandle, uint32_t formatCode);
+  // A movie frame surface without its surface yet (LockedFrameSource::Create
+  // makes it); 1 when out of memory.
+  int CreateLockedFrameSource(uint32_t* out);
 
   // Plain pictures in memory. Allocation failure: 4 blank or like another,
   // 6 from a file or a text. A source given by a handle that names no
@@ -105,12 +112,24 @@ class DrawObjectManager {
   // The software colour box sprite (allocation failure 1).
   int CreateColorBox(uint32_t* out, int32_t width, int32_t height, uint32_t argb, int32_t x,
                      int32_t y);
-  // Still to come with their kinds: CreateTextImage (2),
-  // CreateDecodedCanvasObjectA and B (4), CreateLockedFrameSource (1), and
-  // the Direct3D objects CreateD3DImage, CreateD3DQuad, CreateD3DPolygon,
-  // CreateD3DTriangle and the two canvas subclasses (2), CreateD3DColorBox
-  // (1). Image sprites and canvas images are made above this layer
-  // (scene/DrawObjectCreation.h, scene/CanvasDrawImage.h).
+  // The Direct3D draw objects: allocation failure 2, the colour box 1. An
+  // image or texture handle that names none fails as the step does for a
+  // missing one. The polygon reads its points from the script's arena (see
+  // D3DPolygon::Create); arrays handed over are freed even when it cannot
+  // be allocated.
+  int CreateD3DImage(uint32_t* out, uint32_t imageHandle, const Rect* source, int32_t x, int32_t y);
+  int CreateD3DQuad(uint32_t* out, uint32_t textureHandle, const Rect* source, int32_t x, int32_t y);
+  int CreateD3DPolygon(uint32_t* out, ScriptAddressSpace* space, uint32_t count, uint32_t xArray,
+                       uint32_t yArray, uint32_t argb, uint8_t mode, uint8_t takesArrays);
+  int CreateD3DTriangle(uint32_t* out, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2,
+                        int32_t y2, uint32_t argb, int32_t x, int32_t y);
+  int CreateD3DColorBox(uint32_t* out, int32_t width, int32_t height, uint32_t argb, int32_t x,
+                        int32_t y);
+  // Image sprites, canvas images (scene/CanvasDrawImage.h), the canvas
+  // surface images and their two scene objects
+  // (scene/DecodedCanvasObjectA.h, scene/DecodedCanvasObjectB.h,
+  // scene/D3DCanvasImage.h, scene/D3DCanvasQuad.h) are made above this layer
+  // (scene/DrawObjectCreation.h).
 
   // The library that renders transition steps for the transition objects
   // made from now on (not owned; null: they can't draw into an image).

@@ -4,6 +4,8 @@
 // it is linked into draws it in priority order; its owner deletes it.
 #include <cstdint>
 
+#include "raster/Rect.h"
+
 namespace orrivel {
 
 class D3DDevice;
@@ -33,6 +35,7 @@ class SceneObject {
   // Position operations of the drawing kinds; the state sets have none and
   // ignore them (GetPosition answers false).
   virtual void SetPosition(int32_t, int32_t) {}
+  virtual void SetSize(int32_t, int32_t) {}
   virtual void SetSizeAndPosition(int32_t, int32_t, int32_t, int32_t) {}
   virtual void MoveBy(int32_t, int32_t) {}
   virtual bool GetPosition(int32_t*, int32_t*) const { return false; }
@@ -40,6 +43,12 @@ class SceneObject {
   // ignored for the others.
   virtual bool GetAlpha(uint8_t*) const { return false; }
   virtual void SetAlpha(uint8_t) {}
+  // Right and bottom exclusive; precise asks for the picture's own pixels.
+  virtual bool HitTest(int32_t, int32_t, uint8_t) { return false; }
+  // True when the two bounds overlap (strictly on all four sides).
+  virtual bool Overlaps(SceneObject* other);
+  // False when the object has no bounds (yet).
+  virtual bool GetBounds(Rect*) const { return false; }
 
   SceneObjectRegistry* Registry() const { return registry_; }
 
