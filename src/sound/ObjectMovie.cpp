@@ -6,7 +6,7 @@
 #include "sound/MovieBinding.h"
 #include "sound/MovieLibraryEntries.h"
 #include "sound/MovieSource.h"
-#include "sound/SpriteMovie.h"
+#include "sound/MovieControlPlayer.h"
 
 namespace orrivel {
 

@@ -1,13 +1,11 @@
 #include "sound/PrimaryMovie.h"
 
-#include <algorithm>
-
 #include "display/SurfacePixelOps.h"
+#include "moviedll/MovieControl.h"
 #include "raster/Image.h"
 #include "sound/MovieBinding.h"
 #include "sound/MovieLibraryEntries.h"
 #include "sound/MovieSource.h"
-#include "sound/SpriteMovie.h"
 
 namespace orrivel {
 
@@ -56,48 +54,16 @@ int32_t PrimaryMovie::Open(PrimaryMovieScreen* screen, const char* fileName, int
   return 0;
 }
 
-int32_t PrimaryMovie::Play() { return control_ ? control_->Play() : kNoMovie; }
-int32_t PrimaryMovie::Pause() { return control_ ? control_->Pause() : kNoMovie; }
-int32_t PrimaryMovie::Resume() { return control_ ? control_->Resume() : kNoMovie; }
-int32_t PrimaryMovie::Stop() { return control_ ? control_->Stop() : kNoMovie; }
-int32_t PrimaryMovie::GetDuration(int64_t* duration) { return control_ ? control_->GetDuration(duration) : 0; }
-int32_t PrimaryMovie::Seek(int64_t position) { return control_ ? control_->Seek(position) : kNoMovie; }
-int32_t PrimaryMovie::GetPosition(int64_t* position) { return control_ ? control_->GetPosition(position) : 0; }
-int32_t PrimaryMovie::GetState(int32_t* state) { return control_ ? control_->GetState(state) : kNoMovie; }
-int32_t PrimaryMovie::AdjustRate(double delta) { return control_ ? control_->AdjustRate(delta) : kNoMovie; }
-int32_t PrimaryMovie::SetRate(double rate) { return control_ ? control_->SetRate(rate) : kNoMovie; }
-
-int32_t PrimaryMovie::SetVolume(int32_t level) {
-  if (!control_) return kNoMovie;
-  volume_ = std::clamp(level, 0, 256);
-  return control_->SetVolume(MovieAttenuationForLevel(volume_));
-}
-
 void PrimaryMovie::Reset() {
-  if (control_) control_->Release();
-  control_ = nullptr;
+  ReleaseControl();
   if (screen_ != nullptr) {
     for (Image*& frameSource : frameSources_)
       if (frameSource != nullptr) screen_->DeleteImage(&frameSource);
   }
   frameSources_[0] = frameSources_[1] = nullptr;
-  loop_ = endHandled_ = 0;
   frameWidth_ = frameHeight_ = 0;
   x_ = y_ = 0;
   drawnWidth_ = drawnHeight_ = 0;
-  volume_ = 256;
-}
-
-void PrimaryMovie::PollEnd() {
-  if (!control_) return;
-  if (control_->IsEndOfStream() == 0) {
-    endHandled_ = 0;
-    return;
-  }
-  if (endHandled_ != 0) return;
-  endHandled_ = 1;
-  if (loop_ != 0) Play();
-  else Stop();
 }
 
 bool PrimaryMovie::GetRect(Rect* out) const {

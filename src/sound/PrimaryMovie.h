@@ -7,12 +7,12 @@
 
 #include "platform/SoftSurface.h"
 #include "raster/Rect.h"
+#include "sound/MovieControlPlayer.h"
 
 namespace orrivel {
 
 class ArchiveManager;
 class Image;
-class MovieControl;
 
 // What the player needs of the screen device: frame sources it holds in
 // its image list, and the surface each one keeps its picture in.
@@ -28,10 +28,9 @@ class PrimaryMovieScreen {
   ~PrimaryMovieScreen() = default;
 };
 
-class PrimaryMovie {
+class PrimaryMovie : public MovieControlPlayer {
  public:
   static constexpr int kSceneKind = 3;
-  static constexpr int32_t kNoMovie = -1;
 
   PrimaryMovie() = default;
   PrimaryMovie(const PrimaryMovie&) = delete;
@@ -43,20 +42,7 @@ class PrimaryMovie {
   // source could not be made; 6 the library is missing or refused the
   // movie; 7 it failed otherwise. archives null: the binding's manager.
   int32_t Open(PrimaryMovieScreen* screen, const char* fileName, int32_t x, int32_t y, ArchiveManager* archives);
-  int32_t Play();
-  int32_t Pause();
-  int32_t Resume();
-  int32_t Stop();
-  int32_t GetDuration(int64_t* duration);
-  int32_t Seek(int64_t position);
-  int32_t GetPosition(int64_t* position);
-  int32_t GetState(int32_t* state);
-  int32_t SetVolume(int32_t level);
-  int32_t AdjustRate(double delta);
-  int32_t SetRate(double rate);
   void Reset();
-  // At the end of a play not yet acted on: restarts with loop, else stops.
-  void PollEnd();
 
   // --- as a scene object -------------------------------------------------------
   int GetKind() const { return kSceneKind; }
@@ -81,21 +67,15 @@ class PrimaryMovie {
   // 3 the plain blit or 2 the stretched blit failed.
   int Draw(platform::SoftSurface* target, const Rect* clip);
 
-  void SetLoop(bool loop) { loop_ = loop ? 1 : 0; }
-  MovieControl* Control() const { return control_; }
   Image* const* FrameSources() const { return frameSources_; }
   const Rect& SourceRect() const { return source_; }
 
  private:
   PrimaryMovieScreen* screen_ = nullptr;
   Image* frameSources_[2] = {nullptr, nullptr};
-  MovieControl* control_ = nullptr;
   bool visible_ = true;
-  uint8_t loop_ = 0;
-  uint8_t endHandled_ = 0;
   int32_t frameWidth_ = 0;
   int32_t frameHeight_ = 0;
-  int32_t volume_ = 256;
   Rect source_{0, 0, 0, 0};
   int32_t x_ = 0;
   int32_t y_ = 0;

@@ -1,11 +1,11 @@
 #include "sound/SpriteMovie.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "base/ScopedLock.h"
 #include "moviedll/MovieControl.h"
 #include "raster/LibraryImageOps.h"
+#include "raster/PixelOpEntries.h"
 #include "raster/PixelOpLibrary.h"
 #include "raster/SpriteList.h"
 #include "raster/Surface.h"
@@ -13,12 +13,6 @@
 #include "sound/MovieSource.h"
 
 namespace orrivel {
-
-int32_t MovieAttenuationForLevel(int32_t level) {
-  if (level <= 0) return -10000;
-  const double base = 17.2 - double(level) * 0.0671875;
-  return -int32_t(std::trunc(base * base * base));
-}
 
 SpriteMovie::~SpriteMovie() { Reset(); }
 
@@ -60,49 +54,16 @@ int32_t SpriteMovie::Open(const char* fileName, int32_t x, int32_t y, ArchiveMan
   return 0;
 }
 
-int32_t SpriteMovie::Play() { return control_ ? control_->Play() : kNoMovie; }
-int32_t SpriteMovie::Pause() { return control_ ? control_->Pause() : kNoMovie; }
-int32_t SpriteMovie::Resume() { return control_ ? control_->Resume() : kNoMovie; }
-int32_t SpriteMovie::Stop() { return control_ ? control_->Stop() : kNoMovie; }
-int32_t SpriteMovie::GetDuration(int64_t* duration) { return control_ ? control_->GetDuration(duration) : 0; }
-int32_t SpriteMovie::Seek(int64_t position) { return control_ ? control_->Seek(position) : kNoMovie; }
-int32_t SpriteMovie::GetPosition(int64_t* position) { return control_ ? control_->GetPosition(position) : 0; }
-int32_t SpriteMovie::GetState(int32_t* state) { return control_ ? control_->GetState(state) : kNoMovie; }
-int32_t SpriteMovie::AdjustRate(double delta) { return control_ ? control_->AdjustRate(delta) : kNoMovie; }
-int32_t SpriteMovie::SetRate(double rate) { return control_ ? control_->SetRate(rate) : kNoMovie; }
-
-int32_t SpriteMovie::SetVolume(int32_t level) {
-  if (!control_) return kNoMovie;
-  volume_ = std::clamp(level, 0, 256);
-  return control_->SetVolume(MovieAttenuationForLevel(volume_));
-}
-
 void SpriteMovie::Reset() {
   // The library's thread stops with the control, before the images go.
-  if (control_) control_->Release();
-  control_ = nullptr;
+  ReleaseControl();
   PixelBufferFree(images_[0]);
   PixelBufferFree(images_[1]);
-  loop_ = 0;
-  endHandled_ = 0;
   frameWidth_ = frameHeight_ = 0;
   x_ = y_ = 0;
   drawnWidth_ = drawnHeight_ = 0;
   mode_ = 0;
-  volume_ = 256;
   opacity_ = 255;
-}
-
-void SpriteMovie::PollEnd() {
-  if (!control_) return;
-  if (control_->IsEndOfStream() == 0) {
-    endHandled_ = 0;
-    return;
-  }
-  if (endHandled_ != 0) return;
-  endHandled_ = 1;
-  if (loop_ != 0) Play();
-  else Stop();
 }
 
 void SpriteMovie::SetVisible(uint8_t visible) {
@@ -181,6 +142,31 @@ int SpriteMovie::DrawFront(Surface* target, int32_t x, int32_t y, const Rect& so
   return DrawImageOp(target, &front, mode_, opacity_, 0, x, y, &source);
 }
 
+int SpriteMovie::DrawStretchedPart(Surface* target, const Rect& area) {
+  auto stretch = reinterpret_cast<PixelOpStretchDrawFn>(LibraryEntry(kPixelOpStretchDrawImage));
+  if (stretch == nullptr || target->GetBits() == nullptr || target->GetBitsPerPixel() != 32) return 2;
+  PixelBuffer& front = images_[control_->GetFrontIndex() & 1];
+  ScopedLock lock(front.Lock());
+  if (front.GetBits() == nullptr) return 1;
+  // The library draws into a view of the area only; the stretch itself is
+  // placed as for the whole sprite, so every pixel of the area comes out as
+  // in a whole draw.
+  PixelOpImage view = ViewForLibrary(target);
+  view.bits += int64_t{area.top} * view.pitch + int64_t{area.left} * 4;
+  view.width = area.right - area.left;
+  view.height = area.bottom - area.top;
+  const PixelOpImage picture = ViewForLibrary(&front);
+  const int32_t result =
+      stretch(&view, &picture, dest_.left - area.left, dest_.top - area.top, drawnWidth_, drawnHeight_, source_.left,
+              source_.top, source_.right - source_.left, source_.bottom - source_.top);
+  if (result != 0) return 3;
+  const Rect changed = PixelOpChangedRect();
+  if (!changed.IsEmpty())
+    target->MarkDirty({changed.left + area.left, changed.top + area.top, changed.right + area.left,
+                       changed.bottom + area.top});
+  return 0;
+}
+
 int SpriteMovie::DrawTo(Surface* target, Rect* out) {
   if (!IsVisible() || opacity_ == 0) return 0;
   if (target == nullptr || !control_) return 1;
@@ -194,23 +180,21 @@ int SpriteMovie::DrawTo(Surface* target, Rect* out) {
 
 int SpriteMovie::Draw(Surface* target, const Rect& clip) {
   if (target == nullptr || !control_) return 1;
+  Rect area;
   if (!Stretched()) {
     // The source moves with the clipped edges; both have the same scale.
-    Rect area;
-    if (!IntersectRects(&area, dest_, clip)) return 0;
-    const Rect source{source_.left + (area.left - dest_.left), source_.top + (area.top - dest_.top),
-                      source_.right - (dest_.right - area.right), source_.bottom - (dest_.bottom - area.bottom)};
-    if (source.left >= source.right || source.top >= source.bottom) return 0;
-    DrawFront(target, area.left, area.top, source);
-  } else {
-    Rect area = dest_;
-    if (!target->ClipToClipRect(&area) || !IntersectRects(nullptr, area, clip)) return 0;
-    if (!(clip.left <= area.left && clip.top <= area.top && area.right <= clip.right && area.bottom <= clip.bottom)) {
-      SetChanged(1);
-      return 0;
+    if (IntersectRects(&area, dest_, clip)) {
+      const Rect source{source_.left + (area.left - dest_.left), source_.top + (area.top - dest_.top),
+                        source_.right - (dest_.right - area.right), source_.bottom - (dest_.bottom - area.bottom)};
+      DrawFront(target, area.left, area.top, source);
     }
-    DrawFront(target, dest_.left, dest_.top, source_);
+  } else {
+    // Only the part inside the clip: a canvas repaints in bands, so a clip
+    // that covers a large stretched movie whole may never come.
+    Rect placed = dest_;
+    if (target->ClipToClipRect(&placed) && IntersectRects(&area, placed, clip)) DrawStretchedPart(target, area);
   }
+  // Also when nothing of the movie was inside the clip.
   PollEnd();
   return 0;
 }

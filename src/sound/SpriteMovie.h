@@ -13,13 +13,17 @@
 
 #include "raster/Drawable.h"
 #include "raster/PixelBuffer.h"
+#include "sound/MovieControlPlayer.h"
 
 namespace orrivel {
 
 class ArchiveManager;
-class MovieControl;
 
-class SpriteMovie : public Drawable {
+// The movie operations (Play to SetRate, PollEnd) come from
+// MovieControlPlayer. PollEnd runs after each clipped draw, and whoever
+// steps a movie that may not be drawn calls it too, so a hidden movie
+// still loops or stops.
+class SpriteMovie : public Drawable, public MovieControlPlayer {
  public:
   static constexpr int32_t kMovieSpriteKind = 2;
   // Open results.
@@ -29,8 +33,6 @@ class SpriteMovie : public Drawable {
   static constexpr int32_t kNotFound = 4;
   static constexpr int32_t kRefused = 6;
   static constexpr int32_t kFailed = 7;
-  // Operations without a movie.
-  static constexpr int32_t kNoMovie = -1;
 
   SpriteMovie() = default;
   ~SpriteMovie() override;
@@ -40,32 +42,9 @@ class SpriteMovie : public Drawable {
   // sprite-movie library; archives null means the binding's manager. The
   // sprite is placed at (x, y) with the movie's size. 0 or a code above.
   int32_t Open(const char* fileName, int32_t x, int32_t y, ArchiveManager* archives);
-  int32_t Play();
-  int32_t Pause();
-  int32_t Resume();
-  int32_t Stop();
-  // 100-ns units. Without a movie: 0, the output untouched.
-  int32_t GetDuration(int64_t* duration);
-  int32_t Seek(int64_t position);
-  int32_t GetPosition(int64_t* position);
-  // 0 stopped, 1 running, 2 paused.
-  int32_t GetState(int32_t* state);
-  // Level 0 to 256 (above is 256, 0 or below silent), sent as attenuation.
-  int32_t SetVolume(int32_t level);
-  int32_t AdjustRate(double delta);
-  int32_t SetRate(double rate);
   // Releases the movie and returns to the state after construction.
   void Reset();
-  // At the end of a play not yet acted on: restarts with loop, else stops.
-  // Called after each clipped draw and by whoever steps a movie that may
-  // not be drawn, so a hidden movie still loops or stops.
-  void PollEnd();
 
-  // The movie restarts from the beginning when it ends.
-  void SetLoop(bool loop) { loop_ = loop ? 1 : 0; }
-  bool Loop() const { return loop_ != 0; }
-  int32_t VolumeLevel() const { return volume_; }
-  MovieControl* Control() const { return control_; }
   PixelBuffer* Images() { return images_; }
   int32_t DrawnWidth() const { return drawnWidth_; }
   int32_t DrawnHeight() const { return drawnHeight_; }
@@ -96,8 +75,8 @@ class SpriteMovie : public Drawable {
   // 0 drawn or nothing to draw; 1 no target or no movie; 3 the library's
   // draw failed (the region is then untouched).
   int DrawTo(Surface* target, Rect* out) override;
-  // The part inside clip. A stretched movie is drawn only whole; when the
-  // clip covers only part of it, it marks itself changed for a full repaint.
+  // The part inside clip, at the movie's size or stretched; then acts on
+  // the end of the movie.
   int Draw(Surface* target, const Rect& clip) override;
 
  private:
@@ -107,24 +86,19 @@ class SpriteMovie : public Drawable {
   // One library draw of the front picture under its lock; the library's
   // result (0 done).
   int DrawFront(Surface* target, int32_t x, int32_t y, const Rect& source);
+  // The stretched movie's pixels inside area (on the target, inside its
+  // clip), exactly as a whole draw puts them there; 0 done.
+  int DrawStretchedPart(Surface* target, const Rect& area);
 
   std::atomic<uint8_t> visibleFlag_{1};
   std::atomic<uint8_t> changedFlag_{0};
   PixelBuffer images_[2];
-  MovieControl* control_ = nullptr;
-  uint8_t loop_ = 0;
-  uint8_t endHandled_ = 0;
   int32_t frameWidth_ = 0;
   int32_t frameHeight_ = 0;
-  int32_t volume_ = 256;
   Rect source_{0, 0, 0, 0};
   Rect dest_{0, 0, 0, 0};
   int32_t drawnWidth_ = 0;
   int32_t drawnHeight_ = 0;
 };
-
-// The attenuation in hundredths of a decibel for a level 0 to 256 (already
-// capped), as every movie player sends it.
-int32_t MovieAttenuationForLevel(int32_t level);
 
 }  // namespace orrivel

@@ -160,6 +160,25 @@ TEST_F(LibraryImageOpsTest, MirrorsMatchAPlainReflection) {
   EXPECT_TRUE(source.Changed());
 }
 
+TEST_F(LibraryImageOpsTest, DrawAtALevelPlacesTheSourceRectangle) {
+  Bind();
+  const auto before = Pixels32(target);
+  // Mode 0 at full level copies the part (1, 1)-(5, 4) of the source to (9, 8):
+  // only its first three columns and two rows fall inside.
+  const Rect part{1, 1, 5, 4};
+  ASSERT_EQ(DrawImageOp(&target, &source, 0, 255, 0, 9, 8, &part), 0);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 12; ++x) {
+      const bool inside = x >= 9 && y >= 8;
+      const uint32_t expected = inside ? At<uint32_t>(source, x - 8, y - 7) : before[size_t(y * 12 + x)];
+      ASSERT_EQ(At<uint32_t>(target, x, y), expected) << x << "," << y;
+    }
+  EXPECT_EQ(target.Region()->Rects(), (std::vector<Rect>{{9, 8, 12, 10}}));
+  // Level 0 draws nothing; an unknown mode is a library failure.
+  EXPECT_EQ(DrawImageOp(&target, &source, 0, 0, 0, 0, 0, nullptr), 0);
+  EXPECT_EQ(DrawImageOp(&target, &source, 9, 255, 0, 0, 0, nullptr), 3);
+}
+
 TEST_F(LibraryImageOpsTest, StretchedDrawAveragesLikeABoxFilter) {
   Bind();
   const auto before = Pixels32(target);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "base/ScopedLock.h"
 #include "moviedll/MovieControl.h"
 #include "platform/TextCodec.h"
@@ -231,17 +233,32 @@ TEST_F(SpriteMovieTest, DrawsTheFrontPictureWholeOrClipped) {
   EXPECT_EQ(pixel(29, 20), 0xFF405060u);
   EXPECT_EQ(target.Region()->Rects(), (std::vector<Rect>{{10, 10, 30, 20}}));
 
-  // Stretched, only a clip that covers the whole movie draws it.
-  ASSERT_TRUE(movie.SetDisplaySize(80, 60));
-  movie.SetChanged(0);
+  // Stretched, a clip that covers part of the movie gets that part, as a
+  // whole draw puts it there: drawn in bands, the picture is the same.
   fake.State().front = 1;
-  movie.Draw(&target, Rect{0, 0, 30, 20});
-  EXPECT_EQ(pixel(29, 19), 0xFF102030u);
-  EXPECT_TRUE(movie.IsChanged());
-  movie.Draw(&target, Rect{0, 0, 100, 80});
-  EXPECT_EQ(pixel(10, 10), 0xFF405060u);
-  EXPECT_EQ(pixel(89, 69), 0xFF405060u);
-  EXPECT_EQ(pixel(90, 70), 0u);
+  for (int32_t y = 0; y < 48; ++y)
+    for (int32_t x = 0; x < 64; ++x)
+      reinterpret_cast<uint32_t*>(movie.Images()[1].GetBits() + y * movie.Images()[1].GetPitch())[x] =
+          0xFF000000u | uint32_t(x * 4) << 16 | uint32_t(y * 5) << 8 | uint32_t((x * y) & 0xFF);
+  ASSERT_TRUE(movie.SetDisplaySize(83, 61));
+  Surface whole, banded;
+  ASSERT_EQ(whole.Create(100, 80, 32, 0), 0);
+  ASSERT_EQ(banded.Create(100, 80, 32, Surface::kWithRegion), 0);
+  ASSERT_EQ(movie.DrawTo(&whole, nullptr), 0);
+  for (int32_t top = 0; top < 80; top += 7) movie.Draw(&banded, Rect{0, top, 100, top + 7});
+  EXPECT_EQ(std::memcmp(whole.GetBits(), banded.GetBits(), size_t(whole.GetPitch()) * 80), 0);
+  EXPECT_EQ(banded.Region()->Bounds(), (Rect{10, 10, 93, 71}));
+  // Nothing outside the clip.
+  Surface part;
+  ASSERT_EQ(part.Create(100, 80, 32, 0), 0);
+  movie.Draw(&part, Rect{50, 40, 60, 45});
+  for (int32_t y = 0; y < 80; ++y)
+    for (int32_t x = 0; x < 100; ++x) {
+      const bool inside = x >= 50 && x < 60 && y >= 40 && y < 45;
+      const uint32_t got = reinterpret_cast<uint32_t*>(part.GetBits() + y * part.GetPitch())[x];
+      const uint32_t want = reinterpret_cast<uint32_t*>(whole.GetBits() + y * whole.GetPitch())[x];
+      ASSERT_EQ(got, inside ? want : 0u) << x << "," << y;
+    }
 
   // Hidden or transparent: nothing drawn, no failure.
   movie.SetVisible(0);
