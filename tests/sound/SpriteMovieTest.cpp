@@ -211,6 +211,7 @@ TEST_F(SpriteMovieTest, InvalidatingPartOfTheMovieDirtiesItsListOwner) {
 TEST_F(SpriteMovieTest, DrawsTheFrontPictureWholeOrClipped) {
   Surface target;
   ASSERT_EQ(target.Create(100, 80, 32, Surface::kWithRegion), 0);
+  std::memset(target.GetBits(), 0, size_t(target.GetPitch()) * 80);
   auto pixel = [&](int x, int y) { return reinterpret_cast<uint32_t*>(target.GetBits() + y * target.GetPitch())[x]; };
   SpriteMovie movie;
   ASSERT_EQ(movie.Open("OPENING.MPG", 10, 10, nullptr), 0);
@@ -244,6 +245,8 @@ TEST_F(SpriteMovieTest, DrawsTheFrontPictureWholeOrClipped) {
   Surface whole, banded;
   ASSERT_EQ(whole.Create(100, 80, 32, 0), 0);
   ASSERT_EQ(banded.Create(100, 80, 32, Surface::kWithRegion), 0);
+  std::memset(whole.GetBits(), 0, size_t(whole.GetPitch()) * 80);
+  std::memset(banded.GetBits(), 0, size_t(banded.GetPitch()) * 80);
   ASSERT_EQ(movie.DrawTo(&whole, nullptr), 0);
   for (int32_t top = 0; top < 80; top += 7) movie.Draw(&banded, Rect{0, top, 100, top + 7});
   EXPECT_EQ(std::memcmp(whole.GetBits(), banded.GetBits(), size_t(whole.GetPitch()) * 80), 0);
@@ -251,6 +254,7 @@ TEST_F(SpriteMovieTest, DrawsTheFrontPictureWholeOrClipped) {
   // Nothing outside the clip.
   Surface part;
   ASSERT_EQ(part.Create(100, 80, 32, 0), 0);
+  std::memset(part.GetBits(), 0, size_t(part.GetPitch()) * 80);
   movie.Draw(&part, Rect{50, 40, 60, 45});
   for (int32_t y = 0; y < 80; ++y)
     for (int32_t x = 0; x < 100; ++x) {
