@@ -40,14 +40,21 @@ class MovieRig {
     media::TestMovieRecipe recipe;
     recipe.width = kWidth;
     recipe.height = kHeight;
-    recipe.frames = 3;
+    recipe.framesPerSecond = 30;
+    recipe.frames = 30;
     std::string error;
-    if (!media::WriteTestMovie((folder_ / "FRAME.MPG").string(), recipe, &error)) return;
-    archives_.AddSearchFolder(platform::ToInternalPath(folder_.string()).value_or(""), true);
+    if (!media::WriteTestMovie((folder_ / "FRAME.MPG").string(), recipe, &error)) {
+      why = "the movie could not be written: " + error;
+      return;
+    }
     ops_ = std::make_unique<PixelOpLibrary>("tvpgl.dll", nullptr, false);
     SetCurrentPixelOpLibrary(ops_.get());
     libraries_.Bind(true, &archives_);
-    if (movie.Open("FRAME.MPG", 0, 0, nullptr) != 0) return;
+    const std::string name = platform::ToInternalPath((folder_ / "FRAME.MPG").string()).value_or("");
+    if (const int32_t code = movie.Open(name.c_str(), 0, 0, nullptr); code != 0) {
+      why = "the movie did not open (" + std::to_string(code) + ")";
+      return;
+    }
     movie.SetVisible(0);
     movie.Play();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -55,7 +62,10 @@ class MovieRig {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     movie.Pause();
     ready = movie.IsVisible();
-    if (!ready) return;
+    if (!ready) {
+      why = "the movie showed no picture";
+      return;
+    }
     PixelBuffer& front = movie.Images()[movie.Control()->GetFrontIndex() & 1];
     ScopedLock lock(front.Lock());
     frame.resize(size_t(kWidth) * kHeight);
@@ -73,6 +83,7 @@ class MovieRig {
   SpriteMovie movie;
   std::vector<uint32_t> frame;
   bool ready = false;
+  std::string why;
 
  private:
   std::filesystem::path folder_;
@@ -89,7 +100,7 @@ MovieRig& Rig() {
 void DrawMovie(benchmark::State& state, int32_t width, int32_t height) {
   MovieRig& rig = Rig();
   if (!rig.ready) {
-    state.SkipWithError("the movie did not play");
+    state.SkipWithError(rig.why.c_str());
     return;
   }
   rig.movie.SetDisplaySize(width == kWidth ? 0 : width, width == kWidth ? 0 : height);
@@ -106,7 +117,7 @@ void BM_SpriteMovieStretchedDraw(benchmark::State& state) { DrawMovie(state, kSt
 void PixmanFrame(benchmark::State& state, int32_t width, int32_t height, bool scaled) {
   MovieRig& rig = Rig();
   if (!rig.ready) {
-    state.SkipWithError("the movie did not play");
+    state.SkipWithError(rig.why.c_str());
     return;
   }
   std::vector<uint32_t> out(size_t(width) * height);
