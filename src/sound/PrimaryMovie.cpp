@@ -62,6 +62,7 @@ void PrimaryMovie::Reset() {
   }
   frameSources_[0] = frameSources_[1] = nullptr;
   frameWidth_ = frameHeight_ = 0;
+  source_ = Rect{0, 0, 0, 0};
   x_ = y_ = 0;
   drawnWidth_ = drawnHeight_ = 0;
 }

@@ -60,6 +60,7 @@ void SpriteMovie::Reset() {
   PixelBufferFree(images_[0]);
   PixelBufferFree(images_[1]);
   frameWidth_ = frameHeight_ = 0;
+  source_ = dest_ = Rect{0, 0, 0, 0};
   x_ = y_ = 0;
   drawnWidth_ = drawnHeight_ = 0;
   mode_ = 0;

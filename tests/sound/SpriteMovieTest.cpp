@@ -107,6 +107,8 @@ TEST_F(SpriteMovieTest, OpenFindsTheMovieAndHandsItToTheLibrary) {
     EXPECT_TRUE(movie.IsChanged());
     movie.Reset();
     EXPECT_EQ(fake.State().live, 0);
+    EXPECT_EQ(movie.GetWidth(), 0);
+    EXPECT_EQ(*movie.GetBounds(&bounds), (Rect{0, 0, 0, 0}));
     EXPECT_EQ(archives.deletions, archives.opened);  // the library released it
   }
 }
