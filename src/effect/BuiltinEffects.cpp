@@ -13,6 +13,7 @@
 #include "effect/NoiseEffect.h"
 #include "effect/QuakeEffect.h"
 #include "effect/SpriteFadeAction.h"
+#include "effect/SpriteMovieAction.h"
 #include "effect/WeatherEffect.h"
 #include "resource/DcpManager.h"
 #include "resource/TcpManager.h"
@@ -51,7 +52,8 @@ constexpr BuiltinLayerAction kScriptHostLayerActions[] = {
      nullptr},
     {"sp_gfade", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
     {"sp_loop", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
-    {"sp_movie", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_movie", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteMovieAction>, nullptr,
+     nullptr},
     {"staff", A::kStaffRollCategory, A::kStaffRollType, nullptr, nullptr, nullptr},
     {"paper", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<PaperEffect>, nullptr, nullptr},
     {"light", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<LightEffect>, nullptr, nullptr},
