@@ -95,6 +95,9 @@ class TgsFrame : public TgsModule {
   static constexpr uint32_t kCanvasKind = 9;
   // Room for the pairs and strings of one replayed page command.
   static constexpr uint32_t kReplayPairs = 256;
+  // A text that loops through its commands without ever waiting still lets
+  // the frame pump run once per this many blocks, so the program can close.
+  static constexpr uint32_t kBlocksPerPump = 1u << 16;
 
   // Bar buttons, in layout order.
   enum BarButton : uint32_t {
@@ -207,6 +210,8 @@ class TgsFrame : public TgsModule {
   struct InlineBlock;
 
   uint32_t TextEnd() const;
+  // False when the pump, run after kBlocksPerPump blocks, reports closing.
+  bool KeepResponsive();
   // Copies one character of the module text at address; the next address.
   uint32_t CopyTextChar(uint32_t address);
   void CopyPendingText();
@@ -247,7 +252,7 @@ class TgsFrame : public TgsModule {
   uint32_t waitChain_ = 0;
   bool replaying_ = false;
   uint32_t replayBlock_ = 0;  // pairs and strings of a replayed page command
-  uint32_t scriptDepth_ = 0;  // script-block calls in progress
+  uint32_t blocksSincePump_ = 0;
   PageSink pageSink_;
 
   // Set-up and run state.

@@ -107,6 +107,12 @@ void TgsFrame::CopyPendingText() {
   pendingAt_ = 0;
 }
 
+bool TgsFrame::KeepResponsive() {
+  if (++blocksSincePump_ < kBlocksPerPump) return true;
+  blocksSincePump_ = 0;
+  return !environment_.pumpFrame || environment_.pumpFrame() != 0;
+}
+
 int32_t TgsFrame::ReadText() {
   if (!CurrentModule() || ReadPosition() == 0) return kNoModule;
   for (;;) {
@@ -126,6 +132,10 @@ int32_t TgsFrame::ReadText() {
     }
     // The module's last byte is its NUL, so a "[" always has a next byte.
     const uint8_t next = bytes[1];
+    if ((next == ' ' || next == 's') && !KeepResponsive()) {
+      SetReadPosition(0);
+      return kReadFailed;
+    }
     if (next == ' ') {
       const uint32_t target = ExecuteInlineCommand(at + 2);
       SetReadPosition(target);

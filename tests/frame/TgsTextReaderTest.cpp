@@ -252,6 +252,14 @@ TEST(TgsTextReader, NamesAreCutOnACharacterBoundary) {
   EXPECT_EQ(f.PageText(), "AC");
 }
 
+TEST(TgsTextReader, TextThatLoopsWithoutWaitingStillEndsWhenTheProgramCloses) {
+  FrameFixture f;
+  f.pumpsBeforeClose = 2;
+  f.AddStory("module T\nlabel top:\nA[2 @top]\n");
+  EXPECT_EQ(f.Play("T"), TgsFrame::kReadFailed);
+  EXPECT_EQ(f.pumps, 3);
+}
+
 TEST(TgsTextReader, NoModuleGivesMinusTwo) {
   FrameFixture f;
   EXPECT_EQ(f.frame->ReadText(), TgsFrame::kNoModule);
