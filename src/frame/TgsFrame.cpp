@@ -4,6 +4,11 @@
 
 #include "frame/TgsBackgroundTints.h"
 #include "platform/MessageBox.h"
+#include "raster/Surface.h"
+#include "scene/ButtonControl.h"
+#include "scene/CanvasDrawImage.h"
+#include "scene/ImageSprite.h"
+#include "text/OutlineFont.h"
 #include "platform/TextCodec.h"
 #include "script/ScriptHost.h"
 
@@ -48,15 +53,8 @@ void TgsFrame::ResetState() {
 }
 
 int32_t TgsFrame::SetupMessageWindow(const TgsCanvasRef* canvas) {
-  if (!environment_.host) return 1;
-  if (canvas) {
-    if (canvas->width == 0 || canvas->height == 0) return 2;
-    canvas_ = *canvas;
-    ownsCanvases_ = false;
-  } else {
-    canvas_ = TgsCanvasRef{0, int32_t(kCanvasKind), kScreenWidth, kScreenHeight};
-    ownsCanvases_ = true;
-  }
+  if (!environment_.host || !environment_.controls) return 1;
+  if (const int32_t screen = SetupScreen(canvas)) return screen;
   // A missing or damaged tint table leaves tints off; the frame still runs.
   const int32_t tints = LoadBgTable(kBgTablePath);
   if (tints != TgsBackgroundTints::kOk && tints != TgsBackgroundTints::kMissing)
@@ -74,7 +72,9 @@ int32_t TgsFrame::LoadBgTable(const std::string& path) {
 }
 
 void TgsFrame::SetButtonEnabled(uint32_t button, bool on) {
-  if (button < kBarButtons) buttons_[button] = on ? 1 : 0;
+  if (button >= kBarButtons) return;
+  buttons_[button] = on ? 1 : 0;
+  if (barButtons_[button]) barButtons_[button]->SetEnabled(on);
 }
 
 int32_t TgsFrame::BeginRun(bool resumed) {
@@ -85,7 +85,11 @@ int32_t TgsFrame::BeginRun(bool resumed) {
   resumed_ = resumed;
   running_ = true;
 
-  buttons_.fill(1);
+  BuildRunScreen();
+  for (uint32_t button = 0; button < kBarButtons; ++button) {
+    SetButtonEnabled(button, true);
+    if (barButtons_[button]) barButtons_[button]->SetVisible(false);
+  }
   buttonsVisible_ = false;
   SetButtonEnabled(kPreviousChoice, false);
   SetButtonEnabled(kHistory, historyEntries_ > 1);
@@ -121,6 +125,7 @@ int32_t TgsFrame::BeginRun(bool resumed) {
 int32_t TgsFrame::EndRun() {
   if (!setUp_) return 0;
   running_ = false;
+  ReleaseRunScreen();
   choiceCount_ = 0;
   ruleImage_ = -1;
   buttonsVisible_ = false;
@@ -136,8 +141,7 @@ int32_t TgsFrame::EndRun() {
 
 void TgsFrame::Teardown() {
   EndRun();
-  ownsCanvases_ = false;
-  canvas_ = TgsCanvasRef{};
+  ReleaseScreen();
   bgTable_.clear();
   bgTintsOn_ = false;
   timers_.Free();
@@ -145,22 +149,15 @@ void TgsFrame::Teardown() {
 }
 
 void TgsFrame::ApplySettings(bool listOption, bool fonts, bool history, bool onlyWhenChanged) {
-  (void)listOption;
-  (void)fonts;
+  (void)listOption;  // the choice list takes it when it is made
   if (onlyWhenChanged && !(environment_.settingsChanged && *environment_.settingsChanged)) return;
+  if (fonts) ApplyFontSettings();
   if (history) {
     const uint8_t length = Setting(kSettingHistoryLength);
     const uint32_t capacity = length ? uint32_t(length) + 1 : 0;
     if (capacity != historyCapacity_) historyCapacity_ = capacity;
   }
   if (onlyWhenChanged && environment_.settingsChanged) *environment_.settingsChanged = 0;
-}
-
-void TgsFrame::RestorePageFonts() {
-  // The message window re-creates its fonts from the marker; a face change
-  // (marker 2) needs the faces again, a size or colour change only those.
-  if (!pageFontMarker_) return;
-  pageFontMarker_ = 0;
 }
 
 int32_t TgsFrame::GetWaitState() const {

@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -36,7 +37,18 @@
 
 namespace orrivel {
 
+class ButtonControl;
+class CanvasDrawImage;
+class CanvasDrawObject;
+class ControlFactory;
+class ControlHost;
+class DisplayScreenDevice;
+class HotSpotControl;
+class ImageSprite;
+class OutlineFont;
+class ScreenImage;
 class ScriptHost;
+class Surface;
 namespace platform {
 class MessageBoxService;
 }
@@ -57,7 +69,15 @@ struct TgsFrameEnvironment {
   uint8_t* settingsChanged = nullptr;
   std::function<bool()> saveAllowed;
   std::function<bool()> loadAllowed;
-  // Reads a game file (such as "DATA/BG.TXT"); nullopt when missing.
+  // The screen device whose presented image the frame's canvas becomes;
+  // the frame draws nowhere on screen without one.
+  DisplayScreenDevice* screen = nullptr;
+  // The control host and the control factory that make and drive the bar
+  // buttons and the hot spot (the game's global ones).
+  ControlHost* controls = nullptr;
+  ControlFactory* factory = nullptr;
+  // Reads a game file (such as "DATA/BG.TXT"); the game's files (loose or
+  // in an archive) when empty. nullopt when missing.
   ScriptFileReader readGameFile;
   // Lines for the log; standard error when empty.
   std::function<void(const std::string&)> log;
@@ -67,12 +87,14 @@ struct TgsFrameEnvironment {
 // the stop icon, and logs it.
 void ShowTgsMessage(const TgsFrameEnvironment& environment, const std::string& utf8);
 
-// A display object handed to the set-up: its kind and size.
+// A display object handed to the set-up: its kind, its size and its canvas
+// object (the canvas the frame draws into).
 struct TgsCanvasRef {
   uint32_t handle = 0;
   int32_t kind = -1;
   uint32_t width = 0;
   uint32_t height = 0;
+  CanvasDrawObject* object = nullptr;
 };
 
 class TgsFrame : public TgsModule {
@@ -117,12 +139,15 @@ class TgsFrame : public TgsModule {
   ~TgsFrame() override;
 
   // --- set-up and the run -------------------------------------------------
-  // 0; 1 without a script host; 2 when a given canvas has no size. Without
-  // a canvas the frame uses its own two of the screen size.
+  // 0; 1 without a script host or a control host; 2 when a given canvas
+  // has no canvas object or no size. Without a canvas the frame makes its
+  // own two of the screen size.
   int32_t SetupMessageWindow(const TgsCanvasRef* canvas);
   bool IsSetUp() const { return setUp_; }
   bool OwnsCanvases() const { return ownsCanvases_; }
   const TgsCanvasRef& Canvas() const { return canvas_; }
+  // The canvas object in use (null before the set-up).
+  CanvasDrawObject* CanvasObject() const { return canvas_.object; }
   // -2 not set up; -1 re-applying a loaded state failed; 0.
   int32_t BeginRun(bool resumed);
   int32_t EndRun();
@@ -197,6 +222,22 @@ class TgsFrame : public TgsModule {
   void SetHistoryEntries(uint32_t count) { historyEntries_ = count; }
   uint32_t HistoryCapacity() const { return historyCapacity_; }
   TimerArray& Timers() { return timers_; }
+
+  // --- screen parts -------------------------------------------------------
+  // Fonts: page font 1 and 2 and the two history fonts.
+  enum FontSlot : uint32_t { kPageFont1 = 0, kPageFont2 = 1, kHistoryFont1 = 2, kHistoryFont2 = 3, kFontCount = 4 };
+  OutlineFont* GetFont(FontSlot slot) const { return fonts_[slot].get(); }
+  // The sprites of a run (null outside one): the message window's frame
+  // picture and the bar picture.
+  ImageSprite* FrameSprite() const { return frameSprite_.get(); }
+  ImageSprite* BarSprite() const { return barSprite_.get(); }
+  // The bar buttons made from the layout for this run (null when absent).
+  ButtonControl* BarButtonControl(uint32_t button) const {
+    return button < kBarButtons ? barButtons_[button] : nullptr;
+  }
+  HotSpotControl* HotSpot() const { return hotSpot_; }
+  // The click-wait cursor strips preloaded at set-up.
+  Surface* CursorSurface(uint32_t index) const { return index < 2 ? cursors_[index].get() : nullptr; }
   const TgsFrameEnvironment& Environment() const { return environment_; }
   uint8_t Setting(size_t index) const { return index < environment_.settings.size() ? environment_.settings[index] : 0; }
 
@@ -234,6 +275,17 @@ class TgsFrame : public TgsModule {
   // or names nothing (then nothing is written).
   bool BindVariables(uint32_t lists, uint32_t listBytes, bool narrow, uint32_t code, uint32_t codeBytes);
   uint32_t RetTgsExpAddress() const;
+  // Screen parts (in the frame's screen file).
+  int32_t SetupScreen(const TgsCanvasRef* canvas);
+  void SetupFonts();
+  void ApplyFontSettings();
+  void BuildRunScreen();
+  void ReleaseRunScreen();
+  void ReleaseScreen();
+  std::unique_ptr<ImageSprite> MakeSprite(std::unique_ptr<Surface>& surface, const char* name, int32_t x,
+                                          int32_t y);
+  void LoadBarButtons();
+  std::optional<std::vector<uint8_t>> ReadGameFile(const std::string& path) const;
   // Ends the reading of a block that does not hold together.
   uint32_t DamagedBlock(uint32_t at, const char* why);
   std::string ModuleName() const;
@@ -281,6 +333,18 @@ class TgsFrame : public TgsModule {
   uint32_t historyEntries_ = 0;
   uint32_t historyCapacity_ = 0;
   std::vector<int32_t> bgTable_;
+
+  // Screen parts.
+  std::array<std::unique_ptr<CanvasDrawImage>, 2> ownCanvases_;
+  ScreenImage* previousScreenImage_ = nullptr;
+  std::array<std::unique_ptr<OutlineFont>, kFontCount> fonts_;
+  std::array<std::unique_ptr<Surface>, 2> cursors_;
+  std::unique_ptr<Surface> framePicture_;
+  std::unique_ptr<Surface> barPicture_;
+  std::unique_ptr<ImageSprite> frameSprite_;
+  std::unique_ptr<ImageSprite> barSprite_;
+  std::array<ButtonControl*, kBarButtons> barButtons_{};
+  HotSpotControl* hotSpot_ = nullptr;
   bool bgTintsOn_ = false;
   bool running_ = false;
 };

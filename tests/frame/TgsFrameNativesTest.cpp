@@ -7,11 +7,17 @@
 #include "TgsFrameTestSupport.h"
 #include "frame/TgsBackgroundTints.h"
 #include "frame/TgsFrameNatives.h"
+#include "scene/CanvasDrawImage.h"
+#include "scene/ControlFactory.h"
+#include "scene/ControlHost.h"
 
 namespace orrivel {
 namespace {
 
 struct NativeFixture : FrameFixture {
+  QuietControlHost controls;
+  ControlFactory factory;
+  CanvasDrawImage scriptCanvas;
   TgsFrameSlot slot;
   TgsNativeContext context;
   bool stop = false;
@@ -23,6 +29,9 @@ struct NativeFixture : FrameFixture {
     context.slot = &slot;
     context.space = &host.Space();
     context.environment = Environment();
+    context.environment.controls = &controls;
+    context.environment.factory = &factory;
+    EXPECT_EQ(scriptCanvas.Load(640, 480, 32, 1), 0);
     context.environment.saveAllowed = [this] { return saveAllowed; };
     context.environment.loadAllowed = [this] { return loadAllowed; };
     context.readScriptFile = [this](const std::string& path) { return disk.Read(path); };
@@ -31,10 +40,10 @@ struct NativeFixture : FrameFixture {
       return true;
     };
     context.stopRequested = [this] { return stop; };
-    context.resolveCanvas = [](uint32_t handle) -> std::optional<TgsCanvasRef> {
-      if (handle == 9) return TgsCanvasRef{handle, 9, 640, 480};
-      if (handle == 90) return TgsCanvasRef{handle, 9, 0, 0};
-      if (handle == 7) return TgsCanvasRef{handle, 7, 640, 480};
+    context.resolveCanvas = [this](uint32_t handle) -> std::optional<TgsCanvasRef> {
+      if (handle == 9) return TgsCanvasRef{handle, 9, 640, 480, &scriptCanvas};
+      if (handle == 90) return TgsCanvasRef{handle, 9, 640, 480, nullptr};
+      if (handle == 7) return TgsCanvasRef{handle, 7, 640, 480, &scriptCanvas};
       return std::nullopt;
     };
     context.prepareFrame = [this](TgsFrame& frame) {
@@ -78,7 +87,7 @@ TEST(TgsFrameNatives, CreationAndItsFailures) {
 
   EXPECT_EQ(f.Create(9), 0u);
   EXPECT_FALSE(f.slot.frame->OwnsCanvases());
-  EXPECT_EQ(f.slot.frame->Canvas().width, 640u);
+  EXPECT_EQ(f.slot.frame->CanvasObject(), &f.scriptCanvas);
 
   const struct {
     uint32_t canvas;
@@ -93,7 +102,10 @@ TEST(TgsFrameNatives, CreationAndItsFailures) {
   EXPECT_EQ(f.Create(), 3u);
   EXPECT_FALSE(f.slot.frame);
 
-  // Without a script host the set-up fails.
+  // Without a script host or a control host the set-up fails.
+  f.context.environment.controls = nullptr;
+  EXPECT_EQ(f.Create(), 2u);
+  f.context.environment.controls = &f.controls;
   f.context.environment.host = nullptr;
   EXPECT_EQ(f.Create(), 2u);
 }

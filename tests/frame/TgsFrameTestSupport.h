@@ -13,6 +13,7 @@
 #include "TobCompiler.h"
 #include "frame/TgsFrame.h"
 #include "platform/MessageBox.h"
+#include "scene/ControlHost.h"
 #include "platform/TextCodec.h"
 #include "script/ScriptHost.h"
 
@@ -24,6 +25,14 @@ struct RecordingMessageBoxes : platform::MessageBoxService {
     shown.push_back(platform::Cp932ToUtf8Lossy(request.text));
     return platform::IDOK;
   }
+};
+
+// A control host with no input: the frame only adds and removes controls.
+struct QuietControlHost : ControlHost {
+  void GetPointerPos(int32_t* x, int32_t* y) override { *x = *y = -2; }
+  ActionMap* GetActionMap() override { return nullptr; }
+  InputDevice* GetKeyboard() override { return nullptr; }
+  InputDevice* GetPointerDevice() override { return nullptr; }
 };
 
 // Variables shared by the scenes and the modules of the fixtures.
