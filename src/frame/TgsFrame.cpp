@@ -4,13 +4,13 @@
 
 #include "frame/TgsBackgroundTints.h"
 #include "platform/MessageBox.h"
+#include "platform/TextCodec.h"
 #include "raster/Surface.h"
 #include "scene/ButtonControl.h"
 #include "scene/CanvasDrawImage.h"
 #include "scene/ImageSprite.h"
-#include "text/OutlineFont.h"
-#include "platform/TextCodec.h"
 #include "script/ScriptHost.h"
+#include "text/OutlineFont.h"
 
 namespace orrivel {
 
@@ -66,7 +66,7 @@ int32_t TgsFrame::SetupMessageWindow(const TgsCanvasRef* canvas) {
 
 int32_t TgsFrame::LoadBgTable(const std::string& path) {
   bgTable_.clear();
-  const ScriptFileBytes file = environment_.readGameFile ? environment_.readGameFile(path) : std::nullopt;
+  const ScriptFileBytes file = ReadGameFile(path);
   if (!file) return TgsBackgroundTints::kMissing;
   return TgsBackgroundTints::Parse(file->data(), file->size(), bgTable_);
 }
@@ -83,7 +83,6 @@ int32_t TgsFrame::BeginRun(bool resumed) {
   skipByKey_ = skipBySetting_ = alreadyRead_ = autoMode_ = false;
   inputEnabled_ = true;
   resumed_ = resumed;
-  running_ = true;
 
   BuildRunScreen();
   for (uint32_t button = 0; button < kBarButtons; ++button) {
@@ -124,7 +123,6 @@ int32_t TgsFrame::BeginRun(bool resumed) {
 
 int32_t TgsFrame::EndRun() {
   if (!setUp_) return 0;
-  running_ = false;
   ReleaseRunScreen();
   choiceCount_ = 0;
   ruleImage_ = -1;

@@ -346,7 +346,6 @@ class TgsFrame : public TgsModule {
   std::array<ButtonControl*, kBarButtons> barButtons_{};
   HotSpotControl* hotSpot_ = nullptr;
   bool bgTintsOn_ = false;
-  bool running_ = false;
 };
 
 }  // namespace orrivel

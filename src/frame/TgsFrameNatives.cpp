@@ -81,11 +81,14 @@ uint32_t NativeRunTgsScript(TgsNativeContext& context, NativeArgs& args) {
   if (result == TgsFrame::kReadFailed) {
     // Failed while the program goes on: the frame stays as it stands.
     if (!context.stopRequested || !context.stopRequested()) return 1;
-    frame->EndRun();
-    return 0;
   }
   // A suspended run keeps its modules for a later resume.
   if (result == TgsFrame::kSuspend) return 0;
+  // A run stopped by a handler (1, 3 and above) or by the program closing
+  // may have left the confirmation box up; the end of the text (0), the
+  // errors below -1 and result 2 leave it alone.
+  const bool stopped = result == TgsFrame::kReadFailed || result == 1 || result > 2;
+  if (stopped && context.releaseConfirmBox) context.releaseConfirmBox();
   frame->EndRun();
   return 0;
 }

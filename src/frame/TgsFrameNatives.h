@@ -42,6 +42,8 @@ struct TgsNativeContext {
   std::function<std::optional<TgsCanvasRef>(uint32_t handle)> resolveCanvas;
   // The application's stop request (it also ends the frame pump).
   std::function<bool()> stopRequested;
+  // Lets go of the in-game confirmation box when a run ends abnormally.
+  std::function<void()> releaseConfirmBox;
   // Called on each new frame before it is set up (opcode handlers of the
   // game register here).
   std::function<void(TgsFrame&)> prepareFrame;

@@ -216,6 +216,8 @@ void TgsFrame::LoadBarButtons() {
 }
 
 void TgsFrame::BuildRunScreen() {
+  // A resumed run finds the parts of the run it continues.
+  ReleaseRunScreen();
   frameSprite_ = MakeSprite(framePicture_, kFramePicture, 0, 0);
   barSprite_ = MakeSprite(barPicture_, kBarPicture, 0, kBarY);
   LoadBarButtons();

@@ -27,15 +27,20 @@ const TgsOpcodeHandler* TgsOpcodeTable::Find(uint32_t opcode) const {
 
 bool TgsOpcodeTable::IsRecording(uint32_t opcode) const { return opcode < kOpcodeCount && recording_[opcode]; }
 
-int32_t TgsOpcodeTable::Record(uint32_t opcode, const TgsArguments& arguments) {
-  if (recorded_.size() >= kRecordLimit) recorded_.erase(recorded_.begin());
-  TgsRecordedCall& call = recorded_.emplace_back();
+TgsRecordedCall TgsOpcodeTable::Describe(uint32_t opcode, const TgsArguments& arguments) {
+  TgsRecordedCall call;
   call.opcode = opcode;
   for (uint32_t k = 0; k < arguments.Count(); ++k) {
     call.types.push_back(arguments.Type(k));
     call.values.push_back(arguments.Value(k));
     call.texts.push_back(arguments.Text(k));
   }
+  return call;
+}
+
+int32_t TgsOpcodeTable::Record(uint32_t opcode, const TgsArguments& arguments) {
+  if (recorded_.size() >= kRecordLimit) recorded_.erase(recorded_.begin());
+  recorded_.push_back(Describe(opcode, arguments));
   return 0;
 }
 

@@ -49,6 +49,9 @@ class TgsOpcodeTable {
   // True while the slot still holds the recording handler.
   bool IsRecording(uint32_t opcode) const;
 
+  // A call as the recording handler keeps it.
+  static TgsRecordedCall Describe(uint32_t opcode, const TgsArguments& arguments);
+
   const std::vector<TgsRecordedCall>& Recorded() const { return recorded_; }
   void ClearRecorded() { recorded_.clear(); }
 

@@ -122,7 +122,9 @@ TEST(TgsFrameNatives, DeleteThenRunReportsTheMissingFrame) {
 
 TEST(TgsFrameNatives, RunsPlayFailAndSuspend) {
   NativeFixture f;
-  f.AddStory("module T\nA[50]B\nmodule S\nA[51]B\nmodule F\nA[52]B\n");
+  f.AddStory("module T\nA[50]B\nmodule S\nA[51]B\nmodule F\nA[52]B\nmodule H\nA[53]B\n");
+  int releases = 0;
+  f.context.releaseConfirmBox = [&releases] { ++releases; };
   std::vector<std::string> pages;
   f.prepare = [&pages](TgsFrame& frame) {
     frame.SetPageSink([&pages](std::span<const uint8_t> page, const std::string&, const std::string&) {
@@ -131,6 +133,7 @@ TEST(TgsFrameNatives, RunsPlayFailAndSuspend) {
     frame.Opcodes().Register(50, [](TgsFrame& frame, const TgsArguments&) { return frame.FlushPage() * 0; });
     frame.Opcodes().Register(51, [](TgsFrame&, const TgsArguments&) { return TgsFrame::kSuspend; });
     frame.Opcodes().Register(52, [](TgsFrame&, const TgsArguments&) { return -1; });
+    frame.Opcodes().Register(53, [](TgsFrame&, const TgsArguments&) { return 3; });
   };
   ASSERT_EQ(f.Create(), 0u);
   TgsFrame& frame = *f.slot.frame;
@@ -138,6 +141,12 @@ TEST(TgsFrameNatives, RunsPlayFailAndSuspend) {
   EXPECT_EQ(f.Run(0, "T"), 0u);
   EXPECT_EQ(pages, (std::vector<std::string>{"A"}));
   EXPECT_EQ(frame.RunStackSize(), 0u);  // the run ended
+
+  // A handler's stop ends the run and lets the confirmation box go.
+  EXPECT_EQ(f.Run(0, "H"), 0u);
+  EXPECT_EQ(f.slot.frameResult, 3);
+  EXPECT_EQ(frame.RunStackSize(), 0u);
+  EXPECT_EQ(releases, 1);
 
   EXPECT_EQ(f.Run(0, "NOPE"), 2u);
   EXPECT_EQ(f.boxes.shown.back(), "TGSスクリプト「NOPE」のロードに失敗。");
@@ -165,6 +174,7 @@ TEST(TgsFrameNatives, RunsPlayFailAndSuspend) {
   f.stop = true;
   EXPECT_EQ(f.Run(0, "F"), 0u);
   EXPECT_EQ(f.slot.frame->RunStackSize(), 0u);
+  EXPECT_EQ(releases, 2);
 }
 
 TEST(TgsFrameNatives, OptionWordsGoToTheNextFrame) {

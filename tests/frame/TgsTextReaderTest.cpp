@@ -13,13 +13,7 @@ struct Recorder {
   std::vector<TgsRecordedCall> calls;
   TgsOpcodeHandler Handler(uint32_t opcode, int32_t result = 0) {
     return [this, opcode, result](TgsFrame&, const TgsArguments& arguments) {
-      TgsRecordedCall& call = calls.emplace_back();
-      call.opcode = opcode;
-      for (uint32_t k = 0; k < arguments.Count(); ++k) {
-        call.types.push_back(arguments.Type(k));
-        call.values.push_back(arguments.Value(k));
-        call.texts.push_back(arguments.Text(k));
-      }
+      calls.push_back(TgsOpcodeTable::Describe(opcode, arguments));
       return result;
     };
   }
