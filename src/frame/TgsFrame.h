@@ -148,7 +148,8 @@ class TgsFrame : public TgsModule {
   const TgsCanvasRef& Canvas() const { return canvas_; }
   // The canvas object in use (null before the set-up).
   CanvasDrawObject* CanvasObject() const { return canvas_.object; }
-  // -2 not set up; -1 re-applying a loaded state failed; 0.
+  // -2 not set up; else 0. (Re-applying a loaded state on a resumed run,
+  // with -1 when it fails, joins here with the frame's saved state.)
   int32_t BeginRun(bool resumed);
   int32_t EndRun();
   void Teardown();
@@ -170,7 +171,9 @@ class TgsFrame : public TgsModule {
   // Reads the page command whose length field starts at record (with
   // `available` bytes there) and replays it; -1 for a damaged record.
   int32_t ReplayPageCommand(const uint8_t* record, size_t available, size_t& taken);
-  // Appends a page command for the running handler; 0, or 1 when dropped.
+  // Appends a page command for the running handler. Always 0, so a full
+  // page never stops the reading: a command that does not fit is dropped
+  // whole (reported once a page).
   int32_t SerializeCommand(uint32_t opcode, const TgsArguments& arguments);
   // 1 when the page is empty; else hands the page on and rewinds it.
   int32_t FlushPage();
