@@ -7,36 +7,27 @@
 // that calls a function with an argument on the stack (12 per iteration).
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "LuaPeer.h"
 #include "PeerReport.h"
+#include "ScriptLoop.h"
 #include "script/ScriptMachine.h"
 
 namespace {
 
-using orrivel::ScriptAddressSpace;
 using orrivel::ScriptMachine;
 
 constexpr int64_t kIterations = 1'000'000;
 
 // Compiled the way scripts are: values reach operands by stores into the
 // operand words of later instructions.
-struct LoopProgram {
-  ScriptAddressSpace space;
-  orrivel::NativeTable natives;
-  ScriptMachine machine{space, &natives};
-  uint32_t code = 0;
-  uint32_t vars = 0;
-
-  explicit LoopProgram(uint32_t n, bool withCall = false) {
-    machine.AllocateStack(256);
-    vars = space.Allocate(8);
-    code = space.Allocate(4 * 64);
-    const uint32_t i = vars, s = vars + 4;
-    auto at = [this](uint32_t word) { return code + 4 * word; };
+struct LoopProgram : orrivel::bench::ScriptLoop {
+  explicit LoopProgram(uint32_t n, bool withCall = false) : ScriptLoop(64) {
+    const uint32_t i = I(), s = S();
+    auto at = [this](uint32_t word) { return At(word); };
     const std::vector<uint32_t> loop = {
         32, i, at(7),        // 0: mov i -> A.1
         32, s, at(8),        // 3: mov s -> A.2
@@ -66,17 +57,7 @@ struct LoopProgram {
         13, 0, 0, s,         // 31: A: add
         1,                   // 35: ret
     };
-    const std::vector<uint32_t>& words = withCall ? calls : loop;
-    for (size_t k = 0; k < words.size(); ++k) space.Write32(at(uint32_t(k)), words[k]);
-  }
-  uint32_t Run() {
-    space.Write32(vars, 0);
-    space.Write32(vars + 4, 0);
-    machine.SetStackPointer(machine.StackBase());
-    machine.RunAt(code);
-    uint32_t sum = 0;
-    space.Read32(vars + 4, sum);
-    return sum;
+    Load(withCall ? calls : loop);
   }
 };
 
@@ -136,21 +117,8 @@ void BM_PlainCppLoop(benchmark::State& state) {
 BENCHMARK(BM_PlainCppLoop)->Unit(benchmark::kMillisecond);
 
 void BM_Lua54Loop(benchmark::State& state) {
-  const std::string command =
-      "lua5.4 -e \"local t=os.clock() local s,i=0,0 while i<" + std::to_string(kIterations) +
-      " do s=s+i i=i+1 end io.write(os.clock()-t)\" 2>/dev/null";
-  for (auto _ : state) {
-    FILE* pipe = popen(command.c_str(), "r");
-    double seconds = -1;
-    if (!pipe || std::fscanf(pipe, "%lf", &seconds) != 1) seconds = -1;
-    if (pipe) pclose(pipe);
-    if (seconds < 0) {
-      state.SkipWithError("lua5.4 is not available");
-      break;
-    }
-    state.SetIterationTime(seconds);
-  }
-  state.SetItemsProcessed(int64_t(state.iterations()) * kIterations);
+  orrivel::bench::RunLuaPeer(state, "local s,i=0,0",
+                             "while i<" + std::to_string(kIterations) + " do s=s+i i=i+1 end", kIterations);
 }
 // Lua's runs spread widely (each is a new process), so it takes many.
 BENCHMARK(BM_Lua54Loop)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);

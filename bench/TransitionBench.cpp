@@ -11,6 +11,7 @@
 #include <random>
 
 #include "PeerReport.h"
+#include "PixmanPeer.h"
 #include "platform/SoftSurface.h"
 #include "raster/Surface.h"
 #include "transition/OffscreenDisplay.h"
@@ -119,21 +120,9 @@ void BM_Memcpy(benchmark::State& state) {
 }
 BENCHMARK(BM_Memcpy);
 
-pixman_image_t* Wrap(Surface& s) {
-  return pixman_image_create_bits(PIXMAN_a8r8g8b8, s.GetWidth(), s.GetHeight(),
-                                  reinterpret_cast<uint32_t*>(s.GetBits()), s.GetPitch());
-}
-
 void PixmanComposite(benchmark::State& state, pixman_op_t op) {
   auto& p = Data();
-  pixman_image_t* s = Wrap(p.source);
-  pixman_image_t* d = Wrap(p.destination);
-  for (auto _ : state) {
-    pixman_image_composite32(op, s, nullptr, d, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
-    benchmark::ClobberMemory();
-  }
-  pixman_image_unref(s);
-  pixman_image_unref(d);
+  bench::CompositeWholePicture(state, op, p.source, p.destination);
   Finish(state);
 }
 

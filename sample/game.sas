@@ -1,6 +1,6 @@
 # The bundled sample game's scripts. It uses only what the engine itself
-# provides to every game: scene calls (native 0) and jumps (native 1), with
-# save variables and the function library. Its last scene waits, a frame at
+# provides to every game: scene calls and jumps (the host's natives, by
+# name), with save variables and the function library. Its last scene waits, a frame at
 # a time, until the player closes the window.
 vars
   int  visits save = 0
@@ -18,10 +18,10 @@ doubleAdd:
 scene MAIN flags 16 8
   add $visits 1 $visits
   call lib:double
-  native !0 @callRoom @scratch  # visit ROOM, come back here
+  native !CallScene @callRoom @scratch  # visit ROOM, come back here
   yield
   call lib:double
-  native !1 @jumpEnd @scratch   # leave MAIN for good
+  native !JumpScene @jumpEnd @scratch  # leave MAIN for good
   ret
 data
 scratch:  word 0

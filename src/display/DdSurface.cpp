@@ -64,6 +64,7 @@ DdSurface::~DdSurface() {
 Font* DdSurface::DefaultFont() { return g_defaultFont; }
 void DdSurface::SetDefaultFont(Font* font) { g_defaultFont = font; }
 void DdSurface::SetDeviceTextDrawer(DeviceTextDrawer drawer) { g_deviceTextDrawer = drawer; }
+DdSurface::DeviceTextDrawer DdSurface::DeviceDrawerFor(Font* font) { return DrawerFor(font); }
 
 void DdSurface::Release() {
   DropSurface();

@@ -35,6 +35,9 @@ class DdSurface : public SurfaceImage {
   // Null restores the automatic choice: a GdiFont draws through its own
   // device route, other fonts through a memory image.
   static void SetDeviceTextDrawer(DeviceTextDrawer drawer);
+  // The drawer a font's one-bit text takes into a device context: the one
+  // a test set, else a device font's own route; null for other fonts.
+  static DeviceTextDrawer DeviceDrawerFor(Font* font);
 
   uint8_t GetKind() const override { return kImageKindDdSurface; }
   // 0 when there is no key; 1 no surface; 2 refused. The colour and the

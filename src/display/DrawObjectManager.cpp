@@ -2,8 +2,10 @@
 
 #include "display/D3DDevice.h"
 #include "display/DdSurface.h"
+#include "display/LockedFrameSource.h"
 #include "display/MediaImage.h"
 #include "display/SurfaceImage.h"
+#include "display/TextImage.h"
 
 namespace orrivel {
 
@@ -63,6 +65,16 @@ int DrawObjectManager::CreateMediaImage(uint32_t* out, uint32_t formatCode, cons
   return CreateImage<MediaImage>(out, 11, [&](MediaImage& image) {
     return image.Load(formatCode, name, data, size, createFlags);
   });
+}
+
+int DrawObjectManager::CreateTextImage(uint32_t* out, const char* text, uint32_t fontHandle,
+                                       uint32_t formatCode) {
+  Font* font = fonts_.Get(fontHandle);
+  return CreateImage<TextImage>(out, 2, [&](TextImage& image) { return image.Create(text, font, formatCode); });
+}
+
+int DrawObjectManager::CreateLockedFrameSource(uint32_t* out) {
+  return CreateImage<LockedFrameSource>(out, 1, [](LockedFrameSource&) { return 0; });
 }
 
 TextureSource* DrawObjectManager::GetTextureSource(uint32_t handle) const {

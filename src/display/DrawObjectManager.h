@@ -24,6 +24,8 @@ namespace orrivel {
 
 class D3DDevice;
 class TextureSource;
+class TransitionRunner;
+class ScriptAddressSpace;
 
 class DrawObjectManager {
  public:
@@ -81,6 +83,60 @@ class DrawObjectManager {
   // A picture in a texture (MediaImage::Load's codes); 11 when out of memory.
   int CreateMediaImage(uint32_t* out, uint32_t formatCode, const char* name, const uint8_t* data,
                        uint64_t size, uint8_t createFlags);
+  // A line of text in a texture (TextImage::Create's codes); 2 when out of
+  // memory. Font handle 0 draws with the default font.
+  int CreateTextImage(uint32_t* out, const char* text, uint32_t fontHandle, uint32_t formatCode);
+  // A movie frame surface without its surface yet (LockedFrameSource::Create
+  // makes it); 1 when out of memory.
+  int CreateLockedFrameSource(uint32_t* out);
+
+  // Plain pictures in memory. Allocation failure: 4 blank or like another,
+  // 6 from a file or a text. A source given by a handle that names no
+  // memory picture fails as the step does for a missing source.
+  int CreateSurface(uint32_t* out, int32_t width, int32_t height, uint8_t bitCount, uint8_t flags);
+  int CreateSurfaceFromFile(uint32_t* out, const char* name, const uint8_t* data, uint64_t size,
+                            uint8_t flags);
+  int CreateSurfaceFromFileIndexed(uint32_t* out, const char* name, const uint8_t* data,
+                                   uint64_t size, uint8_t flags);
+  // Drawn in the colour (0x00RRGGBB); the font keeps its own colour after.
+  int CreateSurfaceFromText(uint32_t* out, const char* text, uint32_t fontHandle, uint32_t rgb);
+  int CreateSurfaceLike(uint32_t* out, uint32_t sourceHandle, uint8_t flags);
+  // Scene objects. Allocation failure: 2 transition, 1 state sets.
+  int CreateTransitionObject(uint32_t* out, uint32_t sourceHandle, uint32_t destinationHandle,
+                             uint32_t mode, int32_t x, int32_t y, int32_t progress);
+  int CreateRenderStateSet(uint32_t* out);
+  int CreateStageStateSet(uint32_t* out);
+  // Fonts (allocation failure 2), made at a height in the face.
+  int CreateGdiFont(uint32_t* out, const char* face, int32_t height);
+  int CreateOutlineFont(uint32_t* out, const char* face, int32_t height);
+  // The software colour box sprite (allocation failure 1).
+  int CreateColorBox(uint32_t* out, int32_t width, int32_t height, uint32_t argb, int32_t x,
+                     int32_t y);
+  // The Direct3D draw objects: allocation failure 2, the colour box 1. An
+  // image or texture handle that names none fails as the step does for a
+  // missing one. The polygon reads its points from the script's arena (see
+  // D3DPolygon::Create); arrays handed over are freed even when it cannot
+  // be allocated.
+  int CreateD3DImage(uint32_t* out, uint32_t imageHandle, const Rect* source, int32_t x, int32_t y);
+  int CreateD3DQuad(uint32_t* out, uint32_t textureHandle, const Rect* source, int32_t x, int32_t y);
+  int CreateD3DPolygon(uint32_t* out, ScriptAddressSpace* space, uint32_t count, uint32_t xArray,
+                       uint32_t yArray, uint32_t argb, uint8_t mode, uint8_t takesArrays);
+  int CreateD3DTriangle(uint32_t* out, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2,
+                        int32_t y2, uint32_t argb, int32_t x, int32_t y);
+  int CreateD3DColorBox(uint32_t* out, int32_t width, int32_t height, uint32_t argb, int32_t x,
+                        int32_t y);
+  // Image sprites, canvas images (scene/CanvasDrawImage.h), the canvas
+  // surface images and their two scene objects
+  // (scene/DecodedCanvasObjectA.h, scene/DecodedCanvasObjectB.h,
+  // scene/D3DCanvasImage.h, scene/D3DCanvasQuad.h) are made above this layer
+  // (scene/DrawObjectCreation.h).
+
+  // The library that renders transition steps for the transition objects
+  // made from now on (not owned; null: they can't draw into an image).
+  void SetTransitionRunner(TransitionRunner* runner) { transitionRunner_ = runner; }
+  TransitionRunner* GetTransitionRunner() const { return transitionRunner_; }
+  // The next creation fails as if the object could not be allocated.
+  void FailNextAllocation() { failNextAllocation_ = true; }
 
   // --- look-up: null for 0, stale or forged handles ---------------------------------------
   Image* GetImage(uint32_t handle) const { return images_.Get(handle); }
@@ -124,8 +180,12 @@ class DrawObjectManager {
 
  private:
   template <class T, class Step, class Add>
-  static int Create(uint32_t* out, int allocationFailure, Step& step, Add add) {
+  int Create(uint32_t* out, int allocationFailure, Step& step, Add add) {
     if (out != nullptr) *out = 0;
+    if (failNextAllocation_) {
+      failNextAllocation_ = false;
+      return allocationFailure;
+    }
     std::unique_ptr<T> object(new (std::nothrow) T());
     if (!object) return allocationFailure;
     const int code = step(*object);
@@ -137,6 +197,8 @@ class DrawObjectManager {
   }
 
   D3DDevice* device_ = nullptr;
+  TransitionRunner* transitionRunner_ = nullptr;
+  bool failNextAllocation_ = false;
   uint32_t imageGroupId_ = 0;
   uint32_t spriteGroupId_ = 0;
   OwnedObjectList<Image> images_;

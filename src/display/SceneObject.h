@@ -4,6 +4,8 @@
 // it is linked into draws it in priority order; its owner deletes it.
 #include <cstdint>
 
+#include "raster/Rect.h"
+
 namespace orrivel {
 
 class D3DDevice;
@@ -29,6 +31,24 @@ class SceneObject {
   virtual int Draw(int32_t a, int32_t b, D3DDevice* device) = 0;
   // Re-creates what a device reset lost; non-zero stops the restore pass.
   virtual int Restore() { return 0; }
+
+  // Position operations of the drawing kinds; the state sets have none and
+  // ignore them (GetPosition answers false).
+  virtual void SetPosition(int32_t, int32_t) {}
+  virtual void SetSize(int32_t, int32_t) {}
+  virtual void SetSizeAndPosition(int32_t, int32_t, int32_t, int32_t) {}
+  virtual void MoveBy(int32_t, int32_t) {}
+  virtual bool GetPosition(int32_t*, int32_t*) const { return false; }
+  // The alpha of the kinds that carry a colour (its top byte); false and
+  // ignored for the others.
+  virtual bool GetAlpha(uint8_t*) const { return false; }
+  virtual void SetAlpha(uint8_t) {}
+  // Right and bottom exclusive; precise asks for the picture's own pixels.
+  virtual bool HitTest(int32_t, int32_t, uint8_t) { return false; }
+  // True when the two bounds overlap (strictly on all four sides).
+  virtual bool Overlaps(SceneObject* other);
+  // False when the object has no bounds (yet).
+  virtual bool GetBounds(Rect*) const { return false; }
 
   SceneObjectRegistry* Registry() const { return registry_; }
 

@@ -11,6 +11,14 @@ SceneObject::~SceneObject() {
   if (registry_ != nullptr) registry_->Remove(this);
 }
 
+bool SceneObject::Overlaps(SceneObject* other) {
+  Rect own;
+  Rect theirs;
+  if (other == nullptr || !GetBounds(&own) || !other->GetBounds(&theirs)) return false;
+  return theirs.top < own.bottom && own.top < theirs.bottom && theirs.left < own.right &&
+         own.left < theirs.right;
+}
+
 std::list<SceneObjectRegistry::Node>::iterator SceneObjectRegistry::Find(const SceneObject* object) {
   for (auto it = nodes_.begin(); it != nodes_.end(); ++it) {
     if (it->object == object) return it;

@@ -3,6 +3,12 @@
 #include <iterator>
 
 #include "base/SubtractiveRandom.h"
+#include "effect/BgCrossAction.h"
+#include "effect/BgHazeAction.h"
+#include "effect/BgLoopAction.h"
+#include "effect/BgRastAction.h"
+#include "effect/BgRotAction.h"
+#include "effect/BgZoomAction.h"
 #include "effect/LayerAction.h"
 #include "effect/NoiseEffect.h"
 #include "effect/QuakeEffect.h"
@@ -17,13 +23,19 @@ namespace {
 using A = LayerAction;
 
 constexpr BuiltinLayerAction kStartupLayerActions[] = {
-    {"bg_zoom", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
-    {"bg_rot", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
+    {"bg_zoom", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgZoomAction>,
+     &ParseBgZoomArgsVariadic, &ParseBgZoomArgs},
+    {"bg_rot", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgRotAction>, nullptr,
+     nullptr},
     {"bg_blur", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
-    {"bg_rast", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
-    {"bg_haze", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
-    {"bg_loop", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
-    {"bg_cross", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
+    {"bg_rast", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgRastAction>, nullptr,
+     nullptr},
+    {"bg_haze", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgHazeAction>, nullptr,
+     nullptr},
+    {"bg_loop", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgLoopAction>, nullptr,
+     nullptr},
+    {"bg_cross", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgCrossAction>, nullptr,
+     nullptr},
     {"bg_panime", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
     {"sp_panime", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
     {"bg_anime", A::kBackgroundCategory, A::kBackgroundAnimationType, nullptr, nullptr, nullptr},

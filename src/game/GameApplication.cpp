@@ -1,6 +1,8 @@
 #include "game/GameApplication.h"
 
 #include <array>
+#include <atomic>
+#include <cstdio>
 #include <cstring>
 
 #include "base/DefaultActionBindings.h"
@@ -8,6 +10,8 @@
 #include "base/StartupHooks.h"
 #include "display/SurfaceImage.h"
 #include "effect/BuiltinEffects.h"
+#include "game/FramePump.h"
+#include "game/GameFramePorts.h"
 #include "scene/CanvasDrawImage.h"
 #include "scene/CanvasDrawObject.h"
 #include "platform/Backend.h"
@@ -41,6 +45,11 @@ GameApplication::GameApplication() {
   // asked for is a composing canvas of the scene subsystem.
   SetScreenDevice(std::make_unique<DisplayScreenDevice>());
   DisplayScreenDevice::SetCanvasCreator(&CreateCanvasDrawObjectForSource);
+  if (DisplayScreenDevice* display = Display()) {
+    transitionScreen = std::make_unique<DisplayTransitionScreen>(*display);
+    transitionRunner = std::make_unique<LibraryTransitionRunner>(transitionScreen.get());
+    display->SetTransitionRunner(transitionRunner.get());
+  }
   // The start-up steps that live in the libraries above the framework.
   StartupHooks& hooks = GetStartupHooks();
   hooks.buildBlendTables = [] { BuildBlendTables(); };
@@ -64,6 +73,7 @@ GameApplication::~GameApplication() {
     display->SetScreenImage(0, 0);
     display->DeleteAll();
     display->DeleteAllFonts();
+    display->SetTransitionRunner(nullptr);
     if (SurfaceImage::ScreenDevice() == display) SurfaceImage::SetScreenDevice(nullptr);
   }
   if (lowPriority) {
@@ -230,7 +240,21 @@ int GameApplication::OnDropFiles(MessageRecord& record) {
 }
 
 int GameApplication::BootScripts() {
-  scripts = std::make_unique<ScriptHost>();
+  scripts.reset();
+  GameHostSetup setup;
+  setup.seed = CurrentTickMs();
+  setup.screenObjects = &tcpObjects;
+  setup.actions = &dcpObjects;
+  setup.systemTimers = &timerLists[0];
+  setup.objectTimers = &timerLists[1];
+  setup.hooks.closePacingNestings = [this] { pacing.CloseNestings(); };
+  setup.hooks.pumpFrame = [this] { return PumpFrame(); };
+  scripts = makeScriptHost ? makeScriptHost(std::move(setup)) : std::make_unique<GameScriptHost>(std::move(setup));
+  if (!scripts) {
+    ShowMessageBox(Text("スクリプトを実行するためのメモリを確保出来ません"), kIconStop);
+    return 1;
+  }
+  if (lowPriority && pacing.Bytes().lowPriorityOff) lowPriority->SetEnabled(false);
   // What saves cut short by a crash left behind goes before the next ones.
   RemoveStaleTempFiles(BaseFolder(), kSaveTempPrefix);
   if (const char* folder = GetSaveFolder()) {
@@ -243,7 +267,7 @@ int GameApplication::BootScripts() {
     return 2;
   }
   scripts->LoadVoiceInfo("SCRIPT\\VOICEINF.DAT");
-  const int loaded = scripts->LoadScript("MAIN", nullptr);
+  const int loaded = scripts->LoadScriptFile("MAIN", nullptr);
   switch (loaded) {
     case 0:
       return 0;
@@ -319,7 +343,16 @@ void GameApplication::SaveSettings(int) { settings.Save(*this); }
 
 void GameApplication::OpenSoundOutput() {
   soundOutputCode = sound.Create(nullptr, false, false, nullptr);
-  if (soundOutputCode != kSoundDeviceOk) return;
+  if (soundOutputCode != kSoundDeviceOk) {
+    // The game goes on silent; said once per run, however often start-up
+    // tries again.
+    static std::atomic<bool> warned{false};
+    if (!warned.exchange(true)) {
+      std::fprintf(stderr, "orrivel: no sound output (device step %d failed); the game runs without sound\n",
+                   int(soundOutputCode));
+    }
+    return;
+  }
   SetSoundDevice(&sound);
   // 16-bit stereo at 44.1 kHz; an output that keeps its own format (no
   // priority level) still plays everything.
@@ -354,31 +387,42 @@ void GameApplication::MainLoop() {
     scripts.reset();
     return;
   }
-  Backend& backend = CurrentBackend();
   for (;;) {
-    if (PumpMessages(false) == 1 || quitSeen || errorCode != 0) break;
-    if (!mainWindow.IsValid()) break;
-    ApplyFrameSettings();
-    if (!limiter.IsFrameDue()) {
-      backend.WaitMessage(limiter.SleepHintMs());
+    const int steps = PumpFrame();
+    if (steps == 0) {
+      // The return-to-title command sets the pending interrupt while this
+      // pump runs, and the pump ends its call with 0 as for a quit. Only a
+      // quit, an end request or a closed window end the program; an
+      // interrupt restarts MAIN.
+      const bool closing = quitSeen || endRequested || errorCode != 0 || !mainWindow.IsValid();
+      if (pendingInterrupt == 0 || closing) break;
+      if (!StartPendingInterrupt()) break;
       continue;
     }
-    ++framesRun;
-    // Where the pointer is in game coordinates: the mouse reports nothing
-    // while that position is unknown.
-    UpdateWindowState();
-    Input().Update();
-    const uint32_t now = CurrentTickMs();
-    for (TimerList& list : timerLists) list.Step(now);
-    if (frameLimit != 0 && framesRun == frameLimit) {
-      // Nobody is there to answer the question of a close: end at once.
-      closedByLimit = true;
-      backend.DestroyWindow(mainWindow.GetHandle());
-    }
-    if (!RunScriptSteps(ScriptStepsForFrame())) break;
-    if (DisplayScreenDevice* display = Display()) display->PresentFrame();
+    if (!RunScriptSteps(steps)) break;
   }
   SetPumpWaiting(false);
+}
+
+int GameApplication::PumpFrame() {
+  ApplyFrameSettings();
+  GameFramePorts ports(*this);
+  FramePump pump(ports, limiter, timerLists[0], timerLists[1]);
+  const FramePump::Kind kind = threadMode ? (presentsScene ? FramePump::Kind::WorkerScene : FramePump::Kind::Worker)
+                                          : (presentsScene ? FramePump::Kind::Scene : FramePump::Kind::Idle);
+  const int steps = pump.Pump(kind);
+  if (steps == 0) return 0;
+  return ScriptStepsForFrame(steps);
+}
+
+bool GameApplication::StartPendingInterrupt() {
+  const int number = pendingInterrupt - 1;
+  if (scripts->StartMainInterrupt(number != 0) != 0) {
+    ShowMessageBox(Text("スクリプト割り込みに失敗しました"), kIconStop);
+    return false;
+  }
+  pendingInterrupt = 0;
+  return true;
 }
 
 void GameApplication::ApplyFrameSettings() {
@@ -390,9 +434,8 @@ void GameApplication::ApplyFrameSettings() {
   appliedSettings_ = frameSettings;
 }
 
-int GameApplication::ScriptStepsForFrame() {
-  if (!framePump) return 1;
-  const int asked = framePump();
+int GameApplication::ScriptStepsForFrame(int pumped) {
+  const int asked = framePump ? framePump() : pumped;
   if (asked == 0) return 0;
   if (asked < 0) return 1;
   return asked > 4 ? 4 : asked;
@@ -404,6 +447,7 @@ bool GameApplication::RunScriptSteps(int count) {
     scriptResult = scripts->Step();
     ++scriptSteps;
     if (!ReportScriptStep(scriptResult)) return false;
+    if (pendingInterrupt != 0 && !StartPendingInterrupt()) return false;
   }
   return true;
 }

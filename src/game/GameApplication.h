@@ -5,6 +5,7 @@
 // closed. Drawing, sound and the game's own natives come with the
 // subsystems that provide them; a run without a display closes its window by
 // itself after a fixed number of frames.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,19 +13,23 @@
 
 #include "base/ActionMap.h"
 #include "base/Application.h"
+#include "base/CriticalSection.h"
 #include "base/DropTarget.h"
 #include "base/FrameRateLimiter.h"
 #include "base/LowPriority.h"
 #include "base/MathTables.h"
 #include "base/TimerList.h"
 #include "display/DisplayScreenDevice.h"
+#include "game/DisplayTransitionScreen.h"
 #include "game/SettingsStore.h"
 #include "raster/PixelOpLibrary.h"
 #include "resource/ArchiveManager.h"
 #include "resource/DcpManager.h"
 #include "resource/ImageLoaderManager.h"
 #include "resource/TcpManager.h"
-#include "script/ScriptHost.h"
+#include "game/FramePacing.h"
+#include "natives/GameScriptHost.h"
+#include "transition/LibraryTransitionRunner.h"
 #include "platform/ThreadPriority.h"
 #include "sound/SllManager.h"
 #include "sound/SoundSystem.h"
@@ -71,6 +76,21 @@ class GameApplication : public Application {
   // Shows the message of a step result that ends the run; false when the
   // run ends (the scripts' end or a failure).
   bool ReportScriptStep(int result);
+  // The frame pump: the main loop and every wait elsewhere advance the game
+  // one frame with it. The script steps to run (1 to 4), or 0 to end.
+  int PumpFrame();
+  // Restarts MAIN for the pending interrupt and clears it; false (after
+  // its message) when MAIN cannot be loaded.
+  bool StartPendingInterrupt();
+
+  // The worker-thread mode: the scripts boot, step and end on the worker.
+  // JobBegin boots (non-zero: failed); JobStep runs one pass: 0 go on, 1 the
+  // end byte or a stop, -1 the scripts ended, the step result + 1 for a
+  // failed step (after its message), 6 a failed interrupt. JobEnd deletes
+  // the loose sounds.
+  int JobBegin() override;
+  int JobStep() override;
+  void JobEnd() override;
   // Enters or leaves the pump's waiting state. The second timer list is
   // paused while the pump waits (its tasks keep their places and due times)
   // and resumed when it stops waiting; repeating a state does nothing.
@@ -97,6 +117,10 @@ class GameApplication : public Application {
   // The one set of trigonometric tables, published for rotated drawing
   // before anything is drawn.
   MathTables mathTables;
+  // The transition library drawing into the display device's back surface,
+  // for the transition objects scripts create.
+  std::unique_ptr<DisplayTransitionScreen> transitionScreen;
+  std::unique_ptr<LibraryTransitionRunner> transitionRunner;
   std::unique_ptr<ArchiveManager> archives;
   // The picture decoders with the image cache, published for the surfaces
   // for the application's whole life; start-up adds the built-in decoders
@@ -117,7 +141,10 @@ class GameApplication : public Application {
   bool LowPriorityOff() const { return lowPriority && !lowPriority->Enabled(); }
   // The pixel-operation library, when the program's folder has one.
   std::unique_ptr<PixelOpLibrary> pixelOps;
-  std::unique_ptr<ScriptHost> scripts;
+  std::unique_ptr<GameScriptHost> scripts;
+  // Builds the script host at boot (a test may put a failing one here);
+  // null: no memory for a host.
+  std::function<std::unique_ptr<GameScriptHost>(GameHostSetup)> makeScriptHost;
   // The sound codecs: the built-in Ogg Vorbis codec when its library loads,
   // then the "*.SLL" plug-ins of "plugin"; published for every sound from
   // start-up on. Declared before the sound system, so that it outlives the
@@ -129,9 +156,29 @@ class GameApplication : public Application {
   SoundSystem sound;
   // SoundDevice::Create's answer at the device step (-1 before it).
   int32_t soundOutputCode = -1;
-  // The game's two timer lists, stepped once a frame.
+  // The game's two timer lists: the system list (fades, cursor glides, the
+  // confirmation box), stepped on every pass of the frame pump, and the
+  // object list (sprite and layer actions, animations, transitions),
+  // stepped once per frame and paused while the pump waits.
   TimerList timerLists[2];
   FrameRateLimiter limiter{60, false};
+  // The vertical-sync and counter switches and their nestings.
+  FramePacing pacing{limiter};
+  // The display presents a scene itself (else the pump draws the scene
+  // objects).
+  bool presentsScene = false;
+  // 0 none, else the number + 1 of the interrupt to start after the
+  // current script step.
+  std::atomic<uint8_t> pendingInterrupt{0};
+  // A command or a lost display asked the run to end.
+  std::atomic<bool> endRequested{false};
+  // The worker-thread mode's bytes, set by the main thread: the scripts'
+  // pause (1 asked, 2 held) and the object timer list's pause (1 pause
+  // asked, 2 paused, 3 resume asked).
+  std::atomic<uint8_t> scriptPause{0};
+  std::atomic<uint8_t> objectListPause{0};
+  // Held while the worker steps the system timer list.
+  CriticalSection timerLock;
   // The player's frame settings, read before each frame: a changed rate or
   // clock goes to the limiter, and frame skip makes the limiter count the
   // periods a late frame missed.
@@ -142,7 +189,7 @@ class GameApplication : public Application {
   };
   FrameSettings frameSettings;
   // Asked after each frame how many script steps to run: 1 to 4, -1 for one,
-  // 0 to end the run. Without one, every frame runs one step.
+  // 0 to end the run, in place of the pump's own answer (tests).
   std::function<int()> framePump;
   // Files dropped on the main window, waiting for the scripts.
   DropTarget dropTarget;
@@ -192,8 +239,8 @@ class GameApplication : public Application {
   // Registers the built-in codec and loads the sound-decoder plug-ins.
   void LoadSoundCodecs();
   void ApplyFrameSettings();
-  // The steps the pump asks for this frame, within 0 to 4.
-  int ScriptStepsForFrame();
+  // The steps for the pump's answer (or the override's), within 0 to 4.
+  int ScriptStepsForFrame(int pumped);
   // Runs up to count steps; false when the run ends.
   bool RunScriptSteps(int count);
 

@@ -105,6 +105,10 @@ int SoftSurface::Lock(const Rect* rect, SurfaceLock* out) {
 int SoftSurface::Unlock() {
   if (!locked_) return kSurfaceNotLocked;
   locked_ = false;
+  if (unlockFailures_ > 0) {
+    --unlockFailures_;
+    return kSurfaceLost;
+  }
   return kSurfaceOk;
 }
 

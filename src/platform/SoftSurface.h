@@ -173,6 +173,9 @@ class SoftSurface {
   // BltFast without kBltWait) answer kSurfaceBusy; a waiting blit waits the
   // busy state out.
   void SetBusy(int count) { busyCount_ = count; }
+  // The next `count` Unlock calls release the lock but answer kSurfaceLost,
+  // as the pixels of a surface lost while it was locked are.
+  void SetUnlockFailures(int count) { unlockFailures_ = count; }
 
  private:
   bool RectInside(const Rect& r) const;
@@ -192,6 +195,7 @@ class SoftSurface {
   bool hasColorKey_ = false;
   ColorKey colorKey_;
   int busyCount_ = 0;
+  int unlockFailures_ = 0;
   std::vector<std::unique_ptr<SoftSurface>> backBuffers_;
   uint32_t flipCount_ = 0;
 };

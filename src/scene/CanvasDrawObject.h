@@ -95,6 +95,12 @@ class CanvasDrawObject : public ScreenImage {
   void ReleaseWorkSurface() { work_.reset(); }
 
  protected:
+  // Resets, creates the surface with the creation flags and, for canvas
+  // mode 1 or 2, a canvas bound to it (2 also an overlay list), then fills
+  // it black. 1 the surface; 2 no memory for the canvas or list; 3 the
+  // canvas refused the surface; 0.
+  int Setup(int32_t width, int32_t height, uint8_t depth, uint8_t flags, uint8_t canvasMode);
+
   // Stores the byte alone; the surface's recording is left as it is.
   uint8_t StorePrepared(uint8_t prepared) {
     const uint8_t old = prepared_;
@@ -103,7 +109,6 @@ class CanvasDrawObject : public ScreenImage {
   }
 
  private:
-  int Setup(int32_t width, int32_t height, uint8_t depth, uint8_t flags, uint8_t canvasMode);
   int PresentPlain(WindowDcSource* window, const platform::SurfaceDc* dc,
                    platform::SoftSurface* target, uint32_t formatCode, uint8_t dirtyOnly);
   int PresentCanvas(WindowDcSource* window, const platform::SurfaceDc* dc,

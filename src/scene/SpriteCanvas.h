@@ -95,6 +95,10 @@ class SpriteCanvas : public SpriteListOwner {
   double BackgroundScale() const { return scale_; }
   int32_t StretchWidth() const { return stretchWidth_; }
   int32_t StretchHeight() const { return stretchHeight_; }
+  // The picture rectangle of the stretch and the move of the stretch or turn.
+  const Rect& StretchSource() const { return stretchSource_; }
+  int32_t StretchX() const { return stretchX_; }
+  int32_t StretchY() const { return stretchY_; }
 
   // --- output ---------------------------------------------------------------------
   // Composes the whole scene into dest, a surface of the target's size,

@@ -38,6 +38,7 @@ void ScriptAddressSpace::Free(uint32_t address) {
   uint32_t size = it->second;
   blocks_.erase(it);
   used_ -= size;
+  extents_.erase(extents_.lower_bound(address), extents_.lower_bound(address + size));
   // Merge with the free neighbours so that freed scenes leave no splinters.
   auto next = freeList_.lower_bound(address);
   if (next != freeList_.end() && next->first == address + size) {
@@ -65,6 +66,21 @@ uint64_t ScriptAddressSpace::LiveBytesAt(uint32_t address) const {
   --it;
   const uint64_t end = uint64_t(it->first) + it->second;
   return address < end ? end - address : 0;
+}
+
+void ScriptAddressSpace::AddExtent(uint32_t address, uint32_t size) {
+  if (size == 0 || LiveBytesAt(address) < size) return;
+  extents_[address] = size;
+}
+
+uint64_t ScriptAddressSpace::WritableBytesAt(uint32_t address) const {
+  const uint64_t live = LiveBytesAt(address);
+  if (live == 0) return 0;
+  auto it = extents_.upper_bound(address);
+  if (it == extents_.begin()) return live;
+  --it;
+  const uint64_t end = uint64_t(it->first) + it->second;
+  return address < end ? std::min(live, end - address) : live;
 }
 
 bool ScriptAddressSpace::ReadLiveString(uint32_t address, std::string& out, size_t maxLength) const {

@@ -43,6 +43,14 @@ class ScriptAddressSpace {
   // that engine objects keep as script addresses are checked with it, so a
   // freed (stale) address is refused even though the arena still holds it.
   uint64_t LiveBytesAt(uint32_t address) const;
+  // Marks [address, address + size) inside a live block as one extent: a
+  // script variable's storage within its image. Copies that natives make to
+  // a script address stop at the end of its extent, so a string written into
+  // one variable never runs on into the next. Freeing the block drops them.
+  void AddExtent(uint32_t address, uint32_t size);
+  // Bytes a native may write from address: to the end of the extent that
+  // holds it, else to the end of its live block; 0 outside every live block.
+  uint64_t WritableBytesAt(uint32_t address) const;
   // ReadString confined to the live block that holds address.
   bool ReadLiveString(uint32_t address, std::string& out, size_t maxLength = 1u << 20) const;
 
@@ -85,6 +93,7 @@ class ScriptAddressSpace {
   std::vector<uint8_t> bytes_;
   std::map<uint32_t, uint32_t> blocks_;     // live: address -> rounded size
   std::map<uint32_t, uint32_t> freeList_;   // free: address -> size, coalesced
+  std::map<uint32_t, uint32_t> extents_;    // address -> size, inside live blocks
   uint32_t limit_;
   uint64_t used_ = 0;
 };

@@ -274,6 +274,7 @@ int ScriptContext::LoadVariables(Bytes data, bool keepInitial, bool keepSnapshot
     }
     for (const Relocation& relocation : relocations)
       space_.Write32(target.base + relocation.offset, target.base + relocation.value);
+    for (uint32_t i = 0; i < recordCount; ++i) space_.AddExtent(target.base + offsets[i], records[i].size);
   }
   return 0;
 }

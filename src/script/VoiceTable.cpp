@@ -76,10 +76,15 @@ int VoiceTable::Read(const uint8_t* data, size_t size) {
   return kOk;
 }
 
-int32_t VoiceTable::FindEntryForCue(std::string_view cue) const {
-  for (const VoicePrefix& prefix : prefixes_)
-    if (cue.substr(0, prefix.prefix.size()) == prefix.prefix) return int32_t(prefix.entry);
+int32_t VoiceTable::FindPrefixForCue(std::string_view cue) const {
+  for (size_t i = 0; i < prefixes_.size(); ++i)
+    if (cue.substr(0, prefixes_[i].prefix.size()) == prefixes_[i].prefix) return int32_t(i);
   return -1;
+}
+
+int32_t VoiceTable::FindEntryForCue(std::string_view cue) const {
+  const int32_t index = FindPrefixForCue(cue);
+  return index < 0 ? -1 : int32_t(prefixes_[size_t(index)].entry);
 }
 
 }  // namespace orrivel

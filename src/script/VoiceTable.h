@@ -51,6 +51,8 @@ class VoiceTable {
   // The entry of the first prefix (in table order) that the cue begins
   // with; -1 when none.
   int32_t FindEntryForCue(std::string_view cue) const;
+  // The index of that first prefix in the prefix table; -1 when none.
+  int32_t FindPrefixForCue(std::string_view cue) const;
 
  private:
   std::vector<VoiceEntry> entries_;

@@ -1,23 +1,152 @@
-#include "transition/TransitionModes.h"
+#include <algorithm>
+
+#include "transition/ModeFragments.h"
+#include "transition/TransitionScreen.h"
 
 namespace orrivel {
+namespace {
 
-// Not drawn yet: until these partial frames are built they leave the
-// destination as it is. The first and last frames come from the skeleton.
+// Which way a wipe runs: forward from the left or top edge, backward from
+// the right or bottom edge.
+enum WipeDirection : bool { kWipeBackward = false, kWipeForward = true };
 
-int TransitionBandsRightward16(const TransitionFrame&) { return 0; }
-int TransitionBandsLeftward16(const TransitionFrame&) { return 0; }
-int TransitionBandsRightward8(const TransitionFrame&) { return 0; }
-int TransitionBandsLeftward8(const TransitionFrame&) { return 0; }
-int TransitionBandsDownward16(const TransitionFrame&) { return 0; }
-int TransitionBandsUpward16(const TransitionFrame&) { return 0; }
-int TransitionBandsDownward8(const TransitionFrame&) { return 0; }
-int TransitionBandsUpward8(const TransitionFrame&) { return 0; }
-int TransitionStretchRevealLeftward(const TransitionFrame&) { return 0; }
-int TransitionStretchRevealRightward(const TransitionFrame&) { return 0; }
-int TransitionStretchRevealUpward(const TransitionFrame&) { return 0; }
-int TransitionStretchRevealDownward(const TransitionFrame&) { return 0; }
-int TransitionSlideHalvesSideways(const TransitionFrame&) { return 0; }
-int TransitionSlideHalvesVertical(const TransitionFrame&) { return 0; }
+// The extent a wipe may smear to: the screen's content edge, otherwise the
+// destination image's own width or height.
+int32_t DestinationWidth(const TransitionFrame& frame) {
+  if (frame.screen != nullptr) return frame.screen->ContentRect().right;
+  return frame.destination != nullptr ? frame.destination->GetWidth() : 0;
+}
+
+int32_t DestinationHeight(const TransitionFrame& frame) {
+  if (frame.screen != nullptr) return frame.screen->ContentRect().bottom;
+  return frame.destination != nullptr ? frame.destination->GetHeight() : 0;
+}
+
+// The span [first, second) of band k along a side of `extent` pixels: bands
+// open one after another, each lagging its neighbour by one unit of L.
+// A span reaching past the far edge stops one pixel short of it, so the
+// last band of a forward wipe leaves the final line to the whole frame.
+struct BandSpan {
+  int32_t first;
+  int32_t second;
+};
+
+template <typename DrawSpan>
+void RunBands(int32_t extent, int32_t progress, WipeDirection direction, int32_t band, DrawSpan draw) {
+  const int32_t count = (extent + band + 1) / band;
+  const int32_t reach = ((count + band) * progress) >> 8;
+  for (int32_t k = 0; k < count && k < reach; ++k) {
+    const int32_t width = std::min(reach - k, band);
+    BandSpan span{};
+    if (direction == kWipeForward) {
+      span.first = k * band;
+      span.second = span.first + width;
+    } else {
+      span.second = extent - k * band;
+      span.first = span.second - width;
+    }
+    if (span.second > extent) span.second = extent - 1;
+    if (span.first < 0) span.first = 0;
+    draw(span);
+  }
+}
+
+// Staggered bands of columns.
+int BlindWipe(const TransitionFrame& frame, WipeDirection direction, int32_t band) {
+  RunBands(frame.width, frame.progress, direction, band, [&](const BandSpan& span) {
+    DrawPieceInPlace(frame, Rect{span.first, 0, span.second, frame.height});
+  });
+  return 0;
+}
+
+// Staggered bands of rows.
+int BlindWipeB(const TransitionFrame& frame, WipeDirection direction, int32_t band) {
+  RunBands(frame.height, frame.progress, direction, band, [&](const BandSpan& span) {
+    DrawPieceInPlace(frame, Rect{0, span.first, frame.width, span.second});
+  });
+  return 0;
+}
+
+// The revealed columns in place, then the source column beside them
+// stretched over the rest: forward from destination column 0 (not x) up to
+// the revealed part, backward from the revealed part to the destination's
+// right edge.
+int StretchWipe(const TransitionFrame& frame, WipeDirection direction) {
+  const int32_t w = frame.width, h = frame.height, x = frame.x, y = frame.y;
+  const int32_t s = (w * frame.progress) >> 8;
+  Rect line;
+  int32_t lineX = 0;
+  Size lineSize{0, h};
+  if (direction == kWipeForward) {
+    if (s != 0) frame.draw->Fragment(Rect{w - s, 0, w, h}, x + w - s, y);
+    line = Rect{w - s - 1, 0, w - s, h};
+    lineSize.width = x + w - s;
+  } else {
+    if (s != 0) frame.draw->Fragment(Rect{0, 0, s, h}, x, y);
+    line = Rect{s, 0, s + 1, h};
+    lineX = x + s;
+    lineSize.width = DestinationWidth(frame) - (x + s);
+  }
+  line.left = std::max(line.left, 0);
+  line.right = std::min(line.right, w);
+  frame.draw->StretchedFragment(line, lineX, y, lineSize);
+  return 0;
+}
+
+// The same over rows; the revealed rows are drawn even when there are none
+// yet, and the smeared row only while it lies inside the source.
+int StretchWipeB(const TransitionFrame& frame, WipeDirection direction) {
+  const int32_t w = frame.width, h = frame.height, x = frame.x, y = frame.y;
+  const int32_t s = (h * frame.progress) >> 8;
+  Rect line;
+  int32_t lineY = 0;
+  Size lineSize{w, 0};
+  if (direction == kWipeForward) {
+    frame.draw->Fragment(Rect{0, h - s, w, h}, x, y + h - s);
+    line = Rect{0, h - s - 1, w, h - s};
+    lineSize.height = y + h - s;
+  } else {
+    frame.draw->Fragment(Rect{0, 0, w, s}, x, y);
+    line = Rect{0, s, w, s + 1};
+    lineY = y + s;
+    lineSize.height = DestinationHeight(frame) - (y + s);
+  }
+  if (line.top >= 0 && line.bottom <= h) frame.draw->StretchedFragment(line, x, lineY, lineSize);
+  return 0;
+}
+
+}  // namespace
+
+int TransitionBandsRightward16(const TransitionFrame& frame) { return BlindWipe(frame, kWipeForward, 16); }
+int TransitionBandsLeftward16(const TransitionFrame& frame) { return BlindWipe(frame, kWipeBackward, 16); }
+int TransitionBandsRightward8(const TransitionFrame& frame) { return BlindWipe(frame, kWipeForward, 8); }
+int TransitionBandsLeftward8(const TransitionFrame& frame) { return BlindWipe(frame, kWipeBackward, 8); }
+int TransitionBandsDownward16(const TransitionFrame& frame) { return BlindWipeB(frame, kWipeForward, 16); }
+int TransitionBandsUpward16(const TransitionFrame& frame) { return BlindWipeB(frame, kWipeBackward, 16); }
+int TransitionBandsDownward8(const TransitionFrame& frame) { return BlindWipeB(frame, kWipeForward, 8); }
+int TransitionBandsUpward8(const TransitionFrame& frame) { return BlindWipeB(frame, kWipeBackward, 8); }
+int TransitionStretchRevealLeftward(const TransitionFrame& frame) { return StretchWipe(frame, kWipeForward); }
+int TransitionStretchRevealRightward(const TransitionFrame& frame) { return StretchWipe(frame, kWipeBackward); }
+int TransitionStretchRevealUpward(const TransitionFrame& frame) { return StretchWipeB(frame, kWipeForward); }
+int TransitionStretchRevealDownward(const TransitionFrame& frame) { return StretchWipeB(frame, kWipeBackward); }
+
+// The left half slides in from the left edge and the right half from the
+// right edge. On an odd width the right half ends one column right of its
+// place until the whole frame puts it there.
+int TransitionSlideHalvesSideways(const TransitionFrame& frame) {
+  const int32_t half = frame.width >> 1;
+  const int32_t s = (half * frame.progress) >> 8;
+  frame.draw->Fragment(Rect{half - s, 0, half, frame.height}, frame.x, frame.y);
+  frame.draw->Fragment(Rect{half, 0, half + s, frame.height}, frame.x + frame.width - s, frame.y);
+  return 0;
+}
+
+int TransitionSlideHalvesVertical(const TransitionFrame& frame) {
+  const int32_t half = frame.height >> 1;
+  const int32_t s = (half * frame.progress) >> 8;
+  frame.draw->Fragment(Rect{0, half - s, frame.width, half}, frame.x, frame.y);
+  frame.draw->Fragment(Rect{0, half, frame.width, half + s}, frame.x, frame.y + frame.height - s);
+  return 0;
+}
 
 }  // namespace orrivel

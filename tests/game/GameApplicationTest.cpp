@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/MathTables.h"
@@ -872,6 +873,184 @@ TEST_F(GameApplicationTest, StopSignalsEndAHeadlessRunInOrder) {
   EXPECT_EQ(now.sa_handler, SIG_DFL);
 }
 
+// A MAIN that counts its starts and then yields frame after frame.
+constexpr const char* kCountsItsStarts = R"(
+vars
+  int starts = 0
+scene MAIN
+  inc $starts
+loop:
+  yield
+  jmp @loop
+)";
+
+// A host whose loads of MAIN answer the given codes in turn (0: a real load).
+class ScriptedLoadHost : public GameScriptHost {
+ public:
+  ScriptedLoadHost(GameHostSetup setup, std::vector<int> codes)
+      : GameScriptHost(std::move(setup)), codes_(std::move(codes)) {}
+  int LoadScriptFile(const char* name, ScriptMachine* machine) override {
+    if (name && std::string(name) == "MAIN" && loads_ < codes_.size()) {
+      if (const int code = codes_[loads_++]; code != 0) return code;
+    }
+    return GameScriptHost::LoadScriptFile(name, machine);
+  }
+
+ private:
+  std::vector<int> codes_;
+  size_t loads_ = 0;
+};
+
+TEST_F(GameApplicationTest, BootResultsForTheHostAndMain) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kCountsItsStarts));
+  struct Case {
+    bool noHost;
+    std::vector<int> mainCodes;
+    int boot;
+    const char* message;  // nullptr: none
+  };
+  const Case cases[] = {
+      {true, {}, 1, "スクリプトを実行するためのメモリを確保出来ません"},
+      {false, {3}, 5, "デバッグモード用のスクリプトです"},
+      {false, {7}, 9, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.boot);
+    const size_t before = backend_.MessageBoxes().size();
+    TitledGame app("Boot" + std::to_string(c.boot));
+    app.makeScriptHost = [&](GameHostSetup setup) -> std::unique_ptr<GameScriptHost> {
+      if (c.noHost) return nullptr;
+      return std::make_unique<ScriptedLoadHost>(std::move(setup), c.mainCodes);
+    };
+    std::vector<std::string> messages = Run(app);
+    messages.erase(messages.begin(), messages.begin() + long(before));
+    EXPECT_EQ(app.bootResult, c.boot);
+    if (c.message) {
+      ASSERT_EQ(messages.size(), 1u);
+      EXPECT_EQ(messages[0], c.message);
+    } else {
+      EXPECT_TRUE(messages.empty());
+    }
+  }
+}
+
+// The game's natives answer at their numbers under the host the boot makes.
+TEST_F(GameApplicationTest, BootedScriptsReachTheGameNatives) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(R"(
+vars
+  int drawn = 5
+scene MAIN
+  native !RandomShared @args $drawn
+  ret
+data
+args: word 0
+)"));
+  TitledGame app("Natives");
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_EQ(app.scriptResult, ScriptHost::kStepEnded);
+  ASSERT_NE(app.scripts, nullptr);
+  EXPECT_EQ(app.scripts->Natives().size(), kScriptNativeCount);
+  uint32_t drawn = 1;
+  app.scripts->Space().Read32(app.scripts->LiveRecords()[0].address, drawn);
+  EXPECT_EQ(drawn, 0u);  // modulus 0
+}
+
+// An interrupt set during a step starts after it; one set while the
+// top-level pump runs (the return to title) ends that pump call with 0, and
+// the program goes on with MAIN restarted instead of ending. A MAIN that
+// cannot be loaded again ends the run with its message.
+TEST_F(GameApplicationTest, PendingInterruptsRestartMain) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kCountsItsStarts));
+  struct Case {
+    bool duringPump;
+    bool failing;
+  };
+  for (const Case c : {Case{false, false}, Case{true, false}, Case{false, true}}) {
+    SCOPED_TRACE(testing::Message() << c.duringPump << c.failing);
+    const size_t before = backend_.MessageBoxes().size();
+    TitledGame app(std::string("Interrupt") + (c.duringPump ? "P" : "S") + (c.failing ? "F" : ""));
+    app.frameSettings.rate = 0;
+    if (c.failing) {
+      app.makeScriptHost = [](GameHostSetup setup) -> std::unique_ptr<GameScriptHost> {
+        return std::make_unique<ScriptedLoadHost>(std::move(setup), std::vector<int>{0, 1});
+      };
+    }
+    uint32_t frame = 0;
+    app.framePump = [&] {
+      ++frame;
+      if (frame == 3) {
+        app.pendingInterrupt = 2;  // interrupt 1
+        return c.duringPump ? 0 : 1;
+      }
+      return frame >= 6 ? 0 : 1;
+    };
+    std::vector<std::string> messages = Run(app);
+    messages.erase(messages.begin(), messages.begin() + long(before));
+    if (c.failing) {
+      ASSERT_EQ(messages.size(), 1u);
+      EXPECT_EQ(messages[0], "スクリプト割り込みに失敗しました");
+      EXPECT_EQ(frame, 3u);
+      continue;
+    }
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(frame, 6u);
+    EXPECT_EQ(app.pendingInterrupt, 0);
+    ASSERT_NE(app.scripts, nullptr);
+    uint32_t starts = 0, bootFlag = 0;
+    app.scripts->Space().Read32(app.scripts->LiveRecords()[0].address, starts);
+    app.scripts->Space().Read32(app.scripts->BootFlagAddress(), bootFlag);
+    EXPECT_EQ(starts, 2u);
+    EXPECT_EQ(bootFlag, 1u);
+  }
+}
+
+// In the worker-thread mode the scripts boot and step on the worker while
+// the main thread runs the message loop; the worker's end reaches the main
+// window and ends the program.
+// The mode is the player's setting, read at the configuration step.
+class WorkerGame : public TitledGame {
+ public:
+  using TitledGame::TitledGame;
+  int Configure() override {
+    const int result = TitledGame::Configure();
+    threadMode = 1;
+    return result;
+  }
+};
+
+TEST_F(GameApplicationTest, WorkerThreadModeRunsTheScriptsOnTheWorker) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kWaitsEightTimes));
+  WorkerGame app("Worker");
+  app.frameSettings.rate = 0;
+  std::thread::id stepper;
+  app.framePump = [&] {
+    stepper = std::this_thread::get_id();
+    return 1;
+  };
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_EQ(app.bootResult, 0);
+  EXPECT_EQ(app.scriptResult, ScriptHost::kStepEnded);
+  EXPECT_EQ(app.scriptSteps, 9u);
+  EXPECT_NE(stepper, std::thread::id());
+  EXPECT_NE(stepper, std::this_thread::get_id());
+}
+
+// The boot byte that switches the low-priority requests off holds from the
+// boot on: a later request changes nothing.
+TEST_F(GameApplicationTest, TheLowPrioritySwitchesCanBeTurnedOffAtBoot) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  for (const bool off : {false, true}) {
+    SCOPED_TRACE(off);
+    TitledGame app(off ? "PriorityOff" : "PriorityOn");
+    PacingBytes bytes;
+    bytes.lowPriorityOff = off ? 1 : 0;
+    app.pacing.SetBytes(bytes);
+    EXPECT_TRUE(Run(app).empty());
+    ASSERT_NE(app.lowPriority, nullptr);
+    EXPECT_EQ(app.lowPriority->Enabled(), !off);
+  }
+}
+
 }  // namespace
 }  // namespace orrivel
 
@@ -1060,6 +1239,36 @@ TEST_F(GameApplicationTest, MissingInputDevicesEndTheStart) {
   ASSERT_FALSE(backend_.MessageBoxes().empty());
   EXPECT_EQ(platform::Cp932ToUtf8Lossy(backend_.MessageBoxes().back().text), "入力デバイスの初期化に失敗");
   EXPECT_EQ(app.scriptResult, -1);
+}
+
+// A game that, once its devices exist, looks at what the transition
+// objects scripts create will draw through: the display device's runner,
+// reading the device's current back surface and content size.
+class TransitioningGame : public GameApplication {
+ public:
+  int CreateDevices() override {
+    if (const int result = GameApplication::CreateDevices(); result != 0) return result;
+    DisplayScreenDevice* display = Display();
+    runnerInstalled = display->GetTransitionRunner() == transitionRunner.get() && transitionRunner != nullptr;
+    // Null on a presentation route without a back surface: frames meant for
+    // the screen then fail with 1, as the library expects.
+    backSurfaceSeen = transitionScreen->BackSurface() == display->BackSurface();
+    const Rect content = transitionScreen->ContentRect();
+    contentMatches = content.right == display->contentWidth && content.bottom == display->contentHeight;
+    return 0;
+  }
+  bool runnerInstalled = false;
+  bool backSurfaceSeen = false;
+  bool contentMatches = false;
+};
+
+TEST_F(GameApplicationTest, TransitionObjectsDrawThroughTheDisplayDevicesBackSurface) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  TransitioningGame app;
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_TRUE(app.runnerInstalled);
+  EXPECT_TRUE(app.backSurfaceSeen);
+  EXPECT_TRUE(app.contentMatches);
 }
 
 }  // namespace

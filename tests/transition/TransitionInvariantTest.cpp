@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "transition/FragmentRecorder.h"
+#include "transition/ModeRecording.h"
 #include "transition/RunTransition.h"
 #include "transition/TransitionModes.h"
 #include "transition/TransitionRandom.h"
@@ -76,6 +77,8 @@ bool Inside(const Rect& r, int32_t x, int32_t y) {
 class TransitionInvariantTest : public testing::TestWithParam<uint32_t> {
  protected:
   tools::OffscreenDisplay display_;
+  // The modes that read the cosine table draw their frames too.
+  ScopedMathTables tables_;
 
   // Checks one frame of one path against the rules that hold on every path.
   void CheckFrame(const Frame& frame, const DrawPath& path, const Size& size, int32_t destWidth,

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <optional>
 
+#include "natives/NativeCatalog.h"
+
 namespace orrivel::sob {
 
 namespace {
@@ -106,6 +108,25 @@ std::optional<int64_t> ParseNumber(const std::string& text) {
   return value;
 }
 
+// A native operand: "!N" the script number N as it stands, "!gN" the game's
+// native N (script number N + 3), "!Name" by its name in the native list.
+uint32_t NativeNumber(int line, const std::string& text) {
+  const std::string body = text.substr(1);
+  if (!body.empty() && std::isdigit(static_cast<unsigned char>(body[0]))) {
+    auto number = ParseNumber(body);
+    if (!number || *number < 0) throw Failure{LineError(line, "bad native " + text)};
+    return uint32_t(*number);
+  }
+  if (body.size() > 1 && body[0] == 'g' && std::isdigit(static_cast<unsigned char>(body[1]))) {
+    auto number = ParseNumber(body.substr(1));
+    if (!number || *number < 0 || *number >= int64_t(kGameNativeCount))
+      throw Failure{LineError(line, "no game native " + text)};
+    return ScriptNativeNumber(uint32_t(*number));
+  }
+  if (auto number = ScriptNativeByName(body)) return *number;
+  throw Failure{LineError(line, "unknown native " + text)};
+}
+
 // "name+4" or "name-8" or "name.2" (word 2 of the instruction at name).
 struct SymbolRef {
   std::string name;
@@ -184,11 +205,7 @@ struct Assembler {
       if (it == project.variableIndex.end()) throw Failure{LineError(line, "unknown variable " + text)};
       return relocate(kVariables, it->second);
     }
-    if (text[0] == '!') {
-      auto number = ParseNumber(text.substr(1));
-      if (!number || *number < 0) throw Failure{LineError(line, "bad native " + text)};
-      return relocate(kNatives, uint32_t(*number));
-    }
+    if (text[0] == '!') return relocate(kNatives, NativeNumber(line, text));
     if (text.rfind("ext:", 0) == 0) {
       std::string name = text.substr(4);
       for (uint32_t i = 0; i < 3; ++i)

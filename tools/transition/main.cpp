@@ -10,7 +10,9 @@
 #include <cstring>
 #include <string>
 
+#include "base/MathTables.h"
 #include "elg/PngFile.h"
+#include "raster/BlendTables.h"
 #include "transition/TransitionModes.h"
 #include "transition/TransitionSheet.h"
 
@@ -59,6 +61,11 @@ int main(int argc, char** argv) {
   }
   if (output.empty()) return Usage();
 
+  // The tables the game builds at start: the blends' products and the
+  // cosines of the turning modes.
+  BuildBlendTables();
+  MathTables tables;
+  SetMathTables(&tables);
   Surface sheet;
   if (const int result = tools::RenderSheet(request, &sheet); result != 0) {
     std::fprintf(stderr, "transition-sheet: %s\n", result == 1 ? "bad request" : "out of memory");

@@ -1,0 +1,160 @@
+#include "display/TransitionObject.h"
+
+#include "display/SurfaceImage.h"
+#include "display/TransitionRunner.h"
+#include "raster/Image.h"
+#include "raster/Surface.h"
+
+namespace orrivel {
+
+bool IsUsableImage(Image* image) {
+  if (image == nullptr || image->GetWidth() < 1 || image->GetHeight() < 1) return false;
+  return image->GetDisplaySurface() != nullptr || image->GetHeldSurface() != nullptr ||
+         image->GetBits() != nullptr;
+}
+
+void TransitionObject::Reset() {
+  destination_ = nullptr;
+  source_ = nullptr;
+  x_ = 0;
+  y_ = 0;
+}
+
+int TransitionObject::Create(Image* destination, Image* source, uint32_t mode, int32_t x,
+                             int32_t y, int32_t progress, int32_t option1, int32_t option2) {
+  if (!IsUsableImage(source)) return 1;
+  Reset();
+  source_ = source;
+  mode_ = mode;
+  x_ = x;
+  y_ = y;
+  progress_ = progress;
+  if (destination != nullptr) {
+    if (!IsUsableImage(destination)) {
+      Reset();
+      return 2;
+    }
+    rect_ = Rect{0, 0, destination->GetWidth(), destination->GetHeight()};
+    originX_ = originY_ = 0;
+    option1_ = option1;
+    option2_ = option2;
+    destination_ = destination;
+  }
+  if (DrawStep(progress) != 0) {
+    Reset();
+    return 3;
+  }
+  return 0;
+}
+
+int TransitionObject::DrawStep(int32_t progress) {
+  if (source_ == nullptr) return 1;
+  if (destination_ == nullptr) {
+    progress_ = progress;
+    return 0;
+  }
+  if (runner_ == nullptr) return 1;
+  if (destination_->GetKind() == kImageKindSurfaceImage) {
+    auto* surface = static_cast<SurfaceImage*>(destination_);
+    const uint32_t fill = surface->FillColor();
+    if (fill != kNoColorKey) {
+      surface->Fill(uint8_t(fill >> 16), uint8_t(fill >> 8), uint8_t(fill));
+    }
+  }
+  const int r = runner_->Run(mode_, destination_, source_, progress, option1_, option2_, 0, 0);
+  if (r > 0) return r + 1;
+  if (r < 0) return kStepRefused;
+  progress_ = progress;
+  return 0;
+}
+
+int TransitionObject::SetDestination(Image* image) {
+  if (source_ == nullptr) return 1;
+  if (image == nullptr) {
+    destination_ = nullptr;
+    return 0;
+  }
+  if (!IsUsableImage(image)) return 1;
+  destination_ = image;
+  return 0;
+}
+
+int TransitionObject::SetSource(Image* image) {
+  if (source_ == nullptr || !IsUsableImage(image)) return 1;
+  source_ = image;
+  return 0;
+}
+
+bool TransitionObject::SetPosition(int32_t originX, int32_t originY, const Rect* rect) {
+  if (!IsUsableImage(destination_)) return false;
+  if (rect != nullptr) {
+    Rect clipped = *rect;
+    Rect clip;
+    destination_->GetClipRect(&clip);
+    IntersectRectInPlace(&clipped, &clip);
+    rect_ = clipped;
+  }
+  originX_ = originX;
+  originY_ = originY;
+  return true;
+}
+
+bool TransitionObject::GetPosition(int32_t* x, int32_t* y) const {
+  if (x != nullptr) *x = x_;
+  if (y != nullptr) *y = y_;
+  return true;
+}
+
+bool TransitionObject::GetBounds(Rect* out) const {
+  if (source_ == nullptr) return false;
+  int32_t width = 0;
+  int32_t height = 0;
+  if (destination_ == nullptr) {
+    width = source_->GetWidth();
+    height = source_->GetHeight();
+  } else {
+    width = width_ > 0 ? width_ : rect_.Width();
+    height = height_ > 0 ? height_ : rect_.Height();
+  }
+  *out = Rect{x_, y_, ClampedEdge(x_, width), ClampedEdge(y_, height)};
+  return true;
+}
+
+bool TransitionObject::HitTest(int32_t x, int32_t y, uint8_t precise) const {
+  Rect bounds;
+  if (!GetBounds(&bounds)) return false;
+  if (x < bounds.left || x >= bounds.right || y < bounds.top || y >= bounds.bottom) return false;
+  if (precise == 0) return true;
+  // Where the source's 32-bit pixels can be read, a transparent one misses.
+  const int32_t sx = x - bounds.left;
+  const int32_t sy = y - bounds.top;
+  auto* surface = dynamic_cast<Surface*>(source_);
+  if (surface == nullptr || surface->GetBitsPerPixel() != 32 || sx >= surface->GetWidth() ||
+      sy >= surface->GetHeight()) {
+    return true;
+  }
+  const auto* row = reinterpret_cast<const uint32_t*>(surface->GetScanLine(sy));
+  return row == nullptr || (row[sx] >> 24) != 0;
+}
+
+bool TransitionObject::Overlaps(const TransitionObject* other) const {
+  Rect a;
+  Rect b;
+  if (other == nullptr || !GetBounds(&a) || !other->GetBounds(&b)) return false;
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+int TransitionObject::Draw(int32_t, int32_t, D3DDevice*) {
+  if (source_ == nullptr || runner_ == nullptr) return 0;
+  // The library clips to the device's content rectangle when it draws onto
+  // the device's own target.
+  const int r = runner_->Run(mode_, nullptr, source_, progress_, x_, y_, 0, 0);
+  return r > 0 ? r + 1 : (r < 0 ? kStepRefused : 0);
+}
+
+int TransitionObject::Restore() {
+  if (source_ == nullptr) return 0;
+  return DrawStep(progress_);
+}
+
+}  // namespace orrivel

@@ -1,0 +1,10 @@
+#include "natives/NativeBinder.h"
+
+namespace orrivel {
+
+void BindGameNatives(NativeBinder& binder) {
+  BindNoOperationNatives(binder);
+  BindRandomNatives(binder);
+}
+
+}  // namespace orrivel

@@ -1,0 +1,109 @@
+#include "natives/GameScriptHost.h"
+
+#include <cstdio>
+
+#include "base/SubtractiveRandom.h"
+#include "effect/BuiltinEffects.h"
+#include "natives/NativeBinder.h"
+
+namespace orrivel {
+
+namespace {
+
+constexpr uint32_t kNotBuiltResult = 0xFFFFFFFFu;  // -1
+
+void Run(const std::function<void()>& hook) {
+  if (hook) hook();
+}
+
+}  // namespace
+
+void NativeBinder::Bind(uint32_t gameNumber, ScriptNative native) {
+  if (gameNumber >= table_.size()) return;
+  for (uint16_t shared : SharedNumbers(gameNumber)) {
+    table_[shared] = native;
+    host_.notBuilt_[shared] = false;
+  }
+}
+
+GameScriptHost::GameScriptHost(GameHostSetup setup)
+    : ScriptHost(setup.state), setup_(std::move(setup)), message_(this) {
+  // The effects seed the shared generator with the boot tick as it is, and
+  // join the registries the scripts create them from.
+  if (setup_.screenObjects && setup_.actions)
+    RegisterScriptHostEffects(*setup_.screenObjects, *setup_.actions, setup_.seed);
+  else
+    SharedRandom().Seed(setup_.seed);
+  RegisterGameNatives();
+  Run(setup_.hooks.initConfirmBox);
+}
+
+GameScriptHost::~GameScriptHost() {
+  // The frame goes before the controls it may hold, the controls before the
+  // memory blocks their flags may point into.
+  Run(setup_.hooks.removeConfirmTask);
+  Run(setup_.hooks.cleanUp);
+  Run(setup_.hooks.deleteFrame);
+  Run(setup_.hooks.clearControls);
+  Run(setup_.hooks.clearFolderListing);
+  for (uint32_t block : memoryBlocks_) Space().Free(block);
+  memoryBlocks_.clear();
+  for (auto& entry : strings_) Space().Free(entry.second.address);
+  strings_.clear();
+}
+
+void GameScriptHost::RegisterGameNatives() {
+  NativeTable table(kGameNativeCount);
+  notBuilt_.assign(kGameNativeCount, true);
+  reported_.assign(kGameNativeCount, false);
+  for (uint32_t number = 0; number < kGameNativeCount; ++number) {
+    table[number] = [this, number](NativeArgs&) -> uint32_t {
+      if (!reported_[number]) {
+        reported_[number] = true;
+        Log("native " + std::to_string(number) + " (" + GameNative(number).name + ") is not built yet");
+      }
+      return kNotBuiltResult;
+    };
+  }
+  NativeBinder binder(*this, table);
+  BindGameNatives(binder);
+  // The host's own three natives are already in place, so the game's native
+  // N lands at script number N + 3.
+  for (ScriptNative& native : table) RegisterNative(std::move(native));
+}
+
+int GameScriptHost::StartMainInterrupt(bool flag) {
+  const int32_t call = flag ? int32_t(kCallNumber) : -int32_t(kCallNumber);
+  ResetScripts(uint32_t(call));
+  if (LoadScriptFile("MAIN", nullptr) != 0) return 1;
+  Run(setup_.hooks.closePacingNestings);
+  return 0;
+}
+
+uint32_t GameScriptHost::HostString(const std::string& slot, const std::string& value) {
+  OwnedString* owned = nullptr;
+  for (auto& entry : strings_)
+    if (entry.first == slot) owned = &entry.second;
+  if (!owned) owned = &strings_.emplace_back(slot, OwnedString{}).second;
+  const uint64_t needed = uint64_t(value.size()) + 1;
+  if (needed > owned->capacity) {
+    if (owned->address) Space().Free(owned->address);
+    owned->address = Space().Allocate(needed);
+    owned->capacity = owned->address ? uint32_t(needed) : 0;
+    if (!owned->address) return 0;
+  }
+  Space().WriteBytes(owned->address, value.c_str(), needed);
+  return owned->address;
+}
+
+bool GameScriptHost::IsNotBuilt(uint32_t gameNumber) const {
+  return gameNumber < notBuilt_.size() && notBuilt_[gameNumber];
+}
+
+void GameScriptHost::Log(const std::string& line) {
+  log_.push_back(line);
+  if (setup_.logSink) setup_.logSink(line);
+  else std::fprintf(stderr, "orrivel: %s\n", line.c_str());
+}
+
+}  // namespace orrivel

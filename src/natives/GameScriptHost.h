@@ -1,0 +1,122 @@
+#pragma once
+// The game's script host: the script host of the machine with the game's
+// 806 natives registered after its own three, the message text with its
+// history, the set of script memory blocks, and the shared random generator
+// seeded at construction. The game shell builds one when it boots the
+// scripts and deletes it at the end of the main loop.
+//
+// What the host needs of the rest of the game (the confirmation box, the
+// text-adventure frame, the controls, the pacing nestings) it reaches
+// through hooks that the shell fills; an empty hook does nothing.
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "natives/NativeCatalog.h"
+#include "natives/ScriptHandles.h"
+#include "script/ScriptHost.h"
+#include "text/MarkupText.h"
+
+namespace orrivel {
+
+class DcpManager;
+class TcpManager;
+class TimerList;
+
+struct GameHostHooks {
+  // After construction, now that the host exists.
+  std::function<void()> initConfirmBox;
+  // Teardown, in this order.
+  std::function<void()> removeConfirmTask;
+  std::function<void()> cleanUp;
+  std::function<void()> deleteFrame;
+  std::function<void()> clearControls;
+  std::function<void()> clearFolderListing;
+  // StartMainInterrupt: ends every forced vertical sync and millisecond
+  // pacing nesting the scripts left open.
+  std::function<void()> closePacingNestings;
+  // The game's frame pump, for natives that wait: advances one frame and
+  // answers the script steps (0: the program is closing).
+  std::function<int()> pumpFrame;
+};
+
+struct GameHostSetup {
+  // The request state to serve; the process-wide one when null.
+  ScriptRequestState* state = nullptr;
+  // The shared generator's seed: the tick at boot.
+  uint32_t seed = 0;
+  // Registries the built-in effects and screen filters join (none: skipped).
+  TcpManager* screenObjects = nullptr;
+  DcpManager* actions = nullptr;
+  // The application's system timer list (sound fades, the confirmation box)
+  // and object timer list (sprite and layer actions, animations).
+  TimerList* systemTimers = nullptr;
+  TimerList* objectTimers = nullptr;
+  GameHostHooks hooks;
+  // Where the host's log lines go besides its own record; stderr when empty.
+  std::function<void(const std::string&)> logSink;
+};
+
+class GameScriptHost : public ScriptHost {
+ public:
+  // The host's call number, stored (negated for interrupt 0) in the boot
+  // flag when MAIN is restarted.
+  static constexpr uint16_t kCallNumber = 1;
+
+  explicit GameScriptHost(GameHostSetup setup = {});
+  ~GameScriptHost() override;
+  GameScriptHost(const GameScriptHost&) = delete;
+  GameScriptHost& operator=(const GameScriptHost&) = delete;
+
+  // Restarts the scene "MAIN": the boot flag gets the call number (negated
+  // when flag is false), the scene modules go and MAIN is loaded. 1 when the
+  // load fails (the pacing nestings are then left alone); else closes the
+  // nestings the scripts left open and returns 0.
+  int StartMainInterrupt(bool flag);
+
+  // Stores the message text's current page into its history ring.
+  int PushMessageHistory() { return message_.PushHistory(); }
+  MarkupText& Message() { return message_; }
+
+  // Arena blocks that natives allocated for the scripts; the host frees the
+  // ones still held when it goes.
+  std::set<uint32_t>& MemoryBlocks() { return memoryBlocks_; }
+
+  // A host-owned arena string (base folder, voice names, settings text),
+  // rewritten in place while it fits and moved when it grows. slot names
+  // the value; returns its address, 0 when the arena is full.
+  uint32_t HostString(const std::string& slot, const std::string& value);
+
+  // The handles of every engine object the scripts hold.
+  ScriptHandles& Handles() { return handles_; }
+
+  TimerList* SystemTimers() const { return setup_.systemTimers; }
+  TimerList* ObjectTimers() const { return setup_.objectTimers; }
+  GameHostHooks& Hooks() { return setup_.hooks; }
+
+  // Game natives still answered by the "not built yet" entry.
+  bool IsNotBuilt(uint32_t gameNumber) const;
+  const std::vector<std::string>& LogLines() const { return log_; }
+  void Log(const std::string& line);
+
+ private:
+  friend class NativeBinder;
+  void RegisterGameNatives();
+
+  GameHostSetup setup_;
+  MarkupText message_;
+  std::set<uint32_t> memoryBlocks_;
+  ScriptHandles handles_;
+  struct OwnedString {
+    uint32_t address = 0;
+    uint32_t capacity = 0;
+  };
+  std::vector<std::pair<std::string, OwnedString>> strings_;
+  std::vector<bool> notBuilt_;
+  std::vector<bool> reported_;
+  std::vector<std::string> log_;
+};
+
+}  // namespace orrivel
