@@ -11,6 +11,8 @@
 #include <string>
 
 #include "frame/TgsFrame.h"
+#include "scene/ControlFactory.h"
+#include "scene/ControlHost.h"
 #include "script/NativeArgs.h"
 
 namespace orrivel {
@@ -47,6 +49,10 @@ struct TgsNativeContext {
   // Called on each new frame before it is set up (opcode handlers of the
   // game register here).
   std::function<void(TgsFrame&)> prepareFrame;
+  // Stand-ins for the game's control host and factory while the game gives
+  // none; the environment then points at them.
+  std::unique_ptr<ControlHost> ownControls;
+  std::unique_ptr<ControlFactory> ownFactory;
 };
 
 namespace tgs_natives {
