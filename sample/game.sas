@@ -1,9 +1,11 @@
 # The bundled sample game's scripts. It uses only what the engine itself
 # provides to every game: scene calls and jumps (the host's natives, by
-# name), with save variables and the function library. Its last scene waits, a frame at
-# a time, until the player closes the window.
+# name), with save variables and the function library, and the
+# text-adventure frame that plays the story. Its last scene waits, a frame
+# at a time, until the player closes the window.
 vars
   int  visits save = 0
+  int  choice = 0                 # the story's variables come first
   int  score save = 1
   str  title autosave size 32 = "ORRIVEL sample"
 
@@ -18,13 +20,19 @@ doubleAdd:
 scene MAIN flags 16 8
   add $visits 1 $visits
   call lib:double
+  native !NativeCreateTgsFrame @frameArgs @scratch  # the message window on its own canvases
+  native !NativeRunTgsScript @storyArgs @scratch    # the story, to its end
+  native !NativeDeleteTgsFrame @scratch @scratch
   native !CallScene @callRoom @scratch  # visit ROOM, come back here
   yield
   call lib:double
   native !JumpScene @jumpEnd @scratch  # leave MAIN for good
   ret
 data
-scratch:  word 0
+scratch:   word 0
+frameArgs: word 0 0 0
+storyArgs: word 0 @storyName
+storyName: string "MAIN"
 callRoom: word @roomName
 jumpEnd:  word @endName
 roomName: string "ROOM"

@@ -260,6 +260,15 @@ int GameApplication::BootScripts() {
     return 1;
   }
   if (lowPriority && pacing.Bytes().lowPriorityOff) lowPriority->SetEnabled(false);
+  // The text-adventure frame draws on the display, reads the player's
+  // settings, reports through the message boxes and keeps its read flags
+  // in the save folder; a run that fails ends only when the program stops.
+  TgsNativeContext& frame = scripts->TextFrame();
+  frame.environment.screen = Display();
+  frame.environment.messageBoxes = &platform::CurrentBackend();
+  frame.environment.settings = settings.blocks.appConfig;
+  frame.stopRequested = [this] { return endRequested.load(); };
+  if (const char* folder = GetSaveFolder()) frame.saveFolder = folder;
   // What saves cut short by a crash left behind goes before the next ones.
   RemoveStaleTempFiles(BaseFolder(), kSaveTempPrefix);
   if (const char* folder = GetSaveFolder()) {

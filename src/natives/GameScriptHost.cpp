@@ -44,6 +44,7 @@ GameScriptHost::~GameScriptHost() {
   Run(setup_.hooks.removeConfirmTask);
   Run(setup_.hooks.cleanUp);
   Run(setup_.hooks.deleteFrame);
+  textFrameSlot_.frame.reset();
   Run(setup_.hooks.clearControls);
   Run(setup_.hooks.clearFolderListing);
   for (uint32_t block : memoryBlocks_) Space().Free(block);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/TgsFrameNatives.h"
 #include "natives/NativeCatalog.h"
 #include "natives/ScriptHandles.h"
 #include "script/ScriptHost.h"
@@ -95,6 +96,11 @@ class GameScriptHost : public ScriptHost {
   TimerList* SystemTimers() const { return setup_.systemTimers; }
   TimerList* ObjectTimers() const { return setup_.objectTimers; }
   GameHostHooks& Hooks() { return setup_.hooks; }
+  // The text-adventure frame of natives 788 to 791, what they are given
+  // (the game fills in its screen, settings and stop request) and the
+  // frame-result word.
+  TgsNativeContext& TextFrame() { return textFrame_; }
+  TgsFrameSlot& TextFrameSlot() { return textFrameSlot_; }
 
   // Game natives still answered by the "not built yet" entry.
   bool IsNotBuilt(uint32_t gameNumber) const;
@@ -109,6 +115,8 @@ class GameScriptHost : public ScriptHost {
   MarkupText message_;
   std::set<uint32_t> memoryBlocks_;
   ScriptHandles handles_;
+  TgsFrameSlot textFrameSlot_;
+  TgsNativeContext textFrame_;
   struct OwnedString {
     uint32_t address = 0;
     uint32_t capacity = 0;

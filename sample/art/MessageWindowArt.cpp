@@ -1,0 +1,124 @@
+// Draws the sample game's message-window pictures and writes them, with the
+// button layout of the bar, into the folder given on the command line:
+// the window frame, the name plate, the choice highlight, the bar, the two
+// click-wait cursor strips (4 and 6 cells), ten bar buttons of four cells
+// (normal, hover, pressed, disabled) and "SYS_FRAM.GMP" placing them.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "elg/ElgWriter.h"
+#include "layout/LayoutWriter.h"
+
+namespace {
+
+struct Canvas {
+  uint16_t width;
+  uint16_t height;
+  std::vector<uint32_t> argb;
+
+  Canvas(uint16_t w, uint16_t h, uint32_t fill) : width(w), height(h), argb(size_t(w) * h, fill) {}
+
+  void Fill(int x0, int y0, int x1, int y1, uint32_t colour) {
+    for (int y = std::max(y0, 0); y < std::min<int>(y1, height); ++y)
+      for (int x = std::max(x0, 0); x < std::min<int>(x1, width); ++x) argb[size_t(y) * width + x] = colour;
+  }
+  void Frame(int x0, int y0, int x1, int y1, int thickness, uint32_t colour) {
+    Fill(x0, y0, x1, y0 + thickness, colour);
+    Fill(x0, y1 - thickness, x1, y1, colour);
+    Fill(x0, y0, x0 + thickness, y1, colour);
+    Fill(x1 - thickness, y0, x1, y1, colour);
+  }
+  void Disc(int cx, int cy, int radius, uint32_t colour) {
+    for (int y = cy - radius; y <= cy + radius; ++y)
+      for (int x = cx - radius; x <= cx + radius; ++x)
+        if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius) Fill(x, y, x + 1, y + 1, colour);
+  }
+
+  std::vector<uint8_t> Elg() const {
+    orrivel::tools::ElgImage image;
+    image.depth = 32;
+    image.width = width;
+    image.height = height;
+    for (uint32_t pixel : argb)
+      for (int b = 0; b < 4; ++b) image.pixels.push_back(uint8_t(pixel >> (8 * b)));
+    return orrivel::tools::EncodeElg(image, orrivel::tools::ElgHeaderVariant::kOffset);
+  }
+};
+
+bool Write(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  return bool(out);
+}
+
+// A panel: translucent dark blue inside a light border.
+Canvas Panel(uint16_t width, uint16_t height) {
+  Canvas c(width, height, 0xC0101830);
+  c.Frame(0, 0, width, height, 3, 0xFFB0C0E0);
+  c.Frame(5, 5, width - 5, height - 5, 1, 0x80B0C0E0);
+  return c;
+}
+
+// A cursor strip: a dot that grows and shrinks over its cells.
+Canvas CursorStrip(int cells, uint32_t colour) {
+  Canvas c(uint16_t(24 * cells), 24, 0);
+  for (int i = 0; i < cells; ++i) {
+    const int radius = 4 + int(5 * std::sin(3.14159 * i / cells));
+    c.Disc(24 * i + 12, 12, radius, colour);
+  }
+  return c;
+}
+
+// A bar button: four 40 x 24 cells, normal, hover, pressed and disabled,
+// with a mark of its own (i + 1 short bars).
+Canvas Button(int index) {
+  const uint32_t faces[] = {0xE0304060, 0xE0506890, 0xE0203050, 0x80303030};
+  const uint32_t marks[] = {0xFFFFFFFF, 0xFFFFF000, 0xFFC0C0C0, 0xFF707070};
+  Canvas c(160, 24, 0);
+  for (int cell = 0; cell < 4; ++cell) {
+    const int x0 = 40 * cell;
+    c.Fill(x0, 0, x0 + 40, 24, faces[cell]);
+    c.Frame(x0, 0, x0 + 40, 24, 1, marks[cell]);
+    for (int m = 0; m <= index; ++m) c.Fill(x0 + 4 + 3 * m, 8, x0 + 6 + 3 * m, 16, marks[cell]);
+  }
+  return c;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: sample_art OUTDIR\n");
+    return 2;
+  }
+  const std::filesystem::path out = argv[1];
+  std::filesystem::create_directories(out);
+  bool ok = Write(out / "MS_FRM.ELG", Panel(1280, 200).Elg());
+  ok = ok && Write(out / "MS_NAME.ELG", Panel(240, 40).Elg());
+  Canvas selection(800, 40, 0x60FFFFFF);
+  selection.Frame(0, 0, 800, 40, 2, 0xC0FFF000);
+  ok = ok && Write(out / "MS_SEL.ELG", selection.Elg());
+  Canvas bar(1280, 32, 0xA0000000);
+  bar.Fill(0, 0, 1280, 1, 0xFFB0C0E0);
+  ok = ok && Write(out / "MS_BAR.ELG", bar.Elg());
+  ok = ok && Write(out / "MS_CUR0.ELG", CursorStrip(4, 0xFFFFFFFF).Elg());
+  ok = ok && Write(out / "MS_CUR1.ELG", CursorStrip(6, 0xFFFFF000).Elg());
+  orrivel::tools::LgmDocument layout;
+  for (int i = 0; i < 10; ++i) {
+    const std::string name = "MS_BTN" + std::to_string(i) + ".ELG";
+    ok = ok && Write(out / name, Button(i).Elg());
+    layout.parts.push_back({name, 1, int16_t(820 + 45 * i), 692, 255, 1, 40, 24, 0});
+  }
+  ok = ok && Write(out / "SYS_FRAM.GMP", orrivel::tools::WriteLgm(layout, orrivel::tools::LgmForm::kControl));
+  if (!ok) {
+    std::fprintf(stderr, "sample_art: cannot write into %s\n", argv[1]);
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,183 @@
+#include "frame/TgsFrame.h"
+
+#include <cstdio>
+
+#include "frame/TgsBackgroundTints.h"
+#include "platform/MessageBox.h"
+#include "platform/TextCodec.h"
+#include "raster/Surface.h"
+#include "scene/ButtonControl.h"
+#include "scene/CanvasDrawImage.h"
+#include "scene/ImageSprite.h"
+#include "script/ScriptHost.h"
+#include "text/OutlineFont.h"
+
+namespace orrivel {
+
+namespace {
+
+constexpr char kBgTablePath[] = "DATA/BG.TXT";
+constexpr size_t kSettingSkipReadOnly = 5;
+constexpr size_t kSettingHistoryLength = 29;
+
+}  // namespace
+
+TgsFrame::TgsFrame(ScriptAddressSpace& space, TgsFrameEnvironment environment)
+    : TgsModule(space),
+      environment_(std::move(environment)),
+      machine_(space, environment_.host ? &environment_.host->Natives() : nullptr) {
+  machine_.AllocateStack(kMachineStackWords);
+  // A script block that loops without yielding still lets the pump run.
+  machine_.SetInstructionBudget(1u << 22);
+  replayBlock_ = space.Allocate(uint64_t(kReplayPairs) * TgsArguments::kPairBytes + TgsPageBuffer::kCapacity);
+  ResetState();
+}
+
+TgsFrame::~TgsFrame() {
+  Teardown();
+  Space().Free(replayBlock_);
+  Space().Free(machine_.StackBase());
+}
+
+void TgsFrame::ResetState() {
+  setUp_ = false;
+  ownsCanvases_ = false;
+  canvas_ = TgsCanvasRef{};
+  choiceCount_ = 0;
+  optionWords_.fill(0);
+  pageFontMarker_ = 0;
+  ruleImage_ = -1;
+  bgTable_.clear();
+  const uint8_t historyLength = Setting(kSettingHistoryLength);
+  if (historyLength) historyCapacity_ = uint32_t(historyLength) + 1;
+}
+
+int32_t TgsFrame::SetupMessageWindow(const TgsCanvasRef* canvas) {
+  if (!environment_.host || !environment_.controls) return 1;
+  if (const int32_t screen = SetupScreen(canvas)) return screen;
+  // A missing or damaged tint table leaves tints off; the frame still runs.
+  const int32_t tints = LoadBgTable(kBgTablePath);
+  if (tints != TgsBackgroundTints::kOk && tints != TgsBackgroundTints::kMissing)
+    Log(std::string(kBgTablePath) + ": not used, error " + std::to_string(tints));
+  timers_.Create(2);
+  setUp_ = true;
+  return 0;
+}
+
+int32_t TgsFrame::LoadBgTable(const std::string& path) {
+  bgTable_.clear();
+  const ScriptFileBytes file = ReadGameFile(path);
+  if (!file) return TgsBackgroundTints::kMissing;
+  return TgsBackgroundTints::Parse(file->data(), file->size(), bgTable_);
+}
+
+void TgsFrame::SetButtonEnabled(uint32_t button, bool on) {
+  if (button >= kBarButtons) return;
+  buttons_[button] = on ? 1 : 0;
+  if (barButtons_[button]) barButtons_[button]->SetEnabled(on);
+}
+
+int32_t TgsFrame::BeginRun(bool resumed) {
+  if (!setUp_) return -2;
+  waitChain_ = 0;
+  skipByKey_ = skipBySetting_ = alreadyRead_ = autoMode_ = false;
+  inputEnabled_ = true;
+  resumed_ = resumed;
+
+  BuildRunScreen();
+  for (uint32_t button = 0; button < kBarButtons; ++button) {
+    SetButtonEnabled(button, true);
+    if (barButtons_[button]) barButtons_[button]->SetVisible(false);
+  }
+  buttonsVisible_ = false;
+  SetButtonEnabled(kPreviousChoice, false);
+  SetButtonEnabled(kHistory, historyEntries_ > 1);
+
+  if (!resumed) {
+    messageId_ = -1;
+    choiceDisabled_.fill(0);
+    choiceWait_ = pageShown_ = false;
+    pageVoiceIndex_ = -1;
+    bgTintsOn_ = !bgTable_.empty();
+  }
+  page_.Rewind();
+  pendingText_.clear();
+  pendingAt_ = 0;
+  RestorePageFonts();
+  ApplySettings(true, true, true, false);
+
+  if (environment_.saveAllowed && !environment_.saveAllowed()) {
+    SetButtonEnabled(kQuickSave, false);
+    SetButtonEnabled(kSave, false);
+  }
+  if (environment_.loadAllowed && !environment_.loadAllowed()) {
+    SetButtonEnabled(kQuickLoad, false);
+    SetButtonEnabled(kLoad, false);
+  }
+  if (resumed) {
+    alreadyRead_ = IsMessageRead(messageId_);
+    SetButtonEnabled(kSkipToChoice, !Setting(kSettingSkipReadOnly) || alreadyRead_);
+  }
+  return 0;
+}
+
+int32_t TgsFrame::EndRun() {
+  if (!setUp_) return 0;
+  ReleaseRunScreen();
+  choiceCount_ = 0;
+  ruleImage_ = -1;
+  buttonsVisible_ = false;
+  page_.Rewind();
+  pendingText_.clear();
+  pendingAt_ = 0;
+  speakerName_.clear();
+  voiceName_.clear();
+  Unload();
+  historyEntries_ = 0;
+  return 0;
+}
+
+void TgsFrame::Teardown() {
+  EndRun();
+  ReleaseScreen();
+  bgTable_.clear();
+  bgTintsOn_ = false;
+  timers_.Free();
+  setUp_ = false;
+}
+
+void TgsFrame::ApplySettings(bool listOption, bool fonts, bool history, bool onlyWhenChanged) {
+  (void)listOption;  // the choice list takes it when it is made
+  if (onlyWhenChanged && !(environment_.settingsChanged && *environment_.settingsChanged)) return;
+  if (fonts) ApplyFontSettings();
+  if (history) {
+    const uint8_t length = Setting(kSettingHistoryLength);
+    const uint32_t capacity = length ? uint32_t(length) + 1 : 0;
+    if (capacity != historyCapacity_) historyCapacity_ = capacity;
+  }
+  if (onlyWhenChanged && environment_.settingsChanged) *environment_.settingsChanged = 0;
+}
+
+int32_t TgsFrame::GetWaitState() const {
+  if (choiceWait_) return 2;
+  if (skipByKey_ || skipBySetting_) return 3;
+  if (autoMode_) return 1;
+  return 0;
+}
+
+void TgsFrame::Log(const std::string& line) const {
+  if (environment_.log) environment_.log(line);
+  else std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+void ShowTgsMessage(const TgsFrameEnvironment& environment, const std::string& utf8) {
+  if (environment.log) environment.log(utf8);
+  else std::fprintf(stderr, "%s\n", utf8.c_str());
+  if (!environment.messageBoxes) return;
+  platform::MessageBoxRequest request;
+  request.text = platform::Utf8ToCp932Lossy(utf8);
+  request.icon = platform::MessageBoxIcon::Stop;
+  environment.messageBoxes->ShowMessageBox(request);
+}
+
+}  // namespace orrivel

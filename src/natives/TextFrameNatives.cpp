@@ -1,0 +1,47 @@
+#include "frame/TgsFrameNatives.h"
+#include "natives/GameScriptHost.h"
+#include "natives/NativeBinder.h"
+
+namespace orrivel {
+
+namespace {
+
+// The controls of the frame take no input of their own until the game's
+// control host drives them.
+class QuietControlHost final : public ControlHost {
+ public:
+  void GetPointerPos(int32_t* x, int32_t* y) override { *x = *y = -2; }
+  ActionMap* GetActionMap() override { return nullptr; }
+  InputDevice* GetKeyboard() override { return nullptr; }
+  InputDevice* GetPointerDevice() override { return nullptr; }
+};
+
+}  // namespace
+
+// Natives 788 to 791 over the host's one text-adventure frame. The frame
+// plays on the host's script address space against the host's tables, and
+// waits through the game's frame pump.
+void BindTextFrameNatives(NativeBinder& binder) {
+  GameScriptHost& host = binder.Host();
+  TgsNativeContext& context = host.TextFrame();
+  context.slot = &host.TextFrameSlot();
+  context.space = &host.Space();
+  context.environment.host = &host;
+  context.environment.pumpFrame = [&host] { return host.Hooks().pumpFrame ? host.Hooks().pumpFrame() : 0; };
+  context.environment.log = [&host](const std::string& line) { host.Log(line); };
+  if (!context.environment.controls) {
+    context.ownControls = std::make_unique<QuietControlHost>();
+    context.environment.controls = context.ownControls.get();
+  }
+  if (!context.environment.factory) {
+    context.ownFactory = std::make_unique<ControlFactory>();
+    context.environment.factory = context.ownFactory.get();
+  }
+  binder.Bind(tgs_natives::kCreateFrame, [&context](NativeArgs& args) { return NativeCreateTgsFrame(context, args); });
+  binder.Bind(tgs_natives::kDeleteFrame, [&context](NativeArgs& args) { return NativeDeleteTgsFrame(context, args); });
+  binder.Bind(tgs_natives::kRunScript, [&context](NativeArgs& args) { return NativeRunTgsScript(context, args); });
+  binder.Bind(tgs_natives::kSetFrameOption,
+              [&context](NativeArgs& args) { return NativeSetTgsFrameOption(context, args); });
+}
+
+}  // namespace orrivel

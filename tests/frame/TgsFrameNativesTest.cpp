@@ -1,0 +1,312 @@
+// Natives 788 to 791 over the in-memory disk: creation and its failures,
+// deletion, runs that end, fail or suspend, the frame option words, the
+// guard that keeps a running frame alive, the bar buttons of a run and the
+// background tint table.
+#include <gtest/gtest.h>
+
+#include "TgsFrameTestSupport.h"
+#include "frame/TgsBackgroundTints.h"
+#include "frame/TgsFrameNatives.h"
+#include "scene/CanvasDrawImage.h"
+#include "scene/ControlFactory.h"
+#include "scene/ControlHost.h"
+
+namespace orrivel {
+namespace {
+
+struct NativeFixture : FrameFixture {
+  QuietControlHost controls;
+  ControlFactory factory;
+  CanvasDrawImage scriptCanvas;
+  TgsFrameSlot slot;
+  TgsNativeContext context;
+  bool stop = false;
+  bool saveAllowed = true;
+  bool loadAllowed = true;
+  std::function<void(TgsFrame&)> prepare;
+
+  NativeFixture() {
+    context.slot = &slot;
+    context.space = &host.Space();
+    context.environment = Environment();
+    context.environment.controls = &controls;
+    context.environment.factory = &factory;
+    EXPECT_EQ(scriptCanvas.Load(640, 480, 32, 1), 0);
+    context.environment.saveAllowed = [this] { return saveAllowed; };
+    context.environment.loadAllowed = [this] { return loadAllowed; };
+    context.readScriptFile = [this](const std::string& path) { return disk.Read(path); };
+    context.writeScriptFile = [this](const std::string& path, std::span<const uint8_t> data) {
+      disk.Put(path, std::vector<uint8_t>(data.begin(), data.end()));
+      return true;
+    };
+    context.stopRequested = [this] { return stop; };
+    context.resolveCanvas = [this](uint32_t handle) -> std::optional<TgsCanvasRef> {
+      if (handle == 9) return TgsCanvasRef{handle, 9, 640, 480, &scriptCanvas};
+      if (handle == 90) return TgsCanvasRef{handle, 9, 640, 480, nullptr};
+      if (handle == 7) return TgsCanvasRef{handle, 7, 640, 480, &scriptCanvas};
+      return std::nullopt;
+    };
+    context.prepareFrame = [this](TgsFrame& frame) {
+      if (prepare) prepare(frame);
+    };
+  }
+
+  // Calls a native with integer cells; a std::string cell becomes the
+  // address of its bytes.
+  uint32_t Call(uint32_t (*native)(TgsNativeContext&, NativeArgs&), std::vector<uint32_t> cells,
+                const std::string* text = nullptr, uint32_t textCell = 0) {
+    ScriptAddressSpace& space = host.Space();
+    if (text) {
+      const uint32_t bytes = space.Allocate(text->size() + 1);
+      space.WriteBytes(bytes, text->c_str(), text->size() + 1);
+      cells[textCell] = bytes;
+    }
+    const uint32_t block = space.Allocate(4 * cells.size() + 4);
+    for (size_t i = 0; i < cells.size(); ++i) space.Write32(block + 4 * uint32_t(i), cells[i]);
+    NativeArgs args(space, nullptr, block);
+    return native(context, args);
+  }
+  uint32_t Create(uint32_t canvas = 0) { return Call(NativeCreateTgsFrame, {0, 0, canvas}); }
+  uint32_t Run(int32_t mode, const std::string& name) {
+    return Call(NativeRunTgsScript, {uint32_t(mode), 0}, &name, 1);
+  }
+  void AddTable(const std::vector<tob::ScriptRecord>& records) {
+    disk.Put("SCRIPT\\TGS_INIT.DAT", tob::WriteScriptTable(records));
+  }
+};
+
+TEST(TgsFrameNatives, CreationAndItsFailures) {
+  NativeFixture f;
+  EXPECT_EQ(f.Create(), 0u);
+  ASSERT_TRUE(f.slot.frame);
+  EXPECT_TRUE(f.slot.frame->OwnsCanvases());
+  EXPECT_EQ(f.slot.frame->Canvas().width, 1280u);
+  EXPECT_EQ(f.slot.frame->Canvas().height, 720u);
+  // Without a table file the frame has no table.
+  EXPECT_FALSE(f.slot.frame->ScriptTable().Exists());
+
+  EXPECT_EQ(f.Create(9), 0u);
+  EXPECT_FALSE(f.slot.frame->OwnsCanvases());
+  EXPECT_EQ(f.slot.frame->CanvasObject(), &f.scriptCanvas);
+
+  const struct {
+    uint32_t canvas;
+    uint32_t result;
+  } failures[] = {{7, 1}, {1234, 1}, {90, 2}};
+  for (const auto& c : failures) {
+    EXPECT_EQ(f.Create(c.canvas), c.result) << c.canvas;
+    EXPECT_FALSE(f.slot.frame) << c.canvas;
+  }
+
+  f.disk.Put("SCRIPT\\TGS_INIT.DAT", {5, 0, 0, 0, 3});
+  EXPECT_EQ(f.Create(), 3u);
+  EXPECT_FALSE(f.slot.frame);
+
+  // Without a script host or a control host the set-up fails.
+  f.context.environment.controls = nullptr;
+  EXPECT_EQ(f.Create(), 2u);
+  f.context.environment.controls = &f.controls;
+  f.context.environment.host = nullptr;
+  EXPECT_EQ(f.Create(), 2u);
+}
+
+TEST(TgsFrameNatives, DeleteThenRunReportsTheMissingFrame) {
+  NativeFixture f;
+  ASSERT_EQ(f.Create(), 0u);
+  EXPECT_EQ(f.Call(NativeDeleteTgsFrame, {}), 0u);
+  EXPECT_FALSE(f.slot.frame);
+  EXPECT_EQ(f.Run(0, "T"), 1u);
+  ASSERT_EQ(f.boxes.shown.size(), 1u);
+  EXPECT_EQ(f.boxes.shown[0], "TGSフレームが初期化されていません。");
+}
+
+TEST(TgsFrameNatives, RunsPlayFailAndSuspend) {
+  NativeFixture f;
+  f.AddStory("module T\nA[50]B\nmodule S\nA[51]B\nmodule F\nA[52]B\nmodule H\nA[53]B\n");
+  int releases = 0;
+  f.context.releaseConfirmBox = [&releases] { ++releases; };
+  std::vector<std::string> pages;
+  f.prepare = [&pages](TgsFrame& frame) {
+    frame.SetPageSink([&pages](std::span<const uint8_t> page, const std::string&, const std::string&) {
+      pages.emplace_back(page.begin(), page.end());
+    });
+    frame.Opcodes().Register(50, [](TgsFrame& frame, const TgsArguments&) { return frame.FlushPage() * 0; });
+    frame.Opcodes().Register(51, [](TgsFrame&, const TgsArguments&) { return TgsFrame::kSuspend; });
+    frame.Opcodes().Register(52, [](TgsFrame&, const TgsArguments&) { return -1; });
+    frame.Opcodes().Register(53, [](TgsFrame&, const TgsArguments&) { return 3; });
+  };
+  ASSERT_EQ(f.Create(), 0u);
+  TgsFrame& frame = *f.slot.frame;
+
+  EXPECT_EQ(f.Run(0, "T"), 0u);
+  EXPECT_EQ(pages, (std::vector<std::string>{"A"}));
+  EXPECT_EQ(frame.RunStackSize(), 0u);  // the run ended
+
+  // A handler's stop ends the run and lets the confirmation box go.
+  EXPECT_EQ(f.Run(0, "H"), 0u);
+  EXPECT_EQ(f.slot.frameResult, 3);
+  EXPECT_EQ(frame.RunStackSize(), 0u);
+  EXPECT_EQ(releases, 1);
+
+  EXPECT_EQ(f.Run(0, "NOPE"), 2u);
+  EXPECT_EQ(f.boxes.shown.back(), "TGSスクリプト「NOPE」のロードに失敗。");
+
+  // A suspended run keeps its module; a resume reads on from the command.
+  EXPECT_EQ(f.Run(0, "S"), 0u);
+  EXPECT_EQ(f.slot.frameResult, TgsFrame::kSuspend);
+  EXPECT_EQ(frame.RunStackSize(), 1u);
+  EXPECT_EQ(frame.ArgumentTop(), 0u);
+  EXPECT_EQ(f.Run(-1, ""), 0u);
+  EXPECT_EQ(f.slot.frameResult, TgsFrame::kNoModule);  // the read position went with the stop
+  EXPECT_EQ(frame.RunStackSize(), 0u);
+
+  // Mode -1 with nothing loaded ends the run.
+  EXPECT_EQ(f.Run(-1, ""), 0u);
+  EXPECT_EQ(f.slot.frameResult, TgsFrame::kNoModule);
+
+  // -1 while the program goes on: 1, the module stays, so a new run cannot
+  // load until the frame is made again.
+  EXPECT_EQ(f.Run(0, "F"), 1u);
+  EXPECT_EQ(frame.RunStackSize(), 1u);
+  EXPECT_EQ(f.Run(0, "T"), 2u);
+  // With the program stopping the run ends.
+  ASSERT_EQ(f.Create(), 0u);
+  f.stop = true;
+  EXPECT_EQ(f.Run(0, "F"), 0u);
+  EXPECT_EQ(f.slot.frame->RunStackSize(), 0u);
+  EXPECT_EQ(releases, 2);
+}
+
+TEST(TgsFrameNatives, OptionWordsGoToTheNextFrame) {
+  NativeFixture f;
+  EXPECT_EQ(f.Call(NativeSetTgsFrameOption, {0, 0x1234}), 0u);
+  EXPECT_EQ(f.Call(NativeSetTgsFrameOption, {5, 7}), 0u);
+  const auto before = f.slot.optionWords;
+  EXPECT_EQ(f.Call(NativeSetTgsFrameOption, {6, 99}), 0u);
+  EXPECT_EQ(f.Call(NativeSetTgsFrameOption, {uint32_t(-1), 99}), 0u);
+  EXPECT_EQ(f.slot.optionWords, before);
+  ASSERT_EQ(f.Create(), 0u);
+  EXPECT_EQ(f.slot.frame->OptionWords()[0], 0x1234);
+  EXPECT_EQ(f.slot.frame->OptionWords()[5], 7);
+}
+
+TEST(TgsFrameNatives, RunningFrameCannotBeDeletedFromItsOwnModule) {
+  NativeFixture f;
+  f.AddStory("module T\nA[50]B\n");
+  std::vector<uint32_t> results;
+  f.prepare = [&f, &results](TgsFrame& frame) {
+    frame.Opcodes().Register(50, [&f, &results](TgsFrame&, const TgsArguments&) {
+      results.push_back(f.Create());
+      results.push_back(f.Call(NativeDeleteTgsFrame, {}));
+      results.push_back(f.Run(0, "T"));
+      return 0;
+    });
+  };
+  ASSERT_EQ(f.Create(), 0u);
+  const TgsFrame* frame = f.slot.frame.get();
+  EXPECT_EQ(f.Run(0, "T"), 0u);
+  EXPECT_EQ(results, (std::vector<uint32_t>{uint32_t(-1), 0, 1}));
+  EXPECT_EQ(f.slot.frame.get(), frame);
+  EXPECT_EQ(f.PageText(), "");  // this fixture's own frame is untouched
+}
+
+TEST(TgsFrameNatives, ReadFlagsComeAndGoWithTheFrame) {
+  NativeFixture f;
+  f.AddTable({{"T", 4, 0}});
+  f.AddStory("module T\nA\n");
+  ASSERT_EQ(f.Create(), 0u);
+  ASSERT_TRUE(f.slot.frame->ScriptTable().Exists());
+  ASSERT_EQ(f.slot.frame->LoadScriptByName("T"), 0);
+  f.slot.frame->MarkMessageRead(2);
+  EXPECT_EQ(f.Call(NativeDeleteTgsFrame, {}), 0u);
+  ASSERT_TRUE(f.disk.Read("TEXT_LOG.DAT"));
+  ASSERT_EQ(f.Create(), 0u);
+  ASSERT_EQ(f.slot.frame->LoadScriptByName("T"), 0);
+  EXPECT_TRUE(f.slot.frame->IsMessageRead(2));
+}
+
+TEST(TgsFrameRun, BarButtonsFollowTheRun) {
+  const struct {
+    bool save;
+    bool load;
+    uint32_t history;
+    std::array<uint8_t, 10> buttons;
+  } cases[] = {
+      {true, true, 0, {1, 1, 0, 1, 1, 1, 1, 0, 1, 1}},
+      {true, true, 2, {1, 1, 0, 1, 1, 1, 1, 1, 1, 1}},
+      {false, true, 1, {0, 1, 0, 0, 1, 1, 1, 0, 1, 1}},
+      {true, false, 1, {1, 0, 0, 1, 0, 1, 1, 0, 1, 1}},
+  };
+  for (const auto& c : cases) {
+    NativeFixture f;
+    f.saveAllowed = c.save;
+    f.loadAllowed = c.load;
+    ASSERT_EQ(f.Create(), 0u);
+    TgsFrame& frame = *f.slot.frame;
+    frame.SetHistoryEntries(c.history);
+    ASSERT_EQ(frame.BeginRun(false), 0);
+    for (uint32_t b = 0; b < TgsFrame::kBarButtons; ++b) EXPECT_EQ(frame.ButtonState(b), c.buttons[b]) << b;
+    EXPECT_EQ(frame.MessageId(), -1);
+    EXPECT_TRUE(frame.InputEnabled());
+    EXPECT_EQ(frame.EndRun(), 0);
+  }
+  // A frame that is not set up cannot run.
+  FrameFixture plain;
+  EXPECT_EQ(plain.frame->BeginRun(false), -2);
+}
+
+TEST(TgsFrameRun, ResumedRunGreysSkipForUnreadMessages) {
+  NativeFixture f;
+  f.AddTable({{"T", 4, 0}});
+  f.AddStory("module T\nA\n");
+  std::array<uint8_t, 196> settings{};
+  settings[5] = 1;  // skip read text only
+  f.context.environment.settings = settings;
+  ASSERT_EQ(f.Create(), 0u);
+  TgsFrame& frame = *f.slot.frame;
+  ASSERT_EQ(frame.LoadScriptByName("T"), 0);
+  frame.SetMessageId(1);
+  ASSERT_EQ(frame.BeginRun(true), 0);
+  EXPECT_EQ(frame.ButtonState(TgsFrame::kSkipToChoice), 0);
+  frame.MarkMessageRead(1);
+  ASSERT_EQ(frame.BeginRun(true), 0);
+  EXPECT_EQ(frame.ButtonState(TgsFrame::kSkipToChoice), 1);
+  EXPECT_TRUE(frame.AlreadyRead());
+}
+
+TEST(TgsBackgroundTints, TableAndItsErrors) {
+  const struct {
+    const char* file;
+    int32_t result;
+    std::vector<int32_t> table;
+  } cases[] = {
+      {"// tints\r\n\r\n[HERO 2\r\n*\r\n10\r\n0x20\r\n[SKY 0x3\r\n7\r\n", 0, {-2, -2, 10, 32, -3, 7, 0}},
+      {"*\r\n", TgsBackgroundTints::kRepeatFirst, {}},
+      {"5\r\n*\r\n", TgsBackgroundTints::kRepeatNotAfterClass, {}},
+      {"[HERO 2\r\n5\r\n*\r\n", TgsBackgroundTints::kRepeatNotAfterClass, {}},
+      {"[HERO 0\r\n", TgsBackgroundTints::kClassZero, {}},
+      {"// only\r\n\r\n//comments\r\n", TgsBackgroundTints::kNoEntries, {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<int32_t> table;
+    const std::string file = c.file;
+    EXPECT_EQ(TgsBackgroundTints::Parse(reinterpret_cast<const uint8_t*>(file.data()), file.size(), table), c.result)
+        << c.file;
+    EXPECT_EQ(table, c.table) << c.file;
+  }
+
+  // Set-up reads "DATA/BG.TXT": tints are on with a table, off without.
+  NativeFixture with;
+  const std::string file = "[HERO 2\r\n10\r\n";
+  with.disk.Put("DATA/BG.TXT", std::vector<uint8_t>(file.begin(), file.end()));
+  ASSERT_EQ(with.Create(), 0u);
+  ASSERT_EQ(with.slot.frame->BeginRun(false), 0);
+  EXPECT_TRUE(with.slot.frame->BgTintsOn());
+  NativeFixture without;
+  ASSERT_EQ(without.Create(), 0u);
+  ASSERT_EQ(without.slot.frame->BeginRun(false), 0);
+  EXPECT_FALSE(without.slot.frame->BgTintsOn());
+}
+
+}  // namespace
+}  // namespace orrivel

@@ -1,0 +1,144 @@
+#pragma once
+// A text-adventure frame over a script host, both reading an in-memory
+// disk: the host's variables and scenes come from sob text, the modules
+// from tob text with the same variables, and messages and log lines are
+// kept for the tests to read.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "SobAssembler.h"
+#include "TgsTestSupport.h"
+#include "TobCompiler.h"
+#include "frame/TgsFrame.h"
+#include "platform/MessageBox.h"
+#include "scene/ControlHost.h"
+#include "platform/TextCodec.h"
+#include "script/ScriptHost.h"
+
+namespace orrivel {
+
+struct RecordingMessageBoxes : platform::MessageBoxService {
+  std::vector<std::string> shown;  // UTF-8
+  int ShowMessageBox(const platform::MessageBoxRequest& request) override {
+    shown.push_back(platform::Cp932ToUtf8Lossy(request.text));
+    return platform::IDOK;
+  }
+};
+
+// A control host with no input: the frame only adds and removes controls.
+struct QuietControlHost : ControlHost {
+  void GetPointerPos(int32_t* x, int32_t* y) override { *x = *y = -2; }
+  ActionMap* GetActionMap() override { return nullptr; }
+  InputDevice* GetKeyboard() override { return nullptr; }
+  InputDevice* GetPointerDevice() override { return nullptr; }
+};
+
+// Variables shared by the scenes and the modules of the fixtures.
+inline const char* const kFrameTestVars = R"(
+  int n
+  int flags size 12
+  int visited
+)";
+
+// Scenes that script blocks call or jump to.
+inline const char* const kFrameTestScenes = R"(
+scene ROOM
+  set 5 $visited
+  ret
+scene LOOPER
+again:
+  yield
+  jmp @again
+scene DEEP
+  native !0 @call @scratch
+  yield
+  ret
+data
+scratch: word 0
+call: word @name
+name: string "DEEP"
+)";
+
+struct FrameFixture {
+  ScriptRequestState requests;
+  ScriptHost host{&requests};
+  TgsDisk disk;
+  RecordingMessageBoxes boxes;
+  std::vector<std::string> log;
+  int pumps = 0;
+  int pumpsBeforeClose = 1000;
+  std::unique_ptr<TgsFrame> frame;
+
+  FrameFixture() {
+    sob::Project project;
+    std::string error;
+    const std::string source = std::string("vars\n") + kFrameTestVars + kFrameTestScenes;
+    EXPECT_TRUE(sob::Assemble(source, project, error)) << error;
+    for (auto& [name, bytes] : sob::ProjectFiles(project)) disk.Put("SCRIPT\\" + name, bytes);
+    host.SetFileReader([this](const std::string& path) { return disk.Read(path); });
+    EXPECT_EQ(host.LoadSystem("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", false, false),
+              0);
+    frame = std::make_unique<TgsFrame>(host.Space(), Environment());
+    frame->SetFolder("SCRIPT");
+    frame->SetFileReader([this](const std::string& path) { return disk.Read(path); });
+  }
+
+  TgsFrameEnvironment Environment() {
+    TgsFrameEnvironment environment;
+    environment.host = &host;
+    environment.messageBoxes = &boxes;
+    environment.log = [this](const std::string& line) { log.push_back(line); };
+    environment.pumpFrame = [this] { return ++pumps > pumpsBeforeClose ? 0 : 1; };
+    environment.readGameFile = [this](const std::string& path) { return disk.Read(path); };
+    return environment;
+  }
+
+  // Compiles modules written in tob text (after the shared variables) onto
+  // the disk; returns the module images by name.
+  std::map<std::string, std::vector<uint8_t>> AddStory(const std::string& modules) {
+    tob::Story story;
+    std::string error;
+    EXPECT_TRUE(tob::Compile(std::string("vars\n") + kFrameTestVars + modules, story, error)) << error;
+    std::map<std::string, std::vector<uint8_t>> files;
+    for (auto& [name, bytes] : tob::StoryFiles(story)) {
+      if (name == "TGS_INIT.DAT") continue;  // the tests play without a table
+      disk.Put("SCRIPT\\" + name, bytes);
+      files[name] = bytes;
+    }
+    return files;
+  }
+
+  // Loads a module and reads it; the result of ReadText.
+  int32_t Play(const std::string& name) {
+    EXPECT_EQ(frame->LoadScriptByName(name), 0);
+    return frame->ReadText();
+  }
+
+  uint32_t Variable(const char* name, uint32_t element = 0) {
+    const int32_t index = VariableIndex(name);
+    uint32_t value = 0;
+    host.Space().Read32(host.LiveRecords()[size_t(index)].address + 4 * element, value);
+    return value;
+  }
+  void SetVariable(const char* name, uint32_t value, uint32_t element = 0) {
+    const int32_t index = VariableIndex(name);
+    host.Space().Write32(host.LiveRecords()[size_t(index)].address + 4 * element, value);
+  }
+  static int32_t VariableIndex(const char* name) {
+    const std::string names[] = {"n", "flags", "visited"};
+    for (int32_t i = 0; i < 3; ++i)
+      if (names[i] == name) return i;
+    return -1;
+  }
+
+  // The page text as a string (page commands included as bytes).
+  std::string PageText() const {
+    return std::string(reinterpret_cast<const char*>(frame->Page().Data()), frame->Page().Size());
+  }
+};
+
+inline std::string Sjis(const char* utf8) { return platform::Utf8ToCp932Lossy(utf8); }
+
+}  // namespace orrivel
