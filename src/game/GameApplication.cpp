@@ -268,6 +268,14 @@ int GameApplication::BootScripts() {
   frame.environment.messageBoxes = &platform::CurrentBackend();
   frame.environment.settings = settings.blocks.appConfig;
   frame.stopRequested = [this] { return endRequested.load(); };
+  // A canvas a script made through the display device, by its handle.
+  frame.resolveCanvas = [this](uint32_t handle) -> std::optional<TgsCanvasRef> {
+    DisplayScreenDevice* display = Display();
+    auto* canvas = display ? dynamic_cast<CanvasDrawImage*>(display->GetImage(handle)) : nullptr;
+    if (canvas == nullptr) return std::nullopt;
+    return TgsCanvasRef{handle, int32_t(canvas->GetKind()), uint32_t(canvas->GetWidth()),
+                        uint32_t(canvas->GetHeight()), canvas};
+  };
   if (const char* folder = GetSaveFolder()) frame.saveFolder = folder;
   // What saves cut short by a crash left behind goes before the next ones.
   RemoveStaleTempFiles(BaseFolder(), kSaveTempPrefix);

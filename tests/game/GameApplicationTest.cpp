@@ -28,6 +28,7 @@
 #include "platform/headless/HeadlessInput.h"
 #include "platform/InputSource.h"
 #include "raster/ColorBox.h"
+#include "scene/CanvasDrawImage.h"
 #include "scene/CanvasDrawObject.h"
 #include "scene/SpriteCanvas.h"
 #include "game/AppSettings.h"
@@ -1310,6 +1311,38 @@ TEST_F(GameApplicationTest, TransitionObjectsDrawThroughTheDisplayDevicesBackSur
   EXPECT_TRUE(app.runnerInstalled);
   EXPECT_TRUE(app.backSurfaceSeen);
   EXPECT_TRUE(app.contentMatches);
+}
+
+// Native 788 may be given a canvas the scripts made through the display
+// device: the text frame finds it by its handle, and refuses a stale one.
+TEST_F(GameApplicationTest, TheTextFrameFindsCanvasesByTheirHandles) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kWaitsEightTimes));
+  GameApplication app;
+  bool checked = false;
+  app.framePump = [&] {
+    if (checked || app.scripts == nullptr || app.Display() == nullptr) return 1;
+    checked = true;
+    const auto& resolve = app.scripts->TextFrame().resolveCanvas;
+    EXPECT_TRUE(resolve);
+    if (!resolve) return 1;
+    uint32_t handle = 0;
+    EXPECT_EQ(CreateCanvasDrawObjectForSource(*app.Display(), &handle, 64, 32, 32, 0), 0);
+    const std::optional<TgsCanvasRef> canvas = resolve(handle);
+    EXPECT_TRUE(canvas.has_value());
+    if (canvas) {
+      EXPECT_EQ(canvas->kind, int32_t(TgsFrame::kCanvasKind));
+      EXPECT_EQ(canvas->width, 64u);
+      EXPECT_EQ(canvas->height, 32u);
+      EXPECT_NE(canvas->object, nullptr);
+    }
+    const uint32_t stale = handle;
+    app.Display()->DeleteImage(&handle);
+    EXPECT_FALSE(resolve(stale).has_value());
+    EXPECT_FALSE(resolve(0).has_value());
+    return 1;
+  };
+  EXPECT_TRUE(Run(app).empty());
+  EXPECT_TRUE(checked);
 }
 
 }  // namespace
