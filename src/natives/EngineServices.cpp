@@ -1,10 +1,14 @@
 #include "natives/EngineServices.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
 
 #include "base/Application.h"
 #include "base/CursorMoveTask.h"
 #include "base/TimerList.h"
+#include "platform/Clipboard.h"
 #include "platform/Messages.h"
 #include "sound/SoundManager.h"
 
@@ -50,6 +54,13 @@ MusicDuckingTask* StartChannelDucking(SoundManager* sounds, TimerList* list, int
                                       uint8_t settingByte) {
   if (sounds == nullptr) return nullptr;
   return sounds->StartMusicDucking(list, channel, DuckingLevel(levelText, settingByte));
+}
+
+int32_t CopyTextToClipboard(const char* text, uint32_t length) {
+  if (text == nullptr) return 1;
+  std::string_view bytes(text, length == 0 ? std::strlen(text) : length);
+  bytes = bytes.substr(0, std::min(bytes.size(), bytes.find('\0')));
+  return platform::CurrentClipboard().SetText(bytes) ? 0 : 2;
 }
 
 namespace {

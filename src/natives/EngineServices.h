@@ -37,6 +37,11 @@ double DuckingLevel(const char* levelText, uint8_t settingByte);
 MusicDuckingTask* StartChannelDucking(SoundManager* sounds, TimerList* list, int32_t channel, const char* levelText,
                                       uint8_t settingByte);
 
+// Puts length bytes of the CP932 text on the clipboard (0: the whole text);
+// like the desktop's text, it ends at its first zero byte. 1 for a null
+// text, 2 when the clipboard refuses it, else 0.
+int32_t CopyTextToClipboard(const char* text, uint32_t length);
+
 // Which of the main window's commands are open to the scripts.
 struct AppCommandGates {
   bool settings = false;
