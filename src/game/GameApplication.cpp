@@ -13,8 +13,8 @@
 #include "game/FramePump.h"
 #include "game/GameFramePorts.h"
 #include "natives/GameControlHost.h"
-#include "natives/ObjectPool.h"
 #include "natives/ProcessObjects.h"
+#include "scene/ControlFactory.h"
 #include "sound/SoundManager.h"
 #include "scene/CanvasDrawImage.h"
 #include "scene/CanvasDrawObject.h"
@@ -75,6 +75,9 @@ GameApplication::~GameApplication() {
   // tasks run on.
   ProcessObjects* objects = GetProcessObjects();
   if (objects != nullptr) {
+    // The controls draw on the display's canvas: they go while it lives.
+    objects->Controls().DeleteAll();
+    objects->ControlHost().Clear();
     objects->ControlHost().Detach();
     if (SoundManager* sounds = objects->Sounds()) sounds->SetVoiceTable(nullptr);
   }
@@ -264,14 +267,9 @@ int GameApplication::BootScripts() {
   setup.hooks.pumpFrame = [this] { return PumpFrame(); };
   if (ProcessObjects* objects = GetProcessObjects()) {
     // What the scripts left in the run's shared objects goes with their host.
-    setup.hooks.cleanUp = [objects] {
-      objects->Files().ReleaseAll();
-      objects->LagAnimations().ReleaseAll();
-      objects->LadAnimations().ReleaseAll();
-      objects->AnimationPlayers().ReleaseAll();
-    };
+    setup.hooks.cleanUp = [objects] { objects->ReleasePools(); };
     setup.hooks.clearControls = [objects] { objects->ControlHost().Clear(); };
-    setup.hooks.clearFolderListing = [objects] { objects->Folder().Clear(); };
+    setup.hooks.clearFolderListing = [objects] { objects->ClearFolderListing(); };
   }
   scripts = makeScriptHost ? makeScriptHost(std::move(setup)) : std::make_unique<GameScriptHost>(std::move(setup));
   if (!scripts) {

@@ -4,6 +4,8 @@
 #include "base/InputManager.h"
 #include "base/TickSource.h"
 #include "platform/Messages.h"
+#include "raster/SpriteList.h"
+#include "text/Font.h"
 #include "scene/TextInputHook.h"
 #include "sound/SoundManager.h"
 
@@ -23,6 +25,10 @@ MouseDevice* MouseOf(Application* app) {
 }
 
 }  // namespace
+
+GameControlHost::~GameControlHost() {
+  if (tipList_ != nullptr) tipList_->Remove(&tipSprite_);
+}
 
 void GameControlHost::Attach(Application* app, ActionMap* actions, TextInputHook* textInput) {
   app_ = app;
@@ -90,6 +96,63 @@ void GameControlHost::ResetInput() {
 
 bool GameControlHost::DeliverTypedText(Control* control) {
   return textInput_ != nullptr && textInput_->TakeTypedText(control);
+}
+
+void GameControlHost::SetTipList(SpriteList* list, uint32_t order) {
+  if (tipList_ != nullptr) tipList_->Remove(&tipSprite_);
+  tipList_ = list;
+  tipSprite_.SetVisible(0);
+  if (tipList_ != nullptr) tipList_->Add(&tipSprite_, order, 0);
+}
+
+int32_t GameControlHost::BuildTipImage(Surface& surface, Font* font, const char* text) {
+  Size textSize{0, 0};
+  if (font != nullptr && text != nullptr) font->MeasureText(text, &textSize, nullptr, nullptr, false, nullptr);
+  // The box with its border, and one more pixel each way for the shadow.
+  const int32_t boxWidth = textSize.width + 2 * kTipMarginX + 2;
+  const int32_t boxHeight = textSize.height + 2 * kTipMarginY + 2;
+  if (surface.Create(boxWidth + 1, boxHeight + 1, 32, 0) != 0) return 1;
+  surface.FillBox(0, 0, boxWidth + 1, boxHeight + 1, kTipClear);
+  surface.FillBox(1, 1, boxWidth, boxHeight, kTipShadow);
+  surface.FillBox(0, 0, boxWidth, boxHeight, kTipBorder);
+  surface.FillBox(1, 1, boxWidth - 2, boxHeight - 2, kTipFill);
+  if (font != nullptr && text != nullptr && textSize.width > 0) {
+    font->DrawText(&surface, 1 + kTipMarginX, 1 + kTipMarginY, text, nullptr, nullptr);
+  }
+  return 0;
+}
+
+void GameControlHost::PlaceTip(int32_t pointerX, int32_t pointerY, int32_t offsetY, int32_t width, int32_t height,
+                               int32_t screenWidth, int32_t screenHeight, int32_t* x, int32_t* y) {
+  int32_t left = pointerX;
+  int32_t top = pointerY + offsetY;
+  if (left + width > screenWidth) left -= left + width - screenWidth;
+  if (top + height > screenHeight) top -= top + height - screenHeight;
+  *x = left;
+  *y = top;
+}
+
+void GameControlHost::ShowTooltip(const char* text, int32_t x, int32_t y) {
+  if (BuildTipImage(tipSurface_, tipFont_, text) != 0) return;
+  int32_t left = 0, top = 0;
+  PlaceTip(x, y, tipOffsetY_, tipSurface_.GetWidth(), tipSurface_.GetHeight(), GetScreenWidth(), GetScreenHeight(),
+           &left, &top);
+  if (tipSprite_.SetImage(&tipSurface_, nullptr, left, top) != 0) return;
+  tipSprite_.SetVisible(1);
+  tipShown_ = true;
+}
+
+void GameControlHost::HideTooltipBox() {
+  tipSprite_.SetVisible(0);
+  tipShown_ = false;
+}
+
+void GameControlHost::OnPointerMoved(int32_t x, int32_t y) {
+  if (!tipShown_) return;
+  int32_t left = 0, top = 0;
+  PlaceTip(x, y, tipOffsetY_, tipSurface_.GetWidth(), tipSurface_.GetHeight(), GetScreenWidth(), GetScreenHeight(),
+           &left, &top);
+  tipSprite_.SetPosition(left, top);
 }
 
 uint32_t GameControlHost::Now() {

@@ -9,12 +9,16 @@
 #include <array>
 #include <cstdint>
 
+#include "raster/Surface.h"
 #include "scene/ControlHost.h"
+#include "scene/ImageSprite.h"
 
 namespace orrivel {
 
 class Application;
 class ActionMap;
+class Font;
+class SpriteList;
 class SoundManager;
 class TextInputHook;
 
@@ -36,7 +40,7 @@ class GameControlHost : public ControlHost {
   static constexpr int32_t kNoSound = -2;
 
   GameControlHost() = default;
-  ~GameControlHost() override = default;
+  ~GameControlHost() override;
 
   // What the services reach; any may be null (their services then do
   // nothing). The application gives the pointer, the cursor, the screen
@@ -72,6 +76,33 @@ class GameControlHost : public ControlHost {
   void ResetInput() override;
   bool DeliverTypedText(Control* control) override;
 
+  // --- the tool tip -------------------------------------------------------------
+  // Tip colours: a pale fill, a dark blue border, and a half-dark shadow one
+  // pixel right and below, whose corners stay clear.
+  static constexpr uint32_t kTipFill = 0xD0FFFFE1;
+  static constexpr uint32_t kTipBorder = 0xFF445F97;
+  static constexpr uint32_t kTipShadow = 0x80000000;
+  static constexpr uint32_t kTipClear = 0x00000000;
+  static constexpr int32_t kTipMarginX = 4;
+  static constexpr int32_t kTipMarginY = 2;
+  // The font of the tip's text and the list that shows the tip (either may
+  // be null: no text, nothing shown).
+  void SetTipFont(Font* font) { tipFont_ = font; }
+  void SetTipList(SpriteList* list, uint32_t order);
+  // Draws the tip picture for the text into the surface: the text's size
+  // plus the margins, the border and the shadow. 0 done, 1 no surface.
+  static int32_t BuildTipImage(Surface& surface, Font* font, const char* text);
+  // Where a tip of that size goes for the pointer: below it by the cursor
+  // kind's offset, moved left or up by what would leave the screen.
+  static void PlaceTip(int32_t pointerX, int32_t pointerY, int32_t offsetY, int32_t width, int32_t height,
+                       int32_t screenWidth, int32_t screenHeight, int32_t* x, int32_t* y);
+  void ShowTooltip(const char* text, int32_t x, int32_t y) override;
+  void HideTooltipBox() override;
+  // The pointer moved: the tip follows it.
+  void OnPointerMoved(int32_t x, int32_t y);
+  Surface& TipSurface() { return tipSurface_; }
+  ImageSprite& TipSprite() { return tipSprite_; }
+
   int32_t TipOffsetY() const { return tipOffsetY_; }
   // The last tick the host read.
   uint32_t Now();
@@ -86,6 +117,11 @@ class GameControlHost : public ControlHost {
   int32_t tipOffsetY_ = 22;
   int32_t selected_ = -1;
   uint32_t now_ = 0;
+  Surface tipSurface_;
+  ImageSprite tipSprite_;
+  Font* tipFont_ = nullptr;
+  SpriteList* tipList_ = nullptr;
+  bool tipShown_ = false;
 };
 
 }  // namespace orrivel

@@ -85,6 +85,15 @@ void ProcessObjects::Destroy() {
   Unmake(timerArray_, "timer array");
 }
 
+void ProcessObjects::ReleasePools() {
+  files_->ReleaseAll();
+  lagAnimations_->ReleaseAll();
+  ladAnimations_->ReleaseAll();
+  players_->ReleaseAll();
+}
+
+void ProcessObjects::ClearFolderListing() { folder_->Clear(); }
+
 SoundManager* ProcessObjects::StartSoundManager(TimerList* timers) {
   StopSoundManager();
   sounds_ = std::make_unique<SoundManager>();

@@ -56,6 +56,10 @@ class ProcessObjects {
   ControlFactory& Controls() { return *controlFactory_; }
   LgmSpriteLayout& SpriteLayout() { return *spriteLayout_; }
 
+  // Releases everything the scripts left in the four pools.
+  void ReleasePools();
+  void ClearFolderListing();
+
   // The save file in use; empty at start. A null text empties it.
   const std::string& SaveFileName() const { return saveFileName_; }
   void StoreFileNameString(const char* text) { saveFileName_ = text != nullptr ? text : ""; }

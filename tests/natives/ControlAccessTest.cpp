@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "../scene/SceneTestSupport.h"
 #include "../scene/WindowTestSupport.h"
 #include "platform/TextCodec.h"
 #include "raster/SpriteList.h"
@@ -52,7 +53,9 @@ class CountingWindow : public WindowControl {
   int lineLimit = 100;
 };
 
-TEST(ControlAccess, TypingIntoAWindowTakesCrLfAsOneLineAndStopsWhenFull) {
+using ControlAccessWindow = test::SceneTest;
+
+TEST_F(ControlAccessWindow, TypingTakesCrLfAsOneLineAndStopsWhenFull) {
   test::CellFont font{16};
   SpriteList list;
   CountingWindow window;

@@ -67,8 +67,9 @@ TEST_F(EngineServicesTest, CursorGlideStartsOnlyWhenItHasSomewhereToGo) {
   // No duration: the glide is at its end on its first step.
   uint32_t quick = 0;
   ASSERT_EQ(StartCursorMoveTask(&list, &app, 300, 200, 0, true, 0, &quick), 0);
-  EXPECT_FALSE(IsTimerTaskRunning(&list, handle));  // a new glide replaces the old one
+  EXPECT_NE(quick, handle);
   list.Step(clock.TickMs());
+  EXPECT_FALSE(IsTimerTaskRunning(&list, handle));  // the new glide replaced the old one
   EXPECT_EQ(Cursor(), Screen(300, 200));
   EXPECT_FALSE(IsTimerTaskRunning(&list, quick));
 

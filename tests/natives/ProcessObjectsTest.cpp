@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "../scene/GoldenSupport.h"
+#include "../scene/WindowTestSupport.h"
 #include "base/TimerList.h"
 #include "natives/GameControlHost.h"
 #include "natives/ObjectPool.h"
@@ -128,6 +130,47 @@ TEST(GameControlHost, ControlSoundsPlayChannelsDirectlyOrThroughTheDefaults) {
   host.SetSelected(4);
   host.ResetInput();
   EXPECT_EQ(host.Selected(), -1);
+}
+
+}  // namespace
+}  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+TEST(GameControlHostTip, TheTipIsFramedShadowedAndKeptInsideTheScreen) {
+  test::CellFont font{12};
+  Surface tip;
+  ASSERT_EQ(GameControlHost::BuildTipImage(tip, &font, "Save"), 0);
+  // Text 24 x 12, margins 4 and 2, the border, one pixel of shadow.
+  ASSERT_EQ(tip.GetWidth(), 24 + 8 + 2 + 1);
+  ASSERT_EQ(tip.GetHeight(), 12 + 4 + 2 + 1);
+  auto pixel = [&](int32_t x, int32_t y) {
+    return reinterpret_cast<const uint32_t*>(tip.GetScanLine(y))[x];
+  };
+  const int32_t w = tip.GetWidth(), h = tip.GetHeight();
+  EXPECT_EQ(pixel(0, 0), GameControlHost::kTipBorder);
+  EXPECT_EQ(pixel(w - 2, h - 2), GameControlHost::kTipBorder);
+  EXPECT_EQ(pixel(1, 1), GameControlHost::kTipFill);
+  EXPECT_EQ(pixel(w - 1, h / 2), GameControlHost::kTipShadow);
+  EXPECT_EQ(pixel(w / 2, h - 1), GameControlHost::kTipShadow);
+  EXPECT_EQ(pixel(w - 1, 0), GameControlHost::kTipClear);
+  EXPECT_EQ(pixel(0, h - 1), GameControlHost::kTipClear);
+  ASSERT_EQ(font.draws.size(), 1u);
+  EXPECT_EQ(font.draws[0].x, 5);
+  EXPECT_EQ(font.draws[0].y, 3);
+  test::ExpectGolden(tip, "game_control_host_tip", "natives");
+
+  struct Case {
+    int32_t px, py, x, y;
+  };
+  const Case cases[] = {{100, 100, 100, 122}, {1270, 100, 1280 - 35, 122}, {100, 710, 100, 720 - 19}};
+  for (const Case& c : cases) {
+    int32_t x = 0, y = 0;
+    GameControlHost::PlaceTip(c.px, c.py, 22, 35, 19, 1280, 720, &x, &y);
+    EXPECT_EQ(x, c.x);
+    EXPECT_EQ(y, c.y);
+  }
 }
 
 }  // namespace
