@@ -155,6 +155,11 @@ void GameControlHost::OnPointerMoved(int32_t x, int32_t y) {
   tipSprite_.SetPosition(left, top);
 }
 
+bool GameControlHost::PreUpdate(uint32_t, bool* moved, int32_t x, int32_t y) {
+  if (moved != nullptr && *moved) OnPointerMoved(x, y);
+  return true;
+}
+
 uint32_t GameControlHost::Now() {
   now_ = CurrentTickMs();
   return now_;

@@ -100,6 +100,7 @@ class GameControlHost : public ControlHost {
   void HideTooltipBox() override;
   // The pointer moved: the tip follows it.
   void OnPointerMoved(int32_t x, int32_t y);
+  bool PreUpdate(uint32_t now, bool* moved, int32_t x, int32_t y) override;
   Surface& TipSurface() { return tipSurface_; }
   ImageSprite& TipSprite() { return tipSprite_; }
 
