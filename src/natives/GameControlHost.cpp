@@ -5,9 +5,9 @@
 #include "base/TickSource.h"
 #include "platform/Messages.h"
 #include "raster/SpriteList.h"
-#include "text/Font.h"
 #include "scene/TextInputHook.h"
 #include "sound/SoundManager.h"
+#include "text/Font.h"
 
 namespace orrivel {
 
