@@ -12,6 +12,10 @@
 #include "effect/BuiltinEffects.h"
 #include "game/FramePump.h"
 #include "game/GameFramePorts.h"
+#include "natives/GameControlHost.h"
+#include "natives/ProcessObjects.h"
+#include "scene/ControlFactory.h"
+#include "sound/SoundManager.h"
 #include "scene/CanvasDrawImage.h"
 #include "scene/CanvasDrawObject.h"
 #include "platform/Backend.h"
@@ -71,7 +75,19 @@ GameApplication::GameApplication() {
 }
 
 GameApplication::~GameApplication() {
+  // The run's control host and sound manager outlive the application: they
+  // let go of it, and the sound manager goes before the timer list its
+  // tasks run on.
+  ProcessObjects* objects = GetProcessObjects();
+  if (objects != nullptr) {
+    // The controls draw on the display's canvas: they go while it lives.
+    objects->Controls().DeleteAll();
+    objects->ControlHost().Clear();
+    objects->ControlHost().Detach();
+    if (SoundManager* sounds = objects->Sounds()) sounds->SetVoiceTable(nullptr);
+  }
   scripts.reset();
+  if (objects != nullptr) objects->StopSoundManager();
   // The draw objects go while the decoders and tables they use are alive;
   // the device itself goes with the base.
   if (DisplayScreenDevice* display = Display()) {
@@ -254,6 +270,12 @@ int GameApplication::BootScripts() {
   setup.objectTimers = &timerLists[1];
   setup.hooks.closePacingNestings = [this] { pacing.CloseNestings(); };
   setup.hooks.pumpFrame = [this] { return PumpFrame(); };
+  if (ProcessObjects* objects = GetProcessObjects()) {
+    // What the scripts left in the run's shared objects goes with their host.
+    setup.hooks.cleanUp = [objects] { objects->ReleasePools(); };
+    setup.hooks.clearControls = [objects] { objects->ControlHost().Clear(); };
+    setup.hooks.clearFolderListing = [objects] { objects->ClearFolderListing(); };
+  }
   scripts = makeScriptHost ? makeScriptHost(std::move(setup)) : std::make_unique<GameScriptHost>(std::move(setup));
   if (!scripts) {
     ShowMessageBox(Text("スクリプトを実行するためのメモリを確保出来ません"), kIconStop);
@@ -289,6 +311,9 @@ int GameApplication::BootScripts() {
     return 2;
   }
   scripts->LoadVoiceInfo("SCRIPT\\VOICEINF.DAT");
+  if (ProcessObjects* objects = GetProcessObjects()) {
+    if (SoundManager* sounds = objects->Sounds()) sounds->SetVoiceTable(&scripts->Voices());
+  }
   const int loaded = scripts->LoadScriptFile("MAIN", nullptr);
   switch (loaded) {
     case 0:
@@ -333,6 +358,10 @@ int GameApplication::CreateDevices() {
     if (!keepSystemCursor) mouse->SetCursorState(0, kNoWindow, 0);
   }
   OpenSoundOutput();
+  if (ProcessObjects* objects = GetProcessObjects()) {
+    objects->StartSoundManager(&timerLists[0]);
+    objects->ControlHost().Attach(this, actions, nullptr);
+  }
   // The game's message dialogs come later; until then a plain notice, which
   // leaves the player's "warn me" choice as it is.
   if (soundOutputCode != kSoundDeviceOk && blocks.boot[6] != 0) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "game/GameApplication.h"
+#include "natives/ProcessObjects.h"
 #include "platform/Backend.h"
 #include "platform/Messages.h"
 #include "platform/StopSignals.h"
@@ -40,6 +41,11 @@ int main(int argc, char** argv) {
   // Without a window system nothing turns Ctrl+C or a termination request
   // into a quit; the headless back end does it from these handlers.
   if (backend->IsHeadless()) platform::InstallStopSignalHandlers();
+
+  // The run's process-wide objects are built before the application and go
+  // after it.
+  ProcessObjects processObjects;
+  SetProcessObjects(&processObjects);
 
   int result;
   {

@@ -25,6 +25,9 @@
 
 #include "base/MathTables.h"
 #include "base/ActionMap.h"
+#include "natives/GameControlHost.h"
+#include "natives/ProcessObjects.h"
+#include "sound/SoundManager.h"
 #include "platform/headless/HeadlessInput.h"
 #include "platform/InputSource.h"
 #include "raster/ColorBox.h"
@@ -224,6 +227,27 @@ TEST_F(GameApplicationTest, StartUpPublishesTheSoundCodecsAndTheSoundSystem) {
   }
   EXPECT_EQ(GetSllManager(), nullptr);
   EXPECT_EQ(GetSoundDevice(), nullptr);
+}
+
+TEST_F(GameApplicationTest, TheRunsObjectsServeTheApplicationAndLetGoOfItAtItsEnd) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  ProcessObjects objects;
+  ProcessObjects* previous = SetProcessObjects(&objects);
+  {
+    GameApplication app;
+    Run(app);
+    // The device step made the sound manager on the system timer list.
+    ASSERT_NE(objects.Sounds(), nullptr);
+    EXPECT_EQ(GetSoundManager(), objects.Sounds());
+    EXPECT_EQ(objects.Sounds()->GetTimerList(), &app.timerLists[0]);
+    EXPECT_EQ(objects.ControlHost().GetActionMap(), app.actions);
+    EXPECT_EQ(objects.ControlHost().GetScreenWidth(), app.gameWidth);
+  }
+  // It goes before the application's timer lists; the host forgets it.
+  EXPECT_EQ(objects.Sounds(), nullptr);
+  EXPECT_EQ(GetSoundManager(), nullptr);
+  EXPECT_EQ(objects.ControlHost().GetActionMap(), nullptr);
+  SetProcessObjects(previous);
 }
 
 TEST_F(GameApplicationTest, MathTablesArePublishedForTheGamesLifetime) {
