@@ -13,6 +13,7 @@
 #include "effect/NoiseEffect.h"
 #include "effect/QuakeEffect.h"
 #include "effect/SpriteFadeAction.h"
+#include "effect/SpriteLoopAction.h"
 #include "effect/WeatherEffect.h"
 #include "resource/DcpManager.h"
 #include "resource/TcpManager.h"
@@ -50,7 +51,8 @@ constexpr BuiltinLayerAction kScriptHostLayerActions[] = {
     {"sp_fade", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteFadeAction>, nullptr,
      nullptr},
     {"sp_gfade", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
-    {"sp_loop", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_loop", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteLoopAction>, nullptr,
+     nullptr},
     {"sp_movie", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
     {"staff", A::kStaffRollCategory, A::kStaffRollType, nullptr, nullptr, nullptr},
     {"paper", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<PaperEffect>, nullptr, nullptr},
