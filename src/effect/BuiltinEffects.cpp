@@ -14,6 +14,7 @@
 #include "effect/QuakeEffect.h"
 #include "effect/SpriteFadeAction.h"
 #include "effect/SpriteLoopAction.h"
+#include "effect/SpriteMovieAction.h"
 #include "effect/WeatherEffect.h"
 #include "resource/DcpManager.h"
 #include "resource/TcpManager.h"
@@ -53,7 +54,8 @@ constexpr BuiltinLayerAction kScriptHostLayerActions[] = {
     {"sp_gfade", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
     {"sp_loop", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteLoopAction>, nullptr,
      nullptr},
-    {"sp_movie", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_movie", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteMovieAction>, nullptr,
+     nullptr},
     {"staff", A::kStaffRollCategory, A::kStaffRollType, nullptr, nullptr, nullptr},
     {"paper", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<PaperEffect>, nullptr, nullptr},
     {"light", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<LightEffect>, nullptr, nullptr},
