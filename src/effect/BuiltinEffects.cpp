@@ -15,6 +15,7 @@
 #include "effect/SpriteFadeAction.h"
 #include "effect/SpriteLoopAction.h"
 #include "effect/SpriteMovieAction.h"
+#include "effect/StaffRoll.h"
 #include "effect/WeatherEffect.h"
 #include "resource/DcpManager.h"
 #include "resource/TcpManager.h"
@@ -56,7 +57,7 @@ constexpr BuiltinLayerAction kScriptHostLayerActions[] = {
      nullptr},
     {"sp_movie", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteMovieAction>, nullptr,
      nullptr},
-    {"staff", A::kStaffRollCategory, A::kStaffRollType, nullptr, nullptr, nullptr},
+    {"staff", A::kStaffRollCategory, A::kStaffRollType, &CreateBuiltinAction<StaffRoll>, nullptr, nullptr},
     {"paper", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<PaperEffect>, nullptr, nullptr},
     {"light", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<LightEffect>, nullptr, nullptr},
     {"snow", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<SnowEffect>, nullptr, nullptr},

@@ -196,23 +196,26 @@ TEST_F(SpriteLoop, SetupCodes) {
     void* target;
     const char* name;
     int32_t window;
+    int32_t direction;
     int32_t expected;
   } const cases[] = {
-      {"no timer list", nullptr, &layer_, "wide.elg", 0, 1},
-      {"no target", &list_, nullptr, "wide.elg", 0, 1},
-      {"no picture", &list_, &layer_, "missing.elg", 0, 2},
-      {"no file name", &list_, &layer_, nullptr, 0, 2},
-      {"window longer than the picture", &list_, &layer_, "wide.elg", 801, 3},
-      {"layer without a canvas", &list_, &bare, "wide.elg", 0, 3},
-      {"refused by the timer list", &refusing, &layer_, "wide.elg", 0, 4},
+      {"no timer list", nullptr, &layer_, "wide.elg", 0, 0, 1},
+      {"no target", &list_, nullptr, "wide.elg", 0, 0, 1},
+      {"no picture", &list_, &layer_, "missing.elg", 0, 0, 2},
+      {"no file name", &list_, &layer_, nullptr, 0, 0, 2},
+      {"window longer than the picture", &list_, &layer_, "wide.elg", 801, 0, 3},
+      {"no such direction", &list_, &layer_, "wide.elg", 0, 4, 3},
+      {"layer without a canvas", &list_, &bare, "wide.elg", 0, 0, 3},
+      {"refused by the timer list", &refusing, &layer_, "wide.elg", 0, 0, 4},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     SpriteLoopAction loop;
     EXPECT_EQ(loop.Control({SpriteLoopAction::kControlStop}), 1);
     EXPECT_EQ(loop.Step(kStart), SpriteLoopAction::kNoPicture);
-    EXPECT_EQ(loop.Setup(c.timers, c.target, {std::intptr_t(c.name), 0, 0, c.window, 255, 0, 0, 1000, 0, 0}),
-              c.expected);
+    const int32_t result =
+        loop.Setup(c.timers, c.target, {std::intptr_t(c.name), 0, 0, c.window, 255, 0, c.direction, 1000, 0, 0});
+    EXPECT_EQ(result, c.expected);
     EXPECT_TRUE(layer_.GetCanvas()->MainList().Items().empty());
   }
 }
