@@ -33,7 +33,7 @@ void StaffRoll::Clear() {
 
 bool StaffRoll::MakeTextSurface(const StaffRollEntry& entry, Surface& surface) {
   const StaffRollFont& f = entry.font;
-  if (entry.remakeFont || !fontMade_) {
+  if (!fontMade_ || entry.remakeFont) {
     if (font_.SetFont(f.size, f.bold, f.italic, f.face.c_str()) != 0) return false;
     fontMade_ = true;
   }
@@ -52,6 +52,8 @@ bool StaffRoll::MakeTextSurface(const StaffRollEntry& entry, Surface& surface) {
 int32_t StaffRoll::Load(const char* fileName, SpriteCanvas* canvas, int32_t screenWidth) {
   Clear();
   if (canvas == nullptr) return kLayoutNoName;
+  // Every layout starts from the default font.
+  fontMade_ = false;
   int32_t result = layout_.Load(fileName);
   if (result != kLayoutOk) return result;
   using Kind = StaffRollEntry::Kind;

@@ -189,6 +189,21 @@ TEST_F(StaffRollTest, GroupsFadeInGlideAndFadeOut) {
   EXPECT_FALSE(g.sprite.IsVisible());
 }
 
+TEST_F(StaffRollTest, AGroupWithoutSpanStaysAtItsStart) {
+  // Two groups at the same height without fade-out: the first spans 0 px.
+  StaffRoll* roll = Make("init 1000\nlaygrp 0, -1, 100, 0\n"
+                         "grp 5, 6, \"grp.elg\", 50, 60\ngrp 0, 0, \"grp.elg\"\n"
+                         "gtext 0, 90, \"pic.elg\"\n");
+  ASSERT_NE(roll, nullptr);
+  const StaffRoll::Group& g = *roll->Groups()[0];
+  EXPECT_EQ(g.place.span, 0);
+  for (uint32_t t : {0u, 50u, 500u}) {
+    StepAt(kStart + t);
+    EXPECT_EQ(g.sprite.GetX(), 5);
+    EXPECT_EQ(g.sprite.GetY(), 6);
+  }
+}
+
 TEST_F(StaffRollTest, ACentredLineWiderThanTheScreenStartsLeftOfIt) {
   StaffRoll* roll = Make("init 1000\nfont , 24\ntext 0, 0, \"WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW\"\n");
   ASSERT_NE(roll, nullptr);
