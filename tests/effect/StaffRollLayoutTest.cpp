@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "CrLfText.h"
 #include "OverlayTestRig.h"
 
 namespace orrivel {
@@ -15,12 +16,7 @@ class StaffRollLayoutTest : public testing::OverlayTest {
  protected:
   // Layouts are CP932 text with CR-LF line ends.
   int32_t LoadText(const std::string& text) {
-    std::string crlf;
-    for (char c : text) {
-      if (c == '\n') crlf += '\r';
-      crlf += c;
-    }
-    folder_.Write("staff.txt", crlf);
+    folder_.Write("staff.txt", testing::WithCrLf(text));
     return layout_.Load("staff.txt");
   }
   // Every line 100 wide and 20 high.

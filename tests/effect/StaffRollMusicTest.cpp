@@ -2,6 +2,7 @@
 // music fades with the lines and stops at the end.
 #include <gtest/gtest.h>
 
+#include "CrLfText.h"
 #include "effect/StaffRoll.h"
 #include "scene/CanvasDrawObject.h"
 #include "sound/SoundManager.h"
@@ -23,14 +24,7 @@ class StaffRollMusic : public testing::SoundManagerRig {
     SetSoundManager(oldSound_);
     SoundManagerRig::TearDown();
   }
-  void WriteLayout(const std::string& text) {
-    std::string crlf;
-    for (char c : text) {
-      if (c == '\n') crlf += '\r';
-      crlf += c;
-    }
-    folder_.Write("staff.txt", crlf);
-  }
+  void WriteLayout(const std::string& text) { folder_.Write("staff.txt", testing::WithCrLf(text)); }
   bool MusicFading() const {
     for (TimedTask* task : list.Tasks()) {
       if (task->GetTypeId() == SoundTask::kMusicVolumeType) return true;

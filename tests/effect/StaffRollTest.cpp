@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "CrLfText.h"
 #include "OverlayTestRig.h"
 #include "scene/CanvasDrawObject.h"
 #include "scene/SpriteCanvas.h"
@@ -28,14 +29,7 @@ class StaffRollTest : public testing::OverlayTest {
     SetSoundManager(oldSound_);
     OverlayTest::TearDown();
   }
-  void WriteLayout(const std::string& text) {
-    std::string crlf;
-    for (char c : text) {
-      if (c == '\n') crlf += '\r';
-      crlf += c;
-    }
-    folder_.Write("staff.txt", crlf);
-  }
+  void WriteLayout(const std::string& text) { folder_.Write("staff.txt", testing::WithCrLf(text)); }
   StaffRoll* Make(const std::string& layout) {
     WriteLayout(layout);
     clock_.SetTick(kStart);
