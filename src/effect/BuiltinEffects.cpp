@@ -13,7 +13,9 @@
 #include "effect/NoiseEffect.h"
 #include "effect/QuakeEffect.h"
 #include "effect/SpriteFadeAction.h"
+#include "effect/SpriteLoopAction.h"
 #include "effect/SpriteMovieAction.h"
+#include "effect/StaffRoll.h"
 #include "effect/WeatherEffect.h"
 #include "resource/DcpManager.h"
 #include "resource/TcpManager.h"
@@ -51,10 +53,11 @@ constexpr BuiltinLayerAction kScriptHostLayerActions[] = {
     {"sp_fade", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteFadeAction>, nullptr,
      nullptr},
     {"sp_gfade", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
-    {"sp_loop", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_loop", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteLoopAction>, nullptr,
+     nullptr},
     {"sp_movie", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteMovieAction>, nullptr,
      nullptr},
-    {"staff", A::kStaffRollCategory, A::kStaffRollType, nullptr, nullptr, nullptr},
+    {"staff", A::kStaffRollCategory, A::kStaffRollType, &CreateBuiltinAction<StaffRoll>, nullptr, nullptr},
     {"paper", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<PaperEffect>, nullptr, nullptr},
     {"light", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<LightEffect>, nullptr, nullptr},
     {"snow", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<SnowEffect>, nullptr, nullptr},
