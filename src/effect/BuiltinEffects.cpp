@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "base/SubtractiveRandom.h"
+#include "effect/BgBlurAction.h"
 #include "effect/BgCrossAction.h"
 #include "effect/BgHazeAction.h"
 #include "effect/BgLoopAction.h"
@@ -27,7 +28,8 @@ constexpr BuiltinLayerAction kStartupLayerActions[] = {
      &ParseBgZoomArgsVariadic, &ParseBgZoomArgs},
     {"bg_rot", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgRotAction>, nullptr,
      nullptr},
-    {"bg_blur", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
+    {"bg_blur", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgBlurAction>,
+     &ParseBgBlurArgsVariadic, &ParseBgBlurArgs},
     {"bg_rast", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgRastAction>, nullptr,
      nullptr},
     {"bg_haze", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgHazeAction>, nullptr,
