@@ -7,6 +7,7 @@
 #include "effect/BgCrossAction.h"
 #include "effect/BgHazeAction.h"
 #include "effect/BgLoopAction.h"
+#include "effect/BgPanimeAction.h"
 #include "effect/BgRastAction.h"
 #include "effect/BgRotAction.h"
 #include "effect/BgZoomAction.h"
@@ -38,7 +39,8 @@ constexpr BuiltinLayerAction kStartupLayerActions[] = {
      nullptr},
     {"bg_cross", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgCrossAction>, nullptr,
      nullptr},
-    {"bg_panime", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
+    {"bg_panime", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgPanimeAction>,
+     &ParseBgPanimeArgsVariadic, &ParseBgPanimeArgs},
     {"sp_panime", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
     {"bg_anime", A::kBackgroundCategory, A::kBackgroundAnimationType, nullptr, nullptr, nullptr},
 };

@@ -120,6 +120,12 @@ TEST_F(BackgroundSetupCodesTest, EveryClassAnswersItsCodeAndLeavesTheLayerAsItWa
       {"bg_blur", "drawing into a picture that is not there", blurDirect, 7, blurPictureNoBackground},
       {"bg_blur", "a held work copy", blur, 8, held},
       {"bg_blur", "the timer list refuses", blur, 8, nullptr, List::Refusing},
+      {"bg_panime", "no timer list", {Text("p1,1"), 100, 0}, 1, nullptr, List::None},
+      {"bg_panime", "no target", {Text("p1,1"), 100, 0}, 1, nullptr, List::Normal, false},
+      {"bg_panime", "a path that is no path", {Text("p1,1 ?"), 100, 0}, 2},
+      {"bg_panime", "no path", {0, 100, 0}, 2},
+      {"bg_panime", "a held work copy", {Text("p1,1"), 100, 0}, 2, held},
+      {"bg_panime", "the timer list refuses", {Text("p1,1"), 100, 0}, 2, nullptr, List::Refusing},
   };
   DcpManager registry;
   RegisterStartupEffects(registry);
