@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <string>
 
 #include "base/MathTables.h"
 #include "base/TimerList.h"
 #include "effect/EasedBackgroundAction.h"
+#include "effect/AssistCells.h"
 #include "effect/LayerObject.h"
 #include "effect/OverlayTarget.h"
 #include "raster/BackgroundPixelOps.h"
@@ -48,10 +48,6 @@ BlurPoint ReadPoint(const std::string& group) {
   reader.SkipSeparators();
   if (reader.ReadReal(scale) != ParamReader::kOk) scale = 1.0;
   return {double(x), double(y), scale};
-}
-
-void Write(int32_t* out, int32_t value) {
-  if (out != nullptr) *out = value;
 }
 
 int32_t Round(double value) { return TruncToInt32(std::floor(value + 0.5)); }
@@ -144,20 +140,19 @@ int32_t ParseBgBlurArgs(const ObjectArguments& cells) {
   ZoomRect rect;
   if (const int32_t code = ComputeScaledRect(canvas, cells.Cell(1), cells.Cell(2), scale, angle, &rect); code != 0)
     return code;
-  Write(cells.Pointer<int32_t>(7), rect.x);
-  Write(cells.Pointer<int32_t>(8), rect.y);
-  Write(cells.Pointer<int32_t>(9), rect.w);
-  Write(cells.Pointer<int32_t>(10), rect.h);
+  WriteOut(cells.Pointer<int32_t>(7), rect.x);
+  WriteOut(cells.Pointer<int32_t>(8), rect.y);
+  WriteOut(cells.Pointer<int32_t>(9), rect.w);
+  WriteOut(cells.Pointer<int32_t>(10), rect.h);
   return ApplyScaledRect(*canvas, rect, angle, scale);
 }
 
 int32_t ParseBgBlurArgsVariadic(std::intptr_t first, ...) {
-  std::intptr_t words[11] = {first};
   va_list list;
   va_start(list, first);
-  for (int i = 1; i < 11; ++i) words[i] = va_arg(list, std::intptr_t);
+  const int32_t result = ForwardWords<11>(&ParseBgBlurArgs, first, list);
   va_end(list);
-  return ParseBgBlurArgs(ObjectArguments{words, 11});
+  return result;
 }
 
 BgBlurAction::~BgBlurAction() = default;

@@ -2,20 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 
 #include "base/MathTables.h"
 #include "base/TimerList.h"
 #include "effect/EasedBackgroundAction.h"
+#include "effect/AssistCells.h"
 #include "effect/LayerObject.h"
 #include "scene/SpriteCanvas.h"
 
 namespace orrivel {
 namespace {
-
-void Write(int32_t* out, int32_t value) {
-  if (out != nullptr) *out = value;
-}
 
 const double* DoubleCos() {
   MathTables* tables = GetMathTables();
@@ -62,18 +58,17 @@ int32_t ParseBgPanimeArgs(const ObjectArguments& cells) {
                                         nullptr, nullptr, nullptr, nullptr);
   if (code != 0) return code;
   if (x != oldX || y != oldY) canvas->SetBackgroundOffsets(x, y);
-  Write(cells.Pointer<int32_t>(2), x);
-  Write(cells.Pointer<int32_t>(3), y);
+  WriteOut(cells.Pointer<int32_t>(2), x);
+  WriteOut(cells.Pointer<int32_t>(3), y);
   return 0;
 }
 
 int32_t ParseBgPanimeArgsVariadic(std::intptr_t first, ...) {
-  std::intptr_t words[4] = {first};
   va_list list;
   va_start(list, first);
-  for (int i = 1; i < 4; ++i) words[i] = va_arg(list, std::intptr_t);
+  const int32_t result = ForwardWords<4>(&ParseBgPanimeArgs, first, list);
   va_end(list);
-  return ParseBgPanimeArgs(ObjectArguments{words, 4});
+  return result;
 }
 
 int32_t BgPanimeAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
@@ -118,8 +113,8 @@ int32_t BgPanimeAction::QueryV(const ObjectArguments& cells) {
   if (path_.Records() == nullptr) return 1;
   if (!started_) return 2;
   const PathRecord& entry = path_.Records()[std::min(index_, path_.RecordCount() - 1)];
-  Write(cells.Pointer<int32_t>(0), entry.value1);
-  Write(cells.Pointer<int32_t>(1), entry.value2);
+  WriteOut(cells.Pointer<int32_t>(0), entry.value1);
+  WriteOut(cells.Pointer<int32_t>(1), entry.value2);
   return 0;
 }
 
