@@ -7,10 +7,15 @@
 //   through the same scale with the nearest and the bilinear filter;
 // - one bg_cross frame (the two-source blend of two pictures into the work
 //   copy) vs pixman OVER of the second picture through a solid mask onto a
-//   copy of the first.
+//   copy of the first;
+// - bg_blur's affine blend (a turn and a zoom about the middle,
+//   interpolated, at opacity 128) vs pixman OVER through the same affine
+//   transform, bilinear, with a solid half mask; and its stretch blend (a
+//   zoom about the middle) vs pixman OVER through the same scale.
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -176,8 +181,96 @@ void BM_PixmanOverSolidMask(benchmark::State& state) {
 }
 BENCHMARK(BM_PixmanOverSolidMask);
 
+// bg_blur's frames: a turn of 20 steps at scale 1.2 about the middle.
+constexpr double kBlurScale = 1.2;
+constexpr double kBlurTurn = 20.0 * 2.0 * 3.14159265358979323846 / 512.0;
+
+// The turn and scale about the middle, source to destination.
+orrivel::AffineMap TurnMap() {
+  orrivel::AffineMap map;
+  const double c = std::cos(kBlurTurn) * kBlurScale, s = std::sin(kBlurTurn) * kBlurScale;
+  map.xx = c;
+  map.xy = s;
+  map.yx = -s;
+  map.yy = c;
+  map.tx = kW / 2.0 - (c * kW / 2.0 + s * kH / 2.0);
+  map.ty = kH / 2.0 - (-s * kW / 2.0 + c * kH / 2.0);
+  return map;
+}
+
+void BM_BlurAffineFrame(benchmark::State& state) {
+  if (!Ready(state)) return;
+  auto picture = Picture(kW, kH, 11), copy = Picture(kW, kH, 12);
+  const orrivel::AffineMap map = TurnMap();
+  orrivel::BackgroundPixelOps& ops = orrivel::CurrentBackgroundPixelOps();
+  for (auto _ : state) {
+    ops.AffineBlend(copy.get(), picture.get(), map, orrivel::BackgroundPixelOps::kFiltered, 0, 128);
+    benchmark::ClobberMemory();
+  }
+  SetBytes(state);
+}
+BENCHMARK(BM_BlurAffineFrame);
+
+void BM_BlurStretchFrame(benchmark::State& state) {
+  if (!Ready(state)) return;
+  auto picture = Picture(kW, kH, 13), copy = Picture(kW, kH, 14);
+  const int w = int(kW * kBlurScale + 0.5), h = int(kH * kBlurScale + 0.5);
+  const int left = int(kW / 2 - (kW / 2 * kBlurScale + 0.5)), top = int(kH / 2 - (kH / 2 * kBlurScale + 0.5));
+  orrivel::BackgroundPixelOps& ops = orrivel::CurrentBackgroundPixelOps();
+  for (auto _ : state) {
+    ops.StretchBlend(copy.get(), picture.get(), orrivel::Rect{left, top, left + w, top + h},
+                     orrivel::Rect{0, 0, kW, kH}, orrivel::BackgroundPixelOps::kFiltered, 0, 128);
+    benchmark::ClobberMemory();
+  }
+  SetBytes(state);
+}
+BENCHMARK(BM_BlurStretchFrame);
+
+// pixman's transform maps destination to source: the inverse of the map.
+void PixmanBlurOver(benchmark::State& state, const orrivel::AffineMap& map, uint32_t salt) {
+  auto picture = Picture(kW, kH, salt), copy = Picture(kW, kH, salt + 1);
+  pixman_image_t* src = Wrap(*picture);
+  pixman_image_t* dst = Wrap(*copy);
+  const double det = map.xx * map.yy - map.xy * map.yx;
+  const double ixx = map.yy / det, ixy = -map.xy / det, iyx = -map.yx / det, iyy = map.xx / det;
+  pixman_transform_t t;
+  pixman_transform_init_identity(&t);
+  t.matrix[0][0] = pixman_double_to_fixed(ixx);
+  t.matrix[0][1] = pixman_double_to_fixed(ixy);
+  t.matrix[0][2] = pixman_double_to_fixed(-(ixx * map.tx + ixy * map.ty));
+  t.matrix[1][0] = pixman_double_to_fixed(iyx);
+  t.matrix[1][1] = pixman_double_to_fixed(iyy);
+  t.matrix[1][2] = pixman_double_to_fixed(-(iyx * map.tx + iyy * map.ty));
+  pixman_image_set_transform(src, &t);
+  pixman_image_set_filter(src, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+  const pixman_color_t half{0x8000, 0x8000, 0x8000, 0x8000};
+  pixman_image_t* mask = pixman_image_create_solid_fill(&half);
+  for (auto _ : state) {
+    pixman_image_composite32(PIXMAN_OP_OVER, src, mask, dst, 0, 0, 0, 0, 0, 0, kW, kH);
+    benchmark::ClobberMemory();
+  }
+  pixman_image_unref(mask);
+  pixman_image_unref(src);
+  pixman_image_unref(dst);
+  SetBytes(state);
+}
+
+void BM_PixmanAffineBilinear(benchmark::State& state) { PixmanBlurOver(state, TurnMap(), 11); }
+BENCHMARK(BM_PixmanAffineBilinear);
+
+void BM_PixmanScaledBilinear(benchmark::State& state) {
+  orrivel::AffineMap map;
+  map.xx = map.yy = kBlurScale;
+  map.tx = kW / 2.0 * (1 - kBlurScale);
+  map.ty = kH / 2.0 * (1 - kBlurScale);
+  PixmanBlurOver(state, map, 13);
+}
+BENCHMARK(BM_PixmanScaledBilinear);
+
 }  // namespace
 
 ORRIVEL_BENCH_MAIN_WITH_PEERS({"BM_RastFrame", "BM_MemcpyFrame"}, {"BM_ZoomStretchNearest", "BM_PixmanZoomNearest"},
                               {"BM_ZoomStretchFiltered", "BM_PixmanZoomBilinear"},
-                              {"BM_CrossFrame", "BM_PixmanOverSolidMask"})
+                              {"BM_CrossFrame", "BM_PixmanOverSolidMask"},
+                              {"BM_BlurAffineFrame", "BM_PixmanAffineBilinear"},
+                              {"BM_BlurStretchFrame", "BM_PixmanScaledBilinear"})

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 
+#include "effect/AssistCells.h"
 #include "effect/LayerObject.h"
 #include "effect/OverlayTarget.h"
 #include "raster/Surface.h"
@@ -27,10 +27,6 @@ void PlaceSide(int32_t centre, int32_t extent, int32_t* at, int32_t* size) {
     }
   }
   *at = int32_t(start);
-}
-
-void Write(int32_t* out, int32_t value) {
-  if (out != nullptr) *out = value;
 }
 
 }  // namespace
@@ -65,21 +61,20 @@ int32_t ParseBgZoomArgs(const ObjectArguments& cells) {
   if (const int32_t code = ComputeZoomRect(canvas, cells.Cell(1), cells.Cell(2), DecimalCell(cells, 3, 1.0), &rect);
       code != 0)
     return code;
-  Write(cells.Pointer<int32_t>(4), rect.x);
-  Write(cells.Pointer<int32_t>(5), rect.y);
-  Write(cells.Pointer<int32_t>(6), rect.w);
-  Write(cells.Pointer<int32_t>(7), rect.h);
+  WriteOut(cells.Pointer<int32_t>(4), rect.x);
+  WriteOut(cells.Pointer<int32_t>(5), rect.y);
+  WriteOut(cells.Pointer<int32_t>(6), rect.w);
+  WriteOut(cells.Pointer<int32_t>(7), rect.h);
   ApplyZoomRect(*canvas, rect);
   return 0;
 }
 
 int32_t ParseBgZoomArgsVariadic(std::intptr_t first, ...) {
-  std::intptr_t words[8] = {first};
   va_list list;
   va_start(list, first);
-  for (int i = 1; i < 8; ++i) words[i] = va_arg(list, std::intptr_t);
+  const int32_t result = ForwardWords<8>(&ParseBgZoomArgs, first, list);
   va_end(list);
-  return ParseBgZoomArgs(ObjectArguments{words, 8});
+  return result;
 }
 
 int32_t BgZoomAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
@@ -99,10 +94,10 @@ int32_t BgZoomAction::SetupV(TimerList* timerList, void* target, const ObjectArg
 }
 
 int32_t BgZoomAction::QueryV(const ObjectArguments& cells) {
-  Write(cells.Pointer<int32_t>(0), target_.x);
-  Write(cells.Pointer<int32_t>(1), target_.y);
-  Write(cells.Pointer<int32_t>(2), target_.w);
-  Write(cells.Pointer<int32_t>(3), target_.h);
+  WriteOut(cells.Pointer<int32_t>(0), target_.x);
+  WriteOut(cells.Pointer<int32_t>(1), target_.y);
+  WriteOut(cells.Pointer<int32_t>(2), target_.w);
+  WriteOut(cells.Pointer<int32_t>(3), target_.h);
   return 0;
 }
 

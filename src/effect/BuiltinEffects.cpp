@@ -3,9 +3,11 @@
 #include <iterator>
 
 #include "base/SubtractiveRandom.h"
+#include "effect/BgBlurAction.h"
 #include "effect/BgCrossAction.h"
 #include "effect/BgHazeAction.h"
 #include "effect/BgLoopAction.h"
+#include "effect/BgPanimeAction.h"
 #include "effect/BgRastAction.h"
 #include "effect/BgRotAction.h"
 #include "effect/BgZoomAction.h"
@@ -30,7 +32,8 @@ constexpr BuiltinLayerAction kStartupLayerActions[] = {
      &ParseBgZoomArgsVariadic, &ParseBgZoomArgs},
     {"bg_rot", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgRotAction>, nullptr,
      nullptr},
-    {"bg_blur", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
+    {"bg_blur", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgBlurAction>,
+     &ParseBgBlurArgsVariadic, &ParseBgBlurArgs},
     {"bg_rast", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgRastAction>, nullptr,
      nullptr},
     {"bg_haze", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgHazeAction>, nullptr,
@@ -39,7 +42,8 @@ constexpr BuiltinLayerAction kStartupLayerActions[] = {
      nullptr},
     {"bg_cross", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgCrossAction>, nullptr,
      nullptr},
-    {"bg_panime", A::kBackgroundCategory, A::kBackgroundActionType, nullptr, nullptr, nullptr},
+    {"bg_panime", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgPanimeAction>,
+     &ParseBgPanimeArgsVariadic, &ParseBgPanimeArgs},
     {"sp_panime", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
     {"bg_anime", A::kBackgroundCategory, A::kBackgroundAnimationType, nullptr, nullptr, nullptr},
 };

@@ -67,6 +67,15 @@ TEST_F(BackgroundSetupCodesTest, EveryClassAnswersItsCodeAndLeavesTheLayerAsItWa
   const auto otherSize = [&](Layer& l) { show(MakePicture(kW, kH), l.layer.Second(), l.second); };
   const std::vector<std::intptr_t> rast{2, 4, 100, 0, 0, 0, 0, 0};
   const std::vector<std::intptr_t> haze{Text("(1,0,2)"), 4, 100, 0, 0, 0, 0, 0};
+  // bg_blur: the zoom form, then the path form naming a picture file.
+  const std::vector<std::intptr_t> blur{0, 4, 2, 0, 0, Text("2.0"), 0, 100, 128};
+  const std::vector<std::intptr_t> blurFile{Text("(0,0)(4,2)"), 0, 100, 255, 0, Text("SYS\\NONE.ELG")};
+  const std::vector<std::intptr_t> blurDirect{
+      Text("(0,0)(4,2)"), 0, 100, 255, 0, Text("SYS\\BLUR.ELG"), 0, 0, 1};
+  const auto blurPictureNoBackground = [this, noPicture](Layer& l) {
+    WriteOpaque("SYS/BLUR.ELG", 4, 4);
+    noPicture(l);
+  };
   const std::vector<Row> rows = {
       {"bg_rast", "no timer list", rast, 2, nullptr, List::None},
       {"bg_rast", "no target", rast, 2, nullptr, List::Normal, false},
@@ -103,6 +112,20 @@ TEST_F(BackgroundSetupCodesTest, EveryClassAnswersItsCodeAndLeavesTheLayerAsItWa
       {"bg_cross", "pictures of other sizes", {100, 0, 2, 0, 0}, 4, otherSize},
       {"bg_cross", "a held work copy", {100, 0, 1, 0, 0}, 5, held},
       {"bg_cross", "the timer list refuses", {100, 0, 2, 0, 0}, 6, nullptr, List::Refusing},
+      {"bg_blur", "no timer list", blur, 2, nullptr, List::None},
+      {"bg_blur", "no target", blur, 2, nullptr, List::Normal, false},
+      {"bg_blur", "a point list with one group", {Text("(1,2)"), 0, 100}, 3},
+      {"bg_blur", "a picture file that is not there", blurFile, 4},
+      {"bg_blur", "no picture", blur, 5, noPicture},
+      {"bg_blur", "drawing into a picture that is not there", blurDirect, 7, blurPictureNoBackground},
+      {"bg_blur", "a held work copy", blur, 8, held},
+      {"bg_blur", "the timer list refuses", blur, 8, nullptr, List::Refusing},
+      {"bg_panime", "no timer list", {Text("p1,1"), 100, 0}, 1, nullptr, List::None},
+      {"bg_panime", "no target", {Text("p1,1"), 100, 0}, 1, nullptr, List::Normal, false},
+      {"bg_panime", "a path that is no path", {Text("p1,1 ?"), 100, 0}, 2},
+      {"bg_panime", "no path", {0, 100, 0}, 2},
+      {"bg_panime", "a held work copy", {Text("p1,1"), 100, 0}, 2, held},
+      {"bg_panime", "the timer list refuses", {Text("p1,1"), 100, 0}, 2, nullptr, List::Refusing},
   };
   DcpManager registry;
   RegisterStartupEffects(registry);
