@@ -12,6 +12,7 @@
 #include "effect/LayerAction.h"
 #include "effect/NoiseEffect.h"
 #include "effect/QuakeEffect.h"
+#include "effect/SpriteChangeAction.h"
 #include "effect/SpriteCrossFadeAction.h"
 #include "effect/SpriteFadeAction.h"
 #include "effect/SpriteGroupFadeAction.h"
@@ -50,7 +51,8 @@ constexpr BuiltinLayerAction kScriptHostLayerActions[] = {
     {"noise", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<NoiseEffect>, nullptr, nullptr},
     {"sp_cfade", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteCrossFadeAction>, nullptr,
      nullptr},
-    {"sp_change", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_change", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteChangeAction>, nullptr,
+     nullptr},
     {"sp_parts", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
     {"sp_fade", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteFadeAction>, nullptr,
      nullptr},

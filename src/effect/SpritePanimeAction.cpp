@@ -81,6 +81,8 @@ bool SpritePanimeAction::LoadKeys(ImageSprite* sprite, const char* text, uint32_
   splineMode_ = false;
   moveStep_ = 25;
   swingStep_ = 50;
+  centreX_ = path_.PivotX();
+  centreY_ = path_.PivotY();
   if (MathTables* tables = GetMathTables()) tables->GetSinCosTable();
   return true;
 }
@@ -157,8 +159,8 @@ int32_t SpritePanimeAction::QueryV(const ObjectArguments& cells) {
     Write(cells.Pointer<int32_t>(2), -1);
   }
   Write(cells.Pointer<int32_t>(3), int32_t(path_.EndMode()));
-  Write(cells.Pointer<int32_t>(6), path_.PivotX());
-  Write(cells.Pointer<int32_t>(7), path_.PivotY());
+  Write(cells.Pointer<int32_t>(6), centreX_);
+  Write(cells.Pointer<int32_t>(7), centreY_);
   return 0;
 }
 
@@ -294,7 +296,7 @@ void SpritePanimeAction::GoToEnd() {
   sprite_->SetPosition(end.value1, end.value2);
   sprite_->SetOpacity(end.flag);
   if (rotationActive_) {
-    sprite_->SetAnchor(kExplicitAnchor, path_.PivotX(), path_.PivotY());
+    sprite_->SetAnchor(kExplicitAnchor, centreX_, centreY_);
     sprite_->SetRotation(Turns512(end.rotation), end.zoom);
   }
 }

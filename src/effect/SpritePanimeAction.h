@@ -102,6 +102,10 @@ class SpritePanimeAction : public LayerAction {
   // origin difference); 0 here.
   int32_t endOffsetX_ = 0;
   int32_t endOffsetY_ = 0;
+  // The anchor of the end state's rotation: the path's own, unless a
+  // derived action has one of its own.
+  int32_t centreX_ = 0;
+  int32_t centreY_ = 0;
 };
 
 // The drawing orders that every later set-up takes for the order commands
