@@ -11,6 +11,7 @@
 
 #include "base/SubtractiveRandom.h"
 #include "base/TimerList.h"
+#include "RefusingTimerList.h"
 #include "effect/BuiltinEffects.h"
 #include "effect/LayerAction.h"
 #include "platform/Clock.h"

@@ -12,11 +12,6 @@ namespace {
 
 using testing::Cell;
 
-class RefusingList : public TimerList {
- public:
-  int32_t Add(TimedTask*, uint32_t, uint32_t, uint32_t) override { return 3; }
-};
-
 // The old picture (100x50, origin (40, 10)) shown at its origin, and the new
 // one (200x100, origin (100, 30)) hidden at its own.
 class SpriteChange : public testing::SpriteActionTest {
@@ -140,7 +135,7 @@ TEST_F(SpriteChange, SetupCodesAndQuery) {
   Start<SpriteChangeAction>(1, nullptr, {Cell(&unlisted), Cell(old_), Cell("c"), 0, 60, 0, 1000, 0});
   Start<SpriteChangeAction>(1, nullptr, {Cell(new_), 0, Cell("c"), 0, 60, 0, 1000, 0});
   Change(2, false, "c ?", SpriteChangeAction::kBadKeyText);
-  RefusingList refusing;
+  testing::RefusingTimerList refusing;
   SpriteChangeAction lone;
   EXPECT_EQ(lone.Setup(&refusing, nullptr, {Cell(new_), Cell(old_), Cell("c"), 1, 60, 0, 1000, 0}),
             SpriteChangeAction::kRefused);

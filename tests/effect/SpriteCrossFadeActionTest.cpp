@@ -17,11 +17,6 @@ using testing::Cell;
 constexpr uint32_t kRed = 0xFFFF0000u;
 constexpr uint32_t kBlue = 0xFF0000FFu;
 
-class RefusingList : public TimerList {
- public:
-  int32_t Add(TimedTask*, uint32_t, uint32_t, uint32_t) override { return 3; }
-};
-
 class CrossFade : public testing::SpriteActionTest {
  protected:
   void SetUp() override {
@@ -140,7 +135,7 @@ TEST_F(CrossFade, SetupCodes) {
   Fade(&unlisted, old, 4);
   CanvasDrawObject bare;
   Start<SpriteCrossFadeAction>(5, &bare, {Cell(next), Cell(old), 50, 1000, 0});
-  RefusingList refusing;
+  testing::RefusingTimerList refusing;
   EXPECT_EQ(lone.Setup(&refusing, &layerObject_, {Cell(next), Cell(old), 50, 1000, 0}), 6);
   EXPECT_FALSE(lone.CompositeMode());
 }
