@@ -16,6 +16,7 @@
 #include "effect/SpriteCrossFadeAction.h"
 #include "effect/SpriteFadeAction.h"
 #include "effect/SpriteGroupFadeAction.h"
+#include "effect/SpriteMovieAction.h"
 #include "effect/SpritePanimeAction.h"
 #include "effect/WeatherEffect.h"
 #include "resource/DcpManager.h"
@@ -59,7 +60,8 @@ constexpr BuiltinLayerAction kScriptHostLayerActions[] = {
     {"sp_gfade", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteGroupFadeAction>, nullptr,
      nullptr},
     {"sp_loop", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
-    {"sp_movie", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_movie", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteMovieAction>, nullptr,
+     nullptr},
     {"staff", A::kStaffRollCategory, A::kStaffRollType, nullptr, nullptr, nullptr},
     {"paper", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<PaperEffect>, nullptr, nullptr},
     {"light", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<LightEffect>, nullptr, nullptr},

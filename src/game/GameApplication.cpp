@@ -63,6 +63,11 @@ GameApplication::GameApplication() {
     if (!sse2) cpu.sse2 = false;
     SetMmxFlag(cpu.mmx);
   };
+  // The movie players fall back to the game's archives when their caller
+  // names none.
+  loadMovieLibraries = [](GameApplication& app) {
+    app.movieLibraries.Bind(app.settings.blocks.user[5] != 0, app.archives.get());
+  };
 }
 
 GameApplication::~GameApplication() {
@@ -293,7 +298,7 @@ int GameApplication::CreateDevices() {
   if (DisplayScreenDevice* display = Display()) SurfaceImage::SetScreenDevice(display);
   // Without the library the engine's own kernels do everything.
   pixelOps = BindPixelOpLibrary(&Processor(), Processor().mmx);
-  if (blocks.boot[7] != 0 && blocks.user[5] != 0 && loadMovieLibraries) loadMovieLibraries(*this);
+  if (blocks.boot[7] != 0 && loadMovieLibraries) loadMovieLibraries(*this);
   InputManager& input = Input();
   if (input.Keyboard() == nullptr || !input.HasMouse()) {
     ShowMessageBox(Text("入力デバイスの初期化に失敗"), kIconStop, kDesktopWindow);

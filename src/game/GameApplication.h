@@ -31,6 +31,7 @@
 #include "natives/GameScriptHost.h"
 #include "transition/LibraryTransitionRunner.h"
 #include "platform/ThreadPriority.h"
+#include "sound/MovieBinding.h"
 #include "sound/SllManager.h"
 #include "sound/SoundSystem.h"
 
@@ -141,6 +142,10 @@ class GameApplication : public Application {
   bool LowPriorityOff() const { return lowPriority && !lowPriority->Enabled(); }
   // The pixel-operation library, when the program's folder has one.
   std::unique_ptr<PixelOpLibrary> pixelOps;
+  // The movie libraries bound at the device step. Declared before
+  // everything that can hold a movie player, so the libraries are unloaded
+  // only after the last player is gone.
+  MovieLibraries movieLibraries;
   std::unique_ptr<GameScriptHost> scripts;
   // Builds the script host at boot (a test may put a failing one here);
   // null: no memory for a host.
@@ -212,10 +217,11 @@ class GameApplication : public Application {
   // The game's and the player's settings blocks, the save folder and the
   // installation values.
   SettingsStore settings;
-  // Called by the device step when the boot block asks for movies (byte 7)
-  // and the user block picks the sprite movie library (byte 5): binds the
-  // movie library beside the program. Unset, no movie library is loaded;
-  // the primary-surface and the third library do not exist here.
+  // Called by the device step when the boot block asks for movies (byte 7):
+  // binds the movie libraries beside the program, the sprite-movie library
+  // when the user block asks for sprites (byte 5), else the primary-surface
+  // one, and the object library in both cases (only the first exists
+  // here). Set at construction; unset, no movie library is loaded.
   std::function<void(GameApplication&)> loadMovieLibraries;
   // SoundDevice::Create's failure was noticed at start-up (boot byte 6).
   bool soundWarningShown = false;

@@ -111,7 +111,7 @@ int ApplyPixelOp7(Surface* target, int32_t a1, int32_t a2) {
 }
 
 int DrawImageOp(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t a4, int32_t a5,
-                int32_t a6, int32_t a7) {
+                int32_t a6, const Rect* a7) {
   if (const int code = CheckCommon(target, {source}, kPixelOpDrawImage); code != 0) return code;
   const PixelOpImage t = ViewForLibrary(target), s = ViewForLibrary(source);
   return FinishZero(target, Entry<PixelOpDrawImageFn>(kPixelOpDrawImage)(&t, &s, a5, a6, a7, a2,

@@ -22,8 +22,10 @@ class Surface;
 int ApplyPixelOp5(Surface* target, int32_t a1, uint8_t level, int32_t a3, int32_t a4);
 // a1 is cut to its low 8 bits; a target that is not 32 bits gives 1.
 int ApplyPixelOp7(Surface* target, int32_t a1, int32_t a2);
+// a2 the mode, a3 the level, a4 a word passed on, (a5, a6) where the
+// source rectangle a7 (null: the whole source) lands.
 int DrawImageOp(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t a4, int32_t a5,
-                int32_t a6, int32_t a7);
+                int32_t a6, const Rect* a7);
 // Source rectangle a2..a5 (x, y, width, height) drawn averaged into the
 // destination rectangle a6..a9, as for save thumbnails.
 int StretchDrawImageOp(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t a4,

@@ -24,10 +24,12 @@ struct PixelOpImage {
 using PixelOpEntry5Fn = int32_t (*)(const PixelOpImage* target, int32_t a1, int32_t level,
                                     int32_t a4, int32_t a3);
 using PixelOpEntry7Fn = int32_t (*)(const PixelOpImage* target, int32_t a1, int32_t a2);
-// Entry 9: the source's rectangle words come last.
+// Entry 9: the source rectangle (null: the whole source) drawn with its
+// top-left at (x, y) in a mode at a level, as entry 40 draws a sprite; the
+// movie sprite draws its frames through it.
 using PixelOpDrawImageFn = int32_t (*)(const PixelOpImage* target, const PixelOpImage* source,
-                                       int32_t a5, int32_t a6, int32_t a7, int32_t a2, int32_t a3,
-                                       int32_t a4);
+                                       int32_t x, int32_t y, const Rect* sourceRect, int32_t mode,
+                                       int32_t level, int32_t reserved);
 // Entry 10: destination x, y, width, height, then source x, y, width,
 // height; the source rectangle averaged down (or repeated up) onto the
 // destination rectangle. The source rectangle must lie inside the source.

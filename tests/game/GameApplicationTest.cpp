@@ -2,8 +2,11 @@
 // mounted, the compiled scripts boot from them and run to their end, and each
 // way a boot or a script step can fail shows its message and ends the run.
 #include "game/GameApplication.h"
+#include "sound/MovieBinding.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
 #include <unistd.h>
 
 #include <sys/stat.h>
@@ -1106,6 +1109,44 @@ TEST_F(GameApplicationTest, EachFramePresentsTheComposedCanvasToTheWindow) {
   EXPECT_EQ(pixel(110, 60), 0x0000FFu);
   EXPECT_EQ(pixel(5, 5), 0u);
   EXPECT_GE(shown->count, 3u);
+}
+
+// The device step binds the movie libraries when the game asks for
+// movies: with sprites the sprite-movie library beside the program; the
+// object library does not exist here. The bindings go with the
+// application.
+TEST_F(GameApplicationTest, DeviceStepBindsTheMovieLibrariesTheSettingsAskFor) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  struct Case {
+    uint8_t movies;
+    uint8_t sprites;
+    bool spriteBound;
+  };
+  for (const Case c : {Case{1, 2, true}, Case{0, 2, false}}) {
+    SCOPED_TRACE(int(c.movies) * 10 + c.sprites);
+    WriteSettingsFiles([&](AppSettings& settings) {
+      settings.boot[7] = c.movies;
+      settings.user[5] = c.sprites;
+    });
+    {
+      // A window of its own for each start.
+      TitledGame app(c.movies != 0 ? "Movies" : "NoMovies");
+      std::optional<std::array<bool, 3>> bound;
+      app.framePump = [&] {
+        bound = {CurrentMovieBinding(MovieLibraryId::kSprite) != nullptr,
+                 CurrentMovieBinding(MovieLibraryId::kPrimary) != nullptr,
+                 CurrentMovieBinding(MovieLibraryId::kObject) != nullptr};
+        if (bound->at(0)) {
+          EXPECT_EQ(CurrentMovieBinding(MovieLibraryId::kSprite)->archives, app.archives.get());
+        }
+        return 0;
+      };
+      EXPECT_TRUE(Run(app).empty());
+      ASSERT_TRUE(bound.has_value());
+      EXPECT_EQ(*bound, (std::array<bool, 3>{c.spriteBound, false, false}));
+    }
+    EXPECT_EQ(CurrentMovieBinding(MovieLibraryId::kSprite), nullptr);
+  }
 }
 
 // The device step's default bindings on the keyboard (the stick ones need

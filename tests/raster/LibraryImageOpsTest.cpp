@@ -121,7 +121,7 @@ TEST_F(LibraryImageOpsTest, RefusalsComeInTheirOrder) {
   EXPECT_FALSE(ApplyPixelOp23(&indexed, 0));
   EXPECT_EQ(MirrorImageA(&empty, 0), 1);
   // Our library leaves these entries out: they answer as without a library.
-  for (const char* absent : {"5", "7", "9", "12", "21", "23", "24"}) {
+  for (const char* absent : {"5", "7", "12", "21", "23", "24"}) {
     for (const auto& call : AllCalls()) {
       if (std::string(call.name) == absent) {
         EXPECT_EQ(call.run(&target, &source), call.boolean ? 0 : 2) << absent;
@@ -158,6 +158,25 @@ TEST_F(LibraryImageOpsTest, MirrorsMatchAPlainReflection) {
   // A target without a region is still marked changed.
   EXPECT_EQ(MirrorImageB(&source, 0), 0);
   EXPECT_TRUE(source.Changed());
+}
+
+TEST_F(LibraryImageOpsTest, DrawAtALevelPlacesTheSourceRectangle) {
+  Bind();
+  const auto before = Pixels32(target);
+  // Mode 0 at full level copies the part (1, 1)-(5, 4) of the source to (9, 8):
+  // only its first three columns and two rows fall inside.
+  const Rect part{1, 1, 5, 4};
+  ASSERT_EQ(DrawImageOp(&target, &source, 0, 255, 0, 9, 8, &part), 0);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 12; ++x) {
+      const bool inside = x >= 9 && y >= 8;
+      const uint32_t expected = inside ? At<uint32_t>(source, x - 8, y - 7) : before[size_t(y * 12 + x)];
+      ASSERT_EQ(At<uint32_t>(target, x, y), expected) << x << "," << y;
+    }
+  EXPECT_EQ(target.Region()->Rects(), (std::vector<Rect>{{9, 8, 12, 10}}));
+  // Level 0 draws nothing; an unknown mode is a library failure.
+  EXPECT_EQ(DrawImageOp(&target, &source, 0, 0, 0, 0, 0, nullptr), 0);
+  EXPECT_EQ(DrawImageOp(&target, &source, 9, 255, 0, 0, 0, nullptr), 3);
 }
 
 TEST_F(LibraryImageOpsTest, StretchedDrawAveragesLikeABoxFilter) {

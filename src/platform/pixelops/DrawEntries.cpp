@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "platform/pixelops/Entries.h"
 
@@ -31,6 +32,44 @@ void Footprint(int64_t origin, int64_t length, int64_t n, int64_t i, int64_t* fi
   *last = std::max(origin + (i + 1) * length / n, *first + 1);
 }
 
+void AverageRows(const PixelOpImage* target, const PixelOpImage* source, int32_t destX, int32_t destY,
+                 int32_t destWidth, int32_t destHeight, int32_t sourceX, int32_t sourceY, int32_t sourceWidth,
+                 int32_t sourceHeight, int64_t i0, int64_t i1, int64_t j0, int64_t j1) {
+  for (int64_t j = j0; j < j1; ++j) {
+    int64_t y0, y1;
+    Footprint(sourceY, sourceHeight, destHeight, j, &y0, &y1);
+    uint32_t* out = Row32(target, destY + j);
+    for (int64_t i = i0; i < i1; ++i) {
+      int64_t x0, x1;
+      Footprint(sourceX, sourceWidth, destWidth, i, &x0, &x1);
+      uint64_t sum[4] = {};
+      for (int64_t y = y0; y < y1; ++y) {
+        const uint32_t* in = Row32(source, y);
+        for (int64_t x = x0; x < x1; ++x)
+          for (int c = 0; c < 4; ++c) sum[c] += (in[x] >> (8 * c)) & 0xFF;
+      }
+      const uint64_t count = uint64_t(x1 - x0) * uint64_t(y1 - y0);
+      uint32_t word = 0;
+      for (int c = 0; c < 4; ++c) word |= uint32_t((sum[c] + count / 2) / count) << (8 * c);
+      out[destX + i] = word;
+    }
+  }
+}
+
+void GrowRows(const PixelOpImage* target, const PixelOpImage* source, int32_t destX, int32_t destY,
+              int32_t destWidth, int32_t destHeight, int32_t sourceX, int32_t sourceY, int32_t sourceWidth,
+              int32_t sourceHeight, int64_t i0, int64_t i1, int64_t j0, int64_t j1) {
+  // Growing on both axes, every destination pixel covers one source pixel:
+  // its average is that pixel, so the columns are looked up once.
+  std::vector<int64_t> columns(size_t(i1 - i0));
+  for (int64_t i = i0; i < i1; ++i) columns[size_t(i - i0)] = sourceX + i * sourceWidth / destWidth;
+  for (int64_t j = j0; j < j1; ++j) {
+    const uint32_t* in = Row32(source, sourceY + j * sourceHeight / destHeight);
+    uint32_t* out = Row32(target, destY + j) + destX;
+    for (int64_t i = i0; i < i1; ++i) out[i] = in[columns[size_t(i - i0)]];
+  }
+}
+
 }  // namespace
 
 int32_t StretchDraw(const PixelOpImage* target, const PixelOpImage* source, int32_t destX,
@@ -50,24 +89,12 @@ int32_t StretchDraw(const PixelOpImage* target, const PixelOpImage* source, int3
     ChangedRect() = {};
     return kDone;
   }
-  for (int64_t j = j0; j < j1; ++j) {
-    int64_t y0, y1;
-    Footprint(sourceY, sourceHeight, destHeight, j, &y0, &y1);
-    uint32_t* out = Row32(target, destY + j);
-    for (int64_t i = i0; i < i1; ++i) {
-      int64_t x0, x1;
-      Footprint(sourceX, sourceWidth, destWidth, i, &x0, &x1);
-      uint64_t sum[4] = {};
-      for (int64_t y = y0; y < y1; ++y) {
-        const uint32_t* in = Row32(source, y);
-        for (int64_t x = x0; x < x1; ++x)
-          for (int c = 0; c < 4; ++c) sum[c] += (in[x] >> (8 * c)) & 0xFF;
-      }
-      const uint64_t count = uint64_t(x1 - x0) * uint64_t(y1 - y0);
-      uint32_t word = 0;
-      for (int c = 0; c < 4; ++c) word |= uint32_t((sum[c] + count / 2) / count) << (8 * c);
-      out[destX + i] = word;
-    }
+  if (destWidth >= sourceWidth && destHeight >= sourceHeight) {
+    GrowRows(target, source, destX, destY, destWidth, destHeight, sourceX, sourceY, sourceWidth, sourceHeight, i0,
+             i1, j0, j1);
+  } else {
+    AverageRows(target, source, destX, destY, destWidth, destHeight, sourceX, sourceY, sourceWidth, sourceHeight,
+                i0, i1, j0, j1);
   }
   ChangedRect() = {int32_t(destX + i0), int32_t(destY + j0), int32_t(destX + i1),
                    int32_t(destY + j1)};

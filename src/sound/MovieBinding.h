@@ -1,0 +1,62 @@
+#pragma once
+// The movie libraries as the game shell binds them at start-up, and the
+// binding each player looks up: the library's loader record and the
+// archive manager the player uses when its caller names none.
+//
+// The sprite-movie library plays here; the primary-surface and object
+// libraries have no build on this platform, so their bindings fail and
+// their players answer "not bound".
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "sound/MovieDll.h"
+
+namespace orrivel {
+
+class ArchiveManager;
+
+enum class MovieLibraryId : uint8_t { kSprite = 0, kPrimary = 1, kObject = 2 };
+
+inline constexpr MovieDllEntry kBellockDll{"BELLOCK.DLL", "GetDShowPrimCtrl", 0x20000};
+inline constexpr MovieDllEntry kQuorraDll{"QUORRA.DLL", "GetMovieObject", 0x10000};
+
+struct MovieBinding {
+  MovieDll* dll = nullptr;
+  ArchiveManager* archives = nullptr;
+};
+
+// The current binding of a library; null while it is not bound.
+const MovieBinding* CurrentMovieBinding(MovieLibraryId library);
+// dll null unbinds.
+void SetMovieBinding(MovieLibraryId library, MovieDll* dll, ArchiveManager* archives);
+
+// The loader records the game shell keeps from start-up to exit.
+class MovieLibraries {
+ public:
+  MovieLibraries() = default;
+  MovieLibraries(const MovieLibraries&) = delete;
+  MovieLibraries& operator=(const MovieLibraries&) = delete;
+  ~MovieLibraries() { Free(); }
+
+  // With the sprite-movie setting the sprite library, else the primary
+  // one; then the object library in both cases. Each file is looked for in
+  // folder (internal form, ending in a separator; empty: the program's
+  // folder). A record that did not load, or whose version entry answers 0,
+  // is freed and dropped; a surviving one becomes its library's binding
+  // with archives as the default archive manager. Records of an earlier
+  // binding go first. Returns how many bound.
+  int Bind(bool spriteMovies, ArchiveManager* archives, const std::string& folder = {});
+  // Unbinds and frees every record.
+  void Free();
+  MovieDll* Record(MovieLibraryId library) const { return records_[size_t(library)].get(); }
+
+ private:
+  bool BindOne(MovieLibraryId library, const MovieDllEntry& entry, ArchiveManager* archives,
+               const std::string& folder);
+
+  std::array<std::unique_ptr<MovieDll>, 3> records_;
+};
+
+}  // namespace orrivel
