@@ -95,7 +95,8 @@ void SpriteGroupFadeAction::SaveBand() {
   Surface& surface = *sprite_->GetSource();
   for (int32_t y = bandRect_.top; y < bandRect_.bottom; ++y) {
     uint8_t* saved = save_->GetScanLine(y - bandRect_.top);
-    for (int32_t x = bandRect_.left; x < bandRect_.right; ++x) saved[x - bandRect_.left] = *AlphaAt(surface, x, y);
+    const uint8_t* alpha = AlphaAt(surface, bandRect_.left, y);
+    for (int32_t i = 0; i < bandRect_.Width(); ++i) saved[i] = alpha[size_t(i) * 4];
   }
 }
 
@@ -104,7 +105,8 @@ void SpriteGroupFadeAction::RestoreBand() {
   Surface& surface = *sprite_->GetSource();
   for (int32_t y = bandRect_.top; y < bandRect_.bottom; ++y) {
     const uint8_t* saved = save_->GetScanLine(y - bandRect_.top);
-    for (int32_t x = bandRect_.left; x < bandRect_.right; ++x) *AlphaAt(surface, x, y) = saved[x - bandRect_.left];
+    uint8_t* alpha = AlphaAt(surface, bandRect_.left, y);
+    for (int32_t i = 0; i < bandRect_.Width(); ++i) alpha[size_t(i) * 4] = saved[i];
   }
   Rect repaint = bandRect_;
   sprite_->InvalidateSourceRect(&repaint);
@@ -115,12 +117,11 @@ void SpriteGroupFadeAction::ShadeBand(int32_t rampStart) {
   Surface& surface = *sprite_->GetSource();
   const uint8_t* ramp = ramp_.Bytes();
   const int32_t origin = (Vertical() ? sourceRect_.top : sourceRect_.left) + rampStart;
+  const bool vertical = Vertical();
   for (int32_t y = bandRect_.top; y < bandRect_.bottom; ++y) {
-    for (int32_t x = bandRect_.left; x < bandRect_.right; ++x) {
-      const uint8_t r = ramp[(Vertical() ? y : x) - origin];
-      uint8_t* a = AlphaAt(surface, x, y);
-      *a = ProductTable[*a][r];
-    }
+    uint8_t* alpha = AlphaAt(surface, bandRect_.left, y);
+    for (int32_t x = bandRect_.left; x < bandRect_.right; ++x, alpha += 4)
+      *alpha = ProductTable[*alpha][ramp[(vertical ? y : x) - origin]];
   }
   Rect repaint = bandRect_;
   sprite_->InvalidateSourceRect(&repaint);
