@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "PeerReport.h"
+#include "PixelOpsReady.h"
 #include "base/MathTables.h"
 #include "base/TimerList.h"
 #include "effect/BgRastAction.h"
@@ -38,15 +39,7 @@ using orrivel::Surface;
 constexpr int kW = 800;
 constexpr int kH = 600;
 
-bool Ready(benchmark::State& state) {
-  static orrivel::MathTables tables;
-  static orrivel::PixelOpLibrary library("tvpgl.dll", nullptr, false);
-  orrivel::SetMathTables(&tables);
-  orrivel::SetCurrentPixelOpLibrary(&library);
-  orrivel::BuildBlendTables();
-  if (!library.HasModule()) state.SkipWithError("pixel-operation library missing");
-  return library.HasModule();
-}
+bool Ready(benchmark::State& state) { return orrivel::bench::PixelOpsReady(state); }
 
 std::unique_ptr<Surface> Picture(int w, int h, uint32_t salt) {
   auto s = std::make_unique<Surface>();

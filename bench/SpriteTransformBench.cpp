@@ -17,6 +17,7 @@
 #include <memory>
 #include <new>
 
+#include "PixelOpsReady.h"
 #include "base/MathTables.h"
 #include "raster/BlendTables.h"
 #include "raster/LibraryImageOps.h"
@@ -61,15 +62,7 @@ using orrivel::Surface;
 
 constexpr int32_t kAngle = 37;
 
-bool Ready(benchmark::State& state) {
-  static orrivel::MathTables tables;
-  static orrivel::PixelOpLibrary library("tvpgl.dll", nullptr, false);
-  orrivel::SetMathTables(&tables);
-  orrivel::SetCurrentPixelOpLibrary(&library);
-  orrivel::BuildBlendTables();
-  if (!library.HasModule()) state.SkipWithError("pixel-operation library missing");
-  return library.HasModule();
-}
+bool Ready(benchmark::State& state) { return orrivel::bench::PixelOpsReady(state); }
 
 std::unique_ptr<Surface> Picture(int size) {
   auto s = std::make_unique<Surface>();

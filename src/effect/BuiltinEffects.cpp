@@ -14,9 +14,13 @@
 #include "effect/LayerAction.h"
 #include "effect/NoiseEffect.h"
 #include "effect/QuakeEffect.h"
+#include "effect/SpriteChangeAction.h"
+#include "effect/SpriteCrossFadeAction.h"
 #include "effect/SpriteFadeAction.h"
+#include "effect/SpriteGroupFadeAction.h"
 #include "effect/SpriteLoopAction.h"
 #include "effect/SpriteMovieAction.h"
+#include "effect/SpritePanimeAction.h"
 #include "effect/StaffRoll.h"
 #include "effect/WeatherEffect.h"
 #include "resource/DcpManager.h"
@@ -44,19 +48,23 @@ constexpr BuiltinLayerAction kStartupLayerActions[] = {
      nullptr},
     {"bg_panime", A::kBackgroundCategory, A::kBackgroundActionType, &CreateBuiltinAction<BgPanimeAction>,
      &ParseBgPanimeArgsVariadic, &ParseBgPanimeArgs},
-    {"sp_panime", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_panime", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpritePanimeAction>,
+     &ParseSpPanimeArgsVariadic, &ParseSpPanimeArgs},
     {"bg_anime", A::kBackgroundCategory, A::kBackgroundAnimationType, nullptr, nullptr, nullptr},
 };
 
 constexpr BuiltinLayerAction kScriptHostLayerActions[] = {
     {"quake", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<QuakeEffect>, nullptr, nullptr},
     {"noise", A::kOverlayCategory, A::kOverlayEffectType, &CreateBuiltinAction<NoiseEffect>, nullptr, nullptr},
-    {"sp_cfade", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
-    {"sp_change", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_cfade", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteCrossFadeAction>, nullptr,
+     nullptr},
+    {"sp_change", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteChangeAction>, nullptr,
+     nullptr},
     {"sp_parts", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
     {"sp_fade", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteFadeAction>, nullptr,
      nullptr},
-    {"sp_gfade", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_gfade", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteGroupFadeAction>, nullptr,
+     nullptr},
     {"sp_loop", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteLoopAction>, nullptr,
      nullptr},
     {"sp_movie", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteMovieAction>, nullptr,

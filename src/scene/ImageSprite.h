@@ -113,6 +113,10 @@ class ImageSprite : public Drawable {
   // null; 0.
   int ShareImage(const ImageSprite* other);
 
+  // The picture the sprite shows (its owned copy when transformed, else its
+  // source) and the rectangle of it that covers the bounds; false when there
+  // is none.
+  bool GetShownPicture(Surface** picture, Rect* rect) const { return Picture(picture, rect); }
   Surface* GetSource() const { return source_; }
   Surface* GetOwnedCopy() const { return copy_.get(); }
   const Rect& GetSourceRect() const { return sourceRect_; }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "RefusingTimerList.h"
 #include "base/SubtractiveRandom.h"
 #include "base/TimerList.h"
 #include "effect/BuiltinEffects.h"
@@ -46,12 +47,6 @@ class TestLayerHost : public LayerHost, public BackgroundLayer {
   SpriteCanvas pages_[2];
   bool exchanged_ = false;
   bool hasSecond_ = true;
-};
-
-// A timer list that takes no task, as when no handle is left.
-class RefusingTimerList : public TimerList {
- public:
-  int32_t Add(TimedTask*, uint32_t, uint32_t, uint32_t) override { return 3; }
 };
 
 class OverlayTest : public test::SceneTest {
