@@ -5,6 +5,7 @@ namespace orrivel {
 void BindGameNatives(NativeBinder& binder) {
   BindNoOperationNatives(binder);
   BindRandomNatives(binder);
+  BindApplicationNatives(binder);
 }
 
 }  // namespace orrivel

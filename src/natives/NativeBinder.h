@@ -29,6 +29,7 @@ class NativeBinder {
 // BindGameNatives.
 void BindNoOperationNatives(NativeBinder& binder);
 void BindRandomNatives(NativeBinder& binder);
+void BindApplicationNatives(NativeBinder& binder);
 
 // Every family in turn.
 void BindGameNatives(NativeBinder& binder);
