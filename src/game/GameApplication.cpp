@@ -255,6 +255,7 @@ int GameApplication::BootScripts() {
     return 1;
   }
   if (lowPriority && pacing.Bytes().lowPriorityOff) lowPriority->SetEnabled(false);
+  if (!nativePort) nativePort = std::make_unique<GameNativePort>(*this);
   // What saves cut short by a crash left behind goes before the next ones.
   RemoveStaleTempFiles(BaseFolder(), kSaveTempPrefix);
   if (const char* folder = GetSaveFolder()) {

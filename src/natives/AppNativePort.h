@@ -78,6 +78,9 @@ struct AppNativePort : AppNativePortBlocks {
 
   // Operations of the game shell; an empty one is a service the game does
   // not have here.
+  // Brings the copies above up to the application's live state (the
+  // player may have switched the mode since the last native).
+  std::function<void()> syncState;
   // Asks for mode 1 (full screen) or 2 (window) at a depth: 0 done.
   std::function<int(uint8_t mode, uint8_t depth)> requestScreenMode;
   // Prepares the monitor for a full-screen depth; the depth settled on, or

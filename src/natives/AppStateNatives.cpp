@@ -112,8 +112,13 @@ int32_t GetAppOption(const AppNativePort& app, int32_t which) {
   }
 }
 
-int32_t GetAppState(const AppNativePort& app, int32_t which) {
+void Sync(AppNativePort& app) {
+  if (app.syncState) app.syncState();
+}
+
+int32_t GetAppState(AppNativePort& app, int32_t which) {
   if (which < 0 || which > 22) return 0;
+  Sync(app);
   switch (which) {
     case 4: return app.user[kUserByte16];
     case 9: return int32_t(app.screenMode) - 1;  // the live copy of the window block's mode
@@ -152,6 +157,7 @@ uint32_t ChangeScreenMode(NativeArgs& args) {
   if (app.screenModeFacility == 0 || !(app.optionFlags & AppNativePort::kOptionModeChange) ||
       (mode == 3 && app.screenModeFacility == 1))
     return 1;
+  Sync(app);
   const uint8_t previousMode = app.screenMode;
   uint8_t depth = app.screenDepth;
   uint8_t target = 2;

@@ -38,6 +38,7 @@ std::string TextAt(std::span<const uint8_t> block, size_t at) {
 uint32_t SetWindowSize(AppNativePort& app, size_t offset, uint32_t value) {
   if (value > 2) return uint32_t(-1);
   if (app.appConfig[offset] == value) return 0;
+  if (app.syncState) app.syncState();
   if (app.requestWindowSize) {
     if (value == 1) app.requestWindowSize(1024, 576);
     else if (value == 2) app.requestWindowSize(800, 450);
