@@ -70,7 +70,6 @@ struct AppNativePort : AppNativePortBlocks {
   // Items of native 3 that the game shell keeps (by selector).
   std::array<int32_t, 23> stateItems{};
   std::array<bool, 5> menuEnabled{true, true, true, true, true};
-  uint16_t glyphCacheSize = 0;
   std::string title;
   std::string nameQuery;
   std::string clipboardText;

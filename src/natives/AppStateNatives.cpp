@@ -5,6 +5,7 @@
 #include "natives/NativeBinder.h"
 #include "natives/ScriptNativeFamilies.h"
 #include "natives/UserSettingMap.h"
+#include "text/FontSettings.h"
 
 namespace orrivel {
 
@@ -85,7 +86,7 @@ void SetAppOption(AppNativePort& app, int32_t which, uint32_t value) {
     case 5: app.boot[kBootByte9] = uint8_t(value); break;
     case 6:
       SetWord16At(app.boot, kBootGlyphCache, uint16_t(value));
-      app.glyphCacheSize = uint16_t(value);
+      SetGlyphCacheCapacityWord(uint16_t(value));
       break;
     case 7: case 8: case 9: case 10: case 11:
       app.menuEnabled[size_t(which - 7)] = value != 0;

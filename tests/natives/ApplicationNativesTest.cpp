@@ -20,6 +20,7 @@
 #include "natives/UserSettingMap.h"
 #include "resource/BaseFolder.h"
 #include "script/ScriptAddressSpace.h"
+#include "text/FontSettings.h"
 
 namespace orrivel {
 namespace {
@@ -224,6 +225,8 @@ TEST(ApplicationNatives, EveryNativeAnswersThroughAScript) {
   EXPECT_EQ(app.textInput.caption, "cap");
   EXPECT_EQ(app.textInput.maxLength, 8);
   EXPECT_EQ(app.textInput.y, 20);
+  EXPECT_EQ(GlyphCacheCapacityWord(), 300u);
+  SetGlyphCacheCapacityWord(kDefaultGlyphCacheCapacity);
   EXPECT_EQ(app.flagA, 1);
   EXPECT_EQ(app.catchUpLive, 1);
   EXPECT_EQ(app.optionFlags & AppNativePort::kOptionRequest, 0u);
