@@ -13,11 +13,8 @@ GameNativePort::GameNativePort(GameApplication& app) {
   screenModeFacility = app.screenModePolicy;
   title = app.GetTitle() ? app.GetTitle() : "";
   nameQuery = title;
-  // The application's live mode is the one the natives see.
-  syncState = [this, &app] {
-    screenMode = app.screenMode;
-    screenDepth = app.screenDepth;
-  };
+  // The natives read and change the application's own bytes.
+  AttachLiveBytes(&app.systemKeyFlags, &app.screenMode, &app.screenDepth);
   requestScreenMode = [&app](uint8_t mode, uint8_t depth) { return app.RequestScreenMode(mode, depth, 0); };
   prepareFullScreen = [](uint8_t depth) { return depth; };
   requestWindowSize = [&app](int32_t width, int32_t height) {

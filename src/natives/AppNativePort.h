@@ -37,13 +37,16 @@ struct AppNativePortBlocks {
   std::array<uint8_t, kUserSize> ownUser_{};
   std::array<uint8_t, kWindowSize> ownWindow_{};
   std::array<uint8_t, kBootSize> ownBoot_{};
+  uint8_t ownOptions_ = 0;
+  uint8_t ownScreenMode_ = 2;
+  uint8_t ownScreenDepth_ = 3;
 };
 
 struct AppNativePort : AppNativePortBlocks {
   // Option flags: bits 0-1 the full-screen keyboard hook, bit 2 the player
   // may change the screen mode, bit 3 a request the scripts take once.
-  static constexpr uint32_t kOptionModeChange = 4;
-  static constexpr uint32_t kOptionRequest = 8;
+  static constexpr uint8_t kOptionModeChange = 4;
+  static constexpr uint8_t kOptionRequest = 8;
 
   AppNativePort();
   AppNativePort(const AppNativePort&) = delete;
@@ -55,11 +58,19 @@ struct AppNativePort : AppNativePortBlocks {
   std::span<uint8_t, kWindowSize> window;
   std::span<uint8_t, kBootSize> boot;
 
-  uint32_t optionFlags = 0;
+  // The application's option flags, screen mode (1 full screen, 2 window)
+  // and depth (1 16 bits, 2 24 bits, 3 32 bits), where it keeps them.
+  uint8_t& Options() { return *options_; }
+  uint8_t& ScreenMode() { return *screenMode_; }
+  uint8_t& ScreenDepth() { return *screenDepth_; }
+  void AttachLiveBytes(uint8_t* options, uint8_t* screenMode, uint8_t* screenDepth) {
+    options_ = options;
+    screenMode_ = screenMode;
+    screenDepth_ = screenDepth;
+  }
+
   // 0: no screen-mode facility; else its kind (kind 1 has no window mode).
   uint8_t screenModeFacility = 0;
-  uint8_t screenMode = 2;   // 1 full screen, 2 window
-  uint8_t screenDepth = 3;  // 1 16 bits, 2 24 bits, 3 32 bits
   uint8_t pendingMode = 0;
   uint8_t flagA = 0;
   uint8_t catchUpLive = 0;  // set by option 1 and native 20
@@ -77,9 +88,6 @@ struct AppNativePort : AppNativePortBlocks {
 
   // Operations of the game shell; an empty one is a service the game does
   // not have here.
-  // Brings the copies above up to the application's live state (the
-  // player may have switched the mode since the last native).
-  std::function<void()> syncState;
   // Asks for mode 1 (full screen) or 2 (window) at a depth: 0 done.
   std::function<int(uint8_t mode, uint8_t depth)> requestScreenMode;
   // Prepares the monitor for a full-screen depth; the depth settled on, or
@@ -106,6 +114,11 @@ struct AppNativePort : AppNativePortBlocks {
   std::function<void(int32_t window, uint32_t textSprite, uint32_t textObject, bool gradient)> applyMessageColours;
   // A text-adventure frame writes its read-message flags file.
   std::function<void()> saveFrameReadFlags;
+
+ private:
+  uint8_t* options_ = &ownOptions_;
+  uint8_t* screenMode_ = &ownScreenMode_;
+  uint8_t* screenDepth_ = &ownScreenDepth_;
 };
 
 // The process-wide port (one with the defaults until the shell installs

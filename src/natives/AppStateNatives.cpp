@@ -64,11 +64,11 @@ void ApplyMenuState(AppNativePort& app) {
 void SetScreenModeOption(AppNativePort& app, int32_t kind, int32_t value) {
   if (kind == 0) {
     if (app.screenModeFacility == 0) return;
-    if (value != 0) app.optionFlags |= AppNativePort::kOptionModeChange;
-    else app.optionFlags &= ~AppNativePort::kOptionModeChange;
+    if (value != 0) app.Options() |= AppNativePort::kOptionModeChange;
+    else app.Options() &= uint8_t(~AppNativePort::kOptionModeChange);
     ApplyMenuState(app);
   } else if (kind == 1) {
-    app.optionFlags = (app.optionFlags & ~3u) | (uint32_t(value) & 3u);
+    app.Options() = uint8_t((app.Options() & ~3u) | (uint32_t(value) & 3u));
     if (app.setKeyboardHook) app.setKeyboardHook(value != 0);
   }
 }
@@ -113,16 +113,11 @@ int32_t GetAppOption(const AppNativePort& app, int32_t which) {
   }
 }
 
-void Sync(AppNativePort& app) {
-  if (app.syncState) app.syncState();
-}
-
 int32_t GetAppState(AppNativePort& app, int32_t which) {
   if (which < 0 || which > 22) return 0;
-  Sync(app);
   switch (which) {
     case 4: return app.user[kUserByte16];
-    case 9: return int32_t(app.screenMode) - 1;  // the live copy of the window block's mode
+    case 9: return int32_t(app.ScreenMode()) - 1;
     case 10: return app.window[kWindowByte1];
     default: return app.stateItems[size_t(which)];
   }
@@ -155,12 +150,11 @@ uint32_t ChangeScreenMode(NativeArgs& args) {
   AppNativePort& app = AppPort();
   const int32_t mode = args.Int(0);
   if (args.Failed()) return 0;
-  if (app.screenModeFacility == 0 || !(app.optionFlags & AppNativePort::kOptionModeChange) ||
+  if (app.screenModeFacility == 0 || !(app.Options() & AppNativePort::kOptionModeChange) ||
       (mode == 3 && app.screenModeFacility == 1))
     return 1;
-  Sync(app);
-  const uint8_t previousMode = app.screenMode;
-  uint8_t depth = app.screenDepth;
+  const uint8_t previousMode = app.ScreenMode();
+  uint8_t depth = app.ScreenDepth();
   uint8_t target = 2;
   if (mode != 3) {
     target = 1;
@@ -168,18 +162,18 @@ uint32_t ChangeScreenMode(NativeArgs& args) {
     const uint8_t settled = app.prepareFullScreen ? app.prepareFullScreen(depth) : 0;
     if (settled == 0) {
       if (app.showError) app.showError(kModeSetupFailed);
-      app.screenMode = previousMode;
+      app.ScreenMode() = previousMode;
       return 2;
     }
     depth = settled;
   }
   if (!app.requestScreenMode || app.requestScreenMode(target, depth) != 0) {
-    app.screenMode = previousMode;
+    app.ScreenMode() = previousMode;
     app.pendingMode = 2;
     return 3;
   }
-  app.screenMode = target;
-  app.screenDepth = depth;
+  app.ScreenMode() = target;
+  app.ScreenDepth() = depth;
   ApplyMenuState(app);
   return 0;
 }
@@ -260,8 +254,8 @@ void BindAppStateNatives(NativeBinder& binder) {
   binder.Bind(kGetModalState, [](NativeArgs&) { return uint32_t(AppPort().modalState); });
   binder.Bind(kTakeAppRequestFlag, [](NativeArgs&) -> uint32_t {
     AppNativePort& app = AppPort();
-    const bool set = app.optionFlags & AppNativePort::kOptionRequest;
-    app.optionFlags &= ~AppNativePort::kOptionRequest;
+    const bool set = app.Options() & AppNativePort::kOptionRequest;
+    app.Options() &= uint8_t(~AppNativePort::kOptionRequest);
     return set;
   });
 }

@@ -55,8 +55,12 @@ Conversion ParseConversion(const std::string& format, size_t& pos) {
   return c;
 }
 
-std::string Spec(const Conversion& c, const char* conversion) {
-  std::string spec = "%" + c.flags;
+// The printf form of a numeric conversion, with only the flags that mean
+// something for it (the others are dropped as the scripts' formatter does).
+std::string Spec(const Conversion& c, const char* conversion, std::string_view allowedFlags) {
+  std::string spec = "%";
+  for (char flag : c.flags)
+    if (allowedFlags.find(flag) != std::string_view::npos) spec += flag;
   if (c.width >= 0) spec += std::to_string(c.width);
   if (c.precision >= 0) spec += "." + std::to_string(c.precision);
   return spec + conversion;
@@ -93,17 +97,17 @@ std::optional<std::string> StringArgument(NativeArgs& args, uint32_t address, co
 std::optional<std::string> Convert(NativeArgs& args, const Conversion& c, uint32_t cell) {
   uint32_t value = args.Cell(cell);
   if (args.Failed()) return std::nullopt;
-  if (c.half) value &= 0xFFFF;
+  if (c.half && c.letter != 's') value &= 0xFFFF;
   switch (c.letter) {
     case 'd':
     case 'i':
-      return Print(Spec(c, "d"), c.half ? int32_t(int16_t(value)) : int32_t(value));
+      return Print(Spec(c, "d", "-+ 0"), c.half ? int32_t(int16_t(value)) : int32_t(value));
     case 'u':
-      return Print(Spec(c, "u"), value);
+      return Print(Spec(c, "u", "-0"), value);
     case 'x':
-      return Print(Spec(c, "x"), value);
+      return Print(Spec(c, "x", "-#0"), value);
     case 'X':
-      return Print(Spec(c, "X"), value);
+      return Print(Spec(c, "X", "-#0"), value);
     case 'c': {
       const char ch = char(value);
       return Pad(ch ? std::string(1, ch) : std::string(), c);

@@ -38,16 +38,15 @@ std::string TextAt(std::span<const uint8_t> block, size_t at) {
 uint32_t SetWindowSize(AppNativePort& app, size_t offset, uint32_t value) {
   if (value > 2) return uint32_t(-1);
   if (app.appConfig[offset] == value) return 0;
-  if (app.syncState) app.syncState();
   if (app.requestWindowSize) {
     if (value == 1) app.requestWindowSize(1024, 576);
     else if (value == 2) app.requestWindowSize(800, 450);
     else app.requestWindowSize(0, 0);
   }
   app.appConfig[offset] = uint8_t(value);
-  if (app.screenMode == 2 && app.screenModeFacility != 0 && (app.optionFlags & AppNativePort::kOptionModeChange)) {
-    if (!app.requestScreenMode || app.requestScreenMode(2, app.screenDepth) != 0) {
-      app.screenMode = 2;
+  if (app.ScreenMode() == 2 && app.screenModeFacility != 0 && (app.Options() & AppNativePort::kOptionModeChange)) {
+    if (!app.requestScreenMode || app.requestScreenMode(2, app.ScreenDepth()) != 0) {
+      app.ScreenMode() = 2;
       app.pendingMode = 2;
       return 3;
     }

@@ -92,7 +92,7 @@ TEST(ApplicationNatives, EveryNativeAnswersThroughAScript) {
   AppNativePort& app = scope.port;
   app.title = "Title";
   app.screenModeFacility = 2;
-  app.optionFlags = AppNativePort::kOptionRequest;
+  app.Options() = AppNativePort::kOptionRequest;
   app.appConfig[3] = 9;
   app.appWord = 0x12345678;
   app.modalState = 7;
@@ -229,8 +229,8 @@ TEST(ApplicationNatives, EveryNativeAnswersThroughAScript) {
   SetGlyphCacheCapacityWord(kDefaultGlyphCacheCapacity);
   EXPECT_EQ(app.flagA, 1);
   EXPECT_EQ(app.catchUpLive, 1);
-  EXPECT_EQ(app.optionFlags & AppNativePort::kOptionRequest, 0u);
-  EXPECT_EQ(app.optionFlags & 3u, 2u);
+  EXPECT_EQ(app.Options() & AppNativePort::kOptionRequest, 0);
+  EXPECT_EQ(app.Options() & 3, 2);
 }
 
 TEST(ApplicationNatives, CopiesStopAtTheDestinationsExtent) {
@@ -400,24 +400,24 @@ TEST(ApplicationNatives, WindowSizeAndScreenModeAsk) {
   EXPECT_EQ(modeRequests, 0);
   // A window that may change asks for window mode again; a refusal gives 3.
   app.screenModeFacility = 2;
-  app.optionFlags = AppNativePort::kOptionModeChange;
+  app.Options() = AppNativePort::kOptionModeChange;
   modeAnswer = 5;
   EXPECT_EQ(calls.Call(5, {6, 7, 0}), 3u);
   EXPECT_EQ(app.pendingMode, 2);
   EXPECT_EQ(sizes.back(), std::make_pair(0, 0));
   // Screen mode: refused without the facility, the option or a window mode.
   modeAnswer = 0;
-  app.optionFlags = 0;
+  app.Options() = 0;
   EXPECT_EQ(calls.Call(10, {0}), 1u);
-  app.optionFlags = AppNativePort::kOptionModeChange;
+  app.Options() = AppNativePort::kOptionModeChange;
   app.screenModeFacility = 1;
   EXPECT_EQ(calls.Call(10, {3}), 1u);
   app.screenModeFacility = 2;
   EXPECT_EQ(calls.Call(10, {2}), 0u);
-  EXPECT_EQ(app.screenMode, 1);
-  EXPECT_EQ(app.screenDepth, 3);
+  EXPECT_EQ(app.ScreenMode(), 1);
+  EXPECT_EQ(app.ScreenDepth(), 3);
   EXPECT_EQ(calls.Call(10, {3}), 0u);
-  EXPECT_EQ(app.screenMode, 2);
+  EXPECT_EQ(app.ScreenMode(), 2);
   modeAnswer = 1;
   EXPECT_EQ(calls.Call(10, {0}), 3u);
   app.prepareFullScreen = [](uint8_t) -> uint8_t { return 0; };
@@ -425,7 +425,7 @@ TEST(ApplicationNatives, WindowSizeAndScreenModeAsk) {
   app.showError = [&](const std::string& text) { shown = text; };
   EXPECT_EQ(calls.Call(10, {uint32_t(-1)}), 2u);
   EXPECT_FALSE(shown.empty());
-  EXPECT_EQ(app.screenMode, 2);
+  EXPECT_EQ(app.ScreenMode(), 2);
 }
 
 TEST(ApplicationNatives, NumbersMatchTheirReferences) {
