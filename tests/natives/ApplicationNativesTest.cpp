@@ -276,6 +276,15 @@ TEST(ApplicationNatives, CopiesStopAtTheDestinationsExtent) {
   // Native 4's own size bounds it too: size - 1 bytes and a zero.
   calls.Call(4, {0, block, 3});
   EXPECT_EQ(calls.Read(block), "{3");
+  // The text-input dialog's answer goes in under the same bound.
+  PortScope scope;
+  scope.port.askText = [](const std::string& initial) { return initial + "efghijklmn\x82\xa0xyz"; };
+  harness.Host().Space().WriteBytes(block, "abcd", 5);
+  EXPECT_EQ(calls.Call(70, {block}), 0u);
+  EXPECT_EQ(calls.Read(block), "abcdefghijklmn");
+  uint32_t still = 0;
+  harness.Host().Space().Read32(after, still);
+  EXPECT_EQ(still, guard);
 }
 
 TEST(ApplicationNatives, MemoryBlocksAndFillsStayInTheArena) {
