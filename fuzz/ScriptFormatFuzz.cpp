@@ -13,6 +13,7 @@
 #include "script/ScriptAddressSpace.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
   const uint8_t* zero = static_cast<const uint8_t*>(std::memchr(data, 0, size));
   const size_t formatLength = zero ? size_t(zero - data) : size;
   const std::string format(reinterpret_cast<const char*>(data), formatLength);
