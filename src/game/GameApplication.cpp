@@ -299,6 +299,7 @@ int GameApplication::BootScripts() {
                         uint32_t(canvas->GetHeight()), canvas};
   };
   if (const char* folder = GetSaveFolder()) frame.saveFolder = folder;
+  if (!nativePort) nativePort = std::make_unique<GameNativePort>(*this);
   // What saves cut short by a crash left behind goes before the next ones.
   RemoveStaleTempFiles(BaseFolder(), kSaveTempPrefix);
   if (const char* folder = GetSaveFolder()) {

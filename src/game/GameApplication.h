@@ -28,6 +28,7 @@
 #include "resource/ImageLoaderManager.h"
 #include "resource/TcpManager.h"
 #include "game/FramePacing.h"
+#include "game/GameNativePort.h"
 #include "natives/GameScriptHost.h"
 #include "transition/LibraryTransitionRunner.h"
 #include "platform/ThreadPriority.h"
@@ -147,6 +148,8 @@ class GameApplication : public Application {
   // only after the last player is gone.
   MovieLibraries movieLibraries;
   std::unique_ptr<GameScriptHost> scripts;
+  // What the scripts' application natives reach; installed at boot.
+  std::unique_ptr<GameNativePort> nativePort;
   // Builds the script host at boot (a test may put a failing one here);
   // null: no memory for a host.
   std::function<std::unique_ptr<GameScriptHost>(GameHostSetup)> makeScriptHost;

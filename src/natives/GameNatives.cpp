@@ -6,6 +6,7 @@ void BindGameNatives(NativeBinder& binder) {
   BindNoOperationNatives(binder);
   BindRandomNatives(binder);
   BindTextFrameNatives(binder);
+  BindApplicationNatives(binder);
 }
 
 }  // namespace orrivel

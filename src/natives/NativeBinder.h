@@ -30,6 +30,7 @@ class NativeBinder {
 void BindNoOperationNatives(NativeBinder& binder);
 void BindRandomNatives(NativeBinder& binder);
 void BindTextFrameNatives(NativeBinder& binder);
+void BindApplicationNatives(NativeBinder& binder);
 
 // Every family in turn.
 void BindGameNatives(NativeBinder& binder);

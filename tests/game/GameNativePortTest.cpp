@@ -1,0 +1,64 @@
+// The application natives see the running game: its settings blocks in
+// place, its pacing nestings and its live screen mode.
+#include "game/GameNativePort.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+#include "game/GameApplication.h"
+#include "platform/Clipboard.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "script/ScriptAddressSpace.h"
+
+namespace orrivel {
+namespace {
+
+uint32_t CallNative(GameScriptHost& host, uint32_t gameNumber, std::initializer_list<uint32_t> cells) {
+  const uint32_t block = host.Space().Allocate(cells.size() * 4);
+  uint32_t at = block;
+  for (uint32_t cell : cells) host.Space().Write32(std::exchange(at, at + 4), cell);
+  NativeArgs args(host.Space(), nullptr, block);
+  const uint32_t result = host.Natives()[gameNumber + 3](args);
+  host.Space().Free(block);
+  return result;
+}
+
+TEST(GameNativePort, NativesReachTheGameWhileThePortLives) {
+  platform::HeadlessBackend backend;
+  platform::ScopedBackend scoped(backend);
+  GameApplication app;
+  GameHostSetup setup;
+  setup.logSink = [](const std::string&) {};
+  GameScriptHost host(setup);
+  AppNativePort* const before = &AppPort();
+  {
+    GameNativePort port(app);
+    EXPECT_EQ(&AppPort(), &port);
+    // Group 3 index 17, the master level, is the block's word at 88.
+    EXPECT_EQ(CallNative(host, 5, {3, 17, 0x00C0FFEE}), 0u);
+    EXPECT_EQ(BlockU32(app.settings.blocks.appConfig, 88), 0x00C0FFEEu);
+    app.settings.blocks.appConfig[130] = 2;
+    EXPECT_EQ(CallNative(host, 6, {4, 0}), 2u);
+    // The nestings are the application's.
+    CallNative(host, 12, {});
+    EXPECT_EQ(app.pacing.ForcedVSyncCount(), 1);
+    CallNative(host, 13, {});
+    EXPECT_EQ(app.pacing.ForcedVSyncCount(), 0);
+    // The live mode: 2 (window) reads as 1.
+    app.screenMode = 2;
+    EXPECT_EQ(CallNative(host, 3, {9}), 1u);
+    app.screenMode = 1;
+    EXPECT_EQ(CallNative(host, 3, {9}), 0u);
+    // Native 69's text reaches the back end's clipboard.
+    const uint32_t text = host.Space().Allocate(8);
+    host.Space().WriteBytes(text, "\x82\xa0" "abc", 6);
+    EXPECT_EQ(CallNative(host, 69, {text, 0}), 0u);
+    host.Space().Free(text);
+    EXPECT_EQ(platform::CurrentClipboard().GetText().value_or(""), "\x82\xa0" "abc");
+  }
+  EXPECT_EQ(&AppPort(), before);
+}
+
+}  // namespace
+}  // namespace orrivel
