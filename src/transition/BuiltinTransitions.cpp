@@ -2,7 +2,11 @@
 
 #include <iterator>
 
+#include "transition/AddSubFilter.h"
 #include "transition/BandTransitions.h"
+#include "transition/MosaicTransition.h"
+#include "transition/RippleTransition.h"
+#include "transition/ScrollTransition.h"
 
 namespace orrivel {
 
@@ -16,8 +20,21 @@ constexpr BuiltinTransitionRow RowOf() {
 const BuiltinTransitionRow kRows[] = {
     RowOf<CrossTransition>(),
     RowOf<RuleTransition>(),
+    RowOf<ScrollTransition>(),
+    RowOf<MosaicTransition>(),
     RowOf<TransTransition>(),
     RowOf<ToneTransition>(),
+};
+
+struct HostTransitionRow {
+  BuiltinTransitionRow row;
+  TcpInitialiserFunc firstUse;
+  TcpReleaserFunc release;
+};
+
+const HostTransitionRow kHostRows[] = {
+    {RowOf<AddSubFilter>(), nullptr, nullptr},
+    {RowOf<RippleTransition>(), &RippleTransition::OnFirstUse, &RippleTransition::OnRelease},
 };
 
 }  // namespace
@@ -30,6 +47,17 @@ const BuiltinTransitionRow* StartupTransitionRows(int* count) {
 int RegisterStartupTransitions(TcpManager& registry) {
   for (const BuiltinTransitionRow& row : kRows) {
     if (const int code = registry.RegisterObject(row.create, row.name, row.category, 0, nullptr, nullptr);
+        code != 0)
+      return code;
+  }
+  return 0;
+}
+
+int RegisterScriptHostTransitions(TcpManager& registry) {
+  for (const HostTransitionRow& host : kHostRows) {
+    const BuiltinTransitionRow& row = host.row;
+    if (const int code = registry.RegisterObject(row.create, row.name, row.category, 0,
+                                                 host.firstUse, host.release);
         code != 0)
       return code;
   }

@@ -22,12 +22,19 @@ class DepthTarget : public TransitionTarget {
  public:
   explicit DepthTarget(int32_t depth) : depth_(depth) {}
   int32_t GetDepth() const override { return depth_; }
+  bool GetPictureSize(int32_t* width, int32_t* height) const override;
 
  private:
   int32_t depth_;
 };
 
 constexpr int kW = 24, kH = 19;
+
+bool DepthTarget::GetPictureSize(int32_t* width, int32_t* height) const {
+  *width = kW;
+  *height = kH;
+  return true;
+}
 
 uint32_t& At(Surface& s, int x, int y) { return reinterpret_cast<uint32_t*>(s.GetScanLine(y))[x]; }
 
@@ -98,7 +105,7 @@ class NamedTransitionTest : public ::testing::Test {
 
 TEST_F(NamedTransitionTest, StartupRowsAreRegisteredInOrderWithTheirCategories) {
   const std::vector<std::pair<std::string, uint8_t>> want = {
-      {"cross", 0}, {"rule", 0}, {"trans", 1}, {"tone", 2}};
+      {"cross", 0}, {"rule", 0}, {"scroll", 0}, {"mosaic", 1}, {"trans", 1}, {"tone", 2}};
   ASSERT_EQ(registry.Records().size(), want.size());
   for (size_t i = 0; i < want.size(); ++i) {
     EXPECT_EQ(registry.Records()[i].name, want[i].first);
