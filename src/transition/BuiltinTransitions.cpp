@@ -7,6 +7,7 @@
 #include "transition/MosaicTransition.h"
 #include "transition/RippleTransition.h"
 #include "transition/ScrollTransition.h"
+#include "transition/WaveTransition.h"
 
 namespace orrivel {
 
@@ -21,6 +22,7 @@ const BuiltinTransitionRow kRows[] = {
     RowOf<CrossTransition>(),
     RowOf<RuleTransition>(),
     RowOf<ScrollTransition>(),
+    RowOf<WaveTransition>(),
     RowOf<MosaicTransition>(),
     RowOf<TransTransition>(),
     RowOf<ToneTransition>(),
