@@ -4,8 +4,12 @@
 
 #include "transition/AddSubFilter.h"
 #include "transition/BandTransitions.h"
+#include "base/SubtractiveRandom.h"
+#include "transition/HBlurFilter.h"
 #include "transition/MosaicTransition.h"
+#include "transition/QuakeFilter.h"
 #include "transition/RippleTransition.h"
+#include "transition/RotaxisTransition.h"
 #include "transition/ScrollTransition.h"
 #include "transition/WaveTransition.h"
 
@@ -24,6 +28,7 @@ const BuiltinTransitionRow kRows[] = {
     RowOf<ScrollTransition>(),
     RowOf<WaveTransition>(),
     RowOf<MosaicTransition>(),
+    RowOf<RotaxisTransition>(),
     RowOf<TransTransition>(),
     RowOf<ToneTransition>(),
 };
@@ -35,7 +40,9 @@ struct HostTransitionRow {
 };
 
 const HostTransitionRow kHostRows[] = {
+    {RowOf<QuakeFilter>(), nullptr, nullptr},
     {RowOf<AddSubFilter>(), nullptr, nullptr},
+    {RowOf<HBlurFilter>(), nullptr, nullptr},
     {RowOf<RippleTransition>(), &RippleTransition::OnFirstUse, &RippleTransition::OnRelease},
 };
 
@@ -56,6 +63,7 @@ int RegisterStartupTransitions(TcpManager& registry) {
 }
 
 int RegisterScriptHostTransitions(TcpManager& registry) {
+  QuakeFilter::BindRandom(&RandomDraw);
   for (const HostTransitionRow& host : kHostRows) {
     const BuiltinTransitionRow& row = host.row;
     if (const int code = registry.RegisterObject(row.create, row.name, row.category, 0,

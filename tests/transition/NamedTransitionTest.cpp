@@ -110,7 +110,7 @@ class NamedTransitionTest : public ::testing::Test {
 
 TEST_F(NamedTransitionTest, StartupRowsAreRegisteredInOrderWithTheirCategories) {
   const std::vector<std::pair<std::string, uint8_t>> want = {
-      {"cross", 0}, {"rule", 0}, {"scroll", 0}, {"wave", 0}, {"mosaic", 1}, {"trans", 1}, {"tone", 2}};
+      {"cross", 0}, {"rule", 0}, {"scroll", 0}, {"wave", 0}, {"mosaic", 1}, {"rotaxis", 1}, {"trans", 1}, {"tone", 2}};
   ASSERT_EQ(registry.Records().size(), want.size());
   for (size_t i = 0; i < want.size(); ++i) {
     EXPECT_EQ(registry.Records()[i].name, want[i].first);
