@@ -2,7 +2,10 @@
 // their peers in the same run: the ripple through the plain and the packed
 // row kernels against pixman's cross-blend of the same two pictures (the
 // ripple's blend without its displacement); the ripple table build for
-// ring count 127 and wavelength 128 against pixman's cross-blend frame.
+// ring count 127 and wavelength 128 against pixman's cross-blend frame; the
+// rotaxis frame (black strips and a perspective quad map) against pixman's
+// transformed composite of the same picture; the hblur frame at radius 10
+// against pixman's convolution filter with a 21-tap horizontal box kernel.
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -13,6 +16,8 @@
 #include "PixmanPeer.h"
 #include "raster/Surface.h"
 #include "resource/TcpManager.h"
+#include "base/MathTables.h"
+#include "raster/PixelOpLibrary.h"
 #include "transition/BuiltinTransitions.h"
 #include "transition/RippleKernels.h"
 #include "transition/RippleTable.h"
@@ -40,8 +45,14 @@ struct Pictures {
   Surface from, to, destination;
   TcpManager registry;
   Picture800 target;
+  MathTables tables;
+  std::unique_ptr<PixelOpLibrary> library;
 
   Pictures() {
+    library = std::make_unique<PixelOpLibrary>("tvpgl.dll", nullptr, false);
+    SetCurrentPixelOpLibrary(library.get());
+    SetMathTables(&tables);
+    RegisterStartupTransitions(registry);
     RegisterScriptHostTransitions(registry);
     for (Surface* s : {&from, &to, &destination}) s->Create(kWidth, kHeight, 32, 0);
     std::mt19937 rng(51);
@@ -123,9 +134,79 @@ void BM_RippleTableBuild(benchmark::State& state) {
 }
 BENCHMARK(BM_RippleTableBuild)->Unit(benchmark::kMillisecond);
 
+void NamedFrame(benchmark::State& state, const char* name, std::initializer_list<std::intptr_t> args,
+                uint32_t at) {
+  auto& p = Data();
+  HeldPtr<NamedTransition> t(dynamic_cast<NamedTransition*>(
+      p.registry.CreateObject(reinterpret_cast<std::intptr_t>(&p.target), name, args)));
+  if (t == nullptr) {
+    state.SkipWithError("no transition (is the pixel-operation library beside the program?)");
+    return;
+  }
+  t->Update(0);
+  t->Update(at);
+  const TransitionApplyRecord record = p.WholeFrame();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(t->Apply(record));
+    benchmark::ClobberMemory();
+  }
+  Finish(state);
+}
+
+// A quarter turn less a little: the picture narrowed in perspective.
+void BM_RotaxisFrame(benchmark::State& state) { NamedFrame(state, "rotaxis", {1024, 0}, 300); }
+BENCHMARK(BM_RotaxisFrame);
+
+// The same picture drawn through a projective transform, nearest texels.
+void BM_PixmanTransformed(benchmark::State& state) {
+  auto& p = Data();
+  pixman_image_t* src = bench::WrapSurface(p.from);
+  pixman_image_t* out = bench::WrapSurface(p.destination);
+  pixman_transform_t t;
+  pixman_transform_init_identity(&t);
+  t.matrix[0][0] = pixman_double_to_fixed(1.6);
+  t.matrix[2][0] = pixman_double_to_fixed(0.0004);
+  t.matrix[0][2] = pixman_double_to_fixed(-300.0);
+  pixman_image_set_transform(src, &t);
+  pixman_image_set_filter(src, PIXMAN_FILTER_NEAREST, nullptr, 0);
+  for (auto _ : state) {
+    pixman_image_composite32(PIXMAN_OP_SRC, src, nullptr, out, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
+    benchmark::ClobberMemory();
+  }
+  pixman_image_unref(src);
+  pixman_image_unref(out);
+  Finish(state);
+}
+BENCHMARK(BM_PixmanTransformed);
+
+// Radius 10 at progress 10: the widest blur of mode 0.
+void BM_HBlurFrame(benchmark::State& state) { NamedFrame(state, "hblur", {2100, 0, 10}, 1000); }
+BENCHMARK(BM_HBlurFrame);
+
+void BM_PixmanBoxConvolution(benchmark::State& state) {
+  auto& p = Data();
+  pixman_image_t* src = bench::WrapSurface(p.from);
+  pixman_image_t* out = bench::WrapSurface(p.destination);
+  constexpr int kTaps = 21;
+  pixman_fixed_t params[2 + kTaps] = {pixman_int_to_fixed(kTaps), pixman_int_to_fixed(1)};
+  for (int i = 0; i < kTaps; ++i) params[2 + i] = pixman_double_to_fixed(1.0 / kTaps);
+  pixman_image_set_filter(src, PIXMAN_FILTER_CONVOLUTION, params, 2 + kTaps);
+  pixman_image_set_repeat(src, PIXMAN_REPEAT_PAD);
+  for (auto _ : state) {
+    pixman_image_composite32(PIXMAN_OP_SRC, src, nullptr, out, 0, 0, 0, 0, 0, 0, kWidth, kHeight);
+    benchmark::ClobberMemory();
+  }
+  pixman_image_unref(src);
+  pixman_image_unref(out);
+  Finish(state);
+}
+BENCHMARK(BM_PixmanBoxConvolution);
+
 }  // namespace
 
-ORRIVEL_BENCH_MAIN_WITH_PEERS({"BM_RipplePlain", "BM_PixmanCrossBlend"},
+ORRIVEL_BENCH_MAIN_WITH_PEERS({"BM_RotaxisFrame", "BM_PixmanTransformed"},
+                              {"BM_HBlurFrame", "BM_PixmanBoxConvolution"},
+                              {"BM_RipplePlain", "BM_PixmanCrossBlend"},
                               {"BM_RipplePacked", "BM_PixmanCrossBlend"},
                               {"BM_RipplePackedPrefetch", "BM_PixmanCrossBlend"},
                               {"BM_RippleTableBuild", "BM_PixmanCrossBlend"})
