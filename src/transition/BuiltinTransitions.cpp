@@ -2,9 +2,9 @@
 
 #include <iterator>
 
+#include "base/SubtractiveRandom.h"
 #include "transition/AddSubFilter.h"
 #include "transition/BandTransitions.h"
-#include "base/SubtractiveRandom.h"
 #include "transition/HBlurFilter.h"
 #include "transition/MosaicTransition.h"
 #include "transition/QuakeFilter.h"

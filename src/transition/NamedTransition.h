@@ -89,11 +89,11 @@ struct LinearProgress {
   }
 };
 
-// Reads the common head of a built-in set-up: the target's depth must be
-// 32 and the first argument a duration other than 0.
 // A creation argument given as decimal text; null gives the fallback.
 double ReadDecimalArgument(const ObjectArguments& rest, std::size_t index, double fallback);
 
+// Reads the common head of a built-in set-up: the target's depth must be
+// 32 and the first argument a duration other than 0.
 int32_t ReadTransitionHead(std::intptr_t first, const ObjectArguments& rest, uint32_t* duration);
 
 }  // namespace orrivel

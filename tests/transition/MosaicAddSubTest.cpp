@@ -3,13 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 #include <vector>
 
-#include "raster/Surface.h"
-#include "resource/TcpManager.h"
+#include "NamedTransitionFixture.h"
 #include "transition/AddSubFilter.h"
-#include "transition/BuiltinTransitions.h"
 #include "transition/MosaicTransition.h"
 
 namespace orrivel {
@@ -17,57 +14,13 @@ namespace {
 
 constexpr int kW = 30, kH = 21;
 
-class SizedTarget : public TransitionTarget {
- public:
-  explicit SizedTarget(int32_t depth = 32) : depth_(depth) {}
-  int32_t GetDepth() const override { return depth_; }
-  bool GetPictureSize(int32_t* w, int32_t* h) const override {
-    *w = kW;
-    *h = kH;
-    return true;
-  }
+using named_test::At;
+using named_test::PictureOf;
+using SizedTarget = named_test::SizedTarget;
 
- private:
-  int32_t depth_;
-};
-
-uint32_t& At(Surface& s, int x, int y) { return reinterpret_cast<uint32_t*>(s.GetScanLine(y))[x]; }
-
-class MosaicAddSubTest : public ::testing::Test {
+class MosaicAddSubTest : public named_test::NamedTransitionFixture {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(RegisterStartupTransitions(registry), 0);
-    ASSERT_EQ(RegisterScriptHostTransitions(registry), 0);
-    std::mt19937 rng(4);
-    for (Surface* s : {&destination, &from, &to}) {
-      ASSERT_EQ(s->Create(kW, kH, 32, Surface::kWithRegion), 0);
-      for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) At(*s, x, y) = uint32_t(rng());
-    }
-  }
-  void TearDown() override { registry.ClearAll(); }
-
-  HeldPtr<NamedTransition> Make(const char* name, std::initializer_list<std::intptr_t> args,
-                                TransitionTarget* on = nullptr) {
-    return HeldPtr<NamedTransition>(dynamic_cast<NamedTransition*>(
-        registry.CreateObject(reinterpret_cast<std::intptr_t>(on ? on : &target), name, args)));
-  }
-  void Draw(NamedTransition& t, int bandHeight) {
-    for (int y = 0; y < kH; y += bandHeight) {
-      const int h = std::min(bandHeight, kH - y);
-      ASSERT_EQ(t.Apply({0, y, kW, h, &destination, 0, y, &from, 0, y, &to, 0, y}), 0);
-    }
-  }
-  std::vector<uint32_t> Picture() {
-    std::vector<uint32_t> out;
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) out.push_back(At(destination, x, y));
-    return out;
-  }
-
-  TcpManager registry;
-  SizedTarget target;
-  Surface destination, from, to;
+  MosaicAddSubTest() : NamedTransitionFixture(kW, kH, 4) {}
 };
 
 int BlockStart(int v, int first, int block) { return v < first ? 0 : first + (v - first) / block * block; }
@@ -140,7 +93,7 @@ TEST_F(MosaicAddSubTest, AddSubBrightensAndDarkensWithSaturation) {
 }
 
 TEST_F(MosaicAddSubTest, SetupRefusalsAndCategories) {
-  SizedTarget shallow{16};
+  SizedTarget shallow{kW, kH, 16};
   EXPECT_EQ(Make("mosaic", {0, 0, 8, 0}), nullptr);
   EXPECT_EQ(Make("mosaic", {1000, 0, 8, 0}, &shallow), nullptr);
   EXPECT_EQ(Make("addsub", {0, 0}), nullptr);
@@ -155,12 +108,7 @@ TEST_F(MosaicAddSubTest, SetupRefusalsAndCategories) {
   fine->Update(0);
   fine->Update(600);
   Draw(*fine, kH);
-  EXPECT_EQ(Picture(), [&] {
-    std::vector<uint32_t> want;
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) want.push_back(At(to, x, y));
-    return want;
-  }());
+  EXPECT_EQ(Picture(), PictureOf(to));
 }
 
 TEST_F(MosaicAddSubTest, BandsDrawTheSamePictureAsOneBand) {
@@ -176,9 +124,7 @@ TEST_F(MosaicAddSubTest, BandsDrawTheSamePictureAsOneBand) {
   for (const Case& c : cases) {
     std::vector<std::vector<uint32_t>> pictures;
     for (int bandHeight : {kH, 1, 5}) {
-      ObjectArguments list{c.args.data(), c.args.size()};
-      HeldPtr<NamedTransition> t(dynamic_cast<NamedTransition*>(
-          registry.CreateObjectV(reinterpret_cast<std::intptr_t>(&target), c.name, list)));
+      auto t = Make(c.name, c.args);
       ASSERT_NE(t, nullptr);
       t->Update(0);
       t->Update(c.at);

@@ -3,14 +3,11 @@
 // picture smaller than the displacements) and the registry hooks.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <random>
 #include <vector>
 
+#include "NamedTransitionFixture.h"
 #include "base/ProcessorInfo.h"
-#include "raster/Surface.h"
-#include "resource/TcpManager.h"
-#include "transition/BuiltinTransitions.h"
 #include "transition/RippleKernels.h"
 #include "transition/RippleTable.h"
 #include "transition/RippleTransition.h"
@@ -18,53 +15,36 @@
 namespace orrivel {
 namespace {
 
-class SizedTarget : public TransitionTarget {
- public:
-  SizedTarget(int32_t w, int32_t h) : w_(w), h_(h) {}
-  int32_t GetDepth() const override { return 32; }
-  bool GetPictureSize(int32_t* w, int32_t* h) const override {
-    *w = w_;
-    *h = h_;
-    return true;
-  }
+using named_test::At;
+using named_test::SizedTarget;
 
- private:
-  int32_t w_, h_;
-};
-
-uint32_t& At(Surface& s, int x, int y) { return reinterpret_cast<uint32_t*>(s.GetScanLine(y))[x]; }
-
-class RippleTest : public ::testing::Test {
+class RippleTest : public named_test::NamedTransitionFixture {
  protected:
+  RippleTest() : NamedTransitionFixture(80, 60, 7) {}
   void SetUp() override {
     ReleaseListedRippleTables();
-    ASSERT_EQ(RegisterScriptHostTransitions(registry), 0);
+    NamedTransitionFixture::SetUp();
   }
   void TearDown() override {
-    registry.ClearAll();
+    NamedTransitionFixture::TearDown();
     SetRippleKernels(&RippleForward, &RippleBackward);
   }
-  HeldPtr<RippleTransition> Make(SizedTarget& target, std::vector<std::intptr_t> args) {
-    ObjectArguments list{args.data(), args.size()};
-    return HeldPtr<RippleTransition>(dynamic_cast<RippleTransition*>(
-        registry.CreateObjectV(reinterpret_cast<std::intptr_t>(&target), "ripple", list)));
+  HeldPtr<RippleTransition> Make(SizedTarget& on, std::vector<std::intptr_t> args) {
+    return NamedTransitionFixture::Make<RippleTransition>("ripple", std::move(args), &on);
   }
   // Pictures whose pixels name their own coordinates, so an output pixel
   // tells where it was read.
-  void Pictures(int w, int h) {
+  void CodedPictures(int w, int h) {
     for (Surface* s : {&destination, &from, &to}) ASSERT_EQ(s->Create(w, h, 32, 0), 0);
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) At(from, x, y) = At(to, x, y) = uint32_t(x << 8 | y);
   }
-  void Draw(RippleTransition& t, int w, int h, int bandHeight) {
+  void DrawArea(RippleTransition& t, int w, int h, int bandHeight) {
     for (int y = 0; y < h; y += bandHeight) {
       const int bh = std::min(bandHeight, h - y);
       ASSERT_EQ(t.Apply({0, y, w, bh, &destination, 0, y, &from, 0, y, &to, 0, y}), 0);
     }
   }
-
-  TcpManager registry;
-  Surface destination, from, to;
 };
 
 TEST_F(RippleTest, PackedKernelsMatchThePlainOnesOnRandomData) {
@@ -168,14 +148,14 @@ TEST_F(RippleTest, EdgesMirrorAndEveryReadStaysInsideThePicture) {
   const Case cases[] = {{64, 48, 0, 0, 16, 40}, {3, 2, 0, 0, 128, 127}, {5, 7, 4, 6, 16, 127},
                         {1, 1, 0, 0, 32, 127}};
   for (const Case& c : cases) {
-    Pictures(c.w, c.h);
+    CodedPictures(c.w, c.h);
     SizedTarget target{c.w, c.h};
     auto t = Make(target, {1000, c.cx, c.cy, c.wavelength, 0, 0, c.rings});
     ASSERT_NE(t, nullptr);
     bool mirrored = false;
     for (uint32_t now : {0u, 250u, 500u, 731u}) {
       t->Update(now);
-      Draw(*t, c.w, c.h, 5);
+      DrawArea(*t, c.w, c.h, 5);
       for (int y = 0; y < c.h; ++y)
         for (int x = 0; x < c.w; ++x) {
           const uint32_t p = At(destination, x, y);
@@ -194,15 +174,7 @@ TEST_F(RippleTest, EdgesMirrorAndEveryReadStaysInsideThePicture) {
 }
 
 TEST_F(RippleTest, BandsMatchOneBandAndTheEndIsTheToPicture) {
-  constexpr int kW = 80, kH = 60;
-  std::mt19937 rng(7);
-  for (Surface* s : {&destination, &from, &to}) ASSERT_EQ(s->Create(kW, kH, 32, 0), 0);
-  for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) {
-      At(from, x, y) = uint32_t(rng());
-      At(to, x, y) = uint32_t(rng());
-    }
-  SizedTarget target{kW, kH};
+  constexpr int kW = 80, kH = 60;  // the fixture's random pictures
   std::vector<uint32_t> plainPicture;
   for (bool packed : {false, true}) {
     if (packed) SetRippleKernels(&RippleForwardPackedPrefetch, &RippleBackwardPackedPrefetch);
@@ -212,7 +184,7 @@ TEST_F(RippleTest, BandsMatchOneBandAndTheEndIsTheToPicture) {
       t->Update(100);
       t->Update(400);
       EXPECT_GT(t->RadiusStep(), 0);
-      Draw(*t, kW, kH, bandHeight);
+      DrawArea(*t, kW, kH, bandHeight);
       std::vector<uint32_t> picture;
       for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) picture.push_back(At(destination, x, y));
@@ -220,7 +192,7 @@ TEST_F(RippleTest, BandsMatchOneBandAndTheEndIsTheToPicture) {
       EXPECT_EQ(t->IsFinished(), 0);
       t->Update(1100);
       EXPECT_EQ(t->IsFinished(), -1);
-      Draw(*t, kW, kH, bandHeight);
+      DrawArea(*t, kW, kH, bandHeight);
       for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) {
           // Level 255 of 256: each channel within one step of the to-picture.

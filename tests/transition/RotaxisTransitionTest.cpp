@@ -2,17 +2,10 @@
 // nothing is drawn, the refusal of a destination of another kind, and bands.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
-#include <random>
 #include <vector>
 
-#include "base/MathTables.h"
+#include "NamedTransitionFixture.h"
 #include "raster/PixelBuffer.h"
-#include "raster/PixelOpLibrary.h"
-#include "raster/Surface.h"
-#include "resource/TcpManager.h"
-#include "transition/BuiltinTransitions.h"
 #include "transition/RotaxisTransition.h"
 
 namespace orrivel {
@@ -20,72 +13,15 @@ namespace {
 
 constexpr int kW = 48, kH = 32;
 
-class SizedTarget : public TransitionTarget {
- public:
-  int32_t GetDepth() const override { return 32; }
-  bool GetPictureSize(int32_t* w, int32_t* h) const override {
-    *w = kW;
-    *h = kH;
-    return true;
-  }
-};
+using named_test::At;
+using named_test::PictureOf;
 
-uint32_t& At(Surface& s, int x, int y) { return reinterpret_cast<uint32_t*>(s.GetScanLine(y))[x]; }
-
-class RotaxisTest : public ::testing::Test {
+class RotaxisTest : public named_test::NamedTransitionFixture {
  protected:
-  void SetUp() override {
-    ResetPixelOpEntries();
-    library = std::make_unique<PixelOpLibrary>("tvpgl.dll", nullptr, false);
-    ASSERT_TRUE(library->HasModule()) << library->Error();
-    SetCurrentPixelOpLibrary(library.get());
-    previous = SetMathTables(&tables);
-    ASSERT_EQ(RegisterStartupTransitions(registry), 0);
-    std::mt19937 rng(6);
-    for (Surface* s : {&destination, &from, &to}) {
-      ASSERT_EQ(s->Create(kW, kH, 32, 0), 0);
-      for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) At(*s, x, y) = uint32_t(rng()) | 0xFF000000u;
-    }
-  }
-  void TearDown() override {
-    SetMathTables(previous);
-    SetCurrentPixelOpLibrary(nullptr);
-    library.reset();
-    ResetPixelOpEntries();
-  }
+  RotaxisTest() : NamedTransitionFixture(kW, kH, 6) {}
   HeldPtr<RotaxisTransition> Make(std::vector<std::intptr_t> args) {
-    ObjectArguments list{args.data(), args.size()};
-    return HeldPtr<RotaxisTransition>(dynamic_cast<RotaxisTransition*>(
-        registry.CreateObjectV(reinterpret_cast<std::intptr_t>(&target), "rotaxis", list)));
+    return NamedTransitionFixture::Make<RotaxisTransition>("rotaxis", std::move(args));
   }
-  std::vector<int32_t> Draw(NamedTransition& t, int bandHeight, Image* on = nullptr) {
-    std::vector<int32_t> results;
-    for (int y = 0; y < kH; y += bandHeight) {
-      const int h = std::min(bandHeight, kH - y);
-      results.push_back(t.Apply({0, y, kW, h, on ? on : &destination, 0, y, &from, 0, y, &to, 0, y}));
-    }
-    return results;
-  }
-  std::vector<uint32_t> Picture() {
-    std::vector<uint32_t> out;
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) out.push_back(At(destination, x, y));
-    return out;
-  }
-  std::vector<uint32_t> PictureOf(Surface& s) {
-    std::vector<uint32_t> out;
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) out.push_back(At(s, x, y));
-    return out;
-  }
-
-  std::unique_ptr<PixelOpLibrary> library;
-  MathTables tables;
-  MathTables* previous = nullptr;
-  TcpManager registry;
-  SizedTarget target;
-  Surface destination, from, to;
 };
 
 TEST_F(RotaxisTest, FullPictureAtTheEndsAndEdgeOnHalfWay) {

@@ -3,17 +3,10 @@
 // widest in the middle, set-up codes and bands.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
-#include <random>
 #include <vector>
 
-#include "base/MathTables.h"
+#include "NamedTransitionFixture.h"
 #include "base/SubtractiveRandom.h"
-#include "raster/PixelOpLibrary.h"
-#include "raster/Surface.h"
-#include "resource/TcpManager.h"
-#include "transition/BuiltinTransitions.h"
 #include "transition/HBlurFilter.h"
 #include "transition/QuakeFilter.h"
 
@@ -22,60 +15,20 @@ namespace {
 
 constexpr int kW = 36, kH = 22;
 
-class Target : public TransitionTarget {
- public:
-  explicit Target(int32_t depth = 32) : depth_(depth) {}
-  int32_t GetDepth() const override { return depth_; }
+using named_test::At;
+using Target = named_test::SizedTarget;
 
- private:
-  int32_t depth_;
-};
-
-uint32_t& At(Surface& s, int x, int y) { return reinterpret_cast<uint32_t*>(s.GetScanLine(y))[x]; }
-
-class ScreenFilterTest : public ::testing::Test {
+class ScreenFilterTest : public named_test::NamedTransitionFixture {
  protected:
+  ScreenFilterTest() : NamedTransitionFixture(kW, kH, 5) {}
   void SetUp() override {
-    ResetPixelOpEntries();
-    library = std::make_unique<PixelOpLibrary>("tvpgl.dll", nullptr, false);
-    ASSERT_TRUE(library->HasModule()) << library->Error();
-    SetCurrentPixelOpLibrary(library.get());
-    previous = SetMathTables(&tables);
     ResetSharedRandom();
     SharedRandom().Seed(20261210);
-    ASSERT_EQ(RegisterScriptHostTransitions(registry), 0);
-    std::mt19937 rng(5);
-    for (Surface* s : {&destination, &from, &to}) {
-      ASSERT_EQ(s->Create(kW, kH, 32, Surface::kWithRegion), 0);
-      for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) At(*s, x, y) = uint32_t(rng()) | 0xFF000000u;
-    }
+    NamedTransitionFixture::SetUp();
   }
   void TearDown() override {
-    registry.ClearAll();
-    SetMathTables(previous);
-    SetCurrentPixelOpLibrary(nullptr);
-    library.reset();
-    ResetPixelOpEntries();
+    NamedTransitionFixture::TearDown();
     ResetSharedRandom();
-  }
-  template <typename T>
-  HeldPtr<T> Make(const char* name, std::vector<std::intptr_t> args, TransitionTarget* on = nullptr) {
-    ObjectArguments list{args.data(), args.size()};
-    return HeldPtr<T>(dynamic_cast<T*>(
-        registry.CreateObjectV(reinterpret_cast<std::intptr_t>(on ? on : &target), name, list)));
-  }
-  void Draw(NamedTransition& t, int bandHeight) {
-    for (int y = 0; y < kH; y += bandHeight) {
-      const int h = std::min(bandHeight, kH - y);
-      ASSERT_EQ(t.Apply({0, y, kW, h, &destination, 0, y, &from, 0, y, &to, 0, y}), 0);
-    }
-  }
-  std::vector<uint32_t> Picture() {
-    std::vector<uint32_t> out;
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) out.push_back(At(destination, x, y));
-    return out;
   }
   // Sum of the differences between horizontal neighbours: lower is blurrier.
   int64_t Sharpness() {
@@ -87,13 +40,6 @@ class ScreenFilterTest : public ::testing::Test {
                           int(At(destination, x - 1, y) >> shift & 0xFF));
     return sum;
   }
-
-  std::unique_ptr<PixelOpLibrary> library;
-  MathTables tables;
-  MathTables* previous = nullptr;
-  TcpManager registry;
-  Target target;
-  Surface destination, from, to;
 };
 
 TEST_F(ScreenFilterTest, EndlessQuakeSwingsForeverAndTimedQuakeEndsStill) {
@@ -182,7 +128,7 @@ TEST_F(ScreenFilterTest, QuakeShiftsThePictureAndFillsTheUncoveredEdges) {
         ASSERT_EQ(got, At(from, x - 8, y - 4)) << x << "," << y;
     }
   // Set-up codes: any duration, a 32-bit target, a bound generator.
-  Target shallow{16};
+  Target shallow{kW, kH, 16};
   const std::intptr_t args[] = {0, 5, 5, 0, 0, 0};
   EXPECT_EQ(QuakeFilter().SetupV(reinterpret_cast<std::intptr_t>(&shallow), {args, 6}), 2);
   EXPECT_EQ(QuakeFilter().SetupV(0, {args, 6}), 1);
@@ -238,7 +184,7 @@ TEST_F(ScreenFilterTest, HBlurBandsAndSetupCodes) {
     EXPECT_EQ(pictures[1], pictures[0]);
     EXPECT_EQ(pictures[2], pictures[0]);
   }
-  Target shallow{16};
+  Target shallow{kW, kH, 16};
   EXPECT_EQ(Make<HBlurFilter>("hblur", {0, 0, 5}), nullptr);
   EXPECT_EQ(Make<HBlurFilter>("hblur", {1000, 0, 5}, &shallow), nullptr);
   // Radius 0 is 1 (maximum 3), 200 is 127 (maximum 255).

@@ -2,13 +2,9 @@
 // of motion 4, and bands.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <random>
 #include <vector>
 
-#include "raster/Surface.h"
-#include "resource/TcpManager.h"
-#include "transition/BuiltinTransitions.h"
+#include "NamedTransitionFixture.h"
 #include "transition/ScrollTransition.h"
 
 namespace orrivel {
@@ -16,44 +12,14 @@ namespace {
 
 constexpr int kW = 30, kH = 21;
 
-class SizedTarget : public TransitionTarget {
- public:
-  int32_t GetDepth() const override { return 32; }
-  bool GetPictureSize(int32_t* w, int32_t* h) const override {
-    *w = kW;
-    *h = kH;
-    return true;
-  }
-};
+using named_test::At;
 
-uint32_t& At(Surface& s, int x, int y) { return reinterpret_cast<uint32_t*>(s.GetScanLine(y))[x]; }
-
-class ScrollTest : public ::testing::Test {
+class ScrollTest : public named_test::NamedTransitionFixture {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(RegisterStartupTransitions(registry), 0);
-    std::mt19937 rng(12);
-    for (Surface* s : {&destination, &from, &to}) {
-      ASSERT_EQ(s->Create(kW, kH, 32, 0), 0);
-      for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) At(*s, x, y) = uint32_t(rng()) | 0xFF000000u;
-    }
-  }
+  ScrollTest() : NamedTransitionFixture(kW, kH, 12) {}
   HeldPtr<ScrollTransition> Make(std::vector<std::intptr_t> args) {
-    ObjectArguments list{args.data(), args.size()};
-    return HeldPtr<ScrollTransition>(dynamic_cast<ScrollTransition*>(
-        registry.CreateObjectV(reinterpret_cast<std::intptr_t>(&target), "scroll", list)));
+    return NamedTransitionFixture::Make<ScrollTransition>("scroll", std::move(args));
   }
-  void Draw(NamedTransition& t, int bandHeight) {
-    for (int y = 0; y < kH; y += bandHeight) {
-      const int h = std::min(bandHeight, kH - y);
-      ASSERT_EQ(t.Apply({0, y, kW, h, &destination, 0, y, &from, 0, y, &to, 0, y}), 0);
-    }
-  }
-
-  TcpManager registry;
-  SizedTarget target;
-  Surface destination, from, to;
 };
 
 TEST_F(ScrollTest, EasingExponentShapesTheOffset) {

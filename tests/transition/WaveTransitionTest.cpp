@@ -2,16 +2,9 @@
 // colour, the refusal without math tables, edge columns and bands.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
-#include <random>
 #include <vector>
 
-#include "base/MathTables.h"
-#include "raster/PixelOpLibrary.h"
-#include "raster/Surface.h"
-#include "resource/TcpManager.h"
-#include "transition/BuiltinTransitions.h"
+#include "NamedTransitionFixture.h"
 #include "transition/WaveTransition.h"
 
 namespace orrivel {
@@ -19,64 +12,14 @@ namespace {
 
 constexpr int kW = 40, kH = 23;
 
-class SizedTarget : public TransitionTarget {
- public:
-  int32_t GetDepth() const override { return 32; }
-  bool GetPictureSize(int32_t* w, int32_t* h) const override {
-    *w = kW;
-    *h = kH;
-    return true;
-  }
-};
+using named_test::At;
 
-uint32_t& At(Surface& s, int x, int y) { return reinterpret_cast<uint32_t*>(s.GetScanLine(y))[x]; }
-
-class WaveTest : public ::testing::Test {
+class WaveTest : public named_test::NamedTransitionFixture {
  protected:
-  void SetUp() override {
-    ResetPixelOpEntries();
-    library = std::make_unique<PixelOpLibrary>("tvpgl.dll", nullptr, false);
-    ASSERT_TRUE(library->HasModule()) << library->Error();
-    SetCurrentPixelOpLibrary(library.get());
-    previous = SetMathTables(&tables);
-    ASSERT_EQ(RegisterStartupTransitions(registry), 0);
-    std::mt19937 rng(8);
-    for (Surface* s : {&destination, &from, &to}) {
-      ASSERT_EQ(s->Create(kW, kH, 32, 0), 0);
-      for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) At(*s, x, y) = uint32_t(rng()) | 0xFF000000u;
-    }
-  }
-  void TearDown() override {
-    SetMathTables(previous);
-    SetCurrentPixelOpLibrary(nullptr);
-    library.reset();
-    ResetPixelOpEntries();
-  }
+  WaveTest() : NamedTransitionFixture(kW, kH, 8) {}
   HeldPtr<WaveTransition> Make(std::vector<std::intptr_t> args) {
-    ObjectArguments list{args.data(), args.size()};
-    return HeldPtr<WaveTransition>(dynamic_cast<WaveTransition*>(
-        registry.CreateObjectV(reinterpret_cast<std::intptr_t>(&target), "wave", list)));
+    return NamedTransitionFixture::Make<WaveTransition>("wave", std::move(args));
   }
-  void Draw(NamedTransition& t, int bandHeight) {
-    for (int y = 0; y < kH; y += bandHeight) {
-      const int h = std::min(bandHeight, kH - y);
-      ASSERT_EQ(t.Apply({0, y, kW, h, &destination, 0, y, &from, 0, y, &to, 0, y}), 0);
-    }
-  }
-  std::vector<uint32_t> Picture() {
-    std::vector<uint32_t> out;
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) out.push_back(At(destination, x, y));
-    return out;
-  }
-
-  std::unique_ptr<PixelOpLibrary> library;
-  MathTables tables;
-  MathTables* previous = nullptr;
-  TcpManager registry;
-  SizedTarget target;
-  Surface destination, from, to;
 };
 
 TEST_F(WaveTest, AmplitudeSwellsToHalfTimeAndTheEndIsColourB) {
