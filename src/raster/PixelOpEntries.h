@@ -124,6 +124,12 @@ using PixelOpSpriteRotateFn = int32_t (*)(const PixelOpImage* target, const Pixe
                                           int32_t r1, int32_t fill, uint32_t color,
                                           const Rect* destRect);
 
+// Entry 93 blends two rows at a level into a third: count pixels of
+// from + (to - from) * level / 255 per colour channel, rounded, the from
+// pixel's alpha kept. Rows are plain pixel runs; the result is not used.
+using PixelOpBlendRowsFn = int32_t (*)(uint32_t* destination, const uint32_t* from,
+                                       const uint32_t* to, int32_t count, int32_t level);
+
 inline constexpr int kPixelOpFillRect = 2;
 inline constexpr int kPixelOpBlendColor = 4;
 inline constexpr int kPixelOpEntry21 = 21;
@@ -132,5 +138,6 @@ inline constexpr int kPixelOpEntry23 = 23;
 inline constexpr int kPixelOpEntry24 = 24;
 inline constexpr int kPixelOpEntry25 = 25;
 inline constexpr int kPixelOpEntry26 = 26;
+inline constexpr int kPixelOpBlendRows = 93;
 
 }  // namespace orrivel

@@ -1,5 +1,6 @@
 #include "transition/BandTransitions.h"
 
+#include <cstdlib>
 #include <new>
 
 #include "raster/DibImage.h"
@@ -66,6 +67,16 @@ int32_t ReadTransitionHead(std::intptr_t first, const ObjectArguments& rest, uin
   if (*duration == 0) return NamedTransition::kSetupMissing;
   if (target->GetDepth() != 32) return NamedTransition::kSetupBadImage;
   return NamedTransition::kSetupDone;
+}
+
+bool RectInsideImage(Image* image, int32_t x, int32_t y, int32_t w, int32_t h) {
+  return image != nullptr && image->GetBits() != nullptr && x >= 0 && y >= 0 &&
+         int64_t{x} + w <= image->GetWidth() && int64_t{y} + h <= image->GetHeight();
+}
+
+double ReadDecimalArgument(const ObjectArguments& rest, std::size_t index, double fallback) {
+  const char* text = rest.Pointer<const char>(index);
+  return text == nullptr ? fallback : std::strtod(text, nullptr);
 }
 
 // --- cross ---------------------------------------------------------------------------

@@ -24,6 +24,9 @@ RowCopyKernel CurrentCopyKernel32();
 void CopyImageRect32(RowCopyKernel kernel, Image* destination, int32_t x, int32_t y, Image* source,
                      const Rect& sourceRect);
 
+// True when the rectangle (x, y, w, h) lies inside an image with pixels.
+bool RectInsideImage(Image* image, int32_t x, int32_t y, int32_t w, int32_t h);
+
 class CrossTransition : public NamedTransition {
  public:
   static constexpr const char* kName = "cross";

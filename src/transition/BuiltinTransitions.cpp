@@ -2,7 +2,16 @@
 
 #include <iterator>
 
+#include "base/SubtractiveRandom.h"
+#include "transition/AddSubFilter.h"
 #include "transition/BandTransitions.h"
+#include "transition/HBlurFilter.h"
+#include "transition/MosaicTransition.h"
+#include "transition/QuakeFilter.h"
+#include "transition/RippleTransition.h"
+#include "transition/RotaxisTransition.h"
+#include "transition/ScrollTransition.h"
+#include "transition/WaveTransition.h"
 
 namespace orrivel {
 
@@ -16,8 +25,25 @@ constexpr BuiltinTransitionRow RowOf() {
 const BuiltinTransitionRow kRows[] = {
     RowOf<CrossTransition>(),
     RowOf<RuleTransition>(),
+    RowOf<ScrollTransition>(),
+    RowOf<WaveTransition>(),
+    RowOf<MosaicTransition>(),
+    RowOf<RotaxisTransition>(),
     RowOf<TransTransition>(),
     RowOf<ToneTransition>(),
+};
+
+struct HostTransitionRow {
+  BuiltinTransitionRow row;
+  TcpInitialiserFunc firstUse;
+  TcpReleaserFunc release;
+};
+
+const HostTransitionRow kHostRows[] = {
+    {RowOf<QuakeFilter>(), nullptr, nullptr},
+    {RowOf<AddSubFilter>(), nullptr, nullptr},
+    {RowOf<HBlurFilter>(), nullptr, nullptr},
+    {RowOf<RippleTransition>(), &RippleTransition::OnFirstUse, &RippleTransition::OnRelease},
 };
 
 }  // namespace
@@ -30,6 +56,18 @@ const BuiltinTransitionRow* StartupTransitionRows(int* count) {
 int RegisterStartupTransitions(TcpManager& registry) {
   for (const BuiltinTransitionRow& row : kRows) {
     if (const int code = registry.RegisterObject(row.create, row.name, row.category, 0, nullptr, nullptr);
+        code != 0)
+      return code;
+  }
+  return 0;
+}
+
+int RegisterScriptHostTransitions(TcpManager& registry) {
+  QuakeFilter::BindRandom(&RandomDraw);
+  for (const HostTransitionRow& host : kHostRows) {
+    const BuiltinTransitionRow& row = host.row;
+    if (const int code = registry.RegisterObject(row.create, row.name, row.category, 0,
+                                                 host.firstUse, host.release);
         code != 0)
       return code;
   }

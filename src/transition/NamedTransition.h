@@ -37,6 +37,13 @@ class TransitionTarget {
  public:
   virtual ~TransitionTarget() = default;
   virtual int32_t GetDepth() const = 0;
+  // The size of the picture the transition runs over; false when the
+  // object shows no picture.
+  virtual bool GetPictureSize(int32_t* width, int32_t* height) const {
+    (void)width;
+    (void)height;
+    return false;
+  }
 };
 
 class NamedTransition : public TcpObject {
@@ -81,6 +88,9 @@ struct LinearProgress {
     return value > scale ? scale : value;
   }
 };
+
+// A creation argument given as decimal text; null gives the fallback.
+double ReadDecimalArgument(const ObjectArguments& rest, std::size_t index, double fallback);
 
 // Reads the common head of a built-in set-up: the target's depth must be
 // 32 and the first argument a duration other than 0.

@@ -50,6 +50,7 @@
 #include "lpk/LpkWriter.h"
 #include "raster/DrawSettingByte.h"
 #include "raster/Surface.h"
+#include "transition/BuiltinTransitions.h"
 
 namespace orrivel {
 namespace {
@@ -606,9 +607,14 @@ TEST_F(GameApplicationTest, PluginFolderIsScannedForEveryKind) {
   EXPECT_EQ(app.dcpObjects.Modules().Count(), 1u);
   EXPECT_EQ(app.tcpObjects.Modules().Count(), 1u);
   // The built-in transitions come before the plug-in's.
-  ASSERT_GE(app.tcpObjects.Records().size(), 5u);
+  int startupRows = 0;
+  StartupTransitionRows(&startupRows);
+  ASSERT_GT(app.tcpObjects.Records().size(), size_t(startupRows));
   EXPECT_EQ(app.tcpObjects.Records()[0].name, "cross");
-  EXPECT_EQ(app.tcpObjects.Records()[3].name, "tone");
+  EXPECT_EQ(app.tcpObjects.Records()[size_t(startupRows) - 1].name, "tone");
+  // The screen filters and the ripple join as the script host's objects are.
+  for (const char* name : {"quake", "addsub", "hblur", "ripple"})
+    EXPECT_NE(app.tcpObjects.FindObject(name, &index), nullptr) << name;
   // The built-in decoders come first and keep their extensions.
   EXPECT_EQ(app.images.FindDecoderByExtension("A.ELG", false), app.images.Records()[0].decoder);
   EXPECT_NE(app.images.FindDecoderByExtension("A.TPC", false), nullptr);

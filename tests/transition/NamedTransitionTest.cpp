@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/MathTables.h"
 #include "raster/PixelOpLibrary.h"
 #include "raster/Surface.h"
 #include "resource/TcpManager.h"
@@ -22,12 +23,19 @@ class DepthTarget : public TransitionTarget {
  public:
   explicit DepthTarget(int32_t depth) : depth_(depth) {}
   int32_t GetDepth() const override { return depth_; }
+  bool GetPictureSize(int32_t* width, int32_t* height) const override;
 
  private:
   int32_t depth_;
 };
 
 constexpr int kW = 24, kH = 19;
+
+bool DepthTarget::GetPictureSize(int32_t* width, int32_t* height) const {
+  *width = kW;
+  *height = kH;
+  return true;
+}
 
 uint32_t& At(Surface& s, int x, int y) { return reinterpret_cast<uint32_t*>(s.GetScanLine(y))[x]; }
 
@@ -46,6 +54,7 @@ class NamedTransitionTest : public ::testing::Test {
     ASSERT_TRUE(library->HasModule()) << library->Error();
     SetCurrentPixelOpLibrary(library.get());
     ASSERT_EQ(RegisterStartupTransitions(registry), 0);
+    previousTables = SetMathTables(&tables);
     std::mt19937 rng(3);
     for (Surface* s : {&destination, &from, &to}) {
       ASSERT_EQ(s->Create(kW, kH, 32, Surface::kWithRegion), 0);
@@ -57,6 +66,7 @@ class NamedTransitionTest : public ::testing::Test {
       for (int x = 0; x < kW; ++x) rule.GetScanLine(y)[x] = uint8_t((x * 11 + y * 7) & 0xFF);
   }
   void TearDown() override {
+    SetMathTables(previousTables);
     SetCurrentPixelOpLibrary(nullptr);
     library.reset();
     ResetPixelOpEntries();
@@ -91,6 +101,8 @@ class NamedTransitionTest : public ::testing::Test {
   }
 
   std::unique_ptr<PixelOpLibrary> library;
+  MathTables tables;
+  MathTables* previousTables = nullptr;
   TcpManager registry;
   DepthTarget target{32};
   Surface destination, from, to, rule;
@@ -98,7 +110,7 @@ class NamedTransitionTest : public ::testing::Test {
 
 TEST_F(NamedTransitionTest, StartupRowsAreRegisteredInOrderWithTheirCategories) {
   const std::vector<std::pair<std::string, uint8_t>> want = {
-      {"cross", 0}, {"rule", 0}, {"trans", 1}, {"tone", 2}};
+      {"cross", 0}, {"rule", 0}, {"scroll", 0}, {"wave", 0}, {"mosaic", 1}, {"rotaxis", 1}, {"trans", 1}, {"tone", 2}};
   ASSERT_EQ(registry.Records().size(), want.size());
   for (size_t i = 0; i < want.size(); ++i) {
     EXPECT_EQ(registry.Records()[i].name, want[i].first);

@@ -53,6 +53,8 @@ int32_t RuleBlend(const orrivel::PixelOpImage* target, const orrivel::PixelOpIma
                   int32_t vague, int32_t reserved, int32_t destX, int32_t destY, int32_t width,
                   int32_t height, int32_t fromX, int32_t fromY, int32_t toX, int32_t toY,
                   int32_t areaX, int32_t areaY);
+int32_t BlendRows(uint32_t* destination, const uint32_t* from, const uint32_t* to, int32_t count,
+                  int32_t level);
 // The weight of each rule value at a level and vague width.
 void RuleWeights(uint8_t weights[256], int32_t level, int32_t vague);
 int32_t MirrorLeftRight32(const orrivel::PixelOpImage* target, int32_t reserved);

@@ -45,6 +45,7 @@ PixelOpLibraryTable* MakeTable() {
   Put(table, orrivel::kPixelOpEntry25, &pixelops::CrossBlend);
   Put(table, orrivel::kPixelOpEntry26, &pixelops::RuleBlend);
   Put(table, orrivel::kPixelOpDrawImage, &pixelops::SpriteBlend);
+  Put(table, orrivel::kPixelOpBlendRows, &pixelops::BlendRows);
   Put(table, orrivel::kPixelOpStretchDrawImage, &pixelops::StretchDraw);
   Put(table, orrivel::kPixelOpTransformDrawImage, &pixelops::TransformDraw);
   Put(table, orrivel::kPixelOpEntry13, &pixelops::ClearRect);

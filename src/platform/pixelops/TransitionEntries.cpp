@@ -109,6 +109,14 @@ int32_t CrossBlend(const PixelOpImage* target, const PixelOpImage* from, const P
   return kDone;
 }
 
+int32_t BlendRows(uint32_t* destination, const uint32_t* from, const uint32_t* to, int32_t count,
+                  int32_t level) {
+  if (destination == nullptr || from == nullptr || to == nullptr || level < 0 || level > 255)
+    return kRefused;
+  for (int32_t i = 0; i < count; ++i) destination[i] = Mix(from[i], to[i], uint32_t(level));
+  return kDone;
+}
+
 int32_t RuleBlend(const PixelOpImage* target, const PixelOpImage* from, const PixelOpImage* to,
                   const PixelOpImage* rule, int32_t level, int32_t vague, int32_t, int32_t destX,
                   int32_t destY, int32_t width, int32_t height, int32_t fromX, int32_t fromY,
