@@ -329,7 +329,19 @@ int GameApplication::CreateDevices() {
   SetGlyphCacheCapacityWord(uint32_t(blocks.boot[11] | blocks.boot[12] << 8));
   // Boot byte 15 switches the lowered thread priority of long effects off.
   if (lowPriority) lowPriority->SetEnabled(blocks.boot[15] == 0);
+  ApplyBootPacing();
   return 0;
+}
+
+void GameApplication::ApplyBootPacing() {
+  const AppSettings::BootBlock& boot = settings.blocks.boot;
+  pacing.SetBytes(PacingBytes{boot[1], boot[2], boot[3], boot[13], boot[15]});
+  // A window without a display (headless) has no vertical blank to wait for.
+  platform::Backend& backend = platform::CurrentBackend();
+  const uint32_t refresh = backend.DesktopMode().refresh;
+  pacing.SetDisplay(!backend.IsHeadless(), refresh == 60 || refresh == 0);
+  pacing.SetPlayerVSync(settings.blocks.user[5] != 0);
+  pacing.ApplyFramePacing(-1);
 }
 
 void GameApplication::ReleaseDevices(int code) {
