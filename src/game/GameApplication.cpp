@@ -29,6 +29,7 @@
 #include "transition/BuiltinTransitions.h"
 #include "resource/SpiPluginLoader.h"
 #include "script/ScriptFile.h"
+#include "sound/StreamSound.h"
 #include "sound/VorbisCodec.h"
 #include "text/FontSettings.h"
 
@@ -296,6 +297,10 @@ int GameApplication::CreateDevices() {
   if (errorCode == 2) errorCode = 0;
   const AppSettings& blocks = settings.blocks;
   if (DisplayScreenDevice* display = Display()) SurfaceImage::SetScreenDevice(display);
+  // User byte 19: streams ask for position notifications; user byte 22:
+  // the codecs decode a streamed file from memory, loaded whole.
+  StreamSound::SetUseNotifications(blocks.user[19] != 0);
+  soundCodecs.SetLoadWhole(blocks.user[22] != 0);
   // Without the library the engine's own kernels do everything.
   pixelOps = BindPixelOpLibrary(&Processor(), Processor().mmx);
   if (blocks.boot[7] != 0 && loadMovieLibraries) loadMovieLibraries(*this);
