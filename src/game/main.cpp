@@ -11,10 +11,10 @@
 // the run; its snapshots are written relative to the working folder.
 #include <algorithm>
 #include <cstdio>
-#include <memory>
-#include <vector>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "game/GameApplication.h"
 #include "platform/Backend.h"
