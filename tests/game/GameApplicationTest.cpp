@@ -637,6 +637,7 @@ TEST_F(GameApplicationTest, DeviceStepAppliesThePacingAndSoundBytes) {
   };
   const Case cases[] = {{0, 0, 0, 0, 0, 0, 0}, {2, 1, 1, 1, 1, 1, 1}, {1, 1, 0, 0, 0, 0, 1}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(&c - cases);
     WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
     WriteSettingsFiles([&](AppSettings& settings) {
       settings.boot[1] = c.vsyncMode;
@@ -647,7 +648,8 @@ TEST_F(GameApplicationTest, DeviceStepAppliesThePacingAndSoundBytes) {
       settings.user[19] = c.notify;
       settings.user[22] = c.loadWhole;
     });
-    GameApplication app;
+    // One program may run once at a time under its title.
+    TitledGame app("Pacing" + std::to_string(&c - cases));
     EXPECT_TRUE(Run(app).empty());
     const PacingBytes& bytes = app.pacing.Bytes();
     EXPECT_EQ(bytes.vsyncMode, c.vsyncMode);
@@ -1083,9 +1085,7 @@ TEST_F(GameApplicationTest, TheLowPrioritySwitchesCanBeTurnedOffAtBoot) {
   for (const bool off : {false, true}) {
     SCOPED_TRACE(off);
     TitledGame app(off ? "PriorityOff" : "PriorityOn");
-    PacingBytes bytes;
-    bytes.lowPriorityOff = off ? 1 : 0;
-    app.pacing.SetBytes(bytes);
+    WriteSettingsFiles([&](AppSettings& settings) { settings.boot[15] = off ? 1 : 0; });
     EXPECT_TRUE(Run(app).empty());
     ASSERT_NE(app.lowPriority, nullptr);
     EXPECT_EQ(app.lowPriority->Enabled(), !off);
