@@ -33,6 +33,7 @@
 #include "transition/BuiltinTransitions.h"
 #include "resource/SpiPluginLoader.h"
 #include "script/ScriptFile.h"
+#include "sound/StreamSound.h"
 #include "sound/VorbisCodec.h"
 #include "text/FontSettings.h"
 
@@ -340,6 +341,10 @@ int GameApplication::CreateDevices() {
   if (errorCode == 2) errorCode = 0;
   const AppSettings& blocks = settings.blocks;
   if (DisplayScreenDevice* display = Display()) SurfaceImage::SetScreenDevice(display);
+  // User byte 19: streams ask for position notifications; user byte 22:
+  // the codecs decode a streamed file from memory, loaded whole.
+  StreamSound::SetUseNotifications(blocks.user[19] != 0);
+  soundCodecs.SetLoadWhole(blocks.user[22] != 0);
   // Without the library the engine's own kernels do everything.
   pixelOps = BindPixelOpLibrary(&Processor(), Processor().mmx);
   if (blocks.boot[7] != 0 && loadMovieLibraries) loadMovieLibraries(*this);
@@ -377,7 +382,19 @@ int GameApplication::CreateDevices() {
   SetGlyphCacheCapacityWord(uint32_t(blocks.boot[11] | blocks.boot[12] << 8));
   // Boot byte 15 switches the lowered thread priority of long effects off.
   if (lowPriority) lowPriority->SetEnabled(blocks.boot[15] == 0);
+  ApplyBootPacing();
   return 0;
+}
+
+void GameApplication::ApplyBootPacing() {
+  const AppSettings::BootBlock& boot = settings.blocks.boot;
+  pacing.SetBytes(PacingBytes{boot[1], boot[2], boot[3], boot[13], boot[15]});
+  // A window without a display (headless) has no vertical blank to wait for.
+  platform::Backend& backend = platform::CurrentBackend();
+  const uint32_t refresh = backend.DesktopMode().refresh;
+  pacing.SetDisplay(!backend.IsHeadless(), refresh == 60 || refresh == 0);
+  pacing.SetPlayerVSync(settings.blocks.user[5] != 0);
+  pacing.ApplyFramePacing(-1);
 }
 
 void GameApplication::ReleaseDevices(int code) {

@@ -31,6 +31,7 @@
 #include "game/GameNativePort.h"
 #include "natives/GameScriptHost.h"
 #include "transition/LibraryTransitionRunner.h"
+#include "platform/ScriptedRun.h"
 #include "platform/ThreadPriority.h"
 #include "sound/MovieBinding.h"
 #include "sound/SllManager.h"
@@ -237,6 +238,10 @@ class GameApplication : public Application {
 
   // Frames after which the pump closes its own window (0: never).
   uint32_t frameLimit = 0;
+  // A scripted run (not owned): it plays its input into each frame before
+  // the frame reads the devices, and takes the pump's waits when it keeps
+  // a virtual clock.
+  platform::ScriptedRun* scriptedRun = nullptr;
   // What the run did, for the closing line.
   uint32_t framesRun = 0;
   bool closedByLimit = false;
@@ -248,6 +253,9 @@ class GameApplication : public Application {
   // Registers the built-in codec and loads the sound-decoder plug-ins.
   void LoadSoundCodecs();
   void ApplyFrameSettings();
+  // The boot block's pacing bytes (1, 2, 3, 13 and 15) and the display's
+  // vertical-sync facts go to the pacing switches, which set the limiter.
+  void ApplyBootPacing();
   // The steps for the pump's answer (or the override's), within 0 to 4.
   int ScriptStepsForFrame(int pumped);
   // Runs up to count steps; false when the run ends.

@@ -31,6 +31,8 @@ bool GameFramePorts::WindowIdle() { return !app_.isActive && app_.pauseWhenInact
 void GameFramePorts::WaitForMessage() { Sleep(kIdleWaitMs); }
 
 void GameFramePorts::Sleep(uint32_t ms) {
+  // A virtual clock moves on by the wait instead of waiting.
+  if (app_.scriptedRun != nullptr && app_.scriptedRun->Sleep(ms)) return;
   // The worker must not take the main thread's messages; it waits on its
   // own stop event, which the main thread sets to wake it.
   if (app_.threadMode) app_.worker.Wait(ms);
@@ -41,6 +43,9 @@ uint32_t GameFramePorts::Tick() { return CurrentTickMs(); }
 
 void GameFramePorts::UpdateWindowAndInput() {
   ++app_.framesRun;
+  if (app_.scriptedRun != nullptr) {
+    app_.scriptedRun->BeginFrame(app_.mainWindow.GetHandle(), app_.framesRun, app_.limiter.PeriodMs());
+  }
   // Where the pointer is in game coordinates: the mouse reports nothing
   // while that position is unknown.
   app_.UpdateWindowState();

@@ -1,15 +1,26 @@
 // The program's entry point: chooses the back end (a real window, or memory
 // when there is no display or --headless is given), builds the game's
 // application and runs it. A run without a display has no one to close its
-// window, so it closes it itself after a fixed number of frames.
+// window, so it closes it itself after a fixed number of frames (or when its
+// input file says quit). A headless run keeps a virtual clock that moves one
+// frame period per frame, so that its frames are the same on every run.
+//
+//   orrivel [--headless] [--input FILE] [/L<game folder>] ...
+//
+// --input plays a scripted input file (see platform/ScriptedInput.h) into
+// the run; its snapshots are written relative to the working folder.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "game/GameApplication.h"
 #include "natives/ProcessObjects.h"
 #include "platform/Backend.h"
 #include "platform/Messages.h"
+#include "platform/ScriptedRun.h"
 #include "platform/StopSignals.h"
 #include "platform/TextCodec.h"
 
@@ -19,6 +30,8 @@ constexpr uint32_t kHeadlessFrames = 60;
 // The exit status when the scripts could not boot or stopped in a fault
 // (start-up refusals keep their own codes).
 constexpr int kScriptsFailedStatus = 70;
+// A bad command line or input file.
+constexpr int kUsageStatus = 64;
 
 }  // namespace
 
@@ -32,10 +45,33 @@ int main(int argc, char** argv) {
   // The command line as one string, without the program name and without
   // the options that are ours alone.
   std::string commandLine;
+  std::string inputFile;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--headless") == 0) continue;
+    if (std::strcmp(argv[i], "--input") == 0) {
+      if (i + 1 == argc) {
+        std::fprintf(stderr, "orrivel: --input needs a file\n");
+        return kUsageStatus;
+      }
+      inputFile = argv[++i];
+      continue;
+    }
     if (!commandLine.empty()) commandLine += ' ';
     commandLine += argv[i];
+  }
+
+  // A headless run always keeps the virtual clock; a real display keeps
+  // real time and only plays the input.
+  std::unique_ptr<platform::ScriptedRun> scriptedRun;
+  if (!inputFile.empty()) {
+    std::string error;
+    scriptedRun = platform::ScriptedRun::Load(inputFile, backend->IsHeadless(), std::string(), &error);
+    if (!scriptedRun) {
+      std::fprintf(stderr, "orrivel: %s\n", error.c_str());
+      return kUsageStatus;
+    }
+  } else if (backend->IsHeadless()) {
+    scriptedRun = std::make_unique<platform::ScriptedRun>(std::vector<platform::ScriptedEvent>(), true);
   }
 
   // Without a window system nothing turns Ctrl+C or a termination request
@@ -50,7 +86,12 @@ int main(int argc, char** argv) {
   int result;
   {
     GameApplication app;
-    if (backend->IsHeadless()) app.frameLimit = kHeadlessFrames;
+    app.scriptedRun = scriptedRun.get();
+    // Without a quit in its input, a run without a display still ends: a
+    // little after the input's last event.
+    if (backend->IsHeadless() && !(scriptedRun && scriptedRun->EndsByItself())) {
+      app.frameLimit = std::max(kHeadlessFrames, scriptedRun ? scriptedRun->LastFrame() + 2 : 0);
+    }
     std::printf("orrivel: %s\n", why.c_str());
     result = app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL);
     if (result != 0) {
@@ -69,6 +110,12 @@ int main(int argc, char** argv) {
     } else {
       std::printf("orrivel: the scripts stopped with result %d after %u steps\n", app.scriptResult,
                   app.scriptSteps);
+    }
+    if (scriptedRun) {
+      for (const std::string& path : scriptedRun->FailedSnapshots()) {
+        std::fprintf(stderr, "orrivel: snapshot %s could not be written\n", path.c_str());
+        if (result == 0) result = kScriptsFailedStatus;
+      }
     }
     // A failure is not a normal end: after the player's message, a line
     // for whoever started the program, and a status a caller can test.

@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "platform/FileSystem.h"
+#include "platform/KeyTable.h"
+#include "platform/Messages.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "platform/sdl/SdlBackend.h"
 
@@ -73,6 +75,55 @@ Backend* SetBackend(Backend* backend) {
   Backend* previous = g_backend;
   g_backend = backend;
   return previous;
+}
+
+namespace {
+
+intptr_t PackClientPoint(int32_t x, int32_t y) {
+  return intptr_t(uint32_t(uint16_t(x)) | (uint32_t(uint16_t(y)) << 16));
+}
+
+}  // namespace
+
+void Backend::InjectInput(WindowId window, const SyntheticInput& input) { PostInputMessages(window, input, 0); }
+
+void Backend::PostInputMessages(WindowId window, const SyntheticInput& input, uintptr_t keyState) {
+  using Kind = SyntheticInput::Kind;
+  const intptr_t at = PackClientPoint(input.x, input.y);
+  switch (input.kind) {
+    case Kind::Move:
+      PostMessage(window, WM_MOUSEMOVE, keyState, at);
+      return;
+    case Kind::ButtonDown:
+    case Kind::ButtonUp: {
+      const bool down = input.kind == Kind::ButtonDown;
+      const uint32_t message =
+          input.button == 0 ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP) : (down ? WM_RBUTTONDOWN : WM_RBUTTONUP);
+      PostMessage(window, message, keyState, at);
+      return;
+    }
+    case Kind::KeyDown:
+    case Kind::KeyUp: {
+      const KeyTableRow* row = FindKeyRow(input.key);
+      if (row == nullptr) return;
+      const bool down = input.kind == Kind::KeyDown;
+      uint32_t lParam = 1u | (uint32_t(input.key) << 16);
+      if (!down) lParam |= KF_REPEAT_BIT | KF_UP_BIT;
+      PostMessage(window, down ? WM_KEYDOWN : WM_KEYUP, row->virtualKey, intptr_t(lParam));
+      return;
+    }
+    case Kind::Wheel: {
+      // The wheel message carries the pointer in desktop coordinates.
+      const Point screen = ClientToScreen(window, Point{input.x, input.y});
+      const int32_t delta = input.notches * WHEEL_DELTA;
+      PostMessage(window, WM_MOUSEWHEEL, (uintptr_t(uint16_t(int16_t(delta))) << 16) | keyState,
+                  PackClientPoint(screen.x, screen.y));
+      return;
+    }
+    case Kind::Text:
+      PostTextInput(window, input.text);
+      return;
+  }
 }
 
 bool HeadlessRequested(int argc, const char* const* argv) {

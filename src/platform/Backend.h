@@ -15,6 +15,19 @@
 
 namespace orrivel::platform {
 
+// One input action of a scripted run, as the devices would report it.
+// Positions are in the window's client pixels; keys are key-table codes.
+struct SyntheticInput {
+  enum class Kind : uint8_t { Move, ButtonDown, ButtonUp, KeyDown, KeyUp, Wheel, Text };
+  Kind kind = Kind::Move;
+  int32_t x = 0;
+  int32_t y = 0;
+  uint8_t button = 0;  // 0 left, 1 right
+  uint8_t key = 0;
+  int32_t notches = 0;
+  std::string text;  // UTF-8
+};
+
 class Backend : public WindowSystem, public MessageBoxService {
  public:
   virtual const char* Name() const = 0;
@@ -52,6 +65,15 @@ class Backend : public WindowSystem, public MessageBoxService {
 
   // What shows the screen device's frames in the windows.
   virtual Presenter& ScreenPresenter() = 0;
+
+  // Feeds one scripted input action to the window as the devices would:
+  // by default, the window messages it causes.
+  virtual void InjectInput(WindowId window, const SyntheticInput& input);
+
+ protected:
+  // The window messages of a scripted action; `keyState` is the MK_ bits
+  // of the buttons and modifiers held with it.
+  void PostInputMessages(WindowId window, const SyntheticInput& input, uintptr_t keyState);
 };
 
 // "orrivel-<uid>" under root, made with mode 0700 when missing; empty when

@@ -6,6 +6,7 @@
 // kinds exist: the SDL one (a streaming texture per window) and the
 // headless one, which keeps the last frame in memory for tests.
 #include <cstdint>
+#include <string>
 
 #include "platform/Messages.h"
 #include "platform/Rect.h"
@@ -38,6 +39,9 @@ class Presenter {
   virtual bool TakeDeviceReset() { return false; }
   // Forgets what it holds for a window (the window goes away or changes mode).
   virtual void Forget(WindowId /*window*/) {}
+  // Writes what the window shows now as a PNG file (scripted runs); false
+  // before the first frame or when the file cannot be written.
+  virtual bool WriteSnapshot(WindowId /*window*/, const std::string& /*path*/) { return false; }
 };
 
 }  // namespace orrivel::platform

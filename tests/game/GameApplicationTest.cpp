@@ -2,6 +2,7 @@
 // mounted, the compiled scripts boot from them and run to their end, and each
 // way a boot or a script step can fail shows its message and ends the run.
 #include "game/GameApplication.h"
+#include "sound/StreamSound.h"
 #include "sound/MovieBinding.h"
 
 #include <gtest/gtest.h>
@@ -657,6 +658,45 @@ TEST_F(GameApplicationTest, StartupPublishesTheDrawSettingAndTheSystemFamily) {
   SetDrawSettingByte(1);
 }
 
+// The device step hands the boot block's pacing bytes to the pacing
+// switches (headless has no vertical blank, so the counter byte decides the
+// limiter's clock) and the stream and decoding bytes of the user block to
+// the sound code.
+TEST_F(GameApplicationTest, DeviceStepAppliesThePacingAndSoundBytes) {
+  struct Case {
+    uint8_t vsyncMode, useCounter, interval, forced, lowOff, notify, loadWhole;
+  };
+  const Case cases[] = {{0, 0, 0, 0, 0, 0, 0}, {2, 1, 1, 1, 1, 1, 1}, {1, 1, 0, 0, 0, 0, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+    WriteSettingsFiles([&](AppSettings& settings) {
+      settings.boot[1] = c.vsyncMode;
+      settings.boot[2] = c.useCounter;
+      settings.boot[3] = c.interval;
+      settings.boot[13] = c.forced;
+      settings.boot[15] = c.lowOff;
+      settings.user[19] = c.notify;
+      settings.user[22] = c.loadWhole;
+    });
+    // One program may run once at a time under its title.
+    TitledGame app("Pacing" + std::to_string(&c - cases));
+    EXPECT_TRUE(Run(app).empty());
+    const PacingBytes& bytes = app.pacing.Bytes();
+    EXPECT_EQ(bytes.vsyncMode, c.vsyncMode);
+    EXPECT_EQ(bytes.useCounter, c.useCounter);
+    EXPECT_EQ(bytes.vsyncInterval, c.interval);
+    EXPECT_EQ(bytes.forcedVSyncOn, c.forced);
+    EXPECT_EQ(bytes.lowPriorityOff, c.lowOff);
+    EXPECT_EQ(app.pacing.VSyncInterval(), 0u);
+    EXPECT_EQ(app.limiter.UsesPerformanceCounter(), c.useCounter != 0);
+    EXPECT_EQ(app.LowPriorityOff(), c.lowOff != 0);
+    EXPECT_EQ(StreamSound::UsesNotifications(), c.notify != 0);
+    EXPECT_EQ(app.soundCodecs.LoadWhole(), c.loadWhole != 0);
+  }
+  StreamSound::SetUseNotifications(true);
+}
+
 // Boxes and menus hold the pump, nested ones until the outermost ends, so
 // the second timer list pauses once and resumes once.
 TEST_F(GameApplicationTest, ModalStatesHoldThePumpUntilTheOutermostEnds) {
@@ -1076,9 +1116,7 @@ TEST_F(GameApplicationTest, TheLowPrioritySwitchesCanBeTurnedOffAtBoot) {
   for (const bool off : {false, true}) {
     SCOPED_TRACE(off);
     TitledGame app(off ? "PriorityOff" : "PriorityOn");
-    PacingBytes bytes;
-    bytes.lowPriorityOff = off ? 1 : 0;
-    app.pacing.SetBytes(bytes);
+    WriteSettingsFiles([&](AppSettings& settings) { settings.boot[15] = off ? 1 : 0; });
     EXPECT_TRUE(Run(app).empty());
     ASSERT_NE(app.lowPriority, nullptr);
     EXPECT_EQ(app.lowPriority->Enabled(), !off);

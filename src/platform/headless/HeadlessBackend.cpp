@@ -2,7 +2,10 @@
 
 #include <cstdio>
 
+#include "platform/KeyTable.h"
+#include "platform/Messages.h"
 #include "platform/StopSignals.h"
+#include "platform/headless/HeadlessInput.h"
 #include "platform/TextCodec.h"
 
 namespace orrivel::platform {
@@ -63,6 +66,31 @@ uint32_t HeadlessBackend::SetExecutionState(uint32_t state) {
   uint32_t previous = executionState_;
   executionState_ = state;
   return previous;
+}
+
+void HeadlessBackend::InjectInput(WindowId window, const SyntheticInput& input) {
+  using Kind = SyntheticInput::Kind;
+  auto* devices = dynamic_cast<HeadlessInput*>(&CurrentInputSource());
+  if (input.kind != Kind::KeyDown && input.kind != Kind::KeyUp && input.kind != Kind::Text) {
+    cursor_ = ClientToScreen(window, Point{input.x, input.y});
+  }
+  if (devices != nullptr) {
+    const uint32_t bit = input.button == 0 ? 1u : 2u;
+    if (input.kind == Kind::ButtonDown) devices->SetMouseButtons(devices->MouseButtons() | bit);
+    if (input.kind == Kind::ButtonUp) devices->SetMouseButtons(devices->MouseButtons() & ~bit);
+    if (input.kind == Kind::KeyDown || input.kind == Kind::KeyUp) devices->SetKey(input.key, input.kind == Kind::KeyDown);
+  }
+  uintptr_t keyState = 0;
+  if (devices != nullptr) {
+    std::array<uint8_t, 256> keys{};
+    devices->ReadKeyboard(keys);
+    const uint32_t buttons = devices->MouseButtons();
+    if (buttons & 1u) keyState |= MK_LBUTTON;
+    if (buttons & 2u) keyState |= MK_RBUTTON;
+    if (keys[DIK_LSHIFT] | keys[DIK_RSHIFT]) keyState |= MK_SHIFT;
+    if (keys[DIK_LCONTROL] | keys[DIK_RCONTROL]) keyState |= MK_CONTROL;
+  }
+  PostInputMessages(window, input, keyState);
 }
 
 void HeadlessBackend::PumpNativeEvents() {

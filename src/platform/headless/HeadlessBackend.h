@@ -32,6 +32,9 @@ class HeadlessBackend : public Backend {
   std::string RuntimeFolder() override;
   void FillClient(WindowId window, const Rect& area, uint32_t rgb) override;
   Presenter& ScreenPresenter() override { return presenter_; }
+  // Scripted input also moves the pointer and holds the buttons and keys of
+  // the headless input devices in use, so polling sees what the messages say.
+  void InjectInput(WindowId window, const SyntheticInput& input) override;
   HeadlessPresenter& Frames() { return presenter_; }
 
   // Display facts. Setting the desktop also makes it the one monitor.

@@ -27,6 +27,7 @@ class HeadlessPresenter : public Presenter {
               const PresentOptions& options) override;
   bool TakeDeviceReset() override;
   void Forget(WindowId window) override { frames_.erase(window); }
+  bool WriteSnapshot(WindowId window, const std::string& path) override { return WritePng(window, path); }
 
   // The size the window shows its frames at; by default the area's size.
   void SetOutputSize(WindowId window, int32_t width, int32_t height);

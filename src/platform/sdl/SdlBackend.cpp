@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/ImeService.h"
 #include "platform/TextCodec.h"
@@ -273,6 +274,68 @@ void SdlBackend::NativeSetTextInputSpot(WindowRecord& record) {
   SDL_Rect spot{record.textInputSpot.left, record.textInputSpot.top, record.textInputSpot.Width(),
                 record.textInputSpot.Height()};
   SDL_SetTextInputRect(&spot);
+}
+
+void SdlBackend::InjectInput(WindowId window, const SyntheticInput& input) {
+  using Kind = SyntheticInput::Kind;
+  const WindowRecord* record = Find(window);
+  if (record == nullptr || record->native == nullptr) return;
+  SDL_Window* native = AsSdl(record->native);
+  const uint32_t id = SDL_GetWindowID(native);
+  SDL_Event event{};
+  switch (input.kind) {
+    case Kind::Move:
+    case Kind::ButtonDown:
+    case Kind::ButtonUp:
+    case Kind::Wheel:
+      SDL_WarpMouseInWindow(native, input.x, input.y);
+      if (input.kind == Kind::Move) {
+        event.type = SDL_MOUSEMOTION;
+        event.motion.windowID = id;
+        event.motion.x = input.x;
+        event.motion.y = input.y;
+      } else if (input.kind == Kind::Wheel) {
+        event.type = SDL_MOUSEWHEEL;
+        event.wheel.windowID = id;
+        event.wheel.y = input.notches;
+        event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+      } else {
+        event.type = input.kind == Kind::ButtonDown ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        event.button.windowID = id;
+        event.button.button = input.button == 0 ? SDL_BUTTON_LEFT : SDL_BUTTON_RIGHT;
+        event.button.state = input.kind == Kind::ButtonDown ? SDL_PRESSED : SDL_RELEASED;
+        event.button.clicks = 1;
+        event.button.x = input.x;
+        event.button.y = input.y;
+      }
+      break;
+    case Kind::KeyDown:
+    case Kind::KeyUp: {
+      const int32_t scancode = SdlScancodeFromKeyCode(input.key);
+      if (scancode == 0) return;
+      event.type = input.kind == Kind::KeyDown ? SDL_KEYDOWN : SDL_KEYUP;
+      event.key.windowID = id;
+      event.key.state = input.kind == Kind::KeyDown ? SDL_PRESSED : SDL_RELEASED;
+      event.key.keysym.scancode = SDL_Scancode(scancode);
+      event.key.keysym.sym = SDL_GetKeyFromScancode(SDL_Scancode(scancode));
+      break;
+    }
+    case Kind::Text:
+      // One event holds a short text; longer texts go in pieces that do
+      // not split a character.
+      for (size_t at = 0; at < input.text.size();) {
+        size_t end = std::min(input.text.size(), at + sizeof(event.text.text) - 1);
+        while (end > at && end < input.text.size() && (uint8_t(input.text[end]) & 0xC0) == 0x80) --end;
+        SDL_Event piece{};
+        piece.type = SDL_TEXTINPUT;
+        piece.text.windowID = id;
+        std::memcpy(piece.text.text, input.text.data() + at, end - at);
+        SDL_PushEvent(&piece);
+        at = end;
+      }
+      return;
+  }
+  SDL_PushEvent(&event);
 }
 
 WindowId SdlBackend::WindowFromSdl(uint32_t sdlWindowId) {

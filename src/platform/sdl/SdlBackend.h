@@ -30,6 +30,9 @@ class SdlBackend : public Backend {
   int ShowMessageBox(const MessageBoxRequest& request) override;
   void FillClient(WindowId window, const Rect& area, uint32_t rgb) override;
   Presenter& ScreenPresenter() override { return presenter_; }
+  // Scripted input enters SDL's own event queue, so it takes the same road
+  // into window messages as the devices' events.
+  void InjectInput(WindowId window, const SyntheticInput& input) override;
 
  protected:
   bool NativeCreate(WindowRecord& record) override;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/PixelLayout.h"
+#include "platform/PngWriter.h"
 #include "platform/headless/HeadlessPresenter.h"
 #include "platform/sdl/SdlBackend.h"
 
@@ -118,6 +119,25 @@ int SdlPresenter::Present(WindowId window, SoftSurface& frame, const Rect& area,
   if (SDL_RenderCopy(renderer, AsTexture(view->texture), nullptr, &to) != 0) return kPresentFailed;
   SDL_RenderPresent(renderer);
   return kPresentOk;
+}
+
+bool SdlPresenter::WriteSnapshot(WindowId window, const std::string& path) {
+  auto it = views_.find(window);
+  if (it == views_.end()) return false;
+  SDL_Renderer* renderer = AsRenderer(it->second.renderer);
+  int outW = 0, outH = 0;
+  if (SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0 || outW <= 0 || outH <= 0) return false;
+  // The back buffer is undefined after a present: draw the frame again
+  // into it, exactly as Present does, and read it before the next present.
+  const Rect fit = FitRect(it->second.width, it->second.height, outW, outH);
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  SDL_RenderClear(renderer);
+  const SDL_Rect to{fit.left, fit.top, fit.Width(), fit.Height()};
+  if (SDL_RenderCopy(renderer, AsTexture(it->second.texture), nullptr, &to) != 0) return false;
+  std::vector<uint32_t> pixels(size_t(outW) * size_t(outH));
+  if (SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), outW * 4) != 0) return false;
+  for (uint32_t& pixel : pixels) pixel &= 0x00FFFFFFu;
+  return WritePngRgb(path, pixels.data(), uint32_t(outW), uint32_t(outH));
 }
 
 bool SdlPresenter::Fill(WindowId window, const Rect& area, uint32_t rgb) {

@@ -23,6 +23,8 @@ class SdlPresenter : public Presenter {
               const PresentOptions& options) override;
   bool TakeDeviceReset() override;
   void Forget(WindowId window) override;
+  // Draws the window's texture once more and reads the renderer's output.
+  bool WriteSnapshot(WindowId window, const std::string& path) override;
   // Lets go of every renderer (before the video system shuts down).
   void ForgetAll();
   // True when the window has a renderer (its surface is then not drawn directly).

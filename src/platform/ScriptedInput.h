@@ -1,0 +1,46 @@
+#pragma once
+// Scripted runs: a small text of timed events that drives a run without a
+// player. Each line is a frame number followed by one command:
+//
+//   <frame> click X Y          left button down at X, Y (client pixels), up a frame later
+//   <frame> rclick X Y         the same with the right button
+//   <frame> move X Y           the pointer moves to X, Y
+//   <frame> keydown KEY        a key goes down; KEY is a key name, optionally
+//   <frame> keyup KEY          with modifiers in front: Ctrl+Shift+Alt+S
+//   <frame> key KEY            down now, up a frame later
+//   <frame> wheel N            N wheel notches (positive: away from the player)
+//   <frame> text WORDS...      typed text (UTF-8), the rest of the line
+//   <frame> snapshot NAME      writes the frame on screen as NAME (".png" added)
+//   <frame> quit               ends the run
+//
+// Blank lines and lines starting with '#' are ignored. Frames count from 1
+// (the first frame the game shows) and must not go backwards.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orrivel::platform {
+
+struct ScriptedEvent {
+  enum class Kind : uint8_t { Click, RightClick, Move, KeyDown, KeyUp, Key, Wheel, Text, Snapshot, Quit };
+  enum Modifier : uint8_t { kCtrl = 1, kShift = 2, kAlt = 4 };
+
+  uint32_t frame = 0;
+  Kind kind = Kind::Quit;
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t notches = 0;
+  uint8_t key = 0;        // the key's code in the engine's key table
+  uint8_t modifiers = 0;  // Modifier bits
+  std::string text;       // typed text or the snapshot's file name
+};
+
+// Reads the whole text; false with "line N: why" on the first bad line.
+bool ParseScriptedInput(std::string_view text, std::vector<ScriptedEvent>& events, std::string* error);
+
+// The key code of a key name of the key table (any case; "Ctrl", "Shift",
+// "Alt", "Enter" and "Esc" are accepted too); 0 when there is none.
+uint8_t KeyCodeFromName(std::string_view name);
+
+}  // namespace orrivel::platform

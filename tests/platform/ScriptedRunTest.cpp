@@ -1,0 +1,218 @@
+// Scripted input files: what the text may say, and how a run plays it into
+// a window of the headless machine frame by frame, with its virtual clock
+// and its snapshots.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/KeyTable.h"
+#include "platform/ScriptedRun.h"
+#include "platform/SoftSurface.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "platform/headless/HeadlessInput.h"
+
+namespace orrivel::platform {
+namespace {
+
+TEST(ScriptedInputTest, ReadsEveryCommandAndRefusesBadLines) {
+  std::vector<ScriptedEvent> events;
+  std::string error;
+  ASSERT_TRUE(ParseScriptedInput("# comment\n\n1 click 10 20\n1 rclick 3 4\n2 move -5 6\n"
+                                 "3 keydown ctrl+shift+S\n3 keyup Enter\n4 key F5\n5 wheel -2\n"
+                                 "5 text  ありがとう ok \n6 snapshot title\n6 quit\n",
+                                 events, &error))
+      << error;
+  ASSERT_EQ(events.size(), 10u);
+  using Kind = ScriptedEvent::Kind;
+  EXPECT_EQ(events[0].kind, Kind::Click);
+  EXPECT_EQ(events[0].x, 10);
+  EXPECT_EQ(events[0].y, 20);
+  EXPECT_EQ(events[1].kind, Kind::RightClick);
+  EXPECT_EQ(events[2].x, -5);
+  EXPECT_EQ(events[3].kind, Kind::KeyDown);
+  EXPECT_EQ(events[3].modifiers, ScriptedEvent::kCtrl | ScriptedEvent::kShift);
+  EXPECT_EQ(events[3].key, KeyCodeFromName("S"));
+  EXPECT_EQ(events[4].key, DIK_RETURN);
+  EXPECT_EQ(events[5].kind, Kind::Key);
+  EXPECT_EQ(events[6].notches, -2);
+  EXPECT_EQ(events[7].text, "ありがとう ok");
+  EXPECT_EQ(events[8].text, "title");
+  EXPECT_EQ(events[9].kind, Kind::Quit);
+  EXPECT_EQ(events[9].frame, 6u);
+
+  struct Bad {
+    const char* text;
+    const char* error;
+  };
+  const Bad bad[] = {
+      {"0 quit", "line 1: expected a frame number from 1"},
+      {"x quit", "line 1: expected a frame number from 1"},
+      {"5 quit\n4 quit", "line 2: frame 4 goes backwards"},
+      {"1 jump", "line 1: unknown command \"jump\""},
+      {"1 click 5", "line 1: click: expected X Y"},
+      {"1 click 5 6 7", "line 1: click: unexpected words at the end"},
+      {"1 keydown Hyper+A", "line 1: keydown: unknown key"},
+      {"1 key NoSuchKey", "line 1: key: unknown key"},
+      {"1 wheel 0", "line 1: wheel: expected a non-zero notch count"},
+      {"1 text   ", "line 1: text: expected text"},
+      {"1 snapshot", "line 1: snapshot: expected a file name"},
+      {"1 quit now", "line 1: quit: unexpected words at the end"},
+  };
+  for (const Bad& row : bad) {
+    EXPECT_FALSE(ParseScriptedInput(row.text, events, &error)) << row.text;
+    EXPECT_EQ(error, row.error) << row.text;
+  }
+}
+
+class Sink : public WindowClient {
+ public:
+  intptr_t WindowProcedure(WindowId window, uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+    if (message >= WM_KEYDOWN && message <= WM_MOUSEWHEEL) seen.push_back(Message{window, message, wParam, lParam});
+    return backend->DefWindowProc(window, message, wParam, lParam);
+  }
+  HeadlessBackend* backend = nullptr;
+  std::vector<Message> seen;
+};
+
+class ScriptedRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sink.backend = &backend;
+    backend.RegisterClass(WindowClass{"T"});
+    WindowCreateParams params;
+    params.className = "T";
+    params.x = 100;
+    params.y = 50;
+    params.width = 64;
+    params.height = 48;
+    params.client = &sink;
+    window = backend.CreateWindow(params);
+  }
+  // Plays the frame and delivers what it posted; false once the quit came.
+  bool Frame(ScriptedRun& run, uint32_t frame) {
+    sink.seen.clear();
+    run.BeginFrame(window, frame, 16);
+    Message message;
+    while (backend.PeekMessage(message, true)) {
+      if (message.message == WM_QUIT) return false;
+      backend.TranslateMessage(message);
+      backend.DispatchMessage(message);
+    }
+    return true;
+  }
+  std::vector<uint32_t> Seen() const {
+    std::vector<uint32_t> kinds;
+    for (const Message& m : sink.seen) kinds.push_back(m.message);
+    return kinds;
+  }
+
+  HeadlessBackend backend;
+  ScopedBackend useBackend{backend};
+  HeadlessInput devices;
+  ScopedInputSource useDevices{devices};
+  Sink sink;
+  WindowId window = kNoWindow;
+};
+
+TEST_F(ScriptedRunTest, ClicksAndKeysAreHeldForOneFrameAndSeenByMessagesAndPolling) {
+  std::vector<ScriptedEvent> events;
+  ASSERT_TRUE(ParseScriptedInput("2 click 10 20\n3 key ctrl+S\n4 move 30 40\n4 wheel 2\n5 rclick 1 2\n6 quit\n",
+                                 events, nullptr));
+  ScriptedRun run(std::move(events), false);
+  ASSERT_TRUE(Frame(run, 1));
+  EXPECT_TRUE(sink.seen.empty());
+
+  ASSERT_TRUE(Frame(run, 2));
+  ASSERT_EQ(Seen(), std::vector<uint32_t>{WM_LBUTTONDOWN});
+  EXPECT_EQ(sink.seen[0].lParam, intptr_t(10 | (20 << 16)));
+  EXPECT_EQ(sink.seen[0].wParam, MK_LBUTTON);
+  EXPECT_EQ(devices.MouseButtons(), 1u);
+  Point pointer;
+  ASSERT_TRUE(backend.GetCursorPos(pointer));
+  EXPECT_EQ(backend.ScreenToClient(window, pointer), (Point{10, 20}));
+
+  // The button comes up on the next frame, before the keys of that frame.
+  ASSERT_TRUE(Frame(run, 3));
+  EXPECT_EQ(Seen(), (std::vector<uint32_t>{WM_LBUTTONUP, WM_KEYDOWN, WM_KEYDOWN}));
+  EXPECT_EQ(devices.MouseButtons(), 0u);
+  EXPECT_EQ(sink.seen[1].wParam, VK_CONTROL);
+  EXPECT_EQ(sink.seen[2].wParam, uintptr_t('S'));
+  std::array<uint8_t, 256> keys{};
+  devices.ReadKeyboard(keys);
+  EXPECT_EQ(keys[DIK_LCONTROL], 0x80);
+  EXPECT_EQ(keys[KeyCodeFromName("S")], 0x80);
+
+  ASSERT_TRUE(Frame(run, 4));
+  ASSERT_EQ(Seen(), (std::vector<uint32_t>{WM_KEYUP, WM_KEYUP, WM_MOUSEMOVE, WM_MOUSEWHEEL}));
+  EXPECT_EQ(sink.seen[0].wParam, uintptr_t('S'));
+  EXPECT_EQ(sink.seen[1].wParam, VK_CONTROL);
+  EXPECT_EQ(sink.seen[3].wParam >> 16, uintptr_t(2 * WHEEL_DELTA));
+  const Point wheelAt = backend.ClientToScreen(window, Point{30, 40});
+  EXPECT_EQ(sink.seen[3].lParam, intptr_t(uint16_t(wheelAt.x) | (uint16_t(wheelAt.y) << 16)));
+  devices.ReadKeyboard(keys);
+  EXPECT_EQ(keys[DIK_LCONTROL], 0);
+
+  ASSERT_TRUE(Frame(run, 5));
+  EXPECT_EQ(Seen(), std::vector<uint32_t>{WM_RBUTTONDOWN});
+  EXPECT_EQ(devices.MouseButtons(), 2u);
+  EXPECT_FALSE(Frame(run, 6));
+  EXPECT_TRUE(run.EndsByItself());
+}
+
+TEST_F(ScriptedRunTest, TypedTextArrivesAsCharacters) {
+  std::vector<ScriptedEvent> events;
+  ASSERT_TRUE(ParseScriptedInput("1 text ab\n", events, nullptr));
+  ScriptedRun run(std::move(events), false);
+  ASSERT_TRUE(Frame(run, 1));
+  ASSERT_EQ(Seen(), (std::vector<uint32_t>{WM_CHAR, WM_CHAR}));
+  EXPECT_EQ(sink.seen[0].wParam, uintptr_t('a'));
+  EXPECT_EQ(sink.seen[1].wParam, uintptr_t('b'));
+}
+
+TEST_F(ScriptedRunTest, TheVirtualClockMovesOnlyByFramesAndWaitsAndIsPutBackAfterwards) {
+  ClockSource* before = &Clock();
+  {
+    ScriptedRun run({}, true);
+    ASSERT_TRUE(run.HasVirtualClock());
+    const uint32_t start = Clock().TickMs();
+    Frame(run, 1);
+    EXPECT_EQ(Clock().TickMs(), start);
+    Frame(run, 2);
+    Frame(run, 3);
+    EXPECT_EQ(Clock().TickMs(), start + 32);
+    EXPECT_TRUE(run.Sleep(5));
+    EXPECT_TRUE(run.Sleep(0));  // a yield still moves time on
+    EXPECT_EQ(Clock().TickMs(), start + 38);
+  }
+  EXPECT_EQ(&Clock(), before);
+  ScriptedRun realTime({}, false);
+  EXPECT_FALSE(realTime.Sleep(5));
+}
+
+TEST_F(ScriptedRunTest, SnapshotsWriteTheShownFrameOrReportThatThereIsNone) {
+  const std::string folder = ::testing::TempDir() + "scripted-run-" + std::to_string(::getpid());
+  std::filesystem::create_directories(folder);
+  std::vector<ScriptedEvent> events;
+  ASSERT_TRUE(ParseScriptedInput("1 snapshot early\n2 snapshot shown.png\n", events, nullptr));
+  ScriptedRun run(std::move(events), false, folder);
+  Frame(run, 1);
+  EXPECT_EQ(run.FailedSnapshots(), std::vector<std::string>{folder + "/early.png"});
+
+  SoftSurface frame;
+  ASSERT_EQ(frame.Create(4, 3, SurfaceFormat::X8R8G8B8), kSurfaceOk);
+  ASSERT_EQ(frame.ColorFill(nullptr, 0x00FF8040), kSurfaceOk);
+  ASSERT_EQ(backend.ScreenPresenter().Present(window, frame, Rect{0, 0, 4, 3}, nullptr, {}), kPresentOk);
+  Frame(run, 2);
+  EXPECT_EQ(run.FailedSnapshots().size(), 1u);
+  std::ifstream png(folder + "/shown.png", std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(png)), std::istreambuf_iterator<char>());
+  ASSERT_GT(bytes.size(), 8u);
+  EXPECT_EQ(bytes.substr(1, 3), "PNG");
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace orrivel::platform
