@@ -11,6 +11,7 @@ DisplayPrimaryMovieScreen::~DisplayPrimaryMovieScreen() {
 }
 
 int DisplayPrimaryMovieScreen::CreateLockedFrameSource(Image** out) {
+  if (out == nullptr) return 1;
   *out = nullptr;
   uint32_t handle = 0;
   const int code = manager_.CreateLockedFrameSource(&handle);

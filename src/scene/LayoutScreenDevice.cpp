@@ -31,24 +31,24 @@ int LayoutScreenDevice::ListSurface(SurfacePort** out, uint32_t handle) {
   return 0;
 }
 
-int LayoutScreenDevice::CreateSurfaceFromFile(SurfacePort** out, std::string_view fileName, int32_t, int32_t,
-                                              int32_t) {
+int LayoutScreenDevice::LoadSurface(SurfacePort** out, std::string_view fileName, bool indexed) {
   if (out == nullptr) return 6;
   *out = nullptr;
   const std::string name(fileName);
   uint32_t handle = 0;
-  const int code = manager_.CreateSurfaceFromFile(&handle, name.c_str(), nullptr, 0, 0);
+  const int code = indexed ? manager_.CreateSurfaceFromFileIndexed(&handle, name.c_str(), nullptr, 0, 0)
+                           : manager_.CreateSurfaceFromFile(&handle, name.c_str(), nullptr, 0, 0);
   return code != 0 ? code : ListSurface(out, handle);
+}
+
+int LayoutScreenDevice::CreateSurfaceFromFile(SurfacePort** out, std::string_view fileName, int32_t, int32_t,
+                                              int32_t) {
+  return LoadSurface(out, fileName, false);
 }
 
 int LayoutScreenDevice::CreateSurfaceFromFileIndexed(SurfacePort** out, std::string_view fileName, int32_t,
                                                      int32_t, int32_t) {
-  if (out == nullptr) return 6;
-  *out = nullptr;
-  const std::string name(fileName);
-  uint32_t handle = 0;
-  const int code = manager_.CreateSurfaceFromFileIndexed(&handle, name.c_str(), nullptr, 0, 0);
-  return code != 0 ? code : ListSurface(out, handle);
+  return LoadSurface(out, fileName, true);
 }
 
 int LayoutScreenDevice::CreateImageSprite(ImageSpritePort** out, SurfacePort* surface,
@@ -72,24 +72,25 @@ int LayoutScreenDevice::CreateImageSprite(ImageSpritePort** out, SurfacePort* su
   return 0;
 }
 
-void LayoutScreenDevice::DeleteImage(SurfacePort** image) {
-  if (image == nullptr || *image == nullptr) return;
-  auto found = images_.find(*image);
-  if (found != images_.end()) {
-    manager_.RemoveImage(found->second.handle);
-    images_.erase(found);
+// Removes the object a port shows from the manager and forgets the port;
+// a port not made here only has its slot cleared.
+template <class Table, class Port>
+void LayoutScreenDevice::Forget(Table& table, Port** slot, int (DrawObjectManager::*remove)(uint32_t)) {
+  if (slot == nullptr || *slot == nullptr) return;
+  auto found = table.find(*slot);
+  if (found != table.end()) {
+    (manager_.*remove)(found->second.handle);
+    table.erase(found);
   }
-  *image = nullptr;
+  *slot = nullptr;
+}
+
+void LayoutScreenDevice::DeleteImage(SurfacePort** image) {
+  Forget(images_, image, &DrawObjectManager::RemoveImage);
 }
 
 void LayoutScreenDevice::DeleteSprite(ImageSpritePort** sprite) {
-  if (sprite == nullptr || *sprite == nullptr) return;
-  auto found = sprites_.find(*sprite);
-  if (found != sprites_.end()) {
-    manager_.RemoveSprite(found->second.handle);
-    sprites_.erase(found);
-  }
-  *sprite = nullptr;
+  Forget(sprites_, sprite, &DrawObjectManager::RemoveSprite);
 }
 
 uint32_t LayoutScreenDevice::ImageHandle(const SurfacePort* image) const {

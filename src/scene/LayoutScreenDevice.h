@@ -60,7 +60,10 @@ class LayoutScreenDevice final : public ScreenDevicePort {
     std::unique_ptr<Port> port;
   };
 
+  int LoadSurface(SurfacePort** out, std::string_view fileName, bool indexed);
   int ListSurface(SurfacePort** out, uint32_t handle);
+  template <class Table, class Port>
+  void Forget(Table& table, Port** slot, int (DrawObjectManager::*remove)(uint32_t));
 
   DrawObjectManager& manager_;
   std::unordered_map<const SurfacePort*, Listed<RasterSurfacePort>> images_;
