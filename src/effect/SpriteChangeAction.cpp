@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "base/TimerList.h"
 #include "raster/SpriteList.h"
@@ -30,6 +31,14 @@ struct Shown {
   Rect rect;
 };
 
+// Which composite mode set-up uses for the requested one. A zoomed composite
+// holds the wider picture at its own size, so the mode follows the widths:
+// 3 when the new picture is the narrower one, else 2.
+uint8_t CompositeModeFor(uint8_t requested, bool zoom, int32_t oldWidth, int32_t newWidth) {
+  if (!zoom) return requested;
+  return newWidth < oldWidth ? 3 : 2;
+}
+
 bool ShownOf(const ImageSprite* sprite, Shown* out) {
   return sprite != nullptr && sprite->GetShownPicture(&out->picture, &out->rect) && out->picture != nullptr;
 }
@@ -54,8 +63,11 @@ int32_t SpriteChangeAction::SetupV(TimerList* timerList, void*, const ObjectArgu
   if (canvasPicture == nullptr) return kBadArguments;
   if (old_->IsStretched()) return kOldDisplaySize;
   new_->SetVisible(0);
-  mode_ = std::min<uint8_t>(uint8_t(cells.Cell(3)), 5);
+  const uint8_t requested = uint8_t(std::clamp<int32_t>(cells.Cell(3), 0, 5));
   zoom_ = cells.Cell(5) != 0;
+  drifts_ = (requested & 1) != 0;
+  mode_ = requested < 2 ? requested
+                        : CompositeModeFor(requested, zoom_, oldShown.rect.Width(), newShown.rect.Width());
   const Origin oldOrigin = OriginOf(*old_);
   const Origin newOrigin = OriginOf(*new_);
   const double oldWidth = oldShown.rect.Width();
@@ -77,7 +89,7 @@ int32_t SpriteChangeAction::SetupV(TimerList* timerList, void*, const ObjectArgu
     if (!PrepareComposite(uint32_t(cells.Cell(4)))) return kBadArguments;
     animated = composite_->Sprite();
   }
-  if (Drifts()) {
+  if (drifts_) {
     driftX_ = newOrigin.x - oldOrigin.x;
     driftY_ = newOrigin.y - oldOrigin.y;
   }
@@ -131,26 +143,28 @@ bool SpriteChangeAction::PrepareComposite(uint32_t order) {
   CompositePlacement newPlace{newShown.picture, newShown.rect, 0, 0};
   Rect area;
   Origin compositeOrigin;
-  if (zoom_ || Drifts()) {
+  if (zoom_ || drifts_) {
     // Both pictures share the composite's top-left corner; the drift (or the
     // zoom about the path's anchor) carries the picture from one origin to
     // the other.
     if (zoom_) {
-      const bool oldWider = oldShown.rect.Width() > newShown.rect.Width();
-      CompositePlacement& wide = oldWider ? oldPlace : newPlace;
-      const CompositePlacement& narrow = oldWider ? newPlace : oldPlace;
-      const double s = double(narrow.rect.Width()) / double(wide.rect.Width());
-      const Size size{narrow.rect.Width(), std::max(1, int32_t(std::lround(wide.rect.Height() * s)))};
-      work_ = std::make_unique<Surface>();
-      if (work_->Create(size.width, size.height, 32, 0) != 0) return false;
-      work_->SetHasAlpha(true);
-      work_->ScaleCopy(wide.picture, &size, 0, 0, &wide.rect);
-      wide.picture = work_.get();
-      wide.rect = Rect{0, 0, size.width, size.height};
-      // The composite holds the wider picture at the narrower one's scale:
+      // Set-up chose mode 3 exactly when the new picture is the narrower.
+      CompositePlacement& narrow = Reversed() ? newPlace : oldPlace;
+      const CompositePlacement& wide = Reversed() ? oldPlace : newPlace;
+      const double s = double(wide.rect.Width()) / double(narrow.rect.Width());
+      if (narrow.rect.Width() != wide.rect.Width()) {
+        const Size size{wide.rect.Width(), std::max(1, int32_t(std::lround(narrow.rect.Height() * s)))};
+        work_ = std::make_unique<Surface>();
+        if (work_->Create(size.width, size.height, 32, 0) != 0) return false;
+        work_->SetHasAlpha(true);
+        work_->ScaleCopy(narrow.picture, &size, 0, 0, &narrow.rect);
+        narrow.picture = work_.get();
+        narrow.rect = Rect{0, 0, size.width, size.height};
+      }
+      // The composite holds the narrower picture at the wider one's scale:
       // shown at 1 / s it looks as large as itself.
-      zoomFrom_ = oldWider ? 1.0 / s : 1.0;
-      zoomTo_ = oldWider ? 1.0 : 1.0 / s;
+      zoomFrom_ = Reversed() ? 1.0 : 1.0 / s;
+      zoomTo_ = Reversed() ? 1.0 / s : 1.0;
     }
     area = UnionOf(oldPlace.Area(), newPlace.Area());
     compositeOrigin = oldOrigin;
@@ -171,6 +185,9 @@ bool SpriteChangeAction::PrepareComposite(uint32_t order) {
     endOffsetX_ = newOrigin.x - area.left;
     endOffsetY_ = newOrigin.y - area.top;
   }
+  // Mode 3 fades its composite backwards: the new picture fills the place
+  // that fades out and the old one the place that fades in.
+  if (Reversed()) std::swap(oldPlace, newPlace);
   composite_ = std::make_unique<SpriteComposite>();
   const int32_t x = old_->GetX() + compositeOrigin.x - oldOrigin.x;
   const int32_t y = old_->GetY() + compositeOrigin.y - oldOrigin.y;
@@ -205,9 +222,14 @@ double SpriteChangeAction::PathProgress() const {
   return std::min(1.0, double(sinceStart_) / double(total));
 }
 
+uint8_t SpriteChangeAction::CompositeLevel(double u) const {
+  const uint8_t level = uint8_t(std::trunc(u * 255.0));
+  return Reversed() ? uint8_t(255 - level) : level;
+}
+
 void SpriteChangeAction::ApplyKey(const PathRecord& key, double t) {
   const double u = PathProgress();
-  if (composite_) composite_->ApplyLevel(uint8_t(std::trunc(u * 255.0)));
+  if (composite_) composite_->ApplyLevel(CompositeLevel(u));
   SpritePanimeAction::ApplyKey(key, t);
   if (zoom_) {
     const PathRecord& from = previousKey_;
@@ -215,7 +237,7 @@ void SpriteChangeAction::ApplyKey(const PathRecord& key, double t) {
     const double turns = from.rotation + (key.rotation - from.rotation) * t;
     sprite_->SetRotation(int32_t(std::trunc(turns * 512.0)), scale * ZoomFactor(u));
   }
-  if (Drifts()) sprite_->MoveBy(int32_t(std::trunc(driftX_ * u)), int32_t(std::trunc(driftY_ * u)));
+  if (drifts_) sprite_->MoveBy(int32_t(std::trunc(driftX_ * u)), int32_t(std::trunc(driftY_ * u)));
 }
 
 void SpriteChangeAction::GoToEnd() {

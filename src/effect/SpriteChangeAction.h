@@ -7,6 +7,16 @@
 // the animated sprite starts at the old picture's size and ends at the new
 // one's. The end state always shows the new sprite at the end key.
 //
+// Mode 3 builds its composite the other way round: the new picture takes
+// the fading-out place and the old one the fading-in place, and the level
+// runs backwards, so what shows is still the old picture turning into the
+// new one. A zoomed composite scales the narrower picture up to the wider
+// one's width, so the composite never loses detail and is only ever shown
+// at or below its own size; set-up therefore turns every zoomed composite
+// mode into 2 (the old picture is the narrower, the factor rises to 1) or 3
+// (the new one is, the factor falls from 1), while the requested mode still
+// decides whether the sprite drifts.
+//
 // Both sprites are borrowed. Main thread only.
 #include <cstdint>
 #include <memory>
@@ -46,23 +56,26 @@ class SpriteChangeAction : public SpritePanimeAction {
   double ZoomFactor(double u) const { return zoomFrom_ + (zoomTo_ - zoomFrom_) * u; }
 
  private:
-  bool UsesComposite() const { return mode_ >= 2; }
-  bool Drifts() const { return (mode_ & 1) != 0; }
+  // Mode 3: the composite's fading-out place holds the new picture.
+  bool Reversed() const { return mode_ == 3; }
   // Mode 0: the new sprite takes the old one's place (and its turn).
   int32_t PrepareReplace();
   // Modes 2 to 5: builds the composite; false without memory.
   bool PrepareComposite(uint32_t order);
   // The fraction of the path's whole time passed since the change start.
   double PathProgress() const;
+  // The composite's level at path progress u: 0 shows its fading-out place.
+  uint8_t CompositeLevel(double u) const;
 
   ImageSprite* old_ = nullptr;
   ImageSprite* new_ = nullptr;
   std::unique_ptr<SpriteComposite> composite_;
-  // The wider picture scaled to the narrower one's width for a zoomed
+  // The narrower picture scaled up to the wider one's width for a zoomed
   // composite.
   std::unique_ptr<Surface> work_;
   uint8_t mode_ = 0;
   bool zoom_ = false;
+  bool drifts_ = false;
   double zoomFrom_ = 1.0;
   double zoomTo_ = 1.0;
   int32_t driftX_ = 0;

@@ -56,10 +56,13 @@ TEST_F(SpriteChange, EachModeShowsItsSpriteAndEndsOnTheNewOne) {
       {3, false, ModeCase::kComposite, 40 + 30, 10 + 10, 1.0, 1.0},
       {4, false, ModeCase::kComposite, 40, 10, 1.0, 1.0},
       {5, false, ModeCase::kComposite, 40 + 30, 10 + 10, 1.0, 1.0},
-      // The composite holds the new picture at the old one's width: shown at
-      // twice its size it ends as large as the new picture.
-      {2, true, ModeCase::kComposite, 40, 10, 1.0, 1.5},
-      {3, true, ModeCase::kComposite, 40 + 30, 10 + 10, 1.0, 1.5},
+      // The composite holds the old picture scaled up to the new one's width:
+      // shown at half its size it starts as large as the old picture. Every
+      // zoomed mode with a narrower old picture is built that way.
+      {2, true, ModeCase::kComposite, 40, 10, 0.5, 0.75},
+      {3, true, ModeCase::kComposite, 40 + 30, 10 + 10, 0.5, 0.75},
+      {4, true, ModeCase::kComposite, 40, 10, 0.5, 0.75},
+      {5, true, ModeCase::kComposite, 40 + 30, 10 + 10, 0.5, 0.75},
   };
   for (const ModeCase& c : cases) {
     SCOPED_TRACE(::testing::Message() << "mode " << c.mode << (c.zoom ? " zoom" : ""));
@@ -75,6 +78,7 @@ TEST_F(SpriteChange, EachModeShowsItsSpriteAndEndsOnTheNewOne) {
     ImageSprite* shown = c.shows == ModeCase::kNew ? new_ : c.shows == ModeCase::kOld ? old_ : composite;
     ASSERT_EQ(change->Step(kStart), 0);
     EXPECT_DOUBLE_EQ(shown->GetScale(), c.startScale);
+    const int32_t rebuiltAtStart = composite != nullptr ? change->Composite()->RebuildCount() : 0;
     ASSERT_EQ(change->Step(kStart + 500), 0);
     EXPECT_TRUE(shown->IsVisible());
     EXPECT_EQ(old_->IsVisible(), shown == old_);
@@ -85,7 +89,7 @@ TEST_F(SpriteChange, EachModeShowsItsSpriteAndEndsOnTheNewOne) {
       EXPECT_EQ(shown->GetY(), c.y);
     }
     if (composite != nullptr) {
-      EXPECT_EQ(change->Composite()->RebuildCount(), 1);
+      EXPECT_EQ(change->Composite()->RebuildCount(), rebuiltAtStart + 1);
     }
     // The end: the new sprite alone, at its place and own size.
     EXPECT_EQ(change->Step(kStart + 1000), 1);
@@ -114,6 +118,77 @@ TEST_F(SpriteChange, TheCompositeKeepsTheOldPictureInPlace) {
   EXPECT_EQ(test::Pixel32(s, 259, 119), 0u);
   ASSERT_EQ(change->Step(kStart + 999), 0);
   EXPECT_EQ(test::Pixel32(s, 259, 119) >> 24, 254u);
+}
+
+uint32_t Channel(uint32_t pixel, int shift) { return (pixel >> shift) & 0xFFu; }
+
+struct LevelCase {
+  int32_t mode;
+  bool zoom;
+  // The blue 200x100 picture is the old one and the red 100x50 the new one.
+  bool narrowerNew;
+  uint8_t builtMode;
+};
+
+// Whatever way round the composite is built, a pixel where both pictures lie
+// shows the old picture at the start, an even mix half way and the new
+// picture at the end.
+TEST_F(SpriteChange, TheCompositeFadesFromTheOldPictureToTheNewOne) {
+  const LevelCase cases[] = {
+      {2, false, false, 2},
+      // Mode 3 fades backwards from the new picture's place.
+      {3, false, false, 3},
+      {3, false, true, 3},
+      // A narrower new picture turns a zoomed composite into mode 3.
+      {2, true, true, 3},
+      {3, true, true, 3},
+      {5, true, true, 3},
+      {3, true, false, 2},
+  };
+  for (const LevelCase& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "mode " << c.mode << (c.zoom ? " zoom" : "")
+                                      << (c.narrowerNew ? " narrower new" : ""));
+    old_->SetRotation(0, 1.0);
+    new_->SetRotation(0, 1.0);
+    old_->SetPosition(40, 10);
+    new_->SetPosition(100, 30);
+    old_->SetVisible(1);
+    new_->SetVisible(1);
+    ImageSprite* oldSprite = c.narrowerNew ? new_ : old_;
+    ImageSprite* newSprite = c.narrowerNew ? old_ : new_;
+    const uint32_t oldColour = c.narrowerNew ? 0xFF0000FFu : 0xFFFF0000u;
+    const int oldShift = c.narrowerNew ? 0 : 16;
+    const int newShift = 16 - oldShift;
+    auto* change = Start<SpriteChangeAction>(
+        0, nullptr, {Cell(newSprite), Cell(oldSprite), Cell("c"), c.mode, 60, c.zoom ? 1 : 0, 1000, 0});
+    EXPECT_EQ(change->Mode(), c.builtMode);
+    ASSERT_NE(change->Composite(), nullptr);
+    Surface& s = *change->Composite()->GetSurface();
+    // Inside both pictures however they are laid out in the composite.
+    const int32_t x = 70;
+    const int32_t y = 30;
+    ASSERT_EQ(change->Step(kStart), 0);
+    EXPECT_EQ(test::Pixel32(s, x, y), oldColour);
+    // Zoomed, the composite holds the wider picture at its own size: a wider
+    // old picture starts at full size, a narrower one at half.
+    if (c.zoom) {
+      EXPECT_DOUBLE_EQ(change->Composite()->Sprite()->GetScale(), c.narrowerNew ? 1.0 : 0.5);
+    }
+    ASSERT_EQ(change->Step(kStart + 500), 0);
+    const uint32_t half = test::Pixel32(s, x, y);
+    EXPECT_EQ(half >> 24, 255u);
+    EXPECT_NEAR(Channel(half, oldShift), 128.0, 2.0);
+    EXPECT_NEAR(Channel(half, newShift), 128.0, 2.0);
+    ASSERT_EQ(change->Step(kStart + 999), 0);
+    const uint32_t end = test::Pixel32(s, x, y);
+    EXPECT_EQ(end >> 24, 255u);
+    EXPECT_LE(Channel(end, oldShift), 2u);
+    EXPECT_GE(Channel(end, newShift), 253u);
+    EXPECT_EQ(change->Step(kStart + 1000), 1);
+    EXPECT_TRUE(newSprite->IsVisible());
+    EXPECT_FALSE(oldSprite->IsVisible());
+    list_.Clear();
+  }
 }
 
 TEST_F(SpriteChange, ATurnedOldSpriteHandsItsTurnOver) {
