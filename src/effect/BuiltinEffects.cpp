@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "base/SubtractiveRandom.h"
+#include "effect/BgAnimeAction.h"
 #include "effect/BgBlurAction.h"
 #include "effect/BgCrossAction.h"
 #include "effect/BgHazeAction.h"
@@ -50,7 +51,8 @@ constexpr BuiltinLayerAction kStartupLayerActions[] = {
      &ParseBgPanimeArgsVariadic, &ParseBgPanimeArgs},
     {"sp_panime", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpritePanimeAction>,
      &ParseSpPanimeArgsVariadic, &ParseSpPanimeArgs},
-    {"bg_anime", A::kBackgroundCategory, A::kBackgroundAnimationType, nullptr, nullptr, nullptr},
+    {"bg_anime", A::kBackgroundCategory, A::kBackgroundAnimationType, &CreateBuiltinAction<BgAnimeAction>,
+     &SetBgAnimeFlagVariadic, &SetBgAnimeFlag},
 };
 
 constexpr BuiltinLayerAction kScriptHostLayerActions[] = {
