@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -67,7 +68,13 @@ class Fields {
   bool done_ = false;
 };
 
-int32_t Scaled(int32_t value, double scale) { return int32_t(std::trunc(value * scale)); }
+// Held inside the cells' range, so that a large factor cannot overflow.
+int32_t Scaled(int32_t value, double scale) {
+  return int32_t(std::clamp(std::trunc(value * scale), double(INT32_MIN), double(INT32_MAX)));
+}
+
+// A scaled part larger than this is refused rather than allocated.
+constexpr int64_t kMaxScaledPixels = int64_t(1) << 26;
 
 }  // namespace
 
@@ -122,6 +129,7 @@ bool LoadPicture(const std::string& folder, std::string_view file, double scale,
   if (work.LoadImage(path.c_str(), nullptr, 0, 0) != 0) return false;
   const int32_t width = std::max(kMinPartSide, Scaled(work.GetWidth(), scale));
   const int32_t height = std::max(kMinPartSide, Scaled(work.GetHeight(), scale));
+  if (int64_t(width) * height > kMaxScaledPixels) return false;
   if (surface.Create(width, height, 32, 0) != 0) return false;
   const Size size{width, height};
   surface.ScaleCopy(&work, &size, 0, 0, nullptr);
@@ -245,6 +253,7 @@ int32_t SpritePartsAction::BuildKeys(PartRecord& part, const std::vector<std::st
     }
     part.keys.push_back(record);
   }
+  part.summary.endMode = part.orderMode;
   part.rotating = part.summary.zoomUsed || part.summary.rotationUsed;
   part.scale = part.summary.largestZoom;
   return 0;

@@ -571,7 +571,7 @@ void SplinePath::SetSummary(const Summary& summary) {
   lastPoint_ = summary.lastPoint;
   initialPivotX_ = pivotX_ = summary.pivotX;
   initialPivotY_ = pivotY_ = summary.pivotY;
-  endMode_ = 0;
+  endMode_ = summary.endMode;
   zoomUsed_ = summary.zoomUsed ? 1 : 0;
   rotationUsed_ = summary.rotationUsed ? 1 : 0;
   largestZoom_ = summary.largestZoom;
