@@ -21,6 +21,7 @@
 #include "effect/SpriteGroupFadeAction.h"
 #include "effect/SpriteLoopAction.h"
 #include "effect/SpriteMovieAction.h"
+#include "effect/SpritePartsAction.h"
 #include "effect/SpritePanimeAction.h"
 #include "effect/StaffRoll.h"
 #include "effect/WeatherEffect.h"
@@ -62,7 +63,8 @@ constexpr BuiltinLayerAction kScriptHostLayerActions[] = {
      nullptr},
     {"sp_change", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteChangeAction>, nullptr,
      nullptr},
-    {"sp_parts", A::kSpriteCategory, A::kSpriteActionType, nullptr, nullptr, nullptr},
+    {"sp_parts", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpritePartsAction>, nullptr,
+     nullptr},
     {"sp_fade", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteFadeAction>, nullptr,
      nullptr},
     {"sp_gfade", A::kSpriteCategory, A::kSpriteActionType, &CreateBuiltinAction<SpriteGroupFadeAction>, nullptr,

@@ -68,6 +68,11 @@ ImageSprite* ImageSpriteCell(const ObjectArguments& cells, std::size_t index) {
 bool SpritePanimeAction::LoadKeys(ImageSprite* sprite, const char* text, uint32_t segmentTime) {
   path_.SetDefaultSegmentTime(int32_t(segmentTime == 0 ? 1 : segmentTime));
   if (path_.Parse(text, sprite, nullptr) != 0) return false;
+  ResetState(sprite, segmentTime);
+  return true;
+}
+
+void SpritePanimeAction::ResetState(ImageSprite* sprite, uint32_t segmentTime) {
   sprite_ = sprite;
   currentIndex_ = 1;
   previousKey_ = path_.Records()[0];
@@ -84,7 +89,6 @@ bool SpritePanimeAction::LoadKeys(ImageSprite* sprite, const char* text, uint32_
   centreX_ = path_.PivotX();
   centreY_ = path_.PivotY();
   if (MathTables* tables = GetMathTables()) tables->GetSinCosTable();
-  return true;
 }
 
 void SpritePanimeAction::PrepareSprite() {

@@ -70,6 +70,8 @@ class SpritePanimeAction : public LayerAction {
   // segment with the given default segment time. False when the text does
   // not parse.
   bool LoadKeys(ImageSprite* sprite, const char* text, uint32_t segmentTime);
+  // Puts the animation at the first segment of the path already held.
+  void ResetState(ImageSprite* sprite, uint32_t segmentTime);
   // The anchor from the path, and rotation or stretch as its flags ask.
   void PrepareSprite();
   // The path's end key moved by (dx, dy); false without one.

@@ -567,6 +567,16 @@ int SplinePath::SetRecords(std::unique_ptr<PathRecord[]> records, int32_t count,
   return 0;
 }
 
+void SplinePath::SetSummary(const Summary& summary) {
+  lastPoint_ = summary.lastPoint;
+  initialPivotX_ = pivotX_ = summary.pivotX;
+  initialPivotY_ = pivotY_ = summary.pivotY;
+  endMode_ = summary.endMode;
+  zoomUsed_ = summary.zoomUsed ? 1 : 0;
+  rotationUsed_ = summary.rotationUsed ? 1 : 0;
+  largestZoom_ = summary.largestZoom;
+}
+
 void SplinePath::MotionPathComputeSpline(int32_t n) {
   splineX_.reset();
   splineY_.reset();

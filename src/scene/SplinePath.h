@@ -77,6 +77,18 @@ class SplinePath {
   // computes the spline when asked and there are at least 3 points); 0.
   int SetRecords(std::unique_ptr<PathRecord[]> records, int32_t count, int32_t pointCount,
                  uint8_t spline);
+  // What Parse learns from a text, for a record list built elsewhere and
+  // handed over with SetRecords.
+  struct Summary {
+    int32_t lastPoint = -1;
+    int32_t pivotX = 0;
+    int32_t pivotY = 0;
+    uint8_t endMode = 0;
+    bool zoomUsed = false;
+    bool rotationUsed = false;
+    double largestZoom = 1.0;
+  };
+  void SetSummary(const Summary& summary);
   // Periodic-ish cubic coefficients over the first pointCount point records.
   void MotionPathComputeSpline(int32_t pointCount);
 

@@ -1,0 +1,207 @@
+#include "effect/SpritePartsAction.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "CrLfText.h"
+#include "OverlayTestRig.h"
+#include "effect/BuiltinEffects.h"
+#include "scene/CanvasDrawObject.h"
+#include "scene/SpriteCanvas.h"
+
+namespace orrivel {
+namespace {
+
+constexpr int32_t kFigureX = 100;
+constexpr int32_t kFigureY = 50;
+constexpr int32_t kBaseOrder = 40;
+
+std::intptr_t DoubleLow(double value) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  return std::intptr_t(int32_t(uint32_t(bits)));
+}
+std::intptr_t DoubleHigh(double value) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  return std::intptr_t(int32_t(uint32_t(bits >> 32)));
+}
+
+// A layer with a canvas, small part pictures in "parts/" and tables written
+// there as CR-LF text.
+class SpriteParts : public testing::OverlayTest {
+ protected:
+  void SetUp() override {
+    OverlayTest::SetUp();
+    ASSERT_EQ(layer_.Prepare(640, 480, 32, 1), 0);
+    WriteOpaque("parts/eye.elg", 20, 10);
+    WriteOpaque("parts/band.elg", 80, 6);
+    WriteOpaque("parts/big.elg", 200, 100);
+  }
+  void TearDown() override {
+    list_.Clear();
+    refused_.reset();
+    OverlayTest::TearDown();
+  }
+
+  // Sets up from the table text; the list owns a started action, the test
+  // a refused one.
+  SpritePartsAction* Start(const std::string& table, int32_t expected, bool optional = false, double scale = 1.0) {
+    folder_.Write("parts/CA001.TXT", testing::WithCrLf(table));
+    clock_.SetTick(kStart);
+    auto* action = new SpritePartsAction();
+    const int32_t code = action->Setup(&list_, &layer_,
+                                       {std::intptr_t("parts/CA001.TXT"), kFigureX, kFigureY, kBaseOrder,
+                                        optional ? 1 : 0, DoubleLow(scale), DoubleHigh(scale), 0, 0, 0, 0, 0});
+    EXPECT_EQ(code, expected) << table;
+    if (code != 0) {
+      refused_.reset(action);
+      return nullptr;
+    }
+    return action;
+  }
+
+  CanvasDrawObject layer_;
+  std::unique_ptr<SpritePartsAction> refused_;
+};
+
+TEST_F(SpriteParts, LoadCodes) {
+  const std::string longLine(1100, '1');
+  const std::string longName(270, 'x');
+  const struct {
+    std::string table;
+    int32_t code;
+  } cases[] = {
+      {"*eye.elg\n0,0\n10,0\n", 0},
+      {"t100\n*eye.elg\n0,0\n", SpritePartsAction::kCommandBeforePart},
+      {"l1,2\n*eye.elg\n0,0\n", SpritePartsAction::kKeyBeforePart},
+      {"5,5\n*eye.elg\n0,0\n", SpritePartsAction::kKeyBeforePart},
+      {"// only a comment\n\n", SpritePartsAction::kNoPart},
+      {"*eye.elg\n", SpritePartsAction::kNoKey},
+      {"*eye.elg\n0,0\nt\n5,5\n", SpritePartsAction::kMissingNumber},
+      {"*eye.elg\n0,0\nr5\n5,5\n", SpritePartsAction::kMissingNumber},
+      {"*eye.elg\n0,0\nt0\n5,5\n", SpritePartsAction::kZeroTime},
+      {"*eye.elg\nt100\n0,0\n", SpritePartsAction::kCommandBeforeKey},
+      {"*missing.elg\n0,0\n", SpritePartsAction::kBadPicture},
+      {"$missing.elg,1,2\n", SpritePartsAction::kBadPicture},
+      {"*\n0,0\n", SpritePartsAction::kBadPicture},
+      {"*" + longName + ".elg\n0,0\n", SpritePartsAction::kBadPicture},
+      {"*eye.elg\n" + longLine + "\n", SpritePartsAction::kNoFile},
+  };
+  for (const auto& c : cases) Start(c.table, c.code);
+
+  auto* action = new SpritePartsAction();
+  EXPECT_EQ(action->Setup(&list_, &layer_, {std::intptr_t("parts/none.txt"), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
+            SpritePartsAction::kNoFile);
+  EXPECT_EQ(action->Setup(&list_, nullptr, {std::intptr_t("parts/none.txt")}), SpritePartsAction::kBadArguments);
+  EXPECT_EQ(action->Setup(&list_, &layer_, {0}), SpritePartsAction::kBadArguments);
+  delete action;
+}
+
+TEST_F(SpriteParts, OptionalSectionsAndSkippedPartLines) {
+  const std::string table =
+      "// figure\n"
+      "*eye.elg\n0,0\n#n\n5,5\n"
+      "#s\n*eye.elg\n0,0\nt100\n5,5\n#e\n"
+      "$band.elg,1,2,40,255,0,1000\n";
+  SpritePartsAction* without = Start(table, 0, false);
+  ASSERT_NE(without, nullptr);
+  ASSERT_EQ(without->PartCount(), 2);
+  // "#n" dropped the second key, so the first part is a still picture.
+  EXPECT_EQ(without->Status(0), SpritePartsAction::kStill);
+  EXPECT_EQ(without->Status(1), SpritePartsAction::kLooping);
+  EXPECT_EQ(without->GetPart(1)->keyLineCount, -1);
+  list_.Clear();
+
+  SpritePartsAction* with = Start(table, 0, true);
+  ASSERT_NE(with, nullptr);
+  ASSERT_EQ(with->PartCount(), 3);
+  EXPECT_EQ(with->Status(1), SpritePartsAction::kKeyed);
+  EXPECT_EQ(with->GetPart(1)->keyLineCount, 2);
+  // Earlier parts lie in front.
+  EXPECT_EQ(with->GetPart(0)->order, kBaseOrder);
+  EXPECT_EQ(with->GetPart(2)->order, kBaseOrder - 2);
+  EXPECT_EQ(with->GetPart(-1), nullptr);
+  EXPECT_EQ(with->GetPart(3), nullptr);
+}
+
+TEST_F(SpriteParts, TinyScaleKeepsEightByEight) {
+  SpritePartsAction* action = Start("*big.elg\n0,0\n10,10\n", 0, false, 0.01);
+  ASSERT_NE(action, nullptr);
+  EXPECT_EQ(action->GetPart(0)->surface.GetWidth(), 8);
+  EXPECT_EQ(action->GetPart(0)->surface.GetHeight(), 8);
+}
+
+TEST_F(SpriteParts, KeyedPartMovesAndEnds) {
+  SpritePartsAction* action = Start("*eye.elg\n0,0,255\nt1000\n100,40,0\n", 0);
+  ASSERT_NE(action, nullptr);
+  ImageSprite& sprite = action->GetPart(0)->mainSprite;
+  EXPECT_EQ(sprite.GetX(), kFigureX);
+  StepAt(kStart);
+  StepAt(kStart + 500);
+  EXPECT_EQ(sprite.GetX(), kFigureX + 50);
+  EXPECT_EQ(sprite.GetY(), kFigureY + 20);
+  EXPECT_TRUE(sprite.IsVisible());
+  EXPECT_EQ(action->Step(kStart + 1000), 1);
+  EXPECT_FALSE(sprite.IsVisible());
+  EXPECT_EQ(action->Status(0), SpritePartsAction::kEnded);
+}
+
+TEST_F(SpriteParts, Controls) {
+  // A looping keyed part (optional sections on) and a looping band.
+  SpritePartsAction* action = Start("*eye.elg\n0,0\nt100\n10,0\n$band.elg,0,0,40,255,0,1000\n", 0, true);
+  ASSERT_NE(action, nullptr);
+  PartRecord& keyed = *action->GetPart(0);
+  PartRecord& band = *action->GetPart(1);
+  StepAt(kStart);
+
+  // Control 2 on the band shows or hides its loop objects only.
+  EXPECT_EQ(action->Control({2, 1, 0}), 0);
+  EXPECT_FALSE(band.loops[0]->IsShown());
+  EXPECT_TRUE(keyed.mainSprite.IsVisible());
+  EXPECT_EQ(action->Control({2, 1, 1}), 0);
+  EXPECT_TRUE(band.loops[0]->IsShown());
+  EXPECT_EQ(action->Control({2, 0, 0}), 0);
+  EXPECT_FALSE(keyed.mainSprite.IsVisible());
+  EXPECT_TRUE(band.loops[0]->IsShown());
+  EXPECT_EQ(action->Control({2, 2, 1}), 1);
+  EXPECT_EQ(action->Control({2, -1, 1}), 1);
+  EXPECT_EQ(action->Control({7}), 1);
+
+  // Control 1 hides everything; a part hidden on its own stays hidden when
+  // the figure shows again.
+  EXPECT_EQ(action->Control({1, 0, 0}), 0);
+  EXPECT_FALSE(band.loops[0]->IsShown());
+  EXPECT_EQ(action->Control({1, 1, 1}), 0);
+  EXPECT_TRUE(band.loops[0]->IsShown());
+  EXPECT_FALSE(keyed.mainSprite.IsVisible());
+
+  // Both keep running until stopped; then each ends at the end of its pass
+  // and the ended loop object is freed once.
+  EXPECT_EQ(action->Step(kStart + 2500), 0);
+  EXPECT_EQ(action->Control({0}), 0);
+  EXPECT_EQ(action->Step(kStart + 3200), 1);
+  EXPECT_EQ(band.loops[0], nullptr);
+  EXPECT_EQ(action->Status(0), SpritePartsAction::kEnded);
+}
+
+TEST_F(SpriteParts, CreatedByName) {
+  for (const BuiltinLayerAction& row : ScriptHostLayerActions()) {
+    if (std::string(row.name) != "sp_parts") continue;
+    ASSERT_NE(row.create, nullptr);
+    DcpObject* object = row.create(0);
+    ASSERT_NE(object, nullptr);
+    auto* action = dynamic_cast<SpritePartsAction*>(object);
+    ASSERT_NE(action, nullptr);
+    EXPECT_STREQ(action->GetName(), "sp_parts");
+    EXPECT_EQ(action->GetTypeId(), row.typeId);
+    delete action;
+    return;
+  }
+  FAIL() << "no sp_parts row";
+}
+
+}  // namespace
+}  // namespace orrivel
