@@ -57,19 +57,19 @@ Conversion ParseConversion(const std::string& format, size_t& pos) {
 
 // The printf form of a numeric conversion, with only the flags that mean
 // something for it (the others are dropped as the scripts' formatter does).
-std::string Spec(const Conversion& c, const char* conversion, std::string_view allowedFlags) {
-  std::string spec = "%";
+std::string ConversionText(const Conversion& c, const char* conversion, std::string_view allowedFlags) {
+  std::string text = "%";
   for (char flag : c.flags)
-    if (allowedFlags.find(flag) != std::string_view::npos) spec += flag;
-  if (c.width >= 0) spec += std::to_string(c.width);
-  if (c.precision >= 0) spec += "." + std::to_string(c.precision);
-  return spec + conversion;
+    if (allowedFlags.find(flag) != std::string_view::npos) text += flag;
+  if (c.width >= 0) text += std::to_string(c.width);
+  if (c.precision >= 0) text += "." + std::to_string(c.precision);
+  return text + conversion;
 }
 
 template <typename T>
-std::string Print(const std::string& spec, T value) {
+std::string Print(const std::string& format, T value) {
   char buffer[2 * kScriptFormatMaxBytes + 64];
-  const int n = std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+  const int n = std::snprintf(buffer, sizeof buffer, format.c_str(), value);
   return n > 0 ? std::string(buffer, std::min<size_t>(size_t(n), sizeof buffer - 1)) : std::string();
 }
 
@@ -101,13 +101,13 @@ std::optional<std::string> Convert(NativeArgs& args, const Conversion& c, uint32
   switch (c.letter) {
     case 'd':
     case 'i':
-      return Print(Spec(c, "d", "-+ 0"), c.half ? int32_t(int16_t(value)) : int32_t(value));
+      return Print(ConversionText(c, "d", "-+ 0"), c.half ? int32_t(int16_t(value)) : int32_t(value));
     case 'u':
-      return Print(Spec(c, "u", "-0"), value);
+      return Print(ConversionText(c, "u", "-0"), value);
     case 'x':
-      return Print(Spec(c, "x", "-#0"), value);
+      return Print(ConversionText(c, "x", "-#0"), value);
     case 'X':
-      return Print(Spec(c, "X", "-#0"), value);
+      return Print(ConversionText(c, "X", "-#0"), value);
     case 'c': {
       const char ch = char(value);
       return Pad(ch ? std::string(1, ch) : std::string(), c);
