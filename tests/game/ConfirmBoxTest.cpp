@@ -1,0 +1,219 @@
+// The in-game question box asked through a scripted frame pump: the
+// answers of its buttons and of the cancel inputs, the sounds per answer,
+// a closing program, the keyboard pointer position, and the look of a
+// YES/NO box.
+#include "game/ConfirmBox.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../scene/BlockFont.h"
+#include "../scene/ControlTestSupport.h"
+#include "../scene/GoldenSupport.h"
+#include "../scene/SceneTestSupport.h"
+#include "platform/KeyTable.h"
+#include "raster/SpriteList.h"
+
+namespace orrivel {
+namespace {
+
+using Log = std::vector<std::string>;
+
+constexpr uint32_t kLeftButton = 1, kRightButton = 2;
+
+class ConfirmBoxTest : public test::SceneTest, protected test::HeadlessControlInput {
+ protected:
+  void SetUp() override {
+    test::SceneTest::SetUp();
+    Connect(host);
+    MakeParts();
+    ConfirmBox::Ports ports;
+    ports.host = &host;
+    ports.font = &font;
+    ports.picture = [this](int32_t part) { return parts[size_t(part)].get(); };
+    ports.now = [this] { return clock.TickMs(); };
+    ports.pumpFrame = [this] {
+      clock.Advance(16);
+      return script ? script(frame++) : 0;
+    };
+    box.SetPorts(ports);
+  }
+
+  // Frame parts in plain colours; buttons are two-cell strips whose cell
+  // widths give the sets' widths (70; 101 + 15 + 101; 83 + 42 + 83).
+  void MakeParts() {
+    auto solid = [](int w, int h, uint32_t c) { return test::MakeSurface32(w, h, [c](int, int) { return c; }); };
+    parts[ConfirmBox::kLeftTop] = solid(25, 19, 0xFFC0A040);
+    parts[ConfirmBox::kRightTop] = solid(25, 19, 0xFFC0A040);
+    parts[ConfirmBox::kLeftBottom] = solid(25, 66, 0xFF806020);
+    parts[ConfirmBox::kRightBottom] = solid(25, 66, 0xFF806020);
+    parts[ConfirmBox::kTopBar] = solid(1, 19, 0xFFE0C060);
+    parts[ConfirmBox::kBottomBar] = solid(1, 66, 0xFF604010);
+    parts[ConfirmBox::kLeftBar] = solid(25, 1, 0xFFA08030);
+    parts[ConfirmBox::kRightBar] = solid(25, 1, 0xFFA08030);
+    auto strip = [](int cell, uint32_t c) {
+      return test::MakeSurface32(cell * 2, 30, [cell, c](int x, int y) {
+        const bool edge = y == 0 || y == 29 || x % cell == 0 || x % cell == cell - 1;
+        return edge ? 0xFFFFFFFFu : (x < cell ? c : c | 0x00404040u);
+      });
+    };
+    parts[ConfirmBox::kOk] = strip(101, 0xFF208020);
+    parts[ConfirmBox::kCancel] = strip(101, 0xFF802020);
+    parts[ConfirmBox::kYes] = strip(83, 0xFF208020);
+    parts[ConfirmBox::kNo] = strip(83, 0xFF802020);
+    parts[ConfirmBox::kOkAlone] = strip(70, 0xFF208020);
+  }
+
+  // One frame of input: the pointer, keys and mouse buttons held.
+  void Input(int32_t x, int32_t y, std::initializer_list<uint8_t> keys = {}, uint32_t buttons = 0) {
+    host.pointerX = x, host.pointerY = y;
+    Poll(keys, buttons);
+  }
+  // A click on a button of the open box, over three frames.
+  std::function<int(int)> ClickButton(int which) {
+    return [this, which](int n) {
+      const ConfirmBoxLayout::Button& b = box.Layout().buttons[size_t(which)];
+      Input(b.x + b.width / 2, b.y + b.height / 2, {}, n == 1 ? kLeftButton : 0);
+      return 1;
+    };
+  }
+  Log Sounds() {
+    Log sounds;
+    for (const std::string& line : host.TakeLog())
+      if (line.rfind("sound - ", 0) == 0 && line != "sound - -4") sounds.push_back(line);
+    return sounds;
+  }
+
+  test::RecordingHost host;
+  SpriteList list;
+  test::BlockFont font;
+  std::array<std::unique_ptr<Surface>, ConfirmBox::kPartCount> parts;
+  ConfirmBox box;
+  std::function<int(int)> script;
+  int frame = 0;
+};
+
+TEST_F(ConfirmBoxTest, AnswersAndTheirSounds) {
+  struct Case {
+    const char* what;
+    int32_t mode;
+    std::function<int(int)> (ConfirmBoxTest::*input)(int);
+    int which;
+    int32_t answer;
+    Log sounds;
+  };
+  const Case cases[] = {
+      {"YES", 2, &ConfirmBoxTest::ClickButton, 0, 1, {"sound - 0"}},
+      {"NO", 2, &ConfirmBoxTest::ClickButton, 1, 0, {"sound - 2"}},
+      {"set 3 counts as YES/NO", 3, &ConfirmBoxTest::ClickButton, 1, 0, {"sound - 2"}},
+      {"OK alone", 0, &ConfirmBoxTest::ClickButton, 0, 1, {"sound - 1"}},
+      {"OK without its sound", 1 | ConfirmBox::kModeSilentFirst, &ConfirmBoxTest::ClickButton, 0, 1, {}},
+      {"CANCEL", 1, &ConfirmBoxTest::ClickButton, 1, 0, {"sound - 2"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    frame = 0;
+    host.TakeLog();
+    script = (this->*c.input)(c.which);
+    EXPECT_EQ(box.Run(c.mode, "Save?", -1, -1, -1, &list), c.answer);
+    EXPECT_EQ(Sounds(), c.sounds);
+    // Everything the box made is gone again.
+    EXPECT_TRUE(list.Items().empty());
+    EXPECT_TRUE(host.Controls().empty());
+    EXPECT_FALSE(box.IsOpen());
+  }
+}
+
+TEST_F(ConfirmBoxTest, CancelInputsAnswerAsTheSecondButton) {
+  for (uint32_t buttons : {kRightButton, 0u}) {
+    frame = 0;
+    host.TakeLog();
+    script = [this, buttons](int n) {
+      if (n == 2) Input(5, 5, buttons == 0 ? std::initializer_list<uint8_t>{platform::DIK_ESCAPE} : std::initializer_list<uint8_t>{}, buttons);
+      else Input(5, 5);
+      return 1;
+    };
+    EXPECT_EQ(box.Run(2, "Quit?", -1, -1, -1, &list), 0);
+    EXPECT_EQ(frame, 3);  // answered on the frame of the press
+    EXPECT_EQ(Sounds(), Log{"sound - 2"});
+  }
+}
+
+TEST_F(ConfirmBoxTest, AClosingProgramOrNothingToDrawOn) {
+  script = [](int n) { return n < 2 ? 1 : 0; };
+  EXPECT_EQ(box.Run(1, "Load?", -1, -1, -1, &list), -1);
+  EXPECT_TRUE(Sounds().empty());
+  EXPECT_TRUE(list.Items().empty());
+  EXPECT_EQ(box.Run(1, "Load?", -1, -1, -1, nullptr), -2);
+  ConfirmBox bare;
+  EXPECT_EQ(bare.Run(1, "Load?", -1, -1, -1, &list), -2);
+}
+
+TEST_F(ConfirmBoxTest, ThePushedControlListComesBack) {
+  test::LoggingControl other("other", &host);
+  host.AddControl(&other, -1);
+  script = [this](int) {
+    EXPECT_EQ(host.Controls().size(), 2u);  // the box's own two buttons only
+    return 0;
+  };
+  EXPECT_EQ(box.Run(2, "Go?", -1, -1, -1, &list), -1);
+  EXPECT_EQ(host.Controls(), std::vector<Control*>{&other});
+  host.RemoveControl(&other);
+}
+
+TEST_F(ConfirmBoxTest, KeyboardPointerCentresAndFocusesWithoutAGlide) {
+  host.pointerX = 1279, host.pointerY = 719;
+  script = [this](int) {
+    // (1280 - 296) / 2 and (720 - 148) / 2 for a short text.
+    EXPECT_EQ(box.Layout().x, 492);
+    EXPECT_EQ(box.Layout().y, 286);
+    Control* focused = host.GetFocused();
+    EXPECT_TRUE(focused != nullptr && focused->GetTag() == 0);
+    return 0;
+  };
+  EXPECT_EQ(box.Run(2, "Go?", -2, -1, 1, &list), -1);
+  EXPECT_EQ(frame, 1);  // no glide frames
+  EXPECT_EQ(host.pointerX, 1279);
+}
+
+TEST_F(ConfirmBoxTest, GlideToTheDefaultButton) {
+  host.pointerX = 10, host.pointerY = 10;
+  // 140 ms of 16 ms frames glide; the frame after asks, with the pointer on
+  // the first button's centre.
+  script = [this](int n) {
+    if (n < 9) return 1;
+    const ConfirmBoxLayout::Button& b = box.Layout().buttons[0];
+    EXPECT_EQ(host.pointerX, b.x + b.width / 2);
+    EXPECT_EQ(host.pointerY, b.y + b.height / 2);
+    return 0;
+  };
+  EXPECT_EQ(box.Run(2, "Go?", -1, -1, 0, &list), -1);
+  EXPECT_EQ(frame, 10);
+}
+
+TEST_F(ConfirmBoxTest, YesNoBoxLooksRight) {
+  script = [this](int) {
+    const ConfirmBoxLayout& at = box.Layout();
+    Surface screen;
+    EXPECT_EQ(screen.Create(1280, 720, 32, 0), 0);
+    screen.FillBox(0, 0, 1280, 720, 0xFF303030);
+    const Rect all{0, 0, 1280, 720};
+    box.BoxSprite().Draw(&screen, all);
+    for (Drawable* item : list.Items())
+      if (item != &box.BoxSprite()) item->Draw(&screen, all);
+    Surface shot;
+    EXPECT_EQ(shot.Create(at.width, at.height, 32, 0), 0);
+    const Rect part{at.x, at.y, at.x + at.width, at.y + at.height};
+    shot.Copy(&screen, 0, 0, &part, false);
+    test::ExpectGolden(shot, "confirm_box_yes_no", "game");
+    return 0;
+  };
+  EXPECT_EQ(box.Run(2, "Save the game?", -1, -1, -1, &list), -1);
+}
+
+}  // namespace
+}  // namespace orrivel
