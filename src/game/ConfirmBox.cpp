@@ -6,7 +6,9 @@
 #include "base/InputDevice.h"
 #include "base/TickSource.h"
 #include "raster/SpriteList.h"
+#include "base/TimerList.h"
 #include "scene/ControlHost.h"
+#include "scene/SpriteActions.h"
 #include "text/Font.h"
 
 namespace orrivel {
@@ -34,6 +36,53 @@ ConfirmBox::ConfirmBox() = default;
 ConfirmBox::~ConfirmBox() {
   for (auto& button : buttons_)
     if (button) button->Release();
+  ReleaseTask();
+  HideNotice();
+}
+
+void ConfirmBox::ReleaseTask() {
+  if (noticeTask_ == nullptr) return;
+  TimedTask* task = noticeTask_;
+  noticeTask_ = nullptr;
+  task->SetOwnerSlot(nullptr);
+  if (ports_.timers != nullptr) ports_.timers->Stop(task->Handle());
+}
+
+void ConfirmBox::HideNotice() {
+  if (noticeShownIn_ != nullptr) noticeShownIn_->Remove(&noticeSprite_);
+  noticeShownIn_ = nullptr;
+}
+
+int32_t ConfirmBox::Open(const char* text, uint32_t delayMs) {
+  ReleaseTask();
+  if (text == nullptr) {
+    HideNotice();
+    return 0;
+  }
+  Font* font = ports_.noticeFont;
+  Size size;
+  if (font == nullptr || font->MeasureText(text, &size, nullptr, nullptr, false, nullptr) == 0 ||
+      size.width <= 0 || size.height <= 0 || noticeSurface_.Create(size.width, size.height, 32, 0) != 0)
+    return 1;
+  noticeSurface_.FillBox(0, 0, size.width, size.height, 0);
+  if (font->DrawText(&noticeSurface_, 0, 0, text, nullptr, nullptr) != 0) return 1;
+  // The sprite may still show the surface's old pixels: it takes the new
+  // picture and starts below the screen again.
+  noticeSprite_.SetImage(&noticeSurface_, nullptr, kNoticeX, kNoticeHiddenY);
+  noticeSprite_.SetVisible(1);
+  if (noticeShownIn_ == nullptr && ports_.noticeList != nullptr &&
+      ports_.noticeList->Add(&noticeSprite_, kNoticeOrder, 0) == 0)
+    noticeShownIn_ = ports_.noticeList;
+
+  auto path = std::make_unique<SpritePathAction>(kNoticeSegmentMs, delayMs, 1, 0.0, 1, 0, 0, 0);
+  const int32_t keys[] = {kNoticeX, kNoticeShownY,  255, kNoticeX, kNoticeShownY, 255, kNoticeX, kNoticeShownY, 255,
+                          kNoticeX, kNoticeShownY,  255, kNoticeX, kNoticeHiddenY, 0};
+  if (path->SetKeys(5, keys) != 0) return 2;
+  if (path->Start(ports_.timers, &noticeSprite_) != 0) return 3;
+  noticeTask_ = path.release();
+  noticeTask_->SetOwnerSlot(&noticeTask_);
+  if (ports_.noticeSound) ports_.noticeSound();
+  return 0;
 }
 
 uint32_t ConfirmBox::Now() { return ports_.now ? ports_.now() : CurrentTickMs(); }

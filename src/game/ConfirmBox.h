@@ -1,5 +1,6 @@
 #pragma once
-// The game's own in-game question box: a frame drawn from the thirteen
+// The game's own in-game dialogs. A notice line slides in at the bottom
+// left of the screen and out again while it fades. The question box: a frame drawn from the thirteen
 // "SYS/IF_*.ELG" parts around a text, with one or two picture buttons that
 // join the control host in a list of their own, asked modally while the
 // frame pump keeps the game running. Answers: 1 the first button (OK or
@@ -22,6 +23,8 @@ namespace orrivel {
 class ControlHost;
 class Font;
 class SpriteList;
+class TimedTask;
+class TimerList;
 
 class ConfirmBox {
  public:
@@ -72,7 +75,20 @@ class ConfirmBox {
     std::function<int()> pumpFrame;
     // The current tick in ms.
     std::function<uint32_t()> now;
+    // The notices: the list that runs their path, their font, the list
+    // that shows them and their sound (any may be empty).
+    TimerList* timers = nullptr;
+    Font* noticeFont = nullptr;
+    SpriteList* noticeList = nullptr;
+    std::function<void()> noticeSound;
   };
+  // A notice rises from below the screen to y 689, stays, and sinks back
+  // while it fades out: five keys of kNoticeSegmentMs each.
+  static constexpr int32_t kNoticeX = 12;
+  static constexpr int32_t kNoticeShownY = 689;
+  static constexpr int32_t kNoticeHiddenY = 720;
+  static constexpr uint32_t kNoticeSegmentMs = 400;
+  static constexpr uint32_t kNoticeOrder = 100;
 
   ConfirmBox();
   ~ConfirmBox();
@@ -81,6 +97,16 @@ class ConfirmBox {
 
   void SetPorts(Ports ports) { ports_ = std::move(ports); }
   const Ports& GetPorts() const { return ports_; }
+
+  // Shows a notice after the delay, replacing a running one; a null text
+  // only removes the running one. 0 shown; 1 the text was not drawn; 2 the
+  // path was refused; 3 the notice did not start.
+  int32_t Open(const char* text, uint32_t delayMs);
+  // Stops the running notice and forgets it.
+  void ReleaseTask();
+  // The running notice, or null.
+  TimedTask* GetResult() const { return noticeTask_; }
+  ImageSprite& NoticeSprite() { return noticeSprite_; }
 
   // The modal question. mode bits 0-1: the button set (0 OK, 1 OK and
   // CANCEL, 2 or 3 YES and NO); x -1 centred, -2 at the pointer; y -1
@@ -117,12 +143,18 @@ class ConfirmBox {
   bool CancelPressed();
   uint32_t Now();
   void Close(SpriteList* owner);
+  void HideNotice();
 
   Ports ports_;
   ConfirmBoxLayout layout_;
   Surface boxSurface_;
   ImageSprite boxSprite_;
   std::array<std::unique_ptr<Button>, 2> buttons_;
+  Surface noticeSurface_;
+  ImageSprite noticeSprite_;
+  // Cleared by the task itself when the timer list deletes it.
+  TimedTask* noticeTask_ = nullptr;
+  SpriteList* noticeShownIn_ = nullptr;
   int32_t fired_ = -1;
   bool open_ = false;
 };

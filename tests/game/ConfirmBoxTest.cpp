@@ -16,6 +16,7 @@
 #include "../scene/GoldenSupport.h"
 #include "../scene/SceneTestSupport.h"
 #include "platform/KeyTable.h"
+#include "base/TimerList.h"
 #include "raster/SpriteList.h"
 
 namespace orrivel {
@@ -40,7 +41,16 @@ class ConfirmBoxTest : public test::SceneTest, protected test::HeadlessControlIn
       clock.Advance(16);
       return script ? script(frame++) : 0;
     };
+    ports.timers = &timers;
+    ports.noticeFont = &font;
+    ports.noticeList = &notices;
+    ports.noticeSound = [this] { ++noticeSounds; };
     box.SetPorts(ports);
+  }
+  // Steps the notice's timer list to ms after now.
+  void StepNotices(uint32_t ms) {
+    clock.Advance(ms);
+    timers.Step(clock.TickMs());
   }
 
   // Frame parts in plain colours; buttons are two-cell strips whose cell
@@ -95,30 +105,32 @@ class ConfirmBoxTest : public test::SceneTest, protected test::HeadlessControlIn
   ConfirmBox box;
   std::function<int(int)> script;
   int frame = 0;
+  TimerList timers;
+  SpriteList notices;
+  int noticeSounds = 0;
 };
 
 TEST_F(ConfirmBoxTest, AnswersAndTheirSounds) {
   struct Case {
     const char* what;
     int32_t mode;
-    std::function<int(int)> (ConfirmBoxTest::*input)(int);
     int which;
     int32_t answer;
     Log sounds;
   };
   const Case cases[] = {
-      {"YES", 2, &ConfirmBoxTest::ClickButton, 0, 1, {"sound - 0"}},
-      {"NO", 2, &ConfirmBoxTest::ClickButton, 1, 0, {"sound - 2"}},
-      {"set 3 counts as YES/NO", 3, &ConfirmBoxTest::ClickButton, 1, 0, {"sound - 2"}},
-      {"OK alone", 0, &ConfirmBoxTest::ClickButton, 0, 1, {"sound - 1"}},
-      {"OK without its sound", 1 | ConfirmBox::kModeSilentFirst, &ConfirmBoxTest::ClickButton, 0, 1, {}},
-      {"CANCEL", 1, &ConfirmBoxTest::ClickButton, 1, 0, {"sound - 2"}},
+      {"YES", 2, 0, 1, {"sound - 0"}},
+      {"NO", 2, 1, 0, {"sound - 2"}},
+      {"set 3 counts as YES/NO", 3, 1, 0, {"sound - 2"}},
+      {"OK alone", 0, 0, 1, {"sound - 1"}},
+      {"OK without its sound", 1 | ConfirmBox::kModeSilentFirst, 0, 1, {}},
+      {"CANCEL", 1, 1, 0, {"sound - 2"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     frame = 0;
     host.TakeLog();
-    script = (this->*c.input)(c.which);
+    script = ClickButton(c.which);
     EXPECT_EQ(box.Run(c.mode, "Save?", -1, -1, -1, &list), c.answer);
     EXPECT_EQ(Sounds(), c.sounds);
     // Everything the box made is gone again.
@@ -133,8 +145,9 @@ TEST_F(ConfirmBoxTest, CancelInputsAnswerAsTheSecondButton) {
     frame = 0;
     host.TakeLog();
     script = [this, buttons](int n) {
-      if (n == 2) Input(5, 5, buttons == 0 ? std::initializer_list<uint8_t>{platform::DIK_ESCAPE} : std::initializer_list<uint8_t>{}, buttons);
-      else Input(5, 5);
+      if (n != 2) Input(5, 5);
+      else if (buttons == 0) Input(5, 5, {platform::DIK_ESCAPE});
+      else Input(5, 5, {}, buttons);
       return 1;
     };
     EXPECT_EQ(box.Run(2, "Quit?", -1, -1, -1, &list), 0);
@@ -213,6 +226,54 @@ TEST_F(ConfirmBoxTest, YesNoBoxLooksRight) {
     return 0;
   };
   EXPECT_EQ(box.Run(2, "Save the game?", -1, -1, -1, &list), -1);
+}
+
+TEST_F(ConfirmBoxTest, ANoticeRisesStaysAndSinksWhileFading) {
+  ASSERT_EQ(box.Open("Saved.", 100), 0);
+  EXPECT_EQ(noticeSounds, 1);
+  ASSERT_NE(box.GetResult(), nullptr);
+  ImageSprite& notice = box.NoticeSprite();
+  EXPECT_EQ(notices.Items(), std::vector<Drawable*>{&notice});
+  EXPECT_EQ(notice.GetWidth(), 6 * test::BlockFont::kCharWidth);
+  StepNotices(0);
+  StepNotices(100 + 200);  // the delay, then half of the rise
+  EXPECT_GT(notice.GetY(), ConfirmBox::kNoticeShownY);
+  EXPECT_LT(notice.GetY(), ConfirmBox::kNoticeHiddenY);
+  StepNotices(200 + 800);  // risen and staying
+  EXPECT_EQ(notice.GetY(), ConfirmBox::kNoticeShownY);
+  EXPECT_EQ(notice.GetOpacity(), 255);
+  StepNotices(200);  // sinking and fading
+  EXPECT_GT(notice.GetY(), ConfirmBox::kNoticeShownY);
+  EXPECT_LT(notice.GetOpacity(), 255);
+  StepNotices(300);
+  StepNotices(16);
+  EXPECT_EQ(notice.GetY(), ConfirmBox::kNoticeHiddenY);
+  EXPECT_EQ(notice.GetOpacity(), 0);
+  EXPECT_EQ(box.GetResult(), nullptr);  // the list let the finished notice go
+  EXPECT_EQ(timers.Size(), 0u);
+}
+
+TEST_F(ConfirmBoxTest, ANewNoticeReplacesTheOldAndNoTextRemovesIt) {
+  ASSERT_EQ(box.Open("One.", 0), 0);
+  TimedTask* first = box.GetResult();
+  StepNotices(0);
+  StepNotices(600);
+  ASSERT_EQ(box.Open("Second one.", 0), 0);
+  EXPECT_NE(box.GetResult(), nullptr);
+  EXPECT_EQ(box.NoticeSprite().GetWidth(), 11 * test::BlockFont::kCharWidth);
+  EXPECT_EQ(box.NoticeSprite().GetY(), ConfirmBox::kNoticeHiddenY);  // starts over below the screen
+  EXPECT_EQ(notices.Items().size(), 1u);
+  StepNotices(16);
+  EXPECT_EQ(timers.Size(), 1u);  // the first one is gone
+  (void)first;
+  EXPECT_EQ(box.Open(nullptr, 0), 0);
+  EXPECT_EQ(box.GetResult(), nullptr);
+  EXPECT_TRUE(notices.Items().empty());
+  StepNotices(16);
+  EXPECT_EQ(timers.Size(), 0u);
+  // A text the font cannot draw leaves nothing running.
+  EXPECT_EQ(box.Open("", 0), 1);
+  EXPECT_EQ(box.GetResult(), nullptr);
 }
 
 }  // namespace
