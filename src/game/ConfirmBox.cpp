@@ -1,6 +1,7 @@
 #include "game/ConfirmBox.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/ActionMap.h"
 #include "base/InputDevice.h"
@@ -14,6 +15,8 @@
 namespace orrivel {
 
 namespace {
+
+ConfirmBox* currentBox = nullptr;
 
 int32_t ButtonSetOf(int32_t mode) { return std::min(mode & 3, 2); }
 
@@ -36,8 +39,8 @@ ConfirmBox::ConfirmBox() = default;
 ConfirmBox::~ConfirmBox() {
   for (auto& button : buttons_)
     if (button) button->Release();
-  ReleaseTask();
-  HideNotice();
+  // The notice's task is left alone: at exit its timer list may be gone
+  // already, and the list deletes it; the sprite leaves its list by itself.
 }
 
 void ConfirmBox::ReleaseTask() {
@@ -49,8 +52,7 @@ void ConfirmBox::ReleaseTask() {
 }
 
 void ConfirmBox::HideNotice() {
-  if (noticeShownIn_ != nullptr) noticeShownIn_->Remove(&noticeSprite_);
-  noticeShownIn_ = nullptr;
+  if (SpriteList* list = noticeSprite_.OwningList()) list->Remove(&noticeSprite_);
 }
 
 int32_t ConfirmBox::Open(const char* text, uint32_t delayMs) {
@@ -70,9 +72,8 @@ int32_t ConfirmBox::Open(const char* text, uint32_t delayMs) {
   // picture and starts below the screen again.
   noticeSprite_.SetImage(&noticeSurface_, nullptr, kNoticeX, kNoticeHiddenY);
   noticeSprite_.SetVisible(1);
-  if (noticeShownIn_ == nullptr && ports_.noticeList != nullptr &&
-      ports_.noticeList->Add(&noticeSprite_, kNoticeOrder, 0) == 0)
-    noticeShownIn_ = ports_.noticeList;
+  if (noticeSprite_.OwningList() == nullptr && ports_.noticeList != nullptr)
+    ports_.noticeList->Add(&noticeSprite_, kNoticeOrder, 0);
 
   auto path = std::make_unique<SpritePathAction>(kNoticeSegmentMs, delayMs, 1, 0.0, 1, 0, 0, 0);
   const int32_t keys[] = {kNoticeX, kNoticeShownY,  255, kNoticeX, kNoticeShownY, 255, kNoticeX, kNoticeShownY, 255,
@@ -239,5 +240,9 @@ int32_t ConfirmBox::Run(int32_t mode, const char* text, int32_t x, int32_t y, in
   if (pushed) host->PopControls();
   return result;
 }
+
+ConfirmBox* GetConfirmBox() { return currentBox; }
+
+ConfirmBox* SetConfirmBox(ConfirmBox* box) { return std::exchange(currentBox, box); }
 
 }  // namespace orrivel

@@ -102,7 +102,8 @@ class ConfirmBox {
   // only removes the running one. 0 shown; 1 the text was not drawn; 2 the
   // path was refused; 3 the notice did not start.
   int32_t Open(const char* text, uint32_t delayMs);
-  // Stops the running notice and forgets it.
+  // Stops the running notice and forgets it (the script host does it when
+  // it ends, while the timer list still exists).
   void ReleaseTask();
   // The running notice, or null.
   TimedTask* GetResult() const { return noticeTask_; }
@@ -154,9 +155,14 @@ class ConfirmBox {
   ImageSprite noticeSprite_;
   // Cleared by the task itself when the timer list deletes it.
   TimedTask* noticeTask_ = nullptr;
-  SpriteList* noticeShownIn_ = nullptr;
   int32_t fired_ = -1;
   bool open_ = false;
 };
+
+// The run's box (null when none was made current); main makes one just
+// after the process-wide objects, so it goes before them.
+ConfirmBox* GetConfirmBox();
+// Returns the previous one.
+ConfirmBox* SetConfirmBox(ConfirmBox* box);
 
 }  // namespace orrivel

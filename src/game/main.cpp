@@ -7,6 +7,7 @@
 #include <string>
 
 #include "game/GameApplication.h"
+#include "game/ConfirmBox.h"
 #include "natives/ProcessObjects.h"
 #include "platform/Backend.h"
 #include "platform/Messages.h"
@@ -46,6 +47,9 @@ int main(int argc, char** argv) {
   // after it.
   ProcessObjects processObjects;
   SetProcessObjects(&processObjects);
+  // The in-game dialogs use the control host and must go before it.
+  ConfirmBox confirmBox;
+  SetConfirmBox(&confirmBox);
 
   int result;
   {

@@ -102,11 +102,12 @@ class ConfirmBoxTest : public test::SceneTest, protected test::HeadlessControlIn
   SpriteList list;
   test::BlockFont font;
   std::array<std::unique_ptr<Surface>, ConfirmBox::kPartCount> parts;
+  // The lists outlive the box, as the program's do.
+  TimerList timers;
+  SpriteList notices;
   ConfirmBox box;
   std::function<int(int)> script;
   int frame = 0;
-  TimerList timers;
-  SpriteList notices;
   int noticeSounds = 0;
 };
 
