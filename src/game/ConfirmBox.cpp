@@ -86,6 +86,20 @@ int32_t ConfirmBox::Open(const char* text, uint32_t delayMs) {
   return 0;
 }
 
+Surface* ConfirmBox::Part(int32_t which) {
+  if (which < 0 || which >= kPartCount) return nullptr;
+  if (ports_.picture) return ports_.picture(which);
+  // Loaded once through the picture loaders and kept for the run.
+  std::unique_ptr<Surface>& part = loadedParts_[size_t(which)];
+  if (!part) {
+    auto loaded = std::make_unique<Surface>();
+    if (loaded->LoadImage(kPartNames[size_t(which)], nullptr, 0, 0) != 0 || loaded->GetBits() == nullptr)
+      return nullptr;
+    part = std::move(loaded);
+  }
+  return part.get();
+}
+
 uint32_t ConfirmBox::Now() { return ports_.now ? ports_.now() : CurrentTickMs(); }
 
 bool ConfirmBox::DrawBox(const char* text) {
@@ -93,7 +107,7 @@ bool ConfirmBox::DrawBox(const char* text) {
   const int32_t h = layout_.height;
   if (boxSurface_.Create(w, h, 32, 0) != 0) return false;
   boxSurface_.FillBox(0, 0, w, h, 0);
-  auto part = [this](int32_t which) { return ports_.picture ? ports_.picture(which) : nullptr; };
+  auto part = [this](int32_t which) { return Part(which); };
   auto put = [this](Surface* picture, int32_t x, int32_t y) {
     if (picture != nullptr) boxSurface_.Copy(picture, x, y, nullptr, false);
   };
@@ -121,7 +135,7 @@ bool ConfirmBox::DrawBox(const char* text) {
 bool ConfirmBox::MakeButtons(SpriteList* owner, int32_t set) {
   const std::array<int32_t, 2> parts = ButtonParts(set);
   for (int32_t i = 0; i < layout_.buttonCount; ++i) {
-    Surface* picture = ports_.picture ? ports_.picture(parts[size_t(i)]) : nullptr;
+    Surface* picture = Part(parts[size_t(i)]);
     if (picture == nullptr) return false;
     auto button = std::make_unique<Button>(&fired_);
     const ConfirmBoxLayout::Button& at = layout_.buttons[size_t(i)];
@@ -219,7 +233,7 @@ int32_t ConfirmBox::Run(int32_t mode, const char* text, int32_t x, int32_t y, in
   request.defaultButton = defaultButton;
   const std::array<int32_t, 2> parts = ButtonParts(set);
   for (size_t i = 0; i < 2; ++i) {
-    Surface* picture = parts[i] >= 0 && ports_.picture ? ports_.picture(parts[i]) : nullptr;
+    Surface* picture = parts[i] >= 0 ? Part(parts[i]) : nullptr;
     if (picture != nullptr) request.buttonSizes[i] = {0, 0, picture->GetWidth() / 2, picture->GetHeight()};
   }
   layout_ = ConfirmBoxLayout::Compute(request);

@@ -68,8 +68,9 @@ class ConfirmBox {
     ControlHost* host = nullptr;
     // The question font (null: the text takes no room and is not drawn).
     Font* font = nullptr;
-    // A part's picture, or null when it cannot be had. Buttons are strips
-    // of two cells: normal and hovered.
+    // A part's picture, or null when it cannot be had (empty: the box
+    // loads the "SYS/IF_*.ELG" files itself once). Buttons are strips of
+    // two cells: normal and hovered.
     std::function<Surface*(int32_t part)> picture;
     // Advances one frame; 0 when the program is closing.
     std::function<int()> pumpFrame;
@@ -137,6 +138,7 @@ class ConfirmBox {
     int32_t* fired_;
   };
 
+  Surface* Part(int32_t which);
   bool DrawBox(const char* text);
   bool MakeButtons(SpriteList* owner, int32_t set);
   int32_t Ask(int32_t count);
@@ -151,6 +153,7 @@ class ConfirmBox {
   Surface boxSurface_;
   ImageSprite boxSprite_;
   std::array<std::unique_ptr<Button>, 2> buttons_;
+  std::array<std::unique_ptr<Surface>, kPartCount> loadedParts_;
   Surface noticeSurface_;
   ImageSprite noticeSprite_;
   // Cleared by the task itself when the timer list deletes it.
