@@ -116,8 +116,13 @@ bool WriteQuestionBoxParts(const std::filesystem::path& out) {
   };
   auto bar = [&](uint16_t w, uint16_t h, bool horizontal) {
     Canvas c(w, h, face);
-    if (horizontal) c.Fill(0, 0, w, 2, rim), c.Fill(0, h - 2, w, h, rim);
-    else c.Fill(0, 0, 2, h, rim), c.Fill(w - 2, 0, w, h, rim);
+    if (horizontal) {
+      c.Fill(0, 0, w, 2, rim);
+      c.Fill(0, h - 2, w, h, rim);
+    } else {
+      c.Fill(0, 0, 2, h, rim);
+      c.Fill(w - 2, 0, w, h, rim);
+    }
     return c;
   };
   bool ok = Write(out / "IF_LT.ELG", corner(19).Elg()) && Write(out / "IF_RT.ELG", corner(19).Elg()) &&
