@@ -172,6 +172,30 @@ int32_t ConfirmBox::MoveCursorTo(ButtonControl* control) {
   }
 }
 
+bool ConfirmBox::Zoom(bool in) {
+  const int32_t centreX = layout_.x + layout_.width / 2;
+  const int32_t centreY = layout_.y + layout_.height / 2;
+  const uint32_t start = Now();
+  for (;;) {
+    const int32_t elapsed = int32_t(std::min<uint32_t>(Now() - start, kZoomMs));
+    const int32_t part = in ? elapsed : int32_t(kZoomMs) - elapsed;
+    const int32_t w = std::max(1, layout_.width * part / int32_t(kZoomMs));
+    const int32_t h = std::max(1, layout_.height * part / int32_t(kZoomMs));
+    boxSprite_.SetDisplaySize(w, h);
+    boxSprite_.SetPosition(centreX - w / 2, centreY - h / 2);
+    if (elapsed >= int32_t(kZoomMs)) {
+      if (in) boxSprite_.SetPosition(layout_.x, layout_.y);
+      return true;
+    }
+    if (!ports_.pumpFrame || ports_.pumpFrame() == 0) return false;
+  }
+}
+
+void ConfirmBox::ShowButtons(bool show) {
+  for (auto& button : buttons_)
+    if (button) button->SetVisible(show);
+}
+
 bool ConfirmBox::CancelPressed() {
   ControlHost* host = ports_.host;
   ActionMap* actions = host->GetActionMap();
@@ -243,12 +267,22 @@ int32_t ConfirmBox::Run(int32_t mode, const char* text, int32_t x, int32_t y, in
   if (DrawBox(text) && boxSprite_.SetImage(&boxSurface_, nullptr, layout_.x, layout_.y) == 0 &&
       owner->Add(&boxSprite_, kBoxOrder, 0) == 0 && MakeButtons(owner, set)) {
     result = 0;
-    if (defaultButton >= 0) {
+    const bool zoom = (mode & kModeZoom) != 0;
+    if (zoom) {
+      ShowButtons(false);
+      if (!Zoom(true)) result = -1;
+      ShowButtons(true);
+    }
+    if (result == 0 && defaultButton >= 0) {
       Button* target = buttons_[defaultButton != 0 && layout_.buttonCount == 2 ? 1 : 0].get();
       if (MoveCursorTo(target) == -1) result = -1;
     }
     if (result == 0) result = Ask(layout_.buttonCount);
     if (result >= 0) PlayAnswerSound(result, set, mode);
+    if (zoom && result >= 0) {
+      ShowButtons(false);
+      if (!Zoom(false)) result = -1;
+    }
   }
   Close(owner);
   if (pushed) host->PopControls();

@@ -57,6 +57,8 @@ class ConfirmBox {
   static constexpr uint32_t kBoxOrder = 100;
   // How long the pointer glides to the default button.
   static constexpr uint32_t kGlideMs = 140;
+  // How long the box grows when it opens and shrinks when it closes.
+  static constexpr uint32_t kZoomMs = 140;
   // Mode bits.
   static constexpr int32_t kModeSilentFirst = 0x40;
   static constexpr int32_t kModeZoom = 0x80;
@@ -144,6 +146,10 @@ class ConfirmBox {
   int32_t Ask(int32_t count);
   void PlayAnswerSound(int32_t result, int32_t set, int32_t mode);
   bool CancelPressed();
+  // Grows (in) or shrinks the box around its centre over kZoomMs while the
+  // pump runs; false when the program closed meanwhile.
+  bool Zoom(bool in);
+  void ShowButtons(bool show);
   uint32_t Now();
   void Close(SpriteList* owner);
   void HideNotice();

@@ -209,6 +209,34 @@ TEST_F(ConfirmBoxTest, GlideToTheDefaultButton) {
   EXPECT_EQ(frame, 10);
 }
 
+TEST_F(ConfirmBoxTest, TheBoxZoomsInAndOutAroundItsCentre) {
+  std::vector<int32_t> widths;
+  std::vector<bool> buttonsShown;
+  script = [&](int n) {
+    widths.push_back(box.BoxSprite().GetBoundsPtr()->Width());
+    buttonsShown.push_back(host.Controls().front()->IsVisible());
+    if (n == 9) Input(5, 5, {}, kRightButton);  // answered on the first frame after the zoom
+    return 1;
+  };
+  EXPECT_EQ(box.Run(2 | ConfirmBox::kModeZoom, "Go?", -1, -1, -1, &list), 0);
+  // 9 frames of 16 ms grow it, one asks, 9 shrink it.
+  ASSERT_EQ(widths.size(), 19u);
+  EXPECT_LT(widths[0], widths[4]);
+  EXPECT_LT(widths[4], 296);
+  EXPECT_EQ(widths[9], 296);
+  EXPECT_GT(widths[10], widths[17]);
+  EXPECT_FALSE(buttonsShown[4]);
+  EXPECT_TRUE(buttonsShown[9]);
+  EXPECT_FALSE(buttonsShown[12]);
+  // Closing while it grows: no answer and no sound.
+  frame = 0;
+  host.TakeLog();
+  script = [](int n) { return n < 3 ? 1 : 0; };
+  EXPECT_EQ(box.Run(2 | ConfirmBox::kModeZoom, "Go?", -1, -1, -1, &list), -1);
+  EXPECT_TRUE(Sounds().empty());
+  EXPECT_TRUE(list.Items().empty());
+}
+
 TEST_F(ConfirmBoxTest, YesNoBoxLooksRight) {
   script = [this](int) {
     const ConfirmBoxLayout& at = box.Layout();
