@@ -2,7 +2,9 @@
 // button layout of the bar, into the folder given on the command line:
 // the window frame, the name plate, the choice highlight, the bar, the two
 // click-wait cursor strips (4 and 6 cells), ten bar buttons of four cells
-// (normal, hover, pressed, disabled) and "SYS_FRAM.GMP" placing them.
+// (normal, hover, pressed, disabled) and "SYS_FRAM.GMP" placing them; and
+// the thirteen parts of the in-game question box: its corners and edges
+// and its five buttons of two cells (normal, hover).
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -90,6 +92,51 @@ Canvas Button(int index) {
   return c;
 }
 
+// A question-box button: two cells of the given width, 32 high, with a
+// mark of its own (marks short bars).
+Canvas BoxButton(int cellWidth, int marks) {
+  Canvas c(uint16_t(2 * cellWidth), 32, 0);
+  const uint32_t faces[] = {0xF0203C70, 0xF04070B0};
+  for (int cell = 0; cell < 2; ++cell) {
+    const int x0 = cellWidth * cell;
+    c.Fill(x0, 0, x0 + cellWidth, 32, faces[cell]);
+    c.Frame(x0, 0, x0 + cellWidth, 32, 1, 0xFFD0E0FF);
+    for (int m = 0; m < marks; ++m) c.Fill(x0 + 10 + 6 * m, 12, x0 + 13 + 6 * m, 20, 0xFFFFFFFF);
+  }
+  return c;
+}
+
+bool WriteQuestionBoxParts(const std::filesystem::path& out) {
+  const uint32_t rim = 0xFFB0C0E0, face = 0xE0182848;
+  // Corners 25 wide; the top row 19 and the bottom row 66 high.
+  auto corner = [&](uint16_t height) {
+    Canvas c(25, height, face);
+    c.Frame(0, 0, 25, height, 2, rim);
+    return c;
+  };
+  auto bar = [&](uint16_t w, uint16_t h, bool horizontal) {
+    Canvas c(w, h, face);
+    if (horizontal) {
+      c.Fill(0, 0, w, 2, rim);
+      c.Fill(0, h - 2, w, h, rim);
+    } else {
+      c.Fill(0, 0, 2, h, rim);
+      c.Fill(w - 2, 0, w, h, rim);
+    }
+    return c;
+  };
+  bool ok = Write(out / "IF_LT.ELG", corner(19).Elg()) && Write(out / "IF_RT.ELG", corner(19).Elg()) &&
+            Write(out / "IF_LB.ELG", corner(66).Elg()) && Write(out / "IF_RB.ELG", corner(66).Elg());
+  ok = ok && Write(out / "IF_TBAR.ELG", bar(1, 19, true).Elg()) && Write(out / "IF_BBAR.ELG", bar(1, 66, true).Elg());
+  ok = ok && Write(out / "IF_LBAR.ELG", bar(25, 1, false).Elg()) && Write(out / "IF_RBAR.ELG", bar(25, 1, false).Elg());
+  // Set widths: OK 70 alone; OK and CANCEL 101 each, 116 apart; YES and NO
+  // 83 each, 125 apart.
+  ok = ok && Write(out / "IF_OK2.ELG", BoxButton(70, 1).Elg());
+  ok = ok && Write(out / "IF_OK.ELG", BoxButton(101, 1).Elg()) && Write(out / "IF_CANCL.ELG", BoxButton(101, 2).Elg());
+  ok = ok && Write(out / "IF_YES.ELG", BoxButton(83, 1).Elg()) && Write(out / "IF_NO.ELG", BoxButton(83, 2).Elg());
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,6 +162,7 @@ int main(int argc, char** argv) {
     ok = ok && Write(out / name, Button(i).Elg());
     layout.parts.push_back({name, 1, int16_t(820 + 45 * i), 692, 255, 1, 40, 24, 0});
   }
+  ok = ok && WriteQuestionBoxParts(out);
   ok = ok && Write(out / "SYS_FRAM.GMP", orrivel::tools::WriteLgm(layout, orrivel::tools::LgmForm::kControl));
   if (!ok) {
     std::fprintf(stderr, "sample_art: cannot write into %s\n", argv[1]);

@@ -10,6 +10,7 @@
 #include "base/StartupHooks.h"
 #include "display/SurfaceImage.h"
 #include "effect/BuiltinEffects.h"
+#include "game/ConfirmBox.h"
 #include "game/FramePump.h"
 #include "game/GameFramePorts.h"
 #include "natives/GameControlHost.h"
@@ -277,6 +278,22 @@ int GameApplication::BootScripts() {
     setup.hooks.cleanUp = [objects] { objects->ReleasePools(); };
     setup.hooks.clearControls = [objects] { objects->ControlHost().Clear(); };
     setup.hooks.clearFolderListing = [objects] { objects->ClearFolderListing(); };
+    if (ConfirmBox* box = GetConfirmBox()) {
+      // The box asks through the game's control host while the pump runs
+      // the game, and its notices run on the system timer list and sound
+      // through the game's first sound-effect channel.
+      setup.hooks.initConfirmBox = [this, objects, box] {
+        ConfirmBox::Ports ports = box->GetPorts();
+        ports.host = &objects->ControlHost();
+        ports.pumpFrame = [this] { return PumpFrame(); };
+        ports.timers = &timerLists[0];
+        ports.noticeSound = [objects] {
+          if (SoundManager* sounds = objects->Sounds()) sounds->PlayChannel(0, false);
+        };
+        box->SetPorts(std::move(ports));
+      };
+      setup.hooks.removeConfirmTask = [box] { box->ReleaseTask(); };
+    }
   }
   scripts = makeScriptHost ? makeScriptHost(std::move(setup)) : std::make_unique<GameScriptHost>(std::move(setup));
   if (!scripts) {
@@ -292,6 +309,7 @@ int GameApplication::BootScripts() {
   frame.environment.messageBoxes = &platform::CurrentBackend();
   frame.environment.settings = settings.blocks.appConfig;
   frame.stopRequested = [this] { return endRequested.load(); };
+  if (ConfirmBox* box = GetConfirmBox()) frame.releaseConfirmBox = [box] { box->ReleaseTask(); };
   // A canvas a script made through the display device, by its handle.
   frame.resolveCanvas = [this](uint32_t handle) -> std::optional<TgsCanvasRef> {
     DisplayScreenDevice* display = Display();

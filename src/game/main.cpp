@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "game/GameApplication.h"
+#include "game/ConfirmBox.h"
 #include "natives/ProcessObjects.h"
 #include "platform/Backend.h"
 #include "platform/Messages.h"
@@ -82,6 +83,9 @@ int main(int argc, char** argv) {
   // after it.
   ProcessObjects processObjects;
   SetProcessObjects(&processObjects);
+  // The in-game dialogs use the control host and must go before it.
+  ConfirmBox confirmBox;
+  SetConfirmBox(&confirmBox);
 
   int result;
   {
