@@ -9,11 +9,9 @@
 #include <pixman.h>
 
 #include <cstring>
-#include <random>
 
 #include "PeerReport.h"
-#include "base/MathTables.h"
-#include "raster/BlendTables.h"
+#include "TransitionBenchPictures.h"
 #include "raster/Surface.h"
 #include "transition/RunTransition.h"
 
@@ -21,34 +19,12 @@ namespace {
 
 using namespace orrivel;
 
-constexpr int32_t kWidth = 800;
-constexpr int32_t kHeight = 600;
-constexpr int64_t kPixels = int64_t(kWidth) * kHeight;
+constexpr int32_t kWidth = bench::kTransitionWidth;
+constexpr int32_t kHeight = bench::kTransitionHeight;
+constexpr int64_t kPixels = bench::kTransitionPixels;
 
-struct Pictures {
-  Surface source;
-  Surface destination;
-  MathTables tables;
-
-  Pictures() {
-    BuildBlendTables();
-    SetMathTables(&tables);
-    source.Create(kWidth, kHeight, 32, 0);
-    destination.Create(kWidth, kHeight, 32, 0);
-    std::mt19937 rng(53);
-    for (int32_t y = 0; y < kHeight; ++y) {
-      auto* s = reinterpret_cast<uint32_t*>(source.GetScanLine(y));
-      auto* d = reinterpret_cast<uint32_t*>(destination.GetScanLine(y));
-      for (int32_t x = 0; x < kWidth; ++x) {
-        s[x] = 0xFF000000u | rng();
-        d[x] = 0xFF000000u | rng();
-      }
-    }
-  }
-};
-
-Pictures& Data() {
-  static Pictures pictures;
+bench::TransitionPictures& Data() {
+  static bench::TransitionPictures pictures(53);
   return pictures;
 }
 

@@ -1,0 +1,40 @@
+#pragma once
+// The two 800 x 600, 32-bit pictures of the numbered-transition benchmarks,
+// filled with opaque noise, with the blend and math tables the game builds
+// at start published for the modes that read them.
+#include <cstdint>
+#include <random>
+
+#include "base/MathTables.h"
+#include "raster/BlendTables.h"
+#include "raster/Surface.h"
+
+namespace orrivel::bench {
+
+constexpr int32_t kTransitionWidth = 800;
+constexpr int32_t kTransitionHeight = 600;
+constexpr int64_t kTransitionPixels = int64_t(kTransitionWidth) * kTransitionHeight;
+
+struct TransitionPictures {
+  Surface source;
+  Surface destination;
+  MathTables tables;
+
+  explicit TransitionPictures(uint32_t seed) {
+    BuildBlendTables();
+    SetMathTables(&tables);
+    source.Create(kTransitionWidth, kTransitionHeight, 32, 0);
+    destination.Create(kTransitionWidth, kTransitionHeight, 32, 0);
+    std::mt19937 rng(seed);
+    for (int32_t y = 0; y < kTransitionHeight; ++y) {
+      auto* s = reinterpret_cast<uint32_t*>(source.GetScanLine(y));
+      auto* d = reinterpret_cast<uint32_t*>(destination.GetScanLine(y));
+      for (int32_t x = 0; x < kTransitionWidth; ++x) {
+        s[x] = 0xFF000000u | rng();
+        d[x] = 0xFF000000u | rng();
+      }
+    }
+  }
+};
+
+}  // namespace orrivel::bench
