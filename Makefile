@@ -54,7 +54,7 @@ fuzz: deps
 # The thread tests, the preloader, the movie pipeline and the movie frame
 # surface under ThreadSanitizer.
 TSAN_BUILD  ?= build-tsan
-TSAN_TESTS  ?= Preloader|BgAnime|WorkerThread|Event|CriticalSection|ScopedLock|ComThread|JobHandle|Thread|SoundBuffer|SoundDevice|SdlAudio|PcmAudioSink|Movie|StreamSound|SoundSystem
+TSAN_TESTS  ?= Preloader|BgAnimeTest|WorkerThread|Event|CriticalSection|ScopedLock|ComThread|JobHandle|Thread|SoundBuffer|SoundDevice|SdlAudio|PcmAudioSink|Movie|StreamSound|SoundSystem
 tsan: deps
 	@cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
 	    -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
