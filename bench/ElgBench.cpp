@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "elg/ElgWriter.h"
+#include "ArtLikePicture.h"
 #include "resource/ElgDecoder.h"
 
 #if ORRIVEL_BENCH_PNG
@@ -17,50 +17,16 @@
 
 namespace {
 
-constexpr std::uint16_t kWidth = 800;
-constexpr std::uint16_t kHeight = 600;
+using orrivel::bench::ArtLikeElg;
+using orrivel::bench::ArtLikePixels;
+using orrivel::bench::kArtHeight;
+using orrivel::bench::kArtWidth;
 
-// Top-down blue, green, red, alpha.
-std::vector<std::uint8_t> ArtLikePixels() {
-  std::vector<std::uint8_t> px(std::size_t(kWidth) * kHeight * 4);
-  std::uint32_t seed = 7;
-  for (std::uint32_t y = 0; y < kHeight; ++y) {
-    for (std::uint32_t x = 0; x < kWidth; ++x) {
-      std::uint8_t* p = &px[(std::size_t(y) * kWidth + x) * 4];
-      seed = seed * 1664525u + 1013904223u;
-      const bool flat = x < 200 || (y > 400 && x > 600);
-      const bool detail = x > 500 && y < 300;
-      const std::uint8_t grain = detail ? std::uint8_t(seed >> 26) : 0;
-      p[0] = flat ? 40 : std::uint8_t(x / 4 + grain);
-      p[1] = flat ? 80 : std::uint8_t(y / 3 + grain);
-      p[2] = flat ? 120 : std::uint8_t(128 + 100 * std::sin(x * 0.02) + grain / 2);
-      const double r = std::hypot(double(x) - 400, double(y) - 300);
-      p[3] = r < 200 ? 255 : (r < 260 ? std::uint8_t(255 - (r - 200) * 4) : 0);
-    }
-  }
-  // A repeated sprite-like block.
-  for (std::uint32_t y = 320; y < 380; ++y) {
-    std::memcpy(&px[(std::size_t(y) * kWidth + 300) * 4], &px[(std::size_t(y - 100) * kWidth + 520) * 4], 60 * 4);
-  }
-  return px;
-}
+constexpr std::uint16_t kWidth = kArtWidth;
+constexpr std::uint16_t kHeight = kArtHeight;
 
-const std::vector<std::uint8_t>& Pixels() {
-  static const std::vector<std::uint8_t> px = ArtLikePixels();
-  return px;
-}
-
-const std::vector<std::uint8_t>& ElgFile() {
-  static const std::vector<std::uint8_t> file = [] {
-    orrivel::tools::ElgImage image;
-    image.depth = 32;
-    image.width = kWidth;
-    image.height = kHeight;
-    image.pixels = Pixels();
-    return orrivel::tools::EncodeElg(image, orrivel::tools::ElgHeaderVariant::kDepthOnly);
-  }();
-  return file;
-}
+const std::vector<std::uint8_t>& Pixels() { return ArtLikePixels(); }
+const std::vector<std::uint8_t>& ElgFile() { return ArtLikeElg(); }
 
 constexpr std::int64_t kOutputBytes = std::int64_t(kWidth) * kHeight * 4;
 

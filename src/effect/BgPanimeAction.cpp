@@ -7,6 +7,7 @@
 #include "base/TimerList.h"
 #include "effect/EasedBackgroundAction.h"
 #include "effect/AssistCells.h"
+#include "effect/LayerHost.h"
 #include "effect/LayerObject.h"
 #include "scene/SpriteCanvas.h"
 
@@ -83,25 +84,33 @@ int32_t BgPanimeAction::SetupV(TimerList* timerList, void* target, const ObjectA
     End();
     return kAppliedAtOnce;
   }
-  workCopyMode_ = cells.Cell(2) != kOffsetOnly;
-  if (workCopyMode_) {
-    if (cells.Cell(3) != 0) {
-      Surface* picture = BackgroundPicture(*canvas_);
-      ownPicture_ = std::make_unique<Surface>();
-      if (picture == nullptr || ownPicture_->CreateLike(picture, 0) != 0) {
-        ownPicture_.reset();
-        return kNoOwnPicture;
-      }
-    }
+  const int32_t drawing = cells.Cell(2);
+  if (drawing != kOffsetOnly) {
+    workCopyMode_ = drawing != 0;
     loop_ = cells.Cell(5) != 0;
-    if (ClaimWorkCopy() != Claim::Made) {
+    if (cells.Cell(3) != 0) {
+      if (const int32_t code = ComposeOwnPicture(); code != 0) return code;
+      HideSprites(canvas_);
+      if (cells.Cell(4) != 0) HideSprites(static_cast<BackgroundLayer*>(target)->GetSecondPageCanvas());
+    }
+    if (workCopyMode_ && ClaimWorkCopy() != Claim::Made) {
+      RestoreCanvases();
       ownPicture_.reset();
       return kNoWorkCopy;
+    }
+    if (ownPicture_ != nullptr && !workCopyMode_) {
+      // Without a work copy the composed picture itself is the background
+      // the pan moves over.
+      canvas_->GetBackground(&previousBackground_, &previousX_, &previousY_, nullptr, nullptr, nullptr);
+      canvas_->SetBackgroundImage(ownPicture_.get(), 0, 0, 0);
+      ownPictureShown_ = true;
+      shownX_ = shownY_ = 0;
     }
     ShowAt(shownX_, shownY_);
   }
   if (timerList->Add(this, 0, 0, 0) != 0) {
     ReleaseWorkCopy();
+    RestoreCanvases();
     ownPicture_.reset();
     return kNotListed;
   }
@@ -193,6 +202,47 @@ void BgPanimeAction::Show(const PathRecord& from, const PathRecord& to, uint32_t
   ShowAt(x, y);
 }
 
+int32_t BgPanimeAction::ComposeOwnPicture() {
+  Surface* screen = canvas_->GetTarget();
+  ownPicture_ = std::make_unique<Surface>();
+  if (screen == nullptr || ownPicture_->Create(screen->GetWidth(), screen->GetHeight(), 32, 0) != 0 ||
+      ownPicture_->GetBits() == nullptr) {
+    ownPicture_.reset();
+    return kNoOwnPicture;
+  }
+  if (canvas_->RenderInto(ownPicture_.get(), 0, 0, 0) != 0) {
+    ownPicture_.reset();
+    return kComposeFailed;
+  }
+  return 0;
+}
+
+void BgPanimeAction::HideSprites(SpriteCanvas* canvas) {
+  if (canvas == nullptr) return;
+  for (HiddenMain& entry : hidden_) {
+    if (entry.canvas == canvas) return;
+    if (entry.canvas == nullptr) {
+      entry = {canvas, canvas->MainHidden()};
+      canvas->SetHideMain(true);
+      canvas->MarkAllChanged();
+      return;
+    }
+  }
+}
+
+void BgPanimeAction::RestoreCanvases() {
+  for (HiddenMain& entry : hidden_) {
+    if (entry.canvas == nullptr) continue;
+    entry.canvas->SetHideMain(entry.wasHidden);
+    entry.canvas->MarkAllChanged();
+    entry = {};
+  }
+  if (ownPictureShown_) {
+    canvas_->SetBackgroundImage(previousBackground_, previousX_, previousY_, 0);
+    ownPictureShown_ = false;
+  }
+}
+
 void BgPanimeAction::ShowAt(int32_t x, int32_t y) {
   shownX_ = x;
   shownY_ = y;
@@ -212,6 +262,7 @@ void BgPanimeAction::End() {
   ended_ = true;
   if (canvas_ == nullptr) return;
   ReleaseWorkCopy();
+  RestoreCanvases();
   ownPicture_.reset();
   const int32_t last = path_.LastPoint();
   if (path_.Records() != nullptr && last >= 0 && last < path_.RecordCount()) {

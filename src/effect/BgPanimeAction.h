@@ -35,6 +35,7 @@ class BgPanimeAction : public BackgroundAction {
   static constexpr int32_t kBadArguments = 1;
   static constexpr int32_t kBadPath = 2;
   static constexpr int32_t kNoOwnPicture = 3;
+  static constexpr int32_t kComposeFailed = 4;
   static constexpr int32_t kNoWorkCopy = 5;
   static constexpr int32_t kNotListed = 2;
   static constexpr int32_t kAppliedAtOnce = -1;
@@ -45,10 +46,12 @@ class BgPanimeAction : public BackgroundAction {
 
   using LayerAction::SetupV;
   // Target: a BackgroundLayer. [0] path text, [1] segment duration ms (0:
-  // the end position at once, -1), [2] draw through the work copy
-  // (65535: move the offset only; [3] to [5] are then ignored), [3] draw
-  // from an own copy of the picture, [4] the second page too (unused),
-  // [5] loop, [6] enter low priority.
+  // the end position at once, -1), [2] draw through the work copy (65535:
+  // none of [2] to [5] given, move the offset only), [3] pan a picture
+  // composed from the whole canvas, shown as its background while the pan
+  // runs (the canvas's sprites are in it, so its main list is hidden), [4]
+  // hide the second page's main list as well, [5] loop, [6] enter low
+  // priority.
   int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
   // [0], [1] out-pointers (int32_t, each may be null) for the current
   // entry's x and y. 0; 1 without a path; 2 before the first entry.
@@ -65,10 +68,22 @@ class BgPanimeAction : public BackgroundAction {
   void Show(const PathRecord& from, const PathRecord& to, uint32_t t);
   void ShowAt(int32_t x, int32_t y);
   void End();
+  int32_t ComposeOwnPicture();
+  void HideSprites(SpriteCanvas* canvas);
+  void RestoreCanvases();
 
   SplinePath path_;
   std::unique_ptr<Surface> ownPicture_;
   bool workCopyMode_ = false;
+  // What the own picture changed on the canvases, put back at the end.
+  struct HiddenMain {
+    SpriteCanvas* canvas;
+    bool wasHidden;
+  };
+  HiddenMain hidden_[2] = {};
+  Surface* previousBackground_ = nullptr;
+  int32_t previousX_ = 0, previousY_ = 0;
+  bool ownPictureShown_ = false;
   bool loop_ = false;
   bool started_ = false;
   bool ended_ = false;

@@ -114,6 +114,7 @@ class SpriteCanvas : public SpriteListOwner {
   void SetFrozen(bool on) { frozen_ = on ? 1 : 0; }
   void SetNoBackground(bool on) { noBackground_ = on ? 1 : 0; }
   void SetHideMain(bool on) { hideMain_ = on ? 1 : 0; }
+  bool MainHidden() const { return hideMain_ != 0; }
   void SetHideOverlay(bool on) { hideOverlay_ = on ? 1 : 0; }
 
   // --- damage -------------------------------------------------------------------------

@@ -62,6 +62,7 @@ TEST_F(BackgroundSetupCodesTest, EveryClassAnswersItsCodeAndLeavesTheLayerAsItWa
     l.layer.UseCanvasWithoutScreen();
     l.layer.Canvas().SetBackgroundImage(l.picture.get(), 0, 0, 0);
   };
+  const auto noPixels = [&](Layer& l) { show(std::make_unique<Surface>(), l.layer.Canvas(), l.picture); };
   const auto low = [&](Layer& l) { show(MakePicture(kW, kH - 1), l.layer.Canvas(), l.picture); };
   const auto noSecond = [](Layer& l) { l.layer.DropSecondPage(); };
   const auto otherSize = [&](Layer& l) { show(MakePicture(kW, kH), l.layer.Second(), l.second); };
@@ -117,6 +118,7 @@ TEST_F(BackgroundSetupCodesTest, EveryClassAnswersItsCodeAndLeavesTheLayerAsItWa
       {"bg_blur", "a point list with one group", {Text("(1,2)"), 0, 100}, 3},
       {"bg_blur", "a picture file that is not there", blurFile, 4},
       {"bg_blur", "no picture", blur, 5, noPicture},
+      {"bg_blur", "a picture without pixels to copy", blur, 6, noPixels},
       {"bg_blur", "drawing into a picture that is not there", blurDirect, 7, blurPictureNoBackground},
       {"bg_blur", "a held work copy", blur, 8, held},
       {"bg_blur", "the timer list refuses", blur, 8, nullptr, List::Refusing},

@@ -13,6 +13,7 @@
 #include "effect/BuiltinEffects.h"
 #include "effect/LayerObject.h"
 #include "resource/DcpManager.h"
+#include "scene/ImageSprite.h"
 
 namespace orrivel {
 namespace {
@@ -152,7 +153,7 @@ TEST_F(BgPanimeTest, CubicSegmentsCurveAndMeetThePoints) {
 }
 
 TEST_F(BgPanimeTest, WorkCopyModeLoopsAndTheQueryReportsTheEntry) {
-  BgPanimeAction* pan = Start("p100,0 p0,0", 100, 0, true);
+  BgPanimeAction* pan = Start("p100,0 p0,0", 100, 1, true);
   int32_t x = -1, y = -1;
   const auto out = [](int32_t* p) { return reinterpret_cast<std::intptr_t>(p); };
   EXPECT_EQ(pan->Query({out(&x), out(&y)}), 2);  // before the first entry
@@ -176,6 +177,57 @@ TEST_F(BgPanimeTest, WorkCopyModeLoopsAndTheQueryReportsTheEntry) {
   list_.Stop(handle);
   EXPECT_EQ(layer_.Canvas().BackCopy(), nullptr);
   EXPECT_EQ(Offset(), (std::pair{0, 0}));  // the last entry
+}
+
+TEST_F(BgPanimeTest, AComposedPicturePansTheWholeSceneAndTheCanvasComesBack) {
+  // A sprite in the main list: the composed picture holds it, so the pan
+  // moves it with the background and the list is hidden meanwhile.
+  auto spritePicture = test::MakeSurface32(2, 2, [](int, int) { return 0xFFFF0000u; });
+  ImageSprite sprite;
+  ASSERT_EQ(sprite.SetImage(spritePicture.get(), nullptr, 4, 3), 0);
+  ASSERT_EQ(layer_.Canvas().MainList().Add(&sprite, 10, 0), 0);
+  struct Case {
+    const char* what;
+    int32_t drawing;
+    bool secondToo;
+    bool workCopy;
+  };
+  const Case cases[] = {
+      {"the composed picture as the background", 0, false, false},
+      {"through the work copy", 1, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    layer_.Canvas().SetBackgroundOffsets(0, 0);
+    auto* pan = new BgPanimeAction();
+    ASSERT_EQ(pan->Setup(&list_, &layer_, {Text("p4,2"), 100, c.drawing, 1, c.secondToo, 0, 0}), 0);
+    EXPECT_TRUE(layer_.Canvas().MainHidden());
+    EXPECT_EQ(layer_.Second().MainHidden(), c.secondToo);
+    EXPECT_EQ(layer_.Canvas().BackCopy() != nullptr, c.workCopy);
+    const uint32_t start = kStart + (c.workCopy ? 1000 : 0);
+    StepAt(start);
+    StepAt(start + 50);  // half way, at (2, 1): the sprite seen two left, one up
+    Surface* background = nullptr;
+    layer_.Canvas().GetBackground(&background, nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (c.workCopy) {
+      EXPECT_EQ(background, picture_.get());
+      EXPECT_EQ(CopyPixel(layer_.Canvas(), 2, 2), 0xFFFF0000u);
+      EXPECT_EQ(CopyPixel(layer_.Canvas(), 0, 0), PicturePixel(2, 1));
+    } else {
+      ASSERT_NE(background, picture_.get());
+      EXPECT_EQ(test::Pixel32(*background, 4, 3), 0xFFFF0000u);
+      EXPECT_EQ(test::Pixel32(*background, 0, 0), PicturePixel(0, 0));
+      EXPECT_EQ(Offset(), (std::pair{2, 1}));
+    }
+    list_.Stop(pan->Handle());
+    layer_.Canvas().GetBackground(&background, nullptr, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(background, picture_.get());
+    EXPECT_FALSE(layer_.Canvas().MainHidden());
+    EXPECT_FALSE(layer_.Second().MainHidden());
+    EXPECT_EQ(layer_.Canvas().BackCopy(), nullptr);
+    EXPECT_EQ(Offset(), (std::pair{4, 2}));  // the last entry
+  }
+  layer_.Canvas().MainList().Remove(&sprite);
 }
 
 TEST_F(BgPanimeTest, DurationZeroAndTheClassEntryGoToTheEndAtOnce) {

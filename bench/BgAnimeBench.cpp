@@ -1,0 +1,151 @@
+// One bg_anime frame shown from preloaded data (the 800 × 600 art-like
+// picture decoded into the frame picture, the canvas marked changed)
+// beside the ELG decoder decoding the same file on its own, in one run.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ArtLikePicture.h"
+#include "PeerReport.h"
+#include "base/TimerList.h"
+#include "effect/BgAnimeAction.h"
+#include "effect/LayerHost.h"
+#include "layout/LayoutWriter.h"
+#include "platform/Clock.h"
+#include "raster/Surface.h"
+#include "resource/ArchiveManager.h"
+#include "resource/BaseFolder.h"
+#include "resource/ElgDecoder.h"
+#include "resource/ImageLoaderManager.h"
+#include "resource/LadAnimation.h"
+#include "scene/SpriteCanvas.h"
+
+namespace {
+
+using orrivel::Surface;
+using orrivel::bench::ArtLikeElg;
+using orrivel::bench::kArtHeight;
+using orrivel::bench::kArtWidth;
+
+constexpr int64_t kFrameBytes = int64_t{kArtWidth} * kArtHeight * 4;
+
+class BenchLayer : public orrivel::BackgroundLayer {
+ public:
+  BenchLayer() {
+    screen_.Create(kArtWidth, kArtHeight, 32, 0);
+    canvas_.SetTarget(&screen_, 0);
+  }
+  orrivel::SpriteCanvas* GetLayerCanvas() override { return &canvas_; }
+
+ private:
+  Surface screen_;
+  orrivel::SpriteCanvas canvas_;
+};
+
+// A game folder holding the picture twice, so every frame is another
+// picture, and the file system and image loader pointed at it.
+class AnimeGame {
+ public:
+  AnimeGame() {
+    char pattern[] = "/tmp/orrivel-anime-bench-XXXXXX";
+    folder_ = mkdtemp(pattern) != nullptr ? pattern : "";
+    std::filesystem::create_directories(folder_ + "/anim");
+    for (const char* name : {"/anim/a.elg", "/anim/b.elg"}) {
+      std::ofstream out(folder_ + name, std::ios::binary);
+      out.write(reinterpret_cast<const char*>(ArtLikeElg().data()), std::streamsize(ArtLikeElg().size()));
+    }
+    oldBase_ = orrivel::SetBaseFolderForTest(folder_ + "/");
+    oldManager_ = orrivel::SetArchiveManager(&manager_);
+    loader_.RegisterBuiltInDecoders();
+    loader_.SetCacheLimit(0);
+    oldLoader_ = Surface::SetLoaderManager(&loader_);
+  }
+  ~AnimeGame() {
+    Surface::SetLoaderManager(oldLoader_);
+    orrivel::SetArchiveManager(oldManager_);
+    orrivel::SetBaseFolderForTest(oldBase_);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  // Two frames of 1 ms each in one looping sequence.
+  bool LoadAnimation() {
+    orrivel::tools::LadDocument doc;
+    doc.header[0] = uint8_t(kArtWidth);
+    doc.header[1] = uint8_t(kArtWidth >> 8);
+    doc.header[2] = uint8_t(kArtHeight);
+    doc.header[3] = uint8_t(kArtHeight >> 8);
+    doc.SetSequenceCount(1);
+    doc.frames = {{0, 1, 0, 0, 0}, {1, 1, 0, 0, 0}, {-1, 0, 0, 0, 0}};
+    doc.names = {{"a.elg", 0, 0}, {"b.elg", 0, 0}};
+    const std::vector<uint8_t> bytes = orrivel::tools::WriteLad(doc);
+    return lad_.LoadFromMemory(bytes.data(), bytes.size()) == orrivel::kLadOk;
+  }
+  orrivel::LadAnimation& Animation() { return lad_; }
+
+ private:
+  std::string folder_;
+  std::string oldBase_;
+  orrivel::ArchiveManager manager_;
+  orrivel::ArchiveManager* oldManager_ = nullptr;
+  orrivel::ImageLoaderManager loader_;
+  orrivel::ImageLoaderManager* oldLoader_ = nullptr;
+  orrivel::LadAnimation lad_;
+};
+
+void BM_AnimeFrameFromPreloadedData(benchmark::State& state) {
+  orrivel::platform::ManualClock clock(1000);
+  orrivel::platform::ScopedClock scoped(clock);
+  AnimeGame game;
+  if (!game.LoadAnimation()) {
+    state.SkipWithError("animation not written");
+    return;
+  }
+  BenchLayer layer;
+  orrivel::TimerList list;
+  auto* anime = new orrivel::BgAnimeAction();
+  const std::intptr_t cells[] = {reinterpret_cast<std::intptr_t>(&game.Animation()),
+                                 reinterpret_cast<std::intptr_t>("anim"), 0, 0, 1, 1};
+  if (anime->SetupV(&list, &layer, orrivel::ObjectArguments{cells, 6}) != 0) {
+    delete anime;
+    state.SkipWithError("set-up failed");
+    return;
+  }
+  uint32_t now = 1000;
+  list.Step(now);  // the first update only starts the step clock
+  int64_t shown = 0;
+  for (auto _ : state) {
+    const int32_t before = anime->CurrentStep();
+    clock.SetTick(++now);
+    list.Step(now);
+    shown += anime->CurrentStep() != before ? 1 : 0;
+  }
+  if (shown != int64_t(state.iterations())) state.SkipWithError("a step showed no new frame");
+  state.SetBytesProcessed(state.iterations() * kFrameBytes);
+  list.Clear();
+}
+BENCHMARK(BM_AnimeFrameFromPreloadedData)->Unit(benchmark::kMillisecond);
+
+void BM_ElgDecodeSamePicture(benchmark::State& state) {
+  const auto& file = ArtLikeElg();
+  orrivel::ElgDecoder decoder;
+  for (auto _ : state) {
+    orrivel::PictureBlock info, pixels;
+    if (decoder.Decode(file.data(), file.size(), &info, &pixels, nullptr, nullptr) != 0) {
+      state.SkipWithError("decode failed");
+      break;
+    }
+    benchmark::DoNotOptimize(pixels.Data());
+  }
+  state.SetBytesProcessed(state.iterations() * kFrameBytes);
+}
+BENCHMARK(BM_ElgDecodeSamePicture)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+ORRIVEL_BENCH_MAIN_WITH_PEERS({"BM_AnimeFrameFromPreloadedData", "BM_ElgDecodeSamePicture"})
