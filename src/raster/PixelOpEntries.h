@@ -41,6 +41,8 @@ using PixelOpStretchDrawFn = int32_t (*)(const PixelOpImage* target, const Pixel
 // parallelogram with corners top-left (x0, y0), top-right (x1, y1) and
 // bottom-left (x2, y2), nearest texel at pixel centres. Mode 0 copies, mode
 // 2 blends by texel alpha times opacity keeping the destination alpha.
+// r1 to r4, when they make a rectangle (left, top, right, bottom), clip the
+// drawing to it; zeros draw over the whole target.
 using PixelOpTransformDrawFn = int32_t (*)(const PixelOpImage* target, const PixelOpImage* source,
                                            double x0, double y0, double x1, double y1, double x2,
                                            double y2, const Rect* sourceRect, int32_t mode,

@@ -9,9 +9,11 @@
 #include "transition/MosaicTransition.h"
 #include "transition/QuakeFilter.h"
 #include "transition/RippleTransition.h"
+#include "transition/RotCenterFilter.h"
 #include "transition/RotaxisTransition.h"
 #include "transition/ScrollTransition.h"
 #include "transition/WaveTransition.h"
+#include "transition/ZoomFlipFilter.h"
 
 namespace orrivel {
 
@@ -41,6 +43,8 @@ struct HostTransitionRow {
 
 const HostTransitionRow kHostRows[] = {
     {RowOf<QuakeFilter>(), nullptr, nullptr},
+    {RowOf<ZoomFlipFilter>(), nullptr, nullptr},
+    {RowOf<RotCenterFilter>(), nullptr, nullptr},
     {RowOf<AddSubFilter>(), nullptr, nullptr},
     {RowOf<HBlurFilter>(), nullptr, nullptr},
     {RowOf<RippleTransition>(), &RippleTransition::OnFirstUse, &RippleTransition::OnRelease},

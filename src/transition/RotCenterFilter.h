@@ -1,0 +1,44 @@
+#pragma once
+// "rotcenter": the new picture spins in from the centre, growing from a
+// point to its full size over one turn, over the old picture (direction 1:
+// the old one spins out to the centre over the new; 2: spins in leaving a
+// trail). Arguments after the duration: direction (low byte), smoothing
+// (low byte).
+#include <cstdint>
+
+#include "transition/NamedTransition.h"
+
+namespace orrivel {
+
+class RotCenterFilter : public NamedTransition {
+ public:
+  static constexpr const char* kName = "rotcenter";
+  static constexpr uint8_t kCategory = kTransitionFromToLibrary;
+  static constexpr int32_t kSetupNoTables = 5;
+  static TcpObject* Create(int32_t);
+
+  uint8_t GetCategory() const override { return kCategory; }
+  const char* GetName() const override { return kName; }
+  int32_t Update(uint32_t now) override;
+  int32_t IsFinished() const override { return progress_ == kTurn ? -1 : 0; }
+  int32_t Apply(const TransitionApplyRecord& record) override;
+  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
+  uint32_t Progress() const { return progress_; }
+
+ private:
+  static constexpr uint32_t kTurn = 512;
+  int32_t DrawTurning(const TransitionApplyRecord& r, Image* picture, int32_t a, int32_t opacity) const;
+
+  LinearProgress time_;
+  uint32_t progress_ = 0;
+  uint8_t direction_ = 0;
+  uint8_t smoothing_ = 0;
+  const double* cos_ = nullptr;
+  // As in zoomflip: the trail draws only on frames whose progress moved,
+  // and the first frame opaquely.
+  bool changed_ = true;
+  bool firstFrame_ = true;
+  int64_t lastProgress_ = -1;
+};
+
+}  // namespace orrivel
