@@ -56,6 +56,9 @@ static_assert(kDuckMusicForChannel == 681);
 
 // Application settings byte of the player's music ducking level.
 constexpr size_t kDuckingSettingByte = 50;
+// The first channel kind (effects): the one whose switch stops and restarts
+// its channels.
+constexpr uint8_t kKind1 = 1;
 // The first speaker id of native 680.
 constexpr uint32_t kFirstSpeakerCell = 3;
 
@@ -106,33 +109,51 @@ int32_t StartTask(std::unique_ptr<Task> task, Args&&... args) {
   return code;
 }
 
+// Each command reads only the cells it uses.
 void SetOption(SoundManager& manager, NativeArgs& args) {
   const uint32_t command = args.Cell(0);
   const uint32_t sub = args.Cell(1);
-  const int32_t value = args.Int(2);
-  const bool flag3 = args.Flag(3);
-  const bool flag4 = args.Flag(4);
   if (args.Failed()) return;
+  auto value = [&args] { return args.Int(2); };
   switch (command) {
     case 0: manager.SetMusicEnabled(sub != 0, false); break;
-    case 1: manager.SetKindEnabled(sub != 0, uint8_t(value), flag3, flag4); break;
-    case 2:
+    case 1: {
+      const uint8_t mask = uint8_t(value());
+      const bool keepOneShots = args.Flag(3), force = args.Flag(4);
+      if (!args.Failed()) manager.SetKindEnabled(sub != 0, mask, keepOneShots, force);
+      break;
+    }
+    case 2: {
       // Only the first kind switches channels; the others are stored for
       // the next loads and plays.
-      if (sub == 0) manager.SetKindEnabled(value != 0, 0, true, false);
-      else if (sub == 1) manager.kind2On = value != 0;
-      else if (sub == 2) manager.kind4On = value != 0;
+      const bool on = value() != 0;
+      if (args.Failed()) break;
+      if (sub == 0) manager.SetKindEnabled(on, kKind1, true, false);
+      else if (sub == 1) manager.kind2On = on;
+      else if (sub == 2) manager.kind4On = on;
       break;
-    case 3:
-      if (sub == 0) manager.defaultLevel = value;
-      else if (sub == 1) manager.defaultLevelKind2 = value;
-      else if (sub == 2) manager.defaultLevelKind4 = value;
+    }
+    case 3: {
+      const int32_t level = value();
+      if (args.Failed()) break;
+      if (sub == 0) manager.defaultLevel = level;
+      else if (sub == 1) manager.defaultLevelKind2 = level;
+      else if (sub == 2) manager.defaultLevelKind4 = level;
       break;
-    case 4:
-      if (sub == 0) manager.SetEnableMask(value != 0, flag3);
-      else if (sub == 1) manager.SetMasterLevel(value, flag3);
-      else if (sub == 2) manager.SetVoiceLevel(value);
+    }
+    case 4: {
+      const int32_t level = value();
+      if (args.Failed()) break;
+      if (sub == 2) {
+        manager.SetVoiceLevel(level);
+        break;
+      }
+      const bool flag = args.Flag(3);
+      if (args.Failed()) break;
+      if (sub == 0) manager.SetEnableMask(level != 0, flag);
+      else if (sub == 1) manager.SetMasterLevel(level, flag);
       break;
+    }
     default: break;
   }
 }
