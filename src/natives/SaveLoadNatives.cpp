@@ -205,6 +205,7 @@ void BindSaveLoadNatives(NativeBinder& binder) {
       return SystemObjectHandles::HandleOf(host.Handles(), objects->font, port.confirmFont, HandleFamily::Font);
     return 0;
   });
+  BindZoomSpriteNative(binder);
   BindSystemCommandNative(binder);
 }
 

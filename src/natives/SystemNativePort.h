@@ -12,6 +12,7 @@
 namespace orrivel {
 
 class Font;
+class ImageSprite;
 class SaveService;
 class SoundSystem;
 
@@ -33,6 +34,8 @@ struct SystemNativePort {
   std::function<int32_t(int32_t mode, const char* text, int32_t x, int32_t y, int32_t defaultButton,
                         uint32_t owner)>
       runBox;
+  // The image sprite a display-object handle names, or null.
+  std::function<ImageSprite*(uint32_t handle)> resolveSprite;
   // A text-adventure frame is open: its page may have switched the main
   // window's menu off; this switches it back on.
   std::function<void()> restoreFrameMenu;

@@ -17,6 +17,9 @@
 #include "natives/SystemNativePort.h"
 #include "sound/BgmTrack.h"
 #include "sound/SoundManagerRig.h"
+#include "raster/PixelOpLibrary.h"
+#include "raster/Surface.h"
+#include "scene/ImageSprite.h"
 #include "text/OutlineFont.h"
 
 namespace orrivel {
@@ -99,6 +102,7 @@ class SaveLoadNativesTest : public testing::SoundManagerRig {
     previousObjects_ = SetProcessObjects(&objects);
     SetCurrentBgmNumber(0);
     setup.systemTimers = &list;
+    setup.objectTimers = &list;
     harness = std::make_unique<NativeHarness>(setup);
     harness->Call("Nop", {});
     calls = std::make_unique<DirectCalls>(harness->Host());
@@ -306,6 +310,42 @@ TEST_F(SaveLoadNativesTest, TasksAreAskedForAndStoppedByHandle) {
   EXPECT_EQ(calls->Load(live), 0u);
   EXPECT_EQ(running->stops, 1);
   EXPECT_EQ(Call(55, {3, 0}), 0u);
+}
+
+// Sprites show their pictures through the pixel-operation library.
+class PixelOpScope {
+ public:
+  PixelOpScope() { SetCurrentPixelOpLibrary(&library); }
+  ~PixelOpScope() {
+    SetCurrentPixelOpLibrary(nullptr);
+    ResetPixelOpEntries();
+  }
+  PixelOpLibrary library{"tvpgl.dll", nullptr, false};
+};
+
+TEST_F(SaveLoadNativesTest, ZoomingASpriteSizesItToItsScale) {
+  PixelOpScope pixelOps;
+  ASSERT_TRUE(pixelOps.library.HasModule()) << pixelOps.library.Error();
+  Surface picture;
+  ASSERT_EQ(picture.Create(100, 60, 32, 0), 0);
+  ImageSprite sprite;
+  ASSERT_EQ(sprite.SetImage(&picture, nullptr, 10, 20), 0);
+  constexpr uint32_t kSprite = 77;
+  port.resolveSprite = [&sprite](uint32_t handle) { return handle == kSprite ? &sprite : nullptr; };
+  // Modes above 1 and unknown sprites start nothing.
+  EXPECT_EQ(Call(51, {kSprite, 2, 200, Text("0.5"), 0}), 0u);
+  EXPECT_EQ(Call(51, {5, 0, 200, Text("0.5"), 0}), 0u);
+  EXPECT_EQ(list.Size(), 0u);
+  const uint32_t action = Call(51, {kSprite, 0, 200, Text("0.5"), 0});
+  ASSERT_NE(action, 0u);
+  EXPECT_EQ(Call(55, {2, action}), 1u);
+  Run(200);
+  EXPECT_EQ(sprite.GetDisplayWidth(), 50);
+  EXPECT_EQ(sprite.GetDisplayHeight(), 30);
+  // Shrunk from mode 0, it keeps its right and bottom edges.
+  EXPECT_EQ(sprite.GetX(), 60);
+  EXPECT_EQ(sprite.GetY(), 50);
+  EXPECT_EQ(list.Size(), 0u);
 }
 
 class BgmTest : public SaveLoadNativesTest {
