@@ -9,6 +9,7 @@
 #include "natives/NativeBinder.h"
 #include "natives/ScriptSounds.h"
 #include "natives/SoundNativeFamilies.h"
+#include "script/ScriptAddressSpace.h"
 #include "sound/MusicDuckingTask.h"
 #include "sound/SoundManager.h"
 #include "sound/SoundTask.h"
@@ -219,11 +220,14 @@ uint32_t PlayVoice(SoundManager& manager, NativeArgs& args) {
   const OptionalText cue = TextAt(args, 1);
   const int32_t count = std::max(args.Int(2), 0);
   if (args.Failed()) return 0;
-  // The ids follow the count inline; ids that would lie outside the arena
-  // fail the call before any is read.
+  // The ids follow the count inline; ids that would lie past the block the
+  // arguments are in (or past the arena) fail the call before any is read.
   std::vector<int32_t> ids;
   if (count > 0) {
-    args.Cell(kFirstSpeakerCell + uint32_t(count) - 1);
+    const uint64_t needed = 4 * (uint64_t(kFirstSpeakerCell) + uint64_t(count));
+    const uint64_t live = args.Space().LiveBytesAt(args.Block());
+    if (live != 0 && needed > live) args.Fail();
+    else args.Cell(kFirstSpeakerCell + uint32_t(count) - 1);
     if (args.Failed()) return 0;
     ids.reserve(size_t(count));
     for (int32_t i = 0; i < count; ++i) ids.push_back(args.Int(kFirstSpeakerCell + uint32_t(i)));

@@ -21,6 +21,7 @@
 #include "raster/Surface.h"
 #include "scene/ImageSprite.h"
 #include "text/OutlineFont.h"
+#include "TobWriter.h"
 
 namespace orrivel {
 namespace {
@@ -279,6 +280,21 @@ TEST_F(SaveLoadNativesTest, BoxCommandsGoToTheGamesBox) {
   EXPECT_EQ(Call(55, {7, 2, Text("quit?"), uint32_t(-1), uint32_t(-1), 0, 9}), 1u);
   const std::vector<std::string> expected = {"notice saved 100", "notice (none) 0", "glide 44", "run 2 quit? -1 -1 0 9"};
   EXPECT_EQ(asked, expected);
+}
+
+TEST_F(SaveLoadNativesTest, ReadFiguresComeFromTheOpenFrame) {
+  EXPECT_EQ(Call(55, {9, 0, 0}), 0u);
+  const auto table = tob::WriteScriptTable({{"MAIN", 3, 2}, {"SUB", 2, 0}});
+  folder_.Write("SCRIPT/TGS_INIT.DAT", std::vector<uint8_t>(table.begin(), table.end()));
+  ASSERT_EQ(Call(788, {0, 0, 0}), 0u);
+  ASSERT_TRUE(Host().TextFrameSlot().frame);
+  EXPECT_EQ(Call(55, {9, 0, 0}), 5u);
+  EXPECT_EQ(Call(55, {9, 0, Text("sub")}), 2u);
+  EXPECT_EQ(Call(55, {9, 1, 0}), 0u);
+  EXPECT_EQ(Call(55, {9, 2, 0}), 0u);
+  Host().TextFrameSlot().frame->SetSkipBySetting(true);
+  EXPECT_EQ(Call(55, {9, 3, 0}), 1u);
+  EXPECT_EQ(Call(55, {9, 4, 0}), 0u);
 }
 
 // A task that runs until told to stop, or ends at its first step.

@@ -260,6 +260,11 @@ TEST_F(VoiceNativesTest, VoicesReadTheirSpeakerIdsThroughTheArena) {
   bool failed = false;
   Call(680, {6, Text("A001"), 0x40000000u}, &failed);
   EXPECT_TRUE(failed);
+  // So do ids past the block the arguments are in (a whole 32 bytes here).
+  Call(680, {6, Text("A001"), 5, 0, 1}, &failed);
+  EXPECT_FALSE(failed);
+  Call(680, {6, Text("A001"), 6, 0, 1}, &failed);
+  EXPECT_TRUE(failed);
 }
 
 TEST_F(SoundManagerNativesTest, DuckingTakesTheScriptsLevelOrThePlayersSetting) {
