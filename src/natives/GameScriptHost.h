@@ -16,8 +16,8 @@
 
 #include "frame/TgsFrameNatives.h"
 #include "natives/NativeCatalog.h"
-#include "natives/ScriptSaveSetup.h"
 #include "natives/ScriptHandles.h"
+#include "natives/ScriptSaveSetup.h"
 #include "script/ScriptHost.h"
 #include "text/MarkupText.h"
 

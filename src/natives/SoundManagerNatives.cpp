@@ -102,13 +102,6 @@ OptionalText TextAt(NativeArgs& args, uint32_t i) {
   return out;
 }
 
-// Starts a task that the list owns once it started; the start's code.
-template <class Task, class... Args>
-int32_t StartTask(std::unique_ptr<Task> task, Args&&... args) {
-  const int32_t code = task->Start(std::forward<Args>(args)...);
-  if (code == 0) task.release();
-  return code;
-}
 
 // Each command reads only the cells it uses.
 void SetOption(SoundManager& manager, NativeArgs& args) {
@@ -211,7 +204,7 @@ uint32_t CrossFadeMusic(const ManagerCalls& calls, SoundManager& manager, Native
   const uint32_t fadeIn = fadeInGiven ? args.Cell(4) : fadeOut;
   const int32_t volume = fadeInGiven ? args.Int(5) : -1;
   if (args.Failed()) return 0;
-  return Code(StartTask(std::make_unique<MusicCrossFadeTask>(fadeOut, fadeIn), calls.Timers(manager), &manager,
+  return Code(StartOwnedTask(std::make_unique<MusicCrossFadeTask>(fadeOut, fadeIn), calls.Timers(manager), &manager,
                         piece.file.Get(), piece.intro.Get(), piece.loop, volume));
 }
 
@@ -279,20 +272,20 @@ void BindOptionsAndMusic(NativeBinder& binder, const std::shared_ptr<ManagerCall
     const int32_t target = args.Int(0);
     const uint32_t duration = args.Cell(1);
     if (args.Failed()) return 1;
-    return Code(StartTask(std::make_unique<MusicVolumeTask>(target, duration), calls->Timers(m), &m,
+    return Code(StartOwnedTask(std::make_unique<MusicVolumeTask>(target, duration), calls->Timers(m), &m,
                           &m.ActiveMusic()));
   });
   BindOnManager(binder, kFadeInMusic, [calls](SoundManager& m, NativeArgs& args) -> uint32_t {
     const uint32_t duration = args.Cell(0);
     const MusicPiece piece = PieceAt(args, 1, 2, 3);
     if (args.Failed()) return 1;
-    return Code(StartTask(std::make_unique<MusicFadeInTask>(duration), calls->Timers(m), &m, &m.ActiveMusic(),
+    return Code(StartOwnedTask(std::make_unique<MusicFadeInTask>(duration), calls->Timers(m), &m, &m.ActiveMusic(),
                           piece.file.Get(), piece.intro.Get(), piece.loop));
   });
   BindOnManager(binder, kFadeOutMusic, [calls](SoundManager& m, NativeArgs& args) -> uint32_t {
     const uint32_t duration = args.Cell(0);
     if (args.Failed()) return 1;
-    return Code(StartTask(std::make_unique<MusicFadeOutTask>(duration), calls->Timers(m), &m, &m.ActiveMusic()));
+    return Code(StartOwnedTask(std::make_unique<MusicFadeOutTask>(duration), calls->Timers(m), &m, &m.ActiveMusic()));
   });
   BindOnManager(binder, kCrossFadeMusic,
                 [calls](SoundManager& m, NativeArgs& args) { return CrossFadeMusic(*calls, m, args); });
@@ -349,7 +342,7 @@ void BindChannels(NativeBinder& binder, const std::shared_ptr<ManagerCalls>& cal
   BindOnManager(binder, kFadeChannelVolume, [calls](SoundManager& m, NativeArgs& args) -> uint32_t {
     const int32_t ch = args.Int(0), target = args.Int(1);
     const uint32_t duration = args.Cell(2);
-    if (!args.Failed()) StartTask(std::make_unique<ChannelVolumeTask>(target, duration), calls->Timers(m), &m, ch);
+    if (!args.Failed()) StartOwnedTask(std::make_unique<ChannelVolumeTask>(target, duration), calls->Timers(m), &m, ch);
     return 0;
   }, 0);
   BindOnManager(binder, kFadeInChannel, [calls](SoundManager& m, NativeArgs& args) -> uint32_t {
@@ -358,14 +351,14 @@ void BindChannels(NativeBinder& binder, const std::shared_ptr<ManagerCalls>& cal
     const OptionalText file = TextAt(args, 2);
     const bool loop = args.Flag(3), asStream = args.Flag(4);
     if (args.Failed()) return 1;
-    return Code(StartTask(std::make_unique<ChannelFadeInTask>(duration), calls->Timers(m), &m, file.Get(), ch, loop,
+    return Code(StartOwnedTask(std::make_unique<ChannelFadeInTask>(duration), calls->Timers(m), &m, file.Get(), ch, loop,
                           asStream));
   });
   BindOnManager(binder, kFadeOutChannel, [calls](SoundManager& m, NativeArgs& args) -> uint32_t {
     const uint32_t duration = args.Cell(0);
     const int32_t ch = args.Int(1);
     if (args.Failed()) return 1;
-    return Code(StartTask(std::make_unique<ChannelFadeOutTask>(duration), calls->Timers(m), &m, ch));
+    return Code(StartOwnedTask(std::make_unique<ChannelFadeOutTask>(duration), calls->Timers(m), &m, ch));
   });
   BindOnManager(binder, kIsChannelPlaying, [](SoundManager& m, NativeArgs& args) -> uint32_t {
     const int32_t ch = args.Int(0);

@@ -27,13 +27,6 @@ bool GameHasFile(const std::string& name) {
   return found == 0 || found == -1;
 }
 
-// The task belongs to the list once started; otherwise it goes here.
-template <class Task, class... Args>
-int32_t StartTask(std::unique_ptr<Task> task, Args&&... args) {
-  const int32_t code = task->Start(std::forward<Args>(args)...);
-  if (code == 0) task.release();
-  return code;
-}
 
 }  // namespace
 
@@ -53,7 +46,7 @@ int32_t PlayBgmTrack(SoundManager& sounds, TimerList* list, int32_t number, uint
   if (number == 0) {
     currentBgm = 0;
     if (fadeMs == 0) sounds.StopMusic();
-    else StartTask(std::make_unique<MusicFadeOutTask>(fadeMs), list, &sounds, &sounds.ActiveMusic());
+    else StartOwnedTask(std::make_unique<MusicFadeOutTask>(fadeMs), list, &sounds, &sounds.ActiveMusic());
     return 0;
   }
   const BgmFiles files = BgmFilesFor(number);
@@ -64,10 +57,10 @@ int32_t PlayBgmTrack(SoundManager& sounds, TimerList* list, int32_t number, uint
   if (fadeMs == 0) {
     code = sounds.PlayMusic(files.file.c_str(), intro, loop);
   } else if (previous == 0) {
-    code = StartTask(std::make_unique<MusicFadeInTask>(fadeMs), list, &sounds, &sounds.ActiveMusic(),
+    code = StartOwnedTask(std::make_unique<MusicFadeInTask>(fadeMs), list, &sounds, &sounds.ActiveMusic(),
                      files.file.c_str(), intro, loop);
   } else {
-    code = StartTask(std::make_unique<MusicCrossFadeTask>(fadeMs, fadeMs), list, &sounds, files.file.c_str(), intro,
+    code = StartOwnedTask(std::make_unique<MusicCrossFadeTask>(fadeMs, fadeMs), list, &sounds, files.file.c_str(), intro,
                      loop, -1);
   }
   if (code <= 0) currentBgm = number;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "game/GameApplication.h"
+#include "natives/SystemNativePort.h"
 #include "platform/Clipboard.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "script/ScriptAddressSpace.h"
@@ -58,6 +59,29 @@ TEST(GameNativePort, NativesReachTheGameWhileThePortLives) {
     EXPECT_EQ(platform::CurrentClipboard().GetText().value_or(""), "\x82\xa0" "abc");
   }
   EXPECT_EQ(&AppPort(), before);
+}
+
+// The save, sound and box natives see the game's own sound system while
+// the port lives, and saves answer "not available" until the game has them.
+TEST(GameNativePort, SystemNativesReachTheGamesSoundAndNoSavesYet) {
+  platform::HeadlessBackend backend;
+  platform::ScopedBackend scoped(backend);
+  GameApplication app;
+  GameHostSetup setup;
+  setup.logSink = [](const std::string&) {};
+  GameScriptHost host(setup);
+  SystemNativePort* const before = &SystemPort();
+  {
+    GameNativePort port(app);
+    EXPECT_EQ(SystemSounds(), &app.sound);
+    EXPECT_EQ(CallNative(host, 593, {0, 0, 0}), 0u);
+    EXPECT_TRUE(app.sound.HasPrimaryBuffer());
+    EXPECT_EQ(CallNative(host, 40, {1, 2}), uint32_t(-1));
+    EXPECT_EQ(CallNative(host, 41, {1, 2}), uint32_t(-1));
+    EXPECT_EQ(CallNative(host, 47, {}), 1u);
+    EXPECT_EQ(CallNative(host, 49, {}), 0u);
+  }
+  EXPECT_EQ(&SystemPort(), before);
 }
 
 }  // namespace

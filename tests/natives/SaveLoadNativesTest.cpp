@@ -9,14 +9,10 @@
 #include <vector>
 
 #include "base/TimerList.h"
-#include "natives/AppNativePort.h"
-#include "natives/DirectCalls.h"
 #include "natives/NativeHarness.h"
-#include "natives/ProcessObjects.h"
+#include "natives/SoundNativesRig.h"
 #include "natives/SaveService.h"
-#include "natives/SystemNativePort.h"
 #include "sound/BgmTrack.h"
-#include "sound/SoundManagerRig.h"
 #include "raster/PixelOpLibrary.h"
 #include "raster/Surface.h"
 #include "scene/ImageSprite.h"
@@ -27,7 +23,6 @@ namespace orrivel {
 namespace {
 
 using testing::Arg;
-using testing::DirectCalls;
 using testing::NativeHarness;
 using namespace testing::samples;
 
@@ -93,50 +88,22 @@ class FakeSaveService final : public SaveService {
   }
 };
 
-class SaveLoadNativesTest : public testing::SoundManagerRig {
+class SaveLoadNativesTest : public testing::SoundNativesRig {
  protected:
   void SetUp() override {
-    SoundManagerRig::SetUp();
+    SoundNativesRig::SetUp();
     port.saves = &saves;
-    previousPort_ = SetSystemPort(&port);
-    previousManager_ = SetSoundManager(&sound);
-    previousObjects_ = SetProcessObjects(&objects);
     SetCurrentBgmNumber(0);
-    setup.systemTimers = &list;
-    setup.objectTimers = &list;
-    harness = std::make_unique<NativeHarness>(setup);
-    harness->Call("Nop", {});
-    calls = std::make_unique<DirectCalls>(harness->Host());
   }
   void TearDown() override {
-    calls.reset();
-    harness.reset();
     SetCurrentBgmNumber(0);
-    SetProcessObjects(previousObjects_);
-    SetSoundManager(previousManager_);
-    SetSystemPort(previousPort_);
-    SoundManagerRig::TearDown();
+    SoundNativesRig::TearDown();
   }
-  uint32_t Call(uint32_t native, const std::vector<uint32_t>& cells, bool* failed = nullptr) {
-    return calls->Call(native, cells, failed);
-  }
-  uint32_t Text(const std::string& text) { return calls->Text(text); }
-  GameScriptHost& Host() { return harness->Host(); }
   uint32_t Bgm(int32_t number, uint32_t fade, uint32_t loop = 1) {
     return Call(55, {0, uint32_t(number), fade, loop});
   }
 
   FakeSaveService saves;
-  SystemNativePort port;
-  ProcessObjects objects;
-  GameHostSetup setup;
-  std::unique_ptr<NativeHarness> harness;
-  std::unique_ptr<DirectCalls> calls;
-
- private:
-  SystemNativePort* previousPort_ = nullptr;
-  SoundManager* previousManager_ = nullptr;
-  ProcessObjects* previousObjects_ = nullptr;
 };
 
 TEST_F(SaveLoadNativesTest, EveryNativeAnswersThroughAScript) {
@@ -208,8 +175,9 @@ TEST_F(SaveLoadNativesTest, SaveInfoWithoutAStartNumberChangesNothing) {
   EXPECT_TRUE(Host().PendingVariables().empty());
   EXPECT_EQ(Host().SaveSetup().startNumber, 5);
   EXPECT_EQ(Host().SaveSetup().captionText, caption);
-  // MAIN restarts with the scripts' start number.
-  EXPECT_EQ(Call(55, {10, variable}), 0u);
+  // MAIN restarts with the scripts' start number, negated for interrupt 0.
+  ASSERT_EQ(Host().StartMainInterrupt(false), 0);
+  EXPECT_EQ(calls->Load(Host().BootFlagAddress()), uint32_t(-5));
 }
 
 TEST_F(SaveLoadNativesTest, LoadingTheCurrentFileNeedsAName) {

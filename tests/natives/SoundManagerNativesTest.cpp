@@ -8,20 +8,16 @@
 #include <vector>
 
 #include "base/TimerList.h"
-#include "natives/AppNativePort.h"
-#include "natives/DirectCalls.h"
 #include "natives/NativeHarness.h"
-#include "natives/SystemNativePort.h"
+#include "natives/SoundNativesRig.h"
 #include "script/VoiceTable.h"
 #include "sound/MusicDuckingTask.h"
-#include "sound/SoundManagerRig.h"
 #include "sound/SoundSystem.h"
 
 namespace orrivel {
 namespace {
 
 using testing::Arg;
-using testing::DirectCalls;
 using testing::NativeHarness;
 using namespace testing::samples;
 
@@ -29,51 +25,19 @@ constexpr uint32_t kMarker = 65535;
 // A row whose answer is a handle: anything but 0.
 constexpr int32_t kHandle = INT32_MIN;
 
-class SoundManagerNativesTest : public testing::SoundManagerRig {
+class SoundManagerNativesTest : public testing::SoundNativesRig {
  protected:
   void SetUp() override {
-    SoundManagerRig::SetUp();
-    port.soundSystem = &system;
-    previousPort_ = SetSystemPort(&port);
-    previousApp_ = SetAppPort(&app);
-    previousManager_ = SetSoundManager(&sound);
-    setup.systemTimers = &list;
-    harness = std::make_unique<NativeHarness>(setup);
-    harness->Call("Nop", {});
-    calls = std::make_unique<DirectCalls>(harness->Host());
+    SoundNativesRig::SetUp();
     WriteDc("A.TPC", 1000, 1000);
     WriteDc("B.TPC", 1000, 2000);
     WriteDc("C.TPC", 1000, 3000);
   }
-  void TearDown() override {
-    calls.reset();
-    harness.reset();
-    SetSoundManager(previousManager_);
-    SetAppPort(previousApp_);
-    SetSystemPort(previousPort_);
-    SoundManagerRig::TearDown();
-  }
-  uint32_t Call(uint32_t native, const std::vector<uint32_t>& cells, bool* failed = nullptr) {
-    return calls->Call(native, cells, failed);
-  }
-  uint32_t Text(const std::string& text) { return calls->Text(text); }
   MusicDuckingTask* Ducking(uint32_t handle) {
     for (TimedTask* task : list.Tasks())
       if (task && task->Handle() == handle) return dynamic_cast<MusicDuckingTask*>(task);
     return nullptr;
   }
-
-  SoundSystem system;
-  GameHostSetup setup;
-  SystemNativePort port;
-  AppNativePort app;
-  std::unique_ptr<NativeHarness> harness;
-  std::unique_ptr<DirectCalls> calls;
-
- private:
-  SystemNativePort* previousPort_ = nullptr;
-  AppNativePort* previousApp_ = nullptr;
-  SoundManager* previousManager_ = nullptr;
 };
 
 TEST_F(SoundManagerNativesTest, EveryNativeAnswersThroughAScript) {

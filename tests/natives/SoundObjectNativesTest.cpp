@@ -9,12 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "natives/AppNativePort.h"
-#include "natives/DirectCalls.h"
 #include "natives/NativeCatalog.h"
 #include "natives/NativeHarness.h"
-#include "natives/SystemNativePort.h"
-#include "sound/SoundManagerRig.h"
+#include "natives/SoundNativesRig.h"
 #include "sound/BufferSound.h"
 #include "sound/ExportSoundAsWave.h"
 #include "sound/SoundSystem.h"
@@ -23,56 +20,18 @@ namespace orrivel {
 namespace {
 
 using testing::Arg;
-using testing::DirectCalls;
 using testing::NativeHarness;
 using namespace testing::samples;
 
 constexpr uint32_t kSilent = uint32_t(-10000);
 
-// A host whose scripts reach a sound system and the rig's sound manager,
-// with the sound tasks on the rig's timer list.
-class SoundNativesTest : public testing::SoundManagerRig {
+class SoundNativesTest : public testing::SoundNativesRig {
  protected:
   void SetUp() override {
-    SoundManagerRig::SetUp();
-    port.soundSystem = &system;
-    previousPort_ = SetSystemPort(&port);
-    previousApp_ = SetAppPort(&app);
-    previousManager_ = SetSoundManager(&sound);
-    setup.systemTimers = &list;
-    harness = std::make_unique<NativeHarness>(setup);
-    harness->Call("Nop", {});
-    calls = std::make_unique<DirectCalls>(harness->Host());
+    SoundNativesRig::SetUp();
     WriteMono16("SE.TPC", std::vector<int16_t>(Frames(500), 3000));
   }
-  void TearDown() override {
-    calls.reset();
-    harness.reset();
-    system.DeleteAllSounds();
-    SetSoundManager(previousManager_);
-    SetAppPort(previousApp_);
-    SetSystemPort(previousPort_);
-    SoundManagerRig::TearDown();
-  }
-  uint32_t Call(uint32_t native, const std::vector<uint32_t>& cells, bool* failed = nullptr) {
-    return calls->Call(native, cells, failed);
-  }
-  uint32_t Text(const std::string& text) { return calls->Text(text); }
-  SoundBase* Loose(uint32_t handle) {
-    return harness->Host().Handles().Get<SoundBase>(handle, HandleFamily::Sound);
-  }
-
-  SoundSystem system;
-  GameHostSetup setup;
-  SystemNativePort port;
-  AppNativePort app;
-  std::unique_ptr<NativeHarness> harness;
-  std::unique_ptr<DirectCalls> calls;
-
- private:
-  SystemNativePort* previousPort_ = nullptr;
-  AppNativePort* previousApp_ = nullptr;
-  SoundManager* previousManager_ = nullptr;
+  SoundBase* Loose(uint32_t handle) { return Host().Handles().Get<SoundBase>(handle, HandleFamily::Sound); }
 };
 
 // Every native once from a script: with a null sound each gives its own
