@@ -205,7 +205,7 @@ uint32_t CrossFadeMusic(const ManagerCalls& calls, SoundManager& manager, Native
   const int32_t volume = fadeInGiven ? args.Int(5) : -1;
   if (args.Failed()) return 0;
   return Code(StartOwnedTask(std::make_unique<MusicCrossFadeTask>(fadeOut, fadeIn), calls.Timers(manager), &manager,
-                        piece.file.Get(), piece.intro.Get(), piece.loop, volume));
+                             piece.file.Get(), piece.intro.Get(), piece.loop, volume));
 }
 
 uint32_t PlayVoice(SoundManager& manager, NativeArgs& args) {
@@ -273,14 +273,14 @@ void BindOptionsAndMusic(NativeBinder& binder, const std::shared_ptr<ManagerCall
     const uint32_t duration = args.Cell(1);
     if (args.Failed()) return 1;
     return Code(StartOwnedTask(std::make_unique<MusicVolumeTask>(target, duration), calls->Timers(m), &m,
-                          &m.ActiveMusic()));
+                               &m.ActiveMusic()));
   });
   BindOnManager(binder, kFadeInMusic, [calls](SoundManager& m, NativeArgs& args) -> uint32_t {
     const uint32_t duration = args.Cell(0);
     const MusicPiece piece = PieceAt(args, 1, 2, 3);
     if (args.Failed()) return 1;
     return Code(StartOwnedTask(std::make_unique<MusicFadeInTask>(duration), calls->Timers(m), &m, &m.ActiveMusic(),
-                          piece.file.Get(), piece.intro.Get(), piece.loop));
+                               piece.file.Get(), piece.intro.Get(), piece.loop));
   });
   BindOnManager(binder, kFadeOutMusic, [calls](SoundManager& m, NativeArgs& args) -> uint32_t {
     const uint32_t duration = args.Cell(0);
@@ -351,8 +351,8 @@ void BindChannels(NativeBinder& binder, const std::shared_ptr<ManagerCalls>& cal
     const OptionalText file = TextAt(args, 2);
     const bool loop = args.Flag(3), asStream = args.Flag(4);
     if (args.Failed()) return 1;
-    return Code(StartOwnedTask(std::make_unique<ChannelFadeInTask>(duration), calls->Timers(m), &m, file.Get(), ch, loop,
-                          asStream));
+    return Code(StartOwnedTask(std::make_unique<ChannelFadeInTask>(duration), calls->Timers(m), &m, file.Get(), ch,
+                               loop, asStream));
   });
   BindOnManager(binder, kFadeOutChannel, [calls](SoundManager& m, NativeArgs& args) -> uint32_t {
     const uint32_t duration = args.Cell(0);

@@ -58,10 +58,10 @@ int32_t PlayBgmTrack(SoundManager& sounds, TimerList* list, int32_t number, uint
     code = sounds.PlayMusic(files.file.c_str(), intro, loop);
   } else if (previous == 0) {
     code = StartOwnedTask(std::make_unique<MusicFadeInTask>(fadeMs), list, &sounds, &sounds.ActiveMusic(),
-                     files.file.c_str(), intro, loop);
+                          files.file.c_str(), intro, loop);
   } else {
-    code = StartOwnedTask(std::make_unique<MusicCrossFadeTask>(fadeMs, fadeMs), list, &sounds, files.file.c_str(), intro,
-                     loop, -1);
+    code = StartOwnedTask(std::make_unique<MusicCrossFadeTask>(fadeMs, fadeMs), list, &sounds, files.file.c_str(),
+                          intro, loop, -1);
   }
   if (code <= 0) currentBgm = number;
   if (fadeMs == 0) return code > 0 ? 1 : 0;

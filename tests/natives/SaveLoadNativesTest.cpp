@@ -246,7 +246,8 @@ TEST_F(SaveLoadNativesTest, BoxCommandsGoToTheGamesBox) {
   EXPECT_EQ(Call(55, {5, 0, 0}), 0u);
   EXPECT_EQ(Call(55, {6, 44, 0, 0}), 1u);
   EXPECT_EQ(Call(55, {7, 2, Text("quit?"), uint32_t(-1), uint32_t(-1), 0, 9}), 1u);
-  const std::vector<std::string> expected = {"notice saved 100", "notice (none) 0", "glide 44", "run 2 quit? -1 -1 0 9"};
+  const std::vector<std::string> expected = {"notice saved 100", "notice (none) 0", "glide 44",
+                                             "run 2 quit? -1 -1 0 9"};
   EXPECT_EQ(asked, expected);
 }
 
