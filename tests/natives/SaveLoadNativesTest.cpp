@@ -53,7 +53,7 @@ class FakeSaveService final : public SaveService {
     *out = caption;
     return Note("caption", group, slot + 100 * kind, 0);
   }
-  int32_t ReadSaveInfo(int32_t group, int32_t slot, SaveInfoRequest& request) override {
+  int32_t ReadSaveInfo(int32_t group, int32_t, SaveInfoRequest& request) override {
     std::copy(title.begin(), title.end(), request.title.begin());
     std::copy(comment.begin(), comment.end(), request.comment.begin());
     request.date = date;
