@@ -107,13 +107,7 @@ class SaveLoadNativesTest : public testing::SoundNativesRig {
 };
 
 TEST_F(SaveLoadNativesTest, EveryNativeAnswersThroughAScript) {
-  struct Row {
-    const char* native;
-    std::vector<Arg> args;
-    int32_t result;
-    std::map<size_t, std::string> texts = {};
-  };
-  const std::vector<Row> rows = {
+  ExpectScriptRows({
       {"NativeSetSaveInfo", {Arg::Int(0), Arg::Int(0), Arg::Int(0)}, 0},
       {"NativeSetSaveInfo", {Arg::Int(3), Arg::Text("cap"), Arg::Text("msg")}, 1},
       {"NativeQueueSaveVariable", {Arg::Int(0)}, 0},
@@ -145,16 +139,7 @@ TEST_F(SaveLoadNativesTest, EveryNativeAnswersThroughAScript) {
       {"NativeSystemCommand", {Arg::Int(9), Arg::Int(0), Arg::Int(0)}, 0},
       {"NativeSystemCommand", {Arg::Int(5), Arg::Text("notice"), Arg::Int(100)}, -2},
       {"NativeSystemCommand", {Arg::Int(8)}, 0},
-  };
-  NativeHarness scripts(setup);
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.native);
-    const auto call = scripts.Call(row.native, row.args);
-    ASSERT_TRUE(call.Ran());
-    EXPECT_EQ(call.Result(), row.result);
-    for (const auto& [index, text] : row.texts) EXPECT_EQ(call.texts.at(index), text);
-    EXPECT_TRUE(call.log.empty());
-  }
+  });
   EXPECT_EQ(objects.SaveFileName(), "SAVE\\DATA12.SAV");
   const std::vector<std::string> expected = {
       "name 1 2", "name 99 2", "write 1 2", "load 1 2", "caption 1 102", "info 0 1111 7", "info 0 1000 0",

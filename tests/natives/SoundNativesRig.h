@@ -4,6 +4,8 @@
 // the sound tasks on the rig's timer list: the set-up of the sound, save
 // and system-command native tests. Natives are called one after another on
 // one host; tables of script calls run under hosts of their own.
+#include <climits>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,8 +20,19 @@
 
 namespace orrivel::testing {
 
+// One native called from a script: its cells, its answer and the texts it
+// leaves in its buffers.
+struct ScriptRow {
+  const char* native;
+  std::vector<Arg> args;
+  int32_t result;
+  std::map<size_t, std::string> texts = {};
+};
+
 class SoundNativesRig : public SoundManagerRig {
  protected:
+  // A row whose answer is a handle: anything but 0.
+  static constexpr int32_t kAnyHandle = INT32_MIN;
   void SetUp() override {
     SoundManagerRig::SetUp();
     port.soundSystem = &system;
@@ -48,6 +61,20 @@ class SoundNativesRig : public SoundManagerRig {
   }
   uint32_t Text(const std::string& text) { return calls->Text(text); }
   GameScriptHost& Host() { return harness->Host(); }
+  // Each row through a script of its own, in order, under hosts of their
+  // own; none may leave a log line.
+  void ExpectScriptRows(const std::vector<ScriptRow>& rows) {
+    NativeHarness scripts(setup);
+    for (const ScriptRow& row : rows) {
+      SCOPED_TRACE(row.native);
+      const NativeCall call = scripts.Call(row.native, row.args);
+      ASSERT_TRUE(call.Ran());
+      if (row.result == kAnyHandle) EXPECT_NE(call.result, 0u);
+      else EXPECT_EQ(call.Result(), row.result);
+      for (const auto& [index, text] : row.texts) EXPECT_EQ(call.texts.at(index), text);
+      EXPECT_TRUE(call.log.empty());
+    }
+  }
 
   SoundSystem system;
   SystemNativePort port;

@@ -37,12 +37,7 @@ class SoundNativesTest : public testing::SoundNativesRig {
 // Every native once from a script: with a null sound each gives its own
 // null answer, and the list-wide ones answer 0.
 TEST_F(SoundNativesTest, EveryNativeAnswersThroughAScript) {
-  struct Row {
-    const char* native;
-    std::vector<Arg> args;
-    int32_t result;
-  };
-  const std::vector<Row> rows = {
+  ExpectScriptRows({
       {"NativeSetSoundDecoderEnable", {Arg::Int(1)}, 0},
       {"NativeLoadSoundDecoder", {Arg::Text("NONE.SLL")}, kSllLoadNoLibrary},
       {"NativeLoadSoundDecoders", {Arg::Text("NOFOLDER")}, 0},
@@ -80,15 +75,7 @@ TEST_F(SoundNativesTest, EveryNativeAnswersThroughAScript) {
       {"NativeGetSoundAmplitude", {Arg::Int(0), Arg::Int(0), Arg::Int(0)}, 0},
       {"NativeExportSoundAsWave", {Arg::Text("MISSING.TPC"), Arg::Text("OUT.WAV")}, kExportNoDecoder},
       {"NativeInitSoundDevice", {Arg::Int(0), Arg::Int(0), Arg::Int(0)}, 0},
-  };
-  NativeHarness scripts(setup);
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.native);
-    const auto call = scripts.Call(row.native, row.args);
-    ASSERT_TRUE(call.Ran());
-    EXPECT_EQ(call.Result(), row.result);
-    EXPECT_TRUE(call.log.empty());
-  }
+  });
   EXPECT_EQ(system.SoundCount(), 0u);
 }
 
