@@ -20,9 +20,11 @@ doubleAdd:
 scene MAIN flags 16 8
   add $visits 1 $visits
   call lib:double
+  native !NativeSystemCommand @titleMusic @scratch  # music 1: its intro, then its loop
   native !NativeCreateTgsFrame @frameArgs @scratch  # the message window on its own canvases
   native !NativeRunTgsScript @storyArgs @scratch    # the story, to its end
   native !NativeDeleteTgsFrame @scratch @scratch
+  native !NativeSystemCommand @musicOff @scratch  # the music fades out over half a second
   native !CallScene @callRoom @scratch  # visit ROOM, come back here
   yield
   call lib:double
@@ -31,6 +33,8 @@ scene MAIN flags 16 8
 data
 scratch:   word 0
 frameArgs: word 0 0 0
+titleMusic: word 0 1 0 1
+musicOff: word 0 0 500 0
 storyArgs: word 0 @storyName
 storyName: string "MAIN"
 callRoom: word @roomName

@@ -5,7 +5,7 @@
 
 namespace orrivel {
 
-GameNativePort::GameNativePort(GameApplication& app) {
+GameNativePort::GameNativePort(GameApplication& app) : system_(app) {
   AppSettings& blocks = app.settings.blocks;
   appConfig = std::span<uint8_t, kAppConfigSize>(blocks.appConfig);
   user = std::span<uint8_t, kUserSize>(blocks.user);

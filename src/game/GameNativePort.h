@@ -2,6 +2,7 @@
 // The application port of the game's natives over the running game: the
 // settings blocks in place, the screen mode and the pacing nestings of the
 // application. It installs itself as the process-wide port while it lives.
+#include "game/GameSystemPort.h"
 #include "natives/AppNativePort.h"
 
 namespace orrivel {
@@ -17,6 +18,8 @@ class GameNativePort : public AppNativePort {
 
  private:
   AppNativePort* previous_ = nullptr;
+  // The save, box and sound services beside the application's.
+  GameSystemPort system_;
 };
 
 }  // namespace orrivel

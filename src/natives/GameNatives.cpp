@@ -7,6 +7,8 @@ void BindGameNatives(NativeBinder& binder) {
   BindRandomNatives(binder);
   BindTextFrameNatives(binder);
   BindApplicationNatives(binder);
+  BindSoundNatives(binder);
+  BindSaveLoadNatives(binder);
 }
 
 }  // namespace orrivel

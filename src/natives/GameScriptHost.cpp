@@ -74,7 +74,8 @@ void GameScriptHost::RegisterGameNatives() {
 }
 
 int GameScriptHost::StartMainInterrupt(bool flag) {
-  const int32_t call = flag ? int32_t(kCallNumber) : -int32_t(kCallNumber);
+  const int32_t number = saveSetup_.startNumber;
+  const int32_t call = flag ? number : -number;
   ResetScripts(uint32_t(call));
   if (LoadScriptFile("MAIN", nullptr) != 0) return 1;
   Run(setup_.hooks.closePacingNestings);

@@ -17,6 +17,7 @@
 #include "frame/TgsFrameNatives.h"
 #include "natives/NativeCatalog.h"
 #include "natives/ScriptHandles.h"
+#include "natives/ScriptSaveSetup.h"
 #include "script/ScriptHost.h"
 #include "text/MarkupText.h"
 
@@ -62,9 +63,10 @@ struct GameHostSetup {
 
 class GameScriptHost : public ScriptHost {
  public:
-  // The host's call number, stored (negated for interrupt 0) in the boot
-  // flag when MAIN is restarted.
-  static constexpr uint16_t kCallNumber = 1;
+  // The host's call number until the scripts set their start number:
+  // stored (negated for interrupt 0) in the boot flag when MAIN is
+  // restarted.
+  static constexpr uint16_t kCallNumber = ScriptSaveSetup::kFirstStartNumber;
 
   explicit GameScriptHost(GameHostSetup setup = {});
   ~GameScriptHost() override;
@@ -102,6 +104,9 @@ class GameScriptHost : public ScriptHost {
   TgsNativeContext& TextFrame() { return textFrame_; }
   TgsFrameSlot& TextFrameSlot() { return textFrameSlot_; }
 
+  // What the scripts gave for the next save and for restarting MAIN.
+  ScriptSaveSetup& SaveSetup() { return saveSetup_; }
+
   // Game natives still answered by the "not built yet" entry.
   bool IsNotBuilt(uint32_t gameNumber) const;
   const std::vector<std::string>& LogLines() const { return log_; }
@@ -117,6 +122,7 @@ class GameScriptHost : public ScriptHost {
   ScriptHandles handles_;
   TgsFrameSlot textFrameSlot_;
   TgsNativeContext textFrame_;
+  ScriptSaveSetup saveSetup_;
   struct OwnedString {
     uint32_t address = 0;
     uint32_t capacity = 0;

@@ -104,6 +104,7 @@ class ScriptContext {
   // 0; 1 without a snapshot image; 2 when not found.
   int QueueVariable(uint32_t address);
   const std::vector<uint32_t>& PendingVariables() const { return pending_; }
+  void ClearPendingVariables() { pending_.clear(); }
 
   // Save selector: 0 the Save scope, 1 the AutoSave scope, any other value
   // every scope. Only int and STR variables are ever serialised.

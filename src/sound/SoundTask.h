@@ -6,6 +6,7 @@
 // The caller makes a task and calls its Start; on 0 the timer list owns it,
 // on any other result the caller still does and deletes it.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -205,5 +206,14 @@ class ChannelFadeOutTask final : public ChannelTask {
   void OnFinish() override;
   int32_t from_ = 0;
 };
+
+// Starts a task made for the purpose: the list owns it once its Start
+// answered 0, otherwise it is deleted here. The start's code.
+template <class Task, class... Args>
+int32_t StartOwnedTask(std::unique_ptr<Task> task, Args&&... args) {
+  const int32_t code = task->Start(std::forward<Args>(args)...);
+  if (code == 0) task.release();
+  return code;
+}
 
 }  // namespace orrivel

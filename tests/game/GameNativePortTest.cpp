@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "game/GameApplication.h"
+#include "natives/SystemNativePort.h"
 #include "platform/Clipboard.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "script/ScriptAddressSpace.h"
@@ -32,9 +33,19 @@ TEST(GameNativePort, NativesReachTheGameWhileThePortLives) {
   setup.logSink = [](const std::string&) {};
   GameScriptHost host(setup);
   AppNativePort* const before = &AppPort();
+  SystemNativePort* const systemBefore = &SystemPort();
   {
     GameNativePort port(app);
     EXPECT_EQ(&AppPort(), &port);
+    // The sound natives drive the game's own sound system; saves answer
+    // "not available" until the game has them.
+    EXPECT_EQ(SystemSounds(), &app.sound);
+    EXPECT_EQ(CallNative(host, 593, {0, 0, 0}), 0u);
+    EXPECT_TRUE(app.sound.HasPrimaryBuffer());
+    EXPECT_EQ(CallNative(host, 40, {1, 2}), uint32_t(-1));
+    EXPECT_EQ(CallNative(host, 41, {1, 2}), uint32_t(-1));
+    EXPECT_EQ(CallNative(host, 47, {}), 1u);
+    EXPECT_EQ(CallNative(host, 49, {}), 0u);
     // Group 3 index 17, the master level, is the block's word at 88.
     EXPECT_EQ(CallNative(host, 5, {3, 17, 0x00C0FFEE}), 0u);
     EXPECT_EQ(BlockU32(app.settings.blocks.appConfig, 88), 0x00C0FFEEu);
@@ -57,6 +68,7 @@ TEST(GameNativePort, NativesReachTheGameWhileThePortLives) {
     host.Space().Free(text);
     EXPECT_EQ(platform::CurrentClipboard().GetText().value_or(""), "\x82\xa0" "abc");
   }
+  EXPECT_EQ(&SystemPort(), systemBefore);
   EXPECT_EQ(&AppPort(), before);
 }
 

@@ -15,6 +15,7 @@
 #include "base/MathTables.h"
 #include "base/SubtractiveRandom.h"
 #include "natives/AppNativePort.h"
+#include "natives/DirectCalls.h"
 #include "natives/NativeCatalog.h"
 #include "natives/NativeHarness.h"
 #include "natives/UserSettingMap.h"
@@ -26,6 +27,7 @@ namespace orrivel {
 namespace {
 
 using testing::Arg;
+using testing::DirectCalls;
 using testing::NativeCall;
 using testing::NativeHarness;
 
@@ -40,42 +42,6 @@ class PortScope {
 
  private:
   AppNativePort* previous_ = nullptr;
-};
-
-// Calls natives one after another on one host, the way a script's
-// successive steps do: the cells go into an arena block of their own.
-class DirectCalls {
- public:
-  explicit DirectCalls(GameScriptHost& host) : host_(host) {}
-  ~DirectCalls() {
-    for (uint32_t block : blocks_) host_.Space().Free(block);
-  }
-  // The result; failed tells whether the call would have ended the step.
-  uint32_t Call(uint32_t gameNumber, const std::vector<uint32_t>& cells, bool* failed = nullptr) {
-    const uint32_t block = host_.Space().Allocate(std::max<size_t>(cells.size(), 1) * 4);
-    blocks_.push_back(block);
-    for (size_t i = 0; i < cells.size(); ++i) host_.Space().Write32(block + uint32_t(i) * 4, cells[i]);
-    NativeArgs args(host_.Space(), nullptr, block);
-    const uint32_t result = host_.Natives()[gameNumber + 3](args);
-    if (failed) *failed = args.Failed();
-    return result;
-  }
-  // Script text in an arena block of exactly its size (with the zero).
-  uint32_t Text(const std::string& text) {
-    const uint32_t block = host_.Space().Allocate(text.size() + 1);
-    host_.Space().WriteBytes(block, text.c_str(), text.size() + 1);
-    blocks_.push_back(block);
-    return block;
-  }
-  std::string Read(uint32_t address) {
-    std::string out;
-    EXPECT_TRUE(host_.Space().ReadString(address, out));
-    return out;
-  }
-
- private:
-  GameScriptHost& host_;
-  std::vector<uint32_t> blocks_;
 };
 
 // One row per native: its result and what it leaves in its output cells.
