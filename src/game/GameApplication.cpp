@@ -260,6 +260,8 @@ int GameApplication::OnClose(MessageRecord& record) { return windowCommands.Conf
 void GameApplication::OnFullScreenActivate() { windowCommands.RunDeferredClose(); }
 
 int GameApplication::OnDropFiles(MessageRecord& record) {
+  // The player dragged onto the game: it comes to the front to take them.
+  platform::CurrentBackend().SetForegroundWindow(GetHandle(record));
   dropTarget.OnDropFiles(record.wParam);
   return 0;
 }

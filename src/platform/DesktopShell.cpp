@@ -7,8 +7,7 @@
 namespace orrivel::platform {
 namespace {
 
-std::mutex g_mutex;
-DesktopShell* g_installed = nullptr;
+ServiceSlot<DesktopShell> g_slot;
 
 std::string ProfileKey(const std::string& file, const std::string& section, const std::string& key) {
   return file + '\n' + section + '\n' + key;
@@ -100,19 +99,13 @@ int XdgDesktopShell::Launch(RequestKind kind, std::string_view target) {
 }
 
 DesktopShell& CurrentDesktopShell() {
-  std::lock_guard hold(g_mutex);
-  if (g_installed) return *g_installed;
+  if (DesktopShell* installed = g_slot.Installed()) return *installed;
   static RecordingDesktopShell recording;
   static XdgDesktopShell desktop;
   if (CurrentBackend().IsHeadless()) return recording;
   return desktop;
 }
 
-DesktopShell* SetDesktopShell(DesktopShell* shell) {
-  std::lock_guard hold(g_mutex);
-  DesktopShell* previous = g_installed;
-  g_installed = shell;
-  return previous;
-}
+DesktopShell* SetDesktopShell(DesktopShell* shell) { return g_slot.Install(shell); }
 
 }  // namespace orrivel::platform

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ServiceSlot.h"
+
 namespace orrivel::platform {
 
 class DesktopShell {
@@ -78,15 +80,6 @@ class XdgDesktopShell : public DesktopShell {
 DesktopShell& CurrentDesktopShell();
 DesktopShell* SetDesktopShell(DesktopShell* shell);
 
-class ScopedDesktopShell {
- public:
-  explicit ScopedDesktopShell(DesktopShell& shell) : previous_(SetDesktopShell(&shell)) {}
-  ~ScopedDesktopShell() { SetDesktopShell(previous_); }
-  ScopedDesktopShell(const ScopedDesktopShell&) = delete;
-  ScopedDesktopShell& operator=(const ScopedDesktopShell&) = delete;
-
- private:
-  DesktopShell* previous_;
-};
+using ScopedDesktopShell = ScopedService<DesktopShell, &SetDesktopShell>;
 
 }  // namespace orrivel::platform

@@ -8,8 +8,7 @@
 namespace orrivel::platform {
 namespace {
 
-std::mutex g_mutex;
-DialogService* g_installed = nullptr;
+ServiceSlot<DialogService> g_slot;
 
 bool HasButton(const DialogRequest& request, uint16_t id) {
   const DialogControl* control = request.Find(id);
@@ -27,6 +26,17 @@ std::string BoxText(const DialogRequest& request) {
     text += control.text;
   }
   return text;
+}
+
+// The check box of a dialog whose only buttons are OK or Yes and No: a box
+// can offer it as a further button. Null for any other dialog.
+const DialogControl* OnlyCheckBox(const DialogRequest& request) {
+  const DialogControl* check = nullptr;
+  for (const DialogControl& control : request.controls) {
+    if (control.kind == DialogControlKind::Button && control.id != 1 && control.id != 2) return nullptr;
+    if (control.kind == DialogControlKind::CheckBox) check = &control;
+  }
+  return check;
 }
 
 bool CheckState(const DialogRequest& request) {
@@ -95,25 +105,23 @@ DialogAnswer MessageBoxDialogs::Show(const DialogRequest& request) {
   box.icon = request.icon;
   box.owner = request.owner;
   box.buttons = HasButton(request, 2) ? MessageBoxButtons::YesNo : MessageBoxButtons::Ok;
+  const DialogControl* check = OnlyCheckBox(request);
+  if (check != nullptr) box.checkText = check->text;
   const int result = CurrentBackend().ShowMessageBox(box);
   answer.checked = CheckState(request);
-  if (box.buttons == MessageBoxButtons::YesNo) answer.button = result == IDYES ? 1 : 2;
+  if (check != nullptr) answer.checked = (result & kAnswerChecked) != 0;
+  const int button = result & ~kAnswerChecked;
+  if (box.buttons == MessageBoxButtons::YesNo) answer.button = button == IDYES ? 1 : 2;
   else answer.button = HasButton(request, 1) ? 1 : request.cancelButton;
   return answer;
 }
 
 DialogService& CurrentDialogs() {
-  std::lock_guard hold(g_mutex);
-  if (g_installed) return *g_installed;
+  if (DialogService* installed = g_slot.Installed()) return *installed;
   static MessageBoxDialogs boxes;
   return boxes;
 }
 
-DialogService* SetDialogs(DialogService* service) {
-  std::lock_guard hold(g_mutex);
-  DialogService* previous = g_installed;
-  g_installed = service;
-  return previous;
-}
+DialogService* SetDialogs(DialogService* service) { return g_slot.Install(service); }
 
 }  // namespace orrivel::platform

@@ -19,6 +19,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
+#include "platform/ServiceSlot.h"
 #include "platform/Rect.h"
 
 namespace orrivel::platform {
@@ -94,7 +95,9 @@ class ScriptedDialogs : public DialogService {
 };
 
 // Shows the dialog's texts in a message box of the back end in use: Yes/No
-// when it has a No button (2), else OK. The check box stays as it is.
+// when it has a No button (2), else OK. A dialog with no other buttons
+// offers its check box as a further button (OK or Yes, checked); any other
+// check box stays as it is.
 class MessageBoxDialogs : public DialogService {
  public:
   DialogAnswer Show(const DialogRequest& request) override;
@@ -106,15 +109,6 @@ DialogService& CurrentDialogs();
 // the previous one.
 DialogService* SetDialogs(DialogService* service);
 
-class ScopedDialogs {
- public:
-  explicit ScopedDialogs(DialogService& service) : previous_(SetDialogs(&service)) {}
-  ~ScopedDialogs() { SetDialogs(previous_); }
-  ScopedDialogs(const ScopedDialogs&) = delete;
-  ScopedDialogs& operator=(const ScopedDialogs&) = delete;
-
- private:
-  DialogService* previous_;
-};
+using ScopedDialogs = ScopedService<DialogService, &SetDialogs>;
 
 }  // namespace orrivel::platform

@@ -31,19 +31,29 @@ TEST(DialogServiceTest, MessageBoxesStandInForTheDialogs) {
     bool withNo;
     int boxAnswer;
     uint16_t button;
+    bool checked;
   };
-  for (const Row row : {Row{true, IDYES, 1}, Row{true, IDNO, 2}, Row{false, IDOK, 1}}) {
+  for (const Row row : {Row{true, IDYES, 1, false}, Row{true, IDNO, 2, false}, Row{false, IDOK, 1, false},
+                        Row{true, IDYES | kAnswerChecked, 1, true}, Row{false, IDOK | kAnswerChecked, 1, true}}) {
     backend.QueueMessageBoxAnswer(row.boxAnswer);
     const DialogAnswer answer = dialogs.Show(Question(row.withNo));
     EXPECT_EQ(answer.button, row.button);
-    EXPECT_TRUE(answer.checked);  // the check box stays as it was
+    EXPECT_EQ(answer.checked, row.checked);
     const MessageBoxRequest& box = backend.MessageBoxes().back();
     EXPECT_EQ(box.text, "First\n\nSecond");
     EXPECT_EQ(box.caption, "Title");
     EXPECT_EQ(box.owner, 0x123u);
     EXPECT_EQ(box.icon, MessageBoxIcon::Question);
     EXPECT_EQ(box.buttons, row.withNo ? MessageBoxButtons::YesNo : MessageBoxButtons::Ok);
+    EXPECT_EQ(box.checkText, "never again");
   }
+  // With buttons of its own beside OK the check box is the dialog's
+  // business: the box does not offer it and it stays as it was.
+  DialogRequest more = Question(false);
+  more.controls.push_back({1016, DialogControlKind::Button, {}, "Copy", false, false});
+  backend.QueueMessageBoxAnswer(IDOK);
+  EXPECT_TRUE(dialogs.Show(more).checked);
+  EXPECT_TRUE(backend.MessageBoxes().back().checkText.empty());
   // An answer an input file queued is taken without asking.
   const size_t boxes = backend.MessageBoxes().size();
   dialogs.QueueAnswer({2, false, true});
