@@ -31,7 +31,16 @@ bool SystemReport::Open(const std::string& internalPath, SystemInfoProvider* pro
   return file_.IsOpen();
 }
 
+void SystemReport::OpenInMemory(SystemInfoProvider* provider) {
+  Close();
+  blocks_.clear();
+  provider_ = provider;
+  inMemory_ = true;
+  memory_.clear();
+}
+
 void SystemReport::Close() {
+  inMemory_ = false;
   if (!file_.IsOpen()) return;
   file_.Flush();
   file_.Close();
@@ -48,13 +57,14 @@ std::string SystemReport::LimitPiece(const std::string& piece) {
 }
 
 void SystemReport::Put(const std::string& piece) {
-  if (!file_.IsOpen()) return;
+  if (!IsOpen()) return;
   const std::string limited = LimitPiece(piece);
-  file_.Write(limited.data(), limited.size());
+  if (inMemory_) memory_ += limited;
+  else file_.Write(limited.data(), limited.size());
 }
 
 void SystemReport::Printf(const char* utf8Format, ...) {
-  if (!file_.IsOpen()) return;
+  if (!IsOpen()) return;
   const std::string format = Cp932Text(utf8Format);
   va_list args;
   va_start(args, utf8Format);

@@ -30,7 +30,10 @@ class SystemReport {
   // Opens the report for writing at the internal path; false when it cannot
   // be created. Facts come from the given provider, or from the current one.
   bool Open(const std::string& internalPath, SystemInfoProvider* provider = nullptr);
-  bool IsOpen() const { return file_.IsOpen(); }
+  bool IsOpen() const { return file_.IsOpen() || inMemory_; }
+  // Collects the report in memory instead (the version box shows it).
+  void OpenInMemory(SystemInfoProvider* provider = nullptr);
+  const std::string& MemoryText() const { return memory_; }
   // Flushes and puts the file in place (nothing when not open).
   void Close();
 
@@ -76,6 +79,8 @@ class SystemReport {
   std::string tempPath_;
   std::vector<int> blocks_;
   SystemInfoProvider* provider_ = nullptr;
+  bool inMemory_ = false;
+  std::string memory_;
 };
 
 }  // namespace orrivel

@@ -12,6 +12,7 @@
 #include "effect/BuiltinEffects.h"
 #include "game/ConfirmBox.h"
 #include "game/FramePump.h"
+#include "game/GameMenu.h"
 #include "game/GameFramePorts.h"
 #include "natives/GameControlHost.h"
 #include "natives/ProcessObjects.h"
@@ -235,6 +236,9 @@ int GameApplication::CreateWindowResources() {
   // The main window is made after this step, so it has the handler from
   // its first message on.
   mainWindow.RegisterMessageHandler(WM_DROPFILES, this, &GameApplication::OnDropFiles);
+  // The menu and the accelerators the window and the message loop load.
+  RegisterGameMenuResources(platform::CurrentBackend());
+  windowCommands.RegisterHandlers(mainWindow);
   // Ctrl held while the game starts: a window, whatever the settings say.
   std::array<uint8_t, 256> keys{};
   platform::CurrentInputSource().ReadKeyboard(keys);
@@ -251,14 +255,13 @@ int GameApplication::CreateWindowResources() {
   return 0;
 }
 
-int GameApplication::OnClose(MessageRecord& record) {
-  const char* title = GetTitle();
-  const std::string question = Text("『") + (title ? title : "") + Text("』\nを終了しますか？");
-  if (!AskYesNo(question, kIconQuestion)) return 0;
-  return Application::OnClose(record);
-}
+int GameApplication::OnClose(MessageRecord& record) { return windowCommands.ConfirmQuit(record); }
+
+void GameApplication::OnFullScreenActivate() { windowCommands.RunDeferredClose(); }
 
 int GameApplication::OnDropFiles(MessageRecord& record) {
+  // The player dragged onto the game: it comes to the front to take them.
+  platform::CurrentBackend().SetForegroundWindow(GetHandle(record));
   dropTarget.OnDropFiles(record.wParam);
   return 0;
 }
@@ -387,13 +390,15 @@ int GameApplication::CreateDevices() {
     objects->StartSoundManager(&timerLists[0]);
     objects->ControlHost().Attach(this, actions, nullptr);
   }
-  // The game's message dialogs come later; until then a plain notice, which
-  // leaves the player's "warn me" choice as it is.
+  // The player may ask never to be warned again.
   if (soundOutputCode != kSoundDeviceOk && blocks.boot[6] != 0) {
     soundWarningShown = true;
-    ShowMessageBox(Text("サウンドカードが正常に接続されていないか\n対応していないため、DirectSoundを利用できません。"
-                        "\nサウンドを再生できません。"),
-                   kIconExclamation);
+    uint8_t dontShowAgain = 0;
+    dialogs.ShowMessageDialog(Text("サウンドカードが正常に接続されていないか\n対応していないため、DirectSoundを利用できません。"
+                                   "\nサウンドを再生できません。")
+                                  .c_str(),
+                              1, &dontShowAgain);
+    settings.blocks.boot[6] = dontShowAgain ? 0 : 1;
   }
   imageCacheSetting = blocks.boot[10];
   images.SetCacheLimit(ImageCacheMegabytes(imageCacheSetting));

@@ -28,6 +28,8 @@
 #include "resource/ImageLoaderManager.h"
 #include "resource/TcpManager.h"
 #include "game/FramePacing.h"
+#include "game/GameDialogs.h"
+#include "game/GameWindowCommands.h"
 #include "game/GameNativePort.h"
 #include "natives/GameScriptHost.h"
 #include "transition/LibraryTransitionRunner.h"
@@ -114,6 +116,9 @@ class GameApplication : public Application {
   static int32_t ImageCacheMegabytes(uint8_t setting);
   // WM_CLOSE: asks the player whether to end the game, and closes on yes.
   int OnClose(MessageRecord& record) override;
+  // The display is back after a full-screen game was minimised: a close
+  // that waited for it goes on.
+  void OnFullScreenActivate() override;
   // WM_DROPFILES: the names go to the drop target for the scripts.
   int OnDropFiles(MessageRecord& record);
 
@@ -202,6 +207,10 @@ class GameApplication : public Application {
   std::function<int()> framePump;
   // Files dropped on the main window, waiting for the scripts.
   DropTarget dropTarget;
+  // The game's message dialogs and version dialog, and the main window's
+  // commands, switches and prompts.
+  GameDialogs dialogs{*this};
+  GameWindowCommands windowCommands{*this};
 
   // How the scripts ended: -1 not booted (or boot failed), else the last
   // ScriptHost::Step result (0 when they reached their end).

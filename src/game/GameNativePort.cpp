@@ -44,6 +44,8 @@ GameNativePort::GameNativePort(GameApplication& app) : system_(app) {
   // Native 69's text goes to the desktop's clipboard as well.
   setClipboard = [](const std::string& text) { CopyTextToClipboard(text.c_str(), 0); };
   showError = [&app](const std::string& text) { app.ShowMessageBox(text, Application::kIconStop); };
+  // The menu switches and commands of the main window.
+  app.windowCommands.AttachNativePort(*this);
   previous_ = SetAppPort(this);
 }
 

@@ -9,6 +9,7 @@ void BindGameNatives(NativeBinder& binder) {
   BindApplicationNatives(binder);
   BindSoundNatives(binder);
   BindSaveLoadNatives(binder);
+  BindShellNatives(binder);
 }
 
 }  // namespace orrivel

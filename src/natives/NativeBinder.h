@@ -33,6 +33,7 @@ void BindTextFrameNatives(NativeBinder& binder);
 void BindApplicationNatives(NativeBinder& binder);
 void BindSoundNatives(NativeBinder& binder);
 void BindSaveLoadNatives(NativeBinder& binder);
+void BindShellNatives(NativeBinder& binder);
 
 // Every family in turn.
 void BindGameNatives(NativeBinder& binder);

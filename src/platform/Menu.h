@@ -1,7 +1,8 @@
 #pragma once
 // Menus and accelerator tables. There is no native menu bar on this system,
 // so a menu is a model only: items with their check and enable states, which
-// commands and accelerators use. Nothing draws it yet.
+// commands and accelerators use, and a count of the redraws the program
+// asked for after changing them. Nothing draws it.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,9 +29,13 @@ class Menu {
   bool Check(uint32_t id, bool checked);
   bool Enable(uint32_t id, bool enabled);
   bool Remove(uint32_t id);
+  // The program asks for the bar to show its changed states.
+  void RequestRedraw() { ++redraws_; }
+  uint32_t Redraws() const { return redraws_; }
 
  private:
   std::vector<MenuItem> items_;
+  uint32_t redraws_ = 0;
 };
 
 // Accelerator flags.

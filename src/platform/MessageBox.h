@@ -16,6 +16,9 @@ constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
+// Added to the answer of a box that offered its check text as a further
+// button ("OK, and do not show this again") when that button was chosen.
+constexpr int kAnswerChecked = 0x100;
 
 struct MessageBoxRequest {
   std::string text;     // CP932
@@ -24,6 +27,9 @@ struct MessageBoxRequest {
   MessageBoxButtons buttons = MessageBoxButtons::Ok;
   WindowId owner = kNoWindow;
   bool systemModal = false;  // owned by the desktop: on top of everything
+  // A check box of the game's dialogs (CP932; empty for none): offered as a
+  // further button that answers OK or Yes with kAnswerChecked added.
+  std::string checkText;
 };
 
 class MessageBoxService {

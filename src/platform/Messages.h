@@ -36,6 +36,7 @@ constexpr uint32_t WM_SETFOCUS = 0x0007;
 constexpr uint32_t WM_KILLFOCUS = 0x0008;
 constexpr uint32_t WM_PAINT = 0x000F;
 constexpr uint32_t WM_CLOSE = 0x0010;
+constexpr uint32_t WM_QUERYENDSESSION = 0x0011;
 constexpr uint32_t WM_QUIT = 0x0012;
 constexpr uint32_t WM_ERASEBKGND = 0x0014;
 constexpr uint32_t WM_SHOWWINDOW = 0x0018;
@@ -83,6 +84,7 @@ constexpr uint32_t WM_APP_HIDE_FULLSCREEN_MENU = 0x9004;
 constexpr uint32_t WM_APP_JOB_FINISHED = 0x9005;
 constexpr uint32_t WM_APP_IME_ENABLE = 0x9007;           // wParam: on (non-zero) or off
 constexpr uint32_t WM_APP_IME_OPEN = 0x9008;             // wParam: open (non-zero) or close the IME
+constexpr uint32_t WM_APP_DIALOG_REQUEST = 0x9009;       // wParam: a message-dialog request record
 
 // WM_ACTIVATE low word.
 constexpr uint32_t WA_INACTIVE = 0;

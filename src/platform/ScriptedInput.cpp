@@ -65,7 +65,27 @@ constexpr CommandName kCommands[] = {
     {"keyup", ScriptedEvent::Kind::KeyUp},     {"key", ScriptedEvent::Kind::Key},
     {"wheel", ScriptedEvent::Kind::Wheel},     {"text", ScriptedEvent::Kind::Text},
     {"snapshot", ScriptedEvent::Kind::Snapshot}, {"quit", ScriptedEvent::Kind::Quit},
+    {"close", ScriptedEvent::Kind::Close},     {"answer", ScriptedEvent::Kind::Answer},
 };
+
+// "ok" and "yes" press control 1, "no" control 2, a number its control.
+bool ParseAnswer(std::string_view& rest, ScriptedEvent& event) {
+  const std::string_view button = NextWord(rest);
+  if (SameName(button, "ok") || SameName(button, "yes")) {
+    event.button = 1;
+  } else if (SameName(button, "no")) {
+    event.button = 2;
+  } else {
+    int32_t id = 0;
+    if (!ParseNumber(button, id) || id <= 0 || id > 0xFFFF) return false;
+    event.button = uint16_t(id);
+  }
+  const std::string_view check = NextWord(rest);
+  if (SameName(check, "checked")) event.check = 1;
+  else if (SameName(check, "unchecked")) event.check = 0;
+  else if (!check.empty()) return false;
+  return true;
+}
 
 // The command's arguments; "" when they are good, else why not.
 const char* ParseArguments(std::string_view rest, ScriptedEvent& event) {
@@ -92,7 +112,11 @@ const char* ParseArguments(std::string_view rest, ScriptedEvent& event) {
       event.text = std::string(NextWord(rest));
       if (event.text.empty()) return "expected a file name";
       break;
+    case Kind::Answer:
+      if (!ParseAnswer(rest, event)) return "expected ok, yes, no or a control number, then checked or unchecked";
+      break;
     case Kind::Quit:
+    case Kind::Close:
       break;
   }
   return Trim(rest).empty() ? "" : "unexpected words at the end";

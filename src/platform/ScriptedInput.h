@@ -11,6 +11,11 @@
 //   <frame> wheel N            N wheel notches (positive: away from the player)
 //   <frame> text WORDS...      typed text (UTF-8), the rest of the line
 //   <frame> snapshot NAME      writes the frame on screen as NAME (".png" added)
+//   <frame> close              asks the window to close, as its close box does
+//   <frame> answer BUTTON [checked|unchecked]
+//                              the answer of the next dialog the game shows:
+//                              ok, yes, no or a control number, and the state
+//                              of its check box (else left as it is)
 //   <frame> quit               ends the run
 //
 // Blank lines and lines starting with '#' are ignored. Frames count from 1
@@ -23,7 +28,7 @@
 namespace orrivel::platform {
 
 struct ScriptedEvent {
-  enum class Kind : uint8_t { Click, RightClick, Move, KeyDown, KeyUp, Key, Wheel, Text, Snapshot, Quit };
+  enum class Kind : uint8_t { Click, RightClick, Move, KeyDown, KeyUp, Key, Wheel, Text, Snapshot, Quit, Close, Answer };
   enum Modifier : uint8_t { kCtrl = 1, kShift = 2, kAlt = 4 };
 
   uint32_t frame = 0;
@@ -34,6 +39,10 @@ struct ScriptedEvent {
   uint8_t key = 0;        // the key's code in the engine's key table
   uint8_t modifiers = 0;  // Modifier bits
   std::string text;       // typed text or the snapshot's file name
+  // Answer: the control pressed (1 OK or Yes, 2 No) and the check box's
+  // state (-1 left as it is, 0 off, 1 on).
+  uint16_t button = 0;
+  int8_t check = -1;
 };
 
 // Reads the whole text; false with "line N: why" on the first bad line.

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "platform/Backend.h"
+#include "platform/DialogService.h"
 #include "platform/KeyTable.h"
 
 namespace orrivel::platform {
@@ -144,6 +145,17 @@ void ScriptedRun::Play(WindowId window, const ScriptedEvent& event) {
     case Kind::Quit:
       CurrentBackend().PostQuitMessage(0);
       return;
+    case Kind::Close:
+      CurrentBackend().PostMessage(window, WM_CLOSE, 0, 0);
+      return;
+    case Kind::Answer: {
+      DialogAnswer answer;
+      answer.button = event.button;
+      answer.setsCheck = event.check >= 0;
+      answer.checked = event.check == 1;
+      CurrentDialogs().QueueAnswer(answer);
+      return;
+    }
   }
 }
 

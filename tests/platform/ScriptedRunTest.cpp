@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "platform/KeyTable.h"
+#include "platform/DialogService.h"
 #include "platform/ScriptedRun.h"
 #include "platform/SoftSurface.h"
 #include "platform/headless/HeadlessBackend.h"
@@ -60,6 +62,11 @@ TEST(ScriptedInputTest, ReadsEveryCommandAndRefusesBadLines) {
       {"1 text   ", "line 1: text: expected text"},
       {"1 snapshot", "line 1: snapshot: expected a file name"},
       {"1 quit now", "line 1: quit: unexpected words at the end"},
+      {"1 close it", "line 1: close: unexpected words at the end"},
+      {"1 answer", "line 1: answer: expected ok, yes, no or a control number, then checked or unchecked"},
+      {"1 answer maybe", "line 1: answer: expected ok, yes, no or a control number, then checked or unchecked"},
+      {"1 answer yes ticked", "line 1: answer: expected ok, yes, no or a control number, then checked or unchecked"},
+      {"1 answer no checked x", "line 1: answer: unexpected words at the end"},
   };
   for (const Bad& row : bad) {
     EXPECT_FALSE(ParseScriptedInput(row.text, events, &error)) << row.text;
@@ -160,6 +167,34 @@ TEST_F(ScriptedRunTest, ClicksAndKeysAreHeldForOneFrameAndSeenByMessagesAndPolli
   EXPECT_EQ(devices.MouseButtons(), 2u);
   EXPECT_FALSE(Frame(run, 6));
   EXPECT_TRUE(run.EndsByItself());
+}
+
+// The input file answers the game's dialogs and closes its window.
+TEST_F(ScriptedRunTest, AnswersGoToTheDialogsAndCloseAsksTheWindow) {
+  std::vector<ScriptedEvent> events;
+  ASSERT_TRUE(ParseScriptedInput("1 answer no checked\n1 answer 1016\n2 answer YES unchecked\n2 close\n", events,
+                                 nullptr));
+  ScriptedDialogs dialogs;
+  ScopedDialogs useDialogs(dialogs);
+  ScriptedRun run(std::move(events), false);
+  ASSERT_TRUE(Frame(run, 1));
+  EXPECT_TRUE(sink.seen.empty());
+  EXPECT_EQ(dialogs.QueuedAnswers(), 2u);
+  ASSERT_TRUE(Frame(run, 2));
+  const std::vector<uint32_t> delivered = backend.DeliveredTo(window);
+  EXPECT_NE(std::find(delivered.begin(), delivered.end(), WM_CLOSE), delivered.end());
+  DialogRequest request;
+  request.controls.push_back({1013, DialogControlKind::CheckBox, {}, "", true, false});
+  struct Expected {
+    uint16_t button;
+    bool checked;
+  };
+  for (const Expected expected : {Expected{2, true}, Expected{1016, true}, Expected{1, false}, Expected{7, true}}) {
+    request.defaultButton = 7;
+    const DialogAnswer answer = dialogs.Show(request);
+    EXPECT_EQ(answer.button, expected.button);
+    EXPECT_EQ(answer.checked, expected.checked);
+  }
 }
 
 TEST_F(ScriptedRunTest, TypedTextArrivesAsCharacters) {

@@ -148,8 +148,16 @@ int SdlBackend::ShowMessageBox(const MessageBoxRequest& request) {
     case MessageBoxIcon::Information: case MessageBoxIcon::Question: data.flags = SDL_MESSAGEBOX_INFORMATION; break;
     default: data.flags = 0; break;
   }
-  SDL_MessageBoxButtonData buttons[2];
+  SDL_MessageBoxButtonData buttons[3];
   int count = 0;
+  // "OK (do not show again)": the first button's answer with the check.
+  const std::string checkLabel = Cp932ToUtf8Lossy(request.checkText);
+  std::string checkedButton;
+  if (!checkLabel.empty()) {
+    const bool yes = request.buttons == MessageBoxButtons::YesNo;
+    checkedButton = std::string(yes ? "はい" : "OK") + "（" + checkLabel + "）";
+    buttons[count++] = {0, (yes ? IDYES : IDOK) | kAnswerChecked, checkedButton.c_str()};
+  }
   switch (request.buttons) {
     case MessageBoxButtons::Ok:
       buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"};

@@ -1,0 +1,103 @@
+#pragma once
+// The game's handlers of its main window's messages and the command
+// dispatch behind the menu, the accelerators and the commands natives send:
+// the five command switches that enable and grey the commands, the byte
+// naming the prompt or dialog that runs, the screen-mode change, return to
+// title, the quit prompt and its deferral while the window is minimised.
+// Every handler runs on the main thread.
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "base/MessageRecord.h"
+#include "natives/ShellNativePort.h"
+#include "platform/Messages.h"
+
+namespace orrivel {
+
+class GameApplication;
+class WindowObject;
+struct AppNativePort;
+
+class GameWindowCommands {
+ public:
+  // The switches (not stored in any file).
+  enum Switch : uint32_t { kSwitchSettings = 0, kSwitchSave, kSwitchLoad, kSwitchReturnToTitle, kSwitchScreenMode };
+  // What the modal-command byte names.
+  enum Modal : uint8_t {
+    kModalNone = 0,
+    kModalSettings = 1,
+    kModalQuit = 4,
+    kModalVersion = 6,
+    kModalReturnToTitle = 7,
+    kModalMessage = 8,
+  };
+
+  explicit GameWindowCommands(GameApplication& app);
+  ~GameWindowCommands();
+  GameWindowCommands(const GameWindowCommands&) = delete;
+  GameWindowCommands& operator=(const GameWindowCommands&) = delete;
+
+  // The main window's handlers (before the window is made) and the
+  // message-box natives' port.
+  void RegisterHandlers(WindowObject& window);
+
+  int OnCreate(MessageRecord& record);
+  int OnSysCommand(MessageRecord& record);
+  int OnCommand(MessageRecord& record);
+  int OnDestroy(MessageRecord& record);
+  int OnQueryEndSession(MessageRecord& record);
+  // 0x9009 from SendMessageIfWindow: the dialog is shown only when no
+  // modal command runs; otherwise its answer stays 0.
+  int OnDialogRequest(MessageRecord& record);
+
+  // The command of the menu, an accelerator or a native; recordAddress
+  // points to the record of commands 40026 to 40031.
+  void OnMenuCommand(uint32_t id, intptr_t recordAddress);
+  // WM_CLOSE: a minimised window is restored first, and the close waits
+  // while the display is being given back (RunDeferredClose ends it);
+  // otherwise asks the player and closes on Yes.
+  int ConfirmQuit(MessageRecord& record);
+  // A close that waited: cleared and posted again.
+  void RunDeferredClose();
+  // -1 for a switch above 4, else 0. A changed switch enables or greys its
+  // menu items; switch 4 (only with a screen-mode facility) also the
+  // maximise boxes.
+  int UpdateMenuBar(uint32_t which, bool enabled);
+  // The monitor full screen would use and whether the display takes it:
+  // the device's answer, non-zero when full screen is not possible.
+  int GetMonitorRect(platform::WindowId window, int32_t* monitorIndex);
+  // Natives' command numbers 0 to 7 through the main window; 1 when it
+  // went out.
+  int RunScriptCommand(uint8_t command, bool send);
+  // The application natives' port reads and changes the switches.
+  void AttachNativePort(AppNativePort& port);
+
+  uint8_t SwitchState(uint32_t which) const { return which < switches_.size() ? switches_[which] : 0; }
+  uint8_t ModalCommand() const { return modal_; }
+  bool CloseDeferred() const { return deferredClose_; }
+
+  // The settings sheet (40005, 40006) and the data-entry dialog (40026)
+  // come from the input dialogs; unset, the commands do nothing.
+  std::function<void()> showSettingsSheet;
+  std::function<int32_t(int32_t parameter)> showTextEntry;
+
+ private:
+  void SetModal(uint8_t value);
+  void ChangeScreenMode(bool forceWindow);
+  void CentreOnWorkArea();
+  void ReturnToTitle();
+  void ApplyMenuStates();
+  void SetMaximizeBoxes(bool on);
+  void RunRecordCommand(uint32_t id, intptr_t recordAddress);
+
+  GameApplication& app_;
+  std::array<uint8_t, 5> switches_{1, 0, 0, 0, 1};
+  uint8_t modal_ = kModalNone;
+  bool deferredClose_ = false;
+  AppNativePort* nativePort_ = nullptr;
+  ShellNativePort shellPort_;
+  ShellNativePort* previousShellPort_ = nullptr;
+};
+
+}  // namespace orrivel

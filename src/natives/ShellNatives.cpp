@@ -1,0 +1,154 @@
+// Natives 793 to 805: message boxes and dialogs through the main window,
+// the desktop's opener and file manager, the user's folders, exporting a
+// game file to disk, and the desktop settings (which this system keeps to
+// itself: their values are recorded and the answers are refusals).
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/FileDialog.h"
+#include "natives/NativeBinder.h"
+#include "natives/ShellNativePort.h"
+#include "platform/DesktopShell.h"
+#include "platform/FileSystem.h"
+#include "resource/ArchiveManager.h"
+
+namespace orrivel {
+namespace {
+
+constexpr uint32_t kShowMessage = 793;
+constexpr uint32_t kAskYesNo = 794;
+constexpr uint32_t kAskOkCancel = 795;
+constexpr uint32_t kSendDialogRequest = 796;
+constexpr uint32_t kShellOpen = 799;
+constexpr uint32_t kGetSystemFolder = 800;
+constexpr uint32_t kOpenFolderWindow = 801;
+constexpr uint32_t kExportFile = 802;
+constexpr uint32_t kSetWallpaper = 803;
+constexpr uint32_t kSetScreenSaver = 804;
+constexpr uint32_t kStartScreenSaver = 805;
+
+constexpr char kDesktopKey[] = "Control Panel\\desktop";
+constexpr char kExportTempPrefix[] = "VQX";
+
+ShellNativePort g_emptyPort;
+ShellNativePort* g_port = nullptr;
+
+// A string cell that may hold 0 (none).
+std::optional<std::string> OptionalString(NativeArgs& args, uint32_t i) {
+  if (args.Cell(i) == 0) return std::nullopt;
+  return args.String(i);
+}
+
+// Natives 793 to 795: caption (0: the title), text, icon.
+uint32_t MessageBox(NativeArgs& args, uint8_t kind) {
+  const std::optional<std::string> caption = OptionalString(args, 0);
+  const std::string text = OptionalString(args, 1).value_or(std::string());
+  const uint8_t icon = args.Byte(2);
+  if (args.Failed() || !ShellPort().messageBox) return 0;
+  const uint8_t answer = ShellPort().messageBox(kind, text, caption, icon);
+  return kind == 0 ? 0 : answer;
+}
+
+// The folders of native 800 by which: 1 documents, 2 pictures, 3 the
+// application data, 4 the desktop. The system folder of which 0 has no
+// counterpart here.
+std::optional<int> SpecialFolderOf(int32_t which) {
+  switch (which) {
+    case 1: return 0x05;
+    case 2: return 0x27;
+    case 3: return 0x1A;
+    case 4: return 0x00;
+    default: return std::nullopt;
+  }
+}
+
+uint32_t GetSystemFolder(NativeArgs& args) {
+  const int32_t which = args.Int(1);
+  if (args.Failed()) return 0;
+  const std::optional<int> folder = SpecialFolderOf(which);
+  if (!folder) return 0;
+  std::vector<char> path(kDialogPathRoom, '\0');
+  if (!GetSpecialFolderPath(path.data(), *folder)) return 0;
+  std::string text = path.data();
+  if (text.empty() || text.back() != '\\') text += '\\';
+  if (text.size() >= kDialogPathRoom) return 0;
+  return args.WriteText(0, text) == int64_t(text.size()) ? 1 : 0;
+}
+
+uint32_t ExportFile(NativeArgs& args) {
+  const std::string source = args.String(0);
+  const std::string destination = args.String(1);
+  if (args.Failed()) return 1;
+  ArchiveManager* archives = GetArchiveManager();
+  if (archives == nullptr) return 1;
+  MemoryBlock block;
+  if (archives->LoadFile(source, ArchiveManagerAlloc, ArchiveManagerFree, &block, nullptr) != 0) return 1;
+  const auto* bytes = static_cast<const uint8_t*>(block.pointer);
+  const bool written = platform::ReplaceFileContents(destination, {bytes, block.size}, kExportTempPrefix);
+  ArchiveManagerFree(&block);
+  return written ? 0 : 2;
+}
+
+uint32_t SetWallpaper(NativeArgs& args) {
+  const std::string file = args.String(0);
+  const int32_t style = args.Int(1);
+  if (args.Failed()) return 0;
+  platform::DesktopShell& shell = platform::CurrentDesktopShell();
+  // The style goes first so that it applies to the new picture.
+  shell.WriteValue(kDesktopKey, "TileWallpaper", style == 1 ? "1" : "0");
+  shell.WriteValue(kDesktopKey, "WallpaperStyle", style == 2 ? "2" : "0");
+  return shell.SetWallpaper(file) ? 1 : 0;
+}
+
+uint32_t SetScreenSaver(NativeArgs& args) {
+  const std::optional<std::string> file = OptionalString(args, 0);
+  if (args.Failed()) return 0;
+  platform::DesktopShell& shell = platform::CurrentDesktopShell();
+  shell.WriteProfile("system.ini", "boot", "SCRNSAVE.EXE", file);
+  if (!shell.ScreenSaverActive()) shell.SetScreenSaverActive(true);
+  return 0;
+}
+
+}  // namespace
+
+ShellNativePort& ShellPort() { return g_port ? *g_port : g_emptyPort; }
+
+ShellNativePort* SetShellPort(ShellNativePort* port) {
+  ShellNativePort* previous = g_port;
+  g_port = port;
+  return previous;
+}
+
+void BindShellNatives(NativeBinder& binder) {
+  binder.Bind(kShowMessage, [](NativeArgs& args) { return MessageBox(args, 0); });
+  binder.Bind(kAskYesNo, [](NativeArgs& args) { return MessageBox(args, 1); });
+  binder.Bind(kAskOkCancel, [](NativeArgs& args) { return MessageBox(args, 2); });
+  binder.Bind(kSendDialogRequest, [](NativeArgs& args) -> uint32_t {
+    const int32_t mode = args.Int(0);
+    const int32_t value = args.Int(1);
+    const std::optional<std::string> text = OptionalString(args, 2);
+    if (args.Failed() || !text || !ShellPort().dialogRequest) return 0;
+    return ShellPort().dialogRequest(mode > 0 ? 2 : 0, *text, value);
+  });
+  binder.Bind(kShellOpen, [](NativeArgs& args) -> uint32_t {
+    const std::string target = args.String(0);
+    if (!args.Failed()) platform::CurrentDesktopShell().Open(target);
+    return 0;
+  });
+  binder.Bind(kGetSystemFolder, GetSystemFolder);
+  binder.Bind(kOpenFolderWindow, [](NativeArgs& args) -> uint32_t {
+    const std::string folder = args.String(0);
+    if (args.Failed()) return 2;
+    return uint32_t(platform::CurrentDesktopShell().Explore(folder));
+  });
+  binder.Bind(kExportFile, ExportFile);
+  binder.Bind(kSetWallpaper, SetWallpaper);
+  binder.Bind(kSetScreenSaver, SetScreenSaver);
+  binder.Bind(kStartScreenSaver, [](NativeArgs&) -> uint32_t {
+    platform::CurrentDesktopShell().StartScreenSaver();
+    return 0;
+  });
+}
+
+}  // namespace orrivel

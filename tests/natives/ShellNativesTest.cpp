@@ -1,0 +1,198 @@
+// Natives 793 to 805 called from assembled scripts: message boxes and
+// dialog requests reach the shell's port, the desktop's requests are
+// recorded and change nothing, folders and exports reach the disk.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "natives/NativeHarness.h"
+#include "natives/ShellNativePort.h"
+#include "platform/DesktopShell.h"
+#include "platform/PathResolver.h"
+#include "resource/ArchiveManager.h"
+
+namespace orrivel {
+namespace {
+
+using testing::Arg;
+using testing::NativeCall;
+using testing::NativeHarness;
+
+// One message box or dialog request as the port saw it.
+struct Asked {
+  uint8_t kind = 0;
+  std::string text;
+  std::optional<std::string> caption;
+  uint8_t icon = 0;
+  int32_t value = 0;
+};
+
+class ShellNativesTest : public ::testing::Test {
+ protected:
+  ShellNativesTest() : scopedShell_(shell_) {
+    folder_ = std::filesystem::temp_directory_path() / ("orrivel-shell-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder_);
+    // The user's folders live in the test's own home.
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME"}) {
+      const char* value = std::getenv(name);
+      savedEnv_.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
+    }
+    ::setenv("HOME", (folder_ / "home").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (folder_ / "home" / ".config").c_str(), 1);
+    port_.messageBox = [this](uint8_t kind, const std::string& text, const std::optional<std::string>& caption,
+                              uint8_t icon) -> uint8_t {
+      asked_.push_back({kind, text, caption, icon, 0});
+      return answer_;
+    };
+    port_.dialogRequest = [this](uint8_t kind, const std::string& text, int32_t value) -> uint8_t {
+      asked_.push_back({kind, text, std::nullopt, 0, value});
+      return answer_;
+    };
+    previousPort_ = SetShellPort(&port_);
+    previousArchives_ = SetArchiveManager(&archives_);
+  }
+  ~ShellNativesTest() override {
+    SetArchiveManager(previousArchives_);
+    SetShellPort(previousPort_);
+    for (const auto& [name, value] : savedEnv_) {
+      if (value) ::setenv(name.c_str(), value->c_str(), 1);
+      else ::unsetenv(name.c_str());
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  std::string Internal(const std::filesystem::path& path) { return *platform::ToInternalPath(path.string()); }
+
+  NativeHarness harness_;
+  platform::RecordingDesktopShell shell_;
+  ShellNativePort port_;
+  std::vector<Asked> asked_;
+  uint8_t answer_ = 1;
+  std::filesystem::path folder_;
+
+ private:
+  platform::ScopedDesktopShell scopedShell_;
+  ShellNativePort* previousPort_ = nullptr;
+  ArchiveManager archives_;
+  ArchiveManager* previousArchives_ = nullptr;
+  std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv_;
+};
+
+TEST_F(ShellNativesTest, MessageBoxesOfEachKindAndIcon) {
+  struct Row {
+    const char* native;
+    uint8_t kind;
+    uint8_t answer;
+    uint32_t result;
+  };
+  for (const Row& row : {Row{"ShowMessage", 0, 1, 0}, Row{"NativeAskYesNo", 1, 1, 1}, Row{"NativeAskYesNo", 1, 0, 0},
+                         Row{"AskOkCancel", 2, 1, 1}, Row{"AskOkCancel", 2, 0, 0}}) {
+    for (uint8_t icon = 1; icon <= 4; ++icon) {
+      SCOPED_TRACE(std::string(row.native) + " icon " + std::to_string(icon));
+      answer_ = row.answer;
+      asked_.clear();
+      const NativeCall call = harness_.Call(row.native, {Arg::Text("Cap"), Arg::Text("Body"), Arg::Int(icon)});
+      ASSERT_TRUE(call.Ran());
+      EXPECT_EQ(call.result, row.result);
+      ASSERT_EQ(asked_.size(), 1u);
+      EXPECT_EQ(asked_[0].kind, row.kind);
+      EXPECT_EQ(asked_[0].text, "Body");
+      EXPECT_EQ(asked_[0].caption, std::optional<std::string>("Cap"));
+      EXPECT_EQ(asked_[0].icon, icon);
+    }
+  }
+  // A null caption leaves the title to the window.
+  asked_.clear();
+  harness_.Call("ShowMessage", {Arg::Int(0), Arg::Text("Body"), Arg::Int(2)});
+  ASSERT_EQ(asked_.size(), 1u);
+  EXPECT_FALSE(asked_[0].caption.has_value());
+}
+
+TEST_F(ShellNativesTest, DialogRequests) {
+  answer_ = 1;
+  EXPECT_EQ(harness_.Call("SendDialogRequest", {Arg::Int(1), Arg::Int(9), Arg::Text("Sure?")}).result, 1u);
+  answer_ = 0;
+  EXPECT_EQ(harness_.Call("SendDialogRequest", {Arg::Int(0), Arg::Int(0), Arg::Text("Note")}).result, 0u);
+  ASSERT_EQ(asked_.size(), 2u);
+  EXPECT_EQ(asked_[0].kind, 2);
+  EXPECT_EQ(asked_[0].value, 9);
+  EXPECT_EQ(asked_[1].kind, 0);
+  // A null text sends nothing.
+  answer_ = 1;
+  EXPECT_EQ(harness_.Call("SendDialogRequest", {Arg::Int(1), Arg::Int(0), Arg::Int(0)}).result, 0u);
+  EXPECT_EQ(asked_.size(), 2u);
+}
+
+TEST_F(ShellNativesTest, SystemFolders) {
+  const std::filesystem::path home = folder_ / "home";
+  struct Row {
+    int32_t which;
+    uint32_t result;
+    std::filesystem::path folder;  // empty: the buffer stays
+  };
+  for (const Row& row : {Row{0, 0, {}}, Row{5, 0, {}}, Row{-1, 0, {}}, Row{1, 1, home / "Documents"},
+                         Row{2, 1, home / "Pictures"}, Row{3, 1, home / ".config"}, Row{4, 1, home / "Desktop"}}) {
+    SCOPED_TRACE(row.which);
+    const NativeCall call = harness_.Call("GetSystemFolder", {Arg::Buffer(260, "untouched"), Arg::Int(row.which)});
+    EXPECT_EQ(call.result, row.result);
+    if (row.folder.empty()) {
+      EXPECT_EQ(call.texts.at(0), "untouched");
+      continue;
+    }
+    const std::string text = call.texts.at(0);
+    EXPECT_EQ(text, Internal(row.folder) + "\\");
+    EXPECT_NE(text.substr(text.size() - 2), "\\\\");
+  }
+}
+
+TEST_F(ShellNativesTest, ExportFileCopiesAGameFileToDisk) {
+  {
+    std::ofstream(folder_ / "source.bin", std::ios::binary) << "exported bytes";
+  }
+  const std::string source = Internal(folder_ / "source.bin");
+  const std::string target = Internal(folder_ / "copy.bin");
+  EXPECT_EQ(harness_.Call("ExportFile", {Arg::Text(source), Arg::Text(target)}).result, 0u);
+  std::ifstream in(folder_ / "copy.bin", std::ios::binary);
+  std::stringstream copied;
+  copied << in.rdbuf();
+  EXPECT_EQ(copied.str(), "exported bytes");
+  EXPECT_EQ(harness_.Call("ExportFile", {Arg::Text(Internal(folder_ / "missing.bin")), Arg::Text(target)}).result,
+            1u);
+  EXPECT_EQ(harness_.Call("ExportFile", {Arg::Text(source), Arg::Text(Internal(folder_ / "no" / "dir" / "x"))}).result,
+            2u);
+}
+
+TEST_F(ShellNativesTest, DesktopRequestsAreRecordedAndChangeNothing) {
+  using Kind = platform::DesktopShell::RequestKind;
+  EXPECT_EQ(harness_.Call("ShellOpen", {Arg::Text("https://example.invalid/")}).result, 0u);
+  EXPECT_EQ(harness_.Call("OpenFolderWindow", {Arg::Text("C:\\saves")}).result, 0u);
+  for (const int32_t style : {1, 2}) {
+    SCOPED_TRACE(style);
+    EXPECT_EQ(harness_.Call("SetWallpaper", {Arg::Text("C:\\wall.bmp"), Arg::Int(style)}).result, 0u);
+    EXPECT_EQ(shell_.ReadValue("Control Panel\\desktop", "TileWallpaper"), style == 1 ? "1" : "0");
+    EXPECT_EQ(shell_.ReadValue("Control Panel\\desktop", "WallpaperStyle"), style == 2 ? "2" : "0");
+  }
+  EXPECT_EQ(harness_.Call("SetScreenSaver", {Arg::Text("saver.scr")}).result, 0u);
+  EXPECT_EQ(shell_.ReadProfile("system.ini", "boot", "SCRNSAVE.EXE"), std::optional<std::string>("saver.scr"));
+  EXPECT_EQ(harness_.Call("SetScreenSaver", {Arg::Int(0)}).result, 0u);
+  EXPECT_FALSE(shell_.ReadProfile("system.ini", "boot", "SCRNSAVE.EXE").has_value());
+  EXPECT_EQ(harness_.Call("StartScreenSaver", {}).result, 0u);
+  std::vector<Kind> kinds;
+  for (const auto& request : shell_.Requests()) kinds.push_back(request.kind);
+  EXPECT_EQ(kinds, (std::vector<Kind>{Kind::Open, Kind::Explore, Kind::SetWallpaper, Kind::SetWallpaper,
+                                      Kind::ScreenSaverActive, Kind::ScreenSaverActive, Kind::StartScreenSaver}));
+  EXPECT_EQ(shell_.Requests()[0].target, "https://example.invalid/");
+  EXPECT_EQ(shell_.Requests()[1].target, "C:\\saves");
+}
+
+}  // namespace
+}  // namespace orrivel
