@@ -7,6 +7,7 @@ void BindGameNatives(NativeBinder& binder) {
   BindRandomNatives(binder);
   BindTextFrameNatives(binder);
   BindApplicationNatives(binder);
+  BindTimeAndInputNatives(binder);
 }
 
 }  // namespace orrivel

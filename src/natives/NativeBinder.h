@@ -31,6 +31,7 @@ void BindNoOperationNatives(NativeBinder& binder);
 void BindRandomNatives(NativeBinder& binder);
 void BindTextFrameNatives(NativeBinder& binder);
 void BindApplicationNatives(NativeBinder& binder);
+void BindTimeAndInputNatives(NativeBinder& binder);
 
 // Every family in turn.
 void BindGameNatives(NativeBinder& binder);
