@@ -301,6 +301,7 @@ int GameApplication::BootScripts() {
     return 1;
   }
   if (lowPriority && pacing.Bytes().lowPriorityOff) lowPriority->SetEnabled(false);
+  if (ProcessObjects* objects = GetProcessObjects()) ApplySoundSettings(settings.blocks.appConfig, objects->Sounds());
   // The text-adventure frame draws on the display, reads the player's
   // settings, reports through the message boxes and keeps its read flags
   // in the save folder; a run that fails ends only when the program stops.
@@ -377,6 +378,9 @@ int GameApplication::CreateDevices() {
   }
   InstallDefaultBindings(*actions);
   input.SetJoysticksEnabled(useJoystick != 0);
+  // The player's keys, buttons and mouse functions over the defaults.
+  ApplyKeyboardBindings(settings.blocks.appConfig, *actions);
+  ApplyJoystickMouseBindings(settings.blocks.appConfig, input, *actions, mouseBindings);
   if (blocks.boot[4] == 0) keepSystemCursor = false;
   if (MouseDevice* mouse = input.Mouse()) {
     mouse->SetCursorShape(0, 0, 0);

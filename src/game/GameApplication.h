@@ -21,6 +21,7 @@
 #include "base/TimerList.h"
 #include "display/DisplayScreenDevice.h"
 #include "game/DisplayTransitionScreen.h"
+#include "game/SettingsSheet.h"
 #include "game/SettingsStore.h"
 #include "raster/PixelOpLibrary.h"
 #include "resource/ArchiveManager.h"
@@ -232,6 +233,10 @@ class GameApplication : public Application {
 
   // The game's actions (20 of them), with the default bindings.
   ActionMap* actions = nullptr;
+  // The mouse functions bound from the player's settings, and what the
+  // settings sheet keeps between openings.
+  MouseBindingRecord mouseBindings;
+  SettingsSheet::Memory settingsSheet;
   // Until the game draws its own cursor, the system one stays shown
   // (boot byte 4 = 0 hides it at start).
   bool keepSystemCursor = true;
