@@ -237,6 +237,9 @@ class GameApplication : public Application {
   // settings sheet keeps between openings.
   MouseBindingRecord mouseBindings;
   SettingsSheet::Memory settingsSheet;
+  // Told the text-input dialog's window once it exists, before it takes
+  // input (what types into it when no player does).
+  std::function<void(platform::WindowId)> textInputOpened;
   // Until the game draws its own cursor, the system one stays shown
   // (boot byte 4 = 0 hides it at start).
   bool keepSystemCursor = true;

@@ -48,6 +48,7 @@ GameNativePort::GameNativePort(GameApplication& app) {
   // 71's request last described it, over the main window.
   askText = [this, &app](const std::string& initial) {
     TextInputDialog dialog;
+    dialog.onOpen = app.textInputOpened;
     return dialog.Run(textInput, initial, app.mainWindow.GetHandle());
   };
   showError = [&app](const std::string& text) { app.ShowMessageBox(text, Application::kIconStop); };
