@@ -14,6 +14,7 @@
 #include "game/FramePump.h"
 #include "game/GameFramePorts.h"
 #include "natives/GameControlHost.h"
+#include "game/SettingsSheetWindow.h"
 #include "natives/ProcessObjects.h"
 #include "scene/ControlFactory.h"
 #include "sound/SoundManager.h"
@@ -352,6 +353,25 @@ int GameApplication::BootScripts() {
     default:
       return loaded + 2;
   }
+}
+
+int GameApplication::ShowSettingsSheet() {
+  SettingsSheet::Services services;
+  services.input = input.get();
+  services.actions = actions;
+  services.mouse = &mouseBindings;
+  services.applyHints = [this](bool shown, uint32_t delay) {
+    ProcessObjects* objects = GetProcessObjects();
+    if (scripts && objects != nullptr) objects->ControlHost().SetTooltip(shown, delay, 0);
+  };
+  services.applyTopmost = [this](bool topMost) { fullScreenTopMost = topMost; };
+  SettingsSheet sheet(settings.blocks.appConfig, settingsSheet, std::move(services));
+  SettingsSheetWindow window;
+  window.onOpen = settingsSheetOpened;
+  EnterModalState();
+  const int result = window.Run(sheet, mainWindow.GetHandle(), input.get(), settings.blocks.window[10] != 0);
+  LeaveModalState();
+  return result;
 }
 
 int GameApplication::CreateDevices() {

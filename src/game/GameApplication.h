@@ -77,6 +77,10 @@ class GameApplication : public Application {
   // damaged or a debug build, others the loader's code + 2. Each failure has
   // shown its message.
   int BootScripts();
+  // The settings sheet over the main window: 1 after OK, 0 otherwise. OK
+  // rebinds the input at once and hands changed popup hints to the control
+  // host; the block is written at exit.
+  int ShowSettingsSheet();
   // Shows the message of a step result that ends the run; false when the
   // run ends (the scripts' end or a failure).
   bool ReportScriptStep(int result);
@@ -237,9 +241,10 @@ class GameApplication : public Application {
   // settings sheet keeps between openings.
   MouseBindingRecord mouseBindings;
   SettingsSheet::Memory settingsSheet;
-  // Told the text-input dialog's window once it exists, before it takes
-  // input (what types into it when no player does).
+  // Told the text-input dialog's and the settings sheet's windows once they
+  // exist, before they take input (what drives them when no player does).
   std::function<void(platform::WindowId)> textInputOpened;
+  std::function<void(platform::WindowId)> settingsSheetOpened;
   // Until the game draws its own cursor, the system one stays shown
   // (boot byte 4 = 0 hides it at start).
   bool keepSystemCursor = true;

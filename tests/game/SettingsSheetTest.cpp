@@ -13,6 +13,10 @@
 #include "base/DefaultActionBindings.h"
 #include "base/InputManager.h"
 #include "base/JoystickSlots.h"
+#include "game/GameApplication.h"
+#include "game/SettingsSheetWindow.h"
+#include "platform/Messages.h"
+#include "platform/headless/HeadlessBackend.h"
 #include "platform/TextCodec.h"
 #include "platform/headless/HeadlessInput.h"
 #include "sound/SoundManager.h"
@@ -312,6 +316,63 @@ TEST_F(InputBindings, OkOnTheInputPagesRebindsAtOnce) {
   EXPECT_EQ(Bindings(4), (Pairs{{0, 28}, {0, 156}}));
   EXPECT_EQ(Bindings(5), (Pairs{{0, 1}, {0, 44}}));
   EXPECT_EQ(Bindings(12), (Pairs{{0, 50}}));  // its key stays, the right button goes
+}
+
+// The sheet as the game opens it: its window takes the controls' commands,
+// its timer reads the keyboard into the focused field, OK stores and
+// rebinds, closing cancels.
+TEST(SettingsSheetWindow, TheGameRunsTheSheetOverItsWindow) {
+  JoystickSlots::Reset();
+  platform::HeadlessBackend backend;
+  platform::ScopedBackend scopedBackend(backend);
+  platform::HeadlessInput source;
+  platform::ScopedInputSource scopedSource(source);
+  GameApplication app;
+  Block& block = app.settings.blocks.appConfig;
+  block = SheetDefaults();
+  ASSERT_EQ(app.Input().CreateDevices(1), 0);
+  app.Input().Activate();
+  ASSERT_EQ(app.Input().CreateActionMap(20, &app.actions), 0);
+  InstallDefaultBindings(*app.actions);
+  ApplyKeyboardBindings(block, *app.actions);
+
+  using W = SettingsSheetWindow;
+  std::string title;
+  app.settingsSheetOpened = [&](platform::WindowId window) {
+    title = backend.GetWindowText(window);
+    source.SetKey(44, true);  // Z, held from the next reading on
+    backend.PostMessage(window, platform::WM_COMMAND, W::kFirstPageCommand + Page::kKeyboardPage, 0);
+    backend.PostMessage(window, platform::WM_COMMAND, (W::kSetFocusNotify << 16) | (W::kFirstFieldId + 1), 0);
+    backend.PostMessage(window, W::kTimerMessage, 0, 0);
+    backend.PostMessage(window, platform::WM_COMMAND, W::kFirstPageCommand + Page::kOtherPage, 0);
+    backend.PostMessage(window, W::kSetValueMessage, 166, 0);
+    backend.PostMessage(window, platform::WM_COMMAND, SettingsSheet::kDefaultsButton, 0);  // 166 back to 1
+    backend.PostMessage(window, W::kSetValueMessage, 20, 1500);
+    backend.PostMessage(window, platform::WM_COMMAND, W::kOkId, 0);
+  };
+  EXPECT_EQ(app.ShowSettingsSheet(), 1);
+  EXPECT_EQ(title, platform::Utf8ToCp932Lossy("入力・その他設定"));
+  EXPECT_EQ(block[115], 44);
+  EXPECT_EQ(block[114], 0);
+  EXPECT_EQ(block[166], 1);
+  EXPECT_EQ(BlockU32(block, 20), 1500u);
+  EXPECT_EQ(app.actions->CountBindings(4, 0), 2u);  // decide lost "Z" ...
+  uint8_t code = 0;
+  int32_t device = -1;
+  ASSERT_EQ(app.actions->GetBinding(5, 0, 1, &code, &device), 0);  // ... to cancel
+  EXPECT_EQ(code, 44);
+  EXPECT_TRUE(app.settingsSheet.blockChanged);
+  EXPECT_EQ(app.settingsSheet.lastPage, Page::kOtherPage);
+
+  // Closing the window is Cancel: nothing changes.
+  const Block before = block;
+  app.settingsSheetOpened = [&](platform::WindowId window) {
+    backend.PostMessage(window, W::kSetValueMessage, 29, 20);
+    backend.PostMessage(window, platform::WM_CLOSE, 0, 0);
+  };
+  EXPECT_EQ(app.ShowSettingsSheet(), 0);
+  EXPECT_EQ(block, before);
+  JoystickSlots::Reset();
 }
 
 TEST(SoundSettings, TheBlocksSoundBytesReachTheManager) {
