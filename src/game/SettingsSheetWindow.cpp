@@ -79,8 +79,8 @@ void SettingsSheetWindow::OnCommand(uint32_t id, uint32_t notify) {
   } else if (id == kCancelId) {
     Close(0);
   } else if (id == SettingsSheet::kDefaultsButton) {
-    // The button asks the page shown for its defaults.
-    platform::CurrentBackend().PostMessage(window_, SettingsSheet::kDefaultsMessage, 0, 0);
+    // The button asks the page shown for its defaults, at once.
+    platform::CurrentBackend().SendMessage(window_, SettingsSheet::kDefaultsMessage, 0, 0);
   } else if (id >= kFirstPageCommand && id <= kFirstPageCommand + SettingsSheet::kWindowPage) {
     sheet_->ShowPage(SettingsSheet::Page(id - kFirstPageCommand));
   } else if (id >= kFirstFieldId && id < kFirstFieldId + SettingsSheet::kFieldCount && notify == kSetFocusNotify) {

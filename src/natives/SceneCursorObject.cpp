@@ -3,7 +3,7 @@
 #include "display/D3DImage.h"
 #include "display/D3DQuad.h"
 #include "display/TextureSource.h"
-#include "natives/ScriptHandles.h"
+#include "display/DrawObjectManager.h"
 #include "raster/Image.h"
 
 namespace orrivel {
@@ -18,7 +18,7 @@ Rect MovedTo(const Rect& source, int32_t x, int32_t y) {
 }  // namespace
 
 SceneObject* SceneCursorObject::Object() const {
-  return handles_ != nullptr ? handles_->Get<SceneObject>(handle_, HandleFamily::DisplayObject) : nullptr;
+  return objects_ != nullptr ? objects_->GetSceneObject(handle_) : nullptr;
 }
 
 int32_t SceneCursorObject::ObjectKind() const {

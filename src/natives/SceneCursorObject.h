@@ -1,6 +1,7 @@
 #pragma once
 // The image cursor of the mouse device drawn from a script's display
-// object. The mouse keeps the cursor between frames while the script may
+// object (a blitted image or a textured quad of the display's scene-object
+// list). The mouse keeps the cursor between frames while the script may
 // delete the object at any time, so the cursor holds the object's handle,
 // not the object, and looks it up for every use: a deleted object simply
 // stops answering (it reads as having no image and draws nothing).
@@ -10,12 +11,12 @@
 
 namespace orrivel {
 
-class ScriptHandles;
+class DrawObjectManager;
 class SceneObject;
 
 class SceneCursorObject final : public CursorObject {
  public:
-  SceneCursorObject(const ScriptHandles* handles, uint32_t handle) : handles_(handles), handle_(handle) {}
+  SceneCursorObject(const DrawObjectManager* objects, uint32_t handle) : objects_(objects), handle_(handle) {}
 
   // kImageObject for a blitted image, kQuadObject for a textured quad, -1
   // for any other kind and for a handle that names nothing.
@@ -34,7 +35,7 @@ class SceneCursorObject final : public CursorObject {
  private:
   SceneObject* Object() const;
 
-  const ScriptHandles* handles_;
+  const DrawObjectManager* objects_;
   uint32_t handle_;
 };
 

@@ -10,10 +10,10 @@
 #include "base/InputManager.h"
 #include "base/SystemInfoProvider.h"
 #include "base/TickSource.h"
+#include "display/DrawObjectManager.h"
 #include "frame/TimerArray.h"
 #include "natives/AppNativePort.h"
 #include "natives/GameControlHost.h"
-#include "natives/GameScriptHost.h"
 #include "natives/NativeBinder.h"
 #include "natives/ProcessObjects.h"
 #include "natives/SceneCursorObject.h"
@@ -107,8 +107,8 @@ JoystickDevice* Joystick() {
 uint32_t AsFlag(bool value) { return value ? 1u : 0u; }
 
 // The image cursor made from a script's object, kept while the mouse shows
-// it. A host that goes takes its cursor off the mouse first: the cursor
-// looks its object up through the host's handles.
+// it. A host that goes takes its cursor off the mouse first, so no cursor
+// outlives the scripts that made it.
 class ImageCursorSlot {
  public:
   ~ImageCursorSlot() {
@@ -117,9 +117,9 @@ class ImageCursorSlot {
     }
   }
 
-  int32_t Set(MouseDevice& mouse, const ScriptHandles& handles, uint32_t handle, uint32_t frames, uint32_t frameTime,
-              bool pingPong, int32_t hotX, int32_t hotY) {
-    auto cursor = std::make_unique<SceneCursorObject>(&handles, handle);
+  int32_t Set(MouseDevice& mouse, const DrawObjectManager* objects, uint32_t handle, uint32_t frames,
+              uint32_t frameTime, bool pingPong, int32_t hotX, int32_t hotY) {
+    auto cursor = std::make_unique<SceneCursorObject>(objects, handle);
     const int32_t result = mouse.SetImageCursor(handle != 0 ? cursor.get() : nullptr, frames, frameTime, pingPong,
                                                 hotX, hotY);
     // The mouse keeps the new cursor or still shows the old one (a refused
@@ -307,8 +307,7 @@ void BindCursorNatives(NativeBinder& binder, std::shared_ptr<ImageCursorSlot> sl
     if (mouse->ImageCursor() != nullptr) mouse->SetImageCursor(nullptr, 0, 0, false, 0, 0);
     return 0;
   });
-  GameScriptHost& host = binder.Host();
-  binder.Bind(kSetImageCursor, [&host, slot](NativeArgs& args) -> uint32_t {
+  binder.Bind(kSetImageCursor, [slot](NativeArgs& args) -> uint32_t {
     const uint32_t handle = args.Cell(0);
     const uint32_t frames = args.Cell(1);
     const uint32_t frameTime = args.Cell(2);
@@ -317,9 +316,11 @@ void BindCursorNatives(NativeBinder& binder, std::shared_ptr<ImageCursorSlot> sl
     const int32_t hotY = args.Int(5);
     MouseDevice* mouse = Mouse();
     if (mouse == nullptr || args.Failed()) return 3;
-    const int32_t result = slot->Set(*mouse, host.Handles(), handle, frames, frameTime, pingPong, hotX, hotY);
-    // The picture stands in for the system cursor: the window hides it.
+    // The object is one of the display's scene objects, by its handle there.
     Application* app = App();
+    const auto* objects = dynamic_cast<const DrawObjectManager*>(app != nullptr ? app->screen.get() : nullptr);
+    const int32_t result = slot->Set(*mouse, objects, handle, frames, frameTime, pingPong, hotX, hotY);
+    // The picture stands in for the system cursor: the window hides it.
     if (result == 0 && mouse->ImageCursor() != nullptr && mouse->CursorState() != 0 && app != nullptr &&
         app->mainWindow.IsValid()) {
       mouse->SetCursorState(0, app->mainWindow.GetHandle(), platform::WM_APP_MODAL_NOTIFY);

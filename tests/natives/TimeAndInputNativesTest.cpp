@@ -14,6 +14,9 @@
 #include "base/JoystickSlots.h"
 #include "base/SystemInfoProvider.h"
 #include "display/D3DImage.h"
+#include "display/DisplayScreenDevice.h"
+#include "platform/SoftSurface.h"
+#include "raster/Image.h"
 #include "frame/TimerArray.h"
 #include "natives/AppNativePort.h"
 #include "natives/GameControlHost.h"
@@ -44,6 +47,28 @@ class FixedTime : public SystemInfoProvider {
   std::vector<DriveFacts> Drives() override { return {}; }
   std::optional<std::vector<std::string>> WindowTitles() override { return std::nullopt; }
   std::optional<std::vector<std::string>> Processes(bool) override { return std::nullopt; }
+};
+
+// A picture with a surface to show, as a cursor needs; nothing draws it.
+class PictureImage : public Image {
+ public:
+  PictureImage(int32_t width, int32_t height) {
+    width_ = width;
+    height_ = height;
+  }
+  uint8_t GetKind() const override { return 4; }
+  uint8_t* GetBits() override { return nullptr; }
+  uint8_t* GetScanLine(int32_t) override { return nullptr; }
+  int SetColorKeyRgb(uint8_t, uint8_t, uint8_t) override { return 1; }
+  int SetColorKeyAt(int32_t, int32_t) override { return 1; }
+  int ClearColorKey() override { return 0; }
+  int Restore(uint8_t) override { return 0; }
+  bool SetClipRect(const Rect*) override { return true; }
+  bool ClipToClipRect(Rect*) override { return true; }
+  platform::SoftSurface* GetDisplaySurface() override { return &surface_; }
+
+ private:
+  platform::SoftSurface surface_;
 };
 
 class TimeAndInputNatives : public ::testing::Test {
@@ -295,13 +320,26 @@ TEST_F(TimeAndInputNatives, CursorShapesPositionsAndTheImageCursor) {
   EXPECT_FALSE(backend.CursorMoves().empty());
   EXPECT_EQ(Call("SetCursorClientPos", {Arg::Int(-5), Arg::Int(200)}), 0);
   EXPECT_EQ(Call("GetCursorInClient"), 0);
+  app->cursorX = 300;
+  app->cursorY = 200;
 
-  // The image cursor: a display object without a picture cannot serve, a
-  // handle that names nothing is no cursor, handle 0 turns it off.
+  // The image cursor, from the display's scene objects: one without a
+  // picture cannot serve; one with a picture follows the pointer; a deleted
+  // one is no cursor; a cursor shape or handle 0 turns it off.
+  auto display = std::make_unique<DisplayScreenDevice>();
+  DisplayScreenDevice& objects = *display;
+  app->SetScreenDevice(std::move(display));
+  PictureImage picture(64, 16);
+  uint32_t bare = 0;
+  uint32_t drawn = 0;
+  ASSERT_EQ(objects.CreateSceneObject<D3DImage>(&bare, 1, [](D3DImage&) { return 0; }), 0);
+  const Rect frame{0, 0, 16, 16};
+  ASSERT_EQ(objects.CreateSceneObject<D3DImage>(&drawn, 1,
+                                                [&](D3DImage& image) { return image.Create(&picture, &frame, 0, 0); }),
+            0);
+  auto* drawnImage = static_cast<D3DImage*>(objects.GetSceneObject(drawn));
   Call("GetTicks");
   GameScriptHost& host = harness->Host();
-  D3DImage bare;
-  const uint32_t handle = host.Handles().Insert(static_cast<SceneObject*>(&bare), HandleFamily::DisplayObject);
   auto direct = [&host](uint32_t gameNumber, const std::vector<uint32_t>& cells) {
     const uint32_t block = host.Space().Allocate(cells.size() * 4);
     for (size_t i = 0; i < cells.size(); ++i) host.Space().Write32(block + uint32_t(i) * 4, cells[i]);
@@ -311,10 +349,26 @@ TEST_F(TimeAndInputNatives, CursorShapesPositionsAndTheImageCursor) {
     return int32_t(result);
   };
   MouseDevice& mouse = *app->input->Mouse();
-  EXPECT_EQ(direct(577, {handle, 4, 100, 1, 2, 3}), 1);
+  EXPECT_EQ(direct(577, {bare, 4, 100, 1, 2, 3}), 1);
   EXPECT_EQ(mouse.ImageCursor(), nullptr);
-  host.Handles().Remove(handle);
-  EXPECT_EQ(direct(577, {handle, 4, 100, 1, 2, 3}), 3);
+  EXPECT_EQ(direct(577, {drawn, 4, 100, 0x100, 2, 3}), 0);  // the ping-pong cell is a byte
+  ASSERT_NE(mouse.ImageCursor(), nullptr);
+  EXPECT_TRUE(mouse.ImageCursorVisible());
+  mouse.UpdateImageCursor();
+  EXPECT_EQ(drawnImage->GetX(), 300 - 2);
+  EXPECT_EQ(drawnImage->GetY(), 200 - 3);
+  clock.Advance(250);  // the third of four frames
+  mouse.UpdateImageCursor();
+  EXPECT_EQ(drawnImage->SourceRect(), (Rect{32, 0, 48, 16}));
+  EXPECT_EQ(direct(576, {0}), 0);
+  EXPECT_EQ(mouse.ImageCursor(), nullptr);
+  EXPECT_EQ(direct(577, {drawn, 0, 0, 0, 0, 0}), 0);
+  ASSERT_NE(mouse.ImageCursor(), nullptr);
+  // Deleted behind the mouse's back: the cursor goes quiet, then refuses.
+  EXPECT_EQ(objects.RemoveSceneObject(drawn), 0);
+  mouse.UpdateImageCursor();
+  EXPECT_EQ(direct(577, {drawn, 4, 100, 1, 2, 3}), 3);
+  EXPECT_EQ(mouse.ImageCursor(), nullptr);
   EXPECT_EQ(direct(577, {0, 0, 0, 0, 0, 0}), 0);
   EXPECT_EQ(mouse.ImageCursor(), nullptr);
 }
