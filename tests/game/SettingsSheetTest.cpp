@@ -215,9 +215,12 @@ class InputBindings : public ::testing::Test {
  protected:
   void SetUp() override {
     JoystickSlots::Reset();
-    source.PlugJoystick(0, platform::JoystickCaps{});
+    platform::JoystickCaps caps;
+    caps.buttons = 8;
+    source.PlugJoystick(0, caps);
     ASSERT_EQ(input.CreateDevices(2), 0);
     ASSERT_EQ(input.AddJoystick(-1), 0);
+    input.Activate();
     ASSERT_EQ(input.CreateActionMap(20, &map), 0);
     InstallDefaultBindings(*map);
   }
@@ -294,6 +297,31 @@ TEST_F(InputBindings, ButtonsAndMouseFunctionsChangeOnlyWhatChanged) {
   map->SetBinding(6, 1, 1);
   ApplyJoystickMouseBindings(block, input, *map, mouse);
   EXPECT_EQ(Bindings(6), (Pairs{{1, 1}, {1, 1}}));
+}
+
+// The button page's timer reads the joystick: a newly pressed button goes
+// to the focused field; a stick direction does not.
+TEST_F(InputBindings, TheButtonPageTakesPressedButtons) {
+  Block block = SheetDefaults();
+  SettingsSheet::Memory memory;
+  SettingsSheet sheet(block, memory, {});
+  sheet.Open();
+  sheet.ShowPage(Page::kInputPage);
+  sheet.FocusField(0);
+  JoystickDevice& joystick = *input.GetJoystick(0);
+  source.MoveJoystick(0, 32768, 0);  // up
+  input.Update();
+  sheet.PollJoystick(joystick, input.Keyboard());
+  EXPECT_EQ(sheet.Value(133), 0u);
+  source.SetJoystickButtons(0, 1u << 2);
+  input.Update();
+  sheet.PollJoystick(joystick, input.Keyboard());
+  EXPECT_EQ(sheet.Value(133), 6u);
+  EXPECT_EQ(sheet.FieldText(0), platform::Utf8ToCp932Lossy("ボタン3"));
+  EXPECT_EQ(sheet.FocusedField(), 1);
+  input.Update();  // held, no longer new
+  sheet.PollJoystick(joystick, input.Keyboard());
+  EXPECT_EQ(sheet.Value(134), 0u);
 }
 
 TEST_F(InputBindings, OkOnTheInputPagesRebindsAtOnce) {
