@@ -15,6 +15,7 @@
 #include "game/GameMenu.h"
 #include "game/GameFramePorts.h"
 #include "natives/GameControlHost.h"
+#include "game/SettingsSheetWindow.h"
 #include "natives/ProcessObjects.h"
 #include "scene/ControlFactory.h"
 #include "sound/SoundManager.h"
@@ -304,6 +305,7 @@ int GameApplication::BootScripts() {
     return 1;
   }
   if (lowPriority && pacing.Bytes().lowPriorityOff) lowPriority->SetEnabled(false);
+  if (ProcessObjects* objects = GetProcessObjects()) ApplySoundSettings(settings.blocks.appConfig, objects->Sounds());
   // The text-adventure frame draws on the display, reads the player's
   // settings, reports through the message boxes and keeps its read flags
   // in the save folder; a run that fails ends only when the program stops.
@@ -356,6 +358,25 @@ int GameApplication::BootScripts() {
   }
 }
 
+int GameApplication::ShowSettingsSheet() {
+  SettingsSheet::Services services;
+  services.input = input.get();
+  services.actions = actions;
+  services.mouse = &mouseBindings;
+  services.applyHints = [this](bool shown, uint32_t delay) {
+    ProcessObjects* objects = GetProcessObjects();
+    if (scripts && objects != nullptr) objects->ControlHost().SetTooltip(shown, delay, 0);
+  };
+  services.applyTopmost = [this](bool topMost) { fullScreenTopMost = topMost; };
+  SettingsSheet sheet(settings.blocks.appConfig, settingsSheet, std::move(services));
+  SettingsSheetWindow window;
+  window.onOpen = settingsSheetOpened;
+  EnterModalState();
+  const int result = window.Run(sheet, mainWindow.GetHandle(), input.get(), settings.blocks.window[10] != 0);
+  LeaveModalState();
+  return result;
+}
+
 int GameApplication::CreateDevices() {
   // A full-screen start that fell back to a window is not a run-time error:
   // the game goes on in the window.
@@ -380,6 +401,9 @@ int GameApplication::CreateDevices() {
   }
   InstallDefaultBindings(*actions);
   input.SetJoysticksEnabled(useJoystick != 0);
+  // The player's keys, buttons and mouse functions over the defaults.
+  ApplyKeyboardBindings(settings.blocks.appConfig, *actions);
+  ApplyJoystickMouseBindings(settings.blocks.appConfig, input, *actions, mouseBindings);
   if (blocks.boot[4] == 0) keepSystemCursor = false;
   if (MouseDevice* mouse = input.Mouse()) {
     mouse->SetCursorShape(0, 0, 0);

@@ -21,6 +21,7 @@
 #include "base/TimerList.h"
 #include "display/DisplayScreenDevice.h"
 #include "game/DisplayTransitionScreen.h"
+#include "game/SettingsSheet.h"
 #include "game/SettingsStore.h"
 #include "raster/PixelOpLibrary.h"
 #include "resource/ArchiveManager.h"
@@ -78,6 +79,10 @@ class GameApplication : public Application {
   // damaged or a debug build, others the loader's code + 2. Each failure has
   // shown its message.
   int BootScripts();
+  // The settings sheet over the main window: 1 after OK, 0 otherwise. OK
+  // rebinds the input at once and hands changed popup hints to the control
+  // host; the block is written at exit.
+  int ShowSettingsSheet();
   // Shows the message of a step result that ends the run; false when the
   // run ends (the scripts' end or a failure).
   bool ReportScriptStep(int result);
@@ -241,6 +246,14 @@ class GameApplication : public Application {
 
   // The game's actions (20 of them), with the default bindings.
   ActionMap* actions = nullptr;
+  // The mouse functions bound from the player's settings, and what the
+  // settings sheet keeps between openings.
+  MouseBindingRecord mouseBindings;
+  SettingsSheet::Memory settingsSheet;
+  // Told the text-input dialog's and the settings sheet's windows once they
+  // exist, before they take input (what drives them when no player does).
+  std::function<void(platform::WindowId)> textInputOpened;
+  std::function<void(platform::WindowId)> settingsSheetOpened;
   // Until the game draws its own cursor, the system one stays shown
   // (boot byte 4 = 0 hides it at start).
   bool keepSystemCursor = true;

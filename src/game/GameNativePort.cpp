@@ -1,6 +1,7 @@
 #include "game/GameNativePort.h"
 
 #include "game/GameApplication.h"
+#include "game/TextInputDialog.h"
 #include "natives/EngineServices.h"
 
 namespace orrivel {
@@ -43,6 +44,13 @@ GameNativePort::GameNativePort(GameApplication& app) : system_(app) {
   applyFramePacing = [&app](int32_t rate) { app.pacing.ApplyFramePacing(rate); };
   // Native 69's text goes to the desktop's clipboard as well.
   setClipboard = [](const std::string& text) { CopyTextToClipboard(text.c_str(), 0); };
+  // Native 70 asks the player through the text-input dialog, as native
+  // 71's request last described it, over the main window.
+  askText = [this, &app](const std::string& initial) {
+    TextInputDialog dialog;
+    dialog.onOpen = app.textInputOpened;
+    return dialog.Run(textInput, initial, app.mainWindow.GetHandle());
+  };
   showError = [&app](const std::string& text) { app.ShowMessageBox(text, Application::kIconStop); };
   // The menu switches and commands of the main window.
   app.windowCommands.AttachNativePort(*this);

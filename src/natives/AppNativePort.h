@@ -21,8 +21,9 @@ struct TextInputRequestCells {
   uint8_t maxLength = 0;
   bool openIme = false;
   int32_t width = 0;
-  int32_t x = 0;
-  int32_t y = 0;
+  // Negative: the dialog is centred.
+  int32_t x = -1;
+  int32_t y = -1;
 };
 
 // Blocks of the port's own, made before the views that start on them.

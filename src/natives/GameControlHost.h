@@ -47,6 +47,8 @@ class GameControlHost : public ControlHost {
   // size and the input devices.
   void Attach(Application* app, ActionMap* actions, TextInputHook* textInput);
   void Detach() { Attach(nullptr, nullptr, nullptr); }
+  // The attached application (null before start-up and after the end).
+  Application* App() const { return app_; }
   void SetSoundManager(SoundManager* sounds) { sounds_ = sounds; }
   // The channels behind the default sounds -4, -3 and -2 (negative: none).
   void SetDefaultSoundChannels(int32_t activate, int32_t hover, int32_t leave) {

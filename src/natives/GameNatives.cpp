@@ -10,6 +10,7 @@ void BindGameNatives(NativeBinder& binder) {
   BindSoundNatives(binder);
   BindSaveLoadNatives(binder);
   BindShellNatives(binder);
+  BindTimeAndInputNatives(binder);
 }
 
 }  // namespace orrivel

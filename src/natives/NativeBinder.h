@@ -34,6 +34,7 @@ void BindApplicationNatives(NativeBinder& binder);
 void BindSoundNatives(NativeBinder& binder);
 void BindSaveLoadNatives(NativeBinder& binder);
 void BindShellNatives(NativeBinder& binder);
+void BindTimeAndInputNatives(NativeBinder& binder);
 
 // Every family in turn.
 void BindGameNatives(NativeBinder& binder);

@@ -162,8 +162,9 @@ void BindStringNatives(NativeBinder& binder) {
   });
   binder.Bind(kSetTextInputRequest, [](NativeArgs& args) -> uint32_t {
     TextInputRequestCells& request = AppPort().textInput;
-    request.caption = args.Cell(0) ? args.String(0) : std::string();
-    request.prompt = args.Cell(1) ? args.String(1) : std::string();
+    // A null text keeps what the request held; an empty one empties it.
+    if (args.Cell(0) != 0) request.caption = args.String(0);
+    if (args.Cell(1) != 0) request.prompt = args.String(1);
     request.fullWidthOnly = args.Flag(2);
     request.maxLength = args.Byte(3);
     request.openIme = args.Flag(4);

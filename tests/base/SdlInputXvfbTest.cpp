@@ -11,6 +11,7 @@
 #include "base/ActionMap.h"
 #include "base/DefaultActionBindings.h"
 #include "base/InputManager.h"
+#include "platform/InputSource.h"
 #include "platform/sdl/SdlBackend.h"
 
 namespace orrivel {
@@ -86,6 +87,18 @@ void RunUnderTheDisplay() {
     EXPECT_TRUE(FramesUntil(*backend, input, [&] { return !map->IsDown(5) && map->IsDown(4); }));
     ASSERT_TRUE(RunXdotool("keyup KP_Enter"));
     EXPECT_TRUE(FramesUntil(*backend, input, [&] { return !map->IsDown(4); }));
+  }
+  {
+    SCOPED_TRACE("the program's cursors");
+    platform::InputSource& source = platform::CurrentInputSource();
+    for (uint32_t id = 120; id <= 123; ++id) {
+      const uint32_t handle = source.ResourceCursor(id);
+      EXPECT_NE(handle, 0u) << id;
+      EXPECT_EQ(source.ResourceCursor(id), handle) << "made once";
+      source.SetCursor(handle);
+    }
+    EXPECT_EQ(source.ResourceCursor(124), 0u);
+    source.SetCursor(source.SystemCursor(0));
   }
   backend->DestroyWindow(window);
 }

@@ -1220,7 +1220,8 @@ TEST_F(GameApplicationTest, DeviceStepBindsTheMovieLibrariesTheSettingsAskFor) {
 
 // The device step's default bindings on the keyboard (the stick ones need
 // a joystick): the arrows, both Enters and Escape.
-TEST_F(GameApplicationTest, DeviceStepBindsTheDefaultKeys) {
+// The player's keys (the settings' defaults: Z and X) follow the fixed ones.
+TEST_F(GameApplicationTest, DeviceStepBindsTheDefaultKeysThenThePlayers) {
   WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
   GameApplication app;
   std::vector<std::vector<uint8_t>> keys(6);
@@ -1237,7 +1238,7 @@ TEST_F(GameApplicationTest, DeviceStepBindsTheDefaultKeys) {
     return 1;
   };
   EXPECT_TRUE(Run(app).empty());
-  const std::vector<std::vector<uint8_t>> expected = {{200}, {208}, {203}, {205}, {28, 156}, {1}};
+  const std::vector<std::vector<uint8_t>> expected = {{200}, {208}, {203}, {205}, {28, 156, 44}, {1, 45}};
   EXPECT_EQ(keys, expected);
 }
 

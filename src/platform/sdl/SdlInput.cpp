@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/KeyTable.h"
+#include "platform/ProgramCursors.h"
 #include "platform/TextCodec.h"
 #include "platform/sdl/SdlKeyMap.h"
 
@@ -75,6 +76,21 @@ uint32_t SdlInput::SystemCursor(int32_t shape) {
   if (shape < 0 || shape > 12) return 0;
   if (!cursors_[size_t(shape)]) cursors_[size_t(shape)] = SDL_CreateSystemCursor(kShapes[shape]);
   return cursors_[size_t(shape)] ? uint32_t(shape) + 1 : 0;
+}
+
+uint32_t SdlInput::ResourceCursor(uint32_t resourceId) {
+  std::optional<ProgramCursor> picture = MakeProgramCursor(resourceId);
+  if (!picture) return 0;
+  const size_t slot = std::size(kShapes) + (resourceId - ProgramCursor::kFirstResource);
+  if (!cursors_[slot]) {
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(picture->pixels.data(), picture->width,
+                                                              picture->height, 32, picture->width * 4,
+                                                              SDL_PIXELFORMAT_ARGB8888);
+    if (!surface) return 0;
+    cursors_[slot] = SDL_CreateColorCursor(surface, picture->hotX, picture->hotY);
+    SDL_FreeSurface(surface);
+  }
+  return cursors_[slot] ? uint32_t(slot) + 1 : 0;
 }
 
 void SdlInput::SetCursor(uint32_t handle) {

@@ -19,7 +19,8 @@ class SdlInput : public InputSource {
   uint32_t MouseButtons() override;
   int32_t ShowCursor(bool show) override;
   uint32_t SystemCursor(int32_t shape) override;
-  uint32_t ResourceCursor(uint32_t) override { return 0; }  // no cursor resources here
+  // The program's own cursors (120-123), drawn by our code.
+  uint32_t ResourceCursor(uint32_t resourceId) override;
   void SetCursor(uint32_t handle) override;
   uint32_t JoystickDeviceCount() override;
   bool JoystickCapabilities(uint32_t device, JoystickCaps& caps) override;
@@ -34,7 +35,8 @@ class SdlInput : public InputSource {
   Stick* OpenStick(uint32_t device);
 
   int32_t cursorCount_ = 0;
-  std::array<void*, 13> cursors_{};  // SDL_Cursor per shape
+  // SDL_Cursor per shape (0-12), then per program cursor (120-123).
+  std::array<void*, 17> cursors_{};
   bool joysticksStarted_ = false;
   bool joysticksFailed_ = false;
   std::array<Stick, 16> sticks_{};

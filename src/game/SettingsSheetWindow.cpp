@@ -1,0 +1,129 @@
+#include "game/SettingsSheetWindow.h"
+
+#include "base/InputManager.h"
+#include "platform/Backend.h"
+#include "platform/Messages.h"
+#include "platform/TextCodec.h"
+
+namespace orrivel {
+
+using platform::Point;
+using platform::Rect;
+
+int SettingsSheetWindow::Run(SettingsSheet& sheet, platform::WindowId owner, InputManager* input,
+                             bool pointerToCentre) {
+  platform::Backend& backend = platform::CurrentBackend();
+  if (!backend.IsClassRegistered(kClassName)) backend.RegisterClass(platform::WindowClass{kClassName});
+  sheet_ = &sheet;
+  input_ = input;
+  result_ = 0;
+  done_ = false;
+  sheet.Open();
+
+  // Centred over the owner, else on the desktop's work area.
+  const bool hasOwner = owner != platform::kNoWindow && backend.IsWindow(owner);
+  const Rect over = hasOwner ? backend.GetWindowRect(owner) : backend.SystemWorkArea();
+  platform::WindowCreateParams params;
+  params.className = kClassName;
+  params.text = platform::Utf8ToCp932Lossy("入力・その他設定");
+  params.style = platform::WS_POPUP | platform::WS_CAPTION;
+  params.x = over.left + (over.Width() - kWidth) / 2;
+  params.y = over.top + (over.Height() - kHeight) / 2;
+  params.width = kWidth;
+  params.height = kHeight;
+  params.parent = hasOwner ? owner : platform::kNoWindow;
+  params.client = this;
+  window_ = backend.CreateWindow(params);
+  if (window_ == platform::kNoWindow) return 0;
+  if (hasOwner) backend.EnableWindow(owner, false);
+  backend.ShowWindow(window_, platform::SW_SHOW);
+  backend.SetForegroundWindow(window_);
+  if (pointerToCentre) backend.SetCursorPos(Point{params.x + kWidth / 2, params.y + kHeight / 2});
+  if (onOpen) onOpen(window_);
+
+  platform::Message message;
+  while (!done_) {
+    if (!backend.PeekMessage(message, true)) {
+      // Idle: the pages' timer.
+      if (!backend.WaitMessage(kTimerMs)) backend.PostMessage(window_, kTimerMessage, 0, 0);
+      continue;
+    }
+    if (message.message == platform::WM_QUIT) {
+      // The program is closing: nothing is stored, the quit goes on.
+      sheet.Cancel();
+      backend.PostQuitMessage(int32_t(message.wParam));
+      break;
+    }
+    backend.TranslateMessage(message);
+    backend.DispatchMessage(message);
+  }
+  if (hasOwner) backend.EnableWindow(owner, true);
+  backend.DestroyWindow(window_);
+  window_ = platform::kNoWindow;
+  sheet_ = nullptr;
+  input_ = nullptr;
+  return done_ ? result_ : 0;
+}
+
+void SettingsSheetWindow::Close(int result) {
+  if (done_) return;
+  if (result == 1) sheet_->Ok();
+  else sheet_->Cancel();
+  result_ = result;
+  done_ = true;
+}
+
+void SettingsSheetWindow::OnCommand(uint32_t id, uint32_t notify) {
+  if (id == kOkId) {
+    Close(1);
+  } else if (id == kCancelId) {
+    Close(0);
+  } else if (id == SettingsSheet::kDefaultsButton) {
+    // The button asks the page shown for its defaults, at once.
+    platform::CurrentBackend().SendMessage(window_, SettingsSheet::kDefaultsMessage, 0, 0);
+  } else if (id >= kFirstPageCommand && id <= kFirstPageCommand + SettingsSheet::kWindowPage) {
+    sheet_->ShowPage(SettingsSheet::Page(id - kFirstPageCommand));
+  } else if (id >= kFirstFieldId && id < kFirstFieldId + SettingsSheet::kFieldCount && notify == kSetFocusNotify) {
+    sheet_->FocusField(int32_t(id - kFirstFieldId));
+  }
+}
+
+// The key page watches the keyboard, the button page the first joystick
+// (and Delete on the keyboard); each reads the devices once per tick.
+void SettingsSheetWindow::PollDevices() {
+  if (input_ == nullptr) return;
+  const SettingsSheet::Page page = sheet_->CurrentPage();
+  if (page != SettingsSheet::kKeyboardPage && page != SettingsSheet::kInputPage) return;
+  input_->Update();
+  KeyboardDevice* keyboard = input_->Keyboard();
+  if (page == SettingsSheet::kKeyboardPage) {
+    if (keyboard != nullptr) sheet_->PollKeyboard(*keyboard);
+  } else if (JoystickDevice* joystick = input_->GetJoystick(0)) {
+    sheet_->PollJoystick(*joystick, keyboard);
+  }
+}
+
+intptr_t SettingsSheetWindow::WindowProcedure(platform::WindowId window, uint32_t message, uintptr_t wParam,
+                                              intptr_t lParam) {
+  if (sheet_ == nullptr) return platform::CurrentBackend().DefWindowProc(window, message, wParam, lParam);
+  switch (message) {
+    case platform::WM_COMMAND:
+      OnCommand(uint32_t(wParam & 0xFFFF), uint32_t((wParam >> 16) & 0xFFFF));
+      return 0;
+    case SettingsSheet::kDefaultsMessage:
+      sheet_->RestoreDefaults();
+      return 0;
+    case kSetValueMessage:
+      return sheet_->SetValue(uint8_t(wParam), uint32_t(lParam)) ? 1 : 0;
+    case kTimerMessage:
+      PollDevices();
+      return 0;
+    case platform::WM_CLOSE:
+      Close(0);
+      return 0;
+    default:
+      return platform::CurrentBackend().DefWindowProc(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace orrivel

@@ -1,0 +1,62 @@
+#pragma once
+// The modal window of the settings sheet: it takes the page, field, value
+// and button commands of the sheet's controls as window messages, polls the
+// input devices on its timer while a key or button page is shown, and ends
+// with OK, Cancel or closing. The sheet itself (SettingsSheet) keeps the
+// working copy and stores it.
+//
+// Main thread only.
+#include <cstdint>
+#include <functional>
+
+#include "game/SettingsSheet.h"
+#include "platform/WindowSystem.h"
+
+namespace orrivel {
+
+class InputManager;
+
+class SettingsSheetWindow final : public platform::WindowClient {
+ public:
+  static constexpr const char* kClassName = "OrrivelSettingsSheet";
+  static constexpr int32_t kWidth = 420;
+  static constexpr int32_t kHeight = 400;
+  // Command ids: OK, Cancel, the defaults button; the page tabs from
+  // kFirstPageCommand; the key and button fields from kFirstFieldId (their
+  // focus comes as the set-focus notification in the high word).
+  static constexpr uint32_t kOkId = 1;
+  static constexpr uint32_t kCancelId = 2;
+  static constexpr uint32_t kFirstPageCommand = 0x7000;
+  static constexpr uint32_t kFirstFieldId = 1054;
+  static constexpr uint32_t kSetFocusNotify = 0x0100;
+  // The pages' timer, and a control's new value (wParam the block offset,
+  // lParam the value).
+  static constexpr uint32_t kTimerMessage = 0x0113;
+  static constexpr uint32_t kSetValueMessage = 0x9010;
+  static constexpr uint32_t kTimerMs = 50;
+
+  // Called once the window exists, before it takes input.
+  std::function<void(platform::WindowId)> onOpen;
+
+  // Runs the sheet over the owner: 1 after OK, 0 after Cancel or when the
+  // program is closing (the quit stays queued). With pointerToCentre the
+  // pointer moves to the sheet's centre.
+  int Run(SettingsSheet& sheet, platform::WindowId owner, InputManager* input, bool pointerToCentre);
+
+  platform::WindowId Window() const { return window_; }
+
+  intptr_t WindowProcedure(platform::WindowId window, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+
+ private:
+  void OnCommand(uint32_t id, uint32_t notify);
+  void PollDevices();
+  void Close(int result);
+
+  SettingsSheet* sheet_ = nullptr;
+  InputManager* input_ = nullptr;
+  platform::WindowId window_ = platform::kNoWindow;
+  int result_ = 0;
+  bool done_ = false;
+};
+
+}  // namespace orrivel

@@ -1,0 +1,146 @@
+#include "game/TextInputDialog.h"
+
+#include "base/Cp932.h"
+#include "platform/Backend.h"
+#include "platform/Messages.h"
+#include "platform/TextCodec.h"
+
+namespace orrivel {
+
+using platform::Point;
+using platform::Rect;
+
+namespace {
+
+int32_t CentredStart(int32_t left, int32_t right, int32_t size) { return left + (right - left - size) / 2; }
+
+}  // namespace
+
+TextInputLayout LayoutTextInputDialog(const TextInputRequestCells& request, const Rect* owner,
+                                      Point ownerClientOrigin, const Rect& screen) {
+  TextInputLayout layout;
+  const int32_t width = request.width > 0 ? request.width : TextInputLayout::kTemplateWidth;
+  const int32_t height = TextInputLayout::kTemplateHeight;
+  int32_t left = 0;
+  int32_t top = 0;
+  if (request.x < 0 || request.y < 0) {
+    const Rect& over = owner != nullptr ? *owner : screen;
+    left = CentredStart(over.left, over.right, width);
+    top = CentredStart(over.top, over.bottom, height);
+  } else {
+    left = request.x + (owner != nullptr ? ownerClientOrigin.x : 0);
+    top = request.y + (owner != nullptr ? ownerClientOrigin.y : 0);
+  }
+  layout.window = Rect{left, top, left + width, top + height};
+  layout.fieldWidth = width - TextInputLayout::kFieldMargin;
+  layout.okLeft = (width - TextInputLayout::kOkWidth) / 2;
+  return layout;
+}
+
+std::string AcceptTextInput(std::string_view text, bool fullWidthOnly, uint8_t maxLength) {
+  std::string out;
+  for (size_t i = 0; i < text.size() && text[i] != '\0';) {
+    const bool lead = cp932::IsLeadByte(text[i]);
+    const size_t length = cp932::CharLength(text, i);
+    if (lead && length == 1) break;  // half a character at the end
+    if (fullWidthOnly && length != 2) break;
+    if (maxLength != 0 && out.size() + length > maxLength) break;
+    out.append(text.substr(i, length));
+    i += length;
+  }
+  return out;
+}
+
+std::string TextInputDialog::Run(const TextInputRequestCells& request, const std::string& initial,
+                                 platform::WindowId owner) {
+  platform::Backend& backend = platform::CurrentBackend();
+  if (!backend.IsClassRegistered(kClassName)) backend.RegisterClass(platform::WindowClass{kClassName});
+  request_ = &request;
+  edit_ = initial;
+  result_.clear();
+  done_ = false;
+
+  const bool hasOwner = owner != platform::kNoWindow && backend.IsWindow(owner);
+  const Rect ownerRect = hasOwner ? backend.GetWindowRect(owner) : Rect{};
+  const Point origin = hasOwner ? backend.ClientToScreen(owner, Point{0, 0}) : Point{};
+  layout_ = LayoutTextInputDialog(request, hasOwner ? &ownerRect : nullptr, origin, backend.SystemWorkArea());
+
+  platform::WindowCreateParams params;
+  params.className = kClassName;
+  params.text = request.caption.empty() ? platform::Utf8ToCp932Lossy("データ入力") : request.caption;
+  params.style = platform::WS_POPUP | platform::WS_CAPTION;
+  params.x = layout_.window.left;
+  params.y = layout_.window.top;
+  params.width = layout_.window.Width();
+  params.height = layout_.window.Height();
+  params.parent = hasOwner ? owner : platform::kNoWindow;
+  params.client = this;
+  window_ = backend.CreateWindow(params);
+  if (window_ == platform::kNoWindow) return {};
+  if (hasOwner) backend.EnableWindow(owner, false);
+  backend.ShowWindow(window_, platform::SW_SHOW);
+  backend.SetForegroundWindow(window_);
+  // Typed text reaches a window only while its text input is on, so the
+  // edit field needs it whether or not the request asks for the input
+  // method: the request's byte cannot keep it closed here.
+  backend.SetTextInputEnabled(window_, true);
+  if (onOpen) onOpen(window_);
+
+  platform::Message message;
+  while (!done_) {
+    const int got = backend.GetMessage(message);
+    if (got == 0) {
+      // The program is closing: the quit goes on to the main loop.
+      backend.PostQuitMessage(int32_t(message.wParam));
+      break;
+    }
+    if (got < 0) break;
+    backend.TranslateMessage(message);
+    backend.DispatchMessage(message);
+  }
+  backend.SetTextInputEnabled(window_, false);
+  if (hasOwner) backend.EnableWindow(owner, true);
+  backend.DestroyWindow(window_);
+  window_ = platform::kNoWindow;
+  request_ = nullptr;
+  return done_ ? result_ : std::string();
+}
+
+void TextInputDialog::Accept() {
+  if (request_ == nullptr || done_) return;
+  result_ = AcceptTextInput(edit_, request_->fullWidthOnly, request_->maxLength);
+  done_ = true;
+}
+
+void TextInputDialog::EraseLastCharacter() {
+  size_t last = 0;
+  size_t i = 0;
+  while (i < edit_.size()) {
+    last = i;
+    i += cp932::CharLength(edit_, i);
+  }
+  edit_.resize(last);
+}
+
+intptr_t TextInputDialog::WindowProcedure(platform::WindowId window, uint32_t message, uintptr_t wParam,
+                                          intptr_t lParam) {
+  switch (message) {
+    case platform::WM_CHAR: {
+      const uint8_t byte = uint8_t(wParam);
+      if (byte == platform::VK_RETURN) Accept();
+      else if (byte == platform::VK_BACK) EraseLastCharacter();
+      else if (byte >= 0x20 && byte != 0x7F) edit_.push_back(char(byte));
+      return 0;  // Escape and Tab are not text
+    }
+    case platform::WM_COMMAND:
+      // Only OK ends the dialog; there is no way to cancel it.
+      if ((wParam & 0xFFFF) == kOkId) Accept();
+      return 0;
+    case platform::WM_CLOSE:
+      return 0;
+    default:
+      return platform::CurrentBackend().DefWindowProc(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace orrivel

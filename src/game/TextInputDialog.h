@@ -1,0 +1,82 @@
+#pragma once
+// The text-input dialog "データ入力": a prompt line, an edit field and an OK
+// button, asking the player for a short text (a name, for example) the way
+// a script's request describes it (caption, prompt, full-width only,
+// maximum length, input method, width and position). It is modal over its
+// owner and cannot be cancelled: Esc and closing do nothing, only OK (or
+// Enter) ends it.
+//
+// Main thread only.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "natives/AppNativePort.h"
+#include "platform/Rect.h"
+#include "platform/WindowSystem.h"
+
+namespace orrivel {
+
+// Where the dialog and its controls go.
+struct TextInputLayout {
+  // The template's own size.
+  static constexpr int32_t kTemplateWidth = 240;
+  static constexpr int32_t kTemplateHeight = 96;
+  static constexpr int32_t kOkWidth = 64;
+  static constexpr int32_t kFieldMargin = 16;
+
+  platform::Rect window;      // desktop coordinates
+  int32_t fieldWidth = 0;     // prompt and edit
+  int32_t okLeft = 0;         // the OK button, in the dialog
+};
+
+// Placement: with x or y negative the dialog is centred over the owner's
+// window (`owner` non-empty), else on the screen; otherwise it goes to
+// (x, y) in the owner's client area (`ownerClientOrigin`). A width of 0
+// keeps the template's; another widens the prompt and the edit to width -
+// 16 and centres the OK button in it.
+TextInputLayout LayoutTextInputDialog(const TextInputRequestCells& request, const platform::Rect* owner,
+                                      platform::Point ownerClientOrigin, const platform::Rect& screen);
+
+// What OK makes of the edit's text: with full-width only the text ends at
+// the first character that is not a two-byte one; a maximum length (0: no
+// limit) ends it before the first character that would not fit whole, so
+// no half character ever ends the result. A lead byte without its trail
+// byte is dropped.
+std::string AcceptTextInput(std::string_view text, bool fullWidthOnly, uint8_t maxLength);
+
+class TextInputDialog final : public platform::WindowClient {
+ public:
+  static constexpr uint32_t kOkId = 1;
+  static constexpr const char* kClassName = "OrrivelTextInput";
+
+  // Called once the dialog's window exists, before it takes input (a
+  // scripted run types into it from here).
+  std::function<void(platform::WindowId)> onOpen;
+
+  // Runs the dialog over the owner (none: the desktop) with the initial
+  // text in the edit; the accepted text. A program that is closing (the
+  // queue's quit) ends it with an empty text and leaves the quit queued.
+  std::string Run(const TextInputRequestCells& request, const std::string& initial, platform::WindowId owner);
+
+  // While it runs: the window, the edit's text (CP932) and the layout.
+  platform::WindowId Window() const { return window_; }
+  const std::string& EditText() const { return edit_; }
+  const TextInputLayout& Layout() const { return layout_; }
+
+  intptr_t WindowProcedure(platform::WindowId window, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+
+ private:
+  void Accept();
+  void EraseLastCharacter();
+
+  const TextInputRequestCells* request_ = nullptr;
+  platform::WindowId window_ = platform::kNoWindow;
+  TextInputLayout layout_;
+  std::string edit_;
+  std::string result_;
+  bool done_ = false;
+};
+
+}  // namespace orrivel
