@@ -63,6 +63,8 @@ void ProcessObjects::Build() {
   Make(systemMenuLayout_, "system-menu layout");
   Make(players_, "animation player pool");
   saveFileName_.clear();
+  currentCanvas_ = nullptr;
+  spriteListValue_ = 0;
   Make(controlHost_, "game control host");
   Make(controlFactory_, "control factory");
   Make(spriteLayout_, "sprite layout");
@@ -75,6 +77,8 @@ void ProcessObjects::Destroy() {
   Unmake(controlFactory_, "control factory");
   Unmake(controlHost_, "game control host");
   saveFileName_.clear();
+  currentCanvas_ = nullptr;
+  spriteListValue_ = 0;
   Unmake(players_, "animation player pool");
   Unmake(systemMenuLayout_, "system-menu layout");
   Unmake(ladAnimations_, "LAD animation pool");

@@ -28,6 +28,7 @@ class LgmLayout;
 class LgmSpriteLayout;
 class Preloader;
 class SoundManager;
+class SpriteCanvas;
 class TimerArray;
 class TimerList;
 
@@ -64,6 +65,16 @@ class ProcessObjects {
   const std::string& SaveFileName() const { return saveFileName_; }
   void StoreFileNameString(const char* text) { saveFileName_ = text != nullptr ? text : ""; }
 
+  // The screen's current sprite canvas, where objects placed without a
+  // canvas of their own go, and the sprite-list value new sprites receive
+  // there. None at start; Reset forgets it.
+  SpriteCanvas* CurrentSpriteCanvas() const { return currentCanvas_; }
+  uint32_t SpriteListValue() const { return spriteListValue_; }
+  void SetCurrentSpriteCanvas(SpriteCanvas* canvas, uint32_t listValue) {
+    currentCanvas_ = canvas;
+    spriteListValue_ = listValue;
+  }
+
   // The game's sound manager, made at the device step: it runs its tasks on
   // the given timer list, is published as the process-wide one and reaches
   // the control host's sounds. It must go before that list does, so the
@@ -91,6 +102,8 @@ class ProcessObjects {
   std::unique_ptr<LgmLayout> systemMenuLayout_;
   std::unique_ptr<AnimationPlayerPool> players_;
   std::string saveFileName_;
+  SpriteCanvas* currentCanvas_ = nullptr;
+  uint32_t spriteListValue_ = 0;
   std::unique_ptr<GameControlHost> controlHost_;
   std::unique_ptr<ControlFactory> controlFactory_;
   std::unique_ptr<LgmSpriteLayout> spriteLayout_;
