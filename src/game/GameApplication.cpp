@@ -240,6 +240,8 @@ int GameApplication::CreateWindowResources() {
   // The menu and the accelerators the window and the message loop load.
   RegisterGameMenuResources(platform::CurrentBackend());
   windowCommands.RegisterHandlers(mainWindow);
+  // The settings commands of the menu open the settings sheet.
+  windowCommands.showSettingsSheet = [this] { ShowSettingsSheet(); };
   // Ctrl held while the game starts: a window, whatever the settings say.
   std::array<uint8_t, 256> keys{};
   platform::CurrentInputSource().ReadKeyboard(keys);

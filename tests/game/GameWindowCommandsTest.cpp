@@ -263,6 +263,22 @@ TEST_F(WindowCommandsTest, MenuSwitchesGreyTheirItems) {
   });
 }
 
+TEST_F(WindowCommandsTest, TheSettingsCommandsOpenTheSettingsSheet) {
+  GameApplication app;
+  RunWith(app, [&] {
+    int opened = 0;
+    app.settingsSheetOpened = [&](platform::WindowId window) {
+      ++opened;
+      backend().PostMessage(window, platform::WM_CLOSE, 0, 0);
+    };
+    app.windowCommands.OnMenuCommand(kCommandSettingsFromMenu, 0);
+    EXPECT_EQ(opened, 1);
+    app.windowCommands.UpdateMenuBar(GameWindowCommands::kSwitchSettings, false);
+    app.windowCommands.OnMenuCommand(kCommandSettings, 0);
+    EXPECT_EQ(opened, 1);  // switched off
+  });
+}
+
 TEST_F(WindowCommandsTest, WithoutAScreenModeFacilitySwitchFourDoesNothing) {
   WriteSettings(5, 0);
   GameApplication app;
