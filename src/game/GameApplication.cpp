@@ -13,6 +13,7 @@
 #include "game/ConfirmBox.h"
 #include "game/FramePump.h"
 #include "game/GameFramePorts.h"
+#include "natives/DisplayObjectArguments.h"
 #include "natives/GameControlHost.h"
 #include "natives/ProcessObjects.h"
 #include "scene/ControlFactory.h"
@@ -313,10 +314,11 @@ int GameApplication::BootScripts() {
   // A canvas a script made through the display device, by its handle.
   frame.resolveCanvas = [this](uint32_t handle) -> std::optional<TgsCanvasRef> {
     DisplayScreenDevice* display = Display();
-    auto* canvas = display ? dynamic_cast<CanvasDrawImage*>(display->GetImage(handle)) : nullptr;
+    CanvasDrawObject* canvas = GetCanvasPart(display, handle);
     if (canvas == nullptr) return std::nullopt;
-    return TgsCanvasRef{handle, int32_t(canvas->GetKind()), uint32_t(canvas->GetWidth()),
-                        uint32_t(canvas->GetHeight()), canvas};
+    const Image* image = GetObjectImage(display, handle);
+    return TgsCanvasRef{handle, int32_t(image->GetKind()), uint32_t(image->GetWidth()),
+                        uint32_t(image->GetHeight()), canvas};
   };
   if (const char* folder = GetSaveFolder()) frame.saveFolder = folder;
   if (!nativePort) nativePort = std::make_unique<GameNativePort>(*this);
