@@ -7,6 +7,8 @@ void BindGameNatives(NativeBinder& binder) {
   BindRandomNatives(binder);
   BindTextFrameNatives(binder);
   BindApplicationNatives(binder);
+  BindDisplayObjectNatives(binder);
+  BindMovieNatives(binder);
 }
 
 }  // namespace orrivel

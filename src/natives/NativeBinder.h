@@ -31,6 +31,8 @@ void BindNoOperationNatives(NativeBinder& binder);
 void BindRandomNatives(NativeBinder& binder);
 void BindTextFrameNatives(NativeBinder& binder);
 void BindApplicationNatives(NativeBinder& binder);
+void BindDisplayObjectNatives(NativeBinder& binder);
+void BindMovieNatives(NativeBinder& binder);
 
 // Every family in turn.
 void BindGameNatives(NativeBinder& binder);
