@@ -89,6 +89,8 @@ GameApplication::~GameApplication() {
     objects->ControlHost().Detach();
     if (SoundManager* sounds = objects->Sounds()) sounds->SetVoiceTable(nullptr);
   }
+  movies.Close();
+  if (&CurrentScriptMovies() == &movies) SetScriptMovies(nullptr);
   scripts.reset();
   if (objects != nullptr) objects->StopSoundManager();
   // The draw objects go while the decoders and tables they use are alive;
@@ -266,6 +268,12 @@ int GameApplication::OnDropFiles(MessageRecord& record) {
 
 int GameApplication::BootScripts() {
   scripts.reset();
+  // The movie natives play under the application's lock, in its window.
+  movies.Close();
+  movies.lock = &movieLock;
+  movies.movieState = &movieState;
+  movies.window = mainWindow.GetHandle();
+  SetScriptMovies(&movies);
   GameHostSetup setup;
   setup.seed = CurrentTickMs();
   setup.screenObjects = &tcpObjects;
