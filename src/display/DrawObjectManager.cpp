@@ -110,8 +110,9 @@ int DeleteThrough(List& list, uint32_t* handle) {
 }  // namespace
 
 void DrawObjectManager::ForgetImage(const Image* image) {
-  for (auto& entry : sceneObjects_) {
-    if (image != nullptr) entry.object->ForgetImage(image);
+  if (image != nullptr) {
+    for (auto& entry : sceneObjects_) entry.object->ForgetImage(image);
+    for (auto& entry : sprites_) entry.object->ForgetImage(image);
   }
   for (auto& entry : images_) {
     if (auto* partner = dynamic_cast<ScreenImage*>(entry.object.get())) partner->ForgetImage(image);
@@ -125,10 +126,10 @@ int DrawObjectManager::RemoveImage(uint32_t handle) {
 int DrawObjectManager::RemoveSceneObject(uint32_t handle) { return RemoveFrom(sceneObjects_, handle); }
 int DrawObjectManager::RemoveSprite(uint32_t handle) { return RemoveFrom(sprites_, handle); }
 int DrawObjectManager::DeleteImage(uint32_t* handle) {
-  if (handle != nullptr) {
-    if (Image* image = images_.Get(*handle)) ForgetImage(image);
-  }
-  return DeleteThrough(images_, handle);
+  if (handle == nullptr) return 1;
+  const int r = RemoveImage(*handle);
+  if (r == 0) *handle = 0;
+  return r;
 }
 int DrawObjectManager::DeleteSprite(uint32_t* handle) { return DeleteThrough(sprites_, handle); }
 int DrawObjectManager::RemoveFont(uint32_t* handle) { return DeleteThrough(fonts_, handle); }

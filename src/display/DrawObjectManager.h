@@ -199,8 +199,8 @@ class DrawObjectManager {
     return 0;
   }
 
-  // Every scene object and partner picture that borrows the image lets go
-  // of it before it is deleted (null: before every image is).
+  // Every scene object, sprite and partner picture that borrows the image
+  // lets go of it before it is deleted (null: partners of every image).
   void ForgetImage(const Image* image);
 
   D3DDevice* device_ = nullptr;

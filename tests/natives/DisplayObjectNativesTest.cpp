@@ -17,6 +17,9 @@
 #include "raster/PixelFormat.h"
 #include "resource/TcpManager.h"
 #include "scene/CanvasDrawImage.h"
+#include "scene/DrawObjectCreation.h"
+#include "scene/SpriteCanvas.h"
+#include "sound/movies/MoviePlayerRig.h"
 #include "transition/NamedTransition.h"
 
 namespace orrivel::testing {
@@ -416,6 +419,17 @@ TEST_F(DisplayObjectNativesTest, DeletingABorrowedImageLeavesNothingDangling) {
   EXPECT_EQ(Display().Registry().DrawAll(0, 0, &Display()), 0);
   EXPECT_EQ(Result("NativeGetImageWidth", {Arg::Int(image)}), 0);
   EXPECT_EQ(Made("NativeCreateD3DImage", {Arg::Int(image), Arg::Absent()}), 0u);
+
+  // A sprite over a memory picture, on a canvas, lets go of it too.
+  BoundPixelOps pixelOps;
+  const uint32_t picture = MemoryPicture(8, 8);
+  uint32_t sprite = 0;
+  ASSERT_EQ(CreateImageSprite(Display(), &sprite, picture, nullptr, 0, 0), 0);
+  const uint32_t canvas = Canvas(16, 16);
+  GetObjectSpriteCanvas(canvas)->MainList().Add(Display().GetSprite(sprite), 0, 0);
+  EXPECT_EQ(Call("NativeDeleteImage", {Arg::OutInt(picture)}).result, 0u);
+  EXPECT_FALSE(Display().GetSprite(sprite)->IsVisible());
+  EXPECT_EQ(GetCanvasPart(canvas)->Present(nullptr, nullptr, back_.get(), kPixelFormatX8R8G8B8, 0), 0);
 }
 
 }  // namespace
