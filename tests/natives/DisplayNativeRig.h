@@ -11,6 +11,7 @@
 
 #include "base/MathTables.h"
 #include "base/ScreenDevice.h"
+#include "display/Direct3DBackSurface.h"
 #include "display/DisplayScreenDevice.h"
 #include "display/SurfaceImage.h"
 #include "platform/DisplayMachine.h"
@@ -30,15 +31,7 @@ class DisplayNativeRig : public ::testing::Test {
     ASSERT_EQ(display_->Create(0, 1, nullptr, nullptr, 0, 0, 0, 0, 0, 1, 0), 0);
     SurfaceImage::SetScreenDevice(display_.get());
     SetCurrentScreenDevice(display_.get());
-    platform::SurfaceRequest request;
-    request.caps = platform::kSurfaceOffscreen | platform::kSurface3dDevice;
-    request.width = 64;
-    request.height = 48;
-    request.hasFormat = true;
-    request.format = platform::DescribeSurfaceFormat(platform::SurfaceFormat::X8R8G8B8);
-    ASSERT_EQ(display_->DirectDraw()->CreateSurface(request, &back_), platform::kDdOk);
-    const Rect rect{0, 0, 64, 48};
-    ASSERT_FALSE(D3DDeviceCreationFailed(display_->D3DDevice::CreateDevice(back_.get(), &rect, 0)));
+    AttachDirect3DBackSurface(*display_, &back_);
   }
   void TearDown() override {
     if (display_) display_->Registry().Clear();
