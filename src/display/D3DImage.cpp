@@ -42,6 +42,12 @@ void D3DImage::SetRect(const Rect* rect) {
   if (image_ != nullptr) source_ = CutToImage(image_, rect);
 }
 
+void D3DImage::ForgetImage(const Image* image) {
+  if (image_ == nullptr || image_ != image) return;
+  image_ = nullptr;
+  SetVisible(false);
+}
+
 bool D3DImage::GetBounds(Rect* out) const {
   if (image_ == nullptr || out == nullptr) return false;
   *out = Rect{x_, y_, ClampedEdge(x_, width_ != 0 ? width_ : source_.Width()),

@@ -49,6 +49,7 @@ class D3DImage : public PlacedSceneObject {
   }
   bool HitTest(int32_t x, int32_t y, uint8_t precise) override;
   bool GetBounds(Rect* out) const override;
+  void ForgetImage(const Image* image) override;
   // Back to the state after construction.
   void Reset();
 

@@ -90,6 +90,12 @@ void D3DQuad::SetSizeAndPosition(int32_t width, int32_t height, int32_t x, int32
   SetPosition(x, y);
 }
 
+void D3DQuad::ForgetImage(const Image* image) {
+  if (texture_ == nullptr || dynamic_cast<const TextureSource*>(image) != texture_) return;
+  texture_ = nullptr;
+  SetVisible(false);
+}
+
 bool D3DQuad::GetBounds(Rect* out) const {
   if (texture_ == nullptr || out == nullptr) return false;
   *out = Rect{x_, y_, ClampedEdge(x_, DisplayWidth()), ClampedEdge(y_, DisplayHeight())};

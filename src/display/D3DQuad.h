@@ -84,6 +84,8 @@ class D3DQuad : public PlacedSceneObject {
   int32_t DisplayWidth() const { return width_ != 0 ? width_ : source_.Width(); }
   int32_t DisplayHeight() const { return height_ != 0 ? height_ : source_.Height(); }
 
+  void ForgetImage(const Image* image) override;
+
  protected:
   // Draws with the texture already checked; the subclasses bring their
   // picture up to date first.

@@ -109,16 +109,35 @@ int DeleteThrough(List& list, uint32_t* handle) {
 
 }  // namespace
 
-int DrawObjectManager::RemoveImage(uint32_t handle) { return RemoveFrom(images_, handle); }
+void DrawObjectManager::ForgetImage(const Image* image) {
+  if (image != nullptr) {
+    for (auto& entry : sceneObjects_) entry.object->ForgetImage(image);
+    for (auto& entry : sprites_) entry.object->ForgetImage(image);
+  }
+  for (auto& entry : images_) {
+    if (auto* partner = dynamic_cast<ScreenImage*>(entry.object.get())) partner->ForgetImage(image);
+  }
+}
+
+int DrawObjectManager::RemoveImage(uint32_t handle) {
+  if (Image* image = images_.Get(handle)) ForgetImage(image);
+  return RemoveFrom(images_, handle);
+}
 int DrawObjectManager::RemoveSceneObject(uint32_t handle) { return RemoveFrom(sceneObjects_, handle); }
 int DrawObjectManager::RemoveSprite(uint32_t handle) { return RemoveFrom(sprites_, handle); }
-int DrawObjectManager::DeleteImage(uint32_t* handle) { return DeleteThrough(images_, handle); }
+int DrawObjectManager::DeleteImage(uint32_t* handle) {
+  if (handle == nullptr) return 1;
+  const int r = RemoveImage(*handle);
+  if (r == 0) *handle = 0;
+  return r;
+}
 int DrawObjectManager::DeleteSprite(uint32_t* handle) { return DeleteThrough(sprites_, handle); }
 int DrawObjectManager::RemoveFont(uint32_t* handle) { return DeleteThrough(fonts_, handle); }
 
 void DrawObjectManager::DeleteAll() {
   sceneObjects_.Clear();
   DeleteAllSprites();
+  ForgetImage(nullptr);
   images_.Clear();
   registry_.Clear();
 }
@@ -131,8 +150,11 @@ void DrawObjectManager::DeleteByGroup(uint32_t group, uint32_t flags) {
   const bool invert = (flags & 2) != 0;
   sceneObjects_.RemoveIf([&](const auto& entry) { return (entry.object->groupId == group) != invert; });
   if ((flags & 1) == 0) return;
-  images_.RemoveIf(
-      [&](const auto& entry) { return (uint32_t(entry.object->GetGroupId()) == group) != invert; });
+  const auto chosen = [&](const auto& entry) { return (uint32_t(entry.object->GetGroupId()) == group) != invert; };
+  for (auto& entry : images_) {
+    if (chosen(entry)) ForgetImage(entry.object.get());
+  }
+  images_.RemoveIf(chosen);
 }
 
 void DrawObjectManager::DeleteSpritesByGroup(uint32_t group, uint8_t invert) {

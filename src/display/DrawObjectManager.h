@@ -15,6 +15,7 @@
 #include "display/OwnedObjectList.h"
 #include "display/SceneObject.h"
 #include "display/SceneObjectRegistry.h"
+#include "display/ScreenImage.h"
 #include "platform/SoftSurface.h"
 #include "raster/Drawable.h"
 #include "raster/Image.h"
@@ -140,6 +141,8 @@ class DrawObjectManager {
 
   // --- look-up: null for 0, stale or forged handles ---------------------------------------
   Image* GetImage(uint32_t handle) const { return images_.Get(handle); }
+  // The handle of a listed image; 0 for any other.
+  uint32_t HandleOfImage(const Image* image) const { return images_.HandleOf(image); }
   // The texture of a listed image held in one; null for every other image.
   TextureSource* GetTextureSource(uint32_t handle) const;
   SceneObject* GetSceneObject(uint32_t handle) const { return sceneObjects_.Get(handle); }
@@ -196,15 +199,21 @@ class DrawObjectManager {
     return 0;
   }
 
+  // Every scene object, sprite and partner picture that borrows the image
+  // lets go of it before it is deleted (null: partners of every image).
+  void ForgetImage(const Image* image);
+
   D3DDevice* device_ = nullptr;
   TransitionRunner* transitionRunner_ = nullptr;
   bool failNextAllocation_ = false;
   uint32_t imageGroupId_ = 0;
   uint32_t spriteGroupId_ = 0;
-  OwnedObjectList<Image> images_;
-  OwnedObjectList<SceneObject> sceneObjects_;
-  OwnedObjectList<Font> fonts_;
-  OwnedObjectList<Drawable> sprites_;
+  // One table for the four lists: a handle names one object of one list.
+  OwnedHandleTable handles_;
+  OwnedObjectList<Image> images_{&handles_};
+  OwnedObjectList<SceneObject> sceneObjects_{&handles_};
+  OwnedObjectList<Font> fonts_{&handles_};
+  OwnedObjectList<Drawable> sprites_{&handles_};
   SceneObjectRegistry registry_;
 };
 

@@ -2,7 +2,8 @@
 // One owned list of the draw-object manager: objects in creation order, each
 // reached from scripts by a 32-bit generation-tagged handle, each carrying
 // the group id it was made in. Unlinking is O(1); a stale or forged handle
-// finds nothing.
+// finds nothing. Lists that share one handle table never issue the same
+// handle, so a handle of one list (a font) is refused by another (images).
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -13,17 +14,26 @@
 
 namespace orrivel {
 
+// What a shared handle table points at: the list that issued the handle.
+struct OwnedHandleSlot {
+  const void* list = nullptr;
+};
+using OwnedHandleTable = HandleTable<OwnedHandleSlot>;
+
 template <class T>
 class OwnedObjectList {
  public:
-  struct Entry {
+  struct Entry : OwnedHandleSlot {
+    Entry(std::unique_ptr<T> o, uint32_t group, const void* owner)
+        : OwnedHandleSlot{owner}, object(std::move(o)), groupId(group) {}
     std::unique_ptr<T> object;
     uint32_t handle = 0;
     uint32_t groupId = 0;
     typename std::list<Entry>::iterator self;
   };
 
-  OwnedObjectList() = default;
+  // shared null: the list keeps a table of its own.
+  explicit OwnedObjectList(OwnedHandleTable* shared = nullptr) : handles_(shared ? shared : &own_) {}
   OwnedObjectList(const OwnedObjectList&) = delete;
   OwnedObjectList& operator=(const OwnedObjectList&) = delete;
   ~OwnedObjectList() { Clear(); }
@@ -32,10 +42,10 @@ class OwnedObjectList {
   // deleted) when it is null or the table is full.
   uint32_t Add(std::unique_ptr<T> object, uint32_t groupId) {
     if (!object) return 0;
-    entries_.push_back(Entry{std::move(object), 0, groupId, {}});
+    entries_.emplace_back(std::move(object), groupId, this);
     Entry& entry = entries_.back();
     entry.self = std::prev(entries_.end());
-    entry.handle = handles_.Insert(&entry);
+    entry.handle = handles_->Insert(&entry);
     if (entry.handle == 0) {
       entries_.pop_back();
       return 0;
@@ -43,7 +53,10 @@ class OwnedObjectList {
     return entry.handle;
   }
 
-  Entry* Find(uint32_t handle) const { return handles_.Get(handle); }
+  Entry* Find(uint32_t handle) const {
+    OwnedHandleSlot* slot = handles_->Get(handle);
+    return slot != nullptr && slot->list == this ? static_cast<Entry*>(slot) : nullptr;
+  }
   T* Get(uint32_t handle) const {
     Entry* entry = Find(handle);
     return entry != nullptr ? entry->object.get() : nullptr;
@@ -85,15 +98,16 @@ class OwnedObjectList {
   // The handle dies before the object, so nothing reached while the object
   // is being destroyed can find it again.
   typename std::list<Entry>::iterator Erase(typename std::list<Entry>::iterator it) {
-    handles_.Remove(it->handle);
+    handles_->Remove(it->handle);
     std::unique_ptr<T> object = std::move(it->object);
     auto next = entries_.erase(it);
     object.reset();
     return next;
   }
 
+  OwnedHandleTable own_;
+  OwnedHandleTable* handles_;
   std::list<Entry> entries_;
-  HandleTable<Entry> handles_;
 };
 
 }  // namespace orrivel

@@ -9,6 +9,7 @@
 namespace orrivel {
 
 class D3DDevice;
+class Image;
 class SceneObjectRegistry;
 
 // Kind numbers of the state sets; the drawing kinds add their own.
@@ -49,6 +50,9 @@ class SceneObject {
   virtual bool Overlaps(SceneObject* other);
   // False when the object has no bounds (yet).
   virtual bool GetBounds(Rect*) const { return false; }
+  // The image is about to be deleted: an object that borrows it lets go of
+  // it (and hides, having nothing left to draw).
+  virtual void ForgetImage(const Image*) {}
 
   SceneObjectRegistry* Registry() const { return registry_; }
 

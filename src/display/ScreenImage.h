@@ -10,6 +10,8 @@
 
 namespace orrivel {
 
+class Image;
+
 // A window whose device context a present takes for its drawing.
 class WindowDcSource {
  public:
@@ -35,6 +37,9 @@ class ScreenImage {
   virtual int32_t ImageHeight() const = 0;
   // The bounds of what the last present copied (empty when nothing).
   virtual platform::Rect LastPresentedBounds() const = 0;
+  // The image is about to be deleted (null: every image is): a picture
+  // that keeps it as a partner lets go of it.
+  virtual void ForgetImage(const Image*) {}
 };
 
 }  // namespace orrivel

@@ -99,6 +99,14 @@ bool TransitionObject::SetPosition(int32_t originX, int32_t originY, const Rect*
   return true;
 }
 
+void TransitionObject::ForgetImage(const Image* image) {
+  if (image == nullptr) return;
+  // Without a source there is nothing to draw; a lost destination sends
+  // the steps to the device's own target, as a transition made without one.
+  if (source_ == image) source_ = nullptr;
+  if (destination_ == image) destination_ = nullptr;
+}
+
 bool TransitionObject::GetPosition(int32_t* x, int32_t* y) const {
   if (x != nullptr) *x = x_;
   if (y != nullptr) *y = y_;

@@ -73,6 +73,7 @@ class TransitionObject : public SceneObject {
   }
   void MoveBy(int32_t dx, int32_t dy) override { SetPosition(x_ + dx, y_ + dy); }
   bool GetPosition(int32_t* x, int32_t* y) const override;
+  void ForgetImage(const Image* image) override;
 
   Image* Destination() const { return destination_; }
   Image* Source() const { return source_; }

@@ -14,6 +14,7 @@
 #include "game/FramePump.h"
 #include "game/GameMenu.h"
 #include "game/GameFramePorts.h"
+#include "natives/DisplayObjectArguments.h"
 #include "natives/GameControlHost.h"
 #include "game/SettingsSheetWindow.h"
 #include "natives/ProcessObjects.h"
@@ -90,6 +91,8 @@ GameApplication::~GameApplication() {
     objects->ControlHost().Detach();
     if (SoundManager* sounds = objects->Sounds()) sounds->SetVoiceTable(nullptr);
   }
+  movies.Close();
+  if (&CurrentScriptMovies() == &movies) SetScriptMovies(nullptr);
   scripts.reset();
   if (objects != nullptr) objects->StopSoundManager();
   // The draw objects go while the decoders and tables they use are alive;
@@ -271,6 +274,12 @@ int GameApplication::OnDropFiles(MessageRecord& record) {
 
 int GameApplication::BootScripts() {
   scripts.reset();
+  // The movie natives play under the application's lock, in its window.
+  movies.Close();
+  movies.lock = &movieLock;
+  movies.movieState = &movieState;
+  movies.window = mainWindow.GetHandle();
+  SetScriptMovies(&movies);
   GameHostSetup setup;
   setup.seed = CurrentTickMs();
   setup.screenObjects = &tcpObjects;
@@ -320,10 +329,11 @@ int GameApplication::BootScripts() {
   // A canvas a script made through the display device, by its handle.
   frame.resolveCanvas = [this](uint32_t handle) -> std::optional<TgsCanvasRef> {
     DisplayScreenDevice* display = Display();
-    auto* canvas = display ? dynamic_cast<CanvasDrawImage*>(display->GetImage(handle)) : nullptr;
+    CanvasDrawObject* canvas = GetCanvasPart(display, handle);
     if (canvas == nullptr) return std::nullopt;
-    return TgsCanvasRef{handle, int32_t(canvas->GetKind()), uint32_t(canvas->GetWidth()),
-                        uint32_t(canvas->GetHeight()), canvas};
+    const Image* image = GetObjectImage(display, handle);
+    return TgsCanvasRef{handle, int32_t(image->GetKind()), uint32_t(image->GetWidth()),
+                        uint32_t(image->GetHeight()), canvas};
   };
   if (const char* folder = GetSaveFolder()) frame.saveFolder = folder;
   if (!nativePort) nativePort = std::make_unique<GameNativePort>(*this);

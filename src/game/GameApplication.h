@@ -36,6 +36,7 @@
 #include "transition/LibraryTransitionRunner.h"
 #include "platform/ScriptedRun.h"
 #include "platform/ThreadPriority.h"
+#include "natives/ScriptMovies.h"
 #include "sound/MovieBinding.h"
 #include "sound/SllManager.h"
 #include "sound/SoundSystem.h"
@@ -158,6 +159,11 @@ class GameApplication : public Application {
   // everything that can hold a movie player, so the libraries are unloaded
   // only after the last player is gone.
   MovieLibraries movieLibraries;
+  // The scripts' movie (natives 629 to 648), its lock and the movie-state
+  // byte; installed at boot, closed before the scripts go.
+  CriticalSection movieLock;
+  std::atomic<uint8_t> movieState{0};
+  ScriptMovies movies;
   std::unique_ptr<GameScriptHost> scripts;
   // What the scripts' application natives reach; installed at boot.
   std::unique_ptr<GameNativePort> nativePort;

@@ -11,6 +11,8 @@ void BindGameNatives(NativeBinder& binder) {
   BindSaveLoadNatives(binder);
   BindShellNatives(binder);
   BindTimeAndInputNatives(binder);
+  BindDisplayObjectNatives(binder);
+  BindMovieNatives(binder);
 }
 
 }  // namespace orrivel

@@ -96,6 +96,8 @@ class GameScriptHost : public ScriptHost {
   ScriptHandles& Handles() { return handles_; }
 
   TimerList* SystemTimers() const { return setup_.systemTimers; }
+  // The registry of named transitions and screen filters (null: none).
+  TcpManager* ScreenObjects() const { return setup_.screenObjects; }
   TimerList* ObjectTimers() const { return setup_.objectTimers; }
   GameHostHooks& Hooks() { return setup_.hooks; }
   // The text-adventure frame of natives 788 to 791, what they are given

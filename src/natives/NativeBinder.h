@@ -35,6 +35,8 @@ void BindSoundNatives(NativeBinder& binder);
 void BindSaveLoadNatives(NativeBinder& binder);
 void BindShellNatives(NativeBinder& binder);
 void BindTimeAndInputNatives(NativeBinder& binder);
+void BindDisplayObjectNatives(NativeBinder& binder);
+void BindMovieNatives(NativeBinder& binder);
 
 // Every family in turn.
 void BindGameNatives(NativeBinder& binder);

@@ -9,6 +9,7 @@
 
 namespace orrivel {
 
+class Image;
 class SpriteList;
 class Surface;
 
@@ -66,6 +67,9 @@ class Drawable {
   virtual int DrawTo(Surface* target, Rect* out) = 0;
   // The canvas's repaint of the part of the drawable inside clip.
   virtual int Draw(Surface* target, const Rect& clip) = 0;
+  // The image is about to be deleted: a drawable that shows it lets go of
+  // it and hides.
+  virtual void ForgetImage(const Image*) {}
 
   // DrawTo without an out rectangle, the changed mark left as it was.
   int DrawTo(Surface* target);

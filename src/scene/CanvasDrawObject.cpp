@@ -254,6 +254,13 @@ int CanvasDrawObject::SetPairedImage(CanvasDrawObject* image) {
   return 0;
 }
 
+void CanvasDrawObject::ForgetImage(const Image* image) {
+  if (paired_ == nullptr) return;
+  if (image != nullptr && dynamic_cast<const Image*>(paired_) != image) return;
+  EndTimedPresent(0);
+  paired_ = nullptr;
+}
+
 int CanvasDrawObject::StartTimedPresent(PresentTask* task, uint8_t mode, uint8_t endOption,
                                         uint8_t lowPriority) {
   if (task_ != nullptr) EndTimedPresent(endOption_);

@@ -60,6 +60,8 @@ class CanvasDrawObject : public ScreenImage {
   int32_t ImageWidth() const override { return surface_.GetWidth(); }
   int32_t ImageHeight() const override { return surface_.GetHeight(); }
   Rect LastPresentedBounds() const override { return presented_; }
+  // A partner that goes ends the timed present it takes part in.
+  void ForgetImage(const Image* image) override;
 
   // --- canvas operations ---------------------------------------------------------
   Surface* GetSurface() { return &surface_; }
@@ -91,6 +93,8 @@ class CanvasDrawObject : public ScreenImage {
   // Applies the end: mode 1 takes the paired scene, mode 2 its background.
   void EndTimedPresent(uint8_t apply);
   bool TimedPresentRunning() const { return task_ != nullptr; }
+  // The apply flag the running present was started with.
+  uint8_t TimedPresentEndOption() const { return endOption_; }
   Surface* WorkSurface() const { return work_.get(); }
   void ReleaseWorkSurface() { work_.reset(); }
 

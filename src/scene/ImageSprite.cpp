@@ -85,6 +85,12 @@ bool ImageSprite::Picture(Surface** picture, Rect* rect) const {
   return source_ != nullptr;
 }
 
+void ImageSprite::ForgetImage(const Image* image) {
+  if (source_ == nullptr || source_ != image) return;
+  source_ = nullptr;
+  SetVisible(0);
+}
+
 int ImageSprite::SetImage(Surface* surface, const Rect* sourceRect, int32_t x, int32_t y) {
   if (!HasPixels(surface)) return 1;
   if (CurrentPixelOpLibrary() == nullptr) return 2;

@@ -45,6 +45,7 @@ class ImageSprite : public Drawable {
   // another depth without key.
   bool HitTest(int32_t x, int32_t y, uint8_t testPixels) override;
   bool Overlaps(const Drawable* other) const override;
+  void ForgetImage(const Image* image) override;
   const Rect* GetBoundsPtr() const override { return &bounds_; }
   Rect* GetBounds(Rect* out) const override;
   using Drawable::DrawTo;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../resource/TempFolder.h"
+#include "display/Direct3DBackSurface.h"
 #include "display/DisplayScreenDevice.h"
 #include "display/SurfaceImage.h"
 #include "platform/DisplayMachine.h"
@@ -60,17 +61,7 @@ class SurfaceImageRig : public GameFolderTest {
   }
 
   // A Direct3D device on a back surface of its own, as a screen mode makes.
-  void AttachDirect3D() {
-    platform::SurfaceRequest request;
-    request.caps = platform::kSurfaceOffscreen | platform::kSurface3dDevice;
-    request.width = 64;
-    request.height = 48;
-    request.hasFormat = true;
-    request.format = platform::DescribeSurfaceFormat(platform::SurfaceFormat::X8R8G8B8);
-    ASSERT_EQ(device_->DirectDraw()->CreateSurface(request, &back_), platform::kDdOk);
-    const Rect rect{0, 0, 64, 48};
-    ASSERT_FALSE(D3DDeviceCreationFailed(device_->D3DDevice::CreateDevice(back_.get(), &rect, 0)));
-  }
+  void AttachDirect3D() { AttachDirect3DBackSurface(*device_, &back_); }
 
   // Boot gives the screen device a Direct3D device on its back surface.
   bool direct3d_ = false;

@@ -1,0 +1,45 @@
+#pragma once
+// A named transition run by a canvas image's timed present: the canvas is
+// the transition's target, and each present mixes its own picture (the one
+// being left) with its linked image's (the one being entered) band by band
+// into the canvas's work surface. A transition that works on the current
+// picture alone reads and writes the canvas's own picture.
+//
+// The task owns its transition: it releases it when the canvas lets go of
+// the task (the last holder deletes it). Main thread only.
+#include <cstdint>
+
+#include "resource/SharedHolder.h"
+#include "scene/PresentTask.h"
+#include "transition/NamedTransition.h"
+
+namespace orrivel {
+
+class CanvasDrawObject;
+
+class CanvasTransitionTask final : public PresentTask, public TransitionTarget {
+ public:
+  explicit CanvasTransitionTask(CanvasDrawObject& canvas) : canvas_(canvas) {}
+
+  // Takes the transition made for this target (null: none).
+  void Attach(NamedTransition* transition) { transition_.reset(transition); }
+  NamedTransition* Transition() const { return transition_.get(); }
+
+  // --- the present task ------------------------------------------------------------
+  int Type() const override { return int(transition_ ? transition_->GetCategory() : uint8_t(kTransitionCurrentOnly)); }
+  uint32_t Kind() const override { return 0; }
+  int Step(uint32_t tick) override;
+  void DrawBand(const Rect& band, Surface* work) override;
+  // 0 while the transition runs; -1 (it ends the present) once it is done.
+  int Query() override;
+
+  // --- as the transition's target ----------------------------------------------------
+  int32_t GetDepth() const override;
+  bool GetPictureSize(int32_t* width, int32_t* height) const override;
+
+ private:
+  CanvasDrawObject& canvas_;
+  HeldPtr<NamedTransition> transition_;
+};
+
+}  // namespace orrivel
