@@ -44,6 +44,8 @@ GameNativePort::GameNativePort(GameApplication& app) {
   // Native 69's text goes to the desktop's clipboard as well.
   setClipboard = [](const std::string& text) { CopyTextToClipboard(text.c_str(), 0); };
   showError = [&app](const std::string& text) { app.ShowMessageBox(text, Application::kIconStop); };
+  dropTarget = &app.dropTarget;
+  enableFileDrop = [&app](bool accept) { app.EnableFileDrop(accept); };
   previous_ = SetAppPort(this);
 }
 

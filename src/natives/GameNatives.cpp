@@ -7,6 +7,9 @@ void BindGameNatives(NativeBinder& binder) {
   BindRandomNatives(binder);
   BindTextFrameNatives(binder);
   BindApplicationNatives(binder);
+  BindFolderNatives(binder);
+  BindFileNatives(binder);
+  BindAnimationNatives(binder);
 }
 
 }  // namespace orrivel

@@ -31,6 +31,9 @@ void BindNoOperationNatives(NativeBinder& binder);
 void BindRandomNatives(NativeBinder& binder);
 void BindTextFrameNatives(NativeBinder& binder);
 void BindApplicationNatives(NativeBinder& binder);
+void BindFolderNatives(NativeBinder& binder);
+void BindFileNatives(NativeBinder& binder);
+void BindAnimationNatives(NativeBinder& binder);
 
 // Every family in turn.
 void BindGameNatives(NativeBinder& binder);
