@@ -302,14 +302,19 @@ void StopLadActions(TimerList* list, const void* animation) {
   });
 }
 
+// The header words by their file offsets; the header the animation keeps
+// starts after the four magic bytes.
 uint32_t LadInfo(const LadAnimation& animation, uint32_t selector) {
   const auto& header = animation.Header();
-  auto word = [&header](size_t at) { return uint32_t(header[at] | (header[at + 1] << 8)); };
+  auto word = [&header](size_t fileOffset) {
+    const size_t at = fileOffset - 4;
+    return uint32_t(header[at] | (header[at + 1] << 8));
+  };
   switch (selector) {
     case 0:
-      return word(10);
-    case 1:
-      return animation.FrameCount();
+      return word(10);  // the sequence count, never 0
+    case 1:  // the file's records, without the closing one the reader adds
+      return animation.FrameCount() > 0 ? animation.FrameCount() - 1 : 0;
     case 2:
       return word(4);
     case 3:

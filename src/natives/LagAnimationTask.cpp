@@ -24,9 +24,12 @@ int32_t LagAnimationTask::Setup(TimerList* list, SpriteCanvas* layer, Animation*
                                 int32_t loops, const Options& options) {
   if (!list || !layer || !animation) return kSetupMissing;
   if (sequence < 0 || sequence >= int32_t(animation->SequenceCount())) return kSetupNoSequence;
-  const int32_t start = animation->GetSequenceStart(sequence);
-  if (start < 0) return kSetupEmpty;
   animation_ = animation;
+  const int32_t start = animation->GetSequenceStart(sequence);
+  if (start < 0 || IsEnd(uint32_t(start))) {
+    animation_ = nullptr;
+    return kSetupEmpty;
+  }
   sequence_ = sequence;
   sequenceStart_ = uint32_t(start);
   record_ = sequenceStart_;
@@ -76,7 +79,7 @@ void LagAnimationTask::ShowRecord() {
 int32_t LagAnimationTask::SettleEnd() {
   if (chainRequest_) {
     const int32_t start = animation_->GetSequenceStart(sequence_ + 1);
-    if (start < 0) return 2;
+    if (start < 0 || IsEnd(uint32_t(start))) return 2;
     chainRequest_ = false;
     ++sequence_;
     sequenceStart_ = uint32_t(start);
@@ -96,7 +99,10 @@ int32_t LagAnimationTask::SettleEnd() {
 
 int32_t LagAnimationTask::Advance() {
   ++record_;
-  return IsEnd(record_) ? SettleEnd() : 0;
+  if (!IsEnd(record_)) return 0;
+  const int32_t result = SettleEnd();
+  if (result != 0) --record_;  // the task ends on the frame it showed last
+  return result;
 }
 
 int32_t LagAnimationTask::Step(uint32_t now) {
