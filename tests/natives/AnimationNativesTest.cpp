@@ -20,6 +20,7 @@
 #include "natives/SoundLevelFrameTask.h"
 #include "platform/Clock.h"
 #include "raster/SpriteList.h"
+#include "resource/AnimationPlayer.h"
 #include "resource/LadAnimation.h"
 #include "resource/LagAnimation.h"
 #include "resource/LgmLayout.h"
@@ -32,6 +33,8 @@
 #include "scene/RasterSurfacePort.h"
 #include "scene/SceneTestSupport.h"
 #include "scene/SpriteCanvas.h"
+#include "sound/BufferSound.h"
+#include "sound/SoundTestRig.h"
 #include "sound/StreamSound.h"
 
 namespace orrivel::testing {
@@ -436,6 +439,64 @@ TEST(AnimationNativesBinding, AreBoundAndCallableFromAScript) {
   for (uint32_t number : {507u, 508u, 509u, 510u, 511u, 512u, 513u, 514u, 515u, 516u, 517u, 518u, 520u, 521u, 522u,
                           523u, 525u, 526u, 527u, 528u, 529u, 532u, 533u, 536u, 537u})
     EXPECT_FALSE(harness.Host().IsNotBuilt(number)) << number;
+}
+
+}  // namespace
+}  // namespace orrivel::testing
+
+namespace orrivel::testing {
+namespace {
+
+// A strip of four 4x4 cells, cell i filled with the value i + 1.
+class SoundLevelTest : public SoundTestRig {
+ protected:
+  void SetUp() override {
+    SoundTestRig::SetUp();
+    ASSERT_EQ(strip_.Create(16, 4, 32, 0), 0);
+    for (int32_t cell = 0; cell < 4; ++cell) strip_.FillBox(cell * 4, 0, 4, 4, uint32_t(cell + 1));
+    ASSERT_EQ(target_.Create(4, 4, 32, 0), 0);
+    target_.FillBox(0, 0, 4, 4, 0xEEEEEEEE);
+    ASSERT_EQ(player_.Attach(&stripPort_, 4, this, nullptr, &targetPort_, 0, 0, 0, 0, 0), 0);
+  }
+  uint32_t Shown() { return reinterpret_cast<uint32_t*>(target_.GetScanLine(2))[2]; }
+
+  RasterSurfaceFactory surfaces_;
+  Surface strip_, target_;
+  RasterSurfacePort stripPort_{&strip_}, targetPort_{&target_};
+  AnimationPlayerPool::Object player_{&surfaces_};
+  TimerList list_;
+};
+
+TEST_F(SoundLevelTest, FollowsABufferSoundsAmplitudeUntilItStops) {
+  // Half a second loud, then half a second quiet.
+  std::vector<int16_t> samples(44100, 20000);
+  std::fill(samples.begin() + 22050, samples.end(), int16_t(1000));
+  WriteMono16("VOICE.TPC", samples);
+  BufferSound sound(&device);
+  ASSERT_EQ(sound.Open("VOICE.TPC", kKeepEnvelope), kBufferOpenOk);
+  BufferSound bare(&device);
+  ASSERT_EQ(bare.Open("VOICE.TPC", kKeepNoSamples), kBufferOpenOk);
+  {
+    SoundLevelFrameTask refused;
+    EXPECT_EQ(refused.Setup(&list_, &player_, &bare), 1);  // no samples in memory
+    EXPECT_EQ(refused.Setup(&list_, nullptr, &sound), 1);
+  }
+  ASSERT_EQ(sound.Play(), 0);
+  auto* task = new SoundLevelFrameTask();
+  ASSERT_EQ(task->Setup(&list_, &player_, &sound), 0);
+  EXPECT_EQ(player_.holders, 1);
+  Hear(100);
+  EXPECT_EQ(task->Step(0), 0);
+  EXPECT_EQ(task->Level(), 3);
+  EXPECT_EQ(Shown(), 4u);  // the loudest cell
+  Hear(500);
+  EXPECT_EQ(task->Step(0), 0);
+  EXPECT_EQ(task->Level(), 0);
+  EXPECT_EQ(Shown(), 1u);
+  Hear(600);
+  EXPECT_EQ(task->Step(0), 1);  // the sound has ended
+  EXPECT_EQ(player_.holders, 0);
+  list_.Clear();
 }
 
 }  // namespace
