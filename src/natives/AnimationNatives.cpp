@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "base/TickSource.h"
 #include "base/TimerList.h"
+#include "display/DrawObjectManager.h"
 #include "effect/BgAnimeAction.h"
 #include "natives/GameScriptHost.h"
 #include "natives/LagAnimationTask.h"
@@ -30,6 +32,7 @@
 #include "scene/CanvasDrawObject.h"
 #include "scene/FrameStepper.h"
 #include "scene/LayoutScreenDevice.h"
+#include "scene/LayoutSpriteCanvas.h"
 #include "scene/RasterSurfacePort.h"
 #include "scene/SpriteCanvas.h"
 #include "script/ScriptAddressSpace.h"
@@ -79,12 +82,15 @@ enum AnimationKind : uint8_t { kLagKind = 0, kLadKind = 1, kPlayerKind = 2 };
 
 constexpr uint32_t kMissing = 0xFFFFFFFEu;  // -2
 constexpr int32_t kBackgroundAnimationType = LayerAction::kBackgroundAnimationType;
+// A frame stepper's frame interval: one frame of the game's 60 a second.
+constexpr uint32_t kFrameStepperIntervalMs = 16;
 
-// The smallest look-up of a display object the scripts hold: the image
-// behind the handle, the sprite canvas of a canvas image, or the surface
-// it draws into.
+// The smallest look-up of a display object the scripts hold (a handle of
+// the screen device's objects): the image behind it, the sprite canvas of a
+// canvas image, or the surface it draws into.
 Image* DisplayImage(GameScriptHost& host, uint32_t handle) {
-  return host.Handles().Get<Image>(handle, HandleFamily::DisplayObject);
+  DrawObjectManager* objects = host.DrawObjects();
+  return objects && handle != 0 ? objects->GetImage(handle) : nullptr;
 }
 
 SpriteCanvas* LayerCanvas(GameScriptHost& host, uint32_t handle) {
@@ -185,16 +191,25 @@ class AnimationNativeState {
     pool.ReleaseAll();
   }
 
-  // The handle that names a layout part's picture or sprite for the
-  // scripts: made once, kept while the object stays behind it.
-  uint32_t PartHandle(void* object, HandleFamily family, uint8_t kind) {
-    if (!object) return 0;
-    auto it = partHandles_.find(object);
-    if (it != partHandles_.end() && host_.Handles().Find(it->second, family) == object) return it->second;
-    const uint32_t handle = host_.Handles().Insert(object, family, kind);
-    partHandles_[object] = handle;
-    return handle;
+  // The screen device the global layout loads through: its pictures and
+  // sprites become objects of the screen device, named by its handles.
+  // Made on first use; null without the screen device's objects.
+  LayoutScreenDevice* LayoutDevice() {
+    if (!layoutDevice_ && host_.DrawObjects()) layoutDevice_ = std::make_unique<LayoutScreenDevice>(*host_.DrawObjects());
+    return layoutDevice_.get();
   }
+  const LayoutScreenDevice* LoadedLayoutDevice() const { return layoutDevice_.get(); }
+  // The device's objects go with it: a layout still showing them forgets
+  // its tables first.
+  ~AnimationNativeState() {
+    if (layoutDevice_ && layoutLoaded_) {
+      if (ProcessObjects* objects = GetProcessObjects()) objects->SystemMenuLayout().Clear();
+    }
+  }
+  void MarkLayoutLoaded() { layoutLoaded_ = true; }
+
+  // Frame steppers started for a player, so that its release stops them.
+  std::multimap<const void*, uint32_t>& Steppers() { return steppers_; }
 
   // The target port a player draws into, kept as long as the player.
   void KeepTarget(const void* player, std::unique_ptr<RasterSurfacePort> port) {
@@ -207,8 +222,10 @@ class AnimationNativeState {
   GameScriptHost& host_;
   RasterSurfaceFactory surfaces_;
   std::set<uint32_t> handles_[3];
-  std::map<void*, uint32_t> partHandles_;
   std::map<const void*, std::unique_ptr<RasterSurfacePort>> targets_;
+  std::unique_ptr<LayoutScreenDevice> layoutDevice_;
+  bool layoutLoaded_ = false;
+  std::multimap<const void*, uint32_t> steppers_;
 };
 
 using StatePtr = std::shared_ptr<AnimationNativeState>;
@@ -378,10 +395,11 @@ std::vector<PartValues> LayoutParts(AnimationNativeState& state, const LgmLayout
     parts[i].x = size.width;
     parts[i].y = size.height;
     parts[i].flag = size.flag;
-    if (auto* port = dynamic_cast<RasterSurfacePort*>(layout.PartSurfaces()[i]))
-      parts[i].first = state.PartHandle(port->Raster(), HandleFamily::DisplayObject, kImageKindDib);
-    if (auto* sprite = dynamic_cast<LayoutImageSprite*>(layout.PartSprites()[i]))
-      parts[i].second = state.PartHandle(sprite->Sprite(), HandleFamily::Drawable, 0);
+    // Parts the scripts' screen device made are named by its handles.
+    if (const LayoutScreenDevice* device = state.LoadedLayoutDevice()) {
+      parts[i].first = device->ImageHandle(layout.PartSurfaces()[i]);
+      parts[i].second = device->SpriteHandle(layout.PartSprites()[i]);
+    }
   }
   return parts;
 }
@@ -437,7 +455,23 @@ uint32_t CopyParts(NativeArgs& args, const std::vector<PartValues>& parts, const
   return count == 0 ? 0 : 1;
 }
 
+// Native 519: the layout's base picture becomes the object's canvas
+// background and its parts sprites of that canvas.
+uint32_t LoadLayout(AnimationNativeState& state, NativeArgs& args) {
+  ProcessObjects* objects = Objects();
+  SpriteCanvas* canvas = LayerCanvas(state.Host(), args.Cell(0));
+  LayoutScreenDevice* device = state.LayoutDevice();
+  if (!objects || !canvas || !device) return kMissing;
+  const std::string name = args.String(1);
+  if (args.Failed()) return kMissing;
+  LayoutSpriteCanvas port(*canvas);
+  const int code = objects->SystemMenuLayout().Load(device, &port, name, args.Cell(2), args.Flag(3), args.Flag(4));
+  if (code == 0) state.MarkLayoutLoaded();
+  return uint32_t(code);
+}
+
 void BindLayoutNatives(NativeBinder& binder, const StatePtr& state) {
+  binder.Bind(kLoadLayout, [state](NativeArgs& args) { return LoadLayout(*state, args); });
   binder.Bind(kClearLayout, [](NativeArgs&) -> uint32_t {
     if (ProcessObjects* objects = Objects()) objects->SystemMenuLayout().Clear();
     return 0;
@@ -488,13 +522,23 @@ void BindLayoutNatives(NativeBinder& binder, const StatePtr& state) {
 
 // ---- animation players and their tasks --------------------------------------------------
 
-bool IsPlayerTask(const TimedTask& task, const void* player) {
-  if (auto* level = dynamic_cast<const SoundLevelFrameTask*>(&task)) return !player || level->GetPlayer() == player;
-  return !player && task.GetTypeId() == FrameStepper::kTypeId;
-}
-
-void StopPlayerTasks(TimerList* list, const void* player) {
-  StopTasks(list, [player](TimedTask& task) { return IsPlayerTask(task, player); });
+// The frame steppers and sound-level tasks bound to the player (every one
+// of them for a null player).
+void StopPlayerTasks(AnimationNativeState& state, const void* player) {
+  auto& steppers = state.Steppers();
+  std::set<uint32_t> bound;
+  for (auto it = steppers.begin(); it != steppers.end();) {
+    if (player && it->first != player) {
+      ++it;
+      continue;
+    }
+    bound.insert(it->second);
+    it = steppers.erase(it);
+  }
+  StopTasks(state.Timers(), [&](TimedTask& task) {
+    if (auto* level = dynamic_cast<const SoundLevelFrameTask*>(&task)) return !player || level->GetPlayer() == player;
+    return task.GetTypeId() == FrameStepper::kTypeId && (!player || bound.count(task.Handle()) != 0);
+  });
 }
 
 // Cells 0-3 file, cell count, owner, sprite; 4 the display object drawn
@@ -534,18 +578,79 @@ uint32_t CreatePlayer(AnimationNativeState& state, NativeArgs& args) {
   return state.Adopt(objects->AnimationPlayers(), player, kPlayerKind);
 }
 
+// Native 534: cells 1 to 8 as 0 to 7 of native 529 (the mode stays the
+// player's), the option group at 9.
+uint32_t ReloadPlayer(AnimationNativeState& state, NativeArgs& args) {
+  ProcessObjects* objects = Objects();
+  auto* player = objects ? state.Resolve(objects->AnimationPlayers(), args.Cell(0), kPlayerKind) : nullptr;
+  if (!player) return kMissing;
+  Surface* target = ObjectSurface(state.Host(), args.Cell(5));
+  if (!target) return 1;
+  const std::string name = args.String(1);
+  if (args.Failed()) return 1;
+  StopPlayerTasks(state, player);
+  auto port = std::make_unique<RasterSurfacePort>(target);
+  uint8_t flag = 0;
+  bool indexed = false;
+  uint32_t colorKey = AnimationPlayer::kNoColorKey;
+  if (args.Given(9)) {
+    flag = args.Flag(10) ? 1 : 0;
+    indexed = args.Flag(11);
+    colorKey = args.Cell(12);
+  }
+  const int code = player->LoadImage(name, args.Int(2), reinterpret_cast<const void*>(uintptr_t(args.Cell(3))),
+                                     nullptr, port.get(), args.Int(6), args.Int(7), args.Byte(8), player->Mode(),
+                                     flag, indexed, colorKey);
+  state.KeepTarget(player, std::move(port));
+  return uint32_t(code);
+}
+
+// Native 535: the player's strip animated in place on its target. Cell 1
+// is the draw kind, cell 2 the cycle length and cell 3 the pause between
+// cycles (ms), cell 4 keeps the background under the frames.
+uint32_t StartFrameStepper(AnimationNativeState& state, NativeArgs& args) {
+  ProcessObjects* objects = Objects();
+  auto* player = objects ? state.Resolve(objects->AnimationPlayers(), args.Cell(0), kPlayerKind) : nullptr;
+  auto* strip = player ? dynamic_cast<RasterSurfacePort*>(player->Strip()) : nullptr;
+  auto* target = player ? dynamic_cast<RasterSurfacePort*>(player->Target()) : nullptr;
+  if (!strip || !target || !state.Timers()) return 0;
+  FrameStepperSetup setup;
+  setup.target = target->Raster();
+  setup.frames = strip->Raster();
+  setup.x = player->OriginX();
+  setup.y = player->OriginY();
+  setup.frameWidth = player->CellWidth();
+  setup.frameHeight = strip->GetHeight();
+  setup.frameCount = player->CellCount();
+  setup.intervalMs = kFrameStepperIntervalMs;
+  setup.drawKind = args.Byte(1);
+  setup.cycleMs = args.Cell(2);
+  setup.delayMs = args.Cell(3);
+  setup.keepBackground = args.Flag(4);
+  auto stepper = std::make_unique<FrameStepper>();
+  const uint32_t now = CurrentTickMs();
+  if (stepper->Setup(setup, now) != FrameStepper::kSetupOk ||
+      state.Timers()->Add(stepper.get(), 0, setup.intervalMs, 0) != 0)
+    return 0;
+  const uint32_t handle = stepper.release()->Handle();  // the list owns it now
+  state.Steppers().emplace(player, handle);
+  return handle;
+}
+
 void BindPlayerNatives(NativeBinder& binder, const StatePtr& state) {
   binder.Bind(kCreatePlayer, [state](NativeArgs& args) { return CreatePlayer(*state, args); });
+  binder.Bind(kReloadPlayer, [state](NativeArgs& args) { return ReloadPlayer(*state, args); });
+  binder.Bind(kStartFrameStepper, [state](NativeArgs& args) { return StartFrameStepper(*state, args); });
   binder.Bind(kReleasePlayer, [state](NativeArgs& args) -> uint32_t {
     ProcessObjects* objects = Objects();
     if (!objects) return 1;
     return state->Release(args, objects->AnimationPlayers(), kPlayerKind, [&](const void* player) {
-      StopPlayerTasks(state->Timers(), player);
+      StopPlayerTasks(*state, player);
       state->DropTarget(player);
     });
   });
   binder.Bind(kReleaseAllPlayers, [state](NativeArgs&) -> uint32_t {
-    StopPlayerTasks(state->Timers(), nullptr);
+    StopPlayerTasks(*state, nullptr);
     if (ProcessObjects* objects = Objects()) state->ReleaseAll(objects->AnimationPlayers(), kPlayerKind);
     state->DropAllTargets();
     return 0;
@@ -558,12 +663,6 @@ void BindPlayerNatives(NativeBinder& binder, const StatePtr& state) {
     auto task = std::make_unique<SoundLevelFrameTask>();
     if (task->Setup(state->Timers(), player, dynamic_cast<BufferSound*>(sound)) != 0) return 0;
     return task.release()->Handle();  // the list owns it now
-  });
-  binder.Bind(kGetPlayerImage, [state](NativeArgs& args) -> uint32_t {
-    ProcessObjects* objects = Objects();
-    auto* player = objects ? state->Resolve(objects->AnimationPlayers(), args.Cell(0), kPlayerKind) : nullptr;
-    auto* strip = player ? dynamic_cast<RasterSurfacePort*>(player->Strip()) : nullptr;
-    return strip ? state->PartHandle(strip->Raster(), HandleFamily::DisplayObject, kImageKindDib) : 0;
   });
 }
 

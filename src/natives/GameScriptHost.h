@@ -23,6 +23,7 @@
 namespace orrivel {
 
 class DcpManager;
+class DrawObjectManager;
 class TcpManager;
 class TimerList;
 
@@ -55,6 +56,9 @@ struct GameHostSetup {
   // and object timer list (sprite and layer actions, animations).
   TimerList* systemTimers = nullptr;
   TimerList* objectTimers = nullptr;
+  // The screen device's objects, whose handles the scripts hold (none:
+  // display-object arguments name nothing).
+  DrawObjectManager* drawObjects = nullptr;
   GameHostHooks hooks;
   // Where the host's log lines go besides its own record; stderr when empty.
   std::function<void(const std::string&)> logSink;
@@ -95,6 +99,7 @@ class GameScriptHost : public ScriptHost {
 
   TimerList* SystemTimers() const { return setup_.systemTimers; }
   TimerList* ObjectTimers() const { return setup_.objectTimers; }
+  DrawObjectManager* DrawObjects() const { return setup_.drawObjects; }
   GameHostHooks& Hooks() { return setup_.hooks; }
   // The text-adventure frame of natives 788 to 791, what they are given
   // (the game fills in its screen, settings and stop request) and the
