@@ -18,6 +18,7 @@
 #include "natives/ProcessObjects.h"
 #include "platform/FileDialogs.h"
 #include "platform/FileDrop.h"
+#include "platform/Process.h"
 #include "resource/ArchiveManager.h"
 #include "resource/FolderListing.h"
 #include "resource/LpkDecoder.h"
@@ -415,6 +416,35 @@ TEST_F(FileNativesTest, PathNativesSplitWithoutTakingTrailBytesForSeparators) {
   EXPECT_EQ(session_.Call("NativeGetLooseFileSize", {session_.Text("SIZED.BIN"), size}), 1u);
   EXPECT_EQ(session_.Word(size), 3u);
   EXPECT_EQ(session_.Call("NativeGetLooseFileSize", {session_.Text("NONE.BIN"), size}), 0u);
+}
+
+}  // namespace
+}  // namespace orrivel::testing
+
+namespace orrivel::testing {
+namespace {
+
+TEST(CommandLineSplit, QuotesAndBackslashesAsTheGamesWriteThem) {
+  struct Case {
+    const char* line;
+    std::vector<std::string> args;
+  };
+  const Case cases[] = {
+      {"prog a  b", {"prog", "a", "b"}},
+      {"prog \"a b\" c", {"prog", "a b", "c"}},
+      {"prog a\\\\\"b c\"", {"prog", "a\\b c"}},  // two backslashes and a quote: one backslash, then a group
+      {"prog a\\\"b", {"prog", "a\"b"}},
+      {"prog C:\\dir\\ \"\"", {"prog", "C:\\dir\\", ""}},
+      {"prog a;rm x|y >z $HOME", {"prog", "a;rm", "x|y", ">z", "$HOME"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(platform::SplitCommandLine(c.line), c.args) << c.line;
+}
+
+TEST_F(FileNativesTest, RunProcessPassesShellCharactersThrough) {
+  EXPECT_EQ(session_.Call("RunProcess", {session_.Text("echo safe;touch INJECTED $HOME"), 1, session_.Text("O.LOG")}),
+            0u);
+  EXPECT_EQ(ReadDisk("O.LOG"), "safe;touch INJECTED $HOME\n");
+  EXPECT_FALSE(std::filesystem::exists(HostPath("INJECTED")) || std::filesystem::exists("INJECTED"));
 }
 
 }  // namespace
