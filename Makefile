@@ -59,7 +59,8 @@ tsan: deps
 	@cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
 	    -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
 	    -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread" -DORRIVEL_BENCH=OFF >/dev/null
-	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_base test_resource test_platform test_sound test_moviedll test_game test_display
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_base test_resource test_platform test_sound test_moviedll test_game test_display \
+	    test_natives
 	@cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	    ctest -j $(JOBS) --output-on-failure --timeout 300 -R '$(TSAN_TESTS)'
 

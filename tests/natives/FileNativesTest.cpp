@@ -254,7 +254,7 @@ TEST(FileNativesDosTime, PacksLocalTimesFrom1980To2107) {
   EXPECT_EQ(PackDosTime(157766400u), (1u << 21) | (1u << 16));
 }
 
-TEST_F(FileNativesTest, PreloadsThreeFilesAndCloseWithCountZeroStopsEverything) {
+TEST_F(FileNativesTest, PreloaderNativesReadThreeFilesAndCountZeroStopsEverything) {
   WriteDisk("P0.DAT", "zero");
   WriteDisk("P1.DAT", "one!");
   WriteDisk("P2.DAT", "two!!");
