@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "FuzzPictures.h"
 #include "base/TimerList.h"
 #include "natives/LagAnimationTask.h"
 #include "natives/ObjectPool.h"
@@ -16,25 +17,9 @@ namespace {
 
 using namespace orrivel;
 
-class AcceptedSurface : public SurfacePort {
- public:
-  int32_t GetWidth() const override { return 1; }
-  int32_t GetHeight() const override { return 1; }
-  int32_t GetBitCount() const override { return 32; }
-  int32_t LoadImageFromMemory(const uint8_t*, uint64_t, bool) override { return 0; }
-  int32_t LoadImage(std::string_view, bool) override { return 0; }
-  void FreeImage() override {}
-  void SetAlphaFlag(bool) override {}
-  int SetColorKeyAt(int32_t, int32_t) override { return 0; }
-  int SetColorKeyRgb(uint8_t, uint8_t, uint8_t) override { return 0; }
-  uint32_t GetColorKey() const override { return kNoColorKey; }
-  int32_t GetUserValue1() const override { return 0; }
-  int32_t GetUserValue2() const override { return 0; }
-};
-
 class AcceptedFactory : public SurfaceFactoryPort {
  public:
-  std::unique_ptr<SurfacePort> CreateSurface() override { return std::make_unique<AcceptedSurface>(); }
+  std::unique_ptr<SurfacePort> CreateSurface() override { return std::make_unique<fuzz::PlaceholderSurface>(); }
   std::unique_ptr<SurfacePort> CreateSurface(int32_t, int32_t, int32_t) override { return nullptr; }
 };
 

@@ -136,6 +136,15 @@ void StopTasks(TimerList* list, Match&& match) {
 class AnimationNativeState {
  public:
   explicit AnimationNativeState(GameScriptHost& host) : host_(host) {}
+  // The layout device's objects go with it: a layout still showing them
+  // forgets its tables first.
+  ~AnimationNativeState() {
+    if (layoutDevice_ && layoutLoaded_) {
+      if (ProcessObjects* objects = GetProcessObjects()) objects->SystemMenuLayout().Clear();
+    }
+  }
+  AnimationNativeState(const AnimationNativeState&) = delete;
+  AnimationNativeState& operator=(const AnimationNativeState&) = delete;
 
   GameScriptHost& Host() { return host_; }
   TimerList* Timers() { return host_.ObjectTimers(); }
@@ -199,13 +208,6 @@ class AnimationNativeState {
     return layoutDevice_.get();
   }
   const LayoutScreenDevice* LoadedLayoutDevice() const { return layoutDevice_.get(); }
-  // The device's objects go with it: a layout still showing them forgets
-  // its tables first.
-  ~AnimationNativeState() {
-    if (layoutDevice_ && layoutLoaded_) {
-      if (ProcessObjects* objects = GetProcessObjects()) objects->SystemMenuLayout().Clear();
-    }
-  }
   void MarkLayoutLoaded() { layoutLoaded_ = true; }
 
   // Frame steppers started for a player, so that its release stops them.

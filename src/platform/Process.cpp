@@ -41,9 +41,13 @@ int WaitFor(pid_t pid) {
   return status;
 }
 
-void ReapLater(pid_t pid) {
-  // Not waited for: reap it in the background so it leaves no zombie.
-  std::thread([pid] { WaitFor(pid); }).detach();
+// A started child waited for as asked: 0, or 1 when it did not start. One
+// not waited for is reaped in the background, so it leaves no zombie.
+int Started(pid_t pid, ProcessWait wait) {
+  if (pid < 0) return 1;
+  if (wait == ProcessWait::Exit) WaitFor(pid);
+  else std::thread([pid] { WaitFor(pid); }).detach();
+  return 0;
 }
 
 // Copies everything the child writes to the pipe into output, then waits
@@ -118,11 +122,7 @@ int StartProgram(std::string_view commandLine, ProcessWait wait) {
   bool searchPath = false;
   auto args = ProgramArguments(commandLine, &searchPath);
   if (!args) return 1;
-  const pid_t pid = Spawn(std::move(*args), -1, searchPath);
-  if (pid < 0) return 1;
-  if (wait == ProcessWait::Exit) WaitFor(pid);
-  else ReapLater(pid);
-  return 0;
+  return Started(Spawn(std::move(*args), -1, searchPath), wait);
 }
 
 int RunProgramToFile(std::string_view commandLine, File& output) {
@@ -144,11 +144,7 @@ int RunProgramToFile(std::string_view commandLine, File& output) {
 int StartProcess(std::string_view commandLine, ProcessWait wait) {
   const auto command = Cp932ToUtf8(commandLine);
   if (!command) return 1;
-  const pid_t pid = Spawn({"/bin/sh", "-c", *command}, -1, false);
-  if (pid < 0) return 1;
-  if (wait == ProcessWait::Exit) WaitFor(pid);
-  else ReapLater(pid);
-  return 0;
+  return Started(Spawn({"/bin/sh", "-c", *command}, -1, false), wait);
 }
 
 int RunProcessToFile(std::string_view commandLine, File& output) {
