@@ -41,8 +41,7 @@ int32_t LagAnimationTask::Setup(TimerList* list, SpriteCanvas* layer, Animation*
     return kSetupRefused;
   }
   LagAnimationPool::Hold(animation_);
-  layer_ = layer;
-  if (layer->MainList().Add(&sprite_, options_.priority, 0) == 0) list_ = &layer->MainList();
+  layer->MainList().Add(&sprite_, options_.priority, 0);
   return kSetupOk;
 }
 
@@ -154,14 +153,10 @@ void LagAnimationTask::Resume(uint32_t now) {
   if (outermost) frameStart_ += now - pausedAt_;
 }
 
+// The sprite leaves whichever list of the layer holds it now; a list that
+// went first has already let it go.
 void LagAnimationTask::Finish() {
-  if (list_) {
-    if (!list_->Remove(&sprite_) && layer_ && layer_->OverlayList()) layer_->OverlayList()->Remove(&sprite_);
-    list_ = nullptr;
-  } else if (SpriteList* owner = sprite_.OwningList()) {
-    owner->Remove(&sprite_);
-  }
-  layer_ = nullptr;
+  if (SpriteList* owner = sprite_.OwningList()) owner->Remove(&sprite_);
   if (animation_) {
     LagAnimationPool::Drop(animation_);
     animation_ = nullptr;

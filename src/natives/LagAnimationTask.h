@@ -18,7 +18,6 @@
 namespace orrivel {
 
 class SpriteCanvas;
-class SpriteList;
 class TimerList;
 
 class LagAnimationTask final : public TimedTask {
@@ -91,8 +90,6 @@ class LagAnimationTask final : public TimedTask {
   void ShowRecord();
 
   Animation* animation_ = nullptr;
-  SpriteCanvas* layer_ = nullptr;
-  SpriteList* list_ = nullptr;
   ImageSprite sprite_;
   uint32_t sequenceStart_ = 0;
   uint32_t record_ = 0;

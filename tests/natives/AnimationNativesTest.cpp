@@ -253,6 +253,21 @@ TEST_F(AnimationTest, SequenceTaskSetupCodes) {
   EXPECT_EQ(animation->holders, 0);
 }
 
+TEST_F(AnimationTest, SequenceTaskOutlivingItsLayerLetsGoSafely) {
+  LagAnimationPool::Object* animation = LoadAnimation();
+  TimerList list;
+  auto* task = new LagAnimationTask();
+  {
+    SpriteCanvas layer;
+    ASSERT_EQ(task->Setup(&list, &layer, animation, 0, -1, {}), 0);
+  }
+  EXPECT_EQ(task->Sprite().OwningList(), nullptr);
+  task->Step(0);
+  task->Step(100);
+  list.Clear();
+  EXPECT_EQ(animation->holders, 0);
+}
+
 TEST_F(AnimationTest, SequenceWithoutTerminatorEndsAtTheLastRecord) {
   tools::LagDocument document = Animation();
   document.SetSequenceCount(1);

@@ -416,6 +416,12 @@ TEST_F(FileNativesTest, PathNativesSplitWithoutTakingTrailBytesForSeparators) {
   EXPECT_EQ(session_.Call("NativeGetLooseFileSize", {session_.Text("SIZED.BIN"), size}), 1u);
   EXPECT_EQ(session_.Word(size), 3u);
   EXPECT_EQ(session_.Call("NativeGetLooseFileSize", {session_.Text("NONE.BIN"), size}), 0u);
+  // The search record: attributes, times, size words, then the name at 44.
+  const uint32_t found = session_.Block(320);
+  EXPECT_EQ(session_.Call("FindLooseFile", {session_.Text("SIZED.BIN"), found}), 0u);
+  EXPECT_EQ(session_.Word(found + 32), 3u);
+  EXPECT_EQ(session_.String(found + 44), "SIZED.BIN");
+  EXPECT_EQ(session_.Call("FindLooseFile", {session_.Text("NONE.BIN"), found}), 3u);
 }
 
 }  // namespace
