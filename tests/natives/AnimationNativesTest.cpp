@@ -515,7 +515,9 @@ TEST(AnimationNativesBinding, AreBoundAndCallableFromAScript) {
   // player keeps no frame queue) and 537 (the player's own strip is no
   // screen object) are still answered as not built.
   for (uint32_t number = 507; number <= 536; ++number) {
-    if (number != 524 && number != 530 && number != 531) EXPECT_FALSE(harness.Host().IsNotBuilt(number)) << number;
+    if (number != 524 && number != 530 && number != 531) {
+      EXPECT_FALSE(harness.Host().IsNotBuilt(number)) << number;
+    }
   }
 }
 
