@@ -50,18 +50,27 @@ int Started(pid_t pid, ProcessWait wait) {
   return 0;
 }
 
-// Copies everything the child writes to the pipe into output, then waits
-// for it.
-void Collect(int readFd, pid_t pid, File& output) {
+// Runs args with its standard output going to a pipe, copies everything
+// it writes into output and waits for it. 0, 1 it did not start, 3 no pipe.
+int SpawnToFile(std::vector<std::string> args, bool searchPath, File& output) {
+  int pipeFds[2];
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return 3;
+  const pid_t pid = Spawn(std::move(args), pipeFds[1], searchPath);
+  ::close(pipeFds[1]);
+  if (pid < 0) {
+    ::close(pipeFds[0]);
+    return 1;
+  }
   char buffer[4096];
   for (;;) {
-    const ssize_t got = ::read(readFd, buffer, sizeof buffer);
+    const ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     output.Write(buffer, size_t(got));
   }
-  ::close(readFd);
+  ::close(pipeFds[0]);
   WaitFor(pid);
+  return 0;
 }
 
 // The program and arguments of a command line, the program found on disk
@@ -129,16 +138,7 @@ int RunProgramToFile(std::string_view commandLine, File& output) {
   bool searchPath = false;
   auto args = ProgramArguments(commandLine, &searchPath);
   if (!args) return 1;
-  int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return 3;
-  const pid_t pid = Spawn(std::move(*args), pipeFds[1], searchPath);
-  ::close(pipeFds[1]);
-  if (pid < 0) {
-    ::close(pipeFds[0]);
-    return 1;
-  }
-  Collect(pipeFds[0], pid, output);
-  return 0;
+  return SpawnToFile(std::move(*args), searchPath, output);
 }
 
 int StartProcess(std::string_view commandLine, ProcessWait wait) {
@@ -150,16 +150,7 @@ int StartProcess(std::string_view commandLine, ProcessWait wait) {
 int RunProcessToFile(std::string_view commandLine, File& output) {
   const auto command = Cp932ToUtf8(commandLine);
   if (!command) return 1;
-  int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return 3;
-  const pid_t pid = Spawn({"/bin/sh", "-c", *command}, pipeFds[1], false);
-  ::close(pipeFds[1]);
-  if (pid < 0) {
-    ::close(pipeFds[0]);
-    return 1;
-  }
-  Collect(pipeFds[0], pid, output);
-  return 0;
+  return SpawnToFile({"/bin/sh", "-c", *command}, false, output);
 }
 
 int OpenInFileManager(std::string_view internalFolder) {
