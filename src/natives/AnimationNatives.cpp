@@ -17,6 +17,7 @@
 #include "base/TimerList.h"
 #include "display/DrawObjectManager.h"
 #include "effect/BgAnimeAction.h"
+#include "natives/DisplayObjectArguments.h"
 #include "natives/GameScriptHost.h"
 #include "natives/LagAnimationTask.h"
 #include "natives/NativeBinder.h"
@@ -31,6 +32,7 @@
 #include "resource/LgmSpriteLayout.h"
 #include "scene/CanvasDrawObject.h"
 #include "scene/FrameStepper.h"
+#include "scene/LayoutControlFactory.h"
 #include "scene/LayoutScreenDevice.h"
 #include "scene/LayoutSpriteCanvas.h"
 #include "scene/RasterSurfacePort.h"
@@ -84,27 +86,6 @@ constexpr uint32_t kMissing = 0xFFFFFFFEu;  // -2
 constexpr int32_t kBackgroundAnimationType = LayerAction::kBackgroundAnimationType;
 // A frame stepper's frame interval: one frame of the game's 60 a second.
 constexpr uint32_t kFrameStepperIntervalMs = 16;
-
-// The smallest look-up of a display object the scripts hold (a handle of
-// the screen device's objects): the image behind it, the sprite canvas of a
-// canvas image, or the surface it draws into.
-Image* DisplayImage(GameScriptHost& host, uint32_t handle) {
-  DrawObjectManager* objects = host.DrawObjects();
-  return objects && handle != 0 ? objects->GetImage(handle) : nullptr;
-}
-
-SpriteCanvas* LayerCanvas(GameScriptHost& host, uint32_t handle) {
-  auto* canvas = dynamic_cast<CanvasDrawObject*>(DisplayImage(host, handle));
-  return canvas ? canvas->GetCanvas() : nullptr;
-}
-
-Surface* ObjectSurface(GameScriptHost& host, uint32_t handle) {
-  Image* image = DisplayImage(host, handle);
-  if (!image) return nullptr;
-  if (image->GetKind() == kImageKindDib) return dynamic_cast<Surface*>(image);
-  auto* canvas = dynamic_cast<CanvasDrawObject*>(image);
-  return canvas ? canvas->GetSurface() : nullptr;
-}
 
 // The live tasks of the list, skipping those already stopped.
 template <class Visit>
@@ -245,7 +226,7 @@ void StopLagTasks(TimerList* list, const void* animation) {
 
 uint32_t StartLagTask(AnimationNativeState& state, NativeArgs& args) {
   ProcessObjects* objects = Objects();
-  SpriteCanvas* layer = LayerCanvas(state.Host(), args.Cell(0));
+  SpriteCanvas* layer = GetObjectSpriteCanvas(state.Host().DrawObjects(), args.Cell(0));
   if (!objects || !layer) return 0;
   auto* animation = state.Resolve(objects->LagAnimations(), args.Cell(1), kLagKind);
   LagAnimationTask::Options options;
@@ -461,7 +442,7 @@ uint32_t CopyParts(NativeArgs& args, const std::vector<PartValues>& parts, const
 // background and its parts sprites of that canvas.
 uint32_t LoadLayout(AnimationNativeState& state, NativeArgs& args) {
   ProcessObjects* objects = Objects();
-  SpriteCanvas* canvas = LayerCanvas(state.Host(), args.Cell(0));
+  SpriteCanvas* canvas = GetObjectSpriteCanvas(state.Host().DrawObjects(), args.Cell(0));
   LayoutScreenDevice* device = state.LayoutDevice();
   if (!objects || !canvas || !device) return kMissing;
   const std::string name = args.String(1);
@@ -470,6 +451,18 @@ uint32_t LoadLayout(AnimationNativeState& state, NativeArgs& args) {
   const int code = objects->SystemMenuLayout().Load(device, &port, name, args.Cell(2), args.Flag(3), args.Flag(4));
   if (code == 0) state.MarkLayoutLoaded();
   return uint32_t(code);
+}
+
+// Native 524: the sprite layout's parts become buttons and check buttons of
+// the game's control factory, in its canvas, joining the game's control host.
+uint32_t LoadSpriteLayout(AnimationNativeState& state, NativeArgs& args) {
+  ProcessObjects* objects = Objects();
+  if (!objects) return kMissing;
+  const std::string name = args.String(0);
+  if (args.Failed()) return kMissing;
+  LayoutControlFactory& controls = objects->SpriteLayoutControls();
+  return uint32_t(objects->SpriteLayout().Load(&controls, &controls, name, args.Cell(1), args.Cell(2),
+                                               args.Flag(3), state.LayoutDevice()));
 }
 
 void BindLayoutNatives(NativeBinder& binder, const StatePtr& state) {
@@ -498,6 +491,7 @@ void BindLayoutNatives(NativeBinder& binder, const StatePtr& state) {
     CopyParts(args, LayoutParts(*state, objects->SystemMenuLayout()), Columns{2, 3, 4, 5, 6});
     return 1;
   });
+  binder.Bind(kLoadSpriteLayout, [state](NativeArgs& args) { return LoadSpriteLayout(*state, args); });
   binder.Bind(kClearSpriteLayout, [](NativeArgs&) -> uint32_t {
     if (ProcessObjects* objects = Objects()) objects->SpriteLayout().Clear();
     return 0;
@@ -569,7 +563,7 @@ AnimationPlayerPool::LoadArgs PlayerArgs(AnimationNativeState& state, NativeArgs
 
 uint32_t CreatePlayer(AnimationNativeState& state, NativeArgs& args) {
   ProcessObjects* objects = Objects();
-  Surface* target = ObjectSurface(state.Host(), args.Cell(4));
+  Surface* target = GetObjectSurface(state.Host().DrawObjects(), args.Cell(4));
   if (!objects || !target) return 1;
   const std::string name = args.String(0);
   if (args.Failed()) return 0;
@@ -586,7 +580,7 @@ uint32_t ReloadPlayer(AnimationNativeState& state, NativeArgs& args) {
   ProcessObjects* objects = Objects();
   auto* player = objects ? state.Resolve(objects->AnimationPlayers(), args.Cell(0), kPlayerKind) : nullptr;
   if (!player) return kMissing;
-  Surface* target = ObjectSurface(state.Host(), args.Cell(5));
+  Surface* target = GetObjectSurface(state.Host().DrawObjects(), args.Cell(5));
   if (!target) return 1;
   const std::string name = args.String(1);
   if (args.Failed()) return 1;

@@ -15,6 +15,7 @@
 #include "display/DrawObjectManager.h"
 #include "elg/BmpWriter.h"
 #include "layout/LayoutWriter.h"
+#include "natives/GameControlHost.h"
 #include "natives/LagAnimationTask.h"
 #include "natives/ObjectPool.h"
 #include "natives/ProcessObjects.h"
@@ -29,6 +30,8 @@
 #include "resource/LayoutTestFakes.h"
 #include "resource/LayoutTestFolder.h"
 #include "scene/CanvasDrawImage.h"
+#include "scene/Control.h"
+#include "scene/ControlFactory.h"
 #include "scene/FrameStepper.h"
 #include "scene/PictureFolder.h"
 #include "scene/RasterSurfacePort.h"
@@ -460,6 +463,29 @@ TEST_F(AnimationTest, LayoutLoadedForAnObjectNamesItsPartsByScreenHandles) {
   EXPECT_EQ(s.Call("NativeGetLayoutPartCount", {}), 0u);
 }
 
+TEST_F(AnimationTest, SpriteLayoutPartsBecomeTheGamesControls) {
+  folder_.Write("UI/B.BMP", Bitmap(24, 6));
+  tools::LgmDocument document;
+  document.parts.push_back({"B.BMP", 1, 5, 6, 255, 1, 0, 0, 4});
+  document.parts.push_back({"B.BMP", 6, 20, 6, 255, 0, 0, 0, 0});
+  folder_.Write("UI/MENU.LGM", tools::WriteLgm(document, tools::LgmForm::kControl));
+  objects_.Controls().SetCanvas(canvas_);
+  NativeSession& s = Session();
+  EXPECT_EQ(s.Call("NativeLoadSpriteLayout", {s.Text("UI\\NONE.LGM"), 0, 0, 0}), 2u);  // no such file
+  ASSERT_EQ(s.Call("NativeLoadSpriteLayout", {s.Text("UI\\MENU.LGM"), 40, 0, 0}), 0u);
+  EXPECT_EQ(s.Call("NativeGetSpriteLayoutPartCount", {}), 2u);
+  EXPECT_EQ(objects_.Controls().Count(), 2u);
+  const std::vector<Control*> hosted = objects_.ControlHost().Controls();
+  ASSERT_EQ(hosted.size(), 2u);
+  EXPECT_EQ(hosted[0]->GetTag(), 40);
+  EXPECT_EQ(hosted[1]->GetTag(), 41);
+  EXPECT_FALSE(hosted[1]->IsVisible());
+  EXPECT_EQ(s.Call("NativeClearSpriteLayout", {}), 0u);
+  EXPECT_EQ(s.Call("NativeGetSpriteLayoutPartCount", {}), 0u);
+  objects_.Controls().DeleteAll();
+  objects_.Controls().SetCanvas(nullptr);
+}
+
 TEST_F(AnimationTest, PlayersDrawIntoObjectsAndTheirReleaseStopsTheirSteppers) {
   folder_.Write("STRIP.BMP", Bitmap(16, 4));
   auto target = std::make_unique<Surface>();
@@ -511,11 +537,10 @@ TEST(AnimationNativesBinding, AreBoundAndCallableFromAScript) {
   NativeHarness harness;
   const NativeCall call = harness.Call("NativeGetLayoutPartCount", {});
   ASSERT_TRUE(call.Ran());
-  // 524 (sprite layouts need the game's control ports), 530 and 531 (the
-  // player keeps no frame queue) and 537 (the player's own strip is no
-  // screen object) are still answered as not built.
+  // 530 and 531 (the player keeps no frame queue) and 537 (the player's
+  // own strip is no screen object) are still answered as not built.
   for (uint32_t number = 507; number <= 536; ++number) {
-    if (number != 524 && number != 530 && number != 531) {
+    if (number != 530 && number != 531) {
       EXPECT_FALSE(harness.Host().IsNotBuilt(number)) << number;
     }
   }
