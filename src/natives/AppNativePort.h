@@ -108,9 +108,6 @@ struct AppNativePort : AppNativePortBlocks {
   std::function<void(const std::string&)> setClipboard;
   std::function<std::string(const std::string& initial)> askText;
   std::function<void(const std::string& message)> showError;
-  // A text-adventure frame is running: it applies the message settings
-  // itself (only when changed, list option, fonts, history).
-  std::function<bool(bool onlyWhenChanged, bool list, bool fonts, bool history)> frameApplySettings;
   // The message colours go to a window object (-1 none) and a text sprite,
   // and with gradient set the gradient to a text object (0: the default
   // font).

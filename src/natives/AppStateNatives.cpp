@@ -1,5 +1,7 @@
 #include <string>
 
+#include "frame/TgsFrame.h"
+#include "frame/TgsFrameNatives.h"
 #include "natives/AppNativePort.h"
 #include "natives/GameScriptHost.h"
 #include "natives/NativeBinder.h"
@@ -188,7 +190,12 @@ uint32_t ApplyMessageSettings(GameScriptHost& host, NativeArgs& args) {
   const bool gradient = args.Flag(5);
   const bool history = args.Flag(6);
   if (args.Failed()) return 0;
-  if (app.frameApplySettings && app.frameApplySettings(onlyWhenChanged, list, gradient, history)) return 0;
+  // A running text-adventure frame applies the player's message settings
+  // to its own windows and fonts.
+  if (TgsFrameSlot& slot = host.TextFrameSlot(); slot.running && slot.frame) {
+    slot.frame->ApplySettings(list, gradient, history, onlyWhenChanged);
+    return 0;
+  }
   if (onlyWhenChanged && app.settingsChanged == 0) return 0;
   if (app.applyMessageColours) app.applyMessageColours(window, textSprite, textObject, gradient);
   // The history keeps the setting's count of pages plus the current one.

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "NativeHarness.h"
+#include "NativeSession.h"
+#include "natives/AppNativePort.h"
 
 namespace orrivel::testing {
 namespace {
@@ -31,6 +33,26 @@ TEST(TextFrameNatives, FrameIsMadeOnTheHostAndGoesWithIt) {
   ASSERT_TRUE(harness.Host().TextFrameSlot().frame);
   EXPECT_TRUE(harness.Host().TextFrameSlot().frame->IsSetUp());
   EXPECT_TRUE(harness.Host().TextFrameSlot().frame->OwnsCanvases());
+}
+
+TEST(TextFrameNatives, ARunningFrameTakesTheMessageSettingsItself) {
+  NativeSession session;
+  AppNativePort port;
+  AppNativePort* const previous = SetAppPort(&port);
+  int coloured = 0;
+  port.applyMessageColours = [&](int32_t, uint32_t, uint32_t, bool) { ++coloured; };
+  port.settingsChanged = 1;
+  ASSERT_EQ(session.Call("NativeCreateTgsFrame", {0, 0, 0}), 0u);
+  const std::vector<uint32_t> cells{1, 0, uint32_t(-1), 0, 0, 0, 0};
+  session.Host().TextFrameSlot().running = true;
+  EXPECT_EQ(session.Call("ApplyMessageSettings", cells), 0u);
+  EXPECT_EQ(coloured, 0);
+  EXPECT_EQ(port.settingsChanged, 1);  // the frame's own business
+  session.Host().TextFrameSlot().running = false;
+  EXPECT_EQ(session.Call("ApplyMessageSettings", cells), 0u);
+  EXPECT_EQ(coloured, 1);
+  EXPECT_EQ(port.settingsChanged, 0);
+  SetAppPort(previous);
 }
 
 }  // namespace
