@@ -381,8 +381,9 @@ class TgsFrame : public TgsModule {
   // gives something other than kGoOn (that); -1 when the pump reports closing.
   static constexpr int32_t kGoOn = 0x7FFFFFFE;
   int32_t PumpUntil(uint32_t ms, const std::function<int32_t()>& check);
-  // The resumed-run byte, read once: the first page command after a resume
-  // carries on the page that was up, later ones start their own.
+  // The resumed-run byte, read once: the first page end, choice list or
+  // choice wait after a resume carries on the page that was up; later ones
+  // deal with pages of their own.
   bool TakeResumed();
   // Ends the reading of a block that does not hold together.
   uint32_t DamagedBlock(uint32_t at, const char* why);

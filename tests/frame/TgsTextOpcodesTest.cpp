@@ -7,7 +7,7 @@
 #include <array>
 
 #include "TgsFrameTestSupport.h"
-#include "platform/font/FontFace.h"
+#include "text/FakeInstalledFaces.h"
 #include "text/FontFaceList.h"
 #include "text/OutlineFont.h"
 
@@ -202,17 +202,7 @@ TEST(TgsTextOpcodes, TakenChoiceLandsInTheVariableOfOptionWordZero) {
 
 class FaceSource : public ::testing::Test {
  protected:
-  void SetUp() override {
-    platform::SetFaceSource([] {
-      using platform::FaceRecord;
-      return std::vector<FaceRecord>{
-          {"Latin Sans", platform::kAnsiCharSet, platform::kVariablePitch, true},
-          {Sjis("ＭＳ ゴシック"), platform::kShiftJisCharSet, platform::kFixedPitch, true},
-          {Sjis("ＭＳ 明朝"), platform::kShiftJisCharSet, platform::kVariablePitch, true},
-      };
-    });
-  }
-  void TearDown() override { platform::SetFaceSource(nullptr); }
+  FakeInstalledFaces faces_;
 };
 
 TEST_F(FaceSource, ResolveFontFace) {
@@ -245,7 +235,7 @@ TEST_F(FaceSource, ResolveFontFace) {
   std::string face;
   TgsFrame::ResolveFontFace(face, mincho, false, installed);
   EXPECT_EQ(installed.CharSet(), 128);
-  EXPECT_EQ(installed.Faces().size(), 2u);
+  EXPECT_EQ(installed.Faces().size(), 3u);  // the Shift-JIS faces but the hidden one
 }
 
 TEST_F(FaceSource, PageCommandsAreKeptWhenReadAndActWhenReplayed) {
