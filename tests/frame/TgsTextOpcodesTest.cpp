@@ -268,6 +268,11 @@ TEST_F(FaceSource, PageCommandsAreKeptWhenReadAndActWhenReplayed) {
     size_t taken = 0;
     EXPECT_EQ(rig.Frame().ReplayPageCommand(page + records[n], size - records[n], taken), 0);
   };
+  // No line feed while the history's window measures its page.
+  rig.Frame().SetMeasuringHistory(true);
+  replay(0);
+  EXPECT_TRUE(rig.Frame().Opcodes().Recorded().empty());
+  rig.Frame().SetMeasuringHistory(false);
   for (size_t n = 0; n < 3; ++n) replay(n);
   EXPECT_EQ(rig.Operations(), (std::vector<std::string>{"NewLine", "BeginRuby", "DrawRuby"}));
   EXPECT_EQ(rig.Find("DrawRuby")->Text(0), Sjis("る"));
