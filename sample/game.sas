@@ -20,6 +20,7 @@ doubleAdd:
 scene MAIN flags 16 8
   add $visits 1 $visits
   call lib:double
+  native !NativeSetTgsFrameOption @optionArgs @scratch  # a taken choice lands in $choice
   native !NativeCreateTgsFrame @frameArgs @scratch  # the message window on its own canvases
   native !NativeRunTgsScript @storyArgs @scratch    # the story, to its end
   native !NativeDeleteTgsFrame @scratch @scratch
@@ -30,6 +31,7 @@ scene MAIN flags 16 8
   ret
 data
 scratch:   word 0
+optionArgs: word 0 $choice
 frameArgs: word 0 0 0
 storyArgs: word 0 @storyName
 storyName: string "MAIN"

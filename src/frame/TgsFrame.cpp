@@ -10,6 +10,7 @@
 #include "scene/CanvasDrawImage.h"
 #include "scene/ImageSprite.h"
 #include "script/ScriptHost.h"
+#include "text/FontFaceList.h"
 #include "text/OutlineFont.h"
 
 namespace orrivel {
@@ -29,6 +30,7 @@ TgsFrame::TgsFrame(ScriptAddressSpace& space, TgsFrameEnvironment environment)
   machine_.AllocateStack(kMachineStackWords);
   // A script block that loops without yielding still lets the pump run.
   machine_.SetInstructionBudget(1u << 22);
+  for (const TgsOpcodeRow& row : TgsOpcodeRows()) opcodes_.Register(row);
   replayBlock_ = space.Allocate(uint64_t(kReplayPairs) * TgsArguments::kPairBytes + TgsPageBuffer::kCapacity);
   ResetState();
 }
@@ -125,6 +127,7 @@ int32_t TgsFrame::EndRun() {
   if (!setUp_) return 0;
   ReleaseRunScreen();
   choiceCount_ = 0;
+  choices_.Clear();
   ruleImage_ = -1;
   buttonsVisible_ = false;
   page_.Rewind();

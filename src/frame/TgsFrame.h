@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <span>
@@ -29,6 +30,7 @@
 #include <vector>
 
 #include "frame/TgsArguments.h"
+#include "frame/TgsChoiceList.h"
 #include "frame/TgsModule.h"
 #include "frame/TgsOpcodeTable.h"
 #include "frame/TgsPageBuffer.h"
@@ -43,6 +45,7 @@ class CanvasDrawObject;
 class ControlFactory;
 class ControlHost;
 class DisplayScreenDevice;
+class FontFaceList;
 class HotSpotControl;
 class ImageSprite;
 class OutlineFont;
@@ -81,6 +84,10 @@ struct TgsFrameEnvironment {
   ScriptFileReader readGameFile;
   // Lines for the log; standard error when empty.
   std::function<void(const std::string&)> log;
+  // The application's installed-face list, which font changes of a page
+  // match against (filled on first use when empty); the frame keeps its own
+  // when none is given.
+  FontFaceList* faces = nullptr;
 };
 
 // Shows a message (UTF-8) to the player through the message boxes, with
@@ -226,6 +233,87 @@ class TgsFrame : public TgsModule {
   uint32_t HistoryCapacity() const { return historyCapacity_; }
   TimerArray& Timers() { return timers_; }
 
+  // --- the text opcodes (12 to 31) ----------------------------------------
+  // Each takes its command's pairs; 0 lets the reading go on.
+  int32_t MessageId(const TgsArguments& arguments);
+  int32_t ShowChoices(const TgsArguments& arguments);
+  int32_t PageNewLine(const TgsArguments& arguments);
+  int32_t PageEnd(const TgsArguments& arguments);
+  int32_t AwaitChoice(const TgsArguments& arguments);
+  int32_t SetSaveCaption(const TgsArguments& arguments);
+  int32_t DisableChoice(const TgsArguments& arguments);
+  int32_t WaitOpcode(const TgsArguments& arguments);
+  int32_t PauseOpcode(const TgsArguments& arguments);
+  int32_t CommitPageToHistory(const TgsArguments& arguments);
+  int32_t SetNameVoice(const TgsArguments& arguments);
+  int32_t PageRubyStart(const TgsArguments& arguments);
+  int32_t PageRubyText(const TgsArguments& arguments);
+  int32_t PageFont(const TgsArguments& arguments);
+  int32_t WindowVisibleOpcode(const TgsArguments& arguments);
+  int32_t ClearWindowOpcode(const TgsArguments& arguments);
+
+  // Text kept for the page and the save: at most these many bytes, cut on
+  // a character boundary.
+  static constexpr size_t kNameBytes = 16;
+  static constexpr size_t kVoiceBytes = 15;
+  static constexpr size_t kCaptionBytes = 40;
+  static constexpr uint32_t kChoiceFlags = 5;
+  const std::string& SaveCaption() const { return saveCaption_; }
+  bool ChoiceDisabled(uint32_t index) const { return index < kChoiceFlags && choiceDisabled_[index] != 0; }
+  uint32_t ChoiceCount() const { return choiceCount_; }
+  TgsChoiceList& Choices() { return choices_; }
+  // The player took choice `index` of the list on screen (see TgsChoiceList).
+  bool TakeChoice(uint32_t index);
+  uint8_t PageSerial() const { return pageSerial_; }
+  bool PageSerialPending() const { return pageSerialPending_; }
+  // The next page gets the next serial (255 is followed by 1).
+  void AdvancePageSerial();
+  // Leaves skip mode: 1 when it was on (bar button 5 is enabled again),
+  // else 0; skip mode by setting is cleared either way.
+  int32_t CancelSkipMode();
+  // Set while the second message window lays out a page for the history,
+  // and while the current window writes vertically (page commands read them).
+  void SetMeasuringHistory(bool on) { measuringHistory_ = on; }
+  void SetVerticalWriting(bool on) { verticalWriting_ = on; }
+
+  // --- waits --------------------------------------------------------------
+  // In either skip mode 1 at once. Else pumps frames on timer 0 until more
+  // than ms have passed or the skip key is held (0), or, skippable and with
+  // settings byte 191 set, until a click or the action key (1); -1 when
+  // the pump reports closing.
+  int32_t TimedWait(uint32_t ms, bool skippable);
+  // Pumps frames until more than ms have passed; 0, or -1 when closing.
+  int32_t FixedWait(uint32_t ms);
+  // The rule of the wait commands. Not skippable, or no wait chain: the wait
+  // runs (negative gives -1; 1, cut short, starts a chain of 1; else the
+  // chain ends). Skippable within a chain: `end` finishes the awaited thing
+  // at once and the chain grows. Always 0 unless the program closes.
+  int32_t RunWaitRow(bool skippable, const std::function<int32_t()>& wait, const std::function<void()>& end);
+  // The skip key (Ctrl with settings byte 130 set, else Shift) is held.
+  bool SkipKeyHeld() const;
+  // The mouse button or the decide action went down this frame.
+  bool ClickPressed() const;
+
+  // --- operations the rows forward to -------------------------------------
+#define ORRIVEL_TGS_OPERATION(name) int32_t name(const TgsOperationCall& call);
+#include "frame/TgsFrameOperations.def"
+#undef ORRIVEL_TGS_OPERATION
+  // Keeps the call of an operation not built yet (in Opcodes().Recorded())
+  // and returns 0, so a module that uses it plays on.
+  int32_t NotBuiltYet(const char* operation, const TgsOperationCall& call);
+  // A call made by the frame itself, its values in order.
+  static TgsOperationCall MakeCall(uint32_t opcode, std::initializer_list<int32_t> values);
+
+  // The installed faces that font changes match against.
+  FontFaceList& Faces();
+  // Finds the first face of a comma-separated list (spaces after a comma
+  // skipped, a leading "@" ignored) among the installed Shift-JIS faces,
+  // listing them first when the list is empty; result gets it, with "@" in
+  // front when vertical, or stays empty. 0; 1 without a face list; 2 when
+  // a listed name has 32 bytes or more.
+  static int32_t ResolveFontFace(std::string& result, const std::string& faceList, bool vertical,
+                                 FontFaceList& installed);
+
   // --- screen parts -------------------------------------------------------
   // Fonts: page font 1 and 2 and the two history fonts.
   enum FontSlot : uint32_t { kPageFont1 = 0, kPageFont2 = 1, kHistoryFont1 = 2, kHistoryFont2 = 3, kFontCount = 4 };
@@ -289,6 +377,14 @@ class TgsFrame : public TgsModule {
                                           int32_t y);
   void LoadBarButtons();
   std::optional<std::vector<uint8_t>> ReadGameFile(const std::string& path) const;
+  // Pumps frames until more than ms have passed on timer 0 (0) or check
+  // gives something other than kGoOn (that); -1 when the pump reports closing.
+  static constexpr int32_t kGoOn = 0x7FFFFFFE;
+  int32_t PumpUntil(uint32_t ms, const std::function<int32_t()>& check);
+  // The resumed-run byte, read once: the first page end, choice list or
+  // choice wait after a resume carries on the page that was up; later ones
+  // deal with pages of their own.
+  bool TakeResumed();
   // Ends the reading of a block that does not hold together.
   uint32_t DamagedBlock(uint32_t at, const char* why);
   std::string ModuleName() const;
@@ -317,7 +413,14 @@ class TgsFrame : public TgsModule {
   int32_t messageId_ = -1;
   int32_t ruleImage_ = -1;
   std::array<int32_t, kOptionWords> optionWords_{};
-  std::array<uint8_t, 5> choiceDisabled_{};
+  std::array<uint8_t, kChoiceFlags> choiceDisabled_{};
+  TgsChoiceList choices_;
+  std::string saveCaption_;
+  uint8_t pageSerial_ = 1;
+  bool pageSerialPending_ = false;
+  bool measuringHistory_ = false;
+  bool verticalWriting_ = false;
+  std::unique_ptr<FontFaceList> ownFaces_;
   bool choiceWait_ = false;
   bool pageShown_ = false;
   int32_t pageVoiceIndex_ = -1;

@@ -69,6 +69,8 @@ struct FrameFixture {
   std::vector<std::string> log;
   int pumps = 0;
   int pumpsBeforeClose = 1000;
+  // Runs on every pump before it answers (a test's clock and input).
+  std::function<void()> onPump;
   std::unique_ptr<TgsFrame> frame;
 
   FrameFixture() {
@@ -80,7 +82,15 @@ struct FrameFixture {
     host.SetFileReader([this](const std::string& path) { return disk.Read(path); });
     EXPECT_EQ(host.LoadSystem("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", false, false),
               0);
-    frame = std::make_unique<TgsFrame>(host.Space(), Environment());
+    RemakeFrame();
+  }
+
+  // A new frame over the same host and disk, its environment changed first.
+  void RemakeFrame(const std::function<void(TgsFrameEnvironment&)>& change = {}) {
+    TgsFrameEnvironment environment = Environment();
+    if (change) change(environment);
+    frame.reset();
+    frame = std::make_unique<TgsFrame>(host.Space(), std::move(environment));
     frame->SetFolder("SCRIPT");
     frame->SetFileReader([this](const std::string& path) { return disk.Read(path); });
   }
@@ -90,7 +100,10 @@ struct FrameFixture {
     environment.host = &host;
     environment.messageBoxes = &boxes;
     environment.log = [this](const std::string& line) { log.push_back(line); };
-    environment.pumpFrame = [this] { return ++pumps > pumpsBeforeClose ? 0 : 1; };
+    environment.pumpFrame = [this] {
+      if (onPump) onPump();
+      return ++pumps > pumpsBeforeClose ? 0 : 1;
+    };
     environment.readGameFile = [this](const std::string& path) { return disk.Read(path); };
     return environment;
   }
