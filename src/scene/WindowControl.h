@@ -227,6 +227,15 @@ class WindowControl : public WindowControlBase {
   const WindowItemRecord* Item(int32_t index) const;
   int32_t HoverItem() const { return hoverItem_; }
   const char* CurrentTooltip() const { return currentTooltip_; }
+  int32_t MarginLeft() const { return marginLeft_; }
+  int32_t MarginTop() const { return marginTop_; }
+  int32_t MarginRight() const { return marginRight_; }
+  int32_t MarginBottom() const { return marginBottom_; }
+  int32_t LineGap() const { return lineGap_; }
+  int32_t CharGap() const { return charGap_; }
+  int32_t RubyGap() const { return rubyGap_; }
+  bool AutoWraps() const { return autoWrap_; }
+  bool CentresWideGlyphs() const { return centreWideGlyphs_; }
 
  protected:
   // Shows an item's sprites with the highlighted or the normal picture (a
@@ -238,6 +247,7 @@ class WindowControl : public WindowControlBase {
   // as changed and gives the pen after the text.
   Point DrawFontText(Font* font, Surface* target, int32_t x, int32_t y, const char* text);
   Surface* Target(Surface* target) { return target != nullptr ? target : &surface_; }
+  ImageSprite& WindowSprite() { return sprite_; }
 
  private:
   int32_t FontHeight() const;
