@@ -158,6 +158,8 @@ class MessageTextWindow : public WindowControl {
   // kept); 3 the ramp or 4 the strip surface cannot be made; else 0.
   int32_t SetRevealEdge(int32_t width);
   int32_t RevealEdgeWidth() const { return int32_t(ramp_.count); }
+  // Opacities of the edge, from the hard part outwards.
+  const RampBuffer& RevealRamp() const { return ramp_; }
   // The per-frame update with the current tick.
   int32_t Tick(uint32_t now) override;
   bool FinishReveal();
