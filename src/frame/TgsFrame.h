@@ -47,8 +47,10 @@ class HotSpotControl;
 class ImageSprite;
 class OutlineFont;
 class ScreenImage;
+class MessageWindowState;
 class ScriptHost;
 class Surface;
+class TimerList;
 namespace platform {
 class MessageBoxService;
 }
@@ -81,6 +83,10 @@ struct TgsFrameEnvironment {
   ScriptFileReader readGameFile;
   // Lines for the log; standard error when empty.
   std::function<void(const std::string&)> log;
+  // The game's system timer list (fades of the bar); none when empty.
+  std::function<TimerList*()> systemTimers;
+  // Switches the main window's menu state on or off.
+  std::function<void(bool on)> setMenuState;
 };
 
 // Shows a message (UTF-8) to the player through the message boxes, with
@@ -219,7 +225,13 @@ class TgsFrame : public TgsModule {
   // Button states: 0 disabled, 1 enabled.
   uint8_t ButtonState(uint32_t button) const { return button < kBarButtons ? buttons_[button] : 0; }
   void SetButtonEnabled(uint32_t button, bool on);
+  void StoreButtonState(uint32_t button, uint8_t state) {
+    if (button < kBarButtons) buttons_[button] = state;
+  }
   bool ButtonsVisible() const { return buttonsVisible_; }
+  void SetButtonsVisible(bool on) { buttonsVisible_ = on; }
+  // The message window, its name plate, the waits, the bar and the fades.
+  MessageWindowState& WindowState() { return *windowState_; }
   // History entries held; the history screen keeps it (button 7 needs two).
   uint32_t HistoryEntries() const { return historyEntries_; }
   void SetHistoryEntries(uint32_t count) { historyEntries_ = count; }
@@ -298,6 +310,7 @@ class TgsFrame : public TgsModule {
   TgsOpcodeTable opcodes_;
   TgsPageBuffer page_;
   TimerArray timers_;
+  std::unique_ptr<MessageWindowState> windowState_;
 
   // Reader state.
   std::string pendingText_;

@@ -205,6 +205,7 @@ class WindowControl : public WindowControlBase {
   // --- state -------------------------------------------------------------------------------
   Surface& GetSurface() { return surface_; }
   const ImageSprite& Sprite() const { return sprite_; }
+  ImageSprite& WindowSprite() { return sprite_; }
   Surface* ItemMask() const { return itemMask_.get(); }
   Font* GetFont() const { return font_; }
   Font* GetRubyFont() const { return rubyFont_; }
@@ -247,7 +248,6 @@ class WindowControl : public WindowControlBase {
   // as changed and gives the pen after the text.
   Point DrawFontText(Font* font, Surface* target, int32_t x, int32_t y, const char* text);
   Surface* Target(Surface* target) { return target != nullptr ? target : &surface_; }
-  ImageSprite& WindowSprite() { return sprite_; }
 
  private:
   int32_t FontHeight() const;
