@@ -216,6 +216,7 @@ class TgsFrame : public TgsModule {
   bool ChoiceWaiting() const { return choiceWait_; }
   bool PageShown() const { return pageShown_; }
   void SetSkipByKey(bool on) { skipByKey_ = on; }
+  void SetAlreadyRead(bool on) { alreadyRead_ = on; }
   void SetSkipBySetting(bool on) { skipBySetting_ = on; }
   void SetAutoMode(bool on) { autoMode_ = on; }
   void SetChoiceWait(bool on) { choiceWait_ = on; }
