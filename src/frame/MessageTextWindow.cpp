@@ -298,6 +298,8 @@ void MessageTextWindow::BeginMeasure() {
   rubyMarked_ = false;
   lineExtent_ = UpdateLineHeight();
   edgeInset_ = 0;
+  // At a fixed pitch every line keeps room for ruby above its glyphs.
+  glyphDrop_ = !IsVertical() && fixedLinePitch_ ? std::max(lineExtent_ - FontHeightPx(), 0) : 0;
 }
 
 void MessageTextWindow::PlaceGlyph(bool wide, int32_t w, int32_t h, int32_t* x, int32_t* y,
@@ -312,7 +314,7 @@ void MessageTextWindow::PlaceGlyph(bool wide, int32_t w, int32_t h, int32_t* x, 
     *advance = centred ? fh : h;
   } else {
     *x = penX_ + (centred ? (fh - w) >> 1 : 0);
-    *y = penY_;
+    *y = penY_ + glyphDrop_;
     *advance = centred ? fh : w;
   }
 }
@@ -397,8 +399,11 @@ bool MessageTextWindow::NewLine() {
   if (mode_ == kMeasuring) {
     const LineBox& box = CurrentBox();
     const int32_t boxExtent = IsVertical() ? box.right - box.left : box.bottom - box.top;
-    const int32_t step =
+    int32_t step =
         IsEmptyBox(box) || fixedLinePitch_ ? LineGap() + lineExtent_ : LineGap() + edgeInset_ + boxExtent;
+    // A column grown for its ruby band pushes the next one over rather
+    // than under it, whatever the pitch.
+    if (box.hasRuby) step = std::max(step, LineGap() + boxExtent);
     if (IsVertical()) {
       penX_ -= step;
       penY_ = MarginTop() + indent_;
@@ -418,7 +423,8 @@ bool MessageTextWindow::NewLine() {
     Point pen = linePens_[size_t(drawLine_)];
     if (mode_ == kDrawingPage) pen = Point{pen.x - pageOffsetX_, pen.y - pageOffsetY_};
     lineExtent_ = IsVertical() ? box.right : box.bottom;
-    if (box.hasRuby) {
+    // A box grown for its ruby band has the glyphs below (left of) it.
+    if (box.hasRuby && (IsVertical() || !fixedLinePitch_)) {
       if (IsVertical()) pen.x -= RubyBand();
       else pen.y += RubyBand();
       lineExtent_ -= RubyBand();
@@ -511,6 +517,12 @@ int32_t MessageTextWindow::EndMeasure(bool autoSize, bool usePageSurface) {
     // Page pixel (0, 0) lands here on the window.
     pageOffsetX_ = extent.left - insetL;
     pageOffsetY_ = extent.top - insetT;
+    // The page starts as the window under it, so that copying it back
+    // shows the window's own background around the glyphs.
+    Rect under;
+    if (IntersectRects(&under, Rect{pageOffsetX_, pageOffsetY_, pageOffsetX_ + w, pageOffsetY_ + h},
+                       Rect{0, 0, GetWidth(), GetHeight()}))
+      pageSurface_.Copy(&GetSurface(), under.left - pageOffsetX_, under.top - pageOffsetY_, &under, false);
   } else {
     pageOffsetX_ = pageOffsetY_ = 0;
   }
@@ -581,7 +593,7 @@ int32_t MessageTextWindow::DrawRuby(const char* text, Surface* target) {
   // glyphs lie left of their anchor).
   auto drawAt = [&](int32_t along, const char* s) {
     if (IsVertical()) DrawFontText(ruby, surface, penX_ + band, along, s);
-    else DrawFontText(ruby, surface, along, penY_ - band, s);
+    else DrawFontText(ruby, surface, along, penY_ + glyphDrop_ - band, s);
   };
   Size size;
   ruby->MeasureText(text, &size, nullptr, nullptr, false, nullptr);

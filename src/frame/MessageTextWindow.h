@@ -252,6 +252,7 @@ class MessageTextWindow : public WindowControl {
   int32_t penX_ = 0, penY_ = 0;
   int32_t lastCharStart_ = 0;
   int32_t lineExtent_ = 0;
+  int32_t glyphDrop_ = 0;
   uint16_t prevChar_ = 0;
   int32_t indent_ = 0;
   bool fixedLinePitch_ = true;
