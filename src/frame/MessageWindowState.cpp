@@ -59,6 +59,12 @@ int32_t MessageWindowState::BuildWindows(SpriteList* list, uint32_t order, int32
     namePlate_.reset();
   }
   window_ = std::make_unique<MessageTextWindow>();
+  // The window draws the frame picture under its text itself, so that the
+  // text and its reveal land on it; the picture's own sprite stays hidden.
+  if (Surface* picture = frame_.FramePicture()) {
+    window_->SetFrameImages(picture, 0, 0, 0, 0, 0, 0);
+    if (ImageSprite* sprite = frame_.FrameSprite()) sprite->SetVisible(0);
+  }
   if (window_->Create(list, int32_t(order) + 1, TgsFrame::kScreenWidth, kWindowHeight, kWindowX, top, font,
                       frame_.GetFont(TgsFrame::kPageFont2), 0) != 0) {
     window_.reset();
@@ -256,7 +262,6 @@ std::vector<Drawable*> MessageWindowState::FadeTargets(bool withBar) const {
   std::vector<Drawable*> targets;
   if (window_) targets.push_back(&window_->WindowSprite());
   if (namePlate_ && namePlate_->IsVisible()) targets.push_back(&namePlate_->WindowSprite());
-  if (ImageSprite* frame = frame_.FrameSprite()) targets.push_back(frame);
   if (frame_.ChoiceWaiting()) targets.insert(targets.end(), choiceSprites_.begin(), choiceSprites_.end());
   if (withBar) {
     for (uint32_t b = 0; b < kBarButtons; ++b)

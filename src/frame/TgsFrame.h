@@ -247,6 +247,7 @@ class TgsFrame : public TgsModule {
   // picture and the bar picture.
   ImageSprite* FrameSprite() const { return frameSprite_.get(); }
   ImageSprite* BarSprite() const { return barSprite_.get(); }
+  Surface* FramePicture() const { return framePicture_.get(); }
   // The bar buttons made from the layout for this run (null when absent).
   ButtonControl* BarButtonControl(uint32_t button) const {
     return button < kBarButtons ? barButtons_[button] : nullptr;

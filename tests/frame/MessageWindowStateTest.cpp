@@ -291,5 +291,38 @@ TEST_F(MessageWindowStateTest, WindowFadesInAndOut) {
   EXPECT_EQ(state().FadeMessageWindow(false, 300, false), -1);
 }
 
+TEST_F(MessageWindowStateTest, AFlushedPageShowsInTheWindowWithItsName) {
+  const std::string text = Sjis("こんにちは、世界。");
+  for (size_t i = 0; i < text.size(); i += 2)
+    ASSERT_TRUE(frame_->Page().AppendCharacter(reinterpret_cast<const uint8_t*>(text.data() + i), 2));
+  frame_->SpeakerName() = Sjis("案内人");
+  frame_->VoiceName() = "V0001";
+  settings_[25] = 10;  // unread text: 10 ms a character
+  ASSERT_EQ(frame_->FlushPage(), 0);
+  MessageTextWindow& w = window();
+  EXPECT_EQ(w.SpeakerName(), Sjis("案内人"));
+  EXPECT_EQ(w.VoiceCue(), "V0001");
+  EXPECT_EQ(w.CharacterCount(), 9);
+  EXPECT_EQ(w.RevealState(), MessageTextWindow::kRevealPrepared);
+  EXPECT_EQ(w.RevealDuration(), 90u);
+  EXPECT_EQ(w.GetY() + w.GetHeight(), 688);  // standing on the bar
+  EXPECT_FALSE(state().TakeStopRequest());
+  state().ShowMessageWindow(true, true);
+  EXPECT_TRUE(w.IsVisible());
+  EXPECT_TRUE(state().NamePlate()->IsVisible());
+  // The reveal runs on the control host's frames.
+  controls_.Update(clock_.TickMs());
+  clock_.Advance(100);
+  controls_.Update(clock_.TickMs());
+  EXPECT_EQ(w.RevealState(), MessageTextWindow::kRevealNone);
+  EXPECT_TRUE(w.IsCursorShown());
+  // Shown at once when the settings say so.
+  settings_[24] = 1;
+  ASSERT_TRUE(frame_->Page().AppendCharacter(reinterpret_cast<const uint8_t*>(text.data()), 2));
+  ASSERT_EQ(frame_->FlushPage(), 0);
+  EXPECT_EQ(w.RevealState(), MessageTextWindow::kRevealNone);
+  EXPECT_EQ(w.SpeakerName(), "");
+}
+
 }  // namespace
 }  // namespace orrivel
