@@ -267,10 +267,9 @@ MessageTextWindow::Walk MessageTextWindow::WalkPage(const char* text, size_t len
       clearIndentAfter = true;
     }
   }
-  if (coloursChanged_) {
-    coloursChanged_ = false;
-    if (restoreColours_) restoreColours_();
-  }
+  // Fonts a page command changed go back to the defaults (the frame knows
+  // whether any did).
+  if (restoreColours_) restoreColours_();
   if (clearIndentAfter) indent_ = 0;
   characterCount_ = count;
   return result;

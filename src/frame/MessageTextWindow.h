@@ -89,7 +89,8 @@ class MessageTextWindow : public WindowControl {
   void SetNameStyle(uint8_t style) { nameStyle_ = style; }
   void SetCommandRunner(CommandRunner runner) { commandRunner_ = std::move(runner); }
   void SetPacingSource(PacingSource pacing) { pacing_ = std::move(pacing); }
-  // Called after a page whose commands changed the text colours.
+  // Called after each pass over a page: puts back fonts that page
+  // commands changed.
   void SetColourRestorer(std::function<void()> restore) { restoreColours_ = std::move(restore); }
 
   // --- settings -------------------------------------------------------------------------
@@ -105,8 +106,6 @@ class MessageTextWindow : public WindowControl {
   // The characters that open a hanging indent; null or empty clears.
   void SetIndentChars(const char* chars);
   bool IsIndentChar(const char* p) const;
-  // Marks pages whose text colours a page command changed.
-  void NoteColoursChanged() { coloursChanged_ = true; }
 
   // --- the page --------------------------------------------------------------------------
   // 1 for no bytes; else 0 with an owned copy (the name and cue emptied).
@@ -179,6 +178,9 @@ class MessageTextWindow : public WindowControl {
   const Rect& PendingStrip(int32_t i) const { return strips_[i]; }
 
   // --- overrides ---------------------------------------------------------------------------
+  // The page takes no pointer input: clicks go through to the frame's hot
+  // spot, which advances the text.
+  bool HitTest(int32_t, int32_t) override { return false; }
   void SetVisible(bool show) override;
   void Release() override;
   int32_t SetBackground(uint8_t mode, uint32_t rgb, uint8_t alpha) override;
@@ -258,7 +260,6 @@ class MessageTextWindow : public WindowControl {
   bool fixedLinePitch_ = true;
   // Set while an auto-size re-creates the window: only the base lets go.
   bool resizing_ = false;
-  bool coloursChanged_ = false;
   size_t walkOffset_ = 0;
   CommandRunner commandRunner_;
   PacingSource pacing_;
