@@ -12,6 +12,7 @@
 
 #include "../scene/GoldenSupport.h"
 #include "../scene/SceneTestSupport.h"
+#include "MessagePageSupport.h"
 #include "frame/MessageTextWindow.h"
 #include "raster/SpriteList.h"
 #include "scene/CanvasDrawImage.h"
@@ -23,28 +24,7 @@
 namespace orrivel {
 namespace {
 
-// Page commands of these pages: opcode 1 begins ruby, 2 draws it.
-std::string Command(uint32_t opcode) {
-  std::string out(2, '\0');
-  out[1] = '[';
-  const uint32_t words[3] = {12, opcode, 0};
-  out.append(reinterpret_cast<const char*>(words), sizeof words);
-  return out;
-}
-
-class DamageRecorder : public SpriteListOwner {
- public:
-  int AddDirty(const Rect* rect) override {
-    rects.push_back(rect != nullptr ? *rect : Rect{0, 0, 1 << 20, 1 << 20});
-    return 1;
-  }
-  bool Covers(int32_t x, int32_t y) const {
-    for (const Rect& r : rects)
-      if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
-    return false;
-  }
-  std::vector<Rect> rects;
-};
+std::string Command(uint32_t opcode) { return test::PageCommand(opcode); }
 
 class MessageWindowGoldenTest : public test::SceneTest {
  protected:
@@ -125,7 +105,7 @@ TEST_F(MessageWindowGoldenTest, RevealAtThreeTicks) {
   const uint32_t duration = window.RevealDuration();
   ASSERT_GT(duration, 0u);
   window.Tick(1000);
-  DamageRecorder damage;
+  test::DamageRecorder damage;
   SpriteList* list = window.Sprite().OwningList();
   ASSERT_NE(list, nullptr);
   const char* names[] = {"message_reveal_1", "message_reveal_2", "message_reveal_3"};

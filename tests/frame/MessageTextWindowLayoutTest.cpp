@@ -13,6 +13,7 @@
 
 #include "../scene/SceneTestSupport.h"
 #include "../scene/WindowTestSupport.h"
+#include "MessagePageSupport.h"
 #include "platform/TextCodec.h"
 #include "raster/SpriteList.h"
 
@@ -20,22 +21,8 @@ namespace orrivel {
 namespace {
 
 std::string Sjis(const char* utf8) { return platform::Utf8ToCp932(utf8).value(); }
-
-std::string Repeat(const char* utf8, int n) {
-  std::string out;
-  for (int i = 0; i < n; ++i) out += Sjis(utf8);
-  return out;
-}
-
-// Test page commands: opcode 1 begins ruby, 2 draws the ruby text held by
-// the fixture, 3 asks to stop; others do nothing.
-std::string Command(uint32_t opcode) {
-  std::string out(2, '\0');
-  out[1] = '[';
-  const uint32_t words[3] = {12, opcode, 0};
-  out.append(reinterpret_cast<const char*>(words), sizeof words);
-  return out;
-}
+std::string Repeat(const char* utf8, int n) { return test::RepeatSjis(utf8, n); }
+std::string Command(uint32_t opcode) { return test::PageCommand(opcode); }
 
 std::vector<std::vector<int32_t>> Boxes(const MessageTextWindow& window, int32_t lines) {
   std::vector<std::vector<int32_t>> out;
