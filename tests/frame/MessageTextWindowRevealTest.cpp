@@ -179,5 +179,38 @@ TEST_F(MessageWindowRevealTest, APageWithAndWithoutTimePerCharacter) {
   EXPECT_NE(At(10 + 40, 12), 0u);
 }
 
+TEST_F(MessageWindowRevealTest, TheClickWaitCursorFollowsTheTextAndLeavesNoTrace) {
+  window.SetMargins(10, 10, 10, 10, true);
+  Surface strip;
+  ASSERT_EQ(strip.Create(40, 10, 32, 0), 0);
+  strip.SetHasAlpha(true);
+  strip.FillRect(0xFFFF0000u, nullptr);
+  const ClickWaitFrames frames{4, 50};
+  ASSERT_EQ(window.AddCursor(&strip, &frames, 10, true), 0);
+  window.SetCursorAfterText(true);
+  int32_t pacing = 3;  // skipping: no cursor
+  window.SetPacingSource([&pacing] { return pacing; });
+  const std::string text = platform::Utf8ToCp932("あい").value();
+  ASSERT_EQ(window.SetPageText(text.data(), text.size()), 0);
+  ASSERT_EQ(window.ShowPage(true), 0);
+  EXPECT_FALSE(window.IsCursorShown());
+  pacing = 1;
+  ASSERT_EQ(window.SetPageText(text.data(), text.size()), 0);
+  ASSERT_EQ(window.ShowPage(true), 0);
+  ASSERT_TRUE(window.IsCursorShown());
+  const uint32_t under = At(10 + 32 + 4, 10);
+  window.Tick(2000);
+  window.Tick(2010);
+  // A frame of the strip, 4 pixels after the text.
+  EXPECT_EQ(At(10 + 32 + 4, 10) & 0xFFFFFF, 0xFF0000u);
+  window.ShowCursor(false);
+  EXPECT_EQ(At(10 + 32 + 4, 10), under);
+  EXPECT_EQ(window.SelectCursor(0), 0);
+  window.ClearCursors();
+  EXPECT_EQ(window.CursorCount(), 0);
+  window.ShowCursor(true);  // nothing to show
+  EXPECT_FALSE(window.IsCursorShown());
+}
+
 }  // namespace
 }  // namespace orrivel
