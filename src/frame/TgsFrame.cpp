@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "frame/MessageWindowState.h"
 #include "frame/TgsBackgroundTints.h"
 #include "platform/MessageBox.h"
 #include "platform/TextCodec.h"
@@ -32,11 +33,13 @@ TgsFrame::TgsFrame(ScriptAddressSpace& space, TgsFrameEnvironment environment)
   machine_.SetInstructionBudget(1u << 22);
   for (const TgsOpcodeRow& row : TgsOpcodeRows()) opcodes_.Register(row);
   replayBlock_ = space.Allocate(uint64_t(kReplayPairs) * TgsArguments::kPairBytes + TgsPageBuffer::kCapacity);
+  windowState_ = std::make_unique<MessageWindowState>(*this);
   ResetState();
 }
 
 TgsFrame::~TgsFrame() {
   Teardown();
+  windowState_.reset();
   Space().Free(replayBlock_);
   Space().Free(machine_.StackBase());
 }
