@@ -455,7 +455,7 @@ int32_t TgsLayerSets::LoadSpriteImage(int32_t number, int32_t set, int32_t group
   r.baseX = kAnchorX - slot->picture->GetUserValue1();
   r.baseY = kAnchorY - slot->picture->GetUserValue2();
   if (sprite->SetImage(slot->picture.get(), nullptr, r.x - r.baseX, r.y - r.baseY) != 0 ||
-      canvas->MainList().Add(sprite.get(), r.order, 0) != 0) {
+      canvas->MainList().Add(sprite.get(), ListKey(r.order), 0) != 0) {
     ReleaseSlot(*slot);
     return 2;
   }
@@ -555,7 +555,7 @@ void TgsLayerSets::ReorderGroup(int32_t group, int32_t set, uint32_t number, boo
   if (!canvas) return;
   for (uint32_t i = 0; i < count; ++i) {
     SpriteSlot& slot = Slot(group, set, i);
-    if (slot.sprite && slot.sprite->OwningList()) canvas->MainList().SetOrder(slot.sprite.get(), slot.record.order, 1);
+    if (slot.sprite && slot.sprite->OwningList()) canvas->MainList().SetOrder(slot.sprite.get(), ListKey(slot.record.order), 1);
   }
 }
 
@@ -639,7 +639,7 @@ int32_t TgsLayerSets::CopySpriteFromTwin(int32_t group, uint32_t number) {
   SpriteCanvas* canvas = Canvas(kBack);
   auto sprite = std::make_unique<ImageSprite>();
   if (!canvas || sprite->CopyFrom(front.sprite.get()) != 0 ||
-      canvas->MainList().Add(sprite.get(), front.record.order, 0) != 0) {
+      canvas->MainList().Add(sprite.get(), ListKey(front.record.order), 0) != 0) {
     back.record.order = front.record.order;
     return 2;
   }

@@ -93,6 +93,12 @@ class TgsLayerSets : private LayerHost {
   static constexpr uint32_t GroupSlots(int32_t group) { return group == 0 ? 5 : 3; }
   static constexpr uint32_t GroupBase(int32_t group) { return group == 1 ? 10000 : (group == 2 ? 30000 : 20000); }
   static constexpr uint32_t kOrderStep = 100;
+  // The canvas list paints higher keys first, so a sprite's key counts
+  // down from this as its order counts up: a later group, or a slot brought
+  // to the front, is drawn over the others, and every sprite stays behind
+  // the message window's pictures (lower keys).
+  static constexpr uint32_t kListKeyTop = 100000;
+  static constexpr uint32_t ListKey(uint32_t order) { return order < kListKeyTop ? kListKeyTop - order : 0; }
   static constexpr uint32_t kNoiseOrder = 19900;
   static constexpr uint32_t kWeatherOrder = 19950;
   static constexpr uint32_t kWeatherSpread = 600;

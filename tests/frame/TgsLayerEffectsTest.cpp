@@ -1,0 +1,201 @@
+// The layer effects of the frame: the action each command asks for, where
+// it is held, what the effect slots record, the end states applied at once
+// when effects are off, and the waits.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "LayerSetsFixture.h"
+#include "effect/LayerAction.h"
+
+namespace orrivel {
+namespace {
+
+class LayerEffectsTest : public test::LayerSetsTest {
+ protected:
+  void SetUp() override {
+    LayerSetsTest::SetUp();
+    auto dot = [](int, int) { return 0xFFFFFFFFu; };
+    pictures_.Write("SYS/NOISE.ELG", test::ElgPicture(64, 64, 0, 0, [](int x, int y) { return 0xFF000000u | uint32_t(x * y); }));
+    for (int i = 0; i < 6; ++i) pictures_.Write("SYS/SNOW_" + std::to_string(i) + ".ELG", test::ElgPicture(8, 8, 0, 0, dot));
+    ASSERT_EQ(sets_->LoadLayerImage("BG01A.ELG", 0), 0);
+    ASSERT_EQ(sets_->LoadLayerImage("BG02A.ELG", 1), 0);
+  }
+
+  // Actions listed and not finished.
+  size_t Running() const {
+    size_t n = 0;
+    for (TimedTask* task : timers_.Tasks())
+      if (task && !task->IsFinished()) ++n;
+    return n;
+  }
+  const EffectSlotRecord& Record(size_t slot) { return sets_->GetEffectSlot(slot).record; }
+};
+
+TEST_F(LayerEffectsTest, ZoomAndRotationRunOrLeaveTheirEndStates) {
+  TgsLayerSets& s = *sets_;
+  const LayerRecord& r = s.GetLayer(0).record;
+  ASSERT_EQ(s.StartBgZoom(0, 640, 360, "2.0", nullptr, 500), 0);
+  const ActionHolder first = s.GetLayer(0).effect;
+  ASSERT_TRUE(s.HolderRunning(first));
+  EXPECT_STREQ(s.ActionOf(first)->GetName(), "bg_zoom");
+  EXPECT_EQ(Running(), 1u);
+  const LayerRecord running = r;
+  EXPECT_EQ(running.zoomLeft, 320);
+  EXPECT_EQ(running.zoomBottom, 540);
+
+  // A second effect on the set ends the first.
+  ASSERT_EQ(s.StartBgRot(0, 128, "1.5", 640, 360, nullptr, 500), 0);
+  EXPECT_FALSE(s.HolderRunning(first));
+  EXPECT_STREQ(s.ActionOf(s.GetLayer(0).effect)->GetName(), "bg_rot");
+  EXPECT_EQ(r.rotationAngle, 128);
+  EXPECT_FLOAT_EQ(r.rotationScale, 1.5f);
+  EXPECT_FALSE(r.HasZoom());
+
+  // Effects off, or skipping: the same end states with nothing on the list.
+  for (int way = 0; way < 2; ++way) {
+    effectsOn_ = way == 0 ? false : true;
+    skipping_ = way == 1;
+    ASSERT_EQ(s.StartBgZoom(0, 640, 360, "2.0", nullptr, 500), 0);
+    EXPECT_EQ(Running(), 0u);
+    EXPECT_EQ(std::memcmp(&r, &running, sizeof r), 0);
+    EXPECT_EQ(Canvas(0).StretchSource().left, 320);
+    ASSERT_EQ(s.StartBgRot(0, 128, "1.5", 640, 360, nullptr, 500), 0);
+    EXPECT_EQ(Running(), 0u);
+    EXPECT_EQ(Canvas(0).BackgroundAngle(), 128);
+    EXPECT_FLOAT_EQ(r.rotationScale, 1.5f);
+  }
+  // Without the registry's entries the end state cannot be had.
+  effectsOn_ = false;
+  s.Environment().actions = nullptr;
+  EXPECT_EQ(s.StartBgZoom(0, 640, 360, "2.0", nullptr, 500), -2);
+  EXPECT_EQ(s.StartBgPanime(0, "path", 100, 0, 0, -1), 2);  // -2 + 4
+}
+
+TEST_F(LayerEffectsTest, CommandsWriteTheirSlotRecords) {
+  TgsLayerSets& s = *sets_;
+  struct Case {
+    const char* what;
+    std::function<int32_t()> start;
+    size_t slot;
+    int32_t kind;
+    int32_t p[6];
+    const char* name;
+  };
+  const std::string longest(47, 'm');
+  const Case cases[] = {
+      {"noise", [&] { return s.StartNoise(0, 128, 1, 0); }, 0, 1, {128, 1, 0}, ""},
+      {"quake", [&] { return s.StartQuake(6, 4, 3, 0, 500, 0, 1, 0, 0, 0); }, 0, 3, {6, 4, 3, 0, 1, 0}, ""},
+      {"rast", [&] { return s.StartBgDistortion(1, 0, 8, 4, 100, -2, 0, 0, 1); }, 2, 4, {1, 8, 4, 100, 0, 1}, ""},
+      {"haze", [&] { return s.StartBgDistortion(0, 2, 8, 4, 100, -1, 0, 0, 1); }, 1, 6, {0, 8, 4, 100, 0, 1}, ""},
+      {"loop", [&] { return s.StartBgLoop(1, 2, 400, 0); }, 0, 7, {1, 2, 400}, ""},
+      {"cross", [&] { return s.StartBgCross(300, -1, 2, 1); }, 1, 10, {300, 2, 1}, ""},
+      {"snow", [&] { return s.StartWeather(2, 2, 30, 1, longest.c_str(), 1, 0); }, 2, 13, {30, 1, 0, 1}, longest.c_str()},
+  };
+  // With effects off every record is written and nothing runs.
+  effectsOn_ = false;
+  for (const Case& c : cases) {
+    ASSERT_EQ(c.start(), 0) << c.what;
+    const EffectSlotRecord& r = Record(c.slot);
+    EXPECT_EQ(r.kind, c.kind) << c.what;
+    EXPECT_TRUE(std::equal(std::begin(c.p), std::end(c.p), r.p)) << c.what;
+    EXPECT_STREQ(r.name, c.name) << c.what;
+    EXPECT_EQ(Running(), 0u) << c.what;
+  }
+  // With effects on, the overlay effects run in their slots.
+  effectsOn_ = true;
+  ASSERT_EQ(s.StartNoise(0, 128, 1, 0), 0);
+  EXPECT_STREQ(s.ActionOf(s.GetEffectSlot(0).holder)->GetName(), "noise");
+  ASSERT_EQ(s.StartWeather(1, 2, 30, 1, nullptr, 1, 1), 0);
+  EXPECT_EQ(Record(1).kind, 13);
+  EXPECT_EQ(Running(), 2u);
+
+  // Refusals: slots past 2, names that do not fit a record.
+  const std::string tooLong(48, 'm');
+  EXPECT_EQ(s.StartNoise(3, 0, 0, 0), 1);
+  EXPECT_EQ(s.StartWeather(0, 4, 1, 0, nullptr, 0, 0), 1);
+  EXPECT_EQ(s.StartWeather(0, 1, 1, 0, tooLong.c_str(), 0, 0), 1);
+  EXPECT_EQ(s.StartSpMovie(tooLong.c_str(), 0, 0, 0, 0, 0, 0), 2);
+  EXPECT_EQ(s.StartSpMovie(nullptr, 0, 0, 0, 0, 0, 0), 1);
+  EXPECT_EQ(s.StartBgPanime(0, tooLong.c_str(), 0, 0, 0, 1), 2);
+  EXPECT_EQ(s.StartSpParts(tooLong.c_str(), 0, 0, 1, 0, 0, 0), 3);
+  EXPECT_EQ(s.StartSpParts("PARTS", 0, 0, -1, 0, 1, 0), 2);
+  EXPECT_EQ(s.StartBgDistortion(0, 4, 0, 0, 0, 0, 0, 0, 0), 1);
+
+  // A name nobody registered leaves kind 0 and no effect.
+  DcpManager empty;
+  s.Environment().actions = &empty;
+  EXPECT_EQ(s.StartNoise(2, 1, 1, 1), 2);
+  EXPECT_EQ(Record(2).kind, 0);
+  EXPECT_FALSE(s.HolderRunning(s.GetEffectSlot(2).holder));
+}
+
+TEST_F(LayerEffectsTest, SlotsAreControlledEndedAndClearedWithTheirLayer) {
+  TgsLayerSets& s = *sets_;
+  ASSERT_EQ(s.StartNoise(0, 128, 1, 1), 0);
+  ASSERT_EQ(s.StartWeather(1, 2, 20, 0, nullptr, 1, 1), 0);
+  EXPECT_EQ(s.ControlEffectSlot(0, 0, 1), 0);
+  EXPECT_EQ(Record(0).p[1], 0);
+  EXPECT_EQ(Record(0).p[2], 1);
+  EXPECT_EQ(s.ControlEffectSlot(1, 1, 0), 0);
+  EXPECT_EQ(s.ControlEffectSlot(2, 1, 0), 1);  // nothing runs there
+  EXPECT_EQ(s.ControlEffectSlot(3, 1, 0), 1);
+
+  // Graceful: the weather is asked to stop and ends by itself.
+  EXPECT_EQ(s.EndEffectSlot(1, false), 0);
+  EXPECT_EQ(Record(1).kind, 0);
+  EXPECT_TRUE(s.HolderRunning(s.GetEffectSlot(1).holder));
+  // Immediate: released at once.
+  EXPECT_EQ(s.EndEffectSlot(0, true), 0);
+  EXPECT_FALSE(s.HolderRunning(s.GetEffectSlot(0).holder));
+  EXPECT_EQ(s.EndEffectSlot(5, true), 1);
+
+  // Layer work ends the slots of its own set only (and every cross).
+  effectsOn_ = false;
+  ASSERT_EQ(s.StartBgLoop(1, 2, 400, 0), 0);
+  ASSERT_EQ(s.StartBgDistortion(0, 0, 8, 4, 100, -1, 0, 0, 1), 0);
+  ASSERT_EQ(s.StartBgCross(300, -2, 2, 1), 0);
+  ASSERT_EQ(s.SetLayerPosition(0, 0, 0), 0);
+  EXPECT_EQ(Record(0).kind, 7);
+  EXPECT_EQ(Record(1).kind, 0);
+  EXPECT_EQ(Record(2).kind, 0);
+  ASSERT_EQ(s.ClearLayer(0, 1), 0);
+  EXPECT_EQ(Record(0).kind, 0);
+}
+
+TEST_F(LayerEffectsTest, WaitsEndSkipOrQuit) {
+  TgsLayerSets& s = *sets_;
+  ActionHolder& holder = s.GetLayer(0).effect;
+  // Ends by itself: 0, the holder emptied.
+  ASSERT_EQ(s.StartBgZoom(0, 640, 360, "2.0", nullptr, 100), 0);
+  EXPECT_EQ(s.WaitForAction(holder, true), 0);
+  EXPECT_TRUE(holder.Empty());
+  EXPECT_GE(pumps_, 6);
+  EXPECT_EQ(s.WaitForAction(holder, true), 0);  // nothing held
+
+  // Skipped: removed at once, 1.
+  ASSERT_EQ(s.StartBgZoom(0, 640, 360, "2.0", nullptr, 100000), 0);
+  const ActionHolder held = holder;
+  skipping_ = true;
+  closeAfter_ = pumps_ + 3;
+  // An unskippable wait ignores the skip; the pump closing ends it.
+  EXPECT_EQ(s.WaitForAction(holder, false), -1);
+  EXPECT_FALSE(holder.Empty());
+  closeAfter_ = 1000;
+  EXPECT_EQ(s.WaitForAction(holder, true), 1);
+  EXPECT_TRUE(holder.Empty());
+  EXPECT_FALSE(s.HolderRunning(held));
+  skipping_ = false;
+
+  // The quake holder of a set waits the same way.
+  ASSERT_EQ(s.StartQuake(4, 4, 4, 1, 200, 0, 1, 1, 1, 0), 0);
+  ASSERT_TRUE(s.HolderRunning(s.GetLayer(1).quake));
+  EXPECT_EQ(s.WaitQuake(1, false), 0);
+  ASSERT_EQ(s.StartQuake(4, 4, 4, 1, 0, 0, 1, 1, 0, 0), 0);
+  EXPECT_EQ(s.StopQuake(0), 0);
+  EXPECT_FALSE(s.HolderRunning(s.GetLayer(0).quake));
+}
+
+}  // namespace
+}  // namespace orrivel
