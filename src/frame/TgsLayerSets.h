@@ -30,6 +30,7 @@
 #include "frame/EffectSlotRecord.h"
 #include "frame/LayerRecord.h"
 #include "frame/SpriteSlotRecord.h"
+#include "resource/LadAnimation.h"
 #include "resource/plugin/ObjectArguments.h"
 
 namespace orrivel {
@@ -110,7 +111,8 @@ class TgsLayerSets : private LayerHost {
     ActionHolder effect;
     ActionHolder quake;
     ActionHolder animation;
-    std::vector<uint8_t> animationFile;
+    // The LAD file a "bg_anime" plays; it outlives the action.
+    std::unique_ptr<LadAnimation> lad;
   };
   struct SpriteSlot {
     SpriteSlotRecord record;
@@ -160,6 +162,13 @@ class TgsLayerSets : private LayerHost {
   int32_t SetLayerClip(int32_t x, int32_t y, int32_t w, int32_t h, int32_t set);
   int32_t SetLayerZoom(int32_t w1, int32_t w2, const char* w3, int32_t set);
   int32_t SetLayerRotation(int32_t angle, const char* scale, int32_t x, int32_t y, int32_t set);
+
+  // --- layer animations -----------------------------------------------------
+  int32_t SetLayerAnimation(const char* name, int32_t sequence, int32_t word, int32_t set);
+  int32_t SetLayerMovie(const char* name, int32_t set);
+  int32_t ControlLayerAnimation(int32_t set, int32_t request, int32_t a, int32_t b);
+  int32_t WaitLayerAnimationFrame(int32_t set);
+  int32_t WaitLayerAnimation(int32_t set, bool skippable);
 
   // --- sprites --------------------------------------------------------------
   SpriteSlot* FindSprite(int32_t number, int32_t set, int32_t group);

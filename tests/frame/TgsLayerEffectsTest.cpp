@@ -8,6 +8,7 @@
 
 #include "LayerSetsFixture.h"
 #include "effect/LayerAction.h"
+#include "layout/LayoutWriter.h"
 
 namespace orrivel {
 namespace {
@@ -195,6 +196,49 @@ TEST_F(LayerEffectsTest, WaitsEndSkipOrQuit) {
   ASSERT_EQ(s.StartQuake(4, 4, 4, 1, 0, 0, 1, 1, 0, 0), 0);
   EXPECT_EQ(s.StopQuake(0), 0);
   EXPECT_FALSE(s.HolderRunning(s.GetLayer(0).quake));
+}
+
+TEST_F(LayerEffectsTest, LayerAnimationsTakeRequestsAndWaits) {
+  TgsLayerSets& s = *sets_;
+  // One sequence of two 100 ms frames.
+  for (int i = 0; i < 2; ++i)
+    pictures_.Write("ANIME/P" + std::to_string(i) + ".ELG",
+                    test::ElgPicture(1280, 720, 0, 0, [i](int, int) { return 0xFF202020u * uint32_t(i + 1); }));
+  tools::LadDocument lad;
+  lad.header[0] = lad.header[2] = 8;
+  lad.SetSequenceCount(1);
+  lad.frames = {{0, 100, 0, 0, 0}, {1, 100, 0, 0, 0}, {-1, 0, 0, 0, 0}};
+  lad.names = {{"P0.ELG", 0, 0}, {"P1.ELG", 0, 0}};
+  pictures_.Write("OPENING.LAD", tools::WriteLad(lad));
+
+  EXPECT_EQ(s.ControlLayerAnimation(0, 7, 0, 0), 1);
+  EXPECT_EQ(s.ControlLayerAnimation(0, 1, 0, 0), 2);  // none
+  EXPECT_EQ(s.SetLayerAnimation("MISSING.LAD", 0, 0, 0), 1);
+  EXPECT_STREQ(s.GetLayer(0).record.animationName, "MISSING.LAD");
+  EXPECT_EQ(s.SetLayerMovie("OPENING.MPG", 0), 2);  // no movie action here
+  EXPECT_EQ(s.GetLayer(0).record.animationSequence, -1);
+
+  ASSERT_EQ(s.SetLayerAnimation("OPENING.LAD", -3, 0, 0), 0);
+  const LayerRecord& r = s.GetLayer(0).record;
+  EXPECT_EQ(r.animationSequence, 0);
+  ASSERT_TRUE(s.HolderRunning(s.GetLayer(0).animation));
+  ASSERT_EQ(s.ControlLayerAnimation(0, 1, 0, 0), 0);
+  EXPECT_EQ(r.animationState, 1u);
+  EXPECT_EQ(r.imageName[0], '\0');
+  EXPECT_STREQ(r.animationName, "OPENING.LAD");
+  EXPECT_EQ(s.WaitLayerAnimation(0, false), 0);
+  EXPECT_EQ(r.animationState, 0u);
+
+  // Skipped: told to stop, 1; closing: -1.
+  ASSERT_EQ(s.SetLayerAnimation("OPENING.LAD", 0, 0, 0), 0);
+  ASSERT_EQ(s.ControlLayerAnimation(0, 1, 0, 0), 0);
+  skipping_ = true;
+  EXPECT_EQ(s.WaitLayerAnimation(0, true), 1);
+  skipping_ = false;
+  ASSERT_EQ(s.SetLayerAnimation("OPENING.LAD", 0, 0, 0), 0);
+  ASSERT_EQ(s.ControlLayerAnimation(0, 1, 0, 0), 0);
+  closeAfter_ = pumps_;
+  EXPECT_EQ(s.WaitLayerAnimation(0, true), -1);
 }
 
 }  // namespace
