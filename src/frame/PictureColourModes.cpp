@@ -1,5 +1,6 @@
 #include "frame/PictureColourModes.h"
 
+#include "raster/LibraryImageOps.h"
 #include "raster/Surface.h"
 #include "raster/SurfaceDrawing.h"
 
@@ -42,6 +43,31 @@ bool ApplyPictureColourMode(Surface* picture, uint8_t mode) {
     default:
       return false;
   }
+}
+
+bool ColourModeAllowed(uint8_t current, uint8_t requested) {
+  constexpr uint8_t kNegative = 3;
+  return requested == 0 || current == 0 || (requested == kNegative && current == kNegative);
+}
+
+bool ApplyImageEffects(Surface* picture, uint8_t& modeField, uint8_t& mirrorField, uint8_t& flipField,
+                       uint8_t colourMode, bool mirror, bool flip) {
+  constexpr uint8_t kNegative = 3;
+  if (!ColourModeAllowed(modeField, colourMode)) return false;
+  if (colourMode) {
+    if (!ApplyPictureColourMode(picture, colourMode)) return false;
+    // A second negative restores the picture.
+    modeField = modeField == kNegative ? 0 : colourMode;
+  }
+  if (mirror) {
+    mirrorField ^= 1;
+    MirrorImageA(picture, 0);
+  }
+  if (flip) {
+    flipField ^= 1;
+    MirrorImageB(picture, 0);
+  }
+  return true;
 }
 
 bool FillCinemaBars(Surface* picture) {

@@ -215,23 +215,9 @@ int32_t TgsLayerSets::ApplyLayerImageEffects(uint8_t colourMode, bool mirror, bo
   Layer& layer = GetLayer(set);
   LayerRecord& r = layer.record;
   if (!layer.picture) return 1;
-  if (colourMode && r.colourMode && !(colourMode == LayerRecord::kNegative && r.colourMode == LayerRecord::kNegative))
-    return 2;
-  if (!OwnLayerPicture(set)) return 2;
+  if (!ColourModeAllowed(r.colourMode, colourMode) || !OwnLayerPicture(set)) return 2;
   Surface* picture = layer.picture.get();
-  if (colourMode) {
-    if (!ApplyPictureColourMode(picture, colourMode)) return 2;
-    // A second negative restores the picture.
-    r.colourMode = r.colourMode == LayerRecord::kNegative ? 0 : colourMode;
-  }
-  if (mirror) {
-    r.mirror ^= 1;
-    MirrorImageA(picture, 0);
-  }
-  if (flip) {
-    r.flip ^= 1;
-    MirrorImageB(picture, 0);
-  }
+  if (!ApplyImageEffects(picture, r.colourMode, r.mirror, r.flip, colourMode, mirror, flip)) return 2;
   if (cinemaBars) {
     r.cinemaBars = 1;
     FillCinemaBars(picture);
@@ -473,22 +459,10 @@ int32_t TgsLayerSets::ApplySpriteImageEffects(int32_t number, uint8_t colourMode
   ReleaseActionSlot(slot->action);
   SpriteSlotRecord& r = slot->record;
   r.actionKind = SpriteSlotRecord::kNoAction;
-  if (colourMode && r.colourMode && !(colourMode == LayerRecord::kNegative && r.colourMode == LayerRecord::kNegative))
+  if (!ColourModeAllowed(r.colourMode, colourMode) ||
+      !OwnSpritePicture(*slot, Slot(group, 1 - SetIndex(set), uint32_t(number))))
     return 2;
-  if (!OwnSpritePicture(*slot, Slot(group, 1 - SetIndex(set), uint32_t(number)))) return 2;
-  Surface* picture = slot->picture.get();
-  if (colourMode) {
-    if (!ApplyPictureColourMode(picture, colourMode)) return 2;
-    r.colourMode = r.colourMode == LayerRecord::kNegative ? 0 : colourMode;
-  }
-  if (mirror) {
-    r.mirror ^= 1;
-    MirrorImageA(picture, 0);
-  }
-  if (flip) {
-    r.flip ^= 1;
-    MirrorImageB(picture, 0);
-  }
+  if (!ApplyImageEffects(slot->picture.get(), r.colourMode, r.mirror, r.flip, colourMode, mirror, flip)) return 2;
   slot->sprite->InvalidateSourceRect(nullptr);
   return 0;
 }
@@ -559,7 +533,7 @@ void TgsLayerSets::ReorderGroup(int32_t group, int32_t set, uint32_t number, boo
   }
 }
 
-int32_t TgsLayerSets::SendSpriteToBack(int32_t number, int32_t set, int32_t group, bool endAction) {
+int32_t TgsLayerSets::MoveWithinGroup(int32_t number, int32_t set, int32_t group, bool endAction, bool toFront) {
   SpriteSlot* slot = FindSprite(number, set, group);
   if (!slot) return 1;
   StopTransition();
@@ -567,20 +541,16 @@ int32_t TgsLayerSets::SendSpriteToBack(int32_t number, int32_t set, int32_t grou
     ReleaseActionSlot(slot->action);
     slot->record.actionKind = SpriteSlotRecord::kNoAction;
   }
-  ReorderGroup(group, set, uint32_t(number), false);
+  ReorderGroup(group, set, uint32_t(number), toFront);
   return 0;
 }
 
+int32_t TgsLayerSets::SendSpriteToBack(int32_t number, int32_t set, int32_t group, bool endAction) {
+  return MoveWithinGroup(number, set, group, endAction, false);
+}
+
 int32_t TgsLayerSets::BringSpriteToFront(int32_t number, int32_t set, int32_t group, bool endAction) {
-  SpriteSlot* slot = FindSprite(number, set, group);
-  if (!slot) return 1;
-  StopTransition();
-  if (endAction) {
-    ReleaseActionSlot(slot->action);
-    slot->record.actionKind = SpriteSlotRecord::kNoAction;
-  }
-  ReorderGroup(group, set, uint32_t(number), true);
-  return 0;
+  return MoveWithinGroup(number, set, group, endAction, true);
 }
 
 int32_t TgsLayerSets::ClearSpriteGroup(int32_t set, int32_t group) {

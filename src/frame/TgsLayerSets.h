@@ -256,6 +256,7 @@ class TgsLayerSets : private LayerHost {
   void ReleaseSlot(SpriteSlot& slot);
   void PlaceSprite(SpriteSlot& slot);
   void ReorderGroup(int32_t group, int32_t set, uint32_t number, bool toFront);
+  int32_t MoveWithinGroup(int32_t number, int32_t set, int32_t group, bool endAction, bool toFront);
   // A rectangle (x, y, x + w, y + h) stretched over the screen as the
   // layer's zoom; dropped (left -1) when the canvas keeps no copy.
   void ApplyZoomRectangle(int32_t set, int32_t x, int32_t y, int32_t w, int32_t h);
