@@ -443,7 +443,7 @@ int32_t TgsLayerSets::WaitSpriteAction(int32_t number, int32_t set, int32_t grou
   }
   if (slot->record.actionKind != SpriteSlotRecord::kNoAction) {
     // An endless action would never end the wait.
-    ReleaseActionSlot(slot->action);
+    ReleaseSpriteAction(*slot);
     return 2;
   }
   return WaitForAction(slot->action, skippable);
@@ -458,7 +458,7 @@ int32_t TgsLayerSets::StopSpriteAction(int32_t number, int32_t set, int32_t grou
       return action->Control({0});
     }
   }
-  ReleaseActionSlot(slot->action);
+  ReleaseSpriteAction(*slot);
   slot->record.actionKind = SpriteSlotRecord::kNoAction;
   return 0;
 }

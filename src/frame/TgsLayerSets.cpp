@@ -75,7 +75,7 @@ TgsLayerSets::~TgsLayerSets() {
   for (auto& group : slots_)
     for (auto& set : group)
       for (SpriteSlot& slot : set) {
-        ReleaseActionSlot(slot.action);
+        ReleaseSpriteAction(slot);
         if (slot.sprite && slot.sprite->OwningList()) slot.sprite->OwningList()->Remove(slot.sprite.get());
       }
   for (int32_t set = 0; set < 2; ++set)
@@ -374,8 +374,19 @@ int32_t TgsLayerSets::CharacterIndexOf(std::string_view name) const {
   return SpriteSlotRecord::kUnlisted;
 }
 
-void TgsLayerSets::ReleaseSlot(SpriteSlot& slot) {
+void TgsLayerSets::DropOutgoing(SpriteSlot& slot) {
+  if (slot.outgoing && slot.outgoing->OwningList()) slot.outgoing->OwningList()->Remove(slot.outgoing.get());
+  slot.outgoing.reset();
+  slot.outgoingPicture.reset();
+}
+
+void TgsLayerSets::ReleaseSpriteAction(SpriteSlot& slot) {
   ReleaseActionSlot(slot.action);
+  DropOutgoing(slot);
+}
+
+void TgsLayerSets::ReleaseSlot(SpriteSlot& slot) {
+  ReleaseSpriteAction(slot);
   if (slot.sprite && slot.sprite->OwningList()) slot.sprite->OwningList()->Remove(slot.sprite.get());
   slot.sprite.reset();
   // The twin keeps its own reference to a shared picture.
@@ -424,7 +435,7 @@ int32_t TgsLayerSets::LoadSpriteImage(int32_t number, int32_t set, int32_t group
   SpriteSlot* slot = FindSprite(number, set, group);
   if (!slot) return 1;
   if (slot->sprite) {
-    ReleaseActionSlot(slot->action);
+    ReleaseSpriteAction(*slot);
     if (slot->sprite->OwningList()) slot->sprite->OwningList()->Remove(slot->sprite.get());
     slot->sprite.reset();
     slot->picture.reset();
@@ -456,7 +467,7 @@ int32_t TgsLayerSets::ApplySpriteImageEffects(int32_t number, uint8_t colourMode
   if (!slot) return 1;
   if (!slot->picture || !slot->sprite) return 2;
   StopTransition();
-  ReleaseActionSlot(slot->action);
+  ReleaseSpriteAction(*slot);
   SpriteSlotRecord& r = slot->record;
   r.actionKind = SpriteSlotRecord::kNoAction;
   if (!ColourModeAllowed(r.colourMode, colourMode) ||
@@ -484,7 +495,7 @@ int32_t TgsLayerSets::MoveSprite(int32_t number, int32_t place, bool outside, in
   SpriteSlot* slot = FindSprite(number, set, group);
   if (!slot) return 1;
   StopTransition();
-  ReleaseActionSlot(slot->action);
+  ReleaseSpriteAction(*slot);
   SpriteSlotRecord& r = slot->record;
   r.actionKind = SpriteSlotRecord::kNoAction;
   const int32_t width = slot->picture ? slot->picture->GetWidth() : 0;
@@ -505,7 +516,7 @@ int32_t TgsLayerSets::SetSpritePosition(int32_t number, int32_t x, int32_t y, in
   SpriteSlot* slot = FindSprite(number, set, group);
   if (!slot) return 1;
   StopTransition();
-  ReleaseActionSlot(slot->action);
+  ReleaseSpriteAction(*slot);
   slot->record.actionKind = SpriteSlotRecord::kNoAction;
   slot->record.x = slot->record.baseX + x;
   slot->record.y = slot->record.baseY + y;
@@ -538,7 +549,7 @@ int32_t TgsLayerSets::MoveWithinGroup(int32_t number, int32_t set, int32_t group
   if (!slot) return 1;
   StopTransition();
   if (endAction) {
-    ReleaseActionSlot(slot->action);
+    ReleaseSpriteAction(*slot);
     slot->record.actionKind = SpriteSlotRecord::kNoAction;
   }
   ReorderGroup(group, set, uint32_t(number), toFront);
@@ -604,7 +615,7 @@ int32_t TgsLayerSets::CopySpriteFromTwin(int32_t group, uint32_t number) {
     back.record.order = front.record.order;
     return 0;
   }
-  ReleaseActionSlot(front.action);
+  ReleaseSpriteAction(front);
   ReleaseSlot(back);
   SpriteCanvas* canvas = Canvas(kBack);
   auto sprite = std::make_unique<ImageSprite>();

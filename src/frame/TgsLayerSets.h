@@ -119,6 +119,9 @@ class TgsLayerSets : private LayerHost {
     std::shared_ptr<Surface> picture;
     std::unique_ptr<ImageSprite> sprite;
     ActionHolder action;
+    // The sprite a cross-fade is leaving, kept until its action is done.
+    std::unique_ptr<ImageSprite> outgoing;
+    std::shared_ptr<Surface> outgoingPicture;
   };
   struct EffectSlot {
     EffectSlotRecord record;
@@ -227,6 +230,10 @@ class TgsLayerSets : private LayerHost {
                        int32_t byte3);
   int32_t StartWeather(int32_t slot, int32_t kind, int32_t count, int32_t byte1, const char* name, int32_t byte2,
                        int32_t byte3);
+  int32_t StartSpCrossFade(int32_t number, const char* name, int32_t place, int32_t duration, int32_t set,
+                           int32_t group);
+  int32_t StartSpPanime(int32_t number, int32_t set, int32_t group, const char* name, int32_t speed, bool loop);
+  int32_t ControlSpPanime(int32_t number, int32_t set, int32_t group, const char* name);
   int32_t WaitSpriteAction(int32_t number, int32_t set, int32_t group, bool skippable);
   int32_t StopSpriteAction(int32_t number, int32_t set, int32_t group, bool immediate);
 
@@ -254,6 +261,12 @@ class TgsLayerSets : private LayerHost {
   void ShowLayerColour(int32_t set);
   void RedrawLayer(int32_t set);
   void ReleaseSlot(SpriteSlot& slot);
+  // Ends the slot's action, then drops a sprite a cross-fade was leaving.
+  void ReleaseSpriteAction(SpriteSlot& slot);
+  void DropOutgoing(SpriteSlot& slot);
+  // The anchor, alpha and zoom a finished "sp_panime" leaves, into the record.
+  void RecordPanimeEnd(SpriteSlot& slot, int32_t x, int32_t y, int32_t alpha, float scale, float angle, int32_t cx,
+                       int32_t cy);
   void PlaceSprite(SpriteSlot& slot);
   void ReorderGroup(int32_t group, int32_t set, uint32_t number, bool toFront);
   int32_t MoveWithinGroup(int32_t number, int32_t set, int32_t group, bool endAction, bool toFront);

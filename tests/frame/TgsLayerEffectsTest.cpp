@@ -198,6 +198,61 @@ TEST_F(LayerEffectsTest, WaitsEndSkipOrQuit) {
   EXPECT_FALSE(s.HolderRunning(s.GetLayer(0).quake));
 }
 
+TEST_F(LayerEffectsTest, SpriteActionsFadeAnimateAndWait) {
+  TgsLayerSets& s = *sets_;
+  EXPECT_EQ(s.StartSpCrossFade(0, nullptr, 0, 100, 0, 0), 2);  // empty slot, no name
+  EXPECT_EQ(s.StartSpCrossFade(5, "ABC01.ELG", 0, 100, 0, 0), 1);
+  ASSERT_EQ(s.StartSpCrossFade(0, "ABC01.ELG", -1, 100, 0, 0), 0);
+  TgsLayerSets::SpriteSlot& slot = *s.FindSprite(0, 0, 0);
+  EXPECT_EQ(slot.record.x, 640);  // a new sprite comes at place 0
+  EXPECT_EQ(s.WaitSpriteAction(0, 0, 0, false), 0);
+
+  // To another picture: the old one fades out on the canvas, then goes.
+  ASSERT_EQ(s.StartSpCrossFade(0, "XYZ01.ELG", 1, 100, 0, 0), 0);
+  ASSERT_NE(slot.outgoing, nullptr);
+  EXPECT_STREQ(s.ActionOf(slot.action)->GetName(), "sp_cfade");
+  EXPECT_EQ(slot.record.x, 320);
+  EXPECT_EQ(s.WaitSpriteAction(0, 0, 0, true), 0);
+  EXPECT_EQ(s.StartSpCrossFade(0, "xyz01.elg", -1, 100, 0, 0), 0);
+  EXPECT_FALSE(s.HolderRunning(slot.action));
+  EXPECT_EQ(s.StartSpCrossFade(0, "MISSING.ELG", 0, 100, 0, 0), 4);
+  EXPECT_EQ(slot.outgoing, nullptr);
+  skipping_ = true;
+  ASSERT_EQ(s.StartSpCrossFade(0, "ABC01.ELG", 0, 100, 0, 0), 0);
+  EXPECT_EQ(slot.outgoing, nullptr);
+  EXPECT_EQ(Running(), 0u);
+  skipping_ = false;
+
+  // The path animation: its end state is recorded at the start, and the
+  // slot keeps it to start again after a load.
+  const std::string tooLong(48, 'p');
+  EXPECT_EQ(s.StartSpPanime(1, 0, 0, "p1,1", 100, false), 2);  // no sprite
+  EXPECT_EQ(s.StartSpPanime(0, 0, 0, tooLong.c_str(), 100, false), 3);
+  ASSERT_EQ(s.StartSpPanime(0, 0, 0, "p100,20O77", 400, true), 0);
+  EXPECT_EQ(slot.record.actionKind, SpriteSlotRecord::kPanimeAction);
+  EXPECT_EQ(slot.record.actionWord, 400);
+  EXPECT_STREQ(slot.record.actionName, "p100,20O77");
+  // The keys move the sprite from where it stands (its top-left at 540, 320).
+  EXPECT_EQ(slot.record.x, slot.record.baseX + 640);
+  EXPECT_EQ(slot.record.y, slot.record.baseY + 340);
+  EXPECT_EQ(slot.record.alpha, 77);
+  // An endless action is not waited for: released, 2.
+  EXPECT_EQ(s.WaitSpriteAction(0, 0, 0, true), 2);
+  EXPECT_FALSE(s.HolderRunning(slot.action));
+  EXPECT_EQ(s.WaitSpriteAction(9, 0, 0, true), 3);
+
+  // Effects off: the end state at once, nothing on the list.
+  effectsOn_ = false;
+  ASSERT_EQ(s.StartSpPanime(0, 0, 0, "p30,40O90", 400, false), 0);
+  EXPECT_EQ(Running(), 0u);
+  EXPECT_EQ(slot.record.x, slot.record.baseX + slot.sprite->GetX());
+  EXPECT_EQ(slot.record.y, slot.record.baseY + slot.sprite->GetY());
+  EXPECT_EQ(slot.sprite->GetOpacity(), 90);
+  EXPECT_EQ(slot.record.alpha, 90);
+  EXPECT_EQ(s.StopSpriteAction(0, 0, 0, true), 0);
+  EXPECT_EQ(s.StopSpriteAction(9, 0, 0, true), 1);
+}
+
 TEST_F(LayerEffectsTest, LayerAnimationsTakeRequestsAndWaits) {
   TgsLayerSets& s = *sets_;
   // One sequence of two 100 ms frames.
