@@ -425,7 +425,7 @@ int32_t TgsLayerSets::StartSpParts(const char* name, int32_t word, int32_t set, 
   if (run) {
     const DoubleCells scale(1.0);
     if (CreateLayerAction(*holder, "sp_parts", Display(used).Display(),
-                          Cells({Cell(name), 0, 0, word, byte3, scale.low, scale.high})) != 0)
+                          Cells({Cell(name), 0, 0, word, byte3, scale.low, scale.high, 0, 0, 0, byte1, byte2})) != 0)
       return 4;
   }
   WriteEffectRecord(effect, Kind::kSpParts, {word, byte1, byte2, setWord, byte3}, name);

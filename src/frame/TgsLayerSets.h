@@ -234,6 +234,9 @@ class TgsLayerSets : private LayerHost {
                            int32_t group);
   int32_t StartSpPanime(int32_t number, int32_t set, int32_t group, const char* name, int32_t speed, bool loop);
   int32_t ControlSpPanime(int32_t number, int32_t set, int32_t group, const char* name);
+  // The parts table of the sprite's character; with keep the slot records
+  // it (with the word) to start again after a load.
+  int32_t LoadSpPartsTable(int32_t number, int32_t set, int32_t group, bool keep, int32_t word);
   int32_t WaitSpriteAction(int32_t number, int32_t set, int32_t group, bool skippable);
   int32_t StopSpriteAction(int32_t number, int32_t set, int32_t group, bool immediate);
 

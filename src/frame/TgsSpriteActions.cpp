@@ -2,6 +2,7 @@
 // another ("sp_cfade") and the path animation ("sp_panime"), with the end
 // state an animation leaves applied at once when effects are off.
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "base/Cp932.h"
@@ -127,6 +128,43 @@ int32_t TgsLayerSets::StartSpPanime(int32_t number, int32_t set, int32_t group, 
   r.actionKind = SpriteSlotRecord::kPanimeAction;
   r.actionWord = speed;
   CopyNameField(r.actionName, sizeof r.actionName, name);
+  return 0;
+}
+
+int32_t TgsLayerSets::LoadSpPartsTable(int32_t number, int32_t set, int32_t group, bool keep, int32_t word) {
+  SpriteSlot* slot = FindSprite(number, set, group);
+  if (!slot || !slot->picture || !slot->sprite) return 2;
+  SpriteSlotRecord& r = slot->record;
+  if (r.characterIndex < 0 || r.characterIndex >= SpriteSlotRecord::kUnlisted) return 3;
+  StopTransition();
+  ReleaseSpriteAction(*slot);
+  r.actionKind = SpriteSlotRecord::kNoAction;
+  // The table of the character; figures whose name ends in "X" have their own.
+  std::string_view base(r.imageName, strnlen(r.imageName, sizeof r.imageName));
+  if (const size_t slash = base.find_last_of("/\\"); slash != std::string_view::npos) base.remove_prefix(slash + 1);
+  base = base.substr(0, base.find('.'));
+  const int32_t table = r.characterIndex + (!base.empty() && (base.back() == 'X' || base.back() == 'x') ? 80 : 40);
+  char tableName[32];
+  std::snprintf(tableName, sizeof tableName, "SYS/CA0%02d.TXT", int(table));
+  if (LayerEffectsRun()) {
+    uint64_t bits = 0;
+    const double scale = 1.0;
+    std::memcpy(&bits, &scale, sizeof bits);
+    const std::intptr_t cells[] = {Cell(tableName),
+                                   r.x - r.baseX,
+                                   r.y - r.baseY,
+                                   std::intptr_t(ListKey(r.order)),
+                                   0,
+                                   std::intptr_t(uint32_t(bits)),
+                                   std::intptr_t(uint32_t(bits >> 32))};
+    if (CreateLayerAction(slot->action, "sp_parts", Display(set).Display(), ObjectArguments{cells, std::size(cells)}) !=
+        0)
+      return 4;
+  }
+  if (keep) {
+    r.actionKind = SpriteSlotRecord::kPartsAction;
+    r.actionWord = word;
+  }
   return 0;
 }
 

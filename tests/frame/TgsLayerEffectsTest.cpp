@@ -251,6 +251,17 @@ TEST_F(LayerEffectsTest, SpriteActionsFadeAnimateAndWait) {
   EXPECT_EQ(slot.record.alpha, 90);
   EXPECT_EQ(s.StopSpriteAction(0, 0, 0, true), 0);
   EXPECT_EQ(s.StopSpriteAction(9, 0, 0, true), 1);
+
+  // Parts tables: a listed character's own table; kept for a load.
+  EXPECT_EQ(s.LoadSpPartsTable(1, 0, 0, true, 3), 2);  // no sprite
+  ASSERT_EQ(s.ParseSpriteName(1, "XYZ01.ELG", 0, 0), 0);
+  EXPECT_EQ(s.LoadSpPartsTable(1, 0, 0, true, 3), 3);  // not a listed character
+  ASSERT_EQ(s.LoadSpPartsTable(0, 0, 0, true, 3), 0);  // effects off: recorded only
+  EXPECT_EQ(slot.record.actionKind, SpriteSlotRecord::kPartsAction);
+  EXPECT_EQ(slot.record.actionWord, 3);
+  effectsOn_ = true;
+  EXPECT_EQ(s.LoadSpPartsTable(0, 0, 0, true, 3), 4);  // "SYS/CA040.TXT" is not there
+  EXPECT_EQ(slot.record.actionKind, SpriteSlotRecord::kNoAction);
 }
 
 TEST_F(LayerEffectsTest, LayerAnimationsTakeRequestsAndWaits) {
