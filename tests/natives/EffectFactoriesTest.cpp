@@ -1,6 +1,6 @@
-// The built-in effects and screen filters the script host registers: the
-// twenty rows in order with their categories, the filters and effects each
-// in their own registry, and "quake" naming a different class in each.
+// The built-in effects and screen filters the script host registers: each
+// list in its own registry, in order, with its categories, and "quake"
+// naming a different class in each registry.
 #include "natives/EffectFactories.h"
 
 #include <gtest/gtest.h>
@@ -19,65 +19,70 @@
 namespace orrivel {
 namespace {
 
-TEST(EffectFactories, TwentyRowsInOrderEachInItsRegistry) {
-  struct Row {
-    const char* name;
-    uint8_t category;
-    bool filter;
-  } expected[] = {
-      {"quake", 2, true},     {"zoomflip", 1, true},  {"rotcenter", 1, true}, {"addsub", 0, true},
-      {"hblur", 1, true},     {"ripple", 0, true},    {"quake", 3, false},    {"noise", 3, false},
-      {"sp_cfade", 1, false}, {"sp_change", 1, false}, {"sp_parts", 1, false}, {"sp_fade", 1, false},
-      {"sp_gfade", 1, false}, {"sp_loop", 1, false},  {"sp_movie", 1, false}, {"staff", 2, false},
-      {"paper", 3, false},    {"light", 3, false},    {"snow", 3, false},     {"rain", 3, false},
-  };
-  const auto rows = EffectFactoryRows();
-  ASSERT_EQ(rows.size(), std::size(expected));
-  std::vector<std::string> filters, effects;
-  for (size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_STREQ(rows[i].name, expected[i].name) << i;
-    EXPECT_EQ(rows[i].category, expected[i].category) << i;
-    EXPECT_EQ(rows[i].filter, expected[i].filter) << i;
-    if (rows[i].built) (rows[i].filter ? filters : effects).push_back(rows[i].name);
-  }
-  EXPECT_EQ(effects.size(), 14u);
+struct Row {
+  const char* name;
+  uint8_t category;
+};
 
+constexpr Row kFilters[] = {{"quake", 2},  {"zoomflip", 1}, {"rotcenter", 1},
+                            {"addsub", 0}, {"hblur", 1},    {"ripple", 0}};
+constexpr Row kEffects[] = {{"quake", 3},    {"noise", 3},   {"sp_cfade", 1}, {"sp_change", 1}, {"sp_parts", 1},
+                            {"sp_fade", 1},  {"sp_gfade", 1}, {"sp_loop", 1}, {"sp_movie", 1},  {"staff", 2},
+                            {"paper", 3},    {"light", 3},   {"snow", 3},     {"rain", 3}};
+
+TEST(EffectFactories, EachListInItsRegistryInOrder) {
   ResetSharedRandom();
   BindOverlayEffectRandom(nullptr);
-  TcpManager filterRegistry;
-  DcpManager effectRegistry;
-  EXPECT_EQ(RegisterEffectFactories(filterRegistry, effectRegistry, 77), int(filters.size() + effects.size()));
-  ASSERT_EQ(filterRegistry.Records().size(), filters.size());
-  for (size_t i = 0; i < filters.size(); ++i) EXPECT_EQ(filterRegistry.Records()[i].name, filters[i]);
-  ASSERT_EQ(effectRegistry.Records().size(), effects.size());
-  for (size_t i = 0; i < effects.size(); ++i) EXPECT_EQ(effectRegistry.Records()[i].name, effects[i]);
+  TcpManager filters;
+  DcpManager effects;
+  const int registered = RegisterEffectFactories(filters, effects, 77);
+  EXPECT_EQ(size_t(registered), filters.Records().size() + effects.Records().size());
+  ASSERT_EQ(effects.Records().size(), std::size(kEffects));
+  for (size_t i = 0; i < std::size(kEffects); ++i) {
+    EXPECT_EQ(effects.Records()[i].name, kEffects[i].name);
+    EXPECT_EQ(effects.Records()[i].type, kEffects[i].category) << kEffects[i].name;
+  }
+  // Every filter registered stands in the table's order with its category;
+  // the four below are always built in.
+  size_t at = 0;
+  for (const auto& record : filters.Records()) {
+    while (at < std::size(kFilters) && record.name != kFilters[at].name) ++at;
+    ASSERT_LT(at, std::size(kFilters)) << record.name << " out of order";
+    EXPECT_EQ(record.type, kFilters[at].category) << record.name;
+    ++at;
+  }
+  int32_t index = -1;
+  for (const char* name : {"quake", "addsub", "hblur", "ripple"})
+    EXPECT_NE(filters.FindObject(name, &index), nullptr) << name;
   EXPECT_EQ(OverlayEffectRandom(), &SharedRandom());
 
   // "quake": the layer effect from one registry, the screen filter from the other.
-  DcpObject* effect = effectRegistry.GetObject("quake");
+  DcpObject* effect = effects.GetObject("quake");
   ASSERT_NE(effect, nullptr);
   EXPECT_NE(dynamic_cast<QuakeEffect*>(effect), nullptr);
   effect->Release();
-  int32_t index = -1;
-  TcpGetObjectFunc create = filterRegistry.FindObject("quake", &index);
+  TcpGetObjectFunc create = filters.FindObject("quake", &index);
   ASSERT_NE(create, nullptr);
   TcpObject* filter = create(0);
   ASSERT_NE(filter, nullptr);
   EXPECT_NE(dynamic_cast<QuakeFilter*>(filter), nullptr);
   filter->Release();
+  BindOverlayEffectRandom(nullptr);
 }
 
 TEST(EffectFactories, TheScriptHostRegistersThemAsItIsMade) {
-  TcpManager filterRegistry;
-  DcpManager effectRegistry;
+  TcpManager filters;
+  DcpManager effects;
   GameHostSetup setup;
-  setup.screenObjects = &filterRegistry;
-  setup.actions = &effectRegistry;
+  setup.screenObjects = &filters;
+  setup.actions = &effects;
   setup.seed = 5;
-  GameScriptHost host(setup);
-  EXPECT_EQ(effectRegistry.Records().size(), 14u);
-  int32_t index = -1;
-  EXPECT_NE(filterRegistry.FindObject("ripple", &index), nullptr);
+  {
+    GameScriptHost host(setup);
+    EXPECT_EQ(effects.Records().size(), std::size(kEffects));
+    int32_t index = -1;
+    EXPECT_NE(filters.FindObject("ripple", &index), nullptr);
+  }
   BindOverlayEffectRandom(nullptr);
 }
 
