@@ -4,6 +4,7 @@
 
 #include "frame/MessageWindowState.h"
 #include "frame/TgsBackgroundTints.h"
+#include "frame/TgsLayerSets.h"
 #include "platform/MessageBox.h"
 #include "platform/TextCodec.h"
 #include "raster/Surface.h"
@@ -65,6 +66,7 @@ int32_t TgsFrame::SetupMessageWindow(const TgsCanvasRef* canvas) {
   if (tints != TgsBackgroundTints::kOk && tints != TgsBackgroundTints::kMissing)
     Log(std::string(kBgTablePath) + ": not used, error " + std::to_string(tints));
   timers_.Create(2);
+  SetupLayers();
   setUp_ = true;
   return 0;
 }
@@ -145,6 +147,8 @@ int32_t TgsFrame::EndRun() {
 
 void TgsFrame::Teardown() {
   EndRun();
+  layers_.reset();
+  backDisplay_.reset();
   ReleaseScreen();
   bgTable_.clear();
   bgTintsOn_ = false;
