@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "base/ActionMap.h"
-#include "base/InputDevice.h"
 #include "base/TimedTask.h"
 #include "base/TimerList.h"
 #include "effect/SpriteFadeAction.h"
@@ -23,13 +21,9 @@ namespace {
 // Settings bytes read here.
 constexpr size_t kAlwaysSkip = 3;
 constexpr size_t kBarNearBottom = 11;
-constexpr size_t kUnreadAtOnce = 24, kUnreadSpeed = 25, kReadAtOnce = 26, kReadSpeed = 27, kSkipRead = 28;
-constexpr size_t kKeySwap = 130;
 constexpr size_t kClickEndsWaits = 191;
+constexpr size_t kUnreadAtOnce = 24, kUnreadSpeed = 25, kReadAtOnce = 26, kReadSpeed = 27, kSkipRead = 28;
 
-constexpr uint8_t kKeyShift = 0x10, kKeyControl = 0x11;
-constexpr uint8_t kPointerButton = 0;
-constexpr uint32_t kActionDecide = 4;
 constexpr int32_t kMargin = 32, kMarginTop = 36, kNameMargin = 7;
 constexpr char kNamePicture[] = "SYS/MS_NAME.ELG";
 constexpr int32_t kNameWidth = 240, kNameHeight = 40;
@@ -137,58 +131,20 @@ int32_t MessageWindowState::RebuildPage() {
 
 // --- skip tests and waits --------------------------------------------------------------------
 
-bool MessageWindowState::ClickPressed() const {
-  if (inputs_.clickPressed) return inputs_.clickPressed();
-  ControlHost* controls = frame_.Environment().controls;
-  if (controls == nullptr) return false;
-  const InputDevice* pointer = controls->GetPointerDevice();
-  const ActionMap* actions = controls->GetActionMap();
-  return (pointer != nullptr && pointer->IsPressed(kPointerButton)) ||
-         (actions != nullptr && actions->IsPressed(kActionDecide));
-}
-
-bool MessageWindowState::SkipKeyHeld() const {
-  const uint8_t key = frame_.Setting(kKeySwap) ? kKeyControl : kKeyShift;
-  if (inputs_.keyHeld) return inputs_.keyHeld(key);
-  ControlHost* controls = frame_.Environment().controls;
-  const InputDevice* keyboard = controls != nullptr ? controls->GetKeyboard() : nullptr;
-  return keyboard != nullptr && keyboard->IsDown(key);
-}
-
 bool MessageWindowState::InSkipMode() const { return frame_.SkipByKey() || frame_.SkipBySetting(); }
 
 bool MessageWindowState::ShouldSkip(uint32_t mask) const {
   if (!frame_.InputEnabled()) return false;
-  if ((mask & kSkipClick) && frame_.Setting(kClickEndsWaits) && ClickPressed()) return true;
-  if ((mask & kSkipKey) && (frame_.Setting(kAlwaysSkip) || SkipKeyHeld())) return true;
+  if ((mask & kSkipClick) && frame_.Setting(kClickEndsWaits) && frame_.ClickPressed()) return true;
+  if ((mask & kSkipKey) && (frame_.Setting(kAlwaysSkip) || frame_.SkipKeyHeld())) return true;
   return false;
 }
 
-bool MessageWindowState::Pump() {
-  const auto& pump = frame_.Environment().pumpFrame;
-  const bool open = !pump || pump() != 0;
-  Update();
-  return open;
-}
+bool MessageWindowState::Pump() { return frame_.PumpOneFrame(); }
 
-int32_t MessageWindowState::TimedWait(uint32_t ms, bool skippable) {
-  if (InSkipMode()) return 1;
-  TimerArray& timers = frame_.Timers();
-  timers.Start(0);
-  while (true) {
-    if (!Pump()) return -1;
-    if (timers.Elapsed(0) > ms || (frame_.InputEnabled() && SkipKeyHeld())) return 0;
-    if (skippable && frame_.Setting(kClickEndsWaits) && frame_.InputEnabled() && ClickPressed()) return 1;
-  }
-}
+int32_t MessageWindowState::TimedWait(uint32_t ms, bool skippable) { return frame_.TimedWait(ms, skippable); }
 
-int32_t MessageWindowState::FixedWait(uint32_t ms) {
-  TimerArray& timers = frame_.Timers();
-  timers.Start(0);
-  while (timers.Elapsed(0) <= ms)
-    if (!Pump()) return -1;
-  return 0;
-}
+int32_t MessageWindowState::FixedWait(uint32_t ms) { return frame_.FixedWait(ms); }
 
 int32_t MessageWindowState::WaitDisplayTask(TimedTask** slot, TimerList* list, bool skippable) {
   if (slot == nullptr || *slot == nullptr || list == nullptr) return 0;

@@ -44,14 +44,6 @@ class MessageWindowState {
   static constexpr int32_t kWindowX = 0, kWindowHeight = 200, kNameX = 40, kNameLift = 24;
   static constexpr int32_t kRevealEdge = 32;
 
-  // The inputs the skip test reads: a click (the pointer's button or the
-  // decide action newly pressed) and the skip key held (Ctrl with settings
-  // byte 130 set, else Shift). Empty hooks read the frame's control host.
-  struct Inputs {
-    std::function<bool()> clickPressed;
-    std::function<bool(uint8_t key)> keyHeld;
-  };
-
   struct WindowRecord {
     bool visible = false;
     // The window's two timed actions (layer effects on the window); each
@@ -63,8 +55,6 @@ class MessageWindowState {
   ~MessageWindowState();
   MessageWindowState(const MessageWindowState&) = delete;
   MessageWindowState& operator=(const MessageWindowState&) = delete;
-
-  void SetInputs(Inputs inputs) { inputs_ = std::move(inputs); }
 
   // --- the windows of a run ------------------------------------------------------
   // Makes message window 0 and the name plate in the list, above order,
@@ -91,8 +81,11 @@ class MessageWindowState {
   int32_t RebuildPage();
 
   // --- skip tests and waits ---------------------------------------------------------
+  // Bit 0: a click counts (with settings byte 191); bit 1: the skip key or
+  // settings byte 3. False while the frame takes no input. The click and the
+  // key are the frame's own readings (TgsFrame::ClickPressed, SkipKeyHeld).
   bool ShouldSkip(uint32_t mask) const;
-  // 0 elapsed or the skip key, 1 cut short (or at once in a skip mode), -1 closing.
+  // The frame's timed and fixed waits (TgsFrame::TimedWait, FixedWait).
   int32_t TimedWait(uint32_t ms, bool skippable);
   int32_t FixedWait(uint32_t ms);
   // Waits while the task in *slot is in list: 0 when it ends (or for an
@@ -124,14 +117,11 @@ class MessageWindowState {
   // The sprites a window fade touches.
   std::vector<Drawable*> FadeTargets(bool withBar) const;
   void ShowBarNow(bool visible);
-  bool ClickPressed() const;
-  bool SkipKeyHeld() const;
   bool InSkipMode() const;
-  // One frame of the game; false when the program is closing.
+  // One frame of the game (TgsFrame::PumpOneFrame); false when closing.
   bool Pump();
 
   TgsFrame& frame_;
-  Inputs inputs_;
   std::unique_ptr<MessageTextWindow> window_;
   std::unique_ptr<WindowControl> namePlate_;
   std::array<WindowRecord, 1> records_{};

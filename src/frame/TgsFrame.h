@@ -51,6 +51,7 @@ class HotSpotControl;
 class ImageSprite;
 class OutlineFont;
 class ScreenImage;
+class MessageTextWindow;
 class MessageWindowState;
 class ScriptHost;
 class Surface;
@@ -246,6 +247,8 @@ class TgsFrame : public TgsModule {
   void SetButtonsVisible(bool on) { buttonsVisible_ = on; }
   // The message window, its name plate, the waits, the bar and the fades.
   MessageWindowState& WindowState() { return *windowState_; }
+  // The message window page commands go to (null outside a run).
+  MessageTextWindow* CurrentWindow() const;
   // History entries held; the history screen keeps it (button 7 needs two).
   uint32_t HistoryEntries() const { return historyEntries_; }
   void SetHistoryEntries(uint32_t count) { historyEntries_ = count; }
@@ -312,8 +315,71 @@ class TgsFrame : public TgsModule {
   bool SkipKeyHeld() const;
   // The mouse button or the decide action went down this frame.
   bool ClickPressed() const;
+  // One frame of the game through the pump, then the window state's
+  // per-frame work; false when the program is closing (true without a pump).
+  bool PumpOneFrame();
 
   // --- operations the rows forward to -------------------------------------
+  // Each takes its command's arguments in order, with the row's defaults.
+  // The message window (its state's fade and show, with the bar).
+  int32_t FadeMessageWindow(const TgsOperationCall& call);
+  int32_t ShowMessageWindow(const TgsOperationCall& call);
+  // Background layers and their animations (the layer sets' operations).
+  int32_t LoadLayerImage(const TgsOperationCall& call);
+  int32_t ClearLayer(const TgsOperationCall& call);
+  int32_t SetLayerColour(const TgsOperationCall& call);
+  int32_t ApplyLayerImageEffects(const TgsOperationCall& call);
+  int32_t ApplyLayerPixelOp(const TgsOperationCall& call);
+  int32_t SetLayerPosition(const TgsOperationCall& call);
+  int32_t CaptureScreenToLayer(const TgsOperationCall& call);
+  int32_t SetLayerClip(const TgsOperationCall& call);
+  int32_t SetLayerZoom(const TgsOperationCall& call);
+  int32_t SetLayerRotation(const TgsOperationCall& call);
+  int32_t SetLayerAnimation(const TgsOperationCall& call);
+  int32_t SetLayerMovie(const TgsOperationCall& call);
+  int32_t ControlLayerAnimation(const TgsOperationCall& call);
+  int32_t WaitLayerAnimationFrame(const TgsOperationCall& call);
+  int32_t WaitLayerAnimationAndControl(const TgsOperationCall& call);
+  // Switches for new sprites: background tints, order, automatic colour.
+  int32_t SetBgTints(const TgsOperationCall& call);
+  int32_t SetNewSpriteOrder(const TgsOperationCall& call);
+  int32_t SetSpriteAutoColour(const TgsOperationCall& call);
+  // Sprite slots.
+  int32_t ChangeSprite(const TgsOperationCall& call);
+  int32_t ApplySpriteImageEffects(const TgsOperationCall& call);
+  int32_t SetSpriteState(const TgsOperationCall& call);
+  int32_t MoveSprite(const TgsOperationCall& call);
+  int32_t SetSpritePosition(const TgsOperationCall& call);
+  int32_t SendSpriteToBack(const TgsOperationCall& call);
+  int32_t BringSpriteToFront(const TgsOperationCall& call);
+  int32_t ClearSpriteGroup(const TgsOperationCall& call);
+  int32_t PrepareBackLayers(const TgsOperationCall& call);
+  // Layer effects, effect slots and quakes.
+  int32_t StartBgZoom(const TgsOperationCall& call);
+  int32_t StartBgRot(const TgsOperationCall& call);
+  int32_t StartBgPanime(const TgsOperationCall& call);
+  int32_t ControlBgPanime(const TgsOperationCall& call);
+  int32_t StartNoise(const TgsOperationCall& call);
+  int32_t StartBgDistortion(const TgsOperationCall& call);
+  int32_t StartBgLoop(const TgsOperationCall& call);
+  int32_t StartSpMovie(const TgsOperationCall& call);
+  int32_t StartSpParts(const TgsOperationCall& call);
+  int32_t StartBgCross(const TgsOperationCall& call);
+  int32_t StartWeather(const TgsOperationCall& call);
+  int32_t ControlEffectSlot(const TgsOperationCall& call);
+  int32_t EndEffectSlot(const TgsOperationCall& call);
+  int32_t WaitEffectSlot(const TgsOperationCall& call);
+  int32_t StartQuake(const TgsOperationCall& call);
+  int32_t WaitQuake(const TgsOperationCall& call);
+  int32_t StopQuake(const TgsOperationCall& call);
+  // Sprite actions.
+  int32_t StartSpCrossFade(const TgsOperationCall& call);
+  int32_t StartSpPanime(const TgsOperationCall& call);
+  int32_t ControlSpPanime(const TgsOperationCall& call);
+  int32_t LoadSpPartsTable(const TgsOperationCall& call);
+  int32_t WaitSpriteAction(const TgsOperationCall& call);
+  int32_t StopSpriteAction(const TgsOperationCall& call);
+  // The operations not built yet.
 #define ORRIVEL_TGS_OPERATION(name) int32_t name(const TgsOperationCall& call);
 #include "frame/TgsFrameOperations.def"
 #undef ORRIVEL_TGS_OPERATION
@@ -410,6 +476,9 @@ class TgsFrame : public TgsModule {
   // choice wait after a resume carries on the page that was up; later ones
   // deal with pages of their own.
   bool TakeResumed();
+  // After a flush: the reading's result when a page command stopped the
+  // page while it was measured, else 0.
+  int32_t TakePageStop();
   // Ends the reading of a block that does not hold together.
   uint32_t DamagedBlock(uint32_t at, const char* why);
   std::string ModuleName() const;

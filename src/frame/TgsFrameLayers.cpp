@@ -1,6 +1,7 @@
 // The frame's two layer sets: the front set draws on the frame's canvas,
 // the back set on a second canvas of the same size (the frame's own second
 // canvas when it made its canvases).
+#include "frame/MessageWindowState.h"
 #include "frame/TgsFrame.h"
 #include "frame/TgsLayerSets.h"
 #include "scene/CanvasDrawImage.h"
@@ -28,8 +29,9 @@ void TgsFrame::SetupLayers() {
   layers.displays = {canvas_.object, back};
   layers.timers = environment_.objectTimers;
   layers.actions = environment_.layerActions;
-  layers.pumpFrame = environment_.pumpFrame;
-  layers.skipping = [this](uint32_t) { return skipByKey_ || skipBySetting_; };
+  if (environment_.pumpFrame) layers.pumpFrame = [this] { return PumpOneFrame() ? 1 : 0; };
+  // Either skip mode, or the skip test with the caller's mask.
+  layers.skipping = [this](uint32_t mask) { return skipByKey_ || skipBySetting_ || windowState_->ShouldSkip(mask); };
   layers.effectsOn = [this] { return Setting(kSettingEffects) != 0; };
   layers_ = std::make_unique<TgsLayerSets>(std::move(layers));
   layers_->tintTable = bgTable_;

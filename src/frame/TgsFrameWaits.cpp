@@ -2,6 +2,7 @@
 // the application's frame pump and times itself on the frame's timer 0,
 // so a wait never blocks the program and a closing program ends it (-1).
 #include "base/ActionMap.h"
+#include "frame/MessageWindowState.h"
 #include "frame/TgsFrame.h"
 #include "scene/ControlHost.h"
 #include "base/InputDevice.h"
@@ -52,13 +53,20 @@ int32_t TgsFrame::FixedWait(uint32_t ms) {
   return PumpUntil(ms, [] { return kGoOn; });
 }
 
+bool TgsFrame::PumpOneFrame() {
+  const bool open = !environment_.pumpFrame || environment_.pumpFrame() != 0;
+  // A bar fade that ran out during the frame leaves the bar hidden.
+  windowState_->Update();
+  return open;
+}
+
 int32_t TgsFrame::PumpUntil(uint32_t ms, const std::function<int32_t()>& check) {
   // Without a pump there is nothing to wait with: the time counts as gone.
   if (!environment_.pumpFrame) return 0;
   if (timers_.Count() == 0) timers_.Create(kFrameTimers);
   timers_.Start(kWaitTimer);
   for (;;) {
-    if (environment_.pumpFrame() == 0) return -1;
+    if (!PumpOneFrame()) return -1;
     if (timers_.Elapsed(kWaitTimer) > ms) return 0;
     const int32_t seen = check();
     if (seen != kGoOn) return seen;

@@ -6,6 +6,8 @@
 #include "base/BitArray.h"
 #include "base/Cp932.h"
 #include "base/SystemTextFormat.h"
+#include "frame/MessageTextWindow.h"
+#include "frame/MessageWindowState.h"
 #include "frame/TgsFrame.h"
 #include "text/FontFaceList.h"
 #include "text/OutlineFont.h"
@@ -84,6 +86,8 @@ int32_t TgsFrame::ShowChoices(const TgsArguments& arguments) {
     if (FlushPage() != 0) {
       MarkMessageRead(messageId_);
       showPage = false;
+    } else if (const int32_t stop = TakePageStop()) {
+      return stop;
     }
   }
   if (showPage) {
@@ -112,15 +116,18 @@ int32_t TgsFrame::PageNewLine(const TgsArguments& arguments) {
   if (!replaying_) return SerializeCommand(14, arguments);
   // The history's measuring pass lays its lines out without the feed.
   if (measuringHistory_) return 0;
-  return NewLine(TgsOpcodeTable::Describe(14, arguments));
+  if (MessageTextWindow* window = CurrentWindow()) window->NewLine();
+  return 0;
 }
 
 int32_t TgsFrame::PageEnd(const TgsArguments&) {
   bool shown = pageShown_;
   if (!TakeResumed()) {
-    if (pageSerialPending_ && GetPageDisplayMode(MakeCall(16, {})) == 0) FinishReveal(MakeCall(16, {0}));
+    if (pageSerialPending_ && windowState_->GetPageDisplayMode() == 0)
+      if (MessageTextWindow* window = windowState_->Window(0)) window->FinishReveal();
     shown = FlushPage() == 0;
     pageShown_ = shown;
+    if (const int32_t stop = TakePageStop()) return stop;
   }
   if (const int32_t result = OutputPage(MakeCall(16, {2, shown ? 1 : 0}))) return result;
   AdvancePageSerial();
@@ -157,11 +164,11 @@ int32_t TgsFrame::WaitOpcode(const TgsArguments& arguments) {
 
 int32_t TgsFrame::PauseOpcode(const TgsArguments& arguments) {
   CancelSkipMode();
-  return TimedWait(arguments.Value(0), false) < 0 ? -1 : 0;
+  return FixedWait(arguments.Value(0)) < 0 ? -1 : 0;
 }
 
 int32_t TgsFrame::CommitPageToHistory(const TgsArguments&) {
-  if (pageSerialPending_) ClearMessageWindow(MakeCall(22, {0}));
+  if (pageSerialPending_) windowState_->ClearMessageWindow(0);
   if (historyCapacity_ > 0 && !page_.Empty()) AddHistoryPage(MakeCall(22, {pageSerialPending_ ? pageSerial_ : 0}));
   page_.Rewind();
   speakerName_.clear();
@@ -178,12 +185,14 @@ int32_t TgsFrame::SetNameVoice(const TgsArguments& arguments) {
 
 int32_t TgsFrame::PageRubyStart(const TgsArguments& arguments) {
   if (!replaying_) return SerializeCommand(27, arguments);
-  return BeginRuby(TgsOpcodeTable::Describe(27, arguments));
+  if (MessageTextWindow* window = CurrentWindow()) window->BeginRuby();
+  return 0;
 }
 
 int32_t TgsFrame::PageRubyText(const TgsArguments& arguments) {
   if (!replaying_) return SerializeCommand(28, arguments);
-  return DrawRuby(TgsOpcodeTable::Describe(28, arguments));
+  if (MessageTextWindow* window = CurrentWindow()) window->DrawRuby(arguments.Text(0).c_str(), nullptr);
+  return 0;
 }
 
 int32_t TgsFrame::PageFont(const TgsArguments& arguments) {
@@ -229,11 +238,21 @@ int32_t TgsFrame::PageFont(const TgsArguments& arguments) {
 }
 
 int32_t TgsFrame::WindowVisibleOpcode(const TgsArguments& arguments) {
-  return SetWindowVisible(TgsOpcodeTable::Describe(30, arguments)) == -1 ? -1 : 0;
+  windowState_->SetWindowVisible(arguments.Value(0) != 0, int32_t(arguments.Value(1)));
+  return 0;
 }
 
 int32_t TgsFrame::ClearWindowOpcode(const TgsArguments& arguments) {
-  return ClearMessageWindow(TgsOpcodeTable::Describe(31, arguments)) == -1 ? -1 : 0;
+  windowState_->ClearMessageWindow(int32_t(arguments.Value(0)));
+  return 0;
+}
+
+MessageTextWindow* TgsFrame::CurrentWindow() const { return windowState_->Window(windowState_->CurrentWindow()); }
+
+int32_t TgsFrame::TakePageStop() {
+  // A page that cannot be laid out (a damaged or refused command in it)
+  // ends the run as the end of the text would.
+  return windowState_->TakeStopRequest() ? kEndOfText : 0;
 }
 
 void TgsFrame::AdvancePageSerial() {

@@ -24,6 +24,8 @@ namespace orrivel {
 namespace {
 
 constexpr uint32_t kFrameMs = 17;
+// The keyboard's codes of the two skip keys.
+constexpr uint8_t kShift = 0x2A, kCtrl = 0x1D;
 
 // A task that ends by itself after a number of steps.
 struct CountdownTask : TimedTask {
@@ -54,7 +56,6 @@ class MessageWindowStateTest : public test::SceneTest {
     frame_ = std::make_unique<TgsFrame>(fixture_.host.Space(), environment);
     ASSERT_EQ(frame_->SetupMessageWindow(nullptr), 0);
     ASSERT_EQ(frame_->BeginRun(false), 0);
-    state().SetInputs({[this] { return click_; }, [this](uint8_t key) { return key == heldKey_; }});
   }
   void TearDown() override {
     frame_.reset();
@@ -65,15 +66,22 @@ class MessageWindowStateTest : public test::SceneTest {
 
   test::PictureFolder pictures_;
   FrameFixture fixture_;
-  QuietControlHost controls_;
+  InputControlHost controls_;
   ControlFactory factory_;
   platform::ManualClock clock_{5000};
   platform::ScopedClock scopedClock_{clock_};
   TimerList timers_;
   std::array<uint8_t, 196> settings_{};
   std::unique_ptr<TgsFrame> frame_;
-  bool click_ = false;
-  uint8_t heldKey_ = 0;
+  // The pointer's button newly pressed, and the one key held (0 none).
+  void Click(bool on) {
+    controls_.pointer.pressed.clear();
+    if (on) controls_.pointer.pressed.insert(0);
+  }
+  void Hold(uint8_t key) {
+    controls_.keys.down.clear();
+    if (key) controls_.keys.down.insert(key);
+  }
   int pumps_ = 0;
   int pumpsBeforeClose_ = 1 << 20;
   Drawable* watch_ = nullptr;
@@ -91,21 +99,21 @@ TEST_F(MessageWindowStateTest, SkipTestOverSettingsClicksAndKeys) {
   const Case cases[] = {
       {1, 0, 0, 0, true, 0, false},     // a click counts only with byte 191
       {1, 0, 1, 0, true, 0, true},
-      {1, 0, 1, 0, false, 0x10, false}, // the key is not bit 0's
+      {1, 0, 1, 0, false, kShift, false}, // the key is not bit 0's
       {2, 1, 0, 0, false, 0, true},     // byte 3: always
-      {2, 0, 0, 0, false, 0x10, true},  // Shift without the swap
-      {2, 0, 0, 1, false, 0x10, false}, // Ctrl with it
-      {2, 0, 0, 1, false, 0x11, true},
+      {2, 0, 0, 0, false, kShift, true},  // Shift without the swap
+      {2, 0, 0, 1, false, kShift, false}, // Ctrl with it
+      {2, 0, 0, 1, false, kCtrl, true},
       {2, 0, 1, 0, true, 0, false},
       {3, 0, 1, 0, true, 0, true},
-      {3, 0, 0, 0, false, 0x10, true},
+      {3, 0, 0, 0, false, kShift, true},
       {3, 0, 0, 0, false, 0, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.mask << " " << int(c.always) << int(c.clickEnds) << int(c.keySwap) << c.click
                                     << int(c.key));
     settings_[3] = c.always, settings_[191] = c.clickEnds, settings_[130] = c.keySwap;
-    click_ = c.click, heldKey_ = c.key;
+    Click(c.click), Hold(c.key);
     EXPECT_EQ(state().ShouldSkip(c.mask), c.expected);
   }
   // Nothing skips while input is off.
@@ -117,13 +125,13 @@ TEST_F(MessageWindowStateTest, TimedWaitsAndTaskWaits) {
   EXPECT_EQ(state().TimedWait(100, true), 0);
   EXPECT_EQ(pumps_, 6);  // past 100 ms at the sixth frame
   settings_[191] = 1;
-  click_ = true;
+  Click(true);
   EXPECT_EQ(state().TimedWait(100, true), 1);
   EXPECT_EQ(state().TimedWait(50, false), 0);
-  click_ = false;
-  heldKey_ = 0x10;
+  Click(false);
+  Hold(kShift);
   EXPECT_EQ(state().TimedWait(1000, false), 0);  // the skip key ends it
-  heldKey_ = 0;
+  Hold(0);
   pumpsBeforeClose_ = pumps_;
   EXPECT_EQ(state().TimedWait(100, true), -1);
   EXPECT_EQ(state().FixedWait(100), -1);
@@ -154,11 +162,11 @@ TEST_F(MessageWindowStateTest, TimedWaitsAndTaskWaits) {
   EXPECT_EQ(state().WaitDisplayTask(&slot, &timers_, false), -1);
   EXPECT_EQ(slot, task);
   pumpsBeforeClose_ = 1 << 20;
-  heldKey_ = 0x10;
+  Hold(kShift);
   EXPECT_EQ(state().WaitDisplayTask(&slot, &timers_, true), 1);
   EXPECT_EQ(slot, nullptr);
   EXPECT_TRUE(task->stopped);
-  heldKey_ = 0;
+  Hold(0);
   // In skip mode a skippable wait ends at once.
   task = new CountdownTask;
   task->left = 1000;

@@ -5,12 +5,14 @@
 // kept for the tests to read.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "SobAssembler.h"
 #include "TgsTestSupport.h"
 #include "TobCompiler.h"
+#include "base/InputDevice.h"
 #include "frame/TgsFrame.h"
 #include "platform/MessageBox.h"
 #include "scene/ControlHost.h"
@@ -33,6 +35,28 @@ struct QuietControlHost : ControlHost {
   ActionMap* GetActionMap() override { return nullptr; }
   InputDevice* GetKeyboard() override { return nullptr; }
   InputDevice* GetPointerDevice() override { return nullptr; }
+};
+
+// An input device whose held and newly pressed codes the test sets.
+struct FakeInputDevice final : InputDevice {
+  std::set<uint8_t> down;
+  std::set<uint8_t> pressed;
+  bool IsDown(uint8_t code) const override { return down.count(code) != 0; }
+  bool IsPressed(uint8_t code) const override { return pressed.count(code) != 0; }
+  int32_t FirstDown() const override { return down.empty() ? -1 : *down.begin(); }
+  int32_t FirstPressed() const override { return pressed.empty() ? -1 : *pressed.begin(); }
+  void Reset() override { down.clear(), pressed.clear(); }
+  int32_t GetKind() const override { return 0; }
+  void Unacquire() override {}
+  int32_t Poll() override { return 0; }
+};
+
+// A control host whose keyboard and pointer the test drives.
+struct InputControlHost final : QuietControlHost {
+  FakeInputDevice keys;
+  FakeInputDevice pointer;
+  InputDevice* GetKeyboard() override { return &keys; }
+  InputDevice* GetPointerDevice() override { return &pointer; }
 };
 
 // Variables shared by the scenes and the modules of the fixtures.
