@@ -14,6 +14,7 @@
 #include "effect/BuiltinEffects.h"
 #include "elg/ElgWriter.h"
 #include "frame/TgsLayerSets.h"
+#include "layout/LayoutWriter.h"
 #include "platform/Clock.h"
 #include "resource/DcpManager.h"
 #include "resource/TcpManager.h"
@@ -36,6 +37,26 @@ std::vector<uint8_t> ElgPicture(uint16_t width, uint16_t height, int16_t px, int
     for (uint16_t x = 0; x < width; ++x)
       for (int b = 0; b < 4; ++b) image.pixels.push_back(uint8_t(colour(x, y) >> (8 * b)));
   return tools::EncodeElg(image, tools::ElgHeaderVariant::kOffset);
+}
+
+// The pictures the overlay effects load: the noise and the snow flakes.
+inline void WriteEffectPictures(PictureFolder& pictures) {
+  auto dot = [](int, int) { return 0xFFFFFFFFu; };
+  pictures.Write("SYS/NOISE.ELG", ElgPicture(64, 64, 0, 0, [](int x, int y) { return 0xFF000000u | uint32_t(x * y); }));
+  for (int i = 0; i < 6; ++i) pictures.Write("SYS/SNOW_" + std::to_string(i) + ".ELG", ElgPicture(8, 8, 0, 0, dot));
+}
+
+// "OPENING.LAD": one sequence of two 100 ms frames of full-screen pictures.
+inline void WriteOpeningAnimation(PictureFolder& pictures) {
+  for (int i = 0; i < 2; ++i)
+    pictures.Write("ANIME/P" + std::to_string(i) + ".ELG",
+                   ElgPicture(1280, 720, 0, 0, [i](int, int) { return 0xFF202020u * uint32_t(i + 1); }));
+  tools::LadDocument lad;
+  lad.header[0] = lad.header[2] = 8;
+  lad.SetSequenceCount(1);
+  lad.frames = {{0, 100, 0, 0, 0}, {1, 100, 0, 0, 0}, {-1, 0, 0, 0, 0}};
+  lad.names = {{"P0.ELG", 0, 0}, {"P1.ELG", 0, 0}};
+  pictures.Write("OPENING.LAD", tools::WriteLad(lad));
 }
 
 class LayerSetsTest : public SceneTest {

@@ -8,7 +8,6 @@
 
 #include "LayerSetsFixture.h"
 #include "effect/LayerAction.h"
-#include "layout/LayoutWriter.h"
 
 namespace orrivel {
 namespace {
@@ -17,9 +16,7 @@ class LayerEffectsTest : public test::LayerSetsTest {
  protected:
   void SetUp() override {
     LayerSetsTest::SetUp();
-    auto dot = [](int, int) { return 0xFFFFFFFFu; };
-    pictures_.Write("SYS/NOISE.ELG", test::ElgPicture(64, 64, 0, 0, [](int x, int y) { return 0xFF000000u | uint32_t(x * y); }));
-    for (int i = 0; i < 6; ++i) pictures_.Write("SYS/SNOW_" + std::to_string(i) + ".ELG", test::ElgPicture(8, 8, 0, 0, dot));
+    test::WriteEffectPictures(pictures_);
     ASSERT_EQ(sets_->LoadLayerImage("BG01A.ELG", 0), 0);
     ASSERT_EQ(sets_->LoadLayerImage("BG02A.ELG", 1), 0);
   }
@@ -266,16 +263,7 @@ TEST_F(LayerEffectsTest, SpriteActionsFadeAnimateAndWait) {
 
 TEST_F(LayerEffectsTest, LayerAnimationsTakeRequestsAndWaits) {
   TgsLayerSets& s = *sets_;
-  // One sequence of two 100 ms frames.
-  for (int i = 0; i < 2; ++i)
-    pictures_.Write("ANIME/P" + std::to_string(i) + ".ELG",
-                    test::ElgPicture(1280, 720, 0, 0, [i](int, int) { return 0xFF202020u * uint32_t(i + 1); }));
-  tools::LadDocument lad;
-  lad.header[0] = lad.header[2] = 8;
-  lad.SetSequenceCount(1);
-  lad.frames = {{0, 100, 0, 0, 0}, {1, 100, 0, 0, 0}, {-1, 0, 0, 0, 0}};
-  lad.names = {{"P0.ELG", 0, 0}, {"P1.ELG", 0, 0}};
-  pictures_.Write("OPENING.LAD", tools::WriteLad(lad));
+  test::WriteOpeningAnimation(pictures_);
 
   EXPECT_EQ(s.ControlLayerAnimation(0, 7, 0, 0), 1);
   EXPECT_EQ(s.ControlLayerAnimation(0, 1, 0, 0), 2);  // none

@@ -14,7 +14,6 @@
 #include "effect/LayerAction.h"
 #include "frame/MessageTextWindow.h"
 #include "frame/MessageWindowState.h"
-#include "layout/LayoutWriter.h"
 #include "scene/ControlFactory.h"
 
 namespace orrivel {
@@ -27,20 +26,8 @@ class WiredRowsTest : public test::LayerSetsTest {
   void SetUp() override {
     LayerSetsTest::SetUp();
     test::WriteRunPictures(pictures_);
-    auto dot = [](int, int) { return 0xFFFFFFFFu; };
-    pictures_.Write("SYS/NOISE.ELG",
-                    test::ElgPicture(64, 64, 0, 0, [](int x, int y) { return 0xFF000000u | uint32_t(x * y); }));
-    for (int i = 0; i < 6; ++i)
-      pictures_.Write("SYS/SNOW_" + std::to_string(i) + ".ELG", test::ElgPicture(8, 8, 0, 0, dot));
-    for (int i = 0; i < 2; ++i)
-      pictures_.Write("ANIME/P" + std::to_string(i) + ".ELG",
-                      test::ElgPicture(1280, 720, 0, 0, [i](int, int) { return 0xFF202020u * uint32_t(i + 1); }));
-    tools::LadDocument lad;
-    lad.header[0] = lad.header[2] = 8;
-    lad.SetSequenceCount(1);
-    lad.frames = {{0, 100, 0, 0, 0}, {1, 100, 0, 0, 0}, {-1, 0, 0, 0, 0}};
-    lad.names = {{"P0.ELG", 0, 0}, {"P1.ELG", 0, 0}};
-    pictures_.Write("OPENING.LAD", tools::WriteLad(lad));
+    test::WriteEffectPictures(pictures_);
+    test::WriteOpeningAnimation(pictures_);
     settings_[kSettingEffects] = 1;
   }
   void TearDown() override {
