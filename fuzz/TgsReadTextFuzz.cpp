@@ -1,5 +1,6 @@
 // Plays arbitrary bytes as a ".TOB" module: one that loads is read by a
-// frame over an empty script host, whose handlers only record their calls.
+// frame over an empty script host, with its opcode handlers in place; the
+// frame pump reports closing after a few frames, so every wait ends.
 // Whatever the blocks hold, the reader must stay inside the module and end.
 #include <cstdint>
 #include <cstdlib>

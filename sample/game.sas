@@ -21,6 +21,7 @@ scene MAIN flags 16 8
   add $visits 1 $visits
   call lib:double
   native !NativeSystemCommand @titleMusic @scratch  # music 1: its intro, then its loop
+  native !NativeSetTgsFrameOption @optionArgs @scratch  # a taken choice lands in $choice
   native !NativeCreateTgsFrame @frameArgs @scratch  # the message window on its own canvases
   native !NativeRunTgsScript @storyArgs @scratch    # the story, to its end
   native !NativeDeleteTgsFrame @scratch @scratch
@@ -32,6 +33,7 @@ scene MAIN flags 16 8
   ret
 data
 scratch:   word 0
+optionArgs: word 0 $choice
 frameArgs: word 0 0 0
 titleMusic: word 0 1 0 1
 musicOff: word 0 0 500 0

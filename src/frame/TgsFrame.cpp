@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "frame/MessageWindowState.h"
 #include "frame/TgsBackgroundTints.h"
+#include "frame/TgsLayerSets.h"
 #include "platform/MessageBox.h"
 #include "platform/TextCodec.h"
 #include "raster/Surface.h"
@@ -10,6 +12,7 @@
 #include "scene/CanvasDrawImage.h"
 #include "scene/ImageSprite.h"
 #include "script/ScriptHost.h"
+#include "text/FontFaceList.h"
 #include "text/OutlineFont.h"
 
 namespace orrivel {
@@ -29,12 +32,15 @@ TgsFrame::TgsFrame(ScriptAddressSpace& space, TgsFrameEnvironment environment)
   machine_.AllocateStack(kMachineStackWords);
   // A script block that loops without yielding still lets the pump run.
   machine_.SetInstructionBudget(1u << 22);
+  for (const TgsOpcodeRow& row : TgsOpcodeRows()) opcodes_.Register(row);
   replayBlock_ = space.Allocate(uint64_t(kReplayPairs) * TgsArguments::kPairBytes + TgsPageBuffer::kCapacity);
+  windowState_ = std::make_unique<MessageWindowState>(*this);
   ResetState();
 }
 
 TgsFrame::~TgsFrame() {
   Teardown();
+  windowState_.reset();
   Space().Free(replayBlock_);
   Space().Free(machine_.StackBase());
 }
@@ -60,6 +66,7 @@ int32_t TgsFrame::SetupMessageWindow(const TgsCanvasRef* canvas) {
   if (tints != TgsBackgroundTints::kOk && tints != TgsBackgroundTints::kMissing)
     Log(std::string(kBgTablePath) + ": not used, error " + std::to_string(tints));
   timers_.Create(2);
+  SetupLayers();
   setUp_ = true;
   return 0;
 }
@@ -125,6 +132,7 @@ int32_t TgsFrame::EndRun() {
   if (!setUp_) return 0;
   ReleaseRunScreen();
   choiceCount_ = 0;
+  choices_.Clear();
   ruleImage_ = -1;
   buttonsVisible_ = false;
   page_.Rewind();
@@ -139,6 +147,8 @@ int32_t TgsFrame::EndRun() {
 
 void TgsFrame::Teardown() {
   EndRun();
+  layers_.reset();
+  backDisplay_.reset();
   ReleaseScreen();
   bgTable_.clear();
   bgTintsOn_ = false;

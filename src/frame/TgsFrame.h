@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <span>
@@ -29,6 +30,7 @@
 #include <vector>
 
 #include "frame/TgsArguments.h"
+#include "frame/TgsChoiceList.h"
 #include "frame/TgsModule.h"
 #include "frame/TgsOpcodeTable.h"
 #include "frame/TgsPageBuffer.h"
@@ -42,13 +44,19 @@ class CanvasDrawImage;
 class CanvasDrawObject;
 class ControlFactory;
 class ControlHost;
+class DcpManager;
 class DisplayScreenDevice;
+class FontFaceList;
 class HotSpotControl;
 class ImageSprite;
 class OutlineFont;
 class ScreenImage;
+class MessageTextWindow;
+class MessageWindowState;
 class ScriptHost;
 class Surface;
+class TgsLayerSets;
+class TimerList;
 namespace platform {
 class MessageBoxService;
 }
@@ -81,6 +89,18 @@ struct TgsFrameEnvironment {
   ScriptFileReader readGameFile;
   // Lines for the log; standard error when empty.
   std::function<void(const std::string&)> log;
+  // The application's installed-face list, which font changes of a page
+  // match against (filled on first use when empty); the frame keeps its own
+  // when none is given.
+  FontFaceList* faces = nullptr;
+  // The game's system timer list (fades of the bar); none when empty.
+  std::function<TimerList*()> systemTimers;
+  // Switches the main window's menu state on or off.
+  std::function<void(bool on)> setMenuState;
+  // The object timer list the layer actions run on and the registry they
+  // are made from; without them no layer effect starts.
+  TimerList* objectTimers = nullptr;
+  DcpManager* layerActions = nullptr;
 };
 
 // Shows a message (UTF-8) to the player through the message boxes, with
@@ -210,6 +230,7 @@ class TgsFrame : public TgsModule {
   bool ChoiceWaiting() const { return choiceWait_; }
   bool PageShown() const { return pageShown_; }
   void SetSkipByKey(bool on) { skipByKey_ = on; }
+  void SetAlreadyRead(bool on) { alreadyRead_ = on; }
   void SetSkipBySetting(bool on) { skipBySetting_ = on; }
   void SetAutoMode(bool on) { autoMode_ = on; }
   void SetChoiceWait(bool on) { choiceWait_ = on; }
@@ -219,12 +240,164 @@ class TgsFrame : public TgsModule {
   // Button states: 0 disabled, 1 enabled.
   uint8_t ButtonState(uint32_t button) const { return button < kBarButtons ? buttons_[button] : 0; }
   void SetButtonEnabled(uint32_t button, bool on);
+  void StoreButtonState(uint32_t button, uint8_t state) {
+    if (button < kBarButtons) buttons_[button] = state;
+  }
   bool ButtonsVisible() const { return buttonsVisible_; }
+  void SetButtonsVisible(bool on) { buttonsVisible_ = on; }
+  // The message window, its name plate, the waits, the bar and the fades.
+  MessageWindowState& WindowState() { return *windowState_; }
+  // The message window page commands go to (null outside a run).
+  MessageTextWindow* CurrentWindow() const;
   // History entries held; the history screen keeps it (button 7 needs two).
   uint32_t HistoryEntries() const { return historyEntries_; }
   void SetHistoryEntries(uint32_t count) { historyEntries_ = count; }
   uint32_t HistoryCapacity() const { return historyCapacity_; }
   TimerArray& Timers() { return timers_; }
+
+  // --- the text opcodes (12 to 31) ----------------------------------------
+  // Each takes its command's pairs; 0 lets the reading go on.
+  int32_t MessageId(const TgsArguments& arguments);
+  int32_t ShowChoices(const TgsArguments& arguments);
+  int32_t PageNewLine(const TgsArguments& arguments);
+  int32_t PageEnd(const TgsArguments& arguments);
+  int32_t AwaitChoice(const TgsArguments& arguments);
+  int32_t SetSaveCaption(const TgsArguments& arguments);
+  int32_t DisableChoice(const TgsArguments& arguments);
+  int32_t WaitOpcode(const TgsArguments& arguments);
+  int32_t PauseOpcode(const TgsArguments& arguments);
+  int32_t CommitPageToHistory(const TgsArguments& arguments);
+  int32_t SetNameVoice(const TgsArguments& arguments);
+  int32_t PageRubyStart(const TgsArguments& arguments);
+  int32_t PageRubyText(const TgsArguments& arguments);
+  int32_t PageFont(const TgsArguments& arguments);
+  int32_t WindowVisibleOpcode(const TgsArguments& arguments);
+  int32_t ClearWindowOpcode(const TgsArguments& arguments);
+
+  // Text kept for the page and the save: at most these many bytes, cut on
+  // a character boundary.
+  static constexpr size_t kNameBytes = 16;
+  static constexpr size_t kVoiceBytes = 15;
+  static constexpr size_t kCaptionBytes = 40;
+  static constexpr uint32_t kChoiceFlags = 5;
+  const std::string& SaveCaption() const { return saveCaption_; }
+  bool ChoiceDisabled(uint32_t index) const { return index < kChoiceFlags && choiceDisabled_[index] != 0; }
+  uint32_t ChoiceCount() const { return choiceCount_; }
+  TgsChoiceList& Choices() { return choices_; }
+  // The player took choice `index` of the list on screen (see TgsChoiceList).
+  bool TakeChoice(uint32_t index);
+  uint8_t PageSerial() const { return pageSerial_; }
+  bool PageSerialPending() const { return pageSerialPending_; }
+  // The next page gets the next serial (255 is followed by 1).
+  void AdvancePageSerial();
+  // Leaves skip mode: 1 when it was on (bar button 5 is enabled again),
+  // else 0; skip mode by setting is cleared either way.
+  int32_t CancelSkipMode();
+  // Set while the second message window lays out a page for the history,
+  // and while the current window writes vertically (page commands read them).
+  void SetMeasuringHistory(bool on) { measuringHistory_ = on; }
+  void SetVerticalWriting(bool on) { verticalWriting_ = on; }
+
+  // --- waits --------------------------------------------------------------
+  // In either skip mode 1 at once. Else pumps frames on timer 0 until more
+  // than ms have passed or the skip key is held (0), or, skippable and with
+  // settings byte 191 set, until a click or the action key (1); -1 when
+  // the pump reports closing.
+  int32_t TimedWait(uint32_t ms, bool skippable);
+  // Pumps frames until more than ms have passed; 0, or -1 when closing.
+  int32_t FixedWait(uint32_t ms);
+  // The rule of the wait commands. Not skippable, or no wait chain: the wait
+  // runs (negative gives -1; 1, cut short, starts a chain of 1; else the
+  // chain ends). Skippable within a chain: `end` finishes the awaited thing
+  // at once and the chain grows. Always 0 unless the program closes.
+  int32_t RunWaitRow(bool skippable, const std::function<int32_t()>& wait, const std::function<void()>& end);
+  // The skip key (Ctrl with settings byte 130 set, else Shift) is held.
+  bool SkipKeyHeld() const;
+  // The mouse button or the decide action went down this frame.
+  bool ClickPressed() const;
+  // One frame of the game through the pump, then the window state's
+  // per-frame work; false when the program is closing (true without a pump).
+  bool PumpOneFrame();
+
+  // --- operations the rows forward to -------------------------------------
+  // Each takes its command's arguments in order, with the row's defaults.
+  // The message window (its state's fade and show, with the bar).
+  int32_t FadeMessageWindow(const TgsOperationCall& call);
+  int32_t ShowMessageWindow(const TgsOperationCall& call);
+  // Background layers and their animations (the layer sets' operations).
+  int32_t LoadLayerImage(const TgsOperationCall& call);
+  int32_t ClearLayer(const TgsOperationCall& call);
+  int32_t SetLayerColour(const TgsOperationCall& call);
+  int32_t ApplyLayerImageEffects(const TgsOperationCall& call);
+  int32_t ApplyLayerPixelOp(const TgsOperationCall& call);
+  int32_t SetLayerPosition(const TgsOperationCall& call);
+  int32_t CaptureScreenToLayer(const TgsOperationCall& call);
+  int32_t SetLayerClip(const TgsOperationCall& call);
+  int32_t SetLayerZoom(const TgsOperationCall& call);
+  int32_t SetLayerRotation(const TgsOperationCall& call);
+  int32_t SetLayerAnimation(const TgsOperationCall& call);
+  int32_t SetLayerMovie(const TgsOperationCall& call);
+  int32_t ControlLayerAnimation(const TgsOperationCall& call);
+  int32_t WaitLayerAnimationFrame(const TgsOperationCall& call);
+  int32_t WaitLayerAnimationAndControl(const TgsOperationCall& call);
+  // Switches for new sprites: background tints, order, automatic colour.
+  int32_t SetBgTints(const TgsOperationCall& call);
+  int32_t SetNewSpriteOrder(const TgsOperationCall& call);
+  int32_t SetSpriteAutoColour(const TgsOperationCall& call);
+  // Sprite slots.
+  int32_t ChangeSprite(const TgsOperationCall& call);
+  int32_t ApplySpriteImageEffects(const TgsOperationCall& call);
+  int32_t SetSpriteState(const TgsOperationCall& call);
+  int32_t MoveSprite(const TgsOperationCall& call);
+  int32_t SetSpritePosition(const TgsOperationCall& call);
+  int32_t SendSpriteToBack(const TgsOperationCall& call);
+  int32_t BringSpriteToFront(const TgsOperationCall& call);
+  int32_t ClearSpriteGroup(const TgsOperationCall& call);
+  int32_t PrepareBackLayers(const TgsOperationCall& call);
+  // Layer effects, effect slots and quakes.
+  int32_t StartBgZoom(const TgsOperationCall& call);
+  int32_t StartBgRot(const TgsOperationCall& call);
+  int32_t StartBgPanime(const TgsOperationCall& call);
+  int32_t ControlBgPanime(const TgsOperationCall& call);
+  int32_t StartNoise(const TgsOperationCall& call);
+  int32_t StartBgDistortion(const TgsOperationCall& call);
+  int32_t StartBgLoop(const TgsOperationCall& call);
+  int32_t StartSpMovie(const TgsOperationCall& call);
+  int32_t StartSpParts(const TgsOperationCall& call);
+  int32_t StartBgCross(const TgsOperationCall& call);
+  int32_t StartWeather(const TgsOperationCall& call);
+  int32_t ControlEffectSlot(const TgsOperationCall& call);
+  int32_t EndEffectSlot(const TgsOperationCall& call);
+  int32_t WaitEffectSlot(const TgsOperationCall& call);
+  int32_t StartQuake(const TgsOperationCall& call);
+  int32_t WaitQuake(const TgsOperationCall& call);
+  int32_t StopQuake(const TgsOperationCall& call);
+  // Sprite actions.
+  int32_t StartSpCrossFade(const TgsOperationCall& call);
+  int32_t StartSpPanime(const TgsOperationCall& call);
+  int32_t ControlSpPanime(const TgsOperationCall& call);
+  int32_t LoadSpPartsTable(const TgsOperationCall& call);
+  int32_t WaitSpriteAction(const TgsOperationCall& call);
+  int32_t StopSpriteAction(const TgsOperationCall& call);
+  // The operations not built yet.
+#define ORRIVEL_TGS_OPERATION(name) int32_t name(const TgsOperationCall& call);
+#include "frame/TgsFrameOperations.def"
+#undef ORRIVEL_TGS_OPERATION
+  // Keeps the call of an operation not built yet (in Opcodes().Recorded())
+  // and returns 0, so a module that uses it plays on.
+  int32_t NotBuiltYet(const char* operation, const TgsOperationCall& call);
+  // A call made by the frame itself, its values in order.
+  static TgsOperationCall MakeCall(uint32_t opcode, std::initializer_list<int32_t> values);
+
+  // The installed faces that font changes match against.
+  FontFaceList& Faces();
+  // Finds the first face of a comma-separated list (spaces after a comma
+  // skipped, a leading "@" ignored) among the installed Shift-JIS faces,
+  // listing them first when the list is empty; result gets it, with "@" in
+  // front when vertical, or stays empty. 0; 1 without a face list; 2 when
+  // a listed name has 32 bytes or more.
+  static int32_t ResolveFontFace(std::string& result, const std::string& faceList, bool vertical,
+                                 FontFaceList& installed);
 
   // --- screen parts -------------------------------------------------------
   // Fonts: page font 1 and 2 and the two history fonts.
@@ -234,6 +407,7 @@ class TgsFrame : public TgsModule {
   // picture and the bar picture.
   ImageSprite* FrameSprite() const { return frameSprite_.get(); }
   ImageSprite* BarSprite() const { return barSprite_.get(); }
+  Surface* FramePicture() const { return framePicture_.get(); }
   // The bar buttons made from the layout for this run (null when absent).
   ButtonControl* BarButtonControl(uint32_t button) const {
     return button < kBarButtons ? barButtons_[button] : nullptr;
@@ -242,6 +416,9 @@ class TgsFrame : public TgsModule {
   // The click-wait cursor strips preloaded at set-up.
   Surface* CursorSurface(uint32_t index) const { return index < 2 ? cursors_[index].get() : nullptr; }
   const TgsFrameEnvironment& Environment() const { return environment_; }
+  // The background layers, sprite slots and layer effects of the front and
+  // back sets (null before the set-up).
+  TgsLayerSets* Layers() const { return layers_.get(); }
   uint8_t Setting(size_t index) const { return index < environment_.settings.size() ? environment_.settings[index] : 0; }
 
   // One line for the log (the environment's, or standard error).
@@ -285,10 +462,23 @@ class TgsFrame : public TgsModule {
   void BuildRunScreen();
   void ReleaseRunScreen();
   void ReleaseScreen();
+  // The two layer sets over the front canvas and a back canvas of its size.
+  void SetupLayers();
   std::unique_ptr<ImageSprite> MakeSprite(std::unique_ptr<Surface>& surface, const char* name, int32_t x,
                                           int32_t y);
   void LoadBarButtons();
   std::optional<std::vector<uint8_t>> ReadGameFile(const std::string& path) const;
+  // Pumps frames until more than ms have passed on timer 0 (0) or check
+  // gives something other than kGoOn (that); -1 when the pump reports closing.
+  static constexpr int32_t kGoOn = 0x7FFFFFFE;
+  int32_t PumpUntil(uint32_t ms, const std::function<int32_t()>& check);
+  // The resumed-run byte, read once: the first page end, choice list or
+  // choice wait after a resume carries on the page that was up; later ones
+  // deal with pages of their own.
+  bool TakeResumed();
+  // After a flush: the reading's result when a page command stopped the
+  // page while it was measured, else 0.
+  int32_t TakePageStop();
   // Ends the reading of a block that does not hold together.
   uint32_t DamagedBlock(uint32_t at, const char* why);
   std::string ModuleName() const;
@@ -298,6 +488,7 @@ class TgsFrame : public TgsModule {
   TgsOpcodeTable opcodes_;
   TgsPageBuffer page_;
   TimerArray timers_;
+  std::unique_ptr<MessageWindowState> windowState_;
 
   // Reader state.
   std::string pendingText_;
@@ -317,7 +508,14 @@ class TgsFrame : public TgsModule {
   int32_t messageId_ = -1;
   int32_t ruleImage_ = -1;
   std::array<int32_t, kOptionWords> optionWords_{};
-  std::array<uint8_t, 5> choiceDisabled_{};
+  std::array<uint8_t, kChoiceFlags> choiceDisabled_{};
+  TgsChoiceList choices_;
+  std::string saveCaption_;
+  uint8_t pageSerial_ = 1;
+  bool pageSerialPending_ = false;
+  bool measuringHistory_ = false;
+  bool verticalWriting_ = false;
+  std::unique_ptr<FontFaceList> ownFaces_;
   bool choiceWait_ = false;
   bool pageShown_ = false;
   int32_t pageVoiceIndex_ = -1;
@@ -349,6 +547,10 @@ class TgsFrame : public TgsModule {
   std::array<ButtonControl*, kBarButtons> barButtons_{};
   HotSpotControl* hotSpot_ = nullptr;
   bool bgTintsOn_ = false;
+
+  // Layers (in the frame's layers file); they go before the canvases.
+  std::unique_ptr<CanvasDrawImage> backDisplay_;
+  std::unique_ptr<TgsLayerSets> layers_;
 };
 
 }  // namespace orrivel

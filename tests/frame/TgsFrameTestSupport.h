@@ -5,12 +5,14 @@
 // kept for the tests to read.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "SobAssembler.h"
 #include "TgsTestSupport.h"
 #include "TobCompiler.h"
+#include "base/InputDevice.h"
 #include "frame/TgsFrame.h"
 #include "platform/MessageBox.h"
 #include "scene/ControlHost.h"
@@ -33,6 +35,28 @@ struct QuietControlHost : ControlHost {
   ActionMap* GetActionMap() override { return nullptr; }
   InputDevice* GetKeyboard() override { return nullptr; }
   InputDevice* GetPointerDevice() override { return nullptr; }
+};
+
+// An input device whose held and newly pressed codes the test sets.
+struct FakeInputDevice final : InputDevice {
+  std::set<uint8_t> down;
+  std::set<uint8_t> pressed;
+  bool IsDown(uint8_t code) const override { return down.count(code) != 0; }
+  bool IsPressed(uint8_t code) const override { return pressed.count(code) != 0; }
+  int32_t FirstDown() const override { return down.empty() ? -1 : *down.begin(); }
+  int32_t FirstPressed() const override { return pressed.empty() ? -1 : *pressed.begin(); }
+  void Reset() override { down.clear(), pressed.clear(); }
+  int32_t GetKind() const override { return 0; }
+  void Unacquire() override {}
+  int32_t Poll() override { return 0; }
+};
+
+// A control host whose keyboard and pointer the test drives.
+struct InputControlHost final : QuietControlHost {
+  FakeInputDevice keys;
+  FakeInputDevice pointer;
+  InputDevice* GetKeyboard() override { return &keys; }
+  InputDevice* GetPointerDevice() override { return &pointer; }
 };
 
 // Variables shared by the scenes and the modules of the fixtures.
@@ -69,6 +93,8 @@ struct FrameFixture {
   std::vector<std::string> log;
   int pumps = 0;
   int pumpsBeforeClose = 1000;
+  // Runs on every pump before it answers (a test's clock and input).
+  std::function<void()> onPump;
   std::unique_ptr<TgsFrame> frame;
 
   FrameFixture() {
@@ -80,7 +106,15 @@ struct FrameFixture {
     host.SetFileReader([this](const std::string& path) { return disk.Read(path); });
     EXPECT_EQ(host.LoadSystem("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", false, false),
               0);
-    frame = std::make_unique<TgsFrame>(host.Space(), Environment());
+    RemakeFrame();
+  }
+
+  // A new frame over the same host and disk, its environment changed first.
+  void RemakeFrame(const std::function<void(TgsFrameEnvironment&)>& change = {}) {
+    TgsFrameEnvironment environment = Environment();
+    if (change) change(environment);
+    frame.reset();
+    frame = std::make_unique<TgsFrame>(host.Space(), std::move(environment));
     frame->SetFolder("SCRIPT");
     frame->SetFileReader([this](const std::string& path) { return disk.Read(path); });
   }
@@ -90,7 +124,10 @@ struct FrameFixture {
     environment.host = &host;
     environment.messageBoxes = &boxes;
     environment.log = [this](const std::string& line) { log.push_back(line); };
-    environment.pumpFrame = [this] { return ++pumps > pumpsBeforeClose ? 0 : 1; };
+    environment.pumpFrame = [this] {
+      if (onPump) onPump();
+      return ++pumps > pumpsBeforeClose ? 0 : 1;
+    };
     environment.readGameFile = [this](const std::string& path) { return disk.Read(path); };
     return environment;
   }

@@ -10,7 +10,7 @@ namespace {
 
 // A handler that notes every call with its arguments as read back.
 struct Recorder {
-  std::vector<TgsRecordedCall> calls;
+  std::vector<TgsOperationCall> calls;
   TgsOpcodeHandler Handler(uint32_t opcode, int32_t result = 0) {
     return [this, opcode, result](TgsFrame&, const TgsArguments& arguments) {
       calls.push_back(TgsOpcodeTable::Describe(opcode, arguments));
@@ -72,7 +72,7 @@ TEST(TgsTextReader, ArgumentsReachHandlersAsTypedPairs) {
   f.SetVariable("flags", 33, 2);
   ASSERT_EQ(f.Play("T"), 0);
   ASSERT_EQ(recorder.calls.size(), 1u);
-  const TgsRecordedCall& call = recorder.calls[0];
+  const TgsOperationCall& call = recorder.calls[0];
   // Tag 2 reads as omitted but keeps its value; "" is a string of one NUL.
   EXPECT_EQ(call.types, (std::vector<uint32_t>{0, 0, 3, 3, 1, 1, 1}));
   EXPECT_EQ(call.values[0], 7u);
@@ -153,11 +153,11 @@ TEST(TgsTextReader, HandlerResultsEndTheReading) {
 TEST(TgsTextReader, UnbuiltOpcodesAreRecordedAndPlayThrough) {
   FrameFixture f;
   f.AddStory("module T\nA[120 300 \"x\"]B\n");
-  EXPECT_TRUE(f.frame->Opcodes().IsRecording(120));
   ASSERT_EQ(f.Play("T"), 0);
   EXPECT_EQ(f.PageText(), "AB");
   ASSERT_EQ(f.frame->Opcodes().Recorded().size(), 1u);
   EXPECT_EQ(f.frame->Opcodes().Recorded()[0].opcode, 120u);
+  EXPECT_STREQ(f.frame->Opcodes().Recorded()[0].operation, "FlashLayer");
   EXPECT_EQ(f.frame->Opcodes().Recorded()[0].values[0], 300u);
   EXPECT_EQ(f.frame->Opcodes().Recorded()[0].texts[1], "x");
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/font/FontFace.h"
+#include "text/FakeInstalledFaces.h"
 #include "text/FontTestSupport.h"
 
 namespace orrivel {
@@ -14,21 +15,7 @@ namespace {
 
 class FontFaceListTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    platform::SetFaceSource([] {
-      using platform::FaceRecord;
-      return std::vector<FaceRecord>{
-          {"Latin Sans", platform::kAnsiCharSet, platform::kVariablePitch, true},
-          {Sjis("ＭＳ ゴシック"), platform::kShiftJisCharSet, platform::kFixedPitch, true},
-          {Sjis("@ＭＳ ゴシック"), platform::kShiftJisCharSet, platform::kFixedPitch, true},
-          {Sjis("ＭＳ ゴシック"), platform::kAnsiCharSet, platform::kFixedPitch, true},
-          {"$Hidden", platform::kShiftJisCharSet, platform::kVariablePitch, true},
-          {"Bitmap Mono", platform::kAnsiCharSet, platform::kFixedPitch, false},
-          {Sjis("ＭＳ 明朝"), platform::kShiftJisCharSet, platform::kVariablePitch, true},
-      };
-    });
-  }
-  void TearDown() override { platform::SetFaceSource(nullptr); }
+  FakeInstalledFaces faces_;
 
   static std::vector<std::string> Names(const FontFaceList& list) {
     std::vector<std::string> names;

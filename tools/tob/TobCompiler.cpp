@@ -6,6 +6,7 @@
 
 #include "SobAssembler.h"
 #include "base/Cp932.h"
+#include "frame/TgsOpcodeTable.h"
 #include "platform/TextCodec.h"
 
 namespace orrivel::tob {
@@ -439,7 +440,9 @@ struct Compiler {
 
 int32_t OpcodeNumber(std::string_view name) {
   auto it = kOpcodeNames.find(name);
-  return it == kOpcodeNames.end() ? -1 : int32_t(it->second);
+  if (it != kOpcodeNames.end()) return int32_t(it->second);
+  // The frame's own table names the opcodes its handlers serve.
+  return TgsOpcodeNumber(name);
 }
 
 bool Compile(std::string_view text, Story& story, std::string& error) {

@@ -23,8 +23,9 @@ struct Story {
   std::vector<CompiledModule> modules;
 };
 
-// The opcode number of a command name, or -1. Opcodes are also written by
-// number, so a name only has to be added here once it is settled.
+// The opcode number of a command name, or -1: the reader's own commands
+// and the names of the frame's opcode table. Opcodes may also be written
+// by number.
 int32_t OpcodeNumber(std::string_view name);
 
 // Compiles text; false with "line N: why" in error on a mistake.

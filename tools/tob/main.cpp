@@ -3,6 +3,7 @@
 //
 //   tob build INPUT.tgs OUTDIR   write <NAME>.TOB for each module and TGS_INIT.DAT
 //   tob dump FILE                list a module, a TGS_INIT.DAT or a TEXT_LOG.DAT
+//   tob opcodes                  list the opcode names module sources may use
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "TobCompiler.h"
+#include "frame/TgsOpcodeTable.h"
 
 namespace fs = std::filesystem;
 
@@ -56,12 +58,19 @@ int Dump(const std::string& path) {
   return 0;
 }
 
+int ListOpcodes() {
+  for (const orrivel::TgsOpcodeRow& row : orrivel::TgsOpcodeRows())
+    if (row.name) std::printf("%u %s\n", unsigned(row.number), row.name);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "build" && argc == 4) return Build(argv[2], argv[3]);
   if (command == "dump" && argc == 3) return Dump(argv[2]);
-  std::fprintf(stderr, "usage: tob build INPUT.tgs OUTDIR | tob dump FILE\n");
+  if (command == "opcodes" && argc == 2) return ListOpcodes();
+  std::fprintf(stderr, "usage: tob build INPUT.tgs OUTDIR | tob dump FILE | tob opcodes\n");
   return 1;
 }
