@@ -525,18 +525,24 @@ SceneObject* SceneObjectAt(NativeArgs& args, uint32_t i) {
   return args.Failed() || objects == nullptr ? nullptr : objects->GetSceneObject(handle);
 }
 
+// An action's settings from the cells around its keys: time is the cell of
+// the first timing value, first that of the second. With the option cell
+// 65535 the rest are the defaults.
+std::unique_ptr<SpritePathAction> PathAction(NativeArgs& args, uint32_t time, uint32_t first) {
+  const uint32_t duration = args.Cell(time), delay = args.Cell(first);
+  const uint8_t flag = args.Byte(first + 1);
+  if (!args.Given(first + 2)) return std::make_unique<SpritePathAction>(duration, delay, flag, 0.0, 1, 0, 0, 0);
+  const uint8_t option = args.Byte(first + 2), spline = args.Flag(first + 3);
+  const double easing = DecimalAt(args, first + 4, 0.0);
+  const uint8_t repeat = args.Flag(first + 5), lowPriority = args.Flag(first + 6);
+  return std::make_unique<SpritePathAction>(duration, delay, flag, easing, option, spline, repeat, lowPriority);
+}
+
 uint32_t NativeStartObjectPath(GameScriptHost& host, NativeArgs& args) {
   SceneObject* object = SceneObjectAt(args, 0);
   if (object == nullptr || args.Cell(2) == 0) return 0;
   const std::string keys = args.String(2);
-  // Cells 1 and 3 are the timing values around the key text.
-  auto action = [&]() -> std::unique_ptr<SpritePathAction> {
-    const uint32_t time = args.Cell(1), delay = args.Cell(3);
-    const uint8_t flag = args.Byte(4);
-    if (!args.Given(5)) return std::make_unique<SpritePathAction>(time, delay, flag, 0.0, 1, 0, 0, 0);
-    return std::make_unique<SpritePathAction>(time, delay, flag, DecimalAt(args, 7, 0.0), args.Byte(5),
-                                              args.Flag(6), args.Flag(8), args.Flag(9));
-  }();
+  std::unique_ptr<SpritePathAction> action = PathAction(args, 1, 3);
   if (args.Failed()) return 0;
   return Started(
       std::move(action), [&](SpritePathAction& a) { return a.Load(keys.c_str()); },
@@ -547,20 +553,14 @@ uint32_t NativeStartObjectPathKeys(GameScriptHost& host, NativeArgs& args) {
   SceneObject* object = SceneObjectAt(args, 0);
   std::vector<int32_t> keys;
   if (object == nullptr || !KeyTriples(args, 2, 3, keys)) return 0;
-  const uint32_t time = args.Cell(1), delay = args.Cell(4);
-  const uint8_t flag = args.Byte(5);
-  std::unique_ptr<SpritePathAction> action =
-      !args.Given(6) ? std::make_unique<SpritePathAction>(time, delay, flag, 0.0, 1, 0, 0, 0)
-                     : std::make_unique<SpritePathAction>(time, delay, flag, DecimalAt(args, 8, 0.0), args.Byte(6),
-                                                          args.Flag(7), args.Flag(9), args.Flag(10));
+  std::unique_ptr<SpritePathAction> action = PathAction(args, 1, 4);
   if (args.Failed()) return 0;
   return Started(
       std::move(action), [&](SpritePathAction& a) { return a.SetKeys(int32_t(keys.size() / 3), keys.data()); },
       [&](SpritePathAction& a) { return a.StartWith(host.ObjectTimers(), object); });
 }
 
-// The size action's settings from the cells after the keys: first is the
-// cell of the second timing value.
+// The size action's settings, as PathAction reads them.
 std::unique_ptr<SpriteSizeAction> SizeAction(NativeArgs& args, uint32_t time, uint32_t first) {
   const uint32_t duration = args.Cell(time), delay = args.Cell(first);
   const uint8_t flag = args.Byte(first + 1);
