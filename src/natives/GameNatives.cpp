@@ -16,6 +16,8 @@ void BindGameNatives(NativeBinder& binder) {
   BindFolderNatives(binder);
   BindFileNatives(binder);
   BindAnimationNatives(binder);
+  BindSpriteNatives(binder);
+  BindMessageTextNatives(binder);
 }
 
 }  // namespace orrivel

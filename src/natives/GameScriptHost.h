@@ -23,6 +23,7 @@
 
 namespace orrivel {
 
+class BitArray;
 class DcpManager;
 class DrawObjectManager;
 class TcpManager;
@@ -86,6 +87,11 @@ class GameScriptHost : public ScriptHost {
   // Stores the message text's current page into its history ring.
   int PushMessageHistory() { return message_.PushHistory(); }
   MarkupText& Message() { return message_; }
+  // The registered message window's read-flag source: told (flag array,
+  // flag base, 0) when the message text's items or page change, and
+  // (null, 0, 0) before they are reset. Empty while no window is registered.
+  using MessageWindowNotify = std::function<void(const BitArray* flags, uint32_t flagBase, int32_t value)>;
+  MessageWindowNotify& MessageWindow() { return messageWindow_; }
 
   // Arena blocks that natives allocated for the scripts; the host frees the
   // ones still held when it goes.
@@ -126,6 +132,7 @@ class GameScriptHost : public ScriptHost {
 
   GameHostSetup setup_;
   MarkupText message_;
+  MessageWindowNotify messageWindow_;
   std::set<uint32_t> memoryBlocks_;
   ScriptHandles handles_;
   TgsFrameSlot textFrameSlot_;

@@ -40,6 +40,8 @@ void BindMovieNatives(NativeBinder& binder);
 void BindFolderNatives(NativeBinder& binder);
 void BindFileNatives(NativeBinder& binder);
 void BindAnimationNatives(NativeBinder& binder);
+void BindSpriteNatives(NativeBinder& binder);
+void BindMessageTextNatives(NativeBinder& binder);
 
 // Every family in turn.
 void BindGameNatives(NativeBinder& binder);

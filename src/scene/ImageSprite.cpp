@@ -59,6 +59,23 @@ void ImageSprite::Reset() {
   borrowed_ = 0;
 }
 
+void ImageSprite::FreeOwnedCopy() {
+  displayWidth_ = displayHeight_ = 0;
+  rotatedWidth_ = rotatedHeight_ = 0;
+  rotatedOffsetX_ = rotatedOffsetY_ = 0;
+  angle_ = 0;
+  scale_ = 1.0;
+  copy_.reset();
+  borrowed_ = 0;
+  RecomputeBounds();
+}
+
+bool ImageSprite::SetOptionFlag(uint8_t flag) {
+  if (option_ == flag) return false;
+  option_ = flag;
+  return true;
+}
+
 void ImageSprite::RecomputeBounds() {
   if (rotatedWidth_ != 0) {
     const int32_t left = ClampedEdge(x_, rotatedOffsetX_), top = ClampedEdge(y_, rotatedOffsetY_);
@@ -393,6 +410,7 @@ void ImageSprite::TakeFields(const ImageSprite& other) {
   resampling_ = other.resampling_;
   corners_ = other.corners_;
   borrowed_ = other.borrowed_;
+  option_ = other.option_;
 }
 
 int ImageSprite::CopyFrom(const ImageSprite* other) {

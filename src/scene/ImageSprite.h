@@ -99,6 +99,12 @@ class ImageSprite : public Drawable {
   // was); also when the library cannot draw the turn, which leaves the
   // picture shown directly rather than a copy of the wrong size.
   bool SetRotation(int32_t angle, double scale);
+  // Lets go of the owned (or borrowed) copy and shows the source directly,
+  // ending any stretch or turn; the position stays.
+  void FreeOwnedCopy();
+  // A script's option byte kept with the sprite; false when unchanged.
+  bool SetOptionFlag(uint8_t flag);
+  uint8_t GetOptionFlag() const { return option_; }
   // Carries the source's own dirty region over to the owning list (a
   // transformed copy is built again instead). reset empties that region and
   // clears the source's changed flag. False without a source, outside a
@@ -185,6 +191,7 @@ class ImageSprite : public Drawable {
   uint8_t resampling_ = 0;
   PixelOpCorners corners_{};
   uint8_t borrowed_ = 0;
+  uint8_t option_ = 0;
 
  private:
   // Draws the part of the picture at rect onto target at (x, y); the rect is

@@ -133,6 +133,9 @@ class ScriptContext {
   // 2 out of range), or 0 when there is no table or no current entry.
   int SetSceneFlagA(uint32_t bit, bool shared);
   int SetSceneFlagB(uint32_t bit, bool shared);
+  // The second flag array of the current scene's entry (shared false) or of
+  // the last entry (shared true); null without a table or current entry.
+  const BitArray* SceneFlagArrayB(bool shared) const { return FlagArray(true, shared); }
   // Keeps a copy of the flag file name; false when name is null.
   bool SetFlagFileName(const char* name);
   const std::string& FlagFileName() const { return flagFileName_; }
