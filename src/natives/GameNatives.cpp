@@ -13,6 +13,8 @@ void BindGameNatives(NativeBinder& binder) {
   BindTimeAndInputNatives(binder);
   BindDisplayObjectNatives(binder);
   BindMovieNatives(binder);
+  BindControlHostNatives(binder);
+  BindControlAccessNatives(binder);
 }
 
 }  // namespace orrivel
