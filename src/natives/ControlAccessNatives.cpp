@@ -27,6 +27,10 @@ namespace {
 // The script's own message window.
 constexpr int32_t kControlGameDrawable = 111;
 
+constexpr uint32_t kDisabledLineColour = 0x00909090;
+constexpr uint32_t kDisabledGradientTop = 0x00B0B0B0;
+constexpr uint32_t kDisabledGradientBottom = 0x00595959;
+
 bool IsWindowKind(int32_t kind) { return kind == kControlWindow || kind == kControlGameDrawable; }
 
 // The kinds whose colour-and-flag operation takes no event record answer
@@ -250,6 +254,19 @@ void BindKindNatives(NativeBinder& binder, ScriptControlCells cells) {
     Control* control = cells.ControlAt(args, 0);
     return control != nullptr && control->GetKind() == kControlGameDrawable ? 1 : 0;
   });
+  // The lists' layout and colours; the disabled lines keep fixed greys.
+  binder.Bind(778, OnKind(cells, kControlTextList, 4, [](Control& c, NativeArgs& args) -> uint32_t {
+    return uint32_t(static_cast<TextListControl&>(c).SetLineSize(args.Int(1), args.Int(2), args.Int(3), args.Int(4)));
+  }));
+  binder.Bind(781, OnKind(cells, kControlTextList, 0, [](Control& c, NativeArgs& args) -> uint32_t {
+    static_cast<TextListControl&>(c).SetColours(args.Cell(1), args.Cell(2), args.Cell(3), kDisabledLineColour);
+    return 1;
+  }));
+  binder.Bind(782, OnKind(cells, kControlTextList, 0, [](Control& c, NativeArgs& args) -> uint32_t {
+    static_cast<TextListControl&>(c).SetGradients(args.Cell(1), args.Cell(2), args.Cell(3), args.Cell(4), args.Cell(5),
+                                                  args.Cell(6), kDisabledGradientTop, kDisabledGradientBottom);
+    return 1;
+  }));
   binder.Bind(784, OnKind(cells, kControlTextList, 4, [](Control& c, NativeArgs& args) -> uint32_t {
     return AddTextListLine(static_cast<TextListControl&>(c), args);
   }));

@@ -283,6 +283,9 @@ TEST_F(ControlNativesTest, PerControlNativesServeTheirKindsAndRefuseTheRest) {
       {758, {}, {}, 0},
       {759, {0, kMinusOne, 0}, {}, 1},
       {768, {}, {}, 0},
+      {778, {60, 16, 0, 0}, {kControlTextList}, 4},
+      {781, {1, 2, 3}, {kControlTextList}, 0},
+      {782, {1, 2, 3, 4, 5, 6}, {kControlTextList}, 0},
       {784, {0, 0, kMinusOne}, {kControlTextList}, 4},
       {787, {}, {kControlTextList}, kMinusOne},
   };
@@ -300,7 +303,9 @@ TEST_F(ControlNativesTest, PerControlNativesServeTheirKindsAndRefuseTheRest) {
       const uint32_t result = Call(row.native, cells);
       const bool served = std::find(row.served.begin(), row.served.end(), kinds[i]) != row.served.end();
       if (served) {
-        if (row.native == 720 || row.native == 752) EXPECT_EQ(result, 1u) << row.native << " kind " << kinds[i];
+        if (row.native == 720 || row.native == 752 || row.native == 781 || row.native == 782) {
+          EXPECT_EQ(result, 1u) << row.native << " kind " << kinds[i];
+        }
       } else {
         EXPECT_EQ(result, row.refused) << row.native << " kind " << kinds[i];
       }
