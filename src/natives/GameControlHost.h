@@ -18,6 +18,7 @@ namespace orrivel {
 class Application;
 class ActionMap;
 class Font;
+class SpriteCanvas;
 class SpriteList;
 class SoundManager;
 class TextInputHook;
@@ -49,6 +50,7 @@ class GameControlHost : public ControlHost {
   void Detach() { Attach(nullptr, nullptr, nullptr); }
   // The attached application (null before start-up and after the end).
   Application* App() const { return app_; }
+  TextInputHook* TextInput() const { return textInput_; }
   void SetSoundManager(SoundManager* sounds) { sounds_ = sounds; }
   // The channels behind the default sounds -4, -3 and -2 (negative: none).
   void SetDefaultSoundChannels(int32_t activate, int32_t hover, int32_t leave) {
@@ -106,6 +108,30 @@ class GameControlHost : public ControlHost {
   Surface& TipSurface() { return tipSurface_; }
   ImageSprite& TipSprite() { return tipSprite_; }
 
+  // --- what the scripts set through the control natives ----------------------
+  // The canvas the scripts' controls are drawn on (null: none).
+  void SetCanvas(SpriteCanvas* canvas) { canvas_ = canvas; }
+  SpriteCanvas* Canvas() const { return canvas_; }
+  // A redraw the scripts asked for: whether all, two values, and the value
+  // stored beside them.
+  struct RedrawRequest {
+    bool pending = false;
+    bool all = false;
+    int32_t first = 0, second = 0;
+    uint32_t value = 0;
+  };
+  void RequestRedraw(bool all, int32_t first, int32_t second, uint32_t value) {
+    redraw_ = RedrawRequest{true, all, first, second, value};
+  }
+  const RedrawRequest& PendingRedraw() const { return redraw_; }
+  // The last control event (an activated control's tag, -1 none), handed
+  // out once.
+  int32_t TakeEvent() {
+    const int32_t event = selected_;
+    selected_ = -1;
+    return event;
+  }
+
   int32_t TipOffsetY() const { return tipOffsetY_; }
   // The last tick the host read.
   uint32_t Now();
@@ -125,6 +151,8 @@ class GameControlHost : public ControlHost {
   Font* tipFont_ = nullptr;
   SpriteList* tipList_ = nullptr;
   bool tipShown_ = false;
+  SpriteCanvas* canvas_ = nullptr;
+  RedrawRequest redraw_;
 };
 
 }  // namespace orrivel

@@ -18,6 +18,8 @@ void BindGameNatives(NativeBinder& binder) {
   BindAnimationNatives(binder);
   BindSpriteNatives(binder);
   BindMessageTextNatives(binder);
+  BindControlHostNatives(binder);
+  BindControlAccessNatives(binder);
 }
 
 }  // namespace orrivel

@@ -16,6 +16,7 @@
 
 #include "frame/TgsFrameNatives.h"
 #include "natives/NativeCatalog.h"
+#include "natives/ScriptControls.h"
 #include "natives/ScriptHandles.h"
 #include "natives/ScriptSaveSetup.h"
 #include "script/ScriptHost.h"
@@ -104,6 +105,8 @@ class GameScriptHost : public ScriptHost {
 
   // The handles of every engine object the scripts hold.
   ScriptHandles& Handles() { return handles_; }
+  // The GUI controls among them, checked against the control factory.
+  ScriptControls& ControlHandles() { return controls_; }
 
   TimerList* SystemTimers() const { return setup_.systemTimers; }
   // The registry of named transitions and screen filters (null: none).
@@ -135,6 +138,7 @@ class GameScriptHost : public ScriptHost {
   MessageWindowNotify messageWindow_;
   std::set<uint32_t> memoryBlocks_;
   ScriptHandles handles_;
+  ScriptControls controls_{handles_};
   TgsFrameSlot textFrameSlot_;
   TgsNativeContext textFrame_;
   ScriptSaveSetup saveSetup_;

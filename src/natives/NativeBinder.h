@@ -42,6 +42,8 @@ void BindFileNatives(NativeBinder& binder);
 void BindAnimationNatives(NativeBinder& binder);
 void BindSpriteNatives(NativeBinder& binder);
 void BindMessageTextNatives(NativeBinder& binder);
+void BindControlHostNatives(NativeBinder& binder);
+void BindControlAccessNatives(NativeBinder& binder);
 
 // Every family in turn.
 void BindGameNatives(NativeBinder& binder);
