@@ -67,6 +67,17 @@ void SceneObjectRegistry::RemoveByPriority(uint32_t priority) {
   }
 }
 
+void SceneObjectRegistry::RemoveByFlag(uint8_t flag) {
+  for (auto it = nodes_.begin(); it != nodes_.end();) {
+    if (it->flag == flag) {
+      it->object->registry_ = nullptr;
+      it = nodes_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
 bool SceneObjectRegistry::Move(SceneObject* object, uint32_t priority, bool onlyIfChanged,
                                bool beforeEquals) {
   if (object == nullptr || object->registry_ != this) return false;

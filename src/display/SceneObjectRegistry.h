@@ -25,6 +25,8 @@ class SceneObjectRegistry {
   void Remove(SceneObject* object);
   // Unlinks every object of that priority.
   void RemoveByPriority(uint32_t priority);
+  // Unlinks every object registered with that flag byte.
+  void RemoveByFlag(uint8_t flag);
   // False for a null or unregistered object, and when onlyIfChanged is set
   // and the priority is already that value; otherwise moves the object.
   bool SetPriority(SceneObject* object, uint32_t priority, bool onlyIfChanged);

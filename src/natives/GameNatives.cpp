@@ -13,6 +13,8 @@ void BindGameNatives(NativeBinder& binder) {
   BindTimeAndInputNatives(binder);
   BindDisplayObjectNatives(binder);
   BindMovieNatives(binder);
+  BindFontsAndScreenNatives(binder);
+  BindSceneRegistryNatives(binder);
 }
 
 }  // namespace orrivel

@@ -37,6 +37,8 @@ void BindShellNatives(NativeBinder& binder);
 void BindTimeAndInputNatives(NativeBinder& binder);
 void BindDisplayObjectNatives(NativeBinder& binder);
 void BindMovieNatives(NativeBinder& binder);
+void BindFontsAndScreenNatives(NativeBinder& binder);
+void BindSceneRegistryNatives(NativeBinder& binder);
 
 // Every family in turn.
 void BindGameNatives(NativeBinder& binder);
