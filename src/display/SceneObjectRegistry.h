@@ -57,6 +57,18 @@ class SceneObjectRegistry {
   int Insert(SceneObject* object, uint32_t priority, uint8_t flag, bool beforeEquals);
   bool Move(SceneObject* object, uint32_t priority, bool onlyIfChanged, bool beforeEquals);
   std::list<Node>::iterator Find(const SceneObject* object);
+  // Unlinks every entry the predicate chooses.
+  template <class Chosen>
+  void RemoveWhere(Chosen chosen) {
+    for (auto it = nodes_.begin(); it != nodes_.end();) {
+      if (chosen(*it)) {
+        it->object->registry_ = nullptr;
+        it = nodes_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
 
   std::list<Node> nodes_;
   uint8_t enabled_ = 1;

@@ -23,7 +23,6 @@
 #include "raster/Surface.h"
 #include "resource/DcpManager.h"
 #include "resource/ImageLoaderManager.h"
-#include "scene/CanvasDrawImage.h"
 #include "text/FontFaceList.h"
 #include "text/GdiFont.h"
 #include "text/OutlineFont.h"
