@@ -10,6 +10,7 @@
 #include "resource/BmpDecoder.h"
 #include "resource/ElgDecoder.h"
 #include "resource/ImageLoaderManager.h"
+#include "resource/SurfacePort.h"
 
 namespace orrivel::fuzz {
 
@@ -39,5 +40,28 @@ inline ImageLoaderManager& BuiltInLoaderManager() {
   }();
   return *manager;
 }
+
+// A surface that takes any picture bytes without decoding them and
+// answers a fixed size, so readers go on past their pictures.
+class PlaceholderSurface : public SurfacePort {
+ public:
+  PlaceholderSurface(int32_t width = 1, int32_t height = 1) : width_(width), height_(height) {}
+  int32_t GetWidth() const override { return width_; }
+  int32_t GetHeight() const override { return height_; }
+  int32_t GetBitCount() const override { return 32; }
+  int32_t LoadImageFromMemory(const uint8_t*, uint64_t, bool) override { return 0; }
+  int32_t LoadImage(std::string_view, bool) override { return 0; }
+  void FreeImage() override {}
+  void SetAlphaFlag(bool) override {}
+  int SetColorKeyAt(int32_t, int32_t) override { return 0; }
+  int SetColorKeyRgb(uint8_t, uint8_t, uint8_t) override { return 0; }
+  uint32_t GetColorKey() const override { return kNoColorKey; }
+  int32_t GetUserValue1() const override { return 0; }
+  int32_t GetUserValue2() const override { return 0; }
+
+ private:
+  int32_t width_;
+  int32_t height_;
+};
 
 }  // namespace orrivel::fuzz

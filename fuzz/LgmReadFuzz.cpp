@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "FuzzPictures.h"
 #include "resource/LgmLayout.h"
 #include "resource/LgmSpriteLayout.h"
 
@@ -15,20 +16,9 @@ using namespace orrivel;
 int g_calls = 0;
 bool Refuse() { return ++g_calls % 3 == 0; }
 
-class NullSurface : public SurfacePort {
+class NullSurface : public fuzz::PlaceholderSurface {
  public:
-  int32_t GetWidth() const override { return 7; }
-  int32_t GetHeight() const override { return 5; }
-  int32_t GetBitCount() const override { return 32; }
-  int32_t LoadImageFromMemory(const uint8_t*, uint64_t, bool) override { return 0; }
-  int32_t LoadImage(std::string_view, bool) override { return 0; }
-  void FreeImage() override {}
-  void SetAlphaFlag(bool) override {}
-  int SetColorKeyAt(int32_t, int32_t) override { return 0; }
-  int SetColorKeyRgb(uint8_t, uint8_t, uint8_t) override { return 0; }
-  uint32_t GetColorKey() const override { return kNoColorKey; }
-  int32_t GetUserValue1() const override { return 0; }
-  int32_t GetUserValue2() const override { return 0; }
+  NullSurface() : PlaceholderSurface(7, 5) {}
 };
 
 class NullSprite : public ImageSpritePort {

@@ -56,6 +56,8 @@ class BgAnimeAction : public BackgroundAction {
 
   int32_t GetTypeId() const override { return kBackgroundAnimationType; }
   const char* GetName() const override { return "bg_anime"; }
+  // The animation played (null before set-up).
+  const LadAnimation* Animation() const { return animation_; }
 
   using LayerAction::SetupV;
   // Target: a BackgroundLayer. [0] the LadAnimation (not owned; it must

@@ -286,6 +286,7 @@ int GameApplication::BootScripts() {
   setup.actions = &dcpObjects;
   setup.systemTimers = &timerLists[0];
   setup.objectTimers = &timerLists[1];
+  setup.drawObjects = Display();
   setup.hooks.closePacingNestings = [this] { pacing.CloseNestings(); };
   setup.hooks.pumpFrame = [this] { return PumpFrame(); };
   if (ProcessObjects* objects = GetProcessObjects()) {

@@ -54,6 +54,8 @@ GameNativePort::GameNativePort(GameApplication& app) : system_(app) {
   showError = [&app](const std::string& text) { app.ShowMessageBox(text, Application::kIconStop); };
   // The menu switches and commands of the main window.
   app.windowCommands.AttachNativePort(*this);
+  dropTarget = &app.dropTarget;
+  enableFileDrop = [&app](bool accept) { app.EnableFileDrop(accept); };
   previous_ = SetAppPort(this);
 }
 

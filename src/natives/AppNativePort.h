@@ -13,6 +13,8 @@
 
 namespace orrivel {
 
+class DropTarget;
+
 // The request native 71 fills for the next text-input dialog.
 struct TextInputRequestCells {
   std::string caption;
@@ -115,6 +117,10 @@ struct AppNativePort : AppNativePortBlocks {
   std::function<void(int32_t window, uint32_t textSprite, uint32_t textObject, bool gradient)> applyMessageColours;
   // A text-adventure frame writes its read-message flags file.
   std::function<void()> saveFrameReadFlags;
+  // Files dropped on the main window (none: nothing is ever dropped) and
+  // the switch that lets the window take drops.
+  DropTarget* dropTarget = nullptr;
+  std::function<void(bool accept)> enableFileDrop;
 
  private:
   uint8_t* options_ = &ownOptions_;

@@ -13,6 +13,9 @@ void BindGameNatives(NativeBinder& binder) {
   BindTimeAndInputNatives(binder);
   BindDisplayObjectNatives(binder);
   BindMovieNatives(binder);
+  BindFolderNatives(binder);
+  BindFileNatives(binder);
+  BindAnimationNatives(binder);
   BindFontsAndScreenNatives(binder);
   BindSceneRegistryNatives(binder);
 }

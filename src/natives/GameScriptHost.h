@@ -24,6 +24,7 @@
 namespace orrivel {
 
 class DcpManager;
+class DrawObjectManager;
 class TcpManager;
 class TimerList;
 
@@ -56,6 +57,9 @@ struct GameHostSetup {
   // and object timer list (sprite and layer actions, animations).
   TimerList* systemTimers = nullptr;
   TimerList* objectTimers = nullptr;
+  // The screen device's objects, whose handles the scripts hold (none:
+  // display-object arguments name nothing).
+  DrawObjectManager* drawObjects = nullptr;
   GameHostHooks hooks;
   // Where the host's log lines go besides its own record; stderr when empty.
   std::function<void(const std::string&)> logSink;
@@ -99,6 +103,7 @@ class GameScriptHost : public ScriptHost {
   // The registry of named transitions and screen filters (null: none).
   TcpManager* ScreenObjects() const { return setup_.screenObjects; }
   TimerList* ObjectTimers() const { return setup_.objectTimers; }
+  DrawObjectManager* DrawObjects() const { return setup_.drawObjects; }
   // The registry of named layer actions (null: none).
   DcpManager* Actions() const { return setup_.actions; }
   GameHostHooks& Hooks() { return setup_.hooks; }

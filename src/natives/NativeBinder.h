@@ -37,6 +37,9 @@ void BindShellNatives(NativeBinder& binder);
 void BindTimeAndInputNatives(NativeBinder& binder);
 void BindDisplayObjectNatives(NativeBinder& binder);
 void BindMovieNatives(NativeBinder& binder);
+void BindFolderNatives(NativeBinder& binder);
+void BindFileNatives(NativeBinder& binder);
+void BindAnimationNatives(NativeBinder& binder);
 void BindFontsAndScreenNatives(NativeBinder& binder);
 void BindSceneRegistryNatives(NativeBinder& binder);
 

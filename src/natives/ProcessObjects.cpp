@@ -12,6 +12,7 @@
 #include "resource/LgmSpriteLayout.h"
 #include "resource/Preloader.h"
 #include "scene/ControlFactory.h"
+#include "scene/LayoutControlFactory.h"
 #include "sound/SoundManager.h"
 
 namespace orrivel {
@@ -68,11 +69,13 @@ void ProcessObjects::Build() {
   Make(controlHost_, "game control host");
   Make(controlFactory_, "control factory");
   Make(spriteLayout_, "sprite layout");
+  layoutControls_ = std::make_unique<LayoutControlFactory>(*controlFactory_, *controlHost_);
 }
 
 void ProcessObjects::Destroy() {
   StopSoundManager();
   Unmake(spriteLayout_, "sprite layout");
+  layoutControls_.reset();
   // The factory's controls leave the host before the host goes.
   Unmake(controlFactory_, "control factory");
   Unmake(controlHost_, "game control host");

@@ -25,6 +25,7 @@ class GameControlHost;
 class LadAnimationPool;
 class LagAnimationPool;
 class LgmLayout;
+class LayoutControlFactory;
 class LgmSpriteLayout;
 class Preloader;
 class SoundManager;
@@ -56,6 +57,9 @@ class ProcessObjects {
   GameControlHost& ControlHost() { return *controlHost_; }
   ControlFactory& Controls() { return *controlFactory_; }
   LgmSpriteLayout& SpriteLayout() { return *spriteLayout_; }
+  // The control factory and host as the sprite layout makes its controls
+  // through them; lives with them.
+  LayoutControlFactory& SpriteLayoutControls() { return *layoutControls_; }
 
   // Releases everything the scripts left in the four pools.
   void ReleasePools();
@@ -107,6 +111,7 @@ class ProcessObjects {
   std::unique_ptr<GameControlHost> controlHost_;
   std::unique_ptr<ControlFactory> controlFactory_;
   std::unique_ptr<LgmSpriteLayout> spriteLayout_;
+  std::unique_ptr<LayoutControlFactory> layoutControls_;
   std::unique_ptr<SoundManager> sounds_;
 };
 

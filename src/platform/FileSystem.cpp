@@ -463,4 +463,9 @@ std::optional<std::string> CurrentFolder() {
   return InternalFolderOf(buffer);
 }
 
+bool SetCurrentFolder(std::string_view internalPath) {
+  const auto host = ResolveHostPath(internalPath, ResolveMode::Existing);
+  return host && ::chdir(host->c_str()) == 0;
+}
+
 }  // namespace orrivel::platform

@@ -122,5 +122,7 @@ std::optional<std::string> ProgramFolder();
 std::optional<std::string> ProgramPath();
 // Current folder (internal form, ending with '\\').
 std::optional<std::string> CurrentFolder();
+// Makes an existing folder the current one; false when it cannot.
+bool SetCurrentFolder(std::string_view internalPath);
 
 }  // namespace orrivel::platform

@@ -41,28 +41,21 @@ int WaitFor(pid_t pid) {
   return status;
 }
 
-}  // namespace
-
-int StartProcess(std::string_view commandLine, ProcessWait wait) {
-  const auto command = Cp932ToUtf8(commandLine);
-  if (!command) return 1;
-  const pid_t pid = Spawn({"/bin/sh", "-c", *command}, -1, false);
+// A started child waited for as asked: 0, or 1 when it did not start. One
+// not waited for is reaped in the background, so it leaves no zombie.
+int Started(pid_t pid, ProcessWait wait) {
   if (pid < 0) return 1;
-  if (wait == ProcessWait::Exit) {
-    WaitFor(pid);
-  } else {
-    // Not waited for: reap it in the background so it leaves no zombie.
-    std::thread([pid] { WaitFor(pid); }).detach();
-  }
+  if (wait == ProcessWait::Exit) WaitFor(pid);
+  else std::thread([pid] { WaitFor(pid); }).detach();
   return 0;
 }
 
-int RunProcessToFile(std::string_view commandLine, File& output) {
-  const auto command = Cp932ToUtf8(commandLine);
-  if (!command) return 1;
+// Runs args with its standard output going to a pipe, copies everything
+// it writes into output and waits for it. 0, 1 it did not start, 3 no pipe.
+int SpawnToFile(std::vector<std::string> args, bool searchPath, File& output) {
   int pipeFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) return 3;
-  const pid_t pid = Spawn({"/bin/sh", "-c", *command}, pipeFds[1], false);
+  const pid_t pid = Spawn(std::move(args), pipeFds[1], searchPath);
   ::close(pipeFds[1]);
   if (pid < 0) {
     ::close(pipeFds[0]);
@@ -78,6 +71,86 @@ int RunProcessToFile(std::string_view commandLine, File& output) {
   ::close(pipeFds[0]);
   WaitFor(pid);
   return 0;
+}
+
+// The program and arguments of a command line, the program found on disk
+// when it is named by a path.
+std::optional<std::vector<std::string>> ProgramArguments(std::string_view commandLine, bool* searchPath) {
+  auto args = SplitCommandLine(commandLine);
+  if (!args || args->empty()) return std::nullopt;
+  std::string& program = args->front();
+  *searchPath = program.find_first_of("/\\:") == std::string::npos;
+  if (!*searchPath && program.front() != '/') {
+    const auto internal = Utf8ToCp932(program);
+    const auto host = internal ? ResolveHostPath(*internal, ResolveMode::Existing) : std::nullopt;
+    if (!host) return std::nullopt;
+    program = *host;
+  }
+  return args;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> SplitCommandLine(std::string_view commandLine) {
+  const auto text = Cp932ToUtf8(commandLine);
+  if (!text) return std::nullopt;
+  std::vector<std::string> args;
+  std::string current;
+  bool inArgument = false, quoted = false;
+  for (size_t i = 0; i < text->size(); ++i) {
+    const char c = (*text)[i];
+    if (c == '\\') {
+      size_t run = 0;
+      while (i + run < text->size() && (*text)[i + run] == '\\') ++run;
+      if (i + run < text->size() && (*text)[i + run] == '"') {
+        current.append(run / 2, '\\');
+        if (run % 2 == 1) current += '"';
+        i += run - (run % 2 == 1 ? 0 : 1);
+      } else {
+        current.append(run, '\\');
+        i += run - 1;
+      }
+      inArgument = true;
+    } else if (c == '"') {
+      quoted = !quoted;
+      inArgument = true;
+    } else if ((c == ' ' || c == '\t') && !quoted) {
+      if (inArgument) args.push_back(std::move(current));
+      current.clear();
+      inArgument = false;
+    } else {
+      current += c;
+      inArgument = true;
+    }
+  }
+  if (inArgument) args.push_back(std::move(current));
+  return args;
+}
+
+int StartProgram(std::string_view commandLine, ProcessWait wait) {
+  bool searchPath = false;
+  auto args = ProgramArguments(commandLine, &searchPath);
+  if (!args) return 1;
+  return Started(Spawn(std::move(*args), -1, searchPath), wait);
+}
+
+int RunProgramToFile(std::string_view commandLine, File& output) {
+  bool searchPath = false;
+  auto args = ProgramArguments(commandLine, &searchPath);
+  if (!args) return 1;
+  return SpawnToFile(std::move(*args), searchPath, output);
+}
+
+int StartProcess(std::string_view commandLine, ProcessWait wait) {
+  const auto command = Cp932ToUtf8(commandLine);
+  if (!command) return 1;
+  return Started(Spawn({"/bin/sh", "-c", *command}, -1, false), wait);
+}
+
+int RunProcessToFile(std::string_view commandLine, File& output) {
+  const auto command = Cp932ToUtf8(commandLine);
+  if (!command) return 1;
+  return SpawnToFile({"/bin/sh", "-c", *command}, false, output);
 }
 
 int OpenInFileManager(std::string_view internalFolder) {

@@ -1,7 +1,10 @@
 #pragma once
 // Running other programs: a command line started through the shell, with or
 // without its standard output captured, and the desktop's file manager.
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
@@ -21,6 +24,20 @@ int StartProcess(std::string_view commandLine, ProcessWait wait);
 // everything it writes into output and waits for it to end. 0 done, 1 it
 // could not start, 3 the pipe could not be made.
 int RunProcessToFile(std::string_view commandLine, File& output);
+
+// A command line (CP932) as a program and its arguments, the way the
+// system the games were made for splits one: blanks separate, double quotes
+// group (a quote inside is written as \"), 2n backslashes before a quote
+// stand for n. Nothing else is special: no variables, no redirection, no
+// command separators. UTF-8 out; nullopt for text with no UTF-8 form.
+std::optional<std::vector<std::string>> SplitCommandLine(std::string_view commandLine);
+
+// Runs the command line as a program with arguments, never through a
+// shell. A program named by an internal path is found on disk; a bare name
+// on the program search path. Same results as StartProcess and
+// RunProcessToFile.
+int StartProgram(std::string_view commandLine, ProcessWait wait);
+int RunProgramToFile(std::string_view commandLine, File& output);
 
 // Shows a folder (internal path) in the desktop's file manager. 0 started,
 // 2 there is no file manager to start or the path has no host form.

@@ -85,12 +85,12 @@ int RunProcessCaptureOutput(std::string_view commandLine, int waitMode, int, int
     const platform::ProcessWait wait = waitMode == 1   ? platform::ProcessWait::Exit
                                        : waitMode == 2 ? platform::ProcessWait::Idle
                                                        : platform::ProcessWait::None;
-    return platform::StartProcess(commandLine, wait);
+    return platform::StartProgram(commandLine, wait);
   }
   if (waitMode != 1) return 2;
   FileObject output;
   if (output.OpenForWrite(outputPath, true) != 0) {
-    platform::StartProcess(commandLine, platform::ProcessWait::Exit);
+    platform::StartProgram(commandLine, platform::ProcessWait::Exit);
     return 4;
   }
   // The output goes through the object's own handle: reopen it raw.
@@ -99,7 +99,7 @@ int RunProcessCaptureOutput(std::string_view commandLine, int waitMode, int, int
   platform::File file = platform::File::Open(path, platform::File::Access::Write,
                                              platform::File::Disposition::CreateAlways);
   if (!file.IsOpen()) return 4;
-  const int result = platform::RunProcessToFile(commandLine, file);
+  const int result = platform::RunProgramToFile(commandLine, file);
   return result == 0 ? 0 : result;
 }
 

@@ -22,7 +22,8 @@ int CompareFileTimes(const char* pathA, const char* pathB, const int64_t* timeA,
 // answers 2, other modes answer 1) unless the source is newer. The
 // destination is made writable first. 0 copied, -1 copy failed, 2 bad paths.
 int CopyFileClearReadOnly(std::string_view destination, std::string_view source, int mode);
-// Without an output path: wait mode 1 waits for the end, 2 until ready,
+// The command line runs as a program with arguments, never through a
+// shell. Without an output path: wait mode 1 waits for the end, 2 until ready,
 // others not; 0 or 1 (cannot start). With one: wait mode must be 1 (else
 // 2); 3 the pipe fails; 4 the output file cannot be made; else 0. x and y
 // are accepted for the caller's sake and have no effect here.

@@ -158,6 +158,40 @@ TEST_F(CanvasSurfaceImageTest, ATexturePastTheDeviceLimitIsRefused) {
   EXPECT_EQ(offscreen.GetDisplaySurface(), nullptr);
 }
 
+TEST_F(CanvasSurfaceImageTest, ResizeRemakesTheComposedPictureAtItsSizeOrReleasesEverything) {
+  DecodedCanvasObjectA offscreen;
+  ASSERT_EQ(offscreen.Load(20, 10, 32, 1), 0);
+  DecodedCanvasObjectB textured;
+  ASSERT_EQ(textured.Load(kPixelFormatX8R8G8B8, 20, 10, 32, 1), 0);
+  struct Case {
+    const char* what;
+    CanvasDrawObject* canvas;
+    Image* image;
+    std::function<int(uint8_t)> resize;
+  };
+  const Case cases[] = {
+      {"off-screen", &offscreen, &offscreen, [&](uint8_t d) { return offscreen.Resize(d); }},
+      {"texture", &textured, &textured, [&](uint8_t d) { return textured.Resize(d); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(c.resize(8), 0);
+    Surface* surface = c.canvas->GetSurface();
+    EXPECT_EQ(surface->GetBitsPerPixel(), 8);
+    EXPECT_EQ(surface->GetWidth(), 20);
+    EXPECT_EQ(surface->GetHeight(), 10);
+    ASSERT_NE(c.canvas->GetCanvas(), nullptr);
+    EXPECT_EQ(c.canvas->GetCanvas()->GetTarget(), surface);  // the canvas draws into the new picture
+    ASSERT_EQ(c.resize(32), 0);
+    EXPECT_EQ(surface->GetBitsPerPixel(), 32);
+    // A depth the composed picture cannot have: nothing is left held.
+    EXPECT_EQ(c.resize(12), 2);
+    EXPECT_EQ(c.image->GetDisplaySurface(), nullptr);
+    EXPECT_EQ(c.canvas->GetSurface()->GetBits(), nullptr);
+    EXPECT_EQ(c.canvas->GetCanvas(), nullptr);
+  }
+}
+
 TEST_F(CanvasSurfaceImageTest, AfterALossThePictureReturnsWithoutDrawingSpritesAgain) {
   DecodedCanvasObjectA offscreen;
   ASSERT_EQ(offscreen.Load(20, 10, 32, 1), 0);

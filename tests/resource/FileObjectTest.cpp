@@ -160,7 +160,8 @@ TEST_F(FileObjectTest, CopyAndCompareTimes) {
 }
 
 TEST_F(FileObjectTest, RunsProcessesWithCapturedOutput) {
-  EXPECT_EQ(RunProcessCaptureOutput("printf 'one\\ntwo'", 1, 0, 0, (folder_.Internal() + "out.txt").c_str()), 0);
+  // Double quotes group an argument; no shell sees the line.
+  EXPECT_EQ(RunProcessCaptureOutput("printf \"one\\ntwo\"", 1, 0, 0, (folder_.Internal() + "out.txt").c_str()), 0);
   FileObject file;
   ASSERT_EQ(file.Open("out.txt"), 0);
   EXPECT_EQ(std::string(static_cast<const char*>(file.GetData()), file.GetSize()), "one\ntwo");

@@ -1,0 +1,47 @@
+#pragma once
+// Moves an animation player's picture with the loudness of a playing sound:
+// each step reads where the sound plays, takes its amplitude there scaled to
+// the player's cells and, when the level changed, draws that cell of the
+// strip into the player's target at the player's origin. The task ends when
+// the sound stops playing.
+//
+// Main thread only.
+#include <cstdint>
+
+#include "base/TimedTask.h"
+#include "natives/ObjectPool.h"
+
+namespace orrivel {
+
+class BufferSound;
+class TimerList;
+
+class SoundLevelFrameTask final : public TimedTask {
+ public:
+  static constexpr int32_t kTypeId = 13002;
+  using Player = AnimationPlayerPool::Object;
+
+  SoundLevelFrameTask() = default;
+  ~SoundLevelFrameTask() override;
+
+  // 0 added; 1 no list, player or sound, or a sound without its samples in
+  // memory; 2 the list refused the task. The task holds the player.
+  int32_t Setup(TimerList* list, Player* player, BufferSound* sound);
+
+  int32_t GetTypeId() const override { return kTypeId; }
+  int32_t Step(uint32_t now) override;
+  void Stop() override { Finish(); }
+  void Finish();
+
+  const Player* GetPlayer() const { return player_; }
+  int32_t Level() const { return level_; }
+
+ private:
+  bool DrawCell(int32_t cell);
+
+  Player* player_ = nullptr;
+  BufferSound* sound_ = nullptr;
+  int32_t level_ = -1;
+};
+
+}  // namespace orrivel
