@@ -58,6 +58,13 @@ void ForgetDefaultFont(const Font* font) {
   if (font != nullptr && DefaultFont() == font) SetDefaultFont(nullptr);
 }
 
+// The listed font native 167 made the default last (others, such as the
+// text frame's own, are not the scripts' to forget).
+uint32_t& ScriptDefaultFont() {
+  static uint32_t handle = 0;
+  return handle;
+}
+
 template <class Make>
 uint32_t CreatedFont(NativeArgs& args, Make&& make) {
   const std::string face = args.String(0, kFaceNameBytes);
@@ -71,7 +78,7 @@ uint32_t CreatedFont(NativeArgs& args, Make&& make) {
 uint32_t NativeDeleteAllFonts(NativeArgs&) {
   DrawObjectManager* objects = ScriptDisplayObjects();
   if (objects == nullptr) return 0;
-  if (DefaultFont() != nullptr) SetDefaultFont(nullptr);
+  ForgetDefaultFont(objects->GetFont(ScriptDefaultFont()));
   objects->DeleteAllFonts();
   return 0;
 }
@@ -92,6 +99,7 @@ uint32_t NativeSetDefaultTextFont(NativeArgs& args) {
   Font* font = FontAt(args, 0);
   if (font == nullptr) return 0;
   SetDefaultFont(font);
+  ScriptDefaultFont() = args.Cell(0);
   return 1;
 }
 

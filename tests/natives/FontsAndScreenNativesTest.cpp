@@ -168,9 +168,17 @@ TEST_F(FontsAndScreenNativesTest, DeletingFontsClearsTheVariableAndTheDefault) {
   call = Call("NativeDeleteFont", {Arg::OutInt(font)});
   EXPECT_EQ(call.result, 2u);
   EXPECT_EQ(call.ints[0], font);
-  MakeFont("NativeCreateGdiFont");
+  const uint32_t other = MakeFont("NativeCreateGdiFont");
+  ASSERT_EQ(Result("NativeSetDefaultTextFont", {Arg::Int(other)}), 1);
   EXPECT_EQ(Result("NativeDeleteAllFonts"), 0);
   EXPECT_EQ(Display().FontCount(), 0u);
+  EXPECT_EQ(DefaultFont(), nullptr);
+  // A default font the scripts did not list stays.
+  OutlineFont own;
+  SetDefaultFont(&own);
+  EXPECT_EQ(Result("NativeDeleteAllFonts"), 0);
+  EXPECT_EQ(DefaultFont(), &own);
+  SetDefaultFont(nullptr);
 }
 
 TEST_F(FontsAndScreenNativesTest, MeasuresWriteOnlyTheOutputsGiven) {
