@@ -71,6 +71,13 @@ bool D3DPolygon::SetPoints(const std::vector<Point>& points) {
   return true;
 }
 
+bool D3DPolygon::SetPoint(int32_t index, int32_t x, int32_t y) {
+  if (index < 0 || size_t(index) >= points_.size()) return false;
+  points_[size_t(index)] = Point{x, y};
+  Place();
+  return true;
+}
+
 void D3DPolygon::SetLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   // Mostly across: the band is one row tall; mostly down: one column wide.
   const bool across = std::abs(int64_t(x1) - x0) >= std::abs(int64_t(y1) - y0);

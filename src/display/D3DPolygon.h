@@ -39,6 +39,8 @@ class D3DPolygon : public D3DPointShape {
   bool SetPoints(const std::vector<Point>& points);
   // A line one pixel thick from one end point to the other (drawn as a strip).
   void SetLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+  // Moves one point; false for an index outside the points.
+  bool SetPoint(int32_t index, int32_t x, int32_t y);
   void SetFillFlag(uint8_t mode) { mode_ = mode; }
   uint8_t Mode() const { return mode_; }
 

@@ -88,6 +88,14 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   void SetUseDirect3D(bool on) { useDirect3D_ = on ? 1 : 0; }
   void SetPrefer60Hz(bool on) { prefer60Hz_ = on ? 1 : 0; }
   void SetBackgroundColor(uint8_t r, uint8_t g, uint8_t b);
+  // The background colour as 0x00RRGGBB.
+  uint32_t BackgroundColor() const {
+    return uint32_t(background_[0]) << 16 | uint32_t(background_[1]) << 8 | background_[2];
+  }
+  // Whether the frame pump fills the back image with the background colour
+  // before each frame.
+  void SetClearEachFrame(bool on) { clearEachFrame_ = on; }
+  bool ClearEachFrame() const { return clearEachFrame_; }
 
   // --- modes -----------------------------------------------------------------------------
   // 0 done; 1 content size or DirectDraw creation; 2 cooperative level or
@@ -245,6 +253,7 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   uint8_t texture32_ = 0;
   float quad_[4][6];
   uint8_t background_[3] = {0, 0, 0};
+  bool clearEachFrame_ = false;
   int deviceOption_ = 0;
   CriticalSection lock_;
   uint32_t vblankWaits_ = 0;

@@ -57,14 +57,11 @@ void SceneObjectRegistry::Remove(SceneObject* object) {
 }
 
 void SceneObjectRegistry::RemoveByPriority(uint32_t priority) {
-  for (auto it = nodes_.begin(); it != nodes_.end();) {
-    if (it->priority == priority) {
-      it->object->registry_ = nullptr;
-      it = nodes_.erase(it);
-    } else {
-      ++it;
-    }
-  }
+  RemoveWhere([priority](const Node& node) { return node.priority == priority; });
+}
+
+void SceneObjectRegistry::RemoveByFlag(uint8_t flag) {
+  RemoveWhere([flag](const Node& node) { return node.flag == flag; });
 }
 
 bool SceneObjectRegistry::Move(SceneObject* object, uint32_t priority, bool onlyIfChanged,

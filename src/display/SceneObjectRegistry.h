@@ -25,6 +25,8 @@ class SceneObjectRegistry {
   void Remove(SceneObject* object);
   // Unlinks every object of that priority.
   void RemoveByPriority(uint32_t priority);
+  // Unlinks every object registered with that flag byte.
+  void RemoveByFlag(uint8_t flag);
   // False for a null or unregistered object, and when onlyIfChanged is set
   // and the priority is already that value; otherwise moves the object.
   bool SetPriority(SceneObject* object, uint32_t priority, bool onlyIfChanged);
@@ -55,6 +57,18 @@ class SceneObjectRegistry {
   int Insert(SceneObject* object, uint32_t priority, uint8_t flag, bool beforeEquals);
   bool Move(SceneObject* object, uint32_t priority, bool onlyIfChanged, bool beforeEquals);
   std::list<Node>::iterator Find(const SceneObject* object);
+  // Unlinks every entry the predicate chooses.
+  template <class Chosen>
+  void RemoveWhere(Chosen chosen) {
+    for (auto it = nodes_.begin(); it != nodes_.end();) {
+      if (chosen(*it)) {
+        it->object->registry_ = nullptr;
+        it = nodes_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
 
   std::list<Node> nodes_;
   uint8_t enabled_ = 1;

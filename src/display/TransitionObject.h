@@ -78,6 +78,8 @@ class TransitionObject : public SceneObject {
   Image* Destination() const { return destination_; }
   Image* Source() const { return source_; }
   uint32_t Mode() const { return mode_; }
+  // The transition the next draw runs.
+  void SetMode(uint32_t mode) { mode_ = mode; }
   int32_t Progress() const { return progress_; }
   int32_t Option1() const { return option1_; }
   int32_t Option2() const { return option2_; }

@@ -57,8 +57,11 @@ void GameFramePorts::UpdateWindowAndInput() {
   }
 }
 
+// Only when the scripts asked for it: otherwise the scene objects draw over
+// what the last frame left.
 void GameFramePorts::FillBackground() {
-  if (DisplayScreenDevice* display = app_.Display()) display->FillBackground();
+  DisplayScreenDevice* display = app_.Display();
+  if (display != nullptr && display->ClearEachFrame()) display->FillBackground();
 }
 
 // The scene objects draw into the back surface, which the display then

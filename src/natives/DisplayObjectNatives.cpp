@@ -17,6 +17,7 @@
 #include "natives/DisplayObjectArguments.h"
 #include "natives/GameScriptHost.h"
 #include "natives/NativeBinder.h"
+#include "natives/PolygonPrimitives.h"
 #include "raster/Surface.h"
 #include "resource/TcpManager.h"
 #include "scene/CanvasDrawImage.h"
@@ -430,29 +431,11 @@ uint32_t CreatePlacedImage(NativeArgs& args, Create&& create) {
   });
 }
 
-// Primitive index of the scripts -> the Direct3D primitive type: triangle
-// list, strip, fan, line list, line strip, point list.
-constexpr uint8_t kPolygonPrimitives[] = {4, 5, 6, 2, 3, 1};
-
-// The polygon's drawing mode for a primitive type. The software device
-// draws triangles only: line and point types fall back to the list, which
-// draws nothing of two-point lines or single points.
-uint8_t PolygonMode(uint8_t primitive) {
-  switch (primitive) {
-    case 5:
-      return D3DPolygon::kModeStrip;
-    case 6:
-      return D3DPolygon::kModeFan;
-    default:
-      return D3DPolygon::kModeList;
-  }
-}
-
 uint32_t NativeCreateD3DPolygon(NativeArgs& args) {
   const uint32_t primitive = args.Cell(0);
   const uint32_t colour = args.Cell(1);
   const uint32_t count = args.Cell(2);
-  if (args.Failed() || primitive >= std::size(kPolygonPrimitives) || count == 0) return 0;
+  if (args.Failed() || primitive >= kPolygonPrimitiveCount || count == 0) return 0;
   ScriptAddressSpace& space = args.Space();
   // The pairs must lie in the arena before anything is allocated for them.
   const uint64_t pairs = uint64_t(args.Block()) + 12;
@@ -475,7 +458,7 @@ uint32_t NativeCreateD3DPolygon(NativeArgs& args) {
   }
   // The polygon takes the two arrays and frees them whatever comes of it.
   return Created(args, [&](DrawObjectManager& m, uint32_t* out) {
-    return m.CreateD3DPolygon(out, &space, count, xs, ys, colour, PolygonMode(kPolygonPrimitives[primitive]), 1);
+    return m.CreateD3DPolygon(out, &space, count, xs, ys, colour, PolygonModeOfIndex(primitive), 1);
   });
 }
 

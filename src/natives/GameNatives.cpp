@@ -20,6 +20,8 @@ void BindGameNatives(NativeBinder& binder) {
   BindMessageTextNatives(binder);
   BindControlHostNatives(binder);
   BindControlAccessNatives(binder);
+  BindFontsAndScreenNatives(binder);
+  BindSceneRegistryNatives(binder);
 }
 
 }  // namespace orrivel

@@ -113,6 +113,7 @@ class GameScriptHost : public ScriptHost {
   TcpManager* ScreenObjects() const { return setup_.screenObjects; }
   TimerList* ObjectTimers() const { return setup_.objectTimers; }
   DrawObjectManager* DrawObjects() const { return setup_.drawObjects; }
+  // The registry of named layer actions (null: none).
   DcpManager* Actions() const { return setup_.actions; }
   GameHostHooks& Hooks() { return setup_.hooks; }
   // The text-adventure frame of natives 788 to 791, what they are given

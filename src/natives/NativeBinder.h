@@ -44,6 +44,8 @@ void BindSpriteNatives(NativeBinder& binder);
 void BindMessageTextNatives(NativeBinder& binder);
 void BindControlHostNatives(NativeBinder& binder);
 void BindControlAccessNatives(NativeBinder& binder);
+void BindFontsAndScreenNatives(NativeBinder& binder);
+void BindSceneRegistryNatives(NativeBinder& binder);
 
 // Every family in turn.
 void BindGameNatives(NativeBinder& binder);
