@@ -13,6 +13,8 @@ void BindGameNatives(NativeBinder& binder) {
   BindTimeAndInputNatives(binder);
   BindDisplayObjectNatives(binder);
   BindMovieNatives(binder);
+  BindSurfaceNatives(binder);
+  BindImageDrawNatives(binder);
 }
 
 }  // namespace orrivel

@@ -37,6 +37,8 @@ void BindShellNatives(NativeBinder& binder);
 void BindTimeAndInputNatives(NativeBinder& binder);
 void BindDisplayObjectNatives(NativeBinder& binder);
 void BindMovieNatives(NativeBinder& binder);
+void BindSurfaceNatives(NativeBinder& binder);
+void BindImageDrawNatives(NativeBinder& binder);
 
 // Every family in turn.
 void BindGameNatives(NativeBinder& binder);
