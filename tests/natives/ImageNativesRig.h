@@ -14,6 +14,7 @@
 #include "NativeHarness.h"
 #include "base/TimerList.h"
 #include "natives/DisplayObjectArguments.h"
+#include "raster/BlendTables.h"
 #include "raster/PixelBuffer.h"
 #include "raster/Surface.h"
 
@@ -23,6 +24,7 @@ class ImageNativesRig : public DisplayNativeRig {
  protected:
   void SetUp() override {
     DisplayNativeRig::SetUp();
+    BuildBlendTables();
     GameHostSetup setup;
     setup.objectTimers = &timers_;
     harness_ = std::make_unique<NativeHarness>(std::move(setup));
