@@ -25,15 +25,6 @@ namespace {
 
 using P = const BlitPlacement&;
 
-uint32_t Byte(bool value) { return value ? 1u : 0u; }
-
-template <class Op>
-uint32_t OnSurfaceRect(NativeArgs& args, uint32_t rect, uint32_t failure, Op&& op) {
-  Surface* s = SurfaceCell(args, 0);
-  const std::optional<Rect> r = ReadOptionalRect(args, rect);
-  if (s == nullptr || args.Failed()) return failure;
-  return uint32_t(op(*s, r ? &*r : nullptr));
-}
 
 // --- blends ----------------------------------------------------------------------------------
 
@@ -178,7 +169,7 @@ uint32_t ApplyLevelTableNative(NativeArgs& args) {
   }
   std::array<uint8_t, kTableBytes> copy;
   std::copy(table, table + kTableBytes, copy.begin());
-  return OnSurfaceRect(args, 2, 0, [&](Surface& s, const Rect* r) { return Byte(ApplyByteTable(&s, copy.data(), r)); });
+  return OnSurfaceRect(args, 2, 0, [&](Surface& s, const Rect* r) { return ByteResult(ApplyByteTable(&s, copy.data(), r)); });
 }
 
 // --- transition effects ----------------------------------------------------------------------
@@ -264,14 +255,14 @@ uint32_t TargetValueNative(NativeArgs& args) {
   Surface* s = SurfaceCell(args, 0);
   const int32_t value = args.Int(1);
   if (s == nullptr || args.Failed()) return 0;
-  return Byte(Op(s, value));
+  return ByteResult(Op(s, value));
 }
 
 uint32_t ApplyPixelOp21Native(NativeArgs& args) {
   Surface* s = SurfaceCell(args, 0);
   const uint8_t flag = args.Flag(1) ? 1 : 0;
   if (s == nullptr || args.Failed()) return 0;
-  return Byte(ApplyPixelOp21(s, flag));
+  return ByteResult(ApplyPixelOp21(s, flag));
 }
 
 // The pair chain of 397 and 398: the first pair whose first cell is 65535
@@ -369,7 +360,7 @@ void BindFilters(NativeBinder& b) {
   b.Bind(381, ApplyLevelTableNative);
   b.Bind(382, [](NativeArgs& a) {
     const int32_t scale = a.Int(1), offset = a.Int(2);
-    return OnSurfaceRect(a, 3, 0, [&](Surface& s, const Rect* r) { return Byte(AdjustLevels(&s, scale, offset, r)); });
+    return OnSurfaceRect(a, 3, 0, [&](Surface& s, const Rect* r) { return ByteResult(AdjustLevels(&s, scale, offset, r)); });
   });
 }
 
@@ -386,7 +377,7 @@ void BindEffects(NativeBinder& b) {
   });
   b.Bind(386, [&host](NativeArgs& a) {
     const uint32_t handle = a.Cell(0);
-    return a.Failed() ? 0u : Byte(EffectHolderOf(host, a).Accepts(handle));
+    return a.Failed() ? 0u : ByteResult(EffectHolderOf(host, a).Accepts(handle));
   });
 }
 

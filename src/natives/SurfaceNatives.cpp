@@ -23,8 +23,6 @@ namespace {
 
 constexpr size_t kFileNameBytes = 259;
 
-uint32_t Byte(bool value) { return value ? 1u : 0u; }
-
 // A memory picture itself (kind 4); canvas images do not count.
 Surface* MemoryPictureCell(NativeArgs& args, uint32_t i) {
   const uint32_t handle = args.Cell(i);
@@ -32,16 +30,6 @@ Surface* MemoryPictureCell(NativeArgs& args, uint32_t i) {
   Image* image = GetObjectImage(ScriptDisplayObjects(), handle);
   if (image == nullptr || image->GetKind() != kImageKindDib) return nullptr;
   return dynamic_cast<Surface*>(image);
-}
-
-// Runs op on the surface in cell 0 with the optional rectangle at cell
-// rect; failure when the surface does not resolve.
-template <class Op>
-uint32_t OnSurfaceRect(NativeArgs& args, uint32_t rect, uint32_t failure, Op&& op) {
-  Surface* s = SurfaceCell(args, 0);
-  const std::optional<Rect> r = ReadOptionalRect(args, rect);
-  if (s == nullptr || args.Failed()) return failure;
-  return uint32_t(op(*s, r ? &*r : nullptr));
 }
 
 // --- loading and depth -----------------------------------------------------------------
@@ -63,7 +51,7 @@ uint32_t DecodeIntoSurface(NativeArgs& args) {
 
 uint32_t GetSurfaceLoaderFlag(NativeArgs& args) {
   Surface* s = MemoryPictureCell(args, 0);
-  return s != nullptr ? Byte(s->HasAlpha()) : 0;
+  return s != nullptr ? ByteResult(s->HasAlpha()) : 0;
 }
 
 constexpr uint32_t kNotLoaded = uint32_t(-2);
@@ -101,17 +89,17 @@ uint32_t FillRectRgb(NativeArgs& args) {
   const uint8_t r = args.Byte(5), g = args.Byte(6), b = args.Byte(7);
   if (s == nullptr || args.Failed()) return 0;
   const Rect rect{c.left, c.top, c.right, c.bottom};
-  return Byte(s->FillRgb(r, g, b, &rect));
+  return ByteResult(s->FillRgb(r, g, b, &rect));
 }
 
 uint32_t FillRect(NativeArgs& args) {
   const uint32_t colour = args.Cell(1);
-  return OnSurfaceRect(args, 2, 0, [&](Surface& s, const Rect* r) { return Byte(s.FillRect(colour, r)); });
+  return OnSurfaceRect(args, 2, 0, [&](Surface& s, const Rect* r) { return ByteResult(s.FillRect(colour, r)); });
 }
 
 uint32_t FillRectKeepAlpha(NativeArgs& args) {
   const uint8_t r = args.Byte(1), g = args.Byte(2), b = args.Byte(3);
-  return OnSurfaceRect(args, 4, 0, [&](Surface& s, const Rect* rect) { return Byte(s.FillColorKeepAlpha(r, g, b, rect)); });
+  return OnSurfaceRect(args, 4, 0, [&](Surface& s, const Rect* rect) { return ByteResult(s.FillColorKeepAlpha(r, g, b, rect)); });
 }
 
 uint32_t ApplyPixelOp7Native(NativeArgs& args) {
@@ -159,7 +147,7 @@ uint32_t CopyPalette(NativeArgs& args) {
   Surface* d = SurfaceCell(args, 0);
   Surface* s = SurfaceCell(args, 1);
   if (d == nullptr || s == nullptr || args.Failed()) return 0;
-  return Byte(d->CopyPalette(s));
+  return ByteResult(d->CopyPalette(s));
 }
 
 uint32_t SetPaletteEntry(NativeArgs& args) {
@@ -168,7 +156,7 @@ uint32_t SetPaletteEntry(NativeArgs& args) {
   const uint32_t colour = args.PackedColour(2);
   const bool apply = args.Flag(5);
   if (s == nullptr || args.Failed()) return 0;
-  return Byte(s->SetPaletteEntry(index, colour, apply));
+  return ByteResult(s->SetPaletteEntry(index, colour, apply));
 }
 
 uint32_t FillPalette(NativeArgs& args) {
@@ -176,14 +164,14 @@ uint32_t FillPalette(NativeArgs& args) {
   const uint32_t colour = args.PackedColour(1);
   const bool apply = args.Flag(4);
   if (s == nullptr || args.Failed()) return 0;
-  return Byte(s->FillPalette(colour, apply));
+  return ByteResult(s->FillPalette(colour, apply));
 }
 
 // --- colour operations ------------------------------------------------------------------------
 
 uint32_t ApplyImageLevel(NativeArgs& args) {
   const int32_t level = args.Int(1);
-  return OnSurfaceRect(args, 2, 0, [&](Surface& s, const Rect* r) { return Byte(s.SetBrightness(level, r)); });
+  return OnSurfaceRect(args, 2, 0, [&](Surface& s, const Rect* r) { return ByteResult(s.SetBrightness(level, r)); });
 }
 
 uint32_t FillAlphaNative(NativeArgs& args) {

@@ -21,9 +21,10 @@ uint32_t Load(const uint8_t* p) {
   return v;
 }
 
-// Blurs count pixels spaced stride bytes apart in place with radius r;
-// scratch holds count words.
-void BlurLine(uint8_t* first, int64_t stride, int32_t count, int32_t r, std::vector<uint32_t>& scratch) {
+// Blurs the count pixels of a row in place with radius r; scratch holds
+// count words.
+void BlurRow(uint8_t* first, int32_t count, int32_t r, std::vector<uint32_t>& scratch) {
+  constexpr int64_t stride = 4;
   for (int32_t i = 0; i < count; ++i) scratch[size_t(i)] = Load(first + i * stride);
   uint32_t sum[4] = {};
   auto add = [&](uint32_t p, int sign) {
@@ -43,6 +44,36 @@ void BlurLine(uint8_t* first, int64_t stride, int32_t count, int32_t r, std::vec
   }
 }
 
+// The vertical pass, row by row: a running sum per column and channel, from
+// a copy of the rows, so the image is read and written in memory order.
+void BlurColumns(const PixelOpImage* target, const Rect& r, int32_t radius) {
+  const int32_t width = r.right - r.left, height = r.bottom - r.top;
+  auto at = [&](int32_t y) { return target->bits + int64_t{r.top + y} * target->pitch + int64_t{r.left} * 4; };
+  std::vector<uint32_t> rows(size_t(width) * size_t(height));
+  for (int32_t y = 0; y < height; ++y) std::memcpy(&rows[size_t(y) * size_t(width)], at(y), size_t(width) * 4);
+  std::vector<uint32_t> sums(size_t(width) * 4, 0);
+  auto add = [&](int32_t y, uint32_t sign) {
+    const uint32_t* row = &rows[size_t(y) * size_t(width)];
+    for (int32_t x = 0; x < width; ++x)
+      for (int k = 0; k < 4; ++k) sums[size_t(x) * 4 + size_t(k)] += sign * ((row[x] >> (8 * k)) & 0xFF);
+  };
+  std::vector<uint32_t> out(size_t(width));
+  int32_t lo = 0, hi = 0;
+  for (int32_t y = 0; y < height; ++y) {
+    const int32_t wantLo = std::max(0, y - radius);
+    const int32_t wantHi = int32_t(std::min<int64_t>(height, int64_t{y} + radius + 1));
+    while (hi < wantHi) add(hi++, 1);
+    while (lo < wantLo) add(lo++, uint32_t(-1));
+    const uint32_t n = uint32_t(hi - lo);
+    for (int32_t x = 0; x < width; ++x) {
+      uint32_t word = 0;
+      for (int k = 0; k < 4; ++k) word |= ((sums[size_t(x) * 4 + size_t(k)] + n / 2) / n) << (8 * k);
+      out[size_t(x)] = word;
+    }
+    std::memcpy(at(y), out.data(), size_t(width) * 4);
+  }
+}
+
 }  // namespace
 
 int32_t BoxBlur(const PixelOpImage* target, int32_t across, int32_t down, int32_t, const Rect* rect) {
@@ -56,14 +87,12 @@ int32_t BoxBlur(const PixelOpImage* target, int32_t across, int32_t down, int32_
     ChangedRect() = {};
     return 1;
   }
-  const int32_t width = r.right - r.left, height = r.bottom - r.top;
-  std::vector<uint32_t> scratch(size_t(std::max(width, height)));
+  const int32_t width = r.right - r.left;
+  std::vector<uint32_t> scratch(size_t(width));
   if (across > 0)
     for (int32_t y = r.top; y < r.bottom; ++y)
-      BlurLine(target->bits + int64_t{y} * target->pitch + int64_t{r.left} * 4, 4, width, across, scratch);
-  if (down > 0)
-    for (int32_t x = r.left; x < r.right; ++x)
-      BlurLine(target->bits + int64_t{r.top} * target->pitch + int64_t{x} * 4, target->pitch, height, down, scratch);
+      BlurRow(target->bits + int64_t{y} * target->pitch + int64_t{r.left} * 4, width, across, scratch);
+  if (down > 0) BlurColumns(target, r, down);
   ChangedRect() = (across > 0 || down > 0) ? r : Rect{};
   return 1;
 }
