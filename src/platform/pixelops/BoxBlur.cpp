@@ -57,7 +57,7 @@ void BlurColumns(const PixelOpImage* target, const Rect& r, int32_t radius) {
     for (int32_t x = 0; x < width; ++x)
       for (int k = 0; k < 4; ++k) sums[size_t(x) * 4 + size_t(k)] += sign * ((row[x] >> (8 * k)) & 0xFF);
   };
-  std::vector<uint32_t> out(size_t(width));
+  std::vector<uint32_t> out(static_cast<size_t>(width));
   int32_t lo = 0, hi = 0;
   for (int32_t y = 0; y < height; ++y) {
     const int32_t wantLo = std::max(0, y - radius);
@@ -88,7 +88,7 @@ int32_t BoxBlur(const PixelOpImage* target, int32_t across, int32_t down, int32_
     return 1;
   }
   const int32_t width = r.right - r.left;
-  std::vector<uint32_t> scratch(size_t(width));
+  std::vector<uint32_t> scratch(static_cast<size_t>(width));
   if (across > 0)
     for (int32_t y = r.top; y < r.bottom; ++y)
       BlurRow(target->bits + int64_t{y} * target->pitch + int64_t{r.left} * 4, width, across, scratch);
