@@ -22,6 +22,8 @@ void BindGameNatives(NativeBinder& binder) {
   BindControlAccessNatives(binder);
   BindFontsAndScreenNatives(binder);
   BindSceneRegistryNatives(binder);
+  BindSurfaceNatives(binder);
+  BindImageDrawNatives(binder);
 }
 
 }  // namespace orrivel

@@ -46,6 +46,8 @@ void BindControlHostNatives(NativeBinder& binder);
 void BindControlAccessNatives(NativeBinder& binder);
 void BindFontsAndScreenNatives(NativeBinder& binder);
 void BindSceneRegistryNatives(NativeBinder& binder);
+void BindSurfaceNatives(NativeBinder& binder);
+void BindImageDrawNatives(NativeBinder& binder);
 
 // Every family in turn.
 void BindGameNatives(NativeBinder& binder);

@@ -48,14 +48,23 @@ using PixelOpTransformDrawFn = int32_t (*)(const PixelOpImage* target, const Pix
                                            double y2, const Rect* sourceRect, int32_t mode,
                                            int32_t reserved, int32_t opacity, int32_t r1,
                                            int32_t r2, int32_t r3, int32_t r4);
+// Entry 12: the source rectangle (null: the whole source) drawn through
+// the affine map x' = a u + c v + tx, y' = b u + d v + ty (all six in 16.16
+// fixed point; (u, v) relative to the rectangle's top-left), as entry 11
+// draws the parallelogram that map makes; mode, opacity and the clip words
+// as entry 11's. Cells 65536, 0, 0, 65536, 0, 0 draw an unscaled copy.
 using PixelOpEntry12Fn = int32_t (*)(const PixelOpImage* target, const PixelOpImage* source,
-                                     int32_t a2, int32_t a3, int32_t a4, int32_t a5, int32_t a6,
-                                     int32_t a7, int32_t a8, int32_t a9, int32_t a10);
-// Entry 13: clears the rectangle left a1, top a2, right a3, bottom a4 (cut
-// to the image) to transparent black, as a layer is cleared before it is
-// drawn into.
-using PixelOpEntry13Fn = int32_t (*)(const PixelOpImage* target, int32_t a1, int32_t a2,
-                                     int32_t a3, int32_t a4);
+                                     int32_t a, int32_t b, int32_t c, int32_t d, int32_t tx,
+                                     int32_t ty, const Rect* sourceRect, int32_t mode,
+                                     int32_t reserved, int32_t opacity, int32_t r1, int32_t r2,
+                                     int32_t r3, int32_t r4);
+// Entry 13: a separable box blur inside the rectangle (null: the whole
+// image; a given one is cut to the image): radius across (horizontal) then
+// radius down (vertical), each window cut to the rectangle and every channel
+// the rounded mean of the window. Radii below 0 are refused; the flag is
+// reserved. True on success.
+using PixelOpEntry13Fn = int32_t (*)(const PixelOpImage* target, int32_t across, int32_t down,
+                                     int32_t flag, const Rect* rect);
 // Entries 14 and 15 mirror the image left to right, 16 and 17 upside down
 // (32 and 8 bits); the argument is reserved.
 using PixelOpMirrorFn = int32_t (*)(const PixelOpImage* target, int32_t a1);

@@ -431,6 +431,11 @@ bool ApplyLevelTable(Surface* s, int32_t level, const Rect* rect) {
   return ForLevelBytes(s, rect, [table, lift](uint8_t b) { return uint8_t(table[b] + lift); });
 }
 
+bool ApplyByteTable(Surface* s, const uint8_t table[256], const Rect* rect) {
+  if (!HasPixels(s) || table == nullptr) return false;
+  return ForLevelBytes(s, rect, [table](uint8_t b) { return table[b]; });
+}
+
 bool AdjustLevels(Surface* s, int32_t scale, int32_t offset, const Rect* rect) {
   if (!HasPixels(s) || scale < 0 || scale > 256 || offset < -255 || offset > 255) return false;
   return ForLevelBytes(s, rect, [scale, offset](uint8_t b) {

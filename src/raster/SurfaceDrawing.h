@@ -59,6 +59,9 @@ int ScaleSmooth(Surface* surface, int32_t direction, uint32_t from, uint32_t to,
 // lifting toward 255. False without pixels or for a level outside 0..511.
 // No damage is recorded.
 bool ApplyLevelTable(Surface* surface, int32_t level, const Rect* rect);
+// byte := table[byte] on the same bytes as ApplyLevelTable; false without
+// pixels. No damage is recorded.
+bool ApplyByteTable(Surface* surface, const uint8_t table[256], const Rect* rect);
 // byte := clamp((byte * scale >> 7) + offset) on the same bytes; scale
 // 0..256, offset -255..255, else false. No damage is recorded.
 bool AdjustLevels(Surface* surface, int32_t scale, int32_t offset, const Rect* rect);

@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -74,9 +76,9 @@ std::vector<Call> AllCalls() {
        false},
       {"11", [](Surface* t, Image* s) { return TransformDrawImageOp(t, s, 0, 0, 8, 0, 0, 8, 0, 0, 255); },
        false},
-      {"12", [](Surface* t, Image* s) { return ApplyPixelOp12(t, s, 1, 2, 3, 4, 5, 6, 7, 8, 9); },
+      {"12", [](Surface* t, Image* s) { return ApplyPixelOp12(t, s, 65536, 0, 0, 65536, 0, 0, 0, 0, 255); },
        false},
-      {"13", [](Surface* t, Image*) { return ApplyPixelOp13(t, 0, 0, 4, 4); }, false},
+      {"13", [](Surface* t, Image*) { return ApplyPixelOp13(t, 1, 1, 0, nullptr); }, false},
       {"21", [](Surface* t, Image*) { return int(ApplyPixelOp21(t, 1)); }, true},
       {"23", [](Surface* t, Image*) { return int(ApplyPixelOp23(t, 5)); }, true},
       {"24", [](Surface* t, Image*) { return int(ApplyPixelOp24(t, 5)); }, true},
@@ -117,11 +119,11 @@ TEST_F(LibraryImageOpsTest, RefusalsComeInTheirOrder) {
   EXPECT_EQ(StretchDrawImageOp(&indexed, &source, 0, 0, 1, 1, 0, 0, 1, 1), 2);
   EXPECT_EQ(ApplyPixelOp5(&indexed, 1, 9, 3, 4), 1);
   EXPECT_EQ(ApplyPixelOp7(&indexed, 1, 2), 1);
-  EXPECT_EQ(ApplyPixelOp13(&indexed, 0, 0, 1, 1), 2);
+  EXPECT_EQ(ApplyPixelOp13(&indexed, 1, 1, 0, nullptr), 2);
   EXPECT_FALSE(ApplyPixelOp23(&indexed, 0));
   EXPECT_EQ(MirrorImageA(&empty, 0), 1);
   // Our library leaves these entries out: they answer as without a library.
-  for (const char* absent : {"5", "7", "12", "21", "23", "24"}) {
+  for (const char* absent : {"5", "7", "21", "23", "24"}) {
     for (const auto& call : AllCalls()) {
       if (std::string(call.name) == absent) {
         EXPECT_EQ(call.run(&target, &source), call.boolean ? 0 : 2) << absent;
@@ -206,7 +208,7 @@ TEST_F(LibraryImageOpsTest, StretchedDrawAveragesLikeABoxFilter) {
     for (int x = 0; x < 6; ++x) EXPECT_EQ(At<uint32_t>(target, x, y), At<uint32_t>(source, 1 + x / 3, 2));
 }
 
-TEST_F(LibraryImageOpsTest, TransformedDrawAndClear) {
+TEST_F(LibraryImageOpsTest, TransformedDraw) {
   Bind();
   // The identity parallelogram at (2, 1) is a plain copy.
   ASSERT_EQ(TransformDrawImageOp(&target, &source, 2, 1, 10, 1, 2, 9, 0, 0, 255), 0);
@@ -214,12 +216,104 @@ TEST_F(LibraryImageOpsTest, TransformedDrawAndClear) {
     for (int x = 0; x < 8; ++x)
       ASSERT_EQ(At<uint32_t>(target, x + 2, y + 1), At<uint32_t>(source, x, y));
   EXPECT_EQ(target.Region()->Rects(), (std::vector<Rect>{{2, 1, 10, 9}}));
-  // Entry 13 clears a rectangle to transparent black, cut to the image.
+  // A source rectangle and a clip rectangle reach the entry.
   const auto before = Pixels32(target);
-  ASSERT_EQ(ApplyPixelOp13(&target, -3, 8, 2, 20), 0);
+  const Rect part{4, 4, 8, 8}, clip{0, 0, 2, 12};
+  ASSERT_EQ(TransformDrawImageOp(&target, &source, 0, 0, 4, 0, 0, 4, 0, 0, 255, &part, &clip), 0);
   for (int y = 0; y < 10; ++y)
-    for (int x = 0; x < 12; ++x)
-      EXPECT_EQ(At<uint32_t>(target, x, y), (x < 2 && y >= 8) ? 0u : before[size_t(y * 12 + x)]);
+    for (int x = 0; x < 12; ++x) {
+      const bool drawn = x < 2 && y < 4;
+      ASSERT_EQ(At<uint32_t>(target, x, y), drawn ? At<uint32_t>(source, x + 4, y + 4) : before[size_t(y * 12 + x)]);
+    }
+}
+
+// Entry 12 against a plain inverse mapping: each destination pixel centre
+// taken back through the matrix to the source texel it lands on.
+TEST_F(LibraryImageOpsTest, AffineDrawMatchesAPlainInverseMapping) {
+  Bind();
+  struct Case {
+    const char* name;
+    int32_t a, b, c, d, tx, ty;
+  };
+  const Case cases[] = {
+      {"identity", 65536, 0, 0, 65536, 0, 0},
+      {"identity moved", 65536, 0, 0, 65536, 3 << 16, 5 << 16},
+      {"scale 2 and 0.5", 131072, 0, 0, 32768, 1 << 16, 0},
+      {"rotation 90", 0, 65536, -65536, 0, 9 << 16, 2 << 16},
+      {"shear", 65536, 0, 32768, 65536, 0, 1 << 16},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    Surface canvas;
+    ASSERT_EQ(canvas.Create(20, 20, 32, Surface::kWithRegion), 0);
+    FillRandom(canvas, rng);
+    const auto before = Pixels32(canvas);
+    ASSERT_EQ(ApplyPixelOp12(&canvas, &source, k.a, k.b, k.c, k.d, k.tx, k.ty, 0, 0, 255), 0);
+    const double a = k.a / 65536.0, b = k.b / 65536.0, c = k.c / 65536.0, d = k.d / 65536.0;
+    const double det = a * d - b * c;
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 20; ++x) {
+        const double px = x + 0.5 - k.tx / 65536.0, py = y + 0.5 - k.ty / 65536.0;
+        const double u = (d * px - c * py) / det, v = (a * py - b * px) / det;
+        const bool inside = u >= 0 && u < 8 && v >= 0 && v < 8;
+        const uint32_t expected = inside ? At<uint32_t>(source, int(u), int(v)) : before[size_t(y * 20 + x)];
+        ASSERT_EQ(At<uint32_t>(canvas, x, y), expected) << x << "," << y;
+      }
+    EXPECT_TRUE(canvas.Changed());
+  }
+}
+
+// The plain twin of entry 13: every window summed afresh, rows first.
+void ReferenceBoxBlur(std::vector<uint32_t>& p, int width, const Rect& r, int across, int down) {
+  auto pass = [&](int count, int radius, auto at) {
+    std::vector<uint32_t> line(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) line[size_t(i)] = at(i);
+    for (int i = 0; i < count; ++i) {
+      const int lo = std::max(0, i - radius), hi = std::min(count, i + radius + 1);
+      uint32_t word = 0;
+      for (int k = 0; k < 32; k += 8) {
+        uint32_t sum = 0;
+        for (int j = lo; j < hi; ++j) sum += line[size_t(j)] >> k & 0xFF;
+        word |= ((sum + uint32_t(hi - lo) / 2) / uint32_t(hi - lo)) << k;
+      }
+      at(i) = word;
+    }
+  };
+  if (across > 0)
+    for (int y = r.top; y < r.bottom; ++y)
+      pass(r.right - r.left, across, [&](int i) -> uint32_t& { return p[size_t(y * width + r.left + i)]; });
+  if (down > 0)
+    for (int x = r.left; x < r.right; ++x)
+      pass(r.bottom - r.top, down, [&](int i) -> uint32_t& { return p[size_t((r.top + i) * width + x)]; });
+}
+
+TEST_F(LibraryImageOpsTest, BoxBlurMatchesAPlainSeparableBlur) {
+  Bind();
+  struct Case {
+    int across, down;
+    std::optional<Rect> rect;  // none: the whole image
+    Rect cut;
+  };
+  const Case cases[] = {
+      {1, 1, std::nullopt, {0, 0, 12, 10}},
+      {4, 0, Rect{2, 1, 9, 8}, {2, 1, 9, 8}},
+      {0, 3, Rect{-3, 4, 5, 30}, {0, 4, 5, 10}},
+      {20, 20, Rect{1, 1, 6, 6}, {1, 1, 6, 6}},
+  };
+  for (const Case& k : cases) {
+    FillRandom(target, rng);
+    target.ClearChanged();
+    auto expected = Pixels32(target);
+    ReferenceBoxBlur(expected, 12, k.cut, k.across, k.down);
+    ASSERT_EQ(ApplyPixelOp13(&target, k.across, k.down, 0, k.rect ? &*k.rect : nullptr), 0);
+    EXPECT_EQ(Pixels32(target), expected) << k.across << "x" << k.down;
+    EXPECT_TRUE(target.Changed());
+  }
+  // Radius 0 both ways changes nothing; a negative radius is refused.
+  const auto before = Pixels32(target);
+  EXPECT_EQ(ApplyPixelOp13(&target, 0, 0, 0, nullptr), 0);
+  EXPECT_EQ(ApplyPixelOp13(&target, -1, 2, 0, nullptr), 3);
+  EXPECT_EQ(Pixels32(target), before);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Drawing entries: the averaged stretch used for small copies of the screen,
-// the transformed draw of rotated pictures, and the clearing of a layer.
+// and the transformed draw of rotated pictures.
 
 #include <algorithm>
 #include <cmath>
@@ -155,17 +155,6 @@ int32_t TransformDraw(const PixelOpImage* target, const PixelOpImage* source, do
   }
   ChangedRect() = box;
   return kDone;
-}
-
-int32_t ClearRect(const PixelOpImage* target, int32_t left, int32_t top, int32_t right,
-                  int32_t bottom) {
-  if (!Usable32(target)) return 0;
-  Rect r{std::max(left, 0), std::max(top, 0), std::min(right, target->width),
-         std::min(bottom, target->height)};
-  if (r.IsEmpty()) r = {};
-  for (int32_t y = r.top; y < r.bottom; ++y) std::fill(Row32(target, y) + r.left, Row32(target, y) + r.right, 0u);
-  ChangedRect() = r;
-  return 1;
 }
 
 }  // namespace pixelops

@@ -39,8 +39,12 @@ int32_t SpriteRotate(const orrivel::PixelOpImage* target, const orrivel::PixelOp
                      const orrivel::PixelOpCorners* corners, const orrivel::Rect* sourceRect,
                      int32_t mode, int32_t resampling, int32_t opacity, int32_t r1, int32_t fill,
                      uint32_t color, const orrivel::Rect* destRect);
-int32_t ClearRect(const orrivel::PixelOpImage* target, int32_t left, int32_t top, int32_t right,
-                  int32_t bottom);
+int32_t AffineDraw(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source, int32_t a,
+                   int32_t b, int32_t c, int32_t d, int32_t tx, int32_t ty, const orrivel::Rect* sourceRect,
+                   int32_t mode, int32_t reserved, int32_t opacity, int32_t r1, int32_t r2, int32_t r3,
+                   int32_t r4);
+int32_t BoxBlur(const orrivel::PixelOpImage* target, int32_t across, int32_t down, int32_t flag,
+                const orrivel::Rect* rect);
 int32_t FillRect(const orrivel::PixelOpImage* target, uint32_t color, const orrivel::Rect* rect);
 int32_t BlendColor(const orrivel::PixelOpImage* target, uint32_t color, int32_t level,
                    const orrivel::Rect* rect);

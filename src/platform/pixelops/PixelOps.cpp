@@ -48,7 +48,8 @@ PixelOpLibraryTable* MakeTable() {
   Put(table, orrivel::kPixelOpBlendRows, &pixelops::BlendRows);
   Put(table, orrivel::kPixelOpStretchDrawImage, &pixelops::StretchDraw);
   Put(table, orrivel::kPixelOpTransformDrawImage, &pixelops::TransformDraw);
-  Put(table, orrivel::kPixelOpEntry13, &pixelops::ClearRect);
+  Put(table, orrivel::kPixelOpEntry12, &pixelops::AffineDraw);
+  Put(table, orrivel::kPixelOpEntry13, &pixelops::BoxBlur);
   Put(table, orrivel::kPixelOpSpriteBlend, &pixelops::SpriteBlend);
   Put(table, orrivel::kPixelOpSpriteStretch, &pixelops::SpriteStretch);
   Put(table, orrivel::kPixelOpSpriteRotate, &pixelops::SpriteRotate);
