@@ -23,6 +23,8 @@ struct TgsSavedChoice {
   uint32_t value = 0;
   bool enabled = true;
   std::string text;
+
+  bool operator==(const TgsSavedChoice&) const = default;
 };
 
 // What the message window shows when the state is taken: the choice list

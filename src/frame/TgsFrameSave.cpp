@@ -83,7 +83,7 @@ struct TailParts {
   uint64_t ChoiceSize() const {
     if (!records.choiceListShown || records.window.choices.empty()) return 1;
     uint64_t size = 5;
-    for (const TgsSavedChoice& choice : records.window.choices) size += 7 + Capped(choice.text, 254).size() + 1;
+    for (const TgsSavedChoice& choice : records.window.choices) size += 7 + Capped(choice.text, 254).size();
     return size;
   }
   uint64_t PageSize() const {
