@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/FileSystem.h"
-#include "resource/FileUtilities.h"
 #include "script/ScriptFile.h"
 
 namespace orrivel {
@@ -23,6 +22,12 @@ std::optional<Ring> RingOf(int32_t group) {
   if (group == GameSaveService::kAutoGroup) return Ring{0, 9, GameSaveService::kAutoNext};
   if (group == GameSaveService::kQuickGroup) return Ring{5, 9, GameSaveService::kQuickNext};
   return std::nullopt;
+}
+
+// Saves are plain files of the save folder, never archive members.
+bool SlotExists(const std::string& path) {
+  const auto info = platform::StatPath(path);
+  return info && !info->isFolder;
 }
 
 int32_t Clamped(const Ring& ring, int32_t slot) { return slot < ring.first || slot > ring.last ? ring.first : slot; }
@@ -55,7 +60,7 @@ std::optional<std::vector<uint8_t>> GameSaveService::ReadFile(const std::string&
 int32_t GameSaveService::MakeSaveFileName(int32_t group, int32_t slot, std::string* outPath) {
   if (slot >= 0) {
     const std::string path = SlotPath(group, slot);
-    if (!LooseFileExists(path)) return 3;
+    if (!SlotExists(path)) return 3;
     if (outPath) *outPath = path;
     return 0;
   }
@@ -66,7 +71,7 @@ int32_t GameSaveService::MakeSaveFileName(int32_t group, int32_t slot, std::stri
   for (int32_t tries = ring->last - ring->first + 1; tries > 0; --tries) {
     at = at - 1 < ring->first ? ring->last : at - 1;
     const std::string path = SlotPath(group, at);
-    if (LooseFileExists(path)) {
+    if (SlotExists(path)) {
       if (outPath) *outPath = path;
       return 0;
     }
@@ -104,7 +109,7 @@ int32_t GameSaveService::WriteSave(int32_t group, int32_t slot) {
   // Whole or not at all: the previous save stays until the new one is on disk.
   if (!platform::ReplaceFileContents(SlotPath(group, slot), file, kSaveTempPrefix)) return 5;
   if (group == kAutoGroup) SetSetting(kAutoLast, uint8_t(slot));
-  if (group == kQuickGroup && slot >= 5) SetSetting(kQuickLast, uint8_t(slot));
+  if (group == kQuickGroup && slot >= 5 && slot <= 9) SetSetting(kQuickLast, uint8_t(slot));
   SetSetting(kSaved, 1);
   return 0;
 }
