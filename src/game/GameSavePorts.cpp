@@ -14,8 +14,11 @@ using L = SaveFileLayout;
 // The screen as it was last presented, stretched into the thumbnail.
 int32_t DrawScreenThumbnail(GameApplication& app, SaveFileInfo& info) {
   DisplayScreenDevice* display = app.Display();
-  platform::SoftSurface* screen = display ? display->PrimarySurface() : nullptr;
-  if (screen == nullptr || !screen->HasPixels()) return 1;
+  if (display == nullptr) return 1;
+  // Before the first picture is presented there is nothing to show: the
+  // thumbnail stays black rather than the save being refused.
+  platform::SoftSurface* screen = display->PrimarySurface();
+  if (screen == nullptr || !screen->HasPixels()) return 0;
   platform::SoftSurface thumbnail;
   if (thumbnail.Create(L::kThumbWidth, L::kThumbHeight, platform::SurfaceFormat::X8R8G8B8) != 0) return 2;
   if (thumbnail.Blt(nullptr, screen, nullptr, 0) != 0) return 3;
