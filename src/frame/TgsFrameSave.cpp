@@ -16,6 +16,7 @@ namespace {
 constexpr uint32_t kScalarBytes = 288;
 constexpr uint32_t kWindowBytes = 48;
 constexpr uint32_t kModuleNameBytes = 3;
+constexpr size_t kSpriteFieldBytes = 136;
 constexpr size_t kLoopNameBytes = 253;  // n = name + NUL + mode byte fits a byte  // u16 length and the NUL
 constexpr uint32_t kFixedBytes = kScalarBytes + TgsFrameRecords::kLayerSets * TgsFrameRecords::kLayerRecordBytes +
                                  TgsFrameRecords::kSpriteSlots * TgsFrameRecords::kSpriteRecordBytes +
@@ -222,7 +223,11 @@ int32_t TgsFrame::SaveTo(ByteWriter& out, bool withHistory) const {
   if (SaveState(out) != 0) return 2;
   WriteScalars(out, records_);
   for (const auto& layer : records_.layers) out.Put(layer.data(), layer.size());
-  for (const auto& sprite : records_.sprites) out.Put(sprite.data(), sprite.size());
+  for (const auto& sprite : records_.sprites) {
+    // The last four bytes of a slot record are reserved.
+    out.Put(sprite.data(), kSpriteFieldBytes);
+    out.Zeros(sprite.size() - kSpriteFieldBytes);
+  }
   WriteWindowBlock(out, records_);
   // The history block joins here once the frame keeps its own history;
   // until then the flag says none follows.
@@ -258,7 +263,7 @@ int32_t TgsFrame::LoadFrom(SobCursor& in) {
     at += layer.size();
   }
   for (auto& sprite : staged.sprites) {
-    std::memcpy(sprite.data(), at, sprite.size());
+    std::memcpy(sprite.data(), at, kSpriteFieldBytes);
     at += sprite.size();
   }
   ReadWindowBlock(at, staged);

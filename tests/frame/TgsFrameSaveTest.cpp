@@ -36,6 +36,7 @@ struct SaveFixture : FrameFixture {
     r.effectSlots[2][75] = 8;
     r.layers[1][123] = 0x55;
     r.sprites[21][0] = 0x66;
+    r.sprites[0][135] = 0x67;
     r.windowZoom = 1.5f;
     r.windowAngle = 90;
     r.windowCentreX = 640;
