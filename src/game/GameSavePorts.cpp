@@ -1,8 +1,13 @@
 #include "game/GameSavePorts.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "game/GameApplication.h"
 #include "game/GameSaveState.h"
+#include "natives/DisplayObjectArguments.h"
 #include "natives/ProcessObjects.h"
+#include "raster/Surface.h"
 #include "platform/SoftSurface.h"
 
 namespace orrivel {
@@ -35,6 +40,24 @@ int32_t DrawScreenThumbnail(GameApplication& app, SaveFileInfo& info) {
   }
   thumbnail.Unlock();
   return 0;
+}
+
+// A save's thumbnail into a script's 32-bit image, row by row at the
+// image's own pitch; false when the image has no pixel memory to take it.
+bool ShowThumbnail(uint32_t handle, const SaveFileInfo& info) {
+  Surface* surface = GetObjectSurface(handle);
+  if (surface == nullptr || surface->GetBits() == nullptr || surface->GetBitsPerPixel() != 32) return false;
+  const uint32_t rows = std::min<uint32_t>(L::kThumbHeight, uint32_t(std::max(surface->GetHeight(), 0)));
+  const uint32_t columns = std::min<uint32_t>(L::kThumbWidth, uint32_t(std::max(surface->GetWidth(), 0)));
+  for (uint32_t y = 0; y < rows; ++y) {
+    uint8_t* row = surface->GetScanLine(int32_t(y));
+    if (row == nullptr) return false;
+    const uint8_t* in = info.thumbnail.data() + size_t(y) * L::kThumbRowBytes;
+    for (uint32_t x = 0; x < columns; ++x) std::memcpy(row + 4 * x, in + 3 * x, 3);
+  }
+  Rect whole;
+  surface->MarkDirty(*surface->GetBounds(&whole));
+  return true;
 }
 
 }  // namespace
@@ -74,6 +97,7 @@ std::unique_ptr<GameSaveService> MakeGameSaveService(GameApplication& app) {
     return scriptText(app.scripts->SaveSetup().messageText);
   };
   p.drawThumbnail = [&app](SaveFileInfo& info) { return DrawScreenThumbnail(app, info); };
+  p.showThumbnail = ShowThumbnail;
   p.currentFileName = []() -> std::string {
     ProcessObjects* objects = GetProcessObjects();
     return objects ? objects->SaveFileName() : std::string();

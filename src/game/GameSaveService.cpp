@@ -134,26 +134,30 @@ int32_t GameSaveService::LoadSaveFile(const std::string& path) {
   return kSaveFileOk;
 }
 
-int32_t GameSaveService::MakeSaveCaption(int32_t group, int32_t slot, uint8_t separatorKind, std::string* outCaption) {
-  if (outCaption == nullptr) return 1;
+int32_t GameSaveService::ReadSlotInfo(int32_t group, int32_t slot, SaveFileInfo& info, std::string& date) {
   std::string path;
   if (MakeSaveFileName(group, slot, &path) != 0) return -1;
   const auto file = ReadFile(path);
   if (!file) return 2;
-  SaveFileInfo info;
   if (!ReadSaveFileInfo(*file, info)) return 3;
   const auto stat = platform::StatPath(path);
-  *outCaption = MakeSaveCaptionText(BlockText(info.title), separatorKind, FormatSaveDate(stat ? stat->writeTimeNs : 0));
+  date = FormatSaveDate(stat ? stat->writeTimeNs : 0);
+  return 0;
+}
+
+int32_t GameSaveService::MakeSaveCaption(int32_t group, int32_t slot, uint8_t separatorKind, std::string* outCaption) {
+  if (outCaption == nullptr) return 1;
+  SaveFileInfo info;
+  std::string date;
+  if (const int32_t code = ReadSlotInfo(group, slot, info, date)) return code;
+  *outCaption = MakeSaveCaptionText(BlockText(info.title), separatorKind, date);
   return 0;
 }
 
 int32_t GameSaveService::ReadSaveInfo(int32_t group, int32_t slot, SaveInfoRequest& request) {
-  std::string path;
-  if (MakeSaveFileName(group, slot, &path) != 0) return -1;
-  const auto file = ReadFile(path);
-  if (!file) return 2;
   SaveFileInfo info;
-  if (!ReadSaveFileInfo(*file, info)) return 3;
+  std::string date;
+  if (const int32_t code = ReadSlotInfo(group, slot, info, date)) return code;
   if (request.thumbnailImage != 0 &&
       !(ports_.showThumbnail && ports_.showThumbnail(request.thumbnailImage, info)))
     return 1;
@@ -168,10 +172,7 @@ int32_t GameSaveService::ReadSaveInfo(int32_t group, int32_t slot, SaveInfoReque
     }
   }
   request.passedOn = info.reserved;
-  if (request.wantDate) {
-    const auto stat = platform::StatPath(path);
-    request.date = FormatSaveDate(stat ? stat->writeTimeNs : 0);
-  }
+  if (request.wantDate) request.date = date;
   return 0;
 }
 

@@ -97,6 +97,9 @@ class GameSaveService final : public SaveService {
   void SetSetting(size_t index, uint8_t value);
   // The next slot of a ring, advancing its byte; slot itself otherwise.
   int32_t TakeRingSlot(int32_t group, int32_t slot);
+  // The information part and the write date of a slot's file: 0; -1 no
+  // file; 2 not opened; 3 bad magic.
+  int32_t ReadSlotInfo(int32_t group, int32_t slot, SaveFileInfo& info, std::string& date);
   // The file read whole, or nullopt when it cannot be opened.
   std::optional<std::vector<uint8_t>> ReadFile(const std::string& path) const;
 
