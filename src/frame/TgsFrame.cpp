@@ -126,6 +126,8 @@ int32_t TgsFrame::BeginRun(bool resumed) {
 
 int32_t TgsFrame::EndRun() {
   if (!setUp_) return 0;
+  // What the run left on the page stays on screen after it.
+  DrawPageCanvas();
   ReleaseRunScreen();
   choiceCount_ = 0;
   ruleImage_ = -1;
