@@ -124,12 +124,17 @@ int32_t TgsFrame::BeginRun(bool resumed) {
   if (resumed) {
     alreadyRead_ = IsMessageRead(messageId_);
     SetButtonEnabled(kSkipToChoice, !Setting(kSettingSkipReadOnly) || alreadyRead_);
+    // A state loaded from a save is put back on screen once, on the run
+    // that resumes it.
+    if (reapplyPending_ && ReapplyState() != 0) return -1;
   }
   return 0;
 }
 
 int32_t TgsFrame::EndRun() {
   if (!setUp_) return 0;
+  // What the run left on the page stays on screen after it.
+  DrawPageCanvas();
   ReleaseRunScreen();
   choiceCount_ = 0;
   choices_.Clear();

@@ -31,6 +31,7 @@
 
 #include "frame/TgsArguments.h"
 #include "frame/TgsChoiceList.h"
+#include "frame/TgsFrameRecords.h"
 #include "frame/TgsModule.h"
 #include "frame/TgsOpcodeTable.h"
 #include "frame/TgsPageBuffer.h"
@@ -40,6 +41,8 @@
 namespace orrivel {
 
 class ButtonControl;
+class ByteWriter;
+class SobCursor;
 class CanvasDrawImage;
 class CanvasDrawObject;
 class ControlFactory;
@@ -421,6 +424,30 @@ class TgsFrame : public TgsModule {
   TgsLayerSets* Layers() const { return layers_.get(); }
   uint8_t Setting(size_t index) const { return index < environment_.settings.size() ? environment_.settings[index] : 0; }
 
+  // --- the frame's block inside a save ------------------------------------
+  // LoadFrom's code for a block that does not hold together (cut, lengths
+  // that run past their parts); nothing of the frame changes then.
+  static constexpr int32_t kLoadDamaged = 4;
+  // The bytes SaveTo writes.
+  uint32_t GetSaveSize(bool withHistory) const;
+  // 0; 2 the module state cannot be written (no module being read, or the
+  // writer is too small).
+  int32_t SaveTo(ByteWriter& out, bool withHistory) const;
+  // Reads the whole block before anything changes. 0; 1 the modules cannot
+  // be restored; 2 a history block the frame cannot take; 3 the resume
+  // point is not in the restored module; kLoadDamaged. On any failure the
+  // frame's records and modules are as they were.
+  int32_t LoadFrom(SobCursor& in);
+  // Rebuilds the screen and sounds from loaded records; the next resumed
+  // run does it once. 0, or -1 when the program closes meanwhile.
+  int32_t ReapplyState();
+  bool ReapplyPending() const { return reapplyPending_; }
+  // Composes the page canvas into its target once more: 1 without a page
+  // canvas, else 0.
+  int32_t DrawPageCanvas();
+  TgsFrameRecords& Records() { return records_; }
+  const TgsFrameRecords& Records() const { return records_; }
+
   // One line for the log (the environment's, or standard error).
   void Log(const std::string& line) const;
   void ShowMessage(const char* utf8) const { ShowTgsMessage(environment_, utf8); }
@@ -551,6 +578,9 @@ class TgsFrame : public TgsModule {
   // Layers (in the frame's layers file); they go before the canvases.
   std::unique_ptr<CanvasDrawImage> backDisplay_;
   std::unique_ptr<TgsLayerSets> layers_;
+  // What a save carries beside the module state.
+  TgsFrameRecords records_;
+  bool reapplyPending_ = false;
 };
 
 }  // namespace orrivel

@@ -2,6 +2,7 @@
 
 #include "game/ConfirmBox.h"
 #include "game/GameApplication.h"
+#include "game/GameSavePorts.h"
 #include "scene/ButtonControl.h"
 #include "scene/CanvasDrawImage.h"
 #include "scene/ImageSprite.h"
@@ -26,6 +27,8 @@ SpriteList* OwnerList(GameApplication& app, uint32_t handle) {
 
 GameSystemPort::GameSystemPort(GameApplication& app) {
   soundSystem = &app.sound;
+  saveService_ = MakeGameSaveService(app);
+  saves = saveService_.get();
   resolveSprite = [&app](uint32_t handle) -> ImageSprite* {
     DisplayScreenDevice* display = app.Display();
     return display ? dynamic_cast<ImageSprite*>(display->GetSprite(handle)) : nullptr;

@@ -1,9 +1,11 @@
 #pragma once
 // The system port of the game's natives over the running game: the sound
-// system, the in-game confirmation box and the text frame's menu. Saves
-// are not available until the game's save files are: the port leaves the
-// save service empty, so every save request fails with its own code. It
-// installs itself as the process-wide port while it lives.
+// system, the in-game confirmation box, the text frame's menu and the
+// game's save files. It installs itself as the process-wide port while it
+// lives.
+#include <memory>
+
+#include "game/GameSaveService.h"
 #include "natives/SystemNativePort.h"
 
 namespace orrivel {
@@ -19,6 +21,7 @@ class GameSystemPort : public SystemNativePort {
 
  private:
   SystemNativePort* previous_ = nullptr;
+  std::unique_ptr<GameSaveService> saveService_;
 };
 
 }  // namespace orrivel

@@ -38,12 +38,13 @@ TEST(GameNativePort, NativesReachTheGameWhileThePortLives) {
   {
     GameNativePort port(app);
     EXPECT_EQ(&AppPort(), &port);
-    // The sound natives drive the game's own sound system; saves answer
-    // "not available" until the game has them.
+    // The sound natives drive the game's own sound system; saves go to
+    // the game's save service, which without booted scripts has no state
+    // to write (6), no file to load (-1) and no snapshot to take (1).
     EXPECT_EQ(SystemSounds(), &app.sound);
     EXPECT_EQ(CallNative(host, 593, {0, 0, 0}), 0u);
     EXPECT_TRUE(app.sound.HasPrimaryBuffer());
-    EXPECT_EQ(CallNative(host, 40, {1, 2}), uint32_t(-1));
+    EXPECT_EQ(CallNative(host, 40, {1, 2}), 6u);
     EXPECT_EQ(CallNative(host, 41, {1, 2}), uint32_t(-1));
     EXPECT_EQ(CallNative(host, 47, {}), 1u);
     EXPECT_EQ(CallNative(host, 49, {}), 0u);

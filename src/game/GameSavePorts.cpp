@@ -1,0 +1,108 @@
+#include "game/GameSavePorts.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "game/GameApplication.h"
+#include "game/GameSaveState.h"
+#include "natives/DisplayObjectArguments.h"
+#include "natives/ProcessObjects.h"
+#include "raster/Surface.h"
+#include "platform/SoftSurface.h"
+
+namespace orrivel {
+
+namespace {
+
+using L = SaveFileLayout;
+
+// The screen as it was last presented, stretched into the thumbnail.
+int32_t DrawScreenThumbnail(GameApplication& app, SaveFileInfo& info) {
+  DisplayScreenDevice* display = app.Display();
+  if (display == nullptr) return 1;
+  // Before the first picture is presented there is nothing to show: the
+  // thumbnail stays black rather than the save being refused.
+  platform::SoftSurface* screen = display->PrimarySurface();
+  if (screen == nullptr || !screen->HasPixels()) return 0;
+  platform::SoftSurface thumbnail;
+  if (thumbnail.Create(L::kThumbWidth, L::kThumbHeight, platform::SurfaceFormat::X8R8G8B8) != 0) return 2;
+  if (thumbnail.Blt(nullptr, screen, nullptr, 0) != 0) return 3;
+  platform::SurfaceLock lock;
+  if (thumbnail.Lock(nullptr, &lock) != 0) return 2;
+  for (uint32_t y = 0; y < L::kThumbHeight; ++y) {
+    const uint8_t* row = lock.bits + size_t(y) * size_t(lock.pitch);
+    uint8_t* out = info.thumbnail.data() + size_t(y) * L::kThumbRowBytes;
+    for (uint32_t x = 0; x < L::kThumbWidth; ++x) {
+      out[3 * x] = row[4 * x];
+      out[3 * x + 1] = row[4 * x + 1];
+      out[3 * x + 2] = row[4 * x + 2];
+    }
+  }
+  thumbnail.Unlock();
+  return 0;
+}
+
+// A save's thumbnail into a script's 32-bit image, row by row at the
+// image's own pitch; false when the image has no pixel memory to take it.
+bool ShowThumbnail(uint32_t handle, const SaveFileInfo& info) {
+  Surface* surface = GetObjectSurface(handle);
+  if (surface == nullptr || surface->GetBits() == nullptr || surface->GetBitsPerPixel() != 32) return false;
+  const uint32_t rows = std::min<uint32_t>(L::kThumbHeight, uint32_t(std::max(surface->GetHeight(), 0)));
+  const uint32_t columns = std::min<uint32_t>(L::kThumbWidth, uint32_t(std::max(surface->GetWidth(), 0)));
+  for (uint32_t y = 0; y < rows; ++y) {
+    uint8_t* row = surface->GetScanLine(int32_t(y));
+    if (row == nullptr) return false;
+    const uint8_t* in = info.thumbnail.data() + size_t(y) * L::kThumbRowBytes;
+    for (uint32_t x = 0; x < columns; ++x) std::memcpy(row + 4 * x, in + 3 * x, 3);
+  }
+  Rect whole;
+  surface->MarkDirty(*surface->GetBounds(&whole));
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<GameSaveService> MakeGameSaveService(GameApplication& app) {
+  SaveServicePorts ports;
+  if (const char* folder = app.GetSaveFolder()) ports.folder = folder;
+  ports.settings = app.settings.blocks.appConfig;
+  auto service = std::make_unique<GameSaveService>(ports);
+  GameSaveService* saves = service.get();
+  SaveServicePorts& p = saves->Ports();
+  p.buildState = [&app, saves](std::vector<uint8_t>& blob, bool full) -> int32_t {
+    if (!app.scripts) return 1;
+    const bool withText = full && app.settings.blocks.appConfig[GameSaveService::kSaveHistory] != 0;
+    return BuildGameSaveState(*app.scripts, withText, saves->Snapshot(), blob);
+  };
+  p.restoreState = [&app, saves](std::span<const uint8_t> blob) -> int32_t {
+    if (!app.scripts) return 1;
+    std::optional<std::vector<uint8_t>> snapshot;
+    const int32_t code = RestoreGameSaveState(*app.scripts, blob, snapshot);
+    if (code == 0) saves->SetSnapshot(std::move(snapshot));
+    return code;
+  };
+  // The frame's caption while a frame is open, else what the scripts gave.
+  auto scriptText = [&app](uint32_t address) {
+    std::string text;
+    if (app.scripts && address) app.scripts->Space().ReadString(address, text, 4096);
+    return text;
+  };
+  p.title = [&app, scriptText]() -> std::string {
+    if (!app.scripts) return {};
+    if (TgsFrame* frame = app.scripts->TextFrameSlot().frame.get()) return frame->Records().caption;
+    return scriptText(app.scripts->SaveSetup().captionText);
+  };
+  p.commentText = [&app, scriptText]() -> std::optional<std::string> {
+    if (!app.scripts || app.scripts->SaveSetup().messageText == 0) return std::nullopt;
+    return scriptText(app.scripts->SaveSetup().messageText);
+  };
+  p.drawThumbnail = [&app](SaveFileInfo& info) { return DrawScreenThumbnail(app, info); };
+  p.showThumbnail = ShowThumbnail;
+  p.currentFileName = []() -> std::string {
+    ProcessObjects* objects = GetProcessObjects();
+    return objects ? objects->SaveFileName() : std::string();
+  };
+  return service;
+}
+
+}  // namespace orrivel

@@ -1,0 +1,92 @@
+#include "game/GameSaveState.h"
+
+#include "natives/GameScriptHost.h"
+#include "script/ByteWriter.h"
+#include "script/SobCursor.h"
+
+namespace orrivel {
+
+namespace {
+
+constexpr uint8_t kSaveSelector = 0;     // the Save scope
+constexpr uint8_t kEveryVariable = 2;    // for putting the running values back
+
+TgsFrame* FrameOf(GameScriptHost& host) { return host.TextFrameSlot().frame.get(); }
+
+std::vector<uint8_t> VariablesNow(GameScriptHost& host) {
+  std::vector<uint8_t> bytes(host.GetSerializedSize(kEveryVariable, false));
+  ByteWriter out(bytes.data(), bytes.size());
+  if (host.SerializeVariables(out, kEveryVariable, false) != 0) bytes.clear();
+  return bytes;
+}
+
+std::vector<uint8_t> TextNow(GameScriptHost& host) {
+  std::vector<uint8_t> bytes(host.Message().GetStateSize());
+  ByteWriter out(bytes.data(), bytes.size());
+  if (host.Message().SaveState(out) != 0) bytes.clear();
+  return bytes;
+}
+
+}  // namespace
+
+int32_t BuildGameSaveState(GameScriptHost& host, bool withText, std::span<const uint8_t> snapshot,
+                           std::vector<uint8_t>& blob) {
+  TgsFrame* frame = FrameOf(host);
+  uint64_t size = host.GetSerializedSize(kSaveSelector, false) + 1;
+  if (withText) size += host.Message().GetStateSize() + 4 + snapshot.size();
+  if (frame) size += frame->GetSaveSize(withText);
+  std::vector<uint8_t> bytes(size);
+  ByteWriter out(bytes.data(), bytes.size());
+  if (host.SerializeVariables(out, kSaveSelector, false) != 0) return 1;
+  out.U8(withText ? 1 : 0);
+  if (withText) {
+    if (host.Message().SaveState(out) != 0 || !out.Ok()) return 2;
+    out.U32(uint32_t(snapshot.size()));
+    out.Put(snapshot.data(), snapshot.size());
+  }
+  if (frame && frame->SaveTo(out, withText) != 0) return 3;
+  if (!out.Ok() || out.Position() != size) return 3;
+  blob = std::move(bytes);
+  return 0;
+}
+
+int32_t RestoreGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob,
+                             std::optional<std::vector<uint8_t>>& snapshot) {
+  if (blob.empty()) return 1;
+  const std::vector<uint8_t> variablesBefore = VariablesNow(host);
+  std::vector<uint8_t> textBefore;
+  bool textTouched = false;
+  auto rollBack = [&](int32_t code) {
+    SobCursor variables(variablesBefore.data(), variablesBefore.size());
+    if (!variablesBefore.empty()) host.DeserializeVariables(variables);
+    if (textTouched) {
+      SobCursor text(textBefore.data(), textBefore.size());
+      host.Message().LoadState(text);
+    }
+    return code;
+  };
+
+  SobCursor in(blob.data(), blob.size());
+  // A game whose scripts changed since the save restores as far as its
+  // variables still match (result 1 is not a failure).
+  host.DeserializeVariables(in);
+  const uint8_t withText = in.U8();
+  if (!in.Ok() || withText > 1) return rollBack(2);
+  std::optional<std::vector<uint8_t>> carried;
+  if (withText) {
+    textBefore = TextNow(host);
+    textTouched = true;
+    if (host.Message().LoadState(in) != 0 || !in.Ok()) return rollBack(3);
+    const uint32_t n = in.U32();
+    const uint8_t* bytes = in.Take(n);
+    if (!in.Ok()) return rollBack(3);
+    if (n) carried.emplace(bytes, bytes + n);
+  }
+  if (TgsFrame* frame = FrameOf(host)) {
+    if (frame->LoadFrom(in) != 0) return rollBack(3);
+  }
+  snapshot = std::move(carried);
+  return 0;
+}
+
+}  // namespace orrivel

@@ -1,0 +1,30 @@
+#pragma once
+// The game state a save or the in-memory snapshot holds, as one blob:
+//   the Save-scope script variables (selector byte, then kind and bytes of
+//   each), u8 H (1: the text follows), when H the message text's state and
+//   u32 N with the N bytes of the snapshot, and when a text-adventure frame
+//   exists the frame's block.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace orrivel {
+
+class GameScriptHost;
+
+// withText: the message text and the snapshot go in (H = 1). 0; 1 the
+// variables, 2 the text state, 3 the frame's block could not be written.
+int32_t BuildGameSaveState(GameScriptHost& host, bool withText, std::span<const uint8_t> snapshot,
+                           std::vector<uint8_t>& blob);
+
+// Restores a blob whole or not at all: when any part is refused, the
+// variables, the message text and the frame are put back as they were.
+// Variables of a game whose scripts changed since the save restore up to
+// the first that differs, which is not a failure. On success the snapshot
+// the blob carries (or none) is handed out. 0; 1 no blob; 2 the variables;
+// 3 the text state or the frame's block.
+int32_t RestoreGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob,
+                             std::optional<std::vector<uint8_t>>& snapshot);
+
+}  // namespace orrivel

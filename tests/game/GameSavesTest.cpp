@@ -1,0 +1,107 @@
+// The running game's saves: the save natives' service writes the game's
+// state into the save folder and a load puts it back; a damaged save is
+// refused with the running state untouched.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "RunningGame.h"
+#include "game/GameSaveState.h"
+#include "natives/SaveService.h"
+#include "natives/SystemNativePort.h"
+#include "platform/PathResolver.h"
+
+namespace orrivel {
+namespace {
+
+using testing::RunningGameTest;
+
+class GameSavesTest : public RunningGameTest {
+ protected:
+  GameSavesTest() {
+    sob::Project project;
+    std::string error;
+    EXPECT_TRUE(sob::Assemble("vars\n  int score save = 3\nscene MAIN\n  yield\n  yield\n  ret\n", project, error))
+        << error;
+    for (auto& [name, bytes] : sob::ProjectFiles(project)) Write("script/" + name, bytes);
+  }
+
+  static uint32_t Score(GameApplication& app) {
+    uint32_t value = 0;
+    app.scripts->Space().Read32(app.scripts->LiveRecords()[0].address, value);
+    return value;
+  }
+  static void SetScore(GameApplication& app, uint32_t value) {
+    app.scripts->Space().Write32(app.scripts->LiveRecords()[0].address, value);
+  }
+};
+
+TEST_F(GameSavesTest, SavesAndLoadsThroughTheInstalledService) {
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    SaveService& saves = SystemSaves();
+    SetScore(app, 41);
+    ASSERT_EQ(saves.WriteSave(11, -1), 0);
+    const std::string folder = *platform::ResolveHostPath(app.GetSaveFolder(), platform::ResolveMode::Existing);
+    const std::filesystem::path file = std::filesystem::path(folder) / "DATA1105.SAV";
+    ASSERT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(app.settings.blocks.appConfig[188], 5);
+
+    SetScore(app, 99);
+    ASSERT_EQ(saves.LoadSave(11, -1), 0);
+    EXPECT_EQ(Score(app), 41u);
+
+    // Cut short, the save is refused and the game goes on as it was.
+    std::filesystem::resize_file(file, std::filesystem::file_size(file) - 1);
+    SetScore(app, 7);
+    EXPECT_EQ(saves.LoadSave(11, -1), 3);
+    EXPECT_EQ(Score(app), 7u);
+
+    // The snapshot natives keep and restore the same state in memory.
+    ASSERT_EQ(saves.TakeStateSnapshot(), 0);
+    SetScore(app, 8);
+    EXPECT_EQ(saves.RestoreStateSnapshot(), 0);
+    EXPECT_EQ(Score(app), 7u);
+  });
+}
+
+TEST_F(GameSavesTest, RefusedStatesPutTheRunningOneBack) {
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    GameScriptHost& host = *app.scripts;
+    SetScore(app, 12);
+    const std::vector<uint8_t> snapshot{1, 2, 3};
+    std::vector<uint8_t> withText, bare;
+    ASSERT_EQ(BuildGameSaveState(host, true, snapshot, withText), 0);
+    ASSERT_EQ(BuildGameSaveState(host, false, {}, bare), 0);
+    SetScore(app, 50);
+    struct Case {
+      const char* name;
+      std::vector<uint8_t> blob;
+      int32_t code;
+    } cases[] = {
+        {"history flag 7", [&] { auto b = bare; b.back() = 7; return b; }(), 2},
+        {"cut before the flag", std::vector<uint8_t>(bare.begin(), bare.end() - 1), 2},
+        {"text state cut", std::vector<uint8_t>(withText.begin(), withText.begin() + long(bare.size()) + 1), 3},
+        {"snapshot longer than the blob", std::vector<uint8_t>(withText.begin(), withText.end() - 1), 3},
+        {"empty", {}, 1},
+    };
+    for (const Case& c : cases) {
+      std::optional<std::vector<uint8_t>> carried;
+      EXPECT_EQ(RestoreGameSaveState(host, c.blob, carried), c.code) << c.name;
+      EXPECT_EQ(Score(app), 50u) << c.name;
+      EXPECT_FALSE(carried) << c.name;
+    }
+    std::optional<std::vector<uint8_t>> carried;
+    ASSERT_EQ(RestoreGameSaveState(host, withText, carried), 0);
+    EXPECT_EQ(Score(app), 12u);
+    EXPECT_EQ(carried, snapshot);
+  });
+}
+
+}  // namespace
+}  // namespace orrivel

@@ -1,0 +1,127 @@
+// save dump FILE [THUMB.png] [STATE.bin]
+//   prints the header fields and the checksum check; writes the thumbnail
+//   as PNG and the unpacked state when asked.
+// save write OUT STATE.bin [--title T] [--comment C] [--thumb PNG] [--stored]
+//   writes a save file around a state (packed unless --stored).
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "elg/PngFile.h"
+#include "game/SaveFile.h"
+
+namespace {
+
+using orrivel::SaveFileLayout;
+using Bytes = std::vector<uint8_t>;
+
+bool ReadFile(const std::string& path, Bytes& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+bool WriteFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  return bool(out);
+}
+
+uint32_t U32At(const Bytes& b, size_t at) {
+  return at + 4 <= b.size() ? uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
+                                  uint32_t(b[at + 3]) << 24
+                            : 0;
+}
+
+int Dump(int argc, char** argv) {
+  Bytes file;
+  if (!ReadFile(argv[2], file)) {
+    std::fprintf(stderr, "cannot read %s\n", argv[2]);
+    return 1;
+  }
+  std::printf("size %zu\nmagic %.4s\nversion %u\n", file.size(), file.size() >= 4 ? (const char*)file.data() : "",
+              U32At(file, 4));
+  orrivel::SaveFileInfo info;
+  if (orrivel::ReadSaveFileInfo(file, info)) {
+    std::printf("title \"%s\"\ncomment \"%s\"\nreserved %u\n", std::string(orrivel::BlockText(info.title)).c_str(),
+                std::string(orrivel::BlockText(info.comment)).c_str(), info.reserved);
+  }
+  const uint32_t stored = U32At(file, SaveFileLayout::kStoredSizeOffset);
+  std::printf("stored %u at %u\nunpacked %u\n", stored, SaveFileLayout::kStateOffset,
+              U32At(file, SaveFileLayout::kUnpackedSizeOffset));
+  if (file.size() > SaveFileLayout::kChecksumOffset) {
+    uint8_t sum = 0;
+    for (size_t i = SaveFileLayout::kStateOffset; i < file.size() && i < SaveFileLayout::kStateOffset + size_t(stored);
+         ++i)
+      sum = uint8_t(sum + file[i]);
+    std::printf("checksum %u (%s)\n", file[SaveFileLayout::kChecksumOffset],
+                sum == file[SaveFileLayout::kChecksumOffset] ? "ok" : "bad");
+  }
+  Bytes state;
+  const int32_t code = orrivel::ParseSaveFile(file, state);
+  std::printf("load %d\nstate %zu bytes\n", code, state.size());
+  if (argc > 3 && std::strcmp(argv[3], "-") != 0) {
+    orrivel::tools::PngPicture png;
+    png.width = SaveFileLayout::kThumbWidth;
+    png.height = SaveFileLayout::kThumbHeight;
+    for (size_t i = 0; i < info.thumbnail.size(); i += 3) {
+      png.pixels.insert(png.pixels.end(), {info.thumbnail[i], info.thumbnail[i + 1], info.thumbnail[i + 2], 255});
+    }
+    std::string error;
+    if (!orrivel::tools::WritePng(argv[3], png, &error)) std::fprintf(stderr, "%s\n", error.c_str());
+  }
+  if (argc > 4 && code == 0) WriteFile(argv[4], state);
+  return code == 0 ? 0 : 2;
+}
+
+int Write(int argc, char** argv) {
+  Bytes state;
+  if (!ReadFile(argv[3], state)) {
+    std::fprintf(stderr, "cannot read %s\n", argv[3]);
+    return 1;
+  }
+  orrivel::SaveFileInfo info;
+  bool pack = true;
+  for (int i = 4; i < argc; ++i) {
+    const std::string option = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : "";
+    if (option == "--stored") {
+      pack = false;
+    } else if (option == "--title") {
+      info.title = orrivel::MakeSaveTitle(value), ++i;
+    } else if (option == "--comment") {
+      const std::string cut = orrivel::CutSaveComment(value);
+      std::memcpy(info.comment.data(), cut.data(), cut.size()), ++i;
+    } else if (option == "--thumb") {
+      orrivel::tools::PngPicture png;
+      std::string error;
+      if (!orrivel::tools::ReadPng(value, &png, &error) || png.indexed || png.width != SaveFileLayout::kThumbWidth ||
+          png.height != SaveFileLayout::kThumbHeight) {
+        std::fprintf(stderr, "the thumbnail must be a 132 x 74 colour PNG\n");
+        return 1;
+      }
+      for (size_t p = 0, o = 0; o < info.thumbnail.size(); p += 4, o += 3)
+        std::memcpy(&info.thumbnail[o], &png.pixels[p], 3);
+      ++i;
+    } else {
+      std::fprintf(stderr, "unknown option %s\n", option.c_str());
+      return 1;
+    }
+  }
+  return WriteFile(argv[2], orrivel::BuildSaveFile(info, state, pack)) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 3 && std::strcmp(argv[1], "dump") == 0) return Dump(argc, argv);
+  if (argc >= 4 && std::strcmp(argv[1], "write") == 0) return Write(argc, argv);
+  std::fprintf(stderr,
+               "usage: save dump FILE [THUMB.png|-] [STATE.bin]\n"
+               "       save write OUT STATE.bin [--title T] [--comment C] [--thumb PNG] [--stored]\n");
+  return 1;
+}
