@@ -50,6 +50,7 @@ void TgsFrame::ResetState() {
   bgTable_.clear();
   const uint8_t historyLength = Setting(kSettingHistoryLength);
   if (historyLength) historyCapacity_ = uint32_t(historyLength) + 1;
+  history_.SetCapacity(int32_t(historyCapacity_));
 }
 
 int32_t TgsFrame::SetupMessageWindow(const TgsCanvasRef* canvas) {
@@ -134,6 +135,7 @@ int32_t TgsFrame::EndRun() {
   voiceName_.clear();
   Unload();
   historyEntries_ = 0;
+  history_.Clear();
   return 0;
 }
 
@@ -154,6 +156,7 @@ void TgsFrame::ApplySettings(bool listOption, bool fonts, bool history, bool onl
     const uint8_t length = Setting(kSettingHistoryLength);
     const uint32_t capacity = length ? uint32_t(length) + 1 : 0;
     if (capacity != historyCapacity_) historyCapacity_ = capacity;
+    history_.SetCapacity(int32_t(capacity));
   }
   if (onlyWhenChanged && environment_.settingsChanged) *environment_.settingsChanged = 0;
 }

@@ -32,6 +32,7 @@
 #include "frame/TgsModule.h"
 #include "frame/TgsOpcodeTable.h"
 #include "frame/TgsPageBuffer.h"
+#include "frame/TextHistoryBuffer.h"
 #include "frame/TimerArray.h"
 #include "script/ScriptMachine.h"
 
@@ -224,6 +225,9 @@ class TgsFrame : public TgsModule {
   uint32_t HistoryEntries() const { return historyEntries_; }
   void SetHistoryEntries(uint32_t count) { historyEntries_ = count; }
   uint32_t HistoryCapacity() const { return historyCapacity_; }
+  // What the player read, the choices taken and the scenes of voiced pages.
+  TextHistoryBuffer& History() { return history_; }
+  const TextHistoryBuffer& History() const { return history_; }
   TimerArray& Timers() { return timers_; }
 
   // --- screen parts -------------------------------------------------------
@@ -298,6 +302,7 @@ class TgsFrame : public TgsModule {
   TgsOpcodeTable opcodes_;
   TgsPageBuffer page_;
   TimerArray timers_;
+  TextHistoryBuffer history_;
 
   // Reader state.
   std::string pendingText_;
