@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "frame/MessageWindowState.h"
 #include "frame/TgsBackgroundTints.h"
 #include "platform/MessageBox.h"
 #include "platform/TextCodec.h"
@@ -30,11 +31,13 @@ TgsFrame::TgsFrame(ScriptAddressSpace& space, TgsFrameEnvironment environment)
   // A script block that loops without yielding still lets the pump run.
   machine_.SetInstructionBudget(1u << 22);
   replayBlock_ = space.Allocate(uint64_t(kReplayPairs) * TgsArguments::kPairBytes + TgsPageBuffer::kCapacity);
+  windowState_ = std::make_unique<MessageWindowState>(*this);
   ResetState();
 }
 
 TgsFrame::~TgsFrame() {
   Teardown();
+  windowState_.reset();
   Space().Free(replayBlock_);
   Space().Free(machine_.StackBase());
 }

@@ -48,8 +48,10 @@ class HotSpotControl;
 class ImageSprite;
 class OutlineFont;
 class ScreenImage;
+class MessageWindowState;
 class ScriptHost;
 class Surface;
+class TimerList;
 namespace platform {
 class MessageBoxService;
 }
@@ -82,6 +84,10 @@ struct TgsFrameEnvironment {
   ScriptFileReader readGameFile;
   // Lines for the log; standard error when empty.
   std::function<void(const std::string&)> log;
+  // The game's system timer list (fades of the bar); none when empty.
+  std::function<TimerList*()> systemTimers;
+  // Switches the main window's menu state on or off.
+  std::function<void(bool on)> setMenuState;
 };
 
 // Shows a message (UTF-8) to the player through the message boxes, with
@@ -211,6 +217,7 @@ class TgsFrame : public TgsModule {
   bool ChoiceWaiting() const { return choiceWait_; }
   bool PageShown() const { return pageShown_; }
   void SetSkipByKey(bool on) { skipByKey_ = on; }
+  void SetAlreadyRead(bool on) { alreadyRead_ = on; }
   void SetSkipBySetting(bool on) { skipBySetting_ = on; }
   void SetAutoMode(bool on) { autoMode_ = on; }
   void SetChoiceWait(bool on) { choiceWait_ = on; }
@@ -220,7 +227,13 @@ class TgsFrame : public TgsModule {
   // Button states: 0 disabled, 1 enabled.
   uint8_t ButtonState(uint32_t button) const { return button < kBarButtons ? buttons_[button] : 0; }
   void SetButtonEnabled(uint32_t button, bool on);
+  void StoreButtonState(uint32_t button, uint8_t state) {
+    if (button < kBarButtons) buttons_[button] = state;
+  }
   bool ButtonsVisible() const { return buttonsVisible_; }
+  void SetButtonsVisible(bool on) { buttonsVisible_ = on; }
+  // The message window, its name plate, the waits, the bar and the fades.
+  MessageWindowState& WindowState() { return *windowState_; }
   // History entries held; the history screen keeps it (button 7 needs two).
   uint32_t HistoryEntries() const { return historyEntries_; }
   void SetHistoryEntries(uint32_t count) { historyEntries_ = count; }
@@ -238,6 +251,7 @@ class TgsFrame : public TgsModule {
   // picture and the bar picture.
   ImageSprite* FrameSprite() const { return frameSprite_.get(); }
   ImageSprite* BarSprite() const { return barSprite_.get(); }
+  Surface* FramePicture() const { return framePicture_.get(); }
   // The bar buttons made from the layout for this run (null when absent).
   ButtonControl* BarButtonControl(uint32_t button) const {
     return button < kBarButtons ? barButtons_[button] : nullptr;
@@ -303,6 +317,7 @@ class TgsFrame : public TgsModule {
   TgsPageBuffer page_;
   TimerArray timers_;
   TextHistoryBuffer history_;
+  std::unique_ptr<MessageWindowState> windowState_;
 
   // Reader state.
   std::string pendingText_;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "display/DisplayScreenDevice.h"
+#include "frame/MessageWindowState.h"
 #include "frame/TgsFrame.h"
 #include "platform/TextCodec.h"
 #include "raster/Surface.h"
@@ -219,11 +220,16 @@ void TgsFrame::BuildRunScreen() {
   // A resumed run finds the parts of the run it continues.
   ReleaseRunScreen();
   frameSprite_ = MakeSprite(framePicture_, kFramePicture, 0, 0);
+  // The frame picture stands on the bar, under the message window.
+  if (frameSprite_) frameSprite_->SetPosition(0, kBarY - framePicture_->GetHeight());
   barSprite_ = MakeSprite(barPicture_, kBarPicture, 0, kBarY);
   LoadBarButtons();
+  if (SpriteCanvas* canvas = canvas_.object ? canvas_.object->GetCanvas() : nullptr)
+    windowState_->BuildWindows(&canvas->MainList(), kWindowPriority, kBarY);
 }
 
 void TgsFrame::ReleaseRunScreen() {
+  windowState_->ReleaseWindows();
   if (environment_.controls) {
     for (ButtonControl* button : barButtons_)
       if (button) environment_.controls->RemoveControl(button);

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "base/Cp932.h"
+#include "frame/MessageTextWindow.h"
+#include "frame/MessageWindowState.h"
 #include "frame/TgsFrame.h"
 #include "frame/TobImage.h"
 #include "script/ScriptHost.h"
@@ -393,6 +395,9 @@ int32_t TgsFrame::SerializeCommand(uint32_t opcode, const TgsArguments& argument
 int32_t TgsFrame::FlushPage() {
   if (page_.Empty()) return 1;
   if (pageSink_) pageSink_(std::span<const uint8_t>(page_.Data(), page_.Size()), speakerName_, voiceName_);
+  const std::span<const uint8_t> page(page_.Data(), page_.Size());
+  if (windowState_->TakePage(page, speakerName_, voiceName_) == MessageTextWindow::kStopRequested)
+    Log("a page command stopped the page before it was shown");
   page_.Rewind();
   speakerName_.clear();
   voiceName_.clear();

@@ -205,6 +205,7 @@ class WindowControl : public WindowControlBase {
   // --- state -------------------------------------------------------------------------------
   Surface& GetSurface() { return surface_; }
   const ImageSprite& Sprite() const { return sprite_; }
+  ImageSprite& WindowSprite() { return sprite_; }
   Surface* ItemMask() const { return itemMask_.get(); }
   Font* GetFont() const { return font_; }
   Font* GetRubyFont() const { return rubyFont_; }
@@ -227,6 +228,15 @@ class WindowControl : public WindowControlBase {
   const WindowItemRecord* Item(int32_t index) const;
   int32_t HoverItem() const { return hoverItem_; }
   const char* CurrentTooltip() const { return currentTooltip_; }
+  int32_t MarginLeft() const { return marginLeft_; }
+  int32_t MarginTop() const { return marginTop_; }
+  int32_t MarginRight() const { return marginRight_; }
+  int32_t MarginBottom() const { return marginBottom_; }
+  int32_t LineGap() const { return lineGap_; }
+  int32_t CharGap() const { return charGap_; }
+  int32_t RubyGap() const { return rubyGap_; }
+  bool AutoWraps() const { return autoWrap_; }
+  bool CentresWideGlyphs() const { return centreWideGlyphs_; }
 
  protected:
   // Shows an item's sprites with the highlighted or the normal picture (a

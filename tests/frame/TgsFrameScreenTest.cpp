@@ -6,6 +6,7 @@
 
 #include "../scene/PictureFolder.h"
 #include "../scene/SceneTestSupport.h"
+#include "FramePictures.h"
 #include "TgsFrameTestSupport.h"
 #include "display/DisplayScreenDevice.h"
 #include "elg/ElgWriter.h"
@@ -23,32 +24,11 @@
 namespace orrivel {
 namespace {
 
-// A 32-bit picture of one opaque colour.
-std::vector<uint8_t> Picture(uint16_t width, uint16_t height, uint32_t bgra) {
-  tools::ElgImage image;
-  image.depth = 32;
-  image.width = width;
-  image.height = height;
-  for (uint32_t i = 0; i < uint32_t(width) * height; ++i)
-    for (int b = 0; b < 4; ++b) image.pixels.push_back(uint8_t(bgra >> (8 * b)));
-  return tools::EncodeElg(image, tools::ElgHeaderVariant::kDepthOnly);
-}
-
 class TgsFrameScreen : public test::SceneTest {
  protected:
   void SetUp() override {
     test::SceneTest::SetUp();
-    pictures_.Write("SYS/MS_FRM.ELG", Picture(1280, 200, 0xFF102030));
-    pictures_.Write("SYS/MS_BAR.ELG", Picture(1280, 32, 0xFF405060));
-    pictures_.Write("SYS/MS_CUR0.ELG", Picture(32, 32, 0xFF708090));
-    pictures_.Write("SYS/MS_CUR1.ELG", Picture(48, 32, 0xFF708090));
-    // Ten buttons of four side-by-side cells each.
-    tools::LgmDocument layout;
-    for (int i = 0; i < 10; ++i) {
-      pictures_.Write("SYS/BTN" + std::to_string(i) + ".ELG", Picture(4 * 24, 24, 0xFF00FF00u + uint32_t(i)));
-      layout.parts.push_back({"BTN" + std::to_string(i) + ".ELG", 1, int16_t(600 + 30 * i), 690, 255, 1, 24, 24, 0});
-    }
-    pictures_.Write("SYS/SYS_FRAM.GMP", tools::WriteLgm(layout, tools::LgmForm::kControl));
+    test::WriteRunPictures(pictures_);
   }
 
   TgsFrameEnvironment Environment() {

@@ -85,7 +85,12 @@ TEST_F(PixelOpSpriteEntriesTest, BlendCutsRectanglesAndRefusesBadInput) {
   EXPECT_EQ(PixelOpChangedRect(), Rect{});
   const Rect huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
   ASSERT_EQ(blend(&target.view, &source.view, -3, -3, &huge, 2, 255, 0), 0);
-  EXPECT_EQ(blend(&target.view, &source.view, 0, 0, nullptr, 3, 255, 0), 1);  // no such mode
+  EXPECT_EQ(blend(&target.view, &source.view, 0, 0, nullptr, 1, 255, 0), 1);  // no such mode
+  EXPECT_EQ(blend(&target.view, &source.view, 0, 0, nullptr, 6, 255, 0), 1);
+  // Mode 3 is the plain copy, alpha and all.
+  Image32 copied(4, 4, 0xFF00FF00u), clear(4, 4, 0x00123456u);
+  ASSERT_EQ(blend(&copied.view, &clear.view, 0, 0, nullptr, 3, 255, 0), 0);
+  EXPECT_EQ(copied.At(1, 1), 0x00123456u);
   EXPECT_EQ(blend(&target.view, nullptr, 0, 0, nullptr, 0, 255, 0), 1);
   PixelOpImage eight = target.view;
   eight.bitsPerPixel = 8;

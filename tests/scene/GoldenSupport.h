@@ -9,10 +9,29 @@
 #include <filesystem>
 #include <string>
 
+#include <vector>
+
 #include "elg/PngFile.h"
+#include "raster/SpriteList.h"
 #include "raster/Surface.h"
 
 namespace orrivel::test {
+
+// Collects the rectangles a sprite list reports to its canvas, to check
+// that every changed pixel was reported.
+class DamageRecorder : public SpriteListOwner {
+ public:
+  int AddDirty(const Rect* rect) override {
+    rects.push_back(rect != nullptr ? *rect : Rect{0, 0, 1 << 20, 1 << 20});
+    return 1;
+  }
+  bool Covers(int32_t x, int32_t y) const {
+    for (const Rect& r : rects)
+      if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
+    return false;
+  }
+  std::vector<Rect> rects;
+};
 
 // Golden pictures live in tests/<folder>/golden/.
 inline std::string GoldenPath(const std::string& name, const std::string& folder = "scene") {

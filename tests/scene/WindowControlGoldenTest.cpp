@@ -32,21 +32,6 @@ std::unique_ptr<Surface> RingStrip() {
   return s;
 }
 
-// Collects the rectangles a sprite list reports to its canvas.
-class DamageRecorder : public SpriteListOwner {
- public:
-  int AddDirty(const Rect* rect) override {
-    rects.push_back(rect != nullptr ? *rect : Rect{0, 0, 1 << 20, 1 << 20});
-    return 1;
-  }
-  bool Covers(int32_t x, int32_t y) const {
-    for (const Rect& r : rects)
-      if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
-    return false;
-  }
-  std::vector<Rect> rects;
-};
-
 class WindowGoldenTest : public test::SceneTest {
  protected:
   void SetUp() override {
@@ -117,7 +102,7 @@ class WindowGoldenTest : public test::SceneTest {
   OutlineFont body;
   OutlineFont rubyFont;
   std::unique_ptr<Surface> strip;
-  DamageRecorder damage;
+  test::DamageRecorder damage;
   SpriteList list;
   WindowControl window;
 };

@@ -61,6 +61,7 @@ void BlendRows(const PixelOpImage* target, const PixelOpImage* source, const Rec
                int32_t sy, int32_t mode, uint32_t k) {
   switch (mode) {
     case 0:
+    case 3:  // the plain copy that text reveals use
       if (k == 255) {
         EachRow(target, source, dest, sx, sy,
                 [](uint32_t* out, const uint32_t* in, int32_t w) { std::copy(in, in + w, out); });
@@ -149,7 +150,7 @@ void NarrowSpan(double f0, double df, double lo, double hi, int64_t* first, int6
 int32_t SpriteBlend(const PixelOpImage* target, const PixelOpImage* source, int32_t x, int32_t y,
                     const Rect* sourceRect, int32_t mode, int32_t opacity, int32_t) {
   if (!Usable32(target) || !Usable32(source)) return kRefused;
-  if (mode != 0 && mode != 2 && mode != 4 && mode != 5) return kRefused;
+  if (mode < 0 || mode == 1 || mode > 5) return kRefused;
   ChangedRect() = {};
   const Rect area = CutTo(source, sourceRect);
   if (area.IsEmpty()) return kDone;
