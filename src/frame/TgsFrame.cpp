@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "frame/MessageTextWindow.h"
 #include "frame/MessageWindowState.h"
 #include "frame/TgsBackgroundTints.h"
 #include "platform/MessageBox.h"
@@ -127,6 +128,8 @@ int32_t TgsFrame::BeginRun(bool resumed) {
 
 int32_t TgsFrame::EndRun() {
   if (!setUp_) return 0;
+  // The history window lives in the canvas's list: it goes first.
+  historyWindow_.reset();
   ReleaseRunScreen();
   choiceCount_ = 0;
   ruleImage_ = -1;
@@ -139,6 +142,7 @@ int32_t TgsFrame::EndRun() {
   Unload();
   historyEntries_ = 0;
   history_.Clear();
+  historyChoice_.reset();
   return 0;
 }
 
