@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "frame/MessageTextWindow.h"
 #include "frame/MessageWindowState.h"
 #include "frame/TgsBackgroundTints.h"
 #include "frame/TgsLayerSets.h"
@@ -56,6 +57,7 @@ void TgsFrame::ResetState() {
   bgTable_.clear();
   const uint8_t historyLength = Setting(kSettingHistoryLength);
   if (historyLength) historyCapacity_ = uint32_t(historyLength) + 1;
+  history_.SetCapacity(int32_t(historyCapacity_));
 }
 
 int32_t TgsFrame::SetupMessageWindow(const TgsCanvasRef* canvas) {
@@ -135,6 +137,8 @@ int32_t TgsFrame::EndRun() {
   if (!setUp_) return 0;
   // What the run left on the page stays on screen after it.
   DrawPageCanvas();
+  // The history window lives in the canvas's list: it goes first.
+  historyWindow_.reset();
   ReleaseRunScreen();
   choiceCount_ = 0;
   choices_.Clear();
@@ -147,6 +151,8 @@ int32_t TgsFrame::EndRun() {
   voiceName_.clear();
   Unload();
   historyEntries_ = 0;
+  history_.Clear();
+  historyChoice_.reset();
   return 0;
 }
 
@@ -169,6 +175,7 @@ void TgsFrame::ApplySettings(bool listOption, bool fonts, bool history, bool onl
     const uint8_t length = Setting(kSettingHistoryLength);
     const uint32_t capacity = length ? uint32_t(length) + 1 : 0;
     if (capacity != historyCapacity_) historyCapacity_ = capacity;
+    history_.SetCapacity(int32_t(capacity));
   }
   if (onlyWhenChanged && environment_.settingsChanged) *environment_.settingsChanged = 0;
 }

@@ -35,6 +35,7 @@
 #include "frame/TgsModule.h"
 #include "frame/TgsOpcodeTable.h"
 #include "frame/TgsPageBuffer.h"
+#include "frame/TextHistoryBuffer.h"
 #include "frame/TimerArray.h"
 #include "script/ScriptMachine.h"
 
@@ -256,6 +257,24 @@ class TgsFrame : public TgsModule {
   uint32_t HistoryEntries() const { return historyEntries_; }
   void SetHistoryEntries(uint32_t count) { historyEntries_ = count; }
   uint32_t HistoryCapacity() const { return historyCapacity_; }
+  // What the player read, the choices taken and the scenes of voiced pages.
+  TextHistoryBuffer& History() { return history_; }
+  const TextHistoryBuffer& History() const { return history_; }
+  // The second message window, which lays history pages out with the
+  // history fonts; made on first use in a run (null before the set-up).
+  MessageTextWindow* HistoryWindow();
+  // Lays a page out in the history window and records it when that gives
+  // at least one line: 0; 1 nothing laid out; 2 history off or no window.
+  int32_t RecordPageInHistory(std::span<const uint8_t> text, const std::string& name, const std::string& voice,
+                              uint8_t group);
+  // Records the choices shown (text, enabled) as one entry and remembers
+  // it for the choice the player takes: the history's BeginChoices codes.
+  int32_t RecordChoicesInHistory(const std::vector<std::pair<std::string, bool>>& choices);
+  // Writes the index into the remembered entry, when it is still held.
+  void RecordChoiceTaken(int32_t index);
+  // The modal history screen: 0 closed; -1 the program quits or the screen
+  // cannot be built.
+  int32_t ShowTextHistory();
   TimerArray& Timers() { return timers_; }
 
   // --- the text opcodes (12 to 31) ----------------------------------------
@@ -515,6 +534,9 @@ class TgsFrame : public TgsModule {
   TgsOpcodeTable opcodes_;
   TgsPageBuffer page_;
   TimerArray timers_;
+  TextHistoryBuffer history_;
+  std::unique_ptr<MessageTextWindow> historyWindow_;
+  std::optional<uint32_t> historyChoice_;
   std::unique_ptr<MessageWindowState> windowState_;
 
   // Reader state.

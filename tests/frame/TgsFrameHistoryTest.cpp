@@ -1,0 +1,113 @@
+// The frame's side of the text history on a headless run: pages measured
+// in the history window, the taken choice reaching its entry across a
+// history size change, and the history screen ending with the program.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "../scene/SceneTestSupport.h"
+#include "FramePictures.h"
+#include "TgsFrameTestSupport.h"
+#include "frame/MessageTextWindow.h"
+#include "frame/TgsFrame.h"
+#include "platform/Clock.h"
+#include "scene/ControlFactory.h"
+
+namespace orrivel {
+namespace {
+
+constexpr size_t kSettingHistoryLength = 29;
+
+class TgsFrameHistoryTest : public test::SceneTest {
+ protected:
+  void SetUp() override {
+    test::SceneTest::SetUp();
+    test::WriteRunPictures(pictures_);
+    settings_[kSettingHistoryLength] = 3;
+    TgsFrameEnvironment environment = fixture_.Environment();
+    environment.readGameFile = nullptr;
+    environment.controls = &controls_;
+    environment.factory = &factory_;
+    environment.settings = std::span<uint8_t>(settings_);
+    environment.pumpFrame = [this] {
+      clock_.Advance(17);
+      return ++pumps_ > pumpsBeforeClose_ ? 0 : 1;
+    };
+    frame_ = std::make_unique<TgsFrame>(fixture_.host.Space(), environment);
+    ASSERT_EQ(frame_->SetupMessageWindow(nullptr), 0);
+    ASSERT_EQ(frame_->BeginRun(false), 0);
+  }
+  void TearDown() override {
+    frame_.reset();
+    test::SceneTest::TearDown();
+  }
+  void SetHistoryLength(uint8_t length) {
+    settings_[kSettingHistoryLength] = length;
+    frame_->ApplySettings(false, false, true, false);
+  }
+  int32_t RecordPage(const char* text, const char* voice = "") {
+    const std::string bytes = text;
+    return frame_->RecordPageInHistory({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, "", voice, 0);
+  }
+
+  test::PictureFolder pictures_;
+  FrameFixture fixture_;
+  QuietControlHost controls_;
+  ControlFactory factory_;
+  platform::ManualClock clock_{5000};
+  platform::ScopedClock scopedClock_{clock_};
+  std::array<uint8_t, 196> settings_{};
+  std::unique_ptr<TgsFrame> frame_;
+  int pumps_ = 0;
+  int pumpsBeforeClose_ = 1 << 20;
+};
+
+TEST_F(TgsFrameHistoryTest, PagesAreMeasuredInTheHistoryWindow) {
+  EXPECT_EQ(frame_->History().Capacity(), 4);
+  ASSERT_EQ(RecordPage("one line", "V1"), 0);
+  ASSERT_EQ(RecordPage("one\ntwo"), 0);
+  EXPECT_EQ(RecordPage(""), 1);  // nothing laid out
+  ASSERT_EQ(frame_->History().Count(), 2);
+  const int32_t one = frame_->History().GetEntry(0)->Text()->lineHeight;
+  const int32_t two = frame_->History().GetEntry(1)->Text()->lineHeight;
+  EXPECT_GT(one, 4);
+  EXPECT_GT(two, one);
+  EXPECT_EQ(frame_->History().GetEntry(0)->Text()->voice, "V1");
+  SetHistoryLength(0);
+  EXPECT_EQ(RecordPage("off"), 2);
+}
+
+// The settings screen can change the history size while a choice waits.
+TEST_F(TgsFrameHistoryTest, TakenChoiceFollowsItsEntryAcrossASizeChange) {
+  struct Case {
+    uint8_t length;
+    int32_t pagesAfter;
+    bool written;
+  };
+  for (const Case c : {Case{3, 0, true}, Case{1, 0, true}, Case{1, 2, false}, Case{0, 0, false}}) {
+    SCOPED_TRACE(int(c.length));
+    SetHistoryLength(3);
+    frame_->History().Clear();
+    ASSERT_EQ(RecordPage("before"), 0);
+    ASSERT_EQ(frame_->RecordChoicesInHistory({{"left", true}, {"right", false}}), 0);
+    const uint32_t serial = frame_->History().NewestSerial();
+    SetHistoryLength(c.length);
+    for (int i = 0; i < c.pagesAfter; ++i) RecordPage("after");
+    frame_->RecordChoiceTaken(1);
+    const TextHistoryEntry* entry = frame_->History().FindSerial(serial);
+    ASSERT_EQ(entry != nullptr, c.written);
+    if (entry) EXPECT_EQ(entry->Choices()->selected, 1);
+  }
+}
+
+TEST_F(TgsFrameHistoryTest, HistoryScreenEndsWithTheProgramAndLeavesNothingBehind) {
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(RecordPage("page", "V"), 0);
+  const size_t controlsBefore = controls_.Controls().size();
+  pumpsBeforeClose_ = pumps_ + 5;
+  EXPECT_EQ(frame_->ShowTextHistory(), -1);
+  EXPECT_EQ(controls_.Controls().size(), controlsBefore);
+  EXPECT_FALSE(frame_->HistoryWindow()->IsVisible());
+}
+
+}  // namespace
+}  // namespace orrivel
