@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "frame/TgsBackgroundTints.h"
+#include "frame/TgsLayerSets.h"
 #include "platform/MessageBox.h"
 #include "platform/TextCodec.h"
 #include "raster/Surface.h"
@@ -60,6 +61,7 @@ int32_t TgsFrame::SetupMessageWindow(const TgsCanvasRef* canvas) {
   if (tints != TgsBackgroundTints::kOk && tints != TgsBackgroundTints::kMissing)
     Log(std::string(kBgTablePath) + ": not used, error " + std::to_string(tints));
   timers_.Create(2);
+  SetupLayers();
   setUp_ = true;
   return 0;
 }
@@ -139,6 +141,8 @@ int32_t TgsFrame::EndRun() {
 
 void TgsFrame::Teardown() {
   EndRun();
+  layers_.reset();
+  backDisplay_.reset();
   ReleaseScreen();
   bgTable_.clear();
   bgTintsOn_ = false;

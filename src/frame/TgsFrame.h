@@ -42,6 +42,7 @@ class CanvasDrawImage;
 class CanvasDrawObject;
 class ControlFactory;
 class ControlHost;
+class DcpManager;
 class DisplayScreenDevice;
 class HotSpotControl;
 class ImageSprite;
@@ -49,6 +50,8 @@ class OutlineFont;
 class ScreenImage;
 class ScriptHost;
 class Surface;
+class TgsLayerSets;
+class TimerList;
 namespace platform {
 class MessageBoxService;
 }
@@ -81,6 +84,10 @@ struct TgsFrameEnvironment {
   ScriptFileReader readGameFile;
   // Lines for the log; standard error when empty.
   std::function<void(const std::string&)> log;
+  // The object timer list the layer actions run on and the registry they
+  // are made from; without them no layer effect starts.
+  TimerList* objectTimers = nullptr;
+  DcpManager* layerActions = nullptr;
 };
 
 // Shows a message (UTF-8) to the player through the message boxes, with
@@ -242,6 +249,9 @@ class TgsFrame : public TgsModule {
   // The click-wait cursor strips preloaded at set-up.
   Surface* CursorSurface(uint32_t index) const { return index < 2 ? cursors_[index].get() : nullptr; }
   const TgsFrameEnvironment& Environment() const { return environment_; }
+  // The background layers, sprite slots and layer effects of the front and
+  // back sets (null before the set-up).
+  TgsLayerSets* Layers() const { return layers_.get(); }
   uint8_t Setting(size_t index) const { return index < environment_.settings.size() ? environment_.settings[index] : 0; }
 
   // One line for the log (the environment's, or standard error).
@@ -285,6 +295,8 @@ class TgsFrame : public TgsModule {
   void BuildRunScreen();
   void ReleaseRunScreen();
   void ReleaseScreen();
+  // The two layer sets over the front canvas and a back canvas of its size.
+  void SetupLayers();
   std::unique_ptr<ImageSprite> MakeSprite(std::unique_ptr<Surface>& surface, const char* name, int32_t x,
                                           int32_t y);
   void LoadBarButtons();
@@ -349,6 +361,10 @@ class TgsFrame : public TgsModule {
   std::array<ButtonControl*, kBarButtons> barButtons_{};
   HotSpotControl* hotSpot_ = nullptr;
   bool bgTintsOn_ = false;
+
+  // Layers (in the frame's layers file); they go before the canvases.
+  std::unique_ptr<CanvasDrawImage> backDisplay_;
+  std::unique_ptr<TgsLayerSets> layers_;
 };
 
 }  // namespace orrivel

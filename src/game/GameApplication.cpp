@@ -217,7 +217,6 @@ void GameApplication::RegisterStartupObjects() {
   // layer actions on the same count.
   CanvasDrawObject::SetLowPriorityHook([](bool enter) { enter ? EnterLowPriority() : LeaveLowPriority(); });
   RegisterStartupEffects(dcpObjects);
-  RegisterScriptHostTransitions(tcpObjects);
 }
 
 void GameApplication::LoadPictureDecodersAndPlugins() {

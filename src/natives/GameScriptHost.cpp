@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "base/SubtractiveRandom.h"
-#include "effect/BuiltinEffects.h"
+#include "natives/EffectFactories.h"
 #include "natives/NativeBinder.h"
 
 namespace orrivel {
@@ -31,7 +31,7 @@ GameScriptHost::GameScriptHost(GameHostSetup setup)
   // The effects seed the shared generator with the boot tick as it is, and
   // join the registries the scripts create them from.
   if (setup_.screenObjects && setup_.actions)
-    RegisterScriptHostEffects(*setup_.screenObjects, *setup_.actions, setup_.seed);
+    RegisterEffectFactories(*setup_.screenObjects, *setup_.actions, setup_.seed);
   else
     SharedRandom().Seed(setup_.seed);
   RegisterGameNatives();

@@ -99,6 +99,7 @@ class GameScriptHost : public ScriptHost {
   // The registry of named transitions and screen filters (null: none).
   TcpManager* ScreenObjects() const { return setup_.screenObjects; }
   TimerList* ObjectTimers() const { return setup_.objectTimers; }
+  DcpManager* Actions() const { return setup_.actions; }
   GameHostHooks& Hooks() { return setup_.hooks; }
   // The text-adventure frame of natives 788 to 791, what they are given
   // (the game fills in its screen, settings and stop request) and the

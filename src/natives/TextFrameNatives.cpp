@@ -29,6 +29,8 @@ void BindTextFrameNatives(NativeBinder& binder) {
   context.environment.host = &host;
   context.environment.pumpFrame = [&host] { return host.Hooks().pumpFrame ? host.Hooks().pumpFrame() : 0; };
   context.environment.log = [&host](const std::string& line) { host.Log(line); };
+  context.environment.objectTimers = host.ObjectTimers();
+  context.environment.layerActions = host.Actions();
   if (!context.environment.controls) {
     context.ownControls = std::make_unique<QuietControlHost>();
     context.environment.controls = context.ownControls.get();

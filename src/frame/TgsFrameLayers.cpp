@@ -1,0 +1,42 @@
+// The frame's two layer sets: the front set draws on the frame's canvas,
+// the back set on a second canvas of the same size (the frame's own second
+// canvas when it made its canvases).
+#include "frame/TgsFrame.h"
+#include "frame/TgsLayerSets.h"
+#include "scene/CanvasDrawImage.h"
+#include "script/ScriptHost.h"
+
+namespace orrivel {
+
+namespace {
+
+constexpr size_t kSettingEffects = 9;
+constexpr uint8_t kCanvasDepth = 32;
+constexpr uint8_t kCanvasWithList = 1;
+
+}  // namespace
+
+void TgsFrame::SetupLayers() {
+  CanvasDrawObject* back = ownsCanvases_ ? ownCanvases_[1].get() : nullptr;
+  if (!back && canvas_.object) {
+    backDisplay_ = std::make_unique<CanvasDrawImage>();
+    if (backDisplay_->Load(int32_t(canvas_.width), int32_t(canvas_.height), kCanvasDepth, kCanvasWithList) != 0)
+      backDisplay_.reset();
+    back = backDisplay_.get();
+  }
+  TgsLayerEnvironment layers;
+  layers.displays = {canvas_.object, back};
+  layers.timers = environment_.objectTimers;
+  layers.actions = environment_.layerActions;
+  layers.pumpFrame = environment_.pumpFrame;
+  layers.skipping = [this](uint32_t) { return skipByKey_ || skipBySetting_; };
+  layers.effectsOn = [this] { return Setting(kSettingEffects) != 0; };
+  layers_ = std::make_unique<TgsLayerSets>(std::move(layers));
+  layers_->tintTable = bgTable_;
+  layers_->tintsOn = !bgTable_.empty();
+  // A sprite's character is the speaker of the voice table with its code.
+  if (environment_.host)
+    for (const VoiceEntry& entry : environment_.host->Voices().Entries()) layers_->characters.push_back(entry.name);
+}
+
+}  // namespace orrivel

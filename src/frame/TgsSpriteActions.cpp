@@ -1,0 +1,171 @@
+// The actions of single sprites: the cross-fade from one picture to
+// another ("sp_cfade") and the path animation ("sp_panime"), with the end
+// state an animation leaves applied at once when effects are off.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "base/Cp932.h"
+
+#include "effect/LayerAction.h"
+#include "frame/TgsLayerSets.h"
+#include "resource/DcpManager.h"
+#include "raster/Surface.h"
+#include "scene/ImageSprite.h"
+
+namespace orrivel {
+
+namespace {
+
+std::intptr_t Cell(const void* pointer) { return reinterpret_cast<std::intptr_t>(pointer); }
+
+bool HasName(const char* name) { return name != nullptr && name[0] != '\0'; }
+
+constexpr int32_t kAssistApplyKey = 1;
+
+}  // namespace
+
+int32_t TgsLayerSets::StartSpCrossFade(int32_t number, const char* name, int32_t place, int32_t duration,
+                                       int32_t set, int32_t group) {
+  SpriteSlot* slot = FindSprite(number, set, group);
+  if (!slot) return 1;
+  StopTransition();
+  if (!slot->sprite) {
+    if (!HasName(name)) return 2;
+    if (place < 0) place = 0;
+  } else if (HasName(name) && place < 0 && slot->record.colourMode == 0 &&
+             cp932::CompareNoCase(std::string_view(slot->record.imageName, strnlen(slot->record.imageName, 32)),
+                                  name) == 0) {
+    return 0;
+  }
+  // The old sprite leaves the slot but stays on the canvas for the fade;
+  // it is held aside while the slot takes its new picture.
+  ReleaseSpriteAction(*slot);
+  std::unique_ptr<ImageSprite> leavingSprite = std::move(slot->sprite);
+  std::shared_ptr<Surface> leavingPicture = std::move(slot->picture);
+  int32_t loaded = 0;
+  if (HasName(name)) {
+    loaded = ParseSpriteName(number, name, set, group);
+    if (loaded == 0 && place >= 0) MoveSprite(number, place, false, set, group);
+  } else {
+    const uint32_t order = slot->record.order;
+    slot->record = SpriteSlotRecord{};
+    slot->record.order = order;
+  }
+  slot->outgoing = std::move(leavingSprite);
+  slot->outgoingPicture = std::move(leavingPicture);
+  if (loaded != 0) {
+    DropOutgoing(*slot);
+    return 4;
+  }
+  if (Skipping(2)) {
+    DropOutgoing(*slot);
+    return 0;
+  }
+  Drawable* incoming = slot->sprite.get();
+  Drawable* leaving = slot->outgoing.get();
+  const std::intptr_t cells[] = {Cell(incoming), Cell(leaving),
+                                 std::intptr_t(ListKey(slot->record.order)), duration, 1};
+  if (CreateLayerAction(slot->action, "sp_cfade", Display(set).Display(), ObjectArguments{cells, std::size(cells)}) !=
+      0) {
+    DropOutgoing(*slot);
+    return 5;
+  }
+  return 0;
+}
+
+void TgsLayerSets::RecordPanimeEnd(SpriteSlot& slot, int32_t x, int32_t y, int32_t alpha, float scale, float angle,
+                                   int32_t cx, int32_t cy) {
+  SpriteSlotRecord& r = slot.record;
+  r.x = r.baseX + x;
+  r.y = r.baseY + y;
+  if (alpha >= 0) r.alpha = uint8_t(alpha);
+  r.zoom = scale == 1.0f ? 0.0f : scale;
+  r.zoomAngle = int32_t(std::lround(angle));
+  r.zoomCentreX = cx;
+  r.zoomCentreY = cy;
+}
+
+int32_t TgsLayerSets::ControlSpPanime(int32_t number, int32_t set, int32_t group, const char* name) {
+  SpriteSlot* slot = FindSprite(number, set, group);
+  if (!slot || !slot->sprite) return 1;
+  CallbackAssistFunc2 assist =
+      environment_.actions ? environment_.actions->FindCallbackAssist2("sp_panime") : nullptr;
+  if (!assist) return -2;
+  int32_t x = 0, y = 0, alpha = -1, orderMode = 0, cx = 0, cy = 0;
+  float scale = 1.0f, angle = 0.0f;
+  Drawable* sprite = slot->sprite.get();
+  const std::intptr_t cells[] = {kAssistApplyKey, Cell(sprite), Cell(name),     Cell(&x),  Cell(&y), Cell(&alpha),
+                                 Cell(&orderMode), Cell(&scale), Cell(&angle), Cell(&cx), Cell(&cy)};
+  if (const int32_t code = assist(ObjectArguments{cells, std::size(cells)}); code != 0) return code;
+  RecordPanimeEnd(*slot, x, y, alpha, scale, angle, cx, cy);
+  return 0;
+}
+
+int32_t TgsLayerSets::StartSpPanime(int32_t number, int32_t set, int32_t group, const char* name, int32_t speed,
+                                    bool loop) {
+  SpriteSlot* slot = FindSprite(number, set, group);
+  if (!slot || !slot->sprite) return 2;
+  if (!HasName(name) || std::strlen(name) >= sizeof slot->record.actionName) return 3;
+  StopTransition();
+  ReleaseSpriteAction(*slot);
+  SpriteSlotRecord& r = slot->record;
+  r.actionKind = SpriteSlotRecord::kNoAction;
+  if (!LayerEffectsRun()) {
+    const int32_t code = ControlSpPanime(number, set, group, name);
+    return code ? code + 4 : 0;
+  }
+  Drawable* sprite = slot->sprite.get();
+  const std::intptr_t cells[] = {Cell(sprite), Cell(name), speed, loop ? 1 : 0};
+  if (CreateLayerAction(slot->action, "sp_panime", nullptr, ObjectArguments{cells, std::size(cells)}) != 0) return 4;
+  int32_t x = 0, y = 0, alpha = -1, orderMode = 0, cx = 0, cy = 0;
+  float scale = 1.0f, angle = 0.0f, rotating = 0.0f;
+  if (LayerAction* action = ActionOf(slot->action))
+    action->Query({Cell(&x), Cell(&y), Cell(&alpha), Cell(&orderMode), Cell(&scale), Cell(&angle), Cell(&cx),
+                   Cell(&cy), Cell(&rotating)});
+  RecordPanimeEnd(*slot, x, y, alpha, rotating != 0.0f ? scale : 1.0f, angle, cx, cy);
+  // Kept so that a load starts it again.
+  r.actionKind = SpriteSlotRecord::kPanimeAction;
+  r.actionWord = speed;
+  CopyNameField(r.actionName, sizeof r.actionName, name);
+  return 0;
+}
+
+int32_t TgsLayerSets::LoadSpPartsTable(int32_t number, int32_t set, int32_t group, bool keep, int32_t word) {
+  SpriteSlot* slot = FindSprite(number, set, group);
+  if (!slot || !slot->picture || !slot->sprite) return 2;
+  SpriteSlotRecord& r = slot->record;
+  if (r.characterIndex < 0 || r.characterIndex >= SpriteSlotRecord::kUnlisted) return 3;
+  StopTransition();
+  ReleaseSpriteAction(*slot);
+  r.actionKind = SpriteSlotRecord::kNoAction;
+  // The table of the character; figures whose name ends in "X" have their own.
+  std::string_view base(r.imageName, strnlen(r.imageName, sizeof r.imageName));
+  if (const size_t slash = base.find_last_of("/\\"); slash != std::string_view::npos) base.remove_prefix(slash + 1);
+  base = base.substr(0, base.find('.'));
+  const int32_t table = r.characterIndex + (!base.empty() && (base.back() == 'X' || base.back() == 'x') ? 80 : 40);
+  char tableName[32];
+  std::snprintf(tableName, sizeof tableName, "SYS/CA0%02d.TXT", int(table));
+  if (LayerEffectsRun()) {
+    uint64_t bits = 0;
+    const double scale = 1.0;
+    std::memcpy(&bits, &scale, sizeof bits);
+    const std::intptr_t cells[] = {Cell(tableName),
+                                   r.x - r.baseX,
+                                   r.y - r.baseY,
+                                   std::intptr_t(ListKey(r.order)),
+                                   0,
+                                   std::intptr_t(uint32_t(bits)),
+                                   std::intptr_t(uint32_t(bits >> 32))};
+    if (CreateLayerAction(slot->action, "sp_parts", Display(set).Display(), ObjectArguments{cells, std::size(cells)}) !=
+        0)
+      return 4;
+  }
+  if (keep) {
+    r.actionKind = SpriteSlotRecord::kPartsAction;
+    r.actionWord = word;
+  }
+  return 0;
+}
+
+}  // namespace orrivel
