@@ -4,6 +4,7 @@
 
 #include "frame/TgsBackgroundTints.h"
 #include "frame/TgsLayerSets.h"
+#include "frame/TgsScreenTransitions.h"
 #include "platform/MessageBox.h"
 #include "platform/TextCodec.h"
 #include "raster/Surface.h"
@@ -141,6 +142,7 @@ int32_t TgsFrame::EndRun() {
 
 void TgsFrame::Teardown() {
   EndRun();
+  transitions_.reset();
   layers_.reset();
   backDisplay_.reset();
   ReleaseScreen();

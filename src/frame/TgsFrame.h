@@ -50,7 +50,9 @@ class OutlineFont;
 class ScreenImage;
 class ScriptHost;
 class Surface;
+class TcpManager;
 class TgsLayerSets;
+class TgsScreenTransitions;
 class TimerList;
 namespace platform {
 class MessageBoxService;
@@ -88,6 +90,9 @@ struct TgsFrameEnvironment {
   // are made from; without them no layer effect starts.
   TimerList* objectTimers = nullptr;
   DcpManager* layerActions = nullptr;
+  // The registry the screen transitions and filters are made from; without
+  // it every transition command changes the picture at once.
+  TcpManager* screenObjects = nullptr;
 };
 
 // Shows a message (UTF-8) to the player through the message boxes, with
@@ -252,6 +257,8 @@ class TgsFrame : public TgsModule {
   // The background layers, sprite slots and layer effects of the front and
   // back sets (null before the set-up).
   TgsLayerSets* Layers() const { return layers_.get(); }
+  // The screen transitions over the two sets (null before the set-up).
+  TgsScreenTransitions* Transitions() const { return transitions_.get(); }
   uint8_t Setting(size_t index) const { return index < environment_.settings.size() ? environment_.settings[index] : 0; }
 
   // One line for the log (the environment's, or standard error).
@@ -365,6 +372,7 @@ class TgsFrame : public TgsModule {
   // Layers (in the frame's layers file); they go before the canvases.
   std::unique_ptr<CanvasDrawImage> backDisplay_;
   std::unique_ptr<TgsLayerSets> layers_;
+  std::unique_ptr<TgsScreenTransitions> transitions_;
 };
 
 }  // namespace orrivel

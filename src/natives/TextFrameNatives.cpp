@@ -31,6 +31,7 @@ void BindTextFrameNatives(NativeBinder& binder) {
   context.environment.log = [&host](const std::string& line) { host.Log(line); };
   context.environment.objectTimers = host.ObjectTimers();
   context.environment.layerActions = host.Actions();
+  context.environment.screenObjects = host.ScreenObjects();
   if (!context.environment.controls) {
     context.ownControls = std::make_unique<QuietControlHost>();
     context.environment.controls = context.ownControls.get();
