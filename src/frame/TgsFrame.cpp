@@ -6,6 +6,7 @@
 #include "frame/MessageWindowState.h"
 #include "frame/TgsBackgroundTints.h"
 #include "frame/TgsLayerSets.h"
+#include "frame/TgsScreenTransitions.h"
 #include "platform/MessageBox.h"
 #include "platform/TextCodec.h"
 #include "raster/Surface.h"
@@ -158,6 +159,7 @@ int32_t TgsFrame::EndRun() {
 
 void TgsFrame::Teardown() {
   EndRun();
+  transitions_.reset();
   layers_.reset();
   backDisplay_.reset();
   ReleaseScreen();

@@ -59,7 +59,9 @@ class MessageTextWindow;
 class MessageWindowState;
 class ScriptHost;
 class Surface;
+class TcpManager;
 class TgsLayerSets;
+class TgsScreenTransitions;
 class TimerList;
 namespace platform {
 class MessageBoxService;
@@ -105,6 +107,9 @@ struct TgsFrameEnvironment {
   // are made from; without them no layer effect starts.
   TimerList* objectTimers = nullptr;
   DcpManager* layerActions = nullptr;
+  // The registry the screen transitions and filters are made from; without
+  // it every transition command changes the picture at once.
+  TcpManager* screenObjects = nullptr;
 };
 
 // Shows a message (UTF-8) to the player through the message boxes, with
@@ -441,6 +446,8 @@ class TgsFrame : public TgsModule {
   // The background layers, sprite slots and layer effects of the front and
   // back sets (null before the set-up).
   TgsLayerSets* Layers() const { return layers_.get(); }
+  // The screen transitions over the two sets (null before the set-up).
+  TgsScreenTransitions* Transitions() const { return transitions_.get(); }
   uint8_t Setting(size_t index) const { return index < environment_.settings.size() ? environment_.settings[index] : 0; }
 
   // --- the frame's block inside a save ------------------------------------
@@ -603,6 +610,7 @@ class TgsFrame : public TgsModule {
   // What a save carries beside the module state.
   TgsFrameRecords records_;
   bool reapplyPending_ = false;
+  std::unique_ptr<TgsScreenTransitions> transitions_;
 };
 
 }  // namespace orrivel

@@ -4,6 +4,7 @@
 #include "frame/MessageWindowState.h"
 #include "frame/TgsFrame.h"
 #include "frame/TgsLayerSets.h"
+#include "frame/TgsScreenTransitions.h"
 #include "scene/CanvasDrawImage.h"
 #include "script/ScriptHost.h"
 
@@ -34,6 +35,9 @@ void TgsFrame::SetupLayers() {
   layers.skipping = [this](uint32_t mask) { return skipByKey_ || skipBySetting_ || windowState_->ShouldSkip(mask); };
   layers.effectsOn = [this] { return Setting(kSettingEffects) != 0; };
   layers_ = std::make_unique<TgsLayerSets>(std::move(layers));
+  TgsTransitionEnvironment transitions;
+  transitions.registry = environment_.screenObjects;
+  transitions_ = std::make_unique<TgsScreenTransitions>(*layers_, std::move(transitions));
   layers_->tintTable = bgTable_;
   layers_->tintsOn = !bgTable_.empty();
   // A sprite's character is the speaker of the voice table with its code.

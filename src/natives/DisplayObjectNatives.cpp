@@ -13,7 +13,7 @@
 #include "display/D3DPolygon.h"
 #include "display/DisplayScreenDevice.h"
 #include "display/SurfaceImage.h"
-#include "natives/CanvasTransitionTask.h"
+#include "scene/CanvasTransitionTask.h"
 #include "natives/DisplayObjectArguments.h"
 #include "natives/GameScriptHost.h"
 #include "natives/NativeBinder.h"
@@ -381,22 +381,11 @@ uint32_t NativeStartCanvasTransition(GameScriptHost& host, NativeArgs& args) {
   const uint8_t apply = args.Flag(3) ? 1 : 0;
   TcpManager* registry = host.ScreenObjects();
   if (args.Failed() || registry == nullptr) return kNoName;
-  auto* task = new CanvasTransitionTask(*canvas);
   std::vector<std::string> texts;
   const std::vector<std::intptr_t> words = TransitionWords(args, 4, name, texts);
-  TcpObject* made = registry->CreateObjectV(reinterpret_cast<std::intptr_t>(static_cast<TransitionTarget*>(task)),
-                                            name, ObjectArguments{words.data(), words.size()});
-  auto* transition = dynamic_cast<NamedTransition*>(made);
-  if (transition == nullptr) {
-    if (made != nullptr) made->Release();
-    delete task;
-    return kNoName;
-  }
-  task->Attach(transition);
-  const int started = canvas->StartTimedPresent(task, swapMode, apply, HasEnterLowPriorityHook() ? 1 : 0);
-  // On refusal the transition goes with the task (released, or deleted
-  // when this was its only holder).
-  if (started != 0) PresentTask::Release(task);
+  const int started = StartCanvasTransition(*registry, *canvas, name, ObjectArguments{words.data(), words.size()},
+                                            swapMode, apply, HasEnterLowPriorityHook() ? 1 : 0);
+  if (started == kTransitionNotMade) return kNoName;
   return uint32_t(started);
 }
 

@@ -32,6 +32,7 @@ void BindTextFrameNatives(NativeBinder& binder) {
   context.environment.systemTimers = [&host] { return host.SystemTimers(); };
   context.environment.objectTimers = host.ObjectTimers();
   context.environment.layerActions = host.Actions();
+  context.environment.screenObjects = host.ScreenObjects();
   if (!context.environment.controls) {
     context.ownControls = std::make_unique<QuietControlHost>();
     context.environment.controls = context.ownControls.get();

@@ -8,14 +8,17 @@
 // The task owns its transition: it releases it when the canvas lets go of
 // the task (the last holder deletes it). Main thread only.
 #include <cstdint>
+#include <string_view>
 
 #include "resource/SharedHolder.h"
+#include "resource/plugin/ObjectArguments.h"
 #include "scene/PresentTask.h"
 #include "transition/NamedTransition.h"
 
 namespace orrivel {
 
 class CanvasDrawObject;
+class TcpManager;
 
 class CanvasTransitionTask final : public PresentTask, public TransitionTarget {
  public:
@@ -41,5 +44,18 @@ class CanvasTransitionTask final : public PresentTask, public TransitionTarget {
   CanvasDrawObject& canvas_;
   HeldPtr<NamedTransition> transition_;
 };
+
+// A task for the canvas running the transition the registry makes by name
+// with the arguments; null when the name is unknown or its set-up refused.
+// The caller holds the task (PresentTask::Release lets it go).
+CanvasTransitionTask* MakeCanvasTransitionTask(TcpManager& registry, CanvasDrawObject& canvas,
+                                               std::string_view name, const ObjectArguments& arguments);
+
+// Makes the named transition and starts it as the canvas's timed present:
+// kTransitionNotMade when it could not be made, else the start's result
+// (CanvasDrawObject::StartTimedPresent); a refused start lets it go.
+constexpr int kTransitionNotMade = -1;
+int StartCanvasTransition(TcpManager& registry, CanvasDrawObject& canvas, std::string_view name,
+                          const ObjectArguments& arguments, uint8_t mode, uint8_t apply, uint8_t lowPriority);
 
 }  // namespace orrivel

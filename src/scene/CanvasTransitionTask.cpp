@@ -1,6 +1,7 @@
-#include "natives/CanvasTransitionTask.h"
+#include "scene/CanvasTransitionTask.h"
 
 #include "raster/Surface.h"
+#include "resource/TcpManager.h"
 #include "scene/CanvasDrawObject.h"
 
 namespace orrivel {
@@ -49,6 +50,32 @@ bool CanvasTransitionTask::GetPictureSize(int32_t* width, int32_t* height) const
   if (width != nullptr) *width = own->GetWidth();
   if (height != nullptr) *height = own->GetHeight();
   return true;
+}
+
+CanvasTransitionTask* MakeCanvasTransitionTask(TcpManager& registry, CanvasDrawObject& canvas,
+                                               std::string_view name, const ObjectArguments& arguments) {
+  auto* task = new CanvasTransitionTask(canvas);
+  TcpObject* made =
+      registry.CreateObjectV(reinterpret_cast<std::intptr_t>(static_cast<TransitionTarget*>(task)), name, arguments);
+  auto* transition = dynamic_cast<NamedTransition*>(made);
+  if (transition == nullptr) {
+    if (made != nullptr) made->Release();
+    delete task;
+    return nullptr;
+  }
+  task->Attach(transition);
+  return task;
+}
+
+int StartCanvasTransition(TcpManager& registry, CanvasDrawObject& canvas, std::string_view name,
+                          const ObjectArguments& arguments, uint8_t mode, uint8_t apply, uint8_t lowPriority) {
+  CanvasTransitionTask* task = MakeCanvasTransitionTask(registry, canvas, name, arguments);
+  if (task == nullptr) return kTransitionNotMade;
+  const int started = canvas.StartTimedPresent(task, mode, apply, lowPriority);
+  // On refusal the transition goes with the task (released, or deleted
+  // when this was its only holder).
+  if (started != 0) PresentTask::Release(task);
+  return started;
 }
 
 }  // namespace orrivel
