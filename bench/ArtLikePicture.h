@@ -2,12 +2,15 @@
 // An 800 × 600 picture shaped like game art (gradients, flat areas,
 // noise-like detail, a repeated part) and its ELG file: the picture the
 // decoding benchmarks share, so their figures can be set side by side.
+#include <benchmark/benchmark.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "elg/ElgWriter.h"
+#include "resource/ElgDecoder.h"
 
 namespace orrivel::bench {
 
@@ -55,6 +58,23 @@ inline const std::vector<std::uint8_t>& ArtLikeElg() {
     return tools::EncodeElg(image, tools::ElgHeaderVariant::kDepthOnly);
   }();
   return file;
+}
+
+// Decodes the picture's ELG file once per iteration: the decoder's figure
+// that other benchmarks set theirs beside.
+inline void DecodeArtLikeElg(benchmark::State& state) {
+  const auto& file = ArtLikeElg();
+  ElgDecoder decoder;
+  for (auto _ : state) {
+    PictureBlock info, pixels;
+    if (decoder.Decode(file.data(), file.size(), &info, &pixels, nullptr, nullptr) != 0) {
+      state.SkipWithError("decode failed");
+      break;
+    }
+    benchmark::DoNotOptimize(pixels.Data());
+  }
+  state.SetBytesProcessed(state.iterations() * int64_t{kArtWidth} * kArtHeight * 4);
+  state.counters["file_bytes"] = double(file.size());
 }
 
 }  // namespace orrivel::bench

@@ -131,19 +131,7 @@ void BM_AnimeFrameFromPreloadedData(benchmark::State& state) {
 }
 BENCHMARK(BM_AnimeFrameFromPreloadedData)->Unit(benchmark::kMillisecond);
 
-void BM_ElgDecodeSamePicture(benchmark::State& state) {
-  const auto& file = ArtLikeElg();
-  orrivel::ElgDecoder decoder;
-  for (auto _ : state) {
-    orrivel::PictureBlock info, pixels;
-    if (decoder.Decode(file.data(), file.size(), &info, &pixels, nullptr, nullptr) != 0) {
-      state.SkipWithError("decode failed");
-      break;
-    }
-    benchmark::DoNotOptimize(pixels.Data());
-  }
-  state.SetBytesProcessed(state.iterations() * kFrameBytes);
-}
+void BM_ElgDecodeSamePicture(benchmark::State& state) { orrivel::bench::DecodeArtLikeElg(state); }
 BENCHMARK(BM_ElgDecodeSamePicture)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -30,20 +30,7 @@ const std::vector<std::uint8_t>& ElgFile() { return ArtLikeElg(); }
 
 constexpr std::int64_t kOutputBytes = std::int64_t(kWidth) * kHeight * 4;
 
-void BM_ElgDecode(benchmark::State& state) {
-  const auto& file = ElgFile();
-  orrivel::ElgDecoder decoder;
-  for (auto _ : state) {
-    orrivel::PictureBlock info, pixels;
-    if (decoder.Decode(file.data(), file.size(), &info, &pixels, nullptr, nullptr) != 0) {
-      state.SkipWithError("decode failed");
-      break;
-    }
-    benchmark::DoNotOptimize(pixels.Data());
-  }
-  state.SetBytesProcessed(state.iterations() * kOutputBytes);
-  state.counters["file_bytes"] = double(file.size());
-}
+void BM_ElgDecode(benchmark::State& state) { orrivel::bench::DecodeArtLikeElg(state); }
 BENCHMARK(BM_ElgDecode)->Unit(benchmark::kMillisecond);
 
 std::vector<std::uint8_t> g_buffer(kOutputBytes);

@@ -89,6 +89,23 @@ struct LinearProgress {
   }
 };
 
+// The progress of a transition whose trail forms draw only on frames where
+// the progress moved, and the first frame opaquely.
+struct TrailProgress {
+  LinearProgress time;
+  uint32_t value = 0;
+  bool firstFrame = true;
+  bool changed = true;
+  int64_t last = -1;
+
+  void Update(uint32_t now, uint32_t scale) {
+    firstFrame = time.TakeFirst(now);
+    value = firstFrame ? 0 : time.Scaled(now, scale);
+    changed = int64_t{value} != last;
+    last = value;
+  }
+};
+
 // A creation argument given as decimal text; null gives the fallback.
 double ReadDecimalArgument(const ObjectArguments& rest, std::size_t index, double fallback);
 

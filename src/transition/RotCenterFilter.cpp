@@ -13,22 +13,19 @@ namespace orrivel {
 TcpObject* RotCenterFilter::Create(int32_t) { return new (std::nothrow) RotCenterFilter(); }
 
 int32_t RotCenterFilter::SetupV(std::intptr_t first, const ObjectArguments& rest) {
-  if (const int32_t code = ReadTransitionHead(first, rest, &time_.duration); code != kSetupDone)
+  if (const int32_t code = ReadTransitionHead(first, rest, &progress_.time.duration); code != kSetupDone)
     return code;
   MathTables* tables = GetMathTables();
   if (tables == nullptr || !tables->GetSinCosTable()) return kSetupNoTables;
   cos_ = tables->DoubleCosTable();
   direction_ = uint8_t(rest.Cell(1));
   smoothing_ = uint8_t(rest.Cell(2));
-  time_.firstPending = true;
+  progress_.time.firstPending = true;
   return kSetupDone;
 }
 
 int32_t RotCenterFilter::Update(uint32_t now) {
-  firstFrame_ = time_.TakeFirst(now);
-  progress_ = firstFrame_ ? 0 : time_.Scaled(now, kTurn);
-  changed_ = int64_t{progress_} != lastProgress_;
-  lastProgress_ = progress_;
+  progress_.Update(now, kTurn);
   return 0;
 }
 
@@ -38,12 +35,12 @@ int32_t RotCenterFilter::Apply(const TransitionApplyRecord& r) {
       !RectInsideImage(r.destination, r.destX, r.destY, r.width, r.height))
     return kApplyFailed;
   const bool outward = direction_ == 1;
-  const int32_t a = outward ? int32_t(kTurn - progress_) : int32_t(progress_);
+  const int32_t a = outward ? int32_t(kTurn - progress_.value) : int32_t(progress_.value);
   Image* turning = outward ? r.from : r.to;
   int32_t opacity = 255;
   if (direction_ == 2) {
-    if (!changed_) return 0;
-    if (!firstFrame_ && a != int32_t(kTurn)) opacity = 16;
+    if (!progress_.changed) return 0;
+    if (!progress_.firstFrame && a != int32_t(kTurn)) opacity = 16;
   } else {
     Image* still = outward ? r.to : r.from;
     const int32_t sx = outward ? r.toX : r.fromX, sy = outward ? r.toY : r.fromY;

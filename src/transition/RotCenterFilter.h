@@ -20,25 +20,19 @@ class RotCenterFilter : public NamedTransition {
   uint8_t GetCategory() const override { return kCategory; }
   const char* GetName() const override { return kName; }
   int32_t Update(uint32_t now) override;
-  int32_t IsFinished() const override { return progress_ == kTurn ? -1 : 0; }
+  int32_t IsFinished() const override { return progress_.value == kTurn ? -1 : 0; }
   int32_t Apply(const TransitionApplyRecord& record) override;
   int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
-  uint32_t Progress() const { return progress_; }
+  uint32_t Progress() const { return progress_.value; }
 
  private:
   static constexpr uint32_t kTurn = 512;
   int32_t DrawTurning(const TransitionApplyRecord& r, Image* picture, int32_t a, int32_t opacity) const;
 
-  LinearProgress time_;
-  uint32_t progress_ = 0;
+  TrailProgress progress_;
   uint8_t direction_ = 0;
   uint8_t smoothing_ = 0;
   const double* cos_ = nullptr;
-  // As in zoomflip: the trail draws only on frames whose progress moved,
-  // and the first frame opaquely.
-  bool changed_ = true;
-  bool firstFrame_ = true;
-  int64_t lastProgress_ = -1;
 };
 
 }  // namespace orrivel

@@ -37,7 +37,7 @@ PixelOpImage BandOf(const TransitionApplyRecord& r) {
 TcpObject* ZoomFlipFilter::Create(int32_t) { return new (std::nothrow) ZoomFlipFilter(); }
 
 int32_t ZoomFlipFilter::SetupV(std::intptr_t first, const ObjectArguments& rest) {
-  if (const int32_t code = ReadTransitionHead(first, rest, &time_.duration); code != kSetupDone)
+  if (const int32_t code = ReadTransitionHead(first, rest, &progress_.time.duration); code != kSetupDone)
     return code;
   mode_ = uint8_t(rest.Cell(1));
   smoothing_ = uint8_t(rest.Cell(2));
@@ -59,15 +59,12 @@ int32_t ZoomFlipFilter::SetupV(std::intptr_t first, const ObjectArguments& rest)
       maximum_ = 2 * kFullScale;
       break;
   }
-  time_.firstPending = true;
+  progress_.time.firstPending = true;
   return kSetupDone;
 }
 
 int32_t ZoomFlipFilter::Update(uint32_t now) {
-  firstFrame_ = time_.TakeFirst(now);
-  progress_ = firstFrame_ ? 0 : time_.Scaled(now, maximum_);
-  changed_ = int64_t{progress_} != lastProgress_;
-  lastProgress_ = progress_;
+  progress_.Update(now, maximum_);
   return 0;
 }
 
@@ -87,7 +84,7 @@ int32_t ZoomFlipFilter::ApplyEdgeMode(const TransitionApplyRecord& r, int32_t w,
   // The progress runs to the target's size; a from-picture of another size
   // is squeezed no further than its own.
   const bool across = mode_ == 0 || mode_ == 2;
-  const int32_t p = int32_t(std::min<uint32_t>(progress_, uint32_t(across ? w : h)));
+  const int32_t p = int32_t(std::min<uint32_t>(progress_.value, uint32_t(across ? w : h)));
   Rect to, from;
   switch (mode_) {
     case 0:
@@ -112,7 +109,7 @@ int32_t ZoomFlipFilter::ApplyEdgeMode(const TransitionApplyRecord& r, int32_t w,
 }
 
 int32_t ZoomFlipFilter::ApplyZoomMode(const TransitionApplyRecord& r, int32_t w, int32_t h) {
-  const int32_t p = int32_t(progress_);
+  const int32_t p = int32_t(progress_.value);
   if (mode_ == 6) {
     if (p < 255) {
       if (!RectInsideImage(r.from, r.fromX, r.fromY, r.width, r.height)) return kApplyFailed;
@@ -127,8 +124,8 @@ int32_t ZoomFlipFilter::ApplyZoomMode(const TransitionApplyRecord& r, int32_t w,
   const int32_t scale = leaving ? std::max(kFullScale - p, 1) : p - kFullScale;
   int32_t opacity = 255;
   if (mode_ == 5) {
-    if (!changed_) return 0;
-    if (!firstFrame_ && scale != kFullScale) opacity = 8;
+    if (!progress_.changed) return 0;
+    if (!progress_.firstFrame && scale != kFullScale) opacity = 8;
   }
   return Draw(r, {leaving ? r.from : r.to, CentredPlace(scale, w, h), opacity});
 }

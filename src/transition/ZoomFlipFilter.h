@@ -20,10 +20,10 @@ class ZoomFlipFilter : public NamedTransition {
   uint8_t GetCategory() const override { return kCategory; }
   const char* GetName() const override { return kName; }
   int32_t Update(uint32_t now) override;
-  int32_t IsFinished() const override { return progress_ == maximum_ ? -1 : 0; }
+  int32_t IsFinished() const override { return progress_.value == maximum_ ? -1 : 0; }
   int32_t Apply(const TransitionApplyRecord& record) override;
   int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
-  uint32_t Progress() const { return progress_; }
+  uint32_t Progress() const { return progress_.value; }
   uint32_t Maximum() const { return maximum_; }
 
  private:
@@ -36,16 +36,10 @@ class ZoomFlipFilter : public NamedTransition {
   int32_t ApplyZoomMode(const TransitionApplyRecord& r, int32_t w, int32_t h);
   int32_t Draw(const TransitionApplyRecord& r, const Placed& placed) const;
 
-  LinearProgress time_;
-  uint32_t progress_ = 0;
+  TrailProgress progress_;
   uint32_t maximum_ = 512;
   uint8_t mode_ = 0;
   uint8_t smoothing_ = 0;
-  // This frame's progress differs from the last frame's (mode 5 draws
-  // only then); the first frame draws opaquely.
-  bool changed_ = true;
-  bool firstFrame_ = true;
-  int64_t lastProgress_ = -1;
 };
 
 }  // namespace orrivel
