@@ -6,6 +6,7 @@
 #include "moviedll/MovieKind.h"
 #include "moviedll/MovieLibraryHooks.h"
 #include "moviedll/MovieOpenCode.h"
+#include "moviedll/MovieSoundOutput.h"
 #include "platform/TextCodec.h"
 
 namespace orrivel {
@@ -52,6 +53,15 @@ MovieLibraryHooks& MovieLibraryTestHooks() {
   static MovieLibraryHooks hooks;
   return hooks;
 }
+
+namespace {
+// Set by the program's thread before any movie opens, read by the thread
+// that opens one: atomic so that neither order needs a lock.
+std::atomic<MovieSoundOutputMaker> gSoundOutputMaker{nullptr};
+}  // namespace
+
+MovieSoundOutputMaker CurrentMovieSoundOutputMaker() { return gSoundOutputMaker.load(); }
+void SetMovieSoundOutputMaker(MovieSoundOutputMaker maker) { gSoundOutputMaker.store(maker); }
 
 std::string MovieFileNameToHost(const char* fileName) {
   const auto utf8 = platform::Cp932ToUtf8(fileName);
@@ -122,7 +132,11 @@ int32_t GraphMovieControl::OpenSteps(Stream* stream, int32_t kind, const char* f
   renderer_.reset(new (std::nothrow) MovieFrameRenderer(images_, notify_));
   if (!renderer_) throw kMovieOpenRenderer;
   InjectedFault(kMovieOpenRenderer);
-  if (hooks.makeAudioSink) audio_ = hooks.makeAudioSink();
+  if (hooks.makeAudioSink) {
+    audio_ = hooks.makeAudioSink();
+  } else if (const MovieSoundOutputMaker maker = CurrentMovieSoundOutputMaker()) {
+    audio_.reset(maker());
+  }
   media::MediaClock& clock = hooks.clock ? *hooks.clock : media::DefaultMediaClock();
   pipeline_.reset(new (std::nothrow) media::MoviePipeline(*renderer_, audio_.get(), clock));
   if (!pipeline_) throw kMovieOpenGraph;

@@ -1,9 +1,11 @@
-// The two entry points the program binds by name.
+// The entry points the program binds by name: the version and the factory,
+// and the optional one through which it hands over its sound output.
 #include <new>
 
 #include "moviedll/GraphMovieControl.h"
 #include "moviedll/MovieLibraryHooks.h"
 #include "moviedll/MovieOpenCode.h"
+#include "moviedll/MovieSoundOutput.h"
 
 using orrivel::Drawable;
 using orrivel::GraphMovieControl;
@@ -35,4 +37,8 @@ extern "C" __attribute__((visibility("default"))) int32_t GetDShowGdiSpriteCtrl(
   }
   *out = control;
   return 0;
+}
+
+extern "C" __attribute__((visibility("default"))) void SetMovieSoundOutput(orrivel::MovieSoundOutputMaker maker) {
+  orrivel::SetMovieSoundOutputMaker(maker);
 }

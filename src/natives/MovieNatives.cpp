@@ -14,6 +14,7 @@
 #include "natives/DisplayObjectArguments.h"
 #include "natives/NativeBinder.h"
 #include "natives/ScriptMovies.h"
+#include "scene/DisplayObjectMoviePresentation.h"
 #include "scene/DisplayPrimaryMovieScreen.h"
 #include "scene/SpriteCanvas.h"
 #include "sound/ObjectMovie.h"
@@ -54,6 +55,7 @@ void ScriptMovies::Close() {
       object.reset();
       movieState->store(0);
     }
+    objectPresentation.reset();
   }
   DisplayScreenDevice* display = CurrentDisplayScreen();
   if (display != nullptr && primaryHandle != 0) display->RemoveSceneObject(primaryHandle);
@@ -61,6 +63,11 @@ void ScriptMovies::Close() {
   primaryScreen.reset();
   if (display != nullptr && spriteHandle != 0) display->RemoveSprite(spriteHandle);
   spriteHandle = 0;
+}
+
+void ScriptMovies::PumpObjectMovieEvents() {
+  ScopedLock held(*lock);
+  if (object) object->Update();
 }
 
 ScriptMovies& CurrentScriptMovies() {
@@ -134,10 +141,12 @@ int32_t OpenPrimaryMovie(ScriptMovies& movies, const std::string& file) {
 }
 
 int32_t OpenObjectMovie(ScriptMovies& movies, const std::string& file) {
+  DisplayScreenDevice* display = CurrentDisplayScreen();
   ScopedLock held(*movies.lock);
+  if (display != nullptr) movies.objectPresentation.reset(new (std::nothrow) DisplayObjectMoviePresentation(*display));
   movies.object.reset(new (std::nothrow) ObjectMovie(*movies.lock));
   if (!movies.object) return int32_t(kCannotAllocate);
-  return movies.object->Open(movies.window, file.c_str(), nullptr, nullptr);
+  return movies.object->Open(movies.window, file.c_str(), nullptr, movies.objectPresentation.get());
 }
 
 uint32_t PlayMovie(NativeArgs& args) {

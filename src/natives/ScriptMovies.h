@@ -20,6 +20,7 @@
 
 namespace orrivel {
 
+class DisplayObjectMoviePresentation;
 class DisplayPrimaryMovieScreen;
 class ObjectMovie;
 class PrimaryMovie;
@@ -37,7 +38,12 @@ struct ScriptMovies {
   // The open players; null when none (or when its list deleted it).
   SpriteMovie* Sprite() const;
   PrimaryMovie* Primary() const;
+  // The object movie's event pump, under the lock: restarts a looping
+  // movie at its end or stops it. Called once a frame by the game shell.
+  void PumpObjectMovieEvents();
 
+  // What the object movie borrows of the display (outlives the movie).
+  std::unique_ptr<DisplayObjectMoviePresentation> objectPresentation;
   std::unique_ptr<ObjectMovie> object;
   // Handles in the current display's sprite and scene-object lists.
   uint32_t spriteHandle = 0;

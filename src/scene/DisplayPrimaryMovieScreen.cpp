@@ -3,6 +3,7 @@
 #include "display/DisplayScreenDevice.h"
 #include "display/DrawObjectManager.h"
 #include "display/LockedFrameSource.h"
+#include "platform/RenderDevice.h"
 
 namespace orrivel {
 
@@ -39,8 +40,13 @@ platform::SoftSurface* DisplayPrimaryMovieScreen::FrameSurface(Image* frameSourc
 }
 
 int PrimaryMovieSceneObject::Draw(int32_t, int32_t, D3DDevice* device) {
-  auto* display = dynamic_cast<DisplayScreenDevice*>(device);
-  platform::SoftSurface* back = display != nullptr ? display->BackSurface() : nullptr;
+  // The scene pass draws into the Direct3D device's target, which a screen
+  // mode puts on the display's back surface.
+  platform::SoftSurface* back = nullptr;
+  if (device != nullptr && device->HasDevice()) back = device->RenderDevice()->Target();
+  if (auto* display = dynamic_cast<DisplayScreenDevice*>(device); back == nullptr && display != nullptr) {
+    back = display->BackSurface();
+  }
   if (back == nullptr) return 1;
   const Rect whole{0, 0, int32_t(back->Width()), int32_t(back->Height())};
   return movie_->Draw(back, &whole);

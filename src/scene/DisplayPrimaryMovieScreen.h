@@ -38,7 +38,8 @@ class DisplayPrimaryMovieScreen final : public PrimaryMovieScreen {
 };
 
 // The player as a scene object of the display's registry: drawn into the
-// device's back surface, whole, at every scene pass.
+// Direct3D device's target (the display's back surface), whole, at every
+// scene pass.
 class PrimaryMovieSceneObject final : public SceneObject {
  public:
   explicit PrimaryMovieSceneObject(std::unique_ptr<PrimaryMovie> movie) : movie_(std::move(movie)) {}
@@ -47,7 +48,7 @@ class PrimaryMovieSceneObject final : public SceneObject {
   bool IsVisible() const override { return movie_->IsVisible(); }
   void SetVisible(bool visible) override { movie_->SetVisible(visible); }
   int GetKind() const override { return PrimaryMovie::kSceneKind; }
-  // The movie's Draw codes; 1 when the device is not the display's.
+  // The movie's Draw codes; 1 when the device has no target.
   int Draw(int32_t a, int32_t b, D3DDevice* device) override;
   void SetPosition(int32_t x, int32_t y) override { movie_->SetPosition(x, y); }
   void SetSize(int32_t width, int32_t height) override { movie_->SetSize(width, height); }

@@ -1,11 +1,29 @@
 #include "sound/MovieBinding.h"
 
+#include <new>
+
+#include "moviedll/MovieSoundOutput.h"
+#include "platform/audio/PcmAudioSink.h"
+#include "sound/SoundDevice.h"
+
 namespace orrivel {
 namespace {
 
 std::array<MovieBinding, 3> gBindings;
 
+// How much sound a movie queues ahead of the mixer.
+constexpr uint32_t kMovieSoundQueueMs = 250;
+
 }  // namespace
+
+media::AudioSink* NewMovieSoundOutput() {
+  SoundDevice* sound = GetSoundDevice();
+  platform::AudioDevice* device = sound != nullptr ? sound->Device() : nullptr;
+  if (device == nullptr) return nullptr;
+  // The device can go while the movie plays (a script releases it): the
+  // output watches its life rather than holding the mixer blindly.
+  return new (std::nothrow) platform::PcmAudioSink(device->Mixer(), kMovieSoundQueueMs, device->LifeToken());
+}
 
 const MovieBinding* CurrentMovieBinding(MovieLibraryId library) {
   const MovieBinding& binding = gBindings[size_t(library)];
@@ -25,6 +43,13 @@ bool MovieLibraries::BindOne(MovieLibraryId library, const MovieDllEntry& entry,
   auto dll = std::make_unique<MovieDll>(path, entry.factoryName, entry.requiredVersion);
   if (!dll->IsLoaded() || dll->VersionEntry()() == 0) return false;
   record = std::move(dll);
+  // The sprite-movie library plays the sound of its movies through the
+  // program's mixer, when it offers the entry for it.
+  if (library == MovieLibraryId::kSprite) {
+    if (auto hand = reinterpret_cast<SetMovieSoundOutputFunc>(record->Entry(kSetMovieSoundOutputEntry))) {
+      hand(&NewMovieSoundOutput);
+    }
+  }
   SetMovieBinding(library, record.get(), archives);
   return true;
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/media/AudioSink.h"
 #include "sound/MovieDll.h"
 
 namespace orrivel {
@@ -26,6 +27,10 @@ struct MovieBinding {
   MovieDll* dll = nullptr;
   ArchiveManager* archives = nullptr;
 };
+
+// A new sound output for a movie on the process's sound device, or null
+// when there is none; handed to the sprite-movie library at binding.
+media::AudioSink* NewMovieSoundOutput();
 
 // The current binding of a library; null while it is not bound.
 const MovieBinding* CurrentMovieBinding(MovieLibraryId library);

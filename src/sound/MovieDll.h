@@ -39,6 +39,8 @@ class MovieDll {
   int32_t (*VersionEntry() const)() { return version_; }
   // Cast by the caller to its library's factory type.
   void* FactoryEntry() const { return factory_; }
+  // An optional further entry of a loaded library; null when it has none.
+  void* Entry(const char* name) const { return module_.IsOpen() ? module_.Symbol(name) : nullptr; }
 
   // "<program folder><fileName>" in internal form.
   static std::string PathBesideProgram(const char* fileName);

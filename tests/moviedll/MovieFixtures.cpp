@@ -55,6 +55,7 @@ const std::vector<FixtureMovie>& FixtureMovies() {
       {"PLAIN.MP4", Recipe(TestMovieContainer::kMp4, 64, 15, true, false)},
       {"ODD.MPG", Recipe(TestMovieContainer::kMpegSystem, 161, 12, true, false)},
       {"SOUND.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 15, true, true)},
+      {"SHORT.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 3, true, false)},
       {"SOUNDONLY.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 10, false, true)},
   };
   return movies;

@@ -124,6 +124,8 @@ TEST(MoviePipelineTest, EveryMovieLandsUprightInOrderAlternatingTheFront) {
       {"PLAIN.MP4", -1, 64, 15},
       {"ODD.MPG", kMovieKindMpegSystem, 161, 12},
       {"SOUND.MPG", kMovieKindMpegSystem, 64, 15},
+      {"SHORT.MPG", -1, 64, 3},
+      {"SHORT.MPG", kMovieKindMpegSystem, 64, 3},
   };
   for (const PlayCase& c : cases) {
     SCOPED_TRACE(std::string(c.movie) + " kind " + std::to_string(c.kind));
@@ -416,6 +418,31 @@ TEST(MoviePipelineTest, PicturesFollowTheSoundClockWhileThereIsSound) {
   ASSERT_TRUE(play.pipeline.WaitForIdle(20000));
   EXPECT_EQ(play.renderer.Numbers(), Sequence(0, 3));
   EXPECT_EQ(play.pipeline.DroppedCount(), 0u);
+}
+
+// A waiting picture must not wait on a sound clock that cannot move: the
+// file is read on for sound (whose packets may lie behind the pictures'),
+// keeping some queued ahead of what has played.
+TEST(MoviePipelineTest, SoundIsReadAheadWhileAPictureWaitsForIt) {
+  Playback play(true);
+  ASSERT_EQ(play.OpenFile("SOUND.MPG"), PipelineOpenResult::kOk);
+  play.sound.SetPlayedMicroseconds(0);
+  play.pipeline.Run();
+  ASSERT_TRUE(play.renderer.WaitForCount(1));
+  ASSERT_TRUE(play.pipeline.WaitForIdle(20000));
+  const auto writtenFrames = [&play] {
+    uint64_t frames = 0;
+    for (const auto& chunk : play.sound.Chunks()) frames += chunk.frames;
+    return frames;
+  };
+  EXPECT_GE(writtenFrames(), 44100u / 5) << "a fifth of a second queued";
+  EXPECT_LT(writtenFrames(), 44100u / 2) << "but not the whole movie";
+  // As the sound plays, more is read, and the pictures follow it.
+  play.sound.SetPlayedMicroseconds(1000000);
+  play.pipeline.ClockChanged();
+  ASSERT_TRUE(play.pipeline.WaitForIdle(20000));
+  EXPECT_GE(writtenFrames(), 44100u * 6 / 5);
+  EXPECT_GE(play.LastNumber(), 9) << "the picture of the sound's time is shown";
 }
 
 TEST(MoviePipelineTest, ArchiveMemberPlaysThroughTheStreamAdapter) {

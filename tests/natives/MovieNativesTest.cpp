@@ -5,7 +5,9 @@
 // waits in real time, as the library's own tests do.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "../scene/GoldenSupport.h"
@@ -17,6 +19,12 @@
 #include "platform/media/TestMovieWriter.h"
 #include "raster/PixelFormat.h"
 #include "scene/CanvasDrawImage.h"
+#include "display/LockedFrameSource.h"
+#include "scene/DisplayPrimaryMovieScreen.h"
+#include "sound/MovieBinding.h"
+#include "sound/SoundDevice.h"
+#include "platform/audio/VirtualAudioDevice.h"
+#include "sound/movies/FakeMovieLibrary.h"
 #include "sound/ObjectMovie.h"
 #include "sound/SpriteMovie.h"
 #include "sound/movies/MoviePlayerRig.h"
@@ -44,6 +52,15 @@ class MovieNativesTest : public DisplayNativeRig {
     const NativeCall call = harness_.Call(native, args);
     EXPECT_TRUE(call.Ran()) << native;
     return call.Result();
+  }
+  // A 96 x 64 screen canvas, with mode-0 movies sent to the sprite player
+  // shown on it; its handle.
+  uint32_t ShowSpriteMoviesOnAScreenCanvas() {
+    uint32_t screen = 0;
+    EXPECT_EQ(CreateCanvasDrawObjectForSource(Display(), &screen, 96, 64, 32, 1), 0);
+    Display().SetScreenImage(screen, 0);
+    AppPort().user[kSpriteMovieByte] = 1;
+    return screen;
   }
   size_t Objects() { return Display().ImageCount() + Display().SpriteCount() + Display().SceneObjectCount(); }
 
@@ -118,10 +135,8 @@ TEST_F(MovieNativesTest, AMovieWrittenAtTestTimePlaysOntoTheScreenCanvas) {
   MovieLibraries libraries;
   ASSERT_EQ(libraries.Bind(true, &archives), 1);
   BoundPixelOps pixelOps;
-  uint32_t screen = 0;
-  ASSERT_EQ(CreateCanvasDrawObjectForSource(Display(), &screen, 96, 64, 32, 1), 0);
-  Display().SetScreenImage(screen, 0);
-  AppPort().user[kSpriteMovieByte] = 1;
+  const uint32_t screen = ShowSpriteMoviesOnAScreenCanvas();
+  ASSERT_NE(screen, 0u);
 
   ASSERT_EQ(Result("PlayMovie", {Arg::Text("PLAY.AVI"), Arg::Int(0), Arg::Int(5)}), 0);
   const uint32_t sprite = uint32_t(Result("GetSpriteMovie"));
@@ -183,6 +198,182 @@ TEST_F(MovieNativesTest, AMovieWrittenAtTestTimePlaysOntoTheScreenCanvas) {
   EXPECT_EQ(Display().SpriteCount(), 0u);
   EXPECT_EQ(Result("GetSpriteMovie"), 0);
   Display().SetScreenImage(0, 0);
+}
+
+
+// The primary-surface library writes into the display's frame sources; the
+// scene pass blits the front one into the back surface, at the movie's
+// place, at its size or stretched, and acts on the end of the movie.
+void SizeAndNumberFrameSources(Image** sources, int32_t width, int32_t height) {
+  for (int32_t i = 0; i < 2; ++i) {
+    auto* source = dynamic_cast<LockedFrameSource*>(sources[i]);
+    ASSERT_NE(source, nullptr);
+    ASSERT_EQ(source->Create(width, height), 0);
+    LockedFrameSource::FrameWrite frame(*source);
+    ASSERT_NE(frame.bits, nullptr);
+    media::PaintNumberedPicture(frame.bits, width, height, frame.pitch, i + 1);
+  }
+}
+
+uint32_t BackPixel(platform::SoftSurface& back, int32_t x, int32_t y) {
+  platform::SurfaceLock lock;
+  if (back.Lock(nullptr, &lock) != 0) return 0xDEAD;
+  const uint32_t value = reinterpret_cast<const uint32_t*>(lock.bits + y * lock.pitch)[x] & 0xFFFFFF;
+  back.Unlock();
+  return value;
+}
+
+int32_t NumberInBack(platform::SoftSurface& back, int32_t x, int32_t y, int32_t width, int32_t height) {
+  platform::SurfaceLock lock;
+  if (back.Lock(nullptr, &lock) != 0) return -2;
+  const int32_t number = media::ReadPictureNumber(lock.bits + y * lock.pitch + x * 4, width, height, lock.pitch);
+  back.Unlock();
+  return number;
+}
+
+TEST_F(MovieNativesTest, APrimaryMovieDrawsItsFrontFrameSourceIntoTheBackSurface) {
+  FakeLibraryHandle fake{"good", "BELLOCK"};
+  fake.State().onFrameSources = &SizeAndNumberFrameSources;
+  FakeArchives archives;
+  archives.AddMember("OP.MPG");
+  MovieLibraries libraries;
+  libraries.Bind(false, &archives, FakeLibraryFolder("good"));
+  ASSERT_NE(CurrentMovieBinding(MovieLibraryId::kPrimary), nullptr);
+  ASSERT_EQ(Result("PlayMovie", {Arg::Text("OP.MPG"), Arg::Int(0), Arg::Int(0)}), 0);
+  ASSERT_NE(movies_.Primary(), nullptr);
+  EXPECT_EQ(Result("GetMovieWidth"), 64);
+  const auto drawScene = [&] {
+    back_->ColorFill(nullptr, 0);
+    Display().Registry().DrawAll(0, 0, &Display());
+  };
+  drawScene();
+  EXPECT_EQ(NumberInBack(*back_, 0, 0, 64, 48), -1) << "hidden until started";
+
+  // The rig's back surface is 64 x 48, the movie's own size.
+  EXPECT_EQ(Result("StartMovie"), 0);
+  drawScene();
+  EXPECT_EQ(NumberInBack(*back_, 0, 0, 64, 48), 1);
+  fake.State().front = 1;
+  drawScene();
+  EXPECT_EQ(NumberInBack(*back_, 0, 0, 64, 48), 2);
+  EXPECT_EQ(Result("SetMovieRect", {Arg::Int(16), Arg::Int(12), Arg::Int(48), Arg::Int(36)}), 0);
+  drawScene();
+  EXPECT_EQ(NumberInBack(*back_, 16, 12, 32, 24), 2) << "stretched to half the size at its place";
+  EXPECT_EQ(BackPixel(*back_, 15, 11), 0u);
+  EXPECT_EQ(BackPixel(*back_, 48, 36), 0u);
+
+  // The end of a movie that does not loop stops it, once.
+  const int32_t stops = fake.State().Count("Stop");
+  fake.State().endOfStream = 1;
+  drawScene();
+  drawScene();
+  EXPECT_EQ(fake.State().Count("Stop"), stops + 1);
+  EXPECT_EQ(Result("CloseMovie"), 0);
+  EXPECT_EQ(fake.State().live, 0);
+}
+
+// The game shell pumps the object movie's events once a frame: the end of
+// a movie that does not loop stops it.
+TEST_F(MovieNativesTest, TheObjectMoviesEventsArePumpedUnderTheLock) {
+  FakeLibraryHandle fake{"good", "QUORRA"};
+  FakeArchives archives;
+  archives.AddMember("OP.MPG");
+  MovieLibraries libraries;
+  libraries.Bind(true, &archives, FakeLibraryFolder("good"));
+  ASSERT_NE(CurrentMovieBinding(MovieLibraryId::kObject), nullptr);
+  movies_.window = 7;
+  ASSERT_EQ(Result("PlayMovie", {Arg::Text("OP.MPG"), Arg::Int(1), Arg::Int(0)}), 0);
+  ASSERT_TRUE(movies_.object);
+  ASSERT_TRUE(movies_.objectPresentation) << "the display is offered to the movie object";
+  EXPECT_EQ(fake.State().useDirectDraw, 1);
+  EXPECT_EQ(Result("StartMovie"), 0);
+  fake.State().events.push_back({1, 0, 0});
+  movies_.PumpObjectMovieEvents();
+  EXPECT_EQ(fake.State().Count("Stop"), 1);
+  EXPECT_TRUE(fake.State().events.empty());
+  EXPECT_EQ(Result("CloseMovie"), 0);
+  EXPECT_FALSE(movies_.objectPresentation);
+  EXPECT_EQ(fake.State().live, 0);
+}
+
+// A movie shorter than the wait for its first picture (three pictures at
+// ten a second) still shows each of them on the screen canvas.
+TEST_F(MovieNativesTest, AShortMpegShowsEachOfItsPictures) {
+  FakeArchives archives;
+  media::TestMovieRecipe recipe;
+  recipe.container = media::TestMovieContainer::kMpegSystem;
+  recipe.frames = 3;
+  std::string error;
+  ASSERT_TRUE(media::WriteTestMovie(archives.AddLooseFile("SHORT.MPG"), recipe, &error)) << error;
+  MovieLibraries libraries;
+  ASSERT_EQ(libraries.Bind(true, &archives), 1);
+  BoundPixelOps pixelOps;
+  const uint32_t screen = ShowSpriteMoviesOnAScreenCanvas();
+  ASSERT_NE(screen, 0u);
+  ASSERT_EQ(Result("PlayMovie", {Arg::Text("SHORT.MPG"), Arg::Int(0), Arg::Int(5)}), 0);
+  CanvasDrawObject* canvas = GetCanvasPart(screen);
+  ASSERT_NE(canvas, nullptr);
+  Surface* picture = canvas->GetSurface();
+  EXPECT_EQ(Result("StartMovie"), 0);
+  std::vector<int32_t> seen;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::chrono::steady_clock::now() < deadline && (seen.empty() || seen.back() != 2)) {
+    canvas->Present(nullptr, nullptr, back_.get(), kPixelFormatX8R8G8B8, 1);
+    const int32_t number = media::ReadPictureNumber(picture->GetBits(), 64, 48, picture->GetPitch());
+    if (number >= 0 && (seen.empty() || seen.back() != number)) seen.push_back(number);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back(), 2);
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+  EXPECT_EQ(Result("CloseMovie"), 0);
+  Display().SetScreenImage(0, 0);
+}
+
+// The movie library plays a movie's sound through the program's sound
+// device, at the movie's volume.
+TEST_F(MovieNativesTest, AMoviesSoundPlaysThroughTheProgramsSoundDevice) {
+  SoundDevice::SetDeviceFactory([] { return std::make_unique<platform::VirtualAudioDevice>(); });
+  SoundDevice sound;
+  ASSERT_EQ(sound.Create(nullptr, false, false, nullptr), kSoundDeviceOk);
+  SoundDevice* previousSound = SetSoundDevice(&sound);
+  auto& output = static_cast<platform::VirtualAudioDevice&>(*sound.Device());
+  FakeArchives archives;
+  media::TestMovieRecipe recipe;
+  recipe.container = media::TestMovieContainer::kMpegSystem;
+  recipe.withSound = true;
+  std::string error;
+  ASSERT_TRUE(media::WriteTestMovie(archives.AddLooseFile("TONE.MPG"), recipe, &error)) << error;
+  MovieLibraries libraries;
+  ASSERT_EQ(libraries.Bind(true, &archives), 1);
+  BoundPixelOps pixelOps;
+  AppPort().user[kSpriteMovieByte] = 1;
+  const size_t sources = output.Mixer().SourceCount();
+  ASSERT_EQ(Result("PlayMovie", {Arg::Text("TONE.MPG"), Arg::Int(0), Arg::Int(5)}), 0);
+  EXPECT_EQ(output.Mixer().SourceCount(), sources + 1) << "the movie's sound joined the mix";
+  EXPECT_EQ(Result("StartMovie"), 0);
+  // The loudest sample over up to ms of output; with untilHeard, stops at
+  // the first loud one.
+  const auto loudest = [&output](uint32_t ms, bool untilHeard) {
+    int32_t peak = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    for (uint32_t played = 0; played < ms && std::chrono::steady_clock::now() < deadline; played += 10) {
+      output.StartCapture();
+      output.AdvanceMs(10);
+      for (int16_t sample : output.Capture()) peak = std::max(peak, std::abs(int32_t(sample)));
+      if (untilHeard && peak > 1000) break;
+      // The movie's thread decodes on the real clock: give it the time.
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return peak;
+  };
+  EXPECT_GT(loudest(1500, true), 1000) << "the tone is heard";
+  EXPECT_EQ(Result("SetMovieVolume", {Arg::Int(0)}), 0);
+  EXPECT_EQ(loudest(100, false), 0) << "volume 0 is silent";
+  EXPECT_EQ(Result("CloseMovie"), 0);
+  EXPECT_EQ(output.Mixer().SourceCount(), sources);
+  SetSoundDevice(previousSound);
+  SoundDevice::SetDeviceFactory(nullptr);
 }
 
 }  // namespace

@@ -94,5 +94,28 @@ TEST_F(PcmAudioSinkTest, VolumeAndCloseReachTheMix) {
   EXPECT_FALSE(sink.Open({kRate, 5}));
 }
 
+
+// A movie's sound output can outlive the sound device (a script releases
+// it while the movie plays): from then on it neither waits for a mixer
+// that no longer pulls nor keeps a clock the pictures would stop on.
+TEST(PcmAudioSinkDeviceTest, AfterTheDeviceGoesWritesReturnAndTheClockIsGivenUp) {
+  auto device = std::make_unique<VirtualAudioDevice>();
+  PcmAudioSink sink(device->Mixer(), 100, device->LifeToken());
+  ASSERT_TRUE(sink.Open({kRate, 2}));
+  sink.SetRunning(true);
+  const std::vector<int16_t> tone = Tone(kRate / 20);
+  sink.Write(tone.data(), kRate / 20);
+  device->AdvanceMs(50);
+  EXPECT_EQ(sink.PlayedMicroseconds(), 50000);
+  device.reset();
+  EXPECT_EQ(sink.PlayedMicroseconds(), -1);
+  const std::vector<int16_t> long_tone = Tone(kRate);  // far more than the queue holds
+  const auto started = std::chrono::steady_clock::now();
+  sink.Write(long_tone.data(), kRate);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(PcmAudioSink::kStallMs / 2));
+  sink.Close();
+  EXPECT_FALSE(sink.Open({kRate, 2})) << "no mixer to join";
+}
+
 }  // namespace
 }  // namespace orrivel::platform

@@ -50,6 +50,9 @@ class AudioDevice {
   WaveFormat PrimaryFormat() const;
 
   AudioMixer& Mixer() { return mixer_; }
+  // Expires when the device goes. What may outlive it (a movie's sound
+  // output) looks here before it touches the mixer or waits for it.
+  std::weak_ptr<const void> LifeToken() const { return life_; }
 
   // Wakes the target once the output has played `ms` more milliseconds.
   // True when the device keeps that time itself (the virtual device, whose
@@ -69,6 +72,8 @@ class AudioDevice {
 
  private:
   AudioMixer mixer_;
+  // Declared after the mixer, so it expires before the mixer goes.
+  std::shared_ptr<const void> life_ = std::make_shared<int>(0);
   int32_t cooperativeLevel_ = kCooperativeNone;
   void* window_ = nullptr;
 };

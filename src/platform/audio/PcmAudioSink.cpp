@@ -8,6 +8,7 @@ namespace orrivel::platform {
 
 bool PcmAudioSink::Open(const media::AudioFormat& format) {
   Close();
+  if (DeviceGone()) return false;
   const WaveFormat wave = WaveFormat::Pcm(format.sampleRate, format.channels, 16);
   if (!wave.IsPlayablePcm()) return false;
   int32_t result = 0;
@@ -51,6 +52,10 @@ void PcmAudioSink::Write(const int16_t* samples, uint32_t frames) {
   auto lastProgress = std::chrono::steady_clock::now();
   size_t left = held_.size();
   while (!FeedLocked() && running_ && generation == generation_) {
+    if (DeviceGone()) {
+      held_.clear();
+      return;
+    }
     if (held_.size() < left) {
       left = held_.size();
       lastProgress = std::chrono::steady_clock::now();
@@ -91,7 +96,7 @@ void PcmAudioSink::SetVolume(int32_t hundredthsDb) {
 
 int64_t PcmAudioSink::PlayedMicroseconds() {
   std::lock_guard<std::mutex> lock(lock_);
-  if (!stream_ || sampleRate_ == 0) return -1;
+  if (!stream_ || sampleRate_ == 0 || DeviceGone()) return -1;
   // The presentation thread asks often while sound plays: a good moment to
   // pass on what a paused write kept back.
   if (running_) FeedLocked();

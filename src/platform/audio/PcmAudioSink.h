@@ -23,6 +23,10 @@ class PcmAudioSink final : public media::AudioSink {
  public:
   // queueMs: how much sound the stream queues ahead of the mixer.
   explicit PcmAudioSink(AudioMixer& mixer, uint32_t queueMs = 250) : mixer_(mixer), queueMs_(queueMs) {}
+  // Over a device that may go first: once its token has expired the sink
+  // neither touches the mixer nor waits for it, and keeps no clock.
+  PcmAudioSink(AudioMixer& mixer, uint32_t queueMs, std::weak_ptr<const void> deviceLife)
+      : mixer_(mixer), queueMs_(queueMs), deviceLife_(std::move(deviceLife)), watchesDevice_(true) {}
   ~PcmAudioSink() override { Close(); }
 
   bool Open(const media::AudioFormat& format) override;
@@ -43,9 +47,12 @@ class PcmAudioSink final : public media::AudioSink {
  private:
   // Moves held bytes into the stream; true when none are left.
   bool FeedLocked();
+  bool DeviceGone() const { return watchesDevice_ && deviceLife_.expired(); }
 
   AudioMixer& mixer_;
   const uint32_t queueMs_;
+  const std::weak_ptr<const void> deviceLife_;
+  const bool watchesDevice_ = false;
   mutable std::mutex lock_;
   std::shared_ptr<PcmOutputStream> stream_;
   std::vector<uint8_t> held_;

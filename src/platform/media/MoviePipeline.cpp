@@ -6,6 +6,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -44,6 +45,11 @@ const char* DemuxerName(ContainerHint hint) {
 }
 
 enum class StepResult { kPicture, kContinue, kEnd };
+
+// How much sound is kept queued while a picture waits for its time.
+constexpr int64_t kSoundLeadUs = 200000;
+// The most picture data held back meanwhile.
+constexpr size_t kBacklogLimitBytes = size_t(32) << 20;
 
 bool IsElementaryVideo(const AVInputFormat* demuxer) {
   if (demuxer->flags & AVFMT_NOTIMESTAMPS) return true;
@@ -96,6 +102,11 @@ struct MoviePipeline::Impl {
   bool countPictures = false;
   bool elementaryVideo = false;  // a bare video stream with no container
   bool demuxEnded = false;
+  bool videoFlushed = false;  // the decoder was told the pictures have ended
+  // Video packets read while a picture waited and the sound ran low; they
+  // go to the decoder before anything newer is read.
+  std::deque<AVPacket*> videoBacklog;
+  size_t videoBacklogBytes = 0;
   AudioFormat audioFormat;
   double resamplerRate = 1.0;
   std::atomic<double> soundRate{1.0};  // the rate the sound should play at
@@ -362,12 +373,23 @@ struct MoviePipeline::Impl {
       av_frame_unref(frame);
       return ok ? StepResult::kPicture : StepResult::kContinue;
     }
-    if (r != AVERROR(EAGAIN) || demuxEnded) return StepResult::kEnd;
+    if (r != AVERROR(EAGAIN)) return StepResult::kEnd;
+    if (!videoBacklog.empty()) {
+      AVPacket* kept = videoBacklog.front();
+      videoBacklog.pop_front();
+      videoBacklogBytes -= size_t(kept->size);
+      avcodec_send_packet(videoDecoder, kept);  // a bad packet is skipped
+      av_packet_free(&kept);
+      return StepResult::kContinue;
+    }
+    if (demuxEnded) {
+      if (videoFlushed) return StepResult::kEnd;
+      FlushVideo();
+      return StepResult::kContinue;
+    }
     if (av_read_frame(format, packet) < 0) {
-      demuxEnded = true;
-      avcodec_send_packet(videoDecoder, nullptr);
-      if (audioOpen) DecodeSound(nullptr);
-      soundComplete.store(true, std::memory_order_release);
+      EndDemux();
+      FlushVideo();
       return StepResult::kContinue;
     }
     if (packet->stream_index == videoIndex) {
@@ -377,6 +399,51 @@ struct MoviePipeline::Impl {
     }
     av_packet_unref(packet);
     return StepResult::kContinue;
+  }
+
+  void FlushVideo() {
+    avcodec_send_packet(videoDecoder, nullptr);
+    videoFlushed = true;
+  }
+
+  void EndDemux() {
+    demuxEnded = true;
+    if (audioOpen) DecodeSound(nullptr);
+    soundComplete.store(true, std::memory_order_release);
+  }
+
+  // Sound is decoded as the file is read, and the file is read only for the
+  // next picture; a movie whose sound lies behind its pictures in the file
+  // would leave a waiting picture waiting on a sound clock that never moves.
+  // So while a picture waits and less than kSoundLeadUs of sound is queued,
+  // the file is read on: sound is decoded, pictures wait in the backlog.
+  // False when nothing could be read on.
+  bool ReadSoundAhead() {
+    if (!audioOpen || demuxEnded || videoBacklogBytes >= kBacklogLimitBytes) return false;
+    const int64_t played = std::max<int64_t>(0, audio->PlayedMicroseconds());
+    if (audioWrittenUs.load(std::memory_order_acquire) - played >= kSoundLeadUs) return false;
+    if (av_read_frame(format, packet) < 0) {
+      EndDemux();
+      return true;
+    }
+    if (packet->stream_index == videoIndex) {
+      AVPacket* kept = av_packet_alloc();
+      if (kept != nullptr) {
+        av_packet_move_ref(kept, packet);
+        videoBacklogBytes += size_t(kept->size);
+        videoBacklog.push_back(kept);
+      }
+    } else if (packet->stream_index == audioIndex) {
+      DecodeSound(packet);
+    }
+    av_packet_unref(packet);
+    return true;
+  }
+
+  void ClearVideoBacklog() {
+    for (AVPacket*& kept : videoBacklog) av_packet_free(&kept);
+    videoBacklog.clear();
+    videoBacklogBytes = 0;
   }
 
   void Reposition(int64_t target) {
@@ -398,7 +465,9 @@ struct MoviePipeline::Impl {
       audio->Flush();
       audioWrittenUs.store(0, std::memory_order_release);
     }
+    ClearVideoBacklog();
     demuxEnded = false;
+    videoFlushed = false;
     soundComplete.store(false, std::memory_order_release);
     lastPictureTime = -1;
   }
@@ -507,6 +576,10 @@ struct MoviePipeline::Impl {
         }
         continue;
       }
+      lock.unlock();
+      const bool readOn = ReadSoundAhead();
+      lock.lock();
+      if (readOn) continue;
       // The clock may be stepped by hand, so it is looked at again often.
       const int64_t waitUs = std::clamp<int64_t>((pictureTime - now) / 10, 100, 5000);
       idle = Idle::kForClock;
@@ -552,6 +625,7 @@ struct MoviePipeline::Impl {
     swr_free(&resampler);
     avcodec_free_context(&videoDecoder);
     avcodec_free_context(&audioDecoder);
+    ClearVideoBacklog();
     av_packet_free(&packet);
     av_frame_free(&frame);
     CloseDemuxer();
@@ -564,6 +638,7 @@ struct MoviePipeline::Impl {
     width = height = 0;
     duration = 0;
     demuxEnded = false;
+    videoFlushed = false;
     countPictures = false;
     elementaryVideo = false;
     lastPictureTime = -1;

@@ -228,6 +228,7 @@ FAKE_EXPORT int32_t GetDShowPrimCtrl(MovieControl** out, Image** frameSources, S
   State().reserved[2] = c;
   if (const int32_t r = FactoryAnswer(); r != 0) return r;
   *out = new FakeControl(stream);
+  if (State().onFrameSources != nullptr) State().onFrameSources(frameSources, State().width, State().height);
   return 0;
 }
 #else

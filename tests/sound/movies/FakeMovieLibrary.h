@@ -9,6 +9,7 @@
 #include <vector>
 
 namespace orrivel {
+class Image;
 class Stream;
 }
 
@@ -51,6 +52,9 @@ struct FakeMovieState {
   int32_t seekResult = 0;
   int32_t stopResult = 0;
   int32_t paintQuery = 0;
+  // The primary-surface library sizes and fills the program's frame
+  // sources; a test that has the program's classes does it here.
+  void (*onFrameSources)(orrivel::Image** sources, int32_t width, int32_t height) = nullptr;
   // Every operation by name, in order.
   std::vector<std::string> calls;
   // Object events still to be handed out.
