@@ -473,6 +473,10 @@ class TgsFrame : public TgsModule {
   int32_t DrawPageCanvas();
   TgsFrameRecords& Records() { return records_; }
   const TgsFrameRecords& Records() const { return records_; }
+  // What a save takes now: the records with the live layers, sprites,
+  // effects, caption, page and choices over them (the loaded records as
+  // they stand while their re-application is pending).
+  TgsFrameRecords RecordsForSave() const;
 
   // One line for the log (the environment's, or standard error).
   void Log(const std::string& line) const;
@@ -535,6 +539,11 @@ class TgsFrame : public TgsModule {
   // Ends the reading of a block that does not hold together.
   uint32_t DamagedBlock(uint32_t at, const char* why);
   std::string ModuleName() const;
+  // The save block's parts kept in the frame itself (in its reapply file).
+  bool HistoryGoesInSave(bool withHistory) const;
+  void CommitLoadedRecords(TgsFrameRecords&& loaded);
+  // Reapply step 7: the choice list and the page the save held.
+  void ReapplyWindowContents();
 
   TgsFrameEnvironment environment_;
   ScriptMachine machine_;

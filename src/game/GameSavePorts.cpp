@@ -89,7 +89,7 @@ std::unique_ptr<GameSaveService> MakeGameSaveService(GameApplication& app) {
   };
   p.title = [&app, scriptText]() -> std::string {
     if (!app.scripts) return {};
-    if (TgsFrame* frame = app.scripts->TextFrameSlot().frame.get()) return frame->Records().caption;
+    if (TgsFrame* frame = app.scripts->TextFrameSlot().frame.get()) return frame->SaveCaption();
     return scriptText(app.scripts->SaveSetup().captionText);
   };
   p.commentText = [&app, scriptText]() -> std::optional<std::string> {

@@ -32,11 +32,16 @@ struct SaveFixture : FrameFixture {
     r.soundChannel = 3;
     r.pageStateFlag = 1;
     r.pageStateWord = 0x01020304;
-    r.effectSlots[1][0] = 9;
-    r.effectSlots[2][75] = 8;
-    r.layers[1][123] = 0x55;
-    r.sprites[21][0] = 0x66;
-    r.sprites[0][135] = 0x67;
+    r.effectSlots[1].kind = 9;
+    r.effectSlots[1].p[5] = -7;
+    r.effectSlots[2].SetName(std::string(46, 'n') + "e");
+    r.layers[1].animationFrame = 0x55 << 24;
+    r.layers[0].cinemaBars = 1;
+    r.layers[0].rotationScale = 0.75f;
+    r.sprites[21].imageName[0] = 'Q';
+    CopyNameField(r.sprites[0].actionName, sizeof r.sprites[0].actionName, std::string(46, 'a') + "z");
+    r.sprites[0].alpha = 128;
+    r.sprites[0].zoom = 1.25f;
     r.windowZoom = 1.5f;
     r.windowAngle = 90;
     r.windowCentreX = 640;
@@ -125,7 +130,7 @@ TEST(TgsFrameSave, RefusedBlocksChangeNothing) {
     int32_t code;
   } cases[] = {
       {"resume point past the table", [&](auto& b) { b[moduleBytes] = 40; }, 3},
-      {"history the frame cannot take", [&](auto& b) { b[moduleBytes + 3664] = 1; }, 2},
+      {"history flag neither 0 nor 1", [&](auto& b) { b[moduleBytes + 3664] = 2; }, 2},
       {"module state with 129 frames",
        [&](auto& b) {
          // run count, name, resident count, then the call-stack depth
