@@ -23,7 +23,7 @@ class GameSavesTest : public RunningGameTest {
   GameSavesTest() {
     sob::Project project;
     std::string error;
-    EXPECT_TRUE(sob::Assemble("vars\n  int score save = 3\nscene MAIN\n  yield\n  yield\n  ret\n", project, error))
+    EXPECT_TRUE(sob::Assemble("vars\n  int score save = 3\n  int endings autosave\n  int scratch\nscene MAIN\n  yield\n  yield\n  ret\n", project, error))
         << error;
     for (auto& [name, bytes] : sob::ProjectFiles(project)) Write("script/" + name, bytes);
   }
@@ -36,6 +36,15 @@ class GameSavesTest : public RunningGameTest {
   static void SetScore(GameApplication& app, uint32_t value) {
     app.scripts->Space().Write32(app.scripts->LiveRecords()[0].address, value);
   }
+  // The AutoSave variable (1) and the normal one (2).
+  static uint32_t Value(GameApplication& app, size_t index) {
+    uint32_t value = 0;
+    app.scripts->Space().Read32(app.scripts->LiveRecords()[index].address, value);
+    return value;
+  }
+  static void SetValue(GameApplication& app, size_t index, uint32_t value) {
+    app.scripts->Space().Write32(app.scripts->LiveRecords()[index].address, value);
+  }
 };
 
 TEST_F(GameSavesTest, SavesAndLoadsThroughTheInstalledService) {
@@ -44,6 +53,8 @@ TEST_F(GameSavesTest, SavesAndLoadsThroughTheInstalledService) {
     ASSERT_TRUE(app.scripts);
     SaveService& saves = SystemSaves();
     SetScore(app, 41);
+    SetValue(app, 1, 5);
+    SetValue(app, 2, 6);
     ASSERT_EQ(saves.WriteSave(11, -1), 0);
     const std::string folder = *platform::ResolveHostPath(app.GetSaveFolder(), platform::ResolveMode::Existing);
     const std::filesystem::path file = std::filesystem::path(folder) / "DATA1105.SAV";
@@ -51,8 +62,13 @@ TEST_F(GameSavesTest, SavesAndLoadsThroughTheInstalledService) {
     EXPECT_EQ(app.settings.blocks.appConfig[188], 5);
 
     SetScore(app, 99);
+    SetValue(app, 1, 50);
+    SetValue(app, 2, 60);
     ASSERT_EQ(saves.LoadSave(11, -1), 0);
     EXPECT_EQ(Score(app), 41u);
+    // A save holds the Save and the AutoSave variables, never the others.
+    EXPECT_EQ(Value(app, 1), 5u);
+    EXPECT_EQ(Value(app, 2), 60u);
 
     // Cut short, the save is refused and the game goes on as it was.
     std::filesystem::resize_file(file, std::filesystem::file_size(file) - 1);
