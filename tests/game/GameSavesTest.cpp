@@ -3,11 +3,13 @@
 // refused with the running state untouched.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "RunningGame.h"
+#include "elg/ElgWriter.h"
 #include "game/GameSaveState.h"
 #include "natives/SaveService.h"
 #include "natives/SystemNativePort.h"
@@ -116,6 +118,53 @@ TEST_F(GameSavesTest, RefusedStatesPutTheRunningOneBack) {
     ASSERT_EQ(RestoreGameSaveState(host, withText, carried), 0);
     EXPECT_EQ(Score(app), 12u);
     EXPECT_EQ(carried, snapshot);
+  });
+}
+
+// A 32-bit picture whose columns from `split` on take the second colour.
+std::vector<uint8_t> TwoColourPicture(uint16_t width, uint16_t height, uint16_t split, uint32_t left, uint32_t right) {
+  tools::ElgImage image;
+  image.depth = 32;
+  image.width = width;
+  image.height = height;
+  for (uint16_t y = 0; y < height; ++y)
+    for (uint16_t x = 0; x < width; ++x)
+      for (int b = 0; b < 4; ++b) image.pixels.push_back(uint8_t((x < split ? left : right) >> (8 * b)));
+  return tools::EncodeElg(image, tools::ElgHeaderVariant::kDepthOnly);
+}
+
+TEST_F(GameSavesTest, ANamedSavePictureBecomesTheThumbnail) {
+  // Large enough: its top-left corner; smaller: stretched over the whole.
+  Write("SYS_WIDE.ELG", TwoColourPicture(300, 100, 132, 0xFF102030, 0xFFFFFFFF));
+  Write("SYS_SMALL.ELG", TwoColourPicture(66, 37, 33, 0xFF405060, 0xFF708090));
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    GameScriptHost& host = *app.scripts;
+    const std::string folder = *platform::ResolveHostPath(app.GetSaveFolder(), platform::ResolveMode::Existing);
+    struct Case {
+      const char* name;  // the picture the scripts name (a folder is dropped)
+      int32_t slot;
+      uint8_t left[3], right[3];  // B, G, R of the thumbnail's first and last columns
+    } cases[] = {
+        {"ART\\WIDE.ELG", 0, {0x30, 0x20, 0x10}, {0x30, 0x20, 0x10}},
+        {"SMALL.ELG", 1, {0x60, 0x50, 0x40}, {0x90, 0x80, 0x70}},
+    };
+    for (const Case& c : cases) {
+      const uint32_t address = host.Space().Allocate(64);
+      ASSERT_NE(address, 0u);
+      ASSERT_TRUE(host.Space().WriteBytes(address, c.name, std::strlen(c.name) + 1));
+      host.SaveSetup().thumbnailPicture = address;
+      ASSERT_EQ(SystemSaves().WriteSave(2, c.slot), 0) << c.name;
+      std::ifstream file(std::filesystem::path(folder) / ("DATA020" + std::to_string(c.slot) + ".SAV"), std::ios::binary);
+      const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+      ASSERT_GT(bytes.size(), 8u + 29304u);
+      for (int row : {0, 73}) {
+        const uint8_t* line = bytes.data() + 8 + 396 * row;
+        EXPECT_EQ(std::vector<uint8_t>(line, line + 3), std::vector<uint8_t>(c.left, c.left + 3)) << c.name;
+        EXPECT_EQ(std::vector<uint8_t>(line + 393, line + 396), std::vector<uint8_t>(c.right, c.right + 3)) << c.name;
+      }
+    }
   });
 }
 
