@@ -9,7 +9,15 @@
 #include <iterator>
 
 #include "RunningGame.h"
+#include "TobCompiler.h"
 #include "elg/ElgWriter.h"
+#include "frame/TgsFrame.h"
+#include "frame/TgsFrameNatives.h"
+#include "frame/TgsLayerSets.h"
+#include "raster/Surface.h"
+#include "scene/SpriteCanvas.h"
+#include "natives/NativeCatalog.h"
+#include "script/NativeArgs.h"
 #include "game/GameSaveState.h"
 #include "natives/SaveService.h"
 #include "natives/SystemNativePort.h"
@@ -165,6 +173,80 @@ TEST_F(GameSavesTest, ANamedSavePictureBecomesTheThumbnail) {
         EXPECT_EQ(std::vector<uint8_t>(line + 393, line + 396), std::vector<uint8_t>(c.right, c.right + 3)) << c.name;
       }
     }
+  });
+}
+
+// The front set of the frame composed as the screen shows it.
+std::vector<uint8_t> FrontPicture(TgsFrame& frame) {
+  Surface out;
+  EXPECT_EQ(out.Create(1280, 720, 32, 0), 0);
+  EXPECT_EQ(frame.Layers()->Canvas(0)->RenderInto(&out, 0, 0, 0), 0);
+  std::vector<uint8_t> pixels;
+  for (int32_t y = 0; y < 720; ++y) pixels.insert(pixels.end(), out.GetScanLine(y), out.GetScanLine(y) + 4 * 1280);
+  return pixels;
+}
+
+// The quick slot a player's quick save writes, with a text-adventure frame
+// on screen: the save holds the frame's layers and sprites, a quick load
+// puts them back when the run resumes, and a quick save cut short is
+// refused with the game going on as it was.
+TEST_F(GameSavesTest, QuickSaveAndLoadCarryTheFrameOnScreen) {
+  Write("BG01A.ELG", TwoColourPicture(1280, 720, 640, 0xFF203040, 0xFF506070));
+  Write("BG02A.ELG", TwoColourPicture(1280, 720, 100, 0xFF000000, 0xFFFFFFFF));
+  Write("ABC01.ELG", TwoColourPicture(200, 400, 100, 0xFFD07040, 0xFF40D070));
+  tob::Story story;
+  std::string error;
+  ASSERT_TRUE(tob::Compile("module T\n[message 0]Hello\n", story, error)) << error;
+  for (auto& [name, bytes] : tob::StoryFiles(story))
+    if (name != "TGS_INIT.DAT") Write("script/" + name, bytes);
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    GameScriptHost& host = *app.scripts;
+    // The frame as a script makes it (no canvas of its own given).
+    const uint32_t cells = host.Space().Allocate(12);
+    NativeArgs create(host.Space(), nullptr, cells);
+    ASSERT_EQ(host.Natives()[ScriptNativeNumber(tgs_natives::kCreateFrame)](create), 0u);
+    TgsFrame* frame = host.TextFrameSlot().frame.get();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(frame->LoadScriptByName("T"), 0);
+    ASSERT_EQ(frame->BeginRun(false), 0);
+    TgsLayerSets& sets = *frame->Layers();
+    ASSERT_EQ(sets.LoadLayerImage("BG01A.ELG", 0), 0);
+    ASSERT_EQ(sets.ParseSpriteName(0, "ABC01.ELG", 0, 0), 0);
+    ASSERT_EQ(sets.SetLayerPosition(-30, 0, 0), 0);
+    const std::vector<uint8_t> picture = FrontPicture(*frame);
+    const TgsFrameRecords saved = frame->RecordsForSave();
+
+    SaveService& saves = SystemSaves();
+    ASSERT_EQ(saves.WriteSave(11, 0), 0);
+    const std::string folder = *platform::ResolveHostPath(app.GetSaveFolder(), platform::ResolveMode::Existing);
+    const std::filesystem::path file = std::filesystem::path(folder) / "DATA1100.SAV";
+    ASSERT_TRUE(std::filesystem::exists(file));
+
+    // The player reads on: another background, no sprite.
+    ASSERT_EQ(sets.LoadLayerImage("BG02A.ELG", 0), 0);
+    sets.ClearSpriteGroup(0, -1);
+    ASSERT_NE(FrontPicture(*frame), picture);
+    ASSERT_EQ(saves.LoadSave(11, 0), 0);
+    ASSERT_TRUE(frame->ReapplyPending());
+    // The resumed run puts the saved screen back (without the closing fade).
+    app.settings.blocks.appConfig[3] = 1;
+    ASSERT_EQ(frame->BeginRun(true), 0);
+    EXPECT_EQ(FrontPicture(*frame), picture);
+    const TgsFrameRecords loaded = frame->RecordsForSave();
+    EXPECT_EQ(loaded.layers[0], saved.layers[0]);
+    EXPECT_EQ(loaded.sprites[6], saved.sprites[6]);
+
+    // Cut short, the quick save is refused and the screen stays.
+    std::filesystem::resize_file(file, std::filesystem::file_size(file) - 1);
+    ASSERT_EQ(sets.LoadLayerImage("BG02A.ELG", 0), 0);
+    const std::vector<uint8_t> later = FrontPicture(*frame);
+    EXPECT_EQ(saves.LoadSave(11, 0), 3);
+    EXPECT_FALSE(frame->ReapplyPending());
+    EXPECT_EQ(FrontPicture(*frame), later);
+    EXPECT_STREQ(sets.GetLayer(0).record.imageName, "BG02A.ELG");
+    frame->EndRun();
   });
 }
 
