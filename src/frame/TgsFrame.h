@@ -177,8 +177,8 @@ class TgsFrame : public TgsModule {
   const TgsCanvasRef& Canvas() const { return canvas_; }
   // The canvas object in use (null before the set-up).
   CanvasDrawObject* CanvasObject() const { return canvas_.object; }
-  // -2 not set up; else 0. (Re-applying a loaded state on a resumed run,
-  // with -1 when it fails, joins here with the frame's saved state.)
+  // -2 not set up; -1 when a resumed run re-applies a loaded state and the
+  // program closes meanwhile; else 0.
   int32_t BeginRun(bool resumed);
   int32_t EndRun();
   void Teardown();

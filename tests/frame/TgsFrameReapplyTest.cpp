@@ -5,12 +5,9 @@
 
 #include <cstring>
 
-#include "FramePictures.h"
-#include "LayerSetsFixture.h"
-#include "TgsFrameTestSupport.h"
+#include "FrameOnLayersTest.h"
 #include "effect/LayerAction.h"
 #include "frame/MessageTextWindow.h"
-#include "scene/ControlFactory.h"
 #include "script/ByteWriter.h"
 #include "script/SobCursor.h"
 
@@ -29,41 +26,19 @@ constexpr const char* kScene =
     "[sp 0 \"ABC01.ELG\" 0 0 0 0][sp 2 \"XYZ01.ELG\" 1 0 0 1][sp_image_effects 2 2 1 0 0 1]"
     "[noise 1 1 2 3]";
 
-class FrameReapplyTest : public test::LayerSetsTest {
+class FrameReapplyTest : public test::FrameOnLayersTest {
  protected:
   void SetUp() override {
-    LayerSetsTest::SetUp();
-    test::WriteRunPictures(pictures_);
-    test::WriteEffectPictures(pictures_);
+    FrameOnLayersTest::SetUp();
     settings_[kSettingHistoryLength] = 20;
   }
-  void TearDown() override {
-    fixture_.frame.reset();
-    LayerSetsTest::TearDown();
-  }
 
-  // A new frame, set up, over this test's timers, registry and settings.
-  TgsFrame& MakeFrame() {
-    fixture_.RemakeFrame([this](TgsFrameEnvironment& environment) {
-      environment.controls = &controls_;
-      environment.factory = &factory_;
-      environment.settings = std::span<uint8_t>(settings_);
-      environment.objectTimers = &timers_;
-      environment.layerActions = &actions_;
-      environment.systemTimers = [this] { return &timers_; };
-    });
-    fixture_.onPump = [this] { StepAt(clock_.TickMs() + 16); };
-    TgsFrame& frame = *fixture_.frame;
-    EXPECT_EQ(frame.SetupMessageWindow(nullptr), 0);
-    frame.Layers()->characters = {"ABCDEF", "XYZ"};
-    return frame;
-  }
+  TgsFrame& MakeFrame() { return FrameOnLayersTest::MakeFrame({"ABCDEF", "XYZ"}); }
 
   // A frame that has read the scene and stays in its run.
   TgsFrame& PlayScene() {
     TgsFrame& frame = MakeFrame();
     EXPECT_EQ(frame.BeginRun(false), 0);
-    frame.Layers()->characters = {"ABCDEF", "XYZ"};
     fixture_.AddStory(std::string("module T\n") + kScene + "\n");
     EXPECT_EQ(fixture_.Play("T"), 0);
     for (const char* page : {"First page", "Second page"})
@@ -94,10 +69,6 @@ class FrameReapplyTest : public test::LayerSetsTest {
     return pixels;
   }
 
-  FrameFixture fixture_;
-  InputControlHost controls_;
-  ControlFactory factory_;
-  std::array<uint8_t, 196> settings_{};
 };
 
 void ExpectSameScreenRecords(const TgsFrameRecords& a, const TgsFrameRecords& b) {
