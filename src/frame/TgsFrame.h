@@ -542,7 +542,7 @@ class TgsFrame : public TgsModule {
   // The save block's parts kept in the frame itself (in its reapply file).
   bool HistoryGoesInSave(bool withHistory) const;
   void CommitLoadedRecords(TgsFrameRecords&& loaded);
-  // Reapply step 7: the choice list and the page the save held.
+  // After a load: the choice list and the page the save held.
   void ReapplyWindowContents();
 
   TgsFrameEnvironment environment_;

@@ -47,7 +47,7 @@ void ClearLiveSets(TgsLayerSets& sets) {
   }
 }
 
-// Step 1: one sprite slot. True when a restarted action keeps the screen
+// One sprite slot. True when a restarted action keeps the screen
 // moving (so no closing fade is needed).
 bool RestoreSprite(TgsLayerSets& sets, int32_t group, int32_t set, uint32_t number, const SpriteSlotRecord& saved) {
   TgsLayerSets::SpriteSlot& slot = *sets.FindSprite(int32_t(number), set, group);
@@ -77,7 +77,7 @@ bool RestoreSprite(TgsLayerSets& sets, int32_t group, int32_t set, uint32_t numb
   return false;
 }
 
-// Step 3: one layer. True when what it shows makes the closing fade
+// One layer. True when what it shows makes the closing fade
 // needless (a black front without sprites, a playing front animation).
 bool RestoreLayer(TgsLayerSets& sets, int32_t set, const LayerRecord& saved, bool frontSprite) {
   bool keepsFadeAway = false;
@@ -125,7 +125,7 @@ bool RestoreLayer(TgsLayerSets& sets, int32_t set, const LayerRecord& saved, boo
   return keepsFadeAway;
 }
 
-// Step 4: one effect slot started again from its record, as the command
+// One effect slot started again from its record, as the command
 // that wrote it did. True when the effect makes the closing fade needless.
 bool RestoreEffectSlot(TgsLayerSets& sets, int32_t slot, const EffectSlotRecord& r) {
   const int32_t* p = r.p;
@@ -260,8 +260,8 @@ int32_t TgsFrame::ReapplyState() {
     sets.newSpriteOrder = saved.layerSettings[kSpriteOrder];
     bgTintsOn_ = sets.tintsOn;
   }
-  // Step 5, the looping sounds of channels 8-11, belongs to the frame's
-  // sound commands: they play records.loopSounds again when they are built.
+  // The looping sounds of channels 8-11 (records.loopSounds) play again
+  // here once the frame's sound commands keep them.
   if (transitions_) {
     transitions_->SetRuleMirror(saved.layerSettings[kRuleMirror] != 0);
     transitions_->SetRuleFlip(saved.layerSettings[kRuleFlip] != 0);
@@ -270,8 +270,9 @@ int32_t TgsFrame::ReapplyState() {
     if (q[0] == 1 && transitions_->RestartQuakeFilter() == 0) fade = false;
   }
   ReapplyWindowContents();
-  // Step 8's music (records.musicNumber) likewise joins with the sound
-  // commands; the bar shows unless it only appears near the bottom edge.
+  // The saved music (records.musicNumber) likewise starts again here with
+  // the sound commands; the bar shows unless it only appears near the
+  // bottom edge.
   if (Setting(kSettingBarNearEdge) == 0) windowState_->SetBarVisible(true, false);
   if (fade && transitions_ && transitions_->CrossFadeScreen(kReapplyFadeMs, 0, 0) == -1) return -1;
   return 0;
