@@ -32,6 +32,7 @@ struct EffectSlotRecord {
   int32_t p[6] = {};  // P1 ... P6
   char name[kNameBytes] = {};
 
+  bool operator==(const EffectSlotRecord&) const = default;
   // Empties the record (kind 0, words 0, no name).
   void Clear() { *this = EffectSlotRecord{}; }
   void SetName(std::string_view text);

@@ -40,6 +40,7 @@ struct LayerRecord {
   int32_t animationSequence = 0;   // -1: the animation name is a movie
   int32_t animationFrame = 0;
 
+  bool operator==(const LayerRecord&) const = default;
   bool HasPicture() const { return imageName[0] != '\0'; }
   bool HasZoom() const { return zoomLeft != kNoZoom; }
   // Anything that makes a reload of the same name do work again.

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Rect.h"
@@ -112,6 +113,10 @@ class MessageTextWindow : public WindowControl {
   int32_t SetPageText(const char* bytes, size_t length);
   void ClearPageText();
   bool HasPageText() const { return !pageText_.empty(); }
+  // The stored page without its two closing zero bytes (what a save keeps).
+  std::string_view PageText() const {
+    return pageText_.size() < 2 ? std::string_view() : std::string_view(pageText_).substr(0, pageText_.size() - 2);
+  }
   // Keeps at most 16 and 15 bytes, cut on a character boundary; null empties.
   void SetNames(const char* name, const char* voice);
   const std::string& SpeakerName() const { return speakerName_; }

@@ -34,6 +34,7 @@ struct SpriteSlotRecord {
   int32_t actionWord = 0;
   char actionName[48] = {};
 
+  bool operator==(const SpriteSlotRecord&) const = default;
   bool IsEmpty() const { return characterIndex < 0; }
 };
 

@@ -177,8 +177,8 @@ class TgsFrame : public TgsModule {
   const TgsCanvasRef& Canvas() const { return canvas_; }
   // The canvas object in use (null before the set-up).
   CanvasDrawObject* CanvasObject() const { return canvas_.object; }
-  // -2 not set up; else 0. (Re-applying a loaded state on a resumed run,
-  // with -1 when it fails, joins here with the frame's saved state.)
+  // -2 not set up; -1 when a resumed run re-applies a loaded state and the
+  // program closes meanwhile; else 0.
   int32_t BeginRun(bool resumed);
   int32_t EndRun();
   void Teardown();
@@ -473,6 +473,10 @@ class TgsFrame : public TgsModule {
   int32_t DrawPageCanvas();
   TgsFrameRecords& Records() { return records_; }
   const TgsFrameRecords& Records() const { return records_; }
+  // What a save takes now: the records with the live layers, sprites,
+  // effects, caption, page and choices over them (the loaded records as
+  // they stand while their re-application is pending).
+  TgsFrameRecords RecordsForSave() const;
 
   // One line for the log (the environment's, or standard error).
   void Log(const std::string& line) const;
@@ -535,6 +539,11 @@ class TgsFrame : public TgsModule {
   // Ends the reading of a block that does not hold together.
   uint32_t DamagedBlock(uint32_t at, const char* why);
   std::string ModuleName() const;
+  // The save block's parts kept in the frame itself (in its reapply file).
+  bool HistoryGoesInSave(bool withHistory) const;
+  void CommitLoadedRecords(TgsFrameRecords&& loaded);
+  // After a load: the choice list and the page the save held.
+  void ReapplyWindowContents();
 
   TgsFrameEnvironment environment_;
   ScriptMachine machine_;

@@ -4,13 +4,16 @@
 // records, the message window's display words, the looping sounds, the
 // save caption and what the window shows (choice list and page).
 //
-// The records of the layers, sprite slots and effect slots are kept here as
-// their fixed-size stored forms until their owners hold them as typed
-// records; the save block writes and reads them at their places either way.
+// The frame fills these from its live parts when it saves and keeps what a
+// load read here until ReapplyState puts it back on screen.
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "frame/EffectSlotRecord.h"
+#include "frame/LayerRecord.h"
+#include "frame/SpriteSlotRecord.h"
 
 namespace orrivel {
 
@@ -65,11 +68,11 @@ struct TgsFrameRecords {
   uint8_t choiceListShown = 0;
   uint8_t pageStateFlag = 0;
   int32_t pageStateWord = 0;
-  std::array<std::array<uint8_t, kEffectRecordBytes>, kEffectSlots> effectSlots{};
+  std::array<EffectSlotRecord, kEffectSlots> effectSlots{};
   // Front set first, then the back set.
-  std::array<std::array<uint8_t, kLayerRecordBytes>, kLayerSets> layers{};
+  std::array<LayerRecord, kLayerSets> layers{};
   // Sprite group 1 (3 front, 3 back), the main group (5, 5), group 2 (3, 3).
-  std::array<std::array<uint8_t, kSpriteRecordBytes>, kSpriteSlots> sprites{};
+  std::array<SpriteSlotRecord, kSpriteSlots> sprites{};
   // The message window's display state.
   float windowZoom = 0;
   int32_t windowAngle = 0;

@@ -3,8 +3,10 @@
 // read whole into staging records before anything of the running frame
 // changes; a block that does not hold together changes nothing.
 #include <cstring>
+#include <span>
 
 #include "frame/TgsFrame.h"
+#include "resource/ByteCursor.h"
 #include "scene/CanvasDrawObject.h"
 #include "script/ByteWriter.h"
 #include "script/SobCursor.h"
@@ -16,8 +18,10 @@ namespace {
 constexpr uint32_t kScalarBytes = 288;
 constexpr uint32_t kWindowBytes = 48;
 constexpr uint32_t kModuleNameBytes = 3;
-constexpr size_t kSpriteFieldBytes = 136;
-constexpr size_t kLoopNameBytes = 253;  // n = name + NUL + mode byte fits a byte  // u16 length and the NUL
+constexpr size_t kEffectsAt = 60;
+constexpr size_t kEffectBytes = TgsFrameRecords::kEffectRecordBytes;
+// n counts the name, its NUL and the mode byte, and n is one byte.
+constexpr size_t kLoopNameBytes = 253;
 constexpr uint32_t kFixedBytes = kScalarBytes + TgsFrameRecords::kLayerSets * TgsFrameRecords::kLayerRecordBytes +
                                  TgsFrameRecords::kSpriteSlots * TgsFrameRecords::kSpriteRecordBytes +
                                  kWindowBytes + 1;
@@ -96,6 +100,128 @@ struct TailParts {
   }
 };
 
+// One fixed-size stored record, its fields put at their offsets, so the
+// layout never depends on how the struct sits in memory; bytes no field
+// names stay 0.
+class FieldWriter {
+ public:
+  explicit FieldWriter(uint8_t* block) : block_(block) {}
+  void PutI32(size_t at, int32_t value) { PutI32At(block_, at, value); }
+  void PutF32(size_t at, float value) {
+    int32_t bits = 0;
+    std::memcpy(&bits, &value, 4);
+    PutI32(at, bits);
+  }
+  void PutU8(size_t at, uint8_t value) { block_[at] = value; }
+  void PutText(size_t at, const char* field, size_t bytes) { std::memcpy(block_ + at, field, bytes); }
+
+ private:
+  uint8_t* block_;
+};
+
+// The same record read back; bytes no field names are ignored.
+class FieldReader {
+ public:
+  explicit FieldReader(const uint8_t* block) : block_(block) {}
+  int32_t I32(size_t at) const { return I32At(block_, at); }
+  float F32(size_t at) const {
+    const int32_t bits = I32(at);
+    float value = 0;
+    std::memcpy(&value, &bits, 4);
+    return value;
+  }
+  uint8_t U8(size_t at) const { return block_[at]; }
+  // A stored name always comes back NUL-ended, whatever the bytes held.
+  void TakeText(size_t at, char* field, size_t bytes) const {
+    std::memcpy(field, block_ + at, bytes);
+    field[bytes - 1] = '\0';
+  }
+
+ private:
+  const uint8_t* block_;
+};
+
+// The effect slot record: kind, P1-P6, the name.
+void PutEffect(FieldWriter f, const EffectSlotRecord& r) {
+  f.PutI32(0, r.kind);
+  for (size_t i = 0; i < 6; ++i) f.PutI32(4 + 4 * i, r.p[i]);
+  f.PutText(28, r.name, sizeof r.name);
+}
+
+void TakeEffect(FieldReader f, EffectSlotRecord& r) {
+  r.kind = f.I32(0);
+  for (size_t i = 0; i < 6; ++i) r.p[i] = f.I32(4 + 4 * i);
+  f.TakeText(28, r.name, sizeof r.name);
+}
+
+// The layer record: two names, tint and colour, six flag bytes (two zero
+// bytes after them), offset, zoom rectangle, rotation and the animation.
+void PutLayer(FieldWriter f, const LayerRecord& r) {
+  f.PutText(0, r.imageName, sizeof r.imageName);
+  f.PutText(32, r.animationName, sizeof r.animationName);
+  f.PutI32(64, int32_t(r.tintClass));
+  f.PutI32(68, int32_t(r.colour));
+  const uint8_t flags[] = {r.captureMask, r.colourMode, r.mirror, r.flip, r.cinemaBars, r.pixelOpStrength};
+  for (size_t i = 0; i < std::size(flags); ++i) f.PutU8(72 + i, flags[i]);
+  const int32_t words[] = {r.x, r.y, r.zoomLeft, r.zoomTop, r.zoomRight, r.zoomBottom};
+  for (size_t i = 0; i < std::size(words); ++i) f.PutI32(80 + 4 * i, words[i]);
+  f.PutF32(104, r.rotationScale);
+  f.PutI32(108, r.rotationAngle);
+  f.PutI32(112, int32_t(r.animationState));
+  f.PutI32(116, r.animationSequence);
+  f.PutI32(120, r.animationFrame);
+}
+
+void TakeLayer(FieldReader f, LayerRecord& r) {
+  f.TakeText(0, r.imageName, sizeof r.imageName);
+  f.TakeText(32, r.animationName, sizeof r.animationName);
+  r.tintClass = uint32_t(f.I32(64));
+  r.colour = uint32_t(f.I32(68));
+  uint8_t* flags[] = {&r.captureMask, &r.colourMode, &r.mirror, &r.flip, &r.cinemaBars, &r.pixelOpStrength};
+  for (size_t i = 0; i < std::size(flags); ++i) *flags[i] = f.U8(72 + i);
+  int32_t* words[] = {&r.x, &r.y, &r.zoomLeft, &r.zoomTop, &r.zoomRight, &r.zoomBottom};
+  for (size_t i = 0; i < std::size(words); ++i) *words[i] = f.I32(80 + 4 * i);
+  r.rotationScale = f.F32(104);
+  r.rotationAngle = f.I32(108);
+  r.animationState = uint32_t(f.I32(112));
+  r.animationSequence = f.I32(116);
+  r.animationFrame = f.I32(120);
+}
+
+// The sprite slot record: name, character, anchor, base, order, five
+// bytes (three zero bytes after them), zoom, the action; 136-139 reserved.
+void PutSprite(FieldWriter f, const SpriteSlotRecord& r) {
+  f.PutText(0, r.imageName, sizeof r.imageName);
+  const int32_t words[] = {r.characterIndex, r.x, r.y, r.baseX, r.baseY, int32_t(r.order)};
+  for (size_t i = 0; i < std::size(words); ++i) f.PutI32(32 + 4 * i, words[i]);
+  const uint8_t bytes[] = {r.colourMode, r.mirror, r.flip, r.pixelOpStrength, r.alpha};
+  for (size_t i = 0; i < std::size(bytes); ++i) f.PutU8(56 + i, bytes[i]);
+  f.PutF32(64, r.zoom);
+  f.PutI32(68, r.zoomAngle);
+  f.PutI32(72, r.zoomCentreX);
+  f.PutI32(76, r.zoomCentreY);
+  f.PutI32(80, int32_t(r.actionKind));
+  f.PutI32(84, r.actionWord);
+  f.PutText(88, r.actionName, sizeof r.actionName);
+}
+
+void TakeSprite(FieldReader f, SpriteSlotRecord& r) {
+  f.TakeText(0, r.imageName, sizeof r.imageName);
+  int32_t order = 0;
+  int32_t* words[] = {&r.characterIndex, &r.x, &r.y, &r.baseX, &r.baseY, &order};
+  for (size_t i = 0; i < std::size(words); ++i) *words[i] = f.I32(32 + 4 * i);
+  r.order = uint32_t(order);
+  uint8_t* bytes[] = {&r.colourMode, &r.mirror, &r.flip, &r.pixelOpStrength, &r.alpha};
+  for (size_t i = 0; i < std::size(bytes); ++i) *bytes[i] = f.U8(56 + i);
+  r.zoom = f.F32(64);
+  r.zoomAngle = f.I32(68);
+  r.zoomCentreX = f.I32(72);
+  r.zoomCentreY = f.I32(76);
+  r.actionKind = uint32_t(f.I32(80));
+  r.actionWord = f.I32(84);
+  f.TakeText(88, r.actionName, sizeof r.actionName);
+}
+
 void WriteScalars(ByteWriter& out, const TgsFrameRecords& records) {
   uint8_t block[kScalarBytes] = {};
   PutI32At(block, 0, records.resumePoint);
@@ -108,8 +234,7 @@ void WriteScalars(ByteWriter& out, const TgsFrameRecords& records) {
   block[54] = records.pageStateFlag;
   PutI32At(block, 56, records.pageStateWord);
   for (size_t i = 0; i < records.effectSlots.size(); ++i)
-    std::memcpy(block + 60 + i * TgsFrameRecords::kEffectRecordBytes, records.effectSlots[i].data(),
-                TgsFrameRecords::kEffectRecordBytes);
+    PutEffect(FieldWriter(block + kEffectsAt + i * kEffectBytes), records.effectSlots[i]);
   out.Put(block, sizeof block);
 }
 
@@ -124,8 +249,33 @@ void ReadScalars(const uint8_t* block, TgsFrameRecords& records) {
   records.pageStateFlag = block[54];
   records.pageStateWord = I32At(block, 56);
   for (size_t i = 0; i < records.effectSlots.size(); ++i)
-    std::memcpy(records.effectSlots[i].data(), block + 60 + i * TgsFrameRecords::kEffectRecordBytes,
-                TgsFrameRecords::kEffectRecordBytes);
+    TakeEffect(FieldReader(block + kEffectsAt + i * kEffectBytes), records.effectSlots[i]);
+}
+
+void WriteRecordBlocks(ByteWriter& out, const TgsFrameRecords& records) {
+  for (const LayerRecord& layer : records.layers) {
+    uint8_t block[TgsFrameRecords::kLayerRecordBytes] = {};
+    PutLayer(FieldWriter(block), layer);
+    out.Put(block, sizeof block);
+  }
+  for (const SpriteSlotRecord& sprite : records.sprites) {
+    uint8_t block[TgsFrameRecords::kSpriteRecordBytes] = {};
+    PutSprite(FieldWriter(block), sprite);
+    out.Put(block, sizeof block);
+  }
+}
+
+// Reads the layer and sprite records; the next byte after them.
+const uint8_t* ReadRecordBlocks(const uint8_t* at, TgsFrameRecords& records) {
+  for (LayerRecord& layer : records.layers) {
+    TakeLayer(FieldReader(at), layer);
+    at += TgsFrameRecords::kLayerRecordBytes;
+  }
+  for (SpriteSlotRecord& sprite : records.sprites) {
+    TakeSprite(FieldReader(at), sprite);
+    at += TgsFrameRecords::kSpriteRecordBytes;
+  }
+  return at;
 }
 
 void WriteWindowBlock(ByteWriter& out, const TgsFrameRecords& records) {
@@ -207,32 +357,31 @@ bool ReadTail(SobCursor& outer, TgsWindowContents& window) {
 
 }  // namespace
 
+bool TgsFrame::HistoryGoesInSave(bool withHistory) const { return withHistory && history_.Count() > 0; }
+
 uint32_t TgsFrame::GetSaveSize(bool withHistory) const {
-  (void)withHistory;  // no history block is written yet (see SaveTo)
+  const TgsFrameRecords records = RecordsForSave();
   uint64_t size = GetStateSize() + kFixedBytes;
-  for (const TgsLoopSound& sound : records_.loopSounds)
+  if (HistoryGoesInSave(withHistory))
+    size += history_.GetSaveSize(history_.OldestSerial(), history_.NewestSerial());
+  for (const TgsLoopSound& sound : records.loopSounds)
     size += sound.name.empty() ? 1 : 3 + Capped(sound.name, kLoopNameBytes).size();
-  size += ShortTextSize(Capped(records_.caption, TgsFrameRecords::kCaptionCharacters));
-  const TailParts parts{records_};
+  size += ShortTextSize(Capped(records.caption, TgsFrameRecords::kCaptionCharacters));
+  const TailParts parts{records};
   size += 4 + parts.ChoiceSize() + parts.PageSize();
   return uint32_t(size);
 }
 
 int32_t TgsFrame::SaveTo(ByteWriter& out, bool withHistory) const {
-  (void)withHistory;
+  const TgsFrameRecords records = RecordsForSave();
   if (SaveState(out) != 0) return 2;
-  WriteScalars(out, records_);
-  for (const auto& layer : records_.layers) out.Put(layer.data(), layer.size());
-  for (const auto& sprite : records_.sprites) {
-    // The last four bytes of a slot record are reserved.
-    out.Put(sprite.data(), kSpriteFieldBytes);
-    out.Zeros(sprite.size() - kSpriteFieldBytes);
-  }
-  WriteWindowBlock(out, records_);
-  // The history block joins here once the frame keeps its own history;
-  // until then the flag says none follows.
-  out.U8(0);
-  for (const TgsLoopSound& sound : records_.loopSounds) {
+  WriteScalars(out, records);
+  WriteRecordBlocks(out, records);
+  WriteWindowBlock(out, records);
+  const bool history = HistoryGoesInSave(withHistory);
+  out.U8(history ? 1 : 0);
+  if (history && history_.Save(&out, history_.OldestSerial(), history_.NewestSerial()) != 0) return 3;
+  for (const TgsLoopSound& sound : records.loopSounds) {
     if (sound.name.empty()) {
       out.U8(0);
       continue;
@@ -244,8 +393,8 @@ int32_t TgsFrame::SaveTo(ByteWriter& out, bool withHistory) const {
     out.U8(0);
     out.U8(sound.loadMode);
   }
-  PutShortText(out, Capped(records_.caption, TgsFrameRecords::kCaptionCharacters));
-  WriteTail(out, records_);
+  PutShortText(out, Capped(records.caption, TgsFrameRecords::kCaptionCharacters));
+  WriteTail(out, records);
   return out.Ok() ? 0 : 2;
 }
 
@@ -257,18 +406,21 @@ int32_t TgsFrame::LoadFrom(SobCursor& in) {
   const uint8_t* fixed = in.Take(kFixedBytes);
   if (!in.Ok()) return kLoadDamaged;
   ReadScalars(fixed, staged);
-  const uint8_t* at = fixed + kScalarBytes;
-  for (auto& layer : staged.layers) {
-    std::memcpy(layer.data(), at, layer.size());
-    at += layer.size();
+  const uint8_t* window = ReadRecordBlocks(fixed + kScalarBytes, staged);
+  ReadWindowBlock(window, staged);
+  const uint8_t historyFlag = window[kWindowBytes];
+  if (historyFlag > 1) return 2;
+  std::span<const uint8_t> historyBlock;
+  if (historyFlag == 1) {
+    // Read once into a scratch history to learn that it holds together and
+    // where it ends; the frame's own history takes it only on success.
+    TextHistoryBuffer scratch;
+    scratch.SetCapacity(history_.Capacity());
+    ByteCursor reader(in.Here(), in.Remaining());
+    if (scratch.Load(&reader, true) != 0) return 2;
+    historyBlock = {in.Here(), size_t(reader.Position())};
+    in.Take(reader.Position());
   }
-  for (auto& sprite : staged.sprites) {
-    std::memcpy(sprite.data(), at, kSpriteFieldBytes);
-    at += sprite.size();
-  }
-  ReadWindowBlock(at, staged);
-  // A history block cannot be taken back until the frame keeps a history.
-  if (at[kWindowBytes] != 0) return 2;
   for (TgsLoopSound& sound : staged.loopSounds) {
     const uint8_t n = in.U8();
     if (n == 0) continue;
@@ -298,15 +450,12 @@ int32_t TgsFrame::LoadFrom(SobCursor& in) {
     }
   }
   if (readAt) SetReadPosition(readAt);
-  records_ = std::move(staged);
-  reapplyPending_ = true;
-  return 0;
-}
-
-int32_t TgsFrame::ReapplyState() {
-  reapplyPending_ = false;
-  // The looping sounds play again when the frame's sound channels replay
-  // them; the window's contents stay in the records for the window.
+  if (!historyBlock.empty()) {
+    ByteCursor reader(historyBlock.data(), historyBlock.size());
+    history_.Load(&reader, true);
+    historyChoice_.reset();
+  }
+  CommitLoadedRecords(std::move(staged));
   return 0;
 }
 

@@ -7,7 +7,9 @@
 #include "game/GameSaveState.h"
 #include "natives/DisplayObjectArguments.h"
 #include "natives/ProcessObjects.h"
+#include "raster/LibraryImageOps.h"
 #include "raster/Surface.h"
+#include "resource/Paths.h"
 #include "platform/SoftSurface.h"
 
 namespace orrivel {
@@ -40,6 +42,33 @@ int32_t DrawScreenThumbnail(GameApplication& app, SaveFileInfo& info) {
   }
   thumbnail.Unlock();
   return 0;
+}
+
+// The picture the scripts named for the save, loaded as "SYS_" and its file
+// name, as the thumbnail: its top-left 132 x 74 pixels, or the whole of a
+// smaller picture stretched over the thumbnail. False when no picture is
+// named or it does not load (the screen is used then).
+bool DrawPictureThumbnail(const std::string& name, SaveFileInfo& info) {
+  const std::string file = SplitPathName(name, false);
+  if (file.empty()) return false;
+  Surface picture;
+  if (picture.LoadImage(("SYS_" + file).c_str(), nullptr, 0, 0) != 0 || picture.GetBitsPerPixel() != 32) return false;
+  const int32_t width = picture.GetWidth(), height = picture.GetHeight();
+  Surface* source = &picture;
+  Surface stretched;
+  if (width < int32_t(L::kThumbWidth) || height < int32_t(L::kThumbHeight)) {
+    if (stretched.Create(L::kThumbWidth, L::kThumbHeight, 32, 0) != 0 ||
+        StretchDrawImageOp(&stretched, &picture, 0, 0, width, height, 0, 0, L::kThumbWidth, L::kThumbHeight) != 0)
+      return false;
+    source = &stretched;
+  }
+  for (uint32_t y = 0; y < L::kThumbHeight; ++y) {
+    const uint8_t* row = source->GetScanLine(int32_t(y));
+    if (row == nullptr) return false;
+    uint8_t* out = info.thumbnail.data() + size_t(y) * L::kThumbRowBytes;
+    for (uint32_t x = 0; x < L::kThumbWidth; ++x) std::memcpy(out + 3 * x, row + 4 * x, 3);
+  }
+  return true;
 }
 
 // A save's thumbnail into a script's 32-bit image, row by row at the
@@ -89,14 +118,17 @@ std::unique_ptr<GameSaveService> MakeGameSaveService(GameApplication& app) {
   };
   p.title = [&app, scriptText]() -> std::string {
     if (!app.scripts) return {};
-    if (TgsFrame* frame = app.scripts->TextFrameSlot().frame.get()) return frame->Records().caption;
+    if (TgsFrame* frame = app.scripts->TextFrameSlot().frame.get()) return frame->SaveCaption();
     return scriptText(app.scripts->SaveSetup().captionText);
   };
   p.commentText = [&app, scriptText]() -> std::optional<std::string> {
     if (!app.scripts || app.scripts->SaveSetup().messageText == 0) return std::nullopt;
     return scriptText(app.scripts->SaveSetup().messageText);
   };
-  p.drawThumbnail = [&app](SaveFileInfo& info) { return DrawScreenThumbnail(app, info); };
+  p.drawThumbnail = [&app, scriptText](SaveFileInfo& info) {
+    if (app.scripts && DrawPictureThumbnail(scriptText(app.scripts->SaveSetup().thumbnailPicture), info)) return 0;
+    return DrawScreenThumbnail(app, info);
+  };
   p.showThumbnail = ShowThumbnail;
   p.currentFileName = []() -> std::string {
     ProcessObjects* objects = GetProcessObjects();

@@ -8,7 +8,7 @@ namespace orrivel {
 
 namespace {
 
-constexpr uint8_t kSaveSelector = 0;     // the Save scope
+constexpr uint8_t kSaveSelector = ScriptContext::kSaveAndAutoSaveSelector;
 constexpr uint8_t kEveryVariable = 2;    // for putting the running values back
 
 TgsFrame* FrameOf(GameScriptHost& host) { return host.TextFrameSlot().frame.get(); }

@@ -106,8 +106,10 @@ class ScriptContext {
   const std::vector<uint32_t>& PendingVariables() const { return pending_; }
   void ClearPendingVariables() { pending_.clear(); }
 
-  // Save selector: 0 the Save scope, 1 the AutoSave scope, any other value
-  // every scope. Only int and STR variables are ever serialised.
+  // Save selector: 0 the Save scope, 1 the AutoSave scope, 3 both (what a
+  // game save holds), any other value every scope. Only int and STR
+  // variables are ever serialised.
+  static constexpr uint8_t kSaveAndAutoSaveSelector = 3;
   static bool SelectorSelects(const VariableRecord& record, uint8_t selector);
   // Bytes SerializeVariables writes: 1 + the sum of (size + 1) over the
   // selected variables; 0 when fromSnapshot is set without a snapshot image.

@@ -90,6 +90,7 @@ bool ScriptContext::SelectorSelects(const VariableRecord& record, uint8_t select
   switch (selector) {
     case 0: return record.scope == kScopeSave;
     case 1: return record.scope == kScopeAutoSave;
+    case kSaveAndAutoSaveSelector: return record.scope == kScopeSave || record.scope == kScopeAutoSave;
     default: return true;
   }
 }

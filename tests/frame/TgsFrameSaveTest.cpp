@@ -32,11 +32,16 @@ struct SaveFixture : FrameFixture {
     r.soundChannel = 3;
     r.pageStateFlag = 1;
     r.pageStateWord = 0x01020304;
-    r.effectSlots[1][0] = 9;
-    r.effectSlots[2][75] = 8;
-    r.layers[1][123] = 0x55;
-    r.sprites[21][0] = 0x66;
-    r.sprites[0][135] = 0x67;
+    r.effectSlots[1].kind = 9;
+    r.effectSlots[1].p[5] = -7;
+    r.effectSlots[2].SetName(std::string(46, 'n') + "e");
+    r.layers[1].animationFrame = 0x55 << 24;
+    r.layers[0].cinemaBars = 1;
+    r.layers[0].rotationScale = 0.75f;
+    r.sprites[21].imageName[0] = 'Q';
+    CopyNameField(r.sprites[0].actionName, sizeof r.sprites[0].actionName, std::string(46, 'a') + "z");
+    r.sprites[0].alpha = 128;
+    r.sprites[0].zoom = 1.25f;
     r.windowZoom = 1.5f;
     r.windowAngle = 90;
     r.windowCentreX = 640;
@@ -105,6 +110,57 @@ TEST(TgsFrameSave, EmptyStateLayout) {
   EXPECT_EQ(SobCursor(block.data() + moduleBytes, 4).U32(), 0xFFFFFFFFu);
 }
 
+// Each typed record lands field by field at its stored offset, whatever
+// the struct's layout in memory, and padding bytes stay zero.
+TEST(TgsFrameSave, RecordFieldsSitAtTheirOffsets) {
+  SaveFixture f;
+  TgsFrameRecords& r = f.frame->Records();
+  r.effectSlots[2].kind = 11;
+  r.effectSlots[2].p[5] = 0x0A0B0C0D;
+  r.effectSlots[2].SetName("snow");
+  LayerRecord& back = r.layers[1];
+  CopyNameField(back.imageName, sizeof back.imageName, "BG01A");
+  CopyNameField(back.animationName, sizeof back.animationName, "OPENING.LAD");
+  back.colour = 0x11223344;
+  back.pixelOpStrength = 9;
+  back.zoomBottom = -5;
+  back.rotationScale = 2.0f;
+  back.animationFrame = 77;
+  SpriteSlotRecord& last = r.sprites[21];
+  last.characterIndex = 75;
+  last.order = 30200;
+  last.alpha = 128;
+  last.zoom = 0.5f;
+  last.zoomCentreY = -9;
+  CopyNameField(last.actionName, sizeof last.actionName, "p100,20");
+  const std::vector<uint8_t> block = f.Save();
+  const size_t scalars = f.frame->GetStateSize();
+  const size_t effect = scalars + 60 + 2 * 76;
+  const size_t layer = scalars + 288 + 124;
+  const size_t sprite = scalars + 288 + 2 * 124 + 21 * 140;
+  auto word = [&](size_t at) { return SobCursor(block.data() + at, 4).U32(); };
+  auto text = [&](size_t at) { return std::string(reinterpret_cast<const char*>(block.data() + at)); };
+  EXPECT_EQ(word(effect), 11u);
+  EXPECT_EQ(word(effect + 24), 0x0A0B0C0Du);
+  EXPECT_EQ(text(effect + 28), "snow");
+  EXPECT_EQ(text(layer), "BG01A");
+  EXPECT_EQ(text(layer + 32), "OPENING.LAD");
+  EXPECT_EQ(word(layer + 68), 0x11223344u);
+  EXPECT_EQ(block[layer + 77], 9);
+  EXPECT_EQ(block[layer + 78] | block[layer + 79], 0);
+  EXPECT_EQ(word(layer + 88), 0xFFFFFFFFu);  // no zoom rectangle
+  EXPECT_EQ(word(layer + 100), uint32_t(-5));
+  EXPECT_EQ(word(layer + 104), 0x40000000u);  // 2.0f
+  EXPECT_EQ(word(layer + 120), 77u);
+  EXPECT_EQ(word(sprite + 32), 75u);
+  EXPECT_EQ(word(sprite + 52), 30200u);
+  EXPECT_EQ(block[sprite + 60], 128);
+  EXPECT_EQ(word(sprite + 64), 0x3F000000u);  // 0.5f
+  EXPECT_EQ(word(sprite + 76), uint32_t(-9));
+  EXPECT_EQ(text(sprite + 88), "p100,20");
+  EXPECT_EQ(word(sprite + 136), 0u);
+}
+
 TEST(TgsFrameSave, RefusedBlocksChangeNothing) {
   SaveFixture f;
   f.FillRecords(true, true, true, true);
@@ -125,7 +181,7 @@ TEST(TgsFrameSave, RefusedBlocksChangeNothing) {
     int32_t code;
   } cases[] = {
       {"resume point past the table", [&](auto& b) { b[moduleBytes] = 40; }, 3},
-      {"history the frame cannot take", [&](auto& b) { b[moduleBytes + 3664] = 1; }, 2},
+      {"history flag neither 0 nor 1", [&](auto& b) { b[moduleBytes + 3664] = 2; }, 2},
       {"module state with 129 frames",
        [&](auto& b) {
          // run count, name, resident count, then the call-stack depth

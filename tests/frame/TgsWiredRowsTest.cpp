@@ -8,49 +8,28 @@
 #include <functional>
 #include <string>
 
-#include "FramePictures.h"
-#include "LayerSetsFixture.h"
-#include "TgsFrameTestSupport.h"
+#include "FrameOnLayersTest.h"
 #include "effect/LayerAction.h"
 #include "frame/MessageTextWindow.h"
 #include "frame/MessageWindowState.h"
-#include "scene/ControlFactory.h"
 
 namespace orrivel {
 namespace {
 
 constexpr size_t kSettingEffects = 9;
 
-class WiredRowsTest : public test::LayerSetsTest {
+class WiredRowsTest : public test::FrameOnLayersTest {
  protected:
   void SetUp() override {
-    LayerSetsTest::SetUp();
-    test::WriteRunPictures(pictures_);
-    test::WriteEffectPictures(pictures_);
+    FrameOnLayersTest::SetUp();
     test::WriteOpeningAnimation(pictures_);
     settings_[kSettingEffects] = 1;
   }
-  void TearDown() override {
-    fixture_.frame.reset();
-    LayerSetsTest::TearDown();
-  }
 
-  // A new frame, set up and running, with the layers on this test's timer
-  // list and registry and a pump that moves the clock 16 ms a frame.
+  // A new frame, set up and running.
   TgsFrame& StartFrame() {
-    fixture_.RemakeFrame([this](TgsFrameEnvironment& environment) {
-      environment.controls = &controls_;
-      environment.factory = &factory_;
-      environment.settings = std::span<uint8_t>(settings_);
-      environment.objectTimers = &timers_;
-      environment.layerActions = &actions_;
-      environment.systemTimers = [this] { return &timers_; };
-    });
-    fixture_.onPump = [this] { StepAt(clock_.TickMs() + 16); };
-    TgsFrame& frame = *fixture_.frame;
-    EXPECT_EQ(frame.SetupMessageWindow(nullptr), 0);
+    TgsFrame& frame = MakeFrame({"ABCDEF"});
     EXPECT_EQ(frame.BeginRun(false), 0);
-    frame.Layers()->characters = {"ABCDEF"};
     frame.SetPageSink([this](std::span<const uint8_t> page, const std::string&, const std::string&) {
       lastPage_.assign(page.begin(), page.end());
     });
@@ -63,10 +42,6 @@ class WiredRowsTest : public test::LayerSetsTest {
     return fixture_.Play("T");
   }
 
-  FrameFixture fixture_;
-  InputControlHost controls_;
-  ControlFactory factory_;
-  std::array<uint8_t, 196> settings_{};
   std::vector<uint8_t> lastPage_;
 };
 

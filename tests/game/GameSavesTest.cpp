@@ -3,11 +3,21 @@
 // refused with the running state untouched.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "RunningGame.h"
+#include "TobCompiler.h"
+#include "elg/ElgWriter.h"
+#include "frame/TgsFrame.h"
+#include "frame/TgsFrameNatives.h"
+#include "frame/TgsLayerSets.h"
+#include "raster/Surface.h"
+#include "scene/SpriteCanvas.h"
+#include "natives/NativeCatalog.h"
+#include "script/NativeArgs.h"
 #include "game/GameSaveState.h"
 #include "natives/SaveService.h"
 #include "natives/SystemNativePort.h"
@@ -23,7 +33,7 @@ class GameSavesTest : public RunningGameTest {
   GameSavesTest() {
     sob::Project project;
     std::string error;
-    EXPECT_TRUE(sob::Assemble("vars\n  int score save = 3\nscene MAIN\n  yield\n  yield\n  ret\n", project, error))
+    EXPECT_TRUE(sob::Assemble("vars\n  int score save = 3\n  int endings autosave\n  int scratch\nscene MAIN\n  yield\n  yield\n  ret\n", project, error))
         << error;
     for (auto& [name, bytes] : sob::ProjectFiles(project)) Write("script/" + name, bytes);
   }
@@ -36,6 +46,15 @@ class GameSavesTest : public RunningGameTest {
   static void SetScore(GameApplication& app, uint32_t value) {
     app.scripts->Space().Write32(app.scripts->LiveRecords()[0].address, value);
   }
+  // The AutoSave variable (1) and the normal one (2).
+  static uint32_t Value(GameApplication& app, size_t index) {
+    uint32_t value = 0;
+    app.scripts->Space().Read32(app.scripts->LiveRecords()[index].address, value);
+    return value;
+  }
+  static void SetValue(GameApplication& app, size_t index, uint32_t value) {
+    app.scripts->Space().Write32(app.scripts->LiveRecords()[index].address, value);
+  }
 };
 
 TEST_F(GameSavesTest, SavesAndLoadsThroughTheInstalledService) {
@@ -44,6 +63,8 @@ TEST_F(GameSavesTest, SavesAndLoadsThroughTheInstalledService) {
     ASSERT_TRUE(app.scripts);
     SaveService& saves = SystemSaves();
     SetScore(app, 41);
+    SetValue(app, 1, 5);
+    SetValue(app, 2, 6);
     ASSERT_EQ(saves.WriteSave(11, -1), 0);
     const std::string folder = *platform::ResolveHostPath(app.GetSaveFolder(), platform::ResolveMode::Existing);
     const std::filesystem::path file = std::filesystem::path(folder) / "DATA1105.SAV";
@@ -51,8 +72,13 @@ TEST_F(GameSavesTest, SavesAndLoadsThroughTheInstalledService) {
     EXPECT_EQ(app.settings.blocks.appConfig[188], 5);
 
     SetScore(app, 99);
+    SetValue(app, 1, 50);
+    SetValue(app, 2, 60);
     ASSERT_EQ(saves.LoadSave(11, -1), 0);
     EXPECT_EQ(Score(app), 41u);
+    // A save holds the Save and the AutoSave variables, never the others.
+    EXPECT_EQ(Value(app, 1), 5u);
+    EXPECT_EQ(Value(app, 2), 60u);
 
     // Cut short, the save is refused and the game goes on as it was.
     std::filesystem::resize_file(file, std::filesystem::file_size(file) - 1);
@@ -100,6 +126,127 @@ TEST_F(GameSavesTest, RefusedStatesPutTheRunningOneBack) {
     ASSERT_EQ(RestoreGameSaveState(host, withText, carried), 0);
     EXPECT_EQ(Score(app), 12u);
     EXPECT_EQ(carried, snapshot);
+  });
+}
+
+// A 32-bit picture whose columns from `split` on take the second colour.
+std::vector<uint8_t> TwoColourPicture(uint16_t width, uint16_t height, uint16_t split, uint32_t left, uint32_t right) {
+  tools::ElgImage image;
+  image.depth = 32;
+  image.width = width;
+  image.height = height;
+  for (uint16_t y = 0; y < height; ++y)
+    for (uint16_t x = 0; x < width; ++x)
+      for (int b = 0; b < 4; ++b) image.pixels.push_back(uint8_t((x < split ? left : right) >> (8 * b)));
+  return tools::EncodeElg(image, tools::ElgHeaderVariant::kDepthOnly);
+}
+
+TEST_F(GameSavesTest, ANamedSavePictureBecomesTheThumbnail) {
+  // Large enough: its top-left corner; smaller: stretched over the whole.
+  Write("SYS_WIDE.ELG", TwoColourPicture(300, 100, 132, 0xFF102030, 0xFFFFFFFF));
+  Write("SYS_SMALL.ELG", TwoColourPicture(66, 37, 33, 0xFF405060, 0xFF708090));
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    GameScriptHost& host = *app.scripts;
+    const std::string folder = *platform::ResolveHostPath(app.GetSaveFolder(), platform::ResolveMode::Existing);
+    struct Case {
+      const char* name;  // the picture the scripts name (a folder is dropped)
+      int32_t slot;
+      uint8_t left[3], right[3];  // B, G, R of the thumbnail's first and last columns
+    } cases[] = {
+        {"ART\\WIDE.ELG", 0, {0x30, 0x20, 0x10}, {0x30, 0x20, 0x10}},
+        {"SMALL.ELG", 1, {0x60, 0x50, 0x40}, {0x90, 0x80, 0x70}},
+    };
+    for (const Case& c : cases) {
+      const uint32_t address = host.Space().Allocate(64);
+      ASSERT_NE(address, 0u);
+      ASSERT_TRUE(host.Space().WriteBytes(address, c.name, std::strlen(c.name) + 1));
+      host.SaveSetup().thumbnailPicture = address;
+      ASSERT_EQ(SystemSaves().WriteSave(2, c.slot), 0) << c.name;
+      std::ifstream file(std::filesystem::path(folder) / ("DATA020" + std::to_string(c.slot) + ".SAV"), std::ios::binary);
+      const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+      ASSERT_GT(bytes.size(), 8u + 29304u);
+      for (int row : {0, 73}) {
+        const uint8_t* line = bytes.data() + 8 + 396 * row;
+        EXPECT_EQ(std::vector<uint8_t>(line, line + 3), std::vector<uint8_t>(c.left, c.left + 3)) << c.name;
+        EXPECT_EQ(std::vector<uint8_t>(line + 393, line + 396), std::vector<uint8_t>(c.right, c.right + 3)) << c.name;
+      }
+    }
+  });
+}
+
+// The front set of the frame composed as the screen shows it.
+std::vector<uint8_t> FrontPicture(TgsFrame& frame) {
+  Surface out;
+  EXPECT_EQ(out.Create(1280, 720, 32, 0), 0);
+  EXPECT_EQ(frame.Layers()->Canvas(0)->RenderInto(&out, 0, 0, 0), 0);
+  std::vector<uint8_t> pixels;
+  for (int32_t y = 0; y < 720; ++y) pixels.insert(pixels.end(), out.GetScanLine(y), out.GetScanLine(y) + 4 * 1280);
+  return pixels;
+}
+
+// The quick slot a player's quick save writes, with a text-adventure frame
+// on screen: the save holds the frame's layers and sprites, a quick load
+// puts them back when the run resumes, and a quick save cut short is
+// refused with the game going on as it was.
+TEST_F(GameSavesTest, QuickSaveAndLoadCarryTheFrameOnScreen) {
+  Write("BG01A.ELG", TwoColourPicture(1280, 720, 640, 0xFF203040, 0xFF506070));
+  Write("BG02A.ELG", TwoColourPicture(1280, 720, 100, 0xFF000000, 0xFFFFFFFF));
+  Write("ABC01.ELG", TwoColourPicture(200, 400, 100, 0xFFD07040, 0xFF40D070));
+  tob::Story story;
+  std::string error;
+  ASSERT_TRUE(tob::Compile("module T\n[message 0]Hello\n", story, error)) << error;
+  for (auto& [name, bytes] : tob::StoryFiles(story))
+    if (name != "TGS_INIT.DAT") Write("script/" + name, bytes);
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    GameScriptHost& host = *app.scripts;
+    // The frame as a script makes it (no canvas of its own given).
+    const uint32_t cells = host.Space().Allocate(12);
+    NativeArgs create(host.Space(), nullptr, cells);
+    ASSERT_EQ(host.Natives()[ScriptNativeNumber(tgs_natives::kCreateFrame)](create), 0u);
+    TgsFrame* frame = host.TextFrameSlot().frame.get();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(frame->LoadScriptByName("T"), 0);
+    ASSERT_EQ(frame->BeginRun(false), 0);
+    TgsLayerSets& sets = *frame->Layers();
+    ASSERT_EQ(sets.LoadLayerImage("BG01A.ELG", 0), 0);
+    ASSERT_EQ(sets.ParseSpriteName(0, "ABC01.ELG", 0, 0), 0);
+    ASSERT_EQ(sets.SetLayerPosition(-30, 0, 0), 0);
+    const std::vector<uint8_t> picture = FrontPicture(*frame);
+    const TgsFrameRecords saved = frame->RecordsForSave();
+
+    SaveService& saves = SystemSaves();
+    ASSERT_EQ(saves.WriteSave(11, 0), 0);
+    const std::string folder = *platform::ResolveHostPath(app.GetSaveFolder(), platform::ResolveMode::Existing);
+    const std::filesystem::path file = std::filesystem::path(folder) / "DATA1100.SAV";
+    ASSERT_TRUE(std::filesystem::exists(file));
+
+    // The player reads on: another background, no sprite.
+    ASSERT_EQ(sets.LoadLayerImage("BG02A.ELG", 0), 0);
+    sets.ClearSpriteGroup(0, -1);
+    ASSERT_NE(FrontPicture(*frame), picture);
+    ASSERT_EQ(saves.LoadSave(11, 0), 0);
+    ASSERT_TRUE(frame->ReapplyPending());
+    // The resumed run puts the saved screen back (without the closing fade).
+    app.settings.blocks.appConfig[3] = 1;
+    ASSERT_EQ(frame->BeginRun(true), 0);
+    EXPECT_EQ(FrontPicture(*frame), picture);
+    const TgsFrameRecords loaded = frame->RecordsForSave();
+    EXPECT_EQ(loaded.layers[0], saved.layers[0]);
+    EXPECT_EQ(loaded.sprites[6], saved.sprites[6]);
+
+    // Cut short, the quick save is refused and the screen stays.
+    std::filesystem::resize_file(file, std::filesystem::file_size(file) - 1);
+    ASSERT_EQ(sets.LoadLayerImage("BG02A.ELG", 0), 0);
+    const std::vector<uint8_t> later = FrontPicture(*frame);
+    EXPECT_EQ(saves.LoadSave(11, 0), 3);
+    EXPECT_FALSE(frame->ReapplyPending());
+    EXPECT_EQ(FrontPicture(*frame), later);
+    EXPECT_STREQ(sets.GetLayer(0).record.imageName, "BG02A.ELG");
+    frame->EndRun();
   });
 }
 

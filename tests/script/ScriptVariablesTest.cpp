@@ -130,6 +130,7 @@ TEST(ScriptVariablesTest, SerialisationRoundTripsIntAndStrButNeverPstr) {
   // Sizes: selector byte, then kind byte + bytes per int or STR variable.
   EXPECT_EQ(f.host.GetSerializedSize(0, false), 1u + 5 + 9);         // Save: s, t
   EXPECT_EQ(f.host.GetSerializedSize(1, false), 1u + 5 + 13 + 9);    // AutoSave: u, v, w
+  EXPECT_EQ(f.host.GetSerializedSize(3, false), 1u + 5 + 9 + 5 + 13 + 9);  // both, as a game save
   EXPECT_EQ(f.host.GetSerializedSize(2, false), 1u + 5 + 5 + 9 + 5 + 13 + 9);
   EXPECT_EQ(f.host.GetSerializedSize(200, false), f.host.GetSerializedSize(2, false));
 

@@ -1,0 +1,191 @@
+// A running frame saved and loaded into a fresh one: the records come back
+// equal, the screen is rebuilt to the same pixels, running effects start
+// again, and a block that does not hold together changes nothing.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "FrameOnLayersTest.h"
+#include "effect/LayerAction.h"
+#include "frame/MessageTextWindow.h"
+#include "script/ByteWriter.h"
+#include "script/SobCursor.h"
+
+namespace orrivel {
+namespace {
+
+constexpr size_t kSettingEffects = 9;
+constexpr size_t kSettingHistoryLength = 29;
+
+// A page over a background with two sprites (one toned, one in the
+// behind group), an offset background, an effect slot and a caption; the
+// frame's history gets two pages besides.
+constexpr const char* kScene =
+    "[message 0][caption \"Chapter one\"]"
+    "[bg \"BG01A.ELG\" 0][bg_position -20 -10 0]"
+    "[sp 0 \"ABC01.ELG\" 0 0 0 0][sp 2 \"XYZ01.ELG\" 1 0 0 1][sp_image_effects 2 2 1 0 0 1]"
+    "[noise 1 1 2 3]";
+
+class FrameReapplyTest : public test::FrameOnLayersTest {
+ protected:
+  void SetUp() override {
+    FrameOnLayersTest::SetUp();
+    settings_[kSettingHistoryLength] = 20;
+  }
+
+  TgsFrame& MakeFrame() { return FrameOnLayersTest::MakeFrame({"ABCDEF", "XYZ"}); }
+
+  // A frame that has read the scene and stays in its run.
+  TgsFrame& PlayScene() {
+    TgsFrame& frame = MakeFrame();
+    EXPECT_EQ(frame.BeginRun(false), 0);
+    fixture_.AddStory(std::string("module T\n") + kScene + "\n");
+    EXPECT_EQ(fixture_.Play("T"), 0);
+    for (const char* page : {"First page", "Second page"})
+      EXPECT_EQ(frame.History().AddEntry(reinterpret_cast<const uint8_t*>(page), uint32_t(std::strlen(page)), 24,
+                                         "Aki", nullptr, 0),
+                0);
+    return frame;
+  }
+
+  static std::vector<uint8_t> SaveBlock(const TgsFrame& frame) {
+    std::vector<uint8_t> block(frame.GetSaveSize(true));
+    ByteWriter out(block.data(), block.size());
+    EXPECT_EQ(frame.SaveTo(out, true), 0);
+    EXPECT_EQ(out.Position(), block.size());
+    return block;
+  }
+
+  // The front set as it is composed on screen.
+  std::vector<uint8_t> Screen(TgsFrame& frame) {
+    Surface out;
+    EXPECT_EQ(out.Create(1280, 720, 32, 0), 0);
+    EXPECT_EQ(frame.Layers()->Canvas(0)->RenderInto(&out, 0, 0, 0), 0);
+    std::vector<uint8_t> pixels;
+    for (int32_t y = 0; y < 720; ++y) {
+      const uint8_t* row = out.GetScanLine(y);
+      pixels.insert(pixels.end(), row, row + 4 * 1280);
+    }
+    return pixels;
+  }
+
+};
+
+void ExpectSameScreenRecords(const TgsFrameRecords& a, const TgsFrameRecords& b) {
+  for (size_t i = 0; i < a.layers.size(); ++i) EXPECT_EQ(a.layers[i], b.layers[i]) << "layer " << i;
+  for (size_t i = 0; i < a.sprites.size(); ++i) EXPECT_EQ(a.sprites[i], b.sprites[i]) << "sprite " << i;
+  for (size_t i = 0; i < a.effectSlots.size(); ++i) EXPECT_EQ(a.effectSlots[i], b.effectSlots[i]) << "effect " << i;
+  EXPECT_EQ(a.layerSettings, b.layerSettings);
+  EXPECT_EQ(a.quakeFilter, b.quakeFilter);
+  EXPECT_EQ(a.caption, b.caption);
+  EXPECT_EQ(a.resumePoint, b.resumePoint);
+}
+
+TEST_F(FrameReapplyTest, LoadedFrameShowsTheSavedPictureAndRecords) {
+  // Effects off: the noise is only recorded, so the picture holds still.
+  settings_[kSettingEffects] = 0;
+  TgsFrame& saved = PlayScene();
+  const TgsFrameRecords before = saved.RecordsForSave();
+  ASSERT_STREQ(before.layers[0].imageName, "BG01A.ELG");
+  ASSERT_EQ(before.sprites[6].characterIndex, 0);  // main group, front slot 0
+  ASSERT_EQ(before.sprites[2].colourMode, LayerRecord::kGreyToned);  // group 1, front slot 2
+  ASSERT_EQ(before.effectSlots[1].kind, EffectSlotRecord::kNoise);
+  ASSERT_EQ(saved.History().Count(), 2);
+  // The page the window shows, with its speaker.
+  MessageTextWindow* window = saved.CurrentWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_EQ(window->SetPageText("Hello there", 11), 0);
+  window->SetNames("Aki", "V01");
+  saved.SetPageShown(true);
+  const std::vector<uint8_t> picture = Screen(saved);
+  const std::vector<uint8_t> block = SaveBlock(saved);
+
+  TgsFrame& loaded = MakeFrame();
+  SobCursor in(block.data(), block.size());
+  ASSERT_EQ(loaded.LoadFrom(in), 0);
+  EXPECT_EQ(in.Remaining(), 0u);
+  EXPECT_TRUE(loaded.ReapplyPending());
+  EXPECT_EQ(loaded.History().Count(), 2);
+  // Nothing is on screen until the state is applied again.
+  EXPECT_NE(Screen(loaded), picture);
+  ASSERT_EQ(loaded.BeginRun(true), 0);
+  EXPECT_FALSE(loaded.ReapplyPending());
+
+  ExpectSameScreenRecords(loaded.RecordsForSave(), before);
+  EXPECT_EQ(loaded.SaveCaption(), "Chapter one");
+  ASSERT_NE(loaded.CurrentWindow(), nullptr);
+  EXPECT_EQ(loaded.CurrentWindow()->PageText(), "Hello there");
+  EXPECT_EQ(loaded.CurrentWindow()->SpeakerName(), "Aki");
+  ASSERT_NE(loaded.Layers()->FindSprite(2, 0, 1)->sprite, nullptr);
+  const std::vector<uint8_t> again = Screen(loaded);
+  ASSERT_EQ(again.size(), picture.size());
+  size_t differing = 0;
+  for (size_t i = 0; i < picture.size(); ++i) differing += picture[i] != again[i];
+  EXPECT_EQ(differing, 0u);
+  // Saved again, the loaded frame writes the same block after its module
+  // state (whose read position is now the resume point).
+  const std::vector<uint8_t> resaved = SaveBlock(loaded);
+  const long moduleBytes = long(loaded.GetStateSize());
+  ASSERT_EQ(resaved.size(), block.size());
+  for (size_t i = size_t(moduleBytes); i < block.size(); ++i) EXPECT_EQ(resaved[i], block[i]) << i - size_t(moduleBytes);
+}
+
+TEST_F(FrameReapplyTest, RunningEffectsAndTheirRecordsStartAgain) {
+  settings_[kSettingEffects] = 1;
+  TgsFrame& saved = PlayScene();
+  ASSERT_TRUE(saved.Layers()->HolderRunning(saved.Layers()->GetEffectSlot(1).holder));
+  const TgsFrameRecords before = saved.RecordsForSave();
+  const std::vector<uint8_t> block = SaveBlock(saved);
+  timers_.Clear();
+
+  TgsFrame& loaded = MakeFrame();
+  SobCursor in(block.data(), block.size());
+  ASSERT_EQ(loaded.LoadFrom(in), 0);
+  ASSERT_EQ(loaded.BeginRun(true), 0);
+  TgsLayerSets& sets = *loaded.Layers();
+  LayerAction* noise = sets.ActionOf(sets.GetEffectSlot(1).holder);
+  ASSERT_NE(noise, nullptr);
+  EXPECT_STREQ(noise->GetName(), "noise");
+  ExpectSameScreenRecords(loaded.RecordsForSave(), before);
+}
+
+TEST_F(FrameReapplyTest, RefusedBlocksLeaveTheRunningFrameAsItWas) {
+  settings_[kSettingEffects] = 0;
+  TgsFrame& frame = PlayScene();
+  const std::vector<uint8_t> good = SaveBlock(frame);
+  const TgsFrameRecords records = frame.RecordsForSave();
+  const std::vector<uint8_t> picture = Screen(frame);
+  const size_t moduleBytes = frame.GetStateSize();
+  const size_t historyAt = moduleBytes + 3665;
+  ASSERT_EQ(good[historyAt - 1], 1);  // the history follows
+
+  struct Case {
+    const char* name;
+    std::function<void(std::vector<uint8_t>&)> damage;
+    int32_t code;
+  } cases[] = {
+      // The first entry's kind byte leads the history's entries.
+      {"history entry of kind 7",
+       [&](auto& b) {
+         // count, then per entry its kind and serial
+         b[historyAt + 4] = 7;
+       },
+       2},
+      {"history count past the block", [&](auto& b) { b[historyAt + 3] = 0x7F; }, 2},
+      {"cut inside the history", [&](auto& b) { b.resize(historyAt + 8); }, 2},
+      {"cut in the sprite records", [&](auto& b) { b.resize(moduleBytes + 1000); }, TgsFrame::kLoadDamaged},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> bad = good;
+    c.damage(bad);
+    SobCursor in(bad.data(), bad.size());
+    EXPECT_EQ(frame.LoadFrom(in), c.code) << c.name;
+    EXPECT_FALSE(frame.ReapplyPending()) << c.name;
+    EXPECT_EQ(frame.History().Count(), 2) << c.name;
+    ExpectSameScreenRecords(frame.RecordsForSave(), records);
+    EXPECT_EQ(Screen(frame), picture) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace orrivel
