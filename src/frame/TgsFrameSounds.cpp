@@ -62,6 +62,23 @@ bool MusicWaitSkipped(TgsFrame& frame) {
   return frame.SkipByKey() || frame.SkipBySetting() || frame.WindowState().ShouldSkip(kMaskClick | kMaskKey);
 }
 
+// Sets or clears the loop flag of a manager channel; an effect channel's
+// record follows it, so the records hold a name exactly while it loops.
+void MarkLoop(std::array<uint8_t, TgsFrame::kLoopFlagChannels>& flags, TgsFrameRecords& records,
+              int32_t channel, bool loop, const std::string& name, int32_t loadMode) {
+  if (channel < 0 || uint32_t(channel) >= flags.size()) return;
+  flags[size_t(channel)] = loop ? 1 : 0;
+  const int32_t effect = channel - TgsFrame::kFirstEffectChannel;
+  if (effect < 0 || uint32_t(effect) >= TgsFrame::kEffectChannels) return;
+  TgsLoopSound& record = records.loopSounds[size_t(effect)];
+  if (!loop) {
+    record = TgsLoopSound{};
+    return;
+  }
+  record.name = name;
+  record.loadMode = uint8_t(loadMode);
+}
+
 }  // namespace
 
 // --- channels and their loop flags -------------------------------------------------------------
@@ -85,23 +102,6 @@ int32_t TgsFrame::AllocateEffectChannel(const char* name, int32_t channel, int32
   SoundManager* sounds = GetSoundManager();
   if (sounds == nullptr || managerChannel < 0) return -1;
   return sounds->LoadChannel(managerChannel, name, 0, loadMode == 1) == 0 ? managerChannel : -1;
-}
-
-// Sets or clears the loop flag of a manager channel; an effect channel's
-// record follows it, so the records hold a name exactly while it loops.
-static void MarkLoop(std::array<uint8_t, TgsFrame::kLoopFlagChannels>& flags, TgsFrameRecords& records,
-                     int32_t channel, bool loop, const std::string& name, int32_t loadMode) {
-  if (channel < 0 || uint32_t(channel) >= flags.size()) return;
-  flags[size_t(channel)] = loop ? 1 : 0;
-  const int32_t effect = channel - TgsFrame::kFirstEffectChannel;
-  if (effect < 0 || uint32_t(effect) >= TgsFrame::kEffectChannels) return;
-  TgsLoopSound& record = records.loopSounds[size_t(effect)];
-  if (!loop) {
-    record = TgsLoopSound{};
-    return;
-  }
-  if (record.name != name) record.name = name;
-  record.loadMode = uint8_t(loadMode);
 }
 
 int32_t TgsFrame::PlaySound(const std::string& name, int32_t channel, int32_t loadMode, bool loop) {
