@@ -292,6 +292,17 @@ TEST_F(FrameSoundsTest, MusicByNumberAndItsWaits) {
   EXPECT_EQ(sound.ActiveMusic().file, "BGM\\BGM07B.OGG");
   EXPECT_TRUE(sound.IsMusicActive());
 
+  // Passed at once in a chain, the wait for the end stops the music and
+  // forgets its number.
+  Frame().SetSkipByKey(false);
+  settings[kSettingAlwaysSkip] = 1;
+  EXPECT_EQ(Play("[bgm 3 0 0][se \"LONG.TPC\" 0 0 0][wait_se 0 1 1][wait_bgm_end 1]"), 0);
+  EXPECT_EQ(fixture->pumps, 0);
+  EXPECT_FALSE(sound.IsMusicActive());
+  EXPECT_EQ(Frame().Records().musicNumber, 0);
+  EXPECT_EQ(CurrentBgmNumber(), 0);
+  settings[kSettingAlwaysSkip] = 0;
+
   // Music played once is waited for to its end (the stream notices it
   // within its buffer's time), then the number goes.
   Frame().SetSkipByKey(false);
