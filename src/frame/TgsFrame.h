@@ -446,9 +446,9 @@ class TgsFrame : public TgsModule {
   // 0 ms fades last 1000 ms. A faded-in sound loops and is remembered.
   int32_t FadeInSound(const std::string& name, uint32_t ms, int32_t channel, int32_t loadMode);
   int32_t FadeOutSound(uint32_t ms, int32_t channel);
-  // Pump while the channel fades (0), plays (0; a looping channel is
-  // stopped at once: 2) or the music changes (0); 1 when skipped, -1 when
-  // the program closes.
+  // Waits pumping frames while a channel fades, while it plays (a looping
+  // one is stopped at once instead: 2) or while the music changes: 0 when
+  // that ended, 1 when the player skipped, -1 when the program closes.
   int32_t WaitSoundFade(int32_t channel, bool skippable, bool stopOnSkip, bool extraSkip);
   int32_t WaitSoundEnd(int32_t channel, bool skippable, bool extraSkip);
   int32_t WaitMusicChange(bool skippable);
