@@ -20,10 +20,23 @@ doubleAdd:
 scene MAIN flags 16 8
   add $visits 1 $visits
   call lib:double
-  native !NativeSystemCommand @titleMusic @scratch  # music 1: its intro, then its loop
+  native !NativeSystemCommand @titleMusic @scratch  # the title's music, looping
   native !NativeSetTgsFrameOption @optionArgs @scratch  # a taken choice lands in $choice
   native !NativeCreateTgsFrame @frameArgs @scratch  # the message window on its own canvases
+  native !NativeRunTgsScript @titleArgs @scratch    # はじめから (0) or つづきから (1)
+  mov $choice @fromTitle.1
+fromTitle:
+  bz 0 @story
+  native !NativeLoadSave @quickSave @loaded       # the newest quick save
+  mov @loaded @afterLoad.1
+afterLoad:
+  bz 0 @resume                                    # loaded: the story goes on from it
+story:
   native !NativeRunTgsScript @storyArgs @scratch    # the story, to its end
+  jmp @storyDone
+resume:
+  native !NativeRunTgsScript @resumeArgs @scratch   # the loaded page, then on to the end
+storyDone:
   native !NativeDeleteTgsFrame @scratch @scratch
   native !NativeSystemCommand @musicOff @scratch  # the music fades out over half a second
   native !CallScene @callRoom @scratch  # visit ROOM, come back here
@@ -35,10 +48,15 @@ data
 scratch:   word 0
 optionArgs: word 0 $choice
 frameArgs: word 0 0 0
-titleMusic: word 0 1 0 1
+titleMusic: word 0 2 0 1
 musicOff: word 0 0 500 0
 storyArgs: word 0 @storyName
 storyName: string "MAIN"
+titleArgs: word 0 @titleName
+titleName: string "TITLE"
+resumeArgs: word -1 0
+quickSave: word 11 -1
+loaded:   word 0
 callRoom: word @roomName
 jumpEnd:  word @endName
 roomName: string "ROOM"

@@ -1,6 +1,7 @@
-// The sample game's title music: a short melody synthesised here and
-// encoded as Ogg Vorbis, an intro played once ("BGM01A.OGG") and the part
-// that loops after it ("BGM01B.OGG").
+// The sample game's music: short melodies synthesised here and encoded as
+// Ogg Vorbis. The story's music has an intro played once ("BGM01A.OGG")
+// and the part that loops after it ("BGM01B.OGG"); the title's is one
+// piece that loops ("BGM02.OGG").
 //
 //   sample_bgm <folder>
 #include <cmath>
@@ -53,8 +54,10 @@ int main(int argc, char** argv) {
   using orrivel::testing::EncodeOgg;
   const auto intro = Melody({0, 4, 7, 12}, 0.25);
   const auto loop = Melody({7, 5, 4, 2, 0, 2, 4, 0}, 0.25);
+  const auto title = Melody({12, 7, 9, 4, 5, 0, 5, 7}, 0.375);
   if (!Write(folder + "/BGM01A.OGG", EncodeOgg(kRate, kChannels, intro)) ||
-      !Write(folder + "/BGM01B.OGG", EncodeOgg(kRate, kChannels, loop))) {
+      !Write(folder + "/BGM01B.OGG", EncodeOgg(kRate, kChannels, loop)) ||
+      !Write(folder + "/BGM02.OGG", EncodeOgg(kRate, kChannels, title))) {
     std::fprintf(stderr, "sample_bgm: cannot write into %s\n", folder.c_str());
     return 1;
   }

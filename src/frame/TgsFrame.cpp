@@ -150,6 +150,7 @@ int32_t TgsFrame::EndRun() {
   pendingAt_ = 0;
   speakerName_.clear();
   voiceName_.clear();
+  ForgetLoopSounds();
   Unload();
   historyEntries_ = 0;
   history_.Clear();

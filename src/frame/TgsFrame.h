@@ -406,6 +406,77 @@ class TgsFrame : public TgsModule {
   int32_t LoadSpPartsTable(const TgsOperationCall& call);
   int32_t WaitSpriteAction(const TgsOperationCall& call);
   int32_t StopSpriteAction(const TgsOperationCall& call);
+  // Sound effects, voices and music. A script channel n >= 0 is manager
+  // channel n + 8; a negative -m is manager channel m itself (so -6 is the
+  // voice channel), except that the play command takes the next of the
+  // frame's four effect channels 8 to 11 for any negative channel.
+  static constexpr int32_t kVoiceChannel = 6;
+  static constexpr int32_t kFirstEffectChannel = 8;
+  static constexpr uint32_t kEffectChannels = 4;
+  // Channels 0 to 11 keep a loop flag; higher ones play but are not kept.
+  static constexpr uint32_t kLoopFlagChannels = 12;
+  int32_t PlayMusic(const TgsOperationCall& call);
+  int32_t WaitMusicChange(const TgsOperationCall& call);
+  int32_t StopMusic(const TgsOperationCall& call);
+  int32_t WaitMusicEnd(const TgsOperationCall& call);
+  int32_t EndMusic(const TgsOperationCall& call);
+  int32_t PlaySound(const TgsOperationCall& call);
+  int32_t FadeInSound(const TgsOperationCall& call);
+  int32_t FadeOutSound(const TgsOperationCall& call);
+  int32_t StopSound(const TgsOperationCall& call);
+  int32_t StopAllSounds(const TgsOperationCall& call);
+  int32_t WaitSoundFade(const TgsOperationCall& call);
+  int32_t WaitSoundEnd(const TgsOperationCall& call);
+  int32_t StopChannel(const TgsOperationCall& call);
+  int32_t PlayPageVoice(const TgsOperationCall& call);
+  // The manager channel of a script channel (negative ones as -m -> m);
+  // -1 for a number no channel can have.
+  static int32_t ManagerChannel(int32_t scriptChannel);
+  // A negative channel takes the next effect channel (8, 9, 10, 11, 8 ...),
+  // others map as above. With a name the sound is loaded there (as a
+  // stream for load mode 1); -1 when that fails. The manager channel.
+  int32_t AllocateEffectChannel(const char* name, int32_t channel, int32_t loadMode);
+  // With sound and effects on, plays the sound once or looping (1 when it
+  // cannot be loaded); with them off only the channel is worked out. A
+  // looping sound on 8 to 11 is remembered for saves either way.
+  int32_t PlaySound(const std::string& name, int32_t channel, int32_t loadMode, bool loop);
+  int32_t StopSound(int32_t channel);
+  // Unloads the effect channels and starts their rotation again at 8.
+  int32_t StopAllSounds();
+  // 0 ms fades last 1000 ms. A faded-in sound loops and is remembered.
+  int32_t FadeInSound(const std::string& name, uint32_t ms, int32_t channel, int32_t loadMode);
+  int32_t FadeOutSound(uint32_t ms, int32_t channel);
+  // Waits pumping frames while a channel fades, while it plays (a looping
+  // one is stopped at once instead: 2) or while the music changes: 0 when
+  // that ended, 1 when the player skipped, -1 when the program closes.
+  int32_t WaitSoundFade(int32_t channel, bool skippable, bool stopOnSkip, bool extraSkip);
+  int32_t WaitSoundEnd(int32_t channel, bool skippable, bool extraSkip);
+  int32_t WaitMusicChange(bool skippable);
+  // A voice cue on channel 6: 0; 1 voices or sound off; 2 the cue is not
+  // in the voice table; 3 it cannot be played.
+  int32_t PlayVoice(const std::string& cue);
+  // The voice of a page, spoken by one of the shown characters: plays the
+  // cue on channel 6 (with settings byte 86), panned towards the speaker's
+  // x when settings byte 110 asks, ducks the music under it with byte 109,
+  // and marks the page voice playing. The voice manager's result (the
+  // speaker's index, -1 not among them, below -1 nothing played).
+  int32_t PlaySpeakerVoice(const std::string& cue, std::span<const int32_t> speakerIds,
+                           std::span<const int32_t> speakerX);
+  // -5000 at the left edge to 5000 at the right edge of the screen.
+  static int32_t VoicePanForX(int32_t x);
+  // Clears the page voice's flag; at a page end, with settings byte 108,
+  // its channel stops too.
+  void StopPageVoice(bool pageEnd);
+  bool VoicePlaying() const { return voicePlaying_; }
+  // Channels 0 to 11 on which the frame started a looping sound; the
+  // records of 8 to 11 (Records().loopSounds) are kept exactly while their
+  // flag is set, so a save writes the records that hold a name.
+  const std::array<uint8_t, kLoopFlagChannels>& LoopFlags() const { return loopFlags_; }
+  // Plays every remembered looping sound again on its channel (after a
+  // load); the number that could not be played.
+  int32_t ReplayLoopSounds();
+  // Forgets the remembered looping sounds and their flags (the end of a run).
+  void ForgetLoopSounds();
   // The operations not built yet.
 #define ORRIVEL_TGS_OPERATION(name) int32_t name(const TgsOperationCall& call);
 #include "frame/TgsFrameOperations.def"
@@ -599,6 +670,9 @@ class TgsFrame : public TgsModule {
   uint32_t historyEntries_ = 0;
   uint32_t historyCapacity_ = 0;
   std::vector<int32_t> bgTable_;
+  // Sound (in the frame's sounds file).
+  std::array<uint8_t, kLoopFlagChannels> loopFlags_{};
+  bool voicePlaying_ = false;
 
   // Screen parts.
   std::array<std::unique_ptr<CanvasDrawImage>, 2> ownCanvases_;

@@ -324,6 +324,13 @@ int GameApplication::BootScripts() {
   frame.environment.screen = Display();
   frame.environment.messageBoxes = &platform::CurrentBackend();
   frame.environment.settings = settings.blocks.appConfig;
+  // A page may hide the pointer until it moves again (settings byte 7): the
+  // frame's menu state is the main window's cursor state.
+  frame.environment.setMenuState = [this](bool on) {
+    MouseDevice* mouse = input ? input->Mouse() : nullptr;
+    if (mouse != nullptr && mainWindow.IsValid())
+      mouse->SetCursorState(on ? 1 : 0, mainWindow.GetHandle(), platform::WM_APP_MODAL_NOTIFY);
+  };
   frame.stopRequested = [this] { return endRequested.load(); };
   if (ConfirmBox* box = GetConfirmBox()) frame.releaseConfirmBox = [box] { box->ReleaseTask(); };
   // A canvas a script made through the display device, by its handle.

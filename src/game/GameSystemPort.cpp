@@ -3,6 +3,9 @@
 #include "game/ConfirmBox.h"
 #include "game/GameApplication.h"
 #include "game/GameSavePorts.h"
+#include "frame/MessageWindowState.h"
+#include "frame/TgsFrame.h"
+#include "frame/TgsFrameNatives.h"
 #include "scene/ButtonControl.h"
 #include "scene/CanvasDrawImage.h"
 #include "scene/ImageSprite.h"
@@ -32,6 +35,11 @@ GameSystemPort::GameSystemPort(GameApplication& app) {
   resolveSprite = [&app](uint32_t handle) -> ImageSprite* {
     DisplayScreenDevice* display = app.Display();
     return display ? dynamic_cast<ImageSprite*>(display->GetSprite(handle)) : nullptr;
+  };
+  // What a page of the open text frame switched off comes back on.
+  restoreFrameMenu = [&app] {
+    TgsFrame* frame = app.scripts ? app.scripts->TextFrameSlot().frame.get() : nullptr;
+    if (frame != nullptr) frame->WindowState().RestoreMenuState();
   };
   if (ConfirmBox* box = GetConfirmBox()) {
     confirmBox = box;

@@ -136,17 +136,6 @@ const ForwardRow kForwardRows[] = {
     {115, "StartQuakeFilter", {}},
     {120, "FlashLayer", {}},
     {121, "ChangeBackgroundInTwoPhases", {}},
-    {124, "PlayMusic", {}},
-    {125, "WaitMusicChange", {}},
-    {126, "WaitMusicEnd", {}},
-    {127, "PlaySound", {}},
-    {128, "FadeInSound", {}},
-    {129, "FadeOutSound", {}},
-    {130, "StopSound", {}},
-    {131, "StopAllSounds", {}},
-    {132, "WaitSoundFade", {}},
-    {133, "WaitSoundEnd", {}},
-    {134, "PlayPageVoice", {}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, ForwardingRows, ::testing::ValuesIn(kForwardRows),
