@@ -214,16 +214,27 @@ void DrawObjectManager::Detach(DrawObjectWatcher* watcher) {
   watchers_.erase(std::remove(watchers_.begin(), watchers_.end(), watcher), watchers_.end());
 }
 
-// A watcher may detach (itself or another) while it is told: each call
-// works on a copy of the list.
+namespace {
+
+// A watcher may detach itself while it is told: each call walks a copy of
+// the list (none is made while nobody watches).
+template <class Object>
+void Tell(const std::vector<DrawObjectWatcher*>& watchers, void (DrawObjectWatcher::*hear)(const Object&),
+          const Object& object) {
+  if (watchers.empty()) return;
+  for (DrawObjectWatcher* w : std::vector<DrawObjectWatcher*>(watchers)) (w->*hear)(object);
+}
+
+}  // namespace
+
 void DrawObjectManager::AnnounceImage(const Image& image) const {
-  for (DrawObjectWatcher* w : std::vector<DrawObjectWatcher*>(watchers_)) w->ImageDeleting(image);
+  Tell(watchers_, &DrawObjectWatcher::ImageDeleting, image);
 }
 void DrawObjectManager::AnnounceSceneObject(const SceneObject& object) const {
-  for (DrawObjectWatcher* w : std::vector<DrawObjectWatcher*>(watchers_)) w->SceneObjectDeleting(object);
+  Tell(watchers_, &DrawObjectWatcher::SceneObjectDeleting, object);
 }
 void DrawObjectManager::AnnounceSprite(const Drawable& sprite) const {
-  for (DrawObjectWatcher* w : std::vector<DrawObjectWatcher*>(watchers_)) w->SpriteDeleting(sprite);
+  Tell(watchers_, &DrawObjectWatcher::SpriteDeleting, sprite);
 }
 
 DrawObjectWatcher::~DrawObjectWatcher() { Watch(nullptr); }
