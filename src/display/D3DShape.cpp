@@ -87,6 +87,16 @@ void D3DPointShape::SetScale(int32_t scale) {
   Place();
 }
 
+void D3DPointShape::SetAnchor(int32_t angle, uint32_t mode) {
+  Place();
+  Rect box;
+  const MathTables* tables = GetMathTables();
+  if (!GetBounds(&box) || tables == nullptr) return;
+  const Point offset = AnchorOffset(mode, box.right - box.left, box.bottom - box.top);
+  const Point anchor{box.left + offset.x, box.top + offset.y};
+  for (ColoredVertex& v : vertices_) RotateAbout(*tables, angle, anchor, &v.x, &v.y);
+}
+
 void D3DPointShape::Place() {
   vertices_.resize(points_.size());
   if (points_.empty()) return;

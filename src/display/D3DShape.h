@@ -63,6 +63,11 @@ class D3DPointShape : public D3DShape {
  public:
   // Stores the scale and places the shape again.
   void SetScale(int32_t scale);
+  // Places the shape again, then turns its vertices by angle (512ths of a
+  // turn) about the anchor of the mode (AnchorOffset) inside the box around
+  // them, as the quad and the colour box turn their corners; without the
+  // cosine table they stay unturned.
+  void SetAnchor(int32_t angle, uint32_t mode);
   int32_t Scale() const { return scale_; }
 
  protected:

@@ -1,6 +1,9 @@
 #include "display/DrawObjectManager.h"
 
+#include <algorithm>
+
 #include "display/D3DDevice.h"
+#include "display/DrawObjectWatcher.h"
 #include "display/DdSurface.h"
 #include "display/LockedFrameSource.h"
 #include "display/MediaImage.h"
@@ -14,6 +17,9 @@ DrawObjectManager::DrawObjectManager(D3DDevice* device) : device_(device) {}
 DrawObjectManager::~DrawObjectManager() {
   DeleteAll();
   DeleteAllFonts();
+  // Watchers that outlive the manager must not reach back into it.
+  for (DrawObjectWatcher* watcher : watchers_) watcher->watched_ = nullptr;
+  watchers_.clear();
 }
 
 uint32_t DrawObjectManager::SetImageGroupId(uint32_t id) {
@@ -99,12 +105,28 @@ int RemoveFrom(List& list, uint32_t handle) {
   return list.Remove(handle) ? 0 : 2;
 }
 
-template <class List>
-int DeleteThrough(List& list, uint32_t* handle) {
+// Removal of one listed object, its watchers told first.
+template <class List, class Announce>
+int RemoveAnnounced(List& list, uint32_t handle, Announce announce) {
+  if (auto* object = list.Get(handle)) announce(*object);
+  return RemoveFrom(list, handle);
+}
+
+template <class List, class Announce>
+int DeleteThrough(List& list, uint32_t* handle, Announce announce) {
   if (handle == nullptr) return 1;
-  const int r = RemoveFrom(list, *handle);
+  const int r = RemoveAnnounced(list, *handle, announce);
   if (r == 0) *handle = 0;
   return r;
+}
+
+// RemoveIf, with each chosen object announced before any is deleted: a
+// watcher may look at the others while it lets go.
+template <class List, class Pred, class Announce>
+void RemoveIfAnnounced(List& list, Pred pred, Announce announce) {
+  for (auto& entry : list)
+    if (pred(entry)) announce(*entry.object);
+  list.RemoveIf(pred);
 }
 
 }  // namespace
@@ -120,45 +142,108 @@ void DrawObjectManager::ForgetImage(const Image* image) {
 }
 
 int DrawObjectManager::RemoveImage(uint32_t handle) {
-  if (Image* image = images_.Get(handle)) ForgetImage(image);
+  if (Image* image = images_.Get(handle)) {
+    AnnounceImage(*image);
+    ForgetImage(image);
+  }
   return RemoveFrom(images_, handle);
 }
-int DrawObjectManager::RemoveSceneObject(uint32_t handle) { return RemoveFrom(sceneObjects_, handle); }
-int DrawObjectManager::RemoveSprite(uint32_t handle) { return RemoveFrom(sprites_, handle); }
+int DrawObjectManager::RemoveSceneObject(uint32_t handle) {
+  return RemoveAnnounced(sceneObjects_, handle, [this](const SceneObject& o) { AnnounceSceneObject(o); });
+}
+int DrawObjectManager::RemoveSprite(uint32_t handle) {
+  return RemoveAnnounced(sprites_, handle, [this](const Drawable& d) { AnnounceSprite(d); });
+}
 int DrawObjectManager::DeleteImage(uint32_t* handle) {
   if (handle == nullptr) return 1;
   const int r = RemoveImage(*handle);
   if (r == 0) *handle = 0;
   return r;
 }
-int DrawObjectManager::DeleteSprite(uint32_t* handle) { return DeleteThrough(sprites_, handle); }
-int DrawObjectManager::RemoveFont(uint32_t* handle) { return DeleteThrough(fonts_, handle); }
+int DrawObjectManager::DeleteSprite(uint32_t* handle) {
+  return DeleteThrough(sprites_, handle, [this](const Drawable& d) { AnnounceSprite(d); });
+}
+int DrawObjectManager::RemoveFont(uint32_t* handle) {
+  return DeleteThrough(fonts_, handle, [](const Font&) {});
+}
 
 void DrawObjectManager::DeleteAll() {
-  sceneObjects_.Clear();
+  const auto every = [](const auto&) { return true; };
+  RemoveIfAnnounced(sceneObjects_, every, [this](const SceneObject& o) { AnnounceSceneObject(o); });
   DeleteAllSprites();
+  for (auto& entry : images_) AnnounceImage(*entry.object);
   ForgetImage(nullptr);
   images_.Clear();
   registry_.Clear();
 }
 
-void DrawObjectManager::DeleteAllSprites() { sprites_.Clear(); }
+void DrawObjectManager::DeleteAllSprites() {
+  RemoveIfAnnounced(sprites_, [](const auto&) { return true; }, [this](const Drawable& d) { AnnounceSprite(d); });
+}
 
 void DrawObjectManager::DeleteAllFonts() { fonts_.Clear(); }
 
 void DrawObjectManager::DeleteByGroup(uint32_t group, uint32_t flags) {
   const bool invert = (flags & 2) != 0;
-  sceneObjects_.RemoveIf([&](const auto& entry) { return (entry.object->groupId == group) != invert; });
+  RemoveIfAnnounced(
+      sceneObjects_, [&](const auto& entry) { return (entry.object->groupId == group) != invert; },
+      [this](const SceneObject& o) { AnnounceSceneObject(o); });
   if ((flags & 1) == 0) return;
   const auto chosen = [&](const auto& entry) { return (uint32_t(entry.object->GetGroupId()) == group) != invert; };
   for (auto& entry : images_) {
-    if (chosen(entry)) ForgetImage(entry.object.get());
+    if (!chosen(entry)) continue;
+    AnnounceImage(*entry.object);
+    ForgetImage(entry.object.get());
   }
   images_.RemoveIf(chosen);
 }
 
 void DrawObjectManager::DeleteSpritesByGroup(uint32_t group, uint8_t invert) {
-  sprites_.RemoveIf([&](const auto& entry) { return (entry.groupId == group) != (invert != 0); });
+  RemoveIfAnnounced(
+      sprites_, [&](const auto& entry) { return (entry.groupId == group) != (invert != 0); },
+      [this](const Drawable& d) { AnnounceSprite(d); });
+}
+
+// --- watchers ----------------------------------------------------------------------------
+
+void DrawObjectManager::Attach(DrawObjectWatcher* watcher) {
+  if (std::find(watchers_.begin(), watchers_.end(), watcher) == watchers_.end()) watchers_.push_back(watcher);
+}
+
+void DrawObjectManager::Detach(DrawObjectWatcher* watcher) {
+  watchers_.erase(std::remove(watchers_.begin(), watchers_.end(), watcher), watchers_.end());
+}
+
+namespace {
+
+// A watcher may detach itself while it is told: each call walks a copy of
+// the list (none is made while nobody watches).
+template <class Object>
+void Tell(const std::vector<DrawObjectWatcher*>& watchers, void (DrawObjectWatcher::*hear)(const Object&),
+          const Object& object) {
+  if (watchers.empty()) return;
+  for (DrawObjectWatcher* w : std::vector<DrawObjectWatcher*>(watchers)) (w->*hear)(object);
+}
+
+}  // namespace
+
+void DrawObjectManager::AnnounceImage(const Image& image) const {
+  Tell(watchers_, &DrawObjectWatcher::ImageDeleting, image);
+}
+void DrawObjectManager::AnnounceSceneObject(const SceneObject& object) const {
+  Tell(watchers_, &DrawObjectWatcher::SceneObjectDeleting, object);
+}
+void DrawObjectManager::AnnounceSprite(const Drawable& sprite) const {
+  Tell(watchers_, &DrawObjectWatcher::SpriteDeleting, sprite);
+}
+
+DrawObjectWatcher::~DrawObjectWatcher() { Watch(nullptr); }
+
+void DrawObjectWatcher::Watch(DrawObjectManager* manager) {
+  if (watched_ == manager) return;
+  if (watched_ != nullptr) watched_->Detach(this);
+  watched_ = manager;
+  if (watched_ != nullptr) watched_->Attach(this);
 }
 
 int DrawObjectManager::RestoreAllObjects(uint8_t checkLost) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "display/OwnedObjectList.h"
 #include "display/SceneObject.h"
@@ -24,6 +25,7 @@
 namespace orrivel {
 
 class D3DDevice;
+class DrawObjectWatcher;
 class TextureSource;
 class TransitionRunner;
 class ScriptAddressSpace;
@@ -175,6 +177,10 @@ class DrawObjectManager {
   // tried whatever the others answer; the first failure is returned.
   int RestoreAllObjects(uint8_t checkLost);
 
+  // Watchers hear of every image, scene object and sprite just before it
+  // is deleted (see DrawObjectWatcher); attach through DrawObjectWatcher::Watch.
+  size_t WatcherCount() const { return watchers_.size(); }
+
   SceneObjectRegistry& Registry() { return registry_; }
   size_t ImageCount() const { return images_.Count(); }
   size_t SceneObjectCount() const { return sceneObjects_.Count(); }
@@ -202,6 +208,13 @@ class DrawObjectManager {
   // Every scene object, sprite and partner picture that borrows the image
   // lets go of it before it is deleted (null: partners of every image).
   void ForgetImage(const Image* image);
+  // Every deletion path tells the watchers first.
+  friend class DrawObjectWatcher;
+  void Attach(DrawObjectWatcher* watcher);
+  void Detach(DrawObjectWatcher* watcher);
+  void AnnounceImage(const Image& image) const;
+  void AnnounceSceneObject(const SceneObject& object) const;
+  void AnnounceSprite(const Drawable& sprite) const;
 
   D3DDevice* device_ = nullptr;
   TransitionRunner* transitionRunner_ = nullptr;
@@ -215,6 +228,7 @@ class DrawObjectManager {
   OwnedObjectList<Font> fonts_{&handles_};
   OwnedObjectList<Drawable> sprites_{&handles_};
   SceneObjectRegistry registry_;
+  std::vector<DrawObjectWatcher*> watchers_;
 };
 
 }  // namespace orrivel

@@ -198,14 +198,39 @@ class AnimationNativeState {
   void KeepTarget(const void* player, std::unique_ptr<RasterSurfacePort> port) {
     targets_[player] = std::move(port);
   }
-  void DropTarget(const void* player) { targets_.erase(player); }
-  void DropAllTargets() { targets_.clear(); }
+  void DropTarget(const void* player) {
+    targets_.erase(player);
+    images_.erase(player);
+  }
+  void DropAllTargets() {
+    targets_.clear();
+    images_.clear();
+  }
+
+  // The display object a player was made on is its own image; a reload
+  // onto another one makes that its override image until a reload onto
+  // its own again. Native 537 answers the override when there is one.
+  void SetOwnImage(const void* player, uint32_t handle) { images_[player] = {handle, 0}; }
+  void SetReloadImage(const void* player, uint32_t handle) {
+    PlayerImages& images = images_[player];
+    images.override = handle != images.own ? handle : 0;
+  }
+  uint32_t ShownImage(const void* player) const {
+    const auto it = images_.find(player);
+    if (it == images_.end()) return 0;
+    return it->second.override != 0 ? it->second.override : it->second.own;
+  }
 
  private:
   GameScriptHost& host_;
   RasterSurfaceFactory surfaces_;
   std::set<uint32_t> handles_[3];
   std::map<const void*, std::unique_ptr<RasterSurfacePort>> targets_;
+  struct PlayerImages {
+    uint32_t own = 0;
+    uint32_t override = 0;
+  };
+  std::map<const void*, PlayerImages> images_;
   std::unique_ptr<LayoutScreenDevice> layoutDevice_;
   bool layoutLoaded_ = false;
   std::multimap<const void*, uint32_t> steppers_;
@@ -571,6 +596,7 @@ uint32_t CreatePlayer(AnimationNativeState& state, NativeArgs& args) {
   AnimationPlayerPool::Object* player = nullptr;
   if (objects->AnimationPlayers().Create(&player, PlayerArgs(state, args, name, port.get())) != 0) return 0;
   state.KeepTarget(player, std::move(port));
+  state.SetOwnImage(player, args.Cell(4));
   return state.Adopt(objects->AnimationPlayers(), player, kPlayerKind);
 }
 
@@ -598,6 +624,7 @@ uint32_t ReloadPlayer(AnimationNativeState& state, NativeArgs& args) {
                                      nullptr, port.get(), args.Int(6), args.Int(7), args.Byte(8), player->Mode(),
                                      flag, indexed, colorKey);
   state.KeepTarget(player, std::move(port));
+  state.SetReloadImage(player, args.Cell(5));
   return uint32_t(code);
 }
 
@@ -650,6 +677,29 @@ void BindPlayerNatives(NativeBinder& binder, const StatePtr& state) {
     if (ProcessObjects* objects = Objects()) state->ReleaseAll(objects->AnimationPlayers(), kPlayerKind);
     state->DropAllTargets();
     return 0;
+  });
+  // Natives 530 and 531 work the player's frame queue; a step that brings
+  // another cell to the head draws it into the player's target.
+  binder.Bind(kRemovePlayerFrame, [state](NativeArgs& args) -> uint32_t {
+    ProcessObjects* objects = Objects();
+    auto* player = objects ? state->Resolve(objects->AnimationPlayers(), args.Cell(0), kPlayerKind) : nullptr;
+    const int32_t cell = args.Int(1);
+    if (player && !args.Failed()) player->Remove(cell);
+    return 0;
+  });
+  binder.Bind(kStepPlayer, [state](NativeArgs& args) -> uint32_t {
+    ProcessObjects* objects = Objects();
+    auto* player = objects ? state->Resolve(objects->AnimationPlayers(), args.Cell(0), kPlayerKind) : nullptr;
+    const uint32_t elapsed = args.Cell(1);
+    if (!player || args.Failed()) return 0;
+    const int32_t cell = player->Step(elapsed);
+    if (cell >= 0) DrawPlayerCell(*player, cell);
+    return 0;
+  });
+  binder.Bind(kGetPlayerImage, [state](NativeArgs& args) -> uint32_t {
+    ProcessObjects* objects = Objects();
+    auto* player = objects ? state->Resolve(objects->AnimationPlayers(), args.Cell(0), kPlayerKind) : nullptr;
+    return player ? state->ShownImage(player) : 0;
   });
   binder.Bind(kStartSoundLevelTask, [state](NativeArgs& args) -> uint32_t {
     ProcessObjects* objects = Objects();

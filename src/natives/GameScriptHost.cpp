@@ -5,6 +5,7 @@
 #include "base/SubtractiveRandom.h"
 #include "natives/EffectFactories.h"
 #include "natives/NativeBinder.h"
+#include "natives/ScriptObjectWatcher.h"
 
 namespace orrivel {
 
@@ -35,6 +36,7 @@ GameScriptHost::GameScriptHost(GameHostSetup setup)
   else
     SharedRandom().Seed(setup_.seed);
   RegisterGameNatives();
+  if (setup_.drawObjects) WatchDrawObjects(setup_.drawObjects);
   Run(setup_.hooks.initConfirmBox);
 }
 
@@ -51,6 +53,11 @@ GameScriptHost::~GameScriptHost() {
   memoryBlocks_.clear();
   for (auto& entry : strings_) Space().Free(entry.second.address);
   strings_.clear();
+}
+
+void GameScriptHost::WatchDrawObjects(DrawObjectManager* objects) {
+  if (!objectWatcher_) objectWatcher_ = std::make_unique<ScriptObjectWatcher>(setup_.objectTimers);
+  objectWatcher_->Watch(objects);
 }
 
 void GameScriptHost::RegisterGameNatives() {

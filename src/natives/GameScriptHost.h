@@ -10,6 +10,7 @@
 // through hooks that the shell fills; an empty hook does nothing.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ namespace orrivel {
 class BitArray;
 class DcpManager;
 class DrawObjectManager;
+class ScriptObjectWatcher;
 class TcpManager;
 class TimerList;
 
@@ -113,6 +115,9 @@ class GameScriptHost : public ScriptHost {
   TcpManager* ScreenObjects() const { return setup_.screenObjects; }
   TimerList* ObjectTimers() const { return setup_.objectTimers; }
   DrawObjectManager* DrawObjects() const { return setup_.drawObjects; }
+  // Actions and effects the scripts start on the object timer list let go
+  // of their sprites, scene objects and images when those are deleted.
+  void WatchDrawObjects(DrawObjectManager* objects);
   // The registry of named layer actions (null: none).
   DcpManager* Actions() const { return setup_.actions; }
   GameHostHooks& Hooks() { return setup_.hooks; }
@@ -151,6 +156,7 @@ class GameScriptHost : public ScriptHost {
   std::vector<bool> notBuilt_;
   std::vector<bool> reported_;
   std::vector<std::string> log_;
+  std::unique_ptr<ScriptObjectWatcher> objectWatcher_;
 };
 
 }  // namespace orrivel

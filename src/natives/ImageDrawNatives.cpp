@@ -199,8 +199,11 @@ uint32_t StartTransitionEffect(GameScriptHost& host, NativeArgs& args) {
   if (target == nullptr || (sourceHandle != 0 && source == nullptr) || args.Failed()) return 0;
   if (kind < 0 || kind >= kTransitionEffectKinds) kind = 0;
   if (duration == 0) duration = 1;
-  return EffectHolderOf(host, args).Create(kind, duration, target, source, place[0], place[1], place[2], place[3], place[4],
-                                           place[5], place[6], place[7]);
+  const uint32_t effect = EffectHolderOf(host, args).Create(kind, duration, target, source, place[0], place[1], place[2],
+                                                            place[3], place[4], place[5], place[6], place[7]);
+  // The effect ends without drawing when either of its images is deleted.
+  if (effect != 0) host.WatchDrawObjects(ScriptDisplayObjects());
+  return effect;
 }
 
 // --- library operations ----------------------------------------------------------------------
@@ -211,13 +214,15 @@ uint32_t DrawImageOpNative(NativeArgs& args) {
 }
 
 // Entry 10 takes the source and destination as (x, y, width, height); a
-// missing point draws the whole source over the whole destination.
+// missing point draws the whole source over the whole destination. Cells 2
+// to 5 are its mode, smoothing, opacity (byte) and last word.
 uint32_t StretchDrawImageOpNative(NativeArgs& args) {
+  const int32_t mode = args.Int(2), smoothing = args.Int(3), opacity = args.Byte(4), last = args.Flag(5) ? 1 : 0;
   return StretchBlitCells(args, 0, 1, 6, [&](Surface& d, Surface* s, P p) {
     const Rect source = p.sourceRect ? *p.sourceRect : Rect{0, 0, s->GetWidth(), s->GetHeight()};
     const Size size = p.size ? *p.size : Size{d.GetWidth(), d.GetHeight()};
     return StretchDrawImageOp(&d, s, source.left, source.top, source.right - source.left, source.bottom - source.top, p.x,
-                              p.y, size.width, size.height);
+                              p.y, size.width, size.height, mode, smoothing, opacity, last);
   });
 }
 
@@ -244,10 +249,10 @@ uint32_t ApplyPixelOp13Native(NativeArgs& args) {
   return OnSurfaceRect(args, 4, kImageFailed, [&](Surface& s, const Rect* r) { return ApplyPixelOp13(&s, across, down, flag, r); });
 }
 
-// The mirror entries work on the whole image.
-template <int (*Op)(Surface*, int32_t)>
+// The mirror entries work on the rectangle, or on the whole image.
+template <int (*Op)(Surface*, int32_t, const Rect*)>
 uint32_t MirrorNative(NativeArgs& args) {
-  return OnSurfaceRect(args, 1, kImageFailed, [](Surface& s, const Rect*) { return Op(&s, 0); });
+  return OnSurfaceRect(args, 1, kImageFailed, [](Surface& s, const Rect* r) { return Op(&s, 0, r); });
 }
 
 template <bool (*Op)(Surface*, int32_t)>

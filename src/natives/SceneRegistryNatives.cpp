@@ -224,6 +224,11 @@ uint32_t NativeSetSceneObjectAnchor(NativeArgs& args) {
     box->SetAnchor(0, anchor);
     return 1;
   }
+  // The polygon and the triangle.
+  if (auto* shape = dynamic_cast<D3DPointShape*>(object)) {
+    shape->SetAnchor(0, anchor);
+    return 1;
+  }
   return 0;
 }
 
@@ -456,6 +461,8 @@ uint32_t StartPath(GameScriptHost& host, NativeArgs& args, uint32_t first, GiveK
                                                    c.flags[1], c.flags[2]);
   if (giveKeys(*action) != 0 || args.Failed()) return 0;
   if (action->Start(host.ObjectTimers(), sprite) != 0) return 0;
+  // It lets go of the sprite when the screen device deletes it.
+  host.WatchDrawObjects(ScriptDisplayObjects());
   // The timer list owns the running task now.
   return action.release()->Handle();
 }

@@ -26,16 +26,16 @@ int32_t SoundLevelFrameTask::Step(uint32_t) {
     return 1;
   }
   const int32_t level = int32_t(sound_->GetAmplitudeAt(playCursor, uint32_t(player_->CellCount())));
-  if (level != level_ && DrawCell(level)) level_ = level;
+  if (level != level_ && DrawPlayerCell(*player_, level)) level_ = level;
   return 0;
 }
 
-bool SoundLevelFrameTask::DrawCell(int32_t cell) {
-  auto* strip = dynamic_cast<RasterSurfacePort*>(player_->Strip());
-  auto* target = dynamic_cast<RasterSurfacePort*>(player_->Target());
-  const platform::Rect source = player_->CellRect(cell);
+bool DrawPlayerCell(const AnimationPlayer& player, int32_t cell) {
+  auto* strip = dynamic_cast<RasterSurfacePort*>(player.Strip());
+  auto* target = dynamic_cast<RasterSurfacePort*>(player.Target());
+  const platform::Rect source = player.CellRect(cell);
   if (!strip || !target || source.Width() <= 0) return false;
-  return target->Raster()->Copy(strip->Raster(), player_->OriginX(), player_->OriginY(), &source, false) == 0;
+  return target->Raster()->Copy(strip->Raster(), player.OriginX(), player.OriginY(), &source, false) == 0;
 }
 
 void SoundLevelFrameTask::Finish() {

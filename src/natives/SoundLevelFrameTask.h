@@ -13,8 +13,14 @@
 
 namespace orrivel {
 
+class AnimationPlayer;
 class BufferSound;
 class TimerList;
+
+// Draws cell n of the player's strip into its target at its origin; false
+// when the player has no strip or target of raster pixels or the cell lies
+// outside the strip.
+bool DrawPlayerCell(const AnimationPlayer& player, int32_t cell);
 
 class SoundLevelFrameTask final : public TimedTask {
  public:
@@ -37,8 +43,6 @@ class SoundLevelFrameTask final : public TimedTask {
   int32_t Level() const { return level_; }
 
  private:
-  bool DrawCell(int32_t cell);
-
   Player* player_ = nullptr;
   BufferSound* sound_ = nullptr;
   int32_t level_ = -1;

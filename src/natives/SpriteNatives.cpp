@@ -506,16 +506,24 @@ uint32_t NativeSetDrawableSizeAligned(NativeArgs& args) {
 bool KeyTriples(NativeArgs& args, uint32_t countCell, uint32_t arrayCell, std::vector<int32_t>& out) {
   const int32_t count = args.Int(countCell);
   const uint32_t address = args.Cell(arrayCell);
-  if (args.Failed() || count <= 0 || count > 0x10000 || address == 0) return false;
+  if (args.Failed() || count <= 0 || address == 0) return false;
+  // The count is trusted nowhere: keys that would lie past the arena end
+  // the step, as a bad address does.
+  if (!args.Space().Contains(address, 12ull * uint32_t(count))) {
+    args.Fail();
+    return false;
+  }
   out.resize(size_t(count) * 3);
   for (size_t i = 0; i < out.size(); ++i) out[i] = int32_t(args.Load(address + uint32_t(i) * 4));
   return !args.Failed();
 }
 
 // The action's handle once keyed and started; every other outcome deletes it.
+// A running action lets go of its target when the screen device deletes it.
 template <class Action, class Keys, class Start>
-uint32_t Started(std::unique_ptr<Action> action, Keys&& keys, Start&& start) {
+uint32_t Started(GameScriptHost& host, std::unique_ptr<Action> action, Keys&& keys, Start&& start) {
   if (!action || keys(*action) != 0 || start(*action) != 0) return 0;
+  host.WatchDrawObjects(ScriptDisplayObjects());
   return action.release()->Handle();
 }
 
@@ -545,7 +553,7 @@ uint32_t NativeStartObjectPath(GameScriptHost& host, NativeArgs& args) {
   std::unique_ptr<SpritePathAction> action = PathAction(args, 1, 3);
   if (args.Failed()) return 0;
   return Started(
-      std::move(action), [&](SpritePathAction& a) { return a.Load(keys.c_str()); },
+      host, std::move(action), [&](SpritePathAction& a) { return a.Load(keys.c_str()); },
       [&](SpritePathAction& a) { return a.StartWith(host.ObjectTimers(), object); });
 }
 
@@ -556,7 +564,7 @@ uint32_t NativeStartObjectPathKeys(GameScriptHost& host, NativeArgs& args) {
   std::unique_ptr<SpritePathAction> action = PathAction(args, 1, 4);
   if (args.Failed()) return 0;
   return Started(
-      std::move(action), [&](SpritePathAction& a) { return a.SetKeys(int32_t(keys.size() / 3), keys.data()); },
+      host, std::move(action), [&](SpritePathAction& a) { return a.SetKeys(int32_t(keys.size() / 3), keys.data()); },
       [&](SpritePathAction& a) { return a.StartWith(host.ObjectTimers(), object); });
 }
 
@@ -581,7 +589,7 @@ uint32_t NativeStartSpriteSize(GameScriptHost& host, NativeArgs& args) {
   std::unique_ptr<SpriteSizeAction> action = SizeAction(args, 1, 3);
   if (args.Failed()) return 0;
   return Started(
-      std::move(action), [&](SpriteSizeAction& a) { return a.Load(keys.c_str()); },
+      host, std::move(action), [&](SpriteSizeAction& a) { return a.Load(keys.c_str()); },
       [&](SpriteSizeAction& a) { return a.Start(host.ObjectTimers(), sprite); });
 }
 
@@ -592,7 +600,7 @@ uint32_t NativeStartSpriteSizeKeys(GameScriptHost& host, NativeArgs& args) {
   std::unique_ptr<SpriteSizeAction> action = SizeAction(args, 1, 4);
   if (args.Failed()) return 0;
   return Started(
-      std::move(action), [&](SpriteSizeAction& a) { return a.SetKeys(int32_t(keys.size() / 3), keys.data()); },
+      host, std::move(action), [&](SpriteSizeAction& a) { return a.SetKeys(int32_t(keys.size() / 3), keys.data()); },
       [&](SpriteSizeAction& a) { return a.Start(host.ObjectTimers(), sprite); });
 }
 
@@ -608,7 +616,7 @@ uint32_t NativeStartSpriteRotate(GameScriptHost& host, NativeArgs& args) {
                                                             args.Byte(5), args.Flag(6), args.Flag(8), args.Flag(9));
   if (args.Failed()) return 0;
   return Started(
-      std::move(action), [&](SpriteRotateAction& a) { return a.Load(keys.c_str()); },
+      host, std::move(action), [&](SpriteRotateAction& a) { return a.Load(keys.c_str()); },
       [&](SpriteRotateAction& a) { return a.Start(host.ObjectTimers(), sprite); });
 }
 

@@ -10,8 +10,10 @@
 #include "natives/DisplayObjectArguments.h"
 #include "natives/ImageNativeCells.h"
 #include "natives/NativeBinder.h"
+#include "platform/font/DeviceContextTable.h"
 #include "raster/CompositeKernels32.h"
 #include "raster/LibraryImageOps.h"
+#include "raster/MemoryDc.h"
 #include "raster/Surface.h"
 #include "raster/SurfaceDrawing.h"
 #include "script/NativeArgs.h"
@@ -202,8 +204,46 @@ uint32_t FillColorMaskedNative(NativeArgs& args) {
   return uint32_t(FillColorMasked(s, mode, mask, level, r, g, b, p.x, p.y, p.RectOrNull()));
 }
 
-// A device context is not something the scripts are ever handed here.
-uint32_t NoDeviceContext(NativeArgs&) { return kImageFailed; }
+// --- device contexts -------------------------------------------------------------------------
+//
+// Natives 346 and 347 copy into a device context named by a handle of the
+// platform's table: the engine hands scripts none of its own, so a cell
+// that names no registered context gives -1, as an image that does not
+// resolve does. 0 copied; 1 nothing could be copied.
+
+int CopyIntoDeviceContext(platform::DeviceContext& dc, Surface& source, int32_t x, int32_t y, const Rect& area) {
+  if (source.GetBits() == nullptr || area.IsEmpty()) return 1;
+  return dc.BitBlt(x, y, area.right - area.left, area.bottom - area.top, MemoryDcOf(&source), area.left, area.top)
+             ? 0
+             : 1;
+}
+
+Rect WholeOr(const Surface& s, const std::optional<Rect>& rect) {
+  return rect ? *rect : Rect{0, 0, s.GetWidth(), s.GetHeight()};
+}
+
+uint32_t BltToDeviceContext(NativeArgs& args) {
+  Surface* s = SurfaceCell(args, 0);
+  platform::DeviceContext* dc = platform::FindDeviceContext(args.Cell(1));
+  const BlitPlacement p = ReadPointPlacement(args, 2);
+  if (s == nullptr || dc == nullptr || args.Failed()) return kImageFailed;
+  return uint32_t(CopyIntoDeviceContext(*dc, *s, p.x, p.y, WholeOr(*s, p.sourceRect)));
+}
+
+// The stretch is made in a picture of the drawn size (no size: the
+// context's own), which is then copied in.
+uint32_t StretchToDeviceContext(NativeArgs& args) {
+  Surface* s = SurfaceCell(args, 0);
+  platform::DeviceContext* dc = platform::FindDeviceContext(args.Cell(1));
+  const BlitPlacement p = ReadStretchPlacement(args, 2);
+  if (s == nullptr || dc == nullptr || args.Failed()) return kImageFailed;
+  const Size size = p.size ? *p.size : Size{dc->Target().width, dc->Target().height};
+  const Rect area = WholeOr(*s, p.sourceRect);
+  Surface stretched;
+  if (size.width <= 0 || size.height <= 0 || stretched.Create(size.width, size.height, 32, 0) != 0) return 1;
+  if (stretched.StretchCopy(s, &size, 0, 0, &area, false) != 0) return 1;
+  return uint32_t(CopyIntoDeviceContext(*dc, stretched, p.x, p.y, Rect{0, 0, size.width, size.height}));
+}
 
 // --- blitters -------------------------------------------------------------------------------
 
@@ -275,8 +315,8 @@ void BindSurfaceNatives(NativeBinder& binder) {
   binder.Bind(328, SetPaletteEntry);
   binder.Bind(329, FillPalette);
   BindBlitters(binder);
-  binder.Bind(346, NoDeviceContext);
-  binder.Bind(347, NoDeviceContext);
+  binder.Bind(346, BltToDeviceContext);
+  binder.Bind(347, StretchToDeviceContext);
   binder.Bind(348, ApplyImageLevel);
   binder.Bind(349, FillAlphaNative);
   binder.Bind(350, ColourOp<&AddColor>);

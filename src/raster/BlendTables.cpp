@@ -1,7 +1,9 @@
 #include "raster/BlendTables.h"
 
+#include <atomic>
 #include <bit>
 #include <cstring>
+#include <mutex>
 
 namespace orrivel {
 
@@ -58,15 +60,30 @@ void BuildCompositeAlphaTable() {
 
 }  // namespace
 
+namespace {
+
+std::atomic<bool> gBuilt{false};
+std::mutex gBuilding;
+
+}  // namespace
+
 void BuildBlendTables() {
   BuildProductTable();
   BuildClampTable();
   BuildOpacityMultiplierTable();
   BuildCompositeWeightTable();
   BuildCompositeAlphaTable();
+  gBuilt.store(true, std::memory_order_release);
+}
+
+void EnsureBlendTables() {
+  if (gBuilt.load(std::memory_order_acquire)) return;
+  const std::lock_guard<std::mutex> lock(gBuilding);
+  if (!gBuilt.load(std::memory_order_relaxed)) BuildBlendTables();
 }
 
 void ResetBlendTables() {
+  gBuilt.store(false, std::memory_order_release);
   std::memset(ProductTable, 0, sizeof ProductTable);
   std::memset(ClampTable, 0, sizeof ClampTable);
   std::memset(OpacityMultiplierTable, 0, sizeof OpacityMultiplierTable);

@@ -30,8 +30,13 @@ inline constexpr int kClampTableOffset = 768;
 inline uint8_t ClampAt(int index) { return ClampTable[index + kClampTableOffset]; }
 
 void BuildBlendTables();
+// Builds the tables unless they are built already: drawing code that may
+// run before start-up (or in a host that has none) calls it first, so it
+// never blends through zero tables, which would draw black.
+void EnsureBlendTables();
 
-// Zeroes every table again, as before start-up (for tests).
+// Zeroes every table again, as before start-up (for tests); the next
+// EnsureBlendTables builds them again.
 void ResetBlendTables();
 
 }  // namespace orrivel

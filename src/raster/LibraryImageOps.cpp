@@ -55,13 +55,13 @@ Fn Entry(int entry) {
   return reinterpret_cast<Fn>(LibraryEntry(entry));
 }
 
-int Mirror(Surface* target, int32_t a1, int entry32, int entryOther) {
+int Mirror(Surface* target, int32_t a1, const Rect* rect, int entry32, int entryOther) {
   if (!HasPixels(target)) return 1;
   const int entry = target->GetBitsPerPixel() == 32 ? entry32 : entryOther;
   auto fn = Entry<PixelOpMirrorFn>(entry);
   if (fn == nullptr) return 1;
   const PixelOpImage view = ViewForLibrary(target);
-  if ((fn(&view, a1) & 0xFF) == 0) return 2;
+  if ((fn(&view, a1, rect) & 0xFF) == 0) return 2;
   RecordLibraryChange(target);
   return 0;
 }
@@ -121,12 +121,13 @@ int DrawImageOp(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t 
 }
 
 int StretchDrawImageOp(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t a4,
-                       int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9) {
+                       int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9, int32_t mode,
+                       int32_t smoothing, int32_t opacity, int32_t reserved) {
   if (const int code = CheckCommon(target, {source}, kPixelOpStretchDrawImage); code != 0)
     return code;
   const PixelOpImage t = ViewForLibrary(target), s = ViewForLibrary(source);
   return FinishZero(target, Entry<PixelOpStretchDrawFn>(kPixelOpStretchDrawImage)(
-                                &t, &s, a6, a7, a8, a9, a2, a3, a4, a5));
+                                &t, &s, a6, a7, a8, a9, a2, a3, a4, a5, mode, smoothing, opacity, reserved));
 }
 
 namespace {
@@ -168,12 +169,12 @@ int ApplyPixelOp13(Surface* target, int32_t across, int32_t down, int32_t flag, 
   return FinishTrue(target, Entry<PixelOpEntry13Fn>(kPixelOpEntry13)(&t, across, down, flag, rect));
 }
 
-int MirrorImageA(Surface* target, int32_t a1) {
-  return Mirror(target, a1, kPixelOpMirrorA32, kPixelOpMirrorA8);
+int MirrorImageA(Surface* target, int32_t a1, const Rect* rect) {
+  return Mirror(target, a1, rect, kPixelOpMirrorA32, kPixelOpMirrorA8);
 }
 
-int MirrorImageB(Surface* target, int32_t a1) {
-  return Mirror(target, a1, kPixelOpMirrorB32, kPixelOpMirrorB8);
+int MirrorImageB(Surface* target, int32_t a1, const Rect* rect) {
+  return Mirror(target, a1, rect, kPixelOpMirrorB32, kPixelOpMirrorB8);
 }
 
 bool ApplyPixelOp21(Surface* target, uint8_t flag) {

@@ -27,9 +27,12 @@ int ApplyPixelOp7(Surface* target, int32_t a1, int32_t a2);
 int DrawImageOp(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t a4, int32_t a5,
                 int32_t a6, const Rect* a7);
 // Source rectangle a2..a5 (x, y, width, height) drawn averaged into the
-// destination rectangle a6..a9, as for save thumbnails.
+// destination rectangle a6..a9, as for save thumbnails: copied (mode 0), or
+// blended by each texel's alpha times the opacity (mode 2); smoothing and
+// the last word are passed on.
 int StretchDrawImageOp(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t a4,
-                       int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9);
+                       int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9, int32_t mode = 0,
+                       int32_t smoothing = 0, int32_t opacity = 255, int32_t reserved = 0);
 // a2..a7: the top-left, top-right and bottom-left corners (x, y) of the
 // parallelogram, a8 the mode, a9 a word passed on, a10 the opacity. The
 // library takes the corners as doubles; sourceRect (null: the whole
@@ -45,11 +48,11 @@ int ApplyPixelOp12(Surface* target, Image* source, int32_t a2, int32_t a3, int32
 // Separable box blur of radius across by down inside rect (null: the
 // whole image); flag is passed on. A target that is not 32 bits gives 2.
 int ApplyPixelOp13(Surface* target, int32_t across, int32_t down, int32_t flag, const Rect* rect);
-// Left-right mirror, for 32- and 8-bit targets. 0; 1 no pixels or no
-// library; 2 the library refused.
-int MirrorImageA(Surface* target, int32_t a1);
+// Left-right mirror, for 32- and 8-bit targets, of the rectangle (null:
+// the whole image). 0; 1 no pixels or no library; 2 the library refused.
+int MirrorImageA(Surface* target, int32_t a1, const Rect* rect = nullptr);
 // Upside-down mirror; results as MirrorImageA.
-int MirrorImageB(Surface* target, int32_t a1);
+int MirrorImageB(Surface* target, int32_t a1, const Rect* rect = nullptr);
 // True when done; false for every failure.
 bool ApplyPixelOp21(Surface* target, uint8_t flag);
 bool ApplyPixelOp23(Surface* target, int32_t a1);

@@ -33,10 +33,14 @@ using PixelOpDrawImageFn = int32_t (*)(const PixelOpImage* target, const PixelOp
 // Entry 10: destination x, y, width, height, then source x, y, width,
 // height; the source rectangle averaged down (or repeated up) onto the
 // destination rectangle. The source rectangle must lie inside the source.
+// Mode 0 copies, mode 2 blends each averaged texel by its alpha times the
+// opacity keeping the destination alpha (as entry 11); other modes are
+// refused. Smoothing and the last word are reserved.
 using PixelOpStretchDrawFn = int32_t (*)(const PixelOpImage* target, const PixelOpImage* source,
                                          int32_t destX, int32_t destY, int32_t destWidth,
                                          int32_t destHeight, int32_t sourceX, int32_t sourceY,
-                                         int32_t sourceWidth, int32_t sourceHeight);
+                                         int32_t sourceWidth, int32_t sourceHeight, int32_t mode,
+                                         int32_t smoothing, int32_t opacity, int32_t reserved);
 // Entry 11: the source rectangle (null: the whole source) drawn onto the
 // parallelogram with corners top-left (x0, y0), top-right (x1, y1) and
 // bottom-left (x2, y2), nearest texel at pixel centres. Mode 0 copies, mode
@@ -66,8 +70,9 @@ using PixelOpEntry12Fn = int32_t (*)(const PixelOpImage* target, const PixelOpIm
 using PixelOpEntry13Fn = int32_t (*)(const PixelOpImage* target, int32_t across, int32_t down,
                                      int32_t flag, const Rect* rect);
 // Entries 14 and 15 mirror the image left to right, 16 and 17 upside down
-// (32 and 8 bits); the argument is reserved.
-using PixelOpMirrorFn = int32_t (*)(const PixelOpImage* target, int32_t a1);
+// (32 and 8 bits), within the rectangle (null: the whole image; a given one
+// is cut to the image); the argument is reserved.
+using PixelOpMirrorFn = int32_t (*)(const PixelOpImage* target, int32_t a1, const Rect* rect);
 using PixelOpTargetFn = int32_t (*)(const PixelOpImage* target);
 using PixelOpTargetArgFn = int32_t (*)(const PixelOpImage* target, int32_t a1);
 // The transition entries. Arithmetic (all rounding as x / 255 rounded):

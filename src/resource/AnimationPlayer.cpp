@@ -22,6 +22,9 @@ void AnimationPlayer::Reset() {
   target_ = nullptr;
   workSurface_.reset();
   sprites_.clear();
+  frames_.clear();
+  headElapsed_ = 0;
+  headShown_ = false;
 }
 
 int AnimationPlayer::LoadImage(std::string_view fileName, int32_t cellCount, const void* owner,
@@ -96,6 +99,34 @@ platform::Rect AnimationPlayer::CellRect(int32_t cell) const {
   if (!strip || cell < 0 || cell >= cellCount_) return {};
   const int32_t left = cellWidth_ * cell;
   return {left, 0, left + cellWidth_, strip->GetHeight()};
+}
+
+void AnimationPlayer::QueueFrame(int32_t cell, uint32_t durationMs) { frames_.push_back({cell, durationMs}); }
+
+bool AnimationPlayer::Remove(int32_t cell) {
+  const auto it = std::find_if(frames_.begin(), frames_.end(), [cell](const QueuedFrame& f) { return f.cell == cell; });
+  if (it == frames_.end()) return false;
+  if (it == frames_.begin()) {
+    headElapsed_ = 0;
+    headShown_ = false;
+  }
+  frames_.erase(it);
+  return true;
+}
+
+int32_t AnimationPlayer::Step(uint32_t elapsedMs) {
+  if (frames_.empty()) return -1;
+  bool changed = !headShown_;
+  headShown_ = true;
+  // Counted in 64 bits: a long pause must not wrap the head's time.
+  uint64_t elapsed = uint64_t(headElapsed_) + elapsedMs;
+  while (frames_.size() > 1 && elapsed >= frames_.front().durationMs) {
+    elapsed -= frames_.front().durationMs;
+    frames_.pop_front();
+    changed = true;
+  }
+  headElapsed_ = uint32_t(std::min<uint64_t>(elapsed, UINT32_MAX));
+  return changed ? frames_.front().cell : -1;
 }
 
 }  // namespace orrivel

@@ -64,6 +64,22 @@ class AnimationPlayer {
   SurfacePort* WorkSurface() const { return workSurface_.get(); }
   const std::deque<ImageSpritePort*>& Sprites() const { return sprites_; }
 
+  // --- the frame queue: cells waiting their turn, each shown for its time ---
+  struct QueuedFrame {
+    int32_t cell = 0;
+    uint32_t durationMs = 0;
+  };
+  void QueueFrame(int32_t cell, uint32_t durationMs);
+  // Removes the first queued entry showing that cell, the others keeping
+  // their order; false when none does. Taking the head away starts the
+  // next entry afresh.
+  bool Remove(int32_t cell);
+  // Advances the head entry's time by elapsed ms; each entry whose time has
+  // run out leaves the queue for the next, the last one staying shown. The
+  // cell to draw when the head changed (or was first shown), else -1.
+  int32_t Step(uint32_t elapsedMs);
+  const std::deque<QueuedFrame>& Frames() const { return frames_; }
+
  private:
   SurfaceFactoryPort* surfaces_;
   std::unique_ptr<SurfacePort> ownSurface_;
@@ -79,6 +95,9 @@ class AnimationPlayer {
   int32_t cellWidth_ = 0;
   std::unique_ptr<SurfacePort> workSurface_;
   std::deque<ImageSpritePort*> sprites_;
+  std::deque<QueuedFrame> frames_;
+  uint32_t headElapsed_ = 0;
+  bool headShown_ = false;
 };
 
 }  // namespace orrivel

@@ -210,6 +210,29 @@ void SpriteAction::Finish() {
   running_ = false;
 }
 
+bool SpriteAction::AimsAt(const Drawable* sprite) const {
+  return sprite != nullptr && sprite_ != nullptr && static_cast<const Drawable*>(sprite_) == sprite;
+}
+
+namespace {
+
+template <class Target>
+void StopActionsAimedAt(TimerList& list, const Target* target) {
+  if (target == nullptr) return;
+  // Handles first: stopping never removes entries, but keep the walk plain.
+  std::vector<uint32_t> handles;
+  for (TimedTask* task : list.Tasks()) {
+    auto* action = dynamic_cast<SpriteAction*>(task);
+    if (action != nullptr && action->AimsAt(target)) handles.push_back(action->Handle());
+  }
+  for (uint32_t handle : handles) list.Stop(handle);
+}
+
+}  // namespace
+
+void StopSpriteActionsAimedAt(TimerList& list, const Drawable* sprite) { StopActionsAimedAt(list, sprite); }
+void StopSpriteActionsAimedAt(TimerList& list, const SceneObject* object) { StopActionsAimedAt(list, object); }
+
 void SpriteAction::Pause(uint32_t now) {
   if (PauseCount() == 0) pausedAt_ = now;
   TimedTask::Pause(now);

@@ -21,6 +21,7 @@
 
 namespace orrivel {
 
+class Drawable;
 class ImageSprite;
 class SceneObject;
 class TimerList;
@@ -48,6 +49,9 @@ class SpriteAction : public TimedTask {
   uint8_t KeyOpacity(int32_t i) const { return keys_[size_t(i)].opacity; }
   uint8_t LowPriorityState() const { return lowPriority_; }
   uint32_t TotalTime() const { return total_; }
+  // True when the action moves this sprite or scene object.
+  bool AimsAt(const Drawable* sprite) const;
+  bool AimsAt(const SceneObject* object) const { return object != nullptr && object_ == object; }
 
  protected:
   struct Key {
@@ -195,5 +199,11 @@ class SpriteRotateAction final : public SpriteAction {
 
   uint8_t scaleOption_;
 };
+
+// The target is about to be deleted: every action on the list that moves
+// it is stopped where it is (the list drops it on its next step), so none
+// touches the freed object.
+void StopSpriteActionsAimedAt(TimerList& list, const Drawable* sprite);
+void StopSpriteActionsAimedAt(TimerList& list, const SceneObject* object);
 
 }  // namespace orrivel

@@ -159,7 +159,7 @@ int SpriteMovie::DrawStretchedPart(Surface* target, const Rect& area) {
   const PixelOpImage picture = ViewForLibrary(&front);
   const int32_t result =
       stretch(&view, &picture, dest_.left - area.left, dest_.top - area.top, drawnWidth_, drawnHeight_, source_.left,
-              source_.top, source_.right - source_.left, source_.bottom - source_.top);
+              source_.top, source_.right - source_.left, source_.bottom - source_.top, 0, 0, 255, 0);
   if (result != 0) return 3;
   const Rect changed = PixelOpChangedRect();
   if (!changed.IsEmpty())

@@ -57,6 +57,9 @@ void GrowBounds(Rect* bounds, const Rect& more) {
 bool PaintCoverage(const PaintTarget& t, const CoverageMap& c, int32_t x, int32_t y, uint32_t color,
                    CoverageMode mode, Rect* bounds) {
   if (!c.map || c.width <= 0 || c.height <= 0) return false;
+  // The blends read the process's tables: through unbuilt ones every
+  // glyph body would come out black.
+  EnsureBlendTables();
   const Rect r = Placed(t, c, x, y);
   if (r.IsEmpty()) return false;
   const uint8_t red = uint8_t(color >> 16), green = uint8_t(color >> 8), blue = uint8_t(color);
@@ -90,6 +93,7 @@ template <typename Kernel>
 bool CoverageIntoAlpha(const PaintTarget& t, const CoverageMap& c, int32_t x, int32_t y, Rect* bounds,
                        Kernel kernel) {
   if (t.bitsPerPixel != 32 || !c.map || c.width <= 0 || c.height <= 0) return false;
+  EnsureBlendTables();
   const Rect r = Placed(t, c, x, y);
   if (r.IsEmpty()) return false;
   kernel(t.bits + int64_t(r.top) * t.pitch + int64_t(r.left) * 4,

@@ -162,6 +162,8 @@ void WeightedOutline(Glyph* glyph, int32_t strength, int32_t radius, int32_t wei
   if (glyph->IsBlank()) return;
   if (r == 0) {
     if (strength >= 255) return;
+    // Glyphs are cached: an outline made through unbuilt tables would stay.
+    EnsureBlendTables();
     const uint8_t* product = ProductTable[std::max(0, strength)];
     for (int32_t y = 0; y < glyph->height; ++y) {
       uint8_t* row = glyph->map.get() + int64_t(y) * glyph->pitch;

@@ -20,6 +20,7 @@ CoverageMap MapOf(const Glyph& g) { return CoverageMap{g.map.get(), g.width, g.h
 void OutlineFont::PaintGradientGlyph(const PaintTarget& t, const Glyph& g, Point pen, RampPaint paint,
                                      Rect* bounds) const {
   if (g.IsBlank()) return;
+  EnsureBlendTables();
   const uint32_t* ramp = gradient_.Words();
   const int32_t count = int32_t(gradient_.count);
   const int32_t left = pen.x + g.originX, top = pen.y + g.originY;

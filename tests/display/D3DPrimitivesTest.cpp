@@ -260,6 +260,21 @@ TEST_F(D3DPrimitivesTest, AnchorModesTurnAboutTheirPoint) {
   box.SetAnchor(256, 3);  // half a turn about the bottom-right corner
   EXPECT_EQ(box.Vertices()[0].x, 16.0f);
   EXPECT_EQ(box.Vertices()[0].y, 8.0f);
+
+  // Point shapes turn about the anchor of the box around their points.
+  D3DTriangle triangle;
+  triangle.Create(0, 0, 8, 0, 0, 4, 0xFF102030u, 10, 20);
+  triangle.SetAnchor(256, 4);  // half a turn about (14, 22)
+  const auto& t = triangle.Vertices();
+  EXPECT_EQ(t[0].x, 18.0f);
+  EXPECT_EQ(t[0].y, 24.0f);
+  EXPECT_EQ(t[1].x, 10.0f);
+  EXPECT_EQ(t[1].y, 24.0f);
+  EXPECT_EQ(t[2].x, 18.0f);
+  EXPECT_EQ(t[2].y, 20.0f);
+  triangle.SetAnchor(0, 1);  // angle 0 places the points plainly again
+  EXPECT_EQ(t[1].x, 18.0f);
+  EXPECT_EQ(t[1].y, 20.0f);
 }
 
 TEST_F(D3DPrimitivesTest, StatesGoThroughTheCacheOnlyWhenTheRegistryAsks) {

@@ -9,6 +9,7 @@
 
 #include "display/BoxFont.h"
 #include "display/DrawObjectManager.h"
+#include "display/DrawObjectWatcher.h"
 #include "display/SurfaceImageRig.h"
 #include "raster/ColorBox.h"
 #include "raster/DibImage.h"
@@ -33,6 +34,7 @@ class RecordingImage : public DibImage {
   }
   int restores = 0;
   int restoredWith = -1;
+  int Id() const { return id_; }
 
  private:
   std::set<int>* alive_;
@@ -54,6 +56,7 @@ class RecordingObject : public SceneObject {
     return restoreCode_;
   }
   int restores = 0;
+  int Id() const { return id_; }
 
  private:
   std::set<int>* alive_;
@@ -104,6 +107,69 @@ TEST(DrawObjectManagerTest, HandlesReachOnlyLiveObjects) {
   EXPECT_EQ(manager.RemoveSprite(sprite + 1), 2);
   ASSERT_EQ(manager.DeleteSprite(&sprite), 0);
   EXPECT_EQ(manager.SpriteCount(), 0u);
+}
+
+// Counts what it is told and checks that each object is still alive then.
+class CountingWatcher : public DrawObjectWatcher {
+ public:
+  explicit CountingWatcher(const std::set<int>* alive) : alive_(alive) {}
+  void ImageDeleting(const Image& image) override {
+    const auto* recorded = dynamic_cast<const RecordingImage*>(&image);
+    ASSERT_NE(recorded, nullptr);
+    EXPECT_EQ(alive_->count(recorded->Id()), 1u);
+    ++images;
+  }
+  void SceneObjectDeleting(const SceneObject& object) override {
+    const auto* recorded = dynamic_cast<const RecordingObject*>(&object);
+    ASSERT_NE(recorded, nullptr);
+    EXPECT_EQ(alive_->count(recorded->Id()), 1u);
+    ++objects;
+  }
+  void SpriteDeleting(const Drawable&) override { ++sprites; }
+  int images = 0, objects = 0, sprites = 0;
+
+ private:
+  const std::set<int>* alive_;
+};
+
+TEST(DrawObjectManagerTest, WatchersHearOfEveryDeletionBeforeIt) {
+  std::set<int> alive;
+  DrawObjectManager manager;
+  CountingWatcher watcher(&alive);
+  watcher.Watch(&manager);
+  watcher.Watch(&manager);
+  EXPECT_EQ(manager.WatcherCount(), 1u);
+  const uint32_t image = manager.AddImage(std::make_unique<RecordingImage>(&alive, 1));
+  const uint32_t object = manager.AddSceneObject(std::make_unique<RecordingObject>(&alive, 2));
+  manager.AddImage(std::make_unique<RecordingImage>(&alive, 3));
+  manager.AddSceneObject(std::make_unique<RecordingObject>(&alive, 4));
+  uint32_t sprite = manager.AddSprite(std::make_unique<ColorBox>());
+  manager.AddSprite(std::make_unique<ColorBox>());
+  manager.SetSpriteGroupId(3);
+  manager.AddSprite(std::make_unique<ColorBox>());
+  manager.AddSprite(std::make_unique<ColorBox>());
+
+  EXPECT_EQ(manager.RemoveImage(image), 0);
+  EXPECT_EQ(manager.RemoveSceneObject(object), 0);
+  EXPECT_EQ(manager.RemoveImage(image), 2) << "a dead handle tells nobody";
+  EXPECT_EQ(manager.DeleteSprite(&sprite), 0);
+  manager.DeleteSpritesByGroup(3, 0);
+  EXPECT_EQ((std::vector<int>{watcher.images, watcher.objects, watcher.sprites}), (std::vector<int>{1, 1, 3}));
+  manager.DeleteAll();
+  EXPECT_EQ((std::vector<int>{watcher.images, watcher.objects, watcher.sprites}), (std::vector<int>{2, 2, 4}));
+
+  // Either side may go first.
+  {
+    DrawObjectManager shortLived;
+    watcher.Watch(&shortLived);
+    EXPECT_EQ(manager.WatcherCount(), 0u);
+  }
+  EXPECT_EQ(watcher.Watched(), nullptr);
+  {
+    CountingWatcher gone(&alive);
+    gone.Watch(&manager);
+  }
+  EXPECT_EQ(manager.WatcherCount(), 0u);
 }
 
 TEST(DrawObjectManagerTest, DeletionByGroup) {

@@ -9,11 +9,13 @@
 #include "../scene/GoldenSupport.h"
 #include "DisplayNativeRig.h"
 #include "NativeHarness.h"
+#include "NativeSession.h"
 #include "base/TimerList.h"
 #include "effect/LayerAction.h"
 #include "natives/AppNativePort.h"
 #include "natives/DisplayObjectArguments.h"
 #include "raster/Surface.h"
+#include "resource/BmpDecoder.h"
 #include "resource/DcpManager.h"
 #include "resource/ImageLoaderManager.h"
 #include "text/FontFaceList.h"
@@ -336,6 +338,33 @@ TEST_F(FontsAndScreenNativesTest, ImageCacheAndLoaderPlugins) {
   EXPECT_EQ(Result("NativeUnloadImageLoaderPlugins", {Arg::Int(-1)}), 0);
   EXPECT_TRUE(loaders_.Records().empty());
   EXPECT_EQ(Result("NativeCallImageLoaderAssist", {Arg::Int(1), Arg::Int(2)}), -2);
+}
+
+// A loader's second assist entry: sees the cells from cell 1 on, answers
+// their sum and writes its own values back into the first two.
+int32_t SummingAssist(uint32_t* cells) {
+  const int32_t sum = int32_t(cells[0] + cells[1]);
+  cells[0] = 0x51;
+  cells[1] = uint32_t(sum);
+  return sum;
+}
+
+TEST_F(FontsAndScreenNativesTest, LoaderAssistGetsTheCellsAndItsWritesReachTheScript) {
+  ASSERT_EQ(loaders_.RegisterDecoder(new BmpDecoder(), {"XBM"}, "assisted", 7, nullptr,
+                                     reinterpret_cast<GllProc>(&SummingAssist), nullptr),
+            0);
+  NativeSession session;
+  const uint32_t block = session.Block(4 * 4);
+  for (uint32_t i = 0; i < 4; ++i) session.Space().Write32(block + 4 * i, std::vector<uint32_t>{7, 30, 12, 99}[i]);
+  NativeArgs args(session.Space(), nullptr, block);
+  EXPECT_EQ(session.Host().Natives()[ScriptNativeNumber(205)](args), 42u);
+  EXPECT_FALSE(args.Failed());
+  EXPECT_EQ(session.Word(block), 7u) << "the loader type stays";
+  EXPECT_EQ(session.Word(block + 4), 0x51u);
+  EXPECT_EQ(session.Word(block + 8), 42u);
+  EXPECT_EQ(session.Word(block + 12), 99u) << "untouched cells stay";
+  // Another type has no assist entry.
+  EXPECT_EQ(session.CallInt("NativeCallImageLoaderAssist", {1, 2}), -2);
 }
 
 TEST_F(FontsAndScreenNativesTest, TasksByHandleAndByType) {

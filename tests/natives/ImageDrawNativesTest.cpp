@@ -275,5 +275,41 @@ TEST_F(ImageDrawNativesTest, LibraryOperations) {
   EXPECT_EQ(Words(S(ruled)), Words(S(expectedRule)));
 }
 
+// The cells a library native hands on: the mirror's rectangle, and the
+// stretched draw's mode and opacity.
+TEST_F(ImageDrawNativesTest, LibraryNativesPassEveryCellOn) {
+  BindLibrary();
+  const uint32_t mirrored = Picture(8, 8), flipped = Picture(8, 8), original = Picture(8, 8);
+  EXPECT_EQ(Result("NativeMirrorImageA", Cells({mirrored, 2, 1, 6, 3})), 0);
+  EXPECT_EQ(Result("NativeMirrorImageB", Cells({flipped, 2, 1, 6, 3})), 0);
+  for (int32_t y = 0; y < 8; ++y) {
+    for (int32_t x = 0; x < 8; ++x) {
+      SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
+      const bool inside = x >= 2 && x < 6 && y >= 1 && y < 3;
+      EXPECT_EQ(Word(S(mirrored), x, y), Word(S(original), inside ? 7 - x : x, y));
+      EXPECT_EQ(Word(S(flipped), x, y), Word(S(original), x, inside ? 3 - y : y));
+    }
+  }
+
+  // Mode 2 blends by the source's alpha times the opacity byte; mode 0 copies.
+  const uint32_t half = Picture(4, 4);
+  struct Case {
+    int64_t mode;
+    int64_t opacity;
+    int32_t result;
+    uint32_t pixel;
+  };
+  for (const Case c : {Case{0, 0, 0, 0x80FFFFFFu}, Case{2, 0, 0, 0xFF000000u}, Case{2, 255, 0, 0xFF808080u},
+                       Case{5, 255, 3, 0xFF000000u}}) {
+    SCOPED_TRACE(c.mode * 1000 + c.opacity);
+    const uint32_t target = Picture(4, 4);
+    S(target).FillRect(0xFF000000u, nullptr);
+    S(half).FillRect(0x80FFFFFFu, nullptr);
+    EXPECT_EQ(Result("NativeStretchDrawImageOp", Cells({target, half, c.mode, 0, c.opacity, 0, 0, 0, 4, 4, W})),
+              c.result);
+    EXPECT_EQ(Word(S(target), 1, 1), c.pixel);
+  }
+}
+
 }  // namespace
 }  // namespace orrivel::testing

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "ImageNativesRig.h"
+#include "platform/font/DeviceContextTable.h"
 #include "raster/Surface.h"
 
 namespace orrivel::testing {
@@ -116,9 +117,9 @@ TEST_F(SurfaceNativesTest, AnswersAndFailureValues) {
       {"NativeGetPixel", [](uint32_t h, uint32_t) { return std::vector<Arg>{Arg::Int(h), Arg::Int(0), Arg::Int(0)}; },
        0x10203, -1},
       {"NativeCopyPalette", [](uint32_t h, uint32_t o) { return std::vector<Arg>{Arg::Int(h), Arg::Int(o)}; }, 0, 0},
-      {"NativeBltToDC", [](uint32_t h, uint32_t) { return std::vector<Arg>{Arg::Int(h), Arg::Int(1), Arg::Int(0), Arg::Int(0)}; },
+      {"NativeBltToDC", [](uint32_t h, uint32_t) { return std::vector<Arg>{Arg::Int(h), Arg::Int(1), Arg::Absent()}; },
        -1, -1},
-      {"NativeStretchToDC", [](uint32_t h, uint32_t) { return std::vector<Arg>{Arg::Int(h), Arg::Int(1), Arg::Int(0), Arg::Int(0)}; },
+      {"NativeStretchToDC", [](uint32_t h, uint32_t) { return std::vector<Arg>{Arg::Int(h), Arg::Int(1), Arg::Absent()}; },
        -1, -1},
       {"NativeApplyImageLevel", [&](uint32_t h, uint32_t) { return with({Arg::Int(h), Arg::Int(200)}, whole()); }, 1, 0},
       {"NativeFillAlpha",
@@ -217,6 +218,39 @@ TEST_F(SurfaceNativesTest, PalettesOfEightBitSurfaces) {
   EXPECT_EQ(S(b).GetPalette()[200], 0x090807u);
   // A 32-bit surface has no palette to copy into.
   EXPECT_EQ(Result("NativeCopyPalette", {Arg::Int(Picture(4, 4)), Arg::Int(a)}), 0);
+}
+
+// A device context registered with the platform's table takes the copies
+// of 346 and 347; an unregistered handle stays refused.
+TEST_F(SurfaceNativesTest, DeviceContextsOfThePlatformTableTakeCopies) {
+  std::vector<uint32_t> pixels(8 * 8, 0);
+  platform::DeviceContext dc;
+  dc.SelectTarget(platform::MemoryDc(reinterpret_cast<uint8_t*>(pixels.data()), 8, 8, 8 * 4, 32, nullptr));
+  const uint32_t handle = platform::RegisterDeviceContext(&dc);
+  ASSERT_NE(handle, 0u);
+  const uint32_t source = Picture(4, 4);
+  const auto at = [&](int32_t x, int32_t y) { return pixels[size_t(y * 8 + x)] & 0xFFFFFFu; };
+
+  // The rectangle (1, 1)-(3, 3) of the source at (5, 6).
+  EXPECT_EQ(Result("NativeBltToDC", {Arg::Int(source), Arg::Int(handle), Arg::Int(5), Arg::Int(6), Arg::Int(1),
+                                     Arg::Int(1), Arg::Int(3), Arg::Int(3)}),
+            0);
+  EXPECT_EQ(at(5, 6), Word(S(source), 1, 1) & 0xFFFFFFu);
+  EXPECT_EQ(at(6, 7), Word(S(source), 2, 2) & 0xFFFFFFu);
+  EXPECT_EQ(at(4, 6), 0u);
+  // The whole source doubled at the origin, as the surface's own stretch.
+  EXPECT_EQ(Result("NativeStretchToDC", {Arg::Int(source), Arg::Int(handle), Arg::Int(0), Arg::Int(0), Arg::Int(8),
+                                         Arg::Int(8), Arg::Absent()}),
+            0);
+  Surface stretched;
+  ASSERT_EQ(stretched.Create(8, 8, 32, 0), 0);
+  const Size size{8, 8};
+  ASSERT_EQ(stretched.StretchCopy(&S(source), &size, 0, 0, nullptr, false), 0);
+  for (int32_t y = 0; y < 8; ++y)
+    for (int32_t x = 0; x < 8; ++x) EXPECT_EQ(at(x, y), Word(stretched, x, y) & 0xFFFFFFu) << x << "," << y;
+
+  ASSERT_TRUE(platform::UnregisterDeviceContext(handle));
+  EXPECT_EQ(Result("NativeBltToDC", {Arg::Int(source), Arg::Int(handle), Arg::Int(0), Arg::Int(0), Arg::Absent()}), -1);
 }
 
 }  // namespace

@@ -127,3 +127,54 @@ TEST_F(AnimationPlayerTest, SpriteListKeepsOrderWithoutDuplicates) {
 
 }  // namespace
 }  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// Each step: elapsed ms, the cell it brings up (-1 none), the queue left.
+struct QueueStep {
+  uint32_t elapsed;
+  int32_t shown;
+  size_t left;
+};
+
+TEST(AnimationPlayerQueue, EntriesLeaveInTurnAndTheLastStaysShown) {
+  AnimationPlayer player(nullptr);
+  EXPECT_EQ(player.Step(10), -1) << "nothing queued";
+  player.QueueFrame(5, 30);
+  player.QueueFrame(6, 0);
+  player.QueueFrame(7, 20);
+  player.QueueFrame(8, 10);
+  const QueueStep steps[] = {
+      {0, 5, 4},    // the head is shown on the first step
+      {29, -1, 4},  // not yet its time
+      {1, 7, 2},    // 5 runs out, 6 has no time of its own
+      {45, 8, 1},   // 7 runs out with time over for 8, the last
+      {1000, -1, 1},
+  };
+  for (const QueueStep& step : steps) {
+    SCOPED_TRACE(step.elapsed);
+    EXPECT_EQ(player.Step(step.elapsed), step.shown);
+    EXPECT_EQ(player.Frames().size(), step.left);
+  }
+}
+
+TEST(AnimationPlayerQueue, RemoveTakesTheFirstMatchAndRestartsAHead) {
+  AnimationPlayer player(nullptr);
+  for (int32_t cell : {1, 2, 1, 3}) player.QueueFrame(cell, 10);
+  EXPECT_EQ(player.Step(4), 1);
+  EXPECT_FALSE(player.Remove(9));
+  EXPECT_TRUE(player.Remove(2));
+  ASSERT_EQ(player.Frames().size(), 3u);
+  EXPECT_EQ(player.Frames()[1].cell, 1);
+  // Taking the head away shows the new head afresh on the next step.
+  EXPECT_TRUE(player.Remove(1));
+  EXPECT_EQ(player.Step(0), 1);
+  EXPECT_EQ(player.Step(9), -1);
+  EXPECT_EQ(player.Step(1), 3);
+  player.Reset();
+  EXPECT_TRUE(player.Frames().empty());
+}
+
+}  // namespace
+}  // namespace orrivel

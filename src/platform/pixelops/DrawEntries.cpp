@@ -32,9 +32,23 @@ void Footprint(int64_t origin, int64_t length, int64_t n, int64_t i, int64_t* fi
   *last = std::max(origin + (i + 1) * length / n, *first + 1);
 }
 
+// How a stretched texel lands: copied whole (level -1), or blended by its
+// alpha times the level (0-255), the destination alpha kept.
+struct TexelPut {
+  int32_t level = -1;
+  void operator()(uint32_t& out, uint32_t texel) const {
+    if (level < 0) {
+      out = texel;
+      return;
+    }
+    const int32_t k = (level * int32_t(texel >> 24) + 127) / 255;
+    out = BlendColour(out, texel, k == 0 ? 0 : k + 1);
+  }
+};
+
 void AverageRows(const PixelOpImage* target, const PixelOpImage* source, int32_t destX, int32_t destY,
                  int32_t destWidth, int32_t destHeight, int32_t sourceX, int32_t sourceY, int32_t sourceWidth,
-                 int32_t sourceHeight, int64_t i0, int64_t i1, int64_t j0, int64_t j1) {
+                 int32_t sourceHeight, int64_t i0, int64_t i1, int64_t j0, int64_t j1, TexelPut put) {
   for (int64_t j = j0; j < j1; ++j) {
     int64_t y0, y1;
     Footprint(sourceY, sourceHeight, destHeight, j, &y0, &y1);
@@ -51,14 +65,14 @@ void AverageRows(const PixelOpImage* target, const PixelOpImage* source, int32_t
       const uint64_t count = uint64_t(x1 - x0) * uint64_t(y1 - y0);
       uint32_t word = 0;
       for (int c = 0; c < 4; ++c) word |= uint32_t((sum[c] + count / 2) / count) << (8 * c);
-      out[destX + i] = word;
+      put(out[destX + i], word);
     }
   }
 }
 
 void GrowRows(const PixelOpImage* target, const PixelOpImage* source, int32_t destX, int32_t destY,
               int32_t destWidth, int32_t destHeight, int32_t sourceX, int32_t sourceY, int32_t sourceWidth,
-              int32_t sourceHeight, int64_t i0, int64_t i1, int64_t j0, int64_t j1) {
+              int32_t sourceHeight, int64_t i0, int64_t i1, int64_t j0, int64_t j1, TexelPut put) {
   // Growing on both axes, every destination pixel covers one source pixel:
   // its average is that pixel, so the columns are looked up once.
   std::vector<int64_t> columns(size_t(i1 - i0));
@@ -66,7 +80,7 @@ void GrowRows(const PixelOpImage* target, const PixelOpImage* source, int32_t de
   for (int64_t j = j0; j < j1; ++j) {
     const uint32_t* in = Row32(source, sourceY + j * sourceHeight / destHeight);
     uint32_t* out = Row32(target, destY + j) + destX;
-    for (int64_t i = i0; i < i1; ++i) out[i] = in[columns[size_t(i - i0)]];
+    for (int64_t i = i0; i < i1; ++i) put(out[i], in[columns[size_t(i - i0)]]);
   }
 }
 
@@ -74,8 +88,11 @@ void GrowRows(const PixelOpImage* target, const PixelOpImage* source, int32_t de
 
 int32_t StretchDraw(const PixelOpImage* target, const PixelOpImage* source, int32_t destX,
                     int32_t destY, int32_t destWidth, int32_t destHeight, int32_t sourceX,
-                    int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight) {
+                    int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight, int32_t mode, int32_t,
+                    int32_t opacity, int32_t) {
   if (!Usable32(target) || !Usable32(source)) return kRefused;
+  if (mode != 0 && mode != 2) return kRefused;
+  const TexelPut put{mode == 0 ? -1 : std::clamp(opacity, 0, 255)};
   if (destWidth <= 0 || destHeight <= 0 || sourceWidth <= 0 || sourceHeight <= 0) return kRefused;
   if (sourceX < 0 || sourceY < 0 || int64_t{sourceX} + sourceWidth > source->width ||
       int64_t{sourceY} + sourceHeight > source->height)
@@ -91,10 +108,10 @@ int32_t StretchDraw(const PixelOpImage* target, const PixelOpImage* source, int3
   }
   if (destWidth >= sourceWidth && destHeight >= sourceHeight) {
     GrowRows(target, source, destX, destY, destWidth, destHeight, sourceX, sourceY, sourceWidth, sourceHeight, i0,
-             i1, j0, j1);
+             i1, j0, j1, put);
   } else {
     AverageRows(target, source, destX, destY, destWidth, destHeight, sourceX, sourceY, sourceWidth, sourceHeight,
-                i0, i1, j0, j1);
+                i0, i1, j0, j1, put);
   }
   ChangedRect() = {int32_t(destX + i0), int32_t(destY + j0), int32_t(destX + i1),
                    int32_t(destY + j1)};

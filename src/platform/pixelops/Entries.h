@@ -23,7 +23,8 @@ inline uint32_t* Row32(const orrivel::PixelOpImage* image, int64_t y) {
 
 int32_t StretchDraw(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
                     int32_t destX, int32_t destY, int32_t destWidth, int32_t destHeight,
-                    int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight);
+                    int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight,
+                    int32_t mode, int32_t smoothing, int32_t opacity, int32_t reserved);
 int32_t TransformDraw(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
                       double x0, double y0, double x1, double y1, double x2, double y2,
                       const orrivel::Rect* sourceRect, int32_t mode, int32_t reserved,
@@ -61,9 +62,9 @@ int32_t BlendRows(uint32_t* destination, const uint32_t* from, const uint32_t* t
                   int32_t level);
 // The weight of each rule value at a level and vague width.
 void RuleWeights(uint8_t weights[256], int32_t level, int32_t vague);
-int32_t MirrorLeftRight32(const orrivel::PixelOpImage* target, int32_t reserved);
-int32_t MirrorLeftRight8(const orrivel::PixelOpImage* target, int32_t reserved);
-int32_t MirrorUpsideDown32(const orrivel::PixelOpImage* target, int32_t reserved);
-int32_t MirrorUpsideDown8(const orrivel::PixelOpImage* target, int32_t reserved);
+int32_t MirrorLeftRight32(const orrivel::PixelOpImage* target, int32_t reserved, const orrivel::Rect* rect);
+int32_t MirrorLeftRight8(const orrivel::PixelOpImage* target, int32_t reserved, const orrivel::Rect* rect);
+int32_t MirrorUpsideDown32(const orrivel::PixelOpImage* target, int32_t reserved, const orrivel::Rect* rect);
+int32_t MirrorUpsideDown8(const orrivel::PixelOpImage* target, int32_t reserved, const orrivel::Rect* rect);
 
 }  // namespace pixelops
