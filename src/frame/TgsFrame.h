@@ -475,6 +475,9 @@ class TgsFrame : public TgsModule {
   // Plays every remembered looping sound again on its channel (after a
   // load); the number that could not be played.
   int32_t ReplayLoopSounds();
+  // Plays the remembered music number again (after a load; 0 stops the
+  // music), fading it in over a second when asked.
+  void ReplayMusic(bool fadeIn);
   // Forgets the remembered looping sounds and their flags (the end of a run).
   void ForgetLoopSounds();
   // The operations not built yet.

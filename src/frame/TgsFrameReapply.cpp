@@ -260,8 +260,9 @@ int32_t TgsFrame::ReapplyState() {
     sets.newSpriteOrder = saved.layerSettings[kSpriteOrder];
     bgTintsOn_ = sets.tintsOn;
   }
-  // The looping sounds of channels 8-11 (records.loopSounds) play again
-  // here once the frame's sound commands keep them.
+  // The looping sounds of channels 8-11 play again, which sets their loop
+  // flags again.
+  ReplayLoopSounds();
   if (transitions_) {
     transitions_->SetRuleMirror(saved.layerSettings[kRuleMirror] != 0);
     transitions_->SetRuleFlip(saved.layerSettings[kRuleFlip] != 0);
@@ -270,9 +271,10 @@ int32_t TgsFrame::ReapplyState() {
     if (q[0] == 1 && transitions_->RestartQuakeFilter() == 0) fade = false;
   }
   ReapplyWindowContents();
-  // The saved music (records.musicNumber) likewise starts again here with
-  // the sound commands; the bar shows unless it only appears near the
+  // The saved music fades in with the screen, or starts at once when the
+  // screen does not fade; the bar shows unless it only appears near the
   // bottom edge.
+  ReplayMusic(fade);
   if (Setting(kSettingBarNearEdge) == 0) windowState_->SetBarVisible(true, false);
   if (fade && transitions_ && transitions_->CrossFadeScreen(kReapplyFadeMs, 0, 0) == -1) return -1;
   return 0;

@@ -174,6 +174,13 @@ int32_t TgsFrame::ReplayLoopSounds() {
   return failed;
 }
 
+void TgsFrame::ReplayMusic(bool fadeIn) {
+  // A saved game's music plays looping, as the scripts' music always does;
+  // a game saved without music stops what plays now.
+  if (SoundManager* sounds = GetSoundManager())
+    PlayBgmTrack(*sounds, SoundTimers(*this, *sounds), records_.musicNumber, fadeIn ? kDefaultFadeMs : 0, true);
+}
+
 void TgsFrame::ForgetLoopSounds() {
   loopFlags_.fill(0);
   for (TgsLoopSound& record : records_.loopSounds) record = TgsLoopSound{};

@@ -421,5 +421,18 @@ TEST_F(FrameSoundsTest, RememberedLoopsPlayAgainAndARunForgetsThem) {
   EXPECT_EQ(Flag(11), 0);
 }
 
+
+TEST_F(FrameSoundsTest, TheSavedMusicPlaysAgainAfterALoad) {
+  Frame().Records().musicNumber = 7;  // as a load leaves it
+  Frame().ReplayMusic(false);
+  EXPECT_EQ(CurrentBgmNumber(), 7);
+  EXPECT_EQ(sound.ActiveMusic().file, "BGM\\BGM07B.OGG");
+  // A game saved without music is silent once loaded.
+  Frame().Records().musicNumber = 0;
+  Frame().ReplayMusic(false);
+  EXPECT_EQ(CurrentBgmNumber(), 0);
+  EXPECT_FALSE(sound.IsMusicActive());
+}
+
 }  // namespace
 }  // namespace orrivel
