@@ -183,8 +183,10 @@ void BindCommonNatives(NativeBinder& binder, ScriptControlCells cells) {
   }));
   binder.Bind(735, [cells](NativeArgs& args) -> uint32_t {
     Control* control = cells.ControlAt(args, 0);
-    // A text entry's value is the text at the cell's address.
-    const bool text = control != nullptr && control->GetKind() == kControlTextEntry && args.Cell(1) != 0;
+    // A text entry's value, and what a window types, is the text at the
+    // cell's address.
+    const int32_t kind = control != nullptr ? control->GetKind() : -1;
+    const bool text = (kind == kControlTextEntry || kind == kControlWindow) && args.Cell(1) != 0;
     const std::string value = text ? args.String(1) : std::string();
     if (args.Failed()) return uint32_t(-1);
     return uint32_t(SetControlValue(control, args.Int(1), text ? value.c_str() : nullptr));

@@ -8,6 +8,7 @@
 
 #include "display/DrawObjectManager.h"
 #include "natives/DisplayObjectArguments.h"
+#include "natives/GameDrawable.h"
 #include "natives/GameControlHost.h"
 #include "natives/GameScriptHost.h"
 #include "natives/NativeBinder.h"
@@ -88,6 +89,7 @@ class ControlHostNatives {
   uint32_t CreateDrawnScrollBar(NativeArgs& args);
   uint32_t CreateImageScrollBar(NativeArgs& args);
   uint32_t CreateWindow(NativeArgs& args);
+  uint32_t CreateGameDrawable(NativeArgs& args);
   uint32_t CreateTextList(NativeArgs& args);
   uint32_t CreateHotSpot(NativeArgs& args);
   uint32_t CreateTextPanel(NativeArgs& args);
@@ -277,17 +279,44 @@ uint32_t ControlHostNatives::CreateImageScrollBar(NativeArgs& args) {
   });
 }
 
+// Windows and the script's message window: x, y, width, height, the
+// background mode, then (unless cell 5 holds the -1 marker) the background
+// colour and alpha, the fonts and the order.
+struct WindowCells {
+  int32_t x, y, width, height;
+  uint8_t mode;
+  uint32_t rgb = 0;
+  uint8_t alpha = 0;
+  Font* font = nullptr;
+  Font* ruby = nullptr;
+  int32_t order = 0;
+};
+WindowCells ReadWindowCells(NativeArgs& args) {
+  WindowCells w{args.Int(0), args.Int(1), args.Int(2), args.Int(3), args.Byte(4)};
+  if (args.Cell(5) != kMinusOneMarker) {
+    w.rgb = args.Cell(5);
+    w.alpha = args.Byte(6);
+    w.font = FontAt(args, 7);
+    w.ruby = FontAt(args, 8);
+    w.order = args.Int(9);
+  }
+  return w;
+}
+
 uint32_t ControlHostNatives::CreateWindow(NativeArgs& args) {
-  const int32_t x = args.Int(0), y = args.Int(1), width = args.Int(2), height = args.Int(3);
-  const uint8_t mode = args.Byte(4);
-  const bool given = args.Cell(5) != kMinusOneMarker;
-  const uint32_t rgb = given ? args.Cell(5) : 0;
-  const uint8_t alpha = given ? args.Byte(6) : 0;
-  Font* font = given ? FontAt(args, 7) : nullptr;
-  Font* ruby = given ? FontAt(args, 8) : nullptr;
-  const int32_t order = given ? args.Int(9) : 0;
+  const WindowCells w = ReadWindowCells(args);
   return Create<WindowControl>(args, [&](ControlFactory& f, WindowControl** out) {
-    return f.CreateWindow(out, x, y, width, height, mode, rgb, alpha, font, ruby, order);
+    return f.CreateWindow(out, w.x, w.y, w.width, w.height, w.mode, w.rgb, w.alpha, w.font, w.ruby, w.order);
+  });
+}
+
+// The message window types the host's shared text on the object timer list.
+uint32_t ControlHostNatives::CreateGameDrawable(NativeArgs& args) {
+  const WindowCells w = ReadWindowCells(args);
+  GameScriptHost& host = cells_.Host();
+  return Create<GameDrawable>(args, [&](ControlFactory& f, GameDrawable** out) {
+    return orrivel::CreateGameDrawable(f, out, &host.Message(), host.ObjectTimers(), w.x, w.y, w.width, w.height,
+                                       w.mode, w.rgb, w.alpha, w.font, w.ruby, w.order);
   });
 }
 
@@ -499,6 +528,7 @@ void ControlHostNatives::Bind(NativeBinder& binder) {
   bind(691, &ControlHostNatives::CreateImageScrollBar);
   bind(692, &ControlHostNatives::SetScrollBarTrack);
   bind(693, &ControlHostNatives::CreateWindow);
+  bind(694, &ControlHostNatives::CreateGameDrawable);
   bind(695, &ControlHostNatives::CreateTextList);
   bind(696, &ControlHostNatives::CreateHotSpot);
   bind(697, &ControlHostNatives::CreateTextPanel);

@@ -18,6 +18,8 @@ class ScriptControlCells {
  public:
   explicit ScriptControlCells(GameScriptHost& host) : host_(host) {}
 
+  GameScriptHost& Host() const { return host_; }
+
   // Null when the run's objects are not made.
   ControlFactory* Factory() const;
   GameControlHost* ControlHost() const;
