@@ -56,12 +56,6 @@ OptionalText TextAt(NativeArgs& args, uint32_t i, size_t limit = 1u << 20) {
   return out;
 }
 
-Font* FontAt(NativeArgs& args, uint32_t i) {
-  const uint32_t handle = args.Cell(i);
-  const DrawObjectManager* objects = ScriptDisplayObjects();
-  return objects != nullptr && handle != 0 ? objects->GetFont(handle) : nullptr;
-}
-
 class ControlHostNatives {
  public:
   explicit ControlHostNatives(GameScriptHost& host) : cells_(host) {}
@@ -113,7 +107,7 @@ uint32_t ControlHostNatives::CreateTextButton(NativeArgs& args) {
   const bool given = args.Given(4);
   const bool hasDisabled = given && args.Flag(4);
   const OptionalText text = given ? TextAt(args, 5) : OptionalText{};
-  Font* font = given ? FontAt(args, 6) : nullptr;
+  Font* font = given ? ControlFontAt(args, 6) : nullptr;
   const int32_t order = given ? args.Int(7) : 0;
   return Create<ButtonControl>(args, [&](ControlFactory& f, ButtonControl** out) {
     return f.CreateTextButton(out, x, y, width, height, hasDisabled, text.Get(), font, order);
@@ -196,7 +190,7 @@ uint32_t ControlHostNatives::CreateColorBox(NativeArgs& args) {
 // the inset.
 uint32_t ControlHostNatives::CreateTextEntry(NativeArgs& args, bool alternative) {
   const int32_t x = args.Int(0), y = args.Int(1);
-  Font* font = FontAt(args, 2);
+  Font* font = ControlFontAt(args, 2);
   const uint32_t rest = alternative ? 5 : 4;
   const int32_t lines = alternative ? args.Int(3) : 0;
   const int32_t length = args.Int(rest - 1);
@@ -296,8 +290,8 @@ WindowCells ReadWindowCells(NativeArgs& args) {
   if (args.Cell(5) != kMinusOneMarker) {
     w.rgb = args.Cell(5);
     w.alpha = args.Byte(6);
-    w.font = FontAt(args, 7);
-    w.ruby = FontAt(args, 8);
+    w.font = ControlFontAt(args, 7);
+    w.ruby = ControlFontAt(args, 8);
     w.order = args.Int(9);
   }
   return w;
@@ -327,7 +321,7 @@ uint32_t ControlHostNatives::CreateTextList(NativeArgs& args) {
   list.lineWidth = args.Int(2);
   list.lineHeight = args.Int(3);
   list.lineSpacing = args.Int(4);
-  list.font = FontAt(args, 5);
+  list.font = ControlFontAt(args, 5);
   list.spriteFlags = args.Cell(6);
   return Create<TextListControl>(args, [&](ControlFactory& f, TextListControl** out) {
     return f.CreateTextList(out, list, 0);
@@ -348,7 +342,7 @@ uint32_t ControlHostNatives::CreateTextPanel(NativeArgs& args) {
   TextPanelArgs panel;
   panel.x = args.Int(0);
   panel.y = args.Int(1);
-  panel.font = FontAt(args, 2);
+  panel.font = ControlFontAt(args, 2);
   panel.height = args.Int(3);
   panel.width = args.Int(4);
   const OptionalText thumb = TextAt(args, 5, kNameBytes);
@@ -496,7 +490,7 @@ uint32_t ControlHostNatives::SetImeIndicator(NativeArgs& args) {
   }
   const int32_t x = args.Int(1), y = args.Int(2);
   if (args.Failed()) return 0;
-  return uint32_t(factory->CreateImeIndicator(FontAt(args, 0), x, y));
+  return uint32_t(factory->CreateImeIndicator(ControlFontAt(args, 0), x, y));
 }
 
 void ControlHostNatives::Bind(NativeBinder& binder) {

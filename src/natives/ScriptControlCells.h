@@ -10,6 +10,7 @@ namespace orrivel {
 
 class Control;
 class ControlFactory;
+class Font;
 class GameControlHost;
 class GameScriptHost;
 class NativeArgs;
@@ -37,5 +38,8 @@ class ScriptControlCells {
  private:
   GameScriptHost& host_;
 };
+
+// The font whose display-object handle is in cell i (null: 0 or none).
+Font* ControlFontAt(NativeArgs& args, uint32_t i);
 
 }  // namespace orrivel

@@ -5,6 +5,8 @@
 // persistent game script host.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
@@ -28,6 +30,8 @@
 #include "raster/PixelOpLibrary.h"
 #include "scene/CheckButtonControl.h"
 #include "scene/ControlFactory.h"
+#include "scene/HotSpotControl.h"
+#include "scene/TextListControl.h"
 #include "scene/SpriteCanvas.h"
 #include "text/MarkupTextBase.h"
 
@@ -530,6 +534,111 @@ TEST_F(GameDrawableTest, DrawableNativesServeOnlyTheMessageWindow) {
   EXPECT_EQ(S().Call("NativeDeleteControl", {held}), 0u);
   Frame();
   EXPECT_EQ(timers_.Size(), 0u);
+}
+
+// The per-control natives of windows, text lists, hot spots and any kind:
+// each on the kinds it serves, and its refusal for a null handle and for
+// every other kind.
+TEST_F(GameDrawableTest, WindowListAndStateNativesServeTheirKinds) {
+  const uint32_t button = S().Call("NativeCreateSurfaceButton", {0, 0, picture_, 65535});
+  const uint32_t check = S().Call("NativeCreateSurfaceCheckButton", {0, 0, picture_, 0, 65535});
+  const uint32_t window = S().Call(693, {0, 0, 64, 32, 0, 0, 0, font_, 0, 0});
+  const uint32_t drawable = S().Call(694, {0, 40, 64, 32, 0, 0, 0, font_, 0, 0});
+  const uint32_t list = S().Call(695, {0, 0, 60, 16, 2, font_, 0});
+  const uint32_t spot = S().Call(696, {10, 10, 8, 8, kMinusOne});
+  const uint32_t controls[] = {button, check, window, drawable, list, spot};
+  const int32_t kinds[] = {kControlPushButton, kControlCheckButton, kControlWindow, GameDrawable::kKind,
+                           kControlTextList,   kControlHotSpot};
+  for (size_t i = 0; i < std::size(controls); ++i) {
+    ASSERT_NE(ControlOf(controls[i]), nullptr) << i;
+    ASSERT_EQ(ControlOf(controls[i])->GetKind(), kinds[i]);
+  }
+  const uint32_t width = S().Var(), height = S().Var();
+  const uint32_t text = S().Text("AB");
+  const std::vector<int32_t> any(std::begin(kinds), std::end(kinds));
+  const std::vector<int32_t> windows{kControlWindow, GameDrawable::kKind};
+  const std::vector<int32_t> windowsAndLists{kControlWindow, GameDrawable::kKind, kControlTextList};
+  const std::vector<int32_t> lists{kControlTextList};
+  struct Row {
+    uint32_t native;
+    std::vector<uint32_t> rest;
+    std::vector<int32_t> served;
+    uint32_t refused;
+  };
+  const Row rows[] = {
+      {722, {2, 3, 66, 35}, any, 0},
+      {731, {}, any, 0},
+      {732, {}, any, 0},
+      {738, {1}, {kControlCheckButton, kControlWindow, GameDrawable::kKind, kControlTextList}, kMinusOne},
+      {747, {12, 13}, {kControlHotSpot}, 0},
+      {748, {1, 2, 3, 4, 5, 6, 7, 8}, windowsAndLists, 0},
+      {749, {16, 0x102030}, windowsAndLists, kMinusOne},
+      {750, {0, font_, 0}, windowsAndLists, kMinusOne},
+      {751, {0}, windowsAndLists, 0},
+      {753, {width, height, text, 0}, windowsAndLists, 0},
+      {760, {0, 1, 0, 1, 0, 1}, windows, 0},
+      {761, {8}, windows, 0},
+      {762, {64, 32}, windows, 4},
+      {763, {0, 0x123456, 200, 1}, windows, 9},
+      {764, {text, 0, 0, 1}, windows, 9},
+      {765, {0}, windows, 2},
+      {766, {1}, windows, 5},
+      {779, {1, 0, 0, 0, 0, 0, kMinusOne}, lists, 4},
+      {780, {2, 0x80FF0000}, lists, 0},
+      {783, {40, 0}, lists, 0},
+      {785, {0, 0}, lists, kMinusOne},
+  };
+  for (const Row& row : rows) {
+    std::vector<uint32_t> cells{0};
+    cells.insert(cells.end(), row.rest.begin(), row.rest.end());
+    EXPECT_EQ(S().Call(row.native, cells), row.refused) << row.native << " null";
+    for (size_t i = 0; i < std::size(controls); ++i) {
+      cells[0] = controls[i];
+      const uint32_t result = S().Call(row.native, cells);
+      const bool served = std::find(row.served.begin(), row.served.end(), kinds[i]) != row.served.end();
+      if (!served) {
+        EXPECT_EQ(result, row.refused) << row.native << " kind " << kinds[i];
+      }
+    }
+  }
+
+  // What they changed.
+  auto* w = dynamic_cast<WindowControl*>(ControlOf(window));
+  auto* l = dynamic_cast<TextListControl*>(ControlOf(list));
+  auto* h = dynamic_cast<HotSpotControl*>(ControlOf(spot));
+  ASSERT_TRUE(w != nullptr && l != nullptr && h != nullptr);
+  EXPECT_EQ(w->GetX(), 2);
+  EXPECT_EQ(w->GetWidth(), 64);
+  EXPECT_EQ(w->MarginRight(), 3);
+  EXPECT_EQ(w->LineGap(), 1);  // the style's, set after the margins
+  EXPECT_TRUE(w->AreItemsLocked());
+  EXPECT_EQ(h->CentreX(), 12);
+  EXPECT_EQ(l->textOffsetX, 7);
+  EXPECT_EQ(l->highlightMode, 2);
+  EXPECT_EQ(l->dragAlpha, 40);
+  EXPECT_TRUE(l->IsLocked());
+  EXPECT_EQ(S().Word(width), 16u);  // two half-height cells
+  EXPECT_EQ(S().Word(height), 16u);
+  // 722 gives a window its size; a negative centre is the middle.
+  EXPECT_EQ(S().Call(722, {window, 0, 0, 40, 24}), 1u);
+  EXPECT_EQ(w->GetWidth(), 40);
+  EXPECT_EQ(S().Call(747, {spot, kMinusOne, kMinusOne}), 1u);
+  EXPECT_EQ(h->CentreX(), 2 + 4);  // moved to (2, 3) by 722
+  // The state values: a check button's look and a window's items.
+  EXPECT_EQ(S().Call(735, {check, 1}), 0u);
+  auto* c = dynamic_cast<CheckButtonControl*>(ControlOf(check));
+  ASSERT_NE(c, nullptr);
+  EXPECT_TRUE(c->IsOn());
+  EXPECT_EQ(S().Call(731, {check}), uint32_t(c->GetState()));
+  EXPECT_EQ(S().Call(732, {check}), 1u);  // locked by 738
+  EXPECT_EQ(S().Call(731, {window}), kMinusOne);  // no item hovered
+  // Resizing refuses a size below 1; 765 turns the window's writing.
+  EXPECT_EQ(S().Call(762, {window, 0, 10}), 1u);
+  EXPECT_EQ(S().Call(765, {window, 1}), 0u);
+  EXPECT_TRUE(w->IsVertical());
+  // A list line, hovered by 785.
+  EXPECT_EQ(S().Call(784, {list, text, 0, kMinusOne}), 0u);
+  EXPECT_EQ(S().Call(785, {list, 0, 0}), 1u);
 }
 
 class GameDrawablePictureTest : public GameDrawableTest {
