@@ -211,6 +211,49 @@ TEST_F(GameDrawableTest, TokensStatesAndAFullPage) {
   EXPECT_EQ(e->Task()->EndNotifications(), 1u);
 }
 
+// An inline command block is passed over within the same step.
+TEST_F(GameDrawableTest, CommandBlocksAreIgnored) {
+  const char block[] = {'[', 0, 1, 2, 3, 4, 8, 0};
+  const std::string record = "#$A" + std::string(block, sizeof block) + "B";
+  PageText text;
+  ASSERT_EQ(text.SetText(reinterpret_cast<const uint8_t*>(record.data()), record.size() + 1), 0);
+  GameDrawable* d = Make(&text);
+  ASSERT_EQ(d->StartText(false), 0);
+  Frame();
+  Frame();
+  EXPECT_EQ(Typed(*d), 2);
+  EXPECT_EQ(d->Task()->GetState(), Task::kTyping);
+}
+
+// The name plate follows the window: moved by the same offset, shown with
+// it unless the page has no name, and given its background.
+TEST_F(GameDrawableTest, NamePlateFollowsTheWindow) {
+  const uint32_t plate = S().Call(693, {0, 0, 48, 16, 0, 0, 0, font_, 0, 0});
+  auto* p = dynamic_cast<WindowControl*>(ControlOf(plate));
+  ASSERT_NE(p, nullptr);
+  PageText text;
+  ASSERT_EQ(text.Set("#Ann$AB"), 0);
+  GameDrawable* d = Make(&text);
+  d->BindNamePlate(Factory().HandleOf(p), 0);
+  ASSERT_EQ(d->StartText(false), 0);
+  EXPECT_TRUE(p->IsVisible());
+  d->SetPosition(10, 20);
+  EXPECT_EQ(p->GetX(), 10);
+  EXPECT_EQ(p->GetY(), 20);
+  d->SetVisible(false);
+  EXPECT_FALSE(p->IsVisible());
+  d->SetVisible(true);
+  EXPECT_TRUE(p->IsVisible());
+  EXPECT_EQ(d->SetBackground(1, 0x112233, 200), 0);
+  EXPECT_EQ(p->SetBackground(1, 0x112233, 200), -1);  // unchanged: it has it already
+  // A page without a name keeps the plate hidden, even when shown again.
+  ASSERT_EQ(text.Set("#$CD"), 0);
+  ASSERT_EQ(d->StartText(false), 0);
+  EXPECT_FALSE(p->IsVisible());
+  d->SetVisible(true);
+  EXPECT_FALSE(p->IsVisible());
+}
+
 // A scroll mark moves the page by its value and a line; the end of the
 // page puts the first offset back.
 TEST_F(GameDrawableTest, ScrollingIsPutBackAtTheEnd) {
