@@ -6,7 +6,6 @@
 // fixed defaults of the cells after it.
 #include <string>
 
-#include "display/DrawObjectManager.h"
 #include "natives/DisplayObjectArguments.h"
 #include "natives/GameDrawable.h"
 #include "natives/GameControlHost.h"

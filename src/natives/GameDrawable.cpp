@@ -248,13 +248,9 @@ bool GameDrawable::MakeTask() {
 
 void GameDrawable::StopTasks() {
   HideWaitCursor();
-  if (task_ != nullptr && timers_ != nullptr) {
-    // The list keeps a stopped task until its next pass: it must no longer
-    // reach this drawable.
-    TimedTask* task = task_;
-    timers_->Stop(task->Handle());
-    static_cast<GameDrawableTask*>(task)->Stop();
-  }
+  // The list keeps a stopped task until its next pass; stopping it makes
+  // it let go of this drawable.
+  if (task_ != nullptr && timers_ != nullptr) timers_->Stop(task_->Handle());
   task_ = nullptr;
 }
 

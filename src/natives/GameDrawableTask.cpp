@@ -39,8 +39,10 @@ int32_t GameDrawableTask::Start(bool allAtOnce, bool readPermission) {
   if (field.size() > GameDrawable::kFieldBytes) return kFieldTooLong;
 
   RestoreScroll();
-  d.ClearText();
+  // The cursor puts back what lay under it before the page is cleared, so
+  // nothing of the old page comes back.
   d.HideWaitCursor();
+  d.ClearText();
   d.SetVisible(true);
   d.ShowName(NameComponent(text, 1));
   d.SetField(field);

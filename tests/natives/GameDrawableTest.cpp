@@ -15,7 +15,7 @@
 #include "../scene/GoldenSupport.h"
 #include "../scene/SceneTestSupport.h"
 #include "../scene/WindowTestSupport.h"
-#include "DisplayNativeRig.h"
+#include "ControlNativeRig.h"
 #include "NativeSession.h"
 #include "base/TimerList.h"
 #include "display/DrawObjectManager.h"
@@ -72,20 +72,13 @@ class PageText : public MarkupTextBase {
   }
 };
 
-class GameDrawableTest : public DisplayNativeRig {
+class GameDrawableTest : public ControlNativeRig {
  protected:
   void SetUp() override {
-    DisplayNativeRig::SetUp();
-    BuildBlendTables();
-    library_ = std::make_unique<PixelOpLibrary>("tvpgl.dll", nullptr, false);
-    ASSERT_TRUE(library_->HasModule()) << library_->Error();
-    SetCurrentPixelOpLibrary(library_.get());
-    previous_ = SetProcessObjects(&objects_);
+    ControlNativeRig::SetUp();
     GameHostSetup setup;
     setup.objectTimers = &timers_;
     session_ = std::make_unique<NativeSession>(std::move(setup));
-    canvas_.SetOverlayList(&overlay_);
-    Factory().SetCanvas(&canvas_);
     font_ = ScriptDisplayObjects()->AddFont(std::make_unique<test::CellFont>(16));
     picture_ = session_->Call("NativeCreateSurface", {24, 12, 32, 0});
     ASSERT_NE(picture_, 0u);
@@ -99,15 +92,11 @@ class GameDrawableTest : public DisplayNativeRig {
     objects_.Reset();
     timers_.Clear();
     session_.reset();
-    SetProcessObjects(previous_);
     for (size_t byte : {5, 24, 25, 26, 27, 28, 130, 131}) AppPort().appConfig[byte] = 0;
     AppPort().skipSuppress = 0;
-    library_.reset();
-    ResetPixelOpEntries();
-    DisplayNativeRig::TearDown();
+    ControlNativeRig::TearDown();
   }
 
-  ControlFactory& Factory() { return objects_.Controls(); }
   NativeSession& S() { return *session_; }
   Control* ControlOf(uint32_t handle) { return S().Host().ControlHandles().Find(Factory(), handle); }
   Font* CellFont() { return ScriptDisplayObjects()->GetFont(font_); }
@@ -134,13 +123,8 @@ class GameDrawableTest : public DisplayNativeRig {
   }
   static int32_t Typed(const GameDrawable& d) { return d.CursorY() / 16 * 8 + d.CursorX() / 8; }
 
-  std::unique_ptr<PixelOpLibrary> library_;
-  ProcessObjects objects_;
-  ProcessObjects* previous_ = nullptr;
   TimerList timers_;
   std::unique_ptr<NativeSession> session_;
-  SpriteList overlay_;
-  SpriteCanvas canvas_;
   ScriptedInput input_;
   uint32_t font_ = 0;
   uint32_t picture_ = 0;
