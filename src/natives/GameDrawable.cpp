@@ -312,4 +312,14 @@ int32_t CreateGameDrawable(ControlFactory& factory, GameDrawable** out, MarkupTe
   return code;
 }
 
+void DeleteGameDrawablesOf(const MarkupTextBase* text) {
+  ProcessObjects* objects = GetProcessObjects();
+  if (objects == nullptr) return;
+  ControlFactory& factory = objects->Controls();
+  for (Control* control : factory.Controls()) {
+    if (control->GetKind() != GameDrawable::kKind) continue;
+    if (static_cast<GameDrawable*>(control)->Text() == text) factory.Delete(control);
+  }
+}
+
 }  // namespace orrivel

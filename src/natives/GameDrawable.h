@@ -162,4 +162,8 @@ int32_t CreateGameDrawable(ControlFactory& factory, GameDrawable** out, MarkupTe
                            uint32_t backgroundRgb, uint8_t backgroundAlpha, Font* font, Font* rubyFont,
                            int32_t order);
 
+// Deletes the run's message windows that type the text (when the host
+// that owns the text goes before the controls do).
+void DeleteGameDrawablesOf(const MarkupTextBase* text);
+
 }  // namespace orrivel

@@ -561,6 +561,16 @@ TEST_F(GameDrawableTest, DrawableNativesServeOnlyTheMessageWindow) {
   EXPECT_EQ(S().Call("NativeDeleteControl", {held}), 0u);
   Frame();
   EXPECT_EQ(timers_.Size(), 0u);
+
+  // A host that goes takes the message windows typing its text along; the
+  // other controls stay.
+  const uint32_t typing = S().Call(694, {0, 0, 64, 32, 0, 0, 0, font_, 0, 0});
+  ASSERT_EQ(S().Call(769, {typing, 0}), 0u);
+  const size_t controls = Factory().Count();
+  session_.reset();
+  EXPECT_EQ(Factory().Count(), controls - 1);
+  Frame();
+  EXPECT_EQ(timers_.Size(), 0u);
 }
 
 // The per-control natives of windows, text lists, hot spots and any kind:
