@@ -80,6 +80,9 @@ struct AppNativePort : AppNativePortBlocks {
   uint8_t settingsChanged = 0;
   uint8_t modalState = 0;
   uint8_t furtherByte = 0;
+  // Set while pages read before must not be skipped (the script messages
+  // type them out).
+  uint8_t skipSuppress = 0;
   uint32_t appWord = 0;
   // Items of native 3 that the game shell keeps (by selector).
   std::array<int32_t, 23> stateItems{};

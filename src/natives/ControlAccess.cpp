@@ -2,7 +2,9 @@
 
 #include "scene/CheckButtonBase.h"
 #include "scene/Control.h"
+#include "scene/HotSpotControl.h"
 #include "scene/ItemMenuControl.h"
+#include "scene/PushControl.h"
 #include "scene/ScrollBar.h"
 #include "scene/TextBufferControl.h"
 #include "scene/TextListControlBase.h"
@@ -82,6 +84,79 @@ int32_t GetControlValue(Control* control, std::string* text) {
     case kControlItemMenu:
       return static_cast<ItemMenuControl*>(control)->CurrentItem();
     default:
+      return -1;
+  }
+}
+
+namespace {
+
+// The script's message window answers this kind; it is a window.
+constexpr int32_t kKindGameDrawable = 111;
+
+WindowControl* AsWindow(Control* control) {
+  const int32_t kind = control->GetKind();
+  return kind == kControlWindow || kind == kKindGameDrawable ? dynamic_cast<WindowControl*>(control) : nullptr;
+}
+
+}  // namespace
+
+bool SetControlBounds(Control* control, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  if (control == nullptr) return false;
+  control->SetPosition(left, top);
+  WindowControl* window = AsWindow(control);
+  const int32_t width = right - left, height = bottom - top;
+  if (window != nullptr && width > 0 && height > 0 && (width != window->GetWidth() || height != window->GetHeight()))
+    window->Resize(width, height);
+  return true;
+}
+
+int32_t GetControlState(Control* control, int32_t index) {
+  if (control == nullptr) return 0;
+  const bool first = index == 0;
+  switch (control->GetKind()) {
+    case kControlPushButton:
+      if (auto* push = dynamic_cast<PushControl*>(control)) return first ? push->GetState() : push->GetFireTime() != 0;
+      return 0;
+    case kControlCheckButton: {
+      const auto* check = static_cast<CheckButtonBase*>(control);
+      return first ? check->GetState() : check->IsLocked() ? 1 : 0;
+    }
+    case kControlScrollBar: {
+      const auto* bar = static_cast<ScrollBar*>(control);
+      return first ? bar->GetValue() : bar->GetMaximum();
+    }
+    case kControlTextList: {
+      const auto* list = static_cast<TextListControlBase*>(control);
+      return first ? list->GetPressState() : list->GetHovered();
+    }
+    case kControlHotSpot:
+      return first && static_cast<HotSpotControl*>(control)->IsArmed() ? 1 : 0;
+    default:
+      if (const WindowControl* window = AsWindow(control)) return first ? window->HoverItem() : window->ItemCount();
+      return 0;
+  }
+}
+
+int32_t SetControlOption(Control* control, bool flag) {
+  if (control == nullptr) return -1;
+  switch (control->GetKind()) {
+    case kControlCheckButton:
+      static_cast<CheckButtonBase*>(control)->Lock(flag);
+      return 0;
+    case kControlTextEntry:
+      static_cast<TextBufferControl*>(control)->SetReadOnly(flag);
+      return 0;
+    case kControlTextList:
+      static_cast<TextListControlBase*>(control)->SetLocked(flag);
+      return 0;
+    case kControlItemMenu:
+      static_cast<ItemMenuControl*>(control)->SetLocked(flag ? 1 : 0);
+      return 0;
+    default:
+      if (WindowControl* window = AsWindow(control)) {
+        window->LockItems(flag);
+        return 0;
+      }
       return -1;
   }
 }

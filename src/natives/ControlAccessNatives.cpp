@@ -6,6 +6,8 @@
 #include <string>
 
 #include "natives/ControlAccess.h"
+#include "platform/Rect.h"
+#include "text/Font.h"
 #include "natives/GameScriptHost.h"
 #include "natives/NativeBinder.h"
 #include "natives/ScriptControlCells.h"
@@ -183,8 +185,10 @@ void BindCommonNatives(NativeBinder& binder, ScriptControlCells cells) {
   }));
   binder.Bind(735, [cells](NativeArgs& args) -> uint32_t {
     Control* control = cells.ControlAt(args, 0);
-    // A text entry's value is the text at the cell's address.
-    const bool text = control != nullptr && control->GetKind() == kControlTextEntry && args.Cell(1) != 0;
+    // A text entry's value, and what a window types, is the text at the
+    // cell's address.
+    const int32_t kind = control != nullptr ? control->GetKind() : -1;
+    const bool text = (kind == kControlTextEntry || kind == kControlWindow) && args.Cell(1) != 0;
     const std::string value = text ? args.String(1) : std::string();
     if (args.Failed()) return uint32_t(-1);
     return uint32_t(SetControlValue(control, args.Int(1), text ? value.c_str() : nullptr));
@@ -272,12 +276,209 @@ void BindKindNatives(NativeBinder& binder, ScriptControlCells cells) {
   }));
 }
 
+// Natives 722, 731, 732 and 738: bounds, the two state values and the
+// input lock, on any kind that has them.
+void BindStateNatives(NativeBinder& binder, ScriptControlCells cells) {
+  binder.Bind(722, OnControl(cells, 0, [](Control& c, NativeArgs& args) -> uint32_t {
+    const int32_t left = args.Int(1), top = args.Int(2), right = args.Int(3), bottom = args.Int(4);
+    if (!args.Failed()) SetControlBounds(&c, left, top, right, bottom);
+    return 1;
+  }));
+  binder.Bind(731, OnControl(cells, 0, [](Control& c, NativeArgs&) { return uint32_t(GetControlState(&c, 0)); }));
+  binder.Bind(732, OnControl(cells, 0, [](Control& c, NativeArgs&) { return uint32_t(GetControlState(&c, 1)); }));
+  binder.Bind(738, [cells](NativeArgs& args) -> uint32_t {
+    Control* control = cells.ControlAt(args, 0);
+    const bool flag = args.Flag(1);
+    return args.Failed() ? uint32_t(-1) : uint32_t(SetControlOption(control, flag));
+  });
+  binder.Bind(747, OnKind(cells, kControlHotSpot, 0, [](Control& c, NativeArgs& args) -> uint32_t {
+    static_cast<HotSpotControl&>(c).SetCentre(args.Int(1), args.Int(2));
+    return 1;
+  }));
+}
+
+// The window and text-list operations of natives 748-753 and the window
+// operations of 760-766; a window of the script's message window too.
+WindowControl* WindowOf(Control& c) { return IsWindowKind(c.GetKind()) ? dynamic_cast<WindowControl*>(&c) : nullptr; }
+TextListControl* ListOf(Control& c) {
+  return c.GetKind() == kControlTextList ? dynamic_cast<TextListControl*>(&c) : nullptr;
+}
+bool WindowOrList(int32_t k) { return IsWindowKind(k) || k == kControlTextList; }
+
+uint32_t SetMarginsAndGaps(Control& c, NativeArgs& args) {
+  // Windows take six cells, lists eight.
+  WindowControl* window = WindowOf(c);
+  int32_t v[8] = {};
+  for (uint32_t i = 0; i < (window != nullptr ? 6u : 8u); ++i) v[i] = args.Int(i + 1);
+  if (args.Failed()) return 0;
+  if (window != nullptr) {
+    window->SetMargins(v[0], v[1], v[2], v[3], true);
+    window->SetGaps(v[4], v[5], window->RubyGap());
+  } else if (TextListControl* list = ListOf(c)) {
+    list->SetMargins(v[0], v[1], v[2], v[3]);
+    list->pressOffsetX = v[4], list->pressOffsetY = v[5];
+    list->textOffsetX = v[6], list->textOffsetY = v[7];
+  }
+  return 1;
+}
+
+uint32_t SetWindowFont(Control& c, NativeArgs& args) {
+  const bool ruby = args.Byte(1) != 0;
+  Font* font = ControlFontAt(args, 2);
+  const bool redraw = args.Byte(3) != 0;
+  if (args.Failed()) return uint32_t(-1);
+  if (WindowControl* window = WindowOf(c)) {
+    return uint32_t(ruby ? window->SetFonts(window->GetFont(), font, redraw)
+                         : window->SetFonts(font, window->GetRubyFont(), redraw));
+  }
+  if (font == nullptr) return 1;
+  ListOf(c)->SetFont(font);
+  return 0;
+}
+
+// The text's size in the control's font, written to the two addresses.
+uint32_t MeasureText(Control& c, NativeArgs& args) {
+  const std::string text = args.Cell(3) != 0 ? args.String(3) : std::string();
+  const bool withEffect = args.Flag(4);
+  if (args.Failed()) return 0;
+  WindowControl* window = WindowOf(c);
+  Font* font = window != nullptr ? window->GetFont() : ListOf(c)->GetFont();
+  if (font == nullptr) return 1;
+  Size size{0, 0};
+  const int result = font->MeasureText(text.c_str(), &size, nullptr, nullptr, withEffect, nullptr);
+  WritePair(args, uint32_t(size.width), uint32_t(size.height));
+  return uint8_t(result);
+}
+
+// Vertical writing, line and character gaps, wrapping, ruby gap and
+// hanging, then the page laid out again.
+uint32_t SetWindowStyle(WindowControl& w, NativeArgs& args) {
+  const bool vertical = args.Flag(1), wrap = args.Flag(4);
+  const int32_t lineGap = args.Int(2), charGap = args.Int(3), rubyGap = args.Int(5), hang = args.Int(6);
+  if (args.Failed()) return 0;
+  w.SetVertical(vertical, false);
+  w.SetGaps(lineGap, charGap, rubyGap);
+  w.SetAutoWrap(wrap);
+  w.SetHangCount(hang);
+  w.RecomputeWrapLimit();
+  w.ResetCursor(true);
+  return 1;
+}
+
+void BindWindowNatives(NativeBinder& binder, ScriptControlCells cells) {
+  binder.Bind(748, OnKinds(cells, 0, WindowOrList, SetMarginsAndGaps));
+  binder.Bind(749, OnKinds(cells, uint32_t(-1), WindowOrList, [](Control& c, NativeArgs& args) -> uint32_t {
+    const int32_t first = args.Int(1);
+    const uint32_t second = args.Cell(2);
+    if (args.Failed()) return uint32_t(-1);
+    if (WindowControl* window = WindowOf(c)) {
+      window->SetMinLineHeight(first);
+      return 0;
+    }
+    return uint32_t(ListOf(c)->SetBackground(uint8_t(first), second, 0));
+  }));
+  binder.Bind(750, OnKinds(cells, uint32_t(-1), WindowOrList, SetWindowFont));
+  binder.Bind(751, OnKinds(cells, 0, WindowOrList, [](Control& c, NativeArgs& args) -> uint32_t {
+    const uint8_t flag = args.Byte(1);
+    if (WindowControl* window = WindowOf(c)) {
+      window->SetAutoWrap(flag != 0);
+    } else {
+      ListOf(c)->markChosen = flag;
+    }
+    return 1;
+  }));
+  binder.Bind(753, OnKinds(cells, 0, WindowOrList, MeasureText));
+  auto window = [](int32_t k) { return IsWindowKind(k); };
+  auto onWindow = [&](uint32_t number, uint32_t refused, auto body) {
+    binder.Bind(number, OnKinds(cells, refused, window, [body](Control& c, NativeArgs& args) -> uint32_t {
+      return body(*WindowOf(c), args);
+    }));
+  };
+  onWindow(760, 0, SetWindowStyle);
+  onWindow(761, 0, [](WindowControl& w, NativeArgs& args) -> uint32_t {
+    w.SetAlphaThreshold(args.Byte(1));
+    return 1;
+  });
+  onWindow(762, 4, [](WindowControl& w, NativeArgs& args) -> uint32_t {
+    const int32_t width = args.Int(1), height = args.Int(2);
+    return args.Failed() ? 4 : uint32_t(w.Resize(width, height));
+  });
+  onWindow(763, 9, [](WindowControl& w, NativeArgs& args) -> uint32_t {
+    const uint8_t mode = args.Byte(1), alpha = args.Byte(3);
+    const uint32_t rgb = args.Cell(2);
+    return args.Failed() ? 9 : uint32_t(w.SetBackground(mode, rgb, alpha));
+  });
+  onWindow(764, 9, [](WindowControl& w, NativeArgs& args) -> uint32_t {
+    const bool given = args.Cell(1) != 0;
+    const std::string text = given ? args.String(1) : std::string();
+    const int32_t x = args.Int(2), y = args.Int(3);
+    const bool viaCursor = args.Flag(4);
+    if (args.Failed()) return 9;
+    return uint32_t(w.DrawStringAt(given ? text.c_str() : nullptr, x, y, viaCursor));
+  });
+  onWindow(765, 2, [](WindowControl& w, NativeArgs& args) -> uint32_t {
+    return uint32_t(w.SetVertical(args.Flag(1), false));
+  });
+  onWindow(766, 5, [](WindowControl& w, NativeArgs& args) -> uint32_t {
+    return uint32_t(w.SetItemsEnabled(args.Flag(1)));
+  });
+}
+
+// Text lists: the frame pictures (779), the highlight (780), the drag
+// alpha and chosen mark (783) and moving the hover or activating (785).
+uint32_t SetListFrames(TextListControl& list, NativeArgs& args) {
+  std::string names[9];
+  const char* given[9] = {};
+  const bool marker = args.Cell(7) == uint32_t(-1);
+  for (uint32_t i = 0; i < 9; ++i) {
+    const uint32_t cell = 4 + i;
+    if ((marker && cell >= 7) || args.Cell(cell) == 0) continue;
+    names[i] = args.String(cell);
+    given[i] = names[i].c_str();
+  }
+  const int32_t cellCount = args.Int(1);
+  const bool pressed = args.Flag(2), disabled = args.Flag(3);
+  if (args.Failed()) return 4;
+  const TextListControl::FrameFiles body{given[0], given[1], given[2]};
+  const TextListControl::FrameFiles header{given[3], given[4], given[5]};
+  const TextListControl::FrameFiles footer{given[6], given[7], given[8]};
+  return uint32_t(list.SetFrameFiles(cellCount, pressed, disabled, body, header, footer));
+}
+
+void BindListNatives(NativeBinder& binder, ScriptControlCells cells) {
+  auto onList = [&](uint32_t number, uint32_t refused, auto body) {
+    binder.Bind(number, OnKind(cells, kControlTextList, refused, [body](Control& c, NativeArgs& args) -> uint32_t {
+      return body(static_cast<TextListControl&>(c), args);
+    }));
+  };
+  onList(779, 4, SetListFrames);
+  onList(780, 0, [](TextListControl& list, NativeArgs& args) -> uint32_t {
+    list.highlightMode = args.Byte(1);
+    list.highlightColour = args.Cell(2);
+    return 1;
+  });
+  onList(783, 0, [](TextListControl& list, NativeArgs& args) -> uint32_t {
+    list.dragAlpha = args.Byte(1);
+    list.markChosen = args.Byte(2);
+    return 1;
+  });
+  onList(785, uint32_t(-1), [](TextListControl& list, NativeArgs& args) -> uint32_t {
+    const int32_t line = args.Int(1);
+    const bool activate = args.Byte(2) != 0;
+    if (args.Failed()) return uint32_t(-1);
+    return (activate ? list.Activate(line) : list.HoverLine(line)) ? 1 : 0;
+  });
+}
+
 }  // namespace
 
 void BindControlAccessNatives(NativeBinder& binder) {
   const ScriptControlCells cells(binder.Host());
   BindCommonNatives(binder, cells);
   BindKindNatives(binder, cells);
+  BindStateNatives(binder, cells);
+  BindWindowNatives(binder, cells);
+  BindListNatives(binder, cells);
   ScriptControls& registry = binder.Host().ControlHandles();
   MessageWindowNatives windows(cells);
   binder.Bind(786, [windows, &registry](NativeArgs& args) { return windows.Register(args, registry); });

@@ -6,8 +6,8 @@
 // fixed defaults of the cells after it.
 #include <string>
 
-#include "display/DrawObjectManager.h"
 #include "natives/DisplayObjectArguments.h"
+#include "natives/GameDrawable.h"
 #include "natives/GameControlHost.h"
 #include "natives/GameScriptHost.h"
 #include "natives/NativeBinder.h"
@@ -55,12 +55,6 @@ OptionalText TextAt(NativeArgs& args, uint32_t i, size_t limit = 1u << 20) {
   return out;
 }
 
-Font* FontAt(NativeArgs& args, uint32_t i) {
-  const uint32_t handle = args.Cell(i);
-  const DrawObjectManager* objects = ScriptDisplayObjects();
-  return objects != nullptr && handle != 0 ? objects->GetFont(handle) : nullptr;
-}
-
 class ControlHostNatives {
  public:
   explicit ControlHostNatives(GameScriptHost& host) : cells_(host) {}
@@ -88,6 +82,7 @@ class ControlHostNatives {
   uint32_t CreateDrawnScrollBar(NativeArgs& args);
   uint32_t CreateImageScrollBar(NativeArgs& args);
   uint32_t CreateWindow(NativeArgs& args);
+  uint32_t CreateGameDrawable(NativeArgs& args);
   uint32_t CreateTextList(NativeArgs& args);
   uint32_t CreateHotSpot(NativeArgs& args);
   uint32_t CreateTextPanel(NativeArgs& args);
@@ -111,7 +106,7 @@ uint32_t ControlHostNatives::CreateTextButton(NativeArgs& args) {
   const bool given = args.Given(4);
   const bool hasDisabled = given && args.Flag(4);
   const OptionalText text = given ? TextAt(args, 5) : OptionalText{};
-  Font* font = given ? FontAt(args, 6) : nullptr;
+  Font* font = given ? ControlFontAt(args, 6) : nullptr;
   const int32_t order = given ? args.Int(7) : 0;
   return Create<ButtonControl>(args, [&](ControlFactory& f, ButtonControl** out) {
     return f.CreateTextButton(out, x, y, width, height, hasDisabled, text.Get(), font, order);
@@ -194,7 +189,7 @@ uint32_t ControlHostNatives::CreateColorBox(NativeArgs& args) {
 // the inset.
 uint32_t ControlHostNatives::CreateTextEntry(NativeArgs& args, bool alternative) {
   const int32_t x = args.Int(0), y = args.Int(1);
-  Font* font = FontAt(args, 2);
+  Font* font = ControlFontAt(args, 2);
   const uint32_t rest = alternative ? 5 : 4;
   const int32_t lines = alternative ? args.Int(3) : 0;
   const int32_t length = args.Int(rest - 1);
@@ -277,17 +272,44 @@ uint32_t ControlHostNatives::CreateImageScrollBar(NativeArgs& args) {
   });
 }
 
+// Windows and the script's message window: x, y, width, height, the
+// background mode, then (unless cell 5 holds the -1 marker) the background
+// colour and alpha, the fonts and the order.
+struct WindowCells {
+  int32_t x, y, width, height;
+  uint8_t mode;
+  uint32_t rgb = 0;
+  uint8_t alpha = 0;
+  Font* font = nullptr;
+  Font* ruby = nullptr;
+  int32_t order = 0;
+};
+WindowCells ReadWindowCells(NativeArgs& args) {
+  WindowCells w{args.Int(0), args.Int(1), args.Int(2), args.Int(3), args.Byte(4)};
+  if (args.Cell(5) != kMinusOneMarker) {
+    w.rgb = args.Cell(5);
+    w.alpha = args.Byte(6);
+    w.font = ControlFontAt(args, 7);
+    w.ruby = ControlFontAt(args, 8);
+    w.order = args.Int(9);
+  }
+  return w;
+}
+
 uint32_t ControlHostNatives::CreateWindow(NativeArgs& args) {
-  const int32_t x = args.Int(0), y = args.Int(1), width = args.Int(2), height = args.Int(3);
-  const uint8_t mode = args.Byte(4);
-  const bool given = args.Cell(5) != kMinusOneMarker;
-  const uint32_t rgb = given ? args.Cell(5) : 0;
-  const uint8_t alpha = given ? args.Byte(6) : 0;
-  Font* font = given ? FontAt(args, 7) : nullptr;
-  Font* ruby = given ? FontAt(args, 8) : nullptr;
-  const int32_t order = given ? args.Int(9) : 0;
+  const WindowCells w = ReadWindowCells(args);
   return Create<WindowControl>(args, [&](ControlFactory& f, WindowControl** out) {
-    return f.CreateWindow(out, x, y, width, height, mode, rgb, alpha, font, ruby, order);
+    return f.CreateWindow(out, w.x, w.y, w.width, w.height, w.mode, w.rgb, w.alpha, w.font, w.ruby, w.order);
+  });
+}
+
+// The message window types the host's shared text on the object timer list.
+uint32_t ControlHostNatives::CreateGameDrawable(NativeArgs& args) {
+  const WindowCells w = ReadWindowCells(args);
+  GameScriptHost& host = cells_.Host();
+  return Create<GameDrawable>(args, [&](ControlFactory& f, GameDrawable** out) {
+    return orrivel::CreateGameDrawable(f, out, &host.Message(), host.ObjectTimers(), w.x, w.y, w.width, w.height,
+                                       w.mode, w.rgb, w.alpha, w.font, w.ruby, w.order);
   });
 }
 
@@ -298,7 +320,7 @@ uint32_t ControlHostNatives::CreateTextList(NativeArgs& args) {
   list.lineWidth = args.Int(2);
   list.lineHeight = args.Int(3);
   list.lineSpacing = args.Int(4);
-  list.font = FontAt(args, 5);
+  list.font = ControlFontAt(args, 5);
   list.spriteFlags = args.Cell(6);
   return Create<TextListControl>(args, [&](ControlFactory& f, TextListControl** out) {
     return f.CreateTextList(out, list, 0);
@@ -319,7 +341,7 @@ uint32_t ControlHostNatives::CreateTextPanel(NativeArgs& args) {
   TextPanelArgs panel;
   panel.x = args.Int(0);
   panel.y = args.Int(1);
-  panel.font = FontAt(args, 2);
+  panel.font = ControlFontAt(args, 2);
   panel.height = args.Int(3);
   panel.width = args.Int(4);
   const OptionalText thumb = TextAt(args, 5, kNameBytes);
@@ -467,7 +489,7 @@ uint32_t ControlHostNatives::SetImeIndicator(NativeArgs& args) {
   }
   const int32_t x = args.Int(1), y = args.Int(2);
   if (args.Failed()) return 0;
-  return uint32_t(factory->CreateImeIndicator(FontAt(args, 0), x, y));
+  return uint32_t(factory->CreateImeIndicator(ControlFontAt(args, 0), x, y));
 }
 
 void ControlHostNatives::Bind(NativeBinder& binder) {
@@ -499,6 +521,7 @@ void ControlHostNatives::Bind(NativeBinder& binder) {
   bind(691, &ControlHostNatives::CreateImageScrollBar);
   bind(692, &ControlHostNatives::SetScrollBarTrack);
   bind(693, &ControlHostNatives::CreateWindow);
+  bind(694, &ControlHostNatives::CreateGameDrawable);
   bind(695, &ControlHostNatives::CreateTextList);
   bind(696, &ControlHostNatives::CreateHotSpot);
   bind(697, &ControlHostNatives::CreateTextPanel);

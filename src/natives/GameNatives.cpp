@@ -20,6 +20,7 @@ void BindGameNatives(NativeBinder& binder) {
   BindMessageTextNatives(binder);
   BindControlHostNatives(binder);
   BindControlAccessNatives(binder);
+  BindGameDrawableNatives(binder);
   BindFontsAndScreenNatives(binder);
   BindSceneRegistryNatives(binder);
   BindSurfaceNatives(binder);

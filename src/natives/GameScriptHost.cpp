@@ -4,6 +4,7 @@
 
 #include "base/SubtractiveRandom.h"
 #include "natives/EffectFactories.h"
+#include "natives/GameDrawable.h"
 #include "natives/NativeBinder.h"
 #include "natives/ScriptObjectWatcher.h"
 
@@ -48,6 +49,8 @@ GameScriptHost::~GameScriptHost() {
   Run(setup_.hooks.deleteFrame);
   textFrameSlot_.frame.reset();
   Run(setup_.hooks.clearControls);
+  // The scripts' message windows type this host's text: they go with it.
+  DeleteGameDrawablesOf(&message_);
   Run(setup_.hooks.clearFolderListing);
   for (uint32_t block : memoryBlocks_) Space().Free(block);
   memoryBlocks_.clear();

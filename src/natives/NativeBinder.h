@@ -44,6 +44,7 @@ void BindSpriteNatives(NativeBinder& binder);
 void BindMessageTextNatives(NativeBinder& binder);
 void BindControlHostNatives(NativeBinder& binder);
 void BindControlAccessNatives(NativeBinder& binder);
+void BindGameDrawableNatives(NativeBinder& binder);
 void BindFontsAndScreenNatives(NativeBinder& binder);
 void BindSceneRegistryNatives(NativeBinder& binder);
 void BindSurfaceNatives(NativeBinder& binder);

@@ -1,5 +1,7 @@
 #include "natives/ScriptControlCells.h"
 
+#include "display/DrawObjectManager.h"
+#include "natives/DisplayObjectArguments.h"
 #include "natives/GameControlHost.h"
 #include "natives/GameScriptHost.h"
 #include "natives/ProcessObjects.h"
@@ -40,5 +42,11 @@ uint32_t ScriptControlCells::Answer(int32_t code, Control* made) const {
 }
 
 void ScriptControlCells::Forget(Control* control) const { host_.ControlHandles().Forget(control); }
+
+Font* ControlFontAt(NativeArgs& args, uint32_t i) {
+  const uint32_t handle = args.Cell(i);
+  const DrawObjectManager* objects = ScriptDisplayObjects();
+  return objects != nullptr && handle != 0 ? objects->GetFont(handle) : nullptr;
+}
 
 }  // namespace orrivel

@@ -10,6 +10,7 @@ namespace orrivel {
 
 class Control;
 class ControlFactory;
+class Font;
 class GameControlHost;
 class GameScriptHost;
 class NativeArgs;
@@ -17,6 +18,8 @@ class NativeArgs;
 class ScriptControlCells {
  public:
   explicit ScriptControlCells(GameScriptHost& host) : host_(host) {}
+
+  GameScriptHost& Host() const { return host_; }
 
   // Null when the run's objects are not made.
   ControlFactory* Factory() const;
@@ -35,5 +38,8 @@ class ScriptControlCells {
  private:
   GameScriptHost& host_;
 };
+
+// The font whose display-object handle is in cell i (null: 0 or none).
+Font* ControlFontAt(NativeArgs& args, uint32_t i);
 
 }  // namespace orrivel

@@ -62,8 +62,13 @@ bool ControlFactory::Adopt(std::unique_ptr<Control> control) {
 template <class T, class Make, class After>
 int32_t ControlFactory::Build(T** out, Make make, After after) {
   if (out == nullptr) return 1;
+  return BuildFrom(out, Allocate<T>(), make, after);
+}
+
+template <class T, class Make, class After>
+int32_t ControlFactory::BuildFrom(T** out, std::unique_ptr<T> control, Make make, After after) {
+  if (out == nullptr) return 1;
   *out = nullptr;
-  std::unique_ptr<T> control = Allocate<T>();
   if (!control) return kOutOfMemory;
   const int32_t result = make(*control);
   if (result != 0) return result;  // the control goes with its unique_ptr
@@ -241,12 +246,30 @@ int32_t ControlFactory::CreateImageScrollBar(ScrollBar** out, const ImageScrollB
 int32_t ControlFactory::CreateWindow(WindowControl** out, int32_t x, int32_t y, int32_t width, int32_t height,
                                      uint8_t backgroundMode, uint32_t backgroundRgb, uint8_t backgroundAlpha,
                                      Font* font, Font* rubyFont, int32_t order) {
-  return Build(
-      out,
+  return CreateWindowOf(
+      out, [] { return std::unique_ptr<WindowControl>(new (std::nothrow) WindowControl()); }, x, y, width, height, backgroundMode, backgroundRgb,
+      backgroundAlpha, font, rubyFont, order);
+}
+
+int32_t ControlFactory::CreateWindowOf(WindowControl** out, const WindowMaker& make, int32_t x, int32_t y,
+                                       int32_t width, int32_t height, uint8_t backgroundMode, uint32_t backgroundRgb,
+                                       uint8_t backgroundAlpha, Font* font, Font* rubyFont, int32_t order) {
+  if (out == nullptr) return 1;
+  std::unique_ptr<WindowControl> window;
+  if (failAllocations_ > 0) {
+    --failAllocations_;
+  } else {
+    window = make();
+  }
+  return BuildFrom(
+      out, std::move(window),
       [&](WindowControl& w) {
-        if (backgroundMode != 0 || backgroundRgb != 0 || backgroundAlpha != 0)
+        const int32_t code = w.Create(ChosenList(), order, width, height, x, y, font, rubyFont, currentGroup);
+        // The background needs the window's surface: set before it, it
+        // would be refused and lost.
+        if (code == 0 && (backgroundMode != 0 || backgroundRgb != 0 || backgroundAlpha != 0))
           w.SetBackground(backgroundMode, backgroundRgb, backgroundAlpha);
-        return w.Create(ChosenList(), order, width, height, x, y, font, rubyFont, currentGroup);
+        return code;
       },
       NoFollowUp);
 }

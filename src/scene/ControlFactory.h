@@ -13,6 +13,7 @@
 // Main thread only.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 
@@ -127,6 +128,12 @@ class ControlFactory {
   int32_t CreateWindow(WindowControl** out, int32_t x, int32_t y, int32_t width, int32_t height,
                        uint8_t backgroundMode, uint32_t backgroundRgb, uint8_t backgroundAlpha, Font* font,
                        Font* rubyFont, int32_t order);
+  // As CreateWindow, for a window of a derived class that make allocates
+  // (null: out of memory).
+  using WindowMaker = std::function<std::unique_ptr<WindowControl>()>;
+  int32_t CreateWindowOf(WindowControl** out, const WindowMaker& make, int32_t x, int32_t y, int32_t width,
+                         int32_t height, uint8_t backgroundMode, uint32_t backgroundRgb, uint8_t backgroundAlpha,
+                         Font* font, Font* rubyFont, int32_t order);
   int32_t CreateTextList(TextListControl** out, const TextListArgs& args, int32_t order);
   int32_t CreateHotSpot(HotSpotControl** out, int32_t x, int32_t y, int32_t width, int32_t height,
                         int32_t centreX, int32_t centreY, uint8_t hitEnabled, uint8_t activationEnabled,
@@ -208,6 +215,8 @@ class ControlFactory {
   // on), list it under a handle, run what follows a creation, set *out.
   template <class T, class Make, class After>
   int32_t Build(T** out, Make make, After after);
+  template <class T, class Make, class After>
+  int32_t BuildFrom(T** out, std::unique_ptr<T> control, Make make, After after);
 
   std::list<Entry> entries_;
   HandleTable<Control> handles_;

@@ -22,14 +22,18 @@ int32_t HotSpotControl::Create(int32_t x, int32_t y, int32_t width, int32_t heig
                                int32_t group) {
   if (width < 1 || height < 1) return 1;
   x_ = x, y_ = y, width_ = width, height_ = height;
-  // In 64 bits: an area near the edge of the range still has a middle.
-  centreX_ = centreX < 0 ? int32_t((int64_t(x) + width / 2)) : centreX;
-  centreY_ = centreY < 0 ? int32_t((int64_t(y) + height / 2)) : centreY;
+  SetCentre(centreX, centreY);
   hitEnabled_ = hitEnabled;
   activationEnabled_ = activationEnabled;
   value_ = value;
   group_ = group;
   return 0;
+}
+
+void HotSpotControl::SetCentre(int32_t x, int32_t y) {
+  // In 64 bits: an area near the edge of the range still has a middle.
+  centreX_ = x < 0 ? int32_t((int64_t(x_) + width_ / 2)) : x;
+  centreY_ = y < 0 ? int32_t((int64_t(y_) + height_ / 2)) : y;
 }
 
 void HotSpotControl::SetEventRecord(const PushEvents& events) { events_ = MakeControlEvents(events); }

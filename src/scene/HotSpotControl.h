@@ -45,6 +45,9 @@ class HotSpotControl : public Control {
   // coordinate is the area's middle (halves rounded down).
   int32_t Create(int32_t x, int32_t y, int32_t width, int32_t height, int32_t centreX, int32_t centreY,
                  uint8_t hitEnabled, uint8_t activationEnabled, uint32_t value, int32_t group);
+  // The point the pointer is put on; a negative coordinate is the area's
+  // middle.
+  void SetCentre(int32_t x, int32_t y);
   // Replaces the record; a non-empty sound name sets its code to 0.
   void SetEventRecord(const PushEvents& events);
   void ClearEventRecord() { events_.reset(); }

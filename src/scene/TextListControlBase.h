@@ -92,6 +92,8 @@ class TextListControlBase : public Control {
   void SetMargins(int32_t left, int32_t top, int32_t right, int32_t bottom);
   void CancelDrag() { dragging_ = false; }
   void SetLocked(bool locked) { locked_ = locked; }
+  // The font of the lines added from now on.
+  void SetFont(Font* font) { font_ = font; }
   // Appends the line's record and unlocks the list; the pointer must move
   // before it hovers a line. 0.
   int32_t AppendRecord(const TextListLineArgs& args);

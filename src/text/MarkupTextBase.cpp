@@ -261,9 +261,14 @@ void MarkupTextBase::Clear() {
 }
 
 size_t MarkupTextBase::GetComponent(int32_t n, char* buffer, size_t size) const {
-  if (!hasText_ || n < 0) return 0;
-  const char* text = body_.data();
-  const size_t length = body_.size();
+  if (!hasText_) return 0;
+  return ComponentOf(body_, n, buffer, size);
+}
+
+size_t MarkupTextBase::ComponentOf(const std::string& source, int32_t n, char* buffer, size_t size) {
+  if (n < 0) return 0;
+  const char* text = source.data();
+  const size_t length = source.size();
   size_t from = 0, to = length;
   if (n > 0) {
     int32_t part = 1;

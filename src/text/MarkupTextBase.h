@@ -130,6 +130,8 @@ class MarkupTextBase {
   // whole body, copied into buffer (cut to size, NUL-terminated; null only
   // measures). Its length + 1, or 0 when there is no such part.
   size_t GetComponent(int32_t n, char* buffer, size_t size) const;
+  // The same over any text of the page's form (the name line, too).
+  static size_t ComponentOf(const std::string& text, int32_t n, char* buffer, size_t size);
 
   // --- items ------------------------------------------------------------------
   // Reads an item record: 0; -1 not accepting items; -2 the newest history

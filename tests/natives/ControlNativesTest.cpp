@@ -11,7 +11,7 @@
 #include "../scene/SceneTestSupport.h"
 #include "../scene/WindowTestSupport.h"
 #include "DirectCalls.h"
-#include "DisplayNativeRig.h"
+#include "ControlNativeRig.h"
 #include "NativeHarness.h"
 #include "display/DrawObjectManager.h"
 #include "natives/DisplayObjectArguments.h"
@@ -33,16 +33,10 @@ namespace {
 
 constexpr uint32_t kMinusOne = uint32_t(-1);
 
-class ControlNativesTest : public DisplayNativeRig {
+class ControlNativesTest : public ControlNativeRig {
  protected:
   void SetUp() override {
-    DisplayNativeRig::SetUp();
-    // The controls compose their pictures through the pixel operations.
-    BuildBlendTables();
-    library_ = std::make_unique<PixelOpLibrary>("tvpgl.dll", nullptr, false);
-    ASSERT_TRUE(library_->HasModule()) << library_->Error();
-    SetCurrentPixelOpLibrary(library_.get());
-    previous_ = SetProcessObjects(&objects_);
+    ControlNativeRig::SetUp();
     harness_ = std::make_unique<NativeHarness>();
     // One call through an assembled script boots the host the direct calls
     // then use.
@@ -50,8 +44,6 @@ class ControlNativesTest : public DisplayNativeRig {
     ASSERT_TRUE(call.Ran());
     EXPECT_EQ(call.result, kMinusOne);
     calls_ = std::make_unique<DirectCalls>(harness_->Host());
-    canvas_.SetOverlayList(&overlay_);
-    Factory().SetCanvas(&canvas_);
     font_ = ScriptDisplayObjects()->AddFont(std::make_unique<test::CellFont>(16));
     picture_ = Call(g("NativeCreateSurface"), {24, 12, 32, 0});
     ASSERT_NE(picture_, 0u);
@@ -60,10 +52,7 @@ class ControlNativesTest : public DisplayNativeRig {
     calls_.reset();
     objects_.Reset();
     harness_.reset();
-    SetProcessObjects(previous_);
-    library_.reset();
-    ResetPixelOpEntries();
-    DisplayNativeRig::TearDown();
+    ControlNativeRig::TearDown();
   }
 
   static uint32_t g(const char* name) {
@@ -85,7 +74,6 @@ class ControlNativesTest : public DisplayNativeRig {
     }
     return bytes;
   }
-  ControlFactory& Factory() { return objects_.Controls(); }
   GameControlHost& Host() { return objects_.ControlHost(); }
   Control* ControlOf(uint32_t handle) { return harness_->Host().ControlHandles().Find(Factory(), handle); }
 
@@ -97,13 +85,8 @@ class ControlNativesTest : public DisplayNativeRig {
   uint32_t Window() { return Call(693, {0, 0, 64, 32, 0, 0, 0, font_, 0, 0}); }
   uint32_t TextList() { return Call(695, {0, 0, 60, 16, 2, font_, 0}); }
 
-  std::unique_ptr<PixelOpLibrary> library_;
-  ProcessObjects objects_;
-  ProcessObjects* previous_ = nullptr;
   std::unique_ptr<NativeHarness> harness_;
   std::unique_ptr<DirectCalls> calls_;
-  SpriteList overlay_;
-  SpriteCanvas canvas_;
   uint32_t font_ = 0;
   uint32_t picture_ = 0;
 };
