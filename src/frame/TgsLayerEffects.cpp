@@ -233,22 +233,24 @@ int32_t TgsLayerSets::ControlBgPanime(const char* name, int32_t set) {
 
 // --- the blur -------------------------------------------------------------------------------
 
-void TgsLayerSets::RecordBlurEnd(int32_t set, int32_t x, int32_t y, int32_t w, int32_t h, double zoom, int32_t angle) {
+void TgsLayerSets::RecordBlurEnd(int32_t set, int32_t cx, int32_t cy, const ZoomRect& rect, double zoom,
+                                 int32_t angle) {
   LayerRecord& r = GetLayer(set).record;
   r.ClearPlacement();
-  // A turn is kept as the move with its zoom and angle; a zoom without one
-  // as the part of the picture stretched over the screen.
+  // A turn moved so that the centre stays put is the turn about the
+  // centre: kept as the rotation a layer records (centre, zoom, angle). A
+  // zoom without one is the part of the picture stretched over the screen.
   if ((uint32_t(angle) & kBlurAngleMask) != 0) {
-    r.x = x;
-    r.y = y;
+    r.x = cx;
+    r.y = cy;
     r.rotationScale = float(zoom);
     r.rotationAngle = angle;
     return;
   }
-  r.zoomLeft = x;
-  r.zoomTop = y;
-  r.zoomRight = x + w;
-  r.zoomBottom = y + h;
+  r.zoomLeft = rect.x;
+  r.zoomTop = rect.y;
+  r.zoomRight = rect.x + rect.w;
+  r.zoomBottom = rect.y + rect.h;
 }
 
 int32_t TgsLayerSets::CallBgBlurAssist(int32_t set, int32_t x, int32_t y, double zoom, double angle) {
@@ -261,7 +263,7 @@ int32_t TgsLayerSets::CallBgBlurAssist(int32_t set, int32_t x, int32_t y, double
                                          angleCells.high, Cell(&rx), Cell(&ry), Cell(&rw), Cell(&rh)}));
       code != 0)
     return code;
-  RecordBlurEnd(set, rx, ry, rw, rh, zoom, TruncToInt32(angle));
+  RecordBlurEnd(set, x, y, ZoomRect{rx, ry, rw, rh}, zoom, TruncToInt32(angle));
   return 0;
 }
 
@@ -308,7 +310,7 @@ int32_t TgsLayerSets::StartBgBlur(int32_t set, const BgBlurCommand& c) {
     const int32_t y = c.path ? int32_t(std::lround(end.y)) : c.y;
     ZoomRect rect;
     if (ComputeScaledRect(Canvas(set), x, y, end.scale, angle, &rect) == 0)
-      RecordBlurEnd(set, rect.x, rect.y, rect.w, rect.h, end.scale, angle);
+      RecordBlurEnd(set, x, y, rect, end.scale, angle);
   }
   if (c.wait && WaitForAction(layer.effect, c.skippable) < 0) return -1;
   return 0;

@@ -37,6 +37,7 @@ namespace orrivel {
 
 class CanvasDrawObject;
 class DcpManager;
+struct ZoomRect;
 class ImageSprite;
 class LayerAction;
 class SpriteCanvas;
@@ -312,9 +313,9 @@ class TgsLayerSets : private LayerHost {
   // result, the old ones dropped on failure.
   int32_t TakeOutAndLoad(SpriteSlot& slot, int32_t number, const char* name, int32_t place, int32_t set,
                          int32_t group);
-  // The layer record keeps a blur end: a rectangle without a turn, else the
-  // move, zoom and angle.
-  void RecordBlurEnd(int32_t set, int32_t x, int32_t y, int32_t w, int32_t h, double zoom, int32_t angle);
+  // The layer record keeps the end of a blur about (cx, cy): the stretched
+  // rectangle without a turn, else the centre, zoom and angle.
+  void RecordBlurEnd(int32_t set, int32_t cx, int32_t cy, const ZoomRect& rect, double zoom, int32_t angle);
   void RecordPanimeEnd(SpriteSlot& slot, int32_t x, int32_t y, int32_t alpha, float scale, float angle, int32_t cx,
                        int32_t cy);
   void PlaceSprite(SpriteSlot& slot);

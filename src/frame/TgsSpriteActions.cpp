@@ -1,6 +1,8 @@
 // The actions of single sprites: the cross-fade from one picture to
-// another ("sp_cfade") and the path animation ("sp_panime"), with the end
-// state an animation leaves applied at once when effects are off.
+// another ("sp_cfade"), the path animation ("sp_panime"), the change to
+// another picture along a path ("sp_change") and the figure's parts
+// ("sp_parts"), with the end state an animation leaves applied at once when
+// effects are off.
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -45,7 +47,8 @@ int32_t TgsLayerSets::TakeOutAndLoad(SpriteSlot& slot, int32_t number, const cha
   int32_t loaded = 0;
   if (HasName(name)) {
     loaded = ParseSpriteName(number, name, set, group);
-    // Moved before the old sprite is held aside: a move ends what the slot runs.
+    // Moved while the old sprite is held here: a move ends what the slot
+    // runs, a sprite it was leaving included.
     if (loaded == 0 && place >= 0) MoveSprite(number, place, false, set, group);
   } else {
     const uint32_t order = slot.record.order;

@@ -4,6 +4,8 @@
 // the refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -80,12 +82,29 @@ TEST_F(LayerBlurTest, BlurRunsOrLeavesItsEndAtOnce) {
   }
   skipping_ = false;
 
-  // A turn is kept as the zoom and angle.
-  ASSERT_EQ(s.ChangeBgBlur(0, 640, 360, "1.5", "64"), 0);
-  EXPECT_FALSE(Front().HasZoom());
-  EXPECT_EQ(Front().rotationAngle, 64);
-  EXPECT_FLOAT_EQ(Front().rotationScale, 1.5f);
+  // A turn is kept as the turn about its centre, which shows the same
+  // picture when the record is applied again.
+  ASSERT_EQ(s.ChangeBgBlur(0, 400, 300, "1.5", "64"), 0);
+  const LayerRecord turned = Front();
+  EXPECT_FALSE(turned.HasZoom());
+  EXPECT_EQ(turned.x, 400);
+  EXPECT_EQ(turned.y, 300);
+  EXPECT_EQ(turned.rotationAngle, 64);
+  EXPECT_FLOAT_EQ(turned.rotationScale, 1.5f);
   EXPECT_EQ(Canvas(0).BackgroundAngle(), 64);
+  const std::unique_ptr<Surface> blurTurn = Compose();
+  ASSERT_EQ(s.SetLayerRotation(turned.rotationAngle, "1.5", turned.x, turned.y, 0), 0);
+  const std::unique_ptr<Surface> applied = Compose();
+  int worst = 0;
+  for (int y = 0; y < 720; y += 7)
+    for (int x = 0; x < 1280; x += 7)
+      for (int shift = 0; shift < 24; shift += 8) {
+        const auto channel = [&](Surface& p) {
+          return int(reinterpret_cast<const uint32_t*>(p.GetScanLine(y))[x] >> shift & 0xFF);
+        };
+        worst = std::max(worst, std::abs(channel(*blurTurn) - channel(*applied)));
+      }
+  EXPECT_LE(worst, 4);
   // None for the zoom reads 1.0: the whole picture.
   ASSERT_EQ(s.ChangeBgBlur(0, 640, 360, nullptr, nullptr), 0);
   EXPECT_EQ(Front().zoomLeft, 0);
