@@ -2,15 +2,13 @@
 // picture decoded into the frame picture, the canvas marked changed)
 // beside the ELG decoder decoding the same file on its own, in one run.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ArtLikePicture.h"
+#include "BenchGameFolder.h"
 #include "PeerReport.h"
 #include "base/TimerList.h"
 #include "effect/BgAnimeAction.h"
@@ -18,10 +16,7 @@
 #include "layout/LayoutWriter.h"
 #include "platform/Clock.h"
 #include "raster/Surface.h"
-#include "resource/ArchiveManager.h"
-#include "resource/BaseFolder.h"
 #include "resource/ElgDecoder.h"
-#include "resource/ImageLoaderManager.h"
 #include "resource/LadAnimation.h"
 #include "scene/SpriteCanvas.h"
 
@@ -52,27 +47,8 @@ class BenchLayer : public orrivel::BackgroundLayer {
 class AnimeGame {
  public:
   AnimeGame() {
-    char pattern[] = "/tmp/orrivel-anime-bench-XXXXXX";
-    folder_ = mkdtemp(pattern) != nullptr ? pattern : "";
-    std::filesystem::create_directories(folder_ + "/anim");
-    for (const char* name : {"/anim/a.elg", "/anim/b.elg"}) {
-      std::ofstream out(folder_ + name, std::ios::binary);
-      out.write(reinterpret_cast<const char*>(ArtLikeElg().data()), std::streamsize(ArtLikeElg().size()));
-    }
-    oldBase_ = orrivel::SetBaseFolderForTest(folder_ + "/");
-    oldManager_ = orrivel::SetArchiveManager(&manager_);
-    loader_.RegisterBuiltInDecoders();
-    loader_.SetCacheLimit(0);
-    oldLoader_ = Surface::SetLoaderManager(&loader_);
+    for (const char* name : {"anim/a.elg", "anim/b.elg"}) folder_.Write(name, ArtLikeElg());
   }
-  ~AnimeGame() {
-    Surface::SetLoaderManager(oldLoader_);
-    orrivel::SetArchiveManager(oldManager_);
-    orrivel::SetBaseFolderForTest(oldBase_);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-
   // Two frames of 1 ms each in one looping sequence.
   bool LoadAnimation() {
     orrivel::tools::LadDocument doc;
@@ -89,12 +65,7 @@ class AnimeGame {
   orrivel::LadAnimation& Animation() { return lad_; }
 
  private:
-  std::string folder_;
-  std::string oldBase_;
-  orrivel::ArchiveManager manager_;
-  orrivel::ArchiveManager* oldManager_ = nullptr;
-  orrivel::ImageLoaderManager loader_;
-  orrivel::ImageLoaderManager* oldLoader_ = nullptr;
+  orrivel::bench::BenchGameFolder folder_{"orrivel-anime-bench"};
   orrivel::LadAnimation lad_;
 };
 

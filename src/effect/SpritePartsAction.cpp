@@ -262,6 +262,11 @@ int32_t SpritePartsAction::BuildKeys(PartRecord& part, const std::vector<std::st
 SpritePartsAction::~SpritePartsAction() { Clear(); }
 
 void SpritePartsAction::Clear() {
+  ClearParts();
+  for (auto& composition : compositions_) composition.reset();
+}
+
+void SpritePartsAction::ClearParts() {
   animations_.clear();
   for (auto& part : parts_) {
     for (auto& loop : part->loops) loop.reset();
@@ -277,9 +282,10 @@ PartRecord* SpritePartsAction::GetPart(int32_t index) {
   return parts_[size_t(index)].get();
 }
 
-int32_t SpritePartsAction::LoadTable(const char* name, SpriteCanvas* canvas, const LoadOptions& options) {
+int32_t SpritePartsAction::LoadTable(const char* name, SpriteCanvas* canvas, const LoadOptions& options,
+                                     SpriteCanvas* mirror) {
   if (name == nullptr || canvas == nullptr) return kBadArguments;
-  Clear();
+  ClearParts();
   FileObject file;
   if (file.Open(name) != 0) return kNoFile;
   std::vector<PartLines> lines;
@@ -314,6 +320,15 @@ int32_t SpritePartsAction::LoadTable(const char* name, SpriteCanvas* canvas, con
         return kBadPicture;
       }
       if (!showMain_) part->loops[0]->SetShown(false);
+      if (mirror != nullptr) {
+        part->loops[1] = std::make_unique<SpriteLoopAction>();
+        if (part->loops[1]->Init(mirror, &part->surface, x + options.x, y + options.y, window, uint8_t(alpha),
+                                 uint32_t(part->order), uint8_t(direction), uint32_t(period), 0) != 0) {
+          part->loops[1].reset();
+          return kBadPicture;
+        }
+        if (!showMirror_) part->loops[1]->SetShown(false);
+      }
       part->keyLineCount = -1;
     } else {
       if (part->mainSprite.SetImage(&part->surface, nullptr, 0, 0) != 0) return kBadPicture;
@@ -326,6 +341,12 @@ int32_t SpritePartsAction::LoadTable(const char* name, SpriteCanvas* canvas, con
       part->mainSprite.SetAnchor(kExplicitAnchor, part->summary.pivotX, part->summary.pivotY);
       part->mainSprite.SetOpacity(first.flag);
       part->mainSprite.SetVisible(showMain_ ? 1 : 0);
+      if (mirror != nullptr) {
+        // The mirror shows the main sprite's picture without owning it.
+        part->mirrorSprite.ShareImage(&part->mainSprite);
+        part->mirrorSprite.SetVisible(showMirror_ ? 1 : 0);
+        if (mirror->MainList().Add(&part->mirrorSprite, uint32_t(part->order), 0) != 0) return kBadPicture;
+      }
     }
     parts_.push_back(std::move(part));
   }
@@ -336,7 +357,12 @@ int32_t SpritePartsAction::SetupV(TimerList* timerList, void* target, const Obje
   auto* object = static_cast<CanvasDrawObject*>(target);
   const char* name = cells.Pointer<const char>(0);
   if (timerList == nullptr || object == nullptr || name == nullptr) return kBadArguments;
-  if (cells.Cell(9) != 0 && object->GetCanvas() == nullptr) return 2;
+  // The paired display shows the figure's mirror.
+  CanvasDrawObject* twin = nullptr;
+  if (cells.Cell(9) != 0) {
+    twin = object->PairedImage();
+    if (twin == nullptr || twin->GetCanvas() == nullptr) return kNoTargetImage;
+  }
   target_ = object;
   showMain_ = cells.Cell(9) == 0 || cells.Cell(10) != 0;
   showMirror_ = cells.Cell(9) == 0 || cells.Cell(11) != 0;
@@ -347,10 +373,27 @@ int32_t SpritePartsAction::SetupV(TimerList* timerList, void* target, const Obje
   options.optional = cells.Cell(4) != 0;
   options.scale = cells.Double(5);
   if (!(options.scale > 0.0) || !std::isfinite(options.scale)) options.scale = 1.0;
-  if (const int32_t code = LoadTable(name, object->GetCanvas(), options); code != 0) {
+  SpriteCanvas* canvas = object->GetCanvas();
+  SpriteCanvas* mirror = twin != nullptr ? twin->GetCanvas() : nullptr;
+  if (cells.Cell(8) != 0) {
+    CanvasDrawObject* displays[2] = {object, twin};
+    for (int32_t i = 0; i < 2; ++i) {
+      if (displays[i] == nullptr) continue;
+      compositions_[i] = std::make_unique<PartsComposition>();
+      if (!compositions_[i]->Build(*displays[i], options.baseOrder)) {
+        Clear();
+        return kNoTargetImage;
+      }
+    }
+    canvas = &compositions_[0]->Canvas();
+    if (compositions_[1]) mirror = &compositions_[1]->Canvas();
+  }
+  if (const int32_t code = LoadTable(name, canvas, options, mirror); code != 0) {
     Clear();
     return code;
   }
+  if (compositions_[0]) compositions_[0]->SetShown(showMain_);
+  if (compositions_[1]) compositions_[1]->SetShown(showMirror_);
   status_.assign(parts_.size(), kKeyed);
   SetSpPanimeOrderValues(options.baseOrder - uint32_t(parts_.size()), options.baseOrder);
   for (size_t i = 0; i < parts_.size(); ++i) {
@@ -376,8 +419,8 @@ int32_t SpritePartsAction::SetupV(TimerList* timerList, void* target, const Obje
 
 void SpritePartsAction::ShowPart(PartRecord& part) {
   if (part.keyLineCount < 0) {
-    for (auto& loop : part.loops)
-      if (loop) loop->SetShown(part.visible && showMain_);
+    if (part.loops[0]) part.loops[0]->SetShown(part.visible && showMain_);
+    if (part.loops[1]) part.loops[1]->SetShown(part.visible && showMirror_);
     return;
   }
   part.mainSprite.SetVisible(part.visible && showMain_ ? 1 : 0);
@@ -395,8 +438,7 @@ int32_t SpritePartsAction::ControlV(const ObjectArguments& cells) {
       return 0;
     case 1:
       if (target_ == nullptr) return 2;
-      showMain_ = cells.Cell(1) != 0;
-      showMirror_ = cells.Cell(2) != 0;
+      SetShowFlags(cells.Cell(1) != 0, cells.Cell(2) != 0);
       for (size_t i = 0; i < parts_.size(); ++i)
         if (status_[i] != kEnded) ShowPart(*parts_[i]);
       return 0;
@@ -419,6 +461,7 @@ int32_t SpritePartsAction::Step(uint32_t now) {
     if (status_[i] == kKeyed) {
       if (animations_[i]->Step(now) == 0) {
         active = true;
+        if (part.visible) FollowMain(part);
       } else {
         part.mainSprite.SetVisible(0);
         part.mirrorSprite.SetVisible(0);
@@ -437,7 +480,36 @@ int32_t SpritePartsAction::Step(uint32_t now) {
       }
     }
   }
+  if (active) RenderCompositions();
   return active ? 0 : 1;
+}
+
+void SpritePartsAction::SetShowFlags(bool first, bool second) {
+  // After the displays exchanged their canvases the first cell names the
+  // display the target shows now, which holds the mirror.
+  SpriteList* firstList = compositions_[0] ? compositions_[0]->Sprite().OwningList()
+                          : parts_.empty()  ? nullptr
+                                            : parts_.front()->mainSprite.OwningList();
+  SpriteCanvas* shown = target_ != nullptr ? target_->GetCanvas() : nullptr;
+  const bool exchanged = firstList != nullptr && shown != nullptr && firstList != &shown->MainList();
+  showMain_ = exchanged ? second : first;
+  showMirror_ = exchanged ? first : second;
+  if (compositions_[0]) compositions_[0]->SetShown(showMain_);
+  if (compositions_[1]) compositions_[1]->SetShown(showMirror_);
+}
+
+void SpritePartsAction::FollowMain(PartRecord& part) {
+  ImageSprite& main = part.mainSprite;
+  ImageSprite& mirror = part.mirrorSprite;
+  if (mirror.OwningList() == nullptr) return;
+  if (mirror.GetOpacity() != main.GetOpacity() || *mirror.GetBoundsPtr() != *main.GetBoundsPtr())
+    mirror.ShareImage(&main);
+  mirror.SetVisible(showMirror_ ? 1 : 0);
+}
+
+void SpritePartsAction::RenderCompositions() {
+  for (auto& composition : compositions_)
+    if (composition) composition->Render();
 }
 
 }  // namespace orrivel

@@ -13,6 +13,7 @@
 
 #include "effect/LayerAction.h"
 #include "effect/PartRecord.h"
+#include "effect/PartsComposition.h"
 #include "effect/SpritePartAnimation.h"
 
 namespace orrivel {
@@ -24,6 +25,7 @@ class SpritePartsAction : public LayerAction {
  public:
   // Load and set-up results.
   static constexpr int32_t kBadArguments = 1;
+  static constexpr int32_t kNoTargetImage = 2;
   static constexpr int32_t kNoFile = 2;
   static constexpr int32_t kBadPicture = 3;
   static constexpr int32_t kCommandBeforePart = 4;
@@ -55,7 +57,9 @@ class SpritePartsAction : public LayerAction {
   // [1] [2] figure position, [3] base drawing order, [4] include optional
   // sections, [5] [6] the scale factor's double, [7] low priority, [8]
   // compose through own canvases, [9] use the target's image, [10] [11]
-  // show on main and on mirror.
+  // show on main and on mirror. [9] puts the figure on the target's paired
+  // display (the one it is exchanged or mixed with) as well: its mirror
+  // sprites follow the main ones there.
   int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
   // [0] 0 stop; 1 show on main [1] and mirror [2]; 2 part [1] visible [2].
   int32_t ControlV(const ObjectArguments& cells) override;
@@ -84,17 +88,31 @@ class SpritePartsAction : public LayerAction {
   // Fills a part's key list from its lines (the part's picture gives the
   // base position and anchor). 0 or a load code.
   static int32_t BuildKeys(PartRecord& part, const std::vector<std::string>& lines, const LoadOptions& options);
-  // Loads the table's parts onto the canvas; 0 or a load code.
-  int32_t LoadTable(const char* name, SpriteCanvas* canvas, const LoadOptions& options);
+  // Loads the table's parts onto the canvas, and with a mirror canvas their
+  // mirror sprites and second loop objects there; 0 or a load code.
+  int32_t LoadTable(const char* name, SpriteCanvas* canvas, const LoadOptions& options,
+                    SpriteCanvas* mirror = nullptr);
   // Ends and frees every part.
   void Clear();
 
   PartRecord* GetPart(int32_t index);
+  // The composition into the target's display (0) or its paired one (1);
+  // null when the parts are drawn straight onto the canvases.
+  PartsComposition* Composition(int32_t which) const { return compositions_[which & 1].get(); }
   int32_t PartCount() const { return int32_t(parts_.size()); }
   uint8_t Status(int32_t index) const { return status_[size_t(index)]; }
 
  private:
   void ShowPart(PartRecord& part);
+  // Frees the parts, their animations and loop objects.
+  void ClearParts();
+  // Sets the show flags; cell first goes to whichever display shows the
+  // first part now (the displays may have exchanged their canvases).
+  void SetShowFlags(bool first, bool second);
+  // The mirror sprite takes the main sprite's picture, place and alpha
+  // when they differ.
+  void FollowMain(PartRecord& part);
+  void RenderCompositions();
 
   CanvasDrawObject* target_ = nullptr;
   std::vector<std::unique_ptr<PartRecord>> parts_;
@@ -102,6 +120,10 @@ class SpritePartsAction : public LayerAction {
   std::vector<uint8_t> status_;
   bool showMain_ = true;
   bool showMirror_ = true;
+  // With composition: the own canvases the parts are painted on, each into
+  // a picture shown on its display. Declared last: the parts leave these
+  // canvases first.
+  std::unique_ptr<PartsComposition> compositions_[2];
 };
 
 }  // namespace orrivel

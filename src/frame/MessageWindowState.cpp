@@ -194,15 +194,24 @@ int32_t MessageWindowState::ClearMessageWindow(int32_t window) {
     w->ClearPageText();
     if (w->IsVisible()) w->SetVisible(false);
   }
+  ReleaseWindowActions(window);
   WindowRecord& record = records_[0];
-  for (TimedTask*& action : record.actions)
-    if (action != nullptr) {
-      TimedTask* task = action;
-      action = nullptr;
-      task->SetOwnerSlot(nullptr);
-    }
   record.visible = false;
   if (makeCurrent) current_ = 0;
+  return 0;
+}
+
+int32_t MessageWindowState::ReleaseWindowActions(int32_t entry) {
+  const size_t index = size_t(entry < 0 ? current_ : entry);
+  if (index >= records_.size()) return 1;
+  TimerList* timers = frame_.Environment().objectTimers;
+  for (TimedTask*& slot : records_[index].actions) {
+    // A task clears its slot when it ends, so a filled slot holds a live one.
+    TimedTask* task = std::exchange(slot, nullptr);
+    if (task == nullptr) continue;
+    task->SetOwnerSlot(nullptr);
+    if (timers != nullptr) timers->Stop(task->Handle());
+  }
   return 0;
 }
 

@@ -98,6 +98,10 @@ class MessageWindowState {
   // --- visibility -------------------------------------------------------------------
   int32_t SetWindowVisible(bool visible, int32_t window);
   int32_t ClearMessageWindow(int32_t window);
+  // Ends both window actions of the entry (negative: the current window)
+  // through the object timer list, which leaves each in its end state, and
+  // empties their slots. 1 for an entry past the windows.
+  int32_t ReleaseWindowActions(int32_t entry);
   void ShowMessageWindow(bool visible, bool withBar);
   int32_t FadeMessageWindow(bool show, uint32_t ms, bool withBar);
 

@@ -140,6 +140,7 @@ int32_t TgsFrame::EndRun() {
   DrawPageCanvas();
   // The history window lives in the canvas's list: it goes first.
   historyWindow_.reset();
+  windowState_->ReleaseWindowActions(-1);
   ReleaseRunScreen();
   choiceCount_ = 0;
   choices_.Clear();

@@ -256,6 +256,8 @@ class TgsFrame : public TgsModule {
   void SetButtonsVisible(bool on) { buttonsVisible_ = on; }
   // The message window, its name plate, the waits, the bar and the fades.
   MessageWindowState& WindowState() { return *windowState_; }
+  // Ends both actions of a message-window entry (negative: the current one).
+  int32_t ReleaseWindowActions(int32_t entry);
   // The message window page commands go to (null outside a run).
   MessageTextWindow* CurrentWindow() const;
   // History entries held; the history screen keeps it (button 7 needs two).
@@ -371,6 +373,8 @@ class TgsFrame : public TgsModule {
   int32_t SetBgTints(const TgsOperationCall& call);
   int32_t SetNewSpriteOrder(const TgsOperationCall& call);
   int32_t SetSpriteAutoColour(const TgsOperationCall& call);
+  // Forgets a cached picture by name.
+  int32_t ReleaseCachedImage(const TgsOperationCall& call);
   // Sprite slots.
   int32_t ChangeSprite(const TgsOperationCall& call);
   int32_t ApplySpriteImageEffects(const TgsOperationCall& call);
@@ -386,6 +390,12 @@ class TgsFrame : public TgsModule {
   int32_t StartBgRot(const TgsOperationCall& call);
   int32_t StartBgPanime(const TgsOperationCall& call);
   int32_t ControlBgPanime(const TgsOperationCall& call);
+  int32_t StartBgBlur(const TgsOperationCall& call);
+  int32_t StartBgBlurPath(const TgsOperationCall& call);
+  int32_t ChangeBgBlur(const TgsOperationCall& call);
+  // The layer effect of a set: waited for, or ended at once.
+  int32_t WaitForAction(const TgsOperationCall& call);
+  int32_t ReleaseActionSlot(const TgsOperationCall& call);
   int32_t StartNoise(const TgsOperationCall& call);
   int32_t StartBgDistortion(const TgsOperationCall& call);
   int32_t StartBgLoop(const TgsOperationCall& call);
@@ -403,6 +413,7 @@ class TgsFrame : public TgsModule {
   int32_t StartSpCrossFade(const TgsOperationCall& call);
   int32_t StartSpPanime(const TgsOperationCall& call);
   int32_t ControlSpPanime(const TgsOperationCall& call);
+  int32_t StartSpChange(const TgsOperationCall& call);
   int32_t LoadSpPartsTable(const TgsOperationCall& call);
   int32_t WaitSpriteAction(const TgsOperationCall& call);
   int32_t StopSpriteAction(const TgsOperationCall& call);

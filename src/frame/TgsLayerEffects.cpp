@@ -2,9 +2,14 @@
 // name each command asks for, what the effect slots record so that a load
 // starts the effect again, and the end state applied at once when effects
 // are off or text is skipped.
+#include <cmath>
 #include <cstring>
+#include <iterator>
+#include <vector>
 
 #include "base/TimerList.h"
+#include "effect/BgBlurAction.h"
+#include "effect/EasedBackgroundAction.h"
 #include "effect/LayerActionLife.h"
 #include "frame/TgsLayerSets.h"
 #include "resource/DcpManager.h"
@@ -28,6 +33,9 @@ bool FitsRecord(const char* name) { return std::strlen(name) < EffectSlotRecord:
 bool SlotInRange(int32_t slot) { return slot >= 0 && slot < int32_t(TgsLayerSets::kEffectSlots); }
 
 double DecimalText(const char* text, double fallback) { return text ? std::strtod(text, nullptr) : fallback; }
+
+// Turns are 512 steps round; only whole turns leave the picture upright.
+constexpr uint32_t kBlurAngleMask = 511;
 
 // A double handed to an action as two cells, low word first.
 struct DoubleCells {
@@ -220,6 +228,91 @@ int32_t TgsLayerSets::ControlBgPanime(const char* name, int32_t set) {
   r.ClearZoomAndRotation();
   r.x = x;
   r.y = y;
+  return 0;
+}
+
+// --- the blur -------------------------------------------------------------------------------
+
+void TgsLayerSets::RecordBlurEnd(int32_t set, int32_t cx, int32_t cy, const ZoomRect& rect, double zoom,
+                                 int32_t angle) {
+  LayerRecord& r = GetLayer(set).record;
+  r.ClearPlacement();
+  // A turn moved so that the centre stays put is the turn about the
+  // centre: kept as the rotation a layer records (centre, zoom, angle). A
+  // zoom without one is the part of the picture stretched over the screen.
+  if ((uint32_t(angle) & kBlurAngleMask) != 0) {
+    r.x = cx;
+    r.y = cy;
+    r.rotationScale = float(zoom);
+    r.rotationAngle = angle;
+    return;
+  }
+  r.zoomLeft = rect.x;
+  r.zoomTop = rect.y;
+  r.zoomRight = rect.x + rect.w;
+  r.zoomBottom = rect.y + rect.h;
+}
+
+int32_t TgsLayerSets::CallBgBlurAssist(int32_t set, int32_t x, int32_t y, double zoom, double angle) {
+  CallbackAssistFunc2 assist = environment_.actions ? environment_.actions->FindCallbackAssist2("bg_blur") : nullptr;
+  if (!assist) return -2;
+  int32_t rx = 0, ry = 0, rw = 0, rh = 0;
+  LayerObject* object = &Display(set);
+  const DoubleCells zoomCells(zoom), angleCells(angle);
+  if (const int32_t code = assist(Cells({Cell(object), x, y, zoomCells.low, zoomCells.high, angleCells.low,
+                                         angleCells.high, Cell(&rx), Cell(&ry), Cell(&rw), Cell(&rh)}));
+      code != 0)
+    return code;
+  RecordBlurEnd(set, x, y, ZoomRect{rx, ry, rw, rh}, zoom, TruncToInt32(angle));
+  return 0;
+}
+
+int32_t TgsLayerSets::ChangeBgBlur(int32_t set, int32_t x, int32_t y, const char* zoom, const char* angle) {
+  ClearLayerActions(set, false);
+  return CallBgBlurAssist(set, x, y, DecimalText(zoom, 1.0), DecimalText(angle, 0.0));
+}
+
+int32_t TgsLayerSets::StartBgBlur(int32_t set, const BgBlurCommand& c) {
+  ClearLayerActions(set, false);
+  std::vector<BlurPoint> points;
+  if (c.path && ParseBlurPointList(c.path, &points) < 1) return 2;
+  if (!LayerEffectsRun()) {
+    if (!c.keepEnd) return 0;
+    if (!c.path) return ChangeBgBlur(set, c.x, c.y, c.endZoom, c.endAngle);
+    const BlurPoint& last = points.back();
+    return CallBgBlurAssist(set, int32_t(std::lround(last.x)), int32_t(std::lround(last.y)), last.scale, 0.0);
+  }
+  Layer& layer = GetLayer(set);
+  // The blur draws from the picture as it is: a zoom or turn the layer kept
+  // from before gives way to it (the blur would find the canvas's copy taken).
+  if (SpriteCanvas* canvas = Canvas(set); canvas && canvas->BackCopy()) {
+    canvas->ReleaseBackCopy();
+    canvas->MarkAllChanged();
+  }
+  layer.record.ClearZoomAndRotation();
+  BackgroundLayer* target = &Display(set);
+  const std::intptr_t common[] = {c.duration, c.opacity,  Cell(c.curve), Cell(c.picture), c.upsideDown,
+                                  c.leftRight, c.direct, c.blendMode,    c.delay,          c.keepEnd};
+  std::vector<std::intptr_t> cells;
+  if (c.path)
+    cells = {Cell(c.path), c.smooth};
+  else
+    cells = {0, c.x, c.y, Cell(c.startZoom), Cell(c.startAngle), Cell(c.endZoom), Cell(c.endAngle)};
+  cells.insert(cells.end(), std::begin(common), std::end(common));
+  if (CreateLayerAction(layer.effect, "bg_blur", target, ObjectArguments{cells.data(), cells.size()}) != 0) return 1;
+  if (c.keepEnd) {
+    // What the blur leaves when it ends, known now so that a save taken
+    // while it runs shows the end.
+    const BlurPoint end = c.path ? points.back()
+                                 : BlurPoint{double(c.x), double(c.y), DecimalText(c.endZoom, 1.0)};
+    const int32_t angle = c.path ? 0 : TruncToInt32(DecimalText(c.endAngle, 0.0));
+    const int32_t x = c.path ? int32_t(std::lround(end.x)) : c.x;
+    const int32_t y = c.path ? int32_t(std::lround(end.y)) : c.y;
+    ZoomRect rect;
+    if (ComputeScaledRect(Canvas(set), x, y, end.scale, angle, &rect) == 0)
+      RecordBlurEnd(set, x, y, rect, end.scale, angle);
+  }
+  if (c.wait && WaitForAction(layer.effect, c.skippable) < 0) return -1;
   return 0;
 }
 

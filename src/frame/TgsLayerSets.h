@@ -37,6 +37,7 @@ namespace orrivel {
 
 class CanvasDrawObject;
 class DcpManager;
+struct ZoomRect;
 class ImageSprite;
 class LayerAction;
 class SpriteCanvas;
@@ -61,6 +62,31 @@ struct TgsLayerEnvironment {
   std::function<bool()> lowPriorityOff;
   // Stops a running screen transition (every layer change does first).
   std::function<void()> stopTransition;
+};
+
+// A blur command's words after its layer. The zoom form turns and zooms
+// about (x, y); the path form (path set) zooms about a point travelling
+// along the point list.
+struct BgBlurCommand {
+  int32_t x = 640, y = 360;
+  const char* path = nullptr;
+  bool smooth = false;
+  const char* startZoom = nullptr;
+  const char* endZoom = nullptr;
+  const char* startAngle = nullptr;
+  const char* endAngle = nullptr;
+  int32_t duration = 1000;
+  int32_t opacity = 0;
+  const char* curve = nullptr;
+  // A picture file drawn instead of the background.
+  const char* picture = nullptr;
+  bool upsideDown = false, leftRight = false;
+  // Draws into the background picture itself rather than a work copy.
+  bool direct = false;
+  int32_t blendMode = 0;
+  int32_t delay = 0;
+  // The layer keeps the blur's end transform; the command waits for it.
+  bool keepEnd = false, wait = false, skippable = false;
 };
 
 // A set's display as the background actions and their assists see it.
@@ -215,6 +241,14 @@ class TgsLayerSets : private LayerHost {
                      int32_t duration);
   int32_t StartBgPanime(int32_t set, const char* name, int32_t word, int32_t flag1, int32_t flag2, int32_t slot);
   int32_t ControlBgPanime(const char* name, int32_t set);
+  // The blur commands; a zoom form without a point list, else a path form.
+  int32_t StartBgBlur(int32_t set, const BgBlurCommand& command);
+  // Shows the end of a blur at (x, y) with the zoom and angle texts (none:
+  // 1.0 and 0.0) at once.
+  int32_t ChangeBgBlur(int32_t set, int32_t x, int32_t y, const char* zoom, const char* angle);
+  // The blur's assist entry; its rectangle (no turn) or its zoom and angle
+  // go into the layer record. -2 without the assist.
+  int32_t CallBgBlurAssist(int32_t set, int32_t x, int32_t y, double zoom, double angle);
   int32_t StartNoise(int32_t slot, int32_t a, int32_t b, int32_t c);
   int32_t StartQuake(int32_t amplitude, int32_t w1, int32_t w2, int32_t target, int32_t w3, int32_t f1, int32_t f2,
                      int32_t f3, int32_t set, int32_t f4);
@@ -234,6 +268,10 @@ class TgsLayerSets : private LayerHost {
                            int32_t group);
   int32_t StartSpPanime(int32_t number, int32_t set, int32_t group, const char* name, int32_t speed, bool loop);
   int32_t ControlSpPanime(int32_t number, int32_t set, int32_t group, const char* name);
+  // The sprite changes to name along the key text; style 0-2 (2 refined by
+  // the current picture's last letter).
+  int32_t StartSpChange(int32_t number, const char* name, const char* keys, int32_t time, bool zoom, int32_t style,
+                        int32_t set, int32_t group);
   // The parts table of the sprite's character; with keep the slot records
   // it (with the word) to start again after a load.
   int32_t LoadSpPartsTable(int32_t number, int32_t set, int32_t group, bool keep, int32_t word);
@@ -268,6 +306,16 @@ class TgsLayerSets : private LayerHost {
   void ReleaseSpriteAction(SpriteSlot& slot);
   void DropOutgoing(SpriteSlot& slot);
   // The anchor, alpha and zoom a finished "sp_panime" leaves, into the record.
+  // The end state the slot's running key action reports, into the record.
+  void RecordActionEnd(SpriteSlot& slot);
+  // Takes the slot's sprite and picture out (kept as outgoing) and loads
+  // name into it, put at place unless that is negative: ParseSpriteName's
+  // result, the old ones dropped on failure.
+  int32_t TakeOutAndLoad(SpriteSlot& slot, int32_t number, const char* name, int32_t place, int32_t set,
+                         int32_t group);
+  // The layer record keeps the end of a blur about (cx, cy): the stretched
+  // rectangle without a turn, else the centre, zoom and angle.
+  void RecordBlurEnd(int32_t set, int32_t cx, int32_t cy, const ZoomRect& rect, double zoom, int32_t angle);
   void RecordPanimeEnd(SpriteSlot& slot, int32_t x, int32_t y, int32_t alpha, float scale, float angle, int32_t cx,
                        int32_t cy);
   void PlaceSprite(SpriteSlot& slot);

@@ -6,6 +6,8 @@
 #include "frame/MessageWindowState.h"
 #include "frame/TgsFrame.h"
 #include "frame/TgsLayerSets.h"
+#include "raster/Surface.h"
+#include "resource/ImageLoaderManager.h"
 
 namespace orrivel {
 
@@ -22,6 +24,23 @@ bool Flag(const TgsOperationCall& call, size_t k) { return call.Int(k) != 0; }
 
 constexpr int32_t kNoLayers = 1;
 
+// The blur words both forms share, from argument k on: opacity, curve,
+// picture, upside down, left-right, direct, blend mode, delay, keep the
+// end, wait, skippable.
+void ReadBlurCommon(const TgsOperationCall& call, size_t k, BgBlurCommand& c) {
+  c.opacity = call.Int(k);
+  c.curve = NameOf(call, k + 1);
+  c.picture = NameOf(call, k + 2);
+  c.upsideDown = Flag(call, k + 3);
+  c.leftRight = Flag(call, k + 4);
+  c.direct = Flag(call, k + 5);
+  c.blendMode = call.Int(k + 6);
+  c.delay = call.Int(k + 7);
+  c.keepEnd = Flag(call, k + 8);
+  c.wait = Flag(call, k + 9);
+  c.skippable = Flag(call, k + 10);
+}
+
 }  // namespace
 
 // --- the message window ------------------------------------------------------------------
@@ -29,6 +48,8 @@ constexpr int32_t kNoLayers = 1;
 int32_t TgsFrame::FadeMessageWindow(const TgsOperationCall& call) {
   return windowState_->FadeMessageWindow(Flag(call, 0), uint32_t(call.Int(1)), Flag(call, 2));
 }
+
+int32_t TgsFrame::ReleaseWindowActions(int32_t entry) { return windowState_->ReleaseWindowActions(entry); }
 
 int32_t TgsFrame::ShowMessageWindow(const TgsOperationCall& call) {
   windowState_->ShowMessageWindow(Flag(call, 0), true);
@@ -126,6 +147,12 @@ int32_t TgsFrame::SetSpriteAutoColour(const TgsOperationCall& call) {
   return 0;
 }
 
+int32_t TgsFrame::ReleaseCachedImage(const TgsOperationCall& call) {
+  ImageLoaderManager* loaders = Surface::LoaderManager();
+  if (!loaders || call.Text(0).empty()) return 1;
+  return loaders->ReleaseCachedImage(call.Text(0));
+}
+
 // --- sprites (number first, the back set and the group last) ---------------------------
 
 // Number, name (none clears), place (negative: stays where it is), load
@@ -195,6 +222,54 @@ int32_t TgsFrame::StartBgPanime(const TgsOperationCall& call) {
 
 int32_t TgsFrame::ControlBgPanime(const TgsOperationCall& call) {
   return layers_ ? layers_->ControlBgPanime(NameOf(call, 0), call.Int(1)) : kNoLayers;
+}
+
+// Layer, x, y, time, start zoom, end zoom, end angle, start angle, opacity,
+// curve, picture, upside down, left-right, direct, blend mode, delay, keep
+// the end, wait, skippable.
+int32_t TgsFrame::StartBgBlur(const TgsOperationCall& call) {
+  if (!layers_) return kNoLayers;
+  BgBlurCommand c;
+  c.x = call.Int(1);
+  c.y = call.Int(2);
+  c.duration = call.Int(3);
+  c.startZoom = NameOf(call, 4);
+  c.endZoom = NameOf(call, 5);
+  c.endAngle = NameOf(call, 6);
+  c.startAngle = NameOf(call, 7);
+  ReadBlurCommon(call, 8, c);
+  return layers_->StartBgBlur(call.Int(0), c);
+}
+
+// Layer, point list, time, smooth, then as the zoom form from the opacity.
+int32_t TgsFrame::StartBgBlurPath(const TgsOperationCall& call) {
+  if (!layers_) return kNoLayers;
+  BgBlurCommand c;
+  c.path = NameOf(call, 1);
+  if (!c.path) return 2;
+  c.duration = call.Int(2);
+  c.smooth = Flag(call, 3);
+  ReadBlurCommon(call, 4, c);
+  return layers_->StartBgBlur(call.Int(0), c);
+}
+
+// Layer, x, y, zoom text, angle text.
+int32_t TgsFrame::ChangeBgBlur(const TgsOperationCall& call) {
+  if (!layers_) return kNoLayers;
+  return layers_->ChangeBgBlur(call.Int(0), call.Int(1), call.Int(2), NameOf(call, 3), NameOf(call, 4));
+}
+
+// Layer, skippable; in a chain of cut-short waits the row ends the effect
+// instead.
+int32_t TgsFrame::WaitForAction(const TgsOperationCall& call) {
+  if (!layers_) return kNoLayers;
+  return layers_->WaitForAction(layers_->GetLayer(call.Int(0)).effect, Flag(call, 1));
+}
+
+int32_t TgsFrame::ReleaseActionSlot(const TgsOperationCall& call) {
+  if (!layers_) return kNoLayers;
+  layers_->ReleaseActionSlot(layers_->GetLayer(call.Int(0)).effect);
+  return 0;
 }
 
 int32_t TgsFrame::StartNoise(const TgsOperationCall& call) {
@@ -267,6 +342,13 @@ int32_t TgsFrame::StartSpPanime(const TgsOperationCall& call) {
 int32_t TgsFrame::ControlSpPanime(const TgsOperationCall& call) {
   if (!layers_) return kNoLayers;
   return layers_->ControlSpPanime(call.Int(0), call.Int(2), call.Int(3), NameOf(call, 1));
+}
+
+// Number, name, time, key text, zoom, style, back set, group.
+int32_t TgsFrame::StartSpChange(const TgsOperationCall& call) {
+  if (!layers_) return kNoLayers;
+  return layers_->StartSpChange(call.Int(0), NameOf(call, 1), NameOf(call, 3), call.Int(2), Flag(call, 4), call.Int(5),
+                                call.Int(6), call.Int(7));
 }
 
 // Number, keep, word, back set, group.

@@ -1,6 +1,9 @@
 // The actions of single sprites: the cross-fade from one picture to
-// another ("sp_cfade") and the path animation ("sp_panime"), with the end
-// state an animation leaves applied at once when effects are off.
+// another ("sp_cfade"), the path animation ("sp_panime"), the change to
+// another picture along a path ("sp_change") and the figure's parts
+// ("sp_parts"), with the end state an animation leaves applied at once when
+// effects are off.
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -8,10 +11,13 @@
 #include "base/Cp932.h"
 
 #include "effect/LayerAction.h"
+#include "effect/SpritePartsAction.h"
+#include "frame/PictureColourModes.h"
 #include "frame/TgsLayerSets.h"
 #include "resource/DcpManager.h"
 #include "raster/Surface.h"
 #include "scene/ImageSprite.h"
+#include "scene/SpriteCanvas.h"
 
 namespace orrivel {
 
@@ -23,7 +29,37 @@ bool HasName(const char* name) { return name != nullptr && name[0] != '\0'; }
 
 constexpr int32_t kAssistApplyKey = 1;
 
+// A sprite's file name without its folder and extension.
+std::string_view SpriteBaseName(std::string_view name) {
+  if (const size_t slash = name.find_last_of("/\\"); slash != std::string_view::npos) name.remove_prefix(slash + 1);
+  return name.substr(0, name.find('.'));
+}
+
 }  // namespace
+
+int32_t TgsLayerSets::TakeOutAndLoad(SpriteSlot& slot, int32_t number, const char* name, int32_t place,
+                                     int32_t set, int32_t group) {
+  // The old sprite leaves the slot but stays on the canvas for the action;
+  // it is held aside while the slot takes its new picture.
+  ReleaseSpriteAction(slot);
+  std::unique_ptr<ImageSprite> leavingSprite = std::move(slot.sprite);
+  std::shared_ptr<Surface> leavingPicture = std::move(slot.picture);
+  int32_t loaded = 0;
+  if (HasName(name)) {
+    loaded = ParseSpriteName(number, name, set, group);
+    // Moved while the old sprite is held here: a move ends what the slot
+    // runs, a sprite it was leaving included.
+    if (loaded == 0 && place >= 0) MoveSprite(number, place, false, set, group);
+  } else {
+    const uint32_t order = slot.record.order;
+    slot.record = SpriteSlotRecord{};
+    slot.record.order = order;
+  }
+  slot.outgoing = std::move(leavingSprite);
+  slot.outgoingPicture = std::move(leavingPicture);
+  if (loaded != 0) DropOutgoing(slot);
+  return loaded;
+}
 
 int32_t TgsLayerSets::StartSpCrossFade(int32_t number, const char* name, int32_t place, int32_t duration,
                                        int32_t set, int32_t group) {
@@ -38,26 +74,7 @@ int32_t TgsLayerSets::StartSpCrossFade(int32_t number, const char* name, int32_t
                                   name) == 0) {
     return 0;
   }
-  // The old sprite leaves the slot but stays on the canvas for the fade;
-  // it is held aside while the slot takes its new picture.
-  ReleaseSpriteAction(*slot);
-  std::unique_ptr<ImageSprite> leavingSprite = std::move(slot->sprite);
-  std::shared_ptr<Surface> leavingPicture = std::move(slot->picture);
-  int32_t loaded = 0;
-  if (HasName(name)) {
-    loaded = ParseSpriteName(number, name, set, group);
-    if (loaded == 0 && place >= 0) MoveSprite(number, place, false, set, group);
-  } else {
-    const uint32_t order = slot->record.order;
-    slot->record = SpriteSlotRecord{};
-    slot->record.order = order;
-  }
-  slot->outgoing = std::move(leavingSprite);
-  slot->outgoingPicture = std::move(leavingPicture);
-  if (loaded != 0) {
-    DropOutgoing(*slot);
-    return 4;
-  }
+  if (TakeOutAndLoad(*slot, number, name, place, set, group) != 0) return 4;
   if (Skipping(2)) {
     DropOutgoing(*slot);
     return 0;
@@ -118,16 +135,56 @@ int32_t TgsLayerSets::StartSpPanime(int32_t number, int32_t set, int32_t group, 
   Drawable* sprite = slot->sprite.get();
   const std::intptr_t cells[] = {Cell(sprite), Cell(name), speed, loop ? 1 : 0};
   if (CreateLayerAction(slot->action, "sp_panime", nullptr, ObjectArguments{cells, std::size(cells)}) != 0) return 4;
-  int32_t x = 0, y = 0, alpha = -1, orderMode = 0, cx = 0, cy = 0;
-  float scale = 1.0f, angle = 0.0f, rotating = 0.0f;
-  if (LayerAction* action = ActionOf(slot->action))
-    action->Query({Cell(&x), Cell(&y), Cell(&alpha), Cell(&orderMode), Cell(&scale), Cell(&angle), Cell(&cx),
-                   Cell(&cy), Cell(&rotating)});
-  RecordPanimeEnd(*slot, x, y, alpha, rotating != 0.0f ? scale : 1.0f, angle, cx, cy);
+  RecordActionEnd(*slot);
   // Kept so that a load starts it again.
   r.actionKind = SpriteSlotRecord::kPanimeAction;
   r.actionWord = speed;
   CopyNameField(r.actionName, sizeof r.actionName, name);
+  return 0;
+}
+
+void TgsLayerSets::RecordActionEnd(SpriteSlot& slot) {
+  int32_t x = 0, y = 0, alpha = -1, orderMode = 0, cx = 0, cy = 0;
+  float scale = 1.0f, angle = 0.0f, rotating = 0.0f;
+  LayerAction* action = ActionOf(slot.action);
+  if (!action) return;
+  action->Query({Cell(&x), Cell(&y), Cell(&alpha), Cell(&orderMode), Cell(&scale), Cell(&angle), Cell(&cx), Cell(&cy),
+                 Cell(&rotating)});
+  RecordPanimeEnd(slot, x, y, alpha, rotating != 0.0f ? scale : 1.0f, angle, cx, cy);
+}
+
+int32_t TgsLayerSets::StartSpChange(int32_t number, const char* name, const char* keys, int32_t time, bool zoom,
+                                    int32_t style, int32_t set, int32_t group) {
+  SpriteSlot* slot = FindSprite(number, set, group);
+  if (!slot || !HasName(name) || style < 0 || style > 2) return 1;
+  if (!slot->sprite) return 2;
+  SpriteSlotRecord& r = slot->record;
+  const std::string_view current(r.imageName, strnlen(r.imageName, sizeof r.imageName));
+  if (r.colourMode == 0 && cp932::CompareNoCase(current, name) == 0) return 3;
+  // The cross-fading style takes its kind from the picture being left: a
+  // small, middle or extra-large figure.
+  int32_t mode = style;
+  if (style == 2) {
+    const std::string_view base = SpriteBaseName(current);
+    const char last = base.empty() ? '\0' : char(std::toupper(static_cast<unsigned char>(base.back())));
+    mode = last == 'S' ? 2 : last == 'M' ? 3 : last == 'X' ? 4 : 0;
+  }
+  StopTransition();
+  if (TakeOutAndLoad(*slot, number, name, -1, set, group) != 0) return 4;
+  if (!LayerEffectsRun()) {
+    DropOutgoing(*slot);
+    const int32_t code = ControlSpPanime(number, set, group, keys);
+    return code ? code + 5 : 0;
+  }
+  Drawable* incoming = slot->sprite.get();
+  Drawable* leaving = slot->outgoing.get();
+  const std::intptr_t cells[] = {Cell(incoming), Cell(leaving), Cell(keys), mode, std::intptr_t(ListKey(r.order)),
+                                 zoom ? 1 : 0,   time};
+  if (CreateLayerAction(slot->action, "sp_change", nullptr, ObjectArguments{cells, std::size(cells)}) != 0) {
+    DropOutgoing(*slot);
+    return 5;
+  }
+  RecordActionEnd(*slot);
   return 0;
 }
 
@@ -140,9 +197,7 @@ int32_t TgsLayerSets::LoadSpPartsTable(int32_t number, int32_t set, int32_t grou
   ReleaseSpriteAction(*slot);
   r.actionKind = SpriteSlotRecord::kNoAction;
   // The table of the character; figures whose name ends in "X" have their own.
-  std::string_view base(r.imageName, strnlen(r.imageName, sizeof r.imageName));
-  if (const size_t slash = base.find_last_of("/\\"); slash != std::string_view::npos) base.remove_prefix(slash + 1);
-  base = base.substr(0, base.find('.'));
+  const std::string_view base = SpriteBaseName(std::string_view(r.imageName, strnlen(r.imageName, sizeof r.imageName)));
   const int32_t table = r.characterIndex + (!base.empty() && (base.back() == 'X' || base.back() == 'x') ? 80 : 40);
   char tableName[32];
   std::snprintf(tableName, sizeof tableName, "SYS/CA0%02d.TXT", int(table));
@@ -160,6 +215,13 @@ int32_t TgsLayerSets::LoadSpPartsTable(int32_t number, int32_t set, int32_t grou
     if (CreateLayerAction(slot->action, "sp_parts", Display(set).Display(), ObjectArguments{cells, std::size(cells)}) !=
         0)
       return 4;
+    // The figure's parts take the colour the frame gives new sprites.
+    auto* parts = dynamic_cast<SpritePartsAction*>(ActionOf(slot->action));
+    if (autoColourMode != 0 && parts) {
+      for (int32_t i = 0; i < parts->PartCount(); ++i)
+        ApplyPictureColourMode(&parts->GetPart(i)->surface, autoColourMode);
+      if (SpriteCanvas* canvas = Canvas(set)) canvas->MarkAllChanged();
+    }
   }
   if (keep) {
     r.actionKind = SpriteSlotRecord::kPartsAction;

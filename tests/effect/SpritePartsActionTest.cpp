@@ -43,6 +43,7 @@ class SpriteParts : public testing::OverlayTest {
   void TearDown() override {
     list_.Clear();
     refused_.reset();
+    layer_.SetPairedImage(nullptr);
     OverlayTest::TearDown();
   }
 
@@ -54,7 +55,8 @@ class SpriteParts : public testing::OverlayTest {
     auto* action = new SpritePartsAction();
     const int32_t code = action->Setup(&list_, &layer_,
                                        {std::intptr_t("parts/CA001.TXT"), kFigureX, kFigureY, kBaseOrder,
-                                        optional ? 1 : 0, DoubleLow(scale), DoubleHigh(scale), 0, 0, 0, 0, 0});
+                                        optional ? 1 : 0, DoubleLow(scale), DoubleHigh(scale), 0, compose_, pairedToo_,
+                                        showMain_, showMirror_});
     EXPECT_EQ(code, expected) << table;
     if (code != 0) {
       refused_.reset(action);
@@ -63,8 +65,17 @@ class SpriteParts : public testing::OverlayTest {
     return action;
   }
 
+  // The pixel at (x, y) of a picture.
+  static uint32_t Pixel(Surface& picture, int32_t x, int32_t y) {
+    return reinterpret_cast<const uint32_t*>(picture.GetScanLine(y))[x];
+  }
+
   CanvasDrawObject layer_;
+  // The display the layer is paired with (exchanged or mixed with it).
+  CanvasDrawObject twin_;
   std::unique_ptr<SpritePartsAction> refused_;
+  // Set-up cells [8] to [11].
+  int32_t compose_ = 0, pairedToo_ = 0, showMain_ = 0, showMirror_ = 0;
 };
 
 TEST_F(SpriteParts, LoadCodes) {
@@ -185,6 +196,98 @@ TEST_F(SpriteParts, Controls) {
   EXPECT_EQ(action->Step(kStart + 3200), 1);
   EXPECT_EQ(band.loops[0], nullptr);
   EXPECT_EQ(action->Status(0), SpritePartsAction::kEnded);
+}
+
+// Composed through its own canvas: the layer shows one picture, painted
+// where parts changed; a part that moved leaves nothing behind.
+TEST_F(SpriteParts, ComposesThroughItsOwnCanvas) {
+  compose_ = 1;
+  SpritePartsAction* action = Start("*eye.elg\n0,0,255\nt1000\n100,40,255\n", 0);
+  ASSERT_NE(action, nullptr);
+  PartsComposition* composition = action->Composition(0);
+  ASSERT_NE(composition, nullptr);
+  EXPECT_EQ(action->Composition(1), nullptr);
+  EXPECT_EQ(composition->Sprite().OwningList(), &layer_.GetCanvas()->MainList());
+  EXPECT_EQ(action->GetPart(0)->mainSprite.OwningList(), &composition->Canvas().MainList());
+  EXPECT_EQ(layer_.GetCanvas()->MainList().Items().size(), 1u);
+
+  StepAt(kStart);
+  Surface& picture = composition->Picture();
+  EXPECT_EQ(Pixel(picture, kFigureX + 1, kFigureY + 1), 0xFF000101u);
+  StepAt(kStart + 500);
+  EXPECT_EQ(Pixel(picture, kFigureX + 50 + 1, kFigureY + 20 + 1), 0xFF000101u);
+  EXPECT_EQ(Pixel(picture, kFigureX + 1, kFigureY + 1), 0u);
+  // The layer's scene shows the part where it stands now, over black.
+  Surface scene;
+  ASSERT_EQ(scene.Create(640, 480, 32, 0), 0);
+  ASSERT_EQ(layer_.GetCanvas()->RenderInto(&scene, 0, 0, 0), 0);
+  EXPECT_EQ(Pixel(scene, kFigureX + 50 + 1, kFigureY + 20 + 1) & 0xFFFFFFu, 0x000101u);
+  EXPECT_EQ(Pixel(scene, kFigureX + 1, kFigureY + 1) & 0xFFFFFFu, 0u);
+
+  // Hidden on the main display: the composite goes and nothing is painted.
+  EXPECT_EQ(action->Control({1, 0, 1}), 0);
+  EXPECT_FALSE(composition->Sprite().IsVisible());
+  EXPECT_FALSE(composition->Shown());
+}
+
+// The figure on the paired display too: mirror sprites there follow the
+// main ones, each shown by its own flag, and the flags follow the displays
+// when they exchange their canvases.
+TEST_F(SpriteParts, MirrorSpritesFollowOnThePairedDisplay) {
+  const std::string table = "*eye.elg\n0,0,255\nt1000\n100,40,128\n$band.elg,0,0,40,255,0,1000\n";
+  pairedToo_ = 1;
+  showMain_ = 1;
+  Start(table, SpritePartsAction::kNoTargetImage);  // not paired yet
+  ASSERT_EQ(twin_.Prepare(640, 480, 32, 1), 0);
+  ASSERT_EQ(layer_.SetPairedImage(&twin_), 0);
+  SpritePartsAction* action = Start(table, 0);
+  ASSERT_NE(action, nullptr);
+  PartRecord& eye = *action->GetPart(0);
+  EXPECT_EQ(eye.mirrorSprite.OwningList(), &twin_.GetCanvas()->MainList());
+  ASSERT_NE(action->GetPart(1)->loops[1], nullptr);
+  EXPECT_FALSE(action->GetPart(1)->loops[1]->IsShown());
+  EXPECT_TRUE(eye.mainSprite.IsVisible());
+  EXPECT_FALSE(eye.mirrorSprite.IsVisible());
+
+  StepAt(kStart);
+  StepAt(kStart + 500);
+  EXPECT_EQ(*eye.mirrorSprite.GetBoundsPtr(), *eye.mainSprite.GetBoundsPtr());
+  EXPECT_EQ(eye.mirrorSprite.GetOpacity(), eye.mainSprite.GetOpacity());
+  EXPECT_FALSE(eye.mirrorSprite.IsVisible());
+  EXPECT_EQ(action->Control({1, 1, 1}), 0);
+  StepAt(kStart + 600);
+  EXPECT_TRUE(eye.mirrorSprite.IsVisible());
+  EXPECT_TRUE(action->GetPart(1)->loops[1]->IsShown());
+
+  // After the exchange the layer shows the mirror's canvas: the first cell
+  // now names the mirror.
+  layer_.ExchangeCanvases(&twin_);
+  EXPECT_EQ(action->Control({1, 0, 1}), 0);
+  EXPECT_TRUE(eye.mainSprite.IsVisible());
+  EXPECT_FALSE(eye.mirrorSprite.IsVisible());
+  layer_.ExchangeCanvases(&twin_);
+}
+
+TEST_F(SpriteParts, ComposesIntoBothDisplays) {
+  ASSERT_EQ(twin_.Prepare(640, 480, 32, 1), 0);
+  ASSERT_EQ(layer_.SetPairedImage(&twin_), 0);
+  compose_ = pairedToo_ = showMain_ = showMirror_ = 1;
+  SpritePartsAction* action = Start("*eye.elg\n0,0,255\nt1000\n100,40,255\n", 0);
+  ASSERT_NE(action, nullptr);
+  ASSERT_NE(action->Composition(1), nullptr);
+  EXPECT_EQ(action->Composition(1)->Sprite().OwningList(), &twin_.GetCanvas()->MainList());
+  EXPECT_EQ(action->GetPart(0)->mirrorSprite.OwningList(), &action->Composition(1)->Canvas().MainList());
+  StepAt(kStart);
+  StepAt(kStart + 500);
+  for (int32_t which = 0; which < 2; ++which) {
+    Surface& picture = action->Composition(which)->Picture();
+    EXPECT_EQ(Pixel(picture, kFigureX + 50 + 1, kFigureY + 20 + 1), 0xFF000101u) << which;
+    EXPECT_EQ(Pixel(picture, kFigureX + 1, kFigureY + 1), 0u) << which;
+  }
+  // Cleared with the action: nothing stays on either display.
+  list_.Clear();
+  EXPECT_TRUE(layer_.GetCanvas()->MainList().Items().empty());
+  EXPECT_TRUE(twin_.GetCanvas()->MainList().Items().empty());
 }
 
 TEST_F(SpriteParts, CreatedByName) {

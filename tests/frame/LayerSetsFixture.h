@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "../scene/GoldenSupport.h"
 #include "../scene/PictureFolder.h"
 #include "../scene/SceneTestSupport.h"
 #include "base/SubtractiveRandom.h"
@@ -119,6 +120,16 @@ class LayerSetsTest : public SceneTest {
     EXPECT_EQ(out->Create(1280, 720, 32, 0), 0);
     EXPECT_EQ(Canvas(set).RenderInto(out.get(), 0, 0, 0), 0);
     return out;
+  }
+
+  // The set's scene at a quarter of its size against the golden picture.
+  void ExpectQuarterGolden(const std::string& name, int set = 0) {
+    const std::unique_ptr<Surface> picture = Compose(set);
+    Surface small;
+    ASSERT_EQ(small.Create(320, 180, 32, 0), 0);
+    const Size size{320, 180};
+    ASSERT_EQ(small.StretchCopy(picture.get(), &size, 0, 0, nullptr, false), 0);
+    ExpectGolden(small, name, "frame");
   }
 
   platform::ManualClock clock_{kStart};

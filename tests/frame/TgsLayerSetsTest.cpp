@@ -323,17 +323,10 @@ TEST_F(LayerSetsTest, GoldenBackgroundWithGreyAndTonedSprites) {
   ASSERT_EQ(s.ParseSpriteName(1, "ABC01.ELG", 0, 0), 0);
   ASSERT_EQ(s.MoveSprite(1, 2, false, 0, 0), 0);
   ASSERT_EQ(s.ApplySpriteImageEffects(1, 2, true, false, 0, 0), 0);
-  auto picture = Compose();
-  Surface small;
-  ASSERT_EQ(small.Create(320, 180, 32, 0), 0);
-  const Size size{320, 180};
-  ASSERT_EQ(small.StretchCopy(picture.get(), &size, 0, 0, nullptr, false), 0);
-  test::ExpectGolden(small, "layers_grey_and_toned_sprites", "frame");
+  ExpectQuarterGolden("layers_grey_and_toned_sprites");
 
   ASSERT_EQ(s.ApplyLayerImageEffects(0, false, false, true, 0), 0);
-  picture = Compose();
-  ASSERT_EQ(small.StretchCopy(picture.get(), &size, 0, 0, nullptr, false), 0);
-  test::ExpectGolden(small, "layers_cinema_bars", "frame");
+  ExpectQuarterGolden("layers_cinema_bars");
 }
 
 TEST(EffectSlotRecordTest, NamesAreCutOnACharacterBoundaryWithTheirNul) {

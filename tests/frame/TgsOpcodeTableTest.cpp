@@ -104,17 +104,6 @@ TEST_P(ForwardingRows, PassArgumentsInOrderAndDefaultsForOmittedOnes) {
 
 // The rows whose operations are not built yet: their calls are kept.
 const ForwardRow kForwardRows[] = {
-    {51, "StartBgBlur", {{1, 640}, {2, 360}, {3, 1000}}},
-    {52, "StartBgBlurPath", {{2, 1000}}},
-    {53, "StartBgBlur", {{1, 640}, {2, 360}, {3, 1000}}},
-    {54, "StartBgBlur", {{1, 640}, {2, 360}, {3, 1000}}},
-    {55, "StartBgBlurPath", {{2, 1000}}},
-    {56, "StartBgBlurPath", {{2, 1000}}},
-    {57, "ChangeBgBlur", {{1, 640}, {2, 360}}},
-    {58, "WaitForAction", {}},
-    {59, "ReleaseActionSlot", {}},
-    {90, "StartSpChange", {{2, 500}}},
-    {95, "ReleaseCachedImage", {}},
     {96, "SetRuleMirrorB", {}},
     {97, "SetRuleMirrorA", {}},
     {99, "RunTransition", {}},

@@ -175,6 +175,32 @@ const WiredRow kRows[] = {
        EXPECT_NE(Front(r).x, 0);
        EXPECT_EQ(r.s.GetLayer(0).effect.Empty(), true);
      }},
+    // The blur: layer, x, y, time, start zoom, end zoom, end angle, start
+    // angle, opacity, curve, picture, mirrors, direct, blend, delay, keep
+    // the end, wait, skippable.
+    {51, kBg, "[bg_blur 0 =0 =0 200 \"1.0\" \"2.0\" =0 =0 128 =0 =0 0 0 0 0 0 1]",
+     [](Rig& r) {
+       EXPECT_TRUE(Running(r.s, r.s.GetLayer(0).effect, "bg_blur"));
+       EXPECT_EQ(Front(r).zoomLeft, 320);
+     }},
+    {52, kBg, "[bg_blur_path 0 \"(100,100)(640,360,2.0)\" =0 0 255 =0 =0 0 0 0 0 0 1 1]",
+     [](Rig& r) {
+       EXPECT_TRUE(r.s.GetLayer(0).effect.Empty());
+       EXPECT_GE(r.pumps, 60);  // the default second, waited for
+       EXPECT_EQ(Front(r).zoomRight, 960);
+     }},
+    {57, kBg, "[bg_blur_change 0 =0 =0 \"2.0\"]",
+     [](Rig& r) {
+       EXPECT_EQ(Front(r).zoomLeft, 320);
+       EXPECT_EQ(Front(r).zoomBottom, 540);
+     }},
+    {58, "[bg \"BG01A.ELG\" 0][bg_blur 0 =0 =0 100 \"1.0\" \"2.0\"]", "[wait_action 0 0]",
+     [](Rig& r) {
+       EXPECT_TRUE(r.s.GetLayer(0).effect.Empty());
+       EXPECT_GE(r.pumps, 6);
+     }},
+    {59, "[bg \"BG01A.ELG\" 0][bg_blur 0 =0 =0 100 \"1.0\" \"2.0\"]", "[release_action 0]",
+     [](Rig& r) { EXPECT_TRUE(r.s.GetLayer(0).effect.Empty()); }},
     // Layer effects and the effect slots.
     {60, kBg, "[noise 1 1 2 3]",
      [](Rig& r) {
@@ -284,6 +310,13 @@ const WiredRow kRows[] = {
      }},
     {89, kSprite, "[sp_panime_control 0 \"p30,40O90\" 0 0]",
      [](Rig& r) { EXPECT_EQ(r.s.FindSprite(0, 0, 0)->sprite->GetOpacity(), 90); }},
+    // Number, name, time, key text, zoom, style, back set, group.
+    {90, kSprite, "[sp_change 0 \"XYZ01.ELG\" =0 \"p10,0\" 0 0 0 0]",
+     [](Rig& r) {
+       EXPECT_STREQ(Sprite(r).imageName, "XYZ01.ELG");
+       EXPECT_TRUE(Running(r.s, r.s.FindSprite(0, 0, 0)->action, "sp_change"));
+     }},
+    {95, kBg, "[release_image \"BG01A.ELG\"]", [](Rig&) {}},
     // Effects off: the table is only recorded.
     {91, kSprite, "[sp_parts_table 0 1 3 0 0]",
      [](Rig& r) {
@@ -344,6 +377,43 @@ TEST_F(WiredRowsTest, EachRowReachesItsOperation) {
   }
 }
 
+// A message window's own actions end in their end state when the window is
+// cleared, or when the frame lets them go.
+TEST_F(WiredRowsTest, WindowActionsEndWithTheirWindow) {
+  TgsFrame& frame = StartFrame();
+  ASSERT_EQ(frame.Layers()->LoadLayerImage("BG01A.ELG", 0), 0);
+  MessageWindowState& window = frame.WindowState();
+  auto hold = [&](size_t k) {
+    EXPECT_EQ(frame.Layers()->StartBgZoom(0, 640, 360, "2.0", nullptr, 100000), 0);
+    TgsLayerSets& s = *frame.Layers();
+    LayerAction* action = s.ActionOf(s.GetLayer(0).effect);
+    s.GetLayer(0).effect.Clear();  // the window holds it now
+    window.Record().actions[k] = action;
+    action->SetOwnerSlot(&window.Record().actions[k]);
+    return action->Handle();
+  };
+  auto listed = [&](uint32_t handle) {
+    for (TimedTask* task : timers_.Tasks())
+      if (task && task->Handle() == handle && !task->IsFinished()) return true;
+    return false;
+  };
+  const uint32_t first = hold(0);
+  const uint32_t second = hold(1);
+  EXPECT_EQ(frame.ReleaseWindowActions(1), 1);  // there is one window
+  EXPECT_TRUE(listed(first));
+  EXPECT_EQ(frame.ReleaseWindowActions(-1), 0);
+  EXPECT_FALSE(listed(first));
+  EXPECT_FALSE(listed(second));
+  EXPECT_EQ(window.Record().actions[0], nullptr);
+  // Clearing the window lets its actions go too.
+  const uint32_t third = hold(0);
+  EXPECT_EQ(window.ClearMessageWindow(0), 0);
+  EXPECT_FALSE(listed(third));
+  EXPECT_EQ(window.Record().actions[0], nullptr);
+  frame.EndRun();
+  timers_.Clear();
+}
+
 // Where the rows put the defaults of omitted arguments: each at the
 // position of the value it stands for in the operation's arguments.
 TEST(WiredRowDefaults, DefaultsStandWhereTheirValuesGo) {
@@ -352,6 +422,10 @@ TEST(WiredRowDefaults, DefaultsStandWhereTheirValuesGo) {
       {47, {{1, 640}, {2, 360}, {5, 1000}}},   // layer, x, y, zoom text, curve text, time
       {48, {{6, 1000}}},                       // layer, angle, scale, x, y, curve text, time
       {49, {{2, 1000}}},                       // layer, path, segment time
+      {51, {{1, 640}, {2, 360}, {3, 1000}}},   // layer, x, y, time
+      {52, {{2, 1000}}},                       // layer, point list, time
+      {57, {{1, 640}, {2, 360}}},              // layer, x, y
+      {90, {{2, 500}}},                        // number, name, time
       {87, {{3, 300}}},                        // number, name, place, time
       {88, {{2, 500}}},                        // number, path, speed
       {122, {{1, 300}}},                       // show, time, with bar
