@@ -505,6 +505,7 @@ TEST_F(GameApplicationTest, FullScreenStartThatFallsBackToAWindowRunsOn) {
   config[160] = 3;
   config[161] = 1;
   WriteGameFile("APP_CFG.DAT", EncodeAppConfig(config));
+  WriteSettingsFiles([](AppSettings& settings) { settings.window[0] = 1; });
   GameApplication app;
   app.SetScreenDevice(std::make_unique<NoFullScreen>());
   app.screenMode = 1;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../scene/BlockFont.h"
+#include "../scene/SceneTestSupport.h"
 #include "GameNativeCalls.h"
 #include "game/AppSettings.h"
 #include "game/GameApplication.h"
@@ -116,7 +117,9 @@ TEST(GameNativePort, TheTextInputDialogAnswersNative70) {
 // list (kind 6) the scripts hold get the player's message background, the
 // list's font the shadow switch, and the default font the gradient; a
 // handle of another kind or none is passed over.
-TEST(GameNativePort, MessageSettingsColourTheScriptsObjects) {
+class GameNativePortScene : public test::SceneTest {};
+
+TEST_F(GameNativePortScene, MessageSettingsColourTheScriptsObjects) {
   platform::HeadlessBackend backend;
   platform::ScopedBackend scoped(backend);
   GameApplication app;

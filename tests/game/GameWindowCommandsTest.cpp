@@ -16,6 +16,7 @@
 #include "base/MouseDevice.h"
 #include "game/GameMenu.h"
 #include "natives/AppNativePort.h"
+#include "natives/ProcessObjects.h"
 #include "natives/WindowCommandRecords.h"
 #include "platform/DisplayMachine.h"
 #include "platform/FileDialogs.h"
@@ -33,16 +34,24 @@ using testing::CallNative;
 
 // Native 578 hands its flag to the mouse device through the main window.
 TEST_F(WindowCommandsTest, Native578PassesItsFlagToTheMouse) {
-  GameApplication app;
-  RunWith(app, [&] {
-    ASSERT_NE(app.scripts, nullptr);
-    MouseDevice* mouse = app.Input().Mouse();
-    ASSERT_NE(mouse, nullptr);
-    EXPECT_EQ(CallNative(*app.scripts, 578, {7}), 0u);
-    EXPECT_EQ(mouse->CursorState(), 1u);
-    EXPECT_EQ(CallNative(*app.scripts, 578, {0}), 0u);
-    EXPECT_EQ(mouse->CursorState(), 0u);
-  });
+  ProcessObjects objects;
+  ProcessObjects* const previous = SetProcessObjects(&objects);
+  {
+    // The game lets go of the run's objects when it ends.
+    GameApplication app;
+    RunWith(app, [&] {
+      ASSERT_NE(app.scripts, nullptr);
+      MouseDevice* mouse = app.Input().Mouse();
+      ASSERT_NE(mouse, nullptr);
+      EXPECT_EQ(CallNative(*app.scripts, 578, {7}), 0u);
+      EXPECT_EQ(mouse->CursorState(), 1u);
+      EXPECT_EQ(CallNative(*app.scripts, 578, {0}), 0u);
+      EXPECT_EQ(mouse->CursorState(), 0u);
+      EXPECT_EQ(CallNative(*app.scripts, 578, {7}), 0u);
+      EXPECT_EQ(mouse->CursorState(), 1u);
+    });
+  }
+  SetProcessObjects(previous);
 }
 
 // Native 10 asking for the window: on a monitor whose work area is just as
