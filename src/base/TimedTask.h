@@ -2,8 +2,10 @@
 // Anything that advances with time: a TimerList steps it at its due ticks
 // until its Step says it is done, its step count runs out, or it is stopped.
 //
-// Handles: each task in a list gets a 32-bit handle from one process-wide,
-// generation-tagged table, so scripts and 32-bit fields can name a task
+// Handles: each task in a list gets a 32-bit handle from the process-wide,
+// generation-tagged handle space (shared with the objects the scripts
+// hold, so a task and an object never share a number), so scripts and
+// 32-bit fields can name a task
 // without holding its address, and a handle kept after the task is gone is
 // refused rather than reaching another task. One table for the whole process
 // (not one per list) keeps handles unique across the game's two lists, so a
@@ -50,7 +52,7 @@ class TimedTask {
  private:
   friend class TimerList;
 
-  // Takes a handle from the process-wide table; false when it is full.
+  // Takes a handle from the process-wide space; false when it is full.
   bool AssignHandle();
   void ClearOwnerPointer() {
     if (ownerSlot_) *ownerSlot_ = nullptr;

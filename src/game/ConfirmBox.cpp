@@ -1,6 +1,7 @@
 #include "game/ConfirmBox.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "base/ActionMap.h"
@@ -10,7 +11,10 @@
 #include "base/TimerList.h"
 #include "scene/ControlHost.h"
 #include "scene/SpriteActions.h"
+#include "platform/TextCodec.h"
 #include "text/Font.h"
+#include "text/GdiFont.h"
+#include "text/OutlineFont.h"
 
 namespace orrivel {
 
@@ -35,6 +39,35 @@ bool ConfirmBox::Button::Activate() {
 }
 
 ConfirmBox::ConfirmBox() = default;
+
+void ConfirmBox::UseOwnFonts() {
+  const std::string gothic = platform::Utf8ToCp932Lossy("ＭＳ ゴシック");
+  if (!tipFont_) {
+    auto font = std::make_unique<OutlineFont>();
+    font->SetFont(14, 0, 0, gothic.c_str());
+    font->textRed = font->textGreen = font->textBlue = 0;
+    tipFont_ = std::move(font);
+  }
+  if (!questionFont_) {
+    // White text with a dark brown outline over the box's dark blue.
+    auto font = std::make_unique<OutlineFont>();
+    font->SetFont(21, 0, 0, gothic.c_str());
+    font->textRed = font->textGreen = font->textBlue = 255;
+    font->effectRed = 58;
+    font->effectGreen = 18;
+    font->effectBlue = 13;
+    font->effectMode = kEffectOutline;
+    font->SetEdge(font->EdgeStrength(), 2);
+    questionFont_ = std::move(font);
+  }
+  if (!noticeFont_) {
+    auto font = std::make_unique<GdiFont>();
+    font->SetFont(20, 1, 0, platform::Utf8ToCp932Lossy("ＭＳ Ｐゴシック").c_str());
+    noticeFont_ = std::move(font);
+  }
+  if (ports_.font == nullptr) ports_.font = questionFont_.get();
+  if (ports_.noticeFont == nullptr) ports_.noticeFont = noticeFont_.get();
+}
 
 ConfirmBox::~ConfirmBox() {
   for (auto& button : buttons_)
@@ -72,8 +105,11 @@ int32_t ConfirmBox::Open(const char* text, uint32_t delayMs) {
   // picture and starts below the screen again.
   noticeSprite_.SetImage(&noticeSurface_, nullptr, kNoticeX, kNoticeHiddenY);
   noticeSprite_.SetVisible(1);
-  if (noticeSprite_.OwningList() == nullptr && ports_.noticeList != nullptr)
-    ports_.noticeList->Add(&noticeSprite_, kNoticeOrder, 0);
+  if (noticeSprite_.OwningList() == nullptr) {
+    SpriteList* list = ports_.noticeList;
+    if (list == nullptr && ports_.currentList) list = ports_.currentList();
+    if (list != nullptr) list->Add(&noticeSprite_, kNoticeOrder, 0);
+  }
 
   auto path = std::make_unique<SpritePathAction>(kNoticeSegmentMs, delayMs, 1, 0.0, 1, 0, 0, 0);
   const int32_t keys[] = {kNoticeX, kNoticeShownY,  255, kNoticeX, kNoticeShownY, 255, kNoticeX, kNoticeShownY, 255,

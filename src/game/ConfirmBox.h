@@ -83,6 +83,9 @@ class ConfirmBox {
     TimerList* timers = nullptr;
     Font* noticeFont = nullptr;
     SpriteList* noticeList = nullptr;
+    // Without a notice list: the list of the screen's current layer when
+    // the notice is placed (null: nothing shown).
+    std::function<SpriteList*()> currentList;
     std::function<void()> noticeSound;
   };
   // A notice rises from below the screen to y 689, stays, and sinks back
@@ -99,6 +102,13 @@ class ConfirmBox {
   ConfirmBox& operator=(const ConfirmBox&) = delete;
 
   void SetPorts(Ports ports) { ports_ = std::move(ports); }
+  // Makes the box's own question and notice fonts, once, and gives them
+  // to the ports that have none.
+  void UseOwnFonts();
+  Font* QuestionFont() const { return questionFont_.get(); }
+  // The small black font of the control host's tool tips.
+  Font* TipFont() const { return tipFont_.get(); }
+  Font* NoticeFont() const { return noticeFont_.get(); }
   const Ports& GetPorts() const { return ports_; }
 
   // Shows a notice after the delay, replacing a running one; a null text
@@ -155,6 +165,9 @@ class ConfirmBox {
   void HideNotice();
 
   Ports ports_;
+  std::unique_ptr<Font> tipFont_;
+  std::unique_ptr<Font> questionFont_;
+  std::unique_ptr<Font> noticeFont_;
   ConfirmBoxLayout layout_;
   Surface boxSurface_;
   ImageSprite boxSprite_;

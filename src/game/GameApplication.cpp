@@ -22,6 +22,7 @@
 #include "sound/SoundManager.h"
 #include "scene/CanvasDrawImage.h"
 #include "scene/CanvasDrawObject.h"
+#include "scene/SpriteCanvas.h"
 #include "platform/Backend.h"
 #include "platform/FileSystem.h"
 #include "platform/InputSource.h"
@@ -194,7 +195,22 @@ int GameApplication::Configure() {
   RegisterStartupObjects();
   LoadPictureDecodersAndPlugins();
   LoadSoundCodecs();
-  return settings.Load(*this);
+  const int loaded = settings.Load(*this);
+  if (loaded == 0) {
+    const AppSettings::AppConfigBlock& block = settings.blocks.appConfig;
+    ApplyDisplayOptions(block[160], {block[161], block[162], block[163], block[164]});
+  }
+  return loaded;
+}
+
+void GameApplication::ApplyDisplayOptions(uint8_t drawingMethod, std::array<uint8_t, 4> switches) {
+  DisplayScreenDevice* display = Display();
+  if (display == nullptr) return;
+  display->SetDrawingMethod(drawingMethod);
+  display->SetDirectDrawWhenNotEnlarged(switches[0] != 0);
+  display->SetPowerOfTwoTexture(switches[1] != 0);
+  display->SetSmoothFiltering(switches[2] != 0);
+  display->SetCopyThroughDc(switches[3] != 0);
 }
 
 const char* GameApplication::GetSaveFolder() {
@@ -305,9 +321,20 @@ int GameApplication::BootScripts() {
         ports.noticeSound = [objects] {
           if (SoundManager* sounds = objects->Sounds()) sounds->PlayChannel(0, false);
         };
+        // Notices show on whatever layer the screen has current then.
+        ports.currentList = [objects]() -> SpriteList* {
+          SpriteCanvas* canvas = objects->CurrentSpriteCanvas();
+          return canvas ? &canvas->MainList() : nullptr;
+        };
         box->SetPorts(std::move(ports));
+        box->UseOwnFonts();
+        objects->ControlHost().SetTipFont(box->TipFont());
+        ApplyScreenSettings();
       };
-      setup.hooks.removeConfirmTask = [box] { box->ReleaseTask(); };
+      setup.hooks.removeConfirmTask = [box, objects] {
+        box->ReleaseTask();
+        objects->ControlHost().SetTipFont(nullptr);
+      };
     }
   }
   scripts = makeScriptHost ? makeScriptHost(std::move(setup)) : std::make_unique<GameScriptHost>(std::move(setup));
@@ -382,9 +409,9 @@ int GameApplication::ShowSettingsSheet() {
   services.input = input.get();
   services.actions = actions;
   services.mouse = &mouseBindings;
-  services.applyHints = [this](bool shown, uint32_t delay) {
-    ProcessObjects* objects = GetProcessObjects();
-    if (scripts && objects != nullptr) objects->ControlHost().SetTooltip(shown, delay, 0);
+  services.applyHints = [this](bool, uint32_t) { ApplyScreenSettings(); };
+  services.applyDrawingOptions = [this](uint8_t method, std::array<uint8_t, 4> switches) {
+    ApplyDisplayOptions(method, switches);
   };
   services.applyTopmost = [this](bool topMost) { fullScreenTopMost = topMost; };
   SettingsSheet sheet(settings.blocks.appConfig, settingsSheet, std::move(services));
@@ -396,10 +423,24 @@ int GameApplication::ShowSettingsSheet() {
   return result;
 }
 
+void GameApplication::ApplyScreenSettings() {
+  ProcessObjects* objects = GetProcessObjects();
+  if (objects == nullptr) return;
+  const AppSettings::AppConfigBlock& block = settings.blocks.appConfig;
+  objects->ControlHost().SetTooltip(block[kHintsShownOffset] != 0, BlockU32(block, kHintDelayOffset), 0);
+}
+
 int GameApplication::CreateDevices() {
   // A full-screen start that fell back to a window is not a run-time error:
-  // the game goes on in the window.
-  if (errorCode == 2) errorCode = 0;
+  // the game goes on in the window, and the next start asks for the plain
+  // drawing method that a window can always have.
+  if (errorCode == 2) {
+    errorCode = 0;
+    AppSettings::AppConfigBlock& config = settings.blocks.appConfig;
+    config[160] = 2;
+    config[161] = 0;
+    ApplyDisplayOptions(config[160], {config[161], config[162], config[163], config[164]});
+  }
   const AppSettings& blocks = settings.blocks;
   if (DisplayScreenDevice* display = Display()) SurfaceImage::SetScreenDevice(display);
   // User byte 19: streams ask for position notifications; user byte 22:
@@ -433,6 +474,7 @@ int GameApplication::CreateDevices() {
     objects->StartSoundManager(&timerLists[0]);
     objects->ControlHost().Attach(this, actions, nullptr);
   }
+  ApplyScreenSettings();
   // The player may ask never to be warned again.
   if (soundOutputCode != kSoundDeviceOk && blocks.boot[6] != 0) {
     soundWarningShown = true;

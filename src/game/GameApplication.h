@@ -5,6 +5,7 @@
 // closed. Drawing, sound and the game's own natives come with the
 // subsystems that provide them; a run without a display closes its window by
 // itself after a fixed number of frames.
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -84,6 +85,18 @@ class GameApplication : public Application {
   // rebinds the input at once and hands changed popup hints to the control
   // host; the block is written at exit.
   int ShowSettingsSheet();
+  // The player's popup-hint settings (shown, and the delay in ms) go to the
+  // game's control host: at the device step, when the scripts boot and
+  // after the settings sheet changed them.
+  static constexpr size_t kHintsShownOffset = 16;
+  static constexpr size_t kHintDelayOffset = 20;
+  void ApplyScreenSettings();
+  // The player's drawing options (settings byte 160, the drawing method
+  // when enlarged, and the switches of bytes 161-164: that method also
+  // when not enlarged, power-of-two textures, smooth filtering, copying
+  // through a device context) go to the display: after the settings are
+  // read and when the settings sheet changes them.
+  void ApplyDisplayOptions(uint8_t drawingMethod, std::array<uint8_t, 4> switches);
   // Shows the message of a step result that ends the run; false when the
   // run ends (the scripts' end or a failure).
   bool ReportScriptStep(int result);

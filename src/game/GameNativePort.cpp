@@ -1,10 +1,58 @@
 #include "game/GameNativePort.h"
 
+#include <algorithm>
+#include <initializer_list>
+
+#include "display/DrawObjectManager.h"
 #include "game/GameApplication.h"
+#include "game/MessageColours.h"
 #include "game/TextInputDialog.h"
+#include "natives/DisplayObjectArguments.h"
 #include "natives/EngineServices.h"
+#include "scene/TextListControl.h"
+#include "scene/WindowControl.h"
+#include "text/SurfaceText.h"
 
 namespace orrivel {
+
+namespace {
+
+constexpr int32_t kWindowKind = 5;
+constexpr int32_t kTextListKind = 6;
+constexpr int32_t kScriptMessageWindowKind = 111;
+
+// The script's control of the kind, as the class that kind is made of.
+template <class T>
+T* ScriptControlOfKind(GameApplication& app, uint32_t handle, std::initializer_list<int32_t> kinds) {
+  if (!app.scripts || handle == 0) return nullptr;
+  ScriptHandles& handles = app.scripts->Handles();
+  const int32_t kind = handles.Kind(handle, HandleFamily::Control);
+  if (std::find(kinds.begin(), kinds.end(), kind) == kinds.end()) return nullptr;
+  return dynamic_cast<T*>(handles.Get<Control>(handle, HandleFamily::Control));
+}
+
+// Native 9 outside a text-adventure frame: the objects the scripts name get
+// the player's message colours, and a font the gradient.
+void ApplyMessageColoursToScriptObjects(GameApplication& app, int32_t window, uint32_t textSprite,
+                                        uint32_t textObject, bool gradient) {
+  const MessageColours colours(app.settings.blocks.appConfig);
+  if (window != -1) {
+    if (auto* control = ScriptControlOfKind<WindowControl>(app, uint32_t(window),
+                                                           {kWindowKind, kScriptMessageWindowKind}))
+      colours.ApplyTo(*control);
+  }
+  if (auto* list = ScriptControlOfKind<TextListControl>(app, textSprite, {kTextListKind})) colours.ApplyTo(*list);
+  if (!gradient) return;
+  Font* font = nullptr;
+  if (textObject == 0) {
+    font = DefaultFont();
+  } else if (const DrawObjectManager* objects = ScriptDisplayObjects()) {
+    font = objects->GetFont(textObject);
+  }
+  if (font) colours.ApplyGradient(*font);
+}
+
+}  // namespace
 
 GameNativePort::GameNativePort(GameApplication& app) : system_(app) {
   AppSettings& blocks = app.settings.blocks;
@@ -24,6 +72,12 @@ GameNativePort::GameNativePort(GameApplication& app) : system_(app) {
     if (!display) return;
     if (width == 0) display->ClearRequestedSize();
     else display->SetWindowSizeKeepAspect(width, height);
+  };
+  centreWindowOnWorkArea = [&app] { app.windowCommands.CentreOnWorkArea(); };
+  windowOptionsChanged = [this, &app] {
+    app.centreCursorAfterModeChange = window[10] != 0;
+    app.menuHoverDelay = uint16_t(window[11] | window[12] << 8);
+    app.pauseWhenInactive = window[13] != 0;
   };
   setKeyboardHook = [&app](bool installed) {
     if (installed) app.InstallKeyboardHook();
@@ -50,6 +104,9 @@ GameNativePort::GameNativePort(GameApplication& app) : system_(app) {
     TextInputDialog dialog;
     dialog.onOpen = app.textInputOpened;
     return dialog.Run(textInput, initial, app.mainWindow.GetHandle());
+  };
+  applyMessageColours = [&app](int32_t window, uint32_t textSprite, uint32_t textObject, bool gradient) {
+    ApplyMessageColoursToScriptObjects(app, window, textSprite, textObject, gradient);
   };
   showError = [&app](const std::string& text) { app.ShowMessageBox(text, Application::kIconStop); };
   // The menu switches and commands of the main window.

@@ -13,6 +13,7 @@
 #include "natives/WindowCommandRecords.h"
 #include "platform/Backend.h"
 #include "platform/TextCodec.h"
+#include "sound/ObjectMovie.h"
 
 namespace orrivel {
 
@@ -75,6 +76,13 @@ void GameWindowCommands::RegisterHandlers(WindowObject& window) {
   window.RegisterMessageHandler(WM_DESTROY, this, &GameWindowCommands::OnDestroy);
   window.RegisterMessageHandler(WM_QUERYENDSESSION, this, &GameWindowCommands::OnQueryEndSession);
   window.RegisterMessageHandler(WM_APP_DIALOG_REQUEST, this, &GameWindowCommands::OnDialogRequest);
+  window.RegisterMessageHandler(WM_APP_OBJECT_MOVIE, this, &GameWindowCommands::OnObjectMovieEvent);
+}
+
+int GameWindowCommands::OnObjectMovieEvent(MessageRecord&) {
+  // The movie takes the movie lock itself while it reads its events.
+  if (app_.movies.object) app_.movies.object->Update();
+  return 0;
 }
 
 void GameWindowCommands::AttachNativePort(AppNativePort& port) {

@@ -50,6 +50,9 @@ class GameWindowCommands {
   // 0x9009 from SendMessageIfWindow: the dialog is shown only when no
   // modal command runs; otherwise its answer stays 0.
   int OnDialogRequest(MessageRecord& record);
+  // 0x9006: the object movie's events are read (a finished movie loops or
+  // stops).
+  int OnObjectMovieEvent(MessageRecord& record);
 
   // The command of the menu, an accelerator or a native; recordAddress
   // points to the record of commands 40026 to 40031.
@@ -70,6 +73,9 @@ class GameWindowCommands {
   // Natives' command numbers 0 to 7 through the main window; 1 when it
   // went out.
   int RunScriptCommand(uint8_t command, bool send);
+  // A window just as wide as its monitor's work area is centred on it (the
+  // frame would stick out on one side); any other window stays.
+  void CentreOnWorkArea();
   // The application natives' port reads and changes the switches.
   void AttachNativePort(AppNativePort& port);
 
@@ -85,7 +91,6 @@ class GameWindowCommands {
  private:
   void SetModal(uint8_t value);
   void ChangeScreenMode(bool forceWindow);
-  void CentreOnWorkArea();
   void ReturnToTitle();
   void ApplyMenuStates();
   void SetMaximizeBoxes(bool on);

@@ -101,6 +101,12 @@ struct AppNativePort : AppNativePortBlocks {
   std::function<uint8_t(uint8_t depth)> prepareFullScreen;
   // 0 clears the requested window size, else asks for width x height.
   std::function<void(int32_t width, int32_t height)> requestWindowSize;
+  // After a switch to window mode: a window as wide as its monitor's work
+  // area is centred on it.
+  std::function<void()> centreWindowOnWorkArea;
+  // Native 1 changed a window-block option (bytes 10 to 13): the shell
+  // takes the block's values as its own, so they are live and stored.
+  std::function<void()> windowOptionsChanged;
   std::function<void()> applyMenuState;
   std::function<void(bool installed)> setKeyboardHook;
   std::function<int()> beginForcedVSync, endForcedVSync;

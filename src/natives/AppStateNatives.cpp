@@ -77,13 +77,22 @@ void SetScreenModeOption(AppNativePort& app, int32_t kind, int32_t value) {
 
 void SetAppOption(AppNativePort& app, int32_t which, uint32_t value) {
   switch (which) {
-    case 0: app.window[kWindowByte10] = uint8_t(value); break;
+    case 0:
+      app.window[kWindowByte10] = uint8_t(value);
+      if (app.windowOptionsChanged) app.windowOptionsChanged();
+      break;
     case 1:
       app.boot[kBootCatchUp] = value != 0;
       app.catchUpLive = value != 0;
       break;
-    case 2: app.window[kWindowInactiveStop] = uint8_t(value); break;
-    case 3: SetWord16At(app.window, kWindowWord11, uint16_t(value)); break;
+    case 2:
+      app.window[kWindowInactiveStop] = uint8_t(value);
+      if (app.windowOptionsChanged) app.windowOptionsChanged();
+      break;
+    case 3:
+      SetWord16At(app.window, kWindowWord11, uint16_t(value));
+      if (app.windowOptionsChanged) app.windowOptionsChanged();
+      break;
     case 4: app.boot[kBootMovies] = uint8_t(value); break;
     case 5: app.boot[kBootByte9] = uint8_t(value); break;
     case 6:
@@ -176,6 +185,7 @@ uint32_t ChangeScreenMode(NativeArgs& args) {
   }
   app.ScreenMode() = target;
   app.ScreenDepth() = depth;
+  if (target == 2 && app.centreWindowOnWorkArea) app.centreWindowOnWorkArea();
   ApplyMenuState(app);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include "base/TickSource.h"
 #include "platform/Messages.h"
 #include "raster/SpriteList.h"
+#include "scene/SpriteCanvas.h"
 #include "scene/TextInputHook.h"
 #include "sound/SoundManager.h"
 #include "text/Font.h"
@@ -98,8 +99,15 @@ bool GameControlHost::DeliverTypedText(Control* control) {
   return textInput_ != nullptr && textInput_->TakeTypedText(control);
 }
 
+void GameControlHost::SetCanvas(SpriteCanvas* canvas) {
+  canvas_ = canvas;
+  SetTipList(canvas != nullptr ? &canvas->MainList() : nullptr, kTipOrder);
+}
+
 void GameControlHost::SetTipList(SpriteList* list, uint32_t order) {
-  if (tipList_ != nullptr) tipList_->Remove(&tipSprite_);
+  // The list the tip is in, not the one last given: a deleted canvas's
+  // list has let the sprite go already.
+  if (SpriteList* owning = tipSprite_.OwningList()) owning->Remove(&tipSprite_);
   tipList_ = list;
   tipSprite_.SetVisible(0);
   if (tipList_ != nullptr) tipList_->Add(&tipSprite_, order, 0);

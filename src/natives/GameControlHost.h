@@ -89,9 +89,11 @@ class GameControlHost : public ControlHost {
   static constexpr uint32_t kTipClear = 0x00000000;
   static constexpr int32_t kTipMarginX = 4;
   static constexpr int32_t kTipMarginY = 2;
+  static constexpr uint32_t kTipOrder = 0x7FFFFFFF;
   // The font of the tip's text and the list that shows the tip (either may
   // be null: no text, nothing shown).
   void SetTipFont(Font* font) { tipFont_ = font; }
+  Font* TipFont() const { return tipFont_; }
   void SetTipList(SpriteList* list, uint32_t order);
   // Draws the tip picture for the text into the surface: the text's size
   // plus the margins, the border and the shadow. 0 done, 1 no surface.
@@ -110,7 +112,8 @@ class GameControlHost : public ControlHost {
 
   // --- what the scripts set through the control natives ----------------------
   // The canvas the scripts' controls are drawn on (null: none).
-  void SetCanvas(SpriteCanvas* canvas) { canvas_ = canvas; }
+  // The tool tip shows on that canvas too, above its controls.
+  void SetCanvas(SpriteCanvas* canvas);
   SpriteCanvas* Canvas() const { return canvas_; }
   // A redraw the scripts asked for: whether all, two values, and the value
   // stored beside them.

@@ -1,42 +1,39 @@
 #include "natives/ScriptHandles.h"
 
+#include "base/HandleSpace.h"
+
 namespace orrivel {
 
+namespace {
+
+// The scripts' families sit above the engine's own in the shared space.
+constexpr uint8_t kFirstScriptFamily = 16;
+
+uint8_t SpaceFamily(HandleFamily family) { return uint8_t(kFirstScriptFamily + uint8_t(family)); }
+
+}  // namespace
+
+ScriptHandles::~ScriptHandles() {
+  for (uint32_t handle : issued_) HandleSpace::Process().Remove(handle);
+}
+
 uint32_t ScriptHandles::Insert(void* object, HandleFamily family, uint8_t kind) {
-  if (!object) return 0;
-  Entry* entry;
-  if (!spare_.empty()) {
-    entry = spare_.back();
-    spare_.pop_back();
-  } else {
-    entry = entries_.emplace_back(std::make_unique<Entry>()).get();
-  }
-  *entry = Entry{object, family, kind};
-  const uint32_t handle = table_.Insert(entry);
-  if (handle == 0) spare_.push_back(entry);
+  const uint32_t handle = HandleSpace::Process().Insert(object, SpaceFamily(family), kind);
+  if (handle != 0) issued_.insert(handle);
   return handle;
 }
 
-const ScriptHandles::Entry* ScriptHandles::Live(uint32_t handle, HandleFamily family) const {
-  const Entry* entry = table_.Get(handle);
-  return entry && entry->family == family ? entry : nullptr;
-}
-
 void* ScriptHandles::Find(uint32_t handle, HandleFamily family) const {
-  const Entry* entry = Live(handle, family);
-  return entry ? entry->object : nullptr;
+  return HandleSpace::Process().Find(handle, SpaceFamily(family));
 }
 
 int32_t ScriptHandles::Kind(uint32_t handle, HandleFamily family) const {
-  const Entry* entry = Live(handle, family);
-  return entry ? entry->kind : -1;
+  return HandleSpace::Process().Kind(handle, SpaceFamily(family));
 }
 
 bool ScriptHandles::Remove(uint32_t handle) {
-  Entry* entry = table_.Get(handle);
-  if (!entry || !table_.Remove(handle)) return false;
-  spare_.push_back(entry);
-  return true;
+  if (issued_.erase(handle) == 0) return false;
+  return HandleSpace::Process().Remove(handle);
 }
 
 }  // namespace orrivel

@@ -5,11 +5,14 @@
 // objects share a handle; each slot records the object's family and kind,
 // and a handle asked for as another family is refused like a stale one.
 // Handle 0 is none. The registry does not own the objects.
+//
+// The numbers come from the process-wide handle space that the timer
+// lists' tasks share, so a script's task handle never names an object and
+// an object's handle never names a task. The registry gives back the
+// handles it issued when it goes.
+#include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <vector>
-
-#include "base/HandleTable.h"
+#include <unordered_set>
 
 namespace orrivel {
 
@@ -27,6 +30,11 @@ enum class HandleFamily : uint8_t {
 
 class ScriptHandles {
  public:
+  ScriptHandles() = default;
+  ~ScriptHandles();
+  ScriptHandles(const ScriptHandles&) = delete;
+  ScriptHandles& operator=(const ScriptHandles&) = delete;
+
   // The new handle; 0 for a null object or a full table.
   uint32_t Insert(void* object, HandleFamily family, uint8_t kind = 0);
   // The object, or null for 0, a stale or forged handle or another family.
@@ -37,21 +45,13 @@ class ScriptHandles {
   }
   // The kind recorded with a live handle of the family; -1 when none.
   int32_t Kind(uint32_t handle, HandleFamily family) const;
-  // Frees the handle; false when it is not live.
+  // Frees a handle this registry issued; false when it is not live or
+  // another's (a task's handle, say).
   bool Remove(uint32_t handle);
-  size_t Count() const { return table_.Count(); }
+  size_t Count() const { return issued_.size(); }
 
  private:
-  struct Entry {
-    void* object;
-    HandleFamily family;
-    uint8_t kind;
-  };
-  const Entry* Live(uint32_t handle, HandleFamily family) const;
-
-  HandleTable<Entry> table_;
-  std::vector<std::unique_ptr<Entry>> entries_;  // slots reused by the table
-  std::vector<Entry*> spare_;
+  std::unordered_set<uint32_t> issued_;
 };
 
 }  // namespace orrivel

@@ -82,6 +82,7 @@ constexpr uint32_t WM_APP_SCREEN_MODE = 0x9002;          // packed mode; lParam:
 constexpr uint32_t WM_APP_SHOW_FULLSCREEN_MENU = 0x9003;
 constexpr uint32_t WM_APP_HIDE_FULLSCREEN_MENU = 0x9004;
 constexpr uint32_t WM_APP_JOB_FINISHED = 0x9005;
+constexpr uint32_t WM_APP_OBJECT_MOVIE = 0x9006;         // the object movie has events waiting
 constexpr uint32_t WM_APP_IME_ENABLE = 0x9007;           // wParam: on (non-zero) or off
 constexpr uint32_t WM_APP_IME_OPEN = 0x9008;             // wParam: open (non-zero) or close the IME
 constexpr uint32_t WM_APP_DIALOG_REQUEST = 0x9009;       // wParam: a message-dialog request record

@@ -80,6 +80,8 @@ class ControlHost {
   void SetTooltip(bool enabled, uint32_t delay, uint32_t duration);
   void HideTooltip();
   bool IsTooltipShown() const { return tooltipShown_; }
+  bool TooltipEnabled() const { return tooltipEnabled_; }
+  uint32_t TooltipDelay() const { return tooltipDelay_; }
 
   // --- engine services (the game's host supplies them) ----------------------------
   virtual void SetPointerPos(int32_t, int32_t) {}

@@ -36,6 +36,7 @@
 #include "scene/CanvasDrawObject.h"
 #include "scene/SpriteCanvas.h"
 #include "game/AppSettings.h"
+#include "game/ConfirmBox.h"
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
 #include "platform/FileDrop.h"
@@ -252,6 +253,45 @@ TEST_F(GameApplicationTest, TheRunsObjectsServeTheApplicationAndLetGoOfItAtItsEn
   SetProcessObjects(previous);
 }
 
+// When the scripts boot the confirmation box gets its fonts, the control
+// host its tip font and the player's hint settings, and a notice shows on
+// the layer current at that moment.
+TEST_F(GameApplicationTest, BootGivesTheConfirmationBoxItsFontsAndNoticeLayer) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  ProcessObjects objects;
+  ProcessObjects* previous = SetProcessObjects(&objects);
+  ConfirmBox box;
+  ConfirmBox* previousBox = SetConfirmBox(&box);
+  {
+    GameApplication app;
+    bool looked = false;
+    app.framePump = [&] {
+      if (looked) return 1;
+      looked = true;
+      EXPECT_NE(box.QuestionFont(), nullptr);
+      EXPECT_EQ(box.GetPorts().font, box.QuestionFont());
+      EXPECT_EQ(box.GetPorts().noticeFont, box.NoticeFont());
+      EXPECT_EQ(objects.ControlHost().TipFont(), box.TipFont());
+      EXPECT_TRUE(objects.ControlHost().TooltipEnabled());
+      EXPECT_EQ(objects.ControlHost().TooltipDelay(), 750u);
+      SpriteCanvas canvas;
+      objects.SetCurrentSpriteCanvas(&canvas, 0);
+      EXPECT_EQ(box.Open("Saved", 100), 0);
+      EXPECT_EQ(box.NoticeSprite().OwningList(), &canvas.MainList());
+      EXPECT_EQ(box.Open(nullptr, 0), 0);
+      EXPECT_EQ(box.NoticeSprite().OwningList(), nullptr);
+      objects.SetCurrentSpriteCanvas(nullptr, 0);
+      return 1;
+    };
+    Run(app);
+    EXPECT_TRUE(looked);
+  }
+  // The host's end takes the tip font back from the control host.
+  EXPECT_EQ(objects.ControlHost().TipFont(), nullptr);
+  SetConfirmBox(previousBox);
+  SetProcessObjects(previous);
+}
+
 TEST_F(GameApplicationTest, MathTablesArePublishedForTheGamesLifetime) {
   {
     GameApplication app;
@@ -461,12 +501,20 @@ class NoFullScreen : public ScreenDevice {
 // takes it; the run goes on and ends without an error box.
 TEST_F(GameApplicationTest, FullScreenStartThatFallsBackToAWindowRunsOn) {
   WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  AppSettings::AppConfigBlock config = DefaultAppConfigBlock();
+  config[160] = 3;
+  config[161] = 1;
+  WriteGameFile("APP_CFG.DAT", EncodeAppConfig(config));
+  WriteSettingsFiles([](AppSettings& settings) { settings.window[0] = 1; });
   GameApplication app;
   app.SetScreenDevice(std::make_unique<NoFullScreen>());
   app.screenMode = 1;
   EXPECT_TRUE(Run(app).empty());
   EXPECT_EQ(app.screenMode, 2);
   EXPECT_EQ(app.errorCode, 0);
+  // The fallback is remembered as the window's drawing method.
+  EXPECT_EQ(app.settings.blocks.appConfig[160], 2);
+  EXPECT_EQ(app.settings.blocks.appConfig[161], 0);
   EXPECT_EQ(app.scriptResult, ScriptHost::kStepEnded);
 }
 
@@ -1285,6 +1333,24 @@ TEST_F(GameApplicationTest, ScreenSizePresetsAskForTheWindowSize) {
     EXPECT_EQ(app.Display()->RequestedWindowSize().width, asked.width);
     EXPECT_EQ(app.Display()->RequestedWindowSize().height, asked.height);
   }
+}
+
+// The player's drawing method and its switches reach the display once the
+// settings are read.
+TEST_F(GameApplicationTest, TheDisplayTakesThePlayersDrawingOptions) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  AppSettings::AppConfigBlock config = DefaultAppConfigBlock();
+  config[160] = 3;
+  config[161] = 1;
+  WriteGameFile("APP_CFG.DAT", EncodeAppConfig(config));
+  TitledGame app("Drawing");
+  Run(app);
+  ASSERT_NE(app.Display(), nullptr);
+  EXPECT_EQ(app.Display()->drawingMethod, 3);
+  EXPECT_TRUE(app.Display()->drawingCompanion);
+  app.ApplyDisplayOptions(2, {0, 1, 1, 0});
+  EXPECT_EQ(app.Display()->drawingMethod, 2);
+  EXPECT_FALSE(app.Display()->drawingCompanion);
 }
 
 // Start-ups that ended at the window or the screen mode forget the two

@@ -4,27 +4,27 @@
 
 #include <gtest/gtest.h>
 
-#include <utility>
-
+#include "../scene/BlockFont.h"
+#include "../scene/SceneTestSupport.h"
+#include "GameNativeCalls.h"
+#include "game/AppSettings.h"
 #include "game/GameApplication.h"
+#include "game/MessageColours.h"
 #include "natives/SystemNativePort.h"
 #include "platform/Clipboard.h"
 #include "platform/Messages.h"
 #include "platform/headless/HeadlessBackend.h"
+#include "raster/SpriteList.h"
+#include "scene/TextListControl.h"
+#include "scene/WindowControl.h"
 #include "script/ScriptAddressSpace.h"
+#include "text/OutlineFont.h"
+#include "text/SurfaceText.h"
 
 namespace orrivel {
 namespace {
 
-uint32_t CallNative(GameScriptHost& host, uint32_t gameNumber, std::initializer_list<uint32_t> cells) {
-  const uint32_t block = host.Space().Allocate(cells.size() * 4);
-  uint32_t at = block;
-  for (uint32_t cell : cells) host.Space().Write32(std::exchange(at, at + 4), cell);
-  NativeArgs args(host.Space(), nullptr, block);
-  const uint32_t result = host.Natives()[gameNumber + 3](args);
-  host.Space().Free(block);
-  return result;
-}
+using testing::CallNative;
 
 TEST(GameNativePort, NativesReachTheGameWhileThePortLives) {
   platform::HeadlessBackend backend;
@@ -111,6 +111,94 @@ TEST(GameNativePort, TheTextInputDialogAnswersNative70) {
   EXPECT_EQ(answer, "\x82\xa0\x82\xa2");
   host.Space().Free(buffer);
   host.Space().Free(texts);
+}
+
+// Native 9 outside a text-adventure frame: a window (kind 5) and a text
+// list (kind 6) the scripts hold get the player's message background, the
+// list's font the shadow switch, and the default font the gradient; a
+// handle of another kind or none is passed over.
+class GameNativePortScene : public test::SceneTest {};
+
+TEST_F(GameNativePortScene, MessageSettingsColourTheScriptsObjects) {
+  platform::HeadlessBackend backend;
+  platform::ScopedBackend scoped(backend);
+  GameApplication app;
+  GameHostSetup setup;
+  setup.logSink = [](const std::string&) {};
+  app.scripts = std::make_unique<GameScriptHost>(setup);
+  GameScriptHost& host = *app.scripts;
+  GameNativePort port(app);
+  AppSettings::AppConfigBlock& block = app.settings.blocks.appConfig;
+  block[MessageColours::kFrameMode] = 2;
+  block[MessageColours::kAlpha] = 200;
+  SetBlockU32(block, MessageColours::kColour, 0x00123456);
+  block[MessageColours::kShadow] = 1;
+  block[MessageColours::kGradient] = 1;
+
+  SpriteList sprites;
+  test::BlockFont font;
+  WindowControl window, otherKind;
+  ASSERT_EQ(window.Create(&sprites, 1, 64, 32, 0, 0, &font, nullptr, 0), 0);
+  ASSERT_EQ(otherKind.Create(&sprites, 1, 64, 32, 0, 0, &font, nullptr, 0), 0);
+  TextListControl list;
+  ASSERT_EQ(list.Configure(&sprites, 2, 100, 100, 60, 20, 0, &font, 0), 0);
+  ScriptHandles& handles = host.Handles();
+  const uint32_t windowHandle = handles.Insert(&window, HandleFamily::Control, 5);
+  const uint32_t wrongHandle = handles.Insert(&otherKind, HandleFamily::Control, 0);
+  const uint32_t listHandle = handles.Insert(&list, HandleFamily::Control, 6);
+  OutlineFont defaultFont;
+  Font* const previousDefault = SetDefaultFont(&defaultFont);
+
+  EXPECT_EQ(CallNative(host, 9, {0, 0, windowHandle, listHandle, 0, 1, 0}), 0u);
+  // Stored: the same background again changes nothing (-1).
+  EXPECT_EQ(window.SetBackground(2, 0x123456, 200), -1);
+  EXPECT_EQ(list.SetBackground(2, 0x123456, 200), -1);
+  EXPECT_EQ(font.shadowX, MessageColours::kShadowDistance);
+  EXPECT_TRUE(defaultFont.GradientEnabled());
+  EXPECT_EQ(defaultFont.GradientTop(), MessageColours::kGradientTop);
+
+  // Only when changed, with nothing changed: nothing happens.
+  block[MessageColours::kAlpha] = 100;
+  port.settingsChanged = 0;
+  EXPECT_EQ(CallNative(host, 9, {1, 0, windowHandle, listHandle, 0, 1, 0}), 0u);
+  EXPECT_EQ(window.SetBackground(2, 0x123456, 200), -1);
+  // A handle of another kind, the list named as a window and none at all.
+  EXPECT_EQ(CallNative(host, 9, {0, 0, wrongHandle, windowHandle, 0, 0, 0}), 0u);
+  EXPECT_EQ(otherKind.SetBackground(0, 0, 0), -1);
+  EXPECT_EQ(CallNative(host, 9, {0, 0, listHandle, 0, 0, 0, 0}), 0u);
+  EXPECT_EQ(list.SetBackground(2, 0x123456, 200), -1);
+  EXPECT_EQ(CallNative(host, 9, {0, 0, uint32_t(-1), 0, 0, 0, 0}), 0u);
+  SetDefaultFont(previousDefault);
+  window.Release();
+  otherKind.Release();
+}
+
+// Native 1's window options are the running game's at once and are the
+// ones stored at exit.
+TEST(GameNativePort, WindowOptionsOfNative1AreLiveAndStored) {
+  platform::HeadlessBackend backend;
+  platform::ScopedBackend scoped(backend);
+  GameApplication app;
+  GameHostSetup setup;
+  setup.logSink = [](const std::string&) {};
+  GameScriptHost host(setup);
+  GameNativePort port(app);
+  app.centreCursorAfterModeChange = true;
+  app.pauseWhenInactive = false;
+  EXPECT_EQ(CallNative(host, 1, {0, 0}), 0u);
+  EXPECT_EQ(CallNative(host, 1, {2, 1}), 0u);
+  EXPECT_EQ(CallNative(host, 1, {3, 1234}), 0u);
+  EXPECT_FALSE(app.centreCursorAfterModeChange);
+  EXPECT_TRUE(app.pauseWhenInactive);
+  EXPECT_EQ(app.menuHoverDelay, 1234);
+  StoreFromApplication(app, app.settings.blocks);
+  const AppSettings::WindowBlock& window = app.settings.blocks.window;
+  EXPECT_EQ(window[10], 0);
+  EXPECT_EQ(window[13], 1);
+  EXPECT_EQ(window[11] | window[12] << 8, 1234);
+  EXPECT_EQ(CallNative(host, 2, {0}), 0u);
+  EXPECT_EQ(CallNative(host, 2, {2}), 1u);
+  EXPECT_EQ(CallNative(host, 2, {3}), 1234u);
 }
 
 }  // namespace

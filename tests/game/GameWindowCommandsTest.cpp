@@ -7,11 +7,16 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "GameNativeCalls.h"
 #include "RunningGame.h"
+#include "base/InputManager.h"
+#include "base/MouseDevice.h"
 #include "game/GameMenu.h"
 #include "natives/AppNativePort.h"
+#include "natives/ProcessObjects.h"
 #include "natives/WindowCommandRecords.h"
 #include "platform/DisplayMachine.h"
 #include "platform/FileDialogs.h"
@@ -24,6 +29,62 @@ using testing::ObservedDialogs;
 using testing::Utf8;
 
 class WindowCommandsTest : public testing::RunningGameTest {};
+
+using testing::CallNative;
+
+// Native 578 hands its flag to the mouse device through the main window.
+TEST_F(WindowCommandsTest, Native578PassesItsFlagToTheMouse) {
+  ProcessObjects objects;
+  ProcessObjects* const previous = SetProcessObjects(&objects);
+  {
+    // The game lets go of the run's objects when it ends.
+    GameApplication app;
+    RunWith(app, [&] {
+      ASSERT_NE(app.scripts, nullptr);
+      MouseDevice* mouse = app.Input().Mouse();
+      ASSERT_NE(mouse, nullptr);
+      EXPECT_EQ(CallNative(*app.scripts, 578, {7}), 0u);
+      EXPECT_EQ(mouse->CursorState(), 1u);
+      EXPECT_EQ(CallNative(*app.scripts, 578, {0}), 0u);
+      EXPECT_EQ(mouse->CursorState(), 0u);
+      EXPECT_EQ(CallNative(*app.scripts, 578, {7}), 0u);
+      EXPECT_EQ(mouse->CursorState(), 1u);
+    });
+  }
+  SetProcessObjects(previous);
+}
+
+// Native 10 asking for the window: on a monitor whose work area is just as
+// wide as the game the window is centred on it (its height does not fit,
+// so it stays where it is vertically).
+TEST_F(WindowCommandsTest, Native10CentresAWindowAsWideAsTheWorkArea) {
+  platform::MonitorDesc monitor;
+  monitor.bounds = platform::Rect{0, 0, 640, 480};
+  monitor.workArea = platform::Rect{0, 0, 640, 440};
+  monitor.depth = 32;
+  monitor.refresh = 60;
+  monitor.deviceName = "headless-0";
+  monitor.isPrimary = true;
+  backend().SetMonitors({monitor});
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_NE(app.scripts, nullptr);
+    ASSERT_EQ(app.gameWidth, 640);
+    const platform::WindowId window = app.mainWindow.GetHandle();
+    backend().MoveWindow(window, platform::Rect{30, 7, 30 + backend().GetWindowRect(window).Width(),
+                                                7 + backend().GetWindowRect(window).Height()});
+    // Without the scripts' permission the mode stays and nothing moves.
+    app.systemKeyFlags &= uint8_t(~AppNativePort::kOptionModeChange);
+    EXPECT_EQ(CallNative(*app.scripts, 10, {3}), 1u);
+    EXPECT_EQ(backend().GetWindowRect(window).left, 30);
+    app.systemKeyFlags |= AppNativePort::kOptionModeChange;
+    EXPECT_EQ(CallNative(*app.scripts, 10, {3}), 0u);
+    const platform::Rect outer = backend().GetWindowRect(window);
+    EXPECT_EQ(outer.left, (640 - outer.Width()) / 2);
+    EXPECT_EQ(outer.top, 7);
+    EXPECT_EQ(app.screenMode, 2);
+  });
+}
 
 TEST_F(WindowCommandsTest, TheWindowHasTheGamesMenuAndAccelerators) {
   GameApplication app;

@@ -11,6 +11,7 @@
 #include "base/TimerList.h"
 #include "natives/GameControlHost.h"
 #include "natives/ObjectPool.h"
+#include "scene/SpriteCanvas.h"
 #include "sound/SoundManager.h"
 
 namespace orrivel {
@@ -171,6 +172,24 @@ TEST(GameControlHostTip, TheTipIsFramedShadowedAndKeptInsideTheScreen) {
     EXPECT_EQ(x, c.x);
     EXPECT_EQ(y, c.y);
   }
+}
+
+// The scripts' control canvas shows the tip above its controls; a canvas
+// deleted while it shows the tip lets it go, and the next canvas takes it.
+TEST(GameControlHostTip, TheTipGoesOnTheControlCanvas) {
+  GameControlHost host;
+  {
+    SpriteCanvas first;
+    host.SetCanvas(&first);
+    EXPECT_EQ(host.TipSprite().OwningList(), &first.MainList());
+  }
+  EXPECT_EQ(host.TipSprite().OwningList(), nullptr);
+  SpriteCanvas second;
+  host.SetCanvas(&second);
+  EXPECT_EQ(host.TipSprite().OwningList(), &second.MainList());
+  host.SetCanvas(nullptr);
+  EXPECT_EQ(host.TipSprite().OwningList(), nullptr);
+  EXPECT_EQ(host.Canvas(), nullptr);
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "base/TimerList.h"
+
 namespace orrivel {
 namespace {
 
@@ -27,6 +31,46 @@ TEST(ScriptHandles, AHandleOpensOnlyItsOwnFamilyWhileItLives) {
   EXPECT_EQ(handles.Get<int>(fontHandle, HandleFamily::Font), nullptr);
   EXPECT_EQ(handles.Get<int>(reused, HandleFamily::Font), &later);
   EXPECT_EQ(handles.Count(), 2u);
+}
+
+class IdleTask : public TimedTask {
+ public:
+  int32_t Step(uint32_t) override { return 0; }
+  void Stop() override {}
+};
+
+// Tasks of the timer lists and the scripts' objects draw from one space: no
+// live task shares a number with a live object, a task's handle opens no
+// object and cannot be removed as one, and a registry that goes gives its
+// numbers back.
+TEST(ScriptHandles, TaskAndObjectHandlesNeverMeet) {
+  TimerList list;
+  int objects[8] = {};
+  std::set<uint32_t> seen;
+  uint32_t taskHandle = 0;
+  {
+    ScriptHandles handles;
+    for (int i = 0; i < 8; ++i) {
+      auto* task = new IdleTask;
+      ASSERT_EQ(list.Add(task, 0, 0, 0), 0);
+      EXPECT_TRUE(seen.insert(task->Handle()).second);
+      taskHandle = task->Handle();
+      const uint32_t object = handles.Insert(&objects[i], HandleFamily::Control, 5);
+      EXPECT_TRUE(seen.insert(object).second);
+    }
+    for (HandleFamily family : {HandleFamily::Control, HandleFamily::DisplayObject, HandleFamily::SystemObject})
+      EXPECT_EQ(handles.Find(taskHandle, family), nullptr);
+    EXPECT_FALSE(handles.Remove(taskHandle));
+    EXPECT_TRUE(list.Contains(taskHandle));
+    EXPECT_EQ(handles.Count(), 8u);
+  }
+  // Gone with its registry: the numbers are free again, the tasks live on.
+  ScriptHandles next;
+  for (uint32_t handle : seen) {
+    if (list.Contains(handle)) continue;
+    EXPECT_EQ(next.Find(handle, HandleFamily::Control), nullptr);
+  }
+  EXPECT_TRUE(list.Stop(taskHandle));
 }
 
 }  // namespace
