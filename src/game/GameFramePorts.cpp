@@ -50,8 +50,6 @@ void GameFramePorts::UpdateWindowAndInput() {
   // while that position is unknown.
   app_.UpdateWindowState();
   app_.Input().Update();
-  // The object movie's events (its end) are looked at once a frame.
-  app_.movies.PumpObjectMovieEvents();
   if (app_.frameLimit != 0 && app_.framesRun == app_.frameLimit) {
     // Nobody is there to answer the question of a close: end at once.
     app_.closedByLimit = true;

@@ -80,8 +80,8 @@ void GameWindowCommands::RegisterHandlers(WindowObject& window) {
 }
 
 int GameWindowCommands::OnObjectMovieEvent(MessageRecord&) {
-  // The movie takes the movie lock itself while it reads its events.
-  if (app_.movies.object) app_.movies.object->Update();
+  // Under the movie lock: the natives may be closing the movie meanwhile.
+  app_.movies.PumpObjectMovieEvents();
   return 0;
 }
 

@@ -39,7 +39,8 @@ struct ScriptMovies {
   SpriteMovie* Sprite() const;
   PrimaryMovie* Primary() const;
   // The object movie's event pump, under the lock: restarts a looping
-  // movie at its end or stops it. Called once a frame by the game shell.
+  // movie at its end or stops it. Called by the game shell when the movie
+  // object says it has events waiting.
   void PumpObjectMovieEvents();
 
   // What the object movie borrows of the display (outlives the movie).
