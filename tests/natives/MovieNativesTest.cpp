@@ -272,7 +272,7 @@ TEST_F(MovieNativesTest, APrimaryMovieDrawsItsFrontFrameSourceIntoTheBackSurface
   EXPECT_EQ(fake.State().live, 0);
 }
 
-// The game shell pumps the object movie's events once a frame: the end of
+// The game shell pumps the object movie's events when it signals them: the end of
 // a movie that does not loop stops it.
 TEST_F(MovieNativesTest, TheObjectMoviesEventsArePumpedUnderTheLock) {
   FakeLibraryHandle fake{"good", "QUORRA"};
