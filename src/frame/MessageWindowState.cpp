@@ -206,6 +206,23 @@ int32_t MessageWindowState::ClearMessageWindow(int32_t window) {
   return 0;
 }
 
+bool MessageWindowState::EndWindowActions() {
+  TimerList* list = frame_.Environment().objectTimers;
+  bool ended = false;
+  for (TimedTask*& action : records_[0].actions) {
+    if (action == nullptr) continue;
+    TimedTask* task = std::exchange(action, nullptr);
+    if (list != nullptr && list->Contains(task->Handle())) {
+      // Stopping clears the owner's slot.
+      list->Stop(task->Handle());
+      ended = true;
+    } else {
+      task->SetOwnerSlot(nullptr);
+    }
+  }
+  return ended;
+}
+
 void MessageWindowState::ShowMessageWindow(bool visible, bool withBar) {
   if (MessageTextWindow* w = Window(0)) w->SetVisible(visible);
   records_[0].visible = visible;
