@@ -668,8 +668,9 @@ class TgsFrame : public TgsModule {
   // The voice of the page being shown; below -1 nothing plays.
   int32_t StartPageVoice(const std::string& cue);
   void EndPageVoice(bool pageEnd);
-  // One pass of a wait: the pump, the pointer and the controls, and the
-  // action the player fired; kGoOn when nothing happened, -2 closing.
+  // One pass of a wait: the pump, the pointer and the controls. The tag of
+  // the control the player fired, -1 when a control took the click, kGoOn
+  // when nothing was fired, -2 when the program closes.
   int32_t ServeOneFrame();
   int32_t ShowChoiceButtons();
   void FadeOutOtherChoices(uint32_t taken);

@@ -245,7 +245,6 @@ int32_t TgsFrame::SettingsAction() {
 int32_t TgsFrame::HideWindowAction(bool automatic) {
   if (!automatic) PlayClickSound(kClickChannel);
   windowState_->ShowMessageWindow(false, true);
-  windowState_->SetBarVisible(false, false);
   ControlHost* controls = environment_.controls;
   for (;;) {
     if (!PumpOneFrame()) return kFailed;
