@@ -441,6 +441,11 @@ class TgsFrame : public TgsModule {
   void ResumeClock();
   // The time modal screens took, which the frame's clock leaves out.
   uint32_t ClockOffset() const { return clockOffset_; }
+  // Restores the menu state and glides the cursor to the game point (x, y)
+  // over 140 ms on the system timer list, waiting for it without a skip:
+  // 0, or -1 when the program closes meanwhile (0 at once without a list or
+  // an application, or when no glide starts).
+  int32_t MoveCursorAndWait(int32_t x, int32_t y);
   // The system menu through the game's port: its result (-1 dismissed
   // without a port).
   int32_t ShowSystemMenu();

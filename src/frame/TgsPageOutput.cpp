@@ -8,8 +8,11 @@
 #include <utility>
 
 #include "base/ActionMap.h"
+#include "base/Application.h"
+#include "base/CursorMoveTask.h"
 #include "base/InputDevice.h"
 #include "base/TickSource.h"
+#include "base/TimerList.h"
 #include "frame/MessageTextWindow.h"
 #include "frame/MessageWindowState.h"
 #include "frame/TgsFrame.h"
@@ -60,6 +63,7 @@ constexpr int32_t kChoiceHeight = 48;
 constexpr int32_t kChoiceGap = 16;
 constexpr int32_t kChoiceAreaBottom = 480;
 constexpr int32_t kChoiceOrder = 10100;
+constexpr uint32_t kCursorGlideMs = 140;
 
 uint32_t SettingU32(const TgsFrame& frame, size_t at) {
   return uint32_t(frame.Setting(at)) | uint32_t(frame.Setting(at + 1)) << 8 | uint32_t(frame.Setting(at + 2)) << 16 |
@@ -121,6 +125,25 @@ int32_t TgsFrame::ServeOneFrame() {
   if (update == ControlHost::kUpdateButtons && environment_.controls->GetHovered() != static_cast<Control*>(hotSpot_))
     return -1;
   return kGoOn;
+}
+
+int32_t TgsFrame::MoveCursorAndWait(int32_t x, int32_t y) {
+  windowState_->RestoreMenuState();
+  TimerList* list = environment_.systemTimers ? environment_.systemTimers() : nullptr;
+  Application* app = CurrentApplication();
+  if (list == nullptr || app == nullptr) return 0;
+  if (CursorMoveTask::Start(list, app, x, y, kCursorGlideMs, 0.0, CursorMoveTask::kJumpWhileActive) != 0) return 0;
+  // The glide just started is the list's only running one; it clears the
+  // slot when it ends.
+  TimedTask* glide = nullptr;
+  for (TimedTask* task : list->Tasks())
+    if (task != nullptr && task->GetTypeId() == CursorMoveTask::kTypeId && !task->IsFinished()) glide = task;
+  if (glide == nullptr) return 0;
+  glide->SetOwnerSlot(&glide);
+  const int32_t waited = windowState_->WaitDisplayTask(&glide, list, false);
+  // A glide that outlives the wait (the program closing) forgets the slot.
+  if (glide != nullptr) glide->SetOwnerSlot(nullptr);
+  return waited < 0 ? -1 : 0;
 }
 
 // --- the frame's clock ------------------------------------------------------------------------
