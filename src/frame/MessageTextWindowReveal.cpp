@@ -6,6 +6,8 @@
 // the window pixels it covers, to put them back the next frame.
 #include <algorithm>
 
+#include <utility>
+
 #include "frame/MessageTextWindow.h"
 #include "raster/BlendTables.h"
 #include "raster/LibraryImageOps.h"
@@ -40,12 +42,25 @@ int32_t MessageTextWindow::SetRevealEdge(int32_t width) {
   if (GetSurface().GetBits() == nullptr) return 1;
   const int32_t fh = FontHeightPx();
   if (width < fh) return 2;
+  // The new ramp and strip are both made before either replaces the old
+  // one, so a width that cannot be had leaves the old edge working.
+  RampBuffer ramp;
   if (uint32_t(width) != ramp_.count) {
     // The ramp falls from full to nothing along the edge.
-    if (RampBufferBuild(&ramp_, uint32_t(width), 255, 0, 8) != 0) return 3;
+    if (RampBufferBuild(&ramp, uint32_t(width), 255, 0, 8) != 0) return 3;
   }
   const int32_t across = fh;
   const int32_t w = IsVertical() ? across : width, h = IsVertical() ? width : across;
+  Surface strip;
+  if (strip.Create(w, h, 32, 0) != 0) return 4;
+  if (ramp.values != nullptr) {
+    std::swap(ramp_.values, ramp.values);
+    std::swap(ramp_.count, ramp.count);
+    std::swap(ramp_.from, ramp.from);
+    std::swap(ramp_.to, ramp.to);
+    std::swap(ramp_.bits, ramp.bits);
+  }
+  strip.FreeBuffers();
   if (edgeStrip_.Create(w, h, 32, 0) != 0) return 4;
   return 0;
 }

@@ -213,6 +213,21 @@ int32_t MessageWindowState::ReleaseWindowActions(int32_t entry) {
     if (timers != nullptr) timers->Stop(task->Handle());
   }
   return 0;
+bool MessageWindowState::EndWindowActions() {
+  TimerList* list = frame_.Environment().objectTimers;
+  bool ended = false;
+  for (TimedTask*& action : records_[0].actions) {
+    if (action == nullptr) continue;
+    TimedTask* task = std::exchange(action, nullptr);
+    if (list != nullptr && list->Contains(task->Handle())) {
+      // Stopping clears the owner's slot.
+      list->Stop(task->Handle());
+      ended = true;
+    } else {
+      task->SetOwnerSlot(nullptr);
+    }
+  }
+  return ended;
 }
 
 void MessageWindowState::ShowMessageWindow(bool visible, bool withBar) {

@@ -68,6 +68,8 @@ class MessageWindowState {
   WindowRecord& Record() { return records_[0]; }
   // The choice list's sprites, which follow the window while a choice waits.
   void SetChoiceSprites(std::vector<Drawable*> sprites) { choiceSprites_ = std::move(sprites); }
+  // Ends the window's two timed actions that still run: true when one did.
+  bool EndWindowActions();
 
   // --- the page ---------------------------------------------------------------------
   // Hands a flushed page to window 0: the display mode, the text, the

@@ -35,6 +35,7 @@
 #include "frame/TgsModule.h"
 #include "frame/TgsOpcodeTable.h"
 #include "frame/TgsPageBuffer.h"
+#include "frame/TgsPlayerServices.h"
 #include "frame/TextHistoryBuffer.h"
 #include "frame/TimerArray.h"
 #include "script/ScriptMachine.h"
@@ -110,6 +111,8 @@ struct TgsFrameEnvironment {
   // The registry the screen transitions and filters are made from; without
   // it every transition command changes the picture at once.
   TcpManager* screenObjects = nullptr;
+  // The game's side of the player's actions and the page waits.
+  TgsPlayerServices player;
 };
 
 // Shows a message (UTF-8) to the player through the message boxes, with
@@ -241,7 +244,6 @@ class TgsFrame : public TgsModule {
   void SetSkipByKey(bool on) { skipByKey_ = on; }
   void SetAlreadyRead(bool on) { alreadyRead_ = on; }
   void SetSkipBySetting(bool on) { skipBySetting_ = on; }
-  void SetAutoMode(bool on) { autoMode_ = on; }
   void SetChoiceWait(bool on) { choiceWait_ = on; }
   void SetPageShown(bool on) { pageShown_ = on; }
   uint8_t PageFontMarker() const { return pageFontMarker_; }
@@ -491,6 +493,56 @@ class TgsFrame : public TgsModule {
   void ReplayMusic(bool fadeIn);
   // Forgets the remembered looping sounds and their flags (the end of a run).
   void ForgetLoopSounds();
+  // --- page output, the choice wait and the player's actions --------------
+  // Wait mode 0 shows the page without waiting, 2 waits for the player.
+  // 0 the page is done; -1 the program closes or an action failed badly;
+  // else the pending frame result (1 title, 2 a save loaded, 3 back to the
+  // previous choice).
+  int32_t OutputPage(int32_t waitMode, bool withPage);
+  int32_t OutputPage(const TgsOperationCall& call);
+  // Shows the choice list and waits: 0 after a choice, -1 on quit or
+  // failure, or the pending frame result.
+  int32_t WaitChoice();
+  int32_t WaitChoice(const TgsOperationCall& call);
+  // The history rows: the page being committed, the choices being shown.
+  int32_t AddHistoryPage(const TgsOperationCall& call);
+  int32_t AddHistoryChoices(const TgsOperationCall& call);
+  // Performs action 0-11, or with a negative action reads the keys and the
+  // action inputs to choose one: 0 nothing done, -1 done (keep waiting),
+  // -2 failure, 2 history shown, 3 skip mode on, 4 skip mode off, 5 back
+  // to choice, 6 a save was loaded, 7 back to title.
+  int32_t RunPlayerAction(int32_t action);
+  // The action an input of the action map (from action 6 on) chooses.
+  static int32_t ActionOfInput(int32_t index);
+  // The auto-play switch: the click-wait cursor, bar button 6 and timer 1.
+  void SetAutoMode(bool on);
+  // Reads the pointer; a move restores the menu state and, with settings
+  // byte 11, shows the bar near the bottom edge and hides it above. True
+  // when the pointer moved.
+  bool TrackPointer();
+  // Around a modal screen: the frame's clock stands still meanwhile, and
+  // the return forgets the pointer and the input and leaves skip mode.
+  void SuspendClock();
+  void ResumeClock();
+  // The time modal screens took, which the frame's clock leaves out.
+  uint32_t ClockOffset() const { return clockOffset_; }
+  // Restores the menu state and glides the cursor to the game point (x, y)
+  // over 140 ms on the system timer list, waiting for it without a skip:
+  // 0, or -1 when the program closes meanwhile (0 at once without a list or
+  // an application, or when no glide starts).
+  int32_t MoveCursorAndWait(int32_t x, int32_t y);
+  // The system menu through the game's port: its result (-1 dismissed
+  // without a port).
+  int32_t ShowSystemMenu();
+  int32_t PendingResult() const { return pendingResult_; }
+  void SetPendingResult(int32_t result) { pendingResult_ = result; }
+  int32_t QuickSlot() const { return quickSlot_; }
+  uint8_t VoicePacing() const { return voicePacing_; }
+  // The next page output records no scene and the next choice wait writes
+  // no automatic save.
+  void SuppressOnce() { suppressOnce_ = true; }
+  // The choice buttons on screen while a choice waits (tag 20 + index).
+  const std::vector<ButtonControl*>& ChoiceButtons() const { return choiceButtons_; }
   // The operations not built yet.
 #define ORRIVEL_TGS_OPERATION(name) int32_t name(const TgsOperationCall& call);
 #include "frame/TgsFrameOperations.def"
@@ -708,6 +760,45 @@ class TgsFrame : public TgsModule {
   TgsFrameRecords records_;
   bool reapplyPending_ = false;
   std::unique_ptr<TgsScreenTransitions> transitions_;
+
+  // Page output and the player's actions (in the frame's page output and
+  // player actions files).
+  bool SkipInputHeld() const;
+  bool AdvancePressed() const;
+  bool ChannelPlaying(int32_t channel) const;
+  void PlayClickSound(int32_t channel) const;
+  // The voice of the page being shown; below -1 nothing plays.
+  int32_t StartPageVoice(const std::string& cue);
+  void EndPageVoice(bool pageEnd);
+  // One pass of a wait: the pump, the pointer and the controls. The tag of
+  // the control the player fired, -1 when a control took the click, kGoOn
+  // when nothing was fired, -2 when the program closes.
+  int32_t ServeOneFrame();
+  int32_t ShowChoiceButtons();
+  void FadeOutOtherChoices(uint32_t taken);
+  void ReleaseChoiceButtons();
+  int32_t TakeChoiceAt(uint32_t index, bool skipWas);
+  void Notice(const std::string& utf8, uint32_t ms) const;
+  int32_t Confirm(const std::string& utf8) const;
+  int32_t QuickSaveAction();
+  int32_t QuickLoadAction();
+  int32_t SaveLoadAction(bool save);
+  int32_t SettingsAction();
+  int32_t HideWindowAction(bool automatic);
+  int32_t SystemMenuAction();
+  int32_t ConfirmedRequest(const char* utf8, bool ask, int32_t request, int32_t result);
+
+  std::string pendingVoice_;
+  bool suppressOnce_ = false;
+  int32_t pendingResult_ = 0;
+  int32_t quickSlot_ = -1;
+  uint8_t voicePacing_ = 0;
+  bool restartAuto_ = false;
+  uint32_t clockOffset_ = 0;
+  uint32_t suspendTick_ = 0;
+  int32_t pointerX_ = -1;
+  int32_t pointerY_ = -1;
+  std::vector<ButtonControl*> choiceButtons_;
 };
 
 }  // namespace orrivel

@@ -398,6 +398,8 @@ int32_t TgsFrame::FlushPage() {
   const std::span<const uint8_t> page(page_.Data(), page_.Size());
   if (windowState_->TakePage(page, speakerName_, voiceName_) == MessageTextWindow::kStopRequested)
     Log("a page command stopped the page before it was shown");
+  // The page output plays the voice of the page it shows.
+  pendingVoice_ = voiceName_;
   page_.Rewind();
   speakerName_.clear();
   voiceName_.clear();

@@ -370,6 +370,14 @@ int GameApplication::BootScripts() {
                         uint32_t(image->GetHeight()), canvas};
   };
   if (const char* folder = GetSaveFolder()) frame.saveFolder = folder;
+  // The frame's pages and choices wait for the player through the game's
+  // control host: its pointer, keys and action inputs, and the controls
+  // the player fires.
+  if (ProcessObjects* objects = GetProcessObjects()) {
+    GameControlHost* controls = &objects->ControlHost();
+    frame.environment.controls = controls;
+    frame.environment.player.takeFiredTag = [controls] { return controls->TakeEvent(); };
+  }
   if (!nativePort) nativePort = std::make_unique<GameNativePort>(*this);
   // What saves cut short by a crash left behind goes before the next ones.
   RemoveStaleTempFiles(BaseFolder(), kSaveTempPrefix);

@@ -294,6 +294,12 @@ TEST_F(MessageWindowLayoutTest, SmallOperationCodes) {
   EXPECT_EQ(window.SetRevealEdge(20), 0);
   EXPECT_EQ(window.SetRevealEdge(15), 2);
   EXPECT_EQ(window.RevealEdgeWidth(), 20);
+  // An edge whose strip (width x font height, 32 bits) passes 2 GB cannot
+  // be made; the old edge stays.
+  EXPECT_EQ(window.SetRevealEdge(1 << 25), 4);
+  EXPECT_EQ(window.RevealEdgeWidth(), 20);
+  EXPECT_EQ(window.SetRevealEdge(24), 0);
+  EXPECT_EQ(window.RevealEdgeWidth(), 24);
   MessageTextWindow bare;
   EXPECT_EQ(bare.SetRevealEdge(20), 1);
 }

@@ -51,12 +51,17 @@ struct FakeInputDevice final : InputDevice {
   int32_t Poll() override { return 0; }
 };
 
-// A control host whose keyboard and pointer the test drives.
+// A control host whose keyboard and pointer the test drives; it keeps the
+// tag of the last control that fired.
 struct InputControlHost final : QuietControlHost {
   FakeInputDevice keys;
   FakeInputDevice pointer;
+  int32_t pointerX = -2, pointerY = -2;
+  int32_t selected = -1;
   InputDevice* GetKeyboard() override { return &keys; }
   InputDevice* GetPointerDevice() override { return &pointer; }
+  void GetPointerPos(int32_t* x, int32_t* y) override { *x = pointerX, *y = pointerY; }
+  void SetSelected(int32_t tag) override { selected = tag; }
 };
 
 // Variables shared by the scenes and the modules of the fixtures.

@@ -85,13 +85,15 @@ const WiredRow kRows[] = {
        const char* text = reinterpret_cast<const char*>(r.page.data());
        EXPECT_EQ(w->MeasurePage(text, r.page.size(), nullptr, true, false), 2);
        EXPECT_EQ(w->MeasurePage(text, r.page.size(), nullptr, false, false), 1);
-     }},
+     },
+     true},
     {16, "", "[name \"Ann\"]AB[page]",
      [](Rig& r) {
        EXPECT_TRUE(r.window.Window(0)->HasPageText());
        EXPECT_EQ(r.window.Window(0)->SpeakerName(), "Ann");
        EXPECT_TRUE(r.frame.PageSerialPending());
-     }},
+     },
+     true},
     {20, "", "[wait 100]", [](Rig& r) { EXPECT_EQ(r.pumps, 7); }},
     {21, "", "[pause 100]",
      [](Rig& r) {

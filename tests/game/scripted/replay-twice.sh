@@ -8,7 +8,10 @@ shift 4
 rm -rf "$work"
 mkdir -p "$work/first" "$work/second" || exit 1
 for run in first second; do
-  (cd "$work/$run" && "$program" --headless --input "$input" "/L$game") >"$work/$run.log" 2>&1
+  # Each run starts with a player who has read nothing.
+  mkdir -p "$work/$run/data" || exit 1
+  (cd "$work/$run" && XDG_DATA_HOME="$work/$run/data" "$program" --headless --input "$input" "/L$game") \
+    >"$work/$run.log" 2>&1
   status=$?
   if [ $status -ne 0 ]; then
     echo "the $run run ended with status $status:"; cat "$work/$run.log"; exit 1

@@ -1,0 +1,51 @@
+#pragma once
+// What the player's actions and the page waits of the text-adventure frame
+// take from the game around it: the fired control of the control host, the
+// application's modal and window states, the confirmation box and its
+// notices, the saves and the screens of the game. Each hook may be empty:
+// an empty one answers as a declined box, a missing save or a screen that
+// closed at once, so a frame without the game still plays its pages.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace orrivel {
+
+class TgsSystemMenuPort;
+
+struct TgsPlayerServices {
+  // The tag of the control the player fired since the last call (-1 none);
+  // the control host hands each out once.
+  std::function<int32_t()> takeFiredTag;
+  // Non-zero while a modal box of the main window is open.
+  std::function<uint8_t()> modalState;
+  // The application's window state byte (2: the application asks the
+  // message window to hide).
+  std::function<uint8_t()> windowState;
+  // The confirmation box (UTF-8 text): 1 yes, 0 no, -1 it cannot be shown.
+  std::function<int32_t(const std::string& utf8)> confirm;
+  // A notice in the box for ms milliseconds (UTF-8 text).
+  std::function<void(const std::string& utf8, uint32_t ms)> notice;
+  // Quick save into group 11 (slot -1: the plain quick save); false when
+  // it could not be written.
+  std::function<bool(int32_t slot)> quickSave;
+  // Makes the quick save of the slot the file to load: false when there
+  // is none.
+  std::function<bool(int32_t slot)> selectQuickLoad;
+  // The automatic save of a choice point into group 10; false on failure.
+  std::function<bool()> autoSave;
+  // Keeps the state to go back to at this choice; false on failure.
+  std::function<bool()> snapshotState;
+  // The save (true) or load screen: -1 it failed, 0 closed, 1 a save was
+  // loaded.
+  std::function<int32_t(bool save)> saveLoadScreen;
+  // The settings screen: -1 it failed, 0 closed, 1 the text settings
+  // changed; skipReadChanged reports a change of "skip read text only".
+  std::function<int32_t(bool& skipReadChanged)> settingsScreen;
+  // Whether the game lets the player go back to its title now.
+  std::function<bool()> titleAllowed;
+  // The system menu's port; without one the menu closes at once.
+  TgsSystemMenuPort* systemMenu = nullptr;
+};
+
+}  // namespace orrivel
