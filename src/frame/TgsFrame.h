@@ -110,6 +110,12 @@ struct TgsFrameEnvironment {
   // The registry the screen transitions and filters are made from; without
   // it every transition command changes the picture at once.
   TcpManager* screenObjects = nullptr;
+  // Boot byte 15: nothing the frame starts runs at low priority.
+  std::function<bool()> lowPriorityOff;
+  // Boot byte 5: the frame-rate limiter catches up; the blocking fades
+  // switch the catch-up off while they run (setCatchUp).
+  std::function<bool()> catchUpPacing;
+  std::function<void(bool on)> setCatchUp;
 };
 
 // Shows a message (UTF-8) to the player through the message boxes, with
@@ -406,6 +412,33 @@ class TgsFrame : public TgsModule {
   int32_t LoadSpPartsTable(const TgsOperationCall& call);
   int32_t WaitSpriteAction(const TgsOperationCall& call);
   int32_t StopSpriteAction(const TgsOperationCall& call);
+  // Screen transitions: rule pictures, the transition commands, the
+  // changes of the back set that end in one, the quake filter and the
+  // blocking two-phase fades.
+  int32_t SetRuleMirrorB(const TgsOperationCall& call);
+  int32_t SetRuleMirrorA(const TgsOperationCall& call);
+  int32_t RunTransition(const TgsOperationCall& call);
+  int32_t StopRunningTransition(const TgsOperationCall& call);
+  int32_t StartCross(const TgsOperationCall& call);
+  int32_t StartRule(const TgsOperationCall& call);
+  int32_t StartTrans(const TgsOperationCall& call);
+  int32_t StartFilterTransition(const TgsOperationCall& call);
+  int32_t StartScroll(const TgsOperationCall& call);
+  int32_t StartRipple(const TgsOperationCall& call);
+  int32_t ClearAndCross(const TgsOperationCall& call);
+  int32_t LoadLayerAndCross(const TgsOperationCall& call);
+  int32_t LoadLayerAndRule(const TgsOperationCall& call);
+  int32_t LoadLayerAndTrans(const TgsOperationCall& call);
+  int32_t ChangeSpriteAndCross(const TgsOperationCall& call);
+  int32_t ClearSpritesAndCross(const TgsOperationCall& call);
+  int32_t StartQuakeFilter(const TgsOperationCall& call);
+  int32_t FlashLayer(const TgsOperationCall& call);
+  int32_t ChangeBackgroundInTwoPhases(const TgsOperationCall& call);
+  // The endless quake filter's record for a save (kind 1 while one runs,
+  // then amplitude, x, y, fill, whole screen), and its start again after a
+  // load (0 when the record holds none).
+  std::array<int32_t, 6> QuakeFilterRecord() const;
+  int32_t RestartQuakeFilter(const std::array<int32_t, 6>& record);
   // The operations not built yet.
 #define ORRIVEL_TGS_OPERATION(name) int32_t name(const TgsOperationCall& call);
 #include "frame/TgsFrameOperations.def"
@@ -535,6 +568,9 @@ class TgsFrame : public TgsModule {
   // Ends the reading of a block that does not hold together.
   uint32_t DamagedBlock(uint32_t at, const char* why);
   std::string ModuleName() const;
+  // The first step of the rows that load a picture into the back set
+  // before their transition: 0 loaded, else the row ends.
+  int32_t LoadBackPicture(const TgsOperationCall& call);
 
   TgsFrameEnvironment environment_;
   ScriptMachine machine_;

@@ -1,4 +1,5 @@
 #include "frame/TgsFrameNatives.h"
+#include "natives/AppNativePort.h"
 #include "natives/GameScriptHost.h"
 #include "natives/NativeBinder.h"
 
@@ -33,6 +34,10 @@ void BindTextFrameNatives(NativeBinder& binder) {
   context.environment.objectTimers = host.ObjectTimers();
   context.environment.layerActions = host.Actions();
   context.environment.screenObjects = host.ScreenObjects();
+  // Boot bytes 15 (no low priority) and 5 (catch-up pacing), read when used.
+  context.environment.lowPriorityOff = [] { return AppPort().boot[15] != 0; };
+  context.environment.catchUpPacing = [] { return AppPort().boot[5] != 0; };
+  context.environment.setCatchUp = [](bool on) { AppPort().catchUpLive = on ? 1 : 0; };
   if (!context.environment.controls) {
     context.ownControls = std::make_unique<QuietControlHost>();
     context.environment.controls = context.ownControls.get();
