@@ -171,7 +171,6 @@ TEST_P(WaitRows, WaitRunsOrEndsAtOnceInAChain) {
 INSTANTIATE_TEST_SUITE_P(Rows, WaitRows,
                          ::testing::Values(WaitRow{20, nullptr, nullptr, -1},
                                            WaitRow{58, "WaitForAction", "ReleaseActionSlot", 1},
-                                           WaitRow{99, "RunTransition", "StopRunningTransition", 0},
                                            WaitRow{125, "WaitMusicChange", "StopMusic", 0},
                                            WaitRow{126, "WaitMusicEnd", "EndMusic", 0},
                                            WaitRow{132, "WaitSoundFade", "StopChannel", 1},

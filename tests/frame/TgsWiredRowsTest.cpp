@@ -379,6 +379,8 @@ TEST(WiredRowDefaults, DefaultsStandWhereTheirValuesGo) {
       {49, {{2, 1000}}},                       // layer, path, segment time
       {87, {{3, 300}}},                        // number, name, place, time
       {88, {{2, 500}}},                        // number, path, speed
+      {112, {{3, 300}}},                       // number, name, place, time, group
+      {113, {{1, 300}}},                       // group, time, rule, edge
       {122, {{1, 300}}},                       // show, time, with bar
   };
   for (const auto& [opcode, defaults] : expected) {
