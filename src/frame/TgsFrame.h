@@ -62,6 +62,8 @@ class Surface;
 class TcpManager;
 class TgsLayerSets;
 class TgsScreenTransitions;
+struct TgsSystemMenuState;
+class TgsSystemMenuPort;
 class TimerList;
 namespace platform {
 class MessageBoxService;
@@ -116,6 +118,9 @@ struct TgsFrameEnvironment {
   // switch the catch-up off while they run (setCatchUp).
   std::function<bool()> catchUpPacing;
   std::function<void(bool on)> setCatchUp;
+  // The game's side of the system menu (its items, fades, boxes and
+  // saves); without one the menu does not open.
+  TgsSystemMenuPort* systemMenu = nullptr;
 };
 
 // Shows a message (UTF-8) to the player through the message boxes, with
@@ -286,6 +291,13 @@ class TgsFrame : public TgsModule {
   // The modal history screen: 0 closed; -1 the program quits or the screen
   // cannot be built.
   int32_t ShowTextHistory();
+  // The modal system menu over the game's port, with the frame's settings,
+  // auto-play flag and save switches put into the state (the caller gives
+  // the action flags): TgsSystemMenu::Show's results; -1 without a port.
+  int32_t ShowSystemMenu(TgsSystemMenuState& state);
+  // Quitting from the menu: the effects end and the screen cross-fades to
+  // black over 1000 ms. 0, or -1 when the program closes meanwhile.
+  int32_t FadeToBlackForQuit();
   TimerArray& Timers() { return timers_; }
 
   // --- the text opcodes (12 to 31) ----------------------------------------
