@@ -121,6 +121,9 @@ struct TgsFrameEnvironment {
   // The game's side of the system menu (its items, fades, boxes and
   // saves); without one the menu does not open.
   TgsSystemMenuPort* systemMenu = nullptr;
+  // Replays a voice cue of the history on the voice channel (pan reset,
+  // the music ducked when the settings ask); silent when empty.
+  std::function<void(const std::string& voice)> replayHistoryVoice;
 };
 
 // Shows a message (UTF-8) to the player through the message boxes, with

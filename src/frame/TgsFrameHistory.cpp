@@ -95,6 +95,7 @@ int32_t TgsFrame::ShowTextHistory() {
   TextHistoryScreen::Hooks hooks;
   hooks.pumpFrame = [this] { return !environment_.pumpFrame || environment_.pumpFrame() != 0; };
   hooks.now = [] { return CurrentTickMs(); };
+  hooks.replayVoice = environment_.replayHistoryVoice;
   // A replayed voice's scene shows behind the list, over the layers, for
   // as long as the screen is up.
   Surface scenePicture;

@@ -208,9 +208,13 @@ std::vector<RowCase> Cases() {
          ExpectSkyInFront(r);
        }},
       // The blocking two-phase fades: 4/6 and 2/6, 5/8 and 3/8.
+      // Through the colour and back to the picture.
       {120, kScene, "[flash 600 16777215]", {{"cross", {400}}, {"cross", {200}}},
        [](Rig& r) {
-         EXPECT_EQ(r.s.GetLayer(0).record.colour, 0xFFFFFFu);
+         EXPECT_STREQ(FrontName(r), "BG01A.ELG");
+         EXPECT_TRUE(FrontHasCharacter(r));
+         EXPECT_EQ(r.s.GetLayer(1).record.colour, 0xFFFFFFu);
+         EXPECT_FALSE(r.s.GetLayer(1).record.HasPicture());
          EXPECT_GE(r.pumps, 30);
        }},
       {121, kScene, "[bg_change \"BG02A.ELG\" 800 0]", {{"cross", {500}}, {"cross", {300}}},
