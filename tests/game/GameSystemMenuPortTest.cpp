@@ -53,24 +53,13 @@ class MenuHost final : public test::RecordingHost {
   int32_t selected = -1;
 };
 
-class RecordingSaves final : public SaveService {
+// A save service that keeps the saves asked for.
+class RecordingSaves final : public UnavailableSaveService {
  public:
-  int32_t MakeSaveFileName(int32_t, int32_t, std::string*) override { return 2; }
   int32_t WriteSave(int32_t group, int32_t slot) override {
     written.push_back({group, slot});
     return 0;
   }
-  int32_t LoadSave(int32_t, int32_t) override { return -1; }
-  int32_t LoadSaveFile(const std::string&) override { return 1; }
-  int32_t MakeSaveCaption(int32_t, int32_t, uint8_t, std::string*) override { return -1; }
-  int32_t ReadSaveInfo(int32_t, int32_t, SaveInfoRequest&) override { return -1; }
-  int32_t WriteSaveComment(int32_t, int32_t, const char*) override { return -1; }
-  int32_t CopySaveFile(int32_t, int32_t, int32_t, int32_t) override { return 1; }
-  int32_t DeleteSaveFile(int32_t, int32_t) override { return 1; }
-  int32_t TakeStateSnapshot() override { return 1; }
-  int32_t RestoreStateSnapshot() override { return -1; }
-  bool HasStateSnapshot() const override { return false; }
-  void DiscardStateSnapshot() override {}
   std::vector<std::pair<int32_t, int32_t>> written;
 };
 
