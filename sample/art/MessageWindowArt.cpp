@@ -4,7 +4,9 @@
 // click-wait cursor strips (4 and 6 cells), ten bar buttons of four cells
 // (normal, hover, pressed, disabled) and "SYS_FRAM.GMP" placing them; and
 // the thirteen parts of the in-game question box: its corners and edges
-// and its five buttons of two cells (normal, hover).
+// and its five buttons of two cells (normal, hover); the system menu's
+// panel, items and layout, the history screen's parts, rule picture 1 and
+// the story's two backgrounds.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -137,6 +139,98 @@ bool WriteQuestionBoxParts(const std::filesystem::path& out) {
   return ok;
 }
 
+// The system menu: a panel of 148 x 330 and twelve items of three 132 x 22
+// cells (normal, hover, pressed) marked with i + 1 short bars, placed by
+// "SM_BG.GMP" 24 pixels apart from 43 down.
+bool WriteSystemMenuParts(const std::filesystem::path& out) {
+  bool ok = Write(out / "SM_BASE.ELG", Panel(148, 330).Elg());
+  orrivel::tools::LgmDocument layout;
+  const uint32_t faces[] = {0xE0304060, 0xE0506890, 0xE0203050};
+  const uint32_t marks[] = {0xFFFFFFFF, 0xFFFFF000, 0xFFC0C0C0};
+  for (int i = 0; i < 12; ++i) {
+    Canvas c(3 * 132, 22, 0);
+    for (int cell = 0; cell < 3; ++cell) {
+      const int x0 = 132 * cell;
+      c.Fill(x0, 0, x0 + 132, 22, faces[cell]);
+      c.Frame(x0, 0, x0 + 132, 22, 1, marks[cell]);
+      for (int m = 0; m <= i; ++m) c.Fill(x0 + 6 + 4 * m, 7, x0 + 8 + 4 * m, 15, marks[cell]);
+    }
+    const std::string name = "SM_IT" + std::to_string(i) + ".ELG";
+    ok = ok && Write(out / name, c.Elg());
+    layout.parts.push_back({name, 1, 8, int16_t(43 + 24 * i), 255, 1, 132, 22, 0});
+  }
+  return ok && Write(out / "SM_BG.GMP", orrivel::tools::WriteLgm(layout, orrivel::tools::LgmForm::kControl));
+}
+
+// The history screen: its background, the separator line, the voice mark
+// (two 33 x 35 cells), the close button (two cells) and the scroll bar
+// with its two buttons.
+bool WriteHistoryParts(const std::filesystem::path& out) {
+  Canvas base(1280, 720, 0xE0101828);
+  base.Frame(220, 40, 1002, 696, 2, 0xFFB0C0E0);
+  Canvas line(758, 2, 0x80B0C0E0);
+  Canvas voice(66, 35, 0);
+  voice.Disc(16, 17, 10, 0xFFB0C0E0);
+  voice.Disc(49, 17, 12, 0xFFFFF000);
+  Canvas close(2 * 48, 28, 0);
+  for (int cell = 0; cell < 2; ++cell) {
+    close.Fill(48 * cell, 0, 48 * cell + 48, 28, cell ? 0xE0506890 : 0xE0304060);
+    close.Frame(48 * cell, 0, 48 * cell + 48, 28, 1, 0xFFD0E0FF);
+    for (int d = 0; d < 12; ++d) {
+      close.Fill(48 * cell + 18 + d, 8 + d, 48 * cell + 20 + d, 10 + d, 0xFFFFFFFF);
+      close.Fill(48 * cell + 30 - d, 8 + d, 48 * cell + 32 - d, 10 + d, 0xFFFFFFFF);
+    }
+  }
+  Canvas bar(24, 560, 0xA0203050);
+  bar.Frame(0, 0, 24, 560, 1, 0xFFB0C0E0);
+  auto arrow = [](bool up) {
+    Canvas c(2 * 24, 24, 0);
+    for (int cell = 0; cell < 2; ++cell) {
+      c.Fill(24 * cell, 0, 24 * cell + 24, 24, cell ? 0xE0506890 : 0xE0304060);
+      for (int r = 0; r < 8; ++r) {
+        const int y = up ? 8 + r : 15 - r;
+        c.Fill(24 * cell + 12 - r, y, 24 * cell + 12 + r, y + 1, 0xFFFFFFFF);
+      }
+    }
+    return c;
+  };
+  return Write(out / "TH_BASE.ELG", base.Elg()) && Write(out / "TH_LINE.ELG", line.Elg()) &&
+         Write(out / "TH_VOICE.ELG", voice.Elg()) && Write(out / "TH_RET.ELG", close.Elg()) &&
+         Write(out / "TH_BAR.ELG", bar.Elg()) && Write(out / "TH_UP.ELG", arrow(true).Elg()) &&
+         Write(out / "TH_DOWN.ELG", arrow(false).Elg());
+}
+
+// Rule picture 1: an 8-bit grey picture of the screen's size whose level
+// runs along the diagonal, so a rule transition sweeps from the top left.
+bool WriteRulePicture(const std::filesystem::path& out) {
+  orrivel::tools::ElgImage rule;
+  rule.depth = 8;
+  rule.width = 1280;
+  rule.height = 720;
+  for (int y = 0; y < 720; ++y)
+    for (int x = 0; x < 1280; ++x) rule.pixels.push_back(uint8_t((x + y) * 255 / (1280 + 720 - 2)));
+  for (int i = 0; i < 256; ++i) rule.palette.insert(rule.palette.end(), {uint8_t(i), uint8_t(i), uint8_t(i), 0});
+  return Write(out / "RULE001.ELG", orrivel::tools::EncodeElg(rule, orrivel::tools::ElgHeaderVariant::kOffset));
+}
+
+// The story's two backgrounds: night rain and dawn, as vertical gradients.
+bool WriteBackgrounds(const std::filesystem::path& out) {
+  auto gradient = [](uint32_t top, uint32_t bottom) {
+    Canvas c(1280, 720, 0);
+    for (int y = 0; y < 720; ++y) {
+      uint32_t colour = 0xFF000000;
+      for (int shift : {16, 8, 0}) {
+        const int a = int(top >> shift & 0xFF), b = int(bottom >> shift & 0xFF);
+        colour |= uint32_t(a + (b - a) * y / 719) << shift;
+      }
+      c.Fill(0, y, 1280, y + 1, colour);
+    }
+    return c;
+  };
+  return Write(out / "BG_NIGHT.ELG", gradient(0x081020, 0x203858).Elg()) &&
+         Write(out / "BG_DAWN.ELG", gradient(0x304878, 0xF0A060).Elg());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -163,6 +257,8 @@ int main(int argc, char** argv) {
     layout.parts.push_back({name, 1, int16_t(820 + 45 * i), 692, 255, 1, 40, 24, 0});
   }
   ok = ok && WriteQuestionBoxParts(out);
+  ok = ok && WriteSystemMenuParts(out) && WriteHistoryParts(out) && WriteRulePicture(out) &&
+            WriteBackgrounds(out);
   ok = ok && Write(out / "SYS_FRAM.GMP", orrivel::tools::WriteLgm(layout, orrivel::tools::LgmForm::kControl));
   if (!ok) {
     std::fprintf(stderr, "sample_art: cannot write into %s\n", argv[1]);

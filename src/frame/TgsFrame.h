@@ -63,6 +63,8 @@ class Surface;
 class TcpManager;
 class TgsLayerSets;
 class TgsScreenTransitions;
+struct TgsSystemMenuState;
+class TgsSystemMenuPort;
 class TimerList;
 namespace platform {
 class MessageBoxService;
@@ -113,6 +115,18 @@ struct TgsFrameEnvironment {
   TcpManager* screenObjects = nullptr;
   // The game's side of the player's actions and the page waits.
   TgsPlayerServices player;
+  // Boot byte 15: nothing the frame starts runs at low priority.
+  std::function<bool()> lowPriorityOff;
+  // Boot byte 5: the frame-rate limiter catches up; the blocking fades
+  // switch the catch-up off while they run (setCatchUp).
+  std::function<bool()> catchUpPacing;
+  std::function<void(bool on)> setCatchUp;
+  // The game's side of the system menu (its items, fades, boxes and
+  // saves); without one the menu does not open.
+  TgsSystemMenuPort* systemMenu = nullptr;
+  // Replays a voice cue of the history on the voice channel (pan reset,
+  // the music ducked when the settings ask); silent when empty.
+  std::function<void(const std::string& voice)> replayHistoryVoice;
 };
 
 // Shows a message (UTF-8) to the player through the message boxes, with
@@ -284,6 +298,13 @@ class TgsFrame : public TgsModule {
   // The modal history screen: 0 closed; -1 the program quits or the screen
   // cannot be built.
   int32_t ShowTextHistory();
+  // The modal system menu over the game's port, with the frame's settings,
+  // auto-play flag and save switches put into the state (the caller gives
+  // the action flags): TgsSystemMenu::Show's results; -1 without a port.
+  int32_t ShowSystemMenu(TgsSystemMenuState& state);
+  // Quitting from the menu: the effects end and the screen cross-fades to
+  // black over 1000 ms. 0, or -1 when the program closes meanwhile.
+  int32_t FadeToBlackForQuit();
   TimerArray& Timers() { return timers_; }
 
   // --- the text opcodes (12 to 31) ----------------------------------------
@@ -543,6 +564,33 @@ class TgsFrame : public TgsModule {
   void SuppressOnce() { suppressOnce_ = true; }
   // The choice buttons on screen while a choice waits (tag 20 + index).
   const std::vector<ButtonControl*>& ChoiceButtons() const { return choiceButtons_; }
+  // Screen transitions: rule pictures, the transition commands, the
+  // changes of the back set that end in one, the quake filter and the
+  // blocking two-phase fades.
+  int32_t SetRuleMirrorB(const TgsOperationCall& call);
+  int32_t SetRuleMirrorA(const TgsOperationCall& call);
+  int32_t RunTransition(const TgsOperationCall& call);
+  int32_t StopRunningTransition(const TgsOperationCall& call);
+  int32_t StartCross(const TgsOperationCall& call);
+  int32_t StartRule(const TgsOperationCall& call);
+  int32_t StartTrans(const TgsOperationCall& call);
+  int32_t StartFilterTransition(const TgsOperationCall& call);
+  int32_t StartScroll(const TgsOperationCall& call);
+  int32_t StartRipple(const TgsOperationCall& call);
+  int32_t ClearAndCross(const TgsOperationCall& call);
+  int32_t LoadLayerAndCross(const TgsOperationCall& call);
+  int32_t LoadLayerAndRule(const TgsOperationCall& call);
+  int32_t LoadLayerAndTrans(const TgsOperationCall& call);
+  int32_t ChangeSpriteAndCross(const TgsOperationCall& call);
+  int32_t ClearSpritesAndCross(const TgsOperationCall& call);
+  int32_t StartQuakeFilter(const TgsOperationCall& call);
+  int32_t FlashLayer(const TgsOperationCall& call);
+  int32_t ChangeBackgroundInTwoPhases(const TgsOperationCall& call);
+  // The endless quake filter's record for a save (kind 1 while one runs,
+  // then amplitude, x, y, fill, whole screen), and its start again after a
+  // load (0 when the record holds none).
+  std::array<int32_t, 6> QuakeFilterRecord() const;
+  int32_t RestartQuakeFilter(const std::array<int32_t, 6>& record);
   // The operations not built yet.
 #define ORRIVEL_TGS_OPERATION(name) int32_t name(const TgsOperationCall& call);
 #include "frame/TgsFrameOperations.def"
@@ -681,6 +729,9 @@ class TgsFrame : public TgsModule {
   void CommitLoadedRecords(TgsFrameRecords&& loaded);
   // After a load: the choice list and the page the save held.
   void ReapplyWindowContents();
+  // The first step of the rows that load a picture into the back set
+  // before their transition: 0 loaded, else the row ends.
+  int32_t LoadBackPicture(const TgsOperationCall& call);
 
   TgsFrameEnvironment environment_;
   ScriptMachine machine_;

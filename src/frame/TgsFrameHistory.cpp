@@ -6,10 +6,14 @@
 #include "base/TickSource.h"
 #include "frame/MessageTextWindow.h"
 #include "frame/MessageWindowState.h"
+#include "frame/SceneSnapshot.h"
 #include "frame/TextHistoryScreen.h"
 #include "frame/TgsFrame.h"
 #include "platform/TextCodec.h"
+#include "raster/SpriteList.h"
+#include "raster/Surface.h"
 #include "scene/CanvasDrawObject.h"
+#include "scene/ImageSprite.h"
 #include "scene/SpriteCanvas.h"
 #include "text/OutlineFont.h"
 
@@ -20,6 +24,8 @@ namespace {
 constexpr size_t kSettingNoFades = 189;
 // Below the line controls of the screen.
 constexpr int32_t kHistoryWindowOrder = TextHistoryScreen::kLineOrder - 2;
+// Behind the list and its window, in front of the frame's layers.
+constexpr uint32_t kSceneOrder = TextHistoryScreen::kLineOrder + 500;
 // A page's recorded height is its laid-out height and this.
 constexpr int32_t kHeightExtra = 4;
 
@@ -89,12 +95,27 @@ int32_t TgsFrame::ShowTextHistory() {
   TextHistoryScreen::Hooks hooks;
   hooks.pumpFrame = [this] { return !environment_.pumpFrame || environment_.pumpFrame() != 0; };
   hooks.now = [] { return CurrentTickMs(); };
+  hooks.replayVoice = environment_.replayHistoryVoice;
+  // A replayed voice's scene shows behind the list, over the layers, for
+  // as long as the screen is up.
+  Surface scenePicture;
+  ImageSprite sceneSprite;
+  hooks.showScene = [&](const HistorySceneRecord& scene) {
+    if (RenderSceneSnapshot(scene, scenePicture) != 0) return;
+    if (sceneSprite.OwningList() == nullptr) {
+      if (sceneSprite.SetImage(&scenePicture, nullptr, 0, 0) != 0) return;
+      canvas->MainList().Add(&sceneSprite, kSceneOrder, 0);
+    }
+    sceneSprite.ReplaceSurface(&scenePicture);
+    sceneSprite.SetVisible(1);
+  };
   int32_t result;
   {
     TextHistoryScreen screen(history_, *window, canvas->MainList(), *environment_.controls, std::move(hooks));
     result = screen.Open(fades);
     if (result == 0) result = screen.Run(fades);
   }
+  if (SpriteList* list = sceneSprite.OwningList()) list->Remove(&sceneSprite);
   if (messageShown) windowState_->ShowMessageWindow(true, false);
   return result;
 }

@@ -34,9 +34,13 @@ void TgsFrame::SetupLayers() {
   // Either skip mode, or the skip test with the caller's mask.
   layers.skipping = [this](uint32_t mask) { return skipByKey_ || skipBySetting_ || windowState_->ShouldSkip(mask); };
   layers.effectsOn = [this] { return Setting(kSettingEffects) != 0; };
+  layers.lowPriorityOff = environment_.lowPriorityOff;
   layers_ = std::make_unique<TgsLayerSets>(std::move(layers));
   TgsTransitionEnvironment transitions;
   transitions.registry = environment_.screenObjects;
+  transitions.noLowPriorityFade = environment_.lowPriorityOff;
+  transitions.catchUpPacing = environment_.catchUpPacing;
+  transitions.setCatchUp = environment_.setCatchUp;
   transitions_ = std::make_unique<TgsScreenTransitions>(*layers_, std::move(transitions));
   layers_->tintTable = bgTable_;
   layers_->tintsOn = !bgTable_.empty();

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "frame/TgsFrame.h"
+#include "frame/TgsSystemMenu.h"
 #include "scene/ControlFactory.h"
 #include "scene/ControlHost.h"
 #include "script/NativeArgs.h"
@@ -53,6 +54,9 @@ struct TgsNativeContext {
   // none; the environment then points at them.
   std::unique_ptr<ControlHost> ownControls;
   std::unique_ptr<ControlFactory> ownFactory;
+  // The game's system menu, which environment.systemMenu points at; it
+  // lives as long as the frames it serves.
+  std::unique_ptr<TgsSystemMenuPort> ownSystemMenu;
 };
 
 namespace tgs_natives {

@@ -270,17 +270,10 @@ int32_t TgsFrame::HideWindowAction(bool automatic) {
 }
 
 int32_t TgsFrame::ShowSystemMenu() {
-  TgsSystemMenuPort* port = environment_.player.systemMenu;
-  if (port == nullptr) return TgsSystemMenu::kDismissed;
   TgsSystemMenuState state;
-  state.settings = environment_.settings;
   for (uint32_t i = 0; i < kBarButtons; ++i) state.actionEnabled[i] = buttons_[i] != MessageWindowState::kDisabled;
-  state.autoPlay = autoMode_;
-  state.saveAllowed = !environment_.saveAllowed || environment_.saveAllowed();
-  state.loadAllowed = !environment_.loadAllowed || environment_.loadAllowed();
   state.titleAllowed = !environment_.player.titleAllowed || environment_.player.titleAllowed();
-  TgsSystemMenu menu(*port, state);
-  const int32_t result = menu.Show();
+  const int32_t result = ShowSystemMenu(state);
   if (state.pendingRequest != 0) pendingResult_ = state.pendingRequest;
   return result;
 }

@@ -11,8 +11,6 @@
 
 namespace orrivel {
 
-class TgsSystemMenuPort;
-
 struct TgsPlayerServices {
   // The tag of the control the player fired since the last call (-1 none);
   // the control host hands each out once.
@@ -44,8 +42,6 @@ struct TgsPlayerServices {
   std::function<int32_t(bool& skipReadChanged)> settingsScreen;
   // Whether the game lets the player go back to its title now.
   std::function<bool()> titleAllowed;
-  // The system menu's port; without one the menu closes at once.
-  TgsSystemMenuPort* systemMenu = nullptr;
 };
 
 }  // namespace orrivel

@@ -67,9 +67,7 @@ int32_t TgsScreenTransitions::FadeThroughColour(uint32_t time, uint32_t colour) 
   const uint32_t d = (time < 6 ? 600 : time) / 6;
   if (CrossFadeScreen(4 * d, kSwapAll, kFadeSkipMask) == -1) return -1;
   // The sets have changed places: the back now holds the picture that was
-  // left, so it becomes the colour again and the second fade holds it.
-  layers_.ClearLayer(colour, TgsLayerSets::kBack);
-  layers_.ClearSpriteGroup(TgsLayerSets::kBack, kAllGroups);
+  // left, and the second fade brings it back.
   if (CrossFadeScreen(2 * d, kSwapAll, kFadeSkipMask) == -1) return -1;
   return 0;
 }

@@ -1,4 +1,5 @@
 #include "game/ConfirmBox.h"
+#include "game/PointerGlide.h"
 
 #include <algorithm>
 #include <string>
@@ -198,14 +199,8 @@ int32_t ConfirmBox::MoveCursorTo(ButtonControl* control) {
   }
   const int32_t tx = control->GetX() + control->GetWidth() / 2;
   const int32_t ty = control->GetY() + control->GetHeight() / 2;
-  const uint32_t start = Now();
-  for (;;) {
-    const uint32_t elapsed = std::min<uint32_t>(Now() - start, kGlideMs);
-    host->SetPointerPos(px + (tx - px) * int32_t(elapsed) / int32_t(kGlideMs),
-                        py + (ty - py) * int32_t(elapsed) / int32_t(kGlideMs));
-    if (elapsed >= kGlideMs) return 0;
-    if (ports_.pumpFrame && ports_.pumpFrame() == 0) return -1;
-  }
+  return GlidePointer(*host, tx, ty, kGlideMs, [this] { return Now(); },
+                      [this] { return ports_.pumpFrame ? ports_.pumpFrame() : 1; });
 }
 
 bool ConfirmBox::Zoom(bool in) {

@@ -14,11 +14,14 @@
 #include "game/FramePump.h"
 #include "game/GameMenu.h"
 #include "game/GameFramePorts.h"
+#include "game/GameSystemMenuPort.h"
 #include "natives/DisplayObjectArguments.h"
 #include "natives/GameControlHost.h"
 #include "game/SettingsSheetWindow.h"
 #include "natives/ProcessObjects.h"
+#include "natives/SystemNativePort.h"
 #include "scene/ControlFactory.h"
+#include "sound/BgmTrack.h"
 #include "sound/SoundManager.h"
 #include "scene/CanvasDrawImage.h"
 #include "scene/CanvasDrawObject.h"
@@ -287,6 +290,40 @@ int GameApplication::OnDropFiles(MessageRecord& record) {
   return 0;
 }
 
+// The frame's right-click menu: its items through the game's control
+// factory and host, its fade on the system timer list, its questions in
+// the confirmation box and its quick saves in the game's save files.
+void GameApplication::InstallSystemMenu(TgsNativeContext& frame) {
+  ProcessObjects* objects = GetProcessObjects();
+  if (objects == nullptr) return;
+  GameSystemMenuPort::Services services;
+  services.host = &objects->ControlHost();
+  services.factory = &objects->Controls();
+  services.layoutControls = &objects->SpriteLayoutControls();
+  services.layout = &objects->SpriteLayout();
+  services.timers = &timerLists[0];
+  services.box = GetConfirmBox();
+  services.saves = &SystemSaves();
+  services.pump = [this] { return PumpFrame(); };
+  services.takeActivated = [objects] {
+    const int32_t id = objects->ControlHost().Selected();
+    objects->ControlHost().SetSelected(-1);
+    return id;
+  };
+  services.playSound = [objects](int32_t effect) {
+    if (SoundManager* sounds = objects->Sounds()) sounds->PlayChannel(effect, false);
+  };
+  services.setCurrentSaveFile = [objects](const std::string& path) { objects->StoreFileNameString(path.c_str()); };
+  TgsFrameSlot* slot = frame.slot;
+  services.quitFade = [this, objects, slot] {
+    if (SoundManager* sounds = objects->Sounds()) PlayBgmTrack(*sounds, &timerLists[0], 0, 1000, true);
+    if (slot && slot->frame) slot->frame->FadeToBlackForQuit();
+  };
+  services.log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+  frame.ownSystemMenu = std::make_unique<GameSystemMenuPort>(std::move(services));
+  frame.environment.systemMenu = frame.ownSystemMenu.get();
+}
+
 int GameApplication::BootScripts() {
   scripts.reset();
   // The movie natives play under the application's lock, in its window.
@@ -360,6 +397,7 @@ int GameApplication::BootScripts() {
   };
   frame.stopRequested = [this] { return endRequested.load(); };
   if (ConfirmBox* box = GetConfirmBox()) frame.releaseConfirmBox = [box] { box->ReleaseTask(); };
+  InstallSystemMenu(frame);
   // A canvas a script made through the display device, by its handle.
   frame.resolveCanvas = [this](uint32_t handle) -> std::optional<TgsCanvasRef> {
     DisplayScreenDevice* display = Display();

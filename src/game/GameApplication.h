@@ -81,6 +81,8 @@ class GameApplication : public Application {
   // damaged or a debug build, others the loader's code + 2. Each failure has
   // shown its message.
   int BootScripts();
+  // Gives the text-adventure frame the game's system menu.
+  void InstallSystemMenu(TgsNativeContext& frame);
   // The settings sheet over the main window: 1 after OK, 0 otherwise. OK
   // rebinds the input at once and hands changed popup hints to the control
   // host; the block is written at exit.

@@ -60,7 +60,7 @@ class SaveService {
 };
 
 // The service in place until the game's save files exist.
-class UnavailableSaveService final : public SaveService {
+class UnavailableSaveService : public SaveService {
  public:
   int32_t MakeSaveFileName(int32_t, int32_t, std::string*) override { return 3; }
   int32_t WriteSave(int32_t, int32_t) override { return -1; }

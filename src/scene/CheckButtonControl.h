@@ -53,6 +53,7 @@ class CheckButtonControl : public CheckButtonBase {
   static int32_t CellCount(uint8_t style, bool hasDisabledCells);
   int32_t ShownCell() const { return cellWidth_ > 0 ? sprite_.GetSourceRect().left / cellWidth_ : 0; }
   const ImageSprite& Sprite() const { return sprite_; }
+  ImageSprite& Sprite() { return sprite_; }
   SpriteList* GetSpriteList() const { return spriteList_; }
   const std::string& GetFileName() const { return fileName_; }
 

@@ -170,8 +170,7 @@ TEST_P(WaitRows, WaitRunsOrEndsAtOnceInAChain) {
 // are still stand-ins (the layer and action waits are run for real in the
 // wired rows, the sound waits in the frame's sound tests).
 INSTANTIATE_TEST_SUITE_P(Rows, WaitRows,
-                         ::testing::Values(WaitRow{20, nullptr, nullptr, -1},
-                                           WaitRow{99, "RunTransition", "StopRunningTransition", 0}),
+                         ::testing::Values(WaitRow{20, nullptr, nullptr, -1}),
                          [](const auto& info) { return "opcode" + std::to_string(info.param.opcode); });
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "../scene/GoldenSupport.h"
 #include "LayerSetsFixture.h"
+#include "RecordingTransitions.h"
 #include "transition/BuiltinTransitions.h"
 #include "platform/SoftSurface.h"
 #include "raster/PixelFormat.h"
@@ -14,72 +15,12 @@
 namespace orrivel {
 namespace {
 
-// What the recording transitions were made with, in order.
-struct MadeTransition {
-  std::string name;
-  std::vector<std::intptr_t> words;  // the duration first
-};
-
-// A transition that takes its duration in ms on the test clock and draws
-// the entered picture; every one made is logged.
-class RecordingTransition final : public NamedTransition {
- public:
-  static inline std::vector<MadeTransition> made;
-  static inline int live = 0;
-  explicit RecordingTransition(std::string name, uint8_t category) : name_(std::move(name)), category_(category) {
-    ++live;
-  }
-  ~RecordingTransition() override { --live; }
-
-  uint8_t GetCategory() const override { return category_; }
-  const char* GetName() const override { return name_.c_str(); }
-  int32_t Update(uint32_t now) override {
-    if (!started_) start_ = now;
-    started_ = true;
-    done_ = duration_ == 0 || now - start_ >= duration_;
-    return 0;
-  }
-  int32_t IsFinished() const override { return done_ ? -1 : 0; }
-  int32_t Apply(const TransitionApplyRecord&) override { return 0; }
-  int32_t SetupV(std::intptr_t, const ObjectArguments& rest) override {
-    MadeTransition record{name_, {}};
-    for (size_t i = 0; i < rest.count; ++i) record.words.push_back(rest.Word(i));
-    made.push_back(record);
-    // An endless quake runs until it is stopped.
-    duration_ = uint32_t(name_ == "quake" ? (rest.Cell(3) ? rest.Cell(3) : -1) : rest.Cell(0));
-    return 0;
-  }
-
- private:
-  std::string name_;
-  uint8_t category_;
-  uint32_t duration_ = 0;
-  uint32_t start_ = 0;
-  bool started_ = false;
-  bool done_ = false;
-};
-
-template <const char* Name, uint8_t Category>
-TcpObject* MakeRecording(int32_t) {
-  return new RecordingTransition(Name, Category);
-}
-
-constexpr char kCross[] = "cross", kRule[] = "rule", kTrans[] = "trans", kScroll[] = "scroll",
-               kRipple[] = "ripple", kQuake[] = "quake", kZoomflip[] = "zoomflip", kHblur[] = "hblur";
-
 class ScreenTransitionsTest : public test::LayerSetsTest {
  protected:
   void SetUp() override {
     LayerSetsTest::SetUp();
-    RecordingTransition::made.clear();
-    registry_.RegisterObject(&MakeRecording<kCross, kTransitionFromTo>, kCross, 0, 0, nullptr, nullptr);
-    registry_.RegisterObject(&MakeRecording<kRule, kTransitionFromTo>, kRule, 0, 0, nullptr, nullptr);
-    registry_.RegisterObject(&MakeRecording<kTrans, kTransitionFromToLibrary>, kTrans, 0, 0, nullptr, nullptr);
-    registry_.RegisterObject(&MakeRecording<kScroll, kTransitionFromTo>, kScroll, 0, 0, nullptr, nullptr);
-    registry_.RegisterObject(&MakeRecording<kRipple, kTransitionFromTo>, kRipple, 0, 0, nullptr, nullptr);
-    registry_.RegisterObject(&MakeRecording<kZoomflip, kTransitionFromTo>, kZoomflip, 0, 0, nullptr, nullptr);
-    registry_.RegisterObject(&MakeRecording<kHblur, kTransitionFromTo>, kHblur, 0, 0, nullptr, nullptr);
-    registry_.RegisterObject(&MakeRecording<kQuake, kTransitionCurrentOnly>, kQuake, 0, 0, nullptr, nullptr);
+    test::RecordingTransition::made.clear();
+    test::RegisterRecordingTransitions(registry_);
     ASSERT_EQ(target_.Create(1280, 720, platform::SurfaceFormat::X8R8G8B8), platform::kSurfaceOk);
     // Each frame presents the front display, which steps its transition.
     sets_->Environment().pumpFrame = [this] {
@@ -108,7 +49,7 @@ class ScreenTransitionsTest : public test::LayerSetsTest {
   void TearDown() override {
     transitions_.reset();
     LayerSetsTest::TearDown();
-    EXPECT_EQ(RecordingTransition::live, 0);
+    EXPECT_EQ(test::RecordingTransition::live, 0);
   }
 
   // The sets after an exchange: the sky record in front, on the canvas
@@ -130,7 +71,7 @@ class ScreenTransitionsTest : public test::LayerSetsTest {
   }
   std::vector<uint32_t> Durations() const {
     std::vector<uint32_t> out;
-    for (const MadeTransition& made : RecordingTransition::made) out.push_back(uint32_t(made.words.at(0)));
+    for (const test::MadeTransition& made : test::RecordingTransition::made) out.push_back(uint32_t(made.words.at(0)));
     return out;
   }
 
@@ -176,7 +117,7 @@ TEST_F(ScreenTransitionsTest, WhileSkippingEachCommandFlipsAtOnceWithTheRecordsE
     EXPECT_EQ(row.run(*transitions_), 0);
     ExpectExchanged();
     ExpectDisplaysExchanged();
-    EXPECT_TRUE(RecordingTransition::made.empty());
+    EXPECT_TRUE(test::RecordingTransition::made.empty());
     EXPECT_FALSE(transitions_->Running());
   }
   // A rule transition does not even load its picture.
@@ -194,8 +135,8 @@ TEST_F(ScreenTransitionsTest, CommandsStartTheirTransitionWithTheArgumentsAndExc
     TearDown();
     SetUp();
     ASSERT_EQ(row.run(*transitions_), 0);
-    ASSERT_EQ(RecordingTransition::made.size(), 1u);
-    const MadeTransition& made = RecordingTransition::made[0];
+    ASSERT_EQ(test::RecordingTransition::made.size(), 1u);
+    const test::MadeTransition& made = test::RecordingTransition::made[0];
     EXPECT_EQ(made.name, row.name);
     std::vector<std::intptr_t> expected{1000};
     expected.insert(expected.end(), row.words.begin(), row.words.end());
@@ -217,9 +158,9 @@ TEST_F(ScreenTransitionsTest, AFilterIndexOutsideTheTableIsRefusedAndChangesNoth
   EXPECT_EQ(transitions_->StartFilterTransition(7, 100, 0, 0, 0), -1);
   EXPECT_EQ(transitions_->StartFilterTransition(-1, 100, 0, 0, 0), -1);
   ExpectUnchanged();
-  EXPECT_TRUE(RecordingTransition::made.empty());
+  EXPECT_TRUE(test::RecordingTransition::made.empty());
   EXPECT_EQ(transitions_->StartFilterTransition(0, 100, 1, 2, 3), 0);
-  EXPECT_EQ(RecordingTransition::made.at(0).name, "zoomflip");
+  EXPECT_EQ(test::RecordingTransition::made.at(0).name, "zoomflip");
 }
 
 TEST_F(ScreenTransitionsTest, ATransitionThatCannotStartFlipsAndReturnsWhy) {
@@ -232,7 +173,7 @@ TEST_F(ScreenTransitionsTest, ATransitionThatCannotStartFlipsAndReturnsWhy) {
   displays_[0].SetPairedImage(nullptr);
   EXPECT_EQ(transitions_->StartCross(100), 3);
   EXPECT_STREQ(sets_->GetLayer(0).record.imageName, "BG01A.ELG");
-  EXPECT_EQ(RecordingTransition::live, 0);
+  EXPECT_EQ(test::RecordingTransition::live, 0);
 }
 
 TEST_F(ScreenTransitionsTest, KeepingTransPassesTheFlagClearedAndSkipInputFinishesTheRun) {
@@ -261,13 +202,13 @@ TEST_F(ScreenTransitionsTest, RulePicturesLoadOnceAndAgainAfterTheMirrorSwitchCh
   pictures_.Write("SYS/RULE012.ELG", tools::EncodeElg(rule, tools::ElgHeaderVariant::kOffset));
 
   EXPECT_EQ(transitions_->StartRule(12, 0, 0), 0);
-  ASSERT_EQ(RecordingTransition::made.size(), 1u);
-  const MadeTransition& made = RecordingTransition::made[0];
+  ASSERT_EQ(test::RecordingTransition::made.size(), 1u);
+  const test::MadeTransition& made = test::RecordingTransition::made[0];
   EXPECT_EQ(made.name, "rule");
   EXPECT_EQ(made.words, (std::vector<std::intptr_t>{1000, reinterpret_cast<std::intptr_t>(static_cast<Image*>(transitions_->RuleSurface())),
                                                     32}));
   EXPECT_EQ(transitions_->StartRule(12, 300, 5), 0);
-  EXPECT_EQ(RecordingTransition::made.back().words.at(2), 5);
+  EXPECT_EQ(test::RecordingTransition::made.back().words.at(2), 5);
   EXPECT_EQ(ruleLoads_, 1);
   // The mirror switch forgets the picture; the next load is mirrored.
   transitions_->SetRuleMirror(true);
@@ -285,8 +226,8 @@ TEST_F(ScreenTransitionsTest, RulePicturesLoadOnceAndAgainAfterTheMirrorSwitchCh
 
 TEST_F(ScreenTransitionsTest, AnEndlessQuakeIsRecordedAndWaitingForItEndsItWithoutPumping) {
   EXPECT_EQ(transitions_->StartQuakeFilter(3, 10, 12, 0, nullptr, 1, 1, true), 0);
-  ASSERT_EQ(RecordingTransition::made.size(), 1u);
-  EXPECT_EQ(RecordingTransition::made[0].words, (std::vector<std::intptr_t>{3, 10, 12, 0, 0, 1}));
+  ASSERT_EQ(test::RecordingTransition::made.size(), 1u);
+  EXPECT_EQ(test::RecordingTransition::made[0].words, (std::vector<std::intptr_t>{3, 10, 12, 0, 0, 1}));
   EXPECT_TRUE(displays_[0].TimedPresentRunning());
   const TgsScreenTransitions::QuakeRecord saved = transitions_->Quake();
   EXPECT_EQ(saved.kind, 1);
@@ -300,7 +241,7 @@ TEST_F(ScreenTransitionsTest, AnEndlessQuakeIsRecordedAndWaitingForItEndsItWitho
   transitions_->SetQuake(saved);
   EXPECT_EQ(transitions_->RestartQuakeFilter(), 0);
   EXPECT_TRUE(displays_[0].TimedPresentRunning());
-  EXPECT_EQ(RecordingTransition::made.size(), 2u);
+  EXPECT_EQ(test::RecordingTransition::made.size(), 2u);
   // Any layer change stops it.
   EXPECT_EQ(sets_->ClearLayer(0, 1), 0);
   EXPECT_FALSE(displays_[0].TimedPresentRunning());
@@ -308,7 +249,7 @@ TEST_F(ScreenTransitionsTest, AnEndlessQuakeIsRecordedAndWaitingForItEndsItWitho
   // A timed quake is not started while skipping.
   skipping_ = true;
   EXPECT_EQ(transitions_->StartQuakeFilter(3, 10, 12, 500, nullptr, 1, 1, true), 0);
-  EXPECT_EQ(RecordingTransition::made.size(), 2u);
+  EXPECT_EQ(test::RecordingTransition::made.size(), 2u);
 }
 
 // --- blocking fades --------------------------------------------------------------------------
@@ -366,7 +307,7 @@ TEST_F(ScreenTransitionsTest, ScreenTransitionResultsAndPacing) {
   // Refused: the transition goes.
   displays_[0].SetPairedImage(nullptr);
   EXPECT_EQ(transitions_->CrossFadeScreen(100, 1, 3), 3);
-  EXPECT_EQ(RecordingTransition::live, 0);
+  EXPECT_EQ(test::RecordingTransition::live, 0);
   displays_[0].SetPairedImage(&displays_[1]);
   // Catch-up pacing is off while the fade runs.
   pacing_ = true;

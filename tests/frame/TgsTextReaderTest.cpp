@@ -150,18 +150,6 @@ TEST(TgsTextReader, HandlerResultsEndTheReading) {
   }
 }
 
-TEST(TgsTextReader, UnbuiltOpcodesAreRecordedAndPlayThrough) {
-  FrameFixture f;
-  f.AddStory("module T\nA[120 300 \"x\"]B\n");
-  ASSERT_EQ(f.Play("T"), 0);
-  EXPECT_EQ(f.PageText(), "AB");
-  ASSERT_EQ(f.frame->Opcodes().Recorded().size(), 1u);
-  EXPECT_EQ(f.frame->Opcodes().Recorded()[0].opcode, 120u);
-  EXPECT_STREQ(f.frame->Opcodes().Recorded()[0].operation, "FlashLayer");
-  EXPECT_EQ(f.frame->Opcodes().Recorded()[0].values[0], 300u);
-  EXPECT_EQ(f.frame->Opcodes().Recorded()[0].texts[1], "x");
-}
-
 TEST(TgsTextReader, WaitChainCountLastsOnlyThroughCommandsThatChangeIt) {
   FrameFixture f;
   std::vector<uint32_t> seen;

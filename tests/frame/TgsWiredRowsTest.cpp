@@ -430,6 +430,8 @@ TEST(WiredRowDefaults, DefaultsStandWhereTheirValuesGo) {
       {90, {{2, 500}}},                        // number, name, time
       {87, {{3, 300}}},                        // number, name, place, time
       {88, {{2, 500}}},                        // number, path, speed
+      {112, {{3, 300}}},                       // number, name, place, time, group
+      {113, {{1, 300}}},                       // group, time, rule, edge
       {122, {{1, 300}}},                       // show, time, with bar
   };
   for (const auto& [opcode, defaults] : expected) {
