@@ -204,30 +204,26 @@ int32_t MessageWindowState::ClearMessageWindow(int32_t window) {
 int32_t MessageWindowState::ReleaseWindowActions(int32_t entry) {
   const size_t index = size_t(entry < 0 ? current_ : entry);
   if (index >= records_.size()) return 1;
+  StopWindowActions(index);
+  return 0;
+}
+
+bool MessageWindowState::EndWindowActions() { return StopWindowActions(0); }
+
+bool MessageWindowState::StopWindowActions(size_t index) {
   TimerList* timers = frame_.Environment().objectTimers;
+  bool stopped = false;
   for (TimedTask*& slot : records_[index].actions) {
     // A task clears its slot when it ends, so a filled slot holds a live one.
     TimedTask* task = std::exchange(slot, nullptr);
     if (task == nullptr) continue;
     task->SetOwnerSlot(nullptr);
-    if (timers != nullptr) timers->Stop(task->Handle());
-  }
-  return 0;
-bool MessageWindowState::EndWindowActions() {
-  TimerList* list = frame_.Environment().objectTimers;
-  bool ended = false;
-  for (TimedTask*& action : records_[0].actions) {
-    if (action == nullptr) continue;
-    TimedTask* task = std::exchange(action, nullptr);
-    if (list != nullptr && list->Contains(task->Handle())) {
-      // Stopping clears the owner's slot.
-      list->Stop(task->Handle());
-      ended = true;
-    } else {
-      task->SetOwnerSlot(nullptr);
+    if (timers != nullptr && timers->Contains(task->Handle())) {
+      timers->Stop(task->Handle());
+      stopped = true;
     }
   }
-  return ended;
+  return stopped;
 }
 
 void MessageWindowState::ShowMessageWindow(bool visible, bool withBar) {

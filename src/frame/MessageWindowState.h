@@ -120,6 +120,9 @@ class MessageWindowState {
   bool MenuStateOff() const { return menuOff_; }
 
  private:
+  // Stops the entry's window actions, each in its end state, and empties
+  // their slots; true when one was still running.
+  bool StopWindowActions(size_t index);
   // The sprites a window fade touches.
   std::vector<Drawable*> FadeTargets(bool withBar) const;
   void ShowBarNow(bool visible);
