@@ -281,6 +281,16 @@ void BindKindNatives(NativeBinder& binder, ScriptControlCells cells) {
   }));
 }
 
+// Natives 737 and 738: the flag cell passed to an access by kind, which
+// answers -1 for a null control itself.
+ScriptNative FlagByKind(ScriptControlCells cells, int32_t (*set)(Control*, bool)) {
+  return [cells, set](NativeArgs& args) -> uint32_t {
+    Control* control = cells.ControlAt(args, 0);
+    const bool flag = args.Flag(1);
+    return args.Failed() ? uint32_t(-1) : uint32_t(set(control, flag));
+  };
+}
+
 // Natives 733 and 734: the control's sprite and surface as display-object
 // handles the scripts can draw with. The objects stay the control's; the
 // handles go stale when it goes. A surface the control only borrows is
@@ -319,16 +329,8 @@ void BindStateNatives(NativeBinder& binder, ScriptControlCells cells) {
   binder.Bind(732, OnControl(cells, 0, [](Control& c, NativeArgs&) { return uint32_t(GetControlState(&c, 1)); }));
   binder.Bind(733, OnControl(cells, 0, LendControlSprite));
   binder.Bind(734, OnControl(cells, 0, LendControlSurface));
-  binder.Bind(737, [cells](NativeArgs& args) -> uint32_t {
-    Control* control = cells.ControlAt(args, 0);
-    const bool flag = args.Flag(1);
-    return args.Failed() ? uint32_t(-1) : uint32_t(SetControlFlag(control, flag));
-  });
-  binder.Bind(738, [cells](NativeArgs& args) -> uint32_t {
-    Control* control = cells.ControlAt(args, 0);
-    const bool flag = args.Flag(1);
-    return args.Failed() ? uint32_t(-1) : uint32_t(SetControlOption(control, flag));
-  });
+  binder.Bind(737, FlagByKind(cells, SetControlFlag));
+  binder.Bind(738, FlagByKind(cells, SetControlOption));
   binder.Bind(747, OnKind(cells, kControlHotSpot, 0, [](Control& c, NativeArgs& args) -> uint32_t {
     static_cast<HotSpotControl&>(c).SetCentre(args.Int(1), args.Int(2));
     return 1;
