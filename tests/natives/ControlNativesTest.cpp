@@ -502,7 +502,8 @@ TEST_F(ControlNativesTest, FlagAndOptionByKind) {
   auto* scroll = dynamic_cast<ScrollBar*>(ControlOf(bar));
   ASSERT_NE(scroll, nullptr);
   EXPECT_TRUE(scroll->GetDisplayFlag());
-  if (scroll->BackButton() != nullptr) EXPECT_TRUE(scroll->BackButton()->GetDisplayFlag());
+  ASSERT_NE(scroll->BackButton(), nullptr);
+  EXPECT_TRUE(scroll->BackButton()->GetDisplayFlag());
 }
 
 }  // namespace
