@@ -50,6 +50,30 @@ uint32_t DrawObjectManager::AddSprite(std::unique_ptr<Drawable> sprite) {
   return sprites_.Add(std::move(sprite), spriteGroupId_);
 }
 
+uint32_t DrawObjectManager::LendImage(Image* image, const void* lender) {
+  if (image == nullptr) return 0;
+  const uint32_t listed = images_.HandleOf(image);
+  return listed != 0 ? listed : images_.Lend(image, imageGroupId_, lender);
+}
+
+uint32_t DrawObjectManager::LendSprite(Drawable* sprite, const void* lender) {
+  if (sprite == nullptr) return 0;
+  const uint32_t listed = sprites_.HandleOf(sprite);
+  return listed != 0 ? listed : sprites_.Lend(sprite, spriteGroupId_, lender);
+}
+
+const void* DrawObjectManager::LenderOfImage(const Image* image) const {
+  for (const auto& entry : images_)
+    if (entry.object.get() == image) return entry.lender;
+  return nullptr;
+}
+
+bool DrawObjectManager::IsLent(uint32_t handle) const {
+  if (const auto* entry = images_.Find(handle)) return entry->lender != nullptr;
+  if (const auto* entry = sprites_.Find(handle)) return entry->lender != nullptr;
+  return false;
+}
+
 int DrawObjectManager::CreateBlankSurfaceImage(uint32_t* out, int32_t width, int32_t height,
                                                uint8_t systemMemory, uint8_t texture,
                                                const platform::SurfacePixelFormat* format) {
@@ -134,7 +158,11 @@ void RemoveIfAnnounced(List& list, Pred pred, Announce announce) {
 void DrawObjectManager::ForgetImage(const Image* image) {
   if (image != nullptr) {
     for (auto& entry : sceneObjects_) entry.object->ForgetImage(image);
-    for (auto& entry : sprites_) entry.object->ForgetImage(image);
+    // A lent picture's own lender keeps showing it in its own sprites: they
+    // go together.
+    const void* lender = LenderOfImage(image);
+    for (auto& entry : sprites_)
+      if (lender == nullptr || entry.lender != lender) entry.object->ForgetImage(image);
   }
   for (auto& entry : images_) {
     if (auto* partner = dynamic_cast<ScreenImage*>(entry.object.get())) partner->ForgetImage(image);
@@ -175,6 +203,22 @@ void DrawObjectManager::DeleteAll() {
   ForgetImage(nullptr);
   images_.Clear();
   registry_.Clear();
+}
+
+void DrawObjectManager::EndLoans(const void* lender) { EndLoan(lender, nullptr); }
+
+void DrawObjectManager::EndLoan(const void* lender, const void* object) {
+  if (lender == nullptr) return;
+  const auto taken = [&](const auto& entry) {
+    return entry.lender == lender && (object == nullptr || entry.object.get() == object);
+  };
+  RemoveIfAnnounced(sprites_, taken, [this](const Drawable& d) { AnnounceSprite(d); });
+  for (auto& entry : images_) {
+    if (!taken(entry)) continue;
+    AnnounceImage(*entry.object);
+    ForgetImage(entry.object.get());
+  }
+  images_.RemoveIf(taken);
 }
 
 void DrawObjectManager::DeleteAllSprites() {

@@ -53,6 +53,20 @@ class DrawObjectManager {
   uint32_t AddFont(std::unique_ptr<Font> font);
   uint32_t AddSprite(std::unique_ptr<Drawable> sprite);
 
+  // --- lending: an object that stays its lender's, named by a handle while lent ---------
+  // The handle of the image or sprite: the one it is listed under already
+  // (owned or lent), else a new one lent by lender; 0 for null or a full
+  // table. Removing a lent object by any path (one handle, a group, all)
+  // only drops its handle: the object is never deleted here.
+  uint32_t LendImage(Image* image, const void* lender);
+  uint32_t LendSprite(Drawable* sprite, const void* lender);
+  // Takes back every object the lender lent (or only that object), as a
+  // deletion would: watchers and borrowers let go, the handles go stale.
+  // A lender calls it before its objects go.
+  void EndLoans(const void* lender);
+  void EndLoan(const void* lender, const void* object);
+  bool IsLent(uint32_t handle) const;
+
   // The shape of every creation: *out cleared; the object allocated
   // (allocationFailure when that fails); its create step run with the
   // object (a non-zero code deletes it and is returned); then listed and
@@ -208,6 +222,7 @@ class DrawObjectManager {
   // Every scene object, sprite and partner picture that borrows the image
   // lets go of it before it is deleted (null: partners of every image).
   void ForgetImage(const Image* image);
+  const void* LenderOfImage(const Image* image) const;
   // Every deletion path tells the watchers first.
   friend class DrawObjectWatcher;
   void Attach(DrawObjectWatcher* watcher);

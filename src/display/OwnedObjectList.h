@@ -4,6 +4,10 @@
 // the group id it was made in. Unlinking is O(1); a stale or forged handle
 // finds nothing. Lists that share one handle table never issue the same
 // handle, so a handle of one list (a font) is refused by another (images).
+//
+// An object may also be lent to a list: it is named by a handle like the
+// others, but it stays its lender's. Removing it only drops the handle; the
+// lender takes its loans back before the object goes.
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -23,12 +27,23 @@ using OwnedHandleTable = HandleTable<OwnedHandleSlot>;
 template <class T>
 class OwnedObjectList {
  public:
+  // Deletes an owned object; a lent one is left to its lender.
+  struct Deleter {
+    bool owned = true;
+    void operator()(T* object) const {
+      if (owned) delete object;
+    }
+  };
+  using Holder = std::unique_ptr<T, Deleter>;
+
   struct Entry : OwnedHandleSlot {
-    Entry(std::unique_ptr<T> o, uint32_t group, const void* owner)
-        : OwnedHandleSlot{owner}, object(std::move(o)), groupId(group) {}
-    std::unique_ptr<T> object;
+    Entry(Holder o, uint32_t group, const void* owner, const void* by)
+        : OwnedHandleSlot{owner}, object(std::move(o)), groupId(group), lender(by) {}
+    Holder object;
     uint32_t handle = 0;
     uint32_t groupId = 0;
+    // Null for an owned object.
+    const void* lender = nullptr;
     typename std::list<Entry>::iterator self;
   };
 
@@ -41,16 +56,12 @@ class OwnedObjectList {
   // Appends the object at the tail; its handle, or 0 (the object is then
   // deleted) when it is null or the table is full.
   uint32_t Add(std::unique_ptr<T> object, uint32_t groupId) {
-    if (!object) return 0;
-    entries_.emplace_back(std::move(object), groupId, this);
-    Entry& entry = entries_.back();
-    entry.self = std::prev(entries_.end());
-    entry.handle = handles_->Insert(&entry);
-    if (entry.handle == 0) {
-      entries_.pop_back();
-      return 0;
-    }
-    return entry.handle;
+    return Insert(Holder(object.release(), Deleter{true}), groupId, nullptr);
+  }
+  // Lists an object that stays the lender's (not null); its handle, or 0
+  // when the table is full.
+  uint32_t Lend(T* object, uint32_t groupId, const void* lender) {
+    return Insert(Holder(object, Deleter{false}), groupId, lender);
   }
 
   Entry* Find(uint32_t handle) const {
@@ -69,7 +80,8 @@ class OwnedObjectList {
     return 0;
   }
 
-  // Deletes the object; false when the handle is not live.
+  // Deletes the object (a lent one is only unlisted); false when the
+  // handle is not live.
   bool Remove(uint32_t handle) {
     Entry* entry = Find(handle);
     if (entry == nullptr) return false;
@@ -93,16 +105,31 @@ class OwnedObjectList {
   size_t Count() const { return entries_.size(); }
   typename std::list<Entry>::iterator begin() { return entries_.begin(); }
   typename std::list<Entry>::iterator end() { return entries_.end(); }
+  typename std::list<Entry>::const_iterator begin() const { return entries_.begin(); }
+  typename std::list<Entry>::const_iterator end() const { return entries_.end(); }
 
  private:
   // The handle dies before the object, so nothing reached while the object
   // is being destroyed can find it again.
   typename std::list<Entry>::iterator Erase(typename std::list<Entry>::iterator it) {
     handles_->Remove(it->handle);
-    std::unique_ptr<T> object = std::move(it->object);
+    Holder object = std::move(it->object);
     auto next = entries_.erase(it);
     object.reset();
     return next;
+  }
+
+  uint32_t Insert(Holder object, uint32_t groupId, const void* lender) {
+    if (!object) return 0;
+    entries_.emplace_back(std::move(object), groupId, this, lender);
+    Entry& entry = entries_.back();
+    entry.self = std::prev(entries_.end());
+    entry.handle = handles_->Insert(&entry);
+    if (entry.handle == 0) {
+      entries_.pop_back();
+      return 0;
+    }
+    return entry.handle;
   }
 
   OwnedHandleTable own_;

@@ -1,12 +1,17 @@
 #include "natives/ControlAccess.h"
 
+#include "scene/ButtonControl.h"
 #include "scene/CheckButtonBase.h"
+#include "scene/CheckButtonControl.h"
+#include "scene/ColorBoxControl.h"
 #include "scene/Control.h"
 #include "scene/HotSpotControl.h"
 #include "scene/ItemMenuControl.h"
 #include "scene/PushControl.h"
 #include "scene/ScrollBar.h"
 #include "scene/TextBufferControl.h"
+#include "scene/TextEntryControl.h"
+#include "scene/TextListControl.h"
 #include "scene/TextListControlBase.h"
 #include "scene/TextPanelControl.h"
 #include "scene/WindowControl.h"
@@ -157,6 +162,99 @@ int32_t SetControlOption(Control* control, bool flag) {
         window->LockItems(flag);
         return 0;
       }
+      return -1;
+  }
+}
+
+namespace {
+
+TextListControl* AsTextList(Control* control) {
+  return control->GetKind() == kControlTextList ? dynamic_cast<TextListControl*>(control) : nullptr;
+}
+
+TextPanelBase* AsTextPanel(Control* control) {
+  const int32_t kind = control->GetKind();
+  return kind == kControlTextPanelA || kind == kControlTextPanelB ? dynamic_cast<TextPanelBase*>(control) : nullptr;
+}
+
+}  // namespace
+
+Drawable* GetControlSprite(Control* control, int32_t index) {
+  if (control == nullptr) return nullptr;
+  switch (control->GetKind()) {
+    case kControlPushButton:
+      if (auto* button = dynamic_cast<ButtonControl*>(control)) return &button->Sprite();
+      return nullptr;
+    case kControlCheckButton:
+      if (auto* button = dynamic_cast<CheckButtonControl*>(control)) return &button->Sprite();
+      return nullptr;
+    case kControlColorBox:
+      return &static_cast<ColorBoxControl*>(control)->Box();
+    case kControlTextEntry:
+      if (auto* entry = dynamic_cast<TextEntryControl*>(control)) return &entry->TextSprite();
+      return nullptr;
+    case kControlTextList:
+      if (TextListControl* list = AsTextList(control)) {
+        if (index == -1) return list->HeaderSprite();
+        if (index == -2) return list->FooterSprite();
+        return list->LineSprite(index);
+      }
+      return nullptr;
+    default:
+      if (TextPanelBase* panel = AsTextPanel(control)) return panel->PanelSprite();
+      if (WindowControl* window = AsWindow(control)) return &window->WindowSprite();
+      return nullptr;
+  }
+}
+
+Surface* GetControlSurface(Control* control, int32_t, bool* borrowed) {
+  if (borrowed != nullptr) *borrowed = false;
+  if (control == nullptr) return nullptr;
+  switch (control->GetKind()) {
+    case kControlPushButton:
+      if (auto* button = dynamic_cast<ButtonControl*>(control)) {
+        if (button->BorrowedSurface() == nullptr) return &button->OwnSurface();
+        if (borrowed != nullptr) *borrowed = true;
+        return button->BorrowedSurface();
+      }
+      return nullptr;
+    case kControlCheckButton:
+      if (auto* button = dynamic_cast<CheckButtonControl*>(control)) {
+        if (borrowed != nullptr) *borrowed = button->BorrowsSurface();
+        return button->StateSurface();
+      }
+      return nullptr;
+    case kControlTextEntry:
+      if (auto* entry = dynamic_cast<TextEntryControl*>(control)) return &entry->TextSurface();
+      return nullptr;
+    case kControlItemMenu:
+      return &static_cast<ItemMenuControl*>(control)->ItemMap();
+    default:
+      if (TextPanelBase* panel = AsTextPanel(control)) return panel->PanelSurface();
+      if (WindowControl* window = AsWindow(control)) return &window->GetSurface();
+      return nullptr;
+  }
+}
+
+int32_t GetTextListLineValue(Control* control, int32_t index) {
+  TextListControl* list = control != nullptr ? AsTextList(control) : nullptr;
+  if (list == nullptr || index < 0 || index >= list->LineCount()) return 0;
+  return list->ValueOf(index);
+}
+
+int32_t SetControlFlag(Control* control, bool flag) {
+  if (control == nullptr) return -1;
+  switch (control->GetKind()) {
+    case kControlPushButton:
+      if (auto* button = dynamic_cast<PushControl*>(control)) button->SetDisplayFlag(flag);
+      return 0;
+    case kControlCheckButton:
+      static_cast<CheckButtonBase*>(control)->SetDisplayFlag(flag);
+      return 0;
+    case kControlScrollBar:
+      static_cast<ScrollBar*>(control)->SetDisplayFlag(flag);
+      return 0;
+    default:
       return -1;
   }
 }

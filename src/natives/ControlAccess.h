@@ -10,6 +10,28 @@
 namespace orrivel {
 
 class Control;
+class Drawable;
+class Surface;
+
+// The drawable that shows the control: buttons, check buttons, text
+// entries, windows, text panels and the script's message window their
+// image sprite, colour boxes their box; text lists (by index) -1 the
+// header strip, -2 the footer strip, else that line's sprite. Null for a
+// null control, another kind or an index that names nothing.
+Drawable* GetControlSprite(Control* control, int32_t index);
+// The control's drawing surface: buttons and check buttons their state
+// cells (which may be a surface they borrow: *borrowed then says so),
+// text entries their text, windows, text panels and the message window
+// their page, item menus their item map. Null for a null control or
+// another kind; text lists answer through GetTextListLineValue.
+Surface* GetControlSurface(Control* control, int32_t index, bool* borrowed);
+// What a text list answers in place of a surface: the value a line
+// reports (its index when it has none); 0 for anything else.
+int32_t GetTextListLineValue(Control* control, int32_t index);
+// Stores the display flag of buttons, check buttons and scroll bars (see
+// PushControl::SetDisplayFlag). 0, or -1 for a null control or another
+// kind.
+int32_t SetControlFlag(Control* control, bool flag);
 
 // Check buttons: on for a non-zero value; text entries: the text; scroll
 // bars: the position; windows: the text typed in (see TypeIntoWindow);

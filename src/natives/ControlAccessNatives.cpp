@@ -5,7 +5,12 @@
 // kind the native does not serve get the same refusal value.
 #include <string>
 
+#include "display/DrawObjectManager.h"
 #include "natives/ControlAccess.h"
+#include "natives/ControlLoans.h"
+#include "natives/DisplayObjectArguments.h"
+#include "natives/ProcessObjects.h"
+#include "raster/Surface.h"
 #include "platform/Rect.h"
 #include "text/Font.h"
 #include "natives/GameScriptHost.h"
@@ -276,8 +281,44 @@ void BindKindNatives(NativeBinder& binder, ScriptControlCells cells) {
   }));
 }
 
-// Natives 722, 731, 732 and 738: bounds, the two state values and the
-// input lock, on any kind that has them.
+// Natives 737 and 738: the flag cell passed to an access by kind, which
+// answers -1 for a null control itself.
+ScriptNative FlagByKind(ScriptControlCells cells, int32_t (*set)(Control*, bool)) {
+  return [cells, set](NativeArgs& args) -> uint32_t {
+    Control* control = cells.ControlAt(args, 0);
+    const bool flag = args.Flag(1);
+    return args.Failed() ? uint32_t(-1) : uint32_t(set(control, flag));
+  };
+}
+
+// Natives 733 and 734: the control's sprite and surface as display-object
+// handles the scripts can draw with. The objects stay the control's; the
+// handles go stale when it goes. A surface the control only borrows is
+// named by the handle its owner has, or none.
+uint32_t LendControlSprite(Control& c, NativeArgs& args) {
+  const int32_t index = args.Int(1);
+  ProcessObjects* objects = GetProcessObjects();
+  if (args.Failed() || objects == nullptr) return 0;
+  return objects->ControlDisplayLoans().LendSprite(ScriptDisplayObjects(), c, GetControlSprite(&c, index));
+}
+
+uint32_t LendControlSurface(Control& c, NativeArgs& args) {
+  const int32_t index = args.Int(1);
+  ProcessObjects* objects = GetProcessObjects();
+  if (args.Failed() || objects == nullptr) return 0;
+  // A text list answers with a line's value.
+  if (c.GetKind() == kControlTextList) return uint32_t(GetTextListLineValue(&c, index));
+  bool borrowed = false;
+  Surface* surface = GetControlSurface(&c, index, &borrowed);
+  DrawObjectManager* display = ScriptDisplayObjects();
+  if (surface == nullptr || display == nullptr) return 0;
+  if (borrowed) return display->HandleOfImage(surface);
+  return objects->ControlDisplayLoans().LendImage(display, c, surface);
+}
+
+// Natives 722, 731-734, 737 and 738: bounds, the two state values, the
+// sprite and surface, the display flag and the input lock, on any kind
+// that has them.
 void BindStateNatives(NativeBinder& binder, ScriptControlCells cells) {
   binder.Bind(722, OnControl(cells, 0, [](Control& c, NativeArgs& args) -> uint32_t {
     const int32_t left = args.Int(1), top = args.Int(2), right = args.Int(3), bottom = args.Int(4);
@@ -286,11 +327,10 @@ void BindStateNatives(NativeBinder& binder, ScriptControlCells cells) {
   }));
   binder.Bind(731, OnControl(cells, 0, [](Control& c, NativeArgs&) { return uint32_t(GetControlState(&c, 0)); }));
   binder.Bind(732, OnControl(cells, 0, [](Control& c, NativeArgs&) { return uint32_t(GetControlState(&c, 1)); }));
-  binder.Bind(738, [cells](NativeArgs& args) -> uint32_t {
-    Control* control = cells.ControlAt(args, 0);
-    const bool flag = args.Flag(1);
-    return args.Failed() ? uint32_t(-1) : uint32_t(SetControlOption(control, flag));
-  });
+  binder.Bind(733, OnControl(cells, 0, LendControlSprite));
+  binder.Bind(734, OnControl(cells, 0, LendControlSurface));
+  binder.Bind(737, FlagByKind(cells, SetControlFlag));
+  binder.Bind(738, FlagByKind(cells, SetControlOption));
   binder.Bind(747, OnKind(cells, kControlHotSpot, 0, [](Control& c, NativeArgs& args) -> uint32_t {
     static_cast<HotSpotControl&>(c).SetCentre(args.Int(1), args.Int(2));
     return 1;

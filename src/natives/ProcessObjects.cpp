@@ -1,6 +1,7 @@
 #include "natives/ProcessObjects.h"
 
 #include "frame/TimerArray.h"
+#include "natives/ControlLoans.h"
 #include "natives/GameControlHost.h"
 #include "natives/ObjectPool.h"
 #include "resource/AnimationPlayer.h"
@@ -67,7 +68,9 @@ void ProcessObjects::Build() {
   currentCanvas_ = nullptr;
   spriteListValue_ = 0;
   Make(controlHost_, "game control host");
+  controlLoans_ = std::make_unique<ControlLoans>();
   Make(controlFactory_, "control factory");
+  controlFactory_->SetDeletionListener(controlLoans_.get());
   Make(spriteLayout_, "sprite layout");
   layoutControls_ = std::make_unique<LayoutControlFactory>(*controlFactory_, *controlHost_);
 }
@@ -78,6 +81,7 @@ void ProcessObjects::Destroy() {
   layoutControls_.reset();
   // The factory's controls leave the host before the host goes.
   Unmake(controlFactory_, "control factory");
+  controlLoans_.reset();
   Unmake(controlHost_, "game control host");
   saveFileName_.clear();
   currentCanvas_ = nullptr;

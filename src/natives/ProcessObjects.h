@@ -19,6 +19,7 @@ namespace orrivel {
 
 class AnimationPlayerPool;
 class ControlFactory;
+class ControlLoans;
 class FilePool;
 class FolderListing;
 class GameControlHost;
@@ -56,6 +57,9 @@ class ProcessObjects {
   AnimationPlayerPool& AnimationPlayers() { return *players_; }
   GameControlHost& ControlHost() { return *controlHost_; }
   ControlFactory& Controls() { return *controlFactory_; }
+  // The factory's controls' sprites and pictures as the scripts hold them;
+  // lives longer than the factory.
+  ControlLoans& ControlDisplayLoans() { return *controlLoans_; }
   LgmSpriteLayout& SpriteLayout() { return *spriteLayout_; }
   // The control factory and host as the sprite layout makes its controls
   // through them; lives with them.
@@ -109,6 +113,7 @@ class ProcessObjects {
   SpriteCanvas* currentCanvas_ = nullptr;
   uint32_t spriteListValue_ = 0;
   std::unique_ptr<GameControlHost> controlHost_;
+  std::unique_ptr<ControlLoans> controlLoans_;
   std::unique_ptr<ControlFactory> controlFactory_;
   std::unique_ptr<LgmSpriteLayout> spriteLayout_;
   std::unique_ptr<LayoutControlFactory> layoutControls_;

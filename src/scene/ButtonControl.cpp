@@ -99,8 +99,8 @@ void ButtonControl::Release() {
 
 int32_t ButtonControl::CellOfState(uint8_t state) const {
   switch (state) {
-    case kHover: return 1;
-    case kPressed: return hasPressedCell_ ? 2 : 1;
+    case kHover: return plainHover_ ? 0 : 1;
+    case kPressed: return hasPressedCell_ ? 2 : plainHover_ ? 0 : 1;
     case kDisabled: return !hasDisabledCell_ ? 0 : (hasPressedCell_ ? 3 : 2);
     default: return 0;
   }

@@ -54,6 +54,14 @@ class CheckButtonBase : public Control {
   bool IsLocked() const { return locked_ != 0; }
   uint32_t PressDue() const { return pressDue_; }
   void SetLinkedValue(const ScriptCell& cell);
+  // The display flag: while set, the pointer's hover shows no highlight:
+  // a hovered control shows its resting look, and so does a press that
+  // has no look of its own. The current state is shown again at once.
+  void SetDisplayFlag(bool flag) {
+    plainHover_ = flag;
+    ShowState(state_);
+  }
+  bool GetDisplayFlag() const { return plainHover_; }
 
   // A member forwards to its leader. Locking takes every button of the
   // group out of use (focus and hover given up); unlocking gives back the
@@ -114,6 +122,7 @@ class CheckButtonBase : public Control {
   uint8_t style_ = 0;
   bool hasDisabledCells_ = false;
   uint8_t state_ = 0;
+  bool plainHover_ = false;
   int32_t selectedIndex_ = kNoneSelected;
   ScriptCell linkedValue_;
   uint8_t locked_ = 0;

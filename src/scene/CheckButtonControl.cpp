@@ -32,7 +32,17 @@ int32_t CheckButtonControl::CellOf(uint8_t style, uint8_t state, bool hasDisable
 }
 
 void CheckButtonControl::ShowState(uint8_t state) {
-  sprite_.SetSourceOffset(CellOf(GetStyle(), state, HasDisabledCells()) * cellWidth_, 0);
+  const uint8_t style = GetStyle();
+  const bool disabledCells = HasDisabledCells();
+  int32_t cell = CellOf(style, state, disabledCells);
+  if (GetDisplayFlag() && state != 6 && state != 7) {
+    // Off states rest on cell of state 0, on states on that of state 3; a
+    // press shown by the hover cell rests too.
+    const uint8_t resting = state < 3 ? 0 : 3;
+    const int32_t hoverCell = CellOf(style, uint8_t(resting + 1), disabledCells);
+    if (state == resting + 1 || cell == hoverCell) cell = CellOf(style, resting, disabledCells);
+  }
+  sprite_.SetSourceOffset(cell * cellWidth_, 0);
 }
 
 int32_t CheckButtonControl::AttachToSpriteList(int32_t order, int32_t group, uint8_t option) {

@@ -54,6 +54,10 @@ class CheckButtonControl : public CheckButtonBase {
   int32_t ShownCell() const { return cellWidth_ > 0 ? sprite_.GetSourceRect().left / cellWidth_ : 0; }
   const ImageSprite& Sprite() const { return sprite_; }
   ImageSprite& Sprite() { return sprite_; }
+  // The state cells shown: the own picture or a borrowed one (null before
+  // creation).
+  Surface* StateSurface() const { return surface_; }
+  bool BorrowsSurface() const { return surface_ != nullptr && surface_ != &ownSurface_; }
   SpriteList* GetSpriteList() const { return spriteList_; }
   const std::string& GetFileName() const { return fileName_; }
 

@@ -56,6 +56,7 @@ class ColorBoxControl : public PushControl {
   uint32_t HoverColour() const { return hover_; }
   uint32_t PressedColour() const { return pressed_; }
   const ColorBox& Box() const { return box_; }
+  ColorBox& Box() { return box_; }
   SpriteList* GetSpriteList() const { return spriteList_; }
 
  private:

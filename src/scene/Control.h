@@ -37,6 +37,19 @@ enum ControlKind : int32_t {
 // Neighbour slots by navigation action.
 enum ControlNeighbour : int { kNeighbourUp = 0, kNeighbourDown = 1, kNeighbourLeft = 2, kNeighbourRight = 3 };
 
+class Control;
+
+// Hears that a control is about to let go of sprites or pictures of its own
+// while it lives (a text list's lines), so that whoever names them lets go
+// first.
+class ControlPartListener {
+ public:
+  virtual void PartsGoing(Control& control) = 0;
+
+ protected:
+  ~ControlPartListener() = default;
+};
+
 class Control {
  public:
   Control() = default;
@@ -102,7 +115,14 @@ class Control {
   Control* GetNeighbour(int32_t action) const;
   ControlHost* GetHost() const { return host_; }
 
+  // Null: nobody listens.
+  void SetPartListener(ControlPartListener* listener) { partListener_ = listener; }
+
  protected:
+  void TellPartsGoing() {
+    if (partListener_ != nullptr) partListener_->PartsGoing(*this);
+  }
+
   // A control that goes out of use (hidden or disabled) gives up the
   // host's focus and hover.
   void GiveUpFocusAndHover();
@@ -121,6 +141,7 @@ class Control {
   // Controls whose neighbour links name this one.
   std::vector<Control*> namedBy_;
   int32_t tag_ = -1;
+  ControlPartListener* partListener_ = nullptr;
 };
 
 }  // namespace orrivel

@@ -339,6 +339,7 @@ void ControlFactory::Destroy(std::list<Entry>::iterator it) {
   // longer finds it here.
   std::unique_ptr<Control> control = std::move(it->control);
   entries_.erase(it);
+  if (deletionListener_ != nullptr) deletionListener_->ControlDeleting(*control);
   control.reset();
 }
 

@@ -143,6 +143,17 @@ class ControlFactory {
                          uint8_t activationEnabled);
 
   // --- deletion -----------------------------------------------------------------
+  // Hears of each control the factory is about to delete, by whatever
+  // path, while the control is still whole (null: nobody).
+  class DeletionListener {
+   public:
+    virtual void ControlDeleting(Control& control) = 0;
+
+   protected:
+    ~DeletionListener() = default;
+  };
+  void SetDeletionListener(DeletionListener* listener) { deletionListener_ = listener; }
+
   // 1 null; 2 not made by this factory (or already gone); 0.
   int32_t Delete(Control* control);
   // allBut 0: every control of the group; else every control of another
@@ -226,6 +237,7 @@ class ControlFactory {
   std::unique_ptr<ImeModeIndicator> imeIndicator_;
   Font* imeIndicatorFont_ = nullptr;
   uint32_t failAllocations_ = 0;
+  DeletionListener* deletionListener_ = nullptr;
 };
 
 }  // namespace orrivel

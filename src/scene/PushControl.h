@@ -69,6 +69,14 @@ class PushControl : public Control {
   bool HasDisabledCell() const { return hasDisabledCell_; }
   bool HasRectangularHit() const { return rectangularHit_; }
   uint32_t GetFireTime() const { return fireTime_; }
+  // The display flag: while set, the pointer's hover shows no highlight:
+  // a hovered control shows its resting look, and so does a press that
+  // has no look of its own. The current state is shown again at once.
+  void SetDisplayFlag(bool flag) {
+    plainHover_ = flag;
+    SetState(state_);
+  }
+  bool GetDisplayFlag() const { return plainHover_; }
   void SetFaceColor(uint32_t argb) { faceColor_ = argb; }
   uint32_t GetFaceColor() const { return faceColor_; }
   void SetSecondColor(uint32_t argb) { secondColor_ = argb; }
@@ -86,6 +94,7 @@ class PushControl : public Control {
   bool hasDisabledCell_ = false;
   bool hasPressedCell_ = false;
   uint8_t state_ = kNormal;
+  bool plainHover_ = false;
   uint32_t faceColor_ = kDefaultFace;
   uint32_t secondColor_ = 0;
   uint32_t highlightColor_ = kDefaultHighlight;

@@ -471,7 +471,15 @@ void ScrollBar::StepByKey(bool forward) {
 
 // --- looks -------------------------------------------------------------------------------------------------
 
+void ScrollBar::SetDisplayFlag(bool flag) {
+  plainHover_ = flag;
+  for (ScrollBarButton* button : {back_.get(), forward_.get()})
+    if (button != nullptr) button->SetDisplayFlag(flag);
+  SetState(0, state_);
+}
+
 int32_t ScrollBar::ThumbCellOf(uint8_t state) const {
+  if (state == kHover && plainHover_) return kNormal;
   // Pictures without a disabled cell (and drawn bars, whose thumb has
   // three cells) show the normal cell while disabled.
   if (state == kDisabled && (drawn_ || !hasDisabledCell_)) return 0;

@@ -86,6 +86,11 @@ class ScrollBar : public Control {
   int32_t AttachToSpriteList(int32_t order, int32_t group, uint8_t option) override;
   int32_t GetOrder() const override { return order_; }
   void SetDrawFlags(uint8_t value) override;
+  // The display flag (the arrows take it too): while set, the pointer's hover shows no highlight:
+  // a hovered control shows its resting look, and so does a press that
+  // has no look of its own. The current state is shown again at once.
+  void SetDisplayFlag(bool flag);
+  bool GetDisplayFlag() const { return plainHover_; }
   uint8_t IsReady() const override { return thumbSprite_.GetOpacity(); }
   bool SetEnabled(bool enable) override;
   bool HitTest(int32_t x, int32_t y) override;
@@ -191,6 +196,7 @@ class ScrollBar : public Control {
   int32_t width_ = 0, height_ = 0;
   bool vertical_ = false;
   uint8_t state_ = kNormal;
+  bool plainHover_ = false;
   int32_t x_ = 0, y_ = 0;
   int32_t thumbOffset_ = -1;
   int32_t trackLength_ = -1;

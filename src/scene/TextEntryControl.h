@@ -64,6 +64,7 @@ class TextEntryControl : public TextBufferControl {
                     int32_t length, int32_t inset, int32_t lineGap, bool border, TimerList* timers, int32_t group);
 
   const ImageSprite& TextSprite() const { return textSprite_; }
+  ImageSprite& TextSprite() { return textSprite_; }
   const ImageSprite& CaretSprite() const { return caretSprite_; }
   const ImageSprite& CompositionSprite() const { return compositionSprite_; }
   Surface& TextSurface() { return textSurface_; }

@@ -159,6 +159,7 @@ bool TextListControl::HitTest(int32_t x, int32_t y) {
 // --- lines ------------------------------------------------------------------------------------------
 
 void TextListControl::Clear() {
+  TellPartsGoing();
   ClearRecords();
   sprites_.clear();  // before the pictures they show
   pictures_.clear();
@@ -400,6 +401,7 @@ int32_t TextListControl::SetLineSize(int32_t lineWidth, int32_t lineHeight, int3
 }
 
 void TextListControl::ReleaseFrame() {
+  TellPartsGoing();
   headerSprite_.reset();  // before the pictures they show
   footerSprite_.reset();
   header_.reset();
@@ -481,7 +483,9 @@ int32_t TextListControl::ApplyFrame(int32_t cells, bool hasPressed, bool hasDisa
   disabledOffset_ = hasDisabled ? body->GetWidth() / cells * (cells - 1) : 0;
   lineWidth_ = CellWidth();
   lineHeight_ = body->GetHeight();
-  // Header and footer take the size of their pictures.
+  // Header and footer take the size of their pictures; strips made before
+  // are replaced.
+  TellPartsGoing();
   if (Surface* first = headerFrame_.First();
       first != nullptr && MakeStrip(first->GetWidth(), first->GetHeight(), &header_, &headerSprite_))
     headerHeight_ = first->GetHeight();

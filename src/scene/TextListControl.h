@@ -106,8 +106,11 @@ class TextListControl : public TextListControlBase {
   int32_t FooterHeight() const { return footer_ ? footerHeight_ : 0; }
   Surface* LinePicture(int32_t index) const;
   const ImageSprite* LineSprite(int32_t index) const;
-  const ImageSprite* HeaderSprite() const { return headerSprite_.get(); }
-  const ImageSprite* FooterSprite() const { return footerSprite_.get(); }
+  ImageSprite* LineSprite(int32_t index) {
+    return const_cast<ImageSprite*>(static_cast<const TextListControl*>(this)->LineSprite(index));
+  }
+  ImageSprite* HeaderSprite() const { return headerSprite_.get(); }
+  ImageSprite* FooterSprite() const { return footerSprite_.get(); }
   Surface* HeaderPicture() const { return header_.get(); }
   int32_t DisabledCellOffset() const { return disabledOffset_; }
 

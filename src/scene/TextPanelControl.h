@@ -26,6 +26,9 @@ class SpriteList;
 class TextPanelBase : public Control {
  public:
   int32_t GetKind() const override { return kControlTextPanelA; }
+  // The panel's picture and the sprite that shows it (null: none).
+  virtual ImageSprite* PanelSprite() { return nullptr; }
+  virtual Surface* PanelSurface() { return nullptr; }
 };
 
 class TextPanelControl : public TextPanelBase, private ScrollBarListener {
@@ -97,6 +100,8 @@ class TextPanelControl : public TextPanelBase, private ScrollBarListener {
   ScrollBar& Bar() { return bar_; }
   Surface& Picture() { return surface_; }
   const ImageSprite& Sprite() const { return sprite_; }
+  ImageSprite* PanelSprite() override { return &sprite_; }
+  Surface* PanelSurface() override { return &surface_; }
 
   // Set by the factory before Create.
   uint32_t backColour = kDefaultBack;

@@ -12,6 +12,8 @@
 #include "scene/ItemMenuControl.h"
 #include "scene/ScrollBar.h"
 #include "scene/TextEntryControl.h"
+#include "scene/TextPanelControl.h"
+#include "scene/HotSpotControl.h"
 #include "scene/WindowControl.h"
 
 namespace orrivel {
@@ -75,6 +77,44 @@ TEST_F(ControlAccessWindow, TypingTakesCrLfAsOneLineAndStopsWhenFull) {
   EXPECT_EQ(full.lines, 1);
   ASSERT_EQ(other.draws.size(), 1u);
   EXPECT_EQ(other.draws[0].text, "A");
+}
+
+// The first text-panel kind, which answers as the second does.
+class PanelOfFirstKind : public TextPanelControl {
+ public:
+  int32_t GetKind() const override { return kControlTextPanelA; }
+};
+
+TEST(ControlAccess, SpriteSurfaceFlagAndOptionOfThePanelsMenusAndTheRest) {
+  PanelOfFirstKind first;
+  TextPanelControl second;
+  ItemMenuControl menu;
+  ScrollBar bar;
+  HotSpotControl spot;
+  struct Row {
+    Control* control;
+    const Drawable* sprite;
+    const Surface* surface;
+    int32_t flag, option;
+  };
+  const Row rows[] = {
+      {nullptr, nullptr, nullptr, -1, -1},
+      {&first, &first.Sprite(), &first.Picture(), -1, -1},
+      {&second, &second.Sprite(), &second.Picture(), -1, -1},
+      {&menu, nullptr, &menu.ItemMap(), -1, 0},
+      {&bar, nullptr, nullptr, 0, -1},
+      {&spot, nullptr, nullptr, -1, -1},
+  };
+  for (const Row& row : rows) {
+    const int32_t kind = row.control != nullptr ? row.control->GetKind() : -1;
+    EXPECT_EQ(GetControlSprite(row.control, 0), row.sprite) << kind;
+    bool borrowed = true;
+    EXPECT_EQ(GetControlSurface(row.control, 0, &borrowed), row.surface) << kind;
+    EXPECT_FALSE(borrowed);
+    EXPECT_EQ(SetControlFlag(row.control, true), row.flag) << kind;
+    EXPECT_EQ(SetControlOption(row.control, false), row.option) << kind;
+    EXPECT_EQ(GetTextListLineValue(row.control, 0), 0);
+  }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "NativeHarness.h"
 #include "display/DrawObjectManager.h"
 #include "natives/DisplayObjectArguments.h"
+#include "natives/GameDrawable.h"
 #include "natives/GameControlHost.h"
 #include "natives/NativeCatalog.h"
 #include "natives/ProcessObjects.h"
@@ -23,8 +24,10 @@
 #include "scene/ColorBoxControl.h"
 #include "scene/ControlFactory.h"
 #include "scene/HotSpotControl.h"
+#include "scene/ImageSprite.h"
 #include "scene/ScrollBar.h"
 #include "scene/SpriteCanvas.h"
+#include "scene/TextEntryControl.h"
 #include "scene/TextListControl.h"
 #include "scene/WindowControl.h"
 
@@ -84,6 +87,8 @@ class ControlNativesTest : public ControlNativeRig {
   uint32_t HotSpot() { return Call(696, {0, 0, 8, 8, kMinusOne}); }
   uint32_t Window() { return Call(693, {0, 0, 64, 32, 0, 0, 0, font_, 0, 0}); }
   uint32_t TextList() { return Call(695, {0, 0, 60, 16, 2, font_, 0}); }
+  uint32_t TextEntry() { return Call(688, {0, 0, font_, 8, 65535}); }
+  uint32_t MessageWindow() { return Call(694, {0, 0, 64, 32, 0, 0, 0, font_, 0, 0}); }
 
   std::unique_ptr<NativeHarness> harness_;
   std::unique_ptr<DirectCalls> calls_;
@@ -341,6 +346,164 @@ TEST_F(ControlNativesTest, PerControlNativesServeTheirKindsAndRefuseTheRest) {
   EXPECT_EQ(Call(786, {controls[0]}), 1u);
   EXPECT_EQ(harness_->Host().ControlHandles().messageWindow, 0u);
   EXPECT_EQ(Call(787, {controls[5]}), 1u);  // nothing to link
+}
+
+// 733 and 734 hand out the control's own sprite and surface under
+// display-object handles the drawing natives take; kinds without them, and
+// a null handle, get 0.
+TEST_F(ControlNativesTest, SpriteAndSurfaceHandlesNameTheControlsOwnObjects) {
+  DrawObjectManager* display = ScriptDisplayObjects();
+  const uint32_t button = SurfaceButton(), check = SurfaceCheckButton(), box = ColorBox(),
+                 entry = TextEntry(), bar = ScrollBarControl(), window = Window(), list = TextList(),
+                 spot = HotSpot(), message = MessageWindow();
+  ASSERT_NE(ControlOf(entry), nullptr);
+  ASSERT_NE(ControlOf(message), nullptr);
+  auto* windowControl = dynamic_cast<WindowControl*>(ControlOf(window));
+  auto* messageControl = dynamic_cast<WindowControl*>(ControlOf(message));
+  auto* entryControl = dynamic_cast<TextEntryControl*>(ControlOf(entry));
+  ASSERT_NE(entryControl, nullptr);
+  struct Row {
+    uint32_t control;
+    const Drawable* sprite;  // null: 733 answers 0
+    uint32_t surface;        // 734's answer when it names no lent surface
+    const Image* lent;       // the lent surface 734 names
+  };
+  const Row rows[] = {
+      {0, nullptr, 0, nullptr},
+      {button, &dynamic_cast<ButtonControl*>(ControlOf(button))->Sprite(), picture_, nullptr},
+      {check, &dynamic_cast<CheckButtonControl*>(ControlOf(check))->Sprite(), picture_, nullptr},
+      {box, &dynamic_cast<ColorBoxControl*>(ControlOf(box))->Box(), 0, nullptr},
+      {entry, &entryControl->TextSprite(), 0, &entryControl->TextSurface()},
+      {bar, nullptr, 0, nullptr},
+      {window, &windowControl->WindowSprite(), 0, &windowControl->GetSurface()},
+      {spot, nullptr, 0, nullptr},
+      {message, &messageControl->WindowSprite(), 0, &messageControl->GetSurface()},
+  };
+  for (const Row& row : rows) {
+    const uint32_t sprite = Call(733, {row.control, 0});
+    EXPECT_EQ(display->GetSprite(sprite), row.sprite) << row.control;
+    EXPECT_EQ(sprite != 0, row.sprite != nullptr) << row.control;
+    EXPECT_EQ(Call(733, {row.control, 0}), sprite) << "asked again, the same handle";
+    const uint32_t surface = Call(734, {row.control, 0});
+    if (row.lent != nullptr) {
+      EXPECT_EQ(display->GetImage(surface), row.lent) << row.control;
+      EXPECT_TRUE(display->IsLent(surface));
+    } else {
+      // A borrowed surface answers with its owner's handle.
+      EXPECT_EQ(surface, row.surface) << row.control;
+    }
+  }
+  // The drawing natives reach the window's page through its handle.
+  const uint32_t page = Call(734, {window, 0});
+  EXPECT_EQ(Call(g("NativeGetImageWidth"), {page}), 64u);
+
+  // A text list: -1 and -2 its header and footer strips, a line's sprite
+  // by index; 734 answers the line's value.
+  const uint32_t text = calls_->Text("line");
+  ASSERT_EQ(Call(784, {list, text, 7, kMinusOne}), 0u);
+  ASSERT_EQ(Call(784, {list, text, kMinusOne, kMinusOne}), 0u);
+  auto* lines = dynamic_cast<TextListControl*>(ControlOf(list));
+  ASSERT_NE(lines, nullptr);
+  EXPECT_EQ(display->GetSprite(Call(733, {list, 1})), lines->LineSprite(1));
+  EXPECT_EQ(Call(733, {list, 2}), 0u);
+  EXPECT_EQ(Call(733, {list, kMinusOne}), 0u);  // no header
+  EXPECT_EQ(Call(734, {list, 0}), 7u);
+  EXPECT_EQ(Call(734, {list, 1}), 1u);  // no value: its index
+  EXPECT_EQ(Call(734, {list, 5}), 0u);
+  ASSERT_EQ(Call(778, {list, 60, 16, 4, 4}), 0u);
+  EXPECT_EQ(display->GetSprite(Call(733, {list, kMinusOne})), lines->HeaderSprite());
+  EXPECT_EQ(display->GetSprite(Call(733, {list, uint32_t(-2)})), lines->FooterSprite());
+}
+
+// Once the control goes (or a text list drops its lines), the handles it
+// lent are stale: the drawing natives refuse them, and a new object never
+// takes them.
+TEST_F(ControlNativesTest, HandlesOfADeletedControlAreRefused) {
+  const uint32_t window = Window();
+  const uint32_t sprite = Call(733, {window, 0});
+  const uint32_t page = Call(734, {window, 0});
+  ASSERT_NE(sprite, 0u);
+  ASSERT_NE(page, 0u);
+  // A sprite of the scripts' own that shows the window's page lets go of
+  // it too.
+  const uint32_t shown = Call(g("NativeCreateImageSprite"), {page, 65535});
+  auto* shownSprite = dynamic_cast<ImageSprite*>(ScriptDisplayObjects()->GetSprite(shown));
+  ASSERT_NE(shownSprite, nullptr);
+  EXPECT_NE(shownSprite->GetSource(), nullptr);
+
+  const uint32_t variable = calls_->Word(window);
+  ASSERT_EQ(Call(712, {variable}), 0u);
+  EXPECT_EQ(ScriptDisplayObjects()->GetSprite(sprite), nullptr);
+  EXPECT_EQ(ScriptDisplayObjects()->GetImage(page), nullptr);
+  EXPECT_EQ(shownSprite->GetSource(), nullptr);
+  EXPECT_EQ(Call(g("NativeGetImageWidth"), {page}), 0u);
+  EXPECT_EQ(Call(g("NativeFillRect"), {page, 0x00FF0000, 0, 0, 4, 4}), 0u);
+  const uint32_t spriteVariable = calls_->Word(sprite);
+  EXPECT_EQ(Call(g("NativeDeleteSprite"), {spriteVariable}), 2u);
+  EXPECT_EQ(Call(733, {window, 0}), 0u);
+  const uint32_t fresh = Call(734, {Window(), 0});
+  EXPECT_NE(fresh, page);
+
+  // Group deletion and the run's end take loans back too; so does a list
+  // that clears its lines.
+  const uint32_t list = TextList();
+  ASSERT_EQ(Call(784, {list, calls_->Text("line"), 3, kMinusOne}), 0u);
+  const uint32_t line = Call(733, {list, 0});
+  ASSERT_NE(line, 0u);
+  ASSERT_EQ(Call(752, {list}), 1u);
+  EXPECT_EQ(ScriptDisplayObjects()->GetSprite(line), nullptr);
+  const uint32_t entry = Call(733, {TextEntry(), 0});
+  ASSERT_NE(ScriptDisplayObjects()->GetSprite(entry), nullptr);
+  EXPECT_EQ(Call(708, {}), 0u);
+  EXPECT_EQ(ScriptDisplayObjects()->GetSprite(entry), nullptr);
+  const uint32_t last = Call(734, {Window(), 0});
+  objects_.Reset();
+  EXPECT_EQ(ScriptDisplayObjects()->GetImage(last), nullptr);
+}
+
+// 737 sets the display flag of buttons, check buttons and scroll bars
+// (hovering shows the resting look); 738 the input lock of its kinds;
+// both -1 for the rest and for a null handle.
+TEST_F(ControlNativesTest, FlagAndOptionByKind) {
+  const uint32_t button = SurfaceButton(), check = SurfaceCheckButton(), box = ColorBox(),
+                 entry = TextEntry(), bar = ScrollBarControl(), window = Window(), list = TextList(),
+                 spot = HotSpot(), message = MessageWindow();
+  struct Row {
+    uint32_t control;
+    uint32_t flag, option;
+  };
+  const Row rows[] = {
+      {0, kMinusOne, kMinusOne},   {button, 0, kMinusOne}, {check, 0, 0},
+      {box, kMinusOne, kMinusOne}, {entry, kMinusOne, 0},  {bar, 0, kMinusOne},
+      {window, kMinusOne, 0},      {list, kMinusOne, 0},   {spot, kMinusOne, kMinusOne},
+      {message, kMinusOne, 0},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Call(737, {row.control, 1}), row.flag) << row.control;
+    EXPECT_EQ(Call(738, {row.control, 0}), row.option) << row.control;
+  }
+
+  // The flag on a button: the hover state shows the normal cell; off again,
+  // the hover cell.
+  auto* push = dynamic_cast<ButtonControl*>(ControlOf(button));
+  ASSERT_NE(push, nullptr);
+  push->SetState(PushControl::kHover);
+  EXPECT_EQ(push->Sprite().GetSourceRect().left, 0);
+  EXPECT_EQ(Call(737, {button, 0}), 0u);
+  EXPECT_EQ(push->Sprite().GetSourceRect().left, push->GetWidth());
+  // A check button hovered while on shows its resting on cell.
+  auto* box2 = dynamic_cast<CheckButtonControl*>(ControlOf(check));
+  ASSERT_NE(box2, nullptr);
+  box2->SetState(4);
+  EXPECT_EQ(box2->ShownCell(), CheckButtonControl::CellOf(box2->GetStyle(), 3, false));
+  EXPECT_EQ(Call(737, {check, 0}), 0u);
+  EXPECT_EQ(box2->ShownCell(), CheckButtonControl::CellOf(box2->GetStyle(), 4, false));
+  // The bar passes it on to its arrows.
+  auto* scroll = dynamic_cast<ScrollBar*>(ControlOf(bar));
+  ASSERT_NE(scroll, nullptr);
+  EXPECT_TRUE(scroll->GetDisplayFlag());
+  ASSERT_NE(scroll->BackButton(), nullptr);
+  EXPECT_TRUE(scroll->BackButton()->GetDisplayFlag());
 }
 
 }  // namespace
