@@ -85,7 +85,7 @@ TEST_F(PixelOpLibraryTest, TransformedDrawTakesSourceRectanglesOfAnyWidth) {
   const Rect rects[] = {{INT32_MIN, 0, INT32_MAX, 4}, {0, INT32_MIN, 4, INT32_MAX}, {0, 0, 4, 4}};
   for (const Rect& r : rects) {
     std::fill(target.begin(), target.end(), 0u);
-    EXPECT_EQ(draw(&t, &s, 0, 0, 4, 0, 0, 4, &r, 0, 0, 255, 0, 0, 0, 0), 0);
+    EXPECT_EQ(draw(&t, &s, 0, 0, 4, 0, 0, 4, &r, 0, 0, 255, 0, 0, 0, nullptr), 0);
     // Texels outside the source are skipped; those inside are copied.
     for (uint32_t p : target) EXPECT_TRUE(p == 0u || p == 0xFF112233u) << std::hex << p;
   }
