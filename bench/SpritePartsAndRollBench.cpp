@@ -1,8 +1,8 @@
 // Two figure and credit costs, each beside a peer in the same run:
 // - one step of a figure of 20 moving 64 x 64 parts composed through its
-//   own canvases into two 1280 x 720 displays (the target and its paired
-//   one: the changed rectangles cleared and composed again, then repainted
-//   by each display's canvas) vs pixman OVER
+//   own canvas into two 1280 x 720 displays (the target and its paired
+//   one: each display repaints its background and draws the parts once
+//   where they changed) vs pixman OVER
 //   of the same 20 part pictures at the same places into two pictures of
 //   that size;
 // - setting up a 200-line staff roll (reading the layout, drawing every

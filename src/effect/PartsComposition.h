@@ -1,16 +1,15 @@
 #pragma once
-// One display's share of a figure composed from parts: the parts' own
-// canvas (without background) tracks where they changed, those rectangles
-// of a clear picture of the display's size are composed again from the
-// parts, colour and alpha, and one sprite shows that picture on the
-// display's canvas. A step then costs
-// the display one sprite and only the rectangles where parts changed,
-// however many parts the figure has. Main thread only.
+// A figure composed from parts on a canvas of its own, shown on a display
+// and optionally on that display's paired one. The canvas orders the parts
+// and tracks where they changed; each display holds one view of it at the
+// figure's order, and a step hands the changed rectangles to the displays
+// whose view is shown. Each display then paints its own background and
+// the parts once inside those rectangles, however many parts the figure
+// has. Main thread only.
 #include <cstdint>
+#include <memory>
 
-#include "raster/SpriteList.h"
-#include "raster/Surface.h"
-#include "scene/ImageSprite.h"
+#include "effect/PartsView.h"
 #include "scene/SpriteCanvas.h"
 
 namespace orrivel {
@@ -22,30 +21,26 @@ class PartsComposition {
   PartsComposition() = default;
   PartsComposition(const PartsComposition&) = delete;
   PartsComposition& operator=(const PartsComposition&) = delete;
-  // The shown sprite leaves the display's list before its picture goes.
+  // The views leave the displays' lists before the canvas goes.
   ~PartsComposition();
 
-  // Makes the picture at the display's size and its sprite in the display's
-  // canvas list at order. False when the display has no canvas or the
-  // picture cannot be made.
-  bool Build(CanvasDrawObject& display, uint32_t order);
+  // Binds the canvas to the display's size and puts a view at order in the
+  // display's list, and with twin in the twin's too. False when a display
+  // has no canvas or their sizes differ.
+  bool Build(CanvasDrawObject& display, CanvasDrawObject* twin, uint32_t order);
   SpriteCanvas& Canvas() { return canvas_; }
-  Surface& Picture() { return picture_; }
-  ImageSprite& Sprite() { return sprite_; }
-  // A hidden composition keeps its picture and paints nothing.
-  void SetShown(bool shown);
-  bool Shown() const { return shown_; }
-  // Paints the parts that changed into the picture and hands the painted
-  // rectangles to the display; the number of rectangles.
+  // The view on the display (0) or on its twin (1); null when absent.
+  PartsView* View(int32_t which) const { return views_[which & 1].get(); }
+  // A hidden view paints nothing on its display.
+  void SetShown(int32_t which, bool shown);
+  bool Shown(int32_t which) const;
+  // Hands the rectangles where parts changed to the displays that show
+  // them; the number of rectangles.
   int32_t Render();
 
  private:
-  void PaintRect(const Rect& rect, SpriteList::Node* tail);
-
-  Surface picture_;
   SpriteCanvas canvas_;
-  ImageSprite sprite_;
-  bool shown_ = true;
+  std::unique_ptr<PartsView> views_[2];
 };
 
 }  // namespace orrivel

@@ -263,7 +263,7 @@ SpritePartsAction::~SpritePartsAction() { Clear(); }
 
 void SpritePartsAction::Clear() {
   ClearParts();
-  for (auto& composition : compositions_) composition.reset();
+  composition_.reset();
 }
 
 void SpritePartsAction::ClearParts() {
@@ -319,7 +319,7 @@ int32_t SpritePartsAction::LoadTable(const char* name, SpriteCanvas* canvas, con
         part->loops[0].reset();
         return kBadPicture;
       }
-      if (!showMain_) part->loops[0]->SetShown(false);
+      if (!PartsShownOnFirstCanvas()) part->loops[0]->SetShown(false);
       if (mirror != nullptr) {
         part->loops[1] = std::make_unique<SpriteLoopAction>();
         if (part->loops[1]->Init(mirror, &part->surface, x + options.x, y + options.y, window, uint8_t(alpha),
@@ -340,7 +340,7 @@ int32_t SpritePartsAction::LoadTable(const char* name, SpriteCanvas* canvas, con
       part->mainSprite.SetPosition(first.value1, first.value2);
       part->mainSprite.SetAnchor(kExplicitAnchor, part->summary.pivotX, part->summary.pivotY);
       part->mainSprite.SetOpacity(first.flag);
-      part->mainSprite.SetVisible(showMain_ ? 1 : 0);
+      part->mainSprite.SetVisible(PartsShownOnFirstCanvas() ? 1 : 0);
       if (mirror != nullptr) {
         // The mirror shows the main sprite's picture without owning it.
         part->mirrorSprite.ShareImage(&part->mainSprite);
@@ -376,24 +376,24 @@ int32_t SpritePartsAction::SetupV(TimerList* timerList, void* target, const Obje
   SpriteCanvas* canvas = object->GetCanvas();
   SpriteCanvas* mirror = twin != nullptr ? twin->GetCanvas() : nullptr;
   if (cells.Cell(8) != 0) {
-    CanvasDrawObject* displays[2] = {object, twin};
-    for (int32_t i = 0; i < 2; ++i) {
-      if (displays[i] == nullptr) continue;
-      compositions_[i] = std::make_unique<PartsComposition>();
-      if (!compositions_[i]->Build(*displays[i], options.baseOrder)) {
-        Clear();
-        return kNoTargetImage;
-      }
+    // One canvas serves both displays: the parts are stepped and tracked
+    // once, and each display draws them where they changed.
+    composition_ = std::make_unique<PartsComposition>();
+    if (!composition_->Build(*object, twin, options.baseOrder)) {
+      Clear();
+      return kNoTargetImage;
     }
-    canvas = &compositions_[0]->Canvas();
-    if (compositions_[1]) mirror = &compositions_[1]->Canvas();
+    canvas = &composition_->Canvas();
+    mirror = nullptr;
   }
   if (const int32_t code = LoadTable(name, canvas, options, mirror); code != 0) {
     Clear();
     return code;
   }
-  if (compositions_[0]) compositions_[0]->SetShown(showMain_);
-  if (compositions_[1]) compositions_[1]->SetShown(showMirror_);
+  if (composition_) {
+    composition_->SetShown(0, showMain_);
+    composition_->SetShown(1, showMirror_);
+  }
   status_.assign(parts_.size(), kKeyed);
   SetSpPanimeOrderValues(options.baseOrder - uint32_t(parts_.size()), options.baseOrder);
   for (size_t i = 0; i < parts_.size(); ++i) {
@@ -419,11 +419,11 @@ int32_t SpritePartsAction::SetupV(TimerList* timerList, void* target, const Obje
 
 void SpritePartsAction::ShowPart(PartRecord& part) {
   if (part.keyLineCount < 0) {
-    if (part.loops[0]) part.loops[0]->SetShown(part.visible && showMain_);
+    if (part.loops[0]) part.loops[0]->SetShown(part.visible && PartsShownOnFirstCanvas());
     if (part.loops[1]) part.loops[1]->SetShown(part.visible && showMirror_);
     return;
   }
-  part.mainSprite.SetVisible(part.visible && showMain_ ? 1 : 0);
+  part.mainSprite.SetVisible(part.visible && PartsShownOnFirstCanvas() ? 1 : 0);
   if (part.mirrorSprite.OwningList() != nullptr) part.mirrorSprite.SetVisible(part.visible && showMirror_ ? 1 : 0);
 }
 
@@ -480,22 +480,24 @@ int32_t SpritePartsAction::Step(uint32_t now) {
       }
     }
   }
-  if (active) RenderCompositions();
+  if (active && composition_) composition_->Render();
   return active ? 0 : 1;
 }
 
 void SpritePartsAction::SetShowFlags(bool first, bool second) {
   // After the displays exchanged their canvases the first cell names the
   // display the target shows now, which holds the mirror.
-  SpriteList* firstList = compositions_[0] ? compositions_[0]->Sprite().OwningList()
+  SpriteList* firstList = composition_ ? composition_->View(0)->OwningList()
                           : parts_.empty()  ? nullptr
                                             : parts_.front()->mainSprite.OwningList();
   SpriteCanvas* shown = target_ != nullptr ? target_->GetCanvas() : nullptr;
   const bool exchanged = firstList != nullptr && shown != nullptr && firstList != &shown->MainList();
   showMain_ = exchanged ? second : first;
   showMirror_ = exchanged ? first : second;
-  if (compositions_[0]) compositions_[0]->SetShown(showMain_);
-  if (compositions_[1]) compositions_[1]->SetShown(showMirror_);
+  if (composition_) {
+    composition_->SetShown(0, showMain_);
+    composition_->SetShown(1, showMirror_);
+  }
 }
 
 void SpritePartsAction::FollowMain(PartRecord& part) {
@@ -505,11 +507,6 @@ void SpritePartsAction::FollowMain(PartRecord& part) {
   if (mirror.GetOpacity() != main.GetOpacity() || *mirror.GetBoundsPtr() != *main.GetBoundsPtr())
     mirror.ShareImage(&main);
   mirror.SetVisible(showMirror_ ? 1 : 0);
-}
-
-void SpritePartsAction::RenderCompositions() {
-  for (auto& composition : compositions_)
-    if (composition) composition->Render();
 }
 
 }  // namespace orrivel

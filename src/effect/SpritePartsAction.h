@@ -59,7 +59,8 @@ class SpritePartsAction : public LayerAction {
   // compose through own canvases, [9] use the target's image, [10] [11]
   // show on main and on mirror. [9] puts the figure on the target's paired
   // display (the one it is exchanged or mixed with) as well: its mirror
-  // sprites follow the main ones there.
+  // sprites follow the main ones there, or, composed, a second view of the
+  // figure's own canvas shows it there.
   int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
   // [0] 0 stop; 1 show on main [1] and mirror [2]; 2 part [1] visible [2].
   int32_t ControlV(const ObjectArguments& cells) override;
@@ -96,14 +97,17 @@ class SpritePartsAction : public LayerAction {
   void Clear();
 
   PartRecord* GetPart(int32_t index);
-  // The composition into the target's display (0) or its paired one (1);
-  // null when the parts are drawn straight onto the canvases.
-  PartsComposition* Composition(int32_t which) const { return compositions_[which & 1].get(); }
+  // The figure's own canvas and its views on the target's display and its
+  // paired one; null when the parts are drawn straight onto the displays.
+  PartsComposition* Composition() const { return composition_.get(); }
   int32_t PartCount() const { return int32_t(parts_.size()); }
   uint8_t Status(int32_t index) const { return status_[size_t(index)]; }
 
  private:
   void ShowPart(PartRecord& part);
+  // Whether the parts on the first canvas are shown: composed, the views
+  // carry the displays' show flags and the parts only their own.
+  bool PartsShownOnFirstCanvas() const { return composition_ != nullptr || showMain_; }
   // Frees the parts, their animations and loop objects.
   void ClearParts();
   // Sets the show flags; cell first goes to whichever display shows the
@@ -112,7 +116,6 @@ class SpritePartsAction : public LayerAction {
   // The mirror sprite takes the main sprite's picture, place and alpha
   // when they differ.
   void FollowMain(PartRecord& part);
-  void RenderCompositions();
 
   CanvasDrawObject* target_ = nullptr;
   std::vector<std::unique_ptr<PartRecord>> parts_;
@@ -120,10 +123,10 @@ class SpritePartsAction : public LayerAction {
   std::vector<uint8_t> status_;
   bool showMain_ = true;
   bool showMirror_ = true;
-  // With composition: the own canvases the parts are painted on, each into
-  // a picture shown on its display. Declared last: the parts leave these
-  // canvases first.
-  std::unique_ptr<PartsComposition> compositions_[2];
+  // With composition: the own canvas the parts are ordered on, shown on
+  // the displays through its views. Declared last: the parts leave its
+  // canvas first.
+  std::unique_ptr<PartsComposition> composition_;
 };
 
 }  // namespace orrivel

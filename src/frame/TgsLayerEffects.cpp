@@ -517,8 +517,13 @@ int32_t TgsLayerSets::StartSpParts(const char* name, int32_t word, int32_t set, 
   const bool run = effect ? EffectsOn() : LayerEffectsRun();
   if (run) {
     const DoubleCells scale(1.0);
+    // Layer 2 shows the figure on the front display and on the back one
+    // paired with it, each by its own byte (the bytes the slot record
+    // exchanges when the sets do); any other layer on its own display.
+    const int32_t bothDisplays = set == 2 ? 1 : 0;
     if (CreateLayerAction(*holder, "sp_parts", Display(used).Display(),
-                          Cells({Cell(name), 0, 0, word, byte3, scale.low, scale.high, 0, 0, 0, byte1, byte2})) != 0)
+                          Cells({Cell(name), 0, 0, word, byte3, scale.low, scale.high, 0, 0, bothDisplays, byte1,
+                                 byte2})) != 0)
       return 4;
   }
   WriteEffectRecord(effect, Kind::kSpParts, {word, byte1, byte2, setWord, byte3}, name);

@@ -227,7 +227,8 @@ uint32_t StretchDrawImageOpNative(NativeArgs& args) {
 }
 
 // Natives 389 and 390: six matrix cells, cells 8 and 9, the opacity byte,
-// two flags and a cell, then the source rectangle and the clip rectangle.
+// two flags and a cell, then the source rectangle and the clip rectangle;
+// the entry takes the cells in that order, the clip last.
 template <bool kFixed>
 uint32_t TransformDrawNative(NativeArgs& args) {
   Surface* d = SurfaceCell(args, 0);
@@ -235,12 +236,15 @@ uint32_t TransformDrawNative(NativeArgs& args) {
   int32_t m[6];
   for (uint32_t i = 0; i < 6; ++i) m[i] = args.Int(2 + i);
   const int32_t a8 = args.Int(8), a9 = args.Int(9), a10 = args.Byte(10);
+  const int32_t a11 = args.Flag(11) ? 1 : 0, a12 = args.Flag(12) ? 1 : 0, a13 = args.Int(13);
   const RectPair rects = ReadRectPair(args, 14);
   if (d == nullptr || s == nullptr || args.Failed()) return kImageFailed;
   if constexpr (kFixed) {
-    return uint32_t(ApplyPixelOp12(d, s, m[0], m[1], m[2], m[3], m[4], m[5], a8, a9, a10, rects.First(), rects.Second()));
+    return uint32_t(ApplyPixelOp12(d, s, m[0], m[1], m[2], m[3], m[4], m[5], a8, a9, a10, rects.First(), rects.Second(),
+                                   a11, a12, a13));
   } else {
-    return uint32_t(TransformDrawImageOp(d, s, m[0], m[1], m[2], m[3], m[4], m[5], a8, a9, a10, rects.First(), rects.Second()));
+    return uint32_t(TransformDrawImageOp(d, s, m[0], m[1], m[2], m[3], m[4], m[5], a8, a9, a10, rects.First(),
+                                         rects.Second(), a11, a12, a13));
   }
 }
 

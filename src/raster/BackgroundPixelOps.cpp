@@ -114,7 +114,7 @@ int BackgroundPixelOps::AffineBlend(Surface* dest, Surface* source, const Affine
   // opaque picture.
   const int32_t mode = (blendMode == kBlendOpacity && opacity == 255) ? 0 : 2;
   const PixelOpImage to = ViewForLibrary(dest), from = ViewForLibrary(source);
-  if (draw(&to, &from, x0, y0, x1, y1, x2, y2, nullptr, mode, 0, opacity, 0, 0, 0, 0) != 0) return kRefused;
+  if (draw(&to, &from, x0, y0, x1, y1, x2, y2, nullptr, mode, 0, opacity, 0, 0, 0, nullptr) != 0) return kRefused;
   RecordLibraryChange(dest);
   return kDone;
 }

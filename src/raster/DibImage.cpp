@@ -1,5 +1,7 @@
 #include "raster/DibImage.h"
 
+#include <algorithm>
+
 #include <cstring>
 #include <new>
 
@@ -159,10 +161,16 @@ uint32_t DibImage::GetPixel(int32_t x, int32_t y) const {
 }
 
 void DibImage::FillRect32(const Rect& r, uint32_t value) {
-  for (int32_t y = r.top; y < r.bottom; ++y) {
-    uint32_t* p = reinterpret_cast<uint32_t*>(pixels_ + size_t(pitch_) * size_t(y)) + r.left;
-    for (int32_t x = r.left; x < r.right; ++x) *p++ = value;
-  }
+  // Held in locals: the pixel stores could otherwise alias the rectangle
+  // and the pitch, which keeps the row loop from running several pixels a
+  // step.
+  const Rect area = r;
+  const size_t pitch = size_t(pitch_);
+  uint8_t* const pixels = pixels_;
+  if (area.right <= area.left) return;
+  const size_t width = size_t(area.right - area.left);
+  for (int32_t y = area.top; y < area.bottom; ++y)
+    std::fill_n(reinterpret_cast<uint32_t*>(pixels + pitch * size_t(y)) + area.left, width, value);
 }
 
 bool DibImage::FillRgb(uint8_t red, uint8_t green, uint8_t blue, const Rect* rect, Rect* out) {

@@ -1,6 +1,5 @@
 #include "raster/LibraryImageOps.h"
 
-#include <array>
 
 #include "raster/PixelBuffer.h"
 #include "raster/PixelOpEntries.h"
@@ -130,37 +129,26 @@ int StretchDrawImageOp(Surface* target, Image* source, int32_t a2, int32_t a3, i
                                 &t, &s, a6, a7, a8, a9, a2, a3, a4, a5, mode, smoothing, opacity, reserved));
 }
 
-namespace {
-
-// The clip words of entries 11 and 12: zeros draw over the whole target.
-std::array<int32_t, 4> ClipWords(const Rect* clip) {
-  if (clip == nullptr) return {0, 0, 0, 0};
-  return {clip->left, clip->top, clip->right, clip->bottom};
-}
-
-}  // namespace
-
 int TransformDrawImageOp(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t a4,
                          int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9, int32_t a10,
-                         const Rect* sourceRect, const Rect* clip) {
+                         const Rect* sourceRect, const Rect* clip, int32_t a11, int32_t a12,
+                         int32_t a13) {
   if (const int code = CheckCommon(target, {source}, kPixelOpTransformDrawImage); code != 0)
     return code;
   const PixelOpImage t = ViewForLibrary(target), s = ViewForLibrary(source);
-  const auto c = ClipWords(clip);
   return FinishZero(target, Entry<PixelOpTransformDrawFn>(kPixelOpTransformDrawImage)(
-                                &t, &s, a2, a3, a4, a5, a6, a7, sourceRect, a8, a9, a10, c[0], c[1],
-                                c[2], c[3]));
+                                &t, &s, a2, a3, a4, a5, a6, a7, sourceRect, a8, a9, a10, a11, a12,
+                                a13, clip));
 }
 
 int ApplyPixelOp12(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t a4, int32_t a5,
                    int32_t a6, int32_t a7, int32_t a8, int32_t a9, int32_t a10,
-                   const Rect* sourceRect, const Rect* clip) {
+                   const Rect* sourceRect, const Rect* clip, int32_t a11, int32_t a12, int32_t a13) {
   if (const int code = CheckCommon(target, {source}, kPixelOpEntry12); code != 0) return code;
   const PixelOpImage t = ViewForLibrary(target), s = ViewForLibrary(source);
-  const auto c = ClipWords(clip);
   return FinishZero(target, Entry<PixelOpEntry12Fn>(kPixelOpEntry12)(
-                                &t, &s, a2, a3, a4, a5, a6, a7, sourceRect, a8, a9, a10, c[0], c[1],
-                                c[2], c[3]));
+                                &t, &s, a2, a3, a4, a5, a6, a7, sourceRect, a8, a9, a10, a11, a12,
+                                a13, clip));
 }
 
 int ApplyPixelOp13(Surface* target, int32_t across, int32_t down, int32_t flag, const Rect* rect) {

@@ -34,17 +34,20 @@ int StretchDrawImageOp(Surface* target, Image* source, int32_t a2, int32_t a3, i
                        int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9, int32_t mode = 0,
                        int32_t smoothing = 0, int32_t opacity = 255, int32_t reserved = 0);
 // a2..a7: the top-left, top-right and bottom-left corners (x, y) of the
-// parallelogram, a8 the mode, a9 a word passed on, a10 the opacity. The
-// library takes the corners as doubles; sourceRect (null: the whole
-// source) is what is drawn and clip (null: the whole target) bounds it.
+// parallelogram, a8 the mode, a9 a word passed on, a10 the opacity, a11
+// and a12 two flags and a13 a word passed on after it. The library takes
+// the corners as doubles; sourceRect (null: the whole source) is what is
+// drawn and clip (null: the whole target) bounds it, passed last.
 int TransformDrawImageOp(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t a4,
                          int32_t a5, int32_t a6, int32_t a7, int32_t a8, int32_t a9, int32_t a10,
-                         const Rect* sourceRect = nullptr, const Rect* clip = nullptr);
+                         const Rect* sourceRect = nullptr, const Rect* clip = nullptr,
+                         int32_t a11 = 0, int32_t a12 = 0, int32_t a13 = 0);
 // a2..a7: the affine map (a, b, c, d, tx, ty) in 16.16; the rest as
 // TransformDrawImageOp.
 int ApplyPixelOp12(Surface* target, Image* source, int32_t a2, int32_t a3, int32_t a4, int32_t a5,
                    int32_t a6, int32_t a7, int32_t a8, int32_t a9, int32_t a10,
-                   const Rect* sourceRect = nullptr, const Rect* clip = nullptr);
+                   const Rect* sourceRect = nullptr, const Rect* clip = nullptr, int32_t a11 = 0,
+                   int32_t a12 = 0, int32_t a13 = 0);
 // Separable box blur of radius across by down inside rect (null: the
 // whole image); flag is passed on. A target that is not 32 bits gives 2.
 int ApplyPixelOp13(Surface* target, int32_t across, int32_t down, int32_t flag, const Rect* rect);

@@ -45,23 +45,26 @@ using PixelOpStretchDrawFn = int32_t (*)(const PixelOpImage* target, const Pixel
 // parallelogram with corners top-left (x0, y0), top-right (x1, y1) and
 // bottom-left (x2, y2), nearest texel at pixel centres. Mode 0 copies, mode
 // 2 blends by texel alpha times opacity keeping the destination alpha.
-// r1 to r4, when they make a rectangle (left, top, right, bottom), clip the
-// drawing to it; zeros draw over the whole target.
+// The reserved word and the two flags and the word after the opacity are
+// the callers' to pass (scripts hand them on from their cells); this
+// library draws the same whatever they hold. clip, when it is a rectangle
+// (left below right, top below bottom), bounds the drawing; null draws over
+// the whole target.
 using PixelOpTransformDrawFn = int32_t (*)(const PixelOpImage* target, const PixelOpImage* source,
                                            double x0, double y0, double x1, double y1, double x2,
                                            double y2, const Rect* sourceRect, int32_t mode,
-                                           int32_t reserved, int32_t opacity, int32_t r1,
-                                           int32_t r2, int32_t r3, int32_t r4);
+                                           int32_t reserved, int32_t opacity, int32_t flag1,
+                                           int32_t flag2, int32_t word, const Rect* clip);
 // Entry 12: the source rectangle (null: the whole source) drawn through
 // the affine map x' = a u + c v + tx, y' = b u + d v + ty (all six in 16.16
 // fixed point; (u, v) relative to the rectangle's top-left), as entry 11
-// draws the parallelogram that map makes; mode, opacity and the clip words
-// as entry 11's. Cells 65536, 0, 0, 65536, 0, 0 draw an unscaled copy.
+// draws the parallelogram that map makes; the words after the source
+// rectangle and the clip as entry 11's. Cells 65536, 0, 0, 65536, 0, 0 draw an unscaled copy.
 using PixelOpEntry12Fn = int32_t (*)(const PixelOpImage* target, const PixelOpImage* source,
                                      int32_t a, int32_t b, int32_t c, int32_t d, int32_t tx,
                                      int32_t ty, const Rect* sourceRect, int32_t mode,
-                                     int32_t reserved, int32_t opacity, int32_t r1, int32_t r2,
-                                     int32_t r3, int32_t r4);
+                                     int32_t reserved, int32_t opacity, int32_t flag1, int32_t flag2,
+                                     int32_t word, const Rect* clip);
 // Entry 13: a separable box blur inside the rectangle (null: the whole
 // image; a given one is cut to the image): radius across (horizontal) then
 // radius down (vertical), each window cut to the rectangle and every channel

@@ -82,7 +82,7 @@ int DrawThroughLibrary(Surface* dest, Surface* source, const Placement& p, int32
   auto fn = reinterpret_cast<PixelOpTransformDrawFn>(LibraryEntry(kPixelOpTransformDrawImage));
   const PixelOpImage d = ViewForLibrary(dest), src = ViewForLibrary(source);
   if (fn(&d, &src, turned[0][0], turned[0][1], turned[1][0], turned[1][1], turned[2][0],
-         turned[2][1], sourceRect, mode, 0, opacity, 0, 0, 0, 0) != 0)
+         turned[2][1], sourceRect, mode, 0, opacity, 0, 0, 0, nullptr) != 0)
     return 2;
   RecordLibraryChange(dest);
   return 0;

@@ -76,8 +76,8 @@ int32_t RotCenterFilter::DrawTurning(const TransitionApplyRecord& r, Image* pict
   turn(-sw / 2.0, sh / 2.0, &x2, &y2);
   const PixelOpImage target = ViewForLibrary(r.destination), source = ViewForLibrary(picture);
   // Mode 0 copies texels; mode 2 blends them at the opacity.
-  draw(&target, &source, x0, y0, x1, y1, x2, y2, nullptr, opacity < 255 ? 2 : 0, smoothing_, opacity, r.destX,
-       r.destY, r.destX + r.width, r.destY + r.height);
+  const Rect band{r.destX, r.destY, r.destX + r.width, r.destY + r.height};
+  draw(&target, &source, x0, y0, x1, y1, x2, y2, nullptr, opacity < 255 ? 2 : 0, smoothing_, opacity, 0, 0, 0, &band);
   return 0;
 }
 

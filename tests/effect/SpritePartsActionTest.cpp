@@ -4,10 +4,12 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "CrLfText.h"
 #include "OverlayTestRig.h"
 #include "effect/BuiltinEffects.h"
+#include "raster/DirtyRegion.h"
 #include "scene/CanvasDrawObject.h"
 #include "scene/SpriteCanvas.h"
 
@@ -17,6 +19,8 @@ namespace {
 constexpr int32_t kFigureX = 100;
 constexpr int32_t kFigureY = 50;
 constexpr int32_t kBaseOrder = 40;
+// A display background the figure shows over.
+constexpr uint32_t kGrey = 0xFF606060u;
 
 std::intptr_t DoubleLow(double value) {
   uint64_t bits = 0;
@@ -68,6 +72,12 @@ class SpriteParts : public testing::OverlayTest {
   // The pixel at (x, y) of a picture.
   static uint32_t Pixel(Surface& picture, int32_t x, int32_t y) {
     return reinterpret_cast<const uint32_t*>(picture.GetScanLine(y))[x];
+  }
+  static std::vector<uint32_t> Pixels(Surface& picture) {
+    std::vector<uint32_t> pixels;
+    for (int32_t y = 0; y < picture.GetHeight(); ++y)
+      for (int32_t x = 0; x < picture.GetWidth(); ++x) pixels.push_back(Pixel(picture, x, y));
+    return pixels;
   }
 
   CanvasDrawObject layer_;
@@ -198,36 +208,52 @@ TEST_F(SpriteParts, Controls) {
   EXPECT_EQ(action->Status(0), SpritePartsAction::kEnded);
 }
 
-// Composed through its own canvas: the layer shows one picture, painted
-// where parts changed; a part that moved leaves nothing behind.
+// Composed through its own canvas: the layer holds one view of the figure,
+// which paints the parts straight onto the display where they changed; a
+// part that moved leaves the display's own background showing again.
 TEST_F(SpriteParts, ComposesThroughItsOwnCanvas) {
   compose_ = 1;
+  layer_.GetCanvas()->SetBackgroundValue(kGrey, 1);
   SpritePartsAction* action = Start("*eye.elg\n0,0,255\nt1000\n100,40,255\n", 0);
   ASSERT_NE(action, nullptr);
-  PartsComposition* composition = action->Composition(0);
+  PartsComposition* composition = action->Composition();
   ASSERT_NE(composition, nullptr);
-  EXPECT_EQ(action->Composition(1), nullptr);
-  EXPECT_EQ(composition->Sprite().OwningList(), &layer_.GetCanvas()->MainList());
+  EXPECT_EQ(composition->View(1), nullptr);
+  EXPECT_EQ(composition->View(0)->OwningList(), &layer_.GetCanvas()->MainList());
   EXPECT_EQ(action->GetPart(0)->mainSprite.OwningList(), &composition->Canvas().MainList());
   EXPECT_EQ(layer_.GetCanvas()->MainList().Items().size(), 1u);
 
   StepAt(kStart);
-  Surface& picture = composition->Picture();
-  EXPECT_EQ(Pixel(picture, kFigureX + 1, kFigureY + 1), 0xFF000101u);
-  StepAt(kStart + 500);
-  EXPECT_EQ(Pixel(picture, kFigureX + 50 + 1, kFigureY + 20 + 1), 0xFF000101u);
-  EXPECT_EQ(Pixel(picture, kFigureX + 1, kFigureY + 1), 0u);
-  // The layer's scene shows the part where it stands now, over black.
-  Surface scene;
-  ASSERT_EQ(scene.Create(640, 480, 32, 0), 0);
-  ASSERT_EQ(layer_.GetCanvas()->RenderInto(&scene, 0, 0, 0), 0);
-  EXPECT_EQ(Pixel(scene, kFigureX + 50 + 1, kFigureY + 20 + 1) & 0xFFFFFFu, 0x000101u);
-  EXPECT_EQ(Pixel(scene, kFigureX + 1, kFigureY + 1) & 0xFFFFFFu, 0u);
+  layer_.GetCanvas()->Render(nullptr, nullptr, 0, 0);
+  Surface& shown = *layer_.GetSurface();
+  EXPECT_EQ(Pixel(shown, kFigureX + 1, kFigureY + 1), 0xFF000101u);
+  EXPECT_EQ(Pixel(shown, kFigureX + 30, kFigureY + 1), kGrey);
+  const std::vector<uint32_t> before = Pixels(shown);
 
-  // Hidden on the main display: the composite goes and nothing is painted.
+  StepAt(kStart + 500);
+  DirtyRegion painted;
+  ASSERT_EQ(layer_.GetCanvas()->Render(&painted, nullptr, 0, 0), 0);
+  EXPECT_EQ(Pixel(shown, kFigureX + 50 + 1, kFigureY + 20 + 1), 0xFF000101u);
+  EXPECT_EQ(Pixel(shown, kFigureX + 1, kFigureY + 1), kGrey);
+  // Only the part's old and new places were painted, and every pixel that
+  // changed lies inside them.
+  int64_t area = 0;
+  for (const Rect& r : painted.Rects()) area += int64_t(r.Width()) * r.Height();
+  EXPECT_EQ(area, 2 * 20 * 10);
+  const std::vector<uint32_t> after = Pixels(shown);
+  for (int32_t y = 0; y < shown.GetHeight(); ++y)
+    for (int32_t x = 0; x < shown.GetWidth(); ++x) {
+      if (before[size_t(y * shown.GetWidth() + x)] == after[size_t(y * shown.GetWidth() + x)]) continue;
+      bool inside = false;
+      for (const Rect& r : painted.Rects()) inside |= x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+      ASSERT_TRUE(inside) << x << "," << y;
+    }
+
+  // Hidden on the main display: the view goes and the background shows.
   EXPECT_EQ(action->Control({1, 0, 1}), 0);
-  EXPECT_FALSE(composition->Sprite().IsVisible());
-  EXPECT_FALSE(composition->Shown());
+  EXPECT_FALSE(composition->Shown(0));
+  layer_.GetCanvas()->Render(nullptr, nullptr, 0, 0);
+  EXPECT_EQ(Pixel(shown, kFigureX + 50 + 1, kFigureY + 20 + 1), kGrey);
 }
 
 // The figure on the paired display too: mirror sprites there follow the
@@ -268,21 +294,39 @@ TEST_F(SpriteParts, MirrorSpritesFollowOnThePairedDisplay) {
   layer_.ExchangeCanvases(&twin_);
 }
 
+// One canvas serves both displays: each shows the figure by its own flag.
 TEST_F(SpriteParts, ComposesIntoBothDisplays) {
   ASSERT_EQ(twin_.Prepare(640, 480, 32, 1), 0);
   ASSERT_EQ(layer_.SetPairedImage(&twin_), 0);
-  compose_ = pairedToo_ = showMain_ = showMirror_ = 1;
-  SpritePartsAction* action = Start("*eye.elg\n0,0,255\nt1000\n100,40,255\n", 0);
+  compose_ = pairedToo_ = showMirror_ = 1;
+  SpritePartsAction* action = Start("*eye.elg\n0,0,255\nt1000\n100,40,255\n$band.elg,0,0,40,255,0,1000\n", 0);
   ASSERT_NE(action, nullptr);
-  ASSERT_NE(action->Composition(1), nullptr);
-  EXPECT_EQ(action->Composition(1)->Sprite().OwningList(), &twin_.GetCanvas()->MainList());
-  EXPECT_EQ(action->GetPart(0)->mirrorSprite.OwningList(), &action->Composition(1)->Canvas().MainList());
+  PartsComposition* composition = action->Composition();
+  ASSERT_NE(composition->View(1), nullptr);
+  EXPECT_EQ(composition->View(1)->OwningList(), &twin_.GetCanvas()->MainList());
+  EXPECT_EQ(action->GetPart(0)->mirrorSprite.OwningList(), nullptr);
+  EXPECT_EQ(action->GetPart(1)->loops[1], nullptr);
+  // Shown on the paired display only: the parts stay shown on the canvas.
+  EXPECT_FALSE(composition->Shown(0));
+  EXPECT_TRUE(composition->Shown(1));
+  EXPECT_TRUE(action->GetPart(0)->mainSprite.IsVisible());
+  EXPECT_TRUE(action->GetPart(1)->loops[0]->IsShown());
+
   StepAt(kStart);
+  EXPECT_EQ(action->Control({1, 1, 1}), 0);
   StepAt(kStart + 500);
-  for (int32_t which = 0; which < 2; ++which) {
-    Surface& picture = action->Composition(which)->Picture();
-    EXPECT_EQ(Pixel(picture, kFigureX + 50 + 1, kFigureY + 20 + 1), 0xFF000101u) << which;
-    EXPECT_EQ(Pixel(picture, kFigureX + 1, kFigureY + 1), 0u) << which;
+  for (CanvasDrawObject* display : {&layer_, &twin_}) {
+    display->GetCanvas()->Render(nullptr, nullptr, 0, 0);
+    EXPECT_EQ(Pixel(*display->GetSurface(), kFigureX + 50 + 1, kFigureY + 20 + 1) & 0xFFFFFFu, 0x000101u);
+    // Below the band, where the eye was.
+    EXPECT_EQ(Pixel(*display->GetSurface(), kFigureX + 1, kFigureY + 8) & 0xFFFFFFu, 0u);
+  }
+  // Control 2 hides a part on both displays at once.
+  EXPECT_EQ(action->Control({2, 0, 0}), 0);
+  StepAt(kStart + 600);
+  for (CanvasDrawObject* display : {&layer_, &twin_}) {
+    display->GetCanvas()->Render(nullptr, nullptr, 0, 0);
+    EXPECT_EQ(Pixel(*display->GetSurface(), kFigureX + 60 + 1, kFigureY + 24 + 1) & 0xFFFFFFu, 0u);
   }
   // Cleared with the action: nothing stays on either display.
   list_.Clear();

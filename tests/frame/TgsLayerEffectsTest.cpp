@@ -5,9 +5,11 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "LayerSetsFixture.h"
 #include "effect/LayerAction.h"
+#include "effect/SpritePartsAction.h"
 
 namespace orrivel {
 namespace {
@@ -127,6 +129,38 @@ TEST_F(LayerEffectsTest, CommandsWriteTheirSlotRecords) {
   EXPECT_EQ(s.StartNoise(2, 1, 1, 1), 2);
   EXPECT_EQ(Record(2).kind, 0);
   EXPECT_FALSE(s.HolderRunning(s.GetEffectSlot(2).holder));
+}
+
+// Layer 2 puts a parts figure on the front display and on the back one
+// paired with it, each shown by its own byte; another layer puts it on its
+// own display, shown whatever the bytes hold.
+TEST_F(LayerEffectsTest, PartsFigureOfLayerTwoIsOnBothDisplays) {
+  TgsLayerSets& s = *sets_;
+  pictures_.Write("SYS/EYE.ELG", test::ElgPicture(8, 8, 0, 0, [](int, int) { return 0xFF102030u; }));
+  const std::string table = "*EYE.ELG\r\n0,0\r\nt100\r\n4,0\r\n";
+  pictures_.Write("SYS/FIG.TXT", std::vector<uint8_t>(table.begin(), table.end()));
+  const auto figure = [&s](size_t slot) {
+    return dynamic_cast<SpritePartsAction*>(s.ActionOf(s.GetEffectSlot(slot).holder));
+  };
+  // Not paired yet: the figure cannot reach the back display.
+  EXPECT_EQ(s.StartSpParts("SYS/FIG.TXT", 10, 2, 0, 0, 1, 0), 4);
+  ASSERT_EQ(displays_[0].SetPairedImage(&displays_[1]), 0);
+  ASSERT_EQ(s.StartSpParts("SYS/FIG.TXT", 10, 2, 0, 0, 1, 0), 0);
+  ASSERT_NE(figure(0), nullptr);
+  const PartRecord& both = *figure(0)->GetPart(0);
+  EXPECT_EQ(both.mainSprite.OwningList(), &Canvas(0).MainList());
+  EXPECT_EQ(both.mirrorSprite.OwningList(), &Canvas(1).MainList());
+  EXPECT_FALSE(both.mainSprite.IsVisible());
+  EXPECT_TRUE(both.mirrorSprite.IsVisible());
+  EXPECT_EQ(Record(0).p[3], 2);
+
+  ASSERT_EQ(s.StartSpParts("SYS/FIG.TXT", 10, 1, 1, 0, 0, 0), 0);
+  ASSERT_NE(figure(1), nullptr);
+  const PartRecord& back = *figure(1)->GetPart(0);
+  EXPECT_EQ(back.mainSprite.OwningList(), &Canvas(1).MainList());
+  EXPECT_EQ(back.mirrorSprite.OwningList(), nullptr);
+  EXPECT_TRUE(back.mainSprite.IsVisible());
+  displays_[0].SetPairedImage(nullptr);
 }
 
 TEST_F(LayerEffectsTest, SlotsAreControlledEndedAndClearedWithTheirLayer) {

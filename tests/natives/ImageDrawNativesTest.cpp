@@ -250,6 +250,17 @@ TEST_F(ImageDrawNativesTest, LibraryOperations) {
   for (int32_t y = 0; y < 3; ++y)
     for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(Word(S(canvas), x + 2, y + 1), Word(S(source), x, y));
   EXPECT_EQ(Word(S(canvas), 0, 0), 0x10203u);
+  // 389 hands its two flags and cell 13 on to the entry, and its second
+  // rectangle still bounds the draw: only the columns left of x 4 change.
+  const uint32_t clipped = Picture(8, 8), untouched = Picture(8, 8);
+  EXPECT_EQ(Result("NativeTransformDrawImageOp",
+                   Cells({clipped, source, 2, 1, 6, 1, 2, 4, 0, 0, 255, 1, 1, 9, 0, 0, 4, 3, 0, 0, 4, 8})),
+            0);
+  for (int32_t y = 0; y < 8; ++y)
+    for (int32_t x = 0; x < 8; ++x) {
+      const bool drawn = x >= 2 && x < 4 && y >= 1 && y < 4;
+      EXPECT_EQ(Word(S(clipped), x, y), drawn ? Word(S(source), x - 2, y - 1) : Word(S(untouched), x, y)) << x << "," << y;
+    }
   // The blur of 391 with its rectangle, against the operation on a twin.
   const uint32_t blurred = Picture(8, 8), twin = Picture(8, 8);
   EXPECT_EQ(Result("NativeApplyPixelOp13", Cells({blurred, 2, 1, 0, 1, 1, 6, 7})), 0);

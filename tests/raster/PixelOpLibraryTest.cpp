@@ -10,7 +10,10 @@
 
 #include "raster/CompositeKernels32.h"
 #include "raster/Kernels32.h"
+#include "raster/LibraryImageOps.h"
 #include "raster/PixelOpEntries.h"
+#include "raster/Surface.h"
+#include "pixelops/RecordedDraw.h"
 
 namespace orrivel {
 namespace {
@@ -85,11 +88,38 @@ TEST_F(PixelOpLibraryTest, TransformedDrawTakesSourceRectanglesOfAnyWidth) {
   const Rect rects[] = {{INT32_MIN, 0, INT32_MAX, 4}, {0, INT32_MIN, 4, INT32_MAX}, {0, 0, 4, 4}};
   for (const Rect& r : rects) {
     std::fill(target.begin(), target.end(), 0u);
-    EXPECT_EQ(draw(&t, &s, 0, 0, 4, 0, 0, 4, &r, 0, 0, 255, 0, 0, 0, 0), 0);
+    EXPECT_EQ(draw(&t, &s, 0, 0, 4, 0, 0, 4, &r, 0, 0, 255, 0, 0, 0, nullptr), 0);
     // Texels outside the source are skipped; those inside are copied.
     for (uint32_t p : target) EXPECT_TRUE(p == 0u || p == 0xFF112233u) << std::hex << p;
   }
   EXPECT_EQ(target[5], 0xFF112233u);
+}
+
+// The transformed draws hand the library every word the scripts give them,
+// in their order, with the source rectangle before them and the clip last.
+TEST_F(PixelOpLibraryTest, TransformedDrawsHandTheirWordsOnInOrder) {
+  PixelOpLibrary binding("tvpgl_recording.dll", nullptr, false);
+  ASSERT_TRUE(binding.HasModule()) << binding.Error();
+  SetCurrentPixelOpLibrary(&binding);
+  Surface target, source;
+  ASSERT_EQ(target.Create(4, 4, 32, 0), 0);
+  ASSERT_EQ(source.Create(4, 4, 32, 0), 0);
+  const Rect part{0, 0, 2, 2}, clip{1, 1, 3, 3};
+  const auto* seen = static_cast<const test::RecordedDraw*>(PixelOpEntryAddress(test::kRecordedDrawEntry));
+  ASSERT_NE(seen, nullptr);
+  ASSERT_EQ(TransformDrawImageOp(&target, &source, 0, 0, 4, 0, 0, 4, 2, 5, 200, &part, &clip, 1, 1, 9), 0);
+  EXPECT_EQ(seen->entry, 11);
+  EXPECT_EQ(std::vector<int32_t>(std::begin(seen->words), std::end(seen->words)),
+            (std::vector<int32_t>{2, 5, 200, 1, 1, 9}));
+  EXPECT_EQ(seen->sourceRect, &part);
+  EXPECT_EQ(seen->clip, &clip);
+  ASSERT_EQ(ApplyPixelOp12(&target, &source, 65536, 0, 0, 65536, 0, 0, 0, 3, 128, nullptr, nullptr, 0, 1, -4), 0);
+  EXPECT_EQ(seen->entry, 12);
+  EXPECT_EQ(std::vector<int32_t>(std::begin(seen->words), std::end(seen->words)),
+            (std::vector<int32_t>{0, 3, 128, 0, 1, -4}));
+  EXPECT_EQ(seen->sourceRect, nullptr);
+  EXPECT_EQ(seen->clip, nullptr);
+  SetCurrentPixelOpLibrary(nullptr);
 }
 
 TEST_F(PixelOpLibraryTest, AbsentOrFailingLibrariesLeaveNoneCurrent) {

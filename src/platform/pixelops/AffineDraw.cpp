@@ -75,7 +75,7 @@ int64_t ToFixed(double v) { return int64_t(std::floor(v * kFixed)); }
 
 int32_t AffineDraw(const PixelOpImage* target, const PixelOpImage* source, int32_t a, int32_t b, int32_t c,
                    int32_t d, int32_t tx, int32_t ty, const Rect* sourceRect, int32_t mode, int32_t reserved,
-                   int32_t opacity, int32_t r1, int32_t r2, int32_t r3, int32_t r4) {
+                   int32_t opacity, int32_t flag1, int32_t flag2, int32_t word, const Rect* clip) {
   if (!Usable32(target) || !Usable32(source)) return kRefused;
   const Rect area = sourceRect != nullptr ? *sourceRect : Rect{0, 0, source->width, source->height};
   if (area.IsEmpty()) return kRefused;
@@ -84,7 +84,8 @@ int32_t AffineDraw(const PixelOpImage* target, const PixelOpImage* source, int32
   const double x1 = x0 + a / kOne * w, y1 = y0 + b / kOne * w;
   const double x2 = x0 + c / kOne * h, y2 = y0 + d / kOne * h;
   const auto general = [&] {
-    return TransformDraw(target, source, x0, y0, x1, y1, x2, y2, &area, mode, reserved, opacity, r1, r2, r3, r4);
+    return TransformDraw(target, source, x0, y0, x1, y1, x2, y2, &area, mode, reserved, opacity, flag1, flag2, word,
+                         clip);
   };
   // Sources outside the picture, and everything the stepped walk cannot
   // hold, take the general draw with its own checks.
@@ -110,9 +111,7 @@ int32_t AffineDraw(const PixelOpImage* target, const PixelOpImage* source, int32
   Rect box;
   span(x0, x1, x2, x3, target->width, &box.left, &box.right);
   span(y0, y1, y2, y3, target->height, &box.top, &box.bottom);
-  if (r3 > r1 && r4 > r2) {
-    box = {std::max(box.left, r1), std::max(box.top, r2), std::min(box.right, r3), std::min(box.bottom, r4)};
-  }
+  box = ClipBox(box, clip);
   if (box.IsEmpty()) return kDone;
   // Beyond the reach the positions of the far corner of the box may not fit.
   for (int32_t y : {box.top, box.bottom})

@@ -120,8 +120,8 @@ int32_t StretchDraw(const PixelOpImage* target, const PixelOpImage* source, int3
 
 int32_t TransformDraw(const PixelOpImage* target, const PixelOpImage* source, double x0,
                       double y0, double x1, double y1, double x2, double y2,
-                      const Rect* sourceRect, int32_t mode, int32_t, int32_t opacity, int32_t clipLeft,
-                      int32_t clipTop, int32_t clipRight, int32_t clipBottom) {
+                      const Rect* sourceRect, int32_t mode, int32_t, int32_t opacity, int32_t, int32_t,
+                      int32_t, const Rect* clip) {
   if (!Usable32(target) || !Usable32(source)) return kRefused;
   if (mode != 0 && mode != 2) return kRefused;
   const Rect area = sourceRect != nullptr ? *sourceRect : Rect{0, 0, source->width, source->height};
@@ -142,10 +142,7 @@ int32_t TransformDraw(const PixelOpImage* target, const PixelOpImage* source, do
   Rect box;
   span(x0, x1, x2, x3, target->width, &box.left, &box.right);
   span(y0, y1, y2, y3, target->height, &box.top, &box.bottom);
-  if (clipRight > clipLeft && clipBottom > clipTop) {
-    box = {std::max(box.left, clipLeft), std::max(box.top, clipTop), std::min(box.right, clipRight),
-           std::min(box.bottom, clipBottom)};
-  }
+  box = ClipBox(box, clip);
   if (box.IsEmpty()) return kDone;
   // In 64 bits: a source rectangle spanning most of the 32-bit range is
   // refused texel by texel below, not wrapped here.

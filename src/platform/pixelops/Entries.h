@@ -1,6 +1,8 @@
 #pragma once
 // Operations of the pixel-operation library, placed into its table by
 // PixelOps.cpp. Each leaves what it changed in ChangedRect().
+#include <algorithm>
+
 #include "raster/PixelOpEntries.h"
 
 namespace pixelops {
@@ -21,6 +23,14 @@ inline uint32_t* Row32(const orrivel::PixelOpImage* image, int64_t y) {
   return reinterpret_cast<uint32_t*>(image->bits + y * image->pitch);
 }
 
+// The transformed draws' box cut by their clip: one that is no rectangle
+// (or none) leaves the box whole.
+inline orrivel::Rect ClipBox(const orrivel::Rect& box, const orrivel::Rect* clip) {
+  if (clip == nullptr || clip->right <= clip->left || clip->bottom <= clip->top) return box;
+  return {std::max(box.left, clip->left), std::max(box.top, clip->top), std::min(box.right, clip->right),
+          std::min(box.bottom, clip->bottom)};
+}
+
 int32_t StretchDraw(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
                     int32_t destX, int32_t destY, int32_t destWidth, int32_t destHeight,
                     int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight,
@@ -28,7 +38,8 @@ int32_t StretchDraw(const orrivel::PixelOpImage* target, const orrivel::PixelOpI
 int32_t TransformDraw(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
                       double x0, double y0, double x1, double y1, double x2, double y2,
                       const orrivel::Rect* sourceRect, int32_t mode, int32_t reserved,
-                      int32_t opacity, int32_t r1, int32_t r2, int32_t r3, int32_t r4);
+                      int32_t opacity, int32_t flag1, int32_t flag2, int32_t word,
+                      const orrivel::Rect* clip);
 int32_t SpriteBlend(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source,
                     int32_t x, int32_t y, const orrivel::Rect* sourceRect, int32_t mode,
                     int32_t opacity, int32_t reserved);
@@ -42,8 +53,8 @@ int32_t SpriteRotate(const orrivel::PixelOpImage* target, const orrivel::PixelOp
                      uint32_t color, const orrivel::Rect* destRect);
 int32_t AffineDraw(const orrivel::PixelOpImage* target, const orrivel::PixelOpImage* source, int32_t a,
                    int32_t b, int32_t c, int32_t d, int32_t tx, int32_t ty, const orrivel::Rect* sourceRect,
-                   int32_t mode, int32_t reserved, int32_t opacity, int32_t r1, int32_t r2, int32_t r3,
-                   int32_t r4);
+                   int32_t mode, int32_t reserved, int32_t opacity, int32_t flag1, int32_t flag2,
+                   int32_t word, const orrivel::Rect* clip);
 int32_t BoxBlur(const orrivel::PixelOpImage* target, int32_t across, int32_t down, int32_t flag,
                 const orrivel::Rect* rect);
 int32_t FillRect(const orrivel::PixelOpImage* target, uint32_t color, const orrivel::Rect* rect);
