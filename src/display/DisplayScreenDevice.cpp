@@ -165,7 +165,7 @@ const DisplayScreenDevice::MonitorRecord* DisplayScreenDevice::Monitor(size_t in
 }
 
 int DisplayScreenDevice::EnumMonitors(MonitorList& monitors, int32_t width, int32_t height) {
-  return EnumMonitors(&monitors, width, height, false);
+  return EnumMonitors(&monitors, width, height, modeChangeWish_ != 0);
 }
 
 int DisplayScreenDevice::EnumMonitors(const MonitorList* monitors, int32_t width, int32_t height,

@@ -87,6 +87,15 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   void SetDirectDrawWhenNotEnlarged(bool on) { drawingCompanion = on; }
   void SetUseDirect3D(bool on) { useDirect3D_ = on ? 1 : 0; }
   void SetPrefer60Hz(bool on) { prefer60Hz_ = on ? 1 : 0; }
+  bool Prefer60Hz() const { return prefer60Hz_ != 0; }
+  // How full screen changes the resolution: through the display device's
+  // own mode switch, or through the desktop's display settings (the
+  // default). Kept across monitor listings.
+  void SetModeChangeThroughDisplayDevice(bool on) {
+    modeChangeWish_ = on ? 1 : 0;
+    changeResolutionThroughDd_ = modeChangeWish_;
+  }
+  bool ModeChangeThroughDisplayDevice() const { return changeResolutionThroughDd_ != 0; }
   void SetBackgroundColor(uint8_t r, uint8_t g, uint8_t b);
   // The background colour as 0x00RRGGBB.
   uint32_t BackgroundColor() const {
@@ -221,6 +230,7 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   MonitorRecord* selected_ = nullptr;
   uint8_t changeResolution_ = 0;
   uint8_t changeResolutionThroughDd_ = 1;
+  uint8_t modeChangeWish_ = 0;
   uint8_t fullScreenDepth_ = 0;
   int32_t monitorOriginX_ = 0;
   int32_t monitorOriginY_ = 0;

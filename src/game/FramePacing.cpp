@@ -11,7 +11,15 @@ int FramePacing::ApplyFramePacing(int32_t rate) {
       interval != vsyncInterval_ || rate != limiter_.Rate() || counter != limiter_.UsesPerformanceCounter();
   vsyncInterval_ = interval;
   limiter_.SetRate(rate, counter);
+  ReportWait();
   return changed ? 1 : 0;
+}
+
+void FramePacing::ReportWait() {
+  const bool wait = VSyncWaitSet();
+  if (wait == reportedWait_) return;
+  reportedWait_ = wait;
+  if (onWaitChanged) onWaitChanged(wait);
 }
 
 int FramePacing::BeginForcedVSync() {
@@ -19,6 +27,7 @@ int FramePacing::BeginForcedVSync() {
   if (VSyncWaitSet() || bytes_.forcedVSyncOn == 0) return 0;
   if (playerVSync_) {
     forcedWait_ = true;
+    ReportWait();
     return 1;
   }
   bytes_.vsyncMode = 2;
@@ -35,6 +44,7 @@ int FramePacing::EndForcedVSync() {
     bytes_.vsyncMode = saved_.vsyncMode;
     ApplyFramePacing(-1);
   }
+  ReportWait();
   return changed ? 1 : 0;
 }
 

@@ -4,6 +4,7 @@
 // natives) open and close in pairs. Only the outermost pair changes
 // anything.
 #include <cstdint>
+#include <functional>
 
 #include "base/FrameRateLimiter.h"
 
@@ -45,13 +46,20 @@ class FramePacing {
   // Ends every forced sync and millisecond nesting still open.
   void CloseNestings();
 
+  // Told whenever the vertical-sync wait comes or goes: the presentation
+  // waits for the vertical blank while it is set.
+  std::function<void(bool wait)> onWaitChanged;
+
   uint32_t VSyncInterval() const { return vsyncInterval_; }
   bool VSyncWaitSet() const { return vsyncInterval_ != 0 || forcedWait_; }
   int ForcedVSyncCount() const { return forcedCount_; }
   int MillisecondPacingCount() const { return millisecondCount_; }
 
  private:
+  void ReportWait();
+
   FrameRateLimiter& limiter_;
+  bool reportedWait_ = false;
   PacingBytes bytes_;
   PacingBytes saved_;
   bool displaySyncs_ = false;

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "base/DefaultActionBindings.h"
+#include "base/InputManager.h"
+#include "base/MouseDevice.h"
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
 #include "display/SurfaceImage.h"
@@ -202,8 +204,30 @@ int GameApplication::Configure() {
   if (loaded == 0) {
     const AppSettings::AppConfigBlock& block = settings.blocks.appConfig;
     ApplyDisplayOptions(block[160], {block[161], block[162], block[163], block[164]});
+    ApplyDisplayFlags();
   }
+  configuredScreenMode = screenMode;
   return loaded;
+}
+
+void GameApplication::ApplyDisplayFlags() {
+  DisplayScreenDevice* display = Display();
+  if (display == nullptr) return;
+  display->SetPrefer60Hz(settings.blocks.boot[1] == 0);
+  display->SetModeChangeThroughDisplayDevice(settings.blocks.appConfig[156] == 2);
+}
+
+void GameApplication::PlaceStartWindow() {
+  if (configuredScreenMode != 3 || screenMode != 2 || !mainWindow.IsValid()) return;
+  if (settings.blocks.appConfig[159] == 0) {
+    windowCommands.CentreWindow();
+    return;
+  }
+  platform::Backend& backend = platform::CurrentBackend();
+  const platform::WindowId window = mainWindow.GetHandle();
+  const Rect outer = backend.GetWindowRect(window);
+  backend.MoveWindow(window, Rect{savedWindowX, savedWindowY, savedWindowX + outer.Width(),
+                                  savedWindowY + outer.Height()});
 }
 
 void GameApplication::ApplyDisplayOptions(uint8_t drawingMethod, std::array<uint8_t, 4> switches) {
@@ -477,6 +501,7 @@ void GameApplication::ApplyScreenSettings() {
 }
 
 int GameApplication::CreateDevices() {
+  PlaceStartWindow();
   // A full-screen start that fell back to a window is not a run-time error:
   // the game goes on in the window, and the next start asks for the plain
   // drawing method that a window can always have.
@@ -543,12 +568,23 @@ int GameApplication::CreateDevices() {
 void GameApplication::ApplyBootPacing() {
   const AppSettings::BootBlock& boot = settings.blocks.boot;
   pacing.SetBytes(PacingBytes{boot[1], boot[2], boot[3], boot[13], boot[15]});
-  // A window without a display (headless) has no vertical blank to wait for.
+  // A presenter without a display (headless) has no vertical blank to
+  // wait for. While the pacing waits for it, the display presents on it
+  // (a wait before the blit, which every presentation route can do).
   platform::Backend& backend = platform::CurrentBackend();
+  pacing.onWaitChanged = [this](bool wait) {
+    if (DisplayScreenDevice* display = Display()) display->SetVsyncMode(wait ? 1 : 0);
+  };
   const uint32_t refresh = backend.DesktopMode().refresh;
-  pacing.SetDisplay(!backend.IsHeadless(), refresh == 60 || refresh == 0);
+  pacing.SetDisplay(backend.ScreenPresenter().SupportsVSync(), refresh == 60 || refresh == 0);
   pacing.SetPlayerVSync(settings.blocks.user[5] != 0);
   pacing.ApplyFramePacing(-1);
+}
+
+void GameApplication::ForwardMenuState(uint32_t value) {
+  MouseDevice* mouse = input ? input->Mouse() : nullptr;
+  if (mouse == nullptr || !mainWindow.IsValid()) return;
+  mouse->SetCursorState(value, mainWindow.GetHandle(), platform::WM_APP_MODAL_NOTIFY);
 }
 
 void GameApplication::ReleaseDevices(int code) {

@@ -99,6 +99,19 @@ class GameApplication : public Application {
   // through a device context) go to the display: after the settings are
   // read and when the settings sheet changes them.
   void ApplyDisplayOptions(uint8_t drawingMethod, std::array<uint8_t, 4> switches);
+  // The display's start-up flags from the player's settings: automatic
+  // vertical sync (boot byte 1 = 0) asks full screen for a 60 Hz mode;
+  // settings byte 156 = 2 changes the resolution through the display
+  // device's own mode switch, 1 through the desktop's display settings.
+  void ApplyDisplayFlags();
+  // The device step's placement of a window started in screen mode 3: at
+  // the stored position when the player keeps it (settings byte 159), else
+  // centred on its monitor's work area.
+  void PlaceStartWindow();
+  // The boot block's pacing bytes (1, 2, 3, 13 and 15) and the display's
+  // vertical-sync facts go to the pacing switches, which set the limiter;
+  // the presentation waits for the vertical blank while they ask for it.
+  void ApplyBootPacing();
   // Shows the message of a step result that ends the run; false when the
   // run ends (the scripts' end or a failure).
   bool ReportScriptStep(int result);
@@ -126,6 +139,10 @@ class GameApplication : public Application {
   // outermost one ends.
   void OnModalBegin() override;
   void OnModalEnd() override;
+  // Native 578's value for the menu: the mouse device shows (non-zero) or
+  // hides the system cursor over the main window, which it tells with
+  // 0x9000. Nothing without the window or a mouse.
+  void ForwardMenuState(uint32_t value);
   // Drops on the main window, switched by the scripts. A screen-mode switch
   // makes a new window frame, so drops are enabled on it again.
   void EnableFileDrop(bool enable);
@@ -194,6 +211,9 @@ class GameApplication : public Application {
   // sounds, published while the output is open (a run without one is
   // silent). Headless runs get the virtual device.
   SoundSystem sound;
+  // The screen mode as the settings gave it (the window block's byte 0),
+  // before Ctrl or the display changed it.
+  uint8_t configuredScreenMode = 0;
   // SoundDevice::Create's answer at the device step (-1 before it).
   int32_t soundOutputCode = -1;
   // The game's two timer lists: the system list (fades, cursor glides, the
@@ -296,9 +316,6 @@ class GameApplication : public Application {
   // Registers the built-in codec and loads the sound-decoder plug-ins.
   void LoadSoundCodecs();
   void ApplyFrameSettings();
-  // The boot block's pacing bytes (1, 2, 3, 13 and 15) and the display's
-  // vertical-sync facts go to the pacing switches, which set the limiter.
-  void ApplyBootPacing();
   // The steps for the pump's answer (or the override's), within 0 to 4.
   int ScriptStepsForFrame(int pumped);
   // Runs up to count steps; false when the run ends.

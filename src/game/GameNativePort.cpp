@@ -6,7 +6,8 @@
 #include "display/DrawObjectManager.h"
 #include "game/GameApplication.h"
 #include "game/MessageColours.h"
-#include "game/TextInputDialog.h"
+#include "natives/WindowCommandRecords.h"
+#include "platform/Messages.h"
 #include "natives/DisplayObjectArguments.h"
 #include "natives/EngineServices.h"
 #include "scene/TextListControl.h"
@@ -98,12 +99,22 @@ GameNativePort::GameNativePort(GameApplication& app) : system_(app) {
   applyFramePacing = [&app](int32_t rate) { app.pacing.ApplyFramePacing(rate); };
   // Native 69's text goes to the desktop's clipboard as well.
   setClipboard = [](const std::string& text) { CopyTextToClipboard(text.c_str(), 0); };
-  // Native 70 asks the player through the text-input dialog, as native
-  // 71's request last described it, over the main window.
-  askText = [this, &app](const std::string& initial) {
-    TextInputDialog dialog;
-    dialog.onOpen = app.textInputOpened;
-    return dialog.Run(textInput, initial, app.mainWindow.GetHandle());
+  // The records of the window's commands cross to the main thread with
+  // the command, whichever thread runs the scripts.
+  sendWindowCommand = [&app](uint16_t command, void* record) {
+    if (!app.mainWindow.IsValid()) return false;
+    app.mainWindow.SendWindowMessage(platform::WM_COMMAND, command, reinterpret_cast<intptr_t>(record));
+    return true;
+  };
+  forwardMenuState = [&app](uint32_t value) { app.ForwardMenuState(value); };
+  // Native 70 asks the player through the text-input dialog of the main
+  // window (command 40026), as native 71's request last described it.
+  askText = [this](const std::string& initial) {
+    TextEntryCommandRecord record;
+    record.request = &textInput;
+    record.text = initial;
+    if (!sendWindowCommand(kCommandTextEntry, &record)) return std::string();
+    return record.text;
   };
   applyMessageColours = [&app](int32_t window, uint32_t textSprite, uint32_t textObject, bool gradient) {
     ApplyMessageColoursToScriptObjects(app, window, textSprite, textObject, gradient);

@@ -1,13 +1,12 @@
 #include "game/GameWindowCommands.h"
 
-#include <cstring>
 #include <vector>
 
-#include "base/FileDialog.h"
 #include "base/ScopedLock.h"
 #include "game/GameApplication.h"
 #include "game/GameDialogs.h"
 #include "game/GameMenu.h"
+#include "game/TextInputDialog.h"
 #include "natives/AppNativePort.h"
 #include "natives/EngineServices.h"
 #include "natives/WindowCommandRecords.h"
@@ -40,14 +39,6 @@ void EnableItems(WindowId window, uint32_t which, bool enabled) {
   if (menu == nullptr) return;
   for (uint32_t id : ItemsOfSwitch(which)) menu->Enable(id, enabled);
   menu->RequestRedraw();
-}
-
-// A folder's path with one trailing backslash, when it fits the buffer.
-void EndWithBackslash(char* path) {
-  const size_t length = std::strlen(path);
-  if (length == 0 || path[length - 1] == '\\' || length + 1 >= kDialogPathRoom) return;
-  path[length] = '\\';
-  path[length + 1] = '\0';
 }
 
 }  // namespace
@@ -209,52 +200,37 @@ void GameWindowCommands::RunRecordCommand(uint32_t id, intptr_t recordAddress) {
     return;
   }
   if (recordAddress == 0) return;
+  auto* record = reinterpret_cast<void*>(recordAddress);
   const WindowId owner = app_.mainWindow.GetHandle();
   switch (id) {
     case kCommandTextEntry: {
-      auto* record = reinterpret_cast<TextEntryCommandRecord*>(recordAddress);
-      record->result = showTextEntry ? showTextEntry(record->parameter) : 0;
+      auto* entry = static_cast<TextEntryCommandRecord*>(record);
+      TextInputDialog dialog;
+      dialog.onOpen = app_.textInputOpened;
+      app_.EnterModalState();
+      entry->text = dialog.Run(entry->request ? *entry->request : TextInputRequestCells{}, entry->text, owner);
+      app_.LeaveModalState();
       return;
     }
     case kCommandOpenFile:
-    case kCommandSaveFile: {
-      auto* record = reinterpret_cast<FileCommandRecord*>(recordAddress);
-      FileDialog dialog;
+    case kCommandSaveFile:
+    case kCommandBrowseFolder:
       app_.EnterModalState();
-      if (id == kCommandOpenFile) {
-        record->result = dialog.ShowOpenFileDialog(owner, record->title, record->file, record->fileTitle,
-                                                   record->initialFolder, record->filter, true);
-      } else {
-        record->result = dialog.ShowSaveFileDialog(owner, record->title, record->file, record->fileTitle,
-                                                   record->initialFolder, record->filter, record->defaultExtension);
-        if (record->result != 0) record->result += int32_t(dialog.GetFilterIndex());
-      }
+      RunDialogCommand(uint16_t(id), record, owner);
       app_.LeaveModalState();
       return;
-    }
-    case kCommandBrowseFolder: {
-      auto* record = reinterpret_cast<FolderCommandRecord*>(recordAddress);
-      if (record->path == nullptr) return;
-      const char* start = record->initialFolder ? record->initialFolder : app_.baseFolder.c_str();
-      app_.EnterModalState();
-      BrowseForFolder(owner, record->title, start, record->path);
-      app_.LeaveModalState();
-      EndWithBackslash(record->path);
-      record->result = record->path[0] != '\0' ? 1 : 0;
-      return;
-    }
     case kCommandRestartSound: {
-      auto* record = reinterpret_cast<SoundRestartCommandRecord*>(recordAddress);
+      auto* restart = static_cast<SoundRestartCommandRecord*>(record);
       const AppSettings::UserBlock& user = app_.settings.blocks.user;
       uint16_t channels = 2;
       uint32_t rate = 44;
       uint16_t bits = 16;
-      if (record->result != 0) {
-        channels = uint8_t(record->result);
-        rate = record->rateCode;
-        bits = uint16_t(record->bitsPerSample);
+      if (restart->result != 0) {
+        channels = uint8_t(restart->result);
+        rate = restart->rateCode;
+        bits = uint16_t(restart->bitsPerSample);
       }
-      record->result = app_.sound.Initialize(nullptr, user[20] != 0, user[18] != 0, nullptr, channels, rate, bits);
+      restart->result = app_.sound.Initialize(nullptr, user[20] != 0, user[18] != 0, nullptr, channels, rate, bits);
       return;
     }
     default:
@@ -289,12 +265,20 @@ void GameWindowCommands::ChangeScreenMode(bool forceWindow) {
 void GameWindowCommands::CentreOnWorkArea() {
   Backend& backend = CurrentBackend();
   const WindowId window = app_.mainWindow.GetHandle();
+  Rect work;
+  app_.monitors.GetMonitorWorkArea(work, app_.monitors.MonitorFromRect(backend.GetWindowRect(window)));
+  // A work area just as wide as the game: the frame would stick out on one
+  // side, so the window sits in the middle.
+  if (work.Width() == backend.GetClientRect(window).Width()) CentreWindow();
+}
+
+void GameWindowCommands::CentreWindow() {
+  Backend& backend = CurrentBackend();
+  const WindowId window = app_.mainWindow.GetHandle();
+  if (window == kNoWindow) return;
   Rect outer = backend.GetWindowRect(window);
   Rect work;
   app_.monitors.GetMonitorWorkArea(work, app_.monitors.MonitorFromRect(outer));
-  // A work area just as wide as the game: the frame would stick out on one
-  // side, so the window sits in the middle.
-  if (work.Width() != backend.GetClientRect(window).Width()) return;
   const int32_t width = outer.Width();
   const int32_t height = outer.Height();
   outer.left = work.left + (work.Width() - width) / 2;

@@ -76,6 +76,9 @@ class GameWindowCommands {
   // A window just as wide as its monitor's work area is centred on it (the
   // frame would stick out on one side); any other window stays.
   void CentreOnWorkArea();
+  // Centres the window on its monitor's work area: horizontally always,
+  // vertically when it is shorter than the work area.
+  void CentreWindow();
   // The application natives' port reads and changes the switches.
   void AttachNativePort(AppNativePort& port);
 
@@ -83,10 +86,9 @@ class GameWindowCommands {
   uint8_t ModalCommand() const { return modal_; }
   bool CloseDeferred() const { return deferredClose_; }
 
-  // The settings sheet (40005, 40006) and the data-entry dialog (40026)
-  // come from the input dialogs; unset, the commands do nothing.
+  // The settings sheet (40005, 40006) comes from the input dialogs; unset,
+  // the commands do nothing.
   std::function<void()> showSettingsSheet;
-  std::function<int32_t(int32_t parameter)> showTextEntry;
 
  private:
   void SetModal(uint8_t value);

@@ -114,6 +114,13 @@ struct AppNativePort : AppNativePortBlocks {
   std::function<int()> enterLowPriority, leaveLowPriority;
   std::function<void(int32_t rate)> applyFramePacing;
   std::function<int(uint8_t command, bool flag)> runMenuCommand;
+  // Sends the main window a command that carries a record (40026 to 40031)
+  // and waits for it, from whichever thread runs the scripts; false when
+  // there is no window to handle it.
+  std::function<bool(uint16_t command, void* record)> sendWindowCommand;
+  // Native 578's flag for the main window's menu helper (the mouse device
+  // shows or hides the system cursor over the menu).
+  std::function<void(uint32_t value)> forwardMenuState;
   std::function<void(const std::string&)> setClipboard;
   std::function<std::string(const std::string& initial)> askText;
   std::function<void(const std::string& message)> showError;

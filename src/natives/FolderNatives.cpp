@@ -4,19 +4,21 @@
 // or one operation; texts handed back to the scripts are host-owned arena
 // strings.
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "base/Cp932.h"
+#include "base/FileDialog.h"
 #include "base/DropTarget.h"
 #include "natives/AppNativePort.h"
 #include "natives/FileNativeSupport.h"
 #include "natives/GameScriptHost.h"
 #include "natives/NativeBinder.h"
 #include "natives/ProcessObjects.h"
-#include "platform/FileDialogs.h"
+#include "natives/WindowCommandRecords.h"
 #include "platform/FileSystem.h"
 #include "raster/Surface.h"
 #include "resource/ArchiveManager.h"
@@ -212,74 +214,56 @@ uint32_t DroppedFile(GameScriptHost& host, NativeArgs& args) {
   return name ? host.HostString("dropped file", *name) : 0;
 }
 
-// "Text files\t*.txt\tAll\t*.*" as description and pattern pairs; a tab
-// inside a double-byte character is not a separator.
-std::vector<platform::FileDialogFilter> ParseFilter(const std::string& text) {
-  std::vector<std::string> parts(1);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char c = uint8_t(text[i]);
-    if (cp932::IsLeadByte(c) && i + 1 < text.size()) {
-      parts.back() += text.substr(i, 2);
-      ++i;
-    } else if (c == '\t') {
-      parts.emplace_back();
-    } else {
-      parts.back() += char(c);
-    }
-  }
-  std::vector<platform::FileDialogFilter> filters;
-  for (size_t i = 0; i + 1 < parts.size(); i += 2) {
-    if (parts[i].empty() && parts[i + 1].empty()) break;
-    filters.push_back({parts[i], parts[i + 1]});
-  }
-  return filters;
-}
-
 std::string OptionalText(NativeArgs& args, uint32_t i, const std::string& fallback) {
   return args.Cell(i) != 0 ? args.String(i) : fallback;
 }
 
-// Natives 155 and 156: the dialog's answer goes to cell 0, the chosen path
-// to cell 1 and its file name to cell 2.
-uint32_t FileDialog(NativeArgs& args, bool save) {
+// Natives 155 and 156: the dialog runs on the main window (commands 40027
+// and 40028); its answer goes to cell 0, the chosen path to cell 1 and its
+// file name to cell 2.
+uint32_t FileDialogNative(NativeArgs& args, bool save) {
   if (args.Cell(1) == 0 || args.Cell(2) == 0) return 0;
-  platform::FileDialogRequest request;
-  request.kind = save ? platform::FileDialogKind::Save : platform::FileDialogKind::Open;
-  request.title = OptionalText(args, 0, "");
-  request.proposedName = args.String(1);
-  request.initialFolder = OptionalText(args, 3, BaseFolder());
-  if (args.Cell(4) != 0) request.filters = ParseFilter(args.String(4));
-  if (save) {
-    request.defaultExtension = OptionalText(args, 5, "");
-    request.overwritePrompt = true;
-  }
+  const std::string title = OptionalText(args, 0, "");
+  const std::string proposed = args.String(1);
+  const std::string initialFolder = OptionalText(args, 3, BaseFolder());
+  const bool hasFilter = args.Cell(4) != 0;
+  std::string filter = hasFilter ? args.String(4) : std::string();
+  const std::string extension = save ? OptionalText(args, 5, "") : std::string();
   if (args.Failed()) return 0;
-  const platform::FileDialogAnswer answer = platform::CurrentFileDialogs().Show(request);
-  uint32_t result = 0;
-  if (answer.chosen) {
-    args.WriteText(1, answer.path);
-    args.WriteText(2, SplitPathName(answer.path, false));
-    result = save ? 1 + answer.filterIndex : 1;
+  std::array<char, kDialogPathRoom> file{};
+  std::array<char, kDialogTitleRoom> fileTitle{};
+  std::memcpy(file.data(), proposed.data(), std::min(proposed.size(), file.size() - 1));
+  FileCommandRecord record;
+  record.title = title.c_str();
+  record.file = file.data();
+  record.fileTitle = fileTitle.data();
+  record.initialFolder = initialFolder.c_str();
+  record.filter = hasFilter ? filter.data() : nullptr;
+  record.defaultExtension = save ? extension.c_str() : nullptr;
+  SendWindowCommand(save ? kCommandSaveFile : kCommandOpenFile, &record);
+  const uint32_t result = uint32_t(record.result);
+  if (result != 0) {
+    args.WriteText(1, file.data());
+    args.WriteText(2, fileTitle.data());
   }
   args.Store(args.Block(), result);
   return result;
 }
 
+// Native 157: the folder browser on the main window (command 40029).
 uint32_t FolderDialog(NativeArgs& args) {
   if (args.Cell(2) == 0) return 0;
-  platform::FileDialogRequest request;
-  request.kind = platform::FileDialogKind::Folder;
-  request.title = OptionalText(args, 0, "");
-  request.initialFolder = OptionalText(args, 1, BaseFolder());
+  const std::string title = OptionalText(args, 0, "");
+  const std::string initialFolder = OptionalText(args, 1, BaseFolder());
   if (args.Failed()) return 0;
-  const platform::FileDialogAnswer answer = platform::CurrentFileDialogs().Show(request);
-  uint32_t result = 0;
-  if (answer.chosen) {
-    std::string path = answer.path;
-    if (!EndsWithSeparator(path)) path += '\\';
-    args.WriteText(2, path);
-    result = 1;
-  }
+  std::array<char, kDialogPathRoom> path{};
+  FolderCommandRecord record;
+  record.title = title.c_str();
+  record.initialFolder = initialFolder.c_str();
+  record.path = path.data();
+  SendWindowCommand(kCommandBrowseFolder, &record);
+  const uint32_t result = uint32_t(record.result);
+  if (result != 0) args.WriteText(2, path.data());
   args.Store(args.Block(), result);
   return result;
 }
@@ -495,8 +479,8 @@ void BindFolderNatives(NativeBinder& binder) {
     if (DropTarget* drops = AppPort().dropTarget) drops->ClearFiles();
     return 0;
   });
-  binder.Bind(kOpenFileDialog, [](NativeArgs& args) { return FileDialog(args, false); });
-  binder.Bind(kSaveFileDialog, [](NativeArgs& args) { return FileDialog(args, true); });
+  binder.Bind(kOpenFileDialog, [](NativeArgs& args) { return FileDialogNative(args, false); });
+  binder.Bind(kSaveFileDialog, [](NativeArgs& args) { return FileDialogNative(args, true); });
   binder.Bind(kBrowseFolderDialog, FolderDialog);
 
   // Cell 1 is the wait mode; cell 2 the file that receives the output (none:

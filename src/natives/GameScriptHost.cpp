@@ -5,7 +5,9 @@
 #include "base/SubtractiveRandom.h"
 #include "natives/EffectFactories.h"
 #include "natives/GameDrawable.h"
+#include "natives/GameSoundManager.h"
 #include "natives/NativeBinder.h"
+#include "natives/ProcessObjects.h"
 #include "natives/ScriptObjectWatcher.h"
 
 namespace orrivel {
@@ -38,6 +40,10 @@ GameScriptHost::GameScriptHost(GameHostSetup setup)
     SharedRandom().Seed(setup_.seed);
   RegisterGameNatives();
   if (setup_.drawObjects) WatchDrawObjects(setup_.drawObjects);
+  // The game's sound manager knows the host while it runs.
+  if (ProcessObjects* objects = GetProcessObjects()) {
+    if (GameSoundManager* sounds = objects->GameSounds()) sounds->AttachHost(*this);
+  }
   Run(setup_.hooks.initConfirmBox);
 }
 
@@ -56,6 +62,9 @@ GameScriptHost::~GameScriptHost() {
   memoryBlocks_.clear();
   for (auto& entry : strings_) Space().Free(entry.second.address);
   strings_.clear();
+  if (ProcessObjects* objects = GetProcessObjects()) {
+    if (GameSoundManager* sounds = objects->GameSounds()) sounds->DetachHost(*this);
+  }
 }
 
 void GameScriptHost::WatchDrawObjects(DrawObjectManager* objects) {

@@ -14,6 +14,7 @@
 #include "resource/Preloader.h"
 #include "scene/ControlFactory.h"
 #include "scene/LayoutControlFactory.h"
+#include "natives/GameSoundManager.h"
 #include "sound/SoundManager.h"
 
 namespace orrivel {
@@ -107,7 +108,7 @@ void ProcessObjects::ClearFolderListing() { folder_->Clear(); }
 
 SoundManager* ProcessObjects::StartSoundManager(TimerList* timers) {
   StopSoundManager();
-  sounds_ = std::make_unique<SoundManager>();
+  sounds_ = std::make_unique<GameSoundManager>();
   sounds_->SetTimerList(timers);
   SetSoundManager(sounds_.get());
   if (controlHost_) controlHost_->SetSoundManager(sounds_.get());

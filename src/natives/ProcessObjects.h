@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+#include "natives/GameSoundManager.h"
+
 namespace orrivel {
 
 class AnimationPlayerPool;
@@ -91,6 +93,7 @@ class ProcessObjects {
   SoundManager* StartSoundManager(TimerList* timers);
   void StopSoundManager();
   SoundManager* Sounds() { return sounds_.get(); }
+  GameSoundManager* GameSounds() { return sounds_.get(); }
 
  private:
   void Build();
@@ -117,7 +120,7 @@ class ProcessObjects {
   std::unique_ptr<ControlFactory> controlFactory_;
   std::unique_ptr<LgmSpriteLayout> spriteLayout_;
   std::unique_ptr<LayoutControlFactory> layoutControls_;
-  std::unique_ptr<SoundManager> sounds_;
+  std::unique_ptr<GameSoundManager> sounds_;
 };
 
 // The run's objects (null when none was made current).

@@ -329,11 +329,8 @@ void BindCursorNatives(NativeBinder& binder, std::shared_ptr<ImageCursorSlot> sl
   });
   binder.Bind(kSetMenuHelperState, [](NativeArgs& args) -> uint32_t {
     const bool flag = args.Flag(0);
-    Application* app = App();
-    MouseDevice* mouse = Mouse();
-    if (mouse != nullptr && app != nullptr && app->mainWindow.IsValid() && !args.Failed()) {
-      mouse->SetCursorState(AsFlag(flag), app->mainWindow.GetHandle(), platform::WM_APP_MODAL_NOTIFY);
-    }
+    // A host without the game's window has no menu to tell.
+    if (!args.Failed() && AppPort().forwardMenuState) AppPort().forwardMenuState(AsFlag(flag));
     return 0;
   });
   binder.Bind(kGetCursorClientPos, [](NativeArgs& args) -> uint32_t {

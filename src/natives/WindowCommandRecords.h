@@ -4,6 +4,10 @@
 // window fills the result and the buffers while the sender waits; buffers
 // belong to the sender and hold the room given.
 #include <cstdint>
+#include <string>
+
+#include "natives/AppNativePort.h"
+#include "platform/Messages.h"
 
 namespace orrivel {
 
@@ -15,10 +19,12 @@ inline constexpr uint16_t kCommandBrowseFolder = 40029;
 inline constexpr uint16_t kCommandRestartSound = 40030;
 inline constexpr uint16_t kCommandForceWindow = 40031;
 
-// 40026: the data-entry dialog with its parameter; result: its answer.
+// 40026: the data-entry dialog as the request describes it (none: the
+// dialog's own caption and limits); text holds the initial text in and the
+// accepted text out.
 struct TextEntryCommandRecord {
-  int32_t parameter = 0;
-  int32_t result = 0;
+  const TextInputRequestCells* request = nullptr;
+  std::string text;
 };
 
 // 40027 and 40028. Result: non-zero when a file was chosen (for saving,
@@ -50,5 +56,16 @@ struct SoundRestartCommandRecord {
   uint32_t rateCode = 44;
   uint32_t bitsPerSample = 16;
 };
+
+// Runs the dialog of commands 40027 to 40029 over owner and fills the
+// record. The main window runs it when a native sends the command; a host
+// without a game window runs it in place, so both show the same dialog.
+// False for any other command.
+bool RunDialogCommand(uint16_t id, void* record, platform::WindowId owner);
+
+// Sends the main window a command with its record and waits for it to be
+// handled; without a game window the dialog commands run in place (any
+// other command is not handled). True when the record was handled.
+bool SendWindowCommand(uint16_t id, void* record);
 
 }  // namespace orrivel

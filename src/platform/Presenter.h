@@ -37,6 +37,8 @@ class Presenter {
   // on the graphics device (a renderer reset): whatever the screen showed
   // must be drawn again.
   virtual bool TakeDeviceReset() { return false; }
+  // Whether a present can wait for the display's vertical blank.
+  virtual bool SupportsVSync() const { return false; }
   // Forgets what it holds for a window (the window goes away or changes mode).
   virtual void Forget(WindowId /*window*/) {}
   // Writes what the window shows now as a PNG file (scripted runs); false

@@ -17,6 +17,7 @@
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +28,7 @@
 #include "base/MathTables.h"
 #include "base/ActionMap.h"
 #include "natives/GameControlHost.h"
+#include "natives/GameScriptHost.h"
 #include "natives/ProcessObjects.h"
 #include "sound/SoundManager.h"
 #include "platform/headless/HeadlessInput.h"
@@ -245,6 +247,20 @@ TEST_F(GameApplicationTest, TheRunsObjectsServeTheApplicationAndLetGoOfItAtItsEn
     EXPECT_EQ(objects.Sounds()->GetTimerList(), &app.timerLists[0]);
     EXPECT_EQ(objects.ControlHost().GetActionMap(), app.actions);
     EXPECT_EQ(objects.ControlHost().GetScreenWidth(), app.gameWidth);
+    // The game's sound manager knows the host that runs: a new host takes
+    // it, the old one going does not take it back, the last one going
+    // leaves none.
+    EXPECT_EQ(objects.GameSounds()->Host(), app.scripts.get());
+    GameHostSetup setup;
+    setup.logSink = [](const std::string&) {};
+    auto older = std::make_unique<GameScriptHost>(setup);
+    EXPECT_EQ(objects.GameSounds()->Host(), older.get());
+    auto newer = std::make_unique<GameScriptHost>(setup);
+    EXPECT_EQ(objects.GameSounds()->Host(), newer.get());
+    older.reset();
+    EXPECT_EQ(objects.GameSounds()->Host(), newer.get());
+    newer.reset();
+    EXPECT_EQ(objects.GameSounds()->Host(), nullptr);
   }
   // It goes before the application's timer lists; the host forgets it.
   EXPECT_EQ(objects.Sounds(), nullptr);

@@ -7,6 +7,7 @@
 #include "../scene/BlockFont.h"
 #include "../scene/SceneTestSupport.h"
 #include "GameNativeCalls.h"
+#include "RunningGame.h"
 #include "game/AppSettings.h"
 #include "game/GameApplication.h"
 #include "game/MessageColours.h"
@@ -75,42 +76,46 @@ TEST(GameNativePort, NativesReachTheGameWhileThePortLives) {
 }
 
 // Native 71 describes the request, native 70 asks the player through the
-// dialog and gets the accepted text within its buffer.
-TEST(GameNativePort, TheTextInputDialogAnswersNative70) {
-  platform::HeadlessBackend backend;
-  platform::ScopedBackend scoped(backend);
+// main window's text-input dialog and gets the accepted text within its
+// buffer.
+class GameNativePortRun : public testing::RunningGameTest {};
+
+TEST_F(GameNativePortRun, TheTextInputDialogAnswersNative70) {
   GameApplication app;
-  GameHostSetup setup;
-  setup.logSink = [](const std::string&) {};
-  GameScriptHost host(setup);
-  GameNativePort port(app);
-  std::string caption;
-  app.textInputOpened = [&](platform::WindowId window) {
-    caption = backend.GetWindowText(window);
-    backend.PostTextInput(window, "\xE3\x81\x84\xE3\x81\x86x");  // two full-width letters, then x
-    backend.PostMessage(window, platform::WM_COMMAND, 1, 0);
-  };
-  const uint32_t texts = host.Space().Allocate(16);
-  host.Space().WriteBytes(texts, "Cap\0Ask", 8);
-  EXPECT_EQ(CallNative(host, 71, {texts, texts + 4, 1, 4, 1, 0, uint32_t(-1), uint32_t(-1)}), 0u);
-  const uint32_t buffer = host.Space().Allocate(8);
-  host.Space().WriteBytes(buffer, "\x82\xa0", 3);  // the edit starts with it
-  EXPECT_EQ(CallNative(host, 70, {buffer}), 0u);
-  std::string answer;
-  ASSERT_TRUE(host.Space().ReadString(buffer, answer));
-  EXPECT_EQ(answer, "\x82\xa0\x82\xa2");  // full width only, four bytes at most
-  EXPECT_EQ(caption, "Cap");
-  EXPECT_EQ(port.textInput.prompt, "Ask");
-  // The initial text erased: an empty answer leaves the buffer as it was.
-  app.textInputOpened = [&](platform::WindowId window) {
-    for (int i = 0; i < 3; ++i) backend.PostMessage(window, platform::WM_CHAR, platform::VK_BACK, 0);
-    backend.PostMessage(window, platform::WM_COMMAND, 1, 0);
-  };
-  EXPECT_EQ(CallNative(host, 70, {buffer}), 1u);
-  ASSERT_TRUE(host.Space().ReadString(buffer, answer));
-  EXPECT_EQ(answer, "\x82\xa0\x82\xa2");
-  host.Space().Free(buffer);
-  host.Space().Free(texts);
+  RunWith(app, [&] {
+    ASSERT_NE(app.scripts, nullptr);
+    GameScriptHost& host = *app.scripts;
+    std::string caption;
+    platform::WindowId owner = platform::kNoWindow;
+    app.textInputOpened = [&](platform::WindowId window) {
+      caption = backend().GetWindowText(window);
+      owner = backend().GetParent(window);
+      backend().PostTextInput(window, "\xE3\x81\x84\xE3\x81\x86x");  // two full-width letters, then x
+      backend().PostMessage(window, platform::WM_COMMAND, 1, 0);
+    };
+    const uint32_t texts = host.Space().Allocate(16);
+    host.Space().WriteBytes(texts, "Cap\0Ask", 8);
+    EXPECT_EQ(CallNative(host, 71, {texts, texts + 4, 1, 4, 1, 0, uint32_t(-1), uint32_t(-1)}), 0u);
+    const uint32_t buffer = host.Space().Allocate(8);
+    host.Space().WriteBytes(buffer, "\x82\xa0", 3);  // the edit starts with it
+    EXPECT_EQ(CallNative(host, 70, {buffer}), 0u);
+    std::string answer;
+    ASSERT_TRUE(host.Space().ReadString(buffer, answer));
+    EXPECT_EQ(answer, "\x82\xa0\x82\xa2");  // full width only, four bytes at most
+    EXPECT_EQ(caption, "Cap");
+    EXPECT_EQ(owner, app.mainWindow.GetHandle());
+    EXPECT_EQ(AppPort().textInput.prompt, "Ask");
+    // The initial text erased: an empty answer leaves the buffer as it was.
+    app.textInputOpened = [&](platform::WindowId window) {
+      for (int i = 0; i < 3; ++i) backend().PostMessage(window, platform::WM_CHAR, platform::VK_BACK, 0);
+      backend().PostMessage(window, platform::WM_COMMAND, 1, 0);
+    };
+    EXPECT_EQ(CallNative(host, 70, {buffer}), 1u);
+    ASSERT_TRUE(host.Space().ReadString(buffer, answer));
+    EXPECT_EQ(answer, "\x82\xa0\x82\xa2");
+    host.Space().Free(buffer);
+    host.Space().Free(texts);
+  });
 }
 
 // Native 9 outside a text-adventure frame: a window (kind 5) and a text

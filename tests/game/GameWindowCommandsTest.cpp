@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -18,6 +19,11 @@
 #include "natives/AppNativePort.h"
 #include "natives/ProcessObjects.h"
 #include "natives/WindowCommandRecords.h"
+#include "platform/Messages.h"
+#include "resource/BaseFolder.h"
+#include "script/ScriptAddressSpace.h"
+#include "sound/MovieBinding.h"
+#include "sound/movies/MoviePlayerRig.h"
 #include "platform/DisplayMachine.h"
 #include "platform/FileDialogs.h"
 
@@ -399,11 +405,21 @@ TEST_F(WindowCommandsTest, RecordCommandsReachTheDialogsAndTheSound) {
     EXPECT_GT(save.result, 2);
     EXPECT_STREQ(file, "C:\\games\\a.txt");
 
+    // The text-input dialog as the request describes it, over the window.
+    TextInputRequestCells request;
+    request.caption = "Name";
+    std::string caption;
+    app.textInputOpened = [&](platform::WindowId window) {
+      caption = backend().GetWindowText(window);
+      backend().PostTextInput(window, "ab");
+      backend().PostMessage(window, platform::WM_COMMAND, 1, 0);
+    };
     TextEntryCommandRecord entry;
-    entry.parameter = 5;
-    app.windowCommands.showTextEntry = [](int32_t parameter) { return parameter * 2; };
+    entry.request = &request;
+    entry.text = "x";
     send(kCommandTextEntry, &entry);
-    EXPECT_EQ(entry.result, 10);
+    EXPECT_EQ(entry.text, "xab");
+    EXPECT_EQ(caption, "Name");
 
     SoundRestartCommandRecord sound;
     sound.result = 1;  // one channel, at the rate and bits given
@@ -416,6 +432,103 @@ TEST_F(WindowCommandsTest, RecordCommandsReachTheDialogsAndTheSound) {
 
     send(kCommandForceWindow, nullptr);
     EXPECT_EQ(app.screenMode, 2);
+  });
+}
+
+// The scripts' file and folder dialogs are shown by the main window (its
+// commands 40027 to 40029), owned by it, whichever native asks; the answers
+// land in the scripts' buffers.
+TEST_F(WindowCommandsTest, TheScriptsDialogsAreShownByTheMainWindow) {
+  platform::ScriptedFileDialogs files;
+  platform::ScopedFileDialogs scopedFiles(files);
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_NE(app.scripts, nullptr);
+    ScriptAddressSpace& space = app.scripts->Space();
+    const auto text = [&](const std::string& value, uint32_t room) {
+      const uint32_t at = space.Allocate(room);
+      space.WriteBytes(at, value.c_str(), value.size() + 1);
+      return at;
+    };
+    const auto read = [&](uint32_t at) {
+      std::string value;
+      space.ReadString(at, value);
+      return value;
+    };
+    const uint32_t title = text("Pick", 8), path = text("", 260), name = text("", 64);
+    const uint32_t filter = text("Data\t*.DAT\tAll\t*.*\t", 32), extension = text("DAT", 4);
+    struct Row {
+      const char* name;
+      uint32_t native;
+      std::vector<uint32_t> cells;
+      std::optional<platform::FileDialogAnswer> answer;  // none: no dialog
+      uint32_t result;
+      const char* path;
+      const char* fileName;
+    };
+    const Row rows[] = {
+        {"open", 155, {title, path, name, 0, filter}, platform::FileDialogAnswer{true, "Z:\\G\\A.DAT", 1}, 1,
+         "Z:\\G\\A.DAT", "A.DAT"},
+        {"save in the second filter", 156, {title, path, name, 0, filter, extension},
+         platform::FileDialogAnswer{true, "Z:\\B.DAT", 2}, 3, "Z:\\B.DAT", "B.DAT"},
+        {"save cancelled", 156, {title, path, name, 0, filter, extension}, platform::FileDialogAnswer{}, 0,
+         "Z:\\B.DAT", "B.DAT"},
+        {"open without a name buffer", 155, {title, path, 0, 0, filter}, std::nullopt, 0, "Z:\\B.DAT", "B.DAT"},
+        {"folder", 157, {title, 0, path}, platform::FileDialogAnswer{true, "Z:\\G", 0}, 1, "Z:\\G\\", "B.DAT"},
+        {"folder cancelled", 157, {title, 0, path}, platform::FileDialogAnswer{}, 0, "Z:\\G\\", "B.DAT"},
+        {"folder without a buffer", 157, {title, 0, 0}, std::nullopt, 0, "Z:\\G\\", "B.DAT"},
+    };
+    for (const Row& row : rows) {
+      SCOPED_TRACE(row.name);
+      const size_t asked = files.Requests().size();
+      if (row.answer) files.QueueAnswer(*row.answer);
+      EXPECT_EQ(testing::CallNative(*app.scripts, row.native, row.cells), row.result);
+      ASSERT_EQ(files.Requests().size(), asked + (row.answer ? 1 : 0));
+      if (row.answer) {
+        const platform::FileDialogRequest& request = files.Requests().back();
+        EXPECT_EQ(request.owner, app.mainWindow.GetHandle());
+        EXPECT_EQ(request.title, "Pick");
+        if (row.native != 157) {
+          EXPECT_EQ(request.initialFolder, BaseFolder()) << "no folder given: the game's";
+          EXPECT_EQ(request.filters.size(), 2u);
+        }
+      }
+      EXPECT_EQ(read(path), row.path);
+      EXPECT_EQ(read(name), row.fileName);
+    }
+    for (uint32_t block : {title, path, name, filter, extension}) space.Free(block);
+  });
+}
+
+// 0x9006: the object movie has events waiting; the window reads them under
+// the movie lock, and the end of a movie that does not loop stops it.
+TEST_F(WindowCommandsTest, TheObjectMoviesMessageReadsItsEvents) {
+  testing::FakeLibraryHandle fake{"good", "QUORRA"};
+  testing::FakeArchives archives;
+  archives.AddMember("OP.MPG");
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_NE(app.scripts, nullptr);
+    MovieLibraries libraries;
+    libraries.Bind(true, &archives, testing::FakeLibraryFolder("good"));
+    ASSERT_NE(CurrentMovieBinding(MovieLibraryId::kObject), nullptr);
+    ScriptAddressSpace& space = app.scripts->Space();
+    const uint32_t file = space.Allocate(8);
+    space.WriteBytes(file, "OP.MPG", 7);
+    ASSERT_EQ(testing::CallNative(*app.scripts, 629, {file, 1, 0}), 0u);
+    space.Free(file);
+    ASSERT_TRUE(app.movies.object);
+    EXPECT_EQ(testing::CallNative(*app.scripts, 632, {}), 0u);
+    fake.State().events.push_back({1, 0, 0});
+    const int32_t stops = fake.State().Count("Stop");
+    app.mainWindow.SendWindowMessage(platform::WM_APP_OBJECT_MOVIE, 0, 0);
+    EXPECT_EQ(fake.State().Count("Stop"), stops + 1);
+    EXPECT_TRUE(fake.State().events.empty());
+    // A message with nothing waiting changes nothing.
+    app.mainWindow.SendWindowMessage(platform::WM_APP_OBJECT_MOVIE, 0, 0);
+    EXPECT_EQ(fake.State().Count("Stop"), stops + 1);
+    EXPECT_EQ(testing::CallNative(*app.scripts, 630, {}), 0u);
+    EXPECT_EQ(fake.State().live, 0);
   });
 }
 

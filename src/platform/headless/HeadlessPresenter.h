@@ -26,6 +26,9 @@ class HeadlessPresenter : public Presenter {
   int Present(WindowId window, SoftSurface& frame, const Rect& area, const Rect* dirty,
               const PresentOptions& options) override;
   bool TakeDeviceReset() override;
+  // No display, no vertical blank, unless a test lets it pretend.
+  bool SupportsVSync() const override { return vsync_; }
+  void SetSupportsVSync(bool on) { vsync_ = on; }
   void Forget(WindowId window) override { frames_.erase(window); }
   bool WriteSnapshot(WindowId window, const std::string& path) override { return WritePng(window, path); }
 
@@ -42,6 +45,7 @@ class HeadlessPresenter : public Presenter {
   std::map<WindowId, Frame> frames_;
   std::map<WindowId, std::pair<int32_t, int32_t>> outputSizes_;
   bool reset_ = false;
+  bool vsync_ = false;
 };
 
 // Reads a surface's rectangle as 0x00RRGGBB words scaled to width x height

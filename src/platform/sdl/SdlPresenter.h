@@ -22,6 +22,8 @@ class SdlPresenter : public Presenter {
   int Present(WindowId window, SoftSurface& frame, const Rect& area, const Rect* dirty,
               const PresentOptions& options) override;
   bool TakeDeviceReset() override;
+  // The renderer can present on the vertical blank.
+  bool SupportsVSync() const override { return true; }
   void Forget(WindowId window) override;
   // Draws the window's texture once more and reads the renderer's output.
   bool WriteSnapshot(WindowId window, const std::string& path) override;
