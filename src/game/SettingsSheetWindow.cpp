@@ -1,6 +1,7 @@
 #include "game/SettingsSheetWindow.h"
 
 #include "base/InputManager.h"
+#include "game/SettingsSheetLayout.h"
 #include "platform/Backend.h"
 #include "platform/Messages.h"
 #include "platform/TextCodec.h"
@@ -9,6 +10,11 @@ namespace orrivel {
 
 using platform::Point;
 using platform::Rect;
+
+static_assert(SettingsSheetLayout::kFirstTabId == SettingsSheetWindow::kFirstPageCommand);
+static_assert(SettingsSheetLayout::kFirstFieldId == SettingsSheetWindow::kFirstFieldId);
+static_assert(DialogPainter::FrameSize({SettingsSheetLayout::kClientWidth, SettingsSheetLayout::kClientHeight}) ==
+              platform::Size{SettingsSheetWindow::kWidth, SettingsSheetWindow::kHeight});
 
 int SettingsSheetWindow::Run(SettingsSheet& sheet, platform::WindowId owner, InputManager* input,
                              bool pointerToCentre) {
@@ -39,6 +45,8 @@ int SettingsSheetWindow::Run(SettingsSheet& sheet, platform::WindowId owner, Inp
   backend.ShowWindow(window_, platform::SW_SHOW);
   backend.SetForegroundWindow(window_);
   if (pointerToCentre) backend.SetCursorPos(Point{params.x + kWidth / 2, params.y + kHeight / 2});
+  owner_ = params.parent;
+  Repaint();
   if (onOpen) onOpen(window_);
 
   platform::Message message;
@@ -56,13 +64,27 @@ int SettingsSheetWindow::Run(SettingsSheet& sheet, platform::WindowId owner, Inp
     }
     backend.TranslateMessage(message);
     backend.DispatchMessage(message);
+    if (!done_) Repaint();
   }
+  layer_.Hide();
   if (hasOwner) backend.EnableWindow(owner, true);
   backend.DestroyWindow(window_);
   window_ = platform::kNoWindow;
   sheet_ = nullptr;
   input_ = nullptr;
   return done_ ? result_ : 0;
+}
+
+void SettingsSheetWindow::Repaint() {
+  platform::Backend& backend = platform::CurrentBackend();
+  const bool joystick = input_ != nullptr && input_->GetJoystick(0) != nullptr;
+  platform::DialogRequest request = LayOutSettingsSheet(*sheet_, joystick);
+  const Rect outer = backend.GetWindowRect(window_);
+  const Point origin = DialogPainter::ClientOrigin();
+  request.rect = Rect{outer.left + origin.x, outer.top + origin.y, outer.left + origin.x + request.rect.Width(),
+                      outer.top + origin.y + request.rect.Height()};
+  request.owner = owner_;
+  layer_.Show(request, window_);
 }
 
 void SettingsSheetWindow::Close(int result) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "game/DialogLayer.h"
 #include "game/SettingsSheet.h"
 #include "platform/WindowSystem.h"
 
@@ -44,6 +45,8 @@ class SettingsSheetWindow final : public platform::WindowClient {
   int Run(SettingsSheet& sheet, platform::WindowId owner, InputManager* input, bool pointerToCentre);
 
   platform::WindowId Window() const { return window_; }
+  // The layer the sheet is drawn in (over its owner, else in its window).
+  DialogLayer& Layer() { return layer_; }
 
   intptr_t WindowProcedure(platform::WindowId window, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
@@ -51,10 +54,14 @@ class SettingsSheetWindow final : public platform::WindowClient {
   void OnCommand(uint32_t id, uint32_t notify);
   void PollDevices();
   void Close(int result);
+  // Draws the page as it stands now (nothing when it did not change).
+  void Repaint();
 
   SettingsSheet* sheet_ = nullptr;
   InputManager* input_ = nullptr;
   platform::WindowId window_ = platform::kNoWindow;
+  platform::WindowId owner_ = platform::kNoWindow;
+  DialogLayer layer_;
   int result_ = 0;
   bool done_ = false;
 };

@@ -1,0 +1,273 @@
+// The engine-drawn dialogs: the layer that shows them over their owner's
+// game screen, and the settings sheet's pages as the player sees them.
+#include "game/DialogLayer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "../scene/GoldenSupport.h"
+#include "base/ActionMap.h"
+#include "base/InputManager.h"
+#include "base/JoystickSlots.h"
+#include "game/GameApplication.h"
+#include "game/SettingsSheet.h"
+#include "game/SettingsSheetLayout.h"
+#include "game/SettingsSheetWindow.h"
+#include "platform/Backend.h"
+#include "platform/InputSource.h"
+#include "platform/Messages.h"
+#include "platform/TextCodec.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "platform/headless/HeadlessInput.h"
+
+namespace orrivel {
+namespace {
+
+using platform::DialogControl;
+using platform::DialogControlKind;
+using platform::DialogRequest;
+using platform::Point;
+using platform::WindowId;
+
+std::string Cp932(const char* utf8) { return platform::Utf8ToCp932Lossy(utf8); }
+
+class PlainWindow final : public platform::WindowClient {
+ public:
+  intptr_t WindowProcedure(WindowId window, uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+    return platform::CurrentBackend().DefWindowProc(window, message, wParam, lParam);
+  }
+};
+
+// A shown game window, 640 x 480 at (100, 50), showing a striped game frame.
+class GameScreen {
+ public:
+  explicit GameScreen(platform::HeadlessBackend& backend) : backend_(backend) {
+    backend.RegisterClass(platform::WindowClass{"TestGame"});
+    platform::WindowCreateParams params;
+    params.className = "TestGame";
+    params.style = platform::WS_POPUP;
+    params.x = 100;
+    params.y = 50;
+    params.width = 640;
+    params.height = 480;
+    params.client = &client_;
+    window = backend.CreateWindow(params);
+    backend.ShowWindow(window, platform::SW_SHOW);
+    frame.Create(640, 480, platform::SurfaceFormat::X8R8G8B8);
+    platform::SurfaceLock lock;
+    frame.Lock(nullptr, &lock);
+    for (int32_t y = 0; y < 480; ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(lock.bits + size_t(y) * lock.pitch);
+      for (int32_t x = 0; x < 640; ++x) row[x] = ((x / 16 + y / 16) % 2) ? 0x203050 : 0x604020;
+    }
+    frame.Unlock();
+    const platform::Rect all{0, 0, 640, 480};
+    backend.Frames().Present(window, frame, all, nullptr, {});
+  }
+  std::vector<uint32_t> Shown() const { return backend_.Frames().LastFrame(window)->pixels; }
+  // A part of what the window shows, as a surface for a golden picture.
+  void Crop(const platform::Rect& part, Surface& out) const {
+    const auto* shown = backend_.Frames().LastFrame(window);
+    ASSERT_NE(shown, nullptr);
+    ASSERT_EQ(out.Create(part.Width(), part.Height(), 32, 0), 0);
+    for (int32_t y = part.top; y < part.bottom; ++y) {
+      std::memcpy(out.GetScanLine(y - part.top), &shown->pixels[size_t(y) * shown->width + part.left],
+                  size_t(part.Width()) * 4);
+    }
+  }
+
+  WindowId window = platform::kNoWindow;
+  platform::SoftSurface frame;
+
+ private:
+  platform::HeadlessBackend& backend_;
+  PlainWindow client_;
+};
+
+DialogRequest SampleDialog(WindowId owner, platform::Rect rect) {
+  DialogRequest request;
+  request.owner = owner;
+  request.caption = Cp932("確認");
+  request.rect = rect;
+  auto add = [&](uint16_t id, DialogControlKind kind, platform::Rect r, const char* text) {
+    DialogControl control;
+    control.id = id;
+    control.kind = kind;
+    control.rect = r;
+    control.text = Cp932(text);
+    request.controls.push_back(control);
+  };
+  // A text far longer than its control: it is cut at the control's edge.
+  add(1012, DialogControlKind::Text, {10, 10, 150, 30}, "とても長い文章がここに入ります。とても長い文章です。");
+  add(1013, DialogControlKind::CheckBox, {10, 36, 190, 54}, "今後、このメッセージを表示しない");
+  add(1, DialogControlKind::Button, {20, 64, 90, 88}, "はい");
+  add(2, DialogControlKind::Button, {110, 64, 180, 88}, "いいえ");
+  return request;
+}
+
+// Every pixel the layer changes lies in the area it reports, and that area
+// is the dialog's whole frame (cut to the owner's client area).
+TEST(DialogLayer, DrawsOnlyInsideTheAreaItPresents) {
+  platform::HeadlessBackend backend;
+  platform::ScopedBackend scoped(backend);
+  GameScreen game(backend);
+  struct Case {
+    Point clientTopLeft;  // the dialog's client area, in desktop coordinates
+    platform::Rect expected;
+  };
+  const Case cases[] = {
+      {{300, 200}, {199, 129, 199 + 202, 129 + 122}},  // inside the game screen
+      {{80, 40}, {0, 0, 181, 91}},                              // over its top-left corner: cut
+      {{690, 480}, {589, 409, 640, 480}},                       // over its bottom-right corner: cut
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.clientTopLeft.x << "," << c.clientTopLeft.y);
+    game.frame.ColorFill(nullptr, 0);
+    backend.Frames().Present(game.window, game.frame, {0, 0, 640, 480}, nullptr, {});
+    const std::vector<uint32_t> before = game.Shown();
+    DialogLayer layer;
+    const DialogRequest request = SampleDialog(
+        game.window, {c.clientTopLeft.x, c.clientTopLeft.y, c.clientTopLeft.x + 200, c.clientTopLeft.y + 100});
+    const platform::Rect dirty = layer.Show(request);
+    EXPECT_EQ(dirty, c.expected);
+    EXPECT_EQ(layer.Target(), game.window);
+    EXPECT_EQ(backend.Frames().LastFrame(game.window)->lastDirty, dirty);
+    const std::vector<uint32_t> after = game.Shown();
+    size_t changed = 0;
+    for (int32_t y = 0; y < 480; ++y) {
+      for (int32_t x = 0; x < 640; ++x) {
+        if (before[size_t(y) * 640 + x] == after[size_t(y) * 640 + x]) continue;
+        ++changed;
+        ASSERT_TRUE(x >= dirty.left && x < dirty.right && y >= dirty.top && y < dirty.bottom) << x << "," << y;
+      }
+    }
+    EXPECT_GT(changed, 0u);
+    // The same dialog again draws nothing; closing it lets the game repaint.
+    const uint32_t presents = backend.Frames().LastFrame(game.window)->count;
+    EXPECT_TRUE(layer.Show(request).IsEmpty());
+    EXPECT_EQ(backend.Frames().LastFrame(game.window)->count, presents);
+    layer.Hide();
+    EXPECT_TRUE(backend.IsInvalid(game.window));
+    backend.BeginPaint(game.window);
+    backend.EndPaint(game.window);
+  }
+}
+
+// Without a shown owner the dialog fills its own window; with neither it
+// shows nowhere.
+TEST(DialogLayer, WithoutAnOwnerTheDialogHasItsOwnWindow) {
+  platform::HeadlessBackend backend;
+  platform::ScopedBackend scoped(backend);
+  GameScreen own(backend);
+  DialogLayer layer;
+  DialogRequest request = SampleDialog(platform::kDesktopWindow, {10, 10, 210, 110});
+  EXPECT_TRUE(layer.Show(request).IsEmpty());
+  EXPECT_EQ(layer.Show(request, own.window), (platform::Rect{0, 0, 202, 122}));
+  const auto* shown = backend.Frames().LastFrame(own.window);
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->width, 202);
+  EXPECT_EQ(shown->height, 122);
+}
+
+using Page = SettingsSheet::Page;
+
+// Each page of the settings sheet as it opens over the game, drawn by the
+// engine; the pictures were checked by eye once.
+TEST(SettingsSheetPictures, EachPageLooksRight) {
+  JoystickSlots::Reset();
+  platform::HeadlessBackend backend;
+  platform::ScopedBackend scopedBackend(backend);
+  platform::HeadlessInput source;
+  platform::ScopedInputSource scopedSource(source);
+  GameScreen game(backend);
+  GameApplication app;
+  ASSERT_EQ(app.Input().CreateDevices(1), 0);
+  app.Input().Activate();
+  ASSERT_EQ(app.Input().CreateActionMap(20, &app.actions), 0);
+  AppSettings::AppConfigBlock& block = app.settings.blocks.appConfig;
+  block = SettingsSheet::Defaults(AppSettings::AppConfigBlock{}, false);
+  block[16] = 0;  // hints off: their delay slider is greyed
+  const char* names[] = {"settings_sheet_keyboard", "settings_sheet_input", "settings_sheet_other",
+                         "settings_sheet_window"};
+  for (int page = 0; page < 4; ++page) {
+    SCOPED_TRACE(page);
+    SettingsSheet::Services services;
+    services.monitorNames = {Cp932("モニタ一")};
+    SettingsSheet sheet(block, app.settingsSheet, std::move(services));
+    SettingsSheetWindow window;
+    platform::Rect placed;
+    window.onOpen = [&](WindowId id) {
+      placed = backend.GetWindowRect(id);
+      backend.PostMessage(id, platform::WM_COMMAND, SettingsSheetWindow::kFirstPageCommand + page, 0);
+      // The second field has the focus.
+      backend.PostMessage(id, platform::WM_COMMAND,
+                          (SettingsSheetWindow::kSetFocusNotify << 16) | (SettingsSheetWindow::kFirstFieldId + 1), 0);
+      backend.PostMessage(id, platform::WM_COMMAND, SettingsSheetWindow::kCancelId, 0);
+    };
+    EXPECT_EQ(window.Run(sheet, game.window, nullptr, false), 0);
+    EXPECT_EQ(window.Layer().Target(), platform::kNoWindow);
+    EXPECT_TRUE(backend.IsInvalid(game.window));
+    // The sheet sat centred on the game, and what it drew is still shown.
+    const Point at = backend.ScreenToClient(game.window, Point{placed.left, placed.top});
+    EXPECT_EQ(at, (Point{110, 40}));
+    Surface shot;
+    game.Crop({at.x, at.y, at.x + SettingsSheetWindow::kWidth, at.y + SettingsSheetWindow::kHeight}, shot);
+    test::ExpectGolden(shot, names[page], "game");
+  }
+  JoystickSlots::Reset();
+}
+
+// The controls follow the working copy: values, choices and enabled states.
+TEST(SettingsSheetPictures, ControlsFollowTheSheet) {
+  AppSettings::AppConfigBlock block = SettingsSheet::Defaults(AppSettings::AppConfigBlock{}, false);
+  SettingsSheet::Memory memory;
+  SettingsSheet::Services services;
+  services.moviesAvailable = false;
+  SettingsSheet sheet(block, memory, std::move(services));
+  sheet.Open();
+  auto find = [](const DialogRequest& request, uint16_t id, DialogControlKind kind) {
+    for (const DialogControl& control : request.controls)
+      if (control.id == id && control.kind == kind) return control;
+    ADD_FAILURE() << "no control " << id;
+    return DialogControl{};
+  };
+  DialogRequest shown = LayOutSettingsSheet(sheet, false);
+  EXPECT_EQ(shown.templateId, 135);
+  EXPECT_EQ(find(shown, 1054, DialogControlKind::Edit).text, "Z");
+  EXPECT_TRUE(find(shown, 1073, DialogControlKind::Radio).checked);  // Ctrl skips
+  EXPECT_TRUE(find(shown, SettingsSheetLayout::kFirstTabId, DialogControlKind::Tab).checked);
+
+  sheet.ShowPage(Page::kInputPage);
+  shown = LayOutSettingsSheet(sheet, false);
+  EXPECT_FALSE(find(shown, 1068, DialogControlKind::CheckBox).enabled);  // no joystick
+  EXPECT_FALSE(find(shown, 1054, DialogControlKind::Edit).enabled);
+  EXPECT_EQ(find(shown, 1074, DialogControlKind::Combo).text, Cp932("システムメニュー"));
+  ASSERT_TRUE(sheet.SetValue(132, 1));
+  shown = LayOutSettingsSheet(sheet, true);
+  EXPECT_TRUE(find(shown, 1054, DialogControlKind::Edit).enabled);
+
+  sheet.ShowPage(Page::kOtherPage);
+  ASSERT_TRUE(sheet.SetValue(20, 1500));
+  shown = LayOutSettingsSheet(sheet, false);
+  EXPECT_FALSE(find(shown, 1104, DialogControlKind::CheckBox).enabled);  // no movies
+  EXPECT_FALSE(find(shown, 1051, DialogControlKind::Slider).enabled);
+  const DialogControl delay = find(shown, 1052, DialogControlKind::Slider);
+  EXPECT_EQ(delay.value, 150);
+  EXPECT_EQ(delay.maximum, 300);
+  EXPECT_EQ(find(shown, 1055, DialogControlKind::Edit).text, "1500");
+  ASSERT_TRUE(sheet.SetValue(16, 0));
+  EXPECT_FALSE(find(LayOutSettingsSheet(sheet, false), 1052, DialogControlKind::Slider).enabled);
+
+  sheet.ShowPage(Page::kWindowPage);
+  ASSERT_TRUE(sheet.SetValue(160, 3));
+  ASSERT_TRUE(sheet.SetValue(157, 2));
+  shown = LayOutSettingsSheet(sheet, false);
+  EXPECT_EQ(find(shown, 1075, DialogControlKind::Combo).text, "Direct3D");
+  EXPECT_EQ(find(shown, 1074, DialogControlKind::Combo).text, Cp932("モニタ2"));
+  EXPECT_TRUE(find(shown, 1112, DialogControlKind::CheckBox).checked);  // byte 156 is 2
+}
+
+}  // namespace
+}  // namespace orrivel
