@@ -271,3 +271,30 @@ TEST(SettingsSheetPictures, ControlsFollowTheSheet) {
 
 }  // namespace
 }  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// What the game hands the sheet: whether movies can play (a movie library
+// is bound), the playing movie's volume, and its monitors by name.
+TEST(SettingsSheetServices, TheGameTellsTheSheetItsMoviesAndMonitors) {
+  platform::HeadlessBackend backend;
+  platform::ScopedBackend scoped(backend);
+  GameApplication app;
+  MonitorRecord described;
+  described.deviceName = "DISPLAY1";
+  described.deviceString = "Panel";
+  MonitorRecord bare;
+  bare.deviceName = "DISPLAY2";
+  app.monitors.SetRecords({described, bare});
+  SettingsSheet::Services services;
+  app.AddSheetMovieAndMonitorServices(services);
+  EXPECT_FALSE(services.moviesAvailable);
+  EXPECT_EQ(services.monitorNames, (std::vector<std::string>{"Panel", "DISPLAY2"}));
+  ASSERT_TRUE(services.setMovieVolume);
+  services.setMovieVolume(128);  // nothing plays: nothing to change
+  EXPECT_FALSE(app.movies.SetPlayingVolume(128));
+}
+
+}  // namespace
+}  // namespace orrivel
