@@ -90,6 +90,11 @@ platform::Rect DialogLayer::Show(const DialogRequest& request, WindowId ownWindo
   return dirty;
 }
 
+platform::Rect DialogLayer::Redraw(const DialogRequest& request) {
+  hasShown_ = false;
+  return Show(request);
+}
+
 void DialogLayer::Hide() {
   platform::Backend& backend = platform::CurrentBackend();
   if (target_ != platform::kNoWindow && target_ == shown_.owner && backend.IsWindow(target_)) {

@@ -28,6 +28,9 @@ class DialogLayer {
   // empty when there is nothing to show it in. The same dialog over the
   // same window is not drawn again.
   platform::Rect Show(const platform::DialogRequest& request, platform::WindowId ownWindow = platform::kNoWindow);
+  // Draws the dialog again even if it did not change (its window painted
+  // its own picture over it).
+  platform::Rect Redraw(const platform::DialogRequest& request);
   // The dialog is gone: the window it was drawn over paints itself again.
   void Hide();
 

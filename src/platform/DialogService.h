@@ -112,6 +112,10 @@ class MessageBoxDialogs : public DialogService {
   DialogAnswer Show(const DialogRequest& request) override;
 };
 
+// Writes a dialog answered from an input file to standard error, so that
+// whoever wrote the file sees what it answered.
+void EchoDialogAnswer(const DialogRequest& request, const DialogAnswer& answer);
+
 // The service in use: the installed one, else a message-box one.
 DialogService& CurrentDialogs();
 // Installs a service (not owned); nullptr returns to the default. Returns

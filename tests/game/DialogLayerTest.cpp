@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "../scene/GoldenSupport.h"
 #include "base/ActionMap.h"
 #include "base/InputManager.h"
 #include "base/JoystickSlots.h"
+#include "game/DrawnDialogs.h"
 #include "game/GameApplication.h"
 #include "game/SettingsSheet.h"
 #include "game/SettingsSheetLayout.h"
@@ -294,6 +296,68 @@ TEST(SettingsSheetServices, TheGameTellsTheSheetItsMoviesAndMonitors) {
   ASSERT_TRUE(services.setMovieVolume);
   services.setMovieVolume(128);  // nothing plays: nothing to change
   EXPECT_FALSE(app.movies.SetPlayingVolume(128));
+}
+
+}  // namespace
+}  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// The drawn dialogs take the player's clicks and keys on the game window;
+// queued answers come first, and a program that closes closes the box.
+TEST(DrawnDialogs, ThePlayerAnswersOnTheDrawnDialog) {
+  platform::HeadlessBackend backend;
+  platform::ScopedBackend scoped(backend);
+  GameScreen game(backend);
+  auto clickAt = [&](const DialogRequest& request, uint16_t id) {
+    const platform::Rect r = request.Find(id)->rect;
+    const Point client =
+        backend.ScreenToClient(game.window, Point{request.rect.left + r.left + 3, request.rect.top + r.top + 3});
+    const intptr_t where = intptr_t((uint32_t(client.y) << 16) | uint32_t(client.x & 0xFFFF));
+    backend.PostMessage(game.window, platform::WM_LBUTTONDOWN, 0, where);
+    backend.PostMessage(game.window, platform::WM_LBUTTONUP, 0, where);
+  };
+  struct Case {
+    const char* name;
+    std::function<void(const DialogRequest&)> act;
+    uint16_t button;
+    bool checked;
+    bool quits;
+  };
+  const Case cases[] = {
+      {"tick then No", [&](const DialogRequest& r) { clickAt(r, 1013); clickAt(r, 2); }, 2, true, false},
+      {"tick twice then Yes",
+       [&](const DialogRequest& r) { clickAt(r, 1013); clickAt(r, 1013); clickAt(r, 1); }, 1, false, false},
+      {"Enter", [&](const DialogRequest&) { backend.PostMessage(game.window, platform::WM_KEYDOWN, platform::VK_RETURN, 0); },
+       1, false, false},
+      {"Esc", [&](const DialogRequest&) { backend.PostMessage(game.window, platform::WM_KEYDOWN, platform::VK_ESCAPE, 0); },
+       2, false, false},
+      {"closing", [&](const DialogRequest&) { backend.PostQuitMessage(3); }, 2, false, true},
+  };
+  DialogRequest request = SampleDialog(game.window, {300, 200, 500, 300});
+  request.cancelButton = 2;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DrawnDialogs dialogs(true);
+    c.act(request);
+    const platform::DialogAnswer answer = dialogs.Show(request);
+    EXPECT_EQ(answer.button, c.button);
+    EXPECT_EQ(answer.checked, c.checked);
+    EXPECT_TRUE(backend.IsInvalid(game.window));  // the game paints itself again
+    platform::Message left;
+    const bool quit = backend.PeekMessage(left, true) && left.message == platform::WM_QUIT;
+    EXPECT_EQ(quit, c.quits);
+    while (backend.PeekMessage(left, true)) {
+    }
+  }
+  // An answer queued by an input file is taken without asking; without a
+  // player the default button answers.
+  DrawnDialogs queued(true);
+  queued.QueueAnswer(platform::DialogAnswer{2, true, true});
+  EXPECT_EQ(queued.Show(request).button, 2);
+  DrawnDialogs nobody(false);
+  EXPECT_EQ(nobody.Show(request).button, request.defaultButton);
 }
 
 }  // namespace
