@@ -25,6 +25,16 @@ bool ShownOwner(platform::Backend& backend, WindowId owner) {
 
 }  // namespace
 
+const platform::DialogControl* DialogControlAt(const DialogRequest& request, Point point,
+                                               std::initializer_list<platform::DialogControlKind> kinds) {
+  for (const platform::DialogControl& control : request.controls) {
+    if (!control.enabled || std::find(kinds.begin(), kinds.end(), control.kind) == kinds.end()) continue;
+    const Rect& r = control.rect;
+    if (point.x >= r.left && point.x < r.right && point.y >= r.top && point.y < r.bottom) return &control;
+  }
+  return nullptr;
+}
+
 DialogLayer::DialogLayer(DialogPainter* painter) : painter_(painter) {
   if (painter_ == nullptr) painter_ = &ownPainter_.emplace();
 }

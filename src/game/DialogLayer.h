@@ -9,6 +9,7 @@
 //
 // Main thread only.
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 
 #include "game/DialogPainter.h"
@@ -16,6 +17,11 @@
 #include "platform/SoftSurface.h"
 
 namespace orrivel {
+
+// The enabled control of one of the kinds under a point of the dialog's
+// client area; null for none.
+const platform::DialogControl* DialogControlAt(const platform::DialogRequest& request, platform::Point point,
+                                               std::initializer_list<platform::DialogControlKind> kinds);
 
 class DialogLayer {
  public:

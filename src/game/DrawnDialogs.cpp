@@ -33,19 +33,6 @@ Point ClientPoint(intptr_t lParam) {
 
 DrawnDialogs::DrawnDialogs() : interactive_(!platform::CurrentBackend().IsHeadless()) {}
 
-const DialogControl* DrawnDialogs::ControlAt(const DialogRequest& request, Point point) {
-  for (const DialogControl& control : request.controls) {
-    if (!control.enabled) continue;
-    if (control.kind != DialogControlKind::Button && control.kind != DialogControlKind::CheckBox &&
-        control.kind != DialogControlKind::Link) {
-      continue;
-    }
-    const platform::Rect& r = control.rect;
-    if (point.x >= r.left && point.x < r.right && point.y >= r.top && point.y < r.bottom) return &control;
-  }
-  return nullptr;
-}
-
 DialogAnswer DrawnDialogs::Show(const DialogRequest& request) {
   DialogAnswer answer;
   if (TakeQueued(answer)) {
@@ -97,7 +84,8 @@ DialogAnswer DrawnDialogs::AskPlayer(DialogRequest shown) {
     if (message.message != platform::WM_LBUTTONUP) continue;
     const Point desktop = backend.ClientToScreen(target, ClientPoint(message.lParam));
     const DialogControl* hit =
-        ControlAt(shown, Point{desktop.x - shown.rect.left, desktop.y - shown.rect.top});
+        DialogControlAt(shown, Point{desktop.x - shown.rect.left, desktop.y - shown.rect.top},
+                        {DialogControlKind::Button, DialogControlKind::CheckBox, DialogControlKind::Link});
     if (hit == nullptr) continue;
     if (hit->kind == DialogControlKind::CheckBox) {
       shown.Find(hit->id)->checked = !hit->checked;

@@ -24,10 +24,6 @@ class DrawnDialogs final : public platform::DialogService {
 
   platform::DialogAnswer Show(const platform::DialogRequest& request) override;
 
-  // The button, check box or link under a point of the dialog's client
-  // area; null for none.
-  static const platform::DialogControl* ControlAt(const platform::DialogRequest& request, platform::Point point);
-
  private:
   platform::DialogAnswer AskPlayer(platform::DialogRequest shown);
 

@@ -1,5 +1,6 @@
 #include "game/SettingsSheetLayout.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -35,8 +36,14 @@ constexpr int32_t kRowHeight = 18;
 // Builds one page's controls from the sheet's working values.
 class PageBuilder {
  public:
-  PageBuilder(const SettingsSheet& sheet, bool joystick, DialogRequest& out)
-      : sheet_(sheet), joystick_(joystick), out_(out) {}
+  PageBuilder(const SettingsSheet& sheet, bool joystick, DialogRequest& out,
+              std::vector<SettingsSheetBinding>* bindings)
+      : sheet_(sheet), joystick_(joystick), out_(out), bindings_(bindings) {}
+
+  void Bind(uint16_t id, DialogControlKind kind, uint8_t offset, uint32_t value, uint32_t minimum = 0,
+            uint32_t maximum = 0, uint32_t divisor = 1) {
+    if (bindings_ != nullptr) bindings_->push_back({id, kind, offset, value, minimum, maximum, divisor});
+  }
 
   DialogControl& Add(uint16_t id, DialogControlKind kind, Rect rect, std::string text) {
     DialogControl control;
@@ -54,13 +61,16 @@ class PageBuilder {
     DialogControl& box = Add(id, DialogControlKind::CheckBox, Rect{x, y, 404, y + kRowHeight}, Cp932(utf8));
     box.checked = sheet_.Value(offset) == on;
     box.enabled = sheet_.ControlEnabled(offset, joystick_);
+    Bind(id, DialogControlKind::CheckBox, offset, on);
   }
   void Radio(uint16_t id, uint8_t offset, uint32_t value, Rect rect, const char* utf8) {
     DialogControl& radio = Add(id, DialogControlKind::Radio, rect, Cp932(utf8));
     radio.checked = sheet_.Value(offset) == value;
+    Bind(id, DialogControlKind::Radio, offset, value);
   }
-  void Combo(uint16_t id, uint8_t offset, Rect rect, std::string shown) {
+  void Combo(uint16_t id, uint8_t offset, Rect rect, std::string shown, uint32_t first, uint32_t last) {
     Add(id, DialogControlKind::Combo, rect, std::move(shown)).enabled = sheet_.ControlEnabled(offset, joystick_);
+    Bind(id, DialogControlKind::Combo, offset, 0, first, last);
   }
   // A slider with the edit that shows its value beside it.
   void Slider(uint16_t id, uint16_t editId, uint8_t offset, int32_t y, int32_t maximum, int32_t divisor) {
@@ -71,6 +81,7 @@ class PageBuilder {
     slider.maximum = maximum;
     slider.enabled = enabled;
     Add(editId, DialogControlKind::Edit, Rect{346, y + 1, 404, y + 21}, std::to_string(value)).enabled = enabled;
+    Bind(id, DialogControlKind::Slider, offset, 0, 0, uint32_t(maximum), uint32_t(divisor));
   }
   // The fourteen key or button fields in two columns, from `top`.
   void Fields(int32_t top, uint8_t firstOffset) {
@@ -88,6 +99,7 @@ class PageBuilder {
   const SettingsSheet& sheet_;
   bool joystick_;
   DialogRequest& out_;
+  std::vector<SettingsSheetBinding>* bindings_;
 };
 
 void KeyboardPage(PageBuilder& b) {
@@ -108,9 +120,9 @@ void InputPage(PageBuilder& b) {
   b.Check(1068, 132, 14, kPageTop + 6, "ジョイスティックを使用する");
   b.Fields(kPageTop + 30, 133);
   b.Label(Rect{14, 224, 134, 244}, "＜右ボタン＞");
-  b.Combo(1074, 149, Rect{140, 224, 300, 244}, MouseChoice(b.sheet_, 149));
+  b.Combo(1074, 149, Rect{140, 224, 300, 244}, MouseChoice(b.sheet_, 149), 0, kMouseFunctions.size() - 1);
   b.Label(Rect{14, 248, 134, 268}, "＜ホイールボタン＞");
-  b.Combo(1075, 152, Rect{140, 248, 300, 268}, MouseChoice(b.sheet_, 152));
+  b.Combo(1075, 152, Rect{140, 248, 300, 268}, MouseChoice(b.sheet_, 152), 0, kMouseFunctions.size() - 1);
   b.Label(Rect{14, 272, 134, 290}, "＜ホイール↑＞");
   b.Radio(1072, 150, 0, Rect{140, 272, 260, 290}, "テキスト履歴");
   b.Radio(1073, 150, 1, Rect{266, 272, 404, 290}, "テキストを戻す");
@@ -147,11 +159,11 @@ void WindowPage(PageBuilder& b) {
   if (monitor > 0) {
     shown = monitor <= names.size() ? names[monitor - 1] : Cp932("モニタ") + std::to_string(monitor);
   }
-  b.Combo(1074, 157, Rect{146, kPageTop + 88, 404, kPageTop + 108}, shown);
+  b.Combo(1074, 157, Rect{146, kPageTop + 88, 404, kPageTop + 108}, shown, 0, uint32_t(names.size()));
   b.Label(Rect{18, kPageTop + 114, 140, kPageTop + 134}, "拡大時の描画方法");
   const uint32_t method = b.sheet_.Value(160);
   b.Combo(1075, 160, Rect{146, kPageTop + 114, 300, kPageTop + 134},
-          Cp932(method >= 1 && method <= 3 ? kDrawingMethods[method - 1] : ""));
+          Cp932(method >= 1 && method <= 3 ? kDrawingMethods[method - 1] : ""), 1, 3);
   b.Label(Rect{18, kPageTop + 136, 404, kPageTop + 154}, "（DirectDrawの設定は次の起動から有効）");
   b.Check(1113, 161, 18, kPageTop + 158, "拡大しないときもこの描画方法を使う");
   b.Check(1114, 162, 18, kPageTop + 178, "テクスチャを2のべき乗の大きさにする");
@@ -163,7 +175,8 @@ void WindowPage(PageBuilder& b) {
 
 }  // namespace
 
-DialogRequest LayOutSettingsSheet(const SettingsSheet& sheet, bool joystickPresent) {
+DialogRequest LayOutSettingsSheet(const SettingsSheet& sheet, bool joystickPresent,
+                                  std::vector<SettingsSheetBinding>* bindings) {
   DialogRequest request;
   request.templateId = uint16_t(SettingsSheet::kFirstTemplate + sheet.CurrentPage());
   request.caption = Cp932("入力・その他設定");
@@ -171,7 +184,8 @@ DialogRequest LayOutSettingsSheet(const SettingsSheet& sheet, bool joystickPrese
   request.rect = Rect{0, 0, SettingsSheetLayout::kClientWidth, SettingsSheetLayout::kClientHeight};
   request.defaultButton = 1;
   request.cancelButton = SettingsSheetLayout::kCancelId;
-  PageBuilder b(sheet, joystickPresent, request);
+  if (bindings != nullptr) bindings->clear();
+  PageBuilder b(sheet, joystickPresent, request, bindings);
   // The page's body, then the tabs over its top edge.
   b.Add(0, DialogControlKind::Frame, Rect{4, kPageTop - 2, 414, 338}, std::string());
   int32_t x = 4;
@@ -193,6 +207,30 @@ DialogRequest LayOutSettingsSheet(const SettingsSheet& sheet, bool joystickPrese
   b.Add(SettingsSheetLayout::kCancelId, DialogControlKind::Button, Rect{340, kButtonsTop, 412, kButtonsTop + 24},
         Cp932("キャンセル"));
   return request;
+}
+
+std::optional<uint32_t> ClickedValue(const SettingsSheet& sheet, const SettingsSheetBinding& binding,
+                                     const DialogControl& control, platform::Point point) {
+  const uint32_t now = sheet.Value(binding.offset);
+  switch (binding.kind) {
+    case DialogControlKind::CheckBox:
+      // A box whose ticked value is 2 holds 1 when clear.
+      return now == binding.value ? binding.value - 1 : binding.value;
+    case DialogControlKind::Radio:
+      if (now == binding.value) return std::nullopt;
+      return binding.value;
+    case DialogControlKind::Combo:
+      return now >= binding.maximum || now < binding.minimum ? binding.minimum : now + 1;
+    case DialogControlKind::Slider: {
+      // The thumb's centre runs from 5 pixels inside one end to the other.
+      const int32_t span = control.rect.Width() - 11;
+      if (span <= 0) return std::nullopt;
+      const int32_t along = std::clamp(point.x - control.rect.left - 5, 0, span);
+      return uint32_t((int64_t(along) * binding.maximum + span / 2) / span) * binding.divisor;
+    }
+    default:
+      return std::nullopt;
+  }
 }
 
 }  // namespace orrivel

@@ -9,8 +9,11 @@
 #include <cstdint>
 #include <functional>
 
+#include <vector>
+
 #include "game/DialogLayer.h"
 #include "game/SettingsSheet.h"
+#include "game/SettingsSheetLayout.h"
 #include "platform/WindowSystem.h"
 
 namespace orrivel {
@@ -56,12 +59,19 @@ class SettingsSheetWindow final : public platform::WindowClient {
   void Close(int result);
   // Draws the page as it stands now (nothing when it did not change).
   void Repaint();
+  // A left click on the drawn sheet (true when the message was one, over
+  // the sheet's own window or the window it is drawn over): the control
+  // under it acts as its window command would.
+  bool TakeClick(const platform::Message& message);
+  void OnClick(platform::Point dialogPoint);
 
   SettingsSheet* sheet_ = nullptr;
   InputManager* input_ = nullptr;
   platform::WindowId window_ = platform::kNoWindow;
   platform::WindowId owner_ = platform::kNoWindow;
   DialogLayer layer_;
+  platform::DialogRequest shown_;
+  std::vector<SettingsSheetBinding> bindings_;
   int result_ = 0;
   bool done_ = false;
 };

@@ -362,3 +362,70 @@ TEST(DrawnDialogs, ThePlayerAnswersOnTheDrawnDialog) {
 
 }  // namespace
 }  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// Clicks on the drawn sheet work its controls: tabs, check boxes, radios,
+// combos, sliders, the key fields and the buttons.
+TEST(SettingsSheetPictures, ClicksOnTheDrawnSheetWorkItsControls) {
+  platform::HeadlessBackend backend;
+  platform::ScopedBackend scopedBackend(backend);
+  GameScreen game(backend);
+  AppSettings::AppConfigBlock block = SettingsSheet::Defaults(AppSettings::AppConfigBlock{}, false);
+  SettingsSheet::Memory memory;
+  std::vector<int32_t> volumes;
+  SettingsSheet::Services services;
+  services.setMovieVolume = [&](int32_t level) { volumes.push_back(level); };
+  SettingsSheet sheet(block, memory, std::move(services));
+  // Where a control of a page sits: the layout does not move with values.
+  auto rectOf = [&](Page page, uint16_t id, DialogControlKind kind) {
+    AppSettings::AppConfigBlock scratchBlock = block;
+    SettingsSheet::Memory scratchMemory;
+    scratchMemory.lastPage = page;
+    SettingsSheet scratch(scratchBlock, scratchMemory, {});
+    scratch.Open();
+    for (const DialogControl& control : LayOutSettingsSheet(scratch, false).controls)
+      if (control.id == id && control.kind == kind) return control.rect;
+    ADD_FAILURE() << "no control " << id;
+    return platform::Rect{};
+  };
+  SettingsSheetWindow window;
+  window.onOpen = [&](WindowId id) {
+    const platform::Rect outer = backend.GetWindowRect(id);
+    const Point origin = DialogPainter::ClientOrigin();
+    auto click = [&](Page page, uint16_t control, DialogControlKind kind, int32_t along = 3) {
+      const platform::Rect r = rectOf(page, control, kind);
+      const Point client = backend.ScreenToClient(
+          game.window, Point{outer.left + origin.x + r.left + along, outer.top + origin.y + r.top + r.Height() / 2});
+      const intptr_t where = intptr_t((uint32_t(client.y) << 16) | uint32_t(client.x & 0xFFFF));
+      backend.PostMessage(game.window, platform::WM_LBUTTONDOWN, 0, where);
+      backend.PostMessage(game.window, platform::WM_LBUTTONUP, 0, where);
+    };
+    click(Page::kKeyboardPage, SettingsSheetLayout::kFirstTabId, DialogControlKind::Tab);
+    click(Page::kKeyboardPage, 1072, DialogControlKind::Radio);  // Shift skips
+    click(Page::kKeyboardPage, 1068, DialogControlKind::CheckBox);
+    click(Page::kKeyboardPage, SettingsSheetLayout::kFirstTabId + 2, DialogControlKind::Tab);
+    click(Page::kOtherPage, 1106, DialogControlKind::CheckBox);  // hints off
+    const platform::Rect volume = rectOf(Page::kOtherPage, 1051, DialogControlKind::Slider);
+    click(Page::kOtherPage, 1051, DialogControlKind::Slider, 5 + (volume.Width() - 11) / 2);
+    click(Page::kOtherPage, SettingsSheetLayout::kFirstTabId + 3, DialogControlKind::Tab);
+    click(Page::kWindowPage, 1075, DialogControlKind::Combo);  // DirectDraw to Direct3D
+    click(Page::kWindowPage, 1112, DialogControlKind::CheckBox);  // 2 to 1
+    click(Page::kWindowPage, 1, DialogControlKind::Button);
+  };
+  EXPECT_EQ(window.Run(sheet, game.window, nullptr, false), 1);
+  EXPECT_EQ(block[130], 0);
+  EXPECT_EQ(block[131], 1);
+  EXPECT_EQ(block[16], 0);
+  // The middle of the track: half the volume, to the pixel.
+  EXPECT_NEAR(double(BlockU32(block, 168)), 128.0, 1.5);
+  ASSERT_EQ(volumes.size(), 1u);
+  EXPECT_EQ(uint32_t(volumes[0]), BlockU32(block, 168));
+  EXPECT_EQ(block[160], 3);
+  EXPECT_EQ(block[156], 1);
+  EXPECT_EQ(memory.lastPage, Page::kWindowPage);
+}
+
+}  // namespace
+}  // namespace orrivel
