@@ -17,6 +17,7 @@
 #include "game/SettingsSheet.h"
 #include "game/SettingsSheetLayout.h"
 #include "game/SettingsSheetWindow.h"
+#include "game/TextInputDialog.h"
 #include "platform/Backend.h"
 #include "platform/InputSource.h"
 #include "platform/Messages.h"
@@ -425,6 +426,37 @@ TEST(SettingsSheetPictures, ClicksOnTheDrawnSheetWorkItsControls) {
   EXPECT_EQ(block[160], 3);
   EXPECT_EQ(block[156], 1);
   EXPECT_EQ(memory.lastPage, Page::kWindowPage);
+}
+
+}  // namespace
+}  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// The text-input dialog as the engine draws it over the game, with what the
+// player typed in its edit (checked by eye once).
+TEST(TextInputPicture, TheDialogShowsItsPromptAndTheTypedText) {
+  platform::HeadlessBackend backend;
+  platform::ScopedBackend scopedBackend(backend);
+  GameScreen game(backend);
+  TextInputRequestCells request;
+  request.caption = Cp932("名前の入力");
+  request.prompt = Cp932("主人公の名前を入力してください");
+  request.width = 260;
+  TextInputDialog dialog;
+  platform::Rect placed;
+  dialog.onOpen = [&](WindowId window) {
+    placed = backend.GetWindowRect(window);
+    backend.PostTextInput(window, "あおい");
+    backend.PostMessage(window, platform::WM_CHAR, platform::VK_RETURN, 0);
+  };
+  EXPECT_EQ(dialog.Run(request, "", game.window), Cp932("あおい"));
+  EXPECT_EQ(dialog.Layer().Target(), platform::kNoWindow);
+  const Point at = backend.ScreenToClient(game.window, Point{placed.left, placed.top});
+  Surface shot;
+  game.Crop({at.x, at.y, at.x + placed.Width(), at.y + placed.Height()}, shot);
+  test::ExpectGolden(shot, "text_input_dialog", "game");
 }
 
 }  // namespace
