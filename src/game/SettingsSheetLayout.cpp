@@ -103,12 +103,12 @@ class PageBuilder {
 };
 
 void KeyboardPage(PageBuilder& b) {
-  b.Group(Rect{8, kPageTop + 6, 410, 214}, "キー割り当て");
+  b.Group(Rect{8, kPageTop + 6, 410, 224}, "キー割り当て");
   b.Fields(kPageTop + 24, 114);
-  b.Group(Rect{8, 220, 410, 274}, "スキップキー");
-  b.Radio(1072, 130, 0, Rect{20, 240, 140, 258}, "Shiftキー");
-  b.Radio(1073, 130, 1, Rect{150, 240, 270, 258}, "Ctrlキー");
-  b.Check(1068, 131, 14, 284, "未読テキストは早送りしない");
+  b.Group(Rect{8, 230, 410, 282}, "スキップキー");
+  b.Radio(1072, 130, 0, Rect{20, 250, 140, 268}, "Shiftキー");
+  b.Radio(1073, 130, 1, Rect{150, 250, 270, 268}, "Ctrlキー");
+  b.Check(1068, 131, 14, 292, "未読テキストは早送りしない");
 }
 
 std::string MouseChoice(const SettingsSheet& sheet, uint8_t offset) {
