@@ -484,6 +484,7 @@ int GameApplication::ShowSettingsSheet() {
     ApplyDisplayOptions(method, switches);
   };
   services.applyTopmost = [this](bool topMost) { fullScreenTopMost = topMost; };
+  AddSheetMovieAndMonitorServices(services);
   SettingsSheet sheet(settings.blocks.appConfig, settingsSheet, std::move(services));
   SettingsSheetWindow window;
   window.onOpen = settingsSheetOpened;
@@ -491,6 +492,19 @@ int GameApplication::ShowSettingsSheet() {
   const int result = window.Run(sheet, mainWindow.GetHandle(), input.get(), settings.blocks.window[10] != 0);
   LeaveModalState();
   return result;
+}
+
+void GameApplication::AddSheetMovieAndMonitorServices(SettingsSheet::Services& services) {
+  // Movies can play once a movie library is bound at the device step.
+  services.moviesAvailable = false;
+  for (const MovieLibraryId library : {MovieLibraryId::kSprite, MovieLibraryId::kPrimary, MovieLibraryId::kObject}) {
+    if (movieLibraries.Record(library) != nullptr) services.moviesAvailable = true;
+  }
+  services.setMovieVolume = [this](int32_t level) { movies.SetPlayingVolume(level); };
+  for (size_t i = 0; i < monitors.GetCount(); ++i) {
+    const MonitorRecord& monitor = monitors[i];
+    services.monitorNames.push_back(monitor.deviceString.empty() ? monitor.deviceName : monitor.deviceString);
+  }
 }
 
 void GameApplication::ApplyScreenSettings() {

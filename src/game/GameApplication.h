@@ -87,6 +87,9 @@ class GameApplication : public Application {
   // rebinds the input at once and hands changed popup hints to the control
   // host; the block is written at exit.
   int ShowSettingsSheet();
+  // What the sheet reaches of the game: whether movies can play, the
+  // playing movie's volume, and the monitors' names.
+  void AddSheetMovieAndMonitorServices(SettingsSheet::Services& services);
   // The player's popup-hint settings (shown, and the delay in ms) go to the
   // game's control host: at the device step, when the scripts boot and
   // after the settings sheet changed them.

@@ -214,11 +214,20 @@ void GameDialogs::MoveCursorToDefault(const DialogRequest& request, bool questio
       request.rect.left + button->rect.left + (question ? 60 : 56), request.rect.top + button->rect.top + 8});
 }
 
+DialogLayer& GameDialogs::Layer() {
+  if (!layer_) layer_.emplace();
+  return *layer_;
+}
+
 DialogAnswer GameDialogs::Show(const DialogRequest& request) {
   // A dialog opened inside another modal state keeps that state's pause.
   const bool enter = !app_.modalBoxOpen;
   if (enter) app_.EnterModalState();
+  // The engine draws the dialog over the game screen; the service in use
+  // takes the answer.
+  Layer().Show(request);
   const DialogAnswer answer = platform::CurrentDialogs().Show(request);
+  Layer().Hide();
   if (enter) app_.LeaveModalState();
   return answer;
 }

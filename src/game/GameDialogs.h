@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 
+#include "game/DialogLayer.h"
 #include "platform/DialogService.h"
 #include "platform/Rect.h"
 
@@ -82,6 +83,9 @@ class GameDialogs {
   // when it shows, else the work area).
   void PlaceOnOwner(platform::DialogRequest& request);
 
+  // The layer the dialogs are drawn in over their owner (made on first use).
+  DialogLayer& Layer();
+
   // The text measure (the dialogs' outline font by default).
   void SetMeasure(DialogTextMeasure measure) { measure_ = std::move(measure); }
 
@@ -94,6 +98,7 @@ class GameDialogs {
 
   GameApplication& app_;
   DialogTextMeasure measure_;
+  std::optional<DialogLayer> layer_;
   // Records in flight from SendMessageIfWindow: the only addresses the
   // request message is trusted with.
   std::mutex sentLock_;

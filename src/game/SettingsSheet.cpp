@@ -278,6 +278,26 @@ std::string SettingsSheet::FieldText(int32_t field) const {
   return KeyName(working_[kFirstKeyByte + size_t(field)]);
 }
 
+bool SettingsSheet::ControlEnabled(uint8_t offset, bool joystickPresent) const {
+  const bool movies = services_.moviesAvailable;
+  switch (offset) {
+    case 166:
+      return movies;
+    case 167:
+    case kMovieVolume:
+      return movies && working_[166] != 0;
+    case kHintDelay:
+      return working_[kHintsShown] != 0;
+    case kJoystickSwitch:
+      return joystickPresent;
+    default:
+      if (offset >= kFirstButtonByte && offset < kFirstButtonByte + kFieldCount) {
+        return joystickPresent && working_[kJoystickSwitch] != 0;
+      }
+      return true;
+  }
+}
+
 void SettingsSheet::FocusNext() { focus_ = focus_ + 1 < kFieldCount ? focus_ + 1 : -1; }
 
 // The focused field of the fields starting at firstOffset takes the code;

@@ -93,6 +93,8 @@ class SettingsSheet {
     // the topmost window.
     std::function<void(uint8_t, std::array<uint8_t, 4>)> applyDrawingOptions;
     std::function<void(bool)> applyTopmost;
+    // The names of the application's monitors (CP932), in list order.
+    std::vector<std::string> monitorNames;
   };
 
   // What the sheet keeps between openings.
@@ -107,6 +109,7 @@ class SettingsSheet {
   void Open();
   void ShowPage(Page page);
   Page CurrentPage() const { return page_; }
+  const Services& GetServices() const { return services_; }
 
   // --- the controls --------------------------------------------------------------
   // The working value of a byte (or word) the sheet edits.
@@ -119,6 +122,11 @@ class SettingsSheet {
   int32_t FocusedField() const { return focus_; }
   // The texts the key or button fields show.
   std::string FieldText(int32_t field) const;
+  // Whether the control of a byte takes input now: the movie controls
+  // only with movies (and the movie box ticked), the hint delay only with
+  // hints shown, the joystick controls only with a joystick (and the
+  // joystick box ticked).
+  bool ControlEnabled(uint8_t offset, bool joystickPresent) const;
 
   // A key pressed while the keyboard page is shown (codes 1-211 count). A
   // reserved key and the field's own key change nothing; a key another

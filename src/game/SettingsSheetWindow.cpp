@@ -10,6 +10,11 @@ namespace orrivel {
 using platform::Point;
 using platform::Rect;
 
+static_assert(SettingsSheetLayout::kFirstTabId == SettingsSheetWindow::kFirstPageCommand);
+static_assert(SettingsSheetLayout::kFirstFieldId == SettingsSheetWindow::kFirstFieldId);
+static_assert(DialogPainter::FrameSize({SettingsSheetLayout::kClientWidth, SettingsSheetLayout::kClientHeight}) ==
+              platform::Size{SettingsSheetWindow::kWidth, SettingsSheetWindow::kHeight});
+
 int SettingsSheetWindow::Run(SettingsSheet& sheet, platform::WindowId owner, InputManager* input,
                              bool pointerToCentre) {
   platform::Backend& backend = platform::CurrentBackend();
@@ -39,6 +44,8 @@ int SettingsSheetWindow::Run(SettingsSheet& sheet, platform::WindowId owner, Inp
   backend.ShowWindow(window_, platform::SW_SHOW);
   backend.SetForegroundWindow(window_);
   if (pointerToCentre) backend.SetCursorPos(Point{params.x + kWidth / 2, params.y + kHeight / 2});
+  owner_ = params.parent;
+  Repaint();
   if (onOpen) onOpen(window_);
 
   platform::Message message;
@@ -54,15 +61,69 @@ int SettingsSheetWindow::Run(SettingsSheet& sheet, platform::WindowId owner, Inp
       backend.PostQuitMessage(int32_t(message.wParam));
       break;
     }
-    backend.TranslateMessage(message);
-    backend.DispatchMessage(message);
+    if (!TakeClick(message)) {
+      backend.TranslateMessage(message);
+      backend.DispatchMessage(message);
+    }
+    if (!done_) Repaint();
   }
+  layer_.Hide();
   if (hasOwner) backend.EnableWindow(owner, true);
   backend.DestroyWindow(window_);
   window_ = platform::kNoWindow;
   sheet_ = nullptr;
   input_ = nullptr;
   return done_ ? result_ : 0;
+}
+
+void SettingsSheetWindow::Repaint() {
+  platform::Backend& backend = platform::CurrentBackend();
+  const bool joystick = input_ != nullptr && input_->GetJoystick(0) != nullptr;
+  platform::DialogRequest request = LayOutSettingsSheet(*sheet_, joystick, &bindings_);
+  const Rect outer = backend.GetWindowRect(window_);
+  const Point origin = DialogPainter::ClientOrigin();
+  request.rect = Rect{outer.left + origin.x, outer.top + origin.y, outer.left + origin.x + request.rect.Width(),
+                      outer.top + origin.y + request.rect.Height()};
+  request.owner = owner_;
+  layer_.Show(request, window_);
+  shown_ = std::move(request);
+}
+
+bool SettingsSheetWindow::TakeClick(const platform::Message& message) {
+  if (message.message != platform::WM_LBUTTONDOWN && message.message != platform::WM_LBUTTONUP) return false;
+  if (message.window != window_ && (message.window != owner_ || owner_ == platform::kNoWindow)) return false;
+  if (message.message == platform::WM_LBUTTONUP) {
+    const Point client{int32_t(int16_t(message.lParam & 0xFFFF)), int32_t(int16_t((message.lParam >> 16) & 0xFFFF))};
+    const Point desktop = platform::CurrentBackend().ClientToScreen(message.window, client);
+    OnClick(Point{desktop.x - shown_.rect.left, desktop.y - shown_.rect.top});
+  }
+  return true;
+}
+
+void SettingsSheetWindow::OnClick(Point at) {
+  using Kind = platform::DialogControlKind;
+  const platform::DialogControl* hit =
+      DialogControlAt(shown_, at, {Kind::Button, Kind::Tab, Kind::Edit, Kind::CheckBox, Kind::Radio, Kind::Combo,
+                                   Kind::Slider});
+  if (hit == nullptr) return;
+  switch (hit->kind) {
+    case Kind::Button:
+    case Kind::Tab:
+      OnCommand(hit->id, 0);
+      return;
+    case Kind::Edit:
+      OnCommand(hit->id, kSetFocusNotify);
+      return;
+    default:
+      break;
+  }
+  for (const SettingsSheetBinding& binding : bindings_) {
+    if (binding.id != hit->id || binding.kind != hit->kind) continue;
+    if (const auto value = ClickedValue(*sheet_, binding, *hit, at)) {
+      platform::CurrentBackend().SendMessage(window_, kSetValueMessage, binding.offset, intptr_t(*value));
+    }
+    return;
+  }
 }
 
 void SettingsSheetWindow::Close(int result) {

@@ -9,7 +9,11 @@
 #include <cstdint>
 #include <functional>
 
+#include <vector>
+
+#include "game/DialogLayer.h"
 #include "game/SettingsSheet.h"
+#include "game/SettingsSheetLayout.h"
 #include "platform/WindowSystem.h"
 
 namespace orrivel {
@@ -44,6 +48,8 @@ class SettingsSheetWindow final : public platform::WindowClient {
   int Run(SettingsSheet& sheet, platform::WindowId owner, InputManager* input, bool pointerToCentre);
 
   platform::WindowId Window() const { return window_; }
+  // The layer the sheet is drawn in (over its owner, else in its window).
+  DialogLayer& Layer() { return layer_; }
 
   intptr_t WindowProcedure(platform::WindowId window, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
@@ -51,10 +57,21 @@ class SettingsSheetWindow final : public platform::WindowClient {
   void OnCommand(uint32_t id, uint32_t notify);
   void PollDevices();
   void Close(int result);
+  // Draws the page as it stands now (nothing when it did not change).
+  void Repaint();
+  // A left click on the drawn sheet (true when the message was one, over
+  // the sheet's own window or the window it is drawn over): the control
+  // under it acts as its window command would.
+  bool TakeClick(const platform::Message& message);
+  void OnClick(platform::Point dialogPoint);
 
   SettingsSheet* sheet_ = nullptr;
   InputManager* input_ = nullptr;
   platform::WindowId window_ = platform::kNoWindow;
+  platform::WindowId owner_ = platform::kNoWindow;
+  DialogLayer layer_;
+  platform::DialogRequest shown_;
+  std::vector<SettingsSheetBinding> bindings_;
   int result_ = 0;
   bool done_ = false;
 };

@@ -84,6 +84,8 @@ std::string TextInputDialog::Run(const TextInputRequestCells& request, const std
   // edit field needs it whether or not the request asks for the input
   // method: the request's byte cannot keep it closed here.
   backend.SetTextInputEnabled(window_, true);
+  owner_ = params.parent;
+  Repaint();
   if (onOpen) onOpen(window_);
 
   platform::Message message;
@@ -97,7 +99,9 @@ std::string TextInputDialog::Run(const TextInputRequestCells& request, const std
     if (got < 0) break;
     backend.TranslateMessage(message);
     backend.DispatchMessage(message);
+    if (!done_) Repaint();
   }
+  layer_.Hide();
   backend.SetTextInputEnabled(window_, false);
   if (hasOwner) backend.EnableWindow(owner, true);
   backend.DestroyWindow(window_);
@@ -105,6 +109,37 @@ std::string TextInputDialog::Run(const TextInputRequestCells& request, const std
   request_ = nullptr;
   return done_ ? result_ : std::string();
 }
+
+platform::DialogRequest TextInputDialog::Drawing() const {
+  platform::DialogRequest request;
+  request.templateId = 110;
+  request.owner = owner_;
+  request.caption = platform::CurrentBackend().GetWindowText(window_);
+  const Point origin = DialogPainter::ClientOrigin();
+  const int32_t width = layout_.window.Width() - 2 * DialogPainter::kBorder;
+  const int32_t height = layout_.window.Height() - DialogPainter::kCaptionHeight - 2 * DialogPainter::kBorder;
+  request.rect = Rect{layout_.window.left + origin.x, layout_.window.top + origin.y,
+                      layout_.window.left + origin.x + width, layout_.window.top + origin.y + height};
+  const int32_t margin = TextInputLayout::kFieldMargin / 2;
+  auto add = [&](uint16_t id, platform::DialogControlKind kind, Rect rect, std::string text) {
+    platform::DialogControl control;
+    control.id = id;
+    control.kind = kind;
+    control.rect = rect;
+    control.text = std::move(text);
+    control.checked = kind == platform::DialogControlKind::Edit;  // the edit has the focus
+    request.controls.push_back(std::move(control));
+  };
+  add(0, platform::DialogControlKind::Text, Rect{margin, 4, margin + layout_.fieldWidth, 20},
+      request_ != nullptr ? request_->prompt : std::string());
+  add(1000, platform::DialogControlKind::Edit, Rect{margin, 22, margin + layout_.fieldWidth, 42}, edit_);
+  add(kOkId, platform::DialogControlKind::Button,
+      Rect{layout_.okLeft, 47, layout_.okLeft + TextInputLayout::kOkWidth, 69}, "OK");
+  request.defaultButton = kOkId;
+  return request;
+}
+
+void TextInputDialog::Repaint() { layer_.Show(Drawing(), window_); }
 
 void TextInputDialog::Accept() {
   if (request_ == nullptr || done_) return;

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "game/DialogLayer.h"
 #include "natives/AppNativePort.h"
 #include "platform/Rect.h"
 #include "platform/WindowSystem.h"
@@ -64,16 +65,24 @@ class TextInputDialog final : public platform::WindowClient {
   platform::WindowId Window() const { return window_; }
   const std::string& EditText() const { return edit_; }
   const TextInputLayout& Layout() const { return layout_; }
+  // The layer the dialog is drawn in (over its owner, else in its window).
+  DialogLayer& Layer() { return layer_; }
+  // The dialog as the engine draws it: the prompt, the edit with its text
+  // and the OK button, in the client area below the caption.
+  platform::DialogRequest Drawing() const;
 
   intptr_t WindowProcedure(platform::WindowId window, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
  private:
   void Accept();
   void EraseLastCharacter();
+  void Repaint();
 
   const TextInputRequestCells* request_ = nullptr;
   platform::WindowId window_ = platform::kNoWindow;
   TextInputLayout layout_;
+  platform::WindowId owner_ = platform::kNoWindow;
+  DialogLayer layer_;
   std::string edit_;
   std::string result_;
   bool done_ = false;

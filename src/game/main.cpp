@@ -13,13 +13,16 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "game/GameApplication.h"
 #include "game/ConfirmBox.h"
+#include "game/DrawnDialogs.h"
 #include "natives/ProcessObjects.h"
 #include "platform/Backend.h"
+#include "platform/DialogService.h"
 #include "platform/Messages.h"
 #include "platform/ScriptedRun.h"
 #include "platform/StopSignals.h"
@@ -42,6 +45,12 @@ int main(int argc, char** argv) {
   bool headless = platform::HeadlessRequested(argc, argv);
   auto backend = platform::CreateBackend(headless, &why);
   platform::ScopedBackend useBackend(*backend);
+  // On a display the game's dialogs are drawn by the engine over the game
+  // and answered there; headless runs keep the message-box service, which
+  // writes what an input file answered.
+  std::optional<DrawnDialogs> drawnDialogs;
+  std::optional<platform::ScopedDialogs> useDrawnDialogs;
+  if (!backend->IsHeadless()) useDrawnDialogs.emplace(drawnDialogs.emplace(true));
 
   // The command line as one string, without the program name and without
   // the options that are ours alone.

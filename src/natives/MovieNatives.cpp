@@ -48,6 +48,25 @@ PrimaryMovie* ScriptMovies::Primary() const {
   return scene != nullptr ? &scene->Movie() : nullptr;
 }
 
+bool ScriptMovies::SetPlayingVolume(int32_t level) {
+  {
+    ScopedLock held(*lock);
+    if (object) {
+      object->SetVolume(level);
+      return true;
+    }
+  }
+  if (PrimaryMovie* primary = Primary()) {
+    primary->SetVolume(level);
+    return true;
+  }
+  if (SpriteMovie* sprite = Sprite()) {
+    sprite->SetVolume(level);
+    return true;
+  }
+  return false;
+}
+
 void ScriptMovies::Close() {
   {
     ScopedLock held(*lock);

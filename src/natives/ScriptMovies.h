@@ -38,6 +38,10 @@ struct ScriptMovies {
   // The open players; null when none (or when its list deleted it).
   SpriteMovie* Sprite() const;
   PrimaryMovie* Primary() const;
+  // The settings sheet's volume (0-256) for the movie playing: the object
+  // player when it exists, else the primary-surface one, else the sprite
+  // one. False when none plays.
+  bool SetPlayingVolume(int32_t level);
   // The object movie's event pump, under the lock: restarts a looping
   // movie at its end or stops it. Called by the game shell when the movie
   // object says it has events waiting.

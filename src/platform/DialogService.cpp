@@ -93,10 +93,7 @@ DialogAnswer MessageBoxDialogs::Show(const DialogRequest& request) {
   DialogAnswer answer;
   if (TakeQueued(answer)) {
     if (!answer.setsCheck) answer.checked = CheckState(request);
-    // Whoever wrote the input file sees what it answered.
-    std::fprintf(stderr, "[dialog %u] %s: %s -> %u%s\n", unsigned(request.templateId),
-                 Cp932ToUtf8Lossy(request.caption).c_str(), Cp932ToUtf8Lossy(BoxText(request)).c_str(),
-                 unsigned(answer.button), answer.checked ? " (checked)" : "");
+    EchoDialogAnswer(request, answer);
     return answer;
   }
   MessageBoxRequest box;
@@ -114,6 +111,12 @@ DialogAnswer MessageBoxDialogs::Show(const DialogRequest& request) {
   if (box.buttons == MessageBoxButtons::YesNo) answer.button = button == IDYES ? 1 : 2;
   else answer.button = HasButton(request, 1) ? 1 : request.cancelButton;
   return answer;
+}
+
+void EchoDialogAnswer(const DialogRequest& request, const DialogAnswer& answer) {
+  std::fprintf(stderr, "[dialog %u] %s: %s -> %u%s\n", unsigned(request.templateId),
+               Cp932ToUtf8Lossy(request.caption).c_str(), Cp932ToUtf8Lossy(BoxText(request)).c_str(),
+               unsigned(answer.button), answer.checked ? " (checked)" : "");
 }
 
 DialogService& CurrentDialogs() {

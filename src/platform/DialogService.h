@@ -24,7 +24,11 @@
 
 namespace orrivel::platform {
 
-enum class DialogControlKind : uint8_t { Frame, Text, Button, CheckBox, Edit, Link };
+// Radio: a choice of a group (checked when chosen). Slider: `value` of
+// 0-`maximum`. Combo: a closed list showing its choice as `text`. Tab: a
+// page's tab (checked for the page shown). Edit: `checked` while it has the
+// focus.
+enum class DialogControlKind : uint8_t { Frame, Text, Button, CheckBox, Edit, Link, Radio, Slider, Combo, Tab };
 
 struct DialogControl {
   uint16_t id = 0;
@@ -34,6 +38,11 @@ struct DialogControl {
   bool checked = false;
   // A one-line text sits in the middle of its control's height.
   bool centredVertically = false;
+  bool enabled = true;
+  int32_t value = 0;
+  int32_t maximum = 0;
+
+  friend bool operator==(const DialogControl&, const DialogControl&) = default;
 };
 
 struct DialogRequest {
@@ -102,6 +111,10 @@ class MessageBoxDialogs : public DialogService {
  public:
   DialogAnswer Show(const DialogRequest& request) override;
 };
+
+// Writes a dialog answered from an input file to standard error, so that
+// whoever wrote the file sees what it answered.
+void EchoDialogAnswer(const DialogRequest& request, const DialogAnswer& answer);
 
 // The service in use: the installed one, else a message-box one.
 DialogService& CurrentDialogs();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "../scene/GoldenSupport.h"
 #include "RunningGame.h"
 #include "platform/Clipboard.h"
 #include "platform/DesktopShell.h"
@@ -137,6 +139,55 @@ TEST_F(GameDialogsTest, FittedBoxesFollowTheirText) {
       EXPECT_EQ(layout.Find(kControlFrame)->rect.right, c.textRect.right + 10);
       EXPECT_EQ(layout.Find(kControlNo)->rect.left, c.yes.left + 88);
     }
+  });
+}
+
+// The engine draws the dialog over the game screen: only the dialog's own
+// area of the window changes while it is open, and it looks as it should
+// (checked by eye once).
+TEST_F(GameDialogsTest, AFittedQuestionIsDrawnOverTheGameScreen) {
+  GameApplication app;
+  RunWith(app, [&] {
+    const platform::WindowId main = app.mainWindow.GetHandle();
+    const auto* frame = backend().Frames().LastFrame(main);
+    ASSERT_NE(frame, nullptr);
+    const std::vector<uint32_t> before = frame->pixels;
+    const int32_t width = frame->width;
+    bool looked = false;
+    dialogs_.whileOpen = [&](const DialogRequest& request) {
+      looked = true;
+      const auto* shown = backend().Frames().LastFrame(main);
+      ASSERT_NE(shown, nullptr);
+      ASSERT_EQ(shown->width, width);
+      const platform::Point origin = DialogPainter::ClientOrigin();
+      const platform::Point at =
+          backend().ScreenToClient(main, {request.rect.left - origin.x, request.rect.top - origin.y});
+      const platform::Size size = DialogPainter::FrameSize({request.rect.Width(), request.rect.Height()});
+      const Rect area{at.x, at.y, at.x + size.width, at.y + size.height};
+      EXPECT_EQ(shown->lastDirty, area);
+      for (int32_t y = 0; y < shown->height; ++y) {
+        for (int32_t x = 0; x < shown->width; ++x) {
+          const bool inside = x >= area.left && x < area.right && y >= area.top && y < area.bottom;
+          if (inside) continue;
+          ASSERT_EQ(shown->pixels[size_t(y) * width + x], before[size_t(y) * width + x]) << x << "," << y;
+        }
+      }
+      Surface shot;
+      ASSERT_EQ(shot.Create(area.Width(), area.Height(), 32, 0), 0);
+      for (int32_t y = 0; y < area.Height(); ++y) {
+        std::memcpy(shot.GetScanLine(y), &shown->pixels[size_t(area.top + y) * width + area.left],
+                    size_t(area.Width()) * 4);
+      }
+      test::ExpectGolden(shot, "message_dialog_question", "game");
+    };
+    dialogs_.Answer(2, 1);
+    uint8_t dontShow = 0;
+    EXPECT_EQ(app.dialogs.ShowMessageDialog(Cp932("セーブしますか？").c_str(), 3, &dontShow), 0);
+    EXPECT_TRUE(looked);
+    EXPECT_EQ(dontShow, 1);
+    dialogs_.whileOpen = nullptr;
+    // Gone again: the game paints its screen once more.
+    EXPECT_TRUE(backend().IsInvalid(main));
   });
 }
 
