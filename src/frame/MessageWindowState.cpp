@@ -213,6 +213,8 @@ int32_t MessageWindowState::ReleaseWindowActions(int32_t entry) {
     if (timers != nullptr) timers->Stop(task->Handle());
   }
   return 0;
+}
+
 bool MessageWindowState::EndWindowActions() {
   TimerList* list = frame_.Environment().objectTimers;
   bool ended = false;
