@@ -27,7 +27,12 @@ void BindTextFrameNatives(NativeBinder& binder) {
   context.slot = &host.TextFrameSlot();
   context.space = &host.Space();
   context.environment.host = &host;
-  context.environment.pumpFrame = [&host] { return host.Hooks().pumpFrame ? host.Hooks().pumpFrame() : 0; };
+  context.environment.pumpFrame = [&host] {
+    if (!host.Hooks().pumpFrame) return 0;
+    const int pumped = host.Hooks().pumpFrame();
+    if (pumped == 0) host.TextFrameSlot().closing = true;
+    return pumped;
+  };
   context.environment.log = [&host](const std::string& line) { host.Log(line); };
   context.environment.systemTimers = [&host] { return host.SystemTimers(); };
   context.environment.objectTimers = host.ObjectTimers();
