@@ -59,10 +59,6 @@ void SetEdgeColour(OutlineFont* font, uint32_t colour) {
   font->effectBlue = uint8_t(colour >> 16);
 }
 
-}  // namespace
-
-namespace {
-
 // A resumed run reads its page again from the message's start, while the
 // load has already shown that page: what was read goes, so the next page
 // starts empty instead of behind it.

@@ -1,8 +1,5 @@
 #include "game/GamePlayerServices.h"
 
-#include <algorithm>
-#include <array>
-
 #include "frame/TgsFrame.h"
 #include "frame/TgsFrameNatives.h"
 #include "frame/TgsPlayerServices.h"
@@ -14,6 +11,7 @@
 #include "natives/SystemNativePort.h"
 #include "platform/TextCodec.h"
 #include "scene/CanvasDrawObject.h"
+#include "scene/ControlHost.h"
 #include "scene/SpriteCanvas.h"
 
 namespace orrivel {
@@ -44,6 +42,9 @@ int32_t Confirm(GameApplication& app, const std::string& utf8) {
   if (box == nullptr || list == nullptr) return -1;
   const std::string text = platform::Utf8ToCp932Lossy(utf8);
   const int32_t answer = box->Run(kOkCancel, text.c_str(), kCentred, kCentred, kFirstButton, list);
+  // The box's button answered the box: the waiting page must not take its
+  // tag for a bar button of its own.
+  if (ControlHost* host = box->GetPorts().host) host->SetSelected(-1);
   if (answer < 0) return -1;
   return answer == kBoxYes ? 1 : 0;
 }
