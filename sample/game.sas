@@ -33,9 +33,19 @@ afterLoad:
   bz 0 @resume                                    # loaded: the story goes on from it
 story:
   native !NativeRunTgsScript @storyArgs @scratch    # the story, to its end
-  jmp @storyDone
+  jmp @afterRun
 resume:
   native !NativeRunTgsScript @resumeArgs @scratch   # the loaded page, then on to the end
+afterRun:
+  mov ext:retTgsFrame @runEnded.1
+runEnded:
+  eq 0 2 @loadChosen.1                            # the player chose a save to load
+loadChosen:
+  bz 0 @storyDone
+  native !NativeLoadSave @chosenSave @loaded      # the save file the player chose
+  mov @loaded @reloaded.1
+reloaded:
+  bz 0 @resume                                    # loaded: the story goes on from it
 storyDone:
   native !NativeDeleteTgsFrame @scratch @scratch
   native !NativeSystemCommand @musicOff @scratch  # the music fades out over half a second
@@ -56,6 +66,7 @@ titleArgs: word 0 @titleName
 titleName: string "TITLE"
 resumeArgs: word -1 0
 quickSave: word 11 -1
+chosenSave: word -1 0
 loaded:   word 0
 callRoom: word @roomName
 jumpEnd:  word @endName

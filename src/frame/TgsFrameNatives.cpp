@@ -62,7 +62,7 @@ uint32_t NativeRunTgsScript(TgsNativeContext& context, NativeArgs& args) {
     return 1;
   }
   // A module cannot start a run of its own from inside a script block.
-  if (slot.running) return 1;
+  if (slot.running || slot.closing) return 1;
   const int32_t mode = args.Int(0);
   if (mode >= 0) {
     const std::string name = args.String(1, kModuleNameBytes);

@@ -24,6 +24,10 @@ struct TgsFrameSlot {
   // True while native 790 plays a module: a script block of that module
   // must not delete or replace the frame under its own reader.
   bool running = false;
+  // The frame pump reported that the program closes: no new run starts
+  // (a script going on after its run ended would otherwise load and report
+  // modules while the program goes away).
+  bool closing = false;
   // Frame option words that the next frame creation copies (native 791).
   std::array<int32_t, TgsFrame::kOptionWords> optionWords{};
   // The result of the last run (ReadText's, or BeginRun's when it failed).

@@ -59,6 +59,15 @@ void SetEdgeColour(OutlineFont* font, uint32_t colour) {
   font->effectBlue = uint8_t(colour >> 16);
 }
 
+// A resumed run reads its page again from the message's start, while the
+// load has already shown that page: what was read goes, so the next page
+// starts empty instead of behind it.
+void DropReReadPage(TgsFrame& frame) {
+  frame.Page().Rewind();
+  frame.SpeakerName().clear();
+  frame.VoiceName().clear();
+}
+
 }  // namespace
 
 int32_t TgsFrame::MessageId(const TgsArguments& arguments) {
@@ -89,6 +98,8 @@ int32_t TgsFrame::ShowChoices(const TgsArguments& arguments) {
     } else if (const int32_t stop = TakePageStop()) {
       return stop;
     }
+  } else {
+    DropReReadPage(*this);
   }
   if (showPage) {
     if (const int32_t result = OutputPage(MakeCall(13, {0, 1}))) return result;
@@ -128,6 +139,8 @@ int32_t TgsFrame::PageEnd(const TgsArguments&) {
     shown = FlushPage() == 0;
     pageShown_ = shown;
     if (const int32_t stop = TakePageStop()) return stop;
+  } else {
+    DropReReadPage(*this);
   }
   if (const int32_t result = OutputPage(MakeCall(16, {2, shown ? 1 : 0}))) return result;
   AdvancePageSerial();

@@ -176,7 +176,8 @@ bool ConfirmBox::MakeButtons(SpriteList* owner, int32_t set) {
     if (picture == nullptr) return false;
     auto button = std::make_unique<Button>(&fired_);
     const ConfirmBoxLayout::Button& at = layout_.buttons[size_t(i)];
-    if (button->CreateFromSurface(owner, kBoxOrder + 1, picture, false, false, at.x, at.y, 0, 255, 0) != 0)
+    // The lowest key lies on top: the buttons show over the box.
+    if (button->CreateFromSurface(owner, kBoxOrder - 1, picture, false, false, at.x, at.y, 0, 255, 0) != 0)
       return false;
     // The first button answers 1, the second 0.
     button->SetTag(i == 0 ? 1 : 0);

@@ -17,6 +17,7 @@
 #include "game/GameMenu.h"
 #include "game/GameFramePorts.h"
 #include "game/GameSystemMenuPort.h"
+#include "game/GamePlayerServices.h"
 #include "natives/DisplayObjectArguments.h"
 #include "natives/GameControlHost.h"
 #include "game/SettingsSheetWindow.h"
@@ -440,6 +441,7 @@ int GameApplication::BootScripts() {
     frame.environment.controls = controls;
     frame.environment.player.takeFiredTag = [controls] { return controls->TakeEvent(); };
   }
+  FillGamePlayerServices(*this, frame.environment.player);
   if (!nativePort) nativePort = std::make_unique<GameNativePort>(*this);
   // What saves cut short by a crash left behind goes before the next ones.
   RemoveStaleTempFiles(BaseFolder(), kSaveTempPrefix);

@@ -134,6 +134,13 @@ int32_t GameSaveService::LoadSaveFile(const std::string& path) {
   return kSaveFileOk;
 }
 
+int32_t GameSaveService::CheckSaveFile(const std::string& path) const {
+  const auto file = ReadFile(path);
+  if (!file) return kSaveFileNotOpened;
+  std::vector<uint8_t> blob;
+  return ParseSaveFile(*file, blob);
+}
+
 int32_t GameSaveService::ReadSlotInfo(int32_t group, int32_t slot, SaveFileInfo& info, std::string& date) {
   std::string path;
   if (MakeSaveFileName(group, slot, &path) != 0) return -1;

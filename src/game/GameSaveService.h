@@ -74,6 +74,10 @@ class GameSaveService final : public SaveService {
   int32_t WriteSave(int32_t group, int32_t slot) override;
   int32_t LoadSave(int32_t group, int32_t slot) override;
   int32_t LoadSaveFile(const std::string& path) override;
+  // Reads and unpacks the file as a load would, restoring nothing: the
+  // load's codes 0, 1, 2, 3 and 5. A load chosen while the story runs is
+  // checked first, so a damaged file never ends the running story.
+  int32_t CheckSaveFile(const std::string& path) const;
   int32_t MakeSaveCaption(int32_t group, int32_t slot, uint8_t separatorKind, std::string* outCaption) override;
   int32_t ReadSaveInfo(int32_t group, int32_t slot, SaveInfoRequest& request) override;
   int32_t WriteSaveComment(int32_t group, int32_t slot, const char* text) override;

@@ -29,7 +29,12 @@ void BindTextFrameNatives(NativeBinder& binder) {
   context.slot = &host.TextFrameSlot();
   context.space = &host.Space();
   context.environment.host = &host;
-  context.environment.pumpFrame = [&host] { return host.Hooks().pumpFrame ? host.Hooks().pumpFrame() : 0; };
+  context.environment.pumpFrame = [&host] {
+    if (!host.Hooks().pumpFrame) return 0;
+    const int pumped = host.Hooks().pumpFrame();
+    if (pumped == 0) host.TextFrameSlot().closing = true;
+    return pumped;
+  };
   context.environment.log = [&host](const std::string& line) { host.Log(line); };
   context.environment.systemTimers = [&host] { return host.SystemTimers(); };
   context.environment.objectTimers = host.ObjectTimers();
@@ -62,7 +67,14 @@ void BindTextFrameNatives(NativeBinder& binder) {
   }
   binder.Bind(tgs_natives::kCreateFrame, [&context](NativeArgs& args) { return NativeCreateTgsFrame(context, args); });
   binder.Bind(tgs_natives::kDeleteFrame, [&context](NativeArgs& args) { return NativeDeleteTgsFrame(context, args); });
-  binder.Bind(tgs_natives::kRunScript, [&context](NativeArgs& args) { return NativeRunTgsScript(context, args); });
+  // The last run's result goes where the scripts read it: 2 when the
+  // player chose a save to load, which the game then loads and resumes.
+  const uint32_t resultWord = host.AddOwnedExternalVariable("retTgsFrame");
+  binder.Bind(tgs_natives::kRunScript, [&context, &host, resultWord](NativeArgs& args) {
+    const uint32_t code = NativeRunTgsScript(context, args);
+    host.Space().Write32(resultWord, uint32_t(context.slot->frameResult));
+    return code;
+  });
   binder.Bind(tgs_natives::kSetFrameOption,
               [&context](NativeArgs& args) { return NativeSetTgsFrameOption(context, args); });
 }

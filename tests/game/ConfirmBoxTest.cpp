@@ -246,6 +246,10 @@ TEST_F(ConfirmBoxTest, TheBoxZoomsInAndOutAroundItsCentre) {
 TEST_F(ConfirmBoxTest, YesNoBoxLooksRight) {
   script = [this](int) {
     const ConfirmBoxLayout& at = box.Layout();
+    // The lowest key lies on top: both buttons come before the box, which
+    // would otherwise cover them.
+    EXPECT_EQ(list.Items().size(), 3u);
+    EXPECT_EQ(list.Items().back(), &box.BoxSprite());
     Surface screen;
     EXPECT_EQ(screen.Create(1280, 720, 32, 0), 0);
     screen.FillBox(0, 0, 1280, 720, 0xFF303030);

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <optional>
 
 #include "natives/NativeCatalog.h"
@@ -22,7 +23,7 @@ constexpr const char* kOperationNames[47] = {
 constexpr uint32_t kOperandCounts[47] = {0, 0, 1, 1, 1, 3, 1, 0, 1, 1, 1, 1, 1, 3, 3, 3, 3, 3, 3, 3, 3, 3, 2, 2,
                                          3, 3, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3};
 
-const char* const kExternalNames[] = {"retTgsExp", "ScriptBootFlg", "retAppProc"};
+const char* const kExternalNames[] = {"retTgsExp", "ScriptBootFlg", "retAppProc", "retTgsFrame"};
 
 struct Token {
   std::string text;
@@ -208,7 +209,7 @@ struct Assembler {
     if (text[0] == '!') return relocate(kNatives, NativeNumber(line, text));
     if (text.rfind("ext:", 0) == 0) {
       std::string name = text.substr(4);
-      for (uint32_t i = 0; i < 3; ++i)
+      for (uint32_t i = 0; i < std::size(kExternalNames); ++i)
         if (name == kExternalNames[i]) return relocate(kExternals, i);
       auto number = ParseNumber(name);
       if (!number || *number < 0) throw Failure{LineError(line, "unknown external " + text)};

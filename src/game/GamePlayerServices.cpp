@@ -1,0 +1,103 @@
+#include "game/GamePlayerServices.h"
+
+#include "frame/TgsFrame.h"
+#include "frame/TgsFrameNatives.h"
+#include "frame/TgsPlayerServices.h"
+#include "game/ConfirmBox.h"
+#include "game/GameApplication.h"
+#include "game/GameSaveService.h"
+#include "natives/ProcessObjects.h"
+#include "natives/SaveService.h"
+#include "natives/SystemNativePort.h"
+#include "platform/TextCodec.h"
+#include "scene/CanvasDrawObject.h"
+#include "scene/ControlHost.h"
+#include "scene/SpriteCanvas.h"
+
+namespace orrivel {
+
+namespace {
+
+// The box's question with its OK and CANCEL buttons, centred, the pointer
+// brought to OK.
+constexpr int32_t kOkCancel = 1;
+constexpr int32_t kCentred = -1;
+constexpr int32_t kFirstButton = 0;
+constexpr int32_t kBoxYes = 1;
+// Settings byte: "skip read text only".
+constexpr size_t kSettingSkipReadOnly = 5;
+
+// The layer the open frame draws on: questions and notices asked by its
+// waits show over its page.
+SpriteList* FrameList(GameApplication& app) {
+  TgsFrame* frame = app.scripts ? app.scripts->TextFrameSlot().frame.get() : nullptr;
+  CanvasDrawObject* canvas = frame ? frame->CanvasObject() : nullptr;
+  SpriteCanvas* sprites = canvas ? canvas->GetCanvas() : nullptr;
+  return sprites ? &sprites->MainList() : nullptr;
+}
+
+int32_t Confirm(GameApplication& app, const std::string& utf8) {
+  ConfirmBox* box = GetConfirmBox();
+  SpriteList* list = FrameList(app);
+  if (box == nullptr || list == nullptr) return -1;
+  const std::string text = platform::Utf8ToCp932Lossy(utf8);
+  const int32_t answer = box->Run(kOkCancel, text.c_str(), kCentred, kCentred, kFirstButton, list);
+  // The box's button answered the box: the waiting page must not take its
+  // tag for a bar button of its own.
+  if (ControlHost* host = box->GetPorts().host) host->SetSelected(-1);
+  if (answer < 0) return -1;
+  return answer == kBoxYes ? 1 : 0;
+}
+
+void Notice(GameApplication& app, const std::string& utf8, uint32_t ms) {
+  ConfirmBox* box = GetConfirmBox();
+  if (box == nullptr) return;
+  // A notice that shows nowhere yet goes onto the frame's layer.
+  if (box->NoticeSprite().OwningList() == nullptr) {
+    if (SpriteList* list = FrameList(app)) list->Add(&box->NoticeSprite(), ConfirmBox::kNoticeOrder, 0);
+  }
+  box->Open(platform::Utf8ToCp932Lossy(utf8).c_str(), ms);
+}
+
+// The settings sheet: 1 when it changed the settings (the page is laid
+// out again with them), 0 when it closed without a change.
+int32_t ShowSettings(GameApplication& app, bool& skipReadChanged) {
+  AppSettings::AppConfigBlock& block = app.settings.blocks.appConfig;
+  const AppSettings::AppConfigBlock before = block;
+  app.ShowSettingsSheet();
+  skipReadChanged = block[kSettingSkipReadOnly] != before[kSettingSkipReadOnly];
+  if (block == before) return 0;
+  if (TgsFrame* frame = app.scripts ? app.scripts->TextFrameSlot().frame.get() : nullptr)
+    frame->ApplySettings(true, true, true, true);
+  return 1;
+}
+
+}  // namespace
+
+bool SelectQuickLoad(int32_t slot) {
+  SaveService& saves = SystemSaves();
+  std::string path;
+  if (saves.MakeSaveFileName(GameSaveService::kQuickGroup, slot, &path) != 0) return false;
+  if (auto* game = dynamic_cast<GameSaveService*>(&saves); game && game->CheckSaveFile(path) != kSaveFileOk)
+    return false;
+  ProcessObjects* objects = GetProcessObjects();
+  if (objects == nullptr) return false;
+  objects->StoreFileNameString(path.c_str());
+  return true;
+}
+
+void FillGamePlayerServices(GameApplication& app, TgsPlayerServices& player) {
+  player.modalState = [&app] { return app.windowCommands.ModalCommand(); };
+  player.titleAllowed = [&app] {
+    return app.windowCommands.SwitchState(GameWindowCommands::kSwitchReturnToTitle) != 0;
+  };
+  player.confirm = [&app](const std::string& utf8) { return Confirm(app, utf8); };
+  player.notice = [&app](const std::string& utf8, uint32_t ms) { Notice(app, utf8, ms); };
+  player.quickSave = [](int32_t slot) { return SystemSaves().WriteSave(GameSaveService::kQuickGroup, slot) == 0; };
+  player.selectQuickLoad = SelectQuickLoad;
+  player.autoSave = [] { return SystemSaves().WriteSave(GameSaveService::kAutoGroup, -1) == 0; };
+  player.snapshotState = [] { return SystemSaves().TakeStateSnapshot() == 0; };
+  player.settingsScreen = [&app](bool& skipReadChanged) { return ShowSettings(app, skipReadChanged); };
+}
+
+}  // namespace orrivel
