@@ -591,13 +591,6 @@ class TgsFrame : public TgsModule {
   // load (0 when the record holds none).
   std::array<int32_t, 6> QuakeFilterRecord() const;
   int32_t RestartQuakeFilter(const std::array<int32_t, 6>& record);
-  // The operations not built yet.
-#define ORRIVEL_TGS_OPERATION(name) int32_t name(const TgsOperationCall& call);
-#include "frame/TgsFrameOperations.def"
-#undef ORRIVEL_TGS_OPERATION
-  // Keeps the call of an operation not built yet (in Opcodes().Recorded())
-  // and returns 0, so a module that uses it plays on.
-  int32_t NotBuiltYet(const char* operation, const TgsOperationCall& call);
   // A call made by the frame itself, its values in order.
   static TgsOperationCall MakeCall(uint32_t opcode, std::initializer_list<int32_t> values);
 

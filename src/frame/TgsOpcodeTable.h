@@ -49,7 +49,7 @@ struct TgsOpcodeRow {
 // added, so an operation always sees every value the row promises.
 struct TgsOperationCall {
   uint32_t opcode = 0;
-  // Set by the operation that kept the call (the one not built yet).
+  // Set by whoever kept the call (Record).
   const char* operation = nullptr;
   std::vector<uint32_t> types;
   std::vector<uint32_t> values;
@@ -65,7 +65,7 @@ class TgsOpcodeTable {
  public:
   static constexpr uint32_t kFirstHandled = 12;
   static constexpr uint32_t kOpcodeCount = 135;
-  // Calls kept of operations not built yet, newest last; older ones go.
+  // Calls kept by Record, newest last; older ones go.
   static constexpr size_t kRecordLimit = 256;
 
   // Every slot starts as a handler that does nothing and returns 0.
@@ -83,8 +83,9 @@ class TgsOpcodeTable {
   static TgsOperationCall Describe(uint32_t opcode, const TgsArguments& arguments,
                                    const TgsOpcodeRow* row = nullptr);
 
-  // The calls of operations not built yet. They answer 0, or what the
-  // answer function gives (a test standing in for an operation's results).
+  // Calls kept for inspection (a stand-in operation records its call).
+  // They answer 0, or what the answer function gives (a test standing in
+  // for an operation's results).
   using Answer = std::function<int32_t(const TgsOperationCall&)>;
   void SetNotBuiltAnswer(Answer answer) { answer_ = std::move(answer); }
   int32_t Record(TgsOperationCall call);

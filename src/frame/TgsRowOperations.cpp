@@ -390,4 +390,15 @@ int32_t TgsFrame::PrepareBackLayers(const TgsOperationCall&) {
   return 0;
 }
 
+TgsOperationCall TgsFrame::MakeCall(uint32_t opcode, std::initializer_list<int32_t> values) {
+  TgsOperationCall call;
+  call.opcode = opcode;
+  for (const int32_t value : values) {
+    call.types.push_back(1);
+    call.values.push_back(uint32_t(value));
+    call.texts.emplace_back();
+  }
+  return call;
+}
+
 }  // namespace orrivel
