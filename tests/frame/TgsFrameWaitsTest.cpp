@@ -166,9 +166,9 @@ TEST_P(WaitRows, WaitRunsOrEndsAtOnceInAChain) {
   }
 }
 
-// The rule over the frame's own timed wait and the waits whose operations
-// are still stand-ins (the layer and action waits are run for real in the
-// wired rows, the sound waits in the frame's sound tests).
+// The rule over the frame's own timed wait (the layer, action and
+// transition waits are run for real in the wired and transition rows, the
+// sound waits in the frame's sound tests).
 INSTANTIATE_TEST_SUITE_P(Rows, WaitRows,
                          ::testing::Values(WaitRow{20, nullptr, nullptr, -1}),
                          [](const auto& info) { return "opcode" + std::to_string(info.param.opcode); });

@@ -52,16 +52,6 @@ struct TextRig {
     f.AddStory("module T\n" + text + "\n");
     return f.Play("T");
   }
-  std::vector<std::string> Operations() {
-    std::vector<std::string> names;
-    for (const TgsOperationCall& call : Frame().Opcodes().Recorded()) names.push_back(call.operation);
-    return names;
-  }
-  const TgsOperationCall* Find(const char* operation) {
-    for (const TgsOperationCall& call : Frame().Opcodes().Recorded())
-      if (std::string(call.operation) == operation) return &call;
-    return nullptr;
-  }
 };
 
 std::vector<bool> Enabled(TgsFrame& frame) {
