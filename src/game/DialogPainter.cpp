@@ -87,7 +87,63 @@ void RadioMark(Surface& s, const Rect& box, bool chosen, uint32_t inside) {
   if (chosen) Fill(s, Rect{box.left + 4, box.top + 4, box.right - 4, box.bottom - 4}, 0xFF000000);
 }
 
+// The focus mark: a dotted outline, every other pixel.
+void Dotted(Surface& s, const Rect& r) {
+  if (r.Width() < 2 || r.Height() < 2) return;
+  constexpr uint32_t kDot = 0xFF000000;
+  for (int32_t x = r.left; x < r.right; x += 2) {
+    Fill(s, Rect{x, r.top, x + 1, r.top + 1}, kDot);
+    Fill(s, Rect{x, r.bottom - 1, x + 1, r.bottom}, kDot);
+  }
+  for (int32_t y = r.top; y < r.bottom; y += 2) {
+    Fill(s, Rect{r.left, y, r.left + 1, y + 1}, kDot);
+    Fill(s, Rect{r.right - 1, y, r.right, y + 1}, kDot);
+  }
+}
+
+// Where an edit's text starts, and whether it sits in the middle.
+Rect EditTextBox(const Rect& r) { return Rect{r.left + 4, r.top + 2, r.right - 2, r.bottom - 2}; }
+bool EditTextCentred(const Rect& r) { return r.Height() <= DialogPainter::kFontPixels + 10; }
+
+// A combo's arrow button at its right end.
+Rect ComboArrow(const Rect& r) {
+  const int32_t side = std::max(0, r.Height() - 4);
+  return Rect{r.right - 2 - side, r.top + 2, r.right - 2, r.bottom - 2};
+}
+
 }  // namespace
+
+int32_t DialogPainter::SliderThumbX(const DialogControl& slider) {
+  const Rect& r = slider.rect;
+  const int32_t span = std::max(0, r.Width() - 2 * kThumbHalf - 1);
+  const int32_t value = std::clamp(slider.value, 0, std::max(0, slider.maximum));
+  return r.left + kThumbHalf + (slider.maximum > 0 ? int32_t(int64_t(span) * value / slider.maximum) : 0);
+}
+
+int32_t DialogPainter::SliderValueAt(const DialogControl& slider, Point point) {
+  const int32_t span = slider.rect.Width() - 2 * kThumbHalf - 1;
+  if (span <= 0 || slider.maximum <= 0) return 0;
+  const int32_t along = std::clamp(point.x - slider.rect.left - kThumbHalf, 0, span);
+  return int32_t((int64_t(along) * slider.maximum + span / 2) / span);
+}
+
+Rect DialogPainter::DropListRect(const DialogRequest& request, const DialogControl& combo) {
+  const int32_t height = int32_t(combo.items.size()) * kListItemHeight + 2;
+  const Rect& r = combo.rect;
+  if (r.bottom + height > request.rect.Height() && r.top - height >= 0) {
+    return Rect{r.left, r.top - height, r.right, r.top};
+  }
+  return Rect{r.left, r.bottom, r.right, r.bottom + height};
+}
+
+int32_t DialogPainter::DropListItemAt(const DialogRequest& request, const DialogControl& combo, Point point) {
+  const Rect list = DropListRect(request, combo);
+  if (point.x < list.left || point.x >= list.right || point.y < list.top + 1 || point.y >= list.bottom - 1) {
+    return -1;
+  }
+  const int32_t item = (point.y - list.top - 1) / kListItemHeight;
+  return item < int32_t(combo.items.size()) ? item : -1;
+}
 
 DialogPainter::DialogPainter(Font* font) : font_(font) {
   if (font_ != nullptr) return;
@@ -190,14 +246,12 @@ void DialogPainter::DrawControl(Surface& s, const DialogControl& control, bool i
       break;
     case DialogControlKind::Edit:
       Sunken(s, r, control.enabled ? kWindow : kFace);
-      if (control.checked) Edge(s, Inset(r, 1), kFocus, kFocus);
-      DrawText(s, Rect{r.left + 4, r.top + 2, r.right - 2, r.bottom - 2}, control.text, textRgb, false,
-               r.Height() <= kFontPixels + 10);
+      if (control.checked || control.focused) Edge(s, Inset(r, 1), kFocus, kFocus);
+      DrawText(s, EditTextBox(r), control.text, textRgb, false, EditTextCentred(r));
       break;
     case DialogControlKind::Combo: {
       Sunken(s, r, control.enabled ? kWindow : kFace);
-      const int32_t side = std::max(0, r.Height() - 4);
-      const Rect arrow{r.right - 2 - side, r.top + 2, r.right - 2, r.bottom - 2};
+      const Rect arrow = ComboArrow(r);
       Fill(s, arrow, kFace);
       Raised(s, arrow);
       // The down arrow: four rows narrowing to a point.
@@ -210,17 +264,64 @@ void DialogPainter::DrawControl(Surface& s, const DialogControl& control, bool i
     }
     case DialogControlKind::Slider: {
       const int32_t mid = (r.top + r.bottom) / 2;
-      const int32_t thumbHalf = 5;
-      Sunken(s, Rect{r.left + thumbHalf, mid - 2, r.right - thumbHalf, mid + 2}, kFace);
-      const int32_t span = std::max(0, r.Width() - 2 * thumbHalf - 1);
-      const int32_t value = std::clamp(control.value, 0, std::max(0, control.maximum));
-      const int32_t x =
-          r.left + thumbHalf + (control.maximum > 0 ? int32_t(int64_t(span) * value / control.maximum) : 0);
-      const Rect thumb{x - thumbHalf, r.top + 2, x + thumbHalf + 1, r.bottom - 2};
+      Sunken(s, Rect{r.left + kThumbHalf, mid - 2, r.right - kThumbHalf, mid + 2}, kFace);
+      const int32_t x = SliderThumbX(control);
+      const Rect thumb{x - kThumbHalf, r.top + 2, x + kThumbHalf + 1, r.bottom - 2};
       Fill(s, thumb, kFace);
       Raised(s, thumb);
       break;
     }
+  }
+}
+
+void DialogPainter::DrawFocus(Surface& s, const DialogControl& control) {
+  const Rect& r = control.rect;
+  switch (control.kind) {
+    case DialogControlKind::Button:
+      Dotted(s, Inset(r, 4));
+      break;
+    case DialogControlKind::Tab:
+      Dotted(s, Inset(r, 3));
+      break;
+    case DialogControlKind::CheckBox:
+    case DialogControlKind::Radio: {
+      const Rect text = AfterMark(r);
+      const int32_t right = std::min(r.right, text.left + TextWidth(control.text) + 3);
+      Dotted(s, Rect{text.left - 2, r.top + 1, right, r.bottom - 1});
+      break;
+    }
+    case DialogControlKind::Combo:
+      Dotted(s, Rect{r.left + 3, r.top + 3, ComboArrow(r).left - 1, r.bottom - 3});
+      break;
+    case DialogControlKind::Slider:
+    case DialogControlKind::Link:
+      Dotted(s, r);
+      break;
+    default:
+      break;  // an edit shows its focus by its edge and caret
+  }
+}
+
+void DialogPainter::DrawCaret(Surface& s, const DialogControl& edit) {
+  const Rect box = EditTextBox(edit.rect);
+  const size_t before = std::min(size_t(edit.caret), edit.text.size());
+  const int32_t x = box.left + TextWidth(edit.text.substr(0, before));
+  if (x >= box.right) return;
+  const int32_t top = EditTextCentred(edit.rect) ? box.top + std::max(0, (box.Height() - kFontPixels - 2) / 2) : box.top;
+  Fill(s, Rect{x, top, x + 1, std::min(box.bottom, top + kFontPixels + 2)}, 0xFF000000);
+}
+
+void DialogPainter::DrawDropList(Surface& s, const DialogRequest& request, const DialogControl& combo) {
+  const Rect list = DropListRect(request, combo);
+  Fill(s, list, kWindow);
+  Edge(s, list, 0xFF000000, 0xFF000000);
+  for (size_t i = 0; i < combo.items.size(); ++i) {
+    const int32_t top = list.top + 1 + int32_t(i) * kListItemHeight;
+    const Rect row{list.left + 1, top, list.right - 1, top + kListItemHeight};
+    const bool lit = int32_t(i) == combo.highlighted;
+    if (lit) Fill(s, row, kFocus);
+    DrawText(s, Rect{row.left + 3, row.top, row.right - 2, row.bottom}, combo.items[i], lit ? 0xFFFFFF : kTextRgb,
+             false, true);
   }
 }
 
@@ -241,9 +342,17 @@ bool DialogPainter::Paint(const DialogRequest& request, Surface& picture) {
   Surface client;
   if (client.Create(request.rect.Width(), request.rect.Height(), 32, 0) != 0) return false;
   Fill(client, Rect{0, 0, request.rect.Width(), request.rect.Height()}, kFace);
+  const DialogControl* dropped = nullptr;
   for (const DialogControl& control : request.controls) {
     DrawControl(client, control, control.kind == DialogControlKind::Button && control.id == request.defaultButton);
+    if (control.focused && control.enabled) DrawFocus(client, control);
+    if (control.kind == DialogControlKind::Edit && control.caret >= 0 && control.focused && !control.readOnly) {
+      DrawCaret(client, control);
+    }
+    if (control.kind == DialogControlKind::Combo && control.dropped && !control.items.empty()) dropped = &control;
   }
+  // The open list lies over everything else.
+  if (dropped != nullptr) DrawDropList(client, request, *dropped);
   const Rect clientAll{0, 0, request.rect.Width(), request.rect.Height()};
   const Point origin = ClientOrigin();
   picture.Copy(&client, origin.x, origin.y, &clientAll, false);

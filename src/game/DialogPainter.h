@@ -35,12 +35,28 @@ class DialogPainter {
   // Where the client area starts inside the picture.
   static platform::Point ClientOrigin() { return {kBorder, kBorder + kCaptionHeight}; }
 
+  // A slider's thumb: its centre runs from kThumbHalf pixels inside one end
+  // of the control to the same inside the other.
+  static constexpr int32_t kThumbHalf = 5;
+  static int32_t SliderThumbX(const platform::DialogControl& slider);
+  // The slider's value (0-maximum) for a point over it, to the nearest.
+  static int32_t SliderValueAt(const platform::DialogControl& slider, platform::Point point);
+  // A combo's open list: below the combo, above it when the client area
+  // has no room below; the item at a point (-1 outside the list).
+  static constexpr int32_t kListItemHeight = 16;
+  static platform::Rect DropListRect(const platform::DialogRequest& request, const platform::DialogControl& combo);
+  static int32_t DropListItemAt(const platform::DialogRequest& request, const platform::DialogControl& combo,
+                                platform::Point point);
+
   // Makes `picture` (32 bits, the frame's size) and draws the dialog into
   // it. False when the picture cannot be made.
   bool Paint(const platform::DialogRequest& request, Surface& picture);
 
  private:
   void DrawControl(Surface& picture, const platform::DialogControl& control, bool isDefault);
+  void DrawFocus(Surface& picture, const platform::DialogControl& control);
+  void DrawCaret(Surface& picture, const platform::DialogControl& edit);
+  void DrawDropList(Surface& picture, const platform::DialogRequest& request, const platform::DialogControl& combo);
   void DrawText(Surface& picture, const platform::Rect& box, const std::string& text, uint32_t rgb, bool centred,
                 bool middle);
   int32_t TextWidth(const std::string& text);

@@ -1,5 +1,6 @@
 #include "game/DrawnDialogs.h"
 
+#include "game/DialogInteraction.h"
 #include "platform/Backend.h"
 #include "platform/Messages.h"
 
@@ -23,10 +24,6 @@ bool CheckState(const DialogRequest& request) {
 bool IsInput(uint32_t message) {
   return (message >= platform::WM_KEYDOWN && message <= platform::WM_SYSKEYUP) ||
          (message >= platform::WM_MOUSEMOVE && message <= platform::WM_MOUSEWHEEL);
-}
-
-Point ClientPoint(intptr_t lParam) {
-  return Point{int32_t(int16_t(lParam & 0xFFFF)), int32_t(int16_t((lParam >> 16) & 0xFFFF))};
 }
 
 }  // namespace
@@ -54,10 +51,16 @@ DialogAnswer DrawnDialogs::Show(const DialogRequest& request) {
 DialogAnswer DrawnDialogs::AskPlayer(DialogRequest shown) {
   platform::Backend& backend = platform::CurrentBackend();
   DialogLayer layer;
-  layer.Show(shown);
+  DialogInteraction interaction;
+  auto draw = [&](bool again) {
+    DialogRequest decorated = shown;
+    interaction.Decorate(decorated);
+    if (again) layer.Redraw(decorated);
+    else layer.Show(decorated);
+  };
+  draw(false);
   DialogAnswer answer;
   answer.button = shown.cancelButton;
-  answer.checked = CheckState(shown);
   platform::Message message;
   for (;;) {
     const int got = backend.GetMessage(message);
@@ -70,31 +73,33 @@ DialogAnswer DrawnDialogs::AskPlayer(DialogRequest shown) {
     if (target == platform::kNoWindow || message.window != target || !IsInput(message.message)) {
       backend.TranslateMessage(message);
       backend.DispatchMessage(message);
-      if (message.message == platform::WM_PAINT) layer.Redraw(shown);
+      if (message.message == platform::WM_PAINT) draw(true);
       continue;
     }
-    if (message.message == platform::WM_KEYDOWN) {
-      if (message.wParam == platform::VK_RETURN) {
-        answer.button = shown.defaultButton;
+    const Point desktop = backend.ClientToScreen(target, MessagePoint(message.lParam));
+    const Point at{desktop.x - shown.rect.left, desktop.y - shown.rect.top};
+    DialogAction action;
+    switch (message.message) {
+      case platform::WM_KEYDOWN:
+      case platform::WM_SYSKEYDOWN:
+        action = interaction.KeyDown(shown, uint32_t(message.wParam), backend.HeldModifiers());
         break;
-      }
-      if (message.wParam == platform::VK_ESCAPE) break;
-      continue;
+      case platform::WM_CHAR:
+        action = interaction.Character(shown, uint8_t(message.wParam));
+        break;
+      case platform::WM_LBUTTONDOWN: action = interaction.PointerDown(shown, at); break;
+      case platform::WM_MOUSEMOVE: action = interaction.PointerMove(shown, at); break;
+      case platform::WM_LBUTTONUP: action = interaction.PointerUp(shown, at); break;
+      default: break;
     }
-    if (message.message != platform::WM_LBUTTONUP) continue;
-    const Point desktop = backend.ClientToScreen(target, ClientPoint(message.lParam));
-    const DialogControl* hit =
-        DialogControlAt(shown, Point{desktop.x - shown.rect.left, desktop.y - shown.rect.top},
-                        {DialogControlKind::Button, DialogControlKind::CheckBox, DialogControlKind::Link});
-    if (hit == nullptr) continue;
-    if (hit->kind == DialogControlKind::CheckBox) {
-      shown.Find(hit->id)->checked = !hit->checked;
-      answer.checked = CheckState(shown);
-      layer.Show(shown);
-      continue;
+    if (action.kind == DialogAction::Kind::Cancel) break;
+    if (action.kind == DialogAction::Kind::Toggle) {
+      if (DialogControl* box = shown.Find(action.id)) box->checked = !box->checked;
+    } else if (action.kind == DialogAction::Kind::Press) {
+      answer.button = action.id;
+      break;
     }
-    answer.button = hit->id;
-    break;
+    draw(false);
   }
   answer.checked = CheckState(shown);
   answer.setsCheck = true;

@@ -3,8 +3,9 @@
 // layer draws the dialog over its owner's game screen, and the player's
 // pointer and keys on the owner answer it. A click on a button (or the
 // link) answers with it; a click on the check box flips it and draws the
-// dialog again; Enter answers the default button and Esc the one that
-// closes the box. Answers an input file queued come first. A machine
+// dialog again; Enter answers the default button (or the focused one) and
+// Esc the one that closes the box; Tab moves the focus, Space presses or
+// flips what has it. Answers an input file queued come first. A machine
 // without a display has nobody to click: there the default button answers
 // with the check box as it is.
 //

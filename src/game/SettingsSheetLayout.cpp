@@ -68,8 +68,18 @@ class PageBuilder {
     radio.checked = sheet_.Value(offset) == value;
     Bind(id, DialogControlKind::Radio, offset, value);
   }
-  void Combo(uint16_t id, uint8_t offset, Rect rect, std::string shown, uint32_t first, uint32_t last) {
-    Add(id, DialogControlKind::Combo, rect, std::move(shown)).enabled = sheet_.ControlEnabled(offset, joystick_);
+  // A combo of a byte whose choices stand for first, first + 1, ...
+  // A value past the choices shows as `other`.
+  void Combo(uint16_t id, uint8_t offset, Rect rect, std::vector<std::string> items, uint32_t first,
+             std::string other = {}) {
+    const uint32_t now = sheet_.Value(offset);
+    const uint32_t last = first + uint32_t(items.size()) - 1;
+    const bool known = now >= first && now <= last;
+    DialogControl& combo = Add(id, DialogControlKind::Combo, rect, known ? items[now - first] : other);
+    combo.enabled = sheet_.ControlEnabled(offset, joystick_);
+    combo.value = known ? int32_t(now - first) : -1;
+    combo.maximum = int32_t(items.size()) - 1;
+    combo.items = std::move(items);
     Bind(id, DialogControlKind::Combo, offset, 0, first, last);
   }
   // A slider with the edit that shows its value beside it.
@@ -80,8 +90,12 @@ class PageBuilder {
     slider.value = value / divisor;
     slider.maximum = maximum;
     slider.enabled = enabled;
-    Add(editId, DialogControlKind::Edit, Rect{346, y + 1, 404, y + 21}, std::to_string(value)).enabled = enabled;
+    DialogControl& edit = Add(editId, DialogControlKind::Edit, Rect{346, y + 1, 404, y + 21}, std::to_string(value));
+    edit.enabled = enabled;
+    edit.digitsOnly = true;
+    edit.textLimit = uint16_t(std::to_string(maximum * divisor).size());
     Bind(id, DialogControlKind::Slider, offset, 0, 0, uint32_t(maximum), uint32_t(divisor));
+    Bind(editId, DialogControlKind::Edit, offset, 0, 0, uint32_t(maximum * divisor));
   }
   // The fourteen key or button fields in two columns, from `top`.
   void Fields(int32_t top, uint8_t firstOffset) {
@@ -92,6 +106,7 @@ class PageBuilder {
       DialogControl& edit = Add(uint16_t(SettingsSheetLayout::kFirstFieldId + field), DialogControlKind::Edit,
                                 Rect{x + 126, y, x + 192, y + 20}, sheet_.FieldText(field));
       edit.checked = sheet_.FocusedField() == field;
+      edit.readOnly = true;  // the fields take pressed keys, not typed text
       edit.enabled = sheet_.ControlEnabled(uint8_t(firstOffset + field), joystick_);
     }
   }
@@ -111,18 +126,20 @@ void KeyboardPage(PageBuilder& b) {
   b.Check(1068, 131, 14, 292, "未読テキストは早送りしない");
 }
 
-std::string MouseChoice(const SettingsSheet& sheet, uint8_t offset) {
-  const uint32_t choice = sheet.Value(offset);
-  return Cp932(choice < kMouseFunctions.size() ? kMouseFunctions[choice] : "");
+template <size_t N>
+std::vector<std::string> Items(const std::array<const char*, N>& utf8) {
+  std::vector<std::string> items;
+  for (const char* item : utf8) items.push_back(Cp932(item));
+  return items;
 }
 
 void InputPage(PageBuilder& b) {
   b.Check(1068, 132, 14, kPageTop + 6, "ジョイスティックを使用する");
   b.Fields(kPageTop + 30, 133);
   b.Label(Rect{14, 224, 134, 244}, "＜右ボタン＞");
-  b.Combo(1074, 149, Rect{140, 224, 300, 244}, MouseChoice(b.sheet_, 149), 0, kMouseFunctions.size() - 1);
+  b.Combo(1074, 149, Rect{140, 224, 300, 244}, Items(kMouseFunctions), 0);
   b.Label(Rect{14, 248, 134, 268}, "＜ホイールボタン＞");
-  b.Combo(1075, 152, Rect{140, 248, 300, 268}, MouseChoice(b.sheet_, 152), 0, kMouseFunctions.size() - 1);
+  b.Combo(1075, 152, Rect{140, 248, 300, 268}, Items(kMouseFunctions), 0);
   b.Label(Rect{14, 272, 134, 290}, "＜ホイール↑＞");
   b.Radio(1072, 150, 0, Rect{140, 272, 260, 290}, "テキスト履歴");
   b.Radio(1073, 150, 1, Rect{266, 272, 404, 290}, "テキストを戻す");
@@ -153,17 +170,14 @@ void WindowPage(PageBuilder& b) {
   b.Check(1111, 155, 18, kPageTop + 44, "フルスクリーンで最前面に表示する");
   b.Check(1112, 156, 18, kPageTop + 64, "解像度の変更にDirectDrawを使う", 2);
   b.Label(Rect{18, kPageTop + 88, 140, kPageTop + 108}, "対象モニタ");
-  const uint32_t monitor = b.sheet_.Value(157);
-  const auto& names = b.sheet_.GetServices().monitorNames;
-  std::string shown = Cp932("ウィンドウがあるモニタ");
-  if (monitor > 0) {
-    shown = monitor <= names.size() ? names[monitor - 1] : Cp932("モニタ") + std::to_string(monitor);
-  }
-  b.Combo(1074, 157, Rect{146, kPageTop + 88, 404, kPageTop + 108}, shown, 0, uint32_t(names.size()));
+  // The window's own monitor first, then each monitor by name; a stored
+  // monitor the machine no longer has shows its number.
+  std::vector<std::string> monitors{Cp932("ウィンドウがあるモニタ")};
+  for (const std::string& name : b.sheet_.GetServices().monitorNames) monitors.push_back(name);
+  b.Combo(1074, 157, Rect{146, kPageTop + 88, 404, kPageTop + 108}, std::move(monitors), 0,
+          Cp932("モニタ") + std::to_string(b.sheet_.Value(157)));
   b.Label(Rect{18, kPageTop + 114, 140, kPageTop + 134}, "拡大時の描画方法");
-  const uint32_t method = b.sheet_.Value(160);
-  b.Combo(1075, 160, Rect{146, kPageTop + 114, 300, kPageTop + 134},
-          Cp932(method >= 1 && method <= 3 ? kDrawingMethods[method - 1] : ""), 1, 3);
+  b.Combo(1075, 160, Rect{146, kPageTop + 114, 300, kPageTop + 134}, Items(kDrawingMethods), 1);
   b.Label(Rect{18, kPageTop + 136, 404, kPageTop + 154}, "（DirectDrawの設定は次の起動から有効）");
   b.Check(1113, 161, 18, kPageTop + 158, "拡大しないときもこの描画方法を使う");
   b.Check(1114, 162, 18, kPageTop + 178, "テクスチャを2のべき乗の大きさにする");
@@ -209,24 +223,31 @@ DialogRequest LayOutSettingsSheet(const SettingsSheet& sheet, bool joystickPrese
   return request;
 }
 
-std::optional<uint32_t> ClickedValue(const SettingsSheet& sheet, const SettingsSheetBinding& binding,
-                                     const DialogControl& control, platform::Point point) {
+std::optional<uint32_t> ActionValue(const SettingsSheet& sheet, const SettingsSheetBinding& binding,
+                                    const DialogAction& action) {
   const uint32_t now = sheet.Value(binding.offset);
-  switch (binding.kind) {
-    case DialogControlKind::CheckBox:
+  switch (action.kind) {
+    case DialogAction::Kind::Toggle:
+      if (binding.kind != DialogControlKind::CheckBox) return std::nullopt;
       // A box whose ticked value is 2 holds 1 when clear.
       return now == binding.value ? binding.value - 1 : binding.value;
-    case DialogControlKind::Radio:
-      if (now == binding.value) return std::nullopt;
+    case DialogAction::Kind::Choose:
+      if (binding.kind != DialogControlKind::Radio || now == binding.value) return std::nullopt;
       return binding.value;
-    case DialogControlKind::Combo:
-      return now >= binding.maximum || now < binding.minimum ? binding.minimum : now + 1;
-    case DialogControlKind::Slider: {
-      // The thumb's centre runs from 5 pixels inside one end to the other.
-      const int32_t span = control.rect.Width() - 11;
-      if (span <= 0) return std::nullopt;
-      const int32_t along = std::clamp(point.x - control.rect.left - 5, 0, span);
-      return uint32_t((int64_t(along) * binding.maximum + span / 2) / span) * binding.divisor;
+    case DialogAction::Kind::Select:
+      if (binding.kind != DialogControlKind::Combo || action.value < 0) return std::nullopt;
+      return std::min(binding.minimum + uint32_t(action.value), binding.maximum);
+    case DialogAction::Kind::Slide:
+      if (binding.kind != DialogControlKind::Slider || action.value < 0) return std::nullopt;
+      return std::min(uint32_t(action.value), binding.maximum) * binding.divisor;
+    case DialogAction::Kind::Edit: {
+      if (binding.kind != DialogControlKind::Edit || action.text.empty()) return std::nullopt;
+      uint32_t typed = 0;
+      for (char digit : action.text) {
+        if (digit < '0' || digit > '9') return std::nullopt;
+        typed = std::min<uint32_t>(typed * 10 + uint32_t(digit - '0'), binding.maximum);
+      }
+      return typed;
     }
     default:
       return std::nullopt;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "game/DialogInteraction.h"
 #include "game/SettingsSheet.h"
 #include "platform/DialogService.h"
 
@@ -22,9 +23,10 @@ struct SettingsSheetLayout {
   static constexpr uint16_t kFirstFieldId = 1054;
 };
 
-// What a click on one of the page's controls changes: the byte, and the
-// value a radio stands for or a ticked check box holds; a combo's choices
-// run from minimum to maximum; a slider's value is the byte over divisor.
+// What the player's action on one of the page's controls changes: the byte,
+// and the value a radio stands for or a ticked check box holds; a combo's
+// choices run from minimum to maximum; a slider's value is the byte over
+// divisor; a slider's edit shows the byte itself (up to maximum).
 struct SettingsSheetBinding {
   uint16_t id = 0;
   platform::DialogControlKind kind = platform::DialogControlKind::CheckBox;
@@ -41,11 +43,11 @@ struct SettingsSheetBinding {
 platform::DialogRequest LayOutSettingsSheet(const SettingsSheet& sheet, bool joystickPresent,
                                             std::vector<SettingsSheetBinding>* bindings = nullptr);
 
-// The byte's new value after a click at `point` (client coordinates) on the
-// control: a check box flips, a radio chooses its value, a combo moves to
-// its next choice (after the last, the first), a slider takes the place
-// clicked. None when the click changes nothing.
-std::optional<uint32_t> ClickedValue(const SettingsSheet& sheet, const SettingsSheetBinding& binding,
-                                     const platform::DialogControl& control, platform::Point point);
+// The byte's new value after the player's action on a control: a check box
+// flips, a radio chooses its value, a combo takes its choice, a slider its
+// value (times the divisor), an edit the number typed into it (held to the
+// byte's range). None when the action changes nothing.
+std::optional<uint32_t> ActionValue(const SettingsSheet& sheet, const SettingsSheetBinding& binding,
+                                    const DialogAction& action);
 
 }  // namespace orrivel

@@ -23,6 +23,8 @@ int SettingsSheetWindow::Run(SettingsSheet& sheet, platform::WindowId owner, Inp
   input_ = input;
   result_ = 0;
   done_ = false;
+  interaction_.Reset();
+  typedId_ = 0;
   sheet.Open();
 
   // Centred over the owner, else on the desktop's work area.
@@ -61,13 +63,15 @@ int SettingsSheetWindow::Run(SettingsSheet& sheet, platform::WindowId owner, Inp
       backend.PostQuitMessage(int32_t(message.wParam));
       break;
     }
-    if (!TakeClick(message)) {
+    if (!TakeInput(message)) {
       backend.TranslateMessage(message);
       backend.DispatchMessage(message);
     }
     if (!done_) Repaint();
   }
   layer_.Hide();
+  if (textInput_) backend.SetTextInputEnabled(window_, false);
+  textInput_ = false;
   if (hasOwner) backend.EnableWindow(owner, true);
   backend.DestroyWindow(window_);
   window_ = platform::kNoWindow;
@@ -85,44 +89,118 @@ void SettingsSheetWindow::Repaint() {
   request.rect = Rect{outer.left + origin.x, outer.top + origin.y, outer.left + origin.x + request.rect.Width(),
                       outer.top + origin.y + request.rect.Height()};
   request.owner = owner_;
+  const uint16_t focus = interaction_.Focus();
+  if (typedId_ != focus) typedId_ = 0;
+  bool typing = false;
+  for (platform::DialogControl& control : request.controls) {
+    if (control.id != focus || control.kind != platform::DialogControlKind::Edit || !control.enabled) continue;
+    if (typedId_ != 0) control.text = typed_;
+    typing = !control.readOnly;
+  }
+  // Typed text reaches the sheet only while an edit that takes it has the
+  // focus; otherwise letters stay keys.
+  if (typing != textInput_) {
+    textInput_ = typing;
+    backend.SetTextInputEnabled(window_, typing);
+  }
+  interaction_.Decorate(request);
   layer_.Show(request, window_);
   shown_ = std::move(request);
 }
 
-bool SettingsSheetWindow::TakeClick(const platform::Message& message) {
-  if (message.message != platform::WM_LBUTTONDOWN && message.message != platform::WM_LBUTTONUP) return false;
+bool SettingsSheetWindow::TakeInput(const platform::Message& message) {
   if (message.window != window_ && (message.window != owner_ || owner_ == platform::kNoWindow)) return false;
-  if (message.message == platform::WM_LBUTTONUP) {
-    const Point client{int32_t(int16_t(message.lParam & 0xFFFF)), int32_t(int16_t((message.lParam >> 16) & 0xFFFF))};
-    const Point desktop = platform::CurrentBackend().ClientToScreen(message.window, client);
-    OnClick(Point{desktop.x - shown_.rect.left, desktop.y - shown_.rect.top});
+  platform::Backend& backend = platform::CurrentBackend();
+  const uint16_t focusBefore = interaction_.Focus();
+  DialogAction action;
+  switch (message.message) {
+    case platform::WM_SYSKEYDOWN:
+      // Alt with the arrows opens and closes a combo's list; other system
+      // keys (Alt+F4) keep their meaning.
+      if (message.wParam != platform::VK_DOWN && message.wParam != platform::VK_UP) return false;
+      [[fallthrough]];
+    case platform::WM_KEYDOWN:
+      if (Capturing()) {
+        // The focused key field takes the keys from the keyboard itself;
+        // Esc only leaves the field.
+        if (message.wParam == platform::VK_ESCAPE) {
+          interaction_.SetFocus(0);
+          sheet_->FocusField(-1);
+        }
+        return true;
+      }
+      action = interaction_.KeyDown(shown_, uint32_t(message.wParam), backend.HeldModifiers());
+      break;
+    case platform::WM_CHAR:
+      if (Capturing()) return true;
+      action = interaction_.Character(shown_, uint8_t(message.wParam));
+      break;
+    case platform::WM_LBUTTONDOWN:
+    case platform::WM_MOUSEMOVE:
+    case platform::WM_LBUTTONUP: {
+      const Point desktop = backend.ClientToScreen(message.window, MessagePoint(message.lParam));
+      const Point at{desktop.x - shown_.rect.left, desktop.y - shown_.rect.top};
+      if (message.message == platform::WM_LBUTTONDOWN) action = interaction_.PointerDown(shown_, at);
+      else if (message.message == platform::WM_MOUSEMOVE) action = interaction_.PointerMove(shown_, at);
+      else action = interaction_.PointerUp(shown_, at);
+      break;
+    }
+    default:
+      return false;
   }
+  Apply(action);
+  FollowFocus();
+  // A key that brought the focus into a key field is not that field's key.
+  const bool keyed = message.message == platform::WM_KEYDOWN || message.message == platform::WM_SYSKEYDOWN ||
+                     message.message == platform::WM_CHAR;
+  if (keyed && interaction_.Focus() != focusBefore && Capturing() && input_ != nullptr) input_->Update();
   return true;
 }
 
-void SettingsSheetWindow::OnClick(Point at) {
-  using Kind = platform::DialogControlKind;
-  const platform::DialogControl* hit =
-      DialogControlAt(shown_, at, {Kind::Button, Kind::Tab, Kind::Edit, Kind::CheckBox, Kind::Radio, Kind::Combo,
-                                   Kind::Slider});
-  if (hit == nullptr) return;
-  switch (hit->kind) {
-    case Kind::Button:
-    case Kind::Tab:
-      OnCommand(hit->id, 0);
+bool SettingsSheetWindow::Capturing() const {
+  return sheet_->CurrentPage() == SettingsSheet::kKeyboardPage && sheet_->FocusedField() >= 0;
+}
+
+// The key and button fields have the sheet's focus exactly while they have
+// the keyboard's.
+void SettingsSheetWindow::FollowFocus() {
+  const SettingsSheet::Page page = sheet_->CurrentPage();
+  if (page != SettingsSheet::kKeyboardPage && page != SettingsSheet::kInputPage) return;
+  const uint16_t focus = interaction_.Focus();
+  const bool field = focus >= kFirstFieldId && focus < kFirstFieldId + SettingsSheet::kFieldCount;
+  const int32_t wanted = field ? int32_t(focus - kFirstFieldId) : -1;
+  if (sheet_->FocusedField() != wanted) sheet_->FocusField(wanted);
+}
+
+void SettingsSheetWindow::Apply(const DialogAction& action) {
+  using K = DialogAction::Kind;
+  switch (action.kind) {
+    case K::Press:
+      OnCommand(action.id, 0);
       return;
-    case Kind::Edit:
-      OnCommand(hit->id, kSetFocusNotify);
+    case K::Cancel:
+      Close(0);
       return;
-    default:
+    case K::Toggle:
+    case K::Choose:
+    case K::Select:
+    case K::Slide:
+    case K::Edit:
       break;
+    default:
+      return;
+  }
+  if (action.kind == K::Edit) {
+    // The edit shows what was typed until it loses the focus.
+    typedId_ = action.id;
+    typed_ = action.text;
   }
   for (const SettingsSheetBinding& binding : bindings_) {
-    if (binding.id != hit->id || binding.kind != hit->kind) continue;
-    if (const auto value = ClickedValue(*sheet_, binding, *hit, at)) {
+    if (binding.id != action.id) continue;
+    if (const auto value = ActionValue(*sheet_, binding, action)) {
       platform::CurrentBackend().SendMessage(window_, kSetValueMessage, binding.offset, intptr_t(*value));
+      return;
     }
-    return;
   }
 }
 
@@ -157,11 +235,15 @@ void SettingsSheetWindow::PollDevices() {
   if (page != SettingsSheet::kKeyboardPage && page != SettingsSheet::kInputPage) return;
   input_->Update();
   KeyboardDevice* keyboard = input_->Keyboard();
+  const int32_t before = sheet_->FocusedField();
   if (page == SettingsSheet::kKeyboardPage) {
     if (keyboard != nullptr) sheet_->PollKeyboard(*keyboard);
   } else if (JoystickDevice* joystick = input_->GetJoystick(0)) {
     sheet_->PollJoystick(*joystick, keyboard);
   }
+  // A field that took its key hands the focus on to the next.
+  const int32_t after = sheet_->FocusedField();
+  if (after != before) interaction_.SetFocus(after >= 0 ? uint16_t(kFirstFieldId + after) : 0);
 }
 
 intptr_t SettingsSheetWindow::WindowProcedure(platform::WindowId window, uint32_t message, uintptr_t wParam,

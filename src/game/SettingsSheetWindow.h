@@ -1,16 +1,18 @@
 #pragma once
 // The modal window of the settings sheet: it takes the page, field, value
-// and button commands of the sheet's controls as window messages, polls the
-// input devices on its timer while a key or button page is shown, and ends
-// with OK, Cancel or closing. The sheet itself (SettingsSheet) keeps the
+// and button commands of the sheet's controls as window messages, and the
+// player's keys and pointer on the drawn sheet through the dialog layer's
+// interaction; it polls the input devices on its timer while a key or
+// button page is shown, and ends with OK, Cancel or closing. The sheet itself (SettingsSheet) keeps the
 // working copy and stores it.
 //
 // Main thread only.
 #include <cstdint>
 #include <functional>
-
+#include <string>
 #include <vector>
 
+#include "game/DialogInteraction.h"
 #include "game/DialogLayer.h"
 #include "game/SettingsSheet.h"
 #include "game/SettingsSheetLayout.h"
@@ -59,11 +61,15 @@ class SettingsSheetWindow final : public platform::WindowClient {
   void Close(int result);
   // Draws the page as it stands now (nothing when it did not change).
   void Repaint();
-  // A left click on the drawn sheet (true when the message was one, over
-  // the sheet's own window or the window it is drawn over): the control
-  // under it acts as its window command would.
-  bool TakeClick(const platform::Message& message);
-  void OnClick(platform::Point dialogPoint);
+  // The player's keys and pointer on the drawn sheet, over the sheet's own
+  // window or the window it is drawn over (true when the message was
+  // taken): the control acts as its window command would.
+  bool TakeInput(const platform::Message& message);
+  void Apply(const DialogAction& action);
+  // A key field of the keyboard page has the focus: the keyboard's keys
+  // are its to take.
+  bool Capturing() const;
+  void FollowFocus();
 
   SettingsSheet* sheet_ = nullptr;
   InputManager* input_ = nullptr;
@@ -72,6 +78,10 @@ class SettingsSheetWindow final : public platform::WindowClient {
   DialogLayer layer_;
   platform::DialogRequest shown_;
   std::vector<SettingsSheetBinding> bindings_;
+  DialogInteraction interaction_;
+  uint16_t typedId_ = 0;  // the edit showing typed text, and the text
+  std::string typed_;
+  bool textInput_ = false;
   int result_ = 0;
   bool done_ = false;
 };

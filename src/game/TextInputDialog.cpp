@@ -1,6 +1,7 @@
 #include "game/TextInputDialog.h"
 
 #include "base/Cp932.h"
+#include "game/DialogInteraction.h"
 #include "platform/Backend.h"
 #include "platform/Messages.h"
 #include "platform/TextCodec.h"
@@ -85,6 +86,8 @@ std::string TextInputDialog::Run(const TextInputRequestCells& request, const std
   // method: the request's byte cannot keep it closed here.
   backend.SetTextInputEnabled(window_, true);
   owner_ = params.parent;
+  interaction_.Reset();
+  interaction_.SetFocus(kEditId);
   Repaint();
   if (onOpen) onOpen(window_);
 
@@ -97,8 +100,13 @@ std::string TextInputDialog::Run(const TextInputRequestCells& request, const std
       break;
     }
     if (got < 0) break;
-    backend.TranslateMessage(message);
-    backend.DispatchMessage(message);
+    // The player's keys and pointer reach the dialog over the window it is
+    // drawn on as well as over its own.
+    const bool forDialog = message.window == window_ || (owner_ != platform::kNoWindow && message.window == owner_);
+    if (!forDialog || !TakeInput(message.message, message.wParam, message.lParam, message.window)) {
+      backend.TranslateMessage(message);
+      backend.DispatchMessage(message);
+    }
     if (!done_) Repaint();
   }
   layer_.Hide();
@@ -132,14 +140,56 @@ platform::DialogRequest TextInputDialog::Drawing() const {
   };
   add(0, platform::DialogControlKind::Text, Rect{margin, 4, margin + layout_.fieldWidth, 20},
       request_ != nullptr ? request_->prompt : std::string());
-  add(1000, platform::DialogControlKind::Edit, Rect{margin, 22, margin + layout_.fieldWidth, 42}, edit_);
+  add(kEditId, platform::DialogControlKind::Edit, Rect{margin, 22, margin + layout_.fieldWidth, 42}, edit_);
+  // Typing stops where the result would be cut anyway.
+  request.controls.back().textLimit = request_ != nullptr ? request_->maxLength : 0;
   add(kOkId, platform::DialogControlKind::Button,
       Rect{layout_.okLeft, 47, layout_.okLeft + TextInputLayout::kOkWidth, 69}, "OK");
   request.defaultButton = kOkId;
+  request.cancelButton = kOkId;
+  interaction_.Decorate(request);
   return request;
 }
 
 void TextInputDialog::Repaint() { layer_.Show(Drawing(), window_); }
+
+bool TextInputDialog::TakeInput(uint32_t message, uintptr_t wParam, intptr_t lParam, platform::WindowId from) {
+  platform::Backend& backend = platform::CurrentBackend();
+  const platform::DialogRequest shown = Drawing();
+  DialogAction action;
+  switch (message) {
+    case platform::WM_KEYDOWN:
+      action = interaction_.KeyDown(shown, uint32_t(wParam), backend.HeldModifiers());
+      break;
+    case platform::WM_CHAR:
+      action = interaction_.Character(shown, uint8_t(wParam));
+      break;
+    case platform::WM_LBUTTONDOWN:
+    case platform::WM_LBUTTONUP: {
+      const Point desktop = backend.ClientToScreen(from, MessagePoint(lParam));
+      const Point at{desktop.x - shown.rect.left, desktop.y - shown.rect.top};
+      action = message == platform::WM_LBUTTONDOWN ? interaction_.PointerDown(shown, at)
+                                                   : interaction_.PointerUp(shown, at);
+      break;
+    }
+    default:
+      return false;
+  }
+  switch (action.kind) {
+    case DialogAction::Kind::Edit:
+      edit_ = action.text;
+      break;
+    case DialogAction::Kind::Press:
+      if (action.id == kOkId) Accept();
+      break;
+    default:
+      break;  // Esc does not close it
+  }
+  // Only the edit takes the focus for long: after a click elsewhere
+  // typing goes on in it.
+  if (interaction_.Focus() != kOkId) interaction_.SetFocus(kEditId);
+  return true;
+}
 
 void TextInputDialog::Accept() {
   if (request_ == nullptr || done_) return;
@@ -147,26 +197,13 @@ void TextInputDialog::Accept() {
   done_ = true;
 }
 
-void TextInputDialog::EraseLastCharacter() {
-  size_t last = 0;
-  size_t i = 0;
-  while (i < edit_.size()) {
-    last = i;
-    i += cp932::CharLength(edit_, i);
-  }
-  edit_.resize(last);
-}
-
 intptr_t TextInputDialog::WindowProcedure(platform::WindowId window, uint32_t message, uintptr_t wParam,
                                           intptr_t lParam) {
   switch (message) {
-    case platform::WM_CHAR: {
-      const uint8_t byte = uint8_t(wParam);
-      if (byte == platform::VK_RETURN) Accept();
-      else if (byte == platform::VK_BACK) EraseLastCharacter();
-      else if (byte >= 0x20 && byte != 0x7F) edit_.push_back(char(byte));
-      return 0;  // Escape and Tab are not text
-    }
+    case platform::WM_CHAR:
+    case platform::WM_KEYDOWN:
+      TakeInput(message, wParam, lParam, window);
+      return 0;
     case platform::WM_COMMAND:
       // Only OK ends the dialog; there is no way to cancel it.
       if ((wParam & 0xFFFF) == kOkId) Accept();

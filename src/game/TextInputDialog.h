@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "game/DialogInteraction.h"
 #include "game/DialogLayer.h"
 #include "natives/AppNativePort.h"
 #include "platform/Rect.h"
@@ -49,7 +50,8 @@ std::string AcceptTextInput(std::string_view text, bool fullWidthOnly, uint8_t m
 
 class TextInputDialog final : public platform::WindowClient {
  public:
-  static constexpr uint32_t kOkId = 1;
+  static constexpr uint16_t kOkId = 1;
+  static constexpr uint16_t kEditId = 1000;
   static constexpr const char* kClassName = "OrrivelTextInput";
 
   // Called once the dialog's window exists, before it takes input (a
@@ -75,14 +77,16 @@ class TextInputDialog final : public platform::WindowClient {
 
  private:
   void Accept();
-  void EraseLastCharacter();
   void Repaint();
+  // A key, typed byte or click for the dialog; false for other messages.
+  bool TakeInput(uint32_t message, uintptr_t wParam, intptr_t lParam, platform::WindowId from);
 
   const TextInputRequestCells* request_ = nullptr;
   platform::WindowId window_ = platform::kNoWindow;
   TextInputLayout layout_;
   platform::WindowId owner_ = platform::kNoWindow;
   DialogLayer layer_;
+  DialogInteraction interaction_;
   std::string edit_;
   std::string result_;
   bool done_ = false;

@@ -25,7 +25,8 @@
 namespace orrivel::platform {
 
 // Radio: a choice of a group (checked when chosen). Slider: `value` of
-// 0-`maximum`. Combo: a closed list showing its choice as `text`. Tab: a
+// 0-`maximum`. Combo: a list showing its choice as `text`; `items` are its
+// choices (`value` the one chosen), shown below it while `dropped`. Tab: a
 // page's tab (checked for the page shown). Edit: `checked` while it has the
 // focus.
 enum class DialogControlKind : uint8_t { Frame, Text, Button, CheckBox, Edit, Link, Radio, Slider, Combo, Tab };
@@ -41,6 +42,18 @@ struct DialogControl {
   bool enabled = true;
   int32_t value = 0;
   int32_t maximum = 0;
+  // The keyboard's focus is on the control (drawn as such).
+  bool focused = false;
+  // Edits: the caret's byte in the text (-1: not shown), at most
+  // `textLimit` bytes (0: no limit), digits only, or no typing at all.
+  int32_t caret = -1;
+  uint16_t textLimit = 0;
+  bool digitsOnly = false;
+  bool readOnly = false;
+  // Combos: the choices; the open list and the choice under the pointer.
+  std::vector<std::string> items;
+  bool dropped = false;
+  int32_t highlighted = -1;
 
   friend bool operator==(const DialogControl&, const DialogControl&) = default;
 };

@@ -641,6 +641,11 @@ void WindowSystem::SetModifierState(bool shift, bool control, bool alt) {
   alt_ = alt;
 }
 
+WindowSystem::ModifierKeys WindowSystem::HeldModifiers() const {
+  std::lock_guard lock(mutex_);
+  return ModifierKeys{shift_, control_, alt_};
+}
+
 bool WindowSystem::TranslateAccelerator(WindowId window, const AcceleratorTable& table, const Message& message) {
   if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
   bool shift, control, alt;

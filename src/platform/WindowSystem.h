@@ -152,6 +152,12 @@ class WindowSystem {
 
   // Modifier keys held, as accelerators and key messages see them.
   void SetModifierState(bool shift, bool control, bool alt);
+  struct ModifierKeys {
+    bool shift = false;
+    bool control = false;
+    bool alt = false;
+  };
+  ModifierKeys HeldModifiers() const;
 
   // Text input (the IME's role): when on, typed text arrives as WM_CHAR.
   virtual void SetTextInputEnabled(WindowId window, bool enabled);

@@ -396,10 +396,11 @@ TEST(SettingsSheetPictures, ClicksOnTheDrawnSheetWorkItsControls) {
   window.onOpen = [&](WindowId id) {
     const platform::Rect outer = backend.GetWindowRect(id);
     const Point origin = DialogPainter::ClientOrigin();
-    auto click = [&](Page page, uint16_t control, DialogControlKind kind, int32_t along = 3) {
+    auto click = [&](Page page, uint16_t control, DialogControlKind kind, int32_t along = 3, int32_t down = 0) {
       const platform::Rect r = rectOf(page, control, kind);
       const Point client = backend.ScreenToClient(
-          game.window, Point{outer.left + origin.x + r.left + along, outer.top + origin.y + r.top + r.Height() / 2});
+          game.window,
+          Point{outer.left + origin.x + r.left + along, outer.top + origin.y + r.top + r.Height() / 2 + down});
       const intptr_t where = intptr_t((uint32_t(client.y) << 16) | uint32_t(client.x & 0xFFFF));
       backend.PostMessage(game.window, platform::WM_LBUTTONDOWN, 0, where);
       backend.PostMessage(game.window, platform::WM_LBUTTONUP, 0, where);
@@ -412,7 +413,11 @@ TEST(SettingsSheetPictures, ClicksOnTheDrawnSheetWorkItsControls) {
     const platform::Rect volume = rectOf(Page::kOtherPage, 1051, DialogControlKind::Slider);
     click(Page::kOtherPage, 1051, DialogControlKind::Slider, 5 + (volume.Width() - 11) / 2);
     click(Page::kOtherPage, SettingsSheetLayout::kFirstTabId + 3, DialogControlKind::Tab);
-    click(Page::kWindowPage, 1075, DialogControlKind::Combo);  // DirectDraw to Direct3D
+    // The drawing methods' list drops down; its third item is Direct3D.
+    click(Page::kWindowPage, 1075, DialogControlKind::Combo);
+    const platform::Rect methods = rectOf(Page::kWindowPage, 1075, DialogControlKind::Combo);
+    click(Page::kWindowPage, 1075, DialogControlKind::Combo, 3,
+          methods.bottom + 1 + 2 * DialogPainter::kListItemHeight + 8 - methods.top - methods.Height() / 2);
     click(Page::kWindowPage, 1112, DialogControlKind::CheckBox);  // 2 to 1
     click(Page::kWindowPage, 1, DialogControlKind::Button);
   };
