@@ -224,6 +224,7 @@ void SettingsSheetWindow::OnCommand(uint32_t id, uint32_t notify) {
     sheet_->ShowPage(SettingsSheet::Page(id - kFirstPageCommand));
   } else if (id >= kFirstFieldId && id < kFirstFieldId + SettingsSheet::kFieldCount && notify == kSetFocusNotify) {
     sheet_->FocusField(int32_t(id - kFirstFieldId));
+    interaction_.SetFocus(uint16_t(id));
   }
 }
 

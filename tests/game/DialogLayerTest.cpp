@@ -335,6 +335,16 @@ TEST(DrawnDialogs, ThePlayerAnswersOnTheDrawnDialog) {
       {"Esc", [&](const DialogRequest&) { backend.PostMessage(game.window, platform::WM_KEYDOWN, platform::VK_ESCAPE, 0); },
        2, false, false},
       {"closing", [&](const DialogRequest&) { backend.PostQuitMessage(3); }, 2, false, true},
+      // From the keyboard: Tab to the box, Space ticks it, Tab twice to
+      // No, Enter presses the button that has the focus.
+      {"tab, space, tab, tab, enter",
+       [&](const DialogRequest&) {
+         for (uint32_t key : {platform::VK_TAB, platform::VK_SPACE, platform::VK_TAB, platform::VK_TAB,
+                              platform::VK_RETURN}) {
+           backend.PostMessage(game.window, platform::WM_KEYDOWN, key, 0);
+         }
+       },
+       2, true, false},
   };
   DialogRequest request = SampleDialog(game.window, {300, 200, 500, 300});
   request.cancelButton = 2;
@@ -463,6 +473,165 @@ TEST(TextInputPicture, TheDialogShowsItsPromptAndTheTypedText) {
   Surface shot;
   game.Crop({at.x, at.y, at.x + placed.Width(), at.y + placed.Height()}, shot);
   test::ExpectGolden(shot, "text_input_dialog", "game");
+}
+
+}  // namespace
+}  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// Runs steps in order with the messages posted around them: a message to
+// this window runs the step its wParam names when the loop reaches it.
+class StepWindow final : public platform::WindowClient {
+ public:
+  static constexpr uint32_t kRunStep = 0x8123;
+  explicit StepWindow(platform::HeadlessBackend& backend) : backend_(backend) {
+    backend.RegisterClass(platform::WindowClass{"TestSteps"});
+    platform::WindowCreateParams params;
+    params.className = "TestSteps";
+    params.client = this;
+    window_ = backend.CreateWindow(params);
+  }
+  void Post(std::function<void()> step) {
+    steps_.push_back(std::move(step));
+    backend_.PostMessage(window_, kRunStep, steps_.size() - 1, 0);
+  }
+  intptr_t WindowProcedure(WindowId window, uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+    if (message == kRunStep && wParam < steps_.size()) {
+      steps_[wParam]();
+      return 0;
+    }
+    return platform::CurrentBackend().DefWindowProc(window, message, wParam, lParam);
+  }
+
+ private:
+  platform::HeadlessBackend& backend_;
+  WindowId window_ = platform::kNoWindow;
+  std::vector<std::function<void()>> steps_;
+};
+
+// The keyboard and the pointer on the sheet as the game shows it: pages
+// switched with Ctrl+Tab, the focus moved with Tab, sliders stepped with
+// the arrows and dragged with the pointer (the movie's volume following at
+// once), numbers typed into the sliders' edits, a combo's list dropped and
+// chosen from, Enter for OK. A key field takes the keyboard's keys but not
+// the Tab that brought the focus to it; Enter and Esc there change nothing.
+TEST(SettingsSheetKeyboard, TheSheetIsWorkedFromTheKeyboardAndThePointer) {
+  JoystickSlots::Reset();
+  platform::HeadlessBackend backend;
+  platform::ScopedBackend scopedBackend(backend);
+  platform::HeadlessInput source;
+  platform::ScopedInputSource scopedSource(source);
+  GameScreen game(backend);
+  StepWindow steps(backend);
+  InputManager input;
+  ASSERT_EQ(input.CreateDevices(1), 0);
+  input.Activate();
+  AppSettings::AppConfigBlock block = SettingsSheet::Defaults(AppSettings::AppConfigBlock{}, false);
+  SettingsSheet::Memory memory;
+  std::vector<int32_t> volumes;
+  SettingsSheet::Services services;
+  services.setMovieVolume = [&](int32_t level) { volumes.push_back(level); };
+  SettingsSheet sheet(block, memory, std::move(services));
+  SettingsSheetWindow window;
+  std::vector<std::string> seen;
+  window.onOpen = [&](WindowId id) {
+    const platform::Rect outer = backend.GetWindowRect(id);
+    const Point origin = DialogPainter::ClientOrigin();
+    auto where = [&](Point onSheet) {
+      const Point client =
+          backend.ScreenToClient(game.window, Point{outer.left + origin.x + onSheet.x, outer.top + origin.y + onSheet.y});
+      return intptr_t((uint32_t(client.y) << 16) | uint32_t(client.x & 0xFFFF));
+    };
+    auto key = [&](uint32_t vk, bool ctrl = false, bool shift = false, bool alt = false) {
+      steps.Post([&backend, ctrl, shift, alt] { backend.SetModifierState(shift, ctrl, alt); });
+      backend.PostMessage(game.window, alt ? platform::WM_SYSKEYDOWN : platform::WM_KEYDOWN, vk, 0);
+      steps.Post([&backend] { backend.SetModifierState(false, false, false); });
+    };
+    auto keys = [&](uint32_t vk, int count) {
+      for (int i = 0; i < count; ++i) key(vk);
+    };
+    auto type = [&](const char* text) { backend.PostTextInput(game.window, text); };
+    auto note = [&](std::string what) { steps.Post([&, what] { seen.push_back(what + "=" + std::to_string(sheet.FocusedField())); }); };
+
+    // The keyboard page: Tab to the decide field; the Tab held on the
+    // keyboard is not taken; Q is, and the focus goes on to cancel.
+    steps.Post([&] { source.SetKey(15, true); });
+    keys(platform::VK_TAB, 2);
+    backend.PostMessage(id, SettingsSheetWindow::kTimerMessage, 0, 0);
+    steps.Post([&] { source.SetKey(15, false); });
+    backend.PostMessage(id, SettingsSheetWindow::kTimerMessage, 0, 0);
+    note("after tab");
+    steps.Post([&] { source.SetKey(16, true); });
+    backend.PostMessage(id, SettingsSheetWindow::kTimerMessage, 0, 0);
+    steps.Post([&] { source.SetKey(16, false); });
+    note("after Q");
+    key(platform::VK_RETURN);  // nothing
+    note("after enter");
+    key(platform::VK_ESCAPE);  // leaves the field only
+    note("after esc");
+
+    // The other page: the volume slider dragged from its middle to its
+    // end, then stepped down from the keyboard.
+    key(platform::VK_TAB, true);
+    key(platform::VK_NEXT, true);
+    const platform::Rect volume{150, 28 + 134, 340, 28 + 156};
+    const int32_t mid = (volume.top + volume.bottom) / 2;
+    const int32_t span = volume.Width() - 2 * DialogPainter::kThumbHalf - 1;
+    backend.PostMessage(game.window, platform::WM_LBUTTONDOWN, platform::MK_LBUTTON,
+                        where({volume.left + DialogPainter::kThumbHalf + span / 2, mid}));
+    backend.PostMessage(game.window, platform::WM_MOUSEMOVE, platform::MK_LBUTTON,
+                        where({volume.right + 30, mid + 40}));
+    backend.PostMessage(game.window, platform::WM_LBUTTONUP, 0, where({volume.right + 30, mid + 40}));
+    keys(platform::VK_LEFT, 2);
+    // Its edit: the text typed stands while it has the focus; the limit
+    // takes three digits and letters none.
+    key(platform::VK_TAB);
+    keys(platform::VK_BACK, 3);
+    type("2x009");
+    // The hint delay's edit: 1234 ms is held to the slider's steps; the
+    // edit shows it once the focus moves on.
+    keys(platform::VK_TAB, 3);
+    keys(platform::VK_BACK, 3);
+    type("1234");
+    steps.Post([&] { seen.push_back("delay " + std::to_string(sheet.Value(20))); });
+    key(platform::VK_TAB);
+
+    // The window page: the drawing method's list dropped from the
+    // keyboard (the picture taken with it open), Direct3D picked, OK.
+    key(platform::VK_TAB, true);
+    keys(platform::VK_TAB, 5);
+    key(platform::VK_DOWN, false, false, true);
+    key(platform::VK_DOWN);
+    steps.Post([&, outer] {
+      Surface shot;
+      const Point at = backend.ScreenToClient(game.window, Point{outer.left, outer.top});
+      game.Crop({at.x, at.y, at.x + SettingsSheetWindow::kWidth, at.y + SettingsSheetWindow::kHeight}, shot);
+      test::ExpectGolden(shot, "settings_sheet_list_open", "game");
+    });
+    key(platform::VK_RETURN);  // picks; the sheet stays
+    key(platform::VK_RETURN);  // OK
+  };
+  EXPECT_EQ(window.Run(sheet, game.window, &input, false), 1);
+  EXPECT_EQ(seen, (std::vector<std::string>{"after tab=0", "after Q=1", "after enter=1", "after esc=-1",
+                                            "delay 1230"}));
+  EXPECT_EQ(block[114], 16);  // decide: Q
+  EXPECT_EQ(block[115], 45);  // cancel: unchanged by Enter and Esc
+  EXPECT_EQ(BlockU32(block, 168), 200u);
+  // The middle of the track, its end, two steps down; then the edit's
+  // numbers as they were typed.
+  DialogControl track;
+  track.rect = {150, 28 + 134, 340, 28 + 156};
+  track.maximum = 256;
+  const int32_t middle = DialogPainter::SliderValueAt(
+      track, Point{track.rect.left + DialogPainter::kThumbHalf + (track.rect.Width() - 2 * DialogPainter::kThumbHalf - 1) / 2, 0});
+  EXPECT_EQ(volumes, (std::vector<int32_t>{middle, 256, 255, 254, 25, 2, 2, 20, 200}));
+  EXPECT_EQ(BlockU32(block, 20), 1230u);
+  EXPECT_EQ(block[160], 3);
+  EXPECT_EQ(memory.lastPage, Page::kWindowPage);
+  EXPECT_FALSE(backend.IsTextInputEnabled(game.window));
+  JoystickSlots::Reset();
 }
 
 }  // namespace
