@@ -490,10 +490,21 @@ int GameApplication::ShowSettingsSheet() {
   SettingsSheet sheet(settings.blocks.appConfig, settingsSheet, std::move(services));
   SettingsSheetWindow window;
   window.onOpen = settingsSheetOpened;
+  window.onIdle = [this] { return PlayScriptedFrame(); };
   EnterModalState();
   const int result = window.Run(sheet, mainWindow.GetHandle(), input.get(), settings.blocks.window[10] != 0);
   LeaveModalState();
   return result;
+}
+
+// A modal window of the game's own plays an input file on while it waits:
+// the frames go on counting, so the file's events land in the window as
+// they would in the game.
+bool GameApplication::PlayScriptedFrame() {
+  if (scriptedRun == nullptr || framesRun >= scriptedRun->LastFrame()) return false;
+  ++framesRun;
+  scriptedRun->BeginFrame(mainWindow.GetHandle(), framesRun, limiter.PeriodMs());
+  return true;
 }
 
 void GameApplication::AddSheetMovieAndMonitorServices(SettingsSheet::Services& services) {

@@ -87,6 +87,9 @@ class GameApplication : public Application {
   // rebinds the input at once and hands changed popup hints to the control
   // host; the block is written at exit.
   int ShowSettingsSheet();
+  // Plays the input file's next frame while a modal window of the game
+  // runs; false when the file has nothing more to play.
+  bool PlayScriptedFrame();
   // What the sheet reaches of the game: whether movies can play, the
   // playing movie's volume, and the monitors' names.
   void AddSheetMovieAndMonitorServices(SettingsSheet::Services& services);

@@ -53,7 +53,12 @@ int SettingsSheetWindow::Run(SettingsSheet& sheet, platform::WindowId owner, Inp
   platform::Message message;
   while (!done_) {
     if (!backend.PeekMessage(message, true)) {
-      // Idle: the pages' timer.
+      // Idle: the pages' timer, at once when a scripted run has played
+      // its next frame into the queue.
+      if (onIdle && onIdle()) {
+        backend.PostMessage(window_, kTimerMessage, 0, 0);
+        continue;
+      }
       if (!backend.WaitMessage(kTimerMs)) backend.PostMessage(window_, kTimerMessage, 0, 0);
       continue;
     }

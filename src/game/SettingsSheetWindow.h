@@ -43,6 +43,10 @@ class SettingsSheetWindow final : public platform::WindowClient {
 
   // Called once the window exists, before it takes input.
   std::function<void(platform::WindowId)> onOpen;
+  // Called whenever the sheet has nothing to do; true when it queued
+  // something (a scripted run's next frame of input), so the sheet does
+  // not wait.
+  std::function<bool()> onIdle;
 
   // Runs the sheet over the owner: 1 after OK, 0 after Cancel or when the
   // program is closing (the quit stays queued). With pointerToCentre the
