@@ -167,13 +167,14 @@ DialogAction DialogInteraction::MoveRadio(const DialogRequest& request, const Di
 }
 
 DialogAction DialogInteraction::StepSlider(const DialogControl& slider, uint32_t key) {
-  const int32_t page = std::max(1, slider.maximum / 10);
+  const int32_t page = slider.pageStep > 0 ? slider.pageStep : std::max(1, slider.maximum / 10);
+  const int32_t line = std::max(1, slider.lineStep);
   int32_t value = slider.value;
   switch (key) {
     case platform::VK_LEFT:
-    case platform::VK_UP: value -= 1; break;
+    case platform::VK_UP: value -= line; break;
     case platform::VK_RIGHT:
-    case platform::VK_DOWN: value += 1; break;
+    case platform::VK_DOWN: value += line; break;
     case platform::VK_PRIOR: value -= page; break;
     case platform::VK_NEXT: value += page; break;
     case platform::VK_HOME: value = 0; break;

@@ -494,6 +494,11 @@ int GameApplication::ShowSettingsSheet() {
   EnterModalState();
   const int result = window.Run(sheet, mainWindow.GetHandle(), input.get(), settings.blocks.window[10] != 0);
   LeaveModalState();
+  // An input file worked the sheet: whoever wrote it sees how it ended.
+  if (scriptedRun != nullptr) {
+    std::fprintf(stderr, "[dialog %u] 入力・その他設定 -> %s\n",
+                 unsigned(SettingsSheet::kFirstTemplate + settingsSheet.lastPage), result == 1 ? "OK" : "Cancel");
+  }
   return result;
 }
 

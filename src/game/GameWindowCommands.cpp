@@ -207,6 +207,7 @@ void GameWindowCommands::RunRecordCommand(uint32_t id, intptr_t recordAddress) {
       auto* entry = static_cast<TextEntryCommandRecord*>(record);
       TextInputDialog dialog;
       dialog.onOpen = app_.textInputOpened;
+      dialog.onIdle = [this] { return app_.PlayScriptedFrame(); };
       app_.EnterModalState();
       entry->text = dialog.Run(entry->request ? *entry->request : TextInputRequestCells{}, entry->text, owner);
       app_.LeaveModalState();

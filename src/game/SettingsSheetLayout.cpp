@@ -83,13 +83,16 @@ class PageBuilder {
     Bind(id, DialogControlKind::Combo, offset, 0, first, last);
   }
   // A slider with the edit that shows its value beside it.
-  void Slider(uint16_t id, uint16_t editId, uint8_t offset, int32_t y, int32_t maximum, int32_t divisor) {
+  void Slider(uint16_t id, uint16_t editId, uint8_t offset, int32_t y, int32_t maximum, int32_t divisor,
+              int32_t line, int32_t page) {
     const bool enabled = sheet_.ControlEnabled(offset, joystick_);
     const int32_t value = int32_t(sheet_.Value(offset));
     DialogControl& slider = Add(id, DialogControlKind::Slider, Rect{150, y, 340, y + 22}, std::string());
     slider.value = value / divisor;
     slider.maximum = maximum;
     slider.enabled = enabled;
+    slider.lineStep = line;
+    slider.pageStep = page;
     DialogControl& edit = Add(editId, DialogControlKind::Edit, Rect{346, y + 1, 404, y + 21}, std::to_string(value));
     edit.enabled = enabled;
     edit.digitsOnly = true;
@@ -155,12 +158,14 @@ void OtherPage(PageBuilder& b) {
   b.Check(1104, 166, 14, kPageTop + 92, "ムービーを再生する");
   b.Check(1105, 167, 30, kPageTop + 112, "DirectShowのウィンドウを使う");
   b.Label(Rect{30, kPageTop + 134, 146, kPageTop + 156}, "ムービーの音量");
-  b.Slider(1051, 1054, 168, kPageTop + 134, 256, 1);
+  // Volume: line 1, page 16; hint delay in tens of ms: line 10, page 15;
+  // history pages: line 1, page 15.
+  b.Slider(1051, 1054, 168, kPageTop + 134, 256, 1, 1, 16);
   b.Check(1106, 16, 14, kPageTop + 166, "ポップアップヒントを表示する");
   b.Label(Rect{30, kPageTop + 188, 146, kPageTop + 210}, "表示までの時間(ms)");
-  b.Slider(1052, 1055, 20, kPageTop + 188, 300, 10);
+  b.Slider(1052, 1055, 20, kPageTop + 188, 300, 10, 10, 15);
   b.Label(Rect{14, kPageTop + 222, 146, kPageTop + 244}, "テキスト履歴のページ数");
-  b.Slider(1053, 1056, 29, kPageTop + 222, 255, 1);
+  b.Slider(1053, 1056, 29, kPageTop + 222, 255, 1, 1, 15);
   b.Check(1069, 30, 14, kPageTop + 254, "テキスト履歴データのセーブ・ロードを行う");
 }
 

@@ -93,6 +93,7 @@ std::string TextInputDialog::Run(const TextInputRequestCells& request, const std
 
   platform::Message message;
   while (!done_) {
+    if (onIdle && !backend.PeekMessage(message, false) && onIdle()) continue;
     const int got = backend.GetMessage(message);
     if (got == 0) {
       // The program is closing: the quit goes on to the main loop.

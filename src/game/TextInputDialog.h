@@ -57,6 +57,9 @@ class TextInputDialog final : public platform::WindowClient {
   // Called once the dialog's window exists, before it takes input (a
   // scripted run types into it from here).
   std::function<void(platform::WindowId)> onOpen;
+  // Called whenever the dialog has nothing to do; true when it queued
+  // something (a scripted run's next frame of input), so it does not wait.
+  std::function<bool()> onIdle;
 
   // Runs the dialog over the owner (none: the desktop) with the initial
   // text in the edit; the accepted text. A program that is closing (the

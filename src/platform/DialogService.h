@@ -50,6 +50,10 @@ struct DialogControl {
   uint16_t textLimit = 0;
   bool digitsOnly = false;
   bool readOnly = false;
+  // Sliders: what an arrow key and Page Up / Page Down move (0: a tenth
+  // of the range).
+  int32_t lineStep = 1;
+  int32_t pageStep = 0;
   // Combos: the choices; the open list and the choice under the pointer.
   std::vector<std::string> items;
   bool dropped = false;

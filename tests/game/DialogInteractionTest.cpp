@@ -221,6 +221,18 @@ TEST(DialogInteraction, KeysMoveTheFocusAndWorkTheFocusedControl) {
     }
     EXPECT_EQ(model.State(), c.state);
   }
+  // A slider with steps of its own: an arrow moves a line, Page Down a page.
+  Model stepped;
+  stepped.request.Find(40)->lineStep = 2;
+  stepped.request.Find(40)->pageStep = 4;
+  stepped.interaction.SetFocus(40);
+  stepped.Key(platform::VK_RIGHT);
+  EXPECT_EQ(stepped.request.Find(40)->value, 7);
+  stepped.Key(platform::VK_PRIOR);
+  EXPECT_EQ(stepped.request.Find(40)->value, 3);
+  stepped.Key(platform::VK_NEXT);
+  stepped.Key(platform::VK_NEXT);
+  EXPECT_EQ(stepped.request.Find(40)->value, 10);
 }
 
 // What an edit makes of typed text and its editing keys: the caret moves

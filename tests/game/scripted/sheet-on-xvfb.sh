@@ -25,6 +25,9 @@ same() {
   xvfb-run -a -s "-screen 0 1280x720x24" "$program" --input "$input" "/L$game") \
   >"$work/xvfb.log" 2>&1 || { echo "the run on the virtual display failed:"; cat "$work/xvfb.log"; exit 1; }
 grep -q "headless" "$work/xvfb.log" && { echo "the run did not open the virtual display:"; cat "$work/xvfb.log"; exit 1; }
+# The file's Esc cancelled the sheet on its last page; the run says so.
+grep -q "\[dialog 138\] 入力・その他設定 -> Cancel" "$work/headless.log" ||
+  { echo "the headless run did not report the sheet:"; cat "$work/headless.log"; exit 1; }
 for name in sheet-keyboard sheet-input sheet-other sheet-window sheet-list-open; do
   for run in headless xvfb; do
     [ -s "$work/$run/$name.png" ] || { echo "the $run run wrote no $name.png"; cat "$work/$run.log"; exit 1; }
