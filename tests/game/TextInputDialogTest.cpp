@@ -156,5 +156,28 @@ TEST_F(TextInputDialogRun, EnterAcceptsAnEmptyCaptionTakesTheTemplatesAndQuitEnd
   EXPECT_EQ(message.message, platform::WM_QUIT);
 }
 
+// The keys and typed text of the window the dialog is drawn over reach its
+// edit: the caret moves by whole characters, Delete and Backspace take
+// one, and typing stops where the maximum length would cut the result.
+TEST_F(TextInputDialogRun, TheOwnersKeysEditTheTextAtTheCaret) {
+  TextInputRequestCells request;
+  request.maxLength = 5;
+  TextInputDialog dialog;
+  dialog.onOpen = [&](platform::WindowId) {
+    auto key = [&](uint32_t vk) { backend.PostMessage(owner, platform::WM_KEYDOWN, vk, 0); };
+    backend.PostTextInput(owner, "かな");
+    key(platform::VK_HOME);
+    backend.PostTextInput(owner, "x");
+    key(platform::VK_RIGHT);
+    key(platform::VK_DELETE);      // な goes
+    backend.PostTextInput(owner, "yzw");  // "xかyz": w would pass 5 bytes
+    key(platform::VK_LEFT);
+    key(platform::VK_BACK);        // y goes
+    key(platform::VK_ESCAPE);      // nothing
+    key(platform::VK_RETURN);
+  };
+  EXPECT_EQ(dialog.Run(request, "", owner), "x" + Sj("か") + "z");
+}
+
 }  // namespace
 }  // namespace orrivel
