@@ -55,7 +55,7 @@ struct DialogControl {
   int32_t lineStep = 1;
   int32_t pageStep = 0;
   // Combos: the choices; the open list and the choice under the pointer.
-  std::vector<std::string> items;
+  std::vector<std::string> items{};
   bool dropped = false;
   int32_t highlighted = -1;
 
