@@ -159,11 +159,14 @@ class MessageTextWindow : public WindowControl {
 
   // --- the reveal --------------------------------------------------------------------------
   // 1 no window surface; 2 narrower than the font height (the old edge
-  // kept); 3 the ramp or 4 the strip surface cannot be made; else 0.
+  // kept); 3 the ramp or 4 the strip surface cannot be made (the old edge
+  // kept as well); else 0.
   int32_t SetRevealEdge(int32_t width);
   int32_t RevealEdgeWidth() const { return int32_t(ramp_.count); }
   // Opacities of the edge, from the hard part outwards.
   const RampBuffer& RevealRamp() const { return ramp_; }
+  // Keeps the window pixels under the edge between frames.
+  const Surface& RevealEdgeStrip() const { return edgeStrip_; }
   // The per-frame update with the current tick.
   int32_t Tick(uint32_t now) override;
   bool FinishReveal();

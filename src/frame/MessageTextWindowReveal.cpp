@@ -53,6 +53,10 @@ int32_t MessageTextWindow::SetRevealEdge(int32_t width) {
   const int32_t w = IsVertical() ? across : width, h = IsVertical() ? width : across;
   Surface strip;
   if (strip.Create(w, h, 32, 0) != 0) return 4;
+  strip.FreeBuffers();
+  // The strip is made again in the room just proved; should even that
+  // fail, the ramp in use stays (a reveal makes its strip when it starts).
+  if (edgeStrip_.Create(w, h, 32, 0) != 0) return 4;
   if (ramp.values != nullptr) {
     std::swap(ramp_.values, ramp.values);
     std::swap(ramp_.count, ramp.count);
@@ -60,8 +64,6 @@ int32_t MessageTextWindow::SetRevealEdge(int32_t width) {
     std::swap(ramp_.to, ramp.to);
     std::swap(ramp_.bits, ramp.bits);
   }
-  strip.FreeBuffers();
-  if (edgeStrip_.Create(w, h, 32, 0) != 0) return 4;
   return 0;
 }
 

@@ -85,16 +85,25 @@ int32_t MessageWindowState::BuildWindows(SpriteList* list, uint32_t order, int32
   return 0;
 }
 
+void MessageWindowState::EndBarFade() {
+  if (barFadeSlot_ == nullptr) return;
+  static_cast<SpriteFadeAction*>(barFadeSlot_)->Complete();
+  TimerList* timers = frame_.Environment().systemTimers ? frame_.Environment().systemTimers() : nullptr;
+  if (timers != nullptr) timers->Stop(barFadeSlot_->Handle());
+  if (barFadeSlot_ != nullptr) barFadeSlot_->SetOwnerSlot(nullptr);
+  barFadeSlot_ = nullptr;
+}
+
+void MessageWindowState::LeaveCanvas() {
+  EndBarFade();
+  if (window_) window_->LeaveSpriteList();
+  if (namePlate_) namePlate_->LeaveSpriteList();
+  choiceSprites_.clear();
+}
+
 void MessageWindowState::ReleaseWindows() {
-  if (barFadeSlot_ != nullptr) {
-    // The bar's sprites go with the run: the fade ends first, and its list
-    // forgets this slot.
-    static_cast<SpriteFadeAction*>(barFadeSlot_)->Complete();
-    TimerList* timers = frame_.Environment().systemTimers ? frame_.Environment().systemTimers() : nullptr;
-    if (timers != nullptr) timers->Stop(barFadeSlot_->Handle());
-    if (barFadeSlot_ != nullptr) barFadeSlot_->SetOwnerSlot(nullptr);
-    barFadeSlot_ = nullptr;
-  }
+  // The bar's sprites go with the run: the fade ends first.
+  EndBarFade();
   if (window_) {
     if (ControlHost* controls = frame_.Environment().controls) controls->RemoveControl(window_.get());
     window_->SetNameWindow(nullptr);

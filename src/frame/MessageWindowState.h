@@ -62,6 +62,10 @@ class MessageWindowState {
   // the bar (its bottom at barY). 0, or 2 when the window cannot be made.
   int32_t BuildWindows(SpriteList* list, uint32_t order, int32_t barY);
   void ReleaseWindows();
+  // The canvas the windows stand in is going away: the bar fade ends and
+  // the windows leave its list, kept (a page in progress may hold them) but
+  // shown nowhere until the next run builds them again.
+  void LeaveCanvas();
   MessageTextWindow* Window(int32_t index = 0) const { return index == 0 ? window_.get() : nullptr; }
   WindowControl* NamePlate() const { return namePlate_.get(); }
   int32_t CurrentWindow() const { return current_; }
@@ -123,6 +127,8 @@ class MessageWindowState {
   // Stops the entry's window actions, each in its end state, and empties
   // their slots; true when one was still running.
   bool StopWindowActions(size_t index);
+  // Completes and stops the bar's fade; its list forgets this slot.
+  void EndBarFade();
   // The sprites a window fade touches.
   std::vector<Drawable*> FadeTargets(bool withBar) const;
   void ShowBarNow(bool visible);

@@ -52,6 +52,7 @@ class ControlHost;
 class DcpManager;
 class DisplayScreenDevice;
 class FontFaceList;
+class Image;
 class HotSpotControl;
 class ImageSprite;
 class OutlineFont;
@@ -194,6 +195,10 @@ class TgsFrame : public TgsModule {
   const TgsCanvasRef& Canvas() const { return canvas_; }
   // The canvas object in use (null before the set-up).
   CanvasDrawObject* CanvasObject() const { return canvas_.object; }
+  // The display object about to be deleted: when it is the canvas a script
+  // gave, the frame takes everything of its own out of it and forgets it,
+  // and draws nothing until it is made again. True when it was the canvas.
+  bool ForgetCanvas(const Image* image);
   // -2 not set up; -1 when a resumed run re-applies a loaded state and the
   // program closes meanwhile; else 0.
   int32_t BeginRun(bool resumed);
@@ -696,6 +701,8 @@ class TgsFrame : public TgsModule {
   void ApplyFontSettings();
   void BuildRunScreen();
   void ReleaseRunScreen();
+  // The bar buttons and the full-screen hot spot leave the controls and go.
+  void ReleaseBarControls();
   void ReleaseScreen();
   // The two layer sets over the front canvas and a back canvas of its size.
   void SetupLayers();

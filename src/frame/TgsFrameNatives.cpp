@@ -20,6 +20,30 @@ std::string LoadFailedMessage(const std::string& cp932Name) {
 
 }  // namespace
 
+namespace {
+
+class FrameCanvasWatcher final : public DrawObjectWatcher {
+ public:
+  explicit FrameCanvasWatcher(TgsFrameSlot& slot) : slot_(slot) {}
+  void ImageDeleting(const Image& image) override {
+    if (slot_.frame) slot_.frame->ForgetCanvas(&image);
+  }
+
+ private:
+  TgsFrameSlot& slot_;
+};
+
+}  // namespace
+
+void WatchFrameCanvas(TgsNativeContext& context, DrawObjectManager* objects) {
+  if (objects == nullptr || context.slot == nullptr) {
+    context.canvasWatcher.reset();
+    return;
+  }
+  if (!context.canvasWatcher) context.canvasWatcher = std::make_unique<FrameCanvasWatcher>(*context.slot);
+  context.canvasWatcher->Watch(objects);
+}
+
 uint32_t NativeCreateTgsFrame(TgsNativeContext& context, NativeArgs& args) {
   TgsFrameSlot& slot = *context.slot;
   if (slot.running) return Code(-1);

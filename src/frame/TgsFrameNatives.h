@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "display/DrawObjectWatcher.h"
 #include "frame/TgsFrame.h"
 #include "frame/TgsSystemMenu.h"
 #include "scene/ControlFactory.h"
@@ -61,6 +62,8 @@ struct TgsNativeContext {
   // The game's system menu, which environment.systemMenu points at; it
   // lives as long as the frames it serves.
   std::unique_ptr<TgsSystemMenuPort> ownSystemMenu;
+  // Tells the frame when the display object it draws on is deleted.
+  std::unique_ptr<DrawObjectWatcher> canvasWatcher;
 };
 
 namespace tgs_natives {
@@ -71,6 +74,10 @@ constexpr uint32_t kRunScript = 790;
 constexpr uint32_t kSetFrameOption = 791;
 
 }  // namespace tgs_natives
+
+// The context's frame hears when the display object it draws on is about
+// to be deleted from objects, and lets go of it (null: nothing watched).
+void WatchFrameCanvas(TgsNativeContext& context, DrawObjectManager* objects);
 
 // 788: argument 2, the display object to draw on (0 none). 0; 1 not a
 // canvas; 2 the set-up failed; 3 a damaged "TGS_INIT.DAT"; -1 while a run

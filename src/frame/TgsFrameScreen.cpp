@@ -5,8 +5,11 @@
 #include <cstring>
 
 #include "display/DisplayScreenDevice.h"
+#include "frame/MessageTextWindow.h"
 #include "frame/MessageWindowState.h"
 #include "frame/TgsFrame.h"
+#include "frame/TgsLayerSets.h"
+#include "frame/TgsScreenTransitions.h"
 #include "platform/TextCodec.h"
 #include "raster/Surface.h"
 #include "resource/LgmFile.h"
@@ -228,8 +231,7 @@ void TgsFrame::BuildRunScreen() {
     windowState_->BuildWindows(&canvas->MainList(), kWindowPriority, kBarY);
 }
 
-void TgsFrame::ReleaseRunScreen() {
-  windowState_->ReleaseWindows();
+void TgsFrame::ReleaseBarControls() {
   if (environment_.controls) {
     for (ButtonControl* button : barButtons_)
       if (button) environment_.controls->RemoveControl(button);
@@ -238,12 +240,45 @@ void TgsFrame::ReleaseRunScreen() {
   if (environment_.factory) environment_.factory->DeleteByGroup(kControlGroup, false);
   barButtons_.fill(nullptr);
   hotSpot_ = nullptr;
+}
+
+void TgsFrame::ReleaseRunScreen() {
+  windowState_->ReleaseWindows();
+  ReleaseBarControls();
   for (ImageSprite* sprite : {frameSprite_.get(), barSprite_.get()})
     if (sprite && sprite->OwningList()) sprite->OwningList()->Remove(sprite);
   frameSprite_.reset();
   barSprite_.reset();
   framePicture_.reset();
   barPicture_.reset();
+}
+
+bool TgsFrame::ForgetCanvas(const Image* image) {
+  // A canvas image is an image and a canvas object side by side.
+  if (image == nullptr || ownsCanvases_ || canvas_.object == nullptr ||
+      dynamic_cast<const CanvasDrawObject*>(image) != canvas_.object)
+    return false;
+  Log("the frame's canvas was deleted: the frame shows nothing until it is made again");
+  if (environment_.screen && environment_.screen->GetScreenImage() == canvas_.object)
+    environment_.screen->AttachScreenImage(nullptr);
+  previousScreenImage_ = nullptr;
+  // Everything of the frame leaves the canvas's lists while they still
+  // exist. The windows and sprites themselves stay until the run is over,
+  // as a page or a wait in progress may be holding them.
+  windowState_->ReleaseWindowActions(-1);
+  windowState_->LeaveCanvas();
+  if (historyWindow_) historyWindow_->LeaveSpriteList();
+  for (ImageSprite* sprite : {frameSprite_.get(), barSprite_.get()})
+    if (sprite && sprite->OwningList()) sprite->OwningList()->Remove(sprite);
+  ReleaseChoiceButtons();
+  ReleaseBarControls();
+  // The layer sets draw on the canvas: they start again on none.
+  transitions_.reset();
+  layers_.reset();
+  backDisplay_.reset();
+  canvas_ = TgsCanvasRef{};
+  SetupLayers();
+  return true;
 }
 
 void TgsFrame::ReleaseScreen() {

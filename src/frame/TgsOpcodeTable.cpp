@@ -55,12 +55,6 @@ TgsOperationCall TgsOpcodeTable::Describe(uint32_t opcode, const TgsArguments& a
   return call;
 }
 
-int32_t TgsOpcodeTable::Record(TgsOperationCall call) {
-  if (recorded_.size() >= kRecordLimit) recorded_.erase(recorded_.begin());
-  recorded_.push_back(std::move(call));
-  return answer_ ? answer_(recorded_.back()) : 0;
-}
-
 int32_t TgsOpcodeNumber(std::string_view name) {
   for (const TgsOpcodeRow& row : TgsOpcodeRows())
     if (row.name && name == row.name) return int32_t(row.number);

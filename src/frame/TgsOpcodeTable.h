@@ -49,8 +49,6 @@ struct TgsOpcodeRow {
 // added, so an operation always sees every value the row promises.
 struct TgsOperationCall {
   uint32_t opcode = 0;
-  // Set by whoever kept the call (Record).
-  const char* operation = nullptr;
   std::vector<uint32_t> types;
   std::vector<uint32_t> values;
   std::vector<std::string> texts;  // string arguments' bytes, else empty
@@ -65,8 +63,6 @@ class TgsOpcodeTable {
  public:
   static constexpr uint32_t kFirstHandled = 12;
   static constexpr uint32_t kOpcodeCount = 135;
-  // Calls kept by Record, newest last; older ones go.
-  static constexpr size_t kRecordLimit = 256;
 
   // Every slot starts as a handler that does nothing and returns 0.
   TgsOpcodeTable();
@@ -83,19 +79,8 @@ class TgsOpcodeTable {
   static TgsOperationCall Describe(uint32_t opcode, const TgsArguments& arguments,
                                    const TgsOpcodeRow* row = nullptr);
 
-  // Calls kept for inspection (a stand-in operation records its call).
-  // They answer 0, or what the answer function gives (a test standing in
-  // for an operation's results).
-  using Answer = std::function<int32_t(const TgsOperationCall&)>;
-  void SetNotBuiltAnswer(Answer answer) { answer_ = std::move(answer); }
-  int32_t Record(TgsOperationCall call);
-  const std::vector<TgsOperationCall>& Recorded() const { return recorded_; }
-  void ClearRecorded() { recorded_.clear(); }
-
  private:
   std::vector<TgsOpcodeHandler> handlers_;
-  std::vector<TgsOperationCall> recorded_;
-  Answer answer_;
 };
 
 // The frame's rows, in number order, one for each of opcodes 12 to 134.

@@ -57,6 +57,8 @@ void BindTextFrameNatives(NativeBinder& binder) {
     if (const uint8_t ducking = AppPort().appConfig[kDuckingByte])
       sounds->StartMusicDucking(host.SystemTimers(), kVoiceChannel, SoundManager::DuckingFactorFromSetting(ducking));
   };
+  // A script may delete the display object the frame draws on.
+  WatchFrameCanvas(context, host.DrawObjects());
   if (!context.environment.controls) {
     context.ownControls = std::make_unique<QuietControlHost>();
     context.environment.controls = context.ownControls.get();

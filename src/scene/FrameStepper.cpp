@@ -1,13 +1,36 @@
 #include "scene/FrameStepper.h"
 
 #include <new>
+#include <vector>
 
 #include "base/SubtractiveRandom.h"
 #include "base/TimerList.h"
+#include "raster/BlendTables.h"
 #include "raster/SpriteList.h"
 #include "scene/PlayingVoice.h"
 
 namespace orrivel {
+
+namespace {
+
+// The alpha blend mixes the colours only; on a target that keeps alpha the
+// cell's coverage then joins the coverage that was there (before: the
+// target's alpha bytes over the clipped area, row by row).
+void JoinCellAlpha(Surface& to, Surface& strip, const Rect& area, const Rect& source,
+                   const std::vector<uint8_t>& before) {
+  EnsureBlendTables();
+  size_t at = 0;
+  for (int32_t y = area.top; y < area.bottom; ++y) {
+    auto* out = reinterpret_cast<uint32_t*>(to.GetScanLine(y));
+    const auto* in = reinterpret_cast<const uint32_t*>(strip.GetScanLine(source.top + y - area.top));
+    for (int32_t x = area.left; x < area.right; ++x, ++at) {
+      const uint8_t cell = uint8_t(in[source.left + x - area.left] >> 24);
+      out[x] = (out[x] & 0x00FFFFFFu) | uint32_t(CompositeAlphaTable[cell][before[at]]) << 24;
+    }
+  }
+}
+
+}  // namespace
 
 bool FrameStripState::DrawFrame(int32_t index, Surface* overrideTarget, SpriteListOwner* single) {
   if (index < 0 || index >= frameCount) return false;
@@ -17,7 +40,23 @@ bool FrameStripState::DrawFrame(int32_t index, Surface* overrideTarget, SpriteLi
   const Rect source{frameWidth * index, 0, frameWidth * index + frameWidth, frameHeight};
   if (drawKind != 0 && savedBackground) to->Copy(savedBackground.get(), x, y, nullptr, false);
   if (drawKind == 1) {
-    to->BlendOpacity(strip, 255, x, y, &source);
+    // Each cell pixel by its own alpha: the clear parts of a cell leave
+    // what lies under the animation showing.
+    Rect area;
+    std::vector<uint8_t> before;
+    const bool joinAlpha = to->HasAlpha() && to->GetBitsPerPixel() == 32 && strip->GetBitsPerPixel() == 32 &&
+                           IntersectRects(&area, Area(), Rect{0, 0, to->GetWidth(), to->GetHeight()});
+    if (joinAlpha) {
+      for (int32_t row = area.top; row < area.bottom; ++row) {
+        const auto* line = reinterpret_cast<const uint32_t*>(to->GetScanLine(row));
+        for (int32_t col = area.left; col < area.right; ++col) before.push_back(uint8_t(line[col] >> 24));
+      }
+    }
+    to->AlphaBlend(strip, x, y, &source, false);
+    if (joinAlpha && area.right > area.left && area.bottom > area.top) {
+      const Rect cell{source.left + area.left - x, area.top - y, 0, 0};
+      JoinCellAlpha(*to, *strip, area, cell, before);
+    }
   } else if (strip->HasAlpha()) {
     to->Copy(strip, x, y, &source, false);
   } else {

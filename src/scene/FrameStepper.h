@@ -31,8 +31,8 @@ struct FrameStripState {
   int32_t frameHeight = 0;
   int32_t frameCount = 0;
   uint32_t intervalMs = 0;
-  // 0 plain; 1 blended at full opacity. Non-zero restores the saved
-  // background before each frame.
+  // 0 plain; 1 blended by the cells' own alpha at full opacity. Non-zero
+  // restores the saved background before each frame.
   uint8_t drawKind = 0;
   // 1 draws nothing at rest; 0 or below rests on frame -value.
   int32_t restingValue = 0;

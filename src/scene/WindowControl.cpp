@@ -85,6 +85,13 @@ void WindowControl::Release() {
   pendingRuby_ = nullptr;
 }
 
+void WindowControl::LeaveSpriteList() {
+  if (spriteList_ == nullptr) return;
+  ForEachItemSprite([&](ImageSprite& sprite) { spriteList_->Remove(&sprite); });
+  spriteList_->Remove(&sprite_);
+  spriteList_ = nullptr;
+}
+
 int32_t WindowControl::AttachToSpriteList(int32_t order, int32_t group, uint8_t option) {
   if (spriteList_ == nullptr) return 1;
   if (spriteList_->Find(&sprite_) != nullptr) {

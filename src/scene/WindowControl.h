@@ -84,6 +84,10 @@ class WindowControl : public WindowControlBase {
                  Font* rubyFont, int32_t group);
   // Frees the items, leaves the sprite list and frees the surfaces.
   virtual void Release();
+  // Takes the window's sprites out of its sprite list and forgets the list
+  // (whose canvas is going away); the window keeps its page and surfaces
+  // and goes on drawing into them, shown nowhere.
+  void LeaveSpriteList();
   // 1 without a font, -1 without a surface, else 0.
   int32_t SetFonts(Font* font, Font* rubyFont, bool redraw);
   // The frame picture (borrowed): drawn at the origin without a tile size,

@@ -300,6 +300,16 @@ TEST_F(MessageWindowLayoutTest, SmallOperationCodes) {
   EXPECT_EQ(window.RevealEdgeWidth(), 20);
   EXPECT_EQ(window.SetRevealEdge(24), 0);
   EXPECT_EQ(window.RevealEdgeWidth(), 24);
+  // With a font one pixel high an edge of one pixel is allowed, but a ramp
+  // needs two entries: the edge in use stays as it was, entry for entry.
+  const std::vector<uint8_t> before(window.RevealRamp().Bytes(), window.RevealRamp().Bytes() + 24);
+  font.SetHeight(1);
+  EXPECT_EQ(window.SetRevealEdge(1), 3);
+  ASSERT_EQ(window.RevealEdgeWidth(), 24);
+  EXPECT_EQ(std::vector<uint8_t>(window.RevealRamp().Bytes(), window.RevealRamp().Bytes() + 24), before);
+  EXPECT_EQ(window.RevealEdgeStrip().GetWidth(), 24);
+  EXPECT_EQ(window.RevealEdgeStrip().GetHeight(), 16);
+  font.SetHeight(16);
   MessageTextWindow bare;
   EXPECT_EQ(bare.SetRevealEdge(20), 1);
 }

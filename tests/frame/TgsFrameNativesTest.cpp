@@ -4,10 +4,18 @@
 // background tint table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "../scene/SceneTestSupport.h"
 #include "TgsFrameTestSupport.h"
 #include "frame/TgsBackgroundTints.h"
 #include "frame/TgsFrameNatives.h"
+#include "display/DrawObjectManager.h"
+#include "frame/MessageTextWindow.h"
+#include "frame/MessageWindowState.h"
+#include "frame/TgsLayerSets.h"
 #include "scene/CanvasDrawImage.h"
+#include "scene/SpriteCanvas.h"
 #include "scene/ControlFactory.h"
 #include "scene/ControlHost.h"
 
@@ -175,6 +183,77 @@ TEST(TgsFrameNatives, RunsPlayFailAndSuspend) {
   EXPECT_EQ(f.Run(0, "F"), 0u);
   EXPECT_EQ(f.slot.frame->RunStackSize(), 0u);
   EXPECT_EQ(releases, 2);
+}
+
+// A script may delete the display object the frame draws on, between runs
+// or from inside one: the frame first takes everything of its own out of
+// the canvas and forgets it, then shows nothing; runs, pages, layers and
+// the frame's deletion go on without reaching into the deleted canvas.
+// Sprites need the pixel-operation library the scene tests set up.
+class TgsFrameCanvas : public test::SceneTest {};
+
+TEST_F(TgsFrameCanvas, ADeletedCanvasIsLetGoAndNothingIsDrawnOnIt) {
+  for (const bool duringTheRun : {false, true}) {
+    SCOPED_TRACE(duringTheRun ? "during the run" : "between runs");
+    NativeFixture f;
+    DrawObjectManager objects;
+    auto made = std::make_unique<CanvasDrawImage>();
+    ASSERT_EQ(made->Load(1280, 720, 32, 1), 0);
+    CanvasDrawImage* const canvas = made.get();
+    uint32_t handle = objects.AddImage(std::move(made));
+    ASSERT_NE(handle, 0u);
+    f.context.resolveCanvas = [&objects](uint32_t h) -> std::optional<TgsCanvasRef> {
+      auto* image = dynamic_cast<CanvasDrawImage*>(objects.GetImage(h));
+      if (image == nullptr) return std::nullopt;
+      return TgsCanvasRef{h, int32_t(TgsFrame::kCanvasKind), 1280, 720, image};
+    };
+    WatchFrameCanvas(f.context, &objects);
+    // The game's own files (its fonts among them) come from the machine.
+    f.context.environment.readGameFile = nullptr;
+    f.AddStory("module T\nA[60]B[50]\n");
+    bool shownNowhere = false;
+    f.prepare = [&](TgsFrame& frame) {
+      frame.Opcodes().Register(60, [&](TgsFrame&, const TgsArguments&) {
+        if (duringTheRun && handle != 0) objects.DeleteImage(&handle);
+        return 0;
+      });
+      frame.Opcodes().Register(50, [&](TgsFrame& frame, const TgsArguments&) {
+        frame.FlushPage();
+        // The page is laid out in a window that stands in no list.
+        MessageTextWindow* window = frame.WindowState().Window(0);
+        shownNowhere = window == nullptr || (window->WindowSprite().OwningList() == nullptr && window->HasPageText());
+        return 0;
+      });
+    };
+    ASSERT_EQ(f.Create(handle), 0u);
+    TgsFrame& frame = *f.slot.frame;
+    ASSERT_EQ(frame.CanvasObject(), canvas);
+    if (!duringTheRun) {
+      ASSERT_EQ(frame.BeginRun(false), 0);
+      ASSERT_NE(frame.WindowState().Window(0), nullptr);
+      EXPECT_EQ(frame.WindowState().Window(0)->WindowSprite().OwningList(), &canvas->GetCanvas()->MainList());
+      ASSERT_EQ(objects.DeleteImage(&handle), 0);
+      EXPECT_EQ(frame.CanvasObject(), nullptr);
+      EXPECT_EQ(frame.EndRun(), 0);
+    }
+    EXPECT_EQ(f.Run(0, "T"), 0u);
+    EXPECT_EQ(handle, 0u);
+    EXPECT_TRUE(shownNowhere);
+    EXPECT_EQ(frame.CanvasObject(), nullptr);
+    EXPECT_NE(std::find(f.log.begin(), f.log.end(),
+                        "the frame's canvas was deleted: the frame shows nothing until it is made again"),
+              f.log.end());
+    // The layers draw on nothing now.
+    ASSERT_NE(frame.Layers(), nullptr);
+    EXPECT_EQ(frame.Layers()->Canvas(TgsLayerSets::kFront), nullptr);
+    frame.Layers()->ClearLayer(0xFF203040u, 0);
+    // A later run builds no windows and plays its pages all the same.
+    shownNowhere = false;
+    EXPECT_EQ(f.Run(0, "T"), 0u);
+    EXPECT_TRUE(shownNowhere);
+    EXPECT_EQ(f.Call(NativeDeleteTgsFrame, {}), 0u);
+    EXPECT_FALSE(f.slot.frame);
+  }
 }
 
 TEST(TgsFrameNatives, OptionWordsGoToTheNextFrame) {

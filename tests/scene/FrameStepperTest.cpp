@@ -250,6 +250,27 @@ TEST(FrameStepperTest, RestingValueOutsideTheStripDrawsNothing) {
   }
 }
 
+// A cell drawn by its alpha: where the cell is clear the background shows
+// through (a click-wait cursor is a dot on a clear cell).
+TEST(FrameStepperTest, BlendedCellsLeaveTheBackgroundUnderTheirClearPixels) {
+  StripFixture f;
+  f.frames.FillBox(0, 0, kCell / 2, kCell, 0);
+  // A target that keeps alpha: a half-covered window keeps its coverage
+  // under the clear pixels and is fully covered under the dot.
+  f.target.SetHasAlpha(true);
+  f.target.FillBox(0, 0, 16, 16, 0x800000AAu);
+  FrameStepperSetup setup = f.Setup();
+  setup.drawKind = 1;
+  setup.keepBackground = true;
+  FrameStepper stepper;
+  ASSERT_EQ(stepper.Setup(setup, 0), 0);
+  ASSERT_EQ(stepper.SaveBackground(nullptr), 0);
+  stepper.Step(0);
+  ASSERT_NE(f.target.BuildRowTable(), 1);
+  EXPECT_EQ(f.TargetPixel(2, 3), 0x800000AAu);              // clear: the background
+  EXPECT_EQ(f.TargetPixel(2 + kCell - 1, 3), 0xFF000010u);  // opaque: the cell
+}
+
 TEST(FrameStepperTest, SetOriginRestoresTheBackgroundAndSavesTheNewOne) {
   StripFixture f;
   FrameStepperSetup setup = f.Setup();
