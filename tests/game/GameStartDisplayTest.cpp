@@ -17,6 +17,7 @@
 #include "game/AppSettings.h"
 #include "game/GameApplication.h"
 #include "game/GameFramePorts.h"
+#include "natives/WindowCommandRecords.h"
 #include "platform/Backend.h"
 #include "platform/DisplayMachine.h"
 #include "platform/RenderDevice.h"
@@ -219,7 +220,8 @@ TEST_F(GameStartDisplayTest, TheDisplaysSceneChoosesTheFramePump) {
 // on a display whose textures are too small: the display falls back, and
 // the settings then keep the plain drawing method (2) and, in the window,
 // no blits when not enlarged (161 = 0), which the display takes at once.
-// A display that makes the texture keeps the choice.
+// A display that makes the texture keeps the choice, until a later switch
+// to the window cannot make it.
 TEST_F(GameStartDisplayTest, TheSettingsFollowTheDrawingMethodTheDisplayRuns) {
   struct Row {
     const char* name;
@@ -252,6 +254,20 @@ TEST_F(GameStartDisplayTest, TheSettingsFollowTheDrawingMethodTheDisplayRuns) {
       EXPECT_EQ(display->drawingMethod, row.method);
       EXPECT_EQ(display->drawingCompanion, row.blits != 0);
       EXPECT_EQ(display->ScreenTexture() != nullptr, row.method == 3);
+      if (row.method != 3) return;
+      // A later switch to the window that cannot make the texture any more
+      // does the same.
+      platform::DisplayMachine smaller = machine;
+      for (platform::MachineDriver& driver : smaller.drivers) {
+        for (platform::MachineDevice& device : driver.devices) device.caps.maxTextureWidth = 64;
+      }
+      platform::SetDisplayMachine(&smaller);
+      app.mainWindow.SendWindowMessage(platform::WM_COMMAND, kCommandForceWindow, 0);
+      platform::SetDisplayMachine(&machine);
+      EXPECT_EQ(app.screenMode, 2);
+      EXPECT_EQ(app.settings.blocks.appConfig[160], 2);
+      EXPECT_EQ(app.settings.blocks.appConfig[161], 0);
+      EXPECT_EQ(display->drawingMethod, 2);
     });
   }
 }
