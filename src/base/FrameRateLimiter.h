@@ -25,6 +25,13 @@ class FrameRateLimiter {
   void SetCountMissedPeriods(bool on) { countMissedPeriods_ = on; }
   bool CountMissedPeriods() const { return countMissedPeriods_; }
 
+  // Whether the frames wait for the vertical blank (the pacing sets it
+  // with a non-zero sync interval, or switches it on by itself): the
+  // pumps that draw the scene objects then stop a little before each due
+  // frame, so that the presentation meets the blank.
+  void SetVSyncWait(bool on) { vsyncWait_ = on; }
+  bool VSyncWait() const { return vsyncWait_; }
+
   int32_t Rate() const { return rate_; }
   bool UsesPerformanceCounter() const { return usePerformanceCounter_; }
   int32_t MissedPeriods() const { return missedPeriods_; }
@@ -41,6 +48,7 @@ class FrameRateLimiter {
   int32_t rate_ = 0;
   bool usePerformanceCounter_ = false;
   bool countMissedPeriods_ = false;
+  bool vsyncWait_ = false;
   int32_t missedPeriods_ = 0;
   uint32_t measuredRate_ = 0;
   uint32_t framesThisSecond_ = 0;

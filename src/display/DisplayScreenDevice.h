@@ -85,7 +85,13 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   void SetCopyThroughDc(bool on) { copyThroughDc_ = on ? 1 : 0; }
   void SetDrawingMethod(uint8_t method) { drawingMethod = method; }
   void SetDirectDrawWhenNotEnlarged(bool on) { drawingCompanion = on; }
+  // The Direct3D flag: the next mode switch that builds surfaces without
+  // the screen texture makes a Direct3D device over the back surface.
   void SetUseDirect3D(bool on) { useDirect3D_ = on ? 1 : 0; }
+  bool UsesDirect3D() const { return useDirect3D_ != 0; }
+  // The display draws a Direct3D scene: the last mode switch made the
+  // device (the GDI route and the screen texture make none).
+  bool HasScene() const { return useDirect3D_ != 0 && HasDevice(); }
   void SetPrefer60Hz(bool on) { prefer60Hz_ = on ? 1 : 0; }
   bool Prefer60Hz() const { return prefer60Hz_ != 0; }
   // How full screen changes the resolution: through the display device's

@@ -16,7 +16,8 @@ int FramePacing::ApplyFramePacing(int32_t rate) {
 }
 
 void FramePacing::ReportWait() {
-  const bool wait = VSyncWaitSet();
+  const bool wait = vsyncInterval_ != 0 || forcedWait_;
+  limiter_.SetVSyncWait(wait);
   if (wait == reportedWait_) return;
   reportedWait_ = wait;
   if (onWaitChanged) onWaitChanged(wait);

@@ -51,7 +51,9 @@ class FramePacing {
   std::function<void(bool wait)> onWaitChanged;
 
   uint32_t VSyncInterval() const { return vsyncInterval_; }
-  bool VSyncWaitSet() const { return vsyncInterval_ != 0 || forcedWait_; }
+  // The limiter's own flag: a non-zero interval, or the wait switched on
+  // by a forced sync.
+  bool VSyncWaitSet() const { return limiter_.VSyncWait(); }
   int ForcedVSyncCount() const { return forcedCount_; }
   int MillisecondPacingCount() const { return millisecondCount_; }
 

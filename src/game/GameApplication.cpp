@@ -206,8 +206,12 @@ int GameApplication::Configure() {
     const AppSettings::AppConfigBlock& block = settings.blocks.appConfig;
     ApplyDisplayOptions(block[160], {block[161], block[162], block[163], block[164]});
     ApplyDisplayFlags();
+    // The player's Direct3D choice (user byte 10) decides whether the
+    // start's mode switch makes a Direct3D device for the scene.
+    if (DisplayScreenDevice* display = Display()) display->SetUseDirect3D(useDirect3D != 0);
   }
   configuredScreenMode = screenMode;
+  configuredDrawingMethod = settings.blocks.appConfig[160];
   return loaded;
 }
 
@@ -460,8 +464,12 @@ int GameApplication::BootScripts() {
   }
   const int loaded = scripts->LoadScriptFile("MAIN", nullptr);
   switch (loaded) {
-    case 0:
+    case 0: {
+      // The display's device is settled by now (the start's mode switch).
+      const DisplayScreenDevice* display = Display();
+      presentsScene = display != nullptr && display->HasScene();
       return 0;
+    }
     case 1:
       ShowMessageBox(Text("メインスクリプトを開けません"), kIconStop);
       return 3;
@@ -532,15 +540,28 @@ void GameApplication::ApplyScreenSettings() {
   objects->ControlHost().SetTooltip(block[kHintsShownOffset] != 0, BlockU32(block, kHintDelayOffset), 0);
 }
 
+bool GameApplication::KeepDrawingMethodInUse(uint8_t chosen) {
+  DisplayScreenDevice* display = Display();
+  if (display == nullptr || display->drawingMethod == chosen) return false;
+  AppSettings::AppConfigBlock& config = settings.blocks.appConfig;
+  config[160] = kPlainDrawingMethod;
+  if (screenMode == 2) config[161] = 0;
+  ApplyDisplayOptions(config[160], {config[161], config[162], config[163], config[164]});
+  return true;
+}
+
 int GameApplication::CreateDevices() {
   PlaceStartWindow();
+  // The display fell back from the drawing method the settings chose (the
+  // screen texture could not be made): the settings follow what runs.
+  KeepDrawingMethodInUse(configuredDrawingMethod);
   // A full-screen start that fell back to a window is not a run-time error:
   // the game goes on in the window, and the next start asks for the plain
   // drawing method that a window can always have.
   if (errorCode == 2) {
     errorCode = 0;
     AppSettings::AppConfigBlock& config = settings.blocks.appConfig;
-    config[160] = 2;
+    config[160] = kPlainDrawingMethod;
     config[161] = 0;
     ApplyDisplayOptions(config[160], {config[161], config[162], config[163], config[164]});
   }
@@ -594,6 +615,9 @@ int GameApplication::CreateDevices() {
   // Boot byte 15 switches the lowered thread priority of long effects off.
   if (lowPriority) lowPriority->SetEnabled(blocks.boot[15] == 0);
   ApplyBootPacing();
+  // Boot byte 16: the canvases' banded repaint (the scripts may switch it
+  // later).
+  SpriteCanvas::SetBandedRendering(blocks.boot[16] != 0);
   return 0;
 }
 
@@ -634,7 +658,11 @@ void GameApplication::ReleaseDevices(int code) {
 void GameApplication::SaveSettings(int) { settings.Save(*this); }
 
 void GameApplication::OpenSoundOutput() {
-  soundOutputCode = sound.Create(nullptr, false, false, nullptr);
+  // User bytes 20 and 18: the buffer options every sound of the output
+  // adds (the finer play position, software mixing).
+  const AppSettings::UserBlock& user = settings.blocks.user;
+  const bool finerPosition = user[20] != 0, softwareMixing = user[18] != 0;
+  soundOutputCode = sound.Create(nullptr, finerPosition, softwareMixing, nullptr);
   if (soundOutputCode != kSoundDeviceOk) {
     // The game goes on silent; said once per run, however often start-up
     // tries again.
@@ -648,7 +676,7 @@ void GameApplication::OpenSoundOutput() {
   SetSoundDevice(&sound);
   // 16-bit stereo at 44.1 kHz; an output that keeps its own format (no
   // priority level) still plays everything.
-  sound.Initialize(nullptr, false, false, nullptr, 2, 44, 16);
+  sound.Initialize(nullptr, finerPosition, softwareMixing, nullptr, 2, 44, 16);
 }
 
 std::string GameApplication::DescribeGameFolder() const {
@@ -700,11 +728,14 @@ int GameApplication::PumpFrame() {
   ApplyFrameSettings();
   GameFramePorts ports(*this);
   FramePump pump(ports, limiter, timerLists[0], timerLists[1]);
-  const FramePump::Kind kind = threadMode ? (presentsScene ? FramePump::Kind::WorkerScene : FramePump::Kind::Worker)
-                                          : (presentsScene ? FramePump::Kind::Scene : FramePump::Kind::Idle);
-  const int steps = pump.Pump(kind);
+  const int steps = pump.Pump(FramePumpKind());
   if (steps == 0) return 0;
   return ScriptStepsForFrame(steps);
+}
+
+FramePump::Kind GameApplication::FramePumpKind() const {
+  if (threadMode) return presentsScene ? FramePump::Kind::WorkerScene : FramePump::Kind::Worker;
+  return presentsScene ? FramePump::Kind::Scene : FramePump::Kind::Idle;
 }
 
 bool GameApplication::StartPendingInterrupt() {

@@ -30,6 +30,7 @@
 #include "resource/ImageLoaderManager.h"
 #include "resource/TcpManager.h"
 #include "game/FramePacing.h"
+#include "game/FramePump.h"
 #include "game/GameDialogs.h"
 #include "game/GameWindowCommands.h"
 #include "game/GameNativePort.h"
@@ -218,8 +219,17 @@ class GameApplication : public Application {
   // silent). Headless runs get the virtual device.
   SoundSystem sound;
   // The screen mode as the settings gave it (the window block's byte 0),
-  // before Ctrl or the display changed it.
+  // before Ctrl or the display changed it, and the drawing method the
+  // settings chose (byte 160) before the display tried it.
   uint8_t configuredScreenMode = 0;
+  uint8_t configuredDrawingMethod = 0;
+  // Byte 160's DirectDraw choice: the plain blit every display can do.
+  static constexpr uint8_t kPlainDrawingMethod = 2;
+  // After a mode switch: when the display runs another drawing method than
+  // the chosen one, settings byte 160 asks for the plain one and, in a
+  // window, byte 161 for no blits when not enlarged; the display takes
+  // them at once. True when it did.
+  bool KeepDrawingMethodInUse(uint8_t chosen);
   // SoundDevice::Create's answer at the device step (-1 before it).
   int32_t soundOutputCode = -1;
   // The game's two timer lists: the system list (fades, cursor glides, the
@@ -230,9 +240,12 @@ class GameApplication : public Application {
   FrameRateLimiter limiter{60, false};
   // The vertical-sync and counter switches and their nestings.
   FramePacing pacing{limiter};
-  // The display presents a scene itself (else the pump draws the scene
-  // objects).
+  // The display draws a Direct3D scene: chosen when the scripts boot, it
+  // picks the pump that leaves the picture to the scene's presentation
+  // (else the pump fills and draws the scene objects itself).
   bool presentsScene = false;
+  // The pump PumpFrame runs: by the run mode and presentsScene.
+  FramePump::Kind FramePumpKind() const;
   // 0 none, else the number + 1 of the interrupt to start after the
   // current script step.
   std::atomic<uint8_t> pendingInterrupt{0};

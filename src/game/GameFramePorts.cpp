@@ -73,11 +73,12 @@ void GameFramePorts::DrawSceneObjects() {
   display->PresentFrame();
 }
 
-void GameFramePorts::PresentFrame() {
-  if (DisplayScreenDevice* display = app_.Display()) display->PresentFrame();
-}
+// The scene's presentation: its registered objects between the scene's
+// begin and end, then the frame; the presentation itself waits for the
+// blank when the pacing asks for it.
+void GameFramePorts::PresentFrame() { DrawSceneObjects(); }
 
-bool GameFramePorts::VSyncWaitSet() { return app_.pacing.VSyncWaitSet(); }
+bool GameFramePorts::VSyncWaitSet() { return app_.limiter.VSyncWait(); }
 
 int GameFramePorts::LowPriorityCount() { return app_.lowPriority ? int(app_.lowPriority->Depth()) : 0; }
 

@@ -21,7 +21,8 @@ class GameFramePorts final : public FramePumpPorts {
   uint32_t Tick() override;
   void UpdateWindowAndInput() override;
   // The display device composes the screen image with the scene objects
-  // and shows the frame; without a display device there is nothing to show.
+  // and shows the frame, on both routes (the scene pump presents, the
+  // other pump draws); without a display device there is nothing to show.
   void FillBackground() override;
   void DrawSceneObjects() override;
   void PresentFrame() override;

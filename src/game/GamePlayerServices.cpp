@@ -88,6 +88,10 @@ bool SelectQuickLoad(int32_t slot) {
 
 void FillGamePlayerServices(GameApplication& app, TgsPlayerServices& player) {
   player.modalState = [&app] { return app.windowCommands.ModalCommand(); };
+  // Where the pointer left the game, as the frame pump's window update
+  // found it (0 over the game; 2 off its bottom edge, which may hide the
+  // message window).
+  player.windowState = [&app] { return app.cursorZone; };
   player.titleAllowed = [&app] {
     return app.windowCommands.SwitchState(GameWindowCommands::kSwitchReturnToTitle) != 0;
   };

@@ -252,12 +252,17 @@ void GameWindowCommands::ChangeScreenMode(bool forceWindow) {
         return;
       }
     }
+    const uint8_t method = app_.Screen().drawingMethod;
     if (app_.ApplyScreenMode(mode, app_.screenDepth, 1) != 0) {
       // The base has put the old mode back; the end reports the failure.
       app_.errorCode = 2;
-    } else if (app_.screenMode == 2) {
-      ApplyMenuStates();
-      CentreOnWorkArea();
+    } else {
+      // The new mode may have had to give up the chosen drawing method.
+      app_.KeepDrawingMethodInUse(method);
+      if (app_.screenMode == 2) {
+        ApplyMenuStates();
+        CentreOnWorkArea();
+      }
     }
   }
   app_.pacing.ApplyFramePacing(-1);

@@ -240,6 +240,11 @@ TEST(FramePacing, IntervalFollowsTheBytesAndTheDisplay) {
     EXPECT_EQ(pacing.VSyncInterval(), c.expected);
     EXPECT_EQ(limiter.UsesPerformanceCounter(), c.usesCounter);
     EXPECT_EQ(limiter.Rate(), 60);
+    // The limiter keeps whether the frames wait for the blank; a later
+    // change of its rate keeps it.
+    EXPECT_EQ(limiter.VSyncWait(), c.expected != 0);
+    limiter.SetRate(30, false);
+    EXPECT_EQ(limiter.VSyncWait(), c.expected != 0);
   }
 }
 
@@ -285,13 +290,17 @@ TEST(FramePacing, NestingsChangeThePacingOnlyAtTheOutermostPair) {
   EXPECT_FALSE(pacing.VSyncWaitSet());
   EXPECT_TRUE(limiter.UsesPerformanceCounter());
 
-  // With the player's own sync choice the wait is simply switched on.
+  // With the player's own sync choice the wait is simply switched on: the
+  // limiter's flag without an interval, kept over a re-application.
   pacing.SetPlayerVSync(true);
   EXPECT_EQ(pacing.BeginForcedVSync(), 1);
-  EXPECT_TRUE(pacing.VSyncWaitSet());
+  EXPECT_TRUE(limiter.VSyncWait());
+  EXPECT_EQ(pacing.VSyncInterval(), 0u);
   EXPECT_EQ(pacing.Bytes().vsyncMode, 1);
+  pacing.ApplyFramePacing(-1);
+  EXPECT_TRUE(limiter.VSyncWait());
   EXPECT_EQ(pacing.EndForcedVSync(), 1);
-  EXPECT_FALSE(pacing.VSyncWaitSet());
+  EXPECT_FALSE(limiter.VSyncWait());
 }
 
 }  // namespace

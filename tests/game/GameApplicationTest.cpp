@@ -44,6 +44,7 @@
 #include "platform/FileDrop.h"
 #include "platform/StopSignals.h"
 #include "platform/TextCodec.h"
+#include "platform/audio/SoundBuffer.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "raster/KernelFlags.h"
 #include "resource/BaseFolder.h"
@@ -728,9 +729,10 @@ TEST_F(GameApplicationTest, StartupPublishesTheDrawSettingAndTheSystemFamily) {
 // the sound code.
 TEST_F(GameApplicationTest, DeviceStepAppliesThePacingAndSoundBytes) {
   struct Case {
-    uint8_t vsyncMode, useCounter, interval, forced, lowOff, notify, loadWhole;
+    uint8_t vsyncMode, useCounter, interval, forced, lowOff, notify, loadWhole, finerPosition, software, banded;
   };
-  const Case cases[] = {{0, 0, 0, 0, 0, 0, 0}, {2, 1, 1, 1, 1, 1, 1}, {1, 1, 0, 0, 0, 0, 1}};
+  const Case cases[] = {
+      {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {2, 1, 1, 1, 1, 1, 1, 1, 1, 1}, {1, 1, 0, 0, 0, 0, 1, 0, 1, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(&c - cases);
     WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
@@ -742,6 +744,9 @@ TEST_F(GameApplicationTest, DeviceStepAppliesThePacingAndSoundBytes) {
       settings.boot[15] = c.lowOff;
       settings.user[19] = c.notify;
       settings.user[22] = c.loadWhole;
+      settings.user[20] = c.finerPosition;
+      settings.user[18] = c.software;
+      settings.boot[16] = c.banded;
     });
     // One program may run once at a time under its title.
     TitledGame app("Pacing" + std::to_string(&c - cases));
@@ -757,8 +762,13 @@ TEST_F(GameApplicationTest, DeviceStepAppliesThePacingAndSoundBytes) {
     EXPECT_EQ(app.LowPriorityOff(), c.lowOff != 0);
     EXPECT_EQ(StreamSound::UsesNotifications(), c.notify != 0);
     EXPECT_EQ(app.soundCodecs.LoadWhole(), c.loadWhole != 0);
+    // The output's buffer options.
+    EXPECT_EQ(app.sound.ExtraBufferFlags(),
+              (c.finerPosition ? platform::kBufferGetCurrentPosition2 : 0u) | (c.software ? platform::kBufferSoftware : 0u));
+    EXPECT_EQ(SpriteCanvas::BandedRendering(), c.banded != 0);
   }
   StreamSound::SetUseNotifications(true);
+  SpriteCanvas::SetBandedRendering(true);
 }
 
 // Boxes and menus hold the pump, nested ones until the outermost ends, so

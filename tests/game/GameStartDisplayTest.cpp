@@ -1,7 +1,9 @@
 // What the player's settings make of the display and the window at start:
 // the place of a window started in screen mode 3, the display's flags of
-// boot byte 1 and settings byte 156, and the vertical-sync wait reaching
-// the presentation.
+// boot byte 1 and settings byte 156, the vertical-sync wait reaching the
+// presentation, the frame pump chosen by the display's Direct3D scene, and
+// the drawing method the settings keep when the display had to give up
+// the chosen one.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -9,10 +11,16 @@
 
 #include "RunningGame.h"
 #include "display/DisplayScreenDevice.h"
+#include "display/D3DDevice.h"
+#include "display/SceneObject.h"
 #include "display/ScreenImage.h"
 #include "game/AppSettings.h"
 #include "game/GameApplication.h"
+#include "game/GameFramePorts.h"
+#include "natives/WindowCommandRecords.h"
 #include "platform/Backend.h"
+#include "platform/DisplayMachine.h"
+#include "platform/RenderDevice.h"
 
 namespace orrivel {
 namespace {
@@ -127,6 +135,10 @@ TEST_F(GameStartDisplayTest, TheVerticalSyncWaitReachesThePresentation) {
       backend().Frames().SetSupportsVSync(row.displaySyncs);
       app.ApplyBootPacing();
       EXPECT_EQ(app.pacing.VSyncWaitSet(), row.wait);
+      // The pump reads the wait from the limiter.
+      EXPECT_EQ(app.limiter.VSyncWait(), row.wait);
+      GameFramePorts ports(app);
+      EXPECT_EQ(ports.VSyncWaitSet(), row.wait);
       EXPECT_EQ(display->VsyncMode() != 0, row.wait);
       // A picture to present: the whole screen image again.
       if (ScreenImage* image = display->GetScreenImage()) image->NotifySurfacesChanged();
@@ -141,6 +153,121 @@ TEST_F(GameStartDisplayTest, TheVerticalSyncWaitReachesThePresentation) {
       EXPECT_NE(display->VsyncMode(), 0);
       app.pacing.EndForcedVSync();
       EXPECT_EQ(display->VsyncMode() != 0, row.wait);
+    });
+  }
+}
+
+// Counts its draws and whether they came inside a Direct3D scene.
+class CountingSceneObject : public SceneObject {
+ public:
+  int GetKind() const override { return 99; }
+  int Draw(int32_t, int32_t, D3DDevice* device) override {
+    ++draws;
+    inScene = device != nullptr && device->HasDevice() && device->RenderDevice()->InScene();
+    return 0;
+  }
+  int draws = 0;
+  bool inScene = false;
+};
+
+// The display has a Direct3D scene when the start's mode switch made the
+// device: the player's Direct3D byte (user byte 10) with surfaces (blits
+// also when not enlarged, byte 161). The scene pump then leaves the picture
+// to the scene's presentation, which still draws the registered objects,
+// inside the scene.
+TEST_F(GameStartDisplayTest, TheDisplaysSceneChoosesTheFramePump) {
+  struct Row {
+    const char* name;
+    uint8_t direct3D;  // user byte 10
+    uint8_t blits;     // settings byte 161
+    bool scene;
+  };
+  for (const Row row : {Row{"through the window", 1, 0, false}, Row{"blits with Direct3D", 1, 1, true},
+                        Row{"blits without Direct3D", 0, 1, false}}) {
+    SCOPED_TRACE(row.name);
+    WriteChangedSettings([&](AppSettings& settings) {
+      settings.user[10] = row.direct3D;
+      settings.appConfig[160] = 2;
+      settings.appConfig[161] = row.blits;
+    });
+    GameApplication app;
+    RunWith(app, [&] {
+      DisplayScreenDevice* display = app.Display();
+      ASSERT_NE(display, nullptr);
+      EXPECT_EQ(display->UsesDirect3D(), row.direct3D != 0);
+      EXPECT_EQ(display->HasScene(), row.scene);
+      EXPECT_EQ(app.presentsScene, row.scene);
+      EXPECT_EQ(app.FramePumpKind(), row.scene ? FramePump::Kind::Scene : FramePump::Kind::Idle);
+      // The worker's pumps follow the same test.
+      app.threadMode = 1;
+      EXPECT_EQ(app.FramePumpKind(), row.scene ? FramePump::Kind::WorkerScene : FramePump::Kind::Worker);
+      app.threadMode = 0;
+
+      CountingSceneObject object;
+      ASSERT_EQ(display->Registry().Add(&object, 0, 0), 0);
+      // A picture to present: the whole screen image again.
+      if (ScreenImage* image = display->GetScreenImage()) image->NotifySurfacesChanged();
+      const uint32_t shown = display->FramesShown();
+      app.PumpFrame();
+      EXPECT_EQ(object.draws, 1);
+      EXPECT_EQ(object.inScene, row.scene);
+      EXPECT_GT(display->FramesShown(), shown);
+    });
+  }
+}
+
+// The screen texture the settings ask for (byte 160 = 3) cannot be made
+// on a display whose textures are too small: the display falls back, and
+// the settings then keep the plain drawing method (2) and, in the window,
+// no blits when not enlarged (161 = 0), which the display takes at once.
+// A display that makes the texture keeps the choice, until a later switch
+// to the window cannot make it.
+TEST_F(GameStartDisplayTest, TheSettingsFollowTheDrawingMethodTheDisplayRuns) {
+  struct Row {
+    const char* name;
+    uint32_t maxTexture;
+    uint8_t method;     // byte 160 after the start
+    uint8_t blits;      // byte 161 after the start
+  };
+  for (const Row row : {Row{"texture made", 2048, 3, 1}, Row{"texture too small", 64, 2, 0}}) {
+    SCOPED_TRACE(row.name);
+    platform::DisplayMachine machine = platform::CurrentDisplayMachine();
+    for (platform::MachineDriver& driver : machine.drivers) {
+      for (platform::MachineDevice& device : driver.devices) {
+        device.caps.maxTextureWidth = row.maxTexture;
+        device.caps.maxTextureHeight = row.maxTexture;
+      }
+    }
+    platform::ScopedDisplayMachine scopedMachine(machine);
+    WriteChangedSettings([&](AppSettings& settings) {
+      settings.appConfig[160] = 3;
+      settings.appConfig[161] = 1;
+    });
+    GameApplication app;
+    RunWith(app, [&] {
+      DisplayScreenDevice* display = app.Display();
+      ASSERT_NE(display, nullptr);
+      EXPECT_EQ(app.screenMode, 2);
+      EXPECT_EQ(app.configuredDrawingMethod, 3);
+      EXPECT_EQ(app.settings.blocks.appConfig[160], row.method);
+      EXPECT_EQ(app.settings.blocks.appConfig[161], row.blits);
+      EXPECT_EQ(display->drawingMethod, row.method);
+      EXPECT_EQ(display->drawingCompanion, row.blits != 0);
+      EXPECT_EQ(display->ScreenTexture() != nullptr, row.method == 3);
+      if (row.method != 3) return;
+      // A later switch to the window that cannot make the texture any more
+      // does the same.
+      platform::DisplayMachine smaller = machine;
+      for (platform::MachineDriver& driver : smaller.drivers) {
+        for (platform::MachineDevice& device : driver.devices) device.caps.maxTextureWidth = 64;
+      }
+      platform::SetDisplayMachine(&smaller);
+      app.mainWindow.SendWindowMessage(platform::WM_COMMAND, kCommandForceWindow, 0);
+      platform::SetDisplayMachine(&machine);
+      EXPECT_EQ(app.screenMode, 2);
+      EXPECT_EQ(app.settings.blocks.appConfig[160], 2);
+      EXPECT_EQ(app.settings.blocks.appConfig[161], 0);
+      EXPECT_EQ(display->drawingMethod, 2);
     });
   }
 }
