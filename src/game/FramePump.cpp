@@ -84,8 +84,14 @@ int FramePump::PumpMainThread(bool scene) {
     // A long job runs at low priority: the picture keeps moving meanwhile.
     Picture(scene);
     if (!scene && !KeepDisplay()) return 0;
+    YieldBetweenFrames();
   }
 }
+
+// A pass that drew between due frames yields: a virtual clock moves on only
+// when waited on, and without the yield a transition timed on it would
+// never end nor the next frame come due.
+void FramePump::YieldBetweenFrames() { ports_.Sleep(0); }
 
 bool FramePump::HonourPauseBytes() {
   switch (ports_.ObjectListPauseByte()) {
@@ -143,9 +149,12 @@ int FramePump::PumpWorker(bool scene) {
       ports_.Sleep(limiter_.SleepHintMs());
       continue;
     }
-    DrawingLock lock(ports_);
-    Picture(scene);
-    if (!scene && !KeepDisplay()) return 0;
+    {
+      DrawingLock lock(ports_);
+      Picture(scene);
+      if (!scene && !KeepDisplay()) return 0;
+    }
+    YieldBetweenFrames();
   }
 }
 

@@ -90,6 +90,7 @@ class FramePump {
   // Restores a lost display; false (with the end asked for) when it cannot
   // be. A movie holding the display is left alone.
   bool KeepDisplay();
+  void YieldBetweenFrames();
   int FrameResult();
 
   FramePumpPorts& ports_;

@@ -129,6 +129,15 @@ GameApplication::~GameApplication() {
 
 namespace {
 
+// What the player sees now: the text frame's visible canvas while there is
+// a frame (a transition may have changed which one that is), else the
+// screen's current canvas.
+SpriteCanvas* VisibleCanvas(ProcessObjects& objects, const TgsFrameSlot* slot) {
+  CanvasDrawObject* shown = slot && slot->frame ? slot->frame->CanvasObject() : nullptr;
+  if (SpriteCanvas* canvas = shown ? shown->GetCanvas() : nullptr) return canvas;
+  return objects.CurrentSpriteCanvas();
+}
+
 // The game's archives: the patches over the game folder (the numbered ones
 // in front, so the newest wins), then the scripts as the folder "SCRIPT\".
 // A game without archives runs from loose files, so nothing here is fatal;
@@ -332,8 +341,8 @@ void GameApplication::InstallSystemMenu(TgsNativeContext& frame) {
   services.layout = &objects->SpriteLayout();
   services.timers = &timerLists[0];
   services.box = GetConfirmBox();
-  services.saves = &SystemSaves();
   services.pump = [this] { return PumpFrame(); };
+  services.currentCanvas = [objects, slot = frame.slot] { return VisibleCanvas(*objects, slot); };
   services.takeActivated = [objects] {
     const int32_t id = objects->ControlHost().Selected();
     objects->ControlHost().SetSelected(-1);
@@ -387,9 +396,9 @@ int GameApplication::BootScripts() {
         ports.noticeSound = [objects] {
           if (SoundManager* sounds = objects->Sounds()) sounds->PlayChannel(0, false);
         };
-        // Notices show on whatever layer the screen has current then.
-        ports.currentList = [objects]() -> SpriteList* {
-          SpriteCanvas* canvas = objects->CurrentSpriteCanvas();
+        // Notices show on whatever the player sees then.
+        ports.currentList = [this, objects]() -> SpriteList* {
+          SpriteCanvas* canvas = VisibleCanvas(*objects, scripts ? scripts->TextFrame().slot : nullptr);
           return canvas ? &canvas->MainList() : nullptr;
         };
         box->SetPorts(std::move(ports));

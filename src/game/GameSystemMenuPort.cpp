@@ -9,6 +9,7 @@
 #include "game/PointerGlide.h"
 #include "natives/LayerPlacement.h"
 #include "natives/SaveService.h"
+#include "natives/SystemNativePort.h"
 #include "platform/TextCodec.h"
 #include "raster/SpriteList.h"
 #include "resource/LgmSpriteLayout.h"
@@ -66,12 +67,24 @@ void GameSystemMenuPort::CloseControls() {
   if (services_.host) services_.host->PopControls();
 }
 
+SpriteCanvas* GameSystemMenuPort::MenuCanvas() const {
+  if (services_.canvas) return services_.canvas;
+  SpriteCanvas* current = services_.currentCanvas ? services_.currentCanvas() : nullptr;
+  if (current) return current;
+  return services_.factory ? services_.factory->GetCanvas() : nullptr;
+}
+
+SaveService& GameSystemMenuPort::Saves() const { return services_.saves ? *services_.saves : SystemSaves(); }
+
 int32_t GameSystemMenuPort::LoadItems() {
   items_.clear();
   if (!services_.factory || !services_.host || !services_.layout || !services_.layoutControls) return 0;
   ControlFactory& factory = *services_.factory;
   const int32_t group = factory.currentGroup;
   const bool overlay = factory.useOverlay;
+  // The factory makes controls only on a canvas: the menu's, for the load.
+  SpriteCanvas* const previousCanvas = factory.GetCanvas();
+  factory.SetCanvas(MenuCanvas());
   factory.currentGroup = kItemGroup;
   // Over everything else when the canvas has an overlay list.
   factory.useOverlay = factory.OverlayList() != nullptr;
@@ -79,6 +92,7 @@ int32_t GameSystemMenuPort::LoadItems() {
   const int code = services_.layout->Load(&controls, &controls, kLayoutFile, 0, kItemOrder, false, nullptr);
   factory.currentGroup = group;
   factory.useOverlay = overlay;
+  factory.SetCanvas(previousCanvas);
   if (code == 0)
     for (const ControlPort* port : services_.layout->PartControls())
       if (Control* control = controls.ControlOf(port)) {
@@ -106,9 +120,8 @@ bool GameSystemMenuPort::PlaceBase(int32_t x, int32_t y) {
   place.y = y;
   place.priority = kBaseOrder;
   place.visible = true;
-  // The items' canvas unless another is named; over everything else when
-  // it has an overlay list.
-  place.canvas = services_.canvas ? services_.canvas : services_.factory ? services_.factory->GetCanvas() : nullptr;
+  // The items' canvas; over everything else when it has an overlay list.
+  place.canvas = MenuCanvas();
   place.overlay = place.canvas != nullptr && place.canvas->OverlayList() != nullptr;
   basePlaced_ =
       LoadAndPlaceLayerObject(&baseSprite_, &baseSurface_, kBaseFile, kBaseKeyMode, kBaseKeyValue, place) == 0;
@@ -258,20 +271,19 @@ void GameSystemMenuPort::Notice(const std::string& utf8, int32_t time) {
 }
 
 bool GameSystemMenuPort::QuickSave() {
-  return services_.saves && services_.saves->WriteSave(kQuickSaveGroup, kQuickSaveSlot) == 0;
+  return Saves().WriteSave(kQuickSaveGroup, kQuickSaveSlot) == 0;
 }
 
 std::optional<std::string> GameSystemMenuPort::QuickSaveCaption() {
   std::string caption;
-  if (!services_.saves ||
-      services_.saves->MakeSaveCaption(kQuickSaveGroup, kQuickSaveSlot, kCaptionOnTwoLines, &caption) != 0)
+  if (Saves().MakeSaveCaption(kQuickSaveGroup, kQuickSaveSlot, kCaptionOnTwoLines, &caption) != 0)
     return std::nullopt;
   return platform::Cp932ToUtf8Lossy(caption);
 }
 
 std::optional<std::string> GameSystemMenuPort::QuickSaveFileName() {
   std::string path;
-  if (!services_.saves || services_.saves->MakeSaveFileName(kQuickSaveGroup, kQuickSaveSlot, &path) != 0)
+  if (Saves().MakeSaveFileName(kQuickSaveGroup, kQuickSaveSlot, &path) != 0)
     return std::nullopt;
   return path;
 }

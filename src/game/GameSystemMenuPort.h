@@ -56,9 +56,14 @@ class GameSystemMenuPort final : public TgsSystemMenuPort {
     LgmSpriteLayout* layout = nullptr;
     // The canvas the base picture shows on (null: the screen's current one).
     SpriteCanvas* canvas = nullptr;
+    // The screen's current canvas, asked each time the menu opens (a
+    // transition may have changed it); the factory's own when empty.
+    std::function<SpriteCanvas*()> currentCanvas;
     // The list the parts' fade runs on (none: no fades).
     TimerList* timers = nullptr;
     ConfirmBox* box = nullptr;
+    // The save files (null: the game's, asked each time, since the game
+    // installs them after the menu).
     SaveService* saves = nullptr;
     // The frame pump: 0 when the program closes.
     std::function<int()> pump;
@@ -124,6 +129,9 @@ class GameSystemMenuPort final : public TgsSystemMenuPort {
 
  private:
   uint32_t Now() const;
+  // The canvas the items and the base picture go to.
+  SpriteCanvas* MenuCanvas() const;
+  SaveService& Saves() const;
   // The thirteen parts in fade order: the items, then the base.
   std::vector<Drawable*> Parts();
 

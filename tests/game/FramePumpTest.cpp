@@ -13,7 +13,7 @@ namespace orrivel {
 namespace {
 
 // Ports that record what the pump did, over a clock moved by hand; Sleep
-// advances the clock.
+// advances the clock (a yield of 0 by 1 ms, as a scripted run's clock).
 class FakePorts : public FramePumpPorts {
  public:
   explicit FakePorts(platform::ManualClock& clock) : clock_(clock) {}
@@ -32,7 +32,7 @@ class FakePorts : public FramePumpPorts {
   }
   void Sleep(uint32_t ms) override {
     calls.push_back("sleep " + std::to_string(ms));
-    clock_.Advance(ms);
+    clock_.Advance(ms == 0 ? 1 : ms);
     if (onSleep) onSleep();
   }
   std::function<void()> onSleep;
@@ -158,11 +158,22 @@ TEST(FramePump, IdleWindowsWaitAndLongJobsKeepThePictureMoving) {
   PumpRig busy;
   busy.ports.lowPriority = 1;
   busy.ports.advancePerPass = 7;
-  // Not due: no sleep but a drawn frame, pass after pass, until one is due.
+  // Not due: no wait but a drawn frame and a yield, pass after pass, until
+  // one is due.
   EXPECT_EQ(busy.pump.Pump(FramePump::Kind::Idle), -1);
   EXPECT_EQ(busy.ports.passes, 3);
   EXPECT_EQ(busy.objectSteps, 3);
-  EXPECT_EQ(busy.ports.calls, (std::vector<std::string>{"fill", "draw", "fill", "draw", "input", "fill", "draw"}));
+  EXPECT_EQ(busy.ports.calls, (std::vector<std::string>{"fill", "draw", "sleep 0", "fill", "draw", "sleep 0", "input",
+                                                        "fill", "draw"}));
+
+  // A clock that moves only when the pump waits (a scripted run's): the
+  // yields alone bring the next frame due, on either thread.
+  for (FramePump::Kind kind : {FramePump::Kind::Idle, FramePump::Kind::Worker}) {
+    PumpRig still;
+    still.ports.lowPriority = 1;
+    EXPECT_EQ(still.pump.Pump(kind), -1);
+    EXPECT_GT(still.objectSteps, 1);
+  }
 }
 
 TEST(FramePump, AVSyncWaitLeadsTheDueFrameByThreeMilliseconds) {

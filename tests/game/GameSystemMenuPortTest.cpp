@@ -221,6 +221,36 @@ TEST_F(GameSystemMenuPortTest, RightClickDismissesAndQuickSaveWritesTheQuickSlot
   EXPECT_EQ(factory.Count(), 0u);
 }
 
+// As the game wires it: no canvas on the factory and none named, only the
+// screen's current one asked when the menu opens; the items and the base
+// go there and the factory is left without a canvas again.
+TEST_F(GameSystemMenuPortTest, WithoutACanvasOnTheFactoryTheMenuOpensOnTheCurrentOne) {
+  settings[189] = 1;  // no fades
+  factory.SetCanvas(nullptr);
+  GameSystemMenuPort::Services services = Services();
+  services.canvas = nullptr;
+  int asked = 0;
+  services.currentCanvas = [&] {
+    ++asked;
+    return display.GetCanvas();
+  };
+  port = std::make_unique<GameSystemMenuPort>(std::move(services));
+  Input(640, 400);
+  bool open = false;
+  script = [&](int n) {
+    if (n == 1) {
+      // The canvas has an overlay list: the base stands there.
+      open = port->Item(11) != nullptr && port->BaseSprite().OwningList() == display.GetCanvas()->OverlayList();
+      EXPECT_EQ(factory.GetCanvas(), nullptr);
+    }
+    Input(640, 400, n == 2 ? kRightButton : 0);
+  };
+  EXPECT_EQ(Show(), TgsSystemMenu::kDismissed) << (log.empty() ? "" : log[0]);
+  EXPECT_TRUE(open);
+  EXPECT_GE(asked, 1);
+  EXPECT_EQ(factory.Count(), 0u);
+}
+
 TEST_F(GameSystemMenuPortTest, ALayoutOfElevenItemsIsRefusedAndLeavesNothing) {
   WriteMenu(11);
   EXPECT_EQ(Show(), TgsSystemMenu::kDismissed);
