@@ -60,6 +60,7 @@ class ScreenImage;
 class MessageTextWindow;
 class MessageWindowState;
 class ScriptHost;
+class SpriteList;
 class Surface;
 class TcpManager;
 class TgsLayerSets;
@@ -195,6 +196,12 @@ class TgsFrame : public TgsModule {
   const TgsCanvasRef& Canvas() const { return canvas_; }
   // The canvas object in use (null before the set-up).
   CanvasDrawObject* CanvasObject() const { return canvas_.object; }
+  // Where the window, its name plate, the bar and what shows over the page
+  // stand: the canvas object's overlay list, which stays with the display on
+  // screen when a transition or a flip hands its canvas to the back display,
+  // and is drawn over a transition in progress. The canvas's main list when
+  // the canvas object has no overlay list; null before the set-up.
+  SpriteList* WindowList() const;
   // The display object about to be deleted: when it is the canvas a script
   // gave, the frame takes everything of its own out of it and forgets it,
   // and draws nothing until it is made again. True when it was the canvas.

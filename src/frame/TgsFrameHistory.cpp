@@ -33,11 +33,12 @@ constexpr int32_t kHeightExtra = 4;
 
 MessageTextWindow* TgsFrame::HistoryWindow() {
   if (historyWindow_) return historyWindow_.get();
-  SpriteCanvas* canvas = canvas_.object ? canvas_.object->GetCanvas() : nullptr;
+  // The screen stands over the page with the message window and its bar.
+  SpriteList* list = WindowList();
   OutlineFont* font = GetFont(kHistoryFont1);
-  if (!canvas || !font) return nullptr;
+  if (!list || !font) return nullptr;
   auto window = std::make_unique<MessageTextWindow>();
-  if (window->Create(&canvas->MainList(), kHistoryWindowOrder, TextHistoryScreen::kListWidth,
+  if (window->Create(list, kHistoryWindowOrder, TextHistoryScreen::kListWidth,
                      TextHistoryScreen::kVisibleHeight, TextHistoryScreen::kListX, TextHistoryScreen::kListY, font,
                      GetFont(kHistoryFont2), 0) != 0)
     return nullptr;
@@ -85,9 +86,9 @@ void TgsFrame::RecordChoiceTaken(int32_t index) {
 }
 
 int32_t TgsFrame::ShowTextHistory() {
-  SpriteCanvas* canvas = canvas_.object ? canvas_.object->GetCanvas() : nullptr;
+  SpriteList* list = WindowList();
   MessageTextWindow* window = HistoryWindow();
-  if (!canvas || !window || !environment_.controls) return -1;
+  if (!list || !window || !environment_.controls) return -1;
   const bool fades = !Setting(kSettingNoFades);
   const bool messageShown = windowState_->Record().visible;
   if (messageShown) windowState_->ShowMessageWindow(false, false);
@@ -104,14 +105,14 @@ int32_t TgsFrame::ShowTextHistory() {
     if (RenderSceneSnapshot(scene, scenePicture) != 0) return;
     if (sceneSprite.OwningList() == nullptr) {
       if (sceneSprite.SetImage(&scenePicture, nullptr, 0, 0) != 0) return;
-      canvas->MainList().Add(&sceneSprite, kSceneOrder, 0);
+      list->Add(&sceneSprite, kSceneOrder, 0);
     }
     sceneSprite.ReplaceSurface(&scenePicture);
     sceneSprite.SetVisible(1);
   };
   int32_t result;
   {
-    TextHistoryScreen screen(history_, *window, canvas->MainList(), *environment_.controls, std::move(hooks));
+    TextHistoryScreen screen(history_, *window, *list, *environment_.controls, std::move(hooks));
     result = screen.Open(fades);
     if (result == 0) result = screen.Run(fades);
   }

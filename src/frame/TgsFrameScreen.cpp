@@ -32,7 +32,7 @@ constexpr int32_t kControlGroup = 1000;
 constexpr uint32_t kWindowPriority = 10000;
 constexpr int32_t kBarY = 688;
 constexpr uint8_t kCanvasDepth = 32;
-constexpr uint8_t kCanvasWithList = 1;
+constexpr uint8_t kCanvasWithOverlay = 2;
 constexpr char kFramePicture[] = "SYS/MS_FRM.ELG";
 constexpr char kBarPicture[] = "SYS/MS_BAR.ELG";
 constexpr const char* kCursorPictures[] = {"SYS/MS_CUR0.ELG", "SYS/MS_CUR1.ELG"};
@@ -85,7 +85,7 @@ int32_t TgsFrame::SetupScreen(const TgsCanvasRef* canvas) {
   } else {
     for (auto& own : ownCanvases_) {
       own = std::make_unique<CanvasDrawImage>();
-      if (own->Load(int32_t(kScreenWidth), int32_t(kScreenHeight), kCanvasDepth, kCanvasWithList) != 0) {
+      if (own->Load(int32_t(kScreenWidth), int32_t(kScreenHeight), kCanvasDepth, kCanvasWithOverlay) != 0) {
         for (auto& made : ownCanvases_) made.reset();
         return 2;
       }
@@ -161,10 +161,17 @@ void TgsFrame::RestorePageFonts() {
   }
 }
 
+SpriteList* TgsFrame::WindowList() const {
+  if (!canvas_.object) return nullptr;
+  if (SpriteList* overlay = canvas_.object->GetOverlayList()) return overlay;
+  SpriteCanvas* canvas = canvas_.object->GetCanvas();
+  return canvas ? &canvas->MainList() : nullptr;
+}
+
 std::unique_ptr<ImageSprite> TgsFrame::MakeSprite(std::unique_ptr<Surface>& surface, const char* name, int32_t x,
                                                   int32_t y) {
-  SpriteCanvas* canvas = canvas_.object ? canvas_.object->GetCanvas() : nullptr;
-  if (!canvas) return nullptr;
+  SpriteList* list = WindowList();
+  if (!list) return nullptr;
   surface = std::make_unique<Surface>();
   if (surface->LoadImage(name, nullptr, 0, 0) != 0) {
     Log(std::string(name) + ": picture not loaded");
@@ -173,7 +180,7 @@ std::unique_ptr<ImageSprite> TgsFrame::MakeSprite(std::unique_ptr<Surface>& surf
   }
   auto sprite = std::make_unique<ImageSprite>();
   if (sprite->SetImage(surface.get(), nullptr, x, y) != 0 ||
-      canvas->MainList().Add(sprite.get(), kWindowPriority, 0) != 0) {
+      list->Add(sprite.get(), kWindowPriority, 0) != 0) {
     surface.reset();
     return nullptr;
   }
@@ -193,11 +200,14 @@ void TgsFrame::LoadBarButtons() {
     Log(std::string(kButtonLayout) + ": no bar buttons");
     layout.parts.clear();
   }
-  // The controls go to the frame's canvas, in the frame's control group.
+  // The controls go to the frame's canvas, in the frame's control group,
+  // and stand with the window.
   SpriteCanvas* previousCanvas = factory->GetCanvas();
   const int32_t previousGroup = factory->currentGroup;
+  const bool previousOverlay = factory->useOverlay;
   factory->SetCanvas(canvas);
   factory->currentGroup = kControlGroup;
+  factory->useOverlay = canvas_.object->GetOverlayList() != nullptr;
   for (size_t i = 0; i < layout.parts.size() && i < kBarButtons; ++i) {
     const LgmPart& part = layout.parts[i];
     const std::string name = ResolveLgmName(kButtonLayout, part.name);
@@ -216,6 +226,7 @@ void TgsFrame::LoadBarButtons() {
   else if (environment_.controls)
     environment_.controls->AddControl(hotSpot_, -1);
   factory->currentGroup = previousGroup;
+  factory->useOverlay = previousOverlay;
   factory->SetCanvas(previousCanvas);
 }
 
@@ -227,8 +238,7 @@ void TgsFrame::BuildRunScreen() {
   if (frameSprite_) frameSprite_->SetPosition(0, kBarY - framePicture_->GetHeight());
   barSprite_ = MakeSprite(barPicture_, kBarPicture, 0, kBarY);
   LoadBarButtons();
-  if (SpriteCanvas* canvas = canvas_.object ? canvas_.object->GetCanvas() : nullptr)
-    windowState_->BuildWindows(&canvas->MainList(), kWindowPriority, kBarY);
+  if (SpriteList* list = WindowList()) windowState_->BuildWindows(list, kWindowPriority, kBarY);
 }
 
 void TgsFrame::ReleaseBarControls() {

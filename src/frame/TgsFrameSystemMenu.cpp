@@ -1,6 +1,7 @@
 // The frame's side of the system menu: what the menu reads of the frame,
 // the auto-play timer after it closes, and the fade to black when the
 // player quits from it.
+#include "frame/MessageWindowState.h"
 #include "frame/TgsFrame.h"
 #include "frame/TgsLayerSets.h"
 #include "frame/TgsScreenTransitions.h"
@@ -40,6 +41,8 @@ int32_t TgsFrame::FadeToBlackForQuit() {
   layers_->ClearLayerActions(TgsLayerSets::kBack, true);
   layers_->ClearLayer(kBlack, TgsLayerSets::kBack);
   layers_->ClearSpriteGroup(TgsLayerSets::kBack, kAllGroups);
+  // The window and its bar stand over a fade; the whole picture goes here.
+  windowState_->ShowMessageWindow(false, true);
   return transitions_->CrossFadeScreen(kQuitFadeMs, 0, 0) == -1 ? -1 : 0;
 }
 

@@ -300,8 +300,11 @@ int32_t TgsFrame::ShowChoiceButtons() {
   if (!factory || !canvas || !font) return 0;
   SpriteCanvas* previousCanvas = factory->GetCanvas();
   const int32_t previousGroup = factory->currentGroup;
+  const bool previousOverlay = factory->useOverlay;
   factory->SetCanvas(canvas);
   factory->currentGroup = kChoiceGroup;
+  // The choices stand with the window they fade with.
+  factory->useOverlay = canvas_.object->GetOverlayList() != nullptr;
   const auto& items = choices_.Items();
   const int32_t count = int32_t(items.size());
   const int32_t height = count * kChoiceHeight + (count - 1) * kChoiceGap;
@@ -324,6 +327,7 @@ int32_t TgsFrame::ShowChoiceButtons() {
     sprites.push_back(&button->Sprite());
   }
   factory->currentGroup = previousGroup;
+  factory->useOverlay = previousOverlay;
   factory->SetCanvas(previousCanvas);
   windowState_->SetChoiceSprites(std::move(sprites));
   return result;

@@ -398,7 +398,9 @@ int GameApplication::BootScripts() {
         };
         // Notices show on whatever the player sees then.
         ports.currentList = [this, objects]() -> SpriteList* {
-          SpriteCanvas* canvas = VisibleCanvas(*objects, scripts ? scripts->TextFrame().slot : nullptr);
+          const TgsFrameSlot* slot = scripts ? scripts->TextFrame().slot : nullptr;
+          if (SpriteList* list = slot && slot->frame ? slot->frame->WindowList() : nullptr) return list;
+          SpriteCanvas* canvas = VisibleCanvas(*objects, slot);
           return canvas ? &canvas->MainList() : nullptr;
         };
         box->SetPorts(std::move(ports));

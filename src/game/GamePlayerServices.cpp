@@ -31,9 +31,7 @@ constexpr size_t kSettingSkipReadOnly = 5;
 // waits show over its page.
 SpriteList* FrameList(GameApplication& app) {
   TgsFrame* frame = app.scripts ? app.scripts->TextFrameSlot().frame.get() : nullptr;
-  CanvasDrawObject* canvas = frame ? frame->CanvasObject() : nullptr;
-  SpriteCanvas* sprites = canvas ? canvas->GetCanvas() : nullptr;
-  return sprites ? &sprites->MainList() : nullptr;
+  return frame ? frame->WindowList() : nullptr;
 }
 
 int32_t Confirm(GameApplication& app, const std::string& utf8) {

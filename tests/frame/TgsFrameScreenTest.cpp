@@ -69,7 +69,10 @@ TEST_F(TgsFrameScreen, RunShowsItsPartsAndTheEndTakesThemAway) {
     ASSERT_NE(frame.FrameSprite(), nullptr);
     ASSERT_NE(frame.BarSprite(), nullptr);
     EXPECT_EQ(frame.BarSprite()->GetY(), 688);
-    const SpriteList::Node* node = canvas->MainList().Find(frame.FrameSprite());
+    // The run's parts stand in the display's overlay list, which stays on
+    // screen when a transition hands its canvas to the back display.
+    ASSERT_EQ(frame.WindowList(), frame.CanvasObject()->GetOverlayList());
+    const SpriteList::Node* node = frame.WindowList()->Find(frame.FrameSprite());
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(node->order, 10000u);
     const char* const tooltips[] = {"クイックセーブ", "クイックロード", "前の選択肢に戻る", "セーブ", "ロード",
@@ -80,6 +83,7 @@ TEST_F(TgsFrameScreen, RunShowsItsPartsAndTheEndTakesThemAway) {
       ASSERT_NE(button, nullptr) << b;
       EXPECT_EQ(std::string(button->GetName()), Sjis(tooltips[b])) << b;
       EXPECT_EQ(button->GetX(), int32_t(600 + 30 * b));
+      EXPECT_EQ(button->Sprite().OwningList(), frame.WindowList());
       EXPECT_FALSE(button->IsVisible());
       // Saving is not allowed: quick save and save stay disabled; going back
       // to the previous choice and the history (no entries) too.
@@ -97,6 +101,7 @@ TEST_F(TgsFrameScreen, RunShowsItsPartsAndTheEndTakesThemAway) {
     EXPECT_EQ(frame.EndRun(), 0);
     EXPECT_EQ(factory_.Count(), 0u);
     EXPECT_EQ(canvas->MainList().Head(), nullptr);
+    EXPECT_EQ(frame.WindowList()->Head(), nullptr);
     EXPECT_EQ(frame.BarButtonControl(0), nullptr);
     canvas->Render(nullptr, nullptr, 0, 0);
     EXPECT_EQ(picture->GetPixel(5, 700) & 0xFFFFFF, 0u);

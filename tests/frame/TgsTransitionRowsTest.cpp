@@ -14,12 +14,14 @@
 #include "LayerSetsFixture.h"
 #include "RecordingTransitions.h"
 #include "TgsFrameTestSupport.h"
+#include "frame/MessageWindowState.h"
 #include "frame/TgsLayerSets.h"
 #include "frame/TgsScreenTransitions.h"
 #include "platform/SoftSurface.h"
 #include "raster/PixelFormat.h"
 #include "scene/CanvasDrawObject.h"
 #include "scene/ControlFactory.h"
+#include "scene/SpriteCanvas.h"
 #include "transition/BuiltinTransitions.h"
 
 namespace orrivel {
@@ -280,6 +282,69 @@ TEST_F(TransitionRowsTest, GoldenRuleTransitionFromAModuleHalfWay) {
   // Waiting for it ends it with the displays matching the records again.
   EXPECT_EQ(frame.RunTransition(TgsFrame::MakeCall(99, {0})), 0);
   EXPECT_FALSE(front->TimedPresentRunning());
+  frame.EndRun();
+}
+
+// The message window and its bar stand on the display the player sees
+// after any number of transitions and flips, which hand the displays'
+// canvases back and forth, and are drawn over a transition in progress;
+// the display behind holds none of them.
+TEST_F(TransitionRowsTest, WindowAndBarStayOnTheShownDisplayThroughEveryExchange) {
+  TgsFrame& frame = StartFrame(builtins_);
+  TgsLayerSets& sets = *frame.Layers();
+  TgsScreenTransitions& transitions = *frame.Transitions();
+  CanvasDrawObject* shown = frame.CanvasObject();
+  ASSERT_EQ(transitions.FrontDisplay(), shown);
+  ASSERT_EQ(sets.LoadLayerImage("BG01A.ELG", 0), 0);
+  frame.WindowState().ShowMessageWindow(true, true);
+  const uint32_t gradientAt100 = 0x230040u;  // BG01A at (5, 100)
+  const uint32_t sky = kSkyBlue & 0xFFFFFFu;
+  const auto pixel = [this](int32_t x, int32_t y) {
+    platform::SurfaceLock lock;
+    if (target_.Lock(nullptr, &lock) != platform::kSurfaceOk) return 0xDEADu;
+    const uint32_t value = reinterpret_cast<const uint32_t*>(lock.bits + y * lock.pitch)[x] & 0xFFFFFFu;
+    target_.Unlock();
+    return value;
+  };
+  // What the shown display presents (whole, or the transition's frame).
+  const auto expectShown = [&](uint32_t background) {
+    EXPECT_EQ(pixel(5, 100), background);
+    EXPECT_EQ(pixel(5, 600), 0x102030u);  // the window's frame picture
+    EXPECT_EQ(pixel(5, 700), 0x405060u);  // the bar
+  };
+  const auto runHalfWay = [&] {
+    ASSERT_TRUE(shown->TimedPresentRunning());
+    const int start = fixture_.pumps;
+    while (fixture_.pumps - start < 5) ASSERT_TRUE(frame.PumpOneFrame());
+    ASSERT_TRUE(shown->TimedPresentRunning());
+    // The window is over the picture being made, not swept with the old.
+    EXPECT_EQ(pixel(5, 600), 0x102030u);
+    EXPECT_EQ(pixel(5, 700), 0x405060u);
+    EXPECT_EQ(transitions.RunTransition(false), 0);
+  };
+  ASSERT_EQ(shown->Present(nullptr, nullptr, &target_, kPixelFormatX8R8G8B8, 0), 0);
+  expectShown(gradientAt100);
+  for (int exchange = 1; exchange <= 3; ++exchange) {
+    SCOPED_TRACE(exchange);
+    const bool toSky = exchange % 2 == 1;
+    ASSERT_EQ(sets.LoadLayerImage(toSky ? "BG02A.ELG" : "BG01A.ELG", 1), 0);
+    SpriteCanvas* before = shown->GetCanvas();
+    if (exchange == 1) {
+      ASSERT_EQ(transitions.StartCross(160), 0);
+      runHalfWay();
+    } else if (exchange == 2) {
+      transitions.FlipLayers();
+    } else {
+      ASSERT_EQ(transitions.StartRule(1, 160, 16), 0);
+      runHalfWay();
+    }
+    ASSERT_NE(shown->GetCanvas(), before);
+    EXPECT_EQ(transitions.FrontDisplay(), shown);
+    ASSERT_EQ(shown->Present(nullptr, nullptr, &target_, kPixelFormatX8R8G8B8, 0), 0);
+    expectShown(toSky ? sky : gradientAt100);
+    SpriteList* behind = transitions.BackDisplay()->GetOverlayList();
+    EXPECT_TRUE(behind == nullptr || behind->Head() == nullptr);
+  }
   frame.EndRun();
 }
 
