@@ -42,6 +42,13 @@ int ScriptHost::LoadScriptFile(const char* name, ScriptMachine* machine) {
   return ScriptContext::LoadScript(path, machine);
 }
 
+bool ScriptHost::HasSceneFile(const char* name) const {
+  if (name == nullptr || std::strlen(name) >= ScriptRequestState::kSceneNameBytes) return false;
+  const std::string path = std::string("SCRIPT\\") + name + ".SOB";
+  if (SceneTable().Exists() && SceneTable().Find(SceneNameOfPath(path)) < 0) return false;
+  return ReadFile(path).has_value();
+}
+
 int ScriptHost::Step() {
   ScriptMachine& machine = Machine();
   for (;;) {
