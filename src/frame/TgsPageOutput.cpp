@@ -199,7 +199,7 @@ int32_t TgsFrame::OutputPage(int32_t waitMode, bool withPage) {
       const int32_t served = ServeOneFrame();
       if (served == -2) return -1;
       const int32_t result = served == kGoOn ? RunPlayerAction(-1) : served >= 0 ? RunPlayerAction(served) : -1;
-      if (result >= 5) return std::exchange(pendingResult_, 0);
+      if (result >= 5 || (result == 1 && pendingResult_ != 0)) return std::exchange(pendingResult_, 0);
       if (result < -1) return -1;
       bool stop = false;
       if (result == 0 && served == kGoOn && AdvancePressed()) {
@@ -244,6 +244,8 @@ int32_t TgsFrame::OutputPage(int32_t waitMode, bool withPage) {
             skipping = skip;
           }
         }
+      } else if (result == 1 && pendingResult_ != 0) {
+        return std::exchange(pendingResult_, 0);
       } else if (result == 1 || result == 2) {
         restartAuto_ = true;
       } else if (result == 3) {
