@@ -300,6 +300,9 @@ class TgsFrame : public TgsModule {
   int32_t RecordChoicesInHistory(const std::vector<std::pair<std::string, bool>>& choices);
   // Writes the index into the remembered entry, when it is still held.
   void RecordChoiceTaken(int32_t index);
+  // Records the front set's background and visible sprites as the scene
+  // of the voiced page being shown: the history's AddSceneEntry codes.
+  int32_t RecordSceneInHistory();
   // The modal history screen: 0 closed; -1 the program quits or the screen
   // cannot be built.
   int32_t ShowTextHistory();
@@ -834,6 +837,9 @@ class TgsFrame : public TgsModule {
   int32_t QuickSaveAction();
   int32_t QuickLoadAction();
   int32_t SaveLoadAction(bool save);
+  // The game's save (true) or load screen: -1 it failed or the program
+  // closes, 0 closed, 1 the player chose a save to load.
+  int32_t RunSaveLoadScreen(bool save);
   int32_t SettingsAction();
   int32_t HideWindowAction(bool automatic);
   int32_t SystemMenuAction();

@@ -2,9 +2,10 @@
 // What the player's actions and the page waits of the text-adventure frame
 // take from the game around it: the fired control of the control host, the
 // application's modal and window states, the confirmation box and its
-// notices, the saves and the screens of the game. Each hook may be empty:
-// an empty one answers as a declined box, a missing save or a screen that
-// closed at once, so a frame without the game still plays its pages.
+// notices, the saves and the settings screen of the game. Each hook may be
+// empty: an empty one answers as a declined box, a missing save or a
+// screen that closed at once, so a frame without the game still plays its
+// pages.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -34,9 +35,6 @@ struct TgsPlayerServices {
   std::function<bool()> autoSave;
   // Keeps the state to go back to at this choice; false on failure.
   std::function<bool()> snapshotState;
-  // The save (true) or load screen: -1 it failed, 0 closed, 1 a save was
-  // loaded.
-  std::function<int32_t(bool save)> saveLoadScreen;
   // The settings screen: -1 it failed, 0 closed, 1 the text settings
   // changed; skipReadChanged reports a change of "skip read text only".
   std::function<int32_t(bool& skipReadChanged)> settingsScreen;

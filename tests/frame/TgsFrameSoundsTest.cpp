@@ -11,6 +11,7 @@
 #include <string>
 
 #include "TgsFrameTestSupport.h"
+#include "frame/MessageWindowState.h"
 #include "sound/BgmTrack.h"
 #include "sound/SoundManagerRig.h"
 
@@ -403,6 +404,34 @@ TEST_F(FrameVoicesTest, PageVoicesPanTowardsTheSpeakerAndDuckTheMusic) {
   EXPECT_EQ(Frame().PlaySpeakerVoice("H001", ids, xs), 1);
   Frame().StopPageVoice(true);
   EXPECT_FALSE(sound.IsChannelPlaying(6));
+}
+
+// With settings byte 112 a voiced page is heard with the message window
+// put away: it leaves once the voice has ended and word 32 has passed.
+TEST_F(FrameVoicesTest, AVoicePacedPageHidesTheWindowAndWaitsForTheVoice) {
+  constexpr size_t kSettingVoicePaced = 112, kSettingAutoBase = 32;
+  settings[kSettingVoicePaced] = 1;
+  settings[kSettingAutoBase] = 160;  // ms
+  Frame().WindowState().ShowMessageWindow(true, false);
+  bool shownMeanwhile = true;
+  int voiceEndedAt = -1;
+  fixture->onPump = [&] {
+    Run(kFrameMs, kFrameMs);
+    if (fixture->pumps == 3) shownMeanwhile = Frame().WindowState().Record().visible;
+    if (voiceEndedAt < 0 && !sound.IsChannelPlaying(6)) voiceEndedAt = fixture->pumps;
+  };
+  EXPECT_EQ(Play("[name \"Aki\" \"H001\"]Hello.[page]"), 0);
+  EXPECT_FALSE(shownMeanwhile);
+  // The 500 ms voice, then 160 ms more.
+  ASSERT_GE(voiceEndedAt, 30);
+  EXPECT_GE(fixture->pumps - voiceEndedAt, 10);
+  EXPECT_LE(fixture->pumps - voiceEndedAt, 13);
+  EXPECT_EQ(Frame().VoicePacing(), 0);
+  // The next page shows the window again.
+  settings[kSettingVoicePaced] = 0;
+  Frame().SetSkipByKey(true);
+  EXPECT_EQ(Play("Next.[page]"), 0);
+  EXPECT_TRUE(Frame().WindowState().Record().visible);
 }
 
 TEST_F(FrameSoundsTest, RememberedLoopsPlayAgainAndARunForgetsThem) {
