@@ -10,6 +10,7 @@
 #include "raster/SpriteList.h"
 #include "scene/ControlHost.h"
 #include "scene/FontColourScope.h"
+#include "text/OutlineFont.h"
 
 namespace orrivel {
 namespace {
@@ -216,7 +217,13 @@ void TextHistoryScreen::DrawChoiceLine(const TextHistoryDrawItem& item) {
   Font* font = window_.GetFont();
   if (!font) return;
   FontColourScope colour(*font, item.colour, 0);
+  // A choice line shows its own colour (taken, open, disabled), not the
+  // page text's gradient.
+  auto* outline = dynamic_cast<OutlineFont*>(font);
+  const bool gradient = outline && outline->GradientEnabled();
+  if (gradient) outline->SetGradient(0, 0, 0, 0);
   window_.DrawStringAt(record.choices[size_t(item.choice)].text.c_str(), 0, item.y, false);
+  if (gradient) outline->SetGradient(1, outline->GradientTop(), outline->GradientBottom(), 1);
 }
 
 int32_t TextHistoryScreen::DrawHistoryPage(int32_t position) {
