@@ -60,6 +60,7 @@ class ScreenImage;
 class MessageTextWindow;
 class MessageWindowState;
 class ScriptHost;
+class SoundManager;
 class Surface;
 class TcpManager;
 class TgsLayerSets;
@@ -125,9 +126,6 @@ struct TgsFrameEnvironment {
   // The game's side of the system menu (its items, fades, boxes and
   // saves); without one the menu does not open.
   TgsSystemMenuPort* systemMenu = nullptr;
-  // Replays a voice cue of the history on the voice channel (pan reset,
-  // the music ducked when the settings ask); silent when empty.
-  std::function<void(const std::string& voice)> replayHistoryVoice;
 };
 
 // Shows a message (UTF-8) to the player through the message boxes, with
@@ -504,6 +502,9 @@ class TgsFrame : public TgsModule {
   // speaker's index, -1 not among them, below -1 nothing played).
   int32_t PlaySpeakerVoice(const std::string& cue, std::span<const int32_t> speakerIds,
                            std::span<const int32_t> speakerX);
+  // A voice of the history played again on channel 6 from the middle,
+  // the music ducked under it with settings byte 109: PlayVoice's result.
+  int32_t ReplayHistoryVoice(const std::string& cue);
   // -5000 at the left edge to 5000 at the right edge of the screen.
   static int32_t VoicePanForX(int32_t x);
   // Clears the page voice's flag; at a page end, with settings byte 108,
@@ -707,6 +708,9 @@ class TgsFrame : public TgsModule {
   // The bar buttons and the full-screen hot spot leave the controls and go.
   void ReleaseBarControls();
   void ReleaseScreen();
+  // Starts the music ducking under the voice channel when settings byte
+  // 109 asks and music plays.
+  void DuckMusicUnderVoice(SoundManager& sounds);
   // The two layer sets over the front canvas and a back canvas of its size.
   void SetupLayers();
   std::unique_ptr<ImageSprite> MakeSprite(std::unique_ptr<Surface>& surface, const char* name, int32_t x,

@@ -400,6 +400,9 @@ int32_t TgsFrame::FlushPage() {
     Log("a page command stopped the page before it was shown");
   // The page output plays the voice of the page it shows.
   pendingVoice_ = voiceName_;
+  // What the player reads is kept for the history screen, laid out in the
+  // history window; a page the history cannot lay out is simply not kept.
+  if (historyCapacity_ > 0) RecordPageInHistory(page, speakerName_, voiceName_, pageSerialPending_ ? pageSerial_ : 0);
   page_.Rewind();
   speakerName_.clear();
   voiceName_.clear();

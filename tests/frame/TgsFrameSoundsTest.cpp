@@ -434,6 +434,34 @@ TEST_F(FrameVoicesTest, AVoicePacedPageHidesTheWindowAndWaitsForTheVoice) {
   EXPECT_TRUE(Frame().WindowState().Record().visible);
 }
 
+// A voice of the history plays again from the middle, whatever pan the
+// page's speaker left, and ducks the music as the page voice did.
+TEST_F(FrameVoicesTest, HistoryVoicesReplayCentredAndDuckTheMusic) {
+  settings[kSettingPanVoices] = 1;
+  const int32_t ids[] = {0};
+  const int32_t xs[] = {1280};
+  ASSERT_EQ(Frame().PlaySpeakerVoice("H001", ids, xs), 0);
+  ASSERT_EQ(sound.GetChannel(6)->pan, 5000);
+  sound.StopChannel(6);
+  EXPECT_EQ(Frame().ReplayHistoryVoice("H001"), 0);
+  EXPECT_TRUE(sound.IsChannelPlaying(6));
+  EXPECT_EQ(sound.GetChannel(6)->pan, 0);
+  EXPECT_FALSE(sound.IsDucking());  // no music
+  ASSERT_EQ(sound.PlayMusic("BGM\\BGM03.OGG", nullptr, true), 0);
+  EXPECT_EQ(Frame().ReplayHistoryVoice("H001"), 0);
+  EXPECT_FALSE(sound.IsDucking());  // byte 109 not set
+  settings[kSettingDuckMusic] = 50;
+  EXPECT_EQ(Frame().ReplayHistoryVoice("H001"), 0);
+  EXPECT_TRUE(sound.IsDucking());
+  // A cue that does not play leaves the channel quiet; voices off play
+  // nothing.
+  sound.StopChannel(6);
+  EXPECT_EQ(Frame().ReplayHistoryVoice("H404"), 3);
+  settings[kSettingVoicesOn] = 0;
+  EXPECT_EQ(Frame().ReplayHistoryVoice("H001"), 1);
+  EXPECT_FALSE(sound.IsChannelPlaying(6));
+}
+
 TEST_F(FrameSoundsTest, RememberedLoopsPlayAgainAndARunForgetsThem) {
   settings[kSettingSoundOn] = 0;
   EXPECT_EQ(Play(R"([se "S1.TPC" 1 1 1][se "S2.TPC" 3 0 1])"), 0);
