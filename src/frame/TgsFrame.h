@@ -651,6 +651,11 @@ class TgsFrame : public TgsModule {
   int32_t DrawPageCanvas();
   TgsFrameRecords& Records() { return records_; }
   const TgsFrameRecords& Records() const { return records_; }
+  // Zooms the message window by zoom (0: none) turned by angle (1/512
+  // turns) about the screen point (centreX, centreY); kept for saves.
+  void SetWindowZoom(float zoom, int32_t angle, int32_t centreX, int32_t centreY);
+  // The voice cue the next page output plays (empty: none).
+  const std::string& PendingVoice() const { return pendingVoice_; }
   // What a save takes now: the records with the live layers, sprites,
   // effects, caption, page and choices over them (the loaded records as
   // they stand while their re-application is pending).
@@ -722,6 +727,8 @@ class TgsFrame : public TgsModule {
   void CommitLoadedRecords(TgsFrameRecords&& loaded);
   // After a load: the choice list and the page the save held.
   void ReapplyWindowContents();
+  // Puts the recorded window zoom on the message window.
+  void ApplyWindowZoom();
   // The first step of the rows that load a picture into the back set
   // before their transition: 0 loaded, else the row ends.
   int32_t LoadBackPicture(const TgsOperationCall& call);

@@ -34,6 +34,13 @@ struct TgsPlayerServices {
   std::function<bool()> autoSave;
   // Keeps the state to go back to at this choice; false on failure.
   std::function<bool()> snapshotState;
+  // Whether the game holds a state to go back to (taken at a choice, or
+  // brought back by a loaded save).
+  std::function<bool()> hasSnapshot;
+  // Holds (true) or lets go (false) the confirmation box's running notice
+  // on its timer list, so a notice given just before a blocking fade is
+  // seen after the fade instead of running out under it.
+  std::function<void(bool hold)> holdNotice;
   // The save (true) or load screen: -1 it failed, 0 closed, 1 a save was
   // loaded.
   std::function<int32_t(bool save)> saveLoadScreen;

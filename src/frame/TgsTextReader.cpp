@@ -398,8 +398,10 @@ int32_t TgsFrame::FlushPage() {
   const std::span<const uint8_t> page(page_.Data(), page_.Size());
   if (windowState_->TakePage(page, speakerName_, voiceName_) == MessageTextWindow::kStopRequested)
     Log("a page command stopped the page before it was shown");
-  // The page output plays the voice of the page it shows.
+  // The page output plays the voice of the page it shows; a save keeps
+  // which window spoke, so a load plays the voice of its page again.
   pendingVoice_ = voiceName_;
+  if (!voiceName_.empty()) pageVoiceIndex_ = windowState_->CurrentWindow();
   page_.Rewind();
   speakerName_.clear();
   voiceName_.clear();
