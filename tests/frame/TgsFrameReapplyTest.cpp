@@ -274,6 +274,37 @@ TEST_F(FrameReapplyTest, LoadedPageGetsItsVoiceAndWindowZoomBack) {
   EXPECT_EQ(fresh.RecordsForSave().windowCentreX, TgsFrameRecords::kWindowCentreX);
 }
 
+// A save taken while a choice list waits: the list comes back, and the
+// choice taken after the load lands in the history's entry of that list
+// when it is the newest entry.
+TEST_F(FrameReapplyTest, ChoiceTakenAfterALoadIsWrittenIntoTheHistory) {
+  settings_[kSettingEffects] = 0;
+  for (const bool pageAfterList : {false, true}) {
+    SCOPED_TRACE(pageAfterList);
+    TgsFrame& saved = PlayScene();
+    ASSERT_EQ(saved.RecordChoicesInHistory({{"Go", true}, {"Stay", false}}), 0);
+    if (pageAfterList) {
+      ASSERT_EQ(saved.History().AddEntry(reinterpret_cast<const uint8_t*>("x"), 1, 24, "", nullptr, 0), 0);
+    }
+    saved.Choices().Reset(nullptr, 0, 0);
+    saved.Choices().Add("Go", true);
+    saved.Choices().Add("Stay", false);
+    saved.SetChoiceWait(true);
+    const std::vector<uint8_t> block = SaveBlock(saved);
+
+    ASSERT_EQ(LoadAndResume(block), 0);
+    TgsFrame& loaded = *fixture_.frame;
+    ASSERT_EQ(loaded.ChoiceCount(), 2u);
+    EXPECT_EQ(loaded.Choices().Items()[1].text, "Stay");
+    EXPECT_FALSE(loaded.Choices().Items()[1].enabled);
+    loaded.RecordChoiceTaken(0);
+    const TextHistoryEntry* list = loaded.History().GetEntry(2);
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(list->Choices(), nullptr);
+    EXPECT_EQ(list->Choices()->selected, pageAfterList ? -1 : 0);
+  }
+}
+
 // Back to the previous choice (bar button 2) after a load: only when the
 // frame keeps choice states and the game holds one the save brought.
 TEST_F(FrameReapplyTest, PreviousChoiceButtonComesBackWithAKeptState) {
