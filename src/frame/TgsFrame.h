@@ -649,6 +649,10 @@ class TgsFrame : public TgsModule {
   // Composes the page canvas into its target once more: 1 without a page
   // canvas, else 0.
   int32_t DrawPageCanvas();
+  // The page on screen as a save's comment (CP932): its characters without
+  // page commands or ideographic spaces, behind "【name】" and a line feed
+  // when the page has a speaker. 0; 1 no page text; 2 no characters.
+  int32_t GetCommentText(std::string& out) const;
   TgsFrameRecords& Records() { return records_; }
   const TgsFrameRecords& Records() const { return records_; }
   // Zooms the message window by zoom (0: none) turned by angle (1/512

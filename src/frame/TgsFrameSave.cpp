@@ -4,7 +4,10 @@
 // changes; a block that does not hold together changes nothing.
 #include <cstring>
 #include <span>
+#include <string_view>
 
+#include "base/Cp932.h"
+#include "frame/MessageTextWindow.h"
 #include "frame/TgsFrame.h"
 #include "resource/ByteCursor.h"
 #include "scene/CanvasDrawObject.h"
@@ -26,6 +29,10 @@ constexpr uint32_t kFixedBytes = kScalarBytes + TgsFrameRecords::kLayerSets * Tg
                                  TgsFrameRecords::kSpriteSlots * TgsFrameRecords::kSpriteRecordBytes +
                                  kWindowBytes + 1;
 static_assert(kFixedBytes == 3665);
+// CP932: the ideographic space, and the brackets around a comment's name.
+constexpr std::string_view kIdeographicSpace = "\x81\x40";
+constexpr const char* kNameOpen = "\x81\x79";
+constexpr const char* kNameClose = "\x81\x7A";
 
 void PutI32At(uint8_t* block, size_t offset, int32_t value) {
   for (int i = 0; i < 4; ++i) block[offset + i] = uint8_t(uint32_t(value) >> (8 * i));
@@ -456,6 +463,34 @@ int32_t TgsFrame::LoadFrom(SobCursor& in) {
     historyChoice_.reset();
   }
   CommitLoadedRecords(std::move(staged));
+  return 0;
+}
+
+int32_t TgsFrame::GetCommentText(std::string& out) const {
+  const MessageTextWindow* window = CurrentWindow();
+  if (!window || !window->HasPageText()) return 1;
+  const std::string_view page = window->PageText();
+  std::string text;
+  size_t at = 0;
+  while (at < page.size()) {
+    if (page[at] == '\0') {
+      // A page command: 0, "[", its length from the length field on.
+      if (at + 1 >= page.size() || page[at + 1] != '[') break;
+      const size_t lengthAt = at + 2;
+      if (page.size() - lengthAt < 4) break;
+      const uint32_t length = uint32_t(I32At(reinterpret_cast<const uint8_t*>(page.data()), lengthAt));
+      if (length > page.size() - lengthAt) break;
+      at = lengthAt + length;
+      continue;
+    }
+    const size_t n = cp932::CharLength(page, at);
+    const std::string_view character = page.substr(at, n);
+    at += n;
+    if (character != kIdeographicSpace) text.append(character);
+  }
+  if (text.empty()) return 2;
+  const std::string& name = window->SpeakerName();
+  out = name.empty() ? text : kNameOpen + name + kNameClose + "\n" + text;
   return 0;
 }
 

@@ -121,8 +121,15 @@ std::unique_ptr<GameSaveService> MakeGameSaveService(GameApplication& app) {
     if (TgsFrame* frame = app.scripts->TextFrameSlot().frame.get()) return frame->SaveCaption();
     return scriptText(app.scripts->SaveSetup().captionText);
   };
+  // The frame's page while a frame is open, else the text the scripts gave.
   p.commentText = [&app, scriptText]() -> std::optional<std::string> {
-    if (!app.scripts || app.scripts->SaveSetup().messageText == 0) return std::nullopt;
+    if (!app.scripts) return std::nullopt;
+    if (TgsFrame* frame = app.scripts->TextFrameSlot().frame.get()) {
+      std::string page;
+      if (frame->GetCommentText(page) != 0) return std::nullopt;
+      return page;
+    }
+    if (app.scripts->SaveSetup().messageText == 0) return std::nullopt;
     return scriptText(app.scripts->SaveSetup().messageText);
   };
   p.drawThumbnail = [&app, scriptText](SaveFileInfo& info) {

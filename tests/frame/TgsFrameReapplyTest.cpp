@@ -305,6 +305,41 @@ TEST_F(FrameReapplyTest, ChoiceTakenAfterALoadIsWrittenIntoTheHistory) {
   }
 }
 
+// The page on screen as a save's comment: page commands and ideographic
+// spaces dropped, the speaker in brackets in front.
+TEST_F(FrameReapplyTest, PageOnScreenBecomesTheSaveComment) {
+  TgsFrame& frame = MakeFrame();
+  ASSERT_EQ(frame.BeginRun(false), 0);
+  MessageTextWindow* window = frame.CurrentWindow();
+  ASSERT_NE(window, nullptr);
+  std::string out = "kept";
+  EXPECT_EQ(frame.GetCommentText(out), 1);  // no page yet
+  // A page command: zero, "[", its length from the length field on.
+  const std::string command = std::string("\0[", 2) + std::string("\x08\0\0\0", 4) + std::string("\x10\0\0\0", 4);
+  const std::string runsPast = std::string("\0[", 2) + std::string("\x40\0\0\0", 4) + "xyz";
+  struct Case {
+    std::string page;
+    const char* name;
+    int32_t result;
+    std::string comment;
+  } cases[] = {
+      {"Hel" + command + "lo", "Aki", 0, "\x81\x79" "Aki\x81\x7A\nHello"},
+      {"\x81\x40" "Hi\x81\x40\x82\xA0", "", 0, "Hi\x82\xA0"},
+      {"\x81\x40\x81\x40" + command, "Aki", 2, "kept"},
+      {"ok" + runsPast, "", 0, "ok"},
+      {"ok" + std::string("\0zz", 3), "", 0, "ok"},
+      {"ends on a lead byte\x82", "", 0, "ends on a lead byte\x82"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.comment);
+    ASSERT_EQ(window->SetPageText(c.page.data(), c.page.size()), 0);
+    window->SetNames(c.name, "");
+    out = "kept";
+    EXPECT_EQ(frame.GetCommentText(out), c.result);
+    EXPECT_EQ(out, c.comment);
+  }
+}
+
 // Back to the previous choice (bar button 2) after a load: only when the
 // frame keeps choice states and the game holds one the save brought.
 TEST_F(FrameReapplyTest, PreviousChoiceButtonComesBackWithAKeptState) {

@@ -11,6 +11,7 @@
 #include "RunningGame.h"
 #include "TobCompiler.h"
 #include "elg/ElgWriter.h"
+#include "frame/MessageTextWindow.h"
 #include "frame/TgsFrame.h"
 #include "frame/TgsFrameNatives.h"
 #include "frame/TgsLayerSets.h"
@@ -18,6 +19,7 @@
 #include "scene/SpriteCanvas.h"
 #include "natives/NativeCatalog.h"
 #include "script/NativeArgs.h"
+#include "game/GameSaveService.h"
 #include "game/GameSaveState.h"
 #include "natives/SaveService.h"
 #include "natives/SystemNativePort.h"
@@ -246,6 +248,41 @@ TEST_F(GameSavesTest, QuickSaveAndLoadCarryTheFrameOnScreen) {
     EXPECT_FALSE(frame->ReapplyPending());
     EXPECT_EQ(FrontPicture(*frame), later);
     EXPECT_STREQ(sets.GetLayer(0).record.imageName, "BG02A.ELG");
+    frame->EndRun();
+  });
+}
+
+// With settings byte 180 set, a save made while a frame is open takes the
+// page on screen, with its speaker, as its comment.
+TEST_F(GameSavesTest, TheFramesPageBecomesTheSavesComment) {
+  tob::Story story;
+  std::string error;
+  ASSERT_TRUE(tob::Compile("module T\n[message 0]Hello\n", story, error)) << error;
+  for (auto& [name, bytes] : tob::StoryFiles(story))
+    if (name != "TGS_INIT.DAT") Write("script/" + name, bytes);
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    GameScriptHost& host = *app.scripts;
+    const uint32_t cells = host.Space().Allocate(12);
+    NativeArgs create(host.Space(), nullptr, cells);
+    ASSERT_EQ(host.Natives()[ScriptNativeNumber(tgs_natives::kCreateFrame)](create), 0u);
+    TgsFrame* frame = host.TextFrameSlot().frame.get();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(frame->LoadScriptByName("T"), 0);
+    ASSERT_EQ(frame->BeginRun(false), 0);
+    MessageTextWindow* window = frame->CurrentWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(window->SetPageText("Good\x81\x40morning", 13), 0);
+    window->SetNames("Aki", "");
+    app.settings.blocks.appConfig[GameSaveService::kCommentFromMessage] = 1;
+
+    SaveService& saves = SystemSaves();
+    ASSERT_EQ(saves.WriteSave(11, 1), 0);
+    SaveInfoRequest request;
+    request.wantComment = true;
+    ASSERT_EQ(saves.ReadSaveInfo(11, 1, request), 0);
+    EXPECT_STREQ(reinterpret_cast<const char*>(request.comment.data()), "\x81\x79" "Aki\x81\x7A\nGoodmorning");
     frame->EndRun();
   });
 }
