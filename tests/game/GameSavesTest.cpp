@@ -57,6 +57,25 @@ class GameSavesTest : public RunningGameTest {
   static void SetValue(GameApplication& app, size_t index, uint32_t value) {
     app.scripts->Space().Write32(app.scripts->LiveRecords()[index].address, value);
   }
+
+  // The module "T" that the frame tests read, among the game's scripts.
+  void WriteStory() {
+    tob::Story story;
+    std::string error;
+    ASSERT_TRUE(tob::Compile("module T\n[message 0]Hello\n", story, error)) << error;
+    for (auto& [name, bytes] : tob::StoryFiles(story))
+      if (name != "TGS_INIT.DAT") Write("script/" + name, bytes);
+  }
+  // The frame as a script makes it (no canvas of its own given), running
+  // "T"; null when it cannot be made.
+  static TgsFrame* RunningFrame(GameScriptHost& host) {
+    const uint32_t cells = host.Space().Allocate(12);
+    NativeArgs create(host.Space(), nullptr, cells);
+    if (host.Natives()[ScriptNativeNumber(tgs_natives::kCreateFrame)](create) != 0) return nullptr;
+    TgsFrame* frame = host.TextFrameSlot().frame.get();
+    if (!frame || frame->LoadScriptByName("T") != 0 || frame->BeginRun(false) != 0) return nullptr;
+    return frame;
+  }
 };
 
 TEST_F(GameSavesTest, SavesAndLoadsThroughTheInstalledService) {
@@ -196,23 +215,12 @@ TEST_F(GameSavesTest, QuickSaveAndLoadCarryTheFrameOnScreen) {
   Write("BG01A.ELG", TwoColourPicture(1280, 720, 640, 0xFF203040, 0xFF506070));
   Write("BG02A.ELG", TwoColourPicture(1280, 720, 100, 0xFF000000, 0xFFFFFFFF));
   Write("ABC01.ELG", TwoColourPicture(200, 400, 100, 0xFFD07040, 0xFF40D070));
-  tob::Story story;
-  std::string error;
-  ASSERT_TRUE(tob::Compile("module T\n[message 0]Hello\n", story, error)) << error;
-  for (auto& [name, bytes] : tob::StoryFiles(story))
-    if (name != "TGS_INIT.DAT") Write("script/" + name, bytes);
+  WriteStory();
   GameApplication app;
   RunWith(app, [&] {
     ASSERT_TRUE(app.scripts);
-    GameScriptHost& host = *app.scripts;
-    // The frame as a script makes it (no canvas of its own given).
-    const uint32_t cells = host.Space().Allocate(12);
-    NativeArgs create(host.Space(), nullptr, cells);
-    ASSERT_EQ(host.Natives()[ScriptNativeNumber(tgs_natives::kCreateFrame)](create), 0u);
-    TgsFrame* frame = host.TextFrameSlot().frame.get();
+    TgsFrame* frame = RunningFrame(*app.scripts);
     ASSERT_NE(frame, nullptr);
-    ASSERT_EQ(frame->LoadScriptByName("T"), 0);
-    ASSERT_EQ(frame->BeginRun(false), 0);
     TgsLayerSets& sets = *frame->Layers();
     ASSERT_EQ(sets.LoadLayerImage("BG01A.ELG", 0), 0);
     ASSERT_EQ(sets.ParseSpriteName(0, "ABC01.ELG", 0, 0), 0);
@@ -255,22 +263,12 @@ TEST_F(GameSavesTest, QuickSaveAndLoadCarryTheFrameOnScreen) {
 // With settings byte 180 set, a save made while a frame is open takes the
 // page on screen, with its speaker, as its comment.
 TEST_F(GameSavesTest, TheFramesPageBecomesTheSavesComment) {
-  tob::Story story;
-  std::string error;
-  ASSERT_TRUE(tob::Compile("module T\n[message 0]Hello\n", story, error)) << error;
-  for (auto& [name, bytes] : tob::StoryFiles(story))
-    if (name != "TGS_INIT.DAT") Write("script/" + name, bytes);
+  WriteStory();
   GameApplication app;
   RunWith(app, [&] {
     ASSERT_TRUE(app.scripts);
-    GameScriptHost& host = *app.scripts;
-    const uint32_t cells = host.Space().Allocate(12);
-    NativeArgs create(host.Space(), nullptr, cells);
-    ASSERT_EQ(host.Natives()[ScriptNativeNumber(tgs_natives::kCreateFrame)](create), 0u);
-    TgsFrame* frame = host.TextFrameSlot().frame.get();
+    TgsFrame* frame = RunningFrame(*app.scripts);
     ASSERT_NE(frame, nullptr);
-    ASSERT_EQ(frame->LoadScriptByName("T"), 0);
-    ASSERT_EQ(frame->BeginRun(false), 0);
     MessageTextWindow* window = frame->CurrentWindow();
     ASSERT_NE(window, nullptr);
     ASSERT_EQ(window->SetPageText("Good\x81\x40morning", 13), 0);
