@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "RunningGame.h"
 #include "TobCompiler.h"
@@ -15,6 +16,10 @@
 #include "frame/TgsFrame.h"
 #include "frame/TgsFrameNatives.h"
 #include "frame/TgsLayerSets.h"
+#include "raster/ColorBox.h"
+#include "scene/CanvasDrawObject.h"
+#include "display/DisplayScreenDevice.h"
+#include "raster/SpriteList.h"
 #include "raster/Surface.h"
 #include "scene/SpriteCanvas.h"
 #include "natives/NativeCatalog.h"
@@ -194,6 +199,80 @@ TEST_F(GameSavesTest, ANamedSavePictureBecomesTheThumbnail) {
         EXPECT_EQ(std::vector<uint8_t>(line + 393, line + 396), std::vector<uint8_t>(c.right, c.right + 3)) << c.name;
       }
     }
+  });
+}
+
+// The thumbnail's B, G, R rows of a written save.
+std::vector<uint8_t> SavedThumbnail(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (bytes.size() < 8u + 74u * 396u) return {};
+  return std::vector<uint8_t>(bytes.begin() + 8, bytes.begin() + 8 + 74 * 396);
+}
+
+// The 132 x 74 B, G, R rows of a screen split down the middle (left and
+// right colours), with the top-left quarter of another colour when given.
+std::vector<uint8_t> SplitThumbnail(uint32_t left, uint32_t right, std::optional<uint32_t> topLeft) {
+  std::vector<uint8_t> rows;
+  for (int y = 0; y < 74; ++y)
+    for (int x = 0; x < 132; ++x) {
+      const uint32_t colour = topLeft && x < 66 && y < 37 ? *topLeft : x < 66 ? left : right;
+      for (int b = 0; b < 3; ++b) rows.push_back(uint8_t(colour >> (8 * b)));
+    }
+  return rows;
+}
+
+// Without a save picture the thumbnail is the screen object's sprites
+// composed at the screen's size and scaled to 132 x 74 (the open frame's
+// canvas, else the canvas the display presents): a drawable tagged -1
+// never shows, and the overlay list (where the system menu lies) shows
+// only while settings byte 183 is zero.
+TEST_F(GameSavesTest, TheThumbnailIsTheComposedScreenScaledDown) {
+  Write("BG01A.ELG", TwoColourPicture(1280, 720, 640, 0xFF203040, 0xFF506070));
+  WriteStory();
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    const std::string folder = *platform::ResolveHostPath(app.GetSaveFolder(), platform::ResolveMode::Existing);
+    auto thumbnailOf = [&](int32_t slot) {
+      EXPECT_EQ(SystemSaves().WriteSave(3, slot), 0);
+      return SavedThumbnail(std::filesystem::path(folder) / ("DATA030" + std::to_string(slot) + ".SAV"));
+    };
+    // The bottom-right quarter tagged -1, the top-left quarter in the overlay.
+    ColorBox left, right, hidden, menu;
+    ASSERT_EQ(left.Init(640, 720, 0xFF112233, 0, 0), 0);
+    ASSERT_EQ(right.Init(640, 720, 0xFF445566, 640, 0), 0);
+    ASSERT_EQ(hidden.Init(640, 360, 0xFF030201, 640, 360), 0);
+    ASSERT_EQ(menu.Init(640, 360, 0xFFC0B0A0, 0, 0), 0);
+    hidden.SetTag(0xFFFFFFFFu);
+
+    CanvasDrawObject screen;
+    ASSERT_EQ(screen.Load(1280, 720, 32, 2), 0);
+    SpriteCanvas* canvas = screen.GetCanvas();
+    for (Drawable* box : {&left, &right, &hidden}) ASSERT_EQ(canvas->MainList().Add(box, 0, 0), 0);
+    ASSERT_EQ(canvas->OverlayList()->Add(&menu, 0, 0), 0);
+    DisplayScreenDevice& display = *app.Display();
+    ScreenImage* shown = display.GetScreenImage();
+    display.AttachScreenImage(&screen);
+    for (const uint8_t byte183 : {0, 1}) {
+      app.settings.blocks.appConfig[GameSaveService::kThumbnailWithoutOverlay] = byte183;
+      const std::optional<uint32_t> overlay = byte183 == 0 ? std::optional<uint32_t>(0xC0B0A0) : std::nullopt;
+      EXPECT_EQ(thumbnailOf(byte183), SplitThumbnail(0x112233, 0x445566, overlay)) << "byte 183 = " << int(byte183);
+    }
+    display.AttachScreenImage(shown);
+    for (Drawable* box : {&left, &right, &hidden}) canvas->MainList().Remove(box);
+    canvas->OverlayList()->Remove(&menu);
+
+    // With a frame open its canvas is the screen.
+    app.settings.blocks.appConfig[GameSaveService::kThumbnailWithoutOverlay] = 0;
+    TgsFrame* frame = RunningFrame(*app.scripts);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(frame->Layers()->LoadLayerImage("BG01A.ELG", 0), 0);
+    SpriteList& frameList = frame->CanvasObject()->GetCanvas()->MainList();
+    ASSERT_EQ(frameList.Add(&hidden, 0, 0), 0);
+    EXPECT_EQ(thumbnailOf(2), SplitThumbnail(0x203040, 0x506070, std::nullopt));
+    frameList.Remove(&hidden);
+    frame->EndRun();
   });
 }
 
