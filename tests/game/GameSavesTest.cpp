@@ -155,6 +155,55 @@ TEST_F(GameSavesTest, RefusedStatesPutTheRunningOneBack) {
   });
 }
 
+// A blob splits into the parts its writers sized: the variables, the
+// history flag, the text state and snapshot when the text goes in, and the
+// frame's block when a frame is open.
+TEST_F(GameSavesTest, AStateBlobSplitsIntoItsParts) {
+  WriteStory();
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    GameScriptHost& host = *app.scripts;
+    const uint64_t variables = host.GetSerializedSize(ScriptContext::kSaveAndAutoSaveSelector, false);
+    const std::vector<uint8_t> snapshot{1, 0, 7};
+    TgsFrame* frame = nullptr;
+    for (const bool withFrame : {false, true}) {
+      if (withFrame) ASSERT_NE(frame = RunningFrame(host), nullptr);
+      for (const bool withText : {false, true}) {
+        const std::string name = std::string(withFrame ? "frame" : "no frame") + (withText ? ", text" : "");
+        std::vector<uint8_t> blob;
+        ASSERT_EQ(BuildGameSaveState(host, withText, snapshot, blob), 0) << name;
+        GameSaveStateLayout layout;
+        ASSERT_TRUE(SplitGameSaveState(blob, layout)) << name;
+        EXPECT_EQ(layout.historyFlag, variables) << name;
+        EXPECT_EQ(layout.withText, withText) << name;
+        uint64_t at = variables + 1;
+        if (withText) {
+          EXPECT_EQ(layout.textState, at) << name;
+          at += host.Message().GetStateSize();
+          EXPECT_EQ(layout.snapshot, at) << name;
+          at += 4 + snapshot.size();
+        }
+        EXPECT_EQ(layout.withFrame, withFrame) << name;
+        if (withFrame) {
+          EXPECT_EQ(layout.frameBlock, at) << name;
+          EXPECT_EQ(layout.frame.end, frame->GetSaveSize(withText)) << name;
+          at += frame->GetSaveSize(withText);
+        }
+        EXPECT_EQ(layout.end, at) << name;
+        EXPECT_EQ(layout.end, blob.size()) << name;
+      }
+    }
+    // Only the selector a save writes starts a blob.
+    std::vector<uint8_t> blob;
+    ASSERT_EQ(BuildGameSaveState(host, true, snapshot, blob), 0);
+    blob[0] = 2;
+    GameSaveStateLayout layout;
+    EXPECT_FALSE(SplitGameSaveState(blob, layout));
+    frame->EndRun();
+  });
+}
+
 // A 32-bit picture whose columns from `split` on take the second colour.
 std::vector<uint8_t> TwoColourPicture(uint16_t width, uint16_t height, uint16_t split, uint32_t left, uint32_t right) {
   tools::ElgImage image;
