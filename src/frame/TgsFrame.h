@@ -31,6 +31,7 @@
 
 #include "frame/TgsArguments.h"
 #include "frame/TgsChoiceList.h"
+#include "frame/TgsFrameBlock.h"
 #include "frame/TgsFrameRecords.h"
 #include "frame/TgsModule.h"
 #include "frame/TgsOpcodeTable.h"
@@ -651,6 +652,10 @@ class TgsFrame : public TgsModule {
   // point is not in the restored module; kLoadDamaged. On any failure the
   // frame's records and modules are as they were.
   int32_t LoadFrom(SobCursor& in);
+  // Reads a block into staging parts without touching any frame; the
+  // history is checked against a ring of historyCapacity entries. 0;
+  // 2 a history block that does not hold together; kLoadDamaged.
+  static int32_t ParseSaveBlock(SobCursor& in, int32_t historyCapacity, TgsFrameBlock& block);
   // Rebuilds the screen and sounds from loaded records; the next resumed
   // run does it once. 0, or -1 when the program closes meanwhile.
   int32_t ReapplyState();
@@ -658,8 +663,17 @@ class TgsFrame : public TgsModule {
   // Composes the page canvas into its target once more: 1 without a page
   // canvas, else 0.
   int32_t DrawPageCanvas();
+  // The page on screen as a save's comment (CP932): its characters without
+  // page commands or ideographic spaces, behind "【name】" and a line feed
+  // when the page has a speaker. 0; 1 no page text; 2 no characters.
+  int32_t GetCommentText(std::string& out) const;
   TgsFrameRecords& Records() { return records_; }
   const TgsFrameRecords& Records() const { return records_; }
+  // Zooms the message window by zoom (0: none) turned by angle (1/512
+  // turns) about the screen point (centreX, centreY); kept for saves.
+  void SetWindowZoom(float zoom, int32_t angle, int32_t centreX, int32_t centreY);
+  // The voice cue the next page output plays (empty: none).
+  const std::string& PendingVoice() const { return pendingVoice_; }
   // What a save takes now: the records with the live layers, sprites,
   // effects, caption, page and choices over them (the loaded records as
   // they stand while their re-application is pending).
@@ -736,6 +750,8 @@ class TgsFrame : public TgsModule {
   void CommitLoadedRecords(TgsFrameRecords&& loaded);
   // After a load: the choice list and the page the save held.
   void ReapplyWindowContents();
+  // Puts the recorded window zoom on the message window.
+  void ApplyWindowZoom();
   // The first step of the rows that load a picture into the back set
   // before their transition: 0 loaded, else the row ends.
   int32_t LoadBackPicture(const TgsOperationCall& call);

@@ -35,6 +35,13 @@ struct TgsPlayerServices {
   std::function<bool()> autoSave;
   // Keeps the state to go back to at this choice; false on failure.
   std::function<bool()> snapshotState;
+  // Whether the game holds a state to go back to (taken at a choice, or
+  // brought back by a loaded save).
+  std::function<bool()> hasSnapshot;
+  // Holds (true) or lets go (false) the confirmation box's running notice
+  // on its timer list, so a notice given just before a blocking fade is
+  // seen after the fade instead of running out under it.
+  std::function<void(bool hold)> holdNotice;
   // The settings screen: -1 it failed, 0 closed, 1 the text settings
   // changed; skipReadChanged reports a change of "skip read text only".
   std::function<int32_t(bool& skipReadChanged)> settingsScreen;
