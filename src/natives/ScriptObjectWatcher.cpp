@@ -31,7 +31,9 @@ void ScriptObjectWatcher::ForgetControlCanvas(const SpriteCanvas* canvas) {
     factory.SetCanvas(nullptr);
     forgotten = true;
   }
-  if (forgotten && log_) log_("the controls' canvas image was deleted: controls are drawn nowhere until a new one is set");
+  if (forgotten && log_) {
+    log_("the controls' canvas image was deleted: controls are drawn nowhere until a new one is set");
+  }
 }
 
 void ScriptObjectWatcher::SceneObjectDeleting(const SceneObject& object) {

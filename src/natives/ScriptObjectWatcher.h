@@ -10,6 +10,7 @@
 // Main thread only.
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "display/DrawObjectWatcher.h"
 
