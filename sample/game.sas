@@ -20,10 +20,13 @@ doubleAdd:
 scene MAIN flags 16 8
   add $visits 1 $visits
   call lib:double
+title:                                            # back to the title: a new frame and the title again
   native !NativeSystemCommand @titleMusic @scratch  # the title's music, looping
   native !NativeSetTgsFrameOption @optionArgs @scratch  # a taken choice lands in $choice
   native !NativeCreateTgsFrame @frameArgs @scratch  # the message window on its own canvases
+  native !SetAppOption @titleOff @scratch           # no way back to the title from the title
   native !NativeRunTgsScript @titleArgs @scratch    # はじめから (0) or つづきから (1)
+  native !SetAppOption @titleOn @scratch            # the story may go back to the title
   mov $choice @fromTitle.1
 fromTitle:
   bz 0 @story
@@ -41,11 +44,28 @@ afterRun:
 runEnded:
   eq 0 2 @loadChosen.1                            # the player chose a save to load
 loadChosen:
-  bz 0 @storyDone
+  bz 0 @otherEnds
   native !NativeLoadSave @chosenSave @loaded      # the save file the player chose
   mov @loaded @reloaded.1
 reloaded:
   bz 0 @resume                                    # loaded: the story goes on from it
+otherEnds:
+  mov ext:retTgsFrame @titleAsked.1
+titleAsked:
+  eq 0 1 @titleChosen.1                           # the player asked for the title
+titleChosen:
+  bz 0 @choiceAsked
+  jmp @title
+choiceAsked:
+  mov ext:retTgsFrame @choiceEnded.1
+choiceEnded:
+  eq 0 3 @choiceChosen.1                          # back to the previous choice
+choiceChosen:
+  bz 0 @storyDone
+  native !NativeRestoreStateSnapshot @scratch @loaded  # the state kept when it was taken
+  mov @loaded @restored.1
+restored:
+  bz 0 @resume                                    # restored: the choice is offered again
 storyDone:
   native !NativeDeleteTgsFrame @scratch @scratch
   native !NativeSystemCommand @musicOff @scratch  # the music fades out over half a second
@@ -65,6 +85,8 @@ storyName: string "MAIN"
 titleArgs: word 0 @titleName
 titleName: string "TITLE"
 resumeArgs: word -1 0
+titleOn:  word 10 1
+titleOff: word 10 0
 quickSave: word 11 -1
 chosenSave: word -1 0
 loaded:   word 0

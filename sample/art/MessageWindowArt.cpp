@@ -163,8 +163,9 @@ bool WriteSystemMenuParts(const std::filesystem::path& out) {
 }
 
 // The history screen: its background, the separator line, the voice mark
-// (two 33 x 35 cells), the close button (two cells) and the scroll bar
-// with its two buttons.
+// (two 33 x 35 cells), the close button (two cells) and the scroll bar:
+// a thumb of three 24-pixel cells (normal, hover, pressed) whose 6-pixel
+// ends are kept as it stretches, and two arrow buttons of three cells.
 bool WriteHistoryParts(const std::filesystem::path& out) {
   Canvas base(1280, 720, 0xE0101828);
   base.Frame(220, 40, 1002, 696, 2, 0xFFB0C0E0);
@@ -181,12 +182,16 @@ bool WriteHistoryParts(const std::filesystem::path& out) {
       close.Fill(48 * cell + 30 - d, 8 + d, 48 * cell + 32 - d, 10 + d, 0xFFFFFFFF);
     }
   }
-  Canvas bar(24, 560, 0xA0203050);
-  bar.Frame(0, 0, 24, 560, 1, 0xFFB0C0E0);
-  auto arrow = [](bool up) {
-    Canvas c(2 * 24, 24, 0);
-    for (int cell = 0; cell < 2; ++cell) {
-      c.Fill(24 * cell, 0, 24 * cell + 24, 24, cell ? 0xE0506890 : 0xE0304060);
+  const uint32_t faces[] = {0xE0304060, 0xE0506890, 0xE0203050};
+  Canvas thumb(3 * 24, 40, 0);
+  for (int cell = 0; cell < 3; ++cell) {
+    thumb.Fill(24 * cell + 2, 0, 24 * cell + 22, 40, faces[cell]);
+    thumb.Frame(24 * cell + 2, 0, 24 * cell + 22, 40, 1, 0xFFB0C0E0);
+  }
+  auto arrow = [&faces](bool up) {
+    Canvas c(3 * 24, 24, 0);
+    for (int cell = 0; cell < 3; ++cell) {
+      c.Fill(24 * cell, 0, 24 * cell + 24, 24, faces[cell]);
       for (int r = 0; r < 8; ++r) {
         const int y = up ? 8 + r : 15 - r;
         c.Fill(24 * cell + 12 - r, y, 24 * cell + 12 + r, y + 1, 0xFFFFFFFF);
@@ -196,7 +201,7 @@ bool WriteHistoryParts(const std::filesystem::path& out) {
   };
   return Write(out / "TH_BASE.ELG", base.Elg()) && Write(out / "TH_LINE.ELG", line.Elg()) &&
          Write(out / "TH_VOICE.ELG", voice.Elg()) && Write(out / "TH_RET.ELG", close.Elg()) &&
-         Write(out / "TH_BAR.ELG", bar.Elg()) && Write(out / "TH_UP.ELG", arrow(true).Elg()) &&
+         Write(out / "TH_BAR.ELG", thumb.Elg()) && Write(out / "TH_UP.ELG", arrow(true).Elg()) &&
          Write(out / "TH_DOWN.ELG", arrow(false).Elg());
 }
 

@@ -6,8 +6,11 @@
 #include "base/ActionMap.h"
 #include "base/InputDevice.h"
 #include "frame/MessageTextWindow.h"
+#include "platform/TextCodec.h"
+#include "raster/SpriteList.h"
 #include "scene/ControlHost.h"
 #include "scene/FontColourScope.h"
+#include "text/OutlineFont.h"
 
 namespace orrivel {
 namespace {
@@ -23,11 +26,74 @@ TextHistoryPageMetrics MetricsOf(const MessageTextWindow& window) {
 bool Pressed(const ActionMap* actions, uint32_t action) { return actions && actions->IsPressed(action); }
 bool Pressed(const InputDevice* device, uint8_t code) { return device && device->IsPressed(code); }
 
+constexpr char kCloseTooltip[] = "テキスト履歴を閉じる";
+// The list has no background of its own: the text drawn into its clear
+// window takes colour but no cover. Each such pixel gets the cover its
+// brightest channel shows (the glyphs' coverage over black), so the text
+// stands over whatever lies behind the list.
+void CoverDrawnText(Surface& surface) {
+  if (surface.GetBitsPerPixel() != 32 || surface.GetBits() == nullptr) return;
+  for (int32_t y = 0; y < surface.GetHeight(); ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(surface.GetScanLine(y));
+    for (int32_t x = 0; x < surface.GetWidth(); ++x) {
+      const uint32_t p = row[x];
+      if ((p >> 24) != 0 || (p & 0xFFFFFFu) == 0) continue;
+      const uint32_t cover = std::max({p & 0xFFu, (p >> 8) & 0xFFu, (p >> 16) & 0xFFu});
+      row[x] = p | cover << 24;
+    }
+  }
+}
+
+// The voice mark sits this far in from the line's left edge.
+constexpr int32_t kMarkInset = TextHistoryLine::kMarkX - TextHistoryScreen::kListX;
+
 }  // namespace
+
+TextHistoryLine::~TextHistoryLine() {
+  if (mark_ && mark_->OwningList()) mark_->OwningList()->Remove(mark_.get());
+}
 
 bool TextHistoryLine::Activate() {
   if (fired_) fired_(GetTag());
   return true;
+}
+
+int32_t TextHistoryLine::SetState(uint8_t state) {
+  const int32_t result = ColorBoxControl::SetState(state);
+  if (mark_ && mark_->GetSource() && mark_->GetSource()->GetWidth() >= 2 * kMarkCell)
+    mark_->SetSourceOffset(state == kHover ? kMarkCell : 0, 0);
+  return result;
+}
+
+void TextHistoryLine::SetPosition(int32_t x, int32_t y) {
+  ColorBoxControl::SetPosition(x, y);
+  if (mark_) mark_->SetPosition(x + kMarkInset, y);
+}
+
+void TextHistoryLine::SetVisible(bool show) {
+  ColorBoxControl::SetVisible(show);
+  if (mark_) mark_->SetVisible(show ? 1 : 0);
+}
+
+void TextHistoryLine::SetDrawFlags(uint8_t value) {
+  ColorBoxControl::SetDrawFlags(value);
+  if (mark_) mark_->SetOpacity(value);
+}
+
+int32_t TextHistoryLine::AddVoiceMark(Surface* picture, SpriteList* list) {
+  if (!picture || !picture->GetBits() || !list) return 1;
+  auto mark = std::make_unique<ImageSprite>();
+  const Rect cell{0, 0, std::min(kMarkCell, picture->GetWidth()), std::min(kMarkHeight, picture->GetHeight())};
+  if (mark->SetImage(picture, &cell, GetX() + kMarkInset, GetY()) != 0 || list->Add(mark.get(), kMarkOrder, 0) != 0)
+    return 2;
+  mark->SetVisible(IsVisible() ? 1 : 0);
+  mark_ = std::move(mark);
+  return 0;
+}
+
+bool TextHistoryButton::Activate() {
+  if (fired_) fired_();
+  return ButtonControl::Activate();
 }
 
 TextHistoryScreen::TextHistoryScreen(const TextHistoryBuffer& history, MessageTextWindow& window, SpriteList& list,
@@ -43,8 +109,56 @@ TextHistoryScreen::~TextHistoryScreen() { Close(); }
 
 bool TextHistoryScreen::Pump() { return !hooks_.pumpFrame || hooks_.pumpFrame(); }
 
+bool TextHistoryScreen::LoadPicture(Surface& picture, const char* name) {
+  if (picture.LoadImage(name, nullptr, 0, 0) == 0 && picture.GetBits() != nullptr) return true;
+  picture.FreeBuffers();
+  if (hooks_.log) hooks_.log(std::string(name) + ": picture not loaded");
+  return false;
+}
+
+void TextHistoryScreen::MakeParts() {
+  if (LoadPicture(basePicture_, kBasePicture) &&
+      (base_.SetImage(&basePicture_, nullptr, 0, 0) != 0 || list_.Add(&base_, kBaseOrder, 0) != 0))
+    base_.Reset();
+  LoadPicture(linePicture_, kLinePicture);
+  LoadPicture(voicePicture_, kVoicePicture);
+  close_ = std::make_unique<TextHistoryButton>([this] { closeFired_ = true; });
+  if (close_->CreateFromImage(&list_, kButtonOrder, kClosePicture, false, false, kCloseX, kCloseY, 0, 255, -1, -1,
+                              0) != 0) {
+    if (hooks_.log) hooks_.log(std::string(kClosePicture) + ": close button not made");
+    close_.reset();
+  } else {
+    close_->SetName(platform::Utf8ToCp932Lossy(kCloseTooltip).c_str());
+    host_.AddControl(close_.get(), -1);
+  }
+}
+
+void TextHistoryScreen::MakeBar() {
+  bar_ = std::make_unique<ScrollBar>();
+  auto create = [this](const char* up, const char* down) {
+    return bar_->Create(&list_, kButtonOrder, kBarX, kBarY, 0, 0, kBarPicture, kThumbCap, kThumbCap, nullptr, 0, 0,
+                        up, down, false, true, 0, 255, -1, -1, 0);
+  };
+  int32_t made = create(kUpPicture, kDownPicture);
+  if (made == 4 || made == 5) {
+    // Without its arrows the bar still drags and pages.
+    if (hooks_.log) hooks_.log(std::string(made == 4 ? kUpPicture : kDownPicture) + ": scroll button not made");
+    made = create(nullptr, nullptr);
+  }
+  if (made != 0) {
+    if (hooks_.log) hooks_.log(std::string(kBarPicture) + ": scroll bar not made");
+    bar_.reset();
+    return;
+  }
+  bar_->SetKeyStep(kSmallStep);
+  bar_->SetTrack(kVisibleHeight, page_.ScrollRange(), kVisibleHeight, maximum_, 0, 1);
+  bar_->SetListener(this);
+  bar_->AddToHost(&host_, -1);
+}
+
 int32_t TextHistoryScreen::Open(bool fade) {
   pushed_ = host_.PushControls() == 0;
+  MakeParts();
   for (int32_t i = 0; i < kLineCount; ++i) {
     auto line = std::make_unique<TextHistoryLine>([this](int32_t tag) { firedTag_ = tag; });
     if (line->Create(&list_, kLineOrder, kListX, kListY, kListWidth, 1, 0, kLineColour, kLineHoverColour, 0) != 0) {
@@ -53,12 +167,17 @@ int32_t TextHistoryScreen::Open(bool fade) {
     }
     line->SetTag(i + 1);
     line->SetVisible(false);
+    if (voicePicture_.GetBits() != nullptr && line->AddVoiceMark(&voicePicture_, &list_) != 0) {
+      Close();
+      return -1;
+    }
     host_.AddControl(line.get(), -1);
     lines_[size_t(i)] = std::move(line);
   }
   windowWasVisible_ = window_.IsVisible();
   window_.SetVisible(true);
-  maximum_ = std::max(0, page_.ScrollRange() - kVisibleHeight);
+  maximum_ = page_.EndPosition();
+  MakeBar();
   DrawHistoryPage(maximum_);
   if (fade && Fade(true, kFadeMs) != 0) {
     Close();
@@ -73,6 +192,17 @@ void TextHistoryScreen::Close() {
     host_.RemoveControl(line.get());
     line.reset();
   }
+  if (bar_) {
+    bar_->RemoveFromHost();
+    bar_.reset();
+  }
+  if (close_) {
+    host_.RemoveControl(close_.get());
+    close_.reset();
+  }
+  if (SpriteList* list = base_.OwningList()) list->Remove(&base_);
+  base_.Reset();
+  for (Surface* picture : {&basePicture_, &linePicture_, &voicePicture_}) picture->FreeBuffers();
   if (pushed_) host_.PopControls();
   pushed_ = false;
   plan_ = {};
@@ -87,7 +217,13 @@ void TextHistoryScreen::DrawChoiceLine(const TextHistoryDrawItem& item) {
   Font* font = window_.GetFont();
   if (!font) return;
   FontColourScope colour(*font, item.colour, 0);
+  // A choice line shows its own colour (taken, open, disabled), not the
+  // page text's gradient.
+  auto* outline = dynamic_cast<OutlineFont*>(font);
+  const bool gradient = outline && outline->GradientEnabled();
+  if (gradient) outline->SetGradient(0, 0, 0, 0);
   window_.DrawStringAt(record.choices[size_t(item.choice)].text.c_str(), 0, item.y, false);
+  if (gradient) outline->SetGradient(1, outline->GradientTop(), outline->GradientBottom(), 1);
 }
 
 int32_t TextHistoryScreen::DrawHistoryPage(int32_t position) {
@@ -109,9 +245,11 @@ int32_t TextHistoryScreen::DrawHistoryPage(int32_t position) {
         DrawChoiceLine(item);
         break;
       case TextHistoryDrawItem::kSeparator:
-        break;  // the separator picture is part of the screen's looks
+        DrawSeparator(item.y);
+        break;
     }
   }
+  CoverDrawnText(window_.GetSurface());
   for (int32_t i = 0; i < kLineCount; ++i) {
     TextHistoryLine* line = lines_[size_t(i)].get();
     if (!line) continue;
@@ -124,13 +262,28 @@ int32_t TextHistoryScreen::DrawHistoryPage(int32_t position) {
       line->SetVisible(false);
     }
   }
+  // The bar follows a position set from elsewhere (its own moves come back
+  // here with the value it already has).
+  if (bar_ && bar_->GetValue() >= 0 && bar_->GetValue() != position_) bar_->SetValue(position_);
   // A control that moved under the pointer takes the hover at the next update.
   host_.ForgetPointer();
   return 0;
 }
 
+void TextHistoryScreen::DrawSeparator(int32_t y) {
+  if (linePicture_.GetBits() == nullptr) return;
+  window_.GetSurface().Copy(&linePicture_, 0, y, nullptr, false);
+}
+
+void TextHistoryScreen::OnScrollValue(ScrollBar*, int32_t value) {
+  if (value != position_) DrawHistoryPage(value);
+}
+
 void TextHistoryScreen::SetOpacity(uint8_t opacity) {
   window_.SetDrawFlags(opacity);
+  if (base_.GetSource()) base_.SetOpacity(opacity);
+  if (close_) close_->SetDrawFlags(opacity);
+  if (bar_) bar_->SetDrawFlags(opacity);
   for (int32_t i = 0; i < LinesInUse() && i < kLineCount; ++i)
     if (lines_[size_t(i)]) lines_[size_t(i)]->SetDrawFlags(opacity);
 }
@@ -149,6 +302,8 @@ int32_t TextHistoryScreen::Fade(bool show, uint32_t ms) {
 void TextHistoryScreen::ShowList(bool show) {
   listHidden_ = !show;
   window_.SetVisible(show);
+  if (close_) close_->SetVisible(show);
+  if (bar_) bar_->SetVisible(show);
   for (int32_t i = 0; i < LinesInUse() && i < kLineCount; ++i)
     if (lines_[size_t(i)]) lines_[size_t(i)]->SetVisible(show);
 }
@@ -168,6 +323,7 @@ void TextHistoryScreen::Scroll(int32_t to) {
 }
 
 int32_t TextHistoryScreen::Step() {
+  const int32_t before = position_;
   host_.Update(hooks_.now ? hooks_.now() : 0);
   if (const int32_t fired = std::exchange(firedTag_, -1); fired > 0) {
     FireLine(fired);
@@ -176,7 +332,7 @@ int32_t TextHistoryScreen::Step() {
   const ActionMap* actions = host_.GetActionMap();
   const InputDevice* keyboard = host_.GetKeyboard();
   const InputDevice* pointer = host_.GetPointerDevice();
-  if (Pressed(actions, kActionClose) || Pressed(pointer, kPointerCancel)) {
+  if (std::exchange(closeFired_, false) || Pressed(actions, kActionClose) || Pressed(pointer, kPointerCancel)) {
     if (hooks_.closeSound) hooks_.closeSound();
     return 1;
   }
@@ -184,7 +340,8 @@ int32_t TextHistoryScreen::Step() {
     ShowList(listHidden_);
     return 0;
   }
-  if (listHidden_) return 0;
+  // The scroll bar took this frame's wheel or click itself.
+  if (listHidden_ || position_ != before) return 0;
   if (Pressed(keyboard, kKeyHome)) {
     Scroll(0);
   } else if (Pressed(keyboard, kKeyPageUp)) {

@@ -108,6 +108,7 @@ int32_t TgsFrame::BeginRun(bool resumed) {
     choiceDisabled_.fill(0);
     choiceWait_ = pageShown_ = false;
     pageVoiceIndex_ = -1;
+    records_.ResetWindowDisplay();
     bgTintsOn_ = !bgTable_.empty();
   }
   page_.Rewind();

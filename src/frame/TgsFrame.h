@@ -31,6 +31,7 @@
 
 #include "frame/TgsArguments.h"
 #include "frame/TgsChoiceList.h"
+#include "frame/TgsFrameBlock.h"
 #include "frame/TgsFrameRecords.h"
 #include "frame/TgsModule.h"
 #include "frame/TgsOpcodeTable.h"
@@ -60,6 +61,7 @@ class ScreenImage;
 class MessageTextWindow;
 class MessageWindowState;
 class ScriptHost;
+class SoundManager;
 class SpriteList;
 class Surface;
 class TcpManager;
@@ -126,9 +128,6 @@ struct TgsFrameEnvironment {
   // The game's side of the system menu (its items, fades, boxes and
   // saves); without one the menu does not open.
   TgsSystemMenuPort* systemMenu = nullptr;
-  // Replays a voice cue of the history on the voice channel (pan reset,
-  // the music ducked when the settings ask); silent when empty.
-  std::function<void(const std::string& voice)> replayHistoryVoice;
 };
 
 // Shows a message (UTF-8) to the player through the message boxes, with
@@ -307,6 +306,9 @@ class TgsFrame : public TgsModule {
   int32_t RecordChoicesInHistory(const std::vector<std::pair<std::string, bool>>& choices);
   // Writes the index into the remembered entry, when it is still held.
   void RecordChoiceTaken(int32_t index);
+  // Records the front set's background and visible sprites as the scene
+  // of the voiced page being shown: the history's AddSceneEntry codes.
+  int32_t RecordSceneInHistory();
   // The modal history screen: 0 closed; -1 the program quits or the screen
   // cannot be built.
   int32_t ShowTextHistory();
@@ -508,6 +510,9 @@ class TgsFrame : public TgsModule {
   // speaker's index, -1 not among them, below -1 nothing played).
   int32_t PlaySpeakerVoice(const std::string& cue, std::span<const int32_t> speakerIds,
                            std::span<const int32_t> speakerX);
+  // A voice of the history played again on channel 6 from the middle,
+  // the music ducked under it with settings byte 109: PlayVoice's result.
+  int32_t ReplayHistoryVoice(const std::string& cue);
   // -5000 at the left edge to 5000 at the right edge of the screen.
   static int32_t VoicePanForX(int32_t x);
   // Clears the page voice's flag; at a page end, with settings byte 108,
@@ -654,6 +659,10 @@ class TgsFrame : public TgsModule {
   // point is not in the restored module; kLoadDamaged. On any failure the
   // frame's records and modules are as they were.
   int32_t LoadFrom(SobCursor& in);
+  // Reads a block into staging parts without touching any frame; the
+  // history is checked against a ring of historyCapacity entries. 0;
+  // 2 a history block that does not hold together; kLoadDamaged.
+  static int32_t ParseSaveBlock(SobCursor& in, int32_t historyCapacity, TgsFrameBlock& block);
   // Rebuilds the screen and sounds from loaded records; the next resumed
   // run does it once. 0, or -1 when the program closes meanwhile.
   int32_t ReapplyState();
@@ -661,8 +670,17 @@ class TgsFrame : public TgsModule {
   // Composes the page canvas into its target once more: 1 without a page
   // canvas, else 0.
   int32_t DrawPageCanvas();
+  // The page on screen as a save's comment (CP932): its characters without
+  // page commands or ideographic spaces, behind "【name】" and a line feed
+  // when the page has a speaker. 0; 1 no page text; 2 no characters.
+  int32_t GetCommentText(std::string& out) const;
   TgsFrameRecords& Records() { return records_; }
   const TgsFrameRecords& Records() const { return records_; }
+  // Zooms the message window by zoom (0: none) turned by angle (1/512
+  // turns) about the screen point (centreX, centreY); kept for saves.
+  void SetWindowZoom(float zoom, int32_t angle, int32_t centreX, int32_t centreY);
+  // The voice cue the next page output plays (empty: none).
+  const std::string& PendingVoice() const { return pendingVoice_; }
   // What a save takes now: the records with the live layers, sprites,
   // effects, caption, page and choices over them (the loaded records as
   // they stand while their re-application is pending).
@@ -711,6 +729,9 @@ class TgsFrame : public TgsModule {
   // The bar buttons and the full-screen hot spot leave the controls and go.
   void ReleaseBarControls();
   void ReleaseScreen();
+  // Starts the music ducking under the voice channel when settings byte
+  // 109 asks and music plays.
+  void DuckMusicUnderVoice(SoundManager& sounds);
   // The two layer sets over the front canvas and a back canvas of its size.
   void SetupLayers();
   std::unique_ptr<ImageSprite> MakeSprite(std::unique_ptr<Surface>& surface, const char* name, int32_t x,
@@ -736,6 +757,8 @@ class TgsFrame : public TgsModule {
   void CommitLoadedRecords(TgsFrameRecords&& loaded);
   // After a load: the choice list and the page the save held.
   void ReapplyWindowContents();
+  // Puts the recorded window zoom on the message window.
+  void ApplyWindowZoom();
   // The first step of the rows that load a picture into the back set
   // before their transition: 0 loaded, else the row ends.
   int32_t LoadBackPicture(const TgsOperationCall& call);
@@ -841,6 +864,9 @@ class TgsFrame : public TgsModule {
   int32_t QuickSaveAction();
   int32_t QuickLoadAction();
   int32_t SaveLoadAction(bool save);
+  // The game's save (true) or load screen: -1 it failed or the program
+  // closes, 0 closed, 1 the player chose a save to load.
+  int32_t RunSaveLoadScreen(bool save);
   int32_t SettingsAction();
   int32_t HideWindowAction(bool automatic);
   int32_t SystemMenuAction();

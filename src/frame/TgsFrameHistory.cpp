@@ -42,7 +42,7 @@ MessageTextWindow* TgsFrame::HistoryWindow() {
                      TextHistoryScreen::kVisibleHeight, TextHistoryScreen::kListX, TextHistoryScreen::kListY, font,
                      GetFont(kHistoryFont2), 0) != 0)
     return nullptr;
-  window->SetMargins(0, 0, 0, 0, false);
+  window->SetMargins(TextHistoryScreen::kTextInset, 0, 0, 0, false);
   window->SetRubyEnabled(true);
   // Quoted speech hangs under its opening bracket.
   window->SetIndentChars(platform::Utf8ToCp932Lossy("「").c_str());
@@ -96,7 +96,8 @@ int32_t TgsFrame::ShowTextHistory() {
   TextHistoryScreen::Hooks hooks;
   hooks.pumpFrame = [this] { return !environment_.pumpFrame || environment_.pumpFrame() != 0; };
   hooks.now = [] { return CurrentTickMs(); };
-  hooks.replayVoice = environment_.replayHistoryVoice;
+  hooks.replayVoice = [this](const std::string& voice) { ReplayHistoryVoice(voice); };
+  hooks.log = [this](const std::string& line) { Log(line); };
   // A replayed voice's scene shows behind the list, over the layers, for
   // as long as the screen is up.
   Surface scenePicture;

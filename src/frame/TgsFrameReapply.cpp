@@ -4,6 +4,7 @@
 // order that lets each step find what it builds on (sprites before the
 // layers that capture them, layers before the effects that run on them).
 #include <cstdio>
+#include <functional>
 
 #include "base/BitArray.h"
 #include "frame/MessageTextWindow.h"
@@ -21,6 +22,8 @@ namespace {
 // bar shown only near the bottom edge.
 constexpr size_t kSettingAlwaysSkip = 3;
 constexpr size_t kSettingBarNearEdge = 11;
+// The frame keeps the state of each choice for going back to it.
+constexpr size_t kSettingChoiceSnapshot = 13;
 constexpr uint32_t kReapplyFadeMs = 500;
 // The five setting bytes of the scalars.
 enum LayerSetting : size_t { kRuleMirror, kRuleFlip, kBgTints, kAutoColour, kSpriteOrder };
@@ -190,6 +193,7 @@ TgsFrameRecords TgsFrame::RecordsForSave() const {
   }
   records.windowEntry = windowState_->CurrentWindow();
   records.pageStateFlag = pageShown_ ? 1 : 0;
+  records.pageStateWord = pageVoiceIndex_;
   records.choiceListShown = choiceWait_ && choices_.Count() > 0 ? 1 : 0;
   records.window = {};
   if (records.choiceListShown) {
@@ -210,27 +214,65 @@ void TgsFrame::CommitLoadedRecords(TgsFrameRecords&& loaded) {
   records_ = std::move(loaded);
   messageId_ = records_.resumePoint;
   saveCaption_ = records_.caption;
+  pageShown_ = records_.pageStateFlag != 0;
+  pageVoiceIndex_ = records_.pageStateWord;
   reapplyPending_ = true;
+}
+
+void TgsFrame::SetWindowZoom(float zoom, int32_t angle, int32_t centreX, int32_t centreY) {
+  records_.windowZoom = zoom;
+  records_.windowAngle = angle;
+  records_.windowCentreX = centreX;
+  records_.windowCentreY = centreY;
+  ApplyWindowZoom();
+}
+
+void TgsFrame::ApplyWindowZoom() {
+  MessageTextWindow* window = windowState_->Window(0);
+  if (!window) return;
+  ImageSprite& sprite = window->WindowSprite();
+  if (records_.windowZoom == 0.0f) {
+    // The identity lets the turned copy go.
+    if (sprite.IsRotated()) sprite.SetRotation(0, 1.0);
+    return;
+  }
+  // The centre is a point of the screen; the sprite turns about a point of
+  // its own picture.
+  sprite.SetAnchor(kPivotAt, records_.windowCentreX - sprite.GetX(), records_.windowCentreY - sprite.GetY());
+  sprite.SetRotation(records_.windowAngle, records_.windowZoom);
 }
 
 void TgsFrame::ReapplyWindowContents() {
   const TgsWindowContents& saved = records_.window;
-  if (records_.choiceListShown && !saved.choices.empty()) {
+  const bool choices = records_.choiceListShown && !saved.choices.empty();
+  if (choices) {
     BitArray* flags = nullptr;
     const int32_t entry = CurrentEntryIndex();
     if (entry >= 0 && size_t(entry) < ScriptTable().entries.size()) flags = &ScriptTable().entries[size_t(entry)].b;
     choices_.Reset(flags, saved.layoutWord, uint32_t(optionWords_[0]));
     for (const TgsSavedChoice& choice : saved.choices) choices_.Add(choice.text, choice.enabled);
     choiceCount_ = uint32_t(choices_.Count());
+    // The choice taken after the load is written into the history's entry
+    // of this list, when that entry is the newest.
+    historyChoice_.reset();
+    const TextHistoryEntry* last = history_.GetEntry(history_.Count() - 1);
+    if (last && last->kind == TextHistoryEntry::kChoices) historyChoice_ = last->serial;
   }
+  // The voice a page of the frame had pending is never the loaded page's.
+  pendingVoice_.clear();
   MessageTextWindow* window = CurrentWindow();
-  if (!window || saved.pageText.empty()) return;
-  window->SetPageText(reinterpret_cast<const char*>(saved.pageText.data()), saved.pageText.size());
-  window->SetNames(saved.firstName.c_str(), saved.secondName.c_str());
-  window->ShowPage(true);
-  pageShown_ = true;
-  // The click-wait cursor comes back on a page that waited for a click.
-  if (records_.pageStateFlag && records_.windowEntry == 0 && !records_.choiceListShown) window->ShowCursor(true);
+  if (window && !saved.pageText.empty()) {
+    window->SetPageText(reinterpret_cast<const char*>(saved.pageText.data()), saved.pageText.size());
+    window->SetNames(saved.firstName.c_str(), saved.secondName.c_str());
+    window->ShowPage(true);
+    if (records_.pageStateFlag) {
+      // The page's voice plays again when the resumed run shows the page.
+      if (records_.pageStateWord == 0) pendingVoice_ = window->VoiceCue();
+      // The click-wait cursor comes back on a page that waited for a click.
+      if (records_.windowEntry == 0 && !records_.choiceListShown) window->ShowCursor(true);
+    }
+  }
+  if (records_.windowZoom != 0.0f) ApplyWindowZoom();
 }
 
 int32_t TgsFrame::ReapplyState() {
@@ -270,14 +312,24 @@ int32_t TgsFrame::ReapplyState() {
     transitions_->SetQuake({q[0], q[1], q[2], q[3], q[4], q[5]});
     if (q[0] == 1 && transitions_->RestartQuakeFilter() == 0) fade = false;
   }
+  // Going back to the previous choice stays possible when the save brought
+  // the state of that choice with it.
+  if (Setting(kSettingChoiceSnapshot) && environment_.player.hasSnapshot && environment_.player.hasSnapshot())
+    windowState_->SetBarButtonState(kPreviousChoice, MessageWindowState::kEnabled);
   ReapplyWindowContents();
   // The saved music fades in with the screen, or starts at once when the
   // screen does not fade; the bar shows unless it only appears near the
   // bottom edge.
   ReplayMusic(fade);
   if (Setting(kSettingBarNearEdge) == 0) windowState_->SetBarVisible(true, false);
-  if (fade && transitions_ && transitions_->CrossFadeScreen(kReapplyFadeMs, 0, 0) == -1) return -1;
-  return 0;
+  if (!fade || !transitions_) return 0;
+  // A notice given with the load (its confirmation box's) waits out the
+  // fade instead of running under it.
+  const std::function<void(bool)>& holdNotice = environment_.player.holdNotice;
+  if (holdNotice) holdNotice(true);
+  const int32_t faded = transitions_->CrossFadeScreen(kReapplyFadeMs, 0, 0);
+  if (holdNotice) holdNotice(false);
+  return faded == -1 ? -1 : 0;
 }
 
 }  // namespace orrivel

@@ -65,22 +65,36 @@ struct TgsFrameRecords {
   int32_t windowEntry = 0;
   int32_t musicNumber = 0;
   int32_t soundChannel = 0;
+  // A choice list waits on screen.
   uint8_t choiceListShown = 0;
+  // A page is shown, and the window whose page voice plays again when the
+  // page is shown again (-1: no page of the run had a voice).
   uint8_t pageStateFlag = 0;
-  int32_t pageStateWord = 0;
+  int32_t pageStateWord = -1;
   std::array<EffectSlotRecord, kEffectSlots> effectSlots{};
   // Front set first, then the back set.
   std::array<LayerRecord, kLayerSets> layers{};
   // Sprite group 1 (3 front, 3 back), the main group (5, 5), group 2 (3, 3).
   std::array<SpriteSlotRecord, kSpriteSlots> sprites{};
-  // The message window's display state.
+  // The message window's display state: its zoom (0: none) and angle (in
+  // 1/512 turns) about a point of the screen.
+  static constexpr int32_t kWindowCentreX = 640;
+  static constexpr int32_t kWindowCentreY = 671;
   float windowZoom = 0;
   int32_t windowAngle = 0;
-  int32_t windowCentreX = 0;
-  int32_t windowCentreY = 0;
+  int32_t windowCentreX = kWindowCentreX;
+  int32_t windowCentreY = kWindowCentreY;
   std::array<TgsLoopSound, kLoopChannels> loopSounds{};
   std::string caption;
   TgsWindowContents window;
+
+  // A new run's window stands unzoomed about its own centre.
+  void ResetWindowDisplay() {
+    windowZoom = 0;
+    windowAngle = 0;
+    windowCentreX = kWindowCentreX;
+    windowCentreY = kWindowCentreY;
+  }
 };
 
 }  // namespace orrivel

@@ -4,7 +4,10 @@
 // changes; a block that does not hold together changes nothing.
 #include <cstring>
 #include <span>
+#include <string_view>
 
+#include "base/Cp932.h"
+#include "frame/MessageTextWindow.h"
 #include "frame/TgsFrame.h"
 #include "resource/ByteCursor.h"
 #include "scene/CanvasDrawObject.h"
@@ -26,6 +29,10 @@ constexpr uint32_t kFixedBytes = kScalarBytes + TgsFrameRecords::kLayerSets * Tg
                                  TgsFrameRecords::kSpriteSlots * TgsFrameRecords::kSpriteRecordBytes +
                                  kWindowBytes + 1;
 static_assert(kFixedBytes == 3665);
+// CP932: the ideographic space, and the brackets around a comment's name.
+constexpr std::string_view kIdeographicSpace = "\x81\x40";
+constexpr const char* kNameOpen = "\x81\x79";
+constexpr const char* kNameClose = "\x81\x7A";
 
 void PutI32At(uint8_t* block, size_t offset, int32_t value) {
   for (int i = 0; i < 4; ++i) block[offset + i] = uint8_t(uint32_t(value) >> (8 * i));
@@ -398,29 +405,33 @@ int32_t TgsFrame::SaveTo(ByteWriter& out, bool withHistory) const {
   return out.Ok() ? 0 : 2;
 }
 
-int32_t TgsFrame::LoadFrom(SobCursor& in) {
+int32_t TgsFrame::ParseSaveBlock(SobCursor& in, int32_t historyCapacity, TgsFrameBlock& block) {
+  const uint64_t start = in.Position();
+  TgsFrameBlockLayout& layout = block.layout;
   const uint64_t moduleBytes = MeasureModuleState(in);
   if (moduleBytes == 0) return kLoadDamaged;
-  const uint8_t* moduleState = in.Take(moduleBytes);
-  TgsFrameRecords staged;
+  block.moduleState = {in.Take(moduleBytes), size_t(moduleBytes)};
+  layout.records = in.Position() - start;
+  TgsFrameRecords& staged = block.records;
   const uint8_t* fixed = in.Take(kFixedBytes);
   if (!in.Ok()) return kLoadDamaged;
   ReadScalars(fixed, staged);
   const uint8_t* window = ReadRecordBlocks(fixed + kScalarBytes, staged);
   ReadWindowBlock(window, staged);
+  layout.historyFlag = layout.records + kFixedBytes - 1;
   const uint8_t historyFlag = window[kWindowBytes];
   if (historyFlag > 1) return 2;
-  std::span<const uint8_t> historyBlock;
   if (historyFlag == 1) {
     // Read once into a scratch history to learn that it holds together and
-    // where it ends; the frame's own history takes it only on success.
+    // where it ends; a frame's own history takes it only on success.
     TextHistoryBuffer scratch;
-    scratch.SetCapacity(history_.Capacity());
+    scratch.SetCapacity(historyCapacity);
     ByteCursor reader(in.Here(), in.Remaining());
     if (scratch.Load(&reader, true) != 0) return 2;
-    historyBlock = {in.Here(), size_t(reader.Position())};
+    block.history = {in.Here(), size_t(reader.Position())};
     in.Take(reader.Position());
   }
+  layout.loopSounds = in.Position() - start;
   for (TgsLoopSound& sound : staged.loopSounds) {
     const uint8_t n = in.U8();
     if (n == 0) continue;
@@ -431,13 +442,25 @@ int32_t TgsFrame::LoadFrom(SobCursor& in) {
     sound.name.assign(name, strnlen(name, n - 1));
     sound.loadMode = bytes[n - 1];
   }
-  if (!TakeShortText(in, staged.caption) || !ReadTail(in, staged.window)) return kLoadDamaged;
+  layout.caption = in.Position() - start;
+  if (!TakeShortText(in, staged.caption)) return kLoadDamaged;
+  layout.tail = in.Position() - start;
+  if (!ReadTail(in, staged.window)) return kLoadDamaged;
+  layout.end = in.Position() - start;
+  return 0;
+}
+
+int32_t TgsFrame::LoadFrom(SobCursor& in) {
+  TgsFrameBlock block;
+  if (const int32_t code = ParseSaveBlock(in, history_.Capacity(), block); code != 0) return code;
+  TgsFrameRecords& staged = block.records;
+  const std::span<const uint8_t> historyBlock = block.history;
 
   // Everything parsed: the modules go first, as they can still refuse.
   std::vector<uint8_t> previous(CurrentModule() ? GetStateSize() : 0);
   ByteWriter backup(previous.data(), previous.size());
   const bool hadModule = CurrentModule() != nullptr && SaveState(backup) == 0;
-  SobCursor modules(moduleState, moduleBytes);
+  SobCursor modules(block.moduleState.data(), block.moduleState.size());
   if (LoadState(modules) != 0) return 1;
   uint32_t readAt = 0;
   if (staged.resumePoint >= 0) {
@@ -456,6 +479,34 @@ int32_t TgsFrame::LoadFrom(SobCursor& in) {
     historyChoice_.reset();
   }
   CommitLoadedRecords(std::move(staged));
+  return 0;
+}
+
+int32_t TgsFrame::GetCommentText(std::string& out) const {
+  const MessageTextWindow* window = CurrentWindow();
+  if (!window || !window->HasPageText()) return 1;
+  const std::string_view page = window->PageText();
+  std::string text;
+  size_t at = 0;
+  while (at < page.size()) {
+    if (page[at] == '\0') {
+      // A page command: 0, "[", its length from the length field on.
+      if (at + 1 >= page.size() || page[at + 1] != '[') break;
+      const size_t lengthAt = at + 2;
+      if (page.size() - lengthAt < 4) break;
+      const uint32_t length = uint32_t(I32At(reinterpret_cast<const uint8_t*>(page.data()), lengthAt));
+      if (length > page.size() - lengthAt) break;
+      at = lengthAt + length;
+      continue;
+    }
+    const size_t n = cp932::CharLength(page, at);
+    const std::string_view character = page.substr(at, n);
+    at += n;
+    if (character != kIdeographicSpace) text.append(character);
+  }
+  if (text.empty()) return 2;
+  const std::string& name = window->SpeakerName();
+  out = name.empty() ? text : kNameOpen + name + kNameClose + "\n" + text;
   return 0;
 }
 

@@ -281,10 +281,25 @@ int32_t TgsFrame::PlaySpeakerVoice(const std::string& cue, std::span<const int32
   sounds->PlayChannel(kVoiceChannel, false);
   loopFlags_[kVoiceChannel] = 0;
   voicePlaying_ = true;
-  if (Setting(kSettingDuckMusic) && sounds->IsMusicActive())
-    sounds->StartMusicDucking(SoundTimers(*this, *sounds), kVoiceChannel,
-                              SoundManager::DuckingFactorFromSetting(Setting(kSettingDuckMusic)));
+  DuckMusicUnderVoice(*sounds);
   return speaker;
+}
+
+void TgsFrame::DuckMusicUnderVoice(SoundManager& sounds) {
+  if (Setting(kSettingDuckMusic) && sounds.IsMusicActive())
+    sounds.StartMusicDucking(SoundTimers(*this, sounds), kVoiceChannel,
+                             SoundManager::DuckingFactorFromSetting(Setting(kSettingDuckMusic)));
+}
+
+int32_t TgsFrame::ReplayHistoryVoice(const std::string& cue) {
+  SoundManager* sounds = GetSoundManager();
+  if (sounds == nullptr) return kVoiceFailed;
+  // The page's speaker may have panned the channel; a replay speaks from
+  // the middle.
+  sounds->SetChannelPan(kVoiceChannel, 0);
+  const int32_t result = PlayVoice(cue);
+  if (result == 0) DuckMusicUnderVoice(*sounds);
+  return result;
 }
 
 void TgsFrame::StopPageVoice(bool pageEnd) {

@@ -182,9 +182,10 @@ int32_t TgsFrame::OutputPage(int32_t waitMode, bool withPage) {
     pageShown_ = true;
     windowState_->SetWindowVisible(true, 0);
   }
-  // A voiced page keeps its scene for the history; the layers' side of
-  // that record is the history screen's.
-  suppressOnce_ = false;
+  // A voiced page keeps the scene it is spoken in for the history, unless
+  // the page was asked to leave no trace once.
+  if (!std::exchange(suppressOnce_, false) && !cue.empty() && historyCapacity_ > 0 && history_.Capacity() > 0)
+    RecordSceneInHistory();
   windowState_->SetBarButtonState(kHistory, history_.Count() > 1 ? MessageWindowState::kEnabled
                                                                   : MessageWindowState::kDisabled);
   if (!windowState_->BarVisible() && !Setting(kSettingBarNearBottom)) windowState_->SetBarVisible(true, false);
@@ -198,7 +199,7 @@ int32_t TgsFrame::OutputPage(int32_t waitMode, bool withPage) {
       const int32_t served = ServeOneFrame();
       if (served == -2) return -1;
       const int32_t result = served == kGoOn ? RunPlayerAction(-1) : served >= 0 ? RunPlayerAction(served) : -1;
-      if (result >= 5) return std::exchange(pendingResult_, 0);
+      if (result >= 5 || (result == 1 && pendingResult_ != 0)) return std::exchange(pendingResult_, 0);
       if (result < -1) return -1;
       bool stop = false;
       if (result == 0 && served == kGoOn && AdvancePressed()) {
@@ -212,7 +213,10 @@ int32_t TgsFrame::OutputPage(int32_t waitMode, bool withPage) {
 
   if (!skipping) {
     if (!cue.empty() && Setting(kSettingVoicesOn) && StartPageVoice(cue) >= -1 && Setting(kSettingVoicePaced)) {
+      // A voice-paced page is heard with the window put away; the next page
+      // (or the hide action) brings it back.
       voicePacing_ = 1;
+      windowState_->ShowMessageWindow(false, false);
       if (window) window->FinishReveal();
     }
     bool revealEnded = !withPage || window == nullptr || window->RevealState() == 0;
@@ -240,6 +244,8 @@ int32_t TgsFrame::OutputPage(int32_t waitMode, bool withPage) {
             skipping = skip;
           }
         }
+      } else if (result == 1 && pendingResult_ != 0) {
+        return std::exchange(pendingResult_, 0);
       } else if (result == 1 || result == 2) {
         restartAuto_ = true;
       } else if (result == 3) {

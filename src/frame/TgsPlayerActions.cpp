@@ -15,6 +15,7 @@
 #include "frame/TgsFrame.h"
 #include "frame/TgsSystemMenu.h"
 #include "scene/ControlHost.h"
+#include "script/ScriptHost.h"
 
 namespace orrivel {
 
@@ -59,6 +60,12 @@ constexpr int32_t kNothing = 0, kDone = -1, kFailed = -2, kHistoryShown = 2, kSk
                   kBackToChoice = 5, kLoaded = 6, kBackToTitle = 7;
 // Pending frame results.
 constexpr int32_t kPendingTitle = 1, kPendingLoad = 2, kPendingPreviousChoice = 3;
+
+// The game's save and load screen, a system script. Its mode and its
+// answer pass through retTgsExp: 1 save, 0 load on the way in; 2 (a save
+// was chosen, the game is to load it) on the way out.
+constexpr char kSaveLoadScript[] = "SaveLoad";
+constexpr uint32_t kSaveLoadSave = 1, kSaveLoadLoad = 0, kSaveLoadChoseSave = 2;
 
 // The text with its "%s" replaced by the slot's label (UTF-8).
 std::string SlotText(const char* format, int32_t slot) {
@@ -203,9 +210,22 @@ int32_t TgsFrame::QuickLoadAction() {
   return kLoaded;
 }
 
+int32_t TgsFrame::RunSaveLoadScreen(bool save) {
+  // A game without a save and load screen of its own: it closes at once.
+  ScriptHost* host = environment_.host;
+  if (host == nullptr || !host->HasSceneFile(kSaveLoadScript)) return 0;
+  // The screen finds its mode in retTgsExp and leaves its answer there.
+  const uint32_t exchange = RetTgsExpAddress();
+  if (exchange != 0) Space().Write32(exchange, save ? kSaveLoadSave : kSaveLoadLoad);
+  if (RunSystemScript(kSaveLoadScript) != 0) return -1;
+  uint32_t answer = 0;
+  if (exchange != 0) Space().Read32(exchange, answer);
+  return !save && answer == kSaveLoadChoseSave ? 1 : 0;
+}
+
 int32_t TgsFrame::SaveLoadAction(bool save) {
   SuspendClock();
-  const int32_t screen = environment_.player.saveLoadScreen ? environment_.player.saveLoadScreen(save) : 0;
+  const int32_t screen = RunSaveLoadScreen(save);
   ResumeClock();
   if (screen < 0) return kFailed;
   if (screen == 1) {

@@ -2,9 +2,10 @@
 // What the player's actions and the page waits of the text-adventure frame
 // take from the game around it: the fired control of the control host, the
 // application's modal and window states, the confirmation box and its
-// notices, the saves and the screens of the game. Each hook may be empty:
-// an empty one answers as a declined box, a missing save or a screen that
-// closed at once, so a frame without the game still plays its pages.
+// notices, the saves and the settings screen of the game. Each hook may be
+// empty: an empty one answers as a declined box, a missing save or a
+// screen that closed at once, so a frame without the game still plays its
+// pages.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -34,9 +35,13 @@ struct TgsPlayerServices {
   std::function<bool()> autoSave;
   // Keeps the state to go back to at this choice; false on failure.
   std::function<bool()> snapshotState;
-  // The save (true) or load screen: -1 it failed, 0 closed, 1 a save was
-  // loaded.
-  std::function<int32_t(bool save)> saveLoadScreen;
+  // Whether the game holds a state to go back to (taken at a choice, or
+  // brought back by a loaded save).
+  std::function<bool()> hasSnapshot;
+  // Holds (true) or lets go (false) the confirmation box's running notice
+  // on its timer list, so a notice given just before a blocking fade is
+  // seen after the fade instead of running out under it.
+  std::function<void(bool hold)> holdNotice;
   // The settings screen: -1 it failed, 0 closed, 1 the text settings
   // changed; skipReadChanged reports a change of "skip read text only".
   std::function<int32_t(bool& skipReadChanged)> settingsScreen;

@@ -204,9 +204,13 @@ int32_t TgsFrame::RunSystemScript(const char* name) {
   ScriptHost* host = environment_.host;
   if (!host) return 1;
   machine_.SetStackPointer(machine_.StackBase());
+  // A jump whose scene did not load has already unloaded the system
+  // script: only what this run added goes, never the scene that runs the
+  // game beneath it.
+  const size_t modules = host->Modules().size();
   if (host->LoadScriptFile(name, &machine_) != 0) return 2;
   const int32_t result = RunScriptBlock(true, false);
-  host->UnloadScript();
+  while (host->Modules().size() > modules) host->UnloadScript();
   return result;
 }
 

@@ -398,8 +398,13 @@ int32_t TgsFrame::FlushPage() {
   const std::span<const uint8_t> page(page_.Data(), page_.Size());
   if (windowState_->TakePage(page, speakerName_, voiceName_) == MessageTextWindow::kStopRequested)
     Log("a page command stopped the page before it was shown");
-  // The page output plays the voice of the page it shows.
+  // The page output plays the voice of the page it shows; a save keeps
+  // which window spoke, so a load plays the voice of its page again.
   pendingVoice_ = voiceName_;
+  // What the player reads is kept for the history screen, laid out in the
+  // history window; a page the history cannot lay out is simply not kept.
+  if (historyCapacity_ > 0) RecordPageInHistory(page, speakerName_, voiceName_, pageSerialPending_ ? pageSerial_ : 0);
+  if (!voiceName_.empty()) pageVoiceIndex_ = windowState_->CurrentWindow();
   page_.Rewind();
   speakerName_.clear();
   voiceName_.clear();

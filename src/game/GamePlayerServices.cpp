@@ -1,5 +1,6 @@
 #include "game/GamePlayerServices.h"
 
+#include "base/TimerList.h"
 #include "frame/TgsFrame.h"
 #include "frame/TgsFrameNatives.h"
 #include "frame/TgsPlayerServices.h"
@@ -70,6 +71,19 @@ int32_t ShowSettings(GameApplication& app, bool& skipReadChanged) {
   return 1;
 }
 
+// Pauses or resumes the box's running notice on the list it runs on; a
+// resume without a matching pause changes nothing.
+void HoldNotice(bool hold) {
+  ConfirmBox* box = GetConfirmBox();
+  TimedTask* notice = box ? box->GetResult() : nullptr;
+  TimerList* timers = box ? box->GetPorts().timers : nullptr;
+  if (notice == nullptr || timers == nullptr) return;
+  if (hold)
+    timers->PauseTask(notice->Handle());
+  else
+    timers->ResumeTask(notice->Handle());
+}
+
 }  // namespace
 
 bool SelectQuickLoad(int32_t slot) {
@@ -99,6 +113,8 @@ void FillGamePlayerServices(GameApplication& app, TgsPlayerServices& player) {
   player.selectQuickLoad = SelectQuickLoad;
   player.autoSave = [] { return SystemSaves().WriteSave(GameSaveService::kAutoGroup, -1) == 0; };
   player.snapshotState = [] { return SystemSaves().TakeStateSnapshot() == 0; };
+  player.hasSnapshot = [] { return SystemSaves().HasStateSnapshot(); };
+  player.holdNotice = HoldNotice;
   player.settingsScreen = [&app](bool& skipReadChanged) { return ShowSettings(app, skipReadChanged); };
 }
 

@@ -5,12 +5,14 @@
 
 #include "game/GameApplication.h"
 #include "game/GameSaveState.h"
+#include "frame/TgsFrame.h"
+#include "scene/CanvasDrawObject.h"
+#include "scene/SpriteCanvas.h"
 #include "natives/DisplayObjectArguments.h"
 #include "natives/ProcessObjects.h"
 #include "raster/LibraryImageOps.h"
 #include "raster/Surface.h"
 #include "resource/Paths.h"
-#include "platform/SoftSurface.h"
 
 namespace orrivel {
 
@@ -18,30 +20,72 @@ namespace {
 
 using L = SaveFileLayout;
 
-// The screen as it was last presented, stretched into the thumbnail.
-int32_t DrawScreenThumbnail(GameApplication& app, SaveFileInfo& info) {
-  DisplayScreenDevice* display = app.Display();
-  if (display == nullptr) return 1;
-  // Before the first picture is presented there is nothing to show: the
-  // thumbnail stays black rather than the save being refused.
-  platform::SoftSurface* screen = display->PrimarySurface();
-  if (screen == nullptr || !screen->HasPixels()) return 0;
-  platform::SoftSurface thumbnail;
-  if (thumbnail.Create(L::kThumbWidth, L::kThumbHeight, platform::SurfaceFormat::X8R8G8B8) != 0) return 2;
-  if (thumbnail.Blt(nullptr, screen, nullptr, 0) != 0) return 3;
-  platform::SurfaceLock lock;
-  if (thumbnail.Lock(nullptr, &lock) != 0) return 2;
+// RenderInto's filter: drawables whose tag differs from -1.
+constexpr uint8_t kThumbnailFilterMode = 2;
+constexpr uint32_t kThumbnailLeftOutTag = 0xFFFFFFFFu;
+// The stretched draw copies the averaged texels. The composed screen is
+// opaque, but its alpha bytes are whatever the drawables left there (0
+// over most of a page with its message window), so blending by them would
+// black out most of the picture.
+constexpr int32_t kThumbnailDrawMode = 0;
+
+// Copies a 32-bit 132 x 74 surface into the save's B, G, R thumbnail rows.
+bool CopyThumbnailRows(Surface& source, SaveFileInfo& info) {
   for (uint32_t y = 0; y < L::kThumbHeight; ++y) {
-    const uint8_t* row = lock.bits + size_t(y) * size_t(lock.pitch);
+    const uint8_t* row = source.GetScanLine(int32_t(y));
+    if (row == nullptr) return false;
     uint8_t* out = info.thumbnail.data() + size_t(y) * L::kThumbRowBytes;
-    for (uint32_t x = 0; x < L::kThumbWidth; ++x) {
-      out[3 * x] = row[4 * x];
-      out[3 * x + 1] = row[4 * x + 1];
-      out[3 * x + 2] = row[4 * x + 2];
+    for (uint32_t x = 0; x < L::kThumbWidth; ++x) std::memcpy(out + 3 * x, row + 4 * x, 3);
+  }
+  return true;
+}
+
+// The screen object whose sprites the thumbnail shows: the open frame's
+// canvas, else the one the scripts named for saves, else the canvas the
+// display presents. Null with *named set when the scripts named an object
+// that has no canvas.
+CanvasDrawObject* ThumbnailScreenObject(GameApplication& app, bool* named) {
+  *named = false;
+  if (app.scripts) {
+    if (TgsFrame* frame = app.scripts->TextFrameSlot().frame.get()) return frame->CanvasObject();
+    if (const uint32_t source = app.scripts->SaveSetup().thumbnailSource) {
+      *named = true;
+      return GetCanvasPart(source);
     }
   }
-  thumbnail.Unlock();
-  return 0;
+  DisplayScreenDevice* display = app.Display();
+  return display ? dynamic_cast<CanvasDrawObject*>(display->GetScreenImage()) : nullptr;
+}
+
+// The screen object's sprites composed at the screen's size and drawn
+// averaged into the thumbnail. Drawables tagged -1 are left out, and the
+// overlay list (dialogs, cursors) too unless settings byte 183 is zero.
+int32_t ComposeScreenThumbnail(SpriteCanvas& canvas, bool withOverlay, SaveFileInfo& info) {
+  Surface thumbnail;
+  if (thumbnail.Create(L::kThumbWidth, L::kThumbHeight, 32, 0) != 0) return 2;
+  Surface* target = canvas.GetTarget();
+  if (target == nullptr) return 3;
+  Surface screen;
+  if (screen.Create(target->GetWidth(), target->GetHeight(), 32, 0) != 0) return 3;
+  if (canvas.RenderInto(&screen, kThumbnailFilterMode, kThumbnailLeftOutTag, withOverlay ? 1 : 0) != 0) return 3;
+  if (StretchDrawImageOp(&thumbnail, &screen, 0, 0, screen.GetWidth(), screen.GetHeight(), 0, 0, L::kThumbWidth,
+                         L::kThumbHeight, kThumbnailDrawMode, 0, 255) != 0)
+    return 3;
+  return CopyThumbnailRows(thumbnail, info) ? 0 : 3;
+}
+
+int32_t DrawScreenThumbnail(GameApplication& app, SaveFileInfo& info) {
+  bool named = false;
+  CanvasDrawObject* screen = ThumbnailScreenObject(app, &named);
+  SpriteCanvas* canvas = screen ? screen->GetCanvas() : nullptr;
+  if (canvas == nullptr) {
+    // A named object without sprites refuses the save; with no screen
+    // object at all (a game that has shown nothing yet) the thumbnail
+    // stays black rather than the save being refused.
+    return named ? 1 : 0;
+  }
+  const bool withOverlay = app.settings.blocks.appConfig[GameSaveService::kThumbnailWithoutOverlay] == 0;
+  return ComposeScreenThumbnail(*canvas, withOverlay, info);
 }
 
 // The picture the scripts named for the save, loaded as "SYS_" and its file
@@ -62,13 +106,7 @@ bool DrawPictureThumbnail(const std::string& name, SaveFileInfo& info) {
       return false;
     source = &stretched;
   }
-  for (uint32_t y = 0; y < L::kThumbHeight; ++y) {
-    const uint8_t* row = source->GetScanLine(int32_t(y));
-    if (row == nullptr) return false;
-    uint8_t* out = info.thumbnail.data() + size_t(y) * L::kThumbRowBytes;
-    for (uint32_t x = 0; x < L::kThumbWidth; ++x) std::memcpy(out + 3 * x, row + 4 * x, 3);
-  }
-  return true;
+  return CopyThumbnailRows(*source, info);
 }
 
 // A save's thumbnail into a script's 32-bit image, row by row at the
@@ -121,8 +159,15 @@ std::unique_ptr<GameSaveService> MakeGameSaveService(GameApplication& app) {
     if (TgsFrame* frame = app.scripts->TextFrameSlot().frame.get()) return frame->SaveCaption();
     return scriptText(app.scripts->SaveSetup().captionText);
   };
+  // The frame's page while a frame is open, else the text the scripts gave.
   p.commentText = [&app, scriptText]() -> std::optional<std::string> {
-    if (!app.scripts || app.scripts->SaveSetup().messageText == 0) return std::nullopt;
+    if (!app.scripts) return std::nullopt;
+    if (TgsFrame* frame = app.scripts->TextFrameSlot().frame.get()) {
+      std::string page;
+      if (frame->GetCommentText(page) != 0) return std::nullopt;
+      return page;
+    }
+    if (app.scripts->SaveSetup().messageText == 0) return std::nullopt;
     return scriptText(app.scripts->SaveSetup().messageText);
   };
   p.drawThumbnail = [&app, scriptText](SaveFileInfo& info) {

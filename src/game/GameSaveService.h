@@ -61,6 +61,8 @@ class GameSaveService final : public SaveService {
   static constexpr size_t kAutoNext = 177;
   static constexpr size_t kQuickNext = 178;
   static constexpr size_t kCommentFromMessage = 180;
+  // Non-zero: the screen thumbnail leaves the overlay list out.
+  static constexpr size_t kThumbnailWithoutOverlay = 183;
   static constexpr size_t kSaved = 186;
   static constexpr size_t kAutoLast = 187;
   static constexpr size_t kQuickLast = 188;

@@ -89,4 +89,48 @@ int32_t RestoreGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob
   return 0;
 }
 
+namespace {
+
+// Reads the parts after the variables, from the history flag at `at`, to
+// the blob's end; false unless they fill it exactly.
+bool SplitFrom(std::span<const uint8_t> blob, uint64_t at, GameSaveStateLayout& layout) {
+  SobCursor in(blob.data(), blob.size());
+  in.Take(at);
+  GameSaveStateLayout found;
+  found.historyFlag = at;
+  const uint8_t withText = in.U8();
+  if (!in.Ok() || withText > 1) return false;
+  found.withText = withText == 1;
+  if (found.withText) {
+    found.textState = in.Position();
+    const uint64_t textBytes = MarkupTextBase::MeasureState(in);
+    if (textBytes == 0) return false;
+    in.Take(textBytes);
+    found.snapshot = in.Position();
+    in.Take(in.U32());
+    if (!in.Ok()) return false;
+  }
+  if (in.Remaining() > 0) {
+    found.withFrame = true;
+    found.frameBlock = in.Position();
+    TgsFrameBlock block;
+    if (TgsFrame::ParseSaveBlock(in, 0, block) != 0 || in.Remaining() != 0) return false;
+    found.frame = block.layout;
+  }
+  found.end = in.Position();
+  layout = found;
+  return true;
+}
+
+}  // namespace
+
+bool SplitGameSaveState(std::span<const uint8_t> blob, GameSaveStateLayout& layout) {
+  if (blob.empty() || blob[0] != kSaveSelector) return false;
+  // After the selector byte, each variable takes at least its kind byte.
+  // A blob that was cut may still split (its last byte read as the flag).
+  for (uint64_t at = 1; at < blob.size(); ++at)
+    if (blob[at] <= 1 && SplitFrom(blob, at, layout)) return true;
+  return false;
+}
+
 }  // namespace orrivel

@@ -9,6 +9,8 @@
 #include <span>
 #include <vector>
 
+#include "frame/TgsFrameBlock.h"
+
 namespace orrivel {
 
 class GameScriptHost;
@@ -26,5 +28,25 @@ int32_t BuildGameSaveState(GameScriptHost& host, bool withText, std::span<const 
 // 3 the text state or the frame's block.
 int32_t RestoreGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob,
                              std::optional<std::vector<uint8_t>>& snapshot);
+
+// Where the parts of a state blob lie, as offsets into it.
+struct GameSaveStateLayout {
+  uint64_t variables = 0;  // the selector byte, then kind and bytes of each
+  uint64_t historyFlag = 0;
+  bool withText = false;
+  uint64_t textState = 0;  // when withText
+  uint64_t snapshot = 0;   // when withText: u32 N and N bytes
+  bool withFrame = false;
+  uint64_t frameBlock = 0;    // when withFrame
+  TgsFrameBlockLayout frame;  // offsets from frameBlock
+  uint64_t end = 0;
+};
+
+// Splits a blob into its parts with the readers a load uses, without a
+// running game. The variables carry no lengths (their sizes are the game
+// scripts'), so they end at the first byte from which the rest of the
+// blob reads whole. False for another selector byte than a save's or when
+// no such byte is found.
+bool SplitGameSaveState(std::span<const uint8_t> blob, GameSaveStateLayout& layout);
 
 }  // namespace orrivel

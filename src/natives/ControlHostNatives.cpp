@@ -396,6 +396,8 @@ uint32_t ControlHostNatives::SetControlCanvas(NativeArgs& args) {
   if (factory == nullptr || host == nullptr) return 1;
   host->SetCanvas(canvas);
   factory->SetCanvas(canvas);
+  // Both let go of the canvas when the scripts delete its image.
+  cells_.Host().WatchDrawObjects(ScriptDisplayObjects());
   return 0;
 }
 

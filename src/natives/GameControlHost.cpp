@@ -104,6 +104,12 @@ void GameControlHost::SetCanvas(SpriteCanvas* canvas) {
   SetTipList(canvas != nullptr ? &canvas->MainList() : nullptr, kTipOrder);
 }
 
+bool GameControlHost::ForgetCanvas(const SpriteCanvas* canvas) {
+  if (canvas == nullptr || canvas != canvas_) return false;
+  SetCanvas(nullptr);
+  return true;
+}
+
 void GameControlHost::SetTipList(SpriteList* list, uint32_t order) {
   // The list the tip is in, not the one last given: a deleted canvas's
   // list has let the sprite go already.

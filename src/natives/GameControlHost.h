@@ -115,6 +115,10 @@ class GameControlHost : public ControlHost {
   // The tool tip shows on that canvas too, above its controls.
   void SetCanvas(SpriteCanvas* canvas);
   SpriteCanvas* Canvas() const { return canvas_; }
+  // The canvas is about to be deleted: the tip leaves it and nothing is
+  // drawn into a canvas until the scripts give a new one; the controls
+  // stay. False when it is not this host's canvas.
+  bool ForgetCanvas(const SpriteCanvas* canvas);
   // A redraw the scripts asked for: whether all, two values, and the value
   // stored beside them.
   struct RedrawRequest {

@@ -68,7 +68,10 @@ GameScriptHost::~GameScriptHost() {
 }
 
 void GameScriptHost::WatchDrawObjects(DrawObjectManager* objects) {
-  if (!objectWatcher_) objectWatcher_ = std::make_unique<ScriptObjectWatcher>(setup_.objectTimers);
+  if (!objectWatcher_) {
+    objectWatcher_ =
+        std::make_unique<ScriptObjectWatcher>(setup_.objectTimers, [this](const std::string& line) { Log(line); });
+  }
   objectWatcher_->Watch(objects);
 }
 

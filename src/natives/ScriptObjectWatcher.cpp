@@ -1,18 +1,39 @@
 #include "natives/ScriptObjectWatcher.h"
 
+#include "natives/GameControlHost.h"
+#include "natives/ProcessObjects.h"
 #include "scene/CanvasDrawObject.h"
+#include "scene/ControlFactory.h"
 #include "scene/SpriteActions.h"
 #include "transition/TransitionEffect.h"
 
 namespace orrivel {
 
 void ScriptObjectWatcher::ImageDeleting(const Image& image) {
+  auto* part = dynamic_cast<CanvasDrawObject*>(const_cast<Image*>(&image));
+  if (part != nullptr) ForgetControlCanvas(part->GetCanvas());
   if (timers_ == nullptr) return;
   TransitionEffectHolder effects(timers_);
   effects.ForgetImage(&image);
   // A canvas image draws through a surface of its own, which is what an
   // effect started on it holds.
-  if (auto* part = dynamic_cast<CanvasDrawObject*>(const_cast<Image*>(&image))) effects.ForgetImage(part->GetSurface());
+  if (part != nullptr) effects.ForgetImage(part->GetSurface());
+}
+
+// The host's tip and the factory's new controls would otherwise go into
+// the freed canvas on the next frame; the controls themselves stay.
+void ScriptObjectWatcher::ForgetControlCanvas(const SpriteCanvas* canvas) {
+  ProcessObjects* objects = GetProcessObjects();
+  if (canvas == nullptr || objects == nullptr) return;
+  bool forgotten = objects->ControlHost().ForgetCanvas(canvas);
+  ControlFactory& factory = objects->Controls();
+  if (factory.GetCanvas() == canvas) {
+    factory.SetCanvas(nullptr);
+    forgotten = true;
+  }
+  if (forgotten && log_) {
+    log_("the controls' canvas image was deleted: controls are drawn nowhere until a new one is set");
+  }
 }
 
 void ScriptObjectWatcher::SceneObjectDeleting(const SceneObject& object) {

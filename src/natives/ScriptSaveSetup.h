@@ -14,8 +14,8 @@ struct ScriptSaveSetup {
   uint16_t startNumber = kFirstStartNumber;
   uint32_t captionText = 0;
   uint32_t messageText = 0;
-  // A display-object handle whose picture becomes the thumbnail, and the
-  // address of a picture name used instead.
+  // A display-object handle whose sprite canvas, composed and scaled down,
+  // becomes the thumbnail, and the address of a picture name used instead.
   uint32_t thumbnailSource = 0;
   uint32_t thumbnailPicture = 0;
 };

@@ -2,7 +2,6 @@
 #include "natives/AppNativePort.h"
 #include "natives/GameScriptHost.h"
 #include "natives/NativeBinder.h"
-#include "sound/SoundManager.h"
 
 namespace orrivel {
 
@@ -44,19 +43,6 @@ void BindTextFrameNatives(NativeBinder& binder) {
   context.environment.lowPriorityOff = [] { return AppPort().boot[15] != 0; };
   context.environment.catchUpPacing = [] { return AppPort().boot[5] != 0; };
   context.environment.setCatchUp = [](bool on) { AppPort().catchUpLive = on ? 1 : 0; };
-  // History voices replay on the voice channel, centred, with the music
-  // ducked as settings byte 109 asks.
-  context.environment.replayHistoryVoice = [&host](const std::string& voice) {
-    constexpr int32_t kVoiceChannel = 6;
-    constexpr size_t kDuckingByte = 109;
-    SoundManager* sounds = GetSoundManager();
-    if (sounds == nullptr) return;
-    sounds->SetChannelPan(kVoiceChannel, 0);
-    if (sounds->PlayVoice(kVoiceChannel, voice.c_str(), 0, nullptr) < -1) return;
-    if (sounds->PlayChannel(kVoiceChannel, false) != 0) return;
-    if (const uint8_t ducking = AppPort().appConfig[kDuckingByte])
-      sounds->StartMusicDucking(host.SystemTimers(), kVoiceChannel, SoundManager::DuckingFactorFromSetting(ducking));
-  };
   // A script may delete the display object the frame draws on.
   WatchFrameCanvas(context, host.DrawObjects());
   if (!context.environment.controls) {

@@ -34,10 +34,13 @@ constexpr uint8_t DIK_CAPITAL = 0x3A;
 constexpr uint8_t DIK_NUMPADENTER = 0x9C;
 constexpr uint8_t DIK_RCONTROL = 0x9D;
 constexpr uint8_t DIK_RMENU = 0xB8;
+constexpr uint8_t DIK_HOME = 0xC7;
 constexpr uint8_t DIK_UP = 0xC8;
+constexpr uint8_t DIK_PRIOR = 0xC9;
 constexpr uint8_t DIK_LEFT = 0xCB;
 constexpr uint8_t DIK_RIGHT = 0xCD;
 constexpr uint8_t DIK_DOWN = 0xD0;
+constexpr uint8_t DIK_NEXT = 0xD1;
 
 // Virtual keys of the three lock keys.
 constexpr uint32_t VK_CAPITAL = 0x14;

@@ -244,6 +244,21 @@ int LpkArchive::LoadMember(std::string_view name, BlockAlloc alloc, MemoryBlock*
   return LoadMemberByIndex(uint32_t(index), alloc, block, progress, user);
 }
 
+// Scrambled bytes are read a slice at a time and each slice unscrambled
+// right after its read, while it is still in the cache: one trip through
+// memory instead of a read of the whole member followed by a second pass.
+bool LpkArchive::ReadMemberBytes(uint64_t offset, uint8_t* data, uint32_t size, bool scrambled) const {
+  if (!scrambled) return file_.ReadAt(offset, data, size) == int64_t(size);
+  constexpr uint32_t kSlice = 256 * 1024;
+  for (uint32_t done = 0; done < size;) {
+    const uint32_t n = std::min(kSlice, size - done);
+    if (file_.ReadAt(offset + done, data + done, n) != int64_t(n)) return false;
+    lpk::UnscrambleBytes(data + done, n);
+    done += n;
+  }
+  return true;
+}
+
 int LpkArchive::LoadMemberByIndex(uint32_t index, BlockAlloc alloc, MemoryBlock* block, ProgressFunc progress,
                                   void* user) const {
   if (!alloc || !block) return kLpkNoPath;
@@ -273,10 +288,10 @@ int LpkArchive::LoadMemberByIndex(uint32_t index, BlockAlloc alloc, MemoryBlock*
     }
     if (file_.ReadAt(entry.offset, stored.data(), stored.size()) != int64_t(stored.size())) return kLpkReadFailed;
     if (dataSize > 0 && LzssDecode(stored.data(), stored.size(), data, dataSize) != kLzssOk) return kLpkBadPacked;
+    if (entry.memberFlags != 0) lpk::UnscrambleBytes(data, dataSize);
   } else if (dataSize > 0) {
-    if (file_.ReadAt(entry.offset, data, dataSize) != int64_t(dataSize)) return kLpkReadFailed;
+    if (!ReadMemberBytes(entry.offset, data, dataSize, entry.memberFlags != 0)) return kLpkReadFailed;
   }
-  if (entry.memberFlags != 0) lpk::UnscrambleBytes(data, dataSize);
   if (Has(lpk::kFlagScrambledHeads) && dataSize >= 4) {
     lpk::ScrambleHeadWords(data, std::min<uint32_t>(lpk::kMaxHeadWords, dataSize / 4), memberKey_);
   }

@@ -67,6 +67,7 @@ class LpkArchive final : public Archive {
   bool CollectNames(size_t node, std::string& prefix, std::vector<std::string>& names, size_t& budget) const;
   Entry ReadEntry(uint32_t index) const;
   uint32_t DataSize(const Entry& entry) const { return entry.fullSize - headLength_; }
+  bool ReadMemberBytes(uint64_t offset, uint8_t* data, uint32_t size, bool scrambled) const;
   bool Has(uint32_t flag) const { return (flags_ & flag) != 0; }
 
   platform::File file_;

@@ -125,8 +125,17 @@ __attribute__((target("avx2"))) size_t UnscrambleWideVectors(uint8_t* data, size
   return UnscrambleVectorsOf<32>(data, size);
 }
 
+__attribute__((target("avx512bw"))) size_t UnscrambleWidestVectors(uint8_t* data, size_t size) {
+  return UnscrambleVectorsOf<64>(data, size);
+}
+
 bool HasWideVectors() {
   static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+bool HasWidestVectors() {
+  static const bool has = __builtin_cpu_supports("avx512bw");
   return has;
 }
 #else
@@ -139,7 +148,11 @@ size_t UnscrambleVectors(uint8_t*, size_t) { return 0; }
 void UnscrambleBytes(uint8_t* data, size_t size) {
   size_t done = 0;
 #if ORRIVEL_LPK_WIDE
-  if (HasWideVectors()) done = UnscrambleWideVectors(data, size);
+  if (HasWidestVectors()) {
+    done = UnscrambleWidestVectors(data, size);
+  } else if (HasWideVectors()) {
+    done = UnscrambleWideVectors(data, size);
+  }
 #endif
   done += UnscrambleVectors(data + done, size - done);
   done += UnscrambleWords(data + done, size - done);

@@ -152,9 +152,23 @@ int LzssCoder::Encode(const uint8_t* input, uint32_t inputSize, std::vector<uint
   for (int p = 0; p < kPrefix; ++p) Insert(t, p);
 
   GroupWriter writer(write ? output->data() : nullptr, limit);
-  auto ringPosition = [](int p) { return uint32_t(int(kLzssStart) + p - kPrefix) & (kLzssRingSize - 1); };
-  auto limitAt = [end](int p) { return end - p < kMaxMatch ? end - p : kMaxMatch; };
   bool ok = true;
+  auto ringPosition = [](int p) { return uint32_t(int(kLzssStart) + p - kPrefix) & (kLzssRingSize - 1); };
+  // After a longest reference, the bytes that go on repeating from its
+  // distance (runs are the common case) become more longest references
+  // without a search: none could be longer. Their positions stay out of the
+  // chains but for the last few, whose strings run past the repeat into new
+  // bytes; the others are copies of strings already there.
+  auto repeatLongest = [&](int start, int distance) {
+    int q = start + kMaxMatch;
+    while (ok && end - q >= kMaxMatch && CommonLength(t + q - distance, t + q, kMaxMatch) == kMaxMatch) {
+      ok = writer.Reference(ringPosition(q - distance), kMaxMatch);
+      q += kMaxMatch;
+    }
+    for (int r = std::max(start + 1, q - kMaxMatch + 1); r < q; ++r) Insert(t, r);
+    return q;
+  };
+  auto limitAt = [end](int p) { return end - p < kMaxMatch ? end - p : kMaxMatch; };
   int p = kPrefix;
   Match current = FindLongest(t, p, limitAt(p));
   while (ok && p < end) {
@@ -176,7 +190,11 @@ int LzssCoder::Encode(const uint8_t* input, uint32_t inputSize, std::vector<uint
     }
     ok = writer.Reference(ringPosition(current.position), current.length);
     const int matchEnd = p + current.length;
-    for (++p; p < matchEnd; ++p) Insert(t, p);
+    if (current.length == kMaxMatch) {
+      p = repeatLongest(p, p - current.position);
+    } else {
+      for (++p; p < matchEnd; ++p) Insert(t, p);
+    }
     if (p < end) current = FindLongest(t, p, limitAt(p));
   }
   if (!ok || !writer.Finish() || writer.packed() >= limit) {

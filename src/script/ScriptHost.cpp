@@ -33,13 +33,23 @@ uint32_t ScriptHost::RequestScene(NativeArgs& args, ScriptRequest request) {
   return 0;
 }
 
+namespace {
+
+std::string ScenePath(const char* scene) { return std::string("SCRIPT\\") + scene + ".SOB"; }
+
+}  // namespace
+
 int ScriptHost::LoadScriptFile(const char* name, ScriptMachine* machine) {
   const char* scene = name ? name : state_->pendingScene;
   if (std::strlen(scene) >= ScriptRequestState::kSceneNameBytes) return 1;
-  std::string path = "SCRIPT\\";
-  path += scene;
-  path += ".SOB";
-  return ScriptContext::LoadScript(path, machine);
+  return ScriptContext::LoadScript(ScenePath(scene), machine);
+}
+
+bool ScriptHost::HasSceneFile(const char* name) const {
+  if (name == nullptr || std::strlen(name) >= ScriptRequestState::kSceneNameBytes) return false;
+  const std::string path = ScenePath(name);
+  if (SceneTable().Exists() && SceneTable().Find(SceneNameOfPath(path)) < 0) return false;
+  return ReadFile(path).has_value();
 }
 
 int ScriptHost::Step() {

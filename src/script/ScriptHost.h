@@ -36,6 +36,9 @@ class ScriptHost : public ScriptContext {
   }
   // Loads "SCRIPT\<name>.SOB"; the pending scene name when name is null.
   virtual int LoadScriptFile(const char* name, ScriptMachine* machine);
+  // Whether the game has the scene LoadScriptFile would load by that name:
+  // its file is there and, when the game has a scene table, listed in it.
+  bool HasSceneFile(const char* name) const;
   virtual void OnReset() {}
 
   int Step();

@@ -87,6 +87,9 @@ class MarkupTextBase {
   virtual uint64_t GetStateSize() const;
   virtual int SaveState(ByteWriter& cursor) const;
   virtual int LoadState(SobCursor& cursor);
+  // The byte count of the saved state at the cursor, read as LoadState
+  // reads it without keeping anything; 0 when it does not hold together.
+  static uint64_t MeasureState(SobCursor cursor);
   // Called when a recalled page becomes current; the base does nothing.
   virtual void ResetCursor() {}
 
@@ -212,6 +215,9 @@ class MarkupTextBase {
   const char* ItemText(const Item& item) const;
   // The ring as SaveState writes it.
   std::vector<uint8_t> SavedHistory() const;
+  // Reads saved state into entries and the recall position; false when
+  // it does not hold together.
+  static bool ParseState(SobCursor& cursor, std::vector<HistoryEntry>& entries, uint32_t& position);
 
   ScriptAddressSpace* space_;
   bool hasText_ = false;

@@ -189,12 +189,9 @@ std::vector<uint8_t> MarkupTextBase::SavedHistory() const {
   return out;
 }
 
-int MarkupTextBase::LoadState(SobCursor& cursor) {
-  const int32_t capacity = int32_t(history_.size());
-  SetHistoryCapacity(capacity);
+bool MarkupTextBase::ParseState(SobCursor& cursor, std::vector<HistoryEntry>& entries, uint32_t& position) {
   const uint32_t count = cursor.U32();
-  if (!cursor.Ok() || count > kMaxSavedEntries) return 1;
-  std::vector<HistoryEntry> entries;
+  if (!cursor.Ok() || count > kMaxSavedEntries) return false;
   for (uint32_t i = 0; i < count; ++i) {
     HistoryEntry e;
     e.textMode = cursor.U8();
@@ -206,14 +203,29 @@ int MarkupTextBase::LoadState(SobCursor& cursor) {
     e.inUse = cursor.U8() != 0;
     e.itemCount = cursor.U32();
     std::string packed;
-    if (!TakeBytes(cursor, e.name) || !TakeBytes(cursor, e.body) || !TakeBytes(cursor, packed)) return 1;
+    if (!TakeBytes(cursor, e.name) || !TakeBytes(cursor, e.body) || !TakeBytes(cursor, packed)) return false;
     e.packedItems.assign(packed.begin(), packed.end());
     std::vector<size_t> offsets;
-    if (!WalkPackedItems(e.packedItems, e.itemCount, offsets)) return 1;
+    if (!WalkPackedItems(e.packedItems, e.itemCount, offsets)) return false;
     entries.push_back(std::move(e));
   }
-  const uint32_t position = cursor.U32();
-  if (!cursor.Ok()) return 1;
+  position = cursor.U32();
+  return cursor.Ok();
+}
+
+uint64_t MarkupTextBase::MeasureState(SobCursor cursor) {
+  const uint64_t start = cursor.Position();
+  std::vector<HistoryEntry> entries;
+  uint32_t position = 0;
+  return ParseState(cursor, entries, position) ? cursor.Position() - start : 0;
+}
+
+int MarkupTextBase::LoadState(SobCursor& cursor) {
+  const int32_t capacity = int32_t(history_.size());
+  SetHistoryCapacity(capacity);
+  std::vector<HistoryEntry> entries;
+  uint32_t position = 0;
+  if (!ParseState(cursor, entries, position)) return 1;
   // A ring smaller than the saved one keeps the newest pages.
   const size_t kept = std::min(entries.size(), size_t(capacity));
   for (size_t i = entries.size() - kept; i < entries.size(); ++i) {

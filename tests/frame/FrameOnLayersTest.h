@@ -4,6 +4,7 @@
 // the clock 16 ms a frame, and the run pictures and effect pictures are in
 // the game folder.
 #include <array>
+#include <functional>
 #include <span>
 
 #include "FramePictures.h"
@@ -34,6 +35,7 @@ class FrameOnLayersTest : public LayerSetsTest {
       environment.objectTimers = &timers_;
       environment.layerActions = &actions_;
       environment.systemTimers = [this] { return &timers_; };
+      if (moreEnvironment_) moreEnvironment_(environment);
     });
     fixture_.onPump = [this] { StepAt(clock_.TickMs() + 16); };
     TgsFrame& frame = *fixture_.frame;
@@ -46,6 +48,8 @@ class FrameOnLayersTest : public LayerSetsTest {
   InputControlHost controls_;
   ControlFactory factory_;
   std::array<uint8_t, 196> settings_{};
+  // What a test adds to the environment of the frames it makes.
+  std::function<void(TgsFrameEnvironment&)> moreEnvironment_;
 };
 
 }  // namespace orrivel::test

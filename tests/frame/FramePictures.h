@@ -3,6 +3,7 @@
 // a picture folder: a 1280 x 200 window frame, the bar, two cursor strips,
 // the name plate and ten buttons of four cells each.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,39 @@ inline std::vector<uint8_t> SolidPicture(uint16_t width, uint16_t height, uint32
   for (uint32_t i = 0; i < uint32_t(width) * height; ++i)
     for (int b = 0; b < 4; ++b) image.pixels.push_back(uint8_t(bgra >> (8 * b)));
   return tools::EncodeElg(image, tools::ElgHeaderVariant::kDepthOnly);
+}
+
+// A strip of cells side by side, each of one colour.
+inline std::vector<uint8_t> StripPicture(uint16_t cellWidth, uint16_t height, std::initializer_list<uint32_t> cells) {
+  tools::ElgImage image;
+  image.depth = 32;
+  image.width = uint16_t(cellWidth * cells.size());
+  image.height = height;
+  for (uint32_t y = 0; y < height; ++y)
+    for (uint32_t bgra : cells)
+      for (uint32_t x = 0; x < cellWidth; ++x)
+        for (int b = 0; b < 4; ++b) image.pixels.push_back(uint8_t(bgra >> (8 * b)));
+  return tools::EncodeElg(image, tools::ElgHeaderVariant::kDepthOnly);
+}
+
+// The history screen's pictures: a dimmed background, the separator, the
+// voice mark (resting, under the pointer), the close button's two cells
+// and the scroll bar's thumb and arrows of three cells each.
+inline constexpr const char* kHistoryPictures[] = {"SYS/TH_BASE.ELG", "SYS/TH_LINE.ELG", "SYS/TH_VOICE.ELG",
+                                                   "SYS/TH_RET.ELG",  "SYS/TH_BAR.ELG",  "SYS/TH_UP.ELG",
+                                                   "SYS/TH_DOWN.ELG"};
+inline void WriteHistoryPictures(PictureFolder& pictures, const std::string& leaveOut = "") {
+  const std::vector<uint8_t> files[] = {
+      SolidPicture(1280, 720, 0xC0101828),
+      SolidPicture(758, 2, 0xFFB0C0E0),
+      StripPicture(33, 35, {0xFF40C040, 0xFFFFF000}),
+      StripPicture(48, 28, {0xFF304060, 0xFF506890}),
+      StripPicture(24, 40, {0xFF6080A0, 0xFF80A0C0, 0xFF405060}),
+      StripPicture(24, 24, {0xFF304060, 0xFF506890, 0xFF203050}),
+      StripPicture(24, 24, {0xFF304060, 0xFF506890, 0xFF203050}),
+  };
+  for (size_t i = 0; i < std::size(files); ++i)
+    if (leaveOut != kHistoryPictures[i]) pictures.Write(kHistoryPictures[i], files[i]);
 }
 
 inline void WriteRunPictures(PictureFolder& pictures) {

@@ -13,8 +13,10 @@
 #include "../scene/ControlTestSupport.h"
 #include "../scene/SceneTestSupport.h"
 #include "../scene/WindowTestSupport.h"
+#include "FramePictures.h"
 #include "base/ActionMap.h"
 #include "frame/MessageTextWindow.h"
+#include "platform/TextCodec.h"
 #include "raster/SpriteList.h"
 
 namespace orrivel {
@@ -57,6 +59,13 @@ class TextHistoryScreenTest : public test::SceneTest {
       input.source.ReleaseAllKeys();
       if (auto keys = script.find(frames); keys != script.end())
         for (uint8_t key : keys->second) input.source.SetKey(key, true);
+      input.source.SetMouseButtons(0);
+      if (auto pointer = pointerAt.find(frames); pointer != pointerAt.end()) {
+        host.pointerX = pointer->second.x;
+        host.pointerY = pointer->second.y;
+        input.source.SetMouseButtons(pointer->second.buttons);
+        if (pointer->second.wheel) input.input.OnMouseWheel(uintptr_t(uint16_t(pointer->second.wheel)) << 16);
+      }
       input.input.Update();
       if (auto step = actionsAt.find(frames); step != actionsAt.end()) step->second();
       return frames < quitAt;
@@ -65,8 +74,16 @@ class TextHistoryScreenTest : public test::SceneTest {
     hooks.replayVoice = [this](const std::string& voice) { replayed.push_back(voice); };
     hooks.showScene = [this](const HistorySceneRecord& scene) { scenes.push_back(scene.background); };
     hooks.closeSound = [this] { ++closeSounds; };
+    hooks.log = [this](const std::string& line) { log.push_back(line); };
     return hooks;
   }
+  // Where the pointer is at a frame, the buttons held and a wheel turn
+  // (120 away from the player, -120 towards).
+  struct PointerStep {
+    int32_t x, y;
+    uint32_t buttons = 0;
+    int32_t wheel = 0;
+  };
 
   test::CellFont font{16};
   SpriteList list;
@@ -78,6 +95,9 @@ class TextHistoryScreenTest : public test::SceneTest {
   // Keys held at a frame, and work done at a frame (after the input poll).
   std::map<int32_t, std::vector<uint8_t>> script;
   std::map<int32_t, std::function<void()>> actionsAt;
+  std::map<int32_t, PointerStep> pointerAt;
+  std::vector<std::string> log;
+  test::PictureFolder pictures;
   int32_t frames = 0;
   int32_t quitAt = 1 << 30;
   std::vector<std::string> replayed;
@@ -128,10 +148,10 @@ TEST_F(TextHistoryScreenTest, ScrollsHidesAndReplaysVoicedBlocks) {
   const int32_t f = frames;
   std::vector<int32_t> positions;
   auto record = [&] { positions.push_back(screen.Position()); };
-  script[f + 1] = {0x21};  // Page Up
+  script[f + 1] = {TextHistoryScreen::kKeyPageUp};
   script[f + 3] = {kKeyUp};
   script[f + 5] = {kKeyDown};
-  script[f + 7] = {0x24};  // Home: the first block with its voice at the top
+  script[f + 7] = {TextHistoryScreen::kKeyHome};  // the first block with its voice at the top
   actionsAt[f + 9] = [&] {
     ASSERT_GE(screen.LinesInUse(), 1);
     EXPECT_EQ(screen.Plan().lines[0].voice, "V_FIRST");
@@ -143,7 +163,7 @@ TEST_F(TextHistoryScreenTest, ScrollsHidesAndReplaysVoicedBlocks) {
     EXPECT_FALSE(window.IsVisible());
     EXPECT_FALSE(screen.Line(0)->IsVisible());
   };
-  script[f + 13] = {0x22};  // ignored while hidden
+  script[f + 13] = {TextHistoryScreen::kKeyPageDown};  // ignored while hidden
   script[f + 15] = {kKeyHide};
   script[f + 17] = {kKeyClose};
   for (int32_t at : {f + 2, f + 4, f + 6, f + 8, f + 14})
@@ -176,6 +196,103 @@ TEST_F(TextHistoryScreenTest, QuitWhileOpenFreesEverything) {
   EXPECT_EQ(screen.Run(true), -1);
   EXPECT_TRUE(host.Controls().empty());
   EXPECT_EQ(closeSounds, 0);
+}
+
+// The pictures make the screen's parts, and the pointer works them: the
+// voice mark lights under the pointer and a click on its line replays the
+// voice, the bar's arrow and the wheel move the list (the wheel once, also
+// over the bar), and the close button ends the screen.
+TEST_F(TextHistoryScreenTest, PicturesMakeThePartsThatThePointerWorks) {
+  test::WriteHistoryPictures(pictures);
+  for (int i = 0; i < 30; ++i) Page(40, "", i % 2 ? "V_ODD" : "", 0);
+  TextHistoryScreen screen(history, window, list, host, Hooks());
+  ASSERT_EQ(screen.Open(false), 0);
+  EXPECT_TRUE(log.empty());
+  ASSERT_NE(screen.Base(), nullptr);
+  EXPECT_EQ(screen.Base()->OwningList(), &list);
+  ASSERT_NE(screen.CloseButton(), nullptr);
+  EXPECT_EQ(screen.CloseButton()->GetX(), TextHistoryScreen::kCloseX);
+  EXPECT_EQ(screen.CloseButton()->GetY(), TextHistoryScreen::kCloseY);
+  EXPECT_STREQ(screen.CloseButton()->GetName(), platform::Utf8ToCp932Lossy("テキスト履歴を閉じる").c_str());
+  ASSERT_NE(screen.Bar(), nullptr);
+  EXPECT_EQ(screen.Bar()->GetX(), TextHistoryScreen::kBarX);
+  EXPECT_EQ(screen.Bar()->GetY(), TextHistoryScreen::kBarY);
+  const int32_t end = screen.Maximum();
+  ASSERT_GT(end, 0);
+  EXPECT_EQ(screen.Bar()->GetMaximum(), end);
+  EXPECT_EQ(screen.Bar()->GetValue(), end);
+  ASSERT_GT(screen.LinesInUse(), 1);
+  for (int32_t i = 0; i < screen.LinesInUse(); ++i) {
+    const ImageSprite* mark = screen.Line(i)->VoiceMark();
+    ASSERT_NE(mark, nullptr);
+    EXPECT_TRUE(mark->IsVisible());
+    EXPECT_EQ(mark->GetX(), TextHistoryLine::kMarkX);
+    EXPECT_EQ(mark->GetY(), screen.Line(i)->GetY());
+  }
+  EXPECT_FALSE(screen.Line(TextHistoryScreen::kLineCount - 1)->VoiceMark()->IsVisible());
+
+  const TextHistoryLine& line = *screen.Line(1);
+  const int32_t lineX = line.GetX() + 100, lineY = line.GetY() + 10;
+  const int32_t f = frames;
+  int32_t markOffset = -1;
+  std::vector<int32_t> positions;
+  pointerAt[f + 1] = {lineX, lineY};
+  actionsAt[f + 2] = [&] { markOffset = line.VoiceMark()->GetSourceOffsetX(); };
+  pointerAt[f + 2] = {lineX, lineY, 1};
+  // The bar's up arrow, then the wheel over the list and over the bar.
+  const int32_t arrowX = TextHistoryScreen::kBarX + 12, arrowY = TextHistoryScreen::kBarY + 12;
+  pointerAt[f + 15] = {arrowX, arrowY};
+  pointerAt[f + 16] = {arrowX, arrowY, 1};
+  pointerAt[f + 18] = {lineX, lineY, 0, 120};
+  pointerAt[f + 20] = {TextHistoryScreen::kBarX + 12, TextHistoryScreen::kBarY + 300};
+  pointerAt[f + 21] = {TextHistoryScreen::kBarX + 12, TextHistoryScreen::kBarY + 300, 0, 120};
+  for (int32_t at : {f + 14, f + 17, f + 19, f + 22}) actionsAt[at] = [&] { positions.push_back(screen.Position()); };
+  const int32_t closeX = TextHistoryScreen::kCloseX + 5, closeY = TextHistoryScreen::kCloseY + 5;
+  pointerAt[f + 24] = {closeX, closeY};
+  pointerAt[f + 25] = {closeX, closeY, 1};
+  EXPECT_EQ(screen.Run(false), 0);
+  EXPECT_EQ(markOffset, TextHistoryLine::kMarkCell);
+  EXPECT_EQ(replayed, (std::vector<std::string>{"V_ODD"}));
+  EXPECT_EQ(positions, (std::vector<int32_t>{end, end - 10, end - 20, end - 30}));
+  EXPECT_EQ(screen.Bar(), nullptr);
+  EXPECT_EQ(closeSounds, 1);
+  EXPECT_TRUE(host.Controls().empty());
+  // Everything the pictures made has left the list but the window.
+  EXPECT_EQ(list.Items().size(), 1u);
+}
+
+// A picture that does not load leaves its part out and says so; the
+// screen still opens, scrolls and closes.
+TEST_F(TextHistoryScreenTest, AMissingPictureLeavesItsPartOut) {
+  for (int i = 0; i < 30; ++i) Page(40, "", "V", 0);
+  for (const char* missing : test::kHistoryPictures) {
+    SCOPED_TRACE(missing);
+    log.clear();
+    test::PictureFolder folder;
+    test::WriteHistoryPictures(folder, missing);
+    const std::string name = missing;
+    {
+      TextHistoryScreen screen(history, window, list, host, Hooks());
+      ASSERT_EQ(screen.Open(false), 0);
+      ASSERT_EQ(log.size(), 1u);
+      EXPECT_EQ(log[0].rfind(name, 0), 0u) << log[0];
+      EXPECT_EQ(screen.Base() == nullptr, name == "SYS/TH_BASE.ELG");
+      EXPECT_EQ(screen.CloseButton() == nullptr, name == "SYS/TH_RET.ELG");
+      EXPECT_EQ(screen.Bar() == nullptr, name == "SYS/TH_BAR.ELG");
+      EXPECT_EQ(screen.Line(0)->VoiceMark() == nullptr, name == "SYS/TH_VOICE.ELG");
+      if (screen.Bar()) {
+        EXPECT_EQ(screen.Bar()->BackButton() == nullptr, name == "SYS/TH_UP.ELG" || name == "SYS/TH_DOWN.ELG");
+        EXPECT_EQ(screen.Bar()->GetValue(), screen.Maximum());
+      }
+      const int32_t end = screen.Position();
+      script[frames + 1] = {TextHistoryScreen::kKeyPageUp};
+      script[frames + 3] = {kKeyClose};
+      EXPECT_EQ(screen.Run(false), 0);
+      EXPECT_EQ(screen.Position(), end - TextHistoryScreen::kLargeStep);
+    }
+    EXPECT_TRUE(host.Controls().empty());
+    EXPECT_EQ(list.Items().size(), 1u);
+  }
 }
 
 }  // namespace

@@ -77,6 +77,29 @@ TEST_F(TgsFrameHistoryTest, PagesAreMeasuredInTheHistoryWindow) {
   EXPECT_EQ(RecordPage("off"), 2);
 }
 
+// Every page the frame shows is kept, with its speaker and voice; with the
+// history off nothing is.
+TEST_F(TgsFrameHistoryTest, ShownPagesAreKeptWithTheirSpeakerAndVoice) {
+  frame_->SetFolder("SCRIPT");
+  frame_->SetFileReader([this](const std::string& path) { return fixture_.disk.Read(path); });
+  fixture_.AddStory("module T\n[name \"Aki\" \"V1\"]Hello\n");
+  ASSERT_EQ(frame_->LoadScriptByName("T"), 0);
+  ASSERT_EQ(frame_->ReadText(), 0);
+  ASSERT_EQ(frame_->FlushPage(), 0);
+  ASSERT_EQ(frame_->History().Count(), 1);
+  const HistoryTextRecord& page = *frame_->History().GetEntry(0)->Text();
+  EXPECT_EQ(std::string(page.text.begin(), page.text.end()), "Hello");
+  EXPECT_EQ(page.name, "Aki");
+  EXPECT_EQ(page.voice, "V1");
+  EXPECT_GT(page.lineHeight, 4);
+  SetHistoryLength(0);
+  frame_->Unload();
+  ASSERT_EQ(frame_->LoadScriptByName("T"), 0);
+  ASSERT_EQ(frame_->ReadText(), 0);
+  ASSERT_EQ(frame_->FlushPage(), 0);
+  EXPECT_EQ(frame_->History().Count(), 0);
+}
+
 // The settings screen can change the history size while a choice waits.
 TEST_F(TgsFrameHistoryTest, TakenChoiceFollowsItsEntryAcrossASizeChange) {
   struct Case {

@@ -6,15 +6,22 @@
 #include <cstring>
 
 #include "FrameOnLayersTest.h"
+#include "RecordingTransitions.h"
 #include "effect/LayerAction.h"
 #include "frame/MessageTextWindow.h"
+#include "frame/MessageWindowState.h"
+#include "platform/SoftSurface.h"
+#include "raster/PixelFormat.h"
+#include "resource/TcpManager.h"
 #include "script/ByteWriter.h"
 #include "script/SobCursor.h"
 
 namespace orrivel {
 namespace {
 
+constexpr size_t kSettingAlwaysSkip = 3;
 constexpr size_t kSettingEffects = 9;
+constexpr size_t kSettingChoiceSnapshot = 13;
 constexpr size_t kSettingHistoryLength = 29;
 
 // A page over a background with two sprites (one toned, one in the
@@ -46,6 +53,24 @@ class FrameReapplyTest : public test::FrameOnLayersTest {
                                          "Aki", nullptr, 0),
                 0);
     return frame;
+  }
+
+  // A page flushed to the window as the reader does it, with its speaker
+  // and voice, and shown.
+  static void ShowPage(TgsFrame& frame, const std::string& text, const char* voice) {
+    for (const char& c : text) frame.Page().AppendCharacter(reinterpret_cast<const uint8_t*>(&c), 1);
+    frame.SpeakerName() = "Aki";
+    frame.VoiceName() = voice;
+    ASSERT_EQ(frame.FlushPage(), 0);
+    frame.SetPageShown(true);
+  }
+
+  // A fresh frame that loads the block and resumes: ReapplyState's result.
+  int32_t LoadAndResume(const std::vector<uint8_t>& block) {
+    TgsFrame& loaded = MakeFrame();
+    SobCursor in(block.data(), block.size());
+    EXPECT_EQ(loaded.LoadFrom(in), 0);
+    return loaded.BeginRun(true);
   }
 
   static std::vector<uint8_t> SaveBlock(const TgsFrame& frame) {
@@ -185,6 +210,223 @@ TEST_F(FrameReapplyTest, RefusedBlocksLeaveTheRunningFrameAsItWas) {
     ExpectSameScreenRecords(frame.RecordsForSave(), records);
     EXPECT_EQ(Screen(frame), picture) << c.name;
   }
+}
+
+}  // namespace
+}  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// The page a save was taken on speaks again when the resumed run shows it,
+// as long as it was shown and the run's pages had a voice; the window's zoom
+// comes back about the same point of the screen.
+TEST_F(FrameReapplyTest, LoadedPageGetsItsVoiceAndWindowZoomBack) {
+  settings_[kSettingEffects] = 0;
+  struct Case {
+    const char* name;
+    std::vector<const char*> voices;  // of the pages flushed, the last shown
+    bool shown;
+    float zoom;
+    const char* voice;  // pending after the load
+    int32_t voiceWindow;
+  } cases[] = {
+      {"voiced page", {"V01"}, true, 1.5f, "V01", 0},
+      {"silent page after a voiced one", {"V01", ""}, true, 0.0f, "", 0},
+      {"voiced page no longer shown", {"V01"}, false, 2.0f, "", 0},
+      {"no voice in the run", {""}, true, 0.0f, "", -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TgsFrame& saved = PlayScene();
+    for (const char* voice : c.voices) ShowPage(saved, "Hello there", voice);
+    saved.SetPageShown(c.shown);
+    saved.SetWindowZoom(c.zoom, 16, 600, 650);
+    ASSERT_EQ(saved.RecordsForSave().pageStateWord, c.voiceWindow);
+    const std::vector<uint8_t> block = SaveBlock(saved);
+
+    ASSERT_EQ(LoadAndResume(block), 0);
+    TgsFrame& loaded = *fixture_.frame;
+    EXPECT_EQ(loaded.PendingVoice(), c.voice);
+    EXPECT_EQ(loaded.PageShown(), c.shown);
+    ASSERT_NE(loaded.CurrentWindow(), nullptr);
+    EXPECT_EQ(loaded.CurrentWindow()->PageText(), "Hello there");
+    const TgsFrameRecords records = loaded.RecordsForSave();
+    EXPECT_EQ(records.pageStateWord, c.voiceWindow);
+    EXPECT_EQ(records.windowZoom, c.zoom);
+    EXPECT_EQ(records.windowAngle, 16);
+    EXPECT_EQ(records.windowCentreX, 600);
+    EXPECT_EQ(records.windowCentreY, 650);
+    const ImageSprite& sprite = loaded.CurrentWindow()->Sprite();
+    EXPECT_EQ(sprite.IsRotated(), c.zoom != 0.0f);
+    if (c.zoom != 0.0f) {
+      EXPECT_EQ(sprite.GetScale(), double(c.zoom));
+      EXPECT_EQ(sprite.GetAngle(), 16);
+      EXPECT_EQ(sprite.GetX() + sprite.GetCentreX(), 600);
+      EXPECT_EQ(sprite.GetY() + sprite.GetCentreY(), 650);
+    }
+  }
+  // A new run's window stands unzoomed.
+  TgsFrame& fresh = *fixture_.frame;
+  ASSERT_EQ(fresh.EndRun(), 0);
+  ASSERT_EQ(fresh.BeginRun(false), 0);
+  EXPECT_EQ(fresh.RecordsForSave().windowZoom, 0.0f);
+  EXPECT_EQ(fresh.RecordsForSave().windowCentreX, TgsFrameRecords::kWindowCentreX);
+}
+
+// A save taken while a choice list waits: the list comes back, and the
+// choice taken after the load lands in the history's entry of that list
+// when it is the newest entry.
+TEST_F(FrameReapplyTest, ChoiceTakenAfterALoadIsWrittenIntoTheHistory) {
+  settings_[kSettingEffects] = 0;
+  for (const bool pageAfterList : {false, true}) {
+    SCOPED_TRACE(pageAfterList);
+    TgsFrame& saved = PlayScene();
+    ASSERT_EQ(saved.RecordChoicesInHistory({{"Go", true}, {"Stay", false}}), 0);
+    if (pageAfterList) {
+      ASSERT_EQ(saved.History().AddEntry(reinterpret_cast<const uint8_t*>("x"), 1, 24, "", nullptr, 0), 0);
+    }
+    saved.Choices().Reset(nullptr, 0, 0);
+    saved.Choices().Add("Go", true);
+    saved.Choices().Add("Stay", false);
+    saved.SetChoiceWait(true);
+    const std::vector<uint8_t> block = SaveBlock(saved);
+
+    ASSERT_EQ(LoadAndResume(block), 0);
+    TgsFrame& loaded = *fixture_.frame;
+    ASSERT_EQ(loaded.ChoiceCount(), 2u);
+    EXPECT_EQ(loaded.Choices().Items()[1].text, "Stay");
+    EXPECT_FALSE(loaded.Choices().Items()[1].enabled);
+    loaded.RecordChoiceTaken(0);
+    const TextHistoryEntry* list = loaded.History().GetEntry(2);
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(list->Choices(), nullptr);
+    EXPECT_EQ(list->Choices()->selected, pageAfterList ? -1 : 0);
+  }
+}
+
+// The page on screen as a save's comment: page commands and ideographic
+// spaces dropped, the speaker in brackets in front.
+TEST_F(FrameReapplyTest, PageOnScreenBecomesTheSaveComment) {
+  TgsFrame& frame = MakeFrame();
+  ASSERT_EQ(frame.BeginRun(false), 0);
+  MessageTextWindow* window = frame.CurrentWindow();
+  ASSERT_NE(window, nullptr);
+  std::string out = "kept";
+  EXPECT_EQ(frame.GetCommentText(out), 1);  // no page yet
+  // A page command: zero, "[", its length from the length field on.
+  const std::string command = std::string("\0[", 2) + std::string("\x08\0\0\0", 4) + std::string("\x10\0\0\0", 4);
+  const std::string runsPast = std::string("\0[", 2) + std::string("\x40\0\0\0", 4) + "xyz";
+  struct Case {
+    std::string page;
+    const char* name;
+    int32_t result;
+    std::string comment;
+  } cases[] = {
+      {"Hel" + command + "lo", "Aki", 0, "\x81\x79" "Aki\x81\x7A\nHello"},
+      {"\x81\x40" "Hi\x81\x40\x82\xA0", "", 0, "Hi\x82\xA0"},
+      {"\x81\x40\x81\x40" + command, "Aki", 2, "kept"},
+      {"ok" + runsPast, "", 0, "ok"},
+      {"ok" + std::string("\0zz", 3), "", 0, "ok"},
+      {"ends on a lead byte\x82", "", 0, "ends on a lead byte\x82"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.comment);
+    ASSERT_EQ(window->SetPageText(c.page.data(), c.page.size()), 0);
+    window->SetNames(c.name, "");
+    out = "kept";
+    EXPECT_EQ(frame.GetCommentText(out), c.result);
+    EXPECT_EQ(out, c.comment);
+  }
+}
+
+// Back to the previous choice (bar button 2) after a load: only when the
+// frame keeps choice states and the game holds one the save brought.
+TEST_F(FrameReapplyTest, PreviousChoiceButtonComesBackWithAKeptState) {
+  settings_[kSettingEffects] = 0;
+  struct Case {
+    uint8_t setting;
+    int snapshot;  // -1: the game gives no answer
+    uint8_t state;
+  } cases[] = {{1, 1, MessageWindowState::kEnabled},
+               {0, 1, MessageWindowState::kDisabled},
+               {1, 0, MessageWindowState::kDisabled},
+               {1, -1, MessageWindowState::kDisabled}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << int(c.setting) << " " << c.snapshot);
+    settings_[kSettingChoiceSnapshot] = c.setting;
+    moreEnvironment_ = [&c](TgsFrameEnvironment& environment) {
+      if (c.snapshot >= 0) environment.player.hasSnapshot = [&c] { return c.snapshot == 1; };
+    };
+    const std::vector<uint8_t> block = SaveBlock(PlayScene());
+    ASSERT_EQ(LoadAndResume(block), 0);
+    EXPECT_EQ(fixture_.frame->ButtonState(TgsFrame::kPreviousChoice), c.state);
+  }
+}
+
+// The closing cross-fade holds the confirmation box's notice for its whole
+// run and lets it go after, also when the program closes meanwhile.
+TEST_F(FrameReapplyTest, ClosingFadeHoldsTheNoticeWhileItRuns) {
+  settings_[kSettingEffects] = 0;
+  TcpManager registry;
+  test::RegisterRecordingTransitions(registry);
+  platform::SoftSurface target;
+  ASSERT_EQ(target.Create(1280, 720, platform::SurfaceFormat::X8R8G8B8), platform::kSurfaceOk);
+  std::vector<std::pair<bool, uint32_t>> holds;  // hold or let go, at tick
+  moreEnvironment_ = [&](TgsFrameEnvironment& environment) {
+    environment.screenObjects = &registry;
+    environment.player.holdNotice = [&](bool hold) { holds.emplace_back(hold, clock_.TickMs()); };
+  };
+  struct Case {
+    const char* name;
+    uint8_t alwaysSkip;
+    int pumpsToClose;
+    int32_t result;
+    bool fades;
+  } cases[] = {
+      {"fade to the end", 0, 1000, 0, true},
+      {"no fade", 1, 1000, 0, false},
+      {"closing during the fade", 0, 3, -1, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    settings_[kSettingAlwaysSkip] = c.alwaysSkip;
+    // Without the noise nothing moves on the restored screen, so it fades in.
+    TgsFrame& saved = PlayScene();
+    saved.Layers()->EndEffectSlot(1, true);
+    const std::vector<uint8_t> block = SaveBlock(saved);
+    TgsFrame& loaded = MakeFrame();
+    // Each frame presents the screen, which steps its transition.
+    fixture_.onPump = [&] {
+      StepAt(clock_.TickMs() + 16);
+      loaded.CanvasObject()->Present(nullptr, nullptr, &target, kPixelFormatX8R8G8B8, 1);
+    };
+    SobCursor in(block.data(), block.size());
+    ASSERT_EQ(loaded.LoadFrom(in), 0);
+    fixture_.pumps = 0;
+    fixture_.pumpsBeforeClose = c.pumpsToClose;
+    holds.clear();
+    test::RecordingTransition::made.clear();
+    EXPECT_EQ(loaded.BeginRun(true), c.result);
+    fixture_.pumpsBeforeClose = 1000;
+    if (!c.fades) {
+      EXPECT_TRUE(holds.empty());
+      EXPECT_TRUE(test::RecordingTransition::made.empty());
+      continue;
+    }
+    ASSERT_EQ(test::RecordingTransition::made.size(), 1u);
+    EXPECT_EQ(test::RecordingTransition::made[0].name, "cross");
+    EXPECT_EQ(test::RecordingTransition::made[0].words.at(0), 500);
+    ASSERT_EQ(holds.size(), 2u);
+    EXPECT_TRUE(holds[0].first);
+    EXPECT_FALSE(holds[1].first);
+    if (c.result == 0) {
+      EXPECT_GE(holds[1].second - holds[0].second, 500u);
+    }
+  }
+  // The registry and the screen go before the frame that uses them would.
+  fixture_.onPump = nullptr;
+  fixture_.frame.reset();
 }
 
 }  // namespace

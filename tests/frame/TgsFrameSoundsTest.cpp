@@ -11,6 +11,7 @@
 #include <string>
 
 #include "TgsFrameTestSupport.h"
+#include "frame/MessageWindowState.h"
 #include "sound/BgmTrack.h"
 #include "sound/SoundManagerRig.h"
 
@@ -402,6 +403,62 @@ TEST_F(FrameVoicesTest, PageVoicesPanTowardsTheSpeakerAndDuckTheMusic) {
   EXPECT_TRUE(sound.IsChannelPlaying(6));
   EXPECT_EQ(Frame().PlaySpeakerVoice("H001", ids, xs), 1);
   Frame().StopPageVoice(true);
+  EXPECT_FALSE(sound.IsChannelPlaying(6));
+}
+
+// With settings byte 112 a voiced page is heard with the message window
+// put away: it leaves once the voice has ended and word 32 has passed.
+TEST_F(FrameVoicesTest, AVoicePacedPageHidesTheWindowAndWaitsForTheVoice) {
+  constexpr size_t kSettingVoicePaced = 112, kSettingAutoBase = 32;
+  settings[kSettingVoicePaced] = 1;
+  settings[kSettingAutoBase] = 160;  // ms
+  Frame().WindowState().ShowMessageWindow(true, false);
+  bool shownMeanwhile = true;
+  int voiceEndedAt = -1;
+  fixture->onPump = [&] {
+    Run(kFrameMs, kFrameMs);
+    if (fixture->pumps == 3) shownMeanwhile = Frame().WindowState().Record().visible;
+    if (voiceEndedAt < 0 && !sound.IsChannelPlaying(6)) voiceEndedAt = fixture->pumps;
+  };
+  EXPECT_EQ(Play("[name \"Aki\" \"H001\"]Hello.[page]"), 0);
+  EXPECT_FALSE(shownMeanwhile);
+  // The 500 ms voice, then 160 ms more.
+  ASSERT_GE(voiceEndedAt, 30);
+  EXPECT_GE(fixture->pumps - voiceEndedAt, 10);
+  EXPECT_LE(fixture->pumps - voiceEndedAt, 13);
+  EXPECT_EQ(Frame().VoicePacing(), 0);
+  // The next page shows the window again.
+  settings[kSettingVoicePaced] = 0;
+  Frame().SetSkipByKey(true);
+  EXPECT_EQ(Play("Next.[page]"), 0);
+  EXPECT_TRUE(Frame().WindowState().Record().visible);
+}
+
+// A voice of the history plays again from the middle, whatever pan the
+// page's speaker left, and ducks the music as the page voice did.
+TEST_F(FrameVoicesTest, HistoryVoicesReplayCentredAndDuckTheMusic) {
+  settings[kSettingPanVoices] = 1;
+  const int32_t ids[] = {0};
+  const int32_t xs[] = {1280};
+  ASSERT_EQ(Frame().PlaySpeakerVoice("H001", ids, xs), 0);
+  ASSERT_EQ(sound.GetChannel(6)->pan, 5000);
+  sound.StopChannel(6);
+  EXPECT_EQ(Frame().ReplayHistoryVoice("H001"), 0);
+  EXPECT_TRUE(sound.IsChannelPlaying(6));
+  EXPECT_EQ(sound.GetChannel(6)->pan, 0);
+  EXPECT_FALSE(sound.IsDucking());  // no music
+  ASSERT_EQ(sound.PlayMusic("BGM\\BGM03.OGG", nullptr, true), 0);
+  EXPECT_EQ(Frame().ReplayHistoryVoice("H001"), 0);
+  EXPECT_FALSE(sound.IsDucking());  // byte 109 not set
+  settings[kSettingDuckMusic] = 50;
+  EXPECT_EQ(Frame().ReplayHistoryVoice("H001"), 0);
+  EXPECT_TRUE(sound.IsDucking());
+  // A cue that does not play leaves the channel quiet; voices off play
+  // nothing.
+  sound.StopChannel(6);
+  EXPECT_EQ(Frame().ReplayHistoryVoice("H404"), 3);
+  settings[kSettingVoicesOn] = 0;
+  EXPECT_EQ(Frame().ReplayHistoryVoice("H001"), 1);
   EXPECT_FALSE(sound.IsChannelPlaying(6));
 }
 

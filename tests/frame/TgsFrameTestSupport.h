@@ -71,7 +71,9 @@ inline const char* const kFrameTestVars = R"(
   int visited
 )";
 
-// Scenes that script blocks call or jump to.
+// Scenes that script blocks call or jump to, and the game's save and
+// load screen: with $visited set it fails (a jump to a scene that is not
+// there); the save screen sets $n to 7; the load screen answers $n.
 inline const char* const kFrameTestScenes = R"(
 scene ROOM
   set 5 $visited
@@ -88,6 +90,25 @@ data
 scratch: word 0
 call: word @name
 name: string "DEEP"
+scene SAVELOAD
+  mov $visited @fail.1
+fail:
+  bz 0 @open
+  native !1 @jump @scratch
+  ret
+open:
+  mov ext:retTgsExp @mode.1
+mode:
+  bz 0 @load
+  set 7 $n
+  ret
+load:
+  mov $n ext:retTgsExp
+  ret
+data
+scratch: word 0
+jump: word @nope
+nope: string "NOPE"
 )";
 
 struct FrameFixture {

@@ -306,6 +306,45 @@ TEST_F(TgsPageOutputTest, PlayerActionsDoWhatTheirInputsAsk) {
   }
 }
 
+TEST_F(TgsPageOutputTest, SaveAndLoadScreensAreTheGamesSystemScript) {
+  struct Case {
+    const char* name;
+    int32_t action;
+    uint32_t n, visited;  // what the script finds
+    bool hasScreen;
+    int32_t result, pending;
+    uint32_t nAfter;
+  };
+  const Case cases[] = {
+      {"the save screen", 3, 0, 0, true, -1, 0, 7},
+      {"the load screen closed", 4, 0, 0, true, -1, 0, 0},
+      {"a save chosen on the load screen", 4, 2, 0, true, 6, 2, 2},
+      {"a save screen cannot choose a save to load", 3, 2, 0, true, -1, 0, 7},
+      {"a screen that fails", 4, 2, 1, true, -2, 0, 2},
+      {"a game without the screen", 4, 2, 0, false, -1, 0, 2},
+  };
+  const std::vector<uint8_t> screen = fixture_.disk.files.at("SCRIPT\\SAVELOAD.SOB");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.hasScreen) fixture_.disk.Put("SCRIPT\\SAVELOAD.SOB", screen);
+    else fixture_.disk.files.erase("SCRIPT\\SAVELOAD.SOB");
+    TgsFrame& frame = StartFrame();
+    fixture_.SetVariable("n", c.n);
+    fixture_.SetVariable("visited", c.visited);
+    // The game's own scene runs beneath the frame and stays.
+    ASSERT_EQ(fixture_.host.LoadScriptFile("ROOM", nullptr), 0);
+    const size_t modules = fixture_.host.Modules().size();
+    frame.RunPlayerAction(5);  // skip mode, which a modal screen ends
+    EXPECT_EQ(frame.RunPlayerAction(c.action), c.result);
+    EXPECT_EQ(frame.PendingResult(), c.pending);
+    EXPECT_EQ(fixture_.Variable("n"), c.nAfter);
+    EXPECT_FALSE(frame.SkipByKey());
+    EXPECT_EQ(fixture_.host.Modules().size(), modules);
+    fixture_.host.UnloadScript();
+    frame.EndRun();
+  }
+}
+
 TEST_F(TgsPageOutputTest, SkipAndAutoActionsHoldTheirButtons) {
   TgsFrame& frame = StartFrame();
   EXPECT_EQ(frame.RunPlayerAction(5), 3);

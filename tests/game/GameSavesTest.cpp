@@ -7,17 +7,24 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "RunningGame.h"
 #include "TobCompiler.h"
 #include "elg/ElgWriter.h"
+#include "frame/MessageTextWindow.h"
 #include "frame/TgsFrame.h"
 #include "frame/TgsFrameNatives.h"
 #include "frame/TgsLayerSets.h"
+#include "raster/ColorBox.h"
+#include "scene/CanvasDrawObject.h"
+#include "display/DisplayScreenDevice.h"
+#include "raster/SpriteList.h"
 #include "raster/Surface.h"
 #include "scene/SpriteCanvas.h"
 #include "natives/NativeCatalog.h"
 #include "script/NativeArgs.h"
+#include "game/GameSaveService.h"
 #include "game/GameSaveState.h"
 #include "natives/SaveService.h"
 #include "natives/SystemNativePort.h"
@@ -54,6 +61,25 @@ class GameSavesTest : public RunningGameTest {
   }
   static void SetValue(GameApplication& app, size_t index, uint32_t value) {
     app.scripts->Space().Write32(app.scripts->LiveRecords()[index].address, value);
+  }
+
+  // The module "T" that the frame tests read, among the game's scripts.
+  void WriteStory() {
+    tob::Story story;
+    std::string error;
+    ASSERT_TRUE(tob::Compile("module T\n[message 0]Hello\n", story, error)) << error;
+    for (auto& [name, bytes] : tob::StoryFiles(story))
+      if (name != "TGS_INIT.DAT") Write("script/" + name, bytes);
+  }
+  // The frame as a script makes it (no canvas of its own given), running
+  // "T"; null when it cannot be made.
+  static TgsFrame* RunningFrame(GameScriptHost& host) {
+    const uint32_t cells = host.Space().Allocate(12);
+    NativeArgs create(host.Space(), nullptr, cells);
+    if (host.Natives()[ScriptNativeNumber(tgs_natives::kCreateFrame)](create) != 0) return nullptr;
+    TgsFrame* frame = host.TextFrameSlot().frame.get();
+    if (!frame || frame->LoadScriptByName("T") != 0 || frame->BeginRun(false) != 0) return nullptr;
+    return frame;
   }
 };
 
@@ -129,6 +155,55 @@ TEST_F(GameSavesTest, RefusedStatesPutTheRunningOneBack) {
   });
 }
 
+// A blob splits into the parts its writers sized: the variables, the
+// history flag, the text state and snapshot when the text goes in, and the
+// frame's block when a frame is open.
+TEST_F(GameSavesTest, AStateBlobSplitsIntoItsParts) {
+  WriteStory();
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    GameScriptHost& host = *app.scripts;
+    const uint64_t variables = host.GetSerializedSize(ScriptContext::kSaveAndAutoSaveSelector, false);
+    const std::vector<uint8_t> snapshot{1, 0, 7};
+    TgsFrame* frame = nullptr;
+    for (const bool withFrame : {false, true}) {
+      if (withFrame) ASSERT_NE(frame = RunningFrame(host), nullptr);
+      for (const bool withText : {false, true}) {
+        const std::string name = std::string(withFrame ? "frame" : "no frame") + (withText ? ", text" : "");
+        std::vector<uint8_t> blob;
+        ASSERT_EQ(BuildGameSaveState(host, withText, snapshot, blob), 0) << name;
+        GameSaveStateLayout layout;
+        ASSERT_TRUE(SplitGameSaveState(blob, layout)) << name;
+        EXPECT_EQ(layout.historyFlag, variables) << name;
+        EXPECT_EQ(layout.withText, withText) << name;
+        uint64_t at = variables + 1;
+        if (withText) {
+          EXPECT_EQ(layout.textState, at) << name;
+          at += host.Message().GetStateSize();
+          EXPECT_EQ(layout.snapshot, at) << name;
+          at += 4 + snapshot.size();
+        }
+        EXPECT_EQ(layout.withFrame, withFrame) << name;
+        if (withFrame) {
+          EXPECT_EQ(layout.frameBlock, at) << name;
+          EXPECT_EQ(layout.frame.end, frame->GetSaveSize(withText)) << name;
+          at += frame->GetSaveSize(withText);
+        }
+        EXPECT_EQ(layout.end, at) << name;
+        EXPECT_EQ(layout.end, blob.size()) << name;
+      }
+    }
+    // Only the selector a save writes starts a blob.
+    std::vector<uint8_t> blob;
+    ASSERT_EQ(BuildGameSaveState(host, true, snapshot, blob), 0);
+    blob[0] = 2;
+    GameSaveStateLayout layout;
+    EXPECT_FALSE(SplitGameSaveState(blob, layout));
+    frame->EndRun();
+  });
+}
+
 // A 32-bit picture whose columns from `split` on take the second colour.
 std::vector<uint8_t> TwoColourPicture(uint16_t width, uint16_t height, uint16_t split, uint32_t left, uint32_t right) {
   tools::ElgImage image;
@@ -176,6 +251,80 @@ TEST_F(GameSavesTest, ANamedSavePictureBecomesTheThumbnail) {
   });
 }
 
+// The thumbnail's B, G, R rows of a written save.
+std::vector<uint8_t> SavedThumbnail(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (bytes.size() < 8u + 74u * 396u) return {};
+  return std::vector<uint8_t>(bytes.begin() + 8, bytes.begin() + 8 + 74 * 396);
+}
+
+// The 132 x 74 B, G, R rows of a screen split down the middle (left and
+// right colours), with the top-left quarter of another colour when given.
+std::vector<uint8_t> SplitThumbnail(uint32_t left, uint32_t right, std::optional<uint32_t> topLeft) {
+  std::vector<uint8_t> rows;
+  for (int y = 0; y < 74; ++y)
+    for (int x = 0; x < 132; ++x) {
+      const uint32_t colour = topLeft && x < 66 && y < 37 ? *topLeft : x < 66 ? left : right;
+      for (int b = 0; b < 3; ++b) rows.push_back(uint8_t(colour >> (8 * b)));
+    }
+  return rows;
+}
+
+// Without a save picture the thumbnail is the screen object's sprites
+// composed at the screen's size and scaled to 132 x 74 (the open frame's
+// canvas, else the canvas the display presents): a drawable tagged -1
+// never shows, and the overlay list (where the system menu lies) shows
+// only while settings byte 183 is zero.
+TEST_F(GameSavesTest, TheThumbnailIsTheComposedScreenScaledDown) {
+  Write("BG01A.ELG", TwoColourPicture(1280, 720, 640, 0xFF203040, 0xFF506070));
+  WriteStory();
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    const std::string folder = *platform::ResolveHostPath(app.GetSaveFolder(), platform::ResolveMode::Existing);
+    auto thumbnailOf = [&](int32_t slot) {
+      EXPECT_EQ(SystemSaves().WriteSave(3, slot), 0);
+      return SavedThumbnail(std::filesystem::path(folder) / ("DATA030" + std::to_string(slot) + ".SAV"));
+    };
+    // The bottom-right quarter tagged -1, the top-left quarter in the overlay.
+    ColorBox left, right, hidden, menu;
+    ASSERT_EQ(left.Init(640, 720, 0xFF112233, 0, 0), 0);
+    ASSERT_EQ(right.Init(640, 720, 0xFF445566, 640, 0), 0);
+    ASSERT_EQ(hidden.Init(640, 360, 0xFF030201, 640, 360), 0);
+    ASSERT_EQ(menu.Init(640, 360, 0xFFC0B0A0, 0, 0), 0);
+    hidden.SetTag(0xFFFFFFFFu);
+
+    CanvasDrawObject screen;
+    ASSERT_EQ(screen.Load(1280, 720, 32, 2), 0);
+    SpriteCanvas* canvas = screen.GetCanvas();
+    for (Drawable* box : {&left, &right, &hidden}) ASSERT_EQ(canvas->MainList().Add(box, 0, 0), 0);
+    ASSERT_EQ(canvas->OverlayList()->Add(&menu, 0, 0), 0);
+    DisplayScreenDevice& display = *app.Display();
+    ScreenImage* shown = display.GetScreenImage();
+    display.AttachScreenImage(&screen);
+    for (const uint8_t byte183 : {0, 1}) {
+      app.settings.blocks.appConfig[GameSaveService::kThumbnailWithoutOverlay] = byte183;
+      const std::optional<uint32_t> overlay = byte183 == 0 ? std::optional<uint32_t>(0xC0B0A0) : std::nullopt;
+      EXPECT_EQ(thumbnailOf(byte183), SplitThumbnail(0x112233, 0x445566, overlay)) << "byte 183 = " << int(byte183);
+    }
+    display.AttachScreenImage(shown);
+    for (Drawable* box : {&left, &right, &hidden}) canvas->MainList().Remove(box);
+    canvas->OverlayList()->Remove(&menu);
+
+    // With a frame open its canvas is the screen.
+    app.settings.blocks.appConfig[GameSaveService::kThumbnailWithoutOverlay] = 0;
+    TgsFrame* frame = RunningFrame(*app.scripts);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(frame->Layers()->LoadLayerImage("BG01A.ELG", 0), 0);
+    SpriteList& frameList = frame->CanvasObject()->GetCanvas()->MainList();
+    ASSERT_EQ(frameList.Add(&hidden, 0, 0), 0);
+    EXPECT_EQ(thumbnailOf(2), SplitThumbnail(0x203040, 0x506070, std::nullopt));
+    frameList.Remove(&hidden);
+    frame->EndRun();
+  });
+}
+
 // The front set of the frame composed as the screen shows it.
 std::vector<uint8_t> FrontPicture(TgsFrame& frame) {
   Surface out;
@@ -194,23 +343,12 @@ TEST_F(GameSavesTest, QuickSaveAndLoadCarryTheFrameOnScreen) {
   Write("BG01A.ELG", TwoColourPicture(1280, 720, 640, 0xFF203040, 0xFF506070));
   Write("BG02A.ELG", TwoColourPicture(1280, 720, 100, 0xFF000000, 0xFFFFFFFF));
   Write("ABC01.ELG", TwoColourPicture(200, 400, 100, 0xFFD07040, 0xFF40D070));
-  tob::Story story;
-  std::string error;
-  ASSERT_TRUE(tob::Compile("module T\n[message 0]Hello\n", story, error)) << error;
-  for (auto& [name, bytes] : tob::StoryFiles(story))
-    if (name != "TGS_INIT.DAT") Write("script/" + name, bytes);
+  WriteStory();
   GameApplication app;
   RunWith(app, [&] {
     ASSERT_TRUE(app.scripts);
-    GameScriptHost& host = *app.scripts;
-    // The frame as a script makes it (no canvas of its own given).
-    const uint32_t cells = host.Space().Allocate(12);
-    NativeArgs create(host.Space(), nullptr, cells);
-    ASSERT_EQ(host.Natives()[ScriptNativeNumber(tgs_natives::kCreateFrame)](create), 0u);
-    TgsFrame* frame = host.TextFrameSlot().frame.get();
+    TgsFrame* frame = RunningFrame(*app.scripts);
     ASSERT_NE(frame, nullptr);
-    ASSERT_EQ(frame->LoadScriptByName("T"), 0);
-    ASSERT_EQ(frame->BeginRun(false), 0);
     TgsLayerSets& sets = *frame->Layers();
     ASSERT_EQ(sets.LoadLayerImage("BG01A.ELG", 0), 0);
     ASSERT_EQ(sets.ParseSpriteName(0, "ABC01.ELG", 0, 0), 0);
@@ -246,6 +384,31 @@ TEST_F(GameSavesTest, QuickSaveAndLoadCarryTheFrameOnScreen) {
     EXPECT_FALSE(frame->ReapplyPending());
     EXPECT_EQ(FrontPicture(*frame), later);
     EXPECT_STREQ(sets.GetLayer(0).record.imageName, "BG02A.ELG");
+    frame->EndRun();
+  });
+}
+
+// With settings byte 180 set, a save made while a frame is open takes the
+// page on screen, with its speaker, as its comment.
+TEST_F(GameSavesTest, TheFramesPageBecomesTheSavesComment) {
+  WriteStory();
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    TgsFrame* frame = RunningFrame(*app.scripts);
+    ASSERT_NE(frame, nullptr);
+    MessageTextWindow* window = frame->CurrentWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(window->SetPageText("Good\x81\x40morning", 13), 0);
+    window->SetNames("Aki", "");
+    app.settings.blocks.appConfig[GameSaveService::kCommentFromMessage] = 1;
+
+    SaveService& saves = SystemSaves();
+    ASSERT_EQ(saves.WriteSave(11, 1), 0);
+    SaveInfoRequest request;
+    request.wantComment = true;
+    ASSERT_EQ(saves.ReadSaveInfo(11, 1, request), 0);
+    EXPECT_STREQ(reinterpret_cast<const char*>(request.comment.data()), "\x81\x79" "Aki\x81\x7A\nGoodmorning");
     frame->EndRun();
   });
 }

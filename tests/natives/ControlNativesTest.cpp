@@ -213,6 +213,43 @@ TEST_F(ControlNativesTest, HostEventsFocusListsAndDeletion) {
   EXPECT_EQ(ControlOf(second), nullptr);
 }
 
+// A canvas image the scripts gave the controls and then deleted: the host
+// and the factory let go of it (the controls and the tip stay, drawn
+// nowhere, one line logged) until a new canvas comes through 699.
+TEST_F(ControlNativesTest, ADeletedControlCanvasIsLetGo) {
+  const uint32_t image = Call(g("NativeCreateCanvasImage"), {32, 16, 32, 1});
+  ASSERT_NE(GetObjectSpriteCanvas(image), nullptr);
+  EXPECT_EQ(Call(699, {image}), 0u);
+  const uint32_t box = ColorBox();
+  EXPECT_EQ(Call(713, {box, kMinusOne}), 0u);
+  Host().ShowTooltip("tip", 4, 4);
+  const size_t logged = harness_->Host().LogLines().size();
+
+  EXPECT_EQ(Call(g("NativeDeleteImage"), {calls_->Word(image)}), 0u);
+  EXPECT_EQ(Host().Canvas(), nullptr);
+  EXPECT_EQ(Factory().GetCanvas(), nullptr);
+  EXPECT_EQ(Host().TipSprite().OwningList(), nullptr);
+  EXPECT_EQ(harness_->Host().LogLines().size(), logged + 1);
+
+  // Frames and tips go on with nothing to draw into; a control made
+  // without a canvas is refused, the ones made before stay.
+  Host().OnPointerMoved(6, 6);
+  Call(703, {});
+  Host().ShowTooltip("tip", 8, 8);
+  EXPECT_EQ(Host().TipSprite().OwningList(), nullptr);
+  EXPECT_EQ(ControlOf(ColorBox()), nullptr);
+  ASSERT_NE(ControlOf(box), nullptr);
+  EXPECT_EQ(Host().Controls().size(), 1u);
+
+  const uint32_t next = Call(g("NativeCreateCanvasImage"), {32, 16, 32, 1});
+  SpriteCanvas* canvas = GetObjectSpriteCanvas(next);
+  EXPECT_EQ(Call(699, {next}), 0u);
+  EXPECT_EQ(Host().Canvas(), canvas);
+  EXPECT_EQ(Factory().GetCanvas(), canvas);
+  EXPECT_EQ(Host().TipSprite().OwningList(), &canvas->MainList());
+  EXPECT_EQ(harness_->Host().LogLines().size(), logged + 1);
+}
+
 TEST_F(ControlNativesTest, FactoryDefaults) {
   EXPECT_EQ(Call(709, {1}), 0u);
   EXPECT_TRUE(Factory().useOverlay);

@@ -154,6 +154,29 @@ TEST_F(LpkArchiveTest, EveryFlagCombinationLoadsWholeAndAsStreams) {
   }
 }
 
+// Scrambled members are read and unscrambled a slice at a time; members of
+// several slices, ending on a slice's edge or just past it, load whole.
+TEST_F(LpkArchiveTest, LargeScrambledMembersLoadAcrossReadSlices) {
+  constexpr size_t kSlice = 256 * 1024;
+  for (bool heads : {false, true}) {
+    LpkWriterOptions options;
+    options.scrambledHeads = heads;
+    options.commonHeadLength = 4;
+    const std::vector<LpkWriterMember> members = {
+        {"one.bin", Noise(kSlice + 4, "ORV1", 5), false, true},
+        {"three.bin", Noise(3 * kSlice + 4 + 13, "ORV1", 6), false, true},
+        {"plain.bin", Noise(kSlice + 77, "ORV1", 7), false, false},
+    };
+    ArchivePtr archive = Build(options, members);
+    ASSERT_TRUE(archive);
+    for (uint32_t i = 0; i < members.size(); ++i) {
+      int code = -1;
+      EXPECT_EQ(Load(*archive, i, &code), members[i].data) << members[i].name << " heads " << heads;
+      EXPECT_EQ(code, 0);
+    }
+  }
+}
+
 TEST_F(LpkArchiveTest, PackedMembersAreStoredPackedAndRefuseStreams) {
   LpkWriterOptions options;
   options.secondSize = true;

@@ -147,6 +147,88 @@ TEST(LzssCoderTest, EncodeRoundTripsAndMeasures) {
   }
 }
 
+// Packs input and checks the stream decodes back exactly; an input the
+// encoder refuses must be one that did not shrink.
+void ExpectRoundTrip(const std::vector<uint8_t>& input, const std::string& what) {
+  std::vector<uint8_t> packed;
+  uint32_t packedSize = 0;
+  const int code = LzssEncode(input.data(), uint32_t(input.size()), &packed, &packedSize, true);
+  if (code == kLzssNoOutput) {
+    EXPECT_TRUE(packed.empty()) << what;
+    return;
+  }
+  ASSERT_EQ(code, kLzssOk) << what;
+  EXPECT_LT(packedSize, input.size() - 8) << what;
+  int decoded = -1;
+  EXPECT_EQ(Decode(packed, uint32_t(input.size()), &decoded), input) << what;
+  EXPECT_EQ(decoded, kLzssOk) << what;
+}
+
+TEST(LzssCoderTest, EncodeRoundTripsRunsFarRepeatsAndTinyInputs) {
+  std::mt19937 random(3);
+  auto noise = [&random](size_t n) {
+    std::vector<uint8_t> bytes(n);
+    for (auto& b : bytes) b = uint8_t(random());
+    return bytes;
+  };
+  // Runs of every length around whole 18-byte references, after varied
+  // bytes and from the very start (where the ring's zeros already match),
+  // ending the input or followed by more.
+  for (uint8_t value : {uint8_t(0), uint8_t(0x5A)}) {
+    for (size_t run : {3u, 17u, 18u, 19u, 35u, 36u, 37u, 4095u, 4096u, 4097u, 20000u}) {
+      for (size_t lead : {0u, 1u, 40u}) {
+        auto input = noise(lead);
+        input.insert(input.end(), run, value);
+        ExpectRoundTrip(input, "run " + std::to_string(run) + " after " + std::to_string(lead));
+        input.push_back(1);
+        input.insert(input.end(), run, value);
+        ExpectRoundTrip(input, "two runs of " + std::to_string(run));
+      }
+    }
+  }
+  // A block repeated at the window's edge and just beyond it, several
+  // times over so the ring wraps.
+  for (size_t distance : {4094u, 4095u, 4096u, 4097u}) {
+    auto input = noise(distance);
+    for (size_t i = 0; i < 4 * distance; ++i) input.push_back(input[i]);
+    ExpectRoundTrip(input, "repeat at " + std::to_string(distance));
+  }
+  // Tiny inputs: the shortest the encoder takes, matches reaching the last
+  // byte, and inputs too short to shrink.
+  for (size_t n = 9; n <= 40; ++n) {
+    std::vector<uint8_t> periodic(n);
+    for (size_t i = 0; i < n; ++i) periodic[i] = uint8_t("abc"[i % 3]);
+    ExpectRoundTrip(periodic, "periodic " + std::to_string(n));
+    ExpectRoundTrip(std::vector<uint8_t>(n, 0), "zeros " + std::to_string(n));
+    ExpectRoundTrip(noise(n), "noise " + std::to_string(n));
+  }
+}
+
+// Random inputs built the way packed data repeats itself: copies from any
+// earlier distance (inside and outside the window, overlapping their own
+// output), runs, and noise.
+TEST(LzssCoderTest, EncodeRoundTripsRandomlyBuiltInputs) {
+  std::mt19937 random(17);
+  for (int round = 0; round < 150; ++round) {
+    std::vector<uint8_t> input;
+    const size_t size = 9 + random() % 12000;
+    while (input.size() < size) {
+      const uint32_t kind = random() % 4;
+      const size_t length = 1 + random() % (kind == 2 ? 300 : 40);
+      if (kind == 0 || input.empty()) {
+        for (size_t i = 0; i < length; ++i) input.push_back(uint8_t(random() % (round % 2 ? 256 : 4)));
+      } else if (kind == 2) {
+        input.insert(input.end(), length, uint8_t(random()));
+      } else {
+        const size_t distance = 1 + random() % std::min<size_t>(input.size(), kind == 1 ? 5000 : 20);
+        for (size_t i = 0; i < length; ++i) input.push_back(input[input.size() - distance]);
+      }
+    }
+    input.resize(size);
+    ExpectRoundTrip(input, "round " + std::to_string(round));
+  }
+}
+
 TEST(LzssCoderTest, EncodeRefusesWhatDoesNotShrink) {
   const uint8_t varied[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
   std::vector<uint8_t> packed;

@@ -1,6 +1,7 @@
 // save dump FILE [THUMB.png] [STATE.bin]
-//   prints the header fields and the checksum check; writes the thumbnail
-//   as PNG and the unpacked state when asked.
+//   prints the header fields, the checksum check and the unpacked state's
+//   sections (offset and size); writes the thumbnail as PNG and the
+//   unpacked state when asked.
 // save write OUT STATE.bin [--title T] [--comment C] [--thumb PNG] [--stored]
 //   writes a save file around a state (packed unless --stored).
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "elg/PngFile.h"
+#include "game/GameSaveState.h"
 #include "game/SaveFile.h"
 
 namespace {
@@ -35,6 +37,36 @@ uint32_t U32At(const Bytes& b, size_t at) {
   return at + 4 <= b.size() ? uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
                                   uint32_t(b[at + 3]) << 24
                             : 0;
+}
+
+void PrintSection(const char* name, uint64_t at, uint64_t end) {
+  std::printf("section %s at %llu size %llu\n", name, (unsigned long long)at, (unsigned long long)(end - at));
+}
+
+// The state's parts in blob order, each up to where the next begins.
+void PrintSections(const Bytes& state) {
+  orrivel::GameSaveStateLayout l;
+  if (!orrivel::SplitGameSaveState(state, l)) {
+    std::printf("sections not found\n");
+    return;
+  }
+  PrintSection("variables", l.variables, l.historyFlag);
+  PrintSection("history-flag", l.historyFlag, l.historyFlag + 1);
+  if (l.withText) {
+    PrintSection("text", l.textState, l.snapshot);
+    PrintSection("snapshot", l.snapshot, l.withFrame ? l.frameBlock : l.end);
+  }
+  if (!l.withFrame) return;
+  const orrivel::TgsFrameBlockLayout& f = l.frame;
+  const uint64_t base = l.frameBlock;
+  PrintSection("frame", base, l.end);
+  PrintSection("frame.modules", base + f.moduleState, base + f.records);
+  PrintSection("frame.records", base + f.records, base + f.historyFlag);
+  PrintSection("frame.history-flag", base + f.historyFlag, base + f.historyFlag + 1);
+  PrintSection("frame.history", base + f.historyFlag + 1, base + f.loopSounds);
+  PrintSection("frame.loop-sounds", base + f.loopSounds, base + f.caption);
+  PrintSection("frame.caption", base + f.caption, base + f.tail);
+  PrintSection("frame.tail", base + f.tail, base + f.end);
 }
 
 int Dump(int argc, char** argv) {
@@ -64,6 +96,7 @@ int Dump(int argc, char** argv) {
   Bytes state;
   const int32_t code = orrivel::ParseSaveFile(file, state);
   std::printf("load %d\nstate %zu bytes\n", code, state.size());
+  if (code == 0) PrintSections(state);
   if (argc > 3 && std::strcmp(argv[3], "-") != 0) {
     orrivel::tools::PngPicture png;
     png.width = SaveFileLayout::kThumbWidth;

@@ -1,7 +1,9 @@
 // sob: assembles compiled-script files from their text form and runs them
 // headless through the engine's own loader and machine.
 //
-//   sob build INPUT.sas OUTDIR         write SOB_INIT.DAT, USER_VAR.SOB, FUNC_LIB.SOB, <SCENE>.SOB
+//   sob build INPUT.sas [MORE.sas...] OUTDIR
+//                                      write SOB_INIT.DAT, USER_VAR.SOB, FUNC_LIB.SOB, <SCENE>.SOB
+//                                      (several sources are one project, read in turn)
 //   sob run (DIR | INPUT.sas) [--scene NAME] [--steps N] [--budget N]
 //   sob bundle (DIR | INPUT.sas) SCENE OUTFILE   one file for the script-loading fuzz target
 //   sob savefiles (DIR | INPUT.sas) OUTDIR       the save files of MAIN's final state
@@ -13,6 +15,7 @@
 #include <map>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "SobAssembler.h"
 #include "base/Cp932.h"
@@ -32,7 +35,29 @@ bool ReadWhole(const fs::path& path, std::string& out) {
   return true;
 }
 
-// The files of a project: assembled from a .sas source, or read from a folder.
+// The files of a project: assembled from .sas sources (one project, their
+// texts read in turn), or read from a folder.
+bool LoadFiles(const std::vector<std::string>& sources, std::map<std::string, Bytes>& files) {
+  std::string text;
+  for (const std::string& source : sources) {
+    std::string part;
+    if (!ReadWhole(source, part)) {
+      std::fprintf(stderr, "sob: cannot read %s\n", source.c_str());
+      return false;
+    }
+    text += part;
+    if (!text.empty() && text.back() != '\n') text += '\n';
+  }
+  orrivel::sob::Project project;
+  std::string error;
+  if (!orrivel::sob::Assemble(text, project, error)) {
+    std::fprintf(stderr, "sob: %s: %s\n", sources.front().c_str(), error.c_str());
+    return false;
+  }
+  for (auto& [name, bytes] : orrivel::sob::ProjectFiles(project)) files[name] = std::move(bytes);
+  return true;
+}
+
 bool LoadFiles(const std::string& source, std::map<std::string, Bytes>& files) {
   std::error_code ec;
   if (fs::is_directory(source, ec)) {
@@ -43,24 +68,12 @@ bool LoadFiles(const std::string& source, std::map<std::string, Bytes>& files) {
     }
     return true;
   }
-  std::string text;
-  if (!ReadWhole(source, text)) {
-    std::fprintf(stderr, "sob: cannot read %s\n", source.c_str());
-    return false;
-  }
-  orrivel::sob::Project project;
-  std::string error;
-  if (!orrivel::sob::Assemble(text, project, error)) {
-    std::fprintf(stderr, "sob: %s: %s\n", source.c_str(), error.c_str());
-    return false;
-  }
-  for (auto& [name, bytes] : orrivel::sob::ProjectFiles(project)) files[name] = std::move(bytes);
-  return true;
+  return LoadFiles(std::vector<std::string>{source}, files);
 }
 
-int Build(const std::string& input, const std::string& outDir) {
+int Build(const std::vector<std::string>& inputs, const std::string& outDir) {
   std::map<std::string, Bytes> files;
-  if (!LoadFiles(input, files)) return 2;
+  if (inputs.size() == 1 ? !LoadFiles(inputs.front(), files) : !LoadFiles(inputs, files)) return 2;
   fs::create_directories(outDir);
   for (const auto& [name, bytes] : files) {
     std::ofstream out(fs::path(outDir) / name, std::ios::binary);
@@ -248,7 +261,8 @@ int SaveFiles(const std::string& source, const std::string& outDir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 4 && !std::strcmp(argv[1], "build")) return Build(argv[2], argv[3]);
+  if (argc >= 4 && !std::strcmp(argv[1], "build"))
+    return Build(std::vector<std::string>(argv + 2, argv + argc - 1), argv[argc - 1]);
   if (argc >= 3 && !std::strcmp(argv[1], "run")) return Run(argc, argv);
   if (argc >= 5 && !std::strcmp(argv[1], "bundle")) return Bundle(argv[2], argv[3], argv[4]);
   if (argc >= 4 && !std::strcmp(argv[1], "savefiles")) return SaveFiles(argv[2], argv[3]);
