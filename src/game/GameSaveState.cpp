@@ -20,13 +20,6 @@ std::vector<uint8_t> VariablesNow(GameScriptHost& host) {
   return bytes;
 }
 
-std::vector<uint8_t> TextNow(GameScriptHost& host) {
-  std::vector<uint8_t> bytes(host.Message().GetStateSize());
-  ByteWriter out(bytes.data(), bytes.size());
-  if (host.Message().SaveState(out) != 0) bytes.clear();
-  return bytes;
-}
-
 }  // namespace
 
 int32_t BuildGameSaveState(GameScriptHost& host, bool withText, std::span<const uint8_t> snapshot,
