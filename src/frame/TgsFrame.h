@@ -158,6 +158,9 @@ class TgsFrame : public TgsModule {
   static constexpr uint32_t kScriptNameBytes = 240;
   static constexpr uint32_t kLabelBytes = 64;
   static constexpr uint32_t kOptionWords = 6;
+  // Option word 1 picks the game's settings screen: 0 its first, else its
+  // second.
+  static constexpr uint32_t kOptionSettingsScreen = 1;
   static constexpr uint32_t kBarButtons = 10;
   static constexpr uint32_t kScreenWidth = 1280;
   static constexpr uint32_t kScreenHeight = 720;
@@ -868,6 +871,10 @@ class TgsFrame : public TgsModule {
   // closes, 0 closed, 1 the player chose a save to load.
   int32_t RunSaveLoadScreen(bool save);
   int32_t SettingsAction();
+  // The game's settings screen (its system script, else the settings
+  // hook): -1 it failed, 0 closed, 1 the text settings changed. Sets
+  // skipReadChanged when the read-text-only skip setting changed.
+  int32_t RunSettingsScreen(bool& skipReadChanged);
   int32_t HideWindowAction(bool automatic);
   int32_t SystemMenuAction();
   int32_t ConfirmedRequest(const char* utf8, bool ask, int32_t request, int32_t result);

@@ -218,6 +218,9 @@ void TgsFrame::LoadBarButtons() {
       continue;
     }
     button->SetName(Cp932(kTooltips[i]).c_str());
+    // A click reports the button's number, which is the player action it
+    // runs.
+    button->SetTag(int32_t(i));
     if (environment_.controls) environment_.controls->AddControl(button, -1);
     barButtons_[i] = button;
   }

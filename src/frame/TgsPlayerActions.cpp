@@ -67,6 +67,12 @@ constexpr int32_t kPendingTitle = 1, kPendingLoad = 2, kPendingPreviousChoice = 
 constexpr char kSaveLoadScript[] = "SaveLoad";
 constexpr uint32_t kSaveLoadSave = 1, kSaveLoadLoad = 0, kSaveLoadChoseSave = 2;
 
+// The game's two settings screens, system scripts too. retTgsExp holds 0
+// on the way in and 1 on the way out when the text settings changed (the
+// shown page is then laid out again).
+constexpr const char* kConfigScripts[2] = {"Config1", "Config2"};
+constexpr uint32_t kConfigTextChanged = 1;
+
 // The text with its "%s" replaced by the slot's label (UTF-8).
 std::string SlotText(const char* format, int32_t slot) {
   std::string text = format;
@@ -235,6 +241,23 @@ int32_t TgsFrame::SaveLoadAction(bool save) {
   return kDone;
 }
 
+int32_t TgsFrame::RunSettingsScreen(bool& skipReadChanged) {
+  ScriptHost* host = environment_.host;
+  const char* script = kConfigScripts[optionWords_[kOptionSettingsScreen] != 0 ? 1 : 0];
+  if (host == nullptr || !host->HasSceneFile(script)) {
+    // A game without the screen gets the program's own settings sheet.
+    return environment_.player.settingsScreen ? environment_.player.settingsScreen(skipReadChanged) : 0;
+  }
+  const uint8_t skipReadBefore = Setting(kSettingSkipReadOnly);
+  const uint32_t exchange = RetTgsExpAddress();
+  if (exchange != 0) Space().Write32(exchange, 0);
+  if (RunSystemScript(script) != 0) return -1;
+  skipReadChanged = Setting(kSettingSkipReadOnly) != skipReadBefore;
+  uint32_t answer = 0;
+  if (exchange != 0) Space().Read32(exchange, answer);
+  return answer == kConfigTextChanged ? 1 : 0;
+}
+
 int32_t TgsFrame::SettingsAction() {
   SuspendClock();
   const bool fades = !Setting(kSettingNoFades);
@@ -245,8 +268,7 @@ int32_t TgsFrame::SettingsAction() {
     windowState_->ShowMessageWindow(false, true);
   }
   bool skipReadChanged = false;
-  const int32_t screen =
-      environment_.player.settingsScreen ? environment_.player.settingsScreen(skipReadChanged) : 0;
+  const int32_t screen = RunSettingsScreen(skipReadChanged);
   if (screen < 0) result = kFailed;
   if (screen == 1) windowState_->RebuildPage();
   if (skipReadChanged) {

@@ -20,13 +20,6 @@ std::vector<uint8_t> VariablesNow(GameScriptHost& host) {
   return bytes;
 }
 
-std::vector<uint8_t> TextNow(GameScriptHost& host) {
-  std::vector<uint8_t> bytes(host.Message().GetStateSize());
-  ByteWriter out(bytes.data(), bytes.size());
-  if (host.Message().SaveState(out) != 0) bytes.clear();
-  return bytes;
-}
-
 }  // namespace
 
 int32_t BuildGameSaveState(GameScriptHost& host, bool withText, std::span<const uint8_t> snapshot,
@@ -54,15 +47,9 @@ int32_t RestoreGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob
                              std::optional<std::vector<uint8_t>>& snapshot) {
   if (blob.empty()) return 1;
   const std::vector<uint8_t> variablesBefore = VariablesNow(host);
-  std::vector<uint8_t> textBefore;
-  bool textTouched = false;
   auto rollBack = [&](int32_t code) {
     SobCursor variables(variablesBefore.data(), variablesBefore.size());
     if (!variablesBefore.empty()) host.DeserializeVariables(variables);
-    if (textTouched) {
-      SobCursor text(textBefore.data(), textBefore.size());
-      host.Message().LoadState(text);
-    }
     return code;
   };
 
@@ -72,18 +59,31 @@ int32_t RestoreGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob
   host.DeserializeVariables(in);
   const uint8_t withText = in.U8();
   if (!in.Ok() || withText > 1) return rollBack(2);
+  // The text's part is only measured here: the running text changes once
+  // everything else has been taken.
+  std::span<const uint8_t> text;
   std::optional<std::vector<uint8_t>> carried;
   if (withText) {
-    textBefore = TextNow(host);
-    textTouched = true;
-    if (host.Message().LoadState(in) != 0 || !in.Ok()) return rollBack(3);
+    const uint64_t size = MarkupTextBase::MeasureState(in);
+    const uint8_t* bytes = size != 0 ? in.Take(size) : nullptr;
+    if (bytes == nullptr || !in.Ok()) return rollBack(3);
+    text = {bytes, size_t(size)};
     const uint32_t n = in.U32();
-    const uint8_t* bytes = in.Take(n);
+    const uint8_t* carriedBytes = in.Take(n);
     if (!in.Ok()) return rollBack(3);
-    if (n) carried.emplace(bytes, bytes + n);
+    if (n) carried.emplace(carriedBytes, carriedBytes + n);
   }
   if (TgsFrame* frame = FrameOf(host)) {
     if (frame->LoadFrom(in) != 0) return rollBack(3);
+  }
+  // The running game's message text never carries over into the restored
+  // one (a state saved without it leaves the text empty); the window lets
+  // go of the items it was shown first.
+  if (host.MessageWindow()) host.MessageWindow()(nullptr, 0, 0);
+  host.Message().Clear();
+  if (withText) {
+    SobCursor textIn(text.data(), text.size());
+    host.Message().LoadState(textIn);
   }
   snapshot = std::move(carried);
   return 0;

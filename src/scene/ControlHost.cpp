@@ -285,7 +285,9 @@ int32_t ControlHost::RunFrame(uint32_t now) {
   GetPointerPos(&x, &y);
   bool moved = x != lastX_ || y != lastY_;
   if (!PreUpdate(now, &moved, x, y)) return kUpdateOff;
-  if (moved) {
+  // A pointer at rest still finds a control shown, enabled or added under
+  // it since (and lets go of one that went away) without waiting to move.
+  if (moved || (!pointerLocked_ && HitNode(x, y) != hovered_)) {
     TrackPointer(now, x, y);
   } else if (hovered_ != nullptr) {
     TimeTooltip(now, x, y);

@@ -30,6 +30,7 @@ void PushControl::BecomeHovered() {
 }
 
 void PushControl::ReturnToNormal() {
+  pointerPress_ = false;
   if (state_ != kHover && state_ != kPressed) return;
   SetState(kNormal);
   MarkControlHovered(events_.get(), false);
@@ -61,15 +62,25 @@ void PushControl::OnFocusGained(Control*, int32_t) {
 
 bool PushControl::OnPointerButtons(int32_t, int32_t, InputDevice* pointer) {
   if (pointer == nullptr) return false;
-  if (state_ == kHover && pointer->IsPressed(kPointerButton)) {
-    SetState(kPressed);
-    fireTime_ = 0;
-    return true;
-  }
-  // While a timed activation is pending the release does not fire again.
-  if (state_ == kPressed && fireTime_ == 0 && !pointer->IsDown(kPointerButton)) {
+  // Only a press the pointer made fires on its release: a button that its
+  // owner shows pressed (held down by a mode) is not clicked by that.
+  if (pointerPress_) {
+    if (state_ != kPressed) {
+      pointerPress_ = false;
+      return false;
+    }
+    if (pointer->IsDown(kPointerButton)) return false;
+    pointerPress_ = false;
     SetState(kHover);
     Activate();
+    return true;
+  }
+  // The pointer is on the control: whatever look its owner gave it since
+  // (held, or resting after a change of state), a click presses it. While a
+  // timed activation is pending it does not.
+  if (state_ != kDisabled && fireTime_ == 0 && pointer->IsPressed(kPointerButton)) {
+    SetState(kPressed);
+    pointerPress_ = true;
     return true;
   }
   return false;

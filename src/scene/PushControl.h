@@ -101,6 +101,8 @@ class PushControl : public Control {
   std::unique_ptr<PushEvents> events_;
   // When a pending activation fires (0: none).
   uint32_t fireTime_ = 0;
+  // The pointer pressed the control and its release is awaited.
+  bool pointerPress_ = false;
 };
 
 }  // namespace orrivel

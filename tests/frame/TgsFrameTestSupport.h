@@ -73,7 +73,9 @@ inline const char* const kFrameTestVars = R"(
 
 // Scenes that script blocks call or jump to, and the game's save and
 // load screen: with $visited set it fails (a jump to a scene that is not
-// there); the save screen sets $n to 7; the load screen answers $n.
+// there); the save screen sets $n to 7; the load screen answers $n. The
+// game's first settings screen sets $n to 1, lets one frame pass and
+// answers $visited; the second sets $n to 2 and fails.
 inline const char* const kFrameTestScenes = R"(
 scene ROOM
   set 5 $visited
@@ -104,6 +106,19 @@ mode:
   ret
 load:
   mov $n ext:retTgsExp
+  ret
+data
+scratch: word 0
+jump: word @nope
+nope: string "NOPE"
+scene CONFIG1
+  set 1 $n
+  yield
+  mov $visited ext:retTgsExp
+  ret
+scene CONFIG2
+  set 2 $n
+  native !1 @jump @scratch
   ret
 data
 scratch: word 0

@@ -57,8 +57,10 @@ class TgsPageOutputTest : public test::SceneTest {
       environment.settings = std::span<uint8_t>(settings_);
       environment.setMenuState = [this](bool on) { menuStates_.push_back(on); };
       environment.player.takeFiredTag = [this] {
-        if (controls_.selected >= 0) return std::exchange(controls_.selected, -1);
-        return std::exchange(fired_, -1);
+        const int32_t tag =
+            controls_.selected >= 0 ? std::exchange(controls_.selected, -1) : std::exchange(fired_, -1);
+        if (tag >= 0) firedTags_.emplace_back(fixture_.pumps - base_, tag);
+        return tag;
       };
       environment.player.confirm = [this](const std::string& text) {
         asked_.push_back(text);
@@ -78,6 +80,10 @@ class TgsPageOutputTest : public test::SceneTest {
       environment.player.autoSave = [this] {
         ++autoSaves_;
         return true;
+      };
+      environment.player.settingsScreen = [this](bool&) {
+        ++sheetsShown_;
+        return 0;
       };
     });
     fixture_.onPump = [this] {
@@ -121,10 +127,12 @@ class TgsPageOutputTest : public test::SceneTest {
   std::vector<std::string> asked_, notices_;
   std::vector<int32_t> saves_, loads_;
   int32_t fired_ = -1;
+  std::vector<std::pair<int, int32_t>> firedTags_;  // (frame, tag) as the frame took them
   int32_t answer_ = 0;
   bool saveWorks_ = true;
   bool loadFound_ = true;
   int autoSaves_ = 0;
+  int sheetsShown_ = 0;
   int base_ = 0;
 };
 
@@ -341,6 +349,106 @@ TEST_F(TgsPageOutputTest, SaveAndLoadScreensAreTheGamesSystemScript) {
     EXPECT_FALSE(frame.SkipByKey());
     EXPECT_EQ(fixture_.host.Modules().size(), modules);
     fixture_.host.UnloadScript();
+    frame.EndRun();
+  }
+}
+
+TEST_F(TgsPageOutputTest, TheSettingsActionRunsTheGamesSettingsScreen) {
+  struct Case {
+    const char* name;
+    int32_t screen;    // frame option word 1
+    bool hasScreens;
+    uint32_t answer;   // what the first screen answers
+    uint8_t skipReadAfter;  // settings byte 5 once the screen ran
+    int32_t result;
+    uint32_t n;        // which screen ran
+    int sheets;
+    uint8_t skipButton;
+  };
+  const Case cases[] = {
+      {"the first screen", 0, true, 0, 0, -1, 1, 0, MessageWindowState::kEnabled},
+      {"the first screen changes the text settings", 0, true, 1, 0, -1, 1, 0, MessageWindowState::kEnabled},
+      {"read text only switched on an unread page", 0, true, 0, 1, -1, 1, 0, MessageWindowState::kDisabled},
+      {"the second screen, which fails", 1, true, 0, 0, -2, 2, 0, MessageWindowState::kEnabled},
+      {"a game without the screens gets the sheet", 0, false, 0, 0, -1, 0, 1, MessageWindowState::kEnabled},
+  };
+  const std::vector<uint8_t> first = fixture_.disk.files.at("SCRIPT\\CONFIG1.SOB");
+  const std::vector<uint8_t> second = fixture_.disk.files.at("SCRIPT\\CONFIG2.SOB");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.hasScreens) {
+      fixture_.disk.Put("SCRIPT\\CONFIG1.SOB", first);
+      fixture_.disk.Put("SCRIPT\\CONFIG2.SOB", second);
+    } else {
+      fixture_.disk.files.erase("SCRIPT\\CONFIG1.SOB");
+      fixture_.disk.files.erase("SCRIPT\\CONFIG2.SOB");
+    }
+    settings_ = {};
+    sheetsShown_ = 0;
+    TgsFrame& frame = StartFrame();
+    frame.OptionWords()[TgsFrame::kOptionSettingsScreen] = c.screen;
+    fixture_.SetVariable("n", 0);
+    fixture_.SetVariable("visited", c.answer);
+    // The screen changes the player's settings while it runs.
+    const std::function<void()> pump = fixture_.onPump;
+    fixture_.onPump = [this, pump, after = c.skipReadAfter] {
+      pump();
+      if (fixture_.Variable("n") == 1) settings_[5] = after;
+    };
+    ASSERT_EQ(fixture_.host.LoadScriptFile("ROOM", nullptr), 0);
+    const size_t modules = fixture_.host.Modules().size();
+    EXPECT_EQ(frame.RunPlayerAction(8), c.result);
+    EXPECT_EQ(fixture_.Variable("n"), c.n);
+    EXPECT_EQ(sheetsShown_, c.sheets);
+    EXPECT_EQ(frame.ButtonState(TgsFrame::kSkipToChoice), c.skipButton);
+    EXPECT_TRUE(frame.WindowState().Window(0)->IsVisible());
+    EXPECT_EQ(fixture_.host.Modules().size(), modules);
+    fixture_.host.UnloadScript();
+    frame.EndRun();
+  }
+}
+
+// A bar button under a pointer at rest fires on each click at once,
+// whatever happened to the button meanwhile: its action held it, or it
+// was disabled when the pointer came and enabled later.
+TEST_F(TgsPageOutputTest, BarButtonsFireUnderAPointerAtRest) {
+  struct Case {
+    const char* name;
+    uint32_t button;
+    bool disabledAtFirst;
+  };
+  const Case cases[] = {
+      {"quick save", TgsFrame::kQuickSave, false},
+      {"auto play, held by its action", TgsFrame::kAutoPlay, false},
+      {"quick save, enabled under the pointer", TgsFrame::kQuickSave, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    settings_ = {};
+    settings_[kSettingUnreadSpeed] = 100;
+    input_.clear();
+    controls_.pointer.Reset();
+    controls_.pointerX = controls_.pointerY = -2;
+    TgsFrame& frame = StartFrame();
+    firedTags_.clear();
+    if (c.disabledAtFirst) frame.WindowState().SetBarButtonState(c.button, MessageWindowState::kDisabled);
+    input_[2] = [&] {
+      ButtonControl* button = frame.BarButtonControl(c.button);
+      ASSERT_NE(button, nullptr);
+      controls_.pointerX = button->GetX() + button->GetWidth() / 2;
+      controls_.pointerY = button->GetY() + button->GetHeight() / 2;
+    };
+    if (c.disabledAtFirst)
+      input_[3] = [&] { frame.WindowState().SetBarButtonState(c.button, MessageWindowState::kEnabled); };
+    for (int press : {5, 9, 13}) {
+      input_[press] = [this] { controls_.pointer.pressed.insert(0), controls_.pointer.down.insert(0); };
+      input_[press + 1] = [this] { controls_.pointer.down.clear(); };
+    }
+    fixture_.pumpsBeforeClose = fixture_.pumps + 16;
+    PlayText(kPage);
+    const int32_t tag = int32_t(c.button);
+    EXPECT_EQ(firedTags_, (std::vector<std::pair<int, int32_t>>{{6, tag}, {10, tag}, {14, tag}}));
+    fixture_.pumpsBeforeClose = 1000000;
     frame.EndRun();
   }
 }

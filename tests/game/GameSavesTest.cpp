@@ -126,6 +126,10 @@ TEST_F(GameSavesTest, RefusedStatesPutTheRunningOneBack) {
     ASSERT_TRUE(app.scripts);
     GameScriptHost& host = *app.scripts;
     SetScore(app, 12);
+    ASSERT_EQ(host.Message().AddItem("item"), 0);
+    int windowResets = 0;
+    const GameScriptHost::MessageWindowNotify window = host.MessageWindow();
+    host.MessageWindow() = [&](const BitArray* flags, uint32_t, int32_t) { windowResets += flags == nullptr; };
     const std::vector<uint8_t> snapshot{1, 2, 3};
     std::vector<uint8_t> withText, bare;
     ASSERT_EQ(BuildGameSaveState(host, true, snapshot, withText), 0);
@@ -147,11 +151,21 @@ TEST_F(GameSavesTest, RefusedStatesPutTheRunningOneBack) {
       EXPECT_EQ(RestoreGameSaveState(host, c.blob, carried), c.code) << c.name;
       EXPECT_EQ(Score(app), 50u) << c.name;
       EXPECT_FALSE(carried) << c.name;
+      EXPECT_EQ(host.Message().ItemCount(), 1) << c.name;
     }
+    EXPECT_EQ(windowResets, 0);
+    // A restored state keeps nothing of the running game's text.
     std::optional<std::vector<uint8_t>> carried;
+    ASSERT_EQ(RestoreGameSaveState(host, bare, carried), 0);
+    EXPECT_EQ(host.Message().ItemCount(), 0);
+    EXPECT_EQ(windowResets, 1);
+    ASSERT_EQ(host.Message().AddItem("item"), 0);
     ASSERT_EQ(RestoreGameSaveState(host, withText, carried), 0);
     EXPECT_EQ(Score(app), 12u);
     EXPECT_EQ(carried, snapshot);
+    EXPECT_EQ(host.Message().ItemCount(), 0);
+    EXPECT_EQ(windowResets, 2);
+    host.MessageWindow() = window;
   });
 }
 

@@ -217,6 +217,34 @@ TEST_F(ButtonControlTest, DisablingAHoveredButtonDropsTheHover) {
   EXPECT_EQ(b->GetState(), PushControl::kNormal);
 }
 
+// The pointer rests on the button throughout: each click fires at once,
+// after the button was enabled under it and while its owner shows it
+// pressed (held by a mode); a held look alone never fires.
+TEST_F(ButtonControlTest, ClicksUnderAPointerAtRest) {
+  auto b = MakeButton(true, true);
+  b->SetTag(4);
+  b->SetEnabled(false);
+  Frame(12, 22);
+  EXPECT_FALSE(host.IsHovered(b.get()));
+  b->SetEnabled(true);
+  Frame(12, 22);
+  EXPECT_TRUE(host.IsHovered(b.get()));
+  EXPECT_EQ(b->GetState(), PushControl::kHover);
+  for (int click = 0; click < 3; ++click) {
+    SCOPED_TRACE(click);
+    Frame(12, 22, {}, 1);
+    host.TakeLog();
+    Frame(12, 22, {}, 0);
+    EXPECT_EQ(host.TakeLog(), (Log{"selected 4", "sound - -4"}));
+    // The owner holds the button down after the first click, lets it go
+    // after the second.
+    if (click == 0) b->SetState(PushControl::kPressed);
+    if (click == 1) b->SetState(PushControl::kNormal);
+    Frame(12, 22);
+    EXPECT_EQ(host.TakeLog(), Log{});
+  }
+}
+
 TEST_F(ButtonControlTest, FocusAndThePointerModes) {
   auto b = MakeButton(false);  // 150 x 20 at (10, 20)
   host.TakeLog();
