@@ -25,8 +25,12 @@ title:                                            # back to the title: a new fra
   native !NativeSetTgsFrameOption @optionArgs @scratch  # a taken choice lands in $choice
   native !NativeCreateTgsFrame @frameArgs @scratch  # the message window on its own canvases
   native !SetAppOption @titleOff @scratch           # no way back to the title from the title
+  native !SetAppOption @saveOff @scratch            # nothing to save or load on the title
+  native !SetAppOption @loadOff @scratch
   native !NativeRunTgsScript @titleArgs @scratch    # はじめから (0) or つづきから (1)
   native !SetAppOption @titleOn @scratch            # the story may go back to the title
+  native !SetAppOption @saveOn @scratch             # ... and be saved and loaded
+  native !SetAppOption @loadOn @scratch
   mov $choice @fromTitle.1
 fromTitle:
   bz 0 @story
@@ -87,6 +91,10 @@ titleName: string "TITLE"
 resumeArgs: word -1 0
 titleOn:  word 10 1
 titleOff: word 10 0
+saveOn:   word 8 1
+saveOff:  word 8 0
+loadOn:   word 9 1
+loadOff:  word 9 0
 quickSave: word 11 -1
 chosenSave: word -1 0
 loaded:   word 0

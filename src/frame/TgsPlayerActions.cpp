@@ -315,6 +315,7 @@ int32_t TgsFrame::ShowSystemMenu() {
   TgsSystemMenuState state;
   for (uint32_t i = 0; i < kBarButtons; ++i) state.actionEnabled[i] = buttons_[i] != MessageWindowState::kDisabled;
   state.titleAllowed = !environment_.player.titleAllowed || environment_.player.titleAllowed();
+  state.settingsAllowed = !environment_.player.settingsAllowed || environment_.player.settingsAllowed();
   const int32_t result = ShowSystemMenu(state);
   if (state.pendingRequest != 0) pendingResult_ = state.pendingRequest;
   return result;

@@ -47,6 +47,8 @@ struct TgsPlayerServices {
   std::function<int32_t(bool& skipReadChanged)> settingsScreen;
   // Whether the game lets the player go back to its title now.
   std::function<bool()> titleAllowed;
+  // Whether the game lets the player open its settings now.
+  std::function<bool()> settingsAllowed;
 };
 
 }  // namespace orrivel

@@ -457,6 +457,10 @@ int GameApplication::BootScripts() {
     frame.environment.player.takeFiredTag = [controls] { return controls->TakeEvent(); };
   }
   FillGamePlayerServices(*this, frame.environment.player);
+  // Saving and loading are the scripts' to allow, through the main window's
+  // switches that also grey its menu bar.
+  frame.environment.saveAllowed = [this] { return windowCommands.SwitchState(GameWindowCommands::kSwitchSave) != 0; };
+  frame.environment.loadAllowed = [this] { return windowCommands.SwitchState(GameWindowCommands::kSwitchLoad) != 0; };
   if (!nativePort) nativePort = std::make_unique<GameNativePort>(*this);
   // What saves cut short by a crash left behind goes before the next ones.
   RemoveStaleTempFiles(BaseFolder(), kSaveTempPrefix);

@@ -1,15 +1,22 @@
 // What the text-adventure frame's player actions reach of the running
 // game: quick saves into their group, a quick load chosen only when its
 // file reads whole, the automatic save and the snapshot of a choice, the
-// main window's modal state and its return-to-title switch.
+// main window's modal state and its switches, which enable the system
+// menu's items as they grey the main window's menu bar.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
+#include <map>
 
+#include "GameNativeCalls.h"
 #include "RunningGame.h"
+#include "frame/TgsFrame.h"
 #include "frame/TgsFrameNatives.h"
 #include "frame/TgsPlayerServices.h"
+#include "frame/TgsSystemMenu.h"
 #include "game/ConfirmBox.h"
+#include "game/GameMenu.h"
 #include "game/GamePlayerServices.h"
 #include "natives/ProcessObjects.h"
 #include "natives/SaveService.h"
@@ -102,6 +109,94 @@ TEST_F(GamePlayerServicesTest, TheWindowsModalStateAndTitleSwitchReachTheFrame) 
     // cannot be shown, and a notice shows nowhere without failing.
     EXPECT_EQ(player.confirm("よろしいですか？"), -1);
     player.notice("クイックセーブを実行しました", 100);
+  });
+}
+
+// A system menu that keeps which items it was told to enable and is
+// dismissed on its first frame.
+class EnabledItemsPort final : public TgsSystemMenuPort {
+ public:
+  std::map<int32_t, bool> enabled;
+
+  int Pump() override { return 1; }
+  void OpenControls() override {}
+  void CloseControls() override {}
+  int32_t LoadItems() override { return TgsSystemMenu::kItems; }
+  void PlaceItems(int32_t, int32_t) override {}
+  bool PlaceBase(int32_t, int32_t) override { return true; }
+  void FreeBase() override {}
+  void SetItemEnabled(int32_t item, bool on) override { enabled[item] = on; }
+  void SetItemState(int32_t, bool) override {}
+  void SetItemName(int32_t, const char*) override {}
+  void ItemPosition(int32_t, int32_t& left, int32_t& top) override { left = top = 0; }
+  void PointerPosition(int32_t& x, int32_t& y) override { x = 500, y = 300; }
+  int32_t PointerEdge() override { return 0; }
+  void PlaySound(int32_t) override {}
+  bool MakeFade() override { return false; }
+  void FadeParts(bool) override {}
+  bool FadeFinished() override { return true; }
+  void DeleteFade() override {}
+  void FocusItem(int32_t) override {}
+  int32_t GlidePointer(int32_t, int32_t, uint32_t) override { return 0; }
+  int32_t UpdateControls() override { return -1; }
+  void ResetActivation() override {}
+  bool DismissPressed() override { return true; }
+  bool LeftPressedOutside() override { return false; }
+  int32_t Confirm(const std::string&, bool) override { return 0; }
+  void Notice(const std::string&, int32_t) override {}
+  bool QuickSave() override { return false; }
+  std::optional<std::string> QuickSaveCaption() override { return std::nullopt; }
+  std::optional<std::string> QuickSaveFileName() override { return std::nullopt; }
+  void SetCurrentSaveFile(const std::string&) override {}
+  void QuitFade() override {}
+  void RestartAutoTimer() override {}
+  void Log(const std::string&) override {}
+};
+
+TEST_F(GamePlayerServicesTest, TheScriptsSwitchesEnableTheSystemMenusItemsAndTheMenuBar) {
+  constexpr uint32_t kSetAppOption = 1;
+  constexpr uint32_t kFirstMenuOption = 7;  // settings, save, load, title
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    // Save, load and back to the title start switched off; settings on.
+    EXPECT_FALSE(Enabled(app, kCommandSave));
+    EXPECT_FALSE(Enabled(app, kCommandLoad));
+    EXPECT_FALSE(Enabled(app, kCommandReturnToTitle));
+    EXPECT_TRUE(Enabled(app, kCommandSettings));
+
+    TgsNativeContext& context = app.scripts->TextFrame();
+    EnabledItemsPort port;
+    TgsFrameEnvironment environment = context.environment;
+    environment.systemMenu = &port;
+    TgsFrame frame(*context.space, environment);
+
+    struct Case {
+      std::array<bool, 4> switches;  // settings, save, load, title
+      std::map<int32_t, bool> items;  // system menu items 5 to 10
+    };
+    const Case cases[] = {
+        {{true, false, false, false}, {{5, false}, {6, false}, {7, false}, {8, false}, {9, true}, {10, false}}},
+        {{true, true, false, false}, {{5, true}, {6, false}, {7, true}, {8, false}, {9, true}, {10, false}}},
+        {{true, false, true, false}, {{5, false}, {6, true}, {7, false}, {8, true}, {9, true}, {10, false}}},
+        {{false, true, true, true}, {{5, true}, {6, true}, {7, true}, {8, true}, {9, false}, {10, true}}},
+        {{false, false, false, true}, {{5, false}, {6, false}, {7, false}, {8, false}, {9, false}, {10, true}}},
+    };
+    for (const Case& c : cases) {
+      for (uint32_t i = 0; i < 4; ++i)
+        testing::CallNative(*app.scripts, kSetAppOption, {kFirstMenuOption + i, c.switches[i] ? 1u : 0u});
+      port.enabled.clear();
+      EXPECT_EQ(frame.ShowSystemMenu(), TgsSystemMenu::kDismissed);
+      std::map<int32_t, bool> items;
+      for (int32_t item = 5; item <= 10; ++item) items[item] = port.enabled[item];
+      EXPECT_EQ(items, c.items) << c.switches[0] << c.switches[1] << c.switches[2] << c.switches[3];
+      // The main window's menu bar follows the same switches.
+      EXPECT_EQ(Enabled(app, kCommandSettings), c.switches[0]);
+      EXPECT_EQ(Enabled(app, kCommandSettingsFromMenu), c.switches[0]);
+      EXPECT_EQ(Enabled(app, kCommandSave), c.switches[1]);
+      EXPECT_EQ(Enabled(app, kCommandLoad), c.switches[2]);
+      EXPECT_EQ(Enabled(app, kCommandReturnToTitle), c.switches[3]);
+    }
   });
 }
 
