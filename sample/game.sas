@@ -20,6 +20,8 @@ doubleAdd:
 scene MAIN flags 16 8
   add $visits 1 $visits
   call lib:double
+  native !NativeSetChannelCount @channelCount @scratch  # the frame's sound channels (clicks 3, voice 6, effects 8-11)
+  native !NativeSetChannelKind @voiceChannel @scratch  # channel 6 speaks at the voices' level
 title:                                            # back to the title: a new frame and the title again
   native !NativeSystemCommand @titleMusic @scratch  # the title's music, looping
   native !NativeSetTgsFrameOption @optionArgs @scratch  # a taken choice lands in $choice
@@ -82,6 +84,8 @@ data
 scratch:   word 0
 optionArgs: word 0 $choice
 frameArgs: word 0 0 0
+channelCount: word 12
+voiceChannel: word 6 4
 titleMusic: word 0 2 0 1
 musicOff: word 0 0 500 0
 storyArgs: word 0 @storyName

@@ -22,6 +22,8 @@ namespace {
 
 // Settings byte: no animation of the message window and no fades.
 constexpr size_t kSettingNoFades = 189;
+// The message window goes away this fast before the screen fades in.
+constexpr uint32_t kMessageFadeMs = 100;
 // Below the line controls of the screen.
 constexpr int32_t kHistoryWindowOrder = TextHistoryScreen::kLineOrder - 2;
 // Behind the list and its window, in front of the frame's layers.
@@ -90,8 +92,14 @@ int32_t TgsFrame::ShowTextHistory() {
   MessageTextWindow* window = HistoryWindow();
   if (!list || !window || !environment_.controls) return -1;
   const bool fades = !Setting(kSettingNoFades);
+  // The main window's menu state comes back for the modal screen (a page
+  // may have switched it off); nothing on the screen switches it off again.
+  windowState_->RestoreMenuState();
   const bool messageShown = windowState_->Record().visible;
-  if (messageShown) windowState_->ShowMessageWindow(false, false);
+  if (messageShown) {
+    if (!fades) windowState_->ShowMessageWindow(false, false);
+    else if (windowState_->FadeMessageWindow(false, kMessageFadeMs, false) < 0) return -1;
+  }
 
   TextHistoryScreen::Hooks hooks;
   hooks.pumpFrame = [this] { return !environment_.pumpFrame || environment_.pumpFrame() != 0; };

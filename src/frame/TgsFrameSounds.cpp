@@ -29,6 +29,7 @@ constexpr uint32_t kDefaultFadeMs = 1000;
 // The voice manager's answers below -1.
 constexpr int32_t kVoiceSwitchedOff = -2;
 constexpr int32_t kVoiceCueUnknown = -3;
+constexpr int32_t kVoiceLoadFailed = -4;
 constexpr int32_t kVoiceNoManager = -5;
 // The frame's own answers for a voice.
 constexpr int32_t kVoiceOffResult = 1;
@@ -273,6 +274,9 @@ int32_t TgsFrame::PlaySpeakerVoice(const std::string& cue, std::span<const int32
   if (cue.empty()) return kVoiceCueUnknown;
   const int32_t speaker =
       sounds->PlayVoice(kVoiceChannel, cue.c_str(), int32_t(speakerIds.size()), speakerIds.data());
+  // A page whose voice is missing goes on silent; the line says why.
+  if (speaker == kVoiceCueUnknown) Log("page voice " + cue + " is not in the voice table");
+  else if (speaker == kVoiceLoadFailed) Log("page voice " + cue + " could not be played");
   if (speaker < -1) return speaker;
   int32_t pan = 0;
   if (Setting(kSettingPanVoices) && speaker >= 0 && size_t(speaker) < speakerX.size())
@@ -299,6 +303,10 @@ int32_t TgsFrame::ReplayHistoryVoice(const std::string& cue) {
   sounds->SetChannelPan(kVoiceChannel, 0);
   const int32_t result = PlayVoice(cue);
   if (result == 0) DuckMusicUnderVoice(*sounds);
+  // A voice the player asked for and does not hear is worth a line (one
+  // switched off in the settings is the player's own choice).
+  if (result == kVoiceNotInTable) Log("history: voice " + cue + " is not in the voice table");
+  else if (result == kVoiceFailed) Log("history: voice " + cue + " could not be played");
   return result;
 }
 

@@ -1,22 +1,29 @@
 // The frame's side of the text history on a headless run: pages measured
 // in the history window, the taken choice reaching its entry across a
-// history size change, and the history screen ending with the program.
+// history size change, the screen's opening (the menu state back, the
+// message window faded away) and the history screen ending with the
+// program.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
+#include <vector>
 
 #include "../scene/SceneTestSupport.h"
 #include "FramePictures.h"
 #include "TgsFrameTestSupport.h"
 #include "frame/MessageTextWindow.h"
+#include "frame/MessageWindowState.h"
 #include "frame/TgsFrame.h"
 #include "platform/Clock.h"
 #include "scene/ControlFactory.h"
+#include "scene/ImageSprite.h"
 
 namespace orrivel {
 namespace {
 
 constexpr size_t kSettingHistoryLength = 29;
+constexpr size_t kSettingNoFades = 189;
 
 class TgsFrameHistoryTest : public test::SceneTest {
  protected:
@@ -31,8 +38,10 @@ class TgsFrameHistoryTest : public test::SceneTest {
     environment.settings = std::span<uint8_t>(settings_);
     environment.pumpFrame = [this] {
       clock_.Advance(17);
+      if (onPump_) onPump_();
       return ++pumps_ > pumpsBeforeClose_ ? 0 : 1;
     };
+    environment.setMenuState = [this](bool on) { menuStates_.push_back(on); };
     frame_ = std::make_unique<TgsFrame>(fixture_.host.Space(), environment);
     ASSERT_EQ(frame_->SetupMessageWindow(nullptr), 0);
     ASSERT_EQ(frame_->BeginRun(false), 0);
@@ -60,6 +69,8 @@ class TgsFrameHistoryTest : public test::SceneTest {
   std::unique_ptr<TgsFrame> frame_;
   int pumps_ = 0;
   int pumpsBeforeClose_ = 1 << 20;
+  std::function<void()> onPump_;
+  std::vector<bool> menuStates_;
 };
 
 TEST_F(TgsFrameHistoryTest, PagesAreMeasuredInTheHistoryWindow) {
@@ -119,7 +130,9 @@ TEST_F(TgsFrameHistoryTest, TakenChoiceFollowsItsEntryAcrossASizeChange) {
     frame_->RecordChoiceTaken(1);
     const TextHistoryEntry* entry = frame_->History().FindSerial(serial);
     ASSERT_EQ(entry != nullptr, c.written);
-    if (entry) EXPECT_EQ(entry->Choices()->selected, 1);
+    if (entry) {
+      EXPECT_EQ(entry->Choices()->selected, 1);
+    }
   }
 }
 
@@ -130,6 +143,39 @@ TEST_F(TgsFrameHistoryTest, HistoryScreenEndsWithTheProgramAndLeavesNothingBehin
   EXPECT_EQ(frame_->ShowTextHistory(), -1);
   EXPECT_EQ(controls_.Controls().size(), controlsBefore);
   EXPECT_FALSE(frame_->HistoryWindow()->IsVisible());
+}
+
+// Opening the screen brings the main window's menu state back, and the
+// message window goes away faded over a few frames before the list shows,
+// or at once with settings byte 189; it is back, whole, after the screen.
+TEST_F(TgsFrameHistoryTest, OpeningRestoresTheMenuAndPutsTheMessageWindowAway) {
+  ASSERT_EQ(RecordPage("page", "V"), 0);
+  MessageWindowState& state = frame_->WindowState();
+  ImageSprite& message = state.Window(0)->WindowSprite();
+  for (const bool fades : {true, false}) {
+    SCOPED_TRACE(fades);
+    settings_[kSettingNoFades] = fades ? 0 : 1;
+    state.ShowMessageWindow(true, false);
+    state.SwitchMenuStateOff();
+    menuStates_.clear();
+    int fadingFrames = 0;
+    bool listShownWithWindow = false;
+    onPump_ = [&] {
+      if (message.IsVisible() && message.GetOpacity() > 0 && message.GetOpacity() < 255) ++fadingFrames;
+      if (frame_->HistoryWindow()->IsVisible() && message.IsVisible()) listShownWithWindow = true;
+    };
+    pumpsBeforeClose_ = pumps_ + 20;
+    EXPECT_EQ(frame_->ShowTextHistory(), -1);
+    onPump_ = nullptr;
+    EXPECT_EQ(menuStates_, std::vector<bool>{true});
+    EXPECT_EQ(fadingFrames >= 3, fades) << fadingFrames;
+    if (!fades) {
+      EXPECT_EQ(fadingFrames, 0);
+    }
+    EXPECT_FALSE(listShownWithWindow);
+    EXPECT_TRUE(message.IsVisible());
+    EXPECT_EQ(message.GetOpacity(), 255);
+  }
 }
 
 }  // namespace

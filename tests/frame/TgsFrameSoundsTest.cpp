@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "TgsFrameTestSupport.h"
 #include "frame/MessageWindowState.h"
@@ -48,6 +49,7 @@ class FrameSoundsTest : public testing::SoundManagerRig {
     fixture->RemakeFrame([this](TgsFrameEnvironment& environment) {
       environment.settings = std::span<uint8_t>(settings);
       environment.systemTimers = [this] { return &list; };
+      environment.log = [this](const std::string& line) { logs.push_back(line); };
     });
     fixture->onPump = [this] { Run(kFrameMs, kFrameMs); };
   }
@@ -72,6 +74,7 @@ class FrameSoundsTest : public testing::SoundManagerRig {
 
   std::array<uint8_t, 196> settings{};
   std::unique_ptr<FrameFixture> fixture;
+  std::vector<std::string> logs;
 
  private:
   SoundManager* previousManager_ = nullptr;
@@ -384,12 +387,15 @@ TEST_F(FrameVoicesTest, PageVoicesPanTowardsTheSpeakerAndDuckTheMusic) {
   settings[kSettingDuckMusic] = 50;
   EXPECT_EQ(Frame().PlaySpeakerVoice("H001", ids, xs), 1);
   EXPECT_TRUE(sound.IsDucking());
-  // An unknown cue plays nothing; with voices off nothing is tried.
+  // An unknown cue plays nothing and says so; with voices off nothing is
+  // tried (and nothing said).
   sound.StopChannel(6);
+  logs.clear();
   EXPECT_EQ(Frame().PlaySpeakerVoice("Z001", ids, xs), -3);
   settings[kSettingVoicesOn] = 0;
   EXPECT_EQ(Frame().PlaySpeakerVoice("H001", ids, xs), -2);
   EXPECT_FALSE(sound.IsChannelPlaying(6));
+  EXPECT_EQ(logs, std::vector<std::string>{"page voice Z001 is not in the voice table"});
 
   // The page's end stops the voice only with settings byte 108.
   settings[kSettingVoicesOn] = 1;
@@ -453,13 +459,17 @@ TEST_F(FrameVoicesTest, HistoryVoicesReplayCentredAndDuckTheMusic) {
   settings[kSettingDuckMusic] = 50;
   EXPECT_EQ(Frame().ReplayHistoryVoice("H001"), 0);
   EXPECT_TRUE(sound.IsDucking());
-  // A cue that does not play leaves the channel quiet; voices off play
-  // nothing.
+  // A cue that does not play leaves the channel quiet and the log says
+  // why; voices off play nothing, as the player asked.
   sound.StopChannel(6);
+  logs.clear();
   EXPECT_EQ(Frame().ReplayHistoryVoice("H404"), 3);
+  EXPECT_EQ(Frame().ReplayHistoryVoice("Z001"), 2);
   settings[kSettingVoicesOn] = 0;
   EXPECT_EQ(Frame().ReplayHistoryVoice("H001"), 1);
   EXPECT_FALSE(sound.IsChannelPlaying(6));
+  EXPECT_EQ(logs, (std::vector<std::string>{"history: voice H404 could not be played",
+                                             "history: voice Z001 is not in the voice table"}));
 }
 
 TEST_F(FrameSoundsTest, RememberedLoopsPlayAgainAndARunForgetsThem) {
