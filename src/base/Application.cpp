@@ -175,7 +175,7 @@ int Application::Init() {
                    kIconExclamation, kDesktopWindow);
     screenModePolicy = 0;
     screenMode = 2;
-    systemKeyFlags &= ~0x04;
+    systemKeyFlags &= ~kFullScreenAvailable;
   }
   // 12. The content size, or the screen canvas.
   if (canvasMode == 0) {
@@ -189,7 +189,9 @@ int Application::Init() {
     }
     screen->SetScreenImage(canvas, flag);
   }
-  // 13.
+  // 13. The game's window resources, which fit the screen mode to the
+  // monitor unless the start's mode was already chosen.
+  NoteStartScreenModeChoice();
   if (CreateWindowResources() != 0) return kInitWindowResourcesFailed;
   // 14.
   useMessageLoop = threadMode != 0;
@@ -199,7 +201,7 @@ int Application::Init() {
     FrameMetrics metrics = backend.Metrics();
     nonClientHeight = metrics.menuHeight;
     if (frameKind == 1) nonClientHeight += metrics.captionHeight + 2 * metrics.dialogFrameY;
-    if (!(screenModePolicy == 2 && (systemKeyFlags & 0x04))) windowStyle &= ~WS_MAXIMIZEBOX;
+    if (!(screenModePolicy == 2 && (systemKeyFlags & kFullScreenAvailable))) windowStyle &= ~WS_MAXIMIZEBOX;
   }
   {
     const char* title = GetTitle();
@@ -987,7 +989,7 @@ int Application::ShowFullScreenMenu() {
   int32_t width = monitor.Width();
   if (frameKind == 1) width -= 2 * metrics.dialogFrameX;
   if (frameKind == 2) style = (style & ~WS_CAPTION) | WS_POPUP;
-  if (!(screenModePolicy == 2 && (systemKeyFlags & 0x04))) style &= ~WS_MAXIMIZEBOX;
+  if (!(screenModePolicy == 2 && (systemKeyFlags & kFullScreenAvailable))) style &= ~WS_MAXIMIZEBOX;
   const char* title = GetTitle();
   WindowCreateParams params;
   params.className = "TMB DX FullScreenMenu";

@@ -264,7 +264,35 @@ class Application : public AppFramework, public MainWindowHost {
   bool centreCursorAfterModeChange = true;
   uint16_t menuHoverDelay = 0;
   bool pauseWhenInactive = false;
+  // The screen flags. Bit 2 (kFullScreenAvailable) says that this machine
+  // can show the game full screen: set from the start, cleared when the
+  // monitors cannot be listed or the start's monitor check refuses full
+  // screen. While it is set, the start fits the screen mode to the monitor
+  // (the game's window-resources step) and a game offering both modes
+  // keeps the window's maximise box.
   uint8_t systemKeyFlags = 0x05;
+  static constexpr uint8_t kFullScreenAvailable = 0x04;
+  // The screen-mode hint of a start option: 0 none; kHintWindowAsked when
+  // whoever started the program asked for a window (the "/W" option of the
+  // command line); kHintWindowGranted once the start turned that into a
+  // window, which then stays a window. The start's monitor adjustment is
+  // its only reader.
+  static constexpr uint8_t kHintWindowAsked = 2;
+  static constexpr uint8_t kHintWindowGranted = 3;
+  uint8_t screenModeHint = 0;
+  // The start's screen mode was decided before the monitor adjustment, so
+  // the adjustment must not turn it into full screen: the player's stored
+  // choice of a window (screen mode 2 or 3), Ctrl held at start, or a game
+  // that offers no full screen (screenModePolicy 0). Only an undecided
+  // start (screen mode 0) is made full screen where the monitor takes it.
+  // Init sets it before the window-resources step; that step sets it too
+  // when Ctrl asks for a window.
+  bool fullScreenForbidden = false;
+  // Sets fullScreenForbidden from the screen mode and the policy as they
+  // stand.
+  void NoteStartScreenModeChoice() {
+    fullScreenForbidden = screenModePolicy == 0 || screenMode == 2 || screenMode == 3;
+  }
   uint8_t errorCode = 0;
   MainWindow fullScreenMenuWindow{this};
   uint16_t menuHandle = 0;

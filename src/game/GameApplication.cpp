@@ -125,6 +125,7 @@ GameApplication::~GameApplication() {
   if (Surface::LoaderManager() == &images) Surface::SetLoaderManager(nullptr);
   if (GetArchiveManager() == archives.get()) SetArchiveManager(nullptr);
   if (GetMathTables() == &mathTables) SetMathTables(nullptr);
+  SetMovieOption(kDefaultMovieOption);
 }
 
 namespace {
@@ -165,6 +166,18 @@ std::optional<std::string> GameFolderFromCommandLine(const char* folder) {
   return std::string(folder);
 }
 
+// "/W" (either case) at the head of the command line, alone or before a
+// space, asks for a window at start (the screen-mode hint); the rest of the
+// line follows it. Any other line is handed back as it is.
+const char* TakeWindowOption(const char* line, uint8_t* hint) {
+  if (line == nullptr || line[0] != '/' || (line[1] != 'W' && line[1] != 'w')) return line;
+  if (line[2] != '\0' && line[2] != ' ') return line;
+  *hint = Application::kHintWindowAsked;
+  line += 2;
+  while (*line == ' ') ++line;
+  return line;
+}
+
 const char* MountCodeText(int code) {
   switch (code) {
     case 0: return "mounted";
@@ -195,11 +208,12 @@ int GameApplication::Configure() {
   // The built-in named transitions come before any plug-in's, so a plug-in
   // cannot shadow them.
   RegisterStartupTransitions(tcpObjects);
-  // "/Lfolder" names the game folder. A folder given in the machine's own
-  // form ("/home/...") is turned into the engine's path form first.
-  if (commandLine && commandLine[0] == '/' && (commandLine[1] == 'L' || commandLine[1] == 'l')) {
-    if (const std::optional<std::string> internal = GameFolderFromCommandLine(commandLine + 2))
-      SetBaseFolder(*internal);
+  // "/W" first asks for a window; then "/Lfolder" names the game folder,
+  // the rest of the line. A folder given in the machine's own form
+  // ("/home/...") is turned into the engine's path form first.
+  const char* line = TakeWindowOption(commandLine, &screenModeHint);
+  if (line && line[0] == '/' && (line[1] == 'L' || line[1] == 'l')) {
+    if (const std::optional<std::string> internal = GameFolderFromCommandLine(line + 2)) SetBaseFolder(*internal);
     baseFolder = BaseFolder();
   }
   archives = std::make_unique<ArchiveManager>();
@@ -301,12 +315,18 @@ int GameApplication::CreateWindowResources() {
   windowCommands.RegisterHandlers(mainWindow);
   // The settings commands of the menu open the settings sheet.
   windowCommands.showSettingsSheet = [this] { ShowSettingsSheet(); };
-  // Ctrl held while the game starts: a window, whatever the settings say.
+  // Ctrl held while the game starts: a window, whatever the settings say,
+  // and the monitor adjustment keeps it.
   std::array<uint8_t, 256> keys{};
   platform::CurrentInputSource().ReadKeyboard(keys);
-  if (keys[VK_CONTROL] & 0x80) screenMode = 2;
+  if (keys[VK_CONTROL] & 0x80) {
+    screenMode = 2;
+    fullScreenForbidden = true;
+  }
+  FitStartScreenModeToMonitor();
   // The screen-size presets: the window shows the game smaller, kept in
-  // its proportions.
+  // its proportions. They are the player's window size, so they hold also
+  // where full screen is not available.
   if (DisplayScreenDevice* display = Display()) {
     switch (settings.blocks.appConfig[165]) {
       case 1: display->SetWindowSizeKeepAspect(1024, 576); break;
@@ -315,6 +335,32 @@ int GameApplication::CreateWindowResources() {
     }
   }
   return 0;
+}
+
+void GameApplication::FitStartScreenModeToMonitor() {
+  if ((systemKeyFlags & kFullScreenAvailable) == 0) return;
+  if (screenModeHint == kHintWindowAsked && screenMode != 2 && StartWorkAreaHeight() >= gameHeight) {
+    screenMode = 2;
+    screenModeHint = kHintWindowGranted;
+  }
+  int32_t monitor = 0;
+  if (windowCommands.GetMonitorRect(mainWindow.GetHandle(), &monitor) != 0) {
+    // No full screen on this machine: the game runs in a window, and its
+    // menu and window offer no switch.
+    settings.blocks.system[19] = 0;
+    screenModePolicy = 0;
+    screenMode = 2;
+    systemKeyFlags &= ~kFullScreenAvailable;
+    return;
+  }
+  if (screenMode != 1 && !fullScreenForbidden && screenModeHint != kHintWindowGranted) screenMode = 1;
+}
+
+int32_t GameApplication::StartWorkAreaHeight() const {
+  const platform::Rect window{savedWindowX, savedWindowY, savedWindowX + gameWidth, savedWindowY + gameHeight};
+  platform::Rect work;
+  monitors.GetMonitorWorkArea(work, monitors.MonitorFromRect(window));
+  return work.Height();
 }
 
 int GameApplication::OnClose(MessageRecord& record) { return windowCommands.ConfirmQuit(record); }
@@ -624,6 +670,9 @@ int GameApplication::CreateDevices() {
                               1, &dontShowAgain);
     settings.blocks.boot[6] = dontShowAgain ? 0 : 1;
   }
+  // Boot byte 8: whether movies may present through the screen's
+  // DirectDraw objects (read by each movie as it opens).
+  SetMovieOption(blocks.boot[8]);
   imageCacheSetting = blocks.boot[10];
   images.SetCacheLimit(ImageCacheMegabytes(imageCacheSetting));
   SetGlyphCacheCapacityWord(uint32_t(blocks.boot[11] | blocks.boot[12] << 8));
@@ -668,6 +717,18 @@ void GameApplication::ReleaseDevices(int code) {
   }
   if (errorCode == 1) ShowMessageBox(Text("描画オブジェクトのリストアに失敗"), kIconStop, kDesktopWindow);
   else if (errorCode == 2) ShowMessageBox(Text("画面モード切替に失敗"), kIconStop, kDesktopWindow);
+  // Any other recorded error ends the run with its own message; the
+  // movies are left to the destructor.
+  else if (errorCode != 0) return;
+  // The movie players the scripts left open, each just before the library
+  // it runs on, last loaded library first.
+  movieLibraries.Release([this](MovieLibraryId library) {
+    switch (library) {
+      case MovieLibraryId::kObject: movies.CloseObject(); break;
+      case MovieLibraryId::kPrimary: movies.ClosePrimary(); break;
+      case MovieLibraryId::kSprite: movies.CloseSprite(); break;
+    }
+  });
 }
 
 void GameApplication::SaveSettings(int) { settings.Save(*this); }

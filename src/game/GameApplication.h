@@ -60,14 +60,25 @@ class GameApplication : public Application {
   // settings were read).
   const char* GetSaveFolder() override;
   // Registers the game's own main-window handlers (dropped files); Ctrl
-  // held at start asks for a window; the screen-size preset of the
-  // settings sizes the window.
+  // held at start asks for a window; the screen mode is fitted to the
+  // monitor; the screen-size preset of the settings sizes the window.
   int CreateWindowResources() override;
+  // The start's monitor adjustment, while full screen is available here:
+  // a window asked for by the start option is granted when the work area
+  // holds the game's height; a machine whose monitor check refuses full
+  // screen runs in a window without the switch; otherwise an undecided
+  // start (nothing forbids full screen, no window granted) goes full
+  // screen.
+  void FitStartScreenModeToMonitor();
+  // The height of the work area of the monitor the window opens on.
+  int32_t StartWorkAreaHeight() const;
   // The device step: pixel operations, movie libraries, input devices and
   // the action map, sound, and the settings that the devices take.
   int CreateDevices() override;
   // Exit codes 9 and 12 forget the two user-block words that a start may
-  // set; a failed restore or screen-mode change is reported.
+  // set; a failed restore or screen-mode change is reported. Unless
+  // another error was recorded, the movie libraries then go, last loaded
+  // first, each after the players that run on it.
   void ReleaseDevices(int code) override;
   // Writes USER.CFG and APP_CFG.DAT whenever they were read at start-up,
   // so the words cleared after a failed start are stored too.

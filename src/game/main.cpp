@@ -5,8 +5,10 @@
 // input file says quit). A headless run keeps a virtual clock that moves one
 // frame period per frame, so that its frames are the same on every run.
 //
-//   orrivel [--headless] [--input FILE] [/L<game folder>] ...
+//   orrivel [--headless] [--input FILE] [/W] [/L<game folder>] ...
 //
+// /W asks for a window at start, granted when the monitor's work area is as
+// tall as the game.
 // --input plays a scripted input file (see platform/ScriptedInput.h) into
 // the run; its snapshots are written relative to the working folder.
 #include <algorithm>

@@ -68,18 +68,29 @@ bool ScriptMovies::SetPlayingVolume(int32_t level) {
 }
 
 void ScriptMovies::Close() {
-  {
-    ScopedLock held(*lock);
-    if (object) {
-      object.reset();
-      movieState->store(0);
-    }
-    objectPresentation.reset();
+  CloseObject();
+  ClosePrimary();
+  CloseSprite();
+}
+
+void ScriptMovies::CloseObject() {
+  ScopedLock held(*lock);
+  if (object) {
+    object.reset();
+    movieState->store(0);
   }
+  objectPresentation.reset();
+}
+
+void ScriptMovies::ClosePrimary() {
   DisplayScreenDevice* display = CurrentDisplayScreen();
   if (display != nullptr && primaryHandle != 0) display->RemoveSceneObject(primaryHandle);
   primaryHandle = 0;
   primaryScreen.reset();
+}
+
+void ScriptMovies::CloseSprite() {
+  DisplayScreenDevice* display = CurrentDisplayScreen();
   if (display != nullptr && spriteHandle != 0) display->RemoveSprite(spriteHandle);
   spriteHandle = 0;
 }

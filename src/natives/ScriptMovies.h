@@ -35,6 +35,11 @@ struct ScriptMovies {
   // Deletes the object movie (under the lock, clearing the movie-state
   // byte), then the primary-surface movie, then the sprite movie.
   void Close();
+  // Each player alone, as Close does it (for the game shell's exit, which
+  // closes each library's player before the library goes).
+  void CloseObject();
+  void ClosePrimary();
+  void CloseSprite();
   // The open players; null when none (or when its list deleted it).
   SpriteMovie* Sprite() const;
   PrimaryMovie* Primary() const;

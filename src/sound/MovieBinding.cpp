@@ -1,5 +1,6 @@
 #include "sound/MovieBinding.h"
 
+#include <atomic>
 #include <new>
 
 #include "moviedll/MovieSoundOutput.h"
@@ -10,6 +11,8 @@ namespace orrivel {
 namespace {
 
 std::array<MovieBinding, 3> gBindings;
+// Set on the main thread at start-up, read wherever a movie opens.
+std::atomic<uint8_t> gMovieOption{kDefaultMovieOption};
 
 // How much sound a movie queues ahead of the mixer.
 constexpr uint32_t kMovieSoundQueueMs = 250;
@@ -25,6 +28,10 @@ media::AudioSink* NewMovieSoundOutput() {
   return new (std::nothrow) platform::PcmAudioSink(device->Mixer(), kMovieSoundQueueMs, device->LifeToken());
 }
 
+void SetMovieOption(uint8_t option) { gMovieOption.store(option); }
+
+uint8_t MovieOption() { return gMovieOption.load(); }
+
 const MovieBinding* CurrentMovieBinding(MovieLibraryId library) {
   const MovieBinding& binding = gBindings[size_t(library)];
   return binding.dll != nullptr ? &binding : nullptr;
@@ -37,8 +44,8 @@ void SetMovieBinding(MovieLibraryId library, MovieDll* dll, ArchiveManager* arch
 bool MovieLibraries::BindOne(MovieLibraryId library, const MovieDllEntry& entry, ArchiveManager* archives,
                              const std::string& folder) {
   auto& record = records_[size_t(library)];
+  FreeOne(library);
   SetMovieBinding(library, nullptr, nullptr);
-  record.reset();
   const std::string path = folder.empty() ? MovieDll::PathBesideProgram(entry.fileName) : folder + entry.fileName;
   auto dll = std::make_unique<MovieDll>(path, entry.factoryName, entry.requiredVersion);
   if (!dll->IsLoaded() || dll->VersionEntry()() == 0) return false;
@@ -51,6 +58,7 @@ bool MovieLibraries::BindOne(MovieLibraryId library, const MovieDllEntry& entry,
     }
   }
   SetMovieBinding(library, record.get(), archives);
+  loadOrder_.push_back(library);
   return true;
 }
 
@@ -63,13 +71,20 @@ int MovieLibraries::Bind(bool spriteMovies, ArchiveManager* archives, const std:
   return bound;
 }
 
-void MovieLibraries::Free() {
-  for (size_t i = 0; i < records_.size(); ++i) {
-    const auto library = MovieLibraryId(i);
-    // Only the bindings this object made are withdrawn.
-    if (const MovieBinding* b = CurrentMovieBinding(library); b != nullptr && b->dll == records_[i].get())
-      SetMovieBinding(library, nullptr, nullptr);
-    records_[i].reset();
+void MovieLibraries::FreeOne(MovieLibraryId library) {
+  auto& record = records_[size_t(library)];
+  // Only the bindings this object made are withdrawn.
+  if (const MovieBinding* b = CurrentMovieBinding(library); b != nullptr && b->dll == record.get())
+    SetMovieBinding(library, nullptr, nullptr);
+  record.reset();
+  std::erase(loadOrder_, library);
+}
+
+void MovieLibraries::Release(const std::function<void(MovieLibraryId)>& closePlayers) {
+  while (!loadOrder_.empty()) {
+    const MovieLibraryId library = loadOrder_.back();
+    if (closePlayers) closePlayers(library);
+    FreeOne(library);
   }
 }
 

@@ -8,8 +8,10 @@
 // their players answer "not bound".
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/media/AudioSink.h"
 #include "sound/MovieDll.h"
@@ -32,6 +34,15 @@ struct MovieBinding {
 // when there is none; handed to the sprite-movie library at binding.
 media::AudioSink* NewMovieSoundOutput();
 
+// The process-wide movie option, which the game's device step copies from
+// the player's settings (boot byte 8; 1 until then). On, the object movie
+// may present through the screen's DirectDraw objects when the screen
+// presents on the primary display; off, the object library is handed none
+// and draws the movie on its own. The option is read when a movie opens.
+inline constexpr uint8_t kDefaultMovieOption = 1;
+void SetMovieOption(uint8_t option);
+uint8_t MovieOption();
+
 // The current binding of a library; null while it is not bound.
 const MovieBinding* CurrentMovieBinding(MovieLibraryId library);
 // dll null unbinds.
@@ -53,15 +64,24 @@ class MovieLibraries {
   // with archives as the default archive manager. Records of an earlier
   // binding go first. Returns how many bound.
   int Bind(bool spriteMovies, ArchiveManager* archives, const std::string& folder = {});
-  // Unbinds and frees every record.
-  void Free();
+  // Unbinds and frees every record, last loaded first.
+  void Free() { Release({}); }
+  // The same, each library's movie players closed first: closePlayers is
+  // called with a library while its record is still loaded, so that no
+  // player outlives the code it runs on.
+  void Release(const std::function<void(MovieLibraryId)>& closePlayers);
   MovieDll* Record(MovieLibraryId library) const { return records_[size_t(library)].get(); }
+  // The bound libraries in the order they were loaded.
+  const std::vector<MovieLibraryId>& LoadOrder() const { return loadOrder_; }
 
  private:
   bool BindOne(MovieLibraryId library, const MovieDllEntry& entry, ArchiveManager* archives,
                const std::string& folder);
+  // Unbinds (when the binding is this object's) and frees one record.
+  void FreeOne(MovieLibraryId library);
 
   std::array<std::unique_ptr<MovieDll>, 3> records_;
+  std::vector<MovieLibraryId> loadOrder_;
 };
 
 }  // namespace orrivel

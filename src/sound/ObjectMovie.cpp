@@ -25,7 +25,11 @@ int32_t ObjectMovie::Open(platform::WindowId window, const char* fileName, Archi
   uint8_t useDirectDraw = 1;
   void* directDraw = nullptr;
   void* surface = nullptr;
-  if (presentation != nullptr && presentation->PresentsOnPrimaryDisplay()) {
+  if (MovieOption() == 0) {
+    // The player's settings keep movies off the screen's DirectDraw
+    // objects: the library draws on its own.
+    useDirectDraw = 0;
+  } else if (presentation != nullptr && presentation->PresentsOnPrimaryDisplay()) {
     directDraw = presentation->DirectDraw();
     surface = presentation->PrimarySurface();
     if (surface == nullptr) {

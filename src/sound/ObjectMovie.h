@@ -48,7 +48,9 @@ class ObjectMovie {
   // 0; 1 the library is not bound; 2 no window, file name or archive
   // manager; 3 an archive member of an unknown kind; 4 not found; 6 the
   // library is missing or refused the movie; 7 it failed otherwise.
-  // archives null: the binding's manager; presentation null: none.
+  // archives null: the binding's manager; presentation null: none. With
+  // the process-wide movie option off, the library gets no DirectDraw
+  // objects whatever the presentation offers.
   int32_t Open(platform::WindowId window, const char* fileName, ArchiveManager* archives,
                ObjectMoviePresentation* presentation);
   // Shows the video and runs it; the run's result. The window is painted

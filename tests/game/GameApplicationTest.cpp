@@ -4,6 +4,8 @@
 #include "game/GameApplication.h"
 #include "sound/StreamSound.h"
 #include "sound/MovieBinding.h"
+#include "sound/ObjectMovie.h"
+#include "sound/movies/MoviePlayerRig.h"
 
 #include <gtest/gtest.h>
 
@@ -155,6 +157,8 @@ class GameApplicationTest : public ::testing::Test {
     AppSettings settings;
     settings.SetSaveFolderMode(5);
     settings.info[0] = "ORRIVEL";
+    // The shipped settings choose a window, as the sample game's do.
+    settings.window[0] = 2;
     if (adjust) adjust(settings);
     std::filesystem::create_directories(folder_ / "script");
     WriteGameFile("script/VQ_APP.SYS", EncodeSystemFile(settings.system));
@@ -502,15 +506,16 @@ TEST_F(GameApplicationTest, WaitingPausesTheSecondTimerList) {
   EXPECT_EQ(second->PauseCount(), 0);
 }
 
-// A display that cannot take the full screen.
-class NoFullScreen : public ScreenDevice {
+// A display that passes the start's monitor check but cannot switch to
+// the full screen.
+class NoFullScreen : public DisplayScreenDevice {
  public:
   int SetScreenMode(platform::WindowId window, bool windowed, bool flagB, bool zBuffer) override {
     if (!windowed) {
       hasDeviceObject = true;
       return 3;
     }
-    return ScreenDevice::SetScreenMode(window, windowed, flagB, zBuffer);
+    return DisplayScreenDevice::SetScreenMode(window, windowed, flagB, zBuffer);
   }
 };
 
@@ -725,14 +730,16 @@ TEST_F(GameApplicationTest, StartupPublishesTheDrawSettingAndTheSystemFamily) {
 
 // The device step hands the boot block's pacing bytes to the pacing
 // switches (headless has no vertical blank, so the counter byte decides the
-// limiter's clock) and the stream and decoding bytes of the user block to
-// the sound code.
+// limiter's clock), the stream and decoding bytes of the user block to
+// the sound code and the boot block's movie option to the movie players.
 TEST_F(GameApplicationTest, DeviceStepAppliesThePacingAndSoundBytes) {
   struct Case {
-    uint8_t vsyncMode, useCounter, interval, forced, lowOff, notify, loadWhole, finerPosition, software, banded;
+    uint8_t vsyncMode, useCounter, interval, forced, lowOff, notify, loadWhole, finerPosition, software, banded,
+        movieOption;
   };
-  const Case cases[] = {
-      {0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {2, 1, 1, 1, 1, 1, 1, 1, 1, 1}, {1, 1, 0, 0, 0, 0, 1, 0, 1, 0}};
+  const Case cases[] = {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+                        {2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1},
+                        {1, 1, 0, 0, 0, 0, 1, 0, 1, 0, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(&c - cases);
     WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
@@ -747,6 +754,7 @@ TEST_F(GameApplicationTest, DeviceStepAppliesThePacingAndSoundBytes) {
       settings.user[20] = c.finerPosition;
       settings.user[18] = c.software;
       settings.boot[16] = c.banded;
+      settings.boot[8] = c.movieOption;
     });
     // One program may run once at a time under its title.
     TitledGame app("Pacing" + std::to_string(&c - cases));
@@ -766,7 +774,10 @@ TEST_F(GameApplicationTest, DeviceStepAppliesThePacingAndSoundBytes) {
     EXPECT_EQ(app.sound.ExtraBufferFlags(),
               (c.finerPosition ? platform::kBufferGetCurrentPosition2 : 0u) | (c.software ? platform::kBufferSoftware : 0u));
     EXPECT_EQ(SpriteCanvas::BandedRendering(), c.banded != 0);
+    EXPECT_EQ(MovieOption(), c.movieOption);
   }
+  // The option goes back to its default with the application.
+  EXPECT_EQ(MovieOption(), kDefaultMovieOption);
   StreamSound::SetUseNotifications(true);
   SpriteCanvas::SetBandedRendering(true);
 }
@@ -1114,7 +1125,7 @@ TEST_F(GameApplicationTest, PendingInterruptsRestartMain) {
     bool failing;
   };
   for (const Case c : {Case{false, false}, Case{true, false}, Case{false, true}}) {
-    SCOPED_TRACE(testing::Message() << c.duringPump << c.failing);
+    SCOPED_TRACE(::testing::Message() << c.duringPump << c.failing);
     const size_t before = backend_.MessageBoxes().size();
     TitledGame app(std::string("Interrupt") + (c.duringPump ? "P" : "S") + (c.failing ? "F" : ""));
     app.frameSettings.rate = 0;
@@ -1380,28 +1391,45 @@ TEST_F(GameApplicationTest, TheDisplayTakesThePlayersDrawingOptions) {
 }
 
 // Start-ups that ended at the window or the screen mode forget the two
-// user-block words; a failed restore or mode change says so at exit.
+// user-block words; a failed restore or mode change says so at exit. Then
+// the movie libraries go with the players the scripts left open, unless
+// another error was recorded (the run's end reports it, and the movies go
+// with the application).
 TEST_F(GameApplicationTest, ReleasingDevicesAfterFailures) {
   struct Case {
     int code;
     uint8_t endByte;
     bool cleared;
     const char* message;
+    bool moviesGo;
   };
-  const Case cases[] = {{0, 0, false, nullptr},
-                        {9, 0, true, nullptr},
-                        {12, 0, true, nullptr},
-                        {13, 0, false, nullptr},
-                        {0, 1, false, "描画オブジェクトのリストアに失敗"},
-                        {0, 2, false, "画面モード切替に失敗"}};
+  const Case cases[] = {{0, 0, false, nullptr, true},
+                        {9, 0, true, nullptr, true},
+                        {12, 0, true, nullptr, true},
+                        {13, 0, false, nullptr, true},
+                        {0, 1, false, "描画オブジェクトのリストアに失敗", true},
+                        {0, 2, false, "画面モード切替に失敗", true},
+                        {0, 3, false, nullptr, false}};
+  testing::FakeLibraryHandle objectLibrary{"good", "QUORRA"};
+  testing::FakeArchives movieFiles;
+  movieFiles.AddMember("OP.MPG");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.code * 10 + c.endByte);
     GameApplication app;
+    ASSERT_EQ(app.movieLibraries.Bind(true, &movieFiles, testing::FakeLibraryFolder("good")), 2);
+    app.movies.object = std::make_unique<ObjectMovie>(*app.movies.lock);
+    ASSERT_EQ(app.movies.object->Open(7, "OP.MPG", nullptr, nullptr), 0);
+    ASSERT_EQ(objectLibrary.State().live, 1);
     SetBlockU32(app.settings.blocks.user, 43, 7);
     SetBlockU32(app.settings.blocks.user, 63, 8);
     app.errorCode = c.endByte;
     const size_t before = backend_.MessageBoxes().size();
     app.ReleaseDevices(c.code);
+    EXPECT_EQ(objectLibrary.State().live, c.moviesGo ? 0 : 1);
+    EXPECT_EQ(app.movies.object == nullptr, c.moviesGo);
+    EXPECT_EQ(app.movieLibraries.LoadOrder().empty(), c.moviesGo);
+    EXPECT_EQ(CurrentMovieBinding(MovieLibraryId::kObject) == nullptr, c.moviesGo);
+    EXPECT_EQ(CurrentMovieBinding(MovieLibraryId::kSprite) == nullptr, c.moviesGo);
     EXPECT_EQ(BlockU32(app.settings.blocks.user, 43), c.cleared ? 0u : 7u);
     EXPECT_EQ(BlockU32(app.settings.blocks.user, 63), c.cleared ? 0u : 8u);
     if (c.message) {

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "RunningGame.h"
 #include "display/DisplayScreenDevice.h"
@@ -20,6 +22,8 @@
 #include "natives/WindowCommandRecords.h"
 #include "platform/Backend.h"
 #include "platform/DisplayMachine.h"
+#include "platform/InputSource.h"
+#include "platform/headless/HeadlessInput.h"
 #include "platform/RenderDevice.h"
 
 namespace orrivel {
@@ -36,6 +40,7 @@ class GameStartDisplayTest : public testing::RunningGameTest {
     settings.system[16] = 1;
     settings.system[19] = 2;
     settings.info[0] = "COMMANDS";
+    settings.window[0] = 2;
     change(settings);
     Write("script/VQ_APP.SYS", EncodeSystemFile(settings.system));
     Write("script/VQ_APP.INF", EncodeInfoFile(settings.version, settings.info));
@@ -269,6 +274,89 @@ TEST_F(GameStartDisplayTest, TheSettingsFollowTheDrawingMethodTheDisplayRuns) {
       EXPECT_EQ(app.settings.blocks.appConfig[161], 0);
       EXPECT_EQ(display->drawingMethod, 2);
     });
+  }
+}
+
+// A display that finds no monitor to show the game full screen on by the
+// time the window resources are made.
+class NoFullScreenMonitorGame : public GameApplication {
+ public:
+  int CreateWindowResources() override {
+    if (DisplayScreenDevice* display = Display()) display->ClearMonitorList();
+    return GameApplication::CreateWindowResources();
+  }
+};
+
+// The start fits the screen mode to the monitor while full screen is
+// available (bit 2 of the screen flags): a window asked for on the command
+// line ("/W") is granted when the work area holds the game's 480 rows; a
+// monitor check that refuses gives a window without the switch; an
+// undecided start goes full screen; a window the player chose (stored, or
+// Ctrl held) and a game without full screen stay in a window.
+TEST_F(GameStartDisplayTest, TheStartFitsTheScreenModeToTheMonitor) {
+  struct Row {
+    const char* name;
+    uint8_t policy = 2;           // system byte 19
+    uint8_t stored = 0;           // the window block's screen mode
+    const char* options = "";     // before "/L"
+    bool ctrl = false;
+    bool listMonitors = true;
+    bool shortWorkArea = false;
+    bool checkRefuses = false;
+    // After the start.
+    uint8_t mode = 0;
+    uint8_t hint = 0;
+    bool fullScreenAvailable = true;
+    uint8_t policyAfter = 2;
+  };
+  const Row rows[] = {
+      {.name = "undecided first start", .mode = 1},
+      {.name = "stored full screen", .stored = 1, .mode = 1},
+      {.name = "stored window", .stored = 2, .mode = 2},
+      {.name = "stored placed window", .stored = 3, .mode = 2},
+      {.name = "Ctrl held", .stored = 1, .ctrl = true, .mode = 2},
+      {.name = "a game without full screen", .policy = 0, .mode = 2, .policyAfter = 0},
+      {.name = "window asked, tall work area", .stored = 1, .options = "/W ", .mode = 2, .hint = 3},
+      {.name = "window asked, short work area", .options = "/w ", .shortWorkArea = true, .mode = 1, .hint = 2},
+      {.name = "window asked, already a window", .stored = 2, .options = "/W ", .mode = 2, .hint = 2},
+      {.name = "monitor check refuses", .checkRefuses = true, .mode = 2, .fullScreenAvailable = false,
+       .policyAfter = 0},
+      {.name = "monitors not listed", .stored = 1, .options = "/W ", .listMonitors = false, .mode = 2, .hint = 2,
+       .fullScreenAvailable = false, .policyAfter = 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    WriteChangedSettings([&](AppSettings& settings) {
+      settings.system[19] = row.policy;
+      settings.window[0] = row.stored;
+    });
+    NewBackend();
+    backend().FailMonitorEnumeration(!row.listMonitors);
+    if (row.shortWorkArea) {
+      std::vector<platform::MonitorDesc> monitors;
+      backend().EnumerateMonitors(monitors);
+      monitors[0].workArea.bottom = monitors[0].workArea.top + 479;
+      backend().SetMonitors(monitors);
+    }
+    platform::HeadlessInput keyboard;
+    keyboard.SetKey(uint8_t(platform::VK_CONTROL), row.ctrl);
+    platform::ScopedInputSource useKeyboard(keyboard);
+    std::unique_ptr<GameApplication> app =
+        row.checkRefuses ? std::make_unique<NoFullScreenMonitorGame>() : std::make_unique<GameApplication>();
+    app->frameLimit = 600;
+    bool ran = false;
+    app->framePump = [&] {
+      ran = true;
+      EXPECT_EQ(app->screenMode, row.mode);
+      EXPECT_EQ(app->screenModeHint, row.hint);
+      EXPECT_EQ((app->systemKeyFlags & Application::kFullScreenAvailable) != 0, row.fullScreenAvailable);
+      EXPECT_EQ(app->screenModePolicy, row.policyAfter);
+      EXPECT_EQ(app->Display()->mode, row.mode);
+      return 0;
+    };
+    const std::string commandLine = std::string(row.options) + "/L" + folder_.string();
+    EXPECT_EQ(app->Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), 0);
+    EXPECT_TRUE(ran);
   }
 }
 

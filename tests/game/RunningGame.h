@@ -107,6 +107,8 @@ class RunningGameTest : public ::testing::Test {
     settings.system[19] = screenModePolicy;
     settings.info[0] = "COMMANDS";
     settings.info[3] = "https://example.invalid/";
+    // The shipped settings choose a window, as the sample game's do.
+    settings.window[0] = 2;
     Write("script/VQ_APP.SYS", EncodeSystemFile(settings.system));
     Write("script/VQ_APP.INF", EncodeInfoFile(settings.version, settings.info));
     Write("USER.CFG", EncodeUserConfig(settings));

@@ -48,6 +48,39 @@ TEST(MovieBindingTest, TheSettingsChooseTheLibrariesAndSurvivorsAreBound) {
   EXPECT_EQ(bound(), (std::vector<bool>{false, false, false}));
 }
 
+// Release goes last loaded first (the object library, then the sprite or
+// primary one), and each library's players are closed while it is still
+// loaded and bound. A library that did not load has nothing to release.
+TEST(MovieBindingTest, ReleaseGoesLastLoadedFirstEachAfterItsPlayers) {
+  FakeLibraryHandle wendle("good", "WENDLE"), bellock("good", "BELLOCK"), quorra("good", "QUORRA");
+  ArchiveManager archives;
+  MovieLibraries libraries;
+  using Order = std::vector<MovieLibraryId>;
+  for (const bool sprites : {true, false}) {
+    SCOPED_TRACE(sprites);
+    const MovieLibraryId first = sprites ? MovieLibraryId::kSprite : MovieLibraryId::kPrimary;
+    ASSERT_EQ(libraries.Bind(sprites, &archives, FakeLibraryFolder("good")), 2);
+    EXPECT_EQ(libraries.LoadOrder(), (Order{first, MovieLibraryId::kObject}));
+    Order closed;
+    libraries.Release([&](MovieLibraryId library) {
+      closed.push_back(library);
+      EXPECT_NE(libraries.Record(library), nullptr);
+      EXPECT_NE(CurrentMovieBinding(library), nullptr);
+      // The later library is gone by the time the earlier one's players close.
+      if (library == first) EXPECT_EQ(CurrentMovieBinding(MovieLibraryId::kObject), nullptr);
+    });
+    EXPECT_EQ(closed, (Order{MovieLibraryId::kObject, first}));
+    EXPECT_TRUE(libraries.LoadOrder().empty());
+    EXPECT_EQ(CurrentMovieBinding(first), nullptr);
+    EXPECT_EQ(libraries.Record(first), nullptr);
+  }
+  quorra.State().version = 0;
+  ASSERT_EQ(libraries.Bind(true, &archives, FakeLibraryFolder("good")), 1);
+  Order closed;
+  libraries.Release([&](MovieLibraryId library) { closed.push_back(library); });
+  EXPECT_EQ(closed, (Order{MovieLibraryId::kSprite}));
+}
+
 TEST(MovieBindingTest, ThePlatformHasOnlyTheSpriteMovieLibrary) {
   ArchiveManager archives;
   MovieLibraries libraries;

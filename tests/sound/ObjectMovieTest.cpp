@@ -68,15 +68,19 @@ TEST_F(ObjectMovieTest, OpenHandsOverTheWindowAndThePresentation) {
     bool canCreate;
     bool passesDirectDraw;
     uint8_t useDirectDraw;
+    uint8_t movieOption = kDefaultMovieOption;
   };
   const Case cases[] = {
       {"no presentation", false, false, false, false, 1},
       {"screen surface", true, true, true, true, 1},
       {"surface made", true, false, true, true, 1},
       {"surface not made", true, false, false, false, 0},
+      // The process-wide movie option off: nothing of the screen's is handed over.
+      {"movie option off", true, true, true, false, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    SetMovieOption(c.movieOption);
     fake.State().calls.clear();
     FakePresentation presentation;
     int screenSurface = 0;
@@ -94,7 +98,9 @@ TEST_F(ObjectMovieTest, OpenHandsOverTheWindowAndThePresentation) {
     movie.Close();
     EXPECT_EQ(presentation.released, c.hasSurface || !c.canCreate || !c.primaryDisplay ? 0 : 1);
     EXPECT_EQ(fake.State().live, 0);
+    EXPECT_EQ(fake.State().primary != nullptr, c.passesDirectDraw);
   }
+  SetMovieOption(kDefaultMovieOption);
 }
 
 TEST_F(ObjectMovieTest, AFailedOpenReleasesTheStreamAndCloseTheSurfaceItMade) {
