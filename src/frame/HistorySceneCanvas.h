@@ -36,8 +36,6 @@ class HistorySceneCanvas {
   void Restore();
 
   bool Shown() const { return canvas_ != nullptr; }
-  const CanvasDrawImage* Canvas() const { return canvas_.get(); }
-  const Surface& Picture() const { return picture_; }
 
  private:
   DisplayScreenDevice* screen_;
