@@ -200,6 +200,7 @@ TEST_F(TgsFrameHistoryTest, OpeningRestoresTheMenuAndPutsTheMessageWindowAway) {
 // is back among the frame's parts. The main window's menu bar is asked to
 // grey its commands on opening and to bring them back on closing.
 TEST_F(TgsFrameHistoryTest, AVoicesSceneTakesTheScreenBehindTheList) {
+  test::WriteHistoryPictures(pictures_);
   ASSERT_EQ(RecordPage("page", "V"), 0);
   SceneLayerSource layer;
   layer.state.colour = 0x204060;
@@ -230,7 +231,14 @@ TEST_F(TgsFrameHistoryTest, AVoicesSceneTakesTheScreenBehindTheList) {
     // Under the pointer, the line's box tints what lies behind it.
     if (line) line->SetState(TextHistoryLine::kHover);
     partsOnScene = list.Find(&frame_->HistoryWindow()->WindowSprite()) != nullptr && line &&
-                   line->GetSpriteList() == &list;
+                   line->GetSpriteList() == &list && line->VoiceMark() && line->VoiceMark()->OwningList() == &list;
+    // The scroll bar and the close button came along.
+    int moved = 0;
+    for (Control* control : controls_.Controls()) {
+      if (auto* bar = dynamic_cast<ScrollBar*>(control)) moved += bar->ThumbSprite().OwningList() == &list;
+      if (auto* button = dynamic_cast<TextHistoryButton*>(control)) moved += button->GetSpriteList() == &list;
+    }
+    partsOnScene = partsOnScene && moved == 2;
     Surface picture;
     ASSERT_EQ(picture.Create(1280, 720, 32, 0), 0);
     shown->GetCanvas()->RenderInto(&picture, 0, 0, 1);
