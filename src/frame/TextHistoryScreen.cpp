@@ -80,6 +80,15 @@ void TextHistoryLine::SetDrawFlags(uint8_t value) {
   if (mark_) mark_->SetOpacity(value);
 }
 
+int32_t TextHistoryLine::MoveToList(SpriteList* list) {
+  const int32_t moved = ColorBoxControl::MoveToList(list);
+  if (moved == 0 && mark_ && mark_->OwningList() && mark_->OwningList() != list) {
+    mark_->OwningList()->Remove(mark_.get());
+    list->Add(mark_.get(), kMarkOrder, 0);
+  }
+  return moved;
+}
+
 int32_t TextHistoryLine::AddVoiceMark(Surface* picture, SpriteList* list) {
   if (!picture || !picture->GetBits() || !list) return 1;
   auto mark = std::make_unique<ImageSprite>();
@@ -101,6 +110,7 @@ TextHistoryScreen::TextHistoryScreen(const TextHistoryBuffer& history, MessageTe
     : history_(history),
       window_(window),
       list_(list),
+      partsList_(&list),
       host_(host),
       hooks_(std::move(hooks)),
       page_(history, MetricsOf(window)) {}
@@ -187,6 +197,9 @@ int32_t TextHistoryScreen::Open(bool fade) {
 }
 
 void TextHistoryScreen::Close() {
+  // The window is the frame's: it goes back to where it stands.
+  if (partsList_ != &list_) window_.MoveToList(&list_);
+  partsList_ = &list_;
   for (auto& line : lines_) {
     if (!line) continue;
     host_.RemoveControl(line.get());
@@ -314,7 +327,20 @@ void TextHistoryScreen::FireLine(int32_t tag) {
   const TextHistoryLineSlot& slot = plan_.lines[size_t(index)];
   if (hooks_.replayVoice) hooks_.replayVoice(slot.voice);
   if (slot.sceneEntry >= 0 && hooks_.showScene)
-    if (const HistorySceneRecord* scene = history_.GetEntry(slot.sceneEntry)->Scene()) hooks_.showScene(*scene);
+    if (const HistorySceneRecord* scene = history_.GetEntry(slot.sceneEntry)->Scene())
+      if (SpriteList* behind = hooks_.showScene(*scene)) MoveParts(behind);
+}
+
+void TextHistoryScreen::MoveParts(SpriteList* to) {
+  if (to == partsList_) return;
+  // Each keeps its drawing order, so the list stands as it stood. The
+  // screen's background stays behind: the scene takes its place.
+  window_.MoveToList(to);
+  for (auto& line : lines_)
+    if (line) line->MoveToList(to);
+  if (bar_) bar_->MoveToList(to);
+  if (close_) close_->MoveToList(to);
+  partsList_ = to;
 }
 
 void TextHistoryScreen::Scroll(int32_t to) {

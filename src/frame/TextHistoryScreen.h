@@ -57,6 +57,8 @@ class TextHistoryLine : public ColorBoxControl {
   void SetPosition(int32_t x, int32_t y) override;
   void SetVisible(bool show) override;
   void SetDrawFlags(uint8_t value) override;
+  // The box and its mark go to another list with their orders.
+  int32_t MoveToList(SpriteList* list);
   // The mark, cut from a picture of two cells, into list. 0; 1 no picture
   // or list; 2 the sprite cannot be set up.
   int32_t AddVoiceMark(Surface* picture, SpriteList* list);
@@ -117,8 +119,9 @@ class TextHistoryScreen : private ScrollBarListener {
     std::function<uint32_t()> now;
     // Replays a block's voice (pan reset, music ducked when asked).
     std::function<void(const std::string& voice)> replayVoice;
-    // Shows a recorded scene behind the list.
-    std::function<void(const HistorySceneRecord& scene)> showScene;
+    // Shows a recorded scene behind the list: the list the screen's parts
+    // go to so that they stand over it, or null where they stay.
+    std::function<SpriteList*(const HistorySceneRecord& scene)> showScene;
     // The click heard when the screen closes.
     std::function<void()> closeSound;
     // A line for the program's log (a picture that did not load).
@@ -158,6 +161,10 @@ class TextHistoryScreen : private ScrollBarListener {
   const ImageSprite* Base() const { return base_.GetSource() ? &base_ : nullptr; }
   const TextHistoryButton* CloseButton() const { return close_.get(); }
   const ScrollBar* Bar() const { return bar_.get(); }
+  // The list the window, the line controls, the voice marks, the scroll
+  // bar and the close button stand in: the screen's own until a scene
+  // shows behind them.
+  SpriteList* PartsList() const { return partsList_; }
 
  private:
   // Loads the pictures and makes the background and the close button;
@@ -172,6 +179,7 @@ class TextHistoryScreen : private ScrollBarListener {
   int32_t Step();
   void Scroll(int32_t to);
   void FireLine(int32_t tag);
+  void MoveParts(SpriteList* to);
   void ShowList(bool show);
   void SetOpacity(uint8_t opacity);
   void DrawChoiceLine(const TextHistoryDrawItem& item);
@@ -180,6 +188,7 @@ class TextHistoryScreen : private ScrollBarListener {
   const TextHistoryBuffer& history_;
   MessageTextWindow& window_;
   SpriteList& list_;
+  SpriteList* partsList_;
   ControlHost& host_;
   Hooks hooks_;
   TextHistoryPage page_;

@@ -4,17 +4,14 @@
 #include <string>
 
 #include "base/TickSource.h"
+#include "frame/HistorySceneCanvas.h"
 #include "frame/MessageTextWindow.h"
 #include "frame/MessageWindowState.h"
-#include "frame/SceneSnapshot.h"
 #include "frame/TextHistoryScreen.h"
 #include "frame/TgsFrame.h"
+#include "frame/TgsScreenTransitions.h"
 #include "platform/TextCodec.h"
 #include "raster/SpriteList.h"
-#include "raster/Surface.h"
-#include "scene/CanvasDrawObject.h"
-#include "scene/ImageSprite.h"
-#include "scene/SpriteCanvas.h"
 #include "text/OutlineFont.h"
 
 namespace orrivel {
@@ -26,8 +23,6 @@ constexpr size_t kSettingNoFades = 189;
 constexpr uint32_t kMessageFadeMs = 100;
 // Below the line controls of the screen.
 constexpr int32_t kHistoryWindowOrder = TextHistoryScreen::kLineOrder - 2;
-// Behind the list and its window, in front of the frame's layers.
-constexpr uint32_t kSceneOrder = TextHistoryScreen::kLineOrder + 500;
 // A page's recorded height is its laid-out height and this.
 constexpr int32_t kHeightExtra = 4;
 
@@ -92,6 +87,16 @@ int32_t TgsFrame::ShowTextHistory() {
   MessageTextWindow* window = HistoryWindow();
   if (!list || !window || !environment_.controls) return -1;
   const bool fades = !Setting(kSettingNoFades);
+  // The main window's menu bar greys what must not run over the screen,
+  // and brings it back however the screen ends.
+  TgsPlayerServices& player = environment_.player;
+  if (player.modalScreenMenu) player.modalScreenMenu(true);
+  struct MenuBack {
+    TgsPlayerServices& player;
+    ~MenuBack() {
+      if (player.modalScreenMenu) player.modalScreenMenu(false);
+    }
+  } menuBack{player};
   // The main window's menu state comes back for the modal screen (a page
   // may have switched it off); nothing on the screen switches it off again.
   windowState_->RestoreMenuState();
@@ -106,18 +111,13 @@ int32_t TgsFrame::ShowTextHistory() {
   hooks.now = [] { return CurrentTickMs(); };
   hooks.replayVoice = [this](const std::string& voice) { ReplayHistoryVoice(voice); };
   hooks.log = [this](const std::string& line) { Log(line); };
-  // A replayed voice's scene shows behind the list, over the layers, for
-  // as long as the screen is up.
-  Surface scenePicture;
-  ImageSprite sceneSprite;
-  hooks.showScene = [&](const HistorySceneRecord& scene) {
-    if (RenderSceneSnapshot(scene, scenePicture) != 0) return;
-    if (sceneSprite.OwningList() == nullptr) {
-      if (sceneSprite.SetImage(&scenePicture, nullptr, 0, 0) != 0) return;
-      list->Add(&sceneSprite, kSceneOrder, 0);
-    }
-    sceneSprite.ReplaceSurface(&scenePicture);
-    sceneSprite.SetVisible(1);
+  // A replayed voice's scene takes the whole screen behind the list, on a
+  // canvas of its own, for as long as the screen is up; a transition still
+  // running on the frame's canvas ends first.
+  HistorySceneCanvas sceneCanvas(environment_.screen);
+  hooks.showScene = [this, &sceneCanvas](const HistorySceneRecord& scene) {
+    if (!sceneCanvas.Shown() && transitions_) transitions_->StopRunningTransition();
+    return sceneCanvas.Show(scene);
   };
   int32_t result;
   {
@@ -125,7 +125,7 @@ int32_t TgsFrame::ShowTextHistory() {
     result = screen.Open(fades);
     if (result == 0) result = screen.Run(fades);
   }
-  if (SpriteList* list = sceneSprite.OwningList()) list->Remove(&sceneSprite);
+  sceneCanvas.Restore();
   if (messageShown) windowState_->ShowMessageWindow(true, false);
   return result;
 }

@@ -49,6 +49,10 @@ struct TgsPlayerServices {
   std::function<bool()> titleAllowed;
   // Whether the game lets the player open its settings now.
   std::function<bool()> settingsAllowed;
+  // A modal screen of the frame opens (true) or closes (false): the main
+  // window's menu bar greys what must not run over it meanwhile and brings
+  // it back after.
+  std::function<void(bool open)> modalScreenMenu;
 };
 
 }  // namespace orrivel

@@ -110,6 +110,7 @@ void FillGamePlayerServices(GameApplication& app, TgsPlayerServices& player) {
   player.settingsAllowed = [&app] {
     return app.windowCommands.SwitchState(GameWindowCommands::kSwitchSettings) != 0;
   };
+  player.modalScreenMenu = [&app](bool open) { app.windowCommands.SetFrameScreenOpen(open); };
   player.confirm = [&app](const std::string& utf8) { return Confirm(app, utf8); };
   player.notice = [&app](const std::string& utf8, uint32_t ms) { Notice(app, utf8, ms); };
   player.quickSave = [](int32_t slot) { return SystemSaves().WriteSave(GameSaveService::kQuickGroup, slot) == 0; };

@@ -351,6 +351,18 @@ int GameWindowCommands::UpdateMenuBar(uint32_t which, bool enabled) {
   return 0;
 }
 
+void GameWindowCommands::SetFrameScreenOpen(bool open) {
+  for (uint32_t which = 0; which < kSwitchScreenMode; ++which) {
+    if (open && switches_[which] != 0) {
+      UpdateMenuBar(which, false);
+      greyedForScreen_[which] = true;
+    } else if (!open && greyedForScreen_[which]) {
+      UpdateMenuBar(which, true);
+      greyedForScreen_[which] = false;
+    }
+  }
+}
+
 void GameWindowCommands::SetMaximizeBoxes(bool on) {
   Backend& backend = CurrentBackend();
   const auto apply = [&](WindowId window) {

@@ -67,6 +67,11 @@ class GameWindowCommands {
   // menu items; switch 4 (only with a screen-mode facility) also the
   // maximise boxes.
   int UpdateMenuBar(uint32_t which, bool enabled);
+  // A modal screen of the text frame (its history) opens (true): the
+  // commands that would run over it (settings, save, load, return to
+  // title) are greyed; on closing (false) the ones it greyed come back.
+  // The screen-mode change stays as it is.
+  void SetFrameScreenOpen(bool open);
   // The monitor full screen would use and whether the display takes it:
   // the device's answer, non-zero when full screen is not possible.
   int GetMonitorRect(platform::WindowId window, int32_t* monitorIndex);
@@ -100,6 +105,8 @@ class GameWindowCommands {
 
   GameApplication& app_;
   std::array<uint8_t, 5> switches_{1, 0, 0, 0, 1};
+  // The switches a modal screen of the frame greyed.
+  std::array<bool, kSwitchScreenMode> greyedForScreen_{};
   uint8_t modal_ = kModalNone;
   bool deferredClose_ = false;
   AppNativePort* nativePort_ = nullptr;

@@ -92,6 +92,22 @@ void WindowControl::LeaveSpriteList() {
   spriteList_ = nullptr;
 }
 
+int32_t WindowControl::MoveToList(SpriteList* list) {
+  SpriteList* from = spriteList_;
+  if (from == nullptr || list == nullptr || from->Find(&sprite_) == nullptr) return 1;
+  if (list == from) return 0;
+  from->Remove(&sprite_);
+  list->Add(&sprite_, uint32_t(order_), uint32_t(group_));
+  // Added after the window at its order, the item sprites stay over it.
+  ForEachItemSprite([&](ImageSprite& sprite) {
+    if (from->Find(&sprite) == nullptr) return;
+    from->Remove(&sprite);
+    list->Add(&sprite, uint32_t(order_), uint32_t(group_));
+  });
+  spriteList_ = list;
+  return 0;
+}
+
 int32_t WindowControl::AttachToSpriteList(int32_t order, int32_t group, uint8_t option) {
   if (spriteList_ == nullptr) return 1;
   if (spriteList_->Find(&sprite_) != nullptr) {

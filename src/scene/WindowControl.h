@@ -88,6 +88,10 @@ class WindowControl : public WindowControlBase {
   // (whose canvas is going away); the window keeps its page and surfaces
   // and goes on drawing into them, shown nowhere.
   void LeaveSpriteList();
+  // The window and its item sprites go to another list with their order
+  // and group (a screen that shows over another canvas for a while). 1
+  // without a list now or a new one, or when the window is in no list; 0.
+  int32_t MoveToList(SpriteList* list);
   // 1 without a font, -1 without a surface, else 0.
   int32_t SetFonts(Font* font, Font* rubyFont, bool redraw);
   // The frame picture (borrowed): drawn at the origin without a tile size,

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
@@ -72,7 +74,10 @@ class TextHistoryScreenTest : public test::SceneTest {
     };
     hooks.now = [this] { return input.clock.TickMs(); };
     hooks.replayVoice = [this](const std::string& voice) { replayed.push_back(voice); };
-    hooks.showScene = [this](const HistorySceneRecord& scene) { scenes.push_back(scene.background); };
+    hooks.showScene = [this](const HistorySceneRecord& scene) {
+      scenes.push_back(scene.background);
+      return sceneList;
+    };
     hooks.closeSound = [this] { ++closeSounds; };
     hooks.log = [this](const std::string& line) { log.push_back(line); };
     return hooks;
@@ -102,6 +107,8 @@ class TextHistoryScreenTest : public test::SceneTest {
   int32_t quitAt = 1 << 30;
   std::vector<std::string> replayed;
   std::vector<std::string> scenes;
+  // Where the parts go when a scene shows (null: they stay).
+  SpriteList* sceneList = nullptr;
   int32_t closeSounds = 0;
 };
 
@@ -132,9 +139,12 @@ TEST_F(TextHistoryScreenTest, ScrollsHidesAndReplaysVoicedBlocks) {
   ASSERT_EQ(history.AddSceneEntry(&layer, {}, {}, {}), 0);
   for (int i = 0; i < 30; ++i) Page(40, "", i % 2 ? "V_ODD" : "", 0);
 
+  SpriteList behind;
+  sceneList = &behind;
   TextHistoryScreen screen(history, window, list, host, Hooks());
   ASSERT_EQ(screen.Open(true), 0);
   EXPECT_EQ(frames, int32_t(TextHistoryScreen::kFadeMs / kFrameMs) + 1);  // the fade-in
+  EXPECT_EQ(screen.PartsList(), &list);
   const int32_t end = screen.Maximum();
   EXPECT_EQ(end, screen.Page().ScrollRange() - TextHistoryScreen::kVisibleHeight);
   EXPECT_EQ(screen.Position(), end);
@@ -157,6 +167,13 @@ TEST_F(TextHistoryScreenTest, ScrollsHidesAndReplaysVoicedBlocks) {
     EXPECT_EQ(screen.Plan().lines[0].voice, "V_FIRST");
     const_cast<TextHistoryLine*>(screen.Line(0))->Activate();
   };
+  // The scene shown, the list and its line controls stand over it.
+  actionsAt[f + 10] = [&] {
+    EXPECT_EQ(screen.PartsList(), &behind);
+    EXPECT_NE(behind.Find(&window.WindowSprite()), nullptr);
+    EXPECT_EQ(list.Find(&window.WindowSprite()), nullptr);
+    EXPECT_EQ(screen.Line(0)->GetSpriteList(), &behind);
+  };
   script[f + 11] = {kKeyHide};
   actionsAt[f + 12] = [&] {
     EXPECT_TRUE(screen.ListHidden());
@@ -176,6 +193,10 @@ TEST_F(TextHistoryScreenTest, ScrollsHidesAndReplaysVoicedBlocks) {
   EXPECT_EQ(positions, (std::vector<int32_t>{end - 24, end - 34, end - 24, 0, 0}));
   EXPECT_EQ(replayed, (std::vector<std::string>{"V_FIRST"}));
   EXPECT_EQ(scenes, (std::vector<std::string>{"BG_FIRST"}));
+  // The window is back where it stood; nothing of the screen stays behind.
+  EXPECT_NE(list.Find(&window.WindowSprite()), nullptr);
+  EXPECT_TRUE(behind.Items().empty());
+  sceneList = nullptr;
   // The controls before the screen are back, and only they.
   EXPECT_EQ(host.Controls(), (std::vector<Control*>{&previous}));
   host.RemoveControl(&previous);
@@ -292,6 +313,62 @@ TEST_F(TextHistoryScreenTest, AMissingPictureLeavesItsPartOut) {
     }
     EXPECT_TRUE(host.Controls().empty());
     EXPECT_EQ(list.Items().size(), 1u);
+  }
+}
+
+// A click on the scroll bar's track beside the thumb pages by the thumb's
+// length, one screenful of the list, towards the click; near an end the
+// thumb stops at it.
+TEST_F(TextHistoryScreenTest, AClickOnTheTrackPagesByTheThumbsLength) {
+  test::WriteHistoryPictures(pictures);
+  for (int i = 0; i < 60; ++i) Page(40, "", "", 0);
+  // Where the thumb lands: a thumb's length back or on, or stopped at the
+  // track's top or its end.
+  enum Lands { kBack, kOn, kTop, kEnd };
+  struct Case {
+    const char* name;
+    int32_t startOffset;  // where the thumb stands: track pixels from the top (>= 0) or the end (< 0)
+    bool above;           // the click lands above the thumb, else below it
+    Lands lands;
+  };
+  const Case cases[] = {
+      {"above, from the end", -1, true, kBack},
+      {"below, from the top", 0, false, kOn},
+      {"above, near the top", 30, true, kTop},
+      {"below, near the end", -31, false, kEnd},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TextHistoryScreen screen(history, window, list, host, Hooks());
+    ASSERT_EQ(screen.Open(false), 0);
+    const ScrollBar& bar = *screen.Bar();
+    const int32_t track = bar.GetTrackLength(), thumb = bar.GetThumbLength(), end = screen.Maximum();
+    ASSERT_GT(track, 2 * thumb);
+    const int32_t wanted = c.startOffset >= 0 ? c.startOffset : track + c.startOffset + 1;
+    screen.DrawHistoryPage(end * wanted / track);
+    const int32_t start = bar.GetThumbOffset();
+    const int32_t startPosition = screen.Position();
+    const int32_t expected = c.lands == kBack ? start - thumb : c.lands == kOn ? start + thumb
+                             : c.lands == kTop ? 0 : track;
+    // The thumb's top on the screen: the bar's place and its back arrow.
+    const int32_t top = TextHistoryScreen::kBarY + bar.BackButton()->GetHeight() + start;
+    const int32_t x = TextHistoryScreen::kBarX + 12, y = c.above ? top - 5 : top + thumb + 5;
+    const int32_t f = frames;
+    pointerAt[f + 1] = {x, y};
+    pointerAt[f + 2] = {x, y, 1};
+    pointerAt[f + 3] = {x, y};
+    script[f + 5] = {kKeyClose};
+    int32_t position = -1, offset = -1;
+    actionsAt[f + 4] = [&] { position = screen.Position(), offset = bar.GetThumbOffset(); };
+    EXPECT_EQ(screen.Run(false), 0);
+    EXPECT_EQ(offset, expected);
+    EXPECT_EQ(position, end * expected / track);
+    if (c.lands == kBack || c.lands == kOn) {
+      // One screenful, as far as the thumb's pixels tell.
+      EXPECT_NEAR(std::abs(position - startPosition), TextHistoryScreen::kVisibleHeight, end / track + 1);
+    }
+    pointerAt.clear();
+    actionsAt.clear();
   }
 }
 

@@ -2,7 +2,7 @@
 // in the history window, the taken choice reaching its entry across a
 // history size change, the screen's opening (the menu state back, the
 // message window faded away) and the history screen ending with the
-// program.
+// program, and a replayed voice's scene on a screen canvas of its own.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -12,12 +12,17 @@
 #include "../scene/SceneTestSupport.h"
 #include "FramePictures.h"
 #include "TgsFrameTestSupport.h"
+#include "display/DisplayScreenDevice.h"
 #include "frame/MessageTextWindow.h"
 #include "frame/MessageWindowState.h"
+#include "frame/TextHistoryScreen.h"
 #include "frame/TgsFrame.h"
 #include "platform/Clock.h"
+#include "raster/SpriteList.h"
+#include "scene/CanvasDrawObject.h"
 #include "scene/ControlFactory.h"
 #include "scene/ImageSprite.h"
+#include "scene/SpriteCanvas.h"
 
 namespace orrivel {
 namespace {
@@ -42,6 +47,8 @@ class TgsFrameHistoryTest : public test::SceneTest {
       return ++pumps_ > pumpsBeforeClose_ ? 0 : 1;
     };
     environment.setMenuState = [this](bool on) { menuStates_.push_back(on); };
+    environment.player.modalScreenMenu = [this](bool open) { screenMenus_.push_back(open); };
+    environment.screen = &screen_;
     frame_ = std::make_unique<TgsFrame>(fixture_.host.Space(), environment);
     ASSERT_EQ(frame_->SetupMessageWindow(nullptr), 0);
     ASSERT_EQ(frame_->BeginRun(false), 0);
@@ -59,8 +66,16 @@ class TgsFrameHistoryTest : public test::SceneTest {
     return frame_->RecordPageInHistory({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, "", voice, 0);
   }
 
+  // The line control of the screen's voiced block with this tag.
+  TextHistoryLine* LineControl(int32_t tag) {
+    for (Control* control : controls_.Controls())
+      if (auto* line = dynamic_cast<TextHistoryLine*>(control); line && line->GetTag() == tag) return line;
+    return nullptr;
+  }
+
   test::PictureFolder pictures_;
   FrameFixture fixture_;
+  DisplayScreenDevice screen_;
   QuietControlHost controls_;
   ControlFactory factory_;
   platform::ManualClock clock_{5000};
@@ -71,6 +86,7 @@ class TgsFrameHistoryTest : public test::SceneTest {
   int pumpsBeforeClose_ = 1 << 20;
   std::function<void()> onPump_;
   std::vector<bool> menuStates_;
+  std::vector<bool> screenMenus_;
 };
 
 TEST_F(TgsFrameHistoryTest, PagesAreMeasuredInTheHistoryWindow) {
@@ -176,6 +192,71 @@ TEST_F(TgsFrameHistoryTest, OpeningRestoresTheMenuAndPutsTheMessageWindowAway) {
     EXPECT_TRUE(message.IsVisible());
     EXPECT_EQ(message.GetOpacity(), 255);
   }
+}
+
+// A fired voice mark puts its scene on a screen canvas of its own, made
+// the screen image, and the list with its parts stands over it; when the
+// screen ends, the frame's canvas is the screen image again and the window
+// is back among the frame's parts. The main window's menu bar is asked to
+// grey its commands on opening and to bring them back on closing.
+TEST_F(TgsFrameHistoryTest, AVoicesSceneTakesTheScreenBehindTheList) {
+  test::WriteHistoryPictures(pictures_);
+  ASSERT_EQ(RecordPage("page", "V"), 0);
+  SceneLayerSource layer;
+  layer.state.colour = 0x204060;
+  ASSERT_EQ(frame_->History().AddSceneEntry(&layer, {}, {}, {}), 0);
+  ASSERT_EQ(screen_.GetScreenImage(), frame_->CanvasObject());
+  settings_[kSettingNoFades] = 1;
+  CanvasDrawObject* shown = nullptr;
+  bool partsOnScene = false;
+  uint32_t scenePixel = 0, linePixel = 0;
+  std::vector<bool> menusWhileOpen;
+  int at = 0;
+  onPump_ = [&] {
+    ++at;
+    if (at == 1) menusWhileOpen = screenMenus_;
+    if (at == 2) {
+      TextHistoryLine* line = LineControl(1);
+      ASSERT_NE(line, nullptr);
+      line->Activate();
+    }
+    if (at != 4) return;
+    shown = dynamic_cast<CanvasDrawObject*>(screen_.GetScreenImage());
+    ASSERT_NE(shown, nullptr);
+    ASSERT_NE(shown, frame_->CanvasObject());
+    EXPECT_EQ(shown->ImageWidth(), 1280);
+    EXPECT_EQ(shown->ImageHeight(), 720);
+    SpriteList& list = shown->GetCanvas()->MainList();
+    TextHistoryLine* line = LineControl(1);
+    // Under the pointer, the line's box tints what lies behind it.
+    if (line) line->SetState(TextHistoryLine::kHover);
+    partsOnScene = list.Find(&frame_->HistoryWindow()->WindowSprite()) != nullptr && line &&
+                   line->GetSpriteList() == &list && line->VoiceMark() && line->VoiceMark()->OwningList() == &list;
+    // The scroll bar and the close button came along.
+    int moved = 0;
+    for (Control* control : controls_.Controls()) {
+      if (auto* bar = dynamic_cast<ScrollBar*>(control)) moved += bar->ThumbSprite().OwningList() == &list;
+      if (auto* button = dynamic_cast<TextHistoryButton*>(control)) moved += button->GetSpriteList() == &list;
+    }
+    partsOnScene = partsOnScene && moved == 2;
+    Surface picture;
+    ASSERT_EQ(picture.Create(1280, 720, 32, 0), 0);
+    shown->GetCanvas()->RenderInto(&picture, 0, 0, 1);
+    scenePixel = test::Pixel32(picture, 100, 100) & 0xFFFFFFu;
+    linePixel = line ? test::Pixel32(picture, line->GetX() + 400, line->GetY() + 2) & 0xFFFFFFu : 0;
+  };
+  pumpsBeforeClose_ = pumps_ + 6;
+  EXPECT_EQ(frame_->ShowTextHistory(), -1);
+  onPump_ = nullptr;
+  EXPECT_EQ(menusWhileOpen, std::vector<bool>{true});
+  EXPECT_EQ(screenMenus_, (std::vector<bool>{true, false}));
+  ASSERT_NE(shown, nullptr);
+  EXPECT_TRUE(partsOnScene);
+  // The scene's colour around the list; over it the lit line's box blends in.
+  EXPECT_EQ(scenePixel, 0x204060u);
+  EXPECT_NE(linePixel, 0x204060u);
+  EXPECT_EQ(screen_.GetScreenImage(), frame_->CanvasObject());
+  EXPECT_NE(frame_->WindowList()->Find(&frame_->HistoryWindow()->WindowSprite()), nullptr);
 }
 
 }  // namespace

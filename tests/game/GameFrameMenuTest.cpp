@@ -1,8 +1,10 @@
 // The text frame's menu state in the running game: a page that switches it
 // off hides the main window's pointer, and native 55's command 8 brings it
-// back only when a page switched it off.
+// back only when a page switched it off; the text history greys the main
+// window's commands while it is open.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 
 #include "RunningGame.h"
@@ -10,6 +12,8 @@
 #include "frame/MessageWindowState.h"
 #include "frame/TgsFrame.h"
 #include "frame/TgsFrameNatives.h"
+#include "game/GameMenu.h"
+#include "game/GameWindowCommands.h"
 #include "natives/GameScriptHost.h"
 #include "platform/Messages.h"
 #include "script/NativeArgs.h"
@@ -58,6 +62,54 @@ TEST_F(GameFrameMenuTest, APageHidesThePointerAndCommandEightShowsItAgain) {
     EXPECT_EQ(mouse->CursorState(), 1u);
     EXPECT_FALSE(window.MenuStateOff());
     slot.frame.reset();
+  });
+}
+
+// While the history screen is open the commands that would run over it
+// (settings, save, load, return to title) are grey; when it closes, those
+// it greyed are back and the ones that were grey before stay grey. The
+// screen-mode change is left alone.
+TEST_F(GameFrameMenuTest, TheHistoryScreenGreysTheMenuBarWhileItIsOpen) {
+  GameApplication app;
+  RunWith(app, [&app] {
+    ASSERT_NE(app.scripts, nullptr);
+    GameScriptHost& host = *app.scripts;
+    app.windowCommands.UpdateMenuBar(GameWindowCommands::kSwitchSave, true);
+    app.windowCommands.UpdateMenuBar(GameWindowCommands::kSwitchReturnToTitle, true);
+    const uint32_t ids[] = {kCommandSettings, kCommandSettingsFromMenu, kCommandSave,
+                            kCommandLoad,     kCommandReturnToTitle,    kCommandScreenMode};
+    auto states = [&] {
+      std::map<uint32_t, bool> enabled;
+      for (uint32_t id : ids) enabled[id] = Enabled(app, id);
+      return enabled;
+    };
+    const std::map<uint32_t, bool> before = states();
+    EXPECT_EQ(before, (std::map<uint32_t, bool>{{kCommandSettings, true},
+                                                {kCommandSettingsFromMenu, true},
+                                                {kCommandSave, true},
+                                                {kCommandLoad, false},
+                                                {kCommandReturnToTitle, true},
+                                                {kCommandScreenMode, true}}));
+    std::map<uint32_t, bool> whileOpen;
+    int pumps = 0;
+    TgsFrameEnvironment environment = host.TextFrame().environment;
+    // A few frames of the open screen, then the program closes.
+    environment.pumpFrame = [&] {
+      if (++pumps == 2) whileOpen = states();
+      return pumps < 4 ? 1 : 0;
+    };
+    TgsFrame frame(host.Space(), environment);
+    ASSERT_EQ(frame.SetupMessageWindow(nullptr), 0);
+    ASSERT_EQ(frame.BeginRun(false), 0);
+    EXPECT_EQ(frame.ShowTextHistory(), -1);
+    EXPECT_EQ(whileOpen, (std::map<uint32_t, bool>{{kCommandSettings, false},
+                                                   {kCommandSettingsFromMenu, false},
+                                                   {kCommandSave, false},
+                                                   {kCommandLoad, false},
+                                                   {kCommandReturnToTitle, false},
+                                                   {kCommandScreenMode, true}}));
+    EXPECT_EQ(states(), before);
+    frame.EndRun();
   });
 }
 

@@ -161,6 +161,30 @@ TEST_F(WindowPicturesTest, ItemSpritesShowTheStatePicturesAndFollowTheWindow) {
   EXPECT_EQ(list.Find(gone), nullptr);
 }
 
+// A window shown over another canvas for a while takes its item sprites
+// along, still over it, and what it adds later goes there too; a window in
+// no list or a missing list is refused.
+TEST_F(WindowPicturesTest, MovingToAnotherListTakesTheItemSpritesAlong) {
+  ASSERT_EQ(window.LoadFrameImages(nullptr, "WIN\\OFF.ELG", "WIN\\ON.ELG", 0, 0, 0, 0, 0, 0), 0);
+  OneItem();
+  const std::vector<Drawable*> before = list.Items();
+  ASSERT_EQ(before.size(), 2u);
+  SpriteList other;
+  EXPECT_EQ(window.MoveToList(nullptr), 1);
+  ASSERT_EQ(window.MoveToList(&other), 0);
+  EXPECT_TRUE(list.Items().empty());
+  // The same drawing order in the new list.
+  EXPECT_EQ(other.Items(), before);
+  EXPECT_EQ(other.Find(&window.WindowSprite())->order, 1u);
+  OneItem();
+  EXPECT_EQ(other.Items().size(), 3u);
+  ASSERT_EQ(window.MoveToList(&list), 0);
+  EXPECT_TRUE(other.Items().empty());
+  EXPECT_EQ(list.Items().size(), 3u);
+  window.LeaveSpriteList();
+  EXPECT_EQ(window.MoveToList(&other), 1);
+}
+
 TEST_F(WindowPicturesTest, AStateWithoutAFittingPictureHidesTheSprites) {
   const struct {
     const char *normal, *lit;
