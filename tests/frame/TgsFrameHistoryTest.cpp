@@ -2,7 +2,8 @@
 // in the history window, the taken choice reaching its entry across a
 // history size change, the screen's opening (the menu state back, the
 // message window faded away) and the history screen ending with the
-// program, and a replayed voice's scene on a screen canvas of its own.
+// program, and a replayed voice's scene on a screen canvas of its own,
+// taken only once a transition running on the frame's canvas has ended.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -17,12 +18,15 @@
 #include "frame/MessageWindowState.h"
 #include "frame/TextHistoryScreen.h"
 #include "frame/TgsFrame.h"
+#include "frame/TgsLayerSets.h"
+#include "frame/TgsScreenTransitions.h"
 #include "platform/Clock.h"
 #include "raster/SpriteList.h"
 #include "scene/CanvasDrawObject.h"
 #include "scene/ControlFactory.h"
 #include "scene/ImageSprite.h"
 #include "scene/SpriteCanvas.h"
+#include "transition/BuiltinTransitions.h"
 
 namespace orrivel {
 namespace {
@@ -32,6 +36,8 @@ constexpr size_t kSettingNoFades = 189;
 
 class TgsFrameHistoryTest : public test::SceneTest {
  protected:
+  static constexpr uint32_t kSceneColour = 0x204060;
+
   void SetUp() override {
     test::SceneTest::SetUp();
     test::WriteRunPictures(pictures_);
@@ -49,6 +55,9 @@ class TgsFrameHistoryTest : public test::SceneTest {
     environment.setMenuState = [this](bool on) { menuStates_.push_back(on); };
     environment.player.modalScreenMenu = [this](bool open) { screenMenus_.push_back(open); };
     environment.screen = &screen_;
+    // The game's own transitions, so a script-started one can be running.
+    ASSERT_EQ(RegisterStartupTransitions(screenObjects_), 0);
+    environment.screenObjects = &screenObjects_;
     frame_ = std::make_unique<TgsFrame>(fixture_.host.Space(), environment);
     ASSERT_EQ(frame_->SetupMessageWindow(nullptr), 0);
     ASSERT_EQ(frame_->BeginRun(false), 0);
@@ -66,6 +75,16 @@ class TgsFrameHistoryTest : public test::SceneTest {
     return frame_->RecordPageInHistory({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()}, "", voice, 0);
   }
 
+  // A voiced page whose scene is a plain background of kSceneColour: its
+  // voice mark is line control 1.
+  void RecordVoicedPageWithScene() {
+    test::WriteHistoryPictures(pictures_);
+    ASSERT_EQ(RecordPage("page", "V"), 0);
+    SceneLayerSource layer;
+    layer.state.colour = kSceneColour;
+    ASSERT_EQ(frame_->History().AddSceneEntry(&layer, {}, {}, {}), 0);
+  }
+
   // The line control of the screen's voiced block with this tag.
   TextHistoryLine* LineControl(int32_t tag) {
     for (Control* control : controls_.Controls())
@@ -78,6 +97,7 @@ class TgsFrameHistoryTest : public test::SceneTest {
   DisplayScreenDevice screen_;
   QuietControlHost controls_;
   ControlFactory factory_;
+  TcpManager screenObjects_;
   platform::ManualClock clock_{5000};
   platform::ScopedClock scopedClock_{clock_};
   std::array<uint8_t, 196> settings_{};
@@ -200,11 +220,7 @@ TEST_F(TgsFrameHistoryTest, OpeningRestoresTheMenuAndPutsTheMessageWindowAway) {
 // is back among the frame's parts. The main window's menu bar is asked to
 // grey its commands on opening and to bring them back on closing.
 TEST_F(TgsFrameHistoryTest, AVoicesSceneTakesTheScreenBehindTheList) {
-  test::WriteHistoryPictures(pictures_);
-  ASSERT_EQ(RecordPage("page", "V"), 0);
-  SceneLayerSource layer;
-  layer.state.colour = 0x204060;
-  ASSERT_EQ(frame_->History().AddSceneEntry(&layer, {}, {}, {}), 0);
+  ASSERT_NO_FATAL_FAILURE(RecordVoicedPageWithScene());
   ASSERT_EQ(screen_.GetScreenImage(), frame_->CanvasObject());
   settings_[kSettingNoFades] = 1;
   CanvasDrawObject* shown = nullptr;
@@ -253,10 +269,68 @@ TEST_F(TgsFrameHistoryTest, AVoicesSceneTakesTheScreenBehindTheList) {
   ASSERT_NE(shown, nullptr);
   EXPECT_TRUE(partsOnScene);
   // The scene's colour around the list; over it the lit line's box blends in.
-  EXPECT_EQ(scenePixel, 0x204060u);
-  EXPECT_NE(linePixel, 0x204060u);
+  EXPECT_EQ(scenePixel, kSceneColour);
+  EXPECT_NE(linePixel, kSceneColour);
   EXPECT_EQ(screen_.GetScreenImage(), frame_->CanvasObject());
   EXPECT_NE(frame_->WindowList()->Find(&frame_->HistoryWindow()->WindowSprite()), nullptr);
+}
+
+// A cross-fade a script started is still running on the frame's canvas
+// when a voice mark is clicked: it ends before the scene takes the screen,
+// leaving the displays and the layer records as after it, and it does not
+// run on behind the scene or come back with the frame's canvas.
+TEST_F(TgsFrameHistoryTest, ARunningTransitionEndsBeforeAVoicesSceneShows) {
+  ASSERT_NO_FATAL_FAILURE(RecordVoicedPageWithScene());
+  settings_[kSettingNoFades] = 1;
+  TgsLayerSets& sets = *frame_->Layers();
+  TgsScreenTransitions& transitions = *frame_->Transitions();
+  CanvasDrawObject* front = transitions.FrontDisplay();
+  ASSERT_EQ(front, frame_->CanvasObject());
+  SpriteCanvas* backCanvas = transitions.BackDisplay()->GetCanvas();
+  constexpr uint32_t kOld = 0xFF800000u, kNew = 0xFF0000A0u;
+  ASSERT_EQ(sets.ClearLayer(kOld, 0), 0);
+  ASSERT_EQ(sets.ClearLayer(kNew, 1), 0);
+  ASSERT_EQ(transitions.StartCross(5000), 0);
+  ASSERT_TRUE(front->TimedPresentRunning());
+
+  bool runningBeforeScene = false, sceneSeen = false, runningWithScene = false, endedAsAfter = false;
+  uint32_t scenePixel = 0;
+  int at = 0;
+  onPump_ = [&] {
+    ++at;
+    if (at == 2) {
+      runningBeforeScene = transitions.Running() && front->TimedPresentRunning();
+      TextHistoryLine* line = LineControl(1);
+      ASSERT_NE(line, nullptr);
+      line->Activate();
+      return;
+    }
+    auto* shown = dynamic_cast<CanvasDrawObject*>(screen_.GetScreenImage());
+    if (shown == nullptr || shown == front) return;
+    runningWithScene = runningWithScene || transitions.Running() || front->TimedPresentRunning();
+    if (sceneSeen) return;
+    sceneSeen = true;
+    // The frame's canvas holds the picture the transition was making.
+    endedAsAfter = front->GetCanvas() == backCanvas && sets.GetLayer(0).record.colour == kNew &&
+                   sets.GetLayer(1).record.colour == kOld;
+    Surface picture;
+    ASSERT_EQ(picture.Create(1280, 720, 32, 0), 0);
+    shown->GetCanvas()->RenderInto(&picture, 0, 0, 1);
+    scenePixel = test::Pixel32(picture, 100, 100) & 0xFFFFFFu;
+  };
+  pumpsBeforeClose_ = pumps_ + 8;
+  EXPECT_EQ(frame_->ShowTextHistory(), -1);
+  onPump_ = nullptr;
+  EXPECT_TRUE(runningBeforeScene);
+  ASSERT_TRUE(sceneSeen);
+  EXPECT_FALSE(runningWithScene);
+  EXPECT_TRUE(endedAsAfter);
+  EXPECT_EQ(scenePixel, kSceneColour);
+  // Back on the frame's canvas nothing of the transition resumes.
+  EXPECT_EQ(screen_.GetScreenImage(), front);
+  EXPECT_FALSE(front->TimedPresentRunning());
+  EXPECT_FALSE(transitions.Running());
+  EXPECT_EQ(front->GetCanvas(), backCanvas);
 }
 
 }  // namespace
