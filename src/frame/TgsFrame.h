@@ -282,7 +282,8 @@ class TgsFrame : public TgsModule {
   void SetButtonEnabled(uint32_t button, bool on);
   // Greys or enables the buttons the game's switches gate (quick save and
   // save, quick load and load, settings) after a switch changed since the
-  // last call; with force, whatever changed. Each frame step calls it.
+  // last call; with force, all of them as the switches stand. Each frame
+  // step calls it.
   void FollowGameSwitches(bool force);
   void StoreButtonState(uint32_t button, uint8_t state) {
     if (button < kBarButtons) buttons_[button] = state;
