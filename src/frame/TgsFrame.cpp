@@ -24,6 +24,10 @@ namespace {
 constexpr char kBgTablePath[] = "DATA/BG.TXT";
 constexpr size_t kSettingSkipReadOnly = 5;
 constexpr size_t kSettingHistoryLength = 29;
+// The game's switches that gate bar buttons.
+constexpr uint8_t kGateSave = 1, kGateLoad = 2, kGateSettings = 4;
+
+bool Allowed(const std::function<bool()>& gate) { return !gate || gate(); }
 
 }  // namespace
 
@@ -87,6 +91,24 @@ void TgsFrame::SetButtonEnabled(uint32_t button, bool on) {
   if (barButtons_[button]) barButtons_[button]->SetEnabled(on);
 }
 
+void TgsFrame::FollowGameSwitches(bool force) {
+  uint8_t gates = 0;
+  if (Allowed(environment_.saveAllowed)) gates |= kGateSave;
+  if (Allowed(environment_.loadAllowed)) gates |= kGateLoad;
+  if (Allowed(environment_.player.settingsAllowed)) gates |= kGateSettings;
+  const uint8_t changed = force ? uint8_t(kGateSave | kGateLoad | kGateSettings) : uint8_t(gates ^ switchGates_);
+  switchGates_ = gates;
+  if (changed & kGateSave) {
+    SetButtonEnabled(kQuickSave, gates & kGateSave);
+    SetButtonEnabled(kSave, gates & kGateSave);
+  }
+  if (changed & kGateLoad) {
+    SetButtonEnabled(kQuickLoad, gates & kGateLoad);
+    SetButtonEnabled(kLoad, gates & kGateLoad);
+  }
+  if (changed & kGateSettings) SetButtonEnabled(kSettings, gates & kGateSettings);
+}
+
 int32_t TgsFrame::BeginRun(bool resumed) {
   if (!setUp_) return -2;
   waitChain_ = 0;
@@ -117,14 +139,9 @@ int32_t TgsFrame::BeginRun(bool resumed) {
   RestorePageFonts();
   ApplySettings(true, true, true, false);
 
-  if (environment_.saveAllowed && !environment_.saveAllowed()) {
-    SetButtonEnabled(kQuickSave, false);
-    SetButtonEnabled(kSave, false);
-  }
-  if (environment_.loadAllowed && !environment_.loadAllowed()) {
-    SetButtonEnabled(kQuickLoad, false);
-    SetButtonEnabled(kLoad, false);
-  }
+  // The game's switches may change during the run too: each frame step
+  // follows them from here on.
+  FollowGameSwitches(true);
   if (resumed) {
     alreadyRead_ = IsMessageRead(messageId_);
     SetButtonEnabled(kSkipToChoice, !Setting(kSettingSkipReadOnly) || alreadyRead_);

@@ -201,8 +201,9 @@ class TgsFrame : public TgsModule {
   // Where the window, its name plate, the bar and what shows over the page
   // stand: the canvas object's overlay list, which stays with the display on
   // screen when a transition or a flip hands its canvas to the back display,
-  // and is drawn over a transition in progress. The canvas's main list when
-  // the canvas object has no overlay list; null before the set-up.
+  // and is drawn over a transition in progress (a given canvas made without
+  // one gets one at the set-up). The canvas's main list when no overlay list
+  // could be made; null before the set-up.
   SpriteList* WindowList() const;
   // The display object about to be deleted: when it is the canvas a script
   // gave, the frame takes everything of its own out of it and forgets it,
@@ -279,6 +280,11 @@ class TgsFrame : public TgsModule {
   // Button states: 0 disabled, 1 enabled.
   uint8_t ButtonState(uint32_t button) const { return button < kBarButtons ? buttons_[button] : 0; }
   void SetButtonEnabled(uint32_t button, bool on);
+  // Greys or enables the buttons the game's switches gate (quick save and
+  // save, quick load and load, settings) after a switch changed since the
+  // last call; with force, all of them as the switches stand. Each frame
+  // step calls it.
+  void FollowGameSwitches(bool force);
   void StoreButtonState(uint32_t button, uint8_t state) {
     if (button < kBarButtons) buttons_[button] = state;
   }
@@ -817,6 +823,8 @@ class TgsFrame : public TgsModule {
   std::string voiceName_;
   std::array<uint8_t, kBarButtons> buttons_{};
   bool buttonsVisible_ = false;
+  // The game's switches as the bar buttons last followed them.
+  uint8_t switchGates_ = 0;
   uint32_t historyEntries_ = 0;
   uint32_t historyCapacity_ = 0;
   std::vector<int32_t> bgTable_;

@@ -80,6 +80,12 @@ std::optional<std::vector<uint8_t>> TgsFrame::ReadGameFile(const std::string& pa
 int32_t TgsFrame::SetupScreen(const TgsCanvasRef* canvas) {
   if (canvas) {
     if (!canvas->object || !canvas->object->GetCanvas() || canvas->width == 0 || canvas->height == 0) return 2;
+    // The window parts must stay on the display the player sees when a
+    // transition or a flip hands its canvas to the back display: a canvas
+    // made without an overlay list gets one, as the frame's own have. The
+    // canvas keeps it (empty) after the frame is gone.
+    if (canvas->object->AddOverlayList() != 0)
+      Log("no overlay list for the given canvas: the window goes with its picture on a transition");
     canvas_ = *canvas;
     ownsCanvases_ = false;
   } else {

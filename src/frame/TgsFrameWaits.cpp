@@ -54,6 +54,10 @@ int32_t TgsFrame::FixedWait(uint32_t ms) {
 }
 
 bool TgsFrame::PumpOneFrame() {
+  // The scripts or the game may have switched saving, loading or the
+  // settings on or off since the last frame: the frame about to be shown
+  // shows the bar buttons as they now are.
+  FollowGameSwitches(false);
   const bool open = !environment_.pumpFrame || environment_.pumpFrame() != 0;
   // A bar fade that ran out during the frame leaves the bar hidden.
   windowState_->Update();

@@ -140,6 +140,15 @@ int CanvasDrawObject::Setup(int32_t width, int32_t height, uint8_t depth, uint8_
   return 0;
 }
 
+int CanvasDrawObject::AddOverlayList() {
+  if (overlay_) return 0;
+  if (!canvas_) return 1;
+  overlay_.reset(new (std::nothrow) SpriteList());
+  if (!overlay_) return 2;
+  canvas_->SetOverlayList(overlay_.get());
+  return 0;
+}
+
 int CanvasDrawObject::Prepare(int32_t width, int32_t height, uint8_t depth, uint8_t withCanvas) {
   return Setup(width, height, depth, 0, withCanvas ? 1 : 0);
 }

@@ -42,6 +42,11 @@ class CanvasDrawObject : public ScreenImage {
   // 1 adds a canvas, 2 a canvas and an overlay list (2 when it cannot be made).
   int Load(int32_t width, int32_t height, uint8_t depth, uint8_t mode);
   void Reset();
+  // Gives an object made with a canvas but without an overlay list one, as
+  // if it had been made with it: the list stays with the object through
+  // canvas exchanges and goes with it. 0 it has one now; 1 no canvas; 2 no
+  // memory (nothing changes).
+  int AddOverlayList();
 
   // 0 done; 1 no device context; 2 the display surface refused the lock;
   // -1 only the changed area was asked for and nothing changed. With a

@@ -57,7 +57,9 @@ inline void WriteHistoryPictures(PictureFolder& pictures, const std::string& lea
     if (leaveOut != kHistoryPictures[i]) pictures.Write(kHistoryPictures[i], files[i]);
 }
 
-inline void WriteRunPictures(PictureFolder& pictures) {
+// Into any folder that writes files by name (a PictureFolder, a game's).
+template <class Folder>
+void WriteRunPictures(Folder& pictures) {
   pictures.Write("SYS/MS_FRM.ELG", SolidPicture(1280, 200, 0xFF102030));
   pictures.Write("SYS/MS_BAR.ELG", SolidPicture(1280, 32, 0xFF405060));
   pictures.Write("SYS/MS_CUR0.ELG", SolidPicture(32, 32, 0xFF708090));

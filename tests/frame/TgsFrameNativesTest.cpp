@@ -31,6 +31,7 @@ struct NativeFixture : FrameFixture {
   bool stop = false;
   bool saveAllowed = true;
   bool loadAllowed = true;
+  bool settingsAllowed = true;
   std::function<void(TgsFrame&)> prepare;
 
   NativeFixture() {
@@ -42,6 +43,7 @@ struct NativeFixture : FrameFixture {
     EXPECT_EQ(scriptCanvas.Load(640, 480, 32, 1), 0);
     context.environment.saveAllowed = [this] { return saveAllowed; };
     context.environment.loadAllowed = [this] { return loadAllowed; };
+    context.environment.player.settingsAllowed = [this] { return settingsAllowed; };
     context.readScriptFile = [this](const std::string& path) { return disk.Read(path); };
     context.writeScriptFile = [this](const std::string& path, std::span<const uint8_t> data) {
       disk.Put(path, std::vector<uint8_t>(data.begin(), data.end()));
@@ -231,7 +233,9 @@ TEST_F(TgsFrameCanvas, ADeletedCanvasIsLetGoAndNothingIsDrawnOnIt) {
     if (!duringTheRun) {
       ASSERT_EQ(frame.BeginRun(false), 0);
       ASSERT_NE(frame.WindowState().Window(0), nullptr);
-      EXPECT_EQ(frame.WindowState().Window(0)->WindowSprite().OwningList(), &canvas->GetCanvas()->MainList());
+      // Made without an overlay list, the canvas got one for the window.
+      ASSERT_NE(canvas->GetOverlayList(), nullptr);
+      EXPECT_EQ(frame.WindowState().Window(0)->WindowSprite().OwningList(), canvas->GetOverlayList());
       ASSERT_EQ(objects.DeleteImage(&handle), 0);
       EXPECT_EQ(frame.CanvasObject(), nullptr);
       EXPECT_EQ(frame.EndRun(), 0);
@@ -310,16 +314,19 @@ TEST(TgsFrameRun, BarButtonsFollowTheRun) {
     bool load;
     uint32_t history;
     std::array<uint8_t, 10> buttons;
+    bool settings = true;
   } cases[] = {
       {true, true, 0, {1, 1, 0, 1, 1, 1, 1, 0, 1, 1}},
       {true, true, 2, {1, 1, 0, 1, 1, 1, 1, 1, 1, 1}},
       {false, true, 1, {0, 1, 0, 0, 1, 1, 1, 0, 1, 1}},
       {true, false, 1, {1, 0, 0, 1, 0, 1, 1, 0, 1, 1}},
+      {true, true, 0, {1, 1, 0, 1, 1, 1, 1, 0, 0, 1}, false},
   };
   for (const auto& c : cases) {
     NativeFixture f;
     f.saveAllowed = c.save;
     f.loadAllowed = c.load;
+    f.settingsAllowed = c.settings;
     ASSERT_EQ(f.Create(), 0u);
     TgsFrame& frame = *f.slot.frame;
     frame.SetHistoryEntries(c.history);

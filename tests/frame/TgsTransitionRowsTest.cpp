@@ -14,11 +14,14 @@
 #include "LayerSetsFixture.h"
 #include "RecordingTransitions.h"
 #include "TgsFrameTestSupport.h"
+#include "frame/MessageTextWindow.h"
 #include "frame/MessageWindowState.h"
 #include "frame/TgsLayerSets.h"
 #include "frame/TgsScreenTransitions.h"
 #include "platform/SoftSurface.h"
 #include "raster/PixelFormat.h"
+#include "scene/ButtonControl.h"
+#include "scene/CanvasDrawImage.h"
 #include "scene/CanvasDrawObject.h"
 #include "scene/ControlFactory.h"
 #include "scene/SpriteCanvas.h"
@@ -59,7 +62,7 @@ class TransitionRowsTest : public test::LayerSetsTest {
 
   // A frame set up and running over the registry; each pump moves the
   // clock 16 ms and presents the front display, which steps its transition.
-  TgsFrame& StartFrame(TcpManager& registry) {
+  TgsFrame& StartFrame(TcpManager& registry, const TgsCanvasRef* canvas = nullptr) {
     fixture_.RemakeFrame([&](TgsFrameEnvironment& environment) {
       environment.controls = &controls_;
       environment.factory = &factory_;
@@ -68,6 +71,7 @@ class TransitionRowsTest : public test::LayerSetsTest {
       environment.layerActions = &actions_;
       environment.screenObjects = &registry;
       environment.lowPriorityOff = [this] { return lowPriorityOff_; };
+      environment.readGameFile = nullptr;  // the game folder's files (the bar's layout)
     });
     fixture_.onPump = [this] {
       StepAt(clock_.TickMs() + 16);
@@ -75,7 +79,7 @@ class TransitionRowsTest : public test::LayerSetsTest {
         front->Present(nullptr, nullptr, &target_, kPixelFormatX8R8G8B8, 1);
     };
     TgsFrame& frame = *fixture_.frame;
-    EXPECT_EQ(frame.SetupMessageWindow(nullptr), 0);
+    EXPECT_EQ(frame.SetupMessageWindow(canvas), 0);
     EXPECT_EQ(frame.BeginRun(false), 0);
     frame.Layers()->characters = {"ABCDEF"};
     return frame;
@@ -94,6 +98,8 @@ class TransitionRowsTest : public test::LayerSetsTest {
   TcpManager builtins_;
   platform::SoftSurface target_;
   bool lowPriorityOff_ = false;
+  // A canvas a script made, for the frame to draw on.
+  CanvasDrawImage givenCanvas_;
 };
 
 struct Rig {
@@ -288,64 +294,94 @@ TEST_F(TransitionRowsTest, GoldenRuleTransitionFromAModuleHalfWay) {
 // The message window and its bar stand on the display the player sees
 // after any number of transitions and flips, which hand the displays'
 // canvases back and forth, and are drawn over a transition in progress;
-// the display behind holds none of them.
+// the display behind holds none of them. So on the frame's own canvases
+// and on a canvas a script gave that was made without an overlay list.
 TEST_F(TransitionRowsTest, WindowAndBarStayOnTheShownDisplayThroughEveryExchange) {
-  TgsFrame& frame = StartFrame(builtins_);
-  TgsLayerSets& sets = *frame.Layers();
-  TgsScreenTransitions& transitions = *frame.Transitions();
-  CanvasDrawObject* shown = frame.CanvasObject();
-  ASSERT_EQ(transitions.FrontDisplay(), shown);
-  ASSERT_EQ(sets.LoadLayerImage("BG01A.ELG", 0), 0);
-  frame.WindowState().ShowMessageWindow(true, true);
-  const uint32_t gradientAt100 = 0x230040u;  // BG01A at (5, 100)
-  const uint32_t sky = kSkyBlue & 0xFFFFFFu;
-  const auto pixel = [this](int32_t x, int32_t y) {
-    platform::SurfaceLock lock;
-    if (target_.Lock(nullptr, &lock) != platform::kSurfaceOk) return 0xDEADu;
-    const uint32_t value = reinterpret_cast<const uint32_t*>(lock.bits + y * lock.pitch)[x] & 0xFFFFFFu;
-    target_.Unlock();
-    return value;
-  };
-  // What the shown display presents (whole, or the transition's frame).
-  const auto expectShown = [&](uint32_t background) {
-    EXPECT_EQ(pixel(5, 100), background);
-    EXPECT_EQ(pixel(5, 600), 0x102030u);  // the window's frame picture
-    EXPECT_EQ(pixel(5, 700), 0x405060u);  // the bar
-  };
-  const auto runHalfWay = [&] {
-    ASSERT_TRUE(shown->TimedPresentRunning());
-    const int start = fixture_.pumps;
-    while (fixture_.pumps - start < 5) ASSERT_TRUE(frame.PumpOneFrame());
-    ASSERT_TRUE(shown->TimedPresentRunning());
-    // The window is over the picture being made, not swept with the old.
-    EXPECT_EQ(pixel(5, 600), 0x102030u);
-    EXPECT_EQ(pixel(5, 700), 0x405060u);
-    EXPECT_EQ(transitions.RunTransition(false), 0);
-  };
-  ASSERT_EQ(shown->Present(nullptr, nullptr, &target_, kPixelFormatX8R8G8B8, 0), 0);
-  expectShown(gradientAt100);
-  for (int exchange = 1; exchange <= 3; ++exchange) {
-    SCOPED_TRACE(exchange);
-    const bool toSky = exchange % 2 == 1;
-    ASSERT_EQ(sets.LoadLayerImage(toSky ? "BG02A.ELG" : "BG01A.ELG", 1), 0);
-    SpriteCanvas* before = shown->GetCanvas();
-    if (exchange == 1) {
-      ASSERT_EQ(transitions.StartCross(160), 0);
-      runHalfWay();
-    } else if (exchange == 2) {
-      transitions.FlipLayers();
-    } else {
-      ASSERT_EQ(transitions.StartRule(1, 160, 16), 0);
-      runHalfWay();
+  for (const bool givenCanvas : {false, true}) {
+    SCOPED_TRACE(givenCanvas ? "a canvas made without an overlay list" : "the frame's own canvases");
+    CanvasDrawImage& given = givenCanvas_;
+    if (givenCanvas) {
+      ASSERT_EQ(given.Load(1280, 720, 32, 1), 0);
+      ASSERT_EQ(given.GetOverlayList(), nullptr);
     }
-    ASSERT_NE(shown->GetCanvas(), before);
-    EXPECT_EQ(transitions.FrontDisplay(), shown);
+    const TgsCanvasRef givenRef{1, int32_t(TgsFrame::kCanvasKind), 1280, 720, &given};
+    TgsFrame& frame = StartFrame(builtins_, givenCanvas ? &givenRef : nullptr);
+    TgsLayerSets& sets = *frame.Layers();
+    TgsScreenTransitions& transitions = *frame.Transitions();
+    CanvasDrawObject* shown = frame.CanvasObject();
+    ASSERT_EQ(shown == &given, givenCanvas);
+    ASSERT_EQ(transitions.FrontDisplay(), shown);
+    ASSERT_EQ(sets.LoadLayerImage("BG01A.ELG", 0), 0);
+    frame.WindowState().ShowMessageWindow(true, true);
+    const uint32_t gradientAt100 = 0x230040u;  // BG01A at (5, 100)
+    const uint32_t sky = kSkyBlue & 0xFFFFFFu;
+    const auto pixel = [this](int32_t x, int32_t y) {
+      platform::SurfaceLock lock;
+      if (target_.Lock(nullptr, &lock) != platform::kSurfaceOk) return 0xDEADu;
+      const uint32_t value = reinterpret_cast<const uint32_t*>(lock.bits + y * lock.pitch)[x] & 0xFFFFFFu;
+      target_.Unlock();
+      return value;
+    };
+    // The window's frame picture, its text window, the bar and its buttons.
+    std::vector<const Drawable*> parts = {frame.FrameSprite(), frame.BarSprite(),
+                                          &frame.WindowState().Window(0)->WindowSprite()};
+    for (uint32_t b = 0; b < TgsFrame::kBarButtons; ++b)
+      if (ButtonControl* button = frame.BarButtonControl(b)) parts.push_back(&button->Sprite());
+    ASSERT_EQ(parts.size(), 3u + TgsFrame::kBarButtons);
+    // What the shown display presents (whole, or the transition's frame).
+    const auto expectShown = [&](uint32_t background) {
+      EXPECT_EQ(pixel(5, 100), background);
+      EXPECT_EQ(pixel(5, 600), 0x102030u);  // the window's frame picture
+      EXPECT_EQ(pixel(5, 700), 0x405060u);  // the bar
+    };
+    const auto expectPartsInFront = [&] {
+      ASSERT_NE(shown->GetOverlayList(), nullptr);
+      CanvasDrawObject* back = transitions.BackDisplay();
+      for (const Drawable* part : parts) {
+        EXPECT_EQ(part->OwningList(), shown->GetOverlayList());
+        EXPECT_EQ(back->GetCanvas()->MainList().Find(part), nullptr);
+      }
+      SpriteList* behind = back->GetOverlayList();
+      EXPECT_TRUE(behind == nullptr || behind->Head() == nullptr);
+    };
+    const auto runHalfWay = [&] {
+      ASSERT_TRUE(shown->TimedPresentRunning());
+      const int start = fixture_.pumps;
+      while (fixture_.pumps - start < 5) ASSERT_TRUE(frame.PumpOneFrame());
+      ASSERT_TRUE(shown->TimedPresentRunning());
+      // The window is over the picture being made, not swept with the old.
+      EXPECT_EQ(pixel(5, 600), 0x102030u);
+      EXPECT_EQ(pixel(5, 700), 0x405060u);
+      expectPartsInFront();
+      EXPECT_EQ(transitions.RunTransition(false), 0);
+    };
     ASSERT_EQ(shown->Present(nullptr, nullptr, &target_, kPixelFormatX8R8G8B8, 0), 0);
-    expectShown(toSky ? sky : gradientAt100);
-    SpriteList* behind = transitions.BackDisplay()->GetOverlayList();
-    EXPECT_TRUE(behind == nullptr || behind->Head() == nullptr);
+    expectShown(gradientAt100);
+    for (int exchange = 1; exchange <= 3; ++exchange) {
+      SCOPED_TRACE(exchange);
+      const bool toSky = exchange % 2 == 1;
+      ASSERT_EQ(sets.LoadLayerImage(toSky ? "BG02A.ELG" : "BG01A.ELG", 1), 0);
+      SpriteCanvas* before = shown->GetCanvas();
+      if (exchange == 1) {
+        ASSERT_EQ(transitions.StartCross(160), 0);
+        runHalfWay();
+      } else if (exchange == 2) {
+        transitions.FlipLayers();
+      } else {
+        ASSERT_EQ(transitions.StartRule(1, 160, 16), 0);
+        runHalfWay();
+      }
+      ASSERT_NE(shown->GetCanvas(), before);
+      EXPECT_EQ(transitions.FrontDisplay(), shown);
+      ASSERT_EQ(shown->Present(nullptr, nullptr, &target_, kPixelFormatX8R8G8B8, 0), 0);
+      expectShown(toSky ? sky : gradientAt100);
+      expectPartsInFront();
+    }
+    frame.EndRun();
+    fixture_.frame.reset();
+    // What the frame made leaves the given canvas with the frame.
+    EXPECT_EQ(given.GetOverlayList() ? given.GetOverlayList()->Head() : nullptr, nullptr);
   }
-  frame.EndRun();
 }
 
 }  // namespace

@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <map>
 
+#include "../frame/FramePictures.h"
 #include "GameNativeCalls.h"
 #include "RunningGame.h"
+#include "TobCompiler.h"
 #include "frame/TgsFrame.h"
 #include "frame/TgsFrameNatives.h"
 #include "frame/TgsPlayerServices.h"
@@ -18,10 +20,13 @@
 #include "game/ConfirmBox.h"
 #include "game/GameMenu.h"
 #include "game/GamePlayerServices.h"
+#include "natives/NativeCatalog.h"
 #include "natives/ProcessObjects.h"
 #include "natives/SaveService.h"
 #include "natives/SystemNativePort.h"
 #include "platform/PathResolver.h"
+#include "scene/ButtonControl.h"
+#include "script/NativeArgs.h"
 
 namespace orrivel {
 namespace {
@@ -197,6 +202,72 @@ TEST_F(GamePlayerServicesTest, TheScriptsSwitchesEnableTheSystemMenusItemsAndThe
       EXPECT_EQ(Enabled(app, kCommandLoad), c.switches[2]);
       EXPECT_EQ(Enabled(app, kCommandReturnToTitle), c.switches[3]);
     }
+  });
+}
+
+// The scripts' switches reach the bar buttons of a running frame at its
+// next frame step: saving, loading and the settings switched off by the
+// script native grey their buttons (and the keys of their actions), and
+// switched on enable them again; the other buttons stay as they were.
+TEST_F(GamePlayerServicesTest, TheScriptsSwitchesReachTheBarButtonsOfARunningFrame) {
+  constexpr uint32_t kSetAppOption = 1;
+  constexpr uint32_t kFirstMenuOption = 7;  // settings, save, load
+  // The module the frame plays and the pictures and layout of its bar.
+  tob::Story story;
+  std::string error;
+  ASSERT_TRUE(tob::Compile("module T\n[message 0]Hello\n", story, error)) << error;
+  for (auto& [name, bytes] : tob::StoryFiles(story))
+    if (name != "TGS_INIT.DAT") Write("script/" + name, bytes);
+  std::filesystem::create_directories(folder_ / "SYS");
+  struct GameFolder {
+    std::function<void(const std::string&, const std::vector<uint8_t>&)> write;
+    void Write(const std::string& name, const std::vector<uint8_t>& bytes) { write(name, bytes); }
+  } folder{[this](const std::string& name, const std::vector<uint8_t>& bytes) { Write(name, bytes); }};
+  test::WriteRunPictures(folder);
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    GameScriptHost& host = *app.scripts;
+    // The frame as a script makes it, on its own canvases, playing "T".
+    const uint32_t cells = host.Space().Allocate(12);
+    NativeArgs create(host.Space(), nullptr, cells);
+    ASSERT_EQ(host.Natives()[ScriptNativeNumber(tgs_natives::kCreateFrame)](create), 0u);
+    host.Space().Free(cells);
+    TgsFrame* frame = host.TextFrameSlot().frame.get();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(frame->LoadScriptByName("T"), 0);
+    ASSERT_EQ(frame->BeginRun(false), 0);
+    const auto set = [&](std::array<bool, 3> switches) {
+      for (uint32_t i = 0; i < 3; ++i)
+        testing::CallNative(host, kSetAppOption, {kFirstMenuOption + i, switches[i] ? 1u : 0u});
+    };
+    // The buttons each switch gates, and ones it does not.
+    const uint32_t gated[3][2] = {{TgsFrame::kSettings, TgsFrame::kSettings},
+                                  {TgsFrame::kQuickSave, TgsFrame::kSave},
+                                  {TgsFrame::kQuickLoad, TgsFrame::kLoad}};
+    const uint32_t ungated[] = {TgsFrame::kSkipToChoice, TgsFrame::kAutoPlay, TgsFrame::kHideWindow};
+    // The run began with save and load off, settings on; each row is a
+    // change made while it plays.
+    const std::array<bool, 3> rows[] = {
+        {true, true, false}, {true, true, true}, {false, true, true}, {false, false, false}, {true, false, true}};
+    for (const auto& row : rows) {
+      SCOPED_TRACE(std::to_string(row[0]) + std::to_string(row[1]) + std::to_string(row[2]));
+      set(row);
+      frame->PumpOneFrame();
+      for (uint32_t i = 0; i < 3; ++i)
+        for (uint32_t b : gated[i]) {
+          EXPECT_EQ(frame->ButtonState(b), row[i] ? 1 : 0) << b;
+          ASSERT_NE(frame->BarButtonControl(b), nullptr) << b;
+          EXPECT_EQ(frame->BarButtonControl(b)->IsEnabled(), row[i]) << b;
+        }
+      for (uint32_t b : ungated) {
+        EXPECT_EQ(frame->ButtonState(b), 1) << b;
+        EXPECT_TRUE(frame->BarButtonControl(b)->IsEnabled()) << b;
+      }
+    }
+    // A greyed button's action does nothing, from its key as from a click.
+    EXPECT_EQ(frame->RunPlayerAction(int32_t(TgsFrame::kQuickSave)), 0);
+    EXPECT_EQ(frame->EndRun(), 0);
   });
 }
 

@@ -177,6 +177,43 @@ TEST_F(CanvasDrawObjectTest, ACanvasRepaintsChangedSpritesAndAllOnAWholePresent)
   object.GetCanvas()->MainList().Clear();
 }
 
+// An object made without an overlay list can be given one later; it then
+// behaves as one made with it: the list stays with the object when the
+// canvases change hands, and is drawn over whichever canvas it holds.
+TEST_F(CanvasDrawObjectTest, AnOverlayListGivenLaterStaysWithTheObject) {
+  CanvasDrawObject bare;
+  ASSERT_EQ(bare.Load(20, 10, 32, 0), 0);
+  EXPECT_EQ(bare.AddOverlayList(), 1);
+  EXPECT_EQ(bare.GetOverlayList(), nullptr);
+  CanvasDrawObject shown, behind;
+  ASSERT_EQ(shown.Load(20, 10, 32, 1), 0);
+  ASSERT_EQ(behind.Load(20, 10, 32, 1), 0);
+  ASSERT_EQ(shown.GetOverlayList(), nullptr);
+  ASSERT_EQ(shown.AddOverlayList(), 0);
+  SpriteList* overlay = shown.GetOverlayList();
+  ASSERT_NE(overlay, nullptr);
+  EXPECT_EQ(shown.GetCanvas()->OverlayList(), overlay);
+  EXPECT_EQ(shown.AddOverlayList(), 0);  // the one it has
+  EXPECT_EQ(shown.GetOverlayList(), overlay);
+  ColorBox picture, window;
+  ASSERT_EQ(picture.Init(20, 10, 0xFFFF0000u, 0, 0), 0);
+  ASSERT_EQ(window.Init(20, 4, 0xFF0000FFu, 0, 6), 0);
+  behind.GetCanvas()->MainList().Add(&picture, 1, 0);
+  overlay->Add(&window, 1, 0);
+  SpriteCanvas* before = shown.GetCanvas();
+  shown.ExchangeCanvases(&behind);
+  EXPECT_EQ(shown.GetOverlayList(), overlay);
+  EXPECT_EQ(shown.GetCanvas()->OverlayList(), overlay);
+  EXPECT_EQ(behind.GetCanvas(), before);
+  EXPECT_EQ(before->OverlayList(), nullptr);
+  auto target = MakeTarget(20, 10, SurfaceFormat::X8R8G8B8);
+  ASSERT_EQ(shown.Present(nullptr, nullptr, target.get(), kPixelFormatX8R8G8B8, 0), 0);
+  EXPECT_EQ(ReadRgb(*target, 2, 2), 0xFF0000u);  // the picture that came in
+  EXPECT_EQ(ReadRgb(*target, 2, 8), 0x0000FFu);  // the window over it
+  overlay->Clear();
+  shown.GetCanvas()->MainList().Clear();
+}
+
 TEST_F(CanvasDrawObjectTest, PreparationFailuresLeaveNothing) {
   CanvasDrawObject object;
   EXPECT_EQ(object.Prepare(0, 4, 32, 1), 1);
