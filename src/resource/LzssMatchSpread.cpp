@@ -1,0 +1,50 @@
+#include "resource/LzssMatchSpread.h"
+
+#include "resource/LzssCoder.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace orrivel {
+
+void LzssSpreadMatchPlain(uint8_t* lengths, uint16_t* distances, int forward, int back, int distance) {
+  for (int j = 0; j < kLzssSpreadReach; ++j) {
+    const int k = kLzssSpreadReach - j;
+    if (k > back) continue;
+    const int length = forward + k < int(kLzssMaxMatch) ? forward + k : int(kLzssMaxMatch);
+    if (length > lengths[j]) {
+      lengths[j] = uint8_t(length);
+      distances[j] = uint16_t(distance);
+    }
+  }
+}
+
+#if defined(__SSE2__)
+// One lane per position; lane j is k = 16 - j positions back. Lengths stay
+// below 128, so signed byte compares order them.
+void LzssSpreadMatchPacked(uint8_t* lengths, uint16_t* distances, int forward, int back, int distance) {
+  static_assert(kLzssSpreadReach == 16);
+  const __m128i steps = _mm_setr_epi8(16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1);
+  __m128i offered = _mm_min_epu8(_mm_adds_epu8(_mm_set1_epi8(char(forward)), steps),
+                                 _mm_set1_epi8(char(kLzssMaxMatch)));
+  offered = _mm_andnot_si128(_mm_cmpgt_epi8(steps, _mm_set1_epi8(char(back))), offered);
+  const __m128i held = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lengths));
+  const __m128i better = _mm_cmpgt_epi8(offered, held);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(lengths), _mm_max_epu8(held, offered));
+  const __m128i newDistance = _mm_set1_epi16(short(distance));
+  __m128i* words = reinterpret_cast<__m128i*>(distances);
+  const __m128i low = _mm_unpacklo_epi8(better, better);
+  const __m128i high = _mm_unpackhi_epi8(better, better);
+  const __m128i heldLow = _mm_loadu_si128(words);
+  const __m128i heldHigh = _mm_loadu_si128(words + 1);
+  _mm_storeu_si128(words, _mm_or_si128(_mm_and_si128(low, newDistance), _mm_andnot_si128(low, heldLow)));
+  _mm_storeu_si128(words + 1, _mm_or_si128(_mm_and_si128(high, newDistance), _mm_andnot_si128(high, heldHigh)));
+}
+#else
+void LzssSpreadMatchPacked(uint8_t* lengths, uint16_t* distances, int forward, int back, int distance) {
+  LzssSpreadMatchPlain(lengths, distances, forward, back, distance);
+}
+#endif
+
+}  // namespace orrivel
