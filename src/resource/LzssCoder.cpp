@@ -32,10 +32,10 @@ constexpr int kTailPadding = 64;
 // longest match at each position.
 constexpr int kLiteralBits = 9;
 constexpr int kReferenceBits = 17;
-// Candidates tried where a match runs out. On script text eight miss
-// enough long matches to cost about 1 %; sixteen pack about 1.5 % below a
-// full longest-match search with greedy parsing.
-constexpr int kChainDepth = 16;
+// Candidates tried where a match runs out. On script text eight pack
+// about 1 % below a full longest-match search with greedy parsing; twice
+// as many gain another 1 % at a fifth more time.
+constexpr int kChainDepth = 8;
 constexpr int32_t kNoPosition = -1;
 
 uint64_t Load64(const uint8_t* p) {
@@ -138,13 +138,36 @@ void LzssCoder::Insert(const uint8_t* text, int position) {
 // matches the bytes before it is a longer match for the positions before,
 // up to 17 back: that is how those positions learn of matches that reach
 // beyond the carried one, without a search of their own.
-void LzssCoder::FindMatches(const uint8_t* text, int begin, int end, int textEnd, Run* run) {
+void LzssCoder::FindMatches(const uint8_t* text, int begin, int end, int textEnd, Run* carried) {
   static_assert(kSpare == kLzssSpreadReach);
-  for (int p = begin; p < end; ++p) {
+  Run run = *carried;  // a local, so that the stores below cannot be taken to change it
+  uint8_t* lengths = length_ + kSpare - begin;
+  uint16_t* distances = distance_ + kSpare - begin;
+  for (int p = begin; p < end;) {
+    if (run.open && run.end - p < kMaxMatch) ExtendRun(text, p, &run);
+    // Positions the carried match covers by three bytes or more take their
+    // length from where it ends: first those where it runs to the limit
+    // (their strings are copies of ones in the chains already, so they stay
+    // out), then the rest.
+    const int covered = std::min({end, run.end - (kMinMatch - 1), textEnd - (kMinMatch - 1)});
+    const int whole = std::min({covered, run.end - (kMaxMatch - 1), textEnd - (kMaxMatch - 1)});
+    for (; p < whole; ++p) {
+      lengths[p] = uint8_t(kMaxMatch);
+      distances[p] = uint16_t(run.distance);
+    }
+    if (run.open && run.end - p < kMaxMatch) continue;  // known no further: follow it on first
+    for (; p < covered; ++p) {
+      const int limit = textEnd - p < kMaxMatch ? textEnd - p : kMaxMatch;
+      const int best = run.end - p < limit ? run.end - p : limit;
+      lengths[p] = uint8_t(best);
+      distances[p] = uint16_t(run.distance);
+      if (best < limit) Insert(text, p);
+    }
+    if (p >= end) break;
+    // The carried match is shorter than three bytes here: search.
     const int limit = textEnd - p < kMaxMatch ? textEnd - p : kMaxMatch;
-    if (run->open && run->end - p < kMaxMatch) ExtendRun(text, p, run);
-    int best = run->end - p < limit ? run->end - p : limit;
-    if (best < kMinMatch && limit >= kMinMatch) {
+    int best = 0;
+    if (limit >= kMinMatch) {
       const uint8_t* here = text + p;
       const int backLimit = p - begin < kLzssSpreadReach ? p - begin : kLzssSpreadReach;
       const int oldest = p - kMaxDistance > 0 ? p - kMaxDistance : 0;
@@ -153,33 +176,37 @@ void LzssCoder::FindMatches(const uint8_t* text, int begin, int end, int textEnd
       // stall at every candidate instead of once.
       alignas(16) uint8_t lengthsBefore[kLzssSpreadReach];
       alignas(16) uint16_t distancesBefore[kLzssSpreadReach];
-      std::memcpy(lengthsBefore, length_ + (p - begin), sizeof lengthsBefore);
-      std::memcpy(distancesBefore, distance_ + (p - begin), sizeof distancesBefore);
+      std::memcpy(lengthsBefore, lengths + p - kLzssSpreadReach, sizeof lengthsBefore);
+      std::memcpy(distancesBefore, distances + p - kLzssSpreadReach, sizeof distancesBefore);
       int found = 0;
       int foundAt = 0;
       int candidate = head_[Hash3(here)];
       for (int depth = kChainDepth; depth > 0 && candidate >= oldest; --depth) {
         const uint8_t* there = text + candidate;
         const int length = CommonLength(there, here, limit);
-        foundAt = length > found ? candidate : foundAt;
-        found = length > found ? length : found;
+        if (length > found) {
+          found = length;
+          foundAt = candidate;
+        }
         LzssSpreadMatchPacked(lengthsBefore, distancesBefore, length, CommonLengthBefore(there, here, backLimit),
                               p - candidate);
         candidate = previous_[uint32_t(candidate) & kRingMask];
       }
-      std::memcpy(length_ + (p - begin), lengthsBefore, sizeof lengthsBefore);
-      std::memcpy(distance_ + (p - begin), distancesBefore, sizeof distancesBefore);
-      if (found > best && found >= kMinMatch) {
+      std::memcpy(lengths + p - kLzssSpreadReach, lengthsBefore, sizeof lengthsBefore);
+      std::memcpy(distances + p - kLzssSpreadReach, distancesBefore, sizeof distancesBefore);
+      if (found >= kMinMatch) {
         best = found;
-        run->distance = p - foundAt;
-        run->end = p + found;
-        run->open = found == kMaxMatch;
+        run.distance = p - foundAt;
+        run.end = p + found;
+        run.open = found == kMaxMatch;
       }
     }
-    length_[kSpare + p - begin] = uint8_t(best >= kMinMatch ? best : 0);
-    distance_[kSpare + p - begin] = uint16_t(run->distance);
+    lengths[p] = uint8_t(best);
+    distances[p] = uint16_t(run.distance);
     if (best < limit) Insert(text, p);
+    ++p;
   }
+  *carried = run;
 }
 
 // Follows the carried match on from where it is known to hold, a word at a
@@ -198,20 +225,21 @@ void LzssCoder::ExtendRun(const uint8_t* text, int p, Run* run) {
 
 // cost_[q]: the fewest bits that code indices q.. of the block, each index
 // choosing between a literal and its longest reference (a shorter one at
-// the same place seldom pays and is left out). Where there is no reference
-// its cost is read from an entry that always loses, so that each step
-// waits only on the one before (never on a value just stored).
+// the same place seldom pays and is left out). Matches are first cut to
+// the block's end. An index without a reference (length 0) reads its own
+// entry, still at the value that always loses, so the step has no
+// conditional and waits only on the one before.
 void LzssCoder::CheapestCosts(int count) {
-  const int loses = kBlock + 1;
+  uint8_t* lengths = length_ + kSpare;
+  for (int q = count > kMaxMatch ? count - kMaxMatch : 0; q < count; ++q) {
+    if (lengths[q] > count - q) lengths[q] = uint8_t(count - q >= kMinMatch ? count - q : 0);
+  }
+  std::fill(cost_, cost_ + count, INT32_MAX / 2);
   cost_[count] = 0;
-  cost_[loses] = INT32_MAX / 2;
   int next = 0;
   for (int q = count - 1; q >= 0; --q) {
-    const int reach = count - q;
-    const int length = length_[kSpare + q] < reach ? length_[kSpare + q] : reach;
-    const int target = length >= kMinMatch ? q + length : loses;
     const int literal = kLiteralBits + next;
-    const int reference = kReferenceBits + cost_[target];
+    const int reference = kReferenceBits + cost_[q + lengths[q]];
     next = literal < reference ? literal : reference;
     cost_[q] = next;
   }
@@ -250,7 +278,7 @@ int LzssCoder::Encode(const uint8_t* input, uint32_t inputSize, std::vector<uint
     FindMatches(t, begin, begin + count, end, &run);
     CheapestCosts(count);
     for (int q = 0; ok && q < count;) {
-      const int length = length_[kSpare + q] < count - q ? length_[kSpare + q] : count - q;
+      const int length = length_[kSpare + q];
       if (length >= kMinMatch && kReferenceBits + cost_[q + length] <= kLiteralBits + cost_[q + 1]) {
         ok = writer.Reference(ringPosition(begin + q - distance_[kSpare + q]), length);
         q += length;

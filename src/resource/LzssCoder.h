@@ -65,7 +65,7 @@ class LzssCoder {
   static constexpr int kSpare = 16;  // kLzssSpreadReach
   uint8_t length_[kSpare + kBlock];
   uint16_t distance_[kSpare + kBlock];
-  int32_t cost_[kBlock + 2];
+  int32_t cost_[kBlock + 1];
 };
 
 int LzssEncode(const uint8_t* input, uint32_t inputSize, std::vector<uint8_t>* output, uint32_t* packedSize,
