@@ -136,7 +136,7 @@ void LzssCoder::Insert(const uint8_t* text, int position) {
 // chains (its strings are copies of ones already there). Only where it
 // runs out is the chain searched. A candidate found there that also
 // matches the bytes before it is a longer match for the positions before,
-// up to 17 back: that is how those positions learn of matches that reach
+// up to 16 back: that is how those positions learn of matches that reach
 // beyond the carried one, without a search of their own.
 void LzssCoder::FindMatches(const uint8_t* text, int begin, int end, int textEnd, Run* carried) {
   static_assert(kSpare == kLzssSpreadReach);
@@ -265,6 +265,8 @@ int LzssCoder::Encode(const uint8_t* input, uint32_t inputSize, std::vector<uint
   }
   std::memcpy(text.data() + kFrontPadding + kPrefix, input, inputSize);
   std::fill(std::begin(head_), std::end(head_), kNoPosition);
+  std::fill(length_, length_ + kSpare, uint8_t(0));
+  std::fill(distance_, distance_ + kSpare, uint16_t(0));
   const uint8_t* t = text.data() + kFrontPadding;
   const int end = kPrefix + int(inputSize);
   for (int p = 0; p < kPrefix; ++p) Insert(t, p);

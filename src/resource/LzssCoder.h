@@ -25,8 +25,8 @@ enum LzssResult : int {
 
 // The encoder's state: hash chains over the window, then the longest
 // match found at each position of the block being parsed and the cheapest
-// cost from each position on. About 80 KB; one object serves one thread at
-// a time.
+// cost from each position on. About 100 KB; one object serves one thread
+// at a time.
 class LzssCoder {
  public:
   LzssCoder();
@@ -59,10 +59,10 @@ class LzssCoder {
   // slot the position before it with the same hash.
   int32_t head_[1u << kHashBits];
   int32_t previous_[kLzssRingSize];
-  // Matches are followed back 16 positions at most; the arrays start with
-  // as many spare entries so that one found near the block start stays
-  // inside them.
-  static constexpr int kSpare = 16;  // kLzssSpreadReach
+  // Matches are followed back 16 positions at most (kLzssSpreadReach); the
+  // arrays start with as many spare entries so that the positions before
+  // one found near the block start stay inside them.
+  static constexpr int kSpare = 16;
   uint8_t length_[kSpare + kBlock];
   uint16_t distance_[kSpare + kBlock];
   int32_t cost_[kBlock + 1];
