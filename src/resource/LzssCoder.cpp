@@ -1,5 +1,7 @@
 #include "resource/LzssCoder.h"
 
+#include "resource/LzssMatchSpread.h"
+
 #include <algorithm>
 #include <bit>
 #include <climits>
@@ -18,19 +20,29 @@ constexpr int kPrefix = int(kLzssMaxMatch);
 constexpr int kMaxDistance = int(kLzssRingSize) - 1;
 constexpr int kMaxMatch = int(kLzssMaxMatch);
 constexpr int kMinMatch = int(kLzssMinMatch);
-// Bytes readable past the end of the copy, so a comparison may always load
-// whole words.
-constexpr int kTailPadding = 32;
-// Candidates tried per search. The chains of repetitive text are hundreds
-// long and the longest match often lies deep in them; on script text this
-// depth with the lazy step below packs a little tighter than a full
-// longest-match search with greedy parsing.
-constexpr int kChainDepth = 256;
-// Matches shorter than this are put off when the next position starts a
-// longer one; longer matches are taken as they are, which saves the second
-// search where it rarely pays.
-constexpr int kLazyBelow = 8;
+constexpr uint32_t kRingMask = kLzssRingSize - 1;
+// Zero bytes readable before the copy (so that a match may be followed
+// backwards with whole words; the ring holds zeros there too, so they are
+// sound match sources) and after it (so that keys and comparisons may
+// always load whole words).
+constexpr int kFrontPadding = 32;
+constexpr int kTailPadding = 64;
+// Every item costs the same whatever its length or distance: a literal 9
+// bits, a reference 17 (with the flag bit). So the parse needs only the
+// longest match at each position.
+constexpr int kLiteralBits = 9;
+constexpr int kReferenceBits = 17;
+// Candidates tried where a match runs out. On script text eight pack
+// about 1 % below a full longest-match search with greedy parsing; twice
+// as many gain another 1 % at a fifth more time.
+constexpr int kChainDepth = 8;
 constexpr int32_t kNoPosition = -1;
+
+uint64_t Load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
 
 uint32_t Hash3(const uint8_t* p) {
   uint32_t v;
@@ -38,18 +50,32 @@ uint32_t Hash3(const uint8_t* p) {
   return ((v & 0xFFFFFFu) * 2654435761u) >> (32 - LzssCoder::kHashBits);
 }
 
-// Count of equal leading bytes of a and b, at most limit (<= 24).
+// Count of equal leading bytes of a and b, at most limit (<= 18).
 int CommonLength(const uint8_t* a, const uint8_t* b, int limit) {
-  for (int i = 0; i < limit; i += 8) {
-    uint64_t x, y;
-    std::memcpy(&x, a + i, 8);
-    std::memcpy(&y, b + i, 8);
-    if (x != y) {
-      const int n = i + std::countr_zero(x ^ y) / 8;
-      return n < limit ? n : limit;
-    }
+  int n;
+  uint64_t x = Load64(a) ^ Load64(b);
+  if (x) {
+    n = std::countr_zero(x) >> 3;
+  } else if ((x = Load64(a + 8) ^ Load64(b + 8))) {
+    n = 8 + (std::countr_zero(x) >> 3);
+  } else {
+    n = a[16] != b[16] ? 16 : a[17] != b[17] ? 17 : 18;
   }
-  return limit;
+  return n < limit ? n : limit;
+}
+
+// Count of equal bytes just before a and b, at most limit (<= 16).
+int CommonLengthBefore(const uint8_t* a, const uint8_t* b, int limit) {
+  int n;
+  uint64_t x = Load64(a - 8) ^ Load64(b - 8);
+  if (x) {
+    n = std::countl_zero(x) >> 3;
+  } else if ((x = Load64(a - 16) ^ Load64(b - 16))) {
+    n = 8 + (std::countl_zero(x) >> 3);
+  } else {
+    n = 16;
+  }
+  return n < limit ? n : limit;
 }
 
 // Collects the flag groups of the packed stream, refusing once the stream
@@ -99,103 +125,170 @@ LzssCoder::LzssCoder() = default;
 
 void LzssCoder::Insert(const uint8_t* text, int position) {
   const uint32_t h = Hash3(text + position);
-  previous_[uint32_t(position) & (kLzssRingSize - 1)] = head_[h];
+  previous_[uint32_t(position) & kRingMask] = head_[h];
   head_[h] = position;
 }
 
-// The longest earlier string (at most limit bytes) equal to the one at
-// position, among the most recent candidates of its hash chain.
-LzssCoder::Match LzssCoder::FindLongest(const uint8_t* text, int position, int limit) const {
-  Match best;
-  if (limit < kMinMatch) return best;
-  const uint8_t* here = text + position;
-  int candidate = head_[Hash3(here)];
-  for (int depth = kChainDepth; depth > 0 && candidate >= 0 && position - candidate <= kMaxDistance; --depth) {
-    const uint8_t* there = text + candidate;
-    // A candidate can only win if it also matches at the byte that would
-    // make it longer than the best so far.
-    if (there[best.length] == here[best.length]) {
-      const int length = CommonLength(there, here, limit);
-      if (length > best.length) {
-        best.length = length;
-        best.position = candidate;
-        if (length >= limit) break;
+// The longest match at each position of [begin, end), as length and
+// distance. The match carried from the position before (one byte shorter)
+// gives every position inside it its length without a search, and where
+// it still runs to the limit the position is not even entered in the
+// chains (its strings are copies of ones already there). Only where it
+// runs out is the chain searched. A candidate found there that also
+// matches the bytes before it is a longer match for the positions before,
+// up to 16 back: that is how those positions learn of matches that reach
+// beyond the carried one, without a search of their own.
+void LzssCoder::FindMatches(const uint8_t* text, int begin, int end, int textEnd, Run* carried) {
+  static_assert(kSpare == kLzssSpreadReach);
+  Run run = *carried;  // a local, so that the stores below cannot be taken to change it
+  uint8_t* lengths = length_ + kSpare - begin;
+  uint16_t* distances = distance_ + kSpare - begin;
+  for (int p = begin; p < end;) {
+    if (run.open && run.end - p < kMaxMatch) ExtendRun(text, p, &run);
+    // Positions the carried match covers by three bytes or more take their
+    // length from where it ends: first those where it runs to the limit
+    // (their strings are copies of ones in the chains already, so they stay
+    // out), then the rest.
+    const int covered = std::min({end, run.end - (kMinMatch - 1), textEnd - (kMinMatch - 1)});
+    const int whole = std::min({covered, run.end - (kMaxMatch - 1), textEnd - (kMaxMatch - 1)});
+    for (; p < whole; ++p) {
+      lengths[p] = uint8_t(kMaxMatch);
+      distances[p] = uint16_t(run.distance);
+    }
+    if (run.open && run.end - p < kMaxMatch) continue;  // known no further: follow it on first
+    for (; p < covered; ++p) {
+      const int limit = textEnd - p < kMaxMatch ? textEnd - p : kMaxMatch;
+      const int best = run.end - p < limit ? run.end - p : limit;
+      lengths[p] = uint8_t(best);
+      distances[p] = uint16_t(run.distance);
+      if (best < limit) Insert(text, p);
+    }
+    if (p >= end) break;
+    // The carried match is shorter than three bytes here: search.
+    const int limit = textEnd - p < kMaxMatch ? textEnd - p : kMaxMatch;
+    int best = 0;
+    if (limit >= kMinMatch) {
+      const uint8_t* here = text + p;
+      const int backLimit = p - begin < kLzssSpreadReach ? p - begin : kLzssSpreadReach;
+      const int oldest = p - kMaxDistance > 0 ? p - kMaxDistance : 0;
+      // The entries before are raised in a copy: they were just written a
+      // byte at a time, and whole-vector reads of them straight after would
+      // stall at every candidate instead of once.
+      alignas(16) uint8_t lengthsBefore[kLzssSpreadReach];
+      alignas(16) uint16_t distancesBefore[kLzssSpreadReach];
+      std::memcpy(lengthsBefore, lengths + p - kLzssSpreadReach, sizeof lengthsBefore);
+      std::memcpy(distancesBefore, distances + p - kLzssSpreadReach, sizeof distancesBefore);
+      int found = 0;
+      int foundAt = 0;
+      int candidate = head_[Hash3(here)];
+      for (int depth = kChainDepth; depth > 0 && candidate >= oldest; --depth) {
+        const uint8_t* there = text + candidate;
+        const int length = CommonLength(there, here, limit);
+        if (length > found) {
+          found = length;
+          foundAt = candidate;
+        }
+        LzssSpreadMatchPacked(lengthsBefore, distancesBefore, length, CommonLengthBefore(there, here, backLimit),
+                              p - candidate);
+        candidate = previous_[uint32_t(candidate) & kRingMask];
+      }
+      std::memcpy(lengths + p - kLzssSpreadReach, lengthsBefore, sizeof lengthsBefore);
+      std::memcpy(distances + p - kLzssSpreadReach, distancesBefore, sizeof distancesBefore);
+      if (found >= kMinMatch) {
+        best = found;
+        run.distance = p - foundAt;
+        run.end = p + found;
+        run.open = found == kMaxMatch;
       }
     }
-    candidate = previous_[uint32_t(candidate) & (kLzssRingSize - 1)];
+    lengths[p] = uint8_t(best);
+    distances[p] = uint16_t(run.distance);
+    if (best < limit) Insert(text, p);
+    ++p;
   }
-  return best;
+  *carried = run;
 }
 
-// Greedy parsing with one step of lazy evaluation: a match is put off by a
-// literal when the next position starts a longer one.
+// Follows the carried match on from where it is known to hold, a word at a
+// time, until it is known for a whole match ahead of p or found to end.
+void LzssCoder::ExtendRun(const uint8_t* text, int p, Run* run) {
+  while (run->open && run->end - p < kMaxMatch) {
+    const uint64_t x = Load64(text + run->end) ^ Load64(text + run->end - run->distance);
+    if (x) {
+      run->end += std::countr_zero(x) >> 3;
+      run->open = false;
+    } else {
+      run->end += 8;
+    }
+  }
+}
+
+// cost_[q]: the fewest bits that code indices q.. of the block, each index
+// choosing between a literal and its longest reference (a shorter one at
+// the same place seldom pays and is left out). Matches are first cut to
+// the block's end. An index without a reference (length 0) reads its own
+// entry, still at the value that always loses, so the step has no
+// conditional and waits only on the one before.
+void LzssCoder::CheapestCosts(int count) {
+  uint8_t* lengths = length_ + kSpare;
+  for (int q = count > kMaxMatch ? count - kMaxMatch : 0; q < count; ++q) {
+    if (lengths[q] > count - q) lengths[q] = uint8_t(count - q >= kMinMatch ? count - q : 0);
+  }
+  std::fill(cost_, cost_ + count, INT32_MAX / 2);
+  cost_[count] = 0;
+  int next = 0;
+  for (int q = count - 1; q >= 0; --q) {
+    const int literal = kLiteralBits + next;
+    const int reference = kReferenceBits + cost_[q + lengths[q]];
+    next = literal < reference ? literal : reference;
+    cost_[q] = next;
+  }
+}
+
+// Matches are found for a block of positions at a time, then the block is
+// coded along its cheapest parse.
 int LzssCoder::Encode(const uint8_t* input, uint32_t inputSize, std::vector<uint8_t>* output,
                       uint32_t* packedSize, bool write) {
   if (packedSize) *packedSize = 0;
   if (!input || inputSize <= 8) return kLzssNoOutput;
   if (write && !output) return kLzssNoMemory;
   // Positions are ints; no block the engine packs comes near this.
-  if (inputSize > uint32_t(INT32_MAX - kPrefix - kTailPadding)) return kLzssNoMemory;
+  if (inputSize > uint32_t(INT32_MAX - kFrontPadding - kPrefix - kTailPadding)) return kLzssNoMemory;
   const uint64_t limit = uint64_t(inputSize) - 8;
   std::vector<uint8_t> text;
   try {
     if (write) output->assign(size_t(limit), 0);
-    text.assign(size_t(kPrefix) + inputSize + kTailPadding, 0);
+    text.assign(size_t(kFrontPadding + kPrefix) + inputSize + kTailPadding, 0);
   } catch (const std::bad_alloc&) {
     if (write) output->clear();
     return kLzssNoMemory;
   }
-  std::memcpy(text.data() + kPrefix, input, inputSize);
+  std::memcpy(text.data() + kFrontPadding + kPrefix, input, inputSize);
   std::fill(std::begin(head_), std::end(head_), kNoPosition);
-  const uint8_t* t = text.data();
+  std::fill(length_, length_ + kSpare, uint8_t(0));
+  std::fill(distance_, distance_ + kSpare, uint16_t(0));
+  const uint8_t* t = text.data() + kFrontPadding;
   const int end = kPrefix + int(inputSize);
   for (int p = 0; p < kPrefix; ++p) Insert(t, p);
 
   GroupWriter writer(write ? output->data() : nullptr, limit);
   bool ok = true;
-  auto ringPosition = [](int p) { return uint32_t(int(kLzssStart) + p - kPrefix) & (kLzssRingSize - 1); };
-  // After a longest reference, the bytes that go on repeating from its
-  // distance (runs are the common case) become more longest references
-  // without a search: none could be longer. Their positions stay out of the
-  // chains but for the last few, whose strings run past the repeat into new
-  // bytes; the others are copies of strings already there.
-  auto repeatLongest = [&](int start, int distance) {
-    int q = start + kMaxMatch;
-    while (ok && end - q >= kMaxMatch && CommonLength(t + q - distance, t + q, kMaxMatch) == kMaxMatch) {
-      ok = writer.Reference(ringPosition(q - distance), kMaxMatch);
-      q += kMaxMatch;
-    }
-    for (int r = std::max(start + 1, q - kMaxMatch + 1); r < q; ++r) Insert(t, r);
-    return q;
-  };
-  auto limitAt = [end](int p) { return end - p < kMaxMatch ? end - p : kMaxMatch; };
-  int p = kPrefix;
-  Match current = FindLongest(t, p, limitAt(p));
-  while (ok && p < end) {
-    Insert(t, p);
-    if (current.length < kMinMatch) {
-      ok = writer.Literal(t[p]);
-      ++p;
-      if (p < end) current = FindLongest(t, p, limitAt(p));
-      continue;
-    }
-    if (current.length < kLazyBelow && p + 1 < end) {
-      const Match next = FindLongest(t, p + 1, limitAt(p + 1));
-      if (next.length > current.length) {
-        ok = writer.Literal(t[p]);
-        ++p;
-        current = next;
-        continue;
+  auto ringPosition = [](int p) { return uint32_t(int(kLzssStart) + p - kPrefix) & kRingMask; };
+  Run run;
+  for (int begin = kPrefix; ok && begin < end; begin += kBlock) {
+    const int count = end - begin < kBlock ? end - begin : kBlock;
+    FindMatches(t, begin, begin + count, end, &run);
+    CheapestCosts(count);
+    for (int q = 0; ok && q < count;) {
+      const int length = length_[kSpare + q];
+      if (length >= kMinMatch && kReferenceBits + cost_[q + length] <= kLiteralBits + cost_[q + 1]) {
+        ok = writer.Reference(ringPosition(begin + q - distance_[kSpare + q]), length);
+        q += length;
+      } else {
+        ok = writer.Literal(t[begin + q]);
+        ++q;
       }
     }
-    ok = writer.Reference(ringPosition(current.position), current.length);
-    const int matchEnd = p + current.length;
-    if (current.length == kMaxMatch) {
-      p = repeatLongest(p, p - current.position);
-    } else {
-      for (++p; p < matchEnd; ++p) Insert(t, p);
-    }
-    if (p < end) current = FindLongest(t, p, limitAt(p));
   }
   if (!ok || !writer.Finish() || writer.packed() >= limit) {
     if (write) output->clear();

@@ -23,8 +23,10 @@ enum LzssResult : int {
   kLzssInputEnded = 3,   // the packed data ended before the output was full
 };
 
-// The encoder's state: hash chains over the window. About 48 KB; one
-// object serves one thread at a time.
+// The encoder's state: hash chains over the window, then the longest
+// match found at each position of the block being parsed and the cheapest
+// cost from each position on. About 100 KB; one object serves one thread
+// at a time.
 class LzssCoder {
  public:
   LzssCoder();
@@ -36,19 +38,34 @@ class LzssCoder {
              bool write);
 
   static constexpr uint32_t kHashBits = 13;
+  // Positions parsed together: the cheapest parse is exact inside a block.
+  static constexpr int kBlock = 8192;
 
  private:
-  struct Match {
-    int length = 0;
-    int position = 0;  // index into the padded copy of the input
+  // The match carried from position to position: its distance and the
+  // first position where it no longer holds (when open, only a position up
+  // to which it is known to hold).
+  struct Run {
+    int distance = 1;
+    int end = 0;
+    bool open = false;
   };
-  Match FindLongest(const uint8_t* text, int position, int limit) const;
+  void FindMatches(const uint8_t* text, int begin, int end, int textEnd, Run* run);
+  static void ExtendRun(const uint8_t* text, int p, Run* run);
   void Insert(const uint8_t* text, int position);
+  void CheapestCosts(int count);
 
   // Most recent position of each hash of three bytes, and for each window
   // slot the position before it with the same hash.
   int32_t head_[1u << kHashBits];
   int32_t previous_[kLzssRingSize];
+  // Matches are followed back 16 positions at most (kLzssSpreadReach); the
+  // arrays start with as many spare entries so that the positions before
+  // one found near the block start stay inside them.
+  static constexpr int kSpare = 16;
+  uint8_t length_[kSpare + kBlock];
+  uint16_t distance_[kSpare + kBlock];
+  int32_t cost_[kBlock + 1];
 };
 
 int LzssEncode(const uint8_t* input, uint32_t inputSize, std::vector<uint8_t>* output, uint32_t* packedSize,
