@@ -139,7 +139,6 @@ void LzssCoder::Insert(const uint8_t* text, int position) {
 // up to 16 back: that is how those positions learn of matches that reach
 // beyond the carried one, without a search of their own.
 void LzssCoder::FindMatches(const uint8_t* text, int begin, int end, int textEnd, Run* carried) {
-  static_assert(kSpare == kLzssSpreadReach);
   Run run = *carried;  // a local, so that the stores below cannot be taken to change it
   uint8_t* lengths = length_ + kSpare - begin;
   uint16_t* distances = distance_ + kSpare - begin;

@@ -14,6 +14,8 @@ constexpr uint32_t kLzssRingSize = 4096;
 constexpr uint32_t kLzssMaxMatch = 18;
 constexpr uint32_t kLzssMinMatch = 3;
 constexpr uint32_t kLzssStart = kLzssRingSize - kLzssMaxMatch;  // 4078
+// Positions the encoder follows a match back over (LzssMatchSpread.h).
+constexpr int kLzssSpreadReach = 16;
 
 // Decoding results.
 enum LzssResult : int {
@@ -59,10 +61,10 @@ class LzssCoder {
   // slot the position before it with the same hash.
   int32_t head_[1u << kHashBits];
   int32_t previous_[kLzssRingSize];
-  // Matches are followed back 16 positions at most (kLzssSpreadReach); the
+  // Matches are followed back kLzssSpreadReach positions at most; the
   // arrays start with as many spare entries so that the positions before
   // one found near the block start stay inside them.
-  static constexpr int kSpare = 16;
+  static constexpr int kSpare = kLzssSpreadReach;
   uint8_t length_[kSpare + kBlock];
   uint16_t distance_[kSpare + kBlock];
   int32_t cost_[kBlock + 1];

@@ -13,9 +13,6 @@
 
 namespace orrivel {
 
-// Positions a match is followed back over.
-constexpr int kLzssSpreadReach = 16;
-
 // lengths and distances hold the entries of the kLzssSpreadReach positions
 // just before the one where a match of forward bytes at distance was found
 // (lengths[15] is the position right before it). Of those, the back
