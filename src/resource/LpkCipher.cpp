@@ -128,35 +128,44 @@ __attribute__((target("avx2"))) size_t UnscrambleWideVectors(uint8_t* data, size
 __attribute__((target("avx512bw"))) size_t UnscrambleWidestVectors(uint8_t* data, size_t size) {
   return UnscrambleVectorsOf<64>(data, size);
 }
-
-bool HasWideVectors() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
-
-bool HasWidestVectors() {
-  static const bool has = __builtin_cpu_supports("avx512bw");
-  return has;
-}
 #else
 #define ORRIVEL_LPK_WIDE 0
-size_t UnscrambleVectors(uint8_t*, size_t) { return 0; }
 #endif
+
+size_t WidestUnscrambleWidth() {
+#if ORRIVEL_LPK_WIDE
+  static const size_t widest = __builtin_cpu_supports("avx512bw") ? 64
+                               : __builtin_cpu_supports("avx2")   ? 32
+                                                                  : 16;
+  return widest;
+#else
+  return 8;
+#endif
+}
 
 }  // namespace
 
-void UnscrambleBytes(uint8_t* data, size_t size) {
+std::vector<size_t> UnscrambleWidths() {
+  std::vector<size_t> widths;
+  for (size_t width = WidestUnscrambleWidth(); width >= 8; width /= 2) widths.push_back(width);
+  return widths;
+}
+
+void UnscrambleBytesAtWidth(size_t width, uint8_t* data, size_t size) {
+  width = width < WidestUnscrambleWidth() ? width : WidestUnscrambleWidth();
   size_t done = 0;
 #if ORRIVEL_LPK_WIDE
-  if (HasWidestVectors()) {
+  if (width >= 64) {
     done = UnscrambleWidestVectors(data, size);
-  } else if (HasWideVectors()) {
+  } else if (width >= 32) {
     done = UnscrambleWideVectors(data, size);
   }
+  if (width >= 16) done += UnscrambleVectors(data + done, size - done);
 #endif
-  done += UnscrambleVectors(data + done, size - done);
-  done += UnscrambleWords(data + done, size - done);
+  if (width >= 8) done += UnscrambleWords(data + done, size - done);
   for (; done < size; ++done) data[done] = UnscrambleByte(data[done]);
 }
+
+void UnscrambleBytes(uint8_t* data, size_t size) { UnscrambleBytesAtWidth(WidestUnscrambleWidth(), data, size); }
 
 }  // namespace orrivel::lpk

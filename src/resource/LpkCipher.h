@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace orrivel::lpk {
 
@@ -28,10 +29,17 @@ void ScrambleHeadWords(uint8_t* data, size_t wordCount, uint32_t memberKey);
 
 uint8_t UnscrambleByte(uint8_t stored);
 uint8_t ScrambleByte(uint8_t plain);
-// Unscrambles a run of member bytes in place; the table form is the plain
-// twin the word form is checked against.
+// Unscrambles a run of member bytes in place, in the widest vectors the
+// processor has; the table form is the plain twin every packed width is
+// checked against.
 void UnscrambleBytes(uint8_t* data, size_t size);
 void UnscrambleBytesByTable(uint8_t* data, size_t size);
+// The vector widths in bytes the processor can unscramble in, widest first;
+// 8 (whole words) is always there. UnscrambleBytesAtWidth holds the packed
+// form to one of them, then narrower ones and single bytes for the tail, so
+// that a wide processor can still run each narrower form.
+std::vector<size_t> UnscrambleWidths();
+void UnscrambleBytesAtWidth(size_t width, uint8_t* data, size_t size);
 
 uint32_t ReadLe32(const uint8_t* p);
 uint16_t ReadLe16(const uint8_t* p);

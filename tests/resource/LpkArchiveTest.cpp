@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <random>
@@ -505,6 +506,28 @@ TEST(LpkByteScrambleTest, WordFormMatchesTheTableForEveryByte) {
     }
   }
   for (int b = 0; b < 256; ++b) EXPECT_EQ(lpk::ScrambleByte(lpk::UnscrambleByte(uint8_t(b))), b);
+}
+
+// Each vector width the processor has, not only the widest one the archive
+// reads take: every byte value, and an odd length that leaves a tail for
+// each narrower loop (16-byte vectors, words, single bytes) after the wide one.
+TEST(LpkByteScrambleTest, EveryVectorWidthMatchesTheTable) {
+  const std::vector<size_t> widths = lpk::UnscrambleWidths();
+  ASSERT_FALSE(widths.empty());
+  EXPECT_EQ(widths.back(), 8u);
+  for (size_t i = 1; i < widths.size(); ++i) EXPECT_EQ(widths[i], widths[i - 1] / 2);
+  std::vector<uint8_t> all(256 + 64 + 16 + 8 + 7);
+  for (size_t i = 0; i < all.size(); ++i) all[i] = uint8_t(i * 167 + 11);
+  std::vector<uint8_t> table = all;
+  lpk::UnscrambleBytesByTable(table.data(), table.size());
+  for (size_t width : widths) {
+    for (size_t offset : {size_t(0), size_t(1), size_t(5)}) {
+      std::vector<uint8_t> packed(all.begin() + ptrdiff_t(offset), all.end());
+      lpk::UnscrambleBytesAtWidth(width, packed.data(), packed.size());
+      ASSERT_TRUE(std::equal(packed.begin(), packed.end(), table.begin() + ptrdiff_t(offset)))
+          << "width " << width << " offset " << offset;
+    }
+  }
 }
 
 TEST(LpkSettingsTest, AssistCommands) {
