@@ -44,7 +44,6 @@ void SetMovieBinding(MovieLibraryId library, MovieDll* dll, ArchiveManager* arch
 bool MovieLibraries::BindOne(MovieLibraryId library, const MovieDllEntry& entry, ArchiveManager* archives,
                              const std::string& folder) {
   auto& record = records_[size_t(library)];
-  FreeOne(library);
   SetMovieBinding(library, nullptr, nullptr);
   const std::string path = folder.empty() ? MovieDll::PathBesideProgram(entry.fileName) : folder + entry.fileName;
   auto dll = std::make_unique<MovieDll>(path, entry.factoryName, entry.requiredVersion);
@@ -58,7 +57,6 @@ bool MovieLibraries::BindOne(MovieLibraryId library, const MovieDllEntry& entry,
     }
   }
   SetMovieBinding(library, record.get(), archives);
-  loadOrder_.push_back(library);
   return true;
 }
 
@@ -77,14 +75,20 @@ void MovieLibraries::FreeOne(MovieLibraryId library) {
   if (const MovieBinding* b = CurrentMovieBinding(library); b != nullptr && b->dll == record.get())
     SetMovieBinding(library, nullptr, nullptr);
   record.reset();
-  std::erase(loadOrder_, library);
+}
+
+std::vector<MovieLibraryId> MovieLibraries::LoadOrder() const {
+  std::vector<MovieLibraryId> order;
+  for (MovieLibraryId library : {MovieLibraryId::kSprite, MovieLibraryId::kPrimary, MovieLibraryId::kObject})
+    if (Record(library) != nullptr) order.push_back(library);
+  return order;
 }
 
 void MovieLibraries::Release(const std::function<void(MovieLibraryId)>& closePlayers) {
-  while (!loadOrder_.empty()) {
-    const MovieLibraryId library = loadOrder_.back();
-    if (closePlayers) closePlayers(library);
-    FreeOne(library);
+  const std::vector<MovieLibraryId> order = LoadOrder();
+  for (auto library = order.rbegin(); library != order.rend(); ++library) {
+    if (closePlayers) closePlayers(*library);
+    FreeOne(*library);
   }
 }
 

@@ -71,8 +71,9 @@ class MovieLibraries {
   // player outlives the code it runs on.
   void Release(const std::function<void(MovieLibraryId)>& closePlayers);
   MovieDll* Record(MovieLibraryId library) const { return records_[size_t(library)].get(); }
-  // The bound libraries in the order they were loaded.
-  const std::vector<MovieLibraryId>& LoadOrder() const { return loadOrder_; }
+  // The bound libraries in the order they were loaded: Bind loads them in
+  // the fixed order of the ids, after freeing every earlier record.
+  std::vector<MovieLibraryId> LoadOrder() const;
 
  private:
   bool BindOne(MovieLibraryId library, const MovieDllEntry& entry, ArchiveManager* archives,
@@ -81,7 +82,6 @@ class MovieLibraries {
   void FreeOne(MovieLibraryId library);
 
   std::array<std::unique_ptr<MovieDll>, 3> records_;
-  std::vector<MovieLibraryId> loadOrder_;
 };
 
 }  // namespace orrivel
