@@ -60,6 +60,10 @@ ScriptFileBytes ScriptContext::ReadFile(const std::string& path) const {
   return reader_ ? reader_(path) : std::nullopt;
 }
 
+bool ScriptContext::FileExists(const std::string& path) const {
+  return readsGameFiles_ ? ScriptFileExists(path) : ReadFile(path).has_value();
+}
+
 bool ScriptContext::WriteFile(const std::string& path, std::span<const uint8_t> data) const {
   return writer_ && writer_(path, data);
 }

@@ -84,7 +84,12 @@ class ScriptContext {
   uint32_t AddOwnedExternalVariable(std::string name);
   // Index of the live record whose address equals address, -1 when none.
   int32_t FindVariable(uint32_t address) const;
-  void SetFileReader(ScriptFileReader reader) { reader_ = std::move(reader); }
+  // A reader put in place of the disk's also answers whether a file is
+  // there, by reading it.
+  void SetFileReader(ScriptFileReader reader) {
+    reader_ = std::move(reader);
+    readsGameFiles_ = false;
+  }
   void SetFileWriter(ScriptFileWriter writer) { writer_ = std::move(writer); }
 
   // Bulk operations on the variables. scopeFilter: 0 every scope, 1 normal,
@@ -178,6 +183,9 @@ class ScriptContext {
 
   VariableImage& Image(ImageSlot slot) { return images_[slot]; }
   ScriptFileBytes ReadFile(const std::string& path) const;
+  // Whether ReadFile would find the file; game files are looked up without
+  // reading them.
+  bool FileExists(const std::string& path) const;
   bool WriteFile(const std::string& path, std::span<const uint8_t> data) const;
   // Save folder + name: the path of a file this context writes or reads back.
   std::string SavePath(const std::string& name) const { return saveFolder_ + name; }
@@ -217,6 +225,7 @@ class ScriptContext {
   bool loaded_ = false;
   std::string saveFolder_;
   ScriptFileReader reader_;
+  bool readsGameFiles_ = true;  // reader_ is ReadScriptFile
   ScriptFileWriter writer_;
   std::vector<uint32_t> pending_;
   std::string flagFileName_;

@@ -1,6 +1,7 @@
 #include "script/ScriptFile.h"
 
 #include "platform/FileSystem.h"
+#include "resource/ArchiveManager.h"
 #include "resource/FileObject.h"
 #include "resource/Paths.h"
 
@@ -15,6 +16,14 @@ ScriptFileBytes ReadScriptFile(const std::string& path) {
   const uint32_t size = file.GetSize();
   if (!data && size) return std::nullopt;
   return std::vector<uint8_t>(data, data + size);
+}
+
+bool ScriptFileExists(const std::string& path) {
+  const ArchiveManager* manager = GetArchiveManager();
+  if (!manager) return false;
+  // 0 a loose file, -1 an archive member.
+  const int found = manager->FindFileOrMember(nullptr, path, nullptr);
+  return found == 0 || found == -1;
 }
 
 bool WriteScriptFile(const std::string& path, std::span<const uint8_t> data) {

@@ -20,6 +20,9 @@ using ScriptFileWriter = std::function<bool(const std::string& path, std::span<c
 
 // The whole file, or nullopt when it cannot be opened.
 ScriptFileBytes ReadScriptFile(const std::string& path);
+// Whether ReadScriptFile finds the file, loose or as a member of a mounted
+// archive, found the same way but without reading or unpacking it.
+bool ScriptFileExists(const std::string& path);
 
 // Writes data as the file at path (made absolute against the base folder):
 // first to a temporary file in the same folder, flushed, then renamed over

@@ -49,7 +49,8 @@ bool ScriptHost::HasSceneFile(const char* name) const {
   if (name == nullptr || std::strlen(name) >= ScriptRequestState::kSceneNameBytes) return false;
   const std::string path = ScenePath(name);
   if (SceneTable().Exists() && SceneTable().Find(SceneNameOfPath(path)) < 0) return false;
-  return ReadFile(path).has_value();
+  // Only asked whether the scene is there: its file is read once, when it runs.
+  return FileExists(path);
 }
 
 int ScriptHost::Step() {

@@ -6,8 +6,10 @@
 #include <filesystem>
 
 #include "SobAssembler.h"
+#include "lpk/LpkWriter.h"
 #include "resource/ArchiveManager.h"
 #include "resource/BaseFolder.h"
+#include "resource/LpkSettings.h"
 #include "resource/TempFolder.h"
 #include "script/ScriptHost.h"
 
@@ -81,6 +83,49 @@ scene MAIN flags 8 8
   uint32_t level = 0;
   host.Space().Read32(host.LiveRecords()[0].address, level);
   EXPECT_EQ(level, 77u);
+}
+
+// A scene is there when the game lists it and its file is found where a
+// load would find it: loose, or in an archive mounted as the script folder.
+TEST_F(ScriptFileTest, HostFindsSceneFilesLooseAndInArchives) {
+  sob::Project project;
+  std::string error;
+  ASSERT_TRUE(sob::Assemble(R"(
+vars
+  int level = 3
+scene MAIN flags 8 8
+  ret
+scene PACKED flags 8 8
+  ret
+scene GONE flags 8 8
+  ret
+)",
+                            project, error))
+      << error;
+  std::vector<tools::LpkWriterMember> members;
+  for (auto& [name, bytes] : sob::ProjectFiles(project)) {
+    if (name == "PACKED.SOB") members.push_back({name, bytes, false, true});
+    else if (name != "GONE.SOB") folder_.Write("script/" + name, bytes);
+  }
+  // On disk but not in the game's scene table.
+  folder_.Write("script/EXTRA.SOB", sob::ProjectFile(project, "MAIN.SOB"));
+  ResetLpkSettings();
+  manager_.RegisterLpkDecoder();
+  ASSERT_TRUE(tools::WriteLpkFile(folder_.HostPath("SCRIPT.LPK"), {}, members, &error)) << error;
+  ASSERT_EQ(manager_.Mount("SCRIPT.LPK", kNoMountId, true, true, nullptr), 0);
+
+  ScriptRequestState state;
+  ScriptHost host(&state);
+  ASSERT_EQ(host.LoadSystem("SCRIPT\\SOB_INIT.DAT", "SCRIPT\\USER_VAR.SOB", "SCRIPT\\FUNC_LIB.SOB", true, true), 0);
+  EXPECT_TRUE(host.HasSceneFile("MAIN"));
+  EXPECT_TRUE(host.HasSceneFile("PACKED"));
+  EXPECT_FALSE(host.HasSceneFile("GONE"));
+  EXPECT_FALSE(host.HasSceneFile("EXTRA"));
+  EXPECT_FALSE(host.HasSceneFile("NOSUCH"));
+  EXPECT_FALSE(host.HasSceneFile(nullptr));
+  // What is there also loads.
+  EXPECT_EQ(host.LoadScriptFile("PACKED", nullptr), 0);
+  ResetLpkSettings();
 }
 
 }  // namespace
