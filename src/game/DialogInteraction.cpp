@@ -7,6 +7,7 @@
 #include "base/Cp932.h"
 #include "game/DialogLayer.h"
 #include "game/DialogPainter.h"
+#include "platform/Backend.h"
 #include "platform/Messages.h"
 
 namespace orrivel {
@@ -69,11 +70,12 @@ bool IsDigit(const std::string& character) {
   return character.size() == 1 && character[0] >= '0' && character[0] <= '9';
 }
 
-}  // namespace
-
+// The point of a mouse message's lParam (client coordinates of its window).
 Point MessagePoint(intptr_t lParam) {
   return Point{int32_t(int16_t(lParam & 0xFFFF)), int32_t(int16_t((lParam >> 16) & 0xFFFF))};
 }
+
+}  // namespace
 
 void DialogInteraction::SetFocus(uint16_t id) {
   if (id == focus_) return;
@@ -456,6 +458,42 @@ DialogAction DialogInteraction::PointerUp(const DialogRequest& request, Point po
     return control.kind == DialogControlKind::Edit ? DialogAction{} : Activate(control);
   }
   return {};
+}
+
+bool DialogInteraction::Takes(uint32_t message) {
+  switch (message) {
+    case platform::WM_KEYDOWN:
+    case platform::WM_SYSKEYDOWN:
+    case platform::WM_CHAR:
+    case platform::WM_LBUTTONDOWN:
+    case platform::WM_MOUSEMOVE:
+    case platform::WM_LBUTTONUP:
+      return true;
+    default:
+      return false;
+  }
+}
+
+DialogAction DialogInteraction::Take(const DialogRequest& request, const platform::Message& message) {
+  platform::Backend& backend = platform::CurrentBackend();
+  switch (message.message) {
+    case platform::WM_KEYDOWN:
+    case platform::WM_SYSKEYDOWN:
+      return KeyDown(request, uint32_t(message.wParam), backend.HeldModifiers());
+    case platform::WM_CHAR:
+      return Character(request, uint8_t(message.wParam));
+    case platform::WM_LBUTTONDOWN:
+    case platform::WM_MOUSEMOVE:
+    case platform::WM_LBUTTONUP:
+      break;
+    default:
+      return {};
+  }
+  const Point desktop = backend.ClientToScreen(message.window, MessagePoint(message.lParam));
+  const Point at{desktop.x - request.rect.left, desktop.y - request.rect.top};
+  if (message.message == platform::WM_LBUTTONDOWN) return PointerDown(request, at);
+  if (message.message == platform::WM_MOUSEMOVE) return PointerMove(request, at);
+  return PointerUp(request, at);
 }
 
 }  // namespace orrivel

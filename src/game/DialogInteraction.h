@@ -70,6 +70,14 @@ class DialogInteraction {
   DialogAction PointerMove(const platform::DialogRequest& request, platform::Point point);
   DialogAction PointerUp(const platform::DialogRequest& request, platform::Point point);
 
+  // The messages that are the dialog's input: key presses (with the
+  // system keys), typed text, the left button and the pointer's moves.
+  static bool Takes(uint32_t message);
+  // One of those messages, sent to the window the dialog is drawn over or
+  // in, read against the dialog (a pointer's point goes from that window's
+  // client area into the dialog's); nothing for any other message.
+  DialogAction Take(const platform::DialogRequest& request, const platform::Message& message);
+
  private:
   const platform::DialogControl* Focused(const platform::DialogRequest& request) const;
   DialogAction MoveFocus(const platform::DialogRequest& request, bool backwards);
@@ -93,8 +101,5 @@ class DialogInteraction {
   uint16_t pressed_ = 0;
   platform::DialogControlKind pressedKind_ = platform::DialogControlKind::Text;
 };
-
-// The point of a mouse message's lParam (client coordinates of its window).
-platform::Point MessagePoint(intptr_t lParam);
 
 }  // namespace orrivel
