@@ -66,6 +66,15 @@ std::vector<size_t> CharacterStarts(const std::string& text) {
   return starts;
 }
 
+// Which entry of `starts` (the characters, then the text's end) the caret
+// stands before: a caret inside a character stands before that character,
+// one past the text at its end.
+size_t CharacterAtCaret(const std::vector<size_t>& starts, size_t caret) {
+  size_t at = 0;
+  while (at + 1 < starts.size() && starts[at + 1] <= caret) ++at;
+  return at;
+}
+
 bool IsDigit(const std::string& character) {
   return character.size() == 1 && character[0] >= '0' && character[0] <= '9';
 }
@@ -80,7 +89,7 @@ Point MessagePoint(intptr_t lParam) {
 void DialogInteraction::SetFocus(uint16_t id) {
   if (id == focus_) return;
   focus_ = id;
-  caretAtEnd_ = true;
+  caret_ = std::string::npos;
   pendingLead_ = 0;
   dropped_ = 0;
 }
@@ -104,8 +113,7 @@ void DialogInteraction::Decorate(DialogRequest& request) const {
   for (DialogControl& control : request.controls) {
     control.focused = focus_ != 0 && control.id == focus_ && control.enabled && Focusable(control.kind);
     if (control.kind == DialogControlKind::Edit && control.focused) {
-      const size_t caret = caretAtEnd_ ? control.text.size() : std::min(caret_, control.text.size());
-      control.caret = int32_t(caret);
+      control.caret = int32_t(std::min(caret_, control.text.size()));
     }
     if (control.kind == DialogControlKind::Combo && control.id == dropped_) {
       control.dropped = true;
@@ -207,11 +215,7 @@ DialogAction DialogInteraction::StepCombo(const DialogControl& combo, uint32_t k
 
 DialogAction DialogInteraction::EditKey(const DialogControl& edit, uint32_t key) {
   const std::vector<size_t> starts = CharacterStarts(edit.text);
-  const size_t wanted = caretAtEnd_ ? edit.text.size() : std::min(caret_, edit.text.size());
-  // The caret stands before a whole character.
-  size_t at = 0;
-  while (at + 1 < starts.size() && starts[at + 1] <= wanted) ++at;
-  DialogAction changed;
+  size_t at = CharacterAtCaret(starts, caret_);
   switch (key) {
     case platform::VK_LEFT: at = at > 0 ? at - 1 : 0; break;
     case platform::VK_RIGHT: at = std::min(at + 1, starts.size() - 1); break;
@@ -224,17 +228,15 @@ DialogAction DialogInteraction::EditKey(const DialogControl& edit, uint32_t key)
       if (back ? at == 0 : at + 1 >= starts.size()) return {};
       const size_t from = back ? starts[at - 1] : starts[at];
       const size_t to = back ? starts[at] : starts[at + 1];
-      changed = Act(Kind::Edit, edit.id);
+      DialogAction changed = Act(Kind::Edit, edit.id);
       changed.text = edit.text.substr(0, from) + edit.text.substr(to);
       caret_ = from;
-      caretAtEnd_ = false;
       return changed;
     }
     default:
       return {};
   }
   caret_ = starts[at];
-  caretAtEnd_ = false;
   return {};
 }
 
@@ -242,14 +244,10 @@ DialogAction DialogInteraction::Insert(const DialogControl& edit, const std::str
   if (edit.readOnly || (edit.digitsOnly && !IsDigit(character))) return {};
   if (edit.textLimit != 0 && edit.text.size() + character.size() > edit.textLimit) return {};
   const std::vector<size_t> starts = CharacterStarts(edit.text);
-  const size_t wanted = caretAtEnd_ ? edit.text.size() : std::min(caret_, edit.text.size());
-  size_t at = 0;
-  while (at + 1 < starts.size() && starts[at + 1] <= wanted) ++at;
-  const size_t place = starts[at];
+  const size_t place = starts[CharacterAtCaret(starts, caret_)];
   DialogAction changed = Act(Kind::Edit, edit.id);
   changed.text = edit.text.substr(0, place) + character + edit.text.substr(place);
   caret_ = place + character.size();
-  caretAtEnd_ = false;
   return changed;
 }
 

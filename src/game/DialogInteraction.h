@@ -91,8 +91,9 @@ class DialogInteraction {
   DialogAction CloseList(const platform::DialogRequest& request, bool pick);
 
   uint16_t focus_ = 0;
-  size_t caret_ = 0;
-  bool caretAtEnd_ = true;
+  // The caret's byte in the focused edit's text; past the text's end (as
+  // when the focus arrives) it stands after the text.
+  size_t caret_ = std::string::npos;
   uint8_t pendingLead_ = 0;
   uint16_t dropped_ = 0;
   int32_t highlighted_ = -1;
