@@ -266,10 +266,8 @@ DialogAction DialogInteraction::Activate(const DialogControl& control) {
       dropped_ = control.id;
       highlighted_ = std::clamp(control.value, 0, int32_t(control.items.size()) - 1);
       return {};
-    case DialogControlKind::Edit:
-      return Act(Kind::Focus, control.id);
     default:
-      return {};
+      return {};  // a click on an edit only gives it the focus
   }
 }
 
@@ -453,7 +451,7 @@ DialogAction DialogInteraction::PointerUp(const DialogRequest& request, Point po
     if (control.id != pressed || control.kind != pressedKind_ || !control.enabled) continue;
     const platform::Rect& r = control.rect;
     if (point.x < r.left || point.x >= r.right || point.y < r.top || point.y >= r.bottom) return {};
-    return control.kind == DialogControlKind::Edit ? DialogAction{} : Activate(control);
+    return Activate(control);
   }
   return {};
 }

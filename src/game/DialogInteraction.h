@@ -52,9 +52,6 @@ class DialogInteraction {
   // after its text and closes an open list.
   uint16_t Focus() const { return focus_; }
   void SetFocus(uint16_t id);
-  // A combo's list is open, or a slider is held.
-  bool ListOpen() const { return dropped_ != 0; }
-  bool Dragging() const { return dragging_ != 0; }
   // Forgets the focus, the open list and any drag (a new page, say).
   void Reset();
 
