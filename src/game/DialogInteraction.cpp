@@ -32,6 +32,12 @@ DialogAction Act(Kind kind, uint16_t id, int32_t value = 0) {
   return action;
 }
 
+// The control of that id and kind (none for id 0: labels and frames).
+const DialogControl* FindControl(const DialogRequest& request, uint16_t id, DialogControlKind kind) {
+  const DialogControl* control = id != 0 ? request.Find(id) : nullptr;
+  return control != nullptr && control->kind == kind ? control : nullptr;
+}
+
 // The run of radios next to each other in the list that holds `index`.
 std::pair<size_t, size_t> RadioGroup(const DialogRequest& request, size_t index) {
   size_t first = index, last = index + 1;
@@ -102,16 +108,14 @@ void DialogInteraction::Reset() {
 }
 
 const DialogControl* DialogInteraction::Focused(const DialogRequest& request) const {
-  if (focus_ == 0) return nullptr;
-  for (const DialogControl& control : request.controls) {
-    if (control.id == focus_ && control.enabled && Focusable(control.kind)) return &control;
-  }
-  return nullptr;
+  const DialogControl* control = focus_ != 0 ? request.Find(focus_) : nullptr;
+  return control != nullptr && control->enabled && Focusable(control->kind) ? control : nullptr;
 }
 
 void DialogInteraction::Decorate(DialogRequest& request) const {
+  const DialogControl* focused = Focused(request);
   for (DialogControl& control : request.controls) {
-    control.focused = focus_ != 0 && control.id == focus_ && control.enabled && Focusable(control.kind);
+    control.focused = &control == focused;
     if (control.kind == DialogControlKind::Edit && control.focused) {
       control.caret = int32_t(std::min(caret_, control.text.size()));
     }
@@ -124,13 +128,14 @@ void DialogInteraction::Decorate(DialogRequest& request) const {
 
 DialogAction DialogInteraction::MoveFocus(const DialogRequest& request, bool backwards) {
   std::vector<size_t> stops;
-  size_t at = request.controls.size();
   for (size_t i = 0; i < request.controls.size(); ++i) {
     if (IsStop(request, i)) stops.push_back(i);
-    const DialogControl& control = request.controls[i];
-    if (focus_ != 0 && control.id == focus_ && Focusable(control.kind) && at == request.controls.size()) at = i;
   }
   if (stops.empty()) return {};
+  // The focus may sit on a control disabled since: Tab goes on from there.
+  const DialogControl* current = focus_ != 0 ? request.Find(focus_) : nullptr;
+  const size_t at = current != nullptr && Focusable(current->kind) ? size_t(current - request.controls.data())
+                                                                    : request.controls.size();
   size_t next = backwards ? stops.back() : stops.front();
   if (at < request.controls.size()) {
     if (backwards) {
@@ -275,21 +280,14 @@ DialogAction DialogInteraction::CloseList(const DialogRequest& request, bool pic
   const uint16_t id = dropped_;
   dropped_ = 0;
   if (!pick || highlighted_ < 0) return {};
-  for (const DialogControl& control : request.controls) {
-    if (control.id == id && control.kind == DialogControlKind::Combo) {
-      if (highlighted_ >= int32_t(control.items.size()) || highlighted_ == control.value) return {};
-      return Act(Kind::Select, id, highlighted_);
-    }
-  }
-  return {};
+  const DialogControl* combo = FindControl(request, id, DialogControlKind::Combo);
+  if (combo == nullptr || highlighted_ >= int32_t(combo->items.size()) || highlighted_ == combo->value) return {};
+  return Act(Kind::Select, id, highlighted_);
 }
 
 DialogAction DialogInteraction::KeyDown(const DialogRequest& request, uint32_t key, Modifiers held) {
   if (dropped_ != 0) {
-    const DialogControl* combo = nullptr;
-    for (const DialogControl& control : request.controls) {
-      if (control.id == dropped_ && control.kind == DialogControlKind::Combo) combo = &control;
-    }
+    const DialogControl* combo = FindControl(request, dropped_, DialogControlKind::Combo);
     const int32_t last = combo != nullptr ? int32_t(combo->items.size()) - 1 : -1;
     switch (key) {
       case platform::VK_ESCAPE:
@@ -382,15 +380,13 @@ DialogAction DialogInteraction::Character(const DialogRequest& request, uint8_t 
 DialogAction DialogInteraction::PointerDown(const DialogRequest& request, Point point) {
   pressed_ = 0;
   if (dropped_ != 0) {
-    for (const DialogControl& combo : request.controls) {
-      if (combo.id != dropped_ || combo.kind != DialogControlKind::Combo) continue;
-      const int32_t item = DialogPainter::DropListItemAt(request, combo, point);
-      if (item >= 0) {
-        highlighted_ = item;
-        pressed_ = combo.id;
-        pressedKind_ = DialogControlKind::Combo;
-        return {};
-      }
+    const DialogControl* combo = FindControl(request, dropped_, DialogControlKind::Combo);
+    const int32_t item = combo != nullptr ? DialogPainter::DropListItemAt(request, *combo, point) : -1;
+    if (item >= 0) {
+      highlighted_ = item;
+      pressed_ = combo->id;
+      pressedKind_ = DialogControlKind::Combo;
+      return {};
     }
     // A press anywhere else closes the list and does nothing more.
     return CloseList(request, false);
@@ -413,18 +409,15 @@ DialogAction DialogInteraction::PointerDown(const DialogRequest& request, Point 
 }
 
 DialogAction DialogInteraction::PointerMove(const DialogRequest& request, Point point) {
-  for (const DialogControl& control : request.controls) {
-    if (dragging_ != 0 && control.id == dragging_ && control.kind == DialogControlKind::Slider) {
-      const int32_t value = DialogPainter::SliderValueAt(control, point);
-      if (value == dragValue_) return {};
-      dragValue_ = value;
-      return Act(Kind::Slide, control.id, value);
-    }
-    if (dropped_ != 0 && control.id == dropped_ && control.kind == DialogControlKind::Combo) {
-      const int32_t item = DialogPainter::DropListItemAt(request, control, point);
-      if (item >= 0) highlighted_ = item;
-      return {};
-    }
+  if (const DialogControl* slider = FindControl(request, dragging_, DialogControlKind::Slider)) {
+    const int32_t value = DialogPainter::SliderValueAt(*slider, point);
+    if (value == dragValue_) return {};
+    dragValue_ = value;
+    return Act(Kind::Slide, slider->id, value);
+  }
+  if (const DialogControl* combo = FindControl(request, dropped_, DialogControlKind::Combo)) {
+    const int32_t item = DialogPainter::DropListItemAt(request, *combo, point);
+    if (item >= 0) highlighted_ = item;
   }
   return {};
 }
@@ -438,22 +431,18 @@ DialogAction DialogInteraction::PointerUp(const DialogRequest& request, Point po
   if (pressed == 0) return {};
   if (dropped_ != 0) {
     if (pressed != dropped_) return {};
-    for (const DialogControl& combo : request.controls) {
-      if (combo.id != dropped_ || combo.kind != DialogControlKind::Combo) continue;
-      const int32_t item = DialogPainter::DropListItemAt(request, combo, point);
-      if (item < 0) return {};
-      highlighted_ = item;
-      return CloseList(request, true);
-    }
-    return {};
+    const DialogControl* combo = FindControl(request, dropped_, DialogControlKind::Combo);
+    const int32_t item = combo != nullptr ? DialogPainter::DropListItemAt(request, *combo, point) : -1;
+    if (item < 0) return {};
+    highlighted_ = item;
+    return CloseList(request, true);
   }
-  for (const DialogControl& control : request.controls) {
-    if (control.id != pressed || control.kind != pressedKind_ || !control.enabled) continue;
-    const platform::Rect& r = control.rect;
-    if (point.x < r.left || point.x >= r.right || point.y < r.top || point.y >= r.bottom) return {};
-    return Activate(control);
-  }
-  return {};
+  // The press counts where the button comes up over the control it went down on.
+  const DialogControl* control = FindControl(request, pressed, pressedKind_);
+  if (control == nullptr || !control->enabled) return {};
+  const platform::Rect& r = control->rect;
+  if (point.x < r.left || point.x >= r.right || point.y < r.top || point.y >= r.bottom) return {};
+  return Activate(*control);
 }
 
 bool DialogInteraction::Takes(uint32_t message) {
