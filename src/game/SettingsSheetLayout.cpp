@@ -78,7 +78,6 @@ class PageBuilder {
     DialogControl& combo = Add(id, DialogControlKind::Combo, rect, known ? items[now - first] : other);
     combo.enabled = sheet_.ControlEnabled(offset, joystick_);
     combo.value = known ? int32_t(now - first) : -1;
-    combo.maximum = int32_t(items.size()) - 1;
     combo.items = std::move(items);
     Bind(id, DialogControlKind::Combo, offset, 0, first, last);
   }
