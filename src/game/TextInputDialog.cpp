@@ -136,7 +136,6 @@ platform::DialogRequest TextInputDialog::Drawing() const {
     control.kind = kind;
     control.rect = rect;
     control.text = std::move(text);
-    control.checked = kind == platform::DialogControlKind::Edit;  // the edit has the focus
     request.controls.push_back(std::move(control));
   };
   add(0, platform::DialogControlKind::Text, Rect{margin, 4, margin + layout_.fieldWidth, 20},
