@@ -7,6 +7,7 @@
 #include "base/Cp932.h"
 #include "game/DialogLayer.h"
 #include "game/DialogPainter.h"
+#include "platform/Backend.h"
 #include "platform/Messages.h"
 
 namespace orrivel {
@@ -29,6 +30,12 @@ DialogAction Act(Kind kind, uint16_t id, int32_t value = 0) {
   action.id = id;
   action.value = value;
   return action;
+}
+
+// The control of that id and kind (none for id 0: labels and frames).
+const DialogControl* FindControl(const DialogRequest& request, uint16_t id, DialogControlKind kind) {
+  const DialogControl* control = id != 0 ? request.Find(id) : nullptr;
+  return control != nullptr && control->kind == kind ? control : nullptr;
 }
 
 // The run of radios next to each other in the list that holds `index`.
@@ -65,20 +72,30 @@ std::vector<size_t> CharacterStarts(const std::string& text) {
   return starts;
 }
 
+// Which entry of `starts` (the characters, then the text's end) the caret
+// stands before: a caret inside a character stands before that character,
+// one past the text at its end.
+size_t CharacterAtCaret(const std::vector<size_t>& starts, size_t caret) {
+  size_t at = 0;
+  while (at + 1 < starts.size() && starts[at + 1] <= caret) ++at;
+  return at;
+}
+
 bool IsDigit(const std::string& character) {
   return character.size() == 1 && character[0] >= '0' && character[0] <= '9';
 }
 
-}  // namespace
-
+// The point of a mouse message's lParam (client coordinates of its window).
 Point MessagePoint(intptr_t lParam) {
   return Point{int32_t(int16_t(lParam & 0xFFFF)), int32_t(int16_t((lParam >> 16) & 0xFFFF))};
 }
 
+}  // namespace
+
 void DialogInteraction::SetFocus(uint16_t id) {
   if (id == focus_) return;
   focus_ = id;
-  caretAtEnd_ = true;
+  caret_ = std::string::npos;
   pendingLead_ = 0;
   dropped_ = 0;
 }
@@ -91,19 +108,16 @@ void DialogInteraction::Reset() {
 }
 
 const DialogControl* DialogInteraction::Focused(const DialogRequest& request) const {
-  if (focus_ == 0) return nullptr;
-  for (const DialogControl& control : request.controls) {
-    if (control.id == focus_ && control.enabled && Focusable(control.kind)) return &control;
-  }
-  return nullptr;
+  const DialogControl* control = focus_ != 0 ? request.Find(focus_) : nullptr;
+  return control != nullptr && control->enabled && Focusable(control->kind) ? control : nullptr;
 }
 
 void DialogInteraction::Decorate(DialogRequest& request) const {
+  const DialogControl* focused = Focused(request);
   for (DialogControl& control : request.controls) {
-    control.focused = focus_ != 0 && control.id == focus_ && control.enabled && Focusable(control.kind);
+    control.focused = &control == focused;
     if (control.kind == DialogControlKind::Edit && control.focused) {
-      const size_t caret = caretAtEnd_ ? control.text.size() : std::min(caret_, control.text.size());
-      control.caret = int32_t(caret);
+      control.caret = int32_t(std::min(caret_, control.text.size()));
     }
     if (control.kind == DialogControlKind::Combo && control.id == dropped_) {
       control.dropped = true;
@@ -114,13 +128,14 @@ void DialogInteraction::Decorate(DialogRequest& request) const {
 
 DialogAction DialogInteraction::MoveFocus(const DialogRequest& request, bool backwards) {
   std::vector<size_t> stops;
-  size_t at = request.controls.size();
   for (size_t i = 0; i < request.controls.size(); ++i) {
     if (IsStop(request, i)) stops.push_back(i);
-    const DialogControl& control = request.controls[i];
-    if (focus_ != 0 && control.id == focus_ && Focusable(control.kind) && at == request.controls.size()) at = i;
   }
   if (stops.empty()) return {};
+  // The focus may sit on a control disabled since: Tab goes on from there.
+  const DialogControl* current = focus_ != 0 ? request.Find(focus_) : nullptr;
+  const size_t at = current != nullptr && Focusable(current->kind) ? size_t(current - request.controls.data())
+                                                                    : request.controls.size();
   size_t next = backwards ? stops.back() : stops.front();
   if (at < request.controls.size()) {
     if (backwards) {
@@ -205,11 +220,7 @@ DialogAction DialogInteraction::StepCombo(const DialogControl& combo, uint32_t k
 
 DialogAction DialogInteraction::EditKey(const DialogControl& edit, uint32_t key) {
   const std::vector<size_t> starts = CharacterStarts(edit.text);
-  const size_t wanted = caretAtEnd_ ? edit.text.size() : std::min(caret_, edit.text.size());
-  // The caret stands before a whole character.
-  size_t at = 0;
-  while (at + 1 < starts.size() && starts[at + 1] <= wanted) ++at;
-  DialogAction changed;
+  size_t at = CharacterAtCaret(starts, caret_);
   switch (key) {
     case platform::VK_LEFT: at = at > 0 ? at - 1 : 0; break;
     case platform::VK_RIGHT: at = std::min(at + 1, starts.size() - 1); break;
@@ -222,17 +233,15 @@ DialogAction DialogInteraction::EditKey(const DialogControl& edit, uint32_t key)
       if (back ? at == 0 : at + 1 >= starts.size()) return {};
       const size_t from = back ? starts[at - 1] : starts[at];
       const size_t to = back ? starts[at] : starts[at + 1];
-      changed = Act(Kind::Edit, edit.id);
+      DialogAction changed = Act(Kind::Edit, edit.id);
       changed.text = edit.text.substr(0, from) + edit.text.substr(to);
       caret_ = from;
-      caretAtEnd_ = false;
       return changed;
     }
     default:
       return {};
   }
   caret_ = starts[at];
-  caretAtEnd_ = false;
   return {};
 }
 
@@ -240,14 +249,10 @@ DialogAction DialogInteraction::Insert(const DialogControl& edit, const std::str
   if (edit.readOnly || (edit.digitsOnly && !IsDigit(character))) return {};
   if (edit.textLimit != 0 && edit.text.size() + character.size() > edit.textLimit) return {};
   const std::vector<size_t> starts = CharacterStarts(edit.text);
-  const size_t wanted = caretAtEnd_ ? edit.text.size() : std::min(caret_, edit.text.size());
-  size_t at = 0;
-  while (at + 1 < starts.size() && starts[at + 1] <= wanted) ++at;
-  const size_t place = starts[at];
+  const size_t place = starts[CharacterAtCaret(starts, caret_)];
   DialogAction changed = Act(Kind::Edit, edit.id);
   changed.text = edit.text.substr(0, place) + character + edit.text.substr(place);
   caret_ = place + character.size();
-  caretAtEnd_ = false;
   return changed;
 }
 
@@ -266,10 +271,8 @@ DialogAction DialogInteraction::Activate(const DialogControl& control) {
       dropped_ = control.id;
       highlighted_ = std::clamp(control.value, 0, int32_t(control.items.size()) - 1);
       return {};
-    case DialogControlKind::Edit:
-      return Act(Kind::Focus, control.id);
     default:
-      return {};
+      return {};  // a click on an edit only gives it the focus
   }
 }
 
@@ -277,21 +280,14 @@ DialogAction DialogInteraction::CloseList(const DialogRequest& request, bool pic
   const uint16_t id = dropped_;
   dropped_ = 0;
   if (!pick || highlighted_ < 0) return {};
-  for (const DialogControl& control : request.controls) {
-    if (control.id == id && control.kind == DialogControlKind::Combo) {
-      if (highlighted_ >= int32_t(control.items.size()) || highlighted_ == control.value) return {};
-      return Act(Kind::Select, id, highlighted_);
-    }
-  }
-  return {};
+  const DialogControl* combo = FindControl(request, id, DialogControlKind::Combo);
+  if (combo == nullptr || highlighted_ >= int32_t(combo->items.size()) || highlighted_ == combo->value) return {};
+  return Act(Kind::Select, id, highlighted_);
 }
 
 DialogAction DialogInteraction::KeyDown(const DialogRequest& request, uint32_t key, Modifiers held) {
   if (dropped_ != 0) {
-    const DialogControl* combo = nullptr;
-    for (const DialogControl& control : request.controls) {
-      if (control.id == dropped_ && control.kind == DialogControlKind::Combo) combo = &control;
-    }
+    const DialogControl* combo = FindControl(request, dropped_, DialogControlKind::Combo);
     const int32_t last = combo != nullptr ? int32_t(combo->items.size()) - 1 : -1;
     switch (key) {
       case platform::VK_ESCAPE:
@@ -384,15 +380,13 @@ DialogAction DialogInteraction::Character(const DialogRequest& request, uint8_t 
 DialogAction DialogInteraction::PointerDown(const DialogRequest& request, Point point) {
   pressed_ = 0;
   if (dropped_ != 0) {
-    for (const DialogControl& combo : request.controls) {
-      if (combo.id != dropped_ || combo.kind != DialogControlKind::Combo) continue;
-      const int32_t item = DialogPainter::DropListItemAt(request, combo, point);
-      if (item >= 0) {
-        highlighted_ = item;
-        pressed_ = combo.id;
-        pressedKind_ = DialogControlKind::Combo;
-        return {};
-      }
+    const DialogControl* combo = FindControl(request, dropped_, DialogControlKind::Combo);
+    const int32_t item = combo != nullptr ? DialogPainter::DropListItemAt(request, *combo, point) : -1;
+    if (item >= 0) {
+      highlighted_ = item;
+      pressed_ = combo->id;
+      pressedKind_ = DialogControlKind::Combo;
+      return {};
     }
     // A press anywhere else closes the list and does nothing more.
     return CloseList(request, false);
@@ -415,18 +409,15 @@ DialogAction DialogInteraction::PointerDown(const DialogRequest& request, Point 
 }
 
 DialogAction DialogInteraction::PointerMove(const DialogRequest& request, Point point) {
-  for (const DialogControl& control : request.controls) {
-    if (dragging_ != 0 && control.id == dragging_ && control.kind == DialogControlKind::Slider) {
-      const int32_t value = DialogPainter::SliderValueAt(control, point);
-      if (value == dragValue_) return {};
-      dragValue_ = value;
-      return Act(Kind::Slide, control.id, value);
-    }
-    if (dropped_ != 0 && control.id == dropped_ && control.kind == DialogControlKind::Combo) {
-      const int32_t item = DialogPainter::DropListItemAt(request, control, point);
-      if (item >= 0) highlighted_ = item;
-      return {};
-    }
+  if (const DialogControl* slider = FindControl(request, dragging_, DialogControlKind::Slider)) {
+    const int32_t value = DialogPainter::SliderValueAt(*slider, point);
+    if (value == dragValue_) return {};
+    dragValue_ = value;
+    return Act(Kind::Slide, slider->id, value);
+  }
+  if (const DialogControl* combo = FindControl(request, dropped_, DialogControlKind::Combo)) {
+    const int32_t item = DialogPainter::DropListItemAt(request, *combo, point);
+    if (item >= 0) highlighted_ = item;
   }
   return {};
 }
@@ -440,22 +431,54 @@ DialogAction DialogInteraction::PointerUp(const DialogRequest& request, Point po
   if (pressed == 0) return {};
   if (dropped_ != 0) {
     if (pressed != dropped_) return {};
-    for (const DialogControl& combo : request.controls) {
-      if (combo.id != dropped_ || combo.kind != DialogControlKind::Combo) continue;
-      const int32_t item = DialogPainter::DropListItemAt(request, combo, point);
-      if (item < 0) return {};
-      highlighted_ = item;
-      return CloseList(request, true);
-    }
-    return {};
+    const DialogControl* combo = FindControl(request, dropped_, DialogControlKind::Combo);
+    const int32_t item = combo != nullptr ? DialogPainter::DropListItemAt(request, *combo, point) : -1;
+    if (item < 0) return {};
+    highlighted_ = item;
+    return CloseList(request, true);
   }
-  for (const DialogControl& control : request.controls) {
-    if (control.id != pressed || control.kind != pressedKind_ || !control.enabled) continue;
-    const platform::Rect& r = control.rect;
-    if (point.x < r.left || point.x >= r.right || point.y < r.top || point.y >= r.bottom) return {};
-    return control.kind == DialogControlKind::Edit ? DialogAction{} : Activate(control);
+  // The press counts where the button comes up over the control it went down on.
+  const DialogControl* control = FindControl(request, pressed, pressedKind_);
+  if (control == nullptr || !control->enabled) return {};
+  const platform::Rect& r = control->rect;
+  if (point.x < r.left || point.x >= r.right || point.y < r.top || point.y >= r.bottom) return {};
+  return Activate(*control);
+}
+
+bool DialogInteraction::Takes(uint32_t message) {
+  switch (message) {
+    case platform::WM_KEYDOWN:
+    case platform::WM_SYSKEYDOWN:
+    case platform::WM_CHAR:
+    case platform::WM_LBUTTONDOWN:
+    case platform::WM_MOUSEMOVE:
+    case platform::WM_LBUTTONUP:
+      return true;
+    default:
+      return false;
   }
-  return {};
+}
+
+DialogAction DialogInteraction::Take(const DialogRequest& request, const platform::Message& message) {
+  platform::Backend& backend = platform::CurrentBackend();
+  switch (message.message) {
+    case platform::WM_KEYDOWN:
+    case platform::WM_SYSKEYDOWN:
+      return KeyDown(request, uint32_t(message.wParam), backend.HeldModifiers());
+    case platform::WM_CHAR:
+      return Character(request, uint8_t(message.wParam));
+    case platform::WM_LBUTTONDOWN:
+    case platform::WM_MOUSEMOVE:
+    case platform::WM_LBUTTONUP:
+      break;
+    default:
+      return {};
+  }
+  const Point desktop = backend.ClientToScreen(message.window, MessagePoint(message.lParam));
+  const Point at{desktop.x - request.rect.left, desktop.y - request.rect.top};
+  if (message.message == platform::WM_LBUTTONDOWN) return PointerDown(request, at);
+  if (message.message == platform::WM_MOUSEMOVE) return PointerMove(request, at);
+  return PointerUp(request, at);
 }
 
 }  // namespace orrivel

@@ -52,9 +52,6 @@ class DialogInteraction {
   // after its text and closes an open list.
   uint16_t Focus() const { return focus_; }
   void SetFocus(uint16_t id);
-  // A combo's list is open, or a slider is held.
-  bool ListOpen() const { return dropped_ != 0; }
-  bool Dragging() const { return dragging_ != 0; }
   // Forgets the focus, the open list and any drag (a new page, say).
   void Reset();
 
@@ -70,6 +67,14 @@ class DialogInteraction {
   DialogAction PointerMove(const platform::DialogRequest& request, platform::Point point);
   DialogAction PointerUp(const platform::DialogRequest& request, platform::Point point);
 
+  // The messages that are the dialog's input: key presses (with the
+  // system keys), typed text, the left button and the pointer's moves.
+  static bool Takes(uint32_t message);
+  // One of those messages, sent to the window the dialog is drawn over or
+  // in, read against the dialog (a pointer's point goes from that window's
+  // client area into the dialog's); nothing for any other message.
+  DialogAction Take(const platform::DialogRequest& request, const platform::Message& message);
+
  private:
   const platform::DialogControl* Focused(const platform::DialogRequest& request) const;
   DialogAction MoveFocus(const platform::DialogRequest& request, bool backwards);
@@ -83,8 +88,9 @@ class DialogInteraction {
   DialogAction CloseList(const platform::DialogRequest& request, bool pick);
 
   uint16_t focus_ = 0;
-  size_t caret_ = 0;
-  bool caretAtEnd_ = true;
+  // The caret's byte in the focused edit's text; past the text's end (as
+  // when the focus arrives) it stands after the text.
+  size_t caret_ = std::string::npos;
   uint8_t pendingLead_ = 0;
   uint16_t dropped_ = 0;
   int32_t highlighted_ = -1;
@@ -93,8 +99,5 @@ class DialogInteraction {
   uint16_t pressed_ = 0;
   platform::DialogControlKind pressedKind_ = platform::DialogControlKind::Text;
 };
-
-// The point of a mouse message's lParam (client coordinates of its window).
-platform::Point MessagePoint(intptr_t lParam);
 
 }  // namespace orrivel

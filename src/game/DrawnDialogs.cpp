@@ -10,7 +10,6 @@ using platform::DialogAnswer;
 using platform::DialogControl;
 using platform::DialogControlKind;
 using platform::DialogRequest;
-using platform::Point;
 
 namespace {
 
@@ -76,22 +75,7 @@ DialogAnswer DrawnDialogs::AskPlayer(DialogRequest shown) {
       if (message.message == platform::WM_PAINT) draw(true);
       continue;
     }
-    const Point desktop = backend.ClientToScreen(target, MessagePoint(message.lParam));
-    const Point at{desktop.x - shown.rect.left, desktop.y - shown.rect.top};
-    DialogAction action;
-    switch (message.message) {
-      case platform::WM_KEYDOWN:
-      case platform::WM_SYSKEYDOWN:
-        action = interaction.KeyDown(shown, uint32_t(message.wParam), backend.HeldModifiers());
-        break;
-      case platform::WM_CHAR:
-        action = interaction.Character(shown, uint8_t(message.wParam));
-        break;
-      case platform::WM_LBUTTONDOWN: action = interaction.PointerDown(shown, at); break;
-      case platform::WM_MOUSEMOVE: action = interaction.PointerMove(shown, at); break;
-      case platform::WM_LBUTTONUP: action = interaction.PointerUp(shown, at); break;
-      default: break;
-    }
+    const DialogAction action = interaction.Take(shown, message);
     if (action.kind == DialogAction::Kind::Cancel) break;
     if (action.kind == DialogAction::Kind::Toggle) {
       if (DialogControl* box = shown.Find(action.id)) box->checked = !box->checked;

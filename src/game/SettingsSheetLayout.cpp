@@ -78,7 +78,6 @@ class PageBuilder {
     DialogControl& combo = Add(id, DialogControlKind::Combo, rect, known ? items[now - first] : other);
     combo.enabled = sheet_.ControlEnabled(offset, joystick_);
     combo.value = known ? int32_t(now - first) : -1;
-    combo.maximum = int32_t(items.size()) - 1;
     combo.items = std::move(items);
     Bind(id, DialogControlKind::Combo, offset, 0, first, last);
   }
@@ -136,13 +135,25 @@ std::vector<std::string> Items(const std::array<const char*, N>& utf8) {
   return items;
 }
 
+// The sheet is laid out again on every message and tick: the fixed choices
+// are converted once.
+const std::vector<std::string>& MouseFunctions() {
+  static const std::vector<std::string> items = Items(kMouseFunctions);
+  return items;
+}
+
+const std::vector<std::string>& DrawingMethods() {
+  static const std::vector<std::string> items = Items(kDrawingMethods);
+  return items;
+}
+
 void InputPage(PageBuilder& b) {
   b.Check(1068, 132, 14, kPageTop + 6, "ジョイスティックを使用する");
   b.Fields(kPageTop + 30, 133);
   b.Label(Rect{14, 224, 134, 244}, "＜右ボタン＞");
-  b.Combo(1074, 149, Rect{140, 224, 300, 244}, Items(kMouseFunctions), 0);
+  b.Combo(1074, 149, Rect{140, 224, 300, 244}, MouseFunctions(), 0);
   b.Label(Rect{14, 248, 134, 268}, "＜ホイールボタン＞");
-  b.Combo(1075, 152, Rect{140, 248, 300, 268}, Items(kMouseFunctions), 0);
+  b.Combo(1075, 152, Rect{140, 248, 300, 268}, MouseFunctions(), 0);
   b.Label(Rect{14, 272, 134, 290}, "＜ホイール↑＞");
   b.Radio(1072, 150, 0, Rect{140, 272, 260, 290}, "テキスト履歴");
   b.Radio(1073, 150, 1, Rect{266, 272, 404, 290}, "テキストを戻す");
@@ -182,7 +193,7 @@ void WindowPage(PageBuilder& b) {
   b.Combo(1074, 157, Rect{146, kPageTop + 88, 404, kPageTop + 108}, std::move(monitors), 0,
           Cp932("モニタ") + std::to_string(b.sheet_.Value(157)));
   b.Label(Rect{18, kPageTop + 114, 140, kPageTop + 134}, "拡大時の描画方法");
-  b.Combo(1075, 160, Rect{146, kPageTop + 114, 300, kPageTop + 134}, Items(kDrawingMethods), 1);
+  b.Combo(1075, 160, Rect{146, kPageTop + 114, 300, kPageTop + 134}, DrawingMethods(), 1);
   b.Label(Rect{18, kPageTop + 136, 404, kPageTop + 154}, "（DirectDrawの設定は次の起動から有効）");
   b.Check(1113, 161, 18, kPageTop + 158, "拡大しないときもこの描画方法を使う");
   b.Check(1114, 162, 18, kPageTop + 178, "テクスチャを2のべき乗の大きさにする");

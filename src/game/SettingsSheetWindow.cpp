@@ -115,49 +115,28 @@ void SettingsSheetWindow::Repaint() {
 
 bool SettingsSheetWindow::TakeInput(const platform::Message& message) {
   if (message.window != window_ && (message.window != owner_ || owner_ == platform::kNoWindow)) return false;
-  platform::Backend& backend = platform::CurrentBackend();
-  const uint16_t focusBefore = interaction_.Focus();
-  DialogAction action;
-  switch (message.message) {
-    case platform::WM_SYSKEYDOWN:
-      // Alt with the arrows opens and closes a combo's list; other system
-      // keys (Alt+F4) keep their meaning.
-      if (message.wParam != platform::VK_DOWN && message.wParam != platform::VK_UP) return false;
-      [[fallthrough]];
-    case platform::WM_KEYDOWN:
-      if (Capturing()) {
-        // The focused key field takes the keys from the keyboard itself;
-        // Esc only leaves the field.
-        if (message.wParam == platform::VK_ESCAPE) {
-          interaction_.SetFocus(0);
-          sheet_->FocusField(-1);
-        }
-        return true;
-      }
-      action = interaction_.KeyDown(shown_, uint32_t(message.wParam), backend.HeldModifiers());
-      break;
-    case platform::WM_CHAR:
-      if (Capturing()) return true;
-      action = interaction_.Character(shown_, uint8_t(message.wParam));
-      break;
-    case platform::WM_LBUTTONDOWN:
-    case platform::WM_MOUSEMOVE:
-    case platform::WM_LBUTTONUP: {
-      const Point desktop = backend.ClientToScreen(message.window, MessagePoint(message.lParam));
-      const Point at{desktop.x - shown_.rect.left, desktop.y - shown_.rect.top};
-      if (message.message == platform::WM_LBUTTONDOWN) action = interaction_.PointerDown(shown_, at);
-      else if (message.message == platform::WM_MOUSEMOVE) action = interaction_.PointerMove(shown_, at);
-      else action = interaction_.PointerUp(shown_, at);
-      break;
-    }
-    default:
-      return false;
+  if (!DialogInteraction::Takes(message.message)) return false;
+  // Alt with the arrows opens and closes a combo's list; other system keys
+  // (Alt+F4) keep their meaning.
+  if (message.message == platform::WM_SYSKEYDOWN && message.wParam != platform::VK_DOWN &&
+      message.wParam != platform::VK_UP) {
+    return false;
   }
-  Apply(action);
-  FollowFocus();
-  // A key that brought the focus into a key field is not that field's key.
   const bool keyed = message.message == platform::WM_KEYDOWN || message.message == platform::WM_SYSKEYDOWN ||
                      message.message == platform::WM_CHAR;
+  if (keyed && Capturing()) {
+    // The focused key field takes the keys from the keyboard itself; Esc
+    // only leaves the field.
+    if (message.message != platform::WM_CHAR && message.wParam == platform::VK_ESCAPE) {
+      interaction_.SetFocus(0);
+      sheet_->FocusField(-1);
+    }
+    return true;
+  }
+  const uint16_t focusBefore = interaction_.Focus();
+  Apply(interaction_.Take(shown_, message));
+  FollowFocus();
+  // A key that brought the focus into a key field is not that field's key.
   if (keyed && interaction_.Focus() != focusBefore && Capturing() && input_ != nullptr) input_->Update();
   return true;
 }

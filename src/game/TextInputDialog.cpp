@@ -104,7 +104,7 @@ std::string TextInputDialog::Run(const TextInputRequestCells& request, const std
     // The player's keys and pointer reach the dialog over the window it is
     // drawn on as well as over its own.
     const bool forDialog = message.window == window_ || (owner_ != platform::kNoWindow && message.window == owner_);
-    if (!forDialog || !TakeInput(message.message, message.wParam, message.lParam, message.window)) {
+    if (!forDialog || !TakeInput(message)) {
       backend.TranslateMessage(message);
       backend.DispatchMessage(message);
     }
@@ -136,7 +136,6 @@ platform::DialogRequest TextInputDialog::Drawing() const {
     control.kind = kind;
     control.rect = rect;
     control.text = std::move(text);
-    control.checked = kind == platform::DialogControlKind::Edit;  // the edit has the focus
     request.controls.push_back(std::move(control));
   };
   add(0, platform::DialogControlKind::Text, Rect{margin, 4, margin + layout_.fieldWidth, 20},
@@ -154,28 +153,13 @@ platform::DialogRequest TextInputDialog::Drawing() const {
 
 void TextInputDialog::Repaint() { layer_.Show(Drawing(), window_); }
 
-bool TextInputDialog::TakeInput(uint32_t message, uintptr_t wParam, intptr_t lParam, platform::WindowId from) {
-  platform::Backend& backend = platform::CurrentBackend();
-  const platform::DialogRequest shown = Drawing();
-  DialogAction action;
-  switch (message) {
-    case platform::WM_KEYDOWN:
-      action = interaction_.KeyDown(shown, uint32_t(wParam), backend.HeldModifiers());
-      break;
-    case platform::WM_CHAR:
-      action = interaction_.Character(shown, uint8_t(wParam));
-      break;
-    case platform::WM_LBUTTONDOWN:
-    case platform::WM_LBUTTONUP: {
-      const Point desktop = backend.ClientToScreen(from, MessagePoint(lParam));
-      const Point at{desktop.x - shown.rect.left, desktop.y - shown.rect.top};
-      action = message == platform::WM_LBUTTONDOWN ? interaction_.PointerDown(shown, at)
-                                                   : interaction_.PointerUp(shown, at);
-      break;
-    }
-    default:
-      return false;
+bool TextInputDialog::TakeInput(const platform::Message& message) {
+  // The pointer's moves and the system keys (Alt+F4) stay the window's.
+  const uint32_t kind = message.message;
+  if (!DialogInteraction::Takes(kind) || kind == platform::WM_MOUSEMOVE || kind == platform::WM_SYSKEYDOWN) {
+    return false;
   }
+  const DialogAction action = interaction_.Take(Drawing(), message);
   switch (action.kind) {
     case DialogAction::Kind::Edit:
       edit_ = action.text;
@@ -203,7 +187,7 @@ intptr_t TextInputDialog::WindowProcedure(platform::WindowId window, uint32_t me
   switch (message) {
     case platform::WM_CHAR:
     case platform::WM_KEYDOWN:
-      TakeInput(message, wParam, lParam, window);
+      TakeInput(platform::Message{window, message, wParam, lParam});
       return 0;
     case platform::WM_COMMAND:
       // Only OK ends the dialog; there is no way to cancel it.

@@ -82,7 +82,7 @@ class TextInputDialog final : public platform::WindowClient {
   void Accept();
   void Repaint();
   // A key, typed byte or click for the dialog; false for other messages.
-  bool TakeInput(uint32_t message, uintptr_t wParam, intptr_t lParam, platform::WindowId from);
+  bool TakeInput(const platform::Message& message);
 
   const TextInputRequestCells* request_ = nullptr;
   platform::WindowId window_ = platform::kNoWindow;

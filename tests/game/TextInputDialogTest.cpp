@@ -179,5 +179,37 @@ TEST_F(TextInputDialogRun, TheOwnersKeysEditTheTextAtTheCaret) {
   EXPECT_EQ(dialog.Run(request, "", owner), "x" + Sj("か") + "z");
 }
 
+// The edit has the focus when the dialog opens; Tab moves it to OK, and
+// then OK alone is drawn as focused (the edit loses its focus edge), so
+// Enter presses OK.
+TEST_F(TextInputDialogRun, TabMarksOnlyOkAsFocused) {
+  TextInputRequestCells request;
+  TextInputDialog dialog;
+  auto marked = [](const platform::DialogRequest& drawn) {
+    std::vector<uint16_t> ids;
+    for (const platform::DialogControl& control : drawn.controls) {
+      // An edit drawn checked shows the focus edge as well.
+      if (control.focused || control.checked) ids.push_back(control.id);
+    }
+    return ids;
+  };
+  std::vector<uint16_t> atOpen;
+  std::vector<uint16_t> afterTab;
+  dialog.onOpen = [&](platform::WindowId window) {
+    atOpen = marked(dialog.Drawing());
+    backend.PostTextInput(window, "ab");
+    backend.PostMessage(window, platform::WM_KEYDOWN, platform::VK_TAB, 0);
+  };
+  dialog.onIdle = [&] {
+    if (!afterTab.empty()) return false;
+    afterTab = marked(dialog.Drawing());
+    backend.PostMessage(dialog.Window(), platform::WM_KEYDOWN, platform::VK_RETURN, 0);
+    return true;
+  };
+  EXPECT_EQ(dialog.Run(request, "", owner), "ab");
+  EXPECT_EQ(atOpen, (std::vector<uint16_t>{TextInputDialog::kEditId}));
+  EXPECT_EQ(afterTab, (std::vector<uint16_t>{TextInputDialog::kOkId}));
+}
+
 }  // namespace
 }  // namespace orrivel
