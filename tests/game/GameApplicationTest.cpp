@@ -29,6 +29,7 @@
 
 #include "base/MathTables.h"
 #include "base/ActionMap.h"
+#include "base/InputManager.h"
 #include "natives/GameControlHost.h"
 #include "natives/GameScriptHost.h"
 #include "natives/ProcessObjects.h"
@@ -1449,27 +1450,58 @@ TEST_F(GameApplicationTest, ReleasingDevicesAfterFailures) {
 namespace orrivel {
 namespace {
 
-// A machine whose input devices could not be made: the device step stops
-// the start with its message.
-class NoInputGame : public GameApplication {
+// Input whose action map cannot be made.
+class NoActionMapInput : public InputManager {
  public:
+  int32_t CreateActionMap(uint32_t, ActionMap** out) override {
+    if (out) *out = nullptr;
+    return 1;
+  }
+};
+
+// A machine whose input devices, or whose action map, could not be made:
+// the device step stops the start with its message and its code.
+class NoInputGame : public TitledGame {
+ public:
+  NoInputGame(std::string name, bool devicesMade) : TitledGame(std::move(name)), devicesMade_(devicesMade) {}
   int CreateDevices() override {
-    SetInputManager(std::make_unique<InputManager>());
+    if (devicesMade_) {
+      auto replacement = std::make_unique<NoActionMapInput>();
+      replacement->CreateDevices(Input().Method());
+      SetInputManager(std::move(replacement));
+    } else {
+      SetInputManager(std::make_unique<InputManager>());
+    }
     devicesResult = GameApplication::CreateDevices();
     return devicesResult;
   }
   int devicesResult = -1;
+
+ private:
+  const bool devicesMade_;
 };
 
 TEST_F(GameApplicationTest, MissingInputDevicesEndTheStart) {
   WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
-  NoInputGame app;
-  const std::string commandLine = "/L" + folder_.string();
-  EXPECT_EQ(app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), kInitDevicesFailed);
-  EXPECT_EQ(app.devicesResult, 1);
-  ASSERT_FALSE(backend_.MessageBoxes().empty());
-  EXPECT_EQ(platform::Cp932ToUtf8Lossy(backend_.MessageBoxes().back().text), "入力デバイスの初期化に失敗");
-  EXPECT_EQ(app.scriptResult, -1);
+  struct Case {
+    bool devicesMade;
+    int code;
+    const char* message;
+  };
+  const Case cases[] = {{false, 1, "入力デバイスの初期化に失敗"}, {true, 2, "仮想入力デバイスの作成に失敗"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    NoInputGame app("NoInput" + std::to_string(c.code), c.devicesMade);
+    const std::string commandLine = "/L" + folder_.string();
+    const size_t before = backend_.MessageBoxes().size();
+    EXPECT_EQ(app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), kInitDevicesFailed);
+    EXPECT_EQ(app.devicesResult, c.code);
+    ASSERT_EQ(backend_.MessageBoxes().size(), before + 1);
+    EXPECT_EQ(platform::Cp932ToUtf8Lossy(backend_.MessageBoxes().back().text), c.message);
+    EXPECT_EQ(backend_.MessageBoxes().back().owner, platform::kDesktopWindow);
+    EXPECT_EQ(app.actions, nullptr);
+    EXPECT_EQ(app.scriptResult, -1);
+  }
 }
 
 // A game that, once its devices exist, looks at what the transition
