@@ -87,6 +87,10 @@ GameApplication::GameApplication() {
 }
 
 GameApplication::~GameApplication() {
+  // The object list's tasks (sprite and layer actions, animations,
+  // transitions) work on what the scripts made: they stop and go while the
+  // script host still holds it.
+  timerLists[1].Clear();
   // The run's control host and sound manager outlive the application: they
   // let go of it, and the sound manager goes before the timer list its
   // tasks run on.

@@ -30,6 +30,7 @@
 #include "base/MathTables.h"
 #include "base/ActionMap.h"
 #include "base/InputManager.h"
+#include "base/TimedTask.h"
 #include "natives/GameControlHost.h"
 #include "natives/GameScriptHost.h"
 #include "natives/ProcessObjects.h"
@@ -1564,6 +1565,61 @@ TEST_F(GameApplicationTest, TheTextFrameFindsCanvasesByTheirHandles) {
   };
   EXPECT_TRUE(Run(app).empty());
   EXPECT_TRUE(checked);
+}
+
+}  // namespace
+}  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// Notes whether the script host still lived when a task of the object
+// list was stopped.
+struct HostWatch {
+  bool hostGone = false;
+  bool stopped = false;
+  bool stoppedWhileHostLived = false;
+};
+
+class WatchedHost : public GameScriptHost {
+ public:
+  WatchedHost(GameHostSetup setup, HostWatch& watch) : GameScriptHost(std::move(setup)), watch_(watch) {}
+  ~WatchedHost() override { watch_.hostGone = true; }
+
+ private:
+  HostWatch& watch_;
+};
+
+class HostWatchingTask : public TimedTask {
+ public:
+  explicit HostWatchingTask(HostWatch& watch) : watch_(watch) {}
+  int32_t Step(uint32_t) override { return 0; }
+  void Stop() override {
+    watch_.stopped = true;
+    watch_.stoppedWhileHostLived = !watch_.hostGone;
+  }
+
+ private:
+  HostWatch& watch_;
+};
+
+// At the end the object list's tasks stop and go before the script host
+// whose objects they work on.
+TEST_F(GameApplicationTest, ObjectTasksStopBeforeTheScriptHostGoes) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  HostWatch watch;
+  {
+    TitledGame app("ObjectTasks");
+    app.makeScriptHost = [&](GameHostSetup setup) -> std::unique_ptr<GameScriptHost> {
+      return std::make_unique<WatchedHost>(std::move(setup), watch);
+    };
+    EXPECT_TRUE(Run(app).empty());
+    ASSERT_NE(app.scripts, nullptr);
+    ASSERT_EQ(app.timerLists[1].Add(new HostWatchingTask(watch), 0, 10, 0), 0);
+  }
+  EXPECT_TRUE(watch.hostGone);
+  EXPECT_TRUE(watch.stopped);
+  EXPECT_TRUE(watch.stoppedWhileHostLived);
 }
 
 }  // namespace
