@@ -45,6 +45,7 @@
 #include "game/ConfirmBox.h"
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
+#include "platform/DialogService.h"
 #include "platform/FileDrop.h"
 #include "platform/StopSignals.h"
 #include "platform/TextCodec.h"
@@ -52,6 +53,9 @@
 #include "platform/headless/HeadlessBackend.h"
 #include "raster/KernelFlags.h"
 #include "resource/BaseFolder.h"
+#include "resource/WholeFile.h"
+#include "sound/SoundDevice.h"
+#include "game/GameDialogs.h"
 #include "SobAssembler.h"
 #include "base/SystemInfo.h"
 #include "elg/BmpWriter.h"
@@ -1573,6 +1577,89 @@ TEST_F(GameApplicationTest, TheTextFrameFindsCanvasesByTheirHandles) {
 namespace orrivel {
 namespace {
 
+// An archive of one member, built for the name it is opened under.
+std::vector<uint8_t> OneMemberArchive(const std::string& archiveName, const std::string& member,
+                                      const std::string& text) {
+  std::vector<uint8_t> archive;
+  std::string error;
+  EXPECT_TRUE(tools::BuildLpk(archiveName, tools::LpkWriterOptions{},
+                              {{member, std::vector<uint8_t>(text.begin(), text.end()), false, false}}, &archive,
+                              &error))
+      << error;
+  return archive;
+}
+
+std::optional<std::string> ReadGameText(const std::string& name) {
+  std::vector<uint8_t> bytes;
+  if (!LoadWholeFile(name, &bytes)) return std::nullopt;
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// The running program's start: the folder option in either case (another
+// letter is not one), the patch archives up to the first gap, the scripts
+// as their folder, and the built-in decoders of each registry with their
+// kinds.
+TEST_F(GameApplicationTest, StartUpTakesTheFolderOptionAndMountsThePatchesInOrder) {
+  struct Case {
+    const char* name;
+    const char* option;
+    std::vector<int> patches;  // 1 for PATCH.LPK, n for PATCHn.LPK
+    size_t mounts;             // with SCRIPT.LPK
+    const char* newest;        // what WHICH.TXT reads, nullptr: no patch
+    bool fourthSeen;
+  };
+  const Case cases[] = {
+      {"NoFirstPatch", "/L", {2}, 1, nullptr, false},
+      {"FirstTwoOfThree", "/L", {1, 2, 4}, 3, "PATCH2", false},
+      {"LowerCase", "/l", {1}, 2, "PATCH", false},
+  };
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const int n : {1, 2, 4}) std::filesystem::remove(folder_ / ("PATCH" + std::string(n == 1 ? "" : std::to_string(n)) + ".LPK"));
+    for (const int n : c.patches) {
+      const std::string archive = "PATCH" + std::string(n == 1 ? "" : std::to_string(n)) + ".LPK";
+      WriteGameFile(archive, OneMemberArchive(archive, n == 4 ? "FOURTH.TXT" : "WHICH.TXT", archive.substr(0, archive.size() - 4)));
+    }
+    TitledGame app(c.name);
+    app.frameLimit = 600;
+    std::optional<size_t> mounts;
+    std::optional<std::string> newest;
+    bool fourthSeen = true;
+    app.framePump = [&] {
+      mounts = app.archives->GetMountCount();
+      newest = ReadGameText("WHICH.TXT");
+      fourthSeen = ReadGameText("FOURTH.TXT").has_value();
+      return 0;
+    };
+    const std::string commandLine = c.option + folder_.string();
+    ASSERT_EQ(app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), 0);
+    EXPECT_EQ(app.bootResult, 0);
+    EXPECT_EQ(mounts, c.mounts);
+    EXPECT_EQ(newest, c.newest ? std::optional<std::string>(c.newest) : std::nullopt);
+    EXPECT_EQ(fourthSeen, c.fourthSeen);
+    // The built-in decoders and their kinds, ahead of any plug-in.
+    ASSERT_GE(app.images.Records().size(), 2u);
+    EXPECT_EQ(app.images.Records()[0].typeString, "ELG format");
+    EXPECT_EQ(app.images.Records()[0].type, 2);
+    EXPECT_EQ(app.images.Records()[1].typeString, "Bitmap format");
+    EXPECT_EQ(app.images.Records()[1].type, 1);
+    ASSERT_FALSE(app.archives->Decoders().empty());
+    EXPECT_EQ(app.archives->Decoders()[0].typeString, "LPK format");
+    EXPECT_EQ(app.archives->Decoders()[0].type, 1);
+    ASSERT_FALSE(app.soundCodecs.Records().empty());
+    EXPECT_EQ(app.soundCodecs.Records()[0].typeString, "Ogg Vorbis format");
+    EXPECT_EQ(app.soundCodecs.Records()[0].type, 2u);
+  }
+  // Another letter names no folder: the program's own folder, which holds
+  // no game, is read, and the start ends with the settings' first code.
+  TitledGame other("OtherLetter");
+  const std::string commandLine = "/X" + folder_.string();
+  EXPECT_EQ(other.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), 1);
+  EXPECT_EQ(platform::Cp932ToUtf8Lossy(backend_.MessageBoxes().back().text), "アプリケーション設定ファイルの読み込みに失敗");
+  EXPECT_EQ(BaseFolder().find(*platform::ToInternalPath(folder_.string())), std::string::npos);
+}
+
 // Notes whether the script host still lived when a task of the object
 // list was stopped.
 struct HostWatch {
@@ -1620,6 +1707,42 @@ TEST_F(GameApplicationTest, ObjectTasksStopBeforeTheScriptHostGoes) {
   EXPECT_TRUE(watch.hostGone);
   EXPECT_TRUE(watch.stopped);
   EXPECT_TRUE(watch.stoppedWhileHostLived);
+}
+
+// Without a sound output the device step warns in the game's message
+// dialog with its check box, while boot byte 6 asks for the warning; the
+// box's "do not show again" clears the byte.
+TEST_F(GameApplicationTest, NoSoundOutputWarnsUntilThePlayerSaysNoMore) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  SoundDevice::SetDeviceFactory([] { return std::unique_ptr<platform::AudioDevice>(); });
+  struct Case {
+    uint8_t warn;
+    bool checked;
+    bool shown;
+    uint8_t after;
+  };
+  for (const Case c : {Case{1, true, true, 0}, Case{1, false, true, 1}, Case{0, false, false, 0}}) {
+    SCOPED_TRACE(::testing::Message() << int(c.warn) << c.checked);
+    WriteSettingsFiles([&](AppSettings& settings) { settings.boot[6] = c.warn; });
+    platform::ScriptedDialogs dialogs;
+    platform::DialogService* previous = platform::SetDialogs(&dialogs);
+    if (c.checked) dialogs.QueueAnswer(platform::DialogAnswer{kControlOk, true, true});
+    TitledGame app(std::string("NoSound") + (c.checked ? "C" : "") + std::to_string(c.warn));
+    EXPECT_TRUE(Run(app).empty());
+    platform::SetDialogs(previous);
+    EXPECT_NE(app.soundOutputCode, kSoundDeviceOk);
+    EXPECT_EQ(app.soundWarningShown, c.shown);
+    EXPECT_EQ(app.settings.blocks.boot[6], c.after);
+    ASSERT_EQ(dialogs.Transcript().size(), c.shown ? 1u : 0u);
+    if (!c.shown) continue;
+    const platform::DialogRequest& request = dialogs.Transcript()[0].request;
+    EXPECT_EQ(request.templateId, kMessageDialogTemplate + 1);
+    ASSERT_NE(request.Find(kControlCheck), nullptr);
+    ASSERT_NE(request.Find(kControlText), nullptr);
+    EXPECT_NE(platform::Cp932ToUtf8Lossy(request.Find(kControlText)->text).find("DirectSoundを利用できません。"),
+              std::string::npos);
+  }
+  SoundDevice::SetDeviceFactory(nullptr);
 }
 
 }  // namespace
