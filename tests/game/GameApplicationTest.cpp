@@ -1614,12 +1614,14 @@ TEST_F(GameApplicationTest, StartUpTakesTheFolderOptionAndMountsThePatchesInOrde
       {"LowerCase", "/l", {1}, 2, "PATCH", false},
   };
   WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  const auto patchStem = [](int n) { return "PATCH" + (n == 1 ? std::string() : std::to_string(n)); };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    for (const int n : {1, 2, 4}) std::filesystem::remove(folder_ / ("PATCH" + std::string(n == 1 ? "" : std::to_string(n)) + ".LPK"));
+    for (const int n : {1, 2, 4}) std::filesystem::remove(folder_ / (patchStem(n) + ".LPK"));
+    // Each patch names itself in WHICH.TXT; the fourth holds FOURTH.TXT.
     for (const int n : c.patches) {
-      const std::string archive = "PATCH" + std::string(n == 1 ? "" : std::to_string(n)) + ".LPK";
-      WriteGameFile(archive, OneMemberArchive(archive, n == 4 ? "FOURTH.TXT" : "WHICH.TXT", archive.substr(0, archive.size() - 4)));
+      const std::string archive = patchStem(n) + ".LPK";
+      WriteGameFile(archive, OneMemberArchive(archive, n == 4 ? "FOURTH.TXT" : "WHICH.TXT", patchStem(n)));
     }
     TitledGame app(c.name);
     app.frameLimit = 600;
