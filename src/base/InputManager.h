@@ -41,8 +41,9 @@ class InputManager {
   int32_t AddJoystick(int32_t deviceNumber, platform::WindowId window = platform::kNoWindow);
   JoystickDevice* GetJoystick(uint32_t n) const;
   uint32_t JoystickCount() const { return uint32_t(joysticks_.size()); }
-  // 0 created, 1 out of memory, 2 a count of 0.
-  int32_t CreateActionMap(uint32_t count, ActionMap** out);
+  // 0 created, 1 out of memory, 2 a count of 0. Virtual so that a start
+  // without the map can be tried.
+  virtual int32_t CreateActionMap(uint32_t count, ActionMap** out);
 
   void Activate();
   void Deactivate();

@@ -87,6 +87,10 @@ GameApplication::GameApplication() {
 }
 
 GameApplication::~GameApplication() {
+  // The object list's tasks (sprite and layer actions, animations,
+  // transitions) work on what the scripts made: they stop and go while the
+  // script host still holds it.
+  timerLists[1].Clear();
   // The run's control host and sound manager outlive the application: they
   // let go of it, and the sound manager goes before the timer list its
   // tasks run on.
@@ -211,6 +215,11 @@ int GameApplication::Configure() {
   // "/W" first asks for a window; then "/Lfolder" names the game folder,
   // the rest of the line. A folder given in the machine's own form
   // ("/home/...") is turned into the engine's path form first.
+  // The game folder is settled before any plug-in is looked for, so
+  // "plugin" is the game's own folder: here one installed program runs
+  // games that live elsewhere, and a game's plug-ins ship with the game,
+  // not in the program's folder. Each registry still takes its built-in
+  // entries before the plug-ins of its kind.
   const char* line = TakeWindowOption(commandLine, &screenModeHint);
   if (line && line[0] == '/' && (line[1] == 'L' || line[1] == 'l')) {
     if (const std::optional<std::string> internal = GameFolderFromCommandLine(line + 2)) SetBaseFolder(*internal);

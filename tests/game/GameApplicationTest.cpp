@@ -29,6 +29,8 @@
 
 #include "base/MathTables.h"
 #include "base/ActionMap.h"
+#include "base/InputManager.h"
+#include "base/TimedTask.h"
 #include "natives/GameControlHost.h"
 #include "natives/GameScriptHost.h"
 #include "natives/ProcessObjects.h"
@@ -43,6 +45,7 @@
 #include "game/ConfirmBox.h"
 #include "base/ProcessorInfo.h"
 #include "base/StartupHooks.h"
+#include "platform/DialogService.h"
 #include "platform/FileDrop.h"
 #include "platform/StopSignals.h"
 #include "platform/TextCodec.h"
@@ -50,6 +53,9 @@
 #include "platform/headless/HeadlessBackend.h"
 #include "raster/KernelFlags.h"
 #include "resource/BaseFolder.h"
+#include "resource/WholeFile.h"
+#include "sound/SoundDevice.h"
+#include "game/GameDialogs.h"
 #include "SobAssembler.h"
 #include "base/SystemInfo.h"
 #include "elg/BmpWriter.h"
@@ -1449,27 +1455,58 @@ TEST_F(GameApplicationTest, ReleasingDevicesAfterFailures) {
 namespace orrivel {
 namespace {
 
-// A machine whose input devices could not be made: the device step stops
-// the start with its message.
-class NoInputGame : public GameApplication {
+// Input whose action map cannot be made.
+class NoActionMapInput : public InputManager {
  public:
+  int32_t CreateActionMap(uint32_t, ActionMap** out) override {
+    if (out) *out = nullptr;
+    return 1;
+  }
+};
+
+// A machine whose input devices, or whose action map, could not be made:
+// the device step stops the start with its message and its code.
+class NoInputGame : public TitledGame {
+ public:
+  NoInputGame(std::string name, bool devicesMade) : TitledGame(std::move(name)), devicesMade_(devicesMade) {}
   int CreateDevices() override {
-    SetInputManager(std::make_unique<InputManager>());
+    if (devicesMade_) {
+      auto replacement = std::make_unique<NoActionMapInput>();
+      replacement->CreateDevices(Input().Method());
+      SetInputManager(std::move(replacement));
+    } else {
+      SetInputManager(std::make_unique<InputManager>());
+    }
     devicesResult = GameApplication::CreateDevices();
     return devicesResult;
   }
   int devicesResult = -1;
+
+ private:
+  const bool devicesMade_;
 };
 
 TEST_F(GameApplicationTest, MissingInputDevicesEndTheStart) {
   WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
-  NoInputGame app;
-  const std::string commandLine = "/L" + folder_.string();
-  EXPECT_EQ(app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), kInitDevicesFailed);
-  EXPECT_EQ(app.devicesResult, 1);
-  ASSERT_FALSE(backend_.MessageBoxes().empty());
-  EXPECT_EQ(platform::Cp932ToUtf8Lossy(backend_.MessageBoxes().back().text), "入力デバイスの初期化に失敗");
-  EXPECT_EQ(app.scriptResult, -1);
+  struct Case {
+    bool devicesMade;
+    int code;
+    const char* message;
+  };
+  const Case cases[] = {{false, 1, "入力デバイスの初期化に失敗"}, {true, 2, "仮想入力デバイスの作成に失敗"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    NoInputGame app("NoInput" + std::to_string(c.code), c.devicesMade);
+    const std::string commandLine = "/L" + folder_.string();
+    const size_t before = backend_.MessageBoxes().size();
+    EXPECT_EQ(app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), kInitDevicesFailed);
+    EXPECT_EQ(app.devicesResult, c.code);
+    ASSERT_EQ(backend_.MessageBoxes().size(), before + 1);
+    EXPECT_EQ(platform::Cp932ToUtf8Lossy(backend_.MessageBoxes().back().text), c.message);
+    EXPECT_EQ(backend_.MessageBoxes().back().owner, platform::kDesktopWindow);
+    EXPECT_EQ(app.actions, nullptr);
+    EXPECT_EQ(app.scriptResult, -1);
+  }
 }
 
 // A game that, once its devices exist, looks at what the transition
@@ -1532,6 +1569,182 @@ TEST_F(GameApplicationTest, TheTextFrameFindsCanvasesByTheirHandles) {
   };
   EXPECT_TRUE(Run(app).empty());
   EXPECT_TRUE(checked);
+}
+
+}  // namespace
+}  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// An archive of one member, built for the name it is opened under.
+std::vector<uint8_t> OneMemberArchive(const std::string& archiveName, const std::string& member,
+                                      const std::string& text) {
+  std::vector<uint8_t> archive;
+  std::string error;
+  EXPECT_TRUE(tools::BuildLpk(archiveName, tools::LpkWriterOptions{},
+                              {{member, std::vector<uint8_t>(text.begin(), text.end()), false, false}}, &archive,
+                              &error))
+      << error;
+  return archive;
+}
+
+std::optional<std::string> ReadGameText(const std::string& name) {
+  std::vector<uint8_t> bytes;
+  if (!LoadWholeFile(name, &bytes)) return std::nullopt;
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// The running program's start: the folder option in either case (another
+// letter is not one), the patch archives up to the first gap, the scripts
+// as their folder, and the built-in decoders of each registry with their
+// kinds.
+TEST_F(GameApplicationTest, StartUpTakesTheFolderOptionAndMountsThePatchesInOrder) {
+  struct Case {
+    const char* name;
+    const char* option;
+    std::vector<int> patches;  // 1 for PATCH.LPK, n for PATCHn.LPK
+    size_t mounts;             // with SCRIPT.LPK
+    const char* newest;        // what WHICH.TXT reads, nullptr: no patch
+    bool fourthSeen;
+  };
+  const Case cases[] = {
+      {"NoFirstPatch", "/L", {2}, 1, nullptr, false},
+      {"FirstTwoOfThree", "/L", {1, 2, 4}, 3, "PATCH2", false},
+      {"LowerCase", "/l", {1}, 2, "PATCH", false},
+  };
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  const auto patchStem = [](int n) { return "PATCH" + (n == 1 ? std::string() : std::to_string(n)); };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const int n : {1, 2, 4}) std::filesystem::remove(folder_ / (patchStem(n) + ".LPK"));
+    // Each patch names itself in WHICH.TXT; the fourth holds FOURTH.TXT.
+    for (const int n : c.patches) {
+      const std::string archive = patchStem(n) + ".LPK";
+      WriteGameFile(archive, OneMemberArchive(archive, n == 4 ? "FOURTH.TXT" : "WHICH.TXT", patchStem(n)));
+    }
+    TitledGame app(c.name);
+    app.frameLimit = 600;
+    std::optional<size_t> mounts;
+    std::optional<std::string> newest;
+    bool fourthSeen = true;
+    app.framePump = [&] {
+      mounts = app.archives->GetMountCount();
+      newest = ReadGameText("WHICH.TXT");
+      fourthSeen = ReadGameText("FOURTH.TXT").has_value();
+      return 0;
+    };
+    const std::string commandLine = c.option + folder_.string();
+    ASSERT_EQ(app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), 0);
+    EXPECT_EQ(app.bootResult, 0);
+    EXPECT_EQ(mounts, c.mounts);
+    EXPECT_EQ(newest, c.newest ? std::optional<std::string>(c.newest) : std::nullopt);
+    EXPECT_EQ(fourthSeen, c.fourthSeen);
+    // The built-in decoders and their kinds, ahead of any plug-in.
+    ASSERT_GE(app.images.Records().size(), 2u);
+    EXPECT_EQ(app.images.Records()[0].typeString, "ELG format");
+    EXPECT_EQ(app.images.Records()[0].type, 2);
+    EXPECT_EQ(app.images.Records()[1].typeString, "Bitmap format");
+    EXPECT_EQ(app.images.Records()[1].type, 1);
+    ASSERT_FALSE(app.archives->Decoders().empty());
+    EXPECT_EQ(app.archives->Decoders()[0].typeString, "LPK format");
+    EXPECT_EQ(app.archives->Decoders()[0].type, 1);
+    ASSERT_FALSE(app.soundCodecs.Records().empty());
+    EXPECT_EQ(app.soundCodecs.Records()[0].typeString, "Ogg Vorbis format");
+    EXPECT_EQ(app.soundCodecs.Records()[0].type, 2u);
+  }
+  // Another letter names no folder: the program's own folder, which holds
+  // no game, is read, and the start ends with the settings' first code.
+  TitledGame other("OtherLetter");
+  const std::string commandLine = "/X" + folder_.string();
+  EXPECT_EQ(other.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), 1);
+  EXPECT_EQ(platform::Cp932ToUtf8Lossy(backend_.MessageBoxes().back().text), "アプリケーション設定ファイルの読み込みに失敗");
+  EXPECT_EQ(BaseFolder().find(*platform::ToInternalPath(folder_.string())), std::string::npos);
+}
+
+// Notes whether the script host still lived when a task of the object
+// list was stopped.
+struct HostWatch {
+  bool hostGone = false;
+  bool stopped = false;
+  bool stoppedWhileHostLived = false;
+};
+
+class WatchedHost : public GameScriptHost {
+ public:
+  WatchedHost(GameHostSetup setup, HostWatch& watch) : GameScriptHost(std::move(setup)), watch_(watch) {}
+  ~WatchedHost() override { watch_.hostGone = true; }
+
+ private:
+  HostWatch& watch_;
+};
+
+class HostWatchingTask : public TimedTask {
+ public:
+  explicit HostWatchingTask(HostWatch& watch) : watch_(watch) {}
+  int32_t Step(uint32_t) override { return 0; }
+  void Stop() override {
+    watch_.stopped = true;
+    watch_.stoppedWhileHostLived = !watch_.hostGone;
+  }
+
+ private:
+  HostWatch& watch_;
+};
+
+// At the end the object list's tasks stop and go before the script host
+// whose objects they work on.
+TEST_F(GameApplicationTest, ObjectTasksStopBeforeTheScriptHostGoes) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  HostWatch watch;
+  {
+    TitledGame app("ObjectTasks");
+    app.makeScriptHost = [&](GameHostSetup setup) -> std::unique_ptr<GameScriptHost> {
+      return std::make_unique<WatchedHost>(std::move(setup), watch);
+    };
+    EXPECT_TRUE(Run(app).empty());
+    ASSERT_NE(app.scripts, nullptr);
+    ASSERT_EQ(app.timerLists[1].Add(new HostWatchingTask(watch), 0, 10, 0), 0);
+  }
+  EXPECT_TRUE(watch.hostGone);
+  EXPECT_TRUE(watch.stopped);
+  EXPECT_TRUE(watch.stoppedWhileHostLived);
+}
+
+// Without a sound output the device step warns in the game's message
+// dialog with its check box, while boot byte 6 asks for the warning; the
+// box's "do not show again" clears the byte.
+TEST_F(GameApplicationTest, NoSoundOutputWarnsUntilThePlayerSaysNoMore) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
+  SoundDevice::SetDeviceFactory([] { return std::unique_ptr<platform::AudioDevice>(); });
+  struct Case {
+    uint8_t warn;
+    bool checked;
+    bool shown;
+    uint8_t after;
+  };
+  for (const Case c : {Case{1, true, true, 0}, Case{1, false, true, 1}, Case{0, false, false, 0}}) {
+    SCOPED_TRACE(::testing::Message() << int(c.warn) << c.checked);
+    WriteSettingsFiles([&](AppSettings& settings) { settings.boot[6] = c.warn; });
+    platform::ScriptedDialogs dialogs;
+    platform::DialogService* previous = platform::SetDialogs(&dialogs);
+    if (c.checked) dialogs.QueueAnswer(platform::DialogAnswer{kControlOk, true, true});
+    TitledGame app(std::string("NoSound") + (c.checked ? "C" : "") + std::to_string(c.warn));
+    EXPECT_TRUE(Run(app).empty());
+    platform::SetDialogs(previous);
+    EXPECT_NE(app.soundOutputCode, kSoundDeviceOk);
+    EXPECT_EQ(app.soundWarningShown, c.shown);
+    EXPECT_EQ(app.settings.blocks.boot[6], c.after);
+    ASSERT_EQ(dialogs.Transcript().size(), c.shown ? 1u : 0u);
+    if (!c.shown) continue;
+    const platform::DialogRequest& request = dialogs.Transcript()[0].request;
+    EXPECT_EQ(request.templateId, kMessageDialogTemplate + 1);
+    ASSERT_NE(request.Find(kControlCheck), nullptr);
+    ASSERT_NE(request.Find(kControlText), nullptr);
+    EXPECT_NE(platform::Cp932ToUtf8Lossy(request.Find(kControlText)->text).find("DirectSoundを利用できません。"),
+              std::string::npos);
+  }
+  SoundDevice::SetDeviceFactory(nullptr);
 }
 
 }  // namespace

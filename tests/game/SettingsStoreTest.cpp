@@ -269,16 +269,54 @@ TEST_F(SettingsStoreTest, RefusalsEndTheStartWithTheirCodes) {
 // A first start into an existing folder asks first; yes copies the shipped
 // settings. Mode 2's question names the settings, the others the saves.
 TEST_F(SettingsStoreTest, AnExistingFolderIsUsedAfterTheQuestion) {
-  WriteGame(3);
-  fs::create_directories(home_ / ".local/share/Saves");
-  Application app;
-  SettingsStore store;
-  ASSERT_EQ(store.Load(app), 0);
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0], Utf8(Internal(home_ / ".local/share/Saves")) +
-                               "\nに、「Game」のセーブデータを作成します。\n作成するセーブファイルと同名のファイルが存在"
-                               "する場合、\n上書きされる可能性があります。\nよろしいですか？");
-  EXPECT_TRUE(fs::exists(home_ / ".local/share/Saves/USER.CFG"));
+  struct Case {
+    uint8_t mode;
+    const char* question;  // after the folder
+  };
+  const Case cases[] = {
+      {3, "\nに、「Game」のセーブデータを作成します。\n作成するセーブファイルと同名のファイルが存在する場合、\n"
+          "上書きされる可能性があります。\nよろしいですか？"},
+      {2, "\nに、「Game」の環境設定データを作成します。\n作成する設定ファイルと同名のファイルが存在する場合、"
+          "上書きされます。\nよろしいですか？"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.mode));
+    fs::remove_all(home_ / ".local");
+    WriteGame(c.mode);
+    fs::create_directories(home_ / ".local/share/Saves");
+    if (c.mode == 2) {
+      fs::create_directories(root_ / "picked");
+      dialogs_.QueueAnswer(platform::FileDialogAnswer{true, Internal(root_ / "picked"), 0});
+    }
+    const size_t before = Messages().size();
+    Application app;
+    SettingsStore store;
+    ASSERT_EQ(store.Load(app), 0);
+    ASSERT_EQ(Messages().size(), before + 1);
+    EXPECT_EQ(Messages().back(), Utf8(Internal(home_ / ".local/share/Saves")) + c.question);
+    EXPECT_TRUE(fs::exists(home_ / ".local/share/Saves/USER.CFG"));
+  }
+}
+
+// The installation file is still read: a valid one asks the registry
+// stand-in, which knows nothing, so the game counts as not installed.
+TEST_F(SettingsStoreTest, TheInstallationFileAsksTheRegistryStandIn) {
+  const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\GameSetup\\";
+  for (const bool present : {false, true}) {
+    SCOPED_TRACE(present);
+    WriteGame(5);
+    fs::remove(game_ / "SET_UP.IFG");
+    if (present) WriteFile(game_ / "SET_UP.IFG", EncodeSetupFile(SetupInfo{"GameSetup", false}));
+    Application app;
+    SettingsStore store;
+    ASSERT_EQ(store.Load(app), 0);
+    const std::vector<std::string> expected =
+        present ? std::vector<std::string>{key + "TmbInstallInfo", key + "TmbInstallSrcPath"}
+                : std::vector<std::string>{};
+    EXPECT_EQ(store.registry.Requests(), expected);
+    EXPECT_EQ(store.installFlag, 0);
+    EXPECT_TRUE(store.installSourcePath.empty());
+  }
 }
 
 // Mode 1 with a game folder given: the settings in that folder, the saves
@@ -358,6 +396,25 @@ TEST_F(SettingsStoreTest, FailedWritesKeepThePreviousFiles) {
   const Bytes config = ReadFile(folder / "APP_CFG.DAT");
   app.screenMode = 1;
   store.blocks.appConfig[3] = 9;
+
+  // USER.CFG itself made read-only is not replaced, whoever runs the game
+  // (root too); then a write that fails at its last step (the rename).
+  // Either way nothing is written and both previous files stay whole.
+  const auto expectUserConfigFailureKeepsBoth = [&] {
+    EXPECT_FALSE(store.Save(app));
+    EXPECT_EQ(Messages().back(), "環境設定ファイルの保存に失敗");
+    EXPECT_EQ(ReadFile(folder / "USER.CFG"), user);
+    EXPECT_EQ(ReadFile(folder / "APP_CFG.DAT"), config);
+  };
+  fs::permissions(folder / "USER.CFG", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  expectUserConfigFailureKeepsBoth();
+  fs::permissions(folder / "USER.CFG", fs::perms::owner_write, fs::perm_options::add);
+  store.writeFile = [](const std::string& path, std::span<const uint8_t>) {
+    return path.find("USER.CFG") == std::string::npos;
+  };
+  expectUserConfigFailureKeepsBoth();
+  store.writeFile = nullptr;
 
   // A read-only folder (root may write anyway: then only the files matter).
   fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
