@@ -20,6 +20,23 @@ std::vector<uint8_t> VariablesNow(GameScriptHost& host) {
   return bytes;
 }
 
+// The variables carry no lengths: a variable the game added after its
+// saved ones since the save would take the history flag for its kind byte
+// when the two are equal, and the bytes after it for its value. Where the
+// blob splits and the game's variables read exactly up to the flag (all of
+// them, or all the save holds), they are restored and `in` moves to the
+// flag. False otherwise (a blob that was cut, or scripts that changed
+// within the saved variables), with `in` left at the start.
+bool RestoreVariablesUpToTheFlag(GameScriptHost& host, std::span<const uint8_t> blob, SobCursor& in) {
+  GameSaveStateLayout layout;
+  if (!SplitGameSaveState(blob, layout)) return false;
+  SobCursor variables(blob.data(), size_t(layout.historyFlag));
+  host.DeserializeVariables(variables);
+  if (!variables.Ok() || variables.Remaining() != 0) return false;
+  in.Take(layout.historyFlag);
+  return true;
+}
+
 }  // namespace
 
 int32_t BuildGameSaveState(GameScriptHost& host, bool withText, std::span<const uint8_t> snapshot,
@@ -56,7 +73,7 @@ int32_t RestoreGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob
   SobCursor in(blob.data(), blob.size());
   // A game whose scripts changed since the save restores as far as its
   // variables still match (result 1 is not a failure).
-  host.DeserializeVariables(in);
+  if (!RestoreVariablesUpToTheFlag(host, blob, in)) host.DeserializeVariables(in);
   const uint8_t withText = in.U8();
   if (!in.Ok() || withText > 1) return rollBack(2);
   // The text's part is only measured here: the running text changes once
