@@ -614,18 +614,13 @@ bool GameApplication::KeepDrawingMethodInUse(uint8_t chosen) {
 int GameApplication::CreateDevices() {
   PlaceStartWindow();
   // The display fell back from the drawing method the settings chose (the
-  // screen texture could not be made): the settings follow what runs.
+  // screen texture could not be made): the settings follow what runs. A
+  // full-screen start that fell back to a window is such a fall-back (the
+  // display draws plainly in the window), so the next start asks for the
+  // plain drawing method that a window can always have; it is not a
+  // run-time error, and the game goes on in the window.
   KeepDrawingMethodInUse(configuredDrawingMethod);
-  // A full-screen start that fell back to a window is not a run-time error:
-  // the game goes on in the window, and the next start asks for the plain
-  // drawing method that a window can always have.
-  if (errorCode == 2) {
-    errorCode = 0;
-    AppSettings::AppConfigBlock& config = settings.blocks.appConfig;
-    config[160] = kPlainDrawingMethod;
-    config[161] = 0;
-    ApplyDisplayOptions(config[160], {config[161], config[162], config[163], config[164]});
-  }
+  if (errorCode == 2) errorCode = 0;
   const AppSettings& blocks = settings.blocks;
   if (DisplayScreenDevice* display = Display()) SurfaceImage::SetScreenDevice(display);
   // User byte 19: streams ask for position notifications; user byte 22:
