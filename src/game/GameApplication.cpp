@@ -319,10 +319,7 @@ int GameApplication::CreateWindowResources() {
   // and the monitor adjustment keeps it.
   std::array<uint8_t, 256> keys{};
   platform::CurrentInputSource().ReadKeyboard(keys);
-  if (keys[VK_CONTROL] & 0x80) {
-    screenMode = 2;
-    fullScreenForbidden = true;
-  }
+  if (keys[VK_CONTROL] & 0x80) screenMode = 2;
   FitStartScreenModeToMonitor();
   // The screen-size presets: the window shows the game smaller, kept in
   // its proportions. They are the player's window size, so they hold also
@@ -353,7 +350,8 @@ void GameApplication::FitStartScreenModeToMonitor() {
     systemKeyFlags &= ~kFullScreenAvailable;
     return;
   }
-  if (screenMode != 1 && !fullScreenForbidden && screenModeHint != kHintWindowGranted) screenMode = 1;
+  // A window granted above is a chosen mode too.
+  if (screenMode != 1 && !FullScreenForbidden()) screenMode = 1;
 }
 
 int32_t GameApplication::StartWorkAreaHeight() const {
