@@ -361,6 +361,11 @@ int32_t GameApplication::StartWorkAreaHeight() const {
   return work.Height();
 }
 
+SpriteList* GameApplication::FrameWindowList() const {
+  const TgsFrame* frame = scripts ? scripts->TextFrameSlot().frame.get() : nullptr;
+  return frame ? frame->WindowList() : nullptr;
+}
+
 int GameApplication::OnClose(MessageRecord& record) { return windowCommands.ConfirmQuit(record); }
 
 void GameApplication::OnFullScreenActivate() { windowCommands.RunDeferredClose(); }
@@ -442,9 +447,8 @@ int GameApplication::BootScripts() {
         };
         // Notices show on whatever the player sees then.
         ports.currentList = [this, objects]() -> SpriteList* {
-          const TgsFrameSlot* slot = scripts ? scripts->TextFrame().slot : nullptr;
-          if (SpriteList* list = slot && slot->frame ? slot->frame->WindowList() : nullptr) return list;
-          SpriteCanvas* canvas = VisibleCanvas(*objects, slot);
+          if (SpriteList* list = FrameWindowList()) return list;
+          SpriteCanvas* canvas = objects->CurrentSpriteCanvas();
           return canvas ? &canvas->MainList() : nullptr;
         };
         box->SetPorts(std::move(ports));

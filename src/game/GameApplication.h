@@ -215,6 +215,9 @@ class GameApplication : public Application {
   std::atomic<uint8_t> movieState{0};
   ScriptMovies movies;
   std::unique_ptr<GameScriptHost> scripts;
+  // The layer the open text frame draws on (questions and notices asked
+  // over its page show there); null without a frame or its canvas.
+  SpriteList* FrameWindowList() const;
   // What the scripts' application natives reach; installed at boot.
   std::unique_ptr<GameNativePort> nativePort;
   // Builds the script host at boot (a test may put a failing one here);
