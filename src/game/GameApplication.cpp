@@ -355,9 +355,8 @@ void GameApplication::FitStartScreenModeToMonitor() {
 }
 
 int32_t GameApplication::StartWorkAreaHeight() const {
-  const platform::Rect window{savedWindowX, savedWindowY, savedWindowX + gameWidth, savedWindowY + gameHeight};
   platform::Rect work;
-  monitors.GetMonitorWorkArea(work, monitors.MonitorFromRect(window));
+  monitors.GetMonitorWorkArea(work, monitors.MonitorFromRect(SavedWindowRect()));
   return work.Height();
 }
 

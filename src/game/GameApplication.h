@@ -72,6 +72,11 @@ class GameApplication : public Application {
   void FitStartScreenModeToMonitor();
   // The height of the work area of the monitor the window opens on.
   int32_t StartWorkAreaHeight() const;
+  // The window at its stored place with the game's size: where the
+  // window opens, so its monitor is the one the start fits to.
+  platform::Rect SavedWindowRect() const {
+    return {savedWindowX, savedWindowY, savedWindowX + gameWidth, savedWindowY + gameHeight};
+  }
   // The device step: pixel operations, movie libraries, input devices and
   // the action map, sound, and the settings that the devices take.
   int CreateDevices() override;

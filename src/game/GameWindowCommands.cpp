@@ -400,8 +400,7 @@ int GameWindowCommands::GetMonitorRect(WindowId window, int32_t* monitorIndex) {
     if (window != kNoWindow && CurrentBackend().IsWindow(window)) {
       around = CurrentBackend().GetWindowRect(window);
     } else {
-      around = Rect{app_.savedWindowX, app_.savedWindowY, app_.savedWindowX + app_.gameWidth,
-                    app_.savedWindowY + app_.gameHeight};
+      around = app_.SavedWindowRect();
     }
     monitor = app_.monitors.MonitorFromRect(around);
   } else {
