@@ -108,6 +108,8 @@ int32_t RestoreGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob
 
 namespace {
 
+constexpr uint64_t kSplitReadBudget = uint64_t(1) << 30;
+
 // Reads the parts after the variables, from the history flag at `at`, to
 // the blob's end; false unless they fill it exactly.
 bool SplitFrom(std::span<const uint8_t> blob, uint64_t at, GameSaveStateLayout& layout) {
@@ -145,8 +147,18 @@ bool SplitGameSaveState(std::span<const uint8_t> blob, GameSaveStateLayout& layo
   if (blob.empty() || blob[0] != kSaveSelector) return false;
   // After the selector byte, each variable takes at least its kind byte.
   // A blob that was cut may still split (its last byte read as the flag).
-  for (uint64_t at = 1; at < blob.size(); ++at)
-    if (blob[at] <= 1 && SplitFrom(blob, at, layout)) return true;
+  // A try may read up to the rest of the blob, so a blob with many bytes
+  // that could be the flag, each followed by parts that read far before
+  // they fail, would take time quadratic in its size: the tries stop once
+  // they could have read kSplitReadBudget bytes between them.
+  uint64_t budget = kSplitReadBudget;
+  for (uint64_t at = 1; at < blob.size(); ++at) {
+    if (blob[at] > 1) continue;
+    const uint64_t rest = blob.size() - at;
+    if (rest > budget) return false;
+    budget -= rest;
+    if (SplitFrom(blob, at, layout)) return true;
+  }
   return false;
 }
 

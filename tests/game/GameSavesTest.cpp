@@ -218,6 +218,21 @@ TEST_F(GameSavesTest, AStateBlobSplitsIntoItsParts) {
   });
 }
 
+// Zeros after the selector split only near their end (the flag before a
+// frame's block of zeros): every zero before is tried first. A blob of
+// 32 KiB gets that far; one of 1 MiB runs out of tries long before.
+TEST(GameSaveStateSplitTest, TheTriesStopOnceTheyCouldHaveReadTheirBudget) {
+  for (const size_t size : {size_t(1) << 15, size_t(1) << 20}) {
+    std::vector<uint8_t> blob(size, 0);
+    blob[0] = ScriptContext::kSaveAndAutoSaveSelector;
+    GameSaveStateLayout layout;
+    const bool split = SplitGameSaveState(blob, layout);
+    EXPECT_EQ(split, size < (size_t(1) << 20)) << size;
+    EXPECT_EQ(layout.withFrame, split) << size;
+    EXPECT_GE(layout.historyFlag, split ? size / 2 : 0) << size;
+  }
+}
+
 // A save made before the game added a variable after its saved ones still
 // loads: the variables it holds come back, the new one keeps its value,
 // and the parts after the variables are read where they begin, also when
