@@ -26,7 +26,8 @@ std::vector<uint8_t> VariablesNow(GameScriptHost& host) {
 // blob splits and the game's variables read exactly up to the flag (all of
 // them, or all the save holds), they are restored and `in` moves to the
 // flag. False otherwise (a blob that was cut, or scripts that changed
-// within the saved variables), with `in` left at the start.
+// within the saved variables), with `in` left at the start: the variables
+// restored so far are the first ones a read from there restores again.
 bool RestoreVariablesUpToTheFlag(GameScriptHost& host, std::span<const uint8_t> blob, SobCursor& in) {
   GameSaveStateLayout layout;
   if (!SplitGameSaveState(blob, layout)) return false;

@@ -24,9 +24,9 @@ int32_t BuildGameSaveState(GameScriptHost& host, bool withText, std::span<const 
 // variables, the message text and the frame are put back as they were.
 // Variables of a game whose scripts changed since the save restore up to
 // the first that differs, which is not a failure; variables added after
-// the saved ones keep their values. On success the snapshot
-// the blob carries (or none) is handed out. 0; 1 no blob; 2 the variables;
-// 3 the text state or the frame's block.
+// the saved ones keep their values. On success the snapshot the blob
+// carries (or none) is handed out. 0; 1 no blob; 2 the variables; 3 the
+// text state or the frame's block.
 int32_t RestoreGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob,
                              std::optional<std::vector<uint8_t>>& snapshot);
 
