@@ -191,7 +191,6 @@ int Application::Init() {
   }
   // 13. The game's window resources, which fit the screen mode to the
   // monitor unless the start's mode was already chosen.
-  NoteStartScreenModeChoice();
   if (CreateWindowResources() != 0) return kInitWindowResourcesFailed;
   // 14.
   useMessageLoop = threadMode != 0;

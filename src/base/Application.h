@@ -280,19 +280,13 @@ class Application : public AppFramework, public MainWindowHost {
   static constexpr uint8_t kHintWindowAsked = 2;
   static constexpr uint8_t kHintWindowGranted = 3;
   uint8_t screenModeHint = 0;
-  // The start's screen mode was decided before the monitor adjustment, so
-  // the adjustment must not turn it into full screen: the player's stored
-  // choice of a window (screen mode 2 or 3), Ctrl held at start, or a game
-  // that offers no full screen (screenModePolicy 0). Only an undecided
-  // start (screen mode 0) is made full screen where the monitor takes it.
-  // Init sets it before the window-resources step; that step sets it too
-  // when Ctrl asks for a window.
-  bool fullScreenForbidden = false;
-  // Sets fullScreenForbidden from the screen mode and the policy as they
-  // stand.
-  void NoteStartScreenModeChoice() {
-    fullScreenForbidden = screenModePolicy == 0 || screenMode == 2 || screenMode == 3;
-  }
+  // The start's screen mode is already chosen, so the monitor adjustment
+  // must not turn it into full screen: a window (screen mode 2 or 3: the
+  // player's stored choice, Ctrl held at start or a granted start option)
+  // or a game that offers no full screen (screenModePolicy 0). Only an
+  // undecided start (screen mode 0) is made full screen where the monitor
+  // takes it.
+  bool FullScreenForbidden() const { return screenModePolicy == 0 || screenMode == 2 || screenMode == 3; }
   uint8_t errorCode = 0;
   MainWindow fullScreenMenuWindow{this};
   uint16_t menuHandle = 0;

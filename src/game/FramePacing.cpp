@@ -16,10 +16,10 @@ int FramePacing::ApplyFramePacing(int32_t rate) {
 }
 
 void FramePacing::ReportWait() {
+  // The limiter holds the wait as last told, so a change is told once.
   const bool wait = vsyncInterval_ != 0 || forcedWait_;
+  if (wait == limiter_.VSyncWait()) return;
   limiter_.SetVSyncWait(wait);
-  if (wait == reportedWait_) return;
-  reportedWait_ = wait;
   if (onWaitChanged) onWaitChanged(wait);
 }
 

@@ -61,7 +61,6 @@ class FramePacing {
   void ReportWait();
 
   FrameRateLimiter& limiter_;
-  bool reportedWait_ = false;
   PacingBytes bytes_;
   PacingBytes saved_;
   bool displaySyncs_ = false;

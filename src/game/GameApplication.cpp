@@ -328,10 +328,7 @@ int GameApplication::CreateWindowResources() {
   // and the monitor adjustment keeps it.
   std::array<uint8_t, 256> keys{};
   platform::CurrentInputSource().ReadKeyboard(keys);
-  if (keys[VK_CONTROL] & 0x80) {
-    screenMode = 2;
-    fullScreenForbidden = true;
-  }
+  if (keys[VK_CONTROL] & 0x80) screenMode = 2;
   FitStartScreenModeToMonitor();
   // The screen-size presets: the window shows the game smaller, kept in
   // its proportions. They are the player's window size, so they hold also
@@ -362,14 +359,19 @@ void GameApplication::FitStartScreenModeToMonitor() {
     systemKeyFlags &= ~kFullScreenAvailable;
     return;
   }
-  if (screenMode != 1 && !fullScreenForbidden && screenModeHint != kHintWindowGranted) screenMode = 1;
+  // A window granted above is a chosen mode too.
+  if (screenMode != 1 && !FullScreenForbidden()) screenMode = 1;
 }
 
 int32_t GameApplication::StartWorkAreaHeight() const {
-  const platform::Rect window{savedWindowX, savedWindowY, savedWindowX + gameWidth, savedWindowY + gameHeight};
   platform::Rect work;
-  monitors.GetMonitorWorkArea(work, monitors.MonitorFromRect(window));
+  monitors.GetMonitorWorkArea(work, monitors.MonitorFromRect(SavedWindowRect()));
   return work.Height();
+}
+
+SpriteList* GameApplication::FrameWindowList() const {
+  const TgsFrame* frame = scripts ? scripts->TextFrameSlot().frame.get() : nullptr;
+  return frame ? frame->WindowList() : nullptr;
 }
 
 int GameApplication::OnClose(MessageRecord& record) { return windowCommands.ConfirmQuit(record); }
@@ -453,9 +455,8 @@ int GameApplication::BootScripts() {
         };
         // Notices show on whatever the player sees then.
         ports.currentList = [this, objects]() -> SpriteList* {
-          const TgsFrameSlot* slot = scripts ? scripts->TextFrame().slot : nullptr;
-          if (SpriteList* list = slot && slot->frame ? slot->frame->WindowList() : nullptr) return list;
-          SpriteCanvas* canvas = VisibleCanvas(*objects, slot);
+          if (SpriteList* list = FrameWindowList()) return list;
+          SpriteCanvas* canvas = objects->CurrentSpriteCanvas();
           return canvas ? &canvas->MainList() : nullptr;
         };
         box->SetPorts(std::move(ports));
@@ -623,18 +624,13 @@ bool GameApplication::KeepDrawingMethodInUse(uint8_t chosen) {
 int GameApplication::CreateDevices() {
   PlaceStartWindow();
   // The display fell back from the drawing method the settings chose (the
-  // screen texture could not be made): the settings follow what runs.
+  // screen texture could not be made): the settings follow what runs. A
+  // full-screen start that fell back to a window is such a fall-back (the
+  // display draws plainly in the window), so the next start asks for the
+  // plain drawing method that a window can always have; it is not a
+  // run-time error, and the game goes on in the window.
   KeepDrawingMethodInUse(configuredDrawingMethod);
-  // A full-screen start that fell back to a window is not a run-time error:
-  // the game goes on in the window, and the next start asks for the plain
-  // drawing method that a window can always have.
-  if (errorCode == 2) {
-    errorCode = 0;
-    AppSettings::AppConfigBlock& config = settings.blocks.appConfig;
-    config[160] = kPlainDrawingMethod;
-    config[161] = 0;
-    ApplyDisplayOptions(config[160], {config[161], config[162], config[163], config[164]});
-  }
+  if (errorCode == 2) errorCode = 0;
   const AppSettings& blocks = settings.blocks;
   if (DisplayScreenDevice* display = Display()) SurfaceImage::SetScreenDevice(display);
   // User byte 19: streams ask for position notifications; user byte 22:

@@ -72,6 +72,11 @@ class GameApplication : public Application {
   void FitStartScreenModeToMonitor();
   // The height of the work area of the monitor the window opens on.
   int32_t StartWorkAreaHeight() const;
+  // The window at its stored place with the game's size: where the
+  // window opens, so its monitor is the one the start fits to.
+  platform::Rect SavedWindowRect() const {
+    return {savedWindowX, savedWindowY, savedWindowX + gameWidth, savedWindowY + gameHeight};
+  }
   // The device step: pixel operations, movie libraries, input devices and
   // the action map, sound, and the settings that the devices take.
   int CreateDevices() override;
@@ -215,6 +220,9 @@ class GameApplication : public Application {
   std::atomic<uint8_t> movieState{0};
   ScriptMovies movies;
   std::unique_ptr<GameScriptHost> scripts;
+  // The layer the open text frame draws on (questions and notices asked
+  // over its page show there); null without a frame or its canvas.
+  SpriteList* FrameWindowList() const;
   // What the scripts' application natives reach; installed at boot.
   std::unique_ptr<GameNativePort> nativePort;
   // Builds the script host at boot (a test may put a failing one here);

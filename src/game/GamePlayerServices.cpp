@@ -28,16 +28,9 @@ constexpr int32_t kBoxYes = 1;
 // Settings byte: "skip read text only".
 constexpr size_t kSettingSkipReadOnly = 5;
 
-// The layer the open frame draws on: questions and notices asked by its
-// waits show over its page.
-SpriteList* FrameList(GameApplication& app) {
-  TgsFrame* frame = app.scripts ? app.scripts->TextFrameSlot().frame.get() : nullptr;
-  return frame ? frame->WindowList() : nullptr;
-}
-
 int32_t Confirm(GameApplication& app, const std::string& utf8) {
   ConfirmBox* box = GetConfirmBox();
-  SpriteList* list = FrameList(app);
+  SpriteList* list = app.FrameWindowList();
   if (box == nullptr || list == nullptr) return -1;
   const std::string text = platform::Utf8ToCp932Lossy(utf8);
   const int32_t answer = box->Run(kOkCancel, text.c_str(), kCentred, kCentred, kFirstButton, list);
@@ -53,7 +46,7 @@ void Notice(GameApplication& app, const std::string& utf8, uint32_t ms) {
   if (box == nullptr) return;
   // A notice that shows nowhere yet goes onto the frame's layer.
   if (box->NoticeSprite().OwningList() == nullptr) {
-    if (SpriteList* list = FrameList(app)) list->Add(&box->NoticeSprite(), ConfirmBox::kNoticeOrder, 0);
+    if (SpriteList* list = app.FrameWindowList()) list->Add(&box->NoticeSprite(), ConfirmBox::kNoticeOrder, 0);
   }
   box->Open(platform::Utf8ToCp932Lossy(utf8).c_str(), ms);
 }

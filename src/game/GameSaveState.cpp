@@ -20,6 +20,24 @@ std::vector<uint8_t> VariablesNow(GameScriptHost& host) {
   return bytes;
 }
 
+// The variables carry no lengths: a variable the game added after its
+// saved ones since the save would take the history flag for its kind byte
+// when the two are equal, and the bytes after it for its value. Where the
+// blob splits and the game's variables read exactly up to the flag (all of
+// them, or all the save holds), they are restored and `in` moves to the
+// flag. False otherwise (a blob that was cut, or scripts that changed
+// within the saved variables), with `in` left at the start: the variables
+// restored so far are the first ones a read from there restores again.
+bool RestoreVariablesUpToTheFlag(GameScriptHost& host, std::span<const uint8_t> blob, SobCursor& in) {
+  GameSaveStateLayout layout;
+  if (!SplitGameSaveState(blob, layout)) return false;
+  SobCursor variables(blob.data(), size_t(layout.historyFlag));
+  host.DeserializeVariables(variables);
+  if (!variables.Ok() || variables.Remaining() != 0) return false;
+  in.Take(layout.historyFlag);
+  return true;
+}
+
 }  // namespace
 
 int32_t BuildGameSaveState(GameScriptHost& host, bool withText, std::span<const uint8_t> snapshot,
@@ -56,7 +74,7 @@ int32_t RestoreGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob
   SobCursor in(blob.data(), blob.size());
   // A game whose scripts changed since the save restores as far as its
   // variables still match (result 1 is not a failure).
-  host.DeserializeVariables(in);
+  if (!RestoreVariablesUpToTheFlag(host, blob, in)) host.DeserializeVariables(in);
   const uint8_t withText = in.U8();
   if (!in.Ok() || withText > 1) return rollBack(2);
   // The text's part is only measured here: the running text changes once
@@ -90,6 +108,8 @@ int32_t RestoreGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob
 }
 
 namespace {
+
+constexpr uint64_t kSplitReadBudget = uint64_t(1) << 30;
 
 // Reads the parts after the variables, from the history flag at `at`, to
 // the blob's end; false unless they fill it exactly.
@@ -128,8 +148,18 @@ bool SplitGameSaveState(std::span<const uint8_t> blob, GameSaveStateLayout& layo
   if (blob.empty() || blob[0] != kSaveSelector) return false;
   // After the selector byte, each variable takes at least its kind byte.
   // A blob that was cut may still split (its last byte read as the flag).
-  for (uint64_t at = 1; at < blob.size(); ++at)
-    if (blob[at] <= 1 && SplitFrom(blob, at, layout)) return true;
+  // A try may read up to the rest of the blob, so a blob with many bytes
+  // that could be the flag, each followed by parts that read far before
+  // they fail, would take time quadratic in its size: the tries stop once
+  // they could have read kSplitReadBudget bytes between them.
+  uint64_t budget = kSplitReadBudget;
+  for (uint64_t at = 1; at < blob.size(); ++at) {
+    if (blob[at] > 1) continue;
+    const uint64_t rest = blob.size() - at;
+    if (rest > budget) return false;
+    budget -= rest;
+    if (SplitFrom(blob, at, layout)) return true;
+  }
   return false;
 }
 

@@ -165,10 +165,10 @@ int GameWindowCommands::OnDialogRequest(MessageRecord& record) {
 void GameWindowCommands::OnMenuCommand(uint32_t id, intptr_t recordAddress) {
   switch (id) {
     case kCommandScreenMode:
-      if (app_.screenModePolicy != 0 && switches_[kSwitchScreenMode]) ChangeScreenMode(false);
+      if (app_.screenModePolicy != 0 && SwitchState(kSwitchScreenMode)) ChangeScreenMode(false);
       return;
     case kCommandReturnToTitle:
-      if (modal_ == kModalNone && switches_[kSwitchReturnToTitle]) ReturnToTitle();
+      if (modal_ == kModalNone && SwitchState(kSwitchReturnToTitle)) ReturnToTitle();
       return;
     case kCommandQuit:
       app_.mainWindow.SendWindowMessage(WM_CLOSE, 0, 0);
@@ -181,7 +181,7 @@ void GameWindowCommands::OnMenuCommand(uint32_t id, intptr_t recordAddress) {
       return;
     case kCommandSettings:
     case kCommandSettingsFromMenu:
-      if (modal_ != kModalNone || !switches_[kSwitchSettings] || !showSettingsSheet) return;
+      if (modal_ != kModalNone || !SwitchState(kSwitchSettings) || !showSettingsSheet) return;
       SetModal(kModalSettings);
       app_.EnterModalState();
       showSettingsSheet();
@@ -298,7 +298,7 @@ void GameWindowCommands::ReturnToTitle() {
   SetModal(kModalReturnToTitle);
   bool yes = app_.dialogs.ShowMessageDialog(Cp932("タイトルに戻ります。\nよろしいですか？").c_str(), 2) == 1;
   // The scripts may have closed the way back while the question was open.
-  if (yes && !switches_[kSwitchReturnToTitle]) {
+  if (yes && !SwitchState(kSwitchReturnToTitle)) {
     app_.dialogs.ShowMessageDialog(Cp932("現在の状態でタイトルに戻ることは出来ません。\r\n"
                                          "行える状態になってから再度、実行して下さい。")
                                        .c_str(),
@@ -346,20 +346,24 @@ int GameWindowCommands::UpdateMenuBar(uint32_t which, bool enabled) {
   if (which == kSwitchScreenMode && app_.screenModePolicy == 0) return 0;
   switches_[which] = value;
   if (nativePort_ != nullptr) nativePort_->menuEnabled[which] = enabled;
-  EnableItems(app_.mainWindow.GetHandle(), which, enabled);
+  EnableItems(app_.mainWindow.GetHandle(), which, SwitchState(which) != 0);
   if (which == kSwitchScreenMode) SetMaximizeBoxes(enabled);
   return 0;
 }
 
+uint8_t GameWindowCommands::SwitchState(uint32_t which) const {
+  if (which >= switches_.size()) return 0;
+  if (frameScreenOpen_ && which != kSwitchScreenMode) return 0;
+  return switches_[which];
+}
+
 void GameWindowCommands::SetFrameScreenOpen(bool open) {
+  if (frameScreenOpen_ == open) return;
+  frameScreenOpen_ = open;
+  // Only the items whose switch is on change; the switches stay as the
+  // scripts set them, also while the screen is open.
   for (uint32_t which = 0; which < kSwitchScreenMode; ++which) {
-    if (open && switches_[which] != 0) {
-      UpdateMenuBar(which, false);
-      greyedForScreen_[which] = true;
-    } else if (!open && greyedForScreen_[which]) {
-      UpdateMenuBar(which, true);
-      greyedForScreen_[which] = false;
-    }
+    if (switches_[which] != 0) EnableItems(app_.mainWindow.GetHandle(), which, !open);
   }
 }
 
@@ -385,7 +389,7 @@ void GameWindowCommands::ApplyMenuStates() {
       EnableItems(window, which, false);
       continue;
     }
-    EnableItems(window, which, switches_[which] != 0);
+    EnableItems(window, which, SwitchState(which) != 0);
   }
 }
 
@@ -400,8 +404,7 @@ int GameWindowCommands::GetMonitorRect(WindowId window, int32_t* monitorIndex) {
     if (window != kNoWindow && CurrentBackend().IsWindow(window)) {
       around = CurrentBackend().GetWindowRect(window);
     } else {
-      around = Rect{app_.savedWindowX, app_.savedWindowY, app_.savedWindowX + app_.gameWidth,
-                    app_.savedWindowY + app_.gameHeight};
+      around = app_.SavedWindowRect();
     }
     monitor = app_.monitors.MonitorFromRect(around);
   } else {
@@ -413,11 +416,11 @@ int GameWindowCommands::GetMonitorRect(WindowId window, int32_t* monitorIndex) {
 
 int GameWindowCommands::RunScriptCommand(uint8_t command, bool send) {
   AppCommandGates gates;
-  gates.settings = switches_[kSwitchSettings] != 0;
-  gates.save = switches_[kSwitchSave] != 0;
-  gates.load = switches_[kSwitchLoad] != 0;
-  gates.returnToTitle = switches_[kSwitchReturnToTitle] != 0;
-  gates.screenModeChange = app_.screenModePolicy != 0 && switches_[kSwitchScreenMode] != 0;
+  gates.settings = SwitchState(kSwitchSettings) != 0;
+  gates.save = SwitchState(kSwitchSave) != 0;
+  gates.load = SwitchState(kSwitchLoad) != 0;
+  gates.returnToTitle = SwitchState(kSwitchReturnToTitle) != 0;
+  gates.screenModeChange = app_.screenModePolicy != 0 && SwitchState(kSwitchScreenMode) != 0;
   return PostAppCommand(command, send, 0, gates, [this](bool sent, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (!app_.mainWindow.IsValid()) return false;
     if (sent) {

@@ -69,7 +69,8 @@ class GameWindowCommands {
   int UpdateMenuBar(uint32_t which, bool enabled);
   // A modal screen of the text frame (its history) opens (true): the
   // commands that would run over it (settings, save, load, return to
-  // title) are greyed; on closing (false) the ones it greyed come back.
+  // title) are greyed and refused while it is open; on closing (false)
+  // they follow their switches again, as the scripts left them meanwhile.
   // The screen-mode change stays as it is.
   void SetFrameScreenOpen(bool open);
   // The monitor full screen would use and whether the display takes it:
@@ -87,7 +88,9 @@ class GameWindowCommands {
   // The application natives' port reads and changes the switches.
   void AttachNativePort(AppNativePort& port);
 
-  uint8_t SwitchState(uint32_t which) const { return which < switches_.size() ? switches_[which] : 0; }
+  // Whether a switch's commands run now: its switch, and for those an open
+  // frame screen greys, that no such screen is open. 0 above switch 4.
+  uint8_t SwitchState(uint32_t which) const;
   uint8_t ModalCommand() const { return modal_; }
   bool CloseDeferred() const { return deferredClose_; }
 
@@ -104,9 +107,11 @@ class GameWindowCommands {
   void RunRecordCommand(uint32_t id, intptr_t recordAddress);
 
   GameApplication& app_;
+  // The switches as the scripts (natives 0 and 1) and the game set them.
   std::array<uint8_t, 5> switches_{1, 0, 0, 0, 1};
-  // The switches a modal screen of the frame greyed.
-  std::array<bool, kSwitchScreenMode> greyedForScreen_{};
+  // A modal screen of the frame is open: switches 0 to 3 show greyed
+  // whatever they are.
+  bool frameScreenOpen_ = false;
   uint8_t modal_ = kModalNone;
   bool deferredClose_ = false;
   AppNativePort* nativePort_ = nullptr;

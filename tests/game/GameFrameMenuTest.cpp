@@ -14,6 +14,7 @@
 #include "frame/TgsFrameNatives.h"
 #include "game/GameMenu.h"
 #include "game/GameWindowCommands.h"
+#include "natives/AppNativePort.h"
 #include "natives/GameScriptHost.h"
 #include "platform/Messages.h"
 #include "script/NativeArgs.h"
@@ -109,6 +110,50 @@ TEST_F(GameFrameMenuTest, TheHistoryScreenGreysTheMenuBarWhileItIsOpen) {
                                                    {kCommandReturnToTitle, false},
                                                    {kCommandScreenMode, true}}));
     EXPECT_EQ(states(), before);
+    frame.EndRun();
+  });
+}
+
+// The history greys the commands without touching the scripts' switches:
+// the scripts read theirs unchanged while it is open, one they turn off
+// meanwhile stays off when it closes, and one they turn on stays grey
+// until then.
+TEST_F(GameFrameMenuTest, SwitchesTheScriptsChangeWhileTheHistoryIsOpenHoldAfterItCloses) {
+  GameApplication app;
+  RunWith(app, [&app] {
+    ASSERT_NE(app.scripts, nullptr);
+    ASSERT_NE(app.nativePort, nullptr);
+    GameScriptHost& host = *app.scripts;
+    GameWindowCommands& commands = app.windowCommands;
+    AppNativePort& port = *app.nativePort;
+    commands.UpdateMenuBar(GameWindowCommands::kSwitchSave, true);
+    ASSERT_TRUE(Enabled(app, kCommandSave));
+    ASSERT_FALSE(Enabled(app, kCommandLoad));
+    int pumps = 0;
+    TgsFrameEnvironment environment = host.TextFrame().environment;
+    environment.pumpFrame = [&] {
+      if (++pumps == 2) {
+        EXPECT_TRUE(port.menuEnabled[GameWindowCommands::kSwitchSave]);
+        EXPECT_EQ(commands.SwitchState(GameWindowCommands::kSwitchSave), 0);
+        port.menuEnabled[GameWindowCommands::kSwitchSave] = false;
+        port.menuEnabled[GameWindowCommands::kSwitchLoad] = true;
+        port.applyMenuState();
+        EXPECT_FALSE(Enabled(app, kCommandLoad));
+        EXPECT_EQ(commands.SwitchState(GameWindowCommands::kSwitchLoad), 0);
+      }
+      return pumps < 4 ? 1 : 0;
+    };
+    TgsFrame frame(host.Space(), environment);
+    ASSERT_EQ(frame.SetupMessageWindow(nullptr), 0);
+    ASSERT_EQ(frame.BeginRun(false), 0);
+    EXPECT_EQ(frame.ShowTextHistory(), -1);
+    EXPECT_EQ(pumps, 4);
+    EXPECT_FALSE(Enabled(app, kCommandSave));
+    EXPECT_FALSE(port.menuEnabled[GameWindowCommands::kSwitchSave]);
+    EXPECT_EQ(commands.SwitchState(GameWindowCommands::kSwitchSave), 0);
+    EXPECT_TRUE(Enabled(app, kCommandLoad));
+    EXPECT_EQ(commands.SwitchState(GameWindowCommands::kSwitchLoad), 1);
+    EXPECT_TRUE(Enabled(app, kCommandSettings));
     frame.EndRun();
   });
 }

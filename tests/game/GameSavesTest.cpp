@@ -218,6 +218,57 @@ TEST_F(GameSavesTest, AStateBlobSplitsIntoItsParts) {
   });
 }
 
+// Zeros after the selector split only near their end (the flag before a
+// frame's block of zeros): every zero before is tried first. A blob of
+// 32 KiB gets that far; one of 1 MiB runs out of tries long before.
+TEST(GameSaveStateSplitTest, TheTriesStopOnceTheyCouldHaveReadTheirBudget) {
+  for (const size_t size : {size_t(1) << 15, size_t(1) << 20}) {
+    std::vector<uint8_t> blob(size, 0);
+    blob[0] = ScriptContext::kSaveAndAutoSaveSelector;
+    GameSaveStateLayout layout;
+    const bool split = SplitGameSaveState(blob, layout);
+    EXPECT_EQ(split, size < (size_t(1) << 20)) << size;
+    EXPECT_EQ(layout.withFrame, split) << size;
+    EXPECT_GE(layout.historyFlag, split ? size / 2 : 0) << size;
+  }
+}
+
+// A save made before the game added a variable after its saved ones still
+// loads: the variables it holds come back, the new one keeps its value,
+// and the parts after the variables are read where they begin, also when
+// the new variable's kind byte equals the history flag that follows them.
+TEST_F(GameSavesTest, ASaveFromBeforeAVariableWasAddedLoads) {
+  WriteStory();
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    GameScriptHost& host = *app.scripts;
+    TgsFrame* frame = RunningFrame(host);
+    ASSERT_NE(frame, nullptr);
+    // The AutoSave variable is the last a save holds, an int: its kind
+    // byte is 0, as the flag of a state saved without the text.
+    const std::vector<VariableRecord>& records = host.LiveRecords();
+    ASSERT_EQ(records[1].kind, kVariableInt);
+    const size_t added = 1 + 1 + records[0].size;
+    for (const bool withText : {false, true}) {
+      SCOPED_TRACE(withText ? "with the text" : "without the text");
+      SetScore(app, 41);
+      SetValue(app, 1, 5);
+      std::vector<uint8_t> blob;
+      ASSERT_EQ(BuildGameSaveState(host, withText, {}, blob), 0);
+      // Saved by the game before it had the AutoSave variable.
+      blob.erase(blob.begin() + long(added), blob.begin() + long(added + 1 + records[1].size));
+      SetScore(app, 99);
+      SetValue(app, 1, 50);
+      std::optional<std::vector<uint8_t>> carried;
+      EXPECT_EQ(RestoreGameSaveState(host, blob, carried), 0);
+      EXPECT_EQ(Score(app), 41u);
+      EXPECT_EQ(Value(app, 1), 50u);
+    }
+    frame->EndRun();
+  });
+}
+
 // A 32-bit picture whose columns from `split` on take the second colour.
 std::vector<uint8_t> TwoColourPicture(uint16_t width, uint16_t height, uint16_t split, uint32_t left, uint32_t right) {
   tools::ElgImage image;
