@@ -669,9 +669,9 @@ class TgsFrame : public TgsModule {
   // frame's records and modules are as they were.
   int32_t LoadFrom(SobCursor& in);
   // Reads a block into staging parts without touching any frame; the
-  // history is checked against a ring of historyCapacity entries. 0;
-  // 2 a history block that does not hold together; kLoadDamaged.
-  static int32_t ParseSaveBlock(SobCursor& in, int32_t historyCapacity, TgsFrameBlock& block);
+  // history is only checked to hold together. 0; 2 a history block that
+  // does not; kLoadDamaged.
+  static int32_t ParseSaveBlock(SobCursor& in, TgsFrameBlock& block);
   // Rebuilds the screen and sounds from loaded records; the next resumed
   // run does it once. 0, or -1 when the program closes meanwhile.
   int32_t ReapplyState();
