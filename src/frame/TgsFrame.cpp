@@ -61,8 +61,7 @@ void TgsFrame::ResetState() {
   ruleImage_ = -1;
   bgTable_.clear();
   const uint8_t historyLength = Setting(kSettingHistoryLength);
-  if (historyLength) historyCapacity_ = uint32_t(historyLength) + 1;
-  history_.SetCapacity(int32_t(historyCapacity_));
+  if (historyLength) history_.SetCapacity(int32_t(historyLength) + 1);
 }
 
 int32_t TgsFrame::SetupMessageWindow(const TgsCanvasRef* canvas) {
@@ -195,9 +194,7 @@ void TgsFrame::ApplySettings(bool listOption, bool fonts, bool history, bool onl
   if (fonts) ApplyFontSettings();
   if (history) {
     const uint8_t length = Setting(kSettingHistoryLength);
-    const uint32_t capacity = length ? uint32_t(length) + 1 : 0;
-    if (capacity != historyCapacity_) historyCapacity_ = capacity;
-    history_.SetCapacity(int32_t(capacity));
+    history_.SetCapacity(length ? int32_t(length) + 1 : 0);
   }
   if (onlyWhenChanged && environment_.settingsChanged) *environment_.settingsChanged = 0;
 }

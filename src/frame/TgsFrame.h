@@ -299,7 +299,7 @@ class TgsFrame : public TgsModule {
   // History entries held; the history screen keeps it (button 7 needs two).
   uint32_t HistoryEntries() const { return historyEntries_; }
   void SetHistoryEntries(uint32_t count) { historyEntries_ = count; }
-  uint32_t HistoryCapacity() const { return historyCapacity_; }
+  uint32_t HistoryCapacity() const { return uint32_t(history_.Capacity()); }
   // What the player read, the choices taken and the scenes of voiced pages.
   TextHistoryBuffer& History() { return history_; }
   const TextHistoryBuffer& History() const { return history_; }
@@ -826,7 +826,6 @@ class TgsFrame : public TgsModule {
   // The game's switches as the bar buttons last followed them.
   uint8_t switchGates_ = 0;
   uint32_t historyEntries_ = 0;
-  uint32_t historyCapacity_ = 0;
   std::vector<int32_t> bgTable_;
   // Sound (in the frame's sounds file).
   std::array<uint8_t, kLoopFlagChannels> loopFlags_{};

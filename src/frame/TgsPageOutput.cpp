@@ -184,7 +184,7 @@ int32_t TgsFrame::OutputPage(int32_t waitMode, bool withPage) {
   }
   // A voiced page keeps the scene it is spoken in for the history, unless
   // the page was asked to leave no trace once.
-  if (!std::exchange(suppressOnce_, false) && !cue.empty() && historyCapacity_ > 0 && history_.Capacity() > 0)
+  if (!std::exchange(suppressOnce_, false) && !cue.empty() && history_.Capacity() > 0)
     RecordSceneInHistory();
   windowState_->SetBarButtonState(kHistory, history_.Count() > 1 ? MessageWindowState::kEnabled
                                                                   : MessageWindowState::kDisabled);
