@@ -208,12 +208,7 @@ void TgsFrame::LoadBarButtons() {
   }
   // The controls go to the frame's canvas, in the frame's control group,
   // and stand with the window.
-  SpriteCanvas* previousCanvas = factory->GetCanvas();
-  const int32_t previousGroup = factory->currentGroup;
-  const bool previousOverlay = factory->useOverlay;
-  factory->SetCanvas(canvas);
-  factory->currentGroup = kControlGroup;
-  factory->useOverlay = canvas_.object->GetOverlayList() != nullptr;
+  const ControlFactoryScope scope(*factory, canvas, kControlGroup);
   for (size_t i = 0; i < layout.parts.size() && i < kBarButtons; ++i) {
     const LgmPart& part = layout.parts[i];
     const std::string name = ResolveLgmName(kButtonLayout, part.name);
@@ -234,9 +229,6 @@ void TgsFrame::LoadBarButtons() {
     hotSpot_ = nullptr;
   else if (environment_.controls)
     environment_.controls->AddControl(hotSpot_, -1);
-  factory->currentGroup = previousGroup;
-  factory->useOverlay = previousOverlay;
-  factory->SetCanvas(previousCanvas);
 }
 
 void TgsFrame::BuildRunScreen() {
