@@ -737,6 +737,11 @@ class TgsFrame : public TgsModule {
   void ReleaseRunScreen();
   // The bar buttons and the full-screen hot spot leave the controls and go.
   void ReleaseBarControls();
+  // The frame and bar pictures leave their sprite list; the sprites stay.
+  void TakeOutRunSprites();
+  // The screen stops showing the frame's canvas: an own canvas hands it back
+  // to the image it replaced, a borrowed one leaves it showing nothing.
+  void DetachCanvasFromScreen();
   void ReleaseScreen();
   // Starts the music ducking under the voice channel when settings byte
   // 109 asks and music plays.

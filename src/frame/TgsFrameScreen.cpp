@@ -253,11 +253,15 @@ void TgsFrame::ReleaseBarControls() {
   hotSpot_ = nullptr;
 }
 
+void TgsFrame::TakeOutRunSprites() {
+  for (ImageSprite* sprite : {frameSprite_.get(), barSprite_.get()})
+    if (sprite && sprite->OwningList()) sprite->OwningList()->Remove(sprite);
+}
+
 void TgsFrame::ReleaseRunScreen() {
   windowState_->ReleaseWindows();
   ReleaseBarControls();
-  for (ImageSprite* sprite : {frameSprite_.get(), barSprite_.get()})
-    if (sprite && sprite->OwningList()) sprite->OwningList()->Remove(sprite);
+  TakeOutRunSprites();
   frameSprite_.reset();
   barSprite_.reset();
   framePicture_.reset();
@@ -270,17 +274,14 @@ bool TgsFrame::ForgetCanvas(const Image* image) {
       dynamic_cast<const CanvasDrawObject*>(image) != canvas_.object)
     return false;
   Log("the frame's canvas was deleted: the frame shows nothing until it is made again");
-  if (environment_.screen && environment_.screen->GetScreenImage() == canvas_.object)
-    environment_.screen->AttachScreenImage(nullptr);
-  previousScreenImage_ = nullptr;
+  DetachCanvasFromScreen();
   // Everything of the frame leaves the canvas's lists while they still
   // exist. The windows and sprites themselves stay until the run is over,
   // as a page or a wait in progress may be holding them.
   windowState_->ReleaseWindowActions(-1);
   windowState_->LeaveCanvas();
   if (historyWindow_) historyWindow_->LeaveSpriteList();
-  for (ImageSprite* sprite : {frameSprite_.get(), barSprite_.get()})
-    if (sprite && sprite->OwningList()) sprite->OwningList()->Remove(sprite);
+  TakeOutRunSprites();
   ReleaseChoiceButtons();
   ReleaseBarControls();
   // The layer sets draw on the canvas: they start again on none.
@@ -292,11 +293,15 @@ bool TgsFrame::ForgetCanvas(const Image* image) {
   return true;
 }
 
-void TgsFrame::ReleaseScreen() {
-  ReleaseRunScreen();
+void TgsFrame::DetachCanvasFromScreen() {
   if (environment_.screen && canvas_.object && environment_.screen->GetScreenImage() == canvas_.object)
     environment_.screen->AttachScreenImage(ownsCanvases_ ? previousScreenImage_ : nullptr);
   previousScreenImage_ = nullptr;
+}
+
+void TgsFrame::ReleaseScreen() {
+  ReleaseRunScreen();
+  DetachCanvasFromScreen();
   for (auto& own : ownCanvases_) own.reset();
   ownsCanvases_ = false;
   canvas_ = TgsCanvasRef{};
