@@ -489,13 +489,13 @@ int32_t TgsFrame::GetCommentText(std::string& out) const {
   size_t at = 0;
   while (at < page.size()) {
     if (page[at] == '\0') {
-      // A page command: 0, "[", its length from the length field on.
+      // A page command; a damaged one ends the page, as on screen.
       if (at + 1 >= page.size() || page[at + 1] != '[') break;
-      const size_t lengthAt = at + 2;
-      if (page.size() - lengthAt < 4) break;
-      const uint32_t length = uint32_t(I32At(reinterpret_cast<const uint8_t*>(page.data()), lengthAt));
-      if (length > page.size() - lengthAt) break;
-      at = lengthAt + length;
+      const size_t recordAt = at + 2;
+      const size_t length = MessageTextWindow::PageCommandLength(
+          reinterpret_cast<const uint8_t*>(page.data()) + recordAt, page.size() - recordAt);
+      if (length == 0) break;
+      at = recordAt + length;
       continue;
     }
     const size_t n = cp932::CharLength(page, at);
