@@ -27,8 +27,6 @@ constexpr size_t kSettingHistoryLength = 29;
 // The game's switches that gate bar buttons.
 constexpr uint8_t kGateSave = 1, kGateLoad = 2, kGateSettings = 4;
 
-bool Allowed(const std::function<bool()>& gate) { return !gate || gate(); }
-
 }  // namespace
 
 TgsFrame::TgsFrame(ScriptAddressSpace& space, TgsFrameEnvironment environment)
@@ -92,9 +90,9 @@ void TgsFrame::SetButtonEnabled(uint32_t button, bool on) {
 
 void TgsFrame::FollowGameSwitches(bool force) {
   uint8_t gates = 0;
-  if (Allowed(environment_.saveAllowed)) gates |= kGateSave;
-  if (Allowed(environment_.loadAllowed)) gates |= kGateLoad;
-  if (Allowed(environment_.player.settingsAllowed)) gates |= kGateSettings;
+  if (GateOpen(environment_.saveAllowed)) gates |= kGateSave;
+  if (GateOpen(environment_.loadAllowed)) gates |= kGateLoad;
+  if (GateOpen(environment_.player.settingsAllowed)) gates |= kGateSettings;
   const uint8_t changed = force ? uint8_t(kGateSave | kGateLoad | kGateSettings) : uint8_t(gates ^ switchGates_);
   switchGates_ = gates;
   if (changed & kGateSave) {
