@@ -213,6 +213,13 @@ int32_t MessageTextWindow::DrawPage(const char* text, size_t length, int32_t x, 
   return 0;
 }
 
+size_t MessageTextWindow::PageCommandLength(const uint8_t* record, size_t available) {
+  uint32_t length = 0;
+  if (available < sizeof length) return 0;
+  std::memcpy(&length, record, sizeof length);
+  return length < sizeof length || length > available ? 0 : length;
+}
+
 MessageTextWindow::Walk MessageTextWindow::WalkPage(const char* text, size_t length, bool executeCommands,
                                                     bool dropIdeographicSpace, bool mayStop) {
   const char* p = text;
@@ -238,11 +245,8 @@ MessageTextWindow::Walk MessageTextWindow::WalkPage(const char* text, size_t len
           break;
         }
       } else {
-        uint32_t recordLength = 0;
-        if (available < sizeof recordLength) break;
-        std::memcpy(&recordLength, record, sizeof recordLength);
-        if (recordLength < sizeof recordLength || recordLength > available) break;
-        taken = recordLength;
+        taken = PageCommandLength(record, available);
+        if (taken == 0) break;
       }
       p += 2 + taken;
       continue;

@@ -117,6 +117,11 @@ class MessageTextWindow : public WindowControl {
   std::string_view PageText() const {
     return pageText_.size() < 2 ? std::string_view() : std::string_view(pageText_).substr(0, pageText_.size() - 2);
   }
+  // A page command is a zero byte, "[", then a record that starts with its
+  // own u32 length. The length of the record at `record`, or 0 when it is
+  // damaged (no room for its length field, a length that does not cover
+  // it, or one that runs past `available`): a damaged record ends the page.
+  static size_t PageCommandLength(const uint8_t* record, size_t available);
   // Keeps at most 16 and 15 bytes, cut on a character boundary; null empties.
   void SetNames(const char* name, const char* voice);
   const std::string& SpeakerName() const { return speakerName_; }

@@ -27,8 +27,6 @@ constexpr size_t kSettingHistoryLength = 29;
 // The game's switches that gate bar buttons.
 constexpr uint8_t kGateSave = 1, kGateLoad = 2, kGateSettings = 4;
 
-bool Allowed(const std::function<bool()>& gate) { return !gate || gate(); }
-
 }  // namespace
 
 TgsFrame::TgsFrame(ScriptAddressSpace& space, TgsFrameEnvironment environment)
@@ -61,8 +59,7 @@ void TgsFrame::ResetState() {
   ruleImage_ = -1;
   bgTable_.clear();
   const uint8_t historyLength = Setting(kSettingHistoryLength);
-  if (historyLength) historyCapacity_ = uint32_t(historyLength) + 1;
-  history_.SetCapacity(int32_t(historyCapacity_));
+  if (historyLength) history_.SetCapacity(int32_t(historyLength) + 1);
 }
 
 int32_t TgsFrame::SetupMessageWindow(const TgsCanvasRef* canvas) {
@@ -93,9 +90,9 @@ void TgsFrame::SetButtonEnabled(uint32_t button, bool on) {
 
 void TgsFrame::FollowGameSwitches(bool force) {
   uint8_t gates = 0;
-  if (Allowed(environment_.saveAllowed)) gates |= kGateSave;
-  if (Allowed(environment_.loadAllowed)) gates |= kGateLoad;
-  if (Allowed(environment_.player.settingsAllowed)) gates |= kGateSettings;
+  if (GateOpen(environment_.saveAllowed)) gates |= kGateSave;
+  if (GateOpen(environment_.loadAllowed)) gates |= kGateLoad;
+  if (GateOpen(environment_.player.settingsAllowed)) gates |= kGateSettings;
   const uint8_t changed = force ? uint8_t(kGateSave | kGateLoad | kGateSettings) : uint8_t(gates ^ switchGates_);
   switchGates_ = gates;
   if (changed & kGateSave) {
@@ -195,9 +192,7 @@ void TgsFrame::ApplySettings(bool listOption, bool fonts, bool history, bool onl
   if (fonts) ApplyFontSettings();
   if (history) {
     const uint8_t length = Setting(kSettingHistoryLength);
-    const uint32_t capacity = length ? uint32_t(length) + 1 : 0;
-    if (capacity != historyCapacity_) historyCapacity_ = capacity;
-    history_.SetCapacity(int32_t(capacity));
+    history_.SetCapacity(length ? int32_t(length) + 1 : 0);
   }
   if (onlyWhenChanged && environment_.settingsChanged) *environment_.settingsChanged = 0;
 }

@@ -299,7 +299,7 @@ class TgsFrame : public TgsModule {
   // History entries held; the history screen keeps it (button 7 needs two).
   uint32_t HistoryEntries() const { return historyEntries_; }
   void SetHistoryEntries(uint32_t count) { historyEntries_ = count; }
-  uint32_t HistoryCapacity() const { return historyCapacity_; }
+  uint32_t HistoryCapacity() const { return uint32_t(history_.Capacity()); }
   // What the player read, the choices taken and the scenes of voiced pages.
   TextHistoryBuffer& History() { return history_; }
   const TextHistoryBuffer& History() const { return history_; }
@@ -669,9 +669,9 @@ class TgsFrame : public TgsModule {
   // frame's records and modules are as they were.
   int32_t LoadFrom(SobCursor& in);
   // Reads a block into staging parts without touching any frame; the
-  // history is checked against a ring of historyCapacity entries. 0;
-  // 2 a history block that does not hold together; kLoadDamaged.
-  static int32_t ParseSaveBlock(SobCursor& in, int32_t historyCapacity, TgsFrameBlock& block);
+  // history is only checked to hold together. 0; 2 a history block that
+  // does not; kLoadDamaged.
+  static int32_t ParseSaveBlock(SobCursor& in, TgsFrameBlock& block);
   // Rebuilds the screen and sounds from loaded records; the next resumed
   // run does it once. 0, or -1 when the program closes meanwhile.
   int32_t ReapplyState();
@@ -737,6 +737,11 @@ class TgsFrame : public TgsModule {
   void ReleaseRunScreen();
   // The bar buttons and the full-screen hot spot leave the controls and go.
   void ReleaseBarControls();
+  // The frame and bar pictures leave their sprite list; the sprites stay.
+  void TakeOutRunSprites();
+  // The screen stops showing the frame's canvas: an own canvas hands it back
+  // to the image it replaced, a borrowed one leaves it showing nothing.
+  void DetachCanvasFromScreen();
   void ReleaseScreen();
   // Starts the music ducking under the voice channel when settings byte
   // 109 asks and music plays.
@@ -826,7 +831,6 @@ class TgsFrame : public TgsModule {
   // The game's switches as the bar buttons last followed them.
   uint8_t switchGates_ = 0;
   uint32_t historyEntries_ = 0;
-  uint32_t historyCapacity_ = 0;
   std::vector<int32_t> bgTable_;
   // Sound (in the frame's sounds file).
   std::array<uint8_t, kLoopFlagChannels> loopFlags_{};

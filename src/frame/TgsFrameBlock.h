@@ -10,7 +10,7 @@
 namespace orrivel {
 
 struct TgsFrameBlockLayout {
-  uint64_t moduleState = 0;  // the module stacks and the call stack
+  // The module stacks and the call stack open the block, up to records.
   uint64_t records = 0;      // the scalars, layer and sprite records, window words
   uint64_t historyFlag = 0;  // one byte; the history follows when it is 1
   uint64_t loopSounds = 0;

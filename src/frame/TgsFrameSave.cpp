@@ -405,7 +405,7 @@ int32_t TgsFrame::SaveTo(ByteWriter& out, bool withHistory) const {
   return out.Ok() ? 0 : 2;
 }
 
-int32_t TgsFrame::ParseSaveBlock(SobCursor& in, int32_t historyCapacity, TgsFrameBlock& block) {
+int32_t TgsFrame::ParseSaveBlock(SobCursor& in, TgsFrameBlock& block) {
   const uint64_t start = in.Position();
   TgsFrameBlockLayout& layout = block.layout;
   const uint64_t moduleBytes = MeasureModuleState(in);
@@ -422,12 +422,11 @@ int32_t TgsFrame::ParseSaveBlock(SobCursor& in, int32_t historyCapacity, TgsFram
   const uint8_t historyFlag = window[kWindowBytes];
   if (historyFlag > 1) return 2;
   if (historyFlag == 1) {
-    // Read once into a scratch history to learn that it holds together and
-    // where it ends; a frame's own history takes it only on success.
+    // Read once, keeping nothing, to learn that it holds together and where
+    // it ends; a frame's own history takes it only on success.
     TextHistoryBuffer scratch;
-    scratch.SetCapacity(historyCapacity);
     ByteCursor reader(in.Here(), in.Remaining());
-    if (scratch.Load(&reader, true) != 0) return 2;
+    if (scratch.Load(&reader, false) != 0) return 2;
     block.history = {in.Here(), size_t(reader.Position())};
     in.Take(reader.Position());
   }
@@ -452,7 +451,7 @@ int32_t TgsFrame::ParseSaveBlock(SobCursor& in, int32_t historyCapacity, TgsFram
 
 int32_t TgsFrame::LoadFrom(SobCursor& in) {
   TgsFrameBlock block;
-  if (const int32_t code = ParseSaveBlock(in, history_.Capacity(), block); code != 0) return code;
+  if (const int32_t code = ParseSaveBlock(in, block); code != 0) return code;
   TgsFrameRecords& staged = block.records;
   const std::span<const uint8_t> historyBlock = block.history;
 
@@ -490,13 +489,13 @@ int32_t TgsFrame::GetCommentText(std::string& out) const {
   size_t at = 0;
   while (at < page.size()) {
     if (page[at] == '\0') {
-      // A page command: 0, "[", its length from the length field on.
+      // A page command; a damaged one ends the page, as on screen.
       if (at + 1 >= page.size() || page[at + 1] != '[') break;
-      const size_t lengthAt = at + 2;
-      if (page.size() - lengthAt < 4) break;
-      const uint32_t length = uint32_t(I32At(reinterpret_cast<const uint8_t*>(page.data()), lengthAt));
-      if (length > page.size() - lengthAt) break;
-      at = lengthAt + length;
+      const size_t recordAt = at + 2;
+      const size_t length = MessageTextWindow::PageCommandLength(
+          reinterpret_cast<const uint8_t*>(page.data()) + recordAt, page.size() - recordAt);
+      if (length == 0) break;
+      at = recordAt + length;
       continue;
     }
     const size_t n = cp932::CharLength(page, at);

@@ -208,12 +208,7 @@ void TgsFrame::LoadBarButtons() {
   }
   // The controls go to the frame's canvas, in the frame's control group,
   // and stand with the window.
-  SpriteCanvas* previousCanvas = factory->GetCanvas();
-  const int32_t previousGroup = factory->currentGroup;
-  const bool previousOverlay = factory->useOverlay;
-  factory->SetCanvas(canvas);
-  factory->currentGroup = kControlGroup;
-  factory->useOverlay = canvas_.object->GetOverlayList() != nullptr;
+  const ControlFactoryScope scope(*factory, canvas, kControlGroup);
   for (size_t i = 0; i < layout.parts.size() && i < kBarButtons; ++i) {
     const LgmPart& part = layout.parts[i];
     const std::string name = ResolveLgmName(kButtonLayout, part.name);
@@ -234,9 +229,6 @@ void TgsFrame::LoadBarButtons() {
     hotSpot_ = nullptr;
   else if (environment_.controls)
     environment_.controls->AddControl(hotSpot_, -1);
-  factory->currentGroup = previousGroup;
-  factory->useOverlay = previousOverlay;
-  factory->SetCanvas(previousCanvas);
 }
 
 void TgsFrame::BuildRunScreen() {
@@ -261,11 +253,15 @@ void TgsFrame::ReleaseBarControls() {
   hotSpot_ = nullptr;
 }
 
+void TgsFrame::TakeOutRunSprites() {
+  for (ImageSprite* sprite : {frameSprite_.get(), barSprite_.get()})
+    if (sprite && sprite->OwningList()) sprite->OwningList()->Remove(sprite);
+}
+
 void TgsFrame::ReleaseRunScreen() {
   windowState_->ReleaseWindows();
   ReleaseBarControls();
-  for (ImageSprite* sprite : {frameSprite_.get(), barSprite_.get()})
-    if (sprite && sprite->OwningList()) sprite->OwningList()->Remove(sprite);
+  TakeOutRunSprites();
   frameSprite_.reset();
   barSprite_.reset();
   framePicture_.reset();
@@ -278,17 +274,14 @@ bool TgsFrame::ForgetCanvas(const Image* image) {
       dynamic_cast<const CanvasDrawObject*>(image) != canvas_.object)
     return false;
   Log("the frame's canvas was deleted: the frame shows nothing until it is made again");
-  if (environment_.screen && environment_.screen->GetScreenImage() == canvas_.object)
-    environment_.screen->AttachScreenImage(nullptr);
-  previousScreenImage_ = nullptr;
+  DetachCanvasFromScreen();
   // Everything of the frame leaves the canvas's lists while they still
   // exist. The windows and sprites themselves stay until the run is over,
   // as a page or a wait in progress may be holding them.
   windowState_->ReleaseWindowActions(-1);
   windowState_->LeaveCanvas();
   if (historyWindow_) historyWindow_->LeaveSpriteList();
-  for (ImageSprite* sprite : {frameSprite_.get(), barSprite_.get()})
-    if (sprite && sprite->OwningList()) sprite->OwningList()->Remove(sprite);
+  TakeOutRunSprites();
   ReleaseChoiceButtons();
   ReleaseBarControls();
   // The layer sets draw on the canvas: they start again on none.
@@ -300,11 +293,15 @@ bool TgsFrame::ForgetCanvas(const Image* image) {
   return true;
 }
 
-void TgsFrame::ReleaseScreen() {
-  ReleaseRunScreen();
+void TgsFrame::DetachCanvasFromScreen() {
   if (environment_.screen && canvas_.object && environment_.screen->GetScreenImage() == canvas_.object)
     environment_.screen->AttachScreenImage(ownsCanvases_ ? previousScreenImage_ : nullptr);
   previousScreenImage_ = nullptr;
+}
+
+void TgsFrame::ReleaseScreen() {
+  ReleaseRunScreen();
+  DetachCanvasFromScreen();
   for (auto& own : ownCanvases_) own.reset();
   ownsCanvases_ = false;
   canvas_ = TgsCanvasRef{};

@@ -184,7 +184,7 @@ int32_t TgsFrame::OutputPage(int32_t waitMode, bool withPage) {
   }
   // A voiced page keeps the scene it is spoken in for the history, unless
   // the page was asked to leave no trace once.
-  if (!std::exchange(suppressOnce_, false) && !cue.empty() && historyCapacity_ > 0 && history_.Capacity() > 0)
+  if (!std::exchange(suppressOnce_, false) && !cue.empty() && history_.Capacity() > 0)
     RecordSceneInHistory();
   windowState_->SetBarButtonState(kHistory, history_.Count() > 1 ? MessageWindowState::kEnabled
                                                                   : MessageWindowState::kDisabled);
@@ -304,13 +304,8 @@ int32_t TgsFrame::ShowChoiceButtons() {
   OutlineFont* font = GetFont(kPageFont1);
   // A frame without a screen still offers its choices (by their tags).
   if (!factory || !canvas || !font) return 0;
-  SpriteCanvas* previousCanvas = factory->GetCanvas();
-  const int32_t previousGroup = factory->currentGroup;
-  const bool previousOverlay = factory->useOverlay;
-  factory->SetCanvas(canvas);
-  factory->currentGroup = kChoiceGroup;
   // The choices stand with the window they fade with.
-  factory->useOverlay = canvas_.object->GetOverlayList() != nullptr;
+  const ControlFactoryScope scope(*factory, canvas, kChoiceGroup);
   const auto& items = choices_.Items();
   const int32_t count = int32_t(items.size());
   const int32_t height = count * kChoiceHeight + (count - 1) * kChoiceGap;
@@ -332,9 +327,6 @@ int32_t TgsFrame::ShowChoiceButtons() {
     choiceButtons_.push_back(button);
     sprites.push_back(&button->Sprite());
   }
-  factory->currentGroup = previousGroup;
-  factory->useOverlay = previousOverlay;
-  factory->SetCanvas(previousCanvas);
   windowState_->SetChoiceSprites(std::move(sprites));
   return result;
 }

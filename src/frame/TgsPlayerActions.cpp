@@ -170,7 +170,7 @@ int32_t TgsFrame::RunPlayerAction(int32_t action) {
     case 10:
       return SystemMenuAction();
     default:
-      if (environment_.player.titleAllowed && !environment_.player.titleAllowed()) return kNothing;
+      if (!GateOpen(environment_.player.titleAllowed)) return kNothing;
       return ConfirmedRequest("タイトルに戻ります。\nよろしいですか？", true, kPendingTitle, kBackToTitle);
   }
 }
@@ -314,8 +314,8 @@ int32_t TgsFrame::HideWindowAction(bool automatic) {
 int32_t TgsFrame::ShowSystemMenu() {
   TgsSystemMenuState state;
   for (uint32_t i = 0; i < kBarButtons; ++i) state.actionEnabled[i] = buttons_[i] != MessageWindowState::kDisabled;
-  state.titleAllowed = !environment_.player.titleAllowed || environment_.player.titleAllowed();
-  state.settingsAllowed = !environment_.player.settingsAllowed || environment_.player.settingsAllowed();
+  state.titleAllowed = GateOpen(environment_.player.titleAllowed);
+  state.settingsAllowed = GateOpen(environment_.player.settingsAllowed);
   const int32_t result = ShowSystemMenu(state);
   if (state.pendingRequest != 0) pendingResult_ = state.pendingRequest;
   return result;

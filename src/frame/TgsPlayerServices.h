@@ -12,6 +12,9 @@
 
 namespace orrivel {
 
+// Whether a game's gate lets the frame go on: an empty one always does.
+inline bool GateOpen(const std::function<bool()>& gate) { return !gate || gate(); }
+
 struct TgsPlayerServices {
   // The tag of the control the player fired since the last call (-1 none);
   // the control host hands each out once.

@@ -113,7 +113,7 @@ int32_t TgsFrame::ShowChoices(const TgsArguments& arguments) {
   while (count < TgsChoiceList::kMaxChoices && arguments.Given(count + 1)) ++count;
   choiceCount_ = count;
   for (uint32_t i = 0; i < count; ++i) choices_.Add(arguments.Text(i + 1), !ChoiceDisabled(i));
-  if (historyCapacity_ > 0) AddHistoryChoices(TgsOpcodeTable::Describe(13, arguments));
+  if (history_.Capacity() > 0) AddHistoryChoices(TgsOpcodeTable::Describe(13, arguments));
 
   choiceDisabled_.fill(0);
   choiceWait_ = false;
@@ -182,7 +182,7 @@ int32_t TgsFrame::PauseOpcode(const TgsArguments& arguments) {
 
 int32_t TgsFrame::CommitPageToHistory(const TgsArguments&) {
   if (pageSerialPending_) windowState_->ClearMessageWindow(0);
-  if (historyCapacity_ > 0 && !page_.Empty()) AddHistoryPage(MakeCall(22, {pageSerialPending_ ? pageSerial_ : 0}));
+  if (history_.Capacity() > 0 && !page_.Empty()) AddHistoryPage(MakeCall(22, {pageSerialPending_ ? pageSerial_ : 0}));
   page_.Rewind();
   speakerName_.clear();
   voiceName_.clear();

@@ -403,7 +403,8 @@ int32_t TgsFrame::FlushPage() {
   pendingVoice_ = voiceName_;
   // What the player reads is kept for the history screen, laid out in the
   // history window; a page the history cannot lay out is simply not kept.
-  if (historyCapacity_ > 0) RecordPageInHistory(page, speakerName_, voiceName_, pageSerialPending_ ? pageSerial_ : 0);
+  if (history_.Capacity() > 0)
+    RecordPageInHistory(page, speakerName_, voiceName_, pageSerialPending_ ? pageSerial_ : 0);
   if (!voiceName_.empty()) pageVoiceIndex_ = windowState_->CurrentWindow();
   page_.Rewind();
   speakerName_.clear();

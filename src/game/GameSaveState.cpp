@@ -134,7 +134,7 @@ bool SplitFrom(std::span<const uint8_t> blob, uint64_t at, GameSaveStateLayout& 
     found.withFrame = true;
     found.frameBlock = in.Position();
     TgsFrameBlock block;
-    if (TgsFrame::ParseSaveBlock(in, 0, block) != 0 || in.Remaining() != 0) return false;
+    if (TgsFrame::ParseSaveBlock(in, block) != 0 || in.Remaining() != 0) return false;
     found.frame = block.layout;
   }
   found.end = in.Position();

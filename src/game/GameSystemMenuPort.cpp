@@ -79,20 +79,14 @@ SaveService& GameSystemMenuPort::Saves() const { return services_.saves ? *servi
 int32_t GameSystemMenuPort::LoadItems() {
   items_.clear();
   if (!services_.factory || !services_.host || !services_.layout || !services_.layoutControls) return 0;
-  ControlFactory& factory = *services_.factory;
-  const int32_t group = factory.currentGroup;
-  const bool overlay = factory.useOverlay;
-  // The factory makes controls only on a canvas: the menu's, for the load.
-  SpriteCanvas* const previousCanvas = factory.GetCanvas();
-  factory.SetCanvas(MenuCanvas());
-  factory.currentGroup = kItemGroup;
-  // Over everything else when the canvas has an overlay list.
-  factory.useOverlay = factory.OverlayList() != nullptr;
   LayoutControlFactory& controls = *services_.layoutControls;
-  const int code = services_.layout->Load(&controls, &controls, kLayoutFile, 0, kItemOrder, false, nullptr);
-  factory.currentGroup = group;
-  factory.useOverlay = overlay;
-  factory.SetCanvas(previousCanvas);
+  int code = 0;
+  {
+    // The factory makes controls only on a canvas: the menu's, for the
+    // load, over everything else when the canvas has an overlay list.
+    const ControlFactoryScope scope(*services_.factory, MenuCanvas(), kItemGroup);
+    code = services_.layout->Load(&controls, &controls, kLayoutFile, 0, kItemOrder, false, nullptr);
+  }
   if (code == 0)
     for (const ControlPort* port : services_.layout->PartControls())
       if (Control* control = controls.ControlOf(port)) {

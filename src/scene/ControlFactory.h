@@ -240,4 +240,33 @@ class ControlFactory {
   DeletionListener* deletionListener_ = nullptr;
 };
 
+// Points the factory at a canvas and a control group for the controls made
+// while it lives, over the canvas's overlay list when it has one, and puts
+// back the canvas, group and list choice it found.
+class ControlFactoryScope {
+ public:
+  ControlFactoryScope(ControlFactory& factory, SpriteCanvas* canvas, int32_t group)
+      : factory_(factory),
+        canvas_(factory.GetCanvas()),
+        group_(factory.currentGroup),
+        useOverlay_(factory.useOverlay) {
+    factory.SetCanvas(canvas);
+    factory.currentGroup = group;
+    factory.useOverlay = factory.OverlayList() != nullptr;
+  }
+  ~ControlFactoryScope() {
+    factory_.currentGroup = group_;
+    factory_.useOverlay = useOverlay_;
+    factory_.SetCanvas(canvas_);
+  }
+  ControlFactoryScope(const ControlFactoryScope&) = delete;
+  ControlFactoryScope& operator=(const ControlFactoryScope&) = delete;
+
+ private:
+  ControlFactory& factory_;
+  SpriteCanvas* const canvas_;
+  const int32_t group_;
+  const bool useOverlay_;
+};
+
 }  // namespace orrivel

@@ -6,6 +6,7 @@
 #include "base/SubtractiveRandom.h"
 #include "base/TimerList.h"
 #include "raster/BlendTables.h"
+#include "raster/CompositeKernels32.h"
 #include "raster/SpriteList.h"
 #include "scene/PlayingVoice.h"
 
@@ -13,21 +14,29 @@ namespace orrivel {
 
 namespace {
 
+// The first pixel of the area's top row and the skip from a row's end to
+// the next row.
+uint8_t* AreaStart(Surface& surface, const Rect& area) { return surface.GetScanLine(area.top) + area.left * 4; }
+int AreaSkip(const Surface& surface, const Rect& area) { return surface.GetPitch() - area.Width() * 4; }
+
+// The target's alpha bytes over the area, into the plane.
+void CaptureAlpha(Surface& to, const Rect& area, std::vector<uint8_t>& plane) {
+  const size_t bytes = size_t(area.Width()) * size_t(area.Height());
+  if (plane.size() < bytes) plane.resize(bytes);
+  CopyAlphaToPlane(plane.data(), AreaStart(to, area), 0, AreaSkip(to, area), area.Width(),
+                   area.Height());
+}
+
 // The alpha blend mixes the colours only; on a target that keeps alpha the
-// cell's coverage then joins the coverage that was there (before: the
-// target's alpha bytes over the clipped area, row by row).
-void JoinCellAlpha(Surface& to, Surface& strip, const Rect& area, const Rect& source,
+// cell's coverage (the strip's pixels under the area) then joins the
+// coverage captured before the blend.
+void JoinCellAlpha(Surface& to, Surface& strip, const Rect& area, const Rect& cell,
                    const std::vector<uint8_t>& before) {
   EnsureBlendTables();
-  size_t at = 0;
-  for (int32_t y = area.top; y < area.bottom; ++y) {
-    auto* out = reinterpret_cast<uint32_t*>(to.GetScanLine(y));
-    const auto* in = reinterpret_cast<const uint32_t*>(strip.GetScanLine(source.top + y - area.top));
-    for (int32_t x = area.left; x < area.right; ++x, ++at) {
-      const uint8_t cell = uint8_t(in[source.left + x - area.left] >> 24);
-      out[x] = (out[x] & 0x00FFFFFFu) | uint32_t(CompositeAlphaTable[cell][before[at]]) << 24;
-    }
-  }
+  uint8_t* const out = AreaStart(to, area);
+  CopyAlphaKeepColor32(out, AreaStart(strip, cell), AreaSkip(to, area), AreaSkip(strip, cell),
+                       area.Width(), area.Height());
+  CombineAlphaWithPlane(out, before.data(), AreaSkip(to, area), 0, area.Width(), area.Height());
 }
 
 }  // namespace
@@ -43,20 +52,14 @@ bool FrameStripState::DrawFrame(int32_t index, Surface* overrideTarget, SpriteLi
     // Each cell pixel by its own alpha: the clear parts of a cell leave
     // what lies under the animation showing.
     Rect area;
-    std::vector<uint8_t> before;
-    const bool joinAlpha = to->HasAlpha() && to->GetBitsPerPixel() == 32 && strip->GetBitsPerPixel() == 32 &&
-                           IntersectRects(&area, Area(), Rect{0, 0, to->GetWidth(), to->GetHeight()});
-    if (joinAlpha) {
-      for (int32_t row = area.top; row < area.bottom; ++row) {
-        const auto* line = reinterpret_cast<const uint32_t*>(to->GetScanLine(row));
-        for (int32_t col = area.left; col < area.right; ++col) before.push_back(uint8_t(line[col] >> 24));
-      }
-    }
+    bool joinAlpha = to->HasAlpha() && to->GetBitsPerPixel() == 32 && strip->GetBitsPerPixel() == 32 &&
+                     IntersectRects(&area, Area(), Rect{0, 0, to->GetWidth(), to->GetHeight()});
+    const Rect cell{source.left + area.left - x, area.top - y, source.left + area.right - x, area.bottom - y};
+    // A strip shorter than its frames has no coverage to give there.
+    joinAlpha = joinAlpha && cell.right <= strip->GetWidth() && cell.bottom <= strip->GetHeight();
+    if (joinAlpha) CaptureAlpha(*to, area, alphaBefore);
     to->AlphaBlend(strip, x, y, &source, false);
-    if (joinAlpha && area.right > area.left && area.bottom > area.top) {
-      const Rect cell{source.left + area.left - x, area.top - y, 0, 0};
-      JoinCellAlpha(*to, *strip, area, cell, before);
-    }
+    if (joinAlpha) JoinCellAlpha(*to, *strip, area, cell, alphaBefore);
   } else if (strip->HasAlpha()) {
     to->Copy(strip, x, y, &source, false);
   } else {
@@ -104,6 +107,8 @@ int32_t FrameStepper::Setup(const FrameStepperSetup& setup, uint32_t now) {
   state->intervalMs = setup.intervalMs;
   state->drawKind = setup.drawKind;
   state->restingValue = setup.restingValue;
+  // Cells blended by their alpha capture the coverage under them first.
+  if (setup.drawKind == 1) state->alphaBefore.resize(size_t(setup.frameWidth) * size_t(setup.frameHeight));
   if (setup.keepBackground) {
     state->savedBackground = std::make_unique<Surface>();
     if (state->savedBackground->Create(setup.frameWidth, setup.frameHeight, 32, 0) != 0) return kSetupNoMemory;

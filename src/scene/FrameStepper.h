@@ -37,6 +37,9 @@ struct FrameStripState {
   // 1 draws nothing at rest; 0 or below rests on frame -value.
   int32_t restingValue = 0;
   std::unique_ptr<Surface> savedBackground;
+  // The target's coverage under a frame drawn by its alpha, kept between
+  // frames (grows only when the frame height is changed afterwards).
+  std::vector<uint8_t> alphaBefore;
   std::vector<SpriteListOwner*> listeners;
 
   Surface* Frames() { return frames != nullptr ? frames : &ownFrames; }

@@ -9,6 +9,7 @@
 
 #include "raster/SpriteList.h"
 #include "scene/ControlHost.h"
+#include "scene/ListedDrawable.h"
 #include "text/LineBreakRules.h"
 #include "text/OutlineFont.h"
 #include "text/TextWalker.h"
@@ -93,18 +94,16 @@ void WindowControl::LeaveSpriteList() {
 }
 
 int32_t WindowControl::MoveToList(SpriteList* list) {
-  SpriteList* from = spriteList_;
-  if (from == nullptr || list == nullptr || from->Find(&sprite_) == nullptr) return 1;
-  if (list == from) return 0;
-  from->Remove(&sprite_);
-  list->Add(&sprite_, uint32_t(order_), uint32_t(group_));
+  SpriteList* const from = spriteList_;
+  // Staying in its list, the window keeps its place among its equals.
+  if (list == from) return from != nullptr && from->Find(&sprite_) != nullptr ? 0 : 1;
+  if (MoveToOtherList(spriteList_, list, &sprite_, order_, group_) != 0) return 1;
   // Added after the window at its order, the item sprites stay over it.
   ForEachItemSprite([&](ImageSprite& sprite) {
     if (from->Find(&sprite) == nullptr) return;
     from->Remove(&sprite);
     list->Add(&sprite, uint32_t(order_), uint32_t(group_));
   });
-  spriteList_ = list;
   return 0;
 }
 

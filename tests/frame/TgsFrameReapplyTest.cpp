@@ -317,6 +317,11 @@ TEST_F(FrameReapplyTest, PageOnScreenBecomesTheSaveComment) {
   // A page command: zero, "[", its length from the length field on.
   const std::string command = std::string("\0[", 2) + std::string("\x08\0\0\0", 4) + std::string("\x10\0\0\0", 4);
   const std::string runsPast = std::string("\0[", 2) + std::string("\x40\0\0\0", 4) + "xyz";
+  // A damaged record whose length does not cover its own length field ends
+  // the page, as on screen; stepping into the length field instead would
+  // read a second command there and copy the "junk" after it.
+  const std::string tooShort =
+      std::string("\0[", 2) + std::string("\x03\0\0\0", 4) + "[" + std::string("\x04\0\0\0", 4) + "junk";
   struct Case {
     std::string page;
     const char* name;
@@ -327,6 +332,7 @@ TEST_F(FrameReapplyTest, PageOnScreenBecomesTheSaveComment) {
       {"\x81\x40" "Hi\x81\x40\x82\xA0", "", 0, "Hi\x82\xA0"},
       {"\x81\x40\x81\x40" + command, "Aki", 2, "kept"},
       {"ok" + runsPast, "", 0, "ok"},
+      {"ok" + tooShort, "", 0, "ok"},
       {"ok" + std::string("\0zz", 3), "", 0, "ok"},
       {"ends on a lead byte\x82", "", 0, "ends on a lead byte\x82"},
   };

@@ -60,7 +60,7 @@ void PrintSections(const Bytes& state) {
   const orrivel::TgsFrameBlockLayout& f = l.frame;
   const uint64_t base = l.frameBlock;
   PrintSection("frame", base, l.end);
-  PrintSection("frame.modules", base + f.moduleState, base + f.records);
+  PrintSection("frame.modules", base, base + f.records);
   PrintSection("frame.records", base + f.records, base + f.historyFlag);
   PrintSection("frame.history-flag", base + f.historyFlag, base + f.historyFlag + 1);
   PrintSection("frame.history", base + f.historyFlag + 1, base + f.loopSounds);
