@@ -294,8 +294,13 @@ class TgsFrame : public TgsModule {
   MessageWindowState& WindowState() { return *windowState_; }
   // Ends both actions of a message-window entry (negative: the current one).
   int32_t ReleaseWindowActions(int32_t entry);
-  // The message window page commands go to (null outside a run).
+  // The message window page commands go to (null outside a run): the
+  // history window while the history screen is up or a page is measured
+  // for the history, else the frame's current message window.
   MessageTextWindow* CurrentWindow() const;
+  // While on, the history window is the current window and the history
+  // fonts stand in for the page fonts (page commands act on them).
+  bool InHistoryMode() const { return historyMode_ || measuringHistory_; }
   // History entries held; the history screen keeps it (button 7 needs two).
   uint32_t HistoryEntries() const { return historyEntries_; }
   void SetHistoryEntries(uint32_t count) { historyEntries_ = count; }
@@ -733,6 +738,11 @@ class TgsFrame : public TgsModule {
   int32_t SetupScreen(const TgsCanvasRef* canvas);
   void SetupFonts();
   void ApplyFontSettings();
+  // Font i (0 or 1) of the two that page commands change: the history fonts in
+  // history mode, else the page fonts.
+  OutlineFont* FontInUse(uint32_t i) const {
+    return fonts_[(InHistoryMode() ? kHistoryFont1 : kPageFont1) + i].get();
+  }
   void BuildRunScreen();
   void ReleaseRunScreen();
   // The bar buttons and the full-screen hot spot leave the controls and go.
@@ -806,6 +816,7 @@ class TgsFrame : public TgsModule {
   uint8_t pageSerial_ = 1;
   bool pageSerialPending_ = false;
   bool measuringHistory_ = false;
+  bool historyMode_ = false;
   bool verticalWriting_ = false;
   std::unique_ptr<FontFaceList> ownFaces_;
   bool choiceWait_ = false;
