@@ -870,6 +870,8 @@ class TgsFrame : public TgsModule {
   bool AdvancePressed() const;
   bool ChannelPlaying(int32_t channel) const;
   void PlayClickSound(int32_t channel) const;
+  // The channel of the click heard for the bar's buttons and closings.
+  static constexpr int32_t kClickChannel = 3;
   // The voice of the page being shown; below -1 nothing plays.
   int32_t StartPageVoice(const std::string& cue);
   void EndPageVoice(bool pageEnd);

@@ -130,6 +130,7 @@ int32_t TgsFrame::ShowTextHistory() {
   hooks.now = [] { return CurrentTickMs(); };
   hooks.replayVoice = [this](const std::string& voice) { ReplayHistoryVoice(voice); };
   hooks.log = [this](const std::string& line) { Log(line); };
+  hooks.closeSound = [this] { PlayClickSound(kClickChannel); };
   // A replayed voice's scene takes the whole screen behind the list, on a
   // canvas of its own, for as long as the screen is up; a transition still
   // running on the frame's canvas ends first.
