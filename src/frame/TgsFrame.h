@@ -301,9 +301,6 @@ class TgsFrame : public TgsModule {
   // While on, the history window is the current window and the history
   // fonts stand in for the page fonts (page commands act on them).
   bool InHistoryMode() const { return historyMode_ || measuringHistory_; }
-  // History entries held; the history screen keeps it (button 7 needs two).
-  uint32_t HistoryEntries() const { return historyEntries_; }
-  void SetHistoryEntries(uint32_t count) { historyEntries_ = count; }
   uint32_t HistoryCapacity() const { return historyCapacity_; }
   // What the player read, the choices taken and the scenes of voiced pages.
   TextHistoryBuffer& History() { return history_; }
@@ -836,7 +833,6 @@ class TgsFrame : public TgsModule {
   bool buttonsVisible_ = false;
   // The game's switches as the bar buttons last followed them.
   uint8_t switchGates_ = 0;
-  uint32_t historyEntries_ = 0;
   uint32_t historyCapacity_ = 0;
   std::vector<int32_t> bgTable_;
   // Sound (in the frame's sounds file).

@@ -428,5 +428,50 @@ TEST_F(TgsFrameHistoryTest, ThePointersSecondButtonClosesTheScreenWithOrWithoutF
   }
 }
 
+// The history goes into a save and comes back whole with it; a run
+// resumed from it offers the history button at once. A history block
+// with a kind byte the frame does not know is refused whole.
+TEST_F(TgsFrameHistoryTest, HistoryRoundTripsThroughASaveAndAResumedRunOffersIt) {
+  ASSERT_NO_FATAL_FAILURE(ReadModule("[12 0]hello"));
+  ASSERT_EQ(RecordPage("first", "V1"), 0);
+  ASSERT_EQ(frame_->RecordChoicesInHistory({{"left", true}, {"right", false}}), 0);
+  frame_->RecordChoiceTaken(1);
+  ASSERT_EQ(RecordPage("second"), 0);
+  const std::vector<uint8_t> good = SaveBlock();
+
+  // The kind byte of the first entry: after the module state, the records
+  // up to the history flag, and the entry count.
+  const size_t kindAt = frame_->GetStateSize() + 3665 + 4;
+  ASSERT_EQ(good[kindAt - 5], 1);  // the history flag
+  ASSERT_EQ(good[kindAt], 0);
+  std::vector<uint8_t> bad = good;
+  bad[kindAt] = 7;
+  TgsFrameBlock block;
+  SobCursor parsed(bad.data(), bad.size());
+  EXPECT_EQ(TgsFrame::ParseSaveBlock(parsed, frame_->History().Capacity(), block), 2);
+  SobCursor refused(bad.data(), bad.size());
+  EXPECT_EQ(frame_->LoadFrom(refused), 2);
+  EXPECT_EQ(frame_->History().Count(), 3);
+
+  // A new run starts with an empty history and no history button.
+  ASSERT_EQ(frame_->EndRun(), 0);
+  ASSERT_EQ(frame_->BeginRun(false), 0);
+  EXPECT_EQ(frame_->History().Count(), 0);
+  EXPECT_EQ(frame_->ButtonState(TgsFrame::kHistory), 0);
+
+  SobCursor in(good.data(), good.size());
+  ASSERT_EQ(frame_->LoadFrom(in), 0);
+  const TextHistoryBuffer& history = frame_->History();
+  ASSERT_EQ(history.Count(), 3);
+  EXPECT_EQ(history.GetEntry(0)->Text()->voice, "V1");
+  EXPECT_EQ(history.GetEntry(1)->Choices()->selected, 1);
+  EXPECT_FALSE(history.GetEntry(1)->Choices()->choices[1].enabled);
+  const HistoryTextRecord& second = *history.GetEntry(2)->Text();
+  EXPECT_EQ(std::string(second.text.begin(), second.text.end()), "second");
+  ASSERT_EQ(frame_->BeginRun(true), 0);
+  EXPECT_EQ(frame_->History().Count(), 3);
+  EXPECT_EQ(frame_->ButtonState(TgsFrame::kHistory), 1);
+}
+
 }  // namespace
 }  // namespace orrivel
