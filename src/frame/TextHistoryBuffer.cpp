@@ -344,9 +344,12 @@ int32_t TextHistoryBuffer::Load(ByteCursor* reader, bool restore) {
       text.text.assign(reader->Here(), reader->Here() + length);
       reader->Skip(length);
       if (!reader->ReadS32(&text.lineHeight) || !reader->ReadU8(&text.group)) return damaged();
-      if (restore)
-        AddEntry(text.text.data(), uint32_t(text.text.size()), text.lineHeight, text.name.c_str(),
-                 text.voice.c_str(), text.group);
+      // Taken as read: a page stored with no text bytes comes back too.
+      if (restore) {
+        TextHistoryEntry& entry = NewEntry();
+        entry.kind = TextHistoryEntry::kText;
+        entry.record = std::move(text);
+      }
     } else if (kind == TextHistoryEntry::kChoices) {
       uint32_t n = 0;
       int32_t selected = -1;

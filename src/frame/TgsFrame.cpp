@@ -120,7 +120,6 @@ int32_t TgsFrame::BeginRun(bool resumed) {
   }
   buttonsVisible_ = false;
   SetButtonEnabled(kPreviousChoice, false);
-  SetButtonEnabled(kHistory, historyEntries_ > 1);
 
   if (!resumed) {
     messageId_ = -1;
@@ -135,6 +134,9 @@ int32_t TgsFrame::BeginRun(bool resumed) {
   pendingAt_ = 0;
   RestorePageFonts();
   ApplySettings(true, true, true, false);
+  // The history held now (a loaded save's, kept at the size just set)
+  // opens with two entries, as during the run.
+  SetButtonEnabled(kHistory, history_.Count() > 1);
 
   // The game's switches may change during the run too: each frame step
   // follows them from here on.
@@ -168,7 +170,6 @@ int32_t TgsFrame::EndRun() {
   voiceName_.clear();
   ForgetLoopSounds();
   Unload();
-  historyEntries_ = 0;
   history_.Clear();
   historyChoice_.reset();
   return 0;

@@ -294,11 +294,13 @@ class TgsFrame : public TgsModule {
   MessageWindowState& WindowState() { return *windowState_; }
   // Ends both actions of a message-window entry (negative: the current one).
   int32_t ReleaseWindowActions(int32_t entry);
-  // The message window page commands go to (null outside a run).
+  // The message window page commands go to (null outside a run): the
+  // history window while the history screen is up or a page is measured
+  // for the history, else the frame's current message window.
   MessageTextWindow* CurrentWindow() const;
-  // History entries held; the history screen keeps it (button 7 needs two).
-  uint32_t HistoryEntries() const { return historyEntries_; }
-  void SetHistoryEntries(uint32_t count) { historyEntries_ = count; }
+  // While on, the history window is the current window and the history
+  // fonts stand in for the page fonts (page commands act on them).
+  bool InHistoryMode() const { return historyMode_ || measuringHistory_; }
   uint32_t HistoryCapacity() const { return uint32_t(history_.Capacity()); }
   // What the player read, the choices taken and the scenes of voiced pages.
   TextHistoryBuffer& History() { return history_; }
@@ -733,6 +735,11 @@ class TgsFrame : public TgsModule {
   int32_t SetupScreen(const TgsCanvasRef* canvas);
   void SetupFonts();
   void ApplyFontSettings();
+  // Font i (0 or 1) of the two that page commands change: the history fonts in
+  // history mode, else the page fonts.
+  OutlineFont* FontInUse(uint32_t i) const {
+    return fonts_[(InHistoryMode() ? kHistoryFont1 : kPageFont1) + i].get();
+  }
   void BuildRunScreen();
   void ReleaseRunScreen();
   // The bar buttons and the full-screen hot spot leave the controls and go.
@@ -811,6 +818,7 @@ class TgsFrame : public TgsModule {
   uint8_t pageSerial_ = 1;
   bool pageSerialPending_ = false;
   bool measuringHistory_ = false;
+  bool historyMode_ = false;
   bool verticalWriting_ = false;
   std::unique_ptr<FontFaceList> ownFaces_;
   bool choiceWait_ = false;
@@ -830,7 +838,6 @@ class TgsFrame : public TgsModule {
   bool buttonsVisible_ = false;
   // The game's switches as the bar buttons last followed them.
   uint8_t switchGates_ = 0;
-  uint32_t historyEntries_ = 0;
   std::vector<int32_t> bgTable_;
   // Sound (in the frame's sounds file).
   std::array<uint8_t, kLoopFlagChannels> loopFlags_{};
@@ -863,6 +870,8 @@ class TgsFrame : public TgsModule {
   bool AdvancePressed() const;
   bool ChannelPlaying(int32_t channel) const;
   void PlayClickSound(int32_t channel) const;
+  // The channel of the click heard for the bar's buttons and closings.
+  static constexpr int32_t kClickChannel = 3;
   // The voice of the page being shown; below -1 nothing plays.
   int32_t StartPageVoice(const std::string& cue);
   void EndPageVoice(bool pageEnd);

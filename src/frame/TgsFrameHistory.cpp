@@ -2,6 +2,7 @@
 // are measured and the history screen drawn, the recording of pages and
 // choices, and the history screen itself.
 #include <string>
+#include <utility>
 
 #include "base/TickSource.h"
 #include "frame/HistorySceneCanvas.h"
@@ -25,6 +26,19 @@ constexpr uint32_t kMessageFadeMs = 100;
 constexpr int32_t kHistoryWindowOrder = TextHistoryScreen::kLineOrder - 2;
 // A page's recorded height is its laid-out height and this.
 constexpr int32_t kHeightExtra = 4;
+
+// Holds a flag of the frame on for as long as it lives.
+class FlagOn {
+ public:
+  explicit FlagOn(bool& flag) : flag_(flag), was_(std::exchange(flag, true)) {}
+  ~FlagOn() { flag_ = was_; }
+  FlagOn(const FlagOn&) = delete;
+  FlagOn& operator=(const FlagOn&) = delete;
+
+ private:
+  bool& flag_;
+  bool was_;
+};
 
 }  // namespace
 
@@ -58,8 +72,13 @@ int32_t TgsFrame::RecordPageInHistory(std::span<const uint8_t> text, const std::
   MessageTextWindow* window = HistoryWindow();
   if (!window) return 2;
   Rect extent;
-  const int32_t lines =
-      window->MeasurePage(reinterpret_cast<const char*>(text.data()), text.size(), &extent, true, true);
+  int32_t lines;
+  {
+    // The page's commands act on the history window and fonts, as they
+    // will when the screen draws the page.
+    FlagOn measuring(measuringHistory_);
+    lines = window->MeasurePage(reinterpret_cast<const char*>(text.data()), text.size(), &extent, true, true);
+  }
   if (lines <= 0) return 1;
   history_.AddEntry(text.data(), uint32_t(text.size()), extent.Height() + kHeightExtra, name.c_str(), voice.c_str(),
                     group);
@@ -111,6 +130,7 @@ int32_t TgsFrame::ShowTextHistory() {
   hooks.now = [] { return CurrentTickMs(); };
   hooks.replayVoice = [this](const std::string& voice) { ReplayHistoryVoice(voice); };
   hooks.log = [this](const std::string& line) { Log(line); };
+  hooks.closeSound = [this] { PlayClickSound(kClickChannel); };
   // A replayed voice's scene takes the whole screen behind the list, on a
   // canvas of its own, for as long as the screen is up; a transition still
   // running on the frame's canvas ends first.
@@ -121,6 +141,9 @@ int32_t TgsFrame::ShowTextHistory() {
   };
   int32_t result;
   {
+    // History mode: the page commands of the drawn pages act on the
+    // history window and fonts, never on the hidden message window.
+    FlagOn historyMode(historyMode_);
     TextHistoryScreen screen(history_, *window, *list, *environment_.controls, std::move(hooks));
     result = screen.Open(fades);
     if (result == 0) result = screen.Run(fades);

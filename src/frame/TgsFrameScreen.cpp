@@ -64,6 +64,12 @@ void SetWhiteOnBlack(OutlineFont& font) {
   font.effectRed = font.effectGreen = font.effectBlue = 0;
 }
 
+// The history's face at its size and normal weight, or the page face
+// where it is not installed.
+void SetHistoryFace(OutlineFont& font, int32_t size) {
+  if (font.SetFont(size, 0, 0, Cp932(kHistoryFace).c_str()) != 0) font.SetFont(size, 0, 0, Cp932(kPageFace).c_str());
+}
+
 }  // namespace
 
 std::optional<std::vector<uint8_t>> TgsFrame::ReadGameFile(const std::string& path) const {
@@ -113,7 +119,6 @@ int32_t TgsFrame::SetupScreen(const TgsCanvasRef* canvas) {
 
 void TgsFrame::SetupFonts() {
   const std::string page = Cp932(kPageFace);
-  const std::string history = Cp932(kHistoryFace);
   for (int i = 0; i < 2; ++i) {
     auto& font = fonts_[kPageFont1 + i];
     font = std::make_unique<OutlineFont>();
@@ -124,7 +129,7 @@ void TgsFrame::SetupFonts() {
   for (int i = 0; i < 2; ++i) {
     auto& font = fonts_[kHistoryFont1 + i];
     font = std::make_unique<OutlineFont>();
-    if (font->SetFont(kPageSizes[i], 0, 0, history.c_str()) != 0) font->SetFont(kPageSizes[i], 0, 0, page.c_str());
+    SetHistoryFace(*font, kPageSizes[i]);
     SetWhiteOnBlack(*font);
     font->SetGradient(1, kGradientTop, kGradientBottom, 1);
     font->SetEdge(font->EdgeStrength(), kEdgeWidth);
@@ -155,9 +160,19 @@ void TgsFrame::RestorePageFonts() {
   if (!pageFontMarker_) return;
   const uint8_t marker = pageFontMarker_;
   pageFontMarker_ = 0;
-  for (int i = 0; i < 2; ++i)
-    if (fonts_[kPageFont1 + i]) SetWhiteOnBlack(*fonts_[kPageFont1 + i]);
-  if (!fonts_[kPageFont1]) return;
+  for (uint32_t i = 0; i < 2; ++i)
+    if (OutlineFont* font = FontInUse(i)) SetWhiteOnBlack(*font);
+  if (!FontInUse(0)) return;
+  if (InHistoryMode()) {
+    // The history fonts come back as they were made.
+    if (marker & 2) {
+      for (uint32_t i = 0; i < 2; ++i)
+        if (OutlineFont* font = FontInUse(i)) SetHistoryFace(*font, kPageSizes[i]);
+    } else {
+      FontInUse(0)->SetHeight(kPageSizes[0]);
+    }
+    return;
+  }
   if (marker & 2) {
     // A face was changed: both page fonts come back at their sizes with the
     // player's weights and face.

@@ -46,7 +46,6 @@ constexpr uint8_t kMouseLeft = 0, kMouseRight = 1;
 constexpr uint32_t kFirstPlayerInput = 6;
 constexpr uint32_t kPlayerInputs = 14;
 constexpr uint32_t kActionDecide = 4, kActionCancel = 5, kActionHide = 11;
-constexpr int32_t kClickChannel = 3;
 constexpr uint32_t kSettingsFadeMs = 100;
 constexpr uint32_t kNoticeMs = 100;
 constexpr uint32_t kLoadNoticeMs = 850;

@@ -125,8 +125,8 @@ bool TgsFrame::TakeChoice(uint32_t index) { return choices_.Take(index, Space())
 
 int32_t TgsFrame::PageNewLine(const TgsArguments& arguments) {
   if (!replaying_) return SerializeCommand(14, arguments);
-  // The history's measuring pass lays its lines out without the feed.
-  if (measuringHistory_) return 0;
+  // While a page is measured for the history the feed goes to the history
+  // window too, so its recorded height holds every line it draws.
   if (MessageTextWindow* window = CurrentWindow()) window->NewLine();
   return 0;
 }
@@ -210,8 +210,8 @@ int32_t TgsFrame::PageRubyText(const TgsArguments& arguments) {
 
 int32_t TgsFrame::PageFont(const TgsArguments& arguments) {
   if (!replaying_) return SerializeCommand(29, arguments);
-  OutlineFont* first = fonts_[kPageFont1].get();
-  OutlineFont* second = fonts_[kPageFont2].get();
+  OutlineFont* first = FontInUse(0);
+  OutlineFont* second = FontInUse(1);
   const bool sized = arguments.Given(0);
   int32_t size = int32_t(arguments.Value(0));
   if (size < 1) size = kDefaultFontSize;
@@ -260,7 +260,10 @@ int32_t TgsFrame::ClearWindowOpcode(const TgsArguments& arguments) {
   return 0;
 }
 
-MessageTextWindow* TgsFrame::CurrentWindow() const { return windowState_->Window(windowState_->CurrentWindow()); }
+MessageTextWindow* TgsFrame::CurrentWindow() const {
+  if (InHistoryMode()) return historyWindow_.get();
+  return windowState_->Window(windowState_->CurrentWindow());
+}
 
 int32_t TgsFrame::TakePageStop() {
   // A page that cannot be laid out (a damaged or refused command in it)

@@ -224,14 +224,18 @@ TEST(TextHistoryBufferTest, SaveSizeMatchesWrittenBytesAndRoundTrips) {
   EXPECT_EQ(history.GetSaveSize(1, 2), 4 + choices + scene);
   EXPECT_EQ(history.GetSaveSize(9, 20), 4u);
 
+  // A page stored with no text bytes (a page of commands only) comes back.
+  ASSERT_EQ(AddText(history, "", "Mio"), 0);
+  EXPECT_EQ(history.GetSaveSize(4, 4), 4 + 4 + 0 + 12u);
+
   const std::vector<uint8_t> bytes = SaveAll(history, history.OldestSerial(), history.NewestSerial());
   TextHistoryBuffer restored;
   restored.SetCapacity(8);
   ByteCursor reader(bytes.data(), bytes.size());
   ASSERT_EQ(restored.Load(&reader, true), 0);
   EXPECT_EQ(reader.Remaining(), 0u);
-  ASSERT_EQ(restored.Count(), 4);
-  EXPECT_EQ(Serials(restored), (std::vector<uint32_t>{0, 1, 2, 3}));
+  ASSERT_EQ(restored.Count(), 5);
+  EXPECT_EQ(Serials(restored), (std::vector<uint32_t>{0, 1, 2, 3, 4}));
   const HistoryTextRecord* page = restored.GetEntry(0)->Text();
   ASSERT_NE(page, nullptr);
   EXPECT_EQ(page->name, "Aki");
@@ -257,8 +261,12 @@ TEST(TextHistoryBufferTest, SaveSizeMatchesWrittenBytesAndRoundTrips) {
   EXPECT_EQ(scene2->items[1].zoom, 1.5f);
   EXPECT_EQ(scene2->items[3].name, "BACK");
   EXPECT_EQ(restored.GetEntry(3)->Text()->name, "");
+  const HistoryTextRecord* empty = restored.GetEntry(4)->Text();
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(empty->name, "Mio");
+  EXPECT_TRUE(empty->text.empty());
   // The restored block saves to the same bytes.
-  EXPECT_EQ(SaveAll(restored, 0, 3), bytes);
+  EXPECT_EQ(SaveAll(restored, 0, 4), bytes);
 }
 
 TEST(TextHistoryBufferTest, SerialRangeSavesTheLastEntriesAndLoadCanReadPast) {

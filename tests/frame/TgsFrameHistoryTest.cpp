@@ -1,9 +1,11 @@
 // The frame's side of the text history on a headless run: pages measured
-// in the history window, the taken choice reaching its entry across a
-// history size change, the screen's opening (the menu state back, the
-// message window faded away) and the history screen ending with the
-// program, and a replayed voice's scene on a screen canvas of its own,
-// taken only once a transition running on the frame's canvas has ended.
+// in the history window, their page commands acting on the history window
+// and fonts only, the taken choice reaching its entry across a history size
+// change, the screen's opening (the menu state back, the message window
+// faded away), its fades and its closing by the pointer, the history ending
+// with the program, the history through a save and a resumed run, and a
+// replayed voice's scene on a screen canvas of its own, taken only once a
+// transition running on the frame's canvas has ended.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -26,6 +28,9 @@
 #include "scene/ControlFactory.h"
 #include "scene/ImageSprite.h"
 #include "scene/SpriteCanvas.h"
+#include "script/ByteWriter.h"
+#include "script/SobCursor.h"
+#include "text/OutlineFont.h"
 #include "transition/BuiltinTransitions.h"
 
 namespace orrivel {
@@ -33,6 +38,8 @@ namespace {
 
 constexpr size_t kSettingHistoryLength = 29;
 constexpr size_t kSettingNoFades = 189;
+// A recorded page's height is its laid-out height and this.
+constexpr int32_t kHeightExtra = 4;
 
 class TgsFrameHistoryTest : public test::SceneTest {
  protected:
@@ -85,6 +92,21 @@ class TgsFrameHistoryTest : public test::SceneTest {
     ASSERT_EQ(frame_->History().AddSceneEntry(&layer, {}, {}, {}), 0);
   }
 
+  // Loads module T of this text and reads it to its end; the page stays.
+  void ReadModule(const std::string& text) {
+    frame_->SetFolder("SCRIPT");
+    frame_->SetFileReader([this](const std::string& path) { return fixture_.disk.Read(path); });
+    fixture_.AddStory("module T\n" + text + "\n");
+    ASSERT_EQ(frame_->LoadScriptByName("T"), 0);
+    ASSERT_EQ(frame_->ReadText(), 0);
+  }
+  std::vector<uint8_t> SaveBlock() {
+    std::vector<uint8_t> block(frame_->GetSaveSize(true));
+    ByteWriter out(block.data(), block.size());
+    EXPECT_EQ(frame_->SaveTo(out, true), 0);
+    return block;
+  }
+
   // The line control of the screen's voiced block with this tag.
   TextHistoryLine* LineControl(int32_t tag) {
     for (Control* control : controls_.Controls())
@@ -95,7 +117,7 @@ class TgsFrameHistoryTest : public test::SceneTest {
   test::PictureFolder pictures_;
   FrameFixture fixture_;
   DisplayScreenDevice screen_;
-  QuietControlHost controls_;
+  InputControlHost controls_;
   ControlFactory factory_;
   TcpManager screenObjects_;
   platform::ManualClock clock_{5000};
@@ -122,6 +144,54 @@ TEST_F(TgsFrameHistoryTest, PagesAreMeasuredInTheHistoryWindow) {
   EXPECT_EQ(frame_->History().GetEntry(0)->Text()->voice, "V1");
   SetHistoryLength(0);
   EXPECT_EQ(RecordPage("off"), 2);
+}
+
+// A page's line feed and font change act on the history window and the
+// history fonts, both when the page is measured for the history and when
+// the screen draws it: the recorded height holds the second line, the
+// drawn page has two lines and its colour, and the message window and the
+// page fonts never see them.
+TEST_F(TgsFrameHistoryTest, PageCommandsActOnTheHistoryWindowAndFonts) {
+  ASSERT_NO_FATAL_FAILURE(ReadModule("A[br][font _ 0x0000FF]B"));
+  const std::vector<uint8_t> page(frame_->Page().Data(), frame_->Page().Data() + frame_->Page().Size());
+  ASSERT_EQ(RecordPage("AB"), 0);
+
+  MessageTextWindow& message = *frame_->WindowState().Window(0);
+  MessageTextWindow& history = *frame_->HistoryWindow();
+  OutlineFont& pageFont = *frame_->GetFont(TgsFrame::kPageFont1);
+  OutlineFont& historyFont = *frame_->GetFont(TgsFrame::kHistoryFont1);
+  const int32_t penX = message.PenX(), penY = message.PenY();
+  // Watches every command the history window replays.
+  bool pageFontChanged = false, historyRed = false;
+  history.SetCommandRunner([&](const uint8_t* record, size_t available, size_t& taken) {
+    const int32_t result = frame_->ReplayPageCommand(record, available, taken);
+    pageFontChanged = pageFontChanged || pageFont.textGreen != 255 || pageFont.textBlue != 255;
+    historyRed = historyRed || (historyFont.textRed == 255 && historyFont.textGreen == 0 && historyFont.textBlue == 0);
+    return result;
+  });
+
+  ASSERT_EQ(frame_->RecordPageInHistory(page, "", "", 0), 0);
+  const int32_t oneLine = frame_->History().GetEntry(0)->Text()->lineHeight;
+  const int32_t twoLines = frame_->History().GetEntry(1)->Text()->lineHeight;
+  EXPECT_GE(twoLines - kHeightExtra, 2 * (oneLine - kHeightExtra)) << oneLine << " " << twoLines;
+  EXPECT_TRUE(historyRed);
+  EXPECT_EQ(historyFont.textGreen, 255);  // back after the page
+
+  historyRed = false;
+  settings_[kSettingNoFades] = 1;
+  int32_t drawnLines = 0;
+  onPump_ = [&] { drawnLines = history.LineCount(); };
+  pumpsBeforeClose_ = pumps_ + 2;
+  EXPECT_EQ(frame_->ShowTextHistory(), -1);
+  onPump_ = nullptr;
+  EXPECT_EQ(drawnLines, 2);  // the last page drawn is the one with the feed
+  EXPECT_TRUE(historyRed);
+  EXPECT_EQ(historyFont.textGreen, 255);
+  EXPECT_FALSE(pageFontChanged);
+  EXPECT_EQ(message.PenX(), penX);
+  EXPECT_EQ(message.PenY(), penY);
+  // Outside the screen the page's commands go to the message window again.
+  EXPECT_EQ(frame_->CurrentWindow(), &message);
 }
 
 // Every page the frame shows is kept, with its speaker and voice; with the
@@ -331,6 +401,76 @@ TEST_F(TgsFrameHistoryTest, ARunningTransitionEndsBeforeAVoicesSceneShows) {
   EXPECT_FALSE(front->TimedPresentRunning());
   EXPECT_FALSE(transitions.Running());
   EXPECT_EQ(front->GetCanvas(), backCanvas);
+}
+
+// The screen fades in and out over 200 ms of frames, or not at all with
+// settings byte 189, and the pointer's second button closes it.
+TEST_F(TgsFrameHistoryTest, ThePointersSecondButtonClosesTheScreenWithOrWithoutFades) {
+  ASSERT_EQ(RecordPage("page", "V"), 0);
+  for (const bool fades : {true, false}) {
+    SCOPED_TRACE(fades);
+    settings_[kSettingNoFades] = fades ? 0 : 1;
+    ImageSprite& list = frame_->HistoryWindow()->WindowSprite();
+    int fadingFrames = 0, frames = 0;
+    onPump_ = [&] {
+      controls_.pointer.pressed.clear();
+      if (list.IsVisible() && list.GetOpacity() > 0 && list.GetOpacity() < 255) ++fadingFrames;
+      if (++frames == 30) controls_.pointer.pressed = {1};
+    };
+    EXPECT_EQ(frame_->ShowTextHistory(), 0);
+    onPump_ = nullptr;
+    EXPECT_FALSE(list.IsVisible());
+    if (fades) {
+      EXPECT_GE(fadingFrames, 2 * 8);  // in and out, 17 ms a frame
+    } else {
+      EXPECT_EQ(fadingFrames, 0);
+    }
+  }
+}
+
+// The history goes into a save and comes back whole with it; a run
+// resumed from it offers the history button at once. A history block
+// with a kind byte the frame does not know is refused whole.
+TEST_F(TgsFrameHistoryTest, HistoryRoundTripsThroughASaveAndAResumedRunOffersIt) {
+  ASSERT_NO_FATAL_FAILURE(ReadModule("[12 0]hello"));
+  ASSERT_EQ(RecordPage("first", "V1"), 0);
+  ASSERT_EQ(frame_->RecordChoicesInHistory({{"left", true}, {"right", false}}), 0);
+  frame_->RecordChoiceTaken(1);
+  ASSERT_EQ(RecordPage("second"), 0);
+  const std::vector<uint8_t> good = SaveBlock();
+
+  // The kind byte of the first entry: after the module state, the records
+  // up to the history flag, and the entry count.
+  const size_t kindAt = frame_->GetStateSize() + 3665 + 4;
+  ASSERT_EQ(good[kindAt - 5], 1);  // the history flag
+  ASSERT_EQ(good[kindAt], 0);
+  std::vector<uint8_t> bad = good;
+  bad[kindAt] = 7;
+  TgsFrameBlock block;
+  SobCursor parsed(bad.data(), bad.size());
+  EXPECT_EQ(TgsFrame::ParseSaveBlock(parsed, frame_->History().Capacity(), block), 2);
+  SobCursor refused(bad.data(), bad.size());
+  EXPECT_EQ(frame_->LoadFrom(refused), 2);
+  EXPECT_EQ(frame_->History().Count(), 3);
+
+  // A new run starts with an empty history and no history button.
+  ASSERT_EQ(frame_->EndRun(), 0);
+  ASSERT_EQ(frame_->BeginRun(false), 0);
+  EXPECT_EQ(frame_->History().Count(), 0);
+  EXPECT_EQ(frame_->ButtonState(TgsFrame::kHistory), 0);
+
+  SobCursor in(good.data(), good.size());
+  ASSERT_EQ(frame_->LoadFrom(in), 0);
+  const TextHistoryBuffer& history = frame_->History();
+  ASSERT_EQ(history.Count(), 3);
+  EXPECT_EQ(history.GetEntry(0)->Text()->voice, "V1");
+  EXPECT_EQ(history.GetEntry(1)->Choices()->selected, 1);
+  EXPECT_FALSE(history.GetEntry(1)->Choices()->choices[1].enabled);
+  const HistoryTextRecord& second = *history.GetEntry(2)->Text();
+  EXPECT_EQ(std::string(second.text.begin(), second.text.end()), "second");
+  ASSERT_EQ(frame_->BeginRun(true), 0);
+  EXPECT_EQ(frame_->History().Count(), 3);
+  EXPECT_EQ(frame_->ButtonState(TgsFrame::kHistory), 1);
 }
 
 }  // namespace

@@ -327,9 +327,14 @@ TEST(TgsFrameRun, BarButtonsFollowTheRun) {
     f.saveAllowed = c.save;
     f.loadAllowed = c.load;
     f.settingsAllowed = c.settings;
+    std::array<uint8_t, 196> settings{};
+    settings[29] = 7;  // a history of 8 entries
+    f.context.environment.settings = settings;
     ASSERT_EQ(f.Create(), 0u);
     TgsFrame& frame = *f.slot.frame;
-    frame.SetHistoryEntries(c.history);
+    // The history the run starts with (a loaded save's).
+    ASSERT_EQ(frame.History().SetCapacity(8), 0);
+    for (uint32_t i = 0; i < c.history; ++i) ASSERT_EQ(frame.History().AddEntry(reinterpret_cast<const uint8_t*>("page"), 4, 30, "", "", 0), 0);
     ASSERT_EQ(frame.BeginRun(false), 0);
     for (uint32_t b = 0; b < TgsFrame::kBarButtons; ++b) EXPECT_EQ(frame.ButtonState(b), c.buttons[b]) << b;
     EXPECT_EQ(frame.MessageId(), -1);

@@ -2,7 +2,7 @@
 // pump moves the test clock, the virtual output and the sound timer list
 // on by 16 ms a frame: the effect channels taken in turn, the loops a save
 // keeps, the fades and the waits on sounds and music, the voices, and the
-// music by number.
+// music by number, and the click of the history screen's closing.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../scene/SceneTestSupport.h"
 #include "TgsFrameTestSupport.h"
 #include "frame/MessageWindowState.h"
 #include "sound/BgmTrack.h"
@@ -256,6 +257,47 @@ TEST(FrameSounds, WaitsEndWhenTheProgramCloses) {
     EXPECT_EQ(rig.fixture->pumps, 6);
     rig.TearDown();
   }
+}
+
+// The history screen closed by the pointer's second button clicks on the
+// frame's click channel.
+TEST_F(FrameSoundsTest, ClosingTheHistoryScreenClicks) {
+  constexpr size_t kSettingHistoryLength = 29, kSettingNoFades = 189;
+  constexpr int32_t kClickChannel = 3;
+  // The windows' drawing needs the pixel operations of the scene tests.
+  struct SceneRig final : test::SceneTest {
+    void TestBody() override {}
+    using SceneTest::SetUp;
+    using SceneTest::TearDown;
+  } scene;
+  ASSERT_NO_FATAL_FAILURE(scene.SetUp());
+  struct SceneDown {
+    SceneRig& scene;
+    ~SceneDown() { scene.TearDown(); }
+  } sceneDown{scene};
+  InputControlHost controls;
+  settings[kSettingHistoryLength] = 3;
+  settings[kSettingNoFades] = 1;
+  fixture->RemakeFrame([&](TgsFrameEnvironment& environment) {
+    environment.settings = std::span<uint8_t>(settings);
+    environment.systemTimers = [this] { return &list; };
+    environment.controls = &controls;
+  });
+  ASSERT_EQ(Frame().SetupMessageWindow(nullptr), 0);
+  ASSERT_EQ(Frame().BeginRun(false), 0);
+  const std::string page = "page";
+  ASSERT_EQ(Frame().RecordPageInHistory({reinterpret_cast<const uint8_t*>(page.data()), page.size()}, "", "", 0), 0);
+  ASSERT_EQ(sound.LoadChannel(kClickChannel, "S1.TPC", 0, false), 0);
+  int frames = 0;
+  fixture->onPump = [&] {
+    Run(kFrameMs, kFrameMs);
+    controls.pointer.pressed.clear();
+    if (++frames == 3) controls.pointer.pressed = {1};
+  };
+  EXPECT_FALSE(sound.IsChannelPlaying(kClickChannel));
+  EXPECT_EQ(Frame().ShowTextHistory(), 0);
+  EXPECT_TRUE(sound.IsChannelPlaying(kClickChannel));
+  EXPECT_EQ(Frame().EndRun(), 0);
 }
 
 TEST_F(FrameSoundsTest, MusicByNumberAndItsWaits) {
