@@ -168,8 +168,8 @@ int32_t TgsScreenTransitions::StartNamed(std::string_view name, uint32_t duratio
                                          std::initializer_list<std::intptr_t> words) {
   std::vector<std::intptr_t> list{std::intptr_t(OrDefault(duration))};
   list.insert(list.end(), words.begin(), words.end());
-  const int32_t code =
-      PrepareTransition(FrontDisplay(), name, kPresentSwapsScenes, kApplyAtEnd, ObjectArguments{list.data(), list.size()});
+  const int32_t code = PrepareTransition(FrontDisplay(), name, kPresentSwapsScenes, kApplyAtEnd,
+                                         ObjectArguments{list.data(), list.size()});
   if (code != 0) {
     FlipLayers();
     return code;

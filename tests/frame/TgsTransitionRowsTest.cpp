@@ -436,7 +436,8 @@ TEST_F(TransitionRowsTest, QuitFadeBlendsWhatIsShownToBlack) {
   EXPECT_GT(half & 0xFF, 0u);
   EXPECT_LT(half & 0xFF, sky & 0xFF);
   EXPECT_EQ(seen.back(), 0u);
-  for (const auto& [x, y] : {std::pair{5, 5}, {640, 360}, {5, 600}, {5, 700}, {1279, 719}}) EXPECT_EQ(Shown(x, y), 0u) << x;
+  for (const auto& [x, y] : {std::pair{5, 5}, {640, 360}, {5, 600}, {5, 700}, {1279, 719}})
+    EXPECT_EQ(Shown(x, y), 0u) << x << ", " << y;
   frame.EndRun();
 }
 
