@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "../scene/ShownPixel.h"
 #include "FrameOnLayersTest.h"
 #include "RecordingTransitions.h"
 #include "effect/LayerAction.h"
@@ -445,18 +446,11 @@ TEST_F(FrameReapplyTest, ClosingFadeEndsOnTheRestoredPicture) {
   TgsFrame& loaded = MakeFrame();
   platform::SoftSurface target;
   ASSERT_EQ(target.Create(1280, 720, platform::SurfaceFormat::X8R8G8B8), platform::kSurfaceOk);
-  const auto shown = [&target] {
-    platform::SurfaceLock lock;
-    if (target.Lock(nullptr, &lock) != platform::kSurfaceOk) return 0xDEADu;
-    const uint32_t value = reinterpret_cast<const uint32_t*>(lock.bits + 100 * lock.pitch)[100] & 0xFFFFFFu;
-    target.Unlock();
-    return value;
-  };
   std::vector<uint32_t> seen;  // (100, 100) on screen, frame by frame
   fixture_.onPump = [&] {
     StepAt(clock_.TickMs() + 16);
     loaded.CanvasObject()->Present(nullptr, nullptr, &target, kPixelFormatX8R8G8B8, 1);
-    seen.push_back(shown());
+    seen.push_back(test::ShownPixel(target, 100, 100));
   };
   SobCursor in(block.data(), block.size());
   ASSERT_EQ(loaded.LoadFrom(in), 0);

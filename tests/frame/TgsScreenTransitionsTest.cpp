@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../scene/GoldenSupport.h"
+#include "../scene/ShownPixel.h"
 #include "LayerSetsFixture.h"
 #include "RecordingTransitions.h"
 #include "transition/BuiltinTransitions.h"
@@ -70,13 +71,7 @@ class ScreenTransitionsTest : public test::LayerSetsTest {
     EXPECT_FALSE(displays_[0].TimedPresentRunning());
   }
   // The colour the screen shows at (x, y).
-  uint32_t Shown(int32_t x, int32_t y) {
-    platform::SurfaceLock lock;
-    if (target_.Lock(nullptr, &lock) != platform::kSurfaceOk) return 0xDEADu;
-    const uint32_t value = reinterpret_cast<const uint32_t*>(lock.bits + y * lock.pitch)[x] & 0xFFFFFFu;
-    target_.Unlock();
-    return value;
-  }
+  uint32_t Shown(int32_t x, int32_t y) { return test::ShownPixel(target_, x, y); }
   std::vector<uint32_t> Durations() const {
     std::vector<uint32_t> out;
     for (const test::MadeTransition& made : test::RecordingTransition::made) out.push_back(uint32_t(made.words.at(0)));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../scene/GoldenSupport.h"
+#include "../scene/ShownPixel.h"
 #include "FramePictures.h"
 #include "LayerSetsFixture.h"
 #include "RecordingTransitions.h"
@@ -86,13 +87,7 @@ class TransitionRowsTest : public test::LayerSetsTest {
   }
 
   // The colour the screen shows at (x, y).
-  uint32_t Shown(int32_t x, int32_t y) {
-    platform::SurfaceLock lock;
-    if (target_.Lock(nullptr, &lock) != platform::kSurfaceOk) return 0xDEADu;
-    const uint32_t value = reinterpret_cast<const uint32_t*>(lock.bits + y * lock.pitch)[x] & 0xFFFFFFu;
-    target_.Unlock();
-    return value;
-  }
+  uint32_t Shown(int32_t x, int32_t y) { return test::ShownPixel(target_, x, y); }
 
   int32_t PlayText(const std::string& text) {
     fixture_.AddStory("module T\n" + text + "\n");

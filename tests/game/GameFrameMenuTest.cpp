@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "../scene/ShownPixel.h"
 #include "RunningGame.h"
 #include "base/MouseDevice.h"
 #include "frame/MessageWindowState.h"
@@ -186,13 +187,7 @@ TEST_F(GameSystemMenuTest, QuittingFadesTheMusicAndTheScreenToBlack) {
     platform::ScopedClock scopedClock(clock);
     platform::SoftSurface screen;
     ASSERT_EQ(screen.Create(1280, 720, platform::SurfaceFormat::X8R8G8B8), platform::kSurfaceOk);
-    const auto shown = [&screen](int32_t x, int32_t y) {
-      platform::SurfaceLock lock;
-      if (screen.Lock(nullptr, &lock) != platform::kSurfaceOk) return 0xDEADu;
-      const uint32_t value = reinterpret_cast<const uint32_t*>(lock.bits + y * lock.pitch)[x] & 0xFFFFFFu;
-      screen.Unlock();
-      return value;
-    };
+    const auto shown = [&screen](int32_t x, int32_t y) { return test::ShownPixel(screen, x, y); };
     // Each frame moves the clock and shows the frame's screen.
     TgsFrameSlot& slot = host.TextFrameSlot();
     TgsFrameEnvironment environment = host.TextFrame().environment;
