@@ -39,8 +39,10 @@ int32_t TgsFrame::FadeToBlackForQuit() {
   for (uint32_t slot = 0; slot < kEffectSlots; ++slot) layers_->EndEffectSlot(slot, true);
   layers_->ClearLayerActions(TgsLayerSets::kFront, true);
   layers_->ClearLayerActions(TgsLayerSets::kBack, true);
-  layers_->ClearLayer(kBlack, TgsLayerSets::kBack);
-  layers_->ClearSpriteGroup(TgsLayerSets::kBack, kAllGroups);
+  // The screen's scene becomes black; the fade leaves the sets where they
+  // are and blends what is shown into that scene.
+  layers_->ClearLayer(kBlack, TgsLayerSets::kFront);
+  layers_->ClearSpriteGroup(TgsLayerSets::kFront, kAllGroups);
   // The window and its bar stand over a fade; the whole picture goes here.
   windowState_->ShowMessageWindow(false, true);
   return transitions_->CrossFadeScreen(kQuitFadeMs, 0, 0) == -1 ? -1 : 0;

@@ -5,6 +5,7 @@
 #include "resource/TcpManager.h"
 #include "scene/CanvasDrawObject.h"
 #include "scene/CanvasTransitionTask.h"
+#include "scene/SpriteCanvas.h"
 
 namespace orrivel {
 
@@ -14,12 +15,27 @@ constexpr uint32_t kFadeSkipMask = 3;
 constexpr int32_t kSwapAll = 1;
 constexpr int32_t kAllGroups = -1;
 
+// A fade that leaves the sets where they are draws nothing of its own: it
+// blends what was last shown into the paired image's picture as that
+// stands. The paired picture becomes the screen's scene as it is now (its
+// overlay is drawn over the fade anyway), so the fade ends on what the
+// screen shows next; the paired canvas repaints all of its own scene the
+// next time it draws.
+void EnterCurrentScene(CanvasDrawObject& screen) {
+  CanvasDrawObject* paired = screen.PairedImage();
+  SpriteCanvas* canvas = screen.GetCanvas();
+  if (paired == nullptr || canvas == nullptr) return;
+  if (canvas->RenderInto(paired->GetSurface(), 0, 0, 0) != 0) return;
+  if (SpriteCanvas* pairedCanvas = paired->GetCanvas()) pairedCanvas->MarkAllChanged();
+}
+
 }  // namespace
 
 int32_t TgsScreenTransitions::RunScreenTransition(CanvasTransitionTask* task, CanvasDrawObject* screen,
                                                   int32_t layerMode, uint32_t skipMask) {
   if (task == nullptr) return 2;
   if (screen == nullptr) screen = FrontDisplay();
+  if (screen != nullptr && layerMode == 0) EnterCurrentScene(*screen);
   const bool low = !(environment_.noLowPriorityFade && environment_.noLowPriorityFade());
   if (screen == nullptr || screen->StartTimedPresent(task, uint8_t(layerMode), 1, low ? 1 : 0) != 0) {
     PresentTask::Release(task);

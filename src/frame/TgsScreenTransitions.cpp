@@ -165,11 +165,11 @@ bool TgsScreenTransitions::BeginCommand() {
 }
 
 int32_t TgsScreenTransitions::StartNamed(std::string_view name, uint32_t duration,
-                                         std::initializer_list<std::intptr_t> words, uint8_t flag) {
+                                         std::initializer_list<std::intptr_t> words) {
   std::vector<std::intptr_t> list{std::intptr_t(OrDefault(duration))};
   list.insert(list.end(), words.begin(), words.end());
-  const int32_t code =
-      PrepareTransition(FrontDisplay(), name, kPresentSwapsScenes, flag, ObjectArguments{list.data(), list.size()});
+  const int32_t code = PrepareTransition(FrontDisplay(), name, kPresentSwapsScenes, kApplyAtEnd,
+                                         ObjectArguments{list.data(), list.size()});
   if (code != 0) {
     FlipLayers();
     return code;
@@ -179,6 +179,7 @@ int32_t TgsScreenTransitions::StartNamed(std::string_view name, uint32_t duratio
 }
 
 void TgsScreenTransitions::KeepCurrentPicture() {
+  // The display's own picture, whole, is what is shown next.
   if (CanvasDrawObject* front = FrontDisplay()) front->AddDirty(nullptr);
 }
 
@@ -201,7 +202,11 @@ int32_t TgsScreenTransitions::StartRule(int32_t rule, uint32_t duration, int32_t
 int32_t TgsScreenTransitions::StartTrans(uint32_t duration, bool keep) {
   if (BeginCommand()) return 0;
   if (keep) KeepCurrentPicture();
-  const int32_t code = StartNamed("trans", duration, {}, keep ? 0 : 1);
+  // The records change places as the transition starts, so its end must
+  // hand the entered scene to the display with the keep flag too: an end
+  // that left the display as it was would show the old picture under
+  // records that describe the new one.
+  const int32_t code = StartNamed("trans", duration, {});
   if (code != 0 && keep) KeepCurrentPicture();
   return code;
 }

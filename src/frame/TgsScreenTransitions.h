@@ -145,8 +145,7 @@ class TgsScreenTransitions {
   bool BeginCommand();
   // Starts the named transition on the front display with mode 1, flag 1,
   // the duration (0: the default) and the words; flips when it cannot.
-  int32_t StartNamed(std::string_view name, uint32_t duration, std::initializer_list<std::intptr_t> words,
-                     uint8_t flag = 1);
+  int32_t StartNamed(std::string_view name, uint32_t duration, std::initializer_list<std::intptr_t> words);
   // With "trans"'s keep flag the display shows its current picture again.
   void KeepCurrentPicture();
 

@@ -12,6 +12,7 @@
 #include "base/StartupHooks.h"
 #include "display/SurfaceImage.h"
 #include "effect/BuiltinEffects.h"
+#include "frame/MessageWindowState.h"
 #include "game/ConfirmBox.h"
 #include "game/FramePump.h"
 #include "game/GameMenu.h"
@@ -409,7 +410,14 @@ void GameApplication::InstallSystemMenu(TgsNativeContext& frame) {
     if (SoundManager* sounds = objects->Sounds()) sounds->PlayChannel(effect, false);
   };
   services.setCurrentSaveFile = [objects](const std::string& path) { objects->StoreFileNameString(path.c_str()); };
+  // Where the pointer left the window (4 left, 8 top) places a menu
+  // summoned from outside it.
+  services.pointerEdge = [this] { return int32_t(cursorZone); };
   TgsFrameSlot* slot = frame.slot;
+  // What a page of the frame switched off comes back while the menu is open.
+  services.restoreMenuState = [slot] {
+    if (slot && slot->frame) slot->frame->WindowState().RestoreMenuState();
+  };
   services.quitFade = [this, objects, slot] {
     if (SoundManager* sounds = objects->Sounds()) PlayBgmTrack(*sounds, &timerLists[0], 0, 1000, true);
     if (slot && slot->frame) slot->frame->FadeToBlackForQuit();

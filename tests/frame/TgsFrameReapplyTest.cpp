@@ -5,16 +5,20 @@
 
 #include <cstring>
 
+#include "../scene/ShownPixel.h"
 #include "FrameOnLayersTest.h"
 #include "RecordingTransitions.h"
 #include "effect/LayerAction.h"
 #include "frame/MessageTextWindow.h"
 #include "frame/MessageWindowState.h"
+#include "frame/TgsScreenTransitions.h"
 #include "platform/SoftSurface.h"
 #include "raster/PixelFormat.h"
+#include "scene/CanvasDrawObject.h"
 #include "resource/TcpManager.h"
 #include "script/ByteWriter.h"
 #include "script/SobCursor.h"
+#include "transition/BuiltinTransitions.h"
 
 namespace orrivel {
 namespace {
@@ -432,6 +436,68 @@ TEST_F(FrameReapplyTest, ClosingFadeHoldsTheNoticeWhileItRuns) {
   }
   // The registry and the screen go before the frame that uses them would.
   fixture_.onPump = nullptr;
+  fixture_.frame.reset();
+}
+
+// The closing fade blends what was shown before the load into the
+// restored picture, and ends on it.
+TEST_F(FrameReapplyTest, ClosingFadeEndsOnTheRestoredPicture) {
+  settings_[kSettingEffects] = 0;
+  TcpManager registry;
+  ASSERT_EQ(RegisterStartupTransitions(registry), 0);
+  moreEnvironment_ = [&](TgsFrameEnvironment& environment) { environment.screenObjects = &registry; };
+  TgsFrame& saved = PlayScene();
+  saved.Layers()->EndEffectSlot(1, true);
+  const std::vector<uint8_t> block = SaveBlock(saved);
+  TgsFrame& loaded = MakeFrame();
+  platform::SoftSurface target;
+  ASSERT_EQ(target.Create(1280, 720, platform::SurfaceFormat::X8R8G8B8), platform::kSurfaceOk);
+  std::vector<uint32_t> seen;  // (100, 100) on screen, frame by frame
+  fixture_.onPump = [&] {
+    StepAt(clock_.TickMs() + 16);
+    loaded.CanvasObject()->Present(nullptr, nullptr, &target, kPixelFormatX8R8G8B8, 1);
+    seen.push_back(test::ShownPixel(target, 100, 100));
+  };
+  SobCursor in(block.data(), block.size());
+  ASSERT_EQ(loaded.LoadFrom(in), 0);
+  ASSERT_EQ(loaded.BeginRun(true), 0);
+  const std::vector<uint8_t> restored = Screen(loaded);
+  uint32_t expected = 0;
+  std::memcpy(&expected, &restored[(100 * 1280 + 100) * 4], 4);
+  expected &= 0xFFFFFFu;
+  ASSERT_NE(expected & 0xFF, 0u);
+  ASSERT_GE(seen.size(), 500u / 16);
+  EXPECT_EQ(seen.back(), expected);
+  const uint32_t half = seen[seen.size() / 2];
+  EXPECT_GT(half & 0xFF, 0u);
+  EXPECT_LT(half & 0xFF, expected & 0xFF);
+  fixture_.onPump = nullptr;
+  fixture_.frame.reset();
+}
+
+// An endless quake filter is saved with the frame and runs again after the
+// load, in place of the closing fade.
+TEST_F(FrameReapplyTest, AnEndlessQuakeFilterRunsAgainAfterALoad) {
+  settings_[kSettingEffects] = 0;
+  TcpManager registry;
+  test::RegisterRecordingTransitions(registry);
+  moreEnvironment_ = [&](TgsFrameEnvironment& environment) { environment.screenObjects = &registry; };
+  TgsFrame& saved = MakeFrame();
+  ASSERT_EQ(saved.BeginRun(false), 0);
+  fixture_.AddStory(std::string("module T\n") + kScene + "[quake_filter 4 2 3 0 =0 1 1 0]\n");
+  ASSERT_EQ(fixture_.Play("T"), 0);
+  const std::array<int32_t, 6> record{1, 4, 2, 3, 1, 1};
+  ASSERT_EQ(saved.QuakeFilterRecord(), record);
+  const std::vector<uint8_t> block = SaveBlock(saved);
+  test::RecordingTransition::made.clear();
+  ASSERT_EQ(LoadAndResume(block), 0);
+  TgsFrame& loaded = *fixture_.frame;
+  EXPECT_EQ(loaded.QuakeFilterRecord(), record);
+  ASSERT_EQ(test::RecordingTransition::made.size(), 1u);
+  EXPECT_EQ(test::RecordingTransition::made[0].name, "quake");
+  EXPECT_EQ(test::RecordingTransition::made[0].words, (std::vector<std::intptr_t>{4, 2, 3, 0, 0, 1}));
+  EXPECT_TRUE(loaded.Transitions()->FrontDisplay()->TimedPresentRunning());
+  EXPECT_TRUE(loaded.Transitions()->Running());
   fixture_.frame.reset();
 }
 

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "../scene/GoldenSupport.h"
 #include "LayerSetsFixture.h"
@@ -312,6 +315,101 @@ TEST_F(LayerSetsTest, TwinsShareTheirPicturesAndStayWhole) {
   EXPECT_EQ(PixelAt(*shown, 320, 520), Grey(0xFFD07040u));
   ASSERT_EQ(s.ClearLayer(0, 1), 0);
   EXPECT_NE(s.GetLayer(0).picture, nullptr);
+}
+
+// The back set made a copy of the front, one table of fronts: the back
+// shares the front's pictures, places its background as the front does
+// (offset, zoom rectangle or rotation), holds every sprite at the front's
+// order with the front's record, shows the groups the front captured
+// (holding no capture of its own), and composes the same picture.
+TEST_F(LayerSetsTest, BackLayersCopyTheFrontWhole) {
+  struct Case {
+    const char* what;
+    std::function<void(TgsLayerSets&)> front;
+  };
+  const auto sprites = [](TgsLayerSets& s) {
+    ASSERT_EQ(s.ParseSpriteName(0, "ABC01.ELG", 0, 0), 0);
+    ASSERT_EQ(s.ParseSpriteName(1, "XYZ01.ELG", 0, 0), 0);
+    ASSERT_EQ(s.ParseSpriteName(2, "XYZ01.ELG", 0, 1), 0);
+    ASSERT_EQ(s.SetSpritePosition(2, 200, 300, 0, 1), 0);
+    ASSERT_EQ(s.ParseSpriteName(0, "ABC01.ELG", 0, 2), 0);
+    ASSERT_EQ(s.SetSpritePosition(0, 1000, 100, 0, 2), 0);
+  };
+  const std::vector<Case> cases = {
+      {"offset",
+       [&](TgsLayerSets& s) {
+         ASSERT_EQ(s.LoadLayerImage("BG01A.ELG", 0), 0);
+         ASSERT_EQ(s.SetLayerPosition(-40, 25, 0), 0);
+         sprites(s);
+       }},
+      {"zoom rectangle",
+       [&](TgsLayerSets& s) {
+         ASSERT_EQ(s.LoadLayerImage("BG01A.ELG", 0), 0);
+         ASSERT_EQ(s.SetLayerClip(100, 50, 640, 360, 0), 0);
+         sprites(s);
+       }},
+      {"rotation",
+       [&](TgsLayerSets& s) {
+         ASSERT_EQ(s.LoadLayerImage("BG01A.ELG", 0), 0);
+         ASSERT_EQ(s.SetLayerRotation(30, "1.5", 600, 300, 0), 0);
+         sprites(s);
+       }},
+      {"sprite orders",
+       [&](TgsLayerSets& s) {
+         ASSERT_EQ(s.LoadLayerImage("BG02A.ELG", 0), 0);
+         sprites(s);
+         // The character goes over the square it overlaps, and back.
+         ASSERT_EQ(s.BringSpriteToFront(0, 0, 0, false), 0);
+         ASSERT_EQ(s.SendSpriteToBack(1, 0, 0, false), 0);
+       }},
+      {"captured groups",
+       [&](TgsLayerSets& s) {
+         ASSERT_EQ(s.LoadLayerImage("BG01A.ELG", 0), 0);
+         sprites(s);
+         // Groups 1 and 2 frozen into the background.
+         ASSERT_EQ(s.CaptureScreenToLayer(5, 0), 0);
+       }},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.what);
+    Make();
+    TgsLayerSets& s = *sets_;
+    row.front(s);
+    const uint8_t captured = s.GetLayer(0).record.captureMask;
+    s.PrepareBackLayers();
+    const TgsLayerSets::Layer& front = s.GetLayer(0);
+    const TgsLayerSets::Layer& back = s.GetLayer(1);
+    EXPECT_EQ(back.picture, front.picture);
+    EXPECT_EQ(back.record.x, front.record.x);
+    EXPECT_EQ(back.record.y, front.record.y);
+    EXPECT_EQ(back.record.zoomLeft, front.record.zoomLeft);
+    EXPECT_EQ(back.record.zoomRight, front.record.zoomRight);
+    EXPECT_EQ(back.record.rotationAngle, front.record.rotationAngle);
+    EXPECT_EQ(back.record.rotationScale, front.record.rotationScale);
+    EXPECT_EQ(back.record.captureMask, 0);
+    EXPECT_EQ(back.capture, nullptr);
+    EXPECT_EQ(front.record.captureMask, captured);
+    for (int32_t group = 0; group < 3; ++group)
+      for (uint32_t number = 0; number < TgsLayerSets::GroupSlots(group); ++number) {
+        SCOPED_TRACE("group " + std::to_string(group) + " slot " + std::to_string(number));
+        TgsLayerSets::SpriteSlot& f = *s.FindSprite(int32_t(number), 0, group);
+        TgsLayerSets::SpriteSlot& b = *s.FindSprite(int32_t(number), 1, group);
+        EXPECT_EQ(b.record.order, f.record.order);
+        ASSERT_EQ(b.sprite != nullptr, f.sprite != nullptr);
+        if (!f.sprite) continue;
+        EXPECT_EQ(b.picture, f.picture);
+        EXPECT_EQ(std::memcmp(&b.record, &f.record, sizeof b.record), 0);
+        EXPECT_EQ(b.sprite->OwningList(), &Canvas(1).MainList());
+        EXPECT_TRUE(b.sprite->IsVisible());
+      }
+    // The same picture, pixel for pixel.
+    const auto shownFront = Compose(0);
+    const auto shownBack = Compose(1);
+    size_t differing = 0;
+    for (int32_t y = 0; y < 720; ++y)
+      differing += std::memcmp(shownFront->GetScanLine(y), shownBack->GetScanLine(y), 1280 * 4) != 0;
+    EXPECT_EQ(differing, 0u);
+  }
 }
 
 TEST_F(LayerSetsTest, GoldenBackgroundWithGreyAndTonedSprites) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../scene/GoldenSupport.h"
+#include "../scene/ShownPixel.h"
 #include "LayerSetsFixture.h"
 #include "RecordingTransitions.h"
 #include "transition/BuiltinTransitions.h"
@@ -69,6 +70,8 @@ class ScreenTransitionsTest : public test::LayerSetsTest {
     EXPECT_EQ(displays_[0].GetCanvas(), frontCanvas_);
     EXPECT_FALSE(displays_[0].TimedPresentRunning());
   }
+  // The colour the screen shows at (x, y).
+  uint32_t Shown(int32_t x, int32_t y) { return test::ShownPixel(target_, x, y); }
   std::vector<uint32_t> Durations() const {
     std::vector<uint32_t> out;
     for (const test::MadeTransition& made : test::RecordingTransition::made) out.push_back(uint32_t(made.words.at(0)));
@@ -161,6 +164,14 @@ TEST_F(ScreenTransitionsTest, AFilterIndexOutsideTheTableIsRefusedAndChangesNoth
   EXPECT_TRUE(test::RecordingTransition::made.empty());
   EXPECT_EQ(transitions_->StartFilterTransition(0, 100, 1, 2, 3), 0);
   EXPECT_EQ(test::RecordingTransition::made.at(0).name, "zoomflip");
+  // While skipping the sets change places before the index is looked at.
+  TearDown();
+  SetUp();
+  skipping_ = true;
+  EXPECT_EQ(transitions_->StartFilterTransition(7, 100, 0, 0, 0), 0);
+  ExpectExchanged();
+  ExpectDisplaysExchanged();
+  EXPECT_TRUE(test::RecordingTransition::made.empty());
 }
 
 TEST_F(ScreenTransitionsTest, ATransitionThatCannotStartFlipsAndReturnsWhy) {
@@ -176,13 +187,42 @@ TEST_F(ScreenTransitionsTest, ATransitionThatCannotStartFlipsAndReturnsWhy) {
   EXPECT_EQ(test::RecordingTransition::live, 0);
 }
 
-TEST_F(ScreenTransitionsTest, KeepingTransPassesTheFlagClearedAndSkipInputFinishesTheRun) {
-  ASSERT_EQ(transitions_->StartTrans(800, true), 0);
-  EXPECT_EQ(displays_[0].TimedPresentEndOption(), 0);
-  onPump_ = [this] { skipping_ = pumps_ >= 3; };
-  EXPECT_EQ(transitions_->RunTransition(true), 1);
-  EXPECT_EQ(pumps_, 4);
-  EXPECT_FALSE(displays_[0].TimedPresentRunning());
+// Whether "trans" keeps the shown picture first or not, and whether it
+// runs out or is skipped, it ends with the screen showing what the records
+// describe: the entered sky, on the canvas that held it.
+TEST_F(ScreenTransitionsTest, TransEndsOnTheEnteredSceneAndSkipInputFinishesTheRun) {
+  const uint32_t sky = kSkyBlue & 0xFFFFFFu;
+  for (const bool keep : {true, false})
+    for (const bool skip : {true, false}) {
+      SCOPED_TRACE(std::string(keep ? "keep" : "no keep") + (skip ? ", skipped" : ", to its end"));
+      TearDown();
+      SetUp();
+      pumps_ = 0;
+      // The gradient is on screen first.
+      displays_[0].Present(nullptr, nullptr, &target_, kPixelFormatX8R8G8B8, 0);
+      ASSERT_NE(Shown(5, 100), sky);
+      ASSERT_EQ(transitions_->StartTrans(800, keep), 0);
+      if (skip) onPump_ = [this] { skipping_ = pumps_ >= 3; };
+      EXPECT_EQ(transitions_->RunTransition(true), skip ? 1 : 0);
+      if (skip) {
+        EXPECT_EQ(pumps_, 4);
+      }
+      EXPECT_FALSE(displays_[0].TimedPresentRunning());
+      ExpectExchanged();
+      ExpectDisplaysExchanged();
+      sets_->Environment().pumpFrame();
+      EXPECT_EQ(Shown(5, 100), sky);
+      onPump_ = nullptr;
+      skipping_ = false;
+    }
+  // Refused with the keep flag: the sets change places at once all the same.
+  TearDown();
+  SetUp();
+  displays_[0].SetPairedImage(nullptr);
+  EXPECT_EQ(transitions_->StartTrans(800, true), 3);
+  ExpectExchanged();
+  ExpectDisplaysExchanged();
+  displays_[0].SetPairedImage(&displays_[1]);
   // A quit while it runs ends the wait with -1.
   skipping_ = false;
   onPump_ = nullptr;

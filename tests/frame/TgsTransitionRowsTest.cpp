@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../scene/GoldenSupport.h"
+#include "../scene/ShownPixel.h"
 #include "FramePictures.h"
 #include "LayerSetsFixture.h"
 #include "RecordingTransitions.h"
@@ -84,6 +85,9 @@ class TransitionRowsTest : public test::LayerSetsTest {
     frame.Layers()->characters = {"ABCDEF"};
     return frame;
   }
+
+  // The colour the screen shows at (x, y).
+  uint32_t Shown(int32_t x, int32_t y) { return test::ShownPixel(target_, x, y); }
 
   int32_t PlayText(const std::string& text) {
     fixture_.AddStory("module T\n" + text + "\n");
@@ -315,13 +319,7 @@ TEST_F(TransitionRowsTest, WindowAndBarStayOnTheShownDisplayThroughEveryExchange
     frame.WindowState().ShowMessageWindow(true, true);
     const uint32_t gradientAt100 = 0x230040u;  // BG01A at (5, 100)
     const uint32_t sky = kSkyBlue & 0xFFFFFFu;
-    const auto pixel = [this](int32_t x, int32_t y) {
-      platform::SurfaceLock lock;
-      if (target_.Lock(nullptr, &lock) != platform::kSurfaceOk) return 0xDEADu;
-      const uint32_t value = reinterpret_cast<const uint32_t*>(lock.bits + y * lock.pitch)[x] & 0xFFFFFFu;
-      target_.Unlock();
-      return value;
-    };
+    const auto pixel = [this](int32_t x, int32_t y) { return Shown(x, y); };
     // The window's frame picture, its text window, the bar and its buttons.
     std::vector<const Drawable*> parts = {frame.FrameSprite(), frame.BarSprite(),
                                           &frame.WindowState().Window(0)->WindowSprite()};
@@ -382,6 +380,60 @@ TEST_F(TransitionRowsTest, WindowAndBarStayOnTheShownDisplayThroughEveryExchange
     // What the frame made leaves the given canvas with the frame.
     EXPECT_EQ(given.GetOverlayList() ? given.GetOverlayList()->Head() : nullptr, nullptr);
   }
+}
+
+// Boot byte 15 runs the transitions and the blocking fades of a module
+// without the low-priority hook; without it both enter it.
+int lowPriorityEntries = 0;
+void CountLowPriority(bool enter) { lowPriorityEntries += enter ? 1 : 0; }
+
+TEST_F(TransitionRowsTest, BootByteFifteenTakesTheLowPriorityFromTransitionsAndFades) {
+  CanvasDrawObject::SetLowPriorityHook(&CountLowPriority);
+  for (const bool off : {false, true})
+    for (const char* block : {"[cross 100][wait_transition 0]", "[flash 60 0]"}) {
+      SCOPED_TRACE(std::string(off ? "off: " : "on: ") + block);
+      lowPriorityOff_ = off;
+      TgsFrame& frame = StartFrame(recording_);
+      lowPriorityEntries = 0;
+      EXPECT_EQ(PlayText(std::string(kScene) + block), 0);
+      EXPECT_EQ(lowPriorityEntries, off ? 0 : (block[1] == 'f' ? 2 : 1));
+      frame.EndRun();
+      timers_.Clear();
+    }
+  CanvasDrawObject::SetLowPriorityHook(nullptr);
+  lowPriorityOff_ = false;
+}
+
+// Quitting from the system menu: the picture on screen fades to black over
+// 1000 ms, even when the display behind still holds the picture an earlier
+// transition entered.
+TEST_F(TransitionRowsTest, QuitFadeBlendsWhatIsShownToBlack) {
+  TgsFrame& frame = StartFrame(builtins_);
+  ASSERT_EQ(PlayText(std::string(kScene) + "[cross 100][wait_transition 0]"), 0);
+  // The window and its bar are up, as over a page.
+  frame.WindowState().ShowMessageWindow(true, true);
+  ASSERT_TRUE(frame.PumpOneFrame());
+  const uint32_t sky = kSkyBlue & 0xFFFFFFu;
+  ASSERT_EQ(Shown(5, 100), sky);
+  ASSERT_EQ(Shown(5, 700), 0x405060u);
+  std::vector<uint32_t> seen;
+  const int start = fixture_.pumps;
+  const std::function<void()> present = fixture_.onPump;
+  fixture_.onPump = [&] {
+    present();
+    seen.push_back(Shown(5, 100));
+  };
+  EXPECT_EQ(frame.FadeToBlackForQuit(), 0);
+  EXPECT_GE(fixture_.pumps - start, 1000 / 16);
+  ASSERT_GE(seen.size(), 40u);
+  // Half-way it is darker sky; at the end black, all over.
+  const uint32_t half = seen[seen.size() / 2];
+  EXPECT_GT(half & 0xFF, 0u);
+  EXPECT_LT(half & 0xFF, sky & 0xFF);
+  EXPECT_EQ(seen.back(), 0u);
+  for (const auto& [x, y] : {std::pair{5, 5}, {640, 360}, {5, 600}, {5, 700}, {1279, 719}})
+    EXPECT_EQ(Shown(x, y), 0u) << x << ", " << y;
+  frame.EndRun();
 }
 
 }  // namespace

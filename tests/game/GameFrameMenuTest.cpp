@@ -7,16 +7,26 @@
 #include <map>
 #include <memory>
 
+#include "../scene/ShownPixel.h"
 #include "RunningGame.h"
 #include "base/MouseDevice.h"
 #include "frame/MessageWindowState.h"
 #include "frame/TgsFrame.h"
 #include "frame/TgsFrameNatives.h"
+#include "frame/TgsLayerSets.h"
+#include "frame/TgsSystemMenu.h"
+#include "game/ConfirmBox.h"
 #include "game/GameMenu.h"
 #include "game/GameWindowCommands.h"
 #include "natives/AppNativePort.h"
 #include "natives/GameScriptHost.h"
+#include "natives/ProcessObjects.h"
+#include "platform/Clock.h"
 #include "platform/Messages.h"
+#include "platform/SoftSurface.h"
+#include "raster/PixelFormat.h"
+#include "scene/CanvasDrawObject.h"
+#include "sound/BgmTrack.h"
 #include "script/NativeArgs.h"
 
 namespace orrivel {
@@ -155,6 +165,103 @@ TEST_F(GameFrameMenuTest, SwitchesTheScriptsChangeWhileTheHistoryIsOpenHoldAfter
     EXPECT_EQ(commands.SwitchState(GameWindowCommands::kSwitchLoad), 1);
     EXPECT_TRUE(Enabled(app, kCommandSettings));
     frame.EndRun();
+  });
+}
+
+// The run's process-wide objects and box, as the program builds them: the
+// game installs its system menu over them.
+class GameSystemMenuTest : public RunningGameTest {
+ protected:
+  GameSystemMenuTest() {
+    previousObjects_ = SetProcessObjects(&objects_);
+    previousBox_ = SetConfirmBox(&box_);
+  }
+  ~GameSystemMenuTest() override {
+    SetConfirmBox(previousBox_);
+    SetProcessObjects(previousObjects_);
+  }
+
+ private:
+  ProcessObjects objects_;
+  ConfirmBox box_;
+  ProcessObjects* previousObjects_ = nullptr;
+  ConfirmBox* previousBox_ = nullptr;
+};
+
+// Opening the system menu gives back what a page switched off (here the
+// pointer) before the menu takes input, and the menu places itself by the
+// edge where the pointer left the window.
+TEST_F(GameSystemMenuTest, RestoresTheMenuStateAndReadsThePointerEdge) {
+  GameApplication app;
+  RunWith(app, [&app] {
+    ASSERT_NE(app.scripts, nullptr);
+    GameScriptHost& host = *app.scripts;
+    MouseDevice* mouse = app.input ? app.input->Mouse() : nullptr;
+    ASSERT_NE(mouse, nullptr);
+    TgsFrameSlot& slot = host.TextFrameSlot();
+    slot.frame = std::make_unique<TgsFrame>(host.Space(), host.TextFrame().environment);
+    MessageWindowState& window = slot.frame->WindowState();
+    mouse->SetCursorState(1, app.mainWindow.GetHandle(), platform::WM_APP_MODAL_NOTIFY);
+    window.SwitchMenuStateOff();
+    ASSERT_EQ(mouse->CursorState(), 0u);
+    // This game ships no item layout: the menu stays closed, but it gave
+    // the state back as it opened.
+    EXPECT_EQ(slot.frame->ShowSystemMenu(), TgsSystemMenu::kDismissed);
+    EXPECT_FALSE(window.MenuStateOff());
+    EXPECT_EQ(mouse->CursorState(), 1u);
+
+    TgsSystemMenuPort* port = host.TextFrame().ownSystemMenu.get();
+    ASSERT_NE(port, nullptr);
+    for (const uint8_t zone : {4, 8, 6, 0}) {
+      app.cursorZone = zone;
+      EXPECT_EQ(port->PointerEdge(), zone);
+    }
+    slot.frame.reset();
+  });
+}
+
+// Quitting from the system menu with the fade on, as the game wires it:
+// the music fades out and the screen goes from what it shows to black over
+// a second of frames.
+TEST_F(GameSystemMenuTest, QuittingFadesTheMusicAndTheScreenToBlack) {
+  GameApplication app;
+  RunWith(app, [&app] {
+    ASSERT_NE(app.scripts, nullptr);
+    GameScriptHost& host = *app.scripts;
+    platform::ManualClock clock(100000);
+    platform::ScopedClock scopedClock(clock);
+    platform::SoftSurface screen;
+    ASSERT_EQ(screen.Create(1280, 720, platform::SurfaceFormat::X8R8G8B8), platform::kSurfaceOk);
+    const auto shown = [&screen](int32_t x, int32_t y) { return test::ShownPixel(screen, x, y); };
+    // Each frame moves the clock and shows the frame's screen.
+    TgsFrameSlot& slot = host.TextFrameSlot();
+    TgsFrameEnvironment environment = host.TextFrame().environment;
+    std::vector<uint32_t> seen;
+    environment.pumpFrame = [&] {
+      clock.SetTick(clock.TickMs() + 16);
+      slot.frame->CanvasObject()->Present(nullptr, nullptr, &screen, kPixelFormatX8R8G8B8, 1);
+      seen.push_back(shown(640, 360));
+      return 1;
+    };
+    slot.frame = std::make_unique<TgsFrame>(host.Space(), environment);
+    ASSERT_EQ(slot.frame->SetupMessageWindow(nullptr), 0);
+    ASSERT_EQ(slot.frame->Layers()->ClearLayer(0xFFFFFF, TgsLayerSets::kFront), 0);
+    ASSERT_EQ(slot.frame->CanvasObject()->Present(nullptr, nullptr, &screen, kPixelFormatX8R8G8B8, 0), 0);
+    ASSERT_EQ(shown(640, 360), 0xFFFFFFu);
+    SetCurrentBgmNumber(3);
+
+    TgsSystemMenuPort* port = host.TextFrame().ownSystemMenu.get();
+    ASSERT_NE(port, nullptr);
+    port->QuitFade();
+    EXPECT_EQ(CurrentBgmNumber(), 0);
+    ASSERT_GE(seen.size(), 1000u / 16);
+    const uint32_t half = seen[seen.size() / 2];
+    EXPECT_GT(half & 0xFF, 0x20u);
+    EXPECT_LT(half & 0xFF, 0xE0u);
+    EXPECT_EQ(seen.back(), 0u);
+    for (const auto& [x, y] : {std::pair{0, 0}, {1279, 0}, {0, 719}, {1279, 719}}) EXPECT_EQ(shown(x, y), 0u);
+    slot.frame.reset();
+    SetCurrentBgmNumber(0);
   });
 }
 
