@@ -448,7 +448,7 @@ TEST_F(TgsFrameHistoryTest, HistoryRoundTripsThroughASaveAndAResumedRunOffersIt)
   bad[kindAt] = 7;
   TgsFrameBlock block;
   SobCursor parsed(bad.data(), bad.size());
-  EXPECT_EQ(TgsFrame::ParseSaveBlock(parsed, frame_->History().Capacity(), block), 2);
+  EXPECT_EQ(TgsFrame::ParseSaveBlock(parsed, block), 2);
   SobCursor refused(bad.data(), bad.size());
   EXPECT_EQ(frame_->LoadFrom(refused), 2);
   EXPECT_EQ(frame_->History().Count(), 3);
