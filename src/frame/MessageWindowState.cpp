@@ -321,7 +321,6 @@ void MessageWindowState::ShowBarNow(bool visible) {
 void MessageWindowState::SetBarVisible(bool visible, bool animate) {
   if (visible == barVisible_) return;
   barVisible_ = visible;
-  frame_.SetButtonsVisible(visible);
   SpriteFadeAction* fade = static_cast<SpriteFadeAction*>(barFadeSlot_);
   if (fade != nullptr) fade->Complete();
   TimerList* timers = frame_.Environment().systemTimers ? frame_.Environment().systemTimers() : nullptr;
@@ -354,6 +353,12 @@ void MessageWindowState::SetBarVisible(bool visible, bool animate) {
     if (visible) targets[i]->SetOpacity(0);
     fade->SetTarget(int32_t(i), targets[i], visible, kBarFadeMs, 0, false, 0, 0, 0);
   }
+}
+
+void MessageWindowState::HideBarForRunStart() {
+  EndBarFade();
+  barVisible_ = false;
+  ShowBarNow(false);
 }
 
 void MessageWindowState::Update() {

@@ -115,6 +115,10 @@ class MessageWindowState {
   void SetBarButtonState(uint32_t n, uint8_t state);
   void SetBarVisible(bool visible, bool animate);
   bool BarVisible() const { return barVisible_; }
+  // A run starts with the bar hidden until a page, the pointer or the
+  // script shows it: the record and everything of the bar on screen (the
+  // picture and the ten buttons) alike.
+  void HideBarForRunStart();
   // Ends a finished hiding fade (the bar's sprites then hide).
   void Update();
 

@@ -88,6 +88,8 @@ void TgsFrame::SetButtonEnabled(uint32_t button, bool on) {
   if (barButtons_[button]) barButtons_[button]->SetEnabled(on);
 }
 
+bool TgsFrame::ButtonsVisible() const { return windowState_->BarVisible(); }
+
 void TgsFrame::FollowGameSwitches(bool force) {
   uint8_t gates = 0;
   if (GateOpen(environment_.saveAllowed)) gates |= kGateSave;
@@ -114,11 +116,11 @@ int32_t TgsFrame::BeginRun(bool resumed) {
   resumed_ = resumed;
 
   BuildRunScreen();
-  for (uint32_t button = 0; button < kBarButtons; ++button) {
-    SetButtonEnabled(button, true);
-    if (barButtons_[button]) barButtons_[button]->SetVisible(false);
-  }
-  buttonsVisible_ = false;
+  for (uint32_t button = 0; button < kBarButtons; ++button) SetButtonEnabled(button, true);
+  // The bar picture is made shown with the buttons hidden; the whole bar
+  // stays hidden as recorded until something shows it, so that what the
+  // first page (or a load) decides is what is drawn.
+  windowState_->HideBarForRunStart();
   SetButtonEnabled(kPreviousChoice, false);
 
   if (!resumed) {
@@ -162,7 +164,6 @@ int32_t TgsFrame::EndRun() {
   choiceCount_ = 0;
   choices_.Clear();
   ruleImage_ = -1;
-  buttonsVisible_ = false;
   page_.Rewind();
   pendingText_.clear();
   pendingAt_ = 0;

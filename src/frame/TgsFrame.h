@@ -288,8 +288,9 @@ class TgsFrame : public TgsModule {
   void StoreButtonState(uint32_t button, uint8_t state) {
     if (button < kBarButtons) buttons_[button] = state;
   }
-  bool ButtonsVisible() const { return buttonsVisible_; }
-  void SetButtonsVisible(bool on) { buttonsVisible_ = on; }
+  // Whether the bar (its buttons and picture) is shown: the window state's
+  // record, the one place it is kept.
+  bool ButtonsVisible() const;
   // The message window, its name plate, the waits, the bar and the fades.
   MessageWindowState& WindowState() { return *windowState_; }
   // Ends both actions of a message-window entry (negative: the current one).
@@ -835,7 +836,6 @@ class TgsFrame : public TgsModule {
   std::string speakerName_;
   std::string voiceName_;
   std::array<uint8_t, kBarButtons> buttons_{};
-  bool buttonsVisible_ = false;
   // The game's switches as the bar buttons last followed them.
   uint8_t switchGates_ = 0;
   std::vector<int32_t> bgTable_;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <set>
 
 #include "../scene/SceneTestSupport.h"
@@ -19,6 +20,8 @@
 #include "scene/ButtonControl.h"
 #include "scene/ControlFactory.h"
 #include "scene/ImageSprite.h"
+#include "script/ByteWriter.h"
+#include "script/SobCursor.h"
 
 namespace orrivel {
 namespace {
@@ -273,6 +276,66 @@ TEST_F(MessageWindowStateTest, BarButtonStatesAndTheBar) {
   EXPECT_EQ(skip->Sprite().GetOpacity(), 0);
   state().FixedWait(250);
   EXPECT_EQ(skip->Sprite().GetOpacity(), 255);
+}
+
+// What the bar draws (its picture and its ten buttons) is what its record
+// says, from the start of a run on: before any page has shown it, after the
+// script hid or faded the window with it, and when a run resumes, with or
+// without a loaded state.
+TEST_F(MessageWindowStateTest, BarOnScreenFollowsItsRecordBeforeAnyPage) {
+  // A loaded state, saved from a run of its own over a module.
+  frame_->SetFolder("SCRIPT");
+  frame_->SetFileReader([this](const std::string& path) { return fixture_.disk.Read(path); });
+  fixture_.AddStory("module T\n[12 0]Hello\n");
+  ASSERT_EQ(frame_->LoadScriptByName("T"), 0);
+  std::vector<uint8_t> saved(frame_->GetSaveSize(false));
+  ByteWriter out(saved.data(), saved.size());
+  ASSERT_EQ(frame_->SaveTo(out, false), 0);
+  const auto load = [&] {
+    SobCursor in(saved.data(), saved.size());
+    ASSERT_EQ(frame_->LoadFrom(in), 0);
+    ASSERT_EQ(frame_->BeginRun(true), 0);
+  };
+  struct Case {
+    const char* what;
+    uint8_t barNearBottom;  // settings byte 11
+    std::function<void()> step;
+    bool shown;
+  };
+  const Case cases[] = {
+      {"a fresh run", 0, [] {}, false},
+      {"the window hidden with the bar", 0, [&] { state().ShowMessageWindow(false, true); }, false},
+      {"the window faded out with the bar", 0, [&] { EXPECT_EQ(state().FadeMessageWindow(false, 100, true), 0); },
+       false},
+      {"the window faded in with the bar", 1, [&] { EXPECT_EQ(state().FadeMessageWindow(true, 100, true), 0); },
+       true},
+      {"a suspended run resumed", 0,
+       [&] {
+         state().SetBarVisible(true, false);
+         ASSERT_EQ(frame_->BeginRun(true), 0);
+       },
+       false},
+      {"a load, the bar always shown", 0, load, true},
+      {"a load, the bar only near the bottom", 1, load, false},
+  };
+  const auto drawn = [](const Drawable& part) { return part.IsVisible() && part.GetOpacity() > 0; };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    frame_->EndRun();
+    settings_[11] = c.barNearBottom;
+    ASSERT_EQ(frame_->BeginRun(false), 0);
+    c.step();
+    EXPECT_EQ(state().BarVisible(), c.shown);
+    EXPECT_EQ(frame_->ButtonsVisible(), c.shown);
+    ASSERT_NE(frame_->BarSprite(), nullptr);
+    EXPECT_EQ(drawn(*frame_->BarSprite()), c.shown);
+    for (uint32_t b = 0; b < TgsFrame::kBarButtons; ++b) {
+      SCOPED_TRACE(b);
+      ButtonControl* button = frame_->BarButtonControl(b);
+      ASSERT_NE(button, nullptr);
+      EXPECT_EQ(button->IsVisible() && drawn(button->Sprite()), c.shown);
+    }
+  }
 }
 
 TEST_F(MessageWindowStateTest, WindowFadesInAndOut) {
