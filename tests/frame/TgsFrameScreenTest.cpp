@@ -10,6 +10,7 @@
 #include "TgsFrameTestSupport.h"
 #include "display/DisplayScreenDevice.h"
 #include "elg/ElgWriter.h"
+#include "frame/MessageWindowState.h"
 #include "layout/LayoutWriter.h"
 #include "scene/ButtonControl.h"
 #include "scene/CanvasDrawObject.h"
@@ -93,8 +94,12 @@ TEST_F(TgsFrameScreen, RunShowsItsPartsAndTheEndTakesThemAway) {
     ASSERT_NE(frame.HotSpot(), nullptr);
     EXPECT_EQ(factory_.Count(), 11u);
 
-    // The bar shows on the composed picture.
+    // The bar stands hidden until something shows it, then shows on the
+    // composed picture.
     Surface* picture = frame.CanvasObject()->GetSurface();
+    canvas->Render(nullptr, nullptr, 0, 0);
+    EXPECT_EQ(picture->GetPixel(5, 700) & 0xFFFFFF, 0u);
+    frame.WindowState().SetBarVisible(true, false);
     canvas->Render(nullptr, nullptr, 0, 0);
     EXPECT_EQ(picture->GetPixel(5, 700) & 0xFFFFFF, 0x405060u);
 
