@@ -280,9 +280,9 @@ TEST_F(MessageWindowStateTest, BarButtonStatesAndTheBar) {
 
 // What the bar draws (its picture and its ten buttons) is what its record
 // says, from the start of a run on: before any page has shown it, after the
-// script hid or faded the window with it, and when a run resumes, with or
-// without a loaded state.
-TEST_F(MessageWindowStateTest, BarOnScreenFollowsItsRecordBeforeAnyPage) {
+// script hid or faded the window with it, at the first page, and when a run
+// resumes, with or without a loaded state.
+TEST_F(MessageWindowStateTest, BarOnScreenFollowsItsRecordFromTheRunStart) {
   // A loaded state, saved from a run of its own over a module.
   frame_->SetFolder("SCRIPT");
   frame_->SetFileReader([this](const std::string& path) { return fixture_.disk.Read(path); });
@@ -314,6 +314,9 @@ TEST_F(MessageWindowStateTest, BarOnScreenFollowsItsRecordBeforeAnyPage) {
          state().SetBarVisible(true, false);
          ASSERT_EQ(frame_->BeginRun(true), 0);
        },
+       false},
+      {"the first page, the bar always shown", 0, [&] { EXPECT_EQ(frame_->OutputPage(0, true), 0); }, true},
+      {"the first page, the bar only near the bottom", 1, [&] { EXPECT_EQ(frame_->OutputPage(0, true), 0); },
        false},
       {"a load, the bar always shown", 0, load, true},
       {"a load, the bar only near the bottom", 1, load, false},
