@@ -261,15 +261,15 @@ class WindowControl : public WindowControlBase {
   bool HasItemPictures() const { return itemPictures_[0] != nullptr || itemPictures_[1] != nullptr; }
   // Draws text with the body or ruby font at (x, y): the outline font's
   // surface road, another font's own drawing, or laid over the pixels when
-  // the text carries its alpha. Reports the drawn rectangle
-  // as changed and gives the pen after the text.
+  // the text carries its alpha. Reports the drawn rectangle as changed and
+  // gives the pen after the text.
   Point DrawFontText(Font* font, Surface* target, int32_t x, int32_t y, const char* text);
   Surface* Target(Surface* target) { return target != nullptr ? target : &surface_; }
+
+ private:
   // DrawFontText's road when the text carries its alpha.
   void CompositeFontText(Font* font, Surface* target, int32_t x, int32_t y, const char* text, Rect* drawn,
                          Point* end);
-
- private:
   int32_t FontHeight() const;
   int32_t RubyHeight() const;
   // Along the line: x in horizontal writing, y in vertical.
