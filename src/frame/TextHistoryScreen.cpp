@@ -8,9 +8,10 @@
 #include "frame/MessageTextWindow.h"
 #include "platform/TextCodec.h"
 #include "raster/SpriteList.h"
+#include "raster/SurfaceDrawing.h"
 #include "scene/ControlHost.h"
 #include "scene/FontColourScope.h"
-#include "text/OutlineFont.h"
+#include "text/Font.h"
 
 namespace orrivel {
 namespace {
@@ -27,22 +28,8 @@ bool Pressed(const ActionMap* actions, uint32_t action) { return actions && acti
 bool Pressed(const InputDevice* device, uint8_t code) { return device && device->IsPressed(code); }
 
 constexpr char kCloseTooltip[] = "テキスト履歴を閉じる";
-// The list has no background of its own: the text drawn into its clear
-// window takes colour but no cover. Each such pixel gets the cover its
-// brightest channel shows (the glyphs' coverage over black), so the text
-// stands over whatever lies behind the list.
-void CoverDrawnText(Surface& surface) {
-  if (surface.GetBitsPerPixel() != 32 || surface.GetBits() == nullptr) return;
-  for (int32_t y = 0; y < surface.GetHeight(); ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(surface.GetScanLine(y));
-    for (int32_t x = 0; x < surface.GetWidth(); ++x) {
-      const uint32_t p = row[x];
-      if ((p >> 24) != 0 || (p & 0xFFFFFFu) == 0) continue;
-      const uint32_t cover = std::max({p & 0xFFu, (p >> 8) & 0xFFu, (p >> 16) & 0xFFu});
-      row[x] = p | cover << 24;
-    }
-  }
-}
+// The level that lifts every alpha byte to 255.
+constexpr int32_t kOpaqueLevel = 256 + 255;
 
 // The voice mark sits this far in from the line's left edge.
 constexpr int32_t kMarkInset = TextHistoryLine::kMarkX - TextHistoryScreen::kListX;
@@ -185,6 +172,10 @@ int32_t TextHistoryScreen::Open(bool fade) {
     lines_[size_t(i)] = std::move(line);
   }
   windowWasVisible_ = window_.IsVisible();
+  // The list has no background of its own: its text stands over whatever
+  // lies behind it by its own coverage.
+  textCarriedAlpha_ = window_.TextCarriesAlpha();
+  window_.SetTextCarriesAlpha(true);
   window_.SetVisible(true);
   maximum_ = page_.EndPosition();
   MakeBar();
@@ -223,6 +214,7 @@ void TextHistoryScreen::Close() {
   window_.SetDrawFlags(255);
   window_.SetVisible(windowWasVisible_);
   windowWasVisible_ = false;
+  window_.SetTextCarriesAlpha(textCarriedAlpha_);
 }
 
 void TextHistoryScreen::DrawChoiceLine(const TextHistoryDrawItem& item) {
@@ -230,13 +222,7 @@ void TextHistoryScreen::DrawChoiceLine(const TextHistoryDrawItem& item) {
   Font* font = window_.GetFont();
   if (!font) return;
   FontColourScope colour(*font, item.colour, 0);
-  // A choice line shows its own colour (taken, open, disabled), not the
-  // page text's gradient.
-  auto* outline = dynamic_cast<OutlineFont*>(font);
-  const bool gradient = outline && outline->GradientEnabled();
-  if (gradient) outline->SetGradient(0, 0, 0, 0);
   window_.DrawStringAt(record.choices[size_t(item.choice)].text.c_str(), 0, item.y, false);
-  if (gradient) outline->SetGradient(1, outline->GradientTop(), outline->GradientBottom(), 1);
 }
 
 int32_t TextHistoryScreen::DrawHistoryPage(int32_t position) {
@@ -262,7 +248,6 @@ int32_t TextHistoryScreen::DrawHistoryPage(int32_t position) {
         break;
     }
   }
-  CoverDrawnText(window_.GetSurface());
   for (int32_t i = 0; i < kLineCount; ++i) {
     TextHistoryLine* line = lines_[size_t(i)].get();
     if (!line) continue;
@@ -285,7 +270,11 @@ int32_t TextHistoryScreen::DrawHistoryPage(int32_t position) {
 
 void TextHistoryScreen::DrawSeparator(int32_t y) {
   if (linePicture_.GetBits() == nullptr) return;
-  window_.GetSurface().Copy(&linePicture_, 0, y, nullptr, false);
+  Surface& list = window_.GetSurface();
+  if (list.Copy(&linePicture_, 0, y, nullptr, false) != 0 || linePicture_.HasAlpha()) return;
+  // A picture without alpha stands whole on the clear list.
+  const Rect line{0, y, linePicture_.GetWidth(), y + linePicture_.GetHeight()};
+  ApplyLevelTable(&list, kOpaqueLevel, &line);
 }
 
 void TextHistoryScreen::OnScrollValue(ScrollBar*, int32_t value) {

@@ -205,6 +205,7 @@ class TextHistoryScreen : private ScrollBarListener {
   bool pushed_ = false;
   bool listHidden_ = false;
   bool windowWasVisible_ = false;
+  bool textCarriedAlpha_ = false;
 };
 
 }  // namespace orrivel

@@ -129,9 +129,10 @@ void TgsFrame::SetupFonts() {
   for (int i = 0; i < 2; ++i) {
     auto& font = fonts_[kHistoryFont1 + i];
     font = std::make_unique<OutlineFont>();
+    // No gradient: the history shows each page in the colours its own
+    // commands ask for, white where they ask for none.
     SetHistoryFace(*font, kPageSizes[i]);
     SetWhiteOnBlack(*font);
-    font->SetGradient(1, kGradientTop, kGradientBottom, 1);
     font->SetEdge(font->EdgeStrength(), kEdgeWidth);
     font->shadowX = font->shadowY = kShadow;
   }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "raster/SpriteList.h"
+#include "raster/SurfaceDrawing.h"
 #include "scene/ControlHost.h"
 #include "scene/ListedDrawable.h"
 #include "text/LineBreakRules.h"
@@ -416,7 +417,9 @@ void WindowControl::ClearPage() {
 Point WindowControl::DrawFontText(Font* font, Surface* target, int32_t x, int32_t y, const char* text) {
   Rect drawn{x, y, x, y};
   Point end{x, y};
-  if (auto* outline = dynamic_cast<OutlineFont*>(font)) {
+  if (textCarriesAlpha_ && target->GetBitsPerPixel() == 32) {
+    CompositeFontText(font, target, x, y, text, &drawn, &end);
+  } else if (auto* outline = dynamic_cast<OutlineFont*>(font)) {
     outline->DrawTextToSurface(target, x, y, text, &drawn, &end);
   } else {
     font->DrawText(target, x, y, text, &drawn, &end);
@@ -429,6 +432,40 @@ Point WindowControl::DrawFontText(Font* font, Surface* target, int32_t x, int32_
     }
   }
   return end;
+}
+
+void WindowControl::CompositeFontText(Font* font, Surface* target, int32_t x, int32_t y, const char* text,
+                                      Rect* drawn, Point* end) {
+  // The text alone, with its shadow or outline, goes into a clear scratch
+  // piece as colour and coverage; the piece is then laid over the target,
+  // so what the text covers takes its colours and its coverage joins the
+  // alpha already there. A margin of one character height keeps glyphs
+  // that reach past their measured box whole.
+  Size size;
+  int32_t left = 0, top = 0;
+  font->MeasureText(text, &size, &left, &top, true, nullptr);
+  Rect box;
+  font->GetRotatedBounds(&box, left, top, size.width, size.height);
+  const int32_t margin = std::max(font->PixelHeight(), 1);
+  const int32_t width = box.Width() + 2 * margin, height = box.Height() + 2 * margin;
+  if (textPiece_.GetWidth() < width || textPiece_.GetHeight() < height) {
+    if (textPiece_.Create(std::max(width, textPiece_.GetWidth()), std::max(height, textPiece_.GetHeight()), 32, 0) !=
+        0)
+      return;
+    textPiece_.SetHasAlpha(true);
+  }
+  const Rect area{0, 0, width, height};
+  textPiece_.FillRect(0, &area);
+  const int32_t originX = x + box.left - margin, originY = y + box.top - margin;
+  Rect inPiece{0, 0, 0, 0};
+  Point penInPiece{x - originX, y - originY};
+  font->DrawTextClipped(&textPiece_, x - originX, y - originY, text, &inPiece, &penInPiece);
+  *end = Point{penInPiece.x + originX, penInPiece.y + originY};
+  if (!IntersectRects(&inPiece, inPiece, area)) return;
+  DrawComposite(target, &textPiece_, 255, originX + inPiece.left, originY + inPiece.top, &inPiece);
+  *drawn = Rect{inPiece.left + originX, inPiece.top + originY, inPiece.right + originX, inPiece.bottom + originY};
+  Rect inTarget{0, 0, target->GetWidth(), target->GetHeight()};
+  if (!IntersectRects(drawn, *drawn, inTarget)) *drawn = Rect{x, y, x, y};
 }
 
 int32_t WindowControl::WrapBefore(int32_t length, bool mayHang) {

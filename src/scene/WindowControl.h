@@ -141,6 +141,14 @@ class WindowControl : public WindowControlBase {
   void SetRubyEnabled(bool on);
   void SetCentreWideGlyphs(bool on) { centreWideGlyphs_ = on; }
   void SetAlphaThreshold(uint8_t threshold) { alphaThreshold_ = threshold; }
+  // For a window whose background is clear, so that only its text stands
+  // over what lies behind it: text is then laid over the window's pixels
+  // as a picture of its own, its colours whole where its glyphs (with
+  // their shadow or outline) cover them and their coverage joined to the
+  // alpha already there. Otherwise text blends into the colours and keeps
+  // the alpha already there (the window's background's).
+  void SetTextCarriesAlpha(bool on) { textCarriesAlpha_ = on; }
+  bool TextCarriesAlpha() const { return textCarriesAlpha_; }
 
   // --- cursor and page -----------------------------------------------------------------
   // Either coordinate relative to the margins; a negative one is left.
@@ -252,12 +260,16 @@ class WindowControl : public WindowControlBase {
   virtual void ShowItemSprites(int32_t index, bool highlighted);
   bool HasItemPictures() const { return itemPictures_[0] != nullptr || itemPictures_[1] != nullptr; }
   // Draws text with the body or ruby font at (x, y): the outline font's
-  // surface road, another font's own drawing. Reports the drawn rectangle
-  // as changed and gives the pen after the text.
+  // surface road, another font's own drawing, or laid over the pixels when
+  // the text carries its alpha. Reports the drawn rectangle as changed and
+  // gives the pen after the text.
   Point DrawFontText(Font* font, Surface* target, int32_t x, int32_t y, const char* text);
   Surface* Target(Surface* target) { return target != nullptr ? target : &surface_; }
 
  private:
+  // DrawFontText's road when the text carries its alpha.
+  void CompositeFontText(Font* font, Surface* target, int32_t x, int32_t y, const char* text, Rect* drawn,
+                         Point* end);
   int32_t FontHeight() const;
   int32_t RubyHeight() const;
   // Along the line: x in horizontal writing, y in vertical.
@@ -303,6 +315,7 @@ class WindowControl : public WindowControlBase {
   int32_t hangCount_ = 1;
   int32_t wrapLimit_ = 0;
   uint8_t alphaThreshold_ = 0;
+  bool textCarriesAlpha_ = false;
   int32_t indent_ = 0;
   const char* pendingRuby_ = nullptr;
   bool pageFull_ = false;
@@ -324,6 +337,8 @@ class WindowControl : public WindowControlBase {
   SpriteList* spriteList_ = nullptr;
   int32_t order_ = 0;
   Surface surface_;
+  // Scratch for text that carries its alpha, kept between characters.
+  Surface textPiece_;
   ImageSprite sprite_;
   Surface* frameImage_ = nullptr;
   int32_t tileWidth_ = 0, tileHeight_ = 0;

@@ -1,7 +1,8 @@
 // The history screen as the player sees it, composed on a screen-sized
 // canvas with the outline font and the screen's pictures: names, pages, a
-// choice taken and the voice marks beside the voiced blocks. Scrolling and
-// a voice mark lighting up report every pixel they change to the canvas.
+// choice taken and the voice marks beside the voiced blocks, the text with
+// its shadow over the scene. Scrolling and a voice mark lighting up report
+// every pixel they change to the canvas.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -99,6 +100,12 @@ TEST_F(TextHistoryScreenGoldenTest, TextChoiceAndVoiceMarks) {
   ASSERT_EQ(screen.Open(false), 0);
   ASSERT_EQ(screen.Maximum(), 0);  // all of it fits
   ASSERT_EQ(screen.LinesInUse(), 2);
+  // The text's black shadow stands over the scene as solidly as the text.
+  int32_t solidShadow = 0;
+  Surface& list = window.GetSurface();
+  for (int32_t y = 0; y < list.GetHeight(); ++y)
+    for (int32_t x = 0; x < list.GetWidth(); ++x) solidShadow += test::Pixel32(list, x, y) == 0xFF000000u;
+  EXPECT_GT(solidShadow, 100);
   Surface& composed = ComposedAfresh();
   // The list and its parts; the rest is the background picture.
   Surface shown;

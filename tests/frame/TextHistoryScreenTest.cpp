@@ -282,6 +282,39 @@ TEST_F(TextHistoryScreenTest, PicturesMakeThePartsThatThePointerWorks) {
   EXPECT_EQ(list.Items().size(), 1u);
 }
 
+// The separator between blocks stands on the clear list as its picture
+// has it: with the picture's own alpha, or whole when the picture carries
+// none.
+TEST_F(TextHistoryScreenTest, TheSeparatorStandsWithItsPicturesAlphaOrWhole) {
+  Page(40, "", "");
+  Page(40, "", "");
+  struct Case {
+    uint32_t depth;
+    uint32_t shown;  // the list's pixel under the separator
+  };
+  for (const Case c : {Case{32, 0x80B0C0E0u}, Case{24, 0xFFB0C0E0u}}) {
+    SCOPED_TRACE(c.depth);
+    tools::ElgImage line;
+    line.depth = c.depth;
+    line.width = TextHistoryScreen::kListWidth;
+    line.height = 2;
+    for (int i = 0; i < line.width * line.height; ++i) {
+      for (uint8_t channel : {0xE0, 0xC0, 0xB0}) line.pixels.push_back(channel);
+      if (c.depth == 32) line.pixels.push_back(0x80);
+    }
+    pictures.Write(TextHistoryScreen::kLinePicture, tools::EncodeElg(line, tools::ElgHeaderVariant::kDepthOnly));
+    TextHistoryScreen screen(history, window, list, host, Hooks());
+    ASSERT_EQ(screen.Open(false), 0);
+    const auto& items = screen.Plan().items;
+    const auto separator = std::find_if(items.begin(), items.end(), [](const TextHistoryDrawItem& item) {
+      return item.kind == TextHistoryDrawItem::kSeparator;
+    });
+    ASSERT_NE(separator, items.end());
+    EXPECT_EQ(test::Pixel32(window.GetSurface(), 100, separator->y), c.shown);
+    EXPECT_EQ(test::Pixel32(window.GetSurface(), 100, separator->y - 1), 0u);
+  }
+}
+
 // A picture that does not load leaves its part out and says so; the
 // screen still opens, scrolls and closes.
 TEST_F(TextHistoryScreenTest, AMissingPictureLeavesItsPartOut) {

@@ -92,12 +92,12 @@ class TgsFrameHistoryTest : public test::SceneTest {
     ASSERT_EQ(frame_->History().AddSceneEntry(&layer, {}, {}, {}), 0);
   }
 
-  // Loads module T of this text and reads it to its end; the page stays.
-  void ReadModule(const std::string& text) {
+  // Loads a module of this text and reads it to its end; the page stays.
+  void ReadModule(const std::string& text, const std::string& module = "T") {
     frame_->SetFolder("SCRIPT");
     frame_->SetFileReader([this](const std::string& path) { return fixture_.disk.Read(path); });
-    fixture_.AddStory("module T\n" + text + "\n");
-    ASSERT_EQ(frame_->LoadScriptByName("T"), 0);
+    fixture_.AddStory("module " + module + "\n" + text + "\n");
+    ASSERT_EQ(frame_->LoadScriptByName(module), 0);
     ASSERT_EQ(frame_->ReadText(), 0);
   }
   std::vector<uint8_t> SaveBlock() {
@@ -192,6 +192,50 @@ TEST_F(TgsFrameHistoryTest, PageCommandsActOnTheHistoryWindowAndFonts) {
   EXPECT_EQ(message.PenY(), penY);
   // Outside the screen the page's commands go to the message window again.
   EXPECT_EQ(frame_->CurrentWindow(), &message);
+}
+
+// The history shows a page in the colour its font command asks for (white
+// when it asks for none), dark colours and black as solidly as white: the
+// list's text, over the clear history window, is opaque wherever its
+// glyphs cover their pixels whole.
+TEST_F(TgsFrameHistoryTest, TheHistoryShowsAPageInTheColourItAskedFor) {
+  struct Case {
+    const char* module;
+    const char* text;
+    uint32_t colour;  // as the window's pixels hold it
+  };
+  const Case cases[] = {
+      {"W", "AB", 0xFFFFFF},
+      {"R", "[font _ 0x0000FF]AB", 0xFF0000},
+      {"N", "[font _ 0x400000]AB", 0x000040},
+      {"K", "[font _ 0]AB", 0x000000},
+  };
+  settings_[kSettingNoFades] = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    frame_->History().Clear();
+    ASSERT_NO_FATAL_FAILURE(ReadModule(c.text, c.module));
+    ASSERT_EQ(frame_->FlushPage(), 0);
+    ASSERT_EQ(frame_->History().Count(), 1);
+    int32_t solid = 0, otherColour = 0;
+    onPump_ = [&] {
+      if (solid + otherColour > 0) return;
+      Surface& list = frame_->HistoryWindow()->GetSurface();
+      for (int32_t y = 0; y < list.GetHeight(); ++y)
+        for (int32_t x = 0; x < list.GetWidth(); ++x) {
+          const uint32_t pixel = test::Pixel32(list, x, y);
+          if (pixel >> 24 != 0xFF) continue;
+          ++solid;
+          if ((pixel & 0xFFFFFFu) != c.colour) ++otherColour;
+        }
+    };
+    pumpsBeforeClose_ = pumps_ + 2;
+    EXPECT_EQ(frame_->ShowTextHistory(), -1);
+    onPump_ = nullptr;
+    EXPECT_GT(solid, 20);
+    EXPECT_EQ(otherColour, 0);
+    frame_->Unload();
+  }
 }
 
 // Every page the frame shows is kept, with its speaker and voice; with the
