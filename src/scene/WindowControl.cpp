@@ -431,9 +431,28 @@ Point WindowControl::DrawFontText(Font* font, Surface* target, int32_t x, int32_
   return end;
 }
 
-int32_t WindowControl::WrapBefore(int32_t length, bool mayHang) {
-  if (!autoWrap_ || Along() <= wrapLimit_) return 0;
-  if (mayHang && Along() + length <= AlongLimit()) return 0;
+bool WindowControl::AtLineHead() const {
+  return (vertical_ ? cursorY_ - marginTop_ : cursorX_ - marginLeft_) <= indent_;
+}
+
+int32_t WindowControl::WrapBefore(int32_t length, bool mayHang, const char* glyph) {
+  // Nothing stands on the line yet: a break would only leave it empty, and
+  // when the wrap limit lies before the line's start (many reserved cells,
+  // a deep indent) every page would be full before its first character.
+  if (!autoWrap_ || AtLineHead()) return 0;
+  if (Along() <= wrapLimit_) {
+    // Short of the limit a character still has to end inside the margin:
+    // without reserved cells, or for a glyph wider than a cell, the next
+    // one could start on the margin and be drawn wholly past it.
+    if (Along() + length <= AlongLimit()) return 0;
+    if (glyph != nullptr) {
+      Size size;
+      font_->MeasureText(glyph, &size, nullptr, nullptr, false, nullptr);
+      if (Along() + size.width <= AlongLimit()) return 0;
+    }
+  } else if (mayHang && Along() + length <= AlongLimit()) {
+    return 0;
+  }
   return NewLine() ? 1 : -1;
 }
 
@@ -459,7 +478,14 @@ int32_t WindowControl::PutChar(const char** text, Surface* target) {
   const int32_t h = FontHeight();
   const bool mayHang = unit.kind == TextUnit::kCharacter &&
                        (wide ? IsNoBreakDouble(uint16_t(unit.code)) : IsNoBreakSingle(uint8_t(unit.code)));
-  const int32_t wrapped = WrapBefore(h, mayHang);
+  // A picture glyph is as long as its picture, not a cell.
+  int32_t length = h;
+  if (unit.kind == TextUnit::kPicture) {
+    Size size;
+    font_->MeasureText(glyph.c_str(), &size, nullptr, nullptr, false, nullptr);
+    length = size.width;
+  }
+  const int32_t wrapped = WrapBefore(length, mayHang, unit.kind == TextUnit::kPicture ? nullptr : glyph.c_str());
   if (wrapped == 1) return 1;
 
   *text = start + used;
