@@ -467,6 +467,13 @@ int32_t WindowControl::PutChar(const char** text, Surface* target) {
     *text = start + 1;
     return 0;
   }
+  if (unit.kind == TextUnit::kLineEnd) {
+    // A line feed ends the line, as it does in every text the engine lays
+    // out; on a full page it waits for the next one like a character.
+    if (NewLine()) return 1;
+    *text = start + used;
+    return -1;
+  }
   // What the font is given: the character's own bytes; an "@" with no
   // digits is drawn as itself.
   std::string glyph(start, used);

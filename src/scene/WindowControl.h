@@ -154,11 +154,12 @@ class WindowControl : public WindowControlBase {
 
   // --- drawing ---------------------------------------------------------------------------
   // Lays out one character of *text and moves *text past it: 0 drawn, -1
-  // drawn after a line break, 1 the page is full (nothing consumed). A
-  // character at the start of its line never wraps, and one that would end
-  // past the margin wraps even short of the wrap limit. Without a font
-  // nothing is consumed and the result is 0. A lead byte at the end of the
-  // text is consumed and dropped.
+  // drawn after a line break, 1 the page is full (nothing consumed). A line
+  // feed breaks the line (-1, or 1 on a full page). A character at the
+  // start of its line never wraps, and one that would end past the margin
+  // wraps even short of the wrap limit. Without a font nothing is consumed
+  // and the result is 0. A lead byte at the end of the text is consumed and
+  // dropped.
   int32_t PutChar(const char** text, Surface* target);
   int32_t PutNext(const char** text) { return PutChar(text, nullptr); }
   // The whole string in one piece without wrapping, the cursor first moved

@@ -126,6 +126,30 @@ TEST_F(WindowLayoutTest, ReservedCellsAndTheStartOfALine) {
   EXPECT_EQ(*p, '\0');
 }
 
+TEST_F(WindowLayoutTest, LineFeedsEndTheLine) {
+  const std::string text = "ab\ncd";
+  const char* p = text.c_str();
+  EXPECT_EQ(window.PutNext(&p), 0);
+  EXPECT_EQ(window.PutNext(&p), 0);
+  const size_t drawn = font.draws.size();
+  EXPECT_EQ(window.PutNext(&p), -1);
+  EXPECT_EQ(font.draws.size(), drawn);  // nothing drawn for it
+  EXPECT_EQ(window.PrevChar(), 0);
+  EXPECT_EQ(window.PutNext(&p), 0);
+  EXPECT_EQ(LastDraw().text, "c");
+  EXPECT_EQ(LastDraw().x, 10);
+  EXPECT_EQ(LastDraw().y, 26);
+  // On the last line it waits for the next page, unconsumed.
+  for (int i = 0; i < 3; ++i) ASSERT_FALSE(window.NewLine());
+  const std::string feed = "\nx";
+  const char* q = feed.c_str();
+  EXPECT_EQ(window.PutNext(&q), 1);
+  EXPECT_EQ(q, feed.c_str());
+  window.ResetCursor(true);
+  EXPECT_EQ(window.PutNext(&q), -1);  // at the top of a page it leaves an empty line
+  EXPECT_EQ(window.CursorY(), 26);
+}
+
 TEST_F(WindowLayoutTest, AtSignsAndCharactersAsTheFontGetsThem) {
   struct Case {
     const char* text;
