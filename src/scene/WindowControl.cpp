@@ -468,9 +468,28 @@ void WindowControl::CompositeFontText(Font* font, Surface* target, int32_t x, in
   if (!IntersectRects(drawn, *drawn, inTarget)) *drawn = Rect{x, y, x, y};
 }
 
-int32_t WindowControl::WrapBefore(int32_t length, bool mayHang) {
-  if (!autoWrap_ || Along() <= wrapLimit_) return 0;
-  if (mayHang && Along() + length <= AlongLimit()) return 0;
+bool WindowControl::AtLineHead() const {
+  return (vertical_ ? cursorY_ - marginTop_ : cursorX_ - marginLeft_) <= indent_;
+}
+
+int32_t WindowControl::WrapBefore(int32_t length, bool mayHang, const char* glyph) {
+  // Nothing stands on the line yet: a break would only leave it empty, and
+  // when the wrap limit lies before the line's start (many reserved cells,
+  // a deep indent) every page would be full before its first character.
+  if (!autoWrap_ || AtLineHead()) return 0;
+  if (Along() <= wrapLimit_) {
+    // Short of the limit a character still has to end inside the margin:
+    // without reserved cells, or for a glyph wider than a cell, the next
+    // one could start on the margin and be drawn wholly past it.
+    if (Along() + length <= AlongLimit()) return 0;
+    if (glyph != nullptr) {
+      Size size;
+      font_->MeasureText(glyph, &size, nullptr, nullptr, false, nullptr);
+      if (Along() + size.width <= AlongLimit()) return 0;
+    }
+  } else if (mayHang && Along() + length <= AlongLimit()) {
+    return 0;
+  }
   return NewLine() ? 1 : -1;
 }
 
@@ -485,6 +504,13 @@ int32_t WindowControl::PutChar(const char** text, Surface* target) {
     *text = start + 1;
     return 0;
   }
+  if (unit.kind == TextUnit::kLineEnd) {
+    // A line feed ends the line, as it does in every text the engine lays
+    // out; on a full page it waits for the next one like a character.
+    if (NewLine()) return 1;
+    *text = start + used;
+    return -1;
+  }
   // What the font is given: the character's own bytes; an "@" with no
   // digits is drawn as itself.
   std::string glyph(start, used);
@@ -496,7 +522,14 @@ int32_t WindowControl::PutChar(const char** text, Surface* target) {
   const int32_t h = FontHeight();
   const bool mayHang = unit.kind == TextUnit::kCharacter &&
                        (wide ? IsNoBreakDouble(uint16_t(unit.code)) : IsNoBreakSingle(uint8_t(unit.code)));
-  const int32_t wrapped = WrapBefore(h, mayHang);
+  // A picture glyph is as long as its picture, not a cell.
+  int32_t length = h;
+  if (unit.kind == TextUnit::kPicture) {
+    Size size;
+    font_->MeasureText(glyph.c_str(), &size, nullptr, nullptr, false, nullptr);
+    length = size.width;
+  }
+  const int32_t wrapped = WrapBefore(length, mayHang, unit.kind == TextUnit::kPicture ? nullptr : glyph.c_str());
   if (wrapped == 1) return 1;
 
   *text = start + used;

@@ -162,9 +162,12 @@ class WindowControl : public WindowControlBase {
 
   // --- drawing ---------------------------------------------------------------------------
   // Lays out one character of *text and moves *text past it: 0 drawn, -1
-  // drawn after a line break, 1 the page is full (nothing consumed).
-  // Without a font nothing is consumed and the result is 0. A lead byte at
-  // the end of the text is consumed and dropped.
+  // drawn after a line break, 1 the page is full (nothing consumed). A line
+  // feed breaks the line (-1, or 1 on a full page). A character at the
+  // start of its line never wraps, and one that would end past the margin
+  // wraps even short of the wrap limit. Without a font nothing is consumed
+  // and the result is 0. A lead byte at the end of the text is consumed and
+  // dropped.
   int32_t PutChar(const char** text, Surface* target);
   int32_t PutNext(const char** text) { return PutChar(text, nullptr); }
   // The whole string in one piece without wrapping, the cursor first moved
@@ -276,8 +279,12 @@ class WindowControl : public WindowControlBase {
   int32_t& Along() { return vertical_ ? cursorY_ : cursorX_; }
   int32_t AlongLimit() const { return vertical_ ? height_ - marginBottom_ : width_ - marginRight_; }
   // Step 2 of PutChar for something of the given length: 0 stays, -1 a line
-  // was broken, 1 the page is full.
-  int32_t WrapBefore(int32_t length, bool mayHang);
+  // was broken, 1 the page is full. A glyph that may run past the margin
+  // short of the wrap limit is measured to see whether it still fits.
+  int32_t WrapBefore(int32_t length, bool mayHang, const char* glyph = nullptr);
+  // The cursor stands where its line starts (margin plus indent): nothing
+  // has been laid out on the line yet.
+  bool AtLineHead() const;
   void DrawFrame();
   void DrawNineSlice();
   void FillBackground();

@@ -156,7 +156,8 @@ class MarkupTextBase {
   uint8_t ItemLimit() const { return itemLimit_; }
   // The item flags then start at flag 0 with no item limit.
   void ClearItemFlagBase() { itemFlagBase_ = 0; itemLimit_ = 0; }
-  // 0, or 1 for a negative capacity. Items past the capacity are dropped.
+  // 0, or 1 for a negative capacity (nothing changes); else the items are
+  // dropped.
   int SetItemCapacity(int32_t n);
   bool acceptingItems = true;
 

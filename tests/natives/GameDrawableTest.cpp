@@ -153,6 +153,7 @@ TEST_F(GameDrawableTest, TokensStatesAndAFullPage) {
       {"A$B$&", false, 2, Task::kWaiting, 1, 1, false},        // a variable mark stops too
       {"A\\B", false, 3, Task::kTyping, 0, 9, false},          // a backslash breaks the line
       {"A\\B", false, 4, Task::kFinished, 5, 9, true},         // the end, told once
+      {"A\nB", false, 3, Task::kTyping, 0, 9, false},          // so does a line feed
       {"AB&CD", true, 1, Task::kFinished, 5, 2, true},         // a clear starts the page again
       // Full (seven cells to a line under the wrap rule): waits as a stop.
       {"ABCDEFGHIJKLMNOPQRST", true, 1, Task::kWaiting, 3, 15, false},

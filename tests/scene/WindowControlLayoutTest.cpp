@@ -82,6 +82,74 @@ TEST_F(WindowLayoutTest, LineBreakingWithHangingAndKeeping) {
   }
 }
 
+TEST_F(WindowLayoutTest, ReservedCellsAndTheStartOfALine) {
+  struct Case {
+    int32_t hangCount;
+    std::string prefix;
+    const char* next;
+    int32_t result;
+    int32_t x, y;  // where next is drawn
+  };
+  const Case cases[] = {
+      // No reserved cell: a character that would start at 186 and end past
+      // the margin at 190 (and the window's edge) wraps short of the limit.
+      {0, Repeat("あ", 11), "あ", -1, 10, 26},
+      {0, Repeat("あ", 10) + "a", "a", 0, 178, 10},   // a half-width one still ends inside
+      {0, Repeat("あ", 10) + "aa", "a", -1, 10, 26},
+      {0, Repeat("あ", 10) + "a", "あ", -1, 10, 26},
+      // A wrap limit before the line's start: the line's first character
+      // stays, each next one takes a line of its own.
+      {20, "", "あ", 0, 10, 10},
+      {20, Sjis("あ"), "あ", -1, 10, 26},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.hangCount);
+    SCOPED_TRACE(c.prefix.size());
+    window.SetHangCount(c.hangCount);
+    window.ResetCursor(true);
+    ASSERT_NE(PutAll(c.prefix), 1);
+    const std::string next = Sjis(c.next);
+    const char* p = next.c_str();
+    EXPECT_EQ(window.PutNext(&p), c.result);
+    EXPECT_EQ(LastDraw().x, c.x);
+    EXPECT_EQ(LastDraw().y, c.y);
+  }
+  // A page of one line under such a limit takes one character a page,
+  // never answering "full" for ever.
+  window.SetMargins(10, 10, 10, 74, true);
+  const std::string text = Sjis("あい");
+  const char* p = text.c_str();
+  EXPECT_EQ(window.PutNext(&p), 0);
+  EXPECT_EQ(window.PutNext(&p), 1);
+  window.ResetCursor(true);
+  EXPECT_EQ(window.PutNext(&p), 0);
+  EXPECT_EQ(*p, '\0');
+}
+
+TEST_F(WindowLayoutTest, LineFeedsEndTheLine) {
+  const std::string text = "ab\ncd";
+  const char* p = text.c_str();
+  EXPECT_EQ(window.PutNext(&p), 0);
+  EXPECT_EQ(window.PutNext(&p), 0);
+  const size_t drawn = font.draws.size();
+  EXPECT_EQ(window.PutNext(&p), -1);
+  EXPECT_EQ(font.draws.size(), drawn);  // nothing drawn for it
+  EXPECT_EQ(window.PrevChar(), 0);
+  EXPECT_EQ(window.PutNext(&p), 0);
+  EXPECT_EQ(LastDraw().text, "c");
+  EXPECT_EQ(LastDraw().x, 10);
+  EXPECT_EQ(LastDraw().y, 26);
+  // On the last line it waits for the next page, unconsumed.
+  for (int i = 0; i < 3; ++i) ASSERT_FALSE(window.NewLine());
+  const std::string feed = "\nx";
+  const char* q = feed.c_str();
+  EXPECT_EQ(window.PutNext(&q), 1);
+  EXPECT_EQ(q, feed.c_str());
+  window.ResetCursor(true);
+  EXPECT_EQ(window.PutNext(&q), -1);  // at the top of a page it leaves an empty line
+  EXPECT_EQ(window.CursorY(), 26);
+}
+
 TEST_F(WindowLayoutTest, AtSignsAndCharactersAsTheFontGetsThem) {
   struct Case {
     const char* text;
