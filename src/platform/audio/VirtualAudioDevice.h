@@ -1,6 +1,7 @@
 #pragma once
 // The headless sound output: nothing plays until a caller advances the
-// virtual clock, and the mix of every advance can be captured and written
+// virtual clock (tests by hand; a running program once a frame, by the
+// process clock), and the mix of every advance can be captured and written
 // out as a WAVE file. An advance mixes in quanta of 10 ms and, after each
 // quantum whose notifications woke targets, waits until each woken thread
 // has finished its pass, so a capture never depends on thread timing.
