@@ -818,6 +818,9 @@ int GameApplication::PumpFrame() {
   GameFramePorts ports(*this);
   FramePump pump(ports, limiter, timerLists[0], timerLists[1]);
   const int steps = pump.Pump(FramePumpKind());
+  // Without sound hardware (a headless run, a machine with no output) the
+  // output's time passes with the frames: sounds end, waits on them end.
+  if (platform::AudioDevice* audio = sound.Device()) audio->KeepTimeWithClock();
   if (steps == 0) return 0;
   return ScriptStepsForFrame(steps);
 }

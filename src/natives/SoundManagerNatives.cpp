@@ -55,8 +55,9 @@ enum : uint32_t {
 };
 static_assert(kDuckMusicForChannel == 681);
 
-// Application settings byte of the player's music ducking level.
-constexpr size_t kDuckingSettingByte = 50;
+// Application settings byte of the player's music ducking under voices
+// (the frame's voices read it too); its value 50 stands for halving.
+constexpr size_t kDuckingSettingByte = 109;
 // The first channel kind (effects): the one whose switch stops and restarts
 // its channels.
 constexpr uint8_t kKind1 = 1;

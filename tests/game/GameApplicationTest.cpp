@@ -49,6 +49,8 @@
 #include "platform/FileDrop.h"
 #include "platform/StopSignals.h"
 #include "platform/TextCodec.h"
+#include "platform/Clock.h"
+#include "platform/ScriptedRun.h"
 #include "platform/audio/SoundBuffer.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "raster/KernelFlags.h"
@@ -1745,6 +1747,41 @@ TEST_F(GameApplicationTest, NoSoundOutputWarnsUntilThePlayerSaysNoMore) {
               std::string::npos);
   }
   SoundDevice::SetDeviceFactory(nullptr);
+}
+
+// Nothing plays a headless run's sound output, yet its time passes with the
+// game's frames: a sound played once ends when its length has passed (so
+// waits on a sound, voice-paced pages and ducking under a voice end too),
+// within a frame, on the game's own clock.
+TEST_F(GameApplicationTest, TheHeadlessSoundOutputKeepsTimeWithTheFrames) {
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kCountsItsStarts));
+  // No input, the virtual clock: each frame moves the clock on by its period.
+  platform::ScriptedRun frames({}, true);
+  GameApplication app;
+  app.scriptedRun = &frames;
+  std::shared_ptr<platform::SoundBuffer> sound;
+  uint32_t started = 0, ended = 0;
+  app.framePump = [&] {
+    platform::AudioDevice* audio = app.sound.Device();
+    if (audio == nullptr) return 0;
+    if (!sound) {
+      // 100 ms (of silence), played once.
+      sound = audio->CreateBuffer(platform::WaveFormat::Pcm(44100, 1, 16), platform::kBufferCtrlVolume, 8820,
+                                  nullptr);
+      if (!sound || sound->Play(0) != platform::kAudioOk) return 0;
+      started = platform::Clock().TickMs();
+      return 1;
+    }
+    if (sound->IsPlaying()) return 1;
+    ended = platform::Clock().TickMs();
+    return 0;
+  };
+  Run(app);
+  ASSERT_NE(sound, nullptr);
+  ASSERT_NE(ended, 0u) << "the sound never ended";
+  EXPECT_FALSE(app.closedByLimit);
+  EXPECT_GE(ended - started, 100u);
+  EXPECT_LE(ended - started, 100u + 2 * 17u);
 }
 
 }  // namespace

@@ -225,9 +225,12 @@ TEST_F(SoundManagerNativesTest, DuckingTakesTheScriptsLevelOrThePlayersSetting) 
     int32_t ducked;
   };
   const int32_t base = sound.musicLevel;
+  // The setting is the player's ducking under voices (byte 109); byte 50 is
+  // a character of the font face name, which has nothing to say here.
+  app.appConfig[50] = 0x83;
   for (const Case c : {Case{30, "0.25", base / 4}, Case{30, nullptr, base * 30 / 100}, Case{50, nullptr, base / 2}}) {
     SCOPED_TRACE(c.setting);
-    app.appConfig[50] = c.setting;
+    app.appConfig[109] = c.setting;
     const uint32_t handle = Call(681, {6, c.level ? Text(c.level) : 0});
     ASSERT_NE(handle, 0u);
     MusicDuckingTask* task = Ducking(handle);

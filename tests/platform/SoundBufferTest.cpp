@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/Clock.h"
 #include "platform/audio/VirtualAudioDevice.h"
 
 namespace orrivel::platform {
@@ -336,6 +337,37 @@ TEST_F(SoundBufferTest, CaptureIsWrittenAsAWaveFile) {
   std::memcpy(&first, file.data() + kWaveHeaderBytes, 2);
   EXPECT_EQ(first, RampSample(0));
   EXPECT_EQ(device.FramesMixed(), 882u);
+}
+
+// A running program's virtual output keeps time with the process clock:
+// each call mixes what the clock says has played since the last one, the
+// fraction of a frame carried on, so a sound played once ends when its
+// length has passed; a long stall mixes at most the longest kept span.
+TEST_F(SoundBufferTest, KeepingTimeWithTheClockPlaysWhatTheClockSays) {
+  ManualClock clock(5000);
+  ScopedClock scoped(clock);
+  auto buffer = MakeRampBuffer(4410);  // 100 ms
+  device.StartCapture();
+  buffer->Play(0);
+  device.KeepTimeWithClock();  // starts the count
+  EXPECT_EQ(device.FramesMixed(), 0u);
+  for (int ms = 1; ms <= 30; ++ms) {
+    clock.Advance(1);
+    device.KeepTimeWithClock();
+    ASSERT_EQ(device.FramesMixed(), uint64_t(ms) * 441 / 10) << ms;  // 44.1 frames a millisecond
+  }
+  EXPECT_TRUE(buffer->IsPlaying());
+  clock.Advance(69);
+  device.KeepTimeWithClock();
+  EXPECT_TRUE(buffer->IsPlaying());  // 99 ms have played
+  clock.Advance(1);
+  device.KeepTimeWithClock();
+  EXPECT_FALSE(buffer->IsPlaying());
+  for (uint32_t i = 0; i < 4410; ++i) ASSERT_EQ(Left(i), RampSample(i)) << i;
+  const uint64_t before = device.FramesMixed();
+  clock.Advance(60000);
+  device.KeepTimeWithClock();
+  EXPECT_EQ(device.FramesMixed() - before, uint64_t(VirtualAudioDevice::kMaxKeptSpanMs) * 441 / 10);
 }
 
 }  // namespace

@@ -62,6 +62,13 @@ class AudioDevice {
   virtual bool WakeAfter(AudioWakeTarget*, uint32_t) { return false; }
   virtual void CancelWakes(AudioWakeTarget*) {}
 
+  // Called by a running program once a frame: where no sound hardware
+  // plays the output, its time passes with the process clock, so that
+  // sounds end and refill threads wake as they would on a real output. The
+  // first call only starts the count. A real output plays in its own time
+  // and ignores it.
+  virtual void KeepTimeWithClock() {}
+
  protected:
   // Lets a back end refuse buffer creation (the virtual device's injected
   // failures).

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/Clock.h"
+
 namespace orrivel::platform {
 namespace {
 
@@ -84,6 +86,21 @@ void VirtualAudioDevice::Advance(uint32_t frames) {
 
 void VirtualAudioDevice::AdvanceMs(uint32_t ms) {
   Advance(uint32_t(uint64_t(PrimaryFormat().samplesPerSec) * ms / 1000));
+}
+
+void VirtualAudioDevice::KeepTimeWithClock() {
+  std::lock_guard guard(keepLock_);
+  const uint32_t now = Clock().TickMs();
+  if (!keepingTime_) {
+    keepingTime_ = true;
+    lastKeptTick_ = now;
+    return;
+  }
+  const uint32_t elapsed = std::min(now - lastKeptTick_, kMaxKeptSpanMs);
+  lastKeptTick_ = now;
+  const uint64_t owed = keptRemainder_ + uint64_t(PrimaryFormat().samplesPerSec) * elapsed;
+  keptRemainder_ = owed % 1000;
+  if (owed >= 1000) Advance(uint32_t(owed / 1000));
 }
 
 bool VirtualAudioDevice::WriteCaptureWave(const std::string& hostPath) const {

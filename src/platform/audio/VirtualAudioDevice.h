@@ -1,6 +1,7 @@
 #pragma once
 // The headless sound output: nothing plays until a caller advances the
-// virtual clock, and the mix of every advance can be captured and written
+// virtual clock (tests by hand; a running program once a frame, by the
+// process clock), and the mix of every advance can be captured and written
 // out as a WAVE file. An advance mixes in quanta of 10 ms and, after each
 // quantum whose notifications woke targets, waits until each woken thread
 // has finished its pass, so a capture never depends on thread timing.
@@ -35,6 +36,15 @@ class VirtualAudioDevice final : public AudioDevice {
 
   void Advance(uint32_t frames);
   void AdvanceMs(uint32_t ms);
+
+  // The longest span one call of KeepTimeWithClock mixes. After a longer
+  // stall (a machine woken from sleep, a process held in a debugger) the
+  // sounds go on from where they were instead of mixing minutes at once.
+  static constexpr uint32_t kMaxKeptSpanMs = 1000;
+  // Mixes what the process clock says has played since the last call, in
+  // whole frames; the fraction of a frame left over is carried to the next
+  // call, so the output keeps pace with the clock over any number of calls.
+  void KeepTimeWithClock() override;
   // Output frames mixed since the device was made.
   uint64_t FramesMixed() const { return framesMixed_; }
 
@@ -60,6 +70,11 @@ class VirtualAudioDevice final : public AudioDevice {
   };
   std::mutex wakeLock_;
   std::vector<TimedWake> wakes_;
+
+  std::mutex keepLock_;
+  bool keepingTime_ = false;
+  uint32_t lastKeptTick_ = 0;
+  uint64_t keptRemainder_ = 0;  // rate x ms not yet a whole frame (in 1/1000 frames)
 
   uint32_t failures_ = 0;
   std::atomic<uint64_t> framesMixed_{0};
