@@ -364,7 +364,8 @@ void BindMouseAndJoystickNatives(NativeBinder& binder) {
     });
   }
   for (auto [number, code] : {std::pair{kGetWheelUp, kWheelUpCode}, std::pair{kGetWheelDown, kWheelDownCode}}) {
-    binder.Bind(number, [code](NativeArgs& args) -> uint32_t {
+    // An init-capture: clang before 16 cannot capture a structured binding.
+    binder.Bind(number, [code = code](NativeArgs& args) -> uint32_t {
       MouseDevice* mouse = Mouse();
       if (mouse == nullptr) return 0;
       if (args.Given(0)) args.SetOptionalInt(0, uint32_t(mouse->GetWheel()));

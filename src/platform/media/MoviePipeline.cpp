@@ -109,6 +109,10 @@ struct MoviePipeline::Impl {
   size_t videoBacklogBytes = 0;
   AudioFormat audioFormat;
   double resamplerRate = 1.0;
+  // What the resampler was set up to read: it reads that many planes of
+  // that format from every frame it is handed.
+  int resamplerChannels = 0;
+  int resamplerFormat = -1;
   std::atomic<double> soundRate{1.0};  // the rate the sound should play at
   std::vector<int16_t> audioBuffer;
   std::vector<uint8_t> picture;  // the pending picture, bottom-up rows
@@ -328,10 +332,23 @@ struct MoviePipeline::Impl {
     const double inRate = double(audioDecoder->sample_rate) * playbackRate;
     if (inRate < 1.0 || inRate > 1e7) return false;
     resamplerRate = playbackRate;
+    resamplerChannels = audioDecoder->ch_layout.nb_channels;
+    resamplerFormat = audioDecoder->sample_fmt;
     return swr_alloc_set_opts2(&resampler, &outLayout, AV_SAMPLE_FMT_S16, int(audioFormat.sampleRate),
                                &audioDecoder->ch_layout, audioDecoder->sample_fmt, int(std::lround(inRate)), 0,
                                nullptr) >= 0 &&
            swr_init(resampler) >= 0;
+  }
+
+  // A stream may change its channels or sample format mid-way. The
+  // resampler is then set up again for the decoder's new ones; a frame that
+  // still does not fit is dropped rather than read past its planes.
+  bool FrameFitsResampler(const AVFrame* f) {
+    const auto fits = [this, f] {
+      return resampler && f->ch_layout.nb_channels == resamplerChannels && f->format == resamplerFormat;
+    };
+    if (!fits()) ConfigureResampler(resamplerRate);
+    return fits();
   }
 
   void DecodeSound(const AVPacket* p) {
@@ -345,7 +362,7 @@ struct MoviePipeline::Impl {
         const int64_t time = av_rescale_q(t - audioStart, format->streams[audioIndex]->time_base, kHundredNs);
         early = time < skipUntil;
       }
-      if (!early && frame->nb_samples > 0) {
+      if (!early && frame->nb_samples > 0 && FrameFitsResampler(frame)) {
         const int outMax = swr_get_out_samples(resampler, frame->nb_samples);
         if (outMax > 0) {
           audioBuffer.resize(size_t(outMax) * audioFormat.channels);
