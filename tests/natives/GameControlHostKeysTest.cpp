@@ -10,15 +10,13 @@
 #include <string>
 
 #include "../scene/SceneTestSupport.h"
+#include "HeadlessMachine.h"
 #include "base/ActionMap.h"
 #include "base/Application.h"
 #include "base/DefaultActionBindings.h"
 #include "base/InputManager.h"
 #include "natives/GameControlHost.h"
-#include "platform/Clock.h"
 #include "platform/KeyTable.h"
-#include "platform/headless/HeadlessBackend.h"
-#include "platform/headless/HeadlessInput.h"
 #include "raster/SpriteList.h"
 #include "scene/ButtonControl.h"
 
@@ -28,7 +26,7 @@ namespace {
 using platform::DIK_RETURN;
 constexpr uint8_t kTab = ControlHost::kKeyTab;
 
-class GameControlHostKeys : public test::SceneTest {
+class GameControlHostKeys : public test::SceneTest, protected test::HeadlessMachine {
  protected:
   void SetUp() override {
     test::SceneTest::SetUp();
@@ -64,12 +62,6 @@ class GameControlHostKeys : public test::SceneTest {
   }
   void PointerAt(int32_t x, int32_t y) { app->cursorX = x, app->cursorY = y; }
 
-  platform::HeadlessBackend backend;
-  platform::ScopedBackend scopedBackend{backend};
-  platform::HeadlessInput source;
-  platform::ScopedInputSource scopedSource{source};
-  platform::ManualClock clock{5000};
-  platform::ScopedClock scopedClock{clock};
   std::unique_ptr<Application> app;
   ActionMap* map = nullptr;
   GameControlHost host;
