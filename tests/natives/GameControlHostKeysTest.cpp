@@ -2,8 +2,8 @@
 // pointer resting on one button, Tab moves the focus to the next, which
 // shows its hover, the pointer is parked in the screen's far corner, and
 // the decide key then fires the focused button, not the one under the
-// pointer. A tool tip hidden by a click comes back only after its delay
-// runs again from a restarted hover time.
+// pointer. A hidden tool tip comes back only after its delay runs again
+// from a restarted hover time.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -39,10 +39,10 @@ class GameControlHostKeys : public test::SceneTest, protected test::HeadlessMach
     // A at (10, 10) and B at (60, 10), 40 x 20 each.
     strip = test::MakeSolid32(80, 20, 0xFF204060u);
     for (int i = 0; i < 2; ++i) {
-      ButtonControl& b = i == 0 ? a : this->b;
-      ASSERT_EQ(b.CreateFromSurface(&list, i, strip.get(), false, false, 10 + 50 * i, 10, 0, 255, 0), 0);
-      b.SetTag(i + 1);
-      ASSERT_EQ(host.AddControl(&b, -1), 0u);
+      ButtonControl& button = i == 0 ? a : b;
+      ASSERT_EQ(button.CreateFromSurface(&list, i, strip.get(), false, false, 10 + 50 * i, 10, 0, 255, 0), 0);
+      button.SetTag(i + 1);
+      ASSERT_EQ(host.AddControl(&button, -1), 0u);
     }
   }
   void TearDown() override {
