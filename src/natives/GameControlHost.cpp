@@ -66,6 +66,8 @@ void GameControlHost::ApplyCursorState(uint32_t state) {
   }
 }
 
+void GameControlHost::ParkPointer() { SetPointerPos(GetScreenWidth() - 1, GetScreenHeight() - 1); }
+
 int32_t GameControlHost::GetScreenWidth() { return app_ != nullptr ? app_->gameWidth : 0; }
 int32_t GameControlHost::GetScreenHeight() { return app_ != nullptr ? app_->gameHeight : 0; }
 
@@ -169,7 +171,8 @@ void GameControlHost::OnPointerMoved(int32_t x, int32_t y) {
   tipSprite_.SetPosition(left, top);
 }
 
-bool GameControlHost::PreUpdate(uint32_t, bool* moved, int32_t x, int32_t y) {
+bool GameControlHost::PreUpdate(uint32_t now, bool* moved, int32_t x, int32_t y) {
+  frameNow_ = now;
   if (moved != nullptr && *moved) OnPointerMoved(x, y);
   return true;
 }

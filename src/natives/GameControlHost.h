@@ -39,6 +39,8 @@ class GameControlHost : public ControlHost {
   static constexpr uint32_t kCursorResourceWait = 121;
   // Control sounds when there is no sound to play.
   static constexpr int32_t kNoSound = -2;
+  // Pointer mode: keys move the hover and the pointer is parked.
+  static constexpr uint8_t kPointerModePark = 2;
 
   GameControlHost() = default;
   ~GameControlHost() override;
@@ -67,6 +69,14 @@ class GameControlHost : public ControlHost {
   void ApplyCursorState(uint32_t state) override;
   int32_t GetScreenWidth() override;
   int32_t GetScreenHeight() override;
+  // A control that gains the focus by keys shows its hover itself, and the
+  // pointer goes out of the way: left resting on another control, it would
+  // take the hover back on the next frame.
+  uint8_t GetPointerMode() override { return kPointerModePark; }
+  // The screen's far corner, still inside it.
+  void ParkPointer() override;
+  // The tool tip's delay starts again from the last frame's tick.
+  void RestartHoverTime() override { SetHoverStartTime(frameNow_); }
   // A channel 0 or above plays directly, -4 to -2 through the default
   // channels; kNoSound without a sound manager, for another code or a
   // default channel that is not set; else the channel's own result.
@@ -153,6 +163,8 @@ class GameControlHost : public ControlHost {
   int32_t tipOffsetY_ = 22;
   int32_t selected_ = -1;
   uint32_t now_ = 0;
+  // The tick the last Update ran at, on the caller's clock.
+  uint32_t frameNow_ = 0;
   Surface tipSurface_;
   ImageSprite tipSprite_;
   Font* tipFont_ = nullptr;

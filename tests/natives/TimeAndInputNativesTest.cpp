@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "HeadlessMachine.h"
 #include "base/ActionMap.h"
 #include "base/Application.h"
 #include "base/DefaultActionBindings.h"
@@ -24,8 +25,6 @@
 #include "natives/ProcessObjects.h"
 #include "platform/Clock.h"
 #include "platform/KeyTable.h"
-#include "platform/headless/HeadlessBackend.h"
-#include "platform/headless/HeadlessInput.h"
 
 namespace orrivel {
 namespace {
@@ -71,7 +70,7 @@ class PictureImage : public Image {
   platform::SoftSurface surface_;
 };
 
-class TimeAndInputNatives : public ::testing::Test {
+class TimeAndInputNatives : public ::testing::Test, protected test::HeadlessMachine {
  protected:
   TimeAndInputNatives() {
     JoystickSlots::Reset();
@@ -105,12 +104,6 @@ class TimeAndInputNatives : public ::testing::Test {
     return call.Result();
   }
 
-  platform::HeadlessBackend backend;
-  platform::ScopedBackend scopedBackend{backend};
-  platform::HeadlessInput source;
-  platform::ScopedInputSource scopedSource{source};
-  platform::ManualClock clock{5000};
-  platform::ScopedClock scopedClock{clock};
   ProcessObjects objects;
   AppNativePort port;
   std::unique_ptr<Application> app;
