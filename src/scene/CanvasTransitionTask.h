@@ -35,6 +35,9 @@ class CanvasTransitionTask final : public PresentTask, public TransitionTarget {
   void DrawBand(const Rect& band, Surface* work) override;
   // 0 while the transition runs; -1 (it ends the present) once it is done.
   int Query() override;
+  void ForgetImage(const Image* image) override {
+    if (transition_) transition_->ForgetImage(image);
+  }
 
   // --- as the transition's target ----------------------------------------------------
   int32_t GetDepth() const override;

@@ -14,12 +14,14 @@
 #include "display/TransitionObject.h"
 #include "natives/DisplayObjectArguments.h"
 #include "raster/PixelBuffer.h"
+#include "raster/PixelOpLibrary.h"
 #include "raster/PixelFormat.h"
 #include "resource/TcpManager.h"
 #include "scene/CanvasDrawImage.h"
 #include "scene/DrawObjectCreation.h"
 #include "scene/SpriteCanvas.h"
 #include "sound/movies/MoviePlayerRig.h"
+#include "transition/BuiltinTransitions.h"
 #include "transition/NamedTransition.h"
 
 namespace orrivel::testing {
@@ -333,6 +335,34 @@ TEST_F(DisplayObjectNativesTest, CanvasTransitionsStartRunAndEnd) {
   EXPECT_EQ(FakeTransition::live, 0);
   EXPECT_EQ(GetCanvasPart(first)->PairedImage(), nullptr);
   EXPECT_EQ(start(first, "fake"), 2);
+}
+
+TEST_F(DisplayObjectNativesTest, DeletingTheRuleImageEndsTheRuleTransitionWithoutReadingIt) {
+  PixelOpLibrary library("tvpgl.dll", nullptr, false);
+  ASSERT_TRUE(library.HasModule()) << library.Error();
+  SetCurrentPixelOpLibrary(&library);
+  struct Unpublish {
+    ~Unpublish() {
+      SetCurrentPixelOpLibrary(nullptr);
+      ResetPixelOpEntries();
+    }
+  } unpublish;
+  ASSERT_EQ(RegisterStartupTransitions(transitions_), 0);
+  const uint32_t first = Canvas(8, 8);
+  const uint32_t second = Canvas(8, 8);
+  uint32_t rule = Made("NativeCreateSurface", {Arg::Int(8), Arg::Int(8), Arg::Int(8), Arg::Int(0)});
+  ASSERT_EQ(Result("NativeLinkCanvasImages", {Arg::Int(first), Arg::Int(second)}), 0);
+  ASSERT_EQ(Result("NativeStartCanvasTransition", {Arg::Int(first), Arg::Text("rule"), Arg::Int(0), Arg::Int(1),
+                                                   Arg::Int(100000), Arg::Int(rule), Arg::Int(16)}),
+            0);
+  CanvasDrawObject* part = GetCanvasPart(first);
+  EXPECT_EQ(part->Present(nullptr, nullptr, back_.get(), kPixelFormatX8R8G8B8, 0), 0);
+  EXPECT_EQ(Result("NativeIsCanvasTransitionRunning", {Arg::Int(first)}), 1);
+  // The script deletes the rule image while the wipe runs: the next frame
+  // must not read it, and the transition ends there.
+  EXPECT_EQ(Call("NativeDeleteImage", {Arg::OutInt(rule)}).result, 0u);
+  part->Present(nullptr, nullptr, back_.get(), kPixelFormatX8R8G8B8, 0);
+  EXPECT_EQ(Result("NativeIsCanvasTransitionRunning", {Arg::Int(first)}), 0);
 }
 
 TEST_F(DisplayObjectNativesTest, Direct3DImagesTakeAWholeImageOrARectangle) {
