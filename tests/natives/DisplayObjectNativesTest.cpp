@@ -35,13 +35,15 @@ class FakeTransition final : public NamedTransition {
   static inline TransitionTarget* target = nullptr;
   static inline TransitionApplyRecord last;
   static inline int applied = 0;
+  static inline uint8_t category = kTransitionFromTo;
+  static inline int32_t updateResult = 0;
   FakeTransition() { ++live; }
   ~FakeTransition() override { --live; }
   static TcpObject* Make(int32_t) { return new FakeTransition(); }
 
-  uint8_t GetCategory() const override { return kTransitionFromTo; }
+  uint8_t GetCategory() const override { return category; }
   const char* GetName() const override { return "fake"; }
-  int32_t Update(uint32_t) override { return 0; }
+  int32_t Update(uint32_t) override { return updateResult; }
   int32_t IsFinished() const override { return 0; }
   int32_t Apply(const TransitionApplyRecord& record) override {
     last = record;
@@ -335,6 +337,39 @@ TEST_F(DisplayObjectNativesTest, CanvasTransitionsStartRunAndEnd) {
   EXPECT_EQ(FakeTransition::live, 0);
   EXPECT_EQ(GetCanvasPart(first)->PairedImage(), nullptr);
   EXPECT_EQ(start(first, "fake"), 2);
+}
+
+TEST_F(DisplayObjectNativesTest, CategoryOneDrawsInOnePassAndAnUpdateThatStopsEndsThePresent) {
+  // 320 pixels wide: the banded present cuts 8-row bands.
+  const uint32_t first = Canvas(320, 24);
+  const uint32_t second = Canvas(320, 24);
+  ASSERT_EQ(Result("NativeLinkCanvasImages", {Arg::Int(first), Arg::Int(second)}), 0);
+  CanvasDrawObject* part = GetCanvasPart(first);
+  const auto start = [&] {
+    return Result("NativeStartCanvasTransition",
+                  {Arg::Int(first), Arg::Text("fake"), Arg::Int(0), Arg::Int(0), Arg::Int(500)});
+  };
+  struct Row {
+    uint8_t category;
+    int bands;
+  };
+  for (const Row row : {Row{0, 3}, Row{1, 1}, Row{2, 3}}) {
+    SCOPED_TRACE(int(row.category));
+    FakeTransition::category = row.category;
+    ASSERT_EQ(start(), 0);
+    FakeTransition::applied = 0;
+    part->Present(nullptr, nullptr, back_.get(), kPixelFormatX8R8G8B8, 0);
+    EXPECT_EQ(FakeTransition::applied, row.bands);
+    // An update that answers non-zero stops the driving: nothing is
+    // applied and the present ends.
+    FakeTransition::updateResult = 4;
+    part->Present(nullptr, nullptr, back_.get(), kPixelFormatX8R8G8B8, 0);
+    EXPECT_EQ(FakeTransition::applied, row.bands);
+    EXPECT_EQ(Result("NativeIsCanvasTransitionRunning", {Arg::Int(first)}), 0);
+    EXPECT_EQ(FakeTransition::live, 0);
+    FakeTransition::updateResult = 0;
+  }
+  FakeTransition::category = kTransitionFromTo;
 }
 
 TEST_F(DisplayObjectNativesTest, DeletingTheRuleImageEndsTheRuleTransitionWithoutReadingIt) {
