@@ -264,6 +264,8 @@ int CanvasDrawObject::SetPairedImage(CanvasDrawObject* image) {
 }
 
 void CanvasDrawObject::ForgetImage(const Image* image) {
+  // The running task may read a picture of its own (a rule image).
+  if (task_ != nullptr) task_->ForgetImage(image);
   if (paired_ == nullptr) return;
   if (image != nullptr && dynamic_cast<const Image*>(paired_) != image) return;
   EndTimedPresent(0);

@@ -65,7 +65,8 @@ class CanvasDrawObject : public ScreenImage {
   int32_t ImageWidth() const override { return surface_.GetWidth(); }
   int32_t ImageHeight() const override { return surface_.GetHeight(); }
   Rect LastPresentedBounds() const override { return presented_; }
-  // A partner that goes ends the timed present it takes part in.
+  // A partner that goes ends the timed present it takes part in; the
+  // running task hears of every image that goes.
   void ForgetImage(const Image* image) override;
 
   // --- canvas operations ---------------------------------------------------------

@@ -8,8 +8,8 @@ namespace orrivel {
 
 int CanvasTransitionTask::Step(uint32_t tick) {
   if (!transition_) return -1;
-  transition_->Update(tick);
-  return 0;
+  // A transition that stops on its own (a plug-in's may) ends the present.
+  return transition_->Update(tick);
 }
 
 void CanvasTransitionTask::DrawBand(const Rect& band, Surface* work) {

@@ -30,11 +30,17 @@ class CanvasTransitionTask final : public PresentTask, public TransitionTarget {
 
   // --- the present task ------------------------------------------------------------
   int Type() const override { return int(transition_ ? transition_->GetCategory() : uint8_t(kTransitionCurrentOnly)); }
-  uint32_t Kind() const override { return 0; }
+  // Category 1 transitions shape the whole area at once (a numbered mode,
+  // a mosaic grid, a turn about the centre): they draw in one pass, since
+  // bands would each redo the whole picture and seam block grids.
+  uint32_t Kind() const override { return transition_ ? transition_->GetCategory() : 0u; }
   int Step(uint32_t tick) override;
   void DrawBand(const Rect& band, Surface* work) override;
   // 0 while the transition runs; -1 (it ends the present) once it is done.
   int Query() override;
+  void ForgetImage(const Image* image) override {
+    if (transition_) transition_->ForgetImage(image);
+  }
 
   // --- as the transition's target ----------------------------------------------------
   int32_t GetDepth() const override;

@@ -9,6 +9,7 @@
 
 namespace orrivel {
 
+class Image;
 class Surface;
 
 class PresentTask {
@@ -28,6 +29,9 @@ class PresentTask {
   virtual void DrawBand(const Rect& band, Surface* work) = 0;
   // After drawing: non-zero ends the present now with that result.
   virtual int Query() = 0;
+  // The image is about to be deleted (null: every image is): a task that
+  // reads it lets go of it.
+  virtual void ForgetImage(const Image* image) { (void)image; }
 
   void AddHolder() { ++holders_; }
   // The last holder deletes the task.

@@ -122,9 +122,17 @@ int32_t RuleTransition::SetupV(std::intptr_t first, const ObjectArguments& rest)
   return kSetupDone;
 }
 
+int32_t RuleTransition::IsFinished() const {
+  return rule_ == nullptr ? -1 : CrossTransition::IsFinished();
+}
+
+void RuleTransition::ForgetImage(const Image* image) {
+  if (image == nullptr || image == rule_) rule_ = nullptr;
+}
+
 int32_t RuleTransition::Apply(const TransitionApplyRecord& r) {
   auto* destination = dynamic_cast<Surface*>(r.destination);
-  if (destination == nullptr) return kApplyFailed;
+  if (destination == nullptr || rule_ == nullptr) return kApplyFailed;
   return ApplyPixelOp26(destination, r.from, r.to, rule_, progress_, vague_, 0, r.destX, r.destY,
                         r.width, r.height, r.fromX, r.fromY, r.toX, r.toY, r.areaX, r.areaY) == 0
              ? 0

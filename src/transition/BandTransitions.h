@@ -47,14 +47,18 @@ class CrossTransition : public NamedTransition {
 };
 
 // Arguments after the duration: the 8-bit rule image, the vague width.
+// The rule image belongs to the caller; when it is deleted while the
+// transition runs, the transition draws nothing more and ends at once.
 class RuleTransition : public CrossTransition {
  public:
   static constexpr const char* kName = "rule";
   static TcpObject* Create(int32_t);
 
   const char* GetName() const override { return kName; }
+  int32_t IsFinished() const override;
   int32_t Apply(const TransitionApplyRecord& record) override;
   int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
+  void ForgetImage(const Image* image) override;
 
  private:
   Image* rule_ = nullptr;

@@ -66,6 +66,9 @@ class NamedTransition : public TcpObject {
   int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override = 0;
   virtual int32_t Control(int32_t, int32_t) { return kNotSupported; }
   virtual int32_t Query() { return kNotSupported; }
+  // The image is about to be deleted (null: every image is). A transition
+  // that reads an image of its own beside the band's pictures lets go of it.
+  virtual void ForgetImage(const Image* image) { (void)image; }
 };
 
 // The shared progress rules, on ticks that wrap at 2^32.

@@ -24,8 +24,9 @@ Rect ClipOf(Image* image) {
   return r;
 }
 
+// Far placements stay far off instead of wrapping round onto the target.
 Rect BoxOf(int32_t x, int32_t y, int32_t width, int32_t height) {
-  return Rect{x, y, x + width, y + height};
+  return Rect{x, y, ClampedEdge(x, width), ClampedEdge(y, height)};
 }
 
 int32_t Ceil16(int32_t n) { return (n + kBand - 1) / kBand; }
@@ -334,13 +335,14 @@ void TransitionEffect::DrawFragment(int32_t left, int32_t top, int32_t right, in
   if (IsCopyKind()) {
     const Rect fragment{sourceRect_.left + left, sourceRect_.top + top, sourceRect_.left + right,
                      sourceRect_.top + bottom};
-    drawn = Rect{x_ + left, y_ + top, x_ + right, y_ + bottom};
+    drawn = Rect{ClampedEdge(x_, left), ClampedEdge(y_, top), ClampedEdge(x_, right), ClampedEdge(y_, bottom)};
     if (blend_ != 0)
       target_->AlphaBlend(source_, drawn.left, drawn.top, &fragment, false);
     else
       target_->Copy(source_, drawn.left, drawn.top, &fragment, false);
   } else {
-    drawn = Rect{area_.left + left, area_.top + top, area_.left + right, area_.top + bottom};
+    drawn = Rect{ClampedEdge(area_.left, left), ClampedEdge(area_.top, top), ClampedEdge(area_.left, right),
+                 ClampedEdge(area_.top, bottom)};
     switch (blend_) {
       case 0:
         FillAlpha(target_, red_, green_, blue_, uint8_t(level_), &drawn);

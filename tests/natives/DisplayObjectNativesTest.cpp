@@ -14,12 +14,14 @@
 #include "display/TransitionObject.h"
 #include "natives/DisplayObjectArguments.h"
 #include "raster/PixelBuffer.h"
+#include "raster/PixelOpLibrary.h"
 #include "raster/PixelFormat.h"
 #include "resource/TcpManager.h"
 #include "scene/CanvasDrawImage.h"
 #include "scene/DrawObjectCreation.h"
 #include "scene/SpriteCanvas.h"
 #include "sound/movies/MoviePlayerRig.h"
+#include "transition/BuiltinTransitions.h"
 #include "transition/NamedTransition.h"
 
 namespace orrivel::testing {
@@ -33,13 +35,15 @@ class FakeTransition final : public NamedTransition {
   static inline TransitionTarget* target = nullptr;
   static inline TransitionApplyRecord last;
   static inline int applied = 0;
+  static inline uint8_t category = kTransitionFromTo;
+  static inline int32_t updateResult = 0;
   FakeTransition() { ++live; }
   ~FakeTransition() override { --live; }
   static TcpObject* Make(int32_t) { return new FakeTransition(); }
 
-  uint8_t GetCategory() const override { return kTransitionFromTo; }
+  uint8_t GetCategory() const override { return category; }
   const char* GetName() const override { return "fake"; }
-  int32_t Update(uint32_t) override { return 0; }
+  int32_t Update(uint32_t) override { return updateResult; }
   int32_t IsFinished() const override { return 0; }
   int32_t Apply(const TransitionApplyRecord& record) override {
     last = record;
@@ -333,6 +337,67 @@ TEST_F(DisplayObjectNativesTest, CanvasTransitionsStartRunAndEnd) {
   EXPECT_EQ(FakeTransition::live, 0);
   EXPECT_EQ(GetCanvasPart(first)->PairedImage(), nullptr);
   EXPECT_EQ(start(first, "fake"), 2);
+}
+
+TEST_F(DisplayObjectNativesTest, CategoryOneDrawsInOnePassAndAnUpdateThatStopsEndsThePresent) {
+  // 320 pixels wide: the banded present cuts 8-row bands.
+  const uint32_t first = Canvas(320, 24);
+  const uint32_t second = Canvas(320, 24);
+  ASSERT_EQ(Result("NativeLinkCanvasImages", {Arg::Int(first), Arg::Int(second)}), 0);
+  CanvasDrawObject* part = GetCanvasPart(first);
+  const auto start = [&] {
+    return Result("NativeStartCanvasTransition",
+                  {Arg::Int(first), Arg::Text("fake"), Arg::Int(0), Arg::Int(0), Arg::Int(500)});
+  };
+  struct Row {
+    uint8_t category;
+    int bands;
+  };
+  for (const Row row : {Row{0, 3}, Row{1, 1}, Row{2, 3}}) {
+    SCOPED_TRACE(int(row.category));
+    FakeTransition::category = row.category;
+    ASSERT_EQ(start(), 0);
+    FakeTransition::applied = 0;
+    part->Present(nullptr, nullptr, back_.get(), kPixelFormatX8R8G8B8, 0);
+    EXPECT_EQ(FakeTransition::applied, row.bands);
+    // An update that answers non-zero stops the driving: nothing is
+    // applied and the present ends.
+    FakeTransition::updateResult = 4;
+    part->Present(nullptr, nullptr, back_.get(), kPixelFormatX8R8G8B8, 0);
+    EXPECT_EQ(FakeTransition::applied, row.bands);
+    EXPECT_EQ(Result("NativeIsCanvasTransitionRunning", {Arg::Int(first)}), 0);
+    EXPECT_EQ(FakeTransition::live, 0);
+    FakeTransition::updateResult = 0;
+  }
+  FakeTransition::category = kTransitionFromTo;
+}
+
+TEST_F(DisplayObjectNativesTest, DeletingTheRuleImageEndsTheRuleTransitionWithoutReadingIt) {
+  PixelOpLibrary library("tvpgl.dll", nullptr, false);
+  ASSERT_TRUE(library.HasModule()) << library.Error();
+  SetCurrentPixelOpLibrary(&library);
+  struct Unpublish {
+    ~Unpublish() {
+      SetCurrentPixelOpLibrary(nullptr);
+      ResetPixelOpEntries();
+    }
+  } unpublish;
+  ASSERT_EQ(RegisterStartupTransitions(transitions_), 0);
+  const uint32_t first = Canvas(8, 8);
+  const uint32_t second = Canvas(8, 8);
+  uint32_t rule = Made("NativeCreateSurface", {Arg::Int(8), Arg::Int(8), Arg::Int(8), Arg::Int(0)});
+  ASSERT_EQ(Result("NativeLinkCanvasImages", {Arg::Int(first), Arg::Int(second)}), 0);
+  ASSERT_EQ(Result("NativeStartCanvasTransition", {Arg::Int(first), Arg::Text("rule"), Arg::Int(0), Arg::Int(1),
+                                                   Arg::Int(100000), Arg::Int(rule), Arg::Int(16)}),
+            0);
+  CanvasDrawObject* part = GetCanvasPart(first);
+  EXPECT_EQ(part->Present(nullptr, nullptr, back_.get(), kPixelFormatX8R8G8B8, 0), 0);
+  EXPECT_EQ(Result("NativeIsCanvasTransitionRunning", {Arg::Int(first)}), 1);
+  // The script deletes the rule image while the wipe runs: the next frame
+  // must not read it, and the transition ends there.
+  EXPECT_EQ(Call("NativeDeleteImage", {Arg::OutInt(rule)}).result, 0u);
+  part->Present(nullptr, nullptr, back_.get(), kPixelFormatX8R8G8B8, 0);
+  EXPECT_EQ(Result("NativeIsCanvasTransitionRunning", {Arg::Int(first)}), 0);
 }
 
 TEST_F(DisplayObjectNativesTest, Direct3DImagesTakeAWholeImageOrARectangle) {

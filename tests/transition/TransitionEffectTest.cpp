@@ -2,6 +2,7 @@
 // target whose every drawn rectangle is counted per pixel.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -242,6 +243,34 @@ TEST_F(TransitionEffectTest, ColourModesDurationZeroAndRefusals) {
   list.Step(clock.TickMs() + 1000);
   EXPECT_EQ(tap.fragments, 0);
   EXPECT_EQ(list.Size(), 0u);
+}
+
+TEST_F(TransitionEffectTest, PlacementsAtTheEndsOfTheRangeDrawNothingAndEnd) {
+  // Scripts place effects anywhere: positions at the ends of the 32-bit
+  // range land off the target instead of wrapping round onto it.
+  const std::vector<uint32_t> before = [&] {
+    std::vector<uint32_t> v;
+    for (int y = 0; y < kTH; ++y)
+      for (int x = 0; x < kTW; ++x) v.push_back(At(target, x, y));
+    return v;
+  }();
+  for (const int32_t far : {INT32_MAX - 5, INT32_MIN + 5}) {
+    for (const int kind : {0, 2, 4, 7, 8, 10, 13, 14, 18, 21}) {
+      SCOPED_TRACE(::testing::Message() << "kind " << kind << " at " << far);
+      const uint32_t start = clock.TickMs();
+      const uint32_t handle =
+          IsCopyKind(kind) ? holder.Create(kind, 50, &target, &source, far, far, 0, 2, 2, kW, kH, 0)
+                           : holder.Create(kind, 50, &target, nullptr, far, far, kW, kH, 1, 10, 20, 30);
+      ASSERT_NE(handle, 0u);
+      list.Step(start + 20);
+      list.Step(start + 50);
+      EXPECT_FALSE(holder.Accepts(handle));
+      std::vector<uint32_t> now;
+      for (int y = 0; y < kTH; ++y)
+        for (int x = 0; x < kTW; ++x) now.push_back(At(target, x, y));
+      EXPECT_EQ(now, before);
+    }
+  }
 }
 
 int g_entered = 0, g_left = 0;
