@@ -399,7 +399,7 @@ int DisplayScreenDevice::SetWindowedMode(int deviceOption) {
   if (DisplayDevice::RestoreWindowMode(false) != 0) return 2;
   const bool textureWish = screenImage_ != nullptr &&
                            ((drawingMethod == kDrawBlitOrTexture && !StretchBltSmooths()) || drawingMethod == kDrawTexture);
-  const int surfaces = CreateWindowSurfaces(useDirect3D_ || textureWish);
+  const int surfaces = CreateWindowSurfaces(useDirect3D_ || textureWish, textureWish);
   if (surfaces != 0) return surfaces + 2;
   requestedSizeInUse_ = windowSizeRequested_;
   return FinishMode(textureWish, deviceOption);
@@ -537,14 +537,18 @@ int DisplayScreenDevice::CreateFullScreenSurfaces(bool for3D, bool tripleBuffer)
   return 0;
 }
 
-int DisplayScreenDevice::CreateWindowSurfaces(bool for3D) {
+int DisplayScreenDevice::CreateWindowSurfaces(bool for3D, bool forTexture) {
   if (!ddraw_) return 1;
   ReleaseScreenSurfaces();
   SurfaceRequest backRequest;
   backRequest.caps = platform::kSurfaceOffscreen | (for3D ? platform::kSurface3dDevice : 0);
   backRequest.width = contentWidth;
   backRequest.height = contentHeight;
-  if (windowSizeRequested_ && for3D) {
+  // The scene or the textured quad draws at the window's size; a screen
+  // image blitted from the back surface is copied into it at its own size
+  // (a smaller back surface refused every blit, and the window stayed
+  // blank).
+  if (windowSizeRequested_ && for3D && (screenImage_ == nullptr || forTexture)) {
     backRequest.width = requestedWidth_;
     backRequest.height = requestedHeight_;
   }
@@ -967,7 +971,8 @@ int DisplayScreenDevice::RestoreLostSurfaces() {
     const bool hadTexture = texture_ != nullptr;
     if (useDirect3D_) D3DDevice::ReleaseDevice();
     const bool for3D = useDirect3D_ || hadTexture;
-    const int surfaces = mode == 1 ? CreateFullScreenSurfaces(for3D, tripleBuffer_ != 0) : CreateWindowSurfaces(for3D);
+    const int surfaces =
+        mode == 1 ? CreateFullScreenSurfaces(for3D, tripleBuffer_ != 0) : CreateWindowSurfaces(for3D, hadTexture);
     if (surfaces != 0) return 2;
     if (hadTexture) {
       if (CreateScreenTexture() != 0) {

@@ -130,7 +130,8 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   int ChangeDisplaySettings(int32_t width, int32_t height, const std::string& deviceName);
   int RestoreDisplaySettings();
   int CreateFullScreenSurfaces(bool for3D, bool tripleBuffer);
-  int CreateWindowSurfaces(bool for3D);
+  // forTexture: the screen image reaches the window through the texture.
+  int CreateWindowSurfaces(bool for3D, bool forTexture = false);
   void ReleaseScreenSurfaces() override;
   bool StretchBltSmooths();
 
