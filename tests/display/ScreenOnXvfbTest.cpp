@@ -137,6 +137,21 @@ class XvfbScreen : public ::testing::Test {
     }
   }
 
+  // A shown window of the test's title with a client area of width x height.
+  platform::WindowId ShowWindow(platform::DefaultWindowClient& client, int32_t width, int32_t height) {
+    backend_->RegisterClass(platform::WindowClass{"xvfb"});
+    platform::WindowCreateParams params;
+    params.className = "xvfb";
+    params.text = kTitle;
+    params.width = width;
+    params.height = height;
+    params.client = &client;
+    const platform::WindowId window = backend_->CreateWindow(params);
+    if (window != 0) backend_->ShowWindow(window, platform::SW_SHOW);
+    Pump();
+    return window;
+  }
+
   // The window's client area (width x height) as 0x00RRGGBB words.
   std::vector<uint32_t> Screenshot(int32_t width, int32_t height) {
     const std::string path = ::testing::TempDir() + "xvfb-shot-" + std::to_string(getpid()) + ".png";
@@ -185,17 +200,8 @@ size_t CountDifferent(const std::vector<uint32_t>& a, const std::vector<uint32_t
 
 TEST_F(XvfbScreen, TheWindowShowsWhatTheHeadlessPresenterKeeps) {
   platform::DefaultWindowClient client(*backend_);
-  backend_->RegisterClass(platform::WindowClass{"xvfb"});
-  platform::WindowCreateParams params;
-  params.className = "xvfb";
-  params.text = kTitle;
-  params.width = 800;
-  params.height = 600;
-  params.client = &client;
-  const platform::WindowId window = backend_->CreateWindow(params);
+  const platform::WindowId window = ShowWindow(client, 800, 600);
   ASSERT_NE(window, 0u);
-  backend_->ShowWindow(window, platform::SW_SHOW);
-  Pump();
 
   CanvasDrawObject picture;
   ASSERT_EQ(picture.Load(800, 600, 32, 0), 0);
@@ -278,17 +284,8 @@ TEST_F(XvfbScreen, TheWindowShowsWhatTheHeadlessPresenterKeeps) {
 // must put up the whole frame, although it names only a small changed part.
 TEST_F(XvfbScreen, AfterARendererResetTheWholeFrameGoesUp) {
   platform::DefaultWindowClient client(*backend_);
-  backend_->RegisterClass(platform::WindowClass{"xvfb"});
-  platform::WindowCreateParams params;
-  params.className = "xvfb";
-  params.text = kTitle;
-  params.width = 160;
-  params.height = 120;
-  params.client = &client;
-  const platform::WindowId window = backend_->CreateWindow(params);
+  const platform::WindowId window = ShowWindow(client, 160, 120);
   ASSERT_NE(window, 0u);
-  backend_->ShowWindow(window, platform::SW_SHOW);
-  Pump();
   platform::SoftSurface frame;
   ASSERT_EQ(frame.Create(160, 120, platform::SurfaceFormat::X8R8G8B8), platform::kSurfaceOk);
   const Rect area{0, 0, 160, 120};
