@@ -8,6 +8,7 @@
 #include "base/ScopedLock.h"
 #include "platform/Backend.h"
 #include "platform/PixelLayout.h"
+#include "platform/headless/HeadlessPresenter.h"
 #include "raster/PixelFormat.h"
 
 namespace orrivel {
@@ -398,7 +399,7 @@ int DisplayScreenDevice::SetWindowedMode(int deviceOption) {
   if (DisplayDevice::RestoreWindowMode(false) != 0) return 2;
   const bool textureWish = screenImage_ != nullptr &&
                            ((drawingMethod == kDrawBlitOrTexture && !StretchBltSmooths()) || drawingMethod == kDrawTexture);
-  const int surfaces = CreateWindowSurfaces(useDirect3D_ || textureWish);
+  const int surfaces = CreateWindowSurfaces(useDirect3D_ || textureWish, textureWish);
   if (surfaces != 0) return surfaces + 2;
   requestedSizeInUse_ = windowSizeRequested_;
   return FinishMode(textureWish, deviceOption);
@@ -536,14 +537,18 @@ int DisplayScreenDevice::CreateFullScreenSurfaces(bool for3D, bool tripleBuffer)
   return 0;
 }
 
-int DisplayScreenDevice::CreateWindowSurfaces(bool for3D) {
+int DisplayScreenDevice::CreateWindowSurfaces(bool for3D, bool forTexture) {
   if (!ddraw_) return 1;
   ReleaseScreenSurfaces();
   SurfaceRequest backRequest;
   backRequest.caps = platform::kSurfaceOffscreen | (for3D ? platform::kSurface3dDevice : 0);
   backRequest.width = contentWidth;
   backRequest.height = contentHeight;
-  if (windowSizeRequested_ && for3D) {
+  // The scene or the textured quad draws at the window's size; a screen
+  // image blitted from the back surface is copied into it at its own size
+  // (a smaller back surface refused every blit, and the window stayed
+  // blank).
+  if (windowSizeRequested_ && for3D && (screenImage_ == nullptr || forTexture)) {
     backRequest.width = requestedWidth_;
     backRequest.height = requestedHeight_;
   }
@@ -966,7 +971,8 @@ int DisplayScreenDevice::RestoreLostSurfaces() {
     const bool hadTexture = texture_ != nullptr;
     if (useDirect3D_) D3DDevice::ReleaseDevice();
     const bool for3D = useDirect3D_ || hadTexture;
-    const int surfaces = mode == 1 ? CreateFullScreenSurfaces(for3D, tripleBuffer_ != 0) : CreateWindowSurfaces(for3D);
+    const int surfaces =
+        mode == 1 ? CreateFullScreenSurfaces(for3D, tripleBuffer_ != 0) : CreateWindowSurfaces(for3D, hadTexture);
     if (surfaces != 0) return 2;
     if (hadTexture) {
       if (CreateScreenTexture() != 0) {
@@ -1027,19 +1033,59 @@ int DisplayScreenDevice::SetDisplayMode(int32_t width, int32_t height, uint8_t d
 void DisplayScreenDevice::PublishState() {
   hasDeviceObject = ddraw_ != nullptr;
   exclusive = exclusiveState_ == 1;
-  letterbox = mode == 1 && scaledFullScreenActive_ && borders_;
-  letterboxBars[0] = borderRects_[0];
-  letterboxBars[1] = borderRects_[1];
+  letterbox = false;
+  letterboxBars[0] = letterboxBars[1] = Rect{};
   stretched = mode == 2 && requestedSizeInUse_;
   displayRect = Rect{};
-  if (mode == 1 && scaledFullScreenActive_) displayRect = placed_;
   if (stretched) displayRect = Rect{0, 0, requestedWidth_, requestedHeight_};
   if (mode == 1) {
-    const platform::DisplayMode shown = ddraw_ ? ddraw_->CurrentMode() : platform::CurrentBackend().DesktopMode();
-    monitorRect = Rect{monitorOriginX_, monitorOriginY_, monitorOriginX_ + shown.width, monitorOriginY_ + shown.height};
+    PublishFullScreenPlacement();
   } else if (platform::CurrentBackend().IsWindow(window_)) {
     MonitorList monitors;
     monitors.GetMonitorRect(monitorRect, monitors.MonitorFromRect(platform::CurrentBackend().GetWindowRect(window_)));
+  }
+}
+
+platform::Size DisplayScreenDevice::FullScreenMonitorSize(const Rect& frame) const {
+  if (fullScreenMonitor_ != 0 && !fullScreenMonitorRect_.IsEmpty()) {
+    return platform::Size{fullScreenMonitorRect_.Width(), fullScreenMonitorRect_.Height()};
+  }
+  const platform::DisplayMode desktop = platform::CurrentBackend().DesktopMode();
+  if (desktop.width > 0 && desktop.height > 0) return platform::Size{desktop.width, desktop.height};
+  return platform::Size{frame.Width(), frame.Height()};
+}
+
+void DisplayScreenDevice::PublishFullScreenPlacement() {
+  // The full-screen window covers the monitor at the desktop's own mode, and
+  // the presenter fits the frame it is given into it: the picture lands
+  // where both fits put it. The cursor is read in monitor pixels, so the
+  // game position has to come through this rectangle whenever the picture
+  // is not shown 1:1 at the corner, bars or no bars (a same-aspect
+  // enlargement has none).
+  Rect frame = ContentRect(), picture = ContentRect();
+  if (primary_) {
+    frame = Rect{0, 0, primary_->Width(), primary_->Height()};
+    picture = DestinationRect();
+  }
+  const platform::Size monitor = FullScreenMonitorSize(frame);
+  monitorRect = Rect{monitorOriginX_, monitorOriginY_, monitorOriginX_ + monitor.width, monitorOriginY_ + monitor.height};
+  const Rect fit = platform::FitRect(frame.Width(), frame.Height(), monitor.width, monitor.height);
+  if (fit.IsEmpty()) return;
+  auto x = [&](int32_t at) { return fit.left + int32_t(int64_t(at) * fit.Width() / frame.Width()); };
+  auto y = [&](int32_t at) { return fit.top + int32_t(int64_t(at) * fit.Height() / frame.Height()); };
+  const Rect shown{x(picture.left), y(picture.top), x(picture.right), y(picture.bottom)};
+  if (shown == ContentRect()) return;
+  letterbox = true;
+  displayRect = shown;
+  if (shown.left == 0 && shown.right == monitor.width) {
+    letterboxBars[0] = Rect{0, 0, monitor.width, shown.top};
+    letterboxBars[1] = Rect{0, shown.bottom, monitor.width, monitor.height};
+  } else {
+    letterboxBars[0] = Rect{0, 0, shown.left, monitor.height};
+    letterboxBars[1] = Rect{shown.right, 0, monitor.width, monitor.height};
+  }
+  for (Rect& bar : letterboxBars) {
+    if (bar.IsEmpty()) bar = Rect{};
   }
 }
 

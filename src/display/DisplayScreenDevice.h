@@ -130,7 +130,8 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   int ChangeDisplaySettings(int32_t width, int32_t height, const std::string& deviceName);
   int RestoreDisplaySettings();
   int CreateFullScreenSurfaces(bool for3D, bool tripleBuffer);
-  int CreateWindowSurfaces(bool for3D);
+  // forTexture: the screen image reaches the window through the texture.
+  int CreateWindowSurfaces(bool for3D, bool forTexture = false);
   void ReleaseScreenSurfaces() override;
   bool StretchBltSmooths();
 
@@ -197,6 +198,10 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   static constexpr int kRetryPlain = -1000;
   int FinishMode(bool textureWish, int deviceOption);
   void PublishState();
+  // Where the picture lands on the full-screen monitor, for the cursor
+  // mapping and the bars the window paints.
+  void PublishFullScreenPlacement();
+  platform::Size FullScreenMonitorSize(const Rect& frame) const;
   void NotifyScreenImage();
   void NoteUndrawn(const char* what);
   // Steps 1 and 2 of a present: the screen image into the back surface or

@@ -67,6 +67,7 @@ GameNativePort::GameNativePort(GameApplication& app) : system_(app) {
   // The natives read and change the application's own bytes.
   AttachLiveBytes(&app.systemKeyFlags, &app.screenMode, &app.screenDepth);
   requestScreenMode = [&app](uint8_t mode, uint8_t depth) { return app.RequestScreenMode(mode, depth, 0); };
+  reapplyWindowMode = [&app](uint8_t depth) { return app.RequestScreenMode(2, depth, 1); };
   prepareFullScreen = [](uint8_t depth) { return depth; };
   requestWindowSize = [&app](int32_t width, int32_t height) {
     DisplayScreenDevice* display = app.Display();

@@ -101,6 +101,9 @@ struct AppNativePort : AppNativePortBlocks {
   std::function<uint8_t(uint8_t depth)> prepareFullScreen;
   // 0 clears the requested window size, else asks for width x height.
   std::function<void(int32_t width, int32_t height)> requestWindowSize;
+  // Switches to window mode again even when the game is in a window already,
+  // so a new window size takes effect: 0 done.
+  std::function<int(uint8_t depth)> reapplyWindowMode;
   // After a switch to window mode: a window as wide as its monitor's work
   // area is centred on it.
   std::function<void()> centreWindowOnWorkArea;

@@ -45,7 +45,12 @@ uint32_t SetWindowSize(AppNativePort& app, size_t offset, uint32_t value) {
   }
   app.appConfig[offset] = uint8_t(value);
   if (app.ScreenMode() == 2 && app.screenModeFacility != 0 && (app.Options() & AppNativePort::kOptionModeChange)) {
-    if (!app.requestScreenMode || app.requestScreenMode(2, app.ScreenDepth()) != 0) {
+    // Asking for the mode the game is in changes nothing: the window is
+    // switched again so that it takes the new size.
+    const int result = app.reapplyWindowMode   ? app.reapplyWindowMode(app.ScreenDepth())
+                       : app.requestScreenMode ? app.requestScreenMode(2, app.ScreenDepth())
+                                               : 1;
+    if (result != 0) {
       app.ScreenMode() = 2;
       app.pendingMode = 2;
       return 3;

@@ -373,7 +373,6 @@ TEST_F(ScreenRig, AFlipChainOnlyWhenExclusiveWithoutAScreenImage) {
   EXPECT_TRUE(device_->flipChain);
   EXPECT_TRUE(device_->TripleBuffer());
   EXPECT_EQ(device_->PrimarySurface()->BackBufferCount(), 2);
-  EXPECT_EQ(device_->monitorRect, (Rect{0, 0, 800, 600}));
 
   Picture picture(800, 600);
   device_->AttachScreenImage(&picture.image);
@@ -389,6 +388,47 @@ TEST_F(ScreenRig, AFlipChainOnlyWhenExclusiveWithoutAScreenImage) {
   EXPECT_FALSE(plain.exclusive);
   EXPECT_FALSE(plain.flipChain);
   EXPECT_EQ(plain.GetPresentMethod(), 1);
+}
+
+// The full-screen window covers the 1280 x 800 monitor; what the window
+// reads from the cursor must follow where the picture really lands, also
+// when it fills the monitor without bars or when the mode switched to the
+// content's own size (the presenter then enlarges the whole frame).
+TEST_F(ScreenRig, FullScreenPublishesWhereThePictureLandsOnTheMonitor) {
+  platform::ScopedDisplayMachine machine(ExclusiveModeMachine());
+  struct Case {
+    const char* what;
+    int32_t width, height;
+    bool image, changeResolution;
+    bool letterbox;
+    Rect shown, firstBar, secondBar;
+  };
+  const Case cases[] = {
+      {"same aspect, enlarged without bars", 640, 400, true, false, true, {0, 0, 1280, 800}, {}, {}},
+      {"4:3 enlarged with side bars", 800, 600, true, false, true, {107, 0, 1173, 800}, {0, 0, 107, 800},
+       {1173, 0, 1280, 800}},
+      {"the content's own mode, enlarged by the presenter", 800, 600, false, true, true, {107, 0, 1173, 800},
+       {0, 0, 107, 800}, {1173, 0, 1280, 800}},
+      {"the monitor's own size, shown 1:1", 1280, 800, true, false, false, {}, {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto device = std::make_unique<DisplayScreenDevice>();
+    Picture picture(c.width, c.height);
+    if (c.image) device->AttachScreenImage(&picture.image);
+    device->SetContentSize(c.width, c.height);
+    device->SetDrawingMethod(2);
+    MonitorList monitors = OneMonitor(1280, 800, 32);
+    ASSERT_EQ(device->EnumMonitors(&monitors, c.width, c.height, true), 0);
+    ASSERT_EQ(device->SelectMonitor(c.changeResolution, 0, 0, 32, &monitors), 0);
+    ASSERT_EQ(device->SetScreenMode(window_, false, false, false), 0);
+    EXPECT_EQ(device->monitorRect, (Rect{0, 0, 1280, 800}));
+    EXPECT_EQ(device->letterbox, c.letterbox);
+    if (!c.letterbox) continue;
+    EXPECT_EQ(device->displayRect, c.shown);
+    EXPECT_EQ(device->letterboxBars[0], c.firstBar);
+    EXPECT_EQ(device->letterboxBars[1], c.secondBar);
+  }
 }
 
 TEST_F(ScreenRig, VsyncModeTwoBlitsWhileAMessageBoxIsUp) {

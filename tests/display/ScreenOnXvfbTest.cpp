@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,7 @@
 #include "platform/DefaultWindowClient.h"
 #include "platform/DisplayMachine.h"
 #include "platform/headless/HeadlessPresenter.h"
+#include "platform/sdl/SdlPresenter.h"
 #include "platform/sdl/SdlBackend.h"
 #include "scene/CanvasDrawObject.h"
 
@@ -135,6 +137,21 @@ class XvfbScreen : public ::testing::Test {
     }
   }
 
+  // A shown window of the test's title with a client area of width x height.
+  platform::WindowId ShowWindow(platform::DefaultWindowClient& client, int32_t width, int32_t height) {
+    backend_->RegisterClass(platform::WindowClass{"xvfb"});
+    platform::WindowCreateParams params;
+    params.className = "xvfb";
+    params.text = kTitle;
+    params.width = width;
+    params.height = height;
+    params.client = &client;
+    const platform::WindowId window = backend_->CreateWindow(params);
+    if (window != 0) backend_->ShowWindow(window, platform::SW_SHOW);
+    Pump();
+    return window;
+  }
+
   // The window's client area (width x height) as 0x00RRGGBB words.
   std::vector<uint32_t> Screenshot(int32_t width, int32_t height) {
     const std::string path = ::testing::TempDir() + "xvfb-shot-" + std::to_string(getpid()) + ".png";
@@ -183,17 +200,8 @@ size_t CountDifferent(const std::vector<uint32_t>& a, const std::vector<uint32_t
 
 TEST_F(XvfbScreen, TheWindowShowsWhatTheHeadlessPresenterKeeps) {
   platform::DefaultWindowClient client(*backend_);
-  backend_->RegisterClass(platform::WindowClass{"xvfb"});
-  platform::WindowCreateParams params;
-  params.className = "xvfb";
-  params.text = kTitle;
-  params.width = 800;
-  params.height = 600;
-  params.client = &client;
-  const platform::WindowId window = backend_->CreateWindow(params);
+  const platform::WindowId window = ShowWindow(client, 800, 600);
   ASSERT_NE(window, 0u);
-  backend_->ShowWindow(window, platform::SW_SHOW);
-  Pump();
 
   CanvasDrawObject picture;
   ASSERT_EQ(picture.Load(800, 600, 32, 0), 0);
@@ -270,6 +278,32 @@ TEST_F(XvfbScreen, TheWindowShowsWhatTheHeadlessPresenterKeeps) {
       EXPECT_LT(different, shot.size() / 100);
     }
   }
+}
+
+// A renderer reset throws the window's texture away: the next present
+// must put up the whole frame, although it names only a small changed part.
+TEST_F(XvfbScreen, AfterARendererResetTheWholeFrameGoesUp) {
+  platform::DefaultWindowClient client(*backend_);
+  const platform::WindowId window = ShowWindow(client, 160, 120);
+  ASSERT_NE(window, 0u);
+  platform::SoftSurface frame;
+  ASSERT_EQ(frame.Create(160, 120, platform::SurfaceFormat::X8R8G8B8), platform::kSurfaceOk);
+  const Rect area{0, 0, 160, 120};
+  auto& presenter = static_cast<platform::SdlPresenter&>(backend_->ScreenPresenter());
+  ASSERT_EQ(frame.ColorFill(nullptr, 0x204080), platform::kSurfaceOk);
+  ASSERT_EQ(presenter.Present(window, frame, area, nullptr, {}), platform::kPresentOk);
+  Pump();
+  ASSERT_EQ(frame.ColorFill(nullptr, 0xC0A060), platform::kSurfaceOk);
+  presenter.NoteDeviceReset();
+  const Rect corner{0, 0, 8, 8};
+  ASSERT_EQ(presenter.Present(window, frame, area, &corner, {}), platform::kPresentOk);
+  Pump();
+  const std::vector<uint32_t> shot = Screenshot(160, 120);
+  ASSERT_EQ(shot.size(), size_t(160 * 120));
+  EXPECT_EQ(shot[0], 0xC0A060u);
+  EXPECT_EQ(shot[size_t(119) * 160 + 159], 0xC0A060u);
+  EXPECT_EQ(std::count(shot.begin(), shot.end(), 0xC0A060u), std::ptrdiff_t(shot.size()));
+  EXPECT_TRUE(presenter.TakeDeviceReset());
 }
 
 }  // namespace

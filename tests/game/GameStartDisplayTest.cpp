@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "GameNativeCalls.h"
 #include "RunningGame.h"
 #include "display/DisplayScreenDevice.h"
 #include "display/D3DDevice.h"
@@ -275,6 +276,53 @@ TEST_F(GameStartDisplayTest, TheSettingsFollowTheDrawingMethodTheDisplayRuns) {
       EXPECT_EQ(display->drawingMethod, 2);
     });
   }
+}
+
+// The player's window size (settings byte 165, or native 5 on group 6
+// index 7) shows the picture smaller: the window's client area takes that
+// size at the start and each time the player chooses again, so the picture
+// fills it 1:1 and the cursor maps onto the game through the same size.
+TEST_F(GameStartDisplayTest, TheWindowSizePresetSizesTheWindow) {
+  WriteChangedSettings([&](AppSettings& settings) {
+    settings.appConfig[160] = 2;
+    settings.appConfig[165] = 2;
+  });
+  GameApplication app;
+  RunWith(app, [&] {
+    DisplayScreenDevice* display = app.Display();
+    ASSERT_NE(display, nullptr);
+    ASSERT_NE(app.scripts, nullptr);
+    const platform::WindowId window = app.mainWindow.GetHandle();
+    auto client = [&] {
+      const platform::Rect rect = backend().GetClientRect(window);
+      return platform::Size{rect.Width(), rect.Height()};
+    };
+    const platform::Size game{app.gameWidth, app.gameHeight};
+    const platform::Size small = display->RequestedWindowSize();
+    ASSERT_GT(small.width, 0);
+    ASSERT_LT(small.width, game.width);
+    EXPECT_TRUE(display->stretched);
+    EXPECT_EQ(client(), small);
+    struct Step {
+      uint32_t choice;
+      bool stretched;
+    };
+    for (const Step step : {Step{0, false}, Step{1, true}, Step{2, true}}) {
+      SCOPED_TRACE(step.choice);
+      EXPECT_EQ(testing::CallNative(*app.scripts, 5, {6, 7, step.choice}), 0u);
+      EXPECT_EQ(app.screenMode, 2);
+      EXPECT_EQ(display->stretched, step.stretched);
+      const platform::Size shown = step.stretched ? display->RequestedWindowSize() : game;
+      EXPECT_EQ(client(), shown);
+      if (ScreenImage* image = display->GetScreenImage()) image->NotifySurfacesChanged();
+      const uint32_t before = display->FramesShown();
+      EXPECT_EQ(display->PresentFrame(), 0);
+      EXPECT_GT(display->FramesShown(), before);
+      const auto* frame = backend().Frames().LastFrame(window);
+      ASSERT_NE(frame, nullptr);
+      EXPECT_EQ((platform::Size{frame->width, frame->height}), shown);
+    }
+  });
 }
 
 // A display that finds no monitor to show the game full screen on by the

@@ -109,31 +109,34 @@ int SdlPresenter::Present(WindowId window, SoftSurface& frame, const Rect& area,
     SDL_UnlockTexture(AsTexture(view->texture));
     frame.Unlock();
   }
-  SDL_Renderer* renderer = AsRenderer(view->renderer);
+  if (!Redraw(*view)) return kPresentFailed;
+  SDL_RenderPresent(AsRenderer(view->renderer));
+  return kPresentOk;
+}
+
+bool SdlPresenter::Redraw(View& view) {
+  // The back buffer is undefined after every present: each one draws the
+  // whole output again, borders included.
+  SDL_Renderer* renderer = AsRenderer(view.renderer);
   int outW = 0, outH = 0;
-  if (SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0) return kPresentFailed;
-  const Rect fit = FitRect(area.Width(), area.Height(), outW, outH);
+  if (view.texture == nullptr || SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0 || outW <= 0 || outH <= 0) {
+    return false;
+  }
+  const Rect fit = FitRect(view.width, view.height, outW, outH);
   SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
   SDL_RenderClear(renderer);
   const SDL_Rect to{fit.left, fit.top, fit.Width(), fit.Height()};
-  if (SDL_RenderCopy(renderer, AsTexture(view->texture), nullptr, &to) != 0) return kPresentFailed;
-  SDL_RenderPresent(renderer);
-  return kPresentOk;
+  return SDL_RenderCopy(renderer, AsTexture(view.texture), nullptr, &to) == 0;
 }
 
 bool SdlPresenter::WriteSnapshot(WindowId window, const std::string& path) {
   auto it = views_.find(window);
   if (it == views_.end()) return false;
   SDL_Renderer* renderer = AsRenderer(it->second.renderer);
+  // Drawn again exactly as Present does, and read before the next present.
+  if (!Redraw(it->second)) return false;
   int outW = 0, outH = 0;
-  if (SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0 || outW <= 0 || outH <= 0) return false;
-  // The back buffer is undefined after a present: draw the frame again
-  // into it, exactly as Present does, and read it before the next present.
-  const Rect fit = FitRect(it->second.width, it->second.height, outW, outH);
-  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-  SDL_RenderClear(renderer);
-  const SDL_Rect to{fit.left, fit.top, fit.Width(), fit.Height()};
-  if (SDL_RenderCopy(renderer, AsTexture(it->second.texture), nullptr, &to) != 0) return false;
+  SDL_GetRendererOutputSize(renderer, &outW, &outH);
   std::vector<uint32_t> pixels(size_t(outW) * size_t(outH));
   if (SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), outW * 4) != 0) return false;
   for (uint32_t& pixel : pixels) pixel &= 0x00FFFFFFu;
@@ -144,11 +147,24 @@ bool SdlPresenter::Fill(WindowId window, const Rect& area, uint32_t rgb) {
   auto it = views_.find(window);
   if (it == views_.end()) return false;
   SDL_Renderer* renderer = AsRenderer(it->second.renderer);
+  // The fill goes over the last frame, not over whatever the back buffer holds.
+  Redraw(it->second);
   SDL_SetRenderDrawColor(renderer, uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255);
   const SDL_Rect rect{area.left, area.top, area.Width(), area.Height()};
   SDL_RenderFillRect(renderer, &rect);
   SDL_RenderPresent(renderer);
   return true;
+}
+
+void SdlPresenter::NoteDeviceReset() {
+  // What the textures held is undefined after a reset: a later present that
+  // names only its changed part would leave stale pixels around it.
+  for (auto& [window, view] : views_) {
+    if (view.texture) SDL_DestroyTexture(AsTexture(view.texture));
+    view.texture = nullptr;
+    view.width = view.height = 0;
+  }
+  reset_ = true;
 }
 
 bool SdlPresenter::TakeDeviceReset() {

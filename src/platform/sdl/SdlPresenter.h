@@ -31,8 +31,9 @@ class SdlPresenter : public Presenter {
   void ForgetAll();
   // True when the window has a renderer (its surface is then not drawn directly).
   bool Owns(WindowId window) const { return views_.count(window) != 0; }
-  // Called by the back end for the renderer reset events.
-  void NoteDeviceReset() { reset_ = true; }
+  // Called by the back end for the renderer reset events. The textures are
+  // made again, so the next present of each window uploads its whole area.
+  void NoteDeviceReset();
   // Fills a client rectangle of a presented window (borders, GDI fills).
   bool Fill(WindowId window, const Rect& area, uint32_t rgb);
 
@@ -47,6 +48,9 @@ class SdlPresenter : public Presenter {
   };
   View* Prepare(WindowId window, int32_t width, int32_t height, const PresentOptions& options);
   static void Destroy(View& view);
+  // Draws the view's texture fitted into the output, borders black; false
+  // without a texture or output.
+  static bool Redraw(View& view);
 
   SdlBackend& backend_;
   std::map<WindowId, View> views_;
