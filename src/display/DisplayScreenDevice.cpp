@@ -8,7 +8,7 @@
 #include "base/ScopedLock.h"
 #include "platform/Backend.h"
 #include "platform/PixelLayout.h"
-#include "platform/headless/HeadlessPresenter.h"
+#include "platform/Presenter.h"
 #include "raster/PixelFormat.h"
 
 namespace orrivel {

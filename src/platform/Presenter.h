@@ -46,4 +46,9 @@ class Presenter {
   virtual bool WriteSnapshot(WindowId /*window*/, const std::string& /*path*/) { return false; }
 };
 
+// The part of an output of width x height that a picture of the area's
+// aspect fills (centred; the rest are borders), as every presenter shows a
+// frame.
+Rect FitRect(int32_t areaWidth, int32_t areaHeight, int32_t width, int32_t height);
+
 }  // namespace orrivel::platform

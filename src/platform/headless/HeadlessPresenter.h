@@ -53,8 +53,5 @@ class HeadlessPresenter : public Presenter {
 // both presenters show a frame. False for a surface of a layout it cannot read.
 bool ScaleFrameToRgb(SoftSurface& frame, const Rect& area, int32_t width, int32_t height,
                      bool linear, std::vector<uint32_t>* out);
-// The part of an output of width x height that a picture of the area's
-// aspect fills (centred; the rest are borders).
-Rect FitRect(int32_t areaWidth, int32_t areaHeight, int32_t width, int32_t height);
 
 }  // namespace orrivel::platform
