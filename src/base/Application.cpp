@@ -901,13 +901,18 @@ int Application::ApplyScreenMode(uint8_t mode, uint8_t depth, uint8_t force) {
   } else {
     result = screen->SetScreenMode(window, true, fullScreenFlagB, useZBuffer);
     if (result == 0) {
+      // The client area: the screen device's own window size when the
+      // player chose one, else the game's.
+      const bool ownSize = screen->stretched && !screen->displayRect.IsEmpty();
+      const int32_t clientWidth = ownSize ? screen->displayRect.Width() : int32_t(gameWidth);
+      const int32_t clientHeight = ownSize ? screen->displayRect.Height() : int32_t(gameHeight);
       if (force == 2) {
         // The window was made at the game's size before the player's window
         // size was known: a picture shown smaller needs the smaller window.
-        if (screen->stretched && !screen->displayRect.IsEmpty()) {
+        if (ownSize) {
           const Rect now = backend.GetWindowRect(window);
-          WindowPlacement where = mainWindow.ComputeWindowRect(screen->displayRect.Width(), screen->displayRect.Height(),
-                                                               windowStyle, windowExStyle, menuId != 0, false, 0, 0);
+          WindowPlacement where = mainWindow.ComputeWindowRect(clientWidth, clientHeight, windowStyle, windowExStyle,
+                                                               menuId != 0, false, 0, 0);
           backend.MoveWindow(window, Rect{now.left, now.top, now.left + where.width, now.top + where.height});
         }
         backend.ShowWindow(window, SW_SHOW);
@@ -921,12 +926,8 @@ int Application::ApplyScreenMode(uint8_t mode, uint8_t depth, uint8_t force) {
         }
         backend.SetStyle(window, windowStyle);
         backend.SetExStyle(window, windowExStyle);
-        // The screen device's own window size, when the player chose one.
-        const bool ownSize = screen->stretched && !screen->displayRect.IsEmpty();
-        WindowPlacement where = mainWindow.ComputeWindowRect(
-            ownSize ? screen->displayRect.Width() : int32_t(gameWidth),
-            ownSize ? screen->displayRect.Height() : int32_t(gameHeight), windowStyle, windowExStyle, menuId != 0,
-            true, savedWindowX, savedWindowY);
+        WindowPlacement where = mainWindow.ComputeWindowRect(clientWidth, clientHeight, windowStyle, windowExStyle,
+                                                             menuId != 0, true, savedWindowX, savedWindowY);
         backend.ShowWindow(window, SW_SHOW);
         backend.MoveWindow(window, Rect{where.x, where.y, where.x + where.width, where.y + where.height});
         backend.SetTopMost(window, false);
