@@ -177,9 +177,6 @@ bool GameControlHost::PreUpdate(uint32_t now, bool* moved, int32_t x, int32_t y)
   return true;
 }
 
-uint32_t GameControlHost::Now() {
-  now_ = CurrentTickMs();
-  return now_;
-}
+uint32_t GameControlHost::Now() { return CurrentTickMs(); }
 
 }  // namespace orrivel

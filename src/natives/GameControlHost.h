@@ -162,7 +162,6 @@ class GameControlHost : public ControlHost {
   int32_t cursorKind_ = 0;
   int32_t tipOffsetY_ = 22;
   int32_t selected_ = -1;
-  uint32_t now_ = 0;
   // The tick the last Update ran at, on the caller's clock.
   uint32_t frameNow_ = 0;
   Surface tipSurface_;
