@@ -114,7 +114,7 @@ int SdlPresenter::Present(WindowId window, SoftSurface& frame, const Rect& area,
   return kPresentOk;
 }
 
-bool SdlPresenter::Redraw(View& view) {
+bool SdlPresenter::Redraw(View& view, Size* output) {
   // The back buffer is undefined after every present: each one draws the
   // whole output again, borders included.
   SDL_Renderer* renderer = AsRenderer(view.renderer);
@@ -122,6 +122,7 @@ bool SdlPresenter::Redraw(View& view) {
   if (view.texture == nullptr || SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0 || outW <= 0 || outH <= 0) {
     return false;
   }
+  if (output) *output = Size{outW, outH};
   const Rect fit = FitRect(view.width, view.height, outW, outH);
   SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
   SDL_RenderClear(renderer);
@@ -134,9 +135,9 @@ bool SdlPresenter::WriteSnapshot(WindowId window, const std::string& path) {
   if (it == views_.end()) return false;
   SDL_Renderer* renderer = AsRenderer(it->second.renderer);
   // Drawn again exactly as Present does, and read before the next present.
-  if (!Redraw(it->second)) return false;
-  int outW = 0, outH = 0;
-  SDL_GetRendererOutputSize(renderer, &outW, &outH);
+  Size output;
+  if (!Redraw(it->second, &output)) return false;
+  const int outW = output.width, outH = output.height;
   std::vector<uint32_t> pixels(size_t(outW) * size_t(outH));
   if (SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), outW * 4) != 0) return false;
   for (uint32_t& pixel : pixels) pixel &= 0x00FFFFFFu;

@@ -48,9 +48,9 @@ class SdlPresenter : public Presenter {
   };
   View* Prepare(WindowId window, int32_t width, int32_t height, const PresentOptions& options);
   static void Destroy(View& view);
-  // Draws the view's texture fitted into the output, borders black; false
-  // without a texture or output.
-  static bool Redraw(View& view);
+  // Draws the view's texture fitted into the output, borders black, and
+  // gives the output's size; false without a texture or output.
+  static bool Redraw(View& view, Size* output = nullptr);
 
   SdlBackend& backend_;
   std::map<WindowId, View> views_;
