@@ -76,6 +76,13 @@ bool LoadFile(const std::string& name, std::vector<uint8_t>* bytes) {
   }
 }
 
+// A file as the player finds it on this machine (UTF-8 turned back into
+// the message's CP932), else as the engine names it.
+std::string ShownPath(const std::string& internal) {
+  const std::optional<std::string> host = ResolveHostPath(internal, ResolveMode::Create);
+  return host ? Utf8ToCp932Lossy(*host) : internal;
+}
+
 // Beside the damaged file, under a name no earlier one took: the player's
 // bytes stay on the disk for whoever wants to look at them.
 std::optional<std::string> SetAside(const std::string& path) {
@@ -137,7 +144,9 @@ int SettingsStore::Load(Application& app) {
     app.ShowMessageBox(Cp932("環境設定ファイルの読み込みに失敗"), kIconStop, kDesktopWindow);
     return kUserConfigFailed;
   } else {
-    if (userConfigRead) SetAsideDamaged(PlayerUserConfig(), userConfigPath);
+    // The game's own copy is named as the file in its folder.
+    const std::string shown = userConfigPath == "USER.CFG" ? BaseFolder() + "USER.CFG" : userConfigPath;
+    if (userConfigRead) SetAsideDamaged(PlayerUserConfig(), shown);
     else NoteDamaged(shippedDamaged_, std::nullopt, false);
     userConfigHealed = true;
   }
@@ -308,8 +317,8 @@ void SettingsStore::SetAsideDamaged(const std::string& playerFile, const std::st
 }
 
 void SettingsStore::NoteDamaged(const std::string& path, const std::optional<std::string>& aside, bool setAsideFailed) {
-  std::string note = path + Cp932("\nが壊れているため、初期設定を使います。");
-  if (aside) note += Cp932("\n壊れたファイルは\n") + *aside + Cp932("\nとして残しました。");
+  std::string note = ShownPath(path) + Cp932("\nが壊れているため、初期設定を使います。");
+  if (aside) note += Cp932("\n壊れたファイルは\n") + ShownPath(*aside) + Cp932("\nとして残しました。");
   if (setAsideFailed) note += Cp932("\n壊れたファイルの名前を変更できませんでした。");
   damagedNotes_.push_back(std::move(note));
 }

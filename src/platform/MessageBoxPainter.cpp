@@ -114,22 +114,22 @@ void MessageBoxPainter::Layout(const MessageBoxRequest& request) {
   const bool yesNo = request.buttons == MessageBoxButtons::YesNo;
   if (!request.checkText.empty()) {
     buttons_.push_back({(yesNo ? IDYES : IDOK) | kAnswerChecked,
-                        Utf8ToCp932Lossy(yesNo ? "はい（" : "OK（") + request.checkText + Utf8ToCp932Lossy("）")});
+                        Utf8ToCp932Lossy(yesNo ? "はい（" : "OK（") + request.checkText + Utf8ToCp932Lossy("）"), {}});
   }
   defaultButton_ = buttons_.size();
   switch (request.buttons) {
     case MessageBoxButtons::Ok:
-      buttons_.push_back({IDOK, "OK"});
+      buttons_.push_back({IDOK, "OK", {}});
       escapeAnswer_ = IDOK;
       break;
     case MessageBoxButtons::YesNo:
-      buttons_.push_back({IDYES, Utf8ToCp932Lossy("はい")});
-      buttons_.push_back({IDNO, Utf8ToCp932Lossy("いいえ")});
+      buttons_.push_back({IDYES, Utf8ToCp932Lossy("はい"), {}});
+      buttons_.push_back({IDNO, Utf8ToCp932Lossy("いいえ"), {}});
       escapeAnswer_ = IDNO;
       break;
     case MessageBoxButtons::OkCancel:
-      buttons_.push_back({IDOK, "OK"});
-      buttons_.push_back({IDCANCEL, Utf8ToCp932Lossy("キャンセル")});
+      buttons_.push_back({IDOK, "OK", {}});
+      buttons_.push_back({IDCANCEL, Utf8ToCp932Lossy("キャンセル"), {}});
       escapeAnswer_ = IDCANCEL;
       break;
   }

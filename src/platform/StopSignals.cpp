@@ -30,6 +30,9 @@ void NoteStopSignal(int signal) {
 }  // namespace
 
 void InstallStopSignalHandlers() {
+  // A new installation starts with no signal seen.
+  g_stopSignals.store(0);
+  g_stopRequested.store(0);
   struct sigaction action {};
   action.sa_handler = NoteStopSignal;
   sigemptyset(&action.sa_mask);

@@ -9,6 +9,7 @@ namespace orrivel::platform {
 // any later one of them ends the program at once, as the signal's default
 // does, so a stuck run can still be stopped. SIGXFSZ is ignored, so that a
 // write past the file-size limit fails instead of killing the program.
+// Installing again forgets the signals seen so far.
 void InstallStopSignalHandlers();
 // True when a stop signal came since the last call; clears the note.
 bool TakeStopRequest();
