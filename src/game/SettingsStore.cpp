@@ -136,17 +136,18 @@ int SettingsStore::Load(Application& app) {
   // 5. USER.CFG. A damaged one (or none, when the game's own was too
   // damaged to copy) gives way to the defaults.
   std::vector<uint8_t> bytes;
-  const bool userConfigRead = LoadFile(userConfigPath, &bytes);
+  // The game's own copy is named as the file in its folder.
+  const std::string shown = userConfigPath == "USER.CFG" ? BaseFolder() + "USER.CFG" : userConfigPath;
+  // An empty file reads as none; it is there all the same, and damaged.
+  const bool userConfigThere = LoadFile(userConfigPath, &bytes) || PathExists(shown);
   bool userConfigHealed = false;
-  if (userConfigRead && IsWholeUserConfig(bytes) && ReadUserConfig(bytes, blocks) == 0) {
+  if (userConfigThere && IsWholeUserConfig(bytes) && ReadUserConfig(bytes, blocks) == 0) {
     // The settings as the player left them.
-  } else if (!userConfigRead && shippedDamaged_.empty()) {
+  } else if (!userConfigThere && shippedDamaged_.empty()) {
     app.ShowMessageBox(Cp932("環境設定ファイルの読み込みに失敗"), kIconStop, kDesktopWindow);
     return kUserConfigFailed;
   } else {
-    // The game's own copy is named as the file in its folder.
-    const std::string shown = userConfigPath == "USER.CFG" ? BaseFolder() + "USER.CFG" : userConfigPath;
-    if (userConfigRead) SetAsideDamaged(PlayerUserConfig(), shown);
+    if (userConfigThere) SetAsideDamaged(PlayerUserConfig(), shown);
     else NoteDamaged(shippedDamaged_, std::nullopt, false);
     userConfigHealed = true;
   }
@@ -173,7 +174,8 @@ int SettingsStore::Load(Application& app) {
 
   // 9. The application settings, when the player has any yet.
   const std::string appConfigPath = saveFolder + "APP_CFG.DAT";
-  if (LoadFile(appConfigPath, &bytes)) {
+  bytes.clear();
+  if (LoadFile(appConfigPath, &bytes) || PathExists(appConfigPath)) {
     if (IsWholeAppConfig(bytes)) ReadAppConfig(bytes, blocks.appConfig);
     else SetAsideDamaged(mode_ != 5 ? appConfigPath : std::string(), appConfigPath);
   }
@@ -225,7 +227,7 @@ int SettingsStore::PreparePlayerFolder(Application& app, const std::string& fold
   // are damaged: a copy would outlive any repair of the game.
   const std::string shipped = BaseFolder() + "USER.CFG";
   std::vector<uint8_t> bytes;
-  if (LoadFile(shipped, &bytes) && !IsWholeUserConfig(bytes)) {
+  if ((LoadFile(shipped, &bytes) || PathExists(shipped)) && !IsWholeUserConfig(bytes)) {
     shippedDamaged_ = shipped;
     return 0;
   }
