@@ -79,7 +79,11 @@ class Child {
     }
   }
   bool Running() const { return pid_ > 0; }
-  void Signal(int signal) const { ::kill(pid_, signal); }
+  // Only to a child still running (a pid of 0 would signal the whole
+  // process group, the test included).
+  void Signal(int signal) const {
+    if (pid_ > 0) ::kill(pid_, signal);
+  }
   // The wait status, or nullopt when it still runs after the time given.
   std::optional<int> Wait(std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
