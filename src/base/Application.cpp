@@ -115,6 +115,10 @@ int Application::Init() {
       if (WindowId other = backend.FindWindow(text, text)) {
         backend.SetForegroundWindow(other);
         backend.ShowWindow(other, SW_SHOWNORMAL);
+      } else {
+        // Nothing to raise: without a word the player would only see the
+        // game fail to start.
+        ShowMessageBox(Text("「") + text + Text("」は既に起動しています。"), kIconExclamation, kDesktopWindow);
       }
       return kInitAlreadyRunning;
     }

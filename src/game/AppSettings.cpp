@@ -199,6 +199,26 @@ bool ReadAppConfig(std::span<const uint8_t> file, AppSettings::AppConfigBlock& b
   return true;
 }
 
+bool IsWholeUserConfig(std::span<const uint8_t> file) {
+  ByteCursor cursor(file.data(), file.size());
+  for (int block = 0; block < 3; ++block) {
+    uint16_t size = 0;
+    if (!cursor.ReadU16(&size) || size == 0 || size > cursor.Remaining()) return false;
+    cursor.Skip(size);
+  }
+  uint16_t length = 0;
+  if (!cursor.ReadU16(&length) || length > cursor.Remaining()) return false;
+  // The folder, when there is one, is written with its zero.
+  if (length != 0 && cursor.Here()[length - 1] != 0) return false;
+  return cursor.Remaining() == length;
+}
+
+bool IsWholeAppConfig(std::span<const uint8_t> file) {
+  ByteCursor cursor(file.data(), file.size());
+  uint32_t size = 0;
+  return cursor.ReadU32(&size) && size != 0 && size == cursor.Remaining();
+}
+
 std::optional<SetupInfo> ReadSetupFile(std::span<const uint8_t> file) {
   ByteCursor cursor(file.data(), file.size());
   char magic[4];

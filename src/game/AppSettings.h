@@ -89,6 +89,13 @@ int ReadUserConfig(std::span<const uint8_t> file, AppSettings& settings);
 // even the size word is there.
 bool ReadAppConfig(std::span<const uint8_t> file, AppSettings::AppConfigBlock& block);
 
+// Whether a player's settings file is whole as its writer leaves it: each
+// count matches the bytes that follow and the file ends where the last
+// field does. The readers above are lenient with counts; a file that fails
+// these checks was cut or overwritten and its bytes are not settings.
+bool IsWholeUserConfig(std::span<const uint8_t> file);
+bool IsWholeAppConfig(std::span<const uint8_t> file);
+
 // SET_UP.IFG's contents when it names an installation.
 struct SetupInfo {
   std::string keyName;

@@ -66,12 +66,33 @@ bool FolderExists(const std::string& folder) {
   return info && info->isFolder;
 }
 
+constexpr const char* kDamagedSuffix = ".damaged";
+
 bool LoadFile(const std::string& name, std::vector<uint8_t>* bytes) {
   try {
     return LoadWholeFile(name, bytes);
   } catch (const std::bad_alloc&) {
     return false;
   }
+}
+
+// A file as the player finds it on this machine (UTF-8 turned back into
+// the message's CP932), else as the engine names it.
+std::string ShownPath(const std::string& internal) {
+  const std::optional<std::string> host = ResolveHostPath(internal, ResolveMode::Create);
+  return host ? Utf8ToCp932Lossy(*host) : internal;
+}
+
+// Beside the damaged file, under a name no earlier one took: the player's
+// bytes stay on the disk for whoever wants to look at them.
+std::optional<std::string> SetAside(const std::string& path) {
+  for (int attempt = 1; attempt <= 99; ++attempt) {
+    const std::string aside = path + kDamagedSuffix + (attempt == 1 ? std::string() : std::to_string(attempt));
+    if (PathExists(aside)) continue;
+    if (RenameFile(path, aside)) return aside;
+    return std::nullopt;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -86,6 +107,8 @@ std::optional<std::string> SettingsStore::PlayerFolder(uint8_t mode, const std::
 
 int SettingsStore::Load(Application& app) {
   loaded = false;
+  shippedDamaged_.clear();
+  damagedNotes_.clear();
   if (const int result = ReadGameFiles(app); result != 0) return result;
   const std::string title = app.GetTitle() ? app.GetTitle() : "";
   const std::string name = blocks.SaveFolderName();
@@ -110,11 +133,23 @@ int SettingsStore::Load(Application& app) {
     }
   }
 
-  // 5. USER.CFG.
+  // 5. USER.CFG. A damaged one (or none, when the game's own was too
+  // damaged to copy) gives way to the defaults.
   std::vector<uint8_t> bytes;
-  if (!LoadFile(userConfigPath, &bytes) || ReadUserConfig(bytes, blocks) != 0) {
+  // The game's own copy is named as the file in its folder.
+  const std::string shown = userConfigPath == "USER.CFG" ? BaseFolder() + "USER.CFG" : userConfigPath;
+  // An empty file reads as none; it is there all the same, and damaged.
+  const bool userConfigThere = LoadFile(userConfigPath, &bytes) || PathExists(shown);
+  bool userConfigHealed = false;
+  if (userConfigThere && IsWholeUserConfig(bytes) && ReadUserConfig(bytes, blocks) == 0) {
+    // The settings as the player left them.
+  } else if (!userConfigThere && shippedDamaged_.empty()) {
     app.ShowMessageBox(Cp932("環境設定ファイルの読み込みに失敗"), kIconStop, kDesktopWindow);
     return kUserConfigFailed;
+  } else {
+    if (userConfigThere) SetAsideDamaged(PlayerUserConfig(), shown);
+    else NoteDamaged(shippedDamaged_, std::nullopt, false);
+    userConfigHealed = true;
   }
   // 6. Pacing may change boot bytes 1 and 2 for a while; exit writes these.
   savedBoot1_ = blocks.boot[1];
@@ -133,12 +168,22 @@ int SettingsStore::Load(Application& app) {
     saveFolder = BaseFolder();
   }
   saveFolder = WithSeparator(saveFolder);
+  // The defaults go in at once where the damaged file was: a start that
+  // ends before exit must not find the player's folder without settings.
+  if (userConfigHealed && mode_ != 5) WriteFile(UserConfigWritePath(), EncodeUserConfig(blocks));
 
   // 9. The application settings, when the player has any yet.
-  if (LoadFile(saveFolder + "APP_CFG.DAT", &bytes)) ReadAppConfig(bytes, blocks.appConfig);
+  const std::string appConfigPath = saveFolder + "APP_CFG.DAT";
+  bytes.clear();
+  if (LoadFile(appConfigPath, &bytes) || PathExists(appConfigPath)) {
+    if (IsWholeAppConfig(bytes)) ReadAppConfig(bytes, blocks.appConfig);
+    else SetAsideDamaged(mode_ != 5 ? appConfigPath : std::string(), appConfigPath);
+  }
   LoadIntoApplication(blocks, app);
   app.reportInProgramFolder = mode_;
   if (blocks.appConfig[158] && app.screenMode == 1) app.screenMode = 2;
+
+  ShowDamagedFiles(app);
 
   // 10. The installation.
   ReadInstallation();
@@ -178,8 +223,15 @@ int SettingsStore::PreparePlayerFolder(Application& app, const std::string& fold
   } else if (!CreateFolder(folder)) {
     ShowCreationFailure(app, folder);
   }
-  // The game's shipped settings are the player's first ones.
-  CopyFileData(BaseFolder() + "USER.CFG", settings, true);
+  // The game's shipped settings are the player's first ones, unless they
+  // are damaged: a copy would outlive any repair of the game.
+  const std::string shipped = BaseFolder() + "USER.CFG";
+  std::vector<uint8_t> bytes;
+  if ((LoadFile(shipped, &bytes) || PathExists(shipped)) && !IsWholeUserConfig(bytes)) {
+    shippedDamaged_ = shipped;
+    return 0;
+  }
+  CopyFileData(shipped, settings, true);
   MakeWritable(settings);
   return 0;
 }
@@ -242,6 +294,43 @@ void SettingsStore::ReadInstallation() {
   if (const auto info = registry.Read(key, "TmbInstallInfo"); info && info->size() >= 2) installFlag = (*info)[1];
   if (const auto path = registry.Read(key, "TmbInstallSrcPath"))
     installSourcePath.assign(path->begin(), std::find(path->begin(), path->end(), uint8_t(0)));
+}
+
+std::string SettingsStore::PlayerUserConfig() const {
+  // Mode 5 never writes, so it never moves the game's file either.
+  if (mode_ == 5) return std::string();
+  // Mode 1 writes back to the game's loose file; an archive's copy stays.
+  if (mode_ == 1) {
+    const std::string loose = BaseFolder() + "USER.CFG";
+    return PathExists(loose) ? loose : std::string();
+  }
+  // The others read the player's own file by its full path, or the game's
+  // copy (a mode above 5 before its first exit), which stays.
+  return userConfigPath == "USER.CFG" ? std::string() : userConfigPath;
+}
+
+void SettingsStore::SetAsideDamaged(const std::string& playerFile, const std::string& shownPath) {
+  if (playerFile.empty()) {
+    NoteDamaged(shownPath, std::nullopt, false);
+    return;
+  }
+  const std::optional<std::string> aside = SetAside(playerFile);
+  NoteDamaged(playerFile, aside, !aside);
+}
+
+void SettingsStore::NoteDamaged(const std::string& path, const std::optional<std::string>& aside, bool setAsideFailed) {
+  std::string note = ShownPath(path) + Cp932("\nが壊れているため、初期設定を使います。");
+  if (aside) note += Cp932("\n壊れたファイルは\n") + ShownPath(*aside) + Cp932("\nとして残しました。");
+  if (setAsideFailed) note += Cp932("\n壊れたファイルの名前を変更できませんでした。");
+  damagedNotes_.push_back(std::move(note));
+}
+
+void SettingsStore::ShowDamagedFiles(Application& app) {
+  if (damagedNotes_.empty()) return;
+  std::string text;
+  for (const std::string& note : damagedNotes_) text += (text.empty() ? "" : "\n\n") + note;
+  damagedNotes_.clear();
+  app.ShowMessageBox(text, kIconExclamation, kDesktopWindow);
 }
 
 std::string SettingsStore::UserConfigWritePath() const {

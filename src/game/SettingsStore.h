@@ -57,6 +57,9 @@ class SettingsStore {
   // Reads VQ_APP.SYS, VQ_APP.INF, USER.CFG, APP_CFG.DAT and SET_UP.IFG
   // (after the archives are mounted), finds or makes the save folder and
   // gives the base its fields. 0, or a start-up code whose message was shown.
+  // A damaged USER.CFG or APP_CFG.DAT of the player's is renamed with
+  // ".damaged" beside it and the defaults take its place, with one message
+  // that names it; the start goes on.
   int Load(Application& app);
   // Writes USER.CFG and APP_CFG.DAT (nothing in mode 5 or before Load
   // succeeded). False when a file could not be written (its message shown).
@@ -83,11 +86,24 @@ class SettingsStore {
   int BrowseForSaveFolder(Application& app, bool* chosen);
   void ReadInstallation();
   std::string UserConfigWritePath() const;
+  // The USER.CFG that was read when it is the player's own loose file,
+  // which a damaged one may be moved from; empty otherwise.
+  std::string PlayerUserConfig() const;
+  // A damaged settings file: moved aside when it is the player's
+  // (`playerFile` non-empty) and noted for the start's one message.
+  void SetAsideDamaged(const std::string& playerFile, const std::string& shownPath);
+  void NoteDamaged(const std::string& path, const std::optional<std::string>& aside, bool setAsideFailed);
+  // One message naming every damaged file, then the start goes on.
+  void ShowDamagedFiles(Application& app);
   bool WriteFile(const std::string& path, std::span<const uint8_t> bytes);
 
   uint8_t mode_ = 5;
   uint8_t savedBoot1_ = 1;
   uint8_t savedBoot2_ = 1;
+  // The game's USER.CFG, when a first start found it damaged and did not
+  // copy it.
+  std::string shippedDamaged_;
+  std::vector<std::string> damagedNotes_;
 };
 
 }  // namespace orrivel

@@ -12,6 +12,7 @@
 // --input plays a scripted input file (see platform/ScriptedInput.h) into
 // the run; its snapshots are written relative to the working folder.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -86,9 +87,10 @@ int main(int argc, char** argv) {
     scriptedRun = std::make_unique<platform::ScriptedRun>(std::vector<platform::ScriptedEvent>(), true);
   }
 
-  // Without a window system nothing turns Ctrl+C or a termination request
-  // into a quit; the headless back end does it from these handlers.
-  if (backend->IsHeadless()) platform::InstallStopSignalHandlers();
+  // Ctrl+C, a termination request or a closed terminal end the run the
+  // orderly way (the back end turns the note into a quit); a second one
+  // ends it at once.
+  platform::InstallStopSignalHandlers();
 
   // The run's process-wide objects are built before the application and go
   // after it.
@@ -105,7 +107,10 @@ int main(int argc, char** argv) {
     // Without a quit in its input, a run without a display still ends: a
     // little after the input's last event.
     if (backend->IsHeadless() && !(scriptedRun && scriptedRun->EndsByItself())) {
-      app.frameLimit = std::max(kHeadlessFrames, scriptedRun ? scriptedRun->LastFrame() + 2 : 0);
+      // Counted wide: a last event near the top of the frame numbers must
+      // not wrap round to a limit of a frame or two.
+      const uint64_t afterLastEvent = scriptedRun ? uint64_t(scriptedRun->LastFrame()) + 2 : 0;
+      app.frameLimit = uint32_t(std::clamp<uint64_t>(afterLastEvent, kHeadlessFrames, UINT32_MAX));
     }
     std::printf("orrivel: %s\n", why.c_str());
     result = app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL);

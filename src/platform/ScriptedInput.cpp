@@ -141,37 +141,50 @@ uint8_t KeyCodeFromName(std::string_view name) {
   return 0;
 }
 
-bool ParseScriptedInput(std::string_view text, std::vector<ScriptedEvent>& events, std::string* error) {
-  events.clear();
-  uint32_t lineNumber = 0;
-  uint32_t lastFrame = 1;
-  while (!text.empty()) {
-    ++lineNumber;
-    const size_t end = text.find('\n');
-    std::string_view line = Trim(text.substr(0, end));
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (line.empty() || line.front() == '#') continue;
+ScriptedInputParser::ScriptedInputParser(std::vector<ScriptedEvent>& events) : events_(events) { events_.clear(); }
 
-    const auto fail = [&](const std::string& why) {
-      if (error) *error = "line " + std::to_string(lineNumber) + ": " + why;
-      return false;
-    };
-    ScriptedEvent event;
-    if (!ParseNumber(NextWord(line), event.frame) || event.frame == 0) return fail("expected a frame number from 1");
-    if (event.frame < lastFrame) return fail("frame " + std::to_string(event.frame) + " goes backwards");
-    lastFrame = event.frame;
-    const std::string_view command = NextWord(line);
-    bool known = false;
-    for (const CommandName& entry : kCommands) {
-      if (command == entry.name) {
-        event.kind = entry.kind;
-        known = true;
-      }
+bool ScriptedInputParser::Fail(const std::string& why) {
+  error_ = "line " + std::to_string(lineNumber_) + ": " + why;
+  return false;
+}
+
+bool ScriptedInputParser::AddLine(std::string_view line) {
+  ++lineNumber_;
+  // Editors that save "UTF-8 with BOM" put three bytes in front of the
+  // first line; they are not part of its frame number.
+  if (lineNumber_ == 1 && line.starts_with(kUtf8Bom)) line.remove_prefix(kUtf8Bom.size());
+  line = Trim(line);
+  if (line.empty() || line.front() == '#') return true;
+
+  ScriptedEvent event;
+  if (!ParseNumber(NextWord(line), event.frame) || event.frame == 0) return Fail("expected a frame number from 1");
+  if (event.frame < lastFrame_) return Fail("frame " + std::to_string(event.frame) + " goes backwards");
+  lastFrame_ = event.frame;
+  const std::string_view command = NextWord(line);
+  bool known = false;
+  for (const CommandName& entry : kCommands) {
+    if (command == entry.name) {
+      event.kind = entry.kind;
+      known = true;
     }
-    if (!known) return fail("unknown command \"" + std::string(command) + "\"");
-    const std::string why = ParseArguments(line, event);
-    if (!why.empty()) return fail(std::string(command) + ": " + why);
-    events.push_back(std::move(event));
+  }
+  if (!known) return Fail("unknown command \"" + std::string(command) + "\"");
+  const std::string why = ParseArguments(line, event);
+  if (!why.empty()) return Fail(std::string(command) + ": " + why);
+  events_.push_back(std::move(event));
+  return true;
+}
+
+bool ParseScriptedInput(std::string_view text, std::vector<ScriptedEvent>& events, std::string* error) {
+  ScriptedInputParser parser(events);
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (!parser.AddLine(line)) {
+      if (error) *error = parser.Error();
+      return false;
+    }
   }
   return true;
 }

@@ -19,7 +19,8 @@
 //   <frame> quit               ends the run
 //
 // Blank lines and lines starting with '#' are ignored. Frames count from 1
-// (the first frame the game shows) and must not go backwards.
+// (the first frame the game shows) and must not go backwards. A UTF-8 byte
+// order mark in front of the first line is skipped.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -43,6 +44,28 @@ struct ScriptedEvent {
   // state (-1 left as it is, 0 off, 1 on).
   uint16_t button = 0;
   int8_t check = -1;
+};
+
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// Takes the text a line at a time (without its line end), so that a file
+// can be read in pieces.
+class ScriptedInputParser {
+ public:
+  // Clears `events` and appends each line's event to it.
+  explicit ScriptedInputParser(std::vector<ScriptedEvent>& events);
+  // False on a bad line, with Error() saying "line N: why".
+  bool AddLine(std::string_view line);
+  const std::string& Error() const { return error_; }
+  uint32_t LineNumber() const { return lineNumber_; }
+
+ private:
+  bool Fail(const std::string& why);
+
+  std::vector<ScriptedEvent>& events_;
+  uint32_t lineNumber_ = 0;
+  uint32_t lastFrame_ = 1;
+  std::string error_;
 };
 
 // Reads the whole text; false with "line N: why" on the first bad line.

@@ -1,7 +1,11 @@
 #include "platform/ScriptedRun.h"
 
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "platform/Backend.h"
 #include "platform/DialogService.h"
@@ -27,7 +31,72 @@ SyntheticInput KeyAction(SyntheticInput::Kind kind, uint8_t key) {
   return input;
 }
 
+// Closes the descriptor it holds.
+class OpenFile {
+ public:
+  explicit OpenFile(int fd) : fd_(fd) {}
+  ~OpenFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
 }  // namespace
+
+bool ReadScriptedInputFile(const std::string& path, std::vector<ScriptedEvent>& events, std::string* error) {
+  const auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  events.clear();
+  // Without O_NONBLOCK, opening a FIFO waits for a writer that may never
+  // come; the run is refused instead, as anything but a plain file is.
+  const OpenFile file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (file.fd() < 0) return fail(std::string("cannot read the file (") + std::strerror(errno) + ")");
+  struct stat info {};
+  if (::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return fail(S_ISDIR(info.st_mode) ? "is a folder, not an input file" : "is not a plain file");
+  }
+  const std::string tooLarge = "larger than " + std::to_string(kMaxScriptedInputBytes) + " bytes";
+  if (uint64_t(info.st_size) > kMaxScriptedInputBytes) return fail(tooLarge);
+
+  ScriptedInputParser parser(events);
+  std::string line;
+  uint64_t total = 0;
+  char chunk[16384];
+  for (;;) {
+    const ssize_t got = ::read(file.fd(), chunk, sizeof chunk);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return fail(std::string("cannot read the file (") + std::strerror(errno) + ")");
+    }
+    if (got == 0) break;
+    // The file may grow while it is read.
+    total += uint64_t(got);
+    if (total > kMaxScriptedInputBytes) return fail(tooLarge);
+    std::string_view rest(chunk, size_t(got));
+    while (!rest.empty()) {
+      const size_t end = rest.find('\n');
+      const std::string_view piece = rest.substr(0, end);
+      if (line.size() + piece.size() > kMaxScriptedLineBytes) {
+        return fail("line " + std::to_string(parser.LineNumber() + 1) + ": longer than " +
+                    std::to_string(kMaxScriptedLineBytes) + " bytes");
+      }
+      line.append(piece);
+      if (end == std::string_view::npos) break;
+      rest.remove_prefix(end + 1);
+      if (!parser.AddLine(line)) return fail(parser.Error());
+      line.clear();
+    }
+  }
+  if (!line.empty() && !parser.AddLine(line)) return fail(parser.Error());
+  return true;
+}
 
 ScriptedRun::ScriptedRun(std::vector<ScriptedEvent> events, bool virtualClock, std::string snapshotFolder)
     : events_(std::move(events)), snapshotFolder_(std::move(snapshotFolder)) {
@@ -43,16 +112,9 @@ ScriptedRun::~ScriptedRun() {
 
 std::unique_ptr<ScriptedRun> ScriptedRun::Load(const std::string& path, bool virtualClock,
                                                std::string snapshotFolder, std::string* error) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    if (error) *error = "cannot read " + path;
-    return nullptr;
-  }
-  std::ostringstream text;
-  text << file.rdbuf();
   std::vector<ScriptedEvent> events;
   std::string why;
-  if (!ParseScriptedInput(text.str(), events, &why)) {
+  if (!ReadScriptedInputFile(path, events, &why)) {
     if (error) *error = path + ": " + why;
     return nullptr;
   }

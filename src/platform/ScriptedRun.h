@@ -16,6 +16,17 @@
 
 namespace orrivel::platform {
 
+// An input file is a few kilobytes of events; these bounds turn a wrong
+// file (a device, a log, a picture) into a refusal instead of a run that
+// takes the machine's memory.
+inline constexpr uint64_t kMaxScriptedInputBytes = 8u << 20;
+inline constexpr size_t kMaxScriptedLineBytes = 64u << 10;
+
+// Reads an input file line by line; false with why not (a missing or
+// unreadable file, anything but a plain file, a file or a line above its
+// bound, or the first bad line as "line N: why").
+bool ReadScriptedInputFile(const std::string& path, std::vector<ScriptedEvent>& events, std::string* error);
+
 class ScriptedRun {
  public:
   // `virtualClock`: installs a clock that only this run moves (until the

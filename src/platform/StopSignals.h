@@ -1,14 +1,15 @@
 #pragma once
-// Interrupt and termination signals for a run without a display. With a
-// window, the window system turns them into a quit request; without one,
-// the handlers here only note the signal, and the headless back end turns
-// the note into WM_QUIT on its next pass, so the program ends the same
-// orderly way (the exit-time writes happen) instead of being killed.
+// Interrupt, termination and hang-up signals, with a window or without.
+// The handlers only note the signal; the back end in use turns the note
+// into WM_QUIT on its next pass, so the program ends the same orderly way
+// (the exit-time writes happen) instead of being killed.
 namespace orrivel::platform {
 
-// Routes SIGINT and SIGTERM to the note. Each handler is used once: a
-// second signal of the same kind ends the program at once, so a stuck run
-// can still be stopped.
+// Routes SIGINT, SIGTERM and SIGHUP to the note. Only the first is noted:
+// any later one of them ends the program at once, as the signal's default
+// does, so a stuck run can still be stopped. SIGXFSZ is ignored, so that a
+// write past the file-size limit fails instead of killing the program.
+// Installing again forgets the signals seen so far.
 void InstallStopSignalHandlers();
 // True when a stop signal came since the last call; clears the note.
 bool TakeStopRequest();

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <sys/stat.h>
@@ -1008,11 +1009,11 @@ class SavingGame : public TitledGame {
   int saves = 0;
 };
 
-// Without a window system, an interrupt or termination signal ends the run
-// like a quit request: the frame loop stops and the exit-time writes happen.
+// An interrupt, termination or hang-up signal ends the run like a quit
+// request: the frame loop stops and the exit-time writes happen.
 TEST_F(GameApplicationTest, StopSignalsEndAHeadlessRunInOrder) {
   WriteGameFile("SCRIPT.LPK", ScriptArchive(kWaitsEightTimes));
-  for (const int signal : {SIGINT, SIGTERM}) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal);
     platform::InstallStopSignalHandlers();
     SavingGame app("Signal" + std::to_string(signal));
@@ -1033,11 +1034,26 @@ TEST_F(GameApplicationTest, StopSignalsEndAHeadlessRunInOrder) {
     EXPECT_FALSE(platform::StopRequestPending());
     EXPECT_EQ(app.DescribeFailure(), "");
   }
-  // Each handler serves once: the next signal of the kind would end the
-  // program at once.
-  struct sigaction now {};
-  sigaction(SIGTERM, nullptr, &now);
-  EXPECT_EQ(now.sa_handler, SIG_DFL);
+  // Once one was noted, any further one ends the program at once, as the
+  // signal's default does (in a child: it ends the process).
+  for (const int second : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      platform::InstallStopSignalHandlers();
+      std::raise(SIGTERM);
+      std::raise(second);
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == second) << second << " status " << status;
+  }
+  // The file-size signal is ignored (its default would end the process
+  // here): the write that passed the limit fails instead.
+  platform::InstallStopSignalHandlers();
+  std::raise(SIGXFSZ);
+  EXPECT_FALSE(platform::StopRequestPending());
 }
 
 // A MAIN that counts its starts and then yields frame after frame.

@@ -226,12 +226,10 @@ TEST_F(SettingsStoreTest, RefusalsEndTheStartWithTheirCodes) {
          WriteFile(game_ / "script" / "VQ_APP.INF", inf);
        },
        2, "アプリケーション情報ファイルの読み込みに失敗"},
-      {"USER.CFG cut",
+      {"USER.CFG missing",
        [&] {
          WriteGame(1);
-         Bytes cfg = ReadFile(game_ / "USER.CFG");
-         cfg.resize(50);
-         WriteFile(game_ / "USER.CFG", cfg);
+         fs::remove(game_ / "USER.CFG");
        },
        3, "環境設定ファイルの読み込みに失敗"},
       {"mode 3, existing folder refused",
@@ -340,6 +338,74 @@ TEST_F(SettingsStoreTest, ModeOneKeepsEverythingBesideTheGame) {
   SettingsStore store;
   ASSERT_EQ(store.Load(app), 0);
   EXPECT_EQ(Utf8(store.saveFolder), Utf8(Internal(home_ / "Documents" / "Saves") + "\\"));
+}
+
+// A damaged USER.CFG where each mode reads it: the player's own file is
+// moved aside and replaced by the defaults at once; the game's copy is
+// never moved (mode 5 writes nothing, a mode above 5 writes the player's
+// copy instead); one message names the file.
+TEST_F(SettingsStoreTest, ADamagedUserConfigGivesWayToTheDefaults) {
+  struct Case {
+    uint8_t mode;
+    const char* damaged;   // relative to root_
+    const char* setAside;  // relative to root_; "" when the file stays
+    const char* written;   // the defaults written at once; "" for none
+  };
+  const Case cases[] = {
+      {1, "game/USER.CFG", "game/USER.CFG.damaged", "game/USER.CFG"},
+      {3, "home/.local/share/Saves/USER.CFG", "home/.local/share/Saves/USER.CFG.damaged",
+       "home/.local/share/Saves/USER.CFG"},
+      {5, "game/USER.CFG", "", ""},
+      {6, "game/USER.CFG", "", "home/.local/share/Saves/USER.CFG"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.mode));
+    fs::remove_all(home_ / ".local");
+    WriteGame(c.mode);
+    if (c.mode == 3) WriteFile(home_ / ".local/share/Saves/USER.CFG", ReadFile(game_ / "USER.CFG"));
+    const Bytes damaged = {0x48, 0, 1, 2, 3};
+    WriteFile(root_ / c.damaged, damaged);
+    const size_t before = Messages().size();
+    Application app;
+    SettingsStore store;
+    ASSERT_EQ(store.Load(app), 0);
+    EXPECT_TRUE(store.loaded);
+    // The defaults, not the shipped window choice.
+    EXPECT_EQ(store.blocks.window, DefaultWindowBlock());
+    ASSERT_EQ(Messages().size(), before + 1);
+    EXPECT_EQ(backend_.MessageBoxes().back().owner, platform::kDesktopWindow);
+    std::string expected = (root_ / c.damaged).string() + "\nが壊れているため、初期設定を使います。";
+    if (*c.setAside) expected += "\n壊れたファイルは\n" + (root_ / c.setAside).string() + "\nとして残しました。";
+    EXPECT_EQ(Messages().back(), expected);
+    if (*c.setAside) EXPECT_EQ(ReadFile(root_ / c.setAside), damaged);
+    else EXPECT_EQ(ReadFile(root_ / c.damaged), damaged);
+    if (*c.written) EXPECT_EQ(ReadFile(root_ / c.written), EncodeUserConfig(AppSettings()));
+    std::error_code ignored;
+    fs::remove(root_ / "game/USER.CFG.damaged", ignored);
+  }
+}
+
+// A second damaged file is set aside under a name of its own: the first
+// one's bytes are not overwritten. A damaged APP_CFG.DAT goes the same way
+// and its defaults stay.
+TEST_F(SettingsStoreTest, EachDamagedFileIsKeptUnderANameOfItsOwn) {
+  WriteGame(3);
+  const fs::path folder = home_ / ".local/share/Saves";
+  WriteFile(folder / "USER.CFG", ReadFile(game_ / "USER.CFG"));
+  for (const char* kept : {"APP_CFG.DAT.damaged", "APP_CFG.DAT.damaged2"}) {
+    Bytes appConfig = EncodeAppConfig(AppSettings().appConfig);
+    appConfig.resize(150);
+    WriteFile(folder / "APP_CFG.DAT", appConfig);
+    Application app;
+    SettingsStore store;
+    ASSERT_EQ(store.Load(app), 0);
+    // The defaults, with the display choices a start settles.
+    AppSettings::AppConfigBlock expected = DefaultAppConfigBlock();
+    expected[156] = expected[160] = 2;
+    EXPECT_EQ(store.blocks.appConfig, expected);
+    EXPECT_EQ(ReadFile(folder / kept), appConfig);
+  }
+  EXPECT_EQ(Messages().size(), 2u);
 }
 
 TEST_F(SettingsStoreTest, ExitWritesWhatWasReadAndTheSavedPacing) {

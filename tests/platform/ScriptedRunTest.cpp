@@ -2,6 +2,7 @@
 // a window of the headless machine frame by frame, with its virtual clock
 // and its snapshots.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -72,6 +73,52 @@ TEST(ScriptedInputTest, ReadsEveryCommandAndRefusesBadLines) {
     EXPECT_FALSE(ParseScriptedInput(row.text, events, &error)) << row.text;
     EXPECT_EQ(error, row.error) << row.text;
   }
+}
+
+// Input files are read a line at a time within bounds: anything but a
+// plain file, a file or line above its bound is refused without being
+// read whole (a FIFO without a writer must not hang the start); a byte
+// order mark is skipped.
+TEST(ScriptedInputTest, FilesAreReadWithinBoundsAndOnlyWhenPlain) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("orrivel-input-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const auto write = [&](const std::string& name, const std::string& text) {
+    std::ofstream(folder / name, std::ios::binary) << text;
+    return (folder / name).string();
+  };
+  const std::string fifo = (folder / "fifo").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string sparse = write("large", "");
+  std::filesystem::resize_file(sparse, kMaxScriptedInputBytes + 1);
+  struct Case {
+    std::string path;
+    std::string error;  // empty: read
+  };
+  const Case cases[] = {
+      {(folder / "missing").string(), "cannot read the file (No such file or directory)"},
+      {folder.string(), "is a folder, not an input file"},
+      {fifo, "is not a plain file"},
+      {"/dev/zero", "is not a plain file"},
+      {sparse, "larger than 8388608 bytes"},
+      {write("long", "1 move 1 2\n2 text " + std::string(kMaxScriptedLineBytes, 'a') + "\n3 quit\n"),
+       "line 2: longer than 65536 bytes"},
+      {write("bad", "1 move 1 2\n\n2 jump\n"), "line 3: unknown command \"jump\""},
+      {write("bom", "\xEF\xBB\xBF" "1 move 1 2\r\n4294967295 quit"), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::vector<ScriptedEvent> events;
+    std::string error;
+    EXPECT_EQ(ReadScriptedInputFile(c.path, events, &error), c.error.empty());
+    EXPECT_EQ(error, c.error);
+    if (c.error.empty()) {
+      ASSERT_EQ(events.size(), 2u);
+      EXPECT_EQ(events[0].kind, ScriptedEvent::Kind::Move);
+      EXPECT_EQ(events[1].frame, 4294967295u);
+    }
+  }
+  std::filesystem::remove_all(folder);
 }
 
 class Sink : public WindowClient {

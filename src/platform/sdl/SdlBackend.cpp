@@ -3,11 +3,14 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/ImeService.h"
+#include "platform/StopSignals.h"
 #include "platform/TextCodec.h"
 #include "platform/sdl/SdlKeyMap.h"
+#include "platform/sdl/SdlMessageBox.h"
 #include "platform/sdl/SdlFileDrop.h"
 
 namespace orrivel::platform {
@@ -36,8 +39,12 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string* error) {
   SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
   // The close button goes through the window's own close handling (which
   // may ask the player first); a quit event then only comes from outside:
-  // an interrupt or termination signal, or the session ending.
+  // the session ending.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // Signals are the program's own (platform/StopSignals.h): SDL's handlers
+  // would turn every interrupt into one more quit event, so a run stuck in
+  // its scripts could never be interrupted.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     if (error) *error = SDL_GetError();
     return nullptr;
@@ -141,6 +148,19 @@ uint32_t SdlBackend::SetExecutionState(uint32_t state) {
 int SdlBackend::ShowMessageBox(const MessageBoxRequest& request) {
   std::string text = Cp932ToUtf8Lossy(request.text);
   std::string caption = Cp932ToUtf8Lossy(request.caption);
+  // Whoever started the program reads it at once, even when nobody is at
+  // the display to dismiss the box.
+  std::fprintf(stderr, "orrivel: [message box] %s: %s\n", caption.c_str(), text.c_str());
+  std::fflush(stderr);
+  WindowRecord* owner = nullptr;
+  if (request.owner != kNoWindow && request.owner != kDesktopWindow) {
+    std::lock_guard lock(mutex_);
+    owner = Find(request.owner);
+  }
+  // The engine draws the box itself: the toolkit's own box renders with
+  // the X server's core fonts, which show Japanese text as another
+  // encoding, and runs in a forked child that no signal ends.
+  if (const int answer = ShowSdlMessageBox(request, owner ? owner->native : nullptr); answer >= 0) return answer;
   SDL_MessageBoxData data{};
   switch (request.icon) {
     case MessageBoxIcon::Stop: data.flags = SDL_MESSAGEBOX_ERROR; break;
@@ -170,11 +190,6 @@ int SdlBackend::ShowMessageBox(const MessageBoxRequest& request) {
       buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDOK, "OK"};
       buttons[count++] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "キャンセル"};
       break;
-  }
-  WindowRecord* owner = nullptr;
-  if (request.owner != kNoWindow && request.owner != kDesktopWindow) {
-    std::lock_guard lock(mutex_);
-    owner = Find(request.owner);
   }
   data.window = owner ? AsSdl(owner->native) : nullptr;
   data.title = caption.c_str();
@@ -353,6 +368,8 @@ WindowId SdlBackend::WindowFromSdl(uint32_t sdlWindowId) {
 }
 
 void SdlBackend::PumpNativeEvents() {
+  // A stop signal ends the message loop as an outside quit event does.
+  if (TakeStopRequest()) PostQuitMessage(0);
   SDL_Event event;
   while (SDL_PollEvent(&event)) TranslateEvent(&event);
 }
@@ -362,6 +379,7 @@ void SdlBackend::WaitForActivity(uint32_t ms) {
     std::lock_guard lock(mutex_);
     if (HasWork()) return;
   }
+  if (StopRequestPending()) return;
   // Short slices, so that posts and sends from other threads are seen soon.
   SDL_WaitEventTimeout(nullptr, int(std::min<uint32_t>(ms, 10)));
 }
