@@ -1,8 +1,9 @@
 // Natives 629 to 648 as compiled scripts call them: their answers with no
 // movie, the two players whose libraries this platform lacks, and a movie
 // written at test time that plays through the sprite player onto the
-// screen canvas. The movie library keeps its own clock, so the playing test
-// waits in real time, as the library's own tests do.
+// screen canvas. The library runs silent movies on the clock the program
+// hands it: on the machine's clock some tests wait in real time, on a clock
+// the test steps one checks every picture as it comes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
