@@ -4,6 +4,7 @@
 #include "base/TickSource.h"
 #include "game/GameApplication.h"
 #include "platform/Backend.h"
+#include "sound/MovieBinding.h"
 
 namespace orrivel {
 
@@ -45,6 +46,9 @@ void GameFramePorts::UpdateWindowAndInput() {
   ++app_.framesRun;
   if (app_.scriptedRun != nullptr) {
     app_.scriptedRun->BeginFrame(app_.mainWindow.GetHandle(), app_.framesRun, app_.limiter.PeriodMs());
+    // Movies move by the same step of a virtual clock before the frame
+    // looks at them.
+    if (app_.scriptedRun->HasVirtualClock()) SettleMovies();
   }
   // Where the pointer is in game coordinates: the mouse reports nothing
   // while that position is unknown.

@@ -1,6 +1,9 @@
 #include "moviedll/GraphMovieControl.h"
 
+#include <algorithm>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include "base/ComThread.h"
 #include "moviedll/MovieKind.h"
@@ -19,6 +22,23 @@ using media::PipelineState;
 constexpr size_t kFileNameUnits = 1024;
 // How long GetState waits for a change to settle before answering 3.
 constexpr uint32_t kStateWaitMs = 50;
+// How long a movie on a stepped clock may take to act on a step; only a
+// stuck decoder takes this long.
+constexpr uint32_t kSettleWaitMs = 10000;
+
+// The movies open in this library, for SettleOpenMovies.
+std::mutex gOpenMoviesLock;
+std::vector<GraphMovieControl*> gOpenMovies;
+
+void ListOpenMovie(GraphMovieControl* movie) {
+  std::lock_guard<std::mutex> lock(gOpenMoviesLock);
+  gOpenMovies.push_back(movie);
+}
+
+void UnlistOpenMovie(GraphMovieControl* movie) {
+  std::lock_guard<std::mutex> lock(gOpenMoviesLock);
+  gOpenMovies.erase(std::remove(gOpenMovies.begin(), gOpenMovies.end(), movie), gOpenMovies.end());
+}
 
 size_t Utf16Units(const std::string& utf8) {
   size_t units = 0;
@@ -94,9 +114,11 @@ void GraphMovieControl::TearDown() {
 }
 
 void GraphMovieControl::Close() {
+  UnlistOpenMovie(this);
   // The pipeline goes first: its threads read through the stream source and
-  // write through the renderer and the sound output.
+  // write through the renderer and the sound output, and read the clock.
   pipeline_.reset();
+  programClock_.reset();
   renderer_.reset();
   audio_.reset();
   streamSource_.reset();
@@ -122,6 +144,7 @@ int32_t GraphMovieControl::Open(Stream* stream, int32_t kind, const char* fileNa
     code = kMovieOpenOther;
   }
   if (code != kMovieOpenOk) Close();
+  else ListOpenMovie(this);
   return code;
 }
 
@@ -137,7 +160,16 @@ int32_t GraphMovieControl::OpenSteps(Stream* stream, int32_t kind, const char* f
   } else if (const MovieSoundOutputMaker maker = CurrentMovieSoundOutputMaker()) {
     audio_.reset(maker());
   }
-  media::MediaClock& clock = hooks.clock ? *hooks.clock : media::DefaultMediaClock();
+  // A clock a test puts in place, else the program's when it handed it
+  // over, else the machine's.
+  if (!hooks.clock) {
+    if (const MovieClockReader reader = CurrentMovieClockReader()) {
+      programClock_.reset(new (std::nothrow) ProgramMovieClock(reader));
+    }
+  }
+  media::MediaClock& clock = hooks.clock      ? *hooks.clock
+                             : programClock_ ? static_cast<media::MediaClock&>(*programClock_)
+                                             : media::DefaultMediaClock();
   pipeline_.reset(new (std::nothrow) media::MoviePipeline(*renderer_, audio_.get(), clock));
   if (!pipeline_) throw kMovieOpenGraph;
   InjectedFault(kMovieOpenAddFilter);
@@ -236,7 +268,9 @@ int32_t GraphMovieControl::GetState(int32_t* state) {
   if (const int32_t r = Unavailable()) return r;
   if (state == nullptr) return 1;
   PipelineState now;
-  if (!pipeline_->GetState(kStateWaitMs, &now)) {
+  // On a stepped clock a change has all the time it needs: how long the
+  // decoder takes must not show in what the scripts see.
+  if (!pipeline_->GetState(OnSteppedClock() ? kSettleWaitMs : kStateWaitMs, &now)) {
     *state = 3;
     return 0;
   }
@@ -267,6 +301,21 @@ int32_t GraphMovieControl::GetWidth() { return renderer_ ? renderer_->GetWidth()
 int32_t GraphMovieControl::GetHeight() { return renderer_ ? renderer_->GetHeight() : 0; }
 int32_t GraphMovieControl::GetVolume() { return volume_; }
 uint8_t GraphMovieControl::GetFrontIndex() { return renderer_ ? renderer_->GetFrontIndex() : 0; }
-int32_t GraphMovieControl::IsEndOfStream() { return pipeline_ && pipeline_->IsEndOfStream() ? 1 : 0; }
+int32_t GraphMovieControl::IsEndOfStream() {
+  if (!pipeline_) return 0;
+  if (OnSteppedClock()) Settle();
+  return pipeline_->IsEndOfStream() ? 1 : 0;
+}
+
+void GraphMovieControl::Settle() {
+  if (!pipeline_) return;
+  pipeline_->ClockChanged();
+  pipeline_->WaitForIdle(kSettleWaitMs);
+}
+
+void SettleOpenMovies() {
+  std::lock_guard<std::mutex> lock(gOpenMoviesLock);
+  for (GraphMovieControl* movie : gOpenMovies) movie->Settle();
+}
 
 }  // namespace orrivel

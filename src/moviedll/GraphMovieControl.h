@@ -14,6 +14,7 @@
 #include "moviedll/MovieControl.h"
 #include "moviedll/MovieFrameRenderer.h"
 #include "moviedll/MovieStreamAdapter.h"
+#include "moviedll/ProgramMovieClock.h"
 #include "platform/media/AudioSink.h"
 #include "platform/media/MoviePipeline.h"
 
@@ -54,7 +55,15 @@ class GraphMovieControl final : public MovieControl {
   int32_t PlayState() const { return playState_; }
   int32_t PauseDepth() const { return pauseDepth_; }
 
+  // Returns once the movie has acted on its clock as it reads now (or
+  // after a generous bound, so that a stuck decoder cannot hang the
+  // program).
+  void Settle();
+
  private:
+  // The movie runs on a program clock that moves only when stepped: its
+  // answers wait until it has caught up with the clock.
+  bool OnSteppedClock() const { return programClock_ && programClock_->IsStepped(); }
   // 1 while tearing down, 2 without a movie (after a failed Open), else 0.
   int32_t Unavailable() const { return closing_ ? 1 : pipeline_ ? 0 : 2; }
   int32_t OpenSteps(Stream* stream, int32_t kind, const char* fileName);
@@ -71,6 +80,8 @@ class GraphMovieControl final : public MovieControl {
   std::unique_ptr<MovieStreamAdapter> streamSource_;
   std::unique_ptr<MovieFrameRenderer> renderer_;
   std::unique_ptr<media::AudioSink> audio_;
+  // Outlives the pipeline that reads it.
+  std::unique_ptr<ProgramMovieClock> programClock_;
   std::unique_ptr<media::MoviePipeline> pipeline_;
   bool hasVolume_ = false;
   bool closing_ = false;
@@ -83,5 +94,9 @@ class GraphMovieControl final : public MovieControl {
 // the name has no UTF-8 form or needs 1024 or more UTF-16 units with its
 // terminator (the most the platform took).
 std::string MovieFileNameToHost(const char* fileName);
+
+// Settles every open movie (see GraphMovieControl::Settle); the entry
+// "SettleMovies". Called on the thread that drives the movies.
+void SettleOpenMovies();
 
 }  // namespace orrivel

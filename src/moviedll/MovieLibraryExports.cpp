@@ -1,11 +1,13 @@
 // The entry points the program binds by name: the version and the factory,
-// and the optional one through which it hands over its sound output.
+// and the optional ones through which it hands over its sound output and
+// its clock, and settles the movies after a step of that clock.
 #include <new>
 
 #include "moviedll/GraphMovieControl.h"
 #include "moviedll/MovieLibraryHooks.h"
 #include "moviedll/MovieOpenCode.h"
 #include "moviedll/MovieSoundOutput.h"
+#include "moviedll/ProgramMovieClock.h"
 
 using orrivel::Drawable;
 using orrivel::GraphMovieControl;
@@ -42,3 +44,9 @@ extern "C" __attribute__((visibility("default"))) int32_t GetDShowGdiSpriteCtrl(
 extern "C" __attribute__((visibility("default"))) void SetMovieSoundOutput(orrivel::MovieSoundOutputMaker maker) {
   orrivel::SetMovieSoundOutputMaker(maker);
 }
+
+extern "C" __attribute__((visibility("default"))) void SetMovieClock(orrivel::MovieClockReader reader) {
+  orrivel::SetMovieClockReader(reader);
+}
+
+extern "C" __attribute__((visibility("default"))) void SettleMovies() { orrivel::SettleOpenMovies(); }

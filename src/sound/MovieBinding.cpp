@@ -4,6 +4,8 @@
 #include <new>
 
 #include "moviedll/MovieSoundOutput.h"
+#include "moviedll/ProgramMovieClock.h"
+#include "platform/Clock.h"
 #include "platform/audio/PcmAudioSink.h"
 #include "sound/SoundDevice.h"
 
@@ -28,6 +30,20 @@ media::AudioSink* NewMovieSoundOutput() {
   return new (std::nothrow) platform::PcmAudioSink(device->Mixer(), kMovieSoundQueueMs, device->LifeToken());
 }
 
+int64_t ProgramClockMicroseconds(uint8_t* stepped) {
+  platform::ClockSource& clock = platform::Clock();
+  if (stepped != nullptr) *stepped = dynamic_cast<platform::ManualClock*>(&clock) != nullptr ? 1 : 0;
+  const uint64_t perSecond = clock.CounterFrequency();
+  if (perSecond == 0) return int64_t(clock.TickMs()) * 1000;
+  return int64_t((unsigned __int128)clock.Counter() * 1000000u / perSecond);
+}
+
+void SettleMovies() {
+  const MovieBinding* binding = CurrentMovieBinding(MovieLibraryId::kSprite);
+  if (binding == nullptr) return;
+  if (auto settle = reinterpret_cast<SettleMoviesFunc>(binding->dll->Entry(kSettleMoviesEntry))) settle();
+}
+
 void SetMovieOption(uint8_t option) { gMovieOption.store(option); }
 
 uint8_t MovieOption() { return gMovieOption.load(); }
@@ -50,10 +66,14 @@ bool MovieLibraries::BindOne(MovieLibraryId library, const MovieDllEntry& entry,
   if (!dll->IsLoaded() || dll->VersionEntry()() == 0) return false;
   record = std::move(dll);
   // The sprite-movie library plays the sound of its movies through the
-  // program's mixer, when it offers the entry for it.
+  // program's mixer, and runs its silent movies on the program's clock, when
+  // it offers the entries for them.
   if (library == MovieLibraryId::kSprite) {
     if (auto hand = reinterpret_cast<SetMovieSoundOutputFunc>(record->Entry(kSetMovieSoundOutputEntry))) {
       hand(&NewMovieSoundOutput);
+    }
+    if (auto hand = reinterpret_cast<SetMovieClockFunc>(record->Entry(kSetMovieClockEntry))) {
+      hand(&ProgramClockMicroseconds);
     }
   }
   SetMovieBinding(library, record.get(), archives);

@@ -34,6 +34,16 @@ struct MovieBinding {
 // when there is none; handed to the sprite-movie library at binding.
 media::AudioSink* NewMovieSoundOutput();
 
+// The program's clock in microseconds, for the sprite-movie library's
+// silent movies; *stepped (when not null) is 1 while the clock is one that
+// only moves when stepped (a headless run's virtual clock). Handed to the
+// library at binding.
+int64_t ProgramClockMicroseconds(uint8_t* stepped);
+// Returns once every movie of the sprite-movie library has acted on the
+// program's clock as it reads now; for a run that steps its clock, after
+// each step. Nothing when the library is not bound or offers no entry.
+void SettleMovies();
+
 // The process-wide movie option, which the game's device step copies from
 // the player's settings (boot byte 8; 1 until then). On, the object movie
 // may present through the screen's DirectDraw objects when the screen

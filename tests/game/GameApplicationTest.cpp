@@ -62,6 +62,8 @@
 #include "SobAssembler.h"
 #include "base/SystemInfo.h"
 #include "elg/BmpWriter.h"
+#include "elg/PngFile.h"
+#include "platform/media/TestMovieWriter.h"
 #include "elg/ElgWriter.h"
 #include "lpk/LpkWriter.h"
 #include "raster/DrawSettingByte.h"
@@ -1798,6 +1800,85 @@ TEST_F(GameApplicationTest, TheHeadlessSoundOutputKeepsTimeWithTheFrames) {
   EXPECT_FALSE(app.closedByLimit);
   EXPECT_GE(ended - started, 100u);
   EXPECT_LE(ended - started, 100u + 2 * 17u);
+}
+
+// A game that shows a screen canvas and plays a silent movie on it, then
+// waits.
+constexpr const char* kPlaysAMovie = R"(
+vars
+  int canvas = 0
+  int result = 0
+scene MAIN
+  native !NativeLoadCanvasImage @canvasArgs $canvas
+  native !NativeSetScreenImage $canvas $result
+  native !PlayMovie @movieArgs $result
+  native !StartMovie @none $result
+wait:
+  yield
+  jmp @wait
+data
+canvasArgs: word 640 480 32 1
+movieArgs:  word @movieName 0 5
+movieName:  string "OP.MPG"
+none:       word 0
+)";
+
+// A headless run hands its virtual clock to the movie library: the silent
+// movie moves by the run's frames alone, so two runs of the same input show
+// the same pictures, and later frames show later pictures.
+TEST_F(GameApplicationTest, ASilentMovieShowsTheSamePicturesOnEveryHeadlessRun) {
+  media::TestMovieRecipe recipe;
+  recipe.framesPerSecond = 25;
+  recipe.frames = 75;
+  std::string error;
+  ASSERT_TRUE(media::WriteTestMovie((folder_ / "OP.MPG").string(), recipe, &error)) << error;
+  WriteGameFile("SCRIPT.LPK", ScriptArchive(kPlaysAMovie));
+  WriteSettingsFiles([](AppSettings& settings) {
+    settings.boot[7] = 1;  // movies, shown as sprites
+    settings.user[5] = 1;
+  });
+  const uint32_t shotFrames[] = {10, 40};
+  std::vector<std::vector<uint8_t>> shots[2];
+  std::vector<int32_t> numbers[2];
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    const std::filesystem::path shotFolder = folder_ / ("run" + std::to_string(run));
+    std::filesystem::create_directories(shotFolder);
+    std::vector<platform::ScriptedEvent> events;
+    for (uint32_t frame : shotFrames) {
+      platform::ScriptedEvent shot;
+      shot.frame = frame;
+      shot.kind = platform::ScriptedEvent::Kind::Snapshot;
+      shot.text = "at" + std::to_string(frame);
+      events.push_back(shot);
+    }
+    platform::ScriptedEvent quit;
+    quit.frame = shotFrames[1] + 1;
+    events.push_back(quit);
+    platform::ScriptedRun frames(events, true, shotFolder.string());
+    {
+      // A machine of its own for each run, as two starts of the program.
+      platform::HeadlessBackend machine;
+      machine.SetRuntimeFolder(folder_.string());
+      platform::ScopedBackend useMachine(machine);
+      TitledGame app(run == 0 ? "MovieFirst" : "MovieSecond");
+      app.scriptedRun = &frames;
+      Run(app);
+    }
+    for (uint32_t frame : shotFrames) {
+      const std::string path = (shotFolder / ("at" + std::to_string(frame) + ".png")).string();
+      std::ifstream in(path, std::ios::binary);
+      shots[run].emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      tools::PngPicture picture;
+      ASSERT_TRUE(tools::ReadPng(path, &picture, &error)) << error;
+      numbers[run].push_back(media::ReadPictureNumber(picture.pixels.data(), 64, 48, int32_t(picture.width) * 4));
+    }
+  }
+  EXPECT_EQ(shots[0], shots[1]) << "both runs show the same frames";
+  ASSERT_EQ(numbers[0].size(), 2u);
+  EXPECT_GE(numbers[0][0], 0);
+  EXPECT_GT(numbers[0][1], numbers[0][0]) << "the movie moves on with the frames";
+  EXPECT_EQ(numbers[0], numbers[1]);
 }
 
 }  // namespace

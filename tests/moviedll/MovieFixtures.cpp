@@ -16,8 +16,10 @@ namespace {
 
 using media::TestMovieContainer;
 
-media::TestMovieRecipe Recipe(TestMovieContainer container, int32_t width, int32_t frames, bool video, bool sound) {
+media::TestMovieRecipe Recipe(TestMovieContainer container, int32_t width, int32_t frames, bool video, bool sound,
+                              int32_t framesPerSecond = 10) {
   media::TestMovieRecipe recipe;
+  recipe.framesPerSecond = framesPerSecond;
   recipe.container = container;
   recipe.width = width;
   recipe.frames = frames;
@@ -57,6 +59,14 @@ const std::vector<FixtureMovie>& FixtureMovies() {
       {"SOUND.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 15, true, true)},
       {"SHORT.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 3, true, false)},
       {"SOUNDONLY.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 10, false, true)},
+      // Three seconds at 25 pictures a second, a key frame every 12.
+      {"LONG.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 75, true, false, 25)},
+      {"LONG.MP4", Recipe(TestMovieContainer::kMp4, 64, 75, true, false, 25)},
+      {"LONG.AVI", Recipe(TestMovieContainer::kAvi, 64, 75, true, false, 25)},
+      {"LONG.MPV", Recipe(TestMovieContainer::kMpegVideo, 64, 75, true, false, 25)},
+      {"LONGSOUND.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 75, true, true, 25)},
+      {"LONGSOUND.MP4", Recipe(TestMovieContainer::kMp4, 64, 75, true, true, 25)},
+      {"LONGSOUND.AVI", Recipe(TestMovieContainer::kAvi, 64, 75, true, true, 25)},
   };
   return movies;
 }

@@ -28,6 +28,15 @@ constexpr int kIoBufferSize = 32768;
 constexpr int64_t kLateLimit = 4000000;
 // A forward jump of more than 5 s between two pictures is taken as damage.
 constexpr int64_t kMaxTimeLeap = 50000000;
+// Timestamps rounded to their container's time base may miss a picture's
+// true time by this much (100-ns units).
+constexpr int64_t kTimeSlack = 1000;
+// How far before a position a seek that landed past it tries next; the
+// distance doubles on every further miss.
+constexpr int64_t kFirstSeekBackoff = 10000000;
+// The end of a movie whose container only estimates its length is found by
+// decoding its last bytes: this many first, four times more on every try.
+constexpr int64_t kTailBytes = 256 * 1024;
 
 const char* DemuxerName(ContainerHint hint) {
   switch (hint) {
@@ -101,6 +110,13 @@ struct MoviePipeline::Impl {
   // pictures are then timed by counting from there.
   bool countPictures = false;
   bool elementaryVideo = false;  // a bare video stream with no container
+  // AVI keeps pictures in decoding order with no presentation times: each
+  // picture is timed by the packet that let it out of the decoder, which is
+  // as many pictures late as the decoder holds back for B-frames.
+  bool timedByDecodingOrder = false;
+  // The last picture's time came from its own timestamp or by counting on
+  // from one that had it (false: there was nothing to count from).
+  bool pictureTimed = false;
   bool demuxEnded = false;
   bool videoFlushed = false;  // the decoder was told the pictures have ended
   // Video packets read while a picture waited and the sound ran low; they
@@ -131,7 +147,16 @@ struct MoviePipeline::Impl {
   PipelineState target = PipelineState::kStopped;
   bool seekPending = false;
   int64_t seekTarget = 0;
-  int64_t skipUntil = 0;
+  int64_t skipUntil = 0;  // sound before this is dropped after a seek
+  // After a jump, until the first picture with a known time: it must not
+  // lie past the target, or the jump goes back further (seekBackoff).
+  bool landing = false;
+  int64_t landingTarget = 0;  // the worker's copy of seekTarget
+  int64_t seekBackoff = 0;
+  // A picture passed on the way to the target is still in `picture`: a
+  // target past the last picture stands on it.
+  bool keptPicture = false;
+  int64_t shownEnd = 0;  // end of the picture last handed over
   bool havePicture = false;
   bool prerolled = false;
   bool endReached = false;
@@ -238,6 +263,7 @@ struct MoviePipeline::Impl {
     videoIndex = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (videoIndex < 0) return PipelineOpenResult::kNoVideo;
     elementaryVideo = IsElementaryVideo(format->iformat);
+    timedByDecodingOrder = std::strcmp(format->iformat->name, "avi") == 0;
     const AVStream* vs = format->streams[videoIndex];
     width = vs->codecpar->width;
     height = vs->codecpar->height;
@@ -250,13 +276,6 @@ struct MoviePipeline::Impl {
     AVRational fps = av_guess_frame_rate(format, const_cast<AVStream*>(vs), nullptr);
     if (fps.num > 0 && fps.den > 0) frameDuration = av_rescale_q(1, av_inv_q(fps), kHundredNs);
     if (frameDuration <= 0) frameDuration = 1000000;
-    if (format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) {
-      duration = 0;  // a guess from the bit rate is no length at all
-    } else if (format->duration != AV_NOPTS_VALUE && format->duration > 0) {
-      duration = av_rescale_q(format->duration, AVRational{1, AV_TIME_BASE}, kHundredNs);
-    } else if (vs->duration != AV_NOPTS_VALUE && vs->duration > 0) {
-      duration = av_rescale_q(vs->duration, vs->time_base, kHundredNs);
-    }
 
     const MediaType type = MakeRgb32VideoType(width, height);
     if (video.CheckMediaType(type) != kMediaOk || video.SetMediaType(type) != kMediaOk) {
@@ -266,8 +285,101 @@ struct MoviePipeline::Impl {
     packet = av_packet_alloc();
     frame = av_frame_alloc();
     if (!packet || !frame) return PipelineOpenResult::kUnreadable;
+    duration = ContainerLength(vs);
+    // A guess from the bit rate is no length at all, and one from the
+    // timestamps near the end misses the pictures stored before their
+    // time: such a movie is measured from its own pictures.
+    if (duration <= 0 || format->duration_estimation_method != AVFMT_DURATION_FROM_STREAM) {
+      if (const int64_t measured = MeasureLength(vs); measured > 0) duration = measured;
+    }
+    // Elementary video carries no times of its own: its pictures are counted
+    // from the start, where measuring left the file.
+    countPictures = elementaryVideo;
     OpenSound();
     return PipelineOpenResult::kOk;
+  }
+
+  // The length the container states for the pictures (the whole file's
+  // may reach further, with sound that outlasts them); 0 when it states
+  // none.
+  int64_t ContainerLength(const AVStream* vs) const {
+    if (format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) return 0;
+    if (vs->duration != AV_NOPTS_VALUE && vs->duration > 0) return av_rescale_q(vs->duration, vs->time_base, kHundredNs);
+    if (format->duration != AV_NOPTS_VALUE && format->duration > 0) {
+      return av_rescale_q(format->duration, AVRational{1, AV_TIME_BASE}, kHundredNs);
+    }
+    return 0;
+  }
+
+  // The last picture's time plus its duration, from the pictures at the
+  // end of the file: decoded from ever larger tails until one holds a
+  // picture with a timestamp (the pictures after it count on from it), or,
+  // when nothing has times (elementary video), by counting every picture.
+  // The file is left at its start. 0 when nothing could be read.
+  int64_t MeasureLength(const AVStream* vs) {
+    const int64_t size = avio_size(format->pb);
+    AVCodecContext* scratch = elementaryVideo ? nullptr : OpenDecoder(vs);
+    int64_t length = 0;
+    for (int64_t tail = kTailBytes;; tail *= 4) {
+      const int64_t from = elementaryVideo || size <= tail ? 0 : size - tail;
+      if (!RewindTo(from)) break;
+      int64_t lastTime = -1;
+      int64_t after = 0;     // pictures since the last with a timestamp
+      int64_t pictures = 0;  // pictures in the tail
+      ReadTail(vs, scratch, &lastTime, &after, &pictures);
+      if (lastTime >= 0) {
+        length = lastTime + (after + 1) * frameDuration;
+        break;
+      }
+      if (from == 0) {
+        length = pictures * frameDuration;
+        break;
+      }
+    }
+    avcodec_free_context(&scratch);
+    RewindTo(0);
+    return length;
+  }
+
+  bool RewindTo(int64_t byte) {
+    if (av_seek_frame(format, -1, byte, AVSEEK_FLAG_BYTE) >= 0) return true;
+    return avio_seek(format->pb, byte, SEEK_SET) >= 0 && (avformat_flush(format), true);
+  }
+
+  // Reads the file to its end. With a decoder, notes the time of the last
+  // decoded picture that had one and counts the pictures after it; without
+  // one, counts the video packets (one picture each).
+  void ReadTail(const AVStream* vs, AVCodecContext* scratch, int64_t* lastTime, int64_t* after, int64_t* pictures) {
+    const auto drain = [&] {
+      while (avcodec_receive_frame(scratch, frame) == 0) {
+        ++*pictures;
+        const int64_t pts = frame->best_effort_timestamp;
+        if (pts != AV_NOPTS_VALUE) {
+          int64_t t = av_rescale_q(pts - videoStart, vs->time_base, kHundredNs);
+          if (timedByDecodingOrder) t -= int64_t(scratch->has_b_frames) * frameDuration;
+          *lastTime = std::max(*lastTime, t);
+          *after = 0;
+        } else if (*lastTime >= 0) {
+          ++*after;
+        }
+        av_frame_unref(frame);
+      }
+    };
+    while (av_read_frame(format, packet) >= 0) {
+      if (packet->stream_index == videoIndex) {
+        if (scratch == nullptr) {
+          ++*pictures;
+        } else {
+          avcodec_send_packet(scratch, packet);  // a bad packet is skipped
+          drain();
+        }
+      }
+      av_packet_unref(packet);
+    }
+    if (scratch != nullptr) {
+      avcodec_send_packet(scratch, nullptr);
+      drain();
+    }
   }
 
   void OpenSound() {
@@ -300,10 +412,12 @@ struct MoviePipeline::Impl {
   int64_t PictureTime(const AVFrame* f) {
     const int64_t next = lastPictureTime < 0 ? 0 : lastPictureTime + frameDuration;
     const int64_t pts = f->best_effort_timestamp;
+    pictureTimed = countPictures || lastPictureTime >= 0 || pts != AV_NOPTS_VALUE;
     if (countPictures || pts == AV_NOPTS_VALUE) return next;
-    const int64_t t = av_rescale_q(pts - videoStart, format->streams[videoIndex]->time_base, kHundredNs);
+    int64_t t = av_rescale_q(pts - videoStart, format->streams[videoIndex]->time_base, kHundredNs);
+    if (timedByDecodingOrder) t -= int64_t(videoDecoder->has_b_frames) * frameDuration;
     if (lastPictureTime >= 0 && (t <= lastPictureTime || t > lastPictureTime + kMaxTimeLeap)) return next;
-    return t;
+    return std::max<int64_t>(t, 0);
   }
 
   bool ConvertPicture(const AVFrame* f) {
@@ -463,10 +577,13 @@ struct MoviePipeline::Impl {
     videoBacklogBytes = 0;
   }
 
-  void Reposition(int64_t target) {
+  // Jumps to a key frame at or before `from` (100-ns units), or to the
+  // start to count pictures from there when `counting` or when the stream
+  // has no other way.
+  void Reposition(int64_t from, bool counting) {
     const AVStream* vs = format->streams[videoIndex];
-    const int64_t ts = av_rescale_q(target, kHundredNs, vs->time_base) + videoStart;
-    if (!elementaryVideo && av_seek_frame(format, videoIndex, ts, AVSEEK_FLAG_BACKWARD) >= 0) {
+    const int64_t ts = av_rescale_q(std::max<int64_t>(from, 0), kHundredNs, vs->time_base) + videoStart;
+    if (!counting && !elementaryVideo && av_seek_frame(format, videoIndex, ts, AVSEEK_FLAG_BACKWARD) >= 0) {
       countPictures = false;
     } else {
       // Elementary video carries no times of its own (those FFmpeg makes up
@@ -487,12 +604,33 @@ struct MoviePipeline::Impl {
     videoFlushed = false;
     soundComplete.store(false, std::memory_order_release);
     lastPictureTime = -1;
+    keptPicture = false;
+    // Counted pictures are timed from the very start: they cannot land late.
+    landing = !countPictures;
   }
+
+  // A demuxer's seek may land a key frame or two past its target (MPEG
+  // system streams guess positions from their timestamps; indexed files
+  // find key frames by decoding time). The jump then goes back further,
+  // twice as far each time, and from the start as the last resort, where
+  // counting pictures cannot miss.
+  void RepositionEarlier() {
+    const bool lastResort = seekBackoff >= landingTarget;
+    seekBackoff = seekBackoff == 0 ? kFirstSeekBackoff : seekBackoff * 2;
+    Reposition(landingTarget - seekBackoff, lastResort);
+  }
+
+  // On the way to the target: the picture is over before the target time,
+  // so a later one is the one due then.
+  bool PassedOnTheWay() const { return pictureTime + frameDuration <= landingTarget + kTimeSlack; }
 
   // ---- presentation (worker thread) -------------------------------------
 
+  // Depends only on the commands and the clock, never on how far the
+  // presentation thread has got, so a stepped clock gives the same answers
+  // on every run.
   int64_t StreamNowLocked() const {
-    if (target != PipelineState::kRunning || !prerolled) return heldPosition;
+    if (target != PipelineState::kRunning) return heldPosition;
     // The sound's clock leads while there is sound left to play; a movie
     // whose sound ends early runs on by the clock.
     if (audioOpen && rate == 1.0) {
@@ -520,6 +658,7 @@ struct MoviePipeline::Impl {
     lock.lock();
     delivering = false;
     havePicture = false;
+    shownEnd = pictureTime + frameDuration;
     ++delivered;
     changed.notify_all();
   }
@@ -528,8 +667,10 @@ struct MoviePipeline::Impl {
     std::unique_lock<std::mutex> lock(mutex);
     while (!quit) {
       if (seekPending) {
+        landingTarget = seekTarget;
         lock.unlock();
-        Reposition(seekTarget);
+        seekBackoff = 0;
+        Reposition(landingTarget, false);
         lock.lock();
         skipUntil = seekTarget - frameDuration / 2;
         soundBaseStream = seekTarget;
@@ -558,17 +699,23 @@ struct MoviePipeline::Impl {
         lock.unlock();
         const StepResult step = DecodeStep();
         lock.lock();
+        if (step == StepResult::kEnd && !prerolled && landing && !seekPending) {
+          // Nothing with a time came after the jump: go back further.
+          lock.unlock();
+          RepositionEarlier();
+          lock.lock();
+          continue;
+        }
         if (step == StepResult::kPicture) {
           havePicture = !seekPending;
         } else if (step == StepResult::kEnd) {
           endReached = true;
+          // A position past the last picture stands on that picture.
+          if (!prerolled && keptPicture && !seekPending) havePicture = true;
         }
         continue;
       }
-      if (pictureTime < skipUntil) {  // decoded on the way to a new position
-        havePicture = false;
-        continue;
-      }
+      if (!prerolled && !endReached && !TowardsTargetLocked(lock)) continue;
       if (!prerolled) {
         // The clock has run since Run or the new position; it counts from
         // this first picture's time.
@@ -605,6 +752,32 @@ struct MoviePipeline::Impl {
       changed.wait_for(lock, std::chrono::microseconds(waitUs));
       idle = Idle::kBusy;
     }
+  }
+
+  // Before the first picture at a new position: false when the picture just
+  // decoded is not the one to show (it is passed over, or the jump went
+  // back further).
+  bool TowardsTargetLocked(std::unique_lock<std::mutex>& lock) {
+    if (landing) {
+      if (!pictureTimed) {  // nothing to place it by yet
+        havePicture = false;
+        return false;
+      }
+      landing = false;
+      if (pictureTime > landingTarget + kTimeSlack) {
+        havePicture = false;
+        lock.unlock();
+        RepositionEarlier();
+        lock.lock();
+        return false;
+      }
+    }
+    if (PassedOnTheWay()) {
+      havePicture = false;
+      keptPicture = true;
+      return false;
+    }
+    return true;
   }
 
   // A command for the worker: until it has acted, it is not idle.
@@ -658,6 +831,9 @@ struct MoviePipeline::Impl {
     videoFlushed = false;
     countPictures = false;
     elementaryVideo = false;
+    timedByDecodingOrder = false;
+    landing = keptPicture = false;
+    landingTarget = seekBackoff = shownEnd = 0;
     lastPictureTime = -1;
     quit = false;
     target = PipelineState::kStopped;
@@ -791,7 +967,8 @@ int64_t MoviePipeline::GetCurrentPosition() const {
   Impl& m = *impl_;
   std::lock_guard<std::mutex> lock(m.mutex);
   const int64_t now = m.StreamNowLocked();
-  return m.duration > 0 ? std::min(now, m.duration) : now;
+  // Not beyond the end, but never before the end of a picture on screen.
+  return m.duration > 0 ? std::min(now, std::max(m.duration, m.shownEnd)) : now;
 }
 
 void MoviePipeline::ClockChanged() {

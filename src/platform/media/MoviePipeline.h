@@ -59,7 +59,10 @@ class MoviePipeline {
   // Returns once no picture is being handed over any more.
   void Stop();
   // Moves to an absolute position (100-ns units), flushing what was decoded.
-  // Returns once the move is done; a running movie runs on from there.
+  // The picture shown there is the one due at that time (the last that has
+  // started by then; past the end, the last picture), decoded on from an
+  // earlier key frame. Returns once the move is done; a running movie runs
+  // on from there.
   void SetPosition(int64_t position);
   // True with the state once it is reached; false while it is still
   // changing after timeoutMs (state then holds the state asked for).
@@ -73,7 +76,10 @@ class MoviePipeline {
   // that steps the clock by hand know that a step has been fully acted on.
   bool WaitForIdle(uint32_t timeoutMs);
 
-  int64_t GetDuration() const;         // 100-ns units, 0 when unknown
+  // The last picture's time plus its duration (100-ns units; 0 when
+  // unknown): the container's figure where it states one for the pictures,
+  // else measured from the pictures at the end of the file at open.
+  int64_t GetDuration() const;
   int64_t GetCurrentPosition() const;  // 100-ns units
   bool IsEndOfStream() const;
   double GetRate() const;

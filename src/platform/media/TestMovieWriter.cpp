@@ -74,8 +74,8 @@ bool AddVideo(Output& out, const TestMovieRecipe& recipe, std::string* error) {
   c->time_base = AVRational{1, recipe.framesPerSecond};
   c->framerate = AVRational{recipe.framesPerSecond, 1};
   c->pix_fmt = AV_PIX_FMT_YUV420P;
-  c->gop_size = 5;
-  c->max_b_frames = 0;
+  c->gop_size = recipe.keyFrameInterval;
+  c->max_b_frames = recipe.bFrames;
   c->thread_count = 1;
   // Rates such as 10 fps are MPEG-1 extensions that FFmpeg reads back.
   c->strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;
@@ -166,6 +166,9 @@ bool EncodeSamples(Output& out, int64_t* written) {
 bool WriteTestMovie(const std::string& path, const TestMovieRecipe& recipe, std::string* error) {
   if (recipe.width < 16 || recipe.height < 16 || recipe.framesPerSecond < 1 || recipe.frames < 1) {
     return Fail(error, "bad movie size");
+  }
+  if (recipe.keyFrameInterval < 1 || recipe.bFrames < 0 || recipe.bFrames > 4) {
+    return Fail(error, "bad picture grouping");
   }
   QuietMediaLog();
   Output out;

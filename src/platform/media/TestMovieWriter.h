@@ -26,6 +26,10 @@ struct TestMovieRecipe {
   int32_t frames = 15;
   bool withVideo = true;
   bool withSound = false;  // a 440 Hz MP2 tone, 44100 Hz stereo
+  // As movies are usually encoded: a key frame every 12 pictures and two
+  // B-frames between the others, so pictures are stored out of their order.
+  int32_t keyFrameInterval = 12;
+  int32_t bFrames = 2;
 };
 
 // False with a message in *error when an encoder or the muxer fails.
