@@ -63,7 +63,7 @@ int DrawBlocks(const BlockFrame& shared, int32_t blockWidth, int32_t blockHeight
       const Block block = DescribeBlock(frame, bx, by);
       const Offset offset = displace(block);
       frame.draw->Fragment(Rect{bx, by, bx + std::min(blockWidth, frame.width - bx), bottom},
-                           int32_t(frame.x + bx + offset.dx), int32_t(frame.y + by + offset.dy));
+                           Placed(frame.x, bx + offset.dx), Placed(frame.y, by + offset.dy));
     }
   }
   return 0;
@@ -124,7 +124,7 @@ int DropCells(const TransitionFrame& frame, int32_t cell, int shift) {
       if (rows <= 0) continue;
       rows = std::min(rows, cell);
       frame.draw->Fragment(Rect{bx, by, bx + std::min(cell, frame.width - bx), by + std::min(rows, frame.height - by)},
-                           frame.x + bx, frame.y + by + cell - rows);
+                           Placed(frame.x, bx), Placed(frame.y, int64_t(by) + cell - rows));
     }
   }
   return 0;
