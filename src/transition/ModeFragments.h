@@ -46,6 +46,49 @@ inline int DrawPieceInPlace(const TransitionFrame& frame, const Rect& piece) {
   return frame.draw->Fragment(piece, Placed(frame.x, piece.left), Placed(frame.y, piece.top));
 }
 
+// Pieces of a row of cells drawn in place, handed on as runs: a piece that
+// continues the last one (the same rows, the next columns, landing right
+// beside it) lengthens it, so a row of cells costs the back end one draw
+// per run rather than one per cell. Drawing adjacent pieces of one source
+// together puts the same pixels where drawing them one after the other
+// does. A watched frame hands each piece on by itself.
+class RowRuns {
+ public:
+  explicit RowRuns(const TransitionFrame& frame) : frame_(frame) {}
+  ~RowRuns() { Flush(); }
+  RowRuns(const RowRuns&) = delete;
+  RowRuns& operator=(const RowRuns&) = delete;
+
+  // The piece where it lies in the source, cut to the source.
+  void AddInPlace(const Rect& piece) {
+    if (frame_.watched) {
+      DrawInPlace(frame_, piece);
+      return;
+    }
+    const Rect cut{std::max(piece.left, 0), std::max(piece.top, 0), std::min(piece.right, frame_.width),
+                   std::min(piece.bottom, frame_.height)};
+    if (cut.IsEmpty()) return;
+    if (pending_ && cut.top == run_.top && cut.bottom == run_.bottom && cut.left == run_.right) {
+      run_.right = cut.right;
+      return;
+    }
+    Flush();
+    run_ = cut;
+    pending_ = true;
+  }
+
+  void Flush() {
+    if (!pending_) return;
+    pending_ = false;
+    DrawInPlace(frame_, run_);
+  }
+
+ private:
+  const TransitionFrame& frame_;
+  Rect run_;
+  bool pending_ = false;
+};
+
 // The 16.16 cosine table of the published math tables (512 entries), or
 // null while the program has published none; the turning modes then have no
 // partial frames.

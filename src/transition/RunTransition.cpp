@@ -90,6 +90,7 @@ int RunTransitionRoutine(uint32_t mode, Image* destination, Image* source, int32
   if (tap != nullptr) {
     tap->Attach(drawer);
     drawer = tap;
+    frame.watched = true;
   }
   frame.draw = drawer;
   // A back end that draws nothing has no last frame either; the partial
