@@ -12,6 +12,7 @@
 #include <memory>
 #include <random>
 
+#include "PackedKernels.h"
 #include "PeerReport.h"
 #include "PixmanPeer.h"
 #include "raster/Surface.h"
@@ -49,6 +50,7 @@ struct Pictures {
   std::unique_ptr<PixelOpLibrary> library;
 
   Pictures() {
+    bench::SwitchPackedKernelsOnAsTheGameDoes();
     library = std::make_unique<PixelOpLibrary>("tvpgl.dll", nullptr, false);
     SetCurrentPixelOpLibrary(library.get());
     SetMathTables(&tables);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <random>
 
+#include "PackedKernels.h"
 #include "PeerReport.h"
 #include "raster/PixelOpLibrary.h"
 #include "raster/Surface.h"
@@ -39,6 +40,7 @@ struct Pictures {
   Depth32 target;
 
   Pictures() {
+    bench::SwitchPackedKernelsOnAsTheGameDoes();
     library = std::make_unique<PixelOpLibrary>("tvpgl.dll", nullptr, false);
     SetCurrentPixelOpLibrary(library.get());
     RegisterStartupTransitions(registry);

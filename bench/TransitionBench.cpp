@@ -10,6 +10,7 @@
 #include <memory>
 #include <random>
 
+#include "PackedKernels.h"
 #include "PeerReport.h"
 #include "PixmanPeer.h"
 #include "platform/SoftSurface.h"
@@ -34,6 +35,7 @@ struct Pictures {
   std::unique_ptr<SurfaceImage> blitDestination;
 
   Pictures() {
+    bench::SwitchPackedKernelsOnAsTheGameDoes();
     source.Create(kWidth, kHeight, 32, 0);
     destination.Create(kWidth, kHeight, 32, 0);
     blitSource = display.MakeImage(kWidth, kHeight, platform::SurfaceFormat::X8R8G8B8);

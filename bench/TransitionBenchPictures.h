@@ -1,10 +1,12 @@
 #pragma once
 // The two 800 x 600, 32-bit pictures of the numbered-transition benchmarks,
 // filled with opaque noise, with the blend and math tables the game builds
-// at start published for the modes that read them.
+// at start published for the modes that read them, and the packed kernels
+// switched on as the game does.
 #include <cstdint>
 #include <random>
 
+#include "PackedKernels.h"
 #include "base/MathTables.h"
 #include "raster/BlendTables.h"
 #include "raster/Surface.h"
@@ -21,6 +23,7 @@ struct TransitionPictures {
   MathTables tables;
 
   explicit TransitionPictures(uint32_t seed) {
+    SwitchPackedKernelsOnAsTheGameDoes();
     BuildBlendTables();
     SetMathTables(&tables);
     source.Create(kTransitionWidth, kTransitionHeight, 32, 0);

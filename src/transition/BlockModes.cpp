@@ -31,17 +31,20 @@ struct BlockFrame {
   int64_t s = 0;
 };
 
-Block DescribeBlock(const TransitionFrame& frame, int32_t bx, int32_t by) {
+// The direction from the centre (a square root and two divisions a block)
+// is worked out only for the modes that read it.
+Block DescribeBlock(const TransitionFrame& frame, int32_t bx, int32_t by, bool direction) {
   Block block;
   block.bx = bx;
   block.by = by;
   block.rx = bx - frame.width / 2;
   block.ry = by - frame.height / 2;
+  block.ia = (13 * by + bx) & 255;
+  block.ib = (1 + 19 * by + bx) & 255;
+  if (!direction) return block;
   block.dist = int64_t(std::sqrt(double(block.rx * block.rx + block.ry * block.ry)));
   block.ux = block.dist != 0 ? (block.rx * 256) / block.dist : block.rx;
   block.uy = block.dist != 0 ? (block.ry * 256) / block.dist : block.ry;
-  block.ia = (13 * by + bx) & 255;
-  block.ib = (1 + 19 * by + bx) & 255;
   return block;
 }
 
@@ -55,15 +58,16 @@ struct Offset {
 // cut to the picture at the right and bottom edges and drawn at its place
 // plus the offset that `displace` gives.
 template <typename Displace>
-int DrawBlocks(const BlockFrame& shared, int32_t blockWidth, int32_t blockHeight, Displace displace) {
+int DrawBlocks(const BlockFrame& shared, int32_t blockWidth, int32_t blockHeight, Displace displace,
+               bool direction = false) {
   const TransitionFrame& frame = shared.frame;
   for (int32_t by = 0; by < frame.height; by += blockHeight) {
     const int32_t bottom = by + std::min(blockHeight, frame.height - by);
     for (int32_t bx = 0; bx < frame.width; bx += blockWidth) {
-      const Block block = DescribeBlock(frame, bx, by);
+      const Block block = DescribeBlock(frame, bx, by, direction);
       const Offset offset = displace(block);
       frame.draw->Fragment(Rect{bx, by, bx + std::min(blockWidth, frame.width - bx), bottom},
-                           int32_t(frame.x + bx + offset.dx), int32_t(frame.y + by + offset.dy));
+                           Placed(frame.x, bx + offset.dx), Placed(frame.y, by + offset.dy));
     }
   }
   return 0;
@@ -124,7 +128,7 @@ int DropCells(const TransitionFrame& frame, int32_t cell, int shift) {
       if (rows <= 0) continue;
       rows = std::min(rows, cell);
       frame.draw->Fragment(Rect{bx, by, bx + std::min(cell, frame.width - bx), by + std::min(rows, frame.height - by)},
-                           frame.x + bx, frame.y + by + cell - rows);
+                           Placed(frame.x, bx), Placed(frame.y, int64_t(by) + cell - rows));
     }
   }
   return 0;
@@ -145,19 +149,19 @@ int TransitionScatterBlocks(const TransitionFrame& frame) {
 
 int TransitionBurstBlocks(const TransitionFrame& frame) {
   const BlockFrame f = StartBlocks(frame, true, nullptr);
-  return DrawBlocks(f, 4, 2, [&](const Block& b) { return BurstOffset(f, b); });
+  return DrawBlocks(f, 4, 2, [&](const Block& b) { return BurstOffset(f, b); }, true);
 }
 
 int TransitionBurstBlocksFine(const TransitionFrame& frame) {
   const BlockFrame f = StartBlocks(frame, true, nullptr);
-  return DrawBlocks(f, 2, 2, [&](const Block& b) { return BurstOffset(f, b); });
+  return DrawBlocks(f, 2, 2, [&](const Block& b) { return BurstOffset(f, b); }, true);
 }
 
 int TransitionWhirlBlocks(const TransitionFrame& frame) {
   const int32_t* cosine = TransitionCosineTable();
   if (cosine == nullptr) return 1;
   const BlockFrame f = StartBlocks(frame, true, cosine);
-  return DrawBlocks(f, 4, 2, [&](const Block& b) { return WhirlOffset(f, b); });
+  return DrawBlocks(f, 4, 2, [&](const Block& b) { return WhirlOffset(f, b); }, true);
 }
 
 // x takes the sine and y the cosine here, the reverse of the whirl.
@@ -172,7 +176,7 @@ int TransitionOrbitBlocks(const TransitionFrame& frame) {
       vy = ((f.c * b.ry * 256) >> 16) / b.dist;
     }
     return Offset{(vx * f.span) >> 8, (vy * f.span) >> 8};
-  });
+  }, true);
 }
 
 // Every block moves in proportion to its own offset from the centre: the
@@ -201,7 +205,7 @@ int TransitionRotateWhirlBlocks(const TransitionFrame& frame) {
     const Offset turn = TurnOffset(f, b);
     const Offset whirl = WhirlOffset(f, b);
     return Offset{turn.dx + whirl.dx, turn.dy + whirl.dy};
-  });
+  }, true);
 }
 
 int TransitionDropCells8(const TransitionFrame& frame) { return DropCells(frame, 8, 4); }

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 #include "transition/ModeFragments.h"
 #include "transition/TransitionScreen.h"
@@ -33,8 +35,8 @@ struct BandSpan {
 
 template <typename DrawSpan>
 void RunBands(int32_t extent, int32_t progress, WipeDirection direction, int32_t band, DrawSpan draw) {
-  const int32_t count = (extent + band + 1) / band;
-  const int32_t reach = ((count + band) * progress) >> 8;
+  const int32_t count = int32_t((int64_t(extent) + band + 1) / band);
+  const int32_t reach = int32_t((int64_t(count) + band) * progress >> 8);
   for (int32_t k = 0; k < count && k < reach; ++k) {
     const int32_t width = std::min(reach - k, band);
     BandSpan span{};
@@ -67,29 +69,46 @@ int BlindWipeB(const TransitionFrame& frame, WipeDirection direction, int32_t ba
   return 0;
 }
 
+// Where the smeared line lands along its axis: from `start` to `end`, worked
+// out in 64 bits from the script's point. The line is one source pixel
+// across, so every destination line it reaches shows the same pixels; when
+// the span runs past the 32-bit range it is cut back to the part that can
+// hold a destination (from 0 up), which keeps all of them.
+struct LineSpan {
+  int32_t start;
+  int32_t length;
+};
+
+LineSpan SmearSpan(int64_t start, int64_t end) {
+  constexpr int64_t kLowest = std::numeric_limits<int32_t>::min(), kHighest = std::numeric_limits<int32_t>::max();
+  if (start < kLowest || end > kHighest) {
+    start = std::max<int64_t>(start, 0);
+    end = std::min(end, kHighest);
+  }
+  return {int32_t(start), ClampToInt32(end - start)};
+}
+
 // The revealed columns in place, then the source column beside them
 // stretched over the rest: forward from destination column 0 (not x) up to
 // the revealed part, backward from the revealed part to the destination's
 // right edge.
 int StretchWipe(const TransitionFrame& frame, WipeDirection direction) {
   const int32_t w = frame.width, h = frame.height, x = frame.x, y = frame.y;
-  const int32_t s = (w * frame.progress) >> 8;
+  const int32_t s = int32_t(int64_t(w) * frame.progress >> 8);
   Rect line;
-  int32_t lineX = 0;
-  Size lineSize{0, h};
+  LineSpan span{};
   if (direction == kWipeForward) {
-    if (s != 0) frame.draw->Fragment(Rect{w - s, 0, w, h}, x + w - s, y);
+    if (s != 0) frame.draw->Fragment(Rect{w - s, 0, w, h}, Placed(x, int64_t(w) - s), y);
     line = Rect{w - s - 1, 0, w - s, h};
-    lineSize.width = x + w - s;
+    span = SmearSpan(0, int64_t(x) + w - s);
   } else {
     if (s != 0) frame.draw->Fragment(Rect{0, 0, s, h}, x, y);
     line = Rect{s, 0, s + 1, h};
-    lineX = x + s;
-    lineSize.width = DestinationWidth(frame) - (x + s);
+    span = SmearSpan(int64_t(x) + s, DestinationWidth(frame));
   }
   line.left = std::max(line.left, 0);
   line.right = std::min(line.right, w);
-  frame.draw->StretchedFragment(line, lineX, y, lineSize);
+  frame.draw->StretchedFragment(line, span.start, y, Size{span.length, h});
   return 0;
 }
 
@@ -97,21 +116,19 @@ int StretchWipe(const TransitionFrame& frame, WipeDirection direction) {
 // yet, and the smeared row only while it lies inside the source.
 int StretchWipeB(const TransitionFrame& frame, WipeDirection direction) {
   const int32_t w = frame.width, h = frame.height, x = frame.x, y = frame.y;
-  const int32_t s = (h * frame.progress) >> 8;
+  const int32_t s = int32_t(int64_t(h) * frame.progress >> 8);
   Rect line;
-  int32_t lineY = 0;
-  Size lineSize{w, 0};
+  LineSpan span{};
   if (direction == kWipeForward) {
-    frame.draw->Fragment(Rect{0, h - s, w, h}, x, y + h - s);
+    frame.draw->Fragment(Rect{0, h - s, w, h}, x, Placed(y, int64_t(h) - s));
     line = Rect{0, h - s - 1, w, h - s};
-    lineSize.height = y + h - s;
+    span = SmearSpan(0, int64_t(y) + h - s);
   } else {
     frame.draw->Fragment(Rect{0, 0, w, s}, x, y);
     line = Rect{0, s, w, s + 1};
-    lineY = y + s;
-    lineSize.height = DestinationHeight(frame) - (y + s);
+    span = SmearSpan(int64_t(y) + s, DestinationHeight(frame));
   }
-  if (line.top >= 0 && line.bottom <= h) frame.draw->StretchedFragment(line, x, lineY, lineSize);
+  if (line.top >= 0 && line.bottom <= h) frame.draw->StretchedFragment(line, x, span.start, Size{w, span.length});
   return 0;
 }
 
@@ -135,17 +152,17 @@ int TransitionStretchRevealDownward(const TransitionFrame& frame) { return Stret
 // place until the whole frame puts it there.
 int TransitionSlideHalvesSideways(const TransitionFrame& frame) {
   const int32_t half = frame.width >> 1;
-  const int32_t s = (half * frame.progress) >> 8;
+  const int32_t s = int32_t(int64_t(half) * frame.progress >> 8);
   frame.draw->Fragment(Rect{half - s, 0, half, frame.height}, frame.x, frame.y);
-  frame.draw->Fragment(Rect{half, 0, half + s, frame.height}, frame.x + frame.width - s, frame.y);
+  frame.draw->Fragment(Rect{half, 0, half + s, frame.height}, Placed(frame.x, int64_t(frame.width) - s), frame.y);
   return 0;
 }
 
 int TransitionSlideHalvesVertical(const TransitionFrame& frame) {
   const int32_t half = frame.height >> 1;
-  const int32_t s = (half * frame.progress) >> 8;
+  const int32_t s = int32_t(int64_t(half) * frame.progress >> 8);
   frame.draw->Fragment(Rect{0, half - s, frame.width, half}, frame.x, frame.y);
-  frame.draw->Fragment(Rect{0, half, frame.width, half + s}, frame.x, frame.y + frame.height - s);
+  frame.draw->Fragment(Rect{0, half, frame.width, half + s}, frame.x, Placed(frame.y, int64_t(frame.height) - s));
   return 0;
 }
 

@@ -37,19 +37,35 @@ class FragmentDrawer {
   virtual int StretchedFragment(const Rect& source, int32_t x, int32_t y, const Size& size) = 0;
 };
 
-// Back ends 0 and 1 on two surfaces.
+// Back ends 0 and 1 on two surfaces. A frame may cut the source into a
+// hundred thousand pieces: between two 32-bit surfaces the drawer takes the
+// clip rectangles, colour key, rows and kernel once, when the frame starts,
+// and each piece is then cut and drawn as the surface's own copy or blend
+// would draw it (the same pixels, the same dirty rectangles).
 class SurfaceFragmentDrawer final : public FragmentDrawer {
  public:
-  SurfaceFragmentDrawer(Surface* destination, Surface* source, bool alphaBlend)
-      : destination_(destination), source_(source), alphaBlend_(alphaBlend) {}
+  SurfaceFragmentDrawer(Surface* destination, Surface* source, bool alphaBlend);
   int Whole(int32_t x, int32_t y) override;
   int Fragment(const Rect& source, int32_t x, int32_t y) override;
   int StretchedFragment(const Rect& source, int32_t x, int32_t y, const Size& size) override;
 
  private:
+  enum class PieceKernel { kNone, kCopy, kCopyPacked, kCopyKeyed, kBlend, kBlendPacked };
+  void DrawPieceRows(uint8_t* to, const uint8_t* from, int32_t width, int32_t height) const;
+
   Surface* destination_;
   Surface* source_;
   bool alphaBlend_;
+  // Taken at the start of the frame; kNone sends every piece through the
+  // surface's own operation.
+  PieceKernel kernel_ = PieceKernel::kNone;
+  Rect sourceClip_;
+  Rect destinationClip_;
+  uint32_t colorKey_ = 0;
+  uint8_t* destinationBits_ = nullptr;
+  const uint8_t* sourceBits_ = nullptr;
+  int32_t destinationPitch_ = 0;
+  int32_t sourcePitch_ = 0;
 };
 
 // Back end 2 on two blit surfaces. The whole picture is the source's own

@@ -27,7 +27,7 @@ struct Stretch {
 Stretch StretchLine(int32_t cosine, int32_t progress, int32_t extent) {
   const double strength = (256 - progress) * (1.0 / 256);
   const double factor = (2.0 * cosine) * strength * (1.0 / 65536) + 1.0;
-  return {int32_t(factor * extent), int32_t((factor - 1.0) * (extent >> 1))};
+  return {ClampToInt32(int64_t(factor * extent)), int32_t((factor - 1.0) * (extent >> 1))};
 }
 
 }  // namespace
@@ -51,7 +51,7 @@ int TransitionStretchRows(const TransitionFrame& frame) {
   if (tables == nullptr) return 1;
   for (int32_t i = 0; i < frame.height; ++i) {
     const Stretch row = StretchLine(BendCosine(*tables, i, frame.height), frame.progress, frame.width);
-    frame.draw->StretchedFragment(Rect{0, i, frame.width, i + 1}, frame.x - row.back, frame.y + i,
+    frame.draw->StretchedFragment(Rect{0, i, frame.width, i + 1}, Placed(frame.x, -int64_t(row.back)), Placed(frame.y, i),
                                   Size{row.length, 1});
   }
   return 0;
@@ -62,7 +62,7 @@ int TransitionStretchColumns(const TransitionFrame& frame) {
   if (tables == nullptr) return 1;
   for (int32_t i = 0; i < frame.width; ++i) {
     const Stretch column = StretchLine(BendCosine(*tables, i, frame.width), frame.progress, frame.height);
-    frame.draw->StretchedFragment(Rect{i, 0, i + 1, frame.height}, frame.x + i, frame.y - column.back,
+    frame.draw->StretchedFragment(Rect{i, 0, i + 1, frame.height}, Placed(frame.x, i), Placed(frame.y, -int64_t(column.back)),
                                   Size{1, column.length});
   }
   return 0;

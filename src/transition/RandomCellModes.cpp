@@ -38,10 +38,12 @@ int32_t RandomByte() { return TransitionRandom::Instance().Next() & 0xFF; }
 int32_t RandomBelow(uint32_t count) { return int32_t(uint32_t(TransitionRandom::Instance().Next()) % count); }
 
 // Draws each 4 x 2 cell in place when its byte is at most the cell's threshold.
+// The drawn cells of a row go to the back end as runs.
 template <typename Threshold>
 int DissolveCells(const TransitionFrame& frame, Threshold threshold) {
+  RowRuns runs(frame);
   ForEachCell(frame, 4, 2, [&](const Cell& cell) {
-    if (RandomByte() <= threshold(cell)) DrawInPlace(frame, cell.Piece());
+    if (RandomByte() <= threshold(cell)) runs.AddInPlace(cell.Piece());
   });
   return 0;
 }
@@ -115,10 +117,11 @@ int TransitionDissolveLeft(const TransitionFrame& frame) {
 // sqrt(W^2 + H^2)) before its radius term (W + H) runs out.
 int TransitionIris(const TransitionFrame& frame) {
   const int32_t reach = int32_t((int64_t(frame.width) + frame.height) * frame.progress >> 8);
+  RowRuns runs(frame);
   ForEachCell(frame, 2, 2, [&](const Cell& cell) {
     const int64_t across = 2 * int64_t(cell.i) - frame.width, down = 2 * int64_t(cell.j) - frame.height;
     const int32_t twiceDistance = int32_t(std::sqrt(double(across * across + down * down)));
-    if (RandomByte() <= reach - twiceDistance) DrawInPlace(frame, cell.Piece());
+    if (RandomByte() <= reach - twiceDistance) runs.AddInPlace(cell.Piece());
   });
   return 0;
 }

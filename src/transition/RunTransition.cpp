@@ -90,9 +90,12 @@ int RunTransitionRoutine(uint32_t mode, Image* destination, Image* source, int32
   if (tap != nullptr) {
     tap->Attach(drawer);
     drawer = tap;
+    frame.watched = true;
   }
   frame.draw = drawer;
-  if (progress >= kWholeProgress && known) return drawer->Whole(x, y);
+  // A back end that draws nothing has no last frame either; the partial
+  // frames see only the progress values they are written for (1 to 255).
+  if (progress >= kWholeProgress) return known ? drawer->Whole(x, y) : 0;
   return GetTransitionMode(mode).partialFrame(frame);
 }
 
@@ -101,7 +104,13 @@ int RunTransition(uint32_t mode, Image* destination, Image* source, int32_t prog
   int32_t backend = kBackendNone;
   if (!ChooseBackend(destination, source, blend, screen, &backend)) return 1;
   if (mode >= kTransitionModeCount) return -1;
-  return RunTransitionRoutine(mode, destination, source, progress, x, y, backend, screen, tap);
+  const int result = RunTransitionRoutine(mode, destination, source, progress, x, y, backend, screen, tap);
+  // Two device-independent images with a blend that names no back end: the
+  // partial frame still runs (the library's random numbers advance as on
+  // every back end), but nothing is drawn and the answer is 0 whatever the
+  // mode would have said without its tables.
+  const bool draws = backend == BackendCopy || backend == BackendAlphaBlend || backend == BackendDirectDraw;
+  return draws ? result : 0;
 }
 
 }  // namespace orrivel

@@ -22,7 +22,8 @@ class TransitionScreen;
 //   rectangle (back end 2); the destination argument is not used.
 // - Without one: two device-independent images (kind 4) draw through the
 //   back end that blend names (0 copy, 1 alpha blend; any other value draws
-//   nothing and returns 0, since such images have no blit surface); a
+//   nothing and returns 0 in every mode at every progress, since such
+//   images have no blit surface); a
 //   surface image destination (kind 0) with a display-surface source (kind 0
 //   or 1) takes back end 2.
 // 1 missing image or unsupported pair of kinds (tested before the mode); -1
@@ -38,9 +39,9 @@ int RunTransition(uint32_t mode, Image* destination, Image* source, int32_t prog
 //   destination's blit surface): 1 without one; back ends 0 and 1 need two
 //   surfaces: 1 without them;
 // - progress 256 or more: the whole source in one operation, whose result
-//   is returned (with any other back end the partial frame runs instead and
-//   draws nothing);
-// - otherwise the mode's partial frame and its result.
+//   is returned (any other back end draws nothing and returns 0);
+// - otherwise the mode's partial frame and its result. A partial frame is
+//   only ever called with a progress from 1 to 255.
 int RunTransitionRoutine(uint32_t mode, Image* destination, Image* source, int32_t progress,
                          int32_t x, int32_t y, int32_t backend, TransitionScreen* screen,
                          FragmentTap* tap = nullptr);

@@ -32,16 +32,18 @@ constexpr int32_t kSpiralInOrder[16] = {0, 1, 2, 3, 11, 12, 13, 4, 10, 15, 14, 5
 constexpr int32_t kSpiralOutOrder[16] = {6, 7, 8, 9, 5, 0, 1, 10, 4, 3, 2, 11, 15, 14, 13, 12};
 
 // Units of `unit` pixels square appear rank by rank, one rank every 16
-// steps of progress; units not yet reached cost no draw.
+// steps of progress; units not yet reached cost no draw, and the reached
+// units of a row go to the back end as runs.
 int DrawSpiralCells(const TransitionFrame& frame, int32_t unit, const int32_t (&order)[16]) {
   const int32_t n = frame.progress >> 4;
+  RowRuns runs(frame);
   for (int32_t top = 0; top < frame.height; top += unit) {
     const int32_t height = top + unit > frame.height ? frame.height - top : unit;
     const int32_t row = (top / unit) % 4;
     for (int32_t left = 0; left < frame.width; left += unit) {
       if (order[4 * row + (left / unit) % 4] > n) continue;
       const int32_t width = left + unit > frame.width ? frame.width - left : unit;
-      DrawPieceInPlace(frame, Rect{left, top, left + width, top + height});
+      runs.AddInPlace(Rect{left, top, left + width, top + height});
     }
   }
   return 0;

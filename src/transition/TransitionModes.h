@@ -28,6 +28,9 @@ struct TransitionFrame {
   int32_t height = 0;
   // Every fragment goes through here (a NullFragmentDrawer for unknown back ends).
   FragmentDrawer* draw = nullptr;
+  // A watcher (a tap) sees the fragments: each goes on as the mode cut it,
+  // never joined with its neighbours.
+  bool watched = false;
   // Back ends 0 and 1: the two surfaces.
   Surface* destinationSurface = nullptr;
   Surface* sourceSurface = nullptr;

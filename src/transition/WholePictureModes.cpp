@@ -28,7 +28,7 @@ void DrawWholeSource(const TransitionFrame& frame) {
 }
 
 Rect PlacedArea(const TransitionFrame& frame) {
-  return Rect{frame.x, frame.y, frame.x + frame.width, frame.y + frame.height};
+  return Rect{frame.x, frame.y, Placed(frame.x, frame.width), Placed(frame.y, frame.height)};
 }
 
 // Locks the whole target surface, runs the effect on its pixels and
