@@ -4,8 +4,9 @@
 # damaged before the story is left, and the story goes on as it was. The
 # sound save is made by a first run; each damaged copy takes its place for
 # a run of its own, whose snapshots must equal the reviewed pictures: the
-# page before the load and after the notice (the first page), the notice,
-# and the next page after a click.
+# first page before the load, the notice that the save is damaged over the
+# same page (as it comes and as it stands), and the next page after a
+# click.
 #   damaged-quick-load.sh PROGRAM SAVE_TOOL GAME_FOLDER SCRIPTED_FOLDER WORK_FOLDER GOLDEN_FOLDER
 set -u
 command -v compare >/dev/null 2>&1 || { echo "ImageMagick's compare is not installed"; exit 77; }
@@ -28,7 +29,8 @@ for kind in state-cut checksum unpacked-size history-flag bytes-after text-cut s
   "$savetool" damage "$work/sound.sav" "$save" "$kind" || { echo "$kind: no damaged copy"; failed=1; continue; }
   rm -f "$work"/*.png
   play "$scripted/load-damaged-save.input"
-  for pair in before-load:first-page damaged-notice:damaged-notice after-notice:first-page next-page:next-after-load; do
+  for pair in before-load:damaged-before-load damaged-notice:damaged-notice after-notice:damaged-after-notice \
+              next-page:damaged-next-page; do
     shot=${pair%%:*} picture=${pair#*:}
     if [ ! -s "$work/$shot.png" ]; then
       echo "$kind: the run wrote no $shot.png"; failed=1
