@@ -23,9 +23,13 @@ play "$scripted/make-quick-save.input"
 save=$(ls "$work"/data/*/DATA1100.SAV 2>/dev/null | head -n 1)
 [ -n "$save" ] || { echo "the first run wrote no quick save"; exit 1; }
 cp "$save" "$work/sound.sav" || exit 1
+# Each run of the table starts from the player's folder as the first run
+# left it (the same settings and read pages).
+cp -R "$work/data" "$work/data-after-save" || exit 1
 failed=0
 for kind in state-cut checksum unpacked-size history-flag bytes-after text-cut snapshot-size frame-missing \
             frame-cut frame-history-flag variable-retyped; do
+  rm -rf "$work/data" && cp -R "$work/data-after-save" "$work/data" || exit 1
   "$savetool" damage "$work/sound.sav" "$save" "$kind" || { echo "$kind: no damaged copy"; failed=1; continue; }
   rm -f "$work"/*.png
   play "$scripted/load-damaged-save.input"
@@ -35,8 +39,8 @@ for kind in state-cut checksum unpacked-size history-flag bytes-after text-cut s
     if [ ! -s "$work/$shot.png" ]; then
       echo "$kind: the run wrote no $shot.png"; failed=1
     elif ! compare -metric AE "$golden/$picture.png" "$work/$shot.png" null: >/dev/null 2>&1; then
-      cp "$work/$shot.png" "$work/$kind-$shot.png"
-      echo "$kind: $shot.png differs from $picture.png ($work/$kind-$shot.png)"; failed=1
+      mkdir -p "$work/failed" && cp "$work/$shot.png" "$work/failed/$kind-$shot.png"
+      echo "$kind: $shot.png differs from $picture.png ($work/failed/$kind-$shot.png)"; failed=1
     fi
   done
 done
