@@ -217,6 +217,7 @@ void ShowTgsMessage(const TgsFrameEnvironment& environment, const std::string& u
   if (!environment.messageBoxes) return;
   platform::MessageBoxRequest request;
   request.text = platform::Utf8ToCp932Lossy(utf8);
+  request.caption = environment.messageCaption;
   request.icon = platform::MessageBoxIcon::Stop;
   environment.messageBoxes->ShowMessageBox(request);
 }

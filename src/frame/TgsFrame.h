@@ -80,8 +80,10 @@ struct TgsFrameEnvironment {
   // module code, and it loads and unloads the scenes that script blocks
   // call or jump to. Without one, script blocks and expressions fail.
   ScriptHost* host = nullptr;
-  // Messages that the player must see (load failures in script blocks).
+  // Messages that the player must see (load failures in script blocks),
+  // with the caption their boxes carry (CP932: the game's title).
   platform::MessageBoxService* messageBoxes = nullptr;
+  std::string messageCaption;
   // The game's frame pump: advances one frame; 0 when the program closes.
   std::function<int()> pumpFrame;
   // The application settings block (196 bytes); may be empty.
@@ -710,8 +712,6 @@ class TgsFrame : public TgsModule {
   uint32_t TextEnd() const;
   // False when the pump, run after kBlocksPerPump blocks, reports closing.
   bool KeepResponsive();
-  // Copies one character of the module text at address; the next address.
-  uint32_t CopyTextChar(uint32_t address);
   void CopyPendingText();
   void AppendCharacter(const uint8_t* bytes, size_t count);
   // The position after the block, a jump target, or 0 when reading stops

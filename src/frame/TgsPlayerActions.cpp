@@ -195,8 +195,17 @@ int32_t TgsFrame::QuickSaveAction() {
 
 int32_t TgsFrame::QuickLoadAction() {
   const int32_t slot = std::exchange(quickSlot_, -1);
-  const bool found = environment_.player.selectQuickLoad && environment_.player.selectQuickLoad(slot);
-  if (!found) {
+  const int32_t choice = environment_.player.selectQuickLoad ? environment_.player.selectQuickLoad(slot)
+                                                             : TgsPlayerServices::kQuickLoadMissing;
+  if (choice == TgsPlayerServices::kQuickLoadDamaged) {
+    // A damaged save is found out before the story is left: it says so,
+    // and the page goes on waiting.
+    Notice(slot < 0 ? "クイックセーブデータが壊れているためロードできません"
+                    : SlotText("スロット%sのデータが壊れているためロードできません", slot),
+           kNoticeMs);
+    return kDone;
+  }
+  if (choice != TgsPlayerServices::kQuickLoadChosen) {
     // A missing quick save only says so; the page goes on waiting.
     Notice(slot < 0 ? "クイックセーブデータは存在しません" : SlotText("スロット%sにデータは存在しません", slot),
            kNoticeMs);

@@ -31,9 +31,13 @@ struct TgsPlayerServices {
   // Quick save into group 11 (slot -1: the plain quick save); false when
   // it could not be written.
   std::function<bool(int32_t slot)> quickSave;
-  // Makes the quick save of the slot the file to load: false when there
-  // is none.
-  std::function<bool(int32_t slot)> selectQuickLoad;
+  // Makes the quick save of the slot the file to load, once the whole file
+  // has been checked as a load reads it: kQuickLoadChosen, or
+  // kQuickLoadMissing / kQuickLoadDamaged with nothing changed.
+  static constexpr int32_t kQuickLoadChosen = 0;
+  static constexpr int32_t kQuickLoadMissing = 1;
+  static constexpr int32_t kQuickLoadDamaged = 2;
+  std::function<int32_t(int32_t slot)> selectQuickLoad;
   // The automatic save of a choice point into group 10; false on failure.
   std::function<bool()> autoSave;
   // Keeps the state to go back to at this choice; false on failure.

@@ -88,17 +88,6 @@ void TgsFrame::AppendCharacter(const uint8_t* bytes, size_t count) {
     Log(ModuleName() + ": the page is full; what does not fit is not shown");
 }
 
-uint32_t TgsFrame::CopyTextChar(uint32_t address) {
-  const uint32_t end = TextEnd();
-  const uint8_t* bytes = Space().Bytes(address, end - address);
-  // A lead byte takes its trail byte only when one is there: a lone lead
-  // byte before the final NUL is copied alone.
-  size_t count = 1;
-  if (cp932::IsLeadByte(bytes[0]) && end - address > 1 && bytes[1] != 0) count = 2;
-  AppendCharacter(bytes, count);
-  return address + uint32_t(count);
-}
-
 void TgsFrame::CopyPendingText() {
   while (pendingAt_ < pendingText_.size()) {
     const size_t count = cp932::CharLength(pendingText_, pendingAt_);
@@ -126,34 +115,36 @@ int32_t TgsFrame::ReadText() {
       DamagedBlock(at, "read position outside the text");
       return kReadFailed;
     }
-    const uint8_t* bytes = Space().Bytes(at, TextEnd() - at);
-    if (bytes[0] == 0) return 0;
-    if (bytes[0] != '[') {
-      SetReadPosition(CopyTextChar(at));
-      continue;
+    // The walk the module's load check made: characters whole, "[[" a
+    // literal "[", "[ " and "[s" blocks.
+    const uint8_t* text = Space().Bytes(start, TextEnd() - start);
+    const TobTextItem item = TobImage::TextItemAt(text, TextEnd() - start, at - start);
+    switch (item.kind) {
+      case TobTextItem::Kind::kNul: return 0;
+      case TobTextItem::Kind::kDroppedBracket: SetReadPosition(start + uint32_t(item.next)); continue;
+      case TobTextItem::Kind::kCharacter:
+        AppendCharacter(text + item.character, size_t(item.characterBytes));
+        SetReadPosition(start + uint32_t(item.next));
+        continue;
+      case TobTextItem::Kind::kInlineBlock:
+      case TobTextItem::Kind::kScriptBlock: break;
     }
-    // The module's last byte is its NUL, so a "[" always has a next byte.
-    const uint8_t next = bytes[1];
-    if ((next == ' ' || next == 's') && !KeepResponsive()) {
+    if (!KeepResponsive()) {
       SetReadPosition(0);
       return kReadFailed;
     }
-    if (next == ' ') {
-      const uint32_t target = ExecuteInlineCommand(at + 2);
+    const uint32_t body = start + uint32_t(item.next);
+    if (item.kind == TobTextItem::Kind::kInlineBlock) {
+      const uint32_t target = ExecuteInlineCommand(body);
       SetReadPosition(target);
       if (target) continue;
       if (commandStatus_ == kEndOfText) return 0;
       if (commandStatus_ < -1) return kHandlerFailed;
       return commandStatus_;
     }
-    if (next == 's') {
-      const uint32_t target = ExecuteScriptCall(at + 2);
-      SetReadPosition(target);
-      if (!target) return kReadFailed;
-      continue;
-    }
-    // Any other byte: the bracket is dropped and the byte read as text.
-    SetReadPosition(at + 1);
+    const uint32_t target = ExecuteScriptCall(body);
+    SetReadPosition(target);
+    if (!target) return kReadFailed;
   }
 }
 

@@ -44,18 +44,24 @@ bool CheckText(const uint8_t* text, uint64_t size) {
   const uint64_t last = size - 1;
   uint64_t at = 0;
   while (at < last) {
-    const uint8_t byte = text[at];
-    if (byte == '[' && at + 1 < last && (text[at + 1] == ' ' || text[at + 1] == 's')) {
-      const uint64_t body = at + 2;
-      const uint64_t taken = text[at + 1] == ' ' ? TobImage::InlineBlockSize(text + body, last - body)
-                                                 : TobImage::ScriptBlockSize(text + body, last - body);
-      if (taken == 0) return false;
-      at = body + taken;
-    } else if (cp932::IsLeadByte(byte)) {
-      if (at + 1 >= last) return false;  // its trail byte would be the final NUL
-      at += 2;
-    } else {
-      ++at;
+    const TobTextItem item = TobImage::TextItemAt(text, size, at);
+    switch (item.kind) {
+      case TobTextItem::Kind::kInlineBlock:
+      case TobTextItem::Kind::kScriptBlock: {
+        const uint64_t body = item.next;
+        const uint64_t taken = item.kind == TobTextItem::Kind::kInlineBlock
+                                   ? TobImage::InlineBlockSize(text + body, last - body)
+                                   : TobImage::ScriptBlockSize(text + body, last - body);
+        if (taken == 0) return false;
+        at = body + taken;
+        break;
+      }
+      case TobTextItem::Kind::kCharacter:
+        // A lead byte's trail byte may not be the final NUL.
+        if (item.characterBytes == 1 && cp932::IsLeadByte(text[item.character]) && item.next >= last) return false;
+        at = item.next;
+        break;
+      default: at = item.next; break;
     }
   }
   return at == last;
@@ -74,6 +80,34 @@ bool ListsFit(const uint8_t* lists, uint64_t bytes, bool wideCounts) {
 }
 
 }  // namespace
+
+TobTextItem TobImage::TextItemAt(const uint8_t* text, uint64_t size, uint64_t at) {
+  TobTextItem item;
+  const auto characterAt = [&](uint64_t from) {
+    item.kind = TobTextItem::Kind::kCharacter;
+    item.character = from;
+    item.characterBytes = cp932::IsLeadByte(text[from]) && from + 1 < size && text[from + 1] != 0 ? 2 : 1;
+    item.next = from + item.characterBytes;
+    return item;
+  };
+  if (text[at] == 0) {
+    item.next = at + 1;
+    return item;
+  }
+  if (text[at] != '[') return characterAt(at);
+  const uint8_t after = at + 1 < size ? text[at + 1] : 0;
+  if (after == ' ' || after == 's') {
+    item.kind = after == ' ' ? TobTextItem::Kind::kInlineBlock : TobTextItem::Kind::kScriptBlock;
+    item.next = at + 2;
+    return item;
+  }
+  if (after == 0) {
+    item.kind = TobTextItem::Kind::kDroppedBracket;
+    item.next = at + 1;
+    return item;
+  }
+  return characterAt(at + 1);
+}
 
 uint64_t TobImage::InlineBlockSize(const uint8_t* block, uint64_t size) {
   SobCursor cursor(block, size);

@@ -32,6 +32,25 @@ struct TobLayout {
   uint32_t textSize = 0;         // bytes from the text start to the end of the image
 };
 
+// One item of a module's text, as the text reader meets it. Text is read
+// a character at a time, two-byte characters whole (a trail byte "[" opens
+// nothing). A "[" opens an inline command block before " ", a script block
+// before "s"; before anything else it is dropped and the character after
+// it is read as text, so "[[" is a literal "[". A NUL ends the reading.
+struct TobTextItem {
+  enum class Kind : uint8_t {
+    kNul,             // a NUL byte (the final one ends the text)
+    kCharacter,       // one character of text: `character` and `characterBytes`
+    kInlineBlock,     // "[ ": the block's body begins at `next`
+    kScriptBlock,     // "[s": the block's body begins at `next`
+    kDroppedBracket,  // a "[" before a NUL: dropped, the NUL is read next
+  };
+  Kind kind = Kind::kNul;
+  uint64_t character = 0;       // offset of the character's first byte
+  uint64_t characterBytes = 0;  // 1 or 2
+  uint64_t next = 0;            // offset after the item (after "[ " or "[s" for blocks)
+};
+
 class TobImage {
  public:
   static constexpr int32_t kOk = 0;
@@ -47,6 +66,11 @@ class TobImage {
 
   // Resume point n, -1 when n is not below R (or there is no table).
   static int32_t ResumePoint(const uint8_t* image, const TobLayout& layout, uint32_t n);
+
+  // The item of `text` (size bytes) at offset `at` (below size). A lead
+  // byte takes the byte after it as its trail byte unless that is a NUL or
+  // not there.
+  static TobTextItem TextItemAt(const uint8_t* text, uint64_t size, uint64_t at);
 
   // Bytes taken by the inline command block that starts right after "[ ",
   // or by the script block right after "[s"; 0 when it does not fit in

@@ -491,6 +491,7 @@ int GameApplication::BootScripts() {
   TgsNativeContext& frame = scripts->TextFrame();
   frame.environment.screen = Display();
   frame.environment.messageBoxes = &platform::CurrentBackend();
+  if (const char* title = GetTitle()) frame.environment.messageCaption = title;
   frame.environment.settings = settings.blocks.appConfig;
   // A page may hide the pointer until it moves again (settings byte 7): the
   // frame's menu state is the main window's cursor state.
@@ -770,9 +771,8 @@ void GameApplication::OpenSoundOutput() {
 
 std::string GameApplication::DescribeGameFolder() const {
   const std::string& folder = baseFolder.empty() ? BaseFolder() : baseFolder;
-  std::string where = "game folder \"";
-  if (const auto host = ResolveHostPath(folder, ResolveMode::Existing)) where += *host + "\"";
-  else where += Cp932ToUtf8Lossy(folder) + "\" (missing)";
+  std::string where = "game folder \"" + platform::HostPathForMessage(folder) + "\"";
+  if (!ResolveHostPath(folder, ResolveMode::Existing)) where += " (missing)";
   return where + ": SCRIPT.LPK " + std::string(MountCodeText(scriptArchiveCode)) + " (mount code " +
          std::to_string(scriptArchiveCode) + ")";
 }

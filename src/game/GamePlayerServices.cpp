@@ -79,16 +79,23 @@ void HoldNotice(bool hold) {
 
 }  // namespace
 
-bool SelectQuickLoad(int32_t slot) {
+int32_t SelectQuickLoad(int32_t slot) {
   SaveService& saves = SystemSaves();
   std::string path;
-  if (saves.MakeSaveFileName(GameSaveService::kQuickGroup, slot, &path) != 0) return false;
-  if (auto* game = dynamic_cast<GameSaveService*>(&saves); game && game->CheckSaveFile(path) != kSaveFileOk)
-    return false;
+  if (saves.MakeSaveFileName(GameSaveService::kQuickGroup, slot, &path) != 0)
+    return TgsPlayerServices::kQuickLoadMissing;
+  // The whole file is read and checked against the running game here,
+  // while the story can still go on: once it is left, a save that cannot
+  // be restored would leave nothing to go back to.
+  if (auto* game = dynamic_cast<GameSaveService*>(&saves)) {
+    const int32_t code = game->CheckSaveFile(path);
+    if (code == kSaveFileNotOpened) return TgsPlayerServices::kQuickLoadMissing;
+    if (code != kSaveFileOk) return TgsPlayerServices::kQuickLoadDamaged;
+  }
   ProcessObjects* objects = GetProcessObjects();
-  if (objects == nullptr) return false;
+  if (objects == nullptr) return TgsPlayerServices::kQuickLoadMissing;
   objects->StoreFileNameString(path.c_str());
-  return true;
+  return TgsPlayerServices::kQuickLoadChosen;
 }
 
 void FillGamePlayerServices(GameApplication& app, TgsPlayerServices& player) {

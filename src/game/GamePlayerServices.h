@@ -17,8 +17,10 @@ struct TgsPlayerServices;
 void FillGamePlayerServices(GameApplication& app, TgsPlayerServices& player);
 
 // The quick save of the slot (negative: the newest of the quick ring),
-// checked as a load would read it, as the save file to load next: false,
-// and nothing changed, when there is none or it is damaged.
-bool SelectQuickLoad(int32_t slot);
+// read whole and checked against the running game as a load would read
+// it, as the save file to load next: TgsPlayerServices::kQuickLoadChosen;
+// kQuickLoadMissing or kQuickLoadDamaged, and nothing changed, when there
+// is none or it cannot be loaded.
+int32_t SelectQuickLoad(int32_t slot);
 
 }  // namespace orrivel

@@ -148,6 +148,10 @@ std::unique_ptr<GameSaveService> MakeGameSaveService(GameApplication& app) {
     if (code == 0) saves->SetSnapshot(std::move(snapshot));
     return code;
   };
+  p.checkState = [&app](std::span<const uint8_t> blob) -> int32_t {
+    if (!app.scripts) return 1;
+    return CheckGameSaveState(*app.scripts, blob);
+  };
   // The frame's caption while a frame is open, else what the scripts gave.
   auto scriptText = [&app](uint32_t address) {
     std::string text;

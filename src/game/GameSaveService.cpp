@@ -130,15 +130,28 @@ int32_t GameSaveService::LoadSaveFile(const std::string& path) {
   std::vector<uint8_t> blob;
   const int32_t code = ParseSaveFile(*file, blob);
   if (code != kSaveFileOk) return code;
+  // A state whose parts do not read whole is a damaged file, refused
+  // before anything changes; one whose variables stopped matching the
+  // game's restores as far as they match and is answered with 4.
+  if (CheckState(blob) == kStateDamaged) return kSaveFileDamaged;
   if (!ports_.restoreState || ports_.restoreState(blob) != 0) return kSaveFileStateRefused;
   return kSaveFileOk;
+}
+
+int32_t GameSaveService::CheckState(std::span<const uint8_t> blob) const {
+  return ports_.checkState ? ports_.checkState(blob) : 0;
 }
 
 int32_t GameSaveService::CheckSaveFile(const std::string& path) const {
   const auto file = ReadFile(path);
   if (!file) return kSaveFileNotOpened;
   std::vector<uint8_t> blob;
-  return ParseSaveFile(*file, blob);
+  if (const int32_t code = ParseSaveFile(*file, blob); code != kSaveFileOk) return code;
+  switch (CheckState(blob)) {
+    case 0: return kSaveFileOk;
+    case kStateDamaged: return kSaveFileDamaged;
+    default: return kSaveFileStateRefused;
+  }
 }
 
 int32_t GameSaveService::ReadSlotInfo(int32_t group, int32_t slot, SaveFileInfo& info, std::string& date) {
@@ -210,9 +223,15 @@ int32_t GameSaveService::DeleteSaveFile(int32_t group, int32_t slot) {
 
 int32_t GameSaveService::TakeStateSnapshot() {
   if (!ports_.buildState) return 1;
+  // The new state never carries the one it replaces: each would hold all
+  // those before it, and every pass through a choice (each return to the
+  // title, whose menu is one) would make the snapshot and every save that
+  // carries it larger.
+  std::optional<std::vector<uint8_t>> previous = std::move(snapshot_);
+  snapshot_.reset();
   std::vector<uint8_t> blob;
   const int32_t code = ports_.buildState(blob, Setting(kSaveHistory) == 1);
-  if (code == 0) snapshot_ = std::move(blob);
+  snapshot_ = code == 0 ? std::optional<std::vector<uint8_t>>(std::move(blob)) : std::move(previous);
   return code;
 }
 

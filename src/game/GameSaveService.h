@@ -32,9 +32,14 @@ struct SaveServicePorts {
   // Builds the state blob (full: with the text and the snapshot when the
   // settings ask for them): 0, or 1 variables, 2 text state, 3 frame.
   std::function<int32_t(std::vector<uint8_t>& blob, bool full)> buildState;
-  // Restores a blob whole or not at all: 0, 1 no blob, 2 variables, 3 text
-  // state or frame records.
+  // Restores a blob: 0, 1 no blob, 2 the variables stopped matching (those
+  // before restored, nothing else changed), 3 text state or frame records
+  // refused (nothing changed).
   std::function<int32_t(std::span<const uint8_t> blob)> restoreState;
+  // What restoreState would answer, changing nothing (its codes, and 4
+  // for a state whose parts do not read whole). Without a port every blob
+  // passes.
+  std::function<int32_t(std::span<const uint8_t> blob)> checkState;
   // Draws the thumbnail (B, G, R rows): 0, or the writer's codes 1-3.
   // Without a port the thumbnail stays black.
   std::function<int32_t(SaveFileInfo& info)> drawThumbnail;
@@ -76,8 +81,10 @@ class GameSaveService final : public SaveService {
   int32_t WriteSave(int32_t group, int32_t slot) override;
   int32_t LoadSave(int32_t group, int32_t slot) override;
   int32_t LoadSaveFile(const std::string& path) override;
-  // Reads and unpacks the file as a load would, restoring nothing: the
-  // load's codes 0, 1, 2, 3 and 5. A load chosen while the story runs is
+  // Reads and checks the whole file as a load would (the header, the
+  // packed state, each part of the state against the running game),
+  // restoring nothing: the load's codes 0, 1, 2, 3 (damaged), 4 (a state
+  // the game cannot restore) and 5. A load chosen while the story runs is
   // checked first, so a damaged file never ends the running story.
   int32_t CheckSaveFile(const std::string& path) const;
   int32_t MakeSaveCaption(int32_t group, int32_t slot, uint8_t separatorKind, std::string* outCaption) override;
@@ -101,6 +108,9 @@ class GameSaveService final : public SaveService {
  private:
   uint8_t Setting(size_t index) const { return index < ports_.settings.size() ? ports_.settings[index] : 0; }
   void SetSetting(size_t index, uint8_t value);
+  // The check port's answer for an unpacked state (0 without a port).
+  static constexpr int32_t kStateDamaged = 4;
+  int32_t CheckState(std::span<const uint8_t> blob) const;
   // The next slot of a ring, advancing its byte; slot itself otherwise.
   int32_t TakeRingSlot(int32_t group, int32_t slot);
   // The information part and the write date of a slot's file: 0; -1 no

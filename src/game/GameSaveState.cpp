@@ -20,22 +20,25 @@ std::vector<uint8_t> VariablesNow(GameScriptHost& host) {
   return bytes;
 }
 
-// The variables carry no lengths: a variable the game added after its
-// saved ones since the save would take the history flag for its kind byte
-// when the two are equal, and the bytes after it for its value. Where the
-// blob splits and the game's variables read exactly up to the flag (all of
-// them, or all the save holds), they are restored and `in` moves to the
-// flag. False otherwise (a blob that was cut, or scripts that changed
-// within the saved variables), with `in` left at the start: the variables
-// restored so far are the first ones a read from there restores again.
-bool RestoreVariablesUpToTheFlag(GameScriptHost& host, std::span<const uint8_t> blob, SobCursor& in) {
-  GameSaveStateLayout layout;
-  if (!SplitGameSaveState(blob, layout)) return false;
-  SobCursor variables(blob.data(), size_t(layout.historyFlag));
-  host.DeserializeVariables(variables);
-  if (!variables.Ok() || variables.Remaining() != 0) return false;
-  in.Take(layout.historyFlag);
-  return true;
+// The blob's parts, the running game's variables tried first as the end
+// of the saved ones.
+bool SplitForGame(GameScriptHost& host, std::span<const uint8_t> blob, GameSaveStateLayout& layout) {
+  if (blob.empty()) return false;
+  return SplitGameSaveState(blob, layout, host.GetSerializedSize(blob[0], false));
+}
+
+// Whether the saved variables (the selector byte, then kind and bytes of
+// each) are exactly those the game's records ask for.
+bool VariablesMatch(GameScriptHost& host, std::span<const uint8_t> saved) {
+  SobCursor in(saved.data(), saved.size());
+  const uint8_t selector = in.U8();
+  for (const VariableRecord& record : host.LiveRecords()) {
+    if (!ScriptContext::SelectorSelects(record, selector)) continue;
+    const uint8_t kind = in.U8();
+    in.Take(record.size);
+    if (!in.Ok() || kind != record.kind) return false;
+  }
+  return in.Ok() && in.Remaining() == 0;
 }
 
 }  // namespace
@@ -61,22 +64,40 @@ int32_t BuildGameSaveState(GameScriptHost& host, bool withText, std::span<const 
   return 0;
 }
 
+int32_t CheckGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob) {
+  if (blob.empty()) return kGameStateNoBlob;
+  GameSaveStateLayout layout;
+  if (!SplitForGame(host, blob, layout)) return kGameStateDamaged;
+  if (FrameOf(host) && !layout.withFrame) return kGameStateRefused;
+  if (!VariablesMatch(host, blob.first(size_t(layout.historyFlag)))) return kGameStateVariablesDiffer;
+  return kGameStateOk;
+}
+
 int32_t RestoreGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob,
                              std::optional<std::vector<uint8_t>>& snapshot) {
-  if (blob.empty()) return 1;
+  if (blob.empty()) return kGameStateNoBlob;
+  // Every part is read whole before anything changes.
+  GameSaveStateLayout layout;
+  if (!SplitForGame(host, blob, layout)) return kGameStateRefused;
+  TgsFrame* frame = FrameOf(host);
+  if (frame && !layout.withFrame) return kGameStateRefused;
+
   const std::vector<uint8_t> variablesBefore = VariablesNow(host);
+  // The variables carry no lengths: they are restored as far as they match
+  // the game's, and once they stop matching nothing after them is read as
+  // anything (a game whose scripts changed since the save).
+  SobCursor variables(blob.data(), size_t(layout.historyFlag));
+  if (host.DeserializeVariables(variables) != 0 || !variables.Ok() || variables.Remaining() != 0)
+    return kGameStateVariablesDiffer;
   auto rollBack = [&](int32_t code) {
-    SobCursor variables(variablesBefore.data(), variablesBefore.size());
-    if (!variablesBefore.empty()) host.DeserializeVariables(variables);
+    SobCursor before(variablesBefore.data(), variablesBefore.size());
+    if (!variablesBefore.empty()) host.DeserializeVariables(before);
     return code;
   };
 
   SobCursor in(blob.data(), blob.size());
-  // A game whose scripts changed since the save restores as far as its
-  // variables still match (result 1 is not a failure).
-  if (!RestoreVariablesUpToTheFlag(host, blob, in)) host.DeserializeVariables(in);
+  in.Take(layout.historyFlag);
   const uint8_t withText = in.U8();
-  if (!in.Ok() || withText > 1) return rollBack(2);
   // The text's part is only measured here: the running text changes once
   // everything else has been taken.
   std::span<const uint8_t> text;
@@ -84,16 +105,15 @@ int32_t RestoreGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob
   if (withText) {
     const uint64_t size = MarkupTextBase::MeasureState(in);
     const uint8_t* bytes = size != 0 ? in.Take(size) : nullptr;
-    if (bytes == nullptr || !in.Ok()) return rollBack(3);
+    if (bytes == nullptr || !in.Ok()) return rollBack(kGameStateRefused);
     text = {bytes, size_t(size)};
     const uint32_t n = in.U32();
     const uint8_t* carriedBytes = in.Take(n);
-    if (!in.Ok()) return rollBack(3);
+    if (!in.Ok()) return rollBack(kGameStateRefused);
     if (n) carried.emplace(carriedBytes, carriedBytes + n);
   }
-  if (TgsFrame* frame = FrameOf(host)) {
-    if (frame->LoadFrom(in) != 0) return rollBack(3);
-  }
+  // A frame block with no frame open to take it is left unread.
+  if (frame && frame->LoadFrom(in) != 0) return rollBack(kGameStateRefused);
   // The running game's message text never carries over into the restored
   // one (a state saved without it leaves the text empty); the window lets
   // go of the items it was shown first.
@@ -104,7 +124,7 @@ int32_t RestoreGameSaveState(GameScriptHost& host, std::span<const uint8_t> blob
     host.Message().LoadState(textIn);
   }
   snapshot = std::move(carried);
-  return 0;
+  return kGameStateOk;
 }
 
 namespace {
@@ -144,8 +164,11 @@ bool SplitFrom(std::span<const uint8_t> blob, uint64_t at, GameSaveStateLayout& 
 
 }  // namespace
 
-bool SplitGameSaveState(std::span<const uint8_t> blob, GameSaveStateLayout& layout) {
-  if (blob.empty() || blob[0] != kSaveSelector) return false;
+bool SplitGameSaveState(std::span<const uint8_t> blob, GameSaveStateLayout& layout, uint64_t expectedFlag) {
+  if (blob.empty()) return false;
+  if (expectedFlag >= 1 && expectedFlag < blob.size() && blob[expectedFlag] <= 1 &&
+      SplitFrom(blob, expectedFlag, layout))
+    return true;
   // After the selector byte, each variable takes at least its kind byte.
   // A blob that was cut may still split (its last byte read as the flag).
   // A try may read up to the rest of the blob, so a blob with many bytes

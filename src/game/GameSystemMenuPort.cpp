@@ -6,6 +6,7 @@
 #include "base/TimerList.h"
 #include "effect/SpriteFadeAction.h"
 #include "game/ConfirmBox.h"
+#include "game/GameSaveService.h"
 #include "game/PointerGlide.h"
 #include "natives/LayerPlacement.h"
 #include "natives/SaveService.h"
@@ -278,6 +279,10 @@ std::optional<std::string> GameSystemMenuPort::QuickSaveCaption() {
 std::optional<std::string> GameSystemMenuPort::QuickSaveFileName() {
   std::string path;
   if (Saves().MakeSaveFileName(kQuickSaveGroup, kQuickSaveSlot, &path) != 0)
+    return std::nullopt;
+  // The whole file is checked against the running game while the story
+  // can still go on: a save that cannot be loaded is never chosen.
+  if (auto* game = dynamic_cast<GameSaveService*>(&Saves()); game && game->CheckSaveFile(path) != kSaveFileOk)
     return std::nullopt;
   return path;
 }

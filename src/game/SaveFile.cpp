@@ -31,9 +31,11 @@ bool HasMagic(std::span<const uint8_t> file) { return file.size() >= 4 && std::m
 std::vector<uint8_t> BuildSaveFile(const SaveFileInfo& info, std::span<const uint8_t> blob, bool pack) {
   std::vector<uint8_t> packed;
   uint32_t packedSize = 0;
+  // Packed bytes as many as the blob's would read as a stored blob (the
+  // unpacked size equal to the stored one), so such a blob is stored.
   const bool packedOk = pack && !blob.empty() &&
                         LzssEncode(blob.data(), uint32_t(blob.size()), &packed, &packedSize, true) == 0 &&
-                        packedSize > 0 && packedSize <= packed.size();
+                        packedSize > 0 && packedSize <= packed.size() && packedSize != blob.size();
   const std::span<const uint8_t> stored = packedOk ? std::span<const uint8_t>(packed.data(), packedSize) : blob;
   std::vector<uint8_t> file(L::kStateOffset + stored.size(), 0);
   std::memcpy(file.data(), "KVL0", 4);
@@ -61,7 +63,8 @@ int32_t ParseSaveFile(std::span<const uint8_t> file, std::vector<uint8_t>& blob)
   uint8_t sum = 0;
   for (uint8_t byte : body) sum = uint8_t(sum + byte);
   if (sum != file[L::kChecksumOffset]) return kSaveFileDamaged;
-  if (unpacked == 0) {
+  // Stored as is: an unpacked size of 0, or one equal to the stored size.
+  if (unpacked == 0 || unpacked == stored) {
     blob.assign(body.begin(), body.end());
     return kSaveFileOk;
   }

@@ -9,7 +9,7 @@
 //   29356  144 bytes         comment (CP932, NUL-ended, at most 139 bytes)
 //   29500  u8                reserved, 0
 //   29501  u32 S             stored size of the state
-//   29505  u32 U             unpacked size; 0: the state is stored as is
+//   29505  u32 U             unpacked size; 0 or S: the state is stored as is
 //   29509  u8                sum of the S stored bytes, modulo 256
 //   29510  S bytes           the state
 #include <array>

@@ -68,11 +68,19 @@ bool MakeFolders(const std::string& path) {
   return true;
 }
 
+// A base folder of the XDG rules ("XDG_DATA_HOME"): the variable's value
+// when it is an absolute path, else the default under home. A relative
+// path is not valid there and is ignored, as the rules ask.
+std::string XdgHome(const char* variable, const std::string& home, const char* fallback) {
+  std::string value = Env(variable);
+  if (value.empty() || value[0] != '/') return home + fallback;
+  return value;
+}
+
 // A folder named in the user's user-dirs.dirs ("XDG_DESKTOP_DIR"), else
 // the fallback under home.
 std::string UserDir(const std::string& home, const std::string& key, const std::string& fallback) {
-  std::string config = Env("XDG_CONFIG_HOME");
-  if (config.empty()) config = home + "/.config";
+  const std::string config = XdgHome("XDG_CONFIG_HOME", home, "/.config");
   std::ifstream in(config + "/user-dirs.dirs");
   std::string line;
   while (std::getline(in, line)) {
@@ -173,10 +181,8 @@ std::vector<MountedDrive> ListDrives() {
 std::optional<std::string> SpecialFolderHostPath(int folderId, bool create) {
   std::string home = Env("HOME");
   if (home.empty()) return std::nullopt;
-  std::string dataHome = Env("XDG_DATA_HOME");
-  if (dataHome.empty()) dataHome = home + "/.local/share";
-  std::string configHome = Env("XDG_CONFIG_HOME");
-  if (configHome.empty()) configHome = home + "/.config";
+  const std::string dataHome = XdgHome("XDG_DATA_HOME", home, "/.local/share");
+  const std::string configHome = XdgHome("XDG_CONFIG_HOME", home, "/.config");
   std::string path;
   switch (folderId) {
     case 0x00: case 0x10: path = UserDir(home, "XDG_DESKTOP_DIR", "Desktop"); break;

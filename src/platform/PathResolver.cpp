@@ -163,4 +163,27 @@ std::optional<std::string> ToInternalPath(std::string_view hostPath) {
   return result;
 }
 
+std::string HostPathForMessage(std::string_view internalPath) {
+  if (const auto resolved = ResolveHostPath(internalPath, ResolveMode::Existing)) return *resolved;
+  // A path that does not exist is shown as the machine would name it: the
+  // root drive is the root folder, backslashes are slashes (a trail byte
+  // '\\' stays part of its character).
+  std::string_view rest = internalPath;
+  std::string cp932;
+  if (rest.size() >= 2 && rest[1] == ':' && FoldUpper(rest.substr(0, 1))[0] == kRootDrive) {
+    cp932 = "/";
+    rest.remove_prefix(2);
+  }
+  for (size_t i = 0; i < rest.size();) {
+    const size_t length = cp932::CharLength(rest, i);
+    if (length == 1 && IsSeparator(rest[i])) {
+      if (cp932.empty() || cp932.back() != '/') cp932.push_back('/');
+    } else {
+      cp932.append(rest.substr(i, length));
+    }
+    i += length;
+  }
+  return Cp932ToUtf8Lossy(cp932);
+}
+
 }  // namespace orrivel::platform

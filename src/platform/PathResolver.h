@@ -33,4 +33,9 @@ std::optional<std::string> ResolveHostPath(std::string_view internalPath, Resolv
 // name has no CP932 form.
 std::optional<std::string> ToInternalPath(std::string_view hostPath);
 
+// A path as the program's messages name it: the host path when it exists,
+// else the machine's own form of the internal one ("Z:\\tmp\\GAME\\" is
+// "/tmp/GAME/"), in UTF-8. Never the internal form.
+std::string HostPathForMessage(std::string_view internalPath);
+
 }  // namespace orrivel::platform

@@ -75,7 +75,7 @@ class TgsPageOutputTest : public test::SceneTest {
       };
       environment.player.selectQuickLoad = [this](int32_t slot) {
         loads_.push_back(slot);
-        return loadFound_;
+        return loadChoice_;
       };
       environment.player.autoSave = [this] {
         ++autoSaves_;
@@ -130,7 +130,7 @@ class TgsPageOutputTest : public test::SceneTest {
   std::vector<std::pair<int, int32_t>> firedTags_;  // (frame, tag) as the frame took them
   int32_t answer_ = 0;
   bool saveWorks_ = true;
-  bool loadFound_ = true;
+  int32_t loadChoice_ = TgsPlayerServices::kQuickLoadChosen;
   int autoSaves_ = 0;
   int sheetsShown_ = 0;
   int base_ = 0;
@@ -274,8 +274,12 @@ TEST_F(TgsPageOutputTest, PlayerActionsDoWhatTheirInputsAsk) {
        -1, 0, 0, {}, {}},
       {"a failed quick save", [](TgsPageOutputTest& t, TgsFrame&) { t.saveWorks_ = false; }, 0, -1, 0,
        {"クイックセーブに失敗しました 100"}, {}},
-      {"no quick save to load", [](TgsPageOutputTest& t, TgsFrame&) { t.loadFound_ = false; }, 1, -1, 0,
+      {"no quick save to load",
+       [](TgsPageOutputTest& t, TgsFrame&) { t.loadChoice_ = TgsPlayerServices::kQuickLoadMissing; }, 1, -1, 0,
        {"クイックセーブデータは存在しません 100"}, {}},
+      {"a damaged quick save is not loaded",
+       [](TgsPageOutputTest& t, TgsFrame&) { t.loadChoice_ = TgsPlayerServices::kQuickLoadDamaged; }, 1, -1, 0,
+       {"クイックセーブデータが壊れているためロードできません 100"}, {}},
       {"a disabled button blocks its action",
        [](TgsPageOutputTest&, TgsFrame& f) { f.WindowState().SetBarButtonState(0, MessageWindowState::kDisabled); },
        0, 0, 0, {}, {}},
@@ -303,7 +307,8 @@ TEST_F(TgsPageOutputTest, PlayerActionsDoWhatTheirInputsAsk) {
     notices_.clear();
     asked_.clear();
     answer_ = 0;
-    saveWorks_ = loadFound_ = true;
+    saveWorks_ = true;
+    loadChoice_ = TgsPlayerServices::kQuickLoadChosen;
     TgsFrame& frame = StartFrame();
     c.prepare(*this, frame);
     EXPECT_EQ(frame.RunPlayerAction(c.action), c.result);

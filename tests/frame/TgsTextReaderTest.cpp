@@ -48,6 +48,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ReaderCase{"a bracket before another byte is dropped", "\\[x", 0, "x"},
         ReaderCase{"a trail byte '[' stays text", "ー x", 0, "ー x"},
+        ReaderCase{"a trail byte '[' before s stays text", "ーsx", 0, "ーsx"},
+        ReaderCase{"a doubled bracket before a space is a literal one", "\\[\\[ x", 0, "[ x"},
+        ReaderCase{"a doubled bracket before s is a literal one", "\\[\\[sx", 0, "[sx"},
+        ReaderCase{"a bracket takes a two-byte character whole", "\\[ー x\\[ーs", 0, "ー xーs"},
+        ReaderCase{"a bracket before the end is dropped", "A\\[", 0, "A"},
         ReaderCase{"opcode 0 with a holding condition goes on", "[0 if 1 @skip]A\nlabel skip:\nB", 0, "AB"},
         ReaderCase{"opcode 0 with a failing condition jumps", "[0 if 0 @skip]A\nlabel skip:\nB", 0, "B"},
         ReaderCase{"opcode 1 with a false condition skips its arguments unread",

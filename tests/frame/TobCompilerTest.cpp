@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -146,6 +147,29 @@ TEST(TobCompiler, Mistakes) {
   }
   EXPECT_EQ(tob::OpcodeNumber("call"), 7);
   EXPECT_EQ(tob::OpcodeNumber("no such name"), -1);
+}
+
+// The dump lists a module's text as the reader walks it: a doubled bracket
+// is the "[" it shows, a two-byte character whose trail byte is "[" stays
+// whole before " " and "s", and a NUL inside the text is listed, with the
+// items after it.
+TEST(TobCompiler, DumpListsEveryItemOfTheText) {
+  tob::Story story;
+  std::string error;
+  ASSERT_TRUE(tob::Compile("module T\nA\\[\\[ x\xE3\x83\xBC x\\[\xE3\x83\xBCs#C[12 0]D\n", story, error)) << error;
+  tob::Bytes file = tob::StoryFiles(story)[0].second;
+  TobLayout layout;
+  ASSERT_EQ(TobImage::Parse(file.data(), file.size(), layout), TobImage::kOk);
+  const auto hash = std::find(file.begin() + layout.textOffset, file.end(), '#');
+  ASSERT_NE(hash, file.end());
+  *hash = 0;
+  const std::string dump = tob::Dump(file);
+  const std::string text = dump.substr(dump.find("text \""));
+  EXPECT_EQ(text.substr(0, text.find("[15] command 12")),
+            "text \"A[ x\xE3\x83\xBC x\xE3\x83\xBCs\"\n[13] NUL\ntext \"C\"\n")
+      << dump;
+  EXPECT_NE(dump.find("\ntext \"D\"\n["), std::string::npos) << dump;
+  EXPECT_EQ(dump.substr(dump.size() - 4), "end\n") << dump;
 }
 
 }  // namespace

@@ -67,8 +67,8 @@ TEST_F(GamePlayerServicesTest, QuickSavesGoToTheirSlotsAndALoadIsChosenOnlyWhenI
     GetProcessObjects()->StoreFileNameString(nullptr);
 
     // Nothing saved yet: no quick save to load, and nothing chosen.
-    EXPECT_FALSE(player.selectQuickLoad(-1));
-    EXPECT_FALSE(player.selectQuickLoad(0));
+    EXPECT_EQ(player.selectQuickLoad(-1), TgsPlayerServices::kQuickLoadMissing);
+    EXPECT_EQ(player.selectQuickLoad(0), TgsPlayerServices::kQuickLoadMissing);
     EXPECT_EQ(ChosenFile(), "");
 
     // F1 with the modifier writes quick slot 0; the plain quick save the ring.
@@ -77,9 +77,9 @@ TEST_F(GamePlayerServicesTest, QuickSavesGoToTheirSlotsAndALoadIsChosenOnlyWhenI
     ASSERT_TRUE(player.quickSave(-1));
     EXPECT_TRUE(std::filesystem::exists(folder / "DATA1105.SAV"));
 
-    ASSERT_TRUE(player.selectQuickLoad(0));
+    ASSERT_EQ(player.selectQuickLoad(0), TgsPlayerServices::kQuickLoadChosen);
     EXPECT_NE(ChosenFile().find("DATA1100.SAV"), std::string::npos) << ChosenFile();
-    ASSERT_TRUE(player.selectQuickLoad(-1));
+    ASSERT_EQ(player.selectQuickLoad(-1), TgsPlayerServices::kQuickLoadChosen);
     EXPECT_NE(ChosenFile().find("DATA1105.SAV"), std::string::npos) << ChosenFile();
     // The chosen file is the one the scripts' load with a negative group reads.
     EXPECT_EQ(SystemSaves().LoadSave(-1, 0), 0);
@@ -87,7 +87,7 @@ TEST_F(GamePlayerServicesTest, QuickSavesGoToTheirSlotsAndALoadIsChosenOnlyWhenI
     // A quick save cut short is not chosen: the previous choice stays.
     const std::filesystem::path slot0 = folder / "DATA1100.SAV";
     std::filesystem::resize_file(slot0, std::filesystem::file_size(slot0) - 1);
-    EXPECT_FALSE(player.selectQuickLoad(0));
+    EXPECT_EQ(player.selectQuickLoad(0), TgsPlayerServices::kQuickLoadDamaged);
     EXPECT_NE(ChosenFile().find("DATA1105.SAV"), std::string::npos) << ChosenFile();
 
     // A choice point's automatic save goes to the automatic ring, its

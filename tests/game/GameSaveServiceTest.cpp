@@ -225,6 +225,23 @@ TEST_F(GameSaveServiceTest, CutOrDamagedFilesNeverCostThePreviousSave) {
   // A state the game refuses is code 4.
   service_->Ports().restoreState = [](std::span<const uint8_t>) { return 3; };
   EXPECT_EQ(service_->LoadSave(0, 7), 4);
+  // A state whose parts do not read whole (the check's 4) is a damaged
+  // file, refused before the game is asked to restore anything; the check
+  // of a file chosen while the story runs says the same, and 4 for a state
+  // the game could not restore (variables that differ).
+  int asked = 0;
+  service_->Ports().restoreState = [&asked](std::span<const uint8_t>) { return ++asked, 0; };
+  service_->Ports().checkState = [](std::span<const uint8_t>) { return 4; };
+  EXPECT_EQ(service_->LoadSave(0, 7), 3);
+  EXPECT_EQ(asked, 0);
+  const std::string path = service_->SlotPath(0, 7);
+  EXPECT_EQ(service_->CheckSaveFile(path), 3);
+  service_->Ports().checkState = [](std::span<const uint8_t>) { return 2; };
+  EXPECT_EQ(service_->CheckSaveFile(path), 4);
+  EXPECT_EQ(service_->LoadSave(0, 7), 0);
+  EXPECT_EQ(asked, 1);
+  service_->Ports().checkState = [](std::span<const uint8_t>) { return 0; };
+  EXPECT_EQ(service_->CheckSaveFile(path), 0);
 }
 
 TEST_F(GameSaveServiceTest, ReadOnlyAndFailedBuildsKeepThePreviousSave) {

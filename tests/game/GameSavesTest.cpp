@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 
@@ -26,6 +27,8 @@
 #include "script/NativeArgs.h"
 #include "game/GameSaveService.h"
 #include "game/GameSaveState.h"
+#include "game/SaveFile.h"
+#include "frame/LayerRecord.h"
 #include "natives/SaveService.h"
 #include "natives/SystemNativePort.h"
 #include "platform/PathResolver.h"
@@ -61,6 +64,14 @@ class GameSavesTest : public RunningGameTest {
   }
   static void SetValue(GameApplication& app, size_t index, uint32_t value) {
     app.scripts->Space().Write32(app.scripts->LiveRecords()[index].address, value);
+  }
+
+  // The state snapshot the running game's save service holds.
+  static std::vector<uint8_t> SaveServiceSnapshot(GameApplication&) {
+    auto* saves = dynamic_cast<GameSaveService*>(&SystemSaves());
+    if (saves == nullptr) return {};
+    const std::span<const uint8_t> bytes = saves->Snapshot();
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
   }
 
   // The module "T" that the frame tests read, among the game's scripts.
@@ -139,17 +150,25 @@ TEST_F(GameSavesTest, RefusedStatesPutTheRunningOneBack) {
       const char* name;
       std::vector<uint8_t> blob;
       int32_t code;
+      uint32_t score;  // after the restore
     } cases[] = {
-        {"history flag 7", [&] { auto b = bare; b.back() = 7; return b; }(), 2},
-        {"cut before the flag", std::vector<uint8_t>(bare.begin(), bare.end() - 1), 2},
-        {"text state cut", std::vector<uint8_t>(withText.begin(), withText.begin() + long(bare.size()) + 1), 3},
-        {"snapshot longer than the blob", std::vector<uint8_t>(withText.begin(), withText.end() - 1), 3},
-        {"empty", {}, 1},
+        {"history flag 7", [&] { auto b = bare; b.back() = 7; return b; }(), 3, 50},
+        {"bytes after the parts", [&] { auto b = bare; b.push_back(7); return b; }(), 3, 50},
+        // Without its flag the blob reads as variables that end early (its
+        // last variable's last byte taken for the flag): those before are
+        // restored, nothing else.
+        {"cut before the flag", std::vector<uint8_t>(bare.begin(), bare.end() - 1), 2, 12},
+        // Cut after the text state's first byte (0), the blob reads as
+        // variables that go on after the game's, that byte as the flag.
+        {"text state cut", std::vector<uint8_t>(withText.begin(), withText.begin() + long(bare.size()) + 1), 2, 12},
+        {"snapshot longer than the blob", std::vector<uint8_t>(withText.begin(), withText.end() - 1), 3, 50},
+        {"empty", {}, 1, 50},
     };
     for (const Case& c : cases) {
+      SetScore(app, 50);
       std::optional<std::vector<uint8_t>> carried;
       EXPECT_EQ(RestoreGameSaveState(host, c.blob, carried), c.code) << c.name;
-      EXPECT_EQ(Score(app), 50u) << c.name;
+      EXPECT_EQ(Score(app), c.score) << c.name;
       EXPECT_FALSE(carried) << c.name;
       EXPECT_EQ(host.Message().ItemCount(), 1) << c.name;
     }
@@ -208,12 +227,14 @@ TEST_F(GameSavesTest, AStateBlobSplitsIntoItsParts) {
         EXPECT_EQ(layout.end, blob.size()) << name;
       }
     }
-    // Only the selector a save writes starts a blob.
+    // Any selector the loader accepts starts a blob (2: every scope).
     std::vector<uint8_t> blob;
     ASSERT_EQ(BuildGameSaveState(host, true, snapshot, blob), 0);
     blob[0] = 2;
     GameSaveStateLayout layout;
-    EXPECT_FALSE(SplitGameSaveState(blob, layout));
+    ASSERT_TRUE(SplitGameSaveState(blob, layout));
+    EXPECT_EQ(layout.historyFlag, variables);
+    EXPECT_EQ(layout.end, blob.size());
     frame->EndRun();
   });
 }
@@ -233,11 +254,12 @@ TEST(GameSaveStateSplitTest, TheTriesStopOnceTheyCouldHaveReadTheirBudget) {
   }
 }
 
-// A save made before the game added a variable after its saved ones still
-// loads: the variables it holds come back, the new one keeps its value,
-// and the parts after the variables are read where they begin, also when
-// the new variable's kind byte equals the history flag that follows them.
-TEST_F(GameSavesTest, ASaveFromBeforeAVariableWasAddedLoads) {
+// A save made before the game's scripts changed their variables (one
+// added after the saved ones, one removed, one retyped): the variables
+// before the change come back, nothing after it is read as anything, the
+// load answers 4, and nothing else changes (the message text, the
+// snapshot, the frame).
+TEST_F(GameSavesTest, ASaveWhoseVariablesStopMatchingRestoresThoseBeforeAndAnswersFour) {
   WriteStory();
   GameApplication app;
   RunWith(app, [&] {
@@ -245,26 +267,57 @@ TEST_F(GameSavesTest, ASaveFromBeforeAVariableWasAddedLoads) {
     GameScriptHost& host = *app.scripts;
     TgsFrame* frame = RunningFrame(host);
     ASSERT_NE(frame, nullptr);
-    // The AutoSave variable is the last a save holds, an int: its kind
-    // byte is 0, as the flag of a state saved without the text.
     const std::vector<VariableRecord>& records = host.LiveRecords();
+    ASSERT_EQ(records[0].kind, kVariableInt);
     ASSERT_EQ(records[1].kind, kVariableInt);
-    const size_t added = 1 + 1 + records[0].size;
-    for (const bool withText : {false, true}) {
-      SCOPED_TRACE(withText ? "with the text" : "without the text");
-      SetScore(app, 41);
-      SetValue(app, 1, 5);
-      std::vector<uint8_t> blob;
-      ASSERT_EQ(BuildGameSaveState(host, withText, {}, blob), 0);
-      // Saved by the game before it had the AutoSave variable.
-      blob.erase(blob.begin() + long(added), blob.begin() + long(added + 1 + records[1].size));
+    // The selector, the Save variable's record, the AutoSave variable's.
+    const long second = long(1 + 1 + records[0].size);
+    const long end = second + long(1 + records[1].size);
+    app.settings.blocks.appConfig[GameSaveService::kSaveHistory] = 1;
+    SetScore(app, 41);
+    SetValue(app, 1, 5);
+    std::vector<uint8_t> blob;
+    ASSERT_EQ(BuildGameSaveState(host, true, {}, blob), 0);
+    const std::string folder = *platform::ResolveHostPath(app.GetSaveFolder(), platform::ResolveMode::Existing);
+    struct Case {
+      const char* name;
+      std::function<void(std::vector<uint8_t>&)> change;
+      uint32_t autoSaved;  // the AutoSave variable after the load
+    } cases[] = {
+        {"a variable added since", [&](std::vector<uint8_t>& b) { b.erase(b.begin() + second, b.begin() + end); }, 50},
+        {"a variable removed since",
+         [&](std::vector<uint8_t>& b) { b.insert(b.begin() + end, {kVariableInt, 9, 9, 9, 9}); }, 5},
+        {"a variable retyped since", [&](std::vector<uint8_t>& b) { b[size_t(second)] = kVariableStr; }, 50},
+    };
+    for (const Case& c : cases) {
+      std::vector<uint8_t> changed = blob;
+      c.change(changed);
+      const std::vector<uint8_t> file = BuildSaveFile(SaveFileInfo{}, changed, true);
+      std::ofstream(std::filesystem::path(folder) / "DATA0200.SAV", std::ios::binary)
+          .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
       SetScore(app, 99);
       SetValue(app, 1, 50);
-      std::optional<std::vector<uint8_t>> carried;
-      EXPECT_EQ(RestoreGameSaveState(host, blob, carried), 0);
-      EXPECT_EQ(Score(app), 41u);
-      EXPECT_EQ(Value(app, 1), 50u);
+      host.Message().Clear();
+      ASSERT_EQ(host.Message().AddItem("item"), 0);
+      ASSERT_EQ(SystemSaves().TakeStateSnapshot(), 0);
+      const std::vector<uint8_t> snapshotBefore(SaveServiceSnapshot(app));
+      const LayerRecord layerBefore = frame->RecordsForSave().layers[0];
+
+      EXPECT_EQ(SystemSaves().LoadSave(2, 0), 4) << c.name;
+      EXPECT_EQ(Score(app), 41u) << c.name;
+      EXPECT_EQ(Value(app, 1), c.autoSaved) << c.name;
+      EXPECT_EQ(host.Message().ItemCount(), 1) << c.name;
+      EXPECT_EQ(SaveServiceSnapshot(app), snapshotBefore) << c.name;
+      EXPECT_FALSE(frame->ReapplyPending()) << c.name;
+      EXPECT_EQ(frame->RecordsForSave().layers[0], layerBefore) << c.name;
     }
+    // The save as it was made loads whole.
+    const std::vector<uint8_t> file = BuildSaveFile(SaveFileInfo{}, blob, true);
+    std::ofstream(std::filesystem::path(folder) / "DATA0200.SAV", std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    SetValue(app, 1, 50);
+    EXPECT_EQ(SystemSaves().LoadSave(2, 0), 0);
+    EXPECT_EQ(Value(app, 1), 5u);
     frame->EndRun();
   });
 }

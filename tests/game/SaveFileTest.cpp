@@ -58,6 +58,18 @@ TEST(SaveFile, LayoutIsByteExact) {
   EXPECT_EQ(BlockText(MakeSaveTitle(std::string(60, 'x'))).size(), 40u);
 }
 
+// A state stored unpacked may give its unpacked size as 0 or as its stored
+// size: either way its bytes are the state, never LZSS data.
+TEST(SaveFile, AStoredStateWithItsOwnSizeAsUnpackedSizeLoadsAsStored) {
+  const Bytes blob = SampleBlob();
+  Bytes file = BuildSaveFile(SampleInfo(), blob, false);
+  ASSERT_EQ(SobCursor(file.data() + L::kUnpackedSizeOffset, 4).U32(), 0u);
+  PutU32(file, L::kUnpackedSizeOffset, uint32_t(blob.size()));
+  Bytes back;
+  ASSERT_EQ(ParseSaveFile(file, back), kSaveFileOk);
+  EXPECT_EQ(back, blob);
+}
+
 TEST(SaveFile, DamagedContainersAreRefused) {
   const Bytes good = BuildSaveFile(SampleInfo(), SampleBlob(), true);
   const uint32_t stored = SobCursor(good.data() + L::kStoredSizeOffset, 4).U32();

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
+#include <string>
 
 namespace orrivel::platform {
 namespace {
@@ -60,6 +62,39 @@ TEST(MachineInfoTest, SwapLanguageAndProcesses) {
   auto paths = ListProcesses(true);
   ASSERT_TRUE(paths.has_value());
   EXPECT_NE(std::find(paths->begin(), paths->end(), std::string(self, size_t(got))), paths->end());
+}
+
+// The XDG base folders: an absolute value is taken, a relative one is not
+// valid and is ignored (the default under home is used), as is an empty
+// one.
+TEST(MachineInfoTest, RelativeXdgFoldersAreIgnored) {
+  struct Saved {
+    const char* name;
+    std::optional<std::string> value;
+  } saved[] = {{"HOME", {}}, {"XDG_DATA_HOME", {}}, {"XDG_CONFIG_HOME", {}}};
+  for (Saved& s : saved)
+    if (const char* v = std::getenv(s.name)) s.value = v;
+  ::setenv("HOME", "/home/player", 1);
+  struct Case {
+    const char* data;
+    const char* config;
+    const char* dataFolder;
+    const char* configFolder;
+  } cases[] = {
+      {"/srv/data", "/srv/config", "/srv/data", "/srv/config"},
+      {"relative/data", "config", "/home/player/.local/share", "/home/player/.config"},
+      {"", "./config", "/home/player/.local/share", "/home/player/.config"},
+  };
+  for (const Case& c : cases) {
+    ::setenv("XDG_DATA_HOME", c.data, 1);
+    ::setenv("XDG_CONFIG_HOME", c.config, 1);
+    EXPECT_EQ(SpecialFolderHostPath(0x1C, false), std::optional<std::string>(c.dataFolder)) << c.data;
+    EXPECT_EQ(SpecialFolderHostPath(0x1A, false), std::optional<std::string>(c.configFolder)) << c.config;
+  }
+  for (const Saved& s : saved) {
+    if (s.value) ::setenv(s.name, s.value->c_str(), 1);
+    else ::unsetenv(s.name);
+  }
 }
 
 }  // namespace

@@ -161,5 +161,16 @@ TEST_F(PathResolverTest, ReplacingAFile) {
   EXPECT_TRUE(fs::exists(host_ + "/ABC0003.TMP"));
 }
 
+// Messages name paths as the machine does, whether they exist or not.
+TEST_F(PathResolverTest, MessagesNameHostPaths) {
+  Touch("Game/SCRIPT.LPK");
+  EXPECT_EQ(HostPathForMessage(internal_ + "GAME\\script.lpk"), host_ + "/Game/SCRIPT.LPK");
+  // "ソフト": its "ソ" has the trail byte '\\', which stays in the name.
+  const std::string internal = *ToInternalPath(host_ + "/\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88/none/");
+  ASSERT_NE(internal.find("\x83\x5C"), std::string::npos);
+  EXPECT_EQ(HostPathForMessage(internal), host_ + "/\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88/none/");
+  EXPECT_EQ(HostPathForMessage("Z:\\no-such-folder-here\\GAME\\"), "/no-such-folder-here/GAME/");
+}
+
 }  // namespace
 }  // namespace orrivel::platform

@@ -4,6 +4,9 @@
 //   unpacked state when asked.
 // save write OUT STATE.bin [--title T] [--comment C] [--thumb PNG] [--stored]
 //   writes a save file around a state (packed unless --stored).
+// save damage IN OUT KIND
+//   writes a copy of a sound save with one kind of damage (see kDamages);
+//   the header of the copy stays sound unless the kind is the header's.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -111,6 +114,108 @@ int Dump(int argc, char** argv) {
   return code == 0 ? 0 : 2;
 }
 
+// One kind of damage: to the file's header fields, or to the state inside
+// a file written anew with a sound header around it.
+struct Damage {
+  const char* name;
+  bool (*apply)(Bytes& file, Bytes& state, const orrivel::GameSaveStateLayout& layout);
+};
+
+void PutU32(Bytes& b, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(value >> (8 * i));
+}
+
+const Damage kDamages[] = {
+    // The header's own checks.
+    {"state-cut", [](Bytes& file, Bytes&, const orrivel::GameSaveStateLayout&) {
+       file.resize(file.size() - 1);
+       return true;
+     }},
+    {"checksum", [](Bytes& file, Bytes&, const orrivel::GameSaveStateLayout&) {
+       file[SaveFileLayout::kChecksumOffset] ^= 0x5A;
+       return true;
+     }},
+    {"unpacked-size", [](Bytes& file, Bytes&, const orrivel::GameSaveStateLayout&) {
+       const uint32_t unpacked = U32At(file, SaveFileLayout::kUnpackedSizeOffset);
+       if (unpacked == 0) return false;
+       PutU32(file, SaveFileLayout::kUnpackedSizeOffset, unpacked + 64);
+       return true;
+     }},
+    // The state, in a file whose header holds together.
+    {"history-flag", [](Bytes&, Bytes& state, const orrivel::GameSaveStateLayout& l) {
+       state[l.historyFlag] = 7;
+       return true;
+     }},
+    {"bytes-after", [](Bytes&, Bytes& state, const orrivel::GameSaveStateLayout&) {
+       state.insert(state.end(), {1, 2, 3});
+       return true;
+     }},
+    {"text-cut", [](Bytes&, Bytes& state, const orrivel::GameSaveStateLayout& l) {
+       if (!l.withText) return false;
+       state.erase(state.begin() + long(l.snapshot) - 1);
+       return true;
+     }},
+    {"snapshot-size", [](Bytes&, Bytes& state, const orrivel::GameSaveStateLayout& l) {
+       if (!l.withText) return false;
+       PutU32(state, l.snapshot, U32At(state, l.snapshot) + 1000);
+       return true;
+     }},
+    {"frame-missing", [](Bytes&, Bytes& state, const orrivel::GameSaveStateLayout& l) {
+       if (!l.withFrame) return false;
+       state.resize(l.frameBlock);
+       return true;
+     }},
+    {"frame-cut", [](Bytes&, Bytes& state, const orrivel::GameSaveStateLayout& l) {
+       if (!l.withFrame) return false;
+       state.resize(l.end - 5);
+       return true;
+     }},
+    {"frame-history-flag", [](Bytes&, Bytes& state, const orrivel::GameSaveStateLayout& l) {
+       if (!l.withFrame) return false;
+       state[l.frameBlock + l.frame.historyFlag] = 2;
+       return true;
+     }},
+    {"variable-retyped", [](Bytes&, Bytes& state, const orrivel::GameSaveStateLayout& l) {
+       if (l.historyFlag < 2) return false;
+       state[1] ^= 1;  // the first variable's kind byte
+       return true;
+     }},
+};
+
+int DamageSave(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[2], "--list") == 0) {
+    for (const Damage& d : kDamages) std::printf("%s\n", d.name);
+    return 0;
+  }
+  if (argc != 5) return 1;
+  Bytes file, state;
+  if (!ReadFile(argv[2], file) || orrivel::ParseSaveFile(file, state) != 0) {
+    std::fprintf(stderr, "%s is not a sound save\n", argv[2]);
+    return 1;
+  }
+  orrivel::GameSaveStateLayout layout;
+  if (!orrivel::SplitGameSaveState(state, layout)) {
+    std::fprintf(stderr, "the state of %s does not split into its sections\n", argv[2]);
+    return 1;
+  }
+  for (const Damage& d : kDamages) {
+    if (std::strcmp(d.name, argv[4]) != 0) continue;
+    const Bytes sound = state;
+    if (!d.apply(file, state, layout)) {
+      std::fprintf(stderr, "%s cannot take damage %s\n", argv[2], d.name);
+      return 1;
+    }
+    if (state != sound) {
+      orrivel::SaveFileInfo info;
+      orrivel::ReadSaveFileInfo(file, info);
+      file = orrivel::BuildSaveFile(info, state, U32At(file, SaveFileLayout::kUnpackedSizeOffset) != 0);
+    }
+    return WriteFile(argv[3], file) ? 0 : 1;
+  }
+  std::fprintf(stderr, "unknown damage %s (save damage --list names them)\n", argv[4]);
+  return 1;
+}
+
 int Write(int argc, char** argv) {
   Bytes state;
   if (!ReadFile(argv[3], state)) {
@@ -153,8 +258,10 @@ int Write(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "dump") == 0) return Dump(argc, argv);
   if (argc >= 4 && std::strcmp(argv[1], "write") == 0) return Write(argc, argv);
+  if (argc >= 3 && std::strcmp(argv[1], "damage") == 0 && DamageSave(argc, argv) == 0) return 0;
   std::fprintf(stderr,
                "usage: save dump FILE [THUMB.png|-] [STATE.bin]\n"
-               "       save write OUT STATE.bin [--title T] [--comment C] [--thumb PNG] [--stored]\n");
+               "       save write OUT STATE.bin [--title T] [--comment C] [--thumb PNG] [--stored]\n"
+               "       save damage IN OUT KIND | save damage --list\n");
   return 1;
 }

@@ -35,30 +35,48 @@ std::string DumpModule(const Bytes& file) {
   }
   for (uint32_t n = 0; n < layout.resumeCount; ++n)
     out += Format("message %llu at %llu\n", n, SobCursor(file.data() + layout.resumeOffset + 4 * n, 4).U32());
-  // The text, with each block shown by its place and size.
+  // The text as the reader walks it: runs of the characters it shows (two-
+  // byte characters whole, "[[" as the "[" it shows), each block by its
+  // place and size, and every NUL byte by its place.
   const uint8_t* text = file.data() + layout.textOffset;
-  const uint64_t last = layout.textSize - 1;
+  const uint64_t size = layout.textSize;
+  const uint64_t last = size - 1;
   std::string run;
   auto flush = [&] {
     if (!run.empty()) out += "text \"" + Printable(reinterpret_cast<const uint8_t*>(run.data()), run.size()) + "\"\n";
     run.clear();
   };
   for (uint64_t i = 0; i < last;) {
-    if (text[i] == '[' && i + 1 < last && (text[i + 1] == ' ' || text[i + 1] == 's')) {
-      flush();
-      const bool inline_ = text[i + 1] == ' ';
-      const uint64_t size = inline_ ? TobImage::InlineBlockSize(text + i + 2, last - i - 2)
-                                    : TobImage::ScriptBlockSize(text + i + 2, last - i - 2);
-      if (inline_)
-        out += Format("[%llu] command %llu, %llu bytes\n", i, SobCursor(text + i + 2, 4).U32(), size);
-      else
-        out += Format("[%llu] script block, %llu bytes\n", i, size);
-      i += 2 + size;
-    } else {
-      run += char(text[i++]);
+    const TobTextItem item = TobImage::TextItemAt(text, size, i);
+    switch (item.kind) {
+      case TobTextItem::Kind::kCharacter:
+        run.append(reinterpret_cast<const char*>(text + item.character), size_t(item.characterBytes));
+        i = item.next;
+        break;
+      case TobTextItem::Kind::kNul:
+        flush();
+        out += Format("[%llu] NUL\n", i);
+        i = item.next;
+        break;
+      case TobTextItem::Kind::kDroppedBracket: i = item.next; break;
+      case TobTextItem::Kind::kInlineBlock:
+      case TobTextItem::Kind::kScriptBlock: {
+        flush();
+        const bool inlineBlock = item.kind == TobTextItem::Kind::kInlineBlock;
+        const uint64_t body = item.next;
+        const uint64_t blockSize = inlineBlock ? TobImage::InlineBlockSize(text + body, last - body)
+                                               : TobImage::ScriptBlockSize(text + body, last - body);
+        if (inlineBlock)
+          out += Format("[%llu] command %llu, %llu bytes\n", i, SobCursor(text + body, 4).U32(), blockSize);
+        else
+          out += Format("[%llu] script block, %llu bytes\n", i, blockSize);
+        i = body + blockSize;
+        break;
+      }
     }
   }
   flush();
+  out += Format("[%llu] end\n", last);
   return out;
 }
 

@@ -54,7 +54,8 @@ int Dump(const std::string& path) {
     std::fprintf(stderr, "tob: cannot read %s\n", path.c_str());
     return 2;
   }
-  std::fputs(orrivel::tob::Dump(orrivel::tob::Bytes(data.begin(), data.end())).c_str(), stdout);
+  const std::string listing = orrivel::tob::Dump(orrivel::tob::Bytes(data.begin(), data.end()));
+  std::fwrite(listing.data(), 1, listing.size(), stdout);
   return 0;
 }
 
