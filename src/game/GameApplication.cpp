@@ -101,6 +101,9 @@ GameApplication::~GameApplication() {
     objects->Controls().DeleteAll();
     objects->ControlHost().Clear();
     objects->ControlHost().Detach();
+    objects->Controls().textEntryTimers = nullptr;
+    objects->Controls().imeContext = nullptr;
+    textInput.AttachTextInputHook(platform::kNoWindow);
     if (SoundManager* sounds = objects->Sounds()) sounds->SetVoiceTable(nullptr);
   }
   movies.Close();
@@ -670,7 +673,12 @@ int GameApplication::CreateDevices() {
   OpenSoundOutput();
   if (ProcessObjects* objects = GetProcessObjects()) {
     objects->StartSoundManager(&timerLists[0]);
-    objects->ControlHost().Attach(this, actions, nullptr);
+    textInput.SetMainWindow(mainWindow.GetHandle());
+    objects->ControlHost().Attach(this, actions, &textInput);
+    // The scripts' text entries blink their carets on the system list and
+    // compose through the main window's input method.
+    objects->Controls().textEntryTimers = &timerLists[0];
+    objects->Controls().imeContext = &textInput.Ime();
   }
   ApplyScreenSettings();
   // The player may ask never to be warned again.
