@@ -884,9 +884,10 @@ class TgsFrame : public TgsModule {
   // when nothing was fired, -2 when the program closes.
   int32_t ServeOneFrame();
   int32_t ShowChoiceButtons();
-  // Up or Down newly pressed while choices wait: the focus moves onto the
-  // next enabled choice (true, the keys were taken).
-  bool FocusChoiceByKey();
+  // The keys while choices wait: Up or Down brings the pointer onto the
+  // next enabled choice (-1), the decide input takes the choice under it
+  // (its tag); kGoOn when neither was pressed.
+  int32_t ServeChoiceKeys();
   void FadeOutOtherChoices(uint32_t taken);
   void ReleaseChoiceButtons();
   int32_t TakeChoiceAt(uint32_t index, bool skipWas);

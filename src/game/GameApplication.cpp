@@ -425,6 +425,7 @@ void GameApplication::InstallSystemMenu(TgsNativeContext& frame) {
     if (SoundManager* sounds = objects->Sounds()) PlayBgmTrack(*sounds, &timerLists[0], 0, 1000, true);
     if (slot && slot->frame) slot->frame->FadeToBlackForQuit();
   };
+  services.requestQuit = [this] { endRequested = true; };
   services.log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
   frame.ownSystemMenu = std::make_unique<GameSystemMenuPort>(std::move(services));
   frame.environment.systemMenu = frame.ownSystemMenu.get();

@@ -1,7 +1,5 @@
 #include "game/SettingsSheetWindow.h"
 
-#include <utility>
-
 #include "base/InputManager.h"
 #include "platform/Backend.h"
 #include "platform/Messages.h"
@@ -81,9 +79,6 @@ int SettingsSheetWindow::Run(SettingsSheet& sheet, platform::WindowId owner, Inp
   textInput_ = false;
   if (hasOwner) backend.EnableWindow(owner, true);
   backend.DestroyWindow(window_);
-  // The devices go back off unless the owner has the activation again.
-  if (std::exchange(inputTaken_, false) && input_ != nullptr && !(hasOwner && backend.GetActiveWindow() == owner))
-    input_->Deactivate();
   window_ = platform::kNoWindow;
   sheet_ = nullptr;
   input_ = nullptr;
@@ -223,12 +218,6 @@ void SettingsSheetWindow::PollDevices() {
   if (input_ == nullptr) return;
   const SettingsSheet::Page page = sheet_->CurrentPage();
   if (page != SettingsSheet::kKeyboardPage && page != SettingsSheet::kInputPage) return;
-  // The sheet's window took the activation from the main window, which
-  // switched the devices off: while the sheet is up they are its own.
-  if (!input_->IsActive()) {
-    input_->Activate();
-    inputTaken_ = true;
-  }
   input_->Update();
   KeyboardDevice* keyboard = input_->Keyboard();
   const int32_t before = sheet_->FocusedField();

@@ -86,9 +86,6 @@ class SettingsSheetWindow final : public platform::WindowClient {
   uint16_t typedId_ = 0;  // the edit showing typed text, and the text
   std::string typed_;
   bool textInput_ = false;
-  // The sheet switched the input devices on for its polls (raising its
-  // window switched them off with the main window).
-  bool inputTaken_ = false;
   int result_ = 0;
   bool done_ = false;
 };
