@@ -129,6 +129,11 @@ int32_t TgsFrame::BeginRun(bool resumed) {
     choiceWait_ = pageShown_ = false;
     pageVoiceIndex_ = -1;
     records_.ResetWindowDisplay();
+    // A new run starts with no music word, effect records or caption of
+    // the run before it.
+    records_.musicNumber = 0;
+    records_.effectSlots = {};
+    saveCaption_.clear();
     bgTintsOn_ = !bgTable_.empty();
   }
   page_.Rewind();
@@ -155,8 +160,14 @@ int32_t TgsFrame::BeginRun(bool resumed) {
 
 int32_t TgsFrame::EndRun() {
   if (!setUp_) return 0;
+  // A page may have hidden the pointer: the game after the run shows it.
+  windowState_->RestoreMenuState();
+  if (transitions_) transitions_->StopRunningTransition();
   // What the run left on the page stays on screen after it.
   DrawPageCanvas();
+  // Nothing of the run keeps moving behind it: its effects, layers,
+  // sprites and quakes go, so that the next run starts on a clean screen.
+  if (layers_) ClearLayerSets(*layers_);
   // The history window lives in the canvas's list: it goes first.
   historyWindow_.reset();
   windowState_->ReleaseWindowActions(-1);

@@ -677,6 +677,10 @@ class TgsFrame : public TgsModule {
   // history is only checked to hold together. 0; 2 a history block that
   // does not; kLoadDamaged.
   static int32_t ParseSaveBlock(SobCursor& in, TgsFrameBlock& block);
+  // Ends the effect slots and clears both sets' layers, layer animations,
+  // quakes and sprites (before a saved state is put back, and when a run
+  // ends).
+  static void ClearLayerSets(TgsLayerSets& sets);
   // Rebuilds the screen and sounds from loaded records; the next resumed
   // run does it once. 0, or -1 when the program closes meanwhile.
   int32_t ReapplyState();
@@ -880,6 +884,10 @@ class TgsFrame : public TgsModule {
   // when nothing was fired, -2 when the program closes.
   int32_t ServeOneFrame();
   int32_t ShowChoiceButtons();
+  // The keys while choices wait: Up or Down brings the pointer onto the
+  // next enabled choice (-1), the decide input takes the choice under it
+  // (its tag); kGoOn when neither was pressed.
+  int32_t ServeChoiceKeys();
   void FadeOutOtherChoices(uint32_t taken);
   void ReleaseChoiceButtons();
   int32_t TakeChoiceAt(uint32_t index, bool skipWas);

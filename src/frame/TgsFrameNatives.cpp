@@ -1,6 +1,8 @@
 #include "frame/TgsFrameNatives.h"
 
 #include "platform/TextCodec.h"
+#include "frame/MessageWindowState.h"
+#include "frame/TgsFrame.h"
 
 namespace orrivel {
 
@@ -106,8 +108,12 @@ uint32_t NativeRunTgsScript(TgsNativeContext& context, NativeArgs& args) {
     // Failed while the program goes on: the frame stays as it stands.
     if (!context.stopRequested || !context.stopRequested()) return 1;
   }
-  // A suspended run keeps its modules for a later resume.
-  if (result == TgsFrame::kSuspend) return 0;
+  // A suspended run keeps its modules for a later resume; the pointer a
+  // page hid comes back meanwhile.
+  if (result == TgsFrame::kSuspend) {
+    frame->WindowState().RestoreMenuState();
+    return 0;
+  }
   // A run stopped by a handler (1, 3 and above) or by the program closing
   // may have left the confirmation box up; the end of the text (0), the
   // errors below -1 and result 2 leave it alone.

@@ -39,8 +39,9 @@ size_t SavedSlotIndex(int32_t group, int32_t set, uint32_t number) {
   return first + size_t(set) * TgsLayerSets::GroupSlots(group) + number;
 }
 
-// Everything on the sets goes before the saved state is put back.
-void ClearLiveSets(TgsLayerSets& sets) {
+}  // namespace
+
+void TgsFrame::ClearLayerSets(TgsLayerSets& sets) {
   for (uint32_t slot = 0; slot < TgsLayerSets::kEffectSlots; ++slot) sets.EndEffectSlot(slot, true);
   for (int32_t set : {TgsLayerSets::kFront, TgsLayerSets::kBack}) {
     sets.StopQuake(set);
@@ -49,6 +50,8 @@ void ClearLiveSets(TgsLayerSets& sets) {
     sets.ClearLayer(0, set);
   }
 }
+
+namespace {
 
 // One sprite slot. True when a restarted action keeps the screen
 // moving (so no closing fade is needed).
@@ -284,7 +287,7 @@ int32_t TgsFrame::ReapplyState() {
     // Loading a picture must not colour it on its own: the saved modes
     // are applied again as they were.
     sets.autoColourMode = 0;
-    ClearLiveSets(sets);
+    ClearLayerSets(sets);
     bool frontSprite = false;
     for (int32_t group : {0, 1, 2})
       for (int32_t set : {TgsLayerSets::kFront, TgsLayerSets::kBack})

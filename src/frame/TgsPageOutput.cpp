@@ -48,6 +48,8 @@ constexpr int32_t kVoiceChannel = 6;
 constexpr int32_t kChoiceSoundChannel = 0;
 constexpr uint16_t kPacingTimer = 1;
 constexpr uint8_t kMouseLeft = 0;
+constexpr uint32_t kActionUp = 0;
+constexpr uint32_t kActionDown = 1;
 constexpr uint32_t kActionDecide = 4;
 constexpr uint32_t kActionNextPage = 19;
 // The bar shows while the pointer is at or below this line (settings byte
@@ -113,9 +115,36 @@ bool TgsFrame::TrackPointer() {
   return true;
 }
 
+int32_t TgsFrame::ServeChoiceKeys() {
+  ControlHost* controls = environment_.controls;
+  const ActionMap* actions = controls ? controls->GetActionMap() : nullptr;
+  if (choiceButtons_.empty() || actions == nullptr) return kGoOn;
+  const int32_t count = int32_t(choiceButtons_.size());
+  const auto hovered = std::find(choiceButtons_.begin(), choiceButtons_.end(), controls->GetHovered());
+  const int32_t current = hovered != choiceButtons_.end() ? int32_t(hovered - choiceButtons_.begin()) : -1;
+  if (current >= 0 && actions->IsPressed(kActionDecide)) return kChoiceTagBase + current;
+  const bool up = actions->IsPressed(kActionUp);
+  if (!up && !actions->IsPressed(kActionDown)) return kGoOn;
+  // One step on from the choice under the pointer (round the list), else
+  // from the first (Down) or the last (Up); disabled choices are passed
+  // over. The pointer goes onto the choice, which shows it as hovered.
+  int32_t at = current >= 0 ? current : (up ? count : -1);
+  for (int32_t tried = 0; tried < count; ++tried) {
+    at = ((up ? at - 1 : at + 1) % count + count) % count;
+    ButtonControl* button = choiceButtons_[size_t(at)];
+    if (!button->IsEnabled()) continue;
+    controls->SetPointerPos(button->GetX() + button->GetWidth() / 2, button->GetY() + button->GetHeight() / 2);
+    break;
+  }
+  return -1;
+}
+
 int32_t TgsFrame::ServeOneFrame() {
   if (!PumpOneFrame()) return -2;
   TrackPointer();
+  // Up and Down go through the choices as through a list, and the decide
+  // input (Enter, or the player's key for it) takes the one shown.
+  if (const int32_t keyed = ServeChoiceKeys(); keyed != kGoOn) return keyed;
   int32_t update = ControlHost::kUpdateIdle;
   if (environment_.controls) update = environment_.controls->Update(CurrentTickMs() - clockOffset_);
   const int32_t tag = environment_.player.takeFiredTag ? environment_.player.takeFiredTag() : -1;

@@ -262,6 +262,7 @@ int32_t TgsSystemMenu::QuickLoad() {
 
 int32_t TgsSystemMenu::Quit() {
   if (Setting(kQuitFade)) port_.QuitFade();
+  port_.RequestQuit();
   return kQuitting;
 }
 

@@ -83,6 +83,9 @@ class TgsSystemMenuPort {
   virtual void SetCurrentSaveFile(const std::string& name) = 0;
   // Fades the music out and the screen to black over 1000 ms.
   virtual void QuitFade() = 0;
+  // The player confirmed the quit item: the program is asked to end (as
+  // its window's close would, without asking again).
+  virtual void RequestQuit() = 0;
   virtual void RestartAutoTimer() = 0;
   // One line on standard error (or the game's log).
   virtual void Log(const std::string& line) = 0;

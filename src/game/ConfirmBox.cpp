@@ -273,6 +273,8 @@ void ConfirmBox::Close(SpriteList* owner) {
 int32_t ConfirmBox::Run(int32_t mode, const char* text, int32_t x, int32_t y, int32_t defaultButton,
                         SpriteList* owner) {
   ControlHost* host = ports_.host;
+  // Without an owner the box goes over whatever the player sees now.
+  if (owner == nullptr && ports_.currentList) owner = ports_.currentList();
   if (owner == nullptr || host == nullptr || open_) return -2;
   const bool pushed = host->PushControls() == 0;
   const int32_t set = ButtonSetOf(mode);

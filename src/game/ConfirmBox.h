@@ -125,6 +125,8 @@ class ConfirmBox {
   // The modal question. mode bits 0-1: the button set (0 OK, 1 OK and
   // CANCEL, 2 or 3 YES and NO); x -1 centred, -2 at the pointer; y -1
   // centred; defaultButton 0 the first, else the second, negative no glide.
+  // A null owner draws the box on the list of the screen's current layer
+  // (the currentList port); -2 when there is none either.
   int32_t Run(int32_t mode, const char* text, int32_t x, int32_t y, int32_t defaultButton, SpriteList* owner);
 
   // Brings the pointer to the control: focused instead (1) when the pointer

@@ -101,6 +101,9 @@ GameApplication::~GameApplication() {
     objects->Controls().DeleteAll();
     objects->ControlHost().Clear();
     objects->ControlHost().Detach();
+    objects->Controls().textEntryTimers = nullptr;
+    objects->Controls().imeContext = nullptr;
+    textInput.AttachTextInputHook(platform::kNoWindow);
     if (SoundManager* sounds = objects->Sounds()) sounds->SetVoiceTable(nullptr);
   }
   movies.Close();
@@ -422,6 +425,7 @@ void GameApplication::InstallSystemMenu(TgsNativeContext& frame) {
     if (SoundManager* sounds = objects->Sounds()) PlayBgmTrack(*sounds, &timerLists[0], 0, 1000, true);
     if (slot && slot->frame) slot->frame->FadeToBlackForQuit();
   };
+  services.requestQuit = [this] { endRequested = true; };
   services.log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
   frame.ownSystemMenu = std::make_unique<GameSystemMenuPort>(std::move(services));
   frame.environment.systemMenu = frame.ownSystemMenu.get();
@@ -671,7 +675,12 @@ int GameApplication::CreateDevices() {
   OpenSoundOutput();
   if (ProcessObjects* objects = GetProcessObjects()) {
     objects->StartSoundManager(&timerLists[0]);
-    objects->ControlHost().Attach(this, actions, nullptr);
+    textInput.SetMainWindow(mainWindow.GetHandle());
+    objects->ControlHost().Attach(this, actions, &textInput);
+    // The scripts' text entries blink their carets on the system list and
+    // compose through the main window's input method.
+    objects->Controls().textEntryTimers = &timerLists[0];
+    objects->Controls().imeContext = &textInput.Ime();
   }
   ApplyScreenSettings();
   // The player may ask never to be warned again.

@@ -25,6 +25,7 @@
 #include "game/SettingsSheet.h"
 #include "game/SettingsStore.h"
 #include "raster/PixelOpLibrary.h"
+#include "scene/TextInputHook.h"
 #include "resource/ArchiveManager.h"
 #include "resource/DcpManager.h"
 #include "resource/ImageLoaderManager.h"
@@ -325,6 +326,9 @@ class GameApplication : public Application {
 
   // The game's actions (20 of them), with the default bindings.
   ActionMap* actions = nullptr;
+  // The main window's typed characters, keys and input method, handed to
+  // the focused text entry of the scripts (native 716 hooks the window).
+  TextInputHook textInput;
   // The mouse functions bound from the player's settings, and what the
   // settings sheet keeps between openings.
   MouseBindingRecord mouseBindings;

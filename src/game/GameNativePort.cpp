@@ -4,6 +4,8 @@
 #include <initializer_list>
 
 #include "display/DrawObjectManager.h"
+#include "frame/TgsFrame.h"
+#include "frame/TgsFrameNatives.h"
 #include "game/GameApplication.h"
 #include "game/MessageColours.h"
 #include "natives/WindowCommandRecords.h"
@@ -108,6 +110,12 @@ GameNativePort::GameNativePort(GameApplication& app) : system_(app) {
     return true;
   };
   forwardMenuState = [&app](uint32_t value) { app.ForwardMenuState(value); };
+  // Native 32 and the end of the session write the open text frame's read
+  // marks, so that what the player read survives a kill right after.
+  saveFrameReadFlags = [&app] {
+    TgsFrame* frame = app.scripts ? app.scripts->TextFrameSlot().frame.get() : nullptr;
+    if (frame != nullptr) frame->SaveReadFlags(std::nullopt);
+  };
   // Native 70 asks the player through the text-input dialog of the main
   // window (command 40026), as native 71's request last described it.
   askText = [this](const std::string& initial) {

@@ -295,6 +295,10 @@ void GameSystemMenuPort::QuitFade() {
   if (services_.quitFade) services_.quitFade();
 }
 
+void GameSystemMenuPort::RequestQuit() {
+  if (services_.requestQuit) services_.requestQuit();
+}
+
 void GameSystemMenuPort::RestartAutoTimer() {
   if (services_.restartAutoTimer) services_.restartAutoTimer();
 }

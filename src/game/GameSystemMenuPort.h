@@ -77,6 +77,8 @@ class GameSystemMenuPort final : public TgsSystemMenuPort {
     std::function<void(const std::string& path)> setCurrentSaveFile;
     // Fades the music out and the screen to black over 1000 ms.
     std::function<void()> quitFade;
+    // Asks the program to end.
+    std::function<void()> requestQuit;
     std::function<void()> restartAutoTimer;
     std::function<void(const std::string&)> log;
   };
@@ -119,6 +121,7 @@ class GameSystemMenuPort final : public TgsSystemMenuPort {
   std::optional<std::string> QuickSaveFileName() override;
   void SetCurrentSaveFile(const std::string& name) override;
   void QuitFade() override;
+  void RequestQuit() override;
   void RestartAutoTimer() override;
   void Log(const std::string& line) override;
 

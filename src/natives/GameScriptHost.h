@@ -87,8 +87,13 @@ class GameScriptHost : public ScriptHost {
   // nestings the scripts left open and returns 0.
   int StartMainInterrupt(bool flag);
 
-  // Stores the message text's current page into its history ring.
-  int PushMessageHistory() { return message_.PushHistory(); }
+  // Stores the message text's current page into its history ring (a text
+  // that holds no page stores nothing: -1).
+  int PushMessageHistory() { return message_.HasText() ? message_.PushHistory() : -1; }
+  // A scene that unloads and a reset of the scripts both keep the page the
+  // player was reading in the message history.
+  void OnUnload() override { PushMessageHistory(); }
+  void OnReset() override { PushMessageHistory(); }
   MarkupText& Message() { return message_; }
   // The registered message window's read-flag source: told (flag array,
   // flag base, 0) when the message text's items or page change, and

@@ -28,7 +28,7 @@ class FakeMenuPort final : public TgsSystemMenuPort {
   std::optional<std::string> caption, fileName;
   bool fadeMade = true;
 
-  int pumps = 0, opened = 0, closed = 0, baseFreed = 0, fadeDeleted = 0, autoRestarts = 0, quitFades = 0;
+  int pumps = 0, opened = 0, closed = 0, baseFreed = 0, fadeDeleted = 0, autoRestarts = 0, quitFades = 0, quitRequests = 0;
   int fadesIn = 0, fadesOut = 0;
   int32_t baseX = -1, baseY = -1, itemsX = -1, itemsY = -1, focused = -1, glideX = -1, glideY = -1;
   std::map<int32_t, bool> enabled;
@@ -87,6 +87,7 @@ class FakeMenuPort final : public TgsSystemMenuPort {
   std::optional<std::string> QuickSaveFileName() override { return fileName; }
   void SetCurrentSaveFile(const std::string& name) override { currentSave = name; }
   void QuitFade() override { ++quitFades; }
+  void RequestQuit() override { ++quitRequests; }
   void RestartAutoTimer() override { ++autoRestarts; }
   void Log(const std::string& line) override { logs.push_back(line); }
 
@@ -255,6 +256,7 @@ TEST(SystemMenuTest, QuitAfterYesFadesWhenByte85AskedAndAQuitFromThePumpTidiesUp
   rig.port.answers = {1};
   EXPECT_EQ(rig.Choose(11), -2);
   EXPECT_EQ(rig.port.quitFades, 1);
+  EXPECT_EQ(rig.port.quitRequests, 1);  // the program is asked to end
   EXPECT_EQ(rig.port.asked.at(0), "ゲームを終了します。\nよろしいですか？");
   rig.port.ExpectTidied();
   EXPECT_EQ(rig.port.fadeDeleted, 1);

@@ -168,9 +168,26 @@ TEST_F(ConfirmBoxTest, AClosingProgramOrNothingToDrawOn) {
   EXPECT_EQ(box.Run(1, "Load?", -1, -1, -1, &list), -1);
   EXPECT_TRUE(Sounds().empty());
   EXPECT_TRUE(list.Items().empty());
-  EXPECT_EQ(box.Run(1, "Load?", -1, -1, -1, nullptr), -2);
+  EXPECT_EQ(box.Run(1, "Load?", -1, -1, -1, nullptr), -2);  // no current layer either
   ConfirmBox bare;
   EXPECT_EQ(bare.Run(1, "Load?", -1, -1, -1, &list), -2);
+}
+
+// Without an owner the box stands on the current layer's list while it
+// asks, and leaves it when answered.
+TEST_F(ConfirmBoxTest, WithoutAnOwnerTheCurrentLayerHoldsTheBox) {
+  ConfirmBox::Ports ports = box.GetPorts();
+  ports.currentList = [this] { return &list; };
+  box.SetPorts(ports);
+  const auto click = ClickButton(0);
+  size_t shown = 0;
+  script = [&](int n) {
+    shown = std::max(shown, list.Items().size());
+    return click(n);
+  };
+  EXPECT_EQ(box.Run(1, "Load?", -2, -1, -1, nullptr), 1);
+  EXPECT_GT(shown, 0u);
+  EXPECT_TRUE(list.Items().empty());
 }
 
 TEST_F(ConfirmBoxTest, ThePushedControlListComesBack) {

@@ -154,6 +154,7 @@ class EnabledItemsPort final : public TgsSystemMenuPort {
   std::optional<std::string> QuickSaveFileName() override { return std::nullopt; }
   void SetCurrentSaveFile(const std::string&) override {}
   void QuitFade() override {}
+  void RequestQuit() override {}
   void RestartAutoTimer() override {}
   void Log(const std::string&) override {}
 };
