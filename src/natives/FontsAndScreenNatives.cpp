@@ -463,9 +463,7 @@ uint32_t AskLayerAction(GameScriptHost& host, NativeArgs& args, ActionRequest re
   LayerAction* action = ActionOf(host, handle);
   if (action == nullptr) return kFailed;
   ScriptCellWindow cells(args, 1);
-  const int32_t result = (action->*request)(cells.Arguments());
-  cells.CopyBack();
-  return uint32_t(result);
+  return uint32_t((action->*request)(cells.Arguments()));
 }
 
 uint32_t NativeCallLayerActionAssist(GameScriptHost& host, NativeArgs& args) {
@@ -475,9 +473,7 @@ uint32_t NativeCallLayerActionAssist(GameScriptHost& host, NativeArgs& args) {
   CallbackAssistFunc2 assist = registry->FindCallbackAssist2(name);
   if (assist == nullptr) return kFailed;
   ScriptCellWindow cells(args, 1);
-  const int32_t result = assist(cells.Arguments());
-  cells.CopyBack();
-  return uint32_t(result);
+  return uint32_t(assist(cells.Arguments()));
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ class ProbeAction final : public LayerAction {
   uint8_t GetCategory() const override { return kSpriteCategory; }
   int32_t GetTypeId() const override { return kSpriteActionType; }
   using LayerAction::SetupV;
-  int32_t SetupV(TimerList* list, void*, const ObjectArguments&) override {
+  int32_t SetupV(TimerList* list, const ObjectArgument&, const ObjectArguments&) override {
     if (gLog->setupResult != 0) return gLog->setupResult;
     if (list->Add(this, 0, 0, 0) != 0) return 5;
     if (gLog->enterOnSetup) {

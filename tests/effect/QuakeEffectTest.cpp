@@ -245,7 +245,7 @@ TEST_F(QuakeTest, CopyModeRedrawsTheWorkCopyFillsUncoveredBandsAndReleasesItAlso
     SCOPED_TRACE(stopEarly ? "stopped early" : "timed end");
     TimedTask* slot = nullptr;
     const uint32_t t0 = clock_.TickMs();
-    const std::intptr_t cells[] = {0, 24, 24, 2000, 0, 1, 1, 0, 0};
+    const ObjectArgument cells[] = {0, 24, 24, 2000, 0, 1, 1, 0, 0};
     ASSERT_EQ(CreateLayerAction(registry, &slot, "quake", &list_, &host_, ObjectArguments{cells, 9}, false),
               kActionCreated);
     auto* quake = static_cast<QuakeEffect*>(ActionInSlot(slot));

@@ -172,7 +172,7 @@ TEST_F(SpriteLoop, TheCanvasShowsTheBandThenItsWrappedRest) {
   // Each column of the picture carries its own number.
   WritePicture("band.elg", 800, 2, [](int x, int) { return 0xFF000000u | uint32_t(x); });
   SpriteLoopAction* loop = new SpriteLoopAction();
-  ASSERT_EQ(loop->Setup(&list_, &layer_, {std::intptr_t("band.elg"), kX, kY, 640, 255, 5, 0, kPeriod, 0, 0}), 0);
+  ASSERT_EQ(loop->Setup(&list_, &layer_, {"band.elg", kX, kY, 640, 255, 5, 0, kPeriod, 0, 0}), 0);
   StepAt(kStart);
   StepAt(kStart + 1000);
   SpriteCanvas& canvas = *layer_.GetCanvas();

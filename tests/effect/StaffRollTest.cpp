@@ -34,7 +34,7 @@ class StaffRollTest : public testing::OverlayTest {
     WriteLayout(layout);
     clock_.SetTick(kStart);
     auto* roll = new StaffRoll();
-    const int32_t result = roll->Setup(&list_, &layer_, {std::intptr_t("staff.txt")});
+    const int32_t result = roll->Setup(&list_, &layer_, {"staff.txt"});
     EXPECT_EQ(result, 0);
     if (result != 0) {
       delete roll;

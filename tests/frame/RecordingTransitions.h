@@ -12,7 +12,7 @@ namespace orrivel::test {
 // What the recording transitions were made with, in order.
 struct MadeTransition {
   std::string name;
-  std::vector<std::intptr_t> words;  // the duration first
+  std::vector<ObjectArgument> words;  // the duration first
 };
 
 // A transition that takes its duration in ms on the test clock and draws
@@ -36,7 +36,7 @@ class RecordingTransition final : public NamedTransition {
   }
   int32_t IsFinished() const override { return done_ ? -1 : 0; }
   int32_t Apply(const TransitionApplyRecord&) override { return 0; }
-  int32_t SetupV(std::intptr_t, const ObjectArguments& rest) override {
+  int32_t SetupV(const ObjectArgument&, const ObjectArguments& rest) override {
     MadeTransition record{name_, {}};
     for (size_t i = 0; i < rest.count; ++i) record.words.push_back(rest.Word(i));
     made.push_back(record);

@@ -50,7 +50,7 @@ class FakeTransition final : public NamedTransition {
     ++applied;
     return 0;
   }
-  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override {
+  int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override {
     target = reinterpret_cast<TransitionTarget*>(first);
     duration = rest.Cell(0);
     return 0;

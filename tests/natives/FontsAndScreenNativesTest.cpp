@@ -51,7 +51,7 @@ class RecordingAction final : public LayerAction {
   uint8_t GetCategory() const override { return kBackgroundCategory; }
   int32_t Step(uint32_t) override { return 0; }
   void Stop() override {}
-  int32_t SetupV(TimerList* list, void* t, const ObjectArguments& cells) override {
+  int32_t SetupV(TimerList* list, const ObjectArgument& t, const ObjectArguments& cells) override {
     target = t;
     firstCell = cells.Cell(0);
     if (firstCell < 0) return 3;  // refused
