@@ -18,7 +18,7 @@ using testing::PicturePixel;
 using testing::TestBackgroundLayer;
 
 struct WaveCells {
-  std::intptr_t first = 4;  // amplitude, or the profile text
+  ObjectArgument first = 4;  // amplitude, or the profile text
   int32_t second = 4;       // wavelength, or the profile length
   int32_t period = 512;
   int32_t duration = 0;

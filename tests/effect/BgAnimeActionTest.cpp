@@ -25,7 +25,10 @@ using testing::RefusingTimerList;
 using testing::TestBackgroundLayer;
 using A = BgAnimeAction;
 
-ObjectArgument Word(const void* pointer) { return ObjectArgument(pointer); }
+template <class T>
+ObjectArgument Word(T* pointer) {
+  return ObjectArgument(pointer);
+}
 
 tools::LadFrameRecord Frame(int32_t picture, int32_t ms, int16_t x = 0, int16_t y = 0) {
   return {picture, ms, x, y, 0};
@@ -281,7 +284,7 @@ TEST_F(BgAnimeTest, SetupCodes) {
   struct Case {
     const char* what;
     TimerList* list;
-    void* target;
+    ObjectArgument target;
     const LadAnimation* lad;
     const char* folder;
     std::intptr_t sequence;

@@ -287,23 +287,23 @@ TEST_F(BgBlurTest, ScaledRectangleAndClassEntry) {
   auto words = [](double d) {
     uint64_t bits = 0;
     std::memcpy(&bits, &d, sizeof bits);
-    return std::pair<std::intptr_t, std::intptr_t>{std::intptr_t(uint32_t(bits)), std::intptr_t(uint32_t(bits >> 32))};
+    return std::pair<int32_t, int32_t>{int32_t(uint32_t(bits)), int32_t(uint32_t(bits >> 32))};
   };
   int32_t x = -1, y = -1, w = -1, h = -1;
   auto out = [](int32_t* p) { return ObjectArgument(p); };
   const auto [s0, s1] = words(2.0);
   const auto [a0, a1] = words(0.0);
-  const std::intptr_t zoom[] = {reinterpret_cast<std::intptr_t>(object), 16, 12, s0, s1, a0, a1,
+  const ObjectArgument zoom[] = {ObjectArgument(object), 16, 12, s0, s1, a0, a1,
                                 out(&x), out(&y), out(&w), out(&h)};
   EXPECT_EQ(ParseBgBlurArgs(ObjectArguments{zoom, 11}), 0);
   EXPECT_EQ((ZoomRect{x, y, w, h}), (ZoomRect{8, 6, 16, 12}));
   EXPECT_EQ(layer_.Canvas().StretchSource().left, 8);
   const auto [t0, t1] = words(64.0);
-  const std::intptr_t turn[] = {reinterpret_cast<std::intptr_t>(object), 16, 12, s0, s1, t0, t1, 0, 0, 0, 0};
+  const ObjectArgument turn[] = {ObjectArgument(object), 16, 12, s0, s1, t0, t1, 0, 0, 0, 0};
   EXPECT_EQ(ParseBgBlurArgs(ObjectArguments{turn, 11}), 0);
   EXPECT_EQ(layer_.Canvas().BackgroundAngle(), 64);
   const auto [h0, h1] = words(1e9);
-  const std::intptr_t empty[] = {reinterpret_cast<std::intptr_t>(object), 16, 12, h0, h1, a0, a1};
+  const ObjectArgument empty[] = {ObjectArgument(object), 16, 12, h0, h1, a0, a1};
   EXPECT_EQ(ParseBgBlurArgs(ObjectArguments{empty, 7}), 4);
   layer_.SetKind(5);
   EXPECT_EQ(ParseBgBlurArgs(ObjectArguments{zoom, 11}), -1);

@@ -240,14 +240,19 @@ TEST_F(BgPanimeTest, DurationZeroAndTheClassEntryGoToTheEndAtOnce) {
 
   DcpManager registry;
   RegisterStartupEffects(registry);
-  CallbackAssistFunc entry = registry.FindCallbackAssist("bg_panime");
+  CallbackAssistFunc2 entry = registry.FindCallbackAssist2("bg_panime");
   ASSERT_NE(entry, nullptr);
   auto* object = static_cast<LayerObject*>(&layer_);
   int32_t x = -1, y = -1;
-  EXPECT_EQ(entry(reinterpret_cast<std::intptr_t>(object), Text("p70,20"), out(&x), out(&y)), 0);
+  // The variadic twin takes machine words as numbers only: an address
+  // given there is never followed.
+  CallbackAssistFunc words = registry.FindCallbackAssist("bg_panime");
+  ASSERT_NE(words, nullptr);
+  EXPECT_EQ(words(reinterpret_cast<std::intptr_t>(object), std::intptr_t{0}, std::intptr_t{0}, std::intptr_t{0}), -1);
+  EXPECT_EQ(entry(CellList({object, Text("p70,20"), out(&x), out(&y)})), 0);
   EXPECT_EQ((std::pair{x, y}), (std::pair{70, 20}));
   EXPECT_EQ(Offset(), (std::pair{70, 20}));
-  const std::intptr_t bad[] = {reinterpret_cast<std::intptr_t>(object), Text("p1,1 ?"), 0, 0};
+  const ObjectArgument bad[] = {ObjectArgument(object), Text("p1,1 ?"), 0, 0};
   EXPECT_EQ(ParseBgPanimeArgs(ObjectArguments{bad, 4}), SplinePath::kBadCharacter);
   layer_.SetKind(3);
   EXPECT_EQ(ParseBgPanimeArgs(ObjectArguments{bad, 4}), -1);

@@ -250,7 +250,7 @@ TEST_F(LayerActionLife, BaseAnswersAndRegistryEntryPassTheListAndTarget) {
   EXPECT_EQ(action->Query({}), LayerAction::kNotSupported);
   EXPECT_EQ(action->Attach(7), 0u);
   // The registry's own set-up path: the list is the first word.
-  DcpObject* made = registry_.CreateObject("probe", {reinterpret_cast<std::intptr_t>(&list_), 0});
+  DcpObject* made = registry_.CreateObject("probe", {ObjectArgument(&list_), 0});
   ASSERT_NE(made, nullptr);
   EXPECT_EQ(list_.Size(), 2u);
 }

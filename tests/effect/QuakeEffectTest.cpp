@@ -41,9 +41,9 @@ class QuakeTest : public testing::OverlayTest {
     reference_.Seed(424242);
   }
 
-  int32_t Setup(QuakeEffect* quake, const QuakeCells& c, TimerList* list = nullptr, void* target = nullptr) {
-    return quake->Setup(list ? list : &list_, target ? target : &host_,
-                        {c.swing, c.ax, c.ay, c.duration, reinterpret_cast<std::intptr_t>(c.endScale), c.copy,
+  int32_t Setup(QuakeEffect* quake, const QuakeCells& c, TimerList* list = nullptr, const ObjectArgument& target = nullptr) {
+    return quake->Setup(list ? list : &list_, target.Given() ? target : ObjectArgument(&host_),
+                        {c.swing, c.ax, c.ay, c.duration, ObjectArgument(c.endScale), c.copy,
                          c.first, c.second, 0});
   }
   QuakeEffect* Start(const QuakeCells& c) {
@@ -81,7 +81,7 @@ TEST_F(QuakeTest, SetupRefusesWithItsCodesAndLeavesThePagesAlone) {
     const char* what;
     bool bound;
     TimerList* list;
-    void* target;
+    ObjectArgument target;
     QuakeCells cells;
     int32_t code;
   } const cases[] = {

@@ -63,7 +63,7 @@ class SpriteActionTest : public test::SceneTest {
   // Sets the action up with the cells; the list owns it when it was added,
   // the rig otherwise.
   template <typename T>
-  T* Start(int32_t expected, void* target, std::initializer_list<ObjectArgument> cells) {
+  T* Start(int32_t expected, const ObjectArgument& target, std::initializer_list<ObjectArgument> cells) {
     auto* action = new T();
     const int32_t code = action->Setup(&list_, target, cells);
     EXPECT_EQ(code, expected);

@@ -83,7 +83,7 @@ TEST_F(StaffRollTest, SetupCodes) {
     if (c.layout) WriteLayout(c.layout);
     StaffRoll roll;
     const char* name = c.layout ? "staff.txt" : "missing.txt";
-    EXPECT_EQ(roll.Setup(c.timers, c.target, {std::intptr_t(name)}), c.expected);
+    EXPECT_EQ(roll.Setup(c.timers, c.target, {ObjectArgument(name)}), c.expected);
     EXPECT_EQ(roll.State(), StaffRoll::kIdle);
     EXPECT_TRUE(CanvasEmpty());
   }

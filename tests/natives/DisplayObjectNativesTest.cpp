@@ -51,7 +51,7 @@ class FakeTransition final : public NamedTransition {
     return 0;
   }
   int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override {
-    target = reinterpret_cast<TransitionTarget*>(first);
+    target = first.Object<TransitionTarget>();
     duration = rest.Cell(0);
     return 0;
   }

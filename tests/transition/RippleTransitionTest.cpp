@@ -128,7 +128,7 @@ TEST_F(RippleTest, ArgumentsAreHeldToTheirRanges) {
   for (const Case& c : cases) {
     auto t = Make(target, c.args);
     ASSERT_NE(t, nullptr);
-    EXPECT_TRUE(t->Table()->params == c.want) << c.args[1];
+    EXPECT_TRUE(t->Table()->params == c.want) << c.args[1].Number();
   }
   // A target without a picture, or of another depth, is refused.
   class NoPicture : public TransitionTarget {

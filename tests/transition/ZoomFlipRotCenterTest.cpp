@@ -215,7 +215,7 @@ TEST_F(ZoomFlipRotCenterTest, BandsDrawTheSamePictureAsOneBand) {
   };
   const std::vector<uint32_t> start = Picture();
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.name << " " << c.args[1] << " at " << c.at);
+    SCOPED_TRACE(::testing::Message() << c.name << " " << c.args[1].Number() << " at " << c.at);
     std::vector<std::vector<uint32_t>> pictures;
     for (int bandHeight : {kH, 1, 5}) {
       for (int y = 0; y < kH; ++y)

@@ -102,18 +102,26 @@ class ObjectArgument {
   // Outputs; null is none.
   constexpr ObjectArgument(std::int32_t* out) : kind_(out ? Kind::kIntOutput : Kind::kNumber), pointer_(out) {}
   constexpr ObjectArgument(float* out) : kind_(out ? Kind::kFloatOutput : Kind::kNumber), pointer_(out) {}
-  // Engine objects, each as the class its readers ask for.
-  ObjectArgument(TimerList* o) : ObjectArgument(ArgumentClass::kTimerList, o) {}
-  ObjectArgument(BackgroundLayer* o) : ObjectArgument(ArgumentClass::kBackgroundLayer, o) {}
-  ObjectArgument(LayerObject* o) : ObjectArgument(ArgumentClass::kLayerObject, o) {}
-  ObjectArgument(LayerHost* o) : ObjectArgument(ArgumentClass::kLayerHost, o) {}
-  ObjectArgument(CanvasDrawObject* o) : ObjectArgument(ArgumentClass::kCanvas, o) {}
-  ObjectArgument(Drawable* o) : ObjectArgument(ArgumentClass::kDrawable, o) {}
-  ObjectArgument(Image* o) : ObjectArgument(ArgumentClass::kImage, o) {}
-  ObjectArgument(const Image* o) : ObjectArgument(ArgumentClass::kImage, const_cast<Image*>(o)) {}
-  ObjectArgument(const LadAnimation* o)
-      : ObjectArgument(ArgumentClass::kAnimation, const_cast<LadAnimation*>(o)) {}
-  ObjectArgument(TransitionTarget* o) : ObjectArgument(ArgumentClass::kTransitionTarget, o) {}
+  // An engine object, as every class of ArgumentClass that it is (an object
+  // of two such classes answers for both).
+  template <class T>
+    requires std::is_class_v<T>
+  ObjectArgument(T* object) {
+    if (object == nullptr) return;
+    Add<TimerList>(object, ArgumentClass::kTimerList);
+    Add<BackgroundLayer>(object, ArgumentClass::kBackgroundLayer);
+    Add<LayerObject>(object, ArgumentClass::kLayerObject);
+    Add<LayerHost>(object, ArgumentClass::kLayerHost);
+    Add<CanvasDrawObject>(object, ArgumentClass::kCanvas);
+    Add<Drawable>(object, ArgumentClass::kDrawable);
+    Add<Image>(object, ArgumentClass::kImage);
+    Add<LadAnimation>(object, ArgumentClass::kAnimation);
+    Add<TransitionTarget>(object, ArgumentClass::kTransitionTarget);
+    if (views_ > 0) kind_ = Kind::kObject;
+  }
+  template <class T>
+    requires std::is_class_v<T>
+  ObjectArgument(const T* object) : ObjectArgument(const_cast<T*>(object)) {}
   // A raw script cell, read through the list's script side.
   static constexpr ObjectArgument ScriptCell(std::uint32_t cell) {
     ObjectArgument argument;
@@ -136,7 +144,11 @@ class ObjectArgument {
   template <class T>
   T* Object(ScriptArgumentSource* source = nullptr) const {
     constexpr ArgumentClass wanted = ArgumentClassOf<std::remove_const_t<T>>::value;
-    if (kind_ == Kind::kObject) return objectClass_ == wanted ? static_cast<T*>(const_cast<void*>(pointer_)) : nullptr;
+    if (kind_ == Kind::kObject) {
+      for (std::size_t i = 0; i < views_; ++i)
+        if (classes_[i] == wanted) return static_cast<T*>(objects_[i]);
+      return nullptr;
+    }
     if (kind_ == Kind::kScriptCell && cell_ != 0 && source != nullptr)
       return static_cast<T*>(source->FindObject(std::uint32_t(cell_), wanted));
     return nullptr;
@@ -161,17 +173,31 @@ class ObjectArgument {
   }
 
  private:
-  ObjectArgument(ArgumentClass objectClass, void* object)
-      : kind_(object ? Kind::kObject : Kind::kNumber), objectClass_(objectClass), pointer_(object) {}
+  static constexpr std::size_t kMaxViews = 3;
+  // Records the object as class C when it is one.
+  template <class C, class T>
+  void Add(T* object, ArgumentClass objectClass) {
+    if constexpr (std::is_convertible_v<T*, C*>) {
+      static_assert(kMaxViews > 0);
+      if (views_ < kMaxViews) {
+        classes_[views_] = objectClass;
+        objects_[views_] = static_cast<C*>(object);
+        ++views_;
+      }
+    }
+  }
   bool WriteScriptCell(std::uint32_t value, ScriptArgumentSource* source) const {
     if (kind_ != Kind::kScriptCell || cell_ == 0 || source == nullptr) return false;
     return source->Store(std::uint32_t(cell_), value);
   }
 
   Kind kind_ = Kind::kNumber;
-  ArgumentClass objectClass_ = ArgumentClass::kNone;
   std::int32_t cell_ = 0;
   const void* pointer_ = nullptr;
+  // An object's views, one for each class it is.
+  std::uint8_t views_ = 0;
+  ArgumentClass classes_[kMaxViews] = {};
+  void* objects_[kMaxViews] = {};
 };
 
 struct ObjectArguments {
