@@ -48,7 +48,7 @@ class RecordingAction final : public LayerAction {
   static int32_t Assist(const ObjectArguments& cells) { return cells.Cell(0) + cells.Cell(1); }
 
   const char* GetName() const override { return "rec"; }
-  uint8_t GetCategory() const override { return kBackgroundCategory; }
+  uint8_t GetCategory() const override { return kSpriteCategory; }
   int32_t Step(uint32_t) override { return 0; }
   void Stop() override {}
   int32_t SetupV(TimerList* list, const ObjectArgument& t, const ObjectArguments& cells) override {

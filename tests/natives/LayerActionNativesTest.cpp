@@ -18,16 +18,20 @@
 #include "raster/Drawable.h"
 #include "raster/Surface.h"
 #include "resource/DcpManager.h"
+#include "sound/movies/MoviePlayerRig.h"
 
 namespace orrivel::testing {
 namespace {
 
 constexpr int64_t kForged = 4096;
+// An address outside the script's memory.
+constexpr int64_t kBadAddress = 0x7FFF0000;
 
 class LayerActionNativesTest : public DisplayNativeRig {
  protected:
   void SetUp() override {
     DisplayNativeRig::SetUp();
+    pixelOps_ = std::make_unique<BoundPixelOps>();
     RegisterLayerActions(actions_, StartupLayerActions());
     RegisterLayerActions(actions_, ScriptHostLayerActions());
     GameHostSetup setup;
@@ -38,6 +42,7 @@ class LayerActionNativesTest : public DisplayNativeRig {
   void TearDown() override {
     harness_.reset();
     timers_.Clear();
+    pixelOps_.reset();
     DisplayNativeRig::TearDown();
   }
 
@@ -66,6 +71,7 @@ class LayerActionNativesTest : public DisplayNativeRig {
   test::PictureFolder pictures_;
   TimerList timers_;
   DcpManager actions_;
+  std::unique_ptr<BoundPixelOps> pixelOps_;
   std::unique_ptr<NativeHarness> harness_;
 };
 
@@ -105,7 +111,8 @@ TEST_F(LayerActionNativesTest, SpriteGroupFadeWipesAScriptSprite) {
 
 TEST_F(LayerActionNativesTest, LoopAndStaffRollReadTheirFileNamesFromTheScript) {
   WritePicture("band.bmp");
-  pictures_.Write("staff.txt", {'i', 'n', 'i', 't', ' ', '1', '0', '0', '0', '\r', '\n'});
+  const std::string layout = "init 10000\r\ntext 0, 0, \"A\"\r\n";
+  pictures_.Write("staff.txt", std::vector<uint8_t>(layout.begin(), layout.end()));
   const uint32_t canvas = Canvas();
   const auto loop = [&](Arg name) {
     return Call("NativeStartLayerAction", {Arg::Int(canvas), Arg::Text("sp_loop"), std::move(name), Arg::Int(0),
@@ -119,7 +126,7 @@ TEST_F(LayerActionNativesTest, LoopAndStaffRollReadTheirFileNamesFromTheScript) 
   ASSERT_TRUE(missing.Ran());
   EXPECT_EQ(missing.result, 0u);
   // A number where the name's address belongs is the script's error.
-  EXPECT_FALSE(loop(Arg::Int(kForged)).Ran());
+  EXPECT_FALSE(loop(Arg::Int(kBadAddress)).Ran());
 
   const auto roll = [&](Arg name) {
     return Call("NativeStartLayerAction", {Arg::Int(canvas), Arg::Text("staff"), std::move(name)});
@@ -128,7 +135,7 @@ TEST_F(LayerActionNativesTest, LoopAndStaffRollReadTheirFileNamesFromTheScript) 
   ASSERT_TRUE(rolling.Ran());
   EXPECT_NE(rolling.result, 0u);
   EXPECT_EQ(roll(Arg::Text("none.txt")).result, 0u);
-  EXPECT_FALSE(roll(Arg::Int(kForged)).Ran());
+  EXPECT_FALSE(roll(Arg::Int(kBadAddress)).Ran());
 }
 
 TEST_F(LayerActionNativesTest, BackgroundZoomRunsOnACanvasAndItsAssistRefusesNumbers) {
@@ -147,10 +154,11 @@ TEST_F(LayerActionNativesTest, BackgroundZoomRunsOnACanvasAndItsAssistRefusesNum
   const NativeCall query = Call("NativeQueryLayerAction", {Arg::Int(zoom), Arg::OutInt(7), Arg::OutInt(7),
                                                            Arg::OutInt(7), Arg::OutInt(7)});
   ASSERT_TRUE(query.Ran());
-  EXPECT_EQ(query.ints.at(3), 4u) << "the target rectangle's height";
+  EXPECT_EQ(query.ints.at(3), 8u) << "the target rectangle's width, halved";
+  EXPECT_EQ(query.ints.at(4), 4u) << "the target rectangle's height, halved";
   // Numbers where the outputs' addresses belong fail the call; nothing is
   // written where they point.
-  EXPECT_FALSE(Call("NativeQueryLayerAction", {Arg::Int(zoom), Arg::Int(kForged), Arg::Int(0), Arg::Int(0),
+  EXPECT_FALSE(Call("NativeQueryLayerAction", {Arg::Int(zoom), Arg::Int(kBadAddress), Arg::Int(0), Arg::Int(0),
                                                Arg::Int(0)})
                    .Ran());
   // The assist takes the frame's layers, which no script handle names.

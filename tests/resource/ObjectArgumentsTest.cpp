@@ -96,7 +96,7 @@ class RecordingSource final : public ScriptArgumentSource {
 TEST(ObjectArguments, ScriptCellsAreReadThroughTheScriptSide) {
   RecordingSource source;
   const ObjectArgument cells[] = {ObjectArgument::ScriptCell(0x1000), ObjectArgument::ScriptCell(77),
-                                  ObjectArgument::ScriptCell(0x2000), ObjectArgument::ScriptCell(4096),
+                                  ObjectArgument::ScriptCell(0x2000), ObjectArgument::ScriptCell(0x7FFF0000),
                                   ObjectArgument::ScriptCell(0)};
   const ObjectArguments a{cells, std::size(cells), &source};
   EXPECT_EQ(a.Cell(0), 0x1000) << "a number stays the cell";
