@@ -1,7 +1,8 @@
 #pragma once
-// What the class-level entries of the background actions share: their
-// out-pointer cells, each of which may be null, and the variadic twins,
-// which hand their machine words on to the list form.
+// What the class-level entries of the layer actions share: the variadic
+// twins, which hand their words on to the list form. A machine word is
+// taken as a number only: the variadic form names no texts, objects or
+// outputs, so the cells that are those read as absent.
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
@@ -10,14 +11,10 @@
 
 namespace orrivel {
 
-inline void WriteOut(int32_t* out, int32_t value) {
-  if (out != nullptr) *out = value;
-}
-
 // Calls entry with first and the next N − 1 words of rest as its cells.
 template <std::size_t N>
 int32_t ForwardWords(int32_t (*entry)(const ObjectArguments&), std::intptr_t first, va_list rest) {
-  std::intptr_t words[N] = {first};
+  ObjectArgument words[N] = {first};
   for (std::size_t i = 1; i < N; ++i) words[i] = va_arg(rest, std::intptr_t);
   return entry(ObjectArguments{words, N});
 }

@@ -9,8 +9,9 @@
 
 namespace orrivel {
 
-SpriteCanvas* CanvasOfTarget(void* target) {
-  return target != nullptr ? static_cast<BackgroundLayer*>(target)->GetLayerCanvas() : nullptr;
+SpriteCanvas* CanvasOfTarget(const ObjectArgument& target) {
+  BackgroundLayer* layer = target.Object<BackgroundLayer>();
+  return layer != nullptr ? layer->GetLayerCanvas() : nullptr;
 }
 
 Surface* BackgroundPicture(const SpriteCanvas& canvas) {

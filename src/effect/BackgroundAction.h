@@ -14,8 +14,9 @@ class BackgroundLayer;
 class SpriteCanvas;
 class Surface;
 
-// The canvas of a set-up target (a BackgroundLayer); null for a null target.
-SpriteCanvas* CanvasOfTarget(void* target);
+// The canvas of a set-up target (a BackgroundLayer); null for a null target
+// or one of another class.
+SpriteCanvas* CanvasOfTarget(const ObjectArgument& target);
 
 // The canvas's background picture; null without one.
 Surface* BackgroundPicture(const SpriteCanvas& canvas);

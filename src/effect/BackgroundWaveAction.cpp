@@ -9,7 +9,7 @@
 
 namespace orrivel {
 
-int32_t BackgroundWaveAction::ClaimCanvas(TimerList* timerList, void* target) {
+int32_t BackgroundWaveAction::ClaimCanvas(TimerList* timerList, const ObjectArgument& target) {
   if (GetMathTables() == nullptr) return kNoTables;
   canvas_ = CanvasOfTarget(target);
   if (timerList == nullptr || canvas_ == nullptr) return kNoTarget;

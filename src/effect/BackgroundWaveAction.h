@@ -45,7 +45,7 @@ class BackgroundWaveAction : public BackgroundAction {
  protected:
   // The checks and the claim of the work copy shared by the set-ups: 0 or
   // one of the codes above; on success the copy is claimed.
-  int32_t ClaimCanvas(TimerList* timerList, void* target);
+  int32_t ClaimCanvas(TimerList* timerList, const ObjectArgument& target);
   // The common cells 2 to 6: period (0 counts as 1), duration, fade-in,
   // fade-out, fill. Without the fill flag the work copy takes the picture
   // as the layer showed it, so that the margins of moved rows hold it.

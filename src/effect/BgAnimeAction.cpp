@@ -72,10 +72,11 @@ BgAnimeAction::~BgAnimeAction() {
   preloader_.Stop();
 }
 
-int32_t BgAnimeAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
+int32_t BgAnimeAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   canvas_ = CanvasOfTarget(target);
-  const auto* animation = cells.Pointer<const LadAnimation>(0);
-  const char* folder = cells.Pointer<const char>(1);
+  const auto* animation = cells.Object<const LadAnimation>(0);
+  const std::optional<std::string> folderText = cells.Text(1);
+  const char* folder = TextOrNull(folderText);
   if (timerList == nullptr || canvas_ == nullptr || animation == nullptr || folder == nullptr) return kBadArguments;
   if (animation_ != nullptr) return kCannotHold;
   auto frame = std::make_unique<Surface>();

@@ -64,7 +64,7 @@ class BgAnimeAction : public BackgroundAction {
   // outlive the action), [1] the folder put before every picture name,
   // [2] start sequence (negative: none), [3] start step, [4] loop, [5]
   // start playing at once.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   // [0] command: 0 select (sequence, step), 1 play, 2 pause, 3 resume, 4
   // stop, 5 end the loop.
   int32_t ControlV(const ObjectArguments& cells) override;

@@ -132,7 +132,7 @@ static int32_t ApplyScaledRect(SpriteCanvas& canvas, const ZoomRect& rect, int32
 }
 
 int32_t ParseBgBlurArgs(const ObjectArguments& cells) {
-  BackgroundLayer* layer = BackgroundLayerOf(cells.Pointer<LayerObject>(0));
+  BackgroundLayer* layer = BackgroundLayerOf(cells.Object<LayerObject>(0));
   if (layer == nullptr) return -1;
   SpriteCanvas* canvas = layer->GetLayerCanvas();
   const double scale = cells.Double(3);
@@ -140,10 +140,10 @@ int32_t ParseBgBlurArgs(const ObjectArguments& cells) {
   ZoomRect rect;
   if (const int32_t code = ComputeScaledRect(canvas, cells.Cell(1), cells.Cell(2), scale, angle, &rect); code != 0)
     return code;
-  WriteOut(cells.Pointer<int32_t>(7), rect.x);
-  WriteOut(cells.Pointer<int32_t>(8), rect.y);
-  WriteOut(cells.Pointer<int32_t>(9), rect.w);
-  WriteOut(cells.Pointer<int32_t>(10), rect.h);
+  cells.WriteInt(7, rect.x);
+  cells.WriteInt(8, rect.y);
+  cells.WriteInt(9, rect.w);
+  cells.WriteInt(10, rect.h);
   return ApplyScaledRect(*canvas, rect, angle, scale);
 }
 
@@ -157,13 +157,13 @@ int32_t ParseBgBlurArgsVariadic(std::intptr_t first, ...) {
 
 BgBlurAction::~BgBlurAction() = default;
 
-int32_t BgBlurAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
+int32_t BgBlurAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   MathTables* tables = GetMathTables();
   if (tables != nullptr && !tables->GetSinCosTable()) return kNoDoubleTable;
   canvas_ = CanvasOfTarget(target);
   if (timerList == nullptr || canvas_ == nullptr) return kBadArguments;
   size_t k = 7;
-  if (cells.Pointer<const char>(0) != nullptr) {
+  if (cells.Text(0).has_value()) {
     if (const int32_t code = ReadPathForm(cells); code != 0) return code;
     k = 2;
   } else {
@@ -190,7 +190,7 @@ int32_t BgBlurAction::ReadPathForm(const ObjectArguments& cells) {
   points_.clear();
   splineX_.clear();
   splineY_.clear();
-  if (ParseBlurPointList(cells.Pointer<const char>(0), &points_) < 2) return kTooFewPoints;
+  if (ParseBlurPointList(TextOrNull(cells.Text(0)), &points_) < 2) return kTooFewPoints;
   routine_ = Routine::Linear;
   if (cells.Cell(1) != 0 && points_.size() >= 3) {
     std::vector<double> xs, ys;
@@ -221,8 +221,8 @@ void BgBlurAction::ReadZoomForm(const ObjectArguments& cells) {
 
 int32_t BgBlurAction::PrepareSource(const ObjectArguments& cells, size_t k) {
   source_ = std::make_unique<Surface>();
-  if (const char* name = cells.Pointer<const char>(k + 3); name != nullptr) {
-    if (source_->LoadImage(name, nullptr, 0, 0) != 0 || source_->GetBits() == nullptr) return kNoPictureFile;
+  if (const std::optional<std::string> name = cells.Text(k + 3); name.has_value()) {
+    if (source_->LoadImage(name->c_str(), nullptr, 0, 0) != 0 || source_->GetBits() == nullptr) return kNoPictureFile;
   } else {
     Surface* picture = BackgroundPicture(*canvas_);
     if (picture == nullptr) return kNoBackground;

@@ -65,7 +65,7 @@ class BgBlurAction : public BackgroundAction {
   // duration, opacity, curve text, picture file name (null: the
   // background), mirror upside down, mirror left-right, draw into the
   // picture itself, blend mode, start delay, keep the final transform.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   int32_t Step(uint32_t now) override;
   void Stop() override { End(); }
 

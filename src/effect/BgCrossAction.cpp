@@ -14,8 +14,8 @@ namespace orrivel {
 BgCrossAction::BgCrossAction() = default;
 BgCrossAction::~BgCrossAction() = default;
 
-int32_t BgCrossAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
-  auto* layer = static_cast<BackgroundLayer*>(target);
+int32_t BgCrossAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
+  auto* layer = target.Object<BackgroundLayer>();
   canvas_ = CanvasOfTarget(target);
   const int32_t mode = cells.Cell(2);
   if (timerList == nullptr || canvas_ == nullptr || mode < kBothLive || mode > kFirstFrozen) return kBadArguments;

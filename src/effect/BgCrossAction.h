@@ -32,7 +32,7 @@ class BgCrossAction : public PeriodicBackgroundAction {
   // size (pictures are blended in 32 bits; others stay unblended). Cells: [0] period ms (0 counts as 1), [1] cycles (0 or
   // less endless), [2] mode 0 to 2, [3] exchange the roles of the pages,
   // [4] enter low priority.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   // Any request asks for the stop at the end of the current cycle; 0.
   int32_t ControlV(const ObjectArguments& cells) override;
 

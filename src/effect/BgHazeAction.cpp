@@ -64,9 +64,9 @@ bool BuildHazeProfile(const char* text, int32_t length, std::vector<int32_t>* pr
   return true;
 }
 
-int32_t BgHazeAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
+int32_t BgHazeAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   if (const int32_t code = ClaimCanvas(timerList, target); code != 0) return code;
-  if (!BuildHazeProfile(cells.Pointer<const char>(0), cells.Cell(1), &profile_)) {
+  if (!BuildHazeProfile(TextOrNull(cells.Text(0)), cells.Cell(1), &profile_)) {
     ReleaseWorkCopy();
     return kBadProfile;
   }

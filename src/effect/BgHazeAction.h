@@ -28,7 +28,7 @@ class BgHazeAction : public BackgroundWaveAction {
   // length (1 to kMaxProfileLength), [2] period ms (0 counts as 1), [3]
   // duration ms (0 endless), [4] fade-in ms, [5] fade-out ms, [6] fill,
   // [7] enter low priority.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
 
   const std::vector<int32_t>& Profile() const { return profile_; }
 

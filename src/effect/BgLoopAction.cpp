@@ -8,7 +8,7 @@
 
 namespace orrivel {
 
-int32_t BgLoopAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
+int32_t BgLoopAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   canvas_ = CanvasOfTarget(target);
   const int32_t direction = cells.Cell(0);
   if (timerList == nullptr || canvas_ == nullptr || direction < 0 || direction > 3) return kBadArguments;

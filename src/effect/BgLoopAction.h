@@ -24,7 +24,7 @@ class BgLoopAction : public PeriodicBackgroundAction {
   // (0 leftwards, 1 rightwards, 2 upwards, 3 downwards; other values are
   // refused), [1] period ms (0 counts as 1), [2] loops (0 or less endless),
   // [3] enter low priority.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   // [0] 0 asks for the stop at the end of the current loop; 0.
   int32_t ControlV(const ObjectArguments& cells) override;
 

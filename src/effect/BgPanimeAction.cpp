@@ -49,18 +49,18 @@ double PanEasedFraction(uint32_t t, uint32_t duration, bool sine, double exponen
 }
 
 int32_t ParseBgPanimeArgs(const ObjectArguments& cells) {
-  BackgroundLayer* layer = BackgroundLayerOf(cells.Pointer<LayerObject>(0));
+  BackgroundLayer* layer = BackgroundLayerOf(cells.Object<LayerObject>(0));
   if (layer == nullptr) return -1;
   SpriteCanvas* canvas = layer->GetLayerCanvas();
   int32_t x = 0, y = 0;
   if (canvas != nullptr) canvas->GetBackground(nullptr, &x, &y, nullptr, nullptr, nullptr);
   const int32_t oldX = x, oldY = y;
-  const int code = SplinePath::Evaluate(cells.Pointer<const char>(1), &x, &y, nullptr, canvas, nullptr, nullptr,
+  const int code = SplinePath::Evaluate(TextOrNull(cells.Text(1)), &x, &y, nullptr, canvas, nullptr, nullptr,
                                         nullptr, nullptr, nullptr, nullptr);
   if (code != 0) return code;
   if (x != oldX || y != oldY) canvas->SetBackgroundOffsets(x, y);
-  WriteOut(cells.Pointer<int32_t>(2), x);
-  WriteOut(cells.Pointer<int32_t>(3), y);
+  cells.WriteInt(2, x);
+  cells.WriteInt(3, y);
   return 0;
 }
 
@@ -72,12 +72,12 @@ int32_t ParseBgPanimeArgsVariadic(std::intptr_t first, ...) {
   return result;
 }
 
-int32_t BgPanimeAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
+int32_t BgPanimeAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   canvas_ = CanvasOfTarget(target);
   if (timerList == nullptr || canvas_ == nullptr) return kBadArguments;
   const int32_t duration = cells.Cell(1);
   path_.SetDefaultSegmentTime(duration);
-  if (path_.Parse(cells.Pointer<const char>(0), nullptr, canvas_) != 0) return kBadPath;
+  if (path_.Parse(TextOrNull(cells.Text(0)), nullptr, canvas_) != 0) return kBadPath;
   segmentDuration_ = uint32_t(std::max(duration, 1));
   canvas_->GetBackground(nullptr, &shownX_, &shownY_, nullptr, nullptr, nullptr);
   if (duration == 0) {
@@ -91,7 +91,7 @@ int32_t BgPanimeAction::SetupV(TimerList* timerList, void* target, const ObjectA
     if (cells.Cell(3) != 0) {
       if (const int32_t code = ComposeOwnPicture(); code != 0) return code;
       HideSprites(canvas_);
-      if (cells.Cell(4) != 0) HideSprites(static_cast<BackgroundLayer*>(target)->GetSecondPageCanvas());
+      if (cells.Cell(4) != 0) HideSprites(target.Object<BackgroundLayer>()->GetSecondPageCanvas());
     }
     if (workCopyMode_ && ClaimWorkCopy() != Claim::Made) {
       RestoreCanvases();
@@ -122,8 +122,8 @@ int32_t BgPanimeAction::QueryV(const ObjectArguments& cells) {
   if (path_.Records() == nullptr) return 1;
   if (!started_) return 2;
   const PathRecord& entry = path_.Records()[std::min(index_, path_.RecordCount() - 1)];
-  WriteOut(cells.Pointer<int32_t>(0), entry.value1);
-  WriteOut(cells.Pointer<int32_t>(1), entry.value2);
+  cells.WriteInt(0, entry.value1);
+  cells.WriteInt(1, entry.value2);
   return 0;
 }
 

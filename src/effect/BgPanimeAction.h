@@ -52,7 +52,7 @@ class BgPanimeAction : public BackgroundAction {
   // runs (the canvas's sprites are in it, so its main list is hidden), [4]
   // hide the second page's main list as well, [5] loop, [6] enter low
   // priority.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   // [0], [1] out-pointers (int32_t, each may be null) for the current
   // entry's x and y. 0; 1 without a path; 2 before the first entry.
   int32_t QueryV(const ObjectArguments& cells) override;

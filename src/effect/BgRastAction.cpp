@@ -6,7 +6,7 @@
 
 namespace orrivel {
 
-int32_t BgRastAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
+int32_t BgRastAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   if (const int32_t code = ClaimCanvas(timerList, target); code != 0) return code;
   StoreCommonCells(cells);
   amplitude_ = cells.Cell(0);

@@ -20,7 +20,7 @@ class BgRastAction : public BackgroundWaveAction {
   // wave (0 counts as 1), [2] period ms (0 counts as 1), [3] duration ms (0
   // endless), [4] fade-in ms, [5] fade-out ms, [6] fill uncovered pixels
   // with the background colour, [7] enter low priority.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
 
   int32_t Amplitude() const { return amplitude_; }
 

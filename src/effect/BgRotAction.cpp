@@ -7,7 +7,7 @@
 
 namespace orrivel {
 
-int32_t BgRotAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
+int32_t BgRotAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   canvas_ = CanvasOfTarget(target);
   const double scale = DecimalCell(cells, 3, 1.0);
   if (timerList == nullptr || canvas_ == nullptr || scale == 0.0 || !std::isfinite(scale)) return kBadArguments;

@@ -25,7 +25,7 @@ class BgRotAction : public EasedBackgroundAction {
   // Target: a BackgroundLayer. Cells: [0] centre x, [1] centre y, [2]
   // angle in 512ths of a turn, [3] scale as decimal text (null 1.0; 0 is
   // refused), [4] curve as decimal text (null 0.0), [5] duration ms.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
 
   const Turn& StartTurn() const { return start_; }
   const Turn& TargetTurn() const { return target_; }

@@ -54,17 +54,17 @@ void ApplyZoomRect(SpriteCanvas& canvas, const ZoomRect& rect) {
 }
 
 int32_t ParseBgZoomArgs(const ObjectArguments& cells) {
-  BackgroundLayer* layer = BackgroundLayerOf(cells.Pointer<LayerObject>(0));
+  BackgroundLayer* layer = BackgroundLayerOf(cells.Object<LayerObject>(0));
   if (layer == nullptr) return -1;
   SpriteCanvas* canvas = layer->GetLayerCanvas();
   ZoomRect rect;
   if (const int32_t code = ComputeZoomRect(canvas, cells.Cell(1), cells.Cell(2), DecimalCell(cells, 3, 1.0), &rect);
       code != 0)
     return code;
-  WriteOut(cells.Pointer<int32_t>(4), rect.x);
-  WriteOut(cells.Pointer<int32_t>(5), rect.y);
-  WriteOut(cells.Pointer<int32_t>(6), rect.w);
-  WriteOut(cells.Pointer<int32_t>(7), rect.h);
+  cells.WriteInt(4, rect.x);
+  cells.WriteInt(5, rect.y);
+  cells.WriteInt(6, rect.w);
+  cells.WriteInt(7, rect.h);
   ApplyZoomRect(*canvas, rect);
   return 0;
 }
@@ -77,7 +77,7 @@ int32_t ParseBgZoomArgsVariadic(std::intptr_t first, ...) {
   return result;
 }
 
-int32_t BgZoomAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
+int32_t BgZoomAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   canvas_ = CanvasOfTarget(target);
   const double m = DecimalCell(cells, 2, 1.0);
   if (timerList == nullptr || canvas_ == nullptr || !(m > 0.0)) return kBadArguments;
@@ -94,10 +94,10 @@ int32_t BgZoomAction::SetupV(TimerList* timerList, void* target, const ObjectArg
 }
 
 int32_t BgZoomAction::QueryV(const ObjectArguments& cells) {
-  WriteOut(cells.Pointer<int32_t>(0), target_.x);
-  WriteOut(cells.Pointer<int32_t>(1), target_.y);
-  WriteOut(cells.Pointer<int32_t>(2), target_.w);
-  WriteOut(cells.Pointer<int32_t>(3), target_.h);
+  cells.WriteInt(0, target_.x);
+  cells.WriteInt(1, target_.y);
+  cells.WriteInt(2, target_.w);
+  cells.WriteInt(3, target_.h);
   return 0;
 }
 

@@ -43,7 +43,7 @@ class BgZoomAction : public EasedBackgroundAction {
   // Target: a BackgroundLayer. Cells: [0] centre x, [1] centre y in picture
   // pixels, [2] magnification as decimal text (null 1.0; not above 0 is
   // refused), [3] curve as decimal text (null 0.0), [4] duration ms.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   // [0] to [3] out-pointers (int32_t, each may be null) for the target's
   // x, y, w, h; 0.
   int32_t QueryV(const ObjectArguments& cells) override;

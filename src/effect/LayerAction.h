@@ -7,10 +7,12 @@
 //
 // Set-up cells: the registry's list holds the timer list first, the target
 // second and the class's own cells after them. A class reads only the cells
-// it knows; absent trailing cells read as 0. Text cells are pointers to
-// CP932 strings, out-values are pointers, and a double given as two cells
-// stays two cells (low word first), so cell numbers stay the same for every
-// caller.
+// it knows; absent trailing cells read as 0. Each cell is read as what the
+// class takes there (ObjectArguments): a number, a CP932 text, an object of
+// a named class or an output; a double given as two cells stays two cells
+// (low word first), so cell numbers stay the same for every caller. The
+// target is an argument too: each class asks it for the one class it works
+// on, so a target of another class is refused, never misread.
 //
 // The reference count is the holder count of DcpObject: a release with
 // extra holders only drops one of them.
@@ -56,16 +58,16 @@ class LayerAction : public TimedTask, public DcpObject {
   // Validates the cells, binds the target and adds the action to the timer
   // list. 0 on success; any other value is a class result code, and the
   // action is then not in the list.
-  virtual int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) = 0;
-  int32_t Setup(TimerList* timerList, void* target, std::initializer_list<std::intptr_t> cells);
+  virtual int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) = 0;
+  int32_t Setup(TimerList* timerList, const ObjectArgument& target, std::initializer_list<ObjectArgument> cells);
   // The registry's entry: timer list, target, then the class's cells.
   int32_t SetupV(const ObjectArguments& arguments) final;
 
   // Class-specific requests; kNotSupported unless a class takes them.
   virtual int32_t ControlV(const ObjectArguments& cells);
-  int32_t Control(std::initializer_list<std::intptr_t> cells);
+  int32_t Control(std::initializer_list<ObjectArgument> cells);
   virtual int32_t QueryV(const ObjectArguments& cells);
-  int32_t Query(std::initializer_list<std::intptr_t> cells);
+  int32_t Query(std::initializer_list<ObjectArgument> cells);
 
   // Enters low priority once, when requested and the hook is installed.
   void EnterLowPriority();
@@ -80,7 +82,7 @@ class LayerAction : public TimedTask, public DcpObject {
 };
 
 // Reads the list's cells as a list; the pointer stays valid for the call.
-inline ObjectArguments CellList(std::initializer_list<std::intptr_t> cells) {
+inline ObjectArguments CellList(std::initializer_list<ObjectArgument> cells) {
   return ObjectArguments{cells.begin(), cells.size()};
 }
 

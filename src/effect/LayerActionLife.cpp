@@ -15,7 +15,7 @@ void DetachFromSlot(TimedTask** slot) {
 }  // namespace
 
 int CreateLayerAction(DcpManager& registry, TimedTask** slot, std::string_view name, TimerList* timerList,
-                      void* target, const ObjectArguments& cells, bool lowPriorityOff) {
+                      const ObjectArgument& target, const ObjectArguments& cells, bool lowPriorityOff) {
   DcpObject* object = registry.GetObject(name);
   if (!object) return kActionUnknown;
   // A plug-in object that is not a timed layer action cannot be listed.

@@ -30,7 +30,7 @@ inline constexpr int kActionSetupFailed = 2;
 // address; an action the slot held before no longer writes into the slot.
 // On failure the slot keeps its value and the action is released.
 int CreateLayerAction(DcpManager& registry, TimedTask** slot, std::string_view name, TimerList* timerList,
-                      void* target, const ObjectArguments& cells, bool lowPriorityOff);
+                      const ObjectArgument& target, const ObjectArguments& cells, bool lowPriorityOff);
 
 // Results of WaitForLayerAction.
 inline constexpr int kWaitFinished = 0;

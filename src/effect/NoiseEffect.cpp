@@ -11,8 +11,8 @@
 
 namespace orrivel {
 
-int32_t NoiseEffect::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
-  const OverlayPages pages = FindOverlayPages(static_cast<LayerHost*>(target));
+int32_t NoiseEffect::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
+  const OverlayPages pages = FindOverlayPages(target.Object<LayerHost>());
   if (OverlayEffectRandom() == nullptr || timerList == nullptr || pages.host == nullptr ||
       pages.first == nullptr)
     return kBadArguments;

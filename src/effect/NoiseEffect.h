@@ -42,7 +42,7 @@ class NoiseEffect : public LayerAction {
   using LayerAction::SetupV;
   // Target: a LayerHost. Cells: [0] opacity (low byte), [1] order key in
   // both pages, [2] visible on the first page, [3] on the second.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   // [0] visible on the page that is first now, [1] on the other. 0.
   int32_t ControlV(const ObjectArguments& cells) override;
 

@@ -16,8 +16,9 @@ OverlayPages FindOverlayPages(LayerHost* host) {
 }
 
 double DecimalCell(const ObjectArguments& cells, std::size_t index, double fallback) {
-  const char* text = cells.Pointer<const char>(index);
-  if (text == nullptr) return fallback;
+  const std::optional<std::string> given = cells.Text(index);
+  if (!given) return fallback;
+  const char* text = given->c_str();
   const char* end = text + std::strlen(text);
   while (text < end && (*text == ' ' || *text == '\t')) ++text;
   // from_chars takes no plus sign and ignores the locale.

@@ -41,9 +41,9 @@ Surface* BackgroundPicture(const SpriteCanvas& canvas, int32_t* x, int32_t* y) {
 // be gone.
 QuakeEffect::~QuakeEffect() = default;
 
-int32_t QuakeEffect::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
+int32_t QuakeEffect::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   if (OverlayEffectRandom() == nullptr) return kNotStarted;
-  const OverlayPages pages = FindOverlayPages(static_cast<LayerHost*>(target));
+  const OverlayPages pages = FindOverlayPages(target.Object<LayerHost>());
   if (timerList == nullptr || pages.host == nullptr || cells.count == 0 || pages.first == nullptr ||
       pages.second == nullptr)
     return kBadArguments;

@@ -49,7 +49,7 @@ class QuakeEffect : public LayerAction {
   // [1] amplitude x, [2] amplitude y, [3] duration ms (0 endless), [4] end
   // scale as decimal text (null 0.0), [5] copy mode, [6] shake the first
   // page, [7] shake the second page, [8] enter low priority.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   // [0] 0 asks an endless quake to stop; other values are ignored. 0.
   int32_t ControlV(const ObjectArguments& cells) override;
 

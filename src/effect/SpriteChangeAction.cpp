@@ -51,7 +51,7 @@ Surface* CanvasPicture(const ImageSprite& sprite) {
 
 }  // namespace
 
-int32_t SpriteChangeAction::SetupV(TimerList* timerList, void*, const ObjectArguments& cells) {
+int32_t SpriteChangeAction::SetupV(TimerList* timerList, const ObjectArgument&, const ObjectArguments& cells) {
   new_ = ImageSpriteCell(cells, 0);
   old_ = ImageSpriteCell(cells, 1);
   Shown oldShown;
@@ -95,7 +95,7 @@ int32_t SpriteChangeAction::SetupV(TimerList* timerList, void*, const ObjectArgu
   }
 
   const int32_t duration = cells.Cell(6);
-  if (!LoadKeys(animated, cells.Pointer<const char>(2), duration == 0 ? 1u : uint32_t(duration))) {
+  if (!LoadKeys(animated, TextOrNull(cells.Text(2)), duration == 0 ? 1u : uint32_t(duration))) {
     composite_.reset();
     return kBadKeyText;
   }

@@ -43,7 +43,7 @@ class SpriteChangeAction : public SpritePanimeAction {
   // sprite, [2] key text, [3] mode 0 to 5, [4] drawing order of the
   // composite sprite, [5] zoom, [6] default segment time in ms (0 counts as
   // 1), [7] low priority. The target is not used.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
 
   int32_t Step(uint32_t now) override;
   void GoToEnd() override;

@@ -34,9 +34,9 @@ CompositePlacement PlaceOnLayer(const ImageSprite& sprite, const Rect& clip, con
 
 }  // namespace
 
-int32_t SpriteCrossFadeAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
+int32_t SpriteCrossFadeAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   if (timerList == nullptr) return kNoTimerList;
-  Drawable* newDrawable = cells.Pointer<Drawable>(0);
+  Drawable* newDrawable = cells.Object<Drawable>(0);
   new_ = ImageSpriteCell(cells, 0);
   if (newDrawable != nullptr && new_ == nullptr) return kNotImageSprite;
   old_ = ImageSpriteCell(cells, 1);
@@ -62,9 +62,9 @@ int32_t SpriteCrossFadeAction::SetupV(TimerList* timerList, void* target, const 
   return 0;
 }
 
-int32_t SpriteCrossFadeAction::PrepareComposite(void* target, uint32_t order) {
+int32_t SpriteCrossFadeAction::PrepareComposite(const ObjectArgument& target, uint32_t order) {
   SpriteList* list = new_->OwningList();
-  auto* layer = static_cast<CanvasDrawObject*>(target);
+  auto* layer = target.Object<CanvasDrawObject>();
   if (list == nullptr || layer == nullptr) return kNoListOrTarget;
   Surface* picture = layer->GetSurface();
   if (picture == nullptr || picture->GetBits() == nullptr) return kNoPicture;

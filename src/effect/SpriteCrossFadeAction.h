@@ -37,7 +37,7 @@ class SpriteCrossFadeAction : public LayerAction {
   // composite. Cells: [0] new sprite, [1] old sprite (either may be null),
   // [2] drawing order of the composite sprite, [3] duration in ms (0 counts
   // as 1), [4] low priority.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
 
   // 0 running, -1 finished.
   int32_t Step(uint32_t now) override;
@@ -54,7 +54,7 @@ class SpriteCrossFadeAction : public LayerAction {
 
  private:
   // Builds the composite when both pictures show on the layer and overlap.
-  int32_t PrepareComposite(void* target, uint32_t order);
+  int32_t PrepareComposite(const ObjectArgument& target, uint32_t order);
 
   ImageSprite* old_ = nullptr;
   ImageSprite* new_ = nullptr;

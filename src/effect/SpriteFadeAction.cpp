@@ -39,7 +39,7 @@ void SpriteFadeAction::Reset() {
   EndRun();
 }
 
-int32_t SpriteFadeAction::SetupV(TimerList* timerList, void*, const ObjectArguments& cells) {
+int32_t SpriteFadeAction::SetupV(TimerList* timerList, const ObjectArgument&, const ObjectArguments& cells) {
   const int32_t count = cells.Cell(0);
   if (!timerList || count < 1) return 1;
   Reset();
@@ -60,7 +60,7 @@ int32_t SpriteFadeAction::ControlV(const ObjectArguments& cells) {
     return 0;
   }
   const bool move = cells.Cell(5) != 0;
-  return SetTarget(cells.Cell(1), cells.Pointer<Drawable>(2), mode == kControlFadeIn, uint32_t(cells.Cell(3)),
+  return SetTarget(cells.Cell(1), cells.Object<Drawable>(2), mode == kControlFadeIn, uint32_t(cells.Cell(3)),
                    uint32_t(cells.Cell(4)), move, move ? cells.Cell(6) : 0, move ? cells.Cell(7) : 0,
                    move ? double(cells.Cell(8)) : 0.0);
 }

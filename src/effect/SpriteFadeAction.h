@@ -56,7 +56,7 @@ class SpriteFadeAction : public LayerAction {
   // run is active. The target is not used. 0 done; 1 no timer list or fewer
   // than one entry; 3 the timer list refused; -1 the entries could not be
   // made (no memory, or more than kMaxEntries).
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   // [0] mode: 0 or below completes at once; 1 fades in, 2 or more fades out
   // with [1] index, [2] target, [3] full duration, [4] delay, [5] move,
   // [6] end x, [7] end y, [8] curve (an integer).

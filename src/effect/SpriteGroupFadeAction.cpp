@@ -19,7 +19,7 @@ bool HasAlphaPlane(const Surface* surface) { return surface != nullptr && surfac
 
 }  // namespace
 
-int32_t SpriteGroupFadeAction::SetupV(TimerList* timerList, void*, const ObjectArguments& cells) {
+int32_t SpriteGroupFadeAction::SetupV(TimerList* timerList, const ObjectArgument&, const ObjectArguments& cells) {
   ImageSprite* sprite = ImageSpriteCell(cells, 0);
   if (timerList == nullptr || sprite == nullptr) return kBadArguments;
   sprite_ = sprite;
@@ -57,7 +57,7 @@ int32_t SpriteGroupFadeAction::SetupV(TimerList* timerList, void*, const ObjectA
   drawn_ = false;
   if (timerList->Add(this, 0, 0, 0) != 0) return kRefused;
   sprite->SetVisible(0);
-  if (cells.Pointer<const char>(4) != nullptr) EnterLowPriority();
+  if (cells.Given(4)) EnterLowPriority();
   return 0;
 }
 

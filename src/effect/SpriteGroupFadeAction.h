@@ -44,7 +44,7 @@ class SpriteGroupFadeAction : public LayerAction {
   // gives kShownAtOnce), [2] direction (low byte, above 3 counts as 3),
   // [3] band width (low 16 bits, 0 a hard edge), [4] the time curve as
   // decimal text; a curve text also asks for low priority.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
 
   // 0 running, 1 finished.
   int32_t Step(uint32_t now) override;

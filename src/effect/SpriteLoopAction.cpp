@@ -9,11 +9,11 @@ namespace orrivel {
 
 SpriteLoopAction::~SpriteLoopAction() = default;
 
-int32_t SpriteLoopAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
-  auto* object = static_cast<CanvasDrawObject*>(target);
+int32_t SpriteLoopAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
+  auto* object = target.Object<CanvasDrawObject>();
   if (timerList == nullptr || object == nullptr) return 1;
-  const char* name = cells.Pointer<const char>(0);
-  if (name == nullptr || owned_.LoadImage(name, nullptr, 0, 0) != 0) return 2;
+  const std::optional<std::string> name = cells.Text(0);
+  if (!name || owned_.LoadImage(name->c_str(), nullptr, 0, 0) != 0) return 2;
   if (Init(object->GetCanvas(), &owned_, cells.Cell(1), cells.Cell(2), cells.Cell(3), uint8_t(cells.Cell(4)),
            uint32_t(cells.Cell(5)), uint8_t(cells.Cell(6)), uint32_t(cells.Cell(7)), cells.Cell(8)) != 0) {
     return 3;

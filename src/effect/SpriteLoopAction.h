@@ -41,7 +41,7 @@ class SpriteLoopAction : public LayerAction {
   // alpha, [5] drawing order, [6] direction, [7] period ms, [8] count (0 or
   // less: endless), [9] low priority. 0 done; 1 no timer list or target;
   // 2 the picture does not load; 3 Init failed; 4 the timer list refused.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   // [0] 0 stop at the end of the pass under way; 1 [1] visible; 2 move to
   // ([1], [2]); 3 alpha [1]. 1 before set-up, else 0.
   int32_t ControlV(const ObjectArguments& cells) override;

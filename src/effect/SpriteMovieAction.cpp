@@ -6,10 +6,12 @@
 
 namespace orrivel {
 
-int32_t SpriteMovieAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
-  const char* fileName = cells.Pointer<const char>(0);
-  if (timerList == nullptr || target == nullptr || fileName == nullptr) return 1;
-  SpriteCanvas* canvas = static_cast<CanvasDrawObject*>(target)->GetCanvas();
+int32_t SpriteMovieAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
+  const std::optional<std::string> fileText = cells.Text(0);
+  const char* fileName = TextOrNull(fileText);
+  if (timerList == nullptr || !target.Given() || fileName == nullptr) return 1;
+  CanvasDrawObject* object = target.Object<CanvasDrawObject>();
+  SpriteCanvas* canvas = object != nullptr ? object->GetCanvas() : nullptr;
   if (canvas == nullptr) return 2;
   if (movie_.Open(fileName, cells.Cell(2), cells.Cell(3), nullptr) != 0) return 3;
   // The movie shows itself with its first frame.

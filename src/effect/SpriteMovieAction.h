@@ -30,7 +30,7 @@ class SpriteMovieAction : public LayerAction {
   // [6] low priority. 0 done; 1 no timer list, target or file name; 2 the
   // target has no canvas; 3 the movie did not open; 5 the timer list
   // refused. A failure leaves nothing on the canvas or in the list.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   // [0] = 0: the movie ends with its current play (0); other values 1.
   int32_t ControlV(const ObjectArguments& cells) override;
   // 0 while playing; -1 when the movie stopped, 5 when its state cannot be

@@ -8,6 +8,7 @@
 #include "base/MathTables.h"
 #include "base/SubtractiveRandom.h"
 #include "base/TimerList.h"
+#include "effect/AssistCells.h"
 #include "effect/BuiltinEffects.h"
 #include "raster/SpriteList.h"
 #include "scene/ImageSprite.h"
@@ -19,11 +20,6 @@ uint32_t gOrderBefore = 0;
 uint32_t gOrderAfter = 0;
 
 constexpr int32_t kExplicitAnchor = -1;
-
-template <typename T>
-void Write(T* out, T value) {
-  if (out != nullptr) *out = value;
-}
 
 int32_t Turns512(double turns) { return static_cast<int32_t>(std::trunc(turns * 512.0)); }
 
@@ -60,7 +56,7 @@ uint32_t SpPanimeOrderBefore() { return gOrderBefore; }
 uint32_t SpPanimeOrderAfter() { return gOrderAfter; }
 
 ImageSprite* ImageSpriteCell(const ObjectArguments& cells, std::size_t index) {
-  Drawable* drawable = cells.Pointer<Drawable>(index);
+  Drawable* drawable = cells.Object<Drawable>(index);
   if (drawable == nullptr || drawable->GetKind() != 0) return nullptr;
   return dynamic_cast<ImageSprite*>(drawable);
 }
@@ -107,12 +103,12 @@ void SpritePanimeAction::PrepareSprite() {
   }
 }
 
-int32_t SpritePanimeAction::SetupV(TimerList* timerList, void*, const ObjectArguments& cells) {
+int32_t SpritePanimeAction::SetupV(TimerList* timerList, const ObjectArgument&, const ObjectArguments& cells) {
   ImageSprite* sprite = ImageSpriteCell(cells, 0);
   if (timerList == nullptr || sprite == nullptr) return kBadArguments;
   const uint32_t duration = uint32_t(cells.Cell(2));
   const bool loop = cells.Cell(3) != 0;
-  if (!LoadKeys(sprite, cells.Pointer<const char>(1), duration)) return kBadKeyText;
+  if (!LoadKeys(sprite, TextOrNull(cells.Text(1)), duration)) return kBadKeyText;
   // A looping list whose entries after the first hold no key would run its
   // commands forever without reaching a segment.
   if (loop) {
@@ -153,18 +149,18 @@ int32_t SpritePanimeAction::QueryV(const ObjectArguments& cells) {
   if (path_.Records() == nullptr) return 1;
   PathRecord end;
   if (EndKey(&end)) {
-    Write(cells.Pointer<int32_t>(0), end.value1);
-    Write(cells.Pointer<int32_t>(1), end.value2);
-    Write(cells.Pointer<int32_t>(2), int32_t(end.flag));
-    Write(cells.Pointer<float>(4), float(end.zoom));
-    Write(cells.Pointer<float>(5), float(end.rotation));
-    Write(cells.Pointer<float>(8), rotationActive_ ? 1.0f : 0.0f);
+    cells.WriteInt(0, end.value1);
+    cells.WriteInt(1, end.value2);
+    cells.WriteInt(2, int32_t(end.flag));
+    cells.WriteFloat(4, float(end.zoom));
+    cells.WriteFloat(5, float(end.rotation));
+    cells.WriteFloat(8, rotationActive_ ? 1.0f : 0.0f);
   } else {
-    Write(cells.Pointer<int32_t>(2), -1);
+    cells.WriteInt(2, -1);
   }
-  Write(cells.Pointer<int32_t>(3), int32_t(path_.EndMode()));
-  Write(cells.Pointer<int32_t>(6), centreX_);
-  Write(cells.Pointer<int32_t>(7), centreY_);
+  cells.WriteInt(3, int32_t(path_.EndMode()));
+  cells.WriteInt(6, centreX_);
+  cells.WriteInt(7, centreY_);
   return 0;
 }
 
@@ -320,7 +316,7 @@ int32_t ParseSpPanimeArgs(const ObjectArguments& cells) {
   double angle = 0.0;
   int32_t anchorX = 0;
   int32_t anchorY = 0;
-  const int code = SplinePath::Evaluate(cells.Pointer<const char>(2), &x, &y, sprite, nullptr, &alpha,
+  const int code = SplinePath::Evaluate(TextOrNull(cells.Text(2)), &x, &y, sprite, nullptr, &alpha,
                                         &orderMode, &scale, &angle, &anchorX, &anchorY);
   if (code != 0) return code;
   sprite->SetPosition(x, y);
@@ -329,24 +325,23 @@ int32_t ParseSpPanimeArgs(const ObjectArguments& cells) {
     sprite->SetAnchor(kExplicitAnchor, anchorX, anchorY);
     sprite->SetRotation(Turns512(angle), scale == 0.0 ? sprite->GetScale() : scale);
   }
-  Write(cells.Pointer<int32_t>(3), sprite->GetX());
-  Write(cells.Pointer<int32_t>(4), sprite->GetY());
-  Write(cells.Pointer<int32_t>(5), int32_t(alpha));
-  Write(cells.Pointer<int32_t>(6), int32_t(orderMode));
-  Write(cells.Pointer<float>(7), float(scale));
-  Write(cells.Pointer<float>(8), float(angle));
-  Write(cells.Pointer<int32_t>(9), anchorX);
-  Write(cells.Pointer<int32_t>(10), anchorY);
+  cells.WriteInt(3, sprite->GetX());
+  cells.WriteInt(4, sprite->GetY());
+  cells.WriteInt(5, int32_t(alpha));
+  cells.WriteInt(6, int32_t(orderMode));
+  cells.WriteFloat(7, float(scale));
+  cells.WriteFloat(8, float(angle));
+  cells.WriteInt(9, anchorX);
+  cells.WriteInt(10, anchorY);
   return 0;
 }
 
 int32_t ParseSpPanimeArgsVariadic(std::intptr_t first, ...) {
-  std::intptr_t words[11] = {first};
   va_list list;
   va_start(list, first);
-  for (int i = 1; i < 11; ++i) words[i] = va_arg(list, std::intptr_t);
+  const int32_t result = ForwardWords<11>(&ParseSpPanimeArgs, first, list);
   va_end(list);
-  return ParseSpPanimeArgs(ObjectArguments{words, 11});
+  return result;
 }
 
 }  // namespace orrivel

@@ -39,7 +39,7 @@ class SpritePanimeAction : public LayerAction {
   // Cells: [0] sprite, [1] key text, [2] default segment time in ms (0 shows
   // the end state at once and gives kShownAtEnd), [3] loop, [4] low
   // priority. The target is not used.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   // [0] = 0 clears loop, so a looping animation ends at its next pass; 0.
   // Any other value: 1.
   int32_t ControlV(const ObjectArguments& cells) override;

@@ -353,9 +353,10 @@ int32_t SpritePartsAction::LoadTable(const char* name, SpriteCanvas* canvas, con
   return 0;
 }
 
-int32_t SpritePartsAction::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
-  auto* object = static_cast<CanvasDrawObject*>(target);
-  const char* name = cells.Pointer<const char>(0);
+int32_t SpritePartsAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
+  auto* object = target.Object<CanvasDrawObject>();
+  const std::optional<std::string> nameText = cells.Text(0);
+  const char* name = TextOrNull(nameText);
   if (timerList == nullptr || object == nullptr || name == nullptr) return kBadArguments;
   // The paired display shows the figure's mirror.
   CanvasDrawObject* twin = nullptr;

@@ -61,7 +61,7 @@ class SpritePartsAction : public LayerAction {
   // display (the one it is exchanged or mixed with) as well: its mirror
   // sprites follow the main ones there, or, composed, a second view of the
   // figure's own canvas shows it there.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   // [0] 0 stop; 1 show on main [1] and mirror [2]; 2 part [1] visible [2].
   int32_t ControlV(const ObjectArguments& cells) override;
   // 0 while any part is active, 1 when none is.

@@ -109,10 +109,10 @@ int32_t StaffRoll::Load(const char* fileName, SpriteCanvas* canvas, int32_t scre
   return kLayoutOk;
 }
 
-int32_t StaffRoll::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
-  auto* object = static_cast<CanvasDrawObject*>(target);
+int32_t StaffRoll::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
+  auto* object = target.Object<CanvasDrawObject>();
   if (timerList == nullptr || object == nullptr || object->GetCanvas() == nullptr) return kBadTarget;
-  if (Load(cells.Pointer<const char>(0), object->GetCanvas(), object->ImageWidth()) != kLayoutOk) {
+  if (Load(TextOrNull(cells.Text(0)), object->GetCanvas(), object->ImageWidth()) != kLayoutOk) {
     return kLayoutFailedToLoad;
   }
   if (lines_.empty()) {

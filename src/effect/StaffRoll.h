@@ -55,7 +55,7 @@ class StaffRoll : public LayerAction {
   using LayerAction::SetupV;
   // The target is the layer's CanvasDrawObject; cell [0] the layout file.
   // Lines are placed on a screen as wide as the layer's picture.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   // (0, speed): time passes speed times as fast (at least 1) from the next
   // step; -1 for other commands.
   int32_t ControlV(const ObjectArguments& cells) override;

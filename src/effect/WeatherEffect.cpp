@@ -59,10 +59,10 @@ int32_t WeatherEffect::LoadPictures() {
   return 0;
 }
 
-int32_t WeatherEffect::SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) {
+int32_t WeatherEffect::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   random_ = OverlayEffectRandom();
   const int32_t count = cells.Cell(0);
-  const OverlayPages pages = FindOverlayPages(static_cast<LayerHost*>(target));
+  const OverlayPages pages = FindOverlayPages(target.Object<LayerHost>());
   if (random_ == nullptr || count < 1 || timerList == nullptr || pages.host == nullptr ||
       pages.first == nullptr || pages.screen == nullptr)
     return kBadArguments;

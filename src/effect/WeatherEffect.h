@@ -82,7 +82,7 @@ class WeatherEffect : public LayerAction {
   // order key, [2] order key spread, [3] spread the first particles over
   // the screen, [4] scale as decimal text (null or 0: 1.0), [5] show on the
   // first page, [6] show on the second.
-  int32_t SetupV(TimerList* timerList, void* target, const ObjectArguments& cells) override;
+  int32_t SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) override;
   // [0] 0 asks for the stop; otherwise [1] shows on the page that is first
   // now and [2] on the other. 0.
   int32_t ControlV(const ObjectArguments& cells) override;

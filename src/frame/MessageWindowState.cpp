@@ -330,7 +330,7 @@ void MessageWindowState::SetBarVisible(bool visible, bool animate) {
   }
   if (fade == nullptr) {
     auto made = std::make_unique<SpriteFadeAction>();
-    const std::intptr_t cells[] = {kBarFadeTargets, 0, 0};
+    const ObjectArgument cells[] = {kBarFadeTargets, 0, 0};
     if (made->SetupV(timers, nullptr, ObjectArguments{cells, 3}) != 0) {
       ShowBarNow(visible);
       return;

@@ -21,11 +21,17 @@ uint32_t Duration(const TgsOperationCall& call, size_t k) { return uint32_t(call
 
 bool Flag(const TgsOperationCall& call, size_t k) { return call.Int(k) != 0; }
 
-// A word handed on as the script gave it: a text's bytes (null when empty)
-// or the number.
-std::intptr_t Word(const TgsOperationCall& call, size_t k) {
-  if (!call.Text(k).empty()) return reinterpret_cast<std::intptr_t>(call.Text(k).c_str());
+// A word handed on as the script gave it: a text (when the argument is a
+// non-empty text) or the number. The text lives in the call.
+ObjectArgument Word(const TgsOperationCall& call, size_t k) {
+  if (!call.Text(k).empty()) return ObjectArgument(call.Text(k).c_str());
   return call.Int(k);
+}
+
+// A decimal text argument: null when the script gave none (an omitted
+// argument, a number or an empty text), so the transition takes its default.
+const char* DecimalText(const TgsOperationCall& call, size_t k) {
+  return call.Text(k).empty() ? nullptr : call.Text(k).c_str();
 }
 
 // A command the transitions refuse (a rule picture that does not load, a
@@ -95,13 +101,13 @@ int32_t TgsFrame::StartFilterTransition(const TgsOperationCall& call) {
 
 int32_t TgsFrame::StartScroll(const TgsOperationCall& call) {
   if (!transitions_) return kNoLayers;
-  return transitions_->StartScroll(Duration(call, 0), uint8_t(call.Int(1)), uint8_t(call.Int(2)), call.Int(3));
+  return transitions_->StartScroll(Duration(call, 0), uint8_t(call.Int(1)), uint8_t(call.Int(2)), DecimalText(call, 3));
 }
 
 int32_t TgsFrame::StartRipple(const TgsOperationCall& call) {
   if (!transitions_) return kNoLayers;
-  return transitions_->StartRipple(Duration(call, 0), call.Int(1), call.Int(2), call.Int(3), call.Int(4),
-                                   call.Int(5), call.Int(6));
+  return transitions_->StartRipple(Duration(call, 0), DecimalText(call, 1), call.Int(2), call.Int(3), call.Int(4),
+                                   call.Int(5), DecimalText(call, 6));
 }
 
 // --- changes of the back set followed by a transition -------------------------------------------
@@ -169,8 +175,7 @@ int32_t TgsFrame::ClearSpritesAndCross(const TgsOperationCall& call) {
 // screen, low priority.
 int32_t TgsFrame::StartQuakeFilter(const TgsOperationCall& call) {
   if (!transitions_) return kNoLayers;
-  const char* endScale = call.Text(4).empty() ? nullptr : call.Text(4).c_str();
-  return transitions_->StartQuakeFilter(call.Int(0), call.Int(1), call.Int(2), Duration(call, 3), endScale,
+  return transitions_->StartQuakeFilter(call.Int(0), call.Int(1), call.Int(2), Duration(call, 3), DecimalText(call, 4),
                                         uint8_t(call.Int(5)), uint8_t(call.Int(6)), Flag(call, 7));
 }
 

@@ -39,8 +39,7 @@ int32_t TgsLayerSets::SetLayerAnimation(const char* name, int32_t sequence, int3
   if (lad->Load(name) != 0) return 1;
   layer.lad = std::move(lad);
   BackgroundLayer* target = &Display(set);
-  const std::intptr_t words[] = {reinterpret_cast<std::intptr_t>(layer.lad.get()),
-                                 reinterpret_cast<std::intptr_t>(kAnimationLabel), sequence, word};
+  const ObjectArgument words[] = {static_cast<const LadAnimation*>(layer.lad.get()), kAnimationLabel, sequence, word};
   if (CreateLayerAction(layer.animation, "bg_anime", target, ObjectArguments{words, std::size(words)}) != 0) {
     layer.lad.reset();
     return 2;
@@ -61,7 +60,7 @@ int32_t TgsLayerSets::SetLayerMovie(const char* name, int32_t set) {
   layer.lad.reset();
   if (!HasName(name)) return 0;
   BackgroundLayer* target = &Display(set);
-  const std::intptr_t words[] = {reinterpret_cast<std::intptr_t>(name)};
+  const ObjectArgument words[] = {name};
   return CreateLayerAction(layer.animation, "bg_movie", target, ObjectArguments{words, std::size(words)}) != 0 ? 2
                                                                                                               : 0;
 }

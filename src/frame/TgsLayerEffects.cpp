@@ -21,9 +21,13 @@ namespace {
 
 using Kind = EffectSlotRecord::Kind;
 
-std::intptr_t Cell(const void* pointer) { return reinterpret_cast<std::intptr_t>(pointer); }
+// A text, object or output handed on as what it is.
+template <class T>
+ObjectArgument Cell(T* pointer) {
+  return ObjectArgument(pointer);
+}
 
-ObjectArguments Cells(std::initializer_list<std::intptr_t> cells) { return ObjectArguments{cells.begin(), cells.size()}; }
+ObjectArguments Cells(std::initializer_list<ObjectArgument> cells) { return ObjectArguments{cells.begin(), cells.size()}; }
 
 bool HasName(const char* name) { return name != nullptr && name[0] != '\0'; }
 
@@ -39,12 +43,12 @@ constexpr uint32_t kBlurAngleMask = 511;
 
 // A double handed to an action as two cells, low word first.
 struct DoubleCells {
-  std::intptr_t low = 0, high = 0;
+  int32_t low = 0, high = 0;
   explicit DoubleCells(double value) {
     uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
-    low = std::intptr_t(uint32_t(bits));
-    high = std::intptr_t(uint32_t(bits >> 32));
+    low = int32_t(uint32_t(bits));
+    high = int32_t(uint32_t(bits >> 32));
   }
 };
 
@@ -52,7 +56,7 @@ struct DoubleCells {
 
 // --- holders -----------------------------------------------------------------------
 
-int32_t TgsLayerSets::CreateLayerAction(ActionHolder& holder, std::string_view name, void* target,
+int32_t TgsLayerSets::CreateLayerAction(ActionHolder& holder, std::string_view name, const ObjectArgument& target,
                                         const ObjectArguments& cells) {
   if (!environment_.actions || !environment_.timers) return kActionUnknown;
   TimedTask* made = nullptr;
@@ -291,9 +295,9 @@ int32_t TgsLayerSets::StartBgBlur(int32_t set, const BgBlurCommand& c) {
   }
   layer.record.ClearZoomAndRotation();
   BackgroundLayer* target = &Display(set);
-  const std::intptr_t common[] = {c.duration, c.opacity,  Cell(c.curve), Cell(c.picture), c.upsideDown,
+  const ObjectArgument common[] = {c.duration, c.opacity,  Cell(c.curve), Cell(c.picture), c.upsideDown,
                                   c.leftRight, c.direct, c.blendMode,    c.delay,          c.keepEnd};
-  std::vector<std::intptr_t> cells;
+  std::vector<ObjectArgument> cells;
   if (c.path)
     cells = {Cell(c.path), c.smooth};
   else

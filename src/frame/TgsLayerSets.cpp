@@ -325,14 +325,7 @@ int32_t TgsLayerSets::SetLayerZoom(int32_t w1, int32_t w2, const char* w3, int32
   CallbackAssistFunc2 assist = environment_.actions ? environment_.actions->FindCallbackAssist2("bg_zoom") : nullptr;
   if (!assist) return -2;
   int32_t x = 0, y = 0, w = 0, h = 0;
-  const std::intptr_t cells[] = {reinterpret_cast<std::intptr_t>(static_cast<LayerObject*>(&Display(set))),
-                                 w1,
-                                 w2,
-                                 reinterpret_cast<std::intptr_t>(w3),
-                                 reinterpret_cast<std::intptr_t>(&x),
-                                 reinterpret_cast<std::intptr_t>(&y),
-                                 reinterpret_cast<std::intptr_t>(&w),
-                                 reinterpret_cast<std::intptr_t>(&h)};
+  const ObjectArgument cells[] = {static_cast<LayerObject*>(&Display(set)), w1, w2, w3, &x, &y, &w, &h};
   if (const int32_t code = assist(ObjectArguments{cells, std::size(cells)}); code != 0) return code;
   GetLayer(set).record.zoomLeft = LayerRecord::kNoZoom;
   ApplyZoomRectangle(set, x, y, w, h);

@@ -226,7 +226,7 @@ class TgsLayerSets : private LayerHost {
 
   // --- actions ----------------------------------------------------------------
   // 0 created; 1 no such action; 2 its set-up refused.
-  int32_t CreateLayerAction(ActionHolder& holder, std::string_view name, void* target, const ObjectArguments& cells);
+  int32_t CreateLayerAction(ActionHolder& holder, std::string_view name, const ObjectArgument& target, const ObjectArguments& cells);
   void ReleaseActionSlot(ActionHolder& holder);
   bool HolderRunning(const ActionHolder& holder) const;
   LayerAction* ActionOf(const ActionHolder& holder) const;

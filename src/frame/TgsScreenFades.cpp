@@ -70,7 +70,7 @@ int32_t TgsScreenTransitions::CrossFadeScreen(uint32_t duration, int32_t layerMo
   if (screen == nullptr) screen = FrontDisplay();
   CanvasTransitionTask* task = nullptr;
   if (screen != nullptr && environment_.registry != nullptr) {
-    const std::intptr_t words[] = {std::intptr_t(duration)};
+    const ObjectArgument words[] = {duration};
     task = MakeCanvasTransitionTask(*environment_.registry, *screen, "cross", ObjectArguments{words, 1});
   }
   return RunScreenTransition(task, screen, layerMode, skipMask);

@@ -165,8 +165,8 @@ bool TgsScreenTransitions::BeginCommand() {
 }
 
 int32_t TgsScreenTransitions::StartNamed(std::string_view name, uint32_t duration,
-                                         std::initializer_list<std::intptr_t> words) {
-  std::vector<std::intptr_t> list{std::intptr_t(OrDefault(duration))};
+                                         std::initializer_list<ObjectArgument> words) {
+  std::vector<ObjectArgument> list{OrDefault(duration)};
   list.insert(list.end(), words.begin(), words.end());
   const int32_t code = PrepareTransition(FrontDisplay(), name, kPresentSwapsScenes, kApplyAtEnd,
                                          ObjectArguments{list.data(), list.size()});
@@ -196,7 +196,7 @@ int32_t TgsScreenTransitions::StartRule(int32_t rule, uint32_t duration, int32_t
   }
   // Picture arguments travel as the Image the transition reads.
   const Image* picture = rule_.get();
-  return StartNamed("rule", duration, {reinterpret_cast<std::intptr_t>(picture), edge < 1 ? kDefaultRuleEdge : edge});
+  return StartNamed("rule", duration, {picture, edge < 1 ? kDefaultRuleEdge : edge});
 }
 
 int32_t TgsScreenTransitions::StartTrans(uint32_t duration, bool keep) {
@@ -211,22 +211,22 @@ int32_t TgsScreenTransitions::StartTrans(uint32_t duration, bool keep) {
   return code;
 }
 
-int32_t TgsScreenTransitions::StartFilterTransition(int32_t index, uint32_t duration, std::intptr_t w1,
-                                                    std::intptr_t w2, std::intptr_t w3) {
+int32_t TgsScreenTransitions::StartFilterTransition(int32_t index, uint32_t duration, const ObjectArgument& w1,
+                                                    const ObjectArgument& w2, const ObjectArgument& w3) {
   if (BeginCommand()) return 0;
   if (index < 0 || index >= kFilterCount) return -1;
   return StartNamed(kFilterNames[index], duration, {w1, w2, w3, 0, 0});
 }
 
-int32_t TgsScreenTransitions::StartScroll(uint32_t duration, uint8_t b1, uint8_t b2, int32_t w) {
+int32_t TgsScreenTransitions::StartScroll(uint32_t duration, uint8_t b1, uint8_t b2, const char* easing) {
   if (BeginCommand()) return 0;
-  return StartNamed("scroll", duration, {b1, b2, w});
+  return StartNamed("scroll", duration, {b1, b2, easing});
 }
 
-int32_t TgsScreenTransitions::StartRipple(uint32_t duration, int32_t a1, int32_t a2, int32_t a3, int32_t a4,
-                                          int32_t a5, int32_t a6) {
+int32_t TgsScreenTransitions::StartRipple(uint32_t duration, const char* speed, int32_t x, int32_t y,
+                                          int32_t wavelength, int32_t rings, const char* scale) {
   if (BeginCommand()) return 0;
-  return StartNamed("ripple", duration, {a2, a3, a4, a6, a1, a5});
+  return StartNamed("ripple", duration, {x, y, wavelength, scale, speed, rings});
 }
 
 int32_t TgsScreenTransitions::StartQuakeFilter(int32_t amplitude, int32_t x, int32_t y, uint32_t duration,
@@ -237,8 +237,7 @@ int32_t TgsScreenTransitions::StartQuakeFilter(int32_t amplitude, int32_t x, int
   if (duration != 0 && Skipping(kSkipMode)) return 0;
   CanvasDrawObject* front = FrontDisplay();
   if (front == nullptr || environment_.registry == nullptr) return 2;
-  const std::intptr_t words[] = {amplitude, x, y, std::intptr_t(duration), reinterpret_cast<std::intptr_t>(endScale),
-                                 fill};
+  const ObjectArgument words[] = {amplitude, x, y, duration, endScale, fill};
   CanvasTransitionTask* task =
       MakeCanvasTransitionTask(*environment_.registry, *front, "quake", ObjectArguments{words, std::size(words)});
   if (task == nullptr) return 2;

@@ -101,10 +101,14 @@ class TgsScreenTransitions {
   int32_t StartTrans(uint32_t duration, bool keep);
   // index: "zoomflip", "wave", "mosaic", "rotaxis", "rotcenter", "addsub",
   // "hblur"; the words go on as given (numbers or texts).
-  int32_t StartFilterTransition(int32_t index, uint32_t duration, std::intptr_t w1, std::intptr_t w2,
-                                std::intptr_t w3);
-  int32_t StartScroll(uint32_t duration, uint8_t b1, uint8_t b2, int32_t w);
-  int32_t StartRipple(uint32_t duration, int32_t a1, int32_t a2, int32_t a3, int32_t a4, int32_t a5, int32_t a6);
+  int32_t StartFilterTransition(int32_t index, uint32_t duration, const ObjectArgument& w1, const ObjectArgument& w2,
+                                const ObjectArgument& w3);
+  // easing: the decimal exponent text, or null for none.
+  int32_t StartScroll(uint32_t duration, uint8_t b1, uint8_t b2, const char* easing);
+  // speed and scale: decimal texts, or null for their defaults (6 and 1);
+  // x, y the centre; rings below 1 take the default count.
+  int32_t StartRipple(uint32_t duration, const char* speed, int32_t x, int32_t y, int32_t wavelength, int32_t rings,
+                      const char* scale);
   // endScale: decimal text or null.
   int32_t StartQuakeFilter(int32_t amplitude, int32_t x, int32_t y, uint32_t duration, const char* endScale,
                            uint8_t fill, uint8_t wholeMode, bool lowPriority);
@@ -145,7 +149,7 @@ class TgsScreenTransitions {
   bool BeginCommand();
   // Starts the named transition on the front display with mode 1, flag 1,
   // the duration (0: the default) and the words; flips when it cannot.
-  int32_t StartNamed(std::string_view name, uint32_t duration, std::initializer_list<std::intptr_t> words);
+  int32_t StartNamed(std::string_view name, uint32_t duration, std::initializer_list<ObjectArgument> words);
   // With "trans"'s keep flag the display shows its current picture again.
   void KeepCurrentPicture();
 

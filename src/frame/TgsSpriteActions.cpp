@@ -23,7 +23,11 @@ namespace orrivel {
 
 namespace {
 
-std::intptr_t Cell(const void* pointer) { return reinterpret_cast<std::intptr_t>(pointer); }
+// A text, object or output handed on as what it is.
+template <class T>
+ObjectArgument Cell(T* pointer) {
+  return ObjectArgument(pointer);
+}
 
 bool HasName(const char* name) { return name != nullptr && name[0] != '\0'; }
 
@@ -81,7 +85,7 @@ int32_t TgsLayerSets::StartSpCrossFade(int32_t number, const char* name, int32_t
   }
   Drawable* incoming = slot->sprite.get();
   Drawable* leaving = slot->outgoing.get();
-  const std::intptr_t cells[] = {Cell(incoming), Cell(leaving),
+  const ObjectArgument cells[] = {Cell(incoming), Cell(leaving),
                                  std::intptr_t(ListKey(slot->record.order)), duration, 1};
   if (CreateLayerAction(slot->action, "sp_cfade", Display(set).Display(), ObjectArguments{cells, std::size(cells)}) !=
       0) {
@@ -112,7 +116,7 @@ int32_t TgsLayerSets::ControlSpPanime(int32_t number, int32_t set, int32_t group
   int32_t x = 0, y = 0, alpha = -1, orderMode = 0, cx = 0, cy = 0;
   float scale = 1.0f, angle = 0.0f;
   Drawable* sprite = slot->sprite.get();
-  const std::intptr_t cells[] = {kAssistApplyKey, Cell(sprite), Cell(name),     Cell(&x),  Cell(&y), Cell(&alpha),
+  const ObjectArgument cells[] = {kAssistApplyKey, Cell(sprite), Cell(name),     Cell(&x),  Cell(&y), Cell(&alpha),
                                  Cell(&orderMode), Cell(&scale), Cell(&angle), Cell(&cx), Cell(&cy)};
   if (const int32_t code = assist(ObjectArguments{cells, std::size(cells)}); code != 0) return code;
   RecordPanimeEnd(*slot, x, y, alpha, scale, angle, cx, cy);
@@ -133,7 +137,7 @@ int32_t TgsLayerSets::StartSpPanime(int32_t number, int32_t set, int32_t group, 
     return code ? code + 4 : 0;
   }
   Drawable* sprite = slot->sprite.get();
-  const std::intptr_t cells[] = {Cell(sprite), Cell(name), speed, loop ? 1 : 0};
+  const ObjectArgument cells[] = {Cell(sprite), Cell(name), speed, loop ? 1 : 0};
   if (CreateLayerAction(slot->action, "sp_panime", nullptr, ObjectArguments{cells, std::size(cells)}) != 0) return 4;
   RecordActionEnd(*slot);
   // Kept so that a load starts it again.
@@ -178,7 +182,7 @@ int32_t TgsLayerSets::StartSpChange(int32_t number, const char* name, const char
   }
   Drawable* incoming = slot->sprite.get();
   Drawable* leaving = slot->outgoing.get();
-  const std::intptr_t cells[] = {Cell(incoming), Cell(leaving), Cell(keys), mode, std::intptr_t(ListKey(r.order)),
+  const ObjectArgument cells[] = {Cell(incoming), Cell(leaving), Cell(keys), mode, std::intptr_t(ListKey(r.order)),
                                  zoom ? 1 : 0,   time};
   if (CreateLayerAction(slot->action, "sp_change", nullptr, ObjectArguments{cells, std::size(cells)}) != 0) {
     DropOutgoing(*slot);
@@ -205,7 +209,7 @@ int32_t TgsLayerSets::LoadSpPartsTable(int32_t number, int32_t set, int32_t grou
     uint64_t bits = 0;
     const double scale = 1.0;
     std::memcpy(&bits, &scale, sizeof bits);
-    const std::intptr_t cells[] = {Cell(tableName),
+    const ObjectArgument cells[] = {Cell(tableName),
                                    r.x - r.baseX,
                                    r.y - r.baseY,
                                    std::intptr_t(ListKey(r.order)),

@@ -171,7 +171,7 @@ std::vector<Drawable*> GameSystemMenuPort::Parts() {
 bool GameSystemMenuPort::MakeFade() {
   if (fade_ || !services_.timers) return fade_ != nullptr;
   auto made = std::make_unique<SpriteFadeAction>();
-  const std::intptr_t cells[] = {TgsSystemMenu::kItems + 1, 0, 0};
+  const ObjectArgument cells[] = {TgsSystemMenu::kItems + 1, 0, 0};
   if (made->SetupV(services_.timers, nullptr, ObjectArguments{cells, 3}) != 0) return false;
   fade_ = made.release();
   fade_->SetOwnerSlot(&fade_);

@@ -40,9 +40,9 @@ constexpr uint32_t kDisabledGradientBottom = 0x00595959;
 
 bool IsWindowKind(int32_t kind) { return kind == kControlWindow || kind == kControlGameDrawable; }
 
-// The kinds whose colour-and-flag operation takes no event record answer
-// 1; the others take the three flag cells.
-bool TakesNoEventCells(int32_t kind) {
+// The kinds without an event or sound operation; native 723 answers 1 for
+// them and changes nothing.
+bool TakesNoSoundCodes(int32_t kind) {
   return kind == kControlTextEntry || kind == kControlWindow || kind == kControlTextPanelA ||
          kind == kControlTextPanelB || kind > kControlItemMenu;
 }
@@ -72,22 +72,29 @@ ScriptNative OnKind(ScriptControlCells cells, int32_t kind, uint32_t refused, Bo
   return OnKinds(cells, refused, [kind](int32_t k) { return k == kind; }, body);
 }
 
-PushEvents EventCells(NativeArgs& args) {
-  PushEvents events;
-  events.clicked = ScriptCell{&args.Space(), args.Cell(1)};
-  events.hover = ScriptCell{&args.Space(), args.Cell(2)};
-  events.leave = ScriptCell{&args.Space(), args.Cell(3)};
-  return events;
-}
-
-uint32_t SetEventCells(Control& control, NativeArgs& args) {
+// Native 723: cells 1-3 are the activate, hover and leave sound codes. They
+// go last into the kind's event operation, whose other values (event names
+// and value, the three flag cells, the sound names) are all none: buttons,
+// colour boxes, check buttons and hot spots take a whole event record of
+// them, scroll bars, text lists and item menus their sound operation (no
+// names, the three codes). The cells are values: no address is kept.
+uint32_t SetSoundCodes(Control& control, NativeArgs& args) {
   const int32_t kind = control.GetKind();
-  if (TakesNoEventCells(kind)) return 1;
-  const PushEvents events = EventCells(args);
+  if (TakesNoSoundCodes(kind)) return 1;
+  const int32_t activate = args.Int(1), hover = args.Int(2), leave = args.Int(3);
   if (args.Failed()) return 0;
+  PushEvents events;
+  events.activateCode = activate;
+  events.hoverCode = hover;
+  events.leaveCode = leave;
   if (auto* push = dynamic_cast<PushControl*>(&control)) push->SetEvents(events);
   if (auto* check = dynamic_cast<CheckButtonBase*>(&control)) check->SetEventRecord(events);
   if (auto* spot = dynamic_cast<HotSpotControl*>(&control)) spot->SetEventRecord(events);
+  if (auto* bar = dynamic_cast<ScrollBar*>(&control)) bar->SetSounds(nullptr, nullptr, nullptr, activate, hover, leave);
+  if (auto* list = dynamic_cast<TextListControlBase*>(&control))
+    list->SetSounds(nullptr, nullptr, nullptr, activate, hover, leave);
+  if (auto* menu = dynamic_cast<ItemMenuControl*>(&control))
+    menu->SetSounds(nullptr, nullptr, nullptr, activate, hover, leave);
   return 0;
 }
 
@@ -167,7 +174,7 @@ void BindCommonNatives(NativeBinder& binder, ScriptControlCells cells) {
     if (!args.Failed()) c.SetName(given ? name.c_str() : nullptr);
     return 1;
   }));
-  binder.Bind(723, OnControl(cells, uint32_t(-1), SetEventCells));
+  binder.Bind(723, OnControl(cells, uint32_t(-1), SetSoundCodes));
   binder.Bind(724, OnControl(cells, 0, [](Control& c, NativeArgs& args) -> uint32_t {
     return c.SetEnabled(args.Flag(1)) ? 1 : 0;
   }));

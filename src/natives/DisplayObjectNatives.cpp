@@ -18,6 +18,7 @@
 #include "natives/GameScriptHost.h"
 #include "natives/NativeBinder.h"
 #include "natives/PolygonPrimitives.h"
+#include "natives/ScriptCellWindow.h"
 #include "raster/Surface.h"
 #include "resource/TcpManager.h"
 #include "scene/CanvasDrawImage.h"
@@ -328,51 +329,6 @@ uint32_t NativeSwapWithLinkedCanvas(NativeArgs& args) {
   return 1;
 }
 
-// The cells a built-in transition reads as text or as an image; every
-// other cell (and every cell of a plug-in's transition) is a number.
-enum class CellUse : uint8_t { kNumber, kText, kImage };
-CellUse UseOfCell(const std::string& name, size_t index) {
-  if (name == "rule" && index == 1) return CellUse::kImage;
-  if (name == "scroll" && index == 3) return CellUse::kText;
-  if (name == "quake" && index == 4) return CellUse::kText;
-  if (name == "ripple" && (index == 4 || index == 5)) return CellUse::kText;
-  return CellUse::kNumber;
-}
-
-// The transition's arguments from cell first on: as many cells as lie in
-// the arena, up to a bound; text cells become the text (kept in texts),
-// image cells the listed image (null when none).
-constexpr uint32_t kMaxTransitionCells = 16;
-std::vector<std::intptr_t> TransitionWords(NativeArgs& args, uint32_t first, const std::string& name,
-                                           std::vector<std::string>& texts) {
-  std::vector<std::intptr_t> words;
-  texts.reserve(kMaxTransitionCells);
-  for (uint32_t i = 0; i < kMaxTransitionCells; ++i) {
-    const uint64_t at = uint64_t(args.Block()) + 4ull * (first + i);
-    if (at > UINT32_MAX || !args.Space().Contains(uint32_t(at), 4)) break;
-    const uint32_t cell = args.Cell(first + i);
-    switch (UseOfCell(name, i)) {
-      case CellUse::kNumber:
-        words.push_back(std::intptr_t(int32_t(cell)));
-        break;
-      case CellUse::kImage:
-        words.push_back(reinterpret_cast<std::intptr_t>(GetObjectImage(ScriptDisplayObjects(), cell)));
-        break;
-      case CellUse::kText: {
-        std::string text;
-        if (cell == 0 || !args.Space().ReadLiveString(cell, text, 64)) {
-          words.push_back(0);
-          break;
-        }
-        texts.push_back(std::move(text));
-        words.push_back(reinterpret_cast<std::intptr_t>(texts.back().c_str()));
-        break;
-      }
-    }
-  }
-  return words;
-}
-
 uint32_t NativeStartCanvasTransition(GameScriptHost& host, NativeArgs& args) {
   CanvasDrawObject* canvas = CanvasAt(args, 0);
   if (canvas == nullptr) return kFailed;
@@ -381,10 +337,11 @@ uint32_t NativeStartCanvasTransition(GameScriptHost& host, NativeArgs& args) {
   const uint8_t apply = args.Flag(3) ? 1 : 0;
   TcpManager* registry = host.ScreenObjects();
   if (args.Failed() || registry == nullptr) return kNoName;
-  std::vector<std::string> texts;
-  const std::vector<std::intptr_t> words = TransitionWords(args, 4, name, texts);
-  const int started = StartCanvasTransition(*registry, *canvas, name, ObjectArguments{words.data(), words.size()},
-                                            swapMode, apply, HasEnterLowPriorityHook() ? 1 : 0);
+  // The transition reads its cells through the window: numbers as they
+  // are, texts from the address space, the rule picture by its handle.
+  ScriptCellWindow cells(args, 4);
+  const int started = StartCanvasTransition(*registry, *canvas, name, cells.Arguments(), swapMode, apply,
+                                            HasEnterLowPriorityHook() ? 1 : 0);
   if (started == kTransitionNotMade) return kNoName;
   return uint32_t(started);
 }

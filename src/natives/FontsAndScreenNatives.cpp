@@ -12,6 +12,7 @@
 #include "base/TimerList.h"
 #include "display/DisplayScreenDevice.h"
 #include "effect/LayerAction.h"
+#include "effect/LayerHost.h"
 #include "effect/LayerActionLife.h"
 #include "natives/AppNativePort.h"
 #include "natives/DisplayObjectArguments.h"
@@ -23,6 +24,7 @@
 #include "raster/Surface.h"
 #include "resource/DcpManager.h"
 #include "resource/ImageLoaderManager.h"
+#include "scene/CanvasDrawObject.h"
 #include "text/FontFaceList.h"
 #include "text/GdiFont.h"
 #include "text/OutlineFont.h"
@@ -436,6 +438,27 @@ LayerAction* ActionOf(GameScriptHost& host, uint32_t handle) {
 
 constexpr size_t kActionNameBytes = 64;
 
+// A canvas image as the background layer that the background actions work
+// on: its sprite canvas. They take the canvas at set-up and keep only that.
+class CanvasBackgroundLayer final : public BackgroundLayer {
+ public:
+  explicit CanvasBackgroundLayer(CanvasDrawObject& canvas) : canvas_(canvas) {}
+  SpriteCanvas* GetLayerCanvas() override { return canvas_.GetCanvas(); }
+
+ private:
+  CanvasDrawObject& canvas_;
+};
+
+// The category of the action registered under the name; -1 when none.
+int32_t CategoryOf(DcpManager& registry, const std::string& name) {
+  DcpObject* probe = registry.GetObject(name);
+  if (probe == nullptr) return -1;
+  const auto* action = dynamic_cast<const LayerAction*>(probe);
+  const int32_t category = action != nullptr ? action->GetCategory() : -1;
+  probe->Release();
+  return category;
+}
+
 uint32_t NativeStartLayerAction(GameScriptHost& host, NativeArgs& args) {
   CanvasDrawObject* canvas = GetCanvasPart(args.Cell(0));
   if (canvas == nullptr || args.Failed()) return 0;
@@ -445,8 +468,15 @@ uint32_t NativeStartLayerAction(GameScriptHost& host, NativeArgs& args) {
   ScriptCellWindow cells(args, 2);
   // Boot byte 15 switches the lowered priority of long effects off.
   const bool lowPriorityOff = AppPort().boot[15] != 0;
+  // The background actions take the canvas as their layer; every other
+  // action the canvas image itself (the overlay effects, which want the
+  // frame, refuse it).
+  CanvasBackgroundLayer layer(*canvas);
+  const ObjectArgument target = CategoryOf(*registry, name) == LayerAction::kBackgroundCategory
+                                    ? ObjectArgument(static_cast<BackgroundLayer*>(&layer))
+                                    : ObjectArgument(canvas);
   TimedTask* slot = nullptr;
-  if (CreateLayerAction(*registry, &slot, name, host.ObjectTimers(), canvas, cells.Arguments(), lowPriorityOff) !=
+  if (CreateLayerAction(*registry, &slot, name, host.ObjectTimers(), target, cells.Arguments(), lowPriorityOff) !=
       kActionCreated) {
     return 0;
   }
@@ -463,9 +493,7 @@ uint32_t AskLayerAction(GameScriptHost& host, NativeArgs& args, ActionRequest re
   LayerAction* action = ActionOf(host, handle);
   if (action == nullptr) return kFailed;
   ScriptCellWindow cells(args, 1);
-  const int32_t result = (action->*request)(cells.Arguments());
-  cells.CopyBack();
-  return uint32_t(result);
+  return uint32_t((action->*request)(cells.Arguments()));
 }
 
 uint32_t NativeCallLayerActionAssist(GameScriptHost& host, NativeArgs& args) {
@@ -475,9 +503,7 @@ uint32_t NativeCallLayerActionAssist(GameScriptHost& host, NativeArgs& args) {
   CallbackAssistFunc2 assist = registry->FindCallbackAssist2(name);
   if (assist == nullptr) return kFailed;
   ScriptCellWindow cells(args, 1);
-  const int32_t result = assist(cells.Arguments());
-  cells.CopyBack();
-  return uint32_t(result);
+  return uint32_t(assist(cells.Arguments()));
 }
 
 }  // namespace

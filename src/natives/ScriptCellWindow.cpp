@@ -1,5 +1,7 @@
 #include "natives/ScriptCellWindow.h"
 
+#include "display/DrawObjectManager.h"
+#include "natives/DisplayObjectArguments.h"
 #include "script/NativeArgs.h"
 #include "script/ScriptAddressSpace.h"
 
@@ -12,7 +14,7 @@ ScriptCellWindow::ScriptCellWindow(NativeArgs& args, uint32_t first) : args_(arg
     const uint32_t cell = args.Cell(first + i);
     original_.push_back(cell);
     cells_.push_back(cell);
-    words_.push_back(std::intptr_t(int32_t(cell)));
+    arguments_.push_back(ObjectArgument::ScriptCell(cell));
   }
   // A callback reading one cell past the copy finds 0, not foreign memory.
   cells_.push_back(0);
@@ -20,10 +22,38 @@ ScriptCellWindow::ScriptCellWindow(NativeArgs& args, uint32_t first) : args_(arg
 
 void ScriptCellWindow::CopyBack() {
   for (size_t i = 0; i < original_.size(); ++i) {
-    uint32_t value = cells_[i];
-    if (value == original_[i]) value = uint32_t(words_[i]);
-    if (value == original_[i]) continue;
-    args_.Store(args_.Block() + 4 * uint32_t(first_ + i), value);
+    if (cells_[i] == original_[i]) continue;
+    args_.Store(args_.Block() + 4 * uint32_t(first_ + i), cells_[i]);
+  }
+}
+
+std::optional<std::string> ScriptCellWindow::ReadText(uint32_t address) {
+  std::string text;
+  if (args_.Space().ReadLiveString(address, text, kMaxTextBytes)) return text;
+  args_.Fail();
+  return std::nullopt;
+}
+
+bool ScriptCellWindow::Store(uint32_t address, uint32_t value) {
+  // A stale address (a freed block) is refused like one outside the arena,
+  // and so is one whose variable has no room for the word.
+  if (args_.Space().WritableBytesAt(address) < 4) {
+    args_.Fail();
+    return false;
+  }
+  return args_.Store(address, value);
+}
+
+void* ScriptCellWindow::FindObject(uint32_t handle, ArgumentClass wanted) {
+  DrawObjectManager* objects = ScriptDisplayObjects();
+  if (objects == nullptr) return nullptr;
+  switch (wanted) {
+    case ArgumentClass::kDrawable: return objects->GetSprite(handle);
+    case ArgumentClass::kImage: return GetObjectImage(objects, handle);
+    case ArgumentClass::kCanvas: return GetCanvasPart(objects, handle);
+    // The frame's layers, hosts and animations, the timer lists and the
+    // transitions' targets have no script handles.
+    default: return nullptr;
   }
 }
 

@@ -1,11 +1,18 @@
 #pragma once
-// The trailing cells of a native's argument block handed to a callback
-// that reads (and may write) them as a list of words: the cells that lie in
-// the arena, up to a bound, are copied out; after the call every word the
-// callback changed is written back through the checked access. The
-// callback never sees an arena address, so it can neither read past the
-// block nor write outside it.
+// The trailing cells of a native's argument block handed on as the
+// arguments of a named object or a callback. The cells that lie in the
+// arena, up to a bound, are taken as script cells; the window is their
+// script side, so every reading goes through the checks: a text is read
+// from the script address space, an output is written through it, and an
+// object is found by its handle in the display's lists. A bad address fails
+// the native's call (the script error); nothing is ever reached through a
+// cell taken as a machine address.
+//
+// Callbacks that take a bare cell array (the picture loaders' assist) get a
+// copy of the cells instead, and what they change is written back.
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "resource/plugin/ObjectArguments.h"
@@ -14,23 +21,33 @@ namespace orrivel {
 
 class NativeArgs;
 
-class ScriptCellWindow {
+class ScriptCellWindow final : public ScriptArgumentSource {
  public:
   static constexpr uint32_t kMaxCells = 16;
+  // The longest text a cell names (file names, key and path texts).
+  static constexpr size_t kMaxTextBytes = 1u << 16;
 
-  // Copies the cells from first on.
+  // Takes the cells from first on.
   ScriptCellWindow(NativeArgs& args, uint32_t first);
+  ScriptCellWindow(const ScriptCellWindow&) = delete;
+  ScriptCellWindow& operator=(const ScriptCellWindow&) = delete;
 
-  ObjectArguments Arguments() const { return ObjectArguments{words_.data(), words_.size()}; }
-  // The cells as 32-bit values, for callbacks that take a cell array.
+  // The cells as arguments read through this window; valid while it lives.
+  ObjectArguments Arguments() { return ObjectArguments{arguments_.data(), arguments_.size(), this}; }
+  // The cells as 32-bit values, for callbacks that take a cell array, with
+  // one 0 after them.
   uint32_t* Cells() { return cells_.data(); }
-  // Writes back what the callback changed in either form.
+  // Writes back what such a callback changed in the cell array.
   void CopyBack();
+
+  std::optional<std::string> ReadText(uint32_t address) override;
+  void* FindObject(uint32_t handle, ArgumentClass wanted) override;
+  bool Store(uint32_t address, uint32_t value) override;
 
  private:
   NativeArgs& args_;
   uint32_t first_;
-  std::vector<std::intptr_t> words_;
+  std::vector<ObjectArgument> arguments_;
   std::vector<uint32_t> cells_;
   std::vector<uint32_t> original_;
 };

@@ -98,8 +98,12 @@ uint32_t NativeCreateImageSprite(NativeArgs& args) {
   if (args.Failed() || objects == nullptr) return 0;
   const Rect source{cells ? cells->left : 0, cells ? cells->top : 0, cells ? cells->right : 0,
                     cells ? cells->bottom : 0};
+  // The image resolves like every image native's: a memory picture, or the
+  // surface of a canvas image.
   uint32_t out = 0;
-  return CreateImageSprite(*objects, &out, image, cells ? &source : nullptr, x, y) == 0 ? out : 0;
+  return CreateImageSpriteOver(*objects, &out, GetObjectSurface(objects, image), cells ? &source : nullptr, x, y) == 0
+             ? out
+             : 0;
 }
 
 uint32_t NativeCopyImageSprite(NativeArgs& args) {

@@ -88,7 +88,7 @@ DcpGetObjectFunc DcpManager::FindObject(std::string_view name, std::int32_t* ind
   return record->getObject;
 }
 
-DcpObject* DcpManager::CreateObject(std::string_view name, std::initializer_list<std::intptr_t> arguments) {
+DcpObject* DcpManager::CreateObject(std::string_view name, std::initializer_list<ObjectArgument> arguments) {
   return CreateObjectV(name, ObjectArguments{arguments.begin(), arguments.size()});
 }
 

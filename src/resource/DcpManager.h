@@ -50,7 +50,7 @@ class DcpManager {
   virtual DcpGetObjectFunc FindObject(std::string_view name, std::int32_t* index) const;
   // Made and set up with the arguments; null when the name is unknown, the
   // factory gives nothing or the set-up fails (the object is released).
-  virtual DcpObject* CreateObject(std::string_view name, std::initializer_list<std::intptr_t> arguments);
+  virtual DcpObject* CreateObject(std::string_view name, std::initializer_list<ObjectArgument> arguments);
   // Made without set-up.
   virtual DcpObject* GetObject(std::string_view name);
   virtual DcpObject* CreateObjectV(std::string_view name, const ObjectArguments& arguments);

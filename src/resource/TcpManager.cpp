@@ -96,8 +96,8 @@ TcpGetObjectFunc TcpManager::FindObject(std::string_view name, std::int32_t* ind
   return nullptr;
 }
 
-TcpObject* TcpManager::CreateObject(std::intptr_t first, std::string_view name,
-                                    std::initializer_list<std::intptr_t> rest) {
+TcpObject* TcpManager::CreateObject(const ObjectArgument& first, std::string_view name,
+                                    std::initializer_list<ObjectArgument> rest) {
   return CreateObjectV(first, name, ObjectArguments{rest.begin(), rest.size()});
 }
 
@@ -107,7 +107,7 @@ TcpObject* TcpManager::GetObject(std::string_view name) {
   return factory ? factory(index) : nullptr;
 }
 
-TcpObject* TcpManager::CreateObjectV(std::intptr_t first, std::string_view name, const ObjectArguments& rest) {
+TcpObject* TcpManager::CreateObjectV(const ObjectArgument& first, std::string_view name, const ObjectArguments& rest) {
   TcpObject* object = GetObject(name);
   if (!object) return nullptr;
   if (object->SetupV(first, rest) != 0) {

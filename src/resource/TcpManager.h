@@ -55,11 +55,11 @@ class TcpManager {
   virtual TcpGetObjectFunc FindObject(std::string_view name, std::int32_t* index);
   // Made and set up; null when the name is unknown, the factory gives
   // nothing or the set-up fails (the object is released).
-  virtual TcpObject* CreateObject(std::intptr_t first, std::string_view name,
-                                  std::initializer_list<std::intptr_t> rest);
+  virtual TcpObject* CreateObject(const ObjectArgument& first, std::string_view name,
+                                  std::initializer_list<ObjectArgument> rest);
   // Made without set-up.
   virtual TcpObject* GetObject(std::string_view name);
-  virtual TcpObject* CreateObjectV(std::intptr_t first, std::string_view name, const ObjectArguments& rest);
+  virtual TcpObject* CreateObjectV(const ObjectArgument& first, std::string_view name, const ObjectArguments& rest);
 
   const std::vector<TcpObjectRecord>& Records() const { return records_; }
   const PluginModuleTable& Modules() const { return modules_; }

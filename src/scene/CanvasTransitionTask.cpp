@@ -56,7 +56,7 @@ CanvasTransitionTask* MakeCanvasTransitionTask(TcpManager& registry, CanvasDrawO
                                                std::string_view name, const ObjectArguments& arguments) {
   auto* task = new CanvasTransitionTask(canvas);
   TcpObject* made =
-      registry.CreateObjectV(reinterpret_cast<std::intptr_t>(static_cast<TransitionTarget*>(task)), name, arguments);
+      registry.CreateObjectV(static_cast<TransitionTarget*>(task), name, arguments);
   auto* transition = dynamic_cast<NamedTransition*>(made);
   if (transition == nullptr) {
     if (made != nullptr) made->Release();

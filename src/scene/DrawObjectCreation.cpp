@@ -8,7 +8,11 @@ namespace orrivel {
 
 int CreateImageSprite(DrawObjectManager& manager, uint32_t* out, uint32_t surfaceHandle,
                       const Rect* sourceRect, int32_t x, int32_t y) {
-  auto* surface = dynamic_cast<Surface*>(manager.GetImage(surfaceHandle));
+  return CreateImageSpriteOver(manager, out, dynamic_cast<Surface*>(manager.GetImage(surfaceHandle)), sourceRect, x, y);
+}
+
+int CreateImageSpriteOver(DrawObjectManager& manager, uint32_t* out, Surface* surface, const Rect* sourceRect,
+                          int32_t x, int32_t y) {
   return manager.CreateSprite<ImageSprite>(
       out, 3, [&](ImageSprite& sprite) { return sprite.SetImage(surface, sourceRect, x, y); });
 }

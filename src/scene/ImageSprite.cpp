@@ -10,6 +10,7 @@
 #include "raster/SpriteList.h"
 #include "raster/SurfaceDrawing.h"
 #include "scene/AnchorPoint.h"
+#include "scene/CanvasDrawObject.h"
 #include "scene/TransformClip.h"
 
 namespace orrivel {
@@ -103,7 +104,11 @@ bool ImageSprite::Picture(Surface** picture, Rect* rect) const {
 }
 
 void ImageSprite::ForgetImage(const Image* image) {
-  if (source_ == nullptr || source_ != image) return;
+  // A sprite over a canvas image draws the surface the canvas owns: it goes
+  // with the canvas.
+  const auto* canvas = dynamic_cast<const CanvasDrawObject*>(image);
+  const bool canvasSurface = canvas != nullptr && const_cast<CanvasDrawObject*>(canvas)->GetSurface() == source_;
+  if (source_ == nullptr || (source_ != image && !canvasSurface)) return;
   source_ = nullptr;
   SetVisible(0);
 }

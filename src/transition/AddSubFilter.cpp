@@ -11,7 +11,7 @@ namespace orrivel {
 
 TcpObject* AddSubFilter::Create(int32_t) { return new (std::nothrow) AddSubFilter(); }
 
-int32_t AddSubFilter::SetupV(std::intptr_t first, const ObjectArguments& rest) {
+int32_t AddSubFilter::SetupV(const ObjectArgument& first, const ObjectArguments& rest) {
   if (const int32_t code = ReadTransitionHead(first, rest, &time_.duration); code != kSetupDone)
     return code;
   mode_ = uint8_t(rest.Cell(1));

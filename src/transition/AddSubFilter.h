@@ -20,7 +20,7 @@ class AddSubFilter : public NamedTransition {
   int32_t Update(uint32_t now) override;
   int32_t IsFinished() const override { return progress_ == 255 ? -1 : 0; }
   int32_t Apply(const TransitionApplyRecord& record) override;
-  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
+  int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override;
   uint8_t Progress() const { return progress_; }
 
  private:

@@ -60,9 +60,9 @@ void CopyImageRect32(RowCopyKernel kernel, Image* destination, int32_t x, int32_
   kernel(dst, src, dstPitch - 4 * w, srcPitch - 4 * w, w, h);
 }
 
-int32_t ReadTransitionHead(std::intptr_t first, const ObjectArguments& rest, uint32_t* duration) {
-  auto* target = reinterpret_cast<TransitionTarget*>(first);
-  if (target == nullptr || rest.values == nullptr || rest.count == 0) return NamedTransition::kSetupMissing;
+int32_t ReadTransitionHead(const ObjectArgument& first, const ObjectArguments& rest, uint32_t* duration) {
+  auto* target = first.Object<TransitionTarget>();
+  if (target == nullptr || rest.count == 0) return NamedTransition::kSetupMissing;
   *duration = uint32_t(rest.Cell(0));
   if (*duration == 0) return NamedTransition::kSetupMissing;
   if (target->GetDepth() != 32) return NamedTransition::kSetupBadImage;
@@ -75,15 +75,15 @@ bool RectInsideImage(Image* image, int32_t x, int32_t y, int32_t w, int32_t h) {
 }
 
 double ReadDecimalArgument(const ObjectArguments& rest, std::size_t index, double fallback) {
-  const char* text = rest.Pointer<const char>(index);
-  return text == nullptr ? fallback : std::strtod(text, nullptr);
+  const std::optional<std::string> text = rest.Text(index);
+  return text ? std::strtod(text->c_str(), nullptr) : fallback;
 }
 
 // --- cross ---------------------------------------------------------------------------
 
 TcpObject* CrossTransition::Create(int32_t) { return Make<CrossTransition>(); }
 
-int32_t CrossTransition::SetupV(std::intptr_t first, const ObjectArguments& rest) {
+int32_t CrossTransition::SetupV(const ObjectArgument& first, const ObjectArguments& rest) {
   if (const int32_t code = ReadTransitionHead(first, rest, &time_.duration); code != kSetupDone)
     return code;
   if (!LibraryHas({kPixelOpEntry25})) return kSetupBadImage;
@@ -109,11 +109,11 @@ int32_t CrossTransition::Apply(const TransitionApplyRecord& r) {
 
 TcpObject* RuleTransition::Create(int32_t) { return Make<RuleTransition>(); }
 
-int32_t RuleTransition::SetupV(std::intptr_t first, const ObjectArguments& rest) {
+int32_t RuleTransition::SetupV(const ObjectArgument& first, const ObjectArguments& rest) {
   if (const int32_t code = ReadTransitionHead(first, rest, &time_.duration); code != kSetupDone)
     return code;
   // A missing rule image is a bad image argument, like one of another depth.
-  auto* rule = dynamic_cast<DibImage*>(rest.Pointer<Image>(1));
+  auto* rule = dynamic_cast<DibImage*>(rest.Object<Image>(1));
   if (rule == nullptr || rule->GetBitsPerPixel() != 8) return kSetupBadImage;
   if (!LibraryHas({kPixelOpEntry26})) return kSetupBadImage;
   rule_ = rule;
@@ -143,7 +143,7 @@ int32_t RuleTransition::Apply(const TransitionApplyRecord& r) {
 
 TcpObject* TransTransition::Create(int32_t) { return Make<TransTransition>(); }
 
-int32_t TransTransition::SetupV(std::intptr_t first, const ObjectArguments& rest) {
+int32_t TransTransition::SetupV(const ObjectArgument& first, const ObjectArguments& rest) {
   if (const int32_t code = ReadTransitionHead(first, rest, &time_.duration); code != kSetupDone)
     return code;
   mode_ = uint8_t(rest.Cell(1));
@@ -179,7 +179,7 @@ int32_t TransTransition::Apply(const TransitionApplyRecord& r) {
 
 TcpObject* ToneTransition::Create(int32_t) { return Make<ToneTransition>(); }
 
-int32_t ToneTransition::SetupV(std::intptr_t first, const ObjectArguments& rest) {
+int32_t ToneTransition::SetupV(const ObjectArgument& first, const ObjectArguments& rest) {
   if (const int32_t code = ReadTransitionHead(first, rest, &time_.duration); code != kSetupDone)
     return code;
   if (!LibraryHas({kPixelOpFillRect, kPixelOpBlendColor})) return kSetupBadImage;

@@ -38,7 +38,7 @@ class CrossTransition : public NamedTransition {
   int32_t Update(uint32_t now) override;
   int32_t IsFinished() const override { return progress_ == 255 ? -1 : 0; }
   int32_t Apply(const TransitionApplyRecord& record) override;
-  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
+  int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override;
   uint8_t Progress() const { return progress_; }
 
  protected:
@@ -57,7 +57,7 @@ class RuleTransition : public CrossTransition {
   const char* GetName() const override { return kName; }
   int32_t IsFinished() const override;
   int32_t Apply(const TransitionApplyRecord& record) override;
-  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
+  int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override;
   void ForgetImage(const Image* image) override;
 
  private:
@@ -78,7 +78,7 @@ class TransTransition : public NamedTransition {
   int32_t Update(uint32_t now) override;
   int32_t IsFinished() const override;
   int32_t Apply(const TransitionApplyRecord& record) override;
-  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
+  int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override;
   uint32_t Progress() const { return progress_; }
 
  private:
@@ -100,7 +100,7 @@ class ToneTransition : public NamedTransition {
   int32_t Update(uint32_t now) override;
   int32_t IsFinished() const override;
   int32_t Apply(const TransitionApplyRecord& record) override;
-  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
+  int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override;
   uint8_t Progress() const { return progress_; }
 
  private:

@@ -26,7 +26,7 @@ uint8_t* BandStart(Image* image, int32_t x, int32_t y) {
 
 TcpObject* HBlurFilter::Create(int32_t) { return new (std::nothrow) HBlurFilter(); }
 
-int32_t HBlurFilter::SetupV(std::intptr_t first, const ObjectArguments& rest) {
+int32_t HBlurFilter::SetupV(const ObjectArgument& first, const ObjectArguments& rest) {
   if (const int32_t code = ReadTransitionHead(first, rest, &time_.duration); code != kSetupDone)
     return code;
   mode_ = uint8_t(rest.Cell(1));

@@ -39,14 +39,14 @@ uint32_t PixelAt(Image* image, int32_t x, int32_t y) {
 
 TcpObject* MosaicTransition::Create(int32_t) { return new (std::nothrow) MosaicTransition(); }
 
-int32_t MosaicTransition::SetupV(std::intptr_t first, const ObjectArguments& rest) {
+int32_t MosaicTransition::SetupV(const ObjectArgument& first, const ObjectArguments& rest) {
   if (const int32_t code = ReadTransitionHead(first, rest, &time_.duration); code != kSetupDone)
     return code;
   anchor_ = uint8_t(rest.Cell(1));
   if (anchor_ > 4) anchor_ = 0;
   maximum_ = uint32_t(std::max(rest.Cell(2), 1)) * 2;
   keepAspect_ = rest.Cell(3) != 0;
-  if (!reinterpret_cast<TransitionTarget*>(first)->GetPictureSize(&pictureWidth_, &pictureHeight_))
+  if (!first.Object<TransitionTarget>()->GetPictureSize(&pictureWidth_, &pictureHeight_))
     pictureWidth_ = pictureHeight_ = 0;
   time_.firstPending = true;
   return kSetupDone;

@@ -63,7 +63,7 @@ class NamedTransition : public TcpObject {
   virtual int32_t IsFinished() const = 0;
   virtual int32_t Apply(const TransitionApplyRecord& record) = 0;
   // first is the TransitionTarget; the list begins with the duration in ms.
-  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override = 0;
+  int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override = 0;
   virtual int32_t Control(int32_t, int32_t) { return kNotSupported; }
   virtual int32_t Query() { return kNotSupported; }
   // The image is about to be deleted (null: every image is). A transition
@@ -114,6 +114,6 @@ double ReadDecimalArgument(const ObjectArguments& rest, std::size_t index, doubl
 
 // Reads the common head of a built-in set-up: the target's depth must be
 // 32 and the first argument a duration other than 0.
-int32_t ReadTransitionHead(std::intptr_t first, const ObjectArguments& rest, uint32_t* duration);
+int32_t ReadTransitionHead(const ObjectArgument& first, const ObjectArguments& rest, uint32_t* duration);
 
 }  // namespace orrivel

@@ -26,9 +26,9 @@ void QuakeFilter::BindRandom(RandomSource draw) { gRandom = draw; }
 
 TcpObject* QuakeFilter::Create(int32_t) { return new (std::nothrow) QuakeFilter(); }
 
-int32_t QuakeFilter::SetupV(std::intptr_t first, const ObjectArguments& rest) {
-  auto* target = reinterpret_cast<TransitionTarget*>(first);
-  if (target == nullptr || rest.values == nullptr || rest.count == 0) return kSetupMissing;
+int32_t QuakeFilter::SetupV(const ObjectArgument& first, const ObjectArguments& rest) {
+  auto* target = first.Object<TransitionTarget>();
+  if (target == nullptr || rest.count == 0) return kSetupMissing;
   if (target->GetDepth() != 32) return kSetupBadImage;
   if (gRandom == nullptr) return kSetupNoRandom;
   random_ = gRandom;

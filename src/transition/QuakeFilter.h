@@ -27,7 +27,7 @@ class QuakeFilter : public NamedTransition {
   int32_t Update(uint32_t now) override;
   int32_t IsFinished() const override { return state_ == 2 ? -1 : 0; }
   int32_t Apply(const TransitionApplyRecord& record) override;
-  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
+  int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override;
 
   int32_t OffsetX() const { return offsetX_; }
   int32_t OffsetY() const { return offsetY_; }

@@ -62,9 +62,9 @@ void RippleTransition::OnRelease() { ReleaseListedRippleTables(); }
 
 RippleTransition::~RippleTransition() { ReleaseRippleTable(table_); }
 
-int32_t RippleTransition::SetupV(std::intptr_t first, const ObjectArguments& rest) {
-  auto* target = reinterpret_cast<TransitionTarget*>(first);
-  if (target == nullptr || rest.values == nullptr || rest.count == 0) return kSetupMissing;
+int32_t RippleTransition::SetupV(const ObjectArgument& first, const ObjectArguments& rest) {
+  auto* target = first.Object<TransitionTarget>();
+  if (target == nullptr || rest.count == 0) return kSetupMissing;
   int32_t width = 0, height = 0;
   if (target->GetDepth() != 32 || !target->GetPictureSize(&width, &height) || width <= 0 ||
       height <= 0)

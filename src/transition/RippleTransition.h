@@ -29,7 +29,7 @@ class RippleTransition : public NamedTransition {
   int32_t Update(uint32_t now) override;
   int32_t IsFinished() const override { return level_ == 255 ? -1 : 0; }
   int32_t Apply(const TransitionApplyRecord& record) override;
-  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
+  int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override;
 
   const RippleTable* Table() const { return table_; }
   uint32_t Level() const { return level_; }

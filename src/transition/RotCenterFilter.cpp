@@ -12,7 +12,7 @@ namespace orrivel {
 
 TcpObject* RotCenterFilter::Create(int32_t) { return new (std::nothrow) RotCenterFilter(); }
 
-int32_t RotCenterFilter::SetupV(std::intptr_t first, const ObjectArguments& rest) {
+int32_t RotCenterFilter::SetupV(const ObjectArgument& first, const ObjectArguments& rest) {
   if (const int32_t code = ReadTransitionHead(first, rest, &progress_.time.duration); code != kSetupDone)
     return code;
   MathTables* tables = GetMathTables();

@@ -28,14 +28,14 @@ void FillInside(Surface* surface, Rect strip, const Rect& band) {
 
 TcpObject* RotaxisTransition::Create(int32_t) { return new (std::nothrow) RotaxisTransition(); }
 
-int32_t RotaxisTransition::SetupV(std::intptr_t first, const ObjectArguments& rest) {
+int32_t RotaxisTransition::SetupV(const ObjectArgument& first, const ObjectArguments& rest) {
   if (const int32_t code = ReadTransitionHead(first, rest, &time_.duration); code != kSetupDone)
     return code;
   MathTables* tables = GetMathTables();
   if (tables == nullptr || !tables->GetSinCosTable()) return kSetupNoMathTables;
   cosTable_ = tables->DoubleCosTable();
   axis_ = uint8_t(rest.Cell(1));
-  if (!reinterpret_cast<TransitionTarget*>(first)->GetPictureSize(&pictureWidth_, &pictureHeight_))
+  if (!first.Object<TransitionTarget>()->GetPictureSize(&pictureWidth_, &pictureHeight_))
     pictureWidth_ = pictureHeight_ = 0;
   time_.firstPending = true;
   return kSetupDone;

@@ -27,7 +27,7 @@ class RotaxisTransition : public NamedTransition {
   int32_t Update(uint32_t now) override;
   int32_t IsFinished() const override { return progress_ == 256 ? -1 : 0; }
   int32_t Apply(const TransitionApplyRecord& record) override;
-  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
+  int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override;
   uint32_t Progress() const { return progress_; }
 
   // The four projected corners (top-left, top-right, bottom-left,

@@ -77,11 +77,11 @@ void DrawPart(const TransitionApplyRecord& r, Image* picture, int32_t px, int32_
 
 TcpObject* ScrollTransition::Create(int32_t) { return new (std::nothrow) ScrollTransition(); }
 
-int32_t ScrollTransition::SetupV(std::intptr_t first, const ObjectArguments& rest) {
+int32_t ScrollTransition::SetupV(const ObjectArgument& first, const ObjectArguments& rest) {
   if (const int32_t code = ReadTransitionHead(first, rest, &time_.duration); code != kSetupDone)
     return code;
   int32_t width = 0, height = 0;
-  if (!reinterpret_cast<TransitionTarget*>(first)->GetPictureSize(&width, &height) || width < 0 ||
+  if (!first.Object<TransitionTarget>()->GetPictureSize(&width, &height) || width < 0 ||
       height < 0)
     return kSetupBadImage;
   direction_ = std::min<uint8_t>(uint8_t(rest.Cell(1)), 3);

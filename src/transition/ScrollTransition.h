@@ -23,7 +23,7 @@ class ScrollTransition : public NamedTransition {
   int32_t Update(uint32_t now) override;
   int32_t IsFinished() const override { return offset_ == distance_ && !time_.firstPending ? -1 : 0; }
   int32_t Apply(const TransitionApplyRecord& record) override;
-  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
+  int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override;
   uint32_t Offset() const { return offset_; }
   uint8_t FadeLevel() const { return fadeLevel_; }
 

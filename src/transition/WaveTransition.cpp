@@ -29,9 +29,9 @@ uint32_t* PixelAt(Image* image, int32_t x, int32_t y) {
 
 TcpObject* WaveTransition::Create(int32_t) { return new (std::nothrow) WaveTransition(); }
 
-int32_t WaveTransition::SetupV(std::intptr_t first, const ObjectArguments& rest) {
-  auto* target = reinterpret_cast<TransitionTarget*>(first);
-  if (target == nullptr || rest.values == nullptr || rest.count == 0) return kSetupMissing;
+int32_t WaveTransition::SetupV(const ObjectArgument& first, const ObjectArguments& rest) {
+  auto* target = first.Object<TransitionTarget>();
+  if (target == nullptr || rest.count == 0) return kSetupMissing;
   int32_t width = 0;
   if (target->GetDepth() != 32 || !target->GetPictureSize(&width, &height_) || height_ <= 0)
     return kSetupBadImage;

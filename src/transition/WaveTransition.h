@@ -26,7 +26,7 @@ class WaveTransition : public NamedTransition {
   int32_t Update(uint32_t now) override;
   int32_t IsFinished() const override { return level_ == 255 ? -1 : 0; }
   int32_t Apply(const TransitionApplyRecord& record) override;
-  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
+  int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override;
 
   int32_t Amplitude() const { return amplitude_; }
   uint32_t Level() const { return level_; }

@@ -36,13 +36,13 @@ PixelOpImage BandOf(const TransitionApplyRecord& r) {
 
 TcpObject* ZoomFlipFilter::Create(int32_t) { return new (std::nothrow) ZoomFlipFilter(); }
 
-int32_t ZoomFlipFilter::SetupV(std::intptr_t first, const ObjectArguments& rest) {
+int32_t ZoomFlipFilter::SetupV(const ObjectArgument& first, const ObjectArguments& rest) {
   if (const int32_t code = ReadTransitionHead(first, rest, &progress_.time.duration); code != kSetupDone)
     return code;
   mode_ = uint8_t(rest.Cell(1));
   smoothing_ = uint8_t(rest.Cell(2));
   int32_t width = 0, height = 0;
-  if (!reinterpret_cast<TransitionTarget*>(first)->GetPictureSize(&width, &height)) width = height = 0;
+  if (!first.Object<TransitionTarget>()->GetPictureSize(&width, &height)) width = height = 0;
   switch (mode_) {
     case 0:
     case 2:

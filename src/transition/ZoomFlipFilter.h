@@ -22,7 +22,7 @@ class ZoomFlipFilter : public NamedTransition {
   int32_t Update(uint32_t now) override;
   int32_t IsFinished() const override { return progress_.value == maximum_ ? -1 : 0; }
   int32_t Apply(const TransitionApplyRecord& record) override;
-  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override;
+  int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override;
   uint32_t Progress() const { return progress_.value; }
   uint32_t Maximum() const { return maximum_; }
 

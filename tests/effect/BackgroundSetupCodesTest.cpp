@@ -24,7 +24,7 @@ using testing::TestBackgroundLayer;
 constexpr int kW = 8;
 constexpr int kH = 4;
 
-std::intptr_t Text(const char* text) { return reinterpret_cast<std::intptr_t>(text); }
+ObjectArgument Text(const char* text) { return ObjectArgument(text); }
 
 struct Layer {
   TestBackgroundLayer layer{kW, kH};
@@ -37,7 +37,7 @@ enum class List { Normal, Refusing, None };
 struct Row {
   const char* name;
   const char* what;
-  std::vector<std::intptr_t> cells;
+  std::vector<ObjectArgument> cells;
   int32_t expected;
   std::function<void(Layer&)> prepare = nullptr;
   List list = List::Normal;
@@ -66,12 +66,12 @@ TEST_F(BackgroundSetupCodesTest, EveryClassAnswersItsCodeAndLeavesTheLayerAsItWa
   const auto low = [&](Layer& l) { show(MakePicture(kW, kH - 1), l.layer.Canvas(), l.picture); };
   const auto noSecond = [](Layer& l) { l.layer.DropSecondPage(); };
   const auto otherSize = [&](Layer& l) { show(MakePicture(kW, kH), l.layer.Second(), l.second); };
-  const std::vector<std::intptr_t> rast{2, 4, 100, 0, 0, 0, 0, 0};
-  const std::vector<std::intptr_t> haze{Text("(1,0,2)"), 4, 100, 0, 0, 0, 0, 0};
+  const std::vector<ObjectArgument> rast{2, 4, 100, 0, 0, 0, 0, 0};
+  const std::vector<ObjectArgument> haze{Text("(1,0,2)"), 4, 100, 0, 0, 0, 0, 0};
   // bg_blur: the zoom form, then the path form naming a picture file.
-  const std::vector<std::intptr_t> blur{0, 4, 2, 0, 0, Text("2.0"), 0, 100, 128};
-  const std::vector<std::intptr_t> blurFile{Text("(0,0)(4,2)"), 0, 100, 255, 0, Text("SYS\\NONE.ELG")};
-  const std::vector<std::intptr_t> blurDirect{
+  const std::vector<ObjectArgument> blur{0, 4, 2, 0, 0, Text("2.0"), 0, 100, 128};
+  const std::vector<ObjectArgument> blurFile{Text("(0,0)(4,2)"), 0, 100, 255, 0, Text("SYS\\NONE.ELG")};
+  const std::vector<ObjectArgument> blurDirect{
       Text("(0,0)(4,2)"), 0, 100, 255, 0, Text("SYS\\BLUR.ELG"), 0, 0, 1};
   const auto blurPictureNoBackground = [this, noPicture](Layer& l) {
     WriteOpaque("SYS/BLUR.ELG", 4, 4);

@@ -18,7 +18,7 @@ using testing::PicturePixel;
 using testing::TestBackgroundLayer;
 
 struct WaveCells {
-  std::intptr_t first = 4;  // amplitude, or the profile text
+  ObjectArgument first = 4;  // amplitude, or the profile text
   int32_t second = 4;       // wavelength, or the profile length
   int32_t period = 512;
   int32_t duration = 0;
@@ -171,7 +171,7 @@ TEST_F(BackgroundWaveTest, ASecondActionOnAHeldWorkCopyIsRefusedAndTheFirstRunsO
   auto* first = Start<BgRastAction>({.first = 2});
   Surface* copy = layer_.Canvas().BackCopy();
   BgHazeAction haze;
-  EXPECT_EQ(Setup(&haze, {.first = reinterpret_cast<std::intptr_t>("(1,0,2)")}), 3);
+  EXPECT_EQ(Setup(&haze, {.first = "(1,0,2)"}), 3);
   EXPECT_EQ(layer_.Canvas().BackCopy(), copy);
   EXPECT_TRUE(list_.Contains(first->Handle()));
   StepAt(kStart);
@@ -223,7 +223,7 @@ TEST_F(BackgroundWaveTest, HazeMovesEachRowDiagonallyAndPeriodZeroActsAsOneMs) {
     TestBackgroundLayer layer(kW, kH);
     ShowPicture(layer.Canvas(), picture_.get(), 2, 1);
     auto* haze = Start<BgHazeAction>(
-        {.first = reinterpret_cast<std::intptr_t>("(1,0,2)"), .second = 4, .period = 0, .fill = fill}, &layer);
+        {.first = "(1,0,2)", .second = 4, .period = 0, .fill = fill}, &layer);
     StepAt(kStart);
     StepAt(kStart + 3);  // start index 0 at every tick
     EXPECT_EQ(haze->LastPhase(), 0);
@@ -240,7 +240,7 @@ TEST_F(BackgroundWaveTest, HazeMovesEachRowDiagonallyAndPeriodZeroActsAsOneMs) {
   // The large profile moves its rows off the copy (filled); rows whose
   // entry is 0 stay where they are.
   auto* big =
-      Start<BgHazeAction>({.first = reinterpret_cast<std::intptr_t>("(1,0,65536)(2,128,32768)"), .second = 8});
+      Start<BgHazeAction>({.first = "(1,0,65536)(2,128,32768)", .second = 8});
   StepAt(kStart + 10);
   for (int r = 0; r < kH; ++r)
     for (int c = 0; c < kW; ++c)

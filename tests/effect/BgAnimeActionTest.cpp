@@ -25,7 +25,10 @@ using testing::RefusingTimerList;
 using testing::TestBackgroundLayer;
 using A = BgAnimeAction;
 
-std::intptr_t Word(const void* pointer) { return reinterpret_cast<std::intptr_t>(pointer); }
+template <class T>
+ObjectArgument Word(T* pointer) {
+  return ObjectArgument(pointer);
+}
 
 tools::LadFrameRecord Frame(int32_t picture, int32_t ms, int16_t x = 0, int16_t y = 0) {
   return {picture, ms, x, y, 0};
@@ -98,7 +101,7 @@ TEST_F(BgAnimeTest, ControlAndQueryTablesFollowThePlayState) {
   A* anime = Start(lad, -1, 0, false, false);
   struct Case {
     const char* what;
-    std::vector<std::intptr_t> cells;
+    std::vector<ObjectArgument> cells;
     int32_t result;
     int32_t state;
     int32_t step = -1;  // -1: not looked at
@@ -281,7 +284,7 @@ TEST_F(BgAnimeTest, SetupCodes) {
   struct Case {
     const char* what;
     TimerList* list;
-    void* target;
+    ObjectArgument target;
     const LadAnimation* lad;
     const char* folder;
     std::intptr_t sequence;

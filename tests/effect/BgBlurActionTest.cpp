@@ -22,23 +22,23 @@ namespace {
 using testing::MakePicture;
 using testing::TestBackgroundLayer;
 
-std::intptr_t Text(const char* text) { return reinterpret_cast<std::intptr_t>(text); }
+ObjectArgument Text(const char* text) { return ObjectArgument(text); }
 
 // The common cells after the form's own: duration, opacity, curve, file,
 // mirror, mirror, direct, blend mode, delay, keep.
-std::vector<std::intptr_t> Common(int32_t duration, int32_t opacity, bool keep, bool direct = false) {
+std::vector<ObjectArgument> Common(int32_t duration, int32_t opacity, bool keep, bool direct = false) {
   return {duration, opacity, 0, 0, 0, 0, direct, 0, 0, keep};
 }
 
-std::vector<std::intptr_t> ZoomForm(int32_t cx, int32_t cy, const char* s0, const char* a0, const char* s1,
-                                    const char* a1, const std::vector<std::intptr_t>& common) {
-  std::vector<std::intptr_t> cells{0, cx, cy, Text(s0), Text(a0), Text(s1), Text(a1)};
+std::vector<ObjectArgument> ZoomForm(int32_t cx, int32_t cy, const char* s0, const char* a0, const char* s1,
+                                    const char* a1, const std::vector<ObjectArgument>& common) {
+  std::vector<ObjectArgument> cells{0, cx, cy, Text(s0), Text(a0), Text(s1), Text(a1)};
   cells.insert(cells.end(), common.begin(), common.end());
   return cells;
 }
 
-std::vector<std::intptr_t> PathForm(const char* points, bool smooth, const std::vector<std::intptr_t>& common) {
-  std::vector<std::intptr_t> cells{Text(points), smooth};
+std::vector<ObjectArgument> PathForm(const char* points, bool smooth, const std::vector<ObjectArgument>& common) {
+  std::vector<ObjectArgument> cells{Text(points), smooth};
   cells.insert(cells.end(), common.begin(), common.end());
   return cells;
 }
@@ -53,7 +53,7 @@ class BgBlurTest : public testing::BackgroundTest {
     picture_ = MakePicture(kW, kH);
     ShowPicture(layer_.Canvas(), picture_.get());
   }
-  BgBlurAction* Start(const std::vector<std::intptr_t>& cells, TestBackgroundLayer* layer = nullptr) {
+  BgBlurAction* Start(const std::vector<ObjectArgument>& cells, TestBackgroundLayer* layer = nullptr) {
     auto* blur = new BgBlurAction();
     EXPECT_EQ(blur->SetupV(&list_, layer != nullptr ? layer : &layer_, ObjectArguments{cells.data(), cells.size()}),
               0);
@@ -109,7 +109,7 @@ TEST(BlurPointList, NaturalSplineMomentsSolveTheSystem) {
 TEST_F(BgBlurTest, EachFormPicksItsDrawingRoutine) {
   struct Case {
     const char* what;
-    std::vector<std::intptr_t> cells;
+    std::vector<ObjectArgument> cells;
     BgBlurAction::Routine routine;
   };
   const Case cases[] = {
@@ -174,7 +174,7 @@ TEST_F(BgBlurTest, LowOpacityDrawsAtMostEverySixteenMilliseconds) {
 TEST_F(BgBlurTest, TheFinalTransformStaysOnlyWhenKept) {
   struct Case {
     const char* what;
-    std::vector<std::intptr_t> cells;
+    std::vector<ObjectArgument> cells;
     int32_t angle;
     ZoomRect stretch;  // the picture part stretched over the screen
   };
@@ -189,7 +189,7 @@ TEST_F(BgBlurTest, TheFinalTransformStaysOnlyWhenKept) {
       SCOPED_TRACE(std::string(c.what) + (keep ? " kept" : " not kept"));
       TestBackgroundLayer layer(kW, kH);
       ShowPicture(layer.Canvas(), picture_.get());
-      std::vector<std::intptr_t> cells = c.cells;
+      std::vector<ObjectArgument> cells = c.cells;
       cells.back() = keep;
       Start(cells, &layer);
       StepAt(now);
@@ -287,23 +287,23 @@ TEST_F(BgBlurTest, ScaledRectangleAndClassEntry) {
   auto words = [](double d) {
     uint64_t bits = 0;
     std::memcpy(&bits, &d, sizeof bits);
-    return std::pair<std::intptr_t, std::intptr_t>{std::intptr_t(uint32_t(bits)), std::intptr_t(uint32_t(bits >> 32))};
+    return std::pair<int32_t, int32_t>{int32_t(uint32_t(bits)), int32_t(uint32_t(bits >> 32))};
   };
   int32_t x = -1, y = -1, w = -1, h = -1;
-  auto out = [](int32_t* p) { return reinterpret_cast<std::intptr_t>(p); };
+  auto out = [](int32_t* p) { return ObjectArgument(p); };
   const auto [s0, s1] = words(2.0);
   const auto [a0, a1] = words(0.0);
-  const std::intptr_t zoom[] = {reinterpret_cast<std::intptr_t>(object), 16, 12, s0, s1, a0, a1,
+  const ObjectArgument zoom[] = {ObjectArgument(object), 16, 12, s0, s1, a0, a1,
                                 out(&x), out(&y), out(&w), out(&h)};
   EXPECT_EQ(ParseBgBlurArgs(ObjectArguments{zoom, 11}), 0);
   EXPECT_EQ((ZoomRect{x, y, w, h}), (ZoomRect{8, 6, 16, 12}));
   EXPECT_EQ(layer_.Canvas().StretchSource().left, 8);
   const auto [t0, t1] = words(64.0);
-  const std::intptr_t turn[] = {reinterpret_cast<std::intptr_t>(object), 16, 12, s0, s1, t0, t1, 0, 0, 0, 0};
+  const ObjectArgument turn[] = {ObjectArgument(object), 16, 12, s0, s1, t0, t1, 0, 0, 0, 0};
   EXPECT_EQ(ParseBgBlurArgs(ObjectArguments{turn, 11}), 0);
   EXPECT_EQ(layer_.Canvas().BackgroundAngle(), 64);
   const auto [h0, h1] = words(1e9);
-  const std::intptr_t empty[] = {reinterpret_cast<std::intptr_t>(object), 16, 12, h0, h1, a0, a1};
+  const ObjectArgument empty[] = {ObjectArgument(object), 16, 12, h0, h1, a0, a1};
   EXPECT_EQ(ParseBgBlurArgs(ObjectArguments{empty, 7}), 4);
   layer_.SetKind(5);
   EXPECT_EQ(ParseBgBlurArgs(ObjectArguments{zoom, 11}), -1);

@@ -23,7 +23,7 @@ using testing::MakePicture;
 using testing::PicturePixel;
 using testing::TestBackgroundLayer;
 
-std::intptr_t Text(const char* text) { return reinterpret_cast<std::intptr_t>(text); }
+ObjectArgument Text(const char* text) { return ObjectArgument(text); }
 
 class BgPanimeTest : public testing::BackgroundTest {
  protected:
@@ -155,7 +155,7 @@ TEST_F(BgPanimeTest, CubicSegmentsCurveAndMeetThePoints) {
 TEST_F(BgPanimeTest, WorkCopyModeLoopsAndTheQueryReportsTheEntry) {
   BgPanimeAction* pan = Start("p100,0 p0,0", 100, 1, true);
   int32_t x = -1, y = -1;
-  const auto out = [](int32_t* p) { return reinterpret_cast<std::intptr_t>(p); };
+  const auto out = [](int32_t* p) { return ObjectArgument(p); };
   EXPECT_EQ(pan->Query({out(&x), out(&y)}), 2);  // before the first entry
   ASSERT_NE(layer_.Canvas().BackCopy(), nullptr);
   StepAt(kStart);
@@ -232,7 +232,7 @@ TEST_F(BgPanimeTest, AComposedPicturePansTheWholeSceneAndTheCanvasComesBack) {
 
 TEST_F(BgPanimeTest, DurationZeroAndTheClassEntryGoToTheEndAtOnce) {
   BgPanimeAction pan;
-  const auto out = [](int32_t* p) { return reinterpret_cast<std::intptr_t>(p); };
+  const auto out = [](int32_t* p) { return ObjectArgument(p); };
   EXPECT_EQ(pan.Query({}), 1);  // no path yet
   EXPECT_EQ(pan.Setup(&list_, &layer_, {Text("p10,5 p40,30"), 0, kOffsetOnly}), BgPanimeAction::kAppliedAtOnce);
   EXPECT_EQ(Offset(), (std::pair{40, 30}));
@@ -240,14 +240,19 @@ TEST_F(BgPanimeTest, DurationZeroAndTheClassEntryGoToTheEndAtOnce) {
 
   DcpManager registry;
   RegisterStartupEffects(registry);
-  CallbackAssistFunc entry = registry.FindCallbackAssist("bg_panime");
+  CallbackAssistFunc2 entry = registry.FindCallbackAssist2("bg_panime");
   ASSERT_NE(entry, nullptr);
   auto* object = static_cast<LayerObject*>(&layer_);
   int32_t x = -1, y = -1;
-  EXPECT_EQ(entry(reinterpret_cast<std::intptr_t>(object), Text("p70,20"), out(&x), out(&y)), 0);
+  // The variadic twin takes machine words as numbers only: an address
+  // given there is never followed.
+  CallbackAssistFunc words = registry.FindCallbackAssist("bg_panime");
+  ASSERT_NE(words, nullptr);
+  EXPECT_EQ(words(reinterpret_cast<std::intptr_t>(object), std::intptr_t{0}, std::intptr_t{0}, std::intptr_t{0}), -1);
+  EXPECT_EQ(entry(CellList({object, Text("p70,20"), out(&x), out(&y)})), 0);
   EXPECT_EQ((std::pair{x, y}), (std::pair{70, 20}));
   EXPECT_EQ(Offset(), (std::pair{70, 20}));
-  const std::intptr_t bad[] = {reinterpret_cast<std::intptr_t>(object), Text("p1,1 ?"), 0, 0};
+  const ObjectArgument bad[] = {ObjectArgument(object), Text("p1,1 ?"), 0, 0};
   EXPECT_EQ(ParseBgPanimeArgs(ObjectArguments{bad, 4}), SplinePath::kBadCharacter);
   layer_.SetKind(3);
   EXPECT_EQ(ParseBgPanimeArgs(ObjectArguments{bad, 4}), -1);

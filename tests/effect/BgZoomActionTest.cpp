@@ -29,7 +29,7 @@ class BgZoomTest : public testing::BackgroundTest {
   }
   int32_t SetupZoom(BgZoomAction* zoom, int32_t cx, int32_t cy, const char* m, const char* curve, int32_t duration) {
     return zoom->Setup(&list_, &layer_,
-                       {cx, cy, reinterpret_cast<std::intptr_t>(m), reinterpret_cast<std::intptr_t>(curve), duration});
+                       {cx, cy, ObjectArgument(m), ObjectArgument(curve), duration});
   }
   ZoomRect Shown() {
     const Rect& r = layer_.Canvas().StretchSource();
@@ -99,8 +99,8 @@ TEST_F(BgZoomTest, CurvesStartSlowlyEndSlowlyOrRunLinearly) {
   ASSERT_EQ(SetupZoom(next, 100, 50, nullptr, nullptr, 100), 0);
   EXPECT_EQ(next->StartRect(), (ZoomRect{168, 0, 32, 24}));
   int32_t x = -1, y = -1, h = -1;
-  EXPECT_EQ(next->Query({reinterpret_cast<std::intptr_t>(&x), reinterpret_cast<std::intptr_t>(&y), 0,
-                         reinterpret_cast<std::intptr_t>(&h)}),
+  EXPECT_EQ(next->Query({ObjectArgument(&x), ObjectArgument(&y), 0,
+                         ObjectArgument(&h)}),
             0);
   EXPECT_EQ(x, 68);
   EXPECT_EQ(y, 26);
@@ -125,7 +125,7 @@ TEST_F(BgZoomTest, DurationZeroAppliesAtOnceAndAStopJumpsToTheTarget) {
 
 TEST_F(BgZoomTest, TurnEasesCentreAngleAndScaleAndJumpsToTheTargetOnStop) {
   auto setup = [this](BgRotAction* rot, int32_t duration) {
-    return rot->Setup(&list_, &layer_, {3, 4, 128, reinterpret_cast<std::intptr_t>("2.0"), 0, duration});
+    return rot->Setup(&list_, &layer_, {3, 4, 128, "2.0", 0, duration});
   };
   auto* rot = new BgRotAction();
   ASSERT_EQ(setup(rot, 1000), 0);
@@ -149,24 +149,29 @@ TEST_F(BgZoomTest, TurnEasesCentreAngleAndScaleAndJumpsToTheTargetOnStop) {
 TEST_F(BgZoomTest, ClassEntryAppliesTheRectangleAndReportsIt) {
   DcpManager registry;
   RegisterStartupEffects(registry);
-  CallbackAssistFunc entry = registry.FindCallbackAssist("bg_zoom");
+  CallbackAssistFunc2 entry = registry.FindCallbackAssist2("bg_zoom");
   ASSERT_NE(entry, nullptr);
   int32_t x = -1, y = -1, w = -1, h = -1;
-  auto out = [](int32_t* p) { return reinterpret_cast<std::intptr_t>(p); };
+  auto out = [](int32_t* p) { return ObjectArgument(p); };
   auto* object = static_cast<LayerObject*>(&layer_);
-  EXPECT_EQ(entry(reinterpret_cast<std::intptr_t>(object), std::intptr_t{190}, std::intptr_t{5},
-                  reinterpret_cast<std::intptr_t>("2.0"), out(&x), out(&y), out(&w), out(&h)),
-            0);
+  // The variadic twin takes machine words as numbers only: the layer's
+  // address given there is refused, never followed.
+  CallbackAssistFunc words = registry.FindCallbackAssist("bg_zoom");
+  ASSERT_NE(words, nullptr);
+  EXPECT_EQ(words(reinterpret_cast<std::intptr_t>(object), std::intptr_t{190}, std::intptr_t{5}, std::intptr_t{0},
+                  std::intptr_t{0}, std::intptr_t{0}, std::intptr_t{0}, std::intptr_t{0}),
+            -1);
+  EXPECT_EQ(entry(CellList({object, 190, 5, "2.0", out(&x), out(&y), out(&w), out(&h)})), 0);
   EXPECT_EQ((ZoomRect{x, y, w, h}), (ZoomRect{168, 0, 32, 24}));
   EXPECT_EQ(Shown(), (ZoomRect{168, 0, 32, 24}));
   // Another kind of object, or none, is refused; so is magnification 0.
   layer_.SetKind(5);
-  const std::intptr_t cells[] = {reinterpret_cast<std::intptr_t>(object), 0, 0, 0, 0, 0, 0, 0};
+  const ObjectArgument cells[] = {ObjectArgument(object), 0, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(ParseBgZoomArgs(ObjectArguments{cells, 8}), -1);
   EXPECT_EQ(ParseBgZoomArgs(ObjectArguments{}), -1);
   layer_.SetKind(10);
-  const std::intptr_t zero[] = {reinterpret_cast<std::intptr_t>(object), 0, 0,
-                                reinterpret_cast<std::intptr_t>("0"), 0, 0, 0, 0};
+  const ObjectArgument zero[] = {ObjectArgument(object), 0, 0,
+                                "0", 0, 0, 0, 0};
   EXPECT_EQ(ParseBgZoomArgs(ObjectArguments{zero, 8}), 1);
   // A null magnification is 1.0: the screen-sized view about the centre.
   EXPECT_EQ(ParseBgZoomArgs(ObjectArguments{cells, 8}), 0);

@@ -38,7 +38,7 @@ class ProbeAction final : public LayerAction {
   uint8_t GetCategory() const override { return kSpriteCategory; }
   int32_t GetTypeId() const override { return kSpriteActionType; }
   using LayerAction::SetupV;
-  int32_t SetupV(TimerList* list, void*, const ObjectArguments&) override {
+  int32_t SetupV(TimerList* list, const ObjectArgument&, const ObjectArguments&) override {
     if (gLog->setupResult != 0) return gLog->setupResult;
     if (list->Add(this, 0, 0, 0) != 0) return 5;
     if (gLog->enterOnSetup) {
@@ -250,7 +250,7 @@ TEST_F(LayerActionLife, BaseAnswersAndRegistryEntryPassTheListAndTarget) {
   EXPECT_EQ(action->Query({}), LayerAction::kNotSupported);
   EXPECT_EQ(action->Attach(7), 0u);
   // The registry's own set-up path: the list is the first word.
-  DcpObject* made = registry_.CreateObject("probe", {reinterpret_cast<std::intptr_t>(&list_), 0});
+  DcpObject* made = registry_.CreateObject("probe", {ObjectArgument(&list_), 0});
   ASSERT_NE(made, nullptr);
   EXPECT_EQ(list_.Size(), 2u);
 }

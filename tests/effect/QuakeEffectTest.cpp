@@ -41,9 +41,9 @@ class QuakeTest : public testing::OverlayTest {
     reference_.Seed(424242);
   }
 
-  int32_t Setup(QuakeEffect* quake, const QuakeCells& c, TimerList* list = nullptr, void* target = nullptr) {
-    return quake->Setup(list ? list : &list_, target ? target : &host_,
-                        {c.swing, c.ax, c.ay, c.duration, reinterpret_cast<std::intptr_t>(c.endScale), c.copy,
+  int32_t Setup(QuakeEffect* quake, const QuakeCells& c, TimerList* list = nullptr, const ObjectArgument& target = nullptr) {
+    return quake->Setup(list ? list : &list_, target.Given() ? target : ObjectArgument(&host_),
+                        {c.swing, c.ax, c.ay, c.duration, ObjectArgument(c.endScale), c.copy,
                          c.first, c.second, 0});
   }
   QuakeEffect* Start(const QuakeCells& c) {
@@ -81,7 +81,7 @@ TEST_F(QuakeTest, SetupRefusesWithItsCodesAndLeavesThePagesAlone) {
     const char* what;
     bool bound;
     TimerList* list;
-    void* target;
+    ObjectArgument target;
     QuakeCells cells;
     int32_t code;
   } const cases[] = {
@@ -245,7 +245,7 @@ TEST_F(QuakeTest, CopyModeRedrawsTheWorkCopyFillsUncoveredBandsAndReleasesItAlso
     SCOPED_TRACE(stopEarly ? "stopped early" : "timed end");
     TimedTask* slot = nullptr;
     const uint32_t t0 = clock_.TickMs();
-    const std::intptr_t cells[] = {0, 24, 24, 2000, 0, 1, 1, 0, 0};
+    const ObjectArgument cells[] = {0, 24, 24, 2000, 0, 1, 1, 0, 0};
     ASSERT_EQ(CreateLayerAction(registry, &slot, "quake", &list_, &host_, ObjectArguments{cells, 9}, false),
               kActionCreated);
     auto* quake = static_cast<QuakeEffect*>(ActionInSlot(slot));

@@ -63,7 +63,7 @@ class SpriteActionTest : public test::SceneTest {
   // Sets the action up with the cells; the list owns it when it was added,
   // the rig otherwise.
   template <typename T>
-  T* Start(int32_t expected, void* target, std::initializer_list<std::intptr_t> cells) {
+  T* Start(int32_t expected, const ObjectArgument& target, std::initializer_list<ObjectArgument> cells) {
     auto* action = new T();
     const int32_t code = action->Setup(&list_, target, cells);
     EXPECT_EQ(code, expected);
@@ -84,6 +84,9 @@ class SpriteActionTest : public test::SceneTest {
   std::vector<std::unique_ptr<LayerAction>> refused_;
 };
 
-inline std::intptr_t Cell(const void* pointer) { return reinterpret_cast<std::intptr_t>(pointer); }
+template <class T>
+inline ObjectArgument Cell(T* pointer) {
+  return ObjectArgument(pointer);
+}
 
 }  // namespace orrivel::testing

@@ -148,10 +148,10 @@ TEST_F(SpriteFade, ControlStartsFadesAndCompletesQueryFollowsTheRun) {
   RecordingDrawable a(255, true, 10, 10), b(0, false);
   EXPECT_EQ(fade->Query({}), 0);
   // A fade-out with a move: cells index, target, duration, delay, move, x, y, curve.
-  EXPECT_EQ(fade->Control({2, 0, reinterpret_cast<std::intptr_t>(&a), 1000, 0, 1, 110, 60, 0}), 0);
-  EXPECT_EQ(fade->Control({1, 1, reinterpret_cast<std::intptr_t>(&b), 1000, 0, 0, 0, 0, 0}), 0);
+  EXPECT_EQ(fade->Control({2, 0, ObjectArgument(&a), 1000, 0, 1, 110, 60, 0}), 0);
+  EXPECT_EQ(fade->Control({1, 1, ObjectArgument(&b), 1000, 0, 0, 0, 0, 0}), 0);
   EXPECT_EQ(fade->Query({}), 1);
-  EXPECT_EQ(fade->Control({1, 2, reinterpret_cast<std::intptr_t>(&b), 1000}), 1) << "index past the entries";
+  EXPECT_EQ(fade->Control({1, 2, ObjectArgument(&b), 1000}), 1) << "index past the entries";
   EXPECT_EQ(fade->Control({1, 0, 0, 1000}), 1) << "no target";
   StepAt(kStart);
   StepAt(kStart + 500);

@@ -44,7 +44,7 @@ class SpriteLoop : public testing::OverlayTest {
     clock_.SetTick(kStart);
     auto* loop = new SpriteLoopAction();
     const char* name = direction < 2 ? "wide.elg" : "tall.elg";
-    const int32_t result = loop->Setup(&list_, &layer_, {std::intptr_t(name), kX, kY, window, 200, 5, direction,
+    const int32_t result = loop->Setup(&list_, &layer_, {ObjectArgument(name), kX, kY, window, 200, 5, direction,
                                                          std::intptr_t(kPeriod), count, 0});
     EXPECT_EQ(result, 0);
     if (result != 0) {
@@ -172,7 +172,7 @@ TEST_F(SpriteLoop, TheCanvasShowsTheBandThenItsWrappedRest) {
   // Each column of the picture carries its own number.
   WritePicture("band.elg", 800, 2, [](int x, int) { return 0xFF000000u | uint32_t(x); });
   SpriteLoopAction* loop = new SpriteLoopAction();
-  ASSERT_EQ(loop->Setup(&list_, &layer_, {std::intptr_t("band.elg"), kX, kY, 640, 255, 5, 0, kPeriod, 0, 0}), 0);
+  ASSERT_EQ(loop->Setup(&list_, &layer_, {"band.elg", kX, kY, 640, 255, 5, 0, kPeriod, 0, 0}), 0);
   StepAt(kStart);
   StepAt(kStart + 1000);
   SpriteCanvas& canvas = *layer_.GetCanvas();
@@ -193,7 +193,7 @@ TEST_F(SpriteLoop, SetupCodes) {
   struct Case {
     const char* what;
     TimerList* timers;
-    void* target;
+    ObjectArgument target;
     const char* name;
     int32_t window;
     int32_t direction;
@@ -214,7 +214,7 @@ TEST_F(SpriteLoop, SetupCodes) {
     EXPECT_EQ(loop.Control({SpriteLoopAction::kControlStop}), 1);
     EXPECT_EQ(loop.Step(kStart), SpriteLoopAction::kNoPicture);
     const int32_t result =
-        loop.Setup(c.timers, c.target, {std::intptr_t(c.name), 0, 0, c.window, 255, 0, c.direction, 1000, 0, 0});
+        loop.Setup(c.timers, c.target, {ObjectArgument(c.name), 0, 0, c.window, 255, 0, c.direction, 1000, 0, 0});
     EXPECT_EQ(result, c.expected);
     EXPECT_TRUE(layer_.GetCanvas()->MainList().Items().empty());
   }

@@ -39,7 +39,7 @@ class SpriteMovieActionTest : public ::testing::Test {
 
   // Cells: file, covers, x, y, order, loop, low priority.
   int32_t Setup(SpriteMovieAction* action, TimerList* list, const char* file, int covers, int order, int loop) {
-    return action->Setup(list, &layer, {reinterpret_cast<intptr_t>(file), covers, 4, 8, order, loop, 0});
+    return action->Setup(list, &layer, {ObjectArgument(file), covers, 4, 8, order, loop, 0});
   }
 
   FakeLibraryHandle fake{"good", "WENDLE"};
@@ -101,7 +101,7 @@ TEST_F(SpriteMovieActionTest, AFailedSetupLeavesTheCanvasAndTheListUntouched) {
   struct Case {
     const char* what;
     TimerList* list;
-    void* target;
+    ObjectArgument target;
     const char* file;
     int32_t expected;
   };
@@ -117,7 +117,7 @@ TEST_F(SpriteMovieActionTest, AFailedSetupLeavesTheCanvasAndTheListUntouched) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     SpriteMovieAction action;
-    EXPECT_EQ(action.Setup(c.list, c.target, {reinterpret_cast<intptr_t>(c.file), 1, 0, 0, 0, 0, 0}), c.expected);
+    EXPECT_EQ(action.Setup(c.list, c.target, {ObjectArgument(c.file), 1, 0, 0, 0, 0, 0}), c.expected);
     EXPECT_EQ(canvas->MainList().Head(), nullptr);
     EXPECT_EQ(canvas->Region().Count(), 0);
     EXPECT_EQ(timers.Size(), 0u);

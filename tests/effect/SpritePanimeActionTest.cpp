@@ -235,7 +235,7 @@ TEST_F(SpritePanime, RegisteredByNameWithItsAssistEntry) {
   ASSERT_NE(object, nullptr);
   auto* action = dynamic_cast<SpritePanimeAction*>(object);
   ASSERT_NE(action, nullptr);
-  const std::intptr_t words[] = {Cell(&list_), 0, Cell(sprite_), Cell("p10,0"), 100, 0, 0};
+  const ObjectArgument words[] = {Cell(&list_), 0, Cell(sprite_), Cell("p10,0"), 100, 0, 0};
   ASSERT_EQ(action->SetupV(ObjectArguments{words, 7}), 0);
   EXPECT_EQ(action->GetTypeId(), 14001);
   list_.Step(kStart);

@@ -58,7 +58,7 @@ class SpriteParts : public testing::OverlayTest {
     clock_.SetTick(kStart);
     auto* action = new SpritePartsAction();
     const int32_t code = action->Setup(&list_, &layer_,
-                                       {std::intptr_t("parts/CA001.TXT"), kFigureX, kFigureY, kBaseOrder,
+                                       {"parts/CA001.TXT", kFigureX, kFigureY, kBaseOrder,
                                         optional ? 1 : 0, DoubleLow(scale), DoubleHigh(scale), 0, compose_, pairedToo_,
                                         showMain_, showMirror_});
     EXPECT_EQ(code, expected) << table;
@@ -114,9 +114,9 @@ TEST_F(SpriteParts, LoadCodes) {
   for (const auto& c : cases) Start(c.table, c.code);
 
   auto* action = new SpritePartsAction();
-  EXPECT_EQ(action->Setup(&list_, &layer_, {std::intptr_t("parts/none.txt"), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
+  EXPECT_EQ(action->Setup(&list_, &layer_, {"parts/none.txt", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
             SpritePartsAction::kNoFile);
-  EXPECT_EQ(action->Setup(&list_, nullptr, {std::intptr_t("parts/none.txt")}), SpritePartsAction::kBadArguments);
+  EXPECT_EQ(action->Setup(&list_, nullptr, {"parts/none.txt"}), SpritePartsAction::kBadArguments);
   EXPECT_EQ(action->Setup(&list_, &layer_, {0}), SpritePartsAction::kBadArguments);
   delete action;
 }

@@ -39,7 +39,7 @@ class StaffRollMusic : public testing::SoundManagerRig {
   StaffRoll* Make(const std::string& layout) {
     WriteLayout(layout);
     auto* roll = new StaffRoll();
-    if (roll->Setup(&list, &layer_, {std::intptr_t("staff.txt")}) != 0) {
+    if (roll->Setup(&list, &layer_, {"staff.txt"}) != 0) {
       delete roll;
       return nullptr;
     }

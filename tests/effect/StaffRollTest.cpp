@@ -34,7 +34,7 @@ class StaffRollTest : public testing::OverlayTest {
     WriteLayout(layout);
     clock_.SetTick(kStart);
     auto* roll = new StaffRoll();
-    const int32_t result = roll->Setup(&list_, &layer_, {std::intptr_t("staff.txt")});
+    const int32_t result = roll->Setup(&list_, &layer_, {"staff.txt"});
     EXPECT_EQ(result, 0);
     if (result != 0) {
       delete roll;
@@ -83,7 +83,7 @@ TEST_F(StaffRollTest, SetupCodes) {
     if (c.layout) WriteLayout(c.layout);
     StaffRoll roll;
     const char* name = c.layout ? "staff.txt" : "missing.txt";
-    EXPECT_EQ(roll.Setup(c.timers, c.target, {std::intptr_t(name)}), c.expected);
+    EXPECT_EQ(roll.Setup(c.timers, c.target, {ObjectArgument(name)}), c.expected);
     EXPECT_EQ(roll.State(), StaffRoll::kIdle);
     EXPECT_TRUE(CanvasEmpty());
   }

@@ -53,7 +53,7 @@ class WeatherTest : public testing::OverlayTest {
   // Made by name and set up as the frame does; the action is in slot_.
   WeatherEffect* Start(const char* name, int32_t count, bool spread, const char* scale = nullptr,
                        int32_t base = 19950, int32_t spreadKeys = 600, bool first = true, bool second = true) {
-    const std::intptr_t cells[] = {count, base, spreadKeys, spread, reinterpret_cast<std::intptr_t>(scale),
+    const ObjectArgument cells[] = {count, base, spreadKeys, spread, ObjectArgument(scale),
                                    first, second};
     EXPECT_EQ(CreateLayerAction(registry_, &slot_, name, &list_, &host_, ObjectArguments{cells, 7}, false),
               kActionCreated);

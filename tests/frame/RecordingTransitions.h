@@ -1,6 +1,9 @@
 #pragma once
 // Transitions that record how they were made and run for their duration
 // on the test clock, registered under the names the frame's commands use.
+#include <concepts>
+#include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -9,10 +12,25 @@
 
 namespace orrivel::test {
 
+// One argument as a transition read it: a text, the image it names (by
+// its address, to compare with the one given) or the number.
+struct RecordedWord {
+  std::intptr_t value = 0;
+  std::string text;
+  template <std::integral I>
+  RecordedWord(I number) : value(std::intptr_t(number)) {}
+  RecordedWord(const char* given) : text(given) {}
+  bool operator==(const RecordedWord&) const = default;
+};
+inline void PrintTo(const RecordedWord& word, std::ostream* out) {
+  if (word.text.empty()) *out << word.value;
+  else *out << '"' << word.text << '"';
+}
+
 // What the recording transitions were made with, in order.
 struct MadeTransition {
   std::string name;
-  std::vector<std::intptr_t> words;  // the duration first
+  std::vector<RecordedWord> words;  // the duration first
 };
 
 // A transition that takes its duration in ms on the test clock and draws
@@ -36,9 +54,17 @@ class RecordingTransition final : public NamedTransition {
   }
   int32_t IsFinished() const override { return done_ ? -1 : 0; }
   int32_t Apply(const TransitionApplyRecord&) override { return 0; }
-  int32_t SetupV(std::intptr_t, const ObjectArguments& rest) override {
+  int32_t SetupV(const ObjectArgument&, const ObjectArguments& rest) override {
     MadeTransition record{name_, {}};
-    for (size_t i = 0; i < rest.count; ++i) record.words.push_back(rest.Word(i));
+    for (size_t i = 0; i < rest.count; ++i) {
+      if (const auto text = rest.Text(i)) {
+        record.words.emplace_back(text->c_str());
+      } else if (const Image* image = rest.Object<Image>(i)) {
+        record.words.emplace_back(reinterpret_cast<std::intptr_t>(image));
+      } else {
+        record.words.emplace_back(rest.Cell(i));
+      }
+    }
     made.push_back(record);
     // An endless quake runs until it is stopped.
     duration_ = uint32_t(name_ == "quake" ? (rest.Cell(3) ? rest.Cell(3) : -1) : rest.Cell(0));

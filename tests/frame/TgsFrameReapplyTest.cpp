@@ -495,7 +495,7 @@ TEST_F(FrameReapplyTest, AnEndlessQuakeFilterRunsAgainAfterALoad) {
   EXPECT_EQ(loaded.QuakeFilterRecord(), record);
   ASSERT_EQ(test::RecordingTransition::made.size(), 1u);
   EXPECT_EQ(test::RecordingTransition::made[0].name, "quake");
-  EXPECT_EQ(test::RecordingTransition::made[0].words, (std::vector<std::intptr_t>{4, 2, 3, 0, 0, 1}));
+  EXPECT_EQ(test::RecordingTransition::made[0].words, (std::vector<test::RecordedWord>{4, 2, 3, 0, 0, 1}));
   EXPECT_TRUE(loaded.Transitions()->FrontDisplay()->TimedPresentRunning());
   EXPECT_TRUE(loaded.Transitions()->Running());
   fixture_.frame.reset();

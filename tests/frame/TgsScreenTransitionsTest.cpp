@@ -74,7 +74,7 @@ class ScreenTransitionsTest : public test::LayerSetsTest {
   uint32_t Shown(int32_t x, int32_t y) { return test::ShownPixel(target_, x, y); }
   std::vector<uint32_t> Durations() const {
     std::vector<uint32_t> out;
-    for (const test::MadeTransition& made : test::RecordingTransition::made) out.push_back(uint32_t(made.words.at(0)));
+    for (const test::MadeTransition& made : test::RecordingTransition::made) out.push_back(uint32_t(made.words.at(0).value));
     return out;
   }
 
@@ -95,7 +95,7 @@ struct CommandCase {
   const char* what;
   Command run;
   std::string name;
-  std::vector<std::intptr_t> words;  // after the duration
+  std::vector<test::RecordedWord> words;  // after the duration
 };
 
 std::vector<CommandCase> Commands() {
@@ -104,9 +104,11 @@ std::vector<CommandCase> Commands() {
       {"trans", [](TgsScreenTransitions& t) { return t.StartTrans(0, false); }, "trans", {}},
       {"filter", [](TgsScreenTransitions& t) { return t.StartFilterTransition(6, 0, 7, 8, 9); }, "hblur",
        {7, 8, 9, 0, 0}},
-      {"scroll", [](TgsScreenTransitions& t) { return t.StartScroll(0, 2, 3, 44); }, "scroll", {2, 3, 44}},
-      {"ripple", [](TgsScreenTransitions& t) { return t.StartRipple(0, 1, 2, 3, 4, 5, 6); }, "ripple",
-       {2, 3, 4, 6, 1, 5}},
+      {"scroll", [](TgsScreenTransitions& t) { return t.StartScroll(0, 2, 3, "2.0"); }, "scroll", {2, 3, "2.0"}},
+      {"scroll without easing", [](TgsScreenTransitions& t) { return t.StartScroll(0, 2, 3, nullptr); }, "scroll",
+       {2, 3, 0}},
+      {"ripple", [](TgsScreenTransitions& t) { return t.StartRipple(0, "6.0", 2, 3, 4, 5, "1.0"); }, "ripple",
+       {2, 3, 4, "1.0", "6.0", 5}},
   };
 }
 
@@ -141,7 +143,7 @@ TEST_F(ScreenTransitionsTest, CommandsStartTheirTransitionWithTheArgumentsAndExc
     ASSERT_EQ(test::RecordingTransition::made.size(), 1u);
     const test::MadeTransition& made = test::RecordingTransition::made[0];
     EXPECT_EQ(made.name, row.name);
-    std::vector<std::intptr_t> expected{1000};
+    std::vector<test::RecordedWord> expected{1000};
     expected.insert(expected.end(), row.words.begin(), row.words.end());
     EXPECT_EQ(made.words, expected);
     // The records describe what is becoming visible; the displays change
@@ -245,10 +247,11 @@ TEST_F(ScreenTransitionsTest, RulePicturesLoadOnceAndAgainAfterTheMirrorSwitchCh
   ASSERT_EQ(test::RecordingTransition::made.size(), 1u);
   const test::MadeTransition& made = test::RecordingTransition::made[0];
   EXPECT_EQ(made.name, "rule");
-  EXPECT_EQ(made.words, (std::vector<std::intptr_t>{1000, reinterpret_cast<std::intptr_t>(static_cast<Image*>(transitions_->RuleSurface())),
-                                                    32}));
+  EXPECT_EQ(made.words, (std::vector<test::RecordedWord>{
+                            1000, reinterpret_cast<std::intptr_t>(static_cast<Image*>(transitions_->RuleSurface())),
+                            32}));
   EXPECT_EQ(transitions_->StartRule(12, 300, 5), 0);
-  EXPECT_EQ(test::RecordingTransition::made.back().words.at(2), 5);
+  EXPECT_EQ(test::RecordingTransition::made.back().words.at(2).value, 5);
   EXPECT_EQ(ruleLoads_, 1);
   // The mirror switch forgets the picture; the next load is mirrored.
   transitions_->SetRuleMirror(true);
@@ -267,7 +270,7 @@ TEST_F(ScreenTransitionsTest, RulePicturesLoadOnceAndAgainAfterTheMirrorSwitchCh
 TEST_F(ScreenTransitionsTest, AnEndlessQuakeIsRecordedAndWaitingForItEndsItWithoutPumping) {
   EXPECT_EQ(transitions_->StartQuakeFilter(3, 10, 12, 0, nullptr, 1, 1, true), 0);
   ASSERT_EQ(test::RecordingTransition::made.size(), 1u);
-  EXPECT_EQ(test::RecordingTransition::made[0].words, (std::vector<std::intptr_t>{3, 10, 12, 0, 0, 1}));
+  EXPECT_EQ(test::RecordingTransition::made[0].words, (std::vector<test::RecordedWord>{3, 10, 12, 0, 0, 1}));
   EXPECT_TRUE(displays_[0].TimedPresentRunning());
   const TgsScreenTransitions::QuakeRecord saved = transitions_->Quake();
   EXPECT_EQ(saved.kind, 1);

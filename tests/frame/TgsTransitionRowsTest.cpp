@@ -119,7 +119,7 @@ struct RowCase {
   const char* block;   // the rows under test
   // The transitions made by the block, each as its name and words
   // (duration first); a word of kRule stands for the rule surface.
-  std::vector<std::pair<std::string, std::vector<std::intptr_t>>> made;
+  std::vector<std::pair<std::string, std::vector<test::RecordedWord>>> made;
   std::function<void(Rig&)> check;
   bool skipMode = false;
 };
@@ -155,8 +155,12 @@ std::vector<RowCase> Cases() {
       {104, kScene, "[filter_transition 7 200 7 8 9]", {},
        [](Rig& r) { EXPECT_STREQ(FrontName(r), "BG01A.ELG"); }},
       {102, kScene, "[rule 9 500 0]", {}, ExpectSkyInFront},
-      {105, kScene, "[scroll 0 258 3 44]", {{"scroll", {1000, 2, 3, 44}}}, ExpectSkyInFront},
-      {106, kScene, "[ripple 100 1 2 3 4 5 6]", {{"ripple", {100, 2, 3, 4, 6, 1, 5}}}, ExpectSkyInFront},
+      {105, kScene, "[scroll 0 258 3 \"2.0\"]", {{"scroll", {1000, 2, 3, "2.0"}}}, ExpectSkyInFront},
+      // A number where the easing text belongs is no text: the default.
+      {105, kScene, "[scroll 0 258 3 44]", {{"scroll", {1000, 2, 3, 0}}}, ExpectSkyInFront},
+      {106, kScene, "[ripple 100 \"6.0\" 2 3 4 5 \"1.0\"]", {{"ripple", {100, 2, 3, 4, "1.0", "6.0", 5}}},
+       ExpectSkyInFront},
+      {106, kScene, "[ripple 100 1 2 3 4 5 6]", {{"ripple", {100, 2, 3, 4, 0, 0, 5}}}, ExpectSkyInFront},
       // While skipping nothing is made and the sets change places at once.
       {101, kScene, "[cross 100]", {}, ExpectSkyInFront, true},
       // Clearing cross-fades: black, then white.
@@ -259,9 +263,9 @@ TEST_F(TransitionRowsTest, EachRowReachesTheTransitionsWithItsArguments) {
     ASSERT_EQ(test::RecordingTransition::made.size(), row.made.size());
     for (size_t i = 0; i < row.made.size(); ++i) {
       EXPECT_EQ(test::RecordingTransition::made[i].name, row.made[i].first);
-      std::vector<std::intptr_t> words = row.made[i].second;
-      for (std::intptr_t& word : words)
-        if (word == kRule) word = rule;
+      std::vector<test::RecordedWord> words = row.made[i].second;
+      for (test::RecordedWord& word : words)
+        if (word.value == kRule) word.value = rule;
       EXPECT_EQ(test::RecordingTransition::made[i].words, words);
     }
     Rig rig{frame, *frame.Layers(), *frame.Transitions(), fixture_.pumps - pumpsBefore};

@@ -338,16 +338,22 @@ TEST_F(ControlNativesTest, PerControlNativesServeTheirKindsAndRefuseTheRest) {
   }
   EXPECT_EQ(ControlOf(controls[0])->GetTag(), 7);
 
-  // The event cells: flag cells for the clickable kinds, 1 for windows,
-  // -1 for none.
-  const uint32_t clicked = calls_->Word(0);
-  EXPECT_EQ(Call(723, {0, clicked, 0, 0}), kMinusOne);
-  EXPECT_EQ(Call(723, {controls[4], clicked, 0, 0}), 1u);
-  EXPECT_EQ(Call(723, {controls[2], clicked, 0, 0}), 0u);
+  // The three cells are the activate, hover and leave sound codes of the
+  // kind's event operation, whose other values are none: values, never
+  // addresses. 1 for windows, -1 for none.
+  const uint32_t word = calls_->Word(0);
+  EXPECT_EQ(Call(723, {0, word, 6, 7}), kMinusOne);
+  EXPECT_EQ(Call(723, {controls[4], word, 6, 7}), 1u);
+  EXPECT_EQ(Call(723, {controls[2], word, 6, 7}), 0u);
   auto* box = dynamic_cast<ColorBoxControl*>(ControlOf(controls[2]));
   ASSERT_NE(box, nullptr);
   ASSERT_NE(box->GetEvents(), nullptr);
-  EXPECT_EQ(box->GetEvents()->clicked.address, clicked);
+  EXPECT_EQ(box->GetEvents()->activateCode, int32_t(word));
+  EXPECT_EQ(box->GetEvents()->hoverCode, 6);
+  EXPECT_EQ(box->GetEvents()->leaveCode, 7);
+  EXPECT_EQ(box->GetEvents()->clicked.address, 0u) << "no flag cell";
+  EXPECT_EQ(box->GetEvents()->hover.address, 0u);
+  EXPECT_EQ(box->GetEvents()->leave.address, 0u);
 
   // Enable, show and move.
   EXPECT_EQ(Call(724, {controls[2], 0}), 1u);

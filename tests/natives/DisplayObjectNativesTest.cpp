@@ -50,8 +50,8 @@ class FakeTransition final : public NamedTransition {
     ++applied;
     return 0;
   }
-  int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override {
-    target = reinterpret_cast<TransitionTarget*>(first);
+  int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override {
+    target = first.Object<TransitionTarget>();
     duration = rest.Cell(0);
     return 0;
   }

@@ -42,17 +42,17 @@ class CountingTask final : public TimedTask {
 // its cells and writes through the first one.
 class RecordingAction final : public LayerAction {
  public:
-  static inline void* target = nullptr;
+  static inline CanvasDrawObject* target = nullptr;
   static inline int32_t firstCell = 0;
   static DcpObject* Make(int32_t) { return new RecordingAction(); }
   static int32_t Assist(const ObjectArguments& cells) { return cells.Cell(0) + cells.Cell(1); }
 
   const char* GetName() const override { return "rec"; }
-  uint8_t GetCategory() const override { return kBackgroundCategory; }
+  uint8_t GetCategory() const override { return kSpriteCategory; }
   int32_t Step(uint32_t) override { return 0; }
   void Stop() override {}
-  int32_t SetupV(TimerList* list, void* t, const ObjectArguments& cells) override {
-    target = t;
+  int32_t SetupV(TimerList* list, const ObjectArgument& t, const ObjectArguments& cells) override {
+    target = t.Object<CanvasDrawObject>();
     firstCell = cells.Cell(0);
     if (firstCell < 0) return 3;  // refused
     return list->Add(this, 0, 16, 0);

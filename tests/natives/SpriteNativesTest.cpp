@@ -87,6 +87,28 @@ class SpriteNativesTest : public DisplayNativeRig {
   std::unique_ptr<NativeHarness> harness_;
 };
 
+// Native 399 resolves its image as every image native does: a canvas image
+// gives the surface of its canvas part, and a sprite over it lets go of it
+// when the canvas image is deleted.
+TEST_F(SpriteNativesTest, CanvasImagesGiveTheirSurfaceToNewSprites) {
+  const uint32_t canvas = Canvas(8, 6, false);
+  ASSERT_NE(canvas, 0u);
+  const uint32_t sprite = Made("NativeCreateImageSprite", {Arg::Int(canvas), Arg::Int(65535), Arg::Int(0),
+                                                           Arg::Int(0), Arg::Int(0), Arg::Int(0), Arg::Int(0)});
+  ASSERT_NE(sprite, 0u);
+  auto* image = dynamic_cast<ImageSprite*>(Listed(sprite));
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->GetSource(), GetObjectSurface(canvas));
+  EXPECT_EQ(image->GetWidth(), 8);
+  // A handle that names no image gives no sprite.
+  EXPECT_EQ(Made("NativeCreateImageSprite", {Arg::Int(4096), Arg::Int(65535), Arg::Int(0), Arg::Int(0),
+                                             Arg::Int(0), Arg::Int(0), Arg::Int(0)}),
+            0u);
+  EXPECT_EQ(harness_->Call("NativeDeleteImage", {Arg::OutInt(canvas)}).Result(), 0);
+  EXPECT_EQ(image->GetSource(), nullptr);
+  EXPECT_EQ(image->IsVisible(), 0);
+}
+
 TEST_F(SpriteNativesTest, SpritesLiveInTheDeviceListByGroupAndDieThroughTheirVariable) {
   const uint32_t picture = Picture(8, 6, 0x00FF00);
   EXPECT_EQ(Result("NativeSetSpriteGroupId", {Arg::Int(5)}), 0);

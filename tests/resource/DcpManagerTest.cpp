@@ -96,24 +96,27 @@ TEST(DcpManagerTest, PluginObjectsAreCreatedThroughTheRegistry) {
   EXPECT_EQ(registry.FindCallbackAssist2("bg_zoom"), &AssistA);
   CallbackAssistFunc2 assist2 = registry.FindCallbackAssist2("plug_snow");
   ASSERT_NE(assist2, nullptr);
-  const std::intptr_t cells[] = {21};
+  const ObjectArgument cells[] = {21};
   EXPECT_EQ(assist2(ObjectArguments{cells, 1}), 42);
   CallbackAssistFunc assist = registry.FindCallbackAssist("plug_snow");
   ASSERT_NE(assist, nullptr);
   EXPECT_EQ(assist(4), 8);
 
-  int live = 0;
-  DcpObject* object = registry.CreateObject("plug_snow", {1, reinterpret_cast<std::intptr_t>(&live)});
+  // The objects of both copies of the library.
+  const auto live = [&] {
+    return testing::LiveObjectsOf(plugins, "TEST.DCP") + testing::LiveObjectsOf(plugins, "second.dcp");
+  };
+  DcpObject* object = registry.CreateObject("plug_snow", {1});
   ASSERT_NE(object, nullptr);
-  EXPECT_EQ(live, 1);
+  EXPECT_EQ(live(), 1);
   object->AddHolder();
   object->Release();  // drops the extra holder only
-  EXPECT_EQ(live, 1);
+  EXPECT_EQ(live(), 1);
   object->Release();
-  EXPECT_EQ(live, 0);
+  EXPECT_EQ(live(), 0);
   // A failing set-up releases the plug-in's object too.
-  EXPECT_EQ(registry.CreateObject("plug_wave", {-1, reinterpret_cast<std::intptr_t>(&live)}), nullptr);
-  EXPECT_EQ(live, 0);
+  EXPECT_EQ(registry.CreateObject("plug_wave", {-1}), nullptr);
+  EXPECT_EQ(live(), 0);
 }
 
 TEST(DcpManagerTest, RemoveByTypeFreesALibraryWithItsLastRecord) {
@@ -128,8 +131,7 @@ TEST(DcpManagerTest, RemoveByTypeFreesALibraryWithItsLastRecord) {
   ASSERT_EQ(registry.Records().size(), 2u);
   ASSERT_EQ(registry.Modules().Count(), 1u);
   EXPECT_EQ(registry.Modules().At(0)->holders, 1);
-  int live = 0;
-  DcpObject* object = registry.CreateObject("plug_wave", {0, reinterpret_cast<std::intptr_t>(&live)});
+  DcpObject* object = registry.CreateObject("plug_wave", {0});
   ASSERT_NE(object, nullptr);
   object->Release();
   // Type 7 takes the last two: the library goes with them.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "TempFolder.h"
+#include "platform/SharedLibrary.h"
 
 namespace orrivel::testing {
 
@@ -27,5 +28,15 @@ class PluginFolder {
  private:
   TempFolder root_;
 };
+
+// How many objects of a copied test plug-in live: the library's own count,
+// read through a second load of it (the loader keeps one copy, so the count
+// is the registry's).
+inline int LiveObjectsOf(const PluginFolder& folder, const std::string& file) {
+  platform::SharedLibrary library;
+  if (!library.Open(folder.Root().HostPath("plugin/" + file))) return -1;
+  auto* count = reinterpret_cast<int (*)()>(library.Symbol("LiveObjects"));
+  return count != nullptr ? count() : -1;
+}
 
 }  // namespace orrivel::testing

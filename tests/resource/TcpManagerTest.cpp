@@ -18,12 +18,12 @@ class BuiltInTransition final : public TcpObject {
  public:
   BuiltInTransition() { ++liveBuiltIns; }
   ~BuiltInTransition() override { --liveBuiltIns; }
-  std::int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) override {
-    first_ = first;
+  std::int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) override {
+    first_ = first.Number();
     restCount_ = rest.count;
-    return first == 0 ? 1 : 0;  // a missing target is refused
+    return first.Given() ? 0 : 1;  // a missing target is refused
   }
-  std::intptr_t first_ = 0;
+  std::int32_t first_ = 0;
   std::size_t restCount_ = 0;
 };
 
@@ -49,10 +49,9 @@ TEST_F(TcpManagerTest, InitialiserRunsOnceAtTheFirstLookUpOfItsEntry) {
   EXPECT_EQ(registry.FindObject("cross", &index), &MakeBuiltIn);
   EXPECT_EQ(index, 4);
   EXPECT_EQ(registry.FindObject("cross", &index), &MakeBuiltIn);
-  int target = 0;
-  TcpObject* object = registry.CreateObject(reinterpret_cast<std::intptr_t>(&target), "cross", {1, 2, 3});
+  TcpObject* object = registry.CreateObject(77, "cross", {1, 2, 3});
   ASSERT_NE(object, nullptr);
-  EXPECT_EQ(static_cast<BuiltInTransition*>(object)->first_, reinterpret_cast<std::intptr_t>(&target));
+  EXPECT_EQ(static_cast<BuiltInTransition*>(object)->first_, 77);
   EXPECT_EQ(static_cast<BuiltInTransition*>(object)->restCount_, 3u);
   object->Release();
   EXPECT_EQ(hookLog, std::vector<std::string>{"init cross"});
@@ -85,14 +84,14 @@ TEST_F(TcpManagerTest, RemoveByTypeRunsReleasersAndCountsLibraryHolders) {
   ASSERT_EQ(registry.Records().size(), 3u);
   ASSERT_EQ(registry.Modules().Count(), 1u);
 
-  int live = 0;
-  TcpObject* spin = registry.CreateObject(reinterpret_cast<std::intptr_t>(&live), "plug_spin", {7});
+  const auto live = [&] { return testing::LiveObjectsOf(plugins, "TEST.TCP"); };
+  TcpObject* spin = registry.CreateObject(1, "plug_spin", {7});
   ASSERT_NE(spin, nullptr);
-  EXPECT_EQ(live, 1);
+  EXPECT_EQ(live(), 1);
   spin->Release();
-  EXPECT_EQ(live, 0);
-  EXPECT_EQ(registry.CreateObject(reinterpret_cast<std::intptr_t>(&live), "plug_fade", {-1}), nullptr);
-  EXPECT_EQ(live, 0);
+  EXPECT_EQ(live(), 0);
+  EXPECT_EQ(registry.CreateObject(1, "plug_fade", {-1}), nullptr);
+  EXPECT_EQ(live(), 0);
 
   // Type 2 is "plug_spin" and the built-in "rule": one of two plug-in
   // records leaves, the library stays.

@@ -98,9 +98,9 @@ TEST_F(MosaicAddSubTest, SetupRefusalsAndCategories) {
   EXPECT_EQ(Make("mosaic", {1000, 0, 8, 0}, &shallow), nullptr);
   EXPECT_EQ(Make("addsub", {0, 0}), nullptr);
   EXPECT_EQ(Make("addsub", {1000, 0}, &shallow), nullptr);
-  const std::intptr_t one[] = {1000};
+  const ObjectArgument one[] = {1000};
   EXPECT_EQ(AddSubFilter().SetupV(0, {one, 1}), 1);
-  EXPECT_EQ(MosaicTransition().SetupV(reinterpret_cast<std::intptr_t>(&shallow), {one, 1}), 2);
+  EXPECT_EQ(MosaicTransition().SetupV(static_cast<TransitionTarget*>(&shallow), {one, 1}), 2);
   EXPECT_EQ(Make("mosaic", {1000})->GetCategory(), 1);
   EXPECT_EQ(Make("addsub", {1000})->GetCategory(), 0);
   // A block size below 1 is 1: the picture is never coarsened.
@@ -114,7 +114,7 @@ TEST_F(MosaicAddSubTest, SetupRefusalsAndCategories) {
 TEST_F(MosaicAddSubTest, BandsDrawTheSamePictureAsOneBand) {
   struct Case {
     const char* name;
-    std::vector<std::intptr_t> args;
+    std::vector<ObjectArgument> args;
     uint32_t at;
   };
   const std::vector<Case> cases = {{"mosaic", {1000, 0, 8, 0}, 300},

@@ -74,10 +74,10 @@ class NamedTransitionFixture : public ::testing::Test {
   }
 
   template <typename T = NamedTransition>
-  HeldPtr<T> Make(const char* name, std::vector<std::intptr_t> args, TransitionTarget* on = nullptr) {
+  HeldPtr<T> Make(const char* name, std::vector<ObjectArgument> args, TransitionTarget* on = nullptr) {
     ObjectArguments list{args.data(), args.size()};
     return HeldPtr<T>(dynamic_cast<T*>(registry.CreateObjectV(
-        reinterpret_cast<std::intptr_t>(on ? on : &target), name, list)));
+        static_cast<TransitionTarget*>(on ? on : &target), name, list)));
   }
   // One frame's Apply calls over bands of bandHeight rows; their results.
   // Drawn on the fixture's destination, every band must succeed.

@@ -72,19 +72,19 @@ class NamedTransitionTest : public ::testing::Test {
     ResetPixelOpEntries();
   }
 
-  HeldPtr<NamedTransition> Make(const char* name, std::initializer_list<std::intptr_t> args,
+  HeldPtr<NamedTransition> Make(const char* name, std::initializer_list<ObjectArgument> args,
                                 TransitionTarget* on = nullptr) {
     TcpObject* made =
-        registry.CreateObject(reinterpret_cast<std::intptr_t>(on ? on : &target), name, args);
+        registry.CreateObject(static_cast<TransitionTarget*>(on ? on : &target), name, args);
     return HeldPtr<NamedTransition>(dynamic_cast<NamedTransition*>(made));
   }
-  std::intptr_t RuleArg(Image* image) { return reinterpret_cast<std::intptr_t>(image); }
+  ObjectArgument RuleArg(Image* image) { return ObjectArgument(image); }
   // The arguments as given, with the rule image in place for "rule".
-  HeldPtr<NamedTransition> MakeWithRule(const char* name, std::vector<std::intptr_t> args) {
+  HeldPtr<NamedTransition> MakeWithRule(const char* name, std::vector<ObjectArgument> args) {
     if (std::string(name) == "rule") args[1] = RuleArg(&rule);
     ObjectArguments list{args.data(), args.size()};
     return HeldPtr<NamedTransition>(dynamic_cast<NamedTransition*>(
-        registry.CreateObjectV(reinterpret_cast<std::intptr_t>(&target), name, list)));
+        registry.CreateObjectV(static_cast<TransitionTarget*>(&target), name, list)));
   }
 
   // One frame as the picture object drives it: update, every band of
@@ -134,7 +134,7 @@ TEST_F(NamedTransitionTest, SetupRefusalsGiveNothing) {
   DepthTarget target16{16};
   struct Case {
     const char* name;
-    std::vector<std::intptr_t> args;
+    std::vector<ObjectArgument> args;
     TransitionTarget* on;
   };
   Surface wide;
@@ -149,15 +149,15 @@ TEST_F(NamedTransitionTest, SetupRefusalsGiveNothing) {
   };
   for (const Case& c : cases) {
     ObjectArguments list{c.args.data(), c.args.size()};
-    EXPECT_EQ(registry.CreateObjectV(reinterpret_cast<std::intptr_t>(c.on), c.name, list), nullptr)
+    EXPECT_EQ(registry.CreateObjectV(static_cast<TransitionTarget*>(c.on), c.name, list), nullptr)
         << c.name;
   }
   // The codes themselves.
   CrossTransition cross;
-  const std::intptr_t zero[] = {0}, one[] = {1000};
+  const ObjectArgument zero[] = {0}, one[] = {1000};
   EXPECT_EQ(cross.SetupV(0, ObjectArguments{one, 1}), 1);
-  EXPECT_EQ(cross.SetupV(reinterpret_cast<std::intptr_t>(&target), ObjectArguments{zero, 1}), 1);
-  EXPECT_EQ(cross.SetupV(reinterpret_cast<std::intptr_t>(&target16), ObjectArguments{one, 1}), 2);
+  EXPECT_EQ(cross.SetupV(static_cast<TransitionTarget*>(&target), ObjectArguments{zero, 1}), 1);
+  EXPECT_EQ(cross.SetupV(static_cast<TransitionTarget*>(&target16), ObjectArguments{one, 1}), 2);
   // Without the library's entries the classes that need them refuse; trans
   // draws with the engine's own routines.
   SetCurrentPixelOpLibrary(nullptr);
@@ -174,7 +174,7 @@ TEST_F(NamedTransitionTest, ProgressFollowsTheTickAcrossTheWrap) {
   };
   struct Case {
     const char* name;
-    std::vector<std::intptr_t> args;
+    std::vector<ObjectArgument> args;
     std::vector<Probe> probes;
   };
   const std::vector<Case> cases = {
@@ -210,7 +210,7 @@ TEST_F(NamedTransitionTest, ProgressFollowsTheTickAcrossTheWrap) {
 TEST_F(NamedTransitionTest, BandsDrawTheSamePictureAsOneBand) {
   struct Case {
     const char* name;
-    std::vector<std::intptr_t> args;
+    std::vector<ObjectArgument> args;
   };
   const std::vector<Case> cases = {
       {"cross", {1000}}, {"rule", {1000, 0, 20}}, {"tone", {1000, 0x4080C0, 0}},

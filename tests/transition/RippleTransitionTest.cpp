@@ -29,7 +29,7 @@ class RippleTest : public named_test::NamedTransitionFixture {
     NamedTransitionFixture::TearDown();
     SetRippleKernels(&RippleForward, &RippleBackward);
   }
-  HeldPtr<RippleTransition> Make(SizedTarget& on, std::vector<std::intptr_t> args) {
+  HeldPtr<RippleTransition> Make(SizedTarget& on, std::vector<ObjectArgument> args) {
     return NamedTransitionFixture::Make<RippleTransition>("ripple", std::move(args), &on);
   }
   // Pictures whose pixels name their own coordinates, so an output pixel
@@ -115,27 +115,27 @@ TEST_F(RippleTest, EqualParametersShareATableAndAFifthSetPushesOutTheOldest) {
 TEST_F(RippleTest, ArgumentsAreHeldToTheirRanges) {
   SizedTarget target{50, 20};
   struct Case {
-    std::vector<std::intptr_t> args;
+    std::vector<ObjectArgument> args;
     RippleParams want;
   };
   const char* half = "0.5";
   const char* negative = "-2";
   const std::vector<Case> cases = {
       {{1000, -5, -5, 33, 0, 0, 0}, {50, 20, 25, 10, 16, 1.0f, 24}},
-      {{1000, 50, 99, 128, reinterpret_cast<std::intptr_t>(half), 0, 300}, {50, 20, 49, 19, 128, 0.5f, 127}},
-      {{0, 3, 4, 64, reinterpret_cast<std::intptr_t>(negative), 0, 5}, {50, 20, 3, 4, 64, 1.0f, 5}},
+      {{1000, 50, 99, 128, ObjectArgument(half), 0, 300}, {50, 20, 49, 19, 128, 0.5f, 127}},
+      {{0, 3, 4, 64, ObjectArgument(negative), 0, 5}, {50, 20, 3, 4, 64, 1.0f, 5}},
   };
   for (const Case& c : cases) {
     auto t = Make(target, c.args);
     ASSERT_NE(t, nullptr);
-    EXPECT_TRUE(t->Table()->params == c.want) << c.args[1];
+    EXPECT_TRUE(t->Table()->params == c.want) << c.args[1].Number();
   }
   // A target without a picture, or of another depth, is refused.
   class NoPicture : public TransitionTarget {
     int32_t GetDepth() const override { return 32; }
   } none;
-  const std::intptr_t args[] = {1000};
-  EXPECT_EQ(RippleTransition().SetupV(reinterpret_cast<std::intptr_t>(&none), {args, 1}), 2);
+  const ObjectArgument args[] = {1000};
+  EXPECT_EQ(RippleTransition().SetupV(static_cast<TransitionTarget*>(&none), {args, 1}), 2);
   EXPECT_EQ(RippleTransition().SetupV(0, {args, 1}), 1);
 }
 

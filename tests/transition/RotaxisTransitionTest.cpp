@@ -19,7 +19,7 @@ using named_test::PictureOf;
 class RotaxisTest : public named_test::NamedTransitionFixture {
  protected:
   RotaxisTest() : NamedTransitionFixture(kW, kH, 6) {}
-  HeldPtr<RotaxisTransition> Make(std::vector<std::intptr_t> args) {
+  HeldPtr<RotaxisTransition> Make(std::vector<ObjectArgument> args) {
     return NamedTransitionFixture::Make<RotaxisTransition>("rotaxis", std::move(args));
   }
 };
@@ -71,8 +71,8 @@ TEST_F(RotaxisTest, BandsDrawTheSamePictureAndOtherDestinationsAreRefused) {
   EXPECT_EQ(Draw(*t, 8, &other), std::vector<int32_t>(4, 1));
   // Without the math tables the set-up is refused with 5.
   SetMathTables(nullptr);
-  const std::intptr_t args[] = {1000, 0};
-  EXPECT_EQ(RotaxisTransition().SetupV(reinterpret_cast<std::intptr_t>(&target), {args, 2}), 5);
+  const ObjectArgument args[] = {1000, 0};
+  EXPECT_EQ(RotaxisTransition().SetupV(static_cast<TransitionTarget*>(&target), {args, 2}), 5);
 }
 
 }  // namespace

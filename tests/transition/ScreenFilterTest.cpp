@@ -129,13 +129,13 @@ TEST_F(ScreenFilterTest, QuakeShiftsThePictureAndFillsTheUncoveredEdges) {
     }
   // Set-up codes: any duration, a 32-bit target, a bound generator.
   Target shallow{kW, kH, 16};
-  const std::intptr_t args[] = {0, 5, 5, 0, 0, 0};
-  EXPECT_EQ(QuakeFilter().SetupV(reinterpret_cast<std::intptr_t>(&shallow), {args, 6}), 2);
+  const ObjectArgument args[] = {0, 5, 5, 0, 0, 0};
+  EXPECT_EQ(QuakeFilter().SetupV(static_cast<TransitionTarget*>(&shallow), {args, 6}), 2);
   EXPECT_EQ(QuakeFilter().SetupV(0, {args, 6}), 1);
   QuakeFilter::BindRandom(nullptr);
-  EXPECT_EQ(QuakeFilter().SetupV(reinterpret_cast<std::intptr_t>(&target), {args, 6}), 5);
+  EXPECT_EQ(QuakeFilter().SetupV(static_cast<TransitionTarget*>(&target), {args, 6}), 5);
   QuakeFilter::BindRandom(&RandomDraw);
-  EXPECT_EQ(QuakeFilter().SetupV(reinterpret_cast<std::intptr_t>(&target), {args, 6}), 0);
+  EXPECT_EQ(QuakeFilter().SetupV(static_cast<TransitionTarget*>(&target), {args, 6}), 0);
 }
 
 TEST_F(ScreenFilterTest, HBlurIsSharpestAtTheEndsAndWidestInTheMiddle) {
@@ -171,8 +171,8 @@ TEST_F(ScreenFilterTest, HBlurIsSharpestAtTheEndsAndWidestInTheMiddle) {
 }
 
 TEST_F(ScreenFilterTest, HBlurBandsAndSetupCodes) {
-  for (std::vector<std::intptr_t> args : {std::vector<std::intptr_t>{1000, 0, 6},
-                                          std::vector<std::intptr_t>{1000, 2, 40}}) {
+  for (std::vector<ObjectArgument> args : {std::vector<ObjectArgument>{1000, 0, 6},
+                                          std::vector<ObjectArgument>{1000, 2, 40}}) {
     std::vector<std::vector<uint32_t>> pictures;
     for (int bandHeight : {kH, 1, 6}) {
       auto t = Make<HBlurFilter>("hblur", args);

@@ -17,7 +17,7 @@ using named_test::At;
 class ScrollTest : public named_test::NamedTransitionFixture {
  protected:
   ScrollTest() : NamedTransitionFixture(kW, kH, 12) {}
-  HeldPtr<ScrollTransition> Make(std::vector<std::intptr_t> args) {
+  HeldPtr<ScrollTransition> Make(std::vector<ObjectArgument> args) {
     return NamedTransitionFixture::Make<ScrollTransition>("scroll", std::move(args));
   }
 };
@@ -31,7 +31,7 @@ TEST_F(ScrollTest, EasingExponentShapesTheOffset) {
   };
   // A quarter of 30 pixels at half time, three quarters, or half.
   for (const Case& c : {Case{two, 7}, Case{minusTwo, 22}, Case{nullptr, 15}}) {
-    auto t = Make({1000, 0, 0, reinterpret_cast<std::intptr_t>(c.exponent)});
+    auto t = Make({1000, 0, 0, ObjectArgument(c.exponent)});
     ASSERT_NE(t, nullptr);
     t->Update(5000);
     EXPECT_EQ(t->Offset(), 0u);

@@ -17,7 +17,7 @@ using named_test::At;
 class WaveTest : public named_test::NamedTransitionFixture {
  protected:
   WaveTest() : NamedTransitionFixture(kW, kH, 8) {}
-  HeldPtr<WaveTransition> Make(std::vector<std::intptr_t> args) {
+  HeldPtr<WaveTransition> Make(std::vector<ObjectArgument> args) {
     return NamedTransitionFixture::Make<WaveTransition>("wave", std::move(args));
   }
 };
@@ -50,12 +50,12 @@ TEST_F(WaveTest, AmplitudeSwellsToHalfTimeAndTheEndIsColourB) {
 TEST_F(WaveTest, WithoutMathTablesOrEntryTheSetupIsRefused) {
   SetMathTables(nullptr);
   EXPECT_EQ(Make({1000, 0, 5, 5, 0, 0}), nullptr);
-  const std::intptr_t args[] = {1000, 0, 5, 5, 0, 0};
-  EXPECT_EQ(WaveTransition().SetupV(reinterpret_cast<std::intptr_t>(&target), {args, 6}), 5);
+  const ObjectArgument args[] = {1000, 0, 5, 5, 0, 0};
+  EXPECT_EQ(WaveTransition().SetupV(static_cast<TransitionTarget*>(&target), {args, 6}), 5);
   EXPECT_EQ(WaveTransition().SetupV(0, {args, 6}), 1);
   SetMathTables(&tables);
   SetCurrentPixelOpLibrary(nullptr);
-  EXPECT_EQ(WaveTransition().SetupV(reinterpret_cast<std::intptr_t>(&target), {args, 6}), 2);
+  EXPECT_EQ(WaveTransition().SetupV(static_cast<TransitionTarget*>(&target), {args, 6}), 2);
 }
 
 TEST_F(WaveTest, LinesShiftWithEdgeColourAndBandsMatchOneBand) {

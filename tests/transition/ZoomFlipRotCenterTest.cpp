@@ -36,7 +36,7 @@ class ZoomFlipRotCenterTest : public named_test::NamedTransitionFixture {
   }
   // The transition after its first update and one at `at` ms of 1000.
   template <typename T>
-  HeldPtr<T> At1000(const char* name, std::vector<std::intptr_t> args, uint32_t at) {
+  HeldPtr<T> At1000(const char* name, std::vector<ObjectArgument> args, uint32_t at) {
     auto t = Make<T>(name, args);
     EXPECT_NE(t, nullptr);
     if (t != nullptr) {
@@ -121,7 +121,7 @@ TEST_F(ZoomFlipRotCenterTest, TrailsDrawOnlyWhenTheProgressMovesAndFaintlyAfterT
   MakeSolid();
   struct Case {
     const char* name;
-    std::vector<std::intptr_t> args;
+    std::vector<ObjectArgument> args;
     int level;  // of a later frame
   };
   const Case cases[] = {{"zoomflip", {1000, 5, 0}, 8}, {"rotcenter", {1000, 2, 0}, 16}};
@@ -185,13 +185,13 @@ TEST_F(ZoomFlipRotCenterTest, SetupCodes) {
     EXPECT_EQ(Make(name, {1000, 0, 0}, &shallow), nullptr);
     EXPECT_EQ(Make(name, {1000, 0, 0})->GetCategory(), 1);
   }
-  const std::intptr_t none[] = {0};
-  EXPECT_EQ(ZoomFlipFilter().SetupV(reinterpret_cast<std::intptr_t>(&target), {none, 1}), 1);
-  EXPECT_EQ(RotCenterFilter().SetupV(reinterpret_cast<std::intptr_t>(&shallow), {none + 0, 0}), 1);
-  const std::intptr_t args[] = {1000, 0, 0};
-  EXPECT_EQ(ZoomFlipFilter().SetupV(reinterpret_cast<std::intptr_t>(&shallow), {args, 3}), 2);
+  const ObjectArgument none[] = {0};
+  EXPECT_EQ(ZoomFlipFilter().SetupV(static_cast<TransitionTarget*>(&target), {none, 1}), 1);
+  EXPECT_EQ(RotCenterFilter().SetupV(static_cast<TransitionTarget*>(&shallow), {none + 0, 0}), 1);
+  const ObjectArgument args[] = {1000, 0, 0};
+  EXPECT_EQ(ZoomFlipFilter().SetupV(static_cast<TransitionTarget*>(&shallow), {args, 3}), 2);
   MathTables* published = SetMathTables(nullptr);
-  EXPECT_EQ(RotCenterFilter().SetupV(reinterpret_cast<std::intptr_t>(&target), {args, 3}),
+  EXPECT_EQ(RotCenterFilter().SetupV(static_cast<TransitionTarget*>(&target), {args, 3}),
             RotCenterFilter::kSetupNoTables);
   SetMathTables(published);
   // A from-picture narrower than the target is squeezed no further than
@@ -205,7 +205,7 @@ TEST_F(ZoomFlipRotCenterTest, SetupCodes) {
 TEST_F(ZoomFlipRotCenterTest, BandsDrawTheSamePictureAsOneBand) {
   struct Case {
     const char* name;
-    std::vector<std::intptr_t> args;
+    std::vector<ObjectArgument> args;
     uint32_t at;
   };
   const std::vector<Case> cases = {
@@ -215,7 +215,7 @@ TEST_F(ZoomFlipRotCenterTest, BandsDrawTheSamePictureAsOneBand) {
   };
   const std::vector<uint32_t> start = Picture();
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.name << " " << c.args[1] << " at " << c.at);
+    SCOPED_TRACE(::testing::Message() << c.name << " " << c.args[1].Number() << " at " << c.at);
     std::vector<std::vector<uint32_t>> pictures;
     for (int bandHeight : {kH, 1, 5}) {
       for (int y = 0; y < kH; ++y)

@@ -21,7 +21,7 @@ class TcpObject : public SharedHolder {
   // Binds the new object to its target (the caller's first argument) and
   // the rest of the arguments; 0 on success. Any other answer makes the
   // registry release the object.
-  virtual std::int32_t SetupV(std::intptr_t first, const ObjectArguments& rest) = 0;
+  virtual std::int32_t SetupV(const ObjectArgument& first, const ObjectArguments& rest) = 0;
 };
 
 using TcpGetObjectFunc = TcpObject* (*)(std::int32_t index);

@@ -1,6 +1,6 @@
 // A layer-action plug-in for the registry tests. Its objects count
-// themselves through a counter the caller passes as the second argument, and
-// refuse a set-up whose first argument is -1.
+// themselves in the library (LiveObjects tells how many live), and refuse a
+// set-up whose first argument is -1.
 #include <cstdarg>
 #include <cstdint>
 
@@ -10,19 +10,15 @@
 
 namespace {
 
+int gLive = 0;
+
 class CountedAction final : public orrivel::DcpObject {
  public:
-  ~CountedAction() override {
-    if (live_) --*live_;
-  }
+  CountedAction() { ++gLive; }
+  ~CountedAction() override { --gLive; }
   std::int32_t SetupV(const orrivel::ObjectArguments& arguments) override {
-    live_ = arguments.Pointer<int>(1);
-    if (live_) ++*live_;
     return arguments.Cell(0) == -1 ? 1 : 0;
   }
-
- private:
-  int* live_ = nullptr;
 };
 
 const char* const kNames[] = {"plug_wave", "plug_snow", "bg_zoom"};
@@ -40,6 +36,8 @@ EXPORT std::int32_t GetObjectNum() {
 
 EXPORT orrivel::DcpObject* GetObject(std::int32_t) { return new CountedAction(); }
 
+EXPORT int LiveObjects() { return gLive; }
+
 EXPORT const char* GetObjectName(std::int32_t index) {
   return index >= 0 && index < 3 ? kNames[index] : nullptr;
 }
@@ -54,6 +52,6 @@ EXPORT std::int32_t CallbackAssistFunc2(const orrivel::ObjectArguments& argument
 }
 
 EXPORT std::int32_t CallbackAssistFunc(std::intptr_t first, ...) {
-  const std::intptr_t words[] = {first};
+  const orrivel::ObjectArgument words[] = {first};
   return CallbackAssistFunc2(orrivel::ObjectArguments{words, 1});
 }
