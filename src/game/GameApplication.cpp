@@ -134,6 +134,10 @@ GameApplication::~GameApplication() {
   if (GetArchiveManager() == archives.get()) SetArchiveManager(nullptr);
   if (GetMathTables() == &mathTables) SetMathTables(nullptr);
   SetMovieOption(kDefaultMovieOption);
+  // The packed kernels round some blends apart from the plain ones: the
+  // choice made for this machine at start goes with the application, so
+  // whatever draws after it draws as it did before.
+  SetMmxFlag(packedKernelsBeforeStart_);
 }
 
 namespace {

@@ -24,6 +24,7 @@
 #include "game/DisplayTransitionScreen.h"
 #include "game/SettingsSheet.h"
 #include "game/SettingsStore.h"
+#include "raster/KernelFlags.h"
 #include "raster/PixelOpLibrary.h"
 #include "scene/TextInputHook.h"
 #include "resource/ArchiveManager.h"
@@ -352,6 +353,9 @@ class GameApplication : public Application {
   bool closedByLimit = false;
 
  private:
+  // The process's kernel choice before this application's start picked the
+  // packed ones; given back when it goes.
+  bool packedKernelsBeforeStart_ = MmxFlag();
   // Opens the default sound output at the game's primary format; the game
   // goes on without sound when it cannot.
   void OpenSoundOutput();

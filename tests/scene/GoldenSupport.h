@@ -72,7 +72,18 @@ inline void ExpectGolden(Surface& s, const std::string& name, const std::string&
   ASSERT_EQ(golden.width, made.width);
   ASSERT_EQ(golden.height, made.height);
   ASSERT_EQ(golden.indexed, made.indexed);
-  EXPECT_TRUE(golden.pixels == made.pixels) << name << " differs from its golden picture";
+  if (golden.pixels == made.pixels) return;
+  // Keep what was drawn beside the test, with the first difference, so a
+  // failure that shows only in some test orders can be read afterwards.
+  size_t first = 0, differing = 0;
+  for (size_t i = 0; i < golden.pixels.size() && i < made.pixels.size(); ++i)
+    if (golden.pixels[i] != made.pixels[i] && differing++ == 0) first = i;
+  const std::string actual = name + ".actual.png";
+  tools::WritePng(actual, made, &error);
+  const size_t bytes = made.indexed ? 1 : 4;
+  ADD_FAILURE() << name << " differs from its golden picture: " << differing << " bytes, the first at x "
+                << (first / bytes) % made.width << " y " << (first / bytes) / made.width << " (drawn picture kept as "
+                << std::filesystem::absolute(actual).string() << ")";
 }
 
 }  // namespace orrivel::test
