@@ -137,7 +137,7 @@ int SpriteCanvas::SwapBackground(SpriteCanvas* other, uint8_t redraw) {
 }
 
 void SpriteCanvas::AdoptBackCopy(std::unique_ptr<Surface> made) {
-  AdoptBackCopy(std::move(made));
+  backCopy_ = std::move(made);
   backCopyGeneration_ = ++gLastBackCopyGeneration;
 }
 
