@@ -73,7 +73,7 @@ DisplayScreenDevice::DisplayScreenDevice() : DrawObjectManager(nullptr) {
 }
 
 DisplayScreenDevice::~DisplayScreenDevice() {
-  screenImage_ = nullptr;
+  ForgetScreenImage();
   ReleaseScreenSurfaces();
   D3DDevice::ReleaseDevice();
   DeleteAll();
@@ -106,6 +106,20 @@ void DisplayScreenDevice::SetScreenImage(uint32_t handle, int flag) {
   attachedByHandle_ = image != nullptr;
   canvas = image != nullptr ? handle : 0;
   canvasFlag = flag;
+  if (attachedByHandle_) screenImageWatch_.Watch(this);
+}
+
+void DisplayScreenDevice::ScreenImageWatch::ImageDeleting(const Image& image) {
+  const auto* deleted = dynamic_cast<const ScreenImage*>(&image);
+  if (deleted != nullptr && deleted == device_.screenImage_) device_.ForgetScreenImage();
+}
+
+void DisplayScreenDevice::ForgetScreenImage() {
+  ScopedLock lock(lock_);
+  screenImage_ = nullptr;
+  attachedByHandle_ = false;
+  canvas = 0;
+  screenImageWatch_.Watch(nullptr);
 }
 
 void DisplayScreenDevice::AttachScreenImage(ScreenImage* image) {
@@ -113,6 +127,7 @@ void DisplayScreenDevice::AttachScreenImage(ScreenImage* image) {
   screenImage_ = image;
   attachedByHandle_ = false;
   canvas = 0;
+  screenImageWatch_.Watch(nullptr);
   if (image == nullptr) return;
   image->NotifySurfacesChanged();
   contentWidth = image->ImageWidth();
@@ -121,11 +136,7 @@ void DisplayScreenDevice::AttachScreenImage(ScreenImage* image) {
 
 void DisplayScreenDevice::DropStaleScreenImage() {
   // A listed screen image that scripts deleted is no screen image any more.
-  if (attachedByHandle_ && GetImage(canvas) == nullptr) {
-    screenImage_ = nullptr;
-    attachedByHandle_ = false;
-    canvas = 0;
-  }
+  if (attachedByHandle_ && GetImage(canvas) == nullptr) ForgetScreenImage();
 }
 
 int DisplayScreenDevice::SetWindowSizeKeepAspect(int32_t width, int32_t height) {

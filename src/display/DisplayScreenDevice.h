@@ -23,6 +23,7 @@
 #include "base/ScreenDevice.h"
 #include "display/D3DDevice.h"
 #include "display/DrawObjectManager.h"
+#include "display/DrawObjectWatcher.h"
 #include "display/ScreenImage.h"
 #include "platform/Presenter.h"
 
@@ -216,6 +217,18 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   Rect FrameArea() const;
   void UseGdiPresentation();
   void DropStaleScreenImage();
+  // Lets go of the screen image at once when the listed image that is it
+  // is deleted (one handle, a group or all): an expose or a modal box after
+  // the script deleted its screen canvas must not present freed memory.
+  class ScreenImageWatch : public DrawObjectWatcher {
+   public:
+    explicit ScreenImageWatch(DisplayScreenDevice& device) : device_(device) {}
+    void ImageDeleting(const Image& image) override;
+
+   private:
+    DisplayScreenDevice& device_;
+  };
+  void ForgetScreenImage();
   // Restores what was lost between frames; true when anything was.
   bool RestoreLostForPresent();
   // Blackens the border bands of the primary (when the fit left any).
@@ -283,6 +296,8 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   bool attachedByHandle_ = false;
   bool undrawnLogged_ = false;
   std::unique_ptr<platform::SoftSurface> windowFrame_;  // the window's picture on the GDI route
+  // Attached only while a listed image is the screen image.
+  ScreenImageWatch screenImageWatch_{*this};
 };
 
 // The screen device that the surface images of the display subsystem reach.

@@ -51,14 +51,20 @@ void ShiftRow32(uint32_t* dest, const uint32_t* source, int32_t width, int64_t s
 BackgroundAction::Claim BackgroundAction::ClaimWorkCopy() {
   if (canvas_->BackCopy() != nullptr) return Claim::Held;
   if (canvas_->CreateBackgroundCopy(0) != 0 || canvas_->BackCopy() == nullptr) return Claim::Failed;
-  workCopy_ = canvas_->BackCopy();
+  workCopyGeneration_ = canvas_->BackCopyGeneration();
   return Claim::Made;
 }
 
+Surface* BackgroundAction::WorkCopy() const {
+  if (canvas_ == nullptr || workCopyGeneration_ == 0 || canvas_->BackCopyGeneration() != workCopyGeneration_)
+    return nullptr;
+  return canvas_->BackCopy();
+}
+
 void BackgroundAction::ReleaseWorkCopy() {
-  if (workCopy_ == nullptr || canvas_ == nullptr) return;
-  const bool ours = canvas_->BackCopy() == workCopy_;
-  workCopy_ = nullptr;
+  if (workCopyGeneration_ == 0 || canvas_ == nullptr) return;
+  const bool ours = WorkCopy() != nullptr;
+  workCopyGeneration_ = 0;
   if (!ours) return;
   canvas_->ReleaseBackCopy();
   canvas_->MarkAllChanged();

@@ -53,10 +53,14 @@ class BackgroundAction : public LayerAction {
   // claiming: the work copy released and everything repainted. Runs once.
   void ReleaseWorkCopy();
 
+  // The work copy this action made while the canvas still holds it; null
+  // once the canvas let it go. Another copy the canvas shows later (even one
+  // at the same address) is not this action's to draw into or release.
+  Surface* WorkCopy() const;
+
   SpriteCanvas* canvas_ = nullptr;
-  // The work copy this action made; null when it holds none. Another copy
-  // the canvas may show later is not this action's to release.
-  Surface* workCopy_ = nullptr;
+  // The canvas's generation of the copy this action made; 0 when it holds none.
+  uint64_t workCopyGeneration_ = 0;
 };
 
 }  // namespace orrivel

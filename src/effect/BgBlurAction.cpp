@@ -246,25 +246,26 @@ int32_t BgBlurAction::PrepareDestination() {
     return 0;
   }
   if (ClaimWorkCopy() != Claim::Made) return kNotStarted;
+  Surface* copy = WorkCopy();
   if (picture == nullptr) {
-    workCopy_->FillColor(canvas_->GetBackgroundValue(), nullptr, nullptr);
+    copy->FillColor(canvas_->GetBackgroundValue(), nullptr, nullptr);
   } else if (opacity_ != 255) {
     // A trail starts from the picture in its start state.
     const uint8_t opacity = opacity_;
     opacity_ = 255;
-    workCopy_->FillColor(canvas_->GetBackgroundValue(), nullptr, nullptr);
+    copy->FillColor(canvas_->GetBackgroundValue(), nullptr, nullptr);
     DrawAt(0.0);
     opacity_ = opacity;
   } else {
-    const platform::Point origin = BackgroundSourceOrigin(*canvas_, workCopy_->GetWidth(), workCopy_->GetHeight());
-    workCopy_->Copy(picture, -origin.x, -origin.y, nullptr, false);
+    const platform::Point origin = BackgroundSourceOrigin(*canvas_, copy->GetWidth(), copy->GetHeight());
+    copy->Copy(picture, -origin.x, -origin.y, nullptr, false);
   }
   return 0;
 }
 
 Surface* BgBlurAction::Destination() const {
   if (canvas_ == nullptr) return nullptr;
-  return direct_ ? BackgroundPicture(*canvas_) : workCopy_;
+  return direct_ ? BackgroundPicture(*canvas_) : WorkCopy();
 }
 
 int32_t BgBlurAction::Step(uint32_t now) {

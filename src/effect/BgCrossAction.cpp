@@ -68,8 +68,8 @@ void BgCrossAction::Draw(uint32_t elapsed) {
   lastLevel_ = level;
   Surface* a = mode_ == kFirstFrozen ? snapshot_.get() : BackgroundPicture(*canvas_);
   Surface* b = mode_ == kSecondFrozen ? snapshot_.get() : BackgroundPicture(*second_);
-  Surface* copy = canvas_->BackCopy();
-  if (a == nullptr || b == nullptr || copy == nullptr || copy != workCopy_ || b->GetWidth() != width_ || b->GetHeight() != height_) return;
+  Surface* copy = WorkCopy();
+  if (a == nullptr || b == nullptr || copy == nullptr || b->GetWidth() != width_ || b->GetHeight() != height_) return;
   CurrentBackgroundPixelOps().BlendTwoSources(copy, a, b, uint8_t(level), nullptr);
   canvas_->MarkAllChanged();
 }

@@ -79,9 +79,9 @@ int32_t BgHazeAction::PhaseAt(uint32_t elapsed) const {
 }
 
 void BgHazeAction::Draw(int32_t start, int32_t level) {
-  Surface* copy = canvas_->BackCopy();
+  Surface* copy = WorkCopy();
   Surface* picture = BackgroundPicture(*canvas_);
-  if (copy != workCopy_ || !CopyFitsPicture(copy, picture) || profile_.empty()) return;
+  if (!CopyFitsPicture(copy, picture) || profile_.empty()) return;
   const int32_t width = copy->GetWidth(), height = copy->GetHeight();
   const platform::Point origin = BackgroundSourceOrigin(*canvas_, width, height);
   const uint32_t color = canvas_->GetBackgroundValue();

@@ -43,9 +43,9 @@ int32_t BgLoopAction::ControlV(const ObjectArguments& cells) {
 }
 
 void BgLoopAction::Draw(uint32_t elapsed) {
-  Surface* copy = canvas_->BackCopy();
+  Surface* copy = WorkCopy();
   Surface* picture = BackgroundPicture(*canvas_);
-  if (copy == nullptr || copy != workCopy_ || picture == nullptr) return;
+  if (copy == nullptr || picture == nullptr) return;
   int32_t o = int32_t(uint64_t(uint32_t(length_)) * elapsed / clock_.Period());
   if (o >= length_) o = 0;
   if (o == lastOffset_) return;

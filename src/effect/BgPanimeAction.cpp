@@ -250,10 +250,11 @@ void BgPanimeAction::ShowAt(int32_t x, int32_t y) {
     canvas_->SetBackgroundOffsets(x, y);
     return;
   }
-  if (workCopy_ == nullptr) return;
+  Surface* copy = WorkCopy();
+  if (copy == nullptr) return;
   Surface* source = ownPicture_ != nullptr ? ownPicture_.get() : BackgroundPicture(*canvas_);
-  workCopy_->FillColor(canvas_->GetBackgroundValue(), nullptr, nullptr);
-  if (source != nullptr) workCopy_->Copy(source, -x, -y, nullptr, false);
+  copy->FillColor(canvas_->GetBackgroundValue(), nullptr, nullptr);
+  if (source != nullptr) copy->Copy(source, -x, -y, nullptr, false);
   canvas_->MarkAllChanged();
 }
 

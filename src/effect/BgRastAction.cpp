@@ -22,9 +22,9 @@ int32_t BgRastAction::PhaseAt(uint32_t elapsed) const {
 
 void BgRastAction::Draw(int32_t phase, int32_t amplitude) {
   const MathTables* tables = GetMathTables();
-  Surface* copy = canvas_->BackCopy();
+  Surface* copy = WorkCopy();
   Surface* picture = BackgroundPicture(*canvas_);
-  if (tables == nullptr || copy != workCopy_ || !CopyFitsPicture(copy, picture)) return;
+  if (tables == nullptr || !CopyFitsPicture(copy, picture)) return;
   const int32_t width = copy->GetWidth(), height = copy->GetHeight();
   const platform::Point origin = BackgroundSourceOrigin(*canvas_, width, height);
   const uint32_t color = canvas_->GetBackgroundValue();

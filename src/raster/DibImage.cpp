@@ -43,7 +43,10 @@ int DibImage::Create(int32_t width, int32_t height, uint8_t bitsPerPixel, bool u
   if (!size.fits) return 2;
   // Row 0 starts on an 8-byte boundary; the 7 spare bytes make room for that.
   const uint64_t allocation = size.pixelBytes + 7;
-  buffer_.reset(new (std::nothrow) uint8_t[size_t(allocation)]);
+  // Cleared: callers draw only parts of a new picture (a face inside its
+  // bevel, glyphs with their shadow), and the rest must read as nothing
+  // drawn rather than whatever the allocator left there.
+  buffer_.reset(new (std::nothrow) uint8_t[size_t(allocation)]());
   if (!buffer_) return 2;
   if (useSection && bitsPerPixel == 8) {
     sectionColors_.reset(new (std::nothrow) uint32_t[256]);

@@ -37,7 +37,7 @@ class DibImage : public ClippedImage {
   virtual int Resize(int32_t width, int32_t height);
 
   // 0 done; 1 bad argument; 2 no memory or a size too large to address.
-  // The pixels are not cleared and no palette is made.
+  // The pixels start cleared (zero); no palette is made.
   int Create(int32_t width, int32_t height, uint8_t bitsPerPixel, bool useSection);
   // Releases pixels and palette; width and key are reset, height, pitch and
   // depth keep their values.

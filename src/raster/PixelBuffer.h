@@ -47,7 +47,7 @@ class PixelBuffer : public ClippedImage {
   CriticalSection lock_;
 };
 
-// Frees first, then allocates pitch * height bytes (not cleared).
+// Frees first, then allocates pitch * height bytes, cleared to zero.
 // 0 done; 1 a size below 1 or fewer than 8 bits; 2 no memory or too large.
 int PixelBufferCreate(PixelBuffer& image, int32_t width, int32_t height, uint8_t bitsPerPixel);
 // Releases the pixels; key none, width 0, size 0.

@@ -13,7 +13,7 @@ int PixelBufferCreate(PixelBuffer& image, int32_t width, int32_t height, uint8_t
   if (width < 1 || height < 1 || bitsPerPixel < 8) return 1;
   const ImageSize size = ComputeImageSize(width, height, bitsPerPixel, 0);
   if (!size.fits) return 2;
-  image.pixels_ = static_cast<uint8_t*>(std::malloc(size_t(size.pixelBytes)));
+  image.pixels_ = static_cast<uint8_t*>(std::calloc(size_t(size.pixelBytes), 1));
   if (image.pixels_ == nullptr) return 2;
   image.size_ = uint32_t(size.pixelBytes);
   image.bitsPerPixel_ = bitsPerPixel;

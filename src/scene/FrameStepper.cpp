@@ -112,6 +112,9 @@ int32_t FrameStepper::Setup(const FrameStepperSetup& setup, uint32_t now) {
   if (setup.keepBackground) {
     state->savedBackground = std::make_unique<Surface>();
     if (state->savedBackground->Create(setup.frameWidth, setup.frameHeight, 32, 0) != 0) return kSetupNoMemory;
+    // What lies under the animation now: the first frame puts it back
+    // before drawing, so it must hold the target's pixels from the start.
+    state->SaveBackgroundFrom(setup.target);
   }
   state_ = std::move(state);
   repeat_ = setup.repeat;

@@ -17,6 +17,8 @@ namespace {
 
 bool gCoalesceAfterCollect = true;
 bool gBandedRendering = true;
+// Main thread only, like the canvases.
+uint64_t gLastBackCopyGeneration = 0;
 
 bool Paintable(const Drawable* d) { return d->IsVisible() && d->GetOpacity() != 0; }
 
@@ -115,6 +117,7 @@ int SpriteCanvas::SwapBackground(SpriteCanvas* other, uint8_t redraw) {
   std::swap(offsetX_, other->offsetX_);
   std::swap(offsetY_, other->offsetY_);
   std::swap(backCopy_, other->backCopy_);
+  std::swap(backCopyGeneration_, other->backCopyGeneration_);
   std::swap(resampling_, other->resampling_);
   std::swap(stretchX_, other->stretchX_);
   std::swap(stretchY_, other->stretchY_);
@@ -133,6 +136,11 @@ int SpriteCanvas::SwapBackground(SpriteCanvas* other, uint8_t redraw) {
   return 0;
 }
 
+void SpriteCanvas::AdoptBackCopy(std::unique_ptr<Surface> made) {
+  backCopy_ = std::move(made);
+  backCopyGeneration_ = ++gLastBackCopyGeneration;
+}
+
 void SpriteCanvas::ReleaseBackCopy() {
   backCopy_.reset();
   stretchWidth_ = stretchHeight_ = 0;
@@ -148,7 +156,7 @@ int SpriteCanvas::CreateBackgroundCopy(uint8_t recreate) {
     if (made == nullptr ||
         made->Create(target_->GetWidth(), target_->GetHeight(), target_->GetBitsPerPixel(), 0) != 0)
       return 2;
-    backCopy_ = std::move(made);
+    AdoptBackCopy(std::move(made));
   }
   stretchWidth_ = stretchHeight_ = 0;
   angle_ = 0;
@@ -164,7 +172,7 @@ bool SpriteCanvas::EnsureBackCopy(uint8_t bits) {
     return true;
   std::unique_ptr<Surface> made(new (std::nothrow) Surface);
   if (made == nullptr || made->Create(w, h, bits, 0) != 0) return false;
-  backCopy_ = std::move(made);
+  AdoptBackCopy(std::move(made));
   return true;
 }
 

@@ -67,6 +67,10 @@ class SpriteCanvas : public SpriteListOwner {
   // Deletes the cached copy and resets the transform state.
   void ReleaseBackCopy();
   Surface* BackCopy() const { return backCopy_.get(); }
+  // Names the copy now held: a number no other copy of any canvas had
+  // before; 0 without one. A copy made after another was freed may land at
+  // the same address, so its users tell it by this number.
+  uint64_t BackCopyGeneration() const { return backCopy_ != nullptr ? backCopyGeneration_ : 0; }
   // A plain work copy of the target's size and depth that its user draws
   // into; it then stands for the background. recreate deletes an existing
   // copy first, else an existing one is kept. 0; 1 no target; 2 the copy
@@ -187,6 +191,9 @@ class SpriteCanvas : public SpriteListOwner {
   // The background already stretched or turned; used in place of the
   // picture, at offsets (0, 0), while it exists.
   std::unique_ptr<Surface> backCopy_;
+  uint64_t backCopyGeneration_ = 0;
+  // Holds the new copy under a new generation.
+  void AdoptBackCopy(std::unique_ptr<Surface> made);
   // Transform state of the cached copy. The stretch's x and y also move a
   // turn.
   uint8_t resampling_ = 1;

@@ -66,7 +66,7 @@ inline void RerunUnderXvfb(const std::string& testName) {
   std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
   // The X and SDL libraries keep what they allocate until the process ends.
   std::string command = "timeout 60 xvfb-run -a -s '-screen 0 640x480x24' env " + std::string(kXvfbChildVariable) +
-                        "=1 ASAN_OPTIONS=detect_leaks=0 '" + self + "' --gtest_filter=" + testName + " > '" +
+                        "=1 ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" '" + self + "' --gtest_filter=" + testName + " > '" +
                         log.string() + "' 2>&1";
   int status = std::system(command.c_str());
   std::ifstream in(log);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -583,6 +585,36 @@ TEST_F(ScreenRig, TheScreenImageIsAListedCanvasUntilScriptsDeleteIt) {
   // A handle of something that is no canvas attaches nothing.
   device_->SetScreenImage(12345, 0);
   EXPECT_EQ(device_->GetScreenImage(), nullptr);
+}
+
+// Whatever deletes the listed screen canvas (one handle as native 240
+// does, all objects as native 197 does, or its group), the device lets go
+// of it at once: an expose before the next frame paints nothing freed.
+TEST_F(ScreenRig, ADeletedScreenCanvasIsDroppedAtOnceWhateverDeletesIt) {
+  const struct {
+    const char* what;
+    std::function<void(DisplayScreenDevice&, uint32_t)> remove;
+  } cases[] = {
+      {"its handle", [](DisplayScreenDevice& d, uint32_t h) { ASSERT_EQ(d.RemoveImage(h), 0); }},
+      {"all objects", [](DisplayScreenDevice& d, uint32_t) { d.DeleteAll(); }},
+      {"its group", [](DisplayScreenDevice& d, uint32_t) { d.DeleteByGroup(0, 1); }},
+  };
+  DisplayScreenDevice::SetCanvasCreator(&CreateCanvasDrawObjectForSource);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    uint32_t handle = 0;
+    ASSERT_EQ(device_->CreateCanvasDrawObjectForSource(&handle, 320, 240, 32, 0), 0);
+    device_->SetScreenImage(handle, 0);
+    ASSERT_NE(device_->GetScreenImage(), nullptr);
+    ASSERT_EQ(device_->SetScreenMode(window_, true, false, false), 0);
+    EXPECT_EQ(device_->PresentFrame(), 0);
+    c.remove(*device_, handle);
+    EXPECT_EQ(device_->GetScreenImage(), nullptr);
+    EXPECT_EQ(device_->canvas, 0u);
+    device_->PaintWindow(window_, platform::Rect{0, 0, 320, 240});
+    EXPECT_EQ(device_->PresentFrame(), 0);
+  }
+  DisplayScreenDevice::SetCanvasCreator(nullptr);
 }
 
 // --- the headless presenter ------------------------------------------------------------------

@@ -64,11 +64,27 @@ pid_t Spawn(const std::vector<std::string>& args) {
   return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : 0;
 }
 
+// Waits for the child at most the given time; one that is still running
+// then is killed and the wait fails with a message naming it. A loaded
+// machine can stall the X server or a client, and a test must not hang.
+bool WaitBounded(pid_t pid, const std::string& what, std::chrono::milliseconds limit, int* status) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  int got = 0;
+  while ((got = waitpid(pid, status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  if (got == pid) return true;
+  kill(pid, SIGKILL);
+  waitpid(pid, status, 0);
+  ADD_FAILURE() << what << " did not end within " << limit.count() << " ms and was killed";
+  return false;
+}
+
 int RunToEnd(const std::vector<std::string>& args) {
   const pid_t pid = Spawn(args);
   if (pid == 0) return -1;
   int status = 0;
-  waitpid(pid, &status, 0);
+  if (!WaitBounded(pid, args[0], std::chrono::seconds(30), &status)) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -119,13 +135,14 @@ class XvfbScreen : public ::testing::Test {
     if (leakChecksOff_) ORRIVEL_LEAK_CHECKS_ON();
     platform::SetDisplayMachine(nullptr);
     DisplayDevice::ResetProcessState();
+    int status = 0;
     if (manager_ != 0) {
       kill(manager_, SIGTERM);
-      waitpid(manager_, nullptr, 0);
+      WaitBounded(manager_, "the window manager", std::chrono::seconds(10), &status);
     }
     if (server_ != 0) {
       kill(server_, SIGTERM);
-      waitpid(server_, nullptr, 0);
+      WaitBounded(server_, "Xvfb", std::chrono::seconds(10), &status);
     }
   }
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "resource/BitmapInfoHeader.h"
@@ -36,6 +38,27 @@ TEST(DibImageTest, CreateLayout) {
     // Every byte of the last row is writable.
     uint8_t* last = image.GetScanLine(c.h - 1);
     for (int32_t i = 0; i < c.pitch; ++i) last[i] = 0xAB;
+  }
+}
+
+// A new picture reads as nothing drawn, whatever the allocator handed out:
+// the picture made after a painted one of the same size is clear at every
+// depth and kind, padding bytes included.
+TEST(DibImageTest, NewPicturesStartCleared) {
+  for (uint8_t bits : {uint8_t(8), uint8_t(32)}) {
+    for (bool section : {false, true}) {
+      SCOPED_TRACE(testing::Message() << int(bits) << (section ? " section" : " plain"));
+      {
+        DibImage painted;
+        ASSERT_EQ(painted.Create(37, 9, bits, section), 0);
+        std::memset(painted.GetBits(), 0x5C, size_t(painted.GetPitch()) * 9);
+      }
+      DibImage fresh;
+      ASSERT_EQ(fresh.Create(37, 9, bits, section), 0);
+      const uint8_t* bytes = fresh.GetBits();
+      const size_t count = size_t(fresh.GetPitch()) * 9;
+      EXPECT_EQ(std::count(bytes, bytes + count, 0), std::ptrdiff_t(count));
+    }
   }
 }
 

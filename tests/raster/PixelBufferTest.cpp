@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
@@ -9,6 +10,17 @@
 
 namespace orrivel {
 namespace {
+
+// The movie's frame store reads as black before the first frame lands.
+TEST(PixelBufferTest, NewPixelsStartCleared) {
+  PixelBuffer image;
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_EQ(PixelBufferCreate(image, 33, 7, 32), 0);
+    uint8_t* bits = image.GetBits();
+    EXPECT_EQ(std::count(bits, bits + image.GetSize(), 0), std::ptrdiff_t(image.GetSize())) << round;
+    std::memset(bits, 0x5C, image.GetSize());
+  }
+}
 
 TEST(PixelBufferTest, CreateLayoutPerDepth) {
   const struct {

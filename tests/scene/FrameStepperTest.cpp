@@ -271,6 +271,24 @@ TEST(FrameStepperTest, BlendedCellsLeaveTheBackgroundUnderTheirClearPixels) {
   EXPECT_EQ(f.TargetPixel(2 + kCell - 1, 3), 0xFF000010u);  // opaque: the cell
 }
 
+// Keeping the background saves it at set-up (native 535 asks for nothing
+// more): the first frame puts back the target's own pixels, not whatever
+// the saved picture's memory held.
+TEST(FrameStepperTest, AKeptBackgroundIsSavedBeforeTheFirstFrame) {
+  StripFixture f;
+  f.frames.FillBox(0, 0, kCell / 2, kCell, 0);
+  f.target.FillBox(0, 0, 16, 16, 0xFF0000AAu);
+  FrameStepperSetup setup = f.Setup();
+  setup.drawKind = 1;
+  setup.keepBackground = true;
+  FrameStepper stepper;
+  ASSERT_EQ(stepper.Setup(setup, 0), 0);
+  stepper.Step(0);
+  ASSERT_NE(f.target.BuildRowTable(), 1);
+  EXPECT_EQ(f.TargetPixel(2, 3) & 0xFFFFFFu, 0xAAu);              // clear: the target's own colour
+  EXPECT_EQ(f.TargetPixel(2 + kCell - 1, 3) & 0xFFFFFFu, 0x10u);  // opaque: the cell
+}
+
 TEST(FrameStepperTest, SetOriginRestoresTheBackgroundAndSavesTheNewOne) {
   StripFixture f;
   FrameStepperSetup setup = f.Setup();

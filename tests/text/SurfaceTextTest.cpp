@@ -74,8 +74,19 @@ TEST_F(SurfaceTextTest, DrawingRecordsTheClippedAreaAndMarksTheSurface) {
   EXPECT_EQ(device.MeasureText("", nullptr, nullptr, nullptr, true, nullptr), 1);
 }
 
+// The share of the surface's pixels whose alpha is 0: away from the glyphs
+// and their outline or shadow nothing was drawn, and nothing may show there.
+double ClearShare(Surface& surface) {
+  size_t clear = 0;
+  for (int32_t y = 0; y < surface.GetHeight(); ++y)
+    for (int32_t x = 0; x < surface.GetWidth(); ++x)
+      clear += (reinterpret_cast<const uint32_t*>(surface.GetScanLine(y))[x] >> 24) == 0;
+  return double(clear) / (double(surface.GetWidth()) * double(surface.GetHeight()));
+}
+
 // The surface fits the text: the measure for a device font, the turned
-// measure for an outline font, and every pixel drawn lies inside.
+// measure for an outline font, and every pixel drawn lies inside; the
+// pixels between the glyphs stay clear.
 TEST_F(SurfaceTextTest, CreatedSurfacesFitTheirText) {
   for (int32_t angle : {0, 2700}) {
     SCOPED_TRACE(angle);
@@ -100,6 +111,9 @@ TEST_F(SurfaceTextTest, CreatedSurfacesFitTheirText) {
         }
     EXPECT_LE(inkLeft, 4);
     EXPECT_LE(inkTop, 4);
+    // "ab" is half as wide as the line above it: a quarter of the box at
+    // least holds no ink.
+    EXPECT_GT(ClearShare(surface), 0.25);
   }
   GdiFont device;
   ASSERT_EQ(device.SetFont(16, 0, 0, nullptr), 0);
@@ -113,6 +127,7 @@ TEST_F(SurfaceTextTest, CreatedSurfacesFitTheirText) {
     Surface surface;
     ASSERT_EQ(CreateSurfaceFromText(&surface, "ab\nc", &device, Surface::kWithDeviceContext), 0);
     EXPECT_EQ((Size{surface.GetWidth(), surface.GetHeight()}), size);
+    if (level != 0) EXPECT_GT(ClearShare(surface), 0.25);
     if (level == 0) {
       EXPECT_EQ(surface.GetColorKey(), 0x00FF00u) << "the background colour keys the text";
       EXPECT_EQ(device.backgroundMode, 1) << "the font's settings come back";
