@@ -7,7 +7,7 @@ HandleSpace& HandleSpace::Process() {
   return *space;
 }
 
-uint32_t HandleSpace::Insert(void* object, uint8_t family, uint8_t kind) {
+uint32_t HandleSpace::Insert(void* object, HandleFamily family, uint8_t kind, void* holder) {
   if (!object) return 0;
   std::lock_guard<std::mutex> guard(lock_);
   Entry* entry;
@@ -17,24 +17,30 @@ uint32_t HandleSpace::Insert(void* object, uint8_t family, uint8_t kind) {
   } else {
     entry = entries_.emplace_back(std::make_unique<Entry>()).get();
   }
-  *entry = Entry{object, family, kind};
+  *entry = Entry{object, holder, family, kind};
   const uint32_t handle = table_.Insert(entry);
   if (handle == 0) spare_.push_back(entry);
   return handle;
 }
 
-const HandleSpace::Entry* HandleSpace::Live(uint32_t handle, uint8_t family) const {
+const HandleSpace::Entry* HandleSpace::Live(uint32_t handle, HandleFamily family) const {
   const Entry* entry = table_.Get(handle);
   return entry && entry->family == family ? entry : nullptr;
 }
 
-void* HandleSpace::Find(uint32_t handle, uint8_t family) const {
+void* HandleSpace::Find(uint32_t handle, HandleFamily family) const {
   std::lock_guard<std::mutex> guard(lock_);
   const Entry* entry = Live(handle, family);
   return entry ? entry->object : nullptr;
 }
 
-int32_t HandleSpace::Kind(uint32_t handle, uint8_t family) const {
+void* HandleSpace::Holder(uint32_t handle, HandleFamily family) const {
+  std::lock_guard<std::mutex> guard(lock_);
+  const Entry* entry = Live(handle, family);
+  return entry ? entry->holder : nullptr;
+}
+
+int32_t HandleSpace::Kind(uint32_t handle, HandleFamily family) const {
   std::lock_guard<std::mutex> guard(lock_);
   const Entry* entry = Live(handle, family);
   return entry ? entry->kind : -1;

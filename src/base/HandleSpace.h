@@ -1,10 +1,12 @@
 #pragma once
 // The one process-wide space of 32-bit generation-tagged handles: the
-// timer lists' tasks and every engine object the scripts hold take their
-// numbers from it, so no two live objects share a handle whatever their
-// kind. Each handle records its family (and a kind within it); a handle
-// asked for as another family is refused like a stale one. Handle 0 is
-// none. The space does not own the objects.
+// timer lists' tasks and every engine object the scripts hold (the display
+// objects of the screen device's lists as well as controls, sounds, pooled
+// objects and system objects) take their numbers from it, so no two live
+// objects share a handle whatever their kind or whoever issued it. Each
+// handle records its family (and a kind within it); a handle asked for as
+// another family is refused like a stale one. Handle 0 is none. The space
+// does not own the objects.
 //
 // Any thread: every operation takes the space's lock.
 #include <cstddef>
@@ -17,22 +19,41 @@
 
 namespace orrivel {
 
+// What a handle names. The object stored with a handle of a family is
+// always of that family's type (an Image*, a Font*, a Control*...), so a
+// family tells how to read it.
+enum class HandleFamily : uint8_t {
+  // The engine's own.
+  TimedTask = 0,
+  // The scripts' objects.
+  Image = 16,
+  SceneObject,
+  Font,
+  Sprite,
+  Control,
+  Sound,
+  Movie,
+  PooledFile,
+  PooledAnimation,
+  SystemObject,
+};
+
 class HandleSpace {
  public:
-  // Families below 16 are the engine's own; the scripts' objects use theirs
-  // above it.
-  static constexpr uint8_t kTimedTaskFamily = 0;
-
   // The process's space (never destroyed, so static objects may free their
   // handles at exit).
   static HandleSpace& Process();
 
-  // The new handle; 0 for a null object or a full space.
-  uint32_t Insert(void* object, uint8_t family, uint8_t kind = 0);
+  // The new handle; 0 for a null object or a full space. holder is what
+  // the issuer keeps beside the object (a list's entry), handed back by
+  // Holder; null for none.
+  uint32_t Insert(void* object, HandleFamily family, uint8_t kind = 0, void* holder = nullptr);
   // The object, or null for 0, a stale or forged handle or another family.
-  void* Find(uint32_t handle, uint8_t family) const;
+  void* Find(uint32_t handle, HandleFamily family) const;
+  // The holder stored with a live handle of the family, or null.
+  void* Holder(uint32_t handle, HandleFamily family) const;
   // The kind recorded with a live handle of the family; -1 when none.
-  int32_t Kind(uint32_t handle, uint8_t family) const;
+  int32_t Kind(uint32_t handle, HandleFamily family) const;
   // Frees the handle; false when it is not live.
   bool Remove(uint32_t handle);
   size_t Count() const;
@@ -40,10 +61,11 @@ class HandleSpace {
  private:
   struct Entry {
     void* object;
-    uint8_t family;
+    void* holder;
+    HandleFamily family;
     uint8_t kind;
   };
-  const Entry* Live(uint32_t handle, uint8_t family) const;
+  const Entry* Live(uint32_t handle, HandleFamily family) const;
 
   mutable std::mutex lock_;
   HandleTable<Entry> table_;

@@ -10,7 +10,7 @@ TimedTask::~TimedTask() {
 }
 
 bool TimedTask::AssignHandle() {
-  handle_ = HandleSpace::Process().Insert(this, HandleSpace::kTimedTaskFamily);
+  handle_ = HandleSpace::Process().Insert(this, HandleFamily::TimedTask);
   return handle_ != 0;
 }
 

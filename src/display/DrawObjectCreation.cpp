@@ -36,7 +36,7 @@ int DrawObjectManager::CreateSurfaceFromFileIndexed(uint32_t* out, const char* n
 
 int DrawObjectManager::CreateSurfaceFromText(uint32_t* out, const char* text, uint32_t fontHandle,
                                              uint32_t rgb) {
-  Font* font = fonts_.Get(fontHandle);
+  Font* font = GetFont(fontHandle);
   return CreateImage<Surface>(out, 6, [&](Surface& surface) {
     if (font == nullptr) return ::orrivel::CreateSurfaceFromText(&surface, text, nullptr, 0);
     const uint8_t saved[3] = {font->textRed, font->textGreen, font->textBlue};

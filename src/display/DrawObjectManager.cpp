@@ -36,30 +36,47 @@ uint32_t DrawObjectManager::SetSpriteGroupId(uint32_t id) {
 
 uint32_t DrawObjectManager::AddImage(std::unique_ptr<Image> image) {
   if (image) image->SetGroupId(int32_t(imageGroupId_));
-  return images_.Add(std::move(image), imageGroupId_);
+  const uint8_t kind = image ? image->GetKind() : 0;
+  return images_.Add(std::move(image), imageGroupId_, kind);
 }
 
 uint32_t DrawObjectManager::AddSceneObject(std::unique_ptr<SceneObject> object) {
   if (object) object->groupId = imageGroupId_;
-  return sceneObjects_.Add(std::move(object), imageGroupId_);
+  const uint8_t kind = object ? uint8_t(object->GetKind()) : 0;
+  return sceneObjects_.Add(std::move(object), imageGroupId_, kind);
 }
 
-uint32_t DrawObjectManager::AddFont(std::unique_ptr<Font> font) { return fonts_.Add(std::move(font), 0); }
+uint32_t DrawObjectManager::AddFont(std::unique_ptr<Font> font) {
+  const uint8_t kind = font ? uint8_t(font->GetKind()) : 0;
+  return fonts_.Add(std::move(font), 0, kind);
+}
 
 uint32_t DrawObjectManager::AddSprite(std::unique_ptr<Drawable> sprite) {
-  return sprites_.Add(std::move(sprite), spriteGroupId_);
+  const uint8_t kind = sprite ? uint8_t(sprite->GetKind()) : 0;
+  return sprites_.Add(std::move(sprite), spriteGroupId_, kind);
+}
+
+Font* DrawObjectManager::GetFont(uint32_t handle) const {
+  if (Font* listed = fonts_.Get(handle)) return listed;
+  // A font the system hands the scripts without listing it (the
+  // confirmation box's question font) is named in the same space under
+  // the same family, with no list behind it: it draws and takes settings
+  // like any other, but no list deletes it.
+  const HandleSpace& space = HandleSpace::Process();
+  if (space.Holder(handle, HandleFamily::Font) != nullptr) return nullptr;  // another manager's
+  return static_cast<Font*>(space.Find(handle, HandleFamily::Font));
 }
 
 uint32_t DrawObjectManager::LendImage(Image* image, const void* lender) {
   if (image == nullptr) return 0;
   const uint32_t listed = images_.HandleOf(image);
-  return listed != 0 ? listed : images_.Lend(image, imageGroupId_, lender);
+  return listed != 0 ? listed : images_.Lend(image, imageGroupId_, lender, image->GetKind());
 }
 
 uint32_t DrawObjectManager::LendSprite(Drawable* sprite, const void* lender) {
   if (sprite == nullptr) return 0;
   const uint32_t listed = sprites_.HandleOf(sprite);
-  return listed != 0 ? listed : sprites_.Lend(sprite, spriteGroupId_, lender);
+  return listed != 0 ? listed : sprites_.Lend(sprite, spriteGroupId_, lender, uint8_t(sprite->GetKind()));
 }
 
 const void* DrawObjectManager::LenderOfImage(const Image* image) const {
@@ -99,7 +116,7 @@ int DrawObjectManager::CreateMediaImage(uint32_t* out, uint32_t formatCode, cons
 
 int DrawObjectManager::CreateTextImage(uint32_t* out, const char* text, uint32_t fontHandle,
                                        uint32_t formatCode) {
-  Font* font = fonts_.Get(fontHandle);
+  Font* font = GetFont(fontHandle);
   return CreateImage<TextImage>(out, 2, [&](TextImage& image) { return image.Create(text, font, formatCode); });
 }
 
@@ -112,7 +129,7 @@ TextureSource* DrawObjectManager::GetTextureSource(uint32_t handle) const {
 }
 
 int DrawObjectManager::CreateDdSurface(uint32_t* out, const char* text, uint32_t fontHandle) {
-  Font* font = fonts_.Get(fontHandle);
+  Font* font = GetFont(fontHandle);
   return CreateImage<DdSurface>(out, 2, [&](DdSurface& image) { return image.SetText(text, font); });
 }
 

@@ -162,7 +162,9 @@ class DrawObjectManager {
   // The texture of a listed image held in one; null for every other image.
   TextureSource* GetTextureSource(uint32_t handle) const;
   SceneObject* GetSceneObject(uint32_t handle) const { return sceneObjects_.Get(handle); }
-  Font* GetFont(uint32_t handle) const { return fonts_.Get(handle); }
+  // Listed fonts, and the fonts the system names for the scripts outside
+  // any list (see ScriptHandles): those are never deleted from here.
+  Font* GetFont(uint32_t handle) const;
   Drawable* GetSprite(uint32_t handle) const { return sprites_.Get(handle); }
   // The group id a sprite was made in; 0 for an unknown handle.
   uint32_t GetSpriteGroupId(uint32_t handle) const;
@@ -236,12 +238,12 @@ class DrawObjectManager {
   bool failNextAllocation_ = false;
   uint32_t imageGroupId_ = 0;
   uint32_t spriteGroupId_ = 0;
-  // One table for the four lists: a handle names one object of one list.
-  OwnedHandleTable handles_;
-  OwnedObjectList<Image> images_{&handles_};
-  OwnedObjectList<SceneObject> sceneObjects_{&handles_};
-  OwnedObjectList<Font> fonts_{&handles_};
-  OwnedObjectList<Drawable> sprites_{&handles_};
+  // Handles of the process-wide space, one family per list: a handle names
+  // one object of one list.
+  OwnedObjectList<Image> images_{HandleFamily::Image};
+  OwnedObjectList<SceneObject> sceneObjects_{HandleFamily::SceneObject};
+  OwnedObjectList<Font> fonts_{HandleFamily::Font};
+  OwnedObjectList<Drawable> sprites_{HandleFamily::Sprite};
   SceneObjectRegistry registry_;
   std::vector<DrawObjectWatcher*> watchers_;
 };

@@ -2,8 +2,11 @@
 // One owned list of the draw-object manager: objects in creation order, each
 // reached from scripts by a 32-bit generation-tagged handle, each carrying
 // the group id it was made in. Unlinking is O(1); a stale or forged handle
-// finds nothing. Lists that share one handle table never issue the same
-// handle, so a handle of one list (a font) is refused by another (images).
+// finds nothing. The handles come from the process-wide handle space under
+// the list's family (with the object's kind), so no handle of a list ever
+// equals a live handle of any other object in the process, and a handle of
+// one list (a font) is refused by another (images), or by a list of the
+// same family that did not issue it.
 //
 // An object may also be lent to a list: it is named by a handle like the
 // others, but it stays its lender's. Removing it only drops the handle; the
@@ -14,15 +17,15 @@
 #include <list>
 #include <memory>
 
-#include "base/HandleTable.h"
+#include "base/HandleSpace.h"
 
 namespace orrivel {
 
-// What a shared handle table points at: the list that issued the handle.
+// What the handle space keeps beside a listed object: the list that issued
+// the handle.
 struct OwnedHandleSlot {
   const void* list = nullptr;
 };
-using OwnedHandleTable = HandleTable<OwnedHandleSlot>;
 
 template <class T>
 class OwnedObjectList {
@@ -47,25 +50,24 @@ class OwnedObjectList {
     typename std::list<Entry>::iterator self;
   };
 
-  // shared null: the list keeps a table of its own.
-  explicit OwnedObjectList(OwnedHandleTable* shared = nullptr) : handles_(shared ? shared : &own_) {}
+  explicit OwnedObjectList(HandleFamily family) : family_(family) {}
   OwnedObjectList(const OwnedObjectList&) = delete;
   OwnedObjectList& operator=(const OwnedObjectList&) = delete;
   ~OwnedObjectList() { Clear(); }
 
-  // Appends the object at the tail; its handle, or 0 (the object is then
-  // deleted) when it is null or the table is full.
-  uint32_t Add(std::unique_ptr<T> object, uint32_t groupId) {
-    return Insert(Holder(object.release(), Deleter{true}), groupId, nullptr);
+  // Appends the object at the tail; its handle (recording kind), or 0 (the
+  // object is then deleted) when it is null or the space is full.
+  uint32_t Add(std::unique_ptr<T> object, uint32_t groupId, uint8_t kind = 0) {
+    return Insert(Holder(object.release(), Deleter{true}), groupId, nullptr, kind);
   }
   // Lists an object that stays the lender's (not null); its handle, or 0
-  // when the table is full.
-  uint32_t Lend(T* object, uint32_t groupId, const void* lender) {
-    return Insert(Holder(object, Deleter{false}), groupId, lender);
+  // when the space is full.
+  uint32_t Lend(T* object, uint32_t groupId, const void* lender, uint8_t kind = 0) {
+    return Insert(Holder(object, Deleter{false}), groupId, lender, kind);
   }
 
   Entry* Find(uint32_t handle) const {
-    OwnedHandleSlot* slot = handles_->Get(handle);
+    auto* slot = static_cast<OwnedHandleSlot*>(HandleSpace::Process().Holder(handle, family_));
     return slot != nullptr && slot->list == this ? static_cast<Entry*>(slot) : nullptr;
   }
   T* Get(uint32_t handle) const {
@@ -112,19 +114,20 @@ class OwnedObjectList {
   // The handle dies before the object, so nothing reached while the object
   // is being destroyed can find it again.
   typename std::list<Entry>::iterator Erase(typename std::list<Entry>::iterator it) {
-    handles_->Remove(it->handle);
+    HandleSpace::Process().Remove(it->handle);
     Holder object = std::move(it->object);
     auto next = entries_.erase(it);
     object.reset();
     return next;
   }
 
-  uint32_t Insert(Holder object, uint32_t groupId, const void* lender) {
+  uint32_t Insert(Holder object, uint32_t groupId, const void* lender, uint8_t kind) {
     if (!object) return 0;
     entries_.emplace_back(std::move(object), groupId, this, lender);
     Entry& entry = entries_.back();
     entry.self = std::prev(entries_.end());
-    entry.handle = handles_->Insert(&entry);
+    OwnedHandleSlot* slot = &entry;
+    entry.handle = HandleSpace::Process().Insert(entry.object.get(), family_, kind, slot);
     if (entry.handle == 0) {
       entries_.pop_back();
       return 0;
@@ -132,8 +135,7 @@ class OwnedObjectList {
     return entry.handle;
   }
 
-  OwnedHandleTable own_;
-  OwnedHandleTable* handles_;
+  HandleFamily family_;
   std::list<Entry> entries_;
 };
 

@@ -33,6 +33,9 @@ constexpr char kDialogFont[] = "ＭＳ Ｐゴシック";
 constexpr int32_t kDialogFontPixels = 12;
 // A fitted box grows to show a line this wide at most, then wraps.
 constexpr int32_t kWidestFittedText = 560;
+// A text of many lines (a script may pass tens of thousands) stops growing
+// the box here.
+constexpr int32_t kTallestFittedText = 480;
 constexpr char kInfoTempPrefix[] = "VQS";
 
 std::string Cp932(const char* utf8) { return platform::Utf8ToCp932Lossy(utf8); }
@@ -68,6 +71,14 @@ Size WrapText(const std::string& text, int32_t wrapWidth, int32_t lineHeight, Li
     if (end == std::string::npos) end = text.size();
     std::string paragraph = text.substr(start, end - start);
     if (!paragraph.empty() && paragraph.back() == '\r') paragraph.pop_back();
+    if (wrapWidth <= 0) {
+      // Unwrapped, a paragraph is one line: measured once, not once per
+      // character, so a script's long text costs no more than its length.
+      widest = std::max(widest, lineWidth(paragraph));
+      ++lines;
+      start = end + 1;
+      continue;
+    }
     std::string line;
     for (size_t i = 0; i < paragraph.size();) {
       const size_t length = cp932::CharLength(paragraph, i);
@@ -169,8 +180,10 @@ DialogRequest GameDialogs::MessageLayout(int kind, const std::string& text, bool
       }
     }
   }
-  const Size wrapped = measure_(text, textControl.rect.Width());
-  // A taller text makes the box longer; what is below the text moves down.
+  Size wrapped = measure_(text, textControl.rect.Width());
+  // A taller text makes the box longer, up to what a screen shows (the
+  // control cuts what is below); what is below the text moves down.
+  wrapped.height = std::min(wrapped.height, kTallestFittedText);
   if (const int32_t grow = wrapped.height - textControl.rect.Height(); grow > 0) {
     request.rect.bottom += grow;
     for (DialogControl& control : request.controls) {

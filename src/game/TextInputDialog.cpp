@@ -1,5 +1,7 @@
 #include "game/TextInputDialog.h"
 
+#include <algorithm>
+
 #include "base/Cp932.h"
 #include "game/DialogInteraction.h"
 #include "platform/Backend.h"
@@ -13,14 +15,33 @@ using platform::Rect;
 
 namespace {
 
-int32_t CentredStart(int32_t left, int32_t right, int32_t size) { return left + (right - left - size) / 2; }
+// Positions stay well inside 32 bits, so the window's edges and every
+// control placed from them can be added without overflow.
+constexpr int64_t kFarthestPosition = int64_t(1) << 24;
+
+int32_t Placed(int64_t position) {
+  return int32_t(std::clamp<int64_t>(position, -kFarthestPosition, kFarthestPosition));
+}
+
+int32_t CentredStart(int32_t left, int32_t right, int32_t size) {
+  return Placed(int64_t(left) + (int64_t(right) - left - size) / 2);
+}
+
+// A script's width: at least the OK button with the margins, at most the
+// screen (or the template, on a screen narrower than it).
+int32_t DialogWidth(int32_t asked, const Rect& screen) {
+  if (asked <= 0) return TextInputLayout::kTemplateWidth;
+  const int64_t widest = std::max<int64_t>(TextInputLayout::kTemplateWidth, int64_t(screen.right) - screen.left);
+  const int64_t narrowest = TextInputLayout::kOkWidth + TextInputLayout::kFieldMargin;
+  return int32_t(std::clamp<int64_t>(asked, narrowest, widest));
+}
 
 }  // namespace
 
 TextInputLayout LayoutTextInputDialog(const TextInputRequestCells& request, const Rect* owner,
                                       Point ownerClientOrigin, const Rect& screen) {
   TextInputLayout layout;
-  const int32_t width = request.width > 0 ? request.width : TextInputLayout::kTemplateWidth;
+  const int32_t width = DialogWidth(request.width, screen);
   const int32_t height = TextInputLayout::kTemplateHeight;
   int32_t left = 0;
   int32_t top = 0;
@@ -29,8 +50,8 @@ TextInputLayout LayoutTextInputDialog(const TextInputRequestCells& request, cons
     left = CentredStart(over.left, over.right, width);
     top = CentredStart(over.top, over.bottom, height);
   } else {
-    left = request.x + (owner != nullptr ? ownerClientOrigin.x : 0);
-    top = request.y + (owner != nullptr ? ownerClientOrigin.y : 0);
+    left = Placed(int64_t(request.x) + (owner != nullptr ? ownerClientOrigin.x : 0));
+    top = Placed(int64_t(request.y) + (owner != nullptr ? ownerClientOrigin.y : 0));
   }
   layout.window = Rect{left, top, left + width, top + height};
   layout.fieldWidth = width - TextInputLayout::kFieldMargin;

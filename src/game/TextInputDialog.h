@@ -37,7 +37,10 @@ struct TextInputLayout {
 // window (`owner` non-empty), else on the screen; otherwise it goes to
 // (x, y) in the owner's client area (`ownerClientOrigin`). A width of 0
 // keeps the template's; another widens the prompt and the edit to width -
-// 16 and centres the OK button in it.
+// 16 and centres the OK button in it. A width is held between the OK
+// button with its margins and the screen's width, and a position within
+// 2^24 pixels of the origin, so no script's cells make a window the
+// machine cannot draw.
 TextInputLayout LayoutTextInputDialog(const TextInputRequestCells& request, const platform::Rect* owner,
                                       platform::Point ownerClientOrigin, const platform::Rect& screen);
 

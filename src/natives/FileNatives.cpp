@@ -299,9 +299,12 @@ void BindFileNatives(NativeBinder& binder) {
     state->ReleaseAll();
     return 0;
   });
-  BindOpen(binder, state, kFileOpen, [](NativeArgs& args, FileHandle& file) {
+  // Names that leave the game and save folders open nothing.
+  auto allowed = [state](const std::string& name) { return state->Host().FileRoots().Allows(name); };
+  BindOpen(binder, state, kFileOpen, [allowed](NativeArgs& args, FileHandle& file) {
     const std::string name = args.String(1);
-    return args.Failed() ? int(kNullOpen) : file.Open(name);
+    if (args.Failed()) return int(kNullOpen);
+    return allowed(name) ? file.Open(name) : int(kFileObjectBadPath);
   });
   // By name, or by index when no name is given.
   BindOpen(binder, state, kFileOpenMember, [](NativeArgs& args, FileHandle& file) {
@@ -311,17 +314,21 @@ void BindFileNatives(NativeBinder& binder) {
     const int32_t index = byName ? -1 : args.Int(3);
     return args.Failed() ? int(kNullOpen) : file.OpenArchiveMember(id, index, name);
   });
-  BindOpen(binder, state, kFileOpenStream, [](NativeArgs& args, FileHandle& file) {
+  BindOpen(binder, state, kFileOpenStream, [allowed](NativeArgs& args, FileHandle& file) {
     const std::string name = args.String(1);
-    return args.Failed() ? int(kNullOpen) : file.OpenStream(name);
+    if (args.Failed()) return int(kNullOpen);
+    return allowed(name) ? file.OpenStream(name) : int(kFileObjectBadPath);
   });
-  BindOpen(binder, state, kFileOpenForWrite, [](NativeArgs& args, FileHandle& file) {
+  BindOpen(binder, state, kFileOpenForWrite, [allowed](NativeArgs& args, FileHandle& file) {
     const std::string name = args.String(1);
-    return args.Failed() ? int(kNullOpen) : file.OpenForWrite(name, args.Flag(2));
+    const bool truncate = args.Flag(2);
+    if (args.Failed()) return int(kNullOpen);
+    return allowed(name) ? file.OpenForWrite(name, truncate) : int(kFileObjectBadPath);
   });
-  BindOpen(binder, state, kFileOpenExisting, [](NativeArgs& args, FileHandle& file) {
+  BindOpen(binder, state, kFileOpenExisting, [allowed](NativeArgs& args, FileHandle& file) {
     const std::string name = args.String(1);
-    return args.Failed() ? int(kNullOpen) : file.OpenExisting(name);
+    if (args.Failed()) return int(kNullOpen);
+    return allowed(name) ? file.OpenExisting(name) : int(kFileObjectBadPath);
   });
   BindFile(binder, state, kFileClose, 0, [state](NativeArgs&, FileHandle& file) -> uint32_t {
     state->DropCopy(&file);

@@ -115,12 +115,16 @@ std::vector<int32_t> TrailingCells(NativeArgs& args, uint32_t first) {
   return out;
 }
 
-uint32_t Mount(NativeArgs& args, ArchiveManager& archives) {
+// A script's file or folder name that may be used: inside the game or save
+// folder, or the player's choice (see ScriptFileRoots).
+bool Allowed(GameScriptHost& host, std::string_view path) { return host.FileRoots().Allows(path); }
+
+uint32_t Mount(GameScriptHost& host, NativeArgs& args, ArchiveManager& archives) {
   const std::string path = args.String(0);
   const int32_t id = args.Int(1);
   const bool asFolder = args.Flag(2);
   const bool atEnd = args.Flag(3);
-  if (args.Failed()) return 0;
+  if (args.Failed() || !Allowed(host, path)) return 0;
   return uint32_t(archives.Mount(path, id, asFolder, atEnd, nullptr));
 }
 
@@ -221,7 +225,7 @@ std::string OptionalText(NativeArgs& args, uint32_t i, const std::string& fallba
 // Natives 155 and 156: the dialog runs on the main window (commands 40027
 // and 40028); its answer goes to cell 0, the chosen path to cell 1 and its
 // file name to cell 2.
-uint32_t FileDialogNative(NativeArgs& args, bool save) {
+uint32_t FileDialogNative(GameScriptHost& host, NativeArgs& args, bool save) {
   if (args.Cell(1) == 0 || args.Cell(2) == 0) return 0;
   const std::string title = OptionalText(args, 0, "");
   const std::string proposed = args.String(1);
@@ -243,6 +247,9 @@ uint32_t FileDialogNative(NativeArgs& args, bool save) {
   SendWindowCommand(save ? kCommandSaveFile : kCommandOpenFile, &record);
   const uint32_t result = uint32_t(record.result);
   if (result != 0) {
+    // The player chose this file: the scripts may open or write it
+    // wherever it is.
+    host.FileRoots().AllowChosen(file.data(), false);
     args.WriteText(1, file.data());
     args.WriteText(2, fileTitle.data());
   }
@@ -251,7 +258,7 @@ uint32_t FileDialogNative(NativeArgs& args, bool save) {
 }
 
 // Native 157: the folder browser on the main window (command 40029).
-uint32_t FolderDialog(NativeArgs& args) {
+uint32_t FolderDialog(GameScriptHost& host, NativeArgs& args) {
   if (args.Cell(2) == 0) return 0;
   const std::string title = OptionalText(args, 0, "");
   const std::string initialFolder = OptionalText(args, 1, BaseFolder());
@@ -263,18 +270,21 @@ uint32_t FolderDialog(NativeArgs& args) {
   record.path = path.data();
   SendWindowCommand(kCommandBrowseFolder, &record);
   const uint32_t result = uint32_t(record.result);
-  if (result != 0) args.WriteText(2, path.data());
+  if (result != 0) {
+    host.FileRoots().AllowChosen(path.data(), true);
+    args.WriteText(2, path.data());
+  }
   args.Store(args.Block(), result);
   return result;
 }
 
-uint32_t MoveFileNative(NativeArgs& args) {
+uint32_t MoveFileNative(GameScriptHost& host, NativeArgs& args) {
   const std::string from = args.String(0);
   const std::string to = args.String(1);
   if (args.Failed()) return 0;
   std::string fullFrom, fullTo;
-  if (MakeFullPath(fullFrom, from) == 0) return 1;
-  if (MakeFullPath(fullTo, to) == 0) return 2;
+  if (!Allowed(host, from) || MakeFullPath(fullFrom, from) == 0) return 1;
+  if (!Allowed(host, to) || MakeFullPath(fullTo, to) == 0) return 2;
   return platform::RenameFile(fullFrom, fullTo) ? 0 : 3;
 }
 
@@ -321,9 +331,10 @@ void BindFolderNatives(NativeBinder& binder) {
       return archives ? body(args, *archives) : missing;
     });
   };
-  withArchives(kAddSearchFolder, 2, [](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
+  withArchives(kAddSearchFolder, 2, [&host](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
     const std::string path = args.String(0);
-    return args.Failed() ? 1 : uint32_t(archives.AddSearchFolder(path, args.Flag(1)));
+    if (args.Failed() || !Allowed(host, path)) return 1;
+    return uint32_t(archives.AddSearchFolder(path, args.Flag(1)));
   });
   withArchives(kRemoveSearchFolder, uint32_t(-1), [](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
     if (args.Cell(0) == 0) return uint32_t(archives.RemoveSearchFolder(std::nullopt, args.Int(1)));
@@ -354,13 +365,15 @@ void BindFolderNatives(NativeBinder& binder) {
     args.SetOptionalInt(1, uint32_t(size));
     return 1;
   });
-  withArchives(kLoadArchivePlugin, kAdlOtherFailure, [](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
-    const std::string path = args.String(0);
-    return args.Failed() ? uint32_t(kAdlBadPath) : uint32_t(archives.LoadPlugin(path));
-  });
-  withArchives(kLoadArchivePlugins, uint32_t(-1), [](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
+  withArchives(kLoadArchivePlugin, kAdlOtherFailure,
+               [&host](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
+                 const std::string path = args.String(0);
+                 if (args.Failed() || !Allowed(host, path)) return uint32_t(kAdlBadPath);
+                 return uint32_t(archives.LoadPlugin(path));
+               });
+  withArchives(kLoadArchivePlugins, uint32_t(-1), [&host](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
     const std::string folder = args.String(0);
-    return args.Failed() ? uint32_t(-1) : uint32_t(archives.LoadPlugins(folder));
+    return args.Failed() || !Allowed(host, folder) ? uint32_t(-1) : uint32_t(archives.LoadPlugins(folder));
   });
   withArchives(kUnloadArchivePlugins, 0, [](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
     UnloadDecoderPlugins(archives, args.Int(0));
@@ -372,7 +385,8 @@ void BindFolderNatives(NativeBinder& binder) {
     if (args.Failed()) return uint32_t(-2);
     return uint32_t(archives.PassDecoderSettings(kind, cells.data(), uint32_t(cells.size())));
   });
-  withArchives(kMountArchive, 3, Mount);
+  withArchives(kMountArchive, 3,
+               [&host](NativeArgs& args, ArchiveManager& archives) { return Mount(host, args, archives); });
   withArchives(kUnmountArchive, 0, [](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
     if (args.Cell(0) != 0) {
       const std::string path = args.String(0);
@@ -408,14 +422,14 @@ void BindFolderNatives(NativeBinder& binder) {
     if (args.Cell(1) != 0) args.WriteText(1, full);
     return uint32_t(code);
   });
-  binder.Bind(kLoadSusiePlugin, [](NativeArgs& args) -> uint32_t {
+  binder.Bind(kLoadSusiePlugin, [&host](NativeArgs& args) -> uint32_t {
     const std::string path = args.String(0);
-    if (args.Failed()) return 1;
+    if (args.Failed() || !Allowed(host, path)) return 1;
     return uint32_t(LoadSpiPlugin(path, GetArchiveManager(), Surface::LoaderManager(), true, true));
   });
-  binder.Bind(kLoadSusiePlugins, [](NativeArgs& args) -> uint32_t {
+  binder.Bind(kLoadSusiePlugins, [&host](NativeArgs& args) -> uint32_t {
     const std::string folder = args.String(0);
-    if (args.Failed()) return uint32_t(-1);
+    if (args.Failed() || !Allowed(host, folder)) return uint32_t(-1);
     return uint32_t(ScanSpiPlugins(folder, GetArchiveManager(), Surface::LoaderManager(), true, true));
   });
   binder.Bind(kCutToParentFolder, [](NativeArgs& args) {
@@ -479,32 +493,32 @@ void BindFolderNatives(NativeBinder& binder) {
     if (DropTarget* drops = AppPort().dropTarget) drops->ClearFiles();
     return 0;
   });
-  binder.Bind(kOpenFileDialog, [](NativeArgs& args) { return FileDialogNative(args, false); });
-  binder.Bind(kSaveFileDialog, [](NativeArgs& args) { return FileDialogNative(args, true); });
-  binder.Bind(kBrowseFolderDialog, FolderDialog);
+  binder.Bind(kOpenFileDialog, [&host](NativeArgs& args) { return FileDialogNative(host, args, false); });
+  binder.Bind(kSaveFileDialog, [&host](NativeArgs& args) { return FileDialogNative(host, args, true); });
+  binder.Bind(kBrowseFolderDialog, [&host](NativeArgs& args) { return FolderDialog(host, args); });
 
   // Cell 1 is the wait mode; cell 2 the file that receives the output (none:
   // the program only runs).
-  binder.Bind(kRunProcess, [](NativeArgs& args) -> uint32_t {
+  binder.Bind(kRunProcess, [&host](NativeArgs& args) -> uint32_t {
     const std::string command = args.String(0);
     const int32_t waitMode = args.Int(1);
     const std::optional<std::string> output =
         args.Cell(2) != 0 ? std::optional<std::string>(args.String(2)) : std::nullopt;
-    if (args.Failed()) return 1;
+    if (args.Failed() || (output && !Allowed(host, *output))) return 1;
     return uint32_t(RunProcessCaptureOutput(command, waitMode, 0, 0, output ? output->c_str() : nullptr));
   });
-  binder.Bind(kCreateFolder, [](NativeArgs& args) -> uint32_t {
+  binder.Bind(kCreateFolder, [&host](NativeArgs& args) -> uint32_t {
     const std::string path = args.String(0);
     std::string full;
-    if (args.Failed() || MakeFullPath(full, path) == 0) return 1;
+    if (args.Failed() || !Allowed(host, path) || MakeFullPath(full, path) == 0) return 1;
     return platform::CreateFolder(full) ? 0 : 2;
   });
-  binder.Bind(kMoveFile, MoveFileNative);
+  binder.Bind(kMoveFile, [&host](NativeArgs& args) { return MoveFileNative(host, args); });
   // The flag refuses to replace an existing file.
-  binder.Bind(kCopyFile, [](NativeArgs& args) -> uint32_t {
+  binder.Bind(kCopyFile, [&host](NativeArgs& args) -> uint32_t {
     const std::string from = args.String(0);
     const std::string to = args.String(1);
-    if (args.Failed()) return 2;
+    if (args.Failed() || !Allowed(host, from) || !Allowed(host, to)) return 2;
     return uint32_t(CopyFileClearReadOnly(to, from, args.Flag(2) ? 2 : 1));
   });
   binder.Bind(kFileTimeToLocal, FileTimeToLocal);

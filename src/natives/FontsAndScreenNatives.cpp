@@ -621,14 +621,15 @@ void BindFontsAndScreenNatives(NativeBinder& binder) {
   binder.Bind(199, NativeDeleteGroup);
   binder.Bind(200, NativeSetImageCacheLimit);
   binder.Bind(201, NativeReleaseCachedImage);
-  binder.Bind(202, [](NativeArgs& args) {
+  // Libraries load only from the game's own folders.
+  binder.Bind(202, [&host](NativeArgs& args) {
     const std::string name = args.String(0, kFaceNameBytes);
-    if (args.Failed()) return kFailed;
+    if (args.Failed() || !host.FileRoots().Allows(name)) return kFailed;
     return WithLoaders(kFailed, [&](ImageLoaderManager& m) { return m.LoadPlugin(name); });
   });
-  binder.Bind(203, [](NativeArgs& args) {
+  binder.Bind(203, [&host](NativeArgs& args) {
     const std::string folder = args.String(0, kFaceNameBytes);
-    if (args.Failed()) return kFailed;
+    if (args.Failed() || !host.FileRoots().Allows(folder)) return kFailed;
     return WithLoaders(kFailed, [&](ImageLoaderManager& m) { return m.LoadPlugins(folder); });
   });
   binder.Bind(204, NativeUnloadImageLoaderPlugins);

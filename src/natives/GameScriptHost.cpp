@@ -9,6 +9,7 @@
 #include "natives/NativeBinder.h"
 #include "natives/ProcessObjects.h"
 #include "natives/ScriptObjectWatcher.h"
+#include "resource/BaseFolder.h"
 
 namespace orrivel {
 
@@ -38,6 +39,13 @@ GameScriptHost::GameScriptHost(GameHostSetup setup)
     RegisterEffectFactories(*setup_.screenObjects, *setup_.actions, setup_.seed);
   else
     SharedRandom().Seed(setup_.seed);
+  // The folder the game starts in stays its root, wherever the scripts
+  // move the base folder later.
+  fileRoots_ = std::make_shared<ScriptFileRoots>(BaseFolder());
+  SetPathFilter([roots = fileRoots_, context = static_cast<ScriptContext*>(this)](const std::string& path) {
+    roots->SetSaveFolder(context->SaveFolder());
+    return roots->Allows(path);
+  });
   RegisterGameNatives();
   if (setup_.drawObjects) WatchDrawObjects(setup_.drawObjects);
   // The game's sound manager knows the host while it runs.

@@ -18,6 +18,7 @@
 #include "frame/TgsFrameNatives.h"
 #include "natives/NativeCatalog.h"
 #include "natives/ScriptControls.h"
+#include "natives/ScriptFileRoots.h"
 #include "natives/ScriptHandles.h"
 #include "natives/ScriptSaveSetup.h"
 #include "script/ScriptHost.h"
@@ -114,6 +115,13 @@ class GameScriptHost : public ScriptHost {
   ScriptHandles& Handles() { return handles_; }
   // The GUI controls among them, checked against the control factory.
   ScriptControls& ControlHandles() { return controls_; }
+  // Where the files the scripts name may be: the game folder as it was
+  // when the host was made, the host's save folder, and what the player
+  // chose in file dialogs.
+  ScriptFileRoots& FileRoots() {
+    fileRoots_->SetSaveFolder(SaveFolder());
+    return *fileRoots_;
+  }
 
   TimerList* SystemTimers() const { return setup_.systemTimers; }
   // The registry of named transitions and screen filters (null: none).
@@ -150,6 +158,10 @@ class GameScriptHost : public ScriptHost {
   std::set<uint32_t> memoryBlocks_;
   ScriptHandles handles_;
   ScriptControls controls_{handles_};
+  // Shared with the path filter, which the script host's own destructor
+  // still uses (it writes the variable and flag files) after this part
+  // has gone.
+  std::shared_ptr<ScriptFileRoots> fileRoots_;
   TgsFrameSlot textFrameSlot_;
   TgsNativeContext textFrame_;
   ScriptSaveSetup saveSetup_;

@@ -1,32 +1,22 @@
 #pragma once
-// The 32-bit handles of the engine objects a script holds: display objects,
-// fonts, sprites and drawables, controls, sounds, movies, pooled files and
-// animations, system objects. One registry for all of them, so no two live
-// objects share a handle; each slot records the object's family and kind,
-// and a handle asked for as another family is refused like a stale one.
-// Handle 0 is none. The registry does not own the objects.
+// The 32-bit handles of the engine objects a script holds beside the
+// screen device's display objects: controls, sounds, pooled files and
+// animations, system objects and the system's own font. Each slot records
+// the object's family and kind, and a handle asked for as another family is
+// refused like a stale one. Handle 0 is none. The registry does not own the
+// objects.
 //
 // The numbers come from the process-wide handle space that the timer
-// lists' tasks share, so a script's task handle never names an object and
-// an object's handle never names a task. The registry gives back the
-// handles it issued when it goes.
+// lists' tasks and the display lists share, so no handle of one ever names
+// an object of another. The registry gives back the handles it issued when
+// it goes.
 #include <cstddef>
 #include <cstdint>
 #include <unordered_set>
 
-namespace orrivel {
+#include "base/HandleSpace.h"
 
-enum class HandleFamily : uint8_t {
-  DisplayObject,
-  Font,
-  Drawable,
-  Control,
-  Sound,
-  Movie,
-  PooledFile,
-  PooledAnimation,
-  SystemObject,
-};
+namespace orrivel {
 
 class ScriptHandles {
  public:

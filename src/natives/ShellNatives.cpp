@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/FileDialog.h"
+#include "natives/GameScriptHost.h"
 #include "natives/NativeBinder.h"
 #include "natives/ShellNativePort.h"
 #include "platform/DesktopShell.h"
@@ -76,16 +77,20 @@ uint32_t GetSystemFolder(NativeArgs& args) {
   return args.WriteText(0, text) == int64_t(text.size()) ? 1 : 0;
 }
 
-uint32_t ExportFile(NativeArgs& args) {
+uint32_t ExportFile(GameScriptHost& host, NativeArgs& args) {
   const std::string source = args.String(0);
-  const std::string destination = args.String(1);
-  if (args.Failed()) return 1;
+  const std::string name = args.String(1);
+  if (args.Failed() || !host.FileRoots().Allows(source)) return 1;
+  // Written where the engine resolves every other name, and only inside
+  // the game or save folder or where the player chose.
+  const std::optional<std::string> destination = host.FileRoots().Resolve(name);
+  if (!destination) return 2;
   ArchiveManager* archives = GetArchiveManager();
   if (archives == nullptr) return 1;
   MemoryBlock block;
   if (archives->LoadFile(source, ArchiveManagerAlloc, ArchiveManagerFree, &block, nullptr) != 0) return 1;
   const auto* bytes = static_cast<const uint8_t*>(block.pointer);
-  const bool written = platform::ReplaceFileContents(destination, {bytes, block.size}, kExportTempPrefix);
+  const bool written = platform::ReplaceFileContents(*destination, {bytes, block.size}, kExportTempPrefix);
   ArchiveManagerFree(&block);
   return written ? 0 : 2;
 }
@@ -142,7 +147,7 @@ void BindShellNatives(NativeBinder& binder) {
     if (args.Failed()) return 2;
     return uint32_t(platform::CurrentDesktopShell().Explore(folder));
   });
-  binder.Bind(kExportFile, ExportFile);
+  binder.Bind(kExportFile, [&host = binder.Host()](NativeArgs& args) { return ExportFile(host, args); });
   binder.Bind(kSetWallpaper, SetWallpaper);
   binder.Bind(kSetScreenSaver, SetScreenSaver);
   binder.Bind(kStartScreenSaver, [](NativeArgs&) -> uint32_t {

@@ -182,16 +182,18 @@ void BindDeviceAndDecoders(NativeBinder& binder) {
     decoders->SetLoadWhole(value <= 1 ? value != 0 : AppPort().user[kLoadWholeByte] != 0);
     return 0;
   });
-  binder.Bind(kLoadDecoder, [](NativeArgs& args) -> uint32_t {
+  GameScriptHost& host = binder.Host();
+  // Libraries load only from the game's own folders.
+  binder.Bind(kLoadDecoder, [&host](NativeArgs& args) -> uint32_t {
     const std::string name = args.String(0);
     SllManager* decoders = GetSllManager();
-    if (args.Failed() || decoders == nullptr) return Code(kSllLoadFailed);
+    if (args.Failed() || decoders == nullptr || !host.FileRoots().Allows(name)) return Code(kSllLoadFailed);
     return Code(decoders->LoadOne(name));
   });
-  binder.Bind(kLoadDecoders, [](NativeArgs& args) -> uint32_t {
+  binder.Bind(kLoadDecoders, [&host](NativeArgs& args) -> uint32_t {
     const std::string folder = args.String(0);
     SllManager* decoders = GetSllManager();
-    if (args.Failed() || decoders == nullptr) return Code(-1);
+    if (args.Failed() || decoders == nullptr || !host.FileRoots().Allows(folder)) return Code(-1);
     return Code(decoders->LoadPlugins(folder));
   });
   binder.Bind(kUnloadDecoder, [](NativeArgs& args) -> uint32_t {
@@ -203,10 +205,12 @@ void BindDeviceAndDecoders(NativeBinder& binder) {
     return 0;
   });
   binder.Bind(kDecoderAssist, DecoderAssist);
-  binder.Bind(kExportSoundAsWave, [](NativeArgs& args) -> uint32_t {
+  binder.Bind(kExportSoundAsWave, [&host = binder.Host()](NativeArgs& args) -> uint32_t {
     const std::string source = args.String(0);
     const std::string destination = args.String(1);
     if (args.Failed()) return Code(kExportBadArgument);
+    if (!host.FileRoots().Allows(source)) return Code(kExportBadArgument);
+    if (!host.FileRoots().Allows(destination)) return Code(kExportWriteFailed);
     return Code(ExportSoundAsWave(source.c_str(), destination.c_str()));
   });
 }

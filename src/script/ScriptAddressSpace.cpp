@@ -1,6 +1,7 @@
 #include "script/ScriptAddressSpace.h"
 
 #include <algorithm>
+#include <new>
 
 namespace orrivel {
 
@@ -26,7 +27,13 @@ uint32_t ScriptAddressSpace::Allocate(uint64_t size) {
   }
   uint64_t top = bytes_.size();
   if (top + rounded > limit_) return 0;
-  bytes_.resize(top + rounded, 0);
+  // A size the machine cannot give is the script's failed allocation, not
+  // the program's end.
+  try {
+    bytes_.resize(top + rounded, 0);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
   blocks_.emplace(uint32_t(top), uint32_t(rounded));
   used_ += rounded;
   return uint32_t(top);

@@ -40,6 +40,13 @@ constexpr int32_t EscapementIndex(int32_t tenths) { return int32_t(int64_t(tenth
 
 enum FontKind : int { kFontKindDevice = 0, kFontKindOutline = 1 };
 
+// The tallest character a font is made at, in pixels either sign: taller
+// ones would not fit any picture the engine draws into, so a script's
+// height beyond it (INT_MIN included) is refused and the font keeps what
+// it had.
+inline constexpr int32_t kMaxFontHeight = 4096;
+constexpr bool FontHeightFits(int32_t height) { return height >= -kMaxFontHeight && height <= kMaxFontHeight; }
+
 enum FontEffect : uint8_t { kEffectNone = 0, kEffectShadow = 1, kEffectOutline = 2 };
 
 class Font {

@@ -60,6 +60,7 @@ int GdiFont::CreateGdiFont() {
 }
 
 int GdiFont::SetFont(int32_t height, int32_t bold, int32_t italic, const char* face) {
+  if (!FontHeightFits(height)) return kGdiFontNotMade;
   if (face) CopyFaceName(face);
   logFont_.height = -std::abs(height);
   logFont_.italic = italic ? 1 : 0;
@@ -75,6 +76,7 @@ int GdiFont::SetFaceName(const char* face) {
 }
 
 int GdiFont::SetHeight(int32_t height) {
+  if (!FontHeightFits(height)) return kGdiFontNotMade;
   const int32_t stored = -std::abs(height);
   if (stored == logFont_.height) return 0;
   logFont_.height = stored;

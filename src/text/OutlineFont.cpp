@@ -60,6 +60,7 @@ int OutlineFont::CreateGdiFont() {
 }
 
 int OutlineFont::SetFont(int32_t height, int32_t bold, int32_t italic, const char* face) {
+  if (!FontHeightFits(height)) return kFontMainFailed;
   if (face) {
     FlushCache();
     CopyFaceName(face);
@@ -82,6 +83,7 @@ int OutlineFont::SetFaceName(const char* face) {
 }
 
 int OutlineFont::SetHeight(int32_t height) {
+  if (!FontHeightFits(height)) return kFontMainFailed;
   const int32_t stored = -std::abs(height);
   if (stored == logFont_.height) return 0;
   logFont_.height = stored;

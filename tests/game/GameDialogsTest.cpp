@@ -142,6 +142,23 @@ TEST_F(GameDialogsTest, FittedBoxesFollowTheirText) {
   });
 }
 
+// A script's text may be huge (native 796 passes any): the box stops
+// growing at what a screen shows, with the buttons still below the text.
+TEST_F(GameDialogsTest, AHugeTextGrowsTheBoxOnlyToAScreensHeight) {
+  GameApplication app;
+  app.dialogs.SetMeasure(FixedMeasure);
+  std::string lines;
+  for (int i = 0; i < 20000; ++i) lines += "line\n";
+  RunWith(app, [&] {
+    for (const std::string& text : {lines, std::string(60000, 'w'), std::string(30000, '\x82')}) {
+      const DialogRequest layout = app.dialogs.MessageLayout(2, text, true);
+      EXPECT_LE(layout.rect.Height(), 480 + 110);
+      EXPECT_LE(layout.rect.Width(), 600);
+      EXPECT_GE(layout.Find(kControlOk)->rect.top, layout.Find(kControlText)->rect.bottom);
+    }
+  });
+}
+
 // The engine draws the dialog over the game screen: only the dialog's own
 // area of the window changes while it is open, and it looks as it should
 // (checked by eye once).

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -154,6 +156,34 @@ TEST_F(TextInputDialogRun, EnterAcceptsAnEmptyCaptionTakesTheTemplatesAndQuitEnd
   platform::Message message;
   ASSERT_TRUE(backend.PeekMessage(message, true));
   EXPECT_EQ(message.message, platform::WM_QUIT);
+}
+
+// A script's request with hostile cells (native 71 takes any width and
+// position) still makes a dialog the machine can draw, and it answers.
+TEST_F(TextInputDialogRun, HostileWidthsAndPositionsStayDrawable) {
+  const platform::Rect screen = backend.SystemWorkArea();
+  struct Row {
+    int32_t width, x, y;
+  };
+  const Row rows[] = {{INT32_MAX, 0, 0},        {INT32_MIN, 5, 5},          {1, INT32_MAX, INT32_MAX},
+                      {70000, INT32_MAX - 10, 0}, {0, INT32_MIN, INT32_MIN}, {65535, 2000000000, 2000000000}};
+  for (const Row& row : rows) {
+    TextInputRequestCells request;
+    request.width = row.width;
+    request.x = row.x;
+    request.y = row.y;
+    request.prompt = std::string(4000, 'W');
+    const TextInputLayout layout = LayoutTextInputDialog(request, nullptr, {100, 50}, screen);
+    EXPECT_LE(layout.window.Width(), std::max(TextInputLayout::kTemplateWidth, screen.Width())) << row.width;
+    EXPECT_GE(layout.fieldWidth, TextInputLayout::kOkWidth) << row.width;
+    EXPECT_GE(layout.okLeft, 0) << row.width;
+    TextInputDialog dialog;
+    dialog.onOpen = [&](platform::WindowId window) {
+      backend.PostTextInput(window, "A");
+      backend.PostMessage(window, platform::WM_KEYDOWN, platform::VK_RETURN, 0);
+    };
+    EXPECT_EQ(dialog.Run(request, "", owner), "A") << row.width << " " << row.x << " " << row.y;
+  }
 }
 
 // The keys and typed text of the window the dialog is drawn over reach its

@@ -58,7 +58,7 @@ TEST(ScriptHandles, TaskAndObjectHandlesNeverMeet) {
       const uint32_t object = handles.Insert(&objects[i], HandleFamily::Control, 5);
       EXPECT_TRUE(seen.insert(object).second);
     }
-    for (HandleFamily family : {HandleFamily::Control, HandleFamily::DisplayObject, HandleFamily::SystemObject})
+    for (HandleFamily family : {HandleFamily::Control, HandleFamily::Image, HandleFamily::SystemObject})
       EXPECT_EQ(handles.Find(taskHandle, family), nullptr);
     EXPECT_FALSE(handles.Remove(taskHandle));
     EXPECT_TRUE(list.Contains(taskHandle));

@@ -18,6 +18,7 @@
 #include "platform/DesktopShell.h"
 #include "platform/PathResolver.h"
 #include "resource/ArchiveManager.h"
+#include "resource/BaseFolder.h"
 
 namespace orrivel {
 namespace {
@@ -158,6 +159,8 @@ TEST_F(ShellNativesTest, ExportFileCopiesAGameFileToDisk) {
   {
     std::ofstream(folder_ / "source.bin", std::ios::binary) << "exported bytes";
   }
+  // The export goes inside the game folder (each call boots its host there).
+  const std::string savedBase = SetBaseFolderForTest(Internal(folder_) + "\\");
   const std::string source = Internal(folder_ / "source.bin");
   const std::string target = Internal(folder_ / "copy.bin");
   EXPECT_EQ(harness_.Call("ExportFile", {Arg::Text(source), Arg::Text(target)}).result, 0u);
@@ -169,6 +172,10 @@ TEST_F(ShellNativesTest, ExportFileCopiesAGameFileToDisk) {
             1u);
   EXPECT_EQ(harness_.Call("ExportFile", {Arg::Text(source), Arg::Text(Internal(folder_ / "no" / "dir" / "x"))}).result,
             2u);
+  // A destination outside the game and save folders is refused.
+  EXPECT_EQ(harness_.Call("ExportFile", {Arg::Text(source), Arg::Text(Internal(folder_ / ".." / "copy.bin"))}).result,
+            2u);
+  SetBaseFolderForTest(savedBase);
 }
 
 TEST_F(ShellNativesTest, DesktopRequestsAreRecordedAndChangeNothing) {

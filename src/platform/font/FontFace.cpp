@@ -264,18 +264,21 @@ bool FontFace::Load(const FontRequest& request) {
   const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   const int32_t winAscent = os2 ? int32_t(os2->usWinAscent) : int32_t(face->ascender);
   const int32_t winDescent = os2 ? int32_t(os2->usWinDescent) : -int32_t(face->descender);
+  // Sizes past what any screen shows only cost memory, and FreeType refuses
+  // sizes it cannot hold: every request is clamped, worked out wide so no
+  // height or width a caller passes can overflow.
+  constexpr int64_t kMaxPixels = 4096;
   if (request.height < 0) {
-    pixelHeight_ = -request.height;
+    pixelHeight_ = int32_t(std::min<int64_t>(-int64_t(request.height), kMaxPixels));
   } else if (request.height > 0) {
-    pixelHeight_ = std::max<int32_t>(1, Scaled(request.height, upem, std::max(1, winAscent + winDescent)));
+    const int32_t cell = int32_t(std::min<int64_t>(request.height, kMaxPixels * 4));
+    pixelHeight_ = std::max<int32_t>(1, Scaled(cell, upem, std::max(1, winAscent + winDescent)));
   } else {
     pixelHeight_ = 16;
   }
-  // Sizes past what any screen shows only cost memory; FreeType refuses
-  // sizes it cannot hold.
-  pixelHeight_ = std::min<int32_t>(pixelHeight_, 4096);
+  pixelHeight_ = std::min<int32_t>(pixelHeight_, int32_t(kMaxPixels));
   impl_->yPixels = pixelHeight_;
-  impl_->xPixels = request.width > 0 ? std::min<int32_t>(request.width * 2, 8192) : pixelHeight_;
+  impl_->xPixels = request.width > 0 ? int32_t(std::min<int64_t>(int64_t(request.width) * 2, 8192)) : pixelHeight_;
   impl_->escapement = request.escapement;
   impl_->bold = request.weight >= 600 && !(face->style_flags & FT_STYLE_FLAG_BOLD);
   impl_->italic = request.italic && !(face->style_flags & FT_STYLE_FLAG_ITALIC);
