@@ -59,6 +59,7 @@ constexpr const char kAskLoad[] = "をロードしますか？";
 constexpr const char kQuickSaved[] = "クイックセーブを実行しました";
 constexpr const char kQuickSaveFailed[] = "クイックセーブに失敗しました";
 constexpr const char kNoQuickSave[] = "クイックセーブデータは存在しません";
+constexpr const char kDamagedQuickSave[] = "クイックセーブデータが壊れているためロードできません";
 constexpr const char kQuickLoaded[] = "クイックロードを実行しました";
 
 // One axis: the start moved into the screen; true when it had to be.
@@ -234,7 +235,7 @@ int32_t TgsSystemMenu::QuickLoad() {
   if (fade_) port_.FadeParts(false);
   shown_ = false;
   const auto missing = [this] {
-    port_.Notice(kNoQuickSave, kShortNotice);
+    port_.Notice(port_.QuickSaveDamaged() ? kDamagedQuickSave : kNoQuickSave, kShortNotice);
     return WaitFade() == -1 ? kQuitting : kDismissed;
   };
   const bool confirm = Setting(kConfirmQuickLoad) != 0;

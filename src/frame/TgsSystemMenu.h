@@ -79,7 +79,11 @@ class TgsSystemMenuPort {
   // Quick saves: group 11, slot -1. Until saves are built they decline.
   virtual bool QuickSave() = 0;
   virtual std::optional<std::string> QuickSaveCaption() = 0;
+  // The quick save's file when the running game can load it.
   virtual std::optional<std::string> QuickSaveFileName() = 0;
+  // The quick save is there but damaged, or made for other variables: the
+  // notice says so rather than that there is none.
+  virtual bool QuickSaveDamaged() = 0;
   virtual void SetCurrentSaveFile(const std::string& name) = 0;
   // Fades the music out and the screen to black over 1000 ms.
   virtual void QuitFade() = 0;

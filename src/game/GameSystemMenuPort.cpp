@@ -287,6 +287,15 @@ std::optional<std::string> GameSystemMenuPort::QuickSaveFileName() {
   return path;
 }
 
+bool GameSystemMenuPort::QuickSaveDamaged() {
+  std::string path;
+  if (Saves().MakeSaveFileName(kQuickSaveGroup, kQuickSaveSlot, &path) != 0) return false;
+  auto* game = dynamic_cast<GameSaveService*>(&Saves());
+  if (game == nullptr) return false;
+  const int32_t code = game->CheckSaveFile(path);
+  return code != kSaveFileOk && code != kSaveFileNotOpened;
+}
+
 void GameSystemMenuPort::SetCurrentSaveFile(const std::string& name) {
   if (services_.setCurrentSaveFile) services_.setCurrentSaveFile(name);
 }

@@ -119,6 +119,7 @@ class GameSystemMenuPort final : public TgsSystemMenuPort {
   bool QuickSave() override;
   std::optional<std::string> QuickSaveCaption() override;
   std::optional<std::string> QuickSaveFileName() override;
+  bool QuickSaveDamaged() override;
   void SetCurrentSaveFile(const std::string& name) override;
   void QuitFade() override;
   void RequestQuit() override;

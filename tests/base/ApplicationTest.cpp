@@ -128,7 +128,8 @@ INSTANTIATE_TEST_SUITE_P(
                 [](auto&, auto&, InstanceLock& lock, const std::string& folder) {
                   ASSERT_EQ(lock.Acquire("Tamberlo DXTest Game", folder), InstanceLock::Result::Acquired);
                 },
-                3, nullptr, MessageBoxIcon::None},
+                // No window of the first copy here to raise: the player is told.
+                3, "「Test Game」は既に起動しています。", MessageBoxIcon::Exclamation},
         Refusal{"Depth8WindowOnly",
                 [](auto& b, auto& app, auto&, auto&) {
                   b.SetDesktop(DisplayMode{1280, 1024, 8, 60});

@@ -4,9 +4,9 @@
 // tool is missing.
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,6 +80,24 @@ bool WaitBounded(pid_t pid, const std::string& what, std::chrono::milliseconds l
   return false;
 }
 
+// The first line written to the descriptor, without its line feed; empty
+// when none comes within the limit.
+std::string ReadLineWithin(int fd, std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  std::string line;
+  while (line.find('\n') == std::string::npos) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return {};
+    pollfd wait{fd, POLLIN, 0};
+    if (::poll(&wait, 1, int(left.count())) <= 0) return {};
+    char chunk[32];
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got <= 0) return {};
+    line.append(chunk, size_t(got));
+  }
+  return line.substr(0, line.find('\n'));
+}
+
 int RunToEnd(const std::vector<std::string>& args) {
   const pid_t pid = Spawn(args);
   if (pid == 0) return -1;
@@ -96,21 +114,18 @@ class XvfbScreen : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!OnPath("Xvfb") || !OnPath("import")) GTEST_SKIP() << "Xvfb or import is not installed";
-    for (int n = 90 + getpid() % 50; n < 250 && server_ == 0; ++n) {
-      struct stat info;
-      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-      if (::stat(socket.c_str(), &info) == 0 || ::access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) == 0) {
-        continue;
-      }
-      display_ = ":" + std::to_string(n);
-      server_ = Spawn({"Xvfb", display_, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-      // The server is up once its socket exists (an outside process: no clock to inject).
-      for (int i = 0; i < 250 && ::stat(socket.c_str(), &info) != 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      }
-      if (::stat(socket.c_str(), &info) != 0) GTEST_SKIP() << "Xvfb did not start";
-    }
-    if (server_ == 0) GTEST_SKIP() << "no free display number";
+    // The server picks a free display number itself and writes it to a
+    // pipe: numbers chosen here could meet another test's server starting
+    // at the same moment.
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0) GTEST_SKIP() << "no pipe for the display number";
+    server_ = Spawn({"Xvfb", "-displayfd", std::to_string(pipeEnds[1]), "-screen", "0", "1280x800x24", "-nolisten",
+                     "tcp"});
+    ::close(pipeEnds[1]);
+    const std::string number = ReadLineWithin(pipeEnds[0], std::chrono::seconds(10));
+    ::close(pipeEnds[0]);
+    if (server_ == 0 || number.empty()) GTEST_SKIP() << "Xvfb did not start";
+    display_ = ":" + number;
     setenv("DISPLAY", display_.c_str(), 1);
     setenv("SDL_VIDEODRIVER", "x11", 1);
     // Full screen on X needs a window manager to honour it.

@@ -24,7 +24,7 @@ class FakeMenuPort final : public TgsSystemMenuPort {
   int32_t parts = 12;
   int32_t pointerX = 500, pointerY = 300, edge = 0;
   std::deque<int32_t> answers;
-  bool saveWorks = false;
+  bool saveWorks = false, damaged = false;
   std::optional<std::string> caption, fileName;
   bool fadeMade = true;
 
@@ -85,6 +85,7 @@ class FakeMenuPort final : public TgsSystemMenuPort {
   bool QuickSave() override { return saveWorks; }
   std::optional<std::string> QuickSaveCaption() override { return caption; }
   std::optional<std::string> QuickSaveFileName() override { return fileName; }
+  bool QuickSaveDamaged() override { return damaged; }
   void SetCurrentSaveFile(const std::string& name) override { currentSave = name; }
   void QuitFade() override { ++quitFades; }
   void RequestQuit() override { ++quitRequests; }
@@ -285,6 +286,14 @@ TEST(SystemMenuTest, QuickSaveAndQuickLoadShowTheirNotices) {
   asked.settings[173] = 1;
   EXPECT_EQ(asked.Choose(8), -1);
   EXPECT_EQ(asked.port.notices, (std::vector<std::string>{"クイックセーブデータは存在しません"}));
+  for (const uint8_t ask : {0, 1}) {
+    MenuRig damaged;
+    damaged.settings[173] = ask;
+    damaged.port.damaged = true;
+    EXPECT_EQ(damaged.Choose(8), -1);
+    EXPECT_EQ(damaged.port.notices, (std::vector<std::string>{"クイックセーブデータが壊れているためロードできません"}));
+    EXPECT_EQ(damaged.state.pendingRequest, 0);
+  }
 
   MenuRig load;
   load.port.fileName = "SAVE/QUICK.SAV";

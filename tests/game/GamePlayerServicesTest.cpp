@@ -11,7 +11,7 @@
 
 #include "../frame/FramePictures.h"
 #include "GameNativeCalls.h"
-#include "RunningGame.h"
+#include "StoryGame.h"
 #include "TobCompiler.h"
 #include "frame/TgsFrame.h"
 #include "frame/TgsFrameNatives.h"
@@ -31,9 +31,9 @@
 namespace orrivel {
 namespace {
 
-using testing::RunningGameTest;
+using testing::StoryGameTest;
 
-class GamePlayerServicesTest : public RunningGameTest {
+class GamePlayerServicesTest : public StoryGameTest {
  protected:
   // The run's process-wide objects and box, as the program builds them.
   GamePlayerServicesTest() {
@@ -152,6 +152,7 @@ class EnabledItemsPort final : public TgsSystemMenuPort {
   bool QuickSave() override { return false; }
   std::optional<std::string> QuickSaveCaption() override { return std::nullopt; }
   std::optional<std::string> QuickSaveFileName() override { return std::nullopt; }
+  bool QuickSaveDamaged() override { return false; }
   void SetCurrentSaveFile(const std::string&) override {}
   void QuitFade() override {}
   void RequestQuit() override {}
@@ -214,27 +215,13 @@ TEST_F(GamePlayerServicesTest, TheScriptsSwitchesReachTheBarButtonsOfARunningFra
   constexpr uint32_t kSetAppOption = 1;
   constexpr uint32_t kFirstMenuOption = 7;  // settings, save, load
   // The module the frame plays and the pictures and layout of its bar.
-  tob::Story story;
-  std::string error;
-  ASSERT_TRUE(tob::Compile("module T\n[message 0]Hello\n", story, error)) << error;
-  for (auto& [name, bytes] : tob::StoryFiles(story))
-    if (name != "TGS_INIT.DAT") Write("script/" + name, bytes);
-  std::filesystem::create_directories(folder_ / "SYS");
-  struct GameFolder {
-    std::function<void(const std::string&, const std::vector<uint8_t>&)> write;
-    void Write(const std::string& name, const std::vector<uint8_t>& bytes) { write(name, bytes); }
-  } folder{[this](const std::string& name, const std::vector<uint8_t>& bytes) { Write(name, bytes); }};
-  test::WriteRunPictures(folder);
+  WriteStory("module T\n[message 0]Hello\n");
   GameApplication app;
   RunWith(app, [&] {
     ASSERT_TRUE(app.scripts);
     GameScriptHost& host = *app.scripts;
     // The frame as a script makes it, on its own canvases, playing "T".
-    const uint32_t cells = host.Space().Allocate(12);
-    NativeArgs create(host.Space(), nullptr, cells);
-    ASSERT_EQ(host.Natives()[ScriptNativeNumber(tgs_natives::kCreateFrame)](create), 0u);
-    host.Space().Free(cells);
-    TgsFrame* frame = host.TextFrameSlot().frame.get();
+    TgsFrame* frame = OpenFrame(host);
     ASSERT_NE(frame, nullptr);
     ASSERT_EQ(frame->LoadScriptByName("T"), 0);
     ASSERT_EQ(frame->BeginRun(false), 0);

@@ -201,7 +201,9 @@ TEST_F(GameSavesTest, AStateBlobSplitsIntoItsParts) {
     const std::vector<uint8_t> snapshot{1, 0, 7};
     TgsFrame* frame = nullptr;
     for (const bool withFrame : {false, true}) {
-      if (withFrame) ASSERT_NE(frame = RunningFrame(host), nullptr);
+      if (withFrame) {
+        ASSERT_NE(frame = RunningFrame(host), nullptr);
+      }
       for (const bool withText : {false, true}) {
         const std::string name = std::string(withFrame ? "frame" : "no frame") + (withText ? ", text" : "");
         std::vector<uint8_t> blob;

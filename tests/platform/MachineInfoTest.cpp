@@ -41,7 +41,9 @@ TEST(MachineInfoTest, MountsAreClassifiedByFileSystemAndDevice) {
 
 TEST(MachineInfoTest, SwapLanguageAndProcesses) {
   uint64_t total = 1, free = 2;
-  if (ReadSwapSpace(&total, &free)) EXPECT_LE(free, total);
+  if (ReadSwapSpace(&total, &free)) {
+    EXPECT_LE(free, total);
+  }
 
   const char* saved = std::getenv("LC_ALL");
   const std::string savedValue = saved ? saved : "";

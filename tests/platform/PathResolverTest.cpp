@@ -105,7 +105,7 @@ TEST_F(PathResolverTest, OnlyRegularFilesOpen) {
   EXPECT_FALSE(File::Open(internal_ + "SCRIPT.LPK", File::Access::Read, File::Disposition::OpenExisting).IsOpen());
   EXPECT_FALSE(File::Open(internal_ + "SCRIPT.LPK", File::Access::Write, File::Disposition::OpenExisting).IsOpen());
   EXPECT_FALSE(File::Open(internal_ + "folder", File::Access::Read, File::Disposition::OpenExisting).IsOpen());
-  EXPECT_FALSE(File::Open("Z:\dev\null", File::Access::Read, File::Disposition::OpenExisting).IsOpen());
+  EXPECT_FALSE(File::Open("Z:\\dev\\null", File::Access::Read, File::Disposition::OpenExisting).IsOpen());
   File plain = File::Open(internal_ + "PLAIN.DAT", File::Access::Read, File::Disposition::OpenExisting);
   ASSERT_TRUE(plain.IsOpen());
   char c = 0;

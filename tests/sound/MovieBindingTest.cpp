@@ -67,7 +67,9 @@ TEST(MovieBindingTest, ReleaseGoesLastLoadedFirstEachAfterItsPlayers) {
       EXPECT_NE(libraries.Record(library), nullptr);
       EXPECT_NE(CurrentMovieBinding(library), nullptr);
       // The later library is gone by the time the earlier one's players close.
-      if (library == first) EXPECT_EQ(CurrentMovieBinding(MovieLibraryId::kObject), nullptr);
+      if (library == first) {
+        EXPECT_EQ(CurrentMovieBinding(MovieLibraryId::kObject), nullptr);
+      }
     });
     EXPECT_EQ(closed, (Order{MovieLibraryId::kObject, first}));
     EXPECT_TRUE(libraries.LoadOrder().empty());

@@ -127,7 +127,9 @@ TEST_F(SurfaceTextTest, CreatedSurfacesFitTheirText) {
     Surface surface;
     ASSERT_EQ(CreateSurfaceFromText(&surface, "ab\nc", &device, Surface::kWithDeviceContext), 0);
     EXPECT_EQ((Size{surface.GetWidth(), surface.GetHeight()}), size);
-    if (level != 0) EXPECT_GT(ClearShare(surface), 0.25);
+    if (level != 0) {
+      EXPECT_GT(ClearShare(surface), 0.25);
+    }
     if (level == 0) {
       EXPECT_EQ(surface.GetColorKey(), 0x00FF00u) << "the background colour keys the text";
       EXPECT_EQ(device.backgroundMode, 1) << "the font's settings come back";

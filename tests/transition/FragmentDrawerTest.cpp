@@ -33,7 +33,9 @@ TEST(SurfaceFragmentDrawerTest, PiecesLandAsTheSurfacesOwnOperationsPutThem) {
         auto source = Noise(23, 17, 1);
         const Rect sourceClip{2, 1, 20, 15};
         ASSERT_TRUE(source->SetClipRect(&sourceClip));
-        if (keyed) ASSERT_EQ(source->SetColorKeyRgb(0x0F, 0x0F, 0x0F), 0);
+        if (keyed) {
+          ASSERT_EQ(source->SetColorKeyRgb(0x0F, 0x0F, 0x0F), 0);
+        }
         auto viaDrawer = Noise(31, 25, 2);
         auto viaSurface = Noise(31, 25, 2);
         const Rect clip{3, 2, 29, 21};

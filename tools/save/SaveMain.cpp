@@ -128,6 +128,7 @@ void PutU32(Bytes& b, size_t at, uint32_t value) {
 const Damage kDamages[] = {
     // The header's own checks.
     {"state-cut", [](Bytes& file, Bytes&, const orrivel::GameSaveStateLayout&) {
+       if (file.empty()) return false;
        file.resize(file.size() - 1);
        return true;
      }},
