@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -220,20 +221,34 @@ class GameProgramTest : public ::testing::Test {
   // A virtual X display for runs in a window; false when there is none.
   bool StartDisplay() {
     if (!OnPath("Xvfb")) return false;
-    for (int n = 300 + ::getpid() % 100; n < 500 && server_ == 0; ++n) {
-      const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-      if (fs::exists(socket) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
-      display_ = ":" + std::to_string(n);
-      server_ = ::fork();
-      if (server_ == 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        ::execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr);
-        ::_exit(127);
-      }
-      if (!WaitFor([&] { return fs::exists(socket); }, 5s)) return false;
+    // The server picks a free display number and writes it to a pipe: a
+    // number chosen here could meet another test's server starting at the
+    // same moment, and the runs would talk to the wrong display.
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0) return false;
+    server_ = ::fork();
+    if (server_ == 0) {
+      const int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, 1);
+      ::dup2(null, 2);
+      ::close(pipeEnds[0]);
+      const std::string fd = std::to_string(pipeEnds[1]);
+      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr);
+      ::_exit(127);
     }
+    ::close(pipeEnds[1]);
+    std::string number;
+    WaitFor(
+        [&] {
+          pollfd wait{pipeEnds[0], POLLIN, 0};
+          char c = 0;
+          while (::poll(&wait, 1, 0) > 0 && ::read(pipeEnds[0], &c, 1) == 1 && c != '\n') number += c;
+          return c == '\n';
+        },
+        10s);
+    ::close(pipeEnds[0]);
+    if (number.empty()) return false;
+    display_ = ":" + number;
     return server_ > 0;
   }
 
@@ -447,7 +462,7 @@ TEST_F(GameProgramTest, TheStartUpRefusalBoxShowsItsTextAndEndsOnASignal) {
   // The window of the box, by its caption (the program's own title before
   // any game file named one).
   const fs::path ids = root_ / "window-id";
-  const std::string find = "DISPLAY=" + display_ + " xdotool search --name '^ORRIVEL$' > " + ids.string();
+  const std::string find = "DISPLAY=" + display_ + " timeout 10 xdotool search --name '^ORRIVEL$' > " + ids.string();
   ASSERT_TRUE(WaitFor([&] { return std::system(find.c_str()) == 0 && fs::file_size(ids) > 0; }, 10s));
   std::this_thread::sleep_for(300ms);
   EXPECT_FALSE(run.Wait(0ms)) << "the box did not wait for an answer";
@@ -466,7 +481,7 @@ TEST_F(GameProgramTest, TheStartUpRefusalBoxShowsItsTextAndEndsOnASignal) {
   // window may be mapped a moment before it is drawn: read until it holds
   // its picture, or time runs out).
   const fs::path shot = root_ / "box.png";
-  const std::string grab = "import -display " + display_ + " -window " + id + " PNG24:" + shot.string();
+  const std::string grab = "timeout 10 import -display " + display_ + " -window " + id + " PNG24:" + shot.string();
   size_t different = expected.size();
   WaitFor(
       [&] {
