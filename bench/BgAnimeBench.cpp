@@ -80,8 +80,7 @@ void BM_AnimeFrameFromPreloadedData(benchmark::State& state) {
   BenchLayer layer;
   orrivel::TimerList list;
   auto* anime = new orrivel::BgAnimeAction();
-  const std::intptr_t cells[] = {reinterpret_cast<std::intptr_t>(&game.Animation()),
-                                 reinterpret_cast<std::intptr_t>("anim"), 0, 0, 1, 1};
+  const orrivel::ObjectArgument cells[] = {&game.Animation(), "anim", 0, 0, 1, 1};
   if (anime->SetupV(&list, &layer, orrivel::ObjectArguments{cells, 6}) != 0) {
     delete anime;
     state.SkipWithError("set-up failed");

@@ -80,7 +80,7 @@ void Finish(benchmark::State& state) { state.SetItemsProcessed(int64_t(state.ite
 void RippleFrame(benchmark::State& state, RippleKernel forward, RippleKernel backward) {
   auto& p = Data();
   HeldPtr<NamedTransition> t(dynamic_cast<NamedTransition*>(p.registry.CreateObject(
-      reinterpret_cast<std::intptr_t>(&p.target), "ripple", {2000, -1, -1, 32, 0, 0, 24})));
+      &p.target, "ripple", {2000, -1, -1, 32, 0, 0, 24})));
   SetRippleKernels(forward, backward);
   t->Update(0);
   t->Update(700);
@@ -136,11 +136,11 @@ void BM_RippleTableBuild(benchmark::State& state) {
 }
 BENCHMARK(BM_RippleTableBuild)->Unit(benchmark::kMillisecond);
 
-void NamedFrame(benchmark::State& state, const char* name, std::initializer_list<std::intptr_t> args,
+void NamedFrame(benchmark::State& state, const char* name, std::initializer_list<orrivel::ObjectArgument> args,
                 uint32_t at) {
   auto& p = Data();
   HeldPtr<NamedTransition> t(dynamic_cast<NamedTransition*>(
-      p.registry.CreateObject(reinterpret_cast<std::intptr_t>(&p.target), name, args)));
+      p.registry.CreateObject(&p.target, name, args)));
   if (t == nullptr) {
     state.SkipWithError("no transition (is the pixel-operation library beside the program?)");
     return;

@@ -57,9 +57,9 @@ struct Pictures {
   }
 
   // A transition of 1000 ms updated to 500 ms (level 127).
-  HeldPtr<NamedTransition> Halfway(const char* name, std::initializer_list<std::intptr_t> args) {
+  HeldPtr<NamedTransition> Halfway(const char* name, std::initializer_list<orrivel::ObjectArgument> args) {
     HeldPtr<NamedTransition> t(dynamic_cast<NamedTransition*>(
-        registry.CreateObject(reinterpret_cast<std::intptr_t>(&target), name, args)));
+        registry.CreateObject(&target, name, args)));
     t->Update(1000);
     t->Update(1500);
     return t;
@@ -97,7 +97,7 @@ void BM_CrossFrame(benchmark::State& state) {
 BENCHMARK(BM_CrossFrame);
 
 void BM_RuleFrame(benchmark::State& state) {
-  auto t = Data().Halfway("rule", {1000, reinterpret_cast<std::intptr_t>(&Data().rule), 32});
+  auto t = Data().Halfway("rule", {1000, &Data().rule, 32});
   RunFrames(state, t.get());
 }
 BENCHMARK(BM_RuleFrame);

@@ -94,7 +94,7 @@ void BM_GradientBandStep(benchmark::State& state) {
   sprite.SetImage(picture.get(), nullptr, 0, 0);
   orrivel::TimerList list;
   auto* wipe = new orrivel::SpriteGroupFadeAction();
-  if (wipe->Setup(&list, nullptr, {reinterpret_cast<std::intptr_t>(&sprite), 1000, 0, kBand}) != 0) {
+  if (wipe->Setup(&list, nullptr, {&sprite, 1000, 0, kBand}) != 0) {
     state.SkipWithError("wipe not set up");
     return;
   }

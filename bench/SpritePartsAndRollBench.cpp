@@ -74,10 +74,10 @@ std::string PartsTable() {
   return table;
 }
 
-std::intptr_t DoubleWord(double value, int shift) {
+uint32_t DoubleWord(double value, int shift) {
   uint64_t bits = 0;
   std::memcpy(&bits, &value, sizeof bits);
-  return std::intptr_t(uint32_t(bits >> shift));
+  return uint32_t(bits >> shift);
 }
 
 void BM_PartsComposedIntoTwoDisplays(benchmark::State& state) {
@@ -96,8 +96,8 @@ void BM_PartsComposedIntoTwoDisplays(benchmark::State& state) {
   orrivel::TimerList list;
   auto* figure = new orrivel::SpritePartsAction();
   // Composed ([8]) into both displays ([9]), shown on both.
-  const std::intptr_t cells[] = {reinterpret_cast<std::intptr_t>("parts/FIGURE.TXT"),
-                                 0, 0, 100, 0, DoubleWord(1.0, 0), DoubleWord(1.0, 32), 0, 1, 1, 1, 1};
+  const orrivel::ObjectArgument cells[] = {"parts/FIGURE.TXT", 0, 0, 100, 0, DoubleWord(1.0, 0), DoubleWord(1.0, 32),
+                                          0, 1, 1, 1, 1};
   if (figure->SetupV(&list, &displays[0], orrivel::ObjectArguments{cells, std::size(cells)}) != 0) {
     delete figure;
     return state.SkipWithError("figure not set up");
