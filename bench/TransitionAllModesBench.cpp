@@ -43,14 +43,7 @@ void ModeFrames(benchmark::State& state, uint32_t mode, int32_t backend) {
                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BM_Memcpy(benchmark::State& state) {
-  auto& p = Data();
-  for (auto _ : state) {
-    std::memcpy(p.destination.GetBits(), p.source.GetBits(), size_t(kPixels) * 4);
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(int64_t(state.iterations()) * kPixels);
-}
+void BM_Memcpy(benchmark::State& state) { bench::CopyWholeFrame(state, Data()); }
 
 }  // namespace
 

@@ -3,7 +3,10 @@
 // filled with opaque noise, with the blend and math tables the game builds
 // at start published for the modes that read them, and the packed kernels
 // switched on as the game does.
+#include <benchmark/benchmark.h>
+
 #include <cstdint>
+#include <cstring>
 #include <random>
 
 #include "PackedKernels.h"
@@ -39,5 +42,15 @@ struct TransitionPictures {
     }
   }
 };
+
+// The peer the transition benches print beside their frames: one whole
+// frame copied with memcpy.
+inline void CopyWholeFrame(benchmark::State& state, TransitionPictures& p) {
+  for (auto _ : state) {
+    std::memcpy(p.destination.GetBits(), p.source.GetBits(), size_t(kTransitionPixels) * 4);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()) * kTransitionPixels);
+}
 
 }  // namespace orrivel::bench

@@ -75,14 +75,7 @@ BENCHMARK_CAPTURE(BM_ModeFrame, mode63, 63u, 128);
 BENCHMARK_CAPTURE(BM_ModeFrame, mode53, 53u, 128);
 BENCHMARK_CAPTURE(BM_ModeFrame, mode68, 68u, 128);
 
-void BM_Memcpy(benchmark::State& state) {
-  auto& p = Data();
-  for (auto _ : state) {
-    std::memcpy(p.destination.GetBits(), p.source.GetBits(), size_t(kPixels) * 4);
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(int64_t(state.iterations()) * kPixels);
-}
+void BM_Memcpy(benchmark::State& state) { bench::CopyWholeFrame(state, Data()); }
 BENCHMARK(BM_Memcpy);
 
 pixman_image_t* Wrap(Surface& s) {

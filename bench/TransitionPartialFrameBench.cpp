@@ -66,14 +66,7 @@ BENCHMARK(BM_ScrambleCellsFrame);
 void BM_StretchRowsFrame(benchmark::State& state) { PartialFrame(state, 2, 64); }
 BENCHMARK(BM_StretchRowsFrame);
 
-void BM_Memcpy(benchmark::State& state) {
-  auto& p = Data();
-  for (auto _ : state) {
-    std::memcpy(p.destination.GetBits(), p.source.GetBits(), size_t(kPixels) * 4);
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(int64_t(state.iterations()) * kPixels);
-}
+void BM_Memcpy(benchmark::State& state) { bench::CopyWholeFrame(state, Data()); }
 BENCHMARK(BM_Memcpy);
 
 void BM_PixmanSrc(benchmark::State& state) {
