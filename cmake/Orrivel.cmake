@@ -39,10 +39,11 @@ function(orrivel_tests name)
   endif()
   add_executable(test_${name} ${sources})
   target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
-  target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
-  target_compile_definitions(test_${name} PRIVATE
-    ORRIVEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    ORRIVEL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  # The folders the tests read live in a generated header rather than on the
+  # command line, so that only the files that name them depend on where the
+  # tree was checked out (the compiler cache is shared between checkouts).
+  target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests
+                                                  ${PROJECT_BINARY_DIR}/generated)
   gtest_discover_tests(test_${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_TIMEOUT 60

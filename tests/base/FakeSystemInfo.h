@@ -13,6 +13,7 @@
 
 #include "base/SystemInfoProvider.h"
 #include "platform/TextCodec.h"
+#include "TestBuildDirs.h"
 
 namespace orrivel::test {
 

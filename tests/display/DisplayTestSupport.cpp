@@ -5,6 +5,7 @@
 
 #include "elg/PngFile.h"
 #include "platform/PixelLayout.h"
+#include "TestBuildDirs.h"
 
 namespace orrivel::testing {
 

@@ -8,6 +8,7 @@
 
 #include "TgsTestSupport.h"
 #include "frame/TobImage.h"
+#include "TestBuildDirs.h"
 
 namespace orrivel {
 namespace {

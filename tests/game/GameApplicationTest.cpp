@@ -69,6 +69,7 @@
 #include "raster/DrawSettingByte.h"
 #include "raster/Surface.h"
 #include "transition/BuiltinTransitions.h"
+#include "TestBuildDirs.h"
 
 namespace orrivel {
 namespace {

@@ -30,6 +30,7 @@
 #include "game/AppSettings.h"
 #include "platform/MessageBoxPainter.h"
 #include "platform/TextCodec.h"
+#include "TestBuildDirs.h"
 
 namespace orrivel {
 namespace {

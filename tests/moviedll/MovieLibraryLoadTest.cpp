@@ -13,6 +13,7 @@
 #include "platform/PathResolver.h"
 #include "sound/MovieBinding.h"
 #include "sound/MovieDll.h"
+#include "TestBuildDirs.h"
 
 namespace orrivel {
 namespace {

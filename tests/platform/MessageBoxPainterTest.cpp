@@ -11,6 +11,7 @@
 
 #include "elg/PngFile.h"
 #include "platform/TextCodec.h"
+#include "TestBuildDirs.h"
 
 namespace orrivel::platform {
 namespace {

@@ -1,6 +1,7 @@
 #include "platform/SystemFacts.h"
 
 #include <gtest/gtest.h>
+#include "TestBuildDirs.h"
 
 namespace orrivel::platform {
 namespace {

@@ -6,6 +6,7 @@
 
 #include "TempFolder.h"
 #include "platform/SharedLibrary.h"
+#include "TestBuildDirs.h"
 
 namespace orrivel::testing {
 

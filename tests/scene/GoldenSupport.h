@@ -14,6 +14,7 @@
 #include "elg/PngFile.h"
 #include "raster/SpriteList.h"
 #include "raster/Surface.h"
+#include "TestBuildDirs.h"
 
 namespace orrivel::test {
 

@@ -13,6 +13,7 @@
 #include "resource/TempFolder.h"
 #include "sound/ExportSoundAsWave.h"
 #include "sound/SllManager.h"
+#include "TestBuildDirs.h"
 
 namespace orrivel {
 namespace {

@@ -13,6 +13,7 @@
 #include "sound/SllManager.h"
 #include "sound/VorbisCodec.h"
 #include "sound/VorbisDecoder.h"
+#include "TestBuildDirs.h"
 
 namespace orrivel {
 namespace {

@@ -11,6 +11,7 @@
 #include "elg/PngFile.h"
 #include "raster/DibImage.h"
 #include "text/Font.h"
+#include "TestBuildDirs.h"
 
 namespace orrivel::test {
 

@@ -21,6 +21,7 @@
 #include "resource/Stream.h"
 #include "sound/MovieBinding.h"
 #include "sound/movies/FakeMovieLibrary.h"
+#include "TestBuildDirs.h"
 
 namespace orrivel::testing {
 
