@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "PeerReport.h"
 #include "raster/DirtyRegion.h"
 
 namespace {
@@ -81,3 +82,6 @@ BENCHMARK(BM_PixmanUnionRowOrdered);
 BENCHMARK(BM_DirtyRegionCoalesceRowOrdered);
 
 }  // namespace
+
+ORRIVEL_BENCH_MAIN_WITH_PEERS({"BM_DirtyRegionAddRandom", "BM_PixmanUnionRandom"},
+                              {"BM_DirtyRegionAddRowOrdered", "BM_PixmanUnionRowOrdered"})

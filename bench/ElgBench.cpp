@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ArtLikePicture.h"
+#include "PeerReport.h"
 #include "resource/ElgDecoder.h"
 
 #if ORRIVEL_BENCH_PNG
@@ -107,3 +108,7 @@ BENCHMARK(BM_LibpngDecodeSamePicture)->Unit(benchmark::kMillisecond);
 #endif
 
 }  // namespace
+
+ORRIVEL_BENCH_MAIN_WITH_PEERS({"BM_ElgDecode", "BM_MemcpyOfTheOutput"},
+                              {"BM_ElgDecodeIntoBuffer", "BM_MemcpyOfTheOutput"},
+                              {"BM_ElgDecode", "BM_LibpngDecodeSamePicture"})

@@ -54,6 +54,7 @@ int DirtyRegion::Clear() {
   count_ = 0;
   bounds_ = Rect{};
   boundsValid_ = 0;
+  maxHeight_ = 0;
   return 0;
 }
 
@@ -71,6 +72,7 @@ RectNode* DirtyRegion::NewNode(const Rect& r) {
   node->top = r.top;
   node->right = r.right;
   node->bottom = r.bottom;
+  maxHeight_ = std::max(maxHeight_, int64_t(r.bottom) - r.top);
   return node;
 }
 
@@ -273,6 +275,25 @@ void DirtyRegion::CutOverlap(RectNode* node, const Rect& r) {
   }
 }
 
+// No node is taller than maxHeight_, so a node whose top lies maxHeight_ or
+// more above the rectangle ends above it: it can neither cover nor overlap it,
+// and the walk may start past all of them. The search begins at the cursor,
+// where the last insert left off, which for rectangles added in row order is
+// the node the new one joins.
+RectNode* DirtyRegion::FirstReaching(const Rect& r) const {
+  const int64_t reach = int64_t(r.top) - maxHeight_;  // tops at or above this end too high
+  auto reaches = [reach](const RectNode* n) { return int64_t(n->top) > reach; };
+  RectNode* node = cursor_ != nullptr ? cursor_ : first_;
+  if (reaches(node)) {
+    while (node != first_ && reaches(node->prev)) node = node->prev;
+    return node;
+  }
+  for (node = node->next; node != first_; node = node->next) {
+    if (reaches(node)) return node;
+  }
+  return nullptr;  // every node ends above the rectangle
+}
+
 void DirtyRegion::AddRect(const Rect& r) {
   if (r.IsEmpty()) return;
   if (count_ == 0) {
@@ -290,7 +311,7 @@ void DirtyRegion::AddRect(const Rect& r) {
     return;
   }
   Widen(bounds_, r);
-  RectNode* node = first_;
+  RectNode* node = FirstReaching(r);
   while (node != nullptr && node->top < r.bottom) {
     if (node->left <= r.left && node->top <= r.top && r.right <= node->right && r.bottom <= node->bottom) {
       return;  // already covered
@@ -394,6 +415,7 @@ void DirtyRegion::Coalesce() {
       RectNode* nextB = b->next;
       if (b->top == a->bottom && b->left == a->left && b->right == a->right) {
         a->bottom = b->bottom;
+        maxHeight_ = std::max(maxHeight_, int64_t(a->bottom) - a->top);
         Unlink(b);
       }
       b = nextB;

@@ -54,6 +54,8 @@ class DirtyRegion {
   void LinkAfter(RectNode* at, RectNode* node);
   void LinkBefore(RectNode* at, RectNode* node);
   RectNode* NodeAt(int32_t index) const;
+  // The first node in list order that may reach down to r, or nullptr.
+  RectNode* FirstReaching(const Rect& r) const;
   // a and b sit side by side, b starting lower and ending at another row: a
   // keeps the rows above b, the shared rows become one rectangle across both,
   // and the rows below the shorter one a rectangle of their own.
@@ -65,6 +67,9 @@ class DirtyRegion {
   int32_t count_ = 0;
   Rect bounds_;
   uint8_t boundsValid_ = 0;
+  // At least the height of every node: nodes only grow taller when made or
+  // when stacked ones join, and both places raise it.
+  int64_t maxHeight_ = 0;
   // The node AddRect's walk goes on with after a cut. A merge during the cut
   // may unlink it; Unlink then moves this to the node that absorbed it, so
   // the walk never continues from a node already back in the pool.

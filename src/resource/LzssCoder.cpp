@@ -305,6 +305,76 @@ int LzssEncode(const uint8_t* input, uint32_t inputSize, std::vector<uint8_t>* o
   return coder->Encode(input, inputSize, output, packedSize, write);
 }
 
+namespace {
+
+inline void Store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
+
+// A group of eight items read with no bounds checks: its flag byte and eight
+// references fit in the input, and the most it writes (seven longest
+// references, then one copied in three whole words) fits in the output.
+constexpr size_t kGroupInput = 1 + 8 * 2;
+constexpr uint32_t kWordCopy = 24;  // three words: at least the longest reference
+constexpr uint32_t kGroupOutput = 7 * kLzssMaxMatch + kWordCopy;
+
+// Copies a reference whose source lies wholly in the output (distance <= the
+// bytes written), writing up to kWordCopy bytes; the bytes past length are
+// written again by what follows. From eight bytes back every word read lies
+// before the word being written, so a copy from itself repeats as it must;
+// a one-byte distance repeats one byte; shorter distances go byte by byte.
+inline void CopyReference(uint8_t* d, uint32_t distance, uint32_t length) {
+  const uint8_t* s = d - distance;
+  if (distance >= 8) {
+    Store64(d, Load64(s));
+    Store64(d + 8, Load64(s + 8));
+    Store64(d + 16, Load64(s + 16));
+  } else if (distance == 1) {
+    const uint64_t word = uint64_t(s[0]) * 0x0101010101010101ull;
+    Store64(d, word);
+    Store64(d + 8, word);
+    Store64(d + 16, word);
+  } else {
+    for (uint32_t k = 0; k < length; ++k) d[k] = s[k];
+  }
+}
+
+// Decodes whole groups while each one surely fits both buffers and every
+// reference reaches only written output (after the first ring's worth no
+// reference can reach before the output's start). Returns where it stopped.
+void DecodeWholeGroups(const uint8_t* input, size_t inputSize, size_t* inPosition, uint8_t* output,
+                       uint32_t outputSize, uint32_t* outPosition) {
+  size_t in = *inPosition;
+  uint32_t out = *outPosition;
+  if (out < kLzssRingSize) return;
+  while (inputSize - in >= kGroupInput && outputSize - out >= kGroupOutput) {
+    const uint32_t flags = input[in++];
+    if (flags == 0xFF) {  // eight literals
+      Store64(output + out, Load64(input + in));
+      in += 8;
+      out += 8;
+      continue;
+    }
+    for (int bit = 0; bit < 8; ++bit) {
+      if (flags & (1u << bit)) {
+        output[out++] = input[in++];
+        continue;
+      }
+      const uint32_t b0 = input[in];
+      const uint32_t b1 = input[in + 1];
+      in += 2;
+      const uint32_t position = b0 | ((b1 & 0xF0) << 4);
+      const uint32_t length = (b1 & 0x0F) + kLzssMinMatch;
+      const uint32_t writePosition = (kLzssStart + out) & (kLzssRingSize - 1);
+      const uint32_t distance = ((writePosition - position - 1) & (kLzssRingSize - 1)) + 1;  // 1..4096
+      CopyReference(output + out, distance, length);
+      out += length;
+    }
+  }
+  *inPosition = in;
+  *outPosition = out;
+}
+
+}  // namespace
+
 // The ring always mirrors the output: the byte at ring position q is the
 // output byte written d steps ago, where d is the distance from q back to
 // the write position, or the initial zero when fewer than d bytes exist. So
@@ -316,6 +386,9 @@ int LzssDecode(const uint8_t* input, size_t inputSize, uint8_t* output, uint32_t
   size_t in = 0;
   uint32_t out = 0;
   while (out < outputSize) {
+    DecodeWholeGroups(input, inputSize, &in, output, outputSize, &out);
+    if (out >= outputSize) break;
+    // One group with every check: the first ring's worth, and the end.
     if (in >= inputSize) return kLzssInputEnded;
     const uint32_t flags = input[in++];
     for (int bit = 0; bit < 8 && out < outputSize; ++bit) {

@@ -84,6 +84,17 @@ TEST(DirtyRegionTest, CoalesceJoinsStackedAndSideBySide) {
   EXPECT_EQ(single.Rects(), (Rects{{0, 0, 3, 3}}));
 }
 
+// Adds skip the nodes that end above the rectangle by the tallest node's
+// height; stacked rectangles joined by Coalesce are taller than any added.
+TEST(DirtyRegionTest, AddsAfterCoalesceStillCutTheJoinedRectangles) {
+  DirtyRegion region;
+  Build(region, {{0, 0, 10, 10}, {0, 10, 10, 20}});
+  region.Coalesce();
+  ASSERT_EQ(region.Rects(), (Rects{{0, 0, 10, 20}}));
+  region.AddRect({5, 15, 15, 25});
+  EXPECT_EQ(region.Rects(), (Rects{{0, 0, 10, 15}, {0, 15, 5, 20}, {5, 15, 15, 25}}));
+}
+
 TEST(DirtyRegionTest, BoundsFollowAddsAndReset) {
   DirtyRegion region;
   EXPECT_FALSE(region.BoundsValid());
