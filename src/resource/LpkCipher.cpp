@@ -90,15 +90,17 @@ namespace {
 // that close to the speed of the read itself.
 constexpr uint8_t kUnscrambleXor = uint8_t(kByteC1 << 4 | kByteC2);
 
-size_t UnscrambleWords(uint8_t* data, size_t size) {
+// Each form reads from `in` and writes to `out`, which is either the same
+// run or one that does not overlap it.
+size_t UnscrambleWords(uint8_t* out, const uint8_t* in, size_t size) {
   constexpr uint64_t kLowNibbles = 0x0F0F0F0F0F0F0F0Full;
   constexpr uint64_t kXor = 0x0101010101010101ull * kUnscrambleXor;
   size_t i = 0;
   for (; i + 8 <= size; i += 8) {
     uint64_t word;
-    std::memcpy(&word, data + i, 8);
+    std::memcpy(&word, in + i, 8);
     word = (((word & kLowNibbles) << 4) | ((word >> 4) & kLowNibbles)) ^ kXor;
-    std::memcpy(data + i, &word, 8);
+    std::memcpy(out + i, &word, 8);
   }
   return i;
 }
@@ -107,26 +109,29 @@ size_t UnscrambleWords(uint8_t* data, size_t size) {
 // One form for every vector width: the compiler's vector types shift each
 // byte on its own, as the word form above does by masking.
 template <size_t kBytes>
-[[gnu::always_inline]] inline size_t UnscrambleVectorsOf(uint8_t* data, size_t size) {
+[[gnu::always_inline]] inline size_t UnscrambleVectorsOf(uint8_t* out, const uint8_t* in, size_t size) {
   typedef uint8_t Bytes __attribute__((vector_size(kBytes)));
   size_t i = 0;
   for (; i + kBytes <= size; i += kBytes) {
     Bytes v;
-    std::memcpy(&v, data + i, kBytes);
+    std::memcpy(&v, in + i, kBytes);
     v = ((v << 4) | (v >> 4)) ^ kUnscrambleXor;
-    std::memcpy(data + i, &v, kBytes);
+    std::memcpy(out + i, &v, kBytes);
   }
   return i;
 }
 
 #define ORRIVEL_LPK_WIDE 1
-size_t UnscrambleVectors(uint8_t* data, size_t size) { return UnscrambleVectorsOf<16>(data, size); }
-__attribute__((target("avx2"))) size_t UnscrambleWideVectors(uint8_t* data, size_t size) {
-  return UnscrambleVectorsOf<32>(data, size);
+size_t UnscrambleVectors(uint8_t* out, const uint8_t* in, size_t size) {
+  return UnscrambleVectorsOf<16>(out, in, size);
+}
+__attribute__((target("avx2"))) size_t UnscrambleWideVectors(uint8_t* out, const uint8_t* in, size_t size) {
+  return UnscrambleVectorsOf<32>(out, in, size);
 }
 
-__attribute__((target("avx512bw"))) size_t UnscrambleWidestVectors(uint8_t* data, size_t size) {
-  return UnscrambleVectorsOf<64>(data, size);
+__attribute__((target("avx512bw"))) size_t UnscrambleWidestVectors(uint8_t* out, const uint8_t* in,
+                                                                    size_t size) {
+  return UnscrambleVectorsOf<64>(out, in, size);
 }
 #else
 #define ORRIVEL_LPK_WIDE 0
@@ -151,21 +156,29 @@ std::vector<size_t> UnscrambleWidths() {
   return widths;
 }
 
-void UnscrambleBytesAtWidth(size_t width, uint8_t* data, size_t size) {
+void UnscrambleBytesIntoAtWidth(size_t width, uint8_t* out, const uint8_t* in, size_t size) {
   width = width < WidestUnscrambleWidth() ? width : WidestUnscrambleWidth();
   size_t done = 0;
 #if ORRIVEL_LPK_WIDE
   if (width >= 64) {
-    done = UnscrambleWidestVectors(data, size);
+    done = UnscrambleWidestVectors(out, in, size);
   } else if (width >= 32) {
-    done = UnscrambleWideVectors(data, size);
+    done = UnscrambleWideVectors(out, in, size);
   }
-  if (width >= 16) done += UnscrambleVectors(data + done, size - done);
+  if (width >= 16) done += UnscrambleVectors(out + done, in + done, size - done);
 #endif
-  if (width >= 8) done += UnscrambleWords(data + done, size - done);
-  for (; done < size; ++done) data[done] = UnscrambleByte(data[done]);
+  if (width >= 8) done += UnscrambleWords(out + done, in + done, size - done);
+  for (; done < size; ++done) out[done] = UnscrambleByte(in[done]);
+}
+
+void UnscrambleBytesAtWidth(size_t width, uint8_t* data, size_t size) {
+  UnscrambleBytesIntoAtWidth(width, data, data, size);
 }
 
 void UnscrambleBytes(uint8_t* data, size_t size) { UnscrambleBytesAtWidth(WidestUnscrambleWidth(), data, size); }
+
+void UnscrambleBytesInto(uint8_t* out, const uint8_t* in, size_t size) {
+  UnscrambleBytesIntoAtWidth(WidestUnscrambleWidth(), out, in, size);
+}
 
 }  // namespace orrivel::lpk

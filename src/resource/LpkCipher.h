@@ -40,6 +40,9 @@ void UnscrambleBytesByTable(uint8_t* data, size_t size);
 // that a wide processor can still run each narrower form.
 std::vector<size_t> UnscrambleWidths();
 void UnscrambleBytesAtWidth(size_t width, uint8_t* data, size_t size);
+// The same from `in` to `out`, two runs that do not overlap.
+void UnscrambleBytesInto(uint8_t* out, const uint8_t* in, size_t size);
+void UnscrambleBytesIntoAtWidth(size_t width, uint8_t* out, const uint8_t* in, size_t size);
 
 uint32_t ReadLe32(const uint8_t* p);
 uint16_t ReadLe16(const uint8_t* p);

@@ -509,7 +509,7 @@ TEST(LpkByteScrambleTest, WordFormMatchesTheTableForEveryByte) {
 }
 
 // Each vector width the processor has, not only the widest one the archive
-// reads take: every byte value, and an odd length that leaves a tail for
+// reads take, in place and from one run into another: every byte value, and an odd length that leaves a tail for
 // each narrower loop (16-byte vectors, words, single bytes) after the wide one.
 TEST(LpkByteScrambleTest, EveryVectorWidthMatchesTheTable) {
   const std::vector<size_t> widths = lpk::UnscrambleWidths();
@@ -523,9 +523,15 @@ TEST(LpkByteScrambleTest, EveryVectorWidthMatchesTheTable) {
   for (size_t width : widths) {
     for (size_t offset : {size_t(0), size_t(1), size_t(5)}) {
       std::vector<uint8_t> packed(all.begin() + ptrdiff_t(offset), all.end());
+      std::vector<uint8_t> copied(packed.size() + 2, 0xEE);
+      lpk::UnscrambleBytesIntoAtWidth(width, copied.data() + 1, packed.data(), packed.size());
       lpk::UnscrambleBytesAtWidth(width, packed.data(), packed.size());
       ASSERT_TRUE(std::equal(packed.begin(), packed.end(), table.begin() + ptrdiff_t(offset)))
           << "width " << width << " offset " << offset;
+      // From one run into another: the same bytes, and nothing written around them.
+      ASSERT_TRUE(std::equal(packed.begin(), packed.end(), copied.begin() + 1)) << "width " << width;
+      EXPECT_EQ(copied.front(), 0xEE);
+      EXPECT_EQ(copied.back(), 0xEE);
     }
   }
 }
