@@ -80,6 +80,42 @@ TEST(ElgUnpackTest, ByteFormCommandsGiveTheirItems) {
   }
 }
 
+// The alpha stream writes only the fourth byte of each pixel, top-down with
+// row padding and bottom-up, over one row and over two; a refused stream
+// leaves the items it gave before the refusal, and nothing else.
+TEST(ElgUnpackTest, AlphaStreamsGiveTheFourthByteOnly) {
+  auto check = [](const Bytes& stream, std::uint32_t width, std::uint32_t height, bool bottomUp,
+                  const Bytes& alpha, bool refused) {
+    const std::uint64_t pitch = bottomUp ? width * 4ull : width * 4ull + 8;
+    Bytes out(pitch * height);
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = std::uint8_t(i * 5 + 3);
+    const Bytes before = out;
+    const std::uint8_t* end = stream.data() + stream.size();
+    const std::uint8_t* result = bottomUp ? ElgUnpackAlphaBottomUp(stream.data(), end, out.data(), width, height)
+                                          : ElgUnpackAlpha(stream.data(), end, out.data(), width, height, pitch);
+    EXPECT_EQ(result, refused ? nullptr : end);
+    for (std::uint64_t y = 0; y < height; ++y) {
+      const std::uint64_t row = bottomUp ? height - 1 - y : y;
+      for (std::uint64_t x = 0; x < pitch; ++x) {
+        const std::size_t at = std::size_t(row * pitch + x);
+        const std::size_t item = std::size_t(y * width + x / 4);
+        const bool alphaByte = x % 4 == 3 && x / 4 < width && item < alpha.size();
+        ASSERT_EQ(out[at], alphaByte ? alpha[item] : before[at]) << "row " << y << " byte " << x;
+      }
+    }
+  };
+  for (const ByteCase& c : ByteCases()) {
+    SCOPED_TRACE(c.name);
+    const std::uint32_t n = std::uint32_t(c.expected.size());
+    for (bool bottomUp : {false, true}) {
+      check(c.stream, n, 1, bottomUp, c.expected, false);
+      if (n % 2 == 0) check(c.stream, n / 2, 2, bottomUp, c.expected, false);
+    }
+  }
+  SCOPED_TRACE("copy before the start after a literal");
+  for (bool bottomUp : {false, true}) check({0x02, 1, 2, 3, 0x80, 0x05, 0xFF}, 3, 2, bottomUp, {1, 2, 3}, true);
+}
+
 // Pixels as 0x00RRGGBB words for comparison.
 using Words = std::vector<std::uint32_t>;
 Bytes PixelBytes(const Words& px) {
