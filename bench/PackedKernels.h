@@ -1,7 +1,8 @@
 #pragma once
 // The packed (SIMD) kernels switched on as the game switches them at start:
 // the processor is identified and the packed twins are chosen when it has
-// them. Benchmarks that draw call this once, so they time what a player runs.
+// them. Every benchmark program's main calls this first (support/BenchMain.cpp
+// and PeerReport.h), so they time what a player runs.
 #include "base/ProcessorInfo.h"
 #include "raster/KernelFlags.h"
 

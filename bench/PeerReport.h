@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "PackedKernels.h"
+
 namespace orrivel::bench {
 
 struct PeerPair {
@@ -55,7 +57,9 @@ class PeerRecorder : public benchmark::ConsoleReporter {
   std::map<std::string, double> medians_;
 };
 
+// The packed kernels are switched on first, as the game does at start.
 inline int RunWithPeers(int argc, char** argv, const std::vector<PeerPair>& pairs) {
+  SwitchPackedKernelsOnAsTheGameDoes();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   PeerRecorder recorder;
