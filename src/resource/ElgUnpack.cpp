@@ -441,64 +441,86 @@ template <class Cursor>
 const std::uint8_t* RunPixelForm(const std::uint8_t* s, const std::uint8_t* end,
                                  Cursor& cursor) {
   if (!s) return nullptr;
+  // One jump on the command's high nibble: command kinds follow each other
+  // with no pattern a chain of comparisons could be predicted on.
   while (s < end) {
     const unsigned c = *s++;
     const std::uint64_t left = std::uint64_t(end - s);
     bool ok;
-    if (c < 0x20) {
-      const std::uint64_t n = (c & 0x1F) + 1;
-      if (left < n * 3) return nullptr;
-      ok = cursor.Literal(s, n);
-      s += n * 3;
-    } else if (c < 0x40) {
-      if (left < 1) return nullptr;
-      const std::uint64_t n = (c & 0x1F) * 256u + s[0] + 33;
-      if (left - 1 < n * 3) return nullptr;
-      ok = cursor.Literal(s + 1, n);
-      s += 1 + n * 3;
-    } else if (c < 0x60) {
-      if (left < 3) return nullptr;
-      ok = cursor.Fill(s, (c & 0x1F) + 2);
-      s += 3;
-    } else if (c < 0x80) {
-      if (left < 4) return nullptr;
-      ok = cursor.Fill(s + 1, (c & 0x1F) * 256u + s[0] + 34);
-      s += 4;
-    } else if (c < 0x90) {
-      if (left < 1) return nullptr;
-      ok = cursor.BackCopy(s[0] + 2u, (c & 0x0F) + 1u);
-      s += 1;
-    } else if (c < 0xA0) {
-      if (left < 2) return nullptr;
-      ok = cursor.BackCopy((c & 0x0F) * 256u + s[0] + 2, s[1] + 1u);
-      s += 2;
-    } else if (c < 0xB0) {
-      if (left < 3) return nullptr;
-      ok = cursor.BackCopy(((c & 0x0F) * 256u + s[0]) * 256u + s[1] + 4098, s[2] + 1u);
-      s += 3;
-    } else if (c < 0xB8) {
-      ok = cursor.BackCopy((c & 0x07) + 2u, 1);
-    } else if (c < 0xC0) {
-      if (left < 1) return nullptr;
-      ok = cursor.BackCopy((c & 0x07) * 256u + s[0] + 10, 1);
-      s += 1;
-    } else if (c < 0xCC) {
-      if (left < 1) return nullptr;
-      const int dx = c < 0xC4 ? 0 : (c < 0xC8 ? -1 : 1);
-      ok = cursor.RowAbove((c & 0x03) * 256u + s[0] + 16, dx);
-      s += 1;
-    } else if (c < 0xD0) {
-      if (left < 1) return nullptr;
-      ok = cursor.BackCopy((c & 0x03) * 256u + s[0] + 2058, 1);
-      s += 1;
-    } else if (c < 0xE0) {
-      ok = cursor.RowAbove((c & 0x0F) + 1u, 0);
-    } else if (c < 0xF0) {
-      ok = cursor.RowAbove((c & 0x0F) + 1u, -1);
-    } else if (c < kEndOfStream) {
-      ok = cursor.RowAbove((c & 0x0F) + 1u, 1);
-    } else {
-      return cursor.Complete() ? s : nullptr;
+    switch (c >> 4) {
+      case 0x0:
+      case 0x1: {
+        const std::uint64_t n = (c & 0x1F) + 1;
+        if (left < n * 3) return nullptr;
+        ok = cursor.Literal(s, n);
+        s += n * 3;
+        break;
+      }
+      case 0x2:
+      case 0x3: {
+        if (left < 1) return nullptr;
+        const std::uint64_t n = (c & 0x1F) * 256u + s[0] + 33;
+        if (left - 1 < n * 3) return nullptr;
+        ok = cursor.Literal(s + 1, n);
+        s += 1 + n * 3;
+        break;
+      }
+      case 0x4:
+      case 0x5:
+        if (left < 3) return nullptr;
+        ok = cursor.Fill(s, (c & 0x1F) + 2);
+        s += 3;
+        break;
+      case 0x6:
+      case 0x7:
+        if (left < 4) return nullptr;
+        ok = cursor.Fill(s + 1, (c & 0x1F) * 256u + s[0] + 34);
+        s += 4;
+        break;
+      case 0x8:
+        if (left < 1) return nullptr;
+        ok = cursor.BackCopy(s[0] + 2u, (c & 0x0F) + 1u);
+        s += 1;
+        break;
+      case 0x9:
+        if (left < 2) return nullptr;
+        ok = cursor.BackCopy((c & 0x0F) * 256u + s[0] + 2, s[1] + 1u);
+        s += 2;
+        break;
+      case 0xA:
+        if (left < 3) return nullptr;
+        ok = cursor.BackCopy(((c & 0x0F) * 256u + s[0]) * 256u + s[1] + 4098, s[2] + 1u);
+        s += 3;
+        break;
+      case 0xB:
+        if (c < 0xB8) {
+          ok = cursor.BackCopy((c & 0x07) + 2u, 1);
+        } else {
+          if (left < 1) return nullptr;
+          ok = cursor.BackCopy((c & 0x07) * 256u + s[0] + 10, 1);
+          s += 1;
+        }
+        break;
+      case 0xC:
+        if (left < 1) return nullptr;
+        if (c < 0xCC) {
+          const int dx = c < 0xC4 ? 0 : (c < 0xC8 ? -1 : 1);
+          ok = cursor.RowAbove((c & 0x03) * 256u + s[0] + 16, dx);
+        } else {
+          ok = cursor.BackCopy((c & 0x03) * 256u + s[0] + 2058, 1);
+        }
+        s += 1;
+        break;
+      case 0xD:
+        ok = cursor.RowAbove((c & 0x0F) + 1u, 0);
+        break;
+      case 0xE:
+        ok = cursor.RowAbove((c & 0x0F) + 1u, -1);
+        break;
+      default:
+        if (c == kEndOfStream) return cursor.Complete() ? s : nullptr;
+        ok = cursor.RowAbove((c & 0x0F) + 1u, 1);
+        break;
     }
     if (!ok) return nullptr;
   }
