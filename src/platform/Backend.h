@@ -50,8 +50,8 @@ class Backend : public WindowSystem, public MessageBoxService {
   // Moves the pointer; false when the system refuses.
   virtual bool SetCursorPos(Point to) = 0;
 
-  // The kind of drive that holds the path (always fixed on this system,
-  // unless a test says otherwise).
+  // The kind of drive that holds the path (internal form): CdRom on an
+  // optical disc, else Fixed; Unknown when it cannot be examined.
   virtual DriveKind GetDriveKind(const std::string& path) = 0;
 
   virtual bool GetPowerSetting(PowerSetting setting) = 0;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/DriveProbe.h"
 #include "platform/ImeService.h"
 #include "platform/StopSignals.h"
 #include "platform/TextCodec.h"
@@ -109,6 +110,8 @@ bool SdlBackend::GetCursorPos(Point& out) {
 }
 
 bool SdlBackend::SetCursorPos(Point to) { return SDL_WarpMouseGlobal(to.x, to.y) == 0; }
+
+DriveKind SdlBackend::GetDriveKind(const std::string& path) { return FolderDriveKind(path); }
 
 // Screen saver, display power saving and "keep awake" all map onto SDL's one
 // switch: the screen stays on while any of them asks for it.

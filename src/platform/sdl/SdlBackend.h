@@ -23,7 +23,7 @@ class SdlBackend : public Backend {
   bool EnumerateMonitors(std::vector<MonitorDesc>& out) override;
   bool GetCursorPos(Point& out) override;
   bool SetCursorPos(Point to) override;
-  DriveKind GetDriveKind(const std::string&) override { return DriveKind::Fixed; }
+  DriveKind GetDriveKind(const std::string& path) override;
   bool GetPowerSetting(PowerSetting setting) override;
   void SetPowerSetting(PowerSetting setting, bool active) override;
   uint32_t SetExecutionState(uint32_t state) override;
