@@ -15,6 +15,8 @@
 
 namespace orrivel::platform {
 
+class DisplayModeSwitch;
+
 // One input action of a scripted run, as the devices would report it.
 // Positions are in the window's client pixels; keys are key-table codes.
 struct SyntheticInput {
@@ -65,6 +67,9 @@ class Backend : public WindowSystem, public MessageBoxService {
 
   // What shows the screen device's frames in the windows.
   virtual Presenter& ScreenPresenter() = 0;
+  // What changes the display's mode for full screen; null where it cannot
+  // be changed.
+  virtual DisplayModeSwitch* ModeSwitch() { return nullptr; }
 
   // Feeds one scripted input action to the window as the devices would:
   // by default, the window messages it causes.

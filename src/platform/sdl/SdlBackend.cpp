@@ -55,6 +55,7 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string* error) {
 }
 
 SdlBackend::~SdlBackend() {
+  modeSwitch_.Restore();
   presenter_.ForgetAll();
   SDL_EnableScreenSaver();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -252,6 +253,7 @@ bool SdlBackend::NativeCreate(WindowRecord& record) {
 }
 
 void SdlBackend::NativeDestroy(WindowRecord& record) {
+  if (modeSwitch_.Holds(record.id)) modeSwitch_.Restore();
   presenter_.Forget(record.id);
   if (record.native) SDL_DestroyWindow(AsSdl(record.native));
   record.native = nullptr;
@@ -281,6 +283,12 @@ void SdlBackend::NativeMove(WindowRecord& record) {
 }
 
 void SdlBackend::NativeSetFullScreen(WindowRecord& record) {
+  // A window in a display mode of its own is full screen already; leaving
+  // full screen gives the desktop its mode back.
+  if (modeSwitch_.Holds(record.id)) {
+    if (record.fullScreen) return;
+    modeSwitch_.Restore();
+  }
   if (record.native) {
     SDL_SetWindowFullscreen(AsSdl(record.native), record.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Backend.h"
+#include "platform/sdl/SdlDisplayModeSwitch.h"
 #include "platform/sdl/SdlPresenter.h"
 
 namespace orrivel::platform {
@@ -30,6 +31,7 @@ class SdlBackend : public Backend {
   int ShowMessageBox(const MessageBoxRequest& request) override;
   void FillClient(WindowId window, const Rect& area, uint32_t rgb) override;
   Presenter& ScreenPresenter() override { return presenter_; }
+  DisplayModeSwitch* ModeSwitch() override { return &modeSwitch_; }
   // Scripted input enters SDL's own event queue, so it takes the same road
   // into window messages as the devices' events.
   void InjectInput(WindowId window, const SyntheticInput& input) override;
@@ -59,6 +61,7 @@ class SdlBackend : public Backend {
   uint32_t executionState_ = 0;
   int textInputUsers_ = 0;
   SdlPresenter presenter_{*this};
+  SdlDisplayModeSwitch modeSwitch_{*this};
 };
 
 }  // namespace orrivel::platform
