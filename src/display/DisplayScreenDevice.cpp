@@ -362,7 +362,8 @@ int DisplayScreenDevice::ChangeDisplaySettings(int32_t width, int32_t height, co
   }
   if (!offered) return 1;
   if (platform::DisplayModeSwitch* display = platform::CurrentDisplayModeSwitch()) {
-    if (!display->SwitchTo(window_, width, height, 0)) return 2;
+    // Only the size changes: the desktop's depth stays.
+    if (!display->SwitchTo(window_, width, height, platform::CurrentBackend().DesktopMode().depth)) return 2;
     displaySwitched_ = 1;
   }
   changedDeviceName_ = deviceName;
