@@ -247,13 +247,18 @@ int DisplayDevice::SetDisplayMode(platform::WindowId window, int32_t width, int3
       exclusiveState_ = 2;
     }
     bool done = false;
+    ddraw_->SetModeWindow(window);
     if (want60 && has60Hz_ && ddraw_->SetDisplayMode(width, height, depth, 60) == platform::kDdOk) {
       refresh_ = 60;
       done = true;
     }
-    if (!done && ddraw_->SetDisplayMode(width, height, depth, 0) == platform::kDdOk) {
-      refresh_ = 0;
-      done = true;
+    if (!done) {
+      const int plain = ddraw_->SetDisplayMode(width, height, depth, 0);
+      if (plain == platform::kDdDisplayRefused) return kDisplayRefusedMode;
+      if (plain == platform::kDdOk) {
+        refresh_ = 0;
+        done = true;
+      }
     }
     if (done) {
       displayModeState_ = 1;

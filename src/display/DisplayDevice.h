@@ -89,7 +89,9 @@ class DisplayDevice {
              uint8_t secondaryAdapter);
   // 1 no object or a mode of that depth already set; 2 the depth mask
   // lacks the depth; 3 the exclusive level was refused; 4 the mode failed
-  // under the exclusive level; 0 done.
+  // under the exclusive level; kDisplayRefusedMode the display itself has
+  // no mode as large or refused it (no level would change that); 0 done.
+  static constexpr int kDisplayRefusedMode = 5;
   int SetDisplayMode(platform::WindowId window, int32_t width, int32_t height, uint32_t depth,
                      bool want60);
   // 1 no object; 2 when require is set and the driver cannot render in a

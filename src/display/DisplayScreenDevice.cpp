@@ -7,6 +7,7 @@
 
 #include "base/ScopedLock.h"
 #include "platform/Backend.h"
+#include "platform/DisplayModeSwitch.h"
 #include "platform/PixelLayout.h"
 #include "platform/Presenter.h"
 #include "raster/PixelFormat.h"
@@ -352,13 +353,19 @@ void DisplayScreenDevice::ClearScaling() {
 
 int DisplayScreenDevice::ChangeDisplaySettings(int32_t width, int32_t height, const std::string& deviceName) {
   RestoreDisplaySettings();
-  // The desktop of this system is not switched: the presenter scales the
-  // frame to the display. The change is refused for a size no driver offers.
+  // The change is refused for a size no driver offers. Where the display's
+  // mode can really be changed, the display switches to that size (or the
+  // nearest larger) for the full-screen window; 2 when it cannot.
   bool offered = false;
   for (const platform::MachineDriver& driver : platform::CurrentDisplayMachine().drivers) {
     for (const platform::DisplayMode& m : driver.modes) offered = offered || (m.width == width && m.height == height);
   }
   if (!offered) return 1;
+  if (platform::DisplayModeSwitch* display = platform::CurrentDisplayModeSwitch()) {
+    // Only the size changes: the desktop's depth stays.
+    if (!display->SwitchTo(window_, width, height, platform::CurrentBackend().DesktopMode().depth)) return 2;
+    displaySwitched_ = 1;
+  }
   changedDeviceName_ = deviceName;
   displaySettingsChanged_ = 1;
   return 0;
@@ -366,6 +373,10 @@ int DisplayScreenDevice::ChangeDisplaySettings(int32_t width, int32_t height, co
 
 int DisplayScreenDevice::RestoreDisplaySettings() {
   if (!displaySettingsChanged_) return 1;
+  if (displaySwitched_) {
+    displaySwitched_ = 0;
+    if (platform::DisplayModeSwitch* display = platform::CurrentDisplayModeSwitch()) display->Restore();
+  }
   displaySettingsChanged_ = 0;
   changedDeviceName_.clear();
   return 0;
@@ -429,20 +440,26 @@ int DisplayScreenDevice::SetFullScreenMode(bool tripleBuffer, int deviceOption) 
     height = displayHeight_;
     scaledFullScreenActive_ = 1;
   }
+  bool displayRefused = false;
   if (changeResolution_) {
     if (changeResolutionThroughDd_) {
-      if (DisplayDevice::SetDisplayMode(window_, width, height, fullScreenDepth_, prefer60Hz_ != 0) != 0) return 2;
+      const int set = DisplayDevice::SetDisplayMode(window_, width, height, fullScreenDepth_, prefer60Hz_ != 0);
+      displayRefused = set == kDisplayRefusedMode;
+      if (set != 0 && !displayRefused) return 2;
     } else {
-      if (ChangeDisplaySettings(width, height, m ? m->deviceName : std::string()) != 0) return 2;
-      if (DisplayDevice::RestoreWindowMode(false) != 0) return 2;
+      const int changed = ChangeDisplaySettings(width, height, m ? m->deviceName : std::string());
+      displayRefused = changed == 2;
+      if (changed != 0 && !displayRefused) return 2;
+      if (!displayRefused && DisplayDevice::RestoreWindowMode(false) != 0) return 2;
     }
-  } else if (DisplayDevice::RestoreWindowMode(false) != 0) {
-    return 2;
   }
+  if (displayRefused) FitToDesktop();
+  if ((!changeResolution_ || displayRefused) && DisplayDevice::RestoreWindowMode(false) != 0) return 2;
   monitorOriginX_ = fullScreenMonitor_ != 0 ? fullScreenMonitorRect_.left : 0;
   monitorOriginY_ = fullScreenMonitor_ != 0 ? fullScreenMonitorRect_.top : 0;
   mode = 1;
-  if (screenImage_ != nullptr && !scaled_) {
+  CentreInLargerMode();
+  if (screenImage_ != nullptr && !scaled_ && !centred_) {
     // The picture goes through GDI into the full-screen window.
     primaryCaps_ = backCaps_ = backFormatCode_ = 0;
     colorDepth_ = uint8_t(ddraw_->CurrentMode().depth);
@@ -462,6 +479,25 @@ int DisplayScreenDevice::SetFullScreenMode(bool tripleBuffer, int deviceOption) 
     if (finished != kRetryPlain) return finished;
     textureWish = false;
   }
+}
+
+void DisplayScreenDevice::FitToDesktop() {
+  // The display keeps the desktop's mode: the picture is scaled into it.
+  const platform::DisplayMode desktop = platform::CurrentBackend().DesktopMode();
+  if (FitToDisplay(desktop.width, desktop.height, false) == 0 && scaled_) scaledFullScreenActive_ = 1;
+}
+
+void DisplayScreenDevice::CentreInLargerMode() {
+  centred_ = 0;
+  const platform::DisplayModeSwitch* display = platform::CurrentDisplayModeSwitch();
+  if (scaled_ || display == nullptr || !display->Holds(window_)) return;
+  // The nearest larger mode shows the picture unscaled in its middle.
+  const platform::DisplayMode shown = *display->ModeInForce();
+  if (shown.width == contentWidth && shown.height == contentHeight) return;
+  const int32_t x = (shown.width - contentWidth) / 2, y = (shown.height - contentHeight) / 2;
+  placed_ = Rect{x, y, x + contentWidth, y + contentHeight};
+  centred_ = 1;
+  scaledFullScreenActive_ = 1;
 }
 
 int DisplayScreenDevice::FinishMode(bool textureWish, int deviceOption) {
@@ -517,7 +553,7 @@ int DisplayScreenDevice::CreateFullScreenSurfaces(bool for3D, bool tripleBuffer)
     if (ddraw_->CreateSurface(backRequest, &ownedBack_) != platform::kDdOk) return 3;
     back_ = ownedBack_.get();
     primaryCaps_ = 0;
-  } else if (screenImage_ == nullptr && !scaled_ && exclusiveState_ == 1) {
+  } else if (screenImage_ == nullptr && !scaled_ && !centred_ && exclusiveState_ == 1) {
     SurfaceRequest request;
     request.caps = platform::kSurfacePrimary | platform::kSurfaceFlip | caps3d;
     request.backBufferCount = tripleBuffer ? 2 : 1;
@@ -1058,6 +1094,11 @@ void DisplayScreenDevice::PublishState() {
 }
 
 platform::Size DisplayScreenDevice::FullScreenMonitorSize(const Rect& frame) const {
+  // In a display mode of its own the monitor shows that mode's pixels.
+  if (const platform::DisplayModeSwitch* display = platform::CurrentDisplayModeSwitch();
+      display != nullptr && display->Holds(window_)) {
+    return platform::Size{display->ModeInForce()->width, display->ModeInForce()->height};
+  }
   if (fullScreenMonitor_ != 0 && !fullScreenMonitorRect_.IsEmpty()) {
     return platform::Size{fullScreenMonitorRect_.Width(), fullScreenMonitorRect_.Height()};
   }

@@ -198,6 +198,12 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   // switch to build its surfaces again without the texture.
   static constexpr int kRetryPlain = -1000;
   int FinishMode(bool textureWish, int deviceOption);
+  // The display refused a mode of its own: the desktop's mode stays and
+  // the picture is scaled into it.
+  void FitToDesktop();
+  // After a switch to a mode larger than the picture: placed_ is the
+  // picture's place in its middle.
+  void CentreInLargerMode();
   void PublishState();
   // Where the picture lands on the full-screen monitor, for the cursor
   // mapping and the bars the window paints.
@@ -271,6 +277,11 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   int32_t displayWidth_ = 0;
   int32_t displayHeight_ = 0;
   uint8_t scaledFullScreenActive_ = 0;
+  // The display was switched to a mode larger than the picture, which is
+  // shown unscaled at placed_ in its middle.
+  uint8_t centred_ = 0;
+  // ChangeDisplaySettings switched the real display.
+  uint8_t displaySwitched_ = 0;
   uint8_t windowSizeRequested_ = 0;
   int32_t requestedWidth_ = 0;
   int32_t requestedHeight_ = 0;

@@ -1,7 +1,8 @@
 // Natives 793 to 805: message boxes and dialogs through the main window,
 // the desktop's opener and file manager, the user's folders, exporting a
-// game file to disk, and the desktop settings (which this system keeps to
-// itself: their values are recorded and the answers are refusals).
+// game file to disk, the wallpaper and the screen saver (through the
+// desktop's own settings where it has them; no screen-saver program is
+// installed: that setting is only recorded).
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,10 @@
 #include "natives/ShellNativePort.h"
 #include "platform/DesktopShell.h"
 #include "platform/FileSystem.h"
+#include "platform/MachineInfo.h"
+#include "platform/PathResolver.h"
+#include "platform/PngWriter.h"
+#include "raster/Surface.h"
 #include "resource/ArchiveManager.h"
 
 namespace orrivel {
@@ -31,6 +36,10 @@ constexpr uint32_t kStartScreenSaver = 805;
 
 constexpr char kDesktopKey[] = "Control Panel\\desktop";
 constexpr char kExportTempPrefix[] = "VQX";
+// The wallpaper's picture: in the user's data folder, one for every game.
+constexpr int kPlayerDataFolder = 0x1C;
+constexpr char kWallpaperFolder[] = "orrivel";
+constexpr char kWallpaperFile[] = "wallpaper.png";
 
 ShellNativePort g_emptyPort;
 ShellNativePort* g_port = nullptr;
@@ -95,7 +104,35 @@ uint32_t ExportFile(GameScriptHost& host, NativeArgs& args) {
   return written ? 0 : 2;
 }
 
-uint32_t SetWallpaper(NativeArgs& args) {
+// The picture a script names, decoded and written as a PNG file in the
+// player's data folder, where the desktop can read it for as long as it
+// shows it. The host path, or nullopt when the picture cannot be read or
+// the file cannot be written.
+std::optional<std::string> WriteWallpaperPicture(const std::string& name) {
+  Surface picture;
+  if (picture.LoadImage(name.c_str(), nullptr, 0, 0) != 0 || picture.GetBitsPerPixel() != 32) return std::nullopt;
+  const int32_t width = picture.GetWidth(), height = picture.GetHeight();
+  if (width < 1 || height < 1) return std::nullopt;
+  std::vector<uint32_t> pixels;
+  pixels.reserve(size_t(width) * size_t(height));
+  for (int32_t y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(picture.GetScanLine(y));
+    if (row == nullptr) return std::nullopt;
+    for (int32_t x = 0; x < width; ++x) pixels.push_back(row[x] & 0x00FFFFFFu);
+  }
+  const std::optional<std::string> data = platform::SpecialFolderHostPath(kPlayerDataFolder, true);
+  if (!data) return std::nullopt;
+  const std::string folder = *data + "/" + kWallpaperFolder;
+  const std::optional<std::string> internalFolder = platform::ToInternalPath(folder);
+  if (!internalFolder || (!platform::PathExists(*internalFolder) && !platform::CreateFolder(*internalFolder))) {
+    return std::nullopt;
+  }
+  const std::string path = folder + "/" + kWallpaperFile;
+  if (!platform::WritePngRgb(path, pixels.data(), uint32_t(width), uint32_t(height))) return std::nullopt;
+  return path;
+}
+
+uint32_t SetWallpaper(GameScriptHost& host, NativeArgs& args) {
   const std::string file = args.String(0);
   const int32_t style = args.Int(1);
   if (args.Failed()) return 0;
@@ -103,7 +140,12 @@ uint32_t SetWallpaper(NativeArgs& args) {
   // The style goes first so that it applies to the new picture.
   shell.WriteValue(kDesktopKey, "TileWallpaper", style == 1 ? "1" : "0");
   shell.WriteValue(kDesktopKey, "WallpaperStyle", style == 2 ? "2" : "0");
-  return shell.SetWallpaper(file) ? 1 : 0;
+  // Without a desktop setting nothing is written: the request is only kept.
+  if (!shell.HasWallpaperSetting()) return shell.SetWallpaper(file, style) ? 1 : 0;
+  if (!host.FileRoots().Allows(file)) return 0;
+  const std::optional<std::string> picture = WriteWallpaperPicture(file);
+  if (!picture) return 0;
+  return shell.SetWallpaper(*picture, style) ? 1 : 0;
 }
 
 uint32_t SetScreenSaver(NativeArgs& args) {
@@ -148,7 +190,7 @@ void BindShellNatives(NativeBinder& binder) {
     return uint32_t(platform::CurrentDesktopShell().Explore(folder));
   });
   binder.Bind(kExportFile, [&host = binder.Host()](NativeArgs& args) { return ExportFile(host, args); });
-  binder.Bind(kSetWallpaper, SetWallpaper);
+  binder.Bind(kSetWallpaper, [&host = binder.Host()](NativeArgs& args) { return SetWallpaper(host, args); });
   binder.Bind(kSetScreenSaver, SetScreenSaver);
   binder.Bind(kStartScreenSaver, [](NativeArgs&) -> uint32_t {
     platform::CurrentDesktopShell().StartScreenSaver();

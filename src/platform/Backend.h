@@ -15,6 +15,8 @@
 
 namespace orrivel::platform {
 
+class DisplayModeSwitch;
+
 // One input action of a scripted run, as the devices would report it.
 // Positions are in the window's client pixels; keys are key-table codes.
 struct SyntheticInput {
@@ -50,8 +52,8 @@ class Backend : public WindowSystem, public MessageBoxService {
   // Moves the pointer; false when the system refuses.
   virtual bool SetCursorPos(Point to) = 0;
 
-  // The kind of drive that holds the path (always fixed on this system,
-  // unless a test says otherwise).
+  // The kind of drive that holds the path (internal form): CdRom on an
+  // optical disc, else Fixed; Unknown when it cannot be examined.
   virtual DriveKind GetDriveKind(const std::string& path) = 0;
 
   virtual bool GetPowerSetting(PowerSetting setting) = 0;
@@ -65,6 +67,9 @@ class Backend : public WindowSystem, public MessageBoxService {
 
   // What shows the screen device's frames in the windows.
   virtual Presenter& ScreenPresenter() = 0;
+  // What changes the display's mode for full screen; null where it cannot
+  // be changed.
+  virtual DisplayModeSwitch* ModeSwitch() { return nullptr; }
 
   // Feeds one scripted input action to the window as the devices would:
   // by default, the window messages it causes.

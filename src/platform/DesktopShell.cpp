@@ -1,5 +1,8 @@
 #include "platform/DesktopShell.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "platform/Backend.h"
 #include "platform/PathResolver.h"
 #include "platform/Process.h"
@@ -23,6 +26,77 @@ std::string Quote(std::string_view text) {
   return out + "'";
 }
 
+// The desktop families that keep their wallpaper in gsettings, by the names
+// $XDG_CURRENT_DESKTOP lists (colon-separated, any letter case).
+enum class WallpaperFamily { None, Gnome, Cinnamon, Mate };
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  }
+  return out;
+}
+
+WallpaperFamily FamilyOf(std::string_view currentDesktop) {
+  size_t start = 0;
+  while (start <= currentDesktop.size()) {
+    const size_t end = std::min(currentDesktop.find(':', start), currentDesktop.size());
+    const std::string name = Lower(currentDesktop.substr(start, end - start));
+    if (name == "x-cinnamon" || name == "cinnamon") return WallpaperFamily::Cinnamon;
+    if (name == "mate") return WallpaperFamily::Mate;
+    if (name == "gnome" || name == "unity" || name == "budgie" || name == "pantheon" || name == "gnome-flashback" ||
+        name == "gnome-classic") {
+      return WallpaperFamily::Gnome;
+    }
+    start = end + 1;
+  }
+  return WallpaperFamily::None;
+}
+
+// A file address of a host path, every byte outside the unreserved set and
+// '/' written as %XX.
+std::string FileUri(const std::string& path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string uri = "file://";
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
+        byte == '-' || byte == '.' || byte == '_' || byte == '~' || byte == '/') {
+      uri += c;
+    } else {
+      uri += '%';
+      uri += kHex[byte >> 4];
+      uri += kHex[byte & 15];
+    }
+  }
+  return uri;
+}
+
+// A text as a settings value: a quoted string, so that no text is read as
+// another kind of value.
+std::string SettingText(std::string_view text) {
+  std::string out = "'";
+  for (const char c : text) {
+    if (c == '\\' || c == '\'') out += '\\';
+    out += c;
+  }
+  return out + "'";
+}
+
+std::string PictureOptions(int32_t style) {
+  switch (style) {
+    case 1: return "'wallpaper'";
+    case 2: return "'stretched'";
+    default: return "'centered'";
+  }
+}
+
+std::string CurrentDesktopName() {
+  const char* value = std::getenv("XDG_CURRENT_DESKTOP");
+  return value ? value : "";
+}
+
 }  // namespace
 
 void DesktopShell::Record(RequestKind kind, std::string_view target) {
@@ -40,9 +114,9 @@ int DesktopShell::Explore(std::string_view internalFolder) {
   return Launch(RequestKind::Explore, internalFolder);
 }
 
-bool DesktopShell::SetWallpaper(std::string_view path) {
-  Record(RequestKind::SetWallpaper, path);
-  return false;
+bool DesktopShell::SetWallpaper(std::string_view picture, int32_t style) {
+  Record(RequestKind::SetWallpaper, picture);
+  return HasWallpaperSetting() && ApplyWallpaper(std::string(picture), style);
 }
 
 bool DesktopShell::ScreenSaverActive() { return false; }
@@ -54,7 +128,7 @@ bool DesktopShell::SetScreenSaverActive(bool active) {
 
 bool DesktopShell::StartScreenSaver() {
   Record(RequestKind::StartScreenSaver, "");
-  return false;
+  return ActivateScreenSaver();
 }
 
 void DesktopShell::WriteValue(const std::string& key, const std::string& name, const std::string& value) {
@@ -97,6 +171,57 @@ int XdgDesktopShell::Launch(RequestKind kind, std::string_view target) {
   if (kind != RequestKind::Open) return 2;
   return StartProcess("xdg-open " + Quote(target) + " >/dev/null 2>&1", ProcessWait::None) == 0 ? 0 : 2;
 }
+
+std::vector<std::vector<std::string>> XdgDesktopShell::WallpaperCommands(std::string_view currentDesktop,
+                                                                         const std::string& picture,
+                                                                         int32_t style) {
+  const auto set = [](const char* schema, const char* key, std::string value) {
+    return std::vector<std::string>{"gsettings", "set", schema, key, std::move(value)};
+  };
+  switch (FamilyOf(currentDesktop)) {
+    case WallpaperFamily::Gnome: {
+      const char* schema = "org.gnome.desktop.background";
+      // The dark style's picture too: the desktop shows that one while its
+      // dark style is on (older versions have no such key and refuse it).
+      return {set(schema, "picture-options", PictureOptions(style)),
+              set(schema, "picture-uri", SettingText(FileUri(picture))),
+              set(schema, "picture-uri-dark", SettingText(FileUri(picture)))};
+    }
+    case WallpaperFamily::Cinnamon: {
+      const char* schema = "org.cinnamon.desktop.background";
+      return {set(schema, "picture-options", PictureOptions(style)),
+              set(schema, "picture-uri", SettingText(FileUri(picture)))};
+    }
+    case WallpaperFamily::Mate: {
+      const char* schema = "org.mate.background";
+      return {set(schema, "picture-options", PictureOptions(style)),
+              set(schema, "picture-filename", SettingText(picture))};
+    }
+    case WallpaperFamily::None:
+      break;
+  }
+  return {};
+}
+
+bool XdgDesktopShell::HasWallpaperSetting() {
+  return FamilyOf(CurrentDesktopName()) != WallpaperFamily::None && HasProgram("gsettings");
+}
+
+bool XdgDesktopShell::ApplyWallpaper(const std::string& picture, int32_t style) {
+  const auto commands = WallpaperCommands(CurrentDesktopName(), picture, style);
+  if (commands.empty() || picture.empty()) return false;
+  bool started = true;
+  for (const auto& command : commands) started = RunProgram(command) && started;
+  return started;
+}
+
+bool XdgDesktopShell::ActivateScreenSaver() {
+  return HasProgram("xdg-screensaver") && RunProgram({"xdg-screensaver", "activate"});
+}
+
+bool XdgDesktopShell::RunProgram(const std::vector<std::string>& args) { return StartProgramArguments(args) == 0; }
+
+bool XdgDesktopShell::HasProgram(const std::string& name) { return ProgramOnSearchPath(name); }
 
 DesktopShell& CurrentDesktopShell() {
   if (DesktopShell* installed = g_slot.Installed()) return *installed;

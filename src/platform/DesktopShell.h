@@ -1,11 +1,11 @@
 #pragma once
 // What scripts may ask of the desktop: open a document or an address with
-// the program the desktop has for it, show a folder, and the wallpaper and
-// screen-saver settings. There is no system registry or "system.ini" here:
-// their values go to a stand-in that keeps what was written, and the
-// desktop itself is never changed. Every request is recorded; a desktop
-// that really opens documents starts "xdg-open" for them, which tests never
-// do.
+// the program the desktop has for it, show a folder, set the wallpaper and
+// start the screen saver. There is no system registry or "system.ini" here:
+// their values go to a stand-in that keeps what was written. Every request
+// is recorded; the desktop of a real display is reached through its own
+// programs ("xdg-open", "gsettings", "xdg-screensaver"), started with an
+// argument vector and never waited for, which tests never do.
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -31,10 +31,16 @@ class DesktopShell {
   // 0 started, else the reason it could not be (2 nothing to start it with).
   int Open(std::string_view target);
   int Explore(std::string_view internalFolder);
-  // Wallpapers and screen savers are the desktop's own: refused (false).
-  bool SetWallpaper(std::string_view path);
+  // Whether the desktop has a wallpaper setting this shell can reach.
+  virtual bool HasWallpaperSetting() { return false; }
+  // Shows the picture (a PNG file, host path) as the wallpaper: style 0
+  // centred, 1 tiled, 2 stretched. True when the desktop was told.
+  bool SetWallpaper(std::string_view picture, int32_t style);
+  // Screen-saver programs are the desktop's own: this shell does not
+  // install one, so the setting stays as the desktop has it (false).
   bool ScreenSaverActive();
   bool SetScreenSaverActive(bool active);
+  // True when the desktop was asked to start its screen saver.
   bool StartScreenSaver();
 
   // The registry stand-in: values by key and name.
@@ -51,6 +57,8 @@ class DesktopShell {
  protected:
   // Starts the desktop's opener on the host form of the target; 0 started.
   virtual int Launch(RequestKind kind, std::string_view target) = 0;
+  virtual bool ApplyWallpaper(const std::string& /*picture*/, int32_t /*style*/) { return false; }
+  virtual bool ActivateScreenSaver() { return false; }
 
  private:
   void Record(RequestKind kind, std::string_view target);
@@ -69,10 +77,27 @@ class RecordingDesktopShell : public DesktopShell {
 };
 
 // Starts "xdg-open" on the target (an internal path becomes its host path;
-// an address goes as it is).
+// an address goes as it is). The wallpaper goes through "gsettings" on the
+// desktops that keep it there (the GNOME family, Cinnamon, MATE, as
+// $XDG_CURRENT_DESKTOP names them); the screen saver is started with
+// "xdg-screensaver activate".
 class XdgDesktopShell : public DesktopShell {
+ public:
+  bool HasWallpaperSetting() override;
+
+  // The argument vectors that set the wallpaper on this desktop; empty
+  // where it keeps no wallpaper setting.
+  static std::vector<std::vector<std::string>> WallpaperCommands(std::string_view currentDesktop,
+                                                                 const std::string& picture, int32_t style);
+
  protected:
   int Launch(RequestKind kind, std::string_view target) override;
+  bool ApplyWallpaper(const std::string& picture, int32_t style) override;
+  bool ActivateScreenSaver() override;
+  // Where the programs start, and whether one is installed: tests replace
+  // both, so that the tester's own desktop is left alone.
+  virtual bool RunProgram(const std::vector<std::string>& args);
+  virtual bool HasProgram(const std::string& name);
 };
 
 // The shell in use: the installed one, else a recording one for a headless

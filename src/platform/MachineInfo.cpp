@@ -12,6 +12,8 @@
 #include <set>
 #include <sstream>
 
+#include "platform/DriveProbe.h"
+
 namespace orrivel::platform {
 namespace {
 
@@ -28,6 +30,8 @@ std::string ReadFirstLine(const std::string& path) {
 }
 
 // Mount points in /proc/self/mounts escape blanks and such as \ooo.
+}  // namespace
+
 std::string UnescapeMount(const std::string& text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -41,6 +45,8 @@ std::string UnescapeMount(const std::string& text) {
   }
   return out;
 }
+
+namespace {
 
 bool IsRemovableBlockDevice(const std::string& device) {
   std::string name = device.substr(device.find_last_of('/') + 1);
@@ -162,7 +168,7 @@ DriveKind ClassifyMount(const std::string& fsType, const std::string& device) {
 
 std::vector<MountedDrive> ListDrives() {
   std::vector<MountedDrive> drives;
-  std::ifstream in("/proc/self/mounts");
+  std::ifstream in(CurrentDriveProbe().mountTable);
   std::set<std::string> seen;
   std::string line;
   while (std::getline(in, line)) {

@@ -31,6 +31,8 @@ struct MountedDrive {
 std::vector<MountedDrive> ListDrives();
 // The drive kind from a mount's file-system type and device (for checks).
 DriveKind ClassifyMount(const std::string& fsType, const std::string& device);
+// A mount-table field with its octal escapes ("\\040" for a space) undone.
+std::string UnescapeMount(const std::string& text);
 
 // Host path of a special folder by its number (0 desktop, 5 documents,
 // 0x1A application data, 0x1C local application data, 0x27 pictures, ...),

@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -132,6 +134,29 @@ int StartProgram(std::string_view commandLine, ProcessWait wait) {
   auto args = ProgramArguments(commandLine, &searchPath);
   if (!args) return 1;
   return Started(Spawn(std::move(*args), -1, searchPath), wait);
+}
+
+int StartProgramArguments(const std::vector<std::string>& args) {
+  if (args.empty() || args.front().empty()) return 1;
+  // What the program prints is not the player's business.
+  const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  const pid_t pid = Spawn(args, devNull, true);
+  if (devNull >= 0) ::close(devNull);
+  return Started(pid, ProcessWait::None);
+}
+
+bool ProgramOnSearchPath(std::string_view name) {
+  if (name.empty() || name.find('/') != std::string_view::npos) return false;
+  const char* path = std::getenv("PATH");
+  const std::string folders = path ? path : "/usr/bin:/bin";
+  size_t start = 0;
+  while (start <= folders.size()) {
+    const size_t end = std::min(folders.find(':', start), folders.size());
+    const std::string folder = folders.substr(start, end - start);
+    if (!folder.empty() && ::access((folder + "/" + std::string(name)).c_str(), X_OK) == 0) return true;
+    start = end + 1;
+  }
+  return false;
 }
 
 int RunProgramToFile(std::string_view commandLine, File& output) {

@@ -39,6 +39,13 @@ std::optional<std::vector<std::string>> SplitCommandLine(std::string_view comman
 int StartProgram(std::string_view commandLine, ProcessWait wait);
 int RunProgramToFile(std::string_view commandLine, File& output);
 
+// Starts a program found on the search path with these arguments (UTF-8,
+// the program's name first), never through a shell, and returns at once;
+// the child is reaped in the background. 0 started, 1 it could not start.
+int StartProgramArguments(const std::vector<std::string>& args);
+// True when a program of this name is on the search path.
+bool ProgramOnSearchPath(std::string_view name);
+
 // Shows a folder (internal path) in the desktop's file manager. 0 started,
 // 2 there is no file manager to start or the path has no host form.
 int OpenInFileManager(std::string_view internalFolder);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/DisplayModeSwitch.h"
+
 namespace orrivel::platform {
 
 SurfacePixelFormat FormatForDepth(uint32_t bits) {
@@ -17,7 +19,10 @@ SurfacePixelFormat FormatForDepth(uint32_t bits) {
   }
 }
 
+SoftDirectDraw::~SoftDirectDraw() { RestoreDisplayMode(); }
+
 int SoftDirectDraw::Initialize(const Guid* driver, bool emulationOnly) {
+  RestoreDisplayMode();
   const DisplayMachine& machine = CurrentDisplayMachine();
   if (!machine.libraryPresent) return kDdNoDriver;
   const MachineDriver* found = FindMachineDriver(emulationOnly ? nullptr : driver);
@@ -53,6 +58,11 @@ int SoftDirectDraw::SetDisplayMode(int32_t width, int32_t height, uint32_t bits,
            (refresh == 0 || m.refresh == refresh);
   });
   if (it == driver_.modes.end()) return kDdUnsupported;
+  if (DisplayModeSwitch* display = CurrentDisplayModeSwitch()) {
+    displaySwitched_ = false;
+    if (!display->SwitchTo(modeWindow_, width, height, uint8_t(bits))) return kDdDisplayRefused;
+    displaySwitched_ = true;
+  }
   mode_ = *it;
   if (refresh == 0) mode_.refresh = 0;
   modeSet_ = true;
@@ -60,12 +70,21 @@ int SoftDirectDraw::SetDisplayMode(int32_t width, int32_t height, uint32_t bits,
 }
 
 int SoftDirectDraw::RestoreDisplayMode() {
+  if (displaySwitched_) {
+    displaySwitched_ = false;
+    if (DisplayModeSwitch* display = CurrentDisplayModeSwitch()) display->Restore();
+  }
   if (!initialized_) return kDdNotInitialized;
   modeSet_ = false;
   return kDdOk;
 }
 
-DisplayMode SoftDirectDraw::CurrentMode() const { return modeSet_ ? mode_ : driver_.desktop; }
+DisplayMode SoftDirectDraw::CurrentMode() const {
+  if (const DisplayModeSwitch* display = CurrentDisplayModeSwitch(); display && display->ModeInForce()) {
+    return *display->ModeInForce();
+  }
+  return modeSet_ ? mode_ : driver_.desktop;
+}
 
 std::vector<DisplayMode> SoftDirectDraw::EnumDisplayModes() const {
   return initialized_ ? driver_.modes : std::vector<DisplayMode>{};

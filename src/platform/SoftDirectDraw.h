@@ -22,6 +22,7 @@ enum DirectDrawResult : int32_t {
   kDdNotInitialized = 4,
   kDdOutOfVideoMemory = 5,
   kDdNoDriver = 6,
+  kDdDisplayRefused = 7,   // the display itself offers no such mode or refused it
 };
 
 // Cooperative levels.
@@ -52,6 +53,11 @@ struct SurfaceRequest {
 
 class SoftDirectDraw {
  public:
+  SoftDirectDraw() = default;
+  ~SoftDirectDraw();
+  SoftDirectDraw(const SoftDirectDraw&) = delete;
+  SoftDirectDraw& operator=(const SoftDirectDraw&) = delete;
+
   // Binds the object to a driver (null or all zero: the default driver), or
   // to the default driver's software emulation.
   int Initialize(const Guid* driver, bool emulationOnly);
@@ -59,10 +65,16 @@ class SoftDirectDraw {
 
   int SetCooperativeLevel(WindowId window, uint32_t flags);
   uint32_t CooperativeLevel() const { return level_; }
+  // The window that a display mode is set for (the full-screen window).
+  void SetModeWindow(WindowId window) { modeWindow_ = window; }
+  // A mode of the driver's list. Where the display's mode can really be
+  // changed (platform/DisplayModeSwitch.h) the display is switched too, to
+  // that mode or the nearest larger one; kDdDisplayRefused when it cannot.
   int SetDisplayMode(int32_t width, int32_t height, uint32_t bits, uint32_t refresh);
   int RestoreDisplayMode();
   bool DisplayModeSet() const { return modeSet_; }
-  // The mode in force: the one set, else the driver's desktop mode.
+  // The mode in force: the display's real one while a mode is switched,
+  // else the one set, else the driver's desktop mode.
   DisplayMode CurrentMode() const;
   std::vector<DisplayMode> EnumDisplayModes() const;
 
@@ -84,6 +96,8 @@ class SoftDirectDraw {
   MachineDriver driver_;
   uint32_t level_ = 0;
   bool modeSet_ = false;
+  bool displaySwitched_ = false;  // this object switched the real display
+  WindowId modeWindow_ = kNoWindow;
   DisplayMode mode_;
   int surfacesMade_ = 0;
 };

@@ -1,8 +1,12 @@
 #include "resource/Paths.h"
 
+#include <optional>
 #include <vector>
 
 #include "base/Cp932.h"
+#include "platform/DriveProbe.h"
+#include "platform/FileSystem.h"
+#include "platform/PathResolver.h"
 #include "resource/BaseFolder.h"
 
 namespace orrivel {
@@ -161,9 +165,20 @@ void RemoveFileExtension(std::string& path, std::string* extension) {
   path.resize(dot);
 }
 
-int FindFileOnAllDrives(std::string_view, std::string* root) {
+int FindFileOnAllDrives(std::string_view fileName, std::string* root) {
   if (root) root->clear();
-  return 1;
+  bool examined = false;
+  for (const std::string& mountPoint : platform::OpticalMountPoints()) {
+    std::optional<std::string> driveRoot = platform::ToInternalPath(mountPoint);
+    // A disc whose mount point has no internal form cannot be named to a script.
+    if (!driveRoot || !AppendSeparator(*driveRoot)) continue;
+    examined = true;
+    const std::string candidate = *driveRoot + std::string(fileName);
+    if (!fileName.empty() && (candidate.size() >= kMaxPath || !platform::PathExists(candidate))) continue;
+    if (root) *root = *driveRoot;
+    return 0;
+  }
+  return examined ? 2 : 1;
 }
 
 }  // namespace orrivel

@@ -42,8 +42,10 @@ std::string GetFileExtension(std::string_view path);
 // path unchanged, when there is no dot).
 void RemoveFileExtension(std::string& path, std::string* extension);
 
-// Looks for a file at the root of the CD-ROM drives. This machine shows no
-// such drives, so the answer is always 1 (no drive examined).
+// Looks for a file at the root of the mounted optical discs, in mount
+// order; an empty name takes the first disc. 0 found (root gets the disc's
+// root, ending with a separator), 1 no disc was examined, 2 discs exist but
+// none holds the file.
 int FindFileOnAllDrives(std::string_view fileName, std::string* root);
 
 // Separator test and last-separator search that respect two-byte characters.

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "base/MonitorList.h"
@@ -13,6 +15,7 @@
 #include "platform/Backend.h"
 #include "platform/DefaultWindowClient.h"
 #include "platform/DisplayMachine.h"
+#include "platform/DisplayModeSwitch.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "raster/PixelFormat.h"
 #include "scene/CanvasDrawImage.h"
@@ -615,6 +618,135 @@ TEST_F(ScreenRig, ADeletedScreenCanvasIsDroppedAtOnceWhateverDeletesIt) {
     EXPECT_EQ(device_->PresentFrame(), 0);
   }
   DisplayScreenDevice::SetCanvasCreator(nullptr);
+}
+
+// --- real display modes ------------------------------------------------------------------------
+
+// A display whose mode can be changed: it offers its modes, notes what it is
+// told, and can refuse every change, as the SDL one does when the display
+// will not take a mode.
+class FakeDisplay : public platform::DisplayModeSwitch {
+ public:
+  explicit FakeDisplay(std::vector<platform::DisplayMode> offered) : offered_(std::move(offered)) {}
+  bool refuse = false;
+  std::vector<std::string> log;
+
+ protected:
+  std::vector<platform::DisplayMode> OfferedModes(platform::WindowId) override { return offered_; }
+  bool Enter(platform::WindowId window, const platform::DisplayMode& mode) override {
+    if (refuse) return false;
+    log.push_back("enter " + std::to_string(window) + " " + std::to_string(mode.width) + "x" +
+                  std::to_string(mode.height) + "x" + std::to_string(mode.depth));
+    return true;
+  }
+  void Leave(platform::WindowId window) override { log.push_back("leave " + std::to_string(window)); }
+
+ private:
+  std::vector<platform::DisplayMode> offered_;
+};
+
+// Full screen with a mode change for an 800 x 600 picture, through the
+// DirectDraw route or the display-settings route.
+void EnterChangedFullScreen(DisplayScreenDevice& device, platform::WindowId window, Picture& picture,
+                            bool throughDirectDraw) {
+  device.SetContentSize(800, 600);
+  device.AttachScreenImage(&picture.image);
+  device.SetDrawingMethod(2);
+  MonitorList monitors = OneMonitor(1280, 800, 32);
+  ASSERT_EQ(device.EnumMonitors(&monitors, 800, 600, throughDirectDraw), 0);
+  ASSERT_EQ(device.SelectMonitor(true, 0, 0, 32, &monitors), 0);
+  ASSERT_EQ(device.SetScreenMode(window, false, false, false), 0);
+}
+
+TEST_F(ScreenRig, FullScreenSwitchesTheDisplayAndLeavingGivesTheDesktopItsModeBack) {
+  for (const bool throughDirectDraw : {true, false}) {
+    SCOPED_TRACE(throughDirectDraw ? "DirectDraw" : "display settings");
+    FakeDisplay display({{1280, 800, 32, 60}, {800, 600, 16, 60}, {800, 600, 32, 60}, {640, 480, 32, 60}});
+    platform::ScopedDisplayModeSwitch scope(display);
+    const std::string enter = "enter " + std::to_string(window_) + " 800x600x32";
+    const std::string leave = "leave " + std::to_string(window_);
+    auto device = std::make_unique<DisplayScreenDevice>();
+    Picture picture(800, 600);
+    EnterChangedFullScreen(*device, window_, picture, throughDirectDraw);
+    EXPECT_EQ(display.log, (std::vector<std::string>{enter}));
+    ASSERT_TRUE(display.Holds(window_));
+    EXPECT_FALSE(device->Scaled());
+    // The picture fills the mode 1:1.
+    ASSERT_EQ(device->PresentFrame(), 0);
+    EXPECT_TRUE(ShowsPicture(0, 0, 800, 600));
+    EXPECT_EQ(Shown()->width, 800);
+    // A window gives the desktop its mode back; full screen takes it again,
+    // and the device's end gives it back once more.
+    ASSERT_EQ(device->SetScreenMode(window_, true, false, false), 0);
+    EXPECT_EQ(display.log, (std::vector<std::string>{enter, leave}));
+    EXPECT_FALSE(display.ModeInForce().has_value());
+    ASSERT_EQ(device->SetScreenMode(window_, false, false, false), 0);
+    device.reset();
+    EXPECT_EQ(display.log, (std::vector<std::string>{enter, leave, enter, leave}));
+    EXPECT_FALSE(display.ModeInForce().has_value());
+  }
+}
+
+TEST_F(ScreenRig, WithoutTheGamesSizeTheNearestLargerModeShowsThePictureCentred) {
+  for (const bool throughDirectDraw : {true, false}) {
+    SCOPED_TRACE(throughDirectDraw ? "DirectDraw" : "display settings");
+    FakeDisplay display({{1280, 800, 32, 60}, {1152, 864, 32, 60}, {1024, 768, 32, 60}, {640, 480, 32, 60}});
+    platform::ScopedDisplayModeSwitch scope(display);
+    auto device = std::make_unique<DisplayScreenDevice>();
+    Picture picture(800, 600);
+    EnterChangedFullScreen(*device, window_, picture, throughDirectDraw);
+    EXPECT_EQ(display.log, (std::vector<std::string>{"enter " + std::to_string(window_) + " 1024x768x32"}));
+    ASSERT_EQ(device->PresentFrame(), 0);
+    const HeadlessPresenter::Frame* frame = Shown();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(frame->width, 1024);
+    ASSERT_EQ(frame->height, 768);
+    EXPECT_TRUE(ShowsPicture(112, 84, 800, 600));
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{111, 300}, std::pair{912, 300}, std::pair{500, 83},
+                               std::pair{500, 684}, std::pair{1023, 767}}) {
+      EXPECT_EQ(frame->pixels[size_t(y) * 1024 + size_t(x)], 0u) << x << "," << y;
+    }
+    // The cursor is read in the mode's pixels: the picture's place there.
+    EXPECT_TRUE(device->letterbox);
+    EXPECT_EQ(device->displayRect, (Rect{112, 84, 912, 684}));
+    EXPECT_EQ(device->monitorRect, (Rect{0, 0, 1024, 768}));
+  }
+}
+
+TEST_F(ScreenRig, WhenTheDisplayRefusesTheDesktopsModeStaysWithThePictureScaled) {
+  struct Case {
+    const char* what;
+    std::vector<platform::DisplayMode> offered;
+    bool refuse;
+    bool throughDirectDraw;
+  };
+  const Case cases[] = {
+      {"the display refuses the mode", {{800, 600, 32, 60}}, true, true},
+      {"no mode as large as the picture", {{640, 480, 32, 60}, {800, 480, 32, 60}}, false, true},
+      {"the display refuses the settings' change", {{800, 600, 32, 60}}, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeDisplay display(c.offered);
+    display.refuse = c.refuse;
+    platform::ScopedDisplayModeSwitch scope(display);
+    auto device = std::make_unique<DisplayScreenDevice>();
+    Picture picture(800, 600);
+    EnterChangedFullScreen(*device, window_, picture, c.throughDirectDraw);
+    EXPECT_TRUE(display.log.empty());
+    EXPECT_FALSE(display.ModeInForce().has_value());
+    EXPECT_EQ(device->mode, 1);
+    EXPECT_FALSE(device->exclusive);
+    // The desktop's 1280 x 800 with the 4:3 picture between side bands.
+    EXPECT_TRUE(device->Scaled());
+    EXPECT_EQ(device->PlacedRect(), (Rect{107, 0, 1173, 800}));
+    ASSERT_EQ(device->PresentFrame(), 0);
+    const HeadlessPresenter::Frame* frame = Shown();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->width, 1280);
+    EXPECT_EQ(frame->pixels[size_t(400) * 1280 + 50], 0u);
+    EXPECT_EQ(frame->pixels[0 * 1280 + 107], Pattern(0, 0));
+  }
 }
 
 // --- the headless presenter ------------------------------------------------------------------

@@ -4,6 +4,7 @@
 // tool is missing.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -14,11 +15,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "base/MonitorList.h"
 #include "display/DisplayScreenDevice.h"
+#include "display/XvfbDisplayModes.h"
 #include "elg/PngFile.h"
 #include "platform/Backend.h"
 #include "platform/DefaultWindowClient.h"
@@ -336,6 +341,165 @@ TEST_F(XvfbScreen, AfterARendererResetTheWholeFrameGoesUp) {
   EXPECT_EQ(shot[size_t(119) * 160 + 159], 0xC0A060u);
   EXPECT_EQ(std::count(shot.begin(), shot.end(), 0xC0A060u), std::ptrdiff_t(shot.size()));
   EXPECT_TRUE(presenter.TakeDeviceReset());
+}
+
+// --- real display modes --------------------------------------------------------------------
+
+constexpr const char* kCrashChildVariable = "ORRIVEL_MODE_CRASH_CHILD";
+
+// A picture of the pattern, width x height.
+void FillPattern(CanvasDrawObject& picture, int32_t width, int32_t height) {
+  ASSERT_EQ(picture.Load(width, height, 32, 0), 0);
+  for (int32_t y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(picture.GetSurface()->GetScanLine(y));
+    for (int32_t x = 0; x < width; ++x) row[x] = Pattern(x, y);
+  }
+  picture.AddDirty(nullptr);
+}
+
+// Full screen with a mode change for the picture, as the game's settings
+// ask for it: the monitor as the machine shows it, the mode of the
+// picture's size, through the DirectDraw route.
+int EnterFullScreenWithModeChange(DisplayScreenDevice& device, CanvasDrawObject& picture, platform::WindowId window) {
+  const int32_t width = picture.GetSurface()->GetWidth(), height = picture.GetSurface()->GetHeight();
+  device.SetContentSize(width, height);
+  device.AttachScreenImage(&picture);
+  device.SetDrawingMethod(2);
+  device.SetSmoothFiltering(false);
+  MonitorList monitors;
+  if (device.EnumMonitors(&monitors, width, height, true) != 0) return -1;
+  if (device.SelectMonitor(true, 0, 0, 32, &monitors) != 0) return -2;
+  return device.SetScreenMode(window, false, false, false);
+}
+
+TEST_F(XvfbScreen, FullScreenSwitchesTheDisplaysModeAndGivesTheDesktopItsOwnBack) {
+  test::XvfbDisplayModes modes(display_);
+  if (!modes.Available()) GTEST_SKIP() << "the X server's resize-and-rotate extension is not reachable";
+  // Modes no larger than the server's screen.
+  ASSERT_TRUE(modes.Add(1024, 768));
+  ASSERT_TRUE(modes.Add(800, 600));
+  const std::pair<int, int> desktop{1280, 800};
+  ASSERT_EQ(modes.Shown(), desktop);
+  platform::DefaultWindowClient client(*backend_);
+  const platform::WindowId window = ShowWindow(client, 640, 480);
+  ASSERT_NE(window, 0u);
+  struct Step {
+    const char* what;
+    int32_t width, height;
+    std::pair<int, int> mode;
+    Rect picture;
+  };
+  const Step steps[] = {
+      {"the game's own size", 1024, 768, {1024, 768}, {0, 0, 1024, 768}},
+      {"no mode of the game's size: the nearest larger, picture centred", 640, 480, {800, 600},
+       {80, 60, 720, 540}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    CanvasDrawObject picture;
+    FillPattern(picture, step.width, step.height);
+    auto device = std::make_unique<DisplayScreenDevice>();
+    ASSERT_EQ(EnterFullScreenWithModeChange(*device, picture, window), 0);
+    Pump();
+    EXPECT_EQ(modes.Shown(), step.mode);
+    for (int i = 0; i < 2; ++i) {
+      picture.AddDirty(nullptr);
+      ASSERT_EQ(device->PresentFrame(), 0);
+      Pump();
+    }
+    // The picture 1:1 where it belongs, black around it.
+    const std::vector<uint32_t> shot = Screenshot(step.mode.first, step.mode.second);
+    ASSERT_EQ(shot.size(), size_t(step.mode.first) * size_t(step.mode.second));
+    const Rect& p = step.picture;
+    auto at = [&](int32_t x, int32_t y) { return shot[size_t(y) * size_t(step.mode.first) + size_t(x)]; };
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{step.width - 1, 0}, std::pair{17, 29},
+                               std::pair{step.width - 1, step.height - 1}}) {
+      EXPECT_EQ(at(p.left + x, p.top + y), Pattern(x, y)) << x << "," << y;
+    }
+    if (p.left > 0) {
+      EXPECT_EQ(at(p.left - 1, p.top + 5), 0u);
+      EXPECT_EQ(at(p.right, p.bottom - 5), 0u);
+      EXPECT_EQ(at(p.left + 5, p.top - 1), 0u);
+    }
+    // A window gives the desktop its mode back; full screen takes the
+    // game's again; the device's end gives it back once more.
+    ASSERT_EQ(device->SetScreenMode(window, true, false, false), 0);
+    Pump();
+    EXPECT_EQ(modes.Shown(), desktop);
+    ASSERT_EQ(device->SetScreenMode(window, false, false, false), 0);
+    Pump();
+    EXPECT_EQ(modes.Shown(), step.mode);
+    device.reset();
+    Pump();
+    EXPECT_EQ(modes.Shown(), desktop);
+  }
+}
+
+// Started by the test below in a process of its own on the same X server:
+// full screen in a mode of the game's own, then a crash.
+TEST(XvfbModeCrashChild, SwitchesThenCrashes) {
+  if (std::getenv(kCrashChildVariable) == nullptr) GTEST_SKIP() << "run by XvfbScreen.ACrashGivesTheDesktopItsModeBack";
+  ORRIVEL_LEAK_CHECKS_OFF();
+  std::string error;
+  auto backend = platform::SdlBackend::Create(&error);
+  ASSERT_NE(backend, nullptr) << error;
+  platform::ScopedBackend scope(*backend);
+  platform::DefaultWindowClient client(*backend);
+  backend->RegisterClass(platform::WindowClass{"crash"});
+  platform::WindowCreateParams params;
+  params.className = "crash";
+  params.text = "orrivel-mode-crash";
+  params.width = 800;
+  params.height = 600;
+  params.client = &client;
+  const platform::WindowId window = backend->CreateWindow(params);
+  ASSERT_NE(window, 0u);
+  backend->ShowWindow(window, platform::SW_SHOW);
+  CanvasDrawObject picture;
+  FillPattern(picture, 800, 600);
+  DisplayScreenDevice device;
+  ASSERT_EQ(EnterFullScreenWithModeChange(device, picture, window), 0);
+  test::XvfbDisplayModes modes(std::getenv("DISPLAY"));
+  for (int i = 0; i < 50 && modes.Shown() != std::pair{800, 600}; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  // Only a run that really switched says so, then crashes.
+  ASSERT_EQ(modes.Shown(), (std::pair{800, 600}));
+  std::FILE* mark = std::fopen(std::getenv(kCrashChildVariable), "w");
+  ASSERT_NE(mark, nullptr);
+  std::fclose(mark);
+  ::raise(SIGSEGV);
+}
+
+TEST_F(XvfbScreen, ACrashGivesTheDesktopItsModeBack) {
+  test::XvfbDisplayModes modes(display_);
+  if (!modes.Available()) GTEST_SKIP() << "the X server's resize-and-rotate extension is not reachable";
+  ASSERT_TRUE(modes.Add(800, 600));
+  std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  const std::string switched = ::testing::TempDir() + "orrivel-mode-crash-" + std::to_string(getpid());
+  std::remove(switched.c_str());
+  setenv(kCrashChildVariable, switched.c_str(), 1);
+  // The child's crash report is not this test's output.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  std::string filter = "--gtest_filter=XvfbModeCrashChild.SwitchesThenCrashes";
+  char* argv[] = {self.data(), filter.data(), nullptr};
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, self.c_str(), &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  unsetenv(kCrashChildVariable);
+  ASSERT_EQ(spawned, 0);
+  int status = 0;
+  ASSERT_TRUE(WaitBounded(child, "the crashing child", std::chrono::seconds(30), &status));
+  // The sanitizer's report of the crash may end the child with a status
+  // of its own instead of the signal.
+  const bool reachedItsCrash = std::filesystem::exists(switched);
+  std::remove(switched.c_str());
+  ASSERT_TRUE(reachedItsCrash) << "the child did not switch the mode (status " << status << ")";
+  EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(modes.Shown(), (std::pair{1280, 800}));
 }
 
 }  // namespace

@@ -9,16 +9,21 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "elg/BmpWriter.h"
+#include "elg/PngFile.h"
 #include "natives/NativeHarness.h"
 #include "natives/ShellNativePort.h"
 #include "platform/DesktopShell.h"
 #include "platform/PathResolver.h"
 #include "resource/ArchiveManager.h"
+#include "raster/Surface.h"
 #include "resource/BaseFolder.h"
+#include "resource/ImageLoaderManager.h"
 
 namespace orrivel {
 namespace {
@@ -42,12 +47,13 @@ class ShellNativesTest : public ::testing::Test {
     folder_ = std::filesystem::temp_directory_path() / ("orrivel-shell-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder_);
     // The user's folders live in the test's own home.
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME"}) {
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CURRENT_DESKTOP"}) {
       const char* value = std::getenv(name);
       savedEnv_.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
     }
     ::setenv("HOME", (folder_ / "home").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (folder_ / "home" / ".config").c_str(), 1);
+    ::unsetenv("XDG_DATA_HOME");
     port_.messageBox = [this](uint8_t kind, const std::string& text, const std::optional<std::string>& caption,
                               uint8_t icon) -> uint8_t {
       asked_.push_back({kind, text, caption, icon, 0});
@@ -199,6 +205,120 @@ TEST_F(ShellNativesTest, DesktopRequestsAreRecordedAndChangeNothing) {
                                       Kind::ScreenSaverActive, Kind::ScreenSaverActive, Kind::StartScreenSaver}));
   EXPECT_EQ(shell_.Requests()[0].target, "https://example.invalid/");
   EXPECT_EQ(shell_.Requests()[1].target, "C:\\saves");
+}
+
+// A desktop that keeps its wallpaper in gsettings, whose programs are only
+// noted: the tester's own desktop is never changed.
+class NotedDesktop : public platform::XdgDesktopShell {
+ public:
+  std::vector<std::vector<std::string>> ran;
+  std::set<std::string> installed = {"gsettings", "xdg-screensaver"};
+
+ protected:
+  bool RunProgram(const std::vector<std::string>& args) override {
+    ran.push_back(args);
+    return true;
+  }
+  bool HasProgram(const std::string& name) override { return installed.count(name) != 0; }
+};
+
+class DesktopSettingsTest : public ShellNativesTest {
+ protected:
+  DesktopSettingsTest() : scopedDesktop_(desktop_) {
+    previousLoaders_ = Surface::SetLoaderManager(&loaders_);
+    loaders_.RegisterBuiltInDecoders();
+    savedBase_ = SetBaseFolderForTest(Internal(folder_) + "\\");
+    // A 2 x 2 picture, rows stored bottom-up: red, green over blue, white.
+    tools::BmpFile bmp;
+    bmp.width = 2;
+    bmp.height = 2;
+    bmp.bitCount = 24;
+    bmp.data = {0xFF, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0, 0xFF, 0, 0, 0};
+    const std::vector<uint8_t> bytes = tools::WriteBmpFile(bmp);
+    std::ofstream(folder_ / "WALL.BMP", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                              std::streamsize(bytes.size()));
+    ::setenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME", 1);
+  }
+  ~DesktopSettingsTest() override {
+    SetBaseFolderForTest(savedBase_);
+    Surface::SetLoaderManager(previousLoaders_);
+  }
+  std::filesystem::path Written() { return folder_ / "home" / ".local" / "share" / "orrivel" / "wallpaper.png"; }
+  uint32_t SetWallpaper(const std::string& file, int32_t style) {
+    return harness_.Call("SetWallpaper", {Arg::Text(file), Arg::Int(style)}).result;
+  }
+
+  NotedDesktop desktop_;
+  ImageLoaderManager loaders_;
+
+ private:
+  platform::ScopedDesktopShell scopedDesktop_;
+  ImageLoaderManager* previousLoaders_ = nullptr;
+  std::string savedBase_;
+};
+
+TEST_F(DesktopSettingsTest, TheWallpaperIsWrittenAsAPngAndGivenToTheDesktopsSetting) {
+  const std::string picture = Written().string();
+  const std::string uri = "'file://" + picture + "'";
+  struct Row {
+    int32_t style;
+    const char* options;
+  };
+  for (const Row& row : {Row{0, "'centered'"}, Row{1, "'wallpaper'"}, Row{2, "'stretched'"}}) {
+    SCOPED_TRACE(row.style);
+    desktop_.ran.clear();
+    EXPECT_EQ(SetWallpaper(Internal(folder_ / "WALL.BMP"), row.style), 1u);
+    const std::string schema = "org.gnome.desktop.background";
+    EXPECT_EQ(desktop_.ran, (std::vector<std::vector<std::string>>{
+                                {"gsettings", "set", schema, "picture-options", row.options},
+                                {"gsettings", "set", schema, "picture-uri", uri},
+                                {"gsettings", "set", schema, "picture-uri-dark", uri}}));
+  }
+  tools::PngPicture png;
+  std::string error;
+  ASSERT_TRUE(tools::ReadPng(picture, &png, &error)) << error;
+  ASSERT_EQ(png.width, 2u);
+  ASSERT_EQ(png.height, 2u);
+  std::vector<uint32_t> rgb;
+  for (size_t i = 0; i + 3 < png.pixels.size(); i += 4) {
+    rgb.push_back(uint32_t(png.pixels[i + 2]) << 16 | uint32_t(png.pixels[i + 1]) << 8 | png.pixels[i]);
+  }
+  EXPECT_EQ(rgb, (std::vector<uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}));
+  // The style values are kept as before, for scripts that read them back.
+  EXPECT_EQ(desktop_.ReadValue("Control Panel\\desktop", "WallpaperStyle"), std::optional<std::string>("2"));
+}
+
+TEST_F(DesktopSettingsTest, WithoutADesktopSettingOrAPictureNothingIsWrittenOrStarted) {
+  struct Row {
+    const char* desktop;
+    bool gsettings;
+    std::string file;
+  };
+  const std::string good = Internal(folder_ / "WALL.BMP");
+  for (const Row& row : {Row{"KDE", true, good},                                 // keeps its wallpaper elsewhere
+                         Row{"GNOME", false, good},                              // gsettings not installed
+                         Row{"GNOME", true, Internal(folder_ / "MISSING.BMP")},  // no picture
+                         Row{"GNOME", true, Internal(folder_ / ".." / "WALL.BMP")}}) {  // outside the game
+    SCOPED_TRACE(std::string(row.desktop) + " " + row.file);
+    ::setenv("XDG_CURRENT_DESKTOP", row.desktop, 1);
+    desktop_.installed = row.gsettings ? std::set<std::string>{"gsettings"} : std::set<std::string>{};
+    desktop_.ran.clear();
+    EXPECT_EQ(SetWallpaper(row.file, 2), 0u);
+    EXPECT_TRUE(desktop_.ran.empty());
+    EXPECT_FALSE(std::filesystem::exists(Written()));
+  }
+}
+
+TEST_F(DesktopSettingsTest, TheScreenSaverStartsThroughTheDesktopAndNoneIsInstalled) {
+  EXPECT_EQ(harness_.Call("StartScreenSaver", {}).result, 0u);
+  EXPECT_EQ(desktop_.ran, (std::vector<std::vector<std::string>>{{"xdg-screensaver", "activate"}}));
+  desktop_.installed.clear();
+  desktop_.ran.clear();
+  EXPECT_EQ(harness_.Call("StartScreenSaver", {}).result, 0u);
+  EXPECT_TRUE(desktop_.ran.empty());
+  // Installing a screen-saver program is not offered: 0, and nothing runs.
+  EXPECT_EQ(harness_.Call("SetScreenSaver", {Arg::Text("saver.scr")}).result, 0u);
+  EXPECT_TRUE(desktop_.ran.empty());
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ TEST(DialogServiceTest, MessageBoxesStandInForTheDialogs) {
 TEST(DialogServiceTest, TheDesktopShellKeepsWhatItWasAskedAndChangesNothing) {
   RecordingDesktopShell shell;
   EXPECT_EQ(shell.Open("C:\\readme.txt"), 0);
-  EXPECT_FALSE(shell.SetWallpaper("C:\\wall.bmp"));
+  EXPECT_FALSE(shell.SetWallpaper("C:\\wall.bmp", 0));
   EXPECT_FALSE(shell.ScreenSaverActive());
   EXPECT_FALSE(shell.StartScreenSaver());
   shell.WriteValue("Control Panel\\desktop", "WallpaperStyle", "2");
@@ -82,6 +82,39 @@ TEST(DialogServiceTest, TheDesktopShellKeepsWhatItWasAskedAndChangesNothing) {
   HeadlessBackend backend;
   ScopedBackend useBackend(backend);
   EXPECT_NE(dynamic_cast<RecordingDesktopShell*>(&CurrentDesktopShell()), nullptr);
+}
+
+TEST(DialogServiceTest, WallpaperCommandsOfEachDesktopFamily) {
+  using Commands = std::vector<std::vector<std::string>>;
+  const std::string picture = "/home/a b/it's.png";
+  struct Row {
+    const char* desktop;
+    int32_t style;
+    Commands commands;
+  };
+  const std::string gnome = "org.gnome.desktop.background";
+  const std::string uri = "'file:///home/a%20b/it%27s.png'";
+  const Row rows[] = {
+      {"GNOME", 0,
+       {{"gsettings", "set", gnome, "picture-options", "'centered'"},
+        {"gsettings", "set", gnome, "picture-uri", uri},
+        {"gsettings", "set", gnome, "picture-uri-dark", uri}}},
+      {"ubuntu:gnome", 2,
+       {{"gsettings", "set", gnome, "picture-options", "'stretched'"},
+        {"gsettings", "set", gnome, "picture-uri", uri},
+        {"gsettings", "set", gnome, "picture-uri-dark", uri}}},
+      {"X-Cinnamon", 1,
+       {{"gsettings", "set", "org.cinnamon.desktop.background", "picture-options", "'wallpaper'"},
+        {"gsettings", "set", "org.cinnamon.desktop.background", "picture-uri", uri}}},
+      {"MATE", 7,
+       {{"gsettings", "set", "org.mate.background", "picture-options", "'centered'"},
+        {"gsettings", "set", "org.mate.background", "picture-filename", "'/home/a b/it\\'s.png'"}}},
+      {"KDE", 0, {}},
+      {"", 0, {}},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(XdgDesktopShell::WallpaperCommands(row.desktop, picture, row.style), row.commands) << row.desktop;
+  }
 }
 
 }  // namespace

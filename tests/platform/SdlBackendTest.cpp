@@ -5,7 +5,11 @@
 #include <cstdlib>
 #include <string>
 
+#include <filesystem>
+
 #include "platform/Backend.h"
+#include "platform/DriveProbe.h"
+#include "platform/PathResolver.h"
 #include "platform/StopSignals.h"
 #include "platform/Messages.h"
 
@@ -39,6 +43,25 @@ TEST(SdlBackendTest, TerminationSignalEndsTheMessageLoop) {
   std::signal(SIGTERM, SIG_DFL);
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGHUP, SIG_DFL);
+}
+
+// The start-up check asks the back end what drive the game folder is on:
+// a disc when the folder's file system is an optical one.
+TEST(SdlBackendTest, AFolderOnAnOpticalFileSystemIsOnADisc) {
+  ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+  std::string why;
+  std::unique_ptr<Backend> backend = CreateBackend(false, &why);
+  if (backend->IsHeadless()) GTEST_SKIP() << why;
+  const std::string disc = std::filesystem::temp_directory_path().string();
+  DriveProbe probe;
+  probe.readFileSystemType = [&disc](const std::string& path, uint64_t* type) {
+    *type = path.rfind(disc, 0) == 0 ? kUdfFileSystem : 0xEF53;
+    return true;
+  };
+  ScopedDriveProbe scope(probe);
+  EXPECT_EQ(backend->GetDriveKind(*ToInternalPath(disc) + "\\"), DriveKind::CdRom);
+  EXPECT_EQ(backend->GetDriveKind(*ToInternalPath("/") + "\\"), DriveKind::Fixed);
+  EXPECT_EQ(backend->GetDriveKind("Z:\\no-such-folder-here\\"), DriveKind::Unknown);
 }
 
 }  // namespace

@@ -1,7 +1,14 @@
 #include "resource/Paths.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "platform/DriveProbe.h"
+#include "platform/PathResolver.h"
 #include "resource/BaseFolder.h"
 
 namespace orrivel {
@@ -110,7 +117,67 @@ TEST_F(PathsTest, Extensions) {
   RemoveFileExtension(path, &extension);
   EXPECT_EQ(path, "E:\\NODOT");
   EXPECT_EQ(extension, "");
-  EXPECT_EQ(FindFileOnAllDrives("X", nullptr), 1);
+}
+
+// The optical discs are the mount table's ISO 9660 and UDF entries; their
+// mount points are real folders here, holding what each "disc" holds.
+class OpticalDriveSearch : public PathsTest {
+ protected:
+  void SetUp() override {
+    PathsTest::SetUp();
+    root_ = std::filesystem::path(::testing::TempDir()) / ("orrivel-discs-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root_ / "disc one" / "DATA");
+    std::filesystem::create_directories(root_ / "disc2");
+    std::filesystem::create_directories(root_ / "hard");
+    std::ofstream(root_ / "disc one" / "DATA" / "GAME.LPK") << "x";
+    std::ofstream(root_ / "disc2" / "SETUP.INI") << "x";
+    std::ofstream(root_ / "hard" / "SETUP.INI") << "x";
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(root_);
+    PathsTest::TearDown();
+  }
+  // Installs a mount table of these lines; the probe lives until the test ends.
+  void Mounts(const std::string& lines) {
+    const std::string table = (root_ / "mounts").string();
+    std::ofstream(table) << lines;
+    platform::DriveProbe probe;
+    probe.mountTable = table;
+    scope_.reset();  // the old scope would put the machine's probe back
+    scope_ = std::make_unique<platform::ScopedDriveProbe>(probe);
+  }
+  std::string Internal(const std::string& name) {
+    return *platform::ToInternalPath((root_ / name).string()) + "\\";
+  }
+  std::filesystem::path root_;
+  std::unique_ptr<platform::ScopedDriveProbe> scope_;
+};
+
+TEST_F(OpticalDriveSearch, FindsTheFileOnTheMountedDiscs) {
+  const std::string hard = "/dev/sda1 " + (root_ / "hard").string() + " ext4 rw 0 0\n";
+  const std::string disc1 = "/dev/sr0 " + (root_ / "disc\\040one").string() + " iso9660 ro 0 0\n";
+  const std::string disc2 = "/dev/sr1 " + (root_ / "disc2").string() + " udf ro 0 0\n";
+  struct Case {
+    std::string table;
+    std::string name;
+    int result;
+    std::string root;  // folder under the test's root, empty for none
+  } cases[] = {
+      {hard, "SETUP.INI", 1, ""},                          // no disc mounted
+      {hard + disc1 + disc2, "SETUP.INI", 0, "disc2"},     // the second disc holds it
+      {hard + disc1 + disc2, "DATA\\GAME.LPK", 0, "disc one"},
+      {hard + disc1 + disc2, "data/game.lpk", 0, "disc one"},  // any letter case, either separator
+      {hard + disc1 + disc2, "MISSING.TXT", 2, ""},        // discs exist, none holds it
+      {disc2 + disc1, "", 0, "disc2"},                     // no name: the first disc
+      {disc2 + disc2, "DATA\\GAME.LPK", 2, ""},           // a disc listed twice is one disc
+  };
+  for (const Case& c : cases) {
+    Mounts(c.table);
+    std::string root = "unchanged";
+    EXPECT_EQ(FindFileOnAllDrives(c.name, &root), c.result) << c.table << c.name;
+    EXPECT_EQ(root, c.root.empty() ? "" : Internal(c.root)) << c.table << c.name;
+    EXPECT_EQ(FindFileOnAllDrives(c.name, nullptr), c.result) << c.table << c.name;
+  }
 }
 
 TEST_F(PathsTest, BaseFolderFollowsRelativeChanges) {

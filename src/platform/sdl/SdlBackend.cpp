@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/DriveProbe.h"
 #include "platform/ImeService.h"
 #include "platform/StopSignals.h"
 #include "platform/TextCodec.h"
@@ -54,6 +55,7 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string* error) {
 }
 
 SdlBackend::~SdlBackend() {
+  modeSwitch_.Restore();
   presenter_.ForgetAll();
   SDL_EnableScreenSaver();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -109,6 +111,8 @@ bool SdlBackend::GetCursorPos(Point& out) {
 }
 
 bool SdlBackend::SetCursorPos(Point to) { return SDL_WarpMouseGlobal(to.x, to.y) == 0; }
+
+DriveKind SdlBackend::GetDriveKind(const std::string& path) { return FolderDriveKind(path); }
 
 // Screen saver, display power saving and "keep awake" all map onto SDL's one
 // switch: the screen stays on while any of them asks for it.
@@ -249,6 +253,7 @@ bool SdlBackend::NativeCreate(WindowRecord& record) {
 }
 
 void SdlBackend::NativeDestroy(WindowRecord& record) {
+  if (modeSwitch_.Holds(record.id)) modeSwitch_.Restore();
   presenter_.Forget(record.id);
   if (record.native) SDL_DestroyWindow(AsSdl(record.native));
   record.native = nullptr;
@@ -278,6 +283,12 @@ void SdlBackend::NativeMove(WindowRecord& record) {
 }
 
 void SdlBackend::NativeSetFullScreen(WindowRecord& record) {
+  // A window in a display mode of its own is full screen already; leaving
+  // full screen gives the desktop its mode back.
+  if (modeSwitch_.Holds(record.id)) {
+    if (record.fullScreen) return;
+    modeSwitch_.Restore();
+  }
   if (record.native) {
     SDL_SetWindowFullscreen(AsSdl(record.native), record.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Backend.h"
+#include "platform/sdl/SdlDisplayModeSwitch.h"
 #include "platform/sdl/SdlPresenter.h"
 
 namespace orrivel::platform {
@@ -23,13 +24,14 @@ class SdlBackend : public Backend {
   bool EnumerateMonitors(std::vector<MonitorDesc>& out) override;
   bool GetCursorPos(Point& out) override;
   bool SetCursorPos(Point to) override;
-  DriveKind GetDriveKind(const std::string&) override { return DriveKind::Fixed; }
+  DriveKind GetDriveKind(const std::string& path) override;
   bool GetPowerSetting(PowerSetting setting) override;
   void SetPowerSetting(PowerSetting setting, bool active) override;
   uint32_t SetExecutionState(uint32_t state) override;
   int ShowMessageBox(const MessageBoxRequest& request) override;
   void FillClient(WindowId window, const Rect& area, uint32_t rgb) override;
   Presenter& ScreenPresenter() override { return presenter_; }
+  DisplayModeSwitch* ModeSwitch() override { return &modeSwitch_; }
   // Scripted input enters SDL's own event queue, so it takes the same road
   // into window messages as the devices' events.
   void InjectInput(WindowId window, const SyntheticInput& input) override;
@@ -59,6 +61,7 @@ class SdlBackend : public Backend {
   uint32_t executionState_ = 0;
   int textInputUsers_ = 0;
   SdlPresenter presenter_{*this};
+  SdlDisplayModeSwitch modeSwitch_{*this};
 };
 
 }  // namespace orrivel::platform
