@@ -70,4 +70,15 @@ void BackgroundAction::ReleaseWorkCopy() {
   canvas_->MarkAllChanged();
 }
 
+LayerAction::Loss BackgroundAction::LosingCanvas(const SpriteCanvas& canvas) const {
+  return canvas_ == &canvas ? Loss::Whole : Loss::None;
+}
+
+void BackgroundAction::LetGoCanvas(const SpriteCanvas& canvas) {
+  if (canvas_ != &canvas) return;
+  // The work copy goes with the canvas.
+  canvas_ = nullptr;
+  workCopyGeneration_ = 0;
+}
+
 }  // namespace orrivel

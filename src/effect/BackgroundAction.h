@@ -44,6 +44,10 @@ class BackgroundAction : public LayerAction {
 
   SpriteCanvas* Canvas() const { return canvas_; }
 
+  // The whole action works on its canvas.
+  Loss LosingCanvas(const SpriteCanvas& canvas) const override;
+  void LetGoCanvas(const SpriteCanvas& canvas) override;
+
  protected:
   // Results of ClaimWorkCopy.
   enum class Claim { Made, Held, Failed };

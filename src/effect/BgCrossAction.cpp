@@ -74,4 +74,13 @@ void BgCrossAction::Draw(uint32_t elapsed) {
   canvas_->MarkAllChanged();
 }
 
+LayerAction::Loss BgCrossAction::LosingCanvas(const SpriteCanvas& canvas) const {
+  return second_ == &canvas ? Loss::Whole : BackgroundAction::LosingCanvas(canvas);
+}
+
+void BgCrossAction::LetGoCanvas(const SpriteCanvas& canvas) {
+  if (second_ == &canvas) second_ = nullptr;
+  BackgroundAction::LetGoCanvas(canvas);
+}
+
 }  // namespace orrivel

@@ -38,6 +38,10 @@ class BgCrossAction : public PeriodicBackgroundAction {
 
   int32_t LastLevel() const { return lastLevel_; }
 
+  // Either page's canvas.
+  Loss LosingCanvas(const SpriteCanvas& canvas) const override;
+  void LetGoCanvas(const SpriteCanvas& canvas) override;
+
  private:
   void Draw(uint32_t elapsed) override;
 

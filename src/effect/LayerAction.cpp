@@ -1,6 +1,9 @@
 #include "effect/LayerAction.h"
 
+#include <vector>
+
 #include "base/LowPriority.h"
+#include "base/TimerList.h"
 
 namespace orrivel {
 
@@ -25,6 +28,40 @@ int32_t LayerAction::Control(std::initializer_list<ObjectArgument> cells) { retu
 int32_t LayerAction::QueryV(const ObjectArguments&) { return kNotSupported; }
 
 int32_t LayerAction::Query(std::initializer_list<ObjectArgument> cells) { return QueryV(CellList(cells)); }
+
+LayerAction::Loss LayerAction::LosingSprite(const Drawable&) const { return Loss::None; }
+LayerAction::Loss LayerAction::LosingCanvas(const SpriteCanvas&) const { return Loss::None; }
+void LayerAction::LetGoSprite(const Drawable&) {}
+void LayerAction::LetGoCanvas(const SpriteCanvas&) {}
+
+namespace {
+
+template <class Object, class Losing, class LetGo>
+void LetActionsGo(TimerList& list, const Object& object, Losing losing, LetGo letGo) {
+  // The actions first: stopping one never removes entries, but keep the
+  // walk apart from the stopping.
+  std::vector<LayerAction*> actions;
+  for (TimedTask* task : list.Tasks()) {
+    auto* action = dynamic_cast<LayerAction*>(task);
+    if (action != nullptr && !action->IsFinished()) actions.push_back(action);
+  }
+  for (LayerAction* action : actions) {
+    const LayerAction::Loss loss = (action->*losing)(object);
+    if (loss == LayerAction::Loss::None) continue;
+    if (loss == LayerAction::Loss::Whole) list.Stop(action->Handle());
+    (action->*letGo)(object);
+  }
+}
+
+}  // namespace
+
+void LetLayerActionsGoOf(TimerList& list, const Drawable& sprite) {
+  LetActionsGo(list, sprite, &LayerAction::LosingSprite, &LayerAction::LetGoSprite);
+}
+
+void LetLayerActionsGoOf(TimerList& list, const SpriteCanvas& canvas) {
+  LetActionsGo(list, canvas, &LayerAction::LosingCanvas, &LayerAction::LetGoCanvas);
+}
 
 void LayerAction::EnterLowPriority() {
   if (lowPriority_ != LowPriority::Requested || !HasEnterLowPriorityHook()) return;

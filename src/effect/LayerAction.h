@@ -24,6 +24,8 @@
 
 namespace orrivel {
 
+class Drawable;
+class SpriteCanvas;
 class TimerList;
 
 class LayerAction : public TimedTask, public DcpObject {
@@ -69,6 +71,18 @@ class LayerAction : public TimedTask, public DcpObject {
   virtual int32_t QueryV(const ObjectArguments& cells);
   int32_t Query(std::initializer_list<ObjectArgument> cells);
 
+  // A sprite or a sprite canvas the display is about to delete. Actions
+  // borrow what they work on, so each is told: Losing says how much of the
+  // action goes with it (Whole: the list stops the action at once, while
+  // the object still lives; Part: the action goes on without it), then
+  // LetGo drops every pointer to it, so that no later step, stop or
+  // destruction reaches it.
+  enum class Loss : uint8_t { None, Part, Whole };
+  virtual Loss LosingSprite(const Drawable& sprite) const;
+  virtual Loss LosingCanvas(const SpriteCanvas& canvas) const;
+  virtual void LetGoSprite(const Drawable& sprite);
+  virtual void LetGoCanvas(const SpriteCanvas& canvas);
+
   // Enters low priority once, when requested and the hook is installed.
   void EnterLowPriority();
   LowPriority GetLowPriority() const { return lowPriority_; }
@@ -80,6 +94,12 @@ class LayerAction : public TimedTask, public DcpObject {
  private:
   LowPriority lowPriority_ = LowPriority::Requested;
 };
+
+// Tells every unfinished layer action of the list that the display is
+// about to delete the sprite (or the canvas): those that cannot go on
+// without it are stopped, and all of them let go of it.
+void LetLayerActionsGoOf(TimerList& list, const Drawable& sprite);
+void LetLayerActionsGoOf(TimerList& list, const SpriteCanvas& canvas);
 
 // Reads the list's cells as a list; the pointer stays valid for the call.
 inline ObjectArguments CellList(std::initializer_list<ObjectArgument> cells) {

@@ -257,4 +257,18 @@ void SpriteChangeAction::GoToEnd() {
   SpritePanimeAction::GoToEnd();
 }
 
+LayerAction::Loss SpriteChangeAction::LosingSprite(const Drawable& sprite) const {
+  for (const ImageSprite* held : {old_, new_}) {
+    if (held != nullptr && static_cast<const Drawable*>(held) == &sprite) return Loss::Whole;
+  }
+  return SpritePanimeAction::LosingSprite(sprite);
+}
+
+void SpriteChangeAction::LetGoSprite(const Drawable& sprite) {
+  for (ImageSprite** held : {&old_, &new_}) {
+    if (*held != nullptr && static_cast<const Drawable*>(*held) == &sprite) *held = nullptr;
+  }
+  SpritePanimeAction::LetGoSprite(sprite);
+}
+
 }  // namespace orrivel

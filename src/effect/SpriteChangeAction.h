@@ -49,6 +49,10 @@ class SpriteChangeAction : public SpritePanimeAction {
   void GoToEnd() override;
   void ApplyKey(const PathRecord& key, double t) override;
 
+  // The old sprite and the new one, as well as the animated one.
+  Loss LosingSprite(const Drawable& sprite) const override;
+  void LetGoSprite(const Drawable& sprite) override;
+
   uint8_t Mode() const { return mode_; }
   bool Zoom() const { return zoom_; }
   SpriteComposite* Composite() const { return composite_.get(); }

@@ -126,4 +126,17 @@ void SpriteCrossFadeAction::Finish() {
   new_->SetVisible(1);
 }
 
+LayerAction::Loss SpriteCrossFadeAction::LosingSprite(const Drawable& sprite) const {
+  for (const ImageSprite* held : {old_, new_}) {
+    if (held != nullptr && static_cast<const Drawable*>(held) == &sprite) return Loss::Whole;
+  }
+  return Loss::None;
+}
+
+void SpriteCrossFadeAction::LetGoSprite(const Drawable& sprite) {
+  for (ImageSprite** held : {&old_, &new_}) {
+    if (*held != nullptr && static_cast<const Drawable*>(*held) == &sprite) *held = nullptr;
+  }
+}
+
 }  // namespace orrivel

@@ -43,6 +43,9 @@ class SpriteCrossFadeAction : public LayerAction {
   int32_t Step(uint32_t now) override;
   void Stop() override { Finish(); }
 
+  Loss LosingSprite(const Drawable& sprite) const override;
+  void LetGoSprite(const Drawable& sprite) override;
+
   // Shows the fade elapsed ms after its start.
   void ApplyLevel(uint32_t elapsed);
   // The end state: the new sprite shown, the old one (and the composite)

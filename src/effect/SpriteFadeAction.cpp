@@ -158,4 +158,18 @@ void SpriteFadeAction::Complete() {
   EndRun();
 }
 
+LayerAction::Loss SpriteFadeAction::LosingSprite(const Drawable& sprite) const {
+  for (int32_t i = 0; i < entryCount_; ++i) {
+    if (entries_[size_t(i)].target == &sprite) return Loss::Part;
+  }
+  return Loss::None;
+}
+
+void SpriteFadeAction::LetGoSprite(const Drawable& sprite) {
+  for (int32_t i = 0; i < entryCount_; ++i) {
+    Entry& entry = entries_[size_t(i)];
+    if (entry.target == &sprite) entry = Entry{};
+  }
+}
+
 }  // namespace orrivel

@@ -9,8 +9,9 @@
 // first step that finds no entry with a target; with release-when-done the
 // timer list deletes the action in that step.
 //
-// The action never checks that a target is still alive: whoever passes a
-// drawable keeps it alive until the entry ends or Complete runs.
+// A target the display deletes while its fade runs leaves its entry (the
+// display tells the action first): the other entries go on, and the run
+// ends as usual once no entry has a target.
 #include <cstdint>
 #include <memory>
 
@@ -75,6 +76,9 @@ class SpriteFadeAction : public LayerAction {
 
   int32_t Step(uint32_t now) override;
   void Stop() override { Complete(); }
+
+  Loss LosingSprite(const Drawable& sprite) const override;
+  void LetGoSprite(const Drawable& sprite) override;
 
   int32_t EntryCount() const { return entryCount_; }
   const Entry* Entries() const { return entries_.get(); }

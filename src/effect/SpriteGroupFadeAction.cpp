@@ -176,4 +176,12 @@ void SpriteGroupFadeAction::FinishWipe() {
   sprite_->SetVisible(1);
 }
 
+LayerAction::Loss SpriteGroupFadeAction::LosingSprite(const Drawable& sprite) const {
+  return sprite_ != nullptr && static_cast<const Drawable*>(sprite_) == &sprite ? Loss::Whole : Loss::None;
+}
+
+void SpriteGroupFadeAction::LetGoSprite(const Drawable& sprite) {
+  if (sprite_ != nullptr && static_cast<const Drawable*>(sprite_) == &sprite) sprite_ = nullptr;
+}
+
 }  // namespace orrivel

@@ -50,6 +50,9 @@ class SpriteGroupFadeAction : public LayerAction {
   int32_t Step(uint32_t now) override;
   void Stop() override { FinishWipe(); }
 
+  Loss LosingSprite(const Drawable& sprite) const override;
+  void LetGoSprite(const Drawable& sprite) override;
+
   // Shows the wipe at shaped time ms.
   void Draw(uint32_t shapedTime);
   // Puts the sprite back whole, at its own place and alpha, and shown.

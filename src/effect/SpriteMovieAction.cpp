@@ -72,4 +72,12 @@ void SpriteMovieAction::Stop() {
   movie_.Reset();
 }
 
+LayerAction::Loss SpriteMovieAction::LosingCanvas(const SpriteCanvas& canvas) const {
+  return canvas_ == &canvas ? Loss::Whole : Loss::None;
+}
+
+void SpriteMovieAction::LetGoCanvas(const SpriteCanvas& canvas) {
+  if (canvas_ == &canvas) canvas_ = nullptr;
+}
+
 }  // namespace orrivel

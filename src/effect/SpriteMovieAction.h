@@ -40,6 +40,9 @@ class SpriteMovieAction : public LayerAction {
   // covered it) and closes it.
   void Stop() override;
 
+  Loss LosingCanvas(const SpriteCanvas& canvas) const override;
+  void LetGoCanvas(const SpriteCanvas& canvas) override;
+
   SpriteMovie& Movie() { return movie_; }
   bool CoversCanvas() const { return covers_; }
 

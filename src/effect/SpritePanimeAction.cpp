@@ -344,4 +344,12 @@ int32_t ParseSpPanimeArgsVariadic(std::intptr_t first, ...) {
   return result;
 }
 
+LayerAction::Loss SpritePanimeAction::LosingSprite(const Drawable& sprite) const {
+  return sprite_ != nullptr && static_cast<const Drawable*>(sprite_) == &sprite ? Loss::Whole : Loss::None;
+}
+
+void SpritePanimeAction::LetGoSprite(const Drawable& sprite) {
+  if (sprite_ != nullptr && static_cast<const Drawable*>(sprite_) == &sprite) sprite_ = nullptr;
+}
+
 }  // namespace orrivel

@@ -53,6 +53,9 @@ class SpritePanimeAction : public LayerAction {
   int32_t Step(uint32_t now) override;
   void Stop() override { GoToEnd(); }
 
+  Loss LosingSprite(const Drawable& sprite) const override;
+  void LetGoSprite(const Drawable& sprite) override;
+
   // Puts the sprite in the state of the end key; nothing without one.
   virtual void GoToEnd();
   // Shows the segment from the previous key to key at progress t.

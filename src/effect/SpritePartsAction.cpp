@@ -510,4 +510,12 @@ void SpritePartsAction::FollowMain(PartRecord& part) {
   mirror.SetVisible(showMirror_ ? 1 : 0);
 }
 
+LayerAction::Loss SpritePartsAction::LosingCanvas(const SpriteCanvas& canvas) const {
+  return target_ != nullptr && target_->GetCanvas() == &canvas ? Loss::Whole : Loss::None;
+}
+
+void SpritePartsAction::LetGoCanvas(const SpriteCanvas& canvas) {
+  if (target_ != nullptr && target_->GetCanvas() == &canvas) target_ = nullptr;
+}
+
 }  // namespace orrivel

@@ -68,6 +68,9 @@ class SpritePartsAction : public LayerAction {
   int32_t Step(uint32_t now) override;
   void Stop() override { Clear(); }
 
+  Loss LosingCanvas(const SpriteCanvas& canvas) const override;
+  void LetGoCanvas(const SpriteCanvas& canvas) override;
+
   struct LoadOptions {
     int32_t x = 0;
     int32_t y = 0;

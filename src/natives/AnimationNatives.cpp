@@ -562,6 +562,13 @@ void StopPlayerTasks(AnimationNativeState& state, const void* player) {
   });
 }
 
+// The owner a player records for the scripts: the host that runs them. A
+// script's owner cell only says whether one is given (0: none, which the
+// player refuses); a cell is never taken as an object's identity.
+const void* ScriptOwner(AnimationNativeState& state, uint32_t cell) {
+  return cell != 0 ? static_cast<const void*>(&state.Host()) : nullptr;
+}
+
 // Cells 0-3 file, cell count, owner, sprite; 4 the display object drawn
 // into; 5-6 origin; 7 option byte; 8 mode; then an option group at 9.
 AnimationPlayerPool::LoadArgs PlayerArgs(AnimationNativeState& state, NativeArgs& args, const std::string& fileName,
@@ -570,9 +577,7 @@ AnimationPlayerPool::LoadArgs PlayerArgs(AnimationNativeState& state, NativeArgs
   load.surfaces = &state.Surfaces();
   load.fileName = fileName;
   load.cellCount = args.Int(1);
-  // The owner is only compared, never reached through: the script's value
-  // stands for it.
-  load.owner = reinterpret_cast<const void*>(uintptr_t(args.Cell(2)));
+  load.owner = ScriptOwner(state, args.Cell(2));
   load.surface = target;
   load.originX = args.Int(5);
   load.originY = args.Int(6);
@@ -620,9 +625,8 @@ uint32_t ReloadPlayer(AnimationNativeState& state, NativeArgs& args) {
     indexed = args.Flag(11);
     colorKey = args.Cell(12);
   }
-  const int code = player->LoadImage(name, args.Int(2), reinterpret_cast<const void*>(uintptr_t(args.Cell(3))),
-                                     nullptr, port.get(), args.Int(6), args.Int(7), args.Byte(8), player->Mode(),
-                                     flag, indexed, colorKey);
+  const int code = player->LoadImage(name, args.Int(2), ScriptOwner(state, args.Cell(3)), nullptr, port.get(),
+                                     args.Int(6), args.Int(7), args.Byte(8), player->Mode(), flag, indexed, colorKey);
   state.KeepTarget(player, std::move(port));
   state.SetReloadImage(player, args.Cell(5));
   return uint32_t(code);

@@ -17,6 +17,7 @@
 #include "natives/ObjectPool.h"
 #include "natives/ProcessObjects.h"
 #include "natives/ScriptTextFormat.h"
+#include "platform/FileSystem.h"
 #include "resource/FileObject.h"
 #include "resource/Preloader.h"
 #include "script/ScriptAddressSpace.h"
@@ -299,12 +300,19 @@ void BindFileNatives(NativeBinder& binder) {
     state->ReleaseAll();
     return 0;
   });
-  // Names that leave the game and save folders open nothing.
+  // Names that leave the game and save folders open nothing. A name read
+  // through the archives may be found in a search folder: a loose file
+  // found there is checked where it lies as well.
   auto allowed = [state](const std::string& name) { return state->Host().FileRoots().Allows(name); };
-  BindOpen(binder, state, kFileOpen, [allowed](NativeArgs& args, FileHandle& file) {
+  auto keptIfAllowed = [allowed](FileHandle& file, int code) {
+    if (code != kFileObjectOk || !platform::PathExists(file.GetName()) || allowed(file.GetName())) return code;
+    file.Close();
+    return int(kFileObjectBadPath);
+  };
+  BindOpen(binder, state, kFileOpen, [allowed, keptIfAllowed](NativeArgs& args, FileHandle& file) {
     const std::string name = args.String(1);
     if (args.Failed()) return int(kNullOpen);
-    return allowed(name) ? file.Open(name) : int(kFileObjectBadPath);
+    return allowed(name) ? keptIfAllowed(file, file.Open(name)) : int(kFileObjectBadPath);
   });
   // By name, or by index when no name is given.
   BindOpen(binder, state, kFileOpenMember, [](NativeArgs& args, FileHandle& file) {
@@ -314,21 +322,26 @@ void BindFileNatives(NativeBinder& binder) {
     const int32_t index = byName ? -1 : args.Int(3);
     return args.Failed() ? int(kNullOpen) : file.OpenArchiveMember(id, index, name);
   });
-  BindOpen(binder, state, kFileOpenStream, [allowed](NativeArgs& args, FileHandle& file) {
+  BindOpen(binder, state, kFileOpenStream, [allowed, keptIfAllowed](NativeArgs& args, FileHandle& file) {
     const std::string name = args.String(1);
     if (args.Failed()) return int(kNullOpen);
-    return allowed(name) ? file.OpenStream(name) : int(kFileObjectBadPath);
+    return allowed(name) ? keptIfAllowed(file, file.OpenStream(name)) : int(kFileObjectBadPath);
   });
-  BindOpen(binder, state, kFileOpenForWrite, [allowed](NativeArgs& args, FileHandle& file) {
+  // Written files are opened by the path that was checked; a program file
+  // is never written.
+  auto writable = [state](const std::string& name) { return state->Host().FileRoots().ResolveForWriting(name); };
+  BindOpen(binder, state, kFileOpenForWrite, [writable](NativeArgs& args, FileHandle& file) {
     const std::string name = args.String(1);
     const bool truncate = args.Flag(2);
     if (args.Failed()) return int(kNullOpen);
-    return allowed(name) ? file.OpenForWrite(name, truncate) : int(kFileObjectBadPath);
+    const std::optional<std::string> full = writable(name);
+    return full ? file.OpenForWrite(*full, truncate) : int(kFileObjectBadPath);
   });
-  BindOpen(binder, state, kFileOpenExisting, [allowed](NativeArgs& args, FileHandle& file) {
+  BindOpen(binder, state, kFileOpenExisting, [writable](NativeArgs& args, FileHandle& file) {
     const std::string name = args.String(1);
     if (args.Failed()) return int(kNullOpen);
-    return allowed(name) ? file.OpenExisting(name) : int(kFileObjectBadPath);
+    const std::optional<std::string> full = writable(name);
+    return full ? file.OpenExisting(*full) : int(kFileObjectBadPath);
   });
   BindFile(binder, state, kFileClose, 0, [state](NativeArgs&, FileHandle& file) -> uint32_t {
     state->DropCopy(&file);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/FileDialog.h"
+#include "base/Cp932.h"
 #include "base/DropTarget.h"
 #include "natives/AppNativePort.h"
 #include "natives/FileNativeSupport.h"
@@ -119,6 +120,57 @@ std::vector<int32_t> TrailingCells(NativeArgs& args, uint32_t first) {
 // folder, or the player's choice (see ScriptFileRoots).
 bool Allowed(GameScriptHost& host, std::string_view path) { return host.FileRoots().Allows(path); }
 
+// A name looked for in the search folders is checked where it was found
+// too: a search folder shallower than the base folder would otherwise let
+// a name's ".." steps climb out of the roots.
+bool FoundAllowed(GameScriptHost& host, const std::string& found) { return Allowed(host, found); }
+
+// The first word of a command line (the program) and where the rest
+// begins, as the command line splitter reads it; nullopt for a program
+// word the splitter would change (quotes inside it, a backslash before its
+// closing quote), so what is checked is what runs.
+struct ProgramWord {
+  std::string program;
+  size_t restAt = 0;
+};
+std::optional<ProgramWord> FirstWord(std::string_view command) {
+  size_t i = 0;
+  while (i < command.size() && (command[i] == ' ' || command[i] == '\t')) ++i;
+  const bool quoted = i < command.size() && command[i] == '"';
+  if (quoted) ++i;
+  ProgramWord word;
+  while (i < command.size()) {
+    const size_t length = cp932::CharLength(command, i);
+    const char c = command[i];
+    if (length == 1 && c == '"') {
+      if (!quoted || word.program.empty() || word.program.back() == '\\') return std::nullopt;
+      ++i;
+      if (i < command.size() && command[i] != ' ' && command[i] != '\t') return std::nullopt;
+      word.restAt = i;
+      return word;
+    }
+    if (length == 1 && !quoted && (c == ' ' || c == '\t')) break;
+    word.program.append(command.substr(i, length));
+    i += length;
+  }
+  if (quoted || word.program.empty()) return std::nullopt;
+  word.restAt = i;
+  return word;
+}
+
+// Native 158 starts only a program inside the game folder, named by its
+// path there (a bare name is looked for in the game folder, never on the
+// program search path); its arguments follow as the script gave them, and
+// no shell ever reads the line. The command line as it runs, with the
+// program's full path; nullopt when the script may not start it.
+std::optional<std::string> ConfinedCommand(GameScriptHost& host, std::string_view command) {
+  const std::optional<ProgramWord> word = FirstWord(command);
+  if (!word) return std::nullopt;
+  const std::optional<std::string> program = host.FileRoots().ResolveProgram(word->program);
+  if (!program || program->find('"') != std::string::npos) return std::nullopt;
+  return "\"" + *program + "\"" + std::string(command.substr(word->restAt));
+}
+
 uint32_t Mount(GameScriptHost& host, NativeArgs& args, ArchiveManager& archives) {
   const std::string path = args.String(0);
   const int32_t id = args.Int(1);
@@ -154,12 +206,16 @@ uint32_t MemberInfo(NativeArgs& args, ArchiveManager& archives) {
 
 // The record a loose-file search fills: attributes, three file times, the
 // size (high word first), two reserved words and the name.
-uint32_t FindLoose(NativeArgs& args, ArchiveManager& archives) {
+uint32_t FindLoose(GameScriptHost& host, NativeArgs& args, ArchiveManager& archives) {
   const std::string name = args.String(0);
   if (args.Failed()) return 0;
+  // A name that leaves the roots is a bad path (1); one found outside them
+  // through a search folder is not found (3).
+  if (!Allowed(host, name)) return 1;
   std::string full;
   platform::FileInfo info;
-  const int code = archives.FindFile(&full, name, &info);
+  int code = archives.FindFile(&full, name, &info);
+  if (code == 0 && !FoundAllowed(host, full)) code = 3;
   if (code != 0 || args.Cell(1) == 0) return uint32_t(code);
   std::vector<uint8_t> record(320, 0);
   auto put32 = [&record](size_t at, uint32_t value) {
@@ -282,10 +338,11 @@ uint32_t MoveFileNative(GameScriptHost& host, NativeArgs& args) {
   const std::string from = args.String(0);
   const std::string to = args.String(1);
   if (args.Failed()) return 0;
-  std::string fullFrom, fullTo;
-  if (!Allowed(host, from) || MakeFullPath(fullFrom, from) == 0) return 1;
-  if (!Allowed(host, to) || MakeFullPath(fullTo, to) == 0) return 2;
-  return platform::RenameFile(fullFrom, fullTo) ? 0 : 3;
+  const std::optional<std::string> fullFrom = host.FileRoots().Resolve(from);
+  if (!fullFrom) return 1;
+  const std::optional<std::string> fullTo = host.FileRoots().ResolveForWriting(to);
+  if (!fullTo) return 2;
+  return platform::RenameFile(*fullFrom, *fullTo) ? 0 : 3;
 }
 
 uint32_t FileTimeToLocal(NativeArgs& args) {
@@ -348,7 +405,9 @@ void BindFolderNatives(NativeBinder& binder) {
     archives.ClearSearchFolders();
     return 0;
   });
-  withArchives(kFindLooseFile, 3, FindLoose);
+  withArchives(kFindLooseFile, 3, [&host](NativeArgs& args, ArchiveManager& archives) {
+    return FindLoose(host, args, archives);
+  });
   binder.Bind(kFindFileOnAllDrives, [](NativeArgs& args) -> uint32_t {
     const std::string name = args.String(0);
     if (args.Failed()) return 1;
@@ -357,18 +416,19 @@ void BindFolderNatives(NativeBinder& binder) {
     if (code == 0 && args.Cell(1) != 0) args.WriteText(1, root);
     return uint32_t(code);
   });
-  binder.Bind(kGetLooseFileSize, [](NativeArgs& args) -> uint32_t {
+  withArchives(kGetLooseFileSize, 0, [&host](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
     const std::string name = args.String(0);
-    if (args.Failed()) return 0;
-    const int64_t size = GetLooseFileSize(name);
-    if (size < 0) return 0;
-    args.SetOptionalInt(1, uint32_t(size));
+    if (args.Failed() || !Allowed(host, name)) return 0;
+    std::string full;
+    platform::FileInfo info;
+    if (archives.FindFile(&full, name, &info) != 0 || !FoundAllowed(host, full)) return 0;
+    args.SetOptionalInt(1, uint32_t(info.size));
     return 1;
   });
   withArchives(kLoadArchivePlugin, kAdlOtherFailure,
                [&host](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
                  const std::string path = args.String(0);
-                 if (args.Failed() || !Allowed(host, path)) return uint32_t(kAdlBadPath);
+                 if (args.Failed() || !host.FileRoots().ResolveLibrary(path)) return uint32_t(kAdlBadPath);
                  return uint32_t(archives.LoadPlugin(path));
                });
   withArchives(kLoadArchivePlugins, uint32_t(-1), [&host](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
@@ -414,17 +474,20 @@ void BindFolderNatives(NativeBinder& binder) {
   withArchives(kArchiveCommand, uint32_t(-3), [](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
     return archives.GetMountArchive(args.Int(0), -1) ? uint32_t(-2) : uint32_t(-3);
   });
-  withArchives(kLocateFile, 1, [](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
+  withArchives(kLocateFile, 1, [&host](NativeArgs& args, ArchiveManager& archives) -> uint32_t {
     const std::string name = args.String(0);
-    if (args.Failed()) return 1;
+    if (args.Failed() || !Allowed(host, name)) return 1;
     std::string full;
     const int code = archives.FindFileOrMember(&full, name, nullptr);
+    // A loose file found outside the roots through a search folder is not
+    // found, and its path is not told.
+    if (code == 0 && !FoundAllowed(host, full)) return 3;
     if (args.Cell(1) != 0) args.WriteText(1, full);
     return uint32_t(code);
   });
   binder.Bind(kLoadSusiePlugin, [&host](NativeArgs& args) -> uint32_t {
     const std::string path = args.String(0);
-    if (args.Failed() || !Allowed(host, path)) return 1;
+    if (args.Failed() || !host.FileRoots().ResolveLibrary(path)) return 1;
     return uint32_t(LoadSpiPlugin(path, GetArchiveManager(), Surface::LoaderManager(), true, true));
   });
   binder.Bind(kLoadSusiePlugins, [&host](NativeArgs& args) -> uint32_t {
@@ -467,13 +530,13 @@ void BindFolderNatives(NativeBinder& binder) {
     return platform::SetCurrentFolder(full) ? 1 : 0;
   });
 
-  binder.Bind(kListFolder, [](NativeArgs& args) -> uint32_t {
+  binder.Bind(kListFolder, [&host](NativeArgs& args) -> uint32_t {
     ProcessObjects* objects = GetProcessObjects();
     const std::optional<std::string> folder =
         args.Cell(0) != 0 ? std::optional<std::string>(args.String(0)) : std::nullopt;
     const std::optional<std::string> pattern =
         args.Cell(1) != 0 ? std::optional<std::string>(args.String(1)) : std::nullopt;
-    if (!objects || args.Failed()) return 0;
+    if (!objects || args.Failed() || (folder && !Allowed(host, *folder))) return 0;
     return objects->Folder().Scan(folder, pattern, args.Int(2), args.Flag(3));
   });
   for (uint32_t number : {kGetListingName, kGetListingField, kGetListingKind, kGetListingInfo}) {
@@ -504,22 +567,32 @@ void BindFolderNatives(NativeBinder& binder) {
     const int32_t waitMode = args.Int(1);
     const std::optional<std::string> output =
         args.Cell(2) != 0 ? std::optional<std::string>(args.String(2)) : std::nullopt;
-    if (args.Failed() || (output && !Allowed(host, *output))) return 1;
-    return uint32_t(RunProcessCaptureOutput(command, waitMode, 0, 0, output ? output->c_str() : nullptr));
+    if (args.Failed()) return 1;
+    const std::optional<std::string> outputPath =
+        output ? host.FileRoots().ResolveForWriting(*output) : std::nullopt;
+    if (output && !outputPath) return 1;
+    const std::optional<std::string> confined = ConfinedCommand(host, command);
+    if (!confined) return 1;
+    return uint32_t(
+        RunProcessCaptureOutput(*confined, waitMode, 0, 0, outputPath ? outputPath->c_str() : nullptr));
   });
   binder.Bind(kCreateFolder, [&host](NativeArgs& args) -> uint32_t {
     const std::string path = args.String(0);
-    std::string full;
-    if (args.Failed() || !Allowed(host, path) || MakeFullPath(full, path) == 0) return 1;
-    return platform::CreateFolder(full) ? 0 : 2;
+    if (args.Failed()) return 1;
+    const std::optional<std::string> full = host.FileRoots().Resolve(path);
+    if (!full) return 1;
+    return platform::CreateFolder(*full) ? 0 : 2;
   });
   binder.Bind(kMoveFile, [&host](NativeArgs& args) { return MoveFileNative(host, args); });
   // The flag refuses to replace an existing file.
   binder.Bind(kCopyFile, [&host](NativeArgs& args) -> uint32_t {
     const std::string from = args.String(0);
     const std::string to = args.String(1);
-    if (args.Failed() || !Allowed(host, from) || !Allowed(host, to)) return 2;
-    return uint32_t(CopyFileClearReadOnly(to, from, args.Flag(2) ? 2 : 1));
+    if (args.Failed()) return 2;
+    const std::optional<std::string> fullFrom = host.FileRoots().Resolve(from);
+    const std::optional<std::string> fullTo = host.FileRoots().ResolveForWriting(to);
+    if (!fullFrom || !fullTo) return 2;
+    return uint32_t(CopyFileClearReadOnly(*fullTo, *fullFrom, args.Flag(2) ? 2 : 1));
   });
   binder.Bind(kFileTimeToLocal, FileTimeToLocal);
 }

@@ -15,6 +15,7 @@
 #include "effect/LayerHost.h"
 #include "effect/LayerActionLife.h"
 #include "natives/AppNativePort.h"
+#include "natives/CanvasLayerObject.h"
 #include "natives/DisplayObjectArguments.h"
 #include "natives/EngineServices.h"
 #include "natives/GameScriptHost.h"
@@ -438,17 +439,6 @@ LayerAction* ActionOf(GameScriptHost& host, uint32_t handle) {
 
 constexpr size_t kActionNameBytes = 64;
 
-// A canvas image as the background layer that the background actions work
-// on: its sprite canvas. They take the canvas at set-up and keep only that.
-class CanvasBackgroundLayer final : public BackgroundLayer {
- public:
-  explicit CanvasBackgroundLayer(CanvasDrawObject& canvas) : canvas_(canvas) {}
-  SpriteCanvas* GetLayerCanvas() override { return canvas_.GetCanvas(); }
-
- private:
-  CanvasDrawObject& canvas_;
-};
-
 // The category of the action registered under the name; -1 when none.
 int32_t CategoryOf(DcpManager& registry, const std::string& name) {
   DcpObject* probe = registry.GetObject(name);
@@ -468,10 +458,10 @@ uint32_t NativeStartLayerAction(GameScriptHost& host, NativeArgs& args) {
   ScriptCellWindow cells(args, 2);
   // Boot byte 15 switches the lowered priority of long effects off.
   const bool lowPriorityOff = AppPort().boot[15] != 0;
-  // The background actions take the canvas as their layer; every other
-  // action the canvas image itself (the overlay effects, which want the
-  // frame, refuse it).
-  CanvasBackgroundLayer layer(*canvas);
+  // The background actions take the canvas as their layer (and keep only
+  // its sprite canvas); every other action the canvas image itself (the
+  // overlay effects, which want the frame, refuse it).
+  CanvasLayerObject layer(*canvas, GetObjectImage(ScriptDisplayObjects(), args.Cell(0))->GetKind());
   const ObjectArgument target = CategoryOf(*registry, name) == LayerAction::kBackgroundCategory
                                     ? ObjectArgument(static_cast<BackgroundLayer*>(&layer))
                                     : ObjectArgument(canvas);
@@ -624,7 +614,7 @@ void BindFontsAndScreenNatives(NativeBinder& binder) {
   // Libraries load only from the game's own folders.
   binder.Bind(202, [&host](NativeArgs& args) {
     const std::string name = args.String(0, kFaceNameBytes);
-    if (args.Failed() || !host.FileRoots().Allows(name)) return kFailed;
+    if (args.Failed() || !host.FileRoots().ResolveLibrary(name)) return kFailed;
     return WithLoaders(kFailed, [&](ImageLoaderManager& m) { return m.LoadPlugin(name); });
   });
   binder.Bind(203, [&host](NativeArgs& args) {

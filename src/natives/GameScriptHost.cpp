@@ -42,9 +42,10 @@ GameScriptHost::GameScriptHost(GameHostSetup setup)
   // The folder the game starts in stays its root, wherever the scripts
   // move the base folder later.
   fileRoots_ = std::make_shared<ScriptFileRoots>(BaseFolder());
-  SetPathFilter([roots = fileRoots_, context = static_cast<ScriptContext*>(this)](const std::string& path) {
+  SetPathFilter([roots = fileRoots_, context = static_cast<ScriptContext*>(this)](const std::string& path,
+                                                                                  bool writing) {
     roots->SetSaveFolder(context->SaveFolder());
-    return roots->Allows(path);
+    return writing ? roots->ResolveForWriting(path).has_value() : roots->Allows(path);
   });
   RegisterGameNatives();
   if (setup_.drawObjects) WatchDrawObjects(setup_.drawObjects);

@@ -1,7 +1,9 @@
 #include "natives/ScriptCellWindow.h"
 
 #include "display/DrawObjectManager.h"
+#include "natives/CanvasLayerObject.h"
 #include "natives/DisplayObjectArguments.h"
+#include "raster/Image.h"
 #include "script/NativeArgs.h"
 #include "script/ScriptAddressSpace.h"
 
@@ -19,6 +21,8 @@ ScriptCellWindow::ScriptCellWindow(NativeArgs& args, uint32_t first) : args_(arg
   // A callback reading one cell past the copy finds 0, not foreign memory.
   cells_.push_back(0);
 }
+
+ScriptCellWindow::~ScriptCellWindow() = default;
 
 void ScriptCellWindow::CopyBack() {
   for (size_t i = 0; i < original_.size(); ++i) {
@@ -51,10 +55,26 @@ void* ScriptCellWindow::FindObject(uint32_t handle, ArgumentClass wanted) {
     case ArgumentClass::kDrawable: return objects->GetSprite(handle);
     case ArgumentClass::kImage: return GetObjectImage(objects, handle);
     case ArgumentClass::kCanvas: return GetCanvasPart(objects, handle);
-    // The frame's layers, hosts and animations, the timer lists and the
-    // transitions' targets have no script handles.
+    case ArgumentClass::kLayerObject: {
+      CanvasLayerObject* layer = LayerOf(objects, handle);
+      return layer != nullptr ? static_cast<LayerObject*>(layer) : nullptr;
+    }
+    case ArgumentClass::kBackgroundLayer: {
+      CanvasLayerObject* layer = LayerOf(objects, handle);
+      return layer != nullptr ? static_cast<BackgroundLayer*>(layer) : nullptr;
+    }
+    // The frame itself, animations, the timer lists and the transitions'
+    // targets have no script handles.
     default: return nullptr;
   }
+}
+
+CanvasLayerObject* ScriptCellWindow::LayerOf(DrawObjectManager* objects, uint32_t handle) {
+  CanvasDrawObject* canvas = GetCanvasPart(objects, handle);
+  // A canvas image without its sprite canvas yet has no layer to offer.
+  if (canvas == nullptr || canvas->GetCanvas() == nullptr) return nullptr;
+  layers_.push_back(std::make_unique<CanvasLayerObject>(*canvas, GetObjectImage(objects, handle)->GetKind()));
+  return layers_.back().get();
 }
 
 }  // namespace orrivel

@@ -4,13 +4,16 @@
 // arena, up to a bound, are taken as script cells; the window is their
 // script side, so every reading goes through the checks: a text is read
 // from the script address space, an output is written through it, and an
-// object is found by its handle in the display's lists. A bad address fails
+// object is found by its handle in the display's lists (a canvas image's
+// handle also stands for the frame's layer object of its kind, with the
+// image's sprite canvas as the layer). A bad address fails
 // the native's call (the script error); nothing is ever reached through a
 // cell taken as a machine address.
 //
 // Callbacks that take a bare cell array (the picture loaders' assist) get a
 // copy of the cells instead, and what they change is written back.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +22,8 @@
 
 namespace orrivel {
 
+class CanvasLayerObject;
+class DrawObjectManager;
 class NativeArgs;
 
 class ScriptCellWindow final : public ScriptArgumentSource {
@@ -29,6 +34,7 @@ class ScriptCellWindow final : public ScriptArgumentSource {
 
   // Takes the cells from first on.
   ScriptCellWindow(NativeArgs& args, uint32_t first);
+  ~ScriptCellWindow();
   ScriptCellWindow(const ScriptCellWindow&) = delete;
   ScriptCellWindow& operator=(const ScriptCellWindow&) = delete;
 
@@ -45,11 +51,17 @@ class ScriptCellWindow final : public ScriptArgumentSource {
   bool Store(uint32_t address, uint32_t value) override;
 
  private:
+  // A layer view of the canvas image behind the handle, kept for the call;
+  // null when the handle names no canvas image with a sprite canvas.
+  CanvasLayerObject* LayerOf(DrawObjectManager* objects, uint32_t handle);
+
   NativeArgs& args_;
   uint32_t first_;
   std::vector<ObjectArgument> arguments_;
   std::vector<uint32_t> cells_;
   std::vector<uint32_t> original_;
+  // The layer views of the canvas images found for this call.
+  std::vector<std::unique_ptr<CanvasLayerObject>> layers_;
 };
 
 }  // namespace orrivel

@@ -1,5 +1,6 @@
 #include "natives/ScriptObjectWatcher.h"
 
+#include "effect/LayerAction.h"
 #include "natives/GameControlHost.h"
 #include "natives/ProcessObjects.h"
 #include "scene/CanvasDrawObject.h"
@@ -13,6 +14,8 @@ void ScriptObjectWatcher::ImageDeleting(const Image& image) {
   auto* part = dynamic_cast<CanvasDrawObject*>(const_cast<Image*>(&image));
   if (part != nullptr) ForgetControlCanvas(part->GetCanvas());
   if (timers_ == nullptr) return;
+  // The layer actions started on a canvas image keep its sprite canvas.
+  if (part != nullptr && part->GetCanvas() != nullptr) LetLayerActionsGoOf(*timers_, *part->GetCanvas());
   TransitionEffectHolder effects(timers_);
   effects.ForgetImage(&image);
   // A canvas image draws through a surface of its own, which is what an
@@ -41,7 +44,9 @@ void ScriptObjectWatcher::SceneObjectDeleting(const SceneObject& object) {
 }
 
 void ScriptObjectWatcher::SpriteDeleting(const Drawable& sprite) {
-  if (timers_ != nullptr) StopSpriteActionsAimedAt(*timers_, &sprite);
+  if (timers_ == nullptr) return;
+  StopSpriteActionsAimedAt(*timers_, &sprite);
+  LetLayerActionsGoOf(*timers_, sprite);
 }
 
 }  // namespace orrivel

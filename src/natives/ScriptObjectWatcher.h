@@ -2,7 +2,8 @@
 // Lets the sprite actions and transition effects the scripts started on the
 // host's object timer list let go of a sprite, scene object or image that
 // the screen device is about to delete: actions aimed at it stop where they
-// are, effects drawing on it or from it end without drawing again. A
+// are (a layer action that fades several sprites drops just that one),
+// effects drawing on it or from it end without drawing again. A
 // canvas image the game's controls draw on is let go by the control host
 // and the control factory, which draw into no canvas until the scripts give
 // them another.

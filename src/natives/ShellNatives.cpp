@@ -92,7 +92,7 @@ uint32_t ExportFile(GameScriptHost& host, NativeArgs& args) {
   if (args.Failed() || !host.FileRoots().Allows(source)) return 1;
   // Written where the engine resolves every other name, and only inside
   // the game or save folder or where the player chose.
-  const std::optional<std::string> destination = host.FileRoots().Resolve(name);
+  const std::optional<std::string> destination = host.FileRoots().ResolveForWriting(name);
   if (!destination) return 2;
   ArchiveManager* archives = GetArchiveManager();
   if (archives == nullptr) return 1;

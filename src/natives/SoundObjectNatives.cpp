@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/TextCodec.h"
@@ -187,7 +189,7 @@ void BindDeviceAndDecoders(NativeBinder& binder) {
   binder.Bind(kLoadDecoder, [&host](NativeArgs& args) -> uint32_t {
     const std::string name = args.String(0);
     SllManager* decoders = GetSllManager();
-    if (args.Failed() || decoders == nullptr || !host.FileRoots().Allows(name)) return Code(kSllLoadFailed);
+    if (args.Failed() || decoders == nullptr || !host.FileRoots().ResolveLibrary(name)) return Code(kSllLoadFailed);
     return Code(decoders->LoadOne(name));
   });
   binder.Bind(kLoadDecoders, [&host](NativeArgs& args) -> uint32_t {
@@ -210,8 +212,9 @@ void BindDeviceAndDecoders(NativeBinder& binder) {
     const std::string destination = args.String(1);
     if (args.Failed()) return Code(kExportBadArgument);
     if (!host.FileRoots().Allows(source)) return Code(kExportBadArgument);
-    if (!host.FileRoots().Allows(destination)) return Code(kExportWriteFailed);
-    return Code(ExportSoundAsWave(source.c_str(), destination.c_str()));
+    const std::optional<std::string> written = host.FileRoots().ResolveForWriting(destination);
+    if (!written) return Code(kExportWriteFailed);
+    return Code(ExportSoundAsWave(source.c_str(), written->c_str()));
   });
 }
 

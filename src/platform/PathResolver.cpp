@@ -1,6 +1,8 @@
 #include "platform/PathResolver.h"
 
 #include <dirent.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <vector>
@@ -136,6 +138,42 @@ std::optional<std::string> ResolveHostPath(std::string_view internalPath, Resolv
     host = std::move(candidate);
   }
   if (host.empty()) host = ".";
+  return host;
+}
+
+std::optional<std::string> ResolveHostPathThroughLinks(std::string_view internalPath) {
+  std::string_view rest = internalPath;
+  if (rest.size() >= 2 && IsSeparator(rest[0]) && IsSeparator(rest[1])) return std::nullopt;
+  if (rest.size() >= 2 && rest[1] == ':') {
+    if (FoldUpper(rest.substr(0, 1))[0] != kRootDrive) return std::nullopt;
+    rest.remove_prefix(2);
+  }
+  if (rest.empty() || !IsSeparator(rest[0]) || rest.find(':') != std::string_view::npos) return std::nullopt;
+  std::string host = "/";
+  // Once a component is missing, nothing after it exists either: no link
+  // can lie there.
+  bool missing = false;
+  for (const std::string& part : SplitComponents(rest)) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      host = ParentOf(host);
+      continue;
+    }
+    const auto utf8 = Cp932ToUtf8(part);
+    if (!utf8) return std::nullopt;
+    std::string candidate = Join(host, *utf8);
+    if (!missing && !Exists(candidate)) {
+      const std::string match = FindNoCase(host, part);
+      if (match.empty()) missing = true;
+      else candidate = Join(host, match);
+    }
+    if (!missing) {
+      char real[PATH_MAX];
+      if (::realpath(candidate.c_str(), real) == nullptr) return std::nullopt;
+      candidate = real;
+    }
+    host = std::move(candidate);
+  }
   return host;
 }
 

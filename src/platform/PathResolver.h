@@ -28,6 +28,15 @@ enum class ResolveMode {
 // current folder.
 std::optional<std::string> ResolveHostPath(std::string_view internalPath, ResolveMode mode);
 
+// The absolute host path an absolute internal path leads to on disk: every
+// existing component matched as ResolveHostPath matches it and every
+// symbolic link on the way followed (a ".." steps up from where a link
+// led, as the system steps), the components that do not exist yet taken
+// as given. Nullopt for a relative path, a drive other than the root
+// drive, a share, a name with no host form, or a link that leads nowhere
+// (dangling or looping: what it would create cannot be told).
+std::optional<std::string> ResolveHostPathThroughLinks(std::string_view internalPath);
+
 // Internal form of a host path: "/a/b" becomes "Z:\\a\\b" in CP932; a
 // relative host path keeps its components with backslashes. Nullopt when a
 // name has no CP932 form.

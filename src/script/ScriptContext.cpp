@@ -57,17 +57,17 @@ int32_t ScriptContext::FindVariable(uint32_t address) const {
 }
 
 ScriptFileBytes ScriptContext::ReadFile(const std::string& path) const {
-  if (pathFilter_ && !pathFilter_(path)) return std::nullopt;
+  if (pathFilter_ && !pathFilter_(path, false)) return std::nullopt;
   return reader_ ? reader_(path) : std::nullopt;
 }
 
 bool ScriptContext::FileExists(const std::string& path) const {
-  if (pathFilter_ && !pathFilter_(path)) return false;
+  if (pathFilter_ && !pathFilter_(path, false)) return false;
   return readsGameFiles_ ? ScriptFileExists(path) : ReadFile(path).has_value();
 }
 
 bool ScriptContext::WriteFile(const std::string& path, std::span<const uint8_t> data) const {
-  if (pathFilter_ && !pathFilter_(path)) return false;
+  if (pathFilter_ && !pathFilter_(path, true)) return false;
   return writer_ && writer_(path, data);
 }
 

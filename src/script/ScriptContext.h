@@ -94,7 +94,9 @@ class ScriptContext {
   void SetFileWriter(ScriptFileWriter writer) { writer_ = std::move(writer); }
   // Which paths the context's files may have: a path it refuses is neither
   // read nor written, as if the file could not be opened (empty: all).
-  void SetPathFilter(std::function<bool(const std::string& path)> allows) { pathFilter_ = std::move(allows); }
+  // `writing` tells a write from a read or a look.
+  using PathFilter = std::function<bool(const std::string& path, bool writing)>;
+  void SetPathFilter(PathFilter allows) { pathFilter_ = std::move(allows); }
 
   // Bulk operations on the variables. scopeFilter: 0 every scope, 1 normal,
   // 2 Save, 3 AutoSave. kindFilter: 0 every kind, 1 int, 2 STR, 3 PSTR; any
@@ -231,7 +233,7 @@ class ScriptContext {
   ScriptFileReader reader_;
   bool readsGameFiles_ = true;  // reader_ is ReadScriptFile
   ScriptFileWriter writer_;
-  std::function<bool(const std::string& path)> pathFilter_;
+  PathFilter pathFilter_;
   std::vector<uint32_t> pending_;
   std::string flagFileName_;
 };

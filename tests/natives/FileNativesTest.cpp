@@ -364,10 +364,10 @@ TEST_F(FileNativesTest, DialogsAnswerFromTheScriptedReplies) {
 }
 
 TEST_F(FileNativesTest, ProcessOutputAndDiskOperationsWithTheirCodes) {
-  // A small program of the test's own writes the text the native collects.
+  // A small program of the game's own writes the text the native collects.
   WriteDisk("HELLO.SH", "#!/bin/sh\necho collected\n");
   std::filesystem::permissions(HostPath("HELLO.SH"), std::filesystem::perms::owner_all);
-  const std::string program = HostPath("HELLO.SH");
+  const std::string program = "HELLO.SH";
   EXPECT_EQ(session_.Call("RunProcess", {session_.Text(program), 1, session_.Text("OUT.LOG")}), 0u);
   EXPECT_EQ(ReadDisk("OUT.LOG"), "collected\n");
 
@@ -447,8 +447,11 @@ TEST(CommandLineSplit, QuotesAndBackslashesAsTheGamesWriteThem) {
 }
 
 TEST_F(FileNativesTest, RunProcessPassesShellCharactersThrough) {
-  EXPECT_EQ(session_.Call("RunProcess", {session_.Text("echo safe;touch INJECTED $HOME"), 1, session_.Text("O.LOG")}),
-            0u);
+  WriteDisk("ECHO.SH", "#!/bin/sh\necho \"$@\"\n");
+  std::filesystem::permissions(HostPath("ECHO.SH"), std::filesystem::perms::owner_all);
+  EXPECT_EQ(
+      session_.Call("RunProcess", {session_.Text("ECHO.SH safe;touch INJECTED $HOME"), 1, session_.Text("O.LOG")}),
+      0u);
   EXPECT_EQ(ReadDisk("O.LOG"), "safe;touch INJECTED $HOME\n");
   EXPECT_FALSE(std::filesystem::exists(HostPath("INJECTED")) || std::filesystem::exists("INJECTED"));
 }

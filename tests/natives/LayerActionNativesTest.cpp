@@ -6,18 +6,24 @@
 // followed.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "../scene/PictureFolder.h"
 #include "DisplayNativeRig.h"
 #include "NativeHarness.h"
 #include "NativeSession.h"
+#include "base/TickSource.h"
 #include "base/TimerList.h"
+#include "natives/DisplayObjectArguments.h"
 #include "effect/BuiltinEffects.h"
 #include "raster/Drawable.h"
 #include "raster/Surface.h"
 #include "resource/DcpManager.h"
+#include "scene/SpriteCanvas.h"
 #include "sound/movies/MoviePlayerRig.h"
 
 namespace orrivel::testing {
@@ -37,6 +43,8 @@ class LayerActionNativesTest : public DisplayNativeRig {
     GameHostSetup setup;
     setup.objectTimers = &timers_;
     setup.actions = &actions_;
+    // The display tells the actions of deletions, as in the program.
+    setup.drawObjects = &Display();
     harness_ = std::make_unique<NativeHarness>(std::move(setup));
   }
   void TearDown() override {
@@ -61,6 +69,12 @@ class LayerActionNativesTest : public DisplayNativeRig {
   uint32_t Sprite(uint32_t picture) {
     return uint32_t(Result("NativeCreateImageSprite", {Arg::Int(picture), Arg::Absent(), Arg::Int(0), Arg::Int(0),
                                                        Arg::Int(0), Arg::Int(0), Arg::Int(0)}));
+  }
+  // The values the call wrote to its output cells first .. first + count - 1.
+  static std::vector<uint32_t> Outputs(const NativeCall& call, size_t first, size_t count) {
+    std::vector<uint32_t> values;
+    for (size_t i = first; i < first + count; ++i) values.push_back(call.ints.count(i) ? call.ints.at(i) : 0xDEADu);
+    return values;
   }
   void WritePicture(const std::string& name) {
     Surface picture;
@@ -161,14 +175,112 @@ TEST_F(LayerActionNativesTest, BackgroundZoomRunsOnACanvasAndItsAssistRefusesNum
   EXPECT_FALSE(Call("NativeQueryLayerAction", {Arg::Int(zoom), Arg::Int(kBadAddress), Arg::Int(0), Arg::Int(0),
                                                Arg::Int(0)})
                    .Ran());
-  // The assist takes the frame's layers, which no script handle names.
-  for (int64_t layer : {kForged, int64_t(canvas)}) {
-    EXPECT_EQ(Result("NativeCallLayerActionAssist", {Arg::Text("bg_zoom"), Arg::Int(layer), Arg::Int(8),
-                                                     Arg::Int(4), Arg::Text("2.0"), Arg::OutInt(), Arg::OutInt(),
-                                                     Arg::OutInt(), Arg::OutInt()}),
-              -1)
-        << layer;
+}
+
+// Native 218 hands the assists of the background actions a canvas image as
+// the layer object of its kind: they apply their rectangle or position to
+// the image's canvas at once and write it out. Anything but a canvas image
+// with a canvas is no layer object (-1).
+TEST_F(LayerActionNativesTest, BackgroundAssistsWorkOnACanvasImage) {
+  WritePicture("back.bmp");
+  const uint32_t canvas = Canvas();
+  const uint32_t back = uint32_t(Result("NativeLoadSurface", {Arg::Text("back.bmp"), Arg::Int(0)}));
+  ASSERT_NE(Result("NativeSetCanvasBackgroundImage",
+                   {Arg::Int(canvas), Arg::Int(back), Arg::Int(0), Arg::Int(0), Arg::Int(0)}),
+            0);
+  SpriteCanvas* sprites = GetObjectSpriteCanvas(&Display(), canvas);
+  ASSERT_NE(sprites, nullptr);
+  // bg_panime: one key moves the canvas's background offset (before the
+  // zoom, which gives the canvas a work copy that a path refuses).
+  const NativeCall moved = Call("NativeCallLayerActionAssist", {Arg::Text("bg_panime"), Arg::Int(canvas),
+                                                                Arg::Text("p3,2"), Arg::OutInt(7), Arg::OutInt(7)});
+  ASSERT_EQ(moved.Result(), 0);
+  EXPECT_EQ(Outputs(moved, 3, 2), (std::vector<uint32_t>{3, 2}));
+  int32_t x = 0, y = 0;
+  sprites->GetBackground(nullptr, &x, &y, nullptr, nullptr, nullptr);
+  EXPECT_EQ(x, 3);
+  EXPECT_EQ(y, 2);
+  EXPECT_EQ(Call("NativeCallLayerActionAssist", {Arg::Text("bg_panime"), Arg::Int(kForged), Arg::Text("p3,2"),
+                                                 Arg::OutInt(7), Arg::OutInt(7)})
+                .Result(),
+            -1);
+
+  auto zoom = [&](int64_t layer) {
+    return Call("NativeCallLayerActionAssist", {Arg::Text("bg_zoom"), Arg::Int(layer), Arg::Int(8), Arg::Int(4),
+                                                Arg::Text("2.0"), Arg::OutInt(7), Arg::OutInt(7), Arg::OutInt(7),
+                                                Arg::OutInt(7)});
+  };
+  for (int64_t layer : {kForged, int64_t(back), int64_t(Sprite(back)), int64_t(0)}) {
+    EXPECT_EQ(zoom(layer).Result(), -1) << layer;
   }
+  const NativeCall zoomed = zoom(canvas);
+  ASSERT_EQ(zoomed.Result(), 0);
+  // Half the 16 x 8 screen about (8, 4): 8 x 4 from (4, 2), stretched over
+  // the whole canvas.
+  EXPECT_EQ(Outputs(zoomed, 5, 4), (std::vector<uint32_t>{4, 2, 8, 4}));
+  EXPECT_EQ(sprites->StretchWidth(), 16);
+  EXPECT_EQ(sprites->StretchSource().Width(), 8);
+
+  // bg_blur: scale 2.0 as a double in two cells, no turn.
+  const uint64_t two = std::bit_cast<uint64_t>(2.0);
+  const NativeCall blurred =
+      Call("NativeCallLayerActionAssist",
+           {Arg::Text("bg_blur"), Arg::Int(canvas), Arg::Int(8), Arg::Int(4), Arg::Int(int64_t(uint32_t(two))),
+            Arg::Int(int64_t(two >> 32)), Arg::Int(0), Arg::Int(0), Arg::OutInt(7), Arg::OutInt(7), Arg::OutInt(7),
+            Arg::OutInt(7)});
+  ASSERT_EQ(blurred.Result(), 0);
+  EXPECT_EQ(Outputs(blurred, 8, 4), (std::vector<uint32_t>{4, 2, 8, 4}));
+
+}
+
+// A sprite or canvas image the script deletes while an action works on it
+// is let go first: the fade drops it and its run ends, the actions that
+// cannot go on without their target end, and no step reaches freed memory.
+TEST_F(LayerActionNativesTest, DeletingAnActionsTargetEndsItSafely) {
+  const uint32_t canvas = Canvas();
+  const uint32_t picture = Picture();
+  const uint32_t kept = Sprite(picture);
+  const uint32_t doomed = Sprite(picture);
+  const uint32_t fade =
+      uint32_t(Result("NativeStartLayerAction", {Arg::Int(canvas), Arg::Text("sp_fade"), Arg::Int(2), Arg::Int(0)}));
+  ASSERT_NE(fade, 0u);
+  for (auto [entry, sprite, duration] : {std::tuple{0, doomed, 1000}, std::tuple{1, kept, 100}}) {
+    ASSERT_EQ(Result("NativeControlLayerAction", {Arg::Int(fade), Arg::Int(2), Arg::Int(entry), Arg::Int(sprite),
+                                                  Arg::Int(duration), Arg::Int(0), Arg::Int(1), Arg::Int(40),
+                                                  Arg::Int(30)}),
+              0);
+  }
+  const uint32_t wipe = uint32_t(Result("NativeStartLayerAction", {Arg::Int(canvas), Arg::Text("sp_gfade"),
+                                                                    Arg::Int(doomed), Arg::Int(1000), Arg::Int(0),
+                                                                    Arg::Int(4), Arg::Int(0)}));
+  ASSERT_NE(wipe, 0u);
+  const uint32_t base = CurrentTickMs() + 1;
+  timers_.Step(base);
+  timers_.Step(base + 10);
+  ASSERT_EQ(Call("NativeDeleteSprite", {Arg::OutInt(doomed)}).Result(), 0);
+  EXPECT_EQ(Result("NativeQueryLayerAction", {Arg::Int(fade)}), 1) << "the other entry still fades";
+  EXPECT_EQ(Result("NativeQueryLayerAction", {Arg::Int(wipe)}), -1) << "the wipe ended with its sprite";
+  for (uint32_t now = 20; now <= 400; now += 20) timers_.Step(base + now);
+  EXPECT_EQ(Result("NativeQueryLayerAction", {Arg::Int(fade)}), 0) << "the run ended";
+  EXPECT_EQ(Display().GetSprite(kept)->GetX(), 40);
+  EXPECT_FALSE(timers_.Contains(wipe));
+
+  // A background action on a canvas image the script deletes ends with it.
+  WritePicture("back.bmp");
+  const uint32_t back = uint32_t(Result("NativeLoadSurface", {Arg::Text("back.bmp"), Arg::Int(0)}));
+  ASSERT_NE(Result("NativeSetCanvasBackgroundImage",
+                   {Arg::Int(canvas), Arg::Int(back), Arg::Int(0), Arg::Int(0), Arg::Int(0)}),
+            0);
+  const uint32_t zoom = uint32_t(Result("NativeStartLayerAction", {Arg::Int(canvas), Arg::Text("bg_zoom"), Arg::Int(8),
+                                                                    Arg::Int(4), Arg::Text("2.0"), Arg::Int(0),
+                                                                    Arg::Int(500)}));
+  ASSERT_NE(zoom, 0u);
+  timers_.Step(base + 500);
+  timers_.Step(base + 520);
+  ASSERT_EQ(Call("NativeDeleteImage", {Arg::OutInt(canvas)}).Result(), 0);
+  EXPECT_EQ(Result("NativeQueryLayerAction", {Arg::Int(zoom)}), -1);
+  for (uint32_t now = 540; now <= 1200; now += 20) timers_.Step(base + now);
+  EXPECT_FALSE(timers_.Contains(zoom));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // dialog is the exception.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -36,6 +37,19 @@ class ScriptFileRootsTest : public ::testing::Test {
     top_.Write("OUTSIDE/VICTIM.TXT", std::string("victim"));
     top_.Write("GAME/IN.TXT", std::string("inside"));
     top_.Write("SAVE/.keep", std::string());
+    top_.Write("OUTSIDE/TOOL", std::string("#!/bin/sh\necho outside > \"$0.ran\"\n"));
+    fs::permissions(top_.HostPath("OUTSIDE/TOOL"), fs::perms::owner_all);
+    // Links inside the game folder: one to the player's other files, one
+    // to a file that does not exist yet out there, one that stays inside.
+    fs::create_directory_symlink(top_.HostPath("OUTSIDE"), top_.HostPath("GAME/LINK"));
+    fs::create_symlink(top_.HostPath("OUTSIDE/CREATED.TXT"), top_.HostPath("GAME/DANGLE"));
+    top_.Write("GAME/SUB/.keep", std::string());
+    fs::create_directory_symlink(top_.HostPath("GAME/SUB"), top_.HostPath("GAME/INLINK"));
+    // The same in the save folder, where the state files' names lead.
+    fs::create_directory_symlink(top_.HostPath("OUTSIDE"), top_.HostPath("SAVE/LINK"));
+    fs::create_symlink(top_.HostPath("OUTSIDE/CREATED.TXT"), top_.HostPath("SAVE/DANGLE"));
+    top_.Write("SAVE/SUB/.keep", std::string());
+    fs::create_directory_symlink(top_.HostPath("SAVE/SUB"), top_.HostPath("SAVE/INLINK"));
     sob::Project project;
     std::string error;
     ASSERT_TRUE(sob::Assemble(R"(
@@ -75,7 +89,8 @@ scene MAIN flags 8 8
   std::vector<std::string> OutsideFiles() const {
     std::vector<std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(top_.Host())) {
-      const std::string relative = fs::relative(entry.path(), top_.Host()).string();
+      // Lexically: a link inside the game folder is listed as itself.
+      const std::string relative = entry.path().lexically_relative(top_.Host()).string();
       if (relative.rfind("GAME", 0) == 0 || relative.rfind("SAVE", 0) == 0) continue;
       if (entry.is_directory()) {
         files.push_back(relative + "/");
@@ -116,6 +131,12 @@ TEST_F(ScriptFileRootsTest, EveryFileNativeRefusesNamesThatLeaveTheGameAndSaveFo
       top_.Internal() + "SAVE\\..\\OUTSIDE\\VICTIM.TXT",
       "C:\\VICTIM.TXT",
       "\\\\server\\share\\VICTIM.TXT",
+      "LINK\\VICTIM.TXT",
+      "LINK\\NEW.TXT",
+      "INLINK\\..\\LINK\\VICTIM.TXT",
+      "DANGLE",
+      "LINK\\",
+      "..\\OUTSIDE\\",
   };
   auto file = [](DirectCalls& c) { return c.Call(FindGameNative("FileCreate")->number, {}); };
   const std::vector<PathNative> natives = {
@@ -150,6 +171,19 @@ TEST_F(ScriptFileRootsTest, EveryFileNativeRefusesNamesThatLeaveTheGameAndSaveFo
        uint32_t(-1)},
       {"ExportFile", [](DirectCalls&, uint32_t n, uint32_t in) { return std::vector<uint32_t>{in, n}; }, 2},
       {"ExportFile", [](DirectCalls&, uint32_t n, uint32_t) { return std::vector<uint32_t>{n, n}; }, 1},
+      {"FindLooseFile", [](DirectCalls&, uint32_t n, uint32_t) { return std::vector<uint32_t>{n, 0}; }, 1},
+      {"NativeGetLooseFileSize", [](DirectCalls&, uint32_t n, uint32_t) { return std::vector<uint32_t>{n, 0}; },
+       0},
+      {"LocateFile", [](DirectCalls&, uint32_t n, uint32_t) { return std::vector<uint32_t>{n, 0}; }, 1},
+      {"ListFolder", [](DirectCalls&, uint32_t n, uint32_t) { return std::vector<uint32_t>{n, 0, 0, 0}; }, 0},
+      {"RunProcess", [](DirectCalls&, uint32_t n, uint32_t) { return std::vector<uint32_t>{n, 1, 0}; }, 1},
+      {"NativeLoadSoundDecoder", [](DirectCalls&, uint32_t n, uint32_t) { return std::vector<uint32_t>{n}; }, 5},
+      {"NativeLoadSoundDecoders", [](DirectCalls&, uint32_t n, uint32_t) { return std::vector<uint32_t>{n}; },
+       uint32_t(-1)},
+      {"NativeExportSoundAsWave", [](DirectCalls&, uint32_t n, uint32_t in) { return std::vector<uint32_t>{n, in}; },
+       1},
+      {"NativeExportSoundAsWave", [](DirectCalls&, uint32_t n, uint32_t in) { return std::vector<uint32_t>{in, n}; },
+       3},
   };
   const std::vector<std::string> before = OutsideFiles();
   for (const PathNative& native : natives) {
@@ -198,6 +232,84 @@ TEST_F(ScriptFileRootsTest, TheDestinationThePlayerChoseMayBeWritten) {
   EXPECT_TRUE(fs::exists(top_.HostPath("OUTSIDE/CHOSEN.TXT")));
   EXPECT_EQ(Call("FileOpenForWrite", {Call("FileCreate", {}), calls_->Text(top_.Internal() + "OUTSIDE\\VICTIM.TXT"), 1}),
             5u);
+}
+
+// Names whose ".." steps or links stay inside the game folder are the
+// game's own, and work.
+TEST_F(ScriptFileRootsTest, NamesThatStayInsideWork) {
+  EXPECT_EQ(Call("FileOpen", {Call("FileCreate", {}), calls_->Text("SUB\\..\\IN.TXT")}), 0u);
+  EXPECT_EQ(Call("FileOpen", {Call("FileCreate", {}), calls_->Text("INLINK\\..\\IN.TXT")}), 0u);
+  const uint32_t file = Call("FileCreate", {});
+  EXPECT_EQ(Call("FileOpenForWrite", {file, calls_->Text("INLINK\\X.TXT"), 1}), 0u);
+  EXPECT_EQ(Call("FileClose", {file}), 0u);
+  EXPECT_TRUE(fs::exists(top_.HostPath("GAME/SUB/X.TXT")));
+  EXPECT_EQ(Call("FindLooseFile", {calls_->Text("SUB\\..\\IN.TXT"), 0}), 0u);
+  const uint32_t size = calls_->Word(0);
+  EXPECT_EQ(Call("NativeGetLooseFileSize", {calls_->Text("IN.TXT"), size}), 1u);
+  EXPECT_EQ(calls_->Load(size), 6u);
+  EXPECT_EQ(Call("CreateFolder", {calls_->Text("SUB\\..\\NEWFOLDER")}), 0u);
+  EXPECT_TRUE(fs::is_directory(top_.HostPath("GAME/NEWFOLDER")));
+}
+
+// A script starts only a program that lies in the game folder, by its
+// path there; its arguments reach it as given, and no shell reads them.
+TEST_F(ScriptFileRootsTest, ScriptsStartOnlyTheGamesOwnPrograms) {
+  top_.Write("GAME/TOOL.SH", std::string("#!/bin/sh\necho \"$@\"\n"));
+  fs::permissions(top_.HostPath("GAME/TOOL.SH"), fs::perms::owner_all);
+  const std::string outside = top_.Internal() + "OUTSIDE\\TOOL";
+  for (const std::string& command :
+       {std::string("sh -c \"echo x > ") + top_.Host() + "/OUTSIDE/SHELL.TXT\"", std::string("/bin/sh ") + outside,
+        std::string("true"), outside, std::string("..\\OUTSIDE\\TOOL"), std::string("LINK\\TOOL"),
+        std::string("\"LINK\\TOOL\""), std::string("TOOL.SH\"x\""), std::string("\"TOOL.SH")}) {
+    EXPECT_EQ(Call("RunProcess", {calls_->Text(command), 1, calls_->Text("OUT.TXT")}), 1u) << command;
+  }
+  EXPECT_FALSE(fs::exists(top_.HostPath("OUTSIDE/SHELL.TXT")));
+  EXPECT_FALSE(fs::exists(top_.HostPath("OUTSIDE/TOOL.ran")));
+  EXPECT_EQ(Call("RunProcess", {calls_->Text("TOOL.SH one \"two three\" ;rm"), 1, calls_->Text("OUT.TXT")}), 0u);
+  std::ifstream in(top_.HostPath("GAME/OUT.TXT"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "one two three ;rm\n");
+}
+
+// No script writes into a program, nor makes a file a plug-in library
+// would be loaded from: the code a game runs is the code it came with.
+TEST_F(ScriptFileRootsTest, ScriptsCannotMakeCode) {
+  top_.Write("GAME/TOOL.SH", std::string("#!/bin/sh\n"));
+  fs::permissions(top_.HostPath("GAME/TOOL.SH"), fs::perms::owner_all);
+  top_.Write("GAME/OLD.SPI", std::string("library"));
+  const uint32_t in = calls_->Text("IN.TXT");
+  struct Case {
+    const char* native;
+    std::vector<uint32_t> cells;
+    uint32_t refused;
+  };
+  auto text = [this](const char* name) { return calls_->Text(name); };
+  const std::vector<Case> cases = {
+      {"FileOpenForWrite", {Call("FileCreate", {}), text("TOOL.SH"), 1}, 5},
+      {"FileOpenExisting", {Call("FileCreate", {}), text("TOOL.SH")}, 5},
+      {"FileOpenExisting", {Call("FileCreate", {}), text("old.spi")}, 5},
+      {"FileOpenForWrite", {Call("FileCreate", {}), text("NEW.SO"), 1}, 5},
+      {"FileOpenForWrite", {Call("FileCreate", {}), text("new.dll"), 1}, 5},
+      {"FileOpenForWrite", {Call("FileCreate", {}), text("SUB\\NEW.Sll"), 1}, 5},
+      {"MoveFileNative", {in, text("IN.SPI")}, 2},
+      {"MoveFileNative", {in, text("TOOL.SH")}, 2},
+      {"CopyFileNative", {in, text("X.ADL"), 0}, 2},
+      {"CopyFileNative", {in, text("TOOL.SH"), 0}, 2},
+      {"ExportFile", {in, text("X.GLL")}, 2},
+      {"WriteStateFile", {text("X.DCP"), 0, 0, 0}, 1},
+      {"RunProcess", {text("TOOL.SH"), 1, text("OUT.TCP")}, 1},
+      {"LoadSusiePlugin", {in}, 1},
+      {"LoadArchivePlugin", {in}, 1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Call(c.native, c.cells), c.refused) << c.native;
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(top_.HostPath("GAME"))) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"DANGLE", "IN.TXT", "INLINK", "LINK", "OLD.SPI", "SCRIPT", "SUB",
+                                             "TOOL.SH"}));
+  std::ifstream tool(top_.HostPath("GAME/TOOL.SH"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(tool), {}), "#!/bin/sh\n");
 }
 
 }  // namespace
