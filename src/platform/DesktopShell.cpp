@@ -6,6 +6,7 @@
 #include "platform/Backend.h"
 #include "platform/PathResolver.h"
 #include "platform/Process.h"
+#include "platform/TextCodec.h"
 
 namespace orrivel::platform {
 namespace {
@@ -14,16 +15,6 @@ ServiceSlot<DesktopShell> g_slot;
 
 std::string ProfileKey(const std::string& file, const std::string& section, const std::string& key) {
   return file + '\n' + section + '\n' + key;
-}
-
-// A shell word in single quotes (the command line runs through /bin/sh).
-std::string Quote(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') out += "'\\''";
-    else out += c;
-  }
-  return out + "'";
 }
 
 // The desktop families that keep their wallpaper in gsettings, by the names
@@ -169,7 +160,11 @@ int XdgDesktopShell::Launch(RequestKind kind, std::string_view target) {
   // anything else (an address) as it is.
   if (kind == RequestKind::Explore || ResolveHostPath(target, ResolveMode::Existing)) return OpenInFileManager(target);
   if (kind != RequestKind::Open) return 2;
-  return StartProcess("xdg-open " + Quote(target) + " >/dev/null 2>&1", ProcessWait::None) == 0 ? 0 : 2;
+  // The address is one argument of the opener, never shell text: a script
+  // gives it.
+  const auto address = Cp932ToUtf8(target);
+  if (!address) return 2;
+  return StartProgramArguments({"xdg-open", *address}) == 0 ? 0 : 2;
 }
 
 std::vector<std::vector<std::string>> XdgDesktopShell::WallpaperCommands(std::string_view currentDesktop,
