@@ -97,8 +97,12 @@ GameApplication::~GameApplication() {
   // tasks run on.
   ProcessObjects* objects = GetProcessObjects();
   if (objects != nullptr) {
-    // The controls draw on the display's canvas: they go while it lives.
+    // The controls and the input-mode indicator draw on the display's
+    // canvas: they go while it lives.
     objects->Controls().DeleteAll();
+    objects->Controls().DestroyImeIndicator();
+    objects->Controls().SetCanvas(nullptr);
+    objects->ControlHost().SetCanvas(nullptr);
     objects->ControlHost().Clear();
     objects->ControlHost().Detach();
     objects->Controls().textEntryTimers = nullptr;
