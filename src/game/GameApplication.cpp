@@ -434,6 +434,11 @@ void GameApplication::InstallSystemMenu(TgsNativeContext& frame) {
     if (slot && slot->frame) slot->frame->FadeToBlackForQuit();
   };
   services.requestQuit = [this] { endRequested = true; };
+  // A menu closed in auto mode gives the page its full wait again.
+  services.restartAutoTimer = [slot] {
+    constexpr uint16_t kAutoTimer = 1;
+    if (slot && slot->frame) slot->frame->Timers().Start(kAutoTimer);
+  };
   services.log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
   frame.ownSystemMenu = std::make_unique<GameSystemMenuPort>(std::move(services));
   frame.environment.systemMenu = frame.ownSystemMenu.get();

@@ -75,7 +75,8 @@ class GameTextEntryTest : public RunningGameTest {};
 // the entry holds "ab" with the caret after it, then the caret one
 // character back, then "a" (Delete took the character at the caret), then
 // the composition drawn at the caret without touching the text, then
-// "aかな" with the caret at its end. The caret blinks while nothing is
+// "aかな" with the caret at its end; Home, Right and End move the caret by
+// whole characters. The caret blinks while nothing is
 // typed; the indicator beside the entry shows the input method's mode.
 TEST_F(GameTextEntryTest, TypingKeysAndACompositionReachTheFocusedEntry) {
   WriteScripts(kTypesIntoAnEntry);
@@ -133,15 +134,19 @@ TEST_F(GameTextEntryTest, TypingKeysAndACompositionReachTheFocusedEntry) {
   EXPECT_EQ(frames[25].text, "a");
   EXPECT_EQ(frames[25].composition, "\x82\xA9\x82\xC8");
   EXPECT_TRUE(frames[25].compositionShown);
-  const EntryState& last = frames.back();
-  EXPECT_EQ(last.text, "a\x82\xA9\x82\xC8");
-  EXPECT_EQ(last.caret, 5);
-  EXPECT_TRUE(last.composition.empty());
-  EXPECT_FALSE(last.compositionShown);
+  EXPECT_EQ(frames[29].text, "a\x82\xA9\x82\xC8");
+  EXPECT_EQ(frames[29].caret, 5);
+  EXPECT_TRUE(frames[29].composition.empty());
+  EXPECT_FALSE(frames[29].compositionShown);
+  // Home, Right over the one-byte "a", End.
+  EXPECT_EQ(frames[33].caret, 0);
+  EXPECT_EQ(frames[37].caret, 1);
+  EXPECT_EQ(frames[41].caret, 5);
+  EXPECT_EQ(frames.back().text, "a\x82\xA9\x82\xC8");
 
   // Half a second on, half a second off, on the game's own timer list.
   std::set<bool> caretStates;
-  for (size_t frame = 30; frame < frames.size(); ++frame) caretStates.insert(frames[frame].caretShown);
+  for (size_t frame = 42; frame < frames.size(); ++frame) caretStates.insert(frames[frame].caretShown);
   EXPECT_EQ(caretStates.size(), 2u) << "the caret blinks";
 }
 
