@@ -147,7 +147,9 @@ bool SettingsSheetWindow::TakeInput(const platform::Message& message) {
   Apply(interaction_.Take(shown_, message));
   FollowFocus();
   // A key that brought the focus into a key field is not that field's key.
-  if (keyed && interaction_.Focus() != focusBefore && Capturing() && input_ != nullptr) input_->Update();
+  if (keyed && interaction_.Focus() != focusBefore && Capturing() && captureKeyboard_ != nullptr) {
+    captureKeyboard_->Poll();
+  }
   return true;
 }
 
