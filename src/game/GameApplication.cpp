@@ -97,8 +97,12 @@ GameApplication::~GameApplication() {
   // tasks run on.
   ProcessObjects* objects = GetProcessObjects();
   if (objects != nullptr) {
-    // The controls draw on the display's canvas: they go while it lives.
+    // The controls and the input-mode indicator draw on the display's
+    // canvas: they go while it lives.
     objects->Controls().DeleteAll();
+    objects->Controls().DestroyImeIndicator();
+    objects->Controls().SetCanvas(nullptr);
+    objects->ControlHost().SetCanvas(nullptr);
     objects->ControlHost().Clear();
     objects->ControlHost().Detach();
     objects->Controls().textEntryTimers = nullptr;
@@ -430,6 +434,11 @@ void GameApplication::InstallSystemMenu(TgsNativeContext& frame) {
     if (slot && slot->frame) slot->frame->FadeToBlackForQuit();
   };
   services.requestQuit = [this] { endRequested = true; };
+  // A menu closed in auto mode gives the page its full wait again.
+  services.restartAutoTimer = [slot] {
+    constexpr uint16_t kAutoTimer = 1;
+    if (slot && slot->frame) slot->frame->Timers().Start(kAutoTimer);
+  };
   services.log = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
   frame.ownSystemMenu = std::make_unique<GameSystemMenuPort>(std::move(services));
   frame.environment.systemMenu = frame.ownSystemMenu.get();

@@ -1,5 +1,6 @@
 #include "game/SettingsSheetWindow.h"
 
+#include "base/FullApiKeyboard.h"
 #include "base/InputManager.h"
 #include "platform/Backend.h"
 #include "platform/Messages.h"
@@ -21,6 +22,14 @@ int SettingsSheetWindow::Run(SettingsSheet& sheet, platform::WindowId owner, Inp
   if (!backend.IsClassRegistered(kClassName)) backend.RegisterClass(platform::WindowClass{kClassName});
   sheet_ = &sheet;
   input_ = input;
+  // Read once now, so that a key still held from opening the sheet is not
+  // taken as a key pressed on it.
+  captureKeyboard_.reset();
+  if (input_ != nullptr) {
+    captureKeyboard_ = std::make_unique<FullApiKeyboard>();
+    captureKeyboard_->Acquire();
+    captureKeyboard_->Poll();
+  }
   result_ = 0;
   done_ = false;
   interaction_.Reset();
@@ -82,6 +91,7 @@ int SettingsSheetWindow::Run(SettingsSheet& sheet, platform::WindowId owner, Inp
   window_ = platform::kNoWindow;
   sheet_ = nullptr;
   input_ = nullptr;
+  captureKeyboard_.reset();
   return done_ ? result_ : 0;
 }
 
@@ -137,7 +147,9 @@ bool SettingsSheetWindow::TakeInput(const platform::Message& message) {
   Apply(interaction_.Take(shown_, message));
   FollowFocus();
   // A key that brought the focus into a key field is not that field's key.
-  if (keyed && interaction_.Focus() != focusBefore && Capturing() && input_ != nullptr) input_->Update();
+  if (keyed && interaction_.Focus() != focusBefore && Capturing() && captureKeyboard_ != nullptr) {
+    captureKeyboard_->Poll();
+  }
   return true;
 }
 
@@ -216,14 +228,18 @@ void SettingsSheetWindow::OnCommand(uint32_t id, uint32_t notify) {
 // (and Delete on the keyboard); each reads the devices once per tick.
 void SettingsSheetWindow::PollDevices() {
   if (input_ == nullptr) return;
+  // The devices are read directly: the game's input is switched off while
+  // its window is not the active one. The keyboard is read on every tick,
+  // so that a key counts as pressed on the tick it went down.
+  KeyboardDevice* keyboard = captureKeyboard_.get();
+  if (keyboard != nullptr) keyboard->Poll();
   const SettingsSheet::Page page = sheet_->CurrentPage();
   if (page != SettingsSheet::kKeyboardPage && page != SettingsSheet::kInputPage) return;
-  input_->Update();
-  KeyboardDevice* keyboard = input_->Keyboard();
   const int32_t before = sheet_->FocusedField();
   if (page == SettingsSheet::kKeyboardPage) {
     if (keyboard != nullptr) sheet_->PollKeyboard(*keyboard);
   } else if (JoystickDevice* joystick = input_->GetJoystick(0)) {
+    joystick->Poll();
     sheet_->PollJoystick(*joystick, keyboard);
   }
   // A field that took its key hands the focus on to the next.

@@ -2,13 +2,14 @@
 // The modal window of the settings sheet: it takes the page, field, value
 // and button commands of the sheet's controls as window messages, and the
 // player's keys and pointer on the drawn sheet through the dialog layer's
-// interaction; it polls the input devices on its timer while a key or
-// button page is shown, and ends with OK, Cancel or closing. The sheet itself (SettingsSheet) keeps the
+// interaction; it polls a keyboard of its own and the game's joystick on
+// its timer while a key or button page is shown, and ends with OK, Cancel or closing. The sheet itself (SettingsSheet) keeps the
 // working copy and stores it.
 //
 // Main thread only.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 namespace orrivel {
 
 class InputManager;
+class KeyboardDevice;
 
 class SettingsSheetWindow final : public platform::WindowClient {
  public:
@@ -77,6 +79,10 @@ class SettingsSheetWindow final : public platform::WindowClient {
 
   SettingsSheet* sheet_ = nullptr;
   InputManager* input_ = nullptr;
+  // The keyboard the key pages read while the sheet is up: one of the
+  // sheet's own, since raising the sheet takes the activation from the main
+  // window and with it the game's devices.
+  std::unique_ptr<KeyboardDevice> captureKeyboard_;
   platform::WindowId window_ = platform::kNoWindow;
   platform::WindowId owner_ = platform::kNoWindow;
   DialogLayer layer_;

@@ -72,14 +72,8 @@ int32_t GameControlHost::GetScreenWidth() { return app_ != nullptr ? app_->gameW
 int32_t GameControlHost::GetScreenHeight() { return app_ != nullptr ? app_->gameHeight : 0; }
 
 int32_t GameControlHost::PlaySound(const char*, int32_t code, int32_t, int32_t) {
-  if (sounds_ == nullptr) return kNoSound;
-  int32_t channel = code;
-  if (code < 0) {
-    if (code < -4 || code > -2) return kNoSound;
-    channel = defaultChannels_[size_t(code + 4)];
-    if (channel < 0) return kNoSound;
-  }
-  return sounds_->PlayChannel(channel, false);
+  if (sounds_ == nullptr || code < 0) return kNoSound;
+  return sounds_->PlayChannel(code, false);
 }
 
 void GameControlHost::PostWindowCommand(uint8_t command) {

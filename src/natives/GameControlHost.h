@@ -54,10 +54,6 @@ class GameControlHost : public ControlHost {
   Application* App() const { return app_; }
   TextInputHook* TextInput() const { return textInput_; }
   void SetSoundManager(SoundManager* sounds) { sounds_ = sounds; }
-  // The channels behind the default sounds -4, -3 and -2 (negative: none).
-  void SetDefaultSoundChannels(int32_t activate, int32_t hover, int32_t leave) {
-    defaultChannels_ = {activate, hover, leave};
-  }
 
   // --- the services -----------------------------------------------------------
   void SetPointerPos(int32_t x, int32_t y) override;
@@ -77,9 +73,10 @@ class GameControlHost : public ControlHost {
   void ParkPointer() override;
   // The tool tip's delay starts again from the last frame's tick.
   void RestartHoverTime() override { SetHoverStartTime(frameNow_); }
-  // A channel 0 or above plays directly, -4 to -2 through the default
-  // channels; kNoSound without a sound manager, for another code or a
-  // default channel that is not set; else the channel's own result.
+  // A channel 0 or above plays; the channel's own result. kNoSound without
+  // a sound manager and for the default sounds -4 to -2 (activate, hover,
+  // leave) of a control without sounds of its own: the game names no
+  // channels for them, so they stay silent.
   int32_t PlaySound(const char* name, int32_t code, int32_t, int32_t) override;
   void SetSelected(int32_t index) override { selected_ = index; }
   int32_t Selected() const { return selected_; }
@@ -158,7 +155,6 @@ class GameControlHost : public ControlHost {
   ActionMap* actions_ = nullptr;
   TextInputHook* textInput_ = nullptr;
   SoundManager* sounds_ = nullptr;
-  std::array<int32_t, 3> defaultChannels_{-1, -1, -1};
   int32_t cursorKind_ = 0;
   int32_t tipOffsetY_ = 22;
   int32_t selected_ = -1;

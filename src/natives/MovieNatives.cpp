@@ -198,8 +198,9 @@ uint32_t StartMovie(NativeArgs&) {
     Show(player, true);
     const int32_t played = player.Play();
     if constexpr (std::is_same_v<std::decay_t<decltype(player)>, ObjectMovie>) {
-      // The object library gives no status of its own here: 1 plus 0.
-      if (played == 0) movies.movieState->store(1);
+      // 1 while the object movie plays, 2 when the object paints itself into
+      // the window (the window then asks it to).
+      if (played == 0) movies.movieState->store(player.PlayStatus() != 0 ? 2 : 1);
     }
     return played;
   });

@@ -5,6 +5,9 @@
 #include "natives/ProcessObjects.h"
 #include "scene/CanvasDrawObject.h"
 #include "scene/ControlFactory.h"
+#include "scene/ImeModeIndicator.h"
+#include "raster/SpriteList.h"
+#include "scene/SpriteCanvas.h"
 #include "scene/SpriteActions.h"
 #include "transition/TransitionEffect.h"
 
@@ -33,6 +36,15 @@ void ScriptObjectWatcher::ForgetControlCanvas(const SpriteCanvas* canvas) {
   if (factory.GetCanvas() == canvas) {
     factory.SetCanvas(nullptr);
     forgotten = true;
+  }
+  // The input-mode indicator's sprite is in one of the canvas's lists,
+  // which go with it.
+  if (const ImeModeIndicator* indicator = factory.GetImeIndicator()) {
+    const SpriteList* list = indicator->List();
+    if (list != nullptr && (list->Owner() == canvas || list == canvas->OverlayList())) {
+      factory.DestroyImeIndicator();
+      forgotten = true;
+    }
   }
   if (forgotten && log_) {
     log_("the controls' canvas image was deleted: controls are drawn nowhere until a new one is set");

@@ -22,6 +22,10 @@ int32_t SoundLevelFrameTask::Step(uint32_t) {
   if (!player_ || !sound_) return 1;
   uint32_t playCursor = 0;
   if (!sound_->IsPlaying(&playCursor, nullptr)) {
+    // The voice is over: the picture rests on the first cell, the one
+    // silence shows, whatever level the last step drew.
+    if (level_ != kRestingCell) DrawPlayerCell(*player_, kRestingCell);
+    level_ = kRestingCell;
     Finish();
     return 1;
   }

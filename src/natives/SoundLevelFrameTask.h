@@ -3,7 +3,7 @@
 // each step reads where the sound plays, takes its amplitude there scaled to
 // the player's cells and, when the level changed, draws that cell of the
 // strip into the player's target at the player's origin. The task ends when
-// the sound stops playing.
+// the sound stops playing, leaving the strip's first cell (silence) drawn.
 //
 // Main thread only.
 #include <cstdint>
@@ -25,6 +25,8 @@ bool DrawPlayerCell(const AnimationPlayer& player, int32_t cell);
 class SoundLevelFrameTask final : public TimedTask {
  public:
   static constexpr int32_t kTypeId = 13002;
+  // The cell drawn when the sound has ended.
+  static constexpr int32_t kRestingCell = 0;
   using Player = AnimationPlayerPool::Object;
 
   SoundLevelFrameTask() = default;

@@ -11,6 +11,7 @@
 #include "natives/ScriptSounds.h"
 #include "natives/SoundNativeFamilies.h"
 #include "natives/SystemNativePort.h"
+#include "natives/WindowCommandRecords.h"
 #include "script/ScriptAddressSpace.h"
 #include "sound/BufferSound.h"
 #include "sound/ExportSoundAsWave.h"
@@ -125,9 +126,20 @@ uint32_t InitSoundDevice(NativeArgs& args) {
     bits = args.Word16(2);
   }
   if (args.Failed()) return 0;
-  SoundSystem* system = SystemSounds();
-  const int32_t result = system ? system->Initialize(system->Window(), false, false, nullptr, channels, rateCode, bits)
-                                : int32_t(kSoundDeviceNoDevice);
+  // The device is remade by the main window (whichever thread runs the
+  // scripts); a host without a game window remakes it in place.
+  SoundRestartCommandRecord restart;
+  restart.result = int32_t(first);
+  restart.rateCode = rateCode;
+  restart.bitsPerSample = bits;
+  int32_t result = 0;
+  if (SendWindowCommand(kCommandRestartSound, &restart)) {
+    result = restart.result;
+  } else {
+    SoundSystem* system = SystemSounds();
+    result = system ? system->Initialize(system->Window(), false, false, nullptr, channels, rateCode, bits)
+                    : int32_t(kSoundDeviceNoDevice);
+  }
   args.Space().Write32(args.Block(), uint32_t(result));
   AppNativePort& app = AppPort();
   // The warning is shown once: the player's switch turns itself off.

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/FileSystem.h"
+#include "platform/ImeService.h"
 #include "platform/KeyTable.h"
 #include "platform/Messages.h"
 #include "platform/headless/HeadlessBackend.h"
@@ -122,6 +123,9 @@ void Backend::PostInputMessages(WindowId window, const SyntheticInput& input, ui
     }
     case Kind::Text:
       PostTextInput(window, input.text);
+      return;
+    case Kind::Composition:
+      Ime().SetComposition(window, input.text, input.cursor);
       return;
   }
 }

@@ -20,7 +20,9 @@ class DisplayModeSwitch;
 // One input action of a scripted run, as the devices would report it.
 // Positions are in the window's client pixels; keys are key-table codes.
 struct SyntheticInput {
-  enum class Kind : uint8_t { Move, ButtonDown, ButtonUp, KeyDown, KeyUp, Wheel, Text };
+  // Composition: the input method's text being composed (empty: it ended),
+  // as a text-editing event of the window system brings it.
+  enum class Kind : uint8_t { Move, ButtonDown, ButtonUp, KeyDown, KeyUp, Wheel, Text, Composition };
   Kind kind = Kind::Move;
   int32_t x = 0;
   int32_t y = 0;
@@ -28,6 +30,7 @@ struct SyntheticInput {
   uint8_t key = 0;
   int32_t notches = 0;
   std::string text;  // UTF-8
+  int32_t cursor = 0;  // Composition: its cursor, in characters
 };
 
 class Backend : public WindowSystem, public MessageBoxService {

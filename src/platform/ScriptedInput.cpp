@@ -66,6 +66,7 @@ constexpr CommandName kCommands[] = {
     {"wheel", ScriptedEvent::Kind::Wheel},     {"text", ScriptedEvent::Kind::Text},
     {"snapshot", ScriptedEvent::Kind::Snapshot}, {"quit", ScriptedEvent::Kind::Quit},
     {"close", ScriptedEvent::Kind::Close},     {"answer", ScriptedEvent::Kind::Answer},
+    {"compose", ScriptedEvent::Kind::Compose}, {"commit", ScriptedEvent::Kind::Commit},
 };
 
 // "ok" and "yes" press control 1, "no" control 2, a number its control.
@@ -105,6 +106,7 @@ const char* ParseArguments(std::string_view rest, ScriptedEvent& event) {
       if (!ParseNumber(NextWord(rest), event.notches) || event.notches == 0) return "expected a non-zero notch count";
       break;
     case Kind::Text:
+    case Kind::Compose:
       event.text = std::string(Trim(rest));
       if (event.text.empty()) return "expected text";
       return "";
@@ -117,6 +119,7 @@ const char* ParseArguments(std::string_view rest, ScriptedEvent& event) {
       break;
     case Kind::Quit:
     case Kind::Close:
+    case Kind::Commit:
       break;
   }
   return Trim(rest).empty() ? "" : "unexpected words at the end";

@@ -10,6 +10,10 @@
 //   <frame> key KEY            down now, up a frame later
 //   <frame> wheel N            N wheel notches (positive: away from the player)
 //   <frame> text WORDS...      typed text (UTF-8), the rest of the line
+//   <frame> compose WORDS...   the input method's composition (UTF-8), the
+//                              rest of the line, its cursor at the end; a
+//                              later compose replaces it
+//   <frame> commit             the composition ends and its text is typed
 //   <frame> snapshot NAME      writes the frame on screen as NAME (".png" added)
 //   <frame> close              asks the window to close, as its close box does
 //   <frame> answer BUTTON [checked|unchecked]
@@ -29,7 +33,9 @@
 namespace orrivel::platform {
 
 struct ScriptedEvent {
-  enum class Kind : uint8_t { Click, RightClick, Move, KeyDown, KeyUp, Key, Wheel, Text, Snapshot, Quit, Close, Answer };
+  enum class Kind : uint8_t {
+    Click, RightClick, Move, KeyDown, KeyUp, Key, Wheel, Text, Snapshot, Quit, Close, Answer, Compose, Commit
+  };
   enum Modifier : uint8_t { kCtrl = 1, kShift = 2, kAlt = 4 };
 
   uint32_t frame = 0;
@@ -39,7 +45,7 @@ struct ScriptedEvent {
   int32_t notches = 0;
   uint8_t key = 0;        // the key's code in the engine's key table
   uint8_t modifiers = 0;  // Modifier bits
-  std::string text;       // typed text or the snapshot's file name
+  std::string text;       // typed or composed text, or the snapshot's file name
   // Answer: the control pressed (1 OK or Yes, 2 No) and the check box's
   // state (-1 left as it is, 0 off, 1 on).
   uint16_t button = 0;

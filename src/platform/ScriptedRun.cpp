@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "platform/Backend.h"
 #include "platform/DialogService.h"
@@ -45,6 +46,13 @@ class OpenFile {
  private:
   int fd_;
 };
+
+// The characters of a UTF-8 text (the bytes that do not continue one).
+size_t CharacterCount(const std::string& utf8) {
+  size_t count = 0;
+  for (const char byte : utf8) count += (uint8_t(byte) & 0xC0) != 0x80 ? 1 : 0;
+  return count;
+}
 
 }  // namespace
 
@@ -196,6 +204,26 @@ void ScriptedRun::Play(WindowId window, const ScriptedEvent& event) {
       SyntheticInput input;
       input.kind = Action::Text;
       input.text = event.text;
+      Inject(window, input);
+      return;
+    }
+    case Kind::Compose: {
+      SyntheticInput input;
+      input.kind = Action::Composition;
+      input.text = event.text;
+      input.cursor = int32_t(CharacterCount(event.text));
+      composing_ = event.text;
+      Inject(window, input);
+      return;
+    }
+    case Kind::Commit: {
+      // The input method ends the composition, then types what it held.
+      SyntheticInput input;
+      input.kind = Action::Composition;
+      Inject(window, input);
+      if (composing_.empty()) return;
+      input.kind = Action::Text;
+      input.text = std::exchange(composing_, std::string());
       Inject(window, input);
       return;
     }

@@ -72,6 +72,8 @@ class ScriptedRun {
   std::string snapshotFolder_;
   std::vector<std::string> failedSnapshots_;
   Point pointer_;
+  // The input method's composition (UTF-8) until it is committed.
+  std::string composing_;
 };
 
 }  // namespace orrivel::platform

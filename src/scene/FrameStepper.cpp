@@ -8,7 +8,6 @@
 #include "raster/BlendTables.h"
 #include "raster/CompositeKernels32.h"
 #include "raster/SpriteList.h"
-#include "scene/PlayingVoice.h"
 
 namespace orrivel {
 
@@ -227,36 +226,6 @@ void FrameStepper::ResumeNested(uint32_t now) {
   if (--nestedPauses_ != 0) return;
   startTime_ += now - nestedPauseTime_;
   currentFrame_ = -1;
-}
-
-int32_t VoiceFrameTask::Start(TimerList* list, FrameStripState* state, PlayingVoice* voice) {
-  if (list == nullptr || state == nullptr || voice == nullptr || !voice->IsLoaded()) return 1;
-  state->frameHeight = state->Frames()->GetHeight();
-  if (state->savedBackground) state->SaveBackgroundFrom(state->target);
-  uint32_t position = 0;
-  if (!voice->GetPlayPosition(&position)) return 2;
-  state_ = state;
-  voice_ = voice;
-  currentFrame_ = -1;
-  if (list->Add(this, 0, state->intervalMs, 0) != 0) return 3;
-  return 0;
-}
-
-int32_t VoiceFrameTask::Step(uint32_t) {
-  if (state_ == nullptr || voice_ == nullptr) return 1;
-  uint32_t position = 0;
-  if (!voice_->GetPlayPosition(&position)) {
-    Finish();
-    return 1;
-  }
-  const auto index = static_cast<int32_t>(
-      voice_->GetAmplitudeAt(position, static_cast<uint32_t>(state_->frameCount)));
-  if (index != currentFrame_ && state_->DrawFrame(index, nullptr, nullptr)) currentFrame_ = index;
-  return 0;
-}
-
-void VoiceFrameTask::Finish() {
-  if (state_ != nullptr) state_->DrawResting(nullptr, nullptr);
 }
 
 }  // namespace orrivel

@@ -4,9 +4,6 @@
 // and back over a set duration, repeats a set number of times or forever,
 // and waits a delay plus an optional random extra between cycles. Without a
 // cycle duration it shows a random frame at every frame interval instead.
-//
-// The strip state is shared with the voice-synchronised task, which moves
-// the same frames with the loudness of a playing voice.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -18,7 +15,6 @@
 namespace orrivel {
 
 class SpriteListOwner;
-class PlayingVoice;
 class TimerList;
 
 struct FrameStripState {
@@ -139,27 +135,6 @@ class FrameStepper : public TimedTask {
   uint32_t startTime_ = 0;
   int32_t nestedPauses_ = 0;
   uint32_t nestedPauseTime_ = 0;
-};
-
-// Moves a strip's frames with the loudness of a playing voice.
-class VoiceFrameTask : public TimedTask {
- public:
-  static constexpr int32_t kTypeId = 13002;
-
-  // 1 when anything is missing or the voice holds no data; 2 when its play
-  // position cannot be read; 3 when the list refuses the task. 0 started.
-  int32_t Start(TimerList* list, FrameStripState* state, PlayingVoice* voice);
-
-  int32_t GetTypeId() const override { return kTypeId; }
-  int32_t Step(uint32_t now) override;
-  void Stop() override {}
-  void Finish();
-  int32_t CurrentFrame() const { return currentFrame_; }
-
- private:
-  FrameStripState* state_ = nullptr;
-  PlayingVoice* voice_ = nullptr;
-  int32_t currentFrame_ = -1;
 };
 
 }  // namespace orrivel

@@ -91,6 +91,8 @@ class ImeModeIndicator : public ImeModeIndicatorBase {
   void Draw() override;
 
   const ImageSprite& Sprite() const { return sprite_; }
+  // The list the sprite is shown in (null before Create).
+  const SpriteList* List() const { return spriteList_; }
   Surface& OwnSurface() { return surface_; }
   // The labels last drawn (UTF-8), for whoever checks what is shown.
   const std::vector<const char*>& ShownLabels() const { return shown_; }

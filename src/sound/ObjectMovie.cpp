@@ -79,7 +79,8 @@ int32_t ObjectMovie::Play() {
   const int32_t result = object_->Run();
   // Without device contexts here, an object that paints itself is asked to
   // paint into the window; one that does not is left to present alone.
-  if (window_ != platform::kNoWindow && object_->PaintQuery() != 0) object_->Paint(window_);
+  paintsItself_ = object_->PaintQuery();
+  if (window_ != platform::kNoWindow && paintsItself_ != 0) object_->Paint(window_);
   return result;
 }
 
@@ -194,6 +195,7 @@ void ObjectMovie::Close() {
   surfaceOwner_ = nullptr;
   window_ = platform::kNoWindow;
   frameWidth_ = frameHeight_ = 0;
+  paintsItself_ = 0;
   displayRect_ = {0, 0, 0, 0};
 }
 

@@ -80,6 +80,9 @@ class ObjectMovie {
   void SetLoop(bool loop) { loop_ = loop ? 1 : 0; }
   bool Loop() const { return loop_ != 0; }
   bool HasMovie() const { return object_ != nullptr; }
+  // What the object answered after the last Play when asked whether it
+  // paints itself (0 before any Play).
+  int32_t PlayStatus() const { return paintsItself_; }
   const Rect& DisplayRect() const { return displayRect_; }
   int32_t FrameWidth() const { return frameWidth_; }
   int32_t FrameHeight() const { return frameHeight_; }
@@ -96,6 +99,7 @@ class ObjectMovie {
   int32_t frameWidth_ = 0;
   int32_t frameHeight_ = 0;
   int32_t volume_ = 256;
+  int32_t paintsItself_ = 0;
 };
 
 }  // namespace orrivel

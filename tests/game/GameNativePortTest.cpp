@@ -12,6 +12,7 @@
 #include "game/GameApplication.h"
 #include "game/MessageColours.h"
 #include "natives/SystemNativePort.h"
+#include "natives/WindowCommandRecords.h"
 #include "platform/Clipboard.h"
 #include "platform/Messages.h"
 #include "platform/headless/HeadlessBackend.h"
@@ -115,6 +116,38 @@ TEST_F(GameNativePortRun, TheTextInputDialogAnswersNative70) {
     EXPECT_EQ(answer, "\x82\xa0\x82\xa2");
     host.Space().Free(buffer);
     host.Space().Free(texts);
+  });
+}
+
+// Native 593 has the main window remake the sound device (its command
+// 40030), so a device made again is made on the window's thread: the cells'
+// format is the one the device takes, and the result lands in cell 0.
+TEST_F(GameNativePortRun, Native593RemakesTheSoundDeviceThroughTheMainWindow) {
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_NE(app.scripts, nullptr);
+    GameScriptHost& host = *app.scripts;
+    const auto restartCommands = [&] {
+      int count = 0;
+      for (const platform::Message& m : backend().Transcript()) {
+        count += m.window == app.mainWindow.GetHandle() && m.message == platform::WM_COMMAND &&
+                 (m.wParam & 0xFFFF) == kCommandRestartSound;
+      }
+      return count;
+    };
+    const int before = restartCommands();
+    const uint32_t cells = host.Space().Allocate(12);
+    const uint32_t values[] = {1, 22, 8};  // one channel, 22 kHz, 8 bits
+    for (uint32_t i = 0; i < 3; ++i) host.Space().Write32(cells + 4 * i, values[i]);
+    NativeArgs args(host.Space(), nullptr, cells);
+    EXPECT_EQ(host.Natives()[593 + 3](args), 0u);
+    uint32_t result = 1;
+    ASSERT_TRUE(host.Space().Read32(cells, result));
+    EXPECT_EQ(result, 0u);
+    host.Space().Free(cells);
+    EXPECT_EQ(restartCommands(), before + 1);
+    EXPECT_EQ(app.sound.PrimaryFormat().channels, 1);
+    EXPECT_EQ(app.sound.PrimaryFormat().samplesPerSec, 22050u);
   });
 }
 

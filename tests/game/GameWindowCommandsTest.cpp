@@ -501,7 +501,8 @@ TEST_F(WindowCommandsTest, TheScriptsDialogsAreShownByTheMainWindow) {
 }
 
 // 0x9006: the object movie has events waiting; the window reads them under
-// the movie lock, and the end of a movie that does not loop stops it.
+// the movie lock, and the end of a movie that does not loop stops it. The
+// movie state follows the object's answer to its paint query.
 TEST_F(WindowCommandsTest, TheObjectMoviesMessageReadsItsEvents) {
   testing::FakeLibraryHandle fake{"good", "QUORRA"};
   testing::FakeArchives archives;
@@ -518,7 +519,16 @@ TEST_F(WindowCommandsTest, TheObjectMoviesMessageReadsItsEvents) {
     ASSERT_EQ(testing::CallNative(*app.scripts, 629, {file, 1, 0}), 0u);
     space.Free(file);
     ASSERT_TRUE(app.movies.object);
+    // Native 632 asks the object after it plays whether it paints itself:
+    // the movie state says so.
+    fake.State().paintQuery = 1;
     EXPECT_EQ(testing::CallNative(*app.scripts, 632, {}), 0u);
+    EXPECT_EQ(app.movieState.load(), 2);
+    EXPECT_EQ(testing::CallNative(*app.scripts, 633, {}), 0u);
+    EXPECT_EQ(app.movieState.load(), 0);
+    fake.State().paintQuery = 0;
+    EXPECT_EQ(testing::CallNative(*app.scripts, 632, {}), 0u);
+    EXPECT_EQ(app.movieState.load(), 1);
     fake.State().events.push_back({1, 0, 0});
     const int32_t stops = fake.State().Count("Stop");
     app.mainWindow.SendWindowMessage(platform::WM_APP_OBJECT_MOVIE, 0, 0);

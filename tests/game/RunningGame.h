@@ -16,8 +16,11 @@
 
 #include "SobAssembler.h"
 #include "game/AppSettings.h"
+#include "game/ConfirmBox.h"
 #include "game/GameApplication.h"
+#include "natives/ProcessObjects.h"
 #include "platform/DialogService.h"
+#include "platform/ScriptedRun.h"
 #include "platform/TextCodec.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "resource/BaseFolder.h"
@@ -62,6 +65,28 @@ class ObservedDialogs : public platform::ScriptedDialogs {
     return texts;
   }
   std::function<void(const DialogRequest&)> whileOpen;
+};
+
+// The run's process-wide objects as the program makes them (the control
+// host and factory, the sound manager's home, the in-game box): a test
+// holds them before its application, so they are built before it and go
+// after it.
+class ProgramObjects {
+ public:
+  ProgramObjects() : previousObjects_(SetProcessObjects(&objects)), previousBox_(SetConfirmBox(&box)) {}
+  ~ProgramObjects() {
+    SetConfirmBox(previousBox_);
+    SetProcessObjects(previousObjects_);
+  }
+  ProgramObjects(const ProgramObjects&) = delete;
+  ProgramObjects& operator=(const ProgramObjects&) = delete;
+
+  ProcessObjects objects;
+  ConfirmBox box;
+
+ private:
+  ProcessObjects* previousObjects_;
+  ConfirmBox* previousBox_;
 };
 
 class RunningGameTest : public ::testing::Test {
@@ -133,6 +158,29 @@ class RunningGameTest : public ::testing::Test {
     const std::string commandLine = "/L" + folder_.string();
     EXPECT_EQ(app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), 0);
     EXPECT_TRUE(ran);
+  }
+
+  // Runs the game on an input file's events and the virtual clock until the
+  // file quits (or the frame limit); eachFrame runs once a frame, after the
+  // frame's input and before its script steps.
+  void RunInput(GameApplication& app, platform::ScriptedRun& input, const std::function<void()>& eachFrame) {
+    if (runs_++ > 0) NewBackend();
+    app.frameLimit = 600;
+    app.scriptedRun = &input;
+    app.framePump = [&] {
+      eachFrame();
+      return 1;
+    };
+    const std::string commandLine = "/L" + folder_.string();
+    EXPECT_EQ(app.Run(nullptr, nullptr, commandLine.c_str(), platform::SW_SHOWNORMAL), 0);
+    app.scriptedRun = nullptr;
+  }
+  // Assembles the game's scripts in place of the rig's own.
+  void WriteScripts(const char* text) {
+    sob::Project project;
+    std::string error;
+    ASSERT_TRUE(sob::Assemble(text, project, error)) << error;
+    for (auto& [name, bytes] : sob::ProjectFiles(project)) Write("script/" + name, bytes);
   }
 
   static platform::Menu& WindowMenu(GameApplication& app) {

@@ -662,6 +662,19 @@ TEST_F(SoundLevelTest, FollowsABufferSoundsAmplitudeUntilItStops) {
   EXPECT_EQ(task->Step(0), 1);  // the sound has ended
   EXPECT_EQ(player_.holders, 0);
   list_.Clear();
+
+  // Stopped while loud, the picture still comes to rest on the first cell.
+  ASSERT_EQ(sound.Play(), 0);
+  task = new SoundLevelFrameTask();
+  ASSERT_EQ(task->Setup(&list_, &player_, &sound), 0);
+  Hear(100);
+  EXPECT_EQ(task->Step(0), 0);
+  EXPECT_EQ(Shown(), 4u);
+  sound.Stop();
+  EXPECT_EQ(task->Step(0), 1);
+  EXPECT_EQ(task->Level(), SoundLevelFrameTask::kRestingCell);
+  EXPECT_EQ(Shown(), 1u);
+  list_.Clear();
 }
 
 }  // namespace

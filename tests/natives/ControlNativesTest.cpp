@@ -13,6 +13,7 @@
 #include "DirectCalls.h"
 #include "ControlNativeRig.h"
 #include "NativeHarness.h"
+#include "base/ImeContext.h"
 #include "display/DrawObjectManager.h"
 #include "natives/DisplayObjectArguments.h"
 #include "natives/GameDrawable.h"
@@ -215,21 +216,28 @@ TEST_F(ControlNativesTest, HostEventsFocusListsAndDeletion) {
 
 // A canvas image the scripts gave the controls and then deleted: the host
 // and the factory let go of it (the controls and the tip stay, drawn
-// nowhere, one line logged) until a new canvas comes through 699.
+// nowhere, one line logged; the input-mode indicator, whose sprite was in
+// the canvas, goes) until a new canvas comes through 699.
 TEST_F(ControlNativesTest, ADeletedControlCanvasIsLetGo) {
+  ImeContext ime;
+  Factory().imeContext = &ime;
   const uint32_t image = Call(g("NativeCreateCanvasImage"), {32, 16, 32, 1});
   ASSERT_NE(GetObjectSpriteCanvas(image), nullptr);
   EXPECT_EQ(Call(699, {image}), 0u);
   const uint32_t box = ColorBox();
   EXPECT_EQ(Call(713, {box, kMinusOne}), 0u);
+  EXPECT_EQ(Call(717, {font_, 2, 2}), 0u);
+  ASSERT_NE(Factory().GetImeIndicator(), nullptr);
   Host().ShowTooltip("tip", 4, 4);
   const size_t logged = harness_->Host().LogLines().size();
 
   EXPECT_EQ(Call(g("NativeDeleteImage"), {calls_->Word(image)}), 0u);
   EXPECT_EQ(Host().Canvas(), nullptr);
   EXPECT_EQ(Factory().GetCanvas(), nullptr);
+  EXPECT_EQ(Factory().GetImeIndicator(), nullptr);
   EXPECT_EQ(Host().TipSprite().OwningList(), nullptr);
   EXPECT_EQ(harness_->Host().LogLines().size(), logged + 1);
+  Factory().imeContext = nullptr;
 
   // Frames and tips go on with nothing to draw into; a control made
   // without a canvas is refused, the ones made before stay.

@@ -97,7 +97,10 @@ TEST(GameControlHost, CursorKindsSetTheTipOffsetAndRefuseKindsAboveSix) {
   EXPECT_EQ(host.GetCursorKind(), 0);
 }
 
-TEST(GameControlHost, ControlSoundsPlayChannelsDirectlyOrThroughTheDefaults) {
+// A control's sound plays its channel; the default sounds (-4 activate, -3
+// hover, -2 leave) of a control without sounds of its own play nothing,
+// since the game names no channels for them.
+TEST(GameControlHost, ControlSoundsPlayTheirChannelsAndTheDefaultsStaySilent) {
   GameControlHost host;
   EXPECT_EQ(host.PlaySound(nullptr, 0, 0, 0), GameControlHost::kNoSound);  // no sound manager
 
@@ -106,7 +109,6 @@ TEST(GameControlHost, ControlSoundsPlayChannelsDirectlyOrThroughTheDefaults) {
   sounds.SetTimerList(&timers);
   ASSERT_EQ(sounds.SetChannelCount(3), 0);
   host.SetSoundManager(&sounds);
-  host.SetDefaultSoundChannels(2, -1, 0);
   struct Case {
     int32_t code;
     int32_t result;
@@ -115,9 +117,9 @@ TEST(GameControlHost, ControlSoundsPlayChannelsDirectlyOrThroughTheDefaults) {
   const Case cases[] = {
       {1, 0, 1},                             // directly
       {7, 1, -1},                            // the manager's answer for a channel it has not
-      {-4, 0, 2},                            // activate
-      {-3, GameControlHost::kNoSound, -1},   // hover: no channel stored
-      {-2, 0, 0},                            // leave
+      {-4, GameControlHost::kNoSound, -1},   // activate
+      {-3, GameControlHost::kNoSound, -1},   // hover
+      {-2, GameControlHost::kNoSound, -1},   // leave
       {-1, GameControlHost::kNoSound, -1},   // not a default sound
       {-5, GameControlHost::kNoSound, -1},
   };

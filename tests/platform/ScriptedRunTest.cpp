@@ -12,6 +12,7 @@
 
 #include "platform/KeyTable.h"
 #include "platform/DialogService.h"
+#include "platform/ImeService.h"
 #include "platform/ScriptedRun.h"
 #include "platform/SoftSurface.h"
 #include "platform/headless/HeadlessBackend.h"
@@ -25,10 +26,10 @@ TEST(ScriptedInputTest, ReadsEveryCommandAndRefusesBadLines) {
   std::string error;
   ASSERT_TRUE(ParseScriptedInput("# comment\n\n1 click 10 20\n1 rclick 3 4\n2 move -5 6\n"
                                  "3 keydown ctrl+shift+S\n3 keyup Enter\n4 key F5\n5 wheel -2\n"
-                                 "5 text  ありがとう ok \n6 snapshot title\n6 quit\n",
+                                 "5 text  ありがとう ok \n6 snapshot title\n6 quit\n6 compose にほん ご\n6 commit\n",
                                  events, &error))
       << error;
-  ASSERT_EQ(events.size(), 10u);
+  ASSERT_EQ(events.size(), 12u);
   using Kind = ScriptedEvent::Kind;
   EXPECT_EQ(events[0].kind, Kind::Click);
   EXPECT_EQ(events[0].x, 10);
@@ -45,6 +46,9 @@ TEST(ScriptedInputTest, ReadsEveryCommandAndRefusesBadLines) {
   EXPECT_EQ(events[8].text, "title");
   EXPECT_EQ(events[9].kind, Kind::Quit);
   EXPECT_EQ(events[9].frame, 6u);
+  EXPECT_EQ(events[10].kind, Kind::Compose);
+  EXPECT_EQ(events[10].text, "にほん ご");
+  EXPECT_EQ(events[11].kind, Kind::Commit);
 
   struct Bad {
     const char* text;
@@ -61,6 +65,8 @@ TEST(ScriptedInputTest, ReadsEveryCommandAndRefusesBadLines) {
       {"1 key NoSuchKey", "line 1: key: unknown key"},
       {"1 wheel 0", "line 1: wheel: expected a non-zero notch count"},
       {"1 text   ", "line 1: text: expected text"},
+      {"1 compose", "line 1: compose: expected text"},
+      {"1 commit now", "line 1: commit: unexpected words at the end"},
       {"1 snapshot", "line 1: snapshot: expected a file name"},
       {"1 quit now", "line 1: quit: unexpected words at the end"},
       {"1 close it", "line 1: close: unexpected words at the end"},
@@ -252,6 +258,43 @@ TEST_F(ScriptedRunTest, TypedTextArrivesAsCharacters) {
   ASSERT_EQ(Seen(), (std::vector<uint32_t>{WM_CHAR, WM_CHAR}));
   EXPECT_EQ(sink.seen[0].wParam, uintptr_t('a'));
   EXPECT_EQ(sink.seen[1].wParam, uintptr_t('b'));
+}
+
+// A composition reaches the window's input method as the window system's
+// text-editing events bring it, its cursor at its end; the commit ends it
+// and types its text as characters. A commit without a composition types
+// nothing.
+TEST_F(ScriptedRunTest, ACompositionIsShownToTheInputMethodAndItsCommitIsTyped) {
+  Ime().Reset();
+  std::vector<ScriptedEvent> events;
+  ASSERT_TRUE(ParseScriptedInput("1 compose か\n2 compose かな\n3 commit\n4 commit\n", events, nullptr));
+  ScriptedRun run(std::move(events), false);
+  const uint32_t context = Ime().GetContext(window);
+  std::string composed;
+  ASSERT_TRUE(Frame(run, 1));
+  EXPECT_TRUE(sink.seen.empty());
+  ASSERT_TRUE(Ime().GetCompositionText(context, composed));
+  EXPECT_EQ(composed, "\x82\xA9");
+  EXPECT_EQ(Ime().GetCompositionCursor(context), 2);
+
+  ASSERT_TRUE(Frame(run, 2));
+  ASSERT_TRUE(Ime().GetCompositionText(context, composed));
+  EXPECT_EQ(composed, "\x82\xA9\x82\xC8");
+  EXPECT_EQ(Ime().GetCompositionCursor(context), 4);
+  EXPECT_EQ(Ime().GetCompositionDeltaStart(context), 2);
+
+  ASSERT_TRUE(Frame(run, 3));
+  ASSERT_TRUE(Ime().GetCompositionText(context, composed));
+  EXPECT_EQ(composed, "");
+  ASSERT_EQ(Seen(), (std::vector<uint32_t>{WM_CHAR, WM_CHAR, WM_CHAR, WM_CHAR}));
+  const std::vector<uintptr_t> bytes = {0x82, 0xA9, 0x82, 0xC8};
+  for (size_t i = 0; i < bytes.size(); ++i) EXPECT_EQ(sink.seen[i].wParam, bytes[i]) << i;
+
+  ASSERT_TRUE(Frame(run, 4));
+  EXPECT_TRUE(sink.seen.empty());
+  Point pointer;
+  ASSERT_TRUE(backend.GetCursorPos(pointer));
+  EXPECT_NE(backend.ScreenToClient(window, pointer), (Point{0, 0})) << "the input method leaves the pointer alone";
 }
 
 TEST_F(ScriptedRunTest, TheVirtualClockMovesOnlyByFramesAndWaitsAndIsPutBackAfterwards) {

@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <vector>
 
 #include "base/TimerList.h"
 #include "raster/SpriteList.h"
-#include "scene/PlayingVoice.h"
 
 namespace orrivel {
 namespace {
@@ -19,29 +17,6 @@ class RecordingOwner final : public SpriteListOwner {
     return 1;
   }
   std::vector<Rect> rects;
-};
-
-// A voice whose loudness follows a script: one amplitude per step, then it
-// stops playing.
-class ScriptedVoice final : public PlayingVoice {
- public:
-  bool IsLoaded() override { return loaded; }
-  bool GetPlayPosition(uint32_t* outByte) override {
-    if (amplitudes.empty()) return false;
-    *outByte = position;
-    position += 100;
-    return true;
-  }
-  uint32_t GetAmplitudeAt(uint32_t, uint32_t scale) override {
-    const uint32_t a = amplitudes.front();
-    amplitudes.pop_front();
-    scales.push_back(scale);
-    return a;
-  }
-  bool loaded = true;
-  uint32_t position = 0;
-  std::deque<uint32_t> amplitudes;
-  std::vector<uint32_t> scales;
 };
 
 constexpr int32_t kCell = 4;
@@ -303,46 +278,6 @@ TEST(FrameStepperTest, SetOriginRestoresTheBackgroundAndSavesTheNewOne) {
   EXPECT_EQ(f.TargetPixel(2, 3) & 0xFFFFFFu, 0x10u);
   ASSERT_EQ(stepper.SetOrigin(8, 8, true), 0);
   EXPECT_EQ(f.TargetPixel(2, 3) & 0xFFFFFFu, 0xAAu);
-}
-
-TEST(VoiceFrameTaskTest, FollowsTheScriptedAmplitudeAndRestsWhenTheVoiceStops) {
-  StripFixture f;
-  FrameStepper stepper;
-  ASSERT_EQ(stepper.Setup(f.Setup(), 0), 0);
-  RecordingOwner owner;
-  stepper.State()->listeners.push_back(&owner);
-  ScriptedVoice voice;
-  voice.amplitudes = {0, 0, 3, 1, 1};
-  TimerList list;
-  auto* task = new VoiceFrameTask;
-  ASSERT_EQ(task->Start(&list, stepper.State(), &voice), 0);
-  std::vector<int32_t> shown;
-  for (int i = 0; i < 4; ++i) {
-    task->Step(0);
-    shown.push_back(task->CurrentFrame());
-  }
-  EXPECT_EQ(shown, (std::vector<int32_t>{0, 0, 3, 1}));
-  EXPECT_EQ(owner.rects.size(), 3u);  // a repeated frame is not drawn again
-  EXPECT_EQ(voice.scales, (std::vector<uint32_t>{4, 4, 4, 4}));
-  EXPECT_EQ(task->Step(0), 0);
-  EXPECT_EQ(task->Step(0), 1);  // the voice stopped: the resting frame, then the end
-  EXPECT_EQ(owner.rects.size(), 4u);
-}
-
-TEST(VoiceFrameTaskTest, StartRefusesMissingPartsAndAStoppedVoice) {
-  StripFixture f;
-  FrameStepper stepper;
-  ASSERT_EQ(stepper.Setup(f.Setup(), 0), 0);
-  TimerList list;
-  ScriptedVoice voice;
-  VoiceFrameTask task;
-  EXPECT_EQ(task.Start(nullptr, stepper.State(), &voice), 1);
-  EXPECT_EQ(task.Start(&list, nullptr, &voice), 1);
-  EXPECT_EQ(task.Start(&list, stepper.State(), nullptr), 1);
-  voice.loaded = false;
-  EXPECT_EQ(task.Start(&list, stepper.State(), &voice), 1);
-  voice.loaded = true;
-  EXPECT_EQ(task.Start(&list, stepper.State(), &voice), 2);  // nothing playing
 }
 
 }  // namespace

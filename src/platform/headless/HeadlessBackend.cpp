@@ -71,7 +71,9 @@ uint32_t HeadlessBackend::SetExecutionState(uint32_t state) {
 void HeadlessBackend::InjectInput(WindowId window, const SyntheticInput& input) {
   using Kind = SyntheticInput::Kind;
   auto* devices = dynamic_cast<HeadlessInput*>(&CurrentInputSource());
-  if (input.kind != Kind::KeyDown && input.kind != Kind::KeyUp && input.kind != Kind::Text) {
+  // Only the pointer's own actions move it.
+  if (input.kind != Kind::KeyDown && input.kind != Kind::KeyUp && input.kind != Kind::Text &&
+      input.kind != Kind::Composition) {
     cursor_ = ClientToScreen(window, Point{input.x, input.y});
   }
   if (devices != nullptr) {

@@ -368,6 +368,22 @@ void SdlBackend::InjectInput(WindowId window, const SyntheticInput& input) {
         at = end;
       }
       return;
+    case Kind::Composition:
+      // As an input method sends it: a short text in the event itself, a
+      // longer one in the extended event that owns a copy of it.
+      if (input.text.size() < sizeof(event.edit.text)) {
+        event.type = SDL_TEXTEDITING;
+        event.edit.windowID = id;
+        std::memcpy(event.edit.text, input.text.data(), input.text.size());
+        event.edit.start = input.cursor;
+      } else {
+        event.type = SDL_TEXTEDITING_EXT;
+        event.editExt.windowID = id;
+        event.editExt.text = SDL_strdup(input.text.c_str());
+        event.editExt.start = input.cursor;
+        if (event.editExt.text == nullptr) return;
+      }
+      break;
   }
   SDL_PushEvent(&event);
 }
