@@ -25,11 +25,12 @@
 // (64 by default), and report the number that ran. Each group is written to
 // ORRIVEL_NATIVES_FUZZ_RECORD (default "natives-group.bin") as it runs, an
 // input at a time, so the file a failed run leaves replays the failure; an
-// input that runs past 20 seconds ends the process (status 70).
+// input that runs past 60 seconds ends the process (status 70).
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -44,10 +45,13 @@
 
 #include "SobAssembler.h"
 #include "game/AppSettings.h"
+#include "game/ConfirmBox.h"
 #include "game/GameApplication.h"
 #include "natives/GameScriptHost.h"
 #include "natives/NativeCatalog.h"
-#include "platform/Clock.h"
+#include "natives/GameControlHost.h"
+#include "natives/ProcessObjects.h"
+#include "platform/ScriptedRun.h"
 #include "platform/DesktopShell.h"
 #include "platform/DialogService.h"
 #include "platform/FileDialogs.h"
@@ -58,6 +62,11 @@
 #include "resource/BaseFolder.h"
 #include "script/NativeArgs.h"
 #include "script/ScriptAddressSpace.h"
+
+#if __has_include(<sanitizer/common_interface_defs.h>)
+#include <sanitizer/common_interface_defs.h>
+#define ORRIVEL_FUZZ_STACK_TRACE 1
+#endif
 
 namespace {
 
@@ -120,8 +129,7 @@ void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& b
 class FuzzGame {
  public:
   FuzzGame()
-      : scopedClock_(clock_),
-        scopedBackend_(backend_),
+      : scopedBackend_(backend_),
         scopedSource_(source_),
         dialogs_(player_),
         scopedDialogs_(dialogs_),
@@ -131,6 +139,10 @@ class FuzzGame {
     MakeGameFolder();
     backend_.SetRuntimeFolder(folder_.string());
     SetBaseFolderForTest("");
+    // The run's process-wide objects, as the program makes them before its
+    // application.
+    SetProcessObjects(&processObjects_);
+    SetConfirmBox(&confirmBox_);
     app_ = std::make_unique<GameApplication>();
     app_->commandLine = commandLine_.c_str();
     app_->showCommand = platform::SW_SHOWNORMAL;
@@ -139,11 +151,18 @@ class FuzzGame {
       std::abort();
     }
     app_->isActive = true;
+    app_->scriptedRun = &run_;
     // Waits run a few frames, then the pump answers as for a closing
     // program.
     app_->framePump = [this] { return pumpsLeft_-- > 0 ? 1 : 0; };
-    app_->textInputOpened = [this](platform::WindowId window) { CloseModal(window); };
-    app_->settingsSheetOpened = [this](platform::WindowId window) { CloseModal(window); };
+    // The text-input window ends only with OK; the settings sheet closed
+    // is its Cancel.
+    app_->textInputOpened = [this](platform::WindowId window) {
+      backend_.PostMessage(window, platform::WM_COMMAND, 1, 0);
+    };
+    app_->settingsSheetOpened = [this](platform::WindowId window) {
+      backend_.PostMessage(window, platform::WM_CLOSE, 0, 0);
+    };
     if (const char* save = app_->GetSaveFolder()) player_.saveFolder = save;
     baseFolder_ = BaseFolder();
   }
@@ -176,6 +195,8 @@ class FuzzGame {
   // when it ends.
   void DropInput() {
     app_->timerLists[1].Clear();
+    processObjects_.Controls().DeleteAll();
+    processObjects_.ControlHost().Clear();
     app_->movies.Close();
     app_->scripts.reset();
     if (DisplayScreenDevice* display = app_->Display()) {
@@ -188,7 +209,6 @@ class FuzzGame {
   }
   // One frame of the game, outside any wait.
   void Pump() {
-    clock_.Advance(17);
     pumpsLeft_ = kPumpsPerInput;
     app_->PumpFrame();
   }
@@ -245,13 +265,11 @@ class FuzzGame {
     }
     for (auto& [name, bytes] : sob::ProjectFiles(project)) gameFiles_.emplace_back("script/" + name, bytes);
   }
-  void CloseModal(platform::WindowId window) {
-    backend_.PostMessage(window, player_.agrees ? platform::WM_COMMAND : platform::WM_CLOSE, 1, 0);
-    backend_.PostMessage(window, platform::WM_CLOSE, 0, 0);
-  }
 
-  platform::ManualClock clock_{5000};
-  platform::ScopedClock scopedClock_;
+  // The headless program's own run: its virtual clock moves by a period
+  // each frame and by what the game waits, so time goes only with the calls
+  // and a run replays exactly.
+  platform::ScriptedRun run_{{}, true};
   platform::HeadlessBackend backend_;
   platform::ScopedBackend scopedBackend_;
   platform::HeadlessInput source_;
@@ -263,6 +281,8 @@ class FuzzGame {
   platform::ScopedFileDialogs scopedFileDialogs_;
   platform::RecordingDesktopShell shell_;
   platform::ScopedDesktopShell scopedShell_;
+  ProcessObjects processObjects_;
+  ConfirmBox confirmBox_;
   std::filesystem::path folder_;
   std::vector<std::pair<std::string, std::vector<uint8_t>>> gameFiles_;
   std::string baseFolder_;
@@ -540,6 +560,10 @@ struct GroupRecord {
 void OnHang(int) {
   static const char message[] = "NativesFuzz: an input ran past its time\n";
   (void)!::write(2, message, sizeof message - 1);
+#ifdef ORRIVEL_FUZZ_STACK_TRACE
+  // Where it hangs (not safe in a signal handler, but the process ends).
+  __sanitizer_print_stack_trace();
+#endif
   ::_exit(70);
 }
 
@@ -556,7 +580,7 @@ void RunGroup(const std::vector<Span>& inputs, GroupRecord* record) {
     for (const Span& input : inputs) {
       if (record) {
         record->Add(input.data, input.size);
-        ::alarm(20);
+        ::alarm(60);
       }
       RunCalls(game, calls, input);
     }
