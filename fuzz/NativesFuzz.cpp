@@ -168,6 +168,10 @@ class FuzzGame {
   }
 
   GameApplication& App() { return *app_; }
+  void RemoveGameFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
   Player& PlayerAnswers() { return player_; }
 
   // A fresh script host for the next group of inputs; false when it
@@ -293,8 +297,13 @@ class FuzzGame {
 };
 
 FuzzGame& Game() {
-  // Never destroyed: the game lives as long as the process.
-  static FuzzGame* game = new FuzzGame;
+  // Never destroyed: the game lives as long as the process. Its folder goes
+  // when the process ends normally.
+  static FuzzGame* game = [] {
+    auto* made = new FuzzGame;
+    std::atexit([] { Game().RemoveGameFolder(); });
+    return made;
+  }();
   return *game;
 }
 
