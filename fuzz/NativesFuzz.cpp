@@ -468,7 +468,10 @@ class CallSequence {
         return outside[pick % std::size(outside)];
       }
       case 14: return Text(HostileTexts()[pick % HostileTexts().size()]);
-      case 15: return in_->Word32();
+      // Any 32-bit value, its bit length drawn first, so small numbers are
+      // as likely as large ones (and the arena is not grown to its limit at
+      // every other call).
+      case 15: return uint32_t(uint64_t(in_->Word32()) >> (pick % 33));
       case 16: {
         // Colours, 16.16 values and float bit patterns at their limits.
         const uint32_t values[] = {0x00FF00FFu, 0xFF000000u, 0x00010000u, 0x3F800000u, 0x7FC00000u,
