@@ -63,9 +63,16 @@
 #include "script/NativeArgs.h"
 #include "script/ScriptAddressSpace.h"
 
-#if __has_include(<sanitizer/common_interface_defs.h>)
-#include <sanitizer/common_interface_defs.h>
+// A sanitizer build can say where an input hangs.
+#if defined(__SANITIZE_ADDRESS__)
 #define ORRIVEL_FUZZ_STACK_TRACE 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORRIVEL_FUZZ_STACK_TRACE 1
+#endif
+#endif
+#ifdef ORRIVEL_FUZZ_STACK_TRACE
+#include <sanitizer/common_interface_defs.h>
 #endif
 
 namespace {
