@@ -6,14 +6,17 @@
 // objects are made, used, deleted and used again. Frames are pumped between
 // calls so what the calls left is stepped and drawn.
 //
-// The calls run in the real game: one headless GameApplication per process,
-// started once, whose scripts are rebooted and whose objects are dropped
-// after each input, the way the program drops them when it ends. Whatever
-// would wait for a player answers at once: dialogs and message boxes press a
-// button, file dialogs cancel or name a file in the save folder, the text
-// and settings windows are closed as they open, and the frame pump lets a
-// wait run only a few frames. The game folder (with its save folder) is a
-// fresh folder under the temporary folder.
+// The calls run in the real game, wired as the headless program wires it
+// (process objects, confirmation box, the scripted run's virtual clock): one
+// GameApplication per process, started once. Its scripts are booted for
+// each group of inputs (a fuzz input is a group of one) and everything the
+// calls made is dropped after it, the way the program drops it when it
+// ends. Whatever would wait for a player answers at once: dialogs and
+// message boxes press their default or cancel button, file dialogs cancel
+// or name a file in the save folder, the text-input window is accepted and
+// the settings sheet closed as they open, and the frame pump lets a wait run
+// only a few frames. The game folder (with its save folder) is a fresh
+// folder under the temporary folder, removed when the process ends.
 //
 // Left out: native 158 (RunProcess) starts the program a script names, which
 // is what it is for; run from random texts it would start whatever program
@@ -26,6 +29,8 @@
 // ORRIVEL_NATIVES_FUZZ_RECORD (default "natives-group.bin") as it runs, an
 // input at a time, so the file a failed run leaves replays the failure; an
 // input that runs past 60 seconds ends the process (status 70).
+// fuzz/run_natives_campaign.sh runs such seeded chunks in worlds of their
+// own and checks that nothing was written outside the game folder.
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
