@@ -161,12 +161,24 @@ int BrowseForFolder(platform::WindowId owner, const char* title, const char* ini
   return 0;
 }
 
-bool GetSpecialFolderPath(char* outPath, int folderId) {
-  auto host = platform::SpecialFolderHostPath(folderId, true);
+namespace {
+
+bool SpecialFolderPath(char* outPath, int folderId, bool make) {
+  auto host = platform::SpecialFolderHostPath(folderId, make);
   if (!host) return false;
   auto internal = platform::ToInternalPath(*host);
   if (!internal) return false;
+  if (!make) {
+    const std::optional<platform::FileInfo> there = platform::StatPath(*internal);
+    if (!there || !there->isFolder) return false;
+  }
   return CopyFitting(outPath, kDialogPathRoom, *internal);
 }
+
+}  // namespace
+
+bool GetSpecialFolderPath(char* outPath, int folderId) { return SpecialFolderPath(outPath, folderId, true); }
+
+bool FindSpecialFolderPath(char* outPath, int folderId) { return SpecialFolderPath(outPath, folderId, false); }
 
 }  // namespace orrivel

@@ -82,5 +82,9 @@ int BrowseForFolder(platform::WindowId owner, const char* title, const char* ini
 // documents, 0x1A application data, ...), made when missing. False for an
 // unknown number, or when it cannot be made or does not fit in 260 bytes.
 bool GetSpecialFolderPath(char* outPath, int folderId);
+// The same for a folder that is there already: one that is missing is
+// false and is not made (what the scripts ask about, which must change
+// nothing outside the game's folders).
+bool FindSpecialFolderPath(char* outPath, int folderId);
 
 }  // namespace orrivel

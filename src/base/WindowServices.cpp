@@ -2,6 +2,8 @@
 // full-screen menu bar that opens at the top edge, game-to-desktop
 // conversion, dialog centring, the screen saver around modal boxes, and the
 // keyboard hook.
+#include <algorithm>
+
 #include "base/Application.h"
 #include "base/TickSource.h"
 #include "platform/Backend.h"
@@ -193,7 +195,11 @@ void Application::GameToScreen(Point& point) {
 }
 
 void Application::SetCursorClientPos(int32_t x, int32_t y) {
-  Point to{x, y};
+  // The pointer cannot leave the desktop: a point far beyond it goes to the
+  // desktop's edge all the same, and taking it at 2^24 keeps the move to
+  // screen coordinates from overflowing.
+  constexpr int32_t kFar = 1 << 24;
+  Point to{std::clamp(x, -kFar, kFar), std::clamp(y, -kFar, kFar)};
   GameToScreen(to);
   CurrentBackend().SetCursorPos(to);
   bool inside = uint32_t(x) < gameWidth && uint32_t(y) < gameHeight;

@@ -93,10 +93,11 @@ void BindArithmeticNatives(NativeBinder& binder) {
     const int32_t cx = args.Int(2);
     const int32_t cy = args.Int(3);
     if (args.Failed()) return 0;
-    const int32_t x = cx + int32_t((Cos(angle) * radius) >> 16);
-    const int32_t y = cy - int32_t((Sin(angle) * radius) >> 16);
-    args.SetInt(4, uint32_t(x));
-    args.SetInt(5, uint32_t(y));
+    // Script arithmetic wraps at 32 bits, as the scripts' own does.
+    const uint32_t x = uint32_t(cx) + uint32_t((Cos(angle) * radius) >> 16);
+    const uint32_t y = uint32_t(cy) - uint32_t((Sin(angle) * radius) >> 16);
+    args.SetInt(4, x);
+    args.SetInt(5, y);
     return 0;
   });
   binder.Bind(kRandomMT, [twister](NativeArgs& args) -> uint32_t {

@@ -5,6 +5,7 @@
 // strings.
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <optional>
@@ -354,7 +355,11 @@ uint32_t FileTimeToLocal(NativeArgs& args) {
   const int64_t units = int64_t((uint64_t(high) << 32) | low);
   if (units < 0) return 0;
   const int64_t sinceEpoch = units - kFileTimeEpochShift;
-  const std::optional<platform::LocalTime> local = platform::ToLocalTime(sinceEpoch * 100);
+  // The clock counts nanoseconds in 64 bits (the years 1678 to 2262): a
+  // file time outside them has no local time here.
+  constexpr int64_t kNanosecondsPerUnit = 100;
+  if (sinceEpoch > INT64_MAX / kNanosecondsPerUnit || sinceEpoch < INT64_MIN / kNanosecondsPerUnit) return 0;
+  const std::optional<platform::LocalTime> local = platform::ToLocalTime(sinceEpoch * kNanosecondsPerUnit);
   if (!local) return 0;
   const int32_t millisecond = int32_t(((sinceEpoch % 10000000) + 10000000) % 10000000 / 10000);
   const int32_t fields[] = {local->year, local->month, local->day, local->hour, local->minute, local->second,

@@ -218,12 +218,16 @@ uint32_t StopMovie(NativeArgs&) {
   });
 }
 
+// A script's rectangle may span more than 32 bits: its size wraps as the
+// scripts' own arithmetic does.
+int32_t WrappedExtent(int32_t from, int32_t to) { return int32_t(uint32_t(to) - uint32_t(from)); }
+
 int32_t Place(PrimaryMovie& movie, const Rect& r) {
-  movie.SetSizeAndPosition(r.right - r.left, r.bottom - r.top, r.left, r.top);
+  movie.SetSizeAndPosition(WrappedExtent(r.left, r.right), WrappedExtent(r.top, r.bottom), r.left, r.top);
   return 0;
 }
 int32_t Place(SpriteMovie& movie, const Rect& r) {
-  movie.SetDisplaySize(r.right - r.left, r.bottom - r.top);
+  movie.SetDisplaySize(WrappedExtent(r.left, r.right), WrappedExtent(r.top, r.bottom));
   movie.SetPosition(r.left, r.top);
   return 0;
 }

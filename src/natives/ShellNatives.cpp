@@ -79,7 +79,9 @@ uint32_t GetSystemFolder(NativeArgs& args) {
   const std::optional<int> folder = SpecialFolderOf(which);
   if (!folder) return 0;
   std::vector<char> path(kDialogPathRoom, '\0');
-  if (!GetSpecialFolderPath(path.data(), *folder)) return 0;
+  // Asking where a folder is makes nothing: a folder the player does not
+  // have is 0, as when the system has none.
+  if (!FindSpecialFolderPath(path.data(), *folder)) return 0;
   std::string text = path.data();
   if (text.empty() || text.back() != '\\') text += '\\';
   if (text.size() >= kDialogPathRoom) return 0;

@@ -230,6 +230,7 @@ bool SoundManager::IsMusicActive() { return Playing(music_[0].sound) || Playing(
 int32_t SoundManager::SetChannelCount(int32_t count) {
   if (count == ChannelCount()) return 0;
   if (count <= 0) return 1;
+  if (count > kMaxChannels) return 2;
   if (!channels_.empty()) CancelDucking();
   try {
     std::vector<std::unique_ptr<SoundChannel>> resized;

@@ -121,7 +121,11 @@ class SoundManager {
   int32_t StartActiveMusic();
   int32_t MusicAttenuationLevel() const;
 
-  // Channels.
+  // Channels. A count above kMaxChannels is refused as an allocation that
+  // failed (2), keeping the channels there are: each channel holds a
+  // buffer and a stream sound, and a script's 2^31 of them would take the
+  // machine's memory.
+  static constexpr int32_t kMaxChannels = 4096;
   int32_t SetChannelCount(int32_t count);
   void FreeChannels();
   int32_t ChannelCount() const { return int32_t(channels_.size()); }

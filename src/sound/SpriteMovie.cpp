@@ -75,7 +75,9 @@ void SpriteMovie::SetVisible(uint8_t visible) {
 void SpriteMovie::UpdateRect() {
   const int32_t w = Stretched() ? drawnWidth_ : frameWidth_;
   const int32_t h = Stretched() ? drawnHeight_ : frameHeight_;
-  dest_ = {x_, y_, x_ + w, y_ + h};
+  // Positions and sizes come from scripts: the far corner wraps as their
+  // arithmetic does.
+  dest_ = {x_, y_, int32_t(uint32_t(x_) + uint32_t(w)), int32_t(uint32_t(y_) + uint32_t(h))};
   SetChanged(1);
 }
 
@@ -89,8 +91,8 @@ bool SpriteMovie::SetPosition(int32_t x, int32_t y) {
 
 bool SpriteMovie::MoveBy(int32_t dx, int32_t dy) {
   if (dx == 0 && dy == 0) return false;
-  x_ += dx;
-  y_ += dy;
+  x_ = int32_t(uint32_t(x_) + uint32_t(dx));
+  y_ = int32_t(uint32_t(y_) + uint32_t(dy));
   UpdateRect();
   return true;
 }

@@ -396,6 +396,14 @@ TEST_F(FileNativesTest, ProcessOutputAndDiskOperationsWithTheirCodes) {
   EXPECT_EQ(session_.Call("FileTimeToLocal", {stamp, year, 0, 0, 0, 0, 0, millisecond}), 1u);
   EXPECT_TRUE(session_.Word(year) == 2024u || session_.Word(year) == 2023u);
   EXPECT_EQ(session_.Word(millisecond), 250u);
+  // File times whose years the clock cannot count (the first file time,
+  // the largest) answer 0 and leave the fields alone.
+  for (const uint64_t beyond : {0ull, 0x7FFFFFFFFFFFFFFFull}) {
+    session_.Space().Write32(stamp, uint32_t(beyond));
+    session_.Space().Write32(stamp + 4, uint32_t(beyond >> 32));
+    EXPECT_EQ(session_.Call("FileTimeToLocal", {stamp, year, 0, 0, 0, 0, 0, millisecond}), 0u) << beyond;
+    EXPECT_EQ(session_.Word(millisecond), 250u) << beyond;
+  }
 }
 
 TEST_F(FileNativesTest, PathNativesSplitWithoutTakingTrailBytesForSeparators) {

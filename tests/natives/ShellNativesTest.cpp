@@ -146,8 +146,21 @@ TEST_F(ShellNativesTest, SystemFolders) {
     uint32_t result;
     std::filesystem::path folder;  // empty: the buffer stays
   };
-  for (const Row& row : {Row{0, 0, {}}, Row{5, 0, {}}, Row{-1, 0, {}}, Row{1, 1, home / "Documents"},
-                         Row{2, 1, home / "Pictures"}, Row{3, 1, home / ".config"}, Row{4, 1, home / "Desktop"}}) {
+  const std::vector<Row> present = {Row{1, 1, home / "Documents"}, Row{2, 1, home / "Pictures"},
+                                    Row{3, 1, home / ".config"}, Row{4, 1, home / "Desktop"}};
+  // A folder the player does not have is 0, and asking does not make it.
+  for (const Row& row : present) {
+    SCOPED_TRACE(row.which);
+    std::filesystem::remove_all(row.folder);
+    const NativeCall call = harness_.Call("GetSystemFolder", {Arg::Buffer(260, "untouched"), Arg::Int(row.which)});
+    EXPECT_EQ(call.result, 0u);
+    EXPECT_EQ(call.texts.at(0), "untouched");
+    EXPECT_FALSE(std::filesystem::exists(row.folder));
+    std::filesystem::create_directories(row.folder);
+  }
+  std::vector<Row> rows = {Row{0, 0, {}}, Row{5, 0, {}}, Row{-1, 0, {}}};
+  rows.insert(rows.end(), present.begin(), present.end());
+  for (const Row& row : rows) {
     SCOPED_TRACE(row.which);
     const NativeCall call = harness_.Call("GetSystemFolder", {Arg::Buffer(260, "untouched"), Arg::Int(row.which)});
     EXPECT_EQ(call.result, row.result);

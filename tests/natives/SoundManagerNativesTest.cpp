@@ -173,6 +173,13 @@ TEST_F(SoundManagerNativesTest, ChannelsAndTheirSoundsByHandle) {
   ASSERT_EQ(Call(654, {Text("A.TPC"), kMarker, 0}), 0u);
   const uint32_t music = Call(664, {});
   EXPECT_EQ(Call(619, {music, 0, 0}), 1u);
+  // More channels than a machine's memory holds are refused as a failed
+  // allocation, and the channels stay.
+  for (const uint32_t count : {uint32_t(SoundManager::kMaxChannels + 1), 0x7FFFFFFFu}) {
+    EXPECT_EQ(Call(665, {count}), 2u) << count;
+    EXPECT_EQ(sound.ChannelCount(), 4) << count;
+  }
+  EXPECT_EQ(Call(605, {handle}), 0u);
   // A channel that goes takes its handle with it.
   ASSERT_EQ(Call(665, {2}), 0u);
   EXPECT_EQ(Call(605, {handle}), uint32_t(-1));

@@ -1,0 +1,660 @@
+// Drives the game's natives the way a hostile script would: the input is a
+// short sequence of native calls (any of the 806 numbers) whose cells are
+// drawn from a table of hostile values (limits, addresses inside, at the
+// edge of and outside the arena, tiny buffers, handles returned by earlier
+// calls, forged and stale handles, bad texts, paths that leave the game), so
+// objects are made, used, deleted and used again. Frames are pumped between
+// calls so what the calls left is stepped and drawn.
+//
+// The calls run in the real game, wired as the headless program wires it
+// (process objects, confirmation box, the scripted run's virtual clock): one
+// GameApplication per process, started once. Its scripts are booted for
+// each group of inputs (a fuzz input is a group of one) and everything the
+// calls made is dropped after it, the way the program drops it when it
+// ends. Whatever would wait for a player answers at once: dialogs and
+// message boxes press their default or cancel button, file dialogs cancel
+// or name a file in the save folder, the text-input window is accepted and
+// the settings sheet closed as they open, and the frame pump lets a wait run
+// only a few frames. The game folder (with its save folder) is a fresh
+// folder under the temporary folder, removed when the process ends.
+//
+// Left out: native 158 (RunProcess) starts the program a script names, which
+// is what it is for; run from random texts it would start whatever program
+// a text happens to name.
+//
+// ORRIVEL_NATIVES_FUZZ_RUNS=<count>[:<seed>[:<inputs per host>]] in the
+// environment makes a replay run (fuzz_NativesFuzz without libFuzzer) also
+// run that many seeded random inputs, in groups that share a script host
+// (64 by default), and report the number that ran. Each group is written to
+// ORRIVEL_NATIVES_FUZZ_RECORD (default "natives-group.bin") as it runs, an
+// input at a time, so the file a failed run leaves replays the failure; an
+// input that runs past 60 seconds ends the process (status 70).
+// fuzz/run_natives_campaign.sh runs such seeded chunks in worlds of their
+// own and checks that nothing was written outside the game folder.
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "SobAssembler.h"
+#include "game/AppSettings.h"
+#include "game/ConfirmBox.h"
+#include "game/GameApplication.h"
+#include "natives/GameScriptHost.h"
+#include "natives/NativeCatalog.h"
+#include "natives/GameControlHost.h"
+#include "natives/ProcessObjects.h"
+#include "platform/ScriptedRun.h"
+#include "platform/DesktopShell.h"
+#include "platform/DialogService.h"
+#include "platform/FileDialogs.h"
+#include "platform/InputSource.h"
+#include "platform/Messages.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "platform/headless/HeadlessInput.h"
+#include "resource/BaseFolder.h"
+#include "script/NativeArgs.h"
+#include "script/ScriptAddressSpace.h"
+
+// A sanitizer build can say where an input hangs.
+#if defined(__SANITIZE_ADDRESS__)
+#define ORRIVEL_FUZZ_STACK_TRACE 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORRIVEL_FUZZ_STACK_TRACE 1
+#endif
+#endif
+#ifdef ORRIVEL_FUZZ_STACK_TRACE
+#include <sanitizer/common_interface_defs.h>
+#endif
+
+namespace {
+
+using namespace orrivel;
+
+constexpr uint32_t kRunProcess = 158;
+// Calls an input makes at most, and frames one wait may pump.
+constexpr size_t kMaxCalls = 24;
+constexpr int kPumpsPerInput = 6;
+
+constexpr const char* kScripts = R"(
+scene MAIN
+  yield
+  ret
+)";
+
+// What the player answers, for one input: a dialog's default button or its
+// cancel button, a file dialog's choice or none.
+struct Player {
+  bool agrees = false;
+  std::string saveFolder;  // internal form, with its separator
+};
+
+class AnsweringDialogs : public platform::DialogService {
+ public:
+  explicit AnsweringDialogs(const Player& player) : player_(player) {}
+  platform::DialogAnswer Show(const platform::DialogRequest& request) override {
+    platform::DialogAnswer answer;
+    answer.button = player_.agrees ? request.defaultButton : request.cancelButton;
+    return answer;
+  }
+
+ private:
+  const Player& player_;
+};
+
+class AnsweringFileDialogs : public platform::FileDialogService {
+ public:
+  explicit AnsweringFileDialogs(const Player& player) : player_(player) {}
+  platform::FileDialogAnswer Show(const platform::FileDialogRequest& request) override {
+    platform::FileDialogAnswer answer;
+    if (!player_.agrees) return answer;
+    answer.chosen = true;
+    answer.path = player_.saveFolder + (request.kind == platform::FileDialogKind::Folder ? "CHOSEN" : "CHOSEN.DAT");
+    answer.filterIndex = 1;
+    return answer;
+  }
+
+ private:
+  const Player& player_;
+};
+
+void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// The game under the fuzzer, for the process's whole life.
+class FuzzGame {
+ public:
+  FuzzGame()
+      : scopedBackend_(backend_),
+        scopedSource_(source_),
+        dialogs_(player_),
+        scopedDialogs_(dialogs_),
+        fileDialogs_(player_),
+        scopedFileDialogs_(fileDialogs_),
+        scopedShell_(shell_) {
+    MakeGameFolder();
+    backend_.SetRuntimeFolder(folder_.string());
+    SetBaseFolderForTest("");
+    // The run's process-wide objects, as the program makes them before its
+    // application.
+    SetProcessObjects(&processObjects_);
+    SetConfirmBox(&confirmBox_);
+    app_ = std::make_unique<GameApplication>();
+    app_->commandLine = commandLine_.c_str();
+    app_->showCommand = platform::SW_SHOWNORMAL;
+    if (app_->Init() != 0) {
+      std::fprintf(stderr, "NativesFuzz: the game did not start\n");
+      std::abort();
+    }
+    app_->isActive = true;
+    app_->scriptedRun = &run_;
+    // Waits run a few frames, then the pump answers as for a closing
+    // program.
+    app_->framePump = [this] { return pumpsLeft_-- > 0 ? 1 : 0; };
+    // The text-input window ends only with OK; the settings sheet closed
+    // is its Cancel.
+    app_->textInputOpened = [this](platform::WindowId window) {
+      backend_.PostMessage(window, platform::WM_COMMAND, 1, 0);
+    };
+    app_->settingsSheetOpened = [this](platform::WindowId window) {
+      backend_.PostMessage(window, platform::WM_CLOSE, 0, 0);
+    };
+    if (const char* save = app_->GetSaveFolder()) player_.saveFolder = save;
+    baseFolder_ = BaseFolder();
+  }
+
+  GameApplication& App() { return *app_; }
+  void RemoveGameFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  Player& PlayerAnswers() { return player_; }
+
+  // A fresh script host for the next group of inputs; false when it
+  // cannot boot.
+  bool Boot() {
+    StartInput();
+    // The calls may have moved the base folder or deleted, moved or
+    // overwritten the game's own files: each group starts from the game as
+    // it was made.
+    if (BaseFolder() != baseFolder_) SetBaseFolder(baseFolder_);
+    RestoreGameFiles();
+    const int booted = app_->BootScripts();
+    if (booted != 0 && !bootFailureTold_) {
+      bootFailureTold_ = true;
+      std::fprintf(stderr, "NativesFuzz: the scripts did not boot (%d)\n", booted);
+    }
+    return booted == 0 && app_->scripts != nullptr;
+  }
+  // Each input may pump its few frames, and the program is not ending.
+  void StartInput() {
+    pumpsLeft_ = kPumpsPerInput;
+    app_->endRequested = false;
+  }
+  // Drops what the group's calls made, in the order the program drops it
+  // when it ends.
+  void DropInput() {
+    app_->timerLists[1].Clear();
+    processObjects_.Controls().DeleteAll();
+    processObjects_.ControlHost().Clear();
+    app_->movies.Close();
+    app_->scripts.reset();
+    if (DisplayScreenDevice* display = app_->Display()) {
+      display->SetScreenImage(0, 0);
+      display->DeleteAll();
+      display->DeleteAllFonts();
+    }
+    app_->sound.DeleteAllSounds();
+    backend_.ClearTranscript();
+  }
+  // One frame of the game, outside any wait.
+  void Pump() {
+    pumpsLeft_ = kPumpsPerInput;
+    app_->PumpFrame();
+  }
+
+ private:
+  void MakeGameFolder() {
+    char pattern[] = "orrivel-natives-fuzz-XXXXXX";
+    const std::filesystem::path parent = std::filesystem::temp_directory_path();
+    std::string templ = (parent / pattern).string();
+    if (::mkdtemp(templ.data()) == nullptr) {
+      std::perror("NativesFuzz: mkdtemp");
+      std::abort();
+    }
+    folder_ = templ;
+    RestoreGameFiles();
+    commandLine_ = "/L" + folder_.string();
+  }
+  // Writes the game's files again where they are not as made.
+  void RestoreGameFiles() {
+    if (gameFiles_.empty()) MakeGameFiles();
+    for (const auto& [name, bytes] : gameFiles_) {
+      const std::filesystem::path path = folder_ / name;
+      std::error_code error;
+      if (std::filesystem::is_regular_file(path, error) && std::filesystem::file_size(path, error) == bytes.size()) {
+        std::ifstream in(path, std::ios::binary);
+        std::vector<uint8_t> now(bytes.size());
+        in.read(reinterpret_cast<char*>(now.data()), std::streamsize(now.size()));
+        if (in && now == bytes) continue;
+      }
+      if (std::filesystem::is_directory(path, error)) std::filesystem::remove_all(path, error);
+      WriteBytes(path, bytes);
+    }
+  }
+  void MakeGameFiles() {
+    AppSettings settings;
+    // The save folder is SAVEDATA in the game folder.
+    settings.SetSaveFolderMode(1);
+    settings.info[0] = "NATIVESFUZZ";
+    settings.window[0] = 2;
+    // A small screen: every frame the calls pump is drawn and shown.
+    settings.system[0] = 320 & 0xFF;
+    settings.system[1] = 320 >> 8;
+    settings.system[2] = 240;
+    settings.system[3] = 0;
+    gameFiles_.emplace_back("script/VQ_APP.SYS", EncodeSystemFile(settings.system));
+    gameFiles_.emplace_back("script/VQ_APP.INF", EncodeInfoFile(settings.version, settings.info));
+    gameFiles_.emplace_back("USER.CFG", EncodeUserConfig(settings));
+    gameFiles_.emplace_back("TEST.TXT", std::vector<uint8_t>{'a', 'b', 'c', '\r', '\n'});
+    sob::Project project;
+    std::string error;
+    if (!sob::Assemble(kScripts, project, error)) {
+      std::fprintf(stderr, "NativesFuzz: %s\n", error.c_str());
+      std::abort();
+    }
+    for (auto& [name, bytes] : sob::ProjectFiles(project)) gameFiles_.emplace_back("script/" + name, bytes);
+  }
+
+  // The headless program's own run: its virtual clock moves by a period
+  // each frame and by what the game waits, so time goes only with the calls
+  // and a run replays exactly.
+  platform::ScriptedRun run_{{}, true};
+  platform::HeadlessBackend backend_;
+  platform::ScopedBackend scopedBackend_;
+  platform::HeadlessInput source_;
+  platform::ScopedInputSource scopedSource_;
+  Player player_;
+  AnsweringDialogs dialogs_;
+  platform::ScopedDialogs scopedDialogs_;
+  AnsweringFileDialogs fileDialogs_;
+  platform::ScopedFileDialogs scopedFileDialogs_;
+  platform::RecordingDesktopShell shell_;
+  platform::ScopedDesktopShell scopedShell_;
+  ProcessObjects processObjects_;
+  ConfirmBox confirmBox_;
+  std::filesystem::path folder_;
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> gameFiles_;
+  std::string baseFolder_;
+  bool bootFailureTold_ = false;
+  std::string commandLine_;
+  std::unique_ptr<GameApplication> app_;
+  int pumpsLeft_ = 0;
+};
+
+FuzzGame& Game() {
+  // Never destroyed: the game lives as long as the process. Its folder goes
+  // when the process ends normally.
+  static FuzzGame* game = [] {
+    auto* made = new FuzzGame;
+    std::atexit([] { Game().RemoveGameFolder(); });
+    return made;
+  }();
+  return *game;
+}
+
+// The input, read a byte at a time; zeros once it is used up.
+class InputBytes {
+ public:
+  InputBytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  bool Empty() const { return at_ >= size_; }
+  uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
+  uint16_t Word16() { return uint16_t(Byte() | (Byte() << 8)); }
+  uint32_t Word32() { return uint32_t(Word16()) | (uint32_t(Word16()) << 16); }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  size_t at_ = 0;
+};
+
+const std::vector<std::string>& HostileTexts() {
+  static const std::vector<std::string> texts = {
+      "",
+      "A",
+      std::string(70000, 'A'),
+      "\x81",                          // a lead byte with nothing after it
+      "\x82\xa0\x82",                  // a character, then a cut one
+      "\xff\xfe\xfd\x80\xa0",          // bytes no CP932 text holds
+      "%s%s%s%s%n%n%n",
+      "%d%99999999d%.99999f%x%c%%%ls%p",
+      "..\\..\\..\\..\\..\\OUTSIDE.TXT",
+      "..\\",
+      "SAVEDATA\\..\\..\\ESCAPED.TXT",
+      "/tmp/orrivel-natives-fuzz-outside.txt",
+      "/etc/passwd",
+      "C:\\WINDOWS\\WIN.INI",
+      "D:",
+      "\\\\SERVER\\SHARE\\FILE.TXT",
+      "\\",
+      "TEST.TXT",
+      "NEW.TXT",
+      "SAVEDATA\\SAVE00.DAT",
+      "SCRIPT\\MAIN.SOB",
+      "SCRIPT",
+      "*.*",
+      "CON",
+      "bg_zoom",
+      "sp_fade",
+      "sp_gfade",
+      "staff",
+      "sp_loop",
+      "IPAGothic",
+      "2.0",
+      "-1e308",
+      "http://example.invalid/",
+      std::string("A\0B", 3),
+  };
+  return texts;
+}
+
+constexpr uint32_t kBufferSizes[] = {1, 2, 3, 4, 8, 16, 64, 256, 4096, 65536};
+
+// The calls of the inputs run on one script host: the cells they build and
+// what earlier calls answered. The arena blocks an input made are freed when
+// it ends, as a script frees what it allocated; what the natives kept of
+// them (an address given as a flag, say) stays as it would.
+class CallSequence {
+ public:
+  explicit CallSequence(GameScriptHost& host) : host_(host) {}
+  ~CallSequence() { FreeBlocks(); }
+
+  void Start(InputBytes& in) { in_ = &in; }
+  void FreeBlocks() {
+    for (uint32_t block : blocks_) host_.Space().Free(block);
+    blocks_.clear();
+  }
+
+  // The native's answer.
+  uint32_t CallOne(uint32_t number) {
+    const size_t count = in_->Byte() % 17;
+    std::vector<uint32_t> cells(count);
+    outputs_.clear();
+    for (uint32_t& cell : cells) cell = Cell();
+    ScriptAddressSpace& space = host_.Space();
+    const uint32_t block = Allocate(std::max<size_t>(count, 1) * 4);
+    if (block == 0) return 0;
+    for (size_t i = 0; i < count; ++i) space.Write32(block + uint32_t(i) * 4, cells[i]);
+    NativeArgs args(space, nullptr, block);
+    const uint32_t answer = host_.Natives()[ScriptNativeNumber(number)](args);
+    Remember(answer);
+    // Handles and addresses the call left in its output variables.
+    for (uint32_t address : outputs_) {
+      uint32_t value = 0;
+      if (space.Read32(address, value) && value != 0) Remember(value);
+    }
+    return answer;
+  }
+
+ private:
+  void Remember(uint32_t value) {
+    if (results_.size() < 64) results_.push_back(value);
+    else results_[next_++ % results_.size()] = value;
+  }
+  uint32_t Earlier(uint8_t pick) const { return results_.empty() ? 0 : results_[pick % results_.size()]; }
+  uint32_t Allocate(uint64_t size) {
+    const uint32_t address = host_.Space().Allocate(size);
+    if (address != 0) blocks_.push_back(address);
+    return address;
+  }
+  uint32_t Buffer(uint32_t size) {
+    const uint32_t address = Allocate(size);
+    if (address != 0) outputs_.push_back(address);
+    return address;
+  }
+  uint32_t Text(const std::string& text) {
+    const uint32_t address = Allocate(text.size() + 1);
+    if (address != 0) host_.Space().WriteBytes(address, text.data(), text.size());
+    return address;
+  }
+
+  uint32_t Cell() {
+    const uint8_t kind = in_->Byte();
+    const uint8_t pick = in_->Byte();
+    ScriptAddressSpace& space = host_.Space();
+    switch (kind % 18) {
+      case 0: return 0;
+      case 1: return 0xFFFFFFFFu;
+      case 2: return 1;
+      case 3: return 0x7FFFFFFFu;
+      case 4: return 0x80000000u;
+      case 5: return 65535;
+      case 6: return pick;
+      case 7: return uint32_t(-int32_t(pick));
+      // A handle or address an earlier call answered, as it is, forged
+      // (another generation, a neighbour, the slot alone) or in a variable.
+      case 8: return Earlier(pick);
+      case 9: {
+        const uint32_t earlier = Earlier(pick >> 2);
+        switch (pick & 3) {
+          case 0: return earlier ^ 0x00100000u;
+          case 1: return earlier + 1;
+          case 2: return earlier & 0x000FFFFFu;
+          default: return earlier - 1;
+        }
+      }
+      case 10: {
+        const uint32_t variable = Buffer(4);
+        if (variable != 0) space.Write32(variable, Earlier(pick));
+        return variable;
+      }
+      // A zeroed buffer of the arena, a buffer's last byte or one past it.
+      case 11: return Buffer(kBufferSizes[pick % std::size(kBufferSizes)]);
+      case 12: {
+        const uint32_t size = kBufferSizes[(pick >> 2) % std::size(kBufferSizes)];
+        const uint32_t address = Buffer(size);
+        if (address == 0) return 0;
+        return (pick & 1) ? address + size : address + size - 1;
+      }
+      // Addresses outside the arena or in its guard.
+      case 13: {
+        const uint32_t end = uint32_t(space.Size());
+        const uint32_t outside[] = {end, end - 1, end - 3, end + 4096, 0xFFFFFFFCu, 0xFFFFFFFFu,
+                                    8, ScriptAddressSpace::kGuardBytes - 4, space.Limit()};
+        return outside[pick % std::size(outside)];
+      }
+      case 14: return Text(HostileTexts()[pick % HostileTexts().size()]);
+      // Any 32-bit value, its bit length drawn first, so small numbers are
+      // as likely as large ones (and the arena is not grown to its limit at
+      // every other call).
+      case 15: return uint32_t(uint64_t(in_->Word32()) >> (pick % 33));
+      case 16: {
+        // Colours, 16.16 values and float bit patterns at their limits.
+        const uint32_t values[] = {0x00FF00FFu, 0xFF000000u, 0x00010000u, 0x3F800000u, 0x7FC00000u,
+                                   0x7F800000u, 0xFF800000u, 0x00000100u, 0x00000101u, 4096, 32768};
+        return values[pick % std::size(values)];
+      }
+      default: {
+        // A text the input spells itself (up to 32 bytes).
+        std::string text;
+        for (uint32_t n = pick % 33; n > 0; --n) text.push_back(char(in_->Byte()));
+        return Text(text);
+      }
+    }
+  }
+
+  GameScriptHost& host_;
+  InputBytes* in_ = nullptr;
+  std::vector<uint32_t> blocks_;
+  std::vector<uint32_t> results_;
+  size_t next_ = 0;
+  std::vector<uint32_t> outputs_;
+};
+
+// A group of inputs runs on one script host, one after another, each
+// finding what the ones before it left; the host is booted before the first
+// and everything the calls made is dropped after the last. A fuzz input is a
+// group of one, unless it begins with kGroupMagic: then it holds the group's
+// inputs, each as a 32-bit little-endian size and its bytes (what the seeded
+// runs record, so a failure found there replays as it happened).
+constexpr char kGroupMagic[4] = {'N', 'F', 'Z', 'G'};
+
+// What the seeded runs report.
+struct Tally {
+  unsigned long long calls = 0, answered = 0, pumps = 0, failedBoots = 0;
+} g_tally;
+
+struct Span {
+  const uint8_t* data;
+  size_t size;
+};
+
+std::vector<Span> SplitGroup(const uint8_t* data, size_t size) {
+  if (size < 4 || std::memcmp(data, kGroupMagic, 4) != 0) return {Span{data, size}};
+  std::vector<Span> inputs;
+  size_t at = 4;
+  while (at + 4 <= size) {
+    const uint32_t length = uint32_t(data[at]) | (uint32_t(data[at + 1]) << 8) | (uint32_t(data[at + 2]) << 16) |
+                            (uint32_t(data[at + 3]) << 24);
+    at += 4;
+    const size_t taken = std::min<size_t>(length, size - at);
+    inputs.push_back(Span{data + at, taken});
+    at += taken;
+  }
+  return inputs;
+}
+
+void RunCalls(FuzzGame& game, CallSequence& calls, const Span& input) {
+  InputBytes in(input.data, input.size);
+  game.PlayerAnswers().agrees = (in.Byte() & 1) != 0;
+  game.StartInput();
+  calls.Start(in);
+  for (size_t n = 0; n < kMaxCalls && !in.Empty(); ++n) {
+    // Numbers past the natives pump a frame.
+    const uint32_t number = in.Word16() % (kGameNativeCount + 16);
+    if (number == kRunProcess) continue;
+    if (number >= kGameNativeCount) {
+      game.Pump();
+      ++g_tally.pumps;
+    } else {
+      g_tally.answered += calls.CallOne(number) != 0;
+      ++g_tally.calls;
+    }
+  }
+  calls.FreeBlocks();
+}
+
+// Seeded runs record each group as it goes and end a process whose input
+// hangs.
+struct GroupRecord {
+  int fd = -1;
+  off_t end = 0;
+
+  void Begin() {
+    if (fd < 0) return;
+    (void)!::ftruncate(fd, 0);
+    (void)!::pwrite(fd, kGroupMagic, 4, 0);
+    end = 4;
+  }
+  void Add(const uint8_t* data, size_t size) {
+    if (fd < 0) return;
+    const uint8_t length[4] = {uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16), uint8_t(size >> 24)};
+    (void)!::pwrite(fd, length, 4, end);
+    (void)!::pwrite(fd, data, size, end + 4);
+    end += off_t(4 + size);
+  }
+};
+
+void OnHang(int) {
+  static const char message[] = "NativesFuzz: an input ran past its time\n";
+  (void)!::write(2, message, sizeof message - 1);
+#ifdef ORRIVEL_FUZZ_STACK_TRACE
+  // Where it hangs (not safe in a signal handler, but the process ends).
+  __sanitizer_print_stack_trace();
+#endif
+  ::_exit(70);
+}
+
+void RunGroup(const std::vector<Span>& inputs, GroupRecord* record) {
+  FuzzGame& game = Game();
+  if (record) record->Begin();
+  if (!game.Boot()) {
+    ++g_tally.failedBoots;
+    game.DropInput();
+    return;
+  }
+  {
+    CallSequence calls(*game.App().scripts);
+    for (const Span& input : inputs) {
+      if (record) {
+        record->Add(input.data, input.size);
+        ::alarm(60);
+      }
+      RunCalls(game, calls, input);
+    }
+    if (record) ::alarm(0);
+  }
+  game.DropInput();
+}
+
+// Seeded random groups for runs without libFuzzer:
+// ORRIVEL_NATIVES_FUZZ_RUNS=<inputs>[:<seed>[:<inputs per group>]].
+void RunRandomInputs() {
+  static bool ran = false;
+  if (ran) return;
+  ran = true;
+  const char* setting = std::getenv("ORRIVEL_NATIVES_FUZZ_RUNS");
+  if (setting == nullptr) return;
+  char* end = nullptr;
+  const unsigned long long runs = std::strtoull(setting, &end, 10);
+  unsigned long long seed = 1, perGroup = 64;
+  if (end && *end == ':') seed = std::strtoull(end + 1, &end, 10);
+  if (end && *end == ':') perGroup = std::max(1ull, std::strtoull(end + 1, &end, 10));
+  const char* path = std::getenv("ORRIVEL_NATIVES_FUZZ_RECORD");
+  GroupRecord record;
+  record.fd = ::open(path ? path : "natives-group.bin", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ::signal(SIGALRM, &OnHang);
+  std::mt19937_64 random(seed);
+  std::vector<std::vector<uint8_t>> bytes;
+  unsigned long long ran_ = 0;
+  while (ran_ < runs) {
+    const size_t count = size_t(std::min(perGroup, runs - ran_));
+    bytes.assign(count, {});
+    std::vector<Span> inputs;
+    for (auto& input : bytes) {
+      input.resize(1 + random() % 256);
+      for (uint8_t& byte : input) byte = uint8_t(random());
+      inputs.push_back(Span{input.data(), input.size()});
+    }
+    RunGroup(inputs, &record);
+    ran_ += count;
+  }
+  if (record.fd >= 0) ::close(record.fd);
+  std::printf("NativesFuzz: %llu random inputs of seed %llu ran, %llu to a host: %llu native calls (%llu answered "
+              "non-zero), %llu frames pumped, %llu hosts did not boot\n",
+              runs, seed, perGroup, g_tally.calls, g_tally.answered, g_tally.pumps, g_tally.failedBoots);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  RunGroup(SplitGroup(data, size), nullptr);
+  RunRandomInputs();
+  return 0;
+}
