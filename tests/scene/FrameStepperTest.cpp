@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/TimerList.h"
+#include "platform/Clock.h"
 #include "raster/SpriteList.h"
 #include "scene/PlayingVoice.h"
 
@@ -155,23 +156,46 @@ TEST(FrameStepperTest, PauseAndResumeContinueAtTheSameFrame) {
   EXPECT_EQ(stepper.CurrentFrame(), 3);
 }
 
-TEST(FrameStepperTest, NestedResumeMovesTheStartAndRedrawsTheFrame) {
+// The nested pause pair, with the stepper in a timer list stepping every
+// 50 ms: once resumed the picture holds for the paused span (the list does
+// not step the task before its due time, moved by that span), and the first
+// step after it draws its frame again even where it is the frame last
+// shown. The cycle's own time runs on meanwhile.
+TEST(FrameStepperTest, NestedResumeHoldsThePictureForThePausedSpanThenRedraws) {
   StripFixture f;
-  FrameStepper stepper;
+  platform::ManualClock clock(1000);
+  platform::ScopedClock scoped(clock);
+  TimerList list;
+  auto* stepper = new FrameStepper;  // the list owns it
   RecordingOwner owner;
-  stepper.SetListener(&owner);
-  ASSERT_EQ(stepper.Setup(f.Setup(), 100), 0);
-  stepper.Step(150);
-  stepper.PauseNested(200);
-  stepper.PauseNested(300);
-  stepper.ResumeNested(400);
-  EXPECT_EQ(stepper.StartTime(), 100u);
-  stepper.ResumeNested(700);
-  EXPECT_EQ(stepper.StartTime(), 600u);
-  EXPECT_EQ(stepper.CurrentFrame(), -1);
-  const size_t before = owner.rects.size();
-  stepper.Step(160);  // same frame as before the pause is drawn again
-  EXPECT_EQ(owner.rects.size(), before + 1);
+  stepper->SetListener(&owner);
+  ASSERT_EQ(stepper->Setup(f.Setup(), 1000), 0);
+  ASSERT_EQ(list.Add(stepper, 0, 50, 0), 0);
+  std::vector<std::pair<uint32_t, int32_t>> drawn;  // (tick, frame) of each draw
+  auto runTo = [&](uint32_t end) {
+    for (uint32_t t = clock.TickMs(); t <= end; t += 50) {
+      clock.SetTick(t);
+      const size_t before = owner.rects.size();
+      list.Step(t);
+      if (owner.rects.size() != before) drawn.emplace_back(t, stepper->CurrentFrame());
+    }
+    clock.SetTick(end + 50);
+  };
+  runTo(1150);
+  stepper->PauseNested(1200);
+  stepper->PauseNested(1220);
+  runTo(1400);
+  stepper->ResumeNested(1400);  // the inner pause only: nothing moves
+  runTo(1500);
+  stepper->ResumeNested(1550);  // 350 ms after the first pause
+  runTo(2650);
+  const std::vector<std::pair<uint32_t, int32_t>> expected = {
+      {1000, 0}, {1100, 1}, {1200, 2}, {1300, 3}, {1400, 2}, {1500, 1},
+      // Held from 1550 to 1900; then the cycle's frame for 1900 (one full
+      // cycle on, frame 2 again) is drawn although frame 1 was last drawn
+      // at 1500, and again frame 2 drawn once more is the redraw.
+      {1900, 2}, {2000, 1}, {2100, 0}, {2200, 1}, {2300, 2}, {2400, 3}, {2500, 2}, {2600, 1}};
+  EXPECT_EQ(drawn, expected);
 }
 
 TEST(FrameStepperTest, RandomModeShowsADifferentFrameEachInterval) {
