@@ -138,11 +138,10 @@ bool TextHistoryScreen::MakeBar() {
   const int32_t made = bar_->Create(&list_, kButtonOrder, kBarX, kBarY, 0, 0, kBarPicture, kThumbCap, kThumbCap,
                                     nullptr, 0, 0, kUpPicture, kDownPicture, false, true, 0, 255, -1, -1, 0);
   if (made != 0) {
-    // The bar reports its arrows' pictures by their own codes.
-    const char* what = made == 4   ? kUpPicture
-                       : made == 5 ? kDownPicture
-                                   : kBarPicture;
-    if (hooks_.log) hooks_.log(std::string(what) + (made == 4 || made == 5 ? ": scroll button not made" : ": scroll bar not made"));
+    // The bar reports a missing arrow picture by a code of its own.
+    const bool arrow = made == 4 || made == 5;
+    const char* picture = made == 4 ? kUpPicture : made == 5 ? kDownPicture : kBarPicture;
+    if (hooks_.log) hooks_.log(std::string(picture) + (arrow ? ": scroll button not made" : ": scroll bar not made"));
     bar_.reset();
     return false;
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <utility>
 #include <vector>
 
 #include "base/TimerList.h"
@@ -157,10 +158,11 @@ TEST(FrameStepperTest, PauseAndResumeContinueAtTheSameFrame) {
 }
 
 // The nested pause pair, with the stepper in a timer list stepping every
-// 50 ms: once resumed the picture holds for the paused span (the list does
-// not step the task before its due time, moved by that span), and the first
-// step after it draws its frame again even where it is the frame last
-// shown. The cycle's own time runs on meanwhile.
+// 50 ms (the cycle of 700 ms shows frames 0 1 2 3 2 1 0). The pause alone
+// stops nothing; once the last resume comes the picture holds for the
+// paused span, because the list does not step the task before its due
+// time, moved by that span, and the first step after it draws its frame
+// again although that frame is already shown.
 TEST(FrameStepperTest, NestedResumeHoldsThePictureForThePausedSpanThenRedraws) {
   StripFixture f;
   platform::ManualClock clock(1000);
@@ -181,20 +183,17 @@ TEST(FrameStepperTest, NestedResumeHoldsThePictureForThePausedSpanThenRedraws) {
     }
     clock.SetTick(end + 50);
   };
-  runTo(1150);
-  stepper->PauseNested(1200);
-  stepper->PauseNested(1220);
-  runTo(1400);
-  stepper->ResumeNested(1400);  // the inner pause only: nothing moves
-  runTo(1500);
-  stepper->ResumeNested(1550);  // 350 ms after the first pause
-  runTo(2650);
+  runTo(1450);
+  stepper->PauseNested(1500);
+  stepper->PauseNested(1520);
+  runTo(1650);
+  stepper->ResumeNested(1650);  // the inner pause: nothing moves
+  stepper->ResumeNested(1700);  // 200 ms after the first pause
+  runTo(2550);
   const std::vector<std::pair<uint32_t, int32_t>> expected = {
-      {1000, 0}, {1100, 1}, {1200, 2}, {1300, 3}, {1400, 2}, {1500, 1},
-      // Held from 1550 to 1900; then the cycle's frame for 1900 (one full
-      // cycle on, frame 2 again) is drawn although frame 1 was last drawn
-      // at 1500, and again frame 2 drawn once more is the redraw.
-      {1900, 2}, {2000, 1}, {2100, 0}, {2200, 1}, {2300, 2}, {2400, 3}, {2500, 2}, {2600, 1}};
+      {1000, 0}, {1100, 1}, {1200, 2}, {1300, 3}, {1400, 2}, {1500, 1}, {1600, 0},
+      // Held from 1700 to 1900, then frame 0 (the cycle's end) drawn again.
+      {1900, 0}, {2000, 1}, {2100, 2}, {2200, 3}, {2300, 2}, {2400, 1}, {2500, 0}};
   EXPECT_EQ(drawn, expected);
 }
 
