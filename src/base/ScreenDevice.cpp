@@ -52,9 +52,10 @@ int ScreenDevice::SetScreenMode(platform::WindowId window, bool windowed, bool, 
   return 0;
 }
 
-void ScreenDevice::PaintWindow(platform::WindowId window, const platform::Rect& paint) {
+int ScreenDevice::PaintWindow(platform::WindowId window, const platform::Rect& paint) {
   // Nothing is drawn yet: the picture is black.
   platform::CurrentBackend().FillClient(window, paint, 0x000000);
+  return 0;
 }
 
 int ScreenDevice::SetDisplayMode(int32_t, int32_t, uint8_t, uint16_t) { return 0; }

@@ -37,10 +37,15 @@ class ScreenDevice {
   virtual int SetScreenMode(platform::WindowId window, bool windowed, bool flagB, bool zBuffer);
   // 0 or 1 when the screen is usable, above 1 on failure.
   virtual int RestoreLostSurfaces() { return 0; }
-  // Presents the screen picture into the client area.
-  virtual void PaintWindow(platform::WindowId window, const platform::Rect& paint);
-  virtual void BeginGdiDialog() {}
-  virtual void EndGdiDialog() {}
+  // What painting answers when there is nothing to paint from or onto: the
+  // system's general failure value (0x80004005).
+  static constexpr int kPaintFailed = int(0x80004005u);
+  // Presents the screen picture into the client area: 0, or kPaintFailed.
+  virtual int PaintWindow(platform::WindowId window, const platform::Rect& paint);
+  // Bracket a message box so that it shows over a full screen: 0 done or
+  // nothing to do (no hardware), 1 without a primary surface.
+  virtual int BeginGdiDialog() { return 0; }
+  virtual int EndGdiDialog() { return 0; }
   virtual void RestoreWindowMode() {}
   // Non-zero on failure.
   virtual int SetDisplayMode(int32_t width, int32_t height, uint8_t depth, uint16_t refresh);

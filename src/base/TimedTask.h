@@ -49,6 +49,11 @@ class TimedTask {
   TimedTask** OwnerSlot() const { return ownerSlot_; }
   void SetOwnerSlot(TimedTask** slot) { ownerSlot_ = slot; }
 
+ protected:
+  // Moves the next due step later by a span, as the outermost Resume does
+  // for its paused span; for tasks with a pause of their own.
+  void PostponeDue(uint32_t span) { due_ += span; }
+
  private:
   friend class TimerList;
 

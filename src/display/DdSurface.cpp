@@ -130,25 +130,19 @@ int DdSurface::Upload() {
   int32_t left = 0;
   int32_t top = 0;
   font->MeasureText(text_->c_str(), &size, &left, &top, true, nullptr);
-  int r;
-  switch (font->GetKind()) {
-    case kFontKindDevice:
-      r = Create(size.width, size.height, 0, nullptr);
-      if (r != 0) return r;
-      r = DrawDeviceText(font, size.width, size.height, left, top);
-      break;
-    case kFontKindOutline: {
-      Rect bounds;
-      font->GetRotatedBounds(&bounds, left, top, size.width, size.height);
-      r = Create(bounds.Width(), bounds.Height(), 0, nullptr);
-      if (r != 0) return r;
-      r = DrawOutlineText(font, GetWidth(), GetHeight(), bounds.left, bounds.top);
-      break;
-    }
-    default:
-      Release();
-      return 3;
+  const int kind = font->GetKind();
+  if (kind != kFontKindDevice && kind != kFontKindOutline) {
+    Release();
+    return 3;
   }
+  // Both kinds get the box the text covers once turned by the font's angle:
+  // turned text runs away from its pen, out of the unturned measure.
+  Rect bounds;
+  font->GetRotatedBounds(&bounds, left, top, size.width, size.height);
+  int r = Create(bounds.Width(), bounds.Height(), 0, nullptr);
+  if (r != 0) return r;
+  r = kind == kFontKindDevice ? DrawDeviceText(font, GetWidth(), GetHeight(), bounds.left, bounds.top)
+                              : DrawOutlineText(font, GetWidth(), GetHeight(), bounds.left, bounds.top);
   if (r != 0) {
     Release();
     return r + 3;

@@ -897,27 +897,28 @@ int DisplayScreenDevice::PresentBackSurface() {
   return 0;
 }
 
-void DisplayScreenDevice::PaintWindow(platform::WindowId window, const platform::Rect& paint) {
+int DisplayScreenDevice::PaintWindow(platform::WindowId window, const platform::Rect& paint) {
   // The whole frame is shown again: the presenter has no partial repaint.
   ScopedLock lock(lock_);
   if (window != platform::kNoWindow) window_ = window;
   if (back_ == nullptr) {
-    if (screenImage_ != nullptr) {
-      PresentToWindow(0);
-    } else {
-      ScreenDevice::PaintWindow(window, paint);
-    }
-    return;
+    if (screenImage_ != nullptr) return PresentToWindow(0) == 0 ? 0 : kPaintFailed;
+    // Nothing to paint from: the window is at least black.
+    ScreenDevice::PaintWindow(window, paint);
+    return kPaintFailed;
   }
-  if (!primary_) {
+  if ((driverCaps_ & platform::kDriverCapsNoHardware) != 0) {
     ShowFrame(back_, ContentRect(), nullptr);
-    return;
+    return 0;
   }
+  if (!primary_) return kPaintFailed;
   if (scaledFullScreenActive_) FillBorderBands();
   const Rect source = SourceRect();
   const Rect destination = DestinationRect();
-  if (!flipChain) primary_->Blt(&destination, back_, &source, platform::kBltWait);
+  if (!flipChain && primary_->Blt(&destination, back_, &source, platform::kBltWait) != platform::kSurfaceOk)
+    return kPaintFailed;
   ShowFrame(primary_.get(), FrameArea(), nullptr);
+  return 0;
 }
 
 int DisplayScreenDevice::FillBackground() {
@@ -1044,17 +1045,20 @@ int DisplayScreenDevice::RestoreLostSurfaces() {
   return 0;
 }
 
-void DisplayScreenDevice::BeginGdiDialog() {
-  if ((driverCaps_ & platform::kDriverCapsNoHardware) != 0) return;
-  if (!primary_) return;
+int DisplayScreenDevice::BeginGdiDialog() {
+  if ((driverCaps_ & platform::kDriverCapsNoHardware) != 0) return 0;
+  if (!primary_) return 1;
   clipper_.Attach(ddraw_.get(), primary_.get(), window_);
   messageBox_ = 1;
+  return 0;
 }
 
-void DisplayScreenDevice::EndGdiDialog() {
-  if (!primary_) return;
+int DisplayScreenDevice::EndGdiDialog() {
+  if ((driverCaps_ & platform::kDriverCapsNoHardware) != 0) return 0;
+  if (!primary_) return 1;
   clipper_.Release();
   messageBox_ = 0;
+  return 0;
 }
 
 // --- the application's steps --------------------------------------------------------------

@@ -144,15 +144,15 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   int PresentFrame();
   // 1 no back surface; 2 a surface was lost; 0.
   int PresentBackSurface();
-  void PaintWindow(platform::WindowId window, const platform::Rect& paint) override;
+  int PaintWindow(platform::WindowId window, const platform::Rect& paint) override;
   int FillBackground();
   int CreateScreenTexture();
   void ReleaseScreenTexture();
   // 0 nothing to do or done; 1 no back surface; 2 the surfaces cannot be
   // made again; 3 the device or texture cannot be made again.
   int RestoreLostSurfaces() override;
-  void BeginGdiDialog() override;
-  void EndGdiDialog() override;
+  int BeginGdiDialog() override;
+  int EndGdiDialog() override;
 
   // --- the application's release steps --------------------------------------------------
   void ReleaseDevice() override;

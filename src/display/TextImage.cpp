@@ -113,13 +113,12 @@ int TextImage::Render() {
   int32_t left = 0;
   int32_t top = 0;
   font->MeasureText(text_->c_str(), &size, &left, &top, true, nullptr);
-  if (font->GetKind() == kFontKindOutline) {
-    Rect bounds;
-    font->GetRotatedBounds(&bounds, left, top, size.width, size.height);
-    size = Size{bounds.Width(), bounds.Height()};
-    left = bounds.left;
-    top = bounds.top;
-  }
+  // Either kind: the box the text covers once turned by the font's angle.
+  Rect bounds;
+  font->GetRotatedBounds(&bounds, left, top, size.width, size.height);
+  size = Size{bounds.Width(), bounds.Height()};
+  left = bounds.left;
+  top = bounds.top;
   const TextureSize texture = TextureSizeFor(*device, size.width, size.height);
   if (const int r = DdSurface::Create(texture.width, texture.height, 1, format); r != 0) {
     return kRenderTextureBase + r;

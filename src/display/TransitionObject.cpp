@@ -1,5 +1,6 @@
 #include "display/TransitionObject.h"
 
+#include "display/PrimitiveVertex.h"
 #include "display/SurfaceImage.h"
 #include "display/TransitionRunner.h"
 #include "raster/Image.h"
@@ -132,17 +133,18 @@ bool TransitionObject::HitTest(int32_t x, int32_t y, uint8_t precise) const {
   Rect bounds;
   if (!GetBounds(&bounds)) return false;
   if (x < bounds.left || x >= bounds.right || y < bounds.top || y >= bounds.bottom) return false;
-  if (precise == 0) return true;
-  // Where the source's 32-bit pixels can be read, a transparent one misses.
-  const int32_t sx = x - bounds.left;
-  const int32_t sy = y - bounds.top;
-  auto* surface = dynamic_cast<Surface*>(source_);
-  if (surface == nullptr || surface->GetBitsPerPixel() != 32 || sx >= surface->GetWidth() ||
-      sy >= surface->GetHeight()) {
-    return true;
-  }
-  const auto* row = reinterpret_cast<const uint32_t*>(surface->GetScanLine(sy));
-  return row == nullptr || (row[sx] >> 24) != 0;
+  // The precise test is the image object's: only a surface image with a
+  // colour key has pixels that miss, those of the key.
+  const uint32_t key = source_->GetColorKey();
+  if (precise == 0 || source_->GetKind() != kImageKindSurfaceImage || key == kNoColorKey) return true;
+  // A display size set on the object stretches the source over the bounds.
+  int64_t px = x - bounds.left;
+  int64_t py = y - bounds.top;
+  if (width_ > 0) px = px * source_->GetWidth() / bounds.Width();
+  if (height_ > 0) py = py * source_->GetHeight() / bounds.Height();
+  uint32_t pixel = 0;
+  if (!ReadRawPixel(source_->GetDisplaySurface(), int32_t(px), int32_t(py), &pixel)) return true;
+  return pixel != key;
 }
 
 bool TransitionObject::Overlaps(const TransitionObject* other) const {

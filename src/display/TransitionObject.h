@@ -47,8 +47,9 @@ class TransitionObject : public SceneObject {
   // Needs a usable destination (else false); a given rectangle is clipped to
   // the destination's clip rectangle; the origin pair is stored.
   bool SetPosition(int32_t originX, int32_t originY, const Rect* rect);
-  // False without a bounds; else the point lies inside them (the precise
-  // test also needs an opaque source pixel where it can read one).
+  // False without a bounds; else the point lies inside them. The precise
+  // test also misses where a colour-keyed surface-image source shows its
+  // key, as an image object's test does.
   bool HitTest(int32_t x, int32_t y, uint8_t precise) const;
   // Strict overlap of the two bounds; false when either can't be had.
   bool Overlaps(const TransitionObject* other) const;

@@ -113,49 +113,56 @@ bool TextHistoryScreen::LoadPicture(Surface& picture, const char* name) {
   return false;
 }
 
-void TextHistoryScreen::MakeParts() {
-  if (LoadPicture(basePicture_, kBasePicture) &&
-      (base_.SetImage(&basePicture_, nullptr, 0, 0) != 0 || list_.Add(&base_, kBaseOrder, 0) != 0))
+bool TextHistoryScreen::MakeParts() {
+  if (!LoadPicture(basePicture_, kBasePicture)) return false;
+  if (base_.SetImage(&basePicture_, nullptr, 0, 0) != 0 || list_.Add(&base_, kBaseOrder, 0) != 0) {
     base_.Reset();
-  LoadPicture(linePicture_, kLinePicture);
-  LoadPicture(voicePicture_, kVoicePicture);
+    if (hooks_.log) hooks_.log(std::string(kBasePicture) + ": background not placed");
+    return false;
+  }
+  if (!LoadPicture(linePicture_, kLinePicture) || !LoadPicture(voicePicture_, kVoicePicture)) return false;
   close_ = std::make_unique<TextHistoryButton>([this] { closeFired_ = true; });
   if (close_->CreateFromImage(&list_, kButtonOrder, kClosePicture, false, false, kCloseX, kCloseY, 0, 255, -1, -1,
                               0) != 0) {
     if (hooks_.log) hooks_.log(std::string(kClosePicture) + ": close button not made");
     close_.reset();
-  } else {
-    close_->SetName(platform::Utf8ToCp932Lossy(kCloseTooltip).c_str());
-    host_.AddControl(close_.get(), -1);
+    return false;
   }
+  close_->SetName(platform::Utf8ToCp932Lossy(kCloseTooltip).c_str());
+  host_.AddControl(close_.get(), -1);
+  return true;
 }
 
-void TextHistoryScreen::MakeBar() {
+bool TextHistoryScreen::MakeBar() {
   bar_ = std::make_unique<ScrollBar>();
-  auto create = [this](const char* up, const char* down) {
-    return bar_->Create(&list_, kButtonOrder, kBarX, kBarY, 0, 0, kBarPicture, kThumbCap, kThumbCap, nullptr, 0, 0,
-                        up, down, false, true, 0, 255, -1, -1, 0);
-  };
-  int32_t made = create(kUpPicture, kDownPicture);
-  if (made == 4 || made == 5) {
-    // Without its arrows the bar still drags and pages.
-    if (hooks_.log) hooks_.log(std::string(made == 4 ? kUpPicture : kDownPicture) + ": scroll button not made");
-    made = create(nullptr, nullptr);
-  }
+  const int32_t made = bar_->Create(&list_, kButtonOrder, kBarX, kBarY, 0, 0, kBarPicture, kThumbCap, kThumbCap,
+                                    nullptr, 0, 0, kUpPicture, kDownPicture, false, true, 0, 255, -1, -1, 0);
   if (made != 0) {
-    if (hooks_.log) hooks_.log(std::string(kBarPicture) + ": scroll bar not made");
+    // The bar reports a missing arrow picture by a code of its own.
+    const bool arrow = made == 4 || made == 5;
+    const char* picture = made == 4 ? kUpPicture : made == 5 ? kDownPicture : kBarPicture;
+    if (hooks_.log) hooks_.log(std::string(picture) + (arrow ? ": scroll button not made" : ": scroll bar not made"));
     bar_.reset();
-    return;
+    return false;
   }
   bar_->SetKeyStep(kSmallStep);
   bar_->SetTrack(kVisibleHeight, page_.ScrollRange(), kVisibleHeight, maximum_, 0, 1);
   bar_->SetListener(this);
   bar_->AddToHost(&host_, -1);
+  return true;
 }
 
 int32_t TextHistoryScreen::Open(bool fade) {
+  // Whatever fails below, Close puts the window back as it stands now.
+  windowWasVisible_ = window_.IsVisible();
+  textCarriedAlpha_ = window_.TextCarriesAlpha();
   pushed_ = host_.PushControls() == 0;
-  MakeParts();
+  // Every part is a picture of the game's: one that cannot be had ends the
+  // screen before it shows.
+  if (!MakeParts()) {
+    Close();
+    return -1;
+  }
   for (int32_t i = 0; i < kLineCount; ++i) {
     auto line = std::make_unique<TextHistoryLine>([this](int32_t tag) { firedTag_ = tag; });
     if (line->Create(&list_, kLineOrder, kListX, kListY, kListWidth, 1, 0, kLineColour, kLineHoverColour, 0) != 0) {
@@ -164,21 +171,22 @@ int32_t TextHistoryScreen::Open(bool fade) {
     }
     line->SetTag(i + 1);
     line->SetVisible(false);
-    if (voicePicture_.GetBits() != nullptr && line->AddVoiceMark(&voicePicture_, &list_) != 0) {
+    if (line->AddVoiceMark(&voicePicture_, &list_) != 0) {
       Close();
       return -1;
     }
     host_.AddControl(line.get(), -1);
     lines_[size_t(i)] = std::move(line);
   }
-  windowWasVisible_ = window_.IsVisible();
+  maximum_ = page_.EndPosition();
+  if (!MakeBar()) {
+    Close();
+    return -1;
+  }
   // The list has no background of its own: its text stands over whatever
   // lies behind it by its own coverage.
-  textCarriedAlpha_ = window_.TextCarriesAlpha();
   window_.SetTextCarriesAlpha(true);
   window_.SetVisible(true);
-  maximum_ = page_.EndPosition();
-  MakeBar();
   DrawHistoryPage(maximum_);
   if (fade && Fade(true, kFadeMs) != 0) {
     Close();

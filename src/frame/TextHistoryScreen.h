@@ -15,8 +15,7 @@
 // separator line between blocks, the voice mark beside each voiced block
 // (two cells: resting and under the pointer), the close button (two
 // cells) and the scroll bar's thumb and arrows. A picture that does not
-// load is reported and its part left out: the history stays readable and
-// the keys and the pointer's second button still work.
+// load is reported and the screen does not open (Open answers -1).
 //
 // The screen lives inside one call: it is built on opening and everything
 // it made is freed when it closes, also when the program quits meanwhile.
@@ -134,9 +133,10 @@ class TextHistoryScreen : private ScrollBarListener {
   TextHistoryScreen(const TextHistoryScreen&) = delete;
   TextHistoryScreen& operator=(const TextHistoryScreen&) = delete;
 
-  // Makes the line controls in a pushed control list and draws the end of
-  // the list; fades in unless fade is off. 0; -1 when a part cannot be made
-  // or the program closes.
+  // Makes the parts and the line controls in a pushed control list and
+  // draws the end of the list; fades in unless fade is off. 0; -1 when a
+  // picture or a part cannot be had or the program closes (everything
+  // built is freed again).
   int32_t Open(bool fade);
   // Runs until the player closes the screen (0) or the program quits (-1);
   // then fades out (unless fade is off) and lets everything go.
@@ -157,7 +157,7 @@ class TextHistoryScreen : private ScrollBarListener {
   const TextHistoryLine* Line(int32_t i) const { return lines_[size_t(i)].get(); }
   bool ListHidden() const { return listHidden_; }
   const TextHistoryPage& Page() const { return page_; }
-  // The parts made from pictures; null when their picture did not load.
+  // The parts made from pictures; null before Open and after Close.
   const ImageSprite* Base() const { return base_.GetSource() ? &base_ : nullptr; }
   const TextHistoryButton* CloseButton() const { return close_.get(); }
   const ScrollBar* Bar() const { return bar_.get(); }
@@ -168,11 +168,12 @@ class TextHistoryScreen : private ScrollBarListener {
 
  private:
   // Loads the pictures and makes the background and the close button;
-  // what does not load is reported and left out.
-  void MakeParts();
+  // false, with the picture reported, when one cannot be had.
+  bool MakeParts();
   bool LoadPicture(Surface& picture, const char* name);
-  // The scroll bar over the list's range, at the position shown first.
-  void MakeBar();
+  // The scroll bar over the list's range, at the position shown first;
+  // false, with the picture reported, when it cannot be made.
+  bool MakeBar();
   void OnScrollValue(ScrollBar* bar, int32_t value) override;
   void DrawSeparator(int32_t y);
   // One pass of the loop after the pump: 1 closes the screen.

@@ -168,6 +168,7 @@ void GameControlHost::OnPointerMoved(int32_t x, int32_t y) {
 bool GameControlHost::PreUpdate(uint32_t now, bool* moved, int32_t x, int32_t y) {
   frameNow_ = now;
   if (moved != nullptr && *moved) OnPointerMoved(x, y);
+  TickControls(now);
   return true;
 }
 

@@ -18,9 +18,6 @@ namespace orrivel {
 
 namespace {
 
-// The default order of the IME indicator's sprite: above the text entries.
-constexpr int32_t kImeIndicatorOrder = 1;
-
 void NoFollowUp(Control*) {}
 
 }  // namespace
@@ -391,7 +388,9 @@ int32_t ControlFactory::CreateImeIndicator(Font* font, int32_t x, int32_t y) {
   DestroyImeIndicator();
   std::unique_ptr<ImeModeIndicator> indicator(new (std::nothrow) ImeModeIndicator());
   if (!indicator) return kOutOfMemory;
-  const int32_t result = indicator->Create(ChosenList(), imeContext, font, x, y, true, kImeIndicatorOrder);
+  // Its sprite's order is the current group, as for the factory's other
+  // creations that take the group last.
+  const int32_t result = indicator->Create(ChosenList(), imeContext, font, x, y, true, currentGroup);
   if (result != 0) return result;
   imeIndicator_ = std::move(indicator);
   imeIndicatorFont_ = font;

@@ -267,14 +267,15 @@ void ControlHost::TimeTooltip(uint32_t now, int32_t x, int32_t y) {
   }
 }
 
-int32_t ControlHost::Update(uint32_t now) {
-  // Timed work of the controls (a text reveal, an animation) goes on even
-  // while input is off.
+void ControlHost::TickControls(uint32_t now) {
   for (Node* node = current_.head; node != nullptr;) {
     Node* next = node->next;
     if (node->control->IsEnabled() && node->control->IsVisible()) node->control->Tick(now);
     node = next;
   }
+}
+
+int32_t ControlHost::Update(uint32_t now) {
   lastResult_ = RunFrame(now);
   return lastResult_;
 }

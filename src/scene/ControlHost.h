@@ -119,14 +119,21 @@ class ControlHost {
   int32_t GetLastResult() const { return lastResult_; }
   virtual void ShowTooltip(const char*, int32_t, int32_t) {}
   virtual void HideTooltipBox() {}
-  // False stops the frame's Update.
-  virtual bool PreUpdate(uint32_t, bool*, int32_t, int32_t) { return true; }
+  // Runs once input is known to be on, before the pointer is hit-tested;
+  // false stops the frame's Update. Here it ticks the controls.
+  virtual bool PreUpdate(uint32_t now, bool*, int32_t, int32_t) {
+    TickControls(now);
+    return true;
+  }
   // Hands the characters typed since the last frame to the focused control;
   // true when it took them.
   virtual bool DeliverTypedText(Control*) { return false; }
   virtual bool ApplyNavigation(Control* focused, uint8_t step);
 
  protected:
+  // The timed work of every enabled, visible control (a text reveal, an
+  // animation): Tick(now) on each, head to tail.
+  void TickControls(uint32_t now);
   // For a host whose RestartHoverTime restarts the tooltip delay.
   void SetHoverStartTime(uint32_t now) { hoverStart_ = now; }
   uint32_t GetHoverStartTime() const { return hoverStart_; }

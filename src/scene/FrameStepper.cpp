@@ -123,7 +123,6 @@ int32_t FrameStepper::Setup(const FrameStepperSetup& setup, uint32_t now) {
   wait_ = 0;
   currentFrame_ = -1;
   timeBase_ = now;
-  startTime_ = now;
   return kSetupOk;
 }
 
@@ -224,7 +223,9 @@ void FrameStepper::PauseNested(uint32_t now) {
 void FrameStepper::ResumeNested(uint32_t now) {
   if (nestedPauses_ == 0) return;
   if (--nestedPauses_ != 0) return;
-  startTime_ += now - nestedPauseTime_;
+  // The task's own time moves, not the cycle's: the list steps it again
+  // only once the paused span has passed again, and that step draws.
+  PostponeDue(now - nestedPauseTime_);
   currentFrame_ = -1;
 }
 

@@ -101,8 +101,9 @@ class FrameStepper : public TimedTask {
     if (pauseState_ != 0) resumeRequest_ = 1;
   }
   void Restart() { restart_ = 1; }
-  // The nested pause pair: the last resume moves the start time by the
-  // paused span and makes the next frame draw again.
+  // The nested pause pair: the last resume moves the task's due time by
+  // the paused span (the cycle's time base stays) and makes the next frame
+  // draw again.
   void PauseNested(uint32_t now);
   void ResumeNested(uint32_t now);
 
@@ -111,7 +112,6 @@ class FrameStepper : public TimedTask {
 
   FrameStripState* State() { return state_.get(); }
   int32_t CurrentFrame() const { return currentFrame_; }
-  uint32_t StartTime() const { return startTime_; }
 
  private:
   void ShowFrame(int32_t index);
@@ -132,7 +132,6 @@ class FrameStepper : public TimedTask {
   uint8_t pauseState_ = 0;  // 0 running, 1 pause requested, 2 paused
   uint8_t resumeRequest_ = 0;
   uint32_t timeBase_ = 0;
-  uint32_t startTime_ = 0;
   int32_t nestedPauses_ = 0;
   uint32_t nestedPauseTime_ = 0;
 };

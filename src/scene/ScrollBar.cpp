@@ -576,7 +576,9 @@ void ScrollBar::SetSounds(const char* activate, const char* hover, const char* l
 
 int32_t ScrollBar::AddToHost(ControlHost* host, int32_t index) {
   if (host == nullptr) return 1;
-  if (host_ != nullptr) return -1;
+  // The bar's own host link says whether it is listed: a host's Clear (or a
+  // removal of the bar alone) lets go of it without passing through here.
+  if (GetHost() != nullptr) return -1;
   int32_t at = index;
   auto next = [&at]() { return at < 0 ? -1 : at++; };
   if (back_) host->AddControl(back_.get(), next());

@@ -45,17 +45,15 @@ int CreateSurfaceFromText(Surface* surface, const char* text, Font* font, uint8_
   Size size;
   int32_t left = 0, top = 0;
   font->MeasureText(text, &size, &left, &top, true, nullptr);
-  int result = 0;
-  if (kind == kFontKindOutline) {
-    // The turned box: the text drawn at minus its top-left fills the surface.
-    Rect box;
-    font->GetRotatedBounds(&box, left, top, size.width, size.height);
-    if (surface->Create(std::max(box.Width(), 1), std::max(box.Height(), 1), 32, flags) != 0) return kTextNoSurface;
-    result = DrawTextOutlinePath(surface, text, font, box.left, box.top);
-  } else {
-    if (surface->Create(std::max(size.width, 1), std::max(size.height, 1), 32, flags) != 0) return kTextNoSurface;
-    result = DrawTextGdiPath(surface, text, font, size.width, size.height, left, top);
-  }
+  // The turned box of either kind: the text drawn at minus its top-left
+  // fills the surface. (A device font turned a quarter or half turn draws
+  // away from its pen, so the unturned measure would hold none of it.)
+  Rect box;
+  font->GetRotatedBounds(&box, left, top, size.width, size.height);
+  if (surface->Create(std::max(box.Width(), 1), std::max(box.Height(), 1), 32, flags) != 0) return kTextNoSurface;
+  const int result = kind == kFontKindOutline
+                         ? DrawTextOutlinePath(surface, text, font, box.left, box.top)
+                         : DrawTextGdiPath(surface, text, font, box.Width(), box.Height(), box.left, box.top);
   if (result != 0) {
     surface->FreeBuffers();
     return kTextDrawFailed;

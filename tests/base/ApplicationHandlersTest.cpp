@@ -25,8 +25,14 @@ class ExclusiveScreen : public FakeScreenDevice {
     return failSetMode ? 1 : 0;
   }
   int RestoreLostSurfaces() override { return restoreResult; }
-  void BeginGdiDialog() override { ++gdiDialogs; }
-  void EndGdiDialog() override { --gdiDialogs; }
+  int BeginGdiDialog() override {
+    ++gdiDialogs;
+    return 0;
+  }
+  int EndGdiDialog() override {
+    --gdiDialogs;
+    return 0;
+  }
 
   int desktopRestores = 0;
   std::vector<StoredMode> setModes;

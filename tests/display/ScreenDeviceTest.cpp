@@ -459,6 +459,44 @@ TEST_F(ScreenRig, VsyncModeTwoBlitsWhileAMessageBoxIsUp) {
   EXPECT_EQ(device_->VblankWaits(), 2u);
 }
 
+// Painting answers 0 once it showed the picture and the general failure
+// value with nothing to paint from; the message-box bracket answers 1
+// without a primary surface, 0 with one, and 0 without hardware (where
+// there is nothing to bracket).
+TEST_F(ScreenRig, PaintingAndTheMessageBoxBracketAnswerTheirCodes) {
+  const platform::Rect all{0, 0, 800, 600};
+  EXPECT_EQ(device_->PaintWindow(window_, all), ScreenDevice::kPaintFailed);
+  EXPECT_EQ(device_->BeginGdiDialog(), 1);
+  EXPECT_FALSE(device_->MessageBoxUp());
+  EXPECT_EQ(device_->EndGdiDialog(), 1);
+  ASSERT_EQ(device_->SetContentSize(800, 600), 0);
+  ASSERT_EQ(device_->SetScreenMode(window_, true, false, false), 0);
+  ASSERT_NE(device_->PrimarySurface(), nullptr);
+  EXPECT_EQ(device_->PaintWindow(window_, all), 0);
+  EXPECT_EQ(device_->BeginGdiDialog(), 0);
+  EXPECT_TRUE(device_->MessageBoxUp());
+  EXPECT_EQ(device_->EndGdiDialog(), 0);
+  EXPECT_FALSE(device_->MessageBoxUp());
+}
+
+class NoHardwareScreenRig : public ScreenRig {
+ protected:
+  NoHardwareScreenRig() : ScreenRig(platform::FakeNoHardwareMachine()) {}
+};
+
+TEST_F(NoHardwareScreenRig, PaintingAndTheMessageBoxBracketAnswerTheirCodes) {
+  ASSERT_EQ(device_->SetContentSize(800, 600), 0);
+  ASSERT_EQ(device_->SetScreenMode(window_, true, false, false), 0);
+  ASSERT_EQ(device_->PrimarySurface(), nullptr);
+  const uint32_t shown = Shown() != nullptr ? Shown()->count : 0;
+  EXPECT_EQ(device_->PaintWindow(window_, platform::Rect{0, 0, 800, 600}), 0);
+  ASSERT_NE(Shown(), nullptr);
+  EXPECT_EQ(Shown()->count, shown + 1);
+  EXPECT_EQ(device_->BeginGdiDialog(), 0);
+  EXPECT_FALSE(device_->MessageBoxUp());
+  EXPECT_EQ(device_->EndGdiDialog(), 0);
+}
+
 TEST_F(ScreenRig, ASquarePowerOfTwoDeviceGetsA1024Texture) {
   platform::ScopedDisplayMachine machine(
       MachineWithTextureCaps(platform::kTextureCapsPow2 | platform::kTextureCapsSquareOnly));

@@ -2,6 +2,8 @@
 // default font, text wider than the device allows, failures and restore.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "SurfaceImageRig.h"
 #include "base/MathTables.h"
 #include "display/BoxFont.h"
@@ -13,6 +15,7 @@
 #include "text/FontSettings.h"
 #include "text/GdiFont.h"
 #include "text/OutlineFont.h"
+#include "text/SurfaceText.h"
 
 namespace orrivel::testing {
 namespace {
@@ -188,6 +191,75 @@ TEST_F(TextImageTest, ALostTextureIsDrawnAgainWithItsKey) {
   image.GetSurface()->SetLost(true);
   Boot(32);
   EXPECT_EQ(image.Restore(1), 1);
+}
+
+
+// The pixels of a display surface, cut to (width, height), that differ
+// from the background colour.
+int64_t InkOf(platform::SoftSurface* surface, int32_t width, int32_t height, uint32_t background) {
+  int64_t ink = 0;
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x) ink += SurfaceRgb(surface, x, y) != background;
+  return ink;
+}
+
+// Text images and text textures hold all of a text's ink whatever the
+// font's angle: as much as the same text drawn by the same route in the
+// middle of a large picture, in an image as large as the text's turned
+// box. Device fonts at a quarter or half turn draw away from their pen;
+// an image the size of the unturned measure held nothing of them.
+TEST_F(TextImageTest, TurnedTextLiesInsideTheImage) {
+  Boot(32);
+  enum Kind { kOutline, kDevice, kDeviceOneBit };
+  constexpr uint32_t kBackground = 0x0A14C8;
+  for (Kind kind : {kOutline, kDevice, kDeviceOneBit}) {
+    for (int32_t angle : {0, 900, 1800, 2700}) {
+      SCOPED_TRACE(::testing::Message() << "kind " << int(kind) << " angle " << angle);
+      std::unique_ptr<Font> font;
+      if (kind == kOutline) {
+        font = std::make_unique<OutlineFont>();
+      } else {
+        font = std::make_unique<GdiFont>();
+      }
+      ASSERT_EQ(font->SetFont(16, 0, 0, "IPAGothic"), 0);
+      if (kind != kOutline) font->SetAntialias(kind == kDevice ? 2 : 0);
+      ASSERT_EQ(font->SetAngle(angle), 0);
+      font->SetBackground(1, 0x0A, 0x14, 0xC8);
+      font->textRed = font->textGreen = font->textBlue = 255;
+      const char* text = "Text";
+      Size size;
+      int32_t left = 0, top = 0;
+      font->MeasureText(text, &size, &left, &top, true, nullptr);
+      Rect box;
+      font->GetRotatedBounds(&box, left, top, size.width, size.height);
+
+      // The same text by the same route, far from every edge.
+      Surface roomy;
+      ASSERT_EQ(roomy.Create(200, 200, 32, Surface::kWithDeviceContext), 0);
+      roomy.FillRgb(0x0A, 0x14, 0xC8, nullptr);
+      if (kind == kDeviceOneBit) {
+        ASSERT_EQ(DrawSurfaceGdiText(&roomy, 100, 100, text, font.get()), 0);
+      } else {
+        ASSERT_EQ(font->DrawText(&roomy, 100, 100, text, nullptr, nullptr), 0);
+      }
+      int64_t ink = 0;
+      for (int32_t y = 0; y < 200; ++y)
+        for (int32_t x = 0; x < 200; ++x)
+          ink += (reinterpret_cast<const uint32_t*>(roomy.GetScanLine(y))[x] & 0xFFFFFFu) != kBackground;
+      EXPECT_GT(ink, 20);
+
+      DdSurface plain;
+      ASSERT_EQ(plain.SetText(text, font.get()), 0);
+      EXPECT_EQ((Size{plain.GetWidth(), plain.GetHeight()}), (Size{box.Width(), box.Height()}));
+      EXPECT_EQ(InkOf(plain.GetDisplaySurface(), plain.GetWidth(), plain.GetHeight(), kBackground), ink);
+
+      TextImage texture;
+      ASSERT_EQ(texture.Create(text, font.get(), kPixelFormatX8R8G8B8), 0);
+      EXPECT_EQ((Size{texture.GetContentWidth(), texture.GetContentHeight()}), (Size{box.Width(), box.Height()}));
+      EXPECT_EQ(InkOf(texture.GetSurface(), texture.GetContentWidth(), texture.GetContentHeight(), kBackground),
+                ink);
+    }
+  }
 }
 
 }  // namespace

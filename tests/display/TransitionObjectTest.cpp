@@ -173,10 +173,9 @@ TEST(TransitionObjectTest, BoundsHitsAndOverlaps) {
   EXPECT_EQ(bounds, (Rect{100, 50, 120, 60}));
   EXPECT_TRUE(a.HitTest(100, 50, 0));
   EXPECT_FALSE(a.HitTest(120, 50, 0));
-  // Precise: a transparent source pixel misses.
+  // Precise, on a source that is no surface image: every point inside hits,
+  // whatever its pixel.
   reinterpret_cast<uint32_t*>(source->GetScanLine(1))[1] = 0x00FFFFFFu;
-  EXPECT_FALSE(a.HitTest(101, 51, 1));
-  reinterpret_cast<uint32_t*>(source->GetScanLine(1))[1] = 0xFF000000u;
   EXPECT_TRUE(a.HitTest(101, 51, 1));
   ASSERT_EQ(b.Create(destination.get(), source.get(), 0, 0, 0, 0, 0, 0), 0);
   EXPECT_FALSE(a.Overlaps(&b));
@@ -209,6 +208,50 @@ TEST_F(TransitionObjectRefillTest, OnlyADestinationWithAFillColourIsRefilled) {
     ASSERT_EQ(runner.calls.size(), 1u);
     EXPECT_EQ(uint32_t(runner.calls[0].firstPixel) & 0xFFFFFFu,
               image == &filled ? 0x102030u : 0xABCDEFu);
+  }
+}
+
+
+// The precise point test is the image object's: on a colour-keyed surface
+// image the key's pixels miss and the others hit, through the display size
+// where one stretches the source; an unkeyed one hits everywhere inside.
+TEST_F(TransitionObjectRefillTest, ThePreciseTestMissesTheKeyOfASurfaceImage) {
+  Boot(32);
+  RecordingRunner runner;
+  SurfaceImage source;
+  ASSERT_EQ(source.CreateBlank(8, 4, 1, 0, nullptr), 0);
+  ASSERT_EQ(source.Fill(0x10, 0x20, 0x30), 0);
+  // The right half shows the key.
+  ASSERT_EQ(source.GetDisplaySurface()->ColorFill(nullptr, 0x00FF00FFu), platform::kSurfaceOk);
+  const Rect left{0, 0, 4, 4};
+  ASSERT_EQ(source.GetDisplaySurface()->ColorFill(&left, 0x00102030u), platform::kSurfaceOk);
+  auto destination = Picture(40, 20);
+  TransitionObject alone(&runner);
+  TransitionObject placed(&runner);
+  ASSERT_EQ(alone.Create(nullptr, &source, 0, 100, 50, 0, 0, 0), 0);
+  ASSERT_EQ(placed.Create(destination.get(), &source, 0, 0, 0, 0, 0, 0), 0);
+  placed.SetSizeAndPosition(16, 8, 200, 50);  // twice the source each way
+  ASSERT_EQ(source.GetColorKey(), kNoColorKey);
+  EXPECT_TRUE(alone.HitTest(106, 51, 1));
+  ASSERT_EQ(source.SetColorKeyRgb(0xFF, 0x00, 0xFF), 0);
+  const struct {
+    TransitionObject* object;
+    int32_t x, y;
+    uint8_t precise;
+    bool hit;
+  } cases[] = {
+      {&alone, 101, 51, 1, true},    // left half
+      {&alone, 106, 51, 1, false},   // the key
+      {&alone, 106, 51, 0, true},    // not precise
+      {&alone, 108, 51, 1, false},   // outside the bounds
+      {&placed, 207, 57, 1, true},   // source (3, 3)
+      {&placed, 208, 50, 1, false},  // source (4, 0): the key
+      {&placed, 215, 57, 1, false},  // source (7, 3)
+      {&placed, 216, 57, 1, false},  // outside
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.x << "," << c.y << " precise " << int(c.precise));
+    EXPECT_EQ(c.object->HitTest(c.x, c.y, c.precise), c.hit);
   }
 }
 

@@ -43,7 +43,9 @@ inline std::vector<uint8_t> StripPicture(uint16_t cellWidth, uint16_t height, st
 inline constexpr const char* kHistoryPictures[] = {"SYS/TH_BASE.ELG", "SYS/TH_LINE.ELG", "SYS/TH_VOICE.ELG",
                                                    "SYS/TH_RET.ELG",  "SYS/TH_BAR.ELG",  "SYS/TH_UP.ELG",
                                                    "SYS/TH_DOWN.ELG"};
-inline void WriteHistoryPictures(PictureFolder& pictures, const std::string& leaveOut = "") {
+// Into any folder that writes files by name (a PictureFolder, a game's).
+template <class Folder>
+void WriteHistoryPictures(Folder& pictures, const std::string& leaveOut = "") {
   const std::vector<uint8_t> files[] = {
       SolidPicture(1280, 720, 0xC0101828),
       SolidPicture(758, 2, 0xFFB0C0E0),

@@ -48,6 +48,8 @@ class TgsFrameHistoryTest : public test::SceneTest {
   void SetUp() override {
     test::SceneTest::SetUp();
     test::WriteRunPictures(pictures_);
+    // The history screen opens only with its pictures.
+    test::WriteHistoryPictures(pictures_);
     settings_[kSettingHistoryLength] = 3;
     TgsFrameEnvironment environment = fixture_.Environment();
     environment.readGameFile = nullptr;
@@ -85,7 +87,6 @@ class TgsFrameHistoryTest : public test::SceneTest {
   // A voiced page whose scene is a plain background of kSceneColour: its
   // voice mark is line control 1.
   void RecordVoicedPageWithScene() {
-    test::WriteHistoryPictures(pictures_);
     ASSERT_EQ(RecordPage("page", "V"), 0);
     SceneLayerSource layer;
     layer.state.colour = kSceneColour;

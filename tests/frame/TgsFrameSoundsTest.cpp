@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "../scene/PictureFolder.h"
 #include "../scene/SceneTestSupport.h"
+#include "FramePictures.h"
 #include "TgsFrameTestSupport.h"
 #include "frame/MessageWindowState.h"
 #include "sound/BgmTrack.h"
@@ -288,6 +290,10 @@ TEST_F(FrameSoundsTest, ClosingTheHistoryScreenClicks) {
   const std::string page = "page";
   ASSERT_EQ(Frame().RecordPageInHistory({reinterpret_cast<const uint8_t*>(page.data()), page.size()}, "", "", 0), 0);
   ASSERT_EQ(sound.LoadChannel(kClickChannel, "S1.TPC", 0, false), 0);
+  // The screen's pictures, in a folder of their own from here on: the
+  // screen opens only with them.
+  test::PictureFolder pictures;
+  test::WriteHistoryPictures(pictures);
   int frames = 0;
   fixture->onPump = [&] {
     Run(kFrameMs, kFrameMs);

@@ -4,9 +4,13 @@
 // window's commands while it is open.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "../frame/FramePictures.h"
 #include "../scene/ShownPixel.h"
 #include "RunningGame.h"
 #include "base/MouseDevice.h"
@@ -46,7 +50,19 @@ uint32_t RestoreFrameMenu(GameScriptHost& host) {
   return result;
 }
 
-using GameFrameMenuTest = RunningGameTest;
+class GameFrameMenuTest : public RunningGameTest {
+ protected:
+  // The history screen's pictures in the game's folder: it opens only
+  // with them.
+  void WriteHistoryPictures() {
+    std::filesystem::create_directories(folder_ / "SYS");
+    struct GameFolder {
+      GameFrameMenuTest& test;
+      void Write(const std::string& name, const std::vector<uint8_t>& bytes) { test.Write(name, bytes); }
+    } folder{*this};
+    test::WriteHistoryPictures(folder);
+  }
+};
 
 TEST_F(GameFrameMenuTest, APageHidesThePointerAndCommandEightShowsItAgain) {
   GameApplication app;
@@ -81,6 +97,7 @@ TEST_F(GameFrameMenuTest, APageHidesThePointerAndCommandEightShowsItAgain) {
 // it greyed are back and the ones that were grey before stay grey. The
 // screen-mode change is left alone.
 TEST_F(GameFrameMenuTest, TheHistoryScreenGreysTheMenuBarWhileItIsOpen) {
+  WriteHistoryPictures();
   GameApplication app;
   RunWith(app, [&app] {
     ASSERT_NE(app.scripts, nullptr);
@@ -129,6 +146,7 @@ TEST_F(GameFrameMenuTest, TheHistoryScreenGreysTheMenuBarWhileItIsOpen) {
 // meanwhile stays off when it closes, and one they turn on stays grey
 // until then.
 TEST_F(GameFrameMenuTest, SwitchesTheScriptsChangeWhileTheHistoryIsOpenHoldAfterItCloses) {
+  WriteHistoryPictures();
   GameApplication app;
   RunWith(app, [&app] {
     ASSERT_NE(app.scripts, nullptr);

@@ -214,6 +214,28 @@ TEST_F(ControlNativesTest, HostEventsFocusListsAndDeletion) {
   EXPECT_EQ(ControlOf(second), nullptr);
 }
 
+// A scroll bar attached through 713 comes with its two buttons; after the
+// host's 715 clears the list it can be attached again, and 714 detaches it
+// whole. Attached twice without a clear, it is refused.
+TEST_F(ControlNativesTest, AScrollBarAttachesAgainAfterTheHostIsCleared) {
+  const uint32_t bar = ScrollBarControl();
+  ASSERT_NE(ControlOf(bar), nullptr);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    EXPECT_EQ(Call(713, {bar, kMinusOne}), 0u);
+    EXPECT_EQ(Host().Controls().size(), 3u);
+    EXPECT_EQ(Call(713, {bar, kMinusOne}), kMinusOne);
+    EXPECT_EQ(Call(715, {}), 0u);
+    EXPECT_TRUE(Host().Controls().empty());
+  }
+  EXPECT_EQ(Call(713, {bar, kMinusOne}), 0u);
+  EXPECT_EQ(Call(714, {bar}), 0u);
+  EXPECT_TRUE(Host().Controls().empty());
+  EXPECT_EQ(Call(713, {bar, kMinusOne}), 0u);
+  EXPECT_EQ(Host().Controls().size(), 3u);
+  EXPECT_EQ(Call(715, {}), 0u);
+}
+
 // A canvas image the scripts gave the controls and then deleted: the host
 // and the factory let go of it (the controls and the tip stay, drawn
 // nowhere, one line logged; the input-mode indicator, whose sprite was in

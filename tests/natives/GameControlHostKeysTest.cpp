@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "../scene/ControlTestSupport.h"
 #include "../scene/SceneTestSupport.h"
 #include "HeadlessMachine.h"
 #include "base/ActionMap.h"
@@ -103,6 +104,23 @@ TEST_F(GameControlHostKeys, KeysChooseAButtonWhileThePointerRestsOnAnother) {
   }
   Frame({DIK_RETURN});
   EXPECT_EQ(host.TakeEvent(), 2);
+}
+
+// The player's host does the controls' timed work (a text reveal, an
+// animation) once a frame, and none of it while input is off: that frame
+// answers -1 before any control ticks.
+TEST_F(GameControlHostKeys, InputOffAnswersBeforeAnyControlTicks) {
+  test::LoggingControl ticking("T", nullptr, 200, 200);
+  ASSERT_EQ(host.AddControl(&ticking, -1), 0u);
+  Frame();
+  EXPECT_EQ(ticking.ticks, 1);
+  host.SetInputEnabled(false);
+  EXPECT_EQ(Frame(), -1);
+  EXPECT_EQ(ticking.ticks, 1);
+  host.SetInputEnabled(true);
+  Frame();
+  EXPECT_EQ(ticking.ticks, 2);
+  host.RemoveControl(&ticking);
 }
 
 TEST_F(GameControlHostKeys, ARestartedHoverTimeBringsTheHiddenTipBackAfterItsDelay) {

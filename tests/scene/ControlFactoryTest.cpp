@@ -232,9 +232,16 @@ TEST_F(ControlFactoryTest, TheImeIndicatorIsSharedAndOnlyMovedForTheSameFont) {
   ASSERT_NE(first, nullptr);
   ASSERT_EQ(factory.CreateImeIndicator(&font, 300, 40), 0);
   EXPECT_EQ(factory.GetImeIndicator(), first);  // only moved
+  // A new indicator's sprite takes the current group as its order.
+  EXPECT_EQ(canvas.MainList().Find(&first->Sprite())->order, 0u);
+  factory.currentGroup = 7;
   test::BlockFont other{12};
   ASSERT_EQ(factory.CreateImeIndicator(&other, 300, 40), 0);
-  EXPECT_NE(factory.GetImeIndicator(), nullptr);
+  ASSERT_NE(factory.GetImeIndicator(), nullptr);
+  const SpriteList::Node* node = canvas.MainList().Find(&factory.GetImeIndicator()->Sprite());
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(node->order, 7u);
+  factory.currentGroup = 0;
   // A text entry made now shows it as well; focus shows the indicator.
   TextEntryControl* second = nullptr;
   ASSERT_EQ(factory.CreateTextEntry(&second, 10, 60, &font, 100, 2, true, 5), 0);

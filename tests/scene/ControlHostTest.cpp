@@ -358,8 +358,10 @@ TEST_F(ControlHostTest, InputOffAndTheHostGoingFirst) {
   host.SetInputEnabled(false);
   EXPECT_EQ(Frame(), -1);
   EXPECT_EQ(host.GetLastResult(), -1);
+  EXPECT_EQ(C(0).ticks, 0) << "input off answers before any control ticks";
   host.SetInputEnabled(true);
   EXPECT_EQ(Frame(), 0);
+  EXPECT_EQ(C(0).ticks, 1);
   // A host that goes before its controls lets them go, saved ones too.
   auto early = std::make_unique<RecordingHost>();
   LoggingControl a("a", nullptr), b("b", nullptr);

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <utility>
 #include <vector>
 
 #include "base/TimerList.h"
+#include "platform/Clock.h"
 #include "raster/SpriteList.h"
 
 namespace orrivel {
@@ -130,23 +133,44 @@ TEST(FrameStepperTest, PauseAndResumeContinueAtTheSameFrame) {
   EXPECT_EQ(stepper.CurrentFrame(), 3);
 }
 
-TEST(FrameStepperTest, NestedResumeMovesTheStartAndRedrawsTheFrame) {
+// The nested pause pair, with the stepper in a timer list stepping every
+// 50 ms (the cycle of 700 ms shows frames 0 1 2 3 2 1 0). The pause alone
+// stops nothing; once the last resume comes the picture holds for the
+// paused span, because the list does not step the task before its due
+// time, moved by that span, and the first step after it draws its frame
+// again although that frame is already shown.
+TEST(FrameStepperTest, NestedResumeHoldsThePictureForThePausedSpanThenRedraws) {
   StripFixture f;
-  FrameStepper stepper;
+  platform::ManualClock clock(1000);
+  platform::ScopedClock scoped(clock);
+  TimerList list;
+  auto* stepper = new FrameStepper;  // the list owns it
   RecordingOwner owner;
-  stepper.SetListener(&owner);
-  ASSERT_EQ(stepper.Setup(f.Setup(), 100), 0);
-  stepper.Step(150);
-  stepper.PauseNested(200);
-  stepper.PauseNested(300);
-  stepper.ResumeNested(400);
-  EXPECT_EQ(stepper.StartTime(), 100u);
-  stepper.ResumeNested(700);
-  EXPECT_EQ(stepper.StartTime(), 600u);
-  EXPECT_EQ(stepper.CurrentFrame(), -1);
-  const size_t before = owner.rects.size();
-  stepper.Step(160);  // same frame as before the pause is drawn again
-  EXPECT_EQ(owner.rects.size(), before + 1);
+  stepper->SetListener(&owner);
+  ASSERT_EQ(stepper->Setup(f.Setup(), 1000), 0);
+  ASSERT_EQ(list.Add(stepper, 0, 50, 0), 0);
+  std::vector<std::pair<uint32_t, int32_t>> drawn;  // (tick, frame) of each draw
+  auto runTo = [&](uint32_t end) {
+    for (uint32_t t = clock.TickMs(); t <= end; t += 50) {
+      clock.SetTick(t);
+      const size_t before = owner.rects.size();
+      list.Step(t);
+      if (owner.rects.size() != before) drawn.emplace_back(t, stepper->CurrentFrame());
+    }
+    clock.SetTick(end + 50);
+  };
+  runTo(1450);
+  stepper->PauseNested(1500);
+  stepper->PauseNested(1520);
+  runTo(1650);
+  stepper->ResumeNested(1650);  // the inner pause: nothing moves
+  stepper->ResumeNested(1700);  // 200 ms after the first pause
+  runTo(2550);
+  const std::vector<std::pair<uint32_t, int32_t>> expected = {
+      {1000, 0}, {1100, 1}, {1200, 2}, {1300, 3}, {1400, 2}, {1500, 1}, {1600, 0},
+      // Held from 1700 to 1900, then frame 0 (the cycle's end) drawn again.
+      {1900, 0}, {2000, 1}, {2100, 2}, {2200, 3}, {2300, 2}, {2400, 1}, {2500, 0}};
+  EXPECT_EQ(drawn, expected);
 }
 
 TEST(FrameStepperTest, RandomModeShowsADifferentFrameEachInterval) {

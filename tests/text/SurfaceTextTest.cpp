@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 #include "raster/Surface.h"
 #include "text/FontTestSupport.h"
 #include "text/GdiFont.h"
 #include "text/OutlineFont.h"
+#include "text/TextGolden.h"
 
 namespace orrivel {
 namespace {
@@ -135,6 +139,94 @@ TEST_F(SurfaceTextTest, CreatedSurfacesFitTheirText) {
       EXPECT_EQ(device.backgroundMode, 1) << "the font's settings come back";
     }
   }
+}
+
+
+// The pixels of a 32-bit surface that show text: those with any alpha, or
+// on a keyed surface those that differ from the key.
+int64_t InkOf(Surface& surface) {
+  const uint32_t key = surface.GetColorKey();
+  int64_t ink = 0;
+  for (int32_t y = 0; y < surface.GetHeight(); ++y)
+    for (int32_t x = 0; x < surface.GetWidth(); ++x) {
+      const uint32_t p = reinterpret_cast<const uint32_t*>(surface.GetScanLine(y))[x];
+      ink += key == kNoColorKey ? (p >> 24) != 0 : (p & 0xFFFFFFu) != key;
+    }
+  return ink;
+}
+
+// Lays a text surface over a picture by its alpha, at (x, y), cut to the
+// picture.
+void ShowOver(Surface& picture, Surface& text, int32_t x, int32_t y) {
+  for (int32_t ty = 0; ty < text.GetHeight() && y + ty < picture.GetHeight(); ++ty)
+    for (int32_t tx = 0; tx < text.GetWidth() && x + tx < picture.GetWidth(); ++tx) {
+      const uint32_t t = reinterpret_cast<const uint32_t*>(text.GetScanLine(ty))[tx];
+      uint32_t& p = reinterpret_cast<uint32_t*>(picture.GetScanLine(y + ty))[x + tx];
+      const uint32_t a = t >> 24;
+      uint32_t out = 0xFF000000u;
+      for (int shift : {0, 8, 16})
+        out |= ((((t >> shift) & 0xFF) * a + ((p >> shift) & 0xFF) * (255 - a)) / 255) << shift;
+      p = out;
+    }
+}
+
+constexpr int32_t kPanel = 56;
+
+// A surface made to fit a text holds all of its ink whatever the font's
+// angle: as much as the same text drawn by the same route in the middle of
+// a large picture, and it is as large as the text's turned box. Device
+// fonts at a quarter or half turn draw away from their pen; a surface the
+// size of the unturned measure held nothing of them.
+TEST_F(SurfaceTextTest, TurnedTextLiesInsideItsSurface) {
+  enum Kind { kOutline, kDevice, kDeviceOneBit };
+  const std::string text = Sjis("文字ab");
+  Surface panels;
+  ASSERT_EQ(panels.Create(4 * kPanel, kPanel, 32, 0), 0);
+  panels.FillRect(0xFF303840u, nullptr);
+  for (Kind kind : {kOutline, kDevice, kDeviceOneBit}) {
+    for (int32_t angle : {0, 900, 1800, 2700}) {
+      SCOPED_TRACE(::testing::Message() << "kind " << int(kind) << " angle " << angle);
+      std::unique_ptr<Font> font;
+      if (kind == kOutline) {
+        font = Gothic(16);
+      } else {
+        auto device = std::make_unique<GdiFont>();
+        ASSERT_EQ(device->SetFont(16, 0, 0, Sjis("ＭＳ ゴシック").c_str()), 0);
+        device->SetAntialias(kind == kDevice ? 2 : 0);
+        font = std::move(device);
+      }
+      ASSERT_EQ(font->SetAngle(angle), 0);
+      test::UseGoldenColours(*font);
+      Size size;
+      int32_t left = 0, top = 0;
+      font->MeasureText(text.c_str(), &size, &left, &top, true, nullptr);
+      Rect box;
+      font->GetRotatedBounds(&box, left, top, size.width, size.height);
+
+      Surface made;
+      ASSERT_EQ(CreateSurfaceFromText(&made, text.c_str(), font.get(), Surface::kWithDeviceContext), 0);
+      EXPECT_EQ((Size{made.GetWidth(), made.GetHeight()}), (Size{box.Width(), box.Height()}));
+      EXPECT_LE(std::max(made.GetWidth(), made.GetHeight()), kPanel - 4);
+
+      // The same text by the same route, far from every edge.
+      Surface roomy;
+      ASSERT_EQ(roomy.Create(200, 200, 32, Surface::kWithDeviceContext), 0);
+      if (kind == kDeviceOneBit) {
+        roomy.FillRgb(font->backgroundRed, font->backgroundGreen, font->backgroundBlue, nullptr);
+        roomy.SetColorKeyRgb(font->backgroundRed, font->backgroundGreen, font->backgroundBlue);
+        ASSERT_EQ(DrawSurfaceGdiText(&roomy, 100, 100, text.c_str(), font.get()), 0);
+      } else {
+        roomy.FillRect(0, nullptr);
+        ASSERT_EQ(font->DrawTextClipped(&roomy, 100, 100, text.c_str(), nullptr, nullptr), 0);
+      }
+      const int64_t ink = InkOf(roomy);
+      EXPECT_GT(ink, 40);
+      EXPECT_EQ(InkOf(made), ink);
+
+      if (kind == kDevice) ShowOver(panels, made, angle / 900 * kPanel + 2, 2);
+    }
+  }
+  test::ExpectTextGolden(panels, "device_quarter_turns");
 }
 
 }  // namespace
