@@ -726,6 +726,11 @@ void GameApplication::ApplyBootPacing() {
   pacing.SetDisplay(backend.ScreenPresenter().SupportsVSync(), refresh == 60 || refresh == 0);
   pacing.SetPlayerVSync(settings.blocks.user[5] != 0);
   pacing.ApplyFramePacing(-1);
+  // On a display the frames keep to the exact rate and the pump sleeps
+  // until the next one is due. A run on a virtual clock moves it by whole
+  // periods, one a frame, and keeps the whole-period pacing that matches.
+  const bool virtualClock = scriptedRun != nullptr && scriptedRun->HasVirtualClock();
+  limiter.SetExactPeriod(!backend.IsHeadless() && !virtualClock);
 }
 
 void GameApplication::ForwardMenuState(uint32_t value) {
