@@ -81,9 +81,11 @@ GameApplication::GameApplication() {
     SetMmxFlag(cpu.mmx);
   };
   // The movie players fall back to the game's archives when their caller
-  // names none.
+  // names none. The libraries (and the codecs' shared objects under them)
+  // load when a movie is first asked for, not at start: a library that is
+  // missing or refused answers then exactly as it would have at start.
   loadMovieLibraries = [](GameApplication& app) {
-    app.movieLibraries.Bind(app.settings.blocks.user[5] != 0, app.archives.get());
+    app.movieLibraries.BindOnFirstUse(app.settings.blocks.user[5] != 0, app.archives.get());
   };
 }
 
@@ -609,7 +611,9 @@ bool GameApplication::PlayScriptedFrame() {
 }
 
 void GameApplication::AddSheetMovieAndMonitorServices(SettingsSheet::Services& services) {
-  // Movies can play once a movie library is bound at the device step.
+  // Movies can play once a movie library is bound at the device step (or
+  // would have been, had its loading not waited for first use).
+  movieLibraries.BindNow();
   services.moviesAvailable = false;
   for (const MovieLibraryId library : {MovieLibraryId::kSprite, MovieLibraryId::kPrimary, MovieLibraryId::kObject}) {
     if (movieLibraries.Record(library) != nullptr) services.moviesAvailable = true;
