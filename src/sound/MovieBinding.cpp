@@ -112,6 +112,12 @@ int MovieLibraries::BindNow() {
 
 int MovieLibraries::Bind(bool spriteMovies, ArchiveManager* archives, const std::string& folder) {
   Free();
+  {
+    // A binding another object put off would undo this one at its first
+    // look: the later binding holds.
+    std::lock_guard lock(gPutOffLock);
+    gPutOff.store(nullptr);
+  }
   return BindAll(spriteMovies, archives, folder);
 }
 
