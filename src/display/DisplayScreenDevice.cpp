@@ -701,9 +701,10 @@ void DisplayScreenDevice::ShowFrame(SoftSurface* frame, const Rect& area, const 
   platform::PresentOptions options;
   options.linear = smoothFiltering_ != 0;
   options.vsync = vsyncMode_ != 0;
+  // An empty part says that nothing changed: the window keeps what it shows.
   Rect cut;
   const Rect* changed = nullptr;
-  if (dirty != nullptr && IntersectRects(&cut, *dirty, area)) changed = &cut;
+  if (dirty != nullptr && (dirty->IsEmpty() || IntersectRects(&cut, *dirty, area))) changed = &cut;
   if (platform::CurrentBackend().ScreenPresenter().Present(window_, *frame, area, changed, options) ==
       platform::kPresentOk) {
     ++framesShown_;
@@ -720,7 +721,12 @@ int DisplayScreenDevice::PresentToWindow(uint8_t dirtyOnly) {
     }
     screenImage_->NotifySurfacesChanged();
   }
-  WindowFrameDc window(windowFrame_.get(), [this] { ShowFrame(windowFrame_.get(), ContentRect(), nullptr); });
+  // Only what the screen image drew goes to the window; a repaint of the
+  // whole (dirtyOnly 0) draws it all.
+  WindowFrameDc window(windowFrame_.get(), [this] {
+    const Rect drawn = screenImage_->LastPresentedBounds();
+    ShowFrame(windowFrame_.get(), ContentRect(), &drawn);
+  });
   return screenImage_->PresentImage(&window, nullptr, nullptr, 0, dirtyOnly);
 }
 
@@ -825,8 +831,15 @@ int DisplayScreenDevice::PresentFrame() {
   // Unscaled, the primary keeps the rest of the last frame: only the
   // changed part goes across (and up to the window).
   const Rect changed = screenImage_->LastPresentedBounds();
-  if (!texture_ && source.Width() == destination.Width() && source.Height() == destination.Height() &&
-      !changed.IsEmpty()) {
+  const bool unscaled = !texture_ && source.Width() == destination.Width() && source.Height() == destination.Height();
+  if (unscaled && changed.IsEmpty()) {
+    // The screen image drew nothing new into the back surface: the
+    // primary and the window already show this frame.
+    const Rect nothing;
+    ShowFrame(primary_.get(), FrameArea(), &nothing);
+    return 0;
+  }
+  if (unscaled) {
     Rect part;
     if (IntersectRects(&part, changed, source)) {
       const int32_t dx = destination.left - source.left, dy = destination.top - source.top;

@@ -81,9 +81,11 @@ GameApplication::GameApplication() {
     SetMmxFlag(cpu.mmx);
   };
   // The movie players fall back to the game's archives when their caller
-  // names none.
+  // names none. The libraries (and the codecs' shared objects under them)
+  // load when a movie is first asked for, not at start: a library that is
+  // missing or refused answers then exactly as it would have at start.
   loadMovieLibraries = [](GameApplication& app) {
-    app.movieLibraries.Bind(app.settings.blocks.user[5] != 0, app.archives.get());
+    app.movieLibraries.BindOnFirstUse(app.settings.blocks.user[5] != 0, app.archives.get());
   };
 }
 
@@ -618,7 +620,9 @@ bool GameApplication::PlayScriptedFrame() {
 }
 
 void GameApplication::AddSheetMovieAndMonitorServices(SettingsSheet::Services& services) {
-  // Movies can play once a movie library is bound at the device step.
+  // Movies can play once a movie library is bound at the device step (or
+  // would have been, had its loading not waited for first use).
+  movieLibraries.BindNow();
   services.moviesAvailable = false;
   for (const MovieLibraryId library : {MovieLibraryId::kSprite, MovieLibraryId::kPrimary, MovieLibraryId::kObject}) {
     if (movieLibraries.Record(library) != nullptr) services.moviesAvailable = true;
@@ -735,6 +739,11 @@ void GameApplication::ApplyBootPacing() {
   pacing.SetDisplay(backend.ScreenPresenter().SupportsVSync(), refresh == 60 || refresh == 0);
   pacing.SetPlayerVSync(settings.blocks.user[5] != 0);
   pacing.ApplyFramePacing(-1);
+  // On a display the frames keep to the exact rate and the pump sleeps
+  // until the next one is due. A run on a virtual clock moves it by whole
+  // periods, one a frame, and keeps the whole-period pacing that matches.
+  const bool virtualClock = scriptedRun != nullptr && scriptedRun->HasVirtualClock();
+  limiter.SetExactPeriod(!backend.IsHeadless() && !virtualClock);
 }
 
 void GameApplication::ForwardMenuState(uint32_t value) {

@@ -30,7 +30,7 @@ class Presenter {
   virtual ~Presenter() = default;
   // Shows `area` of `frame` in the window. `dirty` (in frame coordinates,
   // inside `area`) names the part that changed since the last present of
-  // this window; null means all of it.
+  // this window; null means all of it, an empty rectangle none of it.
   virtual int Present(WindowId window, SoftSurface& frame, const Rect& area, const Rect* dirty,
                       const PresentOptions& options) = 0;
   // True once after the window system threw away what the presenter held

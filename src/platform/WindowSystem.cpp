@@ -547,6 +547,10 @@ bool WindowSystem::TakePaintMessage(Message& out) {
 bool WindowSystem::PeekMessage(Message& out, bool remove) {
   ProcessSentMessages();
   PumpNativeEvents();
+  return PeekQueuedMessage(out, remove);
+}
+
+bool WindowSystem::PeekQueuedMessage(Message& out, bool remove) {
   ProcessSentMessages();
   {
     std::lock_guard lock(mutex_);
@@ -571,14 +575,23 @@ int WindowSystem::GetMessage(Message& out) {
 }
 
 bool WindowSystem::WaitMessage(uint32_t timeoutMs) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  using std::chrono::steady_clock;
+  const auto deadline = steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  // The native events are not taken here: the back end's wait looks at
+  // them first and comes back at once when some are waiting.
   Message probe;
+  if (PeekQueuedMessage(probe, false)) return true;
   for (;;) {
-    if (PeekMessage(probe, false)) return true;
-    auto now = std::chrono::steady_clock::now();
+    const auto now = steady_clock::now();
     if (now >= deadline) return false;
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
-    WaitForActivity(uint32_t(std::max<int64_t>(1, left)));
+    // Rounded up, so that one wait reaches the time: one that ended a
+    // fraction of a millisecond short would be followed by another.
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - now).count();
+    WaitForActivity(uint32_t(std::max<int64_t>(1, (left + 999) / 1000)));
+    // A wait that ran its time saw nothing: whoever waited looks at the
+    // queue next anyway, and every look costs a round of the native events.
+    if (steady_clock::now() >= deadline) return false;
+    if (PeekMessage(probe, false)) return true;
   }
 }
 

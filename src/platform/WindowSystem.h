@@ -210,7 +210,8 @@ class WindowSystem {
   virtual void NativeSetTextInputSpot(WindowRecord&) {}
   // Turns waiting native events into messages; never blocks.
   virtual void PumpNativeEvents() {}
-  // Blocks up to ms for native events or queue activity.
+  // Blocks up to ms for native events or queue activity; comes back at
+  // once when native events are already waiting.
   virtual void WaitForActivity(uint32_t ms);
   // Seen by the headless transcript: every message that reaches a window
   // procedure, posted or sent.
@@ -222,8 +223,9 @@ class WindowSystem {
   const WindowRecord* Find(WindowId window) const;
   // Runs the window procedure now, as a sent message.
   intptr_t Deliver(WindowId window, uint32_t message, uintptr_t wParam, intptr_t lParam);
-  // Wakes a thread blocked in WaitForActivity.
-  void NotifyActivity();
+  // Wakes a thread blocked in WaitForActivity. May be called with mutex_
+  // held, from any thread.
+  virtual void NotifyActivity();
   bool HasWork() const;  // caller holds mutex_
 
   mutable std::mutex mutex_;
@@ -237,6 +239,8 @@ class WindowSystem {
   };
 
   void ProcessSentMessages();
+  // PeekMessage without taking the native events first.
+  bool PeekQueuedMessage(Message& out, bool remove);
   bool TakePaintMessage(Message& out);
   void DestroyRecord(WindowId window);
 

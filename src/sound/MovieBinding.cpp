@@ -1,6 +1,7 @@
 #include "sound/MovieBinding.h"
 
 #include <atomic>
+#include <mutex>
 #include <new>
 
 #include "moviedll/MovieSoundOutput.h"
@@ -13,6 +14,10 @@ namespace orrivel {
 namespace {
 
 std::array<MovieBinding, 3> gBindings;
+// The libraries whose binding waits for its first use, if any; the lock
+// makes that binding once when two threads look at the same time.
+std::atomic<MovieLibraries*> gPutOff{nullptr};
+std::mutex gPutOffLock;
 // Set on the main thread at start-up, read wherever a movie opens.
 std::atomic<uint8_t> gMovieOption{kDefaultMovieOption};
 
@@ -39,7 +44,8 @@ int64_t ProgramClockMicroseconds(uint8_t* stepped) {
 }
 
 void SettleMovies() {
-  const MovieBinding* binding = CurrentMovieBinding(MovieLibraryId::kSprite);
+  // A library not loaded yet has no movie open.
+  const MovieBinding* binding = MadeMovieBinding(MovieLibraryId::kSprite);
   if (binding == nullptr) return;
   if (auto settle = reinterpret_cast<SettleMoviesFunc>(binding->dll->Entry(kSettleMoviesEntry))) settle();
 }
@@ -49,6 +55,11 @@ void SetMovieOption(uint8_t option) { gMovieOption.store(option); }
 uint8_t MovieOption() { return gMovieOption.load(); }
 
 const MovieBinding* CurrentMovieBinding(MovieLibraryId library) {
+  if (MovieLibraries* putOff = gPutOff.load()) putOff->BindNow();
+  return MadeMovieBinding(library);
+}
+
+const MovieBinding* MadeMovieBinding(MovieLibraryId library) {
   const MovieBinding& binding = gBindings[size_t(library)];
   return binding.dll != nullptr ? &binding : nullptr;
 }
@@ -80,8 +91,37 @@ bool MovieLibraries::BindOne(MovieLibraryId library, const MovieDllEntry& entry,
   return true;
 }
 
+void MovieLibraries::BindOnFirstUse(bool spriteMovies, ArchiveManager* archives, const std::string& folder) {
+  Free();
+  std::lock_guard lock(gPutOffLock);
+  putOff_ = PutOff{spriteMovies, archives, folder};
+  gPutOff.store(this);
+}
+
+bool MovieLibraries::BindPutOff() const { return gPutOff.load() == this; }
+
+int MovieLibraries::BindNow() {
+  std::lock_guard lock(gPutOffLock);
+  if (gPutOff.load() != this) return 0;
+  const int bound = BindAll(putOff_.spriteMovies, putOff_.archives, putOff_.folder);
+  // Published once the bindings are in place: another thread that finds
+  // nothing put off reads them complete.
+  gPutOff.store(nullptr);
+  return bound;
+}
+
 int MovieLibraries::Bind(bool spriteMovies, ArchiveManager* archives, const std::string& folder) {
   Free();
+  {
+    // A binding another object put off would undo this one at its first
+    // look: the later binding holds.
+    std::lock_guard lock(gPutOffLock);
+    gPutOff.store(nullptr);
+  }
+  return BindAll(spriteMovies, archives, folder);
+}
+
+int MovieLibraries::BindAll(bool spriteMovies, ArchiveManager* archives, const std::string& folder) {
   int bound = 0;
   if (spriteMovies) bound += BindOne(MovieLibraryId::kSprite, kWendleDll, archives, folder);
   else bound += BindOne(MovieLibraryId::kPrimary, kBellockDll, archives, folder);
@@ -105,6 +145,11 @@ std::vector<MovieLibraryId> MovieLibraries::LoadOrder() const {
 }
 
 void MovieLibraries::Release(const std::function<void(MovieLibraryId)>& closePlayers) {
+  {
+    std::lock_guard lock(gPutOffLock);
+    MovieLibraries* self = this;
+    gPutOff.compare_exchange_strong(self, nullptr);
+  }
   const std::vector<MovieLibraryId> order = LoadOrder();
   for (auto library = order.rbegin(); library != order.rend(); ++library) {
     if (closePlayers) closePlayers(*library);

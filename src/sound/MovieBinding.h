@@ -53,8 +53,11 @@ inline constexpr uint8_t kDefaultMovieOption = 1;
 void SetMovieOption(uint8_t option);
 uint8_t MovieOption();
 
-// The current binding of a library; null while it is not bound.
+// The current binding of a library; null while it is not bound. A binding
+// put off until first use (MovieLibraries::BindOnFirstUse) is made here.
 const MovieBinding* CurrentMovieBinding(MovieLibraryId library);
+// The same without making a binding that was put off: null until then.
+const MovieBinding* MadeMovieBinding(MovieLibraryId library);
 // dll null unbinds.
 void SetMovieBinding(MovieLibraryId library, MovieDll* dll, ArchiveManager* archives);
 
@@ -74,7 +77,17 @@ class MovieLibraries {
   // with archives as the default archive manager. Records of an earlier
   // binding go first. Returns how many bound.
   int Bind(bool spriteMovies, ArchiveManager* archives, const std::string& folder = {});
-  // Unbinds and frees every record, last loaded first.
+  // The same binding, made at the first look at any library's binding
+  // (CurrentMovieBinding, BindNow) rather than now: the libraries, and the
+  // many shared objects of the codecs under them, load only when a movie
+  // is about to play. Records of an earlier binding go now.
+  void BindOnFirstUse(bool spriteMovies, ArchiveManager* archives, const std::string& folder = {});
+  // Makes a binding that was put off; the count of libraries bound (0 when
+  // none was put off).
+  int BindNow();
+  bool BindPutOff() const;
+  // Unbinds and frees every record, last loaded first (a binding put off
+  // is dropped).
   void Free() { Release({}); }
   // The same, each library's movie players closed first: closePlayers is
   // called with a library while its record is still loaded, so that no
@@ -88,10 +101,18 @@ class MovieLibraries {
  private:
   bool BindOne(MovieLibraryId library, const MovieDllEntry& entry, ArchiveManager* archives,
                const std::string& folder);
+  int BindAll(bool spriteMovies, ArchiveManager* archives, const std::string& folder);
   // Unbinds (when the binding is this object's) and frees one record.
   void FreeOne(MovieLibraryId library);
 
   std::array<std::unique_ptr<MovieDll>, 3> records_;
+  // The arguments of a binding put off until first use.
+  struct PutOff {
+    bool spriteMovies = false;
+    ArchiveManager* archives = nullptr;
+    std::string folder;
+  };
+  PutOff putOff_;
 };
 
 }  // namespace orrivel

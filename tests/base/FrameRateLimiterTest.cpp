@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/Clock.h"
 
 namespace orrivel {
@@ -138,6 +140,83 @@ TEST(FrameRateLimiter, FallsBackToTheTickWhenTheCounterCannotPace) {
   limiter.SetRate(30, true);
   EXPECT_TRUE(limiter.UsesPerformanceCounter());
   EXPECT_EQ(limiter.PeriodCounts(), 33333u);
+}
+
+// On the fixed schedule a frame falls due every 1000/60 ms on average on
+// either clock: asked every tenth of a millisecond for three seconds, the
+// limiter runs 180 frames, 16, 17 and 17 ms apart, and the hint of a pass
+// that finds no frame due is the time left until the next one.
+TEST(FrameRateLimiter, TheExactPeriodKeepsSixtyFramesASecondOnBothClocks) {
+  for (const bool counter : {false, true}) {
+    SCOPED_TRACE(counter);
+    platform::ManualClock clock(1000);
+    platform::ScopedClock scoped(clock);
+    FrameRateLimiter limiter(60, counter);
+    limiter.SetExactPeriod(true);
+    std::vector<uint64_t> dueAt;  // in tenths of a millisecond
+    for (uint64_t tenth = 1; tenth <= 30000; ++tenth) {
+      clock.AdvanceCounter(100);  // the counter runs at 1 MHz
+      if (tenth % 10 == 0) clock.SetTick(clock.TickMs() + 1);
+      if (limiter.IsFrameDue()) {
+        dueAt.push_back(tenth);
+        continue;
+      }
+      // Whole milliseconds left on the tick; rounded up on the counter.
+      const uint64_t frame = dueAt.size() + 1;
+      const uint64_t left = counter ? (frame * 1000000 / 60 - tenth * 100 + 999) / 1000
+                                    : frame * 1000 / 60 - tenth / 10;
+      ASSERT_EQ(limiter.SleepHintMs(), uint32_t(left)) << tenth;
+    }
+    ASSERT_EQ(dueAt.size(), 180u);
+    for (size_t i = 1; i < dueAt.size(); ++i) {
+      const uint64_t gap = dueAt[i] - dueAt[i - 1];
+      EXPECT_GE(gap, 160u) << i;
+      EXPECT_LE(gap, 170u) << i;
+    }
+    EXPECT_EQ(dueAt.back(), 30000u);  // the 180th frame lands on the third second
+    EXPECT_EQ(limiter.MeasuredRate(), 60u);
+  }
+}
+
+// Waking late costs nothing over a second: the frame after a late one comes
+// sooner. A frame a whole period late or more starts the schedule again
+// from itself rather than running the missed frames back to back.
+TEST(FrameRateLimiter, TheExactPeriodMakesUpLateWakeUpsButRestartsAfterAWholePeriod) {
+  platform::ManualClock clock(1000);
+  platform::ScopedClock scoped(clock);
+  FrameRateLimiter limiter(60, false);
+  limiter.SetExactPeriod(true);
+  // Each pass sleeps its hint and wakes 3 ms late.
+  int frames = 0;
+  uint32_t elapsed = 0;
+  while (elapsed < 1000) {
+    if (limiter.IsFrameDue()) {
+      ++frames;
+      clock.Advance(1);
+      elapsed += 1;
+      continue;
+    }
+    const uint32_t wait = limiter.SleepHintMs() + 3;
+    clock.Advance(wait);
+    elapsed += wait;
+  }
+  EXPECT_GE(frames, 59);
+  EXPECT_LE(frames, 61);
+
+  // 40 ms without a look: one frame, the missed ones counted, and the next
+  // a whole period after it.
+  limiter.SetRate(60, false);
+  limiter.SetCountMissedPeriods(true);
+  clock.Advance(40);
+  EXPECT_TRUE(limiter.IsFrameDue());
+  EXPECT_EQ(limiter.MissedPeriods(), 1);  // 40 ms is 2.4 periods
+  EXPECT_FALSE(limiter.IsFrameDue());
+  clock.Advance(15);
+  EXPECT_FALSE(limiter.IsFrameDue());
+  EXPECT_EQ(limiter.SleepHintMs(), 1u);
+  clock.Advance(1);
+  EXPECT_TRUE(limiter.IsFrameDue());
+  EXPECT_EQ(limiter.MissedPeriods(), 0);
 }
 
 }  // namespace

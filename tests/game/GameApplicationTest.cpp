@@ -1293,9 +1293,9 @@ TEST_F(GameApplicationTest, EachFramePresentsTheComposedCanvasToTheWindow) {
 }
 
 // The device step binds the movie libraries when the game asks for
-// movies: with sprites the sprite-movie library beside the program; the
-// object library does not exist here. The bindings go with the
-// application.
+// movies, loading them at the first look at a binding: with sprites the
+// sprite-movie library beside the program; the object library does not
+// exist here. The bindings go with the application.
 TEST_F(GameApplicationTest, DeviceStepBindsTheMovieLibrariesTheSettingsAskFor) {
   WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
   struct Case {
@@ -1313,7 +1313,11 @@ TEST_F(GameApplicationTest, DeviceStepBindsTheMovieLibrariesTheSettingsAskFor) {
       // A window of its own for each start.
       TitledGame app(c.movies != 0 ? "Movies" : "NoMovies");
       std::optional<std::array<bool, 3>> bound;
+      bool putOff = false, loadedBeforeFirstLook = true;
       app.framePump = [&] {
+        // The libraries load at the first look, not at the device step.
+        putOff = app.movieLibraries.BindPutOff();
+        loadedBeforeFirstLook = app.movieLibraries.Record(MovieLibraryId::kSprite) != nullptr;
         bound = {CurrentMovieBinding(MovieLibraryId::kSprite) != nullptr,
                  CurrentMovieBinding(MovieLibraryId::kPrimary) != nullptr,
                  CurrentMovieBinding(MovieLibraryId::kObject) != nullptr};
@@ -1325,6 +1329,8 @@ TEST_F(GameApplicationTest, DeviceStepBindsTheMovieLibrariesTheSettingsAskFor) {
       EXPECT_TRUE(Run(app).empty());
       ASSERT_TRUE(bound.has_value());
       EXPECT_EQ(*bound, (std::array<bool, 3>{c.spriteBound, false, false}));
+      EXPECT_EQ(putOff, c.movies != 0);
+      EXPECT_FALSE(loadedBeforeFirstLook);
     }
     EXPECT_EQ(CurrentMovieBinding(MovieLibraryId::kSprite), nullptr);
   }

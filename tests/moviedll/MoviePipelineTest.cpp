@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <numeric>
+#include <thread>
 
 #include "MovieFixtures.h"
 #include "lpk/LpkWriter.h"
@@ -430,6 +433,65 @@ TEST(MoviePipelineTest, LatePicturesAreDroppedAndOrderKept) {
   EXPECT_EQ(play.renderer.Numbers(), (std::vector<int32_t>{0, 5, 6, 7, 8}));
   EXPECT_EQ(play.pipeline.DroppedCount(), 4u);
   EXPECT_EQ(play.NextPicture(), 9);
+}
+
+// A clock stepped by another thread at the worst moment: between two
+// readings the presentation thread makes in one pass. Armed, it moves on
+// by the step at the second reading made by any thread but the one that
+// armed it.
+class ClockSteppedMidPass final : public media::MediaClock {
+ public:
+  int64_t NowMicroseconds() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (armed_ && std::this_thread::get_id() != armer_ && ++reads_ == 2) {
+      now_ += step_;
+      armed_ = false;
+      stepped_.notify_all();
+    }
+    return now_;
+  }
+  void ArmStepMs(int64_t ms) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    armer_ = std::this_thread::get_id();
+    step_ = ms * 1000;
+    reads_ = 0;
+    armed_ = true;
+  }
+  bool WaitUntilStepped() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return stepped_.wait_for(lock, std::chrono::seconds(20), [&] { return !armed_; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable stepped_;
+  std::thread::id armer_;
+  int64_t now_ = 1000000;
+  int64_t step_ = 0;
+  int reads_ = 0;
+  bool armed_ = false;
+};
+
+// However the step falls against the presentation thread's pass, the
+// pipeline is only idle once it has acted on the clock as it reads now: a
+// picture that came due is on screen by then.
+TEST(MoviePipelineTest, IdleMeansTheClockAsItReadsNowWasActedOn) {
+  testing::FlagDrawable notify;
+  testing::RecordingRenderer renderer(&notify);
+  ClockSteppedMidPass clock;
+  media::MoviePipeline pipeline(renderer, nullptr, clock);
+  ASSERT_EQ(pipeline.OpenFile(MoviePath("PLAIN.MPG")), PipelineOpenResult::kOk);
+  pipeline.Run();
+  ASSERT_TRUE(renderer.WaitForCount(1));
+  ASSERT_TRUE(pipeline.WaitForIdle(20000));
+  ASSERT_EQ(renderer.Count(), 1u);
+  // Picture 1 is due 100 ms on; the clock jumps there mid-pass, and nobody
+  // says so.
+  clock.ArmStepMs(150);
+  ASSERT_TRUE(clock.WaitUntilStepped());
+  ASSERT_TRUE(pipeline.WaitForIdle(20000));
+  EXPECT_EQ(renderer.Numbers(), Sequence(0, 1));
+  pipeline.Close();
 }
 
 TEST(MoviePipelineTest, RateScalesTheClock) {

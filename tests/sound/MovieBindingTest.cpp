@@ -83,6 +83,42 @@ TEST(MovieBindingTest, ReleaseGoesLastLoadedFirstEachAfterItsPlayers) {
   EXPECT_EQ(closed, (Order{MovieLibraryId::kSprite}));
 }
 
+// A binding put off until first use loads nothing until a binding is
+// looked at (settling the movies does not count), then binds exactly as at
+// start, refusals included; freed first, it never loads.
+TEST(MovieBindingTest, ABindingPutOffLoadsAtTheFirstLookAndAnswersAsAtStart) {
+  FakeLibraryHandle wendle("good", "WENDLE"), quorra("good", "QUORRA");
+  ArchiveManager archives;
+  MovieLibraries libraries;
+  libraries.BindOnFirstUse(true, &archives, FakeLibraryFolder("good"));
+  EXPECT_TRUE(libraries.BindPutOff());
+  SettleMovies();
+  EXPECT_EQ(MadeMovieBinding(MovieLibraryId::kSprite), nullptr);
+  EXPECT_EQ(libraries.Record(MovieLibraryId::kSprite), nullptr);
+  const MovieBinding* sprite = CurrentMovieBinding(MovieLibraryId::kSprite);
+  ASSERT_NE(sprite, nullptr);
+  EXPECT_EQ(sprite->archives, &archives);
+  EXPECT_EQ(sprite->dll, libraries.Record(MovieLibraryId::kSprite));
+  EXPECT_NE(CurrentMovieBinding(MovieLibraryId::kObject), nullptr);
+  EXPECT_FALSE(libraries.BindPutOff());
+  EXPECT_EQ(libraries.BindNow(), 0);  // nothing left to bind
+  libraries.Free();
+
+  // A library that answers version 0 is refused at the first look.
+  wendle.State().version = 0;
+  libraries.BindOnFirstUse(true, &archives, FakeLibraryFolder("good"));
+  EXPECT_EQ(libraries.BindNow(), 1);
+  EXPECT_EQ(CurrentMovieBinding(MovieLibraryId::kSprite), nullptr);
+  EXPECT_NE(CurrentMovieBinding(MovieLibraryId::kObject), nullptr);
+
+  // Freed while put off: nothing loads, and nothing is bound later.
+  libraries.BindOnFirstUse(false, &archives, FakeLibraryFolder("good"));
+  libraries.Free();
+  EXPECT_FALSE(libraries.BindPutOff());
+  EXPECT_EQ(CurrentMovieBinding(MovieLibraryId::kObject), nullptr);
+  EXPECT_TRUE(libraries.LoadOrder().empty());
+}
+
 TEST(MovieBindingTest, ThePlatformHasOnlyTheSpriteMovieLibrary) {
   ArchiveManager archives;
   MovieLibraries libraries;

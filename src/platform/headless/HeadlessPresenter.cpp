@@ -57,9 +57,17 @@ bool ScaleFrameToRgb(SoftSurface& frame, const Rect& area, int32_t width, int32_
   auto at = [&](int32_t x, int32_t y) {
     return layout.ReadArgb(lock.bits + size_t(y) * lock.pitch + size_t(x) * layout.BytesPerPixel()) & 0xFFFFFF;
   };
-  out->assign(size_t(width) * height, 0);
+  // Every word is written once: the borders black, the rest the picture.
+  out->resize(size_t(width) * height);
   const Rect fit = FitRect(aw, ah, width, height);
   const int32_t fw = fit.Width(), fh = fit.Height();
+  uint32_t* words = out->data();
+  std::fill(words, words + size_t(fit.top) * width, 0u);
+  std::fill(words + size_t(fit.bottom) * width, words + size_t(height) * width, 0u);
+  for (int32_t y = fit.top; y < fit.bottom; ++y) {
+    std::fill(words + size_t(y) * width, words + size_t(y) * width + fit.left, 0u);
+    std::fill(words + size_t(y) * width + fit.right, words + size_t(y + 1) * width, 0u);
+  }
   if (fw == aw && fh == ah) {
     CopyRows(lock, layout, area, Rect{0, 0, aw, ah}, out->data() + size_t(fit.top) * width + fit.left, width);
     frame.Unlock();
@@ -121,11 +129,12 @@ int HeadlessPresenter::Present(WindowId window, SoftSurface& frame, const Rect& 
     ++known->second.count;
     return kPresentOk;
   }
-  // A present that fails leaves the last good frame where it was.
-  std::vector<uint32_t> pixels;
-  if (!ScaleFrameToRgb(frame, area, width, height, options.linear, &pixels)) return kPresentInvalid;
+  // A present that fails leaves the last good frame where it was: the new
+  // one is made in the spare buffer, which then takes the old one's place
+  // (and its memory is used again by the next whole present).
+  if (!ScaleFrameToRgb(frame, area, width, height, options.linear, &spare_)) return kPresentInvalid;
   Frame& shown = frames_[window];
-  shown.pixels = std::move(pixels);
+  shown.pixels.swap(spare_);
   shown.width = width;
   shown.height = height;
   shown.lastDirty = dirty != nullptr ? *dirty : area;

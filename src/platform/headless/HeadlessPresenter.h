@@ -43,6 +43,8 @@ class HeadlessPresenter : public Presenter {
 
  private:
   std::map<WindowId, Frame> frames_;
+  // The buffer the next whole present is made in.
+  std::vector<uint32_t> spare_;
   std::map<WindowId, std::pair<int32_t, int32_t>> outputSizes_;
   bool reset_ = false;
   bool vsync_ = false;

@@ -629,7 +629,11 @@ struct MoviePipeline::Impl {
   // Depends only on the commands and the clock, never on how far the
   // presentation thread has got, so a stepped clock gives the same answers
   // on every run.
-  int64_t StreamNowLocked() const {
+  int64_t StreamNowLocked() const { return StreamNowAtLocked(clock.NowMicroseconds()); }
+
+  // The same for one reading of the clock, so that a decision and what it
+  // was based on see the same time.
+  int64_t StreamNowAtLocked(int64_t clockNow) const {
     if (target != PipelineState::kRunning) return heldPosition;
     // The sound's clock leads while there is sound left to play; a movie
     // whose sound ends early runs on by the clock.
@@ -641,7 +645,7 @@ struct MoviePipeline::Impl {
         return soundBaseStream + played * 10;
       }
     }
-    const int64_t elapsed = clock.NowMicroseconds() - runBaseClock;
+    const int64_t elapsed = clockNow - runBaseClock;
     return runBaseStream + int64_t(double(elapsed) * 10.0 * rate);
   }
 
@@ -744,10 +748,17 @@ struct MoviePipeline::Impl {
       const bool readOn = ReadSoundAhead();
       lock.lock();
       if (readOn) continue;
+      // The clock may have been stepped while the lock was let go: the wait
+      // is decided on one fresh reading, and that reading is the one the
+      // idle mark names. A stepped clock is only settled once the worker
+      // has seen its new time and found nothing due.
+      const int64_t clockNow = clock.NowMicroseconds();
+      const int64_t streamNow = StreamNowAtLocked(clockNow);
+      if (pictureTime <= streamNow) continue;
       // The clock may be stepped by hand, so it is looked at again often.
-      const int64_t waitUs = std::clamp<int64_t>((pictureTime - now) / 10, 100, 5000);
+      const int64_t waitUs = std::clamp<int64_t>((pictureTime - streamNow) / 10, 100, 5000);
       idle = Idle::kForClock;
-      idleClock = clock.NowMicroseconds();
+      idleClock = clockNow;
       changed.notify_all();
       changed.wait_for(lock, std::chrono::microseconds(waitUs));
       idle = Idle::kBusy;

@@ -19,6 +19,11 @@ namespace {
 
 SDL_Window* AsSdl(void* native) { return static_cast<SDL_Window*>(native); }
 
+// The longest single wait for events, with and without a wake-up event
+// for other threads' posts.
+constexpr uint32_t kLongestWaitSliceMs = 50;
+constexpr uint32_t kShortWaitSliceMs = 10;
+
 intptr_t PackPoint(int32_t x, int32_t y) { return intptr_t(uint32_t(uint16_t(x)) | (uint32_t(uint16_t(y)) << 16)); }
 
 uintptr_t MouseKeyState() {
@@ -51,7 +56,10 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string* error) {
     return nullptr;
   }
   SDL_StopTextInput();
-  return std::unique_ptr<SdlBackend>(new SdlBackend());
+  std::unique_ptr<SdlBackend> backend(new SdlBackend());
+  const uint32_t wake = SDL_RegisterEvents(1);
+  backend->wakeEventType_ = wake == uint32_t(-1) ? 0 : wake;
+  return backend;
 }
 
 SdlBackend::~SdlBackend() {
@@ -402,13 +410,30 @@ void SdlBackend::PumpNativeEvents() {
 }
 
 void SdlBackend::WaitForActivity(uint32_t ms) {
+  // Marked before the queue is looked at: a post after the look sees the
+  // mark and wakes the wait.
+  waiting_.store(true);
+  bool work;
   {
     std::lock_guard lock(mutex_);
-    if (HasWork()) return;
+    work = HasWork();
   }
-  if (StopRequestPending()) return;
-  // Short slices, so that posts and sends from other threads are seen soon.
-  SDL_WaitEventTimeout(nullptr, int(std::min<uint32_t>(ms, 10)));
+  if (!work && !StopRequestPending()) {
+    // Posts and sends from other threads wake the wait with an event (when
+    // SDL gave us an event type); without one, short slices see them soon.
+    // A stop signal is seen between slices.
+    const uint32_t slice = wakeEventType_ != 0 ? kLongestWaitSliceMs : kShortWaitSliceMs;
+    SDL_WaitEventTimeout(nullptr, int(std::min(ms, slice)));
+  }
+  waiting_.store(false);
+}
+
+void SdlBackend::NotifyActivity() {
+  WindowSystem::NotifyActivity();
+  if (!waiting_.load() || wakeEventType_ == 0) return;
+  SDL_Event wake{};
+  wake.type = wakeEventType_;
+  SDL_PushEvent(&wake);
 }
 
 void SdlBackend::TranslateEvent(const void* raw) {

@@ -1,6 +1,7 @@
 #pragma once
 // The back end for a real display: each top-level window is an SDL window,
 // and SDL's events become the engine's messages.
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -48,6 +49,7 @@ class SdlBackend : public Backend {
   void NativeSetTextInputSpot(WindowRecord& record) override;
   void PumpNativeEvents() override;
   void WaitForActivity(uint32_t ms) override;
+  void NotifyActivity() override;
 
  private:
   SdlBackend() = default;
@@ -60,6 +62,10 @@ class SdlBackend : public Backend {
   bool powerOffOn_ = true;
   uint32_t executionState_ = 0;
   int textInputUsers_ = 0;
+  // A thread is blocked in SDL's event wait: a post or send from another
+  // thread then wakes it with an event of this type (which it ignores).
+  std::atomic<bool> waiting_{false};
+  uint32_t wakeEventType_ = 0;
   SdlPresenter presenter_{*this};
   SdlDisplayModeSwitch modeSwitch_{*this};
 };

@@ -89,6 +89,9 @@ int SdlPresenter::Present(WindowId window, SoftSurface& frame, const Rect& area,
     upload = Rect{std::max(area.left, dirty->left), std::max(area.top, dirty->top),
                   std::min(area.right, dirty->right), std::min(area.bottom, dirty->bottom)};
   }
+  // Nothing changed and the window still shows the texture: the frame on
+  // screen is already this one, and drawing it again would only cost.
+  if (upload.IsEmpty() && !view->stale) return kPresentOk;
   if (!upload.IsEmpty()) {
     SurfaceLock lock;
     if (frame.Lock(nullptr, &lock) != kSurfaceOk) return kPresentFailed;
@@ -111,6 +114,7 @@ int SdlPresenter::Present(WindowId window, SoftSurface& frame, const Rect& area,
   }
   if (!Redraw(*view)) return kPresentFailed;
   SDL_RenderPresent(AsRenderer(view->renderer));
+  view->stale = false;
   return kPresentOk;
 }
 
@@ -154,6 +158,8 @@ bool SdlPresenter::Fill(WindowId window, const Rect& area, uint32_t rgb) {
   const SDL_Rect rect{area.left, area.top, area.Width(), area.Height()};
   SDL_RenderFillRect(renderer, &rect);
   SDL_RenderPresent(renderer);
+  // The fill covers part of the frame until the next present draws it.
+  it->second.stale = true;
   return true;
 }
 

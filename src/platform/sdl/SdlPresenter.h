@@ -1,9 +1,10 @@
 #pragma once
 // Shows the screen device's frames in SDL windows: one renderer and one
 // streaming texture per window. Only the changed part of a frame is
-// uploaded; the texture is drawn scaled into the window's drawable area
-// with black borders, by nearest pixel or linearly, with or without the
-// renderer's vertical-blank wait. A renderer that loses its device
+// uploaded, and a frame in which nothing changed is not presented again;
+// the texture is drawn scaled into the window's drawable area with black
+// borders, by nearest pixel or linearly, with or without the renderer's
+// vertical-blank wait. A renderer that loses its device
 // (targets or device reset) is reported once through TakeDeviceReset.
 #include <cstdint>
 #include <map>
@@ -45,6 +46,9 @@ class SdlPresenter : public Presenter {
     int32_t height = 0;
     bool vsync = false;
     bool linear = false;
+    // The window shows something else than the texture (a fill went over
+    // it): the next present draws it again even when nothing changed.
+    bool stale = true;
   };
   View* Prepare(WindowId window, int32_t width, int32_t height, const PresentOptions& options);
   static void Destroy(View& view);
