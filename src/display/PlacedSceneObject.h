@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "display/SceneObject.h"
+#include "raster/Rect.h"
 
 namespace orrivel {
 
@@ -17,7 +18,8 @@ class PlacedSceneObject : public SceneObject {
     if (y != nullptr) *y = y_;
     return true;
   }
-  void MoveBy(int32_t dx, int32_t dy) override { SetPosition(x_ + dx, y_ + dy); }
+  // A script's offsets stop at the edge of the 32-bit range, as sprites do.
+  void MoveBy(int32_t dx, int32_t dy) override { SetPosition(ClampedEdge(x_, dx), ClampedEdge(y_, dy)); }
 
  protected:
   int32_t x_ = 0;

@@ -72,7 +72,8 @@ class TransitionObject : public SceneObject {
     height_ = height;
     SetPosition(x, y);
   }
-  void MoveBy(int32_t dx, int32_t dy) override { SetPosition(x_ + dx, y_ + dy); }
+  // A script's offsets stop at the edge of the 32-bit range, as sprites do.
+  void MoveBy(int32_t dx, int32_t dy) override { SetPosition(ClampedEdge(x_, dx), ClampedEdge(y_, dy)); }
   bool GetPosition(int32_t* x, int32_t* y) const override;
   void ForgetImage(const Image* image) override;
 

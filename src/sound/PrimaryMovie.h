@@ -57,7 +57,11 @@ class PrimaryMovie : public MovieControlPlayer {
     SetSize(width, height);
     SetPosition(x, y);
   }
-  void MoveBy(int32_t dx, int32_t dy) { x_ += dx, y_ += dy; }
+  // Offsets come from scripts: the position wraps as their arithmetic does.
+  void MoveBy(int32_t dx, int32_t dy) {
+    x_ = int32_t(uint32_t(x_) + uint32_t(dx));
+    y_ = int32_t(uint32_t(y_) + uint32_t(dy));
+  }
   // False without a movie.
   bool GetRect(Rect* out) const;
   bool HitTest(int32_t x, int32_t y, uint8_t unused) const;

@@ -4,6 +4,7 @@
 // the task natives control.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "../scene/GoldenSupport.h"
@@ -207,6 +208,19 @@ TEST_F(SceneRegistryNativesTest, PositionsBoundsAndHits) {
   EXPECT_EQ(Result("NativeSceneObjectsOverlap", {Arg::Int(box), Arg::Int(other)}), 1);
   EXPECT_EQ(Result("NativeGetSceneObjectBounds", {Arg::Int(Made("NativeCreateStageStateSet", {})), Arg::OutInt()}),
             0);
+  // Moves past the 32-bit range stop at its edge, for placed objects and
+  // transition objects alike.
+  const uint32_t transition =
+      Made("NativeCreateTransitionObject", {Arg::Int(0), Arg::Int(SurfaceImage(4, 4)), Arg::Int(3), Arg::Absent()});
+  for (const uint32_t object : {other, transition}) {
+    EXPECT_EQ(Result("NativeSetSceneObjectPosition", {Arg::Int(object), Arg::Int(0x7FFFFFFF), Arg::Int(INT32_MIN)}),
+              1);
+    EXPECT_EQ(Result("NativeMoveSceneObject", {Arg::Int(object), Arg::Int(0x8000), Arg::Int(-1)}), 1);
+    int32_t x = 0, y = 0;
+    ASSERT_TRUE(Object(object)->GetPosition(&x, &y));
+    EXPECT_EQ(x, INT32_MAX);
+    EXPECT_EQ(y, INT32_MIN);
+  }
 }
 
 TEST_F(SceneRegistryNativesTest, TransitionObjectsStepByProgress) {
