@@ -9,6 +9,7 @@
 #include "display/MediaImage.h"
 #include "display/SurfaceImage.h"
 #include "display/TextImage.h"
+#include "text/SurfaceText.h"
 
 namespace orrivel {
 
@@ -208,8 +209,17 @@ int DrawObjectManager::DeleteImage(uint32_t* handle) {
 int DrawObjectManager::DeleteSprite(uint32_t* handle) {
   return DeleteThrough(sprites_, handle, [this](const Drawable& d) { AnnounceSprite(d); });
 }
+namespace {
+// Text drawn without a font of its own takes the default font: a listed
+// font that goes stops being the default, so nothing draws with it after.
+void LetGoOfDefaultFont(const Font& font) {
+  if (DefaultFont() == &font) SetDefaultFont(nullptr);
+  if (DdSurface::DefaultFont() == &font) DdSurface::SetDefaultFont(nullptr);
+}
+}  // namespace
+
 int DrawObjectManager::RemoveFont(uint32_t* handle) {
-  return DeleteThrough(fonts_, handle, [](const Font&) {});
+  return DeleteThrough(fonts_, handle, LetGoOfDefaultFont);
 }
 
 void DrawObjectManager::DeleteAll() {
@@ -242,7 +252,10 @@ void DrawObjectManager::DeleteAllSprites() {
   RemoveIfAnnounced(sprites_, [](const auto&) { return true; }, [this](const Drawable& d) { AnnounceSprite(d); });
 }
 
-void DrawObjectManager::DeleteAllFonts() { fonts_.Clear(); }
+void DrawObjectManager::DeleteAllFonts() {
+  for (const auto& entry : fonts_) LetGoOfDefaultFont(*entry.object);
+  fonts_.Clear();
+}
 
 void DrawObjectManager::DeleteByGroup(uint32_t group, uint32_t flags) {
   const bool invert = (flags & 2) != 0;

@@ -54,20 +54,6 @@ OutlineFont* OutlineFontAt(NativeArgs& args, uint32_t i) {
   return font != nullptr && font->GetKind() == kFontKindOutline ? static_cast<OutlineFont*>(font) : nullptr;
 }
 
-// The surface text drawing keeps a pointer to its default font: a font
-// about to be deleted stops being the default, so nothing draws with it
-// afterwards.
-void ForgetDefaultFont(const Font* font) {
-  if (font != nullptr && DefaultFont() == font) SetDefaultFont(nullptr);
-}
-
-// The listed font native 167 made the default last (others, such as the
-// text frame's own, are not the scripts' to forget).
-uint32_t& ScriptDefaultFont() {
-  static uint32_t handle = 0;
-  return handle;
-}
-
 template <class Make>
 uint32_t CreatedFont(NativeArgs& args, Make&& make) {
   const std::string face = args.String(0, kFaceNameBytes);
@@ -81,7 +67,6 @@ uint32_t CreatedFont(NativeArgs& args, Make&& make) {
 uint32_t NativeDeleteAllFonts(NativeArgs&) {
   DrawObjectManager* objects = ScriptDisplayObjects();
   if (objects == nullptr) return 0;
-  ForgetDefaultFont(objects->GetFont(ScriptDefaultFont()));
   objects->DeleteAllFonts();
   return 0;
 }
@@ -92,7 +77,6 @@ uint32_t NativeDeleteFont(NativeArgs& args) {
   DrawObjectManager* objects = ScriptDisplayObjects();
   if (args.Failed()) return kFailed;
   if (objects == nullptr) return 2;
-  ForgetDefaultFont(handle != 0 ? objects->GetFont(handle) : nullptr);
   const int code = objects->RemoveFont(&handle);
   if (code == 0) args.Store(variable, 0);
   return uint32_t(code);
@@ -102,7 +86,6 @@ uint32_t NativeSetDefaultTextFont(NativeArgs& args) {
   Font* font = FontAt(args, 0);
   if (font == nullptr) return 0;
   SetDefaultFont(font);
-  ScriptDefaultFont() = args.Cell(0);
   return 1;
 }
 

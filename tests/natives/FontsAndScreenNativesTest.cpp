@@ -175,6 +175,10 @@ TEST_F(FontsAndScreenNativesTest, DeletingFontsClearsTheVariableAndTheDefault) {
   EXPECT_EQ(Result("NativeDeleteAllFonts"), 0);
   EXPECT_EQ(Display().FontCount(), 0u);
   EXPECT_EQ(DefaultFont(), nullptr);
+  // However the display lets its fonts go, the default goes with them.
+  ASSERT_EQ(Result("NativeSetDefaultTextFont", {Arg::Int(MakeFont("NativeCreateOutlineFont"))}), 1);
+  Display().DeleteAllFonts();
+  EXPECT_EQ(DefaultFont(), nullptr);
   // A default font the scripts did not list stays.
   OutlineFont own;
   SetDefaultFont(&own);
