@@ -528,11 +528,13 @@ void BindFolderNatives(NativeBinder& binder) {
     args.WriteText(1, path);
     return 0;
   });
-  binder.Bind(kSetCurrentFolder, [](NativeArgs& args) -> uint32_t {
+  // Only into a folder of the roots: the process's current folder is where
+  // a name without a base folder would be looked for.
+  binder.Bind(kSetCurrentFolder, [&host](NativeArgs& args) -> uint32_t {
     const std::string path = args.String(0);
-    std::string full;
-    if (args.Failed() || MakeFullPath(full, path) == 0) return 0;
-    return platform::SetCurrentFolder(full) ? 1 : 0;
+    if (args.Failed()) return 0;
+    const std::optional<std::string> full = host.FileRoots().Resolve(path);
+    return full && platform::SetCurrentFolder(*full) ? 1 : 0;
   });
 
   binder.Bind(kListFolder, [&host](NativeArgs& args) -> uint32_t {

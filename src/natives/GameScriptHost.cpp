@@ -8,6 +8,7 @@
 #include "natives/GameSoundManager.h"
 #include "natives/NativeBinder.h"
 #include "natives/ProcessObjects.h"
+#include "natives/ScriptLooseFileGuard.h"
 #include "natives/ScriptObjectWatcher.h"
 #include "resource/BaseFolder.h"
 
@@ -25,8 +26,15 @@ void Run(const std::function<void()>& hook) {
 
 void NativeBinder::Bind(uint32_t gameNumber, ScriptNative native) {
   if (gameNumber >= table_.size()) return;
+  // What the engine finds by name while a script's native runs (the names
+  // it gives, and every name a frame module it plays gives) is read only
+  // inside the script's roots.
+  ScriptNative guarded = [native = std::move(native), guard = host_.looseFileGuard_.get()](NativeArgs& args) {
+    const ScopedLooseFileGuard scope(guard);
+    return native(args);
+  };
   for (uint16_t shared : SharedNumbers(gameNumber)) {
-    table_[shared] = native;
+    table_[shared] = guarded;
     host_.notBuilt_[shared] = false;
   }
 }
@@ -42,6 +50,7 @@ GameScriptHost::GameScriptHost(GameHostSetup setup)
   // The folder the game starts in stays its root, wherever the scripts
   // move the base folder later.
   fileRoots_ = std::make_shared<ScriptFileRoots>(BaseFolder());
+  looseFileGuard_ = std::make_unique<ScriptLooseFileGuard>(fileRoots_, this);
   SetPathFilter([roots = fileRoots_, context = static_cast<ScriptContext*>(this)](const std::string& path,
                                                                                   bool writing) {
     roots->SetSaveFolder(context->SaveFolder());

@@ -29,6 +29,7 @@ namespace orrivel {
 class BitArray;
 class DcpManager;
 class DrawObjectManager;
+class ScriptLooseFileGuard;
 class ScriptObjectWatcher;
 class TcpManager;
 class TimerList;
@@ -162,6 +163,8 @@ class GameScriptHost : public ScriptHost {
   // still uses (it writes the variable and flag files) after this part
   // has gone.
   std::shared_ptr<ScriptFileRoots> fileRoots_;
+  // Those roots as the guard of what the natives load by name.
+  std::unique_ptr<ScriptLooseFileGuard> looseFileGuard_;
   TgsFrameSlot textFrameSlot_;
   TgsNativeContext textFrame_;
   ScriptSaveSetup saveSetup_;

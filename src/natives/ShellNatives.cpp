@@ -186,10 +186,16 @@ void BindShellNatives(NativeBinder& binder) {
     return 0;
   });
   binder.Bind(kGetSystemFolder, GetSystemFolder);
-  binder.Bind(kOpenFolderWindow, [](NativeArgs& args) -> uint32_t {
+  // Shows the player only the game's own folders (the save folder among
+  // them), never what else lies on the machine. A folder outside them is
+  // answered as a path that cannot be made absolute (0 would say the
+  // window opened).
+  binder.Bind(kOpenFolderWindow, [&host = binder.Host()](NativeArgs& args) -> uint32_t {
     const std::string folder = args.String(0);
     if (args.Failed()) return 2;
-    return uint32_t(platform::CurrentDesktopShell().Explore(folder));
+    const std::optional<std::string> full = host.FileRoots().Resolve(folder);
+    if (!full) return 1;
+    return uint32_t(platform::CurrentDesktopShell().Explore(*full));
   });
   binder.Bind(kExportFile, [&host = binder.Host()](NativeArgs& args) { return ExportFile(host, args); });
   binder.Bind(kSetWallpaper, [&host = binder.Host()](NativeArgs& args) { return SetWallpaper(host, args); });

@@ -7,6 +7,7 @@
 
 #include "base/Cp932.h"
 #include "resource/FileStream.h"
+#include "resource/LooseFileGuard.h"
 #include "resource/LpkDecoder.h"
 #include "resource/LpkSettings.h"
 #include "resource/MemoryStream.h"
@@ -103,6 +104,7 @@ int ArchiveManager::LoadFile(std::string_view name, BlockAlloc alloc, BlockFree 
       if (resolvedName) *resolvedName = path;
       return kFileOk;
     };
+    if (LooseFileGuard::Refuses(full)) return kFileBadPath;
     int result = tryLoose(full);
     if (result >= 0) return result;
     std::vector<std::string> joined;
@@ -110,6 +112,7 @@ int ArchiveManager::LoadFile(std::string_view name, BlockAlloc alloc, BlockFree 
       for (const std::string& folder : searchFolders_) {
         std::string path;
         if (MakeFullPath(path, name, folder) == 0) continue;
+        if (LooseFileGuard::Refuses(path)) return kFileBadPath;
         result = tryLoose(path);
         if (result >= 0) return result;
         joined.push_back(std::move(path));
@@ -165,12 +168,19 @@ Stream* ArchiveManager::OpenStream(std::string_view name, std::string* resolvedN
       *error = kFileOk;
       return true;
     };
+    auto refused = [&](const std::string& path) {
+      if (!LooseFileGuard::Refuses(path)) return false;
+      *error = kFileBadPath;
+      return true;
+    };
+    if (refused(full)) return nullptr;
     if (tryLoose(full)) return result;
     std::vector<std::string> joined;
     if (kind == 2) {
       for (const std::string& folder : searchFolders_) {
         std::string path;
         if (MakeFullPath(path, name, folder) == 0) continue;
+        if (refused(path)) return nullptr;
         if (tryLoose(path)) return result;
         joined.push_back(std::move(path));
       }
@@ -255,12 +265,14 @@ int ArchiveManager::FindFile(std::string* fullPath, std::string_view name, platf
   const int kind = MakeFullPath(full, name);
   if (kind == 0) return 1;
   if (fullPath) *fullPath = full;
+  if (LooseFileGuard::Refuses(full)) return 1;
   if (IsLooseFile(full, findData)) return 0;
   if (kind == 1) return 2;
   for (const std::string& folder : searchFolders_) {
     std::string path;
     if (MakeFullPath(path, name, folder) == 0) continue;
     if (fullPath) *fullPath = path;
+    if (LooseFileGuard::Refuses(path)) return 1;
     if (IsLooseFile(path, findData)) return 0;
   }
   return 3;
@@ -272,6 +284,7 @@ int ArchiveManager::OpenLooseFile(platform::File* file, std::string_view name, b
   const int kind = MakeFullPath(full, name);
   if (kind == 0) return 1;
   if (fullPath) *fullPath = full;
+  if (LooseFileGuard::Refuses(full)) return 1;
   *file = OpenForRead(full);
   if (file->IsOpen()) return 0;
   if (kind == 1) return 1;
@@ -279,6 +292,7 @@ int ArchiveManager::OpenLooseFile(platform::File* file, std::string_view name, b
     std::string path;
     if (MakeFullPath(path, name, folder) == 0) continue;
     if (fullPath) *fullPath = path;
+    if (LooseFileGuard::Refuses(path)) return 1;
     *file = OpenForRead(path);
     if (file->IsOpen()) return 0;
   }

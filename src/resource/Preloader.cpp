@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "resource/LooseFileGuard.h"
 #include "resource/Paths.h"
 
 namespace orrivel {
@@ -66,6 +67,8 @@ int Preloader::Start(uint32_t first, uint32_t number, const std::string_view* na
   thread_.Join();
   rangeFirst_ = first;
   rangeCount_ = number;
+  const LooseFileGuard* guard = LooseFileGuard::Current();
+  guard_ = guard ? guard->Snapshot() : nullptr;
   for (uint32_t i = 0; i < number; ++i) {
     names_[first + i].assign(names[i]);
     pending_[first + i].store(1, std::memory_order_relaxed);
@@ -79,6 +82,7 @@ int Preloader::Start(uint32_t first, uint32_t number, const std::string_view* na
 }
 
 void Preloader::LoadRange() {
+  const ScopedLooseFileGuard guarded(guard_.get());
   std::string path;
   for (uint32_t slot = rangeFirst_; slot < rangeFirst_ + rangeCount_; ++slot) {
     if (!thread_.CanContinue()) break;

@@ -9,6 +9,9 @@
 // SetBaseFolder halt it, Start refuses while it runs). The archive manager
 // is only read from both threads; archive members are read with positional
 // reads, so the threads never share a file position.
+//
+// A load started while a guard on loose files is in force (a script's
+// request) loads under a snapshot of that guard on the worker as well.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -22,6 +25,8 @@
 #include "resource/FileObject.h"
 
 namespace orrivel {
+
+class LooseFileGuard;
 
 enum PreloaderCode : int {
   kPreloadOk = 0,
@@ -98,6 +103,8 @@ class Preloader {
   std::string baseFolder_;  // empty: names are used unchanged
   uint32_t rangeFirst_ = 0;
   uint32_t rangeCount_ = 0;
+  // The starter's guard, as it judged when the load started.
+  std::shared_ptr<const LooseFileGuard> guard_;
   Event finished_;
   LoadThread thread_;
 };

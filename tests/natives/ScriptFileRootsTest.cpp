@@ -1,8 +1,9 @@
 // The files a script names stay inside the game folder and the save folder:
-// every native that opens, writes, renames or deletes a file, or loads a
-// library, is given names that leave them and answers its failure value,
-// and nothing outside changes. A destination the player chose in a file
-// dialog is the exception.
+// every native that opens, writes, renames or deletes a file, loads a
+// library, or loads a picture, sound, animation, layout or picture font by
+// name, is given names that leave them and answers its failure value, and
+// nothing outside changes or is read. A destination the player chose in a
+// file dialog is the exception.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,14 +15,20 @@
 #include <vector>
 
 #include "DirectCalls.h"
+#include "DisplayNativeRig.h"
 #include "SobAssembler.h"
+#include "SoundNativesRig.h"
+#include "elg/BmpWriter.h"
+#include "layout/LayoutWriter.h"
 #include "natives/AppNativePort.h"
 #include "natives/GameScriptHost.h"
 #include "natives/NativeCatalog.h"
 #include "natives/ProcessObjects.h"
+#include "platform/DesktopShell.h"
 #include "platform/FileDialogs.h"
 #include "resource/ArchiveManager.h"
 #include "resource/BaseFolder.h"
+#include "resource/ImageLoaderManager.h"
 #include "resource/TempFolder.h"
 
 namespace orrivel::testing {
@@ -29,9 +36,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ScriptFileRootsTest : public ::testing::Test {
+// On a screen of its own, with the built-in picture decoders, so that the
+// natives that load pictures by name have somewhere to put them.
+class ScriptFileRootsTest : public DisplayNativeRig {
  protected:
   void SetUp() override {
+    DisplayNativeRig::SetUp();
+    loaders_.RegisterBuiltInDecoders();
+    previousLoaders_ = Surface::SetLoaderManager(&loaders_);
     // top/GAME is the game folder, top/SAVE the save folder, top/OUTSIDE
     // the player's other files.
     top_.Write("OUTSIDE/VICTIM.TXT", std::string("victim"));
@@ -78,6 +90,8 @@ scene MAIN flags 8 8
     SetProcessObjects(previousObjects_);
     SetArchiveManager(oldArchives_);
     SetBaseFolderForTest(oldBase_);
+    Surface::SetLoaderManager(previousLoaders_);
+    DisplayNativeRig::TearDown();
   }
 
   uint32_t Call(const char* name, const std::vector<uint32_t>& cells) {
@@ -103,6 +117,8 @@ scene MAIN flags 8 8
   }
 
   TempFolder top_;
+  ImageLoaderManager loaders_;
+  ImageLoaderManager* previousLoaders_ = nullptr;
   ArchiveManager archives_;
   ProcessObjects objects_;
   std::unique_ptr<GameScriptHost> host_;
@@ -310,6 +326,133 @@ TEST_F(ScriptFileRootsTest, ScriptsCannotMakeCode) {
                                              "TOOL.SH"}));
   std::ifstream tool(top_.HostPath("GAME/TOOL.SH"), std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(tool), {}), "#!/bin/sh\n");
+}
+
+// A bitmap of the given depth (8 bits: a grey colour table), every pixel 0x40.
+std::vector<uint8_t> Bitmap(int32_t width, int32_t height, uint16_t bits) {
+  tools::BmpFile file;
+  file.width = width;
+  file.height = -height;
+  file.bitCount = bits;
+  if (bits == 8) {
+    for (int i = 0; i < 256; ++i) file.colors.insert(file.colors.end(), {uint8_t(i), uint8_t(i), uint8_t(i), 0});
+    file.colorsUsed = 256;
+  }
+  const size_t stride = (size_t(width) * bits / 8 + 3) & ~size_t(3);
+  file.data.assign(stride * size_t(height), 0x40);
+  return tools::WriteBmpFile(file);
+}
+
+// A native that loads a file by the name it is given: its answer, and the
+// answer that says the file could not be loaded.
+struct LoaderNative {
+  const char* what;
+  const char* file;
+  std::function<uint32_t(uint32_t name)> load;
+  uint32_t refused;
+};
+
+// Whatever loads a file by a script's name (pictures, picture fonts,
+// animations, layouts, the preloader's worker) reads it only inside the
+// roots, whichever way the search would reach it: an absolute path, ".."
+// past the top, a link inside the game folder, or a link in a search
+// folder that lies inside. The same files inside the game folder load.
+TEST_F(ScriptFileRootsTest, LoadersReadOnlyInsideTheRoots) {
+  tools::LadDocument lad;
+  lad.SetSequenceCount(1);
+  lad.frames = {{0, 1, 0, 0, 0}, {-1, 0, 0, 0, 0}};
+  lad.names = {{"A", 1, 2}};
+  tools::LagDocument lag;
+  lag.SetSequenceCount(1);
+  lag.frames = {{0, 10, 0, 0}, {-1, 0, 0, 0}};
+  lag.pictures = {{Bitmap(4, 2, 32), -1, 0}};
+  const std::vector<std::pair<std::string, std::vector<uint8_t>>> files = {
+      {"PIC.BMP", Bitmap(4, 2, 32)},
+      {"GLYPHS.BMP", Bitmap(16, 8, 8)},
+      {"ANIM.LAG", tools::WriteLag(lag)},
+      {"ANIM.LAD", tools::WriteLad(lad)},
+      {"MENU.LGM", tools::WriteLgm(tools::LgmDocument{}, tools::LgmForm::kControl)},
+  };
+  for (const auto& [name, bytes] : files) {
+    top_.Write("GAME/" + name, bytes);
+    top_.Write("OUTSIDE/" + name, bytes);
+  }
+  // A search folder inside the game folder holding a link out of it.
+  fs::create_directory_symlink(top_.HostPath("OUTSIDE"), top_.HostPath("GAME/SUB/OUT"));
+  ASSERT_EQ(Call("AddSearchFolder", {calls_->Text("SUB"), 1}), 0u);
+  const uint32_t font = Call("NativeCreateOutlineFont", {calls_->Text("IPAGothic"), 16});
+  ASSERT_NE(font, 0u);
+  const std::vector<LoaderNative> natives = {
+      {"picture", "PIC.BMP", [this](uint32_t n) { return Call("NativeLoadSurface", {n, 0}); }, 0},
+      {"picture font", "GLYPHS.BMP",
+       [this, font](uint32_t n) { return Call("NativeLoadPictureGlyphs", {font, n, 2, 8, 8, 0}); }, 1},
+      {"animation", "ANIM.LAG", [this](uint32_t n) { return Call("NativeLoadLagAnimation", {n, 0}); }, 0},
+      {"animation", "ANIM.LAD", [this](uint32_t n) { return Call("NativeLoadLadAnimation", {n}); }, 0},
+      {"layout", "MENU.LGM", [this](uint32_t n) { return Call("NativeLoadSpriteLayout", {n, 0, 0, 0}); }, 2},
+      {"preloaded file", "PIC.BMP",
+       [this](uint32_t n) {
+         EXPECT_EQ(Call("PreloadAllocate", {1}), 0u);
+         EXPECT_EQ(Call("PreloadStart", {0, 1, n}), 0u);
+         Call("PreloadWait", {});
+         return Call("PreloadGetSize", {0});
+       },
+       0},
+  };
+  for (const LoaderNative& native : natives) {
+    const std::string file = native.file;
+    for (const std::string& name : {top_.Internal() + "OUTSIDE\\" + file, "..\\OUTSIDE\\" + file, "LINK\\" + file,
+                                    "SUB\\..\\..\\OUTSIDE\\" + file, "OUT\\" + file}) {
+      EXPECT_EQ(native.load(calls_->Text(name)), native.refused) << native.what << " " << name;
+    }
+    for (const std::string& name : {file, top_.Internal() + "GAME\\" + file, "SUB\\..\\" + file}) {
+      EXPECT_NE(native.load(calls_->Text(name)), native.refused) << native.what << " " << name;
+    }
+  }
+}
+
+// A script moves the process's current folder, and opens a folder window,
+// only inside the roots; its names go on resolving against the game folder.
+TEST_F(ScriptFileRootsTest, TheCurrentFolderAndTheFolderWindowStayInsideTheRoots) {
+  const fs::path before = fs::current_path();
+  platform::RecordingDesktopShell shell;
+  platform::ScopedDesktopShell scopedShell(shell);
+  for (const std::string& folder : {top_.Internal() + "OUTSIDE", std::string("..\\OUTSIDE"), std::string("LINK"),
+                                    std::string("..\\"), std::string("C:\\"), std::string("\\\\server\\share")}) {
+    EXPECT_EQ(Call("SetCurrentFolder", {calls_->Text(folder)}), 0u) << folder;
+    EXPECT_EQ(fs::current_path(), before) << folder;
+    EXPECT_EQ(Call("OpenFolderWindow", {calls_->Text(folder)}), 1u) << folder;
+  }
+  EXPECT_TRUE(shell.Requests().empty());
+  EXPECT_EQ(Call("SetCurrentFolder", {calls_->Text("SUB")}), 1u);
+  EXPECT_EQ(fs::current_path(), fs::canonical(top_.HostPath("GAME/SUB")));
+  EXPECT_EQ(Call("FileOpen", {Call("FileCreate", {}), calls_->Text("IN.TXT")}), 0u);
+  EXPECT_EQ(Call("FileOpen", {Call("FileCreate", {}), calls_->Text("..\\OUTSIDE\\VICTIM.TXT")}), 5u);
+  fs::current_path(before);
+  EXPECT_EQ(Call("OpenFolderWindow", {calls_->Text("SUB")}), 0u);
+  EXPECT_EQ(Call("OpenFolderWindow", {calls_->Text(top_.Internal() + "SAVE")}), 0u);
+  ASSERT_EQ(shell.Requests().size(), 2u);
+  EXPECT_EQ(shell.Requests()[0].target, top_.Internal() + "GAME\\SUB");
+  EXPECT_EQ(shell.Requests()[1].target, top_.Internal() + "SAVE");
+}
+
+// Sounds by name: a buffer sound, a stream and a stream pair load from the
+// game folder and from nowhere else.
+class ScriptSoundRootsTest : public SoundNativesRig {};
+
+TEST_F(ScriptSoundRootsTest, SoundsLoadOnlyInsideTheRoots) {
+  TempFolder outside;
+  const std::vector<uint8_t> sound = MakeTestPcm(44100, 1, 16, std::vector<uint8_t>(4410, 0x10));
+  folder_.Write("SE.TPC", sound);
+  outside.Write("SE.TPC", sound);
+  const std::string away = fs::path(outside.Host()).filename().string();
+  for (const std::string& name : {outside.Internal() + "SE.TPC", "..\\" + away + "\\SE.TPC"}) {
+    EXPECT_EQ(Call(600, {Text(name), 0}), 0u) << name;
+    EXPECT_EQ(Call(602, {Text(name)}), 0u) << name;
+    EXPECT_EQ(Call(603, {Text("SE.TPC"), Text(name)}), 0u) << name;
+  }
+  EXPECT_NE(Call(600, {Text("SE.TPC"), 0}), 0u);
+  EXPECT_NE(Call(602, {Text("SE.TPC")}), 0u);
+  EXPECT_NE(Call(603, {Text("SE.TPC"), Text(folder_.Internal() + "SE.TPC")}), 0u);
 }
 
 }  // namespace

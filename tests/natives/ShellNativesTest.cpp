@@ -200,7 +200,10 @@ TEST_F(ShellNativesTest, ExportFileCopiesAGameFileToDisk) {
 TEST_F(ShellNativesTest, DesktopRequestsAreRecordedAndChangeNothing) {
   using Kind = platform::DesktopShell::RequestKind;
   EXPECT_EQ(harness_.Call("ShellOpen", {Arg::Text("https://example.invalid/")}).result, 0u);
-  EXPECT_EQ(harness_.Call("OpenFolderWindow", {Arg::Text("C:\\saves")}).result, 0u);
+  // The folder window opens on a folder of the game's own.
+  const std::string savedBase = SetBaseFolderForTest(Internal(folder_) + "\\");
+  EXPECT_EQ(harness_.Call("OpenFolderWindow", {Arg::Text("saves")}).result, 0u);
+  SetBaseFolderForTest(savedBase);
   for (const int32_t style : {1, 2}) {
     SCOPED_TRACE(style);
     EXPECT_EQ(harness_.Call("SetWallpaper", {Arg::Text("C:\\wall.bmp"), Arg::Int(style)}).result, 0u);
@@ -217,7 +220,7 @@ TEST_F(ShellNativesTest, DesktopRequestsAreRecordedAndChangeNothing) {
   EXPECT_EQ(kinds, (std::vector<Kind>{Kind::Open, Kind::Explore, Kind::SetWallpaper, Kind::SetWallpaper,
                                       Kind::ScreenSaverActive, Kind::ScreenSaverActive, Kind::StartScreenSaver}));
   EXPECT_EQ(shell_.Requests()[0].target, "https://example.invalid/");
-  EXPECT_EQ(shell_.Requests()[1].target, "C:\\saves");
+  EXPECT_EQ(shell_.Requests()[1].target, Internal(folder_) + "\\saves");
 }
 
 // A desktop that keeps its wallpaper in gsettings, whose programs are only
