@@ -25,10 +25,13 @@
 // ORRIVEL_NATIVES_FUZZ_RUNS=<count>[:<seed>[:<inputs per host>]] in the
 // environment makes a replay run (fuzz_NativesFuzz without libFuzzer) also
 // run that many seeded random inputs, in groups that share a script host
-// (64 by default), and report the number that ran. Each group is written to
-// ORRIVEL_NATIVES_FUZZ_RECORD (default "natives-group.bin") as it runs, an
-// input at a time, so the file a failed run leaves replays the failure; an
-// input that runs past 60 seconds ends the process (status 70).
+// (64 by default), and report the number that ran. Such a process writes
+// everything it runs to ORRIVEL_NATIVES_FUZZ_RECORD (default
+// "natives-run.bin") as it goes, an input at a time, every group from the
+// process's start on: the game lives as long as the process, so a fault may
+// need what earlier groups left in it, and the file a failed run leaves
+// replays the whole run in order, each group on a host of its own as it
+// ran. An input that runs past 60 seconds ends the process (status 70).
 // fuzz/run_natives_campaign.sh runs such seeded chunks in worlds of their
 // own and checks that nothing was written outside the game folder.
 #include <fcntl.h>
@@ -510,10 +513,15 @@ class CallSequence {
 // A group of inputs runs on one script host, one after another, each
 // finding what the ones before it left; the host is booted before the first
 // and everything the calls made is dropped after the last. A fuzz input is a
-// group of one, unless it begins with kGroupMagic: then it holds the group's
-// inputs, each as a 32-bit little-endian size and its bytes (what the seeded
-// runs record, so a failure found there replays as it happened).
+// group of one, unless it begins with a magic:
+// - kGroupMagic: it holds one group's inputs, each as a 32-bit little-endian
+//   size and its bytes;
+// - kRunMagic: it holds groups one after another in the same form, each
+//   begun by the size kNewHost (what the seeded runs record, so a failure
+//   found there replays as it happened, after all that ran before it).
 constexpr char kGroupMagic[4] = {'N', 'F', 'Z', 'G'};
+constexpr char kRunMagic[4] = {'N', 'F', 'Z', 'R'};
+constexpr uint32_t kNewHost = 0xFFFFFFFFu;
 
 // What the seeded runs report.
 struct Tally {
@@ -525,19 +533,32 @@ struct Span {
   size_t size;
 };
 
-std::vector<Span> SplitGroup(const uint8_t* data, size_t size) {
-  if (size < 4 || std::memcmp(data, kGroupMagic, 4) != 0) return {Span{data, size}};
-  std::vector<Span> inputs;
+using Group = std::vector<Span>;
+
+// The groups an input holds, in the order they run. A run's inputs before
+// its first host mark (there are none in what the seeded runs write) form a
+// group of their own; a cut last input runs as far as it goes.
+std::vector<Group> SplitInput(const uint8_t* data, size_t size) {
+  const bool group = size >= 4 && std::memcmp(data, kGroupMagic, 4) == 0;
+  const bool run = size >= 4 && std::memcmp(data, kRunMagic, 4) == 0;
+  if (!group && !run) return {Group{Span{data, size}}};
+  std::vector<Group> groups;
+  if (group) groups.emplace_back();
   size_t at = 4;
   while (at + 4 <= size) {
     const uint32_t length = uint32_t(data[at]) | (uint32_t(data[at + 1]) << 8) | (uint32_t(data[at + 2]) << 16) |
                             (uint32_t(data[at + 3]) << 24);
     at += 4;
+    if (run && length == kNewHost) {
+      groups.emplace_back();
+      continue;
+    }
+    if (groups.empty()) groups.emplace_back();
     const size_t taken = std::min<size_t>(length, size - at);
-    inputs.push_back(Span{data + at, taken});
+    groups.back().push_back(Span{data + at, taken});
     at += taken;
   }
-  return inputs;
+  return groups;
 }
 
 void RunCalls(FuzzGame& game, CallSequence& calls, const Span& input) {
@@ -560,28 +581,50 @@ void RunCalls(FuzzGame& game, CallSequence& calls, const Span& input) {
   calls.FreeBlocks();
 }
 
-// Seeded runs record each group as it goes and end a process whose input
-// hangs.
-struct GroupRecord {
-  int fd = -1;
-  off_t end = 0;
+// Seeded runs record every group the process runs as it goes, and end a
+// process whose input hangs.
+class RunRecord {
+ public:
+  // The process's record: made (empty) before the first group of a seeded
+  // run's process; null in every other run.
+  static RunRecord* OfProcess() {
+    static RunRecord* record = []() -> RunRecord* {
+      if (std::getenv("ORRIVEL_NATIVES_FUZZ_RUNS") == nullptr) return nullptr;
+      const char* path = std::getenv("ORRIVEL_NATIVES_FUZZ_RECORD");
+      // A file that cannot be made records nothing; the hang limit holds.
+      const int fd = ::open(path ? path : "natives-run.bin", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::signal(SIGALRM, &OnHang);
+      auto* made = new RunRecord(fd);
+      made->Write(kRunMagic, 4);
+      return made;
+    }();
+    return record;
+  }
 
-  void Begin() {
-    if (fd < 0) return;
-    (void)!::ftruncate(fd, 0);
-    (void)!::pwrite(fd, kGroupMagic, 4, 0);
-    end = 4;
-  }
+  void BeginHost() { WriteLength(kNewHost); }
   void Add(const uint8_t* data, size_t size) {
-    if (fd < 0) return;
-    const uint8_t length[4] = {uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16), uint8_t(size >> 24)};
-    (void)!::pwrite(fd, length, 4, end);
-    (void)!::pwrite(fd, data, size, end + 4);
-    end += off_t(4 + size);
+    WriteLength(uint32_t(size));
+    Write(data, size);
   }
+
+ private:
+  explicit RunRecord(int fd) : fd_(fd) {}
+  static void OnHang(int);
+  void WriteLength(uint32_t size) {
+    const uint8_t length[4] = {uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16), uint8_t(size >> 24)};
+    Write(length, 4);
+  }
+  // Straight to the file, so what a crashing process wrote is there.
+  void Write(const void* data, size_t size) {
+    (void)!::pwrite(fd_, data, size, end_);
+    end_ += off_t(size);
+  }
+
+  int fd_;
+  off_t end_ = 0;
 };
 
-void OnHang(int) {
+void RunRecord::OnHang(int) {
   static const char message[] = "NativesFuzz: an input ran past its time\n";
   (void)!::write(2, message, sizeof message - 1);
 #ifdef ORRIVEL_FUZZ_STACK_TRACE
@@ -591,9 +634,9 @@ void OnHang(int) {
   ::_exit(70);
 }
 
-void RunGroup(const std::vector<Span>& inputs, GroupRecord* record) {
+void RunGroup(const Group& inputs, RunRecord* record) {
   FuzzGame& game = Game();
-  if (record) record->Begin();
+  if (record) record->BeginHost();
   if (!game.Boot()) {
     ++g_tally.failedBoots;
     game.DropInput();
@@ -626,26 +669,22 @@ void RunRandomInputs() {
   unsigned long long seed = 1, perGroup = 64;
   if (end && *end == ':') seed = std::strtoull(end + 1, &end, 10);
   if (end && *end == ':') perGroup = std::max(1ull, std::strtoull(end + 1, &end, 10));
-  const char* path = std::getenv("ORRIVEL_NATIVES_FUZZ_RECORD");
-  GroupRecord record;
-  record.fd = ::open(path ? path : "natives-group.bin", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ::signal(SIGALRM, &OnHang);
+  RunRecord* record = RunRecord::OfProcess();
   std::mt19937_64 random(seed);
   std::vector<std::vector<uint8_t>> bytes;
   unsigned long long ran_ = 0;
   while (ran_ < runs) {
     const size_t count = size_t(std::min(perGroup, runs - ran_));
     bytes.assign(count, {});
-    std::vector<Span> inputs;
+    Group inputs;
     for (auto& input : bytes) {
       input.resize(1 + random() % 256);
       for (uint8_t& byte : input) byte = uint8_t(random());
       inputs.push_back(Span{input.data(), input.size()});
     }
-    RunGroup(inputs, &record);
+    RunGroup(inputs, record);
     ran_ += count;
   }
-  if (record.fd >= 0) ::close(record.fd);
   std::printf("NativesFuzz: %llu random inputs of seed %llu ran, %llu to a host: %llu native calls (%llu answered "
               "non-zero), %llu frames pumped, %llu hosts did not boot\n",
               runs, seed, perGroup, g_tally.calls, g_tally.answered, g_tally.pumps, g_tally.failedBoots);
@@ -654,7 +693,7 @@ void RunRandomInputs() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  RunGroup(SplitGroup(data, size), nullptr);
+  for (const Group& group : SplitInput(data, size)) RunGroup(group, RunRecord::OfProcess());
   RunRandomInputs();
   return 0;
 }

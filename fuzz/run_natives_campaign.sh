@@ -6,10 +6,11 @@
 # and the working folder. A chunk is clean when the program says it ran all
 # its inputs and nothing was reported; a clean chunk whose world holds
 # anything besides the run's own files and the empty HOME and XDG folders
-# wrote outside the game and save folders. Failed chunks are kept, with the
-# group of inputs they died in (natives-group.bin, replayable by the program
-# as a fuzz input); the tally goes to <out folder>/campaign.log. Run two of
-# these side by side at most.
+# wrote outside the game and save folders. Failed chunks are kept, with
+# every input their process ran up to its end (natives-run.bin, replayable by
+# the program as a fuzz input: the groups run in order, as they ran); the
+# tally goes to <out folder>/campaign.log. Run two of these side by side at
+# most.
 set -u
 program=$1; out=$2; seed=$3; chunks=$4; runs=$5
 mkdir -p "$out"
@@ -26,7 +27,7 @@ while [ "$i" -lt "$chunks" ]; do
   if grep -q "random inputs of seed $s ran" "$d/out.txt" &&
      ! grep -q "runtime error\|Sanitizer\|past its time" "$d/err.txt"; then
     extra=$(cd "$d" && find . -mindepth 1 |
-            grep -v -E '^\./(out\.txt|err\.txt|natives-group\.bin|home|tmp|xdg|xdg/(config|data|cache|state|runtime))$')
+            grep -v -E '^\./(out\.txt|err\.txt|natives-(run|group)\.bin|home|tmp|xdg|xdg/(config|data|cache|state|runtime))$')
     if [ -n "$extra" ]; then
       echo "OUTSIDE seed $s: $extra" >>"$out/campaign.log"
     else

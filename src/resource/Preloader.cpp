@@ -47,8 +47,13 @@ int Preloader::Allocate(uint32_t count) {
   return kPreloadOk;
 }
 
+void Preloader::TakeGuardInForce() {
+  if (const LooseFileGuard* guard = LooseFileGuard::Current()) guard_ = guard->Snapshot();
+}
+
 int Preloader::SetBaseFolder(std::optional<std::string_view> folder) {
   Halt();
+  TakeGuardInForce();
   if (!folder) {
     baseFolder_.clear();
     return kPreloadOk;
@@ -67,8 +72,7 @@ int Preloader::Start(uint32_t first, uint32_t number, const std::string_view* na
   thread_.Join();
   rangeFirst_ = first;
   rangeCount_ = number;
-  const LooseFileGuard* guard = LooseFileGuard::Current();
-  guard_ = guard ? guard->Snapshot() : nullptr;
+  TakeGuardInForce();
   for (uint32_t i = 0; i < number; ++i) {
     names_[first + i].assign(names[i]);
     pending_[first + i].store(1, std::memory_order_relaxed);

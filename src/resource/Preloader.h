@@ -10,8 +10,10 @@
 // is only read from both threads; archive members are read with positional
 // reads, so the threads never share a file position.
 //
-// A load started while a guard on loose files is in force (a script's
-// request) loads under a snapshot of that guard on the worker as well.
+// A preloader that a script's request started or pointed at a folder (a
+// guard on loose files in force) loads under a snapshot of that guard on
+// the worker, then and at every later start, also one a task makes after
+// the request has returned.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -95,6 +97,8 @@ class Preloader {
   // no longer pending.
   void Halt();
   bool IsReady(uint32_t slot) const;
+  // Keeps a snapshot of the guard in force, when there is one.
+  void TakeGuardInForce();
 
   std::unique_ptr<FileObject[]> entries_;
   std::vector<std::string> names_;
@@ -103,7 +107,8 @@ class Preloader {
   std::string baseFolder_;  // empty: names are used unchanged
   uint32_t rangeFirst_ = 0;
   uint32_t rangeCount_ = 0;
-  // The starter's guard, as it judged when the load started.
+  // The last guard in force at a start or a folder change, as it judged
+  // then.
   std::shared_ptr<const LooseFileGuard> guard_;
   Event finished_;
   LoadThread thread_;

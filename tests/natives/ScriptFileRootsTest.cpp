@@ -29,6 +29,7 @@
 #include "resource/ArchiveManager.h"
 #include "resource/BaseFolder.h"
 #include "resource/ImageLoaderManager.h"
+#include "resource/Preloader.h"
 #include "resource/TempFolder.h"
 
 namespace orrivel::testing {
@@ -408,6 +409,13 @@ TEST_F(ScriptFileRootsTest, LoadersReadOnlyInsideTheRoots) {
       EXPECT_NE(native.load(calls_->Text(name)), native.refused) << native.what << " " << name;
     }
   }
+  // A later load that a task starts on a preloader a script set going keeps
+  // the script's rules after the script's request has returned.
+  const std::string outside = top_.Internal() + "OUTSIDE\\PIC.BMP";
+  const std::string_view later[] = {outside};
+  ASSERT_EQ(objects_.Preloads().Start(0, 1, later), 0);
+  objects_.Preloads().Wait();
+  EXPECT_EQ(objects_.Preloads().GetEntrySize(0), 0u);
 }
 
 // A script moves the process's current folder, and opens a folder window,
