@@ -8,9 +8,11 @@
 // refused one ends the search as a bad path. Archive members are not files
 // of the player's: the archives themselves were opened by name.
 //
-// The engine's own loads run without a guard. A guard is in force only on
-// the thread that put it there; work handed to another thread takes a
-// snapshot along (see Preloader).
+// Outside a script's request (start-up, the program's own work between
+// frames) the search runs without a guard; what the engine loads by its own
+// names during a request lies in the game folder and passes. A guard is in
+// force only on the thread that put it there; work handed to another thread
+// takes a snapshot along (see Preloader).
 #include <memory>
 #include <string>
 
