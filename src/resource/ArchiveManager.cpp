@@ -30,6 +30,15 @@ bool IsLooseFile(const std::string& path, platform::FileInfo* findData) {
   return true;
 }
 
+// The guard's word on one loose file the search would read: a refused one
+// is passed over as if it were not there (it is never opened, so whether
+// it exists tells nothing), and the search remembers that it refused one.
+bool Allowed(const std::string& path, bool& refused) {
+  if (!LooseFileGuard::Refuses(path)) return true;
+  refused = true;
+  return false;
+}
+
 size_t SharedLength(std::string_view a, std::string_view b) {
   size_t n = 0;
   while (n < a.size() && n < b.size() && a[n] == b[n]) ++n;
@@ -104,16 +113,15 @@ int ArchiveManager::LoadFile(std::string_view name, BlockAlloc alloc, BlockFree 
       if (resolvedName) *resolvedName = path;
       return kFileOk;
     };
-    if (LooseFileGuard::Refuses(full)) return kFileBadPath;
-    int result = tryLoose(full);
+    bool refused = false;
+    int result = Allowed(full, refused) ? tryLoose(full) : -1;
     if (result >= 0) return result;
     std::vector<std::string> joined;
     if (kind == 2) {
       for (const std::string& folder : searchFolders_) {
         std::string path;
         if (MakeFullPath(path, name, folder) == 0) continue;
-        if (LooseFileGuard::Refuses(path)) return kFileBadPath;
-        result = tryLoose(path);
+        result = Allowed(path, refused) ? tryLoose(path) : -1;
         if (result >= 0) return result;
         joined.push_back(std::move(path));
       }
@@ -131,7 +139,7 @@ int ArchiveManager::LoadFile(std::string_view name, BlockAlloc alloc, BlockFree 
         return kFileOk;
       }
     }
-    return kFileNotFound;
+    return refused ? kFileBadPath : kFileNotFound;
   } catch (...) {
     return kFileInternalFailure;
   }
@@ -168,20 +176,14 @@ Stream* ArchiveManager::OpenStream(std::string_view name, std::string* resolvedN
       *error = kFileOk;
       return true;
     };
-    auto refused = [&](const std::string& path) {
-      if (!LooseFileGuard::Refuses(path)) return false;
-      *error = kFileBadPath;
-      return true;
-    };
-    if (refused(full)) return nullptr;
-    if (tryLoose(full)) return result;
+    bool refused = false;
+    if (Allowed(full, refused) && tryLoose(full)) return result;
     std::vector<std::string> joined;
     if (kind == 2) {
       for (const std::string& folder : searchFolders_) {
         std::string path;
         if (MakeFullPath(path, name, folder) == 0) continue;
-        if (refused(path)) return nullptr;
-        if (tryLoose(path)) return result;
+        if (Allowed(path, refused) && tryLoose(path)) return result;
         joined.push_back(std::move(path));
       }
     }
@@ -215,7 +217,7 @@ Stream* ArchiveManager::OpenStream(std::string_view name, std::string* resolvedN
         return result;
       }
     }
-    *error = kFileNotFound;
+    *error = refused ? kFileBadPath : kFileNotFound;
     return nullptr;
   } catch (...) {
     *error = kFileInternalFailure;
@@ -265,17 +267,16 @@ int ArchiveManager::FindFile(std::string* fullPath, std::string_view name, platf
   const int kind = MakeFullPath(full, name);
   if (kind == 0) return 1;
   if (fullPath) *fullPath = full;
-  if (LooseFileGuard::Refuses(full)) return 1;
-  if (IsLooseFile(full, findData)) return 0;
-  if (kind == 1) return 2;
+  bool refused = false;
+  if (Allowed(full, refused) && IsLooseFile(full, findData)) return 0;
+  if (kind == 1) return refused ? 1 : 2;
   for (const std::string& folder : searchFolders_) {
     std::string path;
     if (MakeFullPath(path, name, folder) == 0) continue;
     if (fullPath) *fullPath = path;
-    if (LooseFileGuard::Refuses(path)) return 1;
-    if (IsLooseFile(path, findData)) return 0;
+    if (Allowed(path, refused) && IsLooseFile(path, findData)) return 0;
   }
-  return 3;
+  return refused ? 1 : 3;
 }
 
 int ArchiveManager::OpenLooseFile(platform::File* file, std::string_view name, bool, std::string* fullPath) const {
@@ -284,28 +285,31 @@ int ArchiveManager::OpenLooseFile(platform::File* file, std::string_view name, b
   const int kind = MakeFullPath(full, name);
   if (kind == 0) return 1;
   if (fullPath) *fullPath = full;
-  if (LooseFileGuard::Refuses(full)) return 1;
-  *file = OpenForRead(full);
-  if (file->IsOpen()) return 0;
+  bool refused = false;
+  if (Allowed(full, refused)) {
+    *file = OpenForRead(full);
+    if (file->IsOpen()) return 0;
+  }
   if (kind == 1) return 1;
   for (const std::string& folder : searchFolders_) {
     std::string path;
     if (MakeFullPath(path, name, folder) == 0) continue;
     if (fullPath) *fullPath = path;
-    if (LooseFileGuard::Refuses(path)) return 1;
+    if (!Allowed(path, refused)) continue;
     *file = OpenForRead(path);
     if (file->IsOpen()) return 0;
   }
-  return 2;
+  return refused ? 1 : 2;
 }
 
 int ArchiveManager::FindFileOrMember(std::string* fullPath, std::string_view name,
                                      platform::FileInfo* findData) const {
   const int found = FindFile(fullPath, name, findData);
   if (found == 0) return 0;
-  if (found == 1) return 1;
   std::string full;
   const int kind = MakeFullPath(full, name);
+  if (kind == 0) return 1;
+  // A loose file the guard refused leaves the archives to look in.
   if (HasMember(full)) return -1;
   if (kind == 2) {
     for (const std::string& folder : searchFolders_) {
@@ -313,7 +317,7 @@ int ArchiveManager::FindFileOrMember(std::string* fullPath, std::string_view nam
       if (MakeFullPath(path, name, folder) != 0 && HasMember(path)) return -1;
     }
   }
-  return 2;
+  return found == 1 ? 1 : 2;
 }
 
 bool ArchiveManager::HasMember(std::string_view path) const {

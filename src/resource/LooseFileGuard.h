@@ -3,10 +3,12 @@
 // runs. A script names files, and the archive search turns a name into a
 // file on disk: under the base folder, under a search folder, or wherever
 // an absolute name points. While a guard is in force on a thread, every
-// loose file the search would read there is first put to the guard, found
-// or not (so a refusal does not tell whether the file is there), and a
-// refused one ends the search as a bad path. Archive members are not files
-// of the player's: the archives themselves were opened by name.
+// loose file the search would read there is first put to the guard, and a
+// refused one is passed over unopened, as if it were not there (so a
+// refusal does not tell whether the file exists); a search that then finds
+// nothing answers a bad path rather than a missing file. Archive members
+// are not files of the player's (the archives themselves were opened by
+// name) and are found as before.
 //
 // Outside a script's request (start-up, the program's own work between
 // frames) the search runs without a guard; what the engine loads by its own

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "TempFolder.h"
 #include "lpk/LpkWriter.h"
 #include "resource/BaseFolder.h"
@@ -10,6 +16,7 @@
 #include "base/Cp932.h"
 #include "resource/LpkDecoder.h"
 #include "resource/LpkSettings.h"
+#include "resource/LooseFileGuard.h"
 
 namespace orrivel {
 namespace {
@@ -156,6 +163,82 @@ TEST_F(ArchiveManagerTest, SearchFoldersComeBetweenLooseFilesAndMounts) {
   EXPECT_EQ(manager_.RemoveSearchFolder(std::string_view("extra"), 0), 0);
   EXPECT_EQ(manager_.RemoveSearchFolder(std::nullopt, -1), -1);
   EXPECT_EQ(manager_.GetSearchFolder(0), nullptr);
+}
+
+// Refuses every path under one folder and notes what it was asked.
+class FolderGuard final : public LooseFileGuard {
+ public:
+  explicit FolderGuard(const std::string& refused) : refused_(cp932::ToLower(refused)) {}
+  bool Allows(const std::string& fullPath) const override {
+    asked.push_back(fullPath);
+    return cp932::ToLower(fullPath).rfind(refused_, 0) != 0;
+  }
+  std::shared_ptr<const LooseFileGuard> Snapshot() const override { return std::make_shared<FolderGuard>(*this); }
+
+  mutable std::vector<std::string> asked;
+
+ private:
+  std::string refused_;
+};
+
+// While a guard is in force, every road to a loose file puts the file to it
+// before looking (a missing file is refused as an existing one is, so a
+// refusal tells nothing of what is there); a refused file is passed over,
+// also when a search folder leads to it, and a search left with nothing
+// answers a bad path. Archive members are found as before; without the
+// guard the same names load.
+TEST_F(ArchiveManagerTest, AGuardInForceJudgesEveryLooseFileBeforeItIsLookedFor) {
+  folder_.Write("open/a.txt", "open");
+  folder_.Write("shut/a.txt", "shut");
+  folder_.Write("shut/only.txt", "only in the shut search folder");
+  WriteArchive("open/M.LPK", {{"m.txt", Bytes("member"), false, false}});
+  ASSERT_EQ(manager_.AddSearchFolder("SHUT", true), 0);
+  ASSERT_EQ(manager_.Mount("OPEN\\M.LPK", kNoMountId, false, true, nullptr), 0);
+  struct Road {
+    const char* name;
+    std::function<int(const std::string&)> open;
+    int badPath;
+  };
+  const std::vector<Road> roads = {
+      {"LoadFile", [this](const std::string& n) { int code = 0; Load(n, &code); return code; }, kFileBadPath},
+      {"OpenStream",
+       [this](const std::string& n) {
+         int code = 0;
+         StreamPtr stream(manager_.OpenStream(n, nullptr, &code, true));
+         return code;
+       },
+       kFileBadPath},
+      {"FindFile", [this](const std::string& n) { return manager_.FindFile(nullptr, n, nullptr); }, 1},
+      {"FindFileOrMember", [this](const std::string& n) { return manager_.FindFileOrMember(nullptr, n, nullptr); }, 1},
+      {"OpenLooseFile",
+       [this](const std::string& n) {
+         platform::File file;
+         return manager_.OpenLooseFile(&file, n, true, nullptr);
+       },
+       1},
+  };
+  FolderGuard guard(folder_.Internal() + "shut\\");
+  {
+    const ScopedLooseFileGuard scope(&guard);
+    for (const Road& road : roads) {
+      for (const char* name : {"SHUT\\A.TXT", "SHUT\\NONE.TXT", "ONLY.TXT"}) {
+        EXPECT_EQ(road.open(name), road.badPath) << road.name << " " << name;
+      }
+      EXPECT_EQ(road.open(folder_.Internal() + "shut\\none.txt"), road.badPath) << road.name;
+      EXPECT_EQ(road.open("OPEN\\A.TXT"), 0) << road.name;
+    }
+    const std::string missing = cp932::ToLower(folder_.Internal() + "shut\\none.txt");
+    EXPECT_NE(std::find_if(guard.asked.begin(), guard.asked.end(),
+                           [&](const std::string& asked) { return cp932::ToLower(asked) == missing; }),
+              guard.asked.end());
+    // The member's name also leads into the shut search folder.
+    int code = 0;
+    EXPECT_EQ(Load("OPEN\\M.TXT", &code), "member");
+    EXPECT_EQ(manager_.FindFileOrMember(nullptr, "OPEN\\M.TXT", nullptr), -1);
+  }
+  int code = 0;
+  EXPECT_EQ(Load("SHUT\\A.TXT", &code), "shut");
+  EXPECT_EQ(Load("ONLY.TXT", &code), "only in the shut search folder");
 }
 
 // Sizes are 32 bits: a loose file of 4 GiB or more is refused by both
