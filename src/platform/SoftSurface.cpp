@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/LargePages.h"
 #include "platform/PixelLayout.h"
 
 namespace orrivel::platform {
@@ -41,6 +42,10 @@ int SoftSurface::Create(int32_t width, int32_t height, const SurfacePixelFormat&
   // Far beyond any screen; keeps every offset inside 32-bit signed arithmetic.
   if (pitch > 0x7FFFFFFF || size > 0x7FFFFFFF) return kSurfaceOutOfMemory;
   try {
+    // Made first and then filled: the pages of a screen-sized surface are
+    // brought in together before the fill, not one fault at a time.
+    pixels_.reserve(size_t(size));
+    PrepareForFirstTouch(pixels_.data(), size_t(size));
     pixels_.assign(size_t(size), 0);
   } catch (const std::bad_alloc&) {
     pixels_.clear();

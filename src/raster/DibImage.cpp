@@ -5,10 +5,23 @@
 #include <cstring>
 #include <new>
 
+#include "platform/LargePages.h"
 #include "raster/ImageSize.h"
 #include "resource/BitmapInfoHeader.h"
 
 namespace orrivel {
+
+namespace {
+
+// The pixel block comes zeroed from the platform's block allocator, not
+// from new[]: a picture then starts cleared without a pass over its pixels,
+// a screen-sized one on large pages, and the pages a picture never draws
+// on (a back canvas waiting for its first transition) are never touched at
+// all. The block is given back through ReleaseBlock only: the member's own
+// deleter never sees it.
+void ReleaseBlock(std::unique_ptr<uint8_t[]>& block) { platform::ReleaseZeroedBlock(block.release()); }
+
+}  // namespace
 
 DibImage::~DibImage() { Free(); }
 
@@ -46,12 +59,12 @@ int DibImage::Create(int32_t width, int32_t height, uint8_t bitsPerPixel, bool u
   // Cleared: callers draw only parts of a new picture (a face inside its
   // bevel, glyphs with their shadow), and the rest must read as nothing
   // drawn rather than whatever the allocator left there.
-  buffer_.reset(new (std::nothrow) uint8_t[size_t(allocation)]());
+  buffer_.reset(platform::AllocateZeroedBlock(size_t(allocation)));
   if (!buffer_) return 2;
   if (useSection && bitsPerPixel == 8) {
     sectionColors_.reset(new (std::nothrow) uint32_t[256]);
     if (!sectionColors_) {
-      buffer_.reset();
+      ReleaseBlock(buffer_);
       return 2;
     }
     for (uint32_t i = 0; i < 256; ++i) sectionColors_[i] = i * 0x010101u;
@@ -69,7 +82,7 @@ int DibImage::Create(int32_t width, int32_t height, uint8_t bitsPerPixel, bool u
 }
 
 void DibImage::Free() {
-  buffer_.reset();
+  ReleaseBlock(buffer_);
   sectionColors_.reset();
   pixels_ = nullptr;
   palette_.reset();
