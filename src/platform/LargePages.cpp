@@ -15,7 +15,9 @@ constexpr size_t kSmallPage = 4096;
 // quarter of its mapping is spare.
 constexpr size_t kLargeBlock = kLargePage * 3 / 4;
 // The block's own bookkeeping sits in front of it: the length of its
-// mapping, 0 for a block from calloc. 64 bytes keep the block on a cache
+// mapping, 0 for a block from calloc. A mapped block has a small page of
+// its own for it, so that writing it does not bring in the block's first
+// large page; a block from calloc has 64 bytes, which keep it on a cache
 // line.
 constexpr size_t kHeader = 64;
 
@@ -33,10 +35,7 @@ constexpr bool kMapLargeBlocks = true;
 
 size_t RoundUp(size_t value, size_t unit) { return (value + unit - 1) / unit * unit; }
 
-uint8_t* WithHeader(uint8_t* start, size_t mapped) {
-  std::memcpy(start, &mapped, sizeof mapped);
-  return start + kHeader;
-}
+void WriteHeader(uint8_t* block, size_t mapped) { std::memcpy(block - kHeader, &mapped, sizeof mapped); }
 
 // Asks that the whole 2 MiB stretches inside [data, data + bytes) be backed
 // by large pages when first touched.
@@ -51,44 +50,48 @@ void PreferLargePages(void* data, size_t bytes) {
 #endif
 }
 
-// A mapping of whole large pages starting on a large-page boundary: a
-// larger one is made and the ends that do not fit are handed back.
+// Whole large pages starting on a large-page boundary, with one small page
+// in front for the bookkeeping: a larger mapping is made and the ends that
+// do not fit are handed back. Returns the block, null when refused.
 uint8_t* MapLargeBlock(size_t length) {
-  const size_t reach = length + kLargePage;
+  const size_t reach = kSmallPage + length + kLargePage;
   void* mapped = mmap(nullptr, reach, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (mapped == MAP_FAILED) return nullptr;
   const uintptr_t first = reinterpret_cast<uintptr_t>(mapped);
-  const uintptr_t aligned = RoundUp(first, kLargePage);
-  if (aligned > first) munmap(mapped, aligned - first);
+  const uintptr_t block = RoundUp(first + kSmallPage, kLargePage);
+  const uintptr_t kept = block - kSmallPage;
+  if (kept > first) munmap(mapped, kept - first);
   const uintptr_t end = first + reach;
-  if (end > aligned + length) munmap(reinterpret_cast<void*>(aligned + length), end - (aligned + length));
-  auto* start = reinterpret_cast<uint8_t*>(aligned);
-  PreferLargePages(start, length);
-  return start;
+  if (end > block + length) munmap(reinterpret_cast<void*>(block + length), end - (block + length));
+  PreferLargePages(reinterpret_cast<void*>(block), length);
+  return reinterpret_cast<uint8_t*>(block);
 }
 
 }  // namespace
 
 uint8_t* AllocateZeroedBlock(size_t bytes) {
-  if (bytes > SIZE_MAX - kHeader - kLargePage * 2) return nullptr;
-  const size_t whole = bytes + kHeader;
-  if (kMapLargeBlocks && whole >= kLargeBlock) {
-    const size_t length = RoundUp(whole, kLargePage);
-    if (uint8_t* start = MapLargeBlock(length)) return WithHeader(start, length);
+  if (bytes > SIZE_MAX - kSmallPage - kLargePage * 2) return nullptr;
+  if (kMapLargeBlocks && bytes >= kLargeBlock) {
+    const size_t length = RoundUp(bytes, kLargePage);
+    if (uint8_t* block = MapLargeBlock(length)) {
+      WriteHeader(block, length);
+      return block;
+    }
   }
-  auto* start = static_cast<uint8_t*>(std::calloc(whole, 1));
-  return start != nullptr ? WithHeader(start, 0) : nullptr;
+  auto* start = static_cast<uint8_t*>(std::calloc(bytes + kHeader, 1));
+  if (start == nullptr) return nullptr;
+  WriteHeader(start + kHeader, 0);
+  return start + kHeader;
 }
 
 void ReleaseZeroedBlock(uint8_t* block) {
   if (block == nullptr) return;
-  uint8_t* start = block - kHeader;
   size_t mapped = 0;
-  std::memcpy(&mapped, start, sizeof mapped);
+  std::memcpy(&mapped, block - kHeader, sizeof mapped);
   if (mapped != 0) {
-    munmap(start, mapped);
+    munmap(block - kSmallPage, kSmallPage + mapped);
   } else {
-    std::free(start);
+    std::free(block - kHeader);
   }
 }
 
