@@ -122,13 +122,15 @@ struct AlphaItems {
   }
 };
 
-// Words copied forward, overlapping or not.
+// Words copied forward, overlapping or not: four at a time when the source
+// is not among the next four written, so each step reads only final words.
+// Copies are mostly short, where a call of memcpy costs more than the copy.
 inline void CopyWords(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n, bool overlap) {
-  if (!overlap) {
-    std::memcpy(d, s, n * 4);
-    return;
+  std::uint64_t i = 0;
+  if (!overlap || d - s >= 16) {
+    for (; i + 4 <= n; i += 4) Store128(d + i * 4, Load128(s + i * 4));
   }
-  for (std::uint64_t i = 0; i < n; ++i) Store32(d + i * 4, Load32(s + i * 4));
+  for (; i < n; ++i) Store32(d + i * 4, Load32(s + i * 4));
 }
 
 // Palette indices into 4-byte pixels.
@@ -232,18 +234,24 @@ struct GrayItems {
 
 // Walks a plane item by item in picture order, splitting every command at
 // row ends, and refuses anything that would leave the plane or read an item
-// not yet written.
+// not yet written. Most commands stay inside the current row and take one
+// call of the item writer; only those that reach a row end are split.
 template <class Items>
 class PlaneCursor {
  public:
   PlaneCursor(const Plane& plane, const Items& items)
-      : plane_(plane), items_(items), total_(plane.width * plane.height) {}
+      : plane_(plane), items_(items), total_(plane.width * plane.height), rowBase_(plane.base) {}
 
-  bool Literal(const std::uint8_t* source, std::uint64_t n) {
+  [[gnu::always_inline]] bool Literal(const std::uint8_t* source, std::uint64_t n) {
+    if (InRow(n)) {
+      items_.Literal(Here(), source, n);
+      Step(n);
+      return true;
+    }
     if (n > total_ - pos_) return false;
     while (n) {
       const std::uint64_t chunk = std::min(n, plane_.width - col_);
-      items_.Literal(At(row_, col_), source, chunk);
+      items_.Literal(Here(), source, chunk);
       source += chunk * Items::kSource;
       Advance(chunk);
       n -= chunk;
@@ -251,19 +259,61 @@ class PlaneCursor {
     return true;
   }
 
-  bool Fill(const std::uint8_t* value, std::uint64_t n) {
+  [[gnu::always_inline]] bool Fill(const std::uint8_t* value, std::uint64_t n) {
+    if (InRow(n)) {
+      items_.Fill(Here(), value, n);
+      Step(n);
+      return true;
+    }
     if (n > total_ - pos_) return false;
     while (n) {
       const std::uint64_t chunk = std::min(n, plane_.width - col_);
-      items_.Fill(At(row_, col_), value, chunk);
+      items_.Fill(Here(), value, chunk);
       Advance(chunk);
       n -= chunk;
     }
     return true;
   }
 
-  bool BackCopy(std::uint64_t distance, std::uint64_t n) {
-    if (distance == 0 || distance > pos_ || n > total_ - pos_) return false;
+  [[gnu::always_inline]] bool BackCopy(std::uint64_t distance, std::uint64_t n) {
+    if (distance == 0 || distance > pos_) return false;
+    // Within the current row, or from the row above into the current one
+    // without reaching either row's end: one copy.
+    if (InRow(n)) {
+      if (distance <= col_) {
+        std::uint8_t* d = Here();
+        items_.Copy(d, d - distance * Items::kStride, n, distance < n);
+        Step(n);
+        return true;
+      }
+      const std::uint64_t back = distance - col_;
+      if (back <= plane_.width && n <= back) {
+        items_.Copy(Here(), rowBase_ - plane_.rowStep + std::int64_t((plane_.width - back) * Items::kStride), n,
+                    false);
+        Step(n);
+        return true;
+      }
+    }
+    return SplitBackCopy(distance, n);
+  }
+
+  // Copies the pixel `rows` rows above, `dx` columns aside (-1, 0 or 1).
+  [[gnu::always_inline]] bool RowAbove(std::uint64_t rows, int dx) {
+    if (pos_ >= total_ || rows > row_) return false;
+    if (dx < 0 && col_ == 0) return false;
+    if (dx > 0 && col_ + 1 >= plane_.width) return false;
+    std::uint8_t* d = Here();
+    items_.Copy(d, d - std::int64_t(rows) * plane_.rowStep + dx * std::int64_t(Items::kStride), 1, false);
+    Advance(1);
+    return true;
+  }
+
+  bool Complete() const { return pos_ == total_; }
+
+ private:
+  // A back copy that may cross row ends, in the source or the destination.
+  bool SplitBackCopy(std::uint64_t distance, std::uint64_t n) {
+    if (n > total_ - pos_) return false;
     std::uint64_t sourceRow = row_;
     std::uint64_t sourceCol = col_ - distance;
     if (distance > col_) {
@@ -282,7 +332,7 @@ class PlaneCursor {
       const std::uint64_t chunk =
           std::min({n, plane_.width - col_, plane_.width - sourceCol});
       const bool overlap = sourceRow == row_ && distance < chunk;
-      items_.Copy(At(row_, col_), At(sourceRow, sourceCol), chunk, overlap);
+      items_.Copy(Here(), At(sourceRow, sourceCol), chunk, overlap);
       Advance(chunk);
       n -= chunk;
       sourceCol += chunk;
@@ -294,21 +344,17 @@ class PlaneCursor {
     return true;
   }
 
-  // Copies the pixel `rows` rows above, `dx` columns aside (-1, 0 or 1).
-  bool RowAbove(std::uint64_t rows, int dx) {
-    if (pos_ >= total_ || rows > row_) return false;
-    if (dx < 0 && col_ == 0) return false;
-    if (dx > 0 && col_ + 1 >= plane_.width) return false;
-    items_.Copy(At(row_, col_), At(row_ - rows, col_ + dx), 1, false);
-    Advance(1);
-    return true;
-  }
-
-  bool Complete() const { return pos_ == total_; }
-
- private:
   std::uint8_t* At(std::uint64_t row, std::uint64_t col) const {
     return plane_.base + std::int64_t(row) * plane_.rowStep + std::int64_t(col * Items::kStride);
+  }
+  std::uint8_t* Here() const { return rowBase_ + col_ * Items::kStride; }
+  // True when `n` items fit in the current row without ending it (and the
+  // plane is not yet full, so that the row is one of the plane's).
+  bool InRow(std::uint64_t n) const { return n < plane_.width - col_ && pos_ < total_; }
+  // Moves on inside the row: the caller knows the row does not end.
+  void Step(std::uint64_t n) {
+    pos_ += n;
+    col_ += n;
   }
   void Advance(std::uint64_t n) {
     pos_ += n;
@@ -316,6 +362,7 @@ class PlaneCursor {
     if (col_ == plane_.width) {
       col_ = 0;
       ++row_;
+      rowBase_ += plane_.rowStep;
     }
   }
 
@@ -325,6 +372,7 @@ class PlaneCursor {
   std::uint64_t pos_ = 0;
   std::uint64_t row_ = 0;
   std::uint64_t col_ = 0;
+  std::uint8_t* rowBase_;  // item (row_, 0)
 };
 
 // A byte plane in one run of memory, items in picture order: commands need
@@ -579,15 +627,18 @@ void MergeAlphaRow(std::uint8_t* pixels, const std::uint8_t* alpha, std::uint64_
   for (; i < n; ++i) pixels[i * 4 + 3] = alpha[i];
 }
 
+// Puts the first `count` alpha bytes, in picture order, into the plane's
+// pixels (the plane's base points at the fourth byte of the first pixel).
+// Last row first: the colour stream has just written the rows in picture
+// order, so the last ones are the ones still in the cache.
 void MergeAlpha(const Plane& plane, const std::uint8_t* alpha, std::uint64_t count) {
-  for (std::uint64_t row = 0; count > 0; ++row) {
-    const std::uint64_t n = std::min(count, plane.width);
-    MergeAlphaRow(plane.base + std::int64_t(row) * plane.rowStep - 3, alpha, n);
-    alpha += n;
-    count -= n;
+  if (plane.width == 0) return;
+  for (std::uint64_t row = (count + plane.width - 1) / plane.width; row-- > 0;) {
+    const std::uint64_t first = row * plane.width;
+    MergeAlphaRow(plane.base + std::int64_t(row) * plane.rowStep - 3, alpha + first,
+                  std::min(count - first, plane.width));
   }
 }
-
 
 // Byte-form commands (palettes, indices, alpha).
 template <class Cursor>
