@@ -11,7 +11,6 @@
 #include <emmintrin.h>
 #endif
 
-
 namespace orrivel {
 namespace {
 
@@ -437,19 +436,23 @@ inline void FillRuns(std::uint8_t* d, std::uint8_t byte, std::uint64_t n) {
   for (std::uint64_t i = 0; i < n; i += 16) Store16(d + i, v);
 }
 
-// A copy from `distance` bytes back, in order. From sixteen bytes back or
-// more, each 16-byte step reads only bytes already final; nearer ones repeat
-// their pattern byte by byte (one byte back is a fill). May run up to 15
-// bytes past the `n` it gives.
+// A copy from `distance` bytes back, in order, so that a near source
+// repeats its pattern. What it writes repeats every `distance` bytes, so
+// also every `period` bytes, the least whole number of patterns of at least
+// sixteen bytes: after the first `period - distance` bytes, which go one by
+// one (none when the distance is sixteen or more), every 16-byte step copies
+// from one period back, bytes already final. One byte back is a fill. May
+// run up to 15 bytes past the `n` it gives.
 inline void CopyRuns(std::uint8_t* d, std::uint64_t distance, std::uint64_t n) {
-  const std::uint8_t* s = d - distance;
-  if (distance >= 16) {
-    for (std::uint64_t i = 0; i < n; i += 16) Copy16(d + i, s + i);
-  } else if (distance == 1) {
-    FillRuns(d, s[0], n);
-  } else {
-    for (std::uint64_t i = 0; i < n; ++i) d[i] = s[i];
+  if (distance == 1) {
+    FillRuns(d, d[-1], n);
+    return;
   }
+  std::uint64_t period = distance;
+  while (period < 16) period += distance;
+  std::uint64_t i = 0;
+  for (; i < n && i < period - distance; ++i) d[i] = d[i - distance];
+  for (; i < n; i += 16) Copy16(d + i, d + i - period);
 }
 
 // Byte form into a scratch plane of `total` bytes followed by kScratchSlack
