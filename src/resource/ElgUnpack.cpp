@@ -374,45 +374,6 @@ class PlaneCursor {
   std::uint8_t* rowBase_;  // item (row_, 0)
 };
 
-// A byte plane in one run of memory, items in picture order: commands need
-// no splitting at row ends. Gives the same items as PlaneCursor<ByteItems>
-// over rows laid end to end.
-class LinearCursor {
- public:
-  LinearCursor(std::uint8_t* base, std::uint64_t total) : base_(base), total_(total) {}
-
-  bool Literal(const std::uint8_t* source, std::uint64_t n) {
-    if (n > total_ - pos_) return false;
-    std::memcpy(base_ + pos_, source, n);
-    pos_ += n;
-    return true;
-  }
-  bool Fill(const std::uint8_t* value, std::uint64_t n) {
-    if (n > total_ - pos_) return false;
-    std::memset(base_ + pos_, *value, n);
-    pos_ += n;
-    return true;
-  }
-  bool BackCopy(std::uint64_t distance, std::uint64_t n) {
-    if (distance == 0 || distance > pos_ || n > total_ - pos_) return false;
-    std::uint8_t* d = base_ + pos_;
-    if (distance >= n) {
-      std::memcpy(d, d - distance, n);
-    } else {
-      CopyForward(d, d - distance, n);
-    }
-    pos_ += n;
-    return true;
-  }
-  bool Complete() const { return pos_ == total_; }
-  std::uint64_t Done() const { return pos_; }
-
- private:
-  std::uint8_t* base_;
-  std::uint64_t total_;
-  std::uint64_t pos_ = 0;
-};
-
 // Sixteen bytes moved at once, unaligned.
 inline void Copy16(std::uint8_t* d, const std::uint8_t* s) {
   std::uint8_t v[16];
