@@ -634,58 +634,100 @@ bool BlendMaskedColorAtMmx(int x, int y, uint8_t red, uint8_t green, uint8_t blu
 namespace {
 
 #if ORRIVEL_HAVE_SSE2
-// Filters one source row across: out[x] = lerp(p[ix], p[ix + 1], fx), two
-// destination pixels per step. pairAt(row, ix) gives the pixels ix and
-// ix + 1 in the low 64 bits.
-template <typename Pair>
-void FilterAcross(uint32_t* out, const uint8_t* row, int width, const ScaleStep& step,
-                  Pair pairAt) {
+// lerp of 16-bit lanes a toward b (each 0 to 255), as a + ((b - a) * f >> 8)
+// with twice the fractions in f2: (b - a) * 128 fits a signed lane, and the
+// high half of its product with 2f is (b - a) * f / 256 rounded down, so one
+// multiply does and no shift follows it.
+inline Vec LerpLanes(Vec a, Vec b, Vec f2) {
+  return _mm_add_epi16(a, _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(b, a), 7), f2));
+}
+
+// Two destination pixels from their source pairs p and q (pixels ix and
+// ix + 1 in the low 64 bits of each) by twice their fractions in f2, four
+// lanes each.
+inline Vec MixPairs(Vec p, Vec q, Vec f2) {
   const Vec zero = _mm_setzero_si128();
-  const Vec full = _mm_set1_epi16(256);
+  const Vec both = _mm_unpacklo_epi32(p, q);  // [left p, left q, right p, right q]
+  return LerpLanes(_mm_unpacklo_epi8(both, zero), _mm_unpackhi_epi8(both, zero), f2);
+}
+
+// The SSE2 walk keeps its filtered rows as 16-bit lanes, two pixels to a
+// vector (element k holds pixels 2k and 2k + 1): the down pass then needs
+// no unpacking and the across pass no packing.
+constexpr int LaneVectors(int width) { return (width + 1) / 2; }
+
+// Where every destination pixel of a row reads: the source column of its
+// left pixel, and twice its fraction spread over the four lanes of its pixel
+// as MixPairs takes them (two vectors for each whole group of four pixels).
+// Every row restarts x alike, so one table serves them all.
+struct AcrossTable {
+  std::vector<ptrdiff_t> column;
+  std::vector<Vec> spread;
+  std::vector<short> fraction;  // twice the fraction, for the last pixels
+};
+
+AcrossTable MakeAcrossTable(int width, const ScaleStep& step) {
+  AcrossTable table;
+  table.column.resize(size_t(width));
+  table.fraction.resize(size_t(width));
   uint64_t xPos = step.xFraction;
-  int x = 0;
-  for (; x + 2 <= width; x += 2) {
-    const ptrdiff_t i0 = ptrdiff_t(xPos >> 32);
-    const uint32_t f0 = uint32_t(xPos >> 24) & 0xFF;
-    xPos += step.xIncrement;
-    const ptrdiff_t i1 = ptrdiff_t(xPos >> 32);
-    const uint32_t f1 = uint32_t(xPos >> 24) & 0xFF;
-    xPos += step.xIncrement;
-    // [left 0, left 1, right 0, right 1]
-    const Vec both = _mm_unpacklo_epi32(pairAt(row, i0), pairAt(row, i1));
-    Vec f = _mm_cvtsi32_si128(static_cast<int>(f0 | f1 << 16));
-    f = _mm_unpacklo_epi16(f, f);
-    f = _mm_unpacklo_epi32(f, f);
-    const Vec mixed = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(both, zero), _mm_sub_epi16(full, f)),
-                                    _mm_mullo_epi16(_mm_unpackhi_epi8(both, zero), f));
-    const Vec pixels = _mm_srli_epi16(mixed, 8);
-    _mm_storel_epi64(reinterpret_cast<Vec*>(out + x), _mm_packus_epi16(pixels, pixels));
+  for (size_t x = 0; x < size_t(width); ++x, xPos += step.xIncrement) {
+    table.column[x] = ptrdiff_t(xPos >> 32);
+    table.fraction[x] = static_cast<short>(((xPos >> 24) & 0xFF) * 2);
   }
-  for (; x < width; ++x) {
-    const ptrdiff_t ix = ptrdiff_t(xPos >> 32);
-    const uint32_t fx = uint32_t(xPos >> 24) & 0xFF;
-    alignas(16) uint32_t pair[4];
-    _mm_store_si128(reinterpret_cast<Vec*>(pair), pairAt(row, ix));
-    out[x] = ops::Lerp(pair[0], pair[1], fx);
-    xPos += step.xIncrement;
+  table.spread.resize(size_t(width / 4) * 2);
+  for (size_t k = 0; k < table.spread.size(); ++k) {
+    const short f0 = table.fraction[2 * k], f1 = table.fraction[2 * k + 1];
+    table.spread[k] = _mm_setr_epi16(f0, f0, f0, f0, f1, f1, f1, f1);
+  }
+  return table;
+}
+
+// Filters one source row across into lanes: pixel x = lerp(p[ix], p[ix + 1],
+// fx), four destination pixels per step. pairAt(row, ix) gives the pixels ix
+// and ix + 1 in the low 64 bits.
+template <typename Pair>
+void FilterAcross(Vec* out, const uint8_t* row, int width, const AcrossTable& table, Pair pairAt) {
+  const ptrdiff_t* column = table.column.data();
+  const Vec* spread = table.spread.data();
+  int x = 0;
+  for (; x + 4 <= width; x += 4, spread += 2, out += 2) {
+    const Vec p0 = pairAt(row, column[x]), p1 = pairAt(row, column[x + 1]);
+    const Vec p2 = pairAt(row, column[x + 2]), p3 = pairAt(row, column[x + 3]);
+    out[0] = MixPairs(p0, p1, spread[0]);
+    out[1] = MixPairs(p2, p3, spread[1]);
+  }
+  // The last pixels two at a time; a lone last one is paired with itself
+  // rather than read past the row.
+  for (; x < width; x += 2, ++out) {
+    const int next = x + 1 < width ? x + 1 : x;
+    const short f0 = table.fraction[size_t(x)], f1 = table.fraction[size_t(next)];
+    *out = MixPairs(pairAt(row, column[x]), pairAt(row, column[next]),
+                    _mm_setr_epi16(f0, f0, f0, f0, f1, f1, f1, f1));
   }
 }
 
-// d[x] = lerp(top[x], bottom[x], f), four pixels per step.
-void FilterDown(uint32_t* d, const uint32_t* top, const uint32_t* bottom, int width, uint32_t f) {
-  const Vec zero = _mm_setzero_si128();
-  const Vec down = _mm_set1_epi16(static_cast<short>(f));
-  const Vec keep = _mm_set1_epi16(static_cast<short>(256 - f));
-  auto half = [&](Vec t, Vec b) {
-    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(t, keep), _mm_mullo_epi16(b, down)), 8);
-  };
+// d[x] = lerp(top[x], bottom[x], f) from two rows of lanes, four pixels per
+// step; a fraction of 0 is the top row itself.
+void FilterDown(uint32_t* d, const Vec* top, const Vec* bottom, int width, uint32_t f) {
+  const Vec f2 = _mm_set1_epi16(static_cast<short>(2 * f));
+  auto lanes = [&](int k) { return f == 0 ? top[k] : LerpLanes(top[k], bottom[k], f2); };
   int x = 0;
-  for (; x + 4 <= width; x += 4) {
-    const Vec t = Load(top + x), b = Load(bottom + x);
-    Store(d + x, _mm_packus_epi16(half(_mm_unpacklo_epi8(t, zero), _mm_unpacklo_epi8(b, zero)),
-                                  half(_mm_unpackhi_epi8(t, zero), _mm_unpackhi_epi8(b, zero))));
+  if (f == 0) {
+    for (; x + 4 <= width; x += 4) Store(d + x, _mm_packus_epi16(top[x / 2], top[x / 2 + 1]));
+  } else {
+    for (; x + 4 <= width; x += 4) {
+      Store(d + x, _mm_packus_epi16(LerpLanes(top[x / 2], bottom[x / 2], f2),
+                                    LerpLanes(top[x / 2 + 1], bottom[x / 2 + 1], f2)));
+    }
   }
-  for (; x < width; ++x) d[x] = ops::Lerp(top[x], bottom[x], f);
+  for (; x < width; x += 2) {
+    alignas(16) uint32_t pixels[4];
+    const Vec v = lanes(x / 2);
+    _mm_store_si128(reinterpret_cast<Vec*>(pixels), _mm_packus_epi16(v, v));
+    d[x] = pixels[0];
+    if (x + 1 < width) d[x + 1] = pixels[1];
+  }
 }
 #endif
 
@@ -769,25 +811,16 @@ ORRIVEL_END_AVX2
 namespace {
 
 #if ORRIVEL_HAVE_SSE2
-template <typename Pair>
-void BilinearPacked(void* dst, const void* src, int dstSkip, int srcPitch, int width, int height,
-                    const ScaleStep& step, Pair pairAt) {
-  auto across = [&](uint32_t* out, const uint8_t* row) {
-#if ORRIVEL_HAVE_AVX2_PATH
-    if (PackedVectorBytes() >= 32) return WideFilterAcross(out, row, width, step, pairAt);
-#endif
-    FilterAcross(out, row, width, step, pairAt);
-  };
-  auto down = [&](uint32_t* d, const uint32_t* top, const uint32_t* bottom, uint32_t f) {
-#if ORRIVEL_HAVE_AVX2_PATH
-    if (PackedVectorBytes() >= 32) return WideFilterDown(d, top, bottom, width, f);
-#endif
-    FilterDown(d, top, bottom, width, f);
-  };
-  // The two filtered source rows held and the source row each came from.
-  std::vector<uint32_t> held(size_t(width) * 2);
-  uint32_t* upper = held.data();
-  uint32_t* lower = upper + width;
+// Keeps the two filtered source rows a destination row mixes, Row elements
+// of size each, and filters every source row once: across(held, source
+// row) fills a held row, down(destination row, top, bottom, fraction) mixes
+// them.
+template <typename Row, typename Across, typename Down>
+void WalkRows(void* dst, const void* src, int dstSkip, int srcPitch, int width, int height,
+              const ScaleStep& step, size_t size, Across across, Down down) {
+  std::vector<Row> held(size * 2);
+  Row* upper = held.data();
+  Row* lower = upper + size;
   ptrdiff_t upperRow = -1, lowerRow = -1;
   uint8_t* drow = static_cast<uint8_t*>(dst);
   const uint8_t* base = static_cast<const uint8_t*>(src);
@@ -811,6 +844,27 @@ void BilinearPacked(void* dst, const void* src, int dstSkip, int srcPitch, int w
     yPos += step.yIncrement;
     drow += ptrdiff_t(width) * 4 + dstSkip;
   }
+}
+
+template <typename Pair>
+void BilinearPacked(void* dst, const void* src, int dstSkip, int srcPitch, int width, int height,
+                    const ScaleStep& step, Pair pairAt) {
+#if ORRIVEL_HAVE_AVX2_PATH
+  if (PackedVectorBytes() >= 32) {
+    WalkRows<uint32_t>(
+        dst, src, dstSkip, srcPitch, width, height, step, size_t(width),
+        [&](uint32_t* out, const uint8_t* row) { WideFilterAcross(out, row, width, step, pairAt); },
+        [&](uint32_t* d, const uint32_t* top, const uint32_t* bottom, uint32_t f) {
+          WideFilterDown(d, top, bottom, width, f);
+        });
+    return;
+  }
+#endif
+  const AcrossTable table = MakeAcrossTable(width, step);
+  WalkRows<Vec>(
+      dst, src, dstSkip, srcPitch, width, height, step, size_t(LaneVectors(width)),
+      [&](Vec* out, const uint8_t* row) { FilterAcross(out, row, width, table, pairAt); },
+      [&](uint32_t* d, const Vec* top, const Vec* bottom, uint32_t f) { FilterDown(d, top, bottom, width, f); });
 }
 #endif
 
