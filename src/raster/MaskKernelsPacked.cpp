@@ -739,69 +739,53 @@ namespace {
 
 using Wide = __m256i;
 
-// FilterAcross with four destination pixels per step.
+inline Wide WideLerpLanes(Wide a, Wide b, Wide f2) {
+  return _mm256_add_epi16(a, _mm256_mulhi_epi16(_mm256_slli_epi16(_mm256_sub_epi16(b, a), 7), f2));
+}
+
+// FilterAcross with two groups of two pixels in each 256-bit step, written in
+// the same lanes.
 template <typename Pair>
-void WideFilterAcross(uint32_t* out, const uint8_t* row, int width, const ScaleStep& step,
-                      Pair pairAt) {
+void WideFilterAcross(Vec* out, const uint8_t* row, int width, const AcrossTable& table, Pair pairAt) {
   const Wide zero = _mm256_setzero_si256();
-  const Wide full = _mm256_set1_epi16(256);
-  // Spreads the fractions of pixels 0, 1 (low half) and 2, 3 (high half),
-  // 16 bits each, over their four lanes.
-  const Wide spread = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3,
-                                       4, 5, 4, 5, 4, 5, 4, 5, 6, 7, 6, 7, 6, 7, 6, 7);
-  uint64_t xPos = step.xFraction;
+  const ptrdiff_t* column = table.column.data();
+  const Vec* spread = table.spread.data();
   int x = 0;
-  for (; x + 4 <= width; x += 4) {
-    ptrdiff_t i[4];
-    uint32_t f[4];
-    for (int k = 0; k < 4; ++k) {
-      i[k] = ptrdiff_t(xPos >> 32);
-      f[k] = uint32_t(xPos >> 24) & 0xFF;
-      xPos += step.xIncrement;
-    }
-    const Vec low = _mm_unpacklo_epi32(pairAt(row, i[0]), pairAt(row, i[1]));
-    const Vec high = _mm_unpacklo_epi32(pairAt(row, i[2]), pairAt(row, i[3]));
-    const Wide both = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
-    const Vec fractions = _mm_set_epi32(0, 0, static_cast<int>(f[2] | f[3] << 16),
-                                        static_cast<int>(f[0] | f[1] << 16));
-    const Wide fw = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(fractions), spread);
-    const Wide mixed = _mm256_add_epi16(
-        _mm256_mullo_epi16(_mm256_unpacklo_epi8(both, zero), _mm256_sub_epi16(full, fw)),
-        _mm256_mullo_epi16(_mm256_unpackhi_epi8(both, zero), fw));
-    const Wide pixels = _mm256_srli_epi16(mixed, 8);
-    // Pixels 0, 1 sit in the low 64 bits of the low half, 2, 3 in the high half.
-    const Wide packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(pixels, pixels), 0x08);
-    _mm_storeu_si128(reinterpret_cast<Vec*>(out + x), _mm256_castsi256_si128(packed));
+  for (; x + 4 <= width; x += 4, spread += 2, out += 2) {
+    const Vec first = _mm_unpacklo_epi32(pairAt(row, column[x]), pairAt(row, column[x + 1]));
+    const Vec second = _mm_unpacklo_epi32(pairAt(row, column[x + 2]), pairAt(row, column[x + 3]));
+    // [left 0, left 1, right 0, right 1 | left 2, left 3, right 2, right 3]
+    const Wide both = _mm256_inserti128_si256(_mm256_castsi128_si256(first), second, 1);
+    const Wide f2 = _mm256_loadu_si256(reinterpret_cast<const Wide*>(spread));
+    _mm256_storeu_si256(reinterpret_cast<Wide*>(out),
+                        WideLerpLanes(_mm256_unpacklo_epi8(both, zero), _mm256_unpackhi_epi8(both, zero), f2));
   }
-  for (; x < width; ++x) {
-    const ptrdiff_t ix = ptrdiff_t(xPos >> 32);
-    const uint32_t fx = uint32_t(xPos >> 24) & 0xFF;
-    alignas(16) uint32_t pair[4];
-    _mm_store_si128(reinterpret_cast<Vec*>(pair), pairAt(row, ix));
-    out[x] = ops::Lerp(pair[0], pair[1], fx);
-    xPos += step.xIncrement;
+  for (; x < width; x += 2, ++out) {
+    const int next = x + 1 < width ? x + 1 : x;
+    const short f0 = table.fraction[size_t(x)], f1 = table.fraction[size_t(next)];
+    *out = MixPairs(pairAt(row, column[x]), pairAt(row, column[next]),
+                    _mm_setr_epi16(f0, f0, f0, f0, f1, f1, f1, f1));
   }
 }
 
 // FilterDown with eight pixels per step.
-void WideFilterDown(uint32_t* d, const uint32_t* top, const uint32_t* bottom, int width,
-                    uint32_t f) {
-  const Wide zero = _mm256_setzero_si256();
-  const Wide down = _mm256_set1_epi16(static_cast<short>(f));
-  const Wide keep = _mm256_set1_epi16(static_cast<short>(256 - f));
+void WideFilterDown(uint32_t* d, const Vec* top, const Vec* bottom, int width, uint32_t f) {
+  const Wide f2 = _mm256_set1_epi16(static_cast<short>(2 * f));
+  auto four = [&](int x) {
+    const Wide t = _mm256_loadu_si256(reinterpret_cast<const Wide*>(top + x / 2));
+    if (f == 0) return t;
+    return WideLerpLanes(t, _mm256_loadu_si256(reinterpret_cast<const Wide*>(bottom + x / 2)), f2);
+  };
   int x = 0;
   for (; x + 8 <= width; x += 8) {
-    const Wide t = _mm256_loadu_si256(reinterpret_cast<const Wide*>(top + x));
-    const Wide b = _mm256_loadu_si256(reinterpret_cast<const Wide*>(bottom + x));
-    const Wide lo = _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(t, zero), keep),
-                         _mm256_mullo_epi16(_mm256_unpacklo_epi8(b, zero), down)), 8);
-    const Wide hi = _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(t, zero), keep),
-                         _mm256_mullo_epi16(_mm256_unpackhi_epi8(b, zero), down)), 8);
-    _mm256_storeu_si256(reinterpret_cast<Wide*>(d + x), _mm256_packus_epi16(lo, hi));
+    // Packing works within 128-bit halves: pixels 0 1 4 5 2 3 6 7 put back in order.
+    const Wide packed = _mm256_packus_epi16(four(x), four(x + 4));
+    _mm256_storeu_si256(reinterpret_cast<Wide*>(d + x), _mm256_permute4x64_epi64(packed, 0xD8));
   }
-  for (; x < width; ++x) d[x] = ops::Lerp(top[x], bottom[x], f);
+  // The rest through the SSE2 form, whose instructions would pay for the
+  // upper halves left dirty (as would every SSE2 caller after it).
+  _mm256_zeroupper();
+  FilterDown(d + x, top + x / 2, bottom + x / 2, width - x, f);
 }
 
 }  // namespace
@@ -849,18 +833,16 @@ void WalkRows(void* dst, const void* src, int dstSkip, int srcPitch, int width, 
 template <typename Pair>
 void BilinearPacked(void* dst, const void* src, int dstSkip, int srcPitch, int width, int height,
                     const ScaleStep& step, Pair pairAt) {
+  const AcrossTable table = MakeAcrossTable(width, step);
 #if ORRIVEL_HAVE_AVX2_PATH
   if (PackedVectorBytes() >= 32) {
-    WalkRows<uint32_t>(
-        dst, src, dstSkip, srcPitch, width, height, step, size_t(width),
-        [&](uint32_t* out, const uint8_t* row) { WideFilterAcross(out, row, width, step, pairAt); },
-        [&](uint32_t* d, const uint32_t* top, const uint32_t* bottom, uint32_t f) {
-          WideFilterDown(d, top, bottom, width, f);
-        });
+    WalkRows<Vec>(
+        dst, src, dstSkip, srcPitch, width, height, step, size_t(LaneVectors(width)),
+        [&](Vec* out, const uint8_t* row) { WideFilterAcross(out, row, width, table, pairAt); },
+        [&](uint32_t* d, const Vec* top, const Vec* bottom, uint32_t f) { WideFilterDown(d, top, bottom, width, f); });
     return;
   }
 #endif
-  const AcrossTable table = MakeAcrossTable(width, step);
   WalkRows<Vec>(
       dst, src, dstSkip, srcPitch, width, height, step, size_t(LaneVectors(width)),
       [&](Vec* out, const uint8_t* row) { FilterAcross(out, row, width, table, pairAt); },
