@@ -683,6 +683,18 @@ AcrossTable MakeAcrossTable(int width, const ScaleStep& step) {
   return table;
 }
 
+// The pixels of a row from x on (out holds pixel x first), two at a time;
+// a lone last one is paired with itself rather than read past the row.
+template <typename Pair>
+void AcrossTail(Vec* out, const uint8_t* row, int x, int width, const AcrossTable& table, Pair pairAt) {
+  for (; x < width; x += 2, ++out) {
+    const int next = x + 1 < width ? x + 1 : x;
+    const short f0 = table.fraction[size_t(x)], f1 = table.fraction[size_t(next)];
+    *out = MixPairs(pairAt(row, table.column[size_t(x)]), pairAt(row, table.column[size_t(next)]),
+                    _mm_setr_epi16(f0, f0, f0, f0, f1, f1, f1, f1));
+  }
+}
+
 // Filters one source row across into lanes: pixel x = lerp(p[ix], p[ix + 1],
 // fx), four destination pixels per step. pairAt(row, ix) gives the pixels ix
 // and ix + 1 in the low 64 bits.
@@ -697,14 +709,7 @@ void FilterAcross(Vec* out, const uint8_t* row, int width, const AcrossTable& ta
     out[0] = MixPairs(p0, p1, spread[0]);
     out[1] = MixPairs(p2, p3, spread[1]);
   }
-  // The last pixels two at a time; a lone last one is paired with itself
-  // rather than read past the row.
-  for (; x < width; x += 2, ++out) {
-    const int next = x + 1 < width ? x + 1 : x;
-    const short f0 = table.fraction[size_t(x)], f1 = table.fraction[size_t(next)];
-    *out = MixPairs(pairAt(row, column[x]), pairAt(row, column[next]),
-                    _mm_setr_epi16(f0, f0, f0, f0, f1, f1, f1, f1));
-  }
+  AcrossTail(out, row, x, width, table, pairAt);
 }
 
 // d[x] = lerp(top[x], bottom[x], f) from two rows of lanes, four pixels per
@@ -727,6 +732,105 @@ void FilterDown(uint32_t* d, const Vec* top, const Vec* bottom, int width, uint3
     _mm_store_si128(reinterpret_cast<Vec*>(pixels), _mm_packus_epi16(v, v));
     d[x] = pixels[0];
     if (x + 1 < width) d[x + 1] = pixels[1];
+  }
+}
+
+// Destination rows that mix the same two source rows, made in one pass over
+// the columns so that the two rows are read and subtracted once for all.
+constexpr int kGroupRows = 4;
+struct RowGroup {
+  uint32_t* rows[kGroupRows];
+  uint32_t fraction[kGroupRows];
+  Vec twice[kGroupRows];  // twice each fraction in every lane
+  int count = 0;
+};
+
+// lerp(upper, lower, f) of every row is upper + (difference * 2f >> 16)
+// with difference = (lower - upper) * 128, as LerpLanes computes it.
+inline Vec Difference(Vec upper, Vec lower) { return _mm_slli_epi16(_mm_sub_epi16(lower, upper), 7); }
+
+inline void StoreGroup(const RowGroup& group, int x, Vec u0, Vec u1, Vec d0, Vec d1) {
+  for (int j = 0; j < group.count; ++j) {
+    const Vec f2 = group.twice[j];
+    Store(group.rows[j] + x, _mm_packus_epi16(_mm_add_epi16(u0, _mm_mulhi_epi16(d0, f2)),
+                                              _mm_add_epi16(u1, _mm_mulhi_epi16(d1, f2))));
+  }
+}
+
+void FilterDownGroup(const RowGroup& group, const Vec* top, const Vec* bottom, int width) {
+  int x = 0;
+  if (group.count > 1) {
+    for (; x + 4 <= width; x += 4) {
+      const Vec u0 = top[x / 2], u1 = top[x / 2 + 1];
+      StoreGroup(group, x, u0, u1, Difference(u0, bottom[x / 2]), Difference(u1, bottom[x / 2 + 1]));
+    }
+  }
+  for (int j = 0; j < group.count; ++j)
+    FilterDown(group.rows[j] + x, top + x / 2, bottom + x / 2, width - x, group.fraction[j]);
+}
+
+// Filters the lower source row across into lower and makes the group's rows
+// from it and the upper one while its pixels are still at hand.
+template <typename Pair>
+void FilterAcrossAndDown(Vec* lower, const uint8_t* row, const Vec* upper, int width, const AcrossTable& table,
+                         const RowGroup& group, Pair pairAt) {
+  const ptrdiff_t* column = table.column.data();
+  const Vec* spread = table.spread.data();
+  int x = 0;
+  for (; x + 4 <= width; x += 4) {
+    const Vec l0 = MixPairs(pairAt(row, column[x]), pairAt(row, column[x + 1]), spread[x / 2]);
+    const Vec l1 = MixPairs(pairAt(row, column[x + 2]), pairAt(row, column[x + 3]), spread[x / 2 + 1]);
+    lower[x / 2] = l0;
+    lower[x / 2 + 1] = l1;
+    const Vec u0 = upper[x / 2], u1 = upper[x / 2 + 1];
+    StoreGroup(group, x, u0, u1, Difference(u0, l0), Difference(u1, l1));
+  }
+  AcrossTail(lower + x / 2, row, x, width, table, pairAt);
+  for (int j = 0; j < group.count; ++j)
+    FilterDown(group.rows[j] + x, upper + x / 2, lower + x / 2, width - x, group.fraction[j]);
+}
+
+// The SSE2 walk: the destination rows in groups that share their two source
+// rows; each source row is filtered across once, the lower one of a group
+// together with the group's rows.
+template <typename Pair>
+void WalkRowGroups(void* dst, const void* src, int dstSkip, int srcPitch, int width, int height,
+                   const ScaleStep& step, const AcrossTable& table, Pair pairAt) {
+  const size_t size = size_t(LaneVectors(width));
+  std::vector<Vec> held(size * 2);
+  Vec* upper = held.data();
+  Vec* lower = upper + size;
+  ptrdiff_t upperRow = -1, lowerRow = -1;
+  uint8_t* drow = static_cast<uint8_t*>(dst);
+  const uint8_t* base = static_cast<const uint8_t*>(src);
+  uint64_t yPos = step.yFraction;
+  for (int y = 0; y < height;) {
+    const ptrdiff_t r = ptrdiff_t(yPos >> 32);
+    RowGroup group;
+    for (; y < height && group.count < kGroupRows && ptrdiff_t(yPos >> 32) == r; ++y) {
+      const uint32_t f = uint32_t(yPos >> 24) & 0xFF;
+      group.rows[group.count] = reinterpret_cast<uint32_t*>(drow);
+      group.fraction[group.count] = f;
+      group.twice[group.count] = _mm_set1_epi16(static_cast<short>(2 * f));
+      ++group.count;
+      yPos += step.yIncrement;
+      drow += ptrdiff_t(width) * 4 + dstSkip;
+    }
+    if (upperRow != r) {
+      if (lowerRow == r) {
+        std::swap(upper, lower);
+        std::swap(upperRow, lowerRow);
+      } else {
+        FilterAcross(upper, base + r * srcPitch, width, table, pairAt);
+        upperRow = r;
+      }
+    }
+    if (lowerRow != r + 1) {
+      FilterAcrossAndDown(lower, base + (r + 1) * srcPitch, upper, width, table, group, pairAt);
+      lowerRow = r + 1;
+    } else {
+      FilterDownGroup(group, upper, lower, width);
+    }
   }
 }
 #endif
@@ -843,10 +947,7 @@ void BilinearPacked(void* dst, const void* src, int dstSkip, int srcPitch, int w
     return;
   }
 #endif
-  WalkRows<Vec>(
-      dst, src, dstSkip, srcPitch, width, height, step, size_t(LaneVectors(width)),
-      [&](Vec* out, const uint8_t* row) { FilterAcross(out, row, width, table, pairAt); },
-      [&](uint32_t* d, const Vec* top, const Vec* bottom, uint32_t f) { FilterDown(d, top, bottom, width, f); });
+  WalkRowGroups(dst, src, dstSkip, srcPitch, width, height, step, table, pairAt);
 }
 #endif
 
