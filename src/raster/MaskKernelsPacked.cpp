@@ -749,31 +749,57 @@ struct RowGroup {
 // with difference = (lower - upper) * 128, as LerpLanes computes it.
 inline Vec Difference(Vec upper, Vec lower) { return _mm_slli_epi16(_mm_sub_epi16(lower, upper), 7); }
 
-inline void StoreGroup(const RowGroup& group, int x, Vec u0, Vec u1, Vec d0, Vec d1) {
-  for (int j = 0; j < group.count; ++j) {
-    const Vec f2 = group.twice[j];
-    Store(group.rows[j] + x, _mm_packus_epi16(_mm_add_epi16(u0, _mm_mulhi_epi16(d0, f2)),
-                                              _mm_add_epi16(u1, _mm_mulhi_epi16(d1, f2))));
+// The first N rows of a group held in locals, which the stores cannot
+// touch, so that the column loops keep them in registers.
+template <int N>
+struct GroupRows {
+  explicit GroupRows(const RowGroup& group) {
+    for (int j = 0; j < N; ++j) {
+      rows[j] = group.rows[j];
+      twice[j] = group.twice[j];
+    }
   }
+  void Store4(int x, Vec u0, Vec u1, Vec d0, Vec d1) const {
+    for (int j = 0; j < N; ++j) {
+      Store(rows[j] + x, _mm_packus_epi16(_mm_add_epi16(u0, _mm_mulhi_epi16(d0, twice[j])),
+                                          _mm_add_epi16(u1, _mm_mulhi_epi16(d1, twice[j]))));
+    }
+  }
+  uint32_t* rows[N];
+  Vec twice[N];
+};
+
+template <int N>
+void FilterDownRows(const RowGroup& group, const Vec* top, const Vec* bottom, int width) {
+  const GroupRows<N> rows(group);
+  int x = 0;
+  for (; x + 4 <= width; x += 4) {
+    const Vec u0 = top[x / 2], u1 = top[x / 2 + 1];
+    rows.Store4(x, u0, u1, Difference(u0, bottom[x / 2]), Difference(u1, bottom[x / 2 + 1]));
+  }
+  for (int j = 0; j < N; ++j)
+    FilterDown(group.rows[j] + x, top + x / 2, bottom + x / 2, width - x, group.fraction[j]);
 }
 
 void FilterDownGroup(const RowGroup& group, const Vec* top, const Vec* bottom, int width) {
-  int x = 0;
-  if (group.count > 1) {
-    for (; x + 4 <= width; x += 4) {
-      const Vec u0 = top[x / 2], u1 = top[x / 2 + 1];
-      StoreGroup(group, x, u0, u1, Difference(u0, bottom[x / 2]), Difference(u1, bottom[x / 2 + 1]));
-    }
+  switch (group.count) {
+    case 1:
+      return FilterDown(group.rows[0], top, bottom, width, group.fraction[0]);
+    case 2:
+      return FilterDownRows<2>(group, top, bottom, width);
+    case 3:
+      return FilterDownRows<3>(group, top, bottom, width);
+    default:
+      return FilterDownRows<kGroupRows>(group, top, bottom, width);
   }
-  for (int j = 0; j < group.count; ++j)
-    FilterDown(group.rows[j] + x, top + x / 2, bottom + x / 2, width - x, group.fraction[j]);
 }
 
 // Filters the lower source row across into lower and makes the group's rows
 // from it and the upper one while its pixels are still at hand.
-template <typename Pair>
-void FilterAcrossAndDown(Vec* lower, const uint8_t* row, const Vec* upper, int width, const AcrossTable& table,
-                         const RowGroup& group, Pair pairAt) {
+template <int N, typename Pair>
+void FilterAcrossAndDownRows(Vec* lower, const uint8_t* row, const Vec* upper, int width,
+                             const AcrossTable& table, const RowGroup& group, Pair pairAt) {
+  const GroupRows<N> rows(group);
   const ptrdiff_t* column = table.column.data();
   const Vec* spread = table.spread.data();
   int x = 0;
@@ -783,11 +809,26 @@ void FilterAcrossAndDown(Vec* lower, const uint8_t* row, const Vec* upper, int w
     lower[x / 2] = l0;
     lower[x / 2 + 1] = l1;
     const Vec u0 = upper[x / 2], u1 = upper[x / 2 + 1];
-    StoreGroup(group, x, u0, u1, Difference(u0, l0), Difference(u1, l1));
+    rows.Store4(x, u0, u1, Difference(u0, l0), Difference(u1, l1));
   }
   AcrossTail(lower + x / 2, row, x, width, table, pairAt);
-  for (int j = 0; j < group.count; ++j)
+  for (int j = 0; j < N; ++j)
     FilterDown(group.rows[j] + x, upper + x / 2, lower + x / 2, width - x, group.fraction[j]);
+}
+
+template <typename Pair>
+void FilterAcrossAndDown(Vec* lower, const uint8_t* row, const Vec* upper, int width, const AcrossTable& table,
+                         const RowGroup& group, Pair pairAt) {
+  switch (group.count) {
+    case 1:
+      return FilterAcrossAndDownRows<1>(lower, row, upper, width, table, group, pairAt);
+    case 2:
+      return FilterAcrossAndDownRows<2>(lower, row, upper, width, table, group, pairAt);
+    case 3:
+      return FilterAcrossAndDownRows<3>(lower, row, upper, width, table, group, pairAt);
+    default:
+      return FilterAcrossAndDownRows<kGroupRows>(lower, row, upper, width, table, group, pairAt);
+  }
 }
 
 // The SSE2 walk: the destination rows in groups that share their two source

@@ -319,7 +319,9 @@ TEST_F(MaskKernelsTest, BilinearScalingMatchesReferenceAndTwins) {
       {0x80000000u, 0x10000000u, 0x00000001C0000000ull, 0x0000000280000000ull},
       {0x00FFFFFFu, 0, 0x00000000CCCCCCCDull, 0x0000000080000000ull},
       {0x7F000000u, 0x00800000u, 0x0000000329000000ull, 0x00000000E0000000ull},
-      {0x40000000u, 0xF0000000u, 0x0000000070000000ull, 0x0000000020000000ull},  // six rows on one pair
+      // Six and seven rows on one pair of source rows.
+      {0x40000000u, 0xF0000000u, 0x0000000070000000ull, 0x0000000020000000ull},
+      {0x40000000u, 0x00000000u, 0x0000000070000000ull, 0x0000000020000000ull},
   };
   for (const ScaleStep& step : steps) {
     for (const int w : {1, 2, 3, 6, 7, 13, 21, 38}) {
