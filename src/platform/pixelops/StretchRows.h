@@ -6,9 +6,8 @@
 // step, AVX2 eight where the processor has it) that write the same bytes.
 //
 // Both mixes are lerp(a, b, w) = (a * (256 - w) + b * w) >> 8 on every
-// channel, w from 0 to 255. The packed forms compute it as
-// ((a << 8) + (b - a) * w) >> 8 in 16-bit lanes: the true sum lies within 0
-// to 255 * 256, so the lanes' wrap-around cannot change it.
+// channel, w from 0 to 255, which is a + ((b - a) * w >> 8) rounded down;
+// the packed forms compute the latter in 16-bit lanes.
 #include <emmintrin.h>
 
 #include <algorithm>
@@ -80,15 +79,18 @@ inline void InnerSpan(const AcrossWalk& walk, int32_t width, int32_t* begin, int
 
 // --- packed (SSE2) ------------------------------------------------------------------------
 
-// lerp of eight 16-bit channels a toward b by weights w.
-inline __m128i LerpLanes(__m128i a, __m128i b, __m128i w) {
-  return _mm_srli_epi16(_mm_add_epi16(_mm_slli_epi16(a, 8), _mm_mullo_epi16(_mm_sub_epi16(b, a), w)), 8);
+// lerp of eight 16-bit channels a toward b by twice the weights in w2, as
+// a + ((b - a) * 128 * 2w >> 16): the difference times 128 fits a signed
+// lane and the high half of the product is (b - a) * w / 256 rounded down,
+// the same value in one multiply.
+inline __m128i LerpLanes(__m128i a, __m128i b, __m128i w2) {
+  return _mm_add_epi16(a, _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(b, a), 7), w2));
 }
 
 inline void MixDownRowPacked(uint32_t* out, const uint32_t* top, const uint32_t* bottom, int32_t count,
                              uint32_t w) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i weight = _mm_set1_epi16(int16_t(w));
+  const __m128i weight = _mm_set1_epi16(int16_t(2 * w));
   int32_t c = 0;
   for (; c + 4 <= count; c += 4) {
     const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + c));
@@ -101,11 +103,11 @@ inline void MixDownRowPacked(uint32_t* out, const uint32_t* top, const uint32_t*
 }
 
 // Two pixels mixed from their texel pairs p and q (each pair in the low 64
-// bits, left texel first) by the weights in w (four lanes each).
-inline __m128i MixPairs(__m128i p, __m128i q, __m128i w) {
+// bits, left texel first) by twice their weights in w2 (four lanes each).
+inline __m128i MixPairs(__m128i p, __m128i q, __m128i w2) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i both = _mm_unpacklo_epi32(p, q);  // left p, left q, right p, right q
-  return LerpLanes(_mm_unpacklo_epi8(both, zero), _mm_unpackhi_epi8(both, zero), w);
+  return LerpLanes(_mm_unpacklo_epi8(both, zero), _mm_unpackhi_epi8(both, zero), w2);
 }
 
 inline __m128i TexelPair(const uint32_t* mixed, int64_t column) {
@@ -121,25 +123,27 @@ inline void MixAcrossRowPacked(uint32_t* out, const uint32_t* mixed, const Acros
   MixAcrossRow(out, mixed, walk, from, begin);
   // The weights come from the low 32 bits of each position, which wrap the
   // same way in 32-bit lanes; the texel columns from the whole positions.
-  const uint32_t step = uint32_t(walk.step);
+  // Copies: the stores below may alias anything, the walk included.
+  const int64_t advanceU = walk.step;
+  const uint32_t step = uint32_t(advanceU);
   const uint32_t p0 = uint32_t(walk.Position(begin));
   __m128i fraction = _mm_setr_epi32(int32_t(p0), int32_t(p0 + step), int32_t(p0 + 2 * step),
                                     int32_t(p0 + 3 * step));
   const __m128i advance = _mm_set1_epi32(int32_t(4 * step));
-  const __m128i byte = _mm_set1_epi32(0xFF);
+  const __m128i twiceByte = _mm_set1_epi32(0x1FE);
   int64_t fu = walk.Position(begin);
   const int64_t low = walk.low;
   int32_t i = begin;
   for (; i + 4 <= end; i += 4) {
-    const __m128i w = _mm_and_si128(_mm_srli_epi32(fraction, 8), byte);
+    const __m128i w = _mm_and_si128(_mm_srli_epi32(fraction, 7), twiceByte);  // twice each weight
     const __m128i w16 = _mm_packs_epi32(w, w);
     const __m128i spread = _mm_unpacklo_epi16(w16, w16);  // w0 w0 w1 w1 w2 w2 w3 w3
     fraction = _mm_add_epi32(fraction, advance);
     const __m128i t0 = TexelPair(mixed, (fu >> 16) - low);
-    const __m128i t1 = TexelPair(mixed, ((fu + walk.step) >> 16) - low);
-    const __m128i t2 = TexelPair(mixed, ((fu + 2 * walk.step) >> 16) - low);
-    const __m128i t3 = TexelPair(mixed, ((fu + 3 * walk.step) >> 16) - low);
-    fu += 4 * walk.step;
+    const __m128i t1 = TexelPair(mixed, ((fu + advanceU) >> 16) - low);
+    const __m128i t2 = TexelPair(mixed, ((fu + 2 * advanceU) >> 16) - low);
+    const __m128i t3 = TexelPair(mixed, ((fu + 3 * advanceU) >> 16) - low);
+    fu += 4 * advanceU;
     const __m128i first = MixPairs(t0, t1, _mm_unpacklo_epi32(spread, spread));
     const __m128i second = MixPairs(t2, t3, _mm_unpackhi_epi32(spread, spread));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(first, second));
