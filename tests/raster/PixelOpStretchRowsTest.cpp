@@ -1,5 +1,6 @@
 // The interpolated stretch rows of our pixel-operation library: every packed
-// twin writes the same bytes as the plain rows, over random pictures with
+// twin (SSE2, and AVX2 where the processor has it) writes the same bytes as
+// the plain rows, over random pictures with
 // alpha, widths of every remainder, rows clipped at either side, scale
 // factors up and down and partial opacity.
 #include <gtest/gtest.h>
@@ -78,12 +79,25 @@ void ExpectSameRowsAs(const StretchRowKernels& twins, const char* name) {
 
 TEST(PixelOpStretchRowsTest, PackedRowsMatchThePlainRows) { ExpectSameRowsAs(kPackedStretchRows, "packed"); }
 
+TEST(PixelOpStretchRowsTest, WideRowsMatchThePlainRows) {
+#if ORRIVEL_HAVE_AVX2_PATH
+  if (!HasWideStretchRows()) GTEST_SKIP() << "the processor has no AVX2";
+  ExpectSameRowsAs(kWideStretchRows, "wide");
+#else
+  GTEST_SKIP() << "built without the AVX2 path";
+#endif
+}
+
 // The rows at their edges: the first and last pixels repeat the edge texels,
 // the ramp between them only climbs, and a one-texel area gives that texel
 // everywhere.
 TEST(PixelOpStretchRowsTest, EdgesRepeatTheEdgeTexels) {
   const std::vector<uint32_t> source{0xFF000000u, 0xFF808080u, 0xFFFFFFFFu};
-  for (const StretchRowKernels* kernels : {&kPlainStretchRows, &kPackedStretchRows}) {
+  std::vector<const StretchRowKernels*> all{&kPlainStretchRows, &kPackedStretchRows};
+#if ORRIVEL_HAVE_AVX2_PATH
+  if (HasWideStretchRows()) all.push_back(&kWideStretchRows);
+#endif
+  for (const StretchRowKernels* kernels : all) {
     StretchRowScratch scratch;
     const RowCase up = MakeRow(0, 3, 0.25, 0, 12);
     std::vector<uint32_t> out(12);

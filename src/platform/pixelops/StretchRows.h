@@ -171,6 +171,86 @@ inline void BlendByOpacityRowPacked(uint32_t* out, const uint32_t* in, int32_t w
   BlendByOpacityRow(out + i, in + i, width - i, k);
 }
 
+// --- wide (AVX2) --------------------------------------------------------------------------
+
+#if ORRIVEL_HAVE_AVX2_PATH
+ORRIVEL_BEGIN_AVX2
+
+inline __m256i WideLerpLanes(__m256i a, __m256i b, __m256i w2) {
+  return _mm256_add_epi16(a, _mm256_mulhi_epi16(_mm256_slli_epi16(_mm256_sub_epi16(b, a), 7), w2));
+}
+
+inline void MixDownRowWide(uint32_t* out, const uint32_t* top, const uint32_t* bottom, int32_t count,
+                           uint32_t w) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i weight = _mm256_set1_epi16(int16_t(2 * w));
+  int32_t c = 0;
+  for (; c + 8 <= count; c += 8) {
+    const __m256i t = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(top + c));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bottom + c));
+    const __m256i lo = WideLerpLanes(_mm256_unpacklo_epi8(t, zero), _mm256_unpacklo_epi8(b, zero), weight);
+    const __m256i hi = WideLerpLanes(_mm256_unpackhi_epi8(t, zero), _mm256_unpackhi_epi8(b, zero), weight);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + c), _mm256_packus_epi16(lo, hi));
+  }
+  // SSE2 code after dirty upper halves would pay on every instruction.
+  _mm256_zeroupper();
+  MixDownRowPacked(out + c, top + c, bottom + c, count - c, w);
+}
+
+// Four pixels of a row in 16-bit lanes, pixels 0 and 1 in the low half and
+// 2 and 3 in the high half, from their texel pairs and twice their weights
+// (in the low 16 bits of four 32-bit lanes).
+inline __m256i WideMixFour(__m128i t0, __m128i t1, __m128i t2, __m128i t3, __m128i w2) {
+  // Bytes 0-1 of weight 0 four times, then of weight 1 | weights 2 and 3.
+  const __m256i spread = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5,
+                                          8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13);
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i both = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_unpacklo_epi32(t0, t1)),
+                                               _mm_unpacklo_epi32(t2, t3), 1);
+  const __m256i weights = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(w2), spread);
+  return WideLerpLanes(_mm256_unpacklo_epi8(both, zero), _mm256_unpackhi_epi8(both, zero), weights);
+}
+
+inline void MixAcrossRowWide(uint32_t* out, const uint32_t* mixed, const AcrossWalk& walk, int32_t from,
+                             int32_t to) {
+  int32_t begin = 0, end = 0;
+  InnerSpan(walk, to, &begin, &end);
+  begin = std::max(begin, from);
+  if (begin >= end) return MixAcrossRow(out, mixed, walk, from, to);
+  MixAcrossRow(out, mixed, walk, from, begin);
+  const int64_t advanceU = walk.step;
+  const uint32_t step = uint32_t(advanceU);
+  const uint32_t p0 = uint32_t(walk.Position(begin));
+  __m128i fraction = _mm_setr_epi32(int32_t(p0), int32_t(p0 + step), int32_t(p0 + 2 * step),
+                                    int32_t(p0 + 3 * step));
+  const __m128i advance = _mm_set1_epi32(int32_t(4 * step));
+  const __m128i twiceByte = _mm_set1_epi32(0x1FE);
+  int64_t fu = walk.Position(begin);
+  const int64_t low = walk.low;
+  auto four = [&]() {
+    const __m128i w2 = _mm_and_si128(_mm_srli_epi32(fraction, 7), twiceByte);
+    fraction = _mm_add_epi32(fraction, advance);
+    const __m128i t0 = TexelPair(mixed, (fu >> 16) - low);
+    const __m128i t1 = TexelPair(mixed, ((fu + advanceU) >> 16) - low);
+    const __m128i t2 = TexelPair(mixed, ((fu + 2 * advanceU) >> 16) - low);
+    const __m128i t3 = TexelPair(mixed, ((fu + 3 * advanceU) >> 16) - low);
+    fu += 4 * advanceU;
+    return WideMixFour(t0, t1, t2, t3, w2);
+  };
+  int32_t i = begin;
+  for (; i + 8 <= end; i += 8) {
+    const __m256i first = four(), second = four();
+    // Packing works within halves: pixels 0 1 4 5 | 2 3 6 7 put back in order.
+    const __m256i packed = _mm256_packus_epi16(first, second);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_permute4x64_epi64(packed, 0xD8));
+  }
+  _mm256_zeroupper();
+  MixAcrossRow(out, mixed, walk, i, to);
+}
+
+ORRIVEL_END_AVX2
+#endif
+
 // --- the steps chosen together ------------------------------------------------------------
 
 struct StretchRowKernels {
@@ -183,8 +263,28 @@ inline constexpr StretchRowKernels kPlainStretchRows{&MixDownRow, &MixAcrossRow,
 inline constexpr StretchRowKernels kPackedStretchRows{&MixDownRowPacked, &MixAcrossRowPacked,
                                                       &BlendByOpacityRowPacked};
 
+#if ORRIVEL_HAVE_AVX2_PATH
+inline constexpr StretchRowKernels kWideStretchRows{&MixDownRowWide, &MixAcrossRowWide,
+                                                    &BlendByOpacityRowPacked};
+#endif
+
+// Whether the processor has the wide twins.
+inline bool HasWideStretchRows() {
+#if ORRIVEL_HAVE_AVX2_PATH
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+#else
+  return false;
+#endif
+}
+
 // The widest twins the processor has.
-inline const StretchRowKernels& ChosenStretchRows() { return kPackedStretchRows; }
+inline const StretchRowKernels& ChosenStretchRows() {
+#if ORRIVEL_HAVE_AVX2_PATH
+  if (HasWideStretchRows()) return kWideStretchRows;
+#endif
+  return kPackedStretchRows;
+}
 
 // Rows kept from call to call so that a steady animation allocates nothing.
 struct StretchRowScratch {
