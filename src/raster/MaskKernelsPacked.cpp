@@ -773,9 +773,9 @@ template <int N>
 void FilterDownRows(const RowGroup& group, const Vec* top, const Vec* bottom, int width) {
   const GroupRows<N> rows(group);
   int x = 0;
-  for (; x + 4 <= width; x += 4) {
-    const Vec u0 = top[x / 2], u1 = top[x / 2 + 1];
-    rows.Store4(x, u0, u1, Difference(u0, bottom[x / 2]), Difference(u1, bottom[x / 2 + 1]));
+  for (size_t k = 0; x + 4 <= width; x += 4, k += 2) {
+    const Vec u0 = top[k], u1 = top[k + 1];
+    rows.Store4(x, u0, u1, Difference(u0, bottom[k]), Difference(u1, bottom[k + 1]));
   }
   for (int j = 0; j < N; ++j)
     FilterDown(group.rows[j] + x, top + x / 2, bottom + x / 2, width - x, group.fraction[j]);
@@ -803,12 +803,13 @@ void FilterAcrossAndDownRows(Vec* lower, const uint8_t* row, const Vec* upper, i
   const ptrdiff_t* column = table.column.data();
   const Vec* spread = table.spread.data();
   int x = 0;
-  for (; x + 4 <= width; x += 4) {
-    const Vec l0 = MixPairs(pairAt(row, column[x]), pairAt(row, column[x + 1]), spread[x / 2]);
-    const Vec l1 = MixPairs(pairAt(row, column[x + 2]), pairAt(row, column[x + 3]), spread[x / 2 + 1]);
-    lower[x / 2] = l0;
-    lower[x / 2 + 1] = l1;
-    const Vec u0 = upper[x / 2], u1 = upper[x / 2 + 1];
+  // k: the lane vector of pixel x.
+  for (size_t k = 0; x + 4 <= width; x += 4, k += 2) {
+    const Vec l0 = MixPairs(pairAt(row, column[x]), pairAt(row, column[x + 1]), spread[k]);
+    const Vec l1 = MixPairs(pairAt(row, column[x + 2]), pairAt(row, column[x + 3]), spread[k + 1]);
+    lower[k] = l0;
+    lower[k + 1] = l1;
+    const Vec u0 = upper[k], u1 = upper[k + 1];
     rows.Store4(x, u0, u1, Difference(u0, l0), Difference(u1, l1));
   }
   AcrossTail(lower + x / 2, row, x, width, table, pairAt);
