@@ -626,10 +626,9 @@ bool BlendMaskedColorAtMmx(int x, int y, uint8_t red, uint8_t green, uint8_t blu
 // every row restarts x at the same fraction, so the horizontal pass of a
 // source row is the same whichever destination rows use it. The walk keeps
 // the last two filtered rows and filters each source row once; the vertical
-// pass then runs over whole rows. The arithmetic and its order (across, then
+// pass then runs over whole rows (in the SSE2 form, over all the rows that
+// share two source rows at once). The arithmetic and its order (across, then
 // down) are those of the per-pixel form, so the bytes are the same.
-// lerp(a, b, f) = a + (((b - a) * f) >> 8) is computed as
-// (a * (256 - f) + b * f) >> 8, the same value within 16 unsigned bits.
 
 namespace {
 
@@ -928,8 +927,8 @@ void WideFilterDown(uint32_t* d, const Vec* top, const Vec* bottom, int width, u
     const Wide packed = _mm256_packus_epi16(four(x), four(x + 4));
     _mm256_storeu_si256(reinterpret_cast<Wide*>(d + x), _mm256_permute4x64_epi64(packed, 0xD8));
   }
-  // The rest through the SSE2 form, whose instructions would pay for the
-  // upper halves left dirty (as would every SSE2 caller after it).
+  // The upper halves are cleared before the SSE2 form takes the rest: left
+  // dirty, they slow every SSE2 instruction that follows, in the callers too.
   _mm256_zeroupper();
   FilterDown(d + x, top + x / 2, bottom + x / 2, width - x, f);
 }
