@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "platform/pixelops/BlendRows.h"
 #include "platform/pixelops/Entries.h"
