@@ -11,17 +11,11 @@
 
 namespace orrivel {
 
-namespace {
-
-// The pixel block comes zeroed from the platform's block allocator, not
-// from new[]: a picture then starts cleared without a pass over its pixels,
-// a screen-sized one on large pages, and the pages a picture never draws
-// on (a back canvas waiting for its first transition) are never touched at
-// all. The block is given back through ReleaseBlock only: the member's own
-// deleter never sees it.
-void ReleaseBlock(std::unique_ptr<uint8_t[]>& block) { platform::ReleaseZeroedBlock(block.release()); }
-
-}  // namespace
+// A picture's block comes zeroed from the platform, not from new[]: it
+// starts cleared without a pass over its pixels, a screen-sized one on large
+// pages, and the pages a picture never draws on (a back canvas waiting for
+// its first transition) are never touched at all.
+void DibImage::ReleaseBlock::operator()(uint8_t* block) const { platform::ReleaseZeroedBlock(block); }
 
 DibImage::~DibImage() { Free(); }
 
@@ -64,7 +58,7 @@ int DibImage::Create(int32_t width, int32_t height, uint8_t bitsPerPixel, bool u
   if (useSection && bitsPerPixel == 8) {
     sectionColors_.reset(new (std::nothrow) uint32_t[256]);
     if (!sectionColors_) {
-      ReleaseBlock(buffer_);
+      buffer_.reset();
       return 2;
     }
     for (uint32_t i = 0; i < 256; ++i) sectionColors_[i] = i * 0x010101u;
@@ -82,7 +76,7 @@ int DibImage::Create(int32_t width, int32_t height, uint8_t bitsPerPixel, bool u
 }
 
 void DibImage::Free() {
-  ReleaseBlock(buffer_);
+  buffer_.reset();
   sectionColors_.reset();
   pixels_ = nullptr;
   palette_.reset();
