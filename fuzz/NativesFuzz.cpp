@@ -647,7 +647,10 @@ void RunGroup(const Group& inputs, RunRecord* record) {
     for (const Span& input : inputs) {
       if (record) {
         record->Add(input.data, input.size);
-        ::alarm(60);
+        // Generous: a group may make a few images of the largest size
+        // allowed (2 GiB each, cleared), slow under the sanitizers on a busy
+        // machine but not stuck.
+        ::alarm(300);
       }
       RunCalls(game, calls, input);
     }

@@ -92,8 +92,8 @@ void D3DPointShape::SetAnchor(int32_t angle, uint32_t mode) {
   Rect box;
   const MathTables* tables = GetMathTables();
   if (!GetBounds(&box) || tables == nullptr) return;
-  const Point offset = AnchorOffset(mode, box.right - box.left, box.bottom - box.top);
-  const Point anchor{box.left + offset.x, box.top + offset.y};
+  const Point anchor = AnchorPoint(mode, box.left, box.top, int64_t(box.right) - box.left,
+                                   int64_t(box.bottom) - box.top);
   for (ColoredVertex& v : vertices_) RotateAbout(*tables, angle, anchor, &v.x, &v.y);
 }
 

@@ -161,7 +161,9 @@ int DdSurface::DrawThroughMemoryImage(Font* font, int32_t width, int32_t height,
                                       int32_t y, bool opaqueBackground) {
   DibImage memory;
   if (memory.Create(width, height, 32, true) != 0) return 1;
-  memory.FillRgb(font->backgroundRed, font->backgroundGreen, font->backgroundBlue, nullptr, nullptr);
+  // A new image is already black: only another background needs a fill.
+  if ((font->backgroundRed | font->backgroundGreen | font->backgroundBlue) != 0)
+    memory.FillRgb(font->backgroundRed, font->backgroundGreen, font->backgroundBlue, nullptr, nullptr);
   {
     BackgroundKeeper keep(font);
     if (opaqueBackground) {

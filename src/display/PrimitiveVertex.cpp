@@ -1,5 +1,7 @@
 #include "display/PrimitiveVertex.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -38,6 +40,12 @@ Point AnchorOffset(uint32_t mode, int32_t width, int32_t height) {
     default:
       return Point{int32_t(mode & 0xFF), int32_t(mode & 0xFF)};
   }
+}
+
+Point AnchorPoint(uint32_t mode, int32_t left, int32_t top, int64_t width, int64_t height) {
+  const auto held = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  const Point offset = AnchorOffset(mode, held(width), held(height));
+  return Point{held(int64_t(left) + offset.x), held(int64_t(top) + offset.y)};
 }
 
 void RotateAbout(const MathTables& tables, int32_t angle, const Point& anchor, float* x, float* y) {

@@ -64,6 +64,10 @@ void ApplyStage(D3DDevice& device, const StateTriple& colorOp, const StateTriple
 // top-left, 1 top-right, 2 bottom-left, 3 bottom-right, 4 the centre; any
 // other mode uses its own value for both offsets.
 Point AnchorOffset(uint32_t mode, int32_t width, int32_t height);
+// The anchor point of the mode for a box at (left, top) of the size, worked
+// out in 64 bits and held to the 32-bit range: a script may place and size
+// a box at the edges of that range.
+Point AnchorPoint(uint32_t mode, int32_t left, int32_t top, int64_t width, int64_t height);
 // Turns a corner about the anchor by angle (512ths of a turn, anticlockwise
 // on the screen) with the 16.16 table; the corner is rounded first.
 void RotateAbout(const MathTables& tables, int32_t angle, const Point& anchor, float* x, float* y);
@@ -88,8 +92,7 @@ template <class Vertex>
 void PlaceTurnedBox(Vertex* v, int32_t x, int32_t y, int32_t width, int32_t height, int32_t angle,
                     uint32_t mode) {
   PlaceBoxCorners(v, x, y, width, height);
-  const Point offset = AnchorOffset(mode, width, height);
-  const Point anchor{x + offset.x, y + offset.y};
+  const Point anchor = AnchorPoint(mode, x, y, width, height);
   const MathTables* tables = GetMathTables();
   if (tables == nullptr) return;
   for (int i = 0; i < 4; ++i) RotateAbout(*tables, angle, anchor, &v[i].x, &v[i].y);

@@ -1,6 +1,5 @@
 #include "display/TextImage.h"
 
-#include <cstring>
 #include <new>
 
 #include "display/DisplayScreenDevice.h"
@@ -19,11 +18,10 @@ bool HasAlpha(uint32_t formatCode) {
          formatCode == kPixelFormatA8R8G8B8;
 }
 
-// A 32-bit memory image of the size, every byte 0 (transparent black).
+// A 32-bit memory image of the size, every byte 0 (transparent black): a
+// new image starts that way.
 bool MakeClearImage(DibImage* image, int32_t width, int32_t height) {
-  if (image->Create(width, height, 32, true) != 0) return false;
-  for (int32_t y = 0; y < height; ++y) std::memset(image->GetScanLine(y), 0, size_t(width) * 4);
-  return true;
+  return image->Create(width, height, 32, true) == 0;
 }
 
 // Copies a 32-bit memory image into the target's device context: 3 no

@@ -295,10 +295,10 @@ void MessageWindowState::SetBarButtonState(uint32_t n, uint8_t state) {
   if (n >= kBarButtons) return;
   ButtonControl* button = frame_.BarButtonControl(n);
   if (state == kHeld) {
-    if (button != nullptr) {
-      if (!button->IsEnabled()) button->SetEnabled(true);
-      button->SetState(PushControl::kPressed);
-    }
+    // A held mode (auto play, skip) is told by the text and the click-wait
+    // cursor, not by a pressed look: the button keeps its look (hover too),
+    // so a click on it switches the mode off again.
+    if (button != nullptr && !button->IsEnabled()) button->SetEnabled(true);
   } else if (button != nullptr) {
     if (button->GetState() == PushControl::kPressed) button->SetState(PushControl::kNormal);
     button->SetEnabled(state == kEnabled);

@@ -100,7 +100,7 @@ int32_t ConfirmBox::Open(const char* text, uint32_t delayMs) {
   if (font == nullptr || font->MeasureText(text, &size, nullptr, nullptr, false, nullptr) == 0 ||
       size.width <= 0 || size.height <= 0 || noticeSurface_.Create(size.width, size.height, 32, 0) != 0)
     return 1;
-  noticeSurface_.FillBox(0, 0, size.width, size.height, 0);
+  // A new surface starts all zero (transparent): the text goes straight on.
   if (font->DrawText(&noticeSurface_, 0, 0, text, nullptr, nullptr) != 0) return 1;
   // The sprite may still show the surface's old pixels: it takes the new
   // picture and starts below the screen again.
@@ -142,8 +142,8 @@ uint32_t ConfirmBox::Now() { return ports_.now ? ports_.now() : CurrentTickMs();
 bool ConfirmBox::DrawBox(const char* text) {
   const int32_t w = layout_.width;
   const int32_t h = layout_.height;
+  // A new surface starts all zero (transparent), as the parts expect.
   if (boxSurface_.Create(w, h, 32, 0) != 0) return false;
-  boxSurface_.FillBox(0, 0, w, h, 0);
   auto part = [this](int32_t which) { return Part(which); };
   auto put = [this](Surface* picture, int32_t x, int32_t y) {
     if (picture != nullptr) boxSurface_.Copy(picture, x, y, nullptr, false);

@@ -4,9 +4,20 @@
 #include <cstring>
 #include <new>
 
+#include "platform/LargePages.h"
 #include "platform/PixelLayout.h"
 
 namespace orrivel::platform {
+
+bool ZeroedPixels::Allocate(size_t bytes) {
+  Clear();
+  block_.reset(AllocateZeroedBlock(bytes));
+  if (!block_) return false;
+  size_ = bytes;
+  return true;
+}
+
+void ZeroedPixels::Free::operator()(uint8_t* block) const { ReleaseZeroedBlock(block); }
 
 SurfacePixelFormat DescribeSurfaceFormat(SurfaceFormat format) {
   switch (format) {
@@ -40,12 +51,7 @@ int SoftSurface::Create(int32_t width, int32_t height, const SurfacePixelFormat&
   const uint64_t size = pitch * uint64_t(height);
   // Far beyond any screen; keeps every offset inside 32-bit signed arithmetic.
   if (pitch > 0x7FFFFFFF || size > 0x7FFFFFFF) return kSurfaceOutOfMemory;
-  try {
-    pixels_.assign(size_t(size), 0);
-  } catch (const std::bad_alloc&) {
-    pixels_.clear();
-    return kSurfaceOutOfMemory;
-  }
+  if (!pixels_.Allocate(size_t(size))) return kSurfaceOutOfMemory;
   width_ = width;
   height_ = height;
   pitch_ = int32_t(pitch);
@@ -66,7 +72,7 @@ void SoftSurface::Release() {
   backBuffers_.clear();
   hasColorKey_ = false;
   busyCount_ = 0;
-  std::vector<uint8_t>().swap(pixels_);
+  pixels_.Clear();
   width_ = height_ = pitch_ = 0;
   format_ = {};
   locked_ = false;
@@ -347,7 +353,7 @@ int SoftSurface::Flip(uint32_t flags) {
     if (back->locked_) return kSurfaceAlreadyLocked;
   }
   if (const int r = Access((flags & kBltWait) != 0); r != kSurfaceOk) return r;
-  std::vector<uint8_t> front = std::move(pixels_);
+  ZeroedPixels front = std::move(pixels_);
   pixels_ = std::move(backBuffers_.front()->pixels_);
   for (size_t i = 0; i + 1 < backBuffers_.size(); ++i) {
     backBuffers_[i]->pixels_ = std::move(backBuffers_[i + 1]->pixels_);

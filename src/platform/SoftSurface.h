@@ -5,12 +5,43 @@
 // it lost or busy, or take away its colour-fill support, to reach the
 // callers' fallback paths.
 #include <cstdint>
+#include <cstddef>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/Rect.h"
 
 namespace orrivel::platform {
+
+// A surface's pixel block. It comes zeroed from the system (see
+// AllocateZeroedBlock): a large block is fresh pages, so what is never drawn
+// costs neither a pass nor memory, however large a script asks it to be.
+class ZeroedPixels {
+ public:
+  ZeroedPixels() = default;
+  ZeroedPixels(ZeroedPixels&& other) noexcept
+      : block_(std::move(other.block_)), size_(std::exchange(other.size_, 0)) {}
+  ZeroedPixels& operator=(ZeroedPixels&& other) noexcept {
+    block_ = std::move(other.block_);
+    size_ = std::exchange(other.size_, 0);
+    return *this;
+  }
+  // False without memory (the block is then empty).
+  bool Allocate(size_t bytes);
+  void Clear() { block_.reset(), size_ = 0; }
+  bool empty() const { return size_ == 0; }
+  size_t size() const { return size_; }
+  uint8_t* data() const { return block_.get(); }
+  uint8_t& operator[](size_t i) const { return block_.get()[i]; }
+
+ private:
+  struct Free {
+    void operator()(uint8_t* block) const;
+  };
+  std::unique_ptr<uint8_t, Free> block_;
+  size_t size_ = 0;
+};
 
 // Flags of SurfacePixelFormat.
 inline constexpr uint32_t kPixelFlagRgb = 0x40;
@@ -183,7 +214,7 @@ class SoftSurface {
   int Access(bool wait);
   int BltChecks(SoftSurface* src, const Rect& d, const Rect& s, uint32_t flags);
 
-  std::vector<uint8_t> pixels_;
+  ZeroedPixels pixels_;
   int32_t width_ = 0;
   int32_t height_ = 0;
   int32_t pitch_ = 0;

@@ -5,10 +5,17 @@
 #include <cstring>
 #include <new>
 
+#include "platform/LargePages.h"
 #include "raster/ImageSize.h"
 #include "resource/BitmapInfoHeader.h"
 
 namespace orrivel {
+
+// A picture's block comes zeroed from the platform, not from new[]: it
+// starts cleared without a pass over its pixels, a screen-sized one on large
+// pages, and the pages a picture never draws on (a back canvas waiting for
+// its first transition) are never touched at all.
+void DibImage::ReleaseBlock::operator()(uint8_t* block) const { platform::ReleaseZeroedBlock(block); }
 
 DibImage::~DibImage() { Free(); }
 
@@ -46,7 +53,7 @@ int DibImage::Create(int32_t width, int32_t height, uint8_t bitsPerPixel, bool u
   // Cleared: callers draw only parts of a new picture (a face inside its
   // bevel, glyphs with their shadow), and the rest must read as nothing
   // drawn rather than whatever the allocator left there.
-  buffer_.reset(new (std::nothrow) uint8_t[size_t(allocation)]());
+  buffer_.reset(platform::AllocateZeroedBlock(size_t(allocation)));
   if (!buffer_) return 2;
   if (useSection && bitsPerPixel == 8) {
     sectionColors_.reset(new (std::nothrow) uint32_t[256]);

@@ -82,7 +82,12 @@ class DibImage : public ClippedImage {
   void PushPalette();
   void FillRect32(const Rect& r, uint32_t value);
 
-  std::unique_ptr<uint8_t[]> buffer_;
+  // The pixel block comes zeroed from the platform's block allocator and
+  // goes back to it.
+  struct ReleaseBlock {
+    void operator()(uint8_t* block) const;
+  };
+  std::unique_ptr<uint8_t, ReleaseBlock> buffer_;
   uint8_t* pixels_ = nullptr;  // row 0: the buffer rounded up to 8 bytes
   uint8_t bitsPerPixel_ = 0;
   std::unique_ptr<uint32_t[]> palette_;  // 256 entries 0x00RRGGBB when present

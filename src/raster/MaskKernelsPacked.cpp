@@ -626,66 +626,253 @@ bool BlendMaskedColorAtMmx(int x, int y, uint8_t red, uint8_t green, uint8_t blu
 // every row restarts x at the same fraction, so the horizontal pass of a
 // source row is the same whichever destination rows use it. The walk keeps
 // the last two filtered rows and filters each source row once; the vertical
-// pass then runs over whole rows. The arithmetic and its order (across, then
+// pass then runs over whole rows (in the SSE2 form, over all the rows that
+// share two source rows at once). The arithmetic and its order (across, then
 // down) are those of the per-pixel form, so the bytes are the same.
-// lerp(a, b, f) = a + (((b - a) * f) >> 8) is computed as
-// (a * (256 - f) + b * f) >> 8, the same value within 16 unsigned bits.
 
 namespace {
 
 #if ORRIVEL_HAVE_SSE2
-// Filters one source row across: out[x] = lerp(p[ix], p[ix + 1], fx), two
-// destination pixels per step. pairAt(row, ix) gives the pixels ix and
-// ix + 1 in the low 64 bits.
-template <typename Pair>
-void FilterAcross(uint32_t* out, const uint8_t* row, int width, const ScaleStep& step,
-                  Pair pairAt) {
+// lerp of 16-bit lanes a toward b (each 0 to 255), as a + ((b - a) * f >> 8)
+// with twice the fractions in f2: (b - a) * 128 fits a signed lane, and the
+// high half of its product with 2f is (b - a) * f / 256 rounded down, so one
+// multiply does and no shift follows it.
+inline Vec LerpLanes(Vec a, Vec b, Vec f2) {
+  return _mm_add_epi16(a, _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(b, a), 7), f2));
+}
+
+// Two destination pixels from their source pairs p and q (pixels ix and
+// ix + 1 in the low 64 bits of each) by twice their fractions in f2, four
+// lanes each.
+inline Vec MixPairs(Vec p, Vec q, Vec f2) {
   const Vec zero = _mm_setzero_si128();
-  const Vec full = _mm_set1_epi16(256);
+  const Vec both = _mm_unpacklo_epi32(p, q);  // [left p, left q, right p, right q]
+  return LerpLanes(_mm_unpacklo_epi8(both, zero), _mm_unpackhi_epi8(both, zero), f2);
+}
+
+// The SSE2 walk keeps its filtered rows as 16-bit lanes, two pixels to a
+// vector (element k holds pixels 2k and 2k + 1): the down pass then needs
+// no unpacking and the across pass no packing.
+constexpr int LaneVectors(int width) { return (width + 1) / 2; }
+
+// Where every destination pixel of a row reads: the source column of its
+// left pixel, and twice its fraction spread over the four lanes of its pixel
+// as MixPairs takes them (two vectors for each whole group of four pixels).
+// Every row restarts x alike, so one table serves them all.
+struct AcrossTable {
+  std::vector<ptrdiff_t> column;
+  std::vector<Vec> spread;
+  std::vector<short> fraction;  // twice the fraction, for the last pixels
+};
+
+AcrossTable MakeAcrossTable(int width, const ScaleStep& step) {
+  AcrossTable table;
+  table.column.resize(size_t(width));
+  table.fraction.resize(size_t(width));
   uint64_t xPos = step.xFraction;
-  int x = 0;
-  for (; x + 2 <= width; x += 2) {
-    const ptrdiff_t i0 = ptrdiff_t(xPos >> 32);
-    const uint32_t f0 = uint32_t(xPos >> 24) & 0xFF;
-    xPos += step.xIncrement;
-    const ptrdiff_t i1 = ptrdiff_t(xPos >> 32);
-    const uint32_t f1 = uint32_t(xPos >> 24) & 0xFF;
-    xPos += step.xIncrement;
-    // [left 0, left 1, right 0, right 1]
-    const Vec both = _mm_unpacklo_epi32(pairAt(row, i0), pairAt(row, i1));
-    Vec f = _mm_cvtsi32_si128(static_cast<int>(f0 | f1 << 16));
-    f = _mm_unpacklo_epi16(f, f);
-    f = _mm_unpacklo_epi32(f, f);
-    const Vec mixed = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(both, zero), _mm_sub_epi16(full, f)),
-                                    _mm_mullo_epi16(_mm_unpackhi_epi8(both, zero), f));
-    const Vec pixels = _mm_srli_epi16(mixed, 8);
-    _mm_storel_epi64(reinterpret_cast<Vec*>(out + x), _mm_packus_epi16(pixels, pixels));
+  for (size_t x = 0; x < size_t(width); ++x, xPos += step.xIncrement) {
+    table.column[x] = ptrdiff_t(xPos >> 32);
+    table.fraction[x] = static_cast<short>(((xPos >> 24) & 0xFF) * 2);
   }
-  for (; x < width; ++x) {
-    const ptrdiff_t ix = ptrdiff_t(xPos >> 32);
-    const uint32_t fx = uint32_t(xPos >> 24) & 0xFF;
-    alignas(16) uint32_t pair[4];
-    _mm_store_si128(reinterpret_cast<Vec*>(pair), pairAt(row, ix));
-    out[x] = ops::Lerp(pair[0], pair[1], fx);
-    xPos += step.xIncrement;
+  table.spread.resize(size_t(width / 4) * 2);
+  for (size_t k = 0; k < table.spread.size(); ++k) {
+    const short f0 = table.fraction[2 * k], f1 = table.fraction[2 * k + 1];
+    table.spread[k] = _mm_setr_epi16(f0, f0, f0, f0, f1, f1, f1, f1);
+  }
+  return table;
+}
+
+// The pixels of a row from x on (out holds pixel x first), two at a time;
+// a lone last one is paired with itself rather than read past the row.
+template <typename Pair>
+void AcrossTail(Vec* out, const uint8_t* row, int x, int width, const AcrossTable& table, Pair pairAt) {
+  for (; x < width; x += 2, ++out) {
+    const int next = x + 1 < width ? x + 1 : x;
+    const short f0 = table.fraction[size_t(x)], f1 = table.fraction[size_t(next)];
+    *out = MixPairs(pairAt(row, table.column[size_t(x)]), pairAt(row, table.column[size_t(next)]),
+                    _mm_setr_epi16(f0, f0, f0, f0, f1, f1, f1, f1));
   }
 }
 
-// d[x] = lerp(top[x], bottom[x], f), four pixels per step.
-void FilterDown(uint32_t* d, const uint32_t* top, const uint32_t* bottom, int width, uint32_t f) {
-  const Vec zero = _mm_setzero_si128();
-  const Vec down = _mm_set1_epi16(static_cast<short>(f));
-  const Vec keep = _mm_set1_epi16(static_cast<short>(256 - f));
-  auto half = [&](Vec t, Vec b) {
-    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(t, keep), _mm_mullo_epi16(b, down)), 8);
-  };
+// Filters one source row across into lanes: pixel x = lerp(p[ix], p[ix + 1],
+// fx), four destination pixels per step. pairAt(row, ix) gives the pixels ix
+// and ix + 1 in the low 64 bits.
+template <typename Pair>
+void FilterAcross(Vec* out, const uint8_t* row, int width, const AcrossTable& table, Pair pairAt) {
+  const ptrdiff_t* column = table.column.data();
+  const Vec* spread = table.spread.data();
   int x = 0;
-  for (; x + 4 <= width; x += 4) {
-    const Vec t = Load(top + x), b = Load(bottom + x);
-    Store(d + x, _mm_packus_epi16(half(_mm_unpacklo_epi8(t, zero), _mm_unpacklo_epi8(b, zero)),
-                                  half(_mm_unpackhi_epi8(t, zero), _mm_unpackhi_epi8(b, zero))));
+  for (; x + 4 <= width; x += 4, spread += 2, out += 2) {
+    const Vec p0 = pairAt(row, column[x]), p1 = pairAt(row, column[x + 1]);
+    const Vec p2 = pairAt(row, column[x + 2]), p3 = pairAt(row, column[x + 3]);
+    out[0] = MixPairs(p0, p1, spread[0]);
+    out[1] = MixPairs(p2, p3, spread[1]);
   }
-  for (; x < width; ++x) d[x] = ops::Lerp(top[x], bottom[x], f);
+  AcrossTail(out, row, x, width, table, pairAt);
+}
+
+// d[x] = lerp(top[x], bottom[x], f) from two rows of lanes, four pixels per
+// step; a fraction of 0 is the top row itself.
+void FilterDown(uint32_t* d, const Vec* top, const Vec* bottom, int width, uint32_t f) {
+  const Vec f2 = _mm_set1_epi16(static_cast<short>(2 * f));
+  auto lanes = [&](int k) { return f == 0 ? top[k] : LerpLanes(top[k], bottom[k], f2); };
+  int x = 0;
+  if (f == 0) {
+    for (; x + 4 <= width; x += 4) Store(d + x, _mm_packus_epi16(top[x / 2], top[x / 2 + 1]));
+  } else {
+    for (; x + 4 <= width; x += 4) {
+      Store(d + x, _mm_packus_epi16(LerpLanes(top[x / 2], bottom[x / 2], f2),
+                                    LerpLanes(top[x / 2 + 1], bottom[x / 2 + 1], f2)));
+    }
+  }
+  for (; x < width; x += 2) {
+    alignas(16) uint32_t pixels[4];
+    const Vec v = lanes(x / 2);
+    _mm_store_si128(reinterpret_cast<Vec*>(pixels), _mm_packus_epi16(v, v));
+    d[x] = pixels[0];
+    if (x + 1 < width) d[x + 1] = pixels[1];
+  }
+}
+
+// Destination rows that mix the same two source rows, made in one pass over
+// the columns so that the two rows are read and subtracted once for all.
+constexpr int kGroupRows = 4;
+struct RowGroup {
+  uint32_t* rows[kGroupRows];
+  uint32_t fraction[kGroupRows];
+  Vec twice[kGroupRows];  // twice each fraction in every lane
+  int count = 0;
+};
+
+// lerp(upper, lower, f) of every row is upper + (difference * 2f >> 16)
+// with difference = (lower - upper) * 128, as LerpLanes computes it.
+inline Vec Difference(Vec upper, Vec lower) { return _mm_slli_epi16(_mm_sub_epi16(lower, upper), 7); }
+
+// The first N rows of a group held in locals, which the stores cannot
+// touch, so that the column loops keep them in registers.
+template <int N>
+struct GroupRows {
+  explicit GroupRows(const RowGroup& group) {
+    for (int j = 0; j < N; ++j) {
+      rows[j] = group.rows[j];
+      twice[j] = group.twice[j];
+    }
+  }
+  void Store4(int x, Vec u0, Vec u1, Vec d0, Vec d1) const {
+    for (int j = 0; j < N; ++j) {
+      Store(rows[j] + x, _mm_packus_epi16(_mm_add_epi16(u0, _mm_mulhi_epi16(d0, twice[j])),
+                                          _mm_add_epi16(u1, _mm_mulhi_epi16(d1, twice[j]))));
+    }
+  }
+  uint32_t* rows[N];
+  Vec twice[N];
+};
+
+template <int N>
+void FilterDownRows(const RowGroup& group, const Vec* top, const Vec* bottom, int width) {
+  const GroupRows<N> rows(group);
+  int x = 0;
+  for (size_t k = 0; x + 4 <= width; x += 4, k += 2) {
+    const Vec u0 = top[k], u1 = top[k + 1];
+    rows.Store4(x, u0, u1, Difference(u0, bottom[k]), Difference(u1, bottom[k + 1]));
+  }
+  for (int j = 0; j < N; ++j)
+    FilterDown(group.rows[j] + x, top + x / 2, bottom + x / 2, width - x, group.fraction[j]);
+}
+
+void FilterDownGroup(const RowGroup& group, const Vec* top, const Vec* bottom, int width) {
+  switch (group.count) {
+    case 1:
+      return FilterDown(group.rows[0], top, bottom, width, group.fraction[0]);
+    case 2:
+      return FilterDownRows<2>(group, top, bottom, width);
+    case 3:
+      return FilterDownRows<3>(group, top, bottom, width);
+    default:
+      return FilterDownRows<kGroupRows>(group, top, bottom, width);
+  }
+}
+
+// Filters the lower source row across into lower and makes the group's rows
+// from it and the upper one while its pixels are still at hand.
+template <int N, typename Pair>
+void FilterAcrossAndDownRows(Vec* lower, const uint8_t* row, const Vec* upper, int width,
+                             const AcrossTable& table, const RowGroup& group, Pair pairAt) {
+  const GroupRows<N> rows(group);
+  const ptrdiff_t* column = table.column.data();
+  const Vec* spread = table.spread.data();
+  int x = 0;
+  // k: the lane vector of pixel x.
+  for (size_t k = 0; x + 4 <= width; x += 4, k += 2) {
+    const Vec l0 = MixPairs(pairAt(row, column[x]), pairAt(row, column[x + 1]), spread[k]);
+    const Vec l1 = MixPairs(pairAt(row, column[x + 2]), pairAt(row, column[x + 3]), spread[k + 1]);
+    lower[k] = l0;
+    lower[k + 1] = l1;
+    const Vec u0 = upper[k], u1 = upper[k + 1];
+    rows.Store4(x, u0, u1, Difference(u0, l0), Difference(u1, l1));
+  }
+  AcrossTail(lower + x / 2, row, x, width, table, pairAt);
+  for (int j = 0; j < N; ++j)
+    FilterDown(group.rows[j] + x, upper + x / 2, lower + x / 2, width - x, group.fraction[j]);
+}
+
+template <typename Pair>
+void FilterAcrossAndDown(Vec* lower, const uint8_t* row, const Vec* upper, int width, const AcrossTable& table,
+                         const RowGroup& group, Pair pairAt) {
+  switch (group.count) {
+    case 1:
+      return FilterAcrossAndDownRows<1>(lower, row, upper, width, table, group, pairAt);
+    case 2:
+      return FilterAcrossAndDownRows<2>(lower, row, upper, width, table, group, pairAt);
+    case 3:
+      return FilterAcrossAndDownRows<3>(lower, row, upper, width, table, group, pairAt);
+    default:
+      return FilterAcrossAndDownRows<kGroupRows>(lower, row, upper, width, table, group, pairAt);
+  }
+}
+
+// The SSE2 walk: the destination rows in groups that share their two source
+// rows; each source row is filtered across once, the lower one of a group
+// together with the group's rows.
+template <typename Pair>
+void WalkRowGroups(void* dst, const void* src, int dstSkip, int srcPitch, int width, int height,
+                   const ScaleStep& step, const AcrossTable& table, Pair pairAt) {
+  const size_t size = size_t(LaneVectors(width));
+  std::vector<Vec> held(size * 2);
+  Vec* upper = held.data();
+  Vec* lower = upper + size;
+  ptrdiff_t upperRow = -1, lowerRow = -1;
+  uint8_t* drow = static_cast<uint8_t*>(dst);
+  const uint8_t* base = static_cast<const uint8_t*>(src);
+  uint64_t yPos = step.yFraction;
+  for (int y = 0; y < height;) {
+    const ptrdiff_t r = ptrdiff_t(yPos >> 32);
+    RowGroup group;
+    for (; y < height && group.count < kGroupRows && ptrdiff_t(yPos >> 32) == r; ++y) {
+      const uint32_t f = uint32_t(yPos >> 24) & 0xFF;
+      group.rows[group.count] = reinterpret_cast<uint32_t*>(drow);
+      group.fraction[group.count] = f;
+      group.twice[group.count] = _mm_set1_epi16(static_cast<short>(2 * f));
+      ++group.count;
+      yPos += step.yIncrement;
+      drow += ptrdiff_t(width) * 4 + dstSkip;
+    }
+    if (upperRow != r) {
+      if (lowerRow == r) {
+        std::swap(upper, lower);
+        std::swap(upperRow, lowerRow);
+      } else {
+        FilterAcross(upper, base + r * srcPitch, width, table, pairAt);
+        upperRow = r;
+      }
+    }
+    if (lowerRow != r + 1) {
+      FilterAcrossAndDown(lower, base + (r + 1) * srcPitch, upper, width, table, group, pairAt);
+      lowerRow = r + 1;
+    } else {
+      FilterDownGroup(group, upper, lower, width);
+    }
+  }
 }
 #endif
 
@@ -697,69 +884,53 @@ namespace {
 
 using Wide = __m256i;
 
-// FilterAcross with four destination pixels per step.
+inline Wide WideLerpLanes(Wide a, Wide b, Wide f2) {
+  return _mm256_add_epi16(a, _mm256_mulhi_epi16(_mm256_slli_epi16(_mm256_sub_epi16(b, a), 7), f2));
+}
+
+// FilterAcross with two groups of two pixels in each 256-bit step, written in
+// the same lanes.
 template <typename Pair>
-void WideFilterAcross(uint32_t* out, const uint8_t* row, int width, const ScaleStep& step,
-                      Pair pairAt) {
+void WideFilterAcross(Vec* out, const uint8_t* row, int width, const AcrossTable& table, Pair pairAt) {
   const Wide zero = _mm256_setzero_si256();
-  const Wide full = _mm256_set1_epi16(256);
-  // Spreads the fractions of pixels 0, 1 (low half) and 2, 3 (high half),
-  // 16 bits each, over their four lanes.
-  const Wide spread = _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3,
-                                       4, 5, 4, 5, 4, 5, 4, 5, 6, 7, 6, 7, 6, 7, 6, 7);
-  uint64_t xPos = step.xFraction;
+  const ptrdiff_t* column = table.column.data();
+  const Vec* spread = table.spread.data();
   int x = 0;
-  for (; x + 4 <= width; x += 4) {
-    ptrdiff_t i[4];
-    uint32_t f[4];
-    for (int k = 0; k < 4; ++k) {
-      i[k] = ptrdiff_t(xPos >> 32);
-      f[k] = uint32_t(xPos >> 24) & 0xFF;
-      xPos += step.xIncrement;
-    }
-    const Vec low = _mm_unpacklo_epi32(pairAt(row, i[0]), pairAt(row, i[1]));
-    const Vec high = _mm_unpacklo_epi32(pairAt(row, i[2]), pairAt(row, i[3]));
-    const Wide both = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
-    const Vec fractions = _mm_set_epi32(0, 0, static_cast<int>(f[2] | f[3] << 16),
-                                        static_cast<int>(f[0] | f[1] << 16));
-    const Wide fw = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(fractions), spread);
-    const Wide mixed = _mm256_add_epi16(
-        _mm256_mullo_epi16(_mm256_unpacklo_epi8(both, zero), _mm256_sub_epi16(full, fw)),
-        _mm256_mullo_epi16(_mm256_unpackhi_epi8(both, zero), fw));
-    const Wide pixels = _mm256_srli_epi16(mixed, 8);
-    // Pixels 0, 1 sit in the low 64 bits of the low half, 2, 3 in the high half.
-    const Wide packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(pixels, pixels), 0x08);
-    _mm_storeu_si128(reinterpret_cast<Vec*>(out + x), _mm256_castsi256_si128(packed));
+  for (; x + 4 <= width; x += 4, spread += 2, out += 2) {
+    const Vec first = _mm_unpacklo_epi32(pairAt(row, column[x]), pairAt(row, column[x + 1]));
+    const Vec second = _mm_unpacklo_epi32(pairAt(row, column[x + 2]), pairAt(row, column[x + 3]));
+    // [left 0, left 1, right 0, right 1 | left 2, left 3, right 2, right 3]
+    const Wide both = _mm256_inserti128_si256(_mm256_castsi128_si256(first), second, 1);
+    const Wide f2 = _mm256_loadu_si256(reinterpret_cast<const Wide*>(spread));
+    _mm256_storeu_si256(reinterpret_cast<Wide*>(out),
+                        WideLerpLanes(_mm256_unpacklo_epi8(both, zero), _mm256_unpackhi_epi8(both, zero), f2));
   }
-  for (; x < width; ++x) {
-    const ptrdiff_t ix = ptrdiff_t(xPos >> 32);
-    const uint32_t fx = uint32_t(xPos >> 24) & 0xFF;
-    alignas(16) uint32_t pair[4];
-    _mm_store_si128(reinterpret_cast<Vec*>(pair), pairAt(row, ix));
-    out[x] = ops::Lerp(pair[0], pair[1], fx);
-    xPos += step.xIncrement;
+  for (; x < width; x += 2, ++out) {
+    const int next = x + 1 < width ? x + 1 : x;
+    const short f0 = table.fraction[size_t(x)], f1 = table.fraction[size_t(next)];
+    *out = MixPairs(pairAt(row, column[x]), pairAt(row, column[next]),
+                    _mm_setr_epi16(f0, f0, f0, f0, f1, f1, f1, f1));
   }
 }
 
 // FilterDown with eight pixels per step.
-void WideFilterDown(uint32_t* d, const uint32_t* top, const uint32_t* bottom, int width,
-                    uint32_t f) {
-  const Wide zero = _mm256_setzero_si256();
-  const Wide down = _mm256_set1_epi16(static_cast<short>(f));
-  const Wide keep = _mm256_set1_epi16(static_cast<short>(256 - f));
+void WideFilterDown(uint32_t* d, const Vec* top, const Vec* bottom, int width, uint32_t f) {
+  const Wide f2 = _mm256_set1_epi16(static_cast<short>(2 * f));
+  auto four = [&](int x) {
+    const Wide t = _mm256_loadu_si256(reinterpret_cast<const Wide*>(top + x / 2));
+    if (f == 0) return t;
+    return WideLerpLanes(t, _mm256_loadu_si256(reinterpret_cast<const Wide*>(bottom + x / 2)), f2);
+  };
   int x = 0;
   for (; x + 8 <= width; x += 8) {
-    const Wide t = _mm256_loadu_si256(reinterpret_cast<const Wide*>(top + x));
-    const Wide b = _mm256_loadu_si256(reinterpret_cast<const Wide*>(bottom + x));
-    const Wide lo = _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(t, zero), keep),
-                         _mm256_mullo_epi16(_mm256_unpacklo_epi8(b, zero), down)), 8);
-    const Wide hi = _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(t, zero), keep),
-                         _mm256_mullo_epi16(_mm256_unpackhi_epi8(b, zero), down)), 8);
-    _mm256_storeu_si256(reinterpret_cast<Wide*>(d + x), _mm256_packus_epi16(lo, hi));
+    // Packing works within 128-bit halves: pixels 0 1 4 5 2 3 6 7 put back in order.
+    const Wide packed = _mm256_packus_epi16(four(x), four(x + 4));
+    _mm256_storeu_si256(reinterpret_cast<Wide*>(d + x), _mm256_permute4x64_epi64(packed, 0xD8));
   }
-  for (; x < width; ++x) d[x] = ops::Lerp(top[x], bottom[x], f);
+  // The upper halves are cleared before the SSE2 form takes the rest: left
+  // dirty, they slow every SSE2 instruction that follows, in the callers too.
+  _mm256_zeroupper();
+  FilterDown(d + x, top + x / 2, bottom + x / 2, width - x, f);
 }
 
 }  // namespace
@@ -769,25 +940,16 @@ ORRIVEL_END_AVX2
 namespace {
 
 #if ORRIVEL_HAVE_SSE2
-template <typename Pair>
-void BilinearPacked(void* dst, const void* src, int dstSkip, int srcPitch, int width, int height,
-                    const ScaleStep& step, Pair pairAt) {
-  auto across = [&](uint32_t* out, const uint8_t* row) {
-#if ORRIVEL_HAVE_AVX2_PATH
-    if (PackedVectorBytes() >= 32) return WideFilterAcross(out, row, width, step, pairAt);
-#endif
-    FilterAcross(out, row, width, step, pairAt);
-  };
-  auto down = [&](uint32_t* d, const uint32_t* top, const uint32_t* bottom, uint32_t f) {
-#if ORRIVEL_HAVE_AVX2_PATH
-    if (PackedVectorBytes() >= 32) return WideFilterDown(d, top, bottom, width, f);
-#endif
-    FilterDown(d, top, bottom, width, f);
-  };
-  // The two filtered source rows held and the source row each came from.
-  std::vector<uint32_t> held(size_t(width) * 2);
-  uint32_t* upper = held.data();
-  uint32_t* lower = upper + width;
+// Keeps the two filtered source rows a destination row mixes, Row elements
+// of size each, and filters every source row once: across(held, source
+// row) fills a held row, down(destination row, top, bottom, fraction) mixes
+// them.
+template <typename Row, typename Across, typename Down>
+void WalkRows(void* dst, const void* src, int dstSkip, int srcPitch, int width, int height,
+              const ScaleStep& step, size_t size, Across across, Down down) {
+  std::vector<Row> held(size * 2);
+  Row* upper = held.data();
+  Row* lower = upper + size;
   ptrdiff_t upperRow = -1, lowerRow = -1;
   uint8_t* drow = static_cast<uint8_t*>(dst);
   const uint8_t* base = static_cast<const uint8_t*>(src);
@@ -811,6 +973,22 @@ void BilinearPacked(void* dst, const void* src, int dstSkip, int srcPitch, int w
     yPos += step.yIncrement;
     drow += ptrdiff_t(width) * 4 + dstSkip;
   }
+}
+
+template <typename Pair>
+void BilinearPacked(void* dst, const void* src, int dstSkip, int srcPitch, int width, int height,
+                    const ScaleStep& step, Pair pairAt) {
+  const AcrossTable table = MakeAcrossTable(width, step);
+#if ORRIVEL_HAVE_AVX2_PATH
+  if (PackedVectorBytes() >= 32) {
+    WalkRows<Vec>(
+        dst, src, dstSkip, srcPitch, width, height, step, size_t(LaneVectors(width)),
+        [&](Vec* out, const uint8_t* row) { WideFilterAcross(out, row, width, table, pairAt); },
+        [&](uint32_t* d, const Vec* top, const Vec* bottom, uint32_t f) { WideFilterDown(d, top, bottom, width, f); });
+    return;
+  }
+#endif
+  WalkRowGroups(dst, src, dstSkip, srcPitch, width, height, step, table, pairAt);
 }
 #endif
 

@@ -5,7 +5,9 @@
 #include <memory>
 #include <new>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -27,6 +29,8 @@ inline std::uint32_t Load32(const std::uint8_t* p) {
   return v;
 }
 inline void Store32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
+
+constexpr unsigned kEndOfStreamByte = 0xFF;
 
 // Four pixel words at a time: runs of items are the bulk of a picture, and
 // the compiler does not widen loops of unknown length by itself.
@@ -117,13 +121,15 @@ struct AlphaItems {
   }
 };
 
-// Words copied forward, overlapping or not.
+// Words copied forward, overlapping or not: four at a time when the source
+// is not among the next four written, so each step reads only final words.
+// Copies are mostly short, where a call of memcpy costs more than the copy.
 inline void CopyWords(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n, bool overlap) {
-  if (!overlap) {
-    std::memcpy(d, s, n * 4);
-    return;
+  std::uint64_t i = 0;
+  if (!overlap || d - s >= 16) {
+    for (; i + 4 <= n; i += 4) Store128(d + i * 4, Load128(s + i * 4));
   }
-  for (std::uint64_t i = 0; i < n; ++i) Store32(d + i * 4, Load32(s + i * 4));
+  for (; i < n; ++i) Store32(d + i * 4, Load32(s + i * 4));
 }
 
 // Palette indices into 4-byte pixels.
@@ -183,7 +189,19 @@ struct Bgr32Items {
   // pixel's first, is dropped; the last is read byte by byte so the read
   // stays inside the literal.
   void Literal(std::uint8_t* d, const std::uint8_t* s, std::uint64_t n) const {
-    for (std::uint64_t i = 0; i + 1 < n; ++i) Store32(d + i * 4, Load32(s + i * 3) & 0x00FFFFFFu);
+    std::uint64_t i = 0;
+#if defined(__SSE2__)
+    // Four pixels from one 16-byte read, as long as it stays in the literal.
+    const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+    for (; i + 6 <= n; i += 4) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i * 3));
+      const __m128i first = _mm_unpacklo_epi32(v, _mm_srli_si128(v, 3));
+      const __m128i second = _mm_unpacklo_epi32(_mm_srli_si128(v, 6), _mm_srli_si128(v, 9));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i * 4),
+                       _mm_and_si128(_mm_unpacklo_epi64(first, second), colour));
+    }
+#endif
+    for (; i + 1 < n; ++i) Store32(d + i * 4, Load32(s + i * 3) & 0x00FFFFFFu);
     if (n) Store32(d + (n - 1) * 4, PixelWord(s + (n - 1) * 3));
   }
   void Fill(std::uint8_t* d, const std::uint8_t* v, std::uint64_t n) const {
@@ -215,18 +233,24 @@ struct GrayItems {
 
 // Walks a plane item by item in picture order, splitting every command at
 // row ends, and refuses anything that would leave the plane or read an item
-// not yet written.
+// not yet written. Most commands stay inside the current row and take one
+// call of the item writer; only those that reach a row end are split.
 template <class Items>
 class PlaneCursor {
  public:
   PlaneCursor(const Plane& plane, const Items& items)
-      : plane_(plane), items_(items), total_(plane.width * plane.height) {}
+      : plane_(plane), items_(items), total_(plane.width * plane.height), rowBase_(plane.base) {}
 
-  bool Literal(const std::uint8_t* source, std::uint64_t n) {
+  [[gnu::always_inline]] bool Literal(const std::uint8_t* source, std::uint64_t n) {
+    if (InRow(n)) {
+      items_.Literal(Here(), source, n);
+      Step(n);
+      return true;
+    }
     if (n > total_ - pos_) return false;
     while (n) {
       const std::uint64_t chunk = std::min(n, plane_.width - col_);
-      items_.Literal(At(row_, col_), source, chunk);
+      items_.Literal(Here(), source, chunk);
       source += chunk * Items::kSource;
       Advance(chunk);
       n -= chunk;
@@ -234,19 +258,61 @@ class PlaneCursor {
     return true;
   }
 
-  bool Fill(const std::uint8_t* value, std::uint64_t n) {
+  [[gnu::always_inline]] bool Fill(const std::uint8_t* value, std::uint64_t n) {
+    if (InRow(n)) {
+      items_.Fill(Here(), value, n);
+      Step(n);
+      return true;
+    }
     if (n > total_ - pos_) return false;
     while (n) {
       const std::uint64_t chunk = std::min(n, plane_.width - col_);
-      items_.Fill(At(row_, col_), value, chunk);
+      items_.Fill(Here(), value, chunk);
       Advance(chunk);
       n -= chunk;
     }
     return true;
   }
 
-  bool BackCopy(std::uint64_t distance, std::uint64_t n) {
-    if (distance == 0 || distance > pos_ || n > total_ - pos_) return false;
+  [[gnu::always_inline]] bool BackCopy(std::uint64_t distance, std::uint64_t n) {
+    if (distance == 0 || distance > pos_) return false;
+    // Within the current row, or from the row above into the current one
+    // without reaching either row's end: one copy.
+    if (InRow(n)) {
+      if (distance <= col_) {
+        std::uint8_t* d = Here();
+        items_.Copy(d, d - distance * Items::kStride, n, distance < n);
+        Step(n);
+        return true;
+      }
+      const std::uint64_t back = distance - col_;
+      if (back <= plane_.width && n <= back) {
+        items_.Copy(Here(), rowBase_ - plane_.rowStep + std::int64_t((plane_.width - back) * Items::kStride), n,
+                    false);
+        Step(n);
+        return true;
+      }
+    }
+    return SplitBackCopy(distance, n);
+  }
+
+  // Copies the pixel `rows` rows above, `dx` columns aside (-1, 0 or 1).
+  [[gnu::always_inline]] bool RowAbove(std::uint64_t rows, int dx) {
+    if (pos_ >= total_ || rows > row_) return false;
+    if (dx < 0 && col_ == 0) return false;
+    if (dx > 0 && col_ + 1 >= plane_.width) return false;
+    std::uint8_t* d = Here();
+    items_.Copy(d, d - std::int64_t(rows) * plane_.rowStep + dx * std::int64_t(Items::kStride), 1, false);
+    Advance(1);
+    return true;
+  }
+
+  bool Complete() const { return pos_ == total_; }
+
+ private:
+  // A back copy that may cross row ends, in the source or the destination.
+  bool SplitBackCopy(std::uint64_t distance, std::uint64_t n) {
+    if (n > total_ - pos_) return false;
     std::uint64_t sourceRow = row_;
     std::uint64_t sourceCol = col_ - distance;
     if (distance > col_) {
@@ -265,7 +331,7 @@ class PlaneCursor {
       const std::uint64_t chunk =
           std::min({n, plane_.width - col_, plane_.width - sourceCol});
       const bool overlap = sourceRow == row_ && distance < chunk;
-      items_.Copy(At(row_, col_), At(sourceRow, sourceCol), chunk, overlap);
+      items_.Copy(Here(), At(sourceRow, sourceCol), chunk, overlap);
       Advance(chunk);
       n -= chunk;
       sourceCol += chunk;
@@ -277,21 +343,17 @@ class PlaneCursor {
     return true;
   }
 
-  // Copies the pixel `rows` rows above, `dx` columns aside (-1, 0 or 1).
-  bool RowAbove(std::uint64_t rows, int dx) {
-    if (pos_ >= total_ || rows > row_) return false;
-    if (dx < 0 && col_ == 0) return false;
-    if (dx > 0 && col_ + 1 >= plane_.width) return false;
-    items_.Copy(At(row_, col_), At(row_ - rows, col_ + dx), 1, false);
-    Advance(1);
-    return true;
-  }
-
-  bool Complete() const { return pos_ == total_; }
-
- private:
   std::uint8_t* At(std::uint64_t row, std::uint64_t col) const {
     return plane_.base + std::int64_t(row) * plane_.rowStep + std::int64_t(col * Items::kStride);
+  }
+  std::uint8_t* Here() const { return rowBase_ + col_ * Items::kStride; }
+  // True when `n` items fit in the current row without ending it (and the
+  // plane is not yet full, so that the row is one of the plane's).
+  bool InRow(std::uint64_t n) const { return n < plane_.width - col_ && pos_ < total_; }
+  // Moves on inside the row: the caller knows the row does not end.
+  void Step(std::uint64_t n) {
+    pos_ += n;
+    col_ += n;
   }
   void Advance(std::uint64_t n) {
     pos_ += n;
@@ -299,6 +361,7 @@ class PlaneCursor {
     if (col_ == plane_.width) {
       col_ = 0;
       ++row_;
+      rowBase_ += plane_.rowStep;
     }
   }
 
@@ -308,82 +371,238 @@ class PlaneCursor {
   std::uint64_t pos_ = 0;
   std::uint64_t row_ = 0;
   std::uint64_t col_ = 0;
+  std::uint8_t* rowBase_;  // item (row_, 0)
 };
 
-// A byte plane in one run of memory, items in picture order: commands need
-// no splitting at row ends. Gives the same items as PlaneCursor<ByteItems>
-// over rows laid end to end.
-class LinearCursor {
- public:
-  LinearCursor(std::uint8_t* base, std::uint64_t total) : base_(base), total_(total) {}
+// Sixteen bytes moved at once, unaligned.
+inline void Copy16(std::uint8_t* d, const std::uint8_t* s) {
+  std::uint8_t v[16];
+  std::memcpy(v, s, 16);
+  std::memcpy(d, v, 16);
+}
+inline void Store16(std::uint8_t* d, Words4 v) { std::memcpy(d, &v, 16); }
+inline Words4 Splat16(std::uint8_t byte) {
+  const std::uint32_t w = byte * 0x01010101u;
+  return Words4{w, w, w, w};
+}
 
-  bool Literal(const std::uint8_t* source, std::uint64_t n) {
-    if (n > total_ - pos_) return false;
-    std::memcpy(base_ + pos_, source, n);
-    pos_ += n;
-    return true;
-  }
-  bool Fill(const std::uint8_t* value, std::uint64_t n) {
-    if (n > total_ - pos_) return false;
-    std::memset(base_ + pos_, *value, n);
-    pos_ += n;
-    return true;
-  }
-  bool BackCopy(std::uint64_t distance, std::uint64_t n) {
-    if (distance == 0 || distance > pos_ || n > total_ - pos_) return false;
-    std::uint8_t* d = base_ + pos_;
-    if (distance >= n) {
-      std::memcpy(d, d - distance, n);
-    } else {
-      CopyForward(d, d - distance, n);
-    }
-    pos_ += n;
-    return true;
-  }
-  bool Complete() const { return pos_ == total_; }
-  std::uint64_t Done() const { return pos_; }
+// Writable bytes after a scratch plane's last item: the runs below store
+// whole 16-byte vectors and may run this far past the items they give.
+constexpr std::uint64_t kScratchSlack = 64;
 
- private:
-  std::uint8_t* base_;
-  std::uint64_t total_;
-  std::uint64_t pos_ = 0;
-};
+// Sixteen-byte stores from `d` until `n` bytes are covered; the last store
+// may run up to 15 bytes past them.
+inline void FillRuns(std::uint8_t* d, std::uint8_t byte, std::uint64_t n) {
+  const Words4 v = Splat16(byte);
+  for (std::uint64_t i = 0; i < n; i += 16) Store16(d + i, v);
+}
 
-// Puts the first `count` alpha bytes, in picture order, into the fourth
-// byte of the plane's 4-byte pixels (the plane's base points at that byte of
-// the first pixel), sixteen pixels at a time where the processor has 128-bit
-// vectors.
-void MergeAlphaRow(std::uint8_t* pixels, const std::uint8_t* alpha, std::uint64_t n) {
+// A copy from `distance` bytes back, in order, so that a near source
+// repeats its pattern. What it writes repeats every `distance` bytes, so
+// also every `period` bytes, the least whole number of patterns of at least
+// sixteen bytes: after the first `period - distance` bytes, which go one by
+// one (none when the distance is sixteen or more), every 16-byte step copies
+// from one period back, bytes already final. One byte back is a fill. May
+// run up to 15 bytes past the `n` it gives.
+inline void CopyRuns(std::uint8_t* d, std::uint64_t distance, std::uint64_t n) {
+  if (distance == 1) {
+    FillRuns(d, d[-1], n);
+    return;
+  }
+  std::uint64_t period = distance;
+  while (period < 16) period += distance;
   std::uint64_t i = 0;
+  for (; i < n && i < period - distance; ++i) d[i] = d[i - distance];
+  for (; i < n; i += 16) Copy16(d + i, d + i - period);
+}
+
+// Byte form into a scratch plane of `total` bytes followed by kScratchSlack
+// bytes that may be overwritten: one run of memory, items in picture order,
+// so no command is split and short runs are whole vector stores. The same
+// checks as the other decoders: a stream that runs past `end`, gives more or
+// fewer than `total` items or copies from before the first item is refused
+// (nullptr). `*done` is set to the items given, refused or not.
+const std::uint8_t* UnpackBytesIntoScratch(const std::uint8_t* s, const std::uint8_t* end,
+                                           std::uint8_t* base, std::uint64_t total,
+                                           std::uint64_t* done) {
+  std::uint64_t pos = 0;
+  const std::uint8_t* after = nullptr;
+  while (s < end) {
+    const unsigned c = *s++;
+    const std::uint64_t left = std::uint64_t(end - s);
+    std::uint8_t* d = base + pos;
+    std::uint64_t n;
+    switch (c >> 4) {
+      case 0x0:
+      case 0x1:
+        n = (c & 0x1F) + 1;
+        if (left < n || n > total - pos) goto refused;
+        if (left >= 32) {
+          Copy16(d, s);
+          Copy16(d + 16, s + 16);
+        } else {
+          std::memcpy(d, s, n);
+        }
+        s += n;
+        break;
+      case 0x2:
+      case 0x3:
+        if (left < 1) goto refused;
+        n = (c & 0x1F) * 256u + s[0] + 33;
+        if (left - 1 < n || n > total - pos) goto refused;
+        std::memcpy(d, s + 1, n);
+        s += 1 + n;
+        break;
+      case 0x4:
+      case 0x5:
+        if (left < 1) goto refused;
+        n = (c & 0x1F) + 3;
+        if (n > total - pos) goto refused;
+        {
+          const Words4 v = Splat16(s[0]);
+          Store16(d, v);
+          Store16(d + 16, v);
+          Store16(d + 32, v);
+        }
+        s += 1;
+        break;
+      case 0x6:
+      case 0x7:
+        if (left < 2) goto refused;
+        n = (c & 0x1F) * 256u + s[0] + 35;
+        if (n > total - pos) goto refused;
+        FillRuns(d, s[1], n);
+        s += 2;
+        break;
+      default: {
+        std::uint64_t distance;
+        if (c < 0x90) {
+          if (left < 1) goto refused;
+          distance = s[0] + 2u;
+          n = (c & 0x0F) + 2u;
+          s += 1;
+        } else if (c < 0xA0) {
+          if (left < 2) goto refused;
+          distance = (c & 0x0F) * 256u + s[0] + 3;
+          n = s[1] + 4u;
+          s += 2;
+        } else if (c < 0xC0) {
+          if (left < 1) goto refused;
+          distance = (c & 0x0F) * 256u + s[0] + 3;
+          n = c < 0xB0 ? 3 : 4;
+          s += 1;
+        } else if (c < 0xE0) {
+          distance = (c & 0x1F) + 1u;
+          n = 1;
+        } else if (c < kEndOfStreamByte) {
+          distance = (c & 0x1F) + 2u;
+          n = 2;
+        } else {
+          if (pos == total) after = s;
+          goto refused;
+        }
+        if (distance > pos || n > total - pos) goto refused;
+        CopyRuns(d, distance, n);
+        break;
+      }
+    }
+    pos += n;
+  }
+refused:
+  *done = pos;
+  return after;
+}
+
+using MergeAlphaFn = std::uint64_t (*)(std::uint8_t*, const std::uint8_t*, std::uint64_t);
+
+// Puts `n` alpha bytes into the fourth byte of consecutive 4-byte pixels,
+// many at a time: each alpha byte widened to the top of its own 32-bit lane.
+// Each returns the pixels it did; the rest are fewer than one step.
 #if defined(__SSE2__)
+std::uint64_t MergeAlphaVectors(std::uint8_t* pixels, const std::uint8_t* alpha, std::uint64_t n) {
   const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
   const __m128i zero = _mm_setzero_si128();
+  std::uint64_t i = 0;
   for (; i + 16 <= n; i += 16) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(alpha + i));
-    // Each alpha byte moved to the top of its own 32-bit lane.
     const __m128i low = _mm_unpacklo_epi8(zero, a);
     const __m128i high = _mm_unpackhi_epi8(zero, a);
-    const __m128i lanes[4] = {_mm_unpacklo_epi16(zero, low), _mm_unpackhi_epi16(zero, low),
-                              _mm_unpacklo_epi16(zero, high), _mm_unpackhi_epi16(zero, high)};
-    for (int k = 0; k < 4; ++k) {
-      __m128i* p = reinterpret_cast<__m128i*>(pixels + (i + 4 * std::uint64_t(k)) * 4);
-      _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(p), colour), lanes[k]));
-    }
+    __m128i* p = reinterpret_cast<__m128i*>(pixels + i * 4);
+    _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(p), colour), _mm_unpacklo_epi16(zero, low)));
+    _mm_storeu_si128(p + 1,
+                     _mm_or_si128(_mm_and_si128(_mm_loadu_si128(p + 1), colour), _mm_unpackhi_epi16(zero, low)));
+    _mm_storeu_si128(p + 2,
+                     _mm_or_si128(_mm_and_si128(_mm_loadu_si128(p + 2), colour), _mm_unpacklo_epi16(zero, high)));
+    _mm_storeu_si128(p + 3,
+                     _mm_or_si128(_mm_and_si128(_mm_loadu_si128(p + 3), colour), _mm_unpackhi_epi16(zero, high)));
   }
+  return i;
+}
+#else
+std::uint64_t MergeAlphaVectors(std::uint8_t*, const std::uint8_t*, std::uint64_t) { return 0; }
 #endif
+
+#if defined(__GNUC__) && defined(__x86_64__)
+// Wider vectors where the processor has them: the merge is a few operations
+// a pixel over every pixel of the picture, so their count is what it costs.
+__attribute__((target("avx2"))) std::uint64_t MergeAlphaWideVectors(std::uint8_t* pixels,
+                                                                    const std::uint8_t* alpha,
+                                                                    std::uint64_t n) {
+  const __m256i colour = _mm256_set1_epi32(0x00FFFFFF);
+  std::uint64_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m256i a = _mm256_slli_epi32(
+        _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(alpha + i))), 24);
+    __m256i* p = reinterpret_cast<__m256i*>(pixels + i * 4);
+    _mm256_storeu_si256(p, _mm256_or_si256(_mm256_and_si256(_mm256_loadu_si256(p), colour), a));
+  }
+  return i;
+}
+__attribute__((target("avx512f"))) std::uint64_t MergeAlphaWidestVectors(std::uint8_t* pixels,
+                                                                         const std::uint8_t* alpha,
+                                                                         std::uint64_t n) {
+  const __m512i colour = _mm512_set1_epi32(0x00FFFFFF);
+  std::uint64_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    // The zero-masked forms: the plain ones start from an undefined vector,
+    // which the compiler warns about.
+    const __m512i a = _mm512_maskz_slli_epi32(
+        0xFFFF, _mm512_maskz_cvtepu8_epi32(0xFFFF, _mm_loadu_si128(reinterpret_cast<const __m128i*>(alpha + i))), 24);
+    std::uint8_t* p = pixels + i * 4;
+    _mm512_storeu_si512(p, _mm512_or_si512(_mm512_and_si512(_mm512_loadu_si512(p), colour), a));
+  }
+  return i;
+}
+
+MergeAlphaFn WidestMergeAlpha() {
+  static const MergeAlphaFn widest = __builtin_cpu_supports("avx512f") ? &MergeAlphaWidestVectors
+                                     : __builtin_cpu_supports("avx2")  ? &MergeAlphaWideVectors
+                                                                       : &MergeAlphaVectors;
+  return widest;
+}
+#else
+MergeAlphaFn WidestMergeAlpha() { return &MergeAlphaVectors; }
+#endif
+
+// Puts `n` alpha bytes, in picture order, into the fourth byte of a row of
+// 4-byte pixels.
+void MergeAlphaRow(std::uint8_t* pixels, const std::uint8_t* alpha, std::uint64_t n) {
+  std::uint64_t i = WidestMergeAlpha()(pixels, alpha, n);
   for (; i < n; ++i) pixels[i * 4 + 3] = alpha[i];
 }
 
+// Puts the first `count` alpha bytes, in picture order, into the plane's
+// pixels (the plane's base points at the fourth byte of the first pixel).
+// Last row first: the colour stream has just written the rows in picture
+// order, so the last ones are the ones still in the cache.
 void MergeAlpha(const Plane& plane, const std::uint8_t* alpha, std::uint64_t count) {
-  for (std::uint64_t row = 0; count > 0; ++row) {
-    const std::uint64_t n = std::min(count, plane.width);
-    MergeAlphaRow(plane.base + std::int64_t(row) * plane.rowStep - 3, alpha, n);
-    alpha += n;
-    count -= n;
+  if (plane.width == 0) return;
+  for (std::uint64_t row = (count + plane.width - 1) / plane.width; row-- > 0;) {
+    const std::uint64_t first = row * plane.width;
+    MergeAlphaRow(plane.base + std::int64_t(row) * plane.rowStep - 3, alpha + first,
+                  std::min(count - first, plane.width));
   }
 }
-
-constexpr std::uint8_t kEndOfStream = 0xFF;
 
 // Byte-form commands (palettes, indices, alpha).
 template <class Cursor>
@@ -426,7 +645,7 @@ const std::uint8_t* RunByteForm(const std::uint8_t* s, const std::uint8_t* end, 
       s += 1;
     } else if (c < 0xE0) {
       ok = cursor.BackCopy((c & 0x1F) + 1u, 1);
-    } else if (c < kEndOfStream) {
+    } else if (c < kEndOfStreamByte) {
       ok = cursor.BackCopy((c & 0x1F) + 2u, 2);
     } else {
       return cursor.Complete() ? s : nullptr;
@@ -518,7 +737,7 @@ const std::uint8_t* RunPixelForm(const std::uint8_t* s, const std::uint8_t* end,
         ok = cursor.RowAbove((c & 0x0F) + 1u, -1);
         break;
       default:
-        if (c == kEndOfStream) return cursor.Complete() ? s : nullptr;
+        if (c == kEndOfStreamByte) return cursor.Complete() ? s : nullptr;
         ok = cursor.RowAbove((c & 0x0F) + 1u, 1);
         break;
     }
@@ -558,11 +777,12 @@ const std::uint8_t* PixelForm(const std::uint8_t* stream, const std::uint8_t* en
 // would have directly.
 const std::uint8_t* AlphaForm(const std::uint8_t* stream, const std::uint8_t* end, const Plane& plane) {
   const std::uint64_t total = plane.width * plane.height;
-  std::unique_ptr<std::uint8_t[]> alpha(new (std::nothrow) std::uint8_t[total ? total : 1]);
+  std::unique_ptr<std::uint8_t[]> alpha(new (std::nothrow) std::uint8_t[total + kScratchSlack]);
   if (!alpha) return ByteForm(stream, end, plane, AlphaItems());  // item by item, in place
-  LinearCursor cursor(alpha.get(), total);
-  const std::uint8_t* after = RunByteForm(stream, end, cursor);
-  MergeAlpha(plane, alpha.get(), cursor.Done());
+  std::uint64_t done = 0;
+  const std::uint8_t* after =
+      stream ? UnpackBytesIntoScratch(stream, end, alpha.get(), total, &done) : nullptr;
+  MergeAlpha(plane, alpha.get(), done);
   return after;
 }
 

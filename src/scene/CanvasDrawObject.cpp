@@ -136,7 +136,9 @@ int CanvasDrawObject::Setup(int32_t width, int32_t height, uint8_t depth, uint8_
     return code;
   }
   if (canvas_) SetPrepared(1);
-  surface_.DibImage::FillRgb(0, 0, 0, nullptr, nullptr);
+  // The surface was just made and a new image starts all zero, which is
+  // the black a fill would write: a second pass would only bring in every
+  // page of a screen-sized picture that may not be drawn on for a while.
   return 0;
 }
 

@@ -62,24 +62,20 @@ void PushControl::OnFocusGained(Control*, int32_t) {
 
 bool PushControl::OnPointerButtons(int32_t, int32_t, InputDevice* pointer) {
   if (pointer == nullptr) return false;
-  // Only a press the pointer made fires on its release: a button that its
-  // owner shows pressed (held down by a mode) is not clicked by that.
+  // Only a press the pointer made fires on its release: a pressed look that
+  // came another way (the owner's, or the decide key's timed press) is not
+  // clicked by the pointer resting on it.
+  if (state_ != kPressed) pointerPress_ = false;
   if (pointerPress_) {
-    if (state_ != kPressed) {
-      pointerPress_ = false;
-      return false;
-    }
-    if (pointer->IsDown(kPointerButton)) return false;
+    if (fireTime_ != 0 || pointer->IsDown(kPointerButton)) return false;
     pointerPress_ = false;
     SetState(kHover);
     Activate();
     return true;
   }
-  // The pointer is on the control: whatever look its owner gave it since
-  // (held, or resting after a change of state), a click presses it. While a
-  // timed activation is pending it does not.
-  if (state_ != kDisabled && fireTime_ == 0 && pointer->IsPressed(kPointerButton)) {
+  if (state_ == kHover && pointer->IsPressed(kPointerButton)) {
     SetState(kPressed);
+    fireTime_ = 0;
     pointerPress_ = true;
     return true;
   }

@@ -275,6 +275,20 @@ TEST_F(D3DPrimitivesTest, AnchorModesTurnAboutTheirPoint) {
   triangle.SetAnchor(0, 1);  // angle 0 places the points plainly again
   EXPECT_EQ(t[1].x, 18.0f);
   EXPECT_EQ(t[1].y, 20.0f);
+
+  // Boxes spanning the whole 32-bit range turn about an anchor held to it.
+  D3DTriangle wide;
+  wide.Create(-16777216, 0, 0x7FFFFFFF, 0, 0, 0x7FFFFFFF, 0xFF102030u, 0, 0);
+  for (uint32_t mode : {0u, 1u, 2u, 3u, 4u}) {
+    SCOPED_TRACE(mode);
+    wide.SetAnchor(0, mode);
+    EXPECT_EQ(wide.Vertices()[1].x, float(0x7FFFFFFF));
+  }
+  EXPECT_EQ(AnchorPoint(3, 0x7FFFFFF0, INT32_MIN, 0x100, -0x100), (Point{0x7FFFFFFF, INT32_MIN}));
+  D3DColorBox edge;
+  edge.Create(8, 4, 0xFF00FF00u, 0x7FFFFFFC, 0);
+  edge.SetAnchor(256, 3);
+  EXPECT_EQ(edge.Vertices()[3].x, float(0x7FFFFFFF));
 }
 
 TEST_F(D3DPrimitivesTest, StatesGoThroughTheCacheOnlyWhenTheRegistryAsks) {

@@ -241,8 +241,8 @@ TEST_F(MessageWindowStateTest, BarButtonStatesAndTheBar) {
     uint8_t cell;
   };
   const Case cases[] = {
-      {2, true, PushControl::kPressed}, {1, true, PushControl::kNormal}, {2, true, PushControl::kPressed},
-      {0, false, PushControl::kDisabled}, {2, true, PushControl::kPressed},
+      {2, true, PushControl::kNormal}, {1, true, PushControl::kNormal}, {2, true, PushControl::kNormal},
+      {0, false, PushControl::kDisabled}, {2, true, PushControl::kNormal},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(int(c.state));
@@ -251,6 +251,16 @@ TEST_F(MessageWindowStateTest, BarButtonStatesAndTheBar) {
     EXPECT_EQ(skip->IsEnabled(), c.enabled);
     EXPECT_EQ(skip->GetState(), c.cell);
   }
+  // Held keeps the look the pointer gave (so a click switches the mode off
+  // again); enabled takes a pressed look away.
+  skip->SetState(PushControl::kHover);
+  state().SetBarButtonState(TgsFrame::kSkipToChoice, 2);
+  EXPECT_EQ(skip->GetState(), PushControl::kHover);
+  state().SetBarButtonState(TgsFrame::kSkipToChoice, 1);
+  EXPECT_EQ(skip->GetState(), PushControl::kHover);
+  skip->SetState(PushControl::kPressed);
+  state().SetBarButtonState(TgsFrame::kSkipToChoice, 1);
+  EXPECT_EQ(skip->GetState(), PushControl::kNormal);
   state().SetBarButtonState(10, 0);  // no such button
   EXPECT_EQ(frame_->ButtonState(10), 0);
 

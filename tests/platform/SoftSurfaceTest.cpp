@@ -63,5 +63,24 @@ TEST(SoftSurfaceTest, LockFillAndRefusals) {
   s.Unlock();
 }
 
+TEST(SoftSurfaceTest, NewSurfacesStartBlackWhateverTheMemoryHeldBefore) {
+  // Small blocks come back from the allocator's free lists, large ones as
+  // fresh pages: both must start zeroed, as must a surface made again.
+  for (int32_t width : {4, 64, 1280}) {
+    SCOPED_TRACE(width);
+    SoftSurface s;
+    for (int round = 0; round < 3; ++round) {
+      ASSERT_EQ(s.Create(width, 720, SurfaceFormat::X8R8G8B8), kSurfaceOk);
+      SurfaceLock lock;
+      ASSERT_EQ(s.Lock(nullptr, &lock), kSurfaceOk);
+      for (int32_t y = 0; y < lock.height; ++y)
+        for (int32_t x = 0; x < width * 4; ++x) ASSERT_EQ(lock.bits[y * lock.pitch + x], 0) << x << "," << y;
+      s.Unlock();
+      ASSERT_EQ(s.ColorFill(nullptr, 0xFFFFFFFFu), kSurfaceOk);
+      s.Release();
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orrivel::platform

@@ -43,21 +43,28 @@ TEST(DibImageTest, CreateLayout) {
 
 // A new picture reads as nothing drawn, whatever the allocator handed out:
 // the picture made after a painted one of the same size is clear at every
-// depth and kind, padding bytes included.
+// depth, kind and size (small ones and screen-sized ones), padding bytes
+// included.
 TEST(DibImageTest, NewPicturesStartCleared) {
-  for (uint8_t bits : {uint8_t(8), uint8_t(32)}) {
-    for (bool section : {false, true}) {
-      SCOPED_TRACE(testing::Message() << int(bits) << (section ? " section" : " plain"));
-      {
-        DibImage painted;
-        ASSERT_EQ(painted.Create(37, 9, bits, section), 0);
-        std::memset(painted.GetBits(), 0x5C, size_t(painted.GetPitch()) * 9);
+  const struct {
+    int32_t w, h;
+  } sizes[] = {{37, 9}, {1280, 720}};
+  for (const auto& size : sizes) {
+    for (uint8_t bits : {uint8_t(8), uint8_t(32)}) {
+      for (bool section : {false, true}) {
+        SCOPED_TRACE(testing::Message() << size.w << "x" << size.h << " " << int(bits)
+                                        << (section ? " section" : " plain"));
+        {
+          DibImage painted;
+          ASSERT_EQ(painted.Create(size.w, size.h, bits, section), 0);
+          std::memset(painted.GetBits(), 0x5C, size_t(painted.GetPitch()) * size_t(size.h));
+        }
+        DibImage fresh;
+        ASSERT_EQ(fresh.Create(size.w, size.h, bits, section), 0);
+        const uint8_t* bytes = fresh.GetBits();
+        const size_t count = size_t(fresh.GetPitch()) * size_t(size.h);
+        EXPECT_EQ(std::count(bytes, bytes + count, 0), std::ptrdiff_t(count));
       }
-      DibImage fresh;
-      ASSERT_EQ(fresh.Create(37, 9, bits, section), 0);
-      const uint8_t* bytes = fresh.GetBits();
-      const size_t count = size_t(fresh.GetPitch()) * 9;
-      EXPECT_EQ(std::count(bytes, bytes + count, 0), std::ptrdiff_t(count));
     }
   }
 }

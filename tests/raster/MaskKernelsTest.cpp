@@ -292,10 +292,12 @@ uint32_t RefLerp(uint32_t a, uint32_t b, uint32_t f) {
 
 // The packed twins filter each source row once and reuse it for the next
 // destination rows; the steps below repeat rows, advance one row and skip
-// rows, across widths that leave tails at both vector widths.
+// rows, land rows exactly (fraction 0), put many rows on one pair of source
+// rows and scale up and down, across widths that leave every tail at both
+// vector widths.
 TEST_F(MaskKernelsTest, BilinearScalingMatchesReferenceAndTwins) {
   std::mt19937 rng(23);
-  const int sw = 40, sh = 12;
+  const int sw = 80, sh = 24;
   Block<uint32_t> src(sw, sh);
   test::FillRandom(src, rng);
   Block<uint8_t> indexed(sw, sh, 3);
@@ -315,10 +317,18 @@ TEST_F(MaskKernelsTest, BilinearScalingMatchesReferenceAndTwins) {
       {0, 0x40000000u, 0x0000000155555555ull, 0x0000000100000000ull},
       {0xFF000000u, 0xFF000000u, 0x00000000C0000000ull, 0x0000000060000000ull},
       {0x80000000u, 0x10000000u, 0x00000001C0000000ull, 0x0000000280000000ull},
+      {0x00FFFFFFu, 0, 0x00000000CCCCCCCDull, 0x0000000080000000ull},
+      {0x7F000000u, 0x00800000u, 0x0000000329000000ull, 0x00000000E0000000ull},
+      // Six and seven rows on one pair of source rows.
+      {0x40000000u, 0xF0000000u, 0x0000000070000000ull, 0x0000000020000000ull},
+      {0x40000000u, 0x00000000u, 0x0000000070000000ull, 0x0000000020000000ull},
   };
   for (const ScaleStep& step : steps) {
-    for (const int w : {1, 6, 13, 21}) {
-      const int h = 4;
+    for (const int w : {1, 2, 3, 6, 7, 13, 21, 38}) {
+      const int h = 7;
+      // The caller keeps the right and lower neighbours inside the source.
+      if (((step.xFraction + uint64_t(w - 1) * step.xIncrement) >> 32) + 1 >= uint64_t(sw)) continue;
+      if (((step.yFraction + uint64_t(h - 1) * step.yIncrement) >> 32) + 1 >= uint64_t(sh)) continue;
       SCOPED_TRACE(testing::Message() << "x step " << step.xIncrement << " y step " << step.yIncrement << " width " << w);
       auto sample = [&](auto fetch, int x, int y) {
         const uint64_t xp = step.xFraction + uint64_t(x) * step.xIncrement;

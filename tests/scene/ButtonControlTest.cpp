@@ -152,6 +152,35 @@ TEST_F(ButtonControlTest, ATimedActivationIsNotRepeatedByTheRelease) {
   EXPECT_EQ(host.TakeLog(), (Log{"selected 1", "sound - -4"}));
 }
 
+TEST_F(ButtonControlTest, ThePointerPressesOnlyAHoveredButton) {
+  // The pointer rests on the button; its owner then gives it another look.
+  struct Case {
+    const char* name;
+    uint8_t lookBeforeTheClick;
+    bool fires;
+  };
+  const Case cases[] = {
+      {"hovered", PushControl::kHover, true},
+      {"put back to normal under the pointer", PushControl::kNormal, false},
+      {"shown pressed by its owner", PushControl::kPressed, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto b = MakeButton(true);
+    b->SetTag(2);
+    Frame(15, 25);
+    ASSERT_EQ(b->GetState(), PushControl::kHover);
+    b->SetState(c.lookBeforeTheClick);
+    host.TakeLog();
+    EXPECT_EQ(Frame(15, 25, {}, 1), c.fires ? 1 : 0);
+    EXPECT_EQ(Frame(15, 25, {}, 0), c.fires ? 1 : 0);
+    EXPECT_EQ(Frame(15, 25), 0);  // released: nothing more
+    EXPECT_EQ(host.TakeLog(), c.fires ? (Log{"selected 2", "sound - -4"}) : Log{});
+    EXPECT_EQ(b->GetState(), c.fires ? PushControl::kHover : c.lookBeforeTheClick);
+    host.Clear();
+  }
+}
+
 TEST_F(ButtonControlTest, ClickWithTheEventRecordAndItsScriptCells) {
   ScriptAddressSpace space;
   const uint32_t cells = space.Allocate(12);
@@ -236,10 +265,7 @@ TEST_F(ButtonControlTest, ClicksUnderAPointerAtRest) {
     host.TakeLog();
     Frame(12, 22, {}, 0);
     EXPECT_EQ(host.TakeLog(), (Log{"selected 4", "sound - -4"}));
-    // The owner holds the button down after the first click, lets it go
-    // after the second.
-    if (click == 0) b->SetState(PushControl::kPressed);
-    if (click == 1) b->SetState(PushControl::kNormal);
+    EXPECT_EQ(b->GetState(), PushControl::kHover);
     Frame(12, 22);
     EXPECT_EQ(host.TakeLog(), Log{});
   }

@@ -1,7 +1,11 @@
 // The canvas draw object: whole and changed-area presents to device
 // contexts and display surfaces, the canvas path, and the timed present.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/PixelLayout.h"
@@ -231,6 +235,37 @@ TEST_F(CanvasDrawObjectTest, PreparationFailuresLeaveNothing) {
   EXPECT_EQ(loaded.GetSurface()->Region(), nullptr);
   EXPECT_EQ(loaded.SetPrepared(0), 1);
   EXPECT_NE(loaded.GetSurface()->Region(), nullptr);
+}
+
+// How many of the whole pages inside [data, data + bytes) are in memory.
+size_t ResidentPages(const uint8_t* data, size_t bytes) {
+  const size_t page = size_t(sysconf(_SC_PAGESIZE));
+  const uintptr_t first = (reinterpret_cast<uintptr_t>(data) + page - 1) / page * page;
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) / page * page;
+  if (end <= first) return 0;
+  std::vector<unsigned char> resident((end - first) / page);
+  if (mincore(reinterpret_cast<void*>(first), end - first, resident.data()) != 0) return SIZE_MAX;
+  return size_t(std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return (r & 1) != 0; }));
+}
+
+// A screen-sized canvas starts black without a pass over its pixels (the
+// back canvas of a game may wait long for its first drawing), also when it
+// is set up again after being drawn on.
+TEST_F(CanvasDrawObjectTest, ANewCanvasIsBlackWithoutBeingCleared) {
+  constexpr int32_t kWidth = 1280, kHeight = 720;
+  CanvasDrawObject object;
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(object.Load(kWidth, kHeight, 32, 2), 0);
+    Surface* surface = object.GetSurface();
+    const size_t bytes = size_t(surface->GetPitch()) * kHeight;
+    // The rows past the first 2 MiB: nothing has brought them in.
+    const size_t far = size_t(2) << 20;
+    EXPECT_EQ(ResidentPages(surface->GetBits() + far, bytes - far), 0u);
+    const uint8_t* bits = surface->GetBits();
+    EXPECT_TRUE(std::all_of(bits, bits + bytes, [](uint8_t b) { return b == 0; }));
+    std::memset(surface->GetBits(), 0x77, bytes);
+  }
 }
 
 // A task that counts its bands and fills them with a colour; it ends when

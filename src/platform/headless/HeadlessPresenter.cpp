@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/LargePages.h"
 #include "platform/PixelLayout.h"
 #include "platform/PngWriter.h"
 
@@ -58,6 +59,11 @@ bool ScaleFrameToRgb(SoftSurface& frame, const Rect& area, int32_t width, int32_
     return layout.ReadArgb(lock.bits + size_t(y) * lock.pitch + size_t(x) * layout.BytesPerPixel()) & 0xFFFFFF;
   };
   // Every word is written once: the borders black, the rest the picture.
+  // A new buffer's pages are brought in together, not one fault at a time.
+  if (out->capacity() < size_t(width) * height) {
+    out->reserve(size_t(width) * height);
+    PrepareForFirstTouch(out->data(), out->capacity() * sizeof(uint32_t));
+  }
   out->resize(size_t(width) * height);
   const Rect fit = FitRect(aw, ah, width, height);
   const int32_t fw = fit.Width(), fh = fit.Height();

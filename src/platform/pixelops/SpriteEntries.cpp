@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "platform/pixelops/BlendRows.h"
 #include "platform/pixelops/Entries.h"
+#include "platform/pixelops/StretchRows.h"
 
 namespace pixelops {
 
@@ -89,19 +89,11 @@ void BlendRows(const PixelOpImage* target, const PixelOpImage* source, const Rec
   }
 }
 
-// a + (b - a) * w / 256 on each byte, two bytes a step (w 0 to 256).
-inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t w) {
-  const uint32_t rb = (((a & 0x00FF00FFu) * (256 - w) + (b & 0x00FF00FFu) * w) >> 8) & 0x00FF00FFu;
-  const uint32_t ag = ((((a >> 8) & 0x00FF00FFu) * (256 - w) + ((b >> 8) & 0x00FF00FFu) * w)) &
-                      0xFF00FF00u;
-  return rb | ag;
-}
-
-// A row of vertically mixed texels, kept from call to call so that a steady
-// animation allocates nothing (the entries run on the main thread only).
-std::vector<uint32_t>& MixedRow() {
-  static std::vector<uint32_t> row;
-  return row;
+// Rows kept from call to call so that a steady animation allocates nothing
+// (the entries run on the main thread only).
+StretchRowScratch& StretchScratch() {
+  static StretchRowScratch scratch;
+  return scratch;
 }
 
 // Source positions in 16.16 fixed point: texel k covers k to k + 1.
@@ -188,6 +180,16 @@ int32_t SpriteStretch(const PixelOpImage* target, const PixelOpImage* source, co
   const int64_t stepU = ToFixed(su);
   const int64_t firstU = ToFixed(area.left + (dest.left - int64_t{place.left} + 0.5) * su);
   const int32_t width = dest.Width();
+  const StretchRowKernels& kernels = ChosenStretchRows();
+  AcrossWalk walk;
+  walk.first = firstU - 0x8000;
+  walk.step = stepU;
+  walk.left = area.left;
+  walk.right = area.right;
+  // Only the columns the row reads are mixed down.
+  walk.low = Clamp(walk.first >> 16, area.left, area.right - 1);
+  const int64_t high = Clamp((walk.Position(width - 1) >> 16) + 1, area.left, area.right - 1);
+  const int32_t columns = int32_t(high - walk.low + 1);
   for (int32_t py = dest.top; py < dest.bottom; ++py) {
     uint32_t* out = Row32(target, py) + dest.left;
     const int64_t fv = ToFixed(area.top + (py - int64_t{place.top} + 0.5) * sv);
@@ -201,27 +203,9 @@ int32_t SpriteStretch(const PixelOpImage* target, const PixelOpImage* source, co
     }
     const int64_t bv = (fv - 0x8000) >> 16;
     const uint32_t wy = uint32_t((fv - 0x8000) >> 8) & 0xFF;
-    const uint32_t* r0 = Row32(source, Clamp(bv, area.top, area.bottom - 1));
-    const uint32_t* r1 = Row32(source, Clamp(bv + 1, area.top, area.bottom - 1));
-    // The two source rows are mixed once over the columns the row reads,
-    // then each pixel mixes two neighbours of that mixed row.
-    const int64_t low = Clamp((firstU - 0x8000) >> 16, area.left, area.right - 1);
-    const int64_t high = Clamp(((firstU + (width - 1) * stepU - 0x8000) >> 16) + 1, area.left, area.right - 1);
-    const uint32_t* mixed = r0 + low;
-    if (wy != 0) {
-      MixedRow().resize(size_t(high - low + 1));
-      for (int64_t c = low; c <= high; ++c) MixedRow()[size_t(c - low)] = Lerp(r0[c], r1[c], wy);
-      mixed = MixedRow().data();
-    }
-    for (int32_t i = 0; i < width; ++i) {
-      const int64_t fu = firstU + i * stepU - 0x8000;
-      const int64_t bu = fu >> 16;
-      const uint32_t wx = uint32_t(fu >> 8) & 0xFF;
-      const int64_t c0 = Clamp(bu, area.left, area.right - 1) - low;
-      const int64_t c1 = Clamp(bu + 1, area.left, area.right - 1) - low;
-      const uint32_t texel = Lerp(mixed[c0], mixed[c1], wx);
-      out[i] = k == 255 ? texel : Mix(out[i], texel, k);
-    }
+    const uint32_t* r0 = Row32(source, Clamp(bv, area.top, area.bottom - 1)) + walk.low;
+    const uint32_t* r1 = Row32(source, Clamp(bv + 1, area.top, area.bottom - 1)) + walk.low;
+    StretchSmoothRow(kernels, out, r0, r1, wy, walk, columns, width, k, StretchScratch());
   }
   ChangedRect() = dest;
   return kDone;
