@@ -2,6 +2,7 @@
 // and the canvas call them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <memory>
@@ -169,6 +170,35 @@ TEST(PixelOpBlendRowsTest, PackedTwinMatchesThePlainRow) {
     pixelops::BlendAlphaRowPacked(packed.data(), source.data(), width, opacity);
     ASSERT_EQ(packed, plain) << "width " << width << " opacity " << opacity;
   }
+}
+
+// Every alpha against every pair of source and destination channel values
+// (three pairs a pixel), at full and at partial opacity: the packed row's
+// lane arithmetic must round exactly as the plain row does everywhere.
+TEST(PixelOpBlendRowsTest, PackedTwinMatchesThePlainRowForEveryAlphaAndChannelPair) {
+  constexpr int kPairs = 256 * 256;
+  constexpr int32_t kWidth = (kPairs + 2) / 3;
+  std::vector<uint32_t> source(kWidth), plain(kWidth), packed(kWidth);
+  for (uint32_t opacity : {255u, 77u})
+    for (uint32_t a = 0; a < 256; ++a) {
+      for (int32_t x = 0; x < kWidth; ++x) {
+        uint32_t s = a << 24, d = 0x5A000000u;
+        for (int c = 0; c < 3; ++c) {
+          const uint32_t pair = uint32_t(std::min(3 * x + c, kPairs - 1));
+          s |= (pair >> 8) << (8 * c);
+          d |= (pair & 0xFF) << (8 * c);
+        }
+        source[size_t(x)] = s;
+        plain[size_t(x)] = d;
+      }
+      packed = plain;
+      pixelops::BlendAlphaRow(plain.data(), source.data(), kWidth, opacity);
+      pixelops::BlendAlphaRowPacked(packed.data(), source.data(), kWidth, opacity);
+      for (int32_t x = 0; x < kWidth; ++x)
+        ASSERT_EQ(packed[size_t(x)], plain[size_t(x)])
+            << "opacity " << opacity << " alpha " << a << " pixel " << x << std::hex << " source "
+            << source[size_t(x)];
+    }
 }
 
 }  // namespace

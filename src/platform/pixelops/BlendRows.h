@@ -38,46 +38,60 @@ inline void BlendAlphaRow(uint32_t* out, const uint32_t* in, int32_t width, uint
   }
 }
 
-// Div255 in eight 16-bit lanes; the same bounds keep every lane exact.
+// Div255 in eight 16-bit lanes as one multiply-high: ((x + 128) * 257) >> 16
+// equals ((x + 128) + ((x + 128) >> 8)) >> 8 for every x + 128 below 65536,
+// and the same bounds as Mix keep every lane below that.
 inline __m128i Div255Lanes(__m128i x) {
-  x = _mm_add_epi16(x, _mm_set1_epi16(128));
-  return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+  return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(128)), _mm_set1_epi16(257));
 }
 
-// Two pixels widened to 16-bit lanes, mixed by their own alpha (times the
-// opacity unless it is full). A weight of 0 gives d and 255 gives s
-// exactly, so no pixel needs a branch.
-inline __m128i MixTwoPixels(__m128i d, __m128i s, __m128i opacity, bool full) {
-  __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
-  if (!full) a = Div255Lanes(_mm_mullo_epi16(a, opacity));
-  const __m128i inv = _mm_sub_epi16(_mm_set1_epi16(255), a);
-  return Div255Lanes(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, inv)));
+// The weight of each of four pixels, its alpha (times the opacity unless it
+// is full), in both 16-bit halves of the pixel: the halves are filled with
+// alpha and red, then shifted down to the alpha.
+inline __m128i PixelWeights(__m128i s, __m128i opacity, bool full) {
+  const __m128i alphaRed = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xF5), 0xF5);
+  const __m128i a = _mm_srli_epi16(alphaRed, 8);
+  return full ? a : Div255Lanes(_mm_mullo_epi16(a, opacity));
+}
+
+// Four pixels mixed by the weights k without widening to 16-bit pixels:
+// blue and red stay in the low bytes of the two halves of a pixel, green
+// and the alpha shift down into them, and each lane takes s * k + d *
+// (255 - k) (at most 255 * 255, so no lane carries). The alpha lane's sum
+// lands in the alpha byte, which the caller replaces. A weight of 0 gives d
+// and 255 gives s exactly, so no pixel needs a branch.
+inline __m128i MixFourPixels(__m128i d, __m128i s, __m128i k) {
+  const __m128i low = _mm_set1_epi16(0x00FF);
+  const __m128i inverse = _mm_xor_si128(k, low);  // 255 - k, as k is at most 255
+  const __m128i blueRed = Div255Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(s, low), k),
+                                                    _mm_mullo_epi16(_mm_and_si128(d, low), inverse)));
+  const __m128i green = Div255Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_srli_epi16(s, 8), k),
+                                                  _mm_mullo_epi16(_mm_srli_epi16(d, 8), inverse)));
+  return _mm_or_si128(blueRed, _mm_slli_epi16(green, 8));
+}
+
+// Bits 3, 7, 11 and 15 of the mask are the four alpha bytes.
+constexpr int kAlphaBytes = 0x8888;
+
+inline bool AllAlphaBytes(__m128i s, __m128i value) {
+  return (_mm_movemask_epi8(_mm_cmpeq_epi8(s, value)) & kAlphaBytes) == kAlphaBytes;
 }
 
 inline void BlendAlphaRowPacked(uint32_t* out, const uint32_t* in, int32_t width,
                                 uint32_t opacity) {
   const __m128i zero = _mm_setzero_si128();
+  const __m128i ones = _mm_set1_epi32(-1);
   const __m128i alpha = _mm_set1_epi32(int32_t(0xFF000000u));
   const __m128i level = _mm_set1_epi16(int16_t(opacity));
   const bool full = opacity == 255;
   int32_t i = 0;
   for (; i + 4 <= width; i += 4) {
     const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-    const __m128i sourceAlpha = _mm_and_si128(s, alpha);
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(sourceAlpha, zero)) == 0xFFFF) continue;
+    if (AllAlphaBytes(s, zero)) continue;
     const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + i));
-    __m128i mixed;
-    if (full && _mm_movemask_epi8(_mm_cmpeq_epi32(sourceAlpha, alpha)) == 0xFFFF) {
-      mixed = s;
-    } else {
-      const __m128i lo = MixTwoPixels(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi8(s, zero),
-                                      level, full);
-      const __m128i hi = MixTwoPixels(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(s, zero),
-                                      level, full);
-      mixed = _mm_packus_epi16(lo, hi);
-    }
-    mixed = _mm_or_si128(_mm_andnot_si128(alpha, mixed), _mm_and_si128(d, alpha));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), mixed);
+    const __m128i mixed = full && AllAlphaBytes(s, ones) ? s : MixFourPixels(d, s, PixelWeights(s, level, full));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                     _mm_or_si128(_mm_andnot_si128(alpha, mixed), _mm_and_si128(d, alpha)));
   }
   BlendAlphaRow(out + i, in + i, width - i, opacity);
 }
