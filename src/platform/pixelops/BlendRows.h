@@ -77,23 +77,50 @@ inline bool AllAlphaBytes(__m128i s, __m128i value) {
   return (_mm_movemask_epi8(_mm_cmpeq_epi8(s, value)) & kAlphaBytes) == kAlphaBytes;
 }
 
-inline void BlendAlphaRowPacked(uint32_t* out, const uint32_t* in, int32_t width,
-                                uint32_t opacity) {
+// The packed row at full opacity (kFull) or below it. Runs of opaque groups
+// at full opacity take the source colour without a test for clear groups
+// between them; clear groups leave the destination alone.
+template <bool kFull>
+inline void BlendAlphaRowPackedAt(uint32_t* out, const uint32_t* in, int32_t width,
+                                  uint32_t opacity) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i ones = _mm_set1_epi32(-1);
   const __m128i alpha = _mm_set1_epi32(int32_t(0xFF000000u));
   const __m128i level = _mm_set1_epi16(int16_t(opacity));
-  const bool full = opacity == 255;
+  auto keepAlpha = [alpha](__m128i colour, __m128i d) {
+    return _mm_or_si128(_mm_andnot_si128(alpha, colour), _mm_and_si128(d, alpha));
+  };
   int32_t i = 0;
-  for (; i + 4 <= width; i += 4) {
-    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-    if (AllAlphaBytes(s, zero)) continue;
-    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + i));
-    const __m128i mixed = full && AllAlphaBytes(s, ones) ? s : MixFourPixels(d, s, PixelWeights(s, level, full));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                     _mm_or_si128(_mm_andnot_si128(alpha, mixed), _mm_and_si128(d, alpha)));
+  while (i + 4 <= width) {
+    __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+    if (AllAlphaBytes(s, zero)) {
+      i += 4;
+      continue;
+    }
+    if (kFull && AllAlphaBytes(s, ones)) {
+      do {
+        __m128i* at = reinterpret_cast<__m128i*>(out + i);
+        _mm_storeu_si128(at, keepAlpha(s, _mm_loadu_si128(at)));
+        i += 4;
+        if (i + 4 > width) break;
+        s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+      } while (AllAlphaBytes(s, ones));
+      continue;
+    }
+    __m128i* at = reinterpret_cast<__m128i*>(out + i);
+    const __m128i d = _mm_loadu_si128(at);
+    _mm_storeu_si128(at, keepAlpha(MixFourPixels(d, s, PixelWeights(s, level, kFull)), d));
+    i += 4;
   }
   BlendAlphaRow(out + i, in + i, width - i, opacity);
+}
+
+inline void BlendAlphaRowPacked(uint32_t* out, const uint32_t* in, int32_t width,
+                                uint32_t opacity) {
+  if (opacity == 255)
+    BlendAlphaRowPackedAt<true>(out, in, width, opacity);
+  else
+    BlendAlphaRowPackedAt<false>(out, in, width, opacity);
 }
 
 }  // namespace pixelops
