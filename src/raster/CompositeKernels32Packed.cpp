@@ -6,14 +6,28 @@
 #include <cstdint>
 #include "raster/KernelFlags.h"
 #include "raster/PackedLoops.h"
-#include "raster/PixelOps32.h"
 
 namespace orrivel {
 
 namespace packed = packed_loops;
-namespace ops = pixel_ops;
 
 namespace {
+
+// One pixel of the packed blend without a loop over the channels: red and
+// blue share one word (each product below 65536, so neither reaches the
+// other), green takes another, and masks keep each shifted product's floor.
+// Rows shorter than a vector step (the small pieces of block transitions)
+// are all single pixels, so this is their whole cost.
+inline uint32_t BlendPixel(uint32_t d, uint32_t s) {
+  const uint32_t a = s >> 24;
+  const uint32_t w = a + (a == 255 ? 1 : 0);
+  const uint32_t v = 256 - w;
+  const uint32_t redBlue = (((s & 0x00FF00FFu) * w) >> 8 & 0x00FF00FFu) +
+                           (((d & 0x00FF00FFu) * v) >> 8 & 0x00FF00FFu);
+  const uint32_t green = (((s & 0x0000FF00u) * w) >> 8 & 0x0000FF00u) +
+                         (((d & 0x0000FF00u) * v) >> 8 & 0x0000FF00u);
+  return redBlue | green;
+}
 
 #if ORRIVEL_HAVE_SSE2
 using packed::Vec;
@@ -111,7 +125,7 @@ void BlendRow(uint32_t* d, packed::SourceRow<kMirrored> src, int rowWidth) {
   // stores then never straddle a cache line, and loads fold into the
   // operations that use them.
   for (; x < width && (reinterpret_cast<uintptr_t>(d + x) & 15) != 0; ++x)
-    d[x] = ops::BlendByAlpha<true>(d[x], src.Pixel(x));
+    d[x] = BlendPixel(d[x], src.Pixel(x));
   while (x + 8 <= width) {
     const Vec s0 = src.Group(x), s1 = src.Group(x + 4);
     const Vec w = WeightsOfEight(s0, s1);
@@ -147,7 +161,7 @@ void BlendRow(uint32_t* d, packed::SourceRow<kMirrored> src, int rowWidth) {
     StoreAligned(d + x, kBlendVec(LoadAligned(d + x), src.Group(x)));
     x += 4;
   }
-  for (; x < width; ++x) d[x] = ops::BlendByAlpha<true>(d[x], src.Pixel(x));
+  for (; x < width; ++x) d[x] = BlendPixel(d[x], src.Pixel(x));
 }
 
 constexpr auto kColorKeepAlphaVec = [](Vec d, Vec s) {
@@ -169,7 +183,7 @@ constexpr auto kAlphaKeepColorVec = kBlendVec;
 auto ColorKeepAlphaKeyedVec(uint32_t) { return kBlendVec; }
 #endif
 
-constexpr auto kBlendScalar = [](uint32_t& d, uint32_t s) { d = ops::BlendByAlpha<true>(d, s); };
+constexpr auto kBlendScalar = [](uint32_t& d, uint32_t s) { d = BlendPixel(d, s); };
 constexpr auto kColorKeepAlphaScalar = [](uint32_t& d, uint32_t s) {
   d = (s & 0x00FFFFFFu) | (d & 0xFF000000u);
 };

@@ -96,11 +96,13 @@ TEST_F(CompositeKernels32Test, AlphaBlendFamiliesOverEveryWalk) {
 // three pairs a pixel, through the packed twin at each vector width: the
 // multiplies, the weight of 256 at alpha 255 and the per-lane sums must
 // give the reference's bytes everywhere, not only on a random sample. The
-// row's odd length also runs the single-pixel tail.
+// pixels go once as one long row (vector steps) and once as rows of three
+// (too short for a step: every pixel takes the single-pixel form).
 TEST_F(CompositeKernels32Test, PackedBlendMatchesReferenceForEveryAlphaAndChannelPair) {
   constexpr int kPairs = 256 * 256;
   constexpr int kWidth = (kPairs + 2) / 3;
-  std::vector<uint32_t> src(kWidth), dst(kWidth), expected(kWidth);
+  static_assert(kWidth % 3 == 0);
+  std::vector<uint32_t> src(kWidth), dst(kWidth), initial(kWidth), expected(kWidth);
   test::ForEachVectorWidth([&](int bytes) {
     for (uint32_t a = 0; a < 256; ++a) {
       for (int x = 0; x < kWidth; ++x) {
@@ -111,14 +113,17 @@ TEST_F(CompositeKernels32Test, PackedBlendMatchesReferenceForEveryAlphaAndChanne
           d |= (pair & 0xFF) << (8 * c);
         }
         src[size_t(x)] = s;
-        dst[size_t(x)] = d;
+        initial[size_t(x)] = d;
         expected[size_t(x)] = RefBlend<true>(d, s);
       }
-      BlendByAlpha32Mmx(dst.data(), src.data(), 0, 0, kWidth, 1);
-      for (int x = 0; x < kWidth; ++x)
-        ASSERT_EQ(dst[size_t(x)], expected[size_t(x)])
-            << "vector bytes " << bytes << " alpha " << a << " pixel " << x << std::hex << " source "
-            << src[size_t(x)];
+      for (int rowWidth : {kWidth, 3}) {
+        dst = initial;
+        BlendByAlpha32Mmx(dst.data(), src.data(), 0, 0, rowWidth, kWidth / rowWidth);
+        for (int x = 0; x < kWidth; ++x)
+          ASSERT_EQ(dst[size_t(x)], expected[size_t(x)])
+              << "vector bytes " << bytes << " row width " << rowWidth << " alpha " << a << " pixel "
+              << x << std::hex << " source " << src[size_t(x)];
+      }
     }
   });
 }
