@@ -1,8 +1,16 @@
 #pragma once
 // Rows of the sprite blend by source alpha: the plain form and its packed
-// twin (four pixels a step with SSE2), which writes the same bytes. Only
-// the colour channels change; the destination keeps its alpha.
+// twins (four pixels a step with SSE2, eight with AVX2 where the processor
+// has it), which write the same bytes. Only the colour channels change; the
+// destination keeps its alpha.
 #include <emmintrin.h>
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#define PIXELOPS_HAVE_AVX2 1
+#define PIXELOPS_AVX2 __attribute__((target("avx2")))
+#else
+#define PIXELOPS_HAVE_AVX2 0
+#endif
 
 #include <cstdint>
 
@@ -115,12 +123,95 @@ inline void BlendAlphaRowPackedAt(uint32_t* out, const uint32_t* in, int32_t wid
   BlendAlphaRow(out + i, in + i, width - i, opacity);
 }
 
-inline void BlendAlphaRowPacked(uint32_t* out, const uint32_t* in, int32_t width,
-                                uint32_t opacity) {
+// The SSE2 row, on every processor of the build.
+inline void BlendAlphaRowSse2(uint32_t* out, const uint32_t* in, int32_t width, uint32_t opacity) {
   if (opacity == 255)
     BlendAlphaRowPackedAt<true>(out, in, width, opacity);
   else
     BlendAlphaRowPackedAt<false>(out, in, width, opacity);
+}
+
+#if PIXELOPS_HAVE_AVX2
+// The same steps as the SSE2 row, eight pixels at a time (the shuffles and
+// shifts work within each 128-bit half, as the pixels do).
+PIXELOPS_AVX2 inline __m256i Div255Lanes(__m256i x) {
+  return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
+}
+
+PIXELOPS_AVX2 inline __m256i MixEightPixels(__m256i d, __m256i s, __m256i k) {
+  const __m256i low = _mm256_set1_epi16(0x00FF);
+  const __m256i inverse = _mm256_xor_si256(k, low);
+  const __m256i blueRed = Div255Lanes(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_and_si256(s, low), k),
+                                                       _mm256_mullo_epi16(_mm256_and_si256(d, low), inverse)));
+  const __m256i green = Div255Lanes(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_srli_epi16(s, 8), k),
+                                                     _mm256_mullo_epi16(_mm256_srli_epi16(d, 8), inverse)));
+  return _mm256_or_si256(blueRed, _mm256_slli_epi16(green, 8));
+}
+
+PIXELOPS_AVX2 inline bool AllAlphaBytes(__m256i s, __m256i value) {
+  const uint32_t bytes = 0x88888888u;
+  return (uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(s, value))) & bytes) == bytes;
+}
+
+template <bool kFull>
+PIXELOPS_AVX2 void BlendAlphaRowAvx2At(uint32_t* out, const uint32_t* in, int32_t width,
+                                       uint32_t opacity) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i ones = _mm256_set1_epi32(-1);
+  const __m256i alpha = _mm256_set1_epi32(int32_t(0xFF000000u));
+  const __m256i level = _mm256_set1_epi16(int16_t(opacity));
+  int32_t i = 0;
+  while (i + 8 <= width) {
+    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i));
+    if (AllAlphaBytes(s, zero)) {
+      i += 8;
+      continue;
+    }
+    __m256i* at = reinterpret_cast<__m256i*>(out + i);
+    if (kFull && AllAlphaBytes(s, ones)) {
+      do {
+        at = reinterpret_cast<__m256i*>(out + i);
+        _mm256_storeu_si256(at, _mm256_blendv_epi8(s, _mm256_loadu_si256(at), alpha));
+        i += 8;
+        if (i + 8 > width) break;
+        s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i));
+      } while (AllAlphaBytes(s, ones));
+      continue;
+    }
+    const __m256i alphaRed = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s, 0xF5), 0xF5);
+    __m256i k = _mm256_srli_epi16(alphaRed, 8);
+    if (!kFull) k = Div255Lanes(_mm256_mullo_epi16(k, level));
+    const __m256i d = _mm256_loadu_si256(at);
+    _mm256_storeu_si256(at, _mm256_blendv_epi8(MixEightPixels(d, s, k), d, alpha));
+    i += 8;
+  }
+  BlendAlphaRowPackedAt<kFull>(out + i, in + i, width - i, opacity);
+}
+
+// Callers check that the processor has AVX2.
+PIXELOPS_AVX2 inline void BlendAlphaRowAvx2(uint32_t* out, const uint32_t* in, int32_t width,
+                                            uint32_t opacity) {
+  if (opacity == 255)
+    BlendAlphaRowAvx2At<true>(out, in, width, opacity);
+  else
+    BlendAlphaRowAvx2At<false>(out, in, width, opacity);
+}
+
+inline bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+#endif
+
+inline void BlendAlphaRowPacked(uint32_t* out, const uint32_t* in, int32_t width,
+                                uint32_t opacity) {
+#if PIXELOPS_HAVE_AVX2
+  if (HasAvx2()) {
+    BlendAlphaRowAvx2(out, in, width, opacity);
+    return;
+  }
+#endif
+  BlendAlphaRowSse2(out, in, width, opacity);
 }
 
 }  // namespace pixelops
