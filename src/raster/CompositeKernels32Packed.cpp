@@ -6,14 +6,28 @@
 #include <cstdint>
 #include "raster/KernelFlags.h"
 #include "raster/PackedLoops.h"
-#include "raster/PixelOps32.h"
 
 namespace orrivel {
 
 namespace packed = packed_loops;
-namespace ops = pixel_ops;
 
 namespace {
+
+// One pixel of the packed blend without a loop over the channels: red and
+// blue share one word (each product below 65536, so neither reaches the
+// other), green takes another, and masks keep each shifted product's floor.
+// Rows shorter than a vector step (the small pieces of block transitions)
+// are all single pixels, so this is their whole cost.
+inline uint32_t BlendPixel(uint32_t d, uint32_t s) {
+  const uint32_t a = s >> 24;
+  const uint32_t w = a + (a == 255 ? 1 : 0);
+  const uint32_t v = 256 - w;
+  const uint32_t redBlue = (((s & 0x00FF00FFu) * w) >> 8 & 0x00FF00FFu) +
+                           (((d & 0x00FF00FFu) * v) >> 8 & 0x00FF00FFu);
+  const uint32_t green = (((s & 0x0000FF00u) * w) >> 8 & 0x0000FF00u) +
+                         (((d & 0x0000FF00u) * v) >> 8 & 0x0000FF00u);
+  return redBlue | green;
+}
 
 #if ORRIVEL_HAVE_SSE2
 using packed::Vec;
@@ -22,24 +36,33 @@ using packed::Vec;
 // each product shifted down on its own, summed; alpha 0. The sum never
 // exceeds 255, so no lane carries into the next.
 //
-// The channels are split by masks rather than byte unpacking, which keeps the
-// shuffle unit free: blue and red sit in the low bytes of the two 16-bit
-// halves of each pixel, where a 16-bit multiply by w (at most 255 * 256)
-// followed by >> 8 gives the floor of the product; green stays in the high
-// byte of the low half, where the high half of the multiply is already
-// (g * w) >> 8, and the alpha half is masked to zero. The weights come from
-// the alpha by shifts, one copy in each 16-bit half.
+// Every product is the high half of a 16-bit multiply, with the channel in
+// the high byte of its lane: (c << 8) * w >> 16 is the floor of c * w / 256.
+// Blue and red reach the high bytes of the two 16-bit halves of a pixel by
+// one shift; green already sits in the high byte of the low half and the
+// alpha half is masked to zero. No bytes are unpacked and no product needs a
+// shift of its own, which keeps the step short: its cost is the count of
+// instructions, not memory.
 
-// Per pixel (32-bit lane): all ones where alpha is 255, and the weight w.
-struct Weights {
-  Vec opaque;
-  Vec w;
-};
+// Per pixel, the weight w in both 16-bit halves: the halves are filled with
+// alpha and red, then shifted down to the alpha.
+inline Vec WeightsOf(Vec s) {
+  const Vec alphaRed = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xF5), 0xF5);
+  const Vec a = _mm_srli_epi16(alphaRed, 8);
+  return _mm_sub_epi16(a, _mm_cmpeq_epi16(a, _mm_set1_epi16(255)));
+}
 
-inline Weights WeightsOf(Vec s) {
-  const Vec a = _mm_srli_epi32(s, 24);
-  const Vec opaque = _mm_cmpeq_epi32(a, _mm_set1_epi32(255));
-  return {opaque, _mm_sub_epi32(a, opaque)};
+// The weights of eight pixels, one 16-bit lane each: the alphas are packed
+// into one vector, so the weight and the test of the eight cost one step.
+inline Vec WeightsOfEight(Vec s0, Vec s1) {
+  const Vec a = _mm_packs_epi32(_mm_srli_epi32(s0, 24), _mm_srli_epi32(s1, 24));
+  return _mm_sub_epi16(a, _mm_cmpeq_epi16(a, _mm_set1_epi16(255)));
+}
+
+// Bits 0, 2, ..., 14 are set for the pixels of WeightsOfEight whose weight
+// is 0 or 256.
+inline int WholeBitsOfEight(Vec w) {
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(w, _mm_setzero_si128())) & 0x5555;
 }
 
 // Bits 0, 4, 8 and 12 are set for the pixels whose weight is 0 or 256: the
@@ -48,30 +71,30 @@ inline int WholeBits(Vec zeroLowBytes) { return _mm_movemask_epi8(zeroLowBytes) 
 inline Vec ZeroBytes(Vec w) { return _mm_cmpeq_epi8(w, _mm_setzero_si128()); }
 
 // Pixels of weight 0 or 256 take one side whole: the source colour where
-// opaque, the destination colour where clear.
-inline Vec TakeWhole(Vec d, Vec s, Vec opaque) {
+// opaque, the destination colour where clear. Their alpha is 0 or 255, so
+// its top bit tells the two apart.
+inline Vec TakeWhole(Vec d, Vec s) {
+  const Vec opaque = _mm_srai_epi32(s, 31);
   return _mm_and_si128(_mm_or_si128(_mm_and_si128(opaque, s), _mm_andnot_si128(opaque, d)),
                        _mm_set1_epi32(0x00FFFFFF));
 }
 
 inline Vec Mix(Vec d, Vec s, Vec w) {
-  const Vec w2 = _mm_or_si128(w, _mm_slli_epi32(w, 16));
-  const Vec v2 = _mm_sub_epi16(_mm_set1_epi16(256), w2);
-  const Vec blueRed = _mm_set1_epi32(0x00FF00FF);
+  const Vec v = _mm_sub_epi16(_mm_set1_epi16(256), w);
   const Vec green = _mm_set1_epi32(0x0000FF00);
-  const Vec br = _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(_mm_and_si128(s, blueRed), w2), 8),
-                               _mm_srli_epi16(_mm_mullo_epi16(_mm_and_si128(d, blueRed), v2), 8));
-  const Vec g = _mm_add_epi16(_mm_mulhi_epu16(_mm_and_si128(s, green), w2),
-                              _mm_mulhi_epu16(_mm_and_si128(d, green), v2));
+  const Vec br = _mm_add_epi16(_mm_mulhi_epu16(_mm_slli_epi16(s, 8), w),
+                               _mm_mulhi_epu16(_mm_slli_epi16(d, 8), v));
+  const Vec g = _mm_add_epi16(_mm_mulhi_epu16(_mm_and_si128(s, green), w),
+                              _mm_mulhi_epu16(_mm_and_si128(d, green), v));
   return _mm_or_si128(br, _mm_slli_epi32(g, 8));
 }
 
 // One group of four, for the stretched walks.
 struct BlendOp {
   Vec operator()(Vec d, Vec s) const {
-    const Weights k = WeightsOf(s);
-    if (WholeBits(ZeroBytes(k.w)) == 0x1111) return TakeWhole(d, s, k.opaque);
-    return Mix(d, s, k.w);
+    const Vec w = WeightsOf(s);
+    if (WholeBits(ZeroBytes(w)) == 0x1111) return TakeWhole(d, s);
+    return Mix(d, s, w);
   }
 };
 constexpr BlendOp kBlendVec{};
@@ -102,13 +125,14 @@ void BlendRow(uint32_t* d, packed::SourceRow<kMirrored> src, int rowWidth) {
   // stores then never straddle a cache line, and loads fold into the
   // operations that use them.
   for (; x < width && (reinterpret_cast<uintptr_t>(d + x) & 15) != 0; ++x)
-    d[x] = ops::BlendByAlpha<true>(d[x], src.Pixel(x));
+    d[x] = BlendPixel(d[x], src.Pixel(x));
   while (x + 8 <= width) {
     const Vec s0 = src.Group(x), s1 = src.Group(x + 4);
-    const Weights k0 = WeightsOf(s0), k1 = WeightsOf(s1);
-    if (WholeBits(_mm_and_si128(ZeroBytes(k0.w), ZeroBytes(k1.w))) != 0x1111) {
-      StoreAligned(d + x, Mix(LoadAligned(d + x), s0, k0.w));
-      StoreAligned(d + x + 4, Mix(LoadAligned(d + x + 4), s1, k1.w));
+    const Vec w = WeightsOfEight(s0, s1);
+    if (WholeBitsOfEight(w) != 0x5555) {
+      uint32_t* p = d + x;
+      StoreAligned(p, Mix(LoadAligned(p), s0, _mm_unpacklo_epi16(w, w)));
+      StoreAligned(p + 4, Mix(LoadAligned(p + 4), s1, _mm_unpackhi_epi16(w, w)));
       x += 8;
     } else if (AllClear(s0, s1)) {
       do {
@@ -128,8 +152,8 @@ void BlendRow(uint32_t* d, packed::SourceRow<kMirrored> src, int rowWidth) {
         if (!AllOpaque(o0, o1)) break;
       }
     } else {
-      StoreAligned(d + x, TakeWhole(LoadAligned(d + x), s0, k0.opaque));
-      StoreAligned(d + x + 4, TakeWhole(LoadAligned(d + x + 4), s1, k1.opaque));
+      StoreAligned(d + x, TakeWhole(LoadAligned(d + x), s0));
+      StoreAligned(d + x + 4, TakeWhole(LoadAligned(d + x + 4), s1));
       x += 8;
     }
   }
@@ -137,7 +161,7 @@ void BlendRow(uint32_t* d, packed::SourceRow<kMirrored> src, int rowWidth) {
     StoreAligned(d + x, kBlendVec(LoadAligned(d + x), src.Group(x)));
     x += 4;
   }
-  for (; x < width; ++x) d[x] = ops::BlendByAlpha<true>(d[x], src.Pixel(x));
+  for (; x < width; ++x) d[x] = BlendPixel(d[x], src.Pixel(x));
 }
 
 constexpr auto kColorKeepAlphaVec = [](Vec d, Vec s) {
@@ -159,7 +183,7 @@ constexpr auto kAlphaKeepColorVec = kBlendVec;
 auto ColorKeepAlphaKeyedVec(uint32_t) { return kBlendVec; }
 #endif
 
-constexpr auto kBlendScalar = [](uint32_t& d, uint32_t s) { d = ops::BlendByAlpha<true>(d, s); };
+constexpr auto kBlendScalar = [](uint32_t& d, uint32_t s) { d = BlendPixel(d, s); };
 constexpr auto kColorKeepAlphaScalar = [](uint32_t& d, uint32_t s) {
   d = (s & 0x00FFFFFFu) | (d & 0xFF000000u);
 };

@@ -67,6 +67,10 @@ class Drawable {
   virtual int DrawTo(Surface* target, Rect* out) = 0;
   // The canvas's repaint of the part of the drawable inside clip.
   virtual int Draw(Surface* target, const Rect& clip) = 0;
+  // True when a successful Draw(target, area) sets every pixel of area
+  // whatever the target held before, so that whatever lies under it need
+  // not be painted first. False unless the drawable knows it.
+  virtual bool CoversWhole(const Rect&) const { return false; }
   // The image is about to be deleted: a drawable that shows it lets go of
   // it and hides.
   virtual void ForgetImage(const Image*) {}

@@ -88,6 +88,17 @@ PixelOpImage ViewForLibrary(Image* image) {
   return view;
 }
 
+PixelOpImage ViewForLibrary(DibImage* image) {
+  PixelOpImage view;
+  if (image == nullptr) return view;
+  view.bits = image->GetBits();
+  view.width = image->GetWidth();
+  view.height = image->GetHeight();
+  view.pitch = image->GetPitch();
+  view.bitsPerPixel = image->GetBitsPerPixel();
+  return view;
+}
+
 void* LibraryEntry(int entry) {
   return CurrentPixelOpLibrary() != nullptr ? PixelOpEntryAddress(entry) : nullptr;
 }

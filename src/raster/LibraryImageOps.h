@@ -15,6 +15,7 @@
 
 namespace orrivel {
 
+class DibImage;
 class Surface;
 
 // Level 0 does nothing and answers 0 before the library is looked at; a
@@ -77,6 +78,10 @@ bool BlendColorOp(Surface* target, uint32_t color, int32_t level, const Rect& re
 // 0 for images without a known depth.
 struct PixelOpImage;
 PixelOpImage ViewForLibrary(Image* image);
+// The same view of an image whose class is known to carry its depth (every
+// surface): sprites ask for two views a band, and finding the class of an
+// Image at run time costs more than the rest of the view.
+PixelOpImage ViewForLibrary(DibImage* image);
 // The entry when a current library provides it, else null.
 void* LibraryEntry(int entry);
 // After a library success: the changed rectangle into the region, changed set.

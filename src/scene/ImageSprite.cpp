@@ -596,6 +596,23 @@ int ImageSprite::DrawTo(Surface* target, Rect* out) {
   return 0;
 }
 
+bool ImageSprite::CoversWhole(const Rect& area) const {
+  if (!IsVisible() || opacity_ != 255 || mode_ != kModeCopy || area.IsEmpty()) return false;
+  if (area.left < bounds_.left || area.top < bounds_.top || area.right > bounds_.right ||
+      area.bottom > bounds_.bottom)
+    return false;
+  Surface* picture = nullptr;
+  Rect rect;
+  if (!Picture(&picture, &rect) || picture->GetBits() == nullptr) return false;
+  if (picture->GetBitsPerPixel() != 32 || picture->GetColorKey() != kNoColorKey) return false;
+  if (LibraryEntry(kPixelOpSpriteBlend) == nullptr) return false;
+  // The part of the picture Blit would copy, whole inside the picture.
+  const Rect from = CutLikeBounds(rect, bounds_, area);
+  return from.left >= 0 && from.top >= 0 && from.right <= picture->GetWidth() &&
+         from.bottom <= picture->GetHeight() && from.Width() == area.Width() &&
+         from.Height() == area.Height();
+}
+
 int ImageSprite::Draw(Surface* target, const Rect& clip) {
   if (target == nullptr || source_ == nullptr) return 1;
   Rect area;

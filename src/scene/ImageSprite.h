@@ -53,6 +53,9 @@ class ImageSprite : public Drawable {
   // owned copy missing or a draw mode refused; 3 the blit failed.
   int DrawTo(Surface* target, Rect* out) override;
   int Draw(Surface* target, const Rect& clip) override;
+  // A copy at full opacity of a 32-bit picture without key through the
+  // library, whose picture holds every pixel of area.
+  bool CoversWhole(const Rect& area) const override;
   // Opacity 255, scale 1, mode 0, no source, no offsets, size or angle;
   // frees the owned copy.
   void Reset();

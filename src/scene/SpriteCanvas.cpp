@@ -423,8 +423,19 @@ void SpriteCanvas::PaintList(Surface* into, SpriteList::Node* tail, const Rect& 
 
 void SpriteCanvas::PaintRect(Surface* into, const Rect& rect, SpriteList::Node* mainTail,
                              SpriteList::Node* overlayTail, const Filter& filter) {
-  PaintBackground(into, rect);
-  PaintList(into, mainTail, rect, filter);
+  // A scene's bottom layer is most often an opaque picture over the whole
+  // screen: painting the background under it every frame costs a full fill
+  // or copy for nothing. When the first drawable painted covers the
+  // rectangle it is drawn first and the background left out; should its
+  // draw fail, everything is painted in the usual order.
+  SpriteList::Node* bottom = mainTail;
+  while (bottom != nullptr && !filter.Passes(bottom->drawable)) bottom = bottom->prev;
+  if (bottom != nullptr && bottom->drawable->CoversWhole(rect) && bottom->drawable->Draw(into, rect) == 0) {
+    PaintList(into, bottom->prev, rect, filter);
+  } else {
+    PaintBackground(into, rect);
+    PaintList(into, mainTail, rect, filter);
+  }
   PaintList(into, overlayTail, rect, filter);
 }
 

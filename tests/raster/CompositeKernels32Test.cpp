@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
+#include <vector>
 
 #include "raster/BlendTables.h"
 #include "raster/DibImage.h"
@@ -87,6 +89,42 @@ TEST_F(CompositeKernels32Test, AlphaBlendFamiliesOverEveryWalk) {
         {Walk::StretchedMirrored, St<U, U>(&StretchBlendByAlpha32MirroredMmx)}};
     CheckWalks<U, U>("blend mmx", mmx, RefBlend<true>);
     CheckWalks<U, U>("blend mmx runs", mmx, RefBlend<true>, std::nullopt, test::MakeAlphaRuns);
+  });
+}
+
+// Every alpha against every pair of source and destination channel values,
+// three pairs a pixel, through the packed twin at each vector width: the
+// multiplies, the weight of 256 at alpha 255 and the per-lane sums must
+// give the reference's bytes everywhere, not only on a random sample. The
+// pixels go once as one long row (vector steps) and once as rows of three
+// (too short for a step: every pixel takes the single-pixel form).
+TEST_F(CompositeKernels32Test, PackedBlendMatchesReferenceForEveryAlphaAndChannelPair) {
+  constexpr int kPairs = 256 * 256;
+  constexpr int kWidth = (kPairs + 2) / 3;
+  static_assert(kWidth % 3 == 0);
+  std::vector<uint32_t> src(kWidth), dst(kWidth), initial(kWidth), expected(kWidth);
+  test::ForEachVectorWidth([&](int bytes) {
+    for (uint32_t a = 0; a < 256; ++a) {
+      for (int x = 0; x < kWidth; ++x) {
+        uint32_t s = a << 24, d = 0xA5000000u;  // the destination alpha must not leak through
+        for (int c = 0; c < 3; ++c) {
+          const uint32_t pair = uint32_t(std::min(3 * x + c, kPairs - 1));
+          s |= (pair >> 8) << (8 * c);
+          d |= (pair & 0xFF) << (8 * c);
+        }
+        src[size_t(x)] = s;
+        initial[size_t(x)] = d;
+        expected[size_t(x)] = RefBlend<true>(d, s);
+      }
+      for (int rowWidth : {kWidth, 3}) {
+        dst = initial;
+        BlendByAlpha32Mmx(dst.data(), src.data(), 0, 0, rowWidth, kWidth / rowWidth);
+        for (int x = 0; x < kWidth; ++x)
+          ASSERT_EQ(dst[size_t(x)], expected[size_t(x)])
+              << "vector bytes " << bytes << " row width " << rowWidth << " alpha " << a << " pixel "
+              << x << std::hex << " source " << src[size_t(x)];
+      }
+    }
   });
 }
 

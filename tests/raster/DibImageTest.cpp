@@ -171,6 +171,25 @@ TEST(DibImageTest, ColourKeysAndPixelReads) {
   EXPECT_FALSE(odd.FillColor(1, nullptr, nullptr));
 }
 
+// Fills go several pixels a store: every width up to a few steps, at every
+// left offset within a step, sets exactly the rectangle's pixels.
+TEST(DibImageTest, FillColorSetsExactlyTheRectangleAtEveryWidthAndOffset) {
+  DibImage image;
+  ASSERT_EQ(image.Create(48, 3, 32, false), 0);
+  for (int32_t left = 0; left < 5; ++left)
+    for (int32_t width = 0; width <= 40; ++width) {
+      ASSERT_TRUE(image.FillColor(0x11223344u, nullptr, nullptr));
+      const Rect r{left, 1, left + width, 2};
+      image.FillColor(0x8899AABBu, &r, nullptr);
+      for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 48; ++x) {
+          const bool inside = y == 1 && x >= left && x < left + width;
+          ASSERT_EQ(image.GetPixel(x, y), inside ? 0x8899AABBu : 0x11223344u)
+              << "left " << left << " width " << width << " at " << x << "," << y;
+        }
+    }
+}
+
 TEST(DibImageTest, FillsClipAndReportWhatTheyFilled) {
   DibImage image;
   ASSERT_EQ(image.Create(8, 6, 32, false), 0);

@@ -2,6 +2,7 @@
 // and the canvas call them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <memory>
@@ -149,26 +150,80 @@ TEST_F(PixelOpSpriteEntriesTest, RotateFillsThenDrawsTheParallelogram) {
   EXPECT_EQ(rotate(&target.view, &source.view, nullptr, nullptr, 0, 0, 255, 0, 1, 0, nullptr), 1);
 }
 
-// The packed alpha blend against its plain twin on random rows: clear and
+// The packed rows this processor can run: the SSE2 row always, the AVX2 row
+// where the processor has it, and the choice the library makes.
+struct PackedRow {
+  const char* name;
+  void (*fn)(uint32_t*, const uint32_t*, int32_t, uint32_t);
+};
+std::vector<PackedRow> PackedRows() {
+  std::vector<PackedRow> rows{{"sse2", pixelops::BlendAlphaRowSse2}, {"chosen", pixelops::BlendAlphaRowPacked}};
+#if PIXELOPS_HAVE_AVX2
+  if (pixelops::HasAvx2()) rows.push_back({"avx2", pixelops::BlendAlphaRowAvx2});
+#endif
+  return rows;
+}
+
+// The packed alpha blends against their plain twin on random rows: clear and
 // opaque runs, mixed alpha, every width up to a few steps and odd opacities.
 TEST(PixelOpBlendRowsTest, PackedTwinMatchesThePlainRow) {
   std::mt19937 rng(2024);
   for (int round = 0; round < 400; ++round) {
-    const int32_t width = int32_t(rng() % 40);
+    const int32_t width = int32_t(rng() % 72);
     std::vector<uint32_t> source(size_t(width) + 1), plain(size_t(width) + 1);
-    for (auto& p : source) {
+    // Runs of 1 to 20 pixels of one kind, so that whole groups of four and
+    // of eight are clear or opaque and runs of them end inside a row.
+    for (size_t i = 0; i < source.size();) {
       const uint32_t kind = rng() % 4;
-      const uint32_t a = kind == 0 ? 0 : kind == 1 ? 255 : rng() % 256;
-      p = a << 24 | (rng() & 0xFFFFFFu);
+      const size_t end = std::min(source.size(), i + 1 + rng() % 20);
+      for (; i < end; ++i) {
+        const uint32_t a = kind == 0 ? 0 : kind == 1 ? 255 : rng() % 256;
+        source[i] = a << 24 | (rng() & 0xFFFFFFu);
+      }
     }
     for (auto& p : plain) p = rng();
-    std::vector<uint32_t> packed = plain;
+    const std::vector<uint32_t> before = plain;
     const uint32_t opacities[] = {255, 254, 128, 1, 0};
     const uint32_t opacity = opacities[rng() % 5];
     pixelops::BlendAlphaRow(plain.data(), source.data(), width, opacity);
-    pixelops::BlendAlphaRowPacked(packed.data(), source.data(), width, opacity);
-    ASSERT_EQ(packed, plain) << "width " << width << " opacity " << opacity;
+    for (const PackedRow& row : PackedRows()) {
+      std::vector<uint32_t> packed = before;
+      row.fn(packed.data(), source.data(), width, opacity);
+      ASSERT_EQ(packed, plain) << row.name << " width " << width << " opacity " << opacity;
+    }
   }
+}
+
+// Every alpha against every pair of source and destination channel values
+// (three pairs a pixel), at full and at partial opacity: the packed row's
+// lane arithmetic must round exactly as the plain row does everywhere.
+TEST(PixelOpBlendRowsTest, PackedTwinMatchesThePlainRowForEveryAlphaAndChannelPair) {
+  constexpr int kPairs = 256 * 256;
+  constexpr int32_t kWidth = (kPairs + 2) / 3;
+  std::vector<uint32_t> source(kWidth), plain(kWidth), packed(kWidth);
+  for (uint32_t opacity : {255u, 77u})
+    for (uint32_t a = 0; a < 256; ++a) {
+      for (int32_t x = 0; x < kWidth; ++x) {
+        uint32_t s = a << 24, d = 0x5A000000u;
+        for (int c = 0; c < 3; ++c) {
+          const uint32_t pair = uint32_t(std::min(3 * x + c, kPairs - 1));
+          s |= (pair >> 8) << (8 * c);
+          d |= (pair & 0xFF) << (8 * c);
+        }
+        source[size_t(x)] = s;
+        plain[size_t(x)] = d;
+      }
+      const std::vector<uint32_t> before = plain;
+      pixelops::BlendAlphaRow(plain.data(), source.data(), kWidth, opacity);
+      for (const PackedRow& row : PackedRows()) {
+        packed = before;
+        row.fn(packed.data(), source.data(), kWidth, opacity);
+        for (int32_t x = 0; x < kWidth; ++x)
+          ASSERT_EQ(packed[size_t(x)], plain[size_t(x)])
+              << row.name << " opacity " << opacity << " alpha " << a << " pixel " << x << std::hex
+              << " source " << source[size_t(x)];
+      }
+    }
 }
 
 }  // namespace

@@ -88,6 +88,54 @@ TEST_F(ImageSpriteTest, SourceRectanglesOffThePictureAreCutBeforeReading) {
   EXPECT_EQ(sprite.Draw(target.get(), Rect{0, 0, 40, 40}), 0);
 }
 
+// Only an opaque copy of a 32-bit picture without key, whose picture holds
+// every pixel of the area, may let the canvas leave out what lies under it.
+TEST_F(ImageSpriteTest, CoversWholeOnlyWhereAnOpaqueCopyOfThePictureLands) {
+  struct Panned : ImageSprite {
+    void Pan(const Rect& r) {
+      sourceRect_ = r;
+      RecomputeBounds();
+    }
+  };
+  auto picture = MakeSolid32(16, 16, 0x80ABCDEFu);
+  auto indexed = MakeSurface8(16, 16, [](int x, int) { return x; });
+  struct Case {
+    const char* name;
+    void (*setUp)(Panned&);
+    Rect area;
+    bool covers;
+  } const cases[] = {
+      {"the whole picture", [](Panned&) {}, {10, 10, 26, 26}, true},
+      {"a part", [](Panned&) {}, {12, 14, 20, 15}, true},
+      {"beyond the bounds", [](Panned&) {}, {9, 10, 26, 26}, false},
+      {"empty", [](Panned&) {}, {12, 12, 12, 20}, false},
+      {"alpha mode", [](Panned& s) { s.SetDrawMode(Drawable::kModeAlpha); }, {10, 10, 26, 26}, false},
+      {"add mode", [](Panned& s) { s.SetDrawMode(Drawable::kModeAdd); }, {10, 10, 26, 26}, false},
+      {"partial opacity", [](Panned& s) { s.SetOpacity(254); }, {10, 10, 26, 26}, false},
+      {"hidden", [](Panned& s) { s.SetVisible(0); }, {10, 10, 26, 26}, false},
+      {"panned past the picture", [](Panned& s) { s.Pan(Rect{-4, -4, 12, 12}); }, {10, 10, 26, 26}, false},
+      {"panned, inside the picture", [](Panned& s) { s.Pan(Rect{-4, -4, 12, 12}); }, {14, 14, 26, 26}, true},
+  };
+  for (const Case& c : cases) {
+    picture->ClearColorKey();
+    Panned sprite;
+    ASSERT_EQ(sprite.SetImage(picture.get(), nullptr, 10, 10), 0);
+    c.setUp(sprite);
+    EXPECT_EQ(sprite.CoversWhole(c.area), c.covers) << c.name;
+  }
+
+  Panned sprite;
+  ASSERT_EQ(sprite.SetImage(picture.get(), nullptr, 10, 10), 0);
+  picture->SetColorKeyRgb(0xAB, 0xCD, 0xEF);
+  EXPECT_FALSE(sprite.CoversWhole(Rect{10, 10, 26, 26})) << "keyed";
+  picture->ClearColorKey();
+  ImageSprite eight;
+  ASSERT_EQ(eight.SetImage(indexed.get(), nullptr, 0, 0), 0);
+  EXPECT_FALSE(eight.CoversWhole(Rect{0, 0, 16, 16})) << "8-bit picture";
+  UnbindLibrary();
+  EXPECT_FALSE(sprite.CoversWhole(Rect{10, 10, 26, 26})) << "no library";
+}
+
 TEST_F(ImageSpriteTest, DrawToCodes) {
   auto picture = MakeSolid32(4, 4, 0xFF445566u);
   auto target = MakeSolid32(8, 8, 0);

@@ -230,5 +230,67 @@ TEST_F(SpriteCanvasTest, OpacityZeroAndHiddenDrawablesAreNeverPainted) {
   EXPECT_TRUE(hidden.clips.empty());
 }
 
+// A picture sprite that notes what the target held where each repaint
+// starts, before drawing.
+class WatchedSprite : public ImageSprite {
+ public:
+  int Draw(Surface* surface, const Rect& clip) override {
+    seen.push_back(Pixel32(*surface, clip.left, clip.top));
+    return ImageSprite::Draw(surface, clip);
+  }
+  std::vector<uint32_t> seen;
+};
+
+// A drawable that claims to cover whatever it is asked about and then fails
+// to draw, as a sprite does when the library refuses it.
+class FailingCover : public ProbeDrawable {
+ public:
+  bool CoversWhole(const Rect&) const override { return true; }
+  int Draw(Surface*, const Rect& clip) override {
+    clips.push_back(clip);
+    return 3;
+  }
+};
+
+TEST_F(SpriteCanvasTest, ABottomPictureCoveringTheRectangleLeavesTheBackgroundOut) {
+  auto picture = MakeSurface32(64, 48, [](int x, int y) { return 0xFF000000u | x << 8 | y; });
+  WatchedSprite bottom;
+  ASSERT_EQ(bottom.SetImage(picture.get(), nullptr, 0, 0), 0);
+  ColorBox box;
+  box.Init(4, 4, 0xFFFF0000u, 10, 20);
+  canvas.MainList().Add(&bottom, 9, 0);
+  canvas.MainList().Add(&box, 1, 0);
+  ASSERT_EQ(canvas.Render(nullptr, nullptr, 0, 0), 0);
+  ASSERT_FALSE(bottom.seen.empty());
+  for (uint32_t seen : bottom.seen) EXPECT_EQ(seen, 0xFF000000u);  // never the background colour
+  EXPECT_EQ(Pixel32(*target, 0, 0), 0xFF000000u);
+  EXPECT_EQ(Pixel32(*target, 63, 47), 0xFF000000u | 63 << 8 | 47);
+  EXPECT_EQ(Pixel32(*target, 11, 21), 0xFFFF0000u);  // what lies above is still painted
+
+  // Moved half off the target, the picture no longer covers the rows: the
+  // background is painted first and shows where the picture left.
+  bottom.seen.clear();
+  bottom.SetPosition(32, 0);
+  ASSERT_EQ(canvas.Render(nullptr, nullptr, 0, 0), 0);
+  ASSERT_FALSE(bottom.seen.empty());
+  for (uint32_t seen : bottom.seen) EXPECT_EQ(seen, 0xFF102030u);
+  EXPECT_EQ(Pixel32(*target, 31, 5), 0xFF102030u);
+  EXPECT_EQ(Pixel32(*target, 32, 5), 0xFF000000u | 0 << 8 | 5);
+  EXPECT_EQ(Pixel32(*target, 11, 21), 0xFFFF0000u);
+}
+
+TEST_F(SpriteCanvasTest, ACoveringDrawableThatFailsGetsTheBackgroundAndTheUsualOrder) {
+  FailingCover bottom;
+  bottom.Init(64, 48, 0xFFFFFFFFu, 0, 0);
+  ColorBox box;
+  box.Init(4, 4, 0xFFFF0000u, 10, 20);
+  canvas.MainList().Add(&bottom, 9, 0);
+  canvas.MainList().Add(&box, 1, 0);
+  ASSERT_EQ(canvas.Render(nullptr, nullptr, 0, 0), 0);
+  EXPECT_EQ(Pixel32(*target, 0, 0), 0xFF102030u);
+  EXPECT_EQ(Pixel32(*target, 63, 47), 0xFF102030u);
+  EXPECT_EQ(Pixel32(*target, 11, 21), 0xFFFF0000u);
+}
+
 }  // namespace
 }  // namespace orrivel
