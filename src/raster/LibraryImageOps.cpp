@@ -75,28 +75,26 @@ bool TargetOnly(Surface* target, int entry, const int32_t* a1) {
   return FinishTrue(target, answer) == kDone;
 }
 
-}  // namespace
-
-PixelOpImage ViewForLibrary(Image* image) {
+// The view of any picture with a pixel pointer, given its depth.
+template <class Picture>
+PixelOpImage ViewWithDepth(Picture& image, int32_t bitsPerPixel) {
   PixelOpImage view;
-  if (image == nullptr) return view;
-  view.bits = image->GetBits();
-  view.width = image->GetWidth();
-  view.height = image->GetHeight();
-  view.pitch = image->GetPitch();
-  view.bitsPerPixel = DepthOf(image);
+  view.bits = image.GetBits();
+  view.width = image.GetWidth();
+  view.height = image.GetHeight();
+  view.pitch = image.GetPitch();
+  view.bitsPerPixel = bitsPerPixel;
   return view;
 }
 
+}  // namespace
+
+PixelOpImage ViewForLibrary(Image* image) {
+  return image != nullptr ? ViewWithDepth(*image, DepthOf(image)) : PixelOpImage{};
+}
+
 PixelOpImage ViewForLibrary(DibImage* image) {
-  PixelOpImage view;
-  if (image == nullptr) return view;
-  view.bits = image->GetBits();
-  view.width = image->GetWidth();
-  view.height = image->GetHeight();
-  view.pitch = image->GetPitch();
-  view.bitsPerPixel = image->GetBitsPerPixel();
-  return view;
+  return image != nullptr ? ViewWithDepth(*image, image->GetBitsPerPixel()) : PixelOpImage{};
 }
 
 void* LibraryEntry(int entry) {
