@@ -29,6 +29,8 @@ bool Bind(void* handle, const char* symbol, Pointer& slot, std::string* missing)
 
 }  // namespace
 
+SdlLibrary::SdlLibrary() : functions_(std::make_unique<SdlFunctions>()) {}
+
 SdlLibrary::~SdlLibrary() {
   if (handle_ != nullptr) ::dlclose(handle_);
 }
@@ -43,7 +45,7 @@ std::unique_ptr<SdlLibrary> SdlLibrary::Open(const char* libraryName, std::strin
   std::unique_ptr<SdlLibrary> library(new SdlLibrary);
   library->handle_ = handle;
   std::string missing;
-#define ORRIVEL_SDL_BIND(name) Bind(handle, "SDL_" #name, library->functions_.name, &missing);
+#define ORRIVEL_SDL_BIND(name) Bind(handle, "SDL_" #name, library->functions_->name, &missing);
   ORRIVEL_SDL_FUNCTIONS(ORRIVEL_SDL_BIND)
 #undef ORRIVEL_SDL_BIND
   if (!missing.empty()) {

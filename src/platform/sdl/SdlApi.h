@@ -11,8 +11,7 @@
 
 #include <SDL.h>
 
-#include <memory>
-#include <string>
+#include "platform/sdl/SdlLibrary.h"
 
 // Every SDL function the platform calls, by its name without "SDL_".
 // (SDL_BlitSurface is a macro for SDL_UpperBlit.)
@@ -41,38 +40,12 @@
 
 namespace orrivel::platform::sdl {
 
-// The library the program looks for (the loader's usual search applies).
-inline constexpr const char* kLibraryName = "libSDL2-2.0.so.0";
-
 struct SdlFunctions {
 #define ORRIVEL_SDL_POINTER(name) decltype(&::SDL_##name) name = nullptr;
   ORRIVEL_SDL_FUNCTIONS(ORRIVEL_SDL_POINTER)
 #undef ORRIVEL_SDL_POINTER
 };
 
-// One loaded copy of the library with its table. Kept open for the life of
-// the process once loaded (SDL's threads and hooks outlive any caller).
-class SdlLibrary {
- public:
-  ~SdlLibrary();
-  SdlLibrary(const SdlLibrary&) = delete;
-  SdlLibrary& operator=(const SdlLibrary&) = delete;
-
-  // Opens the library and fills every entry; null when the library cannot
-  // be loaded or lacks a function, and `why` then names which.
-  static std::unique_ptr<SdlLibrary> Open(const char* libraryName, std::string* why);
-
-  const SdlFunctions& Functions() const { return functions_; }
-
- private:
-  SdlLibrary() = default;
-  void* handle_ = nullptr;
-  SdlFunctions functions_;
-};
-
-// Loads the library once for the process (later calls give the first
-// answer). False with `why` filled when SDL cannot be used.
-bool Load(std::string* why = nullptr);
 // The loaded table; only valid after Load() returned true.
 const SdlFunctions& Api();
 
