@@ -13,9 +13,11 @@ struct LoadOutcome {
   std::string error;
 };
 
+// Never destroyed: closing SDL at exit would unmap it while its own
+// threads and the memory its globals hold may still be in use.
 LoadOutcome& ProcessLibrary() {
-  static LoadOutcome outcome;
-  return outcome;
+  static LoadOutcome* outcome = new LoadOutcome;
+  return *outcome;
 }
 
 std::once_flag g_loadOnce;
