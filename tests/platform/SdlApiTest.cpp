@@ -57,8 +57,8 @@ std::string LoaderLogs(const fs::path& folder) {
 int RunProgram(const ScratchFolder& folder, const std::string& environment, const std::string& arguments) {
   const std::string& dir = folder.Path().string();
   const std::string command = "cd '" + dir + "' && env XDG_RUNTIME_DIR='" + dir + "' XDG_DATA_HOME='" + dir +
-                              "/data' " + environment + " '" ORRIVEL_PROGRAM "' " + arguments + " >'" + dir + "/stdout' 2>'" +
-                              dir + "/stderr'";
+                              "/data' " + environment + " '" ORRIVEL_PROGRAM "' " + arguments + " >'" + dir +
+                              "/stdout' 2>'" + dir + "/stderr'";
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -193,7 +193,8 @@ int SdlBackend::ShowMessageBox(const MessageBoxRequest& request) {
   }
   switch (request.buttons) {
     case MessageBoxButtons::Ok:
-      buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"};
+      buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
+                          "OK"};
       break;
     case MessageBoxButtons::YesNo:
       buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "はい"};
@@ -236,7 +237,8 @@ void SdlBackend::FillClient(WindowId window, const Rect& area, uint32_t rgb) {
   SDL_Surface* surface = sdl::Api().GetWindowSurface(sdl);
   if (!surface) return;
   SDL_Rect rect{area.left, area.top, area.Width(), area.Height()};
-  sdl::Api().FillRect(surface, &rect, sdl::Api().MapRGB(surface->format, uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)));
+  sdl::Api().FillRect(surface, &rect,
+                      sdl::Api().MapRGB(surface->format, uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)));
   sdl::Api().UpdateWindowSurface(sdl);
 }
 

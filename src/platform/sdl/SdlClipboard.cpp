@@ -13,7 +13,8 @@ bool SdlClipboard::SetText(std::string_view cp932) {
 }
 
 std::optional<std::string> SdlClipboard::GetText() {
-  if (!sdl::Load() || sdl::Api().WasInit(SDL_INIT_VIDEO) == 0 || sdl::Api().HasClipboardText() != SDL_TRUE) return std::nullopt;
+  if (!sdl::Load() || sdl::Api().WasInit(SDL_INIT_VIDEO) == 0 || sdl::Api().HasClipboardText() != SDL_TRUE)
+    return std::nullopt;
   char* utf8 = sdl::Api().GetClipboardText();
   if (utf8 == nullptr) return std::nullopt;
   std::string text = Utf8ToCp932Lossy(utf8);

@@ -68,7 +68,8 @@ std::vector<DisplayMode> SdlDisplayModeSwitch::OfferedModes(WindowId window) {
   for (int i = 0; i < count; ++i) {
     SDL_DisplayMode mode;
     if (sdl::Api().GetDisplayMode(display, i, &mode) != 0) continue;
-    modes.push_back(DisplayMode{mode.w, mode.h, DepthOf(mode), uint16_t(mode.refresh_rate < 2 ? 0 : mode.refresh_rate)});
+    modes.push_back(
+        DisplayMode{mode.w, mode.h, DepthOf(mode), uint16_t(mode.refresh_rate < 2 ? 0 : mode.refresh_rate)});
   }
   return modes;
 }

@@ -143,8 +143,9 @@ bool SdlInput::JoystickCapabilities(uint32_t device, JoystickCaps& caps) {
     caps.buttons = uint32_t(std::clamp(sdl::Api().JoystickNumButtons(joystick), 0, 32));  // negative on error
     caps.axes = uint32_t(std::max(sdl::Api().JoystickNumAxes(joystick), 0));
   }
-  const char* name = stick->controller ? sdl::Api().GameControllerName(static_cast<SDL_GameController*>(stick->controller))
-                                       : sdl::Api().JoystickName(joystick);
+  const char* name = stick->controller
+                         ? sdl::Api().GameControllerName(static_cast<SDL_GameController*>(stick->controller))
+                         : sdl::Api().JoystickName(joystick);
   if (name) caps.name = Utf8ToCp932Lossy(name);
   return true;
 }

@@ -67,7 +67,8 @@ SdlPresenter::View* SdlPresenter::Prepare(WindowId window, int32_t width, int32_
     view.linear = !options.linear;  // forces the scale mode below
   }
   if (view.linear != options.linear) {
-    sdl::Api().SetTextureScaleMode(AsTexture(view.texture), options.linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    sdl::Api().SetTextureScaleMode(AsTexture(view.texture),
+                                   options.linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
     view.linear = options.linear;
   }
   return &view;
@@ -104,7 +105,8 @@ int SdlPresenter::Present(WindowId window, SoftSurface& frame, const Rect& area,
     }
     const PixelLayout layout(lock.format, frame.Palette());
     for (int32_t y = 0; y < upload.Height(); ++y) {
-      const uint8_t* src = lock.bits + size_t(upload.top + y) * lock.pitch + size_t(upload.left) * layout.BytesPerPixel();
+      const uint8_t* src =
+          lock.bits + size_t(upload.top + y) * lock.pitch + size_t(upload.left) * layout.BytesPerPixel();
       uint32_t* dst = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + size_t(y) * pitch);
       layout.UnpackRow(dst, src, upload.Width());
       for (int32_t x = 0; x < upload.Width(); ++x) dst[x] |= 0xFF000000u;
@@ -123,7 +125,8 @@ bool SdlPresenter::Redraw(View& view, Size* output) {
   // whole output again, borders included.
   SDL_Renderer* renderer = AsRenderer(view.renderer);
   int outW = 0, outH = 0;
-  if (view.texture == nullptr || sdl::Api().GetRendererOutputSize(renderer, &outW, &outH) != 0 || outW <= 0 || outH <= 0) {
+  if (view.texture == nullptr || sdl::Api().GetRendererOutputSize(renderer, &outW, &outH) != 0 || outW <= 0 ||
+      outH <= 0) {
     return false;
   }
   if (output) *output = Size{outW, outH};
@@ -143,7 +146,8 @@ bool SdlPresenter::WriteSnapshot(WindowId window, const std::string& path) {
   if (!Redraw(it->second, &output)) return false;
   const int outW = output.width, outH = output.height;
   std::vector<uint32_t> pixels(size_t(outW) * size_t(outH));
-  if (sdl::Api().RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), outW * 4) != 0) return false;
+  if (sdl::Api().RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), outW * 4) != 0)
+    return false;
   for (uint32_t& pixel : pixels) pixel &= 0x00FFFFFFu;
   return WritePngRgb(path, pixels.data(), uint32_t(outW), uint32_t(outH));
 }
