@@ -1,7 +1,7 @@
 // SDL2's sound output: the default output (or a named one) opened for
 // 16-bit stereo at 44.1 kHz until the primary format asks for another rate
 // or channel count, mixed in SDL's callback thread.
-#include <SDL.h>
+#include "platform/sdl/SdlApi.h"
 
 #include <string>
 
@@ -14,7 +14,7 @@ class SdlAudioDevice final : public AudioDevice {
  public:
   ~SdlAudioDevice() override {
     Close();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sdl::Api().QuitSubSystem(SDL_INIT_AUDIO);
   }
 
   bool IsVirtual() const override { return false; }
@@ -57,19 +57,19 @@ class SdlAudioDevice final : public AudioDevice {
     want.callback = &SdlAudioDevice::Callback;
     want.userdata = this;
     SDL_AudioSpec have{};
-    device_ = SDL_OpenAudioDevice(named_ ? name_.c_str() : nullptr, 0, &want, &have,
+    device_ = sdl::Api().OpenAudioDevice(named_ ? name_.c_str() : nullptr, 0, &want, &have,
                                   SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
     if (device_ == 0) return kAudioFailed;
     {
       std::lock_guard guard(formatLock_);
       primary_ = WaveFormat::Pcm(uint32_t(have.freq), channels, 16);
     }
-    SDL_PauseAudioDevice(device_, 0);
+    sdl::Api().PauseAudioDevice(device_, 0);
     return kAudioOk;
   }
 
   void Close() {
-    if (device_ != 0) SDL_CloseAudioDevice(device_);
+    if (device_ != 0) sdl::Api().CloseAudioDevice(device_);
     device_ = 0;
   }
 
@@ -81,13 +81,14 @@ class SdlAudioDevice final : public AudioDevice {
 }  // namespace
 
 std::unique_ptr<AudioDevice> CreateSdlAudioDevice(std::string* why) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    if (why) *why = SDL_GetError();
+  if (!sdl::Load(why)) return nullptr;
+  if (sdl::Api().InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    if (why) *why = sdl::Api().GetError();
     return nullptr;
   }
-  if (SDL_GetNumAudioDevices(0) == 0) {
+  if (sdl::Api().GetNumAudioDevices(0) == 0) {
     if (why) *why = "no sound output";
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sdl::Api().QuitSubSystem(SDL_INIT_AUDIO);
     return nullptr;
   }
   return std::make_unique<SdlAudioDevice>();

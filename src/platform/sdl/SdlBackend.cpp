@@ -1,6 +1,6 @@
 #include "platform/sdl/SdlBackend.h"
 
-#include <SDL.h>
+#include "platform/sdl/SdlApi.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,8 +27,8 @@ constexpr uint32_t kShortWaitSliceMs = 10;
 intptr_t PackPoint(int32_t x, int32_t y) { return intptr_t(uint32_t(uint16_t(x)) | (uint32_t(uint16_t(y)) << 16)); }
 
 uintptr_t MouseKeyState() {
-  uint32_t buttons = SDL_GetMouseState(nullptr, nullptr);
-  SDL_Keymod mod = SDL_GetModState();
+  uint32_t buttons = sdl::Api().GetMouseState(nullptr, nullptr);
+  SDL_Keymod mod = sdl::Api().GetModState();
   uintptr_t state = 0;
   if (buttons & SDL_BUTTON_LMASK) state |= MK_LBUTTON;
   if (buttons & SDL_BUTTON_RMASK) state |= MK_RBUTTON;
@@ -41,23 +41,24 @@ uintptr_t MouseKeyState() {
 }  // namespace
 
 std::unique_ptr<SdlBackend> SdlBackend::Create(std::string* error) {
+  if (!sdl::Load(error)) return nullptr;
   // Whole compositions in one event, however long.
-  SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
+  sdl::Api().SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
   // The close button goes through the window's own close handling (which
   // may ask the player first); a quit event then only comes from outside:
   // the session ending.
-  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  sdl::Api().SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   // Signals are the program's own (platform/StopSignals.h): SDL's handlers
   // would turn every interrupt into one more quit event, so a run stuck in
   // its scripts could never be interrupted.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    if (error) *error = SDL_GetError();
+  sdl::Api().SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (sdl::Api().InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (error) *error = sdl::Api().GetError();
     return nullptr;
   }
-  SDL_StopTextInput();
+  sdl::Api().StopTextInput();
   std::unique_ptr<SdlBackend> backend(new SdlBackend());
-  const uint32_t wake = SDL_RegisterEvents(1);
+  const uint32_t wake = sdl::Api().RegisterEvents(1);
   backend->wakeEventType_ = wake == uint32_t(-1) ? 0 : wake;
   return backend;
 }
@@ -65,16 +66,16 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(std::string* error) {
 SdlBackend::~SdlBackend() {
   modeSwitch_.Restore();
   presenter_.ForgetAll();
-  SDL_EnableScreenSaver();
-  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  sdl::Api().EnableScreenSaver();
+  sdl::Api().QuitSubSystem(SDL_INIT_VIDEO);
   // Also ends SDL's desktop-bus connection, which would otherwise outlive us.
-  SDL_Quit();
+  sdl::Api().Quit();
 }
 
 DisplayMode SdlBackend::DesktopMode() {
   SDL_DisplayMode mode;
   DisplayMode result;
-  if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+  if (sdl::Api().GetDesktopDisplayMode(0, &mode) == 0) {
     result.width = mode.w;
     result.height = mode.h;
     result.depth = uint8_t(SDL_BITSPERPIXEL(mode.format) == 24 && SDL_BYTESPERPIXEL(mode.format) == 4
@@ -87,22 +88,22 @@ DisplayMode SdlBackend::DesktopMode() {
 
 bool SdlBackend::EnumerateMonitors(std::vector<MonitorDesc>& out) {
   out.clear();
-  int count = SDL_GetNumVideoDisplays();
+  int count = sdl::Api().GetNumVideoDisplays();
   if (count < 1) return false;
   for (int i = 0; i < count; ++i) {
     MonitorDesc monitor;
     SDL_Rect bounds, usable;
-    if (SDL_GetDisplayBounds(i, &bounds) != 0) return false;
-    if (SDL_GetDisplayUsableBounds(i, &usable) != 0) usable = bounds;
+    if (sdl::Api().GetDisplayBounds(i, &bounds) != 0) return false;
+    if (sdl::Api().GetDisplayUsableBounds(i, &usable) != 0) usable = bounds;
     monitor.bounds = Rect{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
     monitor.workArea = Rect{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
     SDL_DisplayMode mode;
-    if (SDL_GetCurrentDisplayMode(i, &mode) == 0) {
+    if (sdl::Api().GetCurrentDisplayMode(i, &mode) == 0) {
       int bits = SDL_BITSPERPIXEL(mode.format);
       monitor.depth = uint8_t(bits == 24 && SDL_BYTESPERPIXEL(mode.format) == 4 ? 32 : bits);
       monitor.refresh = uint16_t(mode.refresh_rate < 2 ? 0 : mode.refresh_rate);
     }
-    const char* name = SDL_GetDisplayName(i);
+    const char* name = sdl::Api().GetDisplayName(i);
     monitor.deviceName = "display-" + std::to_string(i);
     monitor.description = name ? name : "";
     monitor.isPrimary = i == 0;
@@ -113,12 +114,12 @@ bool SdlBackend::EnumerateMonitors(std::vector<MonitorDesc>& out) {
 
 bool SdlBackend::GetCursorPos(Point& out) {
   int x = 0, y = 0;
-  SDL_GetGlobalMouseState(&x, &y);
+  sdl::Api().GetGlobalMouseState(&x, &y);
   out = Point{x, y};
   return true;
 }
 
-bool SdlBackend::SetCursorPos(Point to) { return SDL_WarpMouseGlobal(to.x, to.y) == 0; }
+bool SdlBackend::SetCursorPos(Point to) { return sdl::Api().WarpMouseGlobal(to.x, to.y) == 0; }
 
 DriveKind SdlBackend::GetDriveKind(const std::string& path) { return FolderDriveKind(path); }
 
@@ -126,9 +127,9 @@ DriveKind SdlBackend::GetDriveKind(const std::string& path) { return FolderDrive
 // switch: the screen stays on while any of them asks for it.
 void SdlBackend::UpdateScreenSaver() {
   if (screenSaverOn_ && lowPowerOn_ && powerOffOn_ && executionState_ == 0) {
-    SDL_EnableScreenSaver();
+    sdl::Api().EnableScreenSaver();
   } else {
-    SDL_DisableScreenSaver();
+    sdl::Api().DisableScreenSaver();
   }
 }
 
@@ -192,7 +193,8 @@ int SdlBackend::ShowMessageBox(const MessageBoxRequest& request) {
   }
   switch (request.buttons) {
     case MessageBoxButtons::Ok:
-      buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"};
+      buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
+                          "OK"};
       break;
     case MessageBoxButtons::YesNo:
       buttons[count++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "はい"};
@@ -209,7 +211,7 @@ int SdlBackend::ShowMessageBox(const MessageBoxRequest& request) {
   data.numbuttons = count;
   data.buttons = buttons;
   int answer = 0;
-  if (SDL_ShowMessageBox(&data, &answer) != 0 || answer < 0) {
+  if (sdl::Api().ShowMessageBox(&data, &answer) != 0 || answer < 0) {
     // No box could be shown: the cancelling answer.
     return request.buttons == MessageBoxButtons::Ok ? IDOK
            : request.buttons == MessageBoxButtons::YesNo ? IDNO : IDCANCEL;
@@ -232,11 +234,12 @@ void SdlBackend::FillClient(WindowId window, const Rect& area, uint32_t rgb) {
     if (WindowRecord* record = Find(window)) sdl = AsSdl(record->native);
   }
   if (!sdl) return;
-  SDL_Surface* surface = SDL_GetWindowSurface(sdl);
+  SDL_Surface* surface = sdl::Api().GetWindowSurface(sdl);
   if (!surface) return;
   SDL_Rect rect{area.left, area.top, area.Width(), area.Height()};
-  SDL_FillRect(surface, &rect, SDL_MapRGB(surface->format, uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)));
-  SDL_UpdateWindowSurface(sdl);
+  sdl::Api().FillRect(surface, &rect,
+                      sdl::Api().MapRGB(surface->format, uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)));
+  sdl::Api().UpdateWindowSurface(sdl);
 }
 
 bool SdlBackend::NativeCreate(WindowRecord& record) {
@@ -246,14 +249,14 @@ bool SdlBackend::NativeCreate(WindowRecord& record) {
   std::string title = Cp932ToUtf8Lossy(record.text);
   int x = record.rect.left < 0 ? int(SDL_WINDOWPOS_CENTERED) : record.rect.left;
   int y = record.rect.top < 0 ? int(SDL_WINDOWPOS_CENTERED) : record.rect.top;
-  SDL_Window* window = SDL_CreateWindow(title.c_str(), x, y, std::max(1, record.rect.Width()),
+  SDL_Window* window = sdl::Api().CreateWindow(title.c_str(), x, y, std::max(1, record.rect.Width()),
                                         std::max(1, record.rect.Height()), SDL_WINDOW_HIDDEN);
   if (!window) return false;
-  SDL_SetWindowData(window, "orrivel", reinterpret_cast<void*>(uintptr_t(record.id)));
+  sdl::Api().SetWindowData(window, "orrivel", reinterpret_cast<void*>(uintptr_t(record.id)));
   record.native = window;
   if (record.rect.left < 0 || record.rect.top < 0) {
     int wx = 0, wy = 0;
-    SDL_GetWindowPosition(window, &wx, &wy);
+    sdl::Api().GetWindowPosition(window, &wx, &wy);
     int32_t width = record.rect.Width(), height = record.rect.Height();
     record.rect = Rect{wx, wy, wx + width, wy + height};
   }
@@ -263,7 +266,7 @@ bool SdlBackend::NativeCreate(WindowRecord& record) {
 void SdlBackend::NativeDestroy(WindowRecord& record) {
   if (modeSwitch_.Holds(record.id)) modeSwitch_.Restore();
   presenter_.Forget(record.id);
-  if (record.native) SDL_DestroyWindow(AsSdl(record.native));
+  if (record.native) sdl::Api().DestroyWindow(AsSdl(record.native));
   record.native = nullptr;
 }
 
@@ -271,23 +274,23 @@ void SdlBackend::NativeShow(WindowRecord& record, int32_t command) {
   if (!record.native) return;
   SDL_Window* window = AsSdl(record.native);
   switch (command) {
-    case SW_HIDE: SDL_HideWindow(window); break;
-    case SW_MINIMIZE: SDL_MinimizeWindow(window); break;
-    case SW_RESTORE: SDL_RestoreWindow(window); SDL_ShowWindow(window); break;
-    default: SDL_ShowWindow(window); break;
+    case SW_HIDE: sdl::Api().HideWindow(window); break;
+    case SW_MINIMIZE: sdl::Api().MinimizeWindow(window); break;
+    case SW_RESTORE: sdl::Api().RestoreWindow(window); sdl::Api().ShowWindow(window); break;
+    default: sdl::Api().ShowWindow(window); break;
   }
 }
 
 void SdlBackend::NativeSetText(WindowRecord& record) {
-  if (record.native) SDL_SetWindowTitle(AsSdl(record.native), Cp932ToUtf8Lossy(record.text).c_str());
+  if (record.native) sdl::Api().SetWindowTitle(AsSdl(record.native), Cp932ToUtf8Lossy(record.text).c_str());
 }
 
 void SdlBackend::NativeMove(WindowRecord& record) {
   // A full-screen window covers its display whatever its rectangle says;
   // moving it would only overwrite the size SDL gives back on leaving.
   if (!record.native || record.fullScreen) return;
-  SDL_SetWindowPosition(AsSdl(record.native), record.rect.left, record.rect.top);
-  SDL_SetWindowSize(AsSdl(record.native), std::max(1, record.rect.Width()), std::max(1, record.rect.Height()));
+  sdl::Api().SetWindowPosition(AsSdl(record.native), record.rect.left, record.rect.top);
+  sdl::Api().SetWindowSize(AsSdl(record.native), std::max(1, record.rect.Width()), std::max(1, record.rect.Height()));
 }
 
 void SdlBackend::NativeSetFullScreen(WindowRecord& record) {
@@ -298,24 +301,24 @@ void SdlBackend::NativeSetFullScreen(WindowRecord& record) {
     modeSwitch_.Restore();
   }
   if (record.native) {
-    SDL_SetWindowFullscreen(AsSdl(record.native), record.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    sdl::Api().SetWindowFullscreen(AsSdl(record.native), record.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   }
 }
 
 void SdlBackend::NativeRaise(WindowRecord& record) {
-  if (record.native) SDL_RaiseWindow(AsSdl(record.native));
+  if (record.native) sdl::Api().RaiseWindow(AsSdl(record.native));
 }
 
 void SdlBackend::NativeSetTextInput(WindowRecord& record) {
   textInputUsers_ += record.textInput ? 1 : -1;
   textInputUsers_ = std::max(0, textInputUsers_);
-  if (textInputUsers_ > 0) SDL_StartTextInput(); else SDL_StopTextInput();
+  if (textInputUsers_ > 0) sdl::Api().StartTextInput(); else sdl::Api().StopTextInput();
 }
 
 void SdlBackend::NativeSetTextInputSpot(WindowRecord& record) {
   SDL_Rect spot{record.textInputSpot.left, record.textInputSpot.top, record.textInputSpot.Width(),
                 record.textInputSpot.Height()};
-  SDL_SetTextInputRect(&spot);
+  sdl::Api().SetTextInputRect(&spot);
 }
 
 void SdlBackend::InjectInput(WindowId window, const SyntheticInput& input) {
@@ -323,14 +326,14 @@ void SdlBackend::InjectInput(WindowId window, const SyntheticInput& input) {
   const WindowRecord* record = Find(window);
   if (record == nullptr || record->native == nullptr) return;
   SDL_Window* native = AsSdl(record->native);
-  const uint32_t id = SDL_GetWindowID(native);
+  const uint32_t id = sdl::Api().GetWindowID(native);
   SDL_Event event{};
   switch (input.kind) {
     case Kind::Move:
     case Kind::ButtonDown:
     case Kind::ButtonUp:
     case Kind::Wheel:
-      SDL_WarpMouseInWindow(native, input.x, input.y);
+      sdl::Api().WarpMouseInWindow(native, input.x, input.y);
       if (input.kind == Kind::Move) {
         event.type = SDL_MOUSEMOTION;
         event.motion.windowID = id;
@@ -359,7 +362,7 @@ void SdlBackend::InjectInput(WindowId window, const SyntheticInput& input) {
       event.key.windowID = id;
       event.key.state = input.kind == Kind::KeyDown ? SDL_PRESSED : SDL_RELEASED;
       event.key.keysym.scancode = SDL_Scancode(scancode);
-      event.key.keysym.sym = SDL_GetKeyFromScancode(SDL_Scancode(scancode));
+      event.key.keysym.sym = sdl::Api().GetKeyFromScancode(SDL_Scancode(scancode));
       break;
     }
     case Kind::Text:
@@ -372,7 +375,7 @@ void SdlBackend::InjectInput(WindowId window, const SyntheticInput& input) {
         piece.type = SDL_TEXTINPUT;
         piece.text.windowID = id;
         std::memcpy(piece.text.text, input.text.data() + at, end - at);
-        SDL_PushEvent(&piece);
+        sdl::Api().PushEvent(&piece);
         at = end;
       }
       return;
@@ -387,26 +390,26 @@ void SdlBackend::InjectInput(WindowId window, const SyntheticInput& input) {
       } else {
         event.type = SDL_TEXTEDITING_EXT;
         event.editExt.windowID = id;
-        event.editExt.text = SDL_strdup(input.text.c_str());
+        event.editExt.text = sdl::Api().strdup(input.text.c_str());
         event.editExt.start = input.cursor;
         if (event.editExt.text == nullptr) return;
       }
       break;
   }
-  SDL_PushEvent(&event);
+  sdl::Api().PushEvent(&event);
 }
 
 WindowId SdlBackend::WindowFromSdl(uint32_t sdlWindowId) {
-  SDL_Window* window = SDL_GetWindowFromID(sdlWindowId);
+  SDL_Window* window = sdl::Api().GetWindowFromID(sdlWindowId);
   if (!window) return kNoWindow;
-  return WindowId(reinterpret_cast<uintptr_t>(SDL_GetWindowData(window, "orrivel")));
+  return WindowId(reinterpret_cast<uintptr_t>(sdl::Api().GetWindowData(window, "orrivel")));
 }
 
 void SdlBackend::PumpNativeEvents() {
   // A stop signal ends the message loop as an outside quit event does.
   if (TakeStopRequest()) PostQuitMessage(0);
   SDL_Event event;
-  while (SDL_PollEvent(&event)) TranslateEvent(&event);
+  while (sdl::Api().PollEvent(&event)) TranslateEvent(&event);
 }
 
 void SdlBackend::WaitForActivity(uint32_t ms) {
@@ -423,7 +426,7 @@ void SdlBackend::WaitForActivity(uint32_t ms) {
     // SDL gave us an event type); without one, short slices see them soon.
     // A stop signal is seen between slices.
     const uint32_t slice = wakeEventType_ != 0 ? kLongestWaitSliceMs : kShortWaitSliceMs;
-    SDL_WaitEventTimeout(nullptr, int(std::min(ms, slice)));
+    sdl::Api().WaitEventTimeout(nullptr, int(std::min(ms, slice)));
   }
   waiting_.store(false);
 }
@@ -433,12 +436,12 @@ void SdlBackend::NotifyActivity() {
   if (!waiting_.load() || wakeEventType_ == 0) return;
   SDL_Event wake{};
   wake.type = wakeEventType_;
-  SDL_PushEvent(&wake);
+  sdl::Api().PushEvent(&wake);
 }
 
 void SdlBackend::TranslateEvent(const void* raw) {
   const SDL_Event& event = *static_cast<const SDL_Event*>(raw);
-  SDL_Keymod mod = SDL_GetModState();
+  SDL_Keymod mod = sdl::Api().GetModState();
   SetModifierState(mod & KMOD_SHIFT, mod & KMOD_CTRL, mod & KMOD_ALT);
   switch (event.type) {
     case SDL_QUIT:
@@ -538,7 +541,7 @@ void SdlBackend::TranslateEvent(const void* raw) {
       if (WindowId window = WindowFromSdl(event.editExt.windowID)) {
         Ime().SetComposition(window, event.editExt.text ? event.editExt.text : "", event.editExt.start);
       }
-      SDL_free(event.editExt.text);
+      sdl::Api().free(event.editExt.text);
       return;
     }
     case SDL_MOUSEMOTION: {
@@ -567,7 +570,7 @@ void SdlBackend::TranslateEvent(const void* raw) {
       int32_t delta = event.wheel.y * WHEEL_DELTA;
       if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) delta = -delta;
       int x = 0, y = 0;
-      SDL_GetGlobalMouseState(&x, &y);
+      sdl::Api().GetGlobalMouseState(&x, &y);
       PostMessage(window, WM_MOUSEWHEEL, (uintptr_t(uint16_t(int16_t(delta))) << 16) | MouseKeyState(),
                   PackPoint(x, y));
       return;
@@ -578,7 +581,7 @@ void SdlBackend::TranslateEvent(const void* raw) {
     case SDL_DROPCOMPLETE: {
       WindowId window = event.drop.windowID ? WindowFromSdl(event.drop.windowID) : GetActiveWindow();
       CollectSdlDropEvent(*this, window, event.type, event.type == SDL_DROPFILE ? event.drop.file : nullptr);
-      if (event.drop.file) SDL_free(event.drop.file);
+      if (event.drop.file) sdl::Api().free(event.drop.file);
       return;
     }
     default:

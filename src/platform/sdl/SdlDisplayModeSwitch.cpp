@@ -1,6 +1,6 @@
 #include "platform/sdl/SdlDisplayModeSwitch.h"
 
-#include <SDL.h>
+#include "platform/sdl/SdlApi.h"
 #include <signal.h>
 #include <unistd.h>
 
@@ -26,7 +26,7 @@ uint8_t DepthOf(const SDL_DisplayMode& mode) {
 }
 
 void GiveModeBack() {
-  if (SDL_Window* window = g_modeWindow.exchange(nullptr)) SDL_SetWindowFullscreen(window, 0);
+  if (SDL_Window* window = g_modeWindow.exchange(nullptr)) sdl::Api().SetWindowFullscreen(window, 0);
 }
 
 // A crash with the display in the game's mode would leave the player's
@@ -63,12 +63,13 @@ SdlDisplayModeSwitch::~SdlDisplayModeSwitch() { Restore(); }
 std::vector<DisplayMode> SdlDisplayModeSwitch::OfferedModes(WindowId window) {
   std::vector<DisplayMode> modes;
   auto* sdl = static_cast<SDL_Window*>(backend_.NativeWindow(window));
-  const int display = sdl ? std::max(0, SDL_GetWindowDisplayIndex(sdl)) : 0;
-  const int count = SDL_GetNumDisplayModes(display);
+  const int display = sdl ? std::max(0, sdl::Api().GetWindowDisplayIndex(sdl)) : 0;
+  const int count = sdl::Api().GetNumDisplayModes(display);
   for (int i = 0; i < count; ++i) {
     SDL_DisplayMode mode;
-    if (SDL_GetDisplayMode(display, i, &mode) != 0) continue;
-    modes.push_back(DisplayMode{mode.w, mode.h, DepthOf(mode), uint16_t(mode.refresh_rate < 2 ? 0 : mode.refresh_rate)});
+    if (sdl::Api().GetDisplayMode(display, i, &mode) != 0) continue;
+    modes.push_back(
+        DisplayMode{mode.w, mode.h, DepthOf(mode), uint16_t(mode.refresh_rate < 2 ? 0 : mode.refresh_rate)});
   }
   return modes;
 }
@@ -76,12 +77,12 @@ std::vector<DisplayMode> SdlDisplayModeSwitch::OfferedModes(WindowId window) {
 bool SdlDisplayModeSwitch::Enter(WindowId window, const DisplayMode& wanted) {
   auto* sdl = static_cast<SDL_Window*>(backend_.NativeWindow(window));
   if (sdl == nullptr) return false;
-  const int display = std::max(0, SDL_GetWindowDisplayIndex(sdl));
+  const int display = std::max(0, sdl::Api().GetWindowDisplayIndex(sdl));
   SDL_DisplayMode chosen{};
   bool found = false;
-  for (int i = 0, count = SDL_GetNumDisplayModes(display); i < count && !found; ++i) {
+  for (int i = 0, count = sdl::Api().GetNumDisplayModes(display); i < count && !found; ++i) {
     SDL_DisplayMode mode;
-    if (SDL_GetDisplayMode(display, i, &mode) != 0) continue;
+    if (sdl::Api().GetDisplayMode(display, i, &mode) != 0) continue;
     const uint16_t refresh = uint16_t(mode.refresh_rate < 2 ? 0 : mode.refresh_rate);
     if (mode.w == wanted.width && mode.h == wanted.height && DepthOf(mode) == wanted.depth &&
         refresh == wanted.refresh) {
@@ -89,17 +90,17 @@ bool SdlDisplayModeSwitch::Enter(WindowId window, const DisplayMode& wanted) {
       found = true;
     }
   }
-  if (!found || SDL_SetWindowDisplayMode(sdl, &chosen) != 0) return false;
-  if (SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN) != 0) {
-    SDL_SetWindowFullscreen(sdl, 0);
+  if (!found || sdl::Api().SetWindowDisplayMode(sdl, &chosen) != 0) return false;
+  if (sdl::Api().SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN) != 0) {
+    sdl::Api().SetWindowFullscreen(sdl, 0);
     return false;
   }
   // A hidden window takes its mode when it is shown; a shown one must have
   // it now, or the display refused it.
-  if ((SDL_GetWindowFlags(sdl) & SDL_WINDOW_SHOWN) != 0) {
+  if ((sdl::Api().GetWindowFlags(sdl) & SDL_WINDOW_SHOWN) != 0) {
     SDL_DisplayMode now;
-    if (SDL_GetCurrentDisplayMode(display, &now) != 0 || now.w != chosen.w || now.h != chosen.h) {
-      SDL_SetWindowFullscreen(sdl, 0);
+    if (sdl::Api().GetCurrentDisplayMode(display, &now) != 0 || now.w != chosen.w || now.h != chosen.h) {
+      sdl::Api().SetWindowFullscreen(sdl, 0);
       return false;
     }
   }
@@ -112,7 +113,7 @@ void SdlDisplayModeSwitch::Leave(WindowId window) {
   auto* sdl = static_cast<SDL_Window*>(backend_.NativeWindow(window));
   if (sdl != nullptr && g_modeWindow.load() == sdl) g_modeWindow = nullptr;
   // Leaving SDL's exclusive full screen puts the desktop's mode back.
-  if (sdl != nullptr) SDL_SetWindowFullscreen(sdl, 0);
+  if (sdl != nullptr) sdl::Api().SetWindowFullscreen(sdl, 0);
 }
 
 }  // namespace orrivel::platform

@@ -1,6 +1,6 @@
 #include "platform/sdl/SdlFileDrop.h"
 
-#include <SDL.h>
+#include "platform/sdl/SdlApi.h"
 
 #include <map>
 #include <mutex>

@@ -1,6 +1,6 @@
 #include "platform/sdl/SdlInput.h"
 
-#include <SDL.h>
+#include "platform/sdl/SdlApi.h"
 
 #include <algorithm>
 #include <iterator>
@@ -40,7 +40,7 @@ SdlInput::~SdlInput() {
 void SdlInput::ReadKeyboard(std::array<uint8_t, 256>& state) {
   state.fill(0);
   int count = 0;
-  const Uint8* keys = SDL_GetKeyboardState(&count);
+  const Uint8* keys = sdl::Api().GetKeyboardState(&count);
   for (int scancode = 0; scancode < count; ++scancode) {
     if (!keys[scancode]) continue;
     if (uint8_t code = KeyCodeFromSdlScancode(scancode)) state[code] = 0x80;
@@ -48,7 +48,7 @@ void SdlInput::ReadKeyboard(std::array<uint8_t, 256>& state) {
 }
 
 bool SdlInput::IsLockOn(uint32_t virtualKey) {
-  SDL_Keymod mod = SDL_GetModState();
+  SDL_Keymod mod = sdl::Api().GetModState();
   switch (virtualKey) {
     case VK_CAPITAL: return (mod & KMOD_CAPS) != 0;
     case VK_NUMLOCK: return (mod & KMOD_NUM) != 0;
@@ -58,7 +58,7 @@ bool SdlInput::IsLockOn(uint32_t virtualKey) {
 }
 
 uint32_t SdlInput::MouseButtons() {
-  uint32_t held = SDL_GetMouseState(nullptr, nullptr);
+  uint32_t held = sdl::Api().GetMouseState(nullptr, nullptr);
   uint32_t buttons = 0;
   if (held & SDL_BUTTON_LMASK) buttons |= 1;
   if (held & SDL_BUTTON_RMASK) buttons |= 2;
@@ -68,13 +68,13 @@ uint32_t SdlInput::MouseButtons() {
 
 int32_t SdlInput::ShowCursor(bool show) {
   cursorCount_ += show ? 1 : -1;
-  SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  sdl::Api().ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
   return cursorCount_;
 }
 
 uint32_t SdlInput::SystemCursor(int32_t shape) {
   if (shape < 0 || shape > 12) return 0;
-  if (!cursors_[size_t(shape)]) cursors_[size_t(shape)] = SDL_CreateSystemCursor(kShapes[shape]);
+  if (!cursors_[size_t(shape)]) cursors_[size_t(shape)] = sdl::Api().CreateSystemCursor(kShapes[shape]);
   return cursors_[size_t(shape)] ? uint32_t(shape) + 1 : 0;
 }
 
@@ -83,26 +83,26 @@ uint32_t SdlInput::ResourceCursor(uint32_t resourceId) {
   if (!picture) return 0;
   const size_t slot = std::size(kShapes) + (resourceId - ProgramCursor::kFirstResource);
   if (!cursors_[slot]) {
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(picture->pixels.data(), picture->width,
+    SDL_Surface* surface = sdl::Api().CreateRGBSurfaceWithFormatFrom(picture->pixels.data(), picture->width,
                                                               picture->height, 32, picture->width * 4,
                                                               SDL_PIXELFORMAT_ARGB8888);
     if (!surface) return 0;
-    cursors_[slot] = SDL_CreateColorCursor(surface, picture->hotX, picture->hotY);
-    SDL_FreeSurface(surface);
+    cursors_[slot] = sdl::Api().CreateColorCursor(surface, picture->hotX, picture->hotY);
+    sdl::Api().FreeSurface(surface);
   }
   return cursors_[slot] ? uint32_t(slot) + 1 : 0;
 }
 
 void SdlInput::SetCursor(uint32_t handle) {
   if (handle >= 1 && handle <= cursors_.size() && cursors_[handle - 1]) {
-    SDL_SetCursor(static_cast<SDL_Cursor*>(cursors_[handle - 1]));
+    sdl::Api().SetCursor(static_cast<SDL_Cursor*>(cursors_[handle - 1]));
   }
 }
 
 bool SdlInput::StartJoysticks() {
   if (joysticksStarted_) return true;
   if (joysticksFailed_) return false;
-  if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0) {
+  if (sdl::Api().InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0) {
     joysticksFailed_ = true;
     return false;
   }
@@ -115,17 +115,17 @@ uint32_t SdlInput::JoystickDeviceCount() { return StartJoysticks() ? uint32_t(st
 SdlInput::Stick* SdlInput::OpenStick(uint32_t device) {
   if (device >= sticks_.size() || !StartJoysticks()) return nullptr;
   Stick& stick = sticks_[device];
-  if (stick.joystick && SDL_JoystickGetAttached(static_cast<SDL_Joystick*>(stick.joystick))) return &stick;
+  if (stick.joystick && sdl::Api().JoystickGetAttached(static_cast<SDL_Joystick*>(stick.joystick))) return &stick;
   stick = Stick{};
-  if (int(device) >= SDL_NumJoysticks()) return nullptr;
-  if (SDL_IsGameController(int(device))) {
-    if (SDL_GameController* pad = SDL_GameControllerOpen(int(device))) {
+  if (int(device) >= sdl::Api().NumJoysticks()) return nullptr;
+  if (sdl::Api().IsGameController(int(device))) {
+    if (SDL_GameController* pad = sdl::Api().GameControllerOpen(int(device))) {
       stick.controller = pad;
-      stick.joystick = SDL_GameControllerGetJoystick(pad);
+      stick.joystick = sdl::Api().GameControllerGetJoystick(pad);
       return &stick;
     }
   }
-  stick.joystick = SDL_JoystickOpen(int(device));
+  stick.joystick = sdl::Api().JoystickOpen(int(device));
   return stick.joystick ? &stick : nullptr;
 }
 
@@ -140,11 +140,12 @@ bool SdlInput::JoystickCapabilities(uint32_t device, JoystickCaps& caps) {
     caps.buttons = uint32_t(std::size(kPadButtons));
     caps.axes = 2;
   } else {
-    caps.buttons = uint32_t(std::clamp(SDL_JoystickNumButtons(joystick), 0, 32));  // negative on error
-    caps.axes = uint32_t(std::max(SDL_JoystickNumAxes(joystick), 0));
+    caps.buttons = uint32_t(std::clamp(sdl::Api().JoystickNumButtons(joystick), 0, 32));  // negative on error
+    caps.axes = uint32_t(std::max(sdl::Api().JoystickNumAxes(joystick), 0));
   }
-  const char* name = stick->controller ? SDL_GameControllerName(static_cast<SDL_GameController*>(stick->controller))
-                                       : SDL_JoystickName(joystick);
+  const char* name = stick->controller
+                         ? sdl::Api().GameControllerName(static_cast<SDL_GameController*>(stick->controller))
+                         : sdl::Api().JoystickName(joystick);
   if (name) caps.name = Utf8ToCp932Lossy(name);
   return true;
 }
@@ -152,30 +153,30 @@ bool SdlInput::JoystickCapabilities(uint32_t device, JoystickCaps& caps) {
 bool SdlInput::ReadJoystick(uint32_t device, JoystickPosition& position) {
   Stick* stick = OpenStick(device);
   if (!stick) return false;
-  SDL_JoystickUpdate();
+  sdl::Api().JoystickUpdate();
   auto* joystick = static_cast<SDL_Joystick*>(stick->joystick);
-  if (!SDL_JoystickGetAttached(joystick)) return false;
+  if (!sdl::Api().JoystickGetAttached(joystick)) return false;
   position = JoystickPosition{};
   bool up = false, down = false, left = false, right = false;
   if (auto* pad = static_cast<SDL_GameController*>(stick->controller)) {
-    position.x = AxisValue(SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX));
-    position.y = AxisValue(SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY));
+    position.x = AxisValue(sdl::Api().GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX));
+    position.y = AxisValue(sdl::Api().GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY));
     for (size_t n = 0; n < std::size(kPadButtons); ++n) {
-      if (SDL_GameControllerGetButton(pad, kPadButtons[n])) position.buttons |= 1u << n;
+      if (sdl::Api().GameControllerGetButton(pad, kPadButtons[n])) position.buttons |= 1u << n;
     }
-    up = SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_DPAD_UP);
-    down = SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
-    left = SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
-    right = SDL_GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+    up = sdl::Api().GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_DPAD_UP);
+    down = sdl::Api().GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+    left = sdl::Api().GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+    right = sdl::Api().GameControllerGetButton(pad, SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
   } else {
-    position.x = SDL_JoystickNumAxes(joystick) > 0 ? AxisValue(SDL_JoystickGetAxis(joystick, 0)) : 32768;
-    position.y = SDL_JoystickNumAxes(joystick) > 1 ? AxisValue(SDL_JoystickGetAxis(joystick, 1)) : 32768;
-    int buttons = std::min(SDL_JoystickNumButtons(joystick), 32);
+    position.x = sdl::Api().JoystickNumAxes(joystick) > 0 ? AxisValue(sdl::Api().JoystickGetAxis(joystick, 0)) : 32768;
+    position.y = sdl::Api().JoystickNumAxes(joystick) > 1 ? AxisValue(sdl::Api().JoystickGetAxis(joystick, 1)) : 32768;
+    int buttons = std::min(sdl::Api().JoystickNumButtons(joystick), 32);
     for (int n = 0; n < buttons; ++n) {
-      if (SDL_JoystickGetButton(joystick, n)) position.buttons |= 1u << n;
+      if (sdl::Api().JoystickGetButton(joystick, n)) position.buttons |= 1u << n;
     }
-    if (SDL_JoystickNumHats(joystick) > 0) {
-      Uint8 hat = SDL_JoystickGetHat(joystick, 0);
+    if (sdl::Api().JoystickNumHats(joystick) > 0) {
+      Uint8 hat = sdl::Api().JoystickGetHat(joystick, 0);
       up = hat & SDL_HAT_UP;
       down = hat & SDL_HAT_DOWN;
       left = hat & SDL_HAT_LEFT;

@@ -1,6 +1,6 @@
 #include "platform/sdl/SdlKeyMap.h"
 
-#include <SDL.h>
+#include "platform/sdl/SdlApi.h"
 
 #include "platform/KeyTable.h"
 

@@ -1,6 +1,6 @@
 #include "platform/sdl/SdlMessageBox.h"
 
-#include <SDL.h>
+#include "platform/sdl/SdlApi.h"
 
 #include <memory>
 #include <vector>
@@ -13,15 +13,15 @@ namespace orrivel::platform {
 namespace {
 
 bool Present(SDL_Window* window, const MessageBoxPainter& painter, size_t focus) {
-  SDL_Surface* target = SDL_GetWindowSurface(window);
+  SDL_Surface* target = sdl::Api().GetWindowSurface(window);
   if (!target) return false;
   std::vector<uint32_t> pixels = painter.Paint(focus);
-  SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), painter.Width(), painter.Height(), 32,
+  SDL_Surface* picture = sdl::Api().CreateRGBSurfaceWithFormatFrom(pixels.data(), painter.Width(), painter.Height(), 32,
                                                             painter.Width() * 4, SDL_PIXELFORMAT_RGB888);
   if (!picture) return false;
-  SDL_BlitSurface(picture, nullptr, target, nullptr);
-  SDL_FreeSurface(picture);
-  return SDL_UpdateWindowSurface(window) == 0;
+  sdl::Api().UpperBlit(picture, nullptr, target, nullptr);
+  sdl::Api().FreeSurface(picture);
+  return sdl::Api().UpdateWindowSurface(window) == 0;
 }
 
 // Whether an event belongs to the box's window.
@@ -41,17 +41,18 @@ bool ForBox(const SDL_Event& event, uint32_t boxId) {
 }  // namespace
 
 int ShowSdlMessageBox(const MessageBoxRequest& request, void* owner) {
+  if (!sdl::Load()) return -1;
   const std::unique_ptr<MessageBoxPainter> painter = MessageBoxPainter::Create(request);
   if (!painter) return -1;
   uint32_t flags = SDL_WINDOW_SHOWN;
   if (request.systemModal) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
   if (owner) flags |= SDL_WINDOW_UTILITY;
-  SDL_Window* window = SDL_CreateWindow(Cp932ToUtf8Lossy(request.caption).c_str(), SDL_WINDOWPOS_CENTERED,
+  SDL_Window* window = sdl::Api().CreateWindow(Cp932ToUtf8Lossy(request.caption).c_str(), SDL_WINDOWPOS_CENTERED,
                                         SDL_WINDOWPOS_CENTERED, painter->Width(), painter->Height(), flags);
   if (!window) return -1;
-  if (owner) SDL_SetWindowModalFor(window, static_cast<SDL_Window*>(owner));
-  SDL_RaiseWindow(window);
-  const uint32_t boxId = SDL_GetWindowID(window);
+  if (owner) sdl::Api().SetWindowModalFor(window, static_cast<SDL_Window*>(owner));
+  sdl::Api().RaiseWindow(window);
+  const uint32_t boxId = sdl::Api().GetWindowID(window);
 
   size_t focus = painter->DefaultButton();
   size_t pressed = painter->Buttons().size();
@@ -63,7 +64,7 @@ int ShowSdlMessageBox(const MessageBoxRequest& request, void* owner) {
   while (!answered) {
     if (StopRequestPending()) break;
     SDL_Event event;
-    if (!SDL_WaitEventTimeout(&event, 50)) continue;
+    if (!sdl::Api().WaitEventTimeout(&event, 50)) continue;
     if (event.type == SDL_QUIT) {
       others.push_back(event);
       break;
@@ -122,8 +123,8 @@ int ShowSdlMessageBox(const MessageBoxRequest& request, void* owner) {
         break;
     }
   }
-  SDL_DestroyWindow(window);
-  for (SDL_Event& event : others) SDL_PushEvent(&event);
+  sdl::Api().DestroyWindow(window);
+  for (SDL_Event& event : others) sdl::Api().PushEvent(&event);
   return answered ? answer : painter->EscapeAnswer();
 }
 

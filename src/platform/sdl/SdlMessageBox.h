@@ -9,7 +9,7 @@
 
 namespace orrivel::platform {
 
-// The answer, or -1 when the box could not be shown (no face, no window).
+// The answer, or -1 when the box could not be shown (no SDL, no face, no window).
 // `owner` is the SDL window of the box's owner, or null.
 int ShowSdlMessageBox(const MessageBoxRequest& request, void* owner);
 

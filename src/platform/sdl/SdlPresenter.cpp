@@ -1,6 +1,6 @@
 #include "platform/sdl/SdlPresenter.h"
 
-#include <SDL.h>
+#include "platform/sdl/SdlApi.h"
 
 #include <vector>
 
@@ -25,8 +25,8 @@ void SdlPresenter::ForgetAll() {
 }
 
 void SdlPresenter::Destroy(View& view) {
-  if (view.texture) SDL_DestroyTexture(AsTexture(view.texture));
-  if (view.renderer) SDL_DestroyRenderer(AsRenderer(view.renderer));
+  if (view.texture) sdl::Api().DestroyTexture(AsTexture(view.texture));
+  if (view.renderer) sdl::Api().DestroyRenderer(AsRenderer(view.renderer));
   view = View{};
 }
 
@@ -44,8 +44,8 @@ SdlPresenter::View* SdlPresenter::Prepare(WindowId window, int32_t width, int32_
   View& view = views_[window];
   if (view.renderer == nullptr) {
     // The software renderer as a last resort keeps a frame on any display.
-    SDL_Renderer* renderer = SDL_CreateRenderer(sdl, -1, options.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
-    if (renderer == nullptr) renderer = SDL_CreateRenderer(sdl, -1, SDL_RENDERER_SOFTWARE);
+    SDL_Renderer* renderer = sdl::Api().CreateRenderer(sdl, -1, options.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
+    if (renderer == nullptr) renderer = sdl::Api().CreateRenderer(sdl, -1, SDL_RENDERER_SOFTWARE);
     if (renderer == nullptr) {
       views_.erase(window);
       return nullptr;
@@ -54,12 +54,12 @@ SdlPresenter::View* SdlPresenter::Prepare(WindowId window, int32_t width, int32_
     view.vsync = options.vsync;
   }
   if (view.vsync != options.vsync) {
-    SDL_RenderSetVSync(AsRenderer(view.renderer), options.vsync ? 1 : 0);
+    sdl::Api().RenderSetVSync(AsRenderer(view.renderer), options.vsync ? 1 : 0);
     view.vsync = options.vsync;
   }
   if (view.texture == nullptr || view.width != width || view.height != height) {
-    if (view.texture) SDL_DestroyTexture(AsTexture(view.texture));
-    view.texture = SDL_CreateTexture(AsRenderer(view.renderer), SDL_PIXELFORMAT_ARGB8888,
+    if (view.texture) sdl::Api().DestroyTexture(AsTexture(view.texture));
+    view.texture = sdl::Api().CreateTexture(AsRenderer(view.renderer), SDL_PIXELFORMAT_ARGB8888,
                                      SDL_TEXTUREACCESS_STREAMING, width, height);
     if (view.texture == nullptr) return nullptr;
     view.width = width;
@@ -67,7 +67,8 @@ SdlPresenter::View* SdlPresenter::Prepare(WindowId window, int32_t width, int32_
     view.linear = !options.linear;  // forces the scale mode below
   }
   if (view.linear != options.linear) {
-    SDL_SetTextureScaleMode(AsTexture(view.texture), options.linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    sdl::Api().SetTextureScaleMode(AsTexture(view.texture),
+                                   options.linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
     view.linear = options.linear;
   }
   return &view;
@@ -98,22 +99,23 @@ int SdlPresenter::Present(WindowId window, SoftSurface& frame, const Rect& area,
     const SDL_Rect part{upload.left - area.left, upload.top - area.top, upload.Width(), upload.Height()};
     void* pixels = nullptr;
     int pitch = 0;
-    if (SDL_LockTexture(AsTexture(view->texture), &part, &pixels, &pitch) != 0) {
+    if (sdl::Api().LockTexture(AsTexture(view->texture), &part, &pixels, &pitch) != 0) {
       frame.Unlock();
       return kPresentFailed;
     }
     const PixelLayout layout(lock.format, frame.Palette());
     for (int32_t y = 0; y < upload.Height(); ++y) {
-      const uint8_t* src = lock.bits + size_t(upload.top + y) * lock.pitch + size_t(upload.left) * layout.BytesPerPixel();
+      const uint8_t* src =
+          lock.bits + size_t(upload.top + y) * lock.pitch + size_t(upload.left) * layout.BytesPerPixel();
       uint32_t* dst = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + size_t(y) * pitch);
       layout.UnpackRow(dst, src, upload.Width());
       for (int32_t x = 0; x < upload.Width(); ++x) dst[x] |= 0xFF000000u;
     }
-    SDL_UnlockTexture(AsTexture(view->texture));
+    sdl::Api().UnlockTexture(AsTexture(view->texture));
     frame.Unlock();
   }
   if (!Redraw(*view)) return kPresentFailed;
-  SDL_RenderPresent(AsRenderer(view->renderer));
+  sdl::Api().RenderPresent(AsRenderer(view->renderer));
   view->stale = false;
   return kPresentOk;
 }
@@ -123,15 +125,16 @@ bool SdlPresenter::Redraw(View& view, Size* output) {
   // whole output again, borders included.
   SDL_Renderer* renderer = AsRenderer(view.renderer);
   int outW = 0, outH = 0;
-  if (view.texture == nullptr || SDL_GetRendererOutputSize(renderer, &outW, &outH) != 0 || outW <= 0 || outH <= 0) {
+  if (view.texture == nullptr || sdl::Api().GetRendererOutputSize(renderer, &outW, &outH) != 0 || outW <= 0 ||
+      outH <= 0) {
     return false;
   }
   if (output) *output = Size{outW, outH};
   const Rect fit = FitRect(view.width, view.height, outW, outH);
-  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-  SDL_RenderClear(renderer);
+  sdl::Api().SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  sdl::Api().RenderClear(renderer);
   const SDL_Rect to{fit.left, fit.top, fit.Width(), fit.Height()};
-  return SDL_RenderCopy(renderer, AsTexture(view.texture), nullptr, &to) == 0;
+  return sdl::Api().RenderCopy(renderer, AsTexture(view.texture), nullptr, &to) == 0;
 }
 
 bool SdlPresenter::WriteSnapshot(WindowId window, const std::string& path) {
@@ -143,7 +146,8 @@ bool SdlPresenter::WriteSnapshot(WindowId window, const std::string& path) {
   if (!Redraw(it->second, &output)) return false;
   const int outW = output.width, outH = output.height;
   std::vector<uint32_t> pixels(size_t(outW) * size_t(outH));
-  if (SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), outW * 4) != 0) return false;
+  if (sdl::Api().RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), outW * 4) != 0)
+    return false;
   for (uint32_t& pixel : pixels) pixel &= 0x00FFFFFFu;
   return WritePngRgb(path, pixels.data(), uint32_t(outW), uint32_t(outH));
 }
@@ -154,10 +158,10 @@ bool SdlPresenter::Fill(WindowId window, const Rect& area, uint32_t rgb) {
   SDL_Renderer* renderer = AsRenderer(it->second.renderer);
   // The fill goes over the last frame, not over whatever the back buffer holds.
   Redraw(it->second);
-  SDL_SetRenderDrawColor(renderer, uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255);
+  sdl::Api().SetRenderDrawColor(renderer, uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255);
   const SDL_Rect rect{area.left, area.top, area.Width(), area.Height()};
-  SDL_RenderFillRect(renderer, &rect);
-  SDL_RenderPresent(renderer);
+  sdl::Api().RenderFillRect(renderer, &rect);
+  sdl::Api().RenderPresent(renderer);
   // The fill covers part of the frame until the next present draws it.
   it->second.stale = true;
   return true;
@@ -167,7 +171,7 @@ void SdlPresenter::NoteDeviceReset() {
   // What the textures held is undefined after a reset: a later present that
   // names only its changed part would leave stale pixels around it.
   for (auto& [window, view] : views_) {
-    if (view.texture) SDL_DestroyTexture(AsTexture(view.texture));
+    if (view.texture) sdl::Api().DestroyTexture(AsTexture(view.texture));
     view.texture = nullptr;
     view.width = view.height = 0;
   }
