@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/PixelLayout.h"
+#include "platform/ResidentPagesSupport.h"
 #include "raster/ColorBox.h"
 #include "raster/PixelFormat.h"
 #include "scene/CanvasDrawObject.h"
@@ -237,16 +238,7 @@ TEST_F(CanvasDrawObjectTest, PreparationFailuresLeaveNothing) {
   EXPECT_NE(loaded.GetSurface()->Region(), nullptr);
 }
 
-// How many of the whole pages inside [data, data + bytes) are in memory.
-size_t ResidentPages(const uint8_t* data, size_t bytes) {
-  const size_t page = size_t(sysconf(_SC_PAGESIZE));
-  const uintptr_t first = (reinterpret_cast<uintptr_t>(data) + page - 1) / page * page;
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) / page * page;
-  if (end <= first) return 0;
-  std::vector<unsigned char> resident((end - first) / page);
-  if (mincore(reinterpret_cast<void*>(first), end - first, resident.data()) != 0) return SIZE_MAX;
-  return size_t(std::count_if(resident.begin(), resident.end(), [](unsigned char r) { return (r & 1) != 0; }));
-}
+using test::ResidentPages;
 
 // A screen-sized canvas starts black without a pass over its pixels (the
 // back canvas of a game may wait long for its first drawing), also when it
