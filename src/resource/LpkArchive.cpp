@@ -244,26 +244,15 @@ int LpkArchive::LoadMember(std::string_view name, BlockAlloc alloc, MemoryBlock*
   return LoadMemberByIndex(uint32_t(index), alloc, block, progress, user);
 }
 
-// Scrambled bytes are read a slice at a time into a small buffer of the
-// thread's that stays in the cache, and unscrambled from there into the
-// member: the member is written once, instead of being read into memory and
-// then read and written again.
+// Scrambled bytes are read straight into the member and unscrambled there,
+// a slice at a time so that each is still near the processor when its turn
+// comes: one read call per slice, and no copy from a buffer of our own.
 bool LpkArchive::ReadMemberBytes(uint64_t offset, uint8_t* data, uint32_t size, bool scrambled) const {
   if (!scrambled) return file_.ReadAt(offset, data, size) == int64_t(size);
-  constexpr uint32_t kSlice = 256 * 1024;
-  thread_local std::unique_ptr<uint8_t[]> slice;
-  if (!slice) {
-    slice.reset(new (std::nothrow) uint8_t[kSlice]);
-    if (!slice) {  // no room for the buffer: unscramble in place
-      if (file_.ReadAt(offset, data, size) != int64_t(size)) return false;
-      lpk::UnscrambleBytes(data, size);
-      return true;
-    }
-  }
   for (uint32_t done = 0; done < size;) {
-    const uint32_t n = std::min(kSlice, size - done);
-    if (file_.ReadAt(offset + done, slice.get(), n) != int64_t(n)) return false;
-    lpk::UnscrambleBytesInto(data + done, slice.get(), n);
+    const uint32_t n = std::min(kScrambledReadSlice, size - done);
+    if (file_.ReadAt(offset + done, data + done, n) != int64_t(n)) return false;
+    lpk::UnscrambleBytes(data + done, n);
     done += n;
   }
   return true;

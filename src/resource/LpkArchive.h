@@ -51,6 +51,10 @@ class LpkArchive final : public Archive {
   // Member index of a name, or -1.
   int64_t FindIndex(std::string_view name) const;
 
+  // Scrambled members are read this many bytes at a time, each slice
+  // unscrambled before the next is read.
+  static constexpr uint32_t kScrambledReadSlice = 1024 * 1024;
+
  private:
   struct Entry {
     uint8_t memberFlags;

@@ -1,7 +1,9 @@
 #include "resource/LpkCipher.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include <string>
@@ -160,10 +162,18 @@ void UnscrambleBytesIntoAtWidth(size_t width, uint8_t* out, const uint8_t* in, s
   width = width < WidestUnscrambleWidth() ? width : WidestUnscrambleWidth();
   size_t done = 0;
 #if ORRIVEL_LPK_WIDE
+  // A vector stored across two cache lines costs two, and the member's
+  // memory can start anywhere: single bytes up to the first whole vector of
+  // `out` (in place, the reads line up with it too).
+  if (width >= 16) {
+    const size_t misaligned = reinterpret_cast<uintptr_t>(out) & (width - 1);
+    const size_t lead = misaligned == 0 ? 0 : std::min(size, width - misaligned);
+    for (; done < lead; ++done) out[done] = UnscrambleByte(in[done]);
+  }
   if (width >= 64) {
-    done = UnscrambleWidestVectors(out, in, size);
+    done += UnscrambleWidestVectors(out + done, in + done, size - done);
   } else if (width >= 32) {
-    done = UnscrambleWideVectors(out, in, size);
+    done += UnscrambleWideVectors(out + done, in + done, size - done);
   }
   if (width >= 16) done += UnscrambleVectors(out + done, in + done, size - done);
 #endif

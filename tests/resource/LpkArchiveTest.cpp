@@ -158,7 +158,7 @@ TEST_F(LpkArchiveTest, EveryFlagCombinationLoadsWholeAndAsStreams) {
 // Scrambled members are read and unscrambled a slice at a time; members of
 // several slices, ending on a slice's edge or just past it, load whole.
 TEST_F(LpkArchiveTest, LargeScrambledMembersLoadAcrossReadSlices) {
-  constexpr size_t kSlice = 256 * 1024;
+  constexpr size_t kSlice = LpkArchive::kScrambledReadSlice;
   for (bool heads : {false, true}) {
     LpkWriterOptions options;
     options.scrambledHeads = heads;
@@ -510,7 +510,8 @@ TEST(LpkByteScrambleTest, WordFormMatchesTheTableForEveryByte) {
 
 // Each vector width the processor has, not only the widest one the archive
 // reads take, in place and from one run into another: every byte value, and an odd length that leaves a tail for
-// each narrower loop (16-byte vectors, words, single bytes) after the wide one.
+// each narrower loop (16-byte vectors, words, single bytes) after the wide one; the output starting at every
+// place within a vector (the bytes before the first whole vector go one at a time), short runs included.
 TEST(LpkByteScrambleTest, EveryVectorWidthMatchesTheTable) {
   const std::vector<size_t> widths = lpk::UnscrambleWidths();
   ASSERT_FALSE(widths.empty());
@@ -520,18 +521,34 @@ TEST(LpkByteScrambleTest, EveryVectorWidthMatchesTheTable) {
   for (size_t i = 0; i < all.size(); ++i) all[i] = uint8_t(i * 167 + 11);
   std::vector<uint8_t> table = all;
   lpk::UnscrambleBytesByTable(table.data(), table.size());
+  // Runs are placed in a block of our own so that their start within a
+  // vector is known, not left to the allocator.
+  constexpr size_t kAlign = 64;
+  std::vector<uint8_t> block(all.size() + 3 * kAlign);
+  uint8_t* const aligned =
+      block.data() + (kAlign - reinterpret_cast<uintptr_t>(block.data()) % kAlign) % kAlign;
   for (size_t width : widths) {
-    for (size_t offset : {size_t(0), size_t(1), size_t(5)}) {
-      std::vector<uint8_t> packed(all.begin() + ptrdiff_t(offset), all.end());
-      std::vector<uint8_t> copied(packed.size() + 2, 0xEE);
-      lpk::UnscrambleBytesIntoAtWidth(width, copied.data() + 1, packed.data(), packed.size());
-      lpk::UnscrambleBytesAtWidth(width, packed.data(), packed.size());
-      ASSERT_TRUE(std::equal(packed.begin(), packed.end(), table.begin() + ptrdiff_t(offset)))
-          << "width " << width << " offset " << offset;
-      // From one run into another: the same bytes, and nothing written around them.
-      ASSERT_TRUE(std::equal(packed.begin(), packed.end(), copied.begin() + 1)) << "width " << width;
-      EXPECT_EQ(copied.front(), 0xEE);
-      EXPECT_EQ(copied.back(), 0xEE);
+    for (size_t place = 0; place < kAlign; ++place) {
+      for (size_t offset : {size_t(0), size_t(5), all.size() - 3}) {
+        const size_t size = all.size() - offset;
+        uint8_t* const run = aligned + place + 1;
+        std::fill(block.begin(), block.end(), uint8_t(0xEE));
+        std::copy(all.begin() + ptrdiff_t(offset), all.end(), run);
+        std::vector<uint8_t> packed(all.begin() + ptrdiff_t(offset), all.end());
+        // In place.
+        lpk::UnscrambleBytesAtWidth(width, run, size);
+        ASSERT_TRUE(std::equal(run, run + size, table.begin() + ptrdiff_t(offset)))
+            << "width " << width << " place " << place << " offset " << offset;
+        ASSERT_EQ(run[-1], 0xEE);
+        ASSERT_EQ(run[size], 0xEE);
+        // From one run into another: the same bytes, and nothing written around them.
+        std::fill(block.begin(), block.end(), uint8_t(0xEE));
+        lpk::UnscrambleBytesIntoAtWidth(width, run, packed.data(), size);
+        ASSERT_TRUE(std::equal(run, run + size, table.begin() + ptrdiff_t(offset)))
+            << "width " << width << " place " << place << " offset " << offset;
+        ASSERT_EQ(run[-1], 0xEE);
+        ASSERT_EQ(run[size], 0xEE);
+      }
     }
   }
 }
