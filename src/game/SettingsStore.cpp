@@ -155,7 +155,10 @@ int SettingsStore::Load(Application& app) {
   savedBoot1_ = blocks.boot[1];
   savedBoot2_ = blocks.boot[2];
 
-  // 7-8. The save folder.
+  // 7-8. The save folder. Mode 2 may ask the player for it next: a damaged
+  // USER.CFG took the folder chosen before with it, so the player hears why
+  // first, and hears of the file set aside even if the start ends there.
+  if (mode_ == 2) ShowDamagedFiles(app);
   bool chosen = false;
   if (playerFolder && mode_ != 2) {
     saveFolder = *playerFolder;

@@ -385,6 +385,48 @@ TEST_F(SettingsStoreTest, ADamagedUserConfigGivesWayToTheDefaults) {
   }
 }
 
+// Mode 2 keeps the chosen save folder in USER.CFG: when that file is
+// damaged, the player is told before being asked for a folder again, and
+// still told when the start then ends for want of one.
+TEST_F(SettingsStoreTest, ADamagedUserConfigIsToldBeforeTheFolderIsAskedFor) {
+  // Counts the message boxes shown when the folder browser opens.
+  struct CountingDialogs : platform::FileDialogService {
+    const platform::HeadlessBackend* backend = nullptr;
+    std::optional<platform::FileDialogAnswer> answer;
+    std::optional<size_t> boxesBefore;
+    platform::FileDialogAnswer Show(const platform::FileDialogRequest&) override {
+      boxesBefore = backend->MessageBoxes().size();
+      return answer ? *answer : platform::FileDialogAnswer{};
+    }
+  };
+  const fs::path userConfig = home_ / ".local/share/Saves/USER.CFG";
+  const std::string note = userConfig.string() + "\nが壊れているため、初期設定を使います。\n壊れたファイルは\n" +
+                           userConfig.string() + ".damaged\nとして残しました。";
+  for (const bool picked : {true, false}) {
+    SCOPED_TRACE(picked ? "a folder picked" : "the browser cancelled");
+    fs::remove_all(home_ / ".local");
+    WriteGame(2, [&](AppSettings& s) { s.chosenFolder = Internal(root_ / "picked"); });
+    fs::create_directories(root_ / "picked");
+    WriteFile(userConfig, {0x48, 0, 1, 2, 3});
+    CountingDialogs dialogs;
+    dialogs.backend = &backend_;
+    if (picked) dialogs.answer = platform::FileDialogAnswer{true, Internal(root_ / "picked"), 0};
+    const platform::ScopedFileDialogs scope(dialogs);
+    const size_t before = Messages().size();
+    Application app;
+    SettingsStore store;
+    EXPECT_EQ(store.Load(app), picked ? 0 : 4);
+    ASSERT_TRUE(dialogs.boxesBefore) << "the folder was not asked for";
+    EXPECT_EQ(*dialogs.boxesBefore, before + 1);
+    const std::vector<std::string> all = Messages();
+    const std::vector<std::string> shown(all.begin() + ptrdiff_t(before), all.end());
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.front(), note);
+    if (picked) EXPECT_EQ(shown.size(), 1u);
+    else EXPECT_EQ(shown.back(), "セーブデータ作成フォルダがないため、起動できません。");
+  }
+}
+
 // A second damaged file is set aside under a name of its own: the first
 // one's bytes are not overwritten. A damaged APP_CFG.DAT goes the same way
 // and its defaults stay.
