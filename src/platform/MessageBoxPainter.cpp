@@ -1,6 +1,8 @@
 #include "platform/MessageBoxPainter.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 
 #include "platform/TextCodec.h"
 #include "platform/font/FontFace.h"
@@ -17,6 +19,10 @@ constexpr int32_t kMinWidth = 240;
 // Longer lines wrap: a path in a message must not make a box wider than
 // the screen.
 constexpr int32_t kMaxTextWidth = 720;
+
+// The sign of the box's kind, left of the text.
+constexpr int32_t kIconSize = 32;
+constexpr int32_t kIconGap = 12;
 
 constexpr uint32_t kBackground = 0xF0F0F0;
 constexpr uint32_t kText = 0x000000;
@@ -64,6 +70,123 @@ void FrameRect(std::vector<uint32_t>& pixels, int32_t width, const Rect& area, i
   FillRect(pixels, width, Rect{area.right - thickness, area.top, area.right, area.bottom}, rgb);
 }
 
+// The signs are drawn from shapes in the sign's own 32×32 square (x right,
+// y down, in pixels). Each pixel is sampled on an 8×8 grid: the number of
+// samples inside a shape is its coverage, already in the 0..64 that Blend
+// takes, so edges are smooth and the picture is the same on every run.
+constexpr int kSamplesPerSide = 8;
+
+struct Spot {
+  double x = 0;
+  double y = 0;
+};
+
+bool InDisc(Spot p, Spot centre, double radius) {
+  const double dx = p.x - centre.x;
+  const double dy = p.y - centre.y;
+  return dx * dx + dy * dy <= radius * radius;
+}
+
+// A stroke from `a` to `b` with round ends.
+bool InStroke(Spot p, Spot a, Spot b, double radius) {
+  const double dx = b.x - a.x;
+  const double dy = b.y - a.y;
+  const double t = std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+  return InDisc(p, Spot{a.x + t * dx, a.y + t * dy}, radius);
+}
+
+// Corners clockwise on the screen (y down).
+bool InTriangle(Spot p, Spot a, Spot b, Spot c) {
+  const auto leftOf = [&](Spot from, Spot to) {
+    return (to.x - from.x) * (p.y - from.y) - (to.y - from.y) * (p.x - from.x) >= 0;
+  };
+  return leftOf(a, b) && leftOf(b, c) && leftOf(c, a);
+}
+
+// A triangle grown by `radius` all round: its corners come out rounded.
+bool InRoundedTriangle(Spot p, Spot a, Spot b, Spot c, double radius) {
+  return InTriangle(p, a, b, c) || InStroke(p, a, b, radius) || InStroke(p, b, c, radius) ||
+         InStroke(p, c, a, radius);
+}
+
+// The part of a ring round `centre` from its left, over the top, to
+// `endDegrees` below its right: the hook of a question mark.
+bool InHook(Spot p, Spot centre, double radius, double halfWidth, double endDegrees) {
+  const double dx = p.x - centre.x;
+  const double dy = p.y - centre.y;
+  const double distance = std::sqrt(dx * dx + dy * dy);
+  if (std::abs(distance - radius) > halfWidth) return false;
+  if (dy <= 0) return true;
+  return dx > 0 && dy <= dx * std::tan(endDegrees * std::numbers::pi / 180);
+}
+
+template <typename Shape>
+void FillShape(std::vector<uint32_t>& pixels, int32_t width, const Rect& square, uint32_t rgb, Shape inside) {
+  for (int32_t y = 0; y < square.Height(); ++y) {
+    for (int32_t x = 0; x < square.Width(); ++x) {
+      uint32_t coverage = 0;
+      for (int sy = 0; sy < kSamplesPerSide; ++sy) {
+        for (int sx = 0; sx < kSamplesPerSide; ++sx) {
+          const Spot sample{x + (sx + 0.5) / kSamplesPerSide, y + (sy + 0.5) / kSamplesPerSide};
+          if (inside(sample)) ++coverage;
+        }
+      }
+      if (coverage == 0) continue;
+      uint32_t& pixel = pixels[size_t(square.top + y) * size_t(width) + size_t(square.left + x)];
+      pixel = Blend(pixel, rgb, coverage);
+    }
+  }
+}
+
+constexpr Spot kMiddle{16, 16};
+constexpr uint32_t kSignWhite = 0xFFFFFF;
+
+// A disc with a darker rim, the ground of the stop, information and
+// question signs.
+void FillSignDisc(std::vector<uint32_t>& pixels, int32_t width, const Rect& square, uint32_t rim, uint32_t face) {
+  FillShape(pixels, width, square, rim, [](Spot p) { return InDisc(p, kMiddle, 15.5); });
+  FillShape(pixels, width, square, face, [](Spot p) { return InDisc(p, kMiddle, 14.5); });
+}
+
+void DrawStopSign(std::vector<uint32_t>& pixels, int32_t width, const Rect& square) {
+  FillSignDisc(pixels, width, square, 0x9E1B13, 0xD93025);
+  FillShape(pixels, width, square, kSignWhite, [](Spot p) {
+    return InStroke(p, Spot{10.5, 10.5}, Spot{21.5, 21.5}, 1.9) || InStroke(p, Spot{21.5, 10.5}, Spot{10.5, 21.5}, 1.9);
+  });
+}
+
+void DrawWarningSign(std::vector<uint32_t>& pixels, int32_t width, const Rect& square) {
+  constexpr Spot kTop{16, 4.5}, kRight{28.5, 27}, kLeft{3.5, 27};
+  FillShape(pixels, width, square, 0xB07800, [&](Spot p) { return InRoundedTriangle(p, kTop, kRight, kLeft, 2.5); });
+  FillShape(pixels, width, square, 0xFFC927, [&](Spot p) { return InRoundedTriangle(p, kTop, kRight, kLeft, 1.5); });
+  FillShape(pixels, width, square, 0x000000, [](Spot p) {
+    return InStroke(p, Spot{16, 11.5}, Spot{16, 18.5}, 2.0) || InDisc(p, Spot{16, 23}, 2.1);
+  });
+}
+
+void DrawInformationSign(std::vector<uint32_t>& pixels, int32_t width, const Rect& square) {
+  FillSignDisc(pixels, width, square, 0x0A4F9E, 0x1E6FD9);
+  FillShape(pixels, width, square, kSignWhite, [](Spot p) {
+    return InDisc(p, Spot{16, 9}, 2.3) || InStroke(p, Spot{16, 14}, Spot{16, 23.5}, 2.0);
+  });
+}
+
+void DrawQuestionSign(std::vector<uint32_t>& pixels, int32_t width, const Rect& square) {
+  FillSignDisc(pixels, width, square, 0x0A4F9E, 0x1E6FD9);
+  FillShape(pixels, width, square, kSignWhite, [](Spot p) {
+    constexpr Spot kHookCentre{16, 11.5};
+    constexpr double kHookRadius = 4.8;
+    constexpr double kHalfWidth = 1.8;
+    constexpr double kEndDegrees = 50;
+    const double end = kEndDegrees * std::numbers::pi / 180;
+    const Spot hookEnd{kHookCentre.x + kHookRadius * std::cos(end), kHookCentre.y + kHookRadius * std::sin(end)};
+    return InHook(p, kHookCentre, kHookRadius, kHalfWidth, kEndDegrees) ||
+           InDisc(p, Spot{kHookCentre.x - kHookRadius, kHookCentre.y}, kHalfWidth) ||
+           InStroke(p, hookEnd, Spot{16, 18}, kHalfWidth) || InStroke(p, Spot{16, 18}, Spot{16, 19.5}, kHalfWidth) ||
+           InDisc(p, Spot{16, 24}, 1.9);
+  });
+}
+
 }  // namespace
 
 std::unique_ptr<MessageBoxPainter> MessageBoxPainter::Create(const MessageBoxRequest& request) {
@@ -82,6 +205,17 @@ MessageBoxPainter::~MessageBoxPainter() = default;
 void MessageBoxPainter::Layout(const MessageBoxRequest& request) {
   const TextMetrics& metrics = face_->Metrics();
   lineHeight_ = metrics.height + kLineGap;
+  switch (request.icon) {
+    case MessageBoxIcon::Exclamation:
+    case MessageBoxIcon::Information:
+    case MessageBoxIcon::Question:
+    case MessageBoxIcon::Stop:
+      icon_ = request.icon;
+      break;
+    default:  // a kind without a sign of its own gets none rather than a guess
+      icon_ = MessageBoxIcon::None;
+      break;
+  }
 
   // The text's lines, wrapped by character where they are too wide.
   int32_t textWidth = 0;
@@ -141,8 +275,21 @@ void MessageBoxPainter::Layout(const MessageBoxRequest& request) {
     rowWidth += button.area.Width() + (rowWidth ? kButtonGap : 0);
   }
 
-  width_ = std::max({kMinWidth, textWidth + 2 * kMargin, rowWidth + 2 * kMargin});
-  const int32_t rowTop = kMargin + int32_t(lines_.size()) * lineHeight_ + kMargin;
+  // The sign at the top left, the text right of it; text shorter than the
+  // sign stands in the middle of its height.
+  int32_t contentHeight = int32_t(lines_.size()) * lineHeight_;
+  textLeft_ = kMargin;
+  textTop_ = kMargin;
+  if (icon_ != MessageBoxIcon::None) {
+    iconArea_ = Rect{kMargin, kMargin, kMargin + kIconSize, kMargin + kIconSize};
+    textLeft_ = iconArea_.right + kIconGap;
+    const int32_t textHeight = contentHeight - kLineGap;
+    if (textHeight < kIconSize) textTop_ += (kIconSize - textHeight) / 2;
+    contentHeight = std::max(kIconSize, textTop_ - kMargin + contentHeight);
+  }
+
+  width_ = std::max({kMinWidth, textLeft_ + textWidth + kMargin, rowWidth + 2 * kMargin});
+  const int32_t rowTop = kMargin + contentHeight + kMargin;
   height_ = rowTop + buttonHeight + kMargin;
   // The row sits on the right, as the platform's own boxes put it.
   int32_t x = width_ - kMargin - rowWidth;
@@ -188,9 +335,31 @@ void MessageBoxPainter::DrawText(std::vector<uint32_t>& pixels, const std::strin
   });
 }
 
+void MessageBoxPainter::DrawIcon(std::vector<uint32_t>& pixels) const {
+  switch (icon_) {
+    case MessageBoxIcon::None:
+      break;
+    case MessageBoxIcon::Stop:
+      DrawStopSign(pixels, width_, iconArea_);
+      break;
+    case MessageBoxIcon::Exclamation:
+      DrawWarningSign(pixels, width_, iconArea_);
+      break;
+    case MessageBoxIcon::Information:
+      DrawInformationSign(pixels, width_, iconArea_);
+      break;
+    case MessageBoxIcon::Question:
+      DrawQuestionSign(pixels, width_, iconArea_);
+      break;
+  }
+}
+
 std::vector<uint32_t> MessageBoxPainter::Paint(size_t focus) const {
   std::vector<uint32_t> pixels(size_t(width_) * size_t(height_), kBackground);
-  for (size_t i = 0; i < lines_.size(); ++i) DrawText(pixels, lines_[i], kMargin, kMargin + int32_t(i) * lineHeight_);
+  DrawIcon(pixels);
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    DrawText(pixels, lines_[i], textLeft_, textTop_ + int32_t(i) * lineHeight_);
+  }
   for (size_t i = 0; i < buttons_.size(); ++i) {
     const MessageBoxButton& button = buttons_[i];
     FillRect(pixels, width_, button.area, kButtonFace);
