@@ -41,6 +41,7 @@
 #include "raster/Surface.h"
 #include "base/TickSource.h"
 #include "resource/BaseFolder.h"
+#include "resource/LooseFileGuard.h"
 #include "resource/Paths.h"
 #include "transition/BuiltinTransitions.h"
 #include "resource/SpiPluginLoader.h"
@@ -827,6 +828,11 @@ void GameApplication::MainLoop() {
     scripts.reset();
     return;
   }
+  // From here on the program's work on this thread is what the scripts
+  // asked for, also between their natives: the timers' tasks, the frames,
+  // the window's commands and the scene loads of the script steps read
+  // files by the scripts' names only inside the scripts' roots.
+  const ScopedLooseFileGuard guarded(scripts->LooseFiles());
   for (;;) {
     const int steps = PumpFrame();
     if (steps == 0) {

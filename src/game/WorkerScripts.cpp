@@ -3,6 +3,8 @@
 // application's worker, which tells the main window when they are done.
 #include "game/GameApplication.h"
 
+#include "resource/LooseFileGuard.h"
+
 namespace orrivel {
 
 int GameApplication::JobBegin() {
@@ -12,6 +14,10 @@ int GameApplication::JobBegin() {
 }
 
 int GameApplication::JobStep() {
+  // The worker is the scripts' thread: what it does for them between their
+  // natives reads files by their names only inside their roots, as on the
+  // main thread's loop.
+  const ScopedLooseFileGuard guarded(scripts->LooseFiles());
   const int steps = PumpFrame();
   if (steps == 0) {
     if (pendingInterrupt == 0 || endRequested || !worker.CanContinue()) return 1;
