@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "base/ActionMap.h"
@@ -46,6 +47,8 @@
 #include "sound/SoundSystem.h"
 
 namespace orrivel {
+
+class LooseFileGuard;
 
 class GameApplication : public Application {
  public:
@@ -155,6 +158,12 @@ class GameApplication : public Application {
   int JobBegin() override;
   int JobStep() override;
   void JobEnd() override;
+  // The guard on what a window command finds by name: the one in force on
+  // this thread (the scripts' thread puts the host's there while they run),
+  // else, on the main thread while the scripts run on the worker, a
+  // snapshot of the host's that the worker keeps up to date at each step.
+  // Null before the scripts booted and after they ended.
+  std::shared_ptr<const LooseFileGuard> WindowCommandGuard();
   // Enters or leaves the pump's waiting state. The second timer list is
   // paused while the pump waits (its tasks keep their places and due times)
   // and resumed when it stops waiting; repeating a state does nothing.
@@ -372,6 +381,11 @@ class GameApplication : public Application {
   // Publishes the low-priority hooks and registers the built-in layer
   // actions of the start-up group (before any plug-in).
   void RegisterStartupObjects();
+
+  // Takes a snapshot of the host's guard for the main thread (worker mode).
+  void PublishScriptRoots();
+  std::mutex scriptRootsLock_;
+  std::shared_ptr<const LooseFileGuard> scriptRoots_;
 
   bool pumpWaiting_ = false;
   int modalDepth_ = 0;

@@ -10,7 +10,22 @@ namespace orrivel {
 int GameApplication::JobBegin() {
   bootResult = BootScripts();
   if (bootResult != 0) scripts.reset();
+  else PublishScriptRoots();
   return bootResult;
+}
+
+void GameApplication::PublishScriptRoots() {
+  std::shared_ptr<const LooseFileGuard> snapshot = scripts ? scripts->LooseFiles()->Snapshot() : nullptr;
+  const std::lock_guard<std::mutex> hold(scriptRootsLock_);
+  scriptRoots_ = std::move(snapshot);
+}
+
+std::shared_ptr<const LooseFileGuard> GameApplication::WindowCommandGuard() {
+  // Not owned: the thread's own guard outlives the command it judges.
+  if (const LooseFileGuard* current = LooseFileGuard::Current())
+    return std::shared_ptr<const LooseFileGuard>(std::shared_ptr<void>(), current);
+  const std::lock_guard<std::mutex> hold(scriptRootsLock_);
+  return scriptRoots_;
 }
 
 int GameApplication::JobStep() {
@@ -18,6 +33,8 @@ int GameApplication::JobStep() {
   // natives reads files by their names only inside their roots, as on the
   // main thread's loop.
   const ScopedLooseFileGuard guarded(scripts->LooseFiles());
+  // The save folder may have moved in the last step's natives.
+  PublishScriptRoots();
   const int steps = PumpFrame();
   if (steps == 0) {
     if (pendingInterrupt == 0 || endRequested || !worker.CanContinue()) return 1;
@@ -38,6 +55,10 @@ int GameApplication::JobStep() {
   return StartPendingInterrupt() ? 0 : 6;
 }
 
-void GameApplication::JobEnd() { sound.DeleteAllSounds(); }
+void GameApplication::JobEnd() {
+  sound.DeleteAllSounds();
+  const std::lock_guard<std::mutex> hold(scriptRootsLock_);
+  scriptRoots_.reset();
+}
 
 }  // namespace orrivel
