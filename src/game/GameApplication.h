@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
+#include <optional>
 #include <string>
 
 #include "base/ActionMap.h"
@@ -31,6 +31,8 @@
 #include "resource/ArchiveManager.h"
 #include "resource/DcpManager.h"
 #include "resource/ImageLoaderManager.h"
+#include "resource/LooseFileGuard.h"
+#include "resource/PublishedLooseFileGuard.h"
 #include "resource/TcpManager.h"
 #include "game/FramePacing.h"
 #include "game/FramePump.h"
@@ -47,8 +49,6 @@
 #include "sound/SoundSystem.h"
 
 namespace orrivel {
-
-class LooseFileGuard;
 
 class GameApplication : public Application {
  public:
@@ -158,12 +158,6 @@ class GameApplication : public Application {
   int JobBegin() override;
   int JobStep() override;
   void JobEnd() override;
-  // The guard on what a window command finds by name: the one in force on
-  // this thread (the scripts' thread puts the host's there while they run),
-  // else, on the main thread while the scripts run on the worker, a
-  // snapshot of the host's that the worker keeps up to date at each step.
-  // Null before the scripts booted and after they ended.
-  std::shared_ptr<const LooseFileGuard> WindowCommandGuard();
   // Enters or leaves the pump's waiting state. The second timer list is
   // paused while the pump waits (its tasks keep their places and due times)
   // and resumed when it stops waiting; repeating a state does nothing.
@@ -382,10 +376,15 @@ class GameApplication : public Application {
   // actions of the start-up group (before any plug-in).
   void RegisterStartupObjects();
 
-  // Takes a snapshot of the host's guard for the main thread (worker mode).
+  // With the scripts on the worker, the main thread's work for them (the
+  // window's commands, screen mode changes, restores) judges what it finds
+  // by name as the scripts' roots did at the worker's last step: the worker
+  // publishes a snapshot of the host's guard at boot and at each step, and
+  // the main thread keeps this guard in force from the device step to the
+  // release of the devices.
   void PublishScriptRoots();
-  std::mutex scriptRootsLock_;
-  std::shared_ptr<const LooseFileGuard> scriptRoots_;
+  PublishedLooseFileGuard scriptRootsBeside_;
+  std::optional<ScopedLooseFileGuard> mainThreadGuard_;
 
   bool pumpWaiting_ = false;
   int modalDepth_ = 0;

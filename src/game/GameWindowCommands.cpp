@@ -1,6 +1,5 @@
 #include "game/GameWindowCommands.h"
 
-#include <memory>
 #include <vector>
 
 #include "base/ScopedLock.h"
@@ -13,7 +12,6 @@
 #include "natives/WindowCommandRecords.h"
 #include "platform/Backend.h"
 #include "platform/TextCodec.h"
-#include "resource/LooseFileGuard.h"
 #include "sound/ObjectMovie.h"
 
 namespace orrivel {
@@ -165,12 +163,6 @@ int GameWindowCommands::OnDialogRequest(MessageRecord& record) {
 // --- Commands ----------------------------------------------------------------
 
 void GameWindowCommands::OnMenuCommand(uint32_t id, intptr_t recordAddress) {
-  // A command may start what a script asked for earlier by name (the
-  // settings sheet switching music or sounds back on, a screen mode change
-  // reloading pictures): those files are judged by the scripts' roots here
-  // too, also on the main thread while the scripts run on the worker.
-  const std::shared_ptr<const LooseFileGuard> guard = app_.WindowCommandGuard();
-  const ScopedLooseFileGuard guarded(guard.get());
   switch (id) {
     case kCommandScreenMode:
       if (app_.screenModePolicy != 0 && SwitchState(kSwitchScreenMode)) ChangeScreenMode(false);

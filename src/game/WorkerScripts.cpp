@@ -3,8 +3,6 @@
 // application's worker, which tells the main window when they are done.
 #include "game/GameApplication.h"
 
-#include "resource/LooseFileGuard.h"
-
 namespace orrivel {
 
 int GameApplication::JobBegin() {
@@ -15,17 +13,7 @@ int GameApplication::JobBegin() {
 }
 
 void GameApplication::PublishScriptRoots() {
-  std::shared_ptr<const LooseFileGuard> snapshot = scripts ? scripts->LooseFiles()->Snapshot() : nullptr;
-  const std::lock_guard<std::mutex> hold(scriptRootsLock_);
-  scriptRoots_ = std::move(snapshot);
-}
-
-std::shared_ptr<const LooseFileGuard> GameApplication::WindowCommandGuard() {
-  // Not owned: the thread's own guard outlives the command it judges.
-  if (const LooseFileGuard* current = LooseFileGuard::Current())
-    return std::shared_ptr<const LooseFileGuard>(std::shared_ptr<void>(), current);
-  const std::lock_guard<std::mutex> hold(scriptRootsLock_);
-  return scriptRoots_;
+  scriptRootsBeside_.Publish(scripts ? scripts->LooseFiles()->Snapshot() : nullptr);
 }
 
 int GameApplication::JobStep() {
@@ -57,8 +45,7 @@ int GameApplication::JobStep() {
 
 void GameApplication::JobEnd() {
   sound.DeleteAllSounds();
-  const std::lock_guard<std::mutex> hold(scriptRootsLock_);
-  scriptRoots_.reset();
+  scriptRootsBeside_.Publish(nullptr);
 }
 
 }  // namespace orrivel
