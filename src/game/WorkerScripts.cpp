@@ -21,7 +21,8 @@ int GameApplication::JobStep() {
   // natives reads files by their names only inside their roots, as on the
   // main thread's loop.
   const ScopedLooseFileGuard guarded(scripts->LooseFiles());
-  // The save folder may have moved in the last step's natives.
+  // The roots as the last step's natives left them (the destinations the
+  // player chose in their file dialogs, the save folder).
   PublishScriptRoots();
   const int steps = PumpFrame();
   if (steps == 0) {

@@ -1,9 +1,10 @@
 // What the running game does later for its scripts, after the native that
 // gave a file name has returned, reads files by that name only inside the
 // game folder: a task on the timer lists (as layer actions, animations and
-// sound tasks run, on later frames) and a window command (the player's
-// menu, run on the main window's thread, also while the scripts run on the
-// worker). A name outside the game folder (an absolute path, ".." past the
+// sound tasks run, on later frames), a window command (the player's menu,
+// run on the main window's thread, also while the scripts run on the
+// worker) and the display's restore of the scripts' pictures by their
+// names. A name outside the game folder (an absolute path, ".." past the
 // top, a link inside that leads out) reads nothing there; one inside reads.
 #include <gtest/gtest.h>
 
@@ -16,6 +17,9 @@
 
 #include "../frame/FramePictures.h"
 #include "GameNativeCalls.h"
+#include "display/DrawObjectManager.h"
+#include "game/AppSettings.h"
+#include "natives/DisplayObjectArguments.h"
 #include "RunningGame.h"
 #include "base/TimedTask.h"
 #include "game/GameMenu.h"
@@ -26,6 +30,9 @@ namespace orrivel {
 namespace {
 
 using GameLaterFileRootsTest = testing::RunningGameTest;
+
+// The script's native that makes a display picture from a file.
+constexpr uint32_t kLoadSurfaceImage = 220;
 
 // A name as a script writes it: forward slashes.
 std::string Forward(std::string name) {
@@ -112,6 +119,63 @@ TEST_F(GameLaterFileRootsTest, TasksAndWindowCommandsReadOnlyInsideTheGameFolder
         dialogs_.whileOpen = nullptr;
         EXPECT_EQ(arrived, row.arrives ? 1 : 0);
       }
+    });
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(outside, ignored);
+}
+
+// A script's picture is read again by its name when the display restores
+// what it lost. A link on the way that has since been turned out of the game
+// folder is judged again then: the picture outside is not read, while one
+// that still lies inside is.
+TEST_F(GameLaterFileRootsTest, APictureRestoredByItsNameIsReadOnlyInsideTheGameFolder) {
+  const std::filesystem::path outside = folder_.string() + "-outside";
+  std::filesystem::create_directories(outside);
+  std::filesystem::create_directories(folder_ / "FIRST");
+  std::filesystem::create_directories(folder_ / "SECOND");
+  WriteFile(folder_ / "FIRST" / "P.ELG", test::SolidPicture(8, 8, 0xFF204060u));
+  WriteFile(folder_ / "SECOND" / "P.ELG", test::SolidPicture(16, 16, 0xFF604020u));
+  WriteFile(outside / "P.ELG", test::SolidPicture(16, 16, 0xFF604020u));
+  // The display draws through surfaces (the plain blit, also in a window),
+  // where a script's pictures live.
+  AppSettings settings;
+  settings.SetSaveFolderMode(5);
+  settings.system[14] = 1;
+  settings.system[16] = 1;
+  settings.system[19] = 2;
+  settings.window[0] = 2;
+  settings.appConfig[160] = 2;
+  settings.appConfig[161] = 1;
+  Write("USER.CFG", EncodeUserConfig(settings));
+  Write("APP_CFG.DAT", EncodeAppConfig(settings.appConfig));
+  struct Row {
+    const char* what;
+    std::filesystem::path linkTo;
+    bool reads;
+  };
+  for (const Row& row : {Row{"turned out", outside, false}, Row{"turned elsewhere inside", folder_ / "SECOND", true}}) {
+    SCOPED_TRACE(row.what);
+    std::filesystem::remove(folder_ / "LINK");
+    std::filesystem::create_directory_symlink(folder_ / "FIRST", folder_ / "LINK");
+    GameApplication app;
+    RunWith(app, [&] {
+      ASSERT_TRUE(app.scripts);
+      GameScriptHost& host = *app.scripts;
+      const std::string name = "LINK/P.ELG";
+      const uint32_t text = host.Space().Allocate(uint32_t(name.size() + 1));
+      host.Space().WriteBytes(text, name.c_str(), uint32_t(name.size() + 1));
+      const uint32_t handle = testing::CallNative(host, kLoadSurfaceImage, {text});
+      host.Space().Free(text);
+      ASSERT_NE(handle, 0u);
+      Image* image = ScriptDisplayObjects()->GetImage(handle);
+      ASSERT_NE(image, nullptr);
+      EXPECT_EQ(image->GetWidth(), 8);
+      std::filesystem::remove(folder_ / "LINK");
+      std::filesystem::create_directory_symlink(row.linkTo, folder_ / "LINK");
+      // As after a lost display: every picture is made again from its file.
+      ScriptDisplayObjects()->RestoreAllObjects(0);
+      EXPECT_EQ(image->GetWidth(), row.reads ? 16 : 8);
     });
   }
   std::error_code ignored;
