@@ -41,6 +41,7 @@
 #include "raster/Surface.h"
 #include "base/TickSource.h"
 #include "resource/BaseFolder.h"
+#include "resource/LooseFileGuard.h"
 #include "resource/Paths.h"
 #include "transition/BuiltinTransitions.h"
 #include "resource/SpiPluginLoader.h"
@@ -652,6 +653,9 @@ bool GameApplication::KeepDrawingMethodInUse(uint8_t chosen) {
 }
 
 int GameApplication::CreateDevices() {
+  // The main thread's work beside the scripts on the worker is judged by
+  // their roots as the worker last published them.
+  if (threadMode) mainThreadGuard_.emplace(&scriptRootsBeside_);
   PlaceStartWindow();
   // The display fell back from the drawing method the settings chose (the
   // screen texture could not be made): the settings follow what runs. A
@@ -753,6 +757,9 @@ void GameApplication::ForwardMenuState(uint32_t value) {
 }
 
 void GameApplication::ReleaseDevices(int code) {
+  // The worker has ended: nothing the main thread does now is for the
+  // scripts.
+  mainThreadGuard_.reset();
   AppSettings::UserBlock& user = settings.blocks.user;
   // Start-ups that ended at the window or the screen mode (codes 9 and 12)
   // must not find these words again next time.
@@ -827,6 +834,11 @@ void GameApplication::MainLoop() {
     scripts.reset();
     return;
   }
+  // From here on the program's work on this thread is what the scripts
+  // asked for, also between their natives: the timers' tasks, the frames,
+  // the window's commands and the scene loads of the script steps read
+  // files by the scripts' names only inside the scripts' roots.
+  const ScopedLooseFileGuard guarded(scripts->LooseFiles());
   for (;;) {
     const int steps = PumpFrame();
     if (steps == 0) {

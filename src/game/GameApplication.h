@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/ActionMap.h"
@@ -30,6 +31,8 @@
 #include "resource/ArchiveManager.h"
 #include "resource/DcpManager.h"
 #include "resource/ImageLoaderManager.h"
+#include "resource/LooseFileGuard.h"
+#include "resource/PublishedLooseFileGuard.h"
 #include "resource/TcpManager.h"
 #include "game/FramePacing.h"
 #include "game/FramePump.h"
@@ -372,6 +375,16 @@ class GameApplication : public Application {
   // Publishes the low-priority hooks and registers the built-in layer
   // actions of the start-up group (before any plug-in).
   void RegisterStartupObjects();
+
+  // With the scripts on the worker, the main thread's work for them (the
+  // window's commands, screen mode changes, restores) judges what it finds
+  // by name as the scripts' roots did at the worker's last step: the worker
+  // publishes a snapshot of the host's guard at boot and at each step, and
+  // the main thread keeps this guard in force from the device step to the
+  // release of the devices.
+  void PublishScriptRoots();
+  PublishedLooseFileGuard scriptRootsBeside_;
+  std::optional<ScopedLooseFileGuard> mainThreadGuard_;
 
   bool pumpWaiting_ = false;
   int modalDepth_ = 0;

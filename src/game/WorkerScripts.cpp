@@ -8,10 +8,22 @@ namespace orrivel {
 int GameApplication::JobBegin() {
   bootResult = BootScripts();
   if (bootResult != 0) scripts.reset();
+  else PublishScriptRoots();
   return bootResult;
 }
 
+void GameApplication::PublishScriptRoots() {
+  scriptRootsBeside_.Publish(scripts ? scripts->LooseFiles()->Snapshot() : nullptr);
+}
+
 int GameApplication::JobStep() {
+  // The worker is the scripts' thread: what it does for them between their
+  // natives reads files by their names only inside their roots, as on the
+  // main thread's loop.
+  const ScopedLooseFileGuard guarded(scripts->LooseFiles());
+  // The roots as the last step's natives left them (the destinations the
+  // player chose in their file dialogs, the save folder).
+  PublishScriptRoots();
   const int steps = PumpFrame();
   if (steps == 0) {
     if (pendingInterrupt == 0 || endRequested || !worker.CanContinue()) return 1;
@@ -32,6 +44,9 @@ int GameApplication::JobStep() {
   return StartPendingInterrupt() ? 0 : 6;
 }
 
-void GameApplication::JobEnd() { sound.DeleteAllSounds(); }
+void GameApplication::JobEnd() {
+  sound.DeleteAllSounds();
+  scriptRootsBeside_.Publish(nullptr);
+}
 
 }  // namespace orrivel

@@ -65,6 +65,8 @@ GameScriptHost::GameScriptHost(GameHostSetup setup)
   Run(setup_.hooks.initConfirmBox);
 }
 
+const LooseFileGuard* GameScriptHost::LooseFiles() const { return looseFileGuard_.get(); }
+
 GameScriptHost::~GameScriptHost() {
   // The frame goes before the controls it may hold, the controls before the
   // memory blocks their flags may point into.

@@ -29,6 +29,7 @@ namespace orrivel {
 class BitArray;
 class DcpManager;
 class DrawObjectManager;
+class LooseFileGuard;
 class ScriptLooseFileGuard;
 class ScriptObjectWatcher;
 class TcpManager;
@@ -123,6 +124,12 @@ class GameScriptHost : public ScriptHost {
     fileRoots_->SetSaveFolder(SaveFolder());
     return *fileRoots_;
   }
+  // Those roots as the guard on what the engine finds by name: in force
+  // around every native, and wherever the program later does work a
+  // script asked for (its frames, timers and window commands). Judged as
+  // the roots are at each question; for this host's thread only (take a
+  // snapshot to another).
+  const LooseFileGuard* LooseFiles() const;
 
   TimerList* SystemTimers() const { return setup_.systemTimers; }
   // The registry of named transitions and screen filters (null: none).

@@ -1,9 +1,10 @@
 #pragma once
 // The script's file roots as the archive search's guard: while one of a
-// script's natives runs (and so while a frame module it plays runs), a
-// picture, sound, animation, layout or any other file the engine finds by a
-// name the script gave is read only when it lies inside the game folder,
-// the save folder or where the player chose. Judged as the host's roots
+// script's natives runs (and so while a frame module it plays runs), and
+// while the program works for the scripts between their natives, a picture,
+// sound, animation, layout or any other file the engine finds by a name the
+// script gave is read only when it lies inside the game folder, the save
+// folder or where the player chose. Judged as the host's roots
 // judge at that moment (the save folder as the script context has it now);
 // a snapshot keeps the roots as they were, for a worker thread.
 #include <memory>

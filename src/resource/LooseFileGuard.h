@@ -10,11 +10,15 @@
 // are not files of the player's (the archives themselves were opened by
 // name) and are found as before.
 //
-// Outside a script's request (start-up, the program's own work between
-// frames) the search runs without a guard; what the engine loads by its own
-// names during a request lies in the game folder and passes. A guard is in
-// force only on the thread that put it there; work handed to another thread
-// takes a snapshot along (see Preloader).
+// Before the scripts run (start-up) the search runs without a guard. From
+// then on the program's work on the scripts' thread (their steps, the
+// frames, the timers' tasks, the window's commands) runs with one in force,
+// since some of it reads again what a script named earlier (a picture
+// restored by its name); what the engine loads by its own names lies in the
+// game folder and passes. A guard is in force only on the thread that put
+// it there; work handed to another thread takes a snapshot along (see
+// Preloader), and a thread working beside the scripts' one judges by the
+// snapshots it publishes (see PublishedLooseFileGuard).
 #include <memory>
 #include <string>
 
