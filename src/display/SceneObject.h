@@ -4,6 +4,7 @@
 // it is linked into draws it in priority order; its owner deletes it.
 #include <cstdint>
 
+#include "base/WeakLink.h"
 #include "raster/Rect.h"
 
 namespace orrivel {
@@ -16,7 +17,7 @@ class SceneObjectRegistry;
 inline constexpr int kSceneObjectRenderStateSet = 9;
 inline constexpr int kSceneObjectStageStateSet = 10;
 
-class SceneObject {
+class SceneObject : public LinkTarget {
  public:
   SceneObject() = default;
   SceneObject(const SceneObject&) = delete;

@@ -5,6 +5,7 @@
 // changed; the canvas repaints only changed drawables.
 #include <cstdint>
 
+#include "base/WeakLink.h"
 #include "raster/Rect.h"
 
 namespace orrivel {
@@ -13,7 +14,7 @@ class Image;
 class SpriteList;
 class Surface;
 
-class Drawable {
+class Drawable : public LinkTarget {
  public:
   // Draw modes: 0 copy (colour key honoured), 2 blend by per-pixel alpha,
   // 4 add, 5 subtract.

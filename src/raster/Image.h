@@ -3,6 +3,7 @@
 // then reads size, pitch, pixels, colour key and clip rectangle through it.
 #include <cstdint>
 
+#include "base/WeakLink.h"
 #include "raster/Rect.h"
 
 namespace orrivel {
@@ -31,7 +32,7 @@ enum ImageKind : uint8_t {
   kImageKindCreatedCanvas = 10, // canvas draw object created of a size
 };
 
-class Image {
+class Image : public LinkTarget {
  public:
   virtual ~Image() = default;
 

@@ -13,6 +13,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/WeakLink.h"
+
 namespace orrivel {
 
 class ActionMap;
@@ -50,7 +52,7 @@ class ControlPartListener {
   ~ControlPartListener() = default;
 };
 
-class Control {
+class Control : public LinkTarget {
  public:
   Control() = default;
   // Forgets the name and leaves the host (the current list or a saved one)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/WeakLink.h"
 #include "raster/Image.h"
 #include "raster/Rect.h"
 
@@ -49,7 +50,7 @@ constexpr bool FontHeightFits(int32_t height) { return height >= -kMaxFontHeight
 
 enum FontEffect : uint8_t { kEffectNone = 0, kEffectShadow = 1, kEffectOutline = 2 };
 
-class Font {
+class Font : public LinkTarget {
  public:
   virtual ~Font();
 
