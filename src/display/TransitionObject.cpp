@@ -129,7 +129,7 @@ bool TransitionObject::GetBounds(Rect* out) const {
   return true;
 }
 
-bool TransitionObject::HitTest(int32_t x, int32_t y, uint8_t precise) const {
+bool TransitionObject::HitTest(int32_t x, int32_t y, uint8_t precise) {
   Rect bounds;
   if (!GetBounds(&bounds)) return false;
   if (x < bounds.left || x >= bounds.right || y < bounds.top || y >= bounds.bottom) return false;
@@ -145,13 +145,6 @@ bool TransitionObject::HitTest(int32_t x, int32_t y, uint8_t precise) const {
   uint32_t pixel = 0;
   if (!ReadRawPixel(source_->GetDisplaySurface(), int32_t(px), int32_t(py), &pixel)) return true;
   return pixel != key;
-}
-
-bool TransitionObject::Overlaps(const TransitionObject* other) const {
-  Rect a;
-  Rect b;
-  if (other == nullptr || !GetBounds(&a) || !other->GetBounds(&b)) return false;
-  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
 int TransitionObject::Draw(int32_t, int32_t, D3DDevice*) {

@@ -50,13 +50,11 @@ class TransitionObject : public SceneObject {
   // False without a bounds; else the point lies inside them. The precise
   // test also misses where a colour-keyed surface-image source shows its
   // key, as an image object's test does.
-  bool HitTest(int32_t x, int32_t y, uint8_t precise) const;
-  // Strict overlap of the two bounds; false when either can't be had.
-  bool Overlaps(const TransitionObject* other) const;
+  bool HitTest(int32_t x, int32_t y, uint8_t precise) override;
   // The source's size at the position without a destination; else the
   // rectangle at the position, its size replaced by the display size where
   // that is set. False without a source.
-  bool GetBounds(Rect* out) const;
+  bool GetBounds(Rect* out) const override;
 
   // --- scene object ------------------------------------------------------------------
   int GetKind() const override { return kSceneObjectTransition; }

@@ -134,29 +134,20 @@ uint32_t NativeHitTestSceneObject(NativeArgs& args) {
   const int32_t x = args.Int(1), y = args.Int(2);
   const uint8_t precise = args.Byte(3);
   if (object == nullptr || args.Failed()) return 0;
-  auto* transition = dynamic_cast<TransitionObject*>(object);
-  return (transition != nullptr ? transition->HitTest(x, y, precise) : object->HitTest(x, y, precise)) ? 1 : 0;
+  return object->HitTest(x, y, precise) ? 1 : 0;
 }
 
 uint32_t NativeSceneObjectsOverlap(NativeArgs& args) {
   SceneObject* object = SceneObjectAt(args, 0);
   SceneObject* other = SceneObjectAt(args, 1);
   if (object == nullptr || other == nullptr) return 0;
-  auto* a = dynamic_cast<TransitionObject*>(object);
-  auto* b = dynamic_cast<TransitionObject*>(other);
-  if (a != nullptr && b != nullptr) return a->Overlaps(b) ? 1 : 0;
   return object->Overlaps(other) ? 1 : 0;
-}
-
-bool BoundsOf(const SceneObject& object, Rect* out) {
-  if (const auto* transition = dynamic_cast<const TransitionObject*>(&object)) return transition->GetBounds(out);
-  return object.GetBounds(out);
 }
 
 uint32_t NativeGetSceneObjectBounds(NativeArgs& args) {
   SceneObject* object = SceneObjectAt(args, 0);
   Rect bounds;
-  if (object == nullptr || args.Failed() || !BoundsOf(*object, &bounds)) return 0;
+  if (object == nullptr || args.Failed() || !object->GetBounds(&bounds)) return 0;
   args.SetOptionalInt(1, uint32_t(bounds.left));
   args.SetOptionalInt(2, uint32_t(bounds.top));
   args.SetOptionalInt(3, uint32_t(bounds.right));

@@ -186,6 +186,23 @@ TEST(TransitionObjectTest, BoundsHitsAndOverlaps) {
   EXPECT_FALSE(a.Overlaps(&b));
 }
 
+// The scene and the natives reach the object only as a scene object.
+TEST(TransitionObjectTest, PointAndOverlapTestsAnswerThroughTheSceneObject) {
+  auto source = Picture(20, 10);
+  RecordingRunner runner;
+  TransitionObject a(&runner);
+  TransitionObject b(&runner);
+  ASSERT_EQ(a.Create(nullptr, source.get(), 0, 100, 50, 0, 0, 0), 0);
+  ASSERT_EQ(b.Create(nullptr, source.get(), 0, 110, 55, 0, 0, 0), 0);
+  SceneObject& scene = a;
+  EXPECT_TRUE(scene.HitTest(105, 55, 0));
+  EXPECT_TRUE(scene.HitTest(105, 55, 1));
+  EXPECT_FALSE(scene.HitTest(120, 55, 0));
+  EXPECT_TRUE(scene.Overlaps(&b));
+  b.SetPosition(120, 55);
+  EXPECT_FALSE(scene.Overlaps(&b));
+}
+
 class TransitionObjectRefillTest : public testing::SurfaceImageRig {};
 
 TEST_F(TransitionObjectRefillTest, OnlyADestinationWithAFillColourIsRefilled) {
