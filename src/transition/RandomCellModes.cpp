@@ -34,8 +34,12 @@ void ForEachCell(const TransitionFrame& frame, int32_t cellWidth, int32_t cellHe
 int32_t Share256(int32_t part, int32_t whole) { return int32_t(256 * int64_t(part) / whole); }
 
 int32_t RandomByte() { return TransitionRandom::Instance().Next() & 0xFF; }
-// The remainder of a fresh number taken as unsigned.
-int32_t RandomBelow(uint32_t count) { return int32_t(uint32_t(TransitionRandom::Instance().Next()) % count); }
+// The remainder of a fresh number taken as unsigned; 0 for a count of 0
+// (the jitter's span at the whole picture), the number still drawn.
+int32_t RandomBelow(uint32_t count) {
+  const uint32_t number = uint32_t(TransitionRandom::Instance().Next());
+  return count == 0 ? 0 : int32_t(number % count);
+}
 
 // Draws each 4 x 2 cell in place when its byte is at most the cell's threshold.
 // The drawn cells of a row go to the back end as runs.

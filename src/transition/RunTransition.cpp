@@ -93,9 +93,14 @@ int RunTransitionRoutine(uint32_t mode, Image* destination, Image* source, int32
     frame.watched = true;
   }
   frame.draw = drawer;
-  // A back end that draws nothing has no last frame either; the partial
-  // frames see only the progress values they are written for (1 to 255).
-  if (progress >= kWholeProgress) return known ? drawer->Whole(x, y) : 0;
+  if (progress >= kWholeProgress) {
+    if (known) return drawer->Whole(x, y);
+    // A back end that draws nothing has no whole picture to draw, so the
+    // partial frame runs as at any other progress and takes its random
+    // numbers. The modes are written for progress up to 256; beyond it they
+    // take the same numbers, so the frame is held there.
+    frame.progress = kWholeProgress;
+  }
   return GetTransitionMode(mode).partialFrame(frame);
 }
 

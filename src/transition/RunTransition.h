@@ -39,9 +39,11 @@ int RunTransition(uint32_t mode, Image* destination, Image* source, int32_t prog
 //   destination's blit surface): 1 without one; back ends 0 and 1 need two
 //   surfaces: 1 without them;
 // - progress 256 or more: the whole source in one operation, whose result
-//   is returned (any other back end draws nothing and returns 0);
+//   is returned; any other back end runs the partial frame at 256 instead
+//   (it draws nothing, but the library's random numbers advance);
 // - otherwise the mode's partial frame and its result. A partial frame is
-//   only ever called with a progress from 1 to 255.
+//   only ever called with a progress from 1 to 255, or 256 on a back end
+//   that draws nothing.
 int RunTransitionRoutine(uint32_t mode, Image* destination, Image* source, int32_t progress,
                          int32_t x, int32_t y, int32_t backend, TransitionScreen* screen,
                          FragmentTap* tap = nullptr);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -90,6 +91,32 @@ TEST(RandomCellModesTest, EachFrameDrawsOneNumberPerRowOrCellWhateverTheBackEnd)
     for (bool draw : {false, true}) {
       SeededFrame(5, kWidth, kHeight, progress, draw);
       EXPECT_EQ(CountDraws(), expected) << "scramble at " << progress;
+    }
+  }
+}
+
+// At the whole picture a back end that draws makes it in one operation and
+// draws no numbers; a blend that names no back end runs the partial frame
+// instead, which draws nothing but takes the frame's numbers all the same.
+TEST(RandomCellModesTest, WholePictureFramesTakeNumbersOnlyWhereTheBlendDrawsNothing) {
+  constexpr int32_t kWidth = 10, kHeight = 5;
+  const int cells = int(Cells(kWidth, kHeight, 4, 2).size());
+  struct Case {
+    uint32_t mode;
+    int draws;  // through a blend that draws nothing; every byte is within the progress
+  };
+  const Case cases[] = {{4, kHeight}, {5, cells}, {6, cells},  {7, cells},
+                        {8, cells},   {9, cells}, {10, cells}, {20, int(Cells(kWidth, kHeight, 2, 2).size())}};
+  auto source = MakeSurface32(kWidth, kHeight, 0xFF808080u);
+  auto destination = MakeSurface32(kWidth, kHeight, 0);
+  for (const Case& c : cases) {
+    for (int32_t progress : {256, 257, 1000, INT32_MAX}) {
+      for (int32_t blend : {int32_t(BackendCopy), 2, -1}) {
+        TransitionRandom::Instance().Seed(kSeed);
+        EXPECT_EQ(RunTransition(c.mode, destination.get(), source.get(), progress, 0, 0, blend, nullptr), 0);
+        EXPECT_EQ(CountDraws(), blend == BackendCopy ? 0 : c.draws)
+            << "mode " << c.mode << " at " << progress << ", blend " << blend;
+      }
     }
   }
 }
