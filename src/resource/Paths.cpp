@@ -165,6 +165,22 @@ void RemoveFileExtension(std::string& path, std::string* extension) {
   path.resize(dot);
 }
 
+namespace {
+
+// As a directory search takes a name: '*' and '?' in its last part stand for
+// any file they match (letters without case); without them the name itself
+// must exist. Neither byte can be the second of a two-byte character.
+bool AnyFileMatches(const std::string& path) {
+  const size_t last = FindLastSeparator(path);
+  const size_t nameStart = last == std::string::npos ? 0 : last + 1;
+  const std::string_view pattern = std::string_view(path).substr(nameStart);
+  if (pattern.find_first_of("*?") == std::string_view::npos) return platform::PathExists(path);
+  const auto found = platform::ScanFolder(path.substr(0, nameStart), pattern);
+  return found && !found->empty();
+}
+
+}  // namespace
+
 int FindFileOnAllDrives(std::string_view fileName, std::string* root) {
   if (root) root->clear();
   bool examined = false;
@@ -174,7 +190,7 @@ int FindFileOnAllDrives(std::string_view fileName, std::string* root) {
     if (!driveRoot || !AppendSeparator(*driveRoot)) continue;
     examined = true;
     const std::string candidate = *driveRoot + std::string(fileName);
-    if (!fileName.empty() && (candidate.size() >= kMaxPath || !platform::PathExists(candidate))) continue;
+    if (!fileName.empty() && (candidate.size() >= kMaxPath || !AnyFileMatches(candidate))) continue;
     if (root) *root = *driveRoot;
     return 0;
   }

@@ -45,7 +45,8 @@ void RemoveFileExtension(std::string& path, std::string* extension);
 // Looks for a file at the root of the mounted optical discs, in mount
 // order; an empty name takes the first disc. 0 found (root gets the disc's
 // root, ending with a separator), 1 no disc was examined, 2 discs exist but
-// none holds the file.
+// none holds the file. The name's last part may hold the wildcards '*'
+// and '?': any file they match will do.
 int FindFileOnAllDrives(std::string_view fileName, std::string* root);
 
 // Separator test and last-separator search that respect two-byte characters.

@@ -170,6 +170,14 @@ TEST_F(OpticalDriveSearch, FindsTheFileOnTheMountedDiscs) {
       {hard + disc1 + disc2, "MISSING.TXT", 2, ""},        // discs exist, none holds it
       {disc2 + disc1, "", 0, "disc2"},                     // no name: the first disc
       {disc2 + disc2, "DATA\\GAME.LPK", 2, ""},           // a disc listed twice is one disc
+      // Wildcards in the last part, as a directory search takes them.
+      {hard + disc2 + disc1, "DATA\\*.LPK", 0, "disc one"},
+      {hard + disc2 + disc1, "DATA\\GAME.LP?", 0, "disc one"},
+      {hard + disc2 + disc1, "data\\g*.l?k", 0, "disc one"},
+      {hard + disc1 + disc2, "*.INI", 0, "disc2"},
+      {hard + disc1 + disc2, "DATA\\*.ADL", 2, ""},
+      {hard + disc1 + disc2, "DATA\\GAME.LP??", 2, ""},  // '?' stands for exactly one character
+      {hard + disc1 + disc2, "D*\\GAME.LPK", 2, ""},      // only the last part takes wildcards
   };
   for (const Case& c : cases) {
     Mounts(c.table);
