@@ -1,6 +1,7 @@
 #include "platform/DesktopShell.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 #include "platform/Backend.h"
@@ -86,6 +87,16 @@ std::string PictureOptions(int32_t style) {
 std::string CurrentDesktopName() {
   const char* value = std::getenv("XDG_CURRENT_DESKTOP");
   return value ? value : "";
+}
+
+// The desktop's setting programs end in well under a second; one still
+// running after this is taken as failed (and stopped).
+constexpr std::chrono::seconds kSettingProgramLimit{5};
+
+// Versions of the desktop without a dark style refuse its key; the picture
+// took all the same.
+bool IsDarkStyleSetting(const std::vector<std::string>& command) {
+  return command.size() > 3 && command[3] == "picture-uri-dark";
 }
 
 }  // namespace
@@ -205,16 +216,21 @@ bool XdgDesktopShell::HasWallpaperSetting() {
 bool XdgDesktopShell::ApplyWallpaper(const std::string& picture, int32_t style) {
   const auto commands = WallpaperCommands(CurrentDesktopName(), picture, style);
   if (commands.empty() || picture.empty()) return false;
-  bool started = true;
-  for (const auto& command : commands) started = RunProgram(command) && started;
-  return started;
+  bool took = true;
+  for (const auto& command : commands) {
+    const bool ran = RunProgram(command);
+    if (!IsDarkStyleSetting(command)) took = ran && took;
+  }
+  return took;
 }
 
 bool XdgDesktopShell::ActivateScreenSaver() {
   return HasProgram("xdg-screensaver") && RunProgram({"xdg-screensaver", "activate"});
 }
 
-bool XdgDesktopShell::RunProgram(const std::vector<std::string>& args) { return StartProgramArguments(args) == 0; }
+bool XdgDesktopShell::RunProgram(const std::vector<std::string>& args) {
+  return RunProgramArgumentsFor(args, kSettingProgramLimit) == 0;
+}
 
 bool XdgDesktopShell::HasProgram(const std::string& name) { return ProgramOnSearchPath(name); }
 

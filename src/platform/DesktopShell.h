@@ -5,7 +5,8 @@
 // their values go to a stand-in that keeps what was written. Every request
 // is recorded; the desktop of a real display is reached through its own
 // programs ("xdg-open", "gsettings", "xdg-screensaver"), started with an
-// argument vector and never waited for, which tests never do.
+// argument vector, which tests never do. Openers are not waited for; the
+// setting programs are (a few seconds at most), and answer by how they end.
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -34,7 +35,7 @@ class DesktopShell {
   // Whether the desktop has a wallpaper setting this shell can reach.
   virtual bool HasWallpaperSetting() { return false; }
   // Shows the picture (a PNG file, host path) as the wallpaper: style 0
-  // centred, 1 tiled, 2 stretched. True when the desktop was told.
+  // centred, 1 tiled, 2 stretched. True when the desktop took it.
   bool SetWallpaper(std::string_view picture, int32_t style);
   // Screen-saver programs are the desktop's own: this shell does not
   // install one, so the setting stays as the desktop has it (false).
@@ -94,8 +95,9 @@ class XdgDesktopShell : public DesktopShell {
   int Launch(RequestKind kind, std::string_view target) override;
   bool ApplyWallpaper(const std::string& picture, int32_t style) override;
   bool ActivateScreenSaver() override;
-  // Where the programs start, and whether one is installed: tests replace
-  // both, so that the tester's own desktop is left alone.
+  // Runs a setting program to its end (a few seconds at most): true when it
+  // ended with status 0. Tests replace it and the installed check, so that
+  // the tester's own desktop is left alone.
   virtual bool RunProgram(const std::vector<std::string>& args);
   virtual bool HasProgram(const std::string& name);
 };

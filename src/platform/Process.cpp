@@ -5,8 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -136,13 +139,43 @@ int StartProgram(std::string_view commandLine, ProcessWait wait) {
   return Started(Spawn(std::move(*args), -1, searchPath), wait);
 }
 
-int StartProgramArguments(const std::vector<std::string>& args) {
-  if (args.empty() || args.front().empty()) return 1;
-  // What the program prints is not the player's business.
+namespace {
+
+// Starts a program found on the search path with its standard output thrown
+// away (what it prints is not the player's business). Its pid, or -1.
+pid_t SpawnQuietly(const std::vector<std::string>& args) {
+  if (args.empty() || args.front().empty()) return -1;
   const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
   const pid_t pid = Spawn(args, devNull, true);
   if (devNull >= 0) ::close(devNull);
-  return Started(pid, ProcessWait::None);
+  return pid;
+}
+
+}  // namespace
+
+int StartProgramArguments(const std::vector<std::string>& args) {
+  return Started(SpawnQuietly(args), ProcessWait::None);
+}
+
+int RunProgramArgumentsFor(const std::vector<std::string>& args, std::chrono::milliseconds limit) {
+  const pid_t pid = SpawnQuietly(args);
+  if (pid < 0) return -1;
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  for (;;) {
+    const pid_t ended = ::waitpid(pid, &status, WNOHANG);
+    if (ended == pid) break;
+    if (ended < 0 && errno != EINTR) return -1;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      // A program that hangs must not hold the game: it is stopped and
+      // counts as failed.
+      ::kill(pid, SIGKILL);
+      WaitFor(pid);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 bool ProgramOnSearchPath(std::string_view name) {

@@ -1,6 +1,7 @@
 #pragma once
 // Running other programs: a command line started through the shell, with or
 // without its standard output captured, and the desktop's file manager.
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,10 @@ int RunProgramToFile(std::string_view commandLine, File& output);
 // the program's name first), never through a shell, and returns at once;
 // the child is reaped in the background. 0 started, 1 it could not start.
 int StartProgramArguments(const std::vector<std::string>& args);
+// Runs such a program (standard output thrown away) and waits for it to end,
+// at most for the limit: its exit status, or -1 when it could not start, was
+// ended by a signal, or was still running at the limit (it is then killed).
+int RunProgramArgumentsFor(const std::vector<std::string>& args, std::chrono::milliseconds limit);
 // True when a program of this name is on the search path.
 bool ProgramOnSearchPath(std::string_view name);
 
