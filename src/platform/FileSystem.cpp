@@ -94,25 +94,51 @@ std::optional<std::string> InternalFolderOf(const std::string& hostFolder) {
 
 std::atomic<uint32_t> tempCounter{0};
 
-// A temporary file younger than this may still be in the making by a
-// writer that has not locked it yet; older unlocked ones are leftovers.
-constexpr int64_t kStaleTempAgeNs = 5LL * 1000000000;
+// prefix + four hex digits + ".TMP" in the host folder, a different one
+// on every call.
+std::string NextTempName(const std::string& hostFolder, const std::string& hostPrefix) {
+  const uint32_t unique = (uint32_t(::getpid()) * 2654435761u + tempCounter.fetch_add(1) * 40503u +
+                           uint32_t(std::time(nullptr))) & 0xFFFF;
+  char tail[16];
+  std::snprintf(tail, sizeof tail, "%04X.TMP", unsigned(unique));
+  return hostFolder + (hostFolder.back() == '/' ? "" : "/") + hostPrefix + tail;
+}
 
-// Creates prefix + four hex digits + ".TMP" in the host folder with the
+constexpr int kTempNameAttempts = 1000;
+
+// Creates a temporary file under a new name in the host folder with the
 // given mode (before the umask); the descriptor, with the path in out.
 int OpenUniqueTempFile(const std::string& hostFolder, const std::string& hostPrefix, mode_t mode,
                        std::string& out) {
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    const uint32_t unique = (uint32_t(::getpid()) * 2654435761u + tempCounter.fetch_add(1) * 40503u +
-                             uint32_t(std::time(nullptr))) & 0xFFFF;
-    char tail[16];
-    std::snprintf(tail, sizeof tail, "%04X.TMP", unsigned(unique));
-    out = hostFolder + (hostFolder.back() == '/' ? "" : "/") + hostPrefix + tail;
+  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+    out = NextTempName(hostFolder, hostPrefix);
     const int fd = ::open(out.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode);
     if (fd >= 0) return fd;
     if (errno != EEXIST) return -1;
   }
   return -1;
+}
+
+// As OpenUniqueTempFile, with the file locked (flock) before it has a name:
+// a sweep never meets a live writer's file unlocked, so every unlocked one
+// is a dead writer's and can go at once. Where the file system has no
+// unnamed files, the lock follows the creation at once.
+int OpenLockedTempFile(const std::string& hostFolder, const std::string& hostPrefix, mode_t mode,
+                       std::string& out) {
+  const int fd = ::open(hostFolder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  if (fd >= 0) {
+    ::flock(fd, LOCK_EX);
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+      out = NextTempName(hostFolder, hostPrefix);
+      if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, out.c_str(), AT_SYMLINK_FOLLOW) == 0) return fd;
+      if (errno != EEXIST) break;
+    }
+    ::close(fd);
+  }
+  const int named = OpenUniqueTempFile(hostFolder, hostPrefix, mode, out);
+  if (named >= 0) ::flock(named, LOCK_EX);
+  return named;
 }
 
 bool IsTempFileName(std::string_view name, std::string_view prefix) {
@@ -124,11 +150,10 @@ bool IsTempFileName(std::string_view name, std::string_view prefix) {
 }
 
 // Removes the temporary files a crashed write left: plain files named as
-// OpenUniqueTempFile names them, not locked by a writer and not brand new.
+// OpenLockedTempFile names them that no writer holds locked.
 void RemoveStaleHostTempFiles(const std::string& hostFolder, const std::string& hostPrefix) {
   DIR* dir = ::opendir(hostFolder.c_str());
   if (!dir) return;
-  const int64_t now = int64_t(std::time(nullptr)) * 1000000000;
   while (const dirent* entry = ::readdir(dir)) {
     if (!IsTempFileName(entry->d_name, hostPrefix)) continue;
     const std::string path = hostFolder + (hostFolder.back() == '/' ? "" : "/") + entry->d_name;
@@ -136,7 +161,7 @@ void RemoveStaleHostTempFiles(const std::string& hostFolder, const std::string& 
     if (fd < 0) continue;
     struct stat info;
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
-        now - TimeNs(info) > kStaleTempAgeNs && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
       ::unlink(path.c_str());
     }
     ::close(fd);
@@ -350,11 +375,10 @@ bool ReplaceFileContents(std::string_view internalPath, std::span<const uint8_t>
     return false;
   }
   std::string temp;
-  const int fd = OpenUniqueTempFile(hostFolder, *hostPrefix, 0666, temp);
-  if (fd < 0) return false;
-  // Held while the file is written, so that a sweep by another writer
+  // Locked while the file is written, so that a sweep by another writer
   // never takes a live temporary file for a crash's leftover.
-  ::flock(fd, LOCK_EX);
+  const int fd = OpenLockedTempFile(hostFolder, *hostPrefix, 0666, temp);
+  if (fd < 0) return false;
   File file = File::Adopt(fd);
   bool ok = data.empty() || file.Write(data.data(), data.size()) == int64_t(data.size());
   if (ok && replacing) ok = ::fchmod(fd, old.st_mode & 07777) == 0;

@@ -90,7 +90,8 @@ std::optional<std::string> CreateTempFile(std::string_view internalFolder, std::
 
 // Removes what crashed writes left in the folder: files named as
 // ReplaceFileContents names its temporary files with this prefix that no
-// writer holds and that are more than a few seconds old.
+// writer holds locked (a writer locks its file before it has a name, so an
+// unlocked one is a dead writer's, however new).
 void RemoveStaleTempFiles(std::string_view internalFolder, std::string_view prefix);
 // Writes a whole file so that the name always holds either the old or the
 // new contents: a temporary file (prefix + unique part + ".TMP") in the same

@@ -987,10 +987,11 @@ TEST_F(GameApplicationTest, RelativeGameFolderFallsBackToTheCurrentFolder) {
 }
 
 // What a save cut short by a crash left in the game folder goes at the
-// next start.
+// next start, even one that comes at once.
 TEST_F(GameApplicationTest, CrashLeftoversGoAtTheNextStart) {
   WriteGameFile("SCRIPT.LPK", ScriptArchive(kGame));
   WriteGameFile("VQF1A2B.TMP", {1, 2});
+  WriteGameFile("VQF00B2.TMP", {1, 2});  // left just now
   WriteGameFile("OTHER.TMP", {1, 2});
   for (const char* name : {"VQF1A2B.TMP", "OTHER.TMP"})
     std::filesystem::last_write_time(folder_ / name,
@@ -998,6 +999,7 @@ TEST_F(GameApplicationTest, CrashLeftoversGoAtTheNextStart) {
   TitledGame app("Leftovers");
   EXPECT_TRUE(Run(app).empty());
   EXPECT_FALSE(std::filesystem::exists(folder_ / "VQF1A2B.TMP"));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "VQF00B2.TMP"));
   EXPECT_TRUE(std::filesystem::exists(folder_ / "OTHER.TMP"));
 }
 

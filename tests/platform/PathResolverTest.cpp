@@ -5,7 +5,10 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <chrono>
@@ -136,8 +139,9 @@ TEST_F(PathResolverTest, ReplacingAFile) {
   ASSERT_EQ(::stat((host_ + "/kept.dat").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0444u);
 
-  // Leftovers: an old unlocked one goes; a locked one (a writer at work), a
-  // new one, another prefix and a name of another shape stay.
+  // Leftovers: unlocked ones go, old or brand new (a writer locks its file
+  // before it has a name); a locked one (a writer at work), another prefix
+  // and a name of another shape stay.
   for (const char* name : {"VQF1A2B.TMP", "VQF0001.TMP", "VQF0002.TMP", "ABC0003.TMP", "VQFXYZW.TMP"})
     Touch(name);
   const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(10);
@@ -151,14 +155,43 @@ TEST_F(PathResolverTest, ReplacingAFile) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(host_)) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"ABC0003.TMP", "NEW.DAT", "VQF0001.TMP", "VQF0002.TMP", "VQFXYZW.TMP",
-                                             "kept.dat", "shared.dat"}));
-  // The sweep alone, as at start-up: the unlocked old one goes now.
-  fs::last_write_time(host_ + "/VQF0002.TMP", old);
+  EXPECT_EQ(names, (std::vector<std::string>{"ABC0003.TMP", "NEW.DAT", "VQF0001.TMP", "VQFXYZW.TMP", "kept.dat",
+                                             "shared.dat"}));
+  // The sweep alone, as at start-up: the one no longer locked goes now.
   RemoveStaleTempFiles(internal_, "VQF");
   EXPECT_FALSE(fs::exists(host_ + "/VQF0001.TMP"));
-  EXPECT_FALSE(fs::exists(host_ + "/VQF0002.TMP"));
   EXPECT_TRUE(fs::exists(host_ + "/ABC0003.TMP"));
+}
+
+// A writer in another process: its temporary file stays while it lives and
+// goes at the next sweep once it was killed, however soon that comes.
+TEST_F(PathResolverTest, ATemporaryFileGoesAsSoonAsItsWriterIsDead) {
+  namespace fs = std::filesystem;
+  const std::string temp = host_ + "/VQF00A1.TMP";
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t writer = ::fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    // Locked before it has a name, as a save in progress holds it.
+    const int fd = ::open(host_.c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (fd < 0 || ::flock(fd, LOCK_EX) != 0) ::_exit(1);
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) != 0) ::_exit(1);
+    (void)!::write(ready[1], "r", 1);
+    ::pause();
+    ::_exit(0);
+  }
+  ::close(ready[1]);
+  char byte = 0;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  ::close(ready[0]);
+  RemoveStaleTempFiles(internal_, "VQF");
+  EXPECT_TRUE(fs::exists(temp)) << "a live writer's file";
+  ::kill(writer, SIGKILL);
+  ::waitpid(writer, nullptr, 0);
+  RemoveStaleTempFiles(internal_, "VQF");
+  EXPECT_FALSE(fs::exists(temp)) << "a dead writer's file";
 }
 
 // Messages name paths as the machine does, whether they exist or not.
