@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "base/AppTestSupport.h"
+#include "platform/DriveProbe.h"
 #include "platform/InstanceLock.h"
 
 namespace orrivel::test {
@@ -97,6 +98,7 @@ TEST_P(ApplicationRefusalTest, RefusesWithItsCodeAndMessage) {
   refusal.setUp(backend, app, other, Folder());
 
   EXPECT_EQ(app.Run(nullptr, nullptr, "", SW_SHOWNORMAL), refusal.code);
+  SetDriveProbe(nullptr);
 
   if (refusal.message) {
     ASSERT_EQ(backend.MessageBoxes().size(), 1u);
@@ -122,8 +124,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Refusal{"ConfigureFails", [](auto&, auto& app, auto&, auto&) { app.configureResult = 1; }, 1, nullptr,
                 MessageBoxIcon::None},
-        Refusal{"CdRomStart", [](auto& b, auto&, auto&, auto&) { b.SetDriveKind(DriveKind::CdRom); }, 2,
-                "ハードディスクから起動してください", MessageBoxIcon::Exclamation},
+        Refusal{"CdRomStart",
+                [](auto&, auto&, auto&, auto&) {
+                  // The game's folder on a disc, as the machine's probe sees it.
+                  DriveProbe disc;
+                  disc.readFileSystemType = [](const std::string&, uint64_t* type) {
+                    *type = kIso9660FileSystem;
+                    return true;
+                  };
+                  SetDriveProbe(&disc);
+                },
+                2, "ハードディスクから起動してください", MessageBoxIcon::Exclamation},
         Refusal{"SecondInstance",
                 [](auto&, auto&, InstanceLock& lock, const std::string& folder) {
                   ASSERT_EQ(lock.Acquire("Tamberlo DXTest Game", folder), InstanceLock::Result::Acquired);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/DriveProbe.h"
 #include "platform/KeyTable.h"
 #include "platform/Messages.h"
 #include "platform/StopSignals.h"
@@ -56,7 +57,9 @@ bool HeadlessBackend::SetCursorPos(Point to) {
   return true;
 }
 
-DriveKind HeadlessBackend::GetDriveKind(const std::string&) { return driveKind_; }
+// The drive is the machine's, whatever shows the game: a run without a
+// display examines it as one with a display does.
+DriveKind HeadlessBackend::GetDriveKind(const std::string& path) { return FolderDriveKind(path); }
 
 bool HeadlessBackend::GetPowerSetting(PowerSetting setting) { return power_[setting]; }
 

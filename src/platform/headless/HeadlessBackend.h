@@ -49,7 +49,6 @@ class HeadlessBackend : public Backend {
   void PlaceCursor(Point at) { cursor_ = at; }
   const std::vector<Point>& CursorMoves() const { return cursorMoves_; }
   void FailCursor(bool fail) { failCursor_ = fail; }
-  void SetDriveKind(DriveKind kind) { driveKind_ = kind; }
   void SetRuntimeFolder(std::string folder) { runtimeFolder_ = std::move(folder); }
 
   // Faults.
@@ -91,7 +90,6 @@ class HeadlessBackend : public Backend {
  private:
   DisplayMode desktop_;
   std::vector<MonitorDesc> monitors_;
-  DriveKind driveKind_ = DriveKind::Fixed;
   std::string runtimeFolder_;
   bool failRegisterClass_ = false;
   bool failCreateWindow_ = false;
