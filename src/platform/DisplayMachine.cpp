@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/Backend.h"
+#include "platform/DisplayModeSwitch.h"
 
 namespace orrivel::platform {
 
@@ -92,14 +93,10 @@ std::vector<MachineDevice> StandardDevices(bool tnl) {
   return devices;
 }
 
-std::vector<DisplayMode> StandardModes(const DisplayMode& desktop, bool with60Hz) {
-  static const int32_t kSizes[][2] = {{640, 480},  {800, 600},   {1024, 768}, {1280, 720},
-                                      {1280, 800}, {1280, 1024}, {1920, 1080}};
-  const uint16_t refresh = with60Hz ? 60 : 75;
-  std::vector<DisplayMode> modes;
-  for (const auto& s : kSizes) {
-    for (uint8_t depth : {uint8_t(16), uint8_t(32)}) modes.push_back({s[0], s[1], depth, refresh});
-  }
+namespace {
+
+// The list with the desktop's own mode in it.
+std::vector<DisplayMode> WithDesktopMode(std::vector<DisplayMode> modes, const DisplayMode& desktop) {
   const bool listed = std::any_of(modes.begin(), modes.end(), [&](const DisplayMode& m) {
     return m.width == desktop.width && m.height == desktop.height && m.depth == desktop.depth &&
            m.refresh == desktop.refresh;
@@ -108,10 +105,39 @@ std::vector<DisplayMode> StandardModes(const DisplayMode& desktop, bool with60Hz
   return modes;
 }
 
-DisplayMachine BuildMachineFromMonitors(const std::vector<MonitorDesc>& monitors,
-                                        const DisplayMode& desktop) {
+// The monitor's own modes where its display lists them, else the table.
+std::vector<DisplayMode> ModesOf(const std::vector<std::vector<DisplayMode>>& offered, size_t monitor,
+                                 const DisplayMode& desktop, bool with60Hz) {
+  if (monitor < offered.size() && !offered[monitor].empty()) return WithDesktopMode(offered[monitor], desktop);
+  return StandardModes(desktop, with60Hz);
+}
+
+size_t PrimaryMonitor(const std::vector<MonitorDesc>& monitors) {
+  for (size_t i = 0; i < monitors.size(); ++i) {
+    if (monitors[i].isPrimary) return i;
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::vector<DisplayMode> StandardModes(const DisplayMode& desktop, bool with60Hz) {
+  static const int32_t kSizes[][2] = {{640, 480},  {800, 600},   {1024, 768}, {1280, 720},
+                                      {1280, 800}, {1280, 1024}, {1920, 1080}};
+  const uint16_t refresh = with60Hz ? 60 : 75;
+  std::vector<DisplayMode> modes;
+  for (const auto& s : kSizes) {
+    for (uint8_t depth : {uint8_t(16), uint8_t(32)}) modes.push_back({s[0], s[1], depth, refresh});
+  }
+  return WithDesktopMode(std::move(modes), desktop);
+}
+
+DisplayMachine BuildMachineFromMonitors(const std::vector<MonitorDesc>& monitors, const DisplayMode& desktop,
+                                        const std::vector<std::vector<DisplayMode>>& offered) {
   DisplayMachine machine;
-  machine.drivers.push_back(PrimaryDriver(desktop, desktop.refresh == 60 || desktop.refresh == 0));
+  const bool with60Hz = desktop.refresh == 60 || desktop.refresh == 0;
+  machine.drivers.push_back(PrimaryDriver(desktop, with60Hz));
+  machine.drivers.back().modes = ModesOf(offered, PrimaryMonitor(monitors), desktop, with60Hz);
   if (monitors.size() < 2) return machine;
   for (size_t i = 0; i < monitors.size(); ++i) {
     const MonitorDesc& m = monitors[i];
@@ -122,7 +148,7 @@ DisplayMachine BuildMachineFromMonitors(const std::vector<MonitorDesc>& monitors
     d.monitor = uint32_t(i + 1);  // handles are list positions + 1
     const DisplayMode own{m.bounds.Width(), m.bounds.Height(), m.depth ? m.depth : uint8_t(32), m.refresh};
     d.desktop = own;
-    d.modes = StandardModes(own, m.refresh == 60 || m.refresh == 0);
+    d.modes = ModesOf(offered, i, own, m.refresh == 60 || m.refresh == 0);
     d.devices = StandardDevices(true);
     machine.drivers.push_back(std::move(d));
   }
@@ -136,7 +162,13 @@ const DisplayMachine& CurrentDisplayMachine() {
     Backend& backend = CurrentBackend();
     std::vector<MonitorDesc> monitors;
     if (!backend.EnumerateMonitors(monitors)) monitors.clear();
-    installed = std::make_unique<DisplayMachine>(BuildMachineFromMonitors(monitors, backend.DesktopMode()));
+    // The display's own lists where it can change modes; the table stands
+    // in for the others (the headless back end).
+    std::vector<std::vector<DisplayMode>> offered;
+    if (DisplayModeSwitch* modeSwitch = CurrentDisplayModeSwitch()) {
+      for (size_t i = 0; i < std::max<size_t>(monitors.size(), 1); ++i) offered.push_back(modeSwitch->MonitorModes(i));
+    }
+    installed = std::make_unique<DisplayMachine>(BuildMachineFromMonitors(monitors, backend.DesktopMode(), offered));
   }
   return *installed;
 }

@@ -130,9 +130,11 @@ std::vector<MachineDevice> StandardDevices(bool tnl);
 // `with60Hz`, else at 75 Hz, plus the desktop mode given.
 std::vector<DisplayMode> StandardModes(const DisplayMode& desktop, bool with60Hz);
 // One driver per monitor of the back end: the default driver drives the
-// primary display, every other monitor gets a driver of its own.
-DisplayMachine BuildMachineFromMonitors(const std::vector<MonitorDesc>& monitors,
-                                        const DisplayMode& desktop);
+// primary display, every other monitor gets a driver of its own. Each
+// driver's modes are its monitor's offered ones (by monitor position),
+// else the standard table.
+DisplayMachine BuildMachineFromMonitors(const std::vector<MonitorDesc>& monitors, const DisplayMode& desktop,
+                                        const std::vector<std::vector<DisplayMode>>& offered = {});
 
 // Fake machines for tests.
 DisplayMachine FakeSingleDisplayMachine(bool with60Hz);

@@ -5,6 +5,7 @@
 // it offers none as large. The desktop's own mode comes back when full
 // screen is left, when the program ends, and after a crash signal where the
 // back end can still reach the display.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -37,6 +38,9 @@ class DisplayModeSwitch {
   bool Holds(WindowId window) const { return inForce_.has_value() && window_ == window; }
   // The window went away (its mode went with it).
   void Forget(WindowId window);
+  // The modes the monitor (0 the first, in the back end's monitor order)
+  // offers, as its display lists them; empty where that cannot be read.
+  virtual std::vector<DisplayMode> MonitorModes(size_t /*monitor*/) { return {}; }
 
  protected:
   // The modes of the display the window is on.

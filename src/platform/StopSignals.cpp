@@ -15,11 +15,16 @@ static_assert(std::atomic<int>::is_always_lock_free);
 
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
+std::atomic<void (*)()> g_lastAction{nullptr};
+static_assert(std::atomic<void (*)()>::is_always_lock_free);
+
 void NoteStopSignal(int signal) {
   // The orderly road was asked for already and did not end the run (its
   // scripts may never come back to the main loop): end it now, as the
-  // signal's own default does.
+  // signal's own default does, once what must not outlive the program
+  // (the display's mode) was put right.
   if (g_stopSignals.fetch_add(1) > 0) {
+    if (void (*action)() = g_lastAction.load()) action();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
     return;
@@ -46,6 +51,8 @@ void InstallStopSignalHandlers() {
   // kill the program in the middle of it.
   std::signal(SIGXFSZ, SIG_IGN);
 }
+
+void SetStopSignalLastAction(void (*action)()) { g_lastAction.store(action); }
 
 bool TakeStopRequest() { return g_stopRequested.load() != 0 && g_stopRequested.exchange(0) != 0; }
 

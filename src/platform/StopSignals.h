@@ -11,6 +11,9 @@ namespace orrivel::platform {
 // write past the file-size limit fails instead of killing the program.
 // Installing again forgets the signals seen so far.
 void InstallStopSignalHandlers();
+// What runs in the signal handler just before a second stop signal ends the
+// program (null for nothing): it must be as safe there as it can be made.
+void SetStopSignalLastAction(void (*action)());
 // True when a stop signal came since the last call; clears the note.
 bool TakeStopRequest();
 // True when a stop signal came and was not taken yet.

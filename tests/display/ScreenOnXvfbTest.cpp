@@ -28,6 +28,7 @@
 #include "platform/Backend.h"
 #include "platform/DefaultWindowClient.h"
 #include "platform/DisplayMachine.h"
+#include "platform/StopSignals.h"
 #include "platform/headless/HeadlessPresenter.h"
 #include "platform/sdl/SdlPresenter.h"
 #include "platform/sdl/SdlBackend.h"
@@ -346,6 +347,8 @@ TEST_F(XvfbScreen, AfterARendererResetTheWholeFrameGoesUp) {
 // --- real display modes --------------------------------------------------------------------
 
 constexpr const char* kCrashChildVariable = "ORRIVEL_MODE_CRASH_CHILD";
+// How the child ends: "stop" for two stop signals, else a crash.
+constexpr const char* kChildEndVariable = "ORRIVEL_MODE_CHILD_END";
 
 // A picture of the pattern, width x height.
 void FillPattern(CanvasDrawObject& picture, int32_t width, int32_t height) {
@@ -378,6 +381,7 @@ TEST_F(XvfbScreen, FullScreenSwitchesTheDisplaysModeAndGivesTheDesktopItsOwnBack
   // Modes no larger than the server's screen.
   ASSERT_TRUE(modes.Add(1024, 768));
   ASSERT_TRUE(modes.Add(800, 600));
+  ASSERT_TRUE(modes.Add(1000, 700));  // a size of this display's own, in no common list
   const std::pair<int, int> desktop{1280, 800};
   ASSERT_EQ(modes.Shown(), desktop);
   platform::DefaultWindowClient client(*backend_);
@@ -391,6 +395,7 @@ TEST_F(XvfbScreen, FullScreenSwitchesTheDisplaysModeAndGivesTheDesktopItsOwnBack
   };
   const Step steps[] = {
       {"the game's own size", 1024, 768, {1024, 768}, {0, 0, 1024, 768}},
+      {"the game's own size, offered by this display only", 1000, 700, {1000, 700}, {0, 0, 1000, 700}},
       {"no mode of the game's size: the nearest larger, picture centred", 640, 480, {800, 600},
        {80, 60, 720, 540}},
   };
@@ -436,9 +441,10 @@ TEST_F(XvfbScreen, FullScreenSwitchesTheDisplaysModeAndGivesTheDesktopItsOwnBack
 }
 
 // Started by the test below in a process of its own on the same X server:
-// full screen in a mode of the game's own, then a crash.
-TEST(XvfbModeCrashChild, SwitchesThenCrashes) {
-  if (std::getenv(kCrashChildVariable) == nullptr) GTEST_SKIP() << "run by XvfbScreen.ACrashGivesTheDesktopItsModeBack";
+// full screen in a mode of the game's own, then a crash, or two stop
+// signals (the second ends the program without the exit-time road).
+TEST(XvfbModeChild, SwitchesThenDies) {
+  if (std::getenv(kCrashChildVariable) == nullptr) GTEST_SKIP() << "run by XvfbScreen.DyingGivesTheDesktopItsModeBack";
   ORRIVEL_LEAK_CHECKS_OFF();
   std::string error;
   auto backend = platform::SdlBackend::Create(&error);
@@ -463,43 +469,57 @@ TEST(XvfbModeCrashChild, SwitchesThenCrashes) {
   for (int i = 0; i < 50 && modes.Shown() != std::pair{800, 600}; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  // Only a run that really switched says so, then crashes.
+  // Only a run that really switched says so, then dies.
   ASSERT_EQ(modes.Shown(), (std::pair{800, 600}));
   std::FILE* mark = std::fopen(std::getenv(kCrashChildVariable), "w");
   ASSERT_NE(mark, nullptr);
   std::fclose(mark);
+  const char* end = std::getenv(kChildEndVariable);
+  if (end != nullptr && std::string(end) == "stop") {
+    platform::InstallStopSignalHandlers();
+    ::raise(SIGTERM);  // noted: the orderly road, which this run never takes
+    ::raise(SIGINT);   // ends it at once
+  }
   ::raise(SIGSEGV);
 }
 
-TEST_F(XvfbScreen, ACrashGivesTheDesktopItsModeBack) {
+TEST_F(XvfbScreen, DyingGivesTheDesktopItsModeBack) {
   test::XvfbDisplayModes modes(display_);
   if (!modes.Available()) GTEST_SKIP() << "the X server's resize-and-rotate extension is not reachable";
   ASSERT_TRUE(modes.Add(800, 600));
   std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
   const std::string switched = ::testing::TempDir() + "orrivel-mode-crash-" + std::to_string(getpid());
-  std::remove(switched.c_str());
-  setenv(kCrashChildVariable, switched.c_str(), 1);
-  // The child's crash report is not this test's output.
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  std::string filter = "--gtest_filter=XvfbModeCrashChild.SwitchesThenCrashes";
-  char* argv[] = {self.data(), filter.data(), nullptr};
-  pid_t child = 0;
-  const int spawned = posix_spawn(&child, self.c_str(), &actions, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  unsetenv(kCrashChildVariable);
-  ASSERT_EQ(spawned, 0);
-  int status = 0;
-  ASSERT_TRUE(WaitBounded(child, "the crashing child", std::chrono::seconds(30), &status));
-  // The sanitizer's report of the crash may end the child with a status
-  // of its own instead of the signal.
-  const bool reachedItsCrash = std::filesystem::exists(switched);
-  std::remove(switched.c_str());
-  ASSERT_TRUE(reachedItsCrash) << "the child did not switch the mode (status " << status << ")";
-  EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_EQ(modes.Shown(), (std::pair{1280, 800}));
+  struct WayOut {
+    const char* end;
+    int signal;  // the child's end, 0 where the sanitizer's report may end it otherwise
+  };
+  for (const WayOut& way : {WayOut{"crash", 0}, WayOut{"stop", SIGINT}}) {
+    SCOPED_TRACE(way.end);
+    std::remove(switched.c_str());
+    setenv(kCrashChildVariable, switched.c_str(), 1);
+    setenv(kChildEndVariable, way.end, 1);
+    // The child's crash report is not this test's output.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::string filter = "--gtest_filter=XvfbModeChild.SwitchesThenDies";
+    char* argv[] = {self.data(), filter.data(), nullptr};
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, self.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    unsetenv(kCrashChildVariable);
+    unsetenv(kChildEndVariable);
+    ASSERT_EQ(spawned, 0);
+    int status = 0;
+    ASSERT_TRUE(WaitBounded(child, "the dying child", std::chrono::seconds(30), &status));
+    const bool reachedItsEnd = std::filesystem::exists(switched);
+    std::remove(switched.c_str());
+    ASSERT_TRUE(reachedItsEnd) << "the child did not switch the mode (status " << status << ")";
+    EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    if (way.signal != 0) EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == way.signal) << status;
+    EXPECT_EQ(modes.Shown(), (std::pair{1280, 800}));
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <mutex>
 
+#include "platform/StopSignals.h"
 #include "platform/sdl/SdlBackend.h"
 
 namespace orrivel::platform {
@@ -25,20 +26,38 @@ uint8_t DepthOf(const SDL_DisplayMode& mode) {
   return uint8_t(bits == 24 && SDL_BYTESPERPIXEL(mode.format) == 4 ? 32 : bits);
 }
 
+// Every mode SDL lists for the display.
+std::vector<DisplayMode> DisplayModesOf(int display) {
+  std::vector<DisplayMode> modes;
+  const int count = sdl::Api().GetNumDisplayModes(display);
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode mode;
+    if (sdl::Api().GetDisplayMode(display, i, &mode) != 0) continue;
+    modes.push_back(
+        DisplayMode{mode.w, mode.h, DepthOf(mode), uint16_t(mode.refresh_rate < 2 ? 0 : mode.refresh_rate)});
+  }
+  return modes;
+}
+
 void GiveModeBack() {
   if (SDL_Window* window = g_modeWindow.exchange(nullptr)) sdl::Api().SetWindowFullscreen(window, 0);
 }
 
-// A crash with the display in the game's mode would leave the player's
+// Dying with the display in the game's mode would leave the player's
 // desktop in it. Nothing here is safe in a signal handler in general, so
-// an alarm cuts a hang short; then the signal goes on as it would have
-// (to the handler that was there before, or its default).
-void RestoreOnCrash(int signal) {
+// an alarm cuts a hang short.
+void GiveModeBackBeforeDying() {
   if (g_modeWindow.load() != nullptr) {
     ::alarm(2);
     GiveModeBack();
     ::alarm(0);
   }
+}
+
+// After a crash the signal goes on as it would have (to the handler that
+// was there before, or its default).
+void RestoreOnCrash(int signal) {
+  GiveModeBackBeforeDying();
   for (size_t i = 0; i < std::size(kCrashSignals); ++i) {
     if (kCrashSignals[i] == signal) sigaction(signal, &g_previous[i], nullptr);
   }
@@ -53,6 +72,8 @@ void ArmCrashRestore() {
     sigemptyset(&action.sa_mask);
     for (size_t i = 0; i < std::size(kCrashSignals); ++i) sigaction(kCrashSignals[i], &action, &g_previous[i]);
     std::atexit(GiveModeBack);
+    // A second stop signal ends the program without the exit-time road.
+    SetStopSignalLastAction(GiveModeBackBeforeDying);
   });
 }
 
@@ -61,17 +82,14 @@ void ArmCrashRestore() {
 SdlDisplayModeSwitch::~SdlDisplayModeSwitch() { Restore(); }
 
 std::vector<DisplayMode> SdlDisplayModeSwitch::OfferedModes(WindowId window) {
-  std::vector<DisplayMode> modes;
   auto* sdl = static_cast<SDL_Window*>(backend_.NativeWindow(window));
-  const int display = sdl ? std::max(0, sdl::Api().GetWindowDisplayIndex(sdl)) : 0;
-  const int count = sdl::Api().GetNumDisplayModes(display);
-  for (int i = 0; i < count; ++i) {
-    SDL_DisplayMode mode;
-    if (sdl::Api().GetDisplayMode(display, i, &mode) != 0) continue;
-    modes.push_back(
-        DisplayMode{mode.w, mode.h, DepthOf(mode), uint16_t(mode.refresh_rate < 2 ? 0 : mode.refresh_rate)});
-  }
-  return modes;
+  return DisplayModesOf(sdl ? std::max(0, sdl::Api().GetWindowDisplayIndex(sdl)) : 0);
+}
+
+// The back end's monitors are SDL's displays, in SDL's order.
+std::vector<DisplayMode> SdlDisplayModeSwitch::MonitorModes(size_t monitor) {
+  if (monitor >= size_t(std::max(0, sdl::Api().GetNumVideoDisplays()))) return {};
+  return DisplayModesOf(int(monitor));
 }
 
 bool SdlDisplayModeSwitch::Enter(WindowId window, const DisplayMode& wanted) {

@@ -18,6 +18,8 @@ class SdlDisplayModeSwitch : public DisplayModeSwitch {
   SdlDisplayModeSwitch(const SdlDisplayModeSwitch&) = delete;
   SdlDisplayModeSwitch& operator=(const SdlDisplayModeSwitch&) = delete;
 
+  std::vector<DisplayMode> MonitorModes(size_t monitor) override;
+
  protected:
   std::vector<DisplayMode> OfferedModes(WindowId window) override;
   bool Enter(WindowId window, const DisplayMode& mode) override;
