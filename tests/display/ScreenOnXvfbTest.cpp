@@ -517,7 +517,9 @@ TEST_F(XvfbScreen, DyingGivesTheDesktopItsModeBack) {
     std::remove(switched.c_str());
     ASSERT_TRUE(reachedItsEnd) << "the child did not switch the mode (status " << status << ")";
     EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    if (way.signal != 0) EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == way.signal) << status;
+    if (way.signal != 0) {
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == way.signal) << status;
+    }
     EXPECT_EQ(modes.Shown(), (std::pair{1280, 800}));
   }
 }
