@@ -45,10 +45,10 @@ class DesktopShellTest : public testing::Test {
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
   }
-  // A "gsettings" that notes its key in the log, then runs the body.
+  // A "gsettings" that notes the key it sets in the log, then runs the body.
   void FakeSettingProgram(const std::string& body) {
     const fs::path program = folder_ / "gsettings";
-    std::ofstream(program) << "#!/bin/sh\necho \"$4\" >> '" << Log().string() << "'\n" << body << "\n";
+    std::ofstream(program) << "#!/bin/sh\necho \"$3\" >> '" << Log().string() << "'\n" << body << "\n";
     ::chmod(program.c_str(), 0755);
     fs::remove(Log());
   }
@@ -72,8 +72,8 @@ TEST_F(DesktopShellTest, TheWallpaperAnswersWhetherTheSettingTookOnceTheProgramE
   } cases[] = {
       {"sleep 0.3; exit 0", true},  // slow, but every setting took
       {"exit 1", false},
-      {"[ \"$4\" = picture-options ] && exit 1; exit 0", false},
-      {"[ \"$4\" = picture-uri-dark ] && exit 1; exit 0", true},  // a desktop without a dark style
+      {"[ \"$3\" = picture-options ] && exit 1; exit 0", false},
+      {"[ \"$3\" = picture-uri-dark ] && exit 1; exit 0", true},  // a desktop without a dark style
       {"kill -9 $$", false},
   };
   for (const Case& c : cases) {
