@@ -106,10 +106,24 @@ std::vector<DisplayMode> WithDesktopMode(std::vector<DisplayMode> modes, const D
 }
 
 // The monitor's own modes where its display lists them, else the table.
+// The table's sizes that a larger offered mode can show (centred, as the
+// mode switch does) stay too, so a game of a common size the display does
+// not offer still goes full screen.
 std::vector<DisplayMode> ModesOf(const std::vector<std::vector<DisplayMode>>& offered, size_t monitor,
                                  const DisplayMode& desktop, bool with60Hz) {
-  if (monitor < offered.size() && !offered[monitor].empty()) return WithDesktopMode(offered[monitor], desktop);
-  return StandardModes(desktop, with60Hz);
+  if (monitor >= offered.size() || offered[monitor].empty()) return StandardModes(desktop, with60Hz);
+  std::vector<DisplayMode> modes = WithDesktopMode(offered[monitor], desktop);
+  const auto listed = [&](const DisplayMode& mode) {
+    return std::any_of(modes.begin(), modes.end(), [&](const DisplayMode& m) {
+      return m.width == mode.width && m.height == mode.height && m.depth == mode.depth;
+    });
+  };
+  for (const DisplayMode& common : StandardModes(desktop, with60Hz)) {
+    if (!listed(common) && ChooseFullScreenMode(offered[monitor], common.width, common.height, 0)) {
+      modes.push_back(common);
+    }
+  }
+  return modes;
 }
 
 size_t PrimaryMonitor(const std::vector<MonitorDesc>& monitors) {
