@@ -226,8 +226,9 @@ class GameProgramTest : public ::testing::Test {
     return WaitFor([&] { return fs::exists(PlayerFolder() / "USER.CFG"); }, 20s);
   }
 
-  // A virtual X display for runs in a window; false when there is none.
-  bool StartDisplay() {
+  // A virtual X display for runs in a window (its screen's width, height
+  // and depth as given); false when there is none.
+  bool StartDisplay(const char* screen = "1024x768x24") {
     if (!OnPath("Xvfb")) return false;
     // The server picks a free display number and writes it to a pipe: a
     // number chosen here could meet another test's server starting at the
@@ -241,7 +242,7 @@ class GameProgramTest : public ::testing::Test {
       ::dup2(null, 2);
       ::close(pipeEnds[0]);
       const std::string fd = std::to_string(pipeEnds[1]);
-      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr);
+      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten", "tcp", nullptr);
       ::_exit(127);
     }
     ::close(pipeEnds[1]);
@@ -690,6 +691,31 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
       }
     }
   }
+}
+
+
+// In a window on a virtual X display: the settings sheet closed by its OK
+// leaves the game listening, its quick save key writes a save and the
+// next click turns the page (the page's text then equals the second
+// page's).
+TEST_F(GameProgramTest, TheSettingsSheetLeavesTheGameListeningInAWindow) {
+  const fs::path game = ORRIVEL_BINARY_DIR "/sample-game";
+  ASSERT_TRUE(fs::exists(game / "SCRIPT.LPK")) << "the sample game is not built";
+  // The game's window fills the screen, as in the other runs in a window.
+  if (!StartDisplay("1280x720x24")) GTEST_SKIP() << "no virtual display";
+  const fs::path input = Input(
+      "31 move 640 208\n33 click 640 208\n90 key C\n112 click 728 537\n150 key F9\n170 click 640 600\n"
+      "230 snapshot probe\n240 quit\n");
+  Child run = Start({"--input", input.string(), "/L" + game.string()}, false);
+  const std::optional<int> status = run.Wait(120s);
+  ASSERT_TRUE(status) << "still running";
+  EXPECT_EQ(Describe(*status), "exit 0") << run.Err();
+  EXPECT_NE(run.Err().find("入力・その他設定 -> OK"), std::string::npos) << run.Err();
+  EXPECT_TRUE(HasQuickSave(root_ / "data")) << "no quick save was written";
+  const Crop pageText{20, 530, 290, 575};
+  const Bytes shown = PictureColours(root_ / "probe.png", pageText);
+  EXPECT_FALSE(shown.empty()) << "no probe.png";
+  EXPECT_TRUE(shown == PictureColours(ORRIVEL_SOURCE_DIR "/tests/game/golden/saves/next-after-load.png", pageText));
 }
 
 }  // namespace
