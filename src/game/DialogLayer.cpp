@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "display/DisplayScreenDevice.h"
 #include "platform/Backend.h"
 
 namespace orrivel {
@@ -109,6 +110,13 @@ void DialogLayer::Hide() {
   platform::Backend& backend = platform::CurrentBackend();
   if (target_ != platform::kNoWindow && target_ == shown_.owner && backend.IsWindow(target_)) {
     backend.InvalidateWindow(target_);
+    // The game's screen presents only the parts it changes: the part the
+    // dialog covered would keep the dialog's picture until the game drew
+    // over it. The screen shows its whole picture again at once.
+    auto* display = dynamic_cast<DisplayScreenDevice*>(CurrentScreenDevice());
+    if (display != nullptr && display->Window() == target_) {
+      display->PaintWindow(target_, backend.GetClientRect(target_));
+    }
   }
   target_ = platform::kNoWindow;
   hasShown_ = false;

@@ -93,17 +93,30 @@ WindowId WindowSystem::CreateWindow(const WindowCreateParams& params) {
 
 bool WindowSystem::DestroyWindow(WindowId window) {
   std::vector<WindowId> children;
+  WindowId owner = kNoWindow;
   {
     std::lock_guard lock(mutex_);
     WindowRecord* record = Find(window);
     if (!record || record->destroying) return false;
     record->destroying = true;
+    owner = record->parent;
     for (auto& [id, other] : windows_) {
       if (other->parent == window) children.push_back(id);
     }
   }
   for (WindowId child : children) DestroyWindow(child);
-  if (GetActiveWindow() == window) ActivateWindow(kNoWindow);
+  if (GetActiveWindow() == window) {
+    // An owned window that goes while active hands the activation back to
+    // its owner, as the owner of a modal window expects once it closes; an
+    // owner that is going too, hidden or still disabled takes nothing.
+    bool ownerTakes = false;
+    {
+      std::lock_guard lock(mutex_);
+      const WindowRecord* next = Find(owner);
+      ownerTakes = next && !next->destroying && next->visible && next->enabled;
+    }
+    ActivateWindow(ownerTakes ? owner : kNoWindow);
+  }
   Deliver(window, WM_DESTROY, 0, 0);
   Deliver(window, WM_NCDESTROY, 0, 0);
   DestroyRecord(window);

@@ -162,8 +162,14 @@ class GameProgramTest : public ::testing::Test {
   }
 
   // Starts the program on the game (headless unless a display is up);
-  // its standard error goes to a file of its own.
-  Child Start(std::vector<std::string> args, bool headless = true, rlim_t fileSizeLimit = RLIM_INFINITY) {
+  // its standard error goes to a file of its own. The player's folders,
+  // the run-time folder and the working folder are under `place` (the
+  // test's folder when none is given).
+  Child Start(std::vector<std::string> args, bool headless = true, rlim_t fileSizeLimit = RLIM_INFINITY,
+              fs::path place = {}) {
+    if (place.empty()) place = root_;
+    fs::create_directories(place / "runtime");
+    fs::create_directories(place / "home");
     const fs::path err = root_ / ("stderr" + std::to_string(children_++));
     if (headless) args.insert(args.begin(), "--headless");
     args.insert(args.begin(), ORRIVEL_PROGRAM);
@@ -188,9 +194,10 @@ class GameProgramTest : public ::testing::Test {
         ::dup2(ends[1], 2);
         ::close(ends[0]);
       }
-      ::setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
-      ::setenv("XDG_RUNTIME_DIR", (root_ / "runtime").c_str(), 1);
-      ::setenv("HOME", (root_ / "home").c_str(), 1);
+      ::setenv("XDG_DATA_HOME", (place / "data").c_str(), 1);
+      ::setenv("XDG_RUNTIME_DIR", (place / "runtime").c_str(), 1);
+      ::setenv("HOME", (place / "home").c_str(), 1);
+      if (::chdir(place.c_str()) != 0) ::_exit(126);
       ::setenv("SDL_AUDIODRIVER", "dummy", 1);
       if (!headless) {
         ::setenv("DISPLAY", display_.c_str(), 1);
@@ -219,8 +226,9 @@ class GameProgramTest : public ::testing::Test {
     return WaitFor([&] { return fs::exists(PlayerFolder() / "USER.CFG"); }, 20s);
   }
 
-  // A virtual X display for runs in a window; false when there is none.
-  bool StartDisplay() {
+  // A virtual X display for runs in a window (its screen's width, height
+  // and depth as given); false when there is none.
+  bool StartDisplay(const char* screen = "1024x768x24") {
     if (!OnPath("Xvfb")) return false;
     // The server picks a free display number and writes it to a pipe: a
     // number chosen here could meet another test's server starting at the
@@ -234,7 +242,7 @@ class GameProgramTest : public ::testing::Test {
       ::dup2(null, 2);
       ::close(pipeEnds[0]);
       const std::string fd = std::to_string(pipeEnds[1]);
-      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr);
+      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten", "tcp", nullptr);
       ::_exit(127);
     }
     ::close(pipeEnds[1]);
@@ -507,6 +515,207 @@ TEST_F(GameProgramTest, TheStartUpRefusalBoxShowsItsTextAndEndsOnASignal) {
   const std::optional<int> status = run.Wait(5s);
   ASSERT_TRUE(status) << "the box outlived the signal";
   EXPECT_EQ(Describe(*status), "exit 1");
+}
+
+
+// --- the sample story's waits and the player's actions -------------------------------------------
+
+// A part of a picture.
+struct Crop {
+  uint32_t left, top, right, bottom;
+};
+
+// The blue, green and red bytes of a part of a picture, row by row (an
+// indexed picture through its palette); empty when the file cannot be read
+// or does not hold the part.
+Bytes PictureColours(const fs::path& path, const Crop& crop) {
+  tools::PngPicture picture;
+  std::string error;
+  if (!tools::ReadPng(path.string(), &picture, &error) || crop.right > picture.width || crop.bottom > picture.height)
+    return {};
+  Bytes colours;
+  for (uint32_t y = crop.top; y < crop.bottom; ++y) {
+    for (uint32_t x = crop.left; x < crop.right; ++x) {
+      const size_t at = size_t(y) * picture.width + x;
+      const uint8_t* pixel =
+          picture.indexed ? &picture.palette[size_t(picture.pixels[at]) * 4] : &picture.pixels[at * 4];
+      colours.insert(colours.end(), pixel, pixel + 3);
+    }
+  }
+  return colours;
+}
+
+// Events of an input file written with frames counted from a wait: "F"
+// stands for the wait's first free frame, "F+N" for N frames later.
+std::string FromFrame(const std::string& events, uint32_t first) {
+  std::string out;
+  size_t at = 0;
+  while (at < events.size()) {
+    const size_t end = std::min(events.find('\n', at), events.size());
+    const std::string line = events.substr(at, end - at);
+    at = end + 1;
+    const size_t word = line.find(' ');
+    const uint32_t after = line.rfind("F+", 0) == 0 ? uint32_t(std::stoul(line.substr(2, word - 2))) : 0;
+    out += std::to_string(first + after) + line.substr(word) + "\n";
+  }
+  return out;
+}
+
+// Whether a save of the quick ring is in one of the player's folders.
+bool HasQuickSave(const fs::path& data) {
+  std::error_code ignored;
+  for (const fs::directory_entry& folder : fs::directory_iterator(data, ignored)) {
+    for (const fs::directory_entry& file : fs::directory_iterator(folder.path(), ignored)) {
+      const std::string name = file.path().filename().string();
+      if (name.rfind("DATA11", 0) == 0 && file.path().extension() == ".SAV") return true;
+    }
+  }
+  return false;
+}
+
+// The player's actions at the waits of the sample story, each in a run of
+// the program of its own. The page and the choice (also the choice offered
+// again after going back to it) serve the same actions: the quick save
+// key, the history's key, the system menu from the right click and from M
+// with its quit item, the settings sheet. The settings sheet, closed by OK
+// or by Cancel, leaves the page as it was with the sheet's picture gone,
+// and the page hears the player again. The history, the system menu and
+// the menu's question box each go on a cancel input, and the page serves
+// on.
+TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
+  const fs::path game = ORRIVEL_BINARY_DIR "/sample-game";
+  ASSERT_TRUE(fs::exists(game / "SCRIPT.LPK")) << "the sample game is not built";
+  const fs::path golden = ORRIVEL_SOURCE_DIR "/tests/game/golden";
+  enum class Effect {
+    kSaves,  // a save of the quick ring is in the player's folder
+    kShows,  // the snapshot "probe" equals the golden picture in the part given
+    kEnds,   // the program ended by itself, before the file's late snapshot
+  };
+  // The events that reach a wait, and its first free frame.
+  struct Wait {
+    std::string events;
+    uint32_t first;
+  };
+  const Wait page{"31 move 640 208\n33 click 640 208\n", 90};
+  // The history's key works once the history holds a page before the one
+  // shown.
+  const Wait secondPage{page.events + "89 click 640 600\n", 120};
+  const Wait choice{page.events + "89 click 640 600\n118 click 640 600\n148 click 640 600\n178 click 640 600\n", 232};
+  // The awake page after the second choice; Backspace and the box's OK go
+  // back to the choice.
+  const Wait choiceAgain{choice.events + "229 move 640 272\n231 click 640 272\n292 key backspace\n332 click 581 392\n",
+                         402};
+  struct Case {
+    const char* wait;
+    const Wait* at;
+    std::string action;
+    std::string events;
+    Effect effect;
+    const char* golden = nullptr;
+    Crop crop{};
+  };
+  // The history's close button; the text of the page (the click-wait mark
+  // beside it turns); the screen above the message window.
+  const Crop closeButton{1010, 34, 1066, 70}, pageText{20, 530, 290, 575}, overWindow{0, 0, 1280, 488};
+  const std::string menuQuit = "F+22 move 400 455\nF+24 click 400 455\n", boxOk = "F+62 click 398 454\n";
+  const std::string sheetOk = "F key C\nF+22 click 728 537\n", sheetCancel = "F key C\nF+22 key esc\n";
+  std::vector<Case> cases;
+  for (const auto& [name, wait] : {std::pair{"page", &secondPage}, std::pair{"choice", &choice}}) {
+    cases.push_back({name, wait, "Insert", "F key insert\nF+26 snapshot probe\n", Effect::kShows,
+                     "history/history-open.png", closeButton});
+  }
+  for (const auto& [name, wait] : {std::pair{"page", &page}, std::pair{"choice", &choice}}) {
+    cases.push_back({name, wait, "F9", "F key F9\n", Effect::kSaves});
+    cases.push_back({name, wait, "right click, the quit item, OK", "F rclick 400 300\n" + menuQuit + boxOk,
+                     Effect::kEnds});
+    cases.push_back({name, wait, "M, the quit item, OK", "F move 400 300\nF+1 key M\n" + menuQuit + boxOk,
+                     Effect::kEnds});
+    cases.push_back({name, wait, "the settings sheet's OK, F9", sheetOk + "F+60 key F9\n", Effect::kSaves});
+  }
+  cases.push_back({"choice again", &choiceAgain, "right click, the quit item, OK",
+                   "F rclick 400 300\n" + menuQuit + boxOk, Effect::kEnds});
+  cases.push_back({"choice again", &choiceAgain, "F9", "F key F9\n", Effect::kSaves});
+  for (const auto& [how, closing] : {std::pair{"OK", sheetOk}, std::pair{"Cancel", sheetCancel}}) {
+    const std::string sheet = std::string("the settings sheet's ") + how;
+    cases.push_back({"page", &page, sheet + ", the picture", closing + "F+60 snapshot probe\n", Effect::kShows,
+                     "story/page1-shown.png", overWindow});
+    cases.push_back({"page", &page, sheet + ", a click", closing + "F+60 click 640 600\nF+100 snapshot probe\n",
+                     Effect::kShows, "saves/next-after-load.png", pageText});
+    cases.push_back({"page", &page, sheet + ", F9", closing + "F+60 key F9\n", Effect::kSaves});
+  }
+  cases.push_back({"history", &secondPage, "right click closes, F9", "F key insert\nF+30 rclick 640 300\nF+60 key F9\n",
+                   Effect::kSaves});
+  cases.push_back({"history", &secondPage, "X closes, F9", "F key insert\nF+30 key X\nF+60 key F9\n", Effect::kSaves});
+  cases.push_back({"system menu", &page, "right click closes, F9",
+                   "F rclick 400 300\nF+30 rclick 400 300\nF+60 key F9\n", Effect::kSaves});
+  cases.push_back({"system menu", &page, "X closes, F9", "F rclick 400 300\nF+30 key X\nF+60 key F9\n",
+                   Effect::kSaves});
+  cases.push_back({"question box", &page, "right click says no, F9",
+                   "F rclick 400 300\n" + menuQuit + "F+62 rclick 398 454\nF+100 key F9\n", Effect::kSaves});
+
+  // The runs go eight at a time, each in a folder of its own (its player's
+  // folder and single-copy guard).
+  constexpr size_t kAtOnce = 8;
+  for (size_t from = 0; from < cases.size(); from += kAtOnce) {
+    std::vector<Child> runs;
+    const size_t to = std::min(cases.size(), from + kAtOnce);
+    for (size_t i = from; i < to; ++i) {
+      const Case& c = cases[i];
+      const fs::path place = root_ / ("run" + std::to_string(i));
+      const std::string events = c.events + "F+200 snapshot late\nF+201 quit\n";
+      const fs::path input = Input(c.at->events + FromFrame(events, c.at->first));
+      runs.push_back(Start({"--input", input.string(), "/L" + game.string()}, true, RLIM_INFINITY, place));
+    }
+    for (size_t i = from; i < to; ++i) {
+      const Case& c = cases[i];
+      Child& run = runs[i - from];
+      SCOPED_TRACE(std::string(c.wait) + ": " + c.action);
+      const fs::path place = root_ / ("run" + std::to_string(i));
+      const std::optional<int> status = run.Wait(120s);
+      ASSERT_TRUE(status) << "still running";
+      EXPECT_EQ(Describe(*status), "exit 0") << run.Err();
+      switch (c.effect) {
+        case Effect::kSaves:
+          EXPECT_TRUE(HasQuickSave(place / "data")) << "no quick save was written";
+          break;
+        case Effect::kShows: {
+          const Bytes shown = PictureColours(place / "probe.png", c.crop);
+          EXPECT_FALSE(shown.empty()) << "no probe.png";
+          EXPECT_TRUE(shown == PictureColours(golden / c.golden, c.crop))
+              << (place / "probe.png").string() << " differs from " << c.golden;
+          break;
+        }
+        case Effect::kEnds:
+          EXPECT_FALSE(fs::exists(place / "late.png")) << "the program did not end before the file's end";
+          break;
+      }
+    }
+  }
+}
+
+
+// In a window on a virtual X display: the settings sheet closed by its OK
+// leaves the game listening, its quick save key writes a save and the
+// next click turns the page (the page's text then equals the second
+// page's).
+TEST_F(GameProgramTest, TheSettingsSheetLeavesTheGameListeningInAWindow) {
+  const fs::path game = ORRIVEL_BINARY_DIR "/sample-game";
+  ASSERT_TRUE(fs::exists(game / "SCRIPT.LPK")) << "the sample game is not built";
+  // The game's window fills the screen, as in the other runs in a window.
+  if (!StartDisplay("1280x720x24")) GTEST_SKIP() << "no virtual display";
+  const fs::path input = Input(
+      "31 move 640 208\n33 click 640 208\n90 key C\n112 click 728 537\n150 key F9\n170 click 640 600\n"
+      "230 snapshot probe\n240 quit\n");
+  Child run = Start({"--input", input.string(), "/L" + game.string()}, false);
+  const std::optional<int> status = run.Wait(120s);
+  ASSERT_TRUE(status) << "still running";
+  EXPECT_EQ(Describe(*status), "exit 0") << run.Err();
+  EXPECT_NE(run.Err().find("入力・その他設定 -> OK"), std::string::npos) << run.Err();
+  EXPECT_TRUE(HasQuickSave(root_ / "data")) << "no quick save was written";
+  const Crop pageText{20, 530, 290, 575};
+  const Bytes shown = PictureColours(root_ / "probe.png", pageText);
+  EXPECT_FALSE(shown.empty()) << "no probe.png";
+  EXPECT_TRUE(shown == PictureColours(ORRIVEL_SOURCE_DIR "/tests/game/golden/saves/next-after-load.png", pageText));
 }
 
 }  // namespace
