@@ -614,6 +614,18 @@ TEST(AnimationNativesBinding, AreBoundAndCallableFromAScript) {
 namespace orrivel::testing {
 namespace {
 
+// A frame stepper over a strip of four 4 x 4 frames at 16 ms a frame.
+FrameStepperSetup StripOfFour(Surface* target, Surface* frames) {
+  FrameStepperSetup setup;
+  setup.target = target;
+  setup.frames = frames;
+  setup.frameWidth = 4;
+  setup.frameHeight = 4;
+  setup.frameCount = 4;
+  setup.intervalMs = 16;
+  return setup;
+}
+
 // A strip of four 4x4 cells, cell i filled with the value i + 1.
 class VoiceFrameTest : public SoundTestRig {
  protected:
@@ -689,14 +701,7 @@ TEST_F(VoiceFrameTest, StartAnswersWhatIsMissing) {
   ASSERT_EQ(bare.Open("VOICE.TPC", kKeepNoSamples), kBufferOpenOk);
   ASSERT_EQ(playing.Play(), 0);
   FrameStepper stepper;
-  FrameStepperSetup setup;
-  setup.target = &target_;
-  setup.frames = &strip_;
-  setup.frameWidth = 4;
-  setup.frameHeight = 4;
-  setup.frameCount = 4;
-  setup.intervalMs = 16;
-  ASSERT_EQ(stepper.Setup(setup, 0), FrameStepper::kSetupOk);
+  ASSERT_EQ(stepper.Setup(StripOfFour(&target_, &strip_), 0), FrameStepper::kSetupOk);
   TimerList other;
   auto* held = new IntervalTask();  // the list owns it
   ASSERT_EQ(held->Start(&other, stepper.SharedState(), &playing), IntervalTask::kStartOk);
@@ -761,15 +766,10 @@ TEST_F(VoiceFrameTest, DrawsOverTheStatesBackgroundAndTellsItsListeners) {
     std::vector<Rect> rects;
   } first, second;
   auto* stepper = new FrameStepper();
-  FrameStepperSetup setup;
-  setup.target = &target;
-  setup.frames = &frames;
+  FrameStepperSetup setup = StripOfFour(&target, &frames);
   setup.x = 2;
   setup.y = 3;
-  setup.frameWidth = 4;
   setup.frameHeight = 1;  // the voice reads the height from the strip
-  setup.frameCount = 4;
-  setup.intervalMs = 16;
   setup.drawKind = 1;
   setup.keepBackground = true;
   setup.restingValue = -1;
