@@ -19,11 +19,11 @@
 #include "effect/BgAnimeAction.h"
 #include "natives/DisplayObjectArguments.h"
 #include "natives/GameScriptHost.h"
+#include "natives/IntervalTask.h"
 #include "natives/LagAnimationTask.h"
 #include "natives/NativeBinder.h"
 #include "natives/ObjectPool.h"
 #include "natives/ProcessObjects.h"
-#include "natives/SoundLevelFrameTask.h"
 #include "raster/Image.h"
 #include "resource/AnimationPlayer.h"
 #include "resource/LadAnimation.h"
@@ -192,7 +192,7 @@ class AnimationNativeState {
   void MarkLayoutLoaded() { layoutLoaded_ = true; }
 
   // Frame steppers started for a player, so that its release stops them.
-  std::multimap<const void*, uint32_t>& Steppers() { return steppers_; }
+  std::multimap<AnimationPlayerPool::Object*, uint32_t>& Steppers() { return steppers_; }
 
   // The target port a player draws into, kept as long as the player.
   void KeepTarget(const void* player, std::unique_ptr<RasterSurfacePort> port) {
@@ -233,7 +233,7 @@ class AnimationNativeState {
   std::map<const void*, PlayerImages> images_;
   std::unique_ptr<LayoutScreenDevice> layoutDevice_;
   bool layoutLoaded_ = false;
-  std::multimap<const void*, uint32_t> steppers_;
+  std::multimap<AnimationPlayerPool::Object*, uint32_t> steppers_;
 };
 
 using StatePtr = std::shared_ptr<AnimationNativeState>;
@@ -543,8 +543,19 @@ void BindLayoutNatives(NativeBinder& binder, const StatePtr& state) {
 
 // ---- animation players and their tasks --------------------------------------------------
 
-// The frame steppers and sound-level tasks bound to the player (every one
-// of them for a null player).
+// Draws cell n of the player's strip into its target at its origin; false
+// when the player has no strip or target of raster pixels or the cell lies
+// outside the strip.
+bool DrawPlayerCell(const AnimationPlayer& player, int32_t cell) {
+  auto* strip = dynamic_cast<RasterSurfacePort*>(player.Strip());
+  auto* target = dynamic_cast<RasterSurfacePort*>(player.Target());
+  const platform::Rect source = player.CellRect(cell);
+  if (!strip || !target || source.Width() <= 0) return false;
+  return target->Raster()->Copy(strip->Raster(), player.OriginX(), player.OriginY(), &source, false) == 0;
+}
+
+// The frame steppers and voice-synchronised tasks bound to the player
+// (every one of them for a null player).
 void StopPlayerTasks(AnimationNativeState& state, const void* player) {
   auto& steppers = state.Steppers();
   std::set<uint32_t> bound;
@@ -557,7 +568,7 @@ void StopPlayerTasks(AnimationNativeState& state, const void* player) {
     it = steppers.erase(it);
   }
   StopTasks(state.Timers(), [&](TimedTask& task) {
-    if (auto* level = dynamic_cast<const SoundLevelFrameTask*>(&task)) return !player || level->GetPlayer() == player;
+    if (auto* voice = dynamic_cast<const IntervalTask*>(&task)) return !player || voice->GetPlayer() == player;
     return task.GetTypeId() == FrameStepper::kTypeId && (!player || bound.count(task.Handle()) != 0);
   });
 }
@@ -664,6 +675,43 @@ uint32_t StartFrameStepper(AnimationNativeState& state, NativeArgs& args) {
   return handle;
 }
 
+// The frame stepper that native 535 started under this handle, and the
+// player it animates; null when the handle names no live one.
+FrameStepper* FindPlayerStepper(AnimationNativeState& state, uint32_t handle, AnimationPlayerPool::Object** player) {
+  TimedTask* task = state.Timers() ? FindLiveTask(*state.Timers(), handle) : nullptr;
+  auto* stepper = task && task->GetTypeId() == FrameStepper::kTypeId ? dynamic_cast<FrameStepper*>(task) : nullptr;
+  if (!stepper) return nullptr;
+  for (const auto& [owner, bound] : state.Steppers()) {
+    if (bound == handle) {
+      *player = owner;
+      return stepper;
+    }
+  }
+  return nullptr;
+}
+
+// Native 536: a mouth moved by a playing voice, over a player (cell 0 a
+// player's handle) or over the animation state of a frame stepper that
+// native 535 started (cell 0 the stepper's handle: its saved background and
+// draw kind then apply). Cell 1 is the sound, a whole-buffer one.
+uint32_t StartVoiceFrameTask(AnimationNativeState& state, NativeArgs& args) {
+  auto* sound = state.Host().Handles().Get<SoundBase>(args.Cell(1), HandleFamily::Sound);
+  if (!sound || sound->IsStream()) return 0;
+  auto* buffer = dynamic_cast<BufferSound*>(sound);
+  ProcessObjects* objects = Objects();
+  if (!objects) return 0;
+  auto task = std::make_unique<IntervalTask>();
+  int32_t code = IntervalTask::kStartMissing;
+  AnimationPlayerPool::Object* player = state.Resolve(objects->AnimationPlayers(), args.Cell(0), kPlayerKind);
+  if (player) {
+    code = task->Start(state.Timers(), player, buffer);
+  } else if (FrameStepper* stepper = FindPlayerStepper(state, args.Cell(0), &player)) {
+    code = task->Start(state.Timers(), stepper->SharedState(), buffer, player);
+  }
+  if (code != IntervalTask::kStartOk) return 0;
+  return task.release()->Handle();  // the list owns it now
+}
+
 void BindPlayerNatives(NativeBinder& binder, const StatePtr& state) {
   binder.Bind(kCreatePlayer, [state](NativeArgs& args) { return CreatePlayer(*state, args); });
   binder.Bind(kReloadPlayer, [state](NativeArgs& args) { return ReloadPlayer(*state, args); });
@@ -705,15 +753,7 @@ void BindPlayerNatives(NativeBinder& binder, const StatePtr& state) {
     auto* player = objects ? state->Resolve(objects->AnimationPlayers(), args.Cell(0), kPlayerKind) : nullptr;
     return player ? state->ShownImage(player) : 0;
   });
-  binder.Bind(kStartSoundLevelTask, [state](NativeArgs& args) -> uint32_t {
-    ProcessObjects* objects = Objects();
-    auto* player = objects ? state->Resolve(objects->AnimationPlayers(), args.Cell(0), kPlayerKind) : nullptr;
-    auto* sound = state->Host().Handles().Get<SoundBase>(args.Cell(1), HandleFamily::Sound);
-    if (!sound || sound->IsStream()) return 0;
-    auto task = std::make_unique<SoundLevelFrameTask>();
-    if (task->Setup(state->Timers(), player, dynamic_cast<BufferSound*>(sound)) != 0) return 0;
-    return task.release()->Handle();  // the list owns it now
-  });
+  binder.Bind(kStartSoundLevelTask, [state](NativeArgs& args) { return StartVoiceFrameTask(*state, args); });
 }
 
 }  // namespace

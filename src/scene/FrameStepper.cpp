@@ -94,7 +94,7 @@ int32_t FrameStepper::Setup(const FrameStepperSetup& setup, uint32_t now) {
       (setup.frames->GetWidth() / setup.frameWidth < setup.frameCount ||
        setup.frames->GetHeight() < setup.frameHeight))
     return kSetupBadStrip;
-  auto state = std::unique_ptr<FrameStripState>(new (std::nothrow) FrameStripState);
+  auto state = std::shared_ptr<FrameStripState>(new (std::nothrow) FrameStripState);
   if (!state) return kSetupNoMemory;
   state->target = setup.target;
   state->frames = setup.frames;

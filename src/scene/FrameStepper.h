@@ -111,6 +111,9 @@ class FrameStepper : public TimedTask {
   void SetListener(SpriteListOwner* listener) { listener_ = listener; }
 
   FrameStripState* State() { return state_.get(); }
+  // The state for a task that draws through it too (the voice-synchronised
+  // frame task): it stays with that task when the stepper goes first.
+  std::shared_ptr<FrameStripState> SharedState() const { return state_; }
   int32_t CurrentFrame() const { return currentFrame_; }
 
  private:
@@ -119,7 +122,7 @@ class FrameStepper : public TimedTask {
   void ShowRandomFrame();
   int32_t FrameForTime(uint32_t t) const;
 
-  std::unique_ptr<FrameStripState> state_;
+  std::shared_ptr<FrameStripState> state_;
   Surface* overrideTarget_ = nullptr;
   SpriteListOwner* listener_ = nullptr;
   uint32_t repeat_ = 0;

@@ -19,10 +19,12 @@
 #include "natives/LagAnimationTask.h"
 #include "natives/ObjectPool.h"
 #include "natives/ProcessObjects.h"
-#include "natives/SoundLevelFrameTask.h"
+#include "natives/IntervalTask.h"
+#include "natives/SoundNativesRig.h"
 #include "platform/Clock.h"
 #include "raster/SpriteList.h"
 #include "resource/AnimationPlayer.h"
+#include "resource/ImageLoaderManager.h"
 #include "resource/LadAnimation.h"
 #include "resource/LagAnimation.h"
 #include "resource/LgmLayout.h"
@@ -612,8 +614,20 @@ TEST(AnimationNativesBinding, AreBoundAndCallableFromAScript) {
 namespace orrivel::testing {
 namespace {
 
+// A frame stepper over a strip of four 4 x 4 frames at 16 ms a frame.
+FrameStepperSetup StripOfFour(Surface* target, Surface* frames) {
+  FrameStepperSetup setup;
+  setup.target = target;
+  setup.frames = frames;
+  setup.frameWidth = 4;
+  setup.frameHeight = 4;
+  setup.frameCount = 4;
+  setup.intervalMs = 16;
+  return setup;
+}
+
 // A strip of four 4x4 cells, cell i filled with the value i + 1.
-class SoundLevelTest : public SoundTestRig {
+class VoiceFrameTest : public SoundTestRig {
  protected:
   void SetUp() override {
     SoundTestRig::SetUp();
@@ -623,7 +637,8 @@ class SoundLevelTest : public SoundTestRig {
     target_.FillBox(0, 0, 4, 4, 0xEEEEEEEE);
     ASSERT_EQ(player_.Attach(&stripPort_, 4, this, nullptr, &targetPort_, 0, 0, 0, 0, 0), 0);
   }
-  uint32_t Shown() { return reinterpret_cast<uint32_t*>(target_.GetScanLine(2))[2]; }
+  // The colour shown; a strip without alpha leaves the target's own.
+  uint32_t Shown() { return reinterpret_cast<uint32_t*>(target_.GetScanLine(2))[2] & 0xFFFFFFu; }
 
   RasterSurfaceFactory surfaces_;
   Surface strip_, target_;
@@ -632,7 +647,7 @@ class SoundLevelTest : public SoundTestRig {
   TimerList list_;
 };
 
-TEST_F(SoundLevelTest, FollowsABufferSoundsAmplitudeUntilItStops) {
+TEST_F(VoiceFrameTest, FollowsABufferSoundsAmplitudeUntilItStops) {
   // Half a second loud, then half a second quiet.
   std::vector<int16_t> samples(44100, 20000);
   std::fill(samples.begin() + 22050, samples.end(), int16_t(1000));
@@ -642,21 +657,21 @@ TEST_F(SoundLevelTest, FollowsABufferSoundsAmplitudeUntilItStops) {
   BufferSound bare(&device);
   ASSERT_EQ(bare.Open("VOICE.TPC", kKeepNoSamples), kBufferOpenOk);
   {
-    SoundLevelFrameTask refused;
-    EXPECT_EQ(refused.Setup(&list_, &player_, &bare), 1);  // no samples in memory
-    EXPECT_EQ(refused.Setup(&list_, nullptr, &sound), 1);
+    IntervalTask refused;
+    EXPECT_EQ(refused.Start(&list_, &player_, &bare), IntervalTask::kStartMissing);  // no samples in memory
+    EXPECT_EQ(refused.Start(&list_, nullptr, &sound), IntervalTask::kStartMissing);
   }
   ASSERT_EQ(sound.Play(), 0);
-  auto* task = new SoundLevelFrameTask();
-  ASSERT_EQ(task->Setup(&list_, &player_, &sound), 0);
+  auto* task = new IntervalTask();
+  ASSERT_EQ(task->Start(&list_, &player_, &sound), IntervalTask::kStartOk);
   EXPECT_EQ(player_.holders, 1);
   Hear(100);
   EXPECT_EQ(task->Step(0), 0);
-  EXPECT_EQ(task->Level(), 3);
+  EXPECT_EQ(task->CurrentFrame(), 3);
   EXPECT_EQ(Shown(), 4u);  // the loudest cell
   Hear(500);
   EXPECT_EQ(task->Step(0), 0);
-  EXPECT_EQ(task->Level(), 0);
+  EXPECT_EQ(task->CurrentFrame(), 0);
   EXPECT_EQ(Shown(), 1u);
   Hear(600);
   EXPECT_EQ(task->Step(0), 1);  // the sound has ended
@@ -665,16 +680,259 @@ TEST_F(SoundLevelTest, FollowsABufferSoundsAmplitudeUntilItStops) {
 
   // Stopped while loud, the picture still comes to rest on the first cell.
   ASSERT_EQ(sound.Play(), 0);
-  task = new SoundLevelFrameTask();
-  ASSERT_EQ(task->Setup(&list_, &player_, &sound), 0);
+  task = new IntervalTask();
+  ASSERT_EQ(task->Start(&list_, &player_, &sound), IntervalTask::kStartOk);
   Hear(100);
   EXPECT_EQ(task->Step(0), 0);
   EXPECT_EQ(Shown(), 4u);
   sound.Stop();
   EXPECT_EQ(task->Step(0), 1);
-  EXPECT_EQ(task->Level(), SoundLevelFrameTask::kRestingCell);
+  EXPECT_EQ(task->CurrentFrame(), 0);
   EXPECT_EQ(Shown(), 1u);
   list_.Clear();
+}
+
+// What starting answers, over a frame stepper's state or a player: a task
+// that is not started is in no list and holds nothing.
+TEST_F(VoiceFrameTest, StartAnswersWhatIsMissing) {
+  WriteMono16("VOICE.TPC", std::vector<int16_t>(4410, 20000));
+  BufferSound playing(&device), idle(&device), bare(&device);
+  for (BufferSound* sound : {&playing, &idle}) ASSERT_EQ(sound->Open("VOICE.TPC", kKeepEnvelope), kBufferOpenOk);
+  ASSERT_EQ(bare.Open("VOICE.TPC", kKeepNoSamples), kBufferOpenOk);
+  ASSERT_EQ(playing.Play(), 0);
+  FrameStepper stepper;
+  ASSERT_EQ(stepper.Setup(StripOfFour(&target_, &strip_), 0), FrameStepper::kSetupOk);
+  TimerList other;
+  auto* held = new IntervalTask();  // the list owns it
+  ASSERT_EQ(held->Start(&other, stepper.SharedState(), &playing), IntervalTask::kStartOk);
+
+  struct Row {
+    const char* name;
+    TimerList* list;
+    bool state;
+    BufferSound* sound;
+    int32_t answer;
+  };
+  const Row rows[] = {
+      {"no list", nullptr, true, &playing, IntervalTask::kStartMissing},
+      {"no state", &list_, false, &playing, IntervalTask::kStartMissing},
+      {"no sound", &list_, true, nullptr, IntervalTask::kStartMissing},
+      {"no samples in memory", &list_, true, &bare, IntervalTask::kStartMissing},
+      {"not playing", &list_, true, &idle, IntervalTask::kStartNotPlaying},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    IntervalTask task;
+    EXPECT_EQ(task.Start(row.list, row.state ? stepper.SharedState() : nullptr, row.sound), row.answer);
+    EXPECT_EQ(task.Handle(), 0u);
+    IntervalTask overPlayer;
+    EXPECT_EQ(overPlayer.Start(row.list, row.state ? &player_ : nullptr, row.sound), row.answer);
+    EXPECT_EQ(player_.holders, 0);
+  }
+  EXPECT_EQ(list_.Size(), 0u);
+  // A task another list holds is refused and goes on as it was.
+  EXPECT_EQ(held->Start(&list_, stepper.SharedState(), &playing), IntervalTask::kStartListRefused);
+  EXPECT_EQ(held->Start(&list_, &player_, &playing), IntervalTask::kStartListRefused);
+  EXPECT_EQ(player_.holders, 0);
+  EXPECT_EQ(list_.Size(), 0u);
+  Hear(20);
+  EXPECT_EQ(held->Step(0), 0);
+  EXPECT_EQ(held->CurrentFrame(), 3);
+  other.Clear();
+}
+
+// Over a frame stepper's state: each frame the voice picks is drawn over
+// the background saved when the voice began (draw kind 1 blends cells
+// whose right half is clear), every listener of the state hears of it, and
+// the stepper may go first.
+TEST_F(VoiceFrameTest, DrawsOverTheStatesBackgroundAndTellsItsListeners) {
+  // Levels scale to the loudest stretch: 2000 of 20000 is cell 1 of four.
+  std::vector<int16_t> samples(Frames(200), 20000);
+  samples.resize(Frames(400), 2000);
+  WriteMono16("VOICE.TPC", samples);
+  BufferSound sound(&device);
+  ASSERT_EQ(sound.Open("VOICE.TPC", kKeepEnvelope), kBufferOpenOk);
+  Surface frames, target;
+  ASSERT_EQ(frames.Create(16, 4, 32, 0), 0);
+  frames.FillBox(0, 0, 16, 4, 0);
+  for (int32_t cell = 0; cell < 4; ++cell) frames.FillBox(cell * 4, 0, 2, 4, 0xFF000000u + 0x101010u * uint32_t(cell + 1));
+  ASSERT_EQ(target.Create(8, 8, 32, 0), 0);
+  target.FillBox(0, 0, 8, 8, 0x111111);
+  struct Listener final : SpriteListOwner {
+    int AddDirty(const Rect* rect) override {
+      rects.push_back(*rect);
+      return 1;
+    }
+    std::vector<Rect> rects;
+  } first, second;
+  auto* stepper = new FrameStepper();
+  FrameStepperSetup setup = StripOfFour(&target, &frames);
+  setup.x = 2;
+  setup.y = 3;
+  setup.frameHeight = 1;  // the voice reads the height from the strip
+  setup.drawKind = 1;
+  setup.keepBackground = true;
+  setup.restingValue = -1;
+  ASSERT_EQ(stepper->Setup(setup, 0), FrameStepper::kSetupOk);
+  ASSERT_EQ(list_.Add(stepper, 0, 16, 0), 0);
+  stepper->State()->listeners = {&first, &second};
+  // The scene under the mouth changes after the stepper was made.
+  target.FillBox(0, 0, 8, 8, 0x222222);
+  ASSERT_EQ(sound.Play(), 0);
+  auto* task = new IntervalTask();
+  ASSERT_EQ(task->Start(&list_, stepper->SharedState(), &sound), IntervalTask::kStartOk);
+  list_.Stop(stepper->Handle());
+
+  auto pixel = [&](int32_t x, int32_t y) { return reinterpret_cast<uint32_t*>(target.GetScanLine(y))[x] & 0xFFFFFFu; };
+  struct Expect {
+    uint32_t hearMs;
+    int32_t frame;
+  };
+  for (const Expect& at : {Expect{100, 3}, Expect{200, 1}}) {
+    SCOPED_TRACE(at.hearMs);
+    Hear(at.hearMs);
+    list_.Step(0);
+    EXPECT_EQ(task->CurrentFrame(), at.frame);
+    const uint32_t grey = 0x101010u * uint32_t(at.frame + 1);
+    EXPECT_EQ(pixel(2, 3), grey);
+    EXPECT_EQ(pixel(3, 6), grey) << "the whole strip's height";
+    EXPECT_EQ(pixel(4, 3), 0x222222u) << "the background saved when the voice began";
+  }
+  Hear(300);
+  list_.Step(0);
+  EXPECT_EQ(list_.Size(), 0u);
+  EXPECT_EQ(pixel(2, 3), 0x202020u) << "rests on the frame the state names";
+  EXPECT_EQ(pixel(5, 3), 0x222222u);
+  const Rect area{2, 3, 6, 7};
+  ASSERT_EQ(first.rects.size(), 3u);
+  EXPECT_EQ(first.rects, second.rects);
+  for (const Rect& rect : first.rects) EXPECT_EQ(rect, area);
+}
+
+// Through the natives, as a script moves a mouth with a voice: a player's
+// strip on a picture object follows a loose buffer sound's loudness as the
+// sound plays, and rests on the first cell when it ends; over the frame
+// stepper a script started for the player, the stepper's background shows
+// under clear parts of the cells.
+class VoiceFrameNativesTest : public SoundNativesRig {
+ protected:
+  void SetUp() override {
+    setup.drawObjects = &drawObjects_;
+    SoundNativesRig::SetUp();
+    loader_.RegisterBuiltInDecoders();
+    loader_.SetCacheLimit(0);
+    oldLoader_ = Surface::SetLoaderManager(&loader_);
+    // Cells of 4 x 4: the left half opaque grey 0x10 x (cell + 1), the right
+    // half clear.
+    tools::BmpFile file;
+    file.width = 16;
+    file.height = -4;
+    file.bitCount = 32;
+    file.data.assign(16 * 4 * 4, 0);
+    for (int32_t y = 0; y < 4; ++y) {
+      for (int32_t x = 0; x < 16; ++x) {
+        if (x % 4 >= 2) continue;
+        uint8_t* at = &file.data[size_t(y * 16 + x) * 4];
+        std::memset(at, 0x10 * (x / 4 + 1), 3);
+        at[3] = 0xFF;
+      }
+    }
+    folder_.Write("MOUTH.BMP", tools::WriteBmpFile(file));
+    auto target = std::make_unique<Surface>();
+    ASSERT_EQ(target->Create(8, 8, 32, 0), 0);
+    target->FillBox(0, 0, 8, 8, 0x111111);
+    target_ = target.get();
+    targetHandle_ = drawObjects_.AddImage(std::move(target));
+    // 200 ms at each of three levels: cells 3, 2 and 1 of four (a level
+    // scales to the loudest stretch).
+    std::vector<int16_t> samples(Frames(200), 20000);
+    samples.resize(Frames(400), 3000);
+    samples.resize(Frames(600), 2000);
+    WriteMono16("VOICE.TPC", samples);
+  }
+  void TearDown() override {
+    list.Clear();
+    objects.ReleasePools();
+    SoundNativesRig::TearDown();
+    Surface::SetLoaderManager(oldLoader_);
+  }
+  uint32_t Pixel(int32_t x, int32_t y) { return reinterpret_cast<uint32_t*>(target_->GetScanLine(y))[x] & 0xFFFFFFu; }
+  uint32_t MakePlayer() {
+    return Call(529, {Text("MOUTH.BMP"), 4, 1, 0, targetHandle_, 2, 3, 0, 0, NativeArgs::kAbsentMarker});
+  }
+  uint32_t PlayVoice() {
+    const uint32_t sound = Call(600, {Text("VOICE.TPC"), 2});
+    EXPECT_NE(sound, 0u);
+    EXPECT_EQ(Call(605, {sound}), 0u);
+    return sound;
+  }
+
+  DrawObjectManager drawObjects_;
+  ImageLoaderManager loader_;
+  ImageLoaderManager* oldLoader_ = nullptr;
+  Surface* target_ = nullptr;
+  uint32_t targetHandle_ = 0;
+};
+
+TEST_F(VoiceFrameNativesTest, AMouthFollowsAPlayedVoiceAndRestsWhenItEnds) {
+  const uint32_t player = MakePlayer();
+  ASSERT_NE(player, 0u);
+  const uint32_t idle = Call(600, {Text("VOICE.TPC"), 2});
+  EXPECT_EQ(Call(536, {player, idle}), 0u) << "a voice not playing";
+  const uint32_t sound = PlayVoice();
+  const uint32_t task = Call(536, {player, sound});
+  ASSERT_NE(task, 0u);
+  struct Expect {
+    uint32_t runMs;
+    uint32_t grey;
+  };
+  for (const Expect& at : {Expect{100, 0x404040}, Expect{200, 0x303030}, Expect{200, 0x202020}, Expect{200, 0x101010}}) {
+    SCOPED_TRACE(at.runMs);
+    Run(at.runMs, 10);
+    EXPECT_EQ(Pixel(2, 3), at.grey);
+    EXPECT_EQ(Pixel(5, 6), 0u) << "the clear half of the cell, drawn plainly";
+  }
+  EXPECT_EQ(list.Size(), 0u) << "the task ends with the voice";
+  // Released with its player while the voice still plays.
+  PlayVoice();
+  const uint32_t again = Call(536, {player, Call(600, {Text("VOICE.TPC"), 2})});
+  EXPECT_EQ(again, 0u) << "that sound was never played";
+  const uint32_t sound2 = PlayVoice();
+  ASSERT_NE(Call(536, {player, sound2}), 0u);
+  Run(50, 10);
+  EXPECT_EQ(list.Size(), 1u);
+  EXPECT_EQ(Call(532, {calls->Word(player)}), 0u);
+  Run(10, 10);  // a stopped task leaves the list at its next step
+  EXPECT_EQ(list.Size(), 0u);
+  EXPECT_EQ(objects.AnimationPlayers().Count(), 0u);
+}
+
+TEST_F(VoiceFrameNativesTest, OverAFrameSteppersStateTheSavedBackgroundShows) {
+  const uint32_t player = MakePlayer();
+  ASSERT_NE(player, 0u);
+  // Draw kind 1 with a kept background; one cycle of 1 ms, then a long wait.
+  const uint32_t stepper = Call(535, {player, 1, 1, 100000, 1});
+  ASSERT_NE(stepper, 0u);
+  Run(20, 10);
+  EXPECT_EQ(Pixel(2, 3), 0x101010u);
+  EXPECT_EQ(Pixel(4, 3), 0x111111u);
+  // The scene under the mouth changes; the voice keeps what lies there now.
+  target_->FillBox(0, 0, 8, 8, 0x222222);
+  const uint32_t sound = PlayVoice();
+  const uint32_t task = Call(536, {stepper, sound});
+  ASSERT_NE(task, 0u);
+  for (const uint32_t grey : {0x404040u, 0x303030u, 0x202020u}) {
+    Run(grey == 0x404040u ? 100 : 200, 10);
+    EXPECT_EQ(Pixel(3, 6), grey);
+    EXPECT_EQ(Pixel(4, 3), 0x222222u);
+  }
+  Run(200, 10);
+  EXPECT_EQ(Pixel(2, 3), 0x101010u) << "the resting frame";
+  EXPECT_EQ(Pixel(5, 6), 0x222222u);
+  EXPECT_EQ(Call(536, {stepper, PlayVoice()}) != 0u, true);
+  EXPECT_EQ(Call(533, {}), 0u);
+  Run(10, 10);
+  EXPECT_EQ(list.Size(), 0u) << "both tasks go with the players";
 }
 
 }  // namespace

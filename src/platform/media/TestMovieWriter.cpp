@@ -175,6 +175,7 @@ bool WriteTestMovie(const std::string& path, const TestMovieRecipe& recipe, std:
   if (avformat_alloc_output_context2(&out.format, nullptr, MuxerName(recipe.container), path.c_str()) < 0) {
     return Fail(error, "no muxer");
   }
+  if (recipe.packBytes > 0) out.format->packet_size = unsigned(recipe.packBytes);
   if (recipe.withVideo && !AddVideo(out, recipe, error)) return false;
   if (recipe.withSound && !AddSound(out, error)) return false;
   out.packet = av_packet_alloc();

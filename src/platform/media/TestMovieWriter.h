@@ -30,6 +30,11 @@ struct TestMovieRecipe {
   // B-frames between the others, so pictures are stored out of their order.
   int32_t keyFrameInterval = 12;
   int32_t bFrames = 2;
+  // The program stream's pack size in bytes (0: the muxer's own, 2048). A
+  // packet carries the time of the first picture that starts in it only,
+  // so small packs time some pictures and leave others untimed, as large
+  // pictures in 2048-byte packs do.
+  int32_t packBytes = 0;
 };
 
 // False with a message in *error when an encoder or the muxer fails.
