@@ -760,6 +760,21 @@ void PlainStep(FuzzGame& game, CallSequence& calls, InputBytes& in) {
 }
 
 constexpr char kLendMagic[4] = {'N', 'F', 'Z', 'L'};
+
+// The plans lends pick from: all of them, or with ORRIVEL_NATIVES_FUZZ_LEND
+// set to a list of lent kinds ("0" fonts, "1" pictures, "2" canvases, "3"
+// sprites, "4" windows; "12" pictures and canvases) only those, to aim a
+// run at one kind of case.
+const std::vector<const LoanPlan*>& ChosenPlans() {
+  static const std::vector<const LoanPlan*> chosen = [] {
+    const char* kinds = std::getenv("ORRIVEL_NATIVES_FUZZ_LEND");
+    std::vector<const LoanPlan*> plans;
+    for (const LoanPlan& plan : LoanPlans())
+      if (kinds == nullptr || std::strchr(kinds, char('0' + plan.lent)) != nullptr) plans.push_back(&plan);
+    return plans;
+  }();
+  return chosen;
+}
 constexpr size_t kMaxLoans = 8;
 
 // The lends of one input: each step reads what it does from the input.
@@ -809,7 +824,9 @@ class Lending {
 
   void Lend(uint8_t pick) {
     if (loans_.size() >= kMaxLoans) return;
-    const LoanPlan& plan = LoanPlans()[pick % LoanPlans().size()];
+    const std::vector<const LoanPlan*>& plans = ChosenPlans();
+    if (plans.empty()) return;
+    const LoanPlan& plan = *plans[pick % plans.size()];
     const LendableKind& kind = KindOf(plan.lent);
     Loan loan{&plan, uint32_t(loans_.size() + 1), {}};
     loan.cells.stage = Stage();
