@@ -18,6 +18,15 @@
 // only a few frames. The game folder (with its save folder) is a fresh
 // folder under the temporary folder, removed when the process ends.
 //
+// An input (or one input of a group) that begins with kLendMagic lends: its
+// steps make an object (a font, a picture, a canvas, a sprite, a control),
+// hand it to a native that keeps it (a control drawn with the font, a button
+// or sprite on the picture, the screen, the frame and the controls on the
+// canvas, an action on the sprite, the message window bound to a window),
+// delete the object through one of its routes (by handle, by group, all at
+// once) and use the holder again (measure, draw, render, present, step, end
+// the frame), between plain hostile calls.
+//
 // Left out: native 158 (RunProcess) starts the program a script names, which
 // is what it is for; run from random texts it would start whatever program
 // a text happens to name.
@@ -379,6 +388,145 @@ const std::vector<std::string>& HostileTexts() {
 
 constexpr uint32_t kBufferSizes[] = {1, 2, 3, 4, 8, 16, 64, 256, 4096, 65536};
 
+// Lending. A planned cell is a fixed value or text, the lent object, its
+// holder (or a variable that holds it), a picture of its own, a sprite of
+// its own on the stage, the stage canvas, an output buffer, or a hostile
+// cell from the input.
+enum class Slot : uint8_t {
+  kValue,
+  kText,
+  kObject,
+  kHolder,
+  kHolderVariable,
+  kImage,
+  kSprite,
+  kStage,
+  kOutput,
+  kInput
+};
+
+struct PlannedCell {
+  Slot slot = Slot::kValue;
+  uint32_t value = 0;
+  const char* text = "";
+};
+PlannedCell V(uint32_t value) { return PlannedCell{Slot::kValue, value, ""}; }
+PlannedCell T(const char* text) { return PlannedCell{Slot::kText, 0, text}; }
+const PlannedCell kObject{Slot::kObject};
+const PlannedCell kHolder{Slot::kHolder};
+const PlannedCell kHolderVariable{Slot::kHolderVariable};
+const PlannedCell kImage{Slot::kImage};
+const PlannedCell kSprite{Slot::kSprite};
+const PlannedCell kStage{Slot::kStage};
+const PlannedCell kOutput{Slot::kOutput};
+const PlannedCell kHostile{Slot::kInput};
+constexpr uint32_t kMarker = 65535;
+constexpr uint32_t kMinusOne = 0xFFFFFFFFu;
+
+struct NativePlan {
+  NativePlan(uint16_t native, std::initializer_list<PlannedCell> planned = {}) : number(native), cells(planned) {}
+  uint16_t number;
+  std::vector<PlannedCell> cells;
+};
+
+// The handles one lend works with.
+struct LoanCells {
+  uint32_t object = 0, holder = 0, image = 0, sprite = 0, stage = 0;
+};
+
+// What a script can lend, how it is made and the routes that delete it:
+// by handle (the native reads the handle from a variable), by group (the
+// object is made in a group of its own) and all at once.
+struct LendableKind {
+  NativePlan make;
+  uint16_t setGroup;      // the native that sets the group new objects get
+  uint16_t deleteOne;     // cell 0: a variable holding the handle
+  uint16_t deleteGroup;   // cells: group, flags
+  uint16_t deleteAll;
+};
+
+enum Lendable : uint8_t { kLentFont, kLentPicture, kLentCanvas, kLentSprite, kLentWindow, kLendableCount };
+
+const LendableKind& KindOf(Lendable lendable) {
+  static const LendableKind kinds[kLendableCount] = {
+      {{165, {T(""), V(16)}}, 198, 166, 199, 163},
+      {{228, {V(48), V(32), V(32), V(0)}}, 198, 240, 199, 197},
+      {{236, {V(64), V(48), V(32), V(1)}}, 198, 240, 199, 197},
+      {{399, {kImage, V(kMarker)}}, 403, 405, 404, 402},
+      {{693, {V(0), V(0), V(120), V(60), V(0), V(kMinusOne)}}, 0, 712, 711, 708},
+  };
+  return kinds[lendable];
+}
+
+// A holder made with a lent object, what may follow its making (placing a
+// sprite on the stage), and the natives that use it afterwards.
+struct LoanPlan {
+  Lendable lent;
+  NativePlan hold;
+  std::vector<NativePlan> after;
+  std::vector<NativePlan> uses;
+};
+
+const std::vector<LoanPlan>& LoanPlans() {
+  static const std::vector<LoanPlan> plans = {
+      // Controls drawn and measured with a font.
+      {kLentFont,
+       {693, {V(0), V(0), V(200), V(100), V(0), V(0x00FF00), V(255), kObject, V(0), V(0)}},
+       {},
+       {{753, {kHolder, kOutput, kOutput, V(0), V(0)}}, {750, {kHolder, V(0), V(16), V(0)}}, {752, {kHolder}}}},
+      {kLentFont,
+       {695, {V(0), V(0), V(200), V(20), V(2), kObject, V(0)}},
+       {},
+       {{784, {kHolder, T("line"), V(0), V(kMinusOne)}}, {785, {kHolder, V(0)}}, {784, {kHolder, kHostile}}}},
+      {kLentFont, {682, {V(0), V(0), V(80), V(24), V(0), T("OK"), kObject, V(0)}}, {}, {{726, {kHolder, V(1)}}}},
+      {kLentFont, {688, {V(0), V(0), kObject, V(16)}}, {}, {{735, {kHolder, kHostile}}, {726, {kHolder, V(1)}}}},
+      {kLentFont,
+       {694, {V(0), V(0), V(200), V(100), V(0), V(0x00FF00), V(255), kObject, kObject, V(0)}},
+       {},
+       {{769, {kHolder, V(1)}}, {770, {kHolder}}}},
+      // Buttons and sprites on a picture, sprites on a canvas.
+      {kLentPicture,
+       {686, {V(0), V(0), kObject, V(0), V(kMarker)}},
+       {},
+       {{740, {kHolder, V(0)}}, {741, {kHolder}}, {733, {kHolder}}, {422, {kStage}}, {425, {kStage}}}},
+      {kLentPicture, {684, {V(0), V(0), kObject, V(kMarker)}}, {}, {{733, {kHolder}}, {422, {kStage}}, {425, {kStage}}}},
+      {kLentPicture,
+       {399, {kObject, V(kMarker)}},
+       {{406, {kStage, kHolder, V(0), V(0), V(0)}}},
+       {{425, {kStage}}, {422, {kStage}}, {441, {kHolder, kOutput}}, {442, {kImage, kHolder}}}},
+      {kLentCanvas,
+       {399, {kObject, V(kMarker)}},
+       {{406, {kStage, kHolder, V(0), V(0), V(0)}}},
+       {{425, {kStage}}, {422, {kStage}}, {441, {kHolder, kOutput}}}},
+      {kLentPicture, {458, {kSprite, kObject, V(kMarker)}}, {}, {{425, {kStage}}, {441, {kSprite, kOutput}}}},
+      {kLentPicture, {415, {kStage, kObject, V(0), V(0), V(1)}}, {}, {{425, {kStage}}, {421, {kStage}}}},
+      // The screen, the frame and the controls on a canvas.
+      {kLentCanvas, {239, {kObject}}, {}, {{238, {}}, {422, {kObject}}}},
+      {kLentCanvas, {239, {kObject}}, {{788, {V(0), V(0), V(0)}}}, {{789, {}}, {788, {V(0), V(0), V(0)}}}},
+      {kLentCanvas, {788, {V(0), V(0), kObject}}, {}, {{789, {}}, {790, {kHostile, kHostile}}}},
+      {kLentCanvas,
+       {699, {kObject}},
+       {{682, {V(0), V(0), V(80), V(24), V(kMarker)}}},
+       {{703, {}}, {700, {kHostile}}}},
+      // Actions on a sprite and on a layer.
+      {kLentSprite, {51, {kObject, V(0), V(200), T("2.0"), V(0)}}, {}, {{208, {kHolder}}, {209, {kHolderVariable}}}},
+      {kLentCanvas,
+       {215, {kObject, T("bg_zoom"), V(200), V(0), V(0), T("2.0")}},
+       {},
+       {{216, {kHolder, kHostile}}, {217, {kHolder, kHostile}}}},
+      {kLentCanvas,
+       {215, {kObject, T("sp_fade"), kHostile, kHostile, kHostile}},
+       {},
+       {{216, {kHolder, kHostile}}, {217, {kHolder, kHostile}}}},
+      // The message window bound to a window.
+      {kLentWindow,
+       {694, {V(0), V(0), V(200), V(100), V(0), V(kMinusOne)}},
+       {{773, {kHolder, kObject, V(0)}}},
+       {{770, {kHolder}}, {769, {kHolder, V(1)}}, {771, {kHolder, kHostile}}}},
+  };
+  return plans;
+}
+
 // The calls of the inputs run on one script host: the cells they build and
 // what earlier calls answered. The arena blocks an input made are freed when
 // it ends, as a script frees what it allocated; what the natives kept of
@@ -400,6 +548,43 @@ class CallSequence {
     std::vector<uint32_t> cells(count);
     outputs_.clear();
     for (uint32_t& cell : cells) cell = Cell();
+    return CallWith(number, cells);
+  }
+
+  // A call whose cells follow a plan; hostile cells come from the input.
+  uint32_t CallPlanned(const NativePlan& plan, const LoanCells& loan) {
+    outputs_.clear();
+    std::vector<uint32_t> cells;
+    for (const PlannedCell& planned : plan.cells) cells.push_back(PlannedValue(planned, loan));
+    return CallWith(plan.number, cells);
+  }
+  // A word variable of the arena that holds value (the cell a delete native
+  // reads and clears).
+  uint32_t Variable(uint32_t value) {
+    const uint32_t address = Allocate(4);
+    if (address != 0) host_.Space().Write32(address, value);
+    return address;
+  }
+
+ private:
+  uint32_t PlannedValue(const PlannedCell& planned, const LoanCells& loan) {
+    switch (planned.slot) {
+      case Slot::kValue: return planned.value;
+      case Slot::kText: return Text(planned.text);
+      case Slot::kObject: return loan.object;
+      case Slot::kHolder: return loan.holder;
+      case Slot::kHolderVariable: return Variable(loan.holder);
+      case Slot::kImage: return loan.image;
+      case Slot::kSprite: return loan.sprite;
+      case Slot::kStage: return loan.stage;
+      case Slot::kOutput: return Buffer(16);
+      case Slot::kInput: break;
+    }
+    return Cell();
+  }
+
+  uint32_t CallWith(uint32_t number, const std::vector<uint32_t>& cells) {
+    const size_t count = cells.size();
     ScriptAddressSpace& space = host_.Space();
     const uint32_t block = Allocate(std::max<size_t>(count, 1) * 4);
     if (block == 0) return 0;
@@ -415,7 +600,6 @@ class CallSequence {
     return answer;
   }
 
- private:
   void Remember(uint32_t value) {
     if (results_.size() < 64) results_.push_back(value);
     else results_[next_++ % results_.size()] = value;
@@ -561,22 +745,149 @@ std::vector<Group> SplitInput(const uint8_t* data, size_t size) {
   return groups;
 }
 
+// One call of a hostile native, or a frame.
+void PlainStep(FuzzGame& game, CallSequence& calls, InputBytes& in) {
+  // Numbers past the natives pump a frame.
+  const uint32_t number = in.Word16() % (kGameNativeCount + 16);
+  if (number == kRunProcess) return;
+  if (number >= kGameNativeCount) {
+    game.Pump();
+    ++g_tally.pumps;
+  } else {
+    g_tally.answered += calls.CallOne(number) != 0;
+    ++g_tally.calls;
+  }
+}
+
+constexpr char kLendMagic[4] = {'N', 'F', 'Z', 'L'};
+
+// The plans lends pick from: all of them, or with ORRIVEL_NATIVES_FUZZ_LEND
+// set to a list of lent kinds ("0" fonts, "1" pictures, "2" canvases, "3"
+// sprites, "4" windows; "12" pictures and canvases) only those, to aim a
+// run at one kind of case.
+const std::vector<const LoanPlan*>& ChosenPlans() {
+  static const std::vector<const LoanPlan*> chosen = [] {
+    const char* kinds = std::getenv("ORRIVEL_NATIVES_FUZZ_LEND");
+    std::vector<const LoanPlan*> plans;
+    for (const LoanPlan& plan : LoanPlans())
+      if (kinds == nullptr || std::strchr(kinds, char('0' + plan.lent)) != nullptr) plans.push_back(&plan);
+    return plans;
+  }();
+  return chosen;
+}
+constexpr size_t kMaxLoans = 8;
+
+// The lends of one input: each step reads what it does from the input.
+class Lending {
+ public:
+  Lending(FuzzGame& game, CallSequence& calls, InputBytes& in) : game_(game), calls_(calls), in_(in) {}
+
+  void Step() {
+    switch (in_.Byte() % 8) {
+      case 0:
+      case 1: PlainStep(game_, calls_, in_); return;
+      case 2:
+      case 3: Lend(in_.Byte()); return;
+      case 4: Delete(in_.Byte(), in_.Byte()); return;
+      case 5: Use(in_.Byte(), in_.Byte()); return;
+      case 6:
+        game_.Pump();
+        ++g_tally.pumps;
+        return;
+      default:
+        // The frame ends, or a new one starts.
+        if (in_.Byte() & 1) Call({789, {}}, {});
+        else Call({788, {V(0), V(0), V(0)}}, {});
+        return;
+    }
+  }
+
+ private:
+  struct Loan {
+    const LoanPlan* plan;
+    uint32_t group;
+    LoanCells cells;
+  };
+
+  uint32_t Call(const NativePlan& plan, const LoanCells& cells) {
+    ++g_tally.calls;
+    const uint32_t answer = calls_.CallPlanned(plan, cells);
+    g_tally.answered += answer != 0;
+    return answer;
+  }
+  // The canvas the input's sprites and buttons are drawn on.
+  uint32_t Stage() {
+    if (stage_ == 0) stage_ = Call({236, {V(320), V(240), V(32), V(1)}}, {});
+    return stage_;
+  }
+  uint32_t Picture() { return Call({228, {V(32), V(32), V(32), V(0)}}, {}); }
+
+  void Lend(uint8_t pick) {
+    if (loans_.size() >= kMaxLoans) return;
+    const std::vector<const LoanPlan*>& plans = ChosenPlans();
+    if (plans.empty()) return;
+    const LoanPlan& plan = *plans[pick % plans.size()];
+    const LendableKind& kind = KindOf(plan.lent);
+    Loan loan{&plan, uint32_t(loans_.size() + 1), {}};
+    loan.cells.stage = Stage();
+    loan.cells.image = Picture();
+    const uint32_t spritePicture = Picture();
+    loan.cells.sprite = Call({399, {V(spritePicture), V(kMarker)}}, {});
+    Call({406, {V(loan.cells.stage), V(loan.cells.sprite), V(0), V(0), V(0)}}, {});
+    // The lent object alone goes into the loan's group.
+    uint32_t previousGroup = 0;
+    if (kind.setGroup != 0) previousGroup = Call({kind.setGroup, {V(loan.group)}}, {});
+    loan.cells.object = Call(kind.make, loan.cells);
+    if (kind.setGroup != 0) Call({kind.setGroup, {V(previousGroup)}}, {});
+    if (loan.cells.object == 0) return;
+    loan.cells.holder = Call(plan.hold, loan.cells);
+    for (const NativePlan& after : plan.after) Call(after, loan.cells);
+    loans_.push_back(loan);
+  }
+
+  // Routes: by handle, by the object's group, by deleting every group but
+  // another one, all at once.
+  void Delete(uint8_t pick, uint8_t route) {
+    if (loans_.empty()) return;
+    const Loan& loan = loans_[pick % loans_.size()];
+    const LendableKind& kind = KindOf(loan.plan->lent);
+    switch (route % 4) {
+      case 0: {
+        const uint32_t variable = calls_.Variable(loan.cells.object);
+        Call({kind.deleteOne, {V(variable)}}, loan.cells);
+        return;
+      }
+      case 1: Call({kind.deleteGroup, {V(loan.group), V(0)}}, loan.cells); return;
+      case 2: Call({kind.deleteGroup, {V(loan.group + 16), V(2)}}, loan.cells); return;
+      default: Call({kind.deleteAll, {}}, loan.cells); return;
+    }
+  }
+
+  void Use(uint8_t pick, uint8_t use) {
+    if (loans_.empty()) return;
+    const Loan& loan = loans_[pick % loans_.size()];
+    const std::vector<NativePlan>& uses = loan.plan->uses;
+    if (uses.empty()) return;
+    Call(uses[use % uses.size()], loan.cells);
+  }
+
+  FuzzGame& game_;
+  CallSequence& calls_;
+  InputBytes& in_;
+  std::vector<Loan> loans_;
+  uint32_t stage_ = 0;
+};
+
 void RunCalls(FuzzGame& game, CallSequence& calls, const Span& input) {
-  InputBytes in(input.data, input.size);
+  const bool lending = input.size >= 4 && std::memcmp(input.data, kLendMagic, 4) == 0;
+  InputBytes in(lending ? input.data + 4 : input.data, lending ? input.size - 4 : input.size);
   game.PlayerAnswers().agrees = (in.Byte() & 1) != 0;
   game.StartInput();
   calls.Start(in);
+  Lending lend(game, calls, in);
   for (size_t n = 0; n < kMaxCalls && !in.Empty(); ++n) {
-    // Numbers past the natives pump a frame.
-    const uint32_t number = in.Word16() % (kGameNativeCount + 16);
-    if (number == kRunProcess) continue;
-    if (number >= kGameNativeCount) {
-      game.Pump();
-      ++g_tally.pumps;
-    } else {
-      g_tally.answered += calls.CallOne(number) != 0;
-      ++g_tally.calls;
-    }
+    if (lending) lend.Step();
+    else PlainStep(game, calls, in);
   }
   calls.FreeBlocks();
 }
@@ -683,6 +994,8 @@ void RunRandomInputs() {
     for (auto& input : bytes) {
       input.resize(1 + random() % 256);
       for (uint8_t& byte : input) byte = uint8_t(random());
+      // Every other input lends.
+      if (random() & 1) input.insert(input.begin(), std::begin(kLendMagic), std::end(kLendMagic));
       inputs.push_back(Span{input.data(), input.size()});
     }
     RunGroup(inputs, record);

@@ -47,6 +47,7 @@ BlurPoint ReadPoint(const std::string& group) {
   reader.ReadInt(y);
   reader.SkipSeparators();
   if (reader.ReadReal(scale) != ParamReader::kOk) scale = 1.0;
+  scale = kScaleDecimals.Clamp(scale);
   return {double(x), double(y), scale};
 }
 
@@ -171,7 +172,7 @@ int32_t BgBlurAction::SetupV(TimerList* timerList, const ObjectArgument& target,
   }
   duration_ = uint32_t(cells.Cell(k));
   opacity_ = uint8_t(cells.Cell(k + 1));
-  curve_ = DecimalCell(cells, k + 2, 0.0);
+  curve_ = DecimalCell(cells, k + 2, 0.0, kCurveDecimals);
   direct_ = cells.Cell(k + 6) != 0;
   blendMode_ = uint8_t(cells.Cell(k + 7));
   keep_ = cells.Cell(k + 9) != 0;
@@ -212,10 +213,10 @@ int32_t BgBlurAction::ReadPathForm(const ObjectArguments& cells) {
 void BgBlurAction::ReadZoomForm(const ObjectArguments& cells) {
   centreX_ = cells.Cell(1);
   centreY_ = cells.Cell(2);
-  startScale_ = DecimalCell(cells, 3, 1.0);
-  startAngle_ = TruncToInt32(DecimalCell(cells, 4, 0.0));
-  endScale_ = DecimalCell(cells, 5, 1.0);
-  endAngle_ = TruncToInt32(DecimalCell(cells, 6, 0.0));
+  startScale_ = DecimalCell(cells, 3, 1.0, kScaleDecimals);
+  startAngle_ = TruncToInt32(DecimalCell(cells, 4, 0.0, kInt32Decimals));
+  endScale_ = DecimalCell(cells, 5, 1.0, kScaleDecimals);
+  endAngle_ = TruncToInt32(DecimalCell(cells, 6, 0.0, kInt32Decimals));
   routine_ = startAngle_ != 0 || endAngle_ != 0 ? Routine::Turning : Routine::Scaling;
 }
 

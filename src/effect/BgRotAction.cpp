@@ -9,7 +9,7 @@ namespace orrivel {
 
 int32_t BgRotAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   canvas_ = CanvasOfTarget(target);
-  const double scale = DecimalCell(cells, 3, 1.0);
+  const double scale = DecimalCell(cells, 3, 1.0, kScaleDecimals);
   if (timerList == nullptr || canvas_ == nullptr || scale == 0.0 || !std::isfinite(scale)) return kBadArguments;
   if (BackgroundPicture(*canvas_) == nullptr) return kNoPicture;
   target_ = Turn{cells.Cell(0), cells.Cell(1), cells.Cell(2), scale};
@@ -17,7 +17,7 @@ int32_t BgRotAction::SetupV(TimerList* timerList, const ObjectArgument& target, 
     start_ = Turn{canvas_->StretchX(), canvas_->StretchY(), canvas_->BackgroundAngle(), canvas_->BackgroundScale()};
   else
     start_ = Turn{};
-  return Begin(timerList, uint32_t(cells.Cell(5)), DecimalCell(cells, 4, 0.0));
+  return Begin(timerList, uint32_t(cells.Cell(5)), DecimalCell(cells, 4, 0.0, kCurveDecimals));
 }
 
 void BgRotAction::ApplyEased(uint32_t eased) {

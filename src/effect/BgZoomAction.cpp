@@ -58,7 +58,7 @@ int32_t ParseBgZoomArgs(const ObjectArguments& cells) {
   if (layer == nullptr) return -1;
   SpriteCanvas* canvas = layer->GetLayerCanvas();
   ZoomRect rect;
-  if (const int32_t code = ComputeZoomRect(canvas, cells.Cell(1), cells.Cell(2), DecimalCell(cells, 3, 1.0), &rect);
+  if (const int32_t code = ComputeZoomRect(canvas, cells.Cell(1), cells.Cell(2), DecimalCell(cells, 3, 1.0, kScaleDecimals), &rect);
       code != 0)
     return code;
   cells.WriteInt(4, rect.x);
@@ -79,7 +79,7 @@ int32_t ParseBgZoomArgsVariadic(std::intptr_t first, ...) {
 
 int32_t BgZoomAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   canvas_ = CanvasOfTarget(target);
-  const double m = DecimalCell(cells, 2, 1.0);
+  const double m = DecimalCell(cells, 2, 1.0, kScaleDecimals);
   if (timerList == nullptr || canvas_ == nullptr || !(m > 0.0)) return kBadArguments;
   if (ComputeZoomRect(canvas_, cells.Cell(0), cells.Cell(1), m, &target_) != 0) return kNoRect;
   if (canvas_->StretchWidth() != 0) {
@@ -90,7 +90,7 @@ int32_t BgZoomAction::SetupV(TimerList* timerList, const ObjectArgument& target,
     canvas_->GetBackground(nullptr, &x, &y, nullptr, nullptr, nullptr);
     start_ = {x, y, canvas_->GetTarget()->GetWidth(), canvas_->GetTarget()->GetHeight()};
   }
-  return Begin(timerList, uint32_t(cells.Cell(4)), DecimalCell(cells, 3, 0.0));
+  return Begin(timerList, uint32_t(cells.Cell(4)), DecimalCell(cells, 3, 0.0, kCurveDecimals));
 }
 
 int32_t BgZoomAction::QueryV(const ObjectArguments& cells) {

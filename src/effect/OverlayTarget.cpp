@@ -1,8 +1,5 @@
 #include "effect/OverlayTarget.h"
 
-#include <charconv>
-#include <cstring>
-
 namespace orrivel {
 
 OverlayPages FindOverlayPages(LayerHost* host) {
@@ -15,17 +12,9 @@ OverlayPages FindOverlayPages(LayerHost* host) {
   return pages;
 }
 
-double DecimalCell(const ObjectArguments& cells, std::size_t index, double fallback) {
+double DecimalCell(const ObjectArguments& cells, std::size_t index, double fallback, const DecimalRange& range) {
   const std::optional<std::string> given = cells.Text(index);
-  if (!given) return fallback;
-  const char* text = given->c_str();
-  const char* end = text + std::strlen(text);
-  while (text < end && (*text == ' ' || *text == '\t')) ++text;
-  // from_chars takes no plus sign and ignores the locale.
-  if (text < end && *text == '+') ++text;
-  double value = 0;
-  const auto result = std::from_chars(text, end, value, std::chars_format::general);
-  return result.ec == std::errc() ? value : fallback;
+  return given ? range.Read(*given, fallback) : fallback;
 }
 
 }  // namespace orrivel

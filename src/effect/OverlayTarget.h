@@ -4,6 +4,7 @@
 // text cells their set-up takes.
 #include <cstdint>
 
+#include "base/DecimalRange.h"
 #include "effect/LayerHost.h"
 #include "resource/plugin/ObjectArguments.h"
 
@@ -23,8 +24,8 @@ struct OverlayPages {
 OverlayPages FindOverlayPages(LayerHost* host);
 
 // A decimal number given as text in the cell (a CP932 string): the leading
-// number of the text, or fallback for a null text or one that does not start
-// with a number.
-double DecimalCell(const ObjectArguments& cells, std::size_t index, double fallback);
+// number of the text held to the range its use takes, or fallback for a
+// null text or one that does not start with a finite number.
+double DecimalCell(const ObjectArguments& cells, std::size_t index, double fallback, const DecimalRange& range);
 
 }  // namespace orrivel

@@ -64,7 +64,7 @@ int32_t QuakeEffect::SetupV(TimerList* timerList, const ObjectArgument& target, 
   swing_ = duration_ != 0 ? int32_t(uint32_t(swing) << 8) : (swing < 0 ? -swing : swing);
   amplitudeX_ = double(cells.Cell(1));
   amplitudeY_ = double(cells.Cell(2));
-  endScale_ = DecimalCell(cells, 4, 0.0);
+  endScale_ = DecimalCell(cells, 4, 0.0, kScaleDecimals);
   firstUpdate_ = true;
   stop_ = StopState::Running;
   restored_ = false;

@@ -51,7 +51,7 @@ int32_t SpriteGroupFadeAction::SetupV(TimerList* timerList, const ObjectArgument
     travel_ = length_;
     lastEdge_ = 0;
   }
-  curve_ = DecimalCell(cells, 4, 0.0);
+  curve_ = DecimalCell(cells, 4, 0.0, kCurveDecimals);
   bandRect_ = Rect{};
   start_ = 0;
   drawn_ = false;

@@ -77,7 +77,7 @@ int32_t WeatherEffect::SetupV(TimerList* timerList, const ObjectArgument& target
     result = LoadPictures();
     if (result == 0 && count > kMaxParticles) result = kBuildFailed;
     if (result == 0) {
-      scale_ = DecimalCell(cells, 4, 0.0);
+      scale_ = DecimalCell(cells, 4, 0.0, kScaleDecimals);
       if (scale_ == 0.0) scale_ = 1.0;
       showFirst_ = cells.Cell(5) != 0;
       showSecond_ = cells.Cell(6) != 0;

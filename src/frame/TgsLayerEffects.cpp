@@ -7,6 +7,7 @@
 #include <iterator>
 #include <vector>
 
+#include "base/DecimalRange.h"
 #include "base/TimerList.h"
 #include "effect/BgBlurAction.h"
 #include "effect/EasedBackgroundAction.h"
@@ -36,7 +37,11 @@ bool FitsRecord(const char* name) { return std::strlen(name) < EffectSlotRecord:
 // Effect slots are named 0 to 2.
 bool SlotInRange(int32_t slot) { return slot >= 0 && slot < int32_t(TgsLayerSets::kEffectSlots); }
 
-double DecimalText(const char* text, double fallback) { return text ? std::strtod(text, nullptr) : fallback; }
+// A decimal the script wrote, held to what its use takes; a text that is
+// no number reads as 0, as it always has.
+double DecimalText(const char* text, double fallback, const DecimalRange& range) {
+  return text ? range.Read(text, 0.0) : fallback;
+}
 
 // Turns are 512 steps round; only whole turns leave the picture upright.
 constexpr uint32_t kBlurAngleMask = 511;
@@ -217,7 +222,7 @@ int32_t TgsLayerSets::StartBgRot(int32_t set, int32_t angle, const char* scale, 
   r.x = x;
   r.y = y;
   r.rotationAngle = angle;
-  r.rotationScale = float(DecimalText(scale, 1.0));
+  r.rotationScale = float(DecimalText(scale, 1.0, kScaleDecimals));
   return 0;
 }
 
@@ -273,7 +278,7 @@ int32_t TgsLayerSets::CallBgBlurAssist(int32_t set, int32_t x, int32_t y, double
 
 int32_t TgsLayerSets::ChangeBgBlur(int32_t set, int32_t x, int32_t y, const char* zoom, const char* angle) {
   ClearLayerActions(set, false);
-  return CallBgBlurAssist(set, x, y, DecimalText(zoom, 1.0), DecimalText(angle, 0.0));
+  return CallBgBlurAssist(set, x, y, DecimalText(zoom, 1.0, kScaleDecimals), DecimalText(angle, 0.0, kInt32Decimals));
 }
 
 int32_t TgsLayerSets::StartBgBlur(int32_t set, const BgBlurCommand& c) {
@@ -308,8 +313,8 @@ int32_t TgsLayerSets::StartBgBlur(int32_t set, const BgBlurCommand& c) {
     // What the blur leaves when it ends, known now so that a save taken
     // while it runs shows the end.
     const BlurPoint end = c.path ? points.back()
-                                 : BlurPoint{double(c.x), double(c.y), DecimalText(c.endZoom, 1.0)};
-    const int32_t angle = c.path ? 0 : TruncToInt32(DecimalText(c.endAngle, 0.0));
+                                 : BlurPoint{double(c.x), double(c.y), DecimalText(c.endZoom, 1.0, kScaleDecimals)};
+    const int32_t angle = c.path ? 0 : TruncToInt32(DecimalText(c.endAngle, 0.0, kInt32Decimals));
     const int32_t x = c.path ? int32_t(std::lround(end.x)) : c.x;
     const int32_t y = c.path ? int32_t(std::lround(end.y)) : c.y;
     ZoomRect rect;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/Cp932.h"
+#include "base/DecimalRange.h"
 #include "base/TimerList.h"
 #include "frame/BackgroundTintClass.h"
 #include "frame/PictureColourModes.h"
@@ -49,7 +50,11 @@ std::shared_ptr<Surface> LoadPicture(std::string_view name) {
 }
 
 // A decimal text as a number; none reads as fallback.
-double DecimalText(const char* text, double fallback) { return text ? std::strtod(text, nullptr) : fallback; }
+// A decimal the script wrote, held to what its use takes; a text that is
+// no number reads as 0, as it always has.
+double DecimalText(const char* text, double fallback, const DecimalRange& range) {
+  return text ? range.Read(text, 0.0) : fallback;
+}
 
 // Bit of the group in a group mask: 1 group 1, 2 group 0, 4 group 2.
 uint32_t GroupBit(int32_t group) { return group == 1 ? 1u : (group == 2 ? 4u : 2u); }
@@ -336,7 +341,7 @@ int32_t TgsLayerSets::SetLayerRotation(int32_t angle, const char* scaleText, int
   ClearLayerActions(set, false);
   LayerRecord& r = GetLayer(set).record;
   r.ClearZoomAndRotation();
-  const double scale = DecimalText(scaleText, 1.0);
+  const double scale = DecimalText(scaleText, 1.0, kScaleDecimals);
   SpriteCanvas* canvas = Canvas(set);
   if (!canvas) return 1;
   canvas->SetBackgroundOffsets(0, 0);

@@ -144,23 +144,27 @@ bool ConfirmBox::DrawBox(const char* text) {
   const int32_t h = layout_.height;
   // A new surface starts all zero (transparent), as the parts expect.
   if (boxSurface_.Create(w, h, 32, 0) != 0) return false;
-  auto part = [this](int32_t which) { return Part(which); };
+  // Each part is looked up once: a part that does not load is not looked
+  // for again at every column.
+  std::array<Surface*, kPartCount> part{};
+  for (int32_t which : {kTopBar, kBottomBar, kLeftBar, kRightBar, kLeftTop, kRightTop, kLeftBottom, kRightBottom})
+    part[size_t(which)] = Part(which);
   auto put = [this](Surface* picture, int32_t x, int32_t y) {
     if (picture != nullptr) boxSurface_.Copy(picture, x, y, nullptr, false);
   };
   // The edges first, so the corners cover where they meet.
   for (int32_t x = kCornerWidth; x <= w - kCornerWidth - 1; ++x) {
-    put(part(kTopBar), x, 0);
-    put(part(kBottomBar), x, h - kBottomHeight);
+    put(part[kTopBar], x, 0);
+    put(part[kBottomBar], x, h - kBottomHeight);
   }
   for (int32_t y = kTopHeight; y <= h - kBottomHeight - 1; ++y) {
-    put(part(kLeftBar), 0, y);
-    put(part(kRightBar), w - kCornerWidth, y);
+    put(part[kLeftBar], 0, y);
+    put(part[kRightBar], w - kCornerWidth, y);
   }
-  put(part(kLeftTop), 0, 0);
-  put(part(kRightTop), w - kCornerWidth, 0);
-  put(part(kLeftBottom), 0, h - kBottomHeight);
-  put(part(kRightBottom), w - kCornerWidth, h - kBottomHeight);
+  put(part[kLeftTop], 0, 0);
+  put(part[kRightTop], w - kCornerWidth, 0);
+  put(part[kLeftBottom], 0, h - kBottomHeight);
+  put(part[kRightBottom], w - kCornerWidth, h - kBottomHeight);
   boxSurface_.FillBox(kCornerWidth, kTopHeight, w - 2 * kCornerWidth, h - kTopHeight - kBottomHeight,
                       kInsideColour);
   if (ports_.font != nullptr && text != nullptr)

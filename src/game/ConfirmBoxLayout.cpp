@@ -36,6 +36,10 @@ ConfirmBoxLayout ConfirmBoxLayout::Compute(const Request& r) {
     lowering = (kMinTextHeight - th) / 2;
     th = kMinTextHeight;
   }
+  // The box never outgrows the screen: a text too long for it is cut at the
+  // box's edge, and the box's picture and its edge columns stay bounded.
+  tw = std::min(tw, kScreenWidth - kExtraWidth);
+  th = std::min(th, kScreenHeight - kExtraHeight);
   box.width = tw + kExtraWidth;
   box.height = th + kExtraHeight;
   box.x = x == -1 ? (kScreenWidth - box.width) / 2 : x;

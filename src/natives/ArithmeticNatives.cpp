@@ -52,6 +52,10 @@ ScriptNative IndexNative(Better better) {
   return [better](NativeArgs& args) -> uint32_t {
     const int32_t count = args.Int(0);
     if (args.Failed() || count < 2) return 0;
+    // Values that would lie past the block the arguments are in answer 0
+    // before any is read, rather than a walk over the rest of the arena.
+    const uint64_t live = args.Space().LiveBytesAt(args.Block());
+    if (live != 0 && 4 * (uint64_t(count) + 1) > live) return 0;
     uint32_t best = 0;
     int32_t bestValue = args.Int(1);
     for (int32_t i = 1; i < count && !args.Failed(); ++i) {

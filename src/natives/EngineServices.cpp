@@ -7,6 +7,7 @@
 
 #include "base/Application.h"
 #include "base/CursorMoveTask.h"
+#include "base/DecimalRange.h"
 #include "base/TimerList.h"
 #include "platform/Clipboard.h"
 #include "platform/Messages.h"
@@ -46,7 +47,9 @@ int32_t StartCursorMoveTask(TimerList* list, Application* app, int32_t x, int32_
 }
 
 double DuckingLevel(const char* levelText, uint8_t settingByte) {
-  if (levelText != nullptr) return std::strtod(levelText, nullptr);
+    // Below 0 halves the music, 1 and above is refused: the ends hold every
+  // answer.
+  if (levelText != nullptr) return DecimalRange{-1.0, 1.0}.Read(levelText, 0.0);
   return SoundManager::DuckingFactorFromSetting(settingByte);
 }
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/DecimalRange.h"
 #include "display/D3DColorBox.h"
 #include "display/D3DImage.h"
 #include "display/D3DPolygon.h"
@@ -428,7 +429,7 @@ PathCells ReadPathCells(NativeArgs& args, uint32_t first) {
   if (!args.Given(first + 2)) return cells;
   cells.option = args.Byte(first + 2);
   cells.flags[0] = args.Flag(first + 3) ? 1 : 0;
-  if (args.Cell(first + 4) != 0) cells.scale = std::strtod(args.String(first + 4, 64).c_str(), nullptr);
+  if (args.Cell(first + 4) != 0) cells.scale = kScaleDecimals.Read(args.String(first + 4, 64), 0.0);
   cells.flags[1] = args.Flag(first + 5) ? 1 : 0;
   cells.flags[2] = args.Flag(first + 6) ? 1 : 0;
   return cells;

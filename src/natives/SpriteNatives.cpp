@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/DecimalRange.h"
 #include "display/DrawObjectManager.h"
 #include "natives/DisplayObjectArguments.h"
 #include "natives/GameScriptHost.h"
@@ -66,11 +67,11 @@ Surface* SurfaceAt(NativeArgs& args, uint32_t i) {
   return args.Failed() ? nullptr : GetObjectSurface(handle);
 }
 
-// Decimal text as a double; the fallback for a null address.
-double DecimalAt(NativeArgs& args, uint32_t i, double fallback) {
+// Decimal text as a double held to the range; the fallback for a null
+// address, 0 for a text that is no number.
+double DecimalAt(NativeArgs& args, uint32_t i, double fallback, const DecimalRange& range) {
   if (args.Cell(i) == 0) return fallback;
-  const std::string text = args.String(i, 64);
-  return std::strtod(text.c_str(), nullptr);
+  return range.Read(args.String(i, 64), 0.0);
 }
 
 // The main list, then the overlay list when the canvas has one.
@@ -545,7 +546,7 @@ std::unique_ptr<SpritePathAction> PathAction(NativeArgs& args, uint32_t time, ui
   const uint8_t flag = args.Byte(first + 1);
   if (!args.Given(first + 2)) return std::make_unique<SpritePathAction>(duration, delay, flag, 0.0, 1, 0, 0, 0);
   const uint8_t option = args.Byte(first + 2), spline = args.Flag(first + 3);
-  const double easing = DecimalAt(args, first + 4, 0.0);
+  const double easing = DecimalAt(args, first + 4, 0.0, kCurveDecimals);
   const uint8_t repeat = args.Flag(first + 5), lowPriority = args.Flag(first + 6);
   return std::make_unique<SpritePathAction>(duration, delay, flag, easing, option, spline, repeat, lowPriority);
 }
@@ -581,7 +582,7 @@ std::unique_ptr<SpriteSizeAction> SizeAction(NativeArgs& args, uint32_t time, ui
   }
   const uint8_t option = args.Byte(first + 2), word = args.Byte(first + 3);
   const uint8_t flag7 = args.Flag(first + 4), flag8 = args.Flag(first + 5);
-  const double easing = DecimalAt(args, first + 6, 0.0);
+  const double easing = DecimalAt(args, first + 6, 0.0, kCurveDecimals);
   const uint8_t flag10 = args.Flag(first + 7), flag11 = args.Flag(first + 8);
   return std::make_unique<SpriteSizeAction>(duration, delay, flag, easing, option, word, flag7, flag8, flag10, flag11);
 }
@@ -616,7 +617,7 @@ uint32_t NativeStartSpriteRotate(GameScriptHost& host, NativeArgs& args) {
   const uint8_t flag = args.Byte(4);
   std::unique_ptr<SpriteRotateAction> action =
       !args.Given(5) ? std::make_unique<SpriteRotateAction>(duration, delay, flag, 0.0, 1, 1, 0, 0)
-                     : std::make_unique<SpriteRotateAction>(duration, delay, flag, DecimalAt(args, 7, 0.0),
+                     : std::make_unique<SpriteRotateAction>(duration, delay, flag, DecimalAt(args, 7, 0.0, kCurveDecimals),
                                                             args.Byte(5), args.Flag(6), args.Flag(8), args.Flag(9));
   if (args.Failed()) return 0;
   return Started(
@@ -665,13 +666,13 @@ uint32_t NativeSetSpriteAnchor(NativeArgs& args) {
 uint32_t NativeSetSpriteRotation(NativeArgs& args) {
   ImageSprite* sprite = ImageSpriteAt(args, 0);
   const int32_t angle = args.Int(1);
-  const double scale = DecimalAt(args, 2, 1.0);
+  const double scale = DecimalAt(args, 2, 1.0, kScaleDecimals);
   return sprite == nullptr || args.Failed() ? 0 : uint32_t(sprite->SetRotation(angle, scale));
 }
 
 uint32_t NativeReserveSpriteRotation(NativeArgs& args) {
   ImageSprite* sprite = ImageSpriteAt(args, 0);
-  const double scale = DecimalAt(args, 1, 1.0);
+  const double scale = DecimalAt(args, 1, 1.0, kScaleDecimals);
   return sprite == nullptr || args.Failed() ? kNoDrawable : uint32_t(sprite->ReserveRotationBuffer(scale));
 }
 

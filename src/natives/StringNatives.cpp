@@ -1,6 +1,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/DecimalRange.h"
 #include "base/Cp932.h"
 #include "natives/AppNativePort.h"
 #include "natives/NativeBinder.h"
@@ -129,7 +130,7 @@ void BindStringNatives(NativeBinder& binder) {
     const uint32_t address = args.Cell(0);
     std::string text;
     if (args.Failed() || address == 0 || !ReadAt(args, address, text)) return 0;
-    return NativeArgs::FloatBits(float(std::strtod(text.c_str(), nullptr)));
+    return NativeArgs::FloatBits(float(kFloatDecimals.Read(text, 0.0)));
   });
   binder.Bind(kStrUpper, [](NativeArgs& args) { return FoldInPlace(args, true); });
   binder.Bind(kStrLower, [](NativeArgs& args) { return FoldInPlace(args, false); });

@@ -1,11 +1,10 @@
 #include "scene/SplinePath.h"
 
-#include <cfloat>
-#include <charconv>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "base/DecimalRange.h"
 #include "raster/SpriteList.h"
 #include "raster/Surface.h"
 #include "scene/ImageSprite.h"
@@ -39,17 +38,13 @@ bool ParsePathReal(const char*& text, double& value) {
   if (*p == '+' || *p == '-') negative = *p++ == '-';
   if (!IsDigit(*p)) return false;
   const char* begin = p;
-  bool wholeNonZero = false;
-  while (IsDigit(*p)) wholeNonZero |= *p++ != '0';
+  while (IsDigit(*p)) ++p;
   if (*p == '.') {
     ++p;
     while (IsDigit(*p)) ++p;
   }
-  // from_chars reads the span in place, whatever its length, and does not
-  // depend on the locale's decimal mark.
-  double magnitude = 0.0;
-  const auto result = std::from_chars(begin, p, magnitude, std::chars_format::fixed);
-  if (result.ec == std::errc::result_out_of_range) magnitude = wholeNonZero ? DBL_MAX : 0.0;
+  // A path writes no exponent: the span read is digits with a fraction.
+  const double magnitude = ParseDecimal(std::string_view(begin, size_t(p - begin))).value_or(0.0);
   value = negative ? -magnitude : magnitude;
   text = p;
   return true;

@@ -1,9 +1,9 @@
 #include "script/ParamReader.h"
 
-#include <charconv>
 #include <cstring>
 
 #include "base/Cp932.h"
+#include "base/DecimalRange.h"
 
 namespace orrivel {
 
@@ -113,12 +113,7 @@ int ParamReader::ReadReal(double& out) {
   std::memcpy(text, start, length);
   text[length] = '\0';
   double value = 0.0;
-  if (anyDigit) {
-    // from_chars ignores the locale and takes "3." and "-.5" alike.
-    const char* first = text[0] == '-' ? text + 1 : text;
-    std::from_chars(first, text + length, value, std::chars_format::fixed);
-    if (text[0] == '-') value = -value;
-  }
+  if (anyDigit) value = ParseDecimal(std::string_view(text, length)).value_or(0.0);
   out = value;
   position_ = p;
   return kOk;

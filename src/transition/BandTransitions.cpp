@@ -74,9 +74,10 @@ bool RectInsideImage(Image* image, int32_t x, int32_t y, int32_t w, int32_t h) {
          int64_t{x} + w <= image->GetWidth() && int64_t{y} + h <= image->GetHeight();
 }
 
-double ReadDecimalArgument(const ObjectArguments& rest, std::size_t index, double fallback) {
+double ReadDecimalArgument(const ObjectArguments& rest, std::size_t index, double fallback,
+                           const DecimalRange& range) {
   const std::optional<std::string> text = rest.Text(index);
-  return text ? std::strtod(text->c_str(), nullptr) : fallback;
+  return text ? range.Read(*text, 0.0) : fallback;
 }
 
 // --- cross ---------------------------------------------------------------------------

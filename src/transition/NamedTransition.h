@@ -6,6 +6,7 @@
 // then IsFinished; -1 there ends it and the holder releases it.
 #include <cstdint>
 
+#include "base/DecimalRange.h"
 #include "raster/Image.h"
 #include "resource/plugin/TcpObject.h"
 
@@ -110,7 +111,10 @@ struct TrailProgress {
 };
 
 // A creation argument given as decimal text; null gives the fallback.
-double ReadDecimalArgument(const ObjectArguments& rest, std::size_t index, double fallback);
+// A decimal text argument held to the range its use takes; the fallback
+// when the cell holds no text, 0 for a text that is no number.
+double ReadDecimalArgument(const ObjectArguments& rest, std::size_t index, double fallback,
+                           const DecimalRange& range);
 
 // Reads the common head of a built-in set-up: the target's depth must be
 // 32 and the first argument a duration other than 0.

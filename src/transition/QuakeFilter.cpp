@@ -40,7 +40,7 @@ int32_t QuakeFilter::SetupV(const ObjectArgument& first, const ObjectArguments& 
   if (tables_ == nullptr) swing_ = 0;
   amplitudeX_ = rest.Cell(1);
   amplitudeY_ = rest.Cell(2);
-  endScale_ = ReadDecimalArgument(rest, 4, 0.0);
+  endScale_ = ReadDecimalArgument(rest, 4, 0.0, kScaleDecimals);
   fill_ = rest.Cell(5) != 0;
   state_ = 0;
   return kSetupDone;

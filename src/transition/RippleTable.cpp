@@ -25,9 +25,13 @@ void FillMap(RippleTable& t) {
     int16_t* row = t.map.get() + int64_t{j} * t.extentX;
     for (int32_t i = 0; i < t.extentX; ++i) {
       const double x = i + 0.5;
-      const int32_t r = int32_t(std::sqrt(x * x + a * a));
-      const double phi = std::atan(x / a);
-      row[i] = int16_t(((r & (p.wavelength - 1)) * 32) - int32_t(phi * -20.37183283048646));
+      // Only the distance's low bits count; a tall map with a large scale
+      // goes past 32 bits.
+      const int64_t r = int64_t(std::sqrt(x * x + a * a));
+      // A scale too small for a float makes every row's a zero: the angle
+      // of a point straight across.
+      const double phi = a != 0.0 ? std::atan(x / a) : 1.5707963267948966;
+      row[i] = int16_t((int32_t(r & (p.wavelength - 1)) * 32) - int32_t(phi * -20.37183283048646));
     }
   }
 }

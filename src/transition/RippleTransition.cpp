@@ -76,9 +76,9 @@ int32_t RippleTransition::SetupV(const ObjectArgument& first, const ObjectArgume
   p.centreX = CentreArgument(rest.Cell(1), width);
   p.centreY = CentreArgument(rest.Cell(2), height);
   p.wavelength = WavelengthArgument(rest.Cell(3));
-  const double scale = ReadDecimalArgument(rest, 4, 1.0);
+  const double scale = ReadDecimalArgument(rest, 4, 1.0, kScaleDecimals);
   p.verticalScale = scale > 0 ? float(scale) : 1.0f;
-  speed_ = float(ReadDecimalArgument(rest, 5, 6.0));
+  speed_ = float(ReadDecimalArgument(rest, 5, 6.0, kScaleDecimals));
   const int32_t rings = rest.Cell(6);
   p.ringCount = rings < 1 ? 24 : std::min(rings, 127);
   ReleaseRippleTable(table_);

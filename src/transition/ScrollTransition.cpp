@@ -88,7 +88,7 @@ int32_t ScrollTransition::SetupV(const ObjectArgument& first, const ObjectArgume
   const auto motion = uint8_t(rest.Cell(2));
   fade_ = motion > 2;
   motion_ = motion == 4 ? 1 : motion > 2 ? 0 : motion;
-  exponent_ = ReadDecimalArgument(rest, 3, 0.0);
+  exponent_ = ReadDecimalArgument(rest, 3, 0.0, kCurveDecimals);
   distance_ = uint32_t(direction_ == 0 || direction_ == 2 ? width : height);
   time_.firstPending = true;
   return kSetupDone;

@@ -145,6 +145,28 @@ TEST_F(GroupFade, CurveShapesTheTime) {
   EXPECT_EQ(wipe->LastEdge(), 110);
 }
 
+// Curve texts a script passes: what is no finite number keeps the time
+// straight, a curve past the range is held to it.
+TEST_F(GroupFade, CurveTextsAreReadFiniteAndHeldToTheirRange) {
+  struct Case {
+    const char* curve;
+    int32_t edge;  // half the time gone, of 440 px travel
+  };
+  const Case cases[] = {
+      {"nan", 220},   {"inf", 220},  {"-inf", 220},   {"1e30", 0}, {"-1e30", 440},
+      {"1e-400", 220}, {"2", 110},   {"garbage", 220},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.curve);
+    SpriteGroupFadeAction* wipe = Wipe(1000, 0, 40, c.curve);
+    ASSERT_NE(wipe, nullptr);
+    ASSERT_EQ(wipe->Step(kStart), 0);
+    ASSERT_EQ(wipe->Step(kStart + 500), 0);
+    EXPECT_EQ(wipe->LastEdge(), c.edge);
+    wipe->Step(kStart + 1000);
+  }
+}
+
 TEST_F(GroupFade, ZeroDurationShowsTheSpriteAtOnce) {
   sprite_->SetVisible(0);
   Wipe(0, 0, 40, nullptr, SpriteGroupFadeAction::kShownAtOnce);

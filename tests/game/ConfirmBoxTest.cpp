@@ -173,6 +173,39 @@ TEST_F(ConfirmBoxTest, AClosingProgramOrNothingToDrawOn) {
   EXPECT_EQ(bare.Run(1, "Load?", -1, -1, -1, &list), -2);
 }
 
+// Whatever text a script asks with, the box fits the screen and its frame
+// parts are looked up a few times, not once per column or row: a text as
+// long as a script can pass ends at once.
+TEST_F(ConfirmBoxTest, AnyTextMakesABoxTheScreenHolds) {
+  int lookups = 0;
+  ConfirmBox::Ports ports = box.GetPorts();
+  ports.picture = [this, &lookups](int32_t part) {
+    ++lookups;
+    return parts[size_t(part)].get();
+  };
+  box.SetPorts(ports);
+  script = [](int) { return 0; };  // the program closes at the first frame
+  struct Case {
+    size_t length;
+    int32_t width, height;
+  };
+  const Case cases[] = {
+      {5, 214 + 82, 75 + 73},     // short: the smallest box
+      {150, 900 + 82, 75 + 73},   // fits the screen as it is
+      {70000, 1280, 75 + 73},     // longer than the screen is wide
+      {1 << 20, 1280, 75 + 73},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    lookups = 0;
+    EXPECT_EQ(box.Run(1, std::string(c.length, 'A').c_str(), -1, -1, -1, &list), -1);
+    EXPECT_EQ(box.Layout().width, c.width);
+    EXPECT_EQ(box.Layout().height, c.height);
+    EXPECT_LE(lookups, 2 * ConfirmBox::kPartCount);
+    EXPECT_TRUE(list.Items().empty());
+  }
+}
+
 // Without an owner the box stands on the current layer's list while it
 // asks, and leaves it when answered.
 TEST_F(ConfirmBoxTest, WithoutAnOwnerTheCurrentLayerHoldsTheBox) {

@@ -139,6 +139,32 @@ TEST_F(RippleTest, ArgumentsAreHeldToTheirRanges) {
   EXPECT_EQ(RippleTransition().SetupV(0, {args, 1}), 1);
 }
 
+// Scale and speed texts a script passes: what is no finite number takes
+// the default, a value past what the map holds is held to the range, and
+// the ripple draws.
+TEST_F(RippleTest, DecimalTextsAreReadFiniteAndHeldToTheirRange) {
+  SizedTarget target{50, 20};
+  struct Case {
+    const char* text;
+    float scale;
+  };
+  const Case cases[] = {
+      {"nan", 1.0f},     {"inf", 1.0f},  {"-inf", 1.0f}, {"1e30", 65536.0f}, {"-1e30", 1.0f},
+      {"1e-400", 1.0f},  {"2.5", 2.5f},  {"garbage", 1.0f},
+  };
+  CodedPictures(50, 20);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto t = Make(target, {1000, -1, -1, 32, ObjectArgument(c.text), ObjectArgument(c.text), 8});
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->Table()->params.verticalScale, c.scale);
+    for (uint32_t now : {0u, 400u, 999u}) {
+      ASSERT_EQ(t->Update(now), 0);
+      DrawArea(*t, 50, 20, 20);
+    }
+  }
+}
+
 TEST_F(RippleTest, EdgesMirrorAndEveryReadStaysInsideThePicture) {
   struct Case {
     int w, h, cx, cy, wavelength, rings;
