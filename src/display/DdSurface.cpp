@@ -121,7 +121,7 @@ int DdSurface::SetText(const char* text, Font* font) {
 }
 
 int DdSurface::Upload() {
-  Font* font = font_ != nullptr ? font_ : g_defaultFont;
+  Font* font = font_ ? font_.Get() : g_defaultFont;
   if (!text_ || font == nullptr) {
     Release();
     return 3;

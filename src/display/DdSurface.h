@@ -13,6 +13,7 @@
 #include <string>
 
 #include "display/SurfaceImage.h"
+#include "text/Font.h"
 
 namespace orrivel {
 
@@ -61,7 +62,7 @@ class DdSurface : public SurfaceImage {
   int Upload();
 
   const std::optional<std::string>& Text() const { return text_; }
-  Font* GetFont() const { return font_; }
+  Font* GetFont() const { return font_.Get(); }
 
  private:
   int DrawDeviceText(Font* font, int32_t width, int32_t height, int32_t x, int32_t y);
@@ -73,7 +74,10 @@ class DdSurface : public SurfaceImage {
   void ForgetText();
 
   std::optional<std::string> text_;
-  Font* font_ = nullptr;
+  // The script's font, kept to draw the text again; one deleted since
+  // leaves the default font to draw it.
+  WeakLink<Font> font_;
+
 };
 
 }  // namespace orrivel

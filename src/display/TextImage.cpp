@@ -100,7 +100,7 @@ int TextImage::Create(const char* text, Font* font, uint32_t formatCode) {
 }
 
 int TextImage::Render() {
-  Font* font = font_ != nullptr ? font_ : DefaultFont();
+  Font* font = font_ ? font_.Get() : DefaultFont();
   if (!text_ || font == nullptr) return kRenderNoText;
   if (font->GetKind() != kFontKindDevice && font->GetKind() != kFontKindOutline) return kRenderNoText;
   DisplayScreenDevice* device = ScreenDevice();

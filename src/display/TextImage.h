@@ -79,7 +79,10 @@ class TextImage : public DdSurface, public TextureSource {
   int KeyBackground(Font* font);
 
   std::optional<std::string> text_;
-  Font* font_ = nullptr;
+  // The script's font, kept to draw the text again; one deleted since
+  // leaves the default font to draw it.
+  WeakLink<Font> font_;
+
   int32_t drawnWidth_ = 0;
   int32_t drawnHeight_ = 0;
   uint32_t requestedFormat_ = 0;

@@ -390,7 +390,10 @@ uint32_t MeasureText(Control& c, NativeArgs& args) {
   if (args.Failed()) return 0;
   WindowControl* window = WindowOf(c);
   Font* font = window != nullptr ? window->GetFont() : ListOf(c)->GetFont();
-  if (font == nullptr) return 1;
+  // A font deleted under the control measures nothing: refused as the
+  // font's own measure refuses, with the addresses left alone.
+  if (font == nullptr) return 0;
+
   Size size{0, 0};
   const int result = font->MeasureText(text.c_str(), &size, nullptr, nullptr, withEffect, nullptr);
   WritePair(args, uint32_t(size.width), uint32_t(size.height));

@@ -143,7 +143,7 @@ void GameControlHost::PlaceTip(int32_t pointerX, int32_t pointerY, int32_t offse
 }
 
 void GameControlHost::ShowTooltip(const char* text, int32_t x, int32_t y) {
-  if (BuildTipImage(tipSurface_, tipFont_, text) != 0) return;
+  if (BuildTipImage(tipSurface_, tipFont_.Get(), text) != 0) return;
   int32_t left = 0, top = 0;
   PlaceTip(x, y, tipOffsetY_, tipSurface_.GetWidth(), tipSurface_.GetHeight(), GetScreenWidth(), GetScreenHeight(),
            &left, &top);

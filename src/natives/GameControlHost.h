@@ -12,6 +12,7 @@
 #include "raster/Surface.h"
 #include "scene/ControlHost.h"
 #include "scene/ImageSprite.h"
+#include "text/Font.h"
 
 namespace orrivel {
 
@@ -100,7 +101,7 @@ class GameControlHost : public ControlHost {
   // The font of the tip's text and the list that shows the tip (either may
   // be null: no text, nothing shown).
   void SetTipFont(Font* font) { tipFont_ = font; }
-  Font* TipFont() const { return tipFont_; }
+  Font* TipFont() const { return tipFont_.Get(); }
   void SetTipList(SpriteList* list, uint32_t order);
   // Draws the tip picture for the text into the surface: the text's size
   // plus the margins, the border and the shadow. 0 done, 1 no surface.
@@ -162,7 +163,8 @@ class GameControlHost : public ControlHost {
   uint32_t frameNow_ = 0;
   Surface tipSurface_;
   ImageSprite tipSprite_;
-  Font* tipFont_ = nullptr;
+  WeakLink<Font> tipFont_;
+
   SpriteList* tipList_ = nullptr;
   bool tipShown_ = false;
   SpriteCanvas* canvas_ = nullptr;

@@ -21,8 +21,11 @@ class SpriteListOwner {
   ~SpriteListOwner() = default;
 };
 
-class SpriteList {
+// A control or canvas that puts its drawables into a list it does not own
+// keeps a WeakLink to it: the list goes with its canvas.
+class SpriteList : public LinkTarget {
  public:
+
   // Filter value that matches everything.
   static constexpr uint32_t kAny = 0xFFFFFFFFu;
 

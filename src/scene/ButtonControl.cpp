@@ -116,7 +116,7 @@ int32_t ButtonControl::SetState(uint8_t state) {
 int32_t ButtonControl::RecreateWithText(const char* text) {
   if (text == nullptr) return 1;
   const std::string copy = text;  // the old text goes with the release
-  return CreateWithText(spriteList_, order_, copy.c_str(), font_, GetX(), GetY(), int32_t(width_), int32_t(height_),
+  return CreateWithText(spriteList_.Get(), order_, copy.c_str(), font_.Get(), GetX(), GetY(), int32_t(width_), int32_t(height_),
                         hasDisabledCell_, group_) == 0
              ? 0
              : 2;
@@ -125,7 +125,7 @@ int32_t ButtonControl::RecreateWithText(const char* text) {
 int32_t ButtonControl::RecreateFromImage(const char* name) {
   if (name == nullptr) return 1;
   const std::string copy = name;
-  return CreateFromImage(spriteList_, order_, copy.c_str(), hasDisabledCell_, hasPressedCell_, GetX(), GetY(),
+  return CreateFromImage(spriteList_.Get(), order_, copy.c_str(), hasDisabledCell_, hasPressedCell_, GetX(), GetY(),
                          blend_, drawFlags_, keyX_, keyY_, group_) == 0
              ? 0
              : 2;

@@ -7,14 +7,15 @@
 #include <cstdint>
 #include <string>
 
+#include "raster/SpriteList.h"
 #include "raster/Surface.h"
 #include "scene/ImageSprite.h"
 #include "scene/PushControl.h"
+#include "text/Font.h"
 
 namespace orrivel {
 
 class Font;
-class SpriteList;
 
 class ButtonControl : public PushControl {
  public:
@@ -70,8 +71,8 @@ class ButtonControl : public PushControl {
   const ImageSprite& Sprite() const { return sprite_; }
   ImageSprite& Sprite() { return sprite_; }
   Surface& OwnSurface() { return ownSurface_; }
-  Surface* BorrowedSurface() const { return borrowed_; }
-  SpriteList* GetSpriteList() const { return spriteList_; }
+  Surface* BorrowedSurface() const { return borrowed_.Get(); }
+  SpriteList* GetSpriteList() const { return spriteList_.Get(); }
   const std::string& GetText() const { return text_; }
   const std::string& GetFileName() const { return fileName_; }
 
@@ -86,13 +87,16 @@ class ButtonControl : public PushControl {
   bool DrawTextStrip(const char* text, Font* font, int32_t width, int32_t height, bool hasDisabled);
   void DrawFaceContent(Surface* face, const char* text, Font* font, int32_t x, int32_t y, bool disabled);
 
-  SpriteList* spriteList_ = nullptr;
+  // The canvas list the control draws in; it may go with its canvas first.
+  WeakLink<SpriteList> spriteList_;
   int32_t order_ = 0;
   Surface ownSurface_;
-  Surface* borrowed_ = nullptr;
+  // The script's picture the strip was borrowed from, while it lives.
+  WeakLink<Surface> borrowed_;
   ImageSprite sprite_;
   // What a re-creation needs.
-  Font* font_ = nullptr;
+  WeakLink<Font> font_;
+
   std::string text_;
   std::string fileName_;
   int32_t keyX_ = 0;

@@ -51,7 +51,7 @@ int32_t CheckButtonControl::AttachToSpriteList(int32_t order, int32_t group, uin
   order_ = order;
   for (CheckButtonBase* member : Members()) {
     auto* button = dynamic_cast<CheckButtonControl*>(member);
-    if (button != nullptr && button->spriteList_ != spriteList_) button->MoveToList(spriteList_);
+    if (button != nullptr && button->spriteList_.Get() != spriteList_.Get()) button->MoveToList(spriteList_.Get());
   }
   return 0;
 }

@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <string>
 
+#include "raster/SpriteList.h"
 #include "raster/Surface.h"
 #include "scene/CheckButtonBase.h"
 #include "scene/ImageSprite.h"
 
 namespace orrivel {
 
-class SpriteList;
 
 class CheckButtonControl : public CheckButtonBase {
  public:
@@ -56,9 +56,9 @@ class CheckButtonControl : public CheckButtonBase {
   ImageSprite& Sprite() { return sprite_; }
   // The state cells shown: the own picture or a borrowed one (null before
   // creation).
-  Surface* StateSurface() const { return surface_; }
+  Surface* StateSurface() const { return surface_.Get(); }
   bool BorrowsSurface() const { return surface_ != nullptr && surface_ != &ownSurface_; }
-  SpriteList* GetSpriteList() const { return spriteList_; }
+  SpriteList* GetSpriteList() const { return spriteList_.Get(); }
   const std::string& GetFileName() const { return fileName_; }
 
  protected:
@@ -72,8 +72,12 @@ class CheckButtonControl : public CheckButtonBase {
                     int32_t x, int32_t y, uint8_t blend, uint8_t drawFlags, int32_t group);
 
   Surface ownSurface_;
-  Surface* surface_ = nullptr;  // the own surface or a borrowed one
-  SpriteList* spriteList_ = nullptr;
+  // The own surface or a borrowed one; a borrowed one that goes leaves
+  // the button without a picture.
+  WeakLink<Surface> surface_;
+
+  // The canvas list the control draws in; it may go with its canvas first.
+  WeakLink<SpriteList> spriteList_;
   ImageSprite sprite_;
   int32_t order_ = 0;
   int32_t cellWidth_ = 0;

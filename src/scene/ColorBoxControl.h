@@ -8,11 +8,11 @@
 #include <cstdint>
 
 #include "raster/ColorBox.h"
+#include "raster/SpriteList.h"
 #include "scene/PushControl.h"
 
 namespace orrivel {
 
-class SpriteList;
 
 class ColorBoxControl : public PushControl {
  public:
@@ -57,7 +57,7 @@ class ColorBoxControl : public PushControl {
   uint32_t PressedColour() const { return pressed_; }
   const ColorBox& Box() const { return box_; }
   ColorBox& Box() { return box_; }
-  SpriteList* GetSpriteList() const { return spriteList_; }
+  SpriteList* GetSpriteList() const { return spriteList_.Get(); }
 
  private:
   uint32_t ColourOfState(uint8_t state) const;
@@ -65,7 +65,8 @@ class ColorBoxControl : public PushControl {
   uint32_t normal_ = 0;
   uint32_t hover_ = kDefaultHover;
   uint32_t pressed_ = kDefaultPressed;
-  SpriteList* spriteList_ = nullptr;
+  // The canvas list the control draws in; it may go with its canvas first.
+  WeakLink<SpriteList> spriteList_;
   int32_t order_ = 0;
   ColorBox box_;
 };

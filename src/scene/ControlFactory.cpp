@@ -381,7 +381,7 @@ uint32_t ControlFactory::HandleOf(const Control* control) const {
 
 int32_t ControlFactory::CreateImeIndicator(Font* font, int32_t x, int32_t y) {
   if (mainList_ == nullptr) return 1;
-  if (imeIndicator_ && font == imeIndicatorFont_) {
+  if (imeIndicator_ && font != nullptr && font == imeIndicatorFont_) {
     imeIndicator_->SetPosition(x, y);
     return 0;
   }

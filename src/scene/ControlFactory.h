@@ -21,6 +21,7 @@
 #include "scene/ColorBoxControl.h"
 #include "scene/ItemMenuControl.h"
 #include "scene/TextBufferControl.h"
+#include "text/Font.h"
 
 namespace orrivel {
 
@@ -235,7 +236,8 @@ class ControlFactory {
   SpriteList* mainList_ = nullptr;
   SpriteList* overlayList_ = nullptr;
   std::unique_ptr<ImeModeIndicator> imeIndicator_;
-  Font* imeIndicatorFont_ = nullptr;
+  WeakLink<Font> imeIndicatorFont_;
+
   uint32_t failAllocations_ = 0;
   DeletionListener* deletionListener_ = nullptr;
 };

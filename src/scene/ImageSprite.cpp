@@ -98,7 +98,7 @@ bool ImageSprite::Picture(Surface** picture, Rect* rect) const {
                                : Rect{0, 0, displayWidth_, displayHeight_};
     return true;
   }
-  *picture = source_;
+  *picture = source_.Get();
   *rect = sourceRect_;
   return source_ != nullptr;
 }
@@ -108,7 +108,7 @@ void ImageSprite::ForgetImage(const Image* image) {
   // with the canvas.
   const auto* canvas = dynamic_cast<const CanvasDrawObject*>(image);
   const bool canvasSurface = canvas != nullptr && const_cast<CanvasDrawObject*>(canvas)->GetSurface() == source_;
-  if (source_ == nullptr || (source_ != image && !canvasSurface)) return;
+  if (source_ == nullptr || (source_.Get() != image && !canvasSurface)) return;
   source_ = nullptr;
   SetVisible(0);
 }
@@ -206,7 +206,7 @@ int ImageSprite::RebuildStretch() {
   const int32_t w = displayWidth_, h = displayHeight_;
   const uint8_t bits = source_->GetBitsPerPixel();
   if (PrepareCopy(w, h, bits) != 0) return 4;
-  if (bits == 8) copy_->CopyPalette(source_);
+  if (bits == 8) copy_->CopyPalette(source_.Get());
   const uint32_t key = source_->GetColorKey();
   // Only the part of the source rectangle on the source is read; the rest
   // of the copy holds the key (or clear black), so it shows nothing.
@@ -228,7 +228,7 @@ int ImageSprite::RebuildStretch() {
   int result = 0;
   if (bits == 32) {
     auto stretch = reinterpret_cast<PixelOpSpriteStretchFn>(LibraryEntry(kPixelOpSpriteStretch));
-    const PixelOpImage dest = ViewForLibrary(copy_.get()), view = ViewForLibrary(source_);
+    const PixelOpImage dest = ViewForLibrary(copy_.get()), view = ViewForLibrary(source_.Get());
     if (stretch == nullptr ||
         stretch(&dest, &view, &place, 0, 0, &from, 0, resampling_, 255, 0) != 0)
       result = 1;
@@ -237,9 +237,9 @@ int ImageSprite::RebuildStretch() {
     if ((resampling_ & 0x0F) == 0) {
       // A keyed plain stretch would leave the key's pixels unwritten.
       source_->ClearColorKey();
-      if (copy_->StretchCopy(source_, &size, place.left, place.top, &from, false) != 0) result = 3;
-      RestoreColorKey(source_, key);
-    } else if (copy_->ScaleCopy(source_, &size, place.left, place.top, &from) != 0) {
+      if (copy_->StretchCopy(source_.Get(), &size, place.left, place.top, &from, false) != 0) result = 3;
+      RestoreColorKey(source_.Get(), key);
+    } else if (copy_->ScaleCopy(source_.Get(), &size, place.left, place.top, &from) != 0) {
       result = 2;
     }
   }
@@ -259,7 +259,7 @@ int ImageSprite::RenderRotation(const PixelOpCorners& corners, int32_t width, in
   }
   auto rotate = reinterpret_cast<PixelOpSpriteRotateFn>(LibraryEntry(kPixelOpSpriteRotate));
   if (rotate == nullptr) return 1;
-  const PixelOpImage dest = ViewForLibrary(copy_.get()), view = ViewForLibrary(source_);
+  const PixelOpImage dest = ViewForLibrary(copy_.get()), view = ViewForLibrary(source_.Get());
   const Rect whole{0, 0, width, height};
   return rotate(&dest, &view, &cut, &from, 0, resampling_, 255, 0, 1, blank, &whole);
 }

@@ -20,7 +20,9 @@ namespace orrivel {
 
 class ImageSprite : public Drawable {
  public:
-  ImageSprite() { Reset(); }
+  // A picture that goes while the sprite shows it hides the sprite: it
+  // draws nothing from then on.
+  ImageSprite() : source_(nullptr, [this] { SetVisible(0); }) { Reset(); }
   ~ImageSprite() override = default;
 
   // --- Drawable -----------------------------------------------------------------
@@ -127,7 +129,7 @@ class ImageSprite : public Drawable {
   // source) and the rectangle of it that covers the bounds; false when there
   // is none.
   bool GetShownPicture(Surface** picture, Rect* rect) const { return Picture(picture, rect); }
-  Surface* GetSource() const { return source_; }
+  Surface* GetSource() const { return source_.Get(); }
   Surface* GetOwnedCopy() const { return copy_.get(); }
   const Rect& GetSourceRect() const { return sourceRect_; }
   int32_t GetDisplayWidth() const { return displayWidth_; }
@@ -172,7 +174,9 @@ class ImageSprite : public Drawable {
   // Every field but the tag and the list.
   void TakeFields(const ImageSprite& other);
 
-  Surface* source_ = nullptr;
+  // Not owned: the script's picture, a canvas's surface or a control's own.
+  WeakLink<Surface> source_;
+
   // Shared so that a borrower never shows freed pixels when the lender goes
   // first.
   std::shared_ptr<Surface> copy_;

@@ -8,14 +8,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "raster/SpriteList.h"
 #include "raster/Surface.h"
 #include "scene/ImageSprite.h"
+#include "text/Font.h"
 
 namespace orrivel {
 
 class Font;
 class ImeContext;
-class SpriteList;
 
 // The input method's mode bits the labels read.
 namespace ime_mode {
@@ -63,7 +64,9 @@ class ImeModeIndicatorBase {
   uint32_t lastSentence_ = 0;
   uint32_t colour_ = kDefaultColour;
   uint32_t outlineColour_ = kDefaultOutlineColour;
-  Font* font_ = nullptr;
+  // The script's font; one deleted under the indicator leaves it with none.
+  WeakLink<Font> font_;
+
   int32_t x_ = 0;
   int32_t y_ = 0;
   bool rightAligned_ = false;
@@ -92,7 +95,7 @@ class ImeModeIndicator : public ImeModeIndicatorBase {
 
   const ImageSprite& Sprite() const { return sprite_; }
   // The list the sprite is shown in (null before Create).
-  const SpriteList* List() const { return spriteList_; }
+  const SpriteList* List() const { return spriteList_.Get(); }
   Surface& OwnSurface() { return surface_; }
   // The labels last drawn (UTF-8), for whoever checks what is shown.
   const std::vector<const char*>& ShownLabels() const { return shown_; }
@@ -100,7 +103,8 @@ class ImeModeIndicator : public ImeModeIndicatorBase {
  private:
   void PlaceSprite();
 
-  SpriteList* spriteList_ = nullptr;
+  // The canvas list the control draws in; it may go with its canvas first.
+  WeakLink<SpriteList> spriteList_;
   Surface surface_;
   ImageSprite sprite_;
   int32_t order_ = 0;

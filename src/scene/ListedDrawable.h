@@ -22,8 +22,10 @@ inline bool PlaceInList(SpriteList& list, Drawable* drawable, int32_t order, int
 
 // 1 when there is no list now, no new list, or the drawable is in no list;
 // else it moves to the new list, which becomes the current one, and 0.
-inline int32_t MoveToOtherList(SpriteList*& current, SpriteList* list, Drawable* drawable, int32_t order,
-                               int32_t group) {
+// current is the control's link to its list (or a plain pointer).
+template <class ListLink>
+int32_t MoveToOtherList(ListLink& current, SpriteList* list, Drawable* drawable, int32_t order, int32_t group) {
+
   if (current == nullptr || list == nullptr || current->Find(drawable) == nullptr) return 1;
   current->Remove(drawable);
   current = list;

@@ -171,9 +171,9 @@ int32_t ScrollBar::MakeArrows(bool vertical, const char* backImage, const char* 
       if (drawn_) {
         button->SetFaceColor(face);
         button->SetHighlightColor(highlight);
-        result = button->CreateWithText(spriteList_, order_, nullptr, nullptr, 0, 0, thickness, thickness, true, group);
+        result = button->CreateWithText(spriteList_.Get(), order_, nullptr, nullptr, 0, 0, thickness, thickness, true, group);
       } else {
-        result = button->CreateFromImage(spriteList_, order_, image, hasDisabled, true, 0, 0, blend, drawFlags, keyX,
+        result = button->CreateFromImage(spriteList_.Get(), order_, image, hasDisabled, true, 0, 0, blend, drawFlags, keyX,
                                          keyY, group);
       }
     }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "raster/SpriteList.h"
 #include "raster/Surface.h"
 #include "scene/ButtonControl.h"
 #include "scene/Control.h"
@@ -22,7 +23,6 @@
 namespace orrivel {
 
 class ScrollBar;
-class SpriteList;
 
 // What the bar tells the control it scrolls.
 class ScrollBarListener {
@@ -216,7 +216,8 @@ class ScrollBar : public Control {
   ControlSound sounds_[3];
   ControlHost* host_ = nullptr;
 
-  SpriteList* spriteList_ = nullptr;
+  // The canvas list the control draws in; it may go with its canvas first.
+  WeakLink<SpriteList> spriteList_;
   int32_t order_ = 0;
   bool drawn_ = false;
   bool hasDisabledCell_ = false;

@@ -35,7 +35,7 @@ bool SpriteCanvas::CoalesceAfterCollect() { return gCoalesceAfterCollect; }
 void SpriteCanvas::SetBandedRendering(bool on) { gBandedRendering = on; }
 bool SpriteCanvas::BandedRendering() { return gBandedRendering; }
 
-SpriteCanvas::SpriteCanvas() { main_.SetOwner(this); }
+SpriteCanvas::SpriteCanvas() : background_(nullptr, [this] { ReleaseBackCopy(); }) { main_.SetOwner(this); }
 
 SpriteCanvas::~SpriteCanvas() {
   ReleaseBackCopy();
@@ -103,7 +103,7 @@ int SpriteCanvas::SetBackgroundPivot(int32_t code, int32_t x, int32_t y) {
 
 void SpriteCanvas::GetBackground(Surface** image, int32_t* offsetX, int32_t* offsetY,
                                  uint8_t* red, uint8_t* green, uint8_t* blue) const {
-  if (image != nullptr) *image = background_;
+  if (image != nullptr) *image = background_.Get();
   if (offsetX != nullptr) *offsetX = offsetX_;
   if (offsetY != nullptr) *offsetY = offsetY_;
   if (red != nullptr) *red = uint8_t(color_ >> 16);
@@ -212,15 +212,15 @@ bool SpriteCanvas::SetBackgroundStretch(int32_t x, int32_t y, int32_t w, int32_t
   bool stretched = !any;
   if (any && bits == 32) {
     auto stretch = reinterpret_cast<PixelOpSpriteStretchFn>(LibraryEntry(kPixelOpSpriteStretch));
-    const PixelOpImage to = ViewForLibrary(backCopy_.get()), view = ViewForLibrary(background_);
+    const PixelOpImage to = ViewForLibrary(backCopy_.get()), view = ViewForLibrary(background_.Get());
     stretched = stretch != nullptr &&
                 stretch(&to, &view, &cutDest, 0, 0, &cutFrom, 0, resampling_, 255, 0) == 0;
   } else if (any) {
     const Size size{cutDest.Width(), cutDest.Height()};
     stretched = (resampling_ & 0x0F) != 0
-                    ? backCopy_->ScaleCopy(background_, &size, cutDest.left, cutDest.top,
+                    ? backCopy_->ScaleCopy(background_.Get(), &size, cutDest.left, cutDest.top,
                                            &cutFrom) == 0
-                    : backCopy_->StretchCopy(background_, &size, cutDest.left, cutDest.top,
+                    : backCopy_->StretchCopy(background_.Get(), &size, cutDest.left, cutDest.top,
                                              &cutFrom, false) == 0;
   }
   if (!stretched && !filled) FillBackCopy();
@@ -255,7 +255,7 @@ bool SpriteCanvas::SetBackgroundRotation(int32_t x, int32_t y, int32_t angle, do
     return false;
   if (!EnsureBackCopy(32)) return false;
   auto rotate = reinterpret_cast<PixelOpSpriteRotateFn>(LibraryEntry(kPixelOpSpriteRotate));
-  const PixelOpImage to = ViewForLibrary(backCopy_.get()), view = ViewForLibrary(background_);
+  const PixelOpImage to = ViewForLibrary(backCopy_.get()), view = ViewForLibrary(background_.Get());
   if (rotate == nullptr ||
       rotate(&to, &view, &corners, nullptr, 0, resampling_, 255, 0, 1, color_, nullptr) != 0)
     FillBackCopy();
@@ -390,7 +390,7 @@ int32_t SpriteCanvas::BandHeight(int32_t width) {
 
 void SpriteCanvas::PaintBackground(Surface* into, const Rect& rect) {
   if (noBackground_ != 0) return;
-  Surface* picture = backCopy_ != nullptr ? backCopy_.get() : background_;
+  Surface* picture = backCopy_ != nullptr ? backCopy_.get() : background_.Get();
   if (picture != nullptr) {
     const int32_t ox = backCopy_ != nullptr ? 0 : offsetX_;
     const int32_t oy = backCopy_ != nullptr ? 0 : offsetY_;

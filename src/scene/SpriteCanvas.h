@@ -180,7 +180,10 @@ class SpriteCanvas : public SpriteListOwner {
   DirtyRegion region_;
   // Reused from frame to frame, so a steady scene allocates nothing.
   std::vector<Rect> damage_;
-  Surface* background_ = nullptr;
+  // The script's picture; one deleted under the canvas leaves it with its
+  // colour, as if it had none.
+  WeakLink<Surface> background_;
+
   int32_t offsetX_ = 0;
   int32_t offsetY_ = 0;
   uint32_t color_ = 0;

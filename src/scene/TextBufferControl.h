@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "scene/Control.h"
+#include "text/Font.h"
 
 namespace orrivel {
 
@@ -137,7 +138,9 @@ class TextBufferControl : public Control {
   void HidePointerForTyping();
   void ShowPointerAgain();
 
-  Font* font_ = nullptr;
+  // The script's font; one deleted under the control leaves it with none.
+  WeakLink<Font> font_;
+
   int32_t size_ = kDefaultSize;
   uint32_t compositionColour_ = kDefaultCompositionColour;
   uint32_t compositionBackColour_ = kDefaultCompositionBackColour;

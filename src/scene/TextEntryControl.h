@@ -9,13 +9,13 @@
 #include <cstdint>
 #include <string>
 
+#include "raster/SpriteList.h"
 #include "raster/Surface.h"
 #include "scene/ImageSprite.h"
 #include "scene/TextBufferControl.h"
 
 namespace orrivel {
 
-class SpriteList;
 class TimedTask;
 class TimerList;
 
@@ -88,7 +88,8 @@ class TextEntryControl : public TextBufferControl {
   void FindCursorClause(int32_t cursor);
   bool DrawCompositionSurface();
 
-  SpriteList* spriteList_ = nullptr;
+  // The canvas list the control draws in; it may go with its canvas first.
+  WeakLink<SpriteList> spriteList_;
   int32_t order_ = 0;
   Surface textSurface_;
   ImageSprite textSprite_;

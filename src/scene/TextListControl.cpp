@@ -234,7 +234,7 @@ int32_t TextListControl::AddLine(const TextListLineArgs& line) {
 // --- drawing -------------------------------------------------------------------------------------------
 
 void TextListControl::SetTextColour(uint32_t rgb, const uint32_t* gradient) {
-  auto* outline = dynamic_cast<OutlineFont*>(font_);
+  auto* outline = dynamic_cast<OutlineFont*>(font_.Get());
   if (outline != nullptr && outline->GradientEnabled()) {
     outline->SetGradient(1, gradient[0], gradient[1], 1);
     return;
@@ -245,7 +245,7 @@ void TextListControl::SetTextColour(uint32_t rgb, const uint32_t* gradient) {
 void TextListControl::DrawLineText(Surface* picture, int32_t x, int32_t y, const std::string& text) {
   if (text.empty()) return;
   // Outline fonts draw game text by their surface road.
-  if (auto* outline = dynamic_cast<OutlineFont*>(font_)) {
+  if (auto* outline = dynamic_cast<OutlineFont*>(font_.Get())) {
     outline->DrawTextToSurface(picture, x, y, text.c_str(), nullptr, nullptr);
   } else {
     font_->DrawText(picture, x, y, text.c_str(), nullptr, nullptr);

@@ -14,13 +14,13 @@
 #include <memory>
 #include <string>
 
+#include "raster/SpriteList.h"
 #include "raster/Surface.h"
 #include "scene/ImageSprite.h"
 #include "scene/TextListControlBase.h"
 
 namespace orrivel {
 
-class SpriteList;
 
 class TextListControl : public TextListControlBase {
  public:
@@ -140,7 +140,8 @@ class TextListControl : public TextListControlBase {
   // Where line i lies while it shows no press.
   int32_t LineTop(int32_t index) const;
 
-  SpriteList* spriteList_ = nullptr;
+  // The canvas list the control draws in; it may go with its canvas first.
+  WeakLink<SpriteList> spriteList_;
   int32_t order_ = 0;
   uint32_t spriteFlags_ = 0;
   int32_t x_ = 0, y_ = 0;

@@ -15,6 +15,7 @@
 
 #include "scene/Control.h"
 #include "scene/ControlSound.h"
+#include "text/Font.h"
 #include "script/ScriptCell.h"
 
 namespace orrivel {
@@ -132,7 +133,7 @@ class TextListControlBase : public Control {
   bool IsPointerIdle() const { return pointerIdle_; }
   bool IsDragging() const { return dragging_; }
   const char* GetHoverText() const { return hoverText_; }
-  Font* GetFont() const { return font_; }
+  Font* GetFont() const { return font_.Get(); }
   int32_t GetWidth() const override { return width_; }
   int32_t GetHeight() const override { return height_; }
 
@@ -164,7 +165,9 @@ class TextListControlBase : public Control {
   void EnterFromKeys(bool forward);
   void MoveHoverByKey(bool down);
 
-  Font* font_ = nullptr;
+  // The script's font: one deleted under the list leaves it with none.
+  WeakLink<Font> font_;
+
   int32_t anchorX_ = 0, anchorY_ = 0;
   int32_t lineSpacing_ = 0;
   int32_t width_ = 0, height_ = 0;

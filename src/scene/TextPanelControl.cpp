@@ -198,9 +198,12 @@ void TextPanelControl::Redraw() {
         surface_.FillBox(left, top, 1, lineHeight_, hoverColour);
         surface_.FillBox(left + areaWidth - 1, top, 1, lineHeight_, hoverColour);
       }
+      // A panel whose font went draws its lines without text.
+      if (font_ == nullptr) continue;
       if (hasFaces_) font_->SetFaceName(faces_[size_t(i)].c_str());
       if (hasTexts_ && !texts_[size_t(i)].empty())
-        DrawSurfaceFontText(&surface_, left + 2, top, texts_[size_t(i)].c_str(), font_);
+        DrawSurfaceFontText(&surface_, left + 2, top, texts_[size_t(i)].c_str(), font_.Get());
+
     }
   }
   sprite_.SetChanged(1);

@@ -12,15 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "raster/SpriteList.h"
 #include "raster/Surface.h"
 #include "scene/Control.h"
 #include "scene/ImageSprite.h"
 #include "scene/ScrollBar.h"
+#include "text/Font.h"
 
 namespace orrivel {
 
 class Font;
-class SpriteList;
 
 // The panel kinds' common base.
 class TextPanelBase : public Control {
@@ -129,11 +130,14 @@ class TextPanelControl : public TextPanelBase, private ScrollBarListener {
   // The hovered line, an icon entry taken as its line.
   int32_t HoveredLine() const;
 
-  SpriteList* spriteList_ = nullptr;
+  // The canvas list the control draws in; it may go with its canvas first.
+  WeakLink<SpriteList> spriteList_;
   int32_t order_ = 0;
   Surface surface_;
   ImageSprite sprite_;
-  Font* font_ = nullptr;
+  // The script's font; one deleted under the panel leaves it with none.
+  WeakLink<Font> font_;
+
   bool hasTexts_ = false, hasFaces_ = false;
   std::vector<std::string> texts_, faces_;
   int32_t lineHeight_ = 0;

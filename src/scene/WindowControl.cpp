@@ -95,7 +95,7 @@ void WindowControl::LeaveSpriteList() {
 }
 
 int32_t WindowControl::MoveToList(SpriteList* list) {
-  SpriteList* const from = spriteList_;
+  SpriteList* const from = spriteList_.Get();
   // Staying in its list, the window keeps its place among its equals.
   if (list == from) return from != nullptr && from->Find(&sprite_) != nullptr ? 0 : 1;
   if (MoveToOtherList(spriteList_, list, &sprite_, order_, group_) != 0) return 1;
@@ -205,8 +205,8 @@ int32_t WindowControl::SetItemsEnabled(bool on) {
 int32_t WindowControl::SetVertical(bool on, bool redraw) {
   vertical_ = on;
   if (redraw && surface_.GetBits() != nullptr) ResetCursor(true);
-  if (TurnFont(font_, on) != 0) return on ? 1 : 2;
-  if (TurnFont(rubyFont_, on) != 0) return on ? 3 : 4;
+  if (TurnFont(font_.Get(), on) != 0) return on ? 1 : 2;
+  if (TurnFont(rubyFont_.Get(), on) != 0) return on ? 3 : 4;
   RefreshMetrics();
   return 0;
 }
@@ -233,8 +233,8 @@ void WindowControl::SetRubyEnabled(bool on) {
 
 // --- metrics ----------------------------------------------------------------------------------
 
-int32_t WindowControl::FontHeight() const { return AbsHeight(font_); }
-int32_t WindowControl::RubyHeight() const { return AbsHeight(rubyFont_); }
+int32_t WindowControl::FontHeight() const { return AbsHeight(font_.Get()); }
+int32_t WindowControl::RubyHeight() const { return AbsHeight(rubyFont_.Get()); }
 
 int32_t WindowControl::UpdateLineHeight() {
   if (font_ == nullptr) return 0;
@@ -549,7 +549,7 @@ int32_t WindowControl::PutChar(const char** text, Surface* target) {
   } else {
     y += lineHeight_ - h;
   }
-  const Point end = DrawFontText(font_, target, x, y + centring, glyph.c_str());
+  const Point end = DrawFontText(font_.Get(), target, x, y + centring, glyph.c_str());
   int32_t advance = vertical_ ? end.y - (y + centring) : end.x - x;
   if (centring > 0) advance = h;
 
@@ -563,8 +563,8 @@ int32_t WindowControl::PutChar(const char** text, Surface* target) {
       Size size;
       rubyFont_->MeasureText(pendingRuby_, &size, nullptr, nullptr, false, nullptr);
       const int32_t rh = RubyHeight();
-      if (vertical_) DrawFontText(rubyFont_, target, x + rubyGap_ + rh, y + (advance - size.width) / 2, pendingRuby_);
-      else DrawFontText(rubyFont_, target, x + (advance - size.width) / 2, y - rubyGap_ - rh, pendingRuby_);
+      if (vertical_) DrawFontText(rubyFont_.Get(), target, x + rubyGap_ + rh, y + (advance - size.width) / 2, pendingRuby_);
+      else DrawFontText(rubyFont_.Get(), target, x + (advance - size.width) / 2, y - rubyGap_ - rh, pendingRuby_);
     }
     pendingRuby_ = nullptr;
   }
@@ -591,7 +591,7 @@ int32_t WindowControl::DrawStringAt(const char* text, int32_t x, int32_t y, bool
   }
   int32_t gx = 0, gy = 0;
   GetGlyphOrigin(&gx, &gy, FontHeight(), FontHeight());
-  const Point end = DrawFontText(font_, &surface_, gx, gy, text);
+  const Point end = DrawFontText(font_.Get(), &surface_, gx, gy, text);
   lineStartPos_ = Along();
   Along() += charGap_ + (vertical_ ? end.y - gy : end.x - gx);
   atLineStart_ = false;
@@ -660,7 +660,7 @@ int32_t WindowControl::DrawHorizontalRun(const char* text) {
   Size size;
   font_->MeasureText(text, &size, nullptr, nullptr, false, nullptr);
   const int32_t x = cursorX_ - lineHeight_ + (lineHeight_ - size.width) / 2;
-  DrawFontText(font_, &surface_, x, cursorY_, text);
+  DrawFontText(font_.Get(), &surface_, x, cursorY_, text);
   font_->SetAngle(kVerticalAngle);
   lineStartPos_ = cursorY_;
   cursorY_ += charGap_ + h;

@@ -23,6 +23,7 @@
 #include <deque>
 #include <memory>
 
+#include "raster/SpriteList.h"
 #include "raster/Surface.h"
 #include "scene/ImageSprite.h"
 #include "scene/WindowControlBase.h"
@@ -30,7 +31,6 @@
 
 namespace orrivel {
 
-class SpriteList;
 
 class WindowControl : public WindowControlBase {
  public:
@@ -226,8 +226,8 @@ class WindowControl : public WindowControlBase {
   const ImageSprite& Sprite() const { return sprite_; }
   ImageSprite& WindowSprite() { return sprite_; }
   Surface* ItemMask() const { return itemMask_.get(); }
-  Font* GetFont() const { return font_; }
-  Font* GetRubyFont() const { return rubyFont_; }
+  Font* GetFont() const { return font_.Get(); }
+  Font* GetRubyFont() const { return rubyFont_.Get(); }
   int32_t CursorX() const { return cursorX_; }
   int32_t CursorY() const { return cursorY_; }
   int32_t LineHeight() const { return lineHeight_; }
@@ -302,8 +302,11 @@ class WindowControl : public WindowControlBase {
   }
   int32_t Recreate(int32_t width, int32_t height);
 
-  Font* font_ = nullptr;
-  Font* rubyFont_ = nullptr;
+  // The script's fonts: one deleted under the window leaves it as if it
+  // had never had it.
+  WeakLink<Font> font_;
+  WeakLink<Font> rubyFont_;
+
   int32_t width_ = 0, height_ = 0;
   uint32_t backgroundRgb_ = 0;
   uint8_t backgroundMode_ = 0;
@@ -341,7 +344,8 @@ class WindowControl : public WindowControlBase {
   bool segmentOpen_ = false;
   int32_t hoverItem_ = -1;
   const char* currentTooltip_ = nullptr;
-  SpriteList* spriteList_ = nullptr;
+  // The canvas list the control draws in; it may go with its canvas first.
+  WeakLink<SpriteList> spriteList_;
   int32_t order_ = 0;
   Surface surface_;
   // Scratch for text that carries its alpha, kept between characters.

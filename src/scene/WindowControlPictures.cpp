@@ -98,7 +98,7 @@ void WindowControl::ShowItemSprites(int32_t index, bool highlighted) {
 int32_t WindowControl::Recreate(int32_t width, int32_t height) {
   const bool shown = IsVisible();
   const uint8_t opacity = sprite_.GetOpacity();
-  const int32_t result = Create(spriteList_, order_, width, height, GetX(), GetY(), font_, rubyFont_, group_);
+  const int32_t result = Create(spriteList_.Get(), order_, width, height, GetX(), GetY(), font_.Get(), rubyFont_.Get(), group_);
   if (result != 0) {
     Release();
     return result;

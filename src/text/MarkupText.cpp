@@ -113,11 +113,11 @@ void MarkupText::DrawCharacter(const MarkupToken& token) {
   if (squareCells_ && doubleByte) {
     Size size;
     font_->MeasureText(text.c_str(), &size, nullptr, nullptr, false, nullptr);
-    DrawAndReport(surface_, font_, outlinePath_, cursorX_ + (height - size.width) / 2, cursorY_, text.c_str(), &end);
+    DrawAndReport(surface_.Get(), font_.Get(), outlinePath_, cursorX_ + (height - size.width) / 2, cursorY_, text.c_str(), &end);
     cursorX_ += height + letterSpacing_;
     return;
   }
-  if (!DrawAndReport(surface_, font_, outlinePath_, cursorX_, cursorY_, text.c_str(), &end)) end.x = cursorX_;
+  if (!DrawAndReport(surface_.Get(), font_.Get(), outlinePath_, cursorX_, cursorY_, text.c_str(), &end)) end.x = cursorX_;
   cursorX_ = end.x + letterSpacing_;
 }
 
@@ -150,8 +150,8 @@ int MarkupText::DrawText(Surface* surface, Font* font, uint8_t mode, int32_t x, 
 
 int MarkupText::DrawString(int32_t x, int32_t y, int32_t component, Surface* surface, Font* font,
                            uint8_t mode) {
-  surface = surface ? surface : surface_;
-  font = font ? font : font_;
+  surface = surface ? surface : surface_.Get();
+  font = font ? font : font_.Get();
   if (!surface || !font) return 1;
   const size_t length = GetComponent(component, nullptr, 0);
   if (length == 0) return 2;
@@ -161,8 +161,8 @@ int MarkupText::DrawString(int32_t x, int32_t y, int32_t component, Surface* sur
 }
 
 int MarkupText::DrawItem(int32_t n, int32_t x, int32_t y, Surface* surface, Font* font, uint8_t mode) {
-  surface = surface ? surface : surface_;
-  font = font ? font : font_;
+  surface = surface ? surface : surface_.Get();
+  font = font ? font : font_.Get();
   if (!surface || !font) return 1;
   const char* text = GetItem(n);
   if (!text) return 2;

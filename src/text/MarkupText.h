@@ -12,7 +12,11 @@
 #include <cstdint>
 #include <string>
 
+#include "base/WeakLink.h"
+#include "raster/Drawable.h"
 #include "raster/Rect.h"
+#include "raster/Surface.h"
+#include "text/Font.h"
 #include "text/MarkupTextBase.h"
 
 namespace orrivel {
@@ -80,7 +84,7 @@ class MarkupText : public MarkupTextBase {
   // Puts it back while the same page is current: 1; else 0 (no change).
   int RestoreCursor();
 
-  Surface* TargetSurface() const { return surface_; }
+  Surface* TargetSurface() const { return surface_.Get(); }
   int32_t OriginX() const { return originX_; }
   int32_t OriginY() const { return originY_; }
 
@@ -98,9 +102,12 @@ class MarkupText : public MarkupTextBase {
   int DrawText(Surface* surface, Font* font, uint8_t mode, int32_t x, int32_t y, const char* text);
 
   ScriptContext* context_;
-  Surface* surface_ = nullptr;
-  Drawable* owner_ = nullptr;
-  Font* font_ = nullptr;
+  // The script's picture, sprite and font: each one deleted under the text
+  // leaves it as if it had never been given.
+  WeakLink<Surface> surface_;
+  WeakLink<Drawable> owner_;
+  WeakLink<Font> font_;
+
   uint8_t outlinePath_ = 1;
   uint8_t squareCells_ = 0;
   int32_t letterSpacing_ = 0;
