@@ -80,6 +80,7 @@ restored:
   bz 0 @resume                                    # restored: the choice is offered again
 damaged:                                          # the quick save cannot be loaded (nothing was
   native !NativeSystemCommand @damagedNotice @scratch  # changed): the player is told and the title stays
+  set 0 $choice                                   # a title ended by quitting starts nothing again
   jmp @titleAgain
 storyDone:
   native !NativeDeleteTgsFrame @scratch @scratch
