@@ -26,6 +26,7 @@ title:                                            # back to the title: a new fra
   native !NativeSystemCommand @titleMusic @scratch  # the title's music, looping
   native !NativeSetTgsFrameOption @optionArgs @scratch  # a taken choice lands in $choice
   native !NativeCreateTgsFrame @frameArgs @scratch  # the message window on its own canvases
+titleAgain:                                       # the title once more on the same frame
   native !SetAppOption @titleOff @scratch           # no way back to the title from the title
   native !SetAppOption @saveOff @scratch            # nothing to save or load on the title
   native !SetAppOption @loadOff @scratch
@@ -40,6 +41,11 @@ fromTitle:
   mov @loaded @afterLoad.1
 afterLoad:
   bz 0 @resume                                    # loaded: the story goes on from it
+  mov @loaded @noQuickSave.1
+noQuickSave:
+  eq 0 -1 @quickSaveThere.1                       # no quick save at all: the story starts
+quickSaveThere:
+  bz 0 @damaged
 story:
   native !NativeRunTgsScript @storyArgs @scratch    # the story, to its end
   jmp @afterRun
@@ -72,6 +78,10 @@ choiceChosen:
   mov @loaded @restored.1
 restored:
   bz 0 @resume                                    # restored: the choice is offered again
+damaged:                                          # the quick save cannot be loaded (nothing was
+  native !NativeSystemCommand @damagedNotice @scratch  # changed): the player is told and the title stays
+  set 0 $choice                                   # a title ended by quitting starts nothing again
+  jmp @titleAgain
 storyDone:
   native !NativeDeleteTgsFrame @scratch @scratch
   native !NativeSystemCommand @musicOff @scratch  # the music fades out over half a second
@@ -100,6 +110,9 @@ saveOff:  word 8 0
 loadOn:   word 9 1
 loadOff:  word 9 0
 quickSave: word 11 -1
+damagedNotice: word 5 @damagedText 100          # the box's notice, as the quick load shows it
+# "クイックセーブデータが壊れているためロードできません" in CP932
+damagedText: string "\x83\x4E\x83\x43\x83\x62\x83\x4E\x83\x5A\x81\x5B\x83\x75\x83\x66\x81\x5B\x83\x5E\x82\xAA\x89\xF3\x82\xEA\x82\xC4\x82\xA2\x82\xE9\x82\xBD\x82\xDF\x83\x8D\x81\x5B\x83\x68\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1"
 chosenSave: word -1 0
 loaded:   word 0
 callRoom: word @roomName

@@ -42,7 +42,12 @@ size_t SavedSlotIndex(int32_t group, int32_t set, uint32_t number) {
 }  // namespace
 
 void TgsFrame::ClearLayerSets(TgsLayerSets& sets) {
-  for (uint32_t slot = 0; slot < TgsLayerSets::kEffectSlots; ++slot) sets.EndEffectSlot(slot, true);
+  // An effect ended here is gone for good: a save taken later copies these
+  // records, and must not carry the ended effect's words or name.
+  for (uint32_t slot = 0; slot < TgsLayerSets::kEffectSlots; ++slot) {
+    sets.EndEffectSlot(slot, true);
+    sets.GetEffectSlot(slot).record.Clear();
+  }
   for (int32_t set : {TgsLayerSets::kFront, TgsLayerSets::kBack}) {
     sets.StopQuake(set);
     sets.ClearSpriteGroup(set, -1);

@@ -243,6 +243,18 @@ int32_t TgsFrame::SaveLoadAction(bool save) {
   ResumeClock();
   if (screen < 0) return kFailed;
   if (screen == 1) {
+    // The chosen save is read whole before the story is left for it: one
+    // that cannot be loaded is told, and the page goes on waiting.
+    const int32_t choice = environment_.player.checkChosenLoad ? environment_.player.checkChosenLoad()
+                                                               : TgsPlayerServices::kQuickLoadChosen;
+    if (choice == TgsPlayerServices::kQuickLoadDamaged) {
+      Notice("セーブデータが壊れているためロードできません", kNoticeMs);
+      return kDone;
+    }
+    if (choice != TgsPlayerServices::kQuickLoadChosen) {
+      Notice("セーブデータは存在しません", kNoticeMs);
+      return kDone;
+    }
     pendingResult_ = kPendingLoad;
     return kLoaded;
   }

@@ -38,6 +38,10 @@ struct TgsPlayerServices {
   static constexpr int32_t kQuickLoadMissing = 1;
   static constexpr int32_t kQuickLoadDamaged = 2;
   std::function<int32_t(int32_t slot)> selectQuickLoad;
+  // The save file the game's load screen chose (the current save file),
+  // checked whole as selectQuickLoad checks the quick save: the same
+  // codes. Empty: every choice loads.
+  std::function<int32_t()> checkChosenLoad;
   // The automatic save of a choice point into group 10; false on failure.
   std::function<bool()> autoSave;
   // Keeps the state to go back to at this choice; false on failure.

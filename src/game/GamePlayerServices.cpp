@@ -79,23 +79,34 @@ void HoldNotice(bool hold) {
 
 }  // namespace
 
+namespace {
+
+// The whole file is read and checked against the running game while the
+// story can still go on: once it is left, a save that cannot be restored
+// would leave nothing to go back to.
+int32_t CheckLoadChoice(const std::string& path) {
+  const int32_t code = CheckSaveBeforeLoad(SystemSaves(), path);
+  if (code == kSaveFileNotOpened) return TgsPlayerServices::kQuickLoadMissing;
+  return code == kSaveFileOk ? TgsPlayerServices::kQuickLoadChosen : TgsPlayerServices::kQuickLoadDamaged;
+}
+
+}  // namespace
+
 int32_t SelectQuickLoad(int32_t slot) {
-  SaveService& saves = SystemSaves();
   std::string path;
-  if (saves.MakeSaveFileName(GameSaveService::kQuickGroup, slot, &path) != 0)
+  if (SystemSaves().MakeSaveFileName(GameSaveService::kQuickGroup, slot, &path) != 0)
     return TgsPlayerServices::kQuickLoadMissing;
-  // The whole file is read and checked against the running game here,
-  // while the story can still go on: once it is left, a save that cannot
-  // be restored would leave nothing to go back to.
-  if (auto* game = dynamic_cast<GameSaveService*>(&saves)) {
-    const int32_t code = game->CheckSaveFile(path);
-    if (code == kSaveFileNotOpened) return TgsPlayerServices::kQuickLoadMissing;
-    if (code != kSaveFileOk) return TgsPlayerServices::kQuickLoadDamaged;
-  }
+  if (const int32_t choice = CheckLoadChoice(path); choice != TgsPlayerServices::kQuickLoadChosen) return choice;
   ProcessObjects* objects = GetProcessObjects();
   if (objects == nullptr) return TgsPlayerServices::kQuickLoadMissing;
   objects->StoreFileNameString(path.c_str());
   return TgsPlayerServices::kQuickLoadChosen;
+}
+
+int32_t CheckChosenLoad() {
+  ProcessObjects* objects = GetProcessObjects();
+  const std::string path = objects ? objects->SaveFileName() : std::string();
+  return path.empty() ? TgsPlayerServices::kQuickLoadMissing : CheckLoadChoice(path);
 }
 
 void FillGamePlayerServices(GameApplication& app, TgsPlayerServices& player) {
@@ -115,6 +126,7 @@ void FillGamePlayerServices(GameApplication& app, TgsPlayerServices& player) {
   player.notice = [&app](const std::string& utf8, uint32_t ms) { Notice(app, utf8, ms); };
   player.quickSave = [](int32_t slot) { return SystemSaves().WriteSave(GameSaveService::kQuickGroup, slot) == 0; };
   player.selectQuickLoad = SelectQuickLoad;
+  player.checkChosenLoad = CheckChosenLoad;
   player.autoSave = [] { return SystemSaves().WriteSave(GameSaveService::kAutoGroup, -1) == 0; };
   player.snapshotState = [] { return SystemSaves().TakeStateSnapshot() == 0; };
   player.hasSnapshot = [] { return SystemSaves().HasStateSnapshot(); };

@@ -23,4 +23,8 @@ void FillGamePlayerServices(GameApplication& app, TgsPlayerServices& player);
 // is none or it cannot be loaded.
 int32_t SelectQuickLoad(int32_t slot);
 
+// The save file in use (the one the game's load screen chose), checked as
+// SelectQuickLoad checks the quick save, changing nothing.
+int32_t CheckChosenLoad();
+
 }  // namespace orrivel

@@ -125,15 +125,12 @@ int32_t GameSaveService::LoadSave(int32_t group, int32_t slot) {
 }
 
 int32_t GameSaveService::LoadSaveFile(const std::string& path) {
-  const auto file = ReadFile(path);
-  if (!file) return kSaveFileNotOpened;
   std::vector<uint8_t> blob;
-  const int32_t code = ParseSaveFile(*file, blob);
-  if (code != kSaveFileOk) return code;
+  int32_t check = 0;
   // A state whose parts do not read whole is a damaged file, refused
   // before anything changes; one whose variables stopped matching the
   // game's restores as far as they match and is answered with 4.
-  if (CheckState(blob) == kStateDamaged) return kSaveFileDamaged;
+  if (const int32_t code = ReadCheckedState(path, blob, check); code != kSaveFileOk) return code;
   if (!ports_.restoreState || ports_.restoreState(blob) != 0) return kSaveFileStateRefused;
   return kSaveFileOk;
 }
@@ -142,16 +139,24 @@ int32_t GameSaveService::CheckState(std::span<const uint8_t> blob) const {
   return ports_.checkState ? ports_.checkState(blob) : 0;
 }
 
-int32_t GameSaveService::CheckSaveFile(const std::string& path) const {
+int32_t GameSaveService::ReadCheckedState(const std::string& path, std::vector<uint8_t>& blob, int32_t& check) const {
   const auto file = ReadFile(path);
   if (!file) return kSaveFileNotOpened;
-  std::vector<uint8_t> blob;
   if (const int32_t code = ParseSaveFile(*file, blob); code != kSaveFileOk) return code;
-  switch (CheckState(blob)) {
-    case 0: return kSaveFileOk;
-    case kStateDamaged: return kSaveFileDamaged;
-    default: return kSaveFileStateRefused;
-  }
+  check = CheckState(blob);
+  return check == kStateDamaged ? kSaveFileDamaged : kSaveFileOk;
+}
+
+int32_t GameSaveService::CheckSaveFile(const std::string& path) const {
+  std::vector<uint8_t> blob;
+  int32_t check = 0;
+  if (const int32_t code = ReadCheckedState(path, blob, check); code != kSaveFileOk) return code;
+  return check == 0 ? kSaveFileOk : kSaveFileStateRefused;
+}
+
+int32_t CheckSaveBeforeLoad(SaveService& saves, const std::string& path) {
+  auto* game = dynamic_cast<GameSaveService*>(&saves);
+  return game != nullptr ? game->CheckSaveFile(path) : kSaveFileOk;
 }
 
 int32_t GameSaveService::ReadSlotInfo(int32_t group, int32_t slot, SaveFileInfo& info, std::string& date) {

@@ -111,6 +111,10 @@ class GameSaveService final : public SaveService {
   // The check port's answer for an unpacked state (0 without a port).
   static constexpr int32_t kStateDamaged = 4;
   int32_t CheckState(std::span<const uint8_t> blob) const;
+  // Reads the file, unpacks its state and checks it: the load's code (3
+  // for a state whose parts do not read whole), with the check port's
+  // answer in `check` once the state is unpacked.
+  int32_t ReadCheckedState(const std::string& path, std::vector<uint8_t>& blob, int32_t& check) const;
   // The next slot of a ring, advancing its byte; slot itself otherwise.
   int32_t TakeRingSlot(int32_t group, int32_t slot);
   // The information part and the write date of a slot's file: 0; -1 no
@@ -122,5 +126,11 @@ class GameSaveService final : public SaveService {
   SaveServicePorts ports_;
   std::optional<std::vector<uint8_t>> snapshot_;
 };
+
+// The one check every route that loads a save (the quick loads, the
+// system menu, the game's load screen) makes before it leaves the running
+// story for the file: CheckSaveFile's codes. A save service that is not
+// the game's passes every file (0).
+int32_t CheckSaveBeforeLoad(SaveService& saves, const std::string& path);
 
 }  // namespace orrivel

@@ -282,17 +282,14 @@ std::optional<std::string> GameSystemMenuPort::QuickSaveFileName() {
     return std::nullopt;
   // The whole file is checked against the running game while the story
   // can still go on: a save that cannot be loaded is never chosen.
-  if (auto* game = dynamic_cast<GameSaveService*>(&Saves()); game && game->CheckSaveFile(path) != kSaveFileOk)
-    return std::nullopt;
+  if (CheckSaveBeforeLoad(Saves(), path) != kSaveFileOk) return std::nullopt;
   return path;
 }
 
 bool GameSystemMenuPort::QuickSaveDamaged() {
   std::string path;
   if (Saves().MakeSaveFileName(kQuickSaveGroup, kQuickSaveSlot, &path) != 0) return false;
-  auto* game = dynamic_cast<GameSaveService*>(&Saves());
-  if (game == nullptr) return false;
-  const int32_t code = game->CheckSaveFile(path);
+  const int32_t code = CheckSaveBeforeLoad(Saves(), path);
   return code != kSaveFileOk && code != kSaveFileNotOpened;
 }
 

@@ -205,8 +205,14 @@ void BindCommonNatives(NativeBinder& binder, ScriptControlCells cells) {
     if (args.Failed()) return uint32_t(-1);
     return uint32_t(SetControlValue(control, args.Int(1), text ? value.c_str() : nullptr));
   });
-  binder.Bind(736, [cells](NativeArgs& args) -> uint32_t {
-    return uint32_t(GetControlValue(cells.ControlAt(args, 0), nullptr));
+  // A text entry answers with the address of its text, copied into the
+  // script's memory (one block per control handle, rewritten each call).
+  binder.Bind(736, [cells, &host = binder.Host()](NativeArgs& args) -> uint32_t {
+    Control* control = cells.ControlAt(args, 0);
+    std::string text;
+    const int32_t value = GetControlValue(control, &text);
+    if (control == nullptr || control->GetKind() != kControlTextEntry) return uint32_t(value);
+    return host.HostString("text entry " + std::to_string(args.Cell(0)), text);
   });
 }
 

@@ -122,6 +122,7 @@ void ControlHost::SetFocusNode(Node* node, int32_t direction) {
   Node* old = focused_;
   focused_ = node;
   ClearHover();
+  if (!pointerTurn_) hoverHeld_ = true;
   Control* oldControl = old != nullptr ? old->control : nullptr;
   Control* newControl = node != nullptr ? node->control : nullptr;
   if (oldControl != nullptr) oldControl->OnFocusLost(newControl);
@@ -275,6 +276,29 @@ void ControlHost::TickControls(uint32_t now) {
   }
 }
 
+bool ControlHost::TrackPointerButtons(uint32_t now, bool moved, int32_t x, int32_t y) {
+  // What the pointer does here (a text entry's hit test takes the focus)
+  // is its own doing: the hover may come back at once.
+  pointerTurn_ = true;
+  // A pointer at rest still finds a control shown, enabled or added under
+  // it since (and lets go of one that went away) without waiting to move;
+  // not after the keys or a script moved the focus, which drops the hover
+  // until the pointer moves.
+  if (moved || (!pointerLocked_ && !hoverHeld_ && HitNode(x, y) != hovered_)) {
+    TrackPointer(now, x, y);
+  } else if (hovered_ != nullptr) {
+    TimeTooltip(now, x, y);
+  }
+  bool pressed = false;
+  if (hovered_ != nullptr) {
+    Control* control = hovered_->control;
+    pressed = control->OnPointerButtons(x - control->GetX(), y - control->GetY(), GetPointerDevice());
+    if (pressed) HideTooltip();
+  }
+  pointerTurn_ = false;
+  return pressed;
+}
+
 int32_t ControlHost::Update(uint32_t now) {
   lastResult_ = RunFrame(now);
   return lastResult_;
@@ -286,20 +310,8 @@ int32_t ControlHost::RunFrame(uint32_t now) {
   GetPointerPos(&x, &y);
   bool moved = x != lastX_ || y != lastY_;
   if (!PreUpdate(now, &moved, x, y)) return kUpdateOff;
-  // A pointer at rest still finds a control shown, enabled or added under
-  // it since (and lets go of one that went away) without waiting to move.
-  if (moved || (!pointerLocked_ && HitNode(x, y) != hovered_)) {
-    TrackPointer(now, x, y);
-  } else if (hovered_ != nullptr) {
-    TimeTooltip(now, x, y);
-  }
-  if (hovered_ != nullptr) {
-    Control* control = hovered_->control;
-    if (control->OnPointerButtons(x - control->GetX(), y - control->GetY(), GetPointerDevice())) {
-      HideTooltip();
-      return kUpdateButtons;
-    }
-  }
+  if (moved) hoverHeld_ = false;
+  if (TrackPointerButtons(now, moved, x, y)) return kUpdateButtons;
   Control* focused = GetFocused();
   if (DeliverTypedText(focused)) return kUpdateTyped;
   ActionMap* actions = GetActionMap();

@@ -158,6 +158,9 @@ class ControlHost {
   Node* HitNode(int32_t x, int32_t y) const;
   void TrackPointer(uint32_t now, int32_t x, int32_t y);
   void TimeTooltip(uint32_t now, int32_t x, int32_t y);
+  // The hit test and the hovered control's buttons: true when the buttons
+  // were taken.
+  bool TrackPointerButtons(uint32_t now, bool moved, int32_t x, int32_t y);
   int32_t RunFrame(uint32_t now);
 
   List current_;
@@ -174,6 +177,11 @@ class ControlHost {
   uint32_t tooltipDuration_ = 0;
   Node* hovered_ = nullptr;
   Node* focused_ = nullptr;
+  // Set while the pointer's own handling runs in an update.
+  bool pointerTurn_ = false;
+  // The keys or a script moved the focus (which drops the hover): a
+  // resting pointer hit-tests again only once it moves.
+  bool hoverHeld_ = false;
 };
 
 }  // namespace orrivel

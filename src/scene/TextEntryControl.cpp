@@ -81,8 +81,10 @@ int32_t TextEntryControl::Build(SpriteList* list, int32_t order, int32_t x, int3
   compositionSprite_.SetVisible(0);
   spriteList_ = list;
   timers_ = timers;
+  // The caret and the composition stand over the box: each goes in front
+  // of the sprites of its order, and the list paints from the back.
   list->Add(&textSprite_, uint32_t(order), uint32_t(group));
-  list->AddAfterEqual(&caretSprite_, uint32_t(order), uint32_t(group));
+  list->Add(&caretSprite_, uint32_t(order), uint32_t(group));
   order_ = order;
   group_ = group;
   PlaceCaret();
@@ -142,12 +144,12 @@ int32_t TextEntryControl::AttachToSpriteList(int32_t order, int32_t group, uint8
   if (spriteList_ == nullptr) return 1;
   if (spriteList_->Find(&textSprite_) != nullptr) {
     spriteList_->SetOrder(&textSprite_, uint32_t(order), option);
-    spriteList_->SetOrderAfterEqual(&caretSprite_, uint32_t(order), option);
+    spriteList_->SetOrder(&caretSprite_, uint32_t(order), option);
     if (spriteList_->Find(&compositionSprite_) != nullptr)
-      spriteList_->SetOrderAfterEqual(&compositionSprite_, uint32_t(order), option);
+      spriteList_->SetOrder(&compositionSprite_, uint32_t(order), option);
   } else {
     spriteList_->Add(&textSprite_, uint32_t(order), uint32_t(group));
-    spriteList_->AddAfterEqual(&caretSprite_, uint32_t(order), uint32_t(group));
+    spriteList_->Add(&caretSprite_, uint32_t(order), uint32_t(group));
     group_ = group;
   }
   order_ = order;
@@ -297,7 +299,7 @@ void TextEntryControl::DrawComposition() {
     if (spriteList_->Find(&compositionSprite_) == nullptr) {
       compositionSprite_.Reset();
       if (compositionSprite_.SetImage(&compositionSurface_, nullptr, 0, 0) != 0) return;
-      spriteList_->AddAfterEqual(&compositionSprite_, uint32_t(order_), uint32_t(group_));
+      spriteList_->Add(&compositionSprite_, uint32_t(order_), uint32_t(group_));
     } else if (compositionSprite_.ReplaceSurface(&compositionSurface_) != 0) {
       return;
     }

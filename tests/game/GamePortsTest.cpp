@@ -88,6 +88,7 @@ Slots PlayerSlots(const TgsPlayerServices& p) {
           {"notice", bool(p.notice)},
           {"quickSave", bool(p.quickSave)},
           {"selectQuickLoad", bool(p.selectQuickLoad)},
+          {"checkChosenLoad", bool(p.checkChosenLoad)},
           {"autoSave", bool(p.autoSave)},
           {"snapshotState", bool(p.snapshotState)},
           {"hasSnapshot", bool(p.hasSnapshot)},

@@ -4,10 +4,14 @@
 // blinks on the game's timer list; the mode indicator shows beside it.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "../scene/GoldenSupport.h"
 #include "RunningGame.h"
 #include "TestBuildDirs.h"
 #include "natives/GameControlHost.h"
@@ -16,6 +20,7 @@
 #include "platform/ScriptedRun.h"
 #include "scene/ImeModeIndicator.h"
 #include "scene/TextEntryControl.h"
+#include "script/ScriptAddressSpace.h"
 
 namespace orrivel {
 namespace {
@@ -24,13 +29,17 @@ using testing::RunningGameTest;
 
 // MAIN makes a screen canvas, a font, a text entry with the mode indicator,
 // puts the entry in the control host, focuses it and hooks the main
-// window's typing; then it lets the controls take their input every frame.
+// window's typing; then it lets the controls take their input every frame
+// and reads back what the entry holds (native 736 into $typed, the length
+// of the text there into $length).
 constexpr const char* kTypesIntoAnEntry = R"(
 vars
   int font = 0
   int canvas = 0
   int entry = 0
   int result = 0
+  int typed = 0
+  int length = 0
 scene MAIN
   native !NativeCreateOutlineFont @fontArgs $font
   native !NativeCreateCanvasImage @canvasArgs $canvas
@@ -46,6 +55,8 @@ scene MAIN
   native !NativeSetTextInputHook @one $result
 loop:
   native !NativeUpdateControls @none $result
+  native !NativeGetControlValue $entry $typed
+  native !StrLen $typed $length
   yield
   jmp @loop
 data
@@ -69,7 +80,20 @@ struct EntryState {
   bool compositionShown = false;
 };
 
-class GameTextEntryTest : public RunningGameTest {};
+class GameTextEntryTest : public RunningGameTest {
+ protected:
+  // An input file of tests/game/scripted, its snapshots written into
+  // `shots`.
+  static platform::ScriptedRun TextEntryInput(const std::string& name = "text-entry",
+                                              const std::string& shots = std::string()) {
+    std::vector<platform::ScriptedEvent> events;
+    std::string error;
+    EXPECT_TRUE(platform::ReadScriptedInputFile(ORRIVEL_SOURCE_DIR "/tests/game/scripted/" + name + ".input", events,
+                                                &error))
+        << error;
+    return platform::ScriptedRun(std::move(events), true, shots);
+  }
+};
 
 // The input file types "ab", Left, Delete, composes "かな" and commits it:
 // the entry holds "ab" with the caret after it, then the caret one
@@ -80,12 +104,7 @@ class GameTextEntryTest : public RunningGameTest {};
 // typed; the indicator beside the entry shows the input method's mode.
 TEST_F(GameTextEntryTest, TypingKeysAndACompositionReachTheFocusedEntry) {
   WriteScripts(kTypesIntoAnEntry);
-  std::vector<platform::ScriptedEvent> events;
-  std::string error;
-  ASSERT_TRUE(platform::ReadScriptedInputFile(ORRIVEL_SOURCE_DIR "/tests/game/scripted/text-entry.input", events,
-                                              &error))
-      << error;
-  platform::ScriptedRun input(std::move(events), true);
+  platform::ScriptedRun input = TextEntryInput();
 
   testing::ProgramObjects program;
   GameApplication app;
@@ -148,6 +167,116 @@ TEST_F(GameTextEntryTest, TypingKeysAndACompositionReachTheFocusedEntry) {
   std::set<bool> caretStates;
   for (size_t frame = 42; frame < frames.size(); ++frame) caretStates.insert(frames[frame].caretShown);
   EXPECT_EQ(caretStates.size(), 2u) << "the caret blinks";
+}
+
+// The script reads what the player typed: native 736 answers with the
+// address of the entry's text in the script's memory, which the script's
+// own string natives read, at each step of the typing.
+TEST_F(GameTextEntryTest, TheScriptReadsTheTypedTextThroughTheControlValue) {
+  WriteScripts(kTypesIntoAnEntry);
+  platform::ScriptedRun input = TextEntryInput();
+  testing::ProgramObjects program;
+  GameApplication app;
+  constexpr size_t kTyped = 4, kLength = 5;
+  std::vector<std::pair<std::string, uint32_t>> read;  // by frame number
+  RunInput(app, input, [&] {
+    ASSERT_TRUE(app.scripts);
+    ScriptAddressSpace& space = app.scripts->Space();
+    uint32_t address = 0, length = 0;
+    space.Read32(app.scripts->LiveRecords()[kTyped].address, address);
+    space.Read32(app.scripts->LiveRecords()[kLength].address, length);
+    std::string text = "(no text)";
+    if (address != 0) space.ReadLiveString(address, text);
+    read.resize(app.framesRun + 1);
+    read[app.framesRun] = {text, length};
+  });
+  struct Case {
+    size_t frame;
+    const char* text;
+  };
+  const Case cases[] = {{8, ""}, {13, "ab"}, {17, "ab"}, {21, "a"}, {25, "a"}, {29, "a\x82\xA9\x82\xC8"}};
+  ASSERT_GE(read.size(), 30u);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.frame);
+    EXPECT_EQ(read[c.frame].first, c.text);
+    EXPECT_EQ(read[c.frame].second, std::string(c.text).size());
+  }
+}
+
+// The entry's focus came from the script (as from the keyboard); the
+// pointer comes onto it and rests there. Enter gives up the focus, and a
+// pointer at rest does not take it back: only a move over the box would.
+TEST_F(GameTextEntryTest, EnterGivesUpTheFocusUnderAPointerAtRest) {
+  WriteScripts(kTypesIntoAnEntry);
+  platform::ScriptedRun input = TextEntryInput("text-entry-enter");
+  testing::ProgramObjects program;
+  GameApplication app;
+  std::vector<std::pair<bool, bool>> seen;  // focused, hovered; by frame number
+  RunInput(app, input, [&] {
+    ProcessObjects* objects = GetProcessObjects();
+    ASSERT_NE(objects, nullptr);
+    GameControlHost& host = objects->ControlHost();
+    seen.resize(app.framesRun + 1);
+    seen[app.framesRun] = {host.GetFocused() != nullptr, host.GetHovered() != nullptr};
+  });
+  ASSERT_GE(seen.size(), 59u);
+  EXPECT_TRUE(seen[12].first);
+  EXPECT_TRUE(seen[12].second) << "the pointer is over the entry";
+  for (size_t frame = 18; frame < 59; ++frame) {
+    SCOPED_TRACE(frame);
+    EXPECT_FALSE(seen[frame].first);
+  }
+}
+
+// The box is opaque (native 742): the caret stands over it in the text
+// colour, and a composition changes what the box shows at the caret. The
+// box as the window shows it is checked against a reviewed picture.
+TEST_F(GameTextEntryTest, TheCaretAndTheCompositionShowOverAnOpaqueBox) {
+  std::string script = kTypesIntoAnEntry;
+  const std::string create = "  native !NativeCreateTextEntry";
+  script.replace(script.find(create), 0, "  native !NativeSetControlDefaults2 @opaqueBox $result\n");
+  script += "opaqueBox: word 0x000080 0xFFF0F0F0 0\n";
+  WriteScripts(script.c_str());
+  const std::filesystem::path shots = folder_ / "shots";
+  std::filesystem::create_directories(shots);
+  platform::ScriptedRun input = TextEntryInput("text-entry-overlay", shots.string());
+  testing::ProgramObjects program;
+  GameApplication app;
+  int32_t caretX = -1, caretY = -1;
+  bool caretShown = false;
+  RunInput(app, input, [&] {
+    ProcessObjects* objects = GetProcessObjects();
+    ASSERT_NE(objects, nullptr);
+    auto* entry = dynamic_cast<TextEntryControl*>(objects->ControlHost().GetFocused());
+    if (app.framesRun != 10 || entry == nullptr) return;
+    caretX = entry->CaretSprite().GetX();
+    caretY = entry->CaretSprite().GetY();
+    caretShown = entry->CaretSprite().IsVisible();
+  });
+  ASSERT_TRUE(caretShown);
+  tools::PngPicture caret, composing;
+  std::string error;
+  ASSERT_TRUE(tools::ReadPng((shots / "entry-caret.png").string(), &caret, &error)) << error;
+  ASSERT_TRUE(tools::ReadPng((shots / "entry-composing.png").string(), &composing, &error)) << error;
+  ASSERT_EQ(caret.width, composing.width);
+  const auto rgb = [](const tools::PngPicture& p, int32_t x, int32_t y) {
+    const size_t at = (size_t(y) * p.width + size_t(x)) * 4;
+    return uint32_t(p.pixels[at + 2]) << 16 | uint32_t(p.pixels[at + 1]) << 8 | p.pixels[at];  // blue first
+  };
+  EXPECT_EQ(rgb(caret, caretX, caretY + 4), 0x000080u) << "the caret in the text colour";
+  EXPECT_EQ(rgb(caret, caretX + 8, caretY + 4), 0xF0F0F0u) << "the box beside it";
+  size_t changed = 0;
+  for (int32_t y = caretY; y < caretY + 16; ++y)
+    for (int32_t x = caretX; x < caretX + 32; ++x) changed += rgb(caret, x, y) != rgb(composing, x, y);
+  EXPECT_GT(changed, 100u) << "the composition shows at the caret";
+  // The box and what stands over it, 220 x 28 pixels from the box's corner.
+  for (const auto& [picture, name] : {std::pair{&caret, "text_entry_caret"}, std::pair{&composing, "text_entry_composing"}}) {
+    Surface box;
+    ASSERT_EQ(box.Create(220, 28, 32, 0), 0);
+    for (int32_t y = 0; y < 28; ++y)
+      std::memcpy(box.GetScanLine(y), &picture->pixels[(size_t(36 + y) * picture->width + 36) * 4], 220 * 4);
+    test::ExpectGolden(box, name, "game");
+  }
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 // that unloads keeps the script message text's page in its history.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 #include "GameNativeCalls.h"
@@ -17,7 +19,11 @@
 #include "frame/TgsFrame.h"
 #include "frame/TgsFrameNatives.h"
 #include "frame/TgsLayerSets.h"
+#include "game/GameSaveState.h"
+#include "game/SaveFile.h"
 #include "natives/NativeCatalog.h"
+#include "natives/SaveService.h"
+#include "natives/SystemNativePort.h"
 #include "platform/Messages.h"
 #include "platform/PathResolver.h"
 
@@ -96,6 +102,53 @@ TEST_F(GameTextFrameRunTest, AnEndedRunLeavesNothingBehindAndTheNextStartsClean)
     EXPECT_TRUE(records.caption.empty());
     for (const EffectSlotRecord& effect : records.effectSlots) EXPECT_EQ(effect.kind, EffectSlotRecord::Kind::kNone);
     EXPECT_EQ(records.layers[0].colour, kBlack);
+    frame->EndRun();
+  });
+}
+
+// The effect records a save written now holds (read back from its file
+// as a load reads it); nullopt when the file does not read.
+std::optional<std::array<EffectSlotRecord, TgsLayerSets::kEffectSlots>> SavedEffects(GameApplication& app,
+                                                                                       int32_t slot) {
+  if (SystemSaves().WriteSave(2, slot) != 0) return std::nullopt;
+  const std::string folder = *platform::ResolveHostPath(app.GetSaveFolder(), platform::ResolveMode::Existing);
+  std::ifstream stream(std::filesystem::path(folder) / ("DATA020" + std::to_string(slot) + ".SAV"), std::ios::binary);
+  const std::vector<uint8_t> file{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+  std::vector<uint8_t> state;
+  GameSaveStateLayout layout;
+  if (ParseSaveFile(file, state) != kSaveFileOk || !SplitGameSaveState(state, layout) || !layout.withFrame)
+    return std::nullopt;
+  SobCursor in(state.data() + layout.frameBlock, state.size() - layout.frameBlock);
+  TgsFrameBlock block;
+  if (TgsFrame::ParseSaveBlock(in, block) != 0) return std::nullopt;
+  return block.records.effectSlots;
+}
+
+// Effects in every slot, one ended by the script before the run ends: a
+// save written in the next run holds empty effect records, not the ended
+// effects' words.
+TEST_F(GameTextFrameRunTest, SavesAfterARunHoldNothingOfItsEndedEffects) {
+  WriteStory();
+  GameApplication app;
+  RunWith(app, [&] {
+    ASSERT_TRUE(app.scripts);
+    TgsFrame* frame = StartRun(*app.scripts);
+    ASSERT_NE(frame, nullptr);
+    TgsLayerSets& sets = *frame->Layers();
+    for (int32_t slot = 0; slot < int32_t(TgsLayerSets::kEffectSlots); ++slot)
+      ASSERT_EQ(sets.StartQuake(3 + slot, 100, 7, -slot, 9, 1, 1, 1, TgsLayerSets::kFront, 1), 0) << slot;
+    ASSERT_EQ(sets.EndEffectSlot(1, false), 0);
+    const auto during = SavedEffects(app, 0);
+    ASSERT_TRUE(during);
+    ASSERT_EQ((*during)[0].kind, EffectSlotRecord::Kind::kQuake);
+    ASSERT_EQ(frame->EndRun(), 0);
+
+    const EffectSlotRecord cleared{};
+    ASSERT_EQ(frame->LoadScriptByName("T"), 0);
+    ASSERT_EQ(frame->BeginRun(false), 0);
+    const auto next = SavedEffects(app, 2);
+    ASSERT_TRUE(next);
+    for (size_t slot = 0; slot < TgsLayerSets::kEffectSlots; ++slot) EXPECT_EQ((*next)[slot], cleared) << slot;
     frame->EndRun();
   });
 }
