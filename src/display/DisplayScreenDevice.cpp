@@ -62,6 +62,7 @@ DisplayScreenDevice* CurrentDisplayScreen() { return dynamic_cast<DisplayScreenD
 
 DisplayScreenDevice::DisplayScreenDevice() : DrawObjectManager(nullptr) {
   SetDevice(this);
+  screenImage_.SetOnBroken([this] { ForgetScreenImage(); });
   drawingMethod = kDrawGdi;
   drawingCompanion = false;
   contentWidth = 0;
@@ -107,37 +108,24 @@ void DisplayScreenDevice::SetScreenImage(uint32_t handle, int flag) {
   attachedByHandle_ = image != nullptr;
   canvas = image != nullptr ? handle : 0;
   canvasFlag = flag;
-  if (attachedByHandle_) screenImageWatch_.Watch(this);
-}
-
-void DisplayScreenDevice::ScreenImageWatch::ImageDeleting(const Image& image) {
-  const auto* deleted = dynamic_cast<const ScreenImage*>(&image);
-  if (deleted != nullptr && deleted == device_.screenImage_) device_.ForgetScreenImage();
 }
 
 void DisplayScreenDevice::ForgetScreenImage() {
   ScopedLock lock(lock_);
-  screenImage_ = nullptr;
+  screenImage_.Reset();
   attachedByHandle_ = false;
   canvas = 0;
-  screenImageWatch_.Watch(nullptr);
 }
 
 void DisplayScreenDevice::AttachScreenImage(ScreenImage* image) {
   ScopedLock lock(lock_);
-  screenImage_ = image;
+  screenImage_.Reset(image);
   attachedByHandle_ = false;
   canvas = 0;
-  screenImageWatch_.Watch(nullptr);
   if (image == nullptr) return;
   image->NotifySurfacesChanged();
   contentWidth = image->ImageWidth();
   contentHeight = image->ImageHeight();
-}
-
-void DisplayScreenDevice::DropStaleScreenImage() {
-  // A listed screen image that scripts deleted is no screen image any more.
-  if (attachedByHandle_ && GetImage(canvas) == nullptr) ForgetScreenImage();
 }
 
 int DisplayScreenDevice::SetWindowSizeKeepAspect(int32_t width, int32_t height) {
@@ -388,7 +376,6 @@ int DisplayScreenDevice::SetScreenMode(platform::WindowId window, bool windowed,
                                        bool deviceOption) {
   if (contentWidth < 1 || contentHeight < 1) return 1;
   ScopedLock lock(lock_);
-  DropStaleScreenImage();
   ReleaseScreenSurfaces();
   if (useDirect3D_) D3DDevice::ReleaseDevice();
   window_ = window;
@@ -785,7 +772,6 @@ int DisplayScreenDevice::DrawScreenQuad() {
 
 int DisplayScreenDevice::PresentFrame() {
   ScopedLock lock(lock_);
-  DropStaleScreenImage();
   if (platform::CurrentBackend().ScreenPresenter().TakeDeviceReset()) {
     // What the window showed is gone with the renderer.
     if (primary_) primary_->SetLost(true);

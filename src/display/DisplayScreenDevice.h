@@ -23,7 +23,6 @@
 #include "base/ScreenDevice.h"
 #include "display/D3DDevice.h"
 #include "display/DrawObjectManager.h"
-#include "display/DrawObjectWatcher.h"
 #include "display/ScreenImage.h"
 #include "platform/Presenter.h"
 
@@ -71,7 +70,9 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   void SetScreenImage(uint32_t canvas, int flag) override;
   // The image object itself (tests, and callers that own one outside the lists).
   void AttachScreenImage(ScreenImage* image);
-  ScreenImage* GetScreenImage() const { return screenImage_; }
+  ScreenImage* GetScreenImage() const { return screenImage_.Get(); }
+  // The handle the screen image was attached by (0: none, or attached as an object).
+  uint32_t AttachedHandle() const { return attachedByHandle_ ? canvas : 0; }
   // 1 when width < 1 and height <= 0; 2 when a side comes out below 1; 0.
   int SetWindowSizeKeepAspect(int32_t width, int32_t height);
   void ClearRequestedSize() { windowSizeRequested_ = 0; }
@@ -222,18 +223,8 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   void ShowFrame(platform::SoftSurface* frame, const Rect& area, const Rect* dirty);
   Rect FrameArea() const;
   void UseGdiPresentation();
-  void DropStaleScreenImage();
-  // Lets go of the screen image at once when the listed image that is it
-  // is deleted (one handle, a group or all): an expose or a modal box after
-  // the script deleted its screen canvas must not present freed memory.
-  class ScreenImageWatch : public DrawObjectWatcher {
-   public:
-    explicit ScreenImageWatch(DisplayScreenDevice& device) : device_(device) {}
-    void ImageDeleting(const Image& image) override;
-
-   private:
-    DisplayScreenDevice& device_;
-  };
+  // The screen image went (whatever deleted it) or is let go: the device
+  // presents its back surface until another is attached.
   void ForgetScreenImage();
   // Restores what was lost between frames; true when anything was.
   bool RestoreLostForPresent();
@@ -245,7 +236,9 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   std::unique_ptr<platform::SoftSurface> primary_;
   std::unique_ptr<platform::SoftSurface> ownedBack_;
   platform::SoftSurface* back_ = nullptr;  // ownedBack_ or the flip chain's buffer
-  ScreenImage* screenImage_ = nullptr;
+  // Turns null whenever the image is deleted (one handle, a group, all, its
+  // owner's teardown): an expose or a present after that shows no freed memory.
+  WeakLink<ScreenImage> screenImage_;
   uint8_t vsyncMode_ = 0;
   uint8_t tripleBuffer_ = 0;
   uint8_t stretchSmoothCache_ = 0;  // 0 untested, 1 no, 2 yes
@@ -307,8 +300,6 @@ class DisplayScreenDevice : public ScreenDevice, public D3DDevice, public DrawOb
   bool attachedByHandle_ = false;
   bool undrawnLogged_ = false;
   std::unique_ptr<platform::SoftSurface> windowFrame_;  // the window's picture on the GDI route
-  // Attached only while a listed image is the screen image.
-  ScreenImageWatch screenImageWatch_{*this};
 };
 
 // The screen device that the surface images of the display subsystem reach.

@@ -6,6 +6,8 @@
 namespace orrivel {
 
 LockedFrameSource::~LockedFrameSource() {
+  // A movie decoding into it stops while the picture is still whole.
+  BreakLinks();
   ScopedLock hold(lock_);
   LockedFrameSource::Release();
 }

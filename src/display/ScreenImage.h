@@ -5,6 +5,7 @@
 // changed), and to take note that whatever it copied before is gone.
 #include <cstdint>
 
+#include "base/WeakLink.h"
 #include "platform/Rect.h"
 #include "platform/SoftSurface.h"
 
@@ -21,7 +22,9 @@ class WindowDcSource {
   virtual void ReleaseDC(const platform::SurfaceDc& dc) = 0;
 };
 
-class ScreenImage {
+// A holder that shows it (the screen, a holder giving the screen back its
+// image) keeps it by a WeakLink: whatever deletes it, the link turns null.
+class ScreenImage : public LinkTarget {
  public:
   virtual ~ScreenImage() = default;
   // 0 done; 1 no device context; 2 the display surface refused the lock;

@@ -23,9 +23,7 @@ SpriteList* HistorySceneCanvas::Show(const HistorySceneRecord& scene) {
     auto canvas = std::make_unique<CanvasDrawImage>();
     if (canvas->Load(kWidth, kHeight, kDepth, kWithCanvas) != 0 || canvas->GetCanvas() == nullptr) return nullptr;
     canvas_ = std::move(canvas);
-    previous_ = screen_->GetScreenImage();
-    previousHandle_ = screen_->canvas;
-    previousFlag_ = screen_->canvasFlag;
+    previous_.Remember(*screen_);
   }
   SpriteCanvas& canvas = *canvas_->GetCanvas();
   if (RenderSceneSnapshot(scene, picture_) != 0) {
@@ -40,17 +38,11 @@ SpriteList* HistorySceneCanvas::Show(const HistorySceneRecord& scene) {
 
 void HistorySceneCanvas::Restore() {
   if (!canvas_) return;
-  if (screen_->GetScreenImage() == canvas_.get()) {
-    if (previousHandle_ != 0)
-      screen_->SetScreenImage(previousHandle_, previousFlag_);
-    else
-      screen_->AttachScreenImage(previous_);
-  }
+  if (screen_->GetScreenImage() == canvas_.get()) previous_.GiveBackTo(*screen_);
   // What still stands on the canvas is let go with its lists.
   canvas_.reset();
   picture_.FreeBuffers();
-  previous_ = nullptr;
-  previousHandle_ = 0;
+  previous_.Forget();
 }
 
 }  // namespace orrivel

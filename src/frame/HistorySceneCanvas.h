@@ -8,13 +8,13 @@
 #include <cstdint>
 #include <memory>
 
+#include "display/PreviousScreenImage.h"
 #include "raster/Surface.h"
 
 namespace orrivel {
 
 class CanvasDrawImage;
 class DisplayScreenDevice;
-class ScreenImage;
 class SpriteList;
 struct HistorySceneRecord;
 
@@ -39,10 +39,7 @@ class HistorySceneCanvas {
 
  private:
   DisplayScreenDevice* screen_;
-  ScreenImage* previous_ = nullptr;
-  // A screen image a script attached by its handle goes back by it.
-  uint32_t previousHandle_ = 0;
-  int previousFlag_ = 0;
+  PreviousScreenImage previous_;
   std::unique_ptr<CanvasDrawImage> canvas_;
   Surface picture_;
 };

@@ -29,6 +29,7 @@
 #include <string_view>
 #include <vector>
 
+#include "display/PreviousScreenImage.h"
 #include "frame/TgsArguments.h"
 #include "frame/TgsChoiceList.h"
 #include "frame/TgsFrameBlock.h"
@@ -849,7 +850,7 @@ class TgsFrame : public TgsModule {
 
   // Screen parts.
   std::array<std::unique_ptr<CanvasDrawImage>, 2> ownCanvases_;
-  ScreenImage* previousScreenImage_ = nullptr;
+  PreviousScreenImage previousScreen_;
   std::array<std::unique_ptr<OutlineFont>, kFontCount> fonts_;
   std::array<std::unique_ptr<Surface>, 2> cursors_;
   std::unique_ptr<Surface> framePicture_;

@@ -106,7 +106,7 @@ int32_t TgsFrame::SetupScreen(const TgsCanvasRef* canvas) {
     ownsCanvases_ = true;
   }
   if (environment_.screen) {
-    previousScreenImage_ = environment_.screen->GetScreenImage();
+    previousScreen_.Remember(*environment_.screen);
     environment_.screen->AttachScreenImage(canvas_.object);
   }
   for (size_t i = 0; i < cursors_.size(); ++i) {
@@ -310,9 +310,13 @@ bool TgsFrame::ForgetCanvas(const Image* image) {
 }
 
 void TgsFrame::DetachCanvasFromScreen() {
-  if (environment_.screen && canvas_.object && environment_.screen->GetScreenImage() == canvas_.object)
-    environment_.screen->AttachScreenImage(ownsCanvases_ ? previousScreenImage_ : nullptr);
-  previousScreenImage_ = nullptr;
+  if (environment_.screen && canvas_.object && environment_.screen->GetScreenImage() == canvas_.object) {
+    if (ownsCanvases_)
+      previousScreen_.GiveBackTo(*environment_.screen);
+    else
+      environment_.screen->AttachScreenImage(nullptr);
+  }
+  previousScreen_.Forget();
 }
 
 void TgsFrame::ReleaseScreen() {

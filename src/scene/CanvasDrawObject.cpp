@@ -99,6 +99,8 @@ void CanvasDrawObject::SetLowPriorityHook(PriorityHook hook) { g_priorityHook = 
 CanvasDrawObject::CanvasDrawObject() = default;
 
 CanvasDrawObject::~CanvasDrawObject() {
+  // The screen lets go before the picture it presents goes.
+  BreakLinks();
   EndTimedPresent(0);
   Reset();
 }

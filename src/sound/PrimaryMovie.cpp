@@ -26,6 +26,7 @@ int32_t PrimaryMovie::Open(PrimaryMovieScreen* screen, const char* fileName, int
       screen->CreateLockedFrameSource(&frameSources_[1]) != 0) {
     code = 5;
   } else {
+    for (size_t i = 0; i < 2; ++i) frameSourceLinks_[i].Reset(frameSources_[i]);
     code = 6;
     try {
       if (binding->dll->IsLoaded()) {
@@ -54,8 +55,20 @@ int32_t PrimaryMovie::Open(PrimaryMovieScreen* screen, const char* fileName, int
   return 0;
 }
 
+PrimaryMovie::PrimaryMovie() {
+  for (size_t i = 0; i < 2; ++i) frameSourceLinks_[i].SetOnBroken([this, i] { LoseFrameSource(i); });
+}
+
+void PrimaryMovie::LoseFrameSource(size_t index) {
+  ReleaseControl();
+  frameSources_[index] = nullptr;
+  frameWidth_ = frameHeight_ = 0;
+  source_ = Rect{0, 0, 0, 0};
+}
+
 void PrimaryMovie::Reset() {
   ReleaseControl();
+  for (auto& link : frameSourceLinks_) link.Reset();
   if (screen_ != nullptr) {
     for (Image*& frameSource : frameSources_)
       if (frameSource != nullptr) screen_->DeleteImage(&frameSource);

@@ -5,6 +5,7 @@
 // pass, at the movie's size or stretched.
 #include <cstdint>
 
+#include "base/WeakLink.h"
 #include "platform/SoftSurface.h"
 #include "raster/Rect.h"
 #include "sound/MovieControlPlayer.h"
@@ -32,7 +33,7 @@ class PrimaryMovie : public MovieControlPlayer {
  public:
   static constexpr int kSceneKind = 3;
 
-  PrimaryMovie() = default;
+  PrimaryMovie();
   PrimaryMovie(const PrimaryMovie&) = delete;
   PrimaryMovie& operator=(const PrimaryMovie&) = delete;
   virtual ~PrimaryMovie();
@@ -75,8 +76,15 @@ class PrimaryMovie : public MovieControlPlayer {
   const Rect& SourceRect() const { return source_; }
 
  private:
+  // A frame source deleted under the movie (a script may delete any listed
+  // image by its handle) ends the movie: the library lets go of both and
+  // nothing is drawn until another is opened.
+  void LoseFrameSource(size_t index);
+
   PrimaryMovieScreen* screen_ = nullptr;
+  // The library reads the frame sources through this address.
   Image* frameSources_[2] = {nullptr, nullptr};
+  WeakLink<Image> frameSourceLinks_[2];
   bool visible_ = true;
   int32_t frameWidth_ = 0;
   int32_t frameHeight_ = 0;
