@@ -43,6 +43,7 @@
 // ran. An input that runs past 60 seconds ends the process (status 70).
 // fuzz/run_natives_campaign.sh runs such seeded chunks in worlds of their
 // own and checks that nothing was written outside the game folder.
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -161,6 +162,7 @@ class FuzzGame {
         scopedFileDialogs_(fileDialogs_),
         scopedShell_(shell_) {
     MakeGameFolder();
+    KeepModulesLoaded();
     backend_.SetRuntimeFolder(folder_.string());
     SetBaseFolderForTest("");
     // The run's process-wide objects, as the program makes them before its
@@ -242,6 +244,16 @@ class FuzzGame {
   }
 
  private:
+  // The libraries the game loads beside the program stay mapped after the
+  // game closes them: a fuzzing build counts coverage in their code, and
+  // counters that went with an unloaded library would be read unmapped.
+  static void KeepModulesLoaded() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return;
+    for (const auto& entry : std::filesystem::directory_iterator(self.parent_path(), error))
+      if (entry.path().extension() == ".so") ::dlopen(entry.path().c_str(), RTLD_NOW | RTLD_NODELETE);
+  }
   void MakeGameFolder() {
     char pattern[] = "orrivel-natives-fuzz-XXXXXX";
     const std::filesystem::path parent = std::filesystem::temp_directory_path();

@@ -1,3 +1,5 @@
+#include <cmath>
+#include <limits>
 #include <memory>
 
 #include "base/MathTables.h"
@@ -35,6 +37,16 @@ const MathTables& Tables() {
 
 int32_t Sin(int32_t angle) { return Tables().Sin(angle); }
 int32_t Cos(int32_t angle) { return Tables().Cos(angle); }
+
+// A script's float division: a zero divisor gives what the floating-point
+// unit gives (an infinity of the quotient's sign, NaN for 0/0 or NaN),
+// spelt out rather than left to a division by zero.
+double Quotient(double a, double b) {
+  if (b != 0.0) return a / b;
+  if (a != a || a == 0.0) return std::numeric_limits<double>::quiet_NaN();
+  const bool negative = std::signbit(a) != std::signbit(b);
+  return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+}
 
 // Float cells as double, the result rounded back to a float's bits.
 template <typename Op>
@@ -119,7 +131,7 @@ void BindArithmeticNatives(NativeBinder& binder) {
   binder.Bind(kFloatAdd, FloatNative([](double a, double b) { return a + b; }));
   binder.Bind(kFloatSub, FloatNative([](double a, double b) { return a - b; }));
   binder.Bind(kFloatMul, FloatNative([](double a, double b) { return a * b; }));
-  binder.Bind(kFloatDiv, FloatNative([](double a, double b) { return a / b; }));
+  binder.Bind(kFloatDiv, FloatNative([](double a, double b) { return Quotient(a, b); }));
   binder.Bind(kIndexOfMax, IndexNative([](int32_t v, int32_t best) { return v > best; }));
   binder.Bind(kIndexOfMin, IndexNative([](int32_t v, int32_t best) { return v < best; }));
   binder.Bind(kSetBaseFolder, [](NativeArgs& args) -> uint32_t {

@@ -150,10 +150,10 @@ TEST_F(GroupFade, CurveShapesTheTime) {
 TEST_F(GroupFade, CurveTextsAreReadFiniteAndHeldToTheirRange) {
   struct Case {
     const char* curve;
-    int32_t edge;  // half the time gone, of 440 px travel
+    int32_t edge;  // half the time gone, of 440 px travel (-40: not begun)
   };
   const Case cases[] = {
-      {"nan", 220},   {"inf", 220},  {"-inf", 220},   {"1e30", 0}, {"-1e30", 440},
+      {"nan", 220},   {"inf", 220},  {"-inf", 220},   {"1e30", -40}, {"-1e30", 440},
       {"1e-400", 220}, {"2", 110},   {"garbage", 220},
   };
   for (const Case& c : cases) {
