@@ -429,9 +429,7 @@ int32_t TgsFrame::WaitChoice() {
       ReleaseChoiceButtons();
       return -1;
     }
-    // "Nothing fired" is a large value too: it is not a choice's tag but
-    // the turn of the player's actions.
-    if (served >= kChoiceTagBase && served != kGoOn) {
+    if (served >= kChoiceTagBase) {
       if (TakeChoiceAt(uint32_t(served - kChoiceTagBase), skipWas) == 0) return 0;
       continue;
     }

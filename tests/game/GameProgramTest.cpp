@@ -574,9 +574,8 @@ bool HasQuickSave(const fs::path& data) {
 }
 
 // The player's actions at the waits of the sample story, each in a run of
-// the program of its own. The page and the choice (also the choice offered
-// again after going back to it) serve the same actions: the quick save
-// key, the history's key, the system menu from the right click and from M
+// the program of its own. The page serves the quick save key, the
+// history's key, the system menu from the right click and from M
 // with its quit item, the settings sheet. The settings sheet, closed by OK
 // or by Cancel, leaves the page as it was with the sheet's picture gone,
 // and the page hears the player again. The history, the system menu and
@@ -600,11 +599,6 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
   // The history's key works once the history holds a page before the one
   // shown.
   const Wait secondPage{page.events + "89 click 640 600\n", 120};
-  const Wait choice{page.events + "89 click 640 600\n118 click 640 600\n148 click 640 600\n178 click 640 600\n", 232};
-  // The awake page after the second choice; Backspace and the box's OK go
-  // back to the choice.
-  const Wait choiceAgain{choice.events + "229 move 640 272\n231 click 640 272\n292 key backspace\n332 click 581 392\n",
-                         402};
   struct Case {
     const char* wait;
     const Wait* at;
@@ -620,11 +614,11 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
   const std::string menuQuit = "F+22 move 400 455\nF+24 click 400 455\n", boxOk = "F+62 click 398 454\n";
   const std::string sheetOk = "F key C\nF+22 click 728 537\n", sheetCancel = "F key C\nF+22 key esc\n";
   std::vector<Case> cases;
-  for (const auto& [name, wait] : {std::pair{"page", &secondPage}, std::pair{"choice", &choice}}) {
+  for (const auto& [name, wait] : {std::pair{"page", &secondPage}}) {
     cases.push_back({name, wait, "Insert", "F key insert\nF+26 snapshot probe\n", Effect::kShows,
                      "history/history-open.png", closeButton});
   }
-  for (const auto& [name, wait] : {std::pair{"page", &page}, std::pair{"choice", &choice}}) {
+  for (const auto& [name, wait] : {std::pair{"page", &page}}) {
     cases.push_back({name, wait, "F9", "F key F9\n", Effect::kSaves});
     cases.push_back({name, wait, "right click, the quit item, OK", "F rclick 400 300\n" + menuQuit + boxOk,
                      Effect::kEnds});
@@ -632,9 +626,6 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
                      Effect::kEnds});
     cases.push_back({name, wait, "the settings sheet's OK, F9", sheetOk + "F+60 key F9\n", Effect::kSaves});
   }
-  cases.push_back({"choice again", &choiceAgain, "right click, the quit item, OK",
-                   "F rclick 400 300\n" + menuQuit + boxOk, Effect::kEnds});
-  cases.push_back({"choice again", &choiceAgain, "F9", "F key F9\n", Effect::kSaves});
   for (const auto& [how, closing] : {std::pair{"OK", sheetOk}, std::pair{"Cancel", sheetCancel}}) {
     const std::string sheet = std::string("the settings sheet's ") + how;
     cases.push_back({"page", &page, sheet + ", the picture", closing + "F+60 snapshot probe\n", Effect::kShows,

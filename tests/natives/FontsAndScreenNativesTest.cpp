@@ -51,6 +51,7 @@ class RecordingAction final : public LayerAction {
   uint8_t GetCategory() const override { return kSpriteCategory; }
   int32_t Step(uint32_t) override { return 0; }
   void Stop() override {}
+  using LayerAction::SetupV;
   int32_t SetupV(TimerList* list, const ObjectArgument& t, const ObjectArguments& cells) override {
     target = t.Object<CanvasDrawObject>();
     firstCell = cells.Cell(0);
