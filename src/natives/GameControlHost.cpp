@@ -27,8 +27,12 @@ MouseDevice* MouseOf(Application* app) {
 
 }  // namespace
 
+GameControlHost::GameControlHost() {
+  canvas_.SetOnBroken([this] { SetCanvas(nullptr); });
+}
+
 GameControlHost::~GameControlHost() {
-  if (tipList_ != nullptr) tipList_->Remove(&tipSprite_);
+  if (tipList_) tipList_->Remove(&tipSprite_);
 }
 
 void GameControlHost::Attach(Application* app, ActionMap* actions, TextInputHook* textInput) {
@@ -100,19 +104,13 @@ void GameControlHost::SetCanvas(SpriteCanvas* canvas) {
   SetTipList(canvas != nullptr ? &canvas->MainList() : nullptr, kTipOrder);
 }
 
-bool GameControlHost::ForgetCanvas(const SpriteCanvas* canvas) {
-  if (canvas == nullptr || canvas != canvas_) return false;
-  SetCanvas(nullptr);
-  return true;
-}
-
 void GameControlHost::SetTipList(SpriteList* list, uint32_t order) {
   // The list the tip is in, not the one last given: a deleted canvas's
   // list has let the sprite go already.
   if (SpriteList* owning = tipSprite_.OwningList()) owning->Remove(&tipSprite_);
   tipList_ = list;
   tipSprite_.SetVisible(0);
-  if (tipList_ != nullptr) tipList_->Add(&tipSprite_, order, 0);
+  if (tipList_) tipList_->Add(&tipSprite_, order, 0);
 }
 
 int32_t GameControlHost::BuildTipImage(Surface& surface, Font* font, const char* text) {

@@ -10,7 +10,9 @@
 #include <cstdint>
 
 #include "raster/Surface.h"
+#include "base/WeakLink.h"
 #include "scene/ControlHost.h"
+#include "scene/SpriteCanvas.h"
 #include "scene/ImageSprite.h"
 #include "text/Font.h"
 
@@ -19,7 +21,6 @@ namespace orrivel {
 class Application;
 class ActionMap;
 class Font;
-class SpriteCanvas;
 class SpriteList;
 class SoundManager;
 class TextInputHook;
@@ -43,7 +44,7 @@ class GameControlHost : public ControlHost {
   // Pointer mode: keys move the hover and the pointer is parked.
   static constexpr uint8_t kPointerModePark = 2;
 
-  GameControlHost() = default;
+  GameControlHost();
   ~GameControlHost() override;
 
   // What the services reach; any may be null (their services then do
@@ -122,11 +123,7 @@ class GameControlHost : public ControlHost {
   // The canvas the scripts' controls are drawn on (null: none).
   // The tool tip shows on that canvas too, above its controls.
   void SetCanvas(SpriteCanvas* canvas);
-  SpriteCanvas* Canvas() const { return canvas_; }
-  // The canvas is about to be deleted: the tip leaves it and nothing is
-  // drawn into a canvas until the scripts give a new one; the controls
-  // stay. False when it is not this host's canvas.
-  bool ForgetCanvas(const SpriteCanvas* canvas);
+  SpriteCanvas* Canvas() const { return canvas_.Get(); }
   // A redraw the scripts asked for: whether all, two values, and the value
   // stored beside them.
   struct RedrawRequest {
@@ -165,9 +162,11 @@ class GameControlHost : public ControlHost {
   ImageSprite tipSprite_;
   WeakLink<Font> tipFont_;
 
-  SpriteList* tipList_ = nullptr;
+  WeakLink<SpriteList> tipList_;
   bool tipShown_ = false;
-  SpriteCanvas* canvas_ = nullptr;
+  // Linked only: a canvas image the scripts delete takes the tip with it
+  // and leaves the host with no canvas.
+  WeakLink<SpriteCanvas> canvas_;
   RedrawRequest redraw_;
 };
 

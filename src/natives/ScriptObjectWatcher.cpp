@@ -26,27 +26,13 @@ void ScriptObjectWatcher::ImageDeleting(const Image& image) {
   if (part != nullptr) effects.ForgetImage(part->GetSurface());
 }
 
-// The host's tip and the factory's new controls would otherwise go into
-// the freed canvas on the next frame; the controls themselves stay.
+// The host and the factory only link to the canvas and let go of it as it
+// goes (the controls themselves stay); the script's author is told why
+// its controls vanish.
 void ScriptObjectWatcher::ForgetControlCanvas(const SpriteCanvas* canvas) {
   ProcessObjects* objects = GetProcessObjects();
-  if (canvas == nullptr || objects == nullptr) return;
-  bool forgotten = objects->ControlHost().ForgetCanvas(canvas);
-  ControlFactory& factory = objects->Controls();
-  if (factory.GetCanvas() == canvas) {
-    factory.SetCanvas(nullptr);
-    forgotten = true;
-  }
-  // The input-mode indicator's sprite is in one of the canvas's lists,
-  // which go with it.
-  if (const ImeModeIndicator* indicator = factory.GetImeIndicator()) {
-    const SpriteList* list = indicator->List();
-    if (list != nullptr && (list->Owner() == canvas || list == canvas->OverlayList())) {
-      factory.DestroyImeIndicator();
-      forgotten = true;
-    }
-  }
-  if (forgotten && log_) {
+  if (canvas == nullptr || objects == nullptr || !log_) return;
+  if (objects->ControlHost().Canvas() == canvas || objects->Controls().GetCanvas() == canvas) {
     log_("the controls' canvas image was deleted: controls are drawn nowhere until a new one is set");
   }
 }

@@ -29,11 +29,11 @@ ControlFactory::~ControlFactory() {
   DestroyImeIndicator();
 }
 
-void ControlFactory::SetCanvas(SpriteCanvas* canvas) {
-  canvas_ = canvas;
-  mainList_ = canvas != nullptr ? &canvas->MainList() : nullptr;
-  overlayList_ = canvas != nullptr ? canvas->OverlayList() : nullptr;
-}
+void ControlFactory::SetCanvas(SpriteCanvas* canvas) { canvas_ = canvas; }
+
+SpriteList* ControlFactory::MainList() const { return canvas_ ? &canvas_->MainList() : nullptr; }
+
+SpriteList* ControlFactory::OverlayList() const { return canvas_ ? canvas_->OverlayList() : nullptr; }
 
 template <class T>
 std::unique_ptr<T> ControlFactory::Allocate() {
@@ -380,8 +380,9 @@ uint32_t ControlFactory::HandleOf(const Control* control) const {
 // --- the IME indicator -----------------------------------------------------------------------
 
 int32_t ControlFactory::CreateImeIndicator(Font* font, int32_t x, int32_t y) {
-  if (mainList_ == nullptr) return 1;
-  if (imeIndicator_ && font != nullptr && font == imeIndicatorFont_) {
+  if (MainList() == nullptr) return 1;
+  // An indicator whose list went with its canvas is made again.
+  if (imeIndicator_ && imeIndicator_->List() != nullptr && font != nullptr && font == imeIndicatorFont_) {
     imeIndicator_->SetPosition(x, y);
     return 0;
   }

@@ -18,8 +18,10 @@
 #include <memory>
 
 #include "base/HandleTable.h"
+#include "base/WeakLink.h"
 #include "scene/ColorBoxControl.h"
 #include "scene/ItemMenuControl.h"
+#include "scene/SpriteCanvas.h"
 #include "scene/TextBufferControl.h"
 #include "text/Font.h"
 
@@ -34,7 +36,6 @@ class HotSpotControl;
 class ImeContext;
 class ImeModeIndicator;
 class ScrollBar;
-class SpriteCanvas;
 class SpriteList;
 class Surface;
 class TextEntryControl;
@@ -96,10 +97,12 @@ class ControlFactory {
 
   // The canvas whose main and overlay lists take the new controls (null:
   // none).
+  // The factory only links to it: once the canvas goes, new controls go
+  // nowhere until another is set.
   void SetCanvas(SpriteCanvas* canvas);
-  SpriteCanvas* GetCanvas() const { return canvas_; }
-  SpriteList* MainList() const { return mainList_; }
-  SpriteList* OverlayList() const { return overlayList_; }
+  SpriteCanvas* GetCanvas() const { return canvas_.Get(); }
+  SpriteList* MainList() const;
+  SpriteList* OverlayList() const;
 
   // --- creation: 0 (*out set), -2 out of memory, else the control's code ----
   int32_t CreateTextButton(ButtonControl** out, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -208,7 +211,7 @@ class ControlFactory {
   };
 
   // The list new sprite-backed controls go into.
-  SpriteList* ChosenList() const { return useOverlay ? overlayList_ : mainList_; }
+  SpriteList* ChosenList() const { return useOverlay ? OverlayList() : MainList(); }
   template <class T>
   std::unique_ptr<T> Allocate();
   // Lists the created control under a new handle; false when no handle is
@@ -232,9 +235,7 @@ class ControlFactory {
 
   std::list<Entry> entries_;
   HandleTable<Control> handles_;
-  SpriteCanvas* canvas_ = nullptr;
-  SpriteList* mainList_ = nullptr;
-  SpriteList* overlayList_ = nullptr;
+  WeakLink<SpriteCanvas> canvas_;
   std::unique_ptr<ImeModeIndicator> imeIndicator_;
   WeakLink<Font> imeIndicatorFont_;
 
@@ -259,14 +260,15 @@ class ControlFactoryScope {
   ~ControlFactoryScope() {
     factory_.currentGroup = group_;
     factory_.useOverlay = useOverlay_;
-    factory_.SetCanvas(canvas_);
+    factory_.SetCanvas(canvas_.Get());
   }
   ControlFactoryScope(const ControlFactoryScope&) = delete;
   ControlFactoryScope& operator=(const ControlFactoryScope&) = delete;
 
  private:
   ControlFactory& factory_;
-  SpriteCanvas* const canvas_;
+  // A canvas deleted while the scope lives is not put back.
+  const WeakLink<SpriteCanvas> canvas_;
   const int32_t group_;
   const bool useOverlay_;
 };

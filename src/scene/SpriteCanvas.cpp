@@ -38,6 +38,9 @@ bool SpriteCanvas::BandedRendering() { return gBandedRendering; }
 SpriteCanvas::SpriteCanvas() : background_(nullptr, [this] { ReleaseBackCopy(); }) { main_.SetOwner(this); }
 
 SpriteCanvas::~SpriteCanvas() {
+  // Holders let go while the lists still stand (the tool tip leaves the
+  // main list).
+  BreakLinks();
   ReleaseBackCopy();
   region_.Reset();
   main_.Clear();

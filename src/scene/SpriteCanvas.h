@@ -10,13 +10,16 @@
 #include <memory>
 #include <vector>
 
+#include "base/WeakLink.h"
 #include "raster/DirtyRegion.h"
 #include "raster/SpriteList.h"
 #include "raster/Surface.h"
 
 namespace orrivel {
 
-class SpriteCanvas : public SpriteListOwner {
+// Controls and their host keep links to the canvas they draw on, so a
+// canvas image the scripts delete leaves none of them pointing at it.
+class SpriteCanvas : public SpriteListOwner, public LinkTarget {
  public:
   SpriteCanvas();
   virtual ~SpriteCanvas();

@@ -255,5 +255,40 @@ TEST_F(ControlFactoryTest, TheImeIndicatorIsSharedAndOnlyMovedForTheSameFont) {
   EXPECT_EQ(factory.CreateImeIndicator(&font, 0, 0), 1);
 }
 
+// A canvas that goes while the factory points at it (its image deleted
+// while no script watched): the factory, a scope that had saved it and
+// the indicator in its list let go, and new controls go nowhere.
+TEST_F(ControlFactoryTest, ACanvasThatGoesLeavesTheFactoryWithNone) {
+  SpriteList ownOverlay;
+  auto own = std::make_unique<SpriteCanvas>();
+  own->SetOverlayList(&ownOverlay);
+  factory.SetCanvas(own.get());
+  ASSERT_EQ(factory.CreateImeIndicator(&font, 0, 0), 0);
+  {
+    const ControlFactoryScope scope(factory, own.get(), 3);
+    EXPECT_EQ(factory.OverlayList(), &ownOverlay);
+    own.reset();
+    EXPECT_EQ(factory.GetCanvas(), nullptr);
+    EXPECT_EQ(factory.MainList(), nullptr);
+    EXPECT_EQ(factory.OverlayList(), nullptr);
+  }
+  EXPECT_EQ(factory.GetCanvas(), nullptr);  // the scope did not put it back
+  EXPECT_EQ(factory.GetImeIndicator()->List(), nullptr);
+  WindowControl* window = nullptr;
+  factory.CreateWindow(&window, 0, 0, 40, 20, 0, 0, 0, &font, nullptr, 0);
+  ButtonControl* button = nullptr;
+  if (factory.CreateTextButton(&button, 0, 0, 40, 20, false, "ok", &font, 2) == 0) {
+    EXPECT_EQ(button->GetSpriteList(), nullptr);
+  }
+  EXPECT_EQ(factory.CreateImeIndicator(&font, 0, 0), 1);
+  // A new canvas takes new controls and a new indicator again.
+  SpriteCanvas next;
+  factory.SetCanvas(&next);
+  ASSERT_EQ(factory.CreateImeIndicator(&font, 0, 0), 0);
+  EXPECT_EQ(factory.GetImeIndicator()->List(), &next.MainList());
+  factory.DeleteAll();
+  factory.DestroyImeIndicator();
+}
+
 }  // namespace
 }  // namespace orrivel
