@@ -6,7 +6,10 @@
 // deleted canvas.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "GameNativeCalls.h"
 #include "StoryGame.h"
@@ -34,13 +37,14 @@ enum class Deletion { kNone, kByHandle, kByGroup, kAll };
 enum class Then { kDeleteFrame, kNewFrame };
 
 struct Case {
-  const char* name;
+  std::string name;
   Canvas canvas;
   Deletion deletion;
   Then then;
 };
 
 std::string Name(const ::testing::TestParamInfo<Case>& info) { return info.param.name; }
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
 class GameFrameScreenLifetimeTest : public testing::StoryGameTest, public ::testing::WithParamInterface<Case> {
  protected:
@@ -125,24 +129,25 @@ TEST_P(GameFrameScreenLifetimeTest, TheFrameLetsGoOfADeletedScreenCanvas) {
   });
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Routes, GameFrameScreenLifetimeTest,
-    ::testing::Values(
-        Case{"ShownBeforeKeptThenDeleted", Canvas::kShownBefore, Deletion::kNone, Then::kDeleteFrame},
-        Case{"GivenKeptThenDeleted", Canvas::kGivenToFrame, Deletion::kNone, Then::kDeleteFrame},
-        Case{"ShownBeforeByHandleThenDeleted", Canvas::kShownBefore, Deletion::kByHandle, Then::kDeleteFrame},
-        Case{"ShownBeforeByGroupThenDeleted", Canvas::kShownBefore, Deletion::kByGroup, Then::kDeleteFrame},
-        Case{"ShownBeforeAllThenDeleted", Canvas::kShownBefore, Deletion::kAll, Then::kDeleteFrame},
-        Case{"ShownBeforeByHandleThenMadeAgain", Canvas::kShownBefore, Deletion::kByHandle, Then::kNewFrame},
-        Case{"ShownBeforeByGroupThenMadeAgain", Canvas::kShownBefore, Deletion::kByGroup, Then::kNewFrame},
-        Case{"ShownBeforeAllThenMadeAgain", Canvas::kShownBefore, Deletion::kAll, Then::kNewFrame},
-        Case{"GivenByHandleThenDeleted", Canvas::kGivenToFrame, Deletion::kByHandle, Then::kDeleteFrame},
-        Case{"GivenByGroupThenDeleted", Canvas::kGivenToFrame, Deletion::kByGroup, Then::kDeleteFrame},
-        Case{"GivenAllThenDeleted", Canvas::kGivenToFrame, Deletion::kAll, Then::kDeleteFrame},
-        Case{"GivenByHandleThenMadeAgain", Canvas::kGivenToFrame, Deletion::kByHandle, Then::kNewFrame},
-        Case{"GivenByGroupThenMadeAgain", Canvas::kGivenToFrame, Deletion::kByGroup, Then::kNewFrame},
-        Case{"GivenAllThenMadeAgain", Canvas::kGivenToFrame, Deletion::kAll, Then::kNewFrame}),
-    Name);
+// Both canvases with every deletion (and none, for the frame's deletion
+// alone), then each end of the frame.
+std::vector<Case> Cases() {
+  const std::pair<Canvas, const char*> canvases[] = {{Canvas::kShownBefore, "ShownBefore"},
+                                                      {Canvas::kGivenToFrame, "Given"}};
+  const std::pair<Deletion, const char*> deletions[] = {
+      {Deletion::kNone, "Kept"}, {Deletion::kByHandle, "ByHandle"}, {Deletion::kByGroup, "ByGroup"}, {Deletion::kAll, "All"}};
+  const std::pair<Then, const char*> ends[] = {{Then::kDeleteFrame, "ThenDeleted"}, {Then::kNewFrame, "ThenMadeAgain"}};
+  std::vector<Case> cases;
+  for (const auto& [canvas, canvasName] : canvases)
+    for (const auto& [deletion, deletionName] : deletions)
+      for (const auto& [then, thenName] : ends) {
+        if (deletion == Deletion::kNone && then == Then::kNewFrame) continue;
+        cases.push_back(Case{std::string(canvasName) + deletionName + thenName, canvas, deletion, then});
+      }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, GameFrameScreenLifetimeTest, ::testing::ValuesIn(Cases()), Name);
 
 }  // namespace
 }  // namespace orrivel

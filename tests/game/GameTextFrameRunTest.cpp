@@ -7,6 +7,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <vector>
@@ -53,6 +54,17 @@ class GameTextFrameRunTest : public RunningGameTest {
     if (!frame || frame->LoadScriptByName("T") != 0 || frame->BeginRun(false) != 0) return nullptr;
     return frame;
   }
+  // Writes "T", starts the game and a run of it, then hands the running
+  // game and its frame to the body.
+  void RunStory(GameApplication& app, const std::function<void(TgsFrame&)>& body) {
+    WriteStory();
+    RunWith(app, [&] {
+      ASSERT_TRUE(app.scripts);
+      TgsFrame* frame = StartRun(*app.scripts);
+      ASSERT_NE(frame, nullptr);
+      body(*frame);
+    });
+  }
   static std::vector<char> Bytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -60,12 +72,9 @@ class GameTextFrameRunTest : public RunningGameTest {
 };
 
 TEST_F(GameTextFrameRunTest, AnEndedRunLeavesNothingBehindAndTheNextStartsClean) {
-  WriteStory();
   GameApplication app;
-  RunWith(app, [&] {
-    ASSERT_TRUE(app.scripts);
-    TgsFrame* frame = StartRun(*app.scripts);
-    ASSERT_NE(frame, nullptr);
+  RunStory(app, [&](TgsFrame& run) {
+    TgsFrame* frame = &run;
     TgsLayerSets& sets = *frame->Layers();
     MouseDevice* mouse = app.input ? app.input->Mouse() : nullptr;
     ASSERT_NE(mouse, nullptr);
@@ -128,12 +137,9 @@ std::optional<std::array<EffectSlotRecord, TgsLayerSets::kEffectSlots>> SavedEff
 // save written in the next run holds empty effect records, not the ended
 // effects' words.
 TEST_F(GameTextFrameRunTest, SavesAfterARunHoldNothingOfItsEndedEffects) {
-  WriteStory();
   GameApplication app;
-  RunWith(app, [&] {
-    ASSERT_TRUE(app.scripts);
-    TgsFrame* frame = StartRun(*app.scripts);
-    ASSERT_NE(frame, nullptr);
+  RunStory(app, [&](TgsFrame& run) {
+    TgsFrame* frame = &run;
     TgsLayerSets& sets = *frame->Layers();
     for (int32_t slot = 0; slot < int32_t(TgsLayerSets::kEffectSlots); ++slot)
       ASSERT_EQ(sets.StartQuake(3 + slot, 100, 7, -slot, 9, 1, 1, 1, TgsLayerSets::kFront, 1), 0) << slot;

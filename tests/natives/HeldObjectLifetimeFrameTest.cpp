@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "DisplayNativeRig.h"
-#include "NativeHarness.h"
+#include "LayerActionNativeRig.h"
 #include "base/TickSource.h"
 #include "base/TimerList.h"
 #include "display/LockedFrameSource.h"
@@ -51,37 +50,21 @@ void SizeFrameSources(Image** sources, int32_t width, int32_t height) {
   }
 }
 
-class HeldObjectLifetimeFrameTest : public DisplayNativeRig, public ::testing::WithParamInterface<Row> {
+class HeldObjectLifetimeFrameTest : public LayerActionNativeRig, public ::testing::WithParamInterface<Row> {
  protected:
   void SetUp() override {
-    DisplayNativeRig::SetUp();
+    LayerActionNativeRig::SetUp();
     previousMovies_ = SetScriptMovies(&movies_);
     AppPort().user[kSpriteMovieByte] = 0;
-    pixelOps_ = std::make_unique<BoundPixelOps>();
-    RegisterLayerActions(actions_, StartupLayerActions());
-    RegisterLayerActions(actions_, ScriptHostLayerActions());
-    GameHostSetup setup;
-    setup.objectTimers = &timers_;
-    setup.actions = &actions_;
-    setup.drawObjects = &Display();
-    harness_ = std::make_unique<NativeHarness>(std::move(setup));
   }
   void TearDown() override {
     // The holders go last of all, after what they held.
     movies_.Close();
     SetScriptMovies(previousMovies_);
-    harness_.reset();
-    timers_.Clear();
-    pixelOps_.reset();
     Display().SetScreenImage(0, 0);
-    DisplayNativeRig::TearDown();
+    LayerActionNativeRig::TearDown();
   }
 
-  int32_t Result(std::string_view native, const std::vector<Arg>& args = {}) {
-    const NativeCall call = harness_->Call(native, args);
-    EXPECT_TRUE(call.Ran()) << native;
-    return call.Result();
-  }
   // Everything made from here on goes into the group.
   void InGroup() {
     Result("NativeSetGroupId", {Arg::Int(kGroup)});
@@ -188,10 +171,6 @@ class HeldObjectLifetimeFrameTest : public DisplayNativeRig, public ::testing::W
 
   ScriptMovies movies_;
   ScriptMovies* previousMovies_ = nullptr;
-  TimerList timers_;
-  DcpManager actions_;
-  std::unique_ptr<BoundPixelOps> pixelOps_;
-  std::unique_ptr<NativeHarness> harness_;
 };
 
 TEST_P(HeldObjectLifetimeFrameTest, TheHolderLetsGoOfTheDeletedObject) {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "../scene/PictureFolder.h"
-#include "DisplayNativeRig.h"
+#include "LayerActionNativeRig.h"
 #include "NativeHarness.h"
 #include "NativeSession.h"
 #include "base/TickSource.h"
@@ -33,33 +33,8 @@ constexpr int64_t kForged = 4096;
 // An address outside the script's memory.
 constexpr int64_t kBadAddress = 0x7FFF0000;
 
-class LayerActionNativesTest : public DisplayNativeRig {
+class LayerActionNativesTest : public LayerActionNativeRig {
  protected:
-  void SetUp() override {
-    DisplayNativeRig::SetUp();
-    pixelOps_ = std::make_unique<BoundPixelOps>();
-    RegisterLayerActions(actions_, StartupLayerActions());
-    RegisterLayerActions(actions_, ScriptHostLayerActions());
-    GameHostSetup setup;
-    setup.objectTimers = &timers_;
-    setup.actions = &actions_;
-    // The display tells the actions of deletions, as in the program.
-    setup.drawObjects = &Display();
-    harness_ = std::make_unique<NativeHarness>(std::move(setup));
-  }
-  void TearDown() override {
-    harness_.reset();
-    timers_.Clear();
-    pixelOps_.reset();
-    DisplayNativeRig::TearDown();
-  }
-
-  NativeCall Call(std::string_view native, const std::vector<Arg>& args) { return harness_->Call(native, args); }
-  int32_t Result(std::string_view native, const std::vector<Arg>& args) {
-    const NativeCall call = Call(native, args);
-    EXPECT_TRUE(call.Ran()) << native;
-    return int32_t(call.result);
-  }
   uint32_t Canvas() {
     return uint32_t(Result("NativeCreateCanvasImage", {Arg::Int(16), Arg::Int(8), Arg::Int(32), Arg::Int(1)}));
   }
@@ -83,10 +58,6 @@ class LayerActionNativesTest : public DisplayNativeRig {
   }
 
   test::PictureFolder pictures_;
-  TimerList timers_;
-  DcpManager actions_;
-  std::unique_ptr<BoundPixelOps> pixelOps_;
-  std::unique_ptr<NativeHarness> harness_;
 };
 
 TEST_F(LayerActionNativesTest, SpriteFadeTakesItsTargetByHandle) {
