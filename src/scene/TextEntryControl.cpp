@@ -55,8 +55,16 @@ int32_t TextEntryControl::Build(SpriteList* list, int32_t order, int32_t x, int3
   Release();
   if (!InitBuffer(font, lines, std::max(inset, 0), lineGap, border)) return 2;
   const int32_t height = font->PixelHeight();
-  const int32_t frame = 2 * (inset_ + (border ? 1 : 0));
-  const int32_t across = lines > 0 ? (height + lineGap) * (lines - 1) + height + frame : height + frame;
+  // Worked out wide: a script's inset, gap or line count may be anything,
+  // and a box that cannot be held is refused as one that cannot be made.
+  const int64_t frame = 2 * (int64_t(inset_) + (border ? 1 : 0));
+  const int64_t wideAcross =
+      lines > 0 ? (int64_t(height) + lineGap) * (lines - 1) + height + frame : int64_t(height) + frame;
+  if (wideAcross < 1 || wideAcross > INT32_MAX) {
+    Release();
+    return 2;
+  }
+  const int32_t across = int32_t(wideAcross);
   boxWidth_ = vertical_ ? across : length;
   boxHeight_ = vertical_ ? length : across;
   const int32_t caretWidth = vertical_ ? height : kCaretThickness;

@@ -140,6 +140,13 @@ TEST_F(TextEntryControlTest, TheLengthLimitKeepsPairsWhole) {
     EXPECT_EQ(entry.Create(&list, 0, 0, 0, nullptr, 10, 0, false, nullptr, 0), 1);
     EXPECT_EQ(entry.Create(&list, 0, 0, 0, &font, 0, 0, false, nullptr, 0), 1);
     EXPECT_EQ(entry.CreateAlt(&list, 0, 0, 0, &font, 1, 10, 0, 0, false, nullptr, 0), 1);
+    // Insets, gaps and line counts whose box no number holds: refused as
+    // a box that cannot be made.
+    EXPECT_EQ(entry.Create(&list, 0, 0, 0, &font, 10, 0x41414142, true, nullptr, 0), 2);
+    EXPECT_EQ(entry.Create(&list, 0, 0, 0, &font, 10, INT32_MAX, false, nullptr, 0), 2);
+    EXPECT_EQ(entry.CreateAlt(&list, 0, 0, 0, &font, INT32_MAX, 10, 0, 0, false, nullptr, 0), 2);
+    EXPECT_EQ(entry.CreateAlt(&list, 0, 0, 0, &font, 3, 10, 0, INT32_MAX, false, nullptr, 0), 2);
+    EXPECT_EQ(entry.CreateAlt(&list, 0, 0, 0, &font, 3, 10, 0, INT32_MIN, false, nullptr, 0), 2);
     EXPECT_EQ(entry.SetText("a"), 1);
     EXPECT_EQ(entry.Clear(), 1);
   }
