@@ -13,7 +13,12 @@ bool Matches(uint32_t filter, uint32_t value, uint8_t invert) {
 
 }  // namespace
 
-SpriteList::~SpriteList() { Clear(); }
+SpriteList::~SpriteList() {
+  // Holders let go while the list still stands, so that one taking its
+  // drawable out finds it there.
+  BreakLinks();
+  Clear();
+}
 
 void SpriteList::Link(Node* node, bool afterEqual) {
   Node* at = head_;

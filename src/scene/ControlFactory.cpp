@@ -22,7 +22,11 @@ void NoFollowUp(Control*) {}
 
 }  // namespace
 
-ControlFactory::ControlFactory() = default;
+ControlFactory::ControlFactory() {
+  // The indicator's sprite lies in a list of the canvas it was made on:
+  // it goes with that canvas (the lists still stand when its links break).
+  imeIndicatorCanvas_.SetOnBroken([this] { DestroyImeIndicator(); });
+}
 
 ControlFactory::~ControlFactory() {
   DeleteAll();
@@ -395,6 +399,7 @@ int32_t ControlFactory::CreateImeIndicator(Font* font, int32_t x, int32_t y) {
   if (result != 0) return result;
   imeIndicator_ = std::move(indicator);
   imeIndicatorFont_ = font;
+  imeIndicatorCanvas_ = canvas_.Get();
   for (const Entry& entry : entries_)
     if (entry.control->GetKind() == kControlTextEntry)
       static_cast<TextBufferControl*>(entry.control.get())->SetImeIndicator(imeIndicator_.get());
@@ -408,6 +413,7 @@ void ControlFactory::DestroyImeIndicator() {
       static_cast<TextBufferControl*>(entry.control.get())->SetImeIndicator(nullptr);
   imeIndicator_.reset();
   imeIndicatorFont_ = nullptr;
+  imeIndicatorCanvas_.Reset();
 }
 
 }  // namespace orrivel

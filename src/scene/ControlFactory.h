@@ -238,6 +238,7 @@ class ControlFactory {
   WeakLink<SpriteCanvas> canvas_;
   std::unique_ptr<ImeModeIndicator> imeIndicator_;
   WeakLink<Font> imeIndicatorFont_;
+  WeakLink<SpriteCanvas> imeIndicatorCanvas_;
 
   uint32_t failAllocations_ = 0;
   DeletionListener* deletionListener_ = nullptr;

@@ -257,7 +257,7 @@ TEST_F(ControlFactoryTest, TheImeIndicatorIsSharedAndOnlyMovedForTheSameFont) {
 
 // A canvas that goes while the factory points at it (its image deleted
 // while no script watched): the factory, a scope that had saved it and
-// the indicator in its list let go, and new controls go nowhere.
+// the indicator in its list go, and new controls go nowhere.
 TEST_F(ControlFactoryTest, ACanvasThatGoesLeavesTheFactoryWithNone) {
   SpriteList ownOverlay;
   auto own = std::make_unique<SpriteCanvas>();
@@ -273,7 +273,7 @@ TEST_F(ControlFactoryTest, ACanvasThatGoesLeavesTheFactoryWithNone) {
     EXPECT_EQ(factory.OverlayList(), nullptr);
   }
   EXPECT_EQ(factory.GetCanvas(), nullptr);  // the scope did not put it back
-  EXPECT_EQ(factory.GetImeIndicator()->List(), nullptr);
+  EXPECT_EQ(factory.GetImeIndicator(), nullptr);  // it went with its canvas
   WindowControl* window = nullptr;
   factory.CreateWindow(&window, 0, 0, 40, 20, 0, 0, 0, &font, nullptr, 0);
   ButtonControl* button = nullptr;
