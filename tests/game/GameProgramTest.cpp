@@ -593,6 +593,7 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
     kShows,  // the snapshot "probe" equals the golden picture in the part given
     kEnds,   // the program ended by itself, before the file's late snapshot
     kQuiet,  // nothing more than that no run shows an error box
+    kNoSave, // no save of the quick ring was written
   };
   // The events that reach a wait, and its first free frame.
   struct Wait {
@@ -658,6 +659,19 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
                    "F rclick 400 300\nF+30 rclick 400 300\nF+60 key F9\n", Effect::kSaves});
   cases.push_back({"system menu", &page, "X closes, F9", "F rclick 400 300\nF+30 key X\nF+60 key F9\n",
                    Effect::kSaves});
+  // Space hides the window (and a choice's list); only a click, a right
+  // click, the decide and cancel inputs or Space again bring it back, on
+  // the same page or choice, and no action runs meanwhile.
+  cases.push_back({"hidden window", &page, "F9 while hidden", "F key space\nF+20 key F9\n", Effect::kNoSave});
+  for (const char* shows : {"click 640 600", "rclick 640 600", "key enter", "key esc", "key space"}) {
+    cases.push_back({"hidden window", &page, std::string(shows) + ", F9",
+                     "F key space\nF+20 " + std::string(shows) + "\nF+40 key F9\n", Effect::kSaves});
+  }
+  cases.push_back({"hidden window", &page, "a click, the page", "F key space\nF+20 click 640 600\nF+60 snapshot probe\n",
+                   Effect::kShows, "story/page1-shown.png", pageText});
+  cases.push_back({"hidden window", &choice, "a click on a choice, the choice",
+                   "F key space\nF+20 move 640 208\nF+22 click 640 208\nF+60 snapshot probe\n", Effect::kShows,
+                   "story/choices.png", pageText});
   cases.push_back({"question box", &page, "right click says no, F9",
                    "F rclick 400 300\n" + menuQuit + "F+62 rclick 398 454\nF+100 key F9\n", Effect::kSaves});
 
@@ -696,6 +710,9 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
         }
         case Effect::kEnds:
           EXPECT_FALSE(fs::exists(place / "late.png")) << "the program did not end before the file's end";
+          break;
+        case Effect::kNoSave:
+          EXPECT_FALSE(HasQuickSave(place / "data")) << "a quick save was written";
           break;
         case Effect::kQuiet:
           break;
