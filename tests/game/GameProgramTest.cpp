@@ -672,6 +672,11 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
   cases.push_back({"hidden window", &choice, "a click on a choice, the choice",
                    "F key space\nF+20 move 640 208\nF+22 click 640 208\nF+60 snapshot probe\n", Effect::kShows,
                    "story/choices.png", pageText});
+  // The title's question (T) holds the page alone while it asks; its
+  // cancel input says no.
+  cases.push_back({"question box", &page, "T, F9 while it asks", "F key T\nF+40 key F9\n", Effect::kNoSave});
+  cases.push_back({"question box", &page, "T, Esc says no, F9", "F key T\nF+40 key esc\nF+70 key F9\n",
+                   Effect::kSaves});
   cases.push_back({"question box", &page, "right click says no, F9",
                    "F rclick 400 300\n" + menuQuit + "F+62 rclick 398 454\nF+100 key F9\n", Effect::kSaves});
 
