@@ -89,6 +89,7 @@ uint32_t NativeRunTgsScript(TgsNativeContext& context, NativeArgs& args) {
   }
   // A module cannot start a run of its own from inside a script block.
   if (slot.running || slot.closing) return 1;
+  if (context.programClosing && context.programClosing()) return 1;
   const int32_t mode = args.Int(0);
   if (mode >= 0) {
     const std::string name = args.String(1, kModuleNameBytes);

@@ -50,6 +50,9 @@ struct TgsNativeContext {
   std::function<std::optional<TgsCanvasRef>(uint32_t handle)> resolveCanvas;
   // The application's stop request (it also ends the frame pump).
   std::function<bool()> stopRequested;
+  // The program is closing, whichever pump saw it (the frame's own, the
+  // system menu's, the confirmation box's): no new run starts.
+  std::function<bool()> programClosing;
   // Lets go of the in-game confirmation box when a run ends abnormally.
   std::function<void()> releaseConfirmBox;
   // Called on each new frame before it is set up (opcode handlers of the

@@ -429,7 +429,9 @@ int32_t TgsFrame::WaitChoice() {
       ReleaseChoiceButtons();
       return -1;
     }
-    if (served >= kChoiceTagBase) {
+    // "Nothing fired" is a large value too: it is not a choice's tag but
+    // the turn of the player's actions.
+    if (served >= kChoiceTagBase && served != kGoOn) {
       if (TakeChoiceAt(uint32_t(served - kChoiceTagBase), skipWas) == 0) return 0;
       continue;
     }

@@ -521,6 +521,9 @@ int GameApplication::BootScripts() {
       mouse->SetCursorState(on ? 1 : 0, mainWindow.GetHandle(), platform::WM_APP_MODAL_NOTIFY);
   };
   frame.stopRequested = [this] { return endRequested.load(); };
+  // The system menu and the confirmation box pump frames of their own:
+  // a close they see counts as much as one the frame's waits see.
+  frame.programClosing = [this] { return ProgramClosing(); };
   if (ConfirmBox* box = GetConfirmBox()) frame.releaseConfirmBox = [box] { box->ReleaseTask(); };
   InstallSystemMenu(frame);
   // A canvas a script made through the display device, by its handle.
@@ -846,14 +849,17 @@ void GameApplication::MainLoop() {
       // pump runs, and the pump ends its call with 0 as for a quit. Only a
       // quit, an end request or a closed window end the program; an
       // interrupt restarts MAIN.
-      const bool closing = quitSeen || endRequested || errorCode != 0 || !mainWindow.IsValid();
-      if (pendingInterrupt == 0 || closing) break;
+      if (pendingInterrupt == 0 || ProgramClosing()) break;
       if (!StartPendingInterrupt()) break;
       continue;
     }
     if (!RunScriptSteps(steps)) break;
   }
   SetPumpWaiting(false);
+}
+
+bool GameApplication::ProgramClosing() const {
+  return quitSeen || endRequested || errorCode != 0 || !mainWindow.IsValid();
 }
 
 int GameApplication::PumpFrame() {

@@ -146,6 +146,9 @@ class GameApplication : public Application {
   // The frame pump: the main loop and every wait elsewhere advance the game
   // one frame with it. The script steps to run (1 to 4), or 0 to end.
   int PumpFrame();
+  // The program is going away: a quit, an end request, an error or the
+  // main window gone. Whichever wait saw it, nothing new starts then.
+  bool ProgramClosing() const;
   // Restarts MAIN for the pending interrupt and clears it; false (after
   // its message) when MAIN cannot be loaded.
   bool StartPendingInterrupt();

@@ -29,6 +29,7 @@ struct NativeFixture : FrameFixture {
   TgsFrameSlot slot;
   TgsNativeContext context;
   bool stop = false;
+  bool closing = false;
   bool saveAllowed = true;
   bool loadAllowed = true;
   bool settingsAllowed = true;
@@ -50,6 +51,7 @@ struct NativeFixture : FrameFixture {
       return true;
     };
     context.stopRequested = [this] { return stop; };
+    context.programClosing = [this] { return closing; };
     context.resolveCanvas = [this](uint32_t handle) -> std::optional<TgsCanvasRef> {
       if (handle == 9) return TgsCanvasRef{handle, 9, 640, 480, &scriptCanvas};
       if (handle == 90) return TgsCanvasRef{handle, 9, 640, 480, nullptr};
@@ -179,6 +181,13 @@ TEST(TgsFrameNatives, RunsPlayFailAndSuspend) {
   EXPECT_EQ(f.Run(0, "F"), 1u);
   EXPECT_EQ(frame.RunStackSize(), 1u);
   EXPECT_EQ(f.Run(0, "T"), 2u);
+  // A program that is closing (a wait of the menu or the question box saw
+  // it) starts nothing more: no load is tried, no box tells of one.
+  f.closing = true;
+  const size_t boxes = f.boxes.shown.size();
+  EXPECT_EQ(f.Run(0, "T"), 1u);
+  EXPECT_EQ(f.boxes.shown.size(), boxes);
+  f.closing = false;
   // With the program stopping the run ends.
   ASSERT_EQ(f.Create(), 0u);
   f.stop = true;

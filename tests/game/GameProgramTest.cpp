@@ -574,13 +574,16 @@ bool HasQuickSave(const fs::path& data) {
 }
 
 // The player's actions at the waits of the sample story, each in a run of
-// the program of its own. The page serves the quick save key, the
-// history's key, the system menu from the right click and from M
-// with its quit item, the settings sheet. The settings sheet, closed by OK
-// or by Cancel, leaves the page as it was with the sheet's picture gone,
-// and the page hears the player again. The history, the system menu and
-// the menu's question box each go on a cancel input, and the page serves
-// on.
+// the program of its own. The page and the choice (also the choice offered
+// again after going back to it) serve the same actions: the quick save
+// key, the history's key, the system menu from the right click and from M
+// with its quit item, the settings sheet. The title is a choice too: its
+// menu opens (with nothing to save or load) and quits, and a program that
+// closes while that menu is open starts nothing more. The settings sheet,
+// closed by OK or by Cancel, leaves the page as it was with the sheet's
+// picture gone, and the page hears the player again. The history, the
+// system menu and the menu's question box each go on a cancel input, and
+// the page serves on. No run shows an error box.
 TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
   const fs::path game = ORRIVEL_BINARY_DIR "/sample-game";
   ASSERT_TRUE(fs::exists(game / "SCRIPT.LPK")) << "the sample game is not built";
@@ -589,6 +592,8 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
     kSaves,  // a save of the quick ring is in the player's folder
     kShows,  // the snapshot "probe" equals the golden picture in the part given
     kEnds,   // the program ended by itself, before the file's late snapshot
+    kQuiet,  // nothing more than that no run shows an error box
+    kNoSave, // no save of the quick ring was written
   };
   // The events that reach a wait, and its first free frame.
   struct Wait {
@@ -599,6 +604,12 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
   // The history's key works once the history holds a page before the one
   // shown.
   const Wait secondPage{page.events + "89 click 640 600\n", 120};
+  const Wait title{"", 31};
+  const Wait choice{page.events + "89 click 640 600\n118 click 640 600\n148 click 640 600\n178 click 640 600\n", 232};
+  // The awake page after the second choice; Backspace and the box's OK go
+  // back to the choice.
+  const Wait choiceAgain{choice.events + "229 move 640 272\n231 click 640 272\n292 key backspace\n332 click 581 392\n",
+                         402};
   struct Case {
     const char* wait;
     const Wait* at;
@@ -614,11 +625,11 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
   const std::string menuQuit = "F+22 move 400 455\nF+24 click 400 455\n", boxOk = "F+62 click 398 454\n";
   const std::string sheetOk = "F key C\nF+22 click 728 537\n", sheetCancel = "F key C\nF+22 key esc\n";
   std::vector<Case> cases;
-  for (const auto& [name, wait] : {std::pair{"page", &secondPage}}) {
+  for (const auto& [name, wait] : {std::pair{"page", &secondPage}, std::pair{"choice", &choice}}) {
     cases.push_back({name, wait, "Insert", "F key insert\nF+26 snapshot probe\n", Effect::kShows,
                      "history/history-open.png", closeButton});
   }
-  for (const auto& [name, wait] : {std::pair{"page", &page}}) {
+  for (const auto& [name, wait] : {std::pair{"page", &page}, std::pair{"choice", &choice}}) {
     cases.push_back({name, wait, "F9", "F key F9\n", Effect::kSaves});
     cases.push_back({name, wait, "right click, the quit item, OK", "F rclick 400 300\n" + menuQuit + boxOk,
                      Effect::kEnds});
@@ -626,6 +637,13 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
                      Effect::kEnds});
     cases.push_back({name, wait, "the settings sheet's OK, F9", sheetOk + "F+60 key F9\n", Effect::kSaves});
   }
+  cases.push_back({"choice again", &choiceAgain, "right click, the quit item, OK", "F rclick 400 300\n" + menuQuit + boxOk,
+                   Effect::kEnds});
+  cases.push_back({"choice again", &choiceAgain, "F9", "F key F9\n", Effect::kSaves});
+  cases.push_back({"title", &title, "right click, the quit item, OK", "F rclick 400 300\n" + menuQuit + boxOk,
+                   Effect::kEnds});
+  // The file's own quit comes while the menu is still open.
+  cases.push_back({"title", &title, "right click, the program closes", "F rclick 400 300\n", Effect::kQuiet});
   for (const auto& [how, closing] : {std::pair{"OK", sheetOk}, std::pair{"Cancel", sheetCancel}}) {
     const std::string sheet = std::string("the settings sheet's ") + how;
     cases.push_back({"page", &page, sheet + ", the picture", closing + "F+60 snapshot probe\n", Effect::kShows,
@@ -640,6 +658,24 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
   cases.push_back({"system menu", &page, "right click closes, F9",
                    "F rclick 400 300\nF+30 rclick 400 300\nF+60 key F9\n", Effect::kSaves});
   cases.push_back({"system menu", &page, "X closes, F9", "F rclick 400 300\nF+30 key X\nF+60 key F9\n",
+                   Effect::kSaves});
+  // Space hides the window (and a choice's list); only a click, a right
+  // click, the decide and cancel inputs or Space again bring it back, on
+  // the same page or choice, and no action runs meanwhile.
+  cases.push_back({"hidden window", &page, "F9 while hidden", "F key space\nF+20 key F9\n", Effect::kNoSave});
+  for (const char* shows : {"click 640 600", "rclick 640 600", "key enter", "key esc", "key space"}) {
+    cases.push_back({"hidden window", &page, std::string(shows) + ", F9",
+                     "F key space\nF+20 " + std::string(shows) + "\nF+40 key F9\n", Effect::kSaves});
+  }
+  cases.push_back({"hidden window", &page, "a click, the page", "F key space\nF+20 click 640 600\nF+60 snapshot probe\n",
+                   Effect::kShows, "story/page1-shown.png", pageText});
+  cases.push_back({"hidden window", &choice, "a click on a choice, the choice",
+                   "F key space\nF+20 move 640 208\nF+22 click 640 208\nF+60 snapshot probe\n", Effect::kShows,
+                   "story/choices.png", pageText});
+  // The title's question (T) holds the page alone while it asks; its
+  // cancel input says no.
+  cases.push_back({"question box", &page, "T, F9 while it asks", "F key T\nF+40 key F9\n", Effect::kNoSave});
+  cases.push_back({"question box", &page, "T, Esc says no, F9", "F key T\nF+40 key esc\nF+70 key F9\n",
                    Effect::kSaves});
   cases.push_back({"question box", &page, "right click says no, F9",
                    "F rclick 400 300\n" + menuQuit + "F+62 rclick 398 454\nF+100 key F9\n", Effect::kSaves});
@@ -665,6 +701,7 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
       const std::optional<int> status = run.Wait(120s);
       ASSERT_TRUE(status) << "still running";
       EXPECT_EQ(Describe(*status), "exit 0") << run.Err();
+      EXPECT_EQ(run.Err().find("[message box]"), std::string::npos) << run.Err();
       switch (c.effect) {
         case Effect::kSaves:
           EXPECT_TRUE(HasQuickSave(place / "data")) << "no quick save was written";
@@ -678,6 +715,11 @@ TEST_F(GameProgramTest, EveryWaitOfTheSampleStoryServesThePlayersActions) {
         }
         case Effect::kEnds:
           EXPECT_FALSE(fs::exists(place / "late.png")) << "the program did not end before the file's end";
+          break;
+        case Effect::kNoSave:
+          EXPECT_FALSE(HasQuickSave(place / "data")) << "a quick save was written";
+          break;
+        case Effect::kQuiet:
           break;
       }
     }
