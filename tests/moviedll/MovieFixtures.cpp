@@ -17,8 +17,9 @@ namespace {
 using media::TestMovieContainer;
 
 media::TestMovieRecipe Recipe(TestMovieContainer container, int32_t width, int32_t frames, bool video, bool sound,
-                              int32_t framesPerSecond = 10) {
+                              int32_t framesPerSecond = 10, int32_t packBytes = 0) {
   media::TestMovieRecipe recipe;
+  recipe.packBytes = packBytes;
   recipe.framesPerSecond = framesPerSecond;
   recipe.container = container;
   recipe.width = width;
@@ -67,6 +68,9 @@ const std::vector<FixtureMovie>& FixtureMovies() {
       {"LONGSOUND.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 75, true, true, 25)},
       {"LONGSOUND.MP4", Recipe(TestMovieContainer::kMp4, 64, 75, true, true, 25)},
       {"LONGSOUND.AVI", Recipe(TestMovieContainer::kAvi, 64, 75, true, true, 25)},
+      // Ten seconds in packs so small that most pictures carry no timestamp.
+      {"SPARSE128.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, false, 25, 128)},
+      {"SPARSE256.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, true, 25, 256)},
   };
   return movies;
 }

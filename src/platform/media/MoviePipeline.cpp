@@ -1,5 +1,7 @@
 #include "platform/media/MoviePipeline.h"
 
+#include "platform/media/UntimedFrames.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -34,6 +36,13 @@ constexpr int64_t kTimeSlack = 1000;
 // How far before a position a seek that landed past it tries next; the
 // distance doubles on every further miss.
 constexpr int64_t kFirstSeekBackoff = 10000000;
+// The most frames held at a new position waiting for one with a time; past
+// it they go on untimed rather than fill the memory.
+constexpr size_t kMaxUntimedFrames = 64;
+// How many frames after the first with a stored time wait for a second
+// that confirms it.
+constexpr size_t kConfirmPatience = 12;
+constexpr int64_t kUnknownTime = UntimedFrames::kUnknownTime;
 // The end of a movie whose container only estimates its length is found by
 // decoding its last bytes: this many first, four times more on every try.
 constexpr int64_t kTailBytes = 256 * 1024;
@@ -117,6 +126,16 @@ struct MoviePipeline::Impl {
   // The last picture's time came from its own timestamp or by counting on
   // from one that had it (false: there was nothing to count from).
   bool pictureTimed = false;
+  // MPEG program streams time only some of their packets, and the demuxer's
+  // guesses for the others go wrong after a jump: it is asked for the stored
+  // times alone, and the pictures and sound between them are counted.
+  bool storedTimesOnly = false;
+  UntimedFrames heldPictures;
+  // The held pictures are placed (or given up on): they go out first.
+  bool releasingHeldPictures = false;
+  UntimedFrames heldSound;
+  int64_t soundNext = kUnknownTime;  // end of the sound decoded last
+  bool soundLanding = false;  // after a jump, until the sound is placed
   bool demuxEnded = false;
   bool videoFlushed = false;  // the decoder was told the pictures have ended
   // Video packets read while a picture waited and the sound ran low; they
@@ -264,6 +283,8 @@ struct MoviePipeline::Impl {
     if (videoIndex < 0) return PipelineOpenResult::kNoVideo;
     elementaryVideo = IsElementaryVideo(format->iformat);
     timedByDecodingOrder = std::strcmp(format->iformat->name, "avi") == 0;
+    storedTimesOnly = std::strcmp(format->iformat->name, "mpeg") == 0;
+    if (storedTimesOnly) format->flags |= AVFMT_FLAG_NOFILLIN;
     const AVStream* vs = format->streams[videoIndex];
     width = vs->codecpar->width;
     height = vs->codecpar->height;
@@ -353,7 +374,7 @@ struct MoviePipeline::Impl {
     const auto drain = [&] {
       while (avcodec_receive_frame(scratch, frame) == 0) {
         ++*pictures;
-        const int64_t pts = frame->best_effort_timestamp;
+        const int64_t pts = StoredTimestamp(frame);
         if (pts != AV_NOPTS_VALUE) {
           int64_t t = av_rescale_q(pts - videoStart, vs->time_base, kHundredNs);
           if (timedByDecodingOrder) t -= int64_t(scratch->has_b_frames) * frameDuration;
@@ -406,13 +427,21 @@ struct MoviePipeline::Impl {
 
   // ---- decoding (worker thread) -----------------------------------------
 
+  // The frame's own timestamp (AV_NOPTS_VALUE when it has none).
+  int64_t StoredTimestamp(const AVFrame* f) const {
+    // Decoders may fill in a picture's time from a decoding time; only what
+    // the stream stored for the picture itself counts here.
+    return storedTimesOnly ? f->pts : f->best_effort_timestamp;
+  }
+
   // The picture's time from the start. Times that run backwards or leap
   // far ahead (damaged files) continue one picture after the last instead,
   // so a bad timestamp can neither reorder the pictures nor stall playback.
   int64_t PictureTime(const AVFrame* f) {
     const int64_t next = lastPictureTime < 0 ? 0 : lastPictureTime + frameDuration;
-    const int64_t pts = f->best_effort_timestamp;
-    pictureTimed = countPictures || lastPictureTime >= 0 || pts != AV_NOPTS_VALUE;
+    const int64_t pts = StoredTimestamp(f);
+    // Counting on from a picture that had no time gives none either.
+    pictureTimed = countPictures || pts != AV_NOPTS_VALUE || (lastPictureTime >= 0 && pictureTimed);
     if (countPictures || pts == AV_NOPTS_VALUE) return next;
     int64_t t = av_rescale_q(pts - videoStart, format->streams[videoIndex]->time_base, kHundredNs);
     if (timedByDecodingOrder) t -= int64_t(videoDecoder->has_b_frames) * frameDuration;
@@ -469,42 +498,92 @@ struct MoviePipeline::Impl {
     const double wanted = soundRate.load(std::memory_order_acquire);
     if (wanted != resamplerRate && !ConfigureResampler(wanted)) ConfigureResampler(1.0);
     if (avcodec_send_packet(audioDecoder, p) < 0) return;
-    while (avcodec_receive_frame(audioDecoder, frame) == 0) {
-      int64_t t = frame->best_effort_timestamp;
-      bool early = false;
-      if (t != AV_NOPTS_VALUE) {
-        const int64_t time = av_rescale_q(t - audioStart, format->streams[audioIndex]->time_base, kHundredNs);
-        early = time < skipUntil;
+    while (avcodec_receive_frame(audioDecoder, frame) == 0) PlaceSound();
+    // No more sound comes to confirm a time: the last one stored counts.
+    if (p == nullptr) {
+      heldSound.PlaceByLastStored();
+      WriteHeldSound();
+    }
+  }
+
+  // Times the sound frame in `frame` by its own timestamp or by counting on
+  // from the one before, and writes it; at a new position the frames are
+  // held until their stored times can be trusted, as pictures are.
+  void PlaceSound() {
+    const int64_t length = frame->sample_rate > 0 ? int64_t(frame->nb_samples) * 10000000 / frame->sample_rate : 0;
+    const int64_t pts = StoredTimestamp(frame);
+    const int64_t stored = pts == AV_NOPTS_VALUE ? kUnknownTime : StreamTime(pts, audioIndex, audioStart);
+    if (soundLanding) {
+      if (heldSound.Hold(frame, length, stored)) {
+        if (heldSound.Settle(length / 4, kConfirmPatience)) {
+          WriteHeldSound();
+        } else if (heldSound.Size() >= kMaxUntimedFrames) {
+          heldSound.PlaceByLastStored();
+          WriteHeldSound();
+        }
+        return;
       }
-      if (!early && frame->nb_samples > 0 && FrameFitsResampler(frame)) {
-        const int outMax = swr_get_out_samples(resampler, frame->nb_samples);
-        if (outMax > 0) {
-          audioBuffer.resize(size_t(outMax) * audioFormat.channels);
-          uint8_t* out[1] = {reinterpret_cast<uint8_t*>(audioBuffer.data())};
-          const int n = swr_convert(resampler, out, outMax, const_cast<const uint8_t**>(frame->extended_data),
-                                    frame->nb_samples);
-          if (n > 0) {
-            audio->Write(audioBuffer.data(), uint32_t(n));
-            audioWrittenUs.fetch_add(int64_t(n) * 1000000 / audioFormat.sampleRate, std::memory_order_release);
-          }
+      if (!heldSound.Empty()) {
+        av_frame_unref(frame);  // it cannot go out before the held ones
+        return;
+      }
+    }
+    WriteSoundFrame(stored == kUnknownTime ? soundNext : stored, length);
+  }
+
+  void WriteHeldSound() {
+    soundLanding = false;
+    while (!heldSound.Empty()) {
+      int64_t length = 0;
+      const int64_t time = heldSound.TakeOldest(frame, &length);
+      WriteSoundFrame(time == kUnknownTime ? soundNext : time, length);
+    }
+  }
+
+  // Writes the sound frame in `frame` unless it lies before the position
+  // jumped to, and lets it go.
+  void WriteSoundFrame(int64_t time, int64_t length) {
+    soundNext = time == kUnknownTime ? kUnknownTime : time + length;
+    const bool early = time != kUnknownTime && time < skipUntil;
+    if (!early && frame->nb_samples > 0 && FrameFitsResampler(frame)) {
+      const int outMax = swr_get_out_samples(resampler, frame->nb_samples);
+      if (outMax > 0) {
+        audioBuffer.resize(size_t(outMax) * audioFormat.channels);
+        uint8_t* out[1] = {reinterpret_cast<uint8_t*>(audioBuffer.data())};
+        const int n = swr_convert(resampler, out, outMax, const_cast<const uint8_t**>(frame->extended_data),
+                                  frame->nb_samples);
+        if (n > 0) {
+          audio->Write(audioBuffer.data(), uint32_t(n));
+          audioWrittenUs.fetch_add(int64_t(n) * 1000000 / audioFormat.sampleRate, std::memory_order_release);
         }
       }
-      av_frame_unref(frame);
     }
+    av_frame_unref(frame);
   }
 
   // One step of demuxing and decoding. kPicture leaves a converted picture
   // in `picture` at `pictureTime`.
   StepResult DecodeStep() {
+    if (releasingHeldPictures) {
+      if (!heldPictures.Empty()) {
+        int64_t length = 0;
+        const int64_t placed = heldPictures.TakeOldest(frame, &length);
+        return TakePicture(placed);
+      }
+      releasingHeldPictures = false;
+    }
     const int r = avcodec_receive_frame(videoDecoder, frame);
     if (r == 0) {
-      const bool ok = ConvertPicture(frame);
-      pictureTime = PictureTime(frame);
-      lastPictureTime = pictureTime;
-      av_frame_unref(frame);
-      return ok ? StepResult::kPicture : StepResult::kContinue;
+      if (HoldPictureAfterJump()) return StepResult::kContinue;
+      return TakePicture(kUnknownTime);
     }
-    if (r != AVERROR(EAGAIN)) return StepResult::kEnd;
+    if (r != AVERROR(EAGAIN)) {
+      if (heldPictures.Empty()) return StepResult::kEnd;
+      // No more pictures come to confirm a time: the last one stored counts.
+      heldPictures.PlaceByLastStored();
+      releasingHeldPictures = true;
+      return StepResult::kContinue;
+    }
     if (!videoBacklog.empty()) {
       AVPacket* kept = videoBacklog.front();
       videoBacklog.pop_front();
@@ -530,6 +609,47 @@ struct MoviePipeline::Impl {
     }
     av_packet_unref(packet);
     return StepResult::kContinue;
+  }
+
+  // Converts the picture in `frame` and times it: by `placed` when it was
+  // placed by counting back, else by its own timestamp or counting on.
+  StepResult TakePicture(int64_t placed) {
+    const bool ok = ConvertPicture(frame);
+    if (placed != kUnknownTime) {
+      pictureTime = std::max<int64_t>(placed, 0);
+      pictureTimed = true;
+    } else {
+      pictureTime = PictureTime(frame);
+    }
+    lastPictureTime = pictureTime;
+    av_frame_unref(frame);
+    return ok ? StepResult::kPicture : StepResult::kContinue;
+  }
+
+  // At a new position the pictures are held until their stored times can
+  // be trusted (see UntimedFrames), then placed by counting. True when
+  // `frame` was taken.
+  bool HoldPictureAfterJump() {
+    if (!storedTimesOnly || !landing || lastPictureTime >= 0) return false;
+    const int64_t pts = StoredTimestamp(frame);
+    const int64_t stored = pts == AV_NOPTS_VALUE ? kUnknownTime : StreamTime(pts, videoIndex, videoStart);
+    if (!heldPictures.Hold(frame, frameDuration, stored)) {
+      if (heldPictures.Empty()) return false;
+      av_frame_unref(frame);  // it cannot go out before the held ones
+      return true;
+    }
+    if (heldPictures.Settle(frameDuration / 4, kConfirmPatience)) {
+      releasingHeldPictures = true;
+    } else if (heldPictures.Size() >= kMaxUntimedFrames) {
+      heldPictures.PlaceByLastStored();
+      releasingHeldPictures = true;
+    }
+    return true;
+  }
+
+  // A stored timestamp as time from the stream's start (100-ns units).
+  int64_t StreamTime(int64_t pts, int streamIndex, int64_t start) const {
+    return av_rescale_q(pts - start, format->streams[streamIndex]->time_base, kHundredNs);
   }
 
   void FlushVideo() {
@@ -571,6 +691,14 @@ struct MoviePipeline::Impl {
     return true;
   }
 
+  void ForgetUntimedFrames() {
+    heldPictures.Clear();
+    releasingHeldPictures = false;
+    heldSound.Clear();
+    soundNext = kUnknownTime;
+    soundLanding = false;
+  }
+
   void ClearVideoBacklog() {
     for (AVPacket*& kept : videoBacklog) av_packet_free(&kept);
     videoBacklog.clear();
@@ -600,6 +728,7 @@ struct MoviePipeline::Impl {
       audioWrittenUs.store(0, std::memory_order_release);
     }
     ClearVideoBacklog();
+    ForgetUntimedFrames();
     demuxEnded = false;
     videoFlushed = false;
     soundComplete.store(false, std::memory_order_release);
@@ -607,6 +736,7 @@ struct MoviePipeline::Impl {
     keptPicture = false;
     // Counted pictures are timed from the very start: they cannot land late.
     landing = !countPictures;
+    soundLanding = landing && storedTimesOnly;
   }
 
   // A demuxer's seek may land a key frame or two past its target (MPEG
@@ -827,6 +957,7 @@ struct MoviePipeline::Impl {
     avcodec_free_context(&videoDecoder);
     avcodec_free_context(&audioDecoder);
     ClearVideoBacklog();
+    ForgetUntimedFrames();
     av_packet_free(&packet);
     av_frame_free(&frame);
     CloseDemuxer();
@@ -843,6 +974,7 @@ struct MoviePipeline::Impl {
     countPictures = false;
     elementaryVideo = false;
     timedByDecodingOrder = false;
+    storedTimesOnly = false;
     landing = keptPicture = false;
     landingTarget = seekBackoff = shownEnd = 0;
     lastPictureTime = -1;
