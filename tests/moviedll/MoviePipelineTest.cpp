@@ -420,6 +420,8 @@ TEST(MoviePipelineTest, SeeksInMoviesWithFewTimestampsShowThePictureDueAtTheTarg
     EXPECT_EQ(misses, std::vector<std::string>{}) << "stopped";
     misses.clear();
     play.pipeline.Run();
+    // Running on from the last target shows its picture first.
+    ASSERT_TRUE(play.pipeline.WaitForIdle(20000));
     for (int32_t i = 0; i < kPictures; i += 5) {
       const int32_t picture = i * 97 % kPictures;
       if (picture == kPictures - 1) continue;
