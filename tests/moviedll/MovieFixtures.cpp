@@ -68,9 +68,13 @@ const std::vector<FixtureMovie>& FixtureMovies() {
       {"LONGSOUND.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 75, true, true, 25)},
       {"LONGSOUND.MP4", Recipe(TestMovieContainer::kMp4, 64, 75, true, true, 25)},
       {"LONGSOUND.AVI", Recipe(TestMovieContainer::kAvi, 64, 75, true, true, 25)},
-      // Ten seconds in packs so small that most pictures carry no timestamp.
+      // Ten seconds in which most pictures carry no timestamp: packs so
+      // small that the stream's packets split pictures (a time may land on
+      // the picture next to its own), or so large for these tiny pictures
+      // that two seconds pass between times.
       {"SPARSE128.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, false, 25, 128)},
       {"SPARSE256.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, true, 25, 256)},
+      {"SPARSE2048.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, true, 25, 2048)},
   };
   return movies;
 }

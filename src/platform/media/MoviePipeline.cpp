@@ -37,7 +37,7 @@ constexpr int64_t kTimeSlack = 1000;
 // distance doubles on every further miss.
 constexpr int64_t kFirstSeekBackoff = 10000000;
 // The most frames held at a new position waiting for one with a time; past
-// it they go on untimed rather than fill the memory.
+// it the oldest are let go (with no time they could not be shown anyway).
 constexpr size_t kMaxUntimedFrames = 64;
 // How many frames after the first with a stored time wait for a second
 // that confirms it.
@@ -75,6 +75,16 @@ bool IsElementaryVideo(const AVInputFormat* demuxer) {
     if (std::strcmp(demuxer->name, name) == 0) return true;
   }
   return false;
+}
+
+// The coding type of the MPEG-1/2 picture in a packet (1 I, 2 P, 3 B), 0
+// when it holds no picture header.
+int MpegPictureType(const AVPacket* p) {
+  const uint8_t* d = p->data;
+  for (int i = 0; i + 5 < p->size; ++i) {
+    if (d[i] == 0 && d[i + 1] == 0 && d[i + 2] == 1 && d[i + 3] == 0) return (d[i + 5] >> 3) & 7;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -130,6 +140,8 @@ struct MoviePipeline::Impl {
   // guesses for the others go wrong after a jump: it is asked for the stored
   // times alone, and the pictures and sound between them are counted.
   bool storedTimesOnly = false;
+  bool mpegVideo = false;  // MPEG-1/2 video in such a stream
+  bool picturesReordered = false;  // B-frames were seen in it
   UntimedFrames heldPictures;
   // The held pictures are placed (or given up on): they go out first.
   bool releasingHeldPictures = false;
@@ -283,9 +295,11 @@ struct MoviePipeline::Impl {
     if (videoIndex < 0) return PipelineOpenResult::kNoVideo;
     elementaryVideo = IsElementaryVideo(format->iformat);
     timedByDecodingOrder = std::strcmp(format->iformat->name, "avi") == 0;
+    const AVStream* vs = format->streams[videoIndex];
     storedTimesOnly = std::strcmp(format->iformat->name, "mpeg") == 0;
     if (storedTimesOnly) format->flags |= AVFMT_FLAG_NOFILLIN;
-    const AVStream* vs = format->streams[videoIndex];
+    mpegVideo = storedTimesOnly && (vs->codecpar->codec_id == AV_CODEC_ID_MPEG1VIDEO ||
+                                    vs->codecpar->codec_id == AV_CODEC_ID_MPEG2VIDEO);
     width = vs->codecpar->width;
     height = vs->codecpar->height;
     if (width < 1 || height < 1 || width > kMaxFrameSide || height > kMaxFrameSide) {
@@ -391,6 +405,7 @@ struct MoviePipeline::Impl {
         if (scratch == nullptr) {
           ++*pictures;
         } else {
+          DropForeignTimestamp(packet);
           avcodec_send_packet(scratch, packet);  // a bad packet is skipped
           drain();
         }
@@ -427,6 +442,24 @@ struct MoviePipeline::Impl {
 
   // ---- decoding (worker thread) -----------------------------------------
 
+  // Where B-frames are used, a stream stores a decoding time apart from the
+  // presentation time for the reference pictures (I and P) alone. A picture
+  // whose stored times say otherwise was handed the time of a picture next
+  // to it (its header straddled two of the stream's packets): it keeps none.
+  void DropForeignTimestamp(AVPacket* p) {
+    if (!mpegVideo) return;
+    const int type = MpegPictureType(p);
+    if (type == 3) picturesReordered = true;
+    if (p->pts == AV_NOPTS_VALUE) return;
+    const bool decodedApart = p->dts != AV_NOPTS_VALUE && p->dts != p->pts;
+    if (decodedApart) picturesReordered = true;
+    const bool reference = type == 1 || type == 2;
+    if ((type == 3 && decodedApart) || (reference && picturesReordered && !decodedApart)) {
+      p->pts = AV_NOPTS_VALUE;
+      p->dts = AV_NOPTS_VALUE;
+    }
+  }
+
   // The frame's own timestamp (AV_NOPTS_VALUE when it has none).
   int64_t StoredTimestamp(const AVFrame* f) const {
     // Decoders may fill in a picture's time from a decoding time; only what
@@ -440,12 +473,14 @@ struct MoviePipeline::Impl {
   int64_t PictureTime(const AVFrame* f) {
     const int64_t next = lastPictureTime < 0 ? 0 : lastPictureTime + frameDuration;
     const int64_t pts = StoredTimestamp(f);
-    // Counting on from a picture that had no time gives none either.
-    pictureTimed = countPictures || pts != AV_NOPTS_VALUE || (lastPictureTime >= 0 && pictureTimed);
+    // Counting on from a picture that had no time gives none either, and
+    // such a count cannot overrule the first time that comes.
+    const bool countedFromTimed = lastPictureTime >= 0 && pictureTimed;
+    pictureTimed = countPictures || pts != AV_NOPTS_VALUE || countedFromTimed;
     if (countPictures || pts == AV_NOPTS_VALUE) return next;
     int64_t t = av_rescale_q(pts - videoStart, format->streams[videoIndex]->time_base, kHundredNs);
     if (timedByDecodingOrder) t -= int64_t(videoDecoder->has_b_frames) * frameDuration;
-    if (lastPictureTime >= 0 && (t <= lastPictureTime || t > lastPictureTime + kMaxTimeLeap)) return next;
+    if (countedFromTimed && (t <= lastPictureTime || t > lastPictureTime + kMaxTimeLeap)) return next;
     return std::max<int64_t>(t, 0);
   }
 
@@ -517,9 +552,8 @@ struct MoviePipeline::Impl {
       if (heldSound.Hold(frame, length, stored)) {
         if (heldSound.Settle(length / 4, kConfirmPatience)) {
           WriteHeldSound();
-        } else if (heldSound.Size() >= kMaxUntimedFrames) {
-          heldSound.PlaceByLastStored();
-          WriteHeldSound();
+        } else if (heldSound.Size() > kMaxUntimedFrames) {
+          heldSound.DropOldest();
         }
         return;
       }
@@ -588,6 +622,7 @@ struct MoviePipeline::Impl {
       AVPacket* kept = videoBacklog.front();
       videoBacklog.pop_front();
       videoBacklogBytes -= size_t(kept->size);
+      DropForeignTimestamp(kept);
       avcodec_send_packet(videoDecoder, kept);  // a bad packet is skipped
       av_packet_free(&kept);
       return StepResult::kContinue;
@@ -603,6 +638,7 @@ struct MoviePipeline::Impl {
       return StepResult::kContinue;
     }
     if (packet->stream_index == videoIndex) {
+      DropForeignTimestamp(packet);
       avcodec_send_packet(videoDecoder, packet);  // a bad packet is skipped
     } else if (audioOpen && packet->stream_index == audioIndex) {
       DecodeSound(packet);
@@ -640,9 +676,8 @@ struct MoviePipeline::Impl {
     }
     if (heldPictures.Settle(frameDuration / 4, kConfirmPatience)) {
       releasingHeldPictures = true;
-    } else if (heldPictures.Size() >= kMaxUntimedFrames) {
-      heldPictures.PlaceByLastStored();
-      releasingHeldPictures = true;
+    } else if (heldPictures.Size() > kMaxUntimedFrames) {
+      heldPictures.DropOldest();
     }
     return true;
   }
@@ -974,7 +1009,7 @@ struct MoviePipeline::Impl {
     countPictures = false;
     elementaryVideo = false;
     timedByDecodingOrder = false;
-    storedTimesOnly = false;
+    storedTimesOnly = mpegVideo = picturesReordered = false;
     landing = keptPicture = false;
     landingTarget = seekBackoff = shownEnd = 0;
     lastPictureTime = -1;

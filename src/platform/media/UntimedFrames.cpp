@@ -67,6 +67,12 @@ int64_t UntimedFrames::TakeOldest(AVFrame* out, int64_t* length) {
   return oldest.placed;
 }
 
+void UntimedFrames::DropOldest() {
+  if (held_.empty()) return;
+  av_frame_free(&held_.front().frame);
+  held_.pop_front();
+}
+
 void UntimedFrames::Clear() {
   for (Held& h : held_) av_frame_free(&h.frame);
   held_.clear();

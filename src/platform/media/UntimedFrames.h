@@ -41,6 +41,7 @@ class UntimedFrames {
   // Moves the oldest frame's contents into `out` and answers its placed
   // time (kUnknownTime when it was never placed) and its length.
   int64_t TakeOldest(AVFrame* out, int64_t* length);
+  void DropOldest();
   bool Empty() const { return held_.empty(); }
   size_t Size() const { return held_.size(); }
   void Clear();
