@@ -71,10 +71,11 @@ const std::vector<FixtureMovie>& FixtureMovies() {
       // Ten seconds in which most pictures carry no timestamp: packs so
       // small that the stream's packets split pictures (a time may land on
       // the picture next to its own), or so large for these tiny pictures
-      // that two seconds pass between times.
+      // that two seconds pass between times; and a VideoCD track.
       {"SPARSE128.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, false, 25, 128)},
       {"SPARSE256.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, true, 25, 256)},
       {"SPARSE2048.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, true, 25, 2048)},
+      {"SPARSE.DAT", Recipe(TestMovieContainer::kVideoCd, 64, 250, true, true, 25)},
   };
   return movies;
 }
