@@ -29,6 +29,11 @@ media::TestMovieRecipe Recipe(TestMovieContainer container, int32_t width, int32
   return recipe;
 }
 
+media::TestMovieRecipe WithoutBFrames(media::TestMovieRecipe recipe) {
+  recipe.bFrames = 0;
+  return recipe;
+}
+
 // The folder lives as long as the test program.
 struct FixtureFolder {
   FixtureFolder() {
@@ -71,9 +76,12 @@ const std::vector<FixtureMovie>& FixtureMovies() {
       // Ten seconds in which most pictures carry no timestamp: packs so
       // small that the stream's packets split pictures (a time may land on
       // the picture next to its own), or so large for these tiny pictures
-      // that two seconds pass between times; and a VideoCD track.
+      // that two seconds pass between times; one without B-frames, where
+      // every key picture carries the time of the picture after it; and a
+      // VideoCD track.
       {"SPARSE128.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, false, 25, 128)},
       {"SPARSE256.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, true, 25, 256)},
+      {"SPARSEIP.MPG", WithoutBFrames(Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, true, 25, 256))},
       {"SPARSE2048.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, true, 25, 2048)},
       {"SPARSE.DAT", Recipe(TestMovieContainer::kVideoCd, 64, 250, true, true, 25)},
   };

@@ -398,7 +398,7 @@ TEST(MoviePipelineTest, SeeksShowThePictureDueAtTheTargetAndRunOnFromIt) {
 // running the next picture follows when its time comes.
 TEST(MoviePipelineTest, SeeksInMoviesWithFewTimestampsShowThePictureDueAtTheTarget) {
   constexpr int32_t kPictures = 250;
-  for (const char* name : {"SPARSE.DAT", "SPARSE128.MPG", "SPARSE256.MPG", "SPARSE2048.MPG"}) {
+  for (const char* name : {"SPARSE.DAT", "SPARSE128.MPG", "SPARSE256.MPG", "SPARSEIP.MPG", "SPARSE2048.MPG"}) {
     SCOPED_TRACE(name);
     const std::string movie = name;
     Playback play(movie != "SPARSE128.MPG");

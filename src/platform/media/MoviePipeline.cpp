@@ -460,6 +460,11 @@ struct MoviePipeline::Impl {
     }
   }
 
+  // In an MPEG stream a key picture starts with the stream's headers, which
+  // straddle two packets often enough that its time may be the next
+  // picture's (see UntimedFrames).
+  bool DoubtfulTime(const AVFrame* f) const { return mpegVideo && f->pict_type == AV_PICTURE_TYPE_I; }
+
   // The frame's own timestamp (AV_NOPTS_VALUE when it has none).
   int64_t StoredTimestamp(const AVFrame* f) const {
     // Decoders may fill in a picture's time from a decoding time; only what
@@ -481,6 +486,9 @@ struct MoviePipeline::Impl {
     int64_t t = av_rescale_q(pts - videoStart, format->streams[videoIndex]->time_base, kHundredNs);
     if (timedByDecodingOrder) t -= int64_t(videoDecoder->has_b_frames) * frameDuration;
     if (countedFromTimed && (t <= lastPictureTime || t > lastPictureTime + kMaxTimeLeap)) return next;
+    // A key picture's time that the count does not bear out is likely its
+    // neighbour's; the next other picture with a time sets the count right.
+    if (countedFromTimed && DoubtfulTime(f) && std::abs(t - next) > frameDuration / 4) return next;
     return std::max<int64_t>(t, 0);
   }
 
@@ -669,7 +677,7 @@ struct MoviePipeline::Impl {
     if (!storedTimesOnly || !landing || lastPictureTime >= 0) return false;
     const int64_t pts = StoredTimestamp(frame);
     const int64_t stored = pts == AV_NOPTS_VALUE ? kUnknownTime : StreamTime(pts, videoIndex, videoStart);
-    if (!heldPictures.Hold(frame, frameDuration, stored)) {
+    if (!heldPictures.Hold(frame, frameDuration, stored, DoubtfulTime(frame))) {
       if (heldPictures.Empty()) return false;
       av_frame_unref(frame);  // it cannot go out before the held ones
       return true;

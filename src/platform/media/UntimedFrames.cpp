@@ -6,11 +6,11 @@ extern "C" {
 
 namespace orrivel::media {
 
-bool UntimedFrames::Hold(AVFrame* frame, int64_t length, int64_t stored) {
+bool UntimedFrames::Hold(AVFrame* frame, int64_t length, int64_t stored, bool doubtful) {
   AVFrame* kept = av_frame_alloc();
   if (kept == nullptr) return false;
   av_frame_move_ref(kept, frame);
-  held_.push_back({kept, length, stored, kUnknownTime});
+  held_.push_back({kept, length, stored, doubtful, kUnknownTime});
   return true;
 }
 
@@ -23,7 +23,7 @@ bool UntimedFrames::Settle(int64_t slack, size_t patience) {
     between += held_[i].length;
     if (held_[i].stored == kUnknownTime) continue;
     sinceFirstStored = held_.size() - 1 - i;
-    if (newest == kUnknownTime) continue;
+    if (newest == kUnknownTime || (held_.back().doubtful && held_[i].doubtful)) continue;
     const int64_t miss = newest - held_[i].stored - between;
     if (miss >= -slack && miss <= slack) {
       PlaceFrom(held_.size() - 1);
@@ -34,13 +34,18 @@ bool UntimedFrames::Settle(int64_t slack, size_t patience) {
 }
 
 bool UntimedFrames::PlaceByLastStored() {
+  size_t doubtful = held_.size();  // the newest doubtful one, if any
   for (size_t i = held_.size(); i-- > 0;) {
-    if (held_[i].stored != kUnknownTime) {
+    if (held_[i].stored == kUnknownTime) continue;
+    if (!held_[i].doubtful) {
       PlaceFrom(i);
       return true;
     }
+    if (doubtful == held_.size()) doubtful = i;
   }
-  return false;
+  if (doubtful == held_.size()) return false;
+  PlaceFrom(doubtful);
+  return true;
 }
 
 void UntimedFrames::PlaceFrom(size_t index) {

@@ -26,8 +26,11 @@ class UntimedFrames {
 
   // Takes over the frame's contents (it is left empty); `length` is how
   // long it lasts, `stored` the time its stream gave it (kUnknownTime for
-  // none). False when no memory was left: the frame is then untouched.
-  bool Hold(AVFrame* frame, int64_t length, int64_t stored);
+  // none). A `doubtful` time (a key picture's: the stream headers before it
+  // straddle packets often, so it may carry its neighbour's time, and every
+  // key picture alike) does not confirm another doubtful one. False when no
+  // memory was left: the frame is then untouched.
+  bool Hold(AVFrame* frame, int64_t length, int64_t stored, bool doubtful = false);
   // Places every frame by counting from the newest one when its stored
   // time agrees with an earlier one's (they lie as far apart as the frames
   // between them last, within `slack`), or from the newest stored time
@@ -35,8 +38,9 @@ class UntimedFrames {
   // time and none agreed: times stored that sparsely are taken as they are.
   // True when the frames were placed.
   bool Settle(int64_t slack, size_t patience);
-  // Places every frame by counting from the newest one with a stored
-  // time; false (nothing placed) when none has one.
+  // Places every frame by counting from the newest one with a stored time,
+  // one not doubtful where there is; false (nothing placed) when none has
+  // one.
   bool PlaceByLastStored();
   // Moves the oldest frame's contents into `out` and answers its placed
   // time (kUnknownTime when it was never placed) and its length.
@@ -51,6 +55,7 @@ class UntimedFrames {
     AVFrame* frame;
     int64_t length;
     int64_t stored;
+    bool doubtful;
     int64_t placed;
   };
   void PlaceFrom(size_t index);
