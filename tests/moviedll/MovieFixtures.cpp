@@ -17,14 +17,20 @@ namespace {
 using media::TestMovieContainer;
 
 media::TestMovieRecipe Recipe(TestMovieContainer container, int32_t width, int32_t frames, bool video, bool sound,
-                              int32_t framesPerSecond = 10) {
+                              int32_t framesPerSecond = 10, int32_t packBytes = 0) {
   media::TestMovieRecipe recipe;
+  recipe.packBytes = packBytes;
   recipe.framesPerSecond = framesPerSecond;
   recipe.container = container;
   recipe.width = width;
   recipe.frames = frames;
   recipe.withVideo = video;
   recipe.withSound = sound;
+  return recipe;
+}
+
+media::TestMovieRecipe WithoutBFrames(media::TestMovieRecipe recipe) {
+  recipe.bFrames = 0;
   return recipe;
 }
 
@@ -67,6 +73,17 @@ const std::vector<FixtureMovie>& FixtureMovies() {
       {"LONGSOUND.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 75, true, true, 25)},
       {"LONGSOUND.MP4", Recipe(TestMovieContainer::kMp4, 64, 75, true, true, 25)},
       {"LONGSOUND.AVI", Recipe(TestMovieContainer::kAvi, 64, 75, true, true, 25)},
+      // Ten seconds in which most pictures carry no timestamp: packs so
+      // small that the stream's packets split pictures (a time may land on
+      // the picture next to its own), or so large for these tiny pictures
+      // that two seconds pass between times; one without B-frames, where
+      // every key picture carries the time of the picture after it; and a
+      // VideoCD track.
+      {"SPARSE128.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, false, 25, 128)},
+      {"SPARSE256.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, true, 25, 256)},
+      {"SPARSEIP.MPG", WithoutBFrames(Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, true, 25, 256))},
+      {"SPARSE2048.MPG", Recipe(TestMovieContainer::kMpegSystem, 64, 250, true, true, 25, 2048)},
+      {"SPARSE.DAT", Recipe(TestMovieContainer::kVideoCd, 64, 250, true, true, 25)},
   };
   return movies;
 }

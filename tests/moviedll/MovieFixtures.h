@@ -26,7 +26,7 @@ struct FixtureMovie {
   media::TestMovieRecipe recipe;
 };
 
-// Every movie the tests use; pictures at 10 per second (LONG*: 25).
+// Every movie the tests use; pictures at 10 per second (LONG*, SPARSE*: 25).
 const std::vector<FixtureMovie>& FixtureMovies();
 // Host path of a fixture movie, written on first use.
 std::string MoviePath(const std::string& name);

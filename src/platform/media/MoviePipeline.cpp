@@ -1,5 +1,7 @@
 #include "platform/media/MoviePipeline.h"
 
+#include "platform/media/UntimedFrames.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -34,6 +36,13 @@ constexpr int64_t kTimeSlack = 1000;
 // How far before a position a seek that landed past it tries next; the
 // distance doubles on every further miss.
 constexpr int64_t kFirstSeekBackoff = 10000000;
+// The most frames held at a new position waiting for one with a time; past
+// it the oldest are let go (with no time they could not be shown anyway).
+constexpr size_t kMaxUntimedFrames = 64;
+// How many frames after the first with a stored time wait for a second
+// that confirms it.
+constexpr size_t kConfirmPatience = 12;
+constexpr int64_t kUnknownTime = UntimedFrames::kUnknownTime;
 // The end of a movie whose container only estimates its length is found by
 // decoding its last bytes: this many first, four times more on every try.
 constexpr int64_t kTailBytes = 256 * 1024;
@@ -66,6 +75,16 @@ bool IsElementaryVideo(const AVInputFormat* demuxer) {
     if (std::strcmp(demuxer->name, name) == 0) return true;
   }
   return false;
+}
+
+// The coding type of the MPEG-1/2 picture in a packet (1 I, 2 P, 3 B), 0
+// when it holds no picture header.
+int MpegPictureType(const AVPacket* p) {
+  const uint8_t* d = p->data;
+  for (int i = 0; i + 5 < p->size; ++i) {
+    if (d[i] == 0 && d[i + 1] == 0 && d[i + 2] == 1 && d[i + 3] == 0) return (d[i + 5] >> 3) & 7;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -117,6 +136,18 @@ struct MoviePipeline::Impl {
   // The last picture's time came from its own timestamp or by counting on
   // from one that had it (false: there was nothing to count from).
   bool pictureTimed = false;
+  // MPEG program streams time only some of their packets, and the demuxer's
+  // guesses for the others go wrong after a jump: it is asked for the stored
+  // times alone, and the pictures and sound between them are counted.
+  bool storedTimesOnly = false;
+  bool mpegVideo = false;  // MPEG-1/2 video in such a stream
+  bool picturesReordered = false;  // B-frames were seen in it
+  UntimedFrames heldPictures;
+  // The held pictures are placed (or given up on): they go out first.
+  bool releasingHeldPictures = false;
+  UntimedFrames heldSound;
+  int64_t soundNext = kUnknownTime;  // end of the sound decoded last
+  bool soundLanding = false;  // after a jump, until the sound is placed
   bool demuxEnded = false;
   bool videoFlushed = false;  // the decoder was told the pictures have ended
   // Video packets read while a picture waited and the sound ran low; they
@@ -265,6 +296,10 @@ struct MoviePipeline::Impl {
     elementaryVideo = IsElementaryVideo(format->iformat);
     timedByDecodingOrder = std::strcmp(format->iformat->name, "avi") == 0;
     const AVStream* vs = format->streams[videoIndex];
+    storedTimesOnly = std::strcmp(format->iformat->name, "mpeg") == 0;
+    if (storedTimesOnly) format->flags |= AVFMT_FLAG_NOFILLIN;
+    mpegVideo = storedTimesOnly && (vs->codecpar->codec_id == AV_CODEC_ID_MPEG1VIDEO ||
+                                    vs->codecpar->codec_id == AV_CODEC_ID_MPEG2VIDEO);
     width = vs->codecpar->width;
     height = vs->codecpar->height;
     if (width < 1 || height < 1 || width > kMaxFrameSide || height > kMaxFrameSide) {
@@ -353,7 +388,7 @@ struct MoviePipeline::Impl {
     const auto drain = [&] {
       while (avcodec_receive_frame(scratch, frame) == 0) {
         ++*pictures;
-        const int64_t pts = frame->best_effort_timestamp;
+        const int64_t pts = StoredTimestamp(frame);
         if (pts != AV_NOPTS_VALUE) {
           int64_t t = av_rescale_q(pts - videoStart, vs->time_base, kHundredNs);
           if (timedByDecodingOrder) t -= int64_t(scratch->has_b_frames) * frameDuration;
@@ -370,6 +405,7 @@ struct MoviePipeline::Impl {
         if (scratch == nullptr) {
           ++*pictures;
         } else {
+          DropForeignTimestamp(packet);
           avcodec_send_packet(scratch, packet);  // a bad packet is skipped
           drain();
         }
@@ -406,17 +442,53 @@ struct MoviePipeline::Impl {
 
   // ---- decoding (worker thread) -----------------------------------------
 
+  // Where B-frames are used, a stream stores a decoding time apart from the
+  // presentation time for the reference pictures (I and P) alone. A picture
+  // whose stored times say otherwise was handed the time of a picture next
+  // to it (its header straddled two of the stream's packets): it keeps none.
+  void DropForeignTimestamp(AVPacket* p) {
+    if (!mpegVideo) return;
+    const int type = MpegPictureType(p);
+    if (type == 3) picturesReordered = true;
+    if (p->pts == AV_NOPTS_VALUE) return;
+    const bool decodedApart = p->dts != AV_NOPTS_VALUE && p->dts != p->pts;
+    if (decodedApart) picturesReordered = true;
+    const bool reference = type == 1 || type == 2;
+    if ((type == 3 && decodedApart) || (reference && picturesReordered && !decodedApart)) {
+      p->pts = AV_NOPTS_VALUE;
+      p->dts = AV_NOPTS_VALUE;
+    }
+  }
+
+  // In an MPEG stream a key picture starts with the stream's headers, which
+  // straddle two packets often enough that its time may be the next
+  // picture's (see UntimedFrames).
+  bool DoubtfulTime(const AVFrame* f) const { return mpegVideo && f->pict_type == AV_PICTURE_TYPE_I; }
+
+  // The frame's own timestamp (AV_NOPTS_VALUE when it has none).
+  int64_t StoredTimestamp(const AVFrame* f) const {
+    // Decoders may fill in a picture's time from a decoding time; only what
+    // the stream stored for the picture itself counts here.
+    return storedTimesOnly ? f->pts : f->best_effort_timestamp;
+  }
+
   // The picture's time from the start. Times that run backwards or leap
   // far ahead (damaged files) continue one picture after the last instead,
   // so a bad timestamp can neither reorder the pictures nor stall playback.
   int64_t PictureTime(const AVFrame* f) {
     const int64_t next = lastPictureTime < 0 ? 0 : lastPictureTime + frameDuration;
-    const int64_t pts = f->best_effort_timestamp;
-    pictureTimed = countPictures || lastPictureTime >= 0 || pts != AV_NOPTS_VALUE;
+    const int64_t pts = StoredTimestamp(f);
+    // Counting on from a picture that had no time gives none either, and
+    // such a count cannot overrule the first time that comes.
+    const bool countedFromTimed = lastPictureTime >= 0 && pictureTimed;
+    pictureTimed = countPictures || pts != AV_NOPTS_VALUE || countedFromTimed;
     if (countPictures || pts == AV_NOPTS_VALUE) return next;
     int64_t t = av_rescale_q(pts - videoStart, format->streams[videoIndex]->time_base, kHundredNs);
     if (timedByDecodingOrder) t -= int64_t(videoDecoder->has_b_frames) * frameDuration;
-    if (lastPictureTime >= 0 && (t <= lastPictureTime || t > lastPictureTime + kMaxTimeLeap)) return next;
+    if (countedFromTimed && (t <= lastPictureTime || t > lastPictureTime + kMaxTimeLeap)) return next;
+    // A key picture's time that the count does not bear out is likely its
+    // neighbour's; the next other picture with a time sets the count right.
+    if (countedFromTimed && DoubtfulTime(f) && std::abs(t - next) > frameDuration / 4) return next;
     return std::max<int64_t>(t, 0);
   }
 
@@ -469,46 +541,96 @@ struct MoviePipeline::Impl {
     const double wanted = soundRate.load(std::memory_order_acquire);
     if (wanted != resamplerRate && !ConfigureResampler(wanted)) ConfigureResampler(1.0);
     if (avcodec_send_packet(audioDecoder, p) < 0) return;
-    while (avcodec_receive_frame(audioDecoder, frame) == 0) {
-      int64_t t = frame->best_effort_timestamp;
-      bool early = false;
-      if (t != AV_NOPTS_VALUE) {
-        const int64_t time = av_rescale_q(t - audioStart, format->streams[audioIndex]->time_base, kHundredNs);
-        early = time < skipUntil;
+    while (avcodec_receive_frame(audioDecoder, frame) == 0) PlaceSound();
+    // No more sound comes to confirm a time: the last one stored counts.
+    if (p == nullptr) {
+      heldSound.PlaceByLastStored();
+      WriteHeldSound();
+    }
+  }
+
+  // Times the sound frame in `frame` by its own timestamp or by counting on
+  // from the one before, and writes it; at a new position the frames are
+  // held until their stored times can be trusted, as pictures are.
+  void PlaceSound() {
+    const int64_t length = frame->sample_rate > 0 ? int64_t(frame->nb_samples) * 10000000 / frame->sample_rate : 0;
+    const int64_t pts = StoredTimestamp(frame);
+    const int64_t stored = pts == AV_NOPTS_VALUE ? kUnknownTime : StreamTime(pts, audioIndex, audioStart);
+    if (soundLanding) {
+      if (heldSound.Hold(frame, length, stored)) {
+        if (heldSound.Settle(length / 4, kConfirmPatience)) {
+          WriteHeldSound();
+        } else if (heldSound.Size() > kMaxUntimedFrames) {
+          heldSound.DropOldest();
+        }
+        return;
       }
-      if (!early && frame->nb_samples > 0 && FrameFitsResampler(frame)) {
-        const int outMax = swr_get_out_samples(resampler, frame->nb_samples);
-        if (outMax > 0) {
-          audioBuffer.resize(size_t(outMax) * audioFormat.channels);
-          uint8_t* out[1] = {reinterpret_cast<uint8_t*>(audioBuffer.data())};
-          const int n = swr_convert(resampler, out, outMax, const_cast<const uint8_t**>(frame->extended_data),
-                                    frame->nb_samples);
-          if (n > 0) {
-            audio->Write(audioBuffer.data(), uint32_t(n));
-            audioWrittenUs.fetch_add(int64_t(n) * 1000000 / audioFormat.sampleRate, std::memory_order_release);
-          }
+      if (!heldSound.Empty()) {
+        av_frame_unref(frame);  // it cannot go out before the held ones
+        return;
+      }
+    }
+    WriteSoundFrame(stored == kUnknownTime ? soundNext : stored, length);
+  }
+
+  void WriteHeldSound() {
+    soundLanding = false;
+    while (!heldSound.Empty()) {
+      int64_t length = 0;
+      const int64_t time = heldSound.TakeOldest(frame, &length);
+      WriteSoundFrame(time == kUnknownTime ? soundNext : time, length);
+    }
+  }
+
+  // Writes the sound frame in `frame` unless it lies before the position
+  // jumped to, and lets it go.
+  void WriteSoundFrame(int64_t time, int64_t length) {
+    soundNext = time == kUnknownTime ? kUnknownTime : time + length;
+    const bool early = time != kUnknownTime && time < skipUntil;
+    if (!early && frame->nb_samples > 0 && FrameFitsResampler(frame)) {
+      const int outMax = swr_get_out_samples(resampler, frame->nb_samples);
+      if (outMax > 0) {
+        audioBuffer.resize(size_t(outMax) * audioFormat.channels);
+        uint8_t* out[1] = {reinterpret_cast<uint8_t*>(audioBuffer.data())};
+        const int n = swr_convert(resampler, out, outMax, const_cast<const uint8_t**>(frame->extended_data),
+                                  frame->nb_samples);
+        if (n > 0) {
+          audio->Write(audioBuffer.data(), uint32_t(n));
+          audioWrittenUs.fetch_add(int64_t(n) * 1000000 / audioFormat.sampleRate, std::memory_order_release);
         }
       }
-      av_frame_unref(frame);
     }
+    av_frame_unref(frame);
   }
 
   // One step of demuxing and decoding. kPicture leaves a converted picture
   // in `picture` at `pictureTime`.
   StepResult DecodeStep() {
+    if (releasingHeldPictures) {
+      if (!heldPictures.Empty()) {
+        int64_t length = 0;
+        const int64_t placed = heldPictures.TakeOldest(frame, &length);
+        return TakePicture(placed);
+      }
+      releasingHeldPictures = false;
+    }
     const int r = avcodec_receive_frame(videoDecoder, frame);
     if (r == 0) {
-      const bool ok = ConvertPicture(frame);
-      pictureTime = PictureTime(frame);
-      lastPictureTime = pictureTime;
-      av_frame_unref(frame);
-      return ok ? StepResult::kPicture : StepResult::kContinue;
+      if (HoldPictureAfterJump()) return StepResult::kContinue;
+      return TakePicture(kUnknownTime);
     }
-    if (r != AVERROR(EAGAIN)) return StepResult::kEnd;
+    if (r != AVERROR(EAGAIN)) {
+      if (heldPictures.Empty()) return StepResult::kEnd;
+      // No more pictures come to confirm a time: the last one stored counts.
+      heldPictures.PlaceByLastStored();
+      releasingHeldPictures = true;
+      return StepResult::kContinue;
+    }
     if (!videoBacklog.empty()) {
       AVPacket* kept = videoBacklog.front();
       videoBacklog.pop_front();
       videoBacklogBytes -= size_t(kept->size);
+      DropForeignTimestamp(kept);
       avcodec_send_packet(videoDecoder, kept);  // a bad packet is skipped
       av_packet_free(&kept);
       return StepResult::kContinue;
@@ -524,12 +646,53 @@ struct MoviePipeline::Impl {
       return StepResult::kContinue;
     }
     if (packet->stream_index == videoIndex) {
+      DropForeignTimestamp(packet);
       avcodec_send_packet(videoDecoder, packet);  // a bad packet is skipped
     } else if (audioOpen && packet->stream_index == audioIndex) {
       DecodeSound(packet);
     }
     av_packet_unref(packet);
     return StepResult::kContinue;
+  }
+
+  // Converts the picture in `frame` and times it: by `placed` when it was
+  // placed by counting back, else by its own timestamp or counting on.
+  StepResult TakePicture(int64_t placed) {
+    const bool ok = ConvertPicture(frame);
+    if (placed != kUnknownTime) {
+      pictureTime = std::max<int64_t>(placed, 0);
+      pictureTimed = true;
+    } else {
+      pictureTime = PictureTime(frame);
+    }
+    lastPictureTime = pictureTime;
+    av_frame_unref(frame);
+    return ok ? StepResult::kPicture : StepResult::kContinue;
+  }
+
+  // At a new position the pictures are held until their stored times can
+  // be trusted (see UntimedFrames), then placed by counting. True when
+  // `frame` was taken.
+  bool HoldPictureAfterJump() {
+    if (!storedTimesOnly || !landing || lastPictureTime >= 0) return false;
+    const int64_t pts = StoredTimestamp(frame);
+    const int64_t stored = pts == AV_NOPTS_VALUE ? kUnknownTime : StreamTime(pts, videoIndex, videoStart);
+    if (!heldPictures.Hold(frame, frameDuration, stored, DoubtfulTime(frame))) {
+      if (heldPictures.Empty()) return false;
+      av_frame_unref(frame);  // it cannot go out before the held ones
+      return true;
+    }
+    if (heldPictures.Settle(frameDuration / 4, kConfirmPatience)) {
+      releasingHeldPictures = true;
+    } else if (heldPictures.Size() > kMaxUntimedFrames) {
+      heldPictures.DropOldest();
+    }
+    return true;
+  }
+
+  // A stored timestamp as time from the stream's start (100-ns units).
+  int64_t StreamTime(int64_t pts, int streamIndex, int64_t start) const {
+    return av_rescale_q(pts - start, format->streams[streamIndex]->time_base, kHundredNs);
   }
 
   void FlushVideo() {
@@ -571,6 +734,14 @@ struct MoviePipeline::Impl {
     return true;
   }
 
+  void ForgetUntimedFrames() {
+    heldPictures.Clear();
+    releasingHeldPictures = false;
+    heldSound.Clear();
+    soundNext = kUnknownTime;
+    soundLanding = false;
+  }
+
   void ClearVideoBacklog() {
     for (AVPacket*& kept : videoBacklog) av_packet_free(&kept);
     videoBacklog.clear();
@@ -600,6 +771,7 @@ struct MoviePipeline::Impl {
       audioWrittenUs.store(0, std::memory_order_release);
     }
     ClearVideoBacklog();
+    ForgetUntimedFrames();
     demuxEnded = false;
     videoFlushed = false;
     soundComplete.store(false, std::memory_order_release);
@@ -607,6 +779,7 @@ struct MoviePipeline::Impl {
     keptPicture = false;
     // Counted pictures are timed from the very start: they cannot land late.
     landing = !countPictures;
+    soundLanding = landing && storedTimesOnly;
   }
 
   // A demuxer's seek may land a key frame or two past its target (MPEG
@@ -827,6 +1000,7 @@ struct MoviePipeline::Impl {
     avcodec_free_context(&videoDecoder);
     avcodec_free_context(&audioDecoder);
     ClearVideoBacklog();
+    ForgetUntimedFrames();
     av_packet_free(&packet);
     av_frame_free(&frame);
     CloseDemuxer();
@@ -843,6 +1017,7 @@ struct MoviePipeline::Impl {
     countPictures = false;
     elementaryVideo = false;
     timedByDecodingOrder = false;
+    storedTimesOnly = mpegVideo = picturesReordered = false;
     landing = keptPicture = false;
     landingTarget = seekBackoff = shownEnd = 0;
     lastPictureTime = -1;

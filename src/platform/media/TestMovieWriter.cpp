@@ -3,7 +3,10 @@
 #include "platform/media/MoviePipeline.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 extern "C" {
@@ -17,6 +20,8 @@ namespace orrivel::media {
 namespace {
 
 constexpr int kSoundRate = 44100;
+constexpr size_t kCdSectorBytes = 2352;
+constexpr size_t kCdSectorData = 2324;  // a mode 2 form 2 sector's user data
 
 struct Output {
   AVFormatContext* format = nullptr;
@@ -53,6 +58,8 @@ const char* MuxerName(TestMovieContainer container) {
       return "avi";
     case TestMovieContainer::kMp4:
       return "mp4";
+    case TestMovieContainer::kVideoCd:
+      return "mpeg";
   }
   return "mpeg";
 }
@@ -64,7 +71,8 @@ bool Fail(std::string* error, const char* what) {
 
 bool AddVideo(Output& out, const TestMovieRecipe& recipe, std::string* error) {
   const bool mpeg1 = recipe.container == TestMovieContainer::kMpegSystem ||
-                     recipe.container == TestMovieContainer::kMpegVideo;
+                     recipe.container == TestMovieContainer::kMpegVideo ||
+                     recipe.container == TestMovieContainer::kVideoCd;
   const AVCodec* codec = avcodec_find_encoder(mpeg1 ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG4);
   if (!codec) return Fail(error, "no video encoder");
   out.video = avcodec_alloc_context3(codec);
@@ -161,21 +169,16 @@ bool EncodeSamples(Output& out, int64_t* written) {
   return Drain(out, out.sound, out.soundStream, out.samples);
 }
 
-}  // namespace
-
-bool WriteTestMovie(const std::string& path, const TestMovieRecipe& recipe, std::string* error) {
-  if (recipe.width < 16 || recipe.height < 16 || recipe.framesPerSecond < 1 || recipe.frames < 1) {
-    return Fail(error, "bad movie size");
-  }
-  if (recipe.keyFrameInterval < 1 || recipe.bFrames < 0 || recipe.bFrames > 4) {
-    return Fail(error, "bad picture grouping");
-  }
-  QuietMediaLog();
+bool WriteMuxedMovie(const std::string& path, const TestMovieRecipe& recipe, std::string* error) {
   Output out;
   if (avformat_alloc_output_context2(&out.format, nullptr, MuxerName(recipe.container), path.c_str()) < 0) {
     return Fail(error, "no muxer");
   }
-  if (recipe.packBytes > 0) out.format->packet_size = unsigned(recipe.packBytes);
+  if (recipe.container == TestMovieContainer::kVideoCd) {
+    out.format->packet_size = unsigned(kCdSectorData);
+  } else if (recipe.packBytes > 0) {
+    out.format->packet_size = unsigned(recipe.packBytes);
+  }
   if (recipe.withVideo && !AddVideo(out, recipe, error)) return false;
   if (recipe.withSound && !AddSound(out, error)) return false;
   out.packet = av_packet_alloc();
@@ -195,6 +198,73 @@ bool WriteTestMovie(const std::string& path, const TestMovieRecipe& recipe, std:
   if (av_write_trailer(out.format) < 0) return Fail(error, "muxer refused the trailer");
   return true;
 }
+
+
+void PutLe32(std::vector<uint8_t>& out, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
+}
+
+void PutText(std::vector<uint8_t>& out, const char* text) { out.insert(out.end(), text, text + std::strlen(text)); }
+
+uint8_t Bcd(uint32_t v) { return uint8_t((v / 10) << 4 | (v % 10)); }
+
+// Wraps the program stream's packs in CD sectors as a VideoCD track file
+// holds them: sync, address, subheader, the pack, and an (unchecked) error
+// code, behind a RIFF CDXA header.
+bool WrapInCdSectors(const std::string& from, const std::string& to, std::string* error) {
+  std::vector<uint8_t> packs;
+  {
+    std::ifstream in(from, std::ios::binary);
+    packs.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::remove(from.c_str());
+  if (packs.empty()) return Fail(error, "no packs");
+  if (packs.size() % kCdSectorData != 0) return Fail(error, "packs do not fill whole sectors");
+  const size_t sectors = packs.size() / kCdSectorData;
+  std::vector<uint8_t> out;
+  out.reserve(44 + sectors * kCdSectorBytes);
+  PutText(out, "RIFF");
+  PutLe32(out, uint32_t(36 + sectors * kCdSectorBytes));
+  PutText(out, "CDXAfmt ");
+  PutLe32(out, 16);
+  const uint8_t attributes[16] = {0, 0, 0, 0, 0x15, 0x55, 'X', 'A', 1, 0, 0, 0, 0, 0, 0, 0};
+  out.insert(out.end(), attributes, attributes + 16);
+  PutText(out, "data");
+  PutLe32(out, uint32_t(sectors * kCdSectorBytes));
+  for (size_t n = 0; n < sectors; ++n) {
+    const uint8_t sync[12] = {0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0};
+    out.insert(out.end(), sync, sync + 12);
+    const uint32_t address = uint32_t(n) + 2 * 60 * 75;  // tracks start past the first two minutes
+    const uint8_t header[4] = {Bcd(address / 75 / 60), Bcd(address / 75 % 60), Bcd(address % 75), 2};
+    out.insert(out.end(), header, header + 4);
+    const uint8_t subheader[8] = {1, 1, 0x62, 0x0F, 1, 1, 0x62, 0x0F};  // form 2, real-time video
+    out.insert(out.end(), subheader, subheader + 8);
+    const uint8_t* pack = packs.data() + n * kCdSectorData;
+    out.insert(out.end(), pack, pack + kCdSectorData);
+    out.insert(out.end(), 4, 0);
+  }
+  std::ofstream file(to, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(out.data()), std::streamsize(out.size()));
+  return file.good() ? true : Fail(error, "cannot write the track file");
+}
+
+}  // namespace
+
+bool WriteTestMovie(const std::string& path, const TestMovieRecipe& recipe, std::string* error) {
+  if (recipe.width < 16 || recipe.height < 16 || recipe.framesPerSecond < 1 || recipe.frames < 1) {
+    return Fail(error, "bad movie size");
+  }
+  if (recipe.keyFrameInterval < 1 || recipe.bFrames < 0 || recipe.bFrames > 4) {
+    return Fail(error, "bad picture grouping");
+  }
+  QuietMediaLog();
+  const bool videoCd = recipe.container == TestMovieContainer::kVideoCd;
+  // A VideoCD's packs are written first and then wrapped in sectors.
+  const std::string muxed = videoCd ? path + ".packs" : path;
+  if (!WriteMuxedMovie(muxed, recipe, error)) return false;
+  return !videoCd || WrapInCdSectors(muxed, path, error);
+}
+
 
 void PaintNumberedPicture(uint8_t* pixels, int32_t width, int32_t height, int32_t stride, int32_t number) {
   const int32_t band = height / 6;

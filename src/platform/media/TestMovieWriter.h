@@ -16,6 +16,8 @@ enum class TestMovieContainer : uint8_t {
   kMpegVideo,    // MPEG-1 elementary video
   kAvi,          // MPEG-4 part 2 in AVI
   kMp4,          // MPEG-4 part 2 in MP4
+  kVideoCd,      // a VideoCD track file: the program stream's 2324-byte packs
+                 // in 2352-byte CD sectors behind a RIFF CDXA header
 };
 
 struct TestMovieRecipe {
@@ -30,7 +32,8 @@ struct TestMovieRecipe {
   // B-frames between the others, so pictures are stored out of their order.
   int32_t keyFrameInterval = 12;
   int32_t bFrames = 2;
-  // The program stream's pack size in bytes (0: the muxer's own, 2048). A
+  // The program stream's pack size in bytes (0: the muxer's own, 2048; a
+  // VideoCD's is always 2324). A
   // packet carries the time of the first picture that starts in it only,
   // so small packs time some pictures and leave others untimed, as large
   // pictures in 2048-byte packs do.
