@@ -119,6 +119,9 @@ int GameScriptHost::StartMainInterrupt(bool flag) {
   const int32_t number = saveSetup_.startNumber;
   const int32_t call = flag ? number : -number;
   ResetScripts(uint32_t(call));
+  // A frame wait that saw the interrupt's pump end took it for the
+  // program closing; the restarted scripts run frames again.
+  TextFrameSlot().closing = false;
   if (LoadScriptFile("MAIN", nullptr) != 0) return 1;
   Run(setup_.hooks.closePacingNestings);
   return 0;
