@@ -126,6 +126,9 @@ int32_t ScrollBar::ButtonLength(const ScrollBarButton* button) const {
 }
 
 bool ScrollBar::MakeDrawnThumb(int32_t t, uint32_t thumb, uint32_t hover, uint32_t pressed) {
+  // The strip of three thumbs must be a picture's width: a thicker bar
+  // cannot be made.
+  if (t > INT32_MAX / 3) return false;
   thumbSource_.reset(new (std::nothrow) Surface);
   const int32_t w = vertical_ ? t : 4, h = vertical_ ? 4 : t;
   if (!thumbSource_ || thumbSource_->Create(vertical_ ? 3 * t : 4, vertical_ ? 4 : 3 * t, 32, 0) != 0) return false;

@@ -134,6 +134,11 @@ TEST_F(ScrollBarTest, TheThumbsLengthLimitsAndNothingToScroll) {
   EXPECT_EQ(fresh.SetTrack(200, 100, 10, 0, 0, 1), 1);
   EXPECT_EQ(fresh.CreateDrawn(&list, 0, 0, 0, true, 7, 0, 0, 0, 0, 0, 0), 1);
   EXPECT_EQ(fresh.CreateDrawn(nullptr, 0, 0, 0, true, 16, 0, 0, 0, 0, 0, 0), 1);
+  // Thicknesses no picture holds: the thumb cannot be made.
+  for (const bool vertical : {true, false}) {
+    EXPECT_EQ(fresh.CreateDrawn(&list, 0, 0, 0, vertical, INT32_MAX, 0, 0, 0, 0, 0, 0), 2);
+    EXPECT_EQ(fresh.CreateDrawn(&list, 0, 0, 0, vertical, INT32_MAX / 3 + 1, 0, 0, 0, 0, 0, 0), 2);
+  }
 }
 
 TEST_F(ScrollBarTest, TheDrawnThumbsCellsAndTheDisabledLook) {
