@@ -79,8 +79,10 @@ const HostileRow kRows[] = {
     {"ChannelFadeInOfTheLongestTime", 675, {kHuge, kTextCell, kHuge, kHuge}, kAny},
     {"ChannelFadeOutOfTheLongestTime", 676, {kHuge, kHuge}, kAny},
     // Fills and comparisons whose count is far longer than what they name.
-    {"FillWordsPastTheVariable", 75, {kVariableCell, 7, kLargest}, kAny},
-    {"FillBytesPastTheVariable", 76, {kVariableCell, 7, kHuge}, kAny},
+    {"FillWordsPastTheArena", 75, {kVariableCell, 7, kLargest}, 0},
+    {"FillBytesPastTheArena", 76, {kVariableCell, 7, kLargest}, 0},
+    {"FillBytesOfANegativeCount", 76, {kVariableCell, 7, kHuge}, 1},
+    {"CopyBytesPastTheArena", 77, {kVariableCell, kTextCell, kLargest}, 0},
     {"CompareCountPastTheTexts", 63, {kTextCell, kTextCell, kHuge}, kAny},
 };
 
