@@ -12,6 +12,7 @@ namespace orrivel {
 int32_t BackgroundWaveAction::ClaimCanvas(TimerList* timerList, const ObjectArgument& target) {
   if (GetMathTables() == nullptr) return kNoTables;
   canvas_ = CanvasOfTarget(target);
+  Watch(canvas_);
   if (timerList == nullptr || canvas_ == nullptr) return kNoTarget;
   Surface* picture = BackgroundPicture(*canvas_);
   Surface* screen = canvas_->GetTarget();

@@ -74,6 +74,7 @@ BgAnimeAction::~BgAnimeAction() {
 
 int32_t BgAnimeAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   canvas_ = CanvasOfTarget(target);
+  Watch(canvas_);
   const auto* animation = cells.Object<const LadAnimation>(0);
   const std::optional<std::string> folderText = cells.Text(1);
   const char* folder = TextOrNull(folderText);

@@ -162,6 +162,7 @@ int32_t BgBlurAction::SetupV(TimerList* timerList, const ObjectArgument& target,
   MathTables* tables = GetMathTables();
   if (tables != nullptr && !tables->GetSinCosTable()) return kNoDoubleTable;
   canvas_ = CanvasOfTarget(target);
+  Watch(canvas_);
   if (timerList == nullptr || canvas_ == nullptr) return kBadArguments;
   size_t k = 7;
   if (cells.Text(0).has_value()) {

@@ -17,12 +17,14 @@ BgCrossAction::~BgCrossAction() = default;
 int32_t BgCrossAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   auto* layer = target.Object<BackgroundLayer>();
   canvas_ = CanvasOfTarget(target);
+  Watch(canvas_);
   const int32_t mode = cells.Cell(2);
   if (timerList == nullptr || canvas_ == nullptr || mode < kBothLive || mode > kFirstFrozen) return kBadArguments;
   Surface* first = BackgroundPicture(*canvas_);
   if (first == nullptr) return kBadArguments;
   mode_ = uint8_t(mode);
   second_ = layer->GetSecondPageCanvas();
+  Watch(second_);
   Surface* second = second_ != nullptr ? BackgroundPicture(*second_) : nullptr;
   if (second == nullptr) return kNoSecondPage;
   if (second->GetWidth() != first->GetWidth() || second->GetHeight() != first->GetHeight()) return kSizesDiffer;

@@ -10,6 +10,7 @@ namespace orrivel {
 
 int32_t BgLoopAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   canvas_ = CanvasOfTarget(target);
+  Watch(canvas_);
   const int32_t direction = cells.Cell(0);
   if (timerList == nullptr || canvas_ == nullptr || direction < 0 || direction > 3) return kBadArguments;
   Surface* picture = BackgroundPicture(*canvas_);

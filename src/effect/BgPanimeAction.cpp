@@ -74,6 +74,7 @@ int32_t ParseBgPanimeArgsVariadic(std::intptr_t first, ...) {
 
 int32_t BgPanimeAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   canvas_ = CanvasOfTarget(target);
+  Watch(canvas_);
   if (timerList == nullptr || canvas_ == nullptr) return kBadArguments;
   const int32_t duration = cells.Cell(1);
   path_.SetDefaultSegmentTime(duration);

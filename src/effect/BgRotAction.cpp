@@ -9,6 +9,7 @@ namespace orrivel {
 
 int32_t BgRotAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   canvas_ = CanvasOfTarget(target);
+  Watch(canvas_);
   const double scale = DecimalCell(cells, 3, 1.0, kScaleDecimals);
   if (timerList == nullptr || canvas_ == nullptr || scale == 0.0 || !std::isfinite(scale)) return kBadArguments;
   if (BackgroundPicture(*canvas_) == nullptr) return kNoPicture;

@@ -79,6 +79,7 @@ int32_t ParseBgZoomArgsVariadic(std::intptr_t first, ...) {
 
 int32_t BgZoomAction::SetupV(TimerList* timerList, const ObjectArgument& target, const ObjectArguments& cells) {
   canvas_ = CanvasOfTarget(target);
+  Watch(canvas_);
   const double m = DecimalCell(cells, 2, 1.0, kScaleDecimals);
   if (timerList == nullptr || canvas_ == nullptr || !(m > 0.0)) return kBadArguments;
   if (ComputeZoomRect(canvas_, cells.Cell(0), cells.Cell(1), m, &target_) != 0) return kNoRect;

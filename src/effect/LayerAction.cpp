@@ -1,9 +1,12 @@
 #include "effect/LayerAction.h"
 
+#include <type_traits>
 #include <vector>
 
 #include "base/LowPriority.h"
 #include "base/TimerList.h"
+#include "raster/Drawable.h"
+#include "scene/SpriteCanvas.h"
 
 namespace orrivel {
 
@@ -62,6 +65,31 @@ void LetLayerActionsGoOf(TimerList& list, const Drawable& sprite) {
 void LetLayerActionsGoOf(TimerList& list, const SpriteCanvas& canvas) {
   LetActionsGo(list, canvas, &LayerAction::LosingCanvas, &LayerAction::LetGoCanvas);
 }
+
+template <class T>
+void LayerAction::Lose(const T& object) {
+  Loss loss = Loss::None;
+  if constexpr (std::is_same_v<T, Drawable>) loss = LosingSprite(object);
+  else loss = LosingCanvas(object);
+  if (loss == Loss::None) return;
+  // The object is going: nothing may reach it, not even the stop.
+  if constexpr (std::is_same_v<T, Drawable>) LetGoSprite(object);
+  else LetGoCanvas(object);
+  if (loss == Loss::Whole) StopAsTheListWould();
+}
+
+template <class T>
+void LayerAction::Watch(T* object, std::vector<std::unique_ptr<WeakLink<T>>>& links) {
+  std::erase_if(links, [](const std::unique_ptr<WeakLink<T>>& link) { return !*link; });
+  if (object == nullptr) return;
+  for (const auto& link : links)
+    if (link->Get() == object) return;
+  // Only the address is used once the object goes.
+  links.push_back(std::make_unique<WeakLink<T>>(object, [this, object] { Lose<T>(*object); }));
+}
+
+void LayerAction::Watch(Drawable* sprite) { Watch(sprite, spriteLinks_); }
+void LayerAction::Watch(SpriteCanvas* canvas) { Watch(canvas, canvasLinks_); }
 
 void LayerAction::EnterLowPriority() {
   if (lowPriority_ != LowPriority::Requested || !HasEnterLowPriorityHook()) return;

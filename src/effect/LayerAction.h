@@ -18,8 +18,11 @@
 // extra holders only drops one of them.
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
+#include <vector>
 
 #include "base/TimedTask.h"
+#include "base/WeakLink.h"
 #include "resource/plugin/DcpObject.h"
 
 namespace orrivel {
@@ -91,8 +94,23 @@ class LayerAction : public TimedTask, public DcpObject {
     if (lowPriority_ == LowPriority::Requested) lowPriority_ = LowPriority::None;
   }
 
+ protected:
+  // The action works on this sprite (or canvas) from now on. However it
+  // goes (its handle, its group, all at once, while no script watches the
+  // display), the action is told as it goes, as above: what it holds of
+  // it is let go first, then a Whole loss stops the action.
+  void Watch(Drawable* sprite);
+  void Watch(SpriteCanvas* canvas);
+
  private:
+  template <class T>
+  void Watch(T* object, std::vector<std::unique_ptr<WeakLink<T>>>& links);
+  template <class T>
+  void Lose(const T& object);
+
   LowPriority lowPriority_ = LowPriority::Requested;
+  std::vector<std::unique_ptr<WeakLink<Drawable>>> spriteLinks_;
+  std::vector<std::unique_ptr<WeakLink<SpriteCanvas>>> canvasLinks_;
 };
 
 // Tells every unfinished layer action of the list that the display is

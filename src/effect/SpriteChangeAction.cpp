@@ -54,6 +54,8 @@ Surface* CanvasPicture(const ImageSprite& sprite) {
 int32_t SpriteChangeAction::SetupV(TimerList* timerList, const ObjectArgument&, const ObjectArguments& cells) {
   new_ = ImageSpriteCell(cells, 0);
   old_ = ImageSpriteCell(cells, 1);
+  Watch(new_);
+  Watch(old_);
   Shown oldShown;
   Shown newShown;
   if (timerList == nullptr || new_ == nullptr || old_ == nullptr || new_ == old_ || new_->OwningList() == nullptr ||

@@ -40,6 +40,8 @@ int32_t SpriteCrossFadeAction::SetupV(TimerList* timerList, const ObjectArgument
   new_ = ImageSpriteCell(cells, 0);
   if (newDrawable != nullptr && new_ == nullptr) return kNotImageSprite;
   old_ = ImageSpriteCell(cells, 1);
+  Watch(new_);
+  Watch(old_);
   if (new_ != nullptr) new_->SetVisible(0);
   const bool oldShows = ShowsImage(old_);
   const bool newShows = ShowsImage(new_);

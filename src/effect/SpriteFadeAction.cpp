@@ -72,6 +72,7 @@ int32_t SpriteFadeAction::SetTarget(int32_t index, Drawable* target, bool fadeIn
   if (index < 0 || index >= entryCount_ || !target) return 1;
   Entry& entry = entries_[size_t(index)];
   entry.target = target;
+  Watch(target);
   if (target->IsVisible()) {
     entry.startAlpha = target->GetOpacity();
   } else {

@@ -23,6 +23,7 @@ int32_t SpriteGroupFadeAction::SetupV(TimerList* timerList, const ObjectArgument
   ImageSprite* sprite = ImageSpriteCell(cells, 0);
   if (timerList == nullptr || sprite == nullptr) return kBadArguments;
   sprite_ = sprite;
+  Watch(sprite_);
   duration_ = uint32_t(cells.Cell(1));
   if (duration_ == 0) {
     FinishWipe();

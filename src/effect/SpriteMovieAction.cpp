@@ -30,6 +30,7 @@ int32_t SpriteMovieAction::SetupV(TimerList* timerList, const ObjectArgument& ta
     return 5;
   }
   canvas_ = canvas;
+  Watch(canvas_);
   // Nothing under the movie needs painting while it covers the canvas.
   if (covers_) canvas->SetNoBackground(true);
   movie_.Play();

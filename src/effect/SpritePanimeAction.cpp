@@ -70,6 +70,7 @@ bool SpritePanimeAction::LoadKeys(ImageSprite* sprite, const char* text, uint32_
 
 void SpritePanimeAction::ResetState(ImageSprite* sprite, uint32_t segmentTime) {
   sprite_ = sprite;
+  Watch(sprite_);
   currentIndex_ = 1;
   previousKey_ = path_.Records()[0];
   segmentStart_ = 0;

@@ -365,6 +365,7 @@ int32_t SpritePartsAction::SetupV(TimerList* timerList, const ObjectArgument& ta
     if (twin == nullptr || twin->GetCanvas() == nullptr) return kNoTargetImage;
   }
   target_ = object;
+  Watch(target_->GetCanvas());
   showMain_ = cells.Cell(9) == 0 || cells.Cell(10) != 0;
   showMirror_ = cells.Cell(9) == 0 || cells.Cell(11) != 0;
   LoadOptions options;

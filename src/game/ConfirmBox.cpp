@@ -98,8 +98,13 @@ int32_t ConfirmBox::Open(const char* text, uint32_t delayMs) {
   Font* font = ports_.noticeFont;
   Size size;
   if (font == nullptr || font->MeasureText(text, &size, nullptr, nullptr, false, nullptr) == 0 ||
-      size.width <= 0 || size.height <= 0 || noticeSurface_.Create(size.width, size.height, 32, 0) != 0)
+      size.width <= 0 || size.height <= 0)
     return 1;
+  // However long the script's text, the notice is a picture the screen
+  // holds: what lies past its edge is cut.
+  size.width = std::min(size.width, ConfirmBoxLayout::kScreenWidth - kNoticeX);
+  size.height = std::min(size.height, ConfirmBoxLayout::kScreenHeight);
+  if (noticeSurface_.Create(size.width, size.height, 32, 0) != 0) return 1;
   // A new surface starts all zero (transparent): the text goes straight on.
   if (font->DrawText(&noticeSurface_, 0, 0, text, nullptr, nullptr) != 0) return 1;
   // The sprite may still show the surface's old pixels: it takes the new

@@ -65,9 +65,9 @@ int32_t IntervalTask::Start(TimerList* list, Player* player, BufferSound* sound)
 }
 
 int32_t IntervalTask::Step(uint32_t) {
-  if (!state_ || !sound_) return 1;
+  if (!state_) return 1;
   uint32_t playCursor = 0;
-  if (!sound_->IsPlaying(&playCursor, nullptr)) {
+  if (!sound_ || !sound_->IsPlaying(&playCursor, nullptr)) {
     Finish();
     return 1;
   }
@@ -88,7 +88,7 @@ void IntervalTask::Release() {
   if (holdsPlayer_) AnimationPlayerPool::Drop(player_);
   holdsPlayer_ = false;
   player_ = nullptr;
-  sound_ = nullptr;
+  sound_.Reset();
   state_.reset();
 }
 

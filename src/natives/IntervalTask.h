@@ -13,11 +13,14 @@
 // the first cell. The task keeps the player it works for (holding it when
 // made over it), so that the player's release can stop the task first.
 //
+// A voice the script deletes ends the task as a stopped one does.
+//
 // Main thread only.
 #include <cstdint>
 #include <memory>
 
 #include "base/TimedTask.h"
+#include "base/WeakLink.h"
 #include "natives/ObjectPool.h"
 
 namespace orrivel {
@@ -64,7 +67,9 @@ class IntervalTask final : public TimedTask {
   void Release();
 
   std::shared_ptr<FrameStripState> state_;
-  BufferSound* sound_ = nullptr;
+  // The script may delete the voice while the mouth moves: the task then
+  // ends as when the voice stops.
+  WeakLink<BufferSound> sound_;
   Player* player_ = nullptr;
   bool holdsPlayer_ = false;
   int32_t currentFrame_ = -1;

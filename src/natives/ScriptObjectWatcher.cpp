@@ -9,7 +9,6 @@
 #include "raster/SpriteList.h"
 #include "scene/SpriteCanvas.h"
 #include "scene/SpriteActions.h"
-#include "transition/TransitionEffect.h"
 
 namespace orrivel {
 
@@ -19,11 +18,6 @@ void ScriptObjectWatcher::ImageDeleting(const Image& image) {
   if (timers_ == nullptr) return;
   // The layer actions started on a canvas image keep its sprite canvas.
   if (part != nullptr && part->GetCanvas() != nullptr) LetLayerActionsGoOf(*timers_, *part->GetCanvas());
-  TransitionEffectHolder effects(timers_);
-  effects.ForgetImage(&image);
-  // A canvas image draws through a surface of its own, which is what an
-  // effect started on it holds.
-  if (part != nullptr) effects.ForgetImage(part->GetSurface());
 }
 
 // The host and the factory only link to the canvas and let go of it as it

@@ -1,9 +1,9 @@
 #pragma once
-// Lets the sprite actions and transition effects the scripts started on the
-// host's object timer list let go of a sprite, scene object or image that
-// the screen device is about to delete: actions aimed at it stop where they
-// are (a layer action that fades several sprites drops just that one),
-// effects drawing on it or from it end without drawing again. A
+// Lets the sprite actions the scripts started on the host's object timer
+// list let go of a sprite, scene object or image that the screen device is
+// about to delete: actions aimed at it stop where they are (a layer action
+// that fades several sprites drops just that one). The transition effects
+// link to their images and end on their own however an image goes. A
 // canvas image the game's controls draw on is let go by the control host
 // and the control factory, which draw into no canvas until the scripts give
 // them another.

@@ -4,11 +4,17 @@
 // drive directly. Every handle comes from the host's handle registry
 // (family Sound), and each use checks it against the sound's owner, so a
 // sound deleted or a channel freed since is refused instead of reached.
+// Each entry links to its sound: however the sound goes (its native, all
+// sounds at once, the sound system's own teardown) its handle is dropped
+// from the registry as it goes, so no native that reads the registry
+// directly can reach it.
 //
 // Main thread only.
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <list>
+
+#include "base/WeakLink.h"
 
 namespace orrivel {
 
@@ -44,16 +50,20 @@ class ScriptSounds {
 
  private:
   struct Entry {
+    Entry(uint32_t handle, Origin origin, uint32_t systemHandle)
+        : handle(handle), origin(origin), systemHandle(systemHandle) {}
     uint32_t handle;
-    SoundBase* sound;
+    WeakLink<SoundBase> sound;  // null once the sound went
     Origin origin;
     uint32_t systemHandle;
   };
+  uint32_t Add(SoundBase* sound, Origin origin, uint32_t systemHandle);
   static bool ManagerOwns(SoundManager& manager, const SoundBase* sound, Origin origin);
   const Entry* FindEntry(uint32_t handle) const;
 
   ScriptHandles& handles_;
-  std::vector<Entry> entries_;
+  // A list: each entry's link stays where it was made.
+  std::list<Entry> entries_;
 };
 
 }  // namespace orrivel

@@ -84,7 +84,7 @@ SpriteAction::~SpriteAction() {
 }
 
 int32_t SpriteAction::GetTypeId() const {
-  if (sprite_ == nullptr) return baseTypeId_;
+  if (!onSprite_) return baseTypeId_;
   // 12000 + k: 12003 + 2k off the overlay list, 12004 + 2k on it.
   return 12003 + 2 * (baseTypeId_ - 12000) + (inOverlay_ ? 1 : 0);
 }
@@ -130,11 +130,18 @@ int SpriteAction::SetKeyTriples(int32_t count, const int32_t* triples, int32_t m
   return 0;
 }
 
+void SpriteAction::AimAt(ImageSprite* sprite, SceneObject* object) {
+  sprite_.Reset(sprite);
+  object_.Reset(object);
+  onSprite_ = sprite != nullptr;
+  sprite_.SetOnBroken([this] { running_ = false; });
+  object_.SetOnBroken([this] { running_ = false; });
+}
+
 int SpriteAction::StartOn(TimerList* list, ImageSprite* sprite, SceneObject* object) {
   if (running_) return kRunning;
   if (list == nullptr || keys_.size() < 2 || (sprite == nullptr && object == nullptr)) return 1;
-  sprite_ = sprite;
-  object_ = sprite != nullptr ? nullptr : object;
+  AimAt(sprite, sprite != nullptr ? nullptr : object);
   inOverlay_ = false;
   if (sprite_ != nullptr) {
     SpriteList* owner = sprite_->OwningList();
@@ -142,8 +149,7 @@ int SpriteAction::StartOn(TimerList* list, ImageSprite* sprite, SceneObject* obj
     inOverlay_ = canvas != nullptr && canvas->OverlayList() == owner;
   }
   if (!TakeStartValue()) {
-    sprite_ = nullptr;
-    object_ = nullptr;
+    AimAt(nullptr, nullptr);
     return 2;
   }
   total_ = uint32_t(keys_.size() - 1) * timePerSegment_;
@@ -211,7 +217,7 @@ void SpriteAction::Finish() {
 }
 
 bool SpriteAction::AimsAt(const Drawable* sprite) const {
-  return sprite != nullptr && sprite_ != nullptr && static_cast<const Drawable*>(sprite_) == sprite;
+  return sprite != nullptr && sprite_ != nullptr && static_cast<const Drawable*>(sprite_.Get()) == sprite;
 }
 
 namespace {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/TimedTask.h"
+#include "base/WeakLink.h"
 
 namespace orrivel {
 
@@ -95,14 +96,20 @@ class SpriteAction : public TimedTask {
   uint8_t opacityOption_ = 0;
   bool running_ = false;
   std::vector<Key> keys_;
-  ImageSprite* sprite_ = nullptr;
-  SceneObject* object_ = nullptr;
+  // The sprite or scene object moved: a script may delete it while the
+  // action runs (whether or not anything watches), and the action then
+  // stops where it is.
+  WeakLink<ImageSprite> sprite_;
+  WeakLink<SceneObject> object_;
 
  private:
   void Finish();
   uint32_t EasedTime(uint32_t elapsed) const;
 
+  void AimAt(ImageSprite* sprite, SceneObject* object);
+
   int32_t baseTypeId_;
+  bool onSprite_ = false;  // the kind of target, kept once it went
   bool inOverlay_ = false;
   bool clockTaken_ = false;
   bool delayPassed_ = false;

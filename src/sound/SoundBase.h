@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "base/CriticalSection.h"
+#include "base/WeakLink.h"
 #include "platform/audio/SoundBuffer.h"
 
 namespace orrivel {
@@ -42,7 +43,9 @@ enum FadeOutCode : int32_t {
   kFadeOutNoTask = 4,
 };
 
-class SoundBase {
+// A script may delete a sound while a task still works with it: holders
+// that did not make it keep a WeakLink.
+class SoundBase : public LinkTarget {
  public:
   static constexpr int32_t kFullLevel = 256;
   // Pan, volume and frequency control: what a sound asks its buffer for

@@ -80,8 +80,10 @@ uint32_t TransitionEffectHolder::Create(int32_t kind, uint32_t duration, Surface
   }
   effect->duration_ = duration == 0 ? 1 : duration;
   effect->start_ = CurrentTickMs();
-  effect->target_ = target;
-  effect->source_ = effect->IsCopyKind() ? source : nullptr;
+  effect->target_.Reset(target);
+  effect->source_.Reset(effect->IsCopyKind() ? source : nullptr);
+  effect->target_.SetOnBroken([effect] { effect->orphaned_ = true; });
+  effect->source_.SetOnBroken([effect] { effect->orphaned_ = true; });
   const uint32_t interval = kind <= 1 ? effect->duration_ / 256 : 0;
   if (list_->Add(effect, interval, interval, 0) != 0) {
     delete effect;
@@ -125,7 +127,7 @@ void TransitionEffectHolder::ForgetImage(const Image* image) {
   for (TimedTask* task : list_->Tasks()) {
     if (task == nullptr || task->GetTypeId() != kTransitionEffectTypeId) continue;
     auto* effect = static_cast<TransitionEffect*>(task);
-    if (effect->target_ == image || effect->source_ == image) effect->orphaned_ = true;
+    if (effect->target_.Get() == image || effect->source_.Get() == image) effect->orphaned_ = true;
   }
 }
 
@@ -179,7 +181,7 @@ int32_t TransitionEffect::Units() const {
 
 int32_t TransitionEffect::Step(uint32_t now) {
   if (finished_) return 1;
-  if (orphaned_) {
+  if (orphaned_ || !target_) {
     finished_ = true;
     return 1;
   }
@@ -217,9 +219,9 @@ void TransitionEffect::StepFade(uint32_t now, bool end) {
     return;
   }
   if (kind_ == 0)
-    SubColor(target_, d, d, d, &area_);
+    SubColor(target_.Get(), d, d, d, &area_);
   else
-    AddColor(target_, d, d, d, &area_);
+    AddColor(target_.Get(), d, d, d, &area_);
   if (holder_ != nullptr && holder_->Tap() != nullptr) holder_->Tap()->Drawn(area_);
   if (!end) progress_ += d;
 }
@@ -337,21 +339,21 @@ void TransitionEffect::DrawFragment(int32_t left, int32_t top, int32_t right, in
                      sourceRect_.top + bottom};
     drawn = Rect{ClampedEdge(x_, left), ClampedEdge(y_, top), ClampedEdge(x_, right), ClampedEdge(y_, bottom)};
     if (blend_ != 0)
-      target_->AlphaBlend(source_, drawn.left, drawn.top, &fragment, false);
+      target_->AlphaBlend(source_.Get(), drawn.left, drawn.top, &fragment, false);
     else
-      target_->Copy(source_, drawn.left, drawn.top, &fragment, false);
+      target_->Copy(source_.Get(), drawn.left, drawn.top, &fragment, false);
   } else {
     drawn = Rect{ClampedEdge(area_.left, left), ClampedEdge(area_.top, top), ClampedEdge(area_.left, right),
                  ClampedEdge(area_.top, bottom)};
     switch (blend_) {
       case 0:
-        FillAlpha(target_, red_, green_, blue_, uint8_t(level_), &drawn);
+        FillAlpha(target_.Get(), red_, green_, blue_, uint8_t(level_), &drawn);
         break;
       case 1:
-        AddColor(target_, red_, green_, blue_, &drawn);
+        AddColor(target_.Get(), red_, green_, blue_, &drawn);
         break;
       case 2:
-        SubColor(target_, red_, green_, blue_, &drawn);
+        SubColor(target_.Get(), red_, green_, blue_, &drawn);
         break;
       default:
         if (level_ > kHighestLevel) return;

@@ -7,10 +7,13 @@
 // drawn twice (the fades excepted, which step the whole area).
 //
 // Scripts name an effect by its timer-list handle (32 bits, generation
-// tagged), so a handle kept after the effect ended is refused.
+// tagged), so a handle kept after the effect ended is refused. An effect
+// links to its two images: whichever goes, however it goes, the effect
+// ends at its next step without drawing.
 #include <cstdint>
 
 #include "base/TimedTask.h"
+#include "base/WeakLink.h"
 #include "raster/Rect.h"
 
 namespace orrivel {
@@ -55,7 +58,7 @@ class TransitionEffectHolder {
   // 1 without a timer list; else stops the effect where it is and gives 0.
   int32_t Cancel(uint32_t handle);
   // An image is about to be deleted: effects drawing on it or from it end
-  // at their next step without drawing.
+  // at their next step without drawing (as they do once it went).
   void ForgetImage(const Image* image);
 
   void SetTap(EffectFragmentTap* tap) { tap_ = tap; }
@@ -109,8 +112,8 @@ class TransitionEffect : public TimedTask {
   uint32_t start_ = 0;
   bool finished_ = false;
   bool orphaned_ = false;
-  Surface* target_ = nullptr;
-  Surface* source_ = nullptr;
+  WeakLink<Surface> target_;
+  WeakLink<Surface> source_;
   Rect area_;        // fades and colour kinds: where on the target
   Rect sourceRect_;  // copy kinds
   int32_t x_ = 0, y_ = 0;

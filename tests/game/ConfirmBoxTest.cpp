@@ -206,6 +206,34 @@ TEST_F(ConfirmBoxTest, AnyTextMakesABoxTheScreenHolds) {
   }
 }
 
+// Whatever text and delay a script gives a notice, it is a picture the
+// screen holds, made at once; a delay as long as a cell holds keeps the
+// notice waiting below the screen.
+TEST_F(ConfirmBoxTest, AnyNoticeTextMakesANoticeTheScreenHolds) {
+  struct Case {
+    size_t length;
+    uint32_t delayMs;
+    int32_t width;
+  };
+  const Case cases[] = {
+      {6, 0, 6 * test::BlockFont::kCharWidth},
+      {70000, 0, ConfirmBoxLayout::kScreenWidth - ConfirmBox::kNoticeX},
+      {1 << 20, 0xFFFFFFFFu, ConfirmBoxLayout::kScreenWidth - ConfirmBox::kNoticeX},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    ASSERT_EQ(box.Open(std::string(c.length, 'A').c_str(), c.delayMs), 0);
+    EXPECT_EQ(box.NoticeSprite().GetWidth(), c.width);
+    EXPECT_LE(box.NoticeSprite().GetHeight(), ConfirmBoxLayout::kScreenHeight);
+    StepNotices(16);
+  }
+  EXPECT_EQ(box.NoticeSprite().GetY(), ConfirmBox::kNoticeHiddenY);
+  EXPECT_EQ(box.Open(nullptr, 0), 0);
+  EXPECT_EQ(timers.Size(), 1u);  // left at the next step
+  StepNotices(16);
+  EXPECT_EQ(timers.Size(), 0u);
+}
+
 // Without an owner the box stands on the current layer's list while it
 // asks, and leaves it when answered.
 TEST_F(ConfirmBoxTest, WithoutAnOwnerTheCurrentLayerHoldsTheBox) {

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <ostream>
+#include <tuple>
 #include <memory>
 #include <string>
 #include <vector>
@@ -934,6 +937,69 @@ TEST_F(VoiceFrameNativesTest, OverAFrameSteppersStateTheSavedBackgroundShows) {
   Run(10, 10);
   EXPECT_EQ(list.Size(), 0u) << "both tasks go with the players";
 }
+
+}  // namespace
+}  // namespace orrivel::testing
+
+namespace orrivel::testing {
+namespace {
+
+// A script deletes the voice a mouth moves with while it moves (by
+// handle, or all sounds at once, or the sound system goes): the task must
+// let go of the sound and end, over a player or over a frame stepper, the
+// voice's handle is refused from then on, and releasing the player
+// afterwards stays quiet.
+class VoiceFrameDeletionTest;
+
+struct MouthDeletion {
+  const char* name;
+  std::function<void(VoiceFrameDeletionTest&, uint32_t sound)> remove;
+};
+
+class VoiceFrameDeletionTest : public VoiceFrameNativesTest,
+                               public ::testing::WithParamInterface<std::tuple<MouthDeletion, bool>> {
+ public:
+  uint32_t Do(uint32_t native, const std::vector<uint32_t>& cells) { return Call(native, cells); }
+  uint32_t Var(uint32_t value) { return calls->Word(value); }
+  void DeleteEverySound() { system.DeleteAllSounds(); }
+};
+
+void PrintTo(const MouthDeletion& deletion, std::ostream* out) { *out << deletion.name; }
+
+const MouthDeletion kMouthDeletions[] = {
+    {"DeleteSound", [](VoiceFrameDeletionTest& t, uint32_t sound) { EXPECT_EQ(t.Do(604, {t.Var(sound)}), 0u); }},
+    {"DeleteAllSounds", [](VoiceFrameDeletionTest& t, uint32_t) { EXPECT_EQ(t.Do(599, {}), 0u); }},
+    // The sound system's own teardown, which no native's bookkeeping sees.
+    {"SoundSystemTeardown", [](VoiceFrameDeletionTest& t, uint32_t) { t.DeleteEverySound(); }},
+};
+
+TEST_P(VoiceFrameDeletionTest, TheMouthEndsWithoutReachingWhatWent) {
+  const auto& [deletion, overStepper] = GetParam();
+  const uint32_t player = MakePlayer();
+  ASSERT_NE(player, 0u);
+  uint32_t over = player;
+  if (overStepper) {
+    over = Call(535, {player, 1, 1, 100000, 1});
+    ASSERT_NE(over, 0u);
+    Run(20, 10);
+  }
+  const uint32_t sound = PlayVoice();
+  ASSERT_NE(Call(536, {over, sound}), 0u);
+  Run(50, 10);
+  deletion.remove(*this, sound);
+  EXPECT_EQ(Call(536, {over, sound}), 0u) << "the deleted voice's handle is refused";
+  Run(300, 10);
+  EXPECT_EQ(Call(532, {Var(player)}), 0u);
+  Run(700, 10);
+  EXPECT_EQ(list.Size(), 0u);
+}
+
+std::string MouthRowName(const ::testing::TestParamInfo<std::tuple<MouthDeletion, bool>>& info) {
+  return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "_OverStepper" : "_OverPlayer");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryDeletion, VoiceFrameDeletionTest,
+                         ::testing::Combine(::testing::ValuesIn(kMouthDeletions), ::testing::Bool()), MouthRowName);
 
 }  // namespace
 }  // namespace orrivel::testing

@@ -18,6 +18,7 @@
 #include "ControlNativeRig.h"
 #include "NativeSession.h"
 #include "base/TimerList.h"
+#include "base/TickSource.h"
 #include "natives/DisplayObjectArguments.h"
 #include "raster/Surface.h"
 
@@ -64,6 +65,10 @@ class HeldObjectLifetimeTest : public ControlNativeRig,
   uint32_t sprite = 0;
   uint32_t holder = 0;
   uint32_t canvas = 0;
+  // A picture of the script's own that effects draw on (group 0: it
+  // stays), and the effect's handle.
+  uint32_t other = 0;
+  uint32_t effect = 0;
 
   // Holder uses shared by every control.
   void RunControls() {
@@ -73,6 +78,11 @@ class HeldObjectLifetimeTest : public ControlNativeRig,
   void Render() {
     Call(422, {canvas});
     Call(425, {canvas});
+  }
+  // The object timers run on past every effect's end.
+  void RunTimers() {
+    const uint32_t now = CurrentTickMs();
+    for (uint32_t ms : {0u, 40u, 400u, 4000u}) timers_.Step(now + ms);
   }
   void DeleteHolder() {
     if (holder == 0) return;
@@ -117,12 +127,23 @@ class HeldObjectLifetimeTest : public ControlNativeRig,
     ASSERT_NE(sprite, 0u);
     Call(198, {0});
     Call(403, {0});
+    other = Call(228, {24, 12, 32, 0});
+    ASSERT_NE(other, 0u);
   }
   void TearDown() override {
     objects_.Reset();
     timers_.Clear();
     session_.reset();
     ControlNativeRig::TearDown();
+  }
+
+  // The scripts start over under a new host; the timers and the display
+  // objects stay.
+  void RestartScripts() {
+    session_.reset();
+    GameHostSetup setup;
+    setup.objectTimers = &timers_;
+    session_ = std::make_unique<NativeSession>(std::move(setup));
   }
 
   TimerList timers_;
@@ -204,6 +225,21 @@ const Holder kHolders[] = {
        t.Call(470, {0});
        t.Call(473, {});
      }},
+    // Transition effects on the picture and from it: the timers run them
+    // past their end, and a completion asked for by handle.
+    {"EffectOnPicture", Lent::kPicture,
+     [](T& t) { t.effect = t.Call(383, {0, 1000, t.picture, 0, 65535, 0, 0, 65535}); ASSERT_NE(t.effect, 0u); },
+     [](T& t) {
+       t.RunTimers();
+       t.Call(384, {t.effect});
+       t.Call(386, {t.effect});
+     }},
+    {"EffectFromPicture", Lent::kPicture,
+     [](T& t) { t.effect = t.Call(383, {3, 1000, t.other, t.picture, 65535, 0, 0, 65535}); ASSERT_NE(t.effect, 0u); },
+     [](T& t) {
+       t.RunTimers();
+       t.Call(384, {t.effect});
+     }},
     {"SpriteOnPicture", Lent::kPicture,
      [](T& t) { ASSERT_EQ(t.Call(406, {t.canvas, t.sprite, kMinusOne}), 0u); },
      [](T& t) {
@@ -244,6 +280,21 @@ TEST_P(HeldObjectLifetimeTest, TheHolderLetsGoOfTheDeletedObject) {
   ExpectNoLentPixels();
   DeleteHolder();
   Render();
+}
+
+// The scripts that started transition effects restart, and the new ones
+// delete the pictures the effects work with before starting anything that
+// watches display objects: the effects still end without reaching them.
+TEST_F(HeldObjectLifetimeTest, EffectsOutliveTheScriptsThatStartedThem) {
+  ASSERT_NE(Call(383, {0, 1000, picture, 0, 65535, 0, 0, 65535}), 0u);
+  ASSERT_NE(Call(383, {3, 1000, other, picture, 65535, 0, 0, 65535}), 0u);
+  ASSERT_NE(Call(383, {3, 1000, picture, other, 65535, 0, 0, 65535}), 0u);
+  timers_.Step(CurrentTickMs() + 40);
+  ASSERT_EQ(timers_.Size(), 3u);
+  RestartScripts();
+  EXPECT_EQ(Call(197, {}), 0u);
+  RunTimers();
+  EXPECT_EQ(timers_.Size(), 0u);
 }
 
 // Every holder with every deletion of the kind it holds.

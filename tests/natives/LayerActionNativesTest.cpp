@@ -254,5 +254,49 @@ TEST_F(LayerActionNativesTest, DeletingAnActionsTargetEndsItSafely) {
   EXPECT_FALSE(timers_.Contains(zoom));
 }
 
+// The scripts that started the actions restart, and the display deletes
+// every object while nothing of the new scripts watches it: the fade drops
+// its sprite and runs on, the wipe and the canvas's action end, and no
+// step reaches what went.
+TEST_F(LayerActionNativesTest, ActionsOutliveTheScriptsThatStartedThem) {
+  const uint32_t canvas = Canvas();
+  const uint32_t doomed = Sprite(Picture());
+  const uint32_t fade =
+      uint32_t(Result("NativeStartLayerAction", {Arg::Int(canvas), Arg::Text("sp_fade"), Arg::Int(1), Arg::Int(0)}));
+  ASSERT_NE(fade, 0u);
+  ASSERT_EQ(Result("NativeControlLayerAction", {Arg::Int(fade), Arg::Int(2), Arg::Int(0), Arg::Int(doomed),
+                                                Arg::Int(1000), Arg::Int(0), Arg::Int(1), Arg::Int(40), Arg::Int(30)}),
+            0);
+  const uint32_t wipe = uint32_t(Result("NativeStartLayerAction", {Arg::Int(canvas), Arg::Text("sp_gfade"),
+                                                                    Arg::Int(doomed), Arg::Int(1000), Arg::Int(0),
+                                                                    Arg::Int(4), Arg::Int(0)}));
+  ASSERT_NE(wipe, 0u);
+  WritePicture("back.bmp");
+  const uint32_t back = uint32_t(Result("NativeLoadSurface", {Arg::Text("back.bmp"), Arg::Int(0)}));
+  ASSERT_NE(Result("NativeSetCanvasBackgroundImage",
+                   {Arg::Int(canvas), Arg::Int(back), Arg::Int(0), Arg::Int(0), Arg::Int(0)}),
+            0);
+  const uint32_t zoom = uint32_t(Result("NativeStartLayerAction", {Arg::Int(canvas), Arg::Text("bg_zoom"), Arg::Int(8),
+                                                                    Arg::Int(4), Arg::Text("2.0"), Arg::Int(0),
+                                                                    Arg::Int(500)}));
+  ASSERT_NE(zoom, 0u);
+  const uint32_t base = CurrentTickMs() + 1;
+  timers_.Step(base);
+  timers_.Step(base + 10);
+  harness_.reset();
+  GameHostSetup setup;
+  setup.objectTimers = &timers_;
+  setup.actions = &actions_;
+  setup.drawObjects = &Display();
+  harness_ = std::make_unique<NativeHarness>(std::move(setup));
+  Display().DeleteAll();
+  EXPECT_EQ(Result("NativeQueryLayerAction", {Arg::Int(wipe)}), -1);
+  EXPECT_EQ(Result("NativeQueryLayerAction", {Arg::Int(zoom)}), -1);
+  for (uint32_t now = 20; now <= 1400; now += 20) timers_.Step(base + now);
+  EXPECT_EQ(Result("NativeQueryLayerAction", {Arg::Int(fade)}), 0) << "the run ended without its sprite";
+  EXPECT_FALSE(timers_.Contains(wipe));
+  EXPECT_FALSE(timers_.Contains(zoom));
+}
+
 }  // namespace
 }  // namespace orrivel::testing

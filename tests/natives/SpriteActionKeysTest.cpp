@@ -201,6 +201,30 @@ TEST_F(SpriteActionKeysTest, DeletingAnImageAnEffectDrawsEndsTheEffect) {
   }
 }
 
+// The scripts that started actions restart, and the new ones delete what
+// the actions move before anything of theirs watches the screen device:
+// the actions still stop without reaching it.
+TEST_F(SpriteActionKeysTest, ActionsOutliveTheScriptsThatStartedThem) {
+  const uint32_t sprite = Sprite(Picture(8, 8));
+  const uint32_t box = ColorBox();
+  const uint32_t actions[] = {
+      S().Call("NativeStartSpriteSize", {sprite, 100, S().Text("(16,16,255)(32,32,255)"), 0, 0, kDefaults}),
+      S().Call("NativeStartSpriteRotate", {sprite, 100, S().Text("(128,1.0,255)(256,1.0,255)"), 0, 0, kDefaults}),
+      S().Call("NativeStartSpritePath", {sprite, 100, S().Text("(4,4,255)(8,8,255)"), 0, 0, kDefaults}),
+      S().Call("NativeStartObjectPath", {box, 100, S().Text("(4,4,255)(8,8,255)"), 0, 0, kDefaults}),
+  };
+  for (uint32_t action : actions) ASSERT_NE(action, 0u);
+  Run(50);
+  session_.reset();
+  GameHostSetup setup;
+  setup.objectTimers = &timers_;
+  session_ = std::make_unique<NativeSession>(std::move(setup));
+  EXPECT_EQ(S().Call("NativeDeleteAllDisplayObjects", {}), 0u);
+  Run(50);
+  Run(1000);
+  for (uint32_t action : actions) EXPECT_FALSE(timers_.Contains(action));
+}
+
 // The watcher and the screen device let go of each other whichever goes first.
 TEST_F(SpriteActionKeysTest, HostAndScreenDeviceOutliveEachOtherSafely) {
   const uint32_t sprite = Sprite(Picture(8, 8));

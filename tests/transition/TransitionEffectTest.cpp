@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "base/TimerList.h"
@@ -321,6 +322,44 @@ TEST_F(TransitionEffectTest, PausedTimeDoesNotCount) {
   EXPECT_TRUE(holder.Accepts(handle));
   list.Step(start + 1080);
   EXPECT_FALSE(holder.Accepts(handle));
+}
+
+}  // namespace
+}  // namespace orrivel
+
+namespace orrivel {
+namespace {
+
+// An image deleted under a running effect, with no one to say so first
+// (the picture's owner just destroys it): the effect ends at its next step
+// without drawing, whichever of its two images went, for a fade, a copy
+// kind and a colour kind.
+TEST_F(TransitionEffectTest, AnImageThatGoesEndsTheEffectsOnIt) {
+  struct Row {
+    int kind;
+    bool sourceGoes;
+  };
+  for (const Row& row : {Row{0, false}, Row{3, false}, Row{3, true}, Row{16, true}, Row{9, false}}) {
+    SCOPED_TRACE(testing::Message() << "kind " << row.kind << (row.sourceGoes ? " source" : " target"));
+    auto own = std::make_unique<Surface>();
+    ASSERT_EQ(own->Create(kTW, kTH, 32, 0), 0);
+    const uint32_t start = clock.TickMs();
+    Surface* onTarget = row.sourceGoes ? &target : own.get();
+    Surface* fromSource = row.sourceGoes ? own.get() : &source;
+    const uint32_t handle =
+        IsCopyKind(row.kind) ? holder.Create(row.kind, 300, onTarget, fromSource, kX, kY, 0, 2, 2, kW, kH, 0)
+                             : holder.Create(row.kind, 300, onTarget, nullptr, kX, kY, kW, kH, 1, 10, 20, 30);
+    ASSERT_NE(handle, 0u);
+    list.Step(start + 30);
+    const int drawn = tap.fragments;
+    own.reset();
+    list.Step(start + 100);
+    EXPECT_FALSE(holder.Accepts(handle));
+    EXPECT_EQ(holder.CompleteIfAccepted(handle), 0);
+    list.Step(start + 400);
+    EXPECT_EQ(tap.fragments, drawn);
+    EXPECT_EQ(list.Size(), 0u);
+  }
 }
 
 }  // namespace
