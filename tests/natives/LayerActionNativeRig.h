@@ -24,6 +24,12 @@ class LayerActionNativeRig : public DisplayNativeRig {
     pixelOps_ = std::make_unique<BoundPixelOps>();
     RegisterLayerActions(actions_, StartupLayerActions());
     RegisterLayerActions(actions_, ScriptHostLayerActions());
+    StartScripts();
+  }
+  // A new script host over the same display, timers and actions (the old
+  // one goes first, as when the scripts restart).
+  void StartScripts() {
+    harness_.reset();
     GameHostSetup setup;
     setup.objectTimers = &timers_;
     setup.actions = &actions_;

@@ -51,6 +51,22 @@ class LayerActionNativesTest : public LayerActionNativeRig {
     for (size_t i = first; i < first + count; ++i) values.push_back(call.ints.count(i) ? call.ints.at(i) : 0xDEADu);
     return values;
   }
+  // A group fade of the sprite over a second.
+  uint32_t StartGroupFade(uint32_t canvas, uint32_t sprite) {
+    return uint32_t(Result("NativeStartLayerAction", {Arg::Int(canvas), Arg::Text("sp_gfade"), Arg::Int(sprite),
+                                                      Arg::Int(1000), Arg::Int(0), Arg::Int(4), Arg::Int(0)}));
+  }
+  // A picture loaded as the canvas's background, zoomed twice over 500 ms;
+  // 0 when the background was refused.
+  uint32_t StartBackgroundZoom(uint32_t canvas) {
+    WritePicture("back.bmp");
+    const uint32_t back = uint32_t(Result("NativeLoadSurface", {Arg::Text("back.bmp"), Arg::Int(0)}));
+    if (Result("NativeSetCanvasBackgroundImage",
+               {Arg::Int(canvas), Arg::Int(back), Arg::Int(0), Arg::Int(0), Arg::Int(0)}) == 0)
+      return 0;
+    return uint32_t(Result("NativeStartLayerAction", {Arg::Int(canvas), Arg::Text("bg_zoom"), Arg::Int(8),
+                                                      Arg::Int(4), Arg::Text("2.0"), Arg::Int(0), Arg::Int(500)}));
+  }
   void WritePicture(const std::string& name) {
     Surface picture;
     ASSERT_EQ(picture.Create(16, 8, 32, 0), 0);
@@ -221,9 +237,7 @@ TEST_F(LayerActionNativesTest, DeletingAnActionsTargetEndsItSafely) {
                                                   Arg::Int(30)}),
               0);
   }
-  const uint32_t wipe = uint32_t(Result("NativeStartLayerAction", {Arg::Int(canvas), Arg::Text("sp_gfade"),
-                                                                    Arg::Int(doomed), Arg::Int(1000), Arg::Int(0),
-                                                                    Arg::Int(4), Arg::Int(0)}));
+  const uint32_t wipe = StartGroupFade(canvas, doomed);
   ASSERT_NE(wipe, 0u);
   const uint32_t base = CurrentTickMs() + 1;
   timers_.Step(base);
@@ -237,14 +251,7 @@ TEST_F(LayerActionNativesTest, DeletingAnActionsTargetEndsItSafely) {
   EXPECT_FALSE(timers_.Contains(wipe));
 
   // A background action on a canvas image the script deletes ends with it.
-  WritePicture("back.bmp");
-  const uint32_t back = uint32_t(Result("NativeLoadSurface", {Arg::Text("back.bmp"), Arg::Int(0)}));
-  ASSERT_NE(Result("NativeSetCanvasBackgroundImage",
-                   {Arg::Int(canvas), Arg::Int(back), Arg::Int(0), Arg::Int(0), Arg::Int(0)}),
-            0);
-  const uint32_t zoom = uint32_t(Result("NativeStartLayerAction", {Arg::Int(canvas), Arg::Text("bg_zoom"), Arg::Int(8),
-                                                                    Arg::Int(4), Arg::Text("2.0"), Arg::Int(0),
-                                                                    Arg::Int(500)}));
+  const uint32_t zoom = StartBackgroundZoom(canvas);
   ASSERT_NE(zoom, 0u);
   timers_.Step(base + 500);
   timers_.Step(base + 520);
@@ -267,28 +274,14 @@ TEST_F(LayerActionNativesTest, ActionsOutliveTheScriptsThatStartedThem) {
   ASSERT_EQ(Result("NativeControlLayerAction", {Arg::Int(fade), Arg::Int(2), Arg::Int(0), Arg::Int(doomed),
                                                 Arg::Int(1000), Arg::Int(0), Arg::Int(1), Arg::Int(40), Arg::Int(30)}),
             0);
-  const uint32_t wipe = uint32_t(Result("NativeStartLayerAction", {Arg::Int(canvas), Arg::Text("sp_gfade"),
-                                                                    Arg::Int(doomed), Arg::Int(1000), Arg::Int(0),
-                                                                    Arg::Int(4), Arg::Int(0)}));
+  const uint32_t wipe = StartGroupFade(canvas, doomed);
   ASSERT_NE(wipe, 0u);
-  WritePicture("back.bmp");
-  const uint32_t back = uint32_t(Result("NativeLoadSurface", {Arg::Text("back.bmp"), Arg::Int(0)}));
-  ASSERT_NE(Result("NativeSetCanvasBackgroundImage",
-                   {Arg::Int(canvas), Arg::Int(back), Arg::Int(0), Arg::Int(0), Arg::Int(0)}),
-            0);
-  const uint32_t zoom = uint32_t(Result("NativeStartLayerAction", {Arg::Int(canvas), Arg::Text("bg_zoom"), Arg::Int(8),
-                                                                    Arg::Int(4), Arg::Text("2.0"), Arg::Int(0),
-                                                                    Arg::Int(500)}));
+  const uint32_t zoom = StartBackgroundZoom(canvas);
   ASSERT_NE(zoom, 0u);
   const uint32_t base = CurrentTickMs() + 1;
   timers_.Step(base);
   timers_.Step(base + 10);
-  harness_.reset();
-  GameHostSetup setup;
-  setup.objectTimers = &timers_;
-  setup.actions = &actions_;
-  setup.drawObjects = &Display();
-  harness_ = std::make_unique<NativeHarness>(std::move(setup));
+  StartScripts();
   Display().DeleteAll();
   EXPECT_EQ(Result("NativeQueryLayerAction", {Arg::Int(wipe)}), -1);
   EXPECT_EQ(Result("NativeQueryLayerAction", {Arg::Int(zoom)}), -1);
