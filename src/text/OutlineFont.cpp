@@ -1,5 +1,7 @@
 #include "text/OutlineFont.h"
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -135,6 +137,10 @@ int OutlineFont::SetGradient(int32_t enable, uint32_t top, uint32_t bottom, int3
 }
 
 void OutlineFont::SetEdge(int32_t strength, int32_t width) {
+  // The edge's radius is held to what a glyph's outline can take: every
+  // pixel of every edged glyph visits each offset within it, so a script's
+  // huge width would hang the drawing (and overflow the distances).
+  width = std::clamp(width, -kMaxEdgeWidth, kMaxEdgeWidth);
   if (strength == edgeStrength_ && width == edgeWidth_) return;
   FlushCache();
   edgeStrength_ = strength;

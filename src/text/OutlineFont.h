@@ -26,6 +26,8 @@ class OutlineFont : public Font {
  public:
   static constexpr int32_t kDefaultEdgeStrength = 1024;  // 256 stands for 1.0
   static constexpr int32_t kDefaultEdgeWidth = 2;
+  // The widest edge either way; a wider one is drawn as wide as this.
+  static constexpr int32_t kMaxEdgeWidth = 32;
   static constexpr int32_t kDefaultEdgeWeight = 1872;
 
   OutlineFont();

@@ -112,6 +112,29 @@ TEST_F(OutlineGlyphTest, CapacityZeroHandsEveryGlyphToTheCaller) {
   font->SetAntialias(0);  // flushing an empty cache is harmless
 }
 
+// A script's edge width is held to the widest edge, both ways: the
+// glyph is drawn at once with that edge, not after a hang.
+TEST_F(OutlineGlyphTest, AnEdgeWiderThanTheWidestIsDrawnAsTheWidest) {
+  auto font = Gothic(16);
+  const Glyph* plain = font->RenderGlyph(0x82A0, 16, false, false, false, false);
+  ASSERT_NE(plain, nullptr);
+  const int32_t plainWidth = plain->width;
+  const struct {
+    int32_t asked, kept;
+  } cases[] = {{INT32_MAX, OutlineFont::kMaxEdgeWidth},
+               {INT32_MIN, -OutlineFont::kMaxEdgeWidth},
+               {OutlineFont::kMaxEdgeWidth + 1, OutlineFont::kMaxEdgeWidth},
+               {-3, -3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.asked);
+    font->SetEdge(1024, c.asked);
+    EXPECT_EQ(font->EdgeWidth(), c.kept);
+    Glyph* g = font->RenderGlyph(0x82A0, 16, true, false, false, false);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->width, plainWidth + 2 * std::abs(c.kept));
+  }
+}
+
 TEST_F(OutlineGlyphTest, PictureNumbersDrawNothingWithoutAPictureSet) {
   auto font = Gothic(16);
   EXPECT_EQ(font->RenderGlyph(3, 16, false, false, false, true), nullptr);
