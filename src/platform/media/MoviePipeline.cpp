@@ -691,8 +691,12 @@ struct MoviePipeline::Impl {
   }
 
   // A stored timestamp as time from the stream's start (100-ns units).
+  // A file's timestamp and start may be anything: a difference no number
+  // holds is no time (as a rescale that overflows answers).
   int64_t StreamTime(int64_t pts, int streamIndex, int64_t start) const {
-    return av_rescale_q(pts - start, format->streams[streamIndex]->time_base, kHundredNs);
+    int64_t since = 0;
+    if (__builtin_sub_overflow(pts, start, &since)) return kUnknownTime;
+    return av_rescale_q(since, format->streams[streamIndex]->time_base, kHundredNs);
   }
 
   void FlushVideo() {

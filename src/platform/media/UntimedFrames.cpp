@@ -6,7 +6,17 @@ extern "C" {
 
 namespace orrivel::media {
 
+namespace {
+
+// Far beyond any movie (some 14,000 years in 100-ns units), and far enough
+// inside the 64-bit range that counting frames on or back from a stored
+// time never overflows.
+constexpr int64_t kLatestTime = int64_t(1) << 62;
+
+}  // namespace
+
 bool UntimedFrames::Hold(AVFrame* frame, int64_t length, int64_t stored, bool doubtful) {
+  if (stored < -kLatestTime || stored > kLatestTime) stored = kUnknownTime;
   AVFrame* kept = av_frame_alloc();
   if (kept == nullptr) return false;
   av_frame_move_ref(kept, frame);
